@@ -1,0 +1,8 @@
+#include "BaseDirectory.h"
+
+#include "platform/win/paths.h"
+
+std::string BaseDirectory()
+{
+    return plat::win::CurrentDirectory() + "\\";
+}
