@@ -1,6 +1,244 @@
 #include "paths.h"
 
+#include "text.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
 namespace plat::win {
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+bool HasDriveLetter(std::string_view path)
+{
+    return path.size() >= 2 && path[1] == ':'
+        && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// The name in `dir` that equals `name` ignoring case; of several, the first in byte order.
+std::optional<std::string> FindNoCase(const std::string& dir, const std::string& name)
+{
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return std::nullopt;
+    const std::string folded = FoldUtf8(name);
+    std::optional<std::string> best;
+    while (dirent* entry = ::readdir(d)) {
+        std::string_view candidate(entry->d_name);
+        if (candidate == "." || candidate == "..")
+            continue;
+        if (candidate.size() != name.size())   // folding keeps the byte length
+            continue;
+        if (FoldUtf8(candidate) == folded && (!best || candidate < *best))
+            best = std::string(candidate);
+    }
+    ::closedir(d);
+    return best;
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// A read-only text stream: the file's text with CRLF read as LF, served from memory.
+struct TextCookie {
+    std::string text;
+    std::size_t pos = 0;
+};
+
+ssize_t TextRead(void* cookie, char* out, std::size_t size)
+{
+    auto* c = static_cast<TextCookie*>(cookie);
+    std::size_t n = std::min(size, c->text.size() - c->pos);
+    std::memcpy(out, c->text.data() + c->pos, n);
+    c->pos += n;
+    return static_cast<ssize_t>(n);
+}
+
+int TextSeek(void* cookie, off64_t* offset, int whence)
+{
+    auto* c = static_cast<TextCookie*>(cookie);
+    off64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? off64_t(c->pos) : off64_t(c->text.size());
+    off64_t target = base + *offset;
+    if (target < 0 || target > off64_t(c->text.size())) {
+        errno = EINVAL;
+        return -1;
+    }
+    c->pos = std::size_t(target);
+    *offset = target;
+    return 0;
+}
+
+int TextClose(void* cookie)
+{
+    delete static_cast<TextCookie*>(cookie);
+    return 0;
+}
+
+std::FILE* OpenTextReader(int fd)
+{
+    auto* cookie = new TextCookie;
+    std::string raw;
+    char chunk[8192];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            delete cookie;
+            return nullptr;
+        }
+        if (n == 0)
+            break;
+        raw.append(chunk, std::size_t(n));
+    }
+    ::close(fd);
+    cookie->text.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
+            continue;
+        cookie->text += raw[i];
+    }
+    std::FILE* file = ::fopencookie(cookie, "r", { TextRead, nullptr, TextSeek, TextClose });
+    if (!file)
+        delete cookie;
+    return file;
+}
+
+} // namespace
+
+std::optional<std::string> ResolvePath(std::string_view path)
+{
+    return ResolvePathIn(std::string(), path);
+}
+
+std::optional<std::string> ResolvePathIn(const std::string& folder, std::string_view path)
+{
+    if (HasDriveLetter(path))
+        return std::nullopt;
+    const std::string utf8 = Cp1251ToUtf8(path);
+    const bool absolute = !utf8.empty() && IsSeparator(utf8[0]);
+    // The walk starts from here: "/" or "folder/" or "" (the working directory).
+    std::string root = absolute ? "/" : folder.empty() ? std::string() : folder.back() == '/' ? folder : folder + "/";
+
+    std::vector<std::string> parts;
+    for (std::size_t pos = 0; pos <= utf8.size();) {
+        std::size_t end = pos;
+        while (end < utf8.size() && !IsSeparator(utf8[end]))
+            ++end;
+        std::string part = utf8.substr(pos, end - pos);
+        pos = end + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.empty() && parts.back() != "..")
+                parts.pop_back();
+            else if (!absolute)
+                parts.push_back(part);
+            continue;
+        }
+        parts.push_back(std::move(part));
+    }
+
+    std::string exact = root;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            exact += '/';
+        exact += parts[i];
+    }
+    if (parts.empty())
+        return root.empty() ? std::string(".") : root;
+    // Data opened by its own spelling costs one stat.
+    if (Exists(exact))
+        return exact;
+
+    std::string resolved = root;
+    bool searching = true;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        std::string dir = resolved;
+        if (i > 0)
+            resolved += '/';
+        if (!searching || parts[i] == ".." || Exists(resolved + parts[i])) {
+            resolved += parts[i];
+            continue;
+        }
+        if (auto match = FindNoCase(dir, parts[i])) {
+            resolved += *match;
+        } else {
+            resolved += parts[i];
+            searching = false;   // nothing below a missing folder can be found
+        }
+    }
+    return resolved;
+}
+
+std::FILE* OpenFile(std::string_view path, std::string_view mode)
+{
+    if (mode.empty())
+        return nullptr;
+    const bool plus = mode.find('+') != std::string_view::npos;
+    const bool binary = mode.find('b') != std::string_view::npos;
+    int flags = O_CLOEXEC;
+    const char* stdioMode = nullptr;
+    switch (mode[0]) {
+    case 'r':
+        flags |= plus ? O_RDWR : O_RDONLY;
+        stdioMode = plus ? "r+" : "r";
+        break;
+    case 'w':
+        flags |= (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+        stdioMode = plus ? "w+" : "w";
+        break;
+    case 'a':
+        flags |= (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+        stdioMode = plus ? "a+" : "a";
+        break;
+    default:
+        return nullptr;
+    }
+    auto resolved = ResolvePath(path);
+    if (!resolved)
+        return nullptr;
+    int fd = ::open(resolved->c_str(), flags, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return nullptr;
+    }
+    if (mode[0] == 'r' && !plus && !binary)
+        return OpenTextReader(fd);
+    std::FILE* file = ::fdopen(fd, stdioMode);
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
+bool MakeDirectory(std::string_view path)
+{
+    auto resolved = ResolvePath(path);
+    return resolved && ::mkdir(resolved->c_str(), 0777) == 0;
+}
+
+bool RemoveFile(std::string_view path)
+{
+    auto resolved = ResolvePath(path);
+    return resolved && ::unlink(resolved->c_str()) == 0;
+}
 
 std::string CurrentDirectory()
 {
