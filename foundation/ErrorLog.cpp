@@ -13,7 +13,13 @@ namespace {
 
 std::mutex g_logMutex;
 ErrorLogClock g_clock = nullptr;
-std::string g_directory;
+
+// Function-local, so that logging works during other files' static initialisation.
+std::string& Directory()
+{
+    static std::string directory;
+    return directory;
+}
 
 // The log path keeps the program's Windows form (".\error.log"); the file system wants slashes.
 std::string ToFileSystemPath(std::string path)
@@ -24,7 +30,8 @@ std::string ToFileSystemPath(std::string path)
 
 std::string LogPathLocked()
 {
-    return ToFileSystemPath((g_directory.empty() ? BaseDirectory() : g_directory) + "error.log");
+    const std::string& directory = Directory();
+    return ToFileSystemPath((directory.empty() ? BaseDirectory() : directory) + "error.log");
 }
 
 } // namespace
@@ -73,7 +80,7 @@ void SetErrorLogClock(ErrorLogClock clock)
 void SetErrorLogDirectory(std::string directory)
 {
     std::lock_guard lock(g_logMutex);
-    g_directory = std::move(directory);
+    Directory() = std::move(directory);
 }
 
 std::string ErrorLogPath()
