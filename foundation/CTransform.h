@@ -33,7 +33,9 @@ public:
     void UpdateMatrix();
     // Axes from the matrix columns.
     void UpdateAxes();
-    // Faces a unit direction d: forward = d, side and up from world Z, then UpdateMatrix.
+    // Faces a unit direction d: forward = d, side = normalise(Z x d), up = normalise(d x side),
+    // then UpdateMatrix. Straight up gives up (0, 1, 0) and side (1, 0, 0); any other vertical
+    // direction takes side (1, 0, 0) and up = d x side.
     void SetDirection(const Vec3& d);
     // Matrix = R(-a) x matrix, R about Z. Translation and axes unchanged.
     void RotateZ(float a);

@@ -64,7 +64,7 @@ void Vec3Normalize(Vec3& out, const Vec3& a)
         out = { 0.0f, 0.0f, 0.0f };
         return;
     }
-    Vec3Scale(out, a, 1.0f / length);
+    out = { a.x / length, a.y / length, a.z / length };
 }
 
 void Vec3Cross(Vec3& out, const Vec3& a, const Vec3& b)
