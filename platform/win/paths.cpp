@@ -3,12 +3,12 @@
 #include "text.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace plat::win {
 namespace {
@@ -49,6 +49,34 @@ bool Exists(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
+}
+
+// The path with '/' for '\\' when it is plain (ASCII, no empty, "." or ".." component), the
+// common case, in one tight pass; nullopt otherwise.
+std::optional<std::string> PlainPath(const std::string& root, std::string_view path, bool absolute)
+{
+    const std::size_t start = absolute ? 1 : 0;
+    std::string out(root.size() + path.size() - start, '\0');
+    std::memcpy(out.data(), root.data(), root.size());
+    char* o = out.data() + root.size();
+    std::size_t component = start;
+    for (std::size_t i = start; i <= path.size(); ++i) {
+        const char c = i < path.size() ? path[i] : '/';
+        if (c == '/' || c == '\\') {
+            const std::size_t length = i - component;
+            const bool dots = path[component] == '.' && (length == 1 || (length == 2 && path[component + 1] == '.'));
+            if (length == 0 || dots)
+                return std::nullopt;
+            if (i < path.size())
+                *o++ = '/';
+            component = i + 1;
+        } else if (static_cast<unsigned char>(c) >= 0x80) {
+            return std::nullopt;
+        } else {
+            *o++ = c;
+        }
+    }
+    return out;
 }
 
 // A read-only text stream: the file's text with CRLF read as LF, served from memory.
@@ -128,56 +156,65 @@ std::optional<std::string> ResolvePathIn(const std::string& folder, std::string_
 {
     if (HasDriveLetter(path))
         return std::nullopt;
-    const std::string utf8 = Cp1251ToUtf8(path);
-    const bool absolute = !utf8.empty() && IsSeparator(utf8[0]);
+    const bool absolute = !path.empty() && IsSeparator(path[0]);
     // The walk starts from here: "/" or "folder/" or "" (the working directory).
-    std::string root = absolute ? "/" : folder.empty() ? std::string() : folder.back() == '/' ? folder : folder + "/";
-
-    std::vector<std::string> parts;
-    for (std::size_t pos = 0; pos <= utf8.size();) {
-        std::size_t end = pos;
-        while (end < utf8.size() && !IsSeparator(utf8[end]))
-            ++end;
-        std::string part = utf8.substr(pos, end - pos);
-        pos = end + 1;
-        if (part.empty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!parts.empty() && parts.back() != "..")
-                parts.pop_back();
-            else if (!absolute)
-                parts.push_back(part);
-            continue;
+    const std::string root = absolute ? "/" : folder.empty() ? std::string() : folder.back() == '/' ? folder : folder + "/";
+    const std::size_t base = root.size();
+    std::string exact;
+    if (auto plain = PlainPath(root, path, absolute)) {
+        if (Exists(*plain))
+            return plain;   // a path spelled as on disk costs one stat
+        exact = std::move(*plain);
+    } else {
+        // Separators to '/', components to UTF-8, "." and empty ones dropped, ".." applied.
+        exact = root;
+        exact.reserve(base + path.size() + path.size() / 2);
+        for (std::size_t pos = 0; pos < path.size();) {
+            std::size_t end = pos;
+            while (end < path.size() && !IsSeparator(path[end]))
+                ++end;
+            const std::string_view part = path.substr(pos, end - pos);
+            pos = end + 1;
+            if (part.empty() || part == ".")
+                continue;
+            if (part == "..") {
+                std::size_t slash = exact.rfind('/');
+                std::size_t last = slash == std::string::npos || slash < base ? base : slash + 1;
+                if (exact.size() > base && std::string_view(exact).substr(last) != "..") {
+                    exact.resize(last == base ? base : last - 1);
+                    continue;
+                }
+                if (absolute)
+                    continue;   // nothing is above the root
+            }
+            if (exact.size() > base)
+                exact += '/';
+            for (char c : part)
+                AppendUtf8(exact, Cp1251ToCodePoint(static_cast<unsigned char>(c)));
         }
-        parts.push_back(std::move(part));
+        if (exact.size() == base)
+            return base == 0 ? std::string(".") : exact;
+        if (Exists(exact))
+            return exact;
     }
 
-    std::string exact = root;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0)
-            exact += '/';
-        exact += parts[i];
-    }
-    if (parts.empty())
-        return root.empty() ? std::string(".") : root;
-    // Data opened by its own spelling costs one stat.
-    if (Exists(exact))
-        return exact;
-
-    std::string resolved = root;
+    std::string resolved = exact.substr(0, base);
     bool searching = true;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        std::string dir = resolved;
-        if (i > 0)
+    for (std::size_t pos = base; pos < exact.size();) {
+        std::size_t end = std::min(exact.find('/', pos), exact.size());
+        const std::string part = exact.substr(pos, end - pos);
+        const std::string dir = resolved;
+        if (pos > base)
             resolved += '/';
-        if (!searching || parts[i] == ".." || Exists(resolved + parts[i])) {
-            resolved += parts[i];
+        pos = end + 1;
+        if (!searching || part == ".." || Exists(resolved + part)) {
+            resolved += part;
             continue;
         }
-        if (auto match = FindNoCase(dir, parts[i])) {
+        if (auto match = FindNoCase(dir, part)) {
             resolved += *match;
         } else {
-            resolved += parts[i];
+            resolved += part;
             searching = false;   // nothing below a missing folder can be found
         }
     }
