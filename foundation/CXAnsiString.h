@@ -64,8 +64,7 @@ public:
 
     // printf formatting; the result may have any length.
     void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    template <class... Args>
-    void FormatString(const CXAnsiString& format, Args... args)
+    template <class... Args> void FormatString(const CXAnsiString& format, Args... args)
     {
         FormatUnchecked(format.m_text, args...);
     }
@@ -81,7 +80,10 @@ public:
     friend CXAnsiString operator+(const CXAnsiString& a, const CXAnsiString& b);
     friend CXAnsiString operator+(const CXAnsiString& a, const char* b);
     friend CXAnsiString operator+(const char* a, const CXAnsiString& b);
-    friend bool operator==(const CXAnsiString& a, const CXAnsiString& b) noexcept { return a.CompareText(b.m_text) == 0; }
+    friend bool operator==(const CXAnsiString& a, const CXAnsiString& b) noexcept
+    {
+        return a.CompareText(b.m_text) == 0;
+    }
     friend bool operator==(const CXAnsiString& a, const char* b) noexcept { return a.CompareText(b) == 0; }
 
 private:

@@ -14,4 +14,7 @@ struct NameKey32 {
 
 // A key holding text, cut at 31 bytes; the rest of the key is zero.
 NameKey32 MakeNameKey32(const char* text) noexcept;
-inline NameKey32 CopyNameKey32(const NameKey32& key) noexcept { return key; }
+inline NameKey32 CopyNameKey32(const NameKey32& key) noexcept
+{
+    return key;
+}

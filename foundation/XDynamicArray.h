@@ -11,11 +11,12 @@
 #include <concepts>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <new>
 #include <type_traits>
 #include <utility>
 
-template <class T>
-class XDynamicArray {
+template <class T> class XDynamicArray {
 public:
     XDynamicArray() = default;
     ~XDynamicArray() { Done(); }
@@ -66,6 +67,8 @@ public:
         static_assert(std::is_trivially_copyable_v<T>, "AddEmpty moves elements as bytes");
         if (n < 0)
             throw XRangeError();
+        if (n > std::numeric_limits<int32_t>::max() - m_count)
+            throw std::bad_alloc();
         if (n == 0)
             return m_count ? m_data + m_count - 1 : nullptr;
         T* block = new T[static_cast<std::size_t>(m_count) + static_cast<std::size_t>(n)];
@@ -116,7 +119,9 @@ public:
                 if (m_data[i] == value)
                     return i;
             } else {
-                if (std::memcmp(static_cast<const void*>(m_data + i), static_cast<const void*>(&value), sizeof(T)) == 0)
+                if (std::memcmp(
+                        static_cast<const void*>(m_data + i), static_cast<const void*>(&value), sizeof(T))
+                    == 0)
                     return i;
             }
         }
@@ -145,8 +150,7 @@ public:
 
     // The u32 form in a stream: a count, then count values. The count is checked against the bytes
     // left before anything is read; a short stream throws XRangeError and leaves the array as it was.
-    void Read(XMemBuffer& stream)
-        requires std::same_as<T, uint32_t>
+    void Read(XMemBuffer& stream) requires std::same_as<T, uint32_t>
     {
         uint32_t count = stream.ReadU32();
         if (count > static_cast<uint32_t>(stream.Remaining()) / 4) {

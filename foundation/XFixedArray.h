@@ -6,8 +6,7 @@
 
 #include <cstdint>
 
-template <class T, int N>
-class XFixedArray {
+template <class T, int N> class XFixedArray {
     static_assert(N > 0);
 
 public:
@@ -32,8 +31,7 @@ protected:
     T m_items[N] {};
 };
 
-template <class T, int N>
-class XFixedArrayList : public XFixedArray<T, N> {
+template <class T, int N> class XFixedArrayList : public XFixedArray<T, N> {
 public:
     // Stores value at index count; a full list throws XRangeError.
     void Add(const T& value)

@@ -6,8 +6,7 @@
 
 #include "CallTrace.h"
 
-template <class T>
-class XList {
+template <class T> class XList {
 public:
     explicit XList(bool ownsItems = false) noexcept
         : m_ownsItems(ownsItems)

@@ -24,11 +24,7 @@ public:
 
     // Appends n bytes at the position, growing first; returns n.
     int Write(const void* bytes, int n);
-    template <class T>
-    int WriteValue(const T& value)
-    {
-        return Write(&value, static_cast<int>(sizeof(T)));
-    }
+    template <class T> int WriteValue(const T& value) { return Write(&value, static_cast<int>(sizeof(T))); }
     // Grows as Write does and skips n bytes; returns the offset of the first skipped byte.
     int Reserve(int n);
     void Rewind() noexcept { m_position = 0; }

@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-template <class T>
-class XSlotPool {
+template <class T> class XSlotPool {
 public:
     XSlotPool() = default;
     explicit XSlotPool(int capacity) { Init(capacity); }
@@ -109,7 +108,8 @@ public:
 
     bool IsUsed(int slot) const noexcept
     {
-        return static_cast<unsigned>(slot) - 1u < static_cast<unsigned>(m_capacity) && m_links[slot].back != 0;
+        return static_cast<unsigned>(slot) - 1u < static_cast<unsigned>(m_capacity)
+            && m_links[slot].back != 0;
     }
     int Count() const noexcept { return m_count; }
     int Capacity() const noexcept { return m_capacity; }

@@ -5,8 +5,7 @@
 #include "ErrorLog.h"
 #include "XRangeError.h"
 
-template <class T, int N>
-class XStaticFIFO {
+template <class T, int N> class XStaticFIFO {
     static_assert(N > 0);
 
 public:

@@ -195,10 +195,10 @@ TEST(XSlotPool, shouldChainUsedSlotsAndReuseFreedOnes)
 TEST(XSlotPool, removingTheMarkShouldMoveItBackToItsPredecessor)
 {
     XSlotPool<int> pool(6);
-    pool.Add(1);                // slot 1
-    pool.Add(2);                // slot 2, the mark
-    pool.Remove(2);             // mark back to 1
-    EXPECT_EQ(pool.Add(3), 2);  // so slot 2 is used again
+    pool.Add(1); // slot 1
+    pool.Add(2); // slot 2, the mark
+    pool.Remove(2); // mark back to 1
+    EXPECT_EQ(pool.Add(3), 2); // so slot 2 is used again
     pool.Add(4);
     pool.Remove(1);
     EXPECT_EQ(Walk(pool), (std::vector<int> { 2, 3 }));
