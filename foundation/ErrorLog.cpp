@@ -2,9 +2,9 @@
 
 #include "BaseDirectory.h"
 #include "platform/win/debug.h"
+#include "platform/win/paths.h"
 #include "platform/win/text.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -21,17 +21,10 @@ std::string& Directory()
     return directory;
 }
 
-// The log path keeps the program's Windows form (".\error.log"); the file system wants slashes.
-std::string ToFileSystemPath(std::string path)
-{
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
-
 std::string LogPathLocked()
 {
     const std::string& directory = Directory();
-    return ToFileSystemPath((directory.empty() ? BaseDirectory() : directory) + "error.log");
+    return (directory.empty() ? BaseDirectory() : directory) + "error.log";
 }
 
 } // namespace
@@ -55,7 +48,7 @@ void WriteErrorLog(std::string_view message)
     std::string line = FormatErrorLogStamp(now);
     line += plat::win::Cp1251ToUtf8(message);
     line += '\n';
-    if (std::FILE* file = std::fopen(LogPathLocked().c_str(), "a")) {
+    if (std::FILE* file = plat::win::OpenFile(LogPathLocked(), "a")) {
         std::fwrite(line.data(), 1, line.size(), file);
         std::fclose(file);
     }
