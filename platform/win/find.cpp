@@ -68,7 +68,8 @@ void SplitTime(FileTime time, time_t& seconds, int& milliseconds)
 std::vector<FoundFile> FileSearch(std::string_view pattern)
 {
     std::size_t slash = pattern.find_last_of("\\/");
-    std::string_view folder = slash == std::string_view::npos ? std::string_view() : pattern.substr(0, slash + 1);
+    std::string_view folder
+        = slash == std::string_view::npos ? std::string_view() : pattern.substr(0, slash + 1);
     std::string_view namePattern = slash == std::string_view::npos ? pattern : pattern.substr(slash + 1);
     std::vector<FoundFile> found;
     if (namePattern.empty())
@@ -81,7 +82,7 @@ std::vector<FoundFile> FileSearch(std::string_view pattern)
         return found;
 
     const std::u32string wanted = FoldedCodePoints(Cp1251ToUtf8(namePattern));
-    std::vector<std::pair<FoundFile, std::string>> entries;   // with the name on disk
+    std::vector<std::pair<FoundFile, std::string>> entries; // with the name on disk
     while (dirent* entry = ::readdir(d)) {
         std::string_view name(entry->d_name);
         if (name == "." || name == ".." || !WildcardMatch(wanted, FoldedCodePoints(name)))

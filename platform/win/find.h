@@ -17,7 +17,7 @@ struct FileTime {
 };
 
 struct FoundFile {
-    std::string name;           // Windows-1251, without the folder
+    std::string name; // Windows-1251, without the folder
     bool isDirectory = false;
     uint64_t size = 0;
     FileTime lastWriteTime;
@@ -32,8 +32,8 @@ std::vector<FoundFile> FileSearch(std::string_view pattern);
 bool GetFileTime(std::string_view path, FileTime& lastWrite);
 
 struct DosDateTime {
-    uint16_t date = 0;   // (year - 1980) << 9 | month << 5 | day
-    uint16_t time = 0;   // hour << 11 | minute << 5 | second / 2
+    uint16_t date = 0; // (year - 1980) << 9 | month << 5 | day
+    uint16_t time = 0; // hour << 11 | minute << 5 | second / 2
 };
 
 // The file time's UTC fields as a DOS stamp, no local shift: a time before 1980 gives 0, one

@@ -48,7 +48,7 @@ bool SingleInstance::Acquire(std::string_view name)
         int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (fd < 0) {
             DebugOutput(std::string("SingleInstance::Acquire: socket: ") + std::strerror(errno));
-            return true;   // without a lock the program still runs
+            return true; // without a lock the program still runs
         }
         if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0) {
             m_socket = fd;
@@ -60,11 +60,11 @@ bool SingleInstance::Acquire(std::string_view name)
             DebugOutput(std::string("SingleInstance::Acquire: bind: ") + std::strerror(error));
             return true;
         }
-        ssize_t sent = ::sendto(fd, kRaiseRequest, sizeof kRaiseRequest - 1, 0,
-            reinterpret_cast<sockaddr*>(&address), length);
+        ssize_t sent = ::sendto(
+            fd, kRaiseRequest, sizeof kRaiseRequest - 1, 0, reinterpret_cast<sockaddr*>(&address), length);
         error = errno;
         ::close(fd);
-        if (sent >= 0 || error == EAGAIN)   // a full queue has raise requests enough
+        if (sent >= 0 || error == EAGAIN) // a full queue has raise requests enough
             return false;
         if (error != ECONNREFUSED)
             return false;

@@ -2,8 +2,8 @@
 
 #include "text.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -36,7 +36,7 @@ std::optional<std::string> FindNoCase(const std::string& dir, const std::string&
         std::string_view candidate(entry->d_name);
         if (candidate == "." || candidate == "..")
             continue;
-        if (candidate.size() != name.size())   // folding keeps the byte length
+        if (candidate.size() != name.size()) // folding keeps the byte length
             continue;
         if (FoldUtf8(candidate) == folded && (!best || candidate < *best))
             best = std::string(candidate);
@@ -64,7 +64,8 @@ std::optional<std::string> PlainPath(const std::string& root, std::string_view p
         const char c = i < path.size() ? path[i] : '/';
         if (c == '/' || c == '\\') {
             const std::size_t length = i - component;
-            const bool dots = path[component] == '.' && (length == 1 || (length == 2 && path[component + 1] == '.'));
+            const bool dots
+                = path[component] == '.' && (length == 1 || (length == 2 && path[component + 1] == '.'));
             if (length == 0 || dots)
                 return std::nullopt;
             if (i < path.size())
@@ -158,12 +159,15 @@ std::optional<std::string> ResolvePathIn(const std::string& folder, std::string_
         return std::nullopt;
     const bool absolute = !path.empty() && IsSeparator(path[0]);
     // The walk starts from here: "/" or "folder/" or "" (the working directory).
-    const std::string root = absolute ? "/" : folder.empty() ? std::string() : folder.back() == '/' ? folder : folder + "/";
+    const std::string root = absolute ? "/"
+        : folder.empty()              ? std::string()
+        : folder.back() == '/'        ? folder
+                                      : folder + "/";
     const std::size_t base = root.size();
     std::string exact;
     if (auto plain = PlainPath(root, path, absolute)) {
         if (Exists(*plain))
-            return plain;   // a path spelled as on disk costs one stat
+            return plain; // a path spelled as on disk costs one stat
         exact = std::move(*plain);
     } else {
         // Separators to '/', components to UTF-8, "." and empty ones dropped, ".." applied.
@@ -185,7 +189,7 @@ std::optional<std::string> ResolvePathIn(const std::string& folder, std::string_
                     continue;
                 }
                 if (absolute)
-                    continue;   // nothing is above the root
+                    continue; // nothing is above the root
             }
             if (exact.size() > base)
                 exact += '/';
@@ -215,7 +219,7 @@ std::optional<std::string> ResolvePathIn(const std::string& folder, std::string_
             resolved += *match;
         } else {
             resolved += part;
-            searching = false;   // nothing below a missing folder can be found
+            searching = false; // nothing below a missing folder can be found
         }
     }
     return resolved;

@@ -13,9 +13,9 @@
 #include <mutex>
 #include <spawn.h>
 #include <string>
-#include <system_error>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -77,7 +77,8 @@ std::optional<std::string> FindProgram(std::string name, const std::string& work
 {
     if (name.size() > 4 && EqualNoCase1251(std::string_view(name).substr(name.size() - 4), ".exe"))
         name.resize(name.size() - 4);
-    for (const std::string& folder : { ExecutableFolder(), workingDir.empty() ? std::string(".") : workingDir }) {
+    for (const std::string& folder :
+        { ExecutableFolder(), workingDir.empty() ? std::string(".") : workingDir }) {
         auto path = ResolvePathIn(folder, name);
         if (path && IsProgram(*path))
             return path;
@@ -155,8 +156,7 @@ Process StartProcess(std::string_view commandLine, std::string_view workingDir)
     // The reaper waits for this child alone, so no zombie remains even if nobody asks.
     auto reap = [pid, state = process.m_state] {
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
         {
             std::lock_guard lock(state->mutex);
             state->exitCode = ExitCodeOf(status);
@@ -177,7 +177,7 @@ bool Process::Wait(uint32_t milliseconds) const
     if (!m_state)
         return false;
     std::unique_lock lock(m_state->mutex);
-    if (milliseconds == 0xFFFFFFFF) {
+    if (milliseconds == kWaitForever) {
         m_state->ended.wait(lock, [&] { return m_state->done; });
         return true;
     }

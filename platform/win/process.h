@@ -4,6 +4,8 @@
 // inherits only the standard streams, and is reaped when it ends, whether or not anyone waits.
 #pragma once
 
+#include "sync.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -16,7 +18,7 @@ class Process {
 public:
     bool Valid() const { return m_state != nullptr; }
     // True when the program has ended; false when `milliseconds` passed first, or for an
-    // empty Process. 0xFFFFFFFF waits without limit.
+    // empty Process. kWaitForever waits without limit.
     bool Wait(uint32_t milliseconds) const;
     // The exit code once ended (128 + the signal's number when a signal ended it); nullopt
     // while it runs.

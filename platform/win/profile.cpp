@@ -140,10 +140,10 @@ uint32_t ReadProfileInt(std::string_view file, std::string_view section, std::st
     int64_t magnitude = 0;
     for (; i < s.size(); ++i) {
         char c = s[i];
-        int digit = c >= '0' && c <= '9' ? c - '0'
+        int digit = c >= '0' && c <= '9'         ? c - '0'
             : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
             : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
-            : -1;
+                                                 : -1;
         if (digit < 0)
             break;
         magnitude = std::min<int64_t>(magnitude * base + digit, int64_t(INT32_MAX) + 1);
@@ -178,8 +178,8 @@ uint32_t ReadProfileSectionNames(std::string_view file, char* buf, uint32_t size
     return size - 2;
 }
 
-bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
-    std::string_view value)
+bool WriteProfileString(
+    std::string_view file, std::string_view section, std::string_view key, std::string_view value)
 {
     auto resolved = ResolvePath(file);
     if (!resolved)

@@ -27,7 +27,7 @@ uint32_t ReadProfileSectionNames(std::string_view file, char* buf, uint32_t size
 // Sets key=value in the section, keeping every other byte of the file and its line endings
 // (CRLF in a new file). The file is replaced through a temporary file beside it, so a crash
 // never leaves it half written. False when its folder is missing or it cannot be written.
-bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
-    std::string_view value);
+bool WriteProfileString(
+    std::string_view file, std::string_view section, std::string_view key, std::string_view value);
 
 } // namespace plat::win

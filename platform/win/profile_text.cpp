@@ -28,7 +28,8 @@ std::string_view Unquote(std::string_view s)
 
 } // namespace
 
-ProfileText::ProfileText(std::string bytes) : m_bytes(std::move(bytes))
+ProfileText::ProfileText(std::string bytes)
+    : m_bytes(std::move(bytes))
 {
     Parse();
 }
@@ -60,7 +61,8 @@ void ProfileText::Parse()
         if (!text.empty() && text.front() == '[') {
             line.kind = Kind::Section;
             std::size_t close = text.find(']');
-            line.name = Trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            line.name
+                = Trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
         } else if (!text.empty() && text.front() != ';') {
             std::size_t equals = text.find('=');
             if (equals != std::string_view::npos) {

@@ -28,12 +28,12 @@ public:
 private:
     enum class Kind { Other, Section, Key };
     struct Line {
-        std::size_t start = 0;    // first byte of the line
-        std::size_t length = 0;   // bytes before the line ending
-        std::size_t eol = 0;      // 0, 1 (LF) or 2 (CRLF)
+        std::size_t start = 0; // first byte of the line
+        std::size_t length = 0; // bytes before the line ending
+        std::size_t eol = 0; // 0, 1 (LF) or 2 (CRLF)
         Kind kind = Kind::Other;
-        std::string_view name;    // section or key name, trimmed
-        std::string_view value;   // key value, trimmed and unquoted
+        std::string_view name; // section or key name, trimmed
+        std::string_view value; // key value, trimmed and unquoted
     };
 
     void Parse();

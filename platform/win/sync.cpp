@@ -4,7 +4,11 @@
 
 namespace plat::win {
 
-Event::Event(bool manualReset, bool initiallySet) : m_manualReset(manualReset), m_set(initiallySet) {}
+Event::Event(bool manualReset, bool initiallySet)
+    : m_manualReset(manualReset)
+    , m_set(initiallySet)
+{
+}
 
 void Event::Set()
 {

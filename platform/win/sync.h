@@ -23,7 +23,11 @@ private:
 // Holds a critical section for a scope.
 class CriticalSectionLock {
 public:
-    explicit CriticalSectionLock(CriticalSection& section) : m_section(section) { m_section.Enter(); }
+    explicit CriticalSectionLock(CriticalSection& section)
+        : m_section(section)
+    {
+        m_section.Enter();
+    }
     ~CriticalSectionLock() { m_section.Leave(); }
     CriticalSectionLock(const CriticalSectionLock&) = delete;
     CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;

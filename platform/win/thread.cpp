@@ -19,12 +19,18 @@ namespace {
 int NiceOf(ThreadPriority priority)
 {
     switch (priority) {
-    case ThreadPriority::Lowest: return 4;
-    case ThreadPriority::BelowNormal: return 2;
-    case ThreadPriority::Normal: return 0;
-    case ThreadPriority::AboveNormal: return -2;
-    case ThreadPriority::Highest: return -4;
-    case ThreadPriority::TimeCritical: return -8;
+    case ThreadPriority::Lowest:
+        return 4;
+    case ThreadPriority::BelowNormal:
+        return 2;
+    case ThreadPriority::Normal:
+        return 0;
+    case ThreadPriority::AboveNormal:
+        return -2;
+    case ThreadPriority::Highest:
+        return -4;
+    case ThreadPriority::TimeCritical:
+        return -8;
     }
     return 0;
 }
@@ -108,8 +114,8 @@ bool Thread::Wait(uint32_t milliseconds)
     if (m_state->done)
         return true;
     if (m_state->id == std::this_thread::get_id())
-        return false;   // a thread never sees its own end
-    if (milliseconds == 0xFFFFFFFF) {
+        return false; // a thread never sees its own end
+    if (milliseconds == kWaitForever) {
         m_state->changed.wait(lock, [&] { return m_state->done; });
         return true;
     }

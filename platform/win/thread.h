@@ -3,6 +3,8 @@
 // where the system does not permit them.
 #pragma once
 
+#include "sync.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,7 +17,7 @@ enum class ProcessPriority { Normal, High };
 class Thread {
 public:
     Thread() = default;
-    ~Thread();   // joins; from inside the thread itself it lets the thread run on
+    ~Thread(); // joins; from inside the thread itself it lets the thread run on
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
@@ -24,7 +26,7 @@ public:
     bool Start(std::function<void()> body);
     bool SetPriority(ThreadPriority priority);
     // True when the thread has ended (or none was started); false when `milliseconds` passed
-    // first. 0xFFFFFFFF waits without limit.
+    // first. kWaitForever waits without limit.
     bool Wait(uint32_t milliseconds);
     // Waits for the end of the thread. Called from inside the thread it returns at once, and
     // the owner joins later.

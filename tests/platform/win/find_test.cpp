@@ -34,7 +34,8 @@ std::vector<std::string> Names(const std::vector<FoundFile>& files)
 
 class FindTest : public testing::Test {
 protected:
-    FindTest() : m_cwd(m_dir.Path())
+    FindTest()
+        : m_cwd(m_dir.Path())
     {
         for (const char* name : { "Data/b.pak", "Data/A.PAK", "Data/a.pak", "Data/ab.pak", "Data/c.Pak",
                  "Data/Я.pak", "Data/x.sav", "Data/pak", "Data/b.pak.old" })
@@ -59,8 +60,9 @@ TEST_F(FindTest, patternsShouldMatchIgnoringCaseInAFixedOrder)
         { CP1251("data\\я.*"), { CP1251("Я.pak") } },
         { "data\\*.sav", { "x.sav" } },
         { "Data\\B.PAK*", { "b.pak", "b.pak.old" } },
-        { "Data\\*", { "A.PAK", "a.pak", "ab.pak", "b.pak", "b.pak.old", "c.Pak", "pak", "sub.pak", "x.sav",
-                         CP1251("Я.pak") } },
+        { "Data\\*",
+            { "A.PAK", "a.pak", "ab.pak", "b.pak", "b.pak.old", "c.Pak", "pak", "sub.pak", "x.sav",
+                CP1251("Я.pak") } },
         { "Data\\*.zip", {} },
         { "Nowhere\\*.pak", {} },
         { "Data\\", {} },

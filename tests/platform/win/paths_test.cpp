@@ -15,7 +15,8 @@ using zoq::test::WriteBytes;
 // A data tree made on another system: mixed case, a Cyrillic folder, two case variants.
 class PathsTest : public testing::Test {
 protected:
-    PathsTest() : m_cwd(m_dir.Path())
+    PathsTest()
+        : m_cwd(m_dir.Path())
     {
         WriteBytes("Data/CONFIG/cfg.ini", "x");
         WriteBytes("Текстуры/a.tm", "x");
@@ -35,16 +36,16 @@ TEST_F(PathsTest, resolverShouldMatchComponentsIgnoringCase)
         std::string posix;
     };
     const Case cases[] = {
-        { "Data\\CONFIG\\cfg.ini", "Data/CONFIG/cfg.ini" },        // exact
-        { "DATA\\config\\CFG.INI", "Data/CONFIG/cfg.ini" },        // wrong case everywhere
-        { CP1251("текстуры\\A.TM"), "Текстуры/a.tm" },             // Cyrillic folder
-        { "case\\file.txt", "case/FILE.txt" },                     // two variants: first in byte order
-        { "case\\File.txt", "case/File.txt" },                     // two variants: the exact one
-        { "data\\Config\\New.ini", "Data/CONFIG/New.ini" },        // being created: caller's spelling
-        { "data\\Missing\\x.ini", "Data/Missing/x.ini" },          // below a missing folder
-        { "Data\\..\\case\\.\\ONLY.txt", "case/only.TXT" },        // ".." and "."
-        { ".\\Data\\\\CONFIG\\", "Data/CONFIG" },                   // empty components
-        { "..\\x", "../x" },                                       // above the start stays
+        { "Data\\CONFIG\\cfg.ini", "Data/CONFIG/cfg.ini" }, // exact
+        { "DATA\\config\\CFG.INI", "Data/CONFIG/cfg.ini" }, // wrong case everywhere
+        { CP1251("текстуры\\A.TM"), "Текстуры/a.tm" }, // Cyrillic folder
+        { "case\\file.txt", "case/FILE.txt" }, // two variants: first in byte order
+        { "case\\File.txt", "case/File.txt" }, // two variants: the exact one
+        { "data\\Config\\New.ini", "Data/CONFIG/New.ini" }, // being created: caller's spelling
+        { "data\\Missing\\x.ini", "Data/Missing/x.ini" }, // below a missing folder
+        { "Data\\..\\case\\.\\ONLY.txt", "case/only.TXT" }, // ".." and "."
+        { ".\\Data\\\\CONFIG\\", "Data/CONFIG" }, // empty components
+        { "..\\x", "../x" }, // above the start stays
         { "", "." },
     };
     for (const Case& c : cases)
@@ -126,13 +127,13 @@ TEST_F(PathsTest, makeDirectoryAndRemoveFileShouldReportWhatHappened)
 {
     EXPECT_TRUE(MakeDirectory("data\\Saves"));
     EXPECT_TRUE(std::filesystem::is_directory("Data/Saves"));
-    EXPECT_FALSE(MakeDirectory("DATA\\SAVES"));          // exists already
-    EXPECT_FALSE(MakeDirectory("Missing\\Saves"));       // no parent
+    EXPECT_FALSE(MakeDirectory("DATA\\SAVES")); // exists already
+    EXPECT_FALSE(MakeDirectory("Missing\\Saves")); // no parent
 
     EXPECT_TRUE(RemoveFile("CASE\\ONLY.txt"));
     EXPECT_FALSE(std::filesystem::exists("case/only.TXT"));
-    EXPECT_FALSE(RemoveFile("case\\only.txt"));          // gone
-    EXPECT_FALSE(RemoveFile("Data\\Saves"));             // a folder
+    EXPECT_FALSE(RemoveFile("case\\only.txt")); // gone
+    EXPECT_FALSE(RemoveFile("Data\\Saves")); // a folder
     EXPECT_TRUE(std::filesystem::is_directory("Data/Saves"));
 }
 

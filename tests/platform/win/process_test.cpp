@@ -74,15 +74,16 @@ TEST_F(ProcessTest, argumentsAndWorkingDirectoryShouldArrive)
     SingleInstance lock;
     ASSERT_TRUE(lock.Acquire("ZOQTEST_ARGS"));
 
-    std::string line = std::string("zoqtesthelper.exe report out.txt \"two words\" plain \"\" ") + CP1251("Ключ")
-        + " tail\"quoted part\"";
+    std::string line = std::string("zoqtesthelper.exe report out.txt \"two words\" plain \"\" ")
+        + CP1251("Ключ") + " tail\"quoted part\"";
     Process p = StartProcess(line, m_dir.Path());
     ASSERT_TRUE(p.Valid());
     ASSERT_TRUE(p.Wait(10000));
     ::close(leaked);
     EXPECT_EQ(p.ExitCode(), 0u);
     EXPECT_EQ(ReadBytes(m_dir / "out.txt"),
-        "cwd=" + m_dir.Path() + "\narg=two words\narg=plain\narg=\narg=Ключ\narg=tailquoted part\nextra fds:\n");
+        "cwd=" + m_dir.Path()
+            + "\narg=two words\narg=plain\narg=\narg=Ключ\narg=tailquoted part\nextra fds:\n");
 }
 
 TEST_F(ProcessTest, programInTheWorkingDirectoryShouldStartWhenNoneIsBeside)
@@ -116,9 +117,8 @@ TEST_F(ProcessTest, runningProgramShouldHaveNoExitCodeAndTimedWaitsShouldNotEndE
     EXPECT_GE(CounterNow() - start, 30'000'000);
     EXPECT_EQ(holder.ExitCode(), std::nullopt);
     SingleInstance second;
-    while (!std::filesystem::exists(ready) && !holder.Wait(5)) {
-    }
-    EXPECT_FALSE(second.Acquire("ZOQTEST_WAIT_CHILD"));   // releases the holder
+    while (!std::filesystem::exists(ready) && !holder.Wait(5)) { }
+    EXPECT_FALSE(second.Acquire("ZOQTEST_WAIT_CHILD")); // releases the holder
     ASSERT_TRUE(holder.Wait(10000));
     EXPECT_EQ(holder.ExitCode(), 0u);
 }
@@ -156,8 +156,7 @@ TEST_F(ProcessTest, lockShouldDieWithItsHolder)
     std::string ready = m_dir / "ready";
     Process holder = StartProcess("zoqtesthelper.exe hold ZOQTEST_HOLD " + ready, "");
     ASSERT_TRUE(holder.Valid());
-    while (!std::filesystem::exists(ready) && !holder.Wait(5)) {
-    }
+    while (!std::filesystem::exists(ready) && !holder.Wait(5)) { }
     ASSERT_FALSE(holder.ExitCode().has_value()) << "the holder could not take the lock";
 
     SingleInstance instance;

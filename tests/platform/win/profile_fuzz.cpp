@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string value;
     for (std::size_t i = 0; i < size && value.size() < 16; ++i) {
         char c = bytes[i];
-        if (c != '\r' && c != '\n' && c != '"' && c != '\'' && c != ' ' && c != '\t' && c != '\v' && c != '\f')
+        if (c != '\r' && c != '\n' && c != '"' && c != '\'' && c != ' ' && c != '\t' && c != '\v'
+            && c != '\f')
             value += c;
     }
     std::vector<std::string> before;

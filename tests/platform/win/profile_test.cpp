@@ -66,14 +66,14 @@ TEST_F(ProfileTest, readsShouldFollowWindowsRules)
         { "config", "FIXCURSOR", "d", "1" },
         { "CONFIG", "Name", "d", "Quoted Value" },
         { "CONFIG", "Single", "d", "x" },
-        { "CONFIG", "Half", "d", "\"open" },                       // quotes that do not match stay
-        { "CONFIG", "Path", "d", "C:\\Data;not a comment" },       // a later ';' is the value's
-        { "CONFIG", "Dup", "d", "first" },                         // the first duplicate wins
-        { "CONFIG", "Extra", "d", "from the second block" },       // a repeated section adds keys
+        { "CONFIG", "Half", "d", "\"open" }, // quotes that do not match stay
+        { "CONFIG", "Path", "d", "C:\\Data;not a comment" }, // a later ';' is the value's
+        { "CONFIG", "Dup", "d", "first" }, // the first duplicate wins
+        { "CONFIG", "Extra", "d", "from the second block" }, // a repeated section adds keys
         { CP1251("текстуры"), CP1251("КЛЮЧ"), "d", CP1251("Значение") },
-        { "Empty", "Blank", "d", "" },                             // present but empty: not the default
+        { "Empty", "Blank", "d", "" }, // present but empty: not the default
         { "Empty", "Quotes", "d", "" },
-        { "CONFIG", "Missing", "dflt  ", "dflt" },                 // default without trailing blanks
+        { "CONFIG", "Missing", "dflt  ", "dflt" }, // default without trailing blanks
         { "CONFIG", "Missing", nullptr, "" },
         { "Nowhere", "FixCursor", "d", "d" },
         { "CONFIG", "; settings", "d", "d" },
@@ -130,7 +130,7 @@ TEST_F(ProfileTest, sectionNamesShouldListEachNameOnceAndCutCleanly)
     ASSERT_EQ(all.size(), 22u);
     struct Case {
         uint32_t size;
-        std::string expected;   // the bytes written
+        std::string expected; // the bytes written
         uint32_t result;
     };
     const Case cases[] = {
@@ -158,8 +158,9 @@ TEST_F(ProfileTest, sectionNamesShouldListEachNameOnceAndCutCleanly)
 
 TEST_F(ProfileTest, integersShouldParseLikeWindows)
 {
-    WriteBytes(m_file, "[N]\nA=12\nB=-10\nC=+7\nD= 42abc\nE=0x1F\nF=abc\nG=\nI=99999999999\n"
-                       "J=-99999999999\nK=0x\nL=-0X10\nM=4294967295\nP=\" 5\"\n");
+    WriteBytes(m_file,
+        "[N]\nA=12\nB=-10\nC=+7\nD= 42abc\nE=0x1F\nF=abc\nG=\nI=99999999999\n"
+        "J=-99999999999\nK=0x\nL=-0X10\nM=4294967295\nP=\" 5\"\n");
     struct Case {
         const char* key;
         uint32_t expected;
@@ -171,8 +172,8 @@ TEST_F(ProfileTest, integersShouldParseLikeWindows)
         { "D", 42 },
         { "E", 31 },
         { "F", 0 },
-        { "G", 77 },                    // empty: the default
-        { "H", 77 },                    // absent: the default
+        { "G", 77 }, // empty: the default
+        { "H", 77 }, // absent: the default
         { "I", 2147483647 },
         { "J", uint32_t(INT32_MIN) },
         { "K", 0 },

@@ -13,8 +13,7 @@ namespace {
 using namespace plat::win;
 
 // Polls until `done` holds or 5 s pass.
-template <typename F>
-bool Eventually(F done)
+template <typename F> bool Eventually(F done)
 {
     for (int i = 0; i < 1000; ++i) {
         if (done())
@@ -127,7 +126,7 @@ TEST(Thread, waitJoinAndDestructorShouldSeeTheEnd)
         EXPECT_TRUE(thread.SetPriority(ThreadPriority::BelowNormal));
         EXPECT_FALSE(thread.Wait(10));
         stop = true;
-    }   // the destructor joins
+    } // the destructor joins
     EXPECT_TRUE(finished);
 
     Thread again;
@@ -146,12 +145,12 @@ TEST(Thread, joinFromInsideShouldReturnAtOnce)
     std::atomic<bool> passed { false };
     ASSERT_TRUE(thread.Start([&] {
         EXPECT_TRUE(thread.IsCurrent());
-        thread.Join();       // a stream ending itself
+        thread.Join(); // a stream ending itself
         EXPECT_FALSE(thread.Wait(0));
         passed = true;
     }));
     EXPECT_FALSE(thread.IsCurrent());
-    thread.Join();           // the owner joins later
+    thread.Join(); // the owner joins later
     EXPECT_TRUE(passed);
 }
 
@@ -161,7 +160,7 @@ TEST(Thread, priorityHintsShouldNotFail)
     Event release(true, false);
     thread.Start([&] { release.Wait(); });
     for (ThreadPriority p : { ThreadPriority::Highest, ThreadPriority::TimeCritical, ThreadPriority::Normal })
-        thread.SetPriority(p);   // refused without privilege: a hint only
+        thread.SetPriority(p); // refused without privilege: a hint only
     EXPECT_TRUE(thread.SetPriority(ThreadPriority::Lowest));
     release.Set();
     thread.Join();

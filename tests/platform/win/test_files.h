@@ -39,7 +39,8 @@ private:
 // Makes a folder the working directory for a scope.
 class ScopedChdir {
 public:
-    explicit ScopedChdir(const std::string& dir) : m_old(std::filesystem::current_path())
+    explicit ScopedChdir(const std::string& dir)
+        : m_old(std::filesystem::current_path())
     {
         std::filesystem::current_path(dir);
     }
