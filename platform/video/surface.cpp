@@ -4,6 +4,17 @@
 
 namespace plat::video {
 
+namespace {
+Presenter& DefaultPresenterSlot()
+{
+    static Presenter presenter;
+    return presenter;
+}
+} // namespace
+
+void SetDefaultPresenter(Presenter presenter) { DefaultPresenterSlot() = std::move(presenter); }
+const Presenter& DefaultPresenter() { return DefaultPresenterSlot(); }
+
 Surface::Surface(uint32_t width, uint32_t height, Presenter presenter)
     : m_width(width)
     , m_height(height)

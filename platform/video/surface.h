@@ -19,6 +19,11 @@ struct PictureView {
 // Draws a picture letterboxed into the window.
 using Presenter = std::function<void(const PictureView& picture)>;
 
+// The presenter new players take: the program sets it once to the graphics layer's picture
+// presenter. Empty at start, when pictures are dropped.
+void SetDefaultPresenter(Presenter presenter);
+const Presenter& DefaultPresenter();
+
 enum class SurfaceResult {
     Ok,
     Lost,    // restore and lock again
