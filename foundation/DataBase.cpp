@@ -284,8 +284,9 @@ uint32_t DataBase::RegisterName(const char* table, const char* field, uint32_t t
     entry.fieldId = m_names.empty() ? 1 : m_names.back().fieldId + 1;
     std::strcpy(entry.name, field);
     entry.type = type;
+    // The entry's own copy: field may point into the table that push_back moves.
+    m_fieldIndex.try_emplace(Key(tableId, entry.name), entry.fieldId);
     m_names.push_back(entry);
-    m_fieldIndex.try_emplace(Key(tableId, field), entry.fieldId);
     m_floors.back().nameMark = uint32_t(m_names.size());
     return entry.fieldId;
 }

@@ -40,7 +40,8 @@ public:
             const PakSource& source = m_sources[m_index];
             if (!source.data.empty() || source.path.empty()) {
                 size_t take = std::min(n - got, source.data.size() - m_offset);
-                std::memcpy(dest + got, source.data.data() + m_offset, take);
+                if (take > 0)
+                    std::memcpy(dest + got, source.data.data() + m_offset, take);
                 got += take;
                 m_offset += take;
                 if (m_offset == source.data.size())

@@ -1,0 +1,121 @@
+// A fixture that works inside a temporary folder (the base directory "." of every data path)
+// with error.log there too, plus helpers that write archives and databases into it.
+#pragma once
+
+#include "error_log_fixture.h"
+
+#include "tools/data/db_writer.h"
+#include "tools/data/pak_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+class DataDirTest : public ErrorLogTest {
+protected:
+    void SetUp() override
+    {
+        ErrorLogTest::SetUp();
+        m_oldDir = std::filesystem::current_path();
+        std::filesystem::current_path(m_dir);
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(m_oldDir);
+        ErrorLogTest::TearDown();
+    }
+
+    // Writes bytes to a path relative to the temporary folder, creating folders.
+    static void WriteFile(const std::filesystem::path& path, const Bytes& bytes)
+    {
+        if (path.has_parent_path())
+            std::filesystem::create_directories(path.parent_path());
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    static void WriteText(const std::filesystem::path& path, const std::string& text)
+    {
+        WriteFile(path, Bytes(text.begin(), text.end()));
+    }
+    static Bytes ReadFile(const std::filesystem::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // An archive of (stored name, bytes) entries.
+    static void WriteArchive(const std::filesystem::path& path,
+        const std::vector<std::pair<std::string, Bytes>>& files, uint32_t blockSize = 64,
+        zoq::tools::Codec codec = zoq::tools::Codec::Auto)
+    {
+        std::vector<zoq::tools::PakSource> sources;
+        for (const auto& [name, bytes] : files)
+            sources.push_back({name, {}, bytes});
+        if (path.has_parent_path())
+            std::filesystem::create_directories(path.parent_path());
+        std::string error;
+        ASSERT_TRUE(zoq::tools::WritePak(path, sources, {blockSize, codec}, error)) << error;
+    }
+
+    // A database from table sources given as (file name, UTF-8 text).
+    static void WriteDatabase(const std::filesystem::path& data,
+        const std::vector<std::pair<std::string, std::string>>& sources)
+    {
+        std::vector<zoq::tools::TableSource> tables;
+        std::string error;
+        for (const auto& [file, text] : sources) {
+            zoq::tools::TableSource table;
+            std::string stem = std::filesystem::path(file).stem().string();
+            ASSERT_TRUE(zoq::tools::ParseTableSource(text, file, stem, table, error)) << error;
+            tables.push_back(std::move(table));
+        }
+        zoq::tools::DbImage image;
+        ASSERT_TRUE(zoq::tools::BuildDatabase(tables, image, error)) << error;
+        if (data.has_parent_path())
+            std::filesystem::create_directories(data.parent_path());
+        ASSERT_TRUE(zoq::tools::WriteDatabase(data, image, error)) << error;
+    }
+
+    std::filesystem::path m_oldDir;
+};
+
+// Deterministic test content: table-like text, 16-bit runs and noise.
+inline Bytes MixedBytes(size_t n, uint32_t seed)
+{
+    Bytes out;
+    out.reserve(n);
+    uint32_t state = seed * 2654435761u + 1;
+    auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 24;
+    };
+    while (out.size() < n) {
+        switch (next() % 3) {
+        case 0: {
+            std::string line = "TEX_ROW_" + std::to_string(next()) + " = Data\\Textures\\t.tm\n";
+            out.insert(out.end(), line.begin(), line.end());
+            break;
+        }
+        case 1: {
+            uint8_t lo = uint8_t(next()), hi = uint8_t(next());
+            for (uint32_t k = next() % 40; k > 0; --k) {
+                out.push_back(lo);
+                out.push_back(hi);
+            }
+            break;
+        }
+        default:
+            for (uint32_t k = next() % 30; k > 0; --k)
+                out.push_back(uint8_t(next()));
+        }
+    }
+    out.resize(n);
+    return out;
+}

@@ -1,0 +1,7 @@
+// Fuzz entry: UnpackLzFlags over arbitrary input and output room.
+#include "fuzz_unpack.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    return FuzzUnpacker(&UnpackLzFlags, data, size);
+}

@@ -1,0 +1,7 @@
+// Fuzz entry: UnpackRle16 over arbitrary input and output room.
+#include "fuzz_unpack.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    return FuzzUnpacker(&UnpackRle16, data, size);
+}
