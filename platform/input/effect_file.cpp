@@ -1,6 +1,7 @@
 #include "platform/input/effect_file.h"
 
 #include "platform/win/debug.h"
+#include "platform/win/paths.h"
 
 #include <array>
 #include <cstdio>
@@ -307,12 +308,7 @@ bool LoadEffectFile(std::string_view path, EffectFile& out)
 {
     out.effects.clear();
     std::string where(path);
-    std::string posix(path);
-    for (char& c : posix) {
-        if (c == '\\')
-            c = '/';
-    }
-    std::FILE* file = std::fopen(posix.c_str(), "rb");
+    std::FILE* file = win::OpenFile(path, "rb");
     if (!file) {
         win::DebugOutput("LoadEffectFile: " + where + ": cannot open");
         return false;

@@ -1,3 +1,4 @@
+#include "platform/win/instance.h"
 #include "platform/win/text.h"
 #include "platform/window/event_listener.h"
 #include "platform/window/keys.h"
@@ -268,6 +269,11 @@ void RemoveEventListener(EventListener& listener)
 void SetRaiseRequestSource(std::function<bool()> takeRequest)
 {
     RaiseSource() = std::move(takeRequest);
+}
+
+void SetRaiseRequestSource(win::SingleInstance& instance)
+{
+    RaiseSource() = [&instance] { return instance.TakeRaiseRequest(); };
 }
 
 int DrainEvents()

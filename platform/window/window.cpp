@@ -83,10 +83,15 @@ std::unique_ptr<Window> Window::Create(const WindowDesc& desc)
     impl->gl = gl;
     uint32_t state = SDL_GetWindowFlags(sdl);
     impl->visible = (state & SDL_WINDOW_SHOWN) != 0;
+    impl->shownOnce = !HasStyle(desc.style, Style::Hidden);
     impl->minimised = (state & SDL_WINDOW_MINIMIZED) != 0;
     impl->focused = (state & SDL_WINDOW_INPUT_FOCUS) != 0;
-    // SDL starts with text input on; the layer starts with it off.
-    SDL_StopTextInput();
+    // SDL starts with text input on; the layer starts with it off, unless another window uses it.
+    bool textInputInUse = false;
+    for (Window* other : LiveWindows())
+        textInputInUse = textInputInUse || other->TextInput();
+    if (!textInputInUse)
+        SDL_StopTextInput();
 
     std::unique_ptr<Window> window(new Window(std::move(impl)));
     window->m_impl->self = window.get();
@@ -151,6 +156,7 @@ void Window::Show()
         return;
     SDL_ShowWindow(m_impl->sdl);
     m_impl->visible = true;
+    m_impl->shownOnce = true;
     m_impl->style = m_impl->style & ~Style::Hidden;
 }
 
@@ -184,8 +190,6 @@ void Window::BringToFront()
 {
     if (!m_impl->sdl)
         return;
-    if (!m_impl->visible)
-        Show();
     SDL_RaiseWindow(m_impl->sdl);
     HandleWindowEvent(*this, SDL_WINDOWEVENT_FOCUS_GAINED);
 }
@@ -478,6 +482,10 @@ std::vector<Window*>& LiveWindows()
 Window* MainWindow()
 {
     auto& live = LiveWindows();
+    for (Window* window : live) {
+        if (window->GetImpl().shownOnce)
+            return window;
+    }
     return live.empty() ? nullptr : live.front();
 }
 

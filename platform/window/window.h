@@ -13,6 +13,10 @@
 #include <string>
 #include <string_view>
 
+namespace plat::win {
+class SingleInstance;
+}
+
 namespace plat::window {
 
 struct Point {
@@ -98,7 +102,7 @@ public:
     void Hide();
     void Minimise();
     void Restore();
-    // Raises the window and gives it the focus.
+    // Raises the window and gives it the focus; a hidden window stays hidden.
     void BringToFront();
     bool IsVisible() const;
     bool IsMinimised() const;
@@ -172,7 +176,8 @@ private:
     void* m_context;
 };
 
-// The first live window: the one the single-instance raise request brings back.
+// The first live window that has been shown (else the first live one): the one the single-instance
+// raise request brings back and events without a window of their own go to.
 Window* MainWindow();
 // The live window with that SDL number, or null (gone or destroyed): for holders that may outlive it.
 Window* FindWindow(uint32_t id);
@@ -180,6 +185,8 @@ Window* FindWindow(uint32_t id);
 // Takes a raise request of the program's single-instance lock; the drain polls it first and, on a
 // request, restores the main window and brings it to the front. Empty: none.
 void SetRaiseRequestSource(std::function<bool()> takeRequest);
+// The same for the kernel layer's lock, which must outlive the polling (or be replaced before it goes).
+void SetRaiseRequestSource(win::SingleInstance& instance);
 
 // The program's only SDL event drain: polls the raise request, then feeds every pending SDL event to
 // the input devices, then to the other listeners, then turns it into messages. Returns the events seen.

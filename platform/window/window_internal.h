@@ -19,6 +19,7 @@ struct Window::Impl {
     Style style = Style::None;
     bool gl = false;
     bool visible = false;
+    bool shownOnce = false; // a window never shown (a helper) is not the main window
     bool minimised = false;
     bool focused = false;
     bool textInput = false;

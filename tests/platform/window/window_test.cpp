@@ -1,3 +1,4 @@
+#include "platform/win/instance.h"
 #include "platform/win/text.h"
 #include "platform/window/cursor.h"
 #include "platform/window/keys.h"
@@ -6,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -229,18 +233,24 @@ TEST_F(WindowTest, thirtyKeysShouldComeOutInOrderTenAPass)
 
 TEST_F(WindowTest, aRaiseRequestShouldRestoreAndFocusTheWindowWithinOneDrain)
 {
+    setenv("ZOQ_INSTANCE_SCOPE", ("window-test-" + std::to_string(getpid())).c_str(), 1);
+    plat::win::SingleInstance running;
+    ASSERT_TRUE(running.Acquire("ZOQWC0"));
+    SetRaiseRequestSource(running);
     window->Minimise();
     ASSERT_TRUE(window->IsMinimised());
     ASSERT_FALSE(window->IsFocused());
     ClearMessages();
-    int requests = 1;
-    SetRaiseRequestSource([&] { return requests-- > 0; });
+
+    plat::win::SingleInstance second;
+    EXPECT_FALSE(second.Acquire("ZOQWC0")); // sends the raise request
     DrainEvents();
     EXPECT_FALSE(window->IsMinimised());
     EXPECT_TRUE(window->IsFocused());
     EXPECT_EQ(TakeAll(),
         (std::vector<Expected> {
             { K::Size, uint32_t(SizeKind::Restored) }, { K::Activate, 1 }, { K::ActivateApp, 1 } }));
+    SetRaiseRequestSource(nullptr);
 }
 
 TEST_F(WindowTest, minimiseAndRestoreShouldActAtOnceLikeTheDefaultProcedure)
@@ -279,6 +289,33 @@ TEST_F(WindowTest, styleShouldTrackFullScreenAndVisibility)
     window->SetStyle(Style::Hidden);
     EXPECT_FALSE(window->IsFullScreen());
     EXPECT_FALSE(window->IsVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainWindow, aHiddenHelperWindowShouldNotTakeTheMainWindowsPlace)
+{
+    WindowDesc hidden;
+    hidden.width = 1;
+    hidden.height = 1;
+    hidden.style = Style::Hidden;
+    auto helper = Window::Create(hidden);
+    ASSERT_TRUE(helper);
+    EXPECT_EQ(MainWindow(), helper.get());
+    auto main = Window::Create(WindowDesc {});
+    ASSERT_TRUE(main);
+    EXPECT_EQ(MainWindow(), main.get());
+    EXPECT_EQ(FindWindow(helper->Id()), helper.get());
+    helper->BringToFront();
+    EXPECT_FALSE(helper->IsVisible());
+    main.reset();
+    EXPECT_EQ(MainWindow(), helper.get());
+    uint32_t id = helper->Id();
+    helper->Destroy();
+    EXPECT_EQ(FindWindow(id), nullptr);
+    EXPECT_EQ(MainWindow(), nullptr);
 }
 
 } // namespace
