@@ -53,34 +53,34 @@ protected:
     // An archive of (stored name, bytes) entries.
     static void WriteArchive(const std::filesystem::path& path,
         const std::vector<std::pair<std::string, Bytes>>& files, uint32_t blockSize = 64,
-        zoq::tools::Codec codec = zoq::tools::Codec::Auto)
+        zoq::tools::data::Codec codec = zoq::tools::data::Codec::Auto)
     {
-        std::vector<zoq::tools::PakSource> sources;
+        std::vector<zoq::tools::data::PakSource> sources;
         for (const auto& [name, bytes] : files)
             sources.push_back({name, {}, bytes});
         if (path.has_parent_path())
             std::filesystem::create_directories(path.parent_path());
         std::string error;
-        ASSERT_TRUE(zoq::tools::WritePak(path, sources, {blockSize, codec}, error)) << error;
+        ASSERT_TRUE(zoq::tools::data::WritePak(path, sources, {blockSize, codec}, error)) << error;
     }
 
     // A database from table sources given as (file name, UTF-8 text).
     static void WriteDatabase(const std::filesystem::path& data,
         const std::vector<std::pair<std::string, std::string>>& sources)
     {
-        std::vector<zoq::tools::TableSource> tables;
+        std::vector<zoq::tools::data::TableSource> tables;
         std::string error;
         for (const auto& [file, text] : sources) {
-            zoq::tools::TableSource table;
+            zoq::tools::data::TableSource table;
             std::string stem = std::filesystem::path(file).stem().string();
-            ASSERT_TRUE(zoq::tools::ParseTableSource(text, file, stem, table, error)) << error;
+            ASSERT_TRUE(zoq::tools::data::ParseTableSource(text, file, stem, table, error)) << error;
             tables.push_back(std::move(table));
         }
-        zoq::tools::DbImage image;
-        ASSERT_TRUE(zoq::tools::BuildDatabase(tables, image, error)) << error;
+        zoq::tools::data::DbImage image;
+        ASSERT_TRUE(zoq::tools::data::BuildDatabase(tables, image, error)) << error;
         if (data.has_parent_path())
             std::filesystem::create_directories(data.parent_path());
-        ASSERT_TRUE(zoq::tools::WriteDatabase(data, image, error)) << error;
+        ASSERT_TRUE(zoq::tools::data::WriteDatabase(data, image, error)) << error;
     }
 
     std::filesystem::path m_oldDir;

@@ -12,7 +12,7 @@
 
 namespace {
 
-using zoq::tools::Codec;
+using zoq::tools::data::Codec;
 
 const std::vector<std::pair<std::string, Bytes>>& SampleFiles()
 {
@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Codecs, KWEngineCodecTest,
     ::testing::Values(Codec::Raw, Codec::Rle8, Codec::Rle16, Codec::LzFlags, Codec::LzEscape,
         Codec::Rle8LzFlags, Codec::Rle8LzEscape, Codec::Rle16LzFlags, Codec::Rle16LzEscape, Codec::Auto),
     [](const ::testing::TestParamInfo<Codec>& info) {
-        std::string name = zoq::tools::CodecName(info.param);
+        std::string name = zoq::tools::data::CodecName(info.param);
         std::replace(name.begin(), name.end(), '+', '_');
         return name;
     });
@@ -212,7 +212,7 @@ TEST_P(KWEngineBlockTest, badBlockFailsItsReadsOthersStillServe)
     WriteArchive("x.pak", {{"F", content}}, 64, GetParam().codec);
     Bytes archive = ReadFile("x.pak");
     const size_t blockTable = 22 + 88;
-    ASSERT_EQ(U32At(archive, blockTable + 12 + 4), zoq::tools::CodecFlags(GetParam().codec));
+    ASSERT_EQ(U32At(archive, blockTable + 12 + 4), zoq::tools::data::CodecFlags(GetParam().codec));
     GetParam().spoil(archive, U32At(archive, blockTable + 12 + 8));
     WriteFile("x.pak", archive);
 

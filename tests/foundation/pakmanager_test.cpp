@@ -11,7 +11,7 @@
 
 namespace {
 
-using zoq::tools::Codec;
+using zoq::tools::data::Codec;
 namespace fs = std::filesystem;
 
 void SetTime(const fs::path& path, int secondsAfter2020)

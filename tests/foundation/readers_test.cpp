@@ -159,11 +159,11 @@ TEST_F(ReadersTest, managerRowsResolveToFilesOfAPackedArchive)
 {
     WriteText("game/Data/Models/first.txt", "first model");
     WriteText("game/Data/Models/third.txt", "third model");
-    std::vector<zoq::tools::PakSource> sources;
+    std::vector<zoq::tools::data::PakSource> sources;
     std::string error;
-    ASSERT_TRUE(zoq::tools::CollectPakSources("game/Data", "game", sources, error)) << error;
+    ASSERT_TRUE(zoq::tools::data::CollectPakSources("game/Data", "game", sources, error)) << error;
     fs::create_directories("Data");
-    ASSERT_TRUE(zoq::tools::WritePak("Data/models.pak", sources, {}, error)) << error;
+    ASSERT_TRUE(zoq::tools::data::WritePak("Data/models.pak", sources, {}, error)) << error;
     WriteDatabase("Data/DB.dat", {{"models.txt", kModels}});
 
     PakManager pak;

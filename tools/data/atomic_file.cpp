@@ -4,7 +4,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 
 AtomicFile::~AtomicFile()
 {
@@ -56,4 +56,4 @@ bool AtomicFile::Commit(std::string& error)
     return false;
 }
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 
 class AtomicFile {
 public:
@@ -27,4 +27,4 @@ private:
     std::FILE* m_stream = nullptr;
 };
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <set>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 namespace {
 
 constexpr size_t kNameSize = 32;
@@ -133,4 +133,4 @@ bool WriteDatabase(const std::filesystem::path& data, const DbImage& image, std:
     return true;
 }
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 
 struct DbImage {
     std::vector<uint8_t> data;    // the records
@@ -28,4 +28,4 @@ std::filesystem::path DbCompanionPath(const std::filesystem::path& data, const c
 // Writes the three files, each through a temporary file.
 bool WriteDatabase(const std::filesystem::path& data, const DbImage& image, std::string& error);
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

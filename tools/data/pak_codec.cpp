@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 namespace {
 
 struct CodecRow {
@@ -359,4 +359,4 @@ BlockRecord PackBlock(ByteSpan block, Codec codec, uint32_t blockSize)
     return best;
 }
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 
 enum class Codec {
     Raw,
@@ -51,4 +51,4 @@ struct BlockRecord {
 // length for RLE16, a packed or middle length above blockSize + 128) stores it raw.
 BlockRecord PackBlock(ByteSpan block, Codec codec, uint32_t blockSize);
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 namespace {
 
 constexpr size_t kHeaderSize = 22;
@@ -241,4 +241,4 @@ bool WritePak(const std::filesystem::path& out, std::vector<PakSource> sources, 
     return true;
 }
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 
 inline constexpr uint32_t kMinPakBlockSize = 64;
 inline constexpr uint32_t kMaxPakBlockSize = 16777216;
@@ -42,4 +42,4 @@ bool MakePakName(std::string_view utf8Relative, std::string& stored, std::string
 bool WritePak(const std::filesystem::path& out, std::vector<PakSource> sources, const PakOptions& options,
     std::string& error);
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

@@ -2,7 +2,7 @@
 
 #include "platform/win/text.h"
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 
 bool StrictUtf8ToCp1251(std::string_view utf8, std::string& out)
 {
@@ -17,4 +17,4 @@ bool StrictUtf8ToCp1251(std::string_view utf8, std::string& out)
     return true;
 }
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

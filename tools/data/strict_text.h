@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 
 // False when a sequence is invalid, a character has no Windows-1251 byte or a NUL occurs.
 bool StrictUtf8ToCp1251(std::string_view utf8, std::string& out);
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

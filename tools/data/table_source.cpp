@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 namespace {
 
 struct TypeRow {
@@ -314,4 +314,4 @@ bool ParseTableDirectory(const std::filesystem::path& dir, std::vector<TableSour
     return true;
 }
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

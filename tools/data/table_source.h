@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zoq::tools {
+namespace zoq::tools::data {
 
 enum class FieldType : uint32_t {
     Text = 0,      // stored in the name file: fixed by the format
@@ -57,4 +57,4 @@ bool ParseTableSource(std::string_view text, const std::string& file, const std:
 // Every "*.txt" of dir in file-name byte order, one table each.
 bool ParseTableDirectory(const std::filesystem::path& dir, std::vector<TableSource>& tables, std::string& error);
 
-} // namespace zoq::tools
+} // namespace zoq::tools::data

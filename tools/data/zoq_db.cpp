@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace zoq::tools;
+using namespace zoq::tools::data;
 
 std::string g_lastMessage;
 
