@@ -170,9 +170,9 @@ bool CBinkPlayer::ShowFrame()
         locked = m_surface->Lock(bits, pitch);
     }
     if (locked == plat::video::SurfaceResult::Ok) {
-        // The destination height is a clip limit, never past the surface.
-        const uint32_t limit = std::min(m_surface->Height(), 2 * m_video->Height());
-        m_video->CopyToBuffer(bits, pitch, limit, m_x, m_y);
+        // At most twice the video's height from its top row, and never past the surface.
+        const int64_t limit = std::min<int64_t>(m_surface->Height(), int64_t(m_y) + 2 * int64_t(m_video->Height()));
+        m_video->CopyToBuffer(bits, pitch, static_cast<uint32_t>(std::max<int64_t>(limit, 0)), m_x, m_y);
         m_surface->Unlock();
     } else {
         WriteErrorLog("CBinkPlayer::ShowFrame Can`t lock surface");
