@@ -96,6 +96,8 @@ SDL_HapticEffect ToSdl(const HapticEffect& e)
     return s;
 }
 
+// Each device holds its own count on the SDL part it uses, so effects may outlive the joystick and
+// the input system that made them.
 class SdlHaptic : public HapticDevice {
 public:
     explicit SdlHaptic(SDL_Haptic* haptic)
@@ -103,7 +105,11 @@ public:
         , m_supported(SDL_HapticQuery(haptic))
     {
     }
-    ~SdlHaptic() override { SDL_HapticClose(m_haptic); }
+    ~SdlHaptic() override
+    {
+        SDL_HapticClose(m_haptic);
+        SDL_QuitSubSystem(SDL_INIT_HAPTIC);
+    }
 
     bool Supports(HapticKind kind) const override { return (m_supported & TypeOf(kind)) != 0; }
 
@@ -153,6 +159,7 @@ public:
     {
         StopAll();
         SDL_JoystickClose(m_joystick);
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     }
 
     bool Supports(HapticKind) const override { return true; }
@@ -256,9 +263,12 @@ std::shared_ptr<HapticDevice> OpenSdlHaptic(SDL_Joystick* joystick)
 {
     if (!SDL_WasInit(SDL_INIT_HAPTIC) || SDL_JoystickIsHaptic(joystick) != SDL_TRUE)
         return nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_HAPTIC) != 0)
+        return nullptr;
     SDL_Haptic* haptic = SDL_HapticOpenFromJoystick(joystick);
     if (!haptic) {
         LogSdlFailure("Joystick: SDL_HapticOpenFromJoystick");
+        SDL_QuitSubSystem(SDL_INIT_HAPTIC);
         return nullptr;
     }
     if (SDL_HapticQuery(haptic) & SDL_HAPTIC_GAIN)
@@ -268,11 +278,15 @@ std::shared_ptr<HapticDevice> OpenSdlHaptic(SDL_Joystick* joystick)
 
 std::shared_ptr<HapticDevice> OpenRumble(int deviceIndex)
 {
-    SDL_Joystick* joystick = SDL_JoystickOpen(deviceIndex);
-    if (!joystick)
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
         return nullptr;
-    if (!SDL_JoystickHasRumble(joystick)) {
+    SDL_Joystick* joystick = SDL_JoystickOpen(deviceIndex);
+    if (joystick && !SDL_JoystickHasRumble(joystick)) {
         SDL_JoystickClose(joystick);
+        joystick = nullptr;
+    }
+    if (!joystick) {
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
         return nullptr;
     }
     return std::make_shared<Rumble>(joystick);

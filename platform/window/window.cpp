@@ -107,7 +107,7 @@ Window::Window(std::unique_ptr<Impl> impl)
 
 Window::~Window()
 {
-    Destroy();
+    Close();
 }
 
 void Window::Destroy()
@@ -119,6 +119,13 @@ void Window::Destroy()
     destroy.kind = MessageKind::Destroy;
     destroy.time = LayerTime();
     CallProcedure(destroy);
+    Close();
+}
+
+void Window::Close()
+{
+    if (!m_impl->sdl)
+        return;
     if (m_impl->sdlRelative)
         SDL_SetRelativeMouseMode(SDL_FALSE);
     auto& live = LiveWindows();
@@ -373,7 +380,7 @@ std::unique_ptr<GlContext> Window::CreateGlContext(int major, int minor)
         LogSdlFailure("Window::CreateGlContext: SDL_GL_CreateContext");
         return nullptr;
     }
-    return std::unique_ptr<GlContext>(new GlContext(*this, context));
+    return std::unique_ptr<GlContext>(new GlContext(m_impl->id, context));
 }
 
 void Window::SwapBuffers()
@@ -404,9 +411,10 @@ GlContext::~GlContext()
 
 bool GlContext::MakeCurrent()
 {
-    if (!m_window.IsAlive())
+    Window* window = FindWindow(m_windowId);
+    if (!window)
         return false;
-    if (SDL_GL_MakeCurrent(m_window.GetImpl().sdl, m_context) == 0)
+    if (SDL_GL_MakeCurrent(window->GetImpl().sdl, m_context) == 0)
         return true;
     LogSdlFailure("GlContext::MakeCurrent: SDL_GL_MakeCurrent");
     return false;

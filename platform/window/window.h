@@ -86,6 +86,7 @@ class Window {
 public:
     // Null, with a debug line, when SDL cannot make the window.
     static std::unique_ptr<Window> Create(const WindowDesc& desc);
+    // Closes the SDL window without calling the procedure (its owner may be going too).
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -154,9 +155,11 @@ public:
 
 private:
     explicit Window(std::unique_ptr<Impl> impl);
+    void Close();
     std::unique_ptr<Impl> m_impl;
 };
 
+// May outlive its window; it can then no longer be made current.
 class GlContext {
 public:
     ~GlContext();
@@ -167,12 +170,12 @@ public:
 
 private:
     friend class Window;
-    GlContext(Window& window, void* context)
-        : m_window(window)
+    GlContext(uint32_t windowId, void* context)
+        : m_windowId(windowId)
         , m_context(context)
     {
     }
-    Window& m_window;
+    uint32_t m_windowId;
     void* m_context;
 };
 

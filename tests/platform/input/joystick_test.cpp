@@ -218,6 +218,19 @@ TEST_F(JoystickTest, aRumbleOnlyDeviceShouldPlayRumbleAndOtherEffectsOnItsMotors
     EXPECT_EQ(rumbles.calls.back(), (std::pair<Uint16, Uint16> { 0, 0 }));
 }
 
+TEST_F(JoystickTest, anEffectShouldOutliveItsJoystickAndTheInputSystem)
+{
+    Attach(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0, true);
+    auto effect = joystick->CreateEffect(
+        ParseOrFail("ffe 1\neffect r\nkind rumble\nduration 100\nstrong 10000\nweak 0\nend\n"));
+    ASSERT_TRUE(effect);
+    EXPECT_EQ(effect->Start(1), Result::Ok);
+    joystick.reset();
+    input.reset();
+    EXPECT_EQ(effect->Start(1), Result::NotAcquired);
+    effect.reset();
+}
+
 TEST_F(JoystickTest, effectsShouldPlayOnlyWhileTheJoystickIsAcquired)
 {
     Attach(SDL_JOYSTICK_TYPE_FLIGHT_STICK, 2, 8, 0);
