@@ -214,6 +214,12 @@ TEST_F(JoystickTest, aRumbleOnlyDeviceShouldPlayRumbleAndOtherEffectsOnItsMotors
     ASSERT_GE(rumbles.calls.size(), 2u);
     EXPECT_EQ(rumbles.calls[0], (std::pair<Uint16, Uint16> { 65535, 16384 }));
     EXPECT_EQ(rumbles.calls[1], (std::pair<Uint16, Uint16> { 32768, 32768 }));
+    // SDL stops a rumble when its time is up (1 s): the polls keep an endless one going.
+    for (int i = 0; i < 12; ++i) {
+        SDL_Delay(100);
+        EXPECT_EQ(joystick->Poll(), Result::Ok);
+    }
+    EXPECT_EQ(rumbles.calls.back(), (std::pair<Uint16, Uint16> { 32768, 32768 }));
     EXPECT_EQ(constant->Stop(), Result::Ok);
     EXPECT_EQ(rumbles.calls.back(), (std::pair<Uint16, Uint16> { 0, 0 }));
 }
