@@ -9,9 +9,13 @@
 #include <vorbis/codec.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <string>
+
+// PCM is stored little-endian, as the host holds it.
+static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
@@ -337,20 +341,16 @@ bool CFileUtil::DecodeOgg(uint8_t* pcm, const char* fileName, const PieceReader&
                         if (!cut) {
                             for (int c = 0; c < channels; ++c) {
                                 const float* from = samples[c];
+                                int16_t* to = work + c;
                                 for (int i = 0; i < batch; ++i) {
+                                    // Truncated toward zero; NaN counts as the lowest value.
                                     float value = from[i] * 32767.0f;
-                                    if (!(value > -32768.0f))
-                                        value = -32768.0f;
-                                    else if (value > 32767.0f)
-                                        value = 32767.0f;
-                                    work[i * channels + c] = static_cast<int16_t>(value);
+                                    value = value > -32768.0f ? value : -32768.0f;
+                                    value = value < 32767.0f ? value : 32767.0f;
+                                    to[i * channels] = static_cast<int16_t>(value);
                                 }
                             }
-                            uint8_t* to = pcm + dataSize;
-                            for (int i = 0; i < batch * channels; ++i) {
-                                to[2 * i] = static_cast<uint8_t>(work[i] & 0xFF);
-                                to[2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(work[i]) >> 8);
-                            }
+                            std::memcpy(pcm + dataSize, work, bytes);
                             dataSize += bytes;
                         }
                         vorbis_synthesis_read(&s.dsp, batch);
