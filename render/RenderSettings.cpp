@@ -1,0 +1,3 @@
+#include "render/RenderSettings.h"
+
+SRenderSettings g_RenderSettings;
