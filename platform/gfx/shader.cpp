@@ -75,7 +75,10 @@ uint32_t FloatToken(float value)
 
 class Reader {
 public:
-    Reader(std::span<const uint32_t> stream, std::string* error) : m_stream(stream), m_error(error) {}
+    Reader(std::span<const uint32_t> stream, std::string* error, size_t* errorToken)
+        : m_stream(stream), m_error(error), m_errorToken(errorToken)
+    {
+    }
 
     bool Next(uint32_t& token)
     {
@@ -86,6 +89,8 @@ public:
     }
     bool Fail(const char* text)
     {
+        if (m_errorToken)
+            *m_errorToken = m_pos == 0 ? 0 : m_pos - 1;
         if (m_error) {
             char buffer[160];
             std::snprintf(buffer, sizeof buffer, "token %zu: %s", m_pos == 0 ? 0 : m_pos - 1, text);
@@ -97,6 +102,7 @@ public:
 private:
     std::span<const uint32_t> m_stream;
     std::string* m_error;
+    size_t* m_errorToken;
     size_t m_pos = 0;
 };
 
@@ -245,9 +251,10 @@ size_t ShaderTokenCount(const uint32_t* stream, size_t maxTokens)
     return 0;
 }
 
-Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, ShaderProgram& out, std::string* error)
+Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, ShaderProgram& out, std::string* error,
+    size_t* errorToken)
 {
-    Reader reader(stream, error);
+    Reader reader(stream, error, errorToken);
     ShaderProgram program;
     program.kind = expected;
     uint32_t version;

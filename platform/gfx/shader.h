@@ -124,7 +124,7 @@ struct ShaderOpInfo {
     bool hasDest;
     bool vertex;   // allowed in vs.1.1
     bool pixel;    // allowed in ps.1.0/1.1
-    bool scalar;   // reads one component (the replicated swizzle's)
+    bool scalar;   // reads one component: the swizzle's fourth selector (.w when none is given)
 };
 
 const ShaderOpInfo& ShaderOpRow(ShaderOp op);
@@ -141,8 +141,10 @@ uint32_t Version(ShaderKind kind, uint32_t major, uint32_t minor);
 void Append(std::vector<uint32_t>& out, const Instruction& instruction);
 } // namespace tokens
 
-// Reads and checks a token stream; on failure `error` names the token offset and the fault.
-Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, ShaderProgram& out, std::string* error);
+// Reads and checks a token stream; on failure `error` names the token offset and the fault,
+// and `errorToken` holds that offset.
+Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, ShaderProgram& out, std::string* error,
+    size_t* errorToken = nullptr);
 
 // Byte size of a stream that ends with the end token, or 0 when none is found within maxTokens.
 size_t ShaderTokenCount(const uint32_t* stream, size_t maxTokens);

@@ -1,0 +1,183 @@
+// The gl backend's device: one GL context on the device's window (or a hidden one), the
+// back buffer and every target as framebuffer objects, programs by state key, samplers by
+// sampler state, vertex arrays by (layout, buffer, stride), all GL state shadowed.
+#pragma once
+
+#include "platform/gfx/backend.h"
+#include "platform/gfx/device.h"
+#include "platform/gfx/gl/context.h"
+#include "platform/gfx/gl/gl_api.h"
+#include "platform/gfx/gl/gl_backend.h"
+#include "platform/gfx/gl/gl_state.h"
+#include "platform/gfx/gl/glsl.h"
+#include "platform/gfx/gl/program_cache.h"
+#include "platform/gfx/gl/program_desc.h"
+#include "platform/gfx/gl/uniforms.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <tuple>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace plat::gfx::gl {
+
+// How a format lives in GL.
+struct GlFormat {
+    GLenum internal = 0;
+    GLenum format = 0;
+    GLenum type = 0;
+    uint32_t bytes = 0;        // per pixel of the client data (0: compressed)
+    bool compressed = false;   // uploaded as blocks
+    bool decoded = false;      // DXT decoded to BGRA8 at upload
+    bool alphaOne = false;     // X8R8G8B8 textures: alpha reads as 1
+    bool depth = false;
+    bool stencil = false;
+};
+
+// Null when GL cannot hold the format; `target` asks for a renderable one.
+const GlFormat* MapFormat(Format format, bool target, bool s3tc);
+
+struct TextureObject : BackendObject {
+    GLuint name = 0;
+    GlFormat format;
+    std::vector<uint32_t> levelIds;   // framebuffers name the levels they hold
+};
+
+struct SurfaceObject : BackendObject {
+    GlFormat format;
+    GLuint texture = 0;         // single-sampled colour targets
+    GLuint renderbuffer = 0;    // depth surfaces and multisampled colour targets
+    GLsizei samples = 0;
+    GLuint resolveTexture = 0;  // multisampled: the resolved copy, made on demand
+    GLuint resolveFramebuffer = 0;
+};
+
+struct BufferObject : BackendObject {
+    GLuint name = 0;
+};
+
+class ShaderObject;
+
+class GlDevice final : public DeviceBackend {
+public:
+    static Result Create(Device& device, const PresentParameters& params, std::unique_ptr<DeviceBackend>& out);
+    ~GlDevice() override;
+
+    Result Reset(const PresentParameters& params) override;
+    Result CreateSurface(Surface& surface) override;
+    Result CreateTexture(Texture& texture) override;
+    Result CreateVertexBuffer(VertexBuffer& buffer) override;
+    Result CreateIndexBuffer(IndexBuffer& buffer) override;
+    void DestroyResource(Resource& resource) override;
+    void UploadSurface(Surface& surface, const Rect& rect) override;
+    void UploadBuffer(Buffer& buffer, uint32_t offset, uint32_t size, uint32_t lockFlags) override;
+    void ReadBack(Surface& surface, const Rect& rect) override;
+    Result CopyRects(Surface& source, std::span<const Rect> rects, Surface& target,
+        std::span<const Point> points) override;
+    Result UpdateTexture(Texture& source, Texture& target, std::span<const LevelRect> regions) override;
+    Result CreateVertexShader(VertexShader& shader) override;
+    Result CreatePixelShader(PixelShader& shader) override;
+    void Clear(const DeviceState& state, const ClearCall& call) override;
+    void Draw(const DeviceState& state, uint32_t dirty, const DrawCall& call) override;
+    bool Validate(const DeviceState& state) override;
+    Result Present(Surface& backBuffer, const GammaRamp& ramp) override;
+    uint64_t TextureMemory() const override;
+
+    Stats GetStats() const;
+    void SetCapture(bool on) { m_capture = on; }
+    std::vector<uint32_t> Captured(int& width, int& height) const;
+    void Finish();
+    // A shader object going away.
+    void ForgetShader(uint32_t id);
+
+private:
+    GlDevice(Device& device, std::unique_ptr<Context> context);
+    bool Current();
+    void InitialiseContext();
+    void ApplyPresentParameters(const PresentParameters& params);
+
+    // Resources
+    void UploadLevel(Texture& texture, uint32_t level, const Rect& rect);
+    void UploadTargetRect(Surface& surface, const Rect& rect);
+    GLuint ColorTextureOf(Surface& surface, GLint& level);
+    GLuint FramebufferFor(Surface* color, Surface* depth);
+    GLuint ReadableFramebuffer(Surface& surface);   // resolves multisampling first
+    void DropFramebuffers(uint32_t surfaceId);
+    void DropVertexArrays(GLuint buffer);
+
+    // Drawing
+    Program* ProgramFor(const DeviceState& state, bool points);
+    void ApplyRasterState(const DeviceState& state);
+    void BindTargets(const DeviceState& state);
+    void BindTextures(const DeviceState& state, uint8_t stages);
+    GLuint SamplerFor(const DeviceState& state, uint32_t stage);
+    bool BindVertexInput(const DeviceState& state, const DrawCall& call, GLuint& buffer, uint32_t& first);
+    GLuint VertexArrayFor(uint32_t layout, GLuint buffer, uint32_t stride, GLuint elements);
+
+    // Present
+    bool PrepareFinalPass();
+    void FinalPass(Surface& backBuffer, const GammaRamp& ramp);
+
+    Device& m_device;
+    std::unique_ptr<Context> m_context;
+    StateCache m_state;
+    ProgramCache m_programs;
+    UniformValues m_uniforms;
+    PresentParameters m_params;
+    float m_maxPointSize = 64;
+    bool m_s3tc = true;
+    uint32_t m_nextShaderId = 1;
+
+    using SamplerKey = std::array<uint32_t, 3>;   // modes, border colour, LOD bias bits
+    std::map<SamplerKey, GLuint> m_samplers;
+    struct VertexArrayKey {
+        uint32_t layout;
+        GLuint buffer;
+        uint32_t stride;
+        bool operator<(const VertexArrayKey& o) const
+        {
+            return std::tie(layout, buffer, stride) < std::tie(o.layout, o.buffer, o.stride);
+        }
+    };
+    struct VertexArray {
+        GLuint name = 0;
+        GLuint elements = 0;
+    };
+    std::map<VertexArrayKey, VertexArray> m_vertexArrays;
+    std::map<std::pair<uint32_t, uint32_t>, GLuint> m_framebuffers;   // (colour id, depth id)
+
+    GLuint m_white = 0;
+    GLuint m_stream = 0;            // DrawPrimitiveUP data
+    uint32_t m_streamSize = 0;
+    uint32_t m_streamOffset = 0;
+
+    // The last draw's program and key.
+    ProgramKey m_lastKey{};
+    Program* m_lastProgram = nullptr;
+    bool m_lastPoints = false;
+    bool m_lastValid = false;
+
+    // Final pass
+    GLuint m_finalProgram = 0;
+    GLint m_finalImage = -1;
+    GLuint m_rampTexture = 0;
+    GammaRamp m_ramp;
+    bool m_rampKnown = false;
+    GLuint m_emptyArray = 0;
+    GLuint m_nearest = 0;
+    GLuint m_linear = 0;
+    int m_swapInterval = -1;
+    bool m_capture = false;
+    std::vector<uint32_t> m_captured;
+    int m_capturedWidth = 0;
+    int m_capturedHeight = 0;
+
+    uint64_t m_draws = 0;
+    uint64_t m_skippedDraws = 0;
+};
+
+} // namespace plat::gfx::gl

@@ -1,0 +1,276 @@
+#include "platform/gfx/gl/gl_state.h"
+
+namespace plat::gfx::gl {
+namespace {
+
+void Toggle(GLenum cap, bool on)
+{
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+// Sets a cached flag; true when GL must be told.
+bool Changed(int& cached, bool on)
+{
+    if (cached == int(on))
+        return false;
+    cached = int(on);
+    return true;
+}
+
+} // namespace
+
+void StateCache::Forget()
+{
+    *this = StateCache{};
+}
+
+void StateCache::UseProgram(GLuint program)
+{
+    if (m_program != program) {
+        m_program = program;
+        glUseProgram(program);
+    }
+}
+
+void StateCache::BindVertexArray(GLuint array)
+{
+    if (m_vertexArray != array) {
+        m_vertexArray = array;
+        glBindVertexArray(array);
+    }
+}
+
+void StateCache::ActiveUnit(uint32_t unit)
+{
+    if (m_activeUnit != unit) {
+        m_activeUnit = unit;
+        glActiveTexture(GL_TEXTURE0 + unit);
+    }
+}
+
+void StateCache::BindTexture(uint32_t unit, GLuint texture)
+{
+    if (m_textures[unit] != texture) {
+        ActiveUnit(unit);
+        m_textures[unit] = texture;
+        glBindTexture(GL_TEXTURE_2D, texture);
+    } else if (unit == kUploadUnit) {
+        ActiveUnit(unit);   // uploads act on the active unit
+    }
+}
+
+void StateCache::BindSampler(uint32_t unit, GLuint sampler)
+{
+    if (m_samplers[unit] != sampler) {
+        m_samplers[unit] = sampler;
+        glBindSampler(unit, sampler);
+    }
+}
+
+void StateCache::BindDrawFramebuffer(GLuint framebuffer)
+{
+    if (m_drawFramebuffer != framebuffer) {
+        m_drawFramebuffer = framebuffer;
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+    }
+}
+
+void StateCache::BindReadFramebuffer(GLuint framebuffer)
+{
+    if (m_readFramebuffer != framebuffer) {
+        m_readFramebuffer = framebuffer;
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    }
+}
+
+void StateCache::BindArrayBuffer(GLuint buffer)
+{
+    if (m_arrayBuffer != buffer) {
+        m_arrayBuffer = buffer;
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    }
+}
+
+void StateCache::SetDepthTest(bool on)
+{
+    if (Changed(m_depthTest, on))
+        Toggle(GL_DEPTH_TEST, on);
+}
+
+void StateCache::SetDepthFunc(GLenum func)
+{
+    if (m_depthFunc != func) {
+        m_depthFunc = func;
+        glDepthFunc(func);
+    }
+}
+
+void StateCache::SetDepthMask(bool on)
+{
+    if (Changed(m_depthMask, on))
+        glDepthMask(on ? GL_TRUE : GL_FALSE);
+}
+
+void StateCache::SetBlend(bool on)
+{
+    if (Changed(m_blend, on))
+        Toggle(GL_BLEND, on);
+}
+
+void StateCache::SetBlendFunc(GLenum source, GLenum dest)
+{
+    if (m_blendSource != source || m_blendDest != dest) {
+        m_blendSource = source;
+        m_blendDest = dest;
+        glBlendFunc(source, dest);
+    }
+}
+
+void StateCache::SetCull(bool on)
+{
+    if (Changed(m_cull, on))
+        Toggle(GL_CULL_FACE, on);
+}
+
+void StateCache::SetCullFace(GLenum face)
+{
+    if (m_cullFace != face) {
+        m_cullFace = face;
+        glCullFace(face);
+    }
+}
+
+void StateCache::SetScissorTest(bool on)
+{
+    if (Changed(m_scissorTest, on))
+        Toggle(GL_SCISSOR_TEST, on);
+}
+
+void StateCache::SetClipPlanes(uint32_t mask)
+{
+    if (m_clipPlanes == mask)
+        return;
+    for (uint32_t i = 0; i < 6; ++i) {
+        bool on = (mask >> i) & 1;
+        if (m_clipPlanes == kUnknown || ((m_clipPlanes >> i) & 1) != uint32_t(on))
+            Toggle(GL_CLIP_DISTANCE0 + i, on);
+    }
+    m_clipPlanes = mask;
+}
+
+void StateCache::SetPolygonOffset(float units)
+{
+    if (m_polygonOffsetKnown && m_polygonOffset == units)
+        return;
+    bool wasOn = m_polygonOffsetKnown && m_polygonOffset != 0;
+    if (!m_polygonOffsetKnown || wasOn != (units != 0))
+        Toggle(GL_POLYGON_OFFSET_FILL, units != 0);
+    if (units != 0)
+        glPolygonOffset(0.0f, units);
+    m_polygonOffset = units;
+    m_polygonOffsetKnown = true;
+}
+
+void StateCache::SetViewport(int x, int y, int width, int height)
+{
+    std::array<int, 4> v{x, y, width, height};
+    if (m_viewport != v) {
+        m_viewport = v;
+        glViewport(x, y, width, height);
+    }
+}
+
+void StateCache::SetScissor(int x, int y, int width, int height)
+{
+    std::array<int, 4> v{x, y, width, height};
+    if (m_scissor != v) {
+        m_scissor = v;
+        glScissor(x, y, width, height);
+    }
+}
+
+void StateCache::SetDepthRange(float nearZ, float farZ)
+{
+    std::array<float, 2> v{nearZ, farZ};
+    if (m_depthRange != v) {
+        m_depthRange = v;
+        glDepthRange(nearZ, farZ);
+    }
+}
+
+void StateCache::SetColorMask(bool on)
+{
+    if (Changed(m_colorMask, on))
+        glColorMask(on, on, on, on);
+}
+
+void StateCache::SetClearColor(float r, float g, float b, float a)
+{
+    std::array<float, 4> v{r, g, b, a};
+    if (m_clearColor != v) {
+        m_clearColor = v;
+        glClearColor(r, g, b, a);
+    }
+}
+
+void StateCache::SetClearDepth(float depth)
+{
+    if (m_clearDepth != depth) {
+        m_clearDepth = depth;
+        glClearDepth(depth);
+    }
+}
+
+void StateCache::SetClearStencil(int stencil)
+{
+    if (m_clearStencil != stencil) {
+        m_clearStencil = stencil;
+        glClearStencil(stencil);
+    }
+}
+
+void StateCache::SetStencilMask(GLuint mask)
+{
+    if (m_stencilMask != mask) {
+        m_stencilMask = mask;
+        glStencilMask(mask);
+    }
+}
+
+void StateCache::ForgetProgram(GLuint program)
+{
+    if (m_program == program)
+        m_program = kUnknown;
+}
+
+void StateCache::ForgetTexture(GLuint texture)
+{
+    for (uint32_t& bound : m_textures)
+        if (bound == texture)
+            bound = kUnknown;
+}
+
+void StateCache::ForgetVertexArray(GLuint array)
+{
+    if (m_vertexArray == array)
+        m_vertexArray = kUnknown;
+}
+
+void StateCache::ForgetFramebuffer(GLuint framebuffer)
+{
+    if (m_drawFramebuffer == framebuffer)
+        m_drawFramebuffer = kUnknown;
+    if (m_readFramebuffer == framebuffer)
+        m_readFramebuffer = kUnknown;
+}
+
+void StateCache::ForgetBuffer(GLuint buffer)
+{
+    if (m_arrayBuffer == buffer)
+        m_arrayBuffer = kUnknown;
+}
+
+} // namespace plat::gfx::gl
