@@ -1,0 +1,61 @@
+// The order in which Init builds the slots, the SetDefaultStages calls between them and what a
+// failed slot means. Data only.
+#include "render/ShaderSlotTable.h"
+
+namespace {
+using F = EShaderOnFail;
+}
+
+extern const SShaderInitStep kShaderInitSteps[50];
+constexpr SShaderInitStep kShaderInitSteps[50] = {
+    {0, 'A', F::Silent},
+    {1, 'A', F::Stop},
+    {2, 'A', F::Stop},
+    {3, 'A', F::Stop},
+    {33, 0, F::Ignored},
+    {4, 'C', F::Stop},
+    {5, 'A', F::Ignored},
+    {6, 0, F::Stop},
+    {10, 0, F::Stop},
+    {7, 0, F::Stop},
+    {8, 0, F::Stop},
+    {9, 0, F::Stop},
+    {11, 0, F::Stop},
+    {12, 0, F::Stop},
+    {19, 0, F::Stop},
+    {41, 0, F::Ignored},
+    {38, 0, F::Ignored},
+    {46, 0, F::Ignored},
+    {13, 0, F::Stop},
+    {14, 0, F::Stop},
+    {15, 0, F::Stop},
+    {16, 0, F::Stop},
+    {17, 0, F::Stop},
+    {18, 0, F::Stop},
+    {20, 0, F::Stop},
+    {21, 0, F::Stop},
+    {22, 0, F::Stop},
+    {23, 'A', F::Stop},
+    {24, 'A', F::Ignored},
+    {25, 0, F::Ignored},
+    {49, 0, F::Ignored},
+    {26, 0, F::Stop},
+    {32, 0, F::Stop},
+    {27, 0, F::Ignored},
+    {28, 0, F::Ignored},
+    {48, 0, F::Ignored},
+    {29, 0, F::Ignored},
+    {30, 0, F::Ignored},
+    {40, 0, F::Ignored},
+    {31, 0, F::Ignored},
+    {34, 0, F::Ignored},
+    {35, 0, F::Log},
+    {36, 0, F::Log},
+    {43, 0, F::Log},
+    {37, 0, F::Ignored},
+    {39, 0, F::Ignored},
+    {42, 0, F::Stop},
+    {44, 0, F::Stop},
+    {45, 0, F::Ignored},
+    {47, 0, F::Ignored},
+};
