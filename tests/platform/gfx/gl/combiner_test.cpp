@@ -147,6 +147,7 @@ TEST_F(CombinerTest, eachOperationWithRepresentativeArguments)
         {"alpha MODULATE", [](CombinerTest& t) { t.Alpha(0, Op::Modulate, T, D); }, 0x604080C0},
         {"alpha DISABLE under a colour op passes alpha on",
             [](CombinerTest& t) {
+                t.Dev().SetTexture(1, t.m_texture);
                 t.Stage(1, Op::SelectArg1, T);
                 t.Alpha(1, Op::Disable, T);
             },
