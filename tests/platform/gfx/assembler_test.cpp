@@ -109,6 +109,25 @@ TEST(Assembler, theThreePixelProgramsAssemble)
     EXPECT_EQ(bump.instructions[4].source[0].swizzle, kSwizzleAlpha);
 }
 
+TEST(Assembler, everyVertexInstructionAndMacroAssembles)
+{
+    const char* source =
+        "vs_1_1\ndp4 r0, v0, c0\nmin r1, r0, c1\nmax r1, r1, -c2\nslt r2, r1, c3\nsge r3, r1, c3\nlog r4, r1.x\n"
+        "lit r5, r1\ndst r6, r1, r2\nfrc r7, r1\nexpp r8, r1.y\nlogp r9, r1.w\nm3x4 r10, v1, c4\nm3x3 r11, v1, c8\n"
+        "m3x2 oT0, v1, c12\nmov oPts.x, c13.x\nmov oD1, -v2\nnop\nsub r0.xz, r1.xxyy, c95.wzyx\nDEF c94, 1, 2, 3, 4\n";
+    std::vector<uint32_t> tokens;
+    std::string errors;
+    ASSERT_EQ(AssembleShader(source, tokens, &errors), Result::Ok) << errors;
+    ShaderProgram program = Load(tokens, ShaderKind::Vertex);
+    ASSERT_EQ(program.instructions.size(), 19u);
+    EXPECT_EQ(program.instructions[13].dest.type, RegisterType::TexCrdOut);
+    EXPECT_EQ(program.instructions[14].dest.index, kRastOutPointSize);
+    EXPECT_EQ(program.instructions[15].source[0].modifier, SourceModifier::Negate);
+    EXPECT_EQ(program.instructions[17].dest.writeMask, kMaskX | kMaskZ);
+    EXPECT_EQ(program.instructions[17].source[0].swizzle, MakeSwizzle(0, 0, 1, 1));
+    EXPECT_EQ(program.instructions[17].source[1].swizzle, MakeSwizzle(3, 2, 1, 0));
+}
+
 TEST(Assembler, modifiersAndCoIssue)
 {
     const char* source =

@@ -1,0 +1,14 @@
+// Fuzz target: the BMP reader on arbitrary bytes.
+#include "platform/gfx/d3dx/image.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    plat::gfx::d3dx::Image image;
+    std::string error;
+    plat::gfx::d3dx::ReadBmp({data, size}, image, false, &error);
+    return 0;
+}
