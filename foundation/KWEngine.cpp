@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,6 +73,9 @@ KWEngine::~KWEngine()
 
 void KWEngine::Close() noexcept
 {
+    if (m_map)
+        ::munmap(const_cast<uint8_t*>(m_map), size_t(m_fileSize));
+    m_map = nullptr;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -176,6 +180,9 @@ bool KWEngine::LoadFile(const std::string& hostPath, std::string& reason, const 
     for (uint32_t i = 0; i < fileCount; ++i)
         m_index.try_emplace(std::string(m_files[i].name), int(i));
     m_blockLogged = std::make_unique<std::atomic<bool>[]>(blockCount);
+    // Packed bytes are unpacked where they lie; without a mapping every read is a pread.
+    void* map = ::mmap(nullptr, size_t(m_fileSize), PROT_READ, MAP_SHARED, fd, 0);
+    m_map = map == MAP_FAILED ? nullptr : static_cast<const uint8_t*>(map);
     m_blockSize = blockSize;
     m_generation = g_nextGeneration.fetch_add(1);
     return true;
@@ -189,8 +196,21 @@ void KWEngine::Log(const std::string& message) const
         WriteErrorLog(message);
 }
 
+const uint8_t* KWEngine::Stored(uint8_t* scratch, size_t n, uint64_t offset) const
+{
+    if (m_map)
+        return offset + n <= m_fileSize ? m_map + offset : nullptr;
+    return ReadAt(scratch, n, offset) ? scratch : nullptr;
+}
+
 bool KWEngine::ReadAt(void* dest, size_t n, uint64_t offset) const
 {
+    if (m_map) {
+        if (offset + n > m_fileSize)
+            return false;
+        std::memcpy(dest, m_map + offset, n);
+        return true;
+    }
     auto* out = static_cast<uint8_t*>(dest);
     while (n > 0) {
         ssize_t got = ::pread(m_fd, out, n, off_t(offset));
@@ -285,6 +305,20 @@ size_t KWEngine::ReadAvailable(KWCursor& cursor, void* dest, size_t n) const
                 BadBlock(k, reason);
                 break;
             }
+        } else if (cursor.m_block != int64_t(k) && offset == 0 && piece == m_blockSize) {
+            // A whole block unpacks straight into the caller's buffer; the cache is scratch.
+            EnsureBuffers(cursor);
+            cursor.m_block = -1;
+            std::string reason;
+            size_t written = 0;
+            if (!Unpack(cursor, k, out + copied, written, reason)) {
+                BadBlock(k, reason);
+                break;
+            }
+            if (written < piece) {
+                BadBlock(k, Format("holds %zu bytes, the read needs %zu", written, piece));
+                break;
+            }
         } else {
             if (!LoadBlock(cursor, k))
                 break;
@@ -301,30 +335,38 @@ size_t KWEngine::ReadAvailable(KWCursor& cursor, void* dest, size_t n) const
     return copied;
 }
 
+void KWEngine::EnsureBuffers(KWCursor& cursor) const
+{
+    const size_t capacity = size_t(m_blockSize) + kSpare;
+    if (cursor.m_capacity < capacity) {
+        cursor.m_a.reset(new uint8_t[capacity]);
+        cursor.m_b.reset(new uint8_t[capacity]);
+        cursor.m_capacity = capacity;
+        cursor.m_block = -1;
+    }
+}
+
 bool KWEngine::LoadBlock(KWCursor& cursor, uint32_t k) const
 {
     if (k >= m_blocks.size())
         return false;
     if (cursor.m_generation == m_generation && cursor.m_block == int64_t(k))
         return true;
-    const size_t capacity = size_t(m_blockSize) + kSpare;
-    if (cursor.m_capacity < capacity) {
-        cursor.m_a.reset(new uint8_t[capacity]);
-        cursor.m_b.reset(new uint8_t[capacity]);
-        cursor.m_capacity = capacity;
-    }
+    EnsureBuffers(cursor);
     cursor.m_block = -1;
     cursor.m_generation = m_generation;
     std::string reason;
-    if (!Unpack(cursor, k, reason)) {
+    size_t written = 0;
+    if (!Unpack(cursor, k, cursor.m_a.get(), written, reason)) {
         BadBlock(k, reason);
         return false;
     }
+    cursor.m_blockLength = uint32_t(written);
     cursor.m_block = k;
     return true;
 }
 
-bool KWEngine::Unpack(KWCursor& cursor, uint32_t k, std::string& reason) const
+bool KWEngine::Unpack(KWCursor& cursor, uint32_t k, uint8_t* out, size_t& written, std::string& reason) const
 {
     const KWBlockEntry& block = m_blocks[k];
     const uint32_t flags = block.flags & 15u;
@@ -332,6 +374,7 @@ bool KWEngine::Unpack(KWCursor& cursor, uint32_t k, std::string& reason) const
     const bool both = HasBothStages(flags);
     uint8_t words[8];
     const size_t wordBytes = both ? 8 : 4;
+    written = 0;
     if (!ReadAt(words, wordBytes, block.offset)) {
         reason = "record unreadable";
         return false;
@@ -349,29 +392,29 @@ bool KWEngine::Unpack(KWCursor& cursor, uint32_t k, std::string& reason) const
     }
     uint8_t* a = cursor.m_a.get();
     uint8_t* b = cursor.m_b.get();
-    size_t written = 0;
     bool ok = true;
     if (flags == 0) {
-        ok = ReadAt(a, length, dataAt);
+        ok = ReadAt(out, length, dataAt);
         written = length;
     } else if (both) {
         size_t middle = 0;
-        ok = ReadAt(a, length, dataAt) && LzStage(flags, a, length, b, room, middle);
+        const uint8_t* in = Stored(a, length, dataAt);
+        ok = in && LzStage(flags, in, length, b, room, middle);
         if (ok && middle != first) {
             reason = Format("LZ stage gave %zu bytes, the record says %u", middle, first);
             return false;
         }
-        ok = ok && RunLengthStage(flags, b, first, a, m_blockSize, written);
-    } else if (flags & 12u) {
-        ok = ReadAt(b, length, dataAt) && LzStage(flags, b, length, a, m_blockSize, written);
+        ok = ok && RunLengthStage(flags, b, first, out, m_blockSize, written);
     } else {
-        ok = ReadAt(b, length, dataAt) && RunLengthStage(flags, b, length, a, m_blockSize, written);
+        const uint8_t* in = Stored(b, length, dataAt);
+        ok = in
+            && ((flags & 12u) ? LzStage(flags, in, length, out, m_blockSize, written)
+                              : RunLengthStage(flags, in, length, out, m_blockSize, written));
     }
     if (!ok) {
         reason = Format("does not unpack (flags %u)", flags);
         return false;
     }
-    cursor.m_blockLength = uint32_t(written);
     return true;
 }
 

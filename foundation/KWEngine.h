@@ -1,5 +1,6 @@
 // KWEngine: the reader of one archive. Init loads and checks the tables; after that the engine
-// never changes and reads with pread, so any number of cursors (KWCursor: an open file with its
+// never changes and reads from a read-only mapping of the file (pread where it cannot be
+// mapped), so any number of cursors (KWCursor: an open file with its
 // own position and one-block cache) may read it at once, also from several threads. A read
 // stops at its file's end and never delivers the next file's bytes.
 #pragma once
@@ -115,11 +116,17 @@ private:
     bool LoadFile(const std::string& hostPath, std::string& reason, const char*& fixedText);
     void Log(const std::string& message) const;
     bool ReadAt(void* dest, size_t n, uint64_t offset) const;
-    bool Unpack(KWCursor& cursor, uint32_t k, std::string& reason) const;
+    // n stored bytes at offset: in the mapping, or read into scratch; null when unreadable.
+    const uint8_t* Stored(uint8_t* scratch, size_t n, uint64_t offset) const;
+    void EnsureBuffers(KWCursor& cursor) const;
+    // Unpacks block k into out (room for the block size) with the cursor's buffers as scratch;
+    // written is the unpacked length.
+    bool Unpack(KWCursor& cursor, uint32_t k, uint8_t* out, size_t& written, std::string& reason) const;
     void BadBlock(uint32_t k, const std::string& reason) const;
     void Attach(KWCursor& cursor, int index) const;
 
     int m_fd = -1;
+    const uint8_t* m_map = nullptr;   // the whole archive, read-only
     uint64_t m_fileSize = 0;
     uint32_t m_blockSize = 0;
     uint64_t m_generation = 0;      // unique per load: cursors tell their cache apart by it

@@ -1,0 +1,370 @@
+// Archive reading against memcpy of the same bytes: the bare unpackers over a 32 MiB stream of
+// 64 KiB blocks (thirds of table-like text, 16-bit image-like runs and noise), each block forced
+// through the codec measured; the file layer reading a raw-stored and a packed file; and name
+// lookup in a large archive against a small one.
+#include "requirements.h"
+
+#include "foundation/KWUnpack.h"
+#include "foundation/PakManager.h"
+#include "foundation/XFile.h"
+#include "tools/data/pak_writer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace zoq::tools::data;
+using Bytes = std::vector<uint8_t>;
+
+constexpr size_t kBlockSize = 65536;
+constexpr size_t kStreamSize = 32u << 20;
+constexpr size_t kBlocks = kStreamSize / kBlockSize;
+constexpr size_t kRoom = kBlockSize + 128;
+
+uint32_t Next(uint32_t& state)
+{
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+}
+
+Bytes MakeBlock(size_t k)
+{
+    Bytes block;
+    block.reserve(kBlockSize);
+    uint32_t state = uint32_t(k) * 7919u + 17;
+    switch (k * 3 / kBlocks) {
+    case 0:   // rows of a table source
+        while (block.size() < kBlockSize) {
+            std::string line = "[TEX_ROW_" + std::to_string(Next(state) % 5000) + "]\nFilename = Data\\Textures\\row_"
+                + std::to_string(Next(state) % 300) + ".tm\nType = " + std::to_string(Next(state) % 8) + "\n";
+            block.insert(block.end(), line.begin(), line.end());
+        }
+        break;
+    case 1: {   // 16-bit pixels in runs along scan lines
+        uint16_t pixel = 0;
+        while (block.size() < kBlockSize) {
+            if (Next(state) % 4 == 0)
+                pixel = uint16_t(Next(state));
+            for (uint32_t n = 4 + Next(state) % 24; n > 0; --n) {
+                block.push_back(uint8_t(pixel));
+                block.push_back(uint8_t(pixel >> 8));
+            }
+        }
+        break;
+    }
+    default:
+        while (block.size() < kBlockSize)
+            block.push_back(uint8_t(Next(state)));
+    }
+    block.resize(kBlockSize);
+    return block;
+}
+
+const std::vector<Bytes>& Stream()
+{
+    static const std::vector<Bytes> blocks = [] {
+        std::vector<Bytes> all;
+        for (size_t k = 0; k < kBlocks; ++k)
+            all.push_back(MakeBlock(k));
+        return all;
+    }();
+    return blocks;
+}
+
+struct Stage {
+    Bytes packed;
+    uint32_t middle = 0;   // two stages: the length between them
+};
+
+enum class Bare { Rle8, Rle16, LzFlags, LzEscape, Rle8LzFlags };
+
+// Every block packed by the codec, however large the result.
+const std::vector<Stage>& Packed(Bare codec)
+{
+    static std::map<Bare, std::vector<Stage>> cache;
+    auto it = cache.find(codec);
+    if (it != cache.end())
+        return it->second;
+    std::vector<Stage> stages;
+    for (const Bytes& block : Stream()) {
+        Stage stage;
+        switch (codec) {
+        case Bare::Rle8: stage.packed = PackRle8(block); break;
+        case Bare::Rle16: stage.packed = *PackRle16(block); break;
+        case Bare::LzFlags: stage.packed = PackLzFlags(block); break;
+        case Bare::LzEscape: stage.packed = PackLzEscape(block); break;
+        case Bare::Rle8LzFlags: {
+            Bytes middle = PackRle8(block);
+            stage.middle = uint32_t(middle.size());
+            stage.packed = PackLzFlags(middle);
+            break;
+        }
+        }
+        stages.push_back(std::move(stage));
+    }
+    return cache.emplace(codec, std::move(stages)).first->second;
+}
+
+double g_memcpyBytesPerSecond = 0;
+
+void ReportRatio(benchmark::State& state)
+{
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kStreamSize));
+    if (g_memcpyBytesPerSecond > 0)
+        state.counters["x_memcpy"] = benchmark::Counter(double(kStreamSize) / g_memcpyBytesPerSecond,
+            benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_Memcpy(benchmark::State& state)
+{
+    Bytes source(kStreamSize);
+    for (size_t k = 0; k < kBlocks; ++k)
+        std::memcpy(source.data() + k * kBlockSize, Stream()[k].data(), kBlockSize);
+    Bytes dest(kStreamSize, 1);
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        std::memcpy(dest.data(), source.data(), kStreamSize);
+        benchmark::ClobberMemory();
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kStreamSize));
+    g_memcpyBytesPerSecond = double(state.iterations()) * double(kStreamSize) / elapsed.count();
+}
+// The baseline runs first so that every case can report its ratio.
+BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
+
+void BM_Unpack(benchmark::State& state, Bare codec)
+{
+    const std::vector<Stage>& stages = Packed(codec);
+    // Forced blocks may pack larger than the reader's room; the bare figure gives them space.
+    Bytes a(kRoom), b(2 * kBlockSize);
+    for (auto _ : state) {
+        for (const Stage& stage : stages) {
+            size_t written = 0;
+            bool ok = false;
+            switch (codec) {
+            case Bare::Rle8: ok = UnpackRle8(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written); break;
+            case Bare::Rle16: ok = UnpackRle16(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written); break;
+            case Bare::LzFlags: ok = UnpackLzFlags(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written); break;
+            case Bare::LzEscape: ok = UnpackLzEscape(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written); break;
+            case Bare::Rle8LzFlags: {
+                size_t middle = 0;
+                ok = UnpackLzFlags(stage.packed.data(), stage.packed.size(), b.data(), b.size(), middle)
+                    && UnpackRle8(b.data(), middle, a.data(), kBlockSize, written);
+                break;
+            }
+            }
+            if (!ok || written != kBlockSize) {
+                state.SkipWithError("block did not unpack");
+                return;
+            }
+            benchmark::DoNotOptimize(a.data());
+        }
+    }
+    ReportRatio(state);
+}
+BENCHMARK_CAPTURE(BM_Unpack, Rle8, Bare::Rle8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, Rle16, Bare::Rle16)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, LzFlags, Bare::LzFlags)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, LzEscape, Bare::LzEscape)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, Rle8LzFlags, Bare::Rle8LzFlags)->Unit(benchmark::kMillisecond);
+
+// A temporary folder with Data\*.pak archives; the working directory while benchmarks run.
+class Workspace {
+public:
+    Workspace()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-bench-archive-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        m_root = pattern;
+        m_old = std::filesystem::current_path();
+        std::filesystem::current_path(m_root);
+    }
+    ~Workspace()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(m_old, ignored);
+        std::filesystem::remove_all(m_root, ignored);
+    }
+
+    // Data\<name>\a.pak holding one 32 MiB file "DATA\STREAM" packed by the codec.
+    const std::string& StreamFolder(Codec codec)
+    {
+        auto it = m_streams.find(codec);
+        if (it != m_streams.end())
+            return it->second;
+        std::string folder = std::string("Data") + CodecName(codec);
+        for (char& c : folder)
+            c = c == '+' ? '_' : c;
+        std::filesystem::create_directories(folder);
+        PakSource source;
+        source.name = "DATA\\STREAM";
+        for (const Bytes& block : Stream())
+            source.data.insert(source.data.end(), block.begin(), block.end());
+        std::string error;
+        if (!WritePak(folder + "/a.pak", {source}, {uint32_t(kBlockSize), codec}, error))
+            std::abort();
+        return m_streams.emplace(codec, folder).first->second;
+    }
+
+    // Data<count>\a.pak holding count empty files.
+    std::string NamesFolder(int count)
+    {
+        std::string folder = "Names" + std::to_string(count);
+        if (std::filesystem::exists(folder))
+            return folder;
+        std::filesystem::create_directories(folder);
+        std::vector<PakSource> sources;
+        for (int i = 0; i < count; ++i)
+            sources.push_back({"DATA\\TEXTURES\\TEX_" + std::to_string(100000 + i) + ".TM", {}, {}});
+        std::string error;
+        if (!WritePak(folder + "/a.pak", sources, {}, error))
+            std::abort();
+        return folder;
+    }
+
+private:
+    std::filesystem::path m_root;
+    std::filesystem::path m_old;
+    std::map<Codec, std::string> m_streams;
+};
+
+Workspace& TheWorkspace()
+{
+    static Workspace workspace;
+    return workspace;
+}
+
+void BM_PakManagerReadRaw(benchmark::State& state)
+{
+    PakManager pak;
+    pak.Init(TheWorkspace().StreamFolder(Codec::Raw).c_str());
+    Bytes piece(kBlockSize);
+    for (auto _ : state) {
+        if (!pak.Open(".\\Data\\Stream")) {
+            state.SkipWithError("not found");
+            return;
+        }
+        for (size_t at = 0; at < kStreamSize; at += kBlockSize) {
+            if (pak.Read(piece.data(), kBlockSize) != kBlockSize) {
+                state.SkipWithError("short read");
+                return;
+            }
+        }
+        benchmark::DoNotOptimize(piece.data());
+    }
+    ReportRatio(state);
+}
+BENCHMARK(BM_PakManagerReadRaw)->Unit(benchmark::kMillisecond);
+
+void BM_XFileRead(benchmark::State& state, Codec codec)
+{
+    PakManager pak;
+    pak.Init(TheWorkspace().StreamFolder(codec).c_str());
+    Bytes piece(kBlockSize);
+    for (auto _ : state) {
+        XFile file;
+        if (!pak.OpenXFile(".\\Data\\Stream", file)) {
+            state.SkipWithError("not found");
+            return;
+        }
+        for (size_t at = 0; at < kStreamSize; at += kBlockSize) {
+            if (file.Read(piece.data(), kBlockSize) != kBlockSize) {
+                state.SkipWithError("short read");
+                return;
+            }
+        }
+        benchmark::DoNotOptimize(piece.data());
+    }
+    ReportRatio(state);
+}
+BENCHMARK_CAPTURE(BM_XFileRead, Rle8, Codec::Rle8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_XFileRead, Rle16, Codec::Rle16)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_XFileRead, LzFlags, Codec::LzFlags)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_XFileRead, LzEscape, Codec::LzEscape)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_XFileRead, Rle8LzFlags, Codec::Rle8LzFlags)->Unit(benchmark::kMillisecond);
+
+// Mean time of one lookup over 100 present and 100 absent names, spread over the table.
+void BM_FindFile(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    PakManager pak;
+    pak.Init(TheWorkspace().NamesFolder(count).c_str());
+    const KWEngine& engine = pak.GetArchive(0);
+    std::vector<std::string> names;
+    for (int i = 0; i < 100; ++i) {
+        names.push_back(".\\Data\\Textures\\tex_" + std::to_string(100000 + i * count / 100) + ".tm");
+        names.push_back(".\\Data\\Textures\\tex_" + std::to_string(200000 + i) + ".tm");
+    }
+    for (auto _ : state) {
+        int found = 0;
+        for (const std::string& name : names)
+            found += engine.FindFile(name.c_str()) >= 0;
+        if (found != 100) {
+            state.SkipWithError("lookup failed");
+            return;
+        }
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(names.size()));
+}
+BENCHMARK(BM_FindFile)->Arg(100)->Arg(10000);
+
+double Ratio(const zoq::bench::Results& r, const std::string& name)
+{
+    return zoq::bench::TimeOf(r, "BM_Memcpy") / zoq::bench::TimeOf(r, name);
+}
+
+struct Target {
+    const char* text;
+    const char* benchmark;
+    double limit;
+};
+
+const Target kBareTargets[] = {
+    {"UnpackRle8 output >= 0.12 x memcpy", "BM_Unpack/Rle8", 0.12},
+    {"UnpackRle16 output >= 0.12 x memcpy", "BM_Unpack/Rle16", 0.12},
+    {"UnpackLzFlags output >= 0.05 x memcpy", "BM_Unpack/LzFlags", 0.05},
+    {"UnpackLzEscape output >= 0.05 x memcpy", "BM_Unpack/LzEscape", 0.05},
+    {"rle8+lzflags output >= 0.03 x memcpy", "BM_Unpack/Rle8LzFlags", 0.03},
+    {"PakManager::Read of a raw-stored file in 64 KiB pieces >= 0.5 x memcpy", "BM_PakManagerReadRaw", 0.5},
+};
+
+const bool kBareRequired = [] {
+    for (const Target& target : kBareTargets) {
+        zoq::bench::Require({target.text,
+            [name = std::string(target.benchmark)](const zoq::bench::Results& r) { return Ratio(r, name); },
+            target.limit, false});
+    }
+    return true;
+}();
+
+const char* const kXFileCodecs[] = {"Rle8", "Rle16", "LzFlags", "LzEscape", "Rle8LzFlags"};
+
+const bool kXFileRequired = [] {
+    for (const char* codec : kXFileCodecs) {
+        zoq::bench::Require({std::string("XFile over ") + codec + " archive >= 0.7 x the bare " + codec + " figure",
+            [codec = std::string(codec)](const zoq::bench::Results& r) {
+                return zoq::bench::TimeOf(r, "BM_Unpack/" + codec) / zoq::bench::TimeOf(r, "BM_XFileRead/" + codec);
+            },
+            0.7, false});
+    }
+    return true;
+}();
+
+const bool kLookupRequired = zoq::bench::Require({
+    "FindFile over 10,000 files takes <= 2 x its time over 100 files",
+    [](const zoq::bench::Results& r) {
+        return zoq::bench::TimeOf(r, "BM_FindFile/10000") / zoq::bench::TimeOf(r, "BM_FindFile/100");
+    },
+    2.0, true});
+
+} // namespace
