@@ -404,6 +404,7 @@ void Graphic::CreateTexture(CTexture* tex, uint32_t width, uint32_t height, uint
     if (!tex)
         return;
     tex->ReleaseTexture();
+    tex->m_memory = 0;
     if (!m_digest.dynamicTextures)
         usageBits &= ~usage::kDynamic;
     tex->m_dynamic = (usageBits & usage::kDynamic) != 0;

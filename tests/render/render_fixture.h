@@ -4,6 +4,7 @@
 
 #include "tests/foundation/error_log_fixture.h"
 
+#include "foundation/ResourceDBManager.h"
 #include "platform/gfx/null/null_backend.h"
 #include "platform/gfx/window.h"
 #include "render/Graphic.h"
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -83,6 +85,32 @@ protected:
         return messages;
     }
 
+    // One row of an ini-mode table: the section name and its keys.
+    struct Row {
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> keys;
+    };
+    // Writes the table (its name in Windows-1251) as an ini file named in "root.ini" and points the
+    // parameter readers at the root.
+    void WriteTable(const char* table, const std::vector<Row>& rows)
+    {
+        const std::string file = "table" + std::to_string(m_tables.size()) + ".ini";
+        m_tables[table] = file;
+        std::string text;
+        for (const Row& row : rows) {
+            text += "[" + row.name + "]\n";
+            for (const auto& [key, value] : row.keys)
+                text += key + "=" + value + "\n";
+        }
+        WriteText(file, text);
+        std::string root;
+        for (const auto& [name, path] : m_tables)
+            root += "[" + name + "]\nfilename=" + path + "\n";
+        WriteText("root.ini", root);
+        g_ResourceDBManager.Init("root.ini", 0);
+    }
+
     FakeWindow m_window;
+    std::map<std::string, std::string> m_tables;
     std::filesystem::path m_oldDir;
 };

@@ -1,0 +1,181 @@
+// zoq-tex run as a program, and the writers it shares with the demo data.
+#include "tools/texture/font_file.h"
+#include "tools/texture/tm_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace tex = zoq::tools::texture;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class ZoqTexTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-tex-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    ToolRun Tex(const std::string& arguments) const
+    {
+        const std::string errFile = Path("stderr.txt");
+        const std::string command = std::string(ZOQ_TEX_PROGRAM) + " " + arguments + " 2>" + errFile;
+        ToolRun run;
+        std::FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            return run;
+        char buffer[256];
+        while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            run.out.append(buffer, n);
+        const int status = pclose(pipe);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream in(errFile);
+        run.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return run;
+    }
+
+    // A smooth gradient with alpha, written as a PNG.
+    tex::Picture WriteGradient(const std::string& name, uint32_t side)
+    {
+        tex::Picture picture {side, side, {}};
+        tex::Bytes rgba;
+        for (uint32_t y = 0; y < side; ++y) {
+            for (uint32_t x = 0; x < side; ++x) {
+                const uint32_t r = x * 255 / (side - 1), g = y * 255 / (side - 1), b = (x + y) * 255 / (2 * side - 2);
+                const uint32_t a = 255 - x * 128 / (side - 1);
+                picture.argb.push_back(a << 24 | r << 16 | g << 8 | b);
+                rgba.insert(rgba.end(), {uint8_t(r), uint8_t(g), uint8_t(b), uint8_t(a)});
+            }
+        }
+        std::string error;
+        EXPECT_TRUE(tex::WritePng(Path(name), side, side, rgba, error)) << error;
+        return picture;
+    }
+
+    std::filesystem::path m_dir;
+};
+
+} // namespace
+
+TEST_F(ZoqTexTest, makeInfoAndPngAgree)
+{
+    const tex::Picture picture = WriteGradient("a.png", 256);
+    ToolRun make = Tex("make " + Path("a.png") + " " + Path("a.TM") + " --format 22");
+    EXPECT_EQ(make.status, 0) << make.err;
+    EXPECT_EQ(make.out, "256 256 22 9 0\n");
+    EXPECT_EQ(Tex("info " + Path("a.TM")).out, "256 256 22 9 0\n");
+
+    ToolRun png = Tex("png " + Path("a.TM") + " " + Path("b.png") + " --reduction 1 --bits 16");
+    EXPECT_EQ(png.status, 0) << png.err;
+    EXPECT_EQ(png.out, "128 128\n");
+    tex::Picture half;
+    std::string error;
+    ASSERT_TRUE(tex::ReadPng(Path("b.png"), half, error)) << error;
+    ASSERT_EQ(half.width, 128u);
+    // R5G6B5 of level 1, widened by bit replication, alpha 255.
+    const tex::Picture level1 = tex::BuildLevels(picture, 2)[1];
+    for (size_t i = 0; i < half.argb.size(); i += 97) {
+        const uint32_t want = level1.argb[i];
+        const uint32_t r5 = (want >> 19) & 31, g6 = (want >> 10) & 63, b5 = (want >> 3) & 31;
+        const uint32_t expected = 0xFF000000u | ((r5 << 3 | r5 >> 2) << 16) | ((g6 << 2 | g6 >> 4) << 8) | (b5 << 3 | b5 >> 2);
+        ASSERT_EQ(half.argb[i], expected) << i;
+    }
+
+    make = Tex("make " + Path("a.png") + " " + Path("c.TM") + " --format 21");
+    EXPECT_EQ(make.out, "256 256 21 9 0\n");
+    png = Tex("png " + Path("c.TM") + " " + Path("c.png"));
+    EXPECT_EQ(png.out, "256 256\n");
+    tex::Picture exact;
+    ASSERT_TRUE(tex::ReadPng(Path("c.png"), exact, error)) << error;
+    EXPECT_EQ(exact.argb, picture.argb);
+}
+
+TEST_F(ZoqTexTest, dxt5KeepsBlockLevelsAndStaysClose)
+{
+    const tex::Picture picture = WriteGradient("d.png", 256);
+    ToolRun make = Tex("make " + Path("d.png") + " " + Path("d.TM") + " --format dxt5");
+    EXPECT_EQ(make.status, 0) << make.err;
+    EXPECT_EQ(make.out, "256 256 dxt5 7 1\n");
+    ToolRun png = Tex("png " + Path("d.TM") + " " + Path("e.png"));
+    EXPECT_EQ(png.out, "256 256\n");
+    tex::Picture decoded;
+    std::string error;
+    ASSERT_TRUE(tex::ReadPng(Path("e.png"), decoded, error)) << error;
+    double total[4] = {};
+    for (size_t i = 0; i < picture.argb.size(); ++i)
+        for (int c = 0; c < 4; ++c)
+            total[c] += std::abs(int((picture.argb[i] >> (8 * c)) & 255) - int((decoded.argb[i] >> (8 * c)) & 255));
+    for (int c = 0; c < 4; ++c)
+        EXPECT_LE(total[c] / double(picture.argb.size()), 8.0) << c;
+
+    // The header's level count sits at +20; the unread bytes stay zero.
+    std::ifstream in(Path("d.TM"), std::ios::binary);
+    uint8_t header[76] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    EXPECT_EQ(header[20], 7);
+    EXPECT_EQ(header[16], 1);
+    for (int i = 24; i < 76; ++i)
+        EXPECT_EQ(header[i], 0) << i;
+}
+
+TEST_F(ZoqTexTest, refusalsAndUsage)
+{
+    {
+        std::ofstream bad(Path("bad.TM"), std::ios::binary);
+        uint32_t header[19] = {16, 16, 7};
+        bad.write(reinterpret_cast<const char*>(header), sizeof header);
+    }
+    ToolRun info = Tex("info " + Path("bad.TM"));
+    EXPECT_EQ(info.status, 1);
+    EXPECT_EQ(info.err, "zoq-tex: " + Path("bad.TM") + ": unknown pixel format\n");
+    EXPECT_EQ(Tex("png " + Path("bad.TM") + " " + Path("x.png")).status, 1);
+    EXPECT_EQ(Tex("info " + Path("missing.TM")).status, 1);
+
+    WriteGradient("odd.png", 3);
+    ToolRun odd = Tex("make " + Path("odd.png") + " " + Path("odd.TM") + " --format 22");
+    EXPECT_EQ(odd.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(Path("odd.TM")));
+
+    for (const char* arguments : {"", "info", "make a.png b.TM --format 23", "png a.TM b.png --bits 8",
+             "png a.TM b.png --reduction", "convert a b"})
+        EXPECT_EQ(Tex(arguments).status, 2) << arguments;
+}
+
+TEST(FontFileTest, kwdLayout)
+{
+    tex::FontFile font;
+    font.metrics[0] = 12;
+    font.metrics[2] = 4;
+    font.glyphs.push_back({0x0410, 1, 2, 9, 0, 8, 13});
+    font.texture = {8, 4, std::vector<uint32_t>(32, 0xFFFFFFFF)};
+    const tex::Bytes kwd = tex::EncodeKwd(font);
+    ASSERT_EQ(kwd.size(), 128u + 28u);
+    auto u32 = [&](size_t at) { return uint32_t(kwd[at] | kwd[at + 1] << 8 | kwd[at + 2] << 16 | kwd[at + 3] << 24); };
+    EXPECT_EQ(u32(60), 8u);
+    EXPECT_EQ(u32(64), 4u);
+    EXPECT_EQ(u32(68), 1u);
+    EXPECT_EQ(u32(72), 12u);
+    EXPECT_EQ(u32(80), 4u);
+    EXPECT_EQ(u32(128), 0x0410u);
+    EXPECT_EQ(u32(128 + 12), 9u);
+    EXPECT_EQ(u32(128 + 24), 13u);
+    EXPECT_EQ(tex::EncodeDds32(font.texture).size(), 128u + 32 * 4);
+}
