@@ -21,7 +21,10 @@ CBinkPlayer::CBinkPlayer()
 {
 }
 
-CBinkPlayer::~CBinkPlayer() { Close(); }
+CBinkPlayer::~CBinkPlayer()
+{
+    Close();
+}
 
 void CBinkPlayer::SetPacerClock(Counter counter, int64_t frequency, Sleeper sleeper)
 {
@@ -171,7 +174,8 @@ bool CBinkPlayer::ShowFrame()
     }
     if (locked == plat::video::SurfaceResult::Ok) {
         // At most twice the video's height from its top row, and never past the surface.
-        const int64_t limit = std::min<int64_t>(m_surface->Height(), int64_t(m_y) + 2 * int64_t(m_video->Height()));
+        const int64_t limit
+            = std::min<int64_t>(m_surface->Height(), int64_t(m_y) + 2 * int64_t(m_video->Height()));
         m_video->CopyToBuffer(bits, pitch, static_cast<uint32_t>(std::max<int64_t>(limit, 0)), m_x, m_y);
         m_surface->Unlock();
     } else {

@@ -12,6 +12,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 
 // PCM is stored little-endian, as the host holds it.
@@ -25,10 +26,19 @@ bool IsOggName(const char* name)
     return dot && std::strcmp(dot + 1, "ogg") == 0;
 }
 
-std::string SoundPath(const char* name) { return std::string(g_ResourceDBManager.BaseDirectory()) + name; }
+std::string SoundPath(const char* name)
+{
+    return std::string(g_ResourceDBManager.BaseDirectory()) + name;
+}
 
-uint32_t U32At(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t U32At(const uint8_t* p)
+{
+    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t U16At(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
 // One chunk of a RIFF file: where its data starts and how long it says it is.
 struct Chunk {
@@ -38,8 +48,8 @@ struct Chunk {
 
 // Looks for chunk `id` among the chunks in [from, end); every size must stay inside.
 enum class Find { Found, Missing, Broken };
-Find FindChunk(std::span<const uint8_t> file, uint32_t from, uint32_t end, const char* id, Chunk& out,
-    uint32_t& next)
+Find FindChunk(
+    std::span<const uint8_t> file, uint32_t from, uint32_t end, const char* id, Chunk& out, uint32_t& next)
 {
     uint32_t at = from;
     while (end - at >= 8) {
@@ -49,7 +59,7 @@ Find FindChunk(std::span<const uint8_t> file, uint32_t from, uint32_t end, const
             return Find::Broken;
         const uint32_t padded = size + (size & 1);
         if (std::memcmp(file.data() + at, id, 4) == 0) {
-            out = {data, size};
+            out = { data, size };
             next = padded > end - data ? end : data + padded;
             return Find::Found;
         }
@@ -171,8 +181,9 @@ bool CFileUtil::ReadOGG(uint8_t* pcm, const char* fileName, uint32_t& dataSize, 
         if (!fileName || !g_PakManager.OpenXFile(SoundPath(fileName).c_str(), file))
             return false;
     }
-    return DecodeOgg(pcm, fileName,
-        [&](uint8_t* dest, size_t n) { return file.ReadAvailable(dest, n); }, dataSize, bytesRead);
+    return DecodeOgg(
+        pcm, fileName, [&](uint8_t* dest, size_t n) { return file.ReadAvailable(dest, n); }, dataSize,
+        bytesRead);
 }
 
 bool CFileUtil::ReadOGGMemory(uint8_t* pcm, const char* fileName, std::span<const uint8_t> file,
@@ -182,7 +193,8 @@ bool CFileUtil::ReadOGGMemory(uint8_t* pcm, const char* fileName, std::span<cons
     dataSize = 0;
     bytesRead = 0;
     size_t at = 0;
-    return DecodeOgg(pcm, fileName ? fileName : "",
+    return DecodeOgg(
+        pcm, fileName ? fileName : "",
         [&](uint8_t* dest, size_t n) {
             const size_t count = std::min(n, file.size() - at);
             std::memcpy(dest, file.data() + at, count);
@@ -196,11 +208,11 @@ namespace {
 
 // The decoder's states, released whatever way the decoding ends.
 struct OggStream {
-    ogg_stream_state stream{};
-    vorbis_info info{};
-    vorbis_comment comment{};
-    vorbis_dsp_state dsp{};
-    vorbis_block block{};
+    ogg_stream_state stream {};
+    vorbis_info info {};
+    vorbis_comment comment {};
+    vorbis_dsp_state dsp {};
+    vorbis_block block {};
     bool synthesis = false;
 
     explicit OggStream(int serial)
@@ -224,7 +236,7 @@ struct OggStream {
 };
 
 struct OggSync {
-    ogg_sync_state sync{};
+    ogg_sync_state sync {};
     OggSync() { ogg_sync_init(&sync); }
     ~OggSync() { ogg_sync_clear(&sync); }
     OggSync(const OggSync&) = delete;
@@ -233,8 +245,8 @@ struct OggSync {
 
 } // namespace
 
-bool CFileUtil::DecodeOgg(uint8_t* pcm, const char* fileName, const PieceReader& read,
-    uint32_t& dataSize, uint32_t& bytesRead)
+bool CFileUtil::DecodeOgg(
+    uint8_t* pcm, const char* fileName, const PieceReader& read, uint32_t& dataSize, uint32_t& bytesRead)
 {
     OggSync sync;
     size_t lastPiece = 0;
@@ -255,21 +267,37 @@ bool CFileUtil::DecodeOgg(uint8_t* pcm, const char* fileName, const PieceReader&
     int16_t work[kOggPiece];
     for (;;) {
         ogg_page page;
-        readPiece();
-        if (ogg_sync_pageout(&sync.sync, &page) != 1) {
-            if (!first)
-                return lastPiece < kOggPiece;
-            // Nothing decoded: there is no sound and no format to give.
-            WriteErrorLog(std::string("CFileUtil::ReadOGG no Vorbis stream: ") + fileName);
+        // A failure in these two steps ends the decoding here with its own log line.
+        try {
+            readPiece();
+        } catch (...) {
+            WriteErrorLog(std::string("Exeption while read ogg file: ") + fileName);
             return false;
         }
-        OggStream s(ogg_page_serialno(&page));
+        std::optional<OggStream> stream;
         ogg_packet packet;
-        if (ogg_stream_pagein(&s.stream, &page) < 0 || ogg_stream_packetout(&s.stream, &packet) != 1
-            || vorbis_synthesis_headerin(&s.info, &s.comment, &packet) < 0) {
+        bool identified = false;
+        try {
+            if (ogg_sync_pageout(&sync.sync, &page) != 1) {
+                if (!first)
+                    return lastPiece < kOggPiece;
+                // Nothing decoded: there is no sound and no format to give.
+                WriteErrorLog(std::string("CFileUtil::ReadOGG no Vorbis stream: ") + fileName);
+                return false;
+            }
+            stream.emplace(ogg_page_serialno(&page));
+            identified = ogg_stream_pagein(&stream->stream, &page) == 0
+                && ogg_stream_packetout(&stream->stream, &packet) == 1
+                && vorbis_synthesis_headerin(&stream->info, &stream->comment, &packet) >= 0;
+        } catch (...) {
+            WriteErrorLog(std::string("Exeption while read first page in ogg file: ") + fileName);
+            return false;
+        }
+        if (!identified) {
             logWithName(CP1251("ERROR!!! CFileUtil::ReadOgg - Несоответсвие версий Ogg"));
             return false;
         }
+        OggStream& s = *stream;
         if (first) {
             ZJ_TRACE("SetFormat");
             m_format = std::make_unique<plat::sound::WaveFormat>(plat::sound::PcmFormat(
@@ -317,7 +345,7 @@ bool CFileUtil::DecodeOgg(uint8_t* pcm, const char* fileName, const PieceReader&
                 if (got == 0)
                     break;
                 if (got < 0)
-                    continue;   // damaged data between pages
+                    continue; // damaged data between pages
                 ogg_stream_pagein(&s.stream, &page);
                 for (;;) {
                     const int result = ogg_stream_packetout(&s.stream, &packet);

@@ -35,8 +35,8 @@ public:
     // capacity given to the constructor. Makes the wave format from the first stream.
     bool ReadOGG(uint8_t* pcm, const char* fileName, uint32_t& dataSize, uint32_t& bytesRead);
     // The same from bytes in memory; fileName only names the file in log lines.
-    bool ReadOGGMemory(uint8_t* pcm, const char* fileName, std::span<const uint8_t> file,
-        uint32_t& dataSize, uint32_t& bytesRead);
+    bool ReadOGGMemory(uint8_t* pcm, const char* fileName, std::span<const uint8_t> file, uint32_t& dataSize,
+        uint32_t& bytesRead);
     // Reads a WAV file from bytes in memory, as Open does after reading the file.
     SoundResult OpenWaveMemory(std::span<const uint8_t> file);
 
@@ -47,12 +47,12 @@ public:
 
 private:
     using PieceReader = std::function<size_t(uint8_t* dest, size_t n)>;
-    bool DecodeOgg(uint8_t* pcm, const char* fileName, const PieceReader& read,
-        uint32_t& dataSize, uint32_t& bytesRead);
+    bool DecodeOgg(
+        uint8_t* pcm, const char* fileName, const PieceReader& read, uint32_t& dataSize, uint32_t& bytesRead);
 
     std::unique_ptr<plat::sound::WaveFormat> m_format;
-    std::vector<uint8_t> m_file;     // a WAV file, read whole
-    uint32_t m_dataOffset = 0;       // its data chunk
+    std::vector<uint8_t> m_file; // a WAV file, read whole
+    uint32_t m_dataOffset = 0; // its data chunk
     uint32_t m_readPosition = 0;
     uint32_t m_dataSize = 0;
     uint8_t m_ogg = 0;

@@ -9,7 +9,10 @@ namespace {
 constexpr float kFadeEnd = 0.0001f;
 } // namespace
 
-CMusicMng::CMusicMng() : m_blockSize(CSoundMusic::kBlockSize) {}
+CMusicMng::CMusicMng()
+    : m_blockSize(CSoundMusic::kBlockSize)
+{
+}
 
 CMusicMng::~CMusicMng()
 {

@@ -15,7 +15,7 @@ class CSoundMusicOGG;
 struct SMusicTrack {
     char fileName[80];
     int32_t type;
-    CSoundMusicOGG* player;   // made on first use
+    CSoundMusicOGG* player; // made on first use
 };
 
 class CMusicMng : public DefaultManager {
@@ -26,7 +26,7 @@ public:
     void Init(const char* table) override;
     virtual SoundResult PlayMusic(int track, bool loop, bool fade);
     virtual SoundResult StopMusic(bool fade);
-    virtual void Reserved() {}
+    virtual void Reserved() { }
     virtual bool IsPlaying(int track);
     virtual int GetCurrentTrack();
     virtual void UpdateFade(float dt);

@@ -29,7 +29,8 @@ void CSound::ApplySettings()
         m_listener->CommitDeferredSettings();
 }
 
-SoundResult CSound::Initialize(plat::window::Window* /*window*/, const SSoundFormat& format, int /*cooperativeLevel*/)
+SoundResult CSound::Initialize(
+    plat::window::Window* /*window*/, const SSoundFormat& format, int /*cooperativeLevel*/)
 {
     ZJ_TRACE("CSound::Initialize");
     if (!Succeeded(plat::sound::Device::Create(m_device))) {
@@ -37,7 +38,8 @@ SoundResult CSound::Initialize(plat::window::Window* /*window*/, const SSoundFor
         return kSoundFail;
     }
     if (!Succeeded(m_device->CreatePrimaryBuffer(m_primary))
-        || !Succeeded(m_primary->SetFormat(plat::sound::PcmFormat(format.channels, format.rate, format.bits)))) {
+        || !Succeeded(
+            m_primary->SetFormat(plat::sound::PcmFormat(format.channels, format.rate, format.bits)))) {
         WriteErrorLog("Error!!! CSound::Initialize");
         m_primary.reset();
         m_device.reset();
@@ -67,8 +69,8 @@ CSoundContainer* CSound::CreateSound(const char* fileName, uint32_t duplicates, 
     if (SoundFailed(file.Open(fileName)) || !file.GetFormat())
         return nullptr;
     plat::sound::BufferDesc desc;
-    desc.flags = is3D ? BufferFlags::Mute3DAtMaxDistance | BufferFlags::CtrlVolume | BufferFlags::CtrlFrequency
-            | BufferFlags::Ctrl3D
+    desc.flags = is3D ? BufferFlags::Mute3DAtMaxDistance | BufferFlags::CtrlVolume
+            | BufferFlags::CtrlFrequency | BufferFlags::Ctrl3D
                       : BufferFlags::CtrlVolume | BufferFlags::LocSoftware;
     desc.bytes = file.GetSize();
     desc.format = *file.GetFormat();
@@ -89,10 +91,10 @@ void CSound::SetListener(const Vec3& position, const Vec3& front, const Vec3& to
         return;
     m_listenerPosition = position;
     plat::sound::ListenerParams params;
-    params.position = {position.x, position.y, position.z};
-    params.velocity = {0, 0, 0};
-    params.front = {front.x, front.y, front.z};
-    params.top = {top.x, top.y, top.z};
+    params.position = { position.x, position.y, position.z };
+    params.velocity = { 0, 0, 0 };
+    params.front = { front.x, front.y, front.z };
+    params.top = { top.x, top.y, top.z };
     params.distanceFactor = 1.0f;
     params.rolloffFactor = 1.0f;
     params.dopplerFactor = 0.25f;
@@ -121,4 +123,7 @@ SoundResult CSound::RestoreBuffer()
     return kSoundFail;
 }
 
-SoundResult RestoreSoundBuffer() { return g_pSound ? g_pSound->RestoreBuffer() : kSoundFail; }
+SoundResult RestoreSoundBuffer()
+{
+    return g_pSound ? g_pSound->RestoreBuffer() : kSoundFail;
+}

@@ -59,7 +59,7 @@ protected:
     plat::sound::Listener* m_listener = nullptr;
     std::unique_ptr<plat::sound::Device> m_device;
     uint8_t m_soundOn = 0;
-    Vec3 m_listenerPosition{0, 0, 0};
+    Vec3 m_listenerPosition { 0, 0, 0 };
     std::function<void(uint32_t)> m_sleep;
 };
 

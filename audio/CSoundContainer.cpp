@@ -13,8 +13,8 @@ CSoundContainer::CSoundContainer()
 
 CSoundContainer::~CSoundContainer() = default;
 
-SoundResult CSoundContainer::Create(plat::sound::Device& device, std::unique_ptr<plat::sound::Buffer> first,
-    CFileUtil& file, int slots)
+SoundResult CSoundContainer::Create(
+    plat::sound::Device& device, std::unique_ptr<plat::sound::Buffer> first, CFileUtil& file, int slots)
 {
     plat::sound::LockRegion a, b;
     if (!plat::sound::Succeeded(first->Lock(0, first->Bytes(), a, b)))

@@ -20,8 +20,8 @@ public:
     CSoundContainer& operator=(const CSoundContainer&) = delete;
 
     // Fills the first buffer from the file and duplicates it up to `slots` buffers in all.
-    SoundResult Create(plat::sound::Device& device, std::unique_ptr<plat::sound::Buffer> first,
-        CFileUtil& file, int slots);
+    SoundResult Create(
+        plat::sound::Device& device, std::unique_ptr<plat::sound::Buffer> first, CFileUtil& file, int slots);
 
     // Plays on the first free slot; kSoundFail when every slot plays.
     SoundResult Play(uint32_t flags, uint32_t priority);

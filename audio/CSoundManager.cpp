@@ -14,7 +14,10 @@
 
 CSoundManager::CSoundManager() = default;
 
-CSoundManager::~CSoundManager() { ReleaseAllSounds(); }
+CSoundManager::~CSoundManager()
+{
+    ReleaseAllSounds();
+}
 
 void CSoundManager::Init(const char* table)
 {
@@ -136,7 +139,7 @@ void CSoundManager::Play3DSound(int id, const Vec3& position)
         WriteErrorLog("CSoundManager::Play3DSound too many new sounds");
         return;
     }
-    m_requests.Push({id, position});
+    m_requests.Push({ id, position });
 }
 
 void CSoundManager::Play3DSound2D(int id, const Vec3& position)
@@ -218,7 +221,8 @@ int CSoundManager::GetSoundControl(int id, int handle, uint32_t ownerTag, const 
     CSoundObject* slot = container->GetFreeSlot();
     if (!slot)
         return -1;
-    const int added = m_controls.Add({id, 0, 1, slot, position, ownerTag, static_cast<uint8_t>(is3D ? 1 : 0)});
+    const int added
+        = m_controls.Add({ id, 0, 1, slot, position, ownerTag, static_cast<uint8_t>(is3D ? 1 : 0) });
     if (added == -1)
         return -1;
     container->SetLoudestLoop(loops == 0 ? estimate : std::max(container->GetLoudestLoop(), estimate));
@@ -384,7 +388,7 @@ void CSoundManager::ApplySettings()
             CSoundObject* slot = container ? container->GetFreeSlot() : nullptr;
             if (!slot)
                 continue;
-            if (m_controls.Add({request.soundId, 1, 0, slot, request.position, 0, 1}) == -1)
+            if (m_controls.Add({ request.soundId, 1, 0, slot, request.position, 0, 1 }) == -1)
                 continue;
             slot->Set2DMode(false);
             slot->PlaceAt(request.position);

@@ -21,10 +21,10 @@ struct SSoundRecord {
     char fileName[80];
     char rowName[160];
     uint8_t is3D;
-    float volume;         // attenuation: 0 is full loudness
+    float volume; // attenuation: 0 is full loudness
     float minDistance;
-    float maxDistance;    // 5 x minDistance
-    uint32_t duplicates;  // 0 in the table means 16
+    float maxDistance; // 5 x minDistance
+    uint32_t duplicates; // 0 in the table means 16
     CSoundContainer* container;
 };
 
@@ -34,7 +34,7 @@ struct SSoundControl {
     uint8_t countsAsLoop;
     CSoundObject* slot;
     Vec3 position;
-    uint32_t ownerTag;    // 0: free
+    uint32_t ownerTag; // 0: free
     uint8_t is3D;
 };
 

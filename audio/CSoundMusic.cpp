@@ -8,9 +8,15 @@
 
 using plat::sound::Succeeded;
 
-CSoundMusic::CSoundMusic(uint32_t blockSize) : m_blockSize(blockSize) {}
+CSoundMusic::CSoundMusic(uint32_t blockSize)
+    : m_blockSize(blockSize)
+{
+}
 
-CSoundMusic::~CSoundMusic() { Unload(true); }
+CSoundMusic::~CSoundMusic()
+{
+    Unload(true);
+}
 
 SoundResult CSoundMusic::SetFileName(const char* name)
 {
@@ -47,8 +53,8 @@ SoundResult CSoundMusic::PreLoad(uint32_t argument)
     m_buffer->SetVolume(CSoundObject::VolumeOf(m_volume));
     m_event = std::make_unique<plat::sound::NotifyEvent>();
     const plat::sound::NotifyPosition positions[] = {
-        {m_blockSize - 1, m_event.get()},
-        {2 * m_blockSize - 1, m_event.get()},
+        { m_blockSize - 1, m_event.get() },
+        { 2 * m_blockSize - 1, m_event.get() },
     };
     if (!Succeeded(m_buffer->SetNotificationPositions(positions))) {
         m_buffer.reset();
@@ -83,7 +89,10 @@ SoundResult CSoundMusic::Play(bool loop, uint32_t argument)
     return result;
 }
 
-SoundResult CSoundMusic::Stop() { return Unload(true); }
+SoundResult CSoundMusic::Stop()
+{
+    return Unload(true);
+}
 
 void CSoundMusic::StopRefillThread()
 {
@@ -112,7 +121,10 @@ SoundResult CSoundMusic::Unload(bool terminate)
     return kSoundOk;
 }
 
-SoundResult CSoundMusic::LoadBlock() { return WriteDataToNextBlock(nullptr, 0); }
+SoundResult CSoundMusic::LoadBlock()
+{
+    return WriteDataToNextBlock(nullptr, 0);
+}
 
 bool CSoundMusic::IsMusicPlayed()
 {

@@ -62,5 +62,5 @@ protected:
     uint32_t m_blockSize;
     std::unique_ptr<plat::sound::WaveFormat> m_format;
     plat::win::CriticalSection m_section;
-    std::atomic<bool> m_stopThread{false};
+    std::atomic<bool> m_stopThread { false };
 };

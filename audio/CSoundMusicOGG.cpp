@@ -19,16 +19,25 @@ int SeekFile(void* file, ogg_int64_t offset, int whence)
     return fseeko(static_cast<std::FILE*>(file), static_cast<off_t>(offset), whence);
 }
 
-long TellFile(void* file) { return std::ftell(static_cast<std::FILE*>(file)); }
+long TellFile(void* file)
+{
+    return std::ftell(static_cast<std::FILE*>(file));
+}
 
 // The file stays ours: vorbisfile does not close it.
-const ov_callbacks kFileCallbacks = {ReadFile, SeekFile, nullptr, TellFile};
+const ov_callbacks kFileCallbacks = { ReadFile, SeekFile, nullptr, TellFile };
 
 } // namespace
 
-CSoundMusicOGG::CSoundMusicOGG(uint32_t blockSize) : CSoundMusic(blockSize) {}
+CSoundMusicOGG::CSoundMusicOGG(uint32_t blockSize)
+    : CSoundMusic(blockSize)
+{
+}
 
-CSoundMusicOGG::~CSoundMusicOGG() { Unload(true); }
+CSoundMusicOGG::~CSoundMusicOGG()
+{
+    Unload(true);
+}
 
 bool CSoundMusicOGG::IsMusicPlayed()
 {
@@ -53,7 +62,8 @@ SoundResult CSoundMusicOGG::PreLoad(uint32_t argument)
         return kSoundFail;
     }
     const vorbis_info* info = ov_info(m_vorbis.get(), -1);
-    SetFormat(plat::sound::PcmFormat(static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate), 16));
+    SetFormat(
+        plat::sound::PcmFormat(static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate), 16));
     m_gather = std::make_unique<uint8_t[]>(2 * size_t(m_blockSize));
     m_gathered = 0;
     m_open = 1;
@@ -94,8 +104,8 @@ SoundResult CSoundMusicOGG::LoadBlock()
     while (m_gathered < m_blockSize) {
         const int want = static_cast<int>(std::min<uint32_t>(kReadSize, m_blockSize - m_gathered));
         int section = 0;
-        const long n = ov_read(m_vorbis.get(), reinterpret_cast<char*>(m_gather.get() + m_gathered), want,
-            0, 2, 1, &section);
+        const long n = ov_read(
+            m_vorbis.get(), reinterpret_cast<char*>(m_gather.get() + m_gathered), want, 0, 2, 1, &section);
         if (n > 0) {
             m_gathered += static_cast<uint32_t>(n);
             dataSinceSeek = true;

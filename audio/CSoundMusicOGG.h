@@ -25,6 +25,6 @@ protected:
     uint32_t m_gathered = 0;
     uint8_t m_open = 0;
     std::FILE* m_file = nullptr;
-    std::unique_ptr<uint8_t[]> m_gather;     // two blocks
+    std::unique_ptr<uint8_t[]> m_gather; // two blocks
     std::unique_ptr<OggVorbis_File> m_vorbis;
 };

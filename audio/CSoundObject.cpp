@@ -25,7 +25,8 @@ void CSoundObject::SetVolume(float factor)
     if (!m_buffer)
         return;
     plat::sound::BufferStatus status;
-    if (plat::sound::Succeeded(m_buffer->GetStatus(status)) && status.lost && !status.playing && !status.looping)
+    if (plat::sound::Succeeded(m_buffer->GetStatus(status)) && status.lost && !status.playing
+        && !status.looping)
         m_buffer->Restore();
     m_volumeFactor = factor;
     const float containerVolume = m_container ? m_container->m_volume : 1.0f;
@@ -51,7 +52,10 @@ float DistanceSq(const Vec3& a, const Vec3& b)
     return dx * dx + dy * dy + dz * dz;
 }
 
-plat::sound::Vector ToVector(const Vec3& v) { return {v.x, v.y, v.z}; }
+plat::sound::Vector ToVector(const Vec3& v)
+{
+    return { v.x, v.y, v.z };
+}
 
 } // namespace
 
@@ -167,5 +171,6 @@ void CSoundObject::Set2DMode(bool on)
 bool CSoundObject::IsPlaying() const
 {
     plat::sound::BufferStatus status;
-    return m_buffer && plat::sound::Succeeded(m_buffer->GetStatus(status)) && (status.playing || status.looping);
+    return m_buffer && plat::sound::Succeeded(m_buffer->GetStatus(status))
+        && (status.playing || status.looping);
 }

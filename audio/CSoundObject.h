@@ -63,8 +63,8 @@ private:
     uint8_t m_fadeFinished = 0;
     float m_fadeElapsed = 0;
     float m_fadeDuration = 0;
-    Vec3 m_position{0, 0, 0};
-    Vec3 m_velocity{0, 0, 0};
+    Vec3 m_position { 0, 0, 0 };
+    Vec3 m_velocity { 0, 0, 0 };
     float m_minDistance = 1.0f;
     float m_maxDistance = 1.0e9f;
     float m_lastFrequency = -1.0f;

@@ -10,4 +10,7 @@ inline constexpr SoundResult kSoundOk = 0;
 inline constexpr SoundResult kSoundFail = int32_t(0x80004005);
 inline constexpr SoundResult kSoundInvalidArg = int32_t(0x80070057);
 
-inline bool SoundFailed(SoundResult result) { return result < 0; }
+inline bool SoundFailed(SoundResult result)
+{
+    return result < 0;
+}

@@ -24,7 +24,7 @@ const std::vector<uint8_t>& TheFile()
             samples[2 * i] = float(0.4 * std::sin(2 * M_PI * 220 * t) + 0.1 * std::sin(2 * M_PI * 1750 * t));
             samples[2 * i + 1] = float(0.3 * std::sin(2 * M_PI * 330 * t + std::sin(t)));
         }
-        return zoq::tools::audio::EncodeVorbis(samples, 2, kRate, {0.4f, 1});
+        return zoq::tools::audio::EncodeVorbis(samples, 2, kRate, { 0.4f, 1 });
     }();
     return file;
 }
@@ -46,20 +46,25 @@ size_t ReadMemory(void* out, size_t size, size_t count, void* source)
 int SeekMemory(void* source, ogg_int64_t offset, int whence)
 {
     auto* m = static_cast<Memory*>(source);
-    const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? int64_t(m->at) : int64_t(m->bytes->size());
+    const int64_t base = whence == SEEK_SET ? 0
+        : whence == SEEK_CUR                ? int64_t(m->at)
+                                            : int64_t(m->bytes->size());
     if (base + offset < 0 || base + offset > int64_t(m->bytes->size()))
         return -1;
     m->at = size_t(base + offset);
     return 0;
 }
 
-long TellMemory(void* source) { return long(static_cast<Memory*>(source)->at); }
+long TellMemory(void* source)
+{
+    return long(static_cast<Memory*>(source)->at);
+}
 
 // Both decoders are timed by the CPU time of their thread, so that other work on a shared
 // machine does not tilt the comparison.
 double ThreadSeconds()
 {
-    timespec now{};
+    timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
@@ -89,9 +94,10 @@ void BM_OvRead(benchmark::State& state)
     size_t decoded = 0;
     for (auto _ : state) {
         const double start = ThreadSeconds();
-        Memory memory{&file};
+        Memory memory { &file };
         OggVorbis_File vorbis;
-        if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, {ReadMemory, SeekMemory, nullptr, TellMemory}) != 0) {
+        if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, { ReadMemory, SeekMemory, nullptr, TellMemory })
+            != 0) {
             state.SkipWithError("ov_open failed");
             break;
         }
@@ -99,7 +105,8 @@ void BM_OvRead(benchmark::State& state)
         int section = 0;
         long n = 0;
         while (decoded + 4096 <= pcm.size()
-            && (n = ov_read(&vorbis, reinterpret_cast<char*>(pcm.data() + decoded), 4096, 0, 2, 1, &section)) > 0)
+            && (n = ov_read(&vorbis, reinterpret_cast<char*>(pcm.data() + decoded), 4096, 0, 2, 1, &section))
+                > 0)
             decoded += size_t(n);
         ov_clear(&vorbis);
         benchmark::DoNotOptimize(pcm.data());
@@ -112,7 +119,8 @@ BENCHMARK(BM_OvRead)->UseManualTime()->Unit(benchmark::kMillisecond);
 const bool kRequired = zoq::bench::Require({
     "ReadOGG decodes at least 70% as fast as ov_read",
     [](const zoq::bench::Results& r) {
-        return zoq::bench::TimeOf(r, "BM_OvRead/manual_time") / zoq::bench::TimeOf(r, "BM_ReadOGG/manual_time");
+        return zoq::bench::TimeOf(r, "BM_OvRead/manual_time")
+            / zoq::bench::TimeOf(r, "BM_ReadOGG/manual_time");
     },
     0.7,
     false,

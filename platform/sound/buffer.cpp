@@ -109,7 +109,7 @@ void BufferState::UploadStatic()
     };
     std::vector<Held> held;
     for (BufferState* user : data->users) {
-        Held h{user, AL_INITIAL, 0};
+        Held h { user, AL_INITIAL, 0 };
         alGetSourcei(user->source, AL_SOURCE_STATE, &h.state);
         alGetSourcei(user->source, AL_SAMPLE_OFFSET, &h.frame);
         alSourceStop(user->source);
@@ -143,8 +143,8 @@ uint64_t BufferState::StreamCursor() const
     } else if (state == AL_PLAYING || state == AL_PAUSED) {
         ALint frame = 0;
         alGetSourcei(source, AL_SAMPLE_OFFSET, &frame);
-        inQueue = std::min(static_cast<uint32_t>(std::max(frame, 0)) * desc.format.blockAlign,
-            stream->queuedBytes);
+        inQueue = std::min(
+            static_cast<uint32_t>(std::max(frame, 0)) * desc.format.blockAlign, stream->queuedBytes);
     }
     return stream->played + inQueue;
 }
@@ -174,8 +174,7 @@ void BufferState::Service(std::vector<std::shared_ptr<EventCore>>& toSignal)
     for (const Binding& binding : bindings) {
         const uint64_t phase = s.checked % ring;
         const uint64_t first = s.checked + (binding.offset + ring - phase) % ring;
-        if (first < cursor
-            && std::find(toSignal.begin(), toSignal.end(), binding.core) == toSignal.end())
+        if (first < cursor && std::find(toSignal.begin(), toSignal.end(), binding.core) == toSignal.end())
             toSignal.push_back(binding.core);
     }
     s.checked = cursor;
@@ -202,7 +201,7 @@ void BufferState::Service(std::vector<std::shared_ptr<EventCore>>& toSignal)
         alBufferData(id, AlFormat(), converted.data(), static_cast<ALsizei>(converted.size()),
             static_cast<ALsizei>(desc.format.samplesPerSec));
         alSourceQueueBuffers(source, 1, &id);
-        s.queue.push_back({id, s.next, bytes});
+        s.queue.push_back({ id, s.next, bytes });
         s.queuedBytes += bytes;
         s.next = (s.next + bytes) % ring;
         if (s.next == 0 && !looping)
@@ -250,7 +249,11 @@ void EventCore::Signal()
 
 using detail::BufferState;
 
-Buffer::Buffer(std::unique_ptr<BufferState> state) : m_state(std::move(state)), m_3d(m_state.get()) {}
+Buffer::Buffer(std::unique_ptr<BufferState> state)
+    : m_state(std::move(state))
+    , m_3d(m_state.get())
+{
+}
 
 Buffer::~Buffer()
 {
@@ -293,7 +296,7 @@ Result Buffer::Unlock(const LockRegion& first, const LockRegion& second)
     std::lock_guard lock(m_state->device->mutex);
     const uint8_t* begin = m_state->data->bytes.data();
     const uint8_t* end = begin + m_state->desc.bytes;
-    for (const LockRegion* region : {&first, &second}) {
+    for (const LockRegion* region : { &first, &second }) {
         if (region->data && (region->data < begin || region->data + region->bytes > end))
             return Result::InvalidArg;
     }
@@ -372,8 +375,7 @@ Result Buffer::SetCurrentPosition(uint32_t offset)
             ALint state = AL_INITIAL;
             alGetSourcei(s.source, AL_SOURCE_STATE, &state);
             if (state == AL_PLAYING || state == AL_PAUSED) {
-                alSourcei(s.source, AL_SAMPLE_OFFSET,
-                    static_cast<ALint>(offset / s.desc.format.blockAlign));
+                alSourcei(s.source, AL_SAMPLE_OFFSET, static_cast<ALint>(offset / s.desc.format.blockAlign));
             } else {
                 alSourceRewind(s.source);
                 s.startOffset = offset;
@@ -453,8 +455,8 @@ Result Buffer::SetFrequency(uint32_t hertz)
     std::lock_guard lock(m_state->device->mutex);
     m_state->frequency = hertz;
     const float rate = static_cast<float>(m_state->desc.format.samplesPerSec);
-    alSourcef(m_state->source, AL_PITCH,
-        hertz == kFrequencyOriginal ? 1.0f : static_cast<float>(hertz) / rate);
+    alSourcef(
+        m_state->source, AL_PITCH, hertz == kFrequencyOriginal ? 1.0f : static_cast<float>(hertz) / rate);
     return Result::Ok;
 }
 
@@ -463,8 +465,8 @@ Result Buffer::GetFrequency(uint32_t& hertz) const
     if (!Has(m_state->desc.flags, BufferFlags::CtrlFrequency))
         return Result::ControlUnavailable;
     std::lock_guard lock(m_state->device->mutex);
-    hertz = m_state->frequency == kFrequencyOriginal ? m_state->desc.format.samplesPerSec
-                                                     : m_state->frequency;
+    hertz
+        = m_state->frequency == kFrequencyOriginal ? m_state->desc.format.samplesPerSec : m_state->frequency;
     return Result::Ok;
 }
 
@@ -486,7 +488,10 @@ void Buffer::ForceLost(uint32_t failingRestores)
     m_state->failingRestores = failingRestores;
 }
 
-Buffer3D* Buffer::Get3D() { return m_state->Is3D() ? &m_3d : nullptr; }
+Buffer3D* Buffer::Get3D()
+{
+    return m_state->Is3D() ? &m_3d : nullptr;
+}
 
 Result Buffer::SetNotificationPositions(std::span<const NotifyPosition> positions)
 {
@@ -496,7 +501,7 @@ Result Buffer::SetNotificationPositions(std::span<const NotifyPosition> position
     for (const NotifyPosition& position : positions) {
         if (!position.event || position.offset >= m_state->desc.bytes)
             return Result::InvalidArg;
-        bindings.push_back({position.offset, position.event->m_core});
+        bindings.push_back({ position.offset, position.event->m_core });
     }
     std::vector<detail::Binding> old;
     {
@@ -519,15 +524,23 @@ Result Buffer::SetNotificationPositions(std::span<const NotifyPosition> position
     return Result::Ok;
 }
 
-const WaveFormat& Buffer::Format() const { return m_state->desc.format; }
-uint32_t Buffer::Bytes() const { return m_state->desc.bytes; }
-BufferFlags Buffer::Flags() const { return m_state->desc.flags; }
+const WaveFormat& Buffer::Format() const
+{
+    return m_state->desc.format;
+}
+uint32_t Buffer::Bytes() const
+{
+    return m_state->desc.bytes;
+}
+BufferFlags Buffer::Flags() const
+{
+    return m_state->desc.flags;
+}
 
 // 3-D settings: an immediate change applies now; a deferred one waits for the commit.
 namespace {
 
-template <typename Change>
-Result Change3D(BufferState* s, Apply apply, Change change)
+template <typename Change> Result Change3D(BufferState* s, Apply apply, Change change)
 {
     std::lock_guard lock(s->device->mutex);
     if (!s->pending3dSet) {
@@ -602,10 +615,16 @@ Mode3D Buffer3D::GetMode() const
     return m_owner->applied3d.mode;
 }
 
-NotifyEvent::NotifyEvent() : m_core(std::make_shared<detail::EventCore>()) {}
+NotifyEvent::NotifyEvent()
+    : m_core(std::make_shared<detail::EventCore>())
+{
+}
 NotifyEvent::~NotifyEvent() = default;
 
-void NotifyEvent::Set() { m_core->Signal(); }
+void NotifyEvent::Set()
+{
+    m_core->Signal();
+}
 
 bool NotifyEvent::Wait(uint32_t milliseconds)
 {

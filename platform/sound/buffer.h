@@ -35,12 +35,15 @@ public:
 
 private:
     friend class Buffer;
-    explicit Buffer3D(detail::BufferState* owner) : m_owner(owner) {}
+    explicit Buffer3D(detail::BufferState* owner)
+        : m_owner(owner)
+    {
+    }
     detail::BufferState* m_owner;
 };
 
 struct NotifyPosition {
-    uint32_t offset = 0;          // signalled once the byte at this offset has played
+    uint32_t offset = 0; // signalled once the byte at this offset has played
     NotifyEvent* event = nullptr;
 };
 
@@ -95,9 +98,9 @@ private:
 struct ListenerParams {
     Vector position;
     Vector velocity;
-    Vector front{0, 0, 1};
-    Vector top{0, 1, 0};
-    float distanceFactor = 1.0f;   // metres per unit; scales the speed of sound
+    Vector front { 0, 0, 1 };
+    Vector top { 0, 1, 0 };
+    float distanceFactor = 1.0f; // metres per unit; scales the speed of sound
     float rolloffFactor = 1.0f;
     float dopplerFactor = 1.0f;
 };
@@ -117,7 +120,10 @@ public:
 
 private:
     friend class PrimaryBuffer;
-    explicit Listener(detail::DeviceState* device) : m_device(device) {}
+    explicit Listener(detail::DeviceState* device)
+        : m_device(device)
+    {
+    }
     detail::DeviceState* m_device;
 };
 

@@ -11,7 +11,7 @@ namespace plat::sound {
 namespace detail {
 
 namespace {
-std::atomic<DeviceState*> g_openDevice{nullptr};
+std::atomic<DeviceState*> g_openDevice { nullptr };
 }
 
 void Report(const std::string& call, const std::string& reason)
@@ -50,15 +50,24 @@ bool ClaimDevice(DeviceState* state)
 const char* ResultText(Result result)
 {
     switch (result) {
-    case Result::Ok: return "ok";
-    case Result::Fail: return "failed";
-    case Result::InvalidArg: return "invalid argument";
-    case Result::InvalidCall: return "invalid call";
-    case Result::ControlUnavailable: return "control unavailable";
-    case Result::BadFormat: return "unsupported format";
-    case Result::BufferLost: return "buffer lost";
-    case Result::NoDriver: return "no sound device";
-    case Result::OutOfMemory: return "out of memory";
+    case Result::Ok:
+        return "ok";
+    case Result::Fail:
+        return "failed";
+    case Result::InvalidArg:
+        return "invalid argument";
+    case Result::InvalidCall:
+        return "invalid call";
+    case Result::ControlUnavailable:
+        return "control unavailable";
+    case Result::BadFormat:
+        return "unsupported format";
+    case Result::BufferLost:
+        return "buffer lost";
+    case Result::NoDriver:
+        return "no sound device";
+    case Result::OutOfMemory:
+        return "out of memory";
     }
     return "unknown";
 }
@@ -76,13 +85,22 @@ WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits)
 }
 
 namespace {
-std::atomic<DeviceKind> g_deviceKind{DeviceKind::Default};
+std::atomic<DeviceKind> g_deviceKind { DeviceKind::Default };
 }
 
-void SetDeviceKind(DeviceKind kind) { g_deviceKind = kind; }
-DeviceKind GetDeviceKind() { return g_deviceKind; }
+void SetDeviceKind(DeviceKind kind)
+{
+    g_deviceKind = kind;
+}
+DeviceKind GetDeviceKind()
+{
+    return g_deviceKind;
+}
 
-Device::Device(std::shared_ptr<detail::DeviceState> state) : m_state(std::move(state)) {}
+Device::Device(std::shared_ptr<detail::DeviceState> state)
+    : m_state(std::move(state))
+{
+}
 Device::~Device() = default;
 
 Result Device::Create(std::unique_ptr<Device>& out)
@@ -102,15 +120,15 @@ Result Device::Create(std::unique_ptr<Device>& out)
     if (kind == DeviceKind::Loopback) {
         auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
             alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-        state->render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
-            alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+        state->render
+            = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
         if (!open || !state->render) {
             detail::Report("Device::Create", "ALC_SOFT_loopback is missing");
             return Result::NoDriver;
         }
         state->device = open(nullptr);
         state->loopback = true;
-        attrs = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT};
+        attrs = { ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT };
     } else {
         state->device = alcOpenDevice(nullptr);
     }
@@ -119,12 +137,13 @@ Result Device::Create(std::unique_ptr<Device>& out)
         return Result::NoDriver;
     }
     // Plain panning: no head-related filters, no limiter that would bend the levels.
-    attrs.insert(attrs.end(), {ALC_FREQUENCY, static_cast<ALCint>(kOutputRate), ALC_HRTF_SOFT,
-                                  ALC_FALSE, ALC_OUTPUT_LIMITER_SOFT, ALC_FALSE, 0});
+    attrs.insert(attrs.end(),
+        { ALC_FREQUENCY, static_cast<ALCint>(kOutputRate), ALC_HRTF_SOFT, ALC_FALSE, ALC_OUTPUT_LIMITER_SOFT,
+            ALC_FALSE, 0 });
     state->context = alcCreateContext(state->device, attrs.data());
     if (!state->context) {
-        detail::Report("Device::Create",
-            "alcCreateContext failed: " + std::to_string(alcGetError(state->device)));
+        detail::Report(
+            "Device::Create", "alcCreateContext failed: " + std::to_string(alcGetError(state->device)));
         return Result::NoDriver;
     }
     if (!alcMakeContextCurrent(state->context)) {
@@ -137,7 +156,10 @@ Result Device::Create(std::unique_ptr<Device>& out)
     return Result::Ok;
 }
 
-bool Device::IsLoopback() const { return m_state->loopback; }
+bool Device::IsLoopback() const
+{
+    return m_state->loopback;
+}
 
 Result Device::Render(int16_t* out, uint32_t frames)
 {

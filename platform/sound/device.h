@@ -17,8 +17,8 @@ struct DeviceState;
 
 enum class DeviceKind {
     Default,
-    Loopback,      // renders on demand through Device::Render
-    Unavailable,   // every open fails, as on a machine without a sound card
+    Loopback, // renders on demand through Device::Render
+    Unavailable, // every open fails, as on a machine without a sound card
 };
 
 // What the next Device::Create opens; process-wide, for tests. Starts as Default.

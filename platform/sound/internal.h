@@ -46,8 +46,8 @@ struct DeviceState {
 
 struct SharedData {
     std::vector<uint8_t> bytes;
-    ALuint alBuffer = 0;                 // static buffers only
-    std::vector<BufferState*> users;     // the buffers playing this data
+    ALuint alBuffer = 0; // static buffers only
+    std::vector<BufferState*> users; // the buffers playing this data
 };
 
 struct Params3D {
@@ -80,16 +80,16 @@ struct StreamState {
         uint32_t offset = 0;
         uint32_t bytes = 0;
     };
-    uint32_t lead = 0;        // most bytes queued ahead of the cursor
+    uint32_t lead = 0; // most bytes queued ahead of the cursor
     uint32_t pieceBytes = 0;
     std::deque<Piece> queue;
     std::vector<ALuint> spare;
-    uint32_t head = 0;        // ring offset where the queue starts
-    uint32_t next = 0;        // ring offset of the next piece to upload
+    uint32_t head = 0; // ring offset where the queue starts
+    uint32_t next = 0; // ring offset of the next piece to upload
     uint32_t queuedBytes = 0;
-    uint64_t played = 0;      // bytes played before the queue head, since creation
-    uint64_t checked = 0;     // cursor up to which positions have been signalled
-    bool exhausted = false;   // not looping: the end of the data is queued
+    uint64_t played = 0; // bytes played before the queue head, since creation
+    uint64_t checked = 0; // cursor up to which positions have been signalled
+    bool exhausted = false; // not looping: the end of the data is queued
 };
 
 struct BufferState {
@@ -97,15 +97,15 @@ struct BufferState {
     BufferDesc desc;
     std::shared_ptr<SharedData> data;
     ALuint source = 0;
-    uint16_t uploadChannels = 1;         // 3-D stereo data is mixed to mono
+    uint16_t uploadChannels = 1; // 3-D stereo data is mixed to mono
 
     int32_t volume = 0;
     uint32_t frequency = kFrequencyOriginal;
     bool lost = false;
     uint32_t failingRestores = 0;
-    bool playing = false;                // streams keep their own play state
+    bool playing = false; // streams keep their own play state
     bool looping = false;
-    uint32_t startOffset = 0;            // static buffers: where a non-playing source starts
+    uint32_t startOffset = 0; // static buffers: where a non-playing source starts
 
     Params3D applied3d;
     Params3D pending3d;

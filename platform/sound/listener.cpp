@@ -9,7 +9,7 @@ namespace plat::sound {
 namespace detail {
 
 namespace {
-constexpr float kSpeedOfSound = 343.3f;   // metres per second
+constexpr float kSpeedOfSound = 343.3f; // metres per second
 }
 
 void DeviceState::ApplyListener()
@@ -17,7 +17,7 @@ void DeviceState::ApplyListener()
     const ListenerParams& p = applied;
     alListener3f(AL_POSITION, p.position.x, p.position.y, -p.position.z);
     alListener3f(AL_VELOCITY, p.velocity.x, p.velocity.y, -p.velocity.z);
-    const ALfloat orientation[6] = {p.front.x, p.front.y, -p.front.z, p.top.x, p.top.y, -p.top.z};
+    const ALfloat orientation[6] = { p.front.x, p.front.y, -p.front.z, p.top.x, p.top.y, -p.top.z };
     alListenerfv(AL_ORIENTATION, orientation);
     alDopplerFactor(p.dopplerFactor);
     alSpeedOfSound(kSpeedOfSound / p.distanceFactor);
@@ -65,10 +65,12 @@ void DeviceState::CommitLocked()
 
 namespace {
 
-bool Finite(const Vector& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool Finite(const Vector& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
-template <typename Change>
-Result ChangeListener(detail::DeviceState* device, Apply apply, Change change)
+template <typename Change> Result ChangeListener(detail::DeviceState* device, Apply apply, Change change)
 {
     std::lock_guard lock(device->mutex);
     if (!device->listenerPending)
@@ -136,9 +138,9 @@ Result Listener::SetDopplerFactor(float factor, Apply apply)
 
 Result Listener::SetAllParameters(const ListenerParams& params, Apply apply)
 {
-    if (!Finite(params.position) || !Finite(params.velocity) || !Finite(params.front)
-        || !Finite(params.top) || !(params.distanceFactor > 0) || !(params.rolloffFactor >= 0)
-        || !(params.rolloffFactor <= 10) || !(params.dopplerFactor >= 0) || !(params.dopplerFactor <= 10))
+    if (!Finite(params.position) || !Finite(params.velocity) || !Finite(params.front) || !Finite(params.top)
+        || !(params.distanceFactor > 0) || !(params.rolloffFactor >= 0) || !(params.rolloffFactor <= 10)
+        || !(params.dopplerFactor >= 0) || !(params.dopplerFactor <= 10))
         return Result::InvalidArg;
     return ChangeListener(m_device, apply, [&](ListenerParams& p) { p = params; });
 }

@@ -9,17 +9,20 @@ namespace plat::sound {
 enum class Result {
     Ok,
     Fail,
-    InvalidArg,           // a value out of range or a missing output
-    InvalidCall,          // the call does not fit the object's state or kind
-    ControlUnavailable,   // the buffer was created without the control the call needs
-    BadFormat,            // only 8- and 16-bit PCM with 1 or 2 channels is accepted
+    InvalidArg, // a value out of range or a missing output
+    InvalidCall, // the call does not fit the object's state or kind
+    ControlUnavailable, // the buffer was created without the control the call needs
+    BadFormat, // only 8- and 16-bit PCM with 1 or 2 channels is accepted
     BufferLost,
-    NoDriver,             // no device could be opened
+    NoDriver, // no device could be opened
     OutOfMemory,
 };
 
 const char* ResultText(Result result);
-inline bool Succeeded(Result result) { return result == Result::Ok; }
+inline bool Succeeded(Result result)
+{
+    return result == Result::Ok;
+}
 
 struct Vector {
     float x = 0;
@@ -49,9 +52,9 @@ enum class BufferFlags : uint32_t {
     Ctrl3D = 1u << 0,
     CtrlVolume = 1u << 1,
     CtrlFrequency = 1u << 2,
-    CtrlPositionNotify = 1u << 3,   // streams through small queued pieces; notifications work
+    CtrlPositionNotify = 1u << 3, // streams through small queued pieces; notifications work
     Mute3DAtMaxDistance = 1u << 4,
-    LocSoftware = 1u << 5,          // accepted and ignored: every buffer is mixed in software
+    LocSoftware = 1u << 5, // accepted and ignored: every buffer is mixed in software
 };
 
 constexpr BufferFlags operator|(BufferFlags a, BufferFlags b)
@@ -83,12 +86,12 @@ struct LockRegion {
 
 enum class Apply {
     Immediate,
-    Deferred,   // waits for Listener::CommitDeferredSettings
+    Deferred, // waits for Listener::CommitDeferredSettings
 };
 
 enum class Mode3D {
     Normal,
-    Disable,    // heard at the listener, without 3-D processing
+    Disable, // heard at the listener, without 3-D processing
 };
 
 // Volumes are hundredths of a decibel.

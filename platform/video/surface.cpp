@@ -12,8 +12,14 @@ Presenter& DefaultPresenterSlot()
 }
 } // namespace
 
-void SetDefaultPresenter(Presenter presenter) { DefaultPresenterSlot() = std::move(presenter); }
-const Presenter& DefaultPresenter() { return DefaultPresenterSlot(); }
+void SetDefaultPresenter(Presenter presenter)
+{
+    DefaultPresenterSlot() = std::move(presenter);
+}
+const Presenter& DefaultPresenter()
+{
+    return DefaultPresenterSlot();
+}
 
 Surface::Surface(uint32_t width, uint32_t height, Presenter presenter)
     : m_width(width)
@@ -67,12 +73,15 @@ void Surface::ForceLost(uint32_t failingRestores)
     m_failingRestores = failingRestores;
 }
 
-void Surface::ForceLockFailure(bool fail) { m_failLocks = fail; }
+void Surface::ForceLockFailure(bool fail)
+{
+    m_failLocks = fail;
+}
 
 void Surface::Present()
 {
     if (m_presenter)
-        m_presenter({m_pixels.data(), m_width, m_height, Pitch()});
+        m_presenter({ m_pixels.data(), m_width, m_height, Pitch() });
 }
 
 } // namespace plat::video

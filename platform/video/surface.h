@@ -10,7 +10,7 @@
 namespace plat::video {
 
 struct PictureView {
-    const uint32_t* pixels = nullptr;   // rows `pitch` bytes apart, 0x00RRGGBB
+    const uint32_t* pixels = nullptr; // rows `pitch` bytes apart, 0x00RRGGBB
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t pitch = 0;
@@ -26,7 +26,7 @@ const Presenter& DefaultPresenter();
 
 enum class SurfaceResult {
     Ok,
-    Lost,    // restore and lock again
+    Lost, // restore and lock again
     Fail,
 };
 

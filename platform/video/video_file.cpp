@@ -23,19 +23,22 @@ struct Packet {
     std::vector<uint8_t> bytes;
 };
 
-uint8_t Clamp255(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
+uint8_t Clamp255(int v)
+{
+    return static_cast<uint8_t>(std::clamp(v, 0, 255));
+}
 
 } // namespace
 
 struct VideoFile::State {
-    th_info info{};
-    th_comment comment{};
+    th_info info {};
+    th_comment comment {};
     th_setup_info* setup = nullptr;
     th_dec_ctx* decoder = nullptr;
-    std::vector<Packet> packets;       // the Theora data packets, one per frame
+    std::vector<Packet> packets; // the Theora data packets, one per frame
     uint32_t frames = 0;
     uint32_t current = 1;
-    uint32_t decoded = 0;              // frames fed to the decoder
+    uint32_t decoded = 0; // frames fed to the decoder
     bool started = false;
     int64_t startTime = 0;
     std::vector<uint32_t> picture;
@@ -56,7 +59,8 @@ struct VideoFile::State {
     }
 };
 
-VideoFile::VideoFile(Counter counter) : m_counter(std::move(counter))
+VideoFile::VideoFile(Counter counter)
+    : m_counter(std::move(counter))
 {
     if (!m_counter)
         m_counter = plat::win::CounterNow;
@@ -104,7 +108,7 @@ bool VideoFile::OpenMemory(std::span<const uint8_t> bytes)
         ogg_page page;
         const int got = ogg_sync_pageout(&sync, &page);
         if (got < 0)
-            continue;   // skipped damaged bytes
+            continue; // skipped damaged bytes
         if (got == 0) {
             if (fed >= bytes.size())
                 break;
@@ -124,7 +128,7 @@ bool VideoFile::OpenMemory(std::span<const uint8_t> bytes)
         if (it == streams.end()) {
             if (!ogg_page_bos(&page) || theoraSerial >= 0)
                 continue;
-            it = streams.emplace(serial, ogg_stream_state{}).first;
+            it = streams.emplace(serial, ogg_stream_state {}).first;
             ogg_stream_init(&it->second, serial);
         }
         if (ogg_stream_pagein(&it->second, &page) != 0)
@@ -161,7 +165,7 @@ bool VideoFile::OpenMemory(std::span<const uint8_t> bytes)
                 }
                 headersDone = true;
             }
-            state->packets.push_back({std::vector<uint8_t>(packet.packet, packet.packet + packet.bytes)});
+            state->packets.push_back({ std::vector<uint8_t>(packet.packet, packet.packet + packet.bytes) });
         }
     }
     for (auto& [serial, stream] : streams)
@@ -174,8 +178,7 @@ bool VideoFile::OpenMemory(std::span<const uint8_t> bytes)
         return false;
     }
     if (info.pic_width == 0 || info.pic_height == 0 || info.frame_width > kMaxSide
-        || info.frame_height > kMaxSide
-        || uint64_t(info.frame_width) * info.frame_height > kMaxPixels
+        || info.frame_height > kMaxSide || uint64_t(info.frame_width) * info.frame_height > kMaxPixels
         || info.pixel_fmt == TH_PF_RSVD || info.fps_numerator == 0 || info.fps_denominator == 0) {
         Report("VideoFile::OpenMemory", "unsupported picture size, format or frame rate");
         return false;
@@ -197,12 +200,30 @@ bool VideoFile::OpenMemory(std::span<const uint8_t> bytes)
     return true;
 }
 
-void VideoFile::Close() { m_state.reset(); }
-bool VideoFile::IsOpen() const { return m_state != nullptr; }
-uint32_t VideoFile::Width() const { return m_state ? m_state->info.pic_width : 0; }
-uint32_t VideoFile::Height() const { return m_state ? m_state->info.pic_height : 0; }
-uint32_t VideoFile::FrameCount() const { return m_state ? m_state->frames : 0; }
-uint32_t VideoFile::FrameNum() const { return m_state ? m_state->current : 0; }
+void VideoFile::Close()
+{
+    m_state.reset();
+}
+bool VideoFile::IsOpen() const
+{
+    return m_state != nullptr;
+}
+uint32_t VideoFile::Width() const
+{
+    return m_state ? m_state->info.pic_width : 0;
+}
+uint32_t VideoFile::Height() const
+{
+    return m_state ? m_state->info.pic_height : 0;
+}
+uint32_t VideoFile::FrameCount() const
+{
+    return m_state ? m_state->frames : 0;
+}
+uint32_t VideoFile::FrameNum() const
+{
+    return m_state ? m_state->current : 0;
+}
 
 double VideoFile::FramesPerSecond() const
 {
@@ -240,7 +261,7 @@ bool VideoFile::DoFrame()
     bool fresh = false;
     while (s.decoded < target) {
         Packet& p = s.packets[s.decoded];
-        ogg_packet packet{};
+        ogg_packet packet {};
         packet.packet = p.bytes.data();
         packet.bytes = static_cast<long>(p.bytes.size());
         packet.granulepos = -1;
@@ -252,7 +273,7 @@ bool VideoFile::DoFrame()
             fresh = true;
     }
     if (!fresh)
-        return true;   // a repeated frame, or one the decoder refused: the picture stays
+        return true; // a repeated frame, or one the decoder refused: the picture stays
     th_ycbcr_buffer planes;
     if (th_decode_ycbcr_out(s.decoder, planes) != 0)
         return false;

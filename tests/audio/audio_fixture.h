@@ -70,7 +70,8 @@ protected:
     void WriteTable(const char* table, const std::vector<Row>& rows)
     {
         const std::string file = "table" + std::to_string(m_tables++) + ".ini";
-        std::ofstream(m_dir / "root.ini", std::ios::app) << "[" << table << "]\r\nfilename=" << file << "\r\n";
+        std::ofstream(m_dir / "root.ini", std::ios::app)
+            << "[" << table << "]\r\nfilename=" << file << "\r\n";
         std::ofstream out(m_dir / file, std::ios::binary);
         for (const Row& row : rows) {
             out << "[" << row.name << "]\r\n";
@@ -102,7 +103,8 @@ inline std::vector<float> Tone(double seconds, int channels, int rate, double hz
     std::vector<float> out(frames * size_t(channels));
     for (size_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
-            out[i * size_t(channels) + size_t(c)] = float(level / (c + 1) * std::sin(2 * M_PI * hz * double(i) / rate));
+            out[i * size_t(channels) + size_t(c)]
+                = float(level / (c + 1) * std::sin(2 * M_PI * hz * double(i) / rate));
     return out;
 }
 

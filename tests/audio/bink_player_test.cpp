@@ -17,7 +17,7 @@ protected:
     {
         AudioTest::SetUp();
         std::vector<uint32_t> colours(12, kColour);
-        WriteFile("Data\\Video\\logo1.ogv", writer::EncodeSolidClip({64, 48, 25, 1, 48}, colours));
+        WriteFile("Data\\Video\\logo1.ogv", writer::EncodeSolidClip({ 64, 48, 25, 1, 48 }, colours));
         plat::window::ClearMessages();
         plat::window::WindowDesc desc;
         desc.className = "ZOQWC0";
@@ -33,8 +33,7 @@ protected:
         ASSERT_NE(m_window, nullptr);
         // Clear what the new window reported about itself.
         plat::window::Message message;
-        while (plat::window::PeekMessage(message, true)) {
-        }
+        while (plat::window::PeekMessage(message, true)) { }
         m_player.SetPresenter([this](const plat::video::PictureView& picture) {
             ++m_presents;
             m_picture.assign(picture.pixels, picture.pixels + picture.width * picture.height);
@@ -42,10 +41,11 @@ protected:
             m_height = picture.height;
         });
         // A counter that moves only when the pacer sleeps.
-        m_player.SetPacerClock([this] { return m_now; }, 1'000'000, [this](uint32_t ms) {
-            m_sleeps.push_back(ms);
-            m_now += int64_t(ms) * 1000;
-        });
+        m_player.SetPacerClock([this] { return m_now; }, 1'000'000,
+            [this](uint32_t ms) {
+                m_sleeps.push_back(ms);
+                m_now += int64_t(ms) * 1000;
+            });
     }
     void TearDown() override
     {
@@ -58,7 +58,7 @@ protected:
     uint32_t PixelAt(uint32_t x, uint32_t y) const { return m_picture.at(size_t(y) * m_width + x); }
     void PostKey(uint8_t key)
     {
-        plat::window::PostMessage({m_window.get(), plat::window::MessageKind::KeyDown, key, 0, 0});
+        plat::window::PostMessage({ m_window.get(), plat::window::MessageKind::KeyDown, key, 0, 0 });
     }
 
     std::unique_ptr<plat::window::Window> m_window;
@@ -74,7 +74,7 @@ protected:
 
 void ExpectColour(uint32_t actual, uint32_t expected)
 {
-    for (int shift : {16, 8, 0})
+    for (int shift : { 16, 8, 0 })
         EXPECT_NEAR(int((actual >> shift) & 0xFF), int((expected >> shift) & 0xFF), 4) << std::hex << actual;
 }
 
@@ -94,11 +94,9 @@ TEST_F(BinkPlayerTest, AVideoIsCentredOrPlacedAtTheCorner)
         int width, height, x, y;
     };
     const Case cases[] = {
-        {64, 48, 368, 276},
-        {799, 597, 0, 1},     // odd leftovers: the extra pixel goes right and down
-        {800, 600, 0, 0},
-        {801, 100, 0, 0},     // wider than the area
-        {100, 601, 0, 0},     // taller than the area
+        { 64, 48, 368, 276 }, { 799, 597, 0, 1 }, // odd leftovers: the extra pixel goes right and down
+        { 800, 600, 0, 0 }, { 801, 100, 0, 0 }, // wider than the area
+        { 100, 601, 0, 0 }, // taller than the area
     };
     for (const Case& c : cases) {
         m_player.Centre(c.width, c.height);
@@ -118,13 +116,14 @@ TEST_F(BinkPlayerTest, ThePacerSleepsOnceAMillisecondIsOwed)
 {
     for (int call = 0; call < 3; ++call)
         m_player.Wait(500);
-    ASSERT_EQ(m_sleeps, std::vector<uint32_t>{1});
+    ASSERT_EQ(m_sleeps, std::vector<uint32_t> { 1 });
     // A sleep that runs 2 ms over is credited against the next calls.
-    m_player.SetPacerClock([this] { return m_now; }, 1'000'000, [this](uint32_t ms) {
-        m_sleeps.push_back(ms);
-        m_now += int64_t(ms + 2) * 1000;
-    });
-    m_player.Wait(500);   // pending 1000, overshoot -500: d = 1500, sleeps 1 (3 ms)
+    m_player.SetPacerClock([this] { return m_now; }, 1'000'000,
+        [this](uint32_t ms) {
+            m_sleeps.push_back(ms);
+            m_now += int64_t(ms + 2) * 1000;
+        });
+    m_player.Wait(500); // pending 1000, overshoot -500: d = 1500, sleeps 1 (3 ms)
     EXPECT_EQ(m_sleeps.size(), 2u);
     // 1.5 ms of credit: four more calls before the debt passes 1 ms again.
     for (int call = 0; call < 4; ++call)
@@ -170,11 +169,11 @@ TEST_F(BinkPlayerTest, EscapeSkipsOnlyASkippableClip)
     PostKey(plat::window::key::Escape);
     m_player.Play("Data\\Video\\logo1.bik", false);
     EXPECT_EQ(m_presents, 12);
-    EXPECT_EQ(m_keys, std::vector<uint32_t>{plat::window::key::Escape});
+    EXPECT_EQ(m_keys, std::vector<uint32_t> { plat::window::key::Escape });
     // The window's close request skips too.
     m_presents = 0;
-    plat::window::PostMessage({m_window.get(), plat::window::MessageKind::SysCommand,
-        uint32_t(plat::window::SysCommand::Close), 0, 0});
+    plat::window::PostMessage({ m_window.get(), plat::window::MessageKind::SysCommand,
+        uint32_t(plat::window::SysCommand::Close), 0, 0 });
     m_player.Play("Data\\Video\\logo1.bik", true);
     EXPECT_LT(m_presents, 12);
     EXPECT_TRUE(m_window->IsAlive());

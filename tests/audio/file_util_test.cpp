@@ -12,11 +12,12 @@ using writer::RiffBuilder;
 
 namespace {
 
-class FileUtilTest : public AudioTest {};
+class FileUtilTest : public AudioTest { };
 
-Bytes Fmt(uint16_t tag, uint16_t channels, uint16_t bits, std::optional<uint16_t> extra = {}, size_t extraBytes = 0)
+Bytes Fmt(
+    uint16_t tag, uint16_t channels, uint16_t bits, std::optional<uint16_t> extra = {}, size_t extraBytes = 0)
 {
-    Bytes fmt = writer::PcmFmtChunk({channels, 22050, bits});
+    Bytes fmt = writer::PcmFmtChunk({ channels, 22050, bits });
     fmt[0] = uint8_t(tag);
     fmt[1] = uint8_t(tag >> 8);
     if (extra) {
@@ -30,45 +31,70 @@ struct WavCase {
     const char* name;
     Bytes file;
     SoundResult result;
-    uint32_t size;          // data bytes when read
+    uint32_t size; // data bytes when read
     uint16_t channels;
 };
 
 TEST_F(FileUtilTest, WavFilesAreCheckedChunkByChunk)
 {
-    const Bytes ten = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const Bytes ten = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 };
     const Bytes seven(7, 0x80);
-    const uint8_t list[] = {'I', 'N', 'F', 'O', 'x'};
+    const uint8_t list[] = { 'I', 'N', 'F', 'O', 'x' };
     const WavCase cases[] = {
-        {"8-bit mono", writer::MakeWav({1, 22050, 8}, seven), kSoundOk, 7, 1},
-        {"8-bit stereo, trimmed to whole frames", writer::MakeWav({2, 22050, 8}, seven), kSoundOk, 6, 2},
-        {"16-bit mono", writer::MakeWav({1, 22050, 16}, ten), kSoundOk, 10, 1},
-        {"16-bit stereo, trimmed to whole frames", writer::MakeWav({2, 22050, 16}, ten), kSoundOk, 8, 2},
-        {"odd LIST chunk before data", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("LIST", list).Chunk("data", ten).Build(),
-            kSoundOk, 10, 1},
-        {"odd data chunk padded at the end", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 8)).Chunk("data", seven).Build(),
-            kSoundOk, 7, 1},
-        {"other format with its extra bytes", RiffBuilder().Chunk("fmt ", Fmt(2, 1, 8, 2, 2)).Chunk("data", ten).Build(),
-            kSoundOk, 0, 1},
-        {"fmt shorter than 16 bytes",
-            RiffBuilder().Chunk("fmt ", [] { Bytes f = Fmt(1, 1, 16); f.resize(14); return f; }()).Chunk("data", ten).Build(),
-            kSoundFail, 0, 0},
-        {"extra size past its chunk", RiffBuilder().Chunk("fmt ", Fmt(2, 1, 8, 8, 2)).Chunk("data", ten).Build(), kSoundFail, 0, 0},
-        {"other format without extra size", RiffBuilder().Chunk("fmt ", Fmt(2, 1, 8)).Chunk("data", ten).Build(), kSoundFail, 0, 0},
-        {"no data chunk", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("LIST", list).Build(), kSoundFail, 0, 0},
-        {"data before fmt", RiffBuilder().Chunk("data", ten).Chunk("fmt ", Fmt(1, 1, 16)).Build(), kSoundFail, 0, 0},
-        {"no fmt chunk", RiffBuilder().Chunk("data", ten).Build(), kSoundFail, 0, 0},
-        {"not WAVE", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("data", ten).Build("AVI "), kSoundFail, 0, 0},
-        {"not RIFF", Bytes(44, 'x'), kSoundFail, 0, 0},
-        {"too short for a header", Bytes{'R', 'I', 'F', 'F'}, kSoundFail, 0, 0},
-        {"data size past the file", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("data", ten, 1000, false).Build(),
-            kSoundFail, 0, 0},
-        {"fmt size past the file", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16), 0xFFFFFFF0u).Build(), kSoundFail, 0, 0},
-        {"RIFF size past the file", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("data", ten).Build("WAVE", 5000),
-            kSoundFail, 0, 0},
-        {"zero block align", RiffBuilder().Chunk("fmt ", [] { Bytes f = Fmt(1, 1, 16); f[12] = f[13] = 0; return f; }())
-                                 .Chunk("data", ten).Build(),
-            kSoundFail, 0, 0},
+        { "8-bit mono", writer::MakeWav({ 1, 22050, 8 }, seven), kSoundOk, 7, 1 },
+        { "8-bit stereo, trimmed to whole frames", writer::MakeWav({ 2, 22050, 8 }, seven), kSoundOk, 6, 2 },
+        { "16-bit mono", writer::MakeWav({ 1, 22050, 16 }, ten), kSoundOk, 10, 1 },
+        { "16-bit stereo, trimmed to whole frames", writer::MakeWav({ 2, 22050, 16 }, ten), kSoundOk, 8, 2 },
+        { "odd LIST chunk before data",
+            RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("LIST", list).Chunk("data", ten).Build(),
+            kSoundOk, 10, 1 },
+        { "odd data chunk padded at the end",
+            RiffBuilder().Chunk("fmt ", Fmt(1, 1, 8)).Chunk("data", seven).Build(), kSoundOk, 7, 1 },
+        { "other format with its extra bytes",
+            RiffBuilder().Chunk("fmt ", Fmt(2, 1, 8, 2, 2)).Chunk("data", ten).Build(), kSoundOk, 0, 1 },
+        { "fmt shorter than 16 bytes",
+            RiffBuilder()
+                .Chunk("fmt ",
+                    [] {
+                        Bytes f = Fmt(1, 1, 16);
+                        f.resize(14);
+                        return f;
+                    }())
+                .Chunk("data", ten)
+                .Build(),
+            kSoundFail, 0, 0 },
+        { "extra size past its chunk",
+            RiffBuilder().Chunk("fmt ", Fmt(2, 1, 8, 8, 2)).Chunk("data", ten).Build(), kSoundFail, 0, 0 },
+        { "other format without extra size",
+            RiffBuilder().Chunk("fmt ", Fmt(2, 1, 8)).Chunk("data", ten).Build(), kSoundFail, 0, 0 },
+        { "no data chunk", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("LIST", list).Build(), kSoundFail,
+            0, 0 },
+        { "data before fmt", RiffBuilder().Chunk("data", ten).Chunk("fmt ", Fmt(1, 1, 16)).Build(),
+            kSoundFail, 0, 0 },
+        { "no fmt chunk", RiffBuilder().Chunk("data", ten).Build(), kSoundFail, 0, 0 },
+        { "not WAVE", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("data", ten).Build("AVI "), kSoundFail,
+            0, 0 },
+        { "not RIFF", Bytes(44, 'x'), kSoundFail, 0, 0 },
+        { "too short for a header", Bytes { 'R', 'I', 'F', 'F' }, kSoundFail, 0, 0 },
+        { "data size past the file",
+            RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("data", ten, 1000, false).Build(), kSoundFail, 0,
+            0 },
+        { "fmt size past the file", RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16), 0xFFFFFFF0u).Build(),
+            kSoundFail, 0, 0 },
+        { "RIFF size past the file",
+            RiffBuilder().Chunk("fmt ", Fmt(1, 1, 16)).Chunk("data", ten).Build("WAVE", 5000), kSoundFail, 0,
+            0 },
+        { "zero block align",
+            RiffBuilder()
+                .Chunk("fmt ",
+                    [] {
+                        Bytes f = Fmt(1, 1, 16);
+                        f[12] = f[13] = 0;
+                        return f;
+                    }())
+                .Chunk("data", ten)
+                .Build(),
+            kSoundFail, 0, 0 },
     };
     for (const WavCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -91,8 +117,8 @@ TEST_F(FileUtilTest, WavFilesAreCheckedChunkByChunk)
 
 TEST_F(FileUtilTest, OpenReadsWavFilesFromTheBaseDirectory)
 {
-    const Bytes data = {10, 20, 30, 40, 50, 60};
-    WriteFile("Sound\\Hit.wav", writer::MakeWav({1, 11025, 16}, data));
+    const Bytes data = { 10, 20, 30, 40, 50, 60 };
+    WriteFile("Sound\\Hit.wav", writer::MakeWav({ 1, 11025, 16 }, data));
     CFileUtil file(4096);
     ASSERT_EQ(file.Open("SOUND\\hit.wav"), kSoundOk);
     EXPECT_FALSE(file.IsOgg());
@@ -109,7 +135,8 @@ TEST_F(FileUtilTest, OpenReadsWavFilesFromTheBaseDirectory)
 
 Bytes Encode(double seconds, int channels, int rate, int serial = 1)
 {
-    return writer::EncodeVorbis(Tone(seconds, channels, rate), uint16_t(channels), uint32_t(rate), {0.3f, serial});
+    return writer::EncodeVorbis(
+        Tone(seconds, channels, rate), uint16_t(channels), uint32_t(rate), { 0.3f, serial });
 }
 
 TEST_F(FileUtilTest, OggFilesDecodeWholeWithTheirFormat)
@@ -119,10 +146,11 @@ TEST_F(FileUtilTest, OggFilesDecodeWholeWithTheirFormat)
         int rate;
         uint32_t frames;
     };
-    for (const Case c : {Case{1, 22050, 11025}, Case{2, 44100, 30000}}) {
+    for (const Case c : { Case { 1, 22050, 11025 }, Case { 2, 44100, 30000 } }) {
         SCOPED_TRACE(c.channels);
-        WriteFile("a.ogg", writer::EncodeVorbis(Tone(double(c.frames) / c.rate, c.channels, c.rate),
-                               uint16_t(c.channels), uint32_t(c.rate)));
+        WriteFile("a.ogg",
+            writer::EncodeVorbis(
+                Tone(double(c.frames) / c.rate, c.channels, c.rate), uint16_t(c.channels), uint32_t(c.rate)));
         CFileUtil file;
         ASSERT_EQ(file.Open("a.ogg"), kSoundOk);
         EXPECT_TRUE(file.IsOgg());
@@ -165,7 +193,7 @@ TEST_F(FileUtilTest, FullScaleSamplesClampToTheSixteenBitRange)
     std::vector<float> square(22050);
     for (size_t i = 0; i < square.size(); ++i)
         square[i] = (i / 50) % 2 ? 1.0f : -1.0f;
-    const Bytes ogg = writer::EncodeVorbis(square, 1, 22050, {0.6f, 1});
+    const Bytes ogg = writer::EncodeVorbis(square, 1, 22050, { 0.6f, 1 });
     std::vector<uint8_t> pcm(1 << 20);
     CFileUtil file(uint32_t(pcm.size()));
     uint32_t size = 0, read = 0;
@@ -181,7 +209,7 @@ TEST_F(FileUtilTest, FilesThatAreNoVorbisAreRefusedWithTheirLogLines)
     CFileUtil file(uint32_t(pcm.size()));
     uint32_t size = 0, read = 0;
     const uint32_t grey = 0x808080;
-    const Bytes video = writer::EncodeSolidClip({16, 16, 25, 1, 20}, {&grey, 1});
+    const Bytes video = writer::EncodeSolidClip({ 16, 16, 25, 1, 20 }, { &grey, 1 });
     EXPECT_FALSE(file.ReadOGGMemory(pcm.data(), "video.ogg", video, size, read));
     EXPECT_TRUE(LogHas("ERROR!!! CFileUtil::ReadOgg - Несоответсвие версий Ogg\n"));
     EXPECT_TRUE(LogHas(" video.ogg\n"));
@@ -195,7 +223,7 @@ TEST_F(FileUtilTest, FilesThatAreNoVorbisAreRefusedWithTheirLogLines)
     EXPECT_FALSE(file.ReadOGGMemory(pcm.data(), "cut.ogg", cut, size, read));
     // A comment header that is no header, on a page whose checksum still holds.
     Bytes damaged = Encode(0.2, 1, 22050);
-    const size_t second = 58;   // the identification page is 58 bytes long
+    const size_t second = 58; // the identification page is 58 bytes long
     ASSERT_EQ(std::string(damaged.begin() + second, damaged.begin() + second + 4), "OggS");
     ogg_page page;
     page.header = damaged.data() + second;

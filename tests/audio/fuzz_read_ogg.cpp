@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CFileUtil file(kCapacity);
     uint32_t decoded = 0;
     uint32_t read = 0;
-    file.ReadOGGMemory(pcm.data(), "fuzz.ogg", {data, size}, decoded, read);
+    file.ReadOGGMemory(pcm.data(), "fuzz.ogg", { data, size }, decoded, read);
     return 0;
 }

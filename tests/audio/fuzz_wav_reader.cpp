@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     CFileUtil file(16);
-    if (SoundFailed(file.OpenWaveMemory({data, size})))
+    if (SoundFailed(file.OpenWaveMemory({ data, size })))
         return 0;
     std::vector<uint8_t> out(file.GetSize() + 1);
     file.Read(out.data(), uint32_t(out.size()));

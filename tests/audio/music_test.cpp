@@ -28,9 +28,9 @@ protected:
     void SetUp() override
     {
         AudioTest::SetUp();
-        m_track = writer::EncodeVorbis(Tone(0.35, 2, 22050), 2, 22050, {0.3f, 1});
+        m_track = writer::EncodeVorbis(Tone(0.35, 2, 22050), 2, 22050, { 0.3f, 1 });
         WriteFile("Music\\a.ogg", m_track);
-        WriteFile("Music\\b.ogg", writer::EncodeVorbis(Tone(0.5, 1, 22050, 660), 1, 22050, {0.3f, 2}));
+        WriteFile("Music\\b.ogg", writer::EncodeVorbis(Tone(0.5, 1, 22050, 660), 1, 22050, { 0.3f, 2 }));
         ASSERT_FALSE(SoundFailed(m_sound.Initialize(nullptr, {}, 2)));
     }
 
@@ -131,7 +131,7 @@ TEST_F(MusicTest, APlayedTrackEndsByItselfAndCanPlayAgain)
     EXPECT_TRUE(music.IsMusicPlayed());
     EXPECT_EQ(music.Stop(), kSoundOk);
     EXPECT_FALSE(music.IsMusicPlayed());
-    EXPECT_EQ(music.SetVolume(0.5f), kSoundFail);   // no buffer; the volume is kept
+    EXPECT_EQ(music.SetVolume(0.5f), kSoundFail); // no buffer; the volume is kept
     EXPECT_FLOAT_EQ(music.GetVolume(), 0.5f);
 }
 
@@ -152,11 +152,12 @@ protected:
     void SetUp() override
     {
         MusicTest::SetUp();
-        WriteTable(CP1251("Музыка"), {
-                                        {"MUS_A", {"Filename=Music\\a.ogg", "TYPE=3"}},
-                                        {"MUS_B", {"Filename=Music\\b.ogg"}},
-                                        {"MUS_NONE", {"Filename=Music\\none.ogg"}},
-                                    });
+        WriteTable(CP1251("Музыка"),
+            {
+                { "MUS_A", { "Filename=Music\\a.ogg", "TYPE=3" } },
+                { "MUS_B", { "Filename=Music\\b.ogg" } },
+                { "MUS_NONE", { "Filename=Music\\none.ogg" } },
+            });
         m_music = std::make_unique<CMusicMng>();
         m_music->SetBlockSize(kBlock);
         m_music->Init(CP1251("Музыка"));
@@ -259,7 +260,7 @@ TEST_F(MusicManagerTest, StoppingWithoutFadeStopsAtOnce)
 
 TEST_F(MusicManagerTest, PlayAndStopAtRandomMomentsWhileTheFadeThreadTicks)
 {
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop { false };
     std::thread gamma([&] {
         while (!stop) {
             m_music->UpdateFade(0.02f);

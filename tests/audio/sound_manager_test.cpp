@@ -8,10 +8,10 @@ using namespace audiotest;
 
 namespace {
 
-constexpr int kNear = 0;     // 3-D, MINDIST 10, looping hum
-constexpr int kShot = 1;     // 3-D, MINDIST 10, VOLUME 0.5, MAXSOUND 0
-constexpr int kClick = 2;    // 2-D
-constexpr int kOther = 3;    // 3-D, MINDIST 10
+constexpr int kNear = 0; // 3-D, MINDIST 10, looping hum
+constexpr int kShot = 1; // 3-D, MINDIST 10, VOLUME 0.5, MAXSOUND 0
+constexpr int kClick = 2; // 2-D
+constexpr int kOther = 3; // 3-D, MINDIST 10
 
 class SoundManagerTest : public AudioTest {
 protected:
@@ -21,20 +21,23 @@ protected:
         std::vector<int16_t> tone(22050);
         for (size_t i = 0; i < tone.size(); ++i)
             tone[i] = int16_t(12000 * std::sin(double(i) * 0.1));
-        WriteFile("Sound\\tone.wav", writer::MakeWav({1, 22050, 16}, writer::PcmBytes(tone)));
+        WriteFile("Sound\\tone.wav", writer::MakeWav({ 1, 22050, 16 }, writer::PcmBytes(tone)));
         WriteTable(CP1251("Звуки"),
             {
-                {"SND_NEAR", {"Filename=Sound\\tone.wav", "3DSound=1", "VOLUME=0", "MINDIST=10", "MAXSOUND=4"}},
-                {"SND_SHOT", {"Filename=Sound\\tone.wav", "3DSound=1", "VOLUME=0.5", "MINDIST=10", "MAXSOUND=0"}},
-                {"SND_CLICK", {"Filename=Sound\\tone.wav", "VOLUME=0", "MAXSOUND=2"}},
-                {"SND_OTHER", {"Filename=Sound\\tone.wav", "3DSound=1", "VOLUME=0", "MINDIST=10", "MAXSOUND=4"}},
-                {"SND_GONE", {"Filename=Sound\\tone.wav", "Deleted=1"}},
+                { "SND_NEAR",
+                    { "Filename=Sound\\tone.wav", "3DSound=1", "VOLUME=0", "MINDIST=10", "MAXSOUND=4" } },
+                { "SND_SHOT",
+                    { "Filename=Sound\\tone.wav", "3DSound=1", "VOLUME=0.5", "MINDIST=10", "MAXSOUND=0" } },
+                { "SND_CLICK", { "Filename=Sound\\tone.wav", "VOLUME=0", "MAXSOUND=2" } },
+                { "SND_OTHER",
+                    { "Filename=Sound\\tone.wav", "3DSound=1", "VOLUME=0", "MINDIST=10", "MAXSOUND=4" } },
+                { "SND_GONE", { "Filename=Sound\\tone.wav", "Deleted=1" } },
             });
         m_manager = std::make_unique<CSoundManager>();
         m_manager->Init(CP1251("Звуки"));
         ASSERT_TRUE(m_manager->InitSound(nullptr));
         m_manager->SetVolume(10);
-        m_manager->SetListener({0, 0, 0}, {0, 1, 0}, {0, 0, 1});
+        m_manager->SetListener({ 0, 0, 0 }, { 0, 1, 0 }, { 0, 0, 1 });
         FrameTime = 0.025f;
     }
     void TearDown() override
@@ -84,25 +87,25 @@ TEST_F(SoundManagerTest, EstimatesDoubleAtTheMinimumDistance)
 TEST_F(SoundManagerTest, AtTheSourceLimitOnlySoundsAboveTheThresholdStart)
 {
     m_manager->SetSourceLimits(1, 10);
-    int hum = m_manager->GetSoundControl(kNear, -1, 77, {0, 5, 0}, true);
+    int hum = m_manager->GetSoundControl(kNear, -1, 77, { 0, 5, 0 }, true);
     ASSERT_NE(hum, -1);
-    m_manager->PlaySoundControl(hum, {0, 5, 0}, true, false);
+    m_manager->PlaySoundControl(hum, { 0, 5, 0 }, true, false);
     m_manager->ApplySettings();
     EXPECT_EQ(m_manager->GetLiveCount(), 1);
     // One looping control at estimate 1.0: the threshold is (1 + 1) / 2.
     EXPECT_FLOAT_EQ(m_manager->GetThreshold(), 1.0f);
-    m_manager->Play3DSound(kOther, {0, 9.99f, 0});   // estimate 1.0: not above
+    m_manager->Play3DSound(kOther, { 0, 9.99f, 0 }); // estimate 1.0: not above
     m_manager->ApplySettings();
     EXPECT_EQ(Controls(), 1);
-    m_manager->Play3DSound(kOther, {0, 10, 0});      // estimate 2.0
+    m_manager->Play3DSound(kOther, { 0, 10, 0 }); // estimate 2.0
     m_manager->ApplySettings();
     EXPECT_EQ(Controls(), 2);
     EXPECT_EQ(m_manager->GetLiveCount(), 2);
     EXPECT_TRUE(m_manager->GetSound(kOther)->GetSlot(0).IsPlaying());
     // Below the limit anything above 0.01 starts; beyond the maximum distance nothing does.
     m_manager->SetSourceLimits(8, 10);
-    m_manager->Play3DSound(kOther, {0, 40, 0});
-    m_manager->Play3DSound(kShot, {0, 50, 0});
+    m_manager->Play3DSound(kOther, { 0, 40, 0 });
+    m_manager->Play3DSound(kShot, { 0, 50, 0 });
     m_manager->ApplySettings();
     EXPECT_EQ(Controls(), 3);
     EXPECT_FALSE(m_manager->GetSound(kShot)->GetSlot(0).IsPlaying());
@@ -111,7 +114,7 @@ TEST_F(SoundManagerTest, AtTheSourceLimitOnlySoundsAboveTheThresholdStart)
 TEST_F(SoundManagerTest, TheHundredAndFiftyFirstRequestIsDropped)
 {
     for (int i = 0; i < 151; ++i)
-        m_manager->Play3DSound(kShot, {0, 1, 0});
+        m_manager->Play3DSound(kShot, { 0, 1, 0 });
     EXPECT_EQ(m_manager->GetQueuedCount(), 150);
     EXPECT_TRUE(LogHas("CSoundManager::Play3DSound too many new sounds"));
     m_manager->ApplySettings();
@@ -122,11 +125,11 @@ TEST_F(SoundManagerTest, TheHundredAndFiftyFirstRequestIsDropped)
 
 TEST_F(SoundManagerTest, AWrongOwnerTagLeavesTheSoundPlaying)
 {
-    int handle = m_manager->GetSoundControl(kNear, -1, 5, {0, 5, 0}, true);
+    int handle = m_manager->GetSoundControl(kNear, -1, 5, { 0, 5, 0 }, true);
     ASSERT_NE(handle, -1);
     // The owner's next request keeps its handle.
-    EXPECT_EQ(m_manager->GetSoundControl(kNear, handle, 5, {0, 6, 0}, true), handle);
-    m_manager->PlaySoundControl(handle, {0, 6, 0}, true, false);
+    EXPECT_EQ(m_manager->GetSoundControl(kNear, handle, 5, { 0, 6, 0 }, true), handle);
+    m_manager->PlaySoundControl(handle, { 0, 6, 0 }, true, false);
     CSoundObject& slot = m_manager->GetSound(kNear)->GetSlot(0);
     const int kept = handle;
     m_manager->StopSoundControl(handle, 6);
@@ -144,15 +147,15 @@ TEST_F(SoundManagerTest, AWrongOwnerTagLeavesTheSoundPlaying)
 
 TEST_F(SoundManagerTest, AStaleHandleIsNotValidAfterItsControlIsFreed)
 {
-    int first = m_manager->GetSoundControl(kClick, -1, 5, {0, 0, 0}, false);
+    int first = m_manager->GetSoundControl(kClick, -1, 5, { 0, 0, 0 }, false);
     ASSERT_NE(first, -1);
     int copy = first;
     m_manager->StopSoundControl(copy, 5);
-    const int second = m_manager->GetSoundControl(kClick, -1, 9, {0, 0, 0}, false);
-    ASSERT_EQ(second, first);   // the slot is reused
+    const int second = m_manager->GetSoundControl(kClick, -1, 9, { 0, 0, 0 }, false);
+    ASSERT_EQ(second, first); // the slot is reused
     EXPECT_EQ(m_manager->GetControl(second)->ownerTag, 9u);
     // The first owner's old handle neither keeps nor stops the new owner's control.
-    const int again = m_manager->GetSoundControl(kClick, first, 5, {0, 0, 0}, false);
+    const int again = m_manager->GetSoundControl(kClick, first, 5, { 0, 0, 0 }, false);
     EXPECT_NE(again, first);
     copy = first;
     m_manager->StopSoundControl(copy, 5);
@@ -163,11 +166,11 @@ TEST_F(SoundManagerTest, AStaleHandleIsNotValidAfterItsControlIsFreed)
 TEST_F(SoundManagerTest, AFullPoolLeavesTheCountersUnchanged)
 {
     for (int i = 0; i < CSoundManager::kControls; ++i)
-        ASSERT_NE(m_manager->GetSoundControl(kClick, -1, uint32_t(100 + i), {0, 0, 0}, false), -1);
+        ASSERT_NE(m_manager->GetSoundControl(kClick, -1, uint32_t(100 + i), { 0, 0, 0 }, false), -1);
     const int live = m_manager->GetLiveCount();
     const float threshold = m_manager->GetThreshold();
     EXPECT_EQ(live, 100);
-    EXPECT_EQ(m_manager->GetSoundControl(kClick, -1, 999, {0, 0, 0}, false), -1);
+    EXPECT_EQ(m_manager->GetSoundControl(kClick, -1, 999, { 0, 0, 0 }, false), -1);
     EXPECT_EQ(m_manager->GetLiveCount(), live);
     EXPECT_FLOAT_EQ(m_manager->GetThreshold(), threshold);
 }
@@ -175,14 +178,14 @@ TEST_F(SoundManagerTest, AFullPoolLeavesTheCountersUnchanged)
 TEST_F(SoundManagerTest, AStartingControlIsPlacedWhereItIsAsked)
 {
     // Owner 1 leaves the slot far off to the left; owner 2 starts it on the right.
-    int handle = m_manager->GetSoundControl(kNear, -1, 1, {30, 0, 0}, true);
-    m_manager->PlaySoundControl(handle, {30, 0, 0}, true, true);
+    int handle = m_manager->GetSoundControl(kNear, -1, 1, { 30, 0, 0 }, true);
+    m_manager->PlaySoundControl(handle, { 30, 0, 0 }, true, true);
     m_manager->StopSoundControl(handle, 1);
-    m_manager->SetListener({0, 0, 0}, {0, 0, 1}, {0, 1, 0});
-    handle = m_manager->GetSoundControl(kNear, -1, 2, {-5, 0, 0}, true);
+    m_manager->SetListener({ 0, 0, 0 }, { 0, 0, 1 }, { 0, 1, 0 });
+    handle = m_manager->GetSoundControl(kNear, -1, 2, { -5, 0, 0 }, true);
     CSoundObject& slot = m_manager->GetSound(kNear)->GetSlot(0);
     ASSERT_EQ(m_manager->GetControl(handle)->slot, &slot);
-    m_manager->PlaySoundControl(handle, {-5, 0, 0}, true, false);
+    m_manager->PlaySoundControl(handle, { -5, 0, 0 }, true, false);
     EXPECT_FLOAT_EQ(slot.GetBuffer()->Get3D()->GetPosition().x, -5);
     m_manager->ApplySettings();
     std::vector<int16_t> out(2 * 4410);
@@ -197,14 +200,14 @@ TEST_F(SoundManagerTest, AStartingControlIsPlacedWhereItIsAsked)
 
 TEST_F(SoundManagerTest, TheFramePassFreesFinishedAndDistantControls)
 {
-    int far = m_manager->GetSoundControl(kNear, -1, 1, {0, 20, 0}, true);
-    m_manager->PlaySoundControl(far, {0, 20, 0}, true, false);
-    int unplayed = m_manager->GetSoundControl(kOther, -1, 2, {0, 20, 0}, true);
+    int far = m_manager->GetSoundControl(kNear, -1, 1, { 0, 20, 0 }, true);
+    m_manager->PlaySoundControl(far, { 0, 20, 0 }, true, false);
+    int unplayed = m_manager->GetSoundControl(kOther, -1, 2, { 0, 20, 0 }, true);
     ASSERT_NE(unplayed, -1);
     m_manager->ApplySettings();
     EXPECT_FALSE(m_manager->GetControls().IsUsed(unplayed));
     EXPECT_TRUE(m_manager->GetControls().IsUsed(far));
-    m_manager->SetListener({0, -40, 0}, {0, 1, 0}, {0, 0, 1});
+    m_manager->SetListener({ 0, -40, 0 }, { 0, 1, 0 }, { 0, 0, 1 });
     m_manager->ApplySettings();
     EXPECT_FALSE(m_manager->GetControls().IsUsed(far));
     EXPECT_FALSE(m_manager->GetSound(kNear)->GetSlot(0).IsPlaying());
@@ -215,10 +218,10 @@ TEST_F(SoundManagerTest, TheFramePassFreesFinishedAndDistantControls)
 TEST_F(SoundManagerTest, TooManySoundsFadeTheQuietestLoop)
 {
     m_manager->SetSourceLimits(8, 2);
-    int loud = m_manager->GetSoundControl(kNear, -1, 1, {0, 5, 0}, true);
-    m_manager->PlaySoundControl(loud, {0, 5, 0}, true, false);
-    int quiet = m_manager->GetSoundControl(kShot, -1, 2, {0, 5, 0}, true);
-    m_manager->PlaySoundControl(quiet, {0, 5, 0}, true, false);
+    int loud = m_manager->GetSoundControl(kNear, -1, 1, { 0, 5, 0 }, true);
+    m_manager->PlaySoundControl(loud, { 0, 5, 0 }, true, false);
+    int quiet = m_manager->GetSoundControl(kShot, -1, 2, { 0, 5, 0 }, true);
+    m_manager->PlaySoundControl(quiet, { 0, 5, 0 }, true, false);
     m_manager->ApplySettings();
     CSoundObject& quietSlot = m_manager->GetSound(kShot)->GetSlot(0);
     EXPECT_TRUE(quietSlot.IsFading());
@@ -233,8 +236,8 @@ TEST_F(SoundManagerTest, TooManySoundsFadeTheQuietestLoop)
 
 TEST_F(SoundManagerTest, SettersActOnLiveControlsOnly)
 {
-    int handle = m_manager->GetSoundControl(kNear, -1, 1, {0, 5, 0}, true);
-    m_manager->PlaySoundControl(handle, {0, 5, 0}, true, false);
+    int handle = m_manager->GetSoundControl(kNear, -1, 1, { 0, 5, 0 }, true);
+    m_manager->PlaySoundControl(handle, { 0, 5, 0 }, true, false);
     CSoundObject& slot = *m_manager->GetControl(handle)->slot;
     m_manager->SetSoundControlDistance(handle, 100);
     EXPECT_FLOAT_EQ(slot.GetMinDistance(), 25);
@@ -251,7 +254,7 @@ TEST_F(SoundManagerTest, SettersActOnLiveControlsOnly)
     m_manager->BeginFade(handle, 1.0f);
     m_manager->UpdateSoundControlFade(handle, 0.25f);
     EXPECT_FLOAT_EQ(slot.GetVolumeFactor(), 0.75f);
-    for (int bad : {-1, 0, 55})
+    for (int bad : { -1, 0, 55 })
         m_manager->SetSoundControlVolume(bad, 0.1f);
     EXPECT_FLOAT_EQ(slot.GetVolumeFactor(), 0.75f);
 }
@@ -264,13 +267,13 @@ TEST_F(SoundManagerTest, PlaySoundAndTwoDimensionalPlays)
     EXPECT_EQ(m_manager->PlaySound(kClick, 0), &m_manager->GetSound(kClick)->GetSlot(1));
     EXPECT_EQ(m_manager->PlaySound(kClick, 0), nullptr);
     EXPECT_EQ(m_manager->PlaySound(-1, 0), nullptr);
-    m_manager->Play3DSound2D(kNear, {100, 100, 100});
+    m_manager->Play3DSound2D(kNear, { 100, 100, 100 });
     CSoundObject& slot = m_manager->GetSound(kNear)->GetSlot(0);
     EXPECT_TRUE(slot.IsPlaying());
     EXPECT_TRUE(slot.Is2DMode());
     // A queued request takes a slot back into 3-D.
     slot.Stop();
-    m_manager->Play3DSound(kNear, {0, 5, 0});
+    m_manager->Play3DSound(kNear, { 0, 5, 0 });
     m_manager->ApplySettings();
     EXPECT_FALSE(slot.Is2DMode());
     EXPECT_TRUE(slot.IsPlaying());
@@ -283,8 +286,8 @@ TEST_F(SoundManagerTest, VolumeZeroDeletesEverySoundAndSwitchesSoundOff)
     CSoundContainer* container = m_manager->GetSound(kClick);
     ASSERT_NE(container, nullptr);
     EXPECT_FLOAT_EQ(container->GetMaster(), 0.25f);
-    int handle = m_manager->GetSoundControl(kClick, -1, 1, {0, 0, 0}, false);
-    m_manager->PlaySoundControl(handle, {0, 0, 0}, true, false);
+    int handle = m_manager->GetSoundControl(kClick, -1, 1, { 0, 0, 0 }, false);
+    m_manager->PlaySoundControl(handle, { 0, 0, 0 }, true, false);
     m_manager->SetVolume(0);
     EXPECT_FALSE(m_manager->IsSoundOn());
     EXPECT_EQ(m_manager->GetRecord(kClick).container, nullptr);

@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         AudioTest::SetUp();
-        WriteFile("Sound\\tone.wav", writer::MakeWav({1, 22050, 16}, ToneBytes(22050)));
+        WriteFile("Sound\\tone.wav", writer::MakeWav({ 1, 22050, 16 }, ToneBytes(22050)));
         WriteFile("Sound\\tone.ogg", writer::EncodeVorbis(Tone(0.5, 2, 22050), 2, 22050));
     }
 
@@ -38,7 +38,8 @@ protected:
 
     bool Init()
     {
-        return !SoundFailed(m_sound.Initialize(nullptr, {}, 2)) && !SoundFailed(m_sound.Get3DListenerInterface());
+        return !SoundFailed(m_sound.Initialize(nullptr, {}, 2))
+            && !SoundFailed(m_sound.Get3DListenerInterface());
     }
 
     CSound m_sound;
@@ -86,10 +87,10 @@ TEST_F(SoundTest, OggSoundsAndThreeDimensionalContainers)
     m_sound.ApplySettings();
     EXPECT_FLOAT_EQ(slot.GetBuffer()->Get3D()->GetMaxDistance(), 50);
     // Small moves are not passed on.
-    slot.SetPosition({0.2f, 0, 0});
+    slot.SetPosition({ 0.2f, 0, 0 });
     m_sound.ApplySettings();
     EXPECT_FLOAT_EQ(slot.GetBuffer()->Get3D()->GetPosition().x, 0);
-    slot.SetPosition({0.4f, 0, 0});
+    slot.SetPosition({ 0.4f, 0, 0 });
     m_sound.ApplySettings();
     EXPECT_FLOAT_EQ(slot.GetBuffer()->Get3D()->GetPosition().x, 0.4f);
 }
@@ -104,11 +105,11 @@ TEST_F(SoundTest, VolumeReadsTheRootOfTheContainerVolumePlusATenth)
         int32_t volume;
     };
     const Case cases[] = {
-        {1.0f, 1.0f, 1.0f, 0},         // v > 1: full volume
-        {0.9f, 1.0f, 1.0f, -1},        // v = 1
-        {1.0f, 1.0f, 0.0f, -10000},
-        {1.0f, 0.25f, 1.0f, -893},     // SoundVolume 3: -8.9 dB
-        {0.5f, 1.0f, 0.5f, -282},
+        { 1.0f, 1.0f, 1.0f, 0 }, // v > 1: full volume
+        { 0.9f, 1.0f, 1.0f, -1 }, // v = 1
+        { 1.0f, 1.0f, 0.0f, -10000 },
+        { 1.0f, 0.25f, 1.0f, -893 }, // SoundVolume 3: -8.9 dB
+        { 0.5f, 1.0f, 0.5f, -282 },
     };
     for (const Case& c : cases) {
         sound->SetMaster(c.master);
@@ -131,7 +132,7 @@ TEST_F(SoundTest, AFadeLowersTheVolumeStopsAndThenRestoresIt)
     slot.UpdateFade(0.5f);
     EXPECT_FLOAT_EQ(slot.GetVolumeFactor(), 0.5f);
     EXPECT_NEAR(Level() / full, std::pow(10.0, CSoundObject::VolumeOf(0.5f) / 2000.0), 0.05);
-    slot.StartFade(5.0f);   // ignored while one runs
+    slot.StartFade(5.0f); // ignored while one runs
     slot.UpdateFade(0.6f);
     EXPECT_FALSE(slot.IsPlaying());
     EXPECT_EQ(sound->GetLoopCount(), 0);
@@ -150,8 +151,8 @@ TEST_F(SoundTest, AFadeLowersTheVolumeStopsAndThenRestoresIt)
 TEST_F(SoundTest, UnplayableFilesGiveNoContainer)
 {
     ASSERT_TRUE(Init());
-    WriteFile("Sound\\wide.wav", writer::MakeWav({1, 22050, 24}, writer::Bytes(300, 0)));
-    WriteFile("Sound\\surround.wav", writer::MakeWav({6, 22050, 16}, writer::Bytes(1200, 0)));
+    WriteFile("Sound\\wide.wav", writer::MakeWav({ 1, 22050, 24 }, writer::Bytes(300, 0)));
+    WriteFile("Sound\\surround.wav", writer::MakeWav({ 6, 22050, 16 }, writer::Bytes(1200, 0)));
     EXPECT_EQ(m_sound.CreateSound("Sound\\wide.wav", 1, false), nullptr);
     EXPECT_TRUE(LogHas("Error!!! CSound::CreateSound->CreateSoundBuffer"));
     EXPECT_EQ(m_sound.CreateSound("Sound\\surround.wav", 1, true), nullptr);
@@ -194,7 +195,7 @@ TEST_F(SoundTest, ALostSlotIsRestoredBeforeItsVolumeIsSet)
 TEST_F(SoundTest, WithoutADeviceSoundIsOffAndPlaysNothing)
 {
     plat::sound::SetDeviceKind(plat::sound::DeviceKind::Unavailable);
-    WriteTable(CP1251("Звуки"), {{"SND_TONE", {"Filename=Sound\\tone.wav"}}});
+    WriteTable(CP1251("Звуки"), { { "SND_TONE", { "Filename=Sound\\tone.wav" } } });
     CSoundManager manager;
     manager.Init(CP1251("Звуки"));
     EXPECT_FALSE(manager.InitSound(nullptr));
@@ -203,13 +204,13 @@ TEST_F(SoundTest, WithoutADeviceSoundIsOffAndPlaysNothing)
     manager.SetVolume(10);
     EXPECT_FALSE(manager.IsSoundOn());
     EXPECT_EQ(manager.PlaySound(0, 0), nullptr);
-    EXPECT_EQ(manager.GetSoundControl(0, -1, 5, {0, 0, 0}, false), -1);
-    manager.Play3DSound(0, {0, 0, 0});
+    EXPECT_EQ(manager.GetSoundControl(0, -1, 5, { 0, 0, 0 }, false), -1);
+    manager.Play3DSound(0, { 0, 0, 0 });
     EXPECT_EQ(manager.GetQueuedCount(), 0);
-    manager.Play3DSound2D(0, {0, 0, 0});
+    manager.Play3DSound2D(0, { 0, 0, 0 });
     manager.ApplySettings();
     manager.StopAll(1);
-    manager.SetListener({1, 2, 3}, {0, 1, 0}, {0, 0, 1});
+    manager.SetListener({ 1, 2, 3 }, { 0, 1, 0 }, { 0, 0, 1 });
     EXPECT_EQ(manager.GetRecord(0).container, nullptr);
 }
 

@@ -11,7 +11,7 @@ namespace zoq::tools::audio {
 struct TheoraWriter::State {
     TheoraSpec spec;
     th_enc_ctx* encoder = nullptr;
-    ogg_stream_state stream{};
+    ogg_stream_state stream {};
     bool streamOpen = false;
     Bytes out;
     // The frame waiting to be encoded: the last one must be flagged as last.
@@ -102,7 +102,10 @@ bool TheoraWriter::Begin(const TheoraSpec& spec, std::string& error)
 namespace {
 
 // BT.601, studio range.
-uint8_t ToByte(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+uint8_t ToByte(double v)
+{
+    return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
 
 } // namespace
 
@@ -126,7 +129,8 @@ bool TheoraWriter::AddFrame(std::span<const uint32_t> xrgb, std::string& error)
         for (uint32_t x = 0; x < s.frameWidth; ++x) {
             const uint32_t p = xrgb[size_t(std::min(y, h - 1)) * w + std::min(x, w - 1)];
             const double r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-            s.planes[0][size_t(y) * s.frameWidth + x] = ToByte(16 + (65.481 * r + 128.553 * g + 24.966 * b) / 255);
+            s.planes[0][size_t(y) * s.frameWidth + x]
+                = ToByte(16 + (65.481 * r + 128.553 * g + 24.966 * b) / 255);
         }
     }
     for (uint32_t y = 0; y < s.frameHeight / 2; ++y) {

@@ -12,11 +12,11 @@
 namespace zoq::tools::audio {
 
 struct TheoraSpec {
-    uint32_t width = 64;    // the picture; the coded frame is rounded up to 16
+    uint32_t width = 64; // the picture; the coded frame is rounded up to 16
     uint32_t height = 48;
     uint32_t fpsNumerator = 25;
     uint32_t fpsDenominator = 1;
-    int quality = 48;       // 0..63
+    int quality = 48; // 0..63
 };
 
 class TheoraWriter {

@@ -14,8 +14,8 @@ void Append(Bytes& out, const ogg_page& page)
 
 } // namespace
 
-Bytes EncodeVorbis(std::span<const float> interleaved, uint16_t channels, uint32_t rate,
-    const VorbisOptions& options)
+Bytes EncodeVorbis(
+    std::span<const float> interleaved, uint16_t channels, uint32_t rate, const VorbisOptions& options)
 {
     Bytes out;
     if (channels == 0 || rate == 0)

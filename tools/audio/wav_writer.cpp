@@ -26,8 +26,8 @@ void PutId(Bytes& out, std::string_view id)
 
 } // namespace
 
-RiffBuilder& RiffBuilder::Chunk(std::string_view id, std::span<const uint8_t> data,
-    std::optional<uint32_t> declaredSize, bool pad)
+RiffBuilder& RiffBuilder::Chunk(
+    std::string_view id, std::span<const uint8_t> data, std::optional<uint32_t> declaredSize, bool pad)
 {
     PutId(m_body, id);
     PutU32(m_body, declaredSize.value_or(static_cast<uint32_t>(data.size())));
@@ -51,7 +51,7 @@ Bytes PcmFmtChunk(const WavSpec& spec)
 {
     const auto align = static_cast<uint16_t>(spec.channels * spec.bits / 8);
     Bytes fmt;
-    PutU16(fmt, 1);   // PCM, as stored in WAV files
+    PutU16(fmt, 1); // PCM, as stored in WAV files
     PutU16(fmt, spec.channels);
     PutU32(fmt, spec.rate);
     PutU32(fmt, spec.rate * align);

@@ -112,8 +112,8 @@ TEST_F(BufferTest, CallsWithoutTheirControlFailAndChangeNothing)
     EXPECT_NEAR(Settle().left, full, full * 0.02);
     EXPECT_EQ(buffer->Get3D(), nullptr);
     NotifyEvent event;
-    const NotifyPosition position{0, &event};
-    EXPECT_EQ(buffer->SetNotificationPositions({&position, 1}), Result::ControlUnavailable);
+    const NotifyPosition position { 0, &event };
+    EXPECT_EQ(buffer->SetNotificationPositions({ &position, 1 }), Result::ControlUnavailable);
 }
 
 TEST_F(BufferTest, OnlyEightAndSixteenBitPcmWithOneOrTwoChannels)
@@ -123,14 +123,14 @@ TEST_F(BufferTest, OnlyEightAndSixteenBitPcmWithOneOrTwoChannels)
         Result result;
     };
     const Case cases[] = {
-        {kFormatPcm, 1, 8, Result::Ok},
-        {kFormatPcm, 2, 8, Result::Ok},
-        {kFormatPcm, 1, 16, Result::Ok},
-        {kFormatPcm, 2, 16, Result::Ok},
-        {kFormatPcm, 2, 24, Result::BadFormat},
-        {kFormatPcm, 6, 16, Result::BadFormat},
-        {kFormatPcm, 0, 16, Result::BadFormat},
-        {3, 2, 16, Result::BadFormat},
+        { kFormatPcm, 1, 8, Result::Ok },
+        { kFormatPcm, 2, 8, Result::Ok },
+        { kFormatPcm, 1, 16, Result::Ok },
+        { kFormatPcm, 2, 16, Result::Ok },
+        { kFormatPcm, 2, 24, Result::BadFormat },
+        { kFormatPcm, 6, 16, Result::BadFormat },
+        { kFormatPcm, 0, 16, Result::BadFormat },
+        { 3, 2, 16, Result::BadFormat },
     };
     for (const Case& c : cases) {
         BufferDesc desc;

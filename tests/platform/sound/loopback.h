@@ -14,7 +14,7 @@
 namespace soundtest {
 
 struct Levels {
-    double left = 0;    // RMS of each channel
+    double left = 0; // RMS of each channel
     double right = 0;
 };
 
@@ -66,8 +66,8 @@ protected:
         return Measure(Render(frames));
     }
 
-    std::unique_ptr<plat::sound::Buffer> MakeBuffer(const std::vector<int16_t>& mono,
-        plat::sound::BufferFlags flags, uint16_t channels = 1)
+    std::unique_ptr<plat::sound::Buffer> MakeBuffer(
+        const std::vector<int16_t>& mono, plat::sound::BufferFlags flags, uint16_t channels = 1)
     {
         plat::sound::BufferDesc desc;
         desc.flags = flags;

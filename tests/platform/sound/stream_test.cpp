@@ -8,7 +8,7 @@ using namespace plat::sound;
 
 namespace {
 
-constexpr uint32_t kBlock = 8192;   // 2048 stereo frames
+constexpr uint32_t kBlock = 8192; // 2048 stereo frames
 constexpr uint32_t kFrames = kBlock / 4;
 
 class StreamTest : public soundtest::LoopbackTest {
@@ -23,7 +23,7 @@ protected:
         ASSERT_EQ(m_device->CreateBuffer(desc, m_stream), Result::Ok);
         Fill(0, 1000);
         Fill(kBlock, 3000);
-        const NotifyPosition positions[] = {{kBlock - 1, &m_first}, {2 * kBlock - 1, &m_second}};
+        const NotifyPosition positions[] = { { kBlock - 1, &m_first }, { 2 * kBlock - 1, &m_second } };
         ASSERT_EQ(m_stream->SetNotificationPositions(positions), Result::Ok);
     }
 
@@ -64,15 +64,15 @@ TEST_F(StreamTest, PositionsSignalAsTheCursorPassesThem)
 {
     ASSERT_EQ(m_stream->Play(true), Result::Ok);
     EXPECT_EQ(m_stream->SetNotificationPositions({}), Result::InvalidCall);
-    std::vector<std::pair<int, uint32_t>> fired;   // which event, cursor in frames played
+    std::vector<std::pair<int, uint32_t>> fired; // which event, cursor in frames played
     uint32_t played = 0;
     for (int step = 0; step < 64; ++step) {
         Render(128);
         played += 128;
         if (m_first.Wait(0))
-            fired.push_back({1, played});
+            fired.push_back({ 1, played });
         if (m_second.Wait(0))
-            fired.push_back({2, played});
+            fired.push_back({ 2, played });
     }
     ASSERT_EQ(fired.size(), 4u);
     for (size_t i = 0; i < fired.size(); ++i) {
@@ -106,7 +106,7 @@ TEST_F(StreamTest, ABlockWrittenAfterItsNotificationPlaysNextTimeRound)
         const size_t lap = i * 64 / kFrames;
         const double expected = lap == 0 ? 1000 : lap == 1 ? 3000 : 6000;
         if ((i * 64) % kFrames < 64 * 2)
-            continue;   // the step that straddles a block edge
+            continue; // the step that straddles a block edge
         EXPECT_NEAR(value, expected, 60) << "step " << i;
     }
 }
@@ -116,7 +116,7 @@ TEST_F(StreamTest, AnUnderrunResumesAtTheCursor)
     m_stream->Play(true);
     Render(256);
     m_first.Wait(0);
-    Render(8192);   // nobody services: the queue runs dry
+    Render(8192); // nobody services: the queue runs dry
     const uint32_t stalled = Cursor();
     EXPECT_GT(stalled, 0u);
     EXPECT_LT(stalled, kBlock / 2);
@@ -156,11 +156,11 @@ TEST_F(StreamTest, StopKeepsTheCursorAndPlayContinuesFromIt)
 TEST_F(StreamTest, AWaitingThreadDrivesItsOwnStream)
 {
     NotifyEvent both;
-    const NotifyPosition positions[] = {{kBlock - 1, &both}, {2 * kBlock - 1, &both}};
+    const NotifyPosition positions[] = { { kBlock - 1, &both }, { 2 * kBlock - 1, &both } };
     ASSERT_EQ(m_stream->SetNotificationPositions(positions), Result::Ok);
     m_stream->Play(true);
-    std::atomic<bool> stop{false};
-    std::atomic<int> signals{0};
+    std::atomic<bool> stop { false };
+    std::atomic<int> signals { 0 };
     std::thread refill([&] {
         while (!stop) {
             if (both.Wait(100) && !stop)

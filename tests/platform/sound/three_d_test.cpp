@@ -34,10 +34,10 @@ struct SideCase {
 TEST_F(ThreeDTest, SourcesAreHeardOnTheSideOfTopCrossFront)
 {
     const SideCase cases[] = {
-        {"front +z, source +x", {0, 0, 1}, {0, 1, 0}, {5, 0, 0}, true},
-        {"front +z, source -x", {0, 0, 1}, {0, 1, 0}, {-5, 0, 0}, false},
-        {"front +y top +z, source -x", {0, 1, 0}, {0, 0, 1}, {-5, 0, 0}, true},
-        {"front +y top +z, source +x", {0, 1, 0}, {0, 0, 1}, {5, 0, 0}, false},
+        { "front +z, source +x", { 0, 0, 1 }, { 0, 1, 0 }, { 5, 0, 0 }, true },
+        { "front +z, source -x", { 0, 0, 1 }, { 0, 1, 0 }, { -5, 0, 0 }, false },
+        { "front +y top +z, source -x", { 0, 1, 0 }, { 0, 0, 1 }, { -5, 0, 0 }, true },
+        { "front +y top +z, source +x", { 0, 1, 0 }, { 0, 0, 1 }, { 5, 0, 0 }, false },
     };
     for (const SideCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -53,19 +53,19 @@ TEST_F(ThreeDTest, SourcesAreHeardOnTheSideOfTopCrossFront)
 
 TEST_F(ThreeDTest, LevelHalvesAtTwiceTheMinimumDistanceAndVanishesBeyondTheMaximum)
 {
-    auto source = PlayingSource({0, 0, 2}, 2, 10);
+    auto source = PlayingSource({ 0, 0, 2 }, 2, 10);
     const double atMin = Settle().left;
-    source->Get3D()->SetPosition({0, 0, 4}, Apply::Immediate);
+    source->Get3D()->SetPosition({ 0, 0, 4 }, Apply::Immediate);
     const double atTwice = Settle().left;
     EXPECT_NEAR(atTwice / atMin, 0.5, 0.05);
-    source->Get3D()->SetPosition({0, 0, 10.5f}, Apply::Immediate);
+    source->Get3D()->SetPosition({ 0, 0, 10.5f }, Apply::Immediate);
     const Levels beyond = Settle();
     EXPECT_LT(beyond.left, 3);
     EXPECT_LT(beyond.right, 3);
     // Back in range, and the listener walking away mutes it at the commit.
-    source->Get3D()->SetPosition({0, 0, 4}, Apply::Immediate);
+    source->Get3D()->SetPosition({ 0, 0, 4 }, Apply::Immediate);
     EXPECT_NEAR(Settle().left, atTwice, atTwice * 0.05);
-    m_listener->SetPosition({0, 0, -7}, Apply::Deferred);
+    m_listener->SetPosition({ 0, 0, -7 }, Apply::Deferred);
     EXPECT_NEAR(Settle().left, atTwice, atTwice * 0.05);
     m_listener->CommitDeferredSettings();
     EXPECT_LT(Settle().left, 3);
@@ -73,8 +73,8 @@ TEST_F(ThreeDTest, LevelHalvesAtTwiceTheMinimumDistanceAndVanishesBeyondTheMaxim
 
 TEST_F(ThreeDTest, DeferredMoveWaitsForTheCommit)
 {
-    auto source = PlayingSource({5, 0, 0});
-    source->Get3D()->SetPosition({-5, 0, 0}, Apply::Deferred);
+    auto source = PlayingSource({ 5, 0, 0 });
+    source->Get3D()->SetPosition({ -5, 0, 0 }, Apply::Deferred);
     Levels levels = Settle();
     EXPECT_GT(levels.right, 10 * levels.left);
     EXPECT_FLOAT_EQ(source->Get3D()->GetPosition().x, 5);
@@ -85,7 +85,7 @@ TEST_F(ThreeDTest, DeferredMoveWaitsForTheCommit)
 
 TEST_F(ThreeDTest, DisabledModePlaysAtTheListener)
 {
-    auto source = PlayingSource({50, 0, 0}, 1, 60);
+    auto source = PlayingSource({ 50, 0, 0 }, 1, 60);
     source->Get3D()->SetMode(Mode3D::Disable, Apply::Immediate);
     const Levels levels = Settle();
     EXPECT_NEAR(levels.left, levels.right, levels.left * 0.02);
@@ -106,7 +106,7 @@ TEST_F(ThreeDTest, StereoDataIsPositionedAfterTheMonoMix)
     flat->Stop();
     auto placed = MakeBuffer(stereo, k3D, 2);
     ASSERT_EQ(placed->Bytes(), stereo.size() * 2);
-    placed->Get3D()->SetPosition({5, 0, 0}, Apply::Immediate);
+    placed->Get3D()->SetPosition({ 5, 0, 0 }, Apply::Immediate);
     placed->Play(true);
     levels = Settle();
     EXPECT_GT(levels.right, 10 * levels.left + 100);

@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     plat::video::VideoFile video([] { return int64_t(0); });
-    if (!video.OpenMemory({data, size}))
+    if (!video.OpenMemory({ data, size }))
         return 0;
     std::vector<uint8_t> dest(64 * 4 * 48);
     for (int i = 0; i < 8 && video.FrameNum() <= video.FrameCount(); ++i) {

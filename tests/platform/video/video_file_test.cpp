@@ -23,7 +23,7 @@ std::vector<uint32_t> Colours(size_t n)
 
 void ExpectColour(uint32_t actual, uint32_t expected, int tolerance = 4)
 {
-    for (int shift : {16, 8, 0}) {
+    for (int shift : { 16, 8, 0 }) {
         const int a = (actual >> shift) & 0xFF;
         const int e = (expected >> shift) & 0xFF;
         EXPECT_NEAR(a, e, tolerance) << std::hex << actual << " vs " << expected;
@@ -33,7 +33,7 @@ void ExpectColour(uint32_t actual, uint32_t expected, int tolerance = 4)
 TEST(VideoFile, AGeneratedClipGivesItsSizeCountAndColours)
 {
     const auto colours = Colours(12);
-    const auto clip = writer::EncodeSolidClip({64, 48, 25, 1, 48}, colours);
+    const auto clip = writer::EncodeSolidClip({ 64, 48, 25, 1, 48 }, colours);
     ASSERT_FALSE(clip.empty());
     VideoFile video;
     ASSERT_TRUE(video.OpenMemory(clip));
@@ -53,7 +53,7 @@ TEST(VideoFile, AGeneratedClipGivesItsSizeCountAndColours)
 
 TEST(VideoFile, PictureSizesThatAreNoMultipleOfSixteenKeepTheirRegion)
 {
-    const auto clip = writer::EncodeSolidClip({70, 30, 10, 1, 48}, Colours(3));
+    const auto clip = writer::EncodeSolidClip({ 70, 30, 10, 1, 48 }, Colours(3));
     VideoFile video;
     ASSERT_TRUE(video.OpenMemory(clip));
     EXPECT_EQ(video.Width(), 70u);
@@ -66,8 +66,8 @@ TEST(VideoFile, FramesAreDueAtTheFrameRateOnTheCounter)
 {
     int64_t now = 5'000'000'000;
     VideoFile video([&] { return now; });
-    ASSERT_TRUE(video.OpenMemory(writer::EncodeSolidClip({32, 32, 25, 1, 48}, Colours(3))));
-    EXPECT_FALSE(video.Wait());   // the first frame is due at once
+    ASSERT_TRUE(video.OpenMemory(writer::EncodeSolidClip({ 32, 32, 25, 1, 48 }, Colours(3))));
+    EXPECT_FALSE(video.Wait()); // the first frame is due at once
     video.DoFrame();
     video.NextFrame();
     EXPECT_TRUE(video.Wait());
@@ -86,21 +86,21 @@ TEST(VideoFile, CopyToBufferClipsToTheDestination)
 {
     const uint32_t colour = 0xC08040;
     VideoFile video;
-    ASSERT_TRUE(video.OpenMemory(writer::EncodeSolidClip({16, 16, 25, 1, 60}, {&colour, 1})));
+    ASSERT_TRUE(video.OpenMemory(writer::EncodeSolidClip({ 16, 16, 25, 1, 60 }, { &colour, 1 })));
     ASSERT_TRUE(video.DoFrame());
     struct Case {
         const char* name;
         int32_t x, y;
         uint32_t destHeight;
-        int firstCol, lastCol, firstRow, lastRow;   // painted region, inclusive
+        int firstCol, lastCol, firstRow, lastRow; // painted region, inclusive
     };
     // Destination 20 x 20 pixels.
     const Case cases[] = {
-        {"inside", 2, 3, 20, 2, 17, 3, 18},
-        {"left and top cut", -4, -6, 20, 0, 11, 0, 9},
-        {"right and bottom cut", 10, 12, 20, 10, 19, 12, 19},
-        {"height limit", 0, 0, 8, 0, 15, 0, 7},
-        {"outside", 25, 0, 20, -1, -1, -1, -1},
+        { "inside", 2, 3, 20, 2, 17, 3, 18 },
+        { "left and top cut", -4, -6, 20, 0, 11, 0, 9 },
+        { "right and bottom cut", 10, 12, 20, 10, 19, 12, 19 },
+        { "height limit", 0, 0, 8, 0, 15, 0, 7 },
+        { "outside", 25, 0, 20, -1, -1, -1, -1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -124,9 +124,9 @@ TEST(VideoFile, OnlyTheTheoraStreamIsRead)
 {
     // A sound stream before the video, as a chained file holds it.
     std::vector<float> silence(2 * 4410, 0.0f);
-    auto bytes = writer::EncodeVorbis(silence, 2, 44100, {0.2f, 9});
+    auto bytes = writer::EncodeVorbis(silence, 2, 44100, { 0.2f, 9 });
     const uint32_t colour = 0x3060A0;
-    const auto clip = writer::EncodeSolidClip({32, 32, 25, 1, 48}, {&colour, 1});
+    const auto clip = writer::EncodeSolidClip({ 32, 32, 25, 1, 48 }, { &colour, 1 });
     bytes.insert(bytes.end(), clip.begin(), clip.end());
     VideoFile video;
     ASSERT_TRUE(video.OpenMemory(bytes));
@@ -143,8 +143,8 @@ TEST(VideoFile, FilesWithoutAVideoDoNotOpen)
     EXPECT_FALSE(video.OpenMemory(writer::EncodeVorbis(silence, 1, 44100)));
     const std::vector<uint8_t> garbage(5000, 0x4F);
     EXPECT_FALSE(video.OpenMemory(garbage));
-    auto clip = writer::EncodeSolidClip({32, 32, 25, 1, 48}, Colours(2));
-    clip.resize(clip.size() / 10);   // the headers cut off
+    auto clip = writer::EncodeSolidClip({ 32, 32, 25, 1, 48 }, Colours(2));
+    clip.resize(clip.size() / 10); // the headers cut off
     EXPECT_FALSE(video.OpenMemory(clip));
     EXPECT_FALSE(video.IsOpen());
     EXPECT_FALSE(video.Wait());
@@ -155,7 +155,7 @@ TEST(VideoFile, OpensAFileFromDisk)
 {
     const auto dir = std::filesystem::temp_directory_path() / ("zoq-video-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    const auto clip = writer::EncodeSolidClip({32, 32, 25, 1, 48}, Colours(4));
+    const auto clip = writer::EncodeSolidClip({ 32, 32, 25, 1, 48 }, Colours(4));
     std::string error;
     ASSERT_TRUE(writer::WriteBytes(dir / "a.ogv", clip, error)) << error;
     VideoFile video;
@@ -181,7 +181,7 @@ TEST(Surface, UnlockAndFillShowThePicture)
     uint8_t* bits = nullptr;
     uint32_t pitch = 0;
     ASSERT_EQ(surface.Lock(bits, pitch), SurfaceResult::Ok);
-    EXPECT_EQ(surface.Lock(bits, pitch), SurfaceResult::Fail);   // already locked
+    EXPECT_EQ(surface.Lock(bits, pitch), SurfaceResult::Fail); // already locked
     ASSERT_EQ(surface.Lock(bits, pitch), SurfaceResult::Fail);
     surface.Unlock();
     ASSERT_EQ(surface.Lock(bits, pitch), SurfaceResult::Ok);

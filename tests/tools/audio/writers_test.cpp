@@ -12,26 +12,35 @@ using namespace zoq::tools::audio;
 
 namespace {
 
-uint32_t U32At(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
-uint16_t U16At(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
-std::string IdAt(const Bytes& b, size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); }
+uint32_t U32At(const Bytes& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+uint16_t U16At(const Bytes& b, size_t at)
+{
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
+std::string IdAt(const Bytes& b, size_t at)
+{
+    return std::string(b.begin() + at, b.begin() + at + 4);
+}
 
 TEST(WavWriter, WritesAPcmFileWithFmtThenData)
 {
-    const int16_t samples[] = {1, -2, 300, -32768};
-    const Bytes file = MakeWav({2, 22050, 16}, PcmBytes(samples));
+    const int16_t samples[] = { 1, -2, 300, -32768 };
+    const Bytes file = MakeWav({ 2, 22050, 16 }, PcmBytes(samples));
     ASSERT_EQ(file.size(), 44u + 8);
     EXPECT_EQ(IdAt(file, 0), "RIFF");
     EXPECT_EQ(U32At(file, 4), file.size() - 8);
     EXPECT_EQ(IdAt(file, 8), "WAVE");
     EXPECT_EQ(IdAt(file, 12), "fmt ");
     EXPECT_EQ(U32At(file, 16), 16u);
-    EXPECT_EQ(U16At(file, 20), 1);       // PCM
-    EXPECT_EQ(U16At(file, 22), 2);       // channels
-    EXPECT_EQ(U32At(file, 24), 22050u);  // rate
-    EXPECT_EQ(U32At(file, 28), 88200u);  // bytes per second
-    EXPECT_EQ(U16At(file, 32), 4);       // block align
-    EXPECT_EQ(U16At(file, 34), 16);      // bits
+    EXPECT_EQ(U16At(file, 20), 1); // PCM
+    EXPECT_EQ(U16At(file, 22), 2); // channels
+    EXPECT_EQ(U32At(file, 24), 22050u); // rate
+    EXPECT_EQ(U32At(file, 28), 88200u); // bytes per second
+    EXPECT_EQ(U16At(file, 32), 4); // block align
+    EXPECT_EQ(U16At(file, 34), 16); // bits
     EXPECT_EQ(IdAt(file, 36), "data");
     EXPECT_EQ(U32At(file, 40), 8u);
     EXPECT_EQ(U16At(file, 48), 300);
@@ -40,7 +49,7 @@ TEST(WavWriter, WritesAPcmFileWithFmtThenData)
 
 TEST(WavWriter, TheBuilderPadsOddChunksAndCanDeclareFalseSizes)
 {
-    const uint8_t three[] = {1, 2, 3};
+    const uint8_t three[] = { 1, 2, 3 };
     const Bytes padded = RiffBuilder().Chunk("LIST", three).Build();
     EXPECT_EQ(padded.size(), 12u + 8 + 4);
     EXPECT_EQ(U32At(padded, 16), 3u);
@@ -68,14 +77,19 @@ size_t ReadMemory(void* out, size_t size, size_t count, void* source)
 int SeekMemory(void* source, ogg_int64_t offset, int whence)
 {
     auto* m = static_cast<Memory*>(source);
-    const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? int64_t(m->at) : int64_t(m->bytes->size());
+    const int64_t base = whence == SEEK_SET ? 0
+        : whence == SEEK_CUR                ? int64_t(m->at)
+                                            : int64_t(m->bytes->size());
     if (base + offset < 0 || base + offset > int64_t(m->bytes->size()))
         return -1;
     m->at = size_t(base + offset);
     return 0;
 }
 
-long TellMemory(void* source) { return long(static_cast<Memory*>(source)->at); }
+long TellMemory(void* source)
+{
+    return long(static_cast<Memory*>(source)->at);
+}
 
 TEST(VorbisWriter, EncodesWhatVorbisfileDecodes)
 {
@@ -84,15 +98,16 @@ TEST(VorbisWriter, EncodesWhatVorbisfileDecodes)
         samples[2 * i] = 0.5f * std::sin(float(i) * 0.05f);
         samples[2 * i + 1] = 0.25f * std::sin(float(i) * 0.05f);
     }
-    const Bytes first = EncodeVorbis(samples, 2, 22050, {0.4f, 1});
-    const Bytes second = EncodeVorbis(std::span(samples).first(22050), 1, 11025, {0.4f, 2});
+    const Bytes first = EncodeVorbis(samples, 2, 22050, { 0.4f, 1 });
+    const Bytes second = EncodeVorbis(std::span(samples).first(22050), 1, 11025, { 0.4f, 2 });
     ASSERT_FALSE(first.empty());
     Bytes chained = first;
     chained.insert(chained.end(), second.begin(), second.end());
 
-    Memory memory{&chained};
+    Memory memory { &chained };
     OggVorbis_File file;
-    ASSERT_EQ(ov_open_callbacks(&memory, &file, nullptr, 0, {ReadMemory, SeekMemory, nullptr, TellMemory}), 0);
+    ASSERT_EQ(
+        ov_open_callbacks(&memory, &file, nullptr, 0, { ReadMemory, SeekMemory, nullptr, TellMemory }), 0);
     ASSERT_EQ(ov_streams(&file), 2);
     EXPECT_EQ(ov_info(&file, 0)->channels, 2);
     EXPECT_EQ(ov_info(&file, 0)->rate, 22050);
@@ -121,9 +136,9 @@ TEST(TheoraWriter, RefusesBadSettingsAndFrames)
 {
     TheoraWriter writer;
     std::string error;
-    EXPECT_FALSE(writer.Begin({0, 16, 25, 1, 48}, error));
-    EXPECT_FALSE(writer.Begin({16, 16, 0, 1, 48}, error));
-    ASSERT_TRUE(writer.Begin({16, 16, 25, 1, 48}, error));
+    EXPECT_FALSE(writer.Begin({ 0, 16, 25, 1, 48 }, error));
+    EXPECT_FALSE(writer.Begin({ 16, 16, 0, 1, 48 }, error));
+    ASSERT_TRUE(writer.Begin({ 16, 16, 25, 1, 48 }, error));
     std::vector<uint32_t> wrong(15 * 16);
     EXPECT_FALSE(writer.AddFrame(wrong, error));
     std::vector<uint32_t> right(16 * 16, 0x808080);
