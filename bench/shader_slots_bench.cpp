@@ -22,7 +22,7 @@ class Window final : public plat::gfx::DeviceWindow {
 public:
     bool IsMinimised() const override { return false; }
     bool IsFocused() const override { return true; }
-    plat::gfx::WindowSize ClientSize() const override { return {640, 480}; }
+    plat::gfx::WindowSize ClientSize() const override { return { 640, 480 }; }
 };
 
 // A null device with the slots built, a 4-vertex quad and one texture.
@@ -38,12 +38,13 @@ struct Scene {
             std::abort();
         quad = std::make_unique<Mesh>(Mesh::kStaticManaged, 0x112, 4, true, 6);
         if (quad->Lock(true, true)) {
-            const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+            const uint16_t indices[6] = { 0, 1, 2, 2, 1, 3 };
             std::copy(std::begin(indices), std::end(indices), quad->indexData);
         }
         quad->Unlock(true, true);
         texture = std::make_unique<CTexture>();
-        g_Graphic.CreateTexture(texture.get(), 64, 64, 1, plat::gfx::Format::A8R8G8B8, plat::gfx::Pool::Managed, 0);
+        g_Graphic.CreateTexture(
+            texture.get(), 64, 64, 1, plat::gfx::Format::A8R8G8B8, plat::gfx::Pool::Managed, 0);
         if (!texture->GetTexture())
             std::abort();
     }

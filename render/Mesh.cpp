@@ -126,8 +126,8 @@ uint32_t Mesh::GetFVFSize(uint32_t format)
     return size;
 }
 
-void Mesh::Allocate(uint32_t mode, uint32_t format, uint32_t vertexCount, bool hasIndices, uint32_t indexCount,
-    uint32_t extraUsage)
+void Mesh::Allocate(uint32_t mode, uint32_t format, uint32_t vertexCount, bool hasIndices,
+    uint32_t indexCount, uint32_t extraUsage)
 {
     ZJ_TRACE("Mesh::Allocate");
     Free();
@@ -159,7 +159,8 @@ void Mesh::Allocate(uint32_t mode, uint32_t format, uint32_t vertexCount, bool h
         throw std::runtime_error(kVertexFailed);
 
     const uint32_t length = stride * vertexCount;
-    if (Failed(device->CreateVertexBuffer(length, plan.vertexUsage, format, plan.vertexPool, &vertexBuffer))) {
+    if (Failed(
+            device->CreateVertexBuffer(length, plan.vertexUsage, format, plan.vertexPool, &vertexBuffer))) {
         vertexBuffer = nullptr;
         WriteErrorLog(kVertexVideoMemory);
         const uint32_t retryUsage = (plan.vertexUsage | usage::kSoftwareProcessing) & ~usage::kWriteOnly;
@@ -172,15 +173,15 @@ void Mesh::Allocate(uint32_t mode, uint32_t format, uint32_t vertexCount, bool h
 
     if (!hasIndices)
         return;
-    if (Failed(device->CreateIndexBuffer(2 * indexCount, plan.indexUsage, Format::Index16, plan.indexPool,
-            &indexBuffer))) {
+    if (Failed(device->CreateIndexBuffer(
+            2 * indexCount, plan.indexUsage, Format::Index16, plan.indexPool, &indexBuffer))) {
         indexBuffer = nullptr;
         WriteErrorLog(kIndexVideoMemory);
         uint32_t retryUsage = usage::kSoftwareProcessing;
         if (mode != kStaticManaged)
             retryUsage |= usage::kDynamic;
-        if (Failed(device->CreateIndexBuffer(2 * indexCount, retryUsage, Format::Index16, Pool::SystemMem,
-                &indexBuffer))) {
+        if (Failed(device->CreateIndexBuffer(
+                2 * indexCount, retryUsage, Format::Index16, Pool::SystemMem, &indexBuffer))) {
             indexBuffer = nullptr;
             WriteErrorLog(kIndexFailed);
         }
@@ -285,7 +286,7 @@ void Mesh::Render(bool bindStreams)
                 WriteErrorLog("Mesh::Render SetIndices fails");
             if (Failed(device->SetStreamSource(0, vertexBuffer, stride)))
                 WriteErrorLog("Mesh::Render SetStreamSource fails");
-            g_streamCache = {this, animFrames, format};
+            g_streamCache = { this, animFrames, format };
         }
     }
 
@@ -301,8 +302,9 @@ void Mesh::Render(bool bindStreams)
         const bool list = primitive == 1;
         const uint32_t triangles = list ? indexCount / 3 : (indexCount > 2 ? indexCount - 2 : 0);
         if (triangles > 0) {
-            if (Failed(device->DrawIndexedPrimitive(list ? PrimitiveType::TriangleList : PrimitiveType::TriangleStrip,
-                    startVertex, vertexCount, startIndex, triangles)))
+            if (Failed(device->DrawIndexedPrimitive(
+                    list ? PrimitiveType::TriangleList : PrimitiveType::TriangleStrip, startVertex,
+                    vertexCount, startIndex, triangles)))
                 WriteErrorLog("Mesh::Render DrawIndexedPromitive fails");
             else
                 g_Graphic.CountDraw(triangles);
@@ -310,5 +312,6 @@ void Mesh::Render(bool bindStreams)
     }
 
     if (animFrames)
-        device->SetTextureStageState(0, StageState::TextureTransformFlags, StateValue(TextureTransform::Disable));
+        device->SetTextureStageState(
+            0, StageState::TextureTransformFlags, StateValue(TextureTransform::Disable));
 }

@@ -13,10 +13,10 @@ public:
     // Memory modes, the first argument of Allocate.
     static constexpr uint32_t kStatic = 0;
     static constexpr uint32_t kStaticManaged = 1;
-    static constexpr uint32_t kDynamic = 2;          // rewritten every frame; whole locks discard
+    static constexpr uint32_t kDynamic = 2; // rewritten every frame; whole locks discard
     static constexpr uint32_t kDynamicManaged = 3;
     static constexpr uint32_t kSoftware = 4;
-    static constexpr uint32_t kSystemMemory = 5;     // two owned arrays, no device buffers
+    static constexpr uint32_t kSystemMemory = 5; // two owned arrays, no device buffers
 
     Mesh() = default;
     // Constructs and allocates at once.

@@ -110,7 +110,8 @@ bool TexShaderManager::Init(bool probe)
             if (def.message)
                 WriteErrorLog(def.message);
             else
-                WriteErrorLog(std::string("TexShaderManager::Init ") + def.name + CP1251(" создать не получилось"));
+                WriteErrorLog(
+                    std::string("TexShaderManager::Init ") + def.name + CP1251(" создать не получилось"));
         }
         if (step.onFail != EShaderOnFail::Log)
             return false;
@@ -142,8 +143,10 @@ void TexShaderManager::RunOps(const SShaderOp* ops, size_t count)
     const GraphicCaps& caps = g_Graphic.Caps();
     const bool wide = caps.maxBlendStages > 2 && caps.maxSimultaneousTextures > 2;
     Device& device = Dev();
-    static constexpr StageState kColorArgs[3] = {StageState::ColorArg1, StageState::ColorArg2, StageState::ColorArg0};
-    static constexpr StageState kAlphaArgs[3] = {StageState::AlphaArg1, StageState::AlphaArg2, StageState::AlphaArg0};
+    static constexpr StageState kColorArgs[3]
+        = { StageState::ColorArg1, StageState::ColorArg2, StageState::ColorArg0 };
+    static constexpr StageState kAlphaArgs[3]
+        = { StageState::AlphaArg1, StageState::AlphaArg2, StageState::AlphaArg0 };
     for (size_t i = 0; i < count; ++i) {
         const SShaderOp& op = ops[i];
         if (op.cond == SShaderOp::Cond::WideStages && !wide)
@@ -162,7 +165,8 @@ void TexShaderManager::RunOps(const SShaderOp* ops, size_t count)
         case SShaderOp::Kind::Color:
         case SShaderOp::Kind::Alpha: {
             const bool color = op.kind == SShaderOp::Kind::Color;
-            device.SetTextureStageState(op.stage, color ? StageState::ColorOp : StageState::AlphaOp, op.state);
+            device.SetTextureStageState(
+                op.stage, color ? StageState::ColorOp : StageState::AlphaOp, op.state);
             for (int a = 0; a < 3; ++a)
                 if (op.argMask & (1u << a))
                     device.SetTextureStageState(op.stage, color ? kColorArgs[a] : kAlphaArgs[a], op.args[a]);
@@ -245,7 +249,8 @@ bool TexShaderManager::BuildVariant(int slot, const SShaderVariant& variant)
             // Recording validation judges the live state, not the block just recorded.
             if (variant.validation != EShaderValidation::Live && !Validate())
                 return fail();
-            if (variant.validation == EShaderValidation::RecordingApplied && !ApplyBlock(record.passBlocks[p]))
+            if (variant.validation == EShaderValidation::RecordingApplied
+                && !ApplyBlock(record.passBlocks[p]))
                 return fail();
         }
         if (!variant.repeat.empty()) {
@@ -352,7 +357,8 @@ void TexShaderManager::CreatePixelShaders()
     for (int i = 0; i < kPixelProgramCount; ++i) {
         std::vector<uint32_t> tokens;
         uint32_t handle = 0;
-        if (Assemble(kPixelShaderTexts[i], tokens) && Succeeded(Dev().CreatePixelShader(tokens.data(), handle)))
+        if (Assemble(kPixelShaderTexts[i], tokens)
+            && Succeeded(Dev().CreatePixelShader(tokens.data(), handle)))
             m_pixelShaders.At(i) = handle;
     }
 }
@@ -365,7 +371,7 @@ void TexShaderManager::Apply(int slot, Mesh* mesh, CTexture* t0, CTexture* t1, C
     if (!mesh || mesh->vertexCount == 0)
         return;
     ShaderSlot& record = m_slots.At(slot);
-    CTexture* const textures[4] = {t0, t1, t2, t3};
+    CTexture* const textures[4] = { t0, t1, t2, t3 };
 
     if (m_batch && m_currentSlot != slot && m_currentSlot >= 0) {
         const uint32_t restore = m_slots.At(m_currentSlot).restoreBlock;
@@ -447,7 +453,7 @@ void TexShaderManager::SetFactorAlpha(float alpha, int mask)
 {
     Device& device = Dev();
     if ((mask & 2) && g_Graphic.Caps().hasPixelShader) {
-        const Vector4 c0{alpha, 0.0f, 0.0f, alpha};
+        const Vector4 c0 { alpha, 0.0f, 0.0f, alpha };
         device.SetPixelShaderConstant(0, &c0, 1);
     }
     if (mask & 1) {
@@ -461,8 +467,8 @@ void TexShaderManager::SetFactorColor(uint32_t argb, int mask)
 {
     Device& device = Dev();
     if ((mask & 2) && g_Graphic.Caps().hasPixelShader) {
-        const Vector4 c0{float(argb >> 24) / 255.0f, float((argb >> 16) & 255) / 255.0f,
-            float((argb >> 8) & 255) / 255.0f, float(argb & 255) / 255.0f};
+        const Vector4 c0 { float(argb >> 24) / 255.0f, float((argb >> 16) & 255) / 255.0f,
+            float((argb >> 8) & 255) / 255.0f, float(argb & 255) / 255.0f };
         device.SetPixelShaderConstant(0, &c0, 1);
     }
     if (mask & 1)
@@ -563,7 +569,7 @@ void TexShaderManager::RunProbe()
         {
             if (switched)
                 g_Graphic.GetDevice()->SetRenderTarget(savedTarget, savedDepth);
-            for (Surface* surface : {target, savedTarget, savedDepth})
+            for (Surface* surface : { target, savedTarget, savedDepth })
                 if (surface)
                     surface->Release();
         }
@@ -578,7 +584,7 @@ void TexShaderManager::RunProbe()
     device.SetRenderTarget(surfaces.target, nullptr);
     surfaces.switched = true;
     device.SetRenderState(RenderState::ZEnable, 0);
-    device.SetViewport(Viewport{0, 0, 32, 32, 0.0f, 1.0f});
+    device.SetViewport(Viewport { 0, 0, 32, 32, 0.0f, 1.0f });
 
     Mesh quad;
     quad.Allocate(Mesh::kStaticManaged, fvf::kXyz | fvf::kNormal | fvf::kTex1, 4, true, 6);
@@ -588,9 +594,9 @@ void TexShaderManager::RunProbe()
         };
         auto* vertices = reinterpret_cast<Vertex*>(quad.vertexData);
         for (int i = 0; i < 4; ++i)
-            vertices[i] = {(float(i % 2) - 0.5f) * 10.0f, (float(i / 2) - 0.5f) * 10.0f, 10.0f, 0.0f, 0.0f, -1.0f,
-                0.0f, 0.0f};
-        const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+            vertices[i] = { (float(i % 2) - 0.5f) * 10.0f, (float(i / 2) - 0.5f) * 10.0f, 10.0f, 0.0f, 0.0f,
+                -1.0f, 0.0f, 0.0f };
+        const uint16_t indices[6] = { 0, 1, 2, 2, 1, 3 };
         std::copy(std::begin(indices), std::end(indices), quad.indexData);
     }
     quad.Unlock(true, true);
@@ -599,13 +605,13 @@ void TexShaderManager::RunProbe()
     device.SetRenderState(RenderState::CullMode, StateValue(Cull::None));
     device.SetRenderState(RenderState::Lighting, 1);
     Material material;
-    material.specular = {1.0f, 1.0f, 1.0f, 1.0f};
+    material.specular = { 1.0f, 1.0f, 1.0f, 1.0f };
     material.power = 10.0f;
     device.SetMaterial(material);
     Light light;
     light.type = LightType::Directional;
-    light.specular = {0.5f, 0.5f, 0.5f, 0.5f};
-    light.direction = {0.0f, 0.0f, 1.0f};
+    light.specular = { 0.5f, 0.5f, 0.5f, 0.5f };
+    light.direction = { 0.0f, 0.0f, 1.0f };
     device.SetLight(0, light);
     device.LightEnable(0, true);
     g_Graphic.SetProjection(1000.0f, 0.1f, 90.0f, 90.0f, false);
@@ -633,7 +639,7 @@ void TexShaderManager::RunProbe()
     surfaces.switched = false;
     device.LightEnable(0, false);
     device.SetViewport(
-        Viewport{0, 0, uint32_t(g_Graphic.ScreenWidth()), uint32_t(g_Graphic.ScreenHeight()), 0.0f, 1.0f});
+        Viewport { 0, 0, uint32_t(g_Graphic.ScreenWidth()), uint32_t(g_Graphic.ScreenHeight()), 0.0f, 1.0f });
     Mesh::ResetStreamCache();
 }
 
@@ -661,7 +667,7 @@ void TexShaderManager::Purge()
         WriteErrorLog("TexShaderManager::Purge exeption");
     }
     for (int i = 0; i < kSlotCount; ++i) {
-        m_slots.At(i) = ShaderSlot{};
+        m_slots.At(i) = ShaderSlot {};
         m_built.At(i) = 0;
     }
     for (int i = 0; i < kPixelShaderHandles; ++i)

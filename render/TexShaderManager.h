@@ -128,7 +128,7 @@ private:
 
     std::optional<bool> m_fixedProbe;
     XFixedArray<char, kSlotCount> m_built;
-    int m_building = -1;   // the slot Init is building
+    int m_building = -1; // the slot Init is building
     BlockFaults m_faults;
     std::vector<uint32_t>* m_appliedLog = nullptr;
     uint64_t m_appliedBlocks = 0;

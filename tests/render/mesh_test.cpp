@@ -28,8 +28,18 @@ BufferDesc Desc(const Buffer* buffer)
 TEST(MeshSizeTest, vertexSizeFollowsTheFormatBits)
 {
     const std::pair<uint32_t, uint32_t> cases[] = {
-        {0x0C, 0}, {0x0E, 0}, {0x00, 0}, {0x112, 32}, {0x242, 32}, {0x204, 32}, {0x42, 16}, {0x116, 36},
-        {0x008, 20}, {0x00A, 24}, {0x0F2, 36}, {0x802, 76},
+        { 0x0C, 0 },
+        { 0x0E, 0 },
+        { 0x00, 0 },
+        { 0x112, 32 },
+        { 0x242, 32 },
+        { 0x204, 32 },
+        { 0x42, 16 },
+        { 0x116, 36 },
+        { 0x008, 20 },
+        { 0x00A, 24 },
+        { 0x0F2, 36 },
+        { 0x802, 76 },
     };
     for (auto [format, size] : cases)
         EXPECT_EQ(Mesh::GetFVFSize(format), size) << std::hex << format;
@@ -53,23 +63,23 @@ TEST_F(MeshTest, eachMemoryModeMakesItsBuffers)
         uint32_t vertexUsage;
         Pool indexPool;
         uint32_t indexUsage;
-        bool fellBack;   // the first vertex-buffer attempt was refused
+        bool fellBack; // the first vertex-buffer attempt was refused
     };
     using namespace usage;
     const Case cases[] = {
-        {Mesh::kStatic, true, Pool::Managed, kWriteOnly, Pool::SystemMem, kDynamic, false},
-        {Mesh::kStaticManaged, true, Pool::Managed, kWriteOnly, Pool::Managed, 0, false},
-        {Mesh::kDynamic, true, Pool::Default, kWriteOnly | kDynamic, Pool::Default, kDynamic, false},
+        { Mesh::kStatic, true, Pool::Managed, kWriteOnly, Pool::SystemMem, kDynamic, false },
+        { Mesh::kStaticManaged, true, Pool::Managed, kWriteOnly, Pool::Managed, 0, false },
+        { Mesh::kDynamic, true, Pool::Default, kWriteOnly | kDynamic, Pool::Default, kDynamic, false },
         // DYNAMIC is refused in the managed pool: the retry goes to the system pool, readable.
-        {Mesh::kDynamicManaged, true, Pool::SystemMem, kDynamic | kSoftwareProcessing, Pool::SystemMem,
-            kSoftwareProcessing | kDynamic, true},
-        {Mesh::kSoftware, true, Pool::SystemMem, kWriteOnly | kDynamic | kSoftwareProcessing, Pool::SystemMem,
-            kDynamic | kSoftwareProcessing, false},
+        { Mesh::kDynamicManaged, true, Pool::SystemMem, kDynamic | kSoftwareProcessing, Pool::SystemMem,
+            kSoftwareProcessing | kDynamic, true },
+        { Mesh::kSoftware, true, Pool::SystemMem, kWriteOnly | kDynamic | kSoftwareProcessing,
+            Pool::SystemMem, kDynamic | kSoftwareProcessing, false },
         // Without hardware vertex processing: the system pool and software processing.
-        {Mesh::kStatic, false, Pool::SystemMem, kWriteOnly | kSoftwareProcessing, Pool::SystemMem,
-            kDynamic | kSoftwareProcessing, false},
-        {Mesh::kDynamic, false, Pool::SystemMem, kWriteOnly | kDynamic | kSoftwareProcessing, Pool::SystemMem,
-            kDynamic | kSoftwareProcessing, false},
+        { Mesh::kStatic, false, Pool::SystemMem, kWriteOnly | kSoftwareProcessing, Pool::SystemMem,
+            kDynamic | kSoftwareProcessing, false },
+        { Mesh::kDynamic, false, Pool::SystemMem, kWriteOnly | kDynamic | kSoftwareProcessing,
+            Pool::SystemMem, kDynamic | kSoftwareProcessing, false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << (c.hardware ? " hardware" : " software"));
@@ -88,7 +98,7 @@ TEST_F(MeshTest, eachMemoryModeMakesItsBuffers)
         EXPECT_EQ(mesh.stride, 32u);
         EXPECT_EQ(mesh.primitive, 1u);
         if (c.fellBack) {
-            EXPECT_EQ(LogMessages(), (std::vector<std::string>{kV1, kI1}));
+            EXPECT_EQ(LogMessages(), (std::vector<std::string> { kV1, kI1 }));
         } else {
             EXPECT_FALSE(LogExists());
         }
@@ -120,7 +130,7 @@ TEST_F(MeshTest, aVertexBufferRefusedTwiceLogsAndThrows)
     }
     EXPECT_EQ(mesh.vertexBuffer, nullptr);
     EXPECT_EQ(mesh.indexBuffer, nullptr);
-    EXPECT_EQ(LogMessages(), (std::vector<std::string>{kV1, kV2}));
+    EXPECT_EQ(LogMessages(), (std::vector<std::string> { kV1, kV2 }));
     EXPECT_EQ(CallTraceText(), std::string("EXCEPTION:->Mesh::Allocate"));
 }
 
@@ -132,7 +142,7 @@ TEST_F(MeshTest, anIndexBufferRefusedTwiceOnlyLogsAndTheMeshDrawsNothing)
     EXPECT_NE(broken.vertexBuffer, nullptr);
     EXPECT_EQ(broken.indexBuffer, nullptr);
     EXPECT_EQ(broken.primitive, 1u);
-    EXPECT_EQ(LogMessages(), (std::vector<std::string>{kI1, kI2}));
+    EXPECT_EQ(LogMessages(), (std::vector<std::string> { kI1, kI2 }));
 
     Null().ClearRecords();
     broken.indexCount = 6;
@@ -169,7 +179,7 @@ TEST_F(MeshTest, lockGivesTheWholeBuffersAndUnlockUploads)
     ASSERT_NE(mesh.indexData, nullptr);
     mesh.vertexData[127] = 0x5A;
     mesh.indexData[5] = 3;
-    EXPECT_FALSE(mesh.Lock(true, false));   // already locked
+    EXPECT_FALSE(mesh.Lock(true, false)); // already locked
     mesh.Unlock(true, true);
     EXPECT_EQ(mesh.vertexData, nullptr);
     EXPECT_EQ(mesh.indexData, nullptr);
@@ -242,9 +252,9 @@ TEST_F(MeshTest, atlasFramesSetTheTextureMatrixForTheDraw)
         float m11, m22, m31, m32;
     };
     const Case cases[] = {
-        {2, 4, 5, 0.25f, 0.5f, 0.25f, 0.5f},
-        {3, 3, 0, 1.0f / 3, 1.0f / 3, 0.0f, 0.0f},
-        {1, 2, 1, 0.5f, 1.0f, 0.5f, 0.0f},
+        { 2, 4, 5, 0.25f, 0.5f, 0.25f, 0.5f },
+        { 3, 3, 0, 1.0f / 3, 1.0f / 3, 0.0f, 0.0f },
+        { 1, 2, 1, 0.5f, 1.0f, 0.5f, 0.0f },
     };
     for (const Case& c : cases) {
         mesh->animFrames = 1;

@@ -24,7 +24,7 @@ class Window final : public plat::gfx::DeviceWindow {
 public:
     bool IsMinimised() const override { return false; }
     bool IsFocused() const override { return true; }
-    plat::gfx::WindowSize ClientSize() const override { return {640, 480}; }
+    plat::gfx::WindowSize ClientSize() const override { return { 640, 480 }; }
 };
 
 // full: what the backend reports; minimal: two stages and textures, no TEMP, bump, projected,
@@ -62,8 +62,8 @@ protected:
         plat::gfx::null::ResetConfig();
         ASSERT_TRUE(g_Graphic.CreateDirect3D(backend));
         plat::gfx::Adapter* adapter = g_Graphic.GetDirect3D();
-        adapter->SetCapsProfile(profile == Profile::Full ? plat::gfx::CapsProfile::Full
-                                                         : plat::gfx::CapsProfile::Minimal);
+        adapter->SetCapsProfile(
+            profile == Profile::Full ? plat::gfx::CapsProfile::Full : plat::gfx::CapsProfile::Minimal);
         if (profile == Profile::MinimalPs) {
             plat::gfx::Caps caps;
             ASSERT_EQ(adapter->GetDeviceCaps(0, plat::gfx::DeviceType::Hal, caps), plat::gfx::Result::Ok);
@@ -72,8 +72,8 @@ protected:
             adapter->SetCaps(plat::gfx::DeviceType::Hal, caps);
         }
         const int32_t bits = format == plat::gfx::Format::R5G6B5 ? 16 : 32;
-        ASSERT_TRUE(g_Graphic.CreateDevice(0, 640, 480, bits, format, 0, 0, true, plat::gfx::MultiSample::None, 1, 1,
-            plat::gfx::PresentInterval::Default, false, &m_window));
+        ASSERT_TRUE(g_Graphic.CreateDevice(0, 640, 480, bits, format, 0, 0, true,
+            plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &m_window));
     }
 
     // The manager, built with a fixed probe result.
@@ -100,7 +100,7 @@ protected:
     {
         auto mesh = std::make_unique<Mesh>(Mesh::kStaticManaged, format, 4, true, 6);
         if (mesh->Lock(true, true)) {
-            const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+            const uint16_t indices[6] = { 0, 1, 2, 2, 1, 3 };
             std::copy(std::begin(indices), std::end(indices), mesh->indexData);
         }
         mesh->Unlock(true, true);
@@ -110,7 +110,8 @@ protected:
     std::unique_ptr<CTexture> MakeTexture(uint32_t size = 4)
     {
         auto texture = std::make_unique<CTexture>();
-        g_Graphic.CreateTexture(texture.get(), size, size, 1, plat::gfx::Format::A8R8G8B8, plat::gfx::Pool::Managed, 0);
+        g_Graphic.CreateTexture(
+            texture.get(), size, size, 1, plat::gfx::Format::A8R8G8B8, plat::gfx::Pool::Managed, 0);
         return texture;
     }
 

@@ -41,7 +41,7 @@ class SmallWindow final : public DeviceWindow {
 public:
     bool IsMinimised() const override { return false; }
     bool IsFocused() const override { return true; }
-    WindowSize ClientSize() const override { return {int32_t(kSize), int32_t(kSize)}; }
+    WindowSize ClientSize() const override { return { int32_t(kSize), int32_t(kSize) }; }
 };
 
 std::string Hex(uint32_t value)
@@ -54,7 +54,7 @@ std::string Hex(uint32_t value)
 // Red, green and blue within 2 of the expected.
 ::testing::AssertionResult RgbNear(uint32_t actual, uint32_t expected)
 {
-    for (int shift : {0, 8, 16})
+    for (int shift : { 0, 8, 16 })
         if (std::abs(int((actual >> shift) & 255) - int((expected >> shift) & 255)) > 2)
             return ::testing::AssertionFailure() << Hex(actual) << " is not " << Hex(expected) << " (±2)";
     return ::testing::AssertionSuccess();
@@ -77,8 +77,8 @@ protected:
             lower(caps);
             adapter->SetCaps(DeviceType::Hal, caps);
         }
-        ASSERT_TRUE(g_Graphic.CreateDevice(0, kSize, kSize, 32, Format::X8R8G8B8, 0, 0, true, MultiSample::None, 0, 1,
-            PresentInterval::Default, true, &m_small));
+        ASSERT_TRUE(g_Graphic.CreateDevice(0, kSize, kSize, 32, Format::X8R8G8B8, 0, 0, true,
+            MultiSample::None, 0, 1, PresentInterval::Default, true, &m_small));
         ASSERT_EQ(g_Graphic.BackBufferFormat(), Format::X8R8G8B8);
         m_manager = std::make_unique<TexShaderManager>();
         ASSERT_TRUE(m_manager->Init(true));
@@ -90,10 +90,7 @@ protected:
         ShaderTest::TearDown();
     }
 
-    CTexture* Solid(Color argb, Format format = Format::A8R8G8B8)
-    {
-        return Texels(1, 1, {argb}, format);
-    }
+    CTexture* Solid(Color argb, Format format = Format::A8R8G8B8) { return Texels(1, 1, { argb }, format); }
     // A texture of 0xAARRGGBB texels, rows top first.
     CTexture* Texels(uint32_t width, uint32_t height, const std::vector<uint32_t>& texels,
         Format format = Format::A8R8G8B8)
@@ -124,9 +121,9 @@ protected:
         for (int i = 0; i < 4; ++i) {
             const float x = float(i % 2) * kSize;
             const float y = float(i / 2) * kSize;
-            vertices[i] = {x, y, 0.5f, 1.0f, diffuse, specular, x / kSize, y / kSize};
+            vertices[i] = { x, y, 0.5f, 1.0f, diffuse, specular, x / kSize, y / kSize };
         }
-        const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+        const uint16_t indices[6] = { 0, 1, 2, 2, 1, 3 };
         std::memcpy(mesh->indexData, indices, sizeof indices);
         mesh->Unlock(true, true);
         m_meshes.push_back(std::move(mesh));
@@ -176,22 +173,22 @@ TEST_F(ShaderGlTest, blendingSlotsMixTextureFactorAndTarget)
     struct Row {
         const char* what;
         int slot;
-        Color texel;     // t0, 0: no texture
+        Color texel; // t0, 0: no texture
         Color factor;
         Color clear;
         Color expected;
     };
     const Row rows[] = {
         // 22: t0 x diffuse (white) = (200, 100, 50) a .502 over (0, 0, 100): (100.4, 50.2, 25.1 + 49.8).
-        {"22 MODULATE", 22, 0x80C86432u, 0, 0x000064u, 0x64324Bu},
+        { "22 MODULATE", 22, 0x80C86432u, 0, 0x000064u, 0x64324Bu },
         // 2: t0 a .251 over (0, 100, 200): (50.2, 25.1 + 74.9, 12.6 + 149.8).
-        {"2 SRCALPHA", 2, 0x40C86432u, 0, 0x0064C8u, 0x3264A2u},
+        { "2 SRCALPHA", 2, 0x40C86432u, 0, 0x0064C8u, 0x3264A2u },
         // 3: t0 (100, 50, 25) a .502 added to (50, 50, 50): (100.2, 75.1, 62.6).
-        {"3 additive", 3, 0x80643219u, 0, 0x323232u, 0x644B3Fu},
+        { "3 additive", 3, 0x80643219u, 0, 0x323232u, 0x644B3Fu },
         // 29: factor (200, 100, 50) a .502 over (0, 0, 100), no texture.
-        {"29 factor", 29, 0, 0x80C86432u, 0x000064u, 0x64324Bu},
+        { "29 factor", 29, 0, 0x80C86432u, 0x000064u, 0x64324Bu },
         // 37: white glyph x factor (255, 128, 0) a .502 over (0, 0, 200): (128, 64.3, 99.6).
-        {"37 font", 37, 0xFFFFFFFFu, 0x80FF8000u, 0x0000C8u, 0x804064u},
+        { "37 font", 37, 0xFFFFFFFFu, 0x80FF8000u, 0x0000C8u, 0x804064u },
     };
     for (const Row& row : rows) {
         m_manager->SetFactorColor(row.factor);
@@ -293,7 +290,8 @@ TEST_F(ShaderGlTest, theWaterSlotDrawsThroughItsVertexShader)
     Matrix identity = Matrix::Identity();
     Matrix zero;
     SetVertexShaderMatrices(&identity, &zero);
-    const Vector4 constants[] = {{0, 0, 1, 0}, {0, 0, 1, 0}, {0, 0, 0, 0}, {1, 1, 1, 1}, {0, 0, 1000, 0}};
+    const Vector4 constants[]
+        = { { 0, 0, 1, 0 }, { 0, 0, 1, 0 }, { 0, 0, 0, 0 }, { 1, 1, 1, 1 }, { 0, 0, 1000, 0 } };
     Dev().SetVertexShaderConstant(9, constants, 5);
 
     auto mesh = std::make_unique<Mesh>(Mesh::kStaticManaged, 0x2D2, 4, true, 6);
@@ -302,9 +300,9 @@ TEST_F(ShaderGlTest, theWaterSlotDrawsThroughItsVertexShader)
     for (int i = 0; i < 4; ++i) {
         const float x = float(i % 2) * 2 - 1;
         const float y = 1 - float(i / 2) * 2;
-        vertices[i] = {{x, y, 0}, {0, 0, 1}, {0, 0, 0}, 0xFFFFFFFFu, {float(i % 2), float(i / 2)}};
+        vertices[i] = { { x, y, 0 }, { 0, 0, 1 }, { 0, 0, 0 }, 0xFFFFFFFFu, { float(i % 2), float(i / 2) } };
     }
-    const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    const uint16_t indices[6] = { 0, 1, 2, 2, 1, 3 };
     std::memcpy(mesh->indexData, indices, sizeof indices);
     mesh->Unlock(true, true);
 

@@ -42,7 +42,7 @@ struct VariantCase {
     bool probe;
 };
 
-class ShaderVariantTest : public ShaderTest, public ::testing::WithParamInterface<VariantCase> {};
+class ShaderVariantTest : public ShaderTest, public ::testing::WithParamInterface<VariantCase> { };
 
 TEST_P(ShaderVariantTest, initBuildsTheFirstVariantTheDeviceTakes)
 {
@@ -53,19 +53,19 @@ TEST_P(ShaderVariantTest, initBuildsTheFirstVariantTheDeviceTakes)
         const char* letters;
     };
     static constexpr Row kRows[] = {
-        {1, "ACBC"},
-        {4, "AACC"},
-        {5, "AA--"},
-        {16, "AABB"},
-        {21, "ABAB"},
-        {23, "AADD"},
-        {26, "AABB"},
-        {32, "AABB"},
-        {42, "AABB"},
-        {44, "AABB"},
-        {36, "AACC"},
-        {35, "AAAA"},
-        {43, "AAAA"},
+        { 1, "ACBC" },
+        { 4, "AACC" },
+        { 5, "AA--" },
+        { 16, "AABB" },
+        { 21, "ABAB" },
+        { 23, "AADD" },
+        { 26, "AABB" },
+        { 32, "AABB" },
+        { 42, "AABB" },
+        { 44, "AABB" },
+        { 36, "AACC" },
+        { 35, "AAAA" },
+        { 43, "AAAA" },
     };
     const VariantCase c = GetParam();
     CreateGraphic(c.profile);
@@ -95,16 +95,16 @@ TEST_P(ShaderVariantTest, initBuildsTheFirstVariantTheDeviceTakes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, ShaderVariantTest,
-    ::testing::Values(VariantCase{Profile::Full, true}, VariantCase{Profile::Full, false},
-        VariantCase{Profile::Minimal, true}, VariantCase{Profile::Minimal, false},
-        VariantCase{Profile::MinimalPs, true}, VariantCase{Profile::MinimalPs, false}),
+    ::testing::Values(VariantCase { Profile::Full, true }, VariantCase { Profile::Full, false },
+        VariantCase { Profile::Minimal, true }, VariantCase { Profile::Minimal, false },
+        VariantCase { Profile::MinimalPs, true }, VariantCase { Profile::MinimalPs, false }),
     [](const auto& info) {
         return std::string(ProfileName(info.param.profile)) + (info.param.probe ? "ProbeTrue" : "ProbeFalse");
     });
 
 TEST_F(ShaderTest, slot27RecordsStage2OnlyOnWideDevicesAndSlot46BorderOnlyWithBorder)
 {
-    for (Profile profile : {Profile::Full, Profile::Minimal}) {
+    for (Profile profile : { Profile::Full, Profile::Minimal }) {
         SCOPED_TRACE(ProfileName(profile));
         CreateGraphic(profile);
         TexShaderManager& manager = Manager();
@@ -119,7 +119,7 @@ TEST_F(ShaderTest, slot27RecordsStage2OnlyOnWideDevicesAndSlot46BorderOnlyWithBo
 
         Dev().ApplyStateBlock(manager.GetSlot(46).passBlocks[0]);
         const auto expected = StateValue(full ? TextureAddress::Border : TextureAddress::Clamp);
-        for (uint32_t stage : {0u, 1u}) {
+        for (uint32_t stage : { 0u, 1u }) {
             EXPECT_EQ(Stage(stage, StageState::AddressU), expected);
             EXPECT_EQ(Stage(stage, StageState::AddressV), expected);
         }
@@ -134,28 +134,28 @@ TEST_F(ShaderTest, aFailedSlotStopsLogsOrIsIgnoredAsItsStepSays)
 {
     struct Case {
         int slot;
-        const char* message;   // null: no log line
+        const char* message; // null: no log line
         bool result;
-        int laterSlot;         // a slot built after it: unbuilt when Init stopped
+        int laterSlot; // a slot built after it: unbuilt when Init stopped
     };
     const Case cases[] = {
-        {0, nullptr, false, 1},
-        {6, "TexShaderManager::Init SHADER_ALPHA_NORMAL_NOCULL создать не получилось", false, 10},
-        {2, "TexShaderManager::Init Шейдер SHADER_ALPHA_SI создать не получилось", false, 3},
-        {3, "TexShaderManager::Init Шейдер SHADER_ALPHA_SI_ADD создать не получилось", false, 33},
-        {16, "TexShaderManager::Init SHADER_SKYLAYER создать не получилось", false, 17},
-        {35, "TexShaderManager::Init SHADER_BUMP_DIFFUSE not supported", true, 36},
-        {36, "TexShaderManager::Init SHADER_BUMPMAP_SPEC not supported", true, 43},
-        {44, "TexShaderManager::Init SHADER_MINIMAP fails", false, 45},
-        {33, nullptr, true, 4},
-        {5, nullptr, true, 6},
+        { 0, nullptr, false, 1 },
+        { 6, "TexShaderManager::Init SHADER_ALPHA_NORMAL_NOCULL создать не получилось", false, 10 },
+        { 2, "TexShaderManager::Init Шейдер SHADER_ALPHA_SI создать не получилось", false, 3 },
+        { 3, "TexShaderManager::Init Шейдер SHADER_ALPHA_SI_ADD создать не получилось", false, 33 },
+        { 16, "TexShaderManager::Init SHADER_SKYLAYER создать не получилось", false, 17 },
+        { 35, "TexShaderManager::Init SHADER_BUMP_DIFFUSE not supported", true, 36 },
+        { 36, "TexShaderManager::Init SHADER_BUMPMAP_SPEC not supported", true, 43 },
+        { 44, "TexShaderManager::Init SHADER_MINIMAP fails", false, 45 },
+        { 33, nullptr, true, 4 },
+        { 5, nullptr, true, 6 },
     };
     CreateGraphic(Profile::Full);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.slot);
         std::filesystem::remove(m_dir / "error.log");
         TexShaderManager& manager = Manager();
-        manager.SetBlockFaults({c.slot, true, false});
+        manager.SetBlockFaults({ c.slot, true, false });
         EXPECT_EQ(manager.Init(true), c.result);
         const std::vector<std::string> messages = LogMessages();
         if (c.message) {
@@ -177,7 +177,7 @@ TEST_F(ShaderTest, aVariantThatFailsAfterRecordingGivesBackItsBlocksAndTheNextOn
     // Minimal: slot 4's A and B fail before recording; C records pass 1 and its apply fails.
     CreateGraphic(Profile::Minimal);
     TexShaderManager& manager = Manager();
-    manager.SetBlockFaults({4, false, true});
+    manager.SetBlockFaults({ 4, false, true });
     EXPECT_FALSE(manager.Init(true));
     const ShaderSlot& slot = manager.GetSlot(4);
     EXPECT_EQ(slot.passCount, 0);
@@ -193,8 +193,8 @@ TEST_F(ShaderTest, aVariantThatFailsAfterRecordingGivesBackItsBlocksAndTheNextOn
     g_Graphic.Release();
     CreateGraphic(Profile::Full);
     TexShaderManager& water = Manager();
-    water.SetBlockFaults({23, true, false});
-    EXPECT_FALSE(water.Init(true));   // every End of slot 23 fails: no variant survives
+    water.SetBlockFaults({ 23, true, false });
+    EXPECT_FALSE(water.Init(true)); // every End of slot 23 fails: no variant survives
     EXPECT_EQ(water.GetSlot(23).passCount, 0);
     EXPECT_EQ(water.VertexShaderHandle(), 0u);
     EXPECT_EQ(Dev().Counts().vertexShaders, 0u);
@@ -300,8 +300,8 @@ TEST_F(ShaderApplyTest, batchSequencesApplyOnlyTheBlocksTheyNeed)
     m.Apply(22, m_quad.get(), m_texture.get());
     m.Apply(6, m_quad.get(), m_texture.get());
     m.ApplyEx();
-    const Step batch{"22, 6, ApplyEx",
-        {Slot(22).passBlocks[0], Slot(22).restoreBlock, Slot(6).passBlocks[0], Slot(6).restoreBlock}, 6};
+    const Step batch { "22, 6, ApplyEx",
+        { Slot(22).passBlocks[0], Slot(22).restoreBlock, Slot(6).passBlocks[0], Slot(6).restoreBlock }, 6 };
 
     const auto check = [&](const Step& step) {
         EXPECT_EQ(m_applied, step.blocks) << step.what;
@@ -315,21 +315,22 @@ TEST_F(ShaderApplyTest, batchSequencesApplyOnlyTheBlocksTheyNeed)
     m.ResetCurrent();
     m.Apply(35, m_quad.get(), m_texture.get());
     m.Apply(35, m_quad.get(), m_texture.get());
-    check({"35 twice", {Slot(35).passBlocks[0], Slot(35).passBlocks[1], Slot(35).repeatBlock, Slot(35).passBlocks[1]},
-        35});
+    check({ "35 twice",
+        { Slot(35).passBlocks[0], Slot(35).passBlocks[1], Slot(35).repeatBlock, Slot(35).passBlocks[1] },
+        35 });
     m.ApplyEx();
     m_applied.clear();
 
     // Outside batch mode: every pass, then the restore.
     m.Apply(1, m_quad.get(), m_texture.get(), m_other.get());
-    check({"1 outside batch", {Slot(1).passBlocks[0], Slot(1).restoreBlock}, 1});
+    check({ "1 outside batch", { Slot(1).passBlocks[0], Slot(1).restoreBlock }, 1 });
 
     // Nothing to draw: no call at all, the current slot stays.
     Mesh empty;
     Null().ClearRecords();
     m.Apply(22, &empty, m_texture.get());
     m.Apply(22, nullptr, m_texture.get());
-    check({"no vertices", {}, 1});
+    check({ "no vertices", {}, 1 });
     EXPECT_TRUE(Null().Draws().empty());
 }
 
@@ -380,7 +381,7 @@ TEST_F(ShaderApplyTest, badSlotsAndFailingBlocksThrowOutsideBatchOnly)
     EXPECT_THROW(m.Apply(50, m_quad.get(), m_texture.get()), XRangeError);
     EXPECT_THROW(m.Apply(-1, m_quad.get(), m_texture.get()), XRangeError);
 
-    m.SetBlockFaults({TexShaderManager::kAnySlot, false, true});
+    m.SetBlockFaults({ TexShaderManager::kAnySlot, false, true });
     try {
         m.Apply(22, m_quad.get(), m_texture.get());
         ADD_FAILURE() << "no exception";
@@ -429,11 +430,11 @@ TEST_F(ShaderApplyTest, theWaterSlotDrawsThroughItsVertexShader)
 
 TEST_F(ShaderTest, textureFactorGoesToTheStateAndToC0WithPixelShaders)
 {
-    for (Profile profile : {Profile::Full, Profile::Minimal}) {
+    for (Profile profile : { Profile::Full, Profile::Minimal }) {
         SCOPED_TRACE(ProfileName(profile));
         CreateGraphic(profile);
         TexShaderManager& manager = Manager();
-        const Vector4 marker{9, 9, 9, 9};
+        const Vector4 marker { 9, 9, 9, 9 };
         Dev().SetPixelShaderConstant(0, &marker, 1);
 
         manager.SetFactorAlpha(0.5f, 1);
@@ -489,7 +490,7 @@ TEST_F(ShaderTest, waterMatricesGoToConstantsTransposed)
             a.m[r][c] = float(r * 4 + c);
             b.m[r][c] = float(100 + r * 4 + c);
         }
-    const Vector4 marker{-1, -1, -1, -1};
+    const Vector4 marker { -1, -1, -1, -1 };
     Dev().SetVertexShaderConstant(7, &marker, 1);
     SetVertexShaderMatrices(&a, &b);
     Vector4 constants[8];
@@ -511,14 +512,14 @@ TEST_F(ShaderTest, probePixelIsJudgedStrictlyInsideItsWindow)
         bool probe;
     };
     const Case cases[] = {
-        {Format::X8R8G8B8, 64, false},
-        {Format::X8R8G8B8, 65, true},
-        {Format::X8R8G8B8, 95, true},
-        {Format::X8R8G8B8, 96, false},
-        {Format::R5G6B5, 5, false},
-        {Format::R5G6B5, 6, true},
-        {Format::R5G6B5, 17, true},
-        {Format::R5G6B5, 18, false},
+        { Format::X8R8G8B8, 64, false },
+        { Format::X8R8G8B8, 65, true },
+        { Format::X8R8G8B8, 95, true },
+        { Format::X8R8G8B8, 96, false },
+        { Format::R5G6B5, 5, false },
+        { Format::R5G6B5, 6, true },
+        { Format::R5G6B5, 17, true },
+        { Format::R5G6B5, 18, false },
     };
     for (const Case& c : cases) {
         // Red and green full, so only the blue bits decide.
@@ -544,13 +545,13 @@ TEST_F(ShaderTest, probePixelIsJudgedStrictlyInsideItsWindow)
 namespace {
 
 struct Checked {
-    std::array<uint32_t, kRenderStateCount> render{};
-    uint32_t stage[4][5] = {};   // colour op, RESULTARG, TEXCOORDINDEX, TEXTURETRANSFORMFLAGS, ADDRESSU/V
+    std::array<uint32_t, kRenderStateCount> render {};
+    uint32_t stage[4][5] = {}; // colour op, RESULTARG, TEXCOORDINDEX, TEXTURETRANSFORMFLAGS, ADDRESSU/V
     uint32_t addressV[4] = {};
 };
 
-constexpr StageState kStageChecks[5] = {StageState::ColorOp, StageState::ResultArg, StageState::TexCoordIndex,
-    StageState::TextureTransformFlags, StageState::AddressU};
+constexpr StageState kStageChecks[5] = { StageState::ColorOp, StageState::ResultArg,
+    StageState::TexCoordIndex, StageState::TextureTransformFlags, StageState::AddressU };
 
 Checked Snapshot(Device& device)
 {
@@ -567,7 +568,7 @@ Checked Snapshot(Device& device)
 
 } // namespace
 
-class ShaderBaselineTest : public ShaderTest, public ::testing::WithParamInterface<VariantCase> {};
+class ShaderBaselineTest : public ShaderTest, public ::testing::WithParamInterface<VariantCase> { };
 
 TEST_P(ShaderBaselineTest, everySlotReturnsTheDeviceToTheBaseline)
 {
@@ -579,22 +580,22 @@ TEST_P(ShaderBaselineTest, everySlotReturnsTheDeviceToTheBaseline)
     // Differences the table keeps on purpose, by slot: render state or stage TEXCOORDINDEX.
     struct Pinned {
         int slot;
-        int stage;   // -1: render state
+        int stage; // -1: render state
         uint32_t state;
         uint32_t value;
     };
     std::vector<Pinned> pinned = {
-        {8, -1, uint32_t(RenderState::NormalizeNormals), 1},
-        {31, -1, uint32_t(RenderState::NormalizeNormals), 1},
-        {31, -1, uint32_t(RenderState::SpecularEnable), 0},
-        {34, -1, uint32_t(RenderState::SpecularEnable), 0},
-        {37, -1, uint32_t(RenderState::SpecularEnable), 0},
-        {43, -1, uint32_t(RenderState::SpecularEnable), 0},
-        {47, -1, uint32_t(RenderState::AlphaTestEnable), 1},
+        { 8, -1, uint32_t(RenderState::NormalizeNormals), 1 },
+        { 31, -1, uint32_t(RenderState::NormalizeNormals), 1 },
+        { 31, -1, uint32_t(RenderState::SpecularEnable), 0 },
+        { 34, -1, uint32_t(RenderState::SpecularEnable), 0 },
+        { 37, -1, uint32_t(RenderState::SpecularEnable), 0 },
+        { 43, -1, uint32_t(RenderState::SpecularEnable), 0 },
+        { 47, -1, uint32_t(RenderState::AlphaTestEnable), 1 },
     };
     if (manager.BuiltVariant(23) == 'A') {
-        pinned.push_back({23, 1, 2, 1});
-        pinned.push_back({23, 2, 2, 2});
+        pinned.push_back({ 23, 1, 2, 1 });
+        pinned.push_back({ 23, 2, 2, 2 });
     }
 
     for (int slot = 0; slot < TexShaderManager::kSlotCount; ++slot) {
@@ -638,19 +639,20 @@ TEST_P(ShaderBaselineTest, everySlotReturnsTheDeviceToTheBaseline)
         }
         for (uint32_t s = 0; s < 4; ++s) {
             for (int k = s == 0 ? 1 : 0; k < 5; ++k) {
-                EXPECT_EQ(after.stage[s][k], expected.stage[s][k]) << "slot " << slot << " "
-                                                                   << manager.BuiltVariant(slot) << " stage " << s
-                                                                   << " " << StageStateRow(kStageChecks[k]).name;
+                EXPECT_EQ(after.stage[s][k], expected.stage[s][k])
+                    << "slot " << slot << " " << manager.BuiltVariant(slot) << " stage " << s << " "
+                    << StageStateRow(kStageChecks[k]).name;
             }
-            EXPECT_EQ(after.addressV[s], expected.addressV[s]) << "slot " << slot << " stage " << s << " ADDRESSV";
+            EXPECT_EQ(after.addressV[s], expected.addressV[s])
+                << "slot " << slot << " stage " << s << " ADDRESSV";
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, ShaderBaselineTest,
-    ::testing::Values(VariantCase{Profile::Full, true}, VariantCase{Profile::Full, false},
-        VariantCase{Profile::Minimal, true}, VariantCase{Profile::Minimal, false},
-        VariantCase{Profile::MinimalPs, true}),
+    ::testing::Values(VariantCase { Profile::Full, true }, VariantCase { Profile::Full, false },
+        VariantCase { Profile::Minimal, true }, VariantCase { Profile::Minimal, false },
+        VariantCase { Profile::MinimalPs, true }),
     [](const auto& info) {
         return std::string(ProfileName(info.param.profile)) + (info.param.probe ? "ProbeTrue" : "ProbeFalse");
     });

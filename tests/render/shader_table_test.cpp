@@ -76,6 +76,7 @@ TEST(ShaderTableTest, programsAssemble)
         << errors;
     for (const char* text : kPixelShaderTexts) {
         tokens.clear();
-        EXPECT_EQ(plat::gfx::d3dx::AssembleShader(text, tokens, &errors), plat::gfx::Result::Ok) << errors << text;
+        EXPECT_EQ(plat::gfx::d3dx::AssembleShader(text, tokens, &errors), plat::gfx::Result::Ok)
+            << errors << text;
     }
 }
