@@ -108,4 +108,14 @@ void Finish(GlDevice& device)
     device.Finish();
 }
 
+void ForceSoftwareDxt(bool on)
+{
+    SoftwareDxtForced() = on;
+}
+
+void BreakNewPrograms(GlDevice& device, bool on)
+{
+    device.SetBreakPrograms(on);
+}
+
 } // namespace plat::gfx::gl

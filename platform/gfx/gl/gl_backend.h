@@ -50,6 +50,11 @@ std::vector<uint32_t> CapturedWindow(GlDevice& device, int& width, int& height);
 // Waits for GL to finish (benchmarks).
 void Finish(GlDevice& device);
 
+// Test hooks. Devices created while set decode DXT at upload as on a driver without s3tc.
+void ForceSoftwareDxt(bool on);
+// Programs built while set get a statement that does not compile.
+void BreakNewPrograms(GlDevice& device, bool on);
+
 std::unique_ptr<AdapterBackend> CreateAdapterBackend();
 
 } // namespace plat::gfx::gl

@@ -86,6 +86,12 @@ const ShaderObject* ShaderOf(const std::unique_ptr<BackendObject>& backend)
 
 } // namespace
 
+bool& SoftwareDxtForced()
+{
+    static bool forced = false;
+    return forced;
+}
+
 // ---- Life ----
 
 GlDevice::GlDevice(Device& device, std::unique_ptr<Context> context)
@@ -106,7 +112,7 @@ Result GlDevice::Create(Device& device, const PresentParameters& params, std::un
         return Result::NotAvailable;
     std::unique_ptr<GlDevice> gl(new GlDevice(device, std::move(context)));
     gl->m_maxPointSize = driver.maxPointSize;
-    gl->m_s3tc = driver.s3tc;
+    gl->m_s3tc = driver.s3tc && !SoftwareDxtForced();
     gl->InitialiseContext();
     gl->ApplyPresentParameters(params);
     out = std::move(gl);
@@ -277,6 +283,8 @@ Program* GlDevice::ProgramFor(const DeviceState& state, bool points)
         sources.vertex = VertexSource(desc, vertexShader ? &vertexShader->Translated() : nullptr,
             vertexShader ? vertexShader->Declaration() : kNone);
         sources.fragment = FragmentSource(desc, pixelShader ? &pixelShader->Translated() : nullptr);
+        if (m_breakPrograms)
+            sources.vertex += "not a statement\n";
         return sources;
     });
     m_lastKey = key;

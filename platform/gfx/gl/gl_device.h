@@ -38,6 +38,9 @@ struct GlFormat {
     bool stencil = false;
 };
 
+// The test switch of ForceSoftwareDxt.
+bool& SoftwareDxtForced();
+
 // Null when GL cannot hold the format; `target` asks for a renderable one.
 const GlFormat* MapFormat(Format format, bool target, bool s3tc);
 
@@ -89,6 +92,7 @@ public:
 
     Stats GetStats() const;
     void SetCapture(bool on) { m_capture = on; }
+    void SetBreakPrograms(bool on) { m_breakPrograms = on; }
     std::vector<uint32_t> Captured(int& width, int& height) const;
     void Finish();
     // A shader object going away.
@@ -176,6 +180,7 @@ private:
     int m_capturedWidth = 0;
     int m_capturedHeight = 0;
 
+    bool m_breakPrograms = false;
     uint64_t m_draws = 0;
     uint64_t m_skippedDraws = 0;
 };
