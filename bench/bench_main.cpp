@@ -30,14 +30,9 @@ public:
                 continue;
             Result& result = m_results[run.run_name.str()];
             result.realNs = run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
-            for (const auto& [name, counter] : run.counters) {
-                double value = counter.value;
-                if (counter.flags & benchmark::Counter::kIsRate)
-                    value /= run.real_accumulated_time;
-                if (counter.flags & benchmark::Counter::kAvgIterations)
-                    value /= static_cast<double>(run.iterations);
-                result.counters[name] = value;
-            }
+            // The library has already applied rate and per-iteration flags to the values.
+            for (const auto& [name, counter] : run.counters)
+                result.counters[name] = counter.value;
         }
     }
 

@@ -11,7 +11,7 @@ namespace zoq::bench {
 
 struct Result {
     double realNs = 0;                          // real time per iteration
-    std::map<std::string, double> counters;     // user counters, rates already divided
+    std::map<std::string, double> counters;     // user counters as reported (rates applied)
 };
 
 using Results = std::map<std::string, Result>;  // by benchmark name
