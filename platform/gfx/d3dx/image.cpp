@@ -179,7 +179,9 @@ Result ReadTga(std::span<const uint8_t> file, Image& out, bool headerOnly, std::
     out.info.imageFileFormat = ImageFileFormat::Tga;
     uint32_t bytes = depth / 8;
     size_t count = size_t(width) * height;
-    if (type == 2 && in.Left() < count * bytes)
+    // Raw data holds every pixel; run-length data at least one packet of 128 pixels per 128.
+    size_t least = type == 2 ? count * bytes : (count + 127) / 128 * (1 + bytes);
+    if (in.Left() < least)
         return Fail(error, "TGA", "truncated pixel data", in.Pos());
     if (headerOnly)
         return Result::Ok;

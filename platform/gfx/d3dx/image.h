@@ -13,7 +13,7 @@
 namespace plat::gfx::d3dx {
 
 constexpr uint32_t kMaxImageDimension = 16384;
-constexpr uint64_t kMaxImagePixels = uint64_t(1) << 26;   // per image, all levels
+constexpr uint64_t kMaxImagePixels = uint64_t(1) << 24;   // 4096 x 4096, 64 MB as A8R8G8B8
 
 enum class ImageFileFormat { Bmp, Jpg, Tga, Png, Dds };
 
