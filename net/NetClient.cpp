@@ -1,0 +1,3 @@
+#include "net/CZJDPClient.h"
+
+CZJDPClient NetClient;

@@ -1,0 +1,48 @@
+// Stand-in until the world-object classes land: the base of every world object, reduced to the
+// network members and the slots that the network client uses (pack, unpack, init, damage).
+#pragma once
+
+#include "foundation/Vector.h"
+
+#include <cstdint>
+
+class CZJObject {
+public:
+    CZJObject() = default;
+    virtual ~CZJObject() = default;
+    CZJObject(const CZJObject&) = delete;
+    CZJObject& operator=(const CZJObject&) = delete;
+
+    // Writes the 35-byte base record at `record` (kind 0 alive, 1 not), stores the bytes written
+    // in size, notes the time in lastNetTime and clears netDirty.
+    virtual void PackNetState(uint8_t* record, int* size);
+    // Applies the base record: position, lastNetTime, lastRecordTime; kind 1 deletes the object.
+    virtual void UnpackNetState(const uint8_t* record, int* size);
+    virtual void Init() {}
+    // Damage of kind 0 or 1 from an attacker (-1 none); the base takes none.
+    virtual void Damage(float amount, Vec3 direction, int kind, int extra, int attacker);
+
+    int32_t typeIndex = -1; // sent at +29 of every record
+    int32_t type = 0; // type code: 14 glider, 16 missile, 21 thing, ...
+    uint8_t alive = 0;
+    uint8_t visible = 0;
+    uint8_t netInit = 0; // Init after creation from a network record
+    uint8_t remote = 0; // in the object list's network list
+    uint8_t netDirty = 1; // state changed since last packed
+    uint8_t netForce = 0; // packed like netDirty, never cleared by packing
+    float pendingDamage[2] = {}; // damage dealt to a remote copy, not yet sent
+    uint8_t damagePending = 0; // a hit record is due
+    uint8_t networked = 0;
+    uint8_t owned = 0; // this game sends the state and applies hits
+    uint8_t deferredDelete = 0;
+    uint32_t networkId = 0; // owner's player id in the top 12 bits
+    double lastNetTime = 0.0; // game clock of the last pack or unpack
+    double lastRecordTime = -1.0e10; // time stamp of the last record applied
+    Vec3 position {};
+};
+
+// Stand-in for the moving object: only the catch-up time the network client resets.
+class CDynamicObject : public CZJObject {
+public:
+    float netLag = 0.0f;
+};
