@@ -41,14 +41,15 @@ Bytes MakeBlock(size_t k)
     block.reserve(kBlockSize);
     uint32_t state = uint32_t(k) * 7919u + 17;
     switch (k * 3 / kBlocks) {
-    case 0:   // rows of a table source
+    case 0: // rows of a table source
         while (block.size() < kBlockSize) {
-            std::string line = "[TEX_ROW_" + std::to_string(Next(state) % 5000) + "]\nFilename = Data\\Textures\\row_"
-                + std::to_string(Next(state) % 300) + ".tm\nType = " + std::to_string(Next(state) % 8) + "\n";
+            std::string line = "[TEX_ROW_" + std::to_string(Next(state) % 5000)
+                + "]\nFilename = Data\\Textures\\row_" + std::to_string(Next(state) % 300)
+                + ".tm\nType = " + std::to_string(Next(state) % 8) + "\n";
             block.insert(block.end(), line.begin(), line.end());
         }
         break;
-    case 1: {   // 16-bit pixels in runs along scan lines
+    case 1: { // 16-bit pixels in runs along scan lines
         uint16_t pixel = 0;
         while (block.size() < kBlockSize) {
             if (Next(state) % 4 == 0)
@@ -81,7 +82,7 @@ const std::vector<Bytes>& Stream()
 
 struct Stage {
     Bytes packed;
-    uint32_t middle = 0;   // two stages: the length between them
+    uint32_t middle = 0; // two stages: the length between them
 };
 
 enum class Bare { Rle8, Rle16, LzFlags, LzEscape, Rle8LzFlags };
@@ -97,10 +98,18 @@ const std::vector<Stage>& Packed(Bare codec)
     for (const Bytes& block : Stream()) {
         Stage stage;
         switch (codec) {
-        case Bare::Rle8: stage.packed = PackRle8(block); break;
-        case Bare::Rle16: stage.packed = *PackRle16(block); break;
-        case Bare::LzFlags: stage.packed = PackLzFlags(block); break;
-        case Bare::LzEscape: stage.packed = PackLzEscape(block); break;
+        case Bare::Rle8:
+            stage.packed = PackRle8(block);
+            break;
+        case Bare::Rle16:
+            stage.packed = *PackRle16(block);
+            break;
+        case Bare::LzFlags:
+            stage.packed = PackLzFlags(block);
+            break;
+        case Bare::LzEscape:
+            stage.packed = PackLzEscape(block);
+            break;
         case Bare::Rle8LzFlags: {
             Bytes middle = PackRle8(block);
             stage.middle = uint32_t(middle.size());
@@ -119,8 +128,8 @@ void ReportRatio(benchmark::State& state)
 {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kStreamSize));
     if (g_memcpyBytesPerSecond > 0)
-        state.counters["x_memcpy"] = benchmark::Counter(double(kStreamSize) / g_memcpyBytesPerSecond,
-            benchmark::Counter::kIsIterationInvariantRate);
+        state.counters["x_memcpy"] = benchmark::Counter(
+            double(kStreamSize) / g_memcpyBytesPerSecond, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_Memcpy(benchmark::State& state)
@@ -151,10 +160,18 @@ void BM_Unpack(benchmark::State& state, Bare codec)
             size_t written = 0;
             bool ok = false;
             switch (codec) {
-            case Bare::Rle8: ok = UnpackRle8(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written); break;
-            case Bare::Rle16: ok = UnpackRle16(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written); break;
-            case Bare::LzFlags: ok = UnpackLzFlags(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written); break;
-            case Bare::LzEscape: ok = UnpackLzEscape(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written); break;
+            case Bare::Rle8:
+                ok = UnpackRle8(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written);
+                break;
+            case Bare::Rle16:
+                ok = UnpackRle16(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written);
+                break;
+            case Bare::LzFlags:
+                ok = UnpackLzFlags(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written);
+                break;
+            case Bare::LzEscape:
+                ok = UnpackLzEscape(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written);
+                break;
             case Bare::Rle8LzFlags: {
                 size_t middle = 0;
                 ok = UnpackLzFlags(stage.packed.data(), stage.packed.size(), b.data(), b.size(), middle)
@@ -211,7 +228,7 @@ public:
         for (const Bytes& block : Stream())
             source.data.insert(source.data.end(), block.begin(), block.end());
         std::string error;
-        if (!WritePak(folder + "/a.pak", {source}, {uint32_t(kBlockSize), codec}, error))
+        if (!WritePak(folder + "/a.pak", { source }, { uint32_t(kBlockSize), codec }, error))
             std::abort();
         return m_streams.emplace(codec, folder).first->second;
     }
@@ -225,7 +242,7 @@ public:
         std::filesystem::create_directories(folder);
         std::vector<PakSource> sources;
         for (int i = 0; i < count; ++i)
-            sources.push_back({"DATA\\TEXTURES\\TEX_" + std::to_string(100000 + i) + ".TM", {}, {}});
+            sources.push_back({ "DATA\\TEXTURES\\TEX_" + std::to_string(100000 + i) + ".TM", {}, {} });
         std::string error;
         if (!WritePak(folder + "/a.pak", sources, {}, error))
             std::abort();
@@ -330,41 +347,43 @@ struct Target {
 };
 
 const Target kBareTargets[] = {
-    {"UnpackRle8 output >= 0.12 x memcpy", "BM_Unpack/Rle8", 0.12},
-    {"UnpackRle16 output >= 0.12 x memcpy", "BM_Unpack/Rle16", 0.12},
-    {"UnpackLzFlags output >= 0.05 x memcpy", "BM_Unpack/LzFlags", 0.05},
-    {"UnpackLzEscape output >= 0.05 x memcpy", "BM_Unpack/LzEscape", 0.05},
-    {"rle8+lzflags output >= 0.03 x memcpy", "BM_Unpack/Rle8LzFlags", 0.03},
-    {"PakManager::Read of a raw-stored file in 64 KiB pieces >= 0.5 x memcpy", "BM_PakManagerReadRaw", 0.5},
+    { "UnpackRle8 output >= 0.12 x memcpy", "BM_Unpack/Rle8", 0.12 },
+    { "UnpackRle16 output >= 0.12 x memcpy", "BM_Unpack/Rle16", 0.12 },
+    { "UnpackLzFlags output >= 0.05 x memcpy", "BM_Unpack/LzFlags", 0.05 },
+    { "UnpackLzEscape output >= 0.05 x memcpy", "BM_Unpack/LzEscape", 0.05 },
+    { "rle8+lzflags output >= 0.03 x memcpy", "BM_Unpack/Rle8LzFlags", 0.03 },
+    { "PakManager::Read of a raw-stored file in 64 KiB pieces >= 0.5 x memcpy", "BM_PakManagerReadRaw", 0.5 },
 };
 
 const bool kBareRequired = [] {
     for (const Target& target : kBareTargets) {
-        zoq::bench::Require({target.text,
+        zoq::bench::Require({ target.text,
             [name = std::string(target.benchmark)](const zoq::bench::Results& r) { return Ratio(r, name); },
-            target.limit, false});
+            target.limit, false });
     }
     return true;
 }();
 
-const char* const kXFileCodecs[] = {"Rle8", "Rle16", "LzFlags", "LzEscape", "Rle8LzFlags"};
+const char* const kXFileCodecs[] = { "Rle8", "Rle16", "LzFlags", "LzEscape", "Rle8LzFlags" };
 
 const bool kXFileRequired = [] {
     for (const char* codec : kXFileCodecs) {
-        zoq::bench::Require({std::string("XFile over ") + codec + " archive >= 0.7 x the bare " + codec + " figure",
-            [codec = std::string(codec)](const zoq::bench::Results& r) {
-                return zoq::bench::TimeOf(r, "BM_Unpack/" + codec) / zoq::bench::TimeOf(r, "BM_XFileRead/" + codec);
-            },
-            0.7, false});
+        zoq::bench::Require(
+            { std::string("XFile over ") + codec + " archive >= 0.7 x the bare " + codec + " figure",
+                [codec = std::string(codec)](const zoq::bench::Results& r) {
+                    return zoq::bench::TimeOf(r, "BM_Unpack/" + codec)
+                        / zoq::bench::TimeOf(r, "BM_XFileRead/" + codec);
+                },
+                0.7, false });
     }
     return true;
 }();
 
-const bool kLookupRequired = zoq::bench::Require({
-    "FindFile over 10,000 files takes <= 2 x its time over 100 files",
-    [](const zoq::bench::Results& r) {
-        return zoq::bench::TimeOf(r, "BM_FindFile/10000") / zoq::bench::TimeOf(r, "BM_FindFile/100");
-    },
-    2.0, true});
+const bool kLookupRequired
+    = zoq::bench::Require({ "FindFile over 10,000 files takes <= 2 x its time over 100 files",
+        [](const zoq::bench::Results& r) {
+            return zoq::bench::TimeOf(r, "BM_FindFile/10000") / zoq::bench::TimeOf(r, "BM_FindFile/100");
+        },
+        2.0, true });
 
 } // namespace

@@ -52,7 +52,8 @@ void CLogWriter::Init(const char* path)
         size_t begin = line.find_first_not_of(blanks);
         if (begin != std::string_view::npos) {
             size_t end = line.find_first_of(blanks, begin);
-            std::string id = plat::win::Utf8ToCp1251(line.substr(begin, end == std::string_view::npos ? end : end - begin));
+            std::string id = plat::win::Utf8ToCp1251(
+                line.substr(begin, end == std::string_view::npos ? end : end - begin));
             RememberID(id.c_str());
         }
         at = eol + 1;

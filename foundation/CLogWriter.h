@@ -10,7 +10,7 @@
 class CLogWriter {
 public:
     static constexpr int32_t kOk = 0;
-    static constexpr int32_t kFail = int32_t(0x80004005);   // the failure code callers test for
+    static constexpr int32_t kFail = int32_t(0x80004005); // the failure code callers test for
 
     CLogWriter();
     ~CLogWriter();

@@ -43,7 +43,7 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, bool& missi
         missing = errno == ENOENT;
         return false;
     }
-    struct stat info {};
+    struct stat info { };
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (ok) {
         bytes.resize(size_t(info.st_size));
@@ -116,7 +116,7 @@ bool DataBase::Open(const char* name, int create)
 {
     ZJ_TRACE("DataBase::Open");
     const std::string data = BaseDirectory() + (name ? name : "");
-    const std::string paths[3] = {data, Companion(data, ".tab"), Companion(data, ".ind")};
+    const std::string paths[3] = { data, Companion(data, ".tab"), Companion(data, ".ind") };
     std::string host[3];
     for (int i = 0; i < 3; ++i) {
         if (create) {
@@ -129,8 +129,8 @@ bool DataBase::Open(const char* name, int create)
     return OpenFiles(host[0], host[1], host[2], data);
 }
 
-bool DataBase::OpenFiles(const std::string& data, const std::string& names, const std::string& index,
-    const std::string& message)
+bool DataBase::OpenFiles(
+    const std::string& data, const std::string& names, const std::string& index, const std::string& message)
 {
     CloseFile();
     ClearSlots();
@@ -155,7 +155,7 @@ bool DataBase::OpenFiles(const std::string& data, const std::string& names, cons
         return false;
     }
     int fd = data.empty() ? -1 : ::open(data.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
+    struct stat info { };
     if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(fd);
         fd = -1;
@@ -365,7 +365,8 @@ bool DataBase::SelectRecord(int index)
         m_buffer.reset(new uint8_t[entry.size ? entry.size : 1]);
         size_t done = 0;
         while (done < entry.size) {
-            ssize_t got = ::pread(m_dataFd, m_buffer.get() + done, entry.size - done, off_t(entry.offset + done));
+            ssize_t got
+                = ::pread(m_dataFd, m_buffer.get() + done, entry.size - done, off_t(entry.offset + done));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0)
@@ -387,7 +388,8 @@ bool DataBase::SelectRecord(int index)
             break;
         }
         if (m_fieldCount == kMaxFields) {
-            Log(std::string("DataBase::Get record '") + entry.name + "' has more than 256 fields; the rest are ignored");
+            Log(std::string("DataBase::Get record '") + entry.name
+                + "' has more than 256 fields; the rest are ignored");
             break;
         }
         m_slots[m_fieldCount++] = m_buffer.get() + pos;
@@ -405,9 +407,9 @@ bool DataBase::SelectRecord(int index)
 DataBase::Field DataBase::FieldAt(int slot) const
 {
     if (slot < 0 || slot >= m_fieldCount)
-        return Field {0, 0, nullptr};
+        return Field { 0, 0, nullptr };
     const uint8_t* at = m_slots[slot];
-    return Field {GetU32(at), GetU32(at + 4), at + kFieldHeader};
+    return Field { GetU32(at), GetU32(at + 4), at + kFieldHeader };
 }
 
 const uint8_t* DataBase::FindSlot(uint32_t id) const

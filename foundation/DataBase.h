@@ -14,20 +14,20 @@
 #include <vector>
 
 // Stored layouts (little-endian), fixed by the file format.
-struct SFloorEntry {            // 40 bytes in the name file
+struct SFloorEntry { // 40 bytes in the name file
     uint32_t id;
     char name[32];
-    uint32_t nameMark;          // the field-name count when a field was last added
+    uint32_t nameMark; // the field-name count when a field was last added
 };
 
-struct SFieldNameEntry {        // 44 bytes in the name file
+struct SFieldNameEntry { // 44 bytes in the name file
     uint32_t tableId;
     uint32_t fieldId;
     char name[32];
-    uint32_t type;              // 0 text, 1 integer, 2 float
+    uint32_t type; // 0 text, 1 integer, 2 float
 };
 
-struct SRecordEntry {           // 44 bytes in the index file
+struct SRecordEntry { // 44 bytes in the index file
     uint32_t tableId;
     char name[32];
     uint32_t offset;
@@ -38,7 +38,7 @@ class DataBase {
 public:
     static constexpr int kMaxFields = 256;
     static constexpr size_t kNameSize = 32;
-    static constexpr uint32_t kTypeText = 0;      // stored in the name file
+    static constexpr uint32_t kTypeText = 0; // stored in the name file
     static constexpr uint32_t kTypeInteger = 1;
     static constexpr uint32_t kTypeFloat = 2;
 
@@ -124,7 +124,7 @@ private:
 
     int m_dataFd = -1;
     uint64_t m_dataSize = 0;
-    std::string m_name;             // for messages
+    std::string m_name; // for messages
 
     uint8_t* m_slots[kMaxFields] = {};
     int m_fieldCount = 0;
@@ -132,7 +132,7 @@ private:
     uint32_t m_floorId = 0;
     int m_record = -1;
     std::unique_ptr<uint8_t[]> m_buffer;
-    std::vector<std::unique_ptr<uint8_t[]>> m_ownBlocks;   // fields that SetField added
+    std::vector<std::unique_ptr<uint8_t[]>> m_ownBlocks; // fields that SetField added
     LogFunction m_log = nullptr;
 };
 

@@ -28,9 +28,9 @@ public:
 protected:
     void DeleteLogWriter();
 
-    CLogWriter* m_logWriter = nullptr;   // owned
+    CLogWriter* m_logWriter = nullptr; // owned
     int m_rowCount = 0;
     char m_tableName[36] = {};
     XStringTable m_rowNames;
-    uint32_t m_logging = 0;              // whether the manager opens its ID log
+    uint32_t m_logging = 0; // whether the manager opens its ID log
 };

@@ -24,23 +24,29 @@ constexpr size_t kNameSize = 80;
 constexpr size_t kDirectRead = 16384;
 constexpr const char* kCannotOpen = "cannot open";
 
-std::atomic<uint64_t> g_nextGeneration {1};
+std::atomic<uint64_t> g_nextGeneration { 1 };
 
 uint32_t GetU32(const uint8_t* at)
 {
     return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
 }
 
-bool HasBothStages(uint32_t flags) { return (flags & 3u) && (flags & 12u); }
-
-bool RunLengthStage(uint32_t flags, const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+bool HasBothStages(uint32_t flags)
 {
-    return (flags & 1u) ? UnpackRle16(in, n, out, capacity, written) : UnpackRle8(in, n, out, capacity, written);
+    return (flags & 3u) && (flags & 12u);
+}
+
+bool RunLengthStage(
+    uint32_t flags, const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+{
+    return (flags & 1u) ? UnpackRle16(in, n, out, capacity, written)
+                        : UnpackRle8(in, n, out, capacity, written);
 }
 
 bool LzStage(uint32_t flags, const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
 {
-    return (flags & 4u) ? UnpackLzFlags(in, n, out, capacity, written) : UnpackLzEscape(in, n, out, capacity, written);
+    return (flags & 4u) ? UnpackLzFlags(in, n, out, capacity, written)
+                        : UnpackLzEscape(in, n, out, capacity, written);
 }
 
 std::string Format(const char* format, auto... values)
@@ -125,7 +131,7 @@ bool KWEngine::LoadFile(const std::string& hostPath, std::string& reason, const 
         fixedText = text;
         return false;
     };
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
         return fail("not a regular file");
     m_fileSize = uint64_t(info.st_size);
@@ -141,7 +147,8 @@ bool KWEngine::LoadFile(const std::string& hostPath, std::string& reason, const 
     const uint64_t fileTableEnd = kHeaderSize + kFileEntrySize * uint64_t(fileCount);
     const uint64_t blockTableEnd = fileTableEnd + kBlockEntrySize * uint64_t(blockCount);
     if (fileTableEnd > m_fileSize)
-        return fail(Format("file table of %u entries runs past the end", fileCount), "KWEngine::Init Error read file");
+        return fail(Format("file table of %u entries runs past the end", fileCount),
+            "KWEngine::Init Error read file");
     if (blockTableEnd > m_fileSize)
         return fail(Format("block table of %u entries runs past the end", blockCount),
             "KWEngine::Init Error read header file");
@@ -323,7 +330,8 @@ size_t KWEngine::ReadAvailable(KWCursor& cursor, void* dest, size_t n) const
             if (!LoadBlock(cursor, k))
                 break;
             if (offset + piece > cursor.m_blockLength) {
-                BadBlock(k, Format("holds %u bytes, the read needs %zu", cursor.m_blockLength, offset + piece));
+                BadBlock(
+                    k, Format("holds %u bytes, the read needs %zu", cursor.m_blockLength, offset + piece));
                 break;
             }
             std::memcpy(out + copied, cursor.m_a.get() + offset, piece);

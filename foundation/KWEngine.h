@@ -40,32 +40,32 @@ private:
     friend class KWEngine;
 
     const KWEngine* m_engine = nullptr;
-    std::shared_ptr<const KWEngine> m_keep;   // set when the engine is shared
-    uint64_t m_generation = 0;      // of the engine load the cached block belongs to
+    std::shared_ptr<const KWEngine> m_keep; // set when the engine is shared
+    uint64_t m_generation = 0; // of the engine load the cached block belongs to
     int m_file = -1;
     uint64_t m_position = 0;
-    int64_t m_block = -1;           // the block now in m_a
-    uint32_t m_blockLength = 0;     // its unpacked length
-    size_t m_capacity = 0;          // of each buffer: block size + 128
+    int64_t m_block = -1; // the block now in m_a
+    uint32_t m_blockLength = 0; // its unpacked length
+    size_t m_capacity = 0; // of each buffer: block size + 128
     std::unique_ptr<uint8_t[]> m_a; // unpacked block
     std::unique_ptr<uint8_t[]> m_b; // stored bytes or the middle stage
 };
 
 struct KWFileEntry {
-    char name[80];      // upper-cased at load, terminated
-    uint32_t start;     // in the unpacked stream
+    char name[80]; // upper-cased at load, terminated
+    uint32_t start; // in the unpacked stream
     uint32_t size;
 };
 
 struct KWBlockEntry {
-    uint32_t flags;     // bits 0-1 run-length stage, bits 2-3 LZ stage
-    uint32_t offset;    // of the block record in the archive
+    uint32_t flags; // bits 0-1 run-length stage, bits 2-3 LZ stage
+    uint32_t offset; // of the block record in the archive
 };
 
 class KWEngine : public std::enable_shared_from_this<KWEngine> {
 public:
     static constexpr uint32_t kMaxBlockSize = 64u << 20;
-    static constexpr size_t kSpare = 128;   // beyond the block size in each work buffer
+    static constexpr size_t kSpare = 128; // beyond the block size in each work buffer
 
     // Where messages go: the error log unless a tool sets its own.
     using LogFunction = void (*)(std::string_view message);
@@ -126,10 +126,10 @@ private:
     void Attach(KWCursor& cursor, int index) const;
 
     int m_fd = -1;
-    const uint8_t* m_map = nullptr;   // the whole archive, read-only
+    const uint8_t* m_map = nullptr; // the whole archive, read-only
     uint64_t m_fileSize = 0;
     uint32_t m_blockSize = 0;
-    uint64_t m_generation = 0;      // unique per load: cursors tell their cache apart by it
+    uint64_t m_generation = 0; // unique per load: cursors tell their cache apart by it
     std::string m_path;
     std::vector<KWFileEntry> m_files;
     std::vector<KWBlockEntry> m_blocks;

@@ -14,7 +14,7 @@ namespace {
 
 struct MountRecord {
     std::string path;
-    uint32_t stamp;   // DOS date << 16 | DOS time of the last write
+    uint32_t stamp; // DOS date << 16 | DOS time of the last write
 };
 
 } // namespace
@@ -30,11 +30,12 @@ void PakManager::Init(const char* dir)
     Close();
     const std::string folder = dir ? dir : "";
     std::vector<MountRecord> records;
-    for (const plat::win::FoundFile& found : plat::win::FileSearch(plat::win::CurrentDirectory() + "\\" + folder + "\\*.pak")) {
+    for (const plat::win::FoundFile& found :
+        plat::win::FileSearch(plat::win::CurrentDirectory() + "\\" + folder + "\\*.pak")) {
         if (found.isDirectory)
             continue;
         plat::win::DosDateTime dos = plat::win::FileTimeToDosDateTime(found.lastWriteTime);
-        records.push_back({folder + "\\" + found.name, uint32_t(dos.date) << 16 | dos.time});
+        records.push_back({ folder + "\\" + found.name, uint32_t(dos.date) << 16 | dos.time });
     }
     // Newest first; equal stamps keep the search's order.
     std::stable_sort(records.begin(), records.end(),

@@ -20,7 +20,8 @@ constexpr uint32_t kMaxIniText = 2048;
 
 } // namespace
 
-ResourceDBManager::ResourceDBManager(DataBase& database) : m_database(database)
+ResourceDBManager::ResourceDBManager(DataBase& database)
+    : m_database(database)
 {
     std::snprintf(m_baseDirectory, sizeof m_baseDirectory, "%s", ::BaseDirectory().c_str());
 }
@@ -136,7 +137,8 @@ void ResourceDBManager::GetString(const char* section, const char* key, char* ou
         return;
     }
     const uint32_t room = uint32_t(std::min<size_t>(size, kMaxIniText + 1));
-    plat::win::ReadProfileString(m_tableIniPath, section ? section : "", key ? key : "", kDefaultText, out, room);
+    plat::win::ReadProfileString(
+        m_tableIniPath, section ? section : "", key ? key : "", kDefaultText, out, room);
 }
 
 float ResourceDBManager::GetFloat(const char* section, const char* key)
@@ -146,7 +148,8 @@ float ResourceDBManager::GetFloat(const char* section, const char* key)
         return m_database.GetFloatField(key);
     }
     char text[256];
-    plat::win::ReadProfileString(m_tableIniPath, section ? section : "", key ? key : "", kDefaultText, text, sizeof text);
+    plat::win::ReadProfileString(
+        m_tableIniPath, section ? section : "", key ? key : "", kDefaultText, text, sizeof text);
     return float(std::strtod(text, nullptr));
 }
 

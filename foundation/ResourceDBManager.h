@@ -50,7 +50,7 @@ private:
     std::string m_rootPath;
     std::string m_tableIniPath;
     size_t m_sectionPosition = 0;
-    std::vector<char> m_sectionNames;   // each name with its terminator, then one more
+    std::vector<char> m_sectionNames; // each name with its terminator, then one more
     char m_currentName[32] = {};
     const char* m_current = nullptr;
     int m_recordIndex = -1;

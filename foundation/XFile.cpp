@@ -78,7 +78,7 @@ int64_t XFile::Size() const
 {
     if (m_opened && m_inArchive)
         return m_cursor.Size();
-    struct stat info {};
+    struct stat info { };
     if (!m_file || ::fstat(fileno(m_file), &info) != 0)
         return -1;
     return int64_t(info.st_size);

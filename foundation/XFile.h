@@ -38,8 +38,8 @@ public:
 private:
     friend class PakManager;
 
-    KWCursor m_cursor;               // the archive that serves it and the position
-    std::FILE* m_file = nullptr;     // on disk
+    KWCursor m_cursor; // the archive that serves it and the position
+    std::FILE* m_file = nullptr; // on disk
     bool m_opened = false;
     bool m_inArchive = false;
 };

@@ -57,16 +57,16 @@ protected:
     {
         std::vector<zoq::tools::data::PakSource> sources;
         for (const auto& [name, bytes] : files)
-            sources.push_back({name, {}, bytes});
+            sources.push_back({ name, {}, bytes });
         if (path.has_parent_path())
             std::filesystem::create_directories(path.parent_path());
         std::string error;
-        ASSERT_TRUE(zoq::tools::data::WritePak(path, sources, {blockSize, codec}, error)) << error;
+        ASSERT_TRUE(zoq::tools::data::WritePak(path, sources, { blockSize, codec }, error)) << error;
     }
 
     // A database from table sources given as (file name, UTF-8 text).
-    static void WriteDatabase(const std::filesystem::path& data,
-        const std::vector<std::pair<std::string, std::string>>& sources)
+    static void WriteDatabase(
+        const std::filesystem::path& data, const std::vector<std::pair<std::string, std::string>>& sources)
     {
         std::vector<zoq::tools::data::TableSource> tables;
         std::string error;

@@ -47,7 +47,7 @@ protected:
     void SetUp() override
     {
         DataDirTest::SetUp();
-        WriteDatabase("Data/DB.dat", {{"a.txt", kTextures}, {"b.txt", kGoods}});
+        WriteDatabase("Data/DB.dat", { { "a.txt", kTextures }, { "b.txt", kGoods } });
     }
 
     bool Open() { return m_db.Open("Data\\DB.dat", 0); }
@@ -75,7 +75,7 @@ TEST_F(DataBaseTest, tableNamesAreCaseSensitive)
 {
     ASSERT_TRUE(Open());
     m_db.SelectFloor(CP1251("текстуры"));
-    EXPECT_EQ(m_db.FloorCount(), 3);   // registered in memory only
+    EXPECT_EQ(m_db.FloorCount(), 3); // registered in memory only
     EXPECT_EQ(m_db.SelectedFloorId(), 3u);
     m_db.Get("TEX_SAMPLECOLOR");
     EXPECT_EQ(m_db.SelectedRecord(), -1);
@@ -87,7 +87,7 @@ TEST_F(DataBaseTest, unknownFieldGivesDefaultAndWritesNoFile)
     const Bytes names = ReadFile("Data/DB.tab");
     const Bytes index = ReadFile("Data/DB.ind");
     const Bytes data = ReadFile("Data/DB.dat");
-    for (const char* file : {"Data/DB.dat", "Data/DB.tab", "Data/DB.ind"})
+    for (const char* file : { "Data/DB.dat", "Data/DB.tab", "Data/DB.ind" })
         fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     ASSERT_TRUE(Open());
     m_db.SelectFloor(CP1251("Текстуры"));
@@ -101,7 +101,7 @@ TEST_F(DataBaseTest, unknownFieldGivesDefaultAndWritesNoFile)
     EXPECT_EQ(m_db.FieldNameEntry(5).fieldId, 6u);
     EXPECT_STREQ(m_db.FieldNameEntry(5).name, "Missing");
     EXPECT_EQ(m_db.FieldNameEntry(6).type, DataBase::kTypeInteger);
-    EXPECT_EQ(m_db.FloorEntry(1).nameMark, 8u);   // the last table then was the second
+    EXPECT_EQ(m_db.FloorEntry(1).nameMark, 8u); // the last table then was the second
     EXPECT_EQ(ReadFile("Data/DB.tab"), names);
     EXPECT_EQ(ReadFile("Data/DB.ind"), index);
     EXPECT_EQ(ReadFile("Data/DB.dat"), data);
@@ -120,7 +120,7 @@ TEST_F(DataBaseTest, getOfTheSelectedRecordReadsNothing)
     EXPECT_EQ(m_db.GetIntegerField("Type"), 7);
     m_db.Get("TEX_EMPTY");
     m_db.Get("TEX_SAMPLECOLOR");
-    EXPECT_EQ(m_db.GetIntegerField("Type"), 0);   // read again: now zeros
+    EXPECT_EQ(m_db.GetIntegerField("Type"), 0); // read again: now zeros
 }
 
 TEST_F(DataBaseTest, namesOf31CharactersPassAnd32AreRefused)
@@ -137,7 +137,7 @@ TEST_F(DataBaseTest, namesOf31CharactersPassAnd32AreRefused)
     EXPECT_EQ(Text(m_db, name32.c_str()), "");
     m_db.SelectFloor(name32.c_str());
     EXPECT_STREQ(m_db.SelectedFloorName(), CP1251("Текстуры"));
-    EXPECT_EQ(m_db.SelectedRecord(), 2);   // a refused selection changes nothing
+    EXPECT_EQ(m_db.SelectedRecord(), 2); // a refused selection changes nothing
     m_db.SelectFloor(name31.c_str());
     EXPECT_STREQ(m_db.SelectedFloorName(), name31.c_str());
     EXPECT_EQ(m_db.GetRecordID(name31.c_str()), -1);
@@ -146,10 +146,14 @@ TEST_F(DataBaseTest, namesOf31CharactersPassAnd32AreRefused)
 
     const std::vector<std::string> lines = LogLines();
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_NE(lines[0].find(plat::win::Cp1251ToUtf8(CP1251("DataBase::GetFloorID : Большая длина ID='")) + name32 + "'"),
-        std::string::npos) << lines[0];
-    EXPECT_NE(lines[1].find(plat::win::Cp1251ToUtf8(CP1251("ERROR: Большая длина имени таблицы"))), std::string::npos);
-    EXPECT_NE(lines[2].find(plat::win::Cp1251ToUtf8(CP1251("DataBase::GetRecordID : Большая длина ID='")) + name32),
+    EXPECT_NE(lines[0].find(plat::win::Cp1251ToUtf8(CP1251("DataBase::GetFloorID : Большая длина ID='"))
+                  + name32 + "'"),
+        std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find(plat::win::Cp1251ToUtf8(CP1251("ERROR: Большая длина имени таблицы"))),
+        std::string::npos);
+    EXPECT_NE(
+        lines[2].find(plat::win::Cp1251ToUtf8(CP1251("DataBase::GetRecordID : Большая длина ID='")) + name32),
         std::string::npos);
     EXPECT_NE(lines[3].find(" " + name32), std::string::npos);
 }
@@ -180,7 +184,7 @@ TEST_F(DataBaseTest, setFieldChangesMemoryOnly)
     m_db.Get("TEX_SAMPLECOLOR");
     m_db.SetField("Type", 99);
     m_db.SetFloatField("NewScale", 0.5f);
-    m_db.SetField("Filename", 1);   // a text field long enough to take 4 bytes in place
+    m_db.SetField("Filename", 1); // a text field long enough to take 4 bytes in place
     EXPECT_EQ(m_db.GetIntegerField("Type"), 99);
     EXPECT_FLOAT_EQ(m_db.GetFloatField("NewScale"), 0.5f);
     EXPECT_EQ(m_db.GetIntegerField("Filename"), 1);
@@ -198,7 +202,8 @@ TEST_F(DataBaseTest, missingDataFileFailsAndCreatesNothing)
     EXPECT_FALSE(Open());
     EXPECT_FALSE(fs::exists("Data/DB.dat"));
     ASSERT_EQ(LogLines().size(), 1u);
-    EXPECT_NE(LogText().find("DataBase::Open: cannot open '.\\Data\\DB.dat'"), std::string::npos) << LogText();
+    EXPECT_NE(LogText().find("DataBase::Open: cannot open '.\\Data\\DB.dat'"), std::string::npos)
+        << LogText();
 }
 
 TEST_F(DataBaseTest, missingNameAndIndexFilesGiveEmptyTables)
@@ -226,7 +231,8 @@ struct CorruptRecordCase {
     const char* logged;
 };
 
-class DataBaseCorruptRecordTest : public DataBaseTest, public ::testing::WithParamInterface<CorruptRecordCase> {};
+class DataBaseCorruptRecordTest : public DataBaseTest,
+                                  public ::testing::WithParamInterface<CorruptRecordCase> { };
 
 TEST_P(DataBaseCorruptRecordTest, corruptRecordIsLoggedAndSelectsNothing)
 {
@@ -250,10 +256,12 @@ TEST_P(DataBaseCorruptRecordTest, corruptRecordIsLoggedAndSelectsNothing)
 
 // Record 0 starts at data offset 0: field Filename (id 1), Type (id 2), Scale (id 3).
 const CorruptRecordCase kCorruptRecords[] = {
-    {"sizePastDataFile", [](Bytes& index, Bytes&) { PutU32(index, 4 + 40, 100000); }, "outside the data file"},
-    {"offsetPastDataFile", [](Bytes& index, Bytes&) { PutU32(index, 4 + 36, 0xFFFFFFF0); }, "outside the data file"},
-    {"fieldLengthPastRecord", [](Bytes&, Bytes& data) { PutU32(data, 4, 1000); }, "runs past the record"},
-    {"fieldHeaderCut", [](Bytes& index, Bytes&) { PutU32(index, 4 + 40, 8 + 24 + 4); }, "field header cut"},
+    { "sizePastDataFile", [](Bytes& index, Bytes&) { PutU32(index, 4 + 40, 100000); },
+        "outside the data file" },
+    { "offsetPastDataFile", [](Bytes& index, Bytes&) { PutU32(index, 4 + 36, 0xFFFFFFF0); },
+        "outside the data file" },
+    { "fieldLengthPastRecord", [](Bytes&, Bytes& data) { PutU32(data, 4, 1000); }, "runs past the record" },
+    { "fieldHeaderCut", [](Bytes& index, Bytes&) { PutU32(index, 4 + 40, 8 + 24 + 4); }, "field header cut" },
 };
 
 INSTANTIATE_TEST_SUITE_P(Records, DataBaseCorruptRecordTest, ::testing::ValuesIn(kCorruptRecords),
@@ -302,7 +310,8 @@ struct CorruptFileCase {
     std::function<void(Bytes&)> spoil;
 };
 
-class DataBaseCorruptFileTest : public DataBaseTest, public ::testing::WithParamInterface<CorruptFileCase> {};
+class DataBaseCorruptFileTest : public DataBaseTest,
+                                public ::testing::WithParamInterface<CorruptFileCase> { };
 
 TEST_P(DataBaseCorruptFileTest, corruptNameOrIndexFileFailsTheOpen)
 {
@@ -315,12 +324,14 @@ TEST_P(DataBaseCorruptFileTest, corruptNameOrIndexFileFailsTheOpen)
 }
 
 const CorruptFileCase kCorruptFiles[] = {
-    {"tableCountPastEnd", "Data/DB.tab", [](Bytes& b) { PutU32(b, 0, 0x10000000); }},
-    {"fieldCountPastEnd", "Data/DB.tab", [](Bytes& b) { PutU32(b, 4, 1000); }},
-    {"nameFileCut", "Data/DB.tab", [](Bytes& b) { b.resize(6); }},
-    {"tableNameUnterminated", "Data/DB.tab", [](Bytes& b) { std::fill(b.begin() + 12, b.begin() + 44, 'T'); }},
-    {"recordCountPastEnd", "Data/DB.ind", [](Bytes& b) { PutU32(b, 0, 0xFFFFFFFF); }},
-    {"recordNameUnterminated", "Data/DB.ind", [](Bytes& b) { std::fill(b.begin() + 8, b.begin() + 40, 'R'); }},
+    { "tableCountPastEnd", "Data/DB.tab", [](Bytes& b) { PutU32(b, 0, 0x10000000); } },
+    { "fieldCountPastEnd", "Data/DB.tab", [](Bytes& b) { PutU32(b, 4, 1000); } },
+    { "nameFileCut", "Data/DB.tab", [](Bytes& b) { b.resize(6); } },
+    { "tableNameUnterminated", "Data/DB.tab",
+        [](Bytes& b) { std::fill(b.begin() + 12, b.begin() + 44, 'T'); } },
+    { "recordCountPastEnd", "Data/DB.ind", [](Bytes& b) { PutU32(b, 0, 0xFFFFFFFF); } },
+    { "recordNameUnterminated", "Data/DB.ind",
+        [](Bytes& b) { std::fill(b.begin() + 8, b.begin() + 40, 'R'); } },
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, DataBaseCorruptFileTest, ::testing::ValuesIn(kCorruptFiles),

@@ -14,7 +14,7 @@
 
 namespace {
 
-void Quiet(std::string_view) {}
+void Quiet(std::string_view) { }
 
 int MemoryFile(const uint8_t* data, size_t size)
 {

@@ -10,7 +10,7 @@
 
 namespace {
 
-void Quiet(std::string_view) {}
+void Quiet(std::string_view) { }
 
 } // namespace
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <memory>
 
-inline int FuzzUnpacker(bool (*unpack)(const uint8_t*, size_t, uint8_t*, size_t, size_t&), const uint8_t* data,
-    size_t size)
+inline int FuzzUnpacker(
+    bool (*unpack)(const uint8_t*, size_t, uint8_t*, size_t, size_t&), const uint8_t* data, size_t size)
 {
     if (size < 2)
         return 0;

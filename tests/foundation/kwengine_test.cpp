@@ -17,10 +17,10 @@ using zoq::tools::data::Codec;
 const std::vector<std::pair<std::string, Bytes>>& SampleFiles()
 {
     static const std::vector<std::pair<std::string, Bytes>> files = {
-        {"DATA\\A.BIN", MixedBytes(517, 1)},
-        {"DATA\\EMPTY", {}},
-        {"DATA\\ONE", {0x42}},
-        {"DATA\\Z\\TEXT.TXT", MixedBytes(1300, 2)},
+        { "DATA\\A.BIN", MixedBytes(517, 1) },
+        { "DATA\\EMPTY", {} },
+        { "DATA\\ONE", { 0x42 } },
+        { "DATA\\Z\\TEXT.TXT", MixedBytes(1300, 2) },
     };
     return files;
 }
@@ -54,7 +54,7 @@ protected:
     }
 };
 
-class KWEngineCodecTest : public KWEngineTest, public ::testing::WithParamInterface<Codec> {};
+class KWEngineCodecTest : public KWEngineTest, public ::testing::WithParamInterface<Codec> { };
 
 TEST_P(KWEngineCodecTest, everyFileReadsBackExactlyInAnyPieceSize)
 {
@@ -63,7 +63,7 @@ TEST_P(KWEngineCodecTest, everyFileReadsBackExactlyInAnyPieceSize)
     ASSERT_TRUE(engine.Init("x.pak"));
     ASSERT_EQ(engine.FileCount(), 4);
     for (const auto& [name, bytes] : SampleFiles()) {
-        for (size_t piece : {size_t(1), size_t(7), size_t(64), size_t(100), size_t(5000)}) {
+        for (size_t piece : { size_t(1), size_t(7), size_t(64), size_t(100), size_t(5000) }) {
             KWCursor cursor;
             ASSERT_TRUE(engine.Open(cursor, name.c_str())) << name;
             EXPECT_EQ(ReadAll(engine, cursor, piece), bytes) << name << " in pieces of " << piece;
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Codecs, KWEngineCodecTest,
 
 TEST_F(KWEngineTest, readAcrossFileEndReturnsZeroWithoutNextFileBytes)
 {
-    WriteArchive("x.pak", {{"A", Bytes(10, 'a')}, {"B", Bytes(10, 'b')}}, 64, Codec::LzFlags);
+    WriteArchive("x.pak", { { "A", Bytes(10, 'a') }, { "B", Bytes(10, 'b') } }, 64, Codec::LzFlags);
     KWEngine engine;
     ASSERT_TRUE(engine.Init("x.pak"));
     KWCursor cursor;
@@ -96,7 +96,7 @@ TEST_F(KWEngineTest, readAcrossFileEndReturnsZeroWithoutNextFileBytes)
     cursor.SetPosition(6);
     Bytes dest(8, 0xEE);
     EXPECT_EQ(engine.Read(cursor, dest.data(), 8), 0u);
-    EXPECT_EQ(dest, (Bytes {'a', 'a', 'a', 'a', 0xEE, 0xEE, 0xEE, 0xEE}));
+    EXPECT_EQ(dest, (Bytes { 'a', 'a', 'a', 'a', 0xEE, 0xEE, 0xEE, 0xEE }));
     EXPECT_EQ(cursor.Position(), 10u);
     EXPECT_EQ(engine.Read(cursor, dest.data(), 1), 0u);
     cursor.SetPosition(100);
@@ -106,7 +106,7 @@ TEST_F(KWEngineTest, readAcrossFileEndReturnsZeroWithoutNextFileBytes)
 TEST_F(KWEngineTest, readsInsideOneBlockUnpackItOnce)
 {
     const Bytes content = MixedBytes(200, 3);
-    WriteArchive("x.pak", {{"F", content}}, 64, Codec::LzFlags);
+    WriteArchive("x.pak", { { "F", content } }, 64, Codec::LzFlags);
     KWEngine engine;
     ASSERT_TRUE(engine.Init("x.pak"));
     KWCursor cursor;
@@ -135,7 +135,7 @@ TEST_F(KWEngineTest, readsInsideOneBlockUnpackItOnce)
 
 TEST_F(KWEngineTest, lookupDropsBaseDirectoryAcceptsSlashesAndIgnoresCase)
 {
-    WriteArchive("x.pak", {{CP1251("DATA\\ТЕКСТ\\A.TXT"), {1, 2, 3}}, {"DATA\\B", {4}}});
+    WriteArchive("x.pak", { { CP1251("DATA\\ТЕКСТ\\A.TXT"), { 1, 2, 3 } }, { "DATA\\B", { 4 } } });
     KWEngine engine;
     ASSERT_TRUE(engine.Init("x.pak"));
     // The table is sorted by stored bytes: "DATA\B" comes first.
@@ -163,7 +163,7 @@ struct CorruptArchiveCase {
     const char* logged;
 };
 
-class KWEngineCorruptTest : public KWEngineTest, public ::testing::WithParamInterface<CorruptArchiveCase> {};
+class KWEngineCorruptTest : public KWEngineTest, public ::testing::WithParamInterface<CorruptArchiveCase> { };
 
 TEST_P(KWEngineCorruptTest, badArchiveIsNotMountedAndLogsItsReason)
 {
@@ -181,16 +181,19 @@ TEST_P(KWEngineCorruptTest, badArchiveIsNotMountedAndLogsItsReason)
 }
 
 const CorruptArchiveCase kCorruptArchives[] = {
-    {"shortHeader", [](Bytes& a) { a.resize(21); }, "KWEngine::Init Error read file"},
-    {"fileTablePastEnd", [](Bytes& a) { PutU32(a, 6, 0x40000000); }, "KWEngine::Init Error read file"},
-    {"blockTablePastEnd", [](Bytes& a) { PutU32(a, 10, 0xFFFFFFFF); }, "KWEngine::Init Error read header file"},
-    {"blockSizeZero", [](Bytes& a) { PutU32(a, 14, 0); }, "KWEngine::Init corrupt archive x.pak: block size 0"},
-    {"blockSizeHuge", [](Bytes& a) { PutU32(a, 14, (64u << 20) + 1); }, "block size 67108865 outside"},
-    {"nameUnterminated", [](Bytes& a) { std::fill(a.begin() + 22, a.begin() + 22 + 80, 'A'); }, "not terminated"},
-    {"filePastLastBlock", [](Bytes& a) { PutU32(a, 22 + 84, 100000); }, "file 0 ends past the last block"},
-    {"startPastLastBlock", [](Bytes& a) { PutU32(a, 22 + 88 * 3 + 80, 0xFFFFFFF0); }, "file 3 ends past"},
-    {"blockOutsideFile",
-        [](Bytes& a) { PutU32(a, 22 + 88 * 4 + 12 * 2 + 8, uint32_t(a.size() - 2)); }, "block 2 record lies outside"},
+    { "shortHeader", [](Bytes& a) { a.resize(21); }, "KWEngine::Init Error read file" },
+    { "fileTablePastEnd", [](Bytes& a) { PutU32(a, 6, 0x40000000); }, "KWEngine::Init Error read file" },
+    { "blockTablePastEnd", [](Bytes& a) { PutU32(a, 10, 0xFFFFFFFF); },
+        "KWEngine::Init Error read header file" },
+    { "blockSizeZero", [](Bytes& a) { PutU32(a, 14, 0); },
+        "KWEngine::Init corrupt archive x.pak: block size 0" },
+    { "blockSizeHuge", [](Bytes& a) { PutU32(a, 14, (64u << 20) + 1); }, "block size 67108865 outside" },
+    { "nameUnterminated", [](Bytes& a) { std::fill(a.begin() + 22, a.begin() + 22 + 80, 'A'); },
+        "not terminated" },
+    { "filePastLastBlock", [](Bytes& a) { PutU32(a, 22 + 84, 100000); }, "file 0 ends past the last block" },
+    { "startPastLastBlock", [](Bytes& a) { PutU32(a, 22 + 88 * 3 + 80, 0xFFFFFFF0); }, "file 3 ends past" },
+    { "blockOutsideFile", [](Bytes& a) { PutU32(a, 22 + 88 * 4 + 12 * 2 + 8, uint32_t(a.size() - 2)); },
+        "block 2 record lies outside" },
 };
 
 INSTANTIATE_TEST_SUITE_P(Archives, KWEngineCorruptTest, ::testing::ValuesIn(kCorruptArchives),
@@ -204,12 +207,12 @@ struct CorruptBlockCase {
     const char* logged;
 };
 
-class KWEngineBlockTest : public KWEngineTest, public ::testing::WithParamInterface<CorruptBlockCase> {};
+class KWEngineBlockTest : public KWEngineTest, public ::testing::WithParamInterface<CorruptBlockCase> { };
 
 TEST_P(KWEngineBlockTest, badBlockFailsItsReadsOthersStillServe)
 {
     const Bytes content = MixedBytes(64 * 3, 4);
-    WriteArchive("x.pak", {{"F", content}}, 64, GetParam().codec);
+    WriteArchive("x.pak", { { "F", content } }, 64, GetParam().codec);
     Bytes archive = ReadFile("x.pak");
     const size_t blockTable = 22 + 88;
     ASSERT_EQ(U32At(archive, blockTable + 12 + 4), zoq::tools::data::CodecFlags(GetParam().codec));
@@ -234,28 +237,30 @@ TEST_P(KWEngineBlockTest, badBlockFailsItsReadsOthersStillServe)
 }
 
 const CorruptBlockCase kCorruptBlocks[] = {
-    {"rawLengthAboveBlockSize", Codec::Raw, [](Bytes& a, size_t r) { PutU32(a, r, 65); }, "too large"},
-    {"rawShorterThanRead", Codec::Raw, [](Bytes& a, size_t r) { PutU32(a, r, 10); }, "holds 10 bytes"},
-    {"packedLengthPastRoom", Codec::LzFlags, [](Bytes& a, size_t r) { PutU32(a, r, 64 + 129); }, "too large"},
-    {"middleLengthPastRoom", Codec::Rle8LzFlags, [](Bytes& a, size_t r) { PutU32(a, r, 64 + 129); }, "too large"},
-    {"middleLengthWrong", Codec::Rle8LzFlags, [](Bytes& a, size_t r) { PutU32(a, r, U32At(a, r) - 1); },
-        "LZ stage gave"},
-    {"lzDistanceBeforeOutput", Codec::LzFlags,
+    { "rawLengthAboveBlockSize", Codec::Raw, [](Bytes& a, size_t r) { PutU32(a, r, 65); }, "too large" },
+    { "rawShorterThanRead", Codec::Raw, [](Bytes& a, size_t r) { PutU32(a, r, 10); }, "holds 10 bytes" },
+    { "packedLengthPastRoom", Codec::LzFlags, [](Bytes& a, size_t r) { PutU32(a, r, 64 + 129); },
+        "too large" },
+    { "middleLengthPastRoom", Codec::Rle8LzFlags, [](Bytes& a, size_t r) { PutU32(a, r, 64 + 129); },
+        "too large" },
+    { "middleLengthWrong", Codec::Rle8LzFlags, [](Bytes& a, size_t r) { PutU32(a, r, U32At(a, r) - 1); },
+        "LZ stage gave" },
+    { "lzDistanceBeforeOutput", Codec::LzFlags,
         [](Bytes& a, size_t r) {
-            a[r + 4] = 0x01;   // first item a reference
+            a[r + 4] = 0x01; // first item a reference
             a[r + 5] = 0x00;
             a[r + 6] = 0x05;
         },
-        "does not unpack"},
-    {"runPastBlock", Codec::Rle8,
+        "does not unpack" },
+    { "runPastBlock", Codec::Rle8,
         [](Bytes& a, size_t r) {
             const uint8_t escape = a[r + 4];
-            a[r + 5] = escape;   // a run of 257 in a 64-byte block
+            a[r + 5] = escape; // a run of 257 in a 64-byte block
             a[r + 6] = 254;
         },
-        "does not unpack"},
-    {"recordPastEnd", Codec::LzEscape, [](Bytes& a, size_t r) { PutU32(a, r, uint32_t(a.size() - r)); },
-        "past the end"},
+        "does not unpack" },
+    { "recordPastEnd", Codec::LzEscape, [](Bytes& a, size_t r) { PutU32(a, r, uint32_t(a.size() - r)); },
+        "past the end" },
 };
 
 INSTANTIATE_TEST_SUITE_P(Blocks, KWEngineBlockTest, ::testing::ValuesIn(kCorruptBlocks),
@@ -265,7 +270,7 @@ TEST_F(KWEngineTest, cursorsOnTwoThreadsReadTheirOwnFiles)
 {
     const Bytes first = MixedBytes(40000, 5);
     const Bytes second = MixedBytes(30000, 6);
-    WriteArchive("x.pak", {{"FIRST", first}, {"SECOND", second}}, 256, Codec::Rle8LzFlags);
+    WriteArchive("x.pak", { { "FIRST", first }, { "SECOND", second } }, 256, Codec::Rle8LzFlags);
     KWEngine engine;
     ASSERT_TRUE(engine.Init("x.pak"));
     auto reader = [&](const char* name, const Bytes& expected, bool& same) {

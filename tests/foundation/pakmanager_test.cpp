@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 void SetTime(const fs::path& path, int secondsAfter2020)
 {
     using namespace std::chrono;
-    auto when = file_clock::from_sys(sys_days {2020y / 1 / 1} + seconds(secondsAfter2020));
+    auto when = file_clock::from_sys(sys_days { 2020y / 1 / 1 } + seconds(secondsAfter2020));
     fs::last_write_time(path, when);
 }
 
@@ -48,9 +48,9 @@ protected:
 
 TEST_F(PakManagerTest, newerArchiveWinsEqualStampsGoByName)
 {
-    WriteArchive("Data/b.pak", {{"DATA\\X.TXT", Text("from b")}});
-    WriteArchive("Data/A.pak", {{"DATA\\X.TXT", Text("from A")}});
-    WriteArchive("Data/c.PAK", {{"DATA\\X.TXT", Text("from c")}, {"DATA\\ONLY_C", Text("c")}});
+    WriteArchive("Data/b.pak", { { "DATA\\X.TXT", Text("from b") } });
+    WriteArchive("Data/A.pak", { { "DATA\\X.TXT", Text("from A") } });
+    WriteArchive("Data/c.PAK", { { "DATA\\X.TXT", Text("from c") }, { "DATA\\ONLY_C", Text("c") } });
     SetTime("Data/A.pak", 100);
     SetTime("Data/b.pak", 100);
     SetTime("Data/c.PAK", 50);
@@ -62,12 +62,12 @@ TEST_F(PakManagerTest, newerArchiveWinsEqualStampsGoByName)
     ASSERT_TRUE(m_pak.Open(".\\Data\\only_c"));
     EXPECT_EQ(m_pak.GetCurrentArchive(), 2);
 
-    SetTime("Data/b.pak", 102);   // one DOS step later
+    SetTime("Data/b.pak", 102); // one DOS step later
     m_pak.Init("Data");
     ASSERT_TRUE(m_pak.Open(".\\Data\\x.txt"));
     EXPECT_EQ(ReadCurrent(m_pak, 100), "from b");
 
-    SetTime("Data/b.pak", 101);   // the same two-second step as A
+    SetTime("Data/b.pak", 101); // the same two-second step as A
     m_pak.Init("Data");
     ASSERT_TRUE(m_pak.Open(".\\Data\\x.txt"));
     EXPECT_EQ(ReadCurrent(m_pak, 100), "from A");
@@ -75,7 +75,7 @@ TEST_F(PakManagerTest, newerArchiveWinsEqualStampsGoByName)
 
 TEST_F(PakManagerTest, pathNoArchiveHoldsOpensFromDiskWithOtherCasing)
 {
-    WriteArchive("Data/a.pak", {{"DATA\\IN.PAK", Text("x")}});
+    WriteArchive("Data/a.pak", { { "DATA\\IN.PAK", Text("x") } });
     WriteText("Data/Sub/File.Txt", "disk bytes");
     m_pak.Init("Data");
     ASSERT_TRUE(m_pak.Open(".\\DATA\\sub\\FILE.TXT"));
@@ -101,7 +101,7 @@ TEST_F(PakManagerTest, noArchivesEverythingFromDisk)
 TEST_F(PakManagerTest, archivedReadsAreClampedAndSeeksFollowTheirOrigin)
 {
     Bytes content = MixedBytes(100, 7);
-    WriteArchive("Data/a.pak", {{"DATA\\F", content}, {"DATA\\G", Text("next file")}});
+    WriteArchive("Data/a.pak", { { "DATA\\F", content }, { "DATA\\G", Text("next file") } });
     m_pak.Init("Data");
     ASSERT_TRUE(m_pak.Open(".\\Data\\F"));
     uint8_t buffer[64];
@@ -126,7 +126,7 @@ TEST_F(PakManagerTest, archivedReadsAreClampedAndSeeksFollowTheirOrigin)
 TEST_F(PakManagerTest, xfileKeepsItsOwnPositionBesideTheCurrentFile)
 {
     Bytes content = MixedBytes(300, 8);
-    WriteArchive("Data/a.pak", {{"DATA\\F", content}, {"DATA\\G", Text("other")}});
+    WriteArchive("Data/a.pak", { { "DATA\\F", content }, { "DATA\\G", Text("other") } });
     WriteText("Data/disk.bin", "0123456789");
     m_pak.Init("Data");
     XFile archived;
@@ -172,7 +172,7 @@ TEST_F(PakManagerTest, xfileKeepsItsOwnPositionBesideTheCurrentFile)
 
 TEST_F(PakManagerTest, corruptArchiveIsSkippedOthersServe)
 {
-    WriteArchive("Data/good.pak", {{"DATA\\F", Text("good")}});
+    WriteArchive("Data/good.pak", { { "DATA\\F", Text("good") } });
     WriteText("Data/bad.pak", "ZOQPAK not really an archive");
     SetTime("Data/good.pak", 0);
     SetTime("Data/bad.pak", 1000);
@@ -190,7 +190,8 @@ TEST_F(PakManagerTest, twoThreadsInterleavingFilesOfOneArchiveReadCorrectBytes)
 {
     const Bytes first = MixedBytes(50000, 9);
     const Bytes second = MixedBytes(50000, 10);
-    WriteArchive("Data/a.pak", {{"DATA\\MAP", first}, {"DATA\\SOUND", second}}, 512, Codec::Rle16LzEscape);
+    WriteArchive(
+        "Data/a.pak", { { "DATA\\MAP", first }, { "DATA\\SOUND", second } }, 512, Codec::Rle16LzEscape);
     m_pak.Init("Data");
     auto reader = [this](const char* path, const Bytes& expected, bool& same) {
         for (int round = 0; round < 10; ++round) {
@@ -237,7 +238,7 @@ TEST_F(PakManagerTest, repeatedDiskOpensLeakNoDescriptor)
 
 TEST_F(PakManagerTest, xfileOutlivesTheArchiveTable)
 {
-    WriteArchive("Data/a.pak", {{"DATA\\F", Text("still here")}});
+    WriteArchive("Data/a.pak", { { "DATA\\F", Text("still here") } });
     m_pak.Init("Data");
     XFile file;
     ASSERT_EQ(m_pak.OpenXFile(".\\Data\\F", file), 1);

@@ -50,12 +50,12 @@ using ReadersTest = DataDirTest;
 
 TEST_F(ReadersTest, databaseModeSkipsDeletedRowsAndDefaultsAbsentValues)
 {
-    WriteDatabase("Data/DB.dat", {{"models.txt", kModels}});
+    WriteDatabase("Data/DB.dat", { { "models.txt", kModels } });
     g_ResourceDBManager.Init("Data\\DB.dat", 1);
     EXPECT_STREQ(g_ResourceDBManager.BaseDirectory(), ".\\");
     DefaultManager manager;
     manager.Init(CP1251("Модели"));
-    EXPECT_EQ(Rows(manager), (std::vector<std::string> {"MOD_FIRST", "MOD_THIRD"}));
+    EXPECT_EQ(Rows(manager), (std::vector<std::string> { "MOD_FIRST", "MOD_THIRD" }));
     EXPECT_STREQ(manager.GetTableName(), CP1251("Модели"));
     EXPECT_EQ(g_ResourceDBManager.GetRecordCount(), 3);
     EXPECT_FLOAT_EQ(g_ResourceDBManager.GetFloat("MOD_FIRST", "Size"), 1.5f);
@@ -85,7 +85,7 @@ TEST_F(ReadersTest, iniModeSkipsDeletedRowsAndDefaultsAbsentValues)
     g_ResourceDBManager.Init("Data\\tables.ini", 0);
     DefaultManager manager;
     manager.Init("Models");
-    EXPECT_EQ(Rows(manager), (std::vector<std::string> {"MOD_FIRST", "MOD_THIRD"}));
+    EXPECT_EQ(Rows(manager), (std::vector<std::string> { "MOD_FIRST", "MOD_THIRD" }));
     EXPECT_FLOAT_EQ(g_ResourceDBManager.GetFloat("MOD_FIRST", "Size"), 1.5f);
     EXPECT_EQ(g_ResourceDBManager.GetFloat("MOD_THIRD", "Size"), 0.0f);
     EXPECT_EQ(g_ResourceDBManager.GetIntegerField("MOD_FIRST", "Level"), 3);
@@ -164,7 +164,7 @@ TEST_F(ReadersTest, managerRowsResolveToFilesOfAPackedArchive)
     ASSERT_TRUE(zoq::tools::data::CollectPakSources("game/Data", "game", sources, error)) << error;
     fs::create_directories("Data");
     ASSERT_TRUE(zoq::tools::data::WritePak("Data/models.pak", sources, {}, error)) << error;
-    WriteDatabase("Data/DB.dat", {{"models.txt", kModels}});
+    WriteDatabase("Data/DB.dat", { { "models.txt", kModels } });
 
     PakManager pak;
     pak.Init("Data");

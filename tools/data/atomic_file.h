@@ -11,7 +11,7 @@ namespace zoq::tools::data {
 class AtomicFile {
 public:
     AtomicFile() = default;
-    ~AtomicFile();   // removes the temporary file unless committed
+    ~AtomicFile(); // removes the temporary file unless committed
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 

@@ -112,14 +112,15 @@ bool WriteDatabase(const std::filesystem::path& data, const DbImage& image, std:
         const std::vector<uint8_t>& bytes;
     };
     const Output outputs[] = {
-        {data, image.data},
-        {DbCompanionPath(data, ".tab"), image.names},
-        {DbCompanionPath(data, ".ind"), image.index},
+        { data, image.data },
+        { DbCompanionPath(data, ".tab"), image.names },
+        { DbCompanionPath(data, ".ind"), image.index },
     };
     AtomicFile files[3];
     std::string reason;
     for (int i = 0; i < 3; ++i) {
-        if (!files[i].Open(outputs[i].path, reason) || !files[i].Write(outputs[i].bytes.data(), outputs[i].bytes.size(), reason)) {
+        if (!files[i].Open(outputs[i].path, reason)
+            || !files[i].Write(outputs[i].bytes.data(), outputs[i].bytes.size(), reason)) {
             error = outputs[i].path.string() + ": " + reason;
             return false;
         }

@@ -13,9 +13,9 @@
 namespace zoq::tools::data {
 
 struct DbImage {
-    std::vector<uint8_t> data;    // the records
-    std::vector<uint8_t> names;   // ".tab"
-    std::vector<uint8_t> index;   // ".ind"
+    std::vector<uint8_t> data; // the records
+    std::vector<uint8_t> names; // ".tab"
+    std::vector<uint8_t> index; // ".ind"
 };
 
 inline constexpr size_t kMaxRecordFields = 256;

@@ -10,20 +10,20 @@ namespace {
 struct CodecRow {
     Codec codec;
     const char* name;
-    uint32_t flags;   // stored in archives: fixed by the format
+    uint32_t flags; // stored in archives: fixed by the format
 };
 
 constexpr CodecRow kCodecs[] = {
-    {Codec::Raw, "raw", 0},
-    {Codec::Rle8, "rle8", 2},
-    {Codec::Rle16, "rle16", 1},
-    {Codec::LzFlags, "lzflags", 4},
-    {Codec::LzEscape, "lzescape", 8},
-    {Codec::Rle8LzFlags, "rle8+lzflags", 6},
-    {Codec::Rle8LzEscape, "rle8+lzescape", 10},
-    {Codec::Rle16LzFlags, "rle16+lzflags", 5},
-    {Codec::Rle16LzEscape, "rle16+lzescape", 9},
-    {Codec::Auto, "auto", 0},
+    { Codec::Raw, "raw", 0 },
+    { Codec::Rle8, "rle8", 2 },
+    { Codec::Rle16, "rle16", 1 },
+    { Codec::LzFlags, "lzflags", 4 },
+    { Codec::LzEscape, "lzescape", 8 },
+    { Codec::Rle8LzFlags, "rle8+lzflags", 6 },
+    { Codec::Rle8LzEscape, "rle8+lzescape", 10 },
+    { Codec::Rle16LzFlags, "rle16+lzflags", 5 },
+    { Codec::Rle16LzEscape, "rle16+lzescape", 9 },
+    { Codec::Auto, "auto", 0 },
 };
 
 constexpr size_t kMinMatch = 4;
@@ -49,7 +49,12 @@ void PutU32(Bytes& out, uint32_t value)
 // Greedy LZ parse over a 4095-byte window with hash chains.
 class Matcher {
 public:
-    explicit Matcher(ByteSpan in) : m_in(in), m_prev(in.size(), -1) { m_head.fill(-1); }
+    explicit Matcher(ByteSpan in)
+        : m_in(in)
+        , m_prev(in.size(), -1)
+    {
+        m_head.fill(-1);
+    }
 
     // The longest match at i (length 0 when none of at least kMinMatch bytes).
     void Find(size_t i, size_t& length, size_t& distance) const
@@ -102,8 +107,7 @@ private:
     std::vector<int32_t> m_prev;
 };
 
-template <class Emit>
-void ParseLz(ByteSpan in, bool avoidEscapePair, Emit&& emit)
+template <class Emit> void ParseLz(ByteSpan in, bool avoidEscapePair, Emit&& emit)
 {
     Matcher matcher(in);
     size_t i = 0;
@@ -152,8 +156,14 @@ std::optional<Bytes> RunLength(Codec codec, ByteSpan block)
     }
 }
 
-bool HasLz(Codec codec) { return CodecFlags(codec) & 12u; }
-bool HasRunLength(Codec codec) { return CodecFlags(codec) & 3u; }
+bool HasLz(Codec codec)
+{
+    return CodecFlags(codec) & 12u;
+}
+bool HasRunLength(Codec codec)
+{
+    return CodecFlags(codec) & 3u;
+}
 
 Bytes Lz(Codec codec, ByteSpan data)
 {
@@ -346,9 +356,9 @@ BlockRecord PackBlock(ByteSpan block, Codec codec, uint32_t blockSize)
         std::optional<BlockRecord> record = TryCodec(block, codec, blockSize);
         if (record)
             return *record;
-        return BlockRecord {0, Stored(block)};
+        return BlockRecord { 0, Stored(block) };
     }
-    BlockRecord best {0, Stored(block)};
+    BlockRecord best { 0, Stored(block) };
     for (const CodecRow& row : kCodecs) {
         if (row.codec == Codec::Raw || row.codec == Codec::Auto)
             continue;

@@ -21,7 +21,7 @@ enum class Codec {
     Rle8LzEscape,
     Rle16LzFlags,
     Rle16LzEscape,
-    Auto,   // the smallest record per block
+    Auto, // the smallest record per block
 };
 
 // "raw", "rle8", ..., "rle16+lzescape", "auto".

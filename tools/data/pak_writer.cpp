@@ -1,8 +1,8 @@
 #include "pak_writer.h"
 
 #include "atomic_file.h"
-#include "strict_text.h"
 #include "platform/win/text.h"
+#include "strict_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,7 +15,7 @@ namespace {
 constexpr size_t kHeaderSize = 22;
 constexpr size_t kFileEntrySize = 88;
 constexpr size_t kBlockEntrySize = 12;
-constexpr char kSignature[6] = {'Z', 'O', 'Q', 'P', 'A', 'K'};   // writer-defined header bytes
+constexpr char kSignature[6] = { 'Z', 'O', 'Q', 'P', 'A', 'K' }; // writer-defined header bytes
 
 void SetU32(uint8_t* at, uint32_t value)
 {
@@ -30,7 +30,10 @@ struct FileCloser {
 // Reads the sources one after the other as one stream.
 class StreamReader {
 public:
-    explicit StreamReader(const std::vector<PakSource>& sources) : m_sources(sources) {}
+    explicit StreamReader(const std::vector<PakSource>& sources)
+        : m_sources(sources)
+    {
+    }
 
     // Fills up to n bytes; false with a reason when a source cannot be read whole.
     bool Fill(uint8_t* dest, size_t n, size_t& got, std::string& error)
@@ -160,7 +163,8 @@ bool WritePak(const std::filesystem::path& out, std::vector<PakSource> sources, 
     uint64_t total = 0;
     for (size_t i = 0; i < sources.size(); ++i) {
         const PakSource& source = sources[i];
-        if (source.name.empty() || source.name.size() > kMaxPakName || source.name.find('\0') != std::string::npos) {
+        if (source.name.empty() || source.name.size() > kMaxPakName
+            || source.name.find('\0') != std::string::npos) {
             error = outName + ": bad stored name '" + plat::win::Cp1251ToUtf8(source.name) + "'";
             return false;
         }
@@ -187,12 +191,13 @@ bool WritePak(const std::filesystem::path& out, std::vector<PakSource> sources, 
     const uint32_t blockSize = options.blockSize;
     const uint64_t blockCount = (total + blockSize - 1) / blockSize;
 
-    std::vector<uint8_t> tables(kHeaderSize + kFileEntrySize * sources.size() + kBlockEntrySize * blockCount, 0);
+    std::vector<uint8_t> tables(
+        kHeaderSize + kFileEntrySize * sources.size() + kBlockEntrySize * blockCount, 0);
     std::memcpy(tables.data(), kSignature, sizeof kSignature);
     SetU32(&tables[6], uint32_t(sources.size()));
     SetU32(&tables[10], uint32_t(blockCount));
     SetU32(&tables[14], blockSize);
-    SetU32(&tables[18], uint32_t(total));   // writer-defined: the unpacked stream's length
+    SetU32(&tables[18], uint32_t(total)); // writer-defined: the unpacked stream's length
     uint64_t start = 0;
     for (size_t i = 0; i < sources.size(); ++i) {
         uint8_t* entry = &tables[kHeaderSize + kFileEntrySize * i];
@@ -224,7 +229,7 @@ bool WritePak(const std::filesystem::path& out, std::vector<PakSource> sources, 
             return false;
         }
         uint8_t* entry = &tables[kHeaderSize + kFileEntrySize * sources.size() + kBlockEntrySize * k];
-        SetU32(entry, uint32_t(got));   // writer-defined: the block's unpacked length
+        SetU32(entry, uint32_t(got)); // writer-defined: the block's unpacked length
         SetU32(entry + 4, record.flags);
         SetU32(entry + 8, uint32_t(offset));
         if (!file.Write(record.record.data(), record.record.size(), reason)) {

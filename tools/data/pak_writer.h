@@ -14,13 +14,13 @@ namespace zoq::tools::data {
 
 inline constexpr uint32_t kMinPakBlockSize = 64;
 inline constexpr uint32_t kMaxPakBlockSize = 16777216;
-inline constexpr size_t kMaxPakName = 79;   // bytes before the terminator of an 80-byte entry
+inline constexpr size_t kMaxPakName = 79; // bytes before the terminator of an 80-byte entry
 
 // One file to store: its name as stored (Windows-1251, "\" separators, upper case) and either
 // its bytes or the host file to read them from.
 struct PakSource {
     std::string name;
-    std::filesystem::path path;   // used when data is empty and path is set
+    std::filesystem::path path; // used when data is empty and path is set
     Bytes data;
 };
 

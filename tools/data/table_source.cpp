@@ -1,7 +1,7 @@
 #include "table_source.h"
 
-#include "strict_text.h"
 #include "platform/win/text.h"
+#include "strict_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -19,9 +19,9 @@ struct TypeRow {
 };
 
 constexpr TypeRow kTypes[] = {
-    {FieldType::Text, "text"},
-    {FieldType::Integer, "int"},
-    {FieldType::Float, "float"},
+    { FieldType::Text, "text" },
+    { FieldType::Integer, "int" },
+    { FieldType::Float, "float" },
 };
 
 std::string_view Trim(std::string_view s)
@@ -36,7 +36,9 @@ std::string_view Trim(std::string_view s)
 class Parser {
 public:
     Parser(const std::string& file, TableSource& table, std::string& error)
-        : m_file(file), m_table(table), m_error(error)
+        : m_file(file)
+        , m_table(table)
+        , m_error(error)
     {
     }
 
@@ -78,7 +80,8 @@ private:
     {
         size_t space = line.find_first_of(" \t");
         std::string_view word = line.substr(0, space);
-        std::string_view rest = space == std::string_view::npos ? std::string_view() : Trim(line.substr(space));
+        std::string_view rest
+            = space == std::string_view::npos ? std::string_view() : Trim(line.substr(space));
         if (word == "@table") {
             if (m_haveTable)
                 return Fail("repeated @table");
@@ -97,8 +100,8 @@ private:
             TableField field;
             if (!Name(rest.substr(0, sep), "field", field.name))
                 return false;
-            auto row = std::find_if(std::begin(kTypes), std::end(kTypes),
-                [&](const TypeRow& r) { return typeName == r.name; });
+            auto row = std::find_if(
+                std::begin(kTypes), std::end(kTypes), [&](const TypeRow& r) { return typeName == r.name; });
             if (row == std::end(kTypes))
                 return Fail("field type '" + std::string(typeName) + "' is not text, int or float");
             field.type = row->type;
@@ -282,7 +285,8 @@ bool ParseTableSource(std::string_view text, const std::string& file, const std:
     return true;
 }
 
-bool ParseTableDirectory(const std::filesystem::path& dir, std::vector<TableSource>& tables, std::string& error)
+bool ParseTableDirectory(
+    const std::filesystem::path& dir, std::vector<TableSource>& tables, std::string& error)
 {
     namespace fs = std::filesystem;
     std::error_code code;

@@ -19,31 +19,31 @@
 namespace zoq::tools::data {
 
 enum class FieldType : uint32_t {
-    Text = 0,      // stored in the name file: fixed by the format
+    Text = 0, // stored in the name file: fixed by the format
     Integer = 1,
     Float = 2,
 };
 
-const char* FieldTypeName(FieldType type);   // "text", "int", "float"
+const char* FieldTypeName(FieldType type); // "text", "int", "float"
 
 struct TableField {
-    std::string name;   // Windows-1251
+    std::string name; // Windows-1251
     FieldType type = FieldType::Text;
 };
 
 struct TableValue {
-    size_t field = 0;             // index into TableSource::fields
-    std::string bytes;            // as stored: text with its terminator, or 4 bytes
+    size_t field = 0; // index into TableSource::fields
+    std::string bytes; // as stored: text with its terminator, or 4 bytes
 };
 
 struct TableRecord {
-    std::string name;             // Windows-1251
-    std::vector<TableValue> values;   // in line order
+    std::string name; // Windows-1251
+    std::vector<TableValue> values; // in line order
 };
 
 struct TableSource {
-    std::string file;             // for messages
-    std::string name;             // Windows-1251
+    std::string file; // for messages
+    std::string name; // Windows-1251
     std::vector<TableField> fields;
     std::vector<TableRecord> records;
 };
@@ -55,6 +55,7 @@ bool ParseTableSource(std::string_view text, const std::string& file, const std:
     TableSource& table, std::string& error);
 
 // Every "*.txt" of dir in file-name byte order, one table each.
-bool ParseTableDirectory(const std::filesystem::path& dir, std::vector<TableSource>& tables, std::string& error);
+bool ParseTableDirectory(
+    const std::filesystem::path& dir, std::vector<TableSource>& tables, std::string& error);
 
 } // namespace zoq::tools::data

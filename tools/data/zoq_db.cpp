@@ -51,10 +51,17 @@ std::string Escape(std::string_view text)
     std::string out;
     for (char c : plat::win::Cp1251ToUtf8(text)) {
         switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        default: out += c;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -64,7 +71,8 @@ int Dump(const std::string& path)
 {
     DataBase db;
     db.SetLog(&Capture);
-    if (!db.OpenFiles(path, DbCompanionPath(path, ".tab").string(), DbCompanionPath(path, ".ind").string(), path))
+    if (!db.OpenFiles(
+            path, DbCompanionPath(path, ".tab").string(), DbCompanionPath(path, ".ind").string(), path))
         return Fail(path, g_lastMessage);
     std::unordered_map<uint32_t, int> tables;
     for (int i = 0; i < db.FloorCount(); ++i)
@@ -83,7 +91,8 @@ int Dump(const std::string& path)
             return Fail(path, where + ": unknown table id " + std::to_string(record.tableId));
         if (!db.SelectRecord(r))
             return Fail(path, g_lastMessage);
-        const std::string prefix = Escape(db.FloorEntry(table->second).name) + '\t' + Escape(record.name) + '\t';
+        const std::string prefix
+            = Escape(db.FloorEntry(table->second).name) + '\t' + Escape(record.name) + '\t';
         for (int s = 0; s < db.FieldCount(); ++s) {
             const DataBase::Field field = db.FieldAt(s);
             auto name = fields.find(uint64_t(record.tableId) << 32 | field.id);
@@ -94,10 +103,12 @@ int Dump(const std::string& path)
             if (entry.type == DataBase::kTypeText) {
                 const void* end = std::memchr(field.value, 0, field.length);
                 size_t length = end ? size_t(static_cast<const uint8_t*>(end) - field.value) : field.length;
-                out += "text\t" + Escape(std::string_view(reinterpret_cast<const char*>(field.value), length));
+                out += "text\t"
+                    + Escape(std::string_view(reinterpret_cast<const char*>(field.value), length));
             } else if (entry.type == DataBase::kTypeInteger || entry.type == DataBase::kTypeFloat) {
                 if (field.length != 4)
-                    return Fail(path, where + ": field '" + Escape(entry.name) + "' holds " + std::to_string(field.length)
+                    return Fail(path,
+                        where + ": field '" + Escape(entry.name) + "' holds " + std::to_string(field.length)
                             + " bytes, not 4");
                 if (entry.type == DataBase::kTypeInteger) {
                     int32_t value;
@@ -111,7 +122,8 @@ int Dump(const std::string& path)
                     out += std::string("float\t") + text;
                 }
             } else {
-                return Fail(path, "field '" + Escape(entry.name) + "' has unknown type " + std::to_string(entry.type));
+                return Fail(path,
+                    "field '" + Escape(entry.name) + "' has unknown type " + std::to_string(entry.type));
             }
             out += '\n';
         }

@@ -98,20 +98,22 @@ TEST_F(CliTest, packListAndCatReproduceTheFolderWithEveryCodec)
     MakeGameFolder();
     const std::string archive = (m_dir / "x.pak").string();
     const std::string game = (m_dir / "game/Data").string();
-    for (const char* codec : {"raw", "rle8", "rle16", "lzflags", "lzescape", "rle8+lzflags", "rle8+lzescape",
-             "rle16+lzflags", "rle16+lzescape", "auto"}) {
-        RunResult pack = Run(g_pak, {"pack", archive, game, "--block-size", "64", "--codec", codec});
+    for (const char* codec : { "raw", "rle8", "rle16", "lzflags", "lzescape", "rle8+lzflags", "rle8+lzescape",
+             "rle16+lzflags", "rle16+lzescape", "auto" }) {
+        RunResult pack = Run(g_pak, { "pack", archive, game, "--block-size", "64", "--codec", codec });
         ASSERT_EQ(pack.exit, 0) << codec << ": " << pack.err;
-        RunResult list = Run(g_pak, {"list", archive});
+        RunResult list = Run(g_pak, { "list", archive });
         ASSERT_EQ(list.exit, 0) << list.err;
-        EXPECT_EQ(list.out, "DATA\\B.TXT\t2\nDATA\\SUB\\A.BIN\t" + std::to_string(fs::file_size(m_dir / "game/Data/Sub/a.bin"))
+        EXPECT_EQ(list.out,
+            "DATA\\B.TXT\t2\nDATA\\SUB\\A.BIN\t"
+                + std::to_string(fs::file_size(m_dir / "game/Data/Sub/a.bin"))
                 + "\nDATA\\SUB\\EMPTY\t0\nDATA\\ПРИВЕТ.TXT\t5\n")
             << codec;
-        const std::pair<const char*, const char*> files[] = {{"data/b.txt", "game/Data/b.txt"},
-            {"DATA\\Sub\\A.BIN", "game/Data/Sub/a.bin"}, {"Data/привет.TXT", "game/Data/Привет.txt"},
-            {"data/sub/empty", "game/Data/Sub/empty"}};
+        const std::pair<const char*, const char*> files[] = { { "data/b.txt", "game/Data/b.txt" },
+            { "DATA\\Sub\\A.BIN", "game/Data/Sub/a.bin" }, { "Data/привет.TXT", "game/Data/Привет.txt" },
+            { "data/sub/empty", "game/Data/Sub/empty" } };
         for (const auto& [name, path] : files) {
-            RunResult cat = Run(g_pak, {"cat", archive, name});
+            RunResult cat = Run(g_pak, { "cat", archive, name });
             EXPECT_EQ(cat.exit, 0) << name << ": " << cat.err;
             EXPECT_EQ(cat.out, ReadText(m_dir / path)) << name << " with " << codec;
         }
@@ -123,12 +125,16 @@ TEST_F(CliTest, packStoresNamesRelativeToTheRoot)
 {
     MakeGameFolder();
     const std::string archive = (m_dir / "x.pak").string();
-    ASSERT_EQ(Run(g_pak, {"pack", archive, (m_dir / "game/Data/Sub").string(), "--root", (m_dir / "game").string()}).exit,
+    ASSERT_EQ(
+        Run(g_pak,
+            { "pack", archive, (m_dir / "game/Data/Sub").string(), "--root", (m_dir / "game").string() })
+            .exit,
         0);
-    EXPECT_EQ(Run(g_pak, {"list", archive}).out, "DATA\\SUB\\A.BIN\t" + std::to_string(fs::file_size(m_dir / "game/Data/Sub/a.bin"))
+    EXPECT_EQ(Run(g_pak, { "list", archive }).out,
+        "DATA\\SUB\\A.BIN\t" + std::to_string(fs::file_size(m_dir / "game/Data/Sub/a.bin"))
             + "\nDATA\\SUB\\EMPTY\t0\n");
-    ASSERT_EQ(Run(g_pak, {"pack", archive, (m_dir / "game/Data/").string()}).exit, 0);
-    EXPECT_EQ(Run(g_pak, {"list", archive}).out.rfind("DATA\\B.TXT\t2\n", 0), 0u);
+    ASSERT_EQ(Run(g_pak, { "pack", archive, (m_dir / "game/Data/").string() }).exit, 0);
+    EXPECT_EQ(Run(g_pak, { "list", archive }).out.rfind("DATA\\B.TXT\t2\n", 0), 0u);
 }
 
 TEST_F(CliTest, pakErrorsGiveOneLine)
@@ -137,27 +143,29 @@ TEST_F(CliTest, pakErrorsGiveOneLine)
     const std::string archive = (m_dir / "x.pak").string();
     const std::string game = (m_dir / "game/Data").string();
     ExpectOneLine(Run(g_pak, {}), 2, "zoq-pak: usage:");
-    ExpectOneLine(Run(g_pak, {"list"}), 2, "zoq-pak: usage:");
-    ExpectOneLine(Run(g_pak, {"pack", archive, game, "--block-size", "63"}), 2, "zoq-pak: block size 63");
-    ExpectOneLine(Run(g_pak, {"pack", archive, game, "--codec", "zip"}), 2, "zoq-pak: unknown codec zip");
-    ExpectOneLine(Run(g_pak, {"pack", archive, (m_dir / "none").string()}), 1, "zoq-pak: " + (m_dir / "none").string());
+    ExpectOneLine(Run(g_pak, { "list" }), 2, "zoq-pak: usage:");
+    ExpectOneLine(Run(g_pak, { "pack", archive, game, "--block-size", "63" }), 2, "zoq-pak: block size 63");
+    ExpectOneLine(Run(g_pak, { "pack", archive, game, "--codec", "zip" }), 2, "zoq-pak: unknown codec zip");
+    ExpectOneLine(Run(g_pak, { "pack", archive, (m_dir / "none").string() }), 1,
+        "zoq-pak: " + (m_dir / "none").string());
     EXPECT_FALSE(fs::exists(archive));
-    ExpectOneLine(Run(g_pak, {"list", (m_dir / "none.pak").string()}), 1,
+    ExpectOneLine(Run(g_pak, { "list", (m_dir / "none.pak").string() }), 1,
         "zoq-pak: " + (m_dir / "none.pak").string() + ": cannot open");
 
     WriteText(m_dir / "garbage.pak", "ZOQPAK\xff\xff\xff\xff");
-    ExpectOneLine(Run(g_pak, {"list", (m_dir / "garbage.pak").string()}), 1,
+    ExpectOneLine(Run(g_pak, { "list", (m_dir / "garbage.pak").string() }), 1,
         "zoq-pak: " + (m_dir / "garbage.pak").string() + ":");
 
-    ASSERT_EQ(Run(g_pak, {"pack", archive, game, "--block-size", "64", "--codec", "lzflags"}).exit, 0);
-    ExpectOneLine(Run(g_pak, {"cat", archive, "DATA\\NONE"}), 1, "zoq-pak: " + archive + ": no file DATA\\NONE");
+    ASSERT_EQ(Run(g_pak, { "pack", archive, game, "--block-size", "64", "--codec", "lzflags" }).exit, 0);
+    ExpectOneLine(
+        Run(g_pak, { "cat", archive, "DATA\\NONE" }), 1, "zoq-pak: " + archive + ": no file DATA\\NONE");
     // Spoil the records after the tables: the first block read fails.
     std::string bytes = ReadText(archive);
     const size_t records = 22 + 88 * 4 + 12 * ((fs::file_size(m_dir / "game/Data/Sub/a.bin") + 7 + 63) / 64);
     for (size_t i = records; i < bytes.size(); ++i)
         bytes[i] = '\xff';
     WriteText(archive, bytes);
-    RunResult cat = Run(g_pak, {"cat", archive, "DATA\\SUB\\A.BIN"});
+    RunResult cat = Run(g_pak, { "cat", archive, "DATA\\SUB\\A.BIN" });
     ExpectOneLine(cat, 1, "zoq-pak: " + archive + ":");
     EXPECT_NE(cat.err.find("corrupt block"), std::string::npos) << cat.err;
 }
@@ -165,13 +173,13 @@ TEST_F(CliTest, pakErrorsGiveOneLine)
 TEST_F(CliTest, dbBuildThenDumpGivesTheSourceValues)
 {
     const std::string out = (m_dir / "DB.dat").string();
-    ASSERT_EQ(Run(g_db, {"build", out, (g_fixtures / "tables").string()}).exit, 0);
-    RunResult dump = Run(g_db, {"dump", out});
+    ASSERT_EQ(Run(g_db, { "build", out, (g_fixtures / "tables").string() }).exit, 0);
+    RunResult dump = Run(g_db, { "dump", out });
     ASSERT_EQ(dump.exit, 0) << dump.err;
     EXPECT_EQ(dump.out, ReadText(g_fixtures / "tables.dump"));
 
     const std::string first = ReadText(out) + ReadText(m_dir / "DB.tab") + ReadText(m_dir / "DB.ind");
-    ASSERT_EQ(Run(g_db, {"build", out, (g_fixtures / "tables").string()}).exit, 0);
+    ASSERT_EQ(Run(g_db, { "build", out, (g_fixtures / "tables").string() }).exit, 0);
     EXPECT_EQ(ReadText(out) + ReadText(m_dir / "DB.tab") + ReadText(m_dir / "DB.ind"), first);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 3);
 }
@@ -179,34 +187,37 @@ TEST_F(CliTest, dbBuildThenDumpGivesTheSourceValues)
 TEST_F(CliTest, dbErrorsGiveOneLine)
 {
     ExpectOneLine(Run(g_db, {}), 2, "zoq-db: usage:");
-    ExpectOneLine(Run(g_db, {"dump"}), 2, "zoq-db: usage:");
+    ExpectOneLine(Run(g_db, { "dump" }), 2, "zoq-db: usage:");
     const fs::path tables = m_dir / "tables";
     WriteText(tables / "a.txt", "@field A int\n[R]\nA = 1\nB = 2\n");
     const std::string out = (m_dir / "DB.dat").string();
-    ExpectOneLine(Run(g_db, {"build", out, tables.string()}), 1,
+    ExpectOneLine(Run(g_db, { "build", out, tables.string() }), 1,
         "zoq-db: " + (tables / "a.txt").string() + ":4: undeclared key 'B'");
     EXPECT_FALSE(fs::exists(out));
     WriteText(tables / "a.txt", "@table T\n");
     WriteText(tables / "b.txt", "@table T\n");
-    ExpectOneLine(Run(g_db, {"build", out, tables.string()}), 1, "zoq-db: " + (tables / "b.txt").string() + ": duplicate table");
+    ExpectOneLine(Run(g_db, { "build", out, tables.string() }), 1,
+        "zoq-db: " + (tables / "b.txt").string() + ": duplicate table");
 
-    ExpectOneLine(Run(g_db, {"dump", (m_dir / "none.dat").string()}), 1, "zoq-db: " + (m_dir / "none.dat").string() + ":");
+    ExpectOneLine(Run(g_db, { "dump", (m_dir / "none.dat").string() }), 1,
+        "zoq-db: " + (m_dir / "none.dat").string() + ":");
 
     fs::remove(tables / "b.txt");
     WriteText(tables / "a.txt", "@field A int\n@field B text\n[R]\nA = 1\nB = x\n");
-    ASSERT_EQ(Run(g_db, {"build", out, tables.string()}).exit, 0);
+    ASSERT_EQ(Run(g_db, { "build", out, tables.string() }).exit, 0);
     std::string index = ReadText(m_dir / "DB.ind");
-    index[4 + 40] = '\x40';   // the record's size past the data file
+    index[4 + 40] = '\x40'; // the record's size past the data file
     WriteText(m_dir / "DB.ind", index);
-    RunResult dump = Run(g_db, {"dump", out});
+    RunResult dump = Run(g_db, { "dump", out });
     ExpectOneLine(dump, 1, "zoq-db: " + out + ":");
     EXPECT_NE(dump.err.find("corrupt record 'R'"), std::string::npos) << dump.err;
 
-    ASSERT_EQ(Run(g_db, {"build", out, tables.string()}).exit, 0);
+    ASSERT_EQ(Run(g_db, { "build", out, tables.string() }).exit, 0);
     std::string data = ReadText(out);
-    data[0] = '\x09';   // field id 9: no field of the table
+    data[0] = '\x09'; // field id 9: no field of the table
     WriteText(out, data);
-    ExpectOneLine(Run(g_db, {"dump", out}), 1, "zoq-db: " + out + ": record 'R': field id 9 unknown to its table");
+    ExpectOneLine(
+        Run(g_db, { "dump", out }), 1, "zoq-db: " + out + ": record 'R': field id 9 unknown to its table");
 }
 
 } // namespace

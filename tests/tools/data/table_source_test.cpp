@@ -79,31 +79,31 @@ struct ErrorCase {
 };
 
 const ErrorCase kErrors[] = {
-    {"@field A text\n[R]\nA = 日本\n", "t.txt:3: text has a character without a Windows-1251 byte"},
-    {"@field A text\n[R]\nB = 1\n", "t.txt:3: undeclared key 'B'"},
-    {"@field A int\n[R]\nA = 1\na = 2\n", "t.txt:4: repeated key 'a'"},
-    {"@field A int\n[Rec]\n[REC]\n", "t.txt:3: duplicate record 'REC'"},
-    {"@field A int\n[Ёж]\n[ЁЖ]\n", "t.txt:3: duplicate record 'ЁЖ'"},
-    {"@field A int\n@field a text\n", "t.txt:2: repeated field 'a'"},
-    {"@field A long\n", "t.txt:1: field type 'long' is not text, int or float"},
-    {"@field A int\n[R]\nA = 2147483648\n", "t.txt:3: '2147483648' is not a 32-bit integer"},
-    {"@field A int\n[R]\nA = 0x100000000\n", "t.txt:3: '0x100000000' is not a 32-bit integer"},
-    {"@field A int\n[R]\nA = 12abc\n", "t.txt:3: '12abc' is not a 32-bit integer"},
-    {"@field A float\n[R]\nA = inf\n", "t.txt:3: 'inf' is not a finite float"},
-    {"@field A float\n[R]\nA = 1e999\n", "t.txt:3: '1e999' is not a finite float"},
-    {"@field A float\n[R]\nA =\n", "t.txt:3: '' is not a finite float"},
-    {"@field A text\nA = 1\n", "t.txt:2: value before the first record"},
-    {"@field A text\n[R]\n@field B text\n", "t.txt:3: @field after the first record"},
-    {"@table T\n@table U\n", "t.txt:2: repeated @table"},
-    {"@field AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA text\n", "t.txt:1: field name longer than 31 bytes"},
-    {"[RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR]\n", "t.txt:1: record name longer than 31 bytes"},
-    {"@table ТТТТТТТТТТТТТТТТТТТТТТТТТТТТТТТТ\n", "t.txt:1: table name longer than 31 bytes"},
-    {"@field A text\n[R]\nA = \"open\n", "t.txt:3: unterminated quoted text"},
-    {"@field A text\n[R]\nA = \"a\\n\"\n", "t.txt:3: in quotes only"},
-    {"@field A text\n[R]\nA = \"a\" b\n", "t.txt:3: text after the closing quote"},
-    {"@index A\n", "t.txt:1: unknown directive '@index'"},
-    {"@field A text\n[R]\njust words\n", "t.txt:3: expected"},
-    {"@field A text\n[R\n", "t.txt:2: record line must end with ']'"},
+    { "@field A text\n[R]\nA = 日本\n", "t.txt:3: text has a character without a Windows-1251 byte" },
+    { "@field A text\n[R]\nB = 1\n", "t.txt:3: undeclared key 'B'" },
+    { "@field A int\n[R]\nA = 1\na = 2\n", "t.txt:4: repeated key 'a'" },
+    { "@field A int\n[Rec]\n[REC]\n", "t.txt:3: duplicate record 'REC'" },
+    { "@field A int\n[Ёж]\n[ЁЖ]\n", "t.txt:3: duplicate record 'ЁЖ'" },
+    { "@field A int\n@field a text\n", "t.txt:2: repeated field 'a'" },
+    { "@field A long\n", "t.txt:1: field type 'long' is not text, int or float" },
+    { "@field A int\n[R]\nA = 2147483648\n", "t.txt:3: '2147483648' is not a 32-bit integer" },
+    { "@field A int\n[R]\nA = 0x100000000\n", "t.txt:3: '0x100000000' is not a 32-bit integer" },
+    { "@field A int\n[R]\nA = 12abc\n", "t.txt:3: '12abc' is not a 32-bit integer" },
+    { "@field A float\n[R]\nA = inf\n", "t.txt:3: 'inf' is not a finite float" },
+    { "@field A float\n[R]\nA = 1e999\n", "t.txt:3: '1e999' is not a finite float" },
+    { "@field A float\n[R]\nA =\n", "t.txt:3: '' is not a finite float" },
+    { "@field A text\nA = 1\n", "t.txt:2: value before the first record" },
+    { "@field A text\n[R]\n@field B text\n", "t.txt:3: @field after the first record" },
+    { "@table T\n@table U\n", "t.txt:2: repeated @table" },
+    { "@field AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA text\n", "t.txt:1: field name longer than 31 bytes" },
+    { "[RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR]\n", "t.txt:1: record name longer than 31 bytes" },
+    { "@table ТТТТТТТТТТТТТТТТТТТТТТТТТТТТТТТТ\n", "t.txt:1: table name longer than 31 bytes" },
+    { "@field A text\n[R]\nA = \"open\n", "t.txt:3: unterminated quoted text" },
+    { "@field A text\n[R]\nA = \"a\\n\"\n", "t.txt:3: in quotes only" },
+    { "@field A text\n[R]\nA = \"a\" b\n", "t.txt:3: text after the closing quote" },
+    { "@index A\n", "t.txt:1: unknown directive '@index'" },
+    { "@field A text\n[R]\njust words\n", "t.txt:3: expected" },
+    { "@field A text\n[R\n", "t.txt:2: record line must end with ']'" },
 };
 
 TEST(TableSource, errorsNameFileAndLine)
@@ -119,11 +119,11 @@ TEST(TableSource, errorsNameFileAndLine)
 TEST(TableSource, recordsAndFieldsOf31BytesPass)
 {
     const std::string name31(31, 'N');
-    const std::string cyrillic31 = "ЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖ";   // 31 bytes in Windows-1251
+    const std::string cyrillic31 = "ЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖ"; // 31 bytes in Windows-1251
     TableSource table;
     std::string error;
-    EXPECT_TRUE(ParseTableSource("@field " + name31 + " int\n[" + cyrillic31 + "]\n" + name31 + " = 1\n", "t.txt",
-        "t", table, error))
+    EXPECT_TRUE(ParseTableSource(
+        "@field " + name31 + " int\n[" + cyrillic31 + "]\n" + name31 + " = 1\n", "t.txt", "t", table, error))
         << error;
 }
 
@@ -134,7 +134,8 @@ TEST(DatabaseBuilder, idsAndNameMarksFollowRegistration)
     ASSERT_TRUE(ParseTableSource("@table First\n@field A text\n@field B int\n[R1]\nB = 5\nA = x\n[R2]\n",
         "1.txt", "1", tables[0], error));
     ASSERT_TRUE(ParseTableSource("@table Bare\n", "2.txt", "2", tables[1], error));
-    ASSERT_TRUE(ParseTableSource("@table Third\n@field C float\n[R1]\nC = 0.5\n", "3.txt", "3", tables[2], error));
+    ASSERT_TRUE(
+        ParseTableSource("@table Third\n@field C float\n[R1]\nC = 0.5\n", "3.txt", "3", tables[2], error));
     DbImage image;
     ASSERT_TRUE(BuildDatabase(tables, image, error)) << error;
 
@@ -142,16 +143,16 @@ TEST(DatabaseBuilder, idsAndNameMarksFollowRegistration)
     ASSERT_EQ(names.size(), 8u + 40 * 3 + 44 * 3);
     EXPECT_EQ(U32At(names, 0), 3u);
     EXPECT_EQ(U32At(names, 4), 3u);
-    const uint32_t marks[] = {2, 0, 3};
-    const char* tableNames[] = {"First", "Bare", "Third"};
+    const uint32_t marks[] = { 2, 0, 3 };
+    const char* tableNames[] = { "First", "Bare", "Third" };
     for (uint32_t t = 0; t < 3; ++t) {
         EXPECT_EQ(U32At(names, 8 + 40 * t), t + 1);
         EXPECT_EQ(NameAt(names, 8 + 40 * t + 4), tableNames[t]);
         EXPECT_EQ(U32At(names, 8 + 40 * t + 36), marks[t]);
     }
-    const uint32_t fieldTables[] = {1, 1, 3};
-    const uint32_t types[] = {0, 1, 2};
-    const char* fieldNames[] = {"A", "B", "C"};
+    const uint32_t fieldTables[] = { 1, 1, 3 };
+    const uint32_t types[] = { 0, 1, 2 };
+    const char* fieldNames[] = { "A", "B", "C" };
     for (uint32_t f = 0; f < 3; ++f) {
         const size_t at = 8 + 40 * 3 + 44 * f;
         EXPECT_EQ(U32At(names, at), fieldTables[f]);
@@ -164,7 +165,7 @@ TEST(DatabaseBuilder, idsAndNameMarksFollowRegistration)
     ASSERT_EQ(index.size(), 4u + 44 * 3);
     EXPECT_EQ(U32At(index, 0), 3u);
     // First table's R1: B (id 2) then A (id 1), in line order.
-    const Bytes r1 = {2, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 'x', 0};
+    const Bytes r1 = { 2, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 'x', 0 };
     EXPECT_EQ(NameAt(index, 4 + 4), "R1");
     EXPECT_EQ(U32At(index, 4 + 36), 0u);
     EXPECT_EQ(U32At(index, 4 + 40), r1.size());
