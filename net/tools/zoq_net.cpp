@@ -1,0 +1,193 @@
+// zoq-net: network diagnostics on the game's own client transport.
+//   zoq-net probe HOST[:PORT] [--name NAME] [--wait SECONDS]
+// searches at that address, connects to the first server that answers, waits for WELCOME,
+// asks for the game list as the game does and prints what it found.
+// Exit: 0 done, 1 no server answered, 2 connect failed, no WELCOME or usage, 3 no game list.
+#include "net/CDPClient8.h"
+#include "net/NetSession.h"
+#include "net/wire/NetWire.h"
+#include "platform/win/clock.h"
+#include "platform/win/text.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kUsage = 2;
+constexpr int kWelcomeMs = 5000;
+constexpr int kListRounds = 3;
+constexpr int kListPolls = 1000;
+constexpr uint32_t kListPauseMs = 500;
+
+// The transport with the two replies the probe reads.
+class ProbeClient : public CDPClient8 {
+public:
+    void SearchAt(const plat::net::Address& target) { hostAddress = target; }
+
+    uint32_t playerId = 0;
+    int lists = 0;
+    std::vector<SGameParam> games;
+
+protected:
+    void OnProcessMessage(uint8_t* payload, uint32_t size) override
+    {
+        NetWire::SReply reply;
+        if (NetWire::DecodeReply(payload, size, reply) != NetWire::Status::Ok)
+            return;
+        if (reply.id == NETREPLY_WELCOME) {
+            playerId = reply.playerId;
+        } else if (reply.id == NETREPLY_GAMELIST) {
+            games.clear();
+            for (uint32_t i = 0; i < reply.count; ++i) {
+                const uint8_t* entry = reply.items + std::size_t(i) * NetWire::GameParam::kSize;
+                if (NetWire::IsPlainGameName(reinterpret_cast<const char*>(entry + NetWire::GameParam::kName)))
+                    games.push_back(NetWire::ReadGameParam(entry));
+            }
+            ++lists;
+        }
+    }
+};
+
+int Usage()
+{
+    std::fputs("usage: zoq-net probe HOST[:PORT] [--name NAME] [--wait SECONDS]\n", stderr);
+    return kUsage;
+}
+
+std::u16string Utf8ToUtf16(const std::string& text)
+{
+    std::u16string out;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t cp = plat::win::DecodeUtf8(text, pos);
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(const char16_t* text)
+{
+    std::string out;
+    for (std::size_t i = 0; text[i] != u'\0'; ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp < 0xDC00 && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        plat::win::AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+int64_t NowMs()
+{
+    return plat::win::CounterNow() / 1'000'000;
+}
+
+int Probe(const std::string& where, const std::string& name, double waitSeconds)
+{
+    plat::net::Address target;
+    if (!plat::net::ParseAddress(where, target) || !target.hasIp)
+        return Usage();
+    if (!target.hasPort) {
+        target.port = plat::net::DefaultPort();
+        target.hasPort = true;
+    }
+
+    ProbeClient client;
+    if (!client.Init())
+        return kUsage;
+    client.SearchAt(target);
+    if (!client.EnumHosts(kZJApplicationGuid)) {
+        std::fprintf(stderr, "zoq-net: no server at %s\n", plat::net::FormatAddress(target).c_str());
+        return 1;
+    }
+    const int64_t searchEnd = NowMs() + static_cast<int64_t>(waitSeconds * 1000.0);
+    while (client.GetHostCount() == 0 && NowMs() < searchEnd)
+        plat::win::Sleep(10);
+    client.CancelEnumHosts();
+    SDPHostEntry host;
+    if (!client.GetHost(0, host)) {
+        std::fprintf(stderr, "zoq-net: no server at %s\n", plat::net::FormatAddress(target).c_str());
+        return 1;
+    }
+
+    const std::u16string wideName = Utf8ToUtf16(name);
+    if (!client.Connect(0, wideName.c_str()))
+        return 2;
+    const int64_t welcomeEnd = NowMs() + kWelcomeMs;
+    while (client.playerId == 0 && NowMs() < welcomeEnd) {
+        if (!client.ProcessMessages())
+            plat::win::Sleep(1);
+    }
+    if (client.playerId == 0) {
+        std::fputs("zoq-net: no WELCOME from the server\n", stderr);
+        return 2;
+    }
+
+    uint8_t request[16];
+    const uint32_t size = NetWire::EncodeRequest(request, sizeof request, NETSYS_GETGAMELIST);
+    bool listed = false;
+    for (int round = 0; round < kListRounds && !listed; ++round) {
+        const int before = client.lists;
+        client.Send(request, size, false);
+        for (int poll = 0; poll < kListPolls && !listed; ++poll) {
+            client.ProcessMessages();
+            listed = client.lists != before;
+            if (!listed)
+                plat::win::Sleep(1);
+        }
+        if (!listed)
+            plat::win::Sleep(kListPauseMs);
+    }
+    if (!listed) {
+        std::fputs("zoq-net: no game list after 3 rounds\n", stderr);
+        return 3;
+    }
+
+    std::printf("server %s \"%s\"\n", plat::net::FormatAddress(host.host).c_str(),
+        Utf16ToUtf8(host.desc.sessionName).c_str());
+    std::printf("player 0x%08X\n", client.playerId);
+    std::printf("games %zu\n", client.games.size());
+    for (const SGameParam& game : client.games)
+        std::printf("game %u \"%s\" players %u\n", game.id, plat::win::Cp1251ToUtf8(game.name).c_str(), game.players);
+    std::fflush(stdout);
+    client.Close();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3 || std::string(argv[1]) != "probe")
+        return Usage();
+    const std::string where = argv[2];
+    std::string name = "PLAYER";
+    double waitSeconds = 5.0;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc)
+            return Usage();
+        const std::string value = argv[++i];
+        if (option == "--name") {
+            name = value;
+        } else if (option == "--wait") {
+            char* end = nullptr;
+            waitSeconds = std::strtod(value.c_str(), &end);
+            if (end == value.c_str() || *end != '\0' || !(waitSeconds >= 0.0) || waitSeconds > 3600.0)
+                return Usage();
+        } else {
+            return Usage();
+        }
+    }
+    return Probe(where, name, waitSeconds);
+}
