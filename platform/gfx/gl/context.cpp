@@ -4,6 +4,8 @@
 #include "platform/win/debug.h"
 #include "platform/window/window.h"
 
+#include <SDL2/SDL.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,9 +14,6 @@ namespace {
 
 constexpr int kMajor = 3;
 constexpr int kMinor = 3;
-
-// The context current on this (the main) thread.
-Context* g_current = nullptr;
 
 void Log(const std::string& text)
 {
@@ -42,6 +41,18 @@ std::string GlString(GLenum name)
 DriverInfo Probe()
 {
     DriverInfo info;
+    // Whatever context the program has current (the settings program's dialog) stays current.
+    SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
+    SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
+    struct Restore {
+        SDL_Window* window;
+        SDL_GLContext context;
+        ~Restore()
+        {
+            if (context)
+                SDL_GL_MakeCurrent(window, context);
+        }
+    } restore{previousWindow, previousContext};
     std::unique_ptr<Context> context = Context::Create(nullptr);
     if (!context) {
         info.failure = "no OpenGL 3.3 core context";
@@ -94,8 +105,8 @@ std::unique_ptr<Context> Context::Create(plat::window::Window* window)
     context->m_context = window->CreateGlContext(kMajor, kMinor);
     if (!context->m_context)
         return nullptr;
-    // SDL makes a new context current.
-    g_current = context.get();
+    // SDL makes a new context current; remember which it is.
+    context->m_raw = SDL_GL_GetCurrentContext();
     if (!LoadGl())
         return nullptr;
     return context;
@@ -103,8 +114,6 @@ std::unique_ptr<Context> Context::Create(plat::window::Window* window)
 
 Context::~Context()
 {
-    if (g_current == this)
-        g_current = nullptr;
     m_context.reset();
     m_ownWindow.reset();
 }
@@ -121,12 +130,10 @@ bool Context::MakeCurrent()
     plat::window::Window* window = GetWindow();
     if (!window || !window->IsAlive())
         return false;
-    if (g_current == this)
+    // Other code (another device, a dialog) may have made its own context current meanwhile.
+    if (SDL_GL_GetCurrentContext() == m_raw)
         return true;
-    if (!m_context->MakeCurrent())
-        return false;
-    g_current = this;
-    return true;
+    return m_context->MakeCurrent();
 }
 
 const DriverInfo& GetDriverInfo()

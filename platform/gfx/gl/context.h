@@ -35,6 +35,7 @@ private:
     plat::window::Window* m_window = nullptr;
     uint32_t m_windowId = 0;
     std::unique_ptr<plat::window::GlContext> m_context;
+    void* m_raw = nullptr;   // SDL's handle, to tell whether it is current
 };
 
 // What the driver measures, probed once per process on a hidden window.

@@ -298,8 +298,24 @@ bool GlDevice::Validate(const DeviceState& state)
 {
     if (!Current())
         return true;
-    Program* program = ProgramFor(state, false);
-    return program && !program->failed;
+    // Validation judges the stages; without a vertex format yet, a plain one stands in.
+    bool hasVertexPart = IsShaderHandle(state.vertexShader) || DecodeFvf(state.vertexShader).valid;
+    DeviceState substitute;
+    if (!hasVertexPart) {
+        substitute = state;
+        substitute.vertexShader = fvf::kXyz | fvf::kDiffuse | fvf::kTex1;
+    }
+    ProgramKey lastKey = m_lastKey;
+    Program* lastProgram = m_lastProgram;
+    bool lastPoints = m_lastPoints;
+    bool lastValid = m_lastValid;
+    Program* program = ProgramFor(hasVertexPart ? state : substitute, false);
+    bool ok = program && !program->failed;
+    m_lastKey = lastKey;
+    m_lastProgram = lastProgram;
+    m_lastPoints = lastPoints;
+    m_lastValid = lastValid;
+    return ok;
 }
 
 // ---- Targets and raster state ----

@@ -163,7 +163,7 @@ TEST_F(CacheTest, aThousandRandomStateChangesDrawLikeTheFinalStateOnAFreshDevice
             break;
         }
         }
-        if (i % 7 == 0) {
+        if (i % 25 == 0) {
             if (pick(4) == 0)
                 m_device->Clear(0, nullptr, clear::kTarget | clear::kZBuffer, 0xFF102030u, 1, 0);
             DrawScene(*m_device);

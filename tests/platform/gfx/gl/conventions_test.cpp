@@ -365,6 +365,26 @@ TEST_F(ConventionsTest, scaledPointSizeAtDistanceTen)
     EXPECT_LE(row, int(std::ceil(expected)));
 }
 
+TEST_F(ConventionsTest, pointSpritesSpanTheTextureFromTheTopLeft)
+{
+    Texture* quadrants = MakeTexture(2, 2, {kRed, kGreen, kBlue, 0xFFFFFFFFu});
+    m_device->SetTexture(0, quadrants);
+    m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
+    m_device->SetRenderState(RenderState::PointSpriteEnable, 1);
+    m_device->SetRenderState(RenderState::PointSize, FloatBits(8.0f));
+    Begin();
+    ClearTarget(kBlack);
+    DrawScreen({{8, 8, 0.5f, 1, 0xFFFFFFFFu, 0, 0}}, PrimitiveType::PointList);
+    End();
+    std::vector<uint32_t> p = Read();
+    EXPECT_EQ(p[5 * 16 + 5], kRed);
+    EXPECT_EQ(p[5 * 16 + 10], kGreen);
+    EXPECT_EQ(p[10 * 16 + 5], kBlue);
+    EXPECT_EQ(p[10 * 16 + 10], 0xFFFFFFFFu);
+    EXPECT_EQ(p[2 * 16 + 2], kBlack);
+    m_device->SetRenderState(RenderState::PointSpriteEnable, 0);
+}
+
 TEST_F(ConventionsTest, anEnabledClipPlaneCutsInWorldSpace)
 {
     Unlit();

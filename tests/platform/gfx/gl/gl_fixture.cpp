@@ -1,6 +1,7 @@
 #include "gl_fixture.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace plat::gfx::gltest {
@@ -16,6 +17,8 @@ namespace plat::gfx::gltest {
 
 void GlTest::SetUp()
 {
+    // Mesa would keep compiled shaders under the home folder; tests write nowhere but their own.
+    ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     m_adapter = CreateAdapter("gl", CapsProfile::Full);
     ASSERT_NE(m_adapter, nullptr);
     ASSERT_TRUE(gl::GetDriverFacts().ok) << gl::GetDriverFacts().failure;

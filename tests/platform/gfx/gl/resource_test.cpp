@@ -305,6 +305,15 @@ TEST_F(ResourceTest, aMultisampledBackBufferReadsBackResolved)
     back->Release();
 }
 
+TEST_F(ResourceTest, validationJudgesTheStagesBeforeAnyVertexFormatIsSet)
+{
+    m_device->SetVertexShader(0);
+    m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::DotProduct3));
+    uint32_t passes = 0;
+    EXPECT_EQ(m_device->ValidateDevice(&passes), Result::Ok);
+    EXPECT_EQ(passes, 1u);
+}
+
 TEST_F(ResourceTest, aProgramThatFailsIsLoggedOnceAndItsDrawsAndValidationFail)
 {
     gl::BreakNewPrograms(Gl(), true);
