@@ -29,8 +29,8 @@ const std::vector<uint8_t>& FullReply()
             EncodeRecordHead(records.data() + std::size_t(i) * kRecordLength, kRecordLength, head);
         }
         std::vector<uint8_t> bytes(kGameReceiveBuffer);
-        bytes.resize(EncodeObjects(bytes.data(), bytes.size(), count, records.data(),
-            static_cast<uint32_t>(records.size())));
+        bytes.resize(EncodeObjects(
+            bytes.data(), bytes.size(), count, records.data(), static_cast<uint32_t>(records.size())));
         return bytes;
     }();
     return reply;

@@ -113,7 +113,8 @@ bool CDPClient8::Connect(int index, const char16_t* name)
         plat::win::CriticalSectionLock guard(lock);
         entry = hosts[index];
     }
-    if (!client || !plat::net::Succeeded(client->Connect(entry.desc, entry.host, &entry.device, &connectHandle))) {
+    if (!client
+        || !plat::net::Succeeded(client->Connect(entry.desc, entry.host, &entry.device, &connectHandle))) {
         WriteErrorLog("CDPClient8::Connect error");
         return false;
     }
@@ -134,7 +135,7 @@ int32_t CDPClient8::Send(const void* buffer, uint32_t size, bool unreliable)
         using plat::net::SendFlags;
         result = unreliable ? client->Send(buffer, size, 0, SendFlags::NoComplete, &sendHandle)
                             : client->Send(buffer, size, kGuaranteedTimeoutMs,
-                                  SendFlags::Guaranteed | SendFlags::PriorityHigh, &sendHandle);
+                                SendFlags::Guaranteed | SendFlags::PriorityHigh, &sendHandle);
     }
     if (!plat::net::Succeeded(result)) {
         uint32_t words[2] = {};
@@ -216,7 +217,8 @@ bool CDPClient8::ProcessMessages()
                 break;
             }
             receive.size = size;
-            ring.Pop(reinterpret_cast<uint8_t*>(&receive) + sizeof size, static_cast<int32_t>(size - sizeof size));
+            ring.Pop(
+                reinterpret_cast<uint8_t*>(&receive) + sizeof size, static_cast<int32_t>(size - sizeof size));
             if (receive.dataSize > kReceiveBuffer
                 || !ring.Pop(receiveBuffer, static_cast<int32_t>(receive.dataSize))) {
                 LogLine("Error iCNT=%d", taken);
@@ -232,7 +234,7 @@ bool CDPClient8::ProcessMessages()
     return true;
 }
 
-void CDPClient8::OnProcessMessage(uint8_t*, uint32_t) {}
+void CDPClient8::OnProcessMessage(uint8_t*, uint32_t) { }
 
 void CDPClient8::ReleaseHosts()
 {

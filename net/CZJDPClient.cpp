@@ -110,7 +110,8 @@ bool CZJDPClient::WaitForReply(uint32_t id, int tries)
 
 int32_t CZJDPClient::SendRequest(uint32_t size)
 {
-    return size != 0 ? Send(sendBuffer, size, false) : static_cast<int32_t>(plat::net::Result::InvalidArgument);
+    return size != 0 ? Send(sendBuffer, size, false)
+                     : static_cast<int32_t>(plat::net::Result::InvalidArgument);
 }
 
 bool CZJDPClient::GetGameList()
@@ -243,8 +244,10 @@ void CZJDPClient::SendData()
         if (object->owned && (object->netDirty || object->netForce)) {
             int length = 0;
             object->PackNetState(record, &length);
-            if (length < static_cast<int>(Record::kBaseSize) || length > static_cast<int>(Record::kMaxLength)) {
-                LogLine("CZJDPClient::SendData: object 0x%08X packed a record of a bad length", object->networkId);
+            if (length < static_cast<int>(Record::kBaseSize)
+                || length > static_cast<int>(Record::kMaxLength)) {
+                LogLine("CZJDPClient::SendData: object 0x%08X packed a record of a bad length",
+                    object->networkId);
                 continue;
             }
             Put<uint16_t>(record, Record::kLength, static_cast<uint16_t>(length));
@@ -343,7 +346,8 @@ void CZJDPClient::ReplaceGames(const SReply& reply)
 {
     uint32_t plain = 0;
     for (uint32_t i = 0; i < reply.count; ++i)
-        if (IsPlainGameName(reinterpret_cast<const char*>(reply.items) + std::size_t(i) * GameParam::kSize + GameParam::kName))
+        if (IsPlainGameName(reinterpret_cast<const char*>(reply.items) + std::size_t(i) * GameParam::kSize
+                + GameParam::kName))
             ++plain;
     games.Done();
     if (plain != 0)
@@ -354,7 +358,8 @@ void CZJDPClient::ReplaceGames(const SReply& reply)
         if (IsPlainGameName(reinterpret_cast<const char*>(entry + GameParam::kName)))
             games.At(at++) = ReadGameParam(entry);
         else
-            LogLine("CZJDPClient: game %u left out: its name is not a plain file name", Get<uint32_t>(entry, 0));
+            LogLine(
+                "CZJDPClient: game %u left out: its name is not a plain file name", Get<uint32_t>(entry, 0));
     }
 }
 

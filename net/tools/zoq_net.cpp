@@ -44,7 +44,8 @@ protected:
             games.clear();
             for (uint32_t i = 0; i < reply.count; ++i) {
                 const uint8_t* entry = reply.items + std::size_t(i) * NetWire::GameParam::kSize;
-                if (NetWire::IsPlainGameName(reinterpret_cast<const char*>(entry + NetWire::GameParam::kName)))
+                if (NetWire::IsPlainGameName(
+                        reinterpret_cast<const char*>(entry + NetWire::GameParam::kName)))
                     games.push_back(NetWire::ReadGameParam(entry));
             }
             ++lists;
@@ -158,7 +159,8 @@ int Probe(const std::string& where, const std::string& name, double waitSeconds)
     std::printf("player 0x%08X\n", client.playerId);
     std::printf("games %zu\n", client.games.size());
     for (const SGameParam& game : client.games)
-        std::printf("game %u \"%s\" players %u\n", game.id, plat::win::Cp1251ToUtf8(game.name).c_str(), game.players);
+        std::printf(
+            "game %u \"%s\" players %u\n", game.id, plat::win::Cp1251ToUtf8(game.name).c_str(), game.players);
     std::fflush(stdout);
     client.Close();
     return 0;

@@ -291,7 +291,8 @@ uint32_t EncodeGameCreated(uint8_t* dest, std::size_t capacity, const SGameParam
     return Reply::kCreatedSize;
 }
 
-uint32_t EncodeObjects(uint8_t* dest, std::size_t capacity, uint32_t count, const uint8_t* records, uint32_t bytes)
+uint32_t EncodeObjects(
+    uint8_t* dest, std::size_t capacity, uint32_t count, const uint8_t* records, uint32_t bytes)
 {
     const std::size_t size = Reply::kObjectsRecords + std::size_t(bytes);
     if (!BeginReply(dest, capacity, NETREPLY_OBJECTS, Reply::kObjectsRecords) || capacity < size)

@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
-static_assert(std::endian::native == std::endian::little, "the wire is little-endian, and so is every host built for");
+static_assert(
+    std::endian::native == std::endian::little, "the wire is little-endian, and so is every host built for");
 
 // Message kinds at +0 of everything the game sends (fixed on the wire).
 enum : uint32_t {
@@ -283,7 +284,8 @@ uint32_t EncodeGameList(uint8_t* dest, std::size_t capacity, const SGameParam* g
 uint32_t EncodeSyncTimeReply(uint8_t* dest, std::size_t capacity, double echo, double difference);
 uint32_t EncodePlayerReply(uint8_t* dest, std::size_t capacity, uint32_t id, uint32_t playerId); // 4, 7, 8, 9
 uint32_t EncodeGameCreated(uint8_t* dest, std::size_t capacity, const SGameParam& game);
-uint32_t EncodeObjects(uint8_t* dest, std::size_t capacity, uint32_t count, const uint8_t* records, uint32_t bytes);
+uint32_t EncodeObjects(
+    uint8_t* dest, std::size_t capacity, uint32_t count, const uint8_t* records, uint32_t bytes);
 uint32_t EncodePlayerList(uint8_t* dest, std::size_t capacity, const SPlayerInfo* players, uint32_t count);
 uint32_t EncodeKilled(uint8_t* dest, std::size_t capacity, uint32_t killer, uint32_t victim);
 
@@ -315,7 +317,8 @@ inline bool IsUsableRecord(const uint8_t* record, std::size_t room)
 // within min(available, declaredBytes), and stops at the first record that is not usable; the
 // records before it are used. Calls visit(record, length) and returns the records visited.
 template <class Byte, class Visit>
-uint32_t WalkRecords(Byte* records, std::size_t available, uint32_t count, uint32_t declaredBytes, Visit&& visit)
+uint32_t WalkRecords(
+    Byte* records, std::size_t available, uint32_t count, uint32_t declaredBytes, Visit&& visit)
 {
     const std::size_t limit = available < declaredBytes ? available : declaredBytes;
     std::size_t at = 0;

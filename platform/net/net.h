@@ -27,7 +27,10 @@ enum class Result : int32_t {
     InvalidArgument = -8,
     Failed = -9, // the system refused (socket, address, thread)
 };
-constexpr bool Succeeded(Result result) { return static_cast<int32_t>(result) >= 0; }
+constexpr bool Succeeded(Result result)
+{
+    return static_cast<int32_t>(result) >= 0;
+}
 const char* ResultText(Result result);
 
 struct Guid {
@@ -191,14 +194,15 @@ public:
     virtual Result CancelAsyncOperation(AsyncHandle handle, Cancel flags) = 0;
     // Starts a connection; ConnectComplete reports the end. A server of another application
     // refuses it with WrongApplication.
-    virtual Result Connect(const ApplicationDesc& desc, const Address& host, const Address* device,
-        AsyncHandle* handle)
+    virtual Result Connect(
+        const ApplicationDesc& desc, const Address& host, const Address* device, AsyncHandle* handle)
         = 0;
     // The name the server sees; sent with the connection, or at once when connected.
     virtual Result SetClientInfo(const PlayerInfo& info) = 0;
     // One message to the server. Guaranteed with a time-out: SendComplete says Timeout when it
     // is not acknowledged in time; NoComplete: no SendComplete. NoConnection when not connected.
-    virtual Result Send(const void* data, uint32_t size, uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle)
+    virtual Result Send(
+        const void* data, uint32_t size, uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle)
         = 0;
     // Messages (and their bytes) handed to Send and not yet sent or acknowledged.
     virtual Result GetSendQueueInfo(uint32_t* messages, uint32_t* bytes) = 0;
@@ -220,8 +224,8 @@ public:
     // (or no info): BufferTooSmall and the size needed; an unknown player: InvalidPlayer.
     virtual Result GetClientInfo(PlayerId player, PlayerInfo* info, uint32_t* bufferSize) = 0;
     // One message to a player, or to every player for 0 (never to the server itself).
-    virtual Result SendTo(PlayerId player, const void* data, uint32_t size, uint32_t timeoutMs, SendFlags flags,
-        AsyncHandle* handle)
+    virtual Result SendTo(PlayerId player, const void* data, uint32_t size, uint32_t timeoutMs,
+        SendFlags flags, AsyncHandle* handle)
         = 0;
     virtual Result CancelAsyncOperation(AsyncHandle handle, Cancel flags) = 0;
     // The UDP port the session and the search listen on; 0 before Host.

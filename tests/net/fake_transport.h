@@ -67,7 +67,7 @@ public:
         if (onSend)
             onSend(sent.back().bytes);
         return plat::net::HasFlag(flags, plat::net::SendFlags::NoComplete) ? plat::net::Result::Ok
-                                                                             : plat::net::Result::Pending;
+                                                                           : plat::net::Result::Pending;
     }
     plat::net::Result GetSendQueueInfo(uint32_t* messages, uint32_t* bytes) override
     {

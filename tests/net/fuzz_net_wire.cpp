@@ -30,11 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (reply.id == NETREPLY_OBJECTS) {
             // The walk may change records in place, as the game's loader does.
             std::vector<uint8_t> copy(reply.items, reply.items + reply.itemBytes);
-            WalkRecords(copy.data(), copy.size(), reply.count, reply.recordBytes, [&](uint8_t* record, uint32_t) {
-                Put<double>(record, Record::kTime, Get<double>(record, Record::kTime) + 1.0);
-                if (record[Record::kKind] == Record::kHit)
-                    sum += ReadHitRecord(record).sender;
-            });
+            WalkRecords(
+                copy.data(), copy.size(), reply.count, reply.recordBytes, [&](uint8_t* record, uint32_t) {
+                    Put<double>(record, Record::kTime, Get<double>(record, Record::kTime) + 1.0);
+                    if (record[Record::kKind] == Record::kHit)
+                        sum += ReadHitRecord(record).sender;
+                });
         }
     }
     static volatile uint64_t sink = 0;

@@ -131,13 +131,15 @@ protected:
             break;
         case NETSYS_STARTGAME:
         case NETSYS_JOIN:
-            m_fake->Deliver(
-                Reply([&](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_STARTED, 0x100000); }));
+            m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) {
+                return EncodePlayerReply(d, c, NETREPLY_STARTED, 0x100000);
+            }));
             m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 1, 2); }));
             break;
         case NETSYS_SYNCTIME:
             m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) {
-                return EncodeSyncTimeReply(d, c, decoded.clock, m_differences[m_syncs++ % m_differences.size()]);
+                return EncodeSyncTimeReply(
+                    d, c, decoded.clock, m_differences[m_syncs++ % m_differences.size()]);
             }));
             break;
         case NETSYS_GETGAMELIST:
@@ -239,7 +241,8 @@ TEST_F(GameClientTest, MalformedRepliesChangeNothing)
 {
     m_games = { Game(1, "location1.zjp", 2) };
     ASSERT_TRUE(m_client.GetGameList());
-    m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_WELCOME, 0x300000); }));
+    m_fake->Deliver(
+        Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_WELCOME, 0x300000); }));
     m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) {
         const SPlayerInfo list[2] = { Player(0x100000, "Anna"), Player(0x200000, "Boris") };
         return EncodePlayerList(d, c, list, 2);
@@ -256,8 +259,10 @@ TEST_F(GameClientTest, MalformedRepliesChangeNothing)
     Bytes badPlayers = Reply([](uint8_t* d, std::size_t c) { return EncodePlayerList(d, c, nullptr, 0); });
     Put<uint32_t>(badPlayers.data(), Reply::kListCount, 1);
     m_fake->Deliver(badPlayers);
-    m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) { return EncodeGameCreated(d, c, Game(7, "../x", 1)); }));
-    Bytes shortWelcome = Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_WELCOME, 7); });
+    m_fake->Deliver(
+        Reply([](uint8_t* d, std::size_t c) { return EncodeGameCreated(d, c, Game(7, "../x", 1)); }));
+    Bytes shortWelcome
+        = Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_WELCOME, 7); });
     shortWelcome.resize(47);
     m_fake->Deliver(shortWelcome);
     m_fake->Deliver(Bytes { 2, 0 });
@@ -281,8 +286,10 @@ TEST_F(GameClientTest, JoinLeaveAndKillRepliesReachTheMessageWindow)
     }));
     m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 0x200000, 0x100000); }));
     m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 0x900000, 0x100000); }));
-    m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERJOINED, 3); }));
-    m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERLEFT, 3); }));
+    m_fake->Deliver(
+        Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERJOINED, 3); }));
+    m_fake->Deliver(
+        Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERLEFT, 3); }));
     EXPECT_TRUE(m_client.GetData());
     const auto lines = LogLines();
     ASSERT_EQ(lines.size(), 3u);
@@ -409,7 +416,8 @@ void Load(CZJDPClient& client, const std::vector<Bytes>& records)
     for (const Bytes& record : records)
         all.insert(all.end(), record.begin(), record.end());
     Bytes payload = Reply([&](uint8_t* d, std::size_t c) {
-        return EncodeObjects(d, c, static_cast<uint32_t>(records.size()), all.data(), static_cast<uint32_t>(all.size()));
+        return EncodeObjects(
+            d, c, static_cast<uint32_t>(records.size()), all.data(), static_cast<uint32_t>(all.size()));
     });
     client.LoadObjects(payload.data(), static_cast<uint32_t>(payload.size()));
 }
@@ -447,8 +455,9 @@ TEST_F(GameClientTest, LoadObjectsAppliesRecordsByKindAgeAndTime)
     EXPECT_EQ(known->netLag, 1.0e-8f);
 
     // Unknown objects: a thing is created (and initialised), an unknown type is not.
-    Load(m_client, { Record(0x300001, Record::kState, 99.0, 21), Record(0x300002, Record::kState, 99.0, 99),
-                       Record(0x300003, Record::kForced, 99.0, 16), Record(0x300004, Record::kFinal, 99.0, 14) });
+    Load(m_client,
+        { Record(0x300001, Record::kState, 99.0, 21), Record(0x300002, Record::kState, 99.0, 99),
+            Record(0x300003, Record::kForced, 99.0, 16), Record(0x300004, Record::kFinal, 99.0, 14) });
     CZJObject* thing = ObjectList.FindNetObject(0x300001);
     ASSERT_NE(thing, nullptr);
     EXPECT_EQ(thing->type, 21);
@@ -504,7 +513,9 @@ TEST_F(GameClientTest, HitsApplyToOwnedObjectsAndASelfKillReportsOwnId)
     TestObject* owned = AddObject(0x100002, true);
     TestObject* remote = AddObject(0x200001, false);
 
-    Load(m_client, { Record(0x100002, Record::kHit, 9.0, 14, 0x200000), Record(0x200001, Record::kHit, 9.0, 14, 0x300000) });
+    Load(m_client,
+        { Record(0x100002, Record::kHit, 9.0, 14, 0x200000),
+            Record(0x200001, Record::kHit, 9.0, 14, 0x300000) });
     ASSERT_EQ(owned->damage.size(), 2u);
     EXPECT_EQ(owned->damage[0], std::make_pair(10.0f, 0));
     EXPECT_EQ(owned->damage[1], std::make_pair(2.0f, 1));
@@ -546,7 +557,8 @@ TEST_F(GameClientTest, LoadConfigReadsTheNetSection)
     std::filesystem::create_directories(m_dir / "DATA" / "CONFIG");
     {
         std::ofstream ini(m_dir / "DATA" / "CONFIG" / "cfg.ini");
-        ini << "[NET]\r\nPlayerName=" << plat::win::Utf8ToCp1251("Пилот") << "\r\nRunServer=1\r\nEnable=2\r\n";
+        ini << "[NET]\r\nPlayerName=" << plat::win::Utf8ToCp1251("Пилот")
+            << "\r\nRunServer=1\r\nEnable=2\r\n";
     }
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(m_dir);

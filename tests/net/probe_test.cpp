@@ -134,8 +134,8 @@ TEST_F(ProbeTest, UnservedPortExitsOne)
 
 TEST_F(ProbeTest, BadUsageExitsTwo)
 {
-    for (const char* arguments : { "", "probe", "list 127.0.0.1", "probe 127.0.0.1 --wait", "probe 127.0.0.1 --wait x",
-             "probe 127.0.0.1 --colour red" })
+    for (const char* arguments : { "", "probe", "list 127.0.0.1", "probe 127.0.0.1 --wait",
+             "probe 127.0.0.1 --wait x", "probe 127.0.0.1 --colour red" })
         EXPECT_EQ(Probe(arguments).exitCode, 2) << arguments;
 }
 

@@ -27,7 +27,10 @@ public:
     std::vector<std::vector<uint8_t>> received;
 
 protected:
-    void OnProcessMessage(uint8_t* payload, uint32_t size) override { received.emplace_back(payload, payload + size); }
+    void OnProcessMessage(uint8_t* payload, uint32_t size) override
+    {
+        received.emplace_back(payload, payload + size);
+    }
 };
 
 class TransportClientTest : public ErrorLogTest {
@@ -216,7 +219,8 @@ TEST_F(TransportClientTest, ProducerThreadAgainstTheDrainDeliversOnlyWholeMessag
     for (uint32_t sequence : sequences) {
         ASSERT_GE(sequence, expected);
         if (sequence != expected) {
-            EXPECT_NE(std::find(clearPoints.begin(), clearPoints.end(), sequence), clearPoints.end()) << sequence;
+            EXPECT_NE(std::find(clearPoints.begin(), clearPoints.end(), sequence), clearPoints.end())
+                << sequence;
         }
         expected = sequence + 1;
     }

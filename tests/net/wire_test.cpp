@@ -54,13 +54,17 @@ const std::u16string kWideName = u"Игрок";
 std::vector<RequestCase> RequestCases()
 {
     return {
-        { "create", NETSYS_CREATEGAME, 148, [](uint8_t* d, std::size_t c) { return EncodeCreateGame(d, c, "arena.zjp"); },
+        { "create", NETSYS_CREATEGAME, 148,
+            [](uint8_t* d, std::size_t c) { return EncodeCreateGame(d, c, "arena.zjp"); },
             [](const SRequest& r) { EXPECT_STREQ(r.gameName, "arena.zjp"); } },
-        { "game list", NETSYS_GETGAMELIST, 12, [](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_GETGAMELIST); },
+        { "game list", NETSYS_GETGAMELIST, 12,
+            [](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_GETGAMELIST); },
             [](const SRequest&) {} },
-        { "join", NETSYS_JOIN, 148, [](uint8_t* d, std::size_t c) { return EncodeGameRequest(d, c, NETSYS_JOIN, 7); },
+        { "join", NETSYS_JOIN, 148,
+            [](uint8_t* d, std::size_t c) { return EncodeGameRequest(d, c, NETSYS_JOIN, 7); },
             [](const SRequest& r) { EXPECT_EQ(r.gameId, 7u); } },
-        { "leave", NETSYS_LEAVE, 148, [](uint8_t* d, std::size_t c) { return EncodeGameRequest(d, c, NETSYS_LEAVE, 8); },
+        { "leave", NETSYS_LEAVE, 148,
+            [](uint8_t* d, std::size_t c) { return EncodeGameRequest(d, c, NETSYS_LEAVE, 8); },
             [](const SRequest& r) { EXPECT_EQ(r.gameId, 8u); } },
         { "start", NETSYS_STARTGAME, 148,
             [](uint8_t* d, std::size_t c) { return EncodeGameRequest(d, c, NETSYS_STARTGAME, 9); },
@@ -70,15 +74,18 @@ std::vector<RequestCase> RequestCases()
         { "game param", NETSYS_GETGAMEPARAM, 16,
             [](uint8_t* d, std::size_t c) { return EncodeGameRequest(d, c, NETSYS_GETGAMEPARAM, 3); },
             [](const SRequest& r) { EXPECT_EQ(r.gameId, 3u); } },
-        { "active", NETSYS_SETACTIVE, 12, [](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_SETACTIVE); },
+        { "active", NETSYS_SETACTIVE, 12,
+            [](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_SETACTIVE); },
             [](const SRequest&) {} },
         { "inactive", NETSYS_SETINACTIVE, 12,
-            [](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_SETINACTIVE); }, [](const SRequest&) {} },
+            [](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_SETINACTIVE); },
+            [](const SRequest&) {} },
         { "player name", NETSYS_SETPLAYERNAME, 12 + 2 * 6,
             [](uint8_t* d, std::size_t c) { return EncodeSetPlayerName(d, c, kWideName.c_str()); },
             [](const SRequest& r) { EXPECT_EQ(std::u16string(r.playerName), kWideName); } },
         { "player list", NETSYS_GETPLAYERLIST, 12,
-            [](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_GETPLAYERLIST); }, [](const SRequest&) {} },
+            [](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_GETPLAYERLIST); },
+            [](const SRequest&) {} },
         { "player info", NETSYS_SETPLAYERINFO, 56,
             [](uint8_t* d, std::size_t c) { return EncodeSetPlayerInfo(d, c, Player(0x200000, -3, "Bob")); },
             [](const SRequest& r) {
@@ -87,7 +94,8 @@ std::vector<RequestCase> RequestCases()
                 EXPECT_EQ(r.info.rating, 0x3F800000u);
                 EXPECT_STREQ(r.info.name, "Bob");
             } },
-        { "kill", NETSYS_KILLREPORT, 16, [](uint8_t* d, std::size_t c) { return EncodeKillReport(d, c, 0x300000); },
+        { "kill", NETSYS_KILLREPORT, 16,
+            [](uint8_t* d, std::size_t c) { return EncodeKillReport(d, c, 0x300000); },
             [](const SRequest& r) { EXPECT_EQ(r.killer, 0x300000u); } },
     };
 }
@@ -138,7 +146,8 @@ TEST(WireRequests, MalformedRequestsAreRefused)
 
 TEST(WireRequests, UnknownKindsAndTypesAreRefused)
 {
-    Bytes message = Encoded([](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_GETGAMELIST); });
+    Bytes message
+        = Encoded([](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_GETGAMELIST); });
     SRequest request;
     for (uint32_t type : { 0u, 14u, 0xFFFFFFFFu }) {
         Put<uint32_t>(message.data(), System::kType, type);
@@ -151,7 +160,8 @@ TEST(WireRequests, UnknownKindsAndTypesAreRefused)
 
 TEST(WireRequests, GameParamRequestMayBeLongerThanSixteen)
 {
-    Bytes message = Encoded([](uint8_t* d, std::size_t c) { return EncodeGameRequest(d, c, NETSYS_JOIN, 4); });
+    Bytes message
+        = Encoded([](uint8_t* d, std::size_t c) { return EncodeGameRequest(d, c, NETSYS_JOIN, 4); });
     Put<uint32_t>(message.data(), System::kType, NETSYS_GETGAMEPARAM);
     SRequest request;
     ASSERT_EQ(DecodeRequest(message.data(), message.size(), request), Status::Ok);
@@ -182,7 +192,8 @@ TEST(WireRequests, PlayerNameNeedsATerminatorWithin64Units)
 TEST(WireRequests, EncodedNamesAreCut)
 {
     const std::string longName(40, 'x');
-    Bytes message = Encoded([&](uint8_t* d, std::size_t c) { return EncodeCreateGame(d, c, longName.c_str()); });
+    Bytes message
+        = Encoded([&](uint8_t* d, std::size_t c) { return EncodeCreateGame(d, c, longName.c_str()); });
     SRequest request;
     ASSERT_EQ(DecodeRequest(message.data(), message.size(), request), Status::Ok);
     EXPECT_EQ(std::string(request.gameName), std::string(31, 'x'));
@@ -298,7 +309,9 @@ std::vector<ReplyCase> ReplyCases()
                 EXPECT_EQ(r.items[2], 16);
             } },
         { "joined", NETREPLY_PLAYERJOINED, 48,
-            [](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERJOINED, 0x200000); },
+            [](uint8_t* d, std::size_t c) {
+                return EncodePlayerReply(d, c, NETREPLY_PLAYERJOINED, 0x200000);
+            },
             [](const SReply& r) { EXPECT_EQ(r.playerId, 0x200000u); } },
         { "left", NETREPLY_PLAYERLEFT, 48,
             [](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERLEFT, 0x300000); },
@@ -315,7 +328,8 @@ std::vector<ReplyCase> ReplyCases()
                 EXPECT_EQ(second.kills, -1);
                 EXPECT_STREQ(second.name, "Boris");
             } },
-        { "killed", NETREPLY_KILLED, 12, [](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 0x100000, 0x200000); },
+        { "killed", NETREPLY_KILLED, 12,
+            [](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 0x100000, 0x200000); },
             [](const SReply& r) {
                 EXPECT_EQ(r.killer, 0x100000u);
                 EXPECT_EQ(r.victim, 0x200000u);
@@ -359,7 +373,8 @@ TEST(WireReplies, ListCountsMustFitTheLength)
         SReply reply;
         for (uint32_t n : { 3u, 0xFFFFFFFFu, 0x80000000u, 0x1E1E1E2u }) {
             Put<uint32_t>(message.data(), Reply::kListCount, n);
-            EXPECT_EQ(DecodeReply(message.data(), message.size(), reply), Status::BadCount) << id << " n=" << n;
+            EXPECT_EQ(DecodeReply(message.data(), message.size(), reply), Status::BadCount)
+                << id << " n=" << n;
         }
     }
 }
@@ -373,7 +388,8 @@ TEST(WireReplies, UnknownIdsAndUnsafeCreatedNamesAreRefused)
         EXPECT_EQ(DecodeReply(message.data(), message.size(), reply), Status::UnknownKind) << id;
     }
     for (const char* name : { "../x", "a\\b", "" }) {
-        Bytes message = Encoded([&](uint8_t* d, std::size_t c) { return EncodeGameCreated(d, c, Game(1, name, 1)); });
+        Bytes message
+            = Encoded([&](uint8_t* d, std::size_t c) { return EncodeGameCreated(d, c, Game(1, name, 1)); });
         EXPECT_EQ(DecodeReply(message.data(), message.size(), reply), Status::BadName) << name;
     }
     Bytes message = Encoded([](uint8_t* d, std::size_t c) { return EncodeGameCreated(d, c, kGames[0]); });
@@ -480,8 +496,8 @@ TEST(WireRecords, WalkStopsAtTheFirstBadRecord)
         AppendRecord(stream, row.kind, row.length, row.writtenLength);
         AppendRecord(stream, Record::kFinal, 40);
         std::vector<uint32_t> seen;
-        const uint32_t used = WalkRecords(stream.data(), stream.size(), 3, static_cast<uint32_t>(stream.size()),
-            [&](const uint8_t* record, uint32_t length) {
+        const uint32_t used = WalkRecords(stream.data(), stream.size(), 3,
+            static_cast<uint32_t>(stream.size()), [&](const uint8_t* record, uint32_t length) {
                 EXPECT_EQ(Get<uint16_t>(record, Record::kLength), length);
                 seen.push_back(length);
             });

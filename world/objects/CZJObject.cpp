@@ -34,4 +34,4 @@ void CZJObject::UnpackNetState(const uint8_t* record, int* size)
         ObjectList.DeleteObject(this);
 }
 
-void CZJObject::Damage(float, Vec3, int, int, int) {}
+void CZJObject::Damage(float, Vec3, int, int, int) { }

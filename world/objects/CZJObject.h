@@ -18,7 +18,7 @@ public:
     virtual void PackNetState(uint8_t* record, int* size);
     // Applies the base record: position, lastNetTime, lastRecordTime; kind 1 deletes the object.
     virtual void UnpackNetState(const uint8_t* record, int* size);
-    virtual void Init() {}
+    virtual void Init() { }
     // Damage of kind 0 or 1 from an attacker (-1 none); the base takes none.
     virtual void Damage(float amount, Vec3 direction, int kind, int extra, int attacker);
 

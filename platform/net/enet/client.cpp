@@ -30,7 +30,8 @@ public:
     Result Connect(const ApplicationDesc& desc, const Address& host, const Address* device,
         AsyncHandle* handle) override;
     Result SetClientInfo(const PlayerInfo& info) override;
-    Result Send(const void* data, uint32_t size, uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle) override;
+    Result Send(
+        const void* data, uint32_t size, uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle) override;
     Result GetSendQueueInfo(uint32_t* messages, uint32_t* bytes) override;
     Result Close() override;
 
@@ -99,8 +100,8 @@ bool EnetClient::EnsureHost(const Address* device)
     return true;
 }
 
-Result EnetClient::EnumHosts(const ApplicationDesc& desc, const Address* host, const Address* device, uint32_t count,
-    uint32_t intervalMs, uint32_t timeoutMs, AsyncHandle* handle)
+Result EnetClient::EnumHosts(const ApplicationDesc& desc, const Address* host, const Address* device,
+    uint32_t count, uint32_t intervalMs, uint32_t timeoutMs, AsyncHandle* handle)
 {
     std::lock_guard lock(m_mutex);
     if (!m_initialized || m_closed)
@@ -150,9 +151,8 @@ void EnetClient::SendQuery(Search& search, uint64_t now)
 Result EnetClient::CancelAsyncOperation(AsyncHandle handle, Cancel flags)
 {
     std::lock_guard lock(m_mutex);
-    const auto has = [flags](Cancel kind) {
-        return (static_cast<uint32_t>(flags) & static_cast<uint32_t>(kind)) != 0;
-    };
+    const auto has
+        = [flags](Cancel kind) { return (static_cast<uint32_t>(flags) & static_cast<uint32_t>(kind)) != 0; };
     bool found = false;
     if (has(Cancel::Enum)) {
         std::erase_if(m_searches, [&](const Search& search) {
@@ -173,7 +173,8 @@ Result EnetClient::CancelAsyncOperation(AsyncHandle handle, Cancel flags)
     return found || handle == 0 ? Result::Ok : Result::InvalidArgument;
 }
 
-Result EnetClient::Connect(const ApplicationDesc& desc, const Address& host, const Address* device, AsyncHandle* handle)
+Result EnetClient::Connect(
+    const ApplicationDesc& desc, const Address& host, const Address* device, AsyncHandle* handle)
 {
     std::lock_guard lock(m_mutex);
     if (!m_initialized || m_closed || m_state != State::Idle)
@@ -240,7 +241,8 @@ void EnetClient::EndConnect(Result result)
     Notify(MessageId::ConnectComplete, &message, sizeof message);
 }
 
-Result EnetClient::Send(const void* data, uint32_t size, uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle)
+Result EnetClient::Send(
+    const void* data, uint32_t size, uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle)
 {
     std::lock_guard lock(m_mutex);
     if (handle != nullptr)

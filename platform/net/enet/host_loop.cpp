@@ -37,7 +37,7 @@ uint64_t NowMs()
 {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now().time_since_epoch())
-            .count());
+                                     .count());
 }
 
 Address ToAddress(const ENetAddress& address)
@@ -164,7 +164,8 @@ int HostLoop::Service(ENetEvent* event)
 int HostLoop::InterceptCallback(ENetHost* host, ENetEvent*)
 {
     HostLoop* self = t_servicing;
-    if (self == nullptr || self->m_host != host || !control::HasMagic(host->receivedData, host->receivedDataLength))
+    if (self == nullptr || self->m_host != host
+        || !control::HasMagic(host->receivedData, host->receivedDataLength))
         return 0;
     self->OnDatagram(host->receivedAddress, host->receivedData, host->receivedDataLength);
     return 1;
@@ -174,8 +175,8 @@ bool HostLoop::CreateHost(const ENetAddress& address, std::size_t peers, const c
 {
     m_host = enet_host_create(&address, peers, kChannels, 0, 0);
     if (m_host == nullptr) {
-        plat::win::DebugOutput(std::string(caller) + ": enet_host_create failed on port " + std::to_string(address.port)
-            + ": " + std::strerror(errno));
+        plat::win::DebugOutput(std::string(caller) + ": enet_host_create failed on port "
+            + std::to_string(address.port) + ": " + std::strerror(errno));
         return false;
     }
     m_host->intercept = &HostLoop::InterceptCallback;
@@ -207,8 +208,8 @@ void HostLoop::Notify(MessageId id, const void* message, std::size_t size, ENetP
     m_notes.push_back(std::move(note));
 }
 
-Result HostLoop::QueuePacket(const std::vector<ENetPeer*>& peers, uint8_t channel, const void* data, uint32_t size,
-    uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle)
+Result HostLoop::QueuePacket(const std::vector<ENetPeer*>& peers, uint8_t channel, const void* data,
+    uint32_t size, uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle)
 {
     if (handle != nullptr)
         *handle = 0;

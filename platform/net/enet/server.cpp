@@ -120,8 +120,8 @@ Result EnetServer::GetClientInfo(PlayerId player, PlayerInfo* info, uint32_t* bu
     return Result::Ok;
 }
 
-Result EnetServer::SendTo(PlayerId player, const void* data, uint32_t size, uint32_t timeoutMs, SendFlags flags,
-    AsyncHandle* handle)
+Result EnetServer::SendTo(PlayerId player, const void* data, uint32_t size, uint32_t timeoutMs,
+    SendFlags flags, AsyncHandle* handle)
 {
     std::lock_guard lock(m_mutex);
     if (handle != nullptr)
@@ -149,7 +149,8 @@ Result EnetServer::SendTo(PlayerId player, const void* data, uint32_t size, uint
 Result EnetServer::CancelAsyncOperation(AsyncHandle handle, Cancel flags)
 {
     std::lock_guard lock(m_mutex);
-    const bool found = (static_cast<uint32_t>(flags) & static_cast<uint32_t>(Cancel::Send)) != 0 && CancelTickets(handle);
+    const bool found
+        = (static_cast<uint32_t>(flags) & static_cast<uint32_t>(Cancel::Send)) != 0 && CancelTickets(handle);
     return found || handle == 0 ? Result::Ok : Result::InvalidArgument;
 }
 
@@ -314,7 +315,8 @@ void EnetServer::OnTick(uint64_t now)
     for (std::size_t i = 0; i < m_host->peerCount; ++i) {
         ENetPeer* peer = &m_host->peers[i];
         Peer* state = PeerOf(peer);
-        if (state != nullptr && state->id == 0 && !state->refused && now - state->connectedAt > m_options.helloTimeoutMs) {
+        if (state != nullptr && state->id == 0 && !state->refused
+            && now - state->connectedAt > m_options.helloTimeoutMs) {
             Forget(peer);
             enet_peer_disconnect_now(peer, 0);
         }

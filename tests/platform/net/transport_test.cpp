@@ -247,7 +247,8 @@ TEST_F(TransportTest, PlayerIsCreatedThenNamedBeforeItsFirstMessage)
 {
     Client& client = Connect(u"PLAYER");
     const uint8_t hello[4] = { 1, 2, 3, 4 };
-    EXPECT_EQ(client.Send(hello, sizeof hello, 3000, SendFlags::Guaranteed | SendFlags::PriorityHigh, nullptr),
+    EXPECT_EQ(
+        client.Send(hello, sizeof hello, 3000, SendFlags::Guaranteed | SendFlags::PriorityHigh, nullptr),
         Result::Pending);
     ASSERT_TRUE(m_serverLog.WaitCount(MessageId::Receive, 1));
     const auto all = m_serverLog.Snapshot();
@@ -289,7 +290,8 @@ TEST_F(TransportTest, GuaranteedMessagesArriveInOrderBothWays)
     for (uint32_t i = 0; i < kCount; ++i) {
         uint32_t body[3] = { 2, 6, i };
         ASSERT_TRUE(Succeeded(client.Send(body, sizeof body, 3000, SendFlags::Guaranteed, nullptr)));
-        ASSERT_TRUE(Succeeded(m_server->SendTo(player, body, sizeof body, 1000, SendFlags::Guaranteed, nullptr)));
+        ASSERT_TRUE(
+            Succeeded(m_server->SendTo(player, body, sizeof body, 1000, SendFlags::Guaranteed, nullptr)));
     }
     ASSERT_TRUE(m_serverLog.WaitCount(MessageId::Receive, kCount));
     ASSERT_TRUE(m_clientLogs[0]->WaitCount(MessageId::Receive, kCount));
@@ -324,13 +326,13 @@ TEST_F(TransportTest, LargeMessagesArriveIntactGuaranteedAndNot)
     const PlayerId player = m_serverLog.Of(MessageId::CreatePlayer)[0].As<CreatePlayerMessage>().player;
     const auto guaranteed = Pattern(100 * 1024, 1);
     const auto unreliable = Pattern(100 * 1024 + 12, 2);
-    EXPECT_TRUE(Succeeded(client.Send(guaranteed.data(), static_cast<uint32_t>(guaranteed.size()), 3000,
-        SendFlags::Guaranteed, nullptr)));
-    EXPECT_EQ(client.Send(unreliable.data(), static_cast<uint32_t>(unreliable.size()), 0, SendFlags::NoComplete,
-                  nullptr),
+    EXPECT_TRUE(Succeeded(client.Send(
+        guaranteed.data(), static_cast<uint32_t>(guaranteed.size()), 3000, SendFlags::Guaranteed, nullptr)));
+    EXPECT_EQ(client.Send(unreliable.data(), static_cast<uint32_t>(unreliable.size()), 0,
+                  SendFlags::NoComplete, nullptr),
         Result::Ok);
-    EXPECT_TRUE(Succeeded(m_server->SendTo(player, unreliable.data(), static_cast<uint32_t>(unreliable.size()), 0,
-        SendFlags::NoComplete, nullptr)));
+    EXPECT_TRUE(Succeeded(m_server->SendTo(player, unreliable.data(),
+        static_cast<uint32_t>(unreliable.size()), 0, SendFlags::NoComplete, nullptr)));
     ASSERT_TRUE(m_serverLog.WaitCount(MessageId::Receive, 2));
     ASSERT_TRUE(m_clientLogs[0]->WaitCount(MessageId::Receive, 1));
     const auto atServer = m_serverLog.Of(MessageId::Receive);
@@ -339,7 +341,8 @@ TEST_F(TransportTest, LargeMessagesArriveIntactGuaranteedAndNot)
     EXPECT_EQ(m_clientLogs[0]->Of(MessageId::Receive)[0].payload, unreliable);
 
     const std::vector<uint8_t> tooLarge(kMaxMessage + 1);
-    EXPECT_EQ(client.Send(tooLarge.data(), static_cast<uint32_t>(tooLarge.size()), 0, SendFlags::None, nullptr),
+    EXPECT_EQ(
+        client.Send(tooLarge.data(), static_cast<uint32_t>(tooLarge.size()), 0, SendFlags::None, nullptr),
         Result::InvalidArgument);
 }
 
@@ -353,7 +356,8 @@ TEST_F(TransportTest, SendToZeroReachesEveryPlayer)
     EXPECT_TRUE(m_clientLogs[0]->WaitCount(MessageId::Receive, 1));
     EXPECT_TRUE(m_clientLogs[1]->WaitCount(MessageId::Receive, 1));
     EXPECT_EQ(m_serverLog.CountOf(MessageId::Receive), 0u);
-    EXPECT_EQ(m_server->SendTo(0x7777, note, sizeof note, 0, SendFlags::None, nullptr), Result::InvalidPlayer);
+    EXPECT_EQ(
+        m_server->SendTo(0x7777, note, sizeof note, 0, SendFlags::None, nullptr), Result::InvalidPlayer);
 }
 
 TEST_F(TransportTest, ClientCloseDestroysThePlayer)
