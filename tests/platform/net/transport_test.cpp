@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -117,6 +118,9 @@ Address Loopback(uint16_t port)
     return MakeAddress(0x7F000001, port);
 }
 
+// Clients bind to the loopback address too, on any free port.
+const Address kLocal = Loopback(0);
+
 std::vector<uint8_t> Pattern(std::size_t size, uint32_t seed)
 {
     std::vector<uint8_t> bytes(size);
@@ -153,7 +157,7 @@ protected:
         Client& client = *m_clients.back();
         EXPECT_EQ(client.Initialize(log.Handler()), Result::Ok);
         AsyncHandle handle = 0;
-        EXPECT_EQ(client.Connect(Desc(application), Loopback(m_port), nullptr, &handle), Result::Pending);
+        EXPECT_EQ(client.Connect(Desc(application), Loopback(m_port), &kLocal, &handle), Result::Pending);
         PlayerInfo info;
         info.name = name;
         EXPECT_EQ(client.SetClientInfo(info), Result::Ok);
@@ -180,7 +184,7 @@ TEST_F(TransportTest, SearchFindsTheServerOncePerInstance)
     ASSERT_EQ(client->Initialize(log.Handler()), Result::Ok);
     const Address target = Loopback(m_port);
     AsyncHandle handle = 0;
-    ASSERT_EQ(client->EnumHosts(Desc(kApp), &target, nullptr, 0, 50, 5000, &handle), Result::Pending);
+    ASSERT_EQ(client->EnumHosts(Desc(kApp), &target, &kLocal, 0, 50, 5000, &handle), Result::Pending);
     EXPECT_NE(handle, 0u);
     ASSERT_TRUE(log.WaitCount(MessageId::EnumHostsResponse, 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -202,7 +206,7 @@ TEST_F(TransportTest, SearchForAnotherApplicationGetsNoAnswer)
     ASSERT_EQ(client->Initialize(log.Handler()), Result::Ok);
     const Address target = Loopback(m_port);
     AsyncHandle handle = 0;
-    ASSERT_EQ(client->EnumHosts(Desc(kOtherApp), &target, nullptr, 0, 50, 600, &handle), Result::Pending);
+    ASSERT_EQ(client->EnumHosts(Desc(kOtherApp), &target, &kLocal, 0, 50, 600, &handle), Result::Pending);
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
     EXPECT_EQ(log.CountOf(MessageId::EnumHostsResponse), 0u);
     client->Close();
@@ -224,7 +228,7 @@ TEST_F(TransportTest, CancelEndsTheSearch)
     ASSERT_EQ(client->Initialize(log.Handler()), Result::Ok);
     const Address target = Loopback(port);
     AsyncHandle handle = 0;
-    ASSERT_EQ(client->EnumHosts(Desc(kApp), &target, nullptr, 0, 30, 10000, &handle), Result::Pending);
+    ASSERT_EQ(client->EnumHosts(Desc(kApp), &target, &kLocal, 0, 30, 10000, &handle), Result::Pending);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_EQ(client->CancelAsyncOperation(0, Cancel::Enum), Result::Ok);
 
@@ -237,7 +241,7 @@ TEST_F(TransportTest, CancelEndsTheSearch)
     EXPECT_EQ(log.CountOf(MessageId::EnumHostsResponse), 0u);
 
     // The same client finds it with a new search.
-    ASSERT_EQ(client->EnumHosts(Desc(kApp), &target, nullptr, 0, 30, 5000, &handle), Result::Pending);
+    ASSERT_EQ(client->EnumHosts(Desc(kApp), &target, &kLocal, 0, 30, 5000, &handle), Result::Pending);
     EXPECT_TRUE(log.WaitCount(MessageId::EnumHostsResponse, 1));
     client->Close();
     late->Close();
@@ -391,6 +395,90 @@ TEST_F(TransportTest, ConnectForAnotherApplicationIsRefused)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(m_serverLog.CountOf(MessageId::CreatePlayer), 0u);
     EXPECT_EQ(m_serverLog.CountOf(MessageId::Receive), 0u);
+}
+
+// A server whose handler can hold its transport thread, so that nothing is acknowledged.
+class StallingServer {
+public:
+    explicit StallingServer(const TransportOptions& options)
+    {
+        m_server = CreateServer(options);
+        m_server->Initialize([this](MessageId id, const void* message) {
+            m_log.Handler()(id, message);
+            if (id == MessageId::Receive && m_stallMs > 0) {
+                const int ms = m_stallMs.exchange(0);
+                m_stalled = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            }
+        });
+        const Address device = Loopback(0);
+        m_server->Host(Desc(kApp), &device);
+    }
+    ~StallingServer() { m_server->Close(); }
+
+    std::unique_ptr<Server> m_server;
+    Recorder m_log;
+    std::atomic<int> m_stallMs { 0 };
+    std::atomic<bool> m_stalled { false };
+};
+
+TEST(TransportStall, UnacknowledgedGuaranteedSendTimesOutOnce)
+{
+    StallingServer server({});
+    Recorder log;
+    auto client = CreateClient();
+    ASSERT_EQ(client->Initialize(log.Handler()), Result::Ok);
+    ASSERT_EQ(client->Connect(Desc(kApp), Loopback(server.m_server->GetLocalPort()), &kLocal, nullptr),
+        Result::Pending);
+    ASSERT_TRUE(log.WaitCount(MessageId::ConnectComplete, 1));
+    server.m_stallMs = 800;
+    const uint8_t first[2] = { 1, 1 };
+    ASSERT_TRUE(Succeeded(client->Send(first, sizeof first, 3000, SendFlags::Guaranteed, nullptr)));
+    for (int i = 0; i < 500 && !server.m_stalled; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(server.m_stalled);
+    const uint8_t second[2] = { 2, 2 };
+    AsyncHandle handle = 0;
+    ASSERT_EQ(client->Send(second, sizeof second, 100, SendFlags::Guaranteed, &handle), Result::Pending);
+    ASSERT_TRUE(log.WaitFor([&](const std::vector<Recorded>& all) {
+        for (const Recorded& r : all)
+            if (r.id == MessageId::SendComplete && r.As<SendCompleteMessage>().handle == handle)
+                return true;
+        return false;
+    }));
+    ASSERT_TRUE(server.m_log.WaitCount(MessageId::Receive, 2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    int reports = 0;
+    for (const Recorded& r : log.Of(MessageId::SendComplete)) {
+        if (r.As<SendCompleteMessage>().handle == handle) {
+            ++reports;
+            EXPECT_EQ(r.As<SendCompleteMessage>().result, Result::Timeout);
+        }
+    }
+    EXPECT_EQ(reports, 1);
+    client->Close();
+}
+
+TEST(TransportStall, SilentPeersAreDroppedOnBothSides)
+{
+    TransportOptions quick;
+    quick.peerTimeoutMinMs = 300;
+    quick.peerTimeoutMaxMs = 600;
+    StallingServer server(quick);
+    Recorder log;
+    auto client = CreateClient(quick);
+    ASSERT_EQ(client->Initialize(log.Handler()), Result::Ok);
+    ASSERT_EQ(client->Connect(Desc(kApp), Loopback(server.m_server->GetLocalPort()), &kLocal, nullptr),
+        Result::Pending);
+    ASSERT_TRUE(log.WaitCount(MessageId::ConnectComplete, 1));
+    ASSERT_TRUE(server.m_log.WaitCount(MessageId::CreatePlayer, 1));
+    server.m_stallMs = 2500;
+    const uint8_t body[2] = { 1, 1 };
+    ASSERT_TRUE(Succeeded(client->Send(body, sizeof body, 0, SendFlags::Guaranteed, nullptr)));
+    ASSERT_TRUE(log.WaitCount(MessageId::TerminateSession, 1));
+    EXPECT_EQ(client->Send(body, sizeof body, 0, SendFlags::Guaranteed, nullptr), Result::NoConnection);
+    ASSERT_TRUE(server.m_log.WaitCount(MessageId::DestroyPlayer, 1));
+    client->Close();
 }
 
 TEST(TransportAddress, ParsesHostsPortsAndTheDefaults)
