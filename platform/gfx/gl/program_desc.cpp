@@ -2,6 +2,8 @@
 
 #include "platform/gfx/fvf.h"
 
+#include <cassert>
+
 namespace plat::gfx::gl {
 namespace {
 
@@ -11,9 +13,12 @@ public:
     explicit KeyWriter(ProgramKey& key) : m_key(key) {}
     void Put(uint64_t value, uint32_t bits)
     {
-        for (uint32_t i = 0; i < bits; ++i, ++m_position)
-            if ((value >> i) & 1)
-                m_key.bits[m_position / 64] |= uint64_t(1) << (m_position % 64);
+        value &= bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
+        uint32_t word = m_position / 64, shift = m_position % 64;
+        m_key.bits[word] |= value << shift;
+        if (shift + bits > 64)
+            m_key.bits[word + 1] |= value >> (64 - shift);
+        m_position += bits;
     }
     uint32_t Position() const { return m_position; }
 
@@ -160,6 +165,7 @@ ProgramKey PackKey(const ProgramDesc& desc)
     w.Put(f.alphaTest, 1);
     w.Put(uint32_t(f.alphaFunc), 3);
     w.Put(f.sprite, 1);
+    assert(w.Position() <= key.bits.size() * 64);
     return key;
 }
 

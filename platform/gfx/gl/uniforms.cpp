@@ -68,23 +68,6 @@ Vector3 Normalise(const Vector3& v)
     return {v.x / length, v.y / length, v.z / length};
 }
 
-TransformValues ComputeTransforms(const DeviceState& state)
-{
-    TransformValues t;
-    const Matrix& view = state.Get(Transform::View);
-    for (uint32_t i = 0; i < 4; ++i) {
-        Matrix worldView = Multiply(state.Get(WorldMatrix(i)), view);
-        t.worldView[i] = ToMat4(worldView);
-        t.normal[i] = NormalMatrix(worldView);
-    }
-    const Matrix& projection = state.Get(Transform::Projection);
-    t.projection = ToMat4(projection);
-    t.worldViewProjection = ToMat4(Multiply(Multiply(state.Get(Transform::World), view), projection));
-    for (uint32_t k = 0; k < kStageCount; ++k)
-        t.texture[k] = ToMat4(state.Get(TextureTransformOf(k)));
-    return t;
-}
-
 ViewportValues ComputeViewport(const DeviceState& state)
 {
     const Viewport& vp = state.viewport;
@@ -237,13 +220,50 @@ void UniformValues::Store(UniformGroup group, T& slot, const T& next)
     }
 }
 
+bool UniformValues::UpdateTransforms(const DeviceState& state)
+{
+    auto changed = [&](Transform t) { return !m_haveMatrices || !(m_matrices[size_t(t)] == state.Get(t)); };
+    bool view = changed(Transform::View);
+    bool projection = changed(Transform::Projection);
+    bool any = false;
+    const Matrix& viewMatrix = state.Get(Transform::View);
+    for (uint32_t i = 0; i < 4; ++i) {
+        if (!view && !changed(WorldMatrix(i)))
+            continue;
+        Matrix worldView = Multiply(state.Get(WorldMatrix(i)), viewMatrix);
+        m_transforms.worldView[i] = ToMat4(worldView);
+        m_transforms.normal[i] = NormalMatrix(worldView);
+        any = true;
+    }
+    if (view || projection || changed(Transform::World)) {
+        m_transforms.projection = ToMat4(state.Get(Transform::Projection));
+        m_transforms.worldViewProjection = ToMat4(
+            Multiply(Multiply(state.Get(Transform::World), viewMatrix), state.Get(Transform::Projection)));
+        any = true;
+    }
+    for (uint32_t k = 0; k < kStageCount; ++k)
+        if (changed(TextureTransformOf(k))) {
+            m_transforms.texture[k] = ToMat4(state.Get(TextureTransformOf(k)));
+            any = true;
+        }
+    m_viewChanged = view;
+    m_matrices = state.transforms;
+    m_haveMatrices = true;
+    return any;
+}
+
 void UniformValues::Update(const DeviceState& state, uint32_t dirtyBits, float maxPointSize)
 {
-    if (dirtyBits & dirty::kTransforms)
-        Store(UniformGroup::Transforms, m_transforms, ComputeTransforms(state));
+    bool viewChanged = false;
+    if (dirtyBits & dirty::kTransforms) {
+        if (UpdateTransforms(state))
+            ++m_generation[size_t(UniformGroup::Transforms)];
+        viewChanged = m_viewChanged;
+    }
     if (dirtyBits & (dirty::kViewport | dirty::kTargets))
         Store(UniformGroup::Viewport, m_viewport, ComputeViewport(state));
-    if (dirtyBits & (dirty::kLights | dirty::kTransforms))
+    // Lights and clip planes live in camera space: only the view matrix moves them.
+    if ((dirtyBits & dirty::kLights) || viewChanged)
         Store(UniformGroup::Lights, m_lights, ComputeLights(state));
     if (dirtyBits & dirty::kMaterial)
         Store(UniformGroup::Material, m_material, ComputeMaterial(state));
@@ -251,7 +271,7 @@ void UniformValues::Update(const DeviceState& state, uint32_t dirtyBits, float m
         Store(UniformGroup::Values, m_values, ComputeValues(state, maxPointSize));
     if (dirtyBits & dirty::kStageStates)
         Store(UniformGroup::Stages, m_stages, ComputeStages(state));
-    if (dirtyBits & (dirty::kClipPlanes | dirty::kTransforms))
+    if ((dirtyBits & dirty::kClipPlanes) || viewChanged)
         Store(UniformGroup::ClipPlanes, m_clip, ComputeClip(state));
     if (dirtyBits & dirty::kVertexConstants) {
         for (uint32_t i = 0; i < kVertexShaderConstants; ++i) {

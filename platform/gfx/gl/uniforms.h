@@ -94,7 +94,13 @@ private:
     template <class T>
     void Store(UniformGroup group, T& slot, const T& next);
 
+    // Recomputes the transform group from the matrices that changed; true when any did.
+    bool UpdateTransforms(const DeviceState& state);
+
     std::array<uint32_t, kGroupCount> m_generation{};
+    std::array<Matrix, kTransformCount> m_matrices{};   // the inputs of m_transforms
+    bool m_haveMatrices = false;
+    bool m_viewChanged = true;
     TransformValues m_transforms;
     ViewportValues m_viewport;
     LightValues m_lights;
