@@ -47,7 +47,7 @@ struct Caps {
     uint32_t maxVertexBlendMatrices = 4;
     uint32_t maxActiveLights = 16;
     uint32_t maxUserClipPlanes = kMaxClipPlanes;
-    float maxPointSize = 64;
+    float maxPointSize = 64;           // backends clamp POINTSIZE and its limits to it
     bool fvfPointSize = true;
     uint32_t maxPrimitiveCount = 0xFFFFF;
     uint32_t maxVertexIndex = 0xFFFFF;
