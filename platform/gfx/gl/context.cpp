@@ -76,6 +76,15 @@ DriverInfo Probe()
     value = 0;
     glGetIntegerv(GL_MAX_SAMPLES, &value);
     info.maxSamples = uint32_t(std::max(value, 0));
+    // Two vendor extensions tell the memory, in kilobytes.
+    constexpr GLenum kTotalMemoryNvx = 0x9048;
+    constexpr GLenum kTextureFreeMemoryAti = 0x87FC;
+    GLint kilobytes[4] = {};
+    if (HasExtension("GL_NVX_gpu_memory_info"))
+        glGetIntegerv(kTotalMemoryNvx, kilobytes);
+    else if (HasExtension("GL_ATI_meminfo"))
+        glGetIntegerv(kTextureFreeMemoryAti, kilobytes);
+    info.textureMemory = uint64_t(std::max(kilobytes[0], 0)) * 1024;
     while (glGetError() != GL_NO_ERROR) {
     }
     info.ok = true;

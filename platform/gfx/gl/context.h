@@ -50,6 +50,7 @@ struct DriverInfo {
     bool s3tc = false;
     float maxPointSize = 1;
     uint32_t maxSamples = 0;
+    uint64_t textureMemory = 0;   // bytes the driver reports, 0 when it does not say
 };
 
 const DriverInfo& GetDriverInfo();

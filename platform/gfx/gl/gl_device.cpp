@@ -193,7 +193,8 @@ Result GlDevice::Reset(const PresentParameters& params)
 
 uint64_t GlDevice::TextureMemory() const
 {
-    return 512ull << 20;
+    uint64_t reported = GetDriverInfo().textureMemory;
+    return reported > 0 ? reported : 512ull << 20;   // a software renderer says nothing
 }
 
 Stats GlDevice::GetStats() const
