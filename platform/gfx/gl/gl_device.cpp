@@ -106,6 +106,8 @@ Result GlDevice::Create(Device& device, const PresentParameters& params, std::un
         Log("no device: " + driver.failure);
         return Result::NotAvailable;
     }
+    // The device window's native handle is the window layer's Window; without one the device
+    // draws on a hidden window of its own.
     auto* window = params.window ? static_cast<plat::window::Window*>(params.window->NativeHandle()) : nullptr;
     std::unique_ptr<Context> context = Context::Create(window);
     if (!context)
