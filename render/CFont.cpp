@@ -11,6 +11,7 @@
 #include "render/TextureManager.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -39,6 +40,12 @@ static_assert(sizeof(FontVertex) == 32);
     std::snprintf(text, sizeof text, "CFont::Init font file '%s' %s", path ? path : "", reason);
     WriteErrorLog(text);
     throw XRangeError();
+}
+
+// Glyph values come from the file: all arithmetic on them is done wide.
+int64_t Advance(const FontGlyph& glyph)
+{
+    return int64_t(glyph.right) - glyph.left;
 }
 
 int32_t ReadI32(const uint8_t* p)
@@ -152,13 +159,18 @@ const FontGlyph* CFont::FindGlyph(uint32_t code) const
     return nullptr;
 }
 
+int32_t CFont::GetLineHeight() const
+{
+    return int32_t(std::clamp<int64_t>(int64_t(m_metrics[0]) + m_metrics[2], INT32_MIN, INT32_MAX));
+}
+
 int32_t CFont::GetTextWidth(const char* text) const
 {
-    int32_t width = 0;
+    int64_t width = 0;
     for (char16_t c : ToWide(text))
         if (const FontGlyph* glyph = FindGlyph(c))
-            width += glyph->right - glyph->left;
-    return width;
+            width += Advance(*glyph);
+    return int32_t(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
 bool CFont::FitText(const CXAnsiString& text, CXAnsiString& out, int32_t maxWidth, int32_t tail) const
@@ -202,7 +214,7 @@ int CFont::Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t w
 
     float perBlank = 0;
     if (spread) {
-        const float extra = float(width - GetTextWidth(text));
+        const float extra = float(int64_t(width) - GetTextWidth(text));
         int blanks = 0;
         for (char16_t c : wide)
             blanks += c == u' ';
@@ -211,7 +223,7 @@ int CFont::Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t w
             perBlank = 0;
     }
     float accumulated = 0;
-    int32_t given = 0;
+    int64_t given = 0;
 
     const float originX = float(x) - 0.5f;
     float penX = originX;
@@ -241,12 +253,12 @@ int CFont::Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t w
             continue;
         if (inBatch == kBatchGlyphs)
             flush();
-        const float w = float(glyph->width - 1);
-        const float h = float(glyph->height - 1);
+        const float w = float(int64_t(glyph->width) - 1);
+        const float h = float(int64_t(glyph->height) - 1);
         const float u0 = float(glyph->left) / textureWidth;
         const float v0 = float(glyph->top) / textureHeight;
-        const float u1 = float(glyph->left + glyph->width - 1) / textureWidth;
-        const float v1 = float(glyph->top + glyph->height - 1) / textureHeight;
+        const float u1 = float(int64_t(glyph->left) + glyph->width - 1) / textureWidth;
+        const float v1 = float(int64_t(glyph->top) + glyph->height - 1) / textureHeight;
         FontVertex* quad = vertices + 4 * inBatch;
         quad[0] = {penX, penY, 0, 0.1f, u0, v0, 0, 0};
         quad[1] = {penX + w, penY, 0, 0.1f, u1, v0, 0, 0};
@@ -254,10 +266,10 @@ int CFont::Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t w
         quad[3] = {penX, penY + h, 0, 0.1f, u0, v1, 0, 0};
         ++inBatch;
         ++total;
-        penX += float(glyph->right - glyph->left);
+        penX += float(Advance(*glyph));
         if (spread && c == u' ') {
             accumulated += perBlank;
-            const int32_t target = int32_t(std::lround(accumulated));
+            const int64_t target = std::llround(accumulated);
             penX += float(target - given);
             given = target;
         }

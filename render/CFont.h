@@ -53,7 +53,7 @@ public:
     void Release();
     void ClearGlyphs() { m_glyphs.Done(); }
 
-    int32_t GetLineHeight() const { return m_metrics[0] + m_metrics[2]; }
+    int32_t GetLineHeight() const;
     // Sum of the advances of the text's glyphs; characters without a glyph add nothing.
     int32_t GetTextWidth(const char* text) const;
     // When the text is narrower than maxWidth: out = text, false. Else the first n characters, ".."
