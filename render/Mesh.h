@@ -4,9 +4,13 @@
 // (one process-wide last-bound cache). Main thread only.
 #pragma once
 
+#include "foundation/Vector.h"
 #include "platform/gfx/resource.h"
 
 #include <cstdint>
+#include <memory>
+
+struct SMeshBlock;
 
 class Mesh {
 public:
@@ -42,6 +46,20 @@ public:
     void Render(bool bindStreams);
     // Forgets the last-bound mesh; for code that changed the stream, indices or vertex shader.
     static void ResetStreamCache();
+
+    // Geometry of model files and reads of vertex positions (Mesh_data.cpp).
+    // Allocates for the block (indices when it has any) and copies its vertices and indices in.
+    void Load(uint32_t mode, const SMeshBlock& block);
+    // The largest distance of a vertex position from the origin; 0 without vertices.
+    float GetRadius();
+    // Extent (max - min) and centre of the vertex positions, from min 1e10 and max -1e10.
+    void GetSize(Vec3& extent);
+    void GetCenter(Vec3& centre);
+    // Between generic 64-byte vertices (+0 position, +24 normal, +36 point size, +40 diffuse,
+    // +44 specular, +48 and +56 the first two texture sets) and the packed vertices of the
+    // format, with the vertex data locked by the caller.
+    void SetFromGenericVertices(const uint8_t* source);
+    std::unique_ptr<uint8_t[]> GetGenericVertices();
 
     plat::gfx::VertexBuffer* vertexBuffer = nullptr;
     plat::gfx::IndexBuffer* indexBuffer = nullptr;

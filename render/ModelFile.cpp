@@ -125,6 +125,7 @@ void CModelFileReader::ReadPart(SModelPartBlock& part)
         break;
     }
     default:
+        Log(CP1251("CComplexObject::Load Загрузка типа не реализована"));
         Fail("part type " + std::to_string(r.type) + " is unknown");
     }
 }
@@ -186,6 +187,8 @@ void CModelFileReader::ReadModel(SModelBlock& model)
     const uint32_t pieceCount = Load<uint32_t>(h + 120);
     if (model.channelCount > kMaxChannels)
         Fail("channel count " + std::to_string(model.channelCount) + " is above " + std::to_string(kMaxChannels));
+    if (model.shaderSlot >= kShaderSlots)
+        Fail("shader slot " + std::to_string(model.shaderSlot) + " is not below " + std::to_string(kShaderSlots));
     if (pieceCount > kMaxPieces)
         Fail("damage piece count " + std::to_string(pieceCount) + " is above " + std::to_string(kMaxPieces));
 

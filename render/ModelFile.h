@@ -35,6 +35,7 @@ constexpr uint32_t kMaxChannels = 4;
 constexpr uint32_t kMaxPieces = 8;
 constexpr uint32_t kMaxVertices = 65536;   // 16-bit indices
 constexpr int kOrderingCount = 6;
+constexpr uint32_t kShaderSlots = 50;
 
 // Part types.
 constexpr uint32_t kPartModel = 0;
