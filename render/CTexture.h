@@ -45,8 +45,7 @@ private:
     // The platform loader: the file's size, a managed texture in that format.
     static bool LoadImageTexture(const char* name, uint32_t levels, plat::gfx::Format format,
         plat::gfx::Texture*& out);
-    bool ReadCompressed(class TMReader& reader, const char* name, uint32_t levels, bool managed,
-        plat::gfx::Texture*& built);
+    bool ReadCompressed(class TMReader& reader, uint32_t levels, bool managed, plat::gfx::Texture*& built);
     bool ReadUncompressed(class TMReader& reader, uint32_t levels, bool managed, plat::gfx::Texture*& built);
 
     int32_t m_width = 0;

@@ -80,7 +80,7 @@ bool CTexture::ReadImageFile(const char* name, int32_t bitsPerPixel, int32_t red
         return false;
     }
     Texture* built = nullptr;
-    const bool ok = reader.IsCompressed() ? ReadCompressed(reader, name, levels, managed, built)
+    const bool ok = reader.IsCompressed() ? ReadCompressed(reader, levels, managed, built)
                                           : ReadUncompressed(reader, levels, managed, built);
     reader.Close();
     if (!ok)
@@ -134,7 +134,7 @@ bool CTexture::ReadUncompressed(TMReader& reader, uint32_t levels, bool managed,
     return true;
 }
 
-bool CTexture::ReadCompressed(TMReader& reader, const char*, uint32_t levels, bool managed, Texture*& built)
+bool CTexture::ReadCompressed(TMReader& reader, uint32_t levels, bool managed, Texture*& built)
 {
     uint32_t w = reader.Width();
     uint32_t h = reader.Height();

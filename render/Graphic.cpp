@@ -85,7 +85,8 @@ Graphic::Graphic()
 
 Graphic::~Graphic()
 {
-    Release();
+    // At process exit the view frame's hook may be gone already; it is not touched.
+    ReleaseAll(false);
 }
 
 bool Graphic::CreateDirect3D(std::string_view backend)
@@ -235,11 +236,17 @@ bool Graphic::CreateDevice(int32_t adapter, int32_t width, int32_t height, int32
 
 void Graphic::Release()
 {
+    ReleaseAll(true);
+}
+
+void Graphic::ReleaseAll(bool removeViewHook)
+{
     if (m_device) {
         for (uint32_t stage = 0; stage < kFilterStages; ++stage)
             m_device->SetTexture(stage, nullptr);
         m_device->SetStreamSource(0, nullptr, 0);
-        CViewFrame::SetViewTransformSink(nullptr);
+        if (removeViewHook)
+            CViewFrame::SetViewTransformSink(nullptr);
     }
     ClearStageTextureCache();
     ReleaseTargetSurfaces();

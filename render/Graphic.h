@@ -180,6 +180,8 @@ public:
     uint32_t FilterMode() const { return m_filterMode; }
 
 private:
+    void ReleaseAll(bool removeViewHook);
+
     plat::gfx::GammaRamp m_savedRamp;
     plat::gfx::Viewport m_viewport;
     plat::gfx::Adapter* m_direct3D = nullptr;

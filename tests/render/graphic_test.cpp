@@ -1,5 +1,6 @@
 #include "render_fixture.h"
 
+#include "foundation/CViewFrame.h"
 #include "foundation/XRangeError.h"
 
 #include <cmath>
@@ -308,4 +309,16 @@ TEST(IntLog2Test, countsHalvings)
     const int32_t rows[][2] = {{-4, 0}, {0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}, {255, 7}, {256, 8}, {8192, 13}};
     for (const auto& row : rows)
         EXPECT_EQ(IntLog2(row[0]), row[1]) << row[0];
+}
+
+TEST_F(GraphicTest, theViewFrameSetsTheViewTransformWhileADeviceExists)
+{
+    ASSERT_TRUE(CreateGraphic());
+    ViewFrame.SetPosition(Vec3 {1, 2, 3});
+    ViewFrame.Apply(true);
+    Matrix view;
+    Device().GetTransform(Transform::View, view);
+    EXPECT_EQ(view, ToDeviceMatrix(ViewFrame.matrix));
+    g_Graphic.Release();
+    ViewFrame.Apply(true);   // no device: the maths only
 }
