@@ -285,8 +285,9 @@ std::string FixedVertex(const ProgramDesc& desc)
             break;
         case CoordSource::CameraPosition: value = "vec4(P, 1.0)"; break;
         case CoordSource::CameraReflection:
-            out += "    vec3 incident = dot(P, P) > 0.0 ? normalize(P) : vec3(0.0, 0.0, 1.0);\n";
-            value = "vec4(reflect(incident, N), 1.0)";
+            // The view ray from the eye through the vertex, mirrored by the normal.
+            Put(out, "    vec3 incident%u = dot(P, P) > 0.0 ? normalize(P) : vec3(0.0, 0.0, 1.0);\n", k);
+            value = "vec4(reflect(incident" + std::to_string(k) + ", N), 1.0)";
             break;
         }
         if (c.count > 0)

@@ -279,6 +279,36 @@ TEST_F(ConventionsTest, textureTransformsAndGeneratedCoordinates)
     }
 }
 
+TEST_F(ConventionsTest, reflectionVectorsMirrorTheViewRayOnTwoStages)
+{
+    Unlit();
+    // u = R.z / 4 + 0.5: a surface facing the camera sends the ray back (R.z < 0), red.
+    Texture* halves = MakeTexture(2, 1, {kRed, kBlue});
+    Texture* white = MakeTexture(1, 1, {0xFFFFFFFFu});
+    Matrix m;
+    m.m[2][0] = 0.25f;
+    m.m[3][0] = 0.5f;
+    for (uint32_t stage = 0; stage < 2; ++stage) {
+        m_device->SetTexture(stage, stage == 0 ? halves : white);
+        m_device->SetTransform(TextureTransformOf(stage), m);
+        m_device->SetTextureStageState(stage, StageState::TexCoordIndex, kTexCoordCameraSpaceReflectionVector);
+        m_device->SetTextureStageState(stage, StageState::TextureTransformFlags, uint32_t(TextureTransform::Count2));
+    }
+    m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
+    m_device->SetTextureStageState(1, StageState::ColorOp, uint32_t(TextureOp::Modulate));
+    struct Vertex {
+        float x, y, z, nx, ny, nz;
+    } v[4] = {{-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1}, {1, -1, 0.5f, 0, 0, -1}};
+    Begin();
+    ClearTarget(kBlack);
+    m_device->SetVertexShader(fvf::kXyz | fvf::kNormal);
+    ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(Vertex)), Result::Ok);
+    End();
+    EXPECT_EQ(Pixel(8, 8), kRed);
+    EXPECT_EQ(Pixel(1, 1), kRed);
+    EXPECT_EQ(gl::GetStats(Gl()).skippedDraws, 0u);
+}
+
 TEST_F(ConventionsTest, blendWeightsMixWorldMatrices)
 {
     Unlit();
