@@ -113,7 +113,7 @@ Result GlDevice::Create(Device& device, const PresentParameters& params, std::un
     if (!context)
         return Result::NotAvailable;
     std::unique_ptr<GlDevice> gl(new GlDevice(device, std::move(context)));
-    gl->m_maxPointSize = driver.maxPointSize;
+    gl->m_maxPointSize = std::min(driver.maxPointSize, device.DeviceCaps().maxPointSize);
     gl->m_s3tc = driver.s3tc && !SoftwareDxtForced();
     gl->InitialiseContext();
     gl->ApplyPresentParameters(params);

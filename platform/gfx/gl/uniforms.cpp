@@ -133,8 +133,9 @@ RenderValues ComputeValues(const DeviceState& state, float maxPointSize)
     float end = state.GetFloat(RenderState::FogEnd);
     v.fogParams = {{start, end, end != start ? 1.0f / (end - start) : 0.0f, state.GetFloat(RenderState::FogDensity)}};
     v.alphaRef = {{float(state.Get(RenderState::AlphaRef) & 0xFF), 0, 0, 0}};
-    float minimum = std::max(0.0f, state.GetFloat(RenderState::PointSizeMin));
-    float maximum = std::clamp(state.GetFloat(RenderState::PointSizeMax), minimum, std::max(minimum, maxPointSize));
+    // The size and its limits stay within the reported maximum.
+    float minimum = std::clamp(state.GetFloat(RenderState::PointSizeMin), 0.0f, maxPointSize);
+    float maximum = std::clamp(state.GetFloat(RenderState::PointSizeMax), minimum, maxPointSize);
     v.pointParams = {{state.GetFloat(RenderState::PointSize), minimum, maximum, float(state.viewport.height)}};
     v.pointScale = {{state.GetFloat(RenderState::PointScaleA), state.GetFloat(RenderState::PointScaleB),
         state.GetFloat(RenderState::PointScaleC), 0}};

@@ -415,6 +415,26 @@ TEST_F(ConventionsTest, pointSpritesSpanTheTextureFromTheTopLeft)
     m_device->SetRenderState(RenderState::PointSpriteEnable, 0);
 }
 
+TEST_F(ConventionsTest, pointSizesStayWithinTheProfilesMaximum)
+{
+    for (CapsProfile profile : {CapsProfile::Full, CapsProfile::Minimal}) {
+        m_device->Release();
+        m_device = nullptr;
+        m_adapter->SetCapsProfile(profile);
+        CreateDevice(16, 16);
+        m_device->SetRenderState(RenderState::PointSize, FloatBits(4.0f));
+        Begin();
+        ClearTarget(kBlack);
+        DrawScreen({{8, 8, 0.5f, 1, kGreen, 0, 0}}, PrimitiveType::PointList);
+        End();
+        std::vector<uint32_t> p = Read();
+        int lit = 0;
+        for (uint32_t c : p)
+            lit += c == kGreen ? 1 : 0;
+        EXPECT_EQ(lit, profile == CapsProfile::Full ? 16 : 1) << (profile == CapsProfile::Full ? "full" : "minimal");
+    }
+}
+
 TEST_F(ConventionsTest, anEnabledClipPlaneCutsInWorldSpace)
 {
     Unlit();
