@@ -11,13 +11,15 @@ function(zoq_add_existing_subdirectories)
     endforeach()
 endfunction()
 
-# The environment every test runs in: headless video, silent audio, software GL, fixed zone and locale.
+# The environment every test runs in: headless video, silent audio, software GL without an on-disk
+# shader cache (tests write only in their own folder), fixed zone and locale.
 set(ZOQ_TEST_ENVIRONMENT
     SDL_VIDEODRIVER=offscreen
     SDL_AUDIODRIVER=dummy
     ALSOFT_DRIVERS=null
     ALSOFT_LOGLEVEL=0
     GALLIUM_DRIVER=llvmpipe
+    MESA_SHADER_CACHE_DISABLE=true
     TZ=UTC
     LC_ALL=C)
 if(ZOQ_SANITIZE)

@@ -17,7 +17,8 @@ public:
     virtual bool IsMinimised() const = 0;
     virtual bool IsFocused() const = 0;
     virtual WindowSize ClientSize() const = 0;
-    // The backend's native window (the gl backend's SDL window); null where there is none.
+    // The window layer's plat::window::Window the gl backend draws into; null makes it draw on a
+    // hidden window of its own.
     virtual void* NativeHandle() const { return nullptr; }
 };
 
