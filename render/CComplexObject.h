@@ -97,7 +97,7 @@ public:
     float radius = 1.0f;
 
 private:
-    void AddPart(const SModelPartBlock& block);
+    void AddPart(SModelPartBlock&& block);
     void FreeParts();
     void RenderBillboard(int i, SComplexPart& part);
     void RenderModel(SComplexPart& part, const float* weights, uint32_t damageMask);

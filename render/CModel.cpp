@@ -162,6 +162,78 @@ bool ChannelTerms(uint32_t type, float w, Terms& t)
     }
 }
 
+// One delta block's term of a blend: its deltas and the factors of position and normal.
+struct DeltaTerm {
+    const SMorphDelta* deltas;
+    size_t count;
+    float p, n;
+};
+
+template <int N, bool Normals>
+void AddTermsOf(uint8_t* destination, uint32_t stride, uint32_t normalOffset, const uint16_t* indices, size_t count,
+    const DeltaTerm* terms)
+{
+    for (size_t k = 0; k < count; ++k) {
+        const size_t vertex = indices ? indices[k] : k;
+        float* position = reinterpret_cast<float*>(destination + vertex * stride);
+        float px = 0, py = 0, pz = 0, nx = 0, ny = 0, nz = 0;
+        for (int a = 0; a < N; ++a) {
+            const SMorphDelta& d = terms[a].deltas[k];
+            px += terms[a].p * d.position[0];
+            py += terms[a].p * d.position[1];
+            pz += terms[a].p * d.position[2];
+            if constexpr (Normals) {
+                nx += terms[a].n * d.normal[0];
+                ny += terms[a].n * d.normal[1];
+                nz += terms[a].n * d.normal[2];
+            }
+        }
+        position[0] += px;
+        position[1] += py;
+        position[2] += pz;
+        if constexpr (Normals) {
+            float* normal = reinterpret_cast<float*>(destination + vertex * stride + normalOffset);
+            normal[0] += nx;
+            normal[1] += ny;
+            normal[2] += nz;
+        }
+    }
+}
+
+// The blend of vertices 0 to count - 1 of the list, where every term has a delta.
+void AddTerms(int n, bool normals, uint8_t* destination, uint32_t stride, uint32_t normalOffset,
+    const uint16_t* indices, size_t count, const DeltaTerm* terms)
+{
+    using Kernel = void (*)(uint8_t*, uint32_t, uint32_t, const uint16_t*, size_t, const DeltaTerm*);
+    static constexpr Kernel kKernels[2][4] = {
+        {AddTermsOf<1, false>, AddTermsOf<2, false>, AddTermsOf<3, false>, AddTermsOf<4, false>},
+        {AddTermsOf<1, true>, AddTermsOf<2, true>, AddTermsOf<3, true>, AddTermsOf<4, true>},
+    };
+    if (n >= 1 && n <= 4)
+        kKernels[normals ? 1 : 0][n - 1](destination, stride, normalOffset, indices, count, terms);
+}
+
+// The rest of the list, where shorter blocks have run out of deltas.
+void AddTermsChecked(int n, bool normals, uint8_t* destination, uint32_t stride, uint32_t normalOffset,
+    const uint16_t* indices, size_t first, size_t last, const DeltaTerm* terms)
+{
+    for (size_t k = first; k < last; ++k) {
+        const size_t vertex = indices ? indices[k] : k;
+        float* position = reinterpret_cast<float*>(destination + vertex * stride);
+        float* normal = reinterpret_cast<float*>(destination + vertex * stride + normalOffset);
+        for (int a = 0; a < n; ++a) {
+            if (k >= terms[a].count)
+                continue;
+            const SMorphDelta& d = terms[a].deltas[k];
+            for (int c = 0; c < 3; ++c) {
+                position[c] += terms[a].p * d.position[c];
+                if (normals)
+                    normal[c] += terms[a].n * d.normal[c];
+            }
+        }
+    }
+}
+
 } // namespace
 
 CModel::~CModel()
@@ -170,6 +242,11 @@ CModel::~CModel()
 }
 
 void CModel::Load(const SModelBlock& block, bool deviceBuffers)
+{
+    Load(SModelBlock(block), deviceBuffers);
+}
+
+void CModel::Load(SModelBlock&& block, bool deviceBuffers)
 {
     ZJ_TRACE("CModel::Load");
     Done();
@@ -196,17 +273,17 @@ void CModel::Load(const SModelBlock& block, bool deviceBuffers)
 
     mainMesh.Load(deviceBuffers ? Mesh::kStaticManaged : Mesh::kSystemMemory, block.mesh);
     memoryBytes += int32_t(mainMesh.byteSize);
-    m_baseIndices = block.mesh.indices;
+    m_baseIndices = std::move(block.mesh.indices);
     m_normalOffset = PositionBytes(block.mesh.format);
     if (m_normalOffset == 0) {
         WriteErrorLog("Error in mesh format");
         m_normalOffset = 12;
     }
 
-    channels = block.channels;
+    channels = std::move(block.channels);
     channelCount = int32_t(channels.size());
     if (channelCount > 0)
-        MakeWorkMesh();
+        MakeWorkMesh(std::move(block.mesh.vertices));
 
     m_deviceVariants[0] = DeviceVariant();
     SetRef(m_deviceVariants[0].buffer, mainMesh.indexBuffer);
@@ -216,43 +293,42 @@ void CModel::Load(const SModelBlock& block, bool deviceBuffers)
 
     hasChannels = channelCount > 0;
     if (HasOrderings())
-        orderings = block.orderings;
+        orderings = std::move(block.orderings);
 
     for (int i = 0; i < damagePieceCount; ++i) {
-        const SDamagePieceBlock& source = block.pieces[size_t(i)];
+        SDamagePieceBlock& source = block.pieces[size_t(i)];
         SDamagePiece& piece = m_pieces[i];
         std::memcpy(piece.name, source.name, sizeof piece.name);
         std::memcpy(piece.position, source.position, sizeof piece.position);
-        piece.triangles = source.triangles;
+        piece.triangles = std::move(source.triangles);
         piece.mesh.Load(deviceBuffers ? Mesh::kStaticManaged : Mesh::kSystemMemory, source.mesh);
         memoryBytes += int32_t(piece.mesh.byteSize);
     }
 }
 
-void CModel::MakeWorkMesh()
+void CModel::MakeWorkMesh(std::vector<uint8_t>&& vertices)
 {
     ZJ_TRACE("CModel::MakeWorkMesh");
     const uint32_t vertexCount = mainMesh.vertexCount;
     if (vertexCount == 0)
         return;
     const size_t bytes = size_t(mainMesh.stride) * vertexCount;
-    m_baseVertices.assign(bytes, 0);
-    const bool locked = mainMesh.vertexData == nullptr;
-    if (locked)
-        mainMesh.Lock(true, false);
-    if (mainMesh.vertexData)
-        std::memcpy(m_baseVertices.data(), mainMesh.vertexData, bytes);
-    if (locked)
-        mainMesh.Unlock(true, false);
-
-    const uint32_t indexCount = uint32_t(m_baseIndices.size());
-    if (batched) {
-        m_workData = std::make_unique<CVertexData>(mainMesh.format, vertexCount, indexCount);
-        if (indexCount)
-            std::memcpy(m_workData->indices, m_baseIndices.data(), indexCount * 2);
-        std::memcpy(m_workData->vertices, m_baseVertices.data(), bytes);
-        return;
+    if (vertices.size() == bytes) {
+        m_baseVertices = std::move(vertices);
+    } else {
+        m_baseVertices.assign(bytes, 0);
+        const bool locked = mainMesh.vertexData == nullptr;
+        if (locked)
+            mainMesh.Lock(true, false);
+        if (mainMesh.vertexData)
+            std::memcpy(m_baseVertices.data(), mainMesh.vertexData, bytes);
+        if (locked)
+            mainMesh.Unlock(true, false);
     }
+    // A batched model's work data is made on its first blend.
+    if (batched)
+        return;
+    const uint32_t indexCount = uint32_t(m_baseIndices.size());
     m_workVertices = m_baseVertices;
     m_workMesh = std::make_unique<Mesh>();
     m_workMesh->Allocate(IsInSystemMemory() ? Mesh::kSystemMemory : Mesh::kDynamic, mainMesh.format, vertexCount,
@@ -266,6 +342,23 @@ void CModel::MakeWorkMesh()
         CopyIntoBuffer(m_workMesh->indexBuffer, m_baseIndices.data(), indexCount);
         SetRef(m_workOwnIndices, m_workMesh->indexBuffer);
     }
+}
+
+bool CModel::MakeWorkData()
+{
+    if (m_workData)
+        return true;
+    if (!batched || m_baseVertices.empty())
+        return false;
+    const uint32_t indexCount = uint32_t(m_baseIndices.size());
+    m_workData = std::make_unique<CVertexData>(mainMesh.format, mainMesh.vertexCount, indexCount);
+    const uint16_t* indices = m_baseIndices.data();
+    if (currentOrdering >= 0 && orderings.size() >= size_t(currentOrdering + 1) * indexCount)
+        indices = orderings.data() + size_t(currentOrdering) * indexCount;
+    if (indexCount)
+        std::memcpy(m_workData->indices, indices, indexCount * 2);
+    std::memcpy(m_workData->vertices, m_baseVertices.data(), m_baseVertices.size());
+    return true;
 }
 
 Mesh* CModel::GetMorphedMesh(const float* weights)
@@ -300,12 +393,15 @@ Mesh* CModel::GetAnimatedMesh(const float* weights, bool force)
 {
     if (m_baseVertices.empty())
         return &mainMesh;
+    if (batched && !MakeWorkData())
+        return &mainMesh;
     std::copy(weights, weights + kMaxChannels, lastWeights);
-    uint8_t* destination = batched ? m_workData->vertices : m_workVertices.data();
+    // A system-memory work mesh is bent in place; a device one from its own copy.
+    const bool inPlace = !batched && IsInSystemMemory();
+    uint8_t* destination = batched ? m_workData->vertices : inPlace ? m_workMesh->vertexData : m_workVertices.data();
     std::memcpy(destination, m_baseVertices.data(), m_baseVertices.size());
 
     const uint32_t stride = mainMesh.stride;
-    const uint32_t normalOffset = m_normalOffset;
     const bool hasNormal = (mainMesh.format & 0x10) != 0;
     bool applied = false;
     for (int i = 0; i < channelCount && i < kMaxChannels; ++i) {
@@ -317,61 +413,37 @@ Mesh* CModel::GetAnimatedMesh(const float* weights, bool force)
         applied = true;
         const SDeltaBlock& list = channel.blocks[terms.list];
         const size_t count = list.deltas.size();
-        // The blocks with a term, each with how many deltas it holds.
-        struct Active {
-            const SMorphDelta* deltas;
-            size_t count;
-            float p, n;
-        } active[4];
+        DeltaTerm active[4];
         int activeCount = 0;
+        size_t common = count;
         for (int b = 0; b < channel.blockCount; ++b) {
-            if (terms.position[b] != 0 || terms.normal[b] != 0)
-                active[activeCount++] = {channel.blocks[b].deltas.data(), channel.blocks[b].deltas.size(),
-                    terms.position[b], terms.normal[b]};
+            if (terms.position[b] == 0 && terms.normal[b] == 0)
+                continue;
+            const std::vector<SMorphDelta>& deltas = channel.blocks[b].deltas;
+            active[activeCount++] = {deltas.data(), deltas.size(), terms.position[b], terms.normal[b]};
+            common = std::min(common, deltas.size());
         }
         const uint16_t* indices = list.hasIndices ? list.indices.data() : nullptr;
-        for (size_t k = 0; k < count; ++k) {
-            const size_t vertex = indices ? indices[k] : k;
-            float* position = reinterpret_cast<float*>(destination + vertex * stride);
-            float* normal = reinterpret_cast<float*>(destination + vertex * stride + normalOffset);
-            for (int a = 0; a < activeCount; ++a) {
-                if (k >= active[a].count)
-                    continue;
-                const SMorphDelta& d = active[a].deltas[k];
-                position[0] += active[a].p * d.position[0];
-                position[1] += active[a].p * d.position[1];
-                position[2] += active[a].p * d.position[2];
-                if (hasNormal) {
-                    normal[0] += active[a].n * d.normal[0];
-                    normal[1] += active[a].n * d.normal[1];
-                    normal[2] += active[a].n * d.normal[2];
-                }
-            }
-        }
+        // Every block holds a delta for the first `common` vertices; past them short blocks add nothing.
+        AddTerms(activeCount, hasNormal, destination, stride, m_normalOffset, indices, common, active);
+        AddTermsChecked(activeCount, hasNormal, destination, stride, m_normalOffset, indices, common, count, active);
     }
     if (!applied && !force)
         return &mainMesh;
     if (batched)
         return SubmitToBuffer();
-    if (IsInSystemMemory()) {
-        std::memcpy(m_workMesh->vertexData, destination, m_baseVertices.size());
-    } else if (m_workMesh->Lock(true, false) && m_workMesh->vertexData) {
-        std::memcpy(m_workMesh->vertexData, destination, m_baseVertices.size());
-    }
-    if (!IsInSystemMemory())
+    if (!inPlace) {
+        if (m_workMesh->Lock(true, false) && m_workMesh->vertexData)
+            std::memcpy(m_workMesh->vertexData, destination, m_baseVertices.size());
         m_workMesh->Unlock(true, false);
+    }
     return m_workMesh.get();
 }
 
 Mesh* CModel::SubmitToBuffer()
 {
-    if (!m_workData) {
-        if (!hasChannels || mainMesh.vertexCount == 0)
-            return nullptr;
-        MakeWorkMesh();
-        if (!m_workData)
-            return nullptr;
-    }
+    if (!MakeWorkData())
+        return nullptr;
     if (!g_pModelManager || g_pModelManager->ModelsSlot() < 0)
         return nullptr;
     return g_pModelManager->GetRenderSingleBufMesh(g_pModelManager->ModelsSlot(), *m_workData);
@@ -571,7 +643,7 @@ void CModel::RenderPart(const float* weights, uint32_t damageMask, CTexture* t0,
     ZJ_TRACE("CModel::RenderPart");
     uint16_t* ownIndices = nullptr;
     uint32_t ownCount = 0;
-    const bool swap = batched && hasChannels && weights && m_workData;
+    const bool swap = batched && hasChannels && weights && MakeWorkData();
     if (swap) {
         ownIndices = m_workData->indices;
         ownCount = m_workData->indexCount;

@@ -50,7 +50,10 @@ public:
 
     // deviceBuffers false: system-memory meshes, not batched (collision shapes).
     void Load(const SModelBlock& block, bool deviceBuffers);
-    void MakeWorkMesh();
+    // Takes the block's arrays over.
+    void Load(SModelBlock&& block, bool deviceBuffers);
+    // The rest-pose copy of the vertices (taken over when given) and, unbatched, the private mesh.
+    void MakeWorkMesh(std::vector<uint8_t>&& vertices = {});
 
     // The mesh to draw for four weights (or none).
     Mesh* GetMorphedMesh(const float* weights);
@@ -143,6 +146,8 @@ private:
     };
 
     bool HasOrderings() const { return orderingsMode == 1 || orderingsMode == 2; }
+    // A batched model's work data, made on first use; false when the model has none.
+    bool MakeWorkData();
     uint32_t PieceMask(uint32_t mask) const;
     // The variant of a cache holding mask, made (or remade) when missing.
     template <class Variants, class Make> int FindVariant(Variants& variants, int& count, uint32_t mask, Make make);

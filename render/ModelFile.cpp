@@ -4,6 +4,7 @@
 #include "platform/win/text.h"
 #include "render/Mesh.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -136,9 +137,26 @@ void CModelFileReader::ReadIndices(std::vector<uint16_t>& out, size_t count, uin
     out.resize(count);
     if (count)
         std::memcpy(out.data(), p, count * 2);
-    for (size_t i = 0; i < count; ++i) {
-        if (out[i] >= limit)
-            Fail(std::string(what) + " entry " + std::to_string(i) + " = " + std::to_string(out[i]) +
+    // Eight entries at a time: any entry at or past the limit marks its lane. The culprit is
+    // looked for only on failure.
+    using Lanes = uint16_t __attribute__((vector_size(16)));
+    const Lanes bound = Lanes {} + uint16_t(std::min<uint32_t>(limit, 0xFFFF));
+    Lanes over = {};
+    const uint16_t* entries = out.data();
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        Lanes v;
+        std::memcpy(&v, entries + i, sizeof v);
+        over |= Lanes(v >= bound);
+    }
+    bool failed = limit <= 0xFFFF && (over[0] | over[1] | over[2] | over[3] | over[4] | over[5] | over[6] | over[7]);
+    for (; i < count; ++i)
+        failed = failed || entries[i] >= limit;
+    if (!failed)
+        return;
+    for (size_t k = 0; k < count; ++k) {
+        if (out[k] >= limit)
+            Fail(std::string(what) + " entry " + std::to_string(k) + " = " + std::to_string(out[k]) +
                 " is not below " + std::to_string(limit));
     }
 }
