@@ -1,17 +1,75 @@
-// Stand-in until the world database lands: the engine object reduced to the network object
-// factory that the network client calls.
+// CZJEngine: the world database. Once at start-up it fills every type table from the record
+// database in a fixed order, reads the glider sound settings from cfg.ini and resolves the
+// well-known resource ids; then it loads locations (the objects file and the map file) and makes
+// objects that arrive from the network. One global object, ZJEngine. Main thread only.
 #pragma once
+
+#include "world/db/SLocMusic.h"
 
 #include <cstdint>
 
 class CZJObject;
+class DefaultManager;
+
+// Set by CZJEngine::LoadConfig: cfg.ini [ZJCONFIG] FIXCURSOR is 1.
+extern uint8_t g_FixCursor;
 
 class CZJEngine {
 public:
-    // Creates a glider (type 14), missile (16) or thing (21) from an object record (+0 network
-    // id, +13 position, +25 type, +29 type index), adds it to the object list and its network
-    // list; null for any other type.
+    // The first group of well-known ids.
+    enum WellKnown1 { kGunBombLauncher, kGunRocketLauncher, kSndBldDoorOpen, kSndPickUpThing, kTexSunFront,
+        kTexSunBack, kWellKnown1Count };
+    // The second group.
+    enum WellKnown2 { kEqpAntirocketSystem, kEqpInvisibilityShield, kEqpBooster, kEqpAnalyzer, kTexFxRocketSmoke,
+        kTexFxWaterDust, kModGlFire, kTexGlFireGlow, kTexFireGlow2, kModFxForce3, kModFxRocketFire, kTexLampShadow,
+        kTexLampGlow, kTexLampFlare, kModGunCorbel, kTexFxHaosParticle, kTexFxBorder, kTexExpMask, kModFxPodbor,
+        kTexKptPricel, kTexKptPricelGreen, kTexKtAll, kTexKtIcons, kMusObserver, kWellKnown2Count };
+
+    // One step of the type-table load: its number, the table name passed and the manager filled.
+    struct SInitStep {
+        int step;
+        const char* table;
+        DefaultManager* manager;
+    };
+    static constexpr int kInitStepCount = 21;
+    static const SInitStep* InitSteps();
+
+    CZJEngine();
+
+    // Every type table in its order, then LoadConfig, then ResolveResourceIds; returns the last
+    // id resolved ("MUS_OBSERVER").
+    int32_t ZJInit();
+    // The glider sound settings of cfg.ini under the data directory; signed integers.
+    void LoadConfig();
+    int32_t ResolveResourceIds();
+
+    // Loads the location whose map file is name (under the data directory): the objects file (the
+    // name with its last character replaced by 'o'), then the map file, which stays open for cell
+    // streaming. Returns the result of that open. A missing file or a short or corrupt objects
+    // file logs a line and throws.
+    int Load(const char* name);
+    // The object blocks of the open objects file.
+    void ZJLoadObjects();
+    // A glider (14), a projectile (16) or a thing (21) from an object network record; null for
+    // any other kind.
     CZJObject* CreateNetObject(const uint8_t* record);
+
+    int32_t ids1[kWellKnown1Count];
+    int32_t soploSounds[4]; // nozzle sound ids
+    float soploMinVolume;
+    float soploMidSpan; // middle - minimum
+    float soploMaxSpan; // maximum - middle
+    float modPeriod; // seconds
+    float modForce; // half the configured fraction
+    float playerFade;
+    int32_t engineSound;
+    float engineMinVolume;
+    float engineMaxVolume;
+    float engineMinFreq; // Hz
+    float engineMaxFreq; // Hz
+    float engineMaxSpeed;
+    int32_t ids2[kWellKnown2Count];
+    SLocMusic music;
 };
 
 extern CZJEngine ZJEngine;

@@ -2,9 +2,11 @@
 #include "world/objects/CObjectList.h"
 
 #include "foundation/ErrorLog.h"
+#include "world/objects/CHelperPoint.h"
 #include "world/objects/CZJObject.h"
 
 #include <algorithm>
+#include <cstring>
 
 CObjectList ObjectList;
 
@@ -16,7 +18,44 @@ CObjectList::~CObjectList()
 void CObjectList::AddObject(CZJObject* object)
 {
     object->alive = 1;
+    object->objectId = ++idCounter;
     m_objects.push_back(object);
+}
+
+void CObjectList::AddBuilding(CHelperPoint* point)
+{
+    m_buildings.push_back(point);
+}
+
+CZJObject* CObjectList::FindObject(const NameKey32& name, int type) const
+{
+    for (CZJObject* object : m_objects)
+        if (object->alive && object->type == type && std::strncmp(object->name, name.text, 32) == 0)
+            return object;
+    return nullptr;
+}
+
+CZJObject* CObjectList::FindObjectById(uint32_t id) const
+{
+    for (CZJObject* object : m_objects)
+        if (object->objectId == id)
+            return object;
+    return nullptr;
+}
+
+void CObjectList::GetObjectList(int type, XDynamicArray<CZJObject*>& out) const
+{
+    out.Done();
+    for (CZJObject* object : m_objects)
+        if (object->alive && object->type == type)
+            out.Add(object);
+}
+
+bool CObjectList::GetRayIntersection(const Vec3& start, const Vec3& direction, float length, Vec3& hitPoint,
+    const CZJObject* skip, CZJObject*& hitObject) const
+{
+    hitObject = nullptr;
+    return rayTest && rayTest(start, direction, length, hitPoint, skip, hitObject);
 }
 
 void CObjectList::AddToExtraList(CZJObject* object)
@@ -65,7 +104,11 @@ void CObjectList::Clear()
     for (CZJObject* object : m_extra)
         if (std::find(m_objects.begin(), m_objects.end(), object) == m_objects.end())
             delete object;
+    for (CHelperPoint* point : m_buildings)
+        delete point;
     m_objects.clear();
     m_extra.clear();
     m_deleteQueue.clear();
+    m_buildings.clear();
+    idCounter = 0;
 }

@@ -1,19 +1,36 @@
 // Stand-in until the world-object classes land: the object list reduced to what the network
-// client and the object factory use: adding, the network list, finding by network id and the
-// deferred deletion.
+// client and the object factory use: adding with object ids, the network list, the building list
+// of helper points, finding by network id, object id, name and type, and the deferred deletion.
+// Rays never hit unless a test sets rayTest.
 #pragma once
 
+#include "foundation/NameKey32.h"
+#include "foundation/Vector.h"
+#include "foundation/XDynamicArray.h"
+
 #include <cstdint>
+#include <functional>
 #include <vector>
 
+class CHelperPoint;
 class CZJObject;
 
 class CObjectList {
 public:
     ~CObjectList();
 
-    // Takes ownership; the object becomes alive.
+    // Takes ownership; the object becomes alive and gets the next object id.
     void AddObject(CZJObject* object);
+    // Takes ownership of a helper point.
+    void AddBuilding(CHelperPoint* point);
+    // The live object of that type whose name equals the key, or null.
+    CZJObject* FindObject(const NameKey32& name, int type) const;
+    CZJObject* FindObjectById(uint32_t id) const;
+    // Every live object of that type.
+    void GetObjectList(int type, XDynamicArray<CZJObject*>& out) const;
+    // The nearest object on the segment, never skip; the stand-in asks rayTest, else no hit.
+    bool GetRayIntersection(const Vec3& start, const Vec3& direction, float length, Vec3& hitPoint,
+        const CZJObject* skip, CZJObject*& hitObject) const;
     // Appends to the network list (the caller sets remote and the network id first).
     void AddToExtraList(CZJObject* object);
     // The first network-list object with that id, or null.
@@ -24,10 +41,15 @@ public:
     bool IsDeletePending(const CZJObject* object) const;
     // Destroys the queued objects.
     void Pack();
-    // Destroys every object.
+    // Destroys every object and helper point; the id counter restarts at 0.
     void Clear();
 
     const std::vector<CZJObject*>& NetList() const { return m_extra; }
+    const std::vector<CZJObject*>& Objects() const { return m_objects; }
+    const std::vector<CHelperPoint*>& Buildings() const { return m_buildings; }
+
+    uint32_t idCounter = 0; // the last object id given
+    std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
 
 private:
     static constexpr int kDeleteQueue = 500;
@@ -35,6 +57,7 @@ private:
     std::vector<CZJObject*> m_objects;
     std::vector<CZJObject*> m_extra;
     std::vector<CZJObject*> m_deleteQueue;
+    std::vector<CHelperPoint*> m_buildings;
 };
 
 extern CObjectList ObjectList;

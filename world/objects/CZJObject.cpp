@@ -5,6 +5,8 @@
 #include "net/wire/NetWire.h"
 #include "world/objects/CObjectList.h"
 
+#include <cstring>
+
 using namespace NetWire;
 
 void CZJObject::PackNetState(uint8_t* record, int* size)
@@ -35,3 +37,13 @@ void CZJObject::UnpackNetState(const uint8_t* record, int* size)
 }
 
 void CZJObject::Damage(float, Vec3, int, int, int) { }
+
+void CZJObject::StoreInit(const float* placement, const NameKey32& typeId)
+{
+    if (placement) {
+        std::memcpy(matrix.m, placement, sizeof matrix.m);
+        position = Vec3 { matrix.m[12], matrix.m[13], matrix.m[14] };
+    }
+    typeKey = typeId;
+    ++initCalls;
+}

@@ -1,7 +1,10 @@
 // Stand-in until the world-object classes land: the base of every world object, reduced to the
-// network members and the slots that the network client uses (pack, unpack, init, damage).
+// network members and the slots that the network client uses (pack, unpack, init, damage), and
+// the fields that the object factory sets.
 #pragma once
 
+#include "foundation/Matrix.h"
+#include "foundation/NameKey32.h"
 #include "foundation/Vector.h"
 
 #include <cstdint>
@@ -39,10 +42,23 @@ public:
     double lastNetTime = 0.0; // game clock of the last pack or unpack
     double lastRecordTime = -1.0e10; // time stamp of the last record applied
     Vec3 position {};
+
+    char name[32] = {}; // the property text of the placed object
+    uint32_t objectId = 0; // given by the object list
+    uint8_t localHit = 1; // a remote object still takes hits computed here
+    uint8_t hittable = 1;
+    Matrix4 matrix { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 } }; // world matrix
+    NameKey32 typeKey {}; // the type id given to Init
+    int initCalls = 0;
+
+protected:
+    // What the stand-ins' Init do: keep the placement (position = row 3) and the type id.
+    void StoreInit(const float* placement, const NameKey32& typeId);
 };
 
-// Stand-in for the moving object: only the catch-up time the network client resets.
+// Stand-in for the moving object: the catch-up time the network client resets and the velocity.
 class CDynamicObject : public CZJObject {
 public:
     float netLag = 0.0f;
+    Vec3 velocity {};
 };

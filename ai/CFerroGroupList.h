@@ -1,0 +1,29 @@
+// Stand-in until the machine groups land: the list of a location's groups, read from the group
+// section of the objects file as the file format lays it out (the behaviour data is skipped).
+#pragma once
+
+#include "foundation/XDynamicArray.h"
+
+#include <cstdint>
+
+class CFerroGroup;
+
+class CFerroGroupList {
+public:
+    ~CFerroGroupList();
+
+    // Reads the group section from the objects file that the engine has open, replacing the old
+    // groups. Every count is checked against the bytes left; a bad section throws.
+    void Load();
+    // Deletes every group.
+    void Clear();
+    // Takes ownership of a group (tests and the player's team).
+    void AddGroup(CFerroGroup* group);
+
+    int Count() const { return groups.Count(); }
+    CFerroGroup* Group(int i) const { return groups.At(i); }
+
+    XDynamicArray<CFerroGroup*> groups;
+};
+
+extern CFerroGroupList FerroGroupList;

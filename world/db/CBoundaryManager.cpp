@@ -1,0 +1,87 @@
+#include "world/db/CBoundaryManager.h"
+
+#include "foundation/CallTrace.h"
+#include "foundation/ErrorLog.h"
+#include "world/db/FactoryHelpers.h"
+#include "world/db/ObjectsFileReader.h"
+#include "world/db/ResourceIds.h"
+#include "world/db/SPlacedObject.h"
+#include "world/objects/CBoundObject.h"
+
+#include <cstdio>
+
+CBoundaryManager g_BoundaryManager;
+
+void CBoundaryManager::Init(const char* table)
+{
+    ZJ_TRACE("CBoundaryManager::Init");
+    BeginRows(table);
+    for (int i = 0; i < m_rowCount; ++i) {
+        const char* section = m_rowNames.GetString(i);
+        RowRead::Name(section, "Model", m_rows.At(i).model);
+        RowRead::Name(section, "PostModel", m_rows.At(i).texture);
+    }
+    for (SBoundaryType& row : m_rows) {
+        row.model.Resolve(FindModelId);
+        row.texture.Resolve(FindTextureId);
+    }
+}
+
+CZJObject* CBoundaryManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
+{
+    auto object = std::make_unique<CBoundObject>();
+    object->Init(placement, typeId, propertyText);
+    return AddToObjectList(std::move(object));
+}
+
+void CBoundaryManager::LoadObjects()
+{
+    ZJ_TRACE("CBoundaryManager::LoadObjects");
+    const uint32_t count = ReadBlockHead(sizeof(SPlacedObject) + 4, 0, "boundary count");
+    for (uint32_t i = 0; i < count; ++i) {
+        SPlacedObject record;
+        ReadPlacedObject(record);
+        const uint32_t words = CObjectsFileReader::ReadU32("boundary word count");
+        if (words == 0)
+            CObjectsFileReader::Fail("boundary word count", words);
+        CObjectsFileReader::CheckCount(words, 4, kMaxWords, "boundary word count");
+        if (words - 1 > uint32_t(CBoundObject::kMaxLinks))
+            CObjectsFileReader::Fail("boundary link count", words - 1);
+        uint32_t values[CBoundObject::kMaxLinks + 1];
+        CObjectsFileReader::Read(values, uint64_t(words) * 4, "boundary words");
+        if (FindRow(record.typeId) < 0) {
+            char line[96];
+            std::snprintf(line, sizeof line, "CBoundaryManager::LoadObjects ID='%s' not found", record.typeId);
+            WriteErrorLog(line);
+            continue;
+        }
+        auto* post = static_cast<CBoundObject*>(CreateObject(record.TypeKey(), record.placement, record.propertyText));
+        post->objectId = values[0];
+        post->linkCount = int32_t(words - 1);
+        for (uint32_t k = 1; k < words; ++k)
+            post->linkIds[k - 1] = values[k];
+        if (ObjectList.idCounter <= values[0])
+            ObjectList.idCounter = values[0];
+    }
+    XDynamicArray<CZJObject*> posts;
+    ObjectList.GetObjectList(23, posts);
+    for (CZJObject* object : posts) {
+        auto* post = static_cast<CBoundObject*>(object);
+        int kept = 0;
+        for (int k = 0; k < post->linkCount; ++k) {
+            CZJObject* other = ObjectList.FindObjectById(post->linkIds[k]);
+            if (other == nullptr || other->type != 23)
+                continue;
+            const Vec3 d { other->position.x - post->position.x, other->position.y - post->position.y,
+                other->position.z - post->position.z };
+            if (Vec3Length(d) > kMaxLinkDistance)
+                continue;
+            post->linkIds[kept] = post->linkIds[k];
+            post->links[kept++] = static_cast<CBoundObject*>(other);
+        }
+        for (int k = kept; k < CBoundObject::kMaxLinks; ++k)
+            post->links[k] = nullptr;
+        post->linkCount = kept;
+        post->UpdateBounds();
+    }
+}

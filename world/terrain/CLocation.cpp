@@ -1,0 +1,4 @@
+// Stand-in until the terrain lands.
+#include "world/terrain/CLocation.h"
+
+CLocation Location;
