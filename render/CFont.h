@@ -66,6 +66,11 @@ public:
     // The same, spreading width - text width over the blanks (nothing when that exceeds 20 a blank).
     int LayoutText(int32_t x, int32_t y, int32_t width, const char* text, const BatchSink& sink);
 
+    // Draws the text through "SCREEN" with slot 37 and the font texture, each batch after setting
+    // the texture factor to colour (CFont_draw.cpp).
+    void PrintText(int32_t x, int32_t y, const char* text, uint32_t colour, int mask = 3);
+    void Print(int32_t x, int32_t y, int32_t width, const char* text, uint32_t colour, int mask = 3);
+
     // The glyph of a character, first in file order; null when none.
     const FontGlyph* FindGlyph(uint32_t code) const;
     int GetGlyphCount() const { return m_glyphs.Count(); }

@@ -1,6 +1,7 @@
 #include "render/CModelManager.h"
 
 #include "foundation/CLogWriter.h"
+#include "foundation/CViewFrame.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
@@ -61,10 +62,13 @@ static_assert(sizeof(ModelVertex) == 32);
 CModelManager::CModelManager()
 {
     Matrix4Identity(m_billboardMatrix);
+    // The camera turns the billboards each time its view is recomputed.
+    CViewFrame::SetFacingSink([this](const Vec3& viewDirection) { SetBillboardOrientation(viewDirection); });
 }
 
 CModelManager::~CModelManager()
 {
+    CViewFrame::SetFacingSink({});
     FreeModels();
     m_screenQuad.Free();
     m_unitQuad.Free();

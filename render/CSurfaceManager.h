@@ -60,6 +60,18 @@ public:
     // is copied. Parts beyond the picture are not copied.
     void DrawTilesEx(plat::gfx::Surface* surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx0,
         int32_t sy0, int32_t sx1, int32_t sy1, const TileSink& draw);
+    // Drawing through "SCREEN" (CSurfaceManager_draw.cpp). RenderSurface draws the whole picture
+    // with the first cache texture and a pattern repeating every 64 screen pixels; RenderSurfaceEx
+    // draws a picture rectangle with both cache textures. CopyToTexture and UpdateTexture do the
+    // same for a picture of the table.
+    void RenderSurface(plat::gfx::Surface* surface, int32_t width, int32_t height, int slot, int32_t x0, int32_t y0,
+        int32_t x1, int32_t y1, CTexture* pattern);
+    void RenderSurfaceEx(plat::gfx::Surface* surface, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+        int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1, bool inset);
+    void CopyToTexture(int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, CTexture* pattern);
+    void UpdateTexture(int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx0, int32_t sy0,
+        int32_t sx1, int32_t sy1, bool inset);
+
     // Copies a picture rectangle of at most 256 x 256 into the second cache texture.
     void CopyToCacheTexture(int index, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 

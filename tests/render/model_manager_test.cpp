@@ -2,6 +2,7 @@
 // quad, and device loss.
 #include "tests/render/model_fixture.h"
 
+#include "foundation/CViewFrame.h"
 #include "foundation/XRangeError.h"
 #include "platform/gfx/device.h"
 
@@ -325,7 +326,12 @@ TEST_F(ModelManagerTest, billboardQuadIsCentredOrStandsOnItsBase)
 
 TEST_F(ModelManagerTest, billboardOrientationFacesTheView)
 {
-    m_models->SetBillboardOrientation({0, -1, 0});
+    // The camera's recomputed view hands its forward column over.
+    CViewFrame view;
+    Matrix4Identity(view.matrix);
+    view.matrix.m[6] = -1;
+    view.matrix.m[10] = 0;
+    view.Apply(true);
     const Matrix4& m = m_models->BillboardMatrix();
     // Column 2, the forward axis, points along the view direction, Z stays up.
     EXPECT_FLOAT_EQ(m.m[2], 0);
