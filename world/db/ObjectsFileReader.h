@@ -33,12 +33,19 @@ public:
         throw XRangeError();
     }
 
+    [[noreturn]] static void FailRead(const char* what, uint64_t n)
+    {
+        char line[384];
+        std::snprintf(line, sizeof line, "Objects file %s: %s needs %" PRIu64 " bytes at offset %" PRIu64 ", %" PRIu64
+            " left", s_path.c_str(), what, n, s_offset, Left());
+        WriteErrorLog(line);
+        throw XRangeError();
+    }
+
     static void Read(void* dest, uint64_t n, const char* what)
     {
-        if (n > Left())
-            Fail(what, n);
-        if (n != 0 && g_PakManager.Read(dest, size_t(n)) == 0)
-            Fail(what, n);
+        if (n > Left() || (n != 0 && g_PakManager.Read(dest, size_t(n)) == 0))
+            FailRead(what, n);
         s_offset += n;
     }
     static uint32_t ReadU32(const char* what)
@@ -49,10 +56,8 @@ public:
     }
     static void Skip(uint64_t n, const char* what)
     {
-        if (n > Left())
-            Fail(what, n);
-        if (n != 0 && !g_PakManager.Seek(long(n), 1))
-            Fail(what, n);
+        if (n > Left() || (n != 0 && !g_PakManager.Seek(long(n), 1)))
+            FailRead(what, n);
         s_offset += n;
     }
     // count x unit bytes must be left, and count must not pass limit (0: no limit).
