@@ -161,8 +161,11 @@ bool COrgManager::ApplyPolitics(std::string_view text)
     PoliticsReader reader(text);
     std::vector<std::string> fields;
     bool tooLong = false;
-    if (!reader.ReadLine(fields, tooLong) || tooLong || fields.size() < 2
-        || fields.size() - 1 > size_t(kMaxColumns)) {
+    const bool read = reader.ReadLine(fields, tooLong);
+    size_t keys = 0;
+    for (size_t c = 1; c < fields.size(); ++c)
+        keys += fields[c].empty() ? 0 : 1;
+    if (!read || tooLong || keys == 0 || fields.size() - 1 > size_t(kMaxColumns)) {
         WriteErrorLog("COrgManager::SetPolitics bad header");
         return false;
     }
