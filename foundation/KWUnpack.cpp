@@ -4,74 +4,125 @@
 
 namespace {
 
-// Copies a back-reference; an overlapping one repeats the bytes it has just written.
-inline void CopyReference(uint8_t* out, size_t o, size_t distance, size_t length)
-{
-    uint8_t* dst = out + o;
-    const uint8_t* src = dst - distance;
-    if (distance >= length) {
-        std::memcpy(dst, src, length);
-    } else if (distance == 1) {
-        std::memset(dst, *src, length);
-    } else {
-        for (size_t k = 0; k < length; ++k)
-            dst[k] = src[k];
+// The output block and its room: every write checks the room before it touches the block.
+class Output {
+public:
+    Output(uint8_t* out, size_t capacity)
+        : m_out(out)
+        , m_capacity(capacity)
+    {
     }
+
+    size_t Size() const { return m_size; }
+
+    bool Copy(const uint8_t* src, size_t count)
+    {
+        if (count > m_capacity - m_size)
+            return false;
+        std::memcpy(m_out + m_size, src, count);
+        m_size += count;
+        return true;
+    }
+
+    bool Byte(uint8_t value)
+    {
+        if (m_size >= m_capacity)
+            return false;
+        m_out[m_size++] = value;
+        return true;
+    }
+
+    bool Fill(uint8_t value, size_t count)
+    {
+        if (count > m_capacity - m_size)
+            return false;
+        std::memset(m_out + m_size, value, count);
+        m_size += count;
+        return true;
+    }
+
+    // The word lo,hi repeated count times.
+    bool FillWords(uint8_t lo, uint8_t hi, size_t count)
+    {
+        if (lo == hi)
+            return Fill(lo, 2 * count);
+        if (2 * count > m_capacity - m_size)
+            return false;
+        uint8_t* dst = m_out + m_size;
+        for (size_t k = 0; k < count; ++k) {
+            dst[2 * k] = lo;
+            dst[2 * k + 1] = hi;
+        }
+        m_size += 2 * count;
+        return true;
+    }
+
+    // A back-reference within what is written; an overlapping one repeats the bytes it has
+    // just written.
+    bool Reference(size_t distance, size_t length)
+    {
+        if (distance == 0 || distance > m_size || length > m_capacity - m_size)
+            return false;
+        uint8_t* dst = m_out + m_size;
+        const uint8_t* src = dst - distance;
+        if (distance >= length) {
+            std::memcpy(dst, src, length);
+        } else if (distance == 1) {
+            std::memset(dst, *src, length);
+        } else {
+            for (size_t k = 0; k < length; ++k)
+                dst[k] = src[k];
+        }
+        m_size += length;
+        return true;
+    }
+
+private:
+    uint8_t* m_out;
+    size_t m_capacity;
+    size_t m_size = 0;
+};
+
+// Copies the literal bytes from in[i] up to the next escape or the end, and leaves i there.
+inline bool CopyToEscape(const uint8_t* in, size_t n, size_t& i, uint8_t escape, Output& out)
+{
+    const void* hit = std::memchr(in + i, escape, n - i);
+    const size_t literal = hit ? size_t(static_cast<const uint8_t*>(hit) - (in + i)) : n - i;
+    if (!out.Copy(in + i, literal))
+        return false;
+    i += literal;
+    return true;
 }
 
-} // namespace
-
-bool UnpackRle8(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+bool Rle8(const uint8_t* in, size_t n, Output& out)
 {
-    size_t o = 0;
-    written = 0;
     if (n == 0)
         return true;
     const uint8_t escape = in[0];
     size_t i = 1;
     while (i < n) {
-        const void* hit = std::memchr(in + i, escape, n - i);
-        size_t literal = hit ? size_t(static_cast<const uint8_t*>(hit) - (in + i)) : n - i;
-        if (literal > capacity - o) {
-            written = o;
+        if (!CopyToEscape(in, n, i, escape, out))
             return false;
-        }
-        std::memcpy(out + o, in + i, literal);
-        o += literal;
-        i += literal;
-        if (!hit)
+        if (i == n)
             break;
-        if (i + 1 >= n) {
-            written = o;
+        if (i + 1 >= n)
             return false;
-        }
-        uint8_t count = in[i + 1];
+        const uint8_t count = in[i + 1];
         if (count == 255) {
-            if (o >= capacity) {
-                written = o;
+            if (!out.Byte(escape))
                 return false;
-            }
-            out[o++] = escape;
             i += 2;
             continue;
         }
-        size_t run = size_t(count) + 3;
-        if (i + 2 >= n || run > capacity - o) {
-            written = o;
+        if (i + 2 >= n || !out.Fill(in[i + 2], size_t(count) + 3))
             return false;
-        }
-        std::memset(out + o, in[i + 2], run);
-        o += run;
         i += 3;
     }
-    written = o;
     return true;
 }
 
-bool UnpackRle16(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+bool Rle16(const uint8_t* in, size_t n, Output& out)
 {
-    size_t o = 0;
-    written = 0;
     const size_t words = n / 2;
     if (words < 2)
         return true;
@@ -81,131 +132,103 @@ bool UnpackRle16(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, siz
         size_t end = w;
         while (end < words && in[2 * end + 1] != escape)
             ++end;
-        size_t literal = 2 * (end - w);
-        if (literal > capacity - o) {
-            written = o;
+        if (!out.Copy(in + 2 * w, 2 * (end - w)))
             return false;
-        }
-        std::memcpy(out + o, in + 2 * w, literal);
-        o += literal;
         w = end;
         if (w >= words)
             break;
-        uint8_t count = in[2 * w];
-        if (w + 1 >= words) {
-            written = o;
+        const uint8_t count = in[2 * w];
+        if (w + 1 >= words)
             return false;
-        }
-        const uint8_t lo = in[2 * w + 2];
-        const uint8_t hi = in[2 * w + 3];
-        size_t run = count == 255 ? 1 : size_t(count) + 3;
-        if (2 * run > capacity - o) {
-            written = o;
+        if (!out.FillWords(in[2 * w + 2], in[2 * w + 3], count == 255 ? 1 : size_t(count) + 3))
             return false;
-        }
-        if (lo == hi) {
-            std::memset(out + o, lo, 2 * run);
-        } else {
-            uint8_t* dst = out + o;
-            for (size_t k = 0; k < run; ++k) {
-                dst[2 * k] = lo;
-                dst[2 * k + 1] = hi;
-            }
-        }
-        o += 2 * run;
         w += 2;
     }
-    written = o;
     return true;
 }
 
-bool UnpackLzFlags(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+bool LzFlags(const uint8_t* in, size_t n, Output& out)
 {
-    size_t o = 0;
     size_t i = 0;
-    written = 0;
     while (i < n) {
         const uint8_t flags = in[i++];
-        if (flags == 0 && n - i >= 8 && capacity - o >= 8) {
-            std::memcpy(out + o, in + i, 8);
-            o += 8;
+        if (flags == 0 && n - i >= 8 && out.Copy(in + i, 8)) {
             i += 8;
             continue;
         }
         for (int bit = 0; bit < 8 && i < n; ++bit) {
             if (flags & (1u << bit)) {
-                if (i + 1 >= n) {
-                    written = o;
+                if (i + 1 >= n)
                     return false;
-                }
                 const uint8_t b0 = in[i];
                 const uint8_t b1 = in[i + 1];
-                size_t length = size_t(b0 >> 4) + 4;
-                size_t distance = size_t(b1) + size_t(b0 & 15) * 256;
-                if (distance == 0 || distance > o || length > capacity - o) {
-                    written = o;
+                if (!out.Reference(size_t(b1) + size_t(b0 & 15) * 256, size_t(b0 >> 4) + 4))
                     return false;
-                }
-                CopyReference(out, o, distance, length);
-                o += length;
                 i += 2;
             } else {
-                if (o >= capacity) {
-                    written = o;
+                if (!out.Byte(in[i++]))
                     return false;
-                }
-                out[o++] = in[i++];
             }
         }
     }
-    written = o;
     return true;
 }
 
-bool UnpackLzEscape(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+bool LzEscape(const uint8_t* in, size_t n, Output& out)
 {
-    size_t o = 0;
-    written = 0;
     if (n == 0)
         return true;
     const uint8_t escape = in[0];
     size_t i = 1;
     while (i < n) {
-        const void* hit = std::memchr(in + i, escape, n - i);
-        size_t literal = hit ? size_t(static_cast<const uint8_t*>(hit) - (in + i)) : n - i;
-        if (literal > capacity - o) {
-            written = o;
+        if (!CopyToEscape(in, n, i, escape, out))
             return false;
-        }
-        std::memcpy(out + o, in + i, literal);
-        o += literal;
-        i += literal;
-        if (!hit)
+        if (i == n)
             break;
-        if (i + 2 >= n) {
-            written = o;
+        if (i + 2 >= n)
             return false;
-        }
         const uint8_t c = in[i + 1];
         const uint8_t d = in[i + 2];
         i += 3;
         if (c == 255 && d == 255) {
-            if (o >= capacity) {
-                written = o;
+            if (!out.Byte(escape))
                 return false;
-            }
-            out[o++] = escape;
             continue;
         }
-        size_t length = size_t(c >> 4) + 4;
-        size_t distance = size_t(c & 15) * 256 + d;
-        if (distance == 0 || distance > o || length > capacity - o) {
-            written = o;
+        if (!out.Reference(size_t(c & 15) * 256 + d, size_t(c >> 4) + 4))
             return false;
-        }
-        CopyReference(out, o, distance, length);
-        o += length;
     }
-    written = o;
     return true;
+}
+
+// Runs one unpacker over the output block; written is what it produced, also on a fault.
+template <bool (*Body)(const uint8_t*, size_t, Output&)>
+bool Run(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+{
+    Output output(out, capacity);
+    const bool ok = Body(in, n, output);
+    written = output.Size();
+    return ok;
+}
+
+} // namespace
+
+bool UnpackRle8(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+{
+    return Run<Rle8>(in, n, out, capacity, written);
+}
+
+bool UnpackRle16(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+{
+    return Run<Rle16>(in, n, out, capacity, written);
+}
+
+bool UnpackLzFlags(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+{
+    return Run<LzFlags>(in, n, out, capacity, written);
+}
+
+bool UnpackLzEscape(const uint8_t* in, size_t n, uint8_t* out, size_t capacity, size_t& written)
+{
+    return Run<LzEscape>(in, n, out, capacity, written);
 }
