@@ -1,0 +1,401 @@
+// ZJServ under a flood for 30 s on 127.0.0.1: two game clients play and ask for the player
+// list each second while a stranger sends 10,000 junk datagrams a second to the session port
+// and a connected peer sends 2,000 malformed messages a second. The server must stay alive,
+// keep its log small, relay the clients' records, answer in time, answer a probe and close.
+#include "child_process.h"
+#include "net/NetSession.h"
+#include "net/wire/NetWire.h"
+#include "platform/net/control.h"
+#include "wire_client.h"
+
+#include <enet/enet.h>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<uint8_t>;
+using std::chrono::milliseconds;
+
+#ifdef ZOQ_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+constexpr auto kFloodTime = std::chrono::seconds(30);
+constexpr int kDatagramsPerSecond = 10000;
+constexpr int kMalformedPerSecond = 2000;
+
+// A peer that speaks ENet and the transport's hello itself, so it can send what the client
+// transport never would: messages past its size limit among them.
+class RawPeer {
+public:
+    ~RawPeer()
+    {
+        if (m_host != nullptr)
+            enet_host_destroy(m_host);
+    }
+
+    bool Connect(uint16_t port)
+    {
+        if (enet_initialize() != 0)
+            return false;
+        ENetAddress local {};
+        enet_address_set_host_ip(&local, "127.0.0.1");
+        m_host = enet_host_create(&local, 1, 3, 0, 0);
+        if (m_host == nullptr)
+            return false;
+        ENetAddress server {};
+        enet_address_set_host_ip(&server, "127.0.0.1");
+        server.port = port;
+        m_peer = enet_host_connect(m_host, &server, 3, 0);
+        if (m_peer == nullptr || !Await(ENET_EVENT_TYPE_CONNECT))
+            return false;
+        plat::net::control::Message hello;
+        hello.kind = plat::net::control::Kind::Hello;
+        hello.application = kZJApplicationGuid;
+        plat::net::CopyName(hello.name, u"FLOOD");
+        uint8_t bytes[plat::net::control::kMaxSize];
+        const std::size_t size = plat::net::control::Encode(hello, bytes, sizeof bytes);
+        enet_peer_send(m_peer, 2, enet_packet_create(bytes, size, ENET_PACKET_FLAG_RELIABLE));
+        enet_host_flush(m_host);
+        return Await(ENET_EVENT_TYPE_RECEIVE);
+    }
+    void Send(const Bytes& message, bool reliable)
+    {
+        enet_peer_send(m_peer, reliable ? 0 : 1,
+            enet_packet_create(message.data(), message.size(), reliable ? ENET_PACKET_FLAG_RELIABLE : 0));
+    }
+    void Service()
+    {
+        ENetEvent event;
+        while (enet_host_service(m_host, &event, 0) > 0)
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+    }
+
+private:
+    bool Await(ENetEventType type)
+    {
+        const auto until = Clock::now() + std::chrono::seconds(5);
+        ENetEvent event;
+        while (Clock::now() < until) {
+            if (enet_host_service(m_host, &event, 10) <= 0)
+                continue;
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+            if (event.type == type)
+                return true;
+        }
+        return false;
+    }
+
+    ENetHost* m_host = nullptr;
+    ENetPeer* m_peer = nullptr;
+};
+
+Bytes Encoded(const std::function<uint32_t(uint8_t*, std::size_t)>& encode)
+{
+    Bytes bytes(1024);
+    bytes.resize(encode(bytes.data(), bytes.size()));
+    return bytes;
+}
+
+// Every way a message is refused: requests cut short or with a wrong size field, unsafe and
+// unterminated names, unknown kinds, and object messages whose records stop the walk.
+std::vector<Bytes> Malformed()
+{
+    using namespace NetWire;
+    std::vector<Bytes> out;
+    for (uint32_t type = NETSYS_CREATEGAME; type <= NETSYS_KILLREPORT; ++type) {
+        Bytes whole(kRequestSize[type], 0);
+        Put<uint32_t>(whole.data(), System::kKind, NETMSG_SYSTEM);
+        Put<uint32_t>(whole.data(), System::kType, type);
+        Put<uint32_t>(whole.data(), System::kSize, static_cast<uint32_t>(whole.size()));
+        Bytes cut = whole;
+        cut.pop_back(); // one byte short
+        out.push_back(cut);
+        Bytes wrongSize = whole;
+        Put<uint32_t>(wrongSize.data(), System::kSize, static_cast<uint32_t>(whole.size() + 4));
+        out.push_back(wrongSize);
+    }
+    Bytes unterminated
+        = Encoded([](uint8_t* d, std::size_t c) { return EncodeRequest(d, c, NETSYS_GETPLAYERLIST); });
+    Put<uint32_t>(unterminated.data(), System::kType, NETSYS_SETPLAYERNAME);
+    unterminated.resize(12 + 2 * 70, 'x');
+    Put<uint32_t>(unterminated.data(), System::kSize, static_cast<uint32_t>(unterminated.size()));
+    out.push_back(unterminated);
+    for (const char* name : { "../x", "a\\b", "" })
+        out.push_back(Encoded([&](uint8_t* d, std::size_t c) { return EncodeCreateGame(d, c, name); }));
+    Bytes longName = Encoded([](uint8_t* d, std::size_t c) { return EncodeCreateGame(d, c, "a"); });
+    std::memset(longName.data() + System::kGameName, 'n', 32);
+    out.push_back(longName);
+    out.push_back(Bytes { 9, 0, 0, 0, 1, 0, 0, 0, 12, 0, 0, 0 }); // unknown kind
+    out.push_back(Bytes { 2, 0, 0, 0, 14, 0, 0, 0, 12, 0, 0, 0 }); // unknown type
+    Bytes shortHeader(ObjectHeader::kSize - 1, 0); // a header one byte short
+    shortHeader[0] = NETMSG_OBJECTS;
+    out.push_back(shortHeader);
+
+    // Object messages of one record each that the walk refuses.
+    const auto objects = [&](uint8_t kind, uint16_t length, uint32_t count, std::size_t bodyBytes) {
+        Bytes message(ObjectHeader::kSize + bodyBytes, 0);
+        SNetObjectHeader header;
+        header.count = count;
+        header.bytes = static_cast<uint32_t>(bodyBytes);
+        EncodeObjectHeader(message.data(), message.size(), header);
+        if (bodyBytes >= Record::kBaseSize) {
+            SNetObjectRecord head;
+            head.netId = 0x7FF00001;
+            head.kind = kind;
+            head.length = length;
+            EncodeRecordHead(message.data() + ObjectHeader::kSize, bodyBytes, head);
+        }
+        out.push_back(message);
+    };
+    objects(4, 35, 1, 35); // kind 4
+    objects(0, 34, 1, 35); // length 34
+    objects(0, 10001, 1, 10001); // length 10,001
+    objects(0, 200, 1, 100); // past the end
+    objects(Record::kHit, 54, 1, 54); // a hit of 54 bytes
+    objects(0, 35, 0xFFFFFFFF, 20); // a count the bytes cannot hold
+    return out;
+}
+
+class FloodTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-flood-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+        m_env = { "ZOQ_NET_PORT=0", "ZOQ_INSTANCE_SCOPE=zjserv-flood-" + std::to_string(getpid()) };
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+
+    std::filesystem::path m_folder;
+    std::vector<std::string> m_env;
+};
+
+// 10,000 junk datagrams a second: random bytes, cut ENet headers, searches that are too long
+// or name another application.
+void SendJunk(uint16_t port, const std::atomic<bool>& stop, std::atomic<uint64_t>& count)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(port);
+    std::mt19937 random(1);
+    plat::net::control::Message query;
+    query.kind = plat::net::control::Kind::SearchQuery;
+    query.application = kZJApplicationGuid;
+    uint8_t search[plat::net::control::kMaxSize + 64] = {};
+    const std::size_t searchSize = plat::net::control::Encode(query, search, sizeof search);
+    query.application.data1 ^= 1;
+    uint8_t wrong[plat::net::control::kMaxSize] = {};
+    const std::size_t wrongSize = plat::net::control::Encode(query, wrong, sizeof wrong);
+    uint8_t junk[1400];
+    const auto start = Clock::now();
+    uint64_t sent = 0;
+    while (!stop) {
+        const auto elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        while (!stop && sent < static_cast<uint64_t>(elapsed * kDatagramsPerSecond)) {
+            const uint8_t* data = junk;
+            std::size_t size = 0;
+            switch (sent % 4) {
+            case 0:
+                size = 1 + random() % sizeof junk;
+                for (std::size_t i = 0; i < size; ++i)
+                    junk[i] = static_cast<uint8_t>(random());
+                break;
+            case 1: // an ENet header cut short: peer id 0xFFF (connecting), then nothing whole
+                size = 1 + random() % 7;
+                junk[0] = 0xFF;
+                junk[1] = 0x0F;
+                for (std::size_t i = 2; i < size; ++i)
+                    junk[i] = static_cast<uint8_t>(random());
+                break;
+            case 2:
+                data = search;
+                size = searchSize + 1 + random() % 64; // too long
+                break;
+            default:
+                data = wrong;
+                size = wrongSize;
+                break;
+            }
+            sendto(fd, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            ++sent;
+        }
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    count = sent;
+    close(fd);
+}
+
+// 2,000 malformed messages a second from a connected peer, with random payloads and a few
+// messages past the receive buffer.
+void SendMalformed(RawPeer& peer, const std::atomic<bool>& stop, std::atomic<uint64_t>& count)
+{
+    const std::vector<Bytes> table = Malformed();
+    std::mt19937 random(2);
+    const auto start = Clock::now();
+    uint64_t sent = 0;
+    uint64_t big = 0;
+    while (!stop) {
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        while (!stop && sent < static_cast<uint64_t>(elapsed * kMalformedPerSecond)) {
+            if (sent % 7 == 6) {
+                Bytes noise(1 + random() % 2000);
+                for (uint8_t& b : noise)
+                    b = static_cast<uint8_t>(random());
+                peer.Send(noise, random() % 2 == 0);
+            } else {
+                peer.Send(table[sent % table.size()], sent % 2 == 0);
+            }
+            ++sent;
+        }
+        if (big < static_cast<uint64_t>(elapsed / 5)) { // one every 5 s
+            peer.Send(Bytes(plat::net::kMaxMessage + 1 + big * 100, 0x42), true);
+            ++big;
+        }
+        peer.Service();
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    count = sent;
+}
+
+TEST_F(FloodTest, zjservStaysAliveSmallAndAnsweringUnderAFlood)
+{
+    ChildProcess server;
+    ASSERT_TRUE(
+        server.Start(ZJSERV_PROGRAM, {}, m_folder.string(), m_env, (m_folder / "stderr.txt").string()));
+    std::string line;
+    ASSERT_TRUE(server.ReadLine(line, 10000)); // tip
+    ASSERT_TRUE(server.ReadLine(line, 10000)); // session
+    const uint16_t port = static_cast<uint16_t>(std::stoi(line.substr(line.rfind(' ') + 1)));
+    ASSERT_NE(port, 0);
+
+    WireClient clients[2];
+    for (WireClient& client : clients)
+        ASSERT_TRUE(client.Enter(port, u"PLAYER"));
+    clients[0].CreateGame("arena.zjp");
+    ASSERT_TRUE(clients[0].Poll([&] { return clients[0].created.id != 0; }, 5000));
+    const uint32_t gameId = clients[0].created.id;
+    clients[1].GameRequest(NETSYS_JOIN, gameId);
+    ASSERT_TRUE(clients[1].Poll([&] { return clients[1].Count(NETREPLY_STARTED) == 1; }, 5000));
+    for (WireClient& client : clients)
+        client.Request(NETSYS_SETACTIVE);
+    ASSERT_TRUE(clients[0].Poll(
+        [&] {
+            if (clients[0].players.size() == 2)
+                return true;
+            clients[0].Request(NETSYS_GETPLAYERLIST);
+            std::this_thread::sleep_for(milliseconds(20));
+            return false;
+        },
+        5000));
+
+    RawPeer raw;
+    ASSERT_TRUE(raw.Connect(port));
+    std::atomic<bool> stop { false };
+    std::atomic<uint64_t> junkSent { 0 }, malformedSent { 0 };
+    std::thread junk([&] { SendJunk(port, stop, junkSent); });
+    std::thread malformed([&] { SendMalformed(raw, stop, malformedSent); });
+
+    // The two clients play: records at 30 Hz half a period apart, a player list each second.
+    const auto start = Clock::now();
+    const auto period = std::chrono::duration_cast<Clock::duration>(milliseconds(1000) / 30.0);
+    Clock::time_point due[2] = { start, start + period / 2 };
+    Clock::time_point asked[2] = { start, start };
+    uint32_t answersBefore[2] = {};
+    bool waiting[2] = {};
+    uint32_t sent[2] = {};
+    double slowest = 0;
+    int unanswered = 0;
+    while (Clock::now() - start < kFloodTime) {
+        const auto now = Clock::now();
+        for (int i = 0; i < 2; ++i) {
+            WireClient& client = clients[i];
+            if (now >= due[i]) {
+                client.SendRecord(++sent[i]);
+                due[i] += period;
+            }
+            client.ProcessMessages();
+            if (waiting[i] && client.Count(NETREPLY_PLAYERLIST) != answersBefore[i]) {
+                waiting[i] = false;
+                slowest = std::max(slowest, std::chrono::duration<double>(Clock::now() - asked[i]).count());
+            }
+            if (now - asked[i] >= std::chrono::seconds(1)) {
+                if (waiting[i])
+                    ++unanswered;
+                answersBefore[i] = client.Count(NETREPLY_PLAYERLIST);
+                asked[i] = now;
+                waiting[i] = true;
+                client.Request(NETSYS_GETPLAYERLIST);
+            }
+        }
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    stop = true;
+    junk.join();
+    malformed.join();
+    for (WireClient& client : clients)
+        client.Poll([] { return false; }, 300);
+
+    EXPECT_TRUE(server.Running());
+    EXPECT_GT(junkSent.load(), uint64_t(kDatagramsPerSecond) * 25);
+    EXPECT_GT(malformedSent.load(), uint64_t(kMalformedPerSecond) * 25);
+    std::error_code error;
+    const auto logSize = std::filesystem::file_size(m_folder / "error.log", error);
+    EXPECT_LT(error ? 0 : logSize, 1u << 20);
+
+    const std::size_t heard[2]
+        = { clients[0].records[clients[1].playerId].size(), clients[1].records[clients[0].playerId].size() };
+    if (!kSanitized) {
+        EXPECT_GE(heard[0], sent[1] * 99 / 100);
+        EXPECT_GE(heard[1], sent[0] * 99 / 100);
+        EXPECT_EQ(unanswered, 0);
+        EXPECT_LT(slowest, 1.0);
+    } else {
+        // Under the sanitizers the server need only go on answering.
+        EXPECT_GT(heard[0], 0u);
+        EXPECT_GT(heard[1], 0u);
+        EXPECT_LT(unanswered, 10);
+    }
+    std::printf("flood: %llu junk datagrams, %llu malformed messages; records heard %zu/%u and %zu/%u; "
+                "slowest answer %.3f s, %d unanswered; error.log %llu bytes\n",
+        static_cast<unsigned long long>(junkSent.load()),
+        static_cast<unsigned long long>(malformedSent.load()), heard[0], sent[1], heard[1], sent[0], slowest,
+        unanswered, static_cast<unsigned long long>(error ? 0 : logSize));
+
+    ChildProcess probe;
+    ASSERT_TRUE(probe.Start(
+        ZOQ_NET_TOOL, { "probe", "127.0.0.1:" + std::to_string(port) }, m_folder.string(), m_env));
+    std::vector<std::string> lines;
+    for (std::string text; probe.ReadLine(text, 15000);)
+        lines.push_back(text);
+    int code = -1;
+    ASSERT_TRUE(probe.Wait(5000, code));
+    EXPECT_EQ(code, 0);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "games 1");
+
+    server.Signal(SIGTERM);
+    ASSERT_TRUE(server.Wait(10000, code));
+    EXPECT_EQ(code, 0);
+}
+
+} // namespace
