@@ -3,3 +3,4 @@
 
 CZJObject* PlayerObject = nullptr;
 int32_t VisibleRadius = 256;
+uint32_t NetworkIdCounter = 0;

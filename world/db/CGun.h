@@ -1,0 +1,78 @@
+// CGun: one weapon mounted on a world object (four on a glider, one on a tower). It takes its
+// rules from a weapon descriptor and keeps the instance state: the opening cycle of class-1 guns
+// with an "OPEN" animation, reload, heat or ammunition, the trigger envelope behind flash and
+// sound, the geometry of the last shot and its looping sound. The owner calls Run every frame and
+// FIRE for every frame its trigger is held. Main thread only.
+#pragma once
+
+#include "ai/CEquipment.h"
+#include "foundation/Matrix.h"
+#include "foundation/Vector.h"
+
+#include <cstdint>
+
+class CZJObject;
+struct SGunType;
+
+class CGun {
+public:
+    static constexpr int kOpenClosed = 0, kOpening = 1, kOpen = 2, kClosing = 3;
+    static constexpr float kOpenHoldLimit = 10.0f;
+    static constexpr float kReadySignal = 0.5f;
+    static constexpr float kDefaultRange = 500.0f;
+    static constexpr float kSafeTerrainDistanceSq = 10000.0f;
+
+    // Reload timer 0, closed, no sound, no owner, not overheated, envelope 0, time since shot 1.5.
+    void Reset();
+    // Arms the gun from an equipment item whose first word is the weapon (-1 none); a bad index
+    // throws XRangeError.
+    void Assign(SItemRecord item);
+    // The per-frame update with the frame time.
+    void Run();
+    // One frame of held trigger: the owner's world matrix, the mount (its translation is the
+    // barrel in the owner's space), the unit aim and the factor on the owner's velocity that
+    // projectiles inherit.
+    void FIRE(const Matrix4& frame, Matrix4 mount, Vec3 aimDirection, float velocityFactor);
+    // A continuous weapon while its envelope is above 0; others until 1.5 s after a shot.
+    bool IsFiring() const;
+    // Barrel matrix := mount x frame; the mount's x translation is negated in place; mirrored
+    // barrel matrix := mount x frame.
+    void GetMountMatrices(const Matrix4& frame, Matrix4& mount);
+    // Stops the looping sound and plays the end sound; with no loop running, the end sound plays
+    // only when asked.
+    void StopFireSound(bool playEndSound);
+
+    Matrix4 barrelMatrix {};
+    Matrix4 mirroredMatrix {};
+    float shotLength = 0.0f;
+    int32_t currentBarrel = 0;
+    int32_t soundHandle = -1;
+    Vec3 shotStarts[2] {};
+    Vec3 shotEnds[2] {};
+    float readySignal = 0.0f;
+    SItemRecord item {};
+    int32_t projectileType = -1;
+    int32_t fireCounter = 0;
+    float shotVisibility = 0.0f;
+    int32_t openState = kOpenClosed;
+    SGunType* desc = nullptr;
+    CZJObject* owner = nullptr;
+    float trigger = 0.0f;
+    float reloadTimer = 0.0f;
+    float timeSinceShot = 1.5f;
+    float openTimer = 0.0f;
+    float openHold = 0.0f;
+    Vec3 aim {};
+    float ammo = 0.0f;
+    uint8_t assigned = 0;
+    uint8_t overheated = 0;
+    float heat = 0.0f;
+
+private:
+    bool IsPlayersGun() const;
+    bool RunsOpeningCycle() const;
+    uint32_t SoundTag() const;
+    void PlayFireSound(const Vec3& muzzle, const Matrix4& frame);
+    // A projectile of this gun's type along a direction; null when the type is -1.
+    CZJObject* Launch(const Vec3& muzzle, const Vec3& direction, float velocityFactor);
+};
