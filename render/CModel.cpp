@@ -453,11 +453,12 @@ int CModel::AdvanceAnimation(float dt)
 {
     if (autoAnimate && autoPeriod > 0) {
         autoClock += dt;
+        // x less its integer part with the lowest bit cleared: x modulo 2.
         const double x = double(autoClock) / double(autoPeriod);
-        const double whole = std::floor(x);
-        const double even = double(int64_t(whole) & ~int64_t(1));
-        const float p = float(x - even);
-        autoPhase = p > 1 ? 2 - p : p;
+        double p = std::isfinite(x) ? std::fmod(x, 2.0) : 0.0;
+        if (p < 0)
+            p += 2.0;
+        autoPhase = float(p > 1 ? 2 - p : p);
     }
     int cycles = 0;
     if (frameGrid >= 1 && frameTime > 0) {

@@ -1,18 +1,40 @@
-// Fuzz target: the particle block reader on any bytes (the block without its size word).
+// Fuzz target: the particle block reader on any bytes (the block without its size word), then a
+// few steps of the emitter it describes and the geometry of its particles.
+#include "foundation/ErrorLog.h"
+#include "render/CParticleViewer.h"
 #include "render/ParticleBlock.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+
+namespace {
+
+const bool kLogAside = [] {
+    SetErrorLogDirectory((std::filesystem::temp_directory_path() / "").string());
+    return true;
+}();
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     SParticleBlock block;
     std::string reason;
-    if (ParseParticleBlock(data, size, block, reason)) {
-        std::vector<uint8_t> out;
-        AppendParticleBlock(block, out);
-        if (block.keyCount > 20 || out.size() < 4 + particleblock::kFixedBytes)
-            __builtin_trap();
-    }
+    if (!ParseParticleBlock(data, size, block, reason))
+        return 0;
+    std::vector<uint8_t> out;
+    AppendParticleBlock(block, out);
+    if (block.keyCount > 20 || out.size() < 4 + particleblock::kFixedBytes)
+        __builtin_trap();
+    CParticleViewer emitter;
+    emitter.SetBlock(block);
+    emitter.CreateBuffers();
+    for (int step = 0; step < 4; ++step)
+        emitter.Update(0.25f);
+    emitter.BuildGeometry();
+    Vec3 centre;
+    float radius = 0;
+    emitter.GetBoundingSphere(centre, radius);
     return 0;
 }
