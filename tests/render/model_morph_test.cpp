@@ -165,11 +165,60 @@ TEST_F(ModelMorphTest, automaticSweepGoesUpAndBackEveryTwoPeriods)
     const Mesh* mesh = model.GetMorphedMesh(weights);
     EXPECT_NEAR(Read(mesh, 0).first, 0.5f, 1e-6f);
 
+    block.autoPeriod = 1e-30f;   // a sweep too fast to count stays a phase between 0 and 1
+    CModel fast;
+    fast.Load(block, false);
+    fast.AdvanceAnimation(1e6f);
+    EXPECT_GE(fast.autoPhase, 0.0f);
+    EXPECT_LE(fast.autoPhase, 1.0f);
+
     block.autoPeriod = 0;
     CModel still;
     still.Load(block, false);
     still.AdvanceAnimation(3);
     EXPECT_EQ(still.autoPhase, 0.0f);
+}
+
+TEST_F(ModelMorphTest, markerFramesNeedFourDistinctCorners)
+{
+    const float at[3] = {1, 2, 3};
+    SModelPartBlock marker = zoq::tools::model::MarkerPart("FX", at, 0.5f);
+    CModel model;
+    model.Load(*marker.model, false);
+    int corners[4];
+    ASSERT_TRUE(model.FindFrameCorners(corners));
+    EXPECT_EQ(std::vector<int>(corners, corners + 4), (std::vector<int> {0, 1, 2, 5}));
+    Matrix4 frame;
+    ASSERT_TRUE(model.GetBoxFrame(corners, nullptr, frame));
+    const float identityAt[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(frame.m[i], identityAt[i]) << i;
+    Vec3 edges;
+    ASSERT_TRUE(model.GetBoxCornerFrame(corners, nullptr, frame, edges));
+    EXPECT_FLOAT_EQ(edges.x, 0.5f);
+    EXPECT_FLOAT_EQ(edges.z, 0.5f);
+    ASSERT_TRUE(model.GetBoxCenterFrame(corners, nullptr, frame));
+    EXPECT_FLOAT_EQ(frame.m[12], 1.25f);
+    EXPECT_FLOAT_EQ(frame.m[14], 2.75f);
+    const int outside[4] = {0, 1, 2, 9};
+    EXPECT_FALSE(model.GetBoxFrame(outside, nullptr, frame));
+
+    // Three vertices: no frame, nothing read past the mesh.
+    SModelBlock small = Quad();
+    small.mesh.vertexCount = 3;
+    small.mesh.vertices.resize(3 * 32);
+    small.mesh.indices = {0, 1, 2};
+    CModel three;
+    three.Load(small, false);
+    EXPECT_FALSE(three.FindFrameCorners(corners));
+    EXPECT_EQ(std::vector<int>(corners, corners + 4), (std::vector<int> {0, 1, 2, 3}));
+    EXPECT_FALSE(three.GetBoxFrame(corners, nullptr, frame));
+    // Four vertices of which two coincide: three distinct points.
+    SModelBlock merged = Quad();
+    std::memcpy(merged.mesh.vertices.data() + 32, merged.mesh.vertices.data(), 12);
+    CModel twins;
+    twins.Load(merged, false);
+    EXPECT_FALSE(twins.FindFrameCorners(corners));
 }
 
 TEST_F(ModelMorphTest, frameGridCyclesThroughItsFrames)
