@@ -14,6 +14,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,9 +56,17 @@ struct Measured {
     double p99Us = 0;
     double lost = 0;
     double cpuPct = 0;
+    double lateSends = 0;
     bool done = false;
 };
 Measured g_bare, g_relay;
+
+// The clients and the bare host run at the priority ZJServ gives itself, where that is
+// permitted, so that a late send does not make the relay hold a record (the 1 ms rule).
+void RaiseThreadPriority()
+{
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), -5);
+}
 
 int64_t NowNs()
 {
@@ -122,6 +131,7 @@ public:
 private:
     void Run()
     {
+        RaiseThreadPriority();
         while (!m_stop) {
             ENetEvent event;
             if (enet_host_service(m_host, &event, 1) <= 0)
@@ -326,6 +336,7 @@ public:
         const auto end
             = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
         m_recording = true;
+        RaiseThreadPriority();
         std::vector<pollfd> fds(kClients);
         for (int i = 0; i < kClients; ++i)
             fds[std::size_t(i)] = { m_clients[std::size_t(i)].host->socket, POLLIN, 0 };
@@ -336,6 +347,7 @@ public:
             auto next = end;
             for (RawClient& c : m_clients) {
                 if (now >= c.due) {
+                    m_lateSends += now - c.due > std::chrono::milliseconds(1) ? 1 : 0;
                     SendRecord(c, ++c.sent);
                     c.due += period;
                 }
@@ -379,6 +391,7 @@ public:
             }
         }
         out.lost = double(lost);
+        out.lateSends = double(m_lateSends);
     }
 
 private:
@@ -494,6 +507,7 @@ private:
     std::vector<uint32_t> m_index; // player id of each client
     std::vector<int64_t> m_latencies; // ns
     bool m_recording = false;
+    uint64_t m_lateSends = 0; // sends more than 1 ms after their time: the relay may hold these
 };
 
 std::vector<double> StaggeredPhases()
@@ -510,6 +524,7 @@ void Report(benchmark::State& state, const Measured& m)
     state.counters["p99_us"] = m.p99Us;
     state.counters["lost"] = m.lost;
     state.counters["cpu_pct"] = m.cpuPct;
+    state.counters["late_sends"] = m.lateSends;
 }
 
 void BM_ServerRelayBare(benchmark::State& state)
