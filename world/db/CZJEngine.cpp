@@ -183,6 +183,16 @@ const CZJEngine::SInitStep* CZJEngine::InitSteps()
     return steps;
 }
 
+const char* CZJEngine::WellKnownName1(int i)
+{
+    return i >= 0 && i < kWellKnown1Count ? kWellKnown1[i].name : nullptr;
+}
+
+const char* CZJEngine::WellKnownName2(int i)
+{
+    return i >= 0 && i < kWellKnown2Count ? kWellKnown2[i].name : nullptr;
+}
+
 CZJEngine::CZJEngine()
 {
     for (int32_t& id : ids1)

@@ -33,6 +33,9 @@ public:
     };
     static constexpr int kInitStepCount = 21;
     static const SInitStep* InitSteps();
+    // The names of the well-known ids.
+    static const char* WellKnownName1(int i);
+    static const char* WellKnownName2(int i);
 
     CZJEngine();
 

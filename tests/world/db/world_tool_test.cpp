@@ -1,0 +1,188 @@
+// zoq-world info on a data folder made here: a record database, an archive holding the objects
+// file and the map file on disk.
+#include "world_fixture.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+using namespace zoq::tools::world;
+
+struct RunResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+RunResult RunTool(const std::string& arguments)
+{
+    const std::string command = std::string(ZOQ_WORLD_PROGRAM) + " " + arguments + " 2>tool.err";
+    RunResult result { -1, {}, {} };
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char block[4096];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, pipe)) > 0;)
+        result.out.append(block, got);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in("tool.err", std::ios::binary);
+    result.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return result;
+}
+
+class WorldToolTest : public WorldDbTest {
+protected:
+    void SetUp() override
+    {
+        WorldDbTest::SetUp();
+        WriteDatabase("world/Data/DB.dat",
+            {
+                { "textures.txt", "@table Текстуры\n@field Filename text\n[TEX_SUN_FRONT]\nFilename = a.tm\n"
+                                  "[TEX_KT_ALL]\nFilename = b.tm\n" },
+                { "models.txt", "@table Модели\n@field Filename text\n@field Radius float\n[MOD_ROCK]\nFilename = r.mdl\nRadius = 1\n" },
+                { "sounds.txt", "@table Звуки\n@field Filename text\n[SND_BLD_DOOR_OPEN]\nFilename = d.wav\n" },
+                { "music.txt", "@table Музыка\n@field Filename text\n[MUS_OBSERVER]\nFilename = o.ogg\n" },
+                { "stones.txt", "@table Камни\n@field Model text\n[ST_ROCK]\nModel = MOD_ROCK\n[ST_SMALL]\nModel = MOD_ROCK\n" },
+                { "trees.txt", "@table Деревья\n@field Flexibility float\n[TR_OAK]\nFlexibility = 0.5\n" },
+                { "gliders.txt", "@table Глайдеры\n@field WEIGHT float\n[GL_A]\nWEIGHT = 10\n" },
+                { "helpers.txt", "@table Хелперы\n@field TYPE int\n[HLP_GATE]\nTYPE = 3\n" },
+                { "roads.txt", "@table Дороги\n@field Model text\n[RD]\nModel = MOD_ROCK\n" },
+                { "weapons.txt", "@table Оружие\n@field TYPE int\n[GUN_BOMB_LAUNCHER]\nTYPE = 1\n" },
+                { "equipment.txt", "@table Оборудование\n@field TYPE int\n[EQP_BOOSTER]\nTYPE = 2\n" },
+                { "orgs.txt", "@table Организации\n@field ICON int\n[ORG_PLAYER]\nICON = 1\n[ORG_FREE]\nICON = 2\n" },
+                { "configs.txt", "@table Конфигурации\n@field GLIDER text\n[CFG_A]\nGLIDER = GL_A\n" },
+                { "anomal.txt", "@table Anomal\n@field TYPE int\n[AN_A]\nTYPE = 1\n" },
+                { "soundzone.txt", "@table SoundZone\n@field PERIOD float\n[SZ_A]\nPERIOD = 3\n" },
+                { "boundary.txt", "@table Boundary\n@field Model text\n[BD_A]\nModel = MOD_ROCK\n" },
+            });
+        ObjectsFile file;
+        ObjectBlock stones;
+        stones.code = 3;
+        stones.records = { PlacedObject::At("ST_ROCK", 0, 0, 0), PlacedObject::At("ST_SMALL", 1, 0, 0),
+            PlacedObject::At("GHOST", 2, 0, 0) };
+        ObjectBlock trees;
+        trees.code = 4;
+        trees.records = { PlacedObject::At("TR_OAK", 0, 0, 0) };
+        ObjectBlock helpers;
+        helpers.code = 7;
+        helpers.records = { PlacedObject::At("HLP_GATE", 0, 0, 0, "gate") };
+        ObjectBlock anomalies;
+        anomalies.code = 20;
+        anomalies.records = { PlacedObject::At("AN_A", 0, 0, 0) };
+        ObjectBlock zones;
+        zones.code = 24;
+        zones.records = { PlacedObject::At("SZ_A", 0, 0, 0), PlacedObject::At("SZ_A", 5, 0, 0) };
+        ObjectBlock roads;
+        roads.code = 8;
+        roads.linked = true;
+        roads.entries = { { PlacedObject::At("RD", 0, 0, 0, "a"), { 1, 2 } }, { PlacedObject::At("RD", 0, 0, 0), { 2, 3 } },
+            { PlacedObject::At("RD", 0, 0, 0), { 3 } } };
+        ObjectBlock posts;
+        posts.code = 23;
+        posts.linked = true;
+        posts.entries = { { PlacedObject::At("BD_A", 0, 0, 0), { 10, 11 } }, { PlacedObject::At("BD_A", 100, 0, 0), { 11, 10 } } };
+        file.blocks = { stones, trees, helpers, anomalies, zones, roads, posts };
+        file.groups.groups = { GroupEntry { "G1", "ORG_FREE", 0, "", 0, {}, { "CFG_A" }, 0 },
+            GroupEntry { "G2", "ORG_NONE", 4, "", 0, {}, { "CFG_A", "CFG_A" }, 0 } };
+        file.trade.entries = { TradeEntry { "BLD", { {} } } };
+        file.music.battle = { "MUS_A", "MUS_B" };
+        file.music.calm = { "MUS_C" };
+        file.music.sounds = { TimedSound {} };
+        m_objects = WriteObjectsFile(file);
+        WriteArchive("world/Data/locs.pak", { { "Data\\Loc\\test.zjo", m_objects } });
+        WriteText("world/Data/Loc/test.zjp", "map");
+    }
+
+    Bytes m_objects;
+};
+
+TEST_F(WorldToolTest, InfoPrintsTablesIdsAndTheLocation)
+{
+    const RunResult result = RunTool("info world 'Data\\Loc\\test.zjp'");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::string expected = "table\t1\tКамни\t2\n"
+                                 "table\t2\tДеревья\t1\n"
+                                 "table\t3\tГлайдеры\t1\n"
+                                 "table\t4\tХелперы\t1\n"
+                                 "table\t5\tДороги\t1\n"
+                                 "table\t6\tВзрывы\t0\n"
+                                 "table\t7\tСнаряды\t0\n"
+                                 "table\t8\tОружие\t1\n"
+                                 "table\t9\tОборудование\t1\n"
+                                 "table\t10\tЗдания\t0\n"
+                                 "table\t11\tПокрытие\t0\n"
+                                 "table\t12\tФонари\t0\n"
+                                 "table\t13\tСветовые объекты\t1\n"
+                                 "table\t14\tТовары\t0\n"
+                                 "table\t15\tКонфигурации\t1\n"
+                                 "table\t16\tОрганизации\t2\n"
+                                 "table\t17\tAnomal\t1\n"
+                                 "table\t18\tTower\t0\n"
+                                 "table\t19\tBoundary\t1\n"
+                                 "table\t20\tSoundZone\t1\n"
+                                 "table\t21\tFlyTeh\t1\n"
+                                 "missing-id\tGUN_ROCKET_LAUNCHER\n"
+                                 "missing-id\tSND_PICK_UP_THING\n"
+                                 "missing-id\tTEX_SUN_BACK\n"
+                                 "missing-id\tEQP_ANTIROCKET_SYSTEM\n"
+                                 "missing-id\tEQP_INVISIBILITY_SHIELD\n"
+                                 "missing-id\tEQP_ANALYZER\n"
+                                 "missing-id\tTEX_FX_ROCKET_SMOKE\n"
+                                 "missing-id\tTEX_FX_WATER_DUST\n"
+                                 "missing-id\tMOD_GL_FIRE\n"
+                                 "missing-id\tTEX_GL_FIRE_GLOW\n"
+                                 "missing-id\tTEX_FIRE_GLOW2\n"
+                                 "missing-id\tMOD_FX_FORCE_3\n"
+                                 "missing-id\tMOD_FX_ROCKET_FIRE\n"
+                                 "missing-id\tTEX_LAMP_SHADOW\n"
+                                 "missing-id\tTEX_LAMP_GLOW\n"
+                                 "missing-id\tTEX_LAMP_FLARE\n"
+                                 "missing-id\tMOD_GUN_CORBEL\n"
+                                 "missing-id\tTEX_FX_HAOS_PARTICLE\n"
+                                 "missing-id\tTEX_FX_BORDER\n"
+                                 "missing-id\tTEX_EXP_MASK\n"
+                                 "missing-id\tMOD_FX_PODBOR\n"
+                                 "missing-id\tTEX_KPT_PRICEL\n"
+                                 "missing-id\tTEX_KPT_PRICEL_GREEN\n"
+                                 "missing-id\tTEX_KT_ICONS\n"
+                                 "objects\t3\t2\n"
+                                 "objects\t4\t1\n"
+                                 "objects\t23\t2\n"
+                                 "points\t7\t1\n"
+                                 "points\t20\t1\n"
+                                 "points\t24\t2\n"
+                                 "roads\t3\t4\n"
+                                 "groups\t2\n"
+                                 "trade\t1\n"
+                                 "music\t2\t1\t1\n"
+                                 "logged\t1\n";
+    EXPECT_EQ(result.out, expected);
+}
+
+TEST_F(WorldToolTest, ATruncatedObjectsFileFailsWithTheTrace)
+{
+    WriteArchive("world/Data/locs.pak", { { "Data\\Loc\\test.zjo", Bytes(m_objects.begin(), m_objects.begin() + 200) } });
+    const RunResult result = RunTool("info world 'Data\\Loc\\test.zjp'");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("zoq-world: cannot load Data\\Loc\\test.zjp\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("->CZJEngine::ZJLoadObjects->CZJEngine::Load"), std::string::npos) << result.err;
+}
+
+TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
+{
+    for (const char* arguments : { "", "info world", "list world x", "info a b c" }) {
+        const RunResult result = RunTool(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments;
+        EXPECT_EQ(result.err, "usage: zoq-world info DIR LOCATION\n");
+    }
+    std::filesystem::create_directories("empty");
+    const RunResult result = RunTool("info empty x.zjp");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("zoq-world: cannot open Data\\DB.dat\n"), std::string::npos) << result.err;
+}
+
+} // namespace

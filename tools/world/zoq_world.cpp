@@ -1,0 +1,178 @@
+// zoq-world info DIR LOCATION: loads the type tables of DIR's record database and the location,
+// and prints what they hold, one tab-separated line a fact.
+#include "ai/CFerroGroupList.h"
+#include "ai/CZJTrade.h"
+#include "audio/CMusicMng.h"
+#include "audio/CSoundManager.h"
+#include "foundation/CallTrace.h"
+#include "foundation/ErrorLog.h"
+#include "foundation/PakManager.h"
+#include "foundation/ResourceDBManager.h"
+#include "platform/gfx/window.h"
+#include "platform/win/paths.h"
+#include "platform/win/text.h"
+#include "render/CModelManager.h"
+#include "render/Graphic.h"
+#include "render/TextureManager.h"
+#include "world/db/CRoadManager.h"
+#include "world/db/CZJEngine.h"
+#include "world/db/SoundGlobals.h"
+#include "world/objects/CAnomalZonePoint.h"
+#include "world/objects/CHelperPoint.h"
+#include "world/objects/CObjectList.h"
+#include "world/objects/CSoundZonePoint.h"
+#include "world/objects/CZJObject.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+class HeadlessWindow final : public plat::gfx::DeviceWindow {
+public:
+    bool IsMinimised() const override { return false; }
+    bool IsFocused() const override { return true; }
+    plat::gfx::WindowSize ClientSize() const override { return { 640, 480 }; }
+};
+
+int CountLines(const std::string& path)
+{
+    std::FILE* file = plat::win::OpenFile(path, "rb");
+    if (!file)
+        return 0;
+    int lines = 0;
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        lines += c == '\n' ? 1 : 0;
+    std::fclose(file);
+    return lines;
+}
+
+struct Failure {
+    std::string reason;
+};
+
+int Usage()
+{
+    std::fputs("usage: zoq-world info DIR LOCATION\n", stderr);
+    return 2;
+}
+
+void PrintWorld()
+{
+    const CZJEngine::SInitStep* steps = CZJEngine::InitSteps();
+    for (int i = 0; i < CZJEngine::kInitStepCount; ++i)
+        std::printf("table\t%d\t%s\t%d\n", steps[i].step, plat::win::Cp1251ToUtf8(steps[i].table).c_str(),
+            steps[i].manager->GetRowCount());
+    for (int i = 0; i < CZJEngine::kWellKnown1Count; ++i)
+        if (ZJEngine.ids1[i] == -1)
+            std::printf("missing-id\t%s\n", CZJEngine::WellKnownName1(i));
+    for (int i = 0; i < CZJEngine::kWellKnown2Count; ++i)
+        if (ZJEngine.ids2[i] == -1)
+            std::printf("missing-id\t%s\n", CZJEngine::WellKnownName2(i));
+
+    std::map<int, int> objects;
+    for (const CZJObject* object : ObjectList.Objects())
+        if (object->alive)
+            ++objects[object->type];
+    for (const auto& [type, count] : objects)
+        std::printf("objects\t%d\t%d\n", type, count);
+    std::map<int, int> points;
+    for (const CHelperPoint* point : ObjectList.Buildings()) {
+        const int reader = dynamic_cast<const CAnomalZonePoint*>(point) ? 20
+            : dynamic_cast<const CSoundZonePoint*>(point)                ? 24
+                                                                         : 7;
+        ++points[reader];
+    }
+    for (const auto& [reader, count] : points)
+        std::printf("points\t%d\t%d\n", reader, count);
+    int links = 0;
+    for (const SRoadNode& node : g_RoadManager.Nodes())
+        links += node.linkCount;
+    std::printf("roads\t%d\t%d\n", g_RoadManager.NodeCount(), links);
+    std::printf("groups\t%d\n", FerroGroupList.Count());
+    std::printf("trade\t%zu\n", ZJTrade.entries.size());
+    std::printf("music\t%u\t%u\t%u\n", ZJEngine.music.battleCount, ZJEngine.music.calmCount, ZJEngine.music.soundCount);
+}
+
+int Info(const std::string& dir, const std::string& location)
+{
+    std::error_code ec;
+    std::filesystem::current_path(dir, ec);
+    if (ec)
+        throw Failure { "cannot enter " + dir };
+    const std::string logPath = ErrorLogPath();
+    const int logBefore = CountLines(logPath);
+
+    g_PakManager.Init("Data");
+    try {
+        g_ResourceDBManager.Init("Data\\DB.dat", 1);
+    } catch (...) {
+        ResetCallTrace();
+        throw Failure { "cannot open Data\\DB.dat" };
+    }
+    HeadlessWindow window;
+    if (!g_Graphic.CreateDirect3D("null")
+        || !g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
+            plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &window))
+        throw Failure { "cannot create the null device" };
+    auto textures = std::make_unique<TextureManager>();
+    auto models = std::make_unique<CModelManager>();
+    auto sounds = std::make_unique<CSoundManager>();
+    auto music = std::make_unique<CMusicMng>();
+    g_pTextureManager = textures.get();
+    g_pModelManager = models.get();
+    g_pSoundManager = sounds.get();
+    g_pMusicMng = music.get();
+    struct Release {
+        ~Release()
+        {
+            ObjectList.Clear();
+            g_pTextureManager = nullptr;
+            g_pModelManager = nullptr;
+            g_pSoundManager = nullptr;
+            g_pMusicMng = nullptr;
+        }
+    } release;
+    try {
+        textures->Init(CP1251("Текстуры"));
+        models->Init(CP1251("Модели"));
+        sounds->Init(CP1251("Звуки"));
+        music->Init(CP1251("Музыка"));
+        ZJEngine.ZJInit();
+    } catch (...) {
+        throw Failure { "cannot load the type tables" };
+    }
+    try {
+        ZJEngine.Load(location.c_str());
+    } catch (...) {
+        throw Failure { "cannot load " + location };
+    }
+    PrintWorld();
+    std::printf("logged\t%d\n", CountLines(logPath) - logBefore);
+    models.reset();
+    textures.reset();
+    g_Graphic.Release();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4 || std::string(argv[1]) != "info")
+        return Usage();
+    try {
+        return Info(argv[2], argv[3]);
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "zoq-world: %s\n", failure.reason.c_str());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zoq-world: %s\n", error.what()[0] ? error.what() : "failed");
+    }
+    std::fprintf(stderr, "%s\n", plat::win::Cp1251ToUtf8(CallTraceText()).c_str());
+    std::fflush(stdout);
+    return 1;
+}
