@@ -40,6 +40,76 @@ void PutName32(uint8_t* at, const char* name)
         std::memcpy(at, name, n);
 }
 
+// Each wire struct's fields, listed once for its writer and its reader: visit(offset, field).
+template <class Game, class Visit> void GameParamFields(Game& game, Visit&& visit)
+{
+    visit(GameParam::kId, game.id);
+    visit(GameParam::kName, game.name);
+    visit(GameParam::kPlayers, game.players);
+}
+
+template <class Info, class Visit> void PlayerInfoFields(Info& info, Visit&& visit)
+{
+    visit(PlayerInfo::kId, info.id);
+    visit(PlayerInfo::kKills, info.kills);
+    visit(PlayerInfo::kRating, info.rating);
+    visit(PlayerInfo::kName, info.name);
+}
+
+template <class Header, class Visit> void ObjectHeaderFields(Header& header, Visit&& visit)
+{
+    visit(ObjectHeader::kViewX, header.viewX);
+    visit(ObjectHeader::kViewY, header.viewY);
+    visit(ObjectHeader::kViewDistance, header.viewDistance);
+    visit(ObjectHeader::kTime, header.time);
+    visit(ObjectHeader::kCount, header.count);
+    visit(ObjectHeader::kBytes, header.bytes);
+}
+
+// The head fields that a hit record shares with every record.
+template <class Head, class Visit> void SharedHeadFields(Head& head, Visit&& visit)
+{
+    visit(Record::kNetId, head.netId);
+    visit(Record::kTime, head.time);
+    visit(Record::kType, head.type);
+    visit(Record::kBaseState, head.baseState);
+}
+
+template <class Head, class Visit> void RecordHeadFields(Head& head, Visit&& visit)
+{
+    SharedHeadFields(head, visit);
+    visit(Record::kKind, head.kind);
+    for (std::size_t i = 0; i < 3; ++i)
+        visit(Record::kPosition + 4 * i, head.position[i]);
+    visit(Record::kLength, head.length);
+}
+
+// Kind and length of a hit are fixed; its encoder writes them.
+template <class HitRecord, class Visit> void HitFields(HitRecord& hit, Visit&& visit)
+{
+    SharedHeadFields(hit, visit);
+    visit(Hit::kDamage0, hit.damage[0]);
+    visit(Hit::kDamage1, hit.damage[1]);
+    visit(Hit::kMergeKey, hit.mergeKey);
+    visit(Hit::kSender, hit.sender);
+}
+
+// Visitors that write or read a field at its offset; names go through the 32-byte name rules.
+struct FieldWriter {
+    uint8_t* at;
+    template <class T> void operator()(std::size_t offset, const T& value) const
+    {
+        Put<T>(at, offset, value);
+    }
+    void operator()(std::size_t offset, const char (&name)[32]) const { PutName32(at + offset, name); }
+};
+
+struct FieldReader {
+    const uint8_t* at;
+    template <class T> void operator()(std::size_t offset, T& value) const { value = Get<T>(at, offset); }
+    void operator()(std::size_t offset, char (&name)[32]) const { CopyName32(name, at + offset); }
+};
+
 std::size_t WideLength(const char16_t* name)
 {
     std::size_t n = 0;
@@ -115,36 +185,26 @@ bool CopyWideName(char16_t* dest, const uint8_t* source, std::size_t units)
 SGameParam ReadGameParam(const uint8_t* at)
 {
     SGameParam game {};
-    game.id = Get<uint32_t>(at, GameParam::kId);
-    CopyName32(game.name, at + GameParam::kName);
-    game.players = Get<uint32_t>(at, GameParam::kPlayers);
+    GameParamFields(game, FieldReader { at });
     return game;
 }
 
 void WriteGameParam(uint8_t* at, const SGameParam& game)
 {
     std::memset(at, 0, GameParam::kSize);
-    Put<uint32_t>(at, GameParam::kId, game.id);
-    PutName32(at + GameParam::kName, game.name);
-    Put<uint32_t>(at, GameParam::kPlayers, game.players);
+    GameParamFields(game, FieldWriter { at });
 }
 
 SPlayerInfo ReadPlayerInfo(const uint8_t* at)
 {
     SPlayerInfo info {};
-    info.id = Get<uint32_t>(at, PlayerInfo::kId);
-    info.kills = Get<int32_t>(at, PlayerInfo::kKills);
-    info.rating = Get<uint32_t>(at, PlayerInfo::kRating);
-    CopyName32(info.name, at + PlayerInfo::kName);
+    PlayerInfoFields(info, FieldReader { at });
     return info;
 }
 
 void WritePlayerInfo(uint8_t* at, const SPlayerInfo& info)
 {
-    Put<uint32_t>(at, PlayerInfo::kId, info.id);
-    Put<int32_t>(at, PlayerInfo::kKills, info.kills);
-    Put<uint32_t>(at, PlayerInfo::kRating, info.rating);
-    PutName32(at + PlayerInfo::kName, info.name);
+    PlayerInfoFields(info, FieldWriter { at });
 }
 
 uint32_t EncodeRequest(uint8_t* dest, std::size_t capacity, uint32_t type)
@@ -210,12 +270,7 @@ uint32_t EncodeObjectHeader(uint8_t* dest, std::size_t capacity, const SNetObjec
         return 0;
     std::memset(dest, 0, ObjectHeader::kSize);
     Put<uint32_t>(dest, ObjectHeader::kKind, NETMSG_OBJECTS);
-    Put<float>(dest, ObjectHeader::kViewX, header.viewX);
-    Put<float>(dest, ObjectHeader::kViewY, header.viewY);
-    Put<float>(dest, ObjectHeader::kViewDistance, header.viewDistance);
-    Put<double>(dest, ObjectHeader::kTime, header.time);
-    Put<uint32_t>(dest, ObjectHeader::kCount, header.count);
-    Put<uint32_t>(dest, ObjectHeader::kBytes, header.bytes);
+    ObjectHeaderFields(header, FieldWriter { dest });
     return ObjectHeader::kSize;
 }
 
@@ -223,14 +278,7 @@ uint32_t EncodeRecordHead(uint8_t* dest, std::size_t capacity, const SNetObjectR
 {
     if (dest == nullptr || capacity < Record::kBaseSize)
         return 0;
-    Put<uint32_t>(dest, Record::kNetId, record.netId);
-    Put<double>(dest, Record::kTime, record.time);
-    dest[Record::kKind] = record.kind;
-    for (int i = 0; i < 3; ++i)
-        Put<float>(dest, Record::kPosition + 4 * static_cast<std::size_t>(i), record.position[i]);
-    Put<uint32_t>(dest, Record::kType, record.type);
-    Put<uint32_t>(dest, Record::kBaseState, record.baseState);
-    Put<uint16_t>(dest, Record::kLength, record.length);
+    RecordHeadFields(record, FieldWriter { dest });
     return Record::kBaseSize;
 }
 
@@ -239,16 +287,9 @@ uint32_t EncodeHitRecord(uint8_t* dest, std::size_t capacity, const SHitRecord& 
     if (dest == nullptr || capacity < Hit::kSize)
         return 0;
     std::memset(dest, 0, Hit::kSize);
-    Put<uint32_t>(dest, Record::kNetId, hit.netId);
-    Put<double>(dest, Record::kTime, hit.time);
     dest[Record::kKind] = Record::kHit;
-    Put<uint32_t>(dest, Record::kType, hit.type);
-    Put<uint32_t>(dest, Record::kBaseState, hit.baseState);
     Put<uint16_t>(dest, Record::kLength, static_cast<uint16_t>(Hit::kSize));
-    Put<float>(dest, Hit::kDamage0, hit.damage[0]);
-    Put<float>(dest, Hit::kDamage1, hit.damage[1]);
-    Put<uint32_t>(dest, Hit::kMergeKey, hit.mergeKey);
-    Put<uint32_t>(dest, Hit::kSender, hit.sender);
+    HitFields(hit, FieldWriter { dest });
     return Hit::kSize;
 }
 
@@ -382,40 +423,21 @@ Status DecodeObjectHeader(const uint8_t* message, std::size_t length, SNetObject
         return Status::Short;
     if (Get<uint32_t>(message, ObjectHeader::kKind) != NETMSG_OBJECTS)
         return Status::UnknownKind;
-    out.viewX = Get<float>(message, ObjectHeader::kViewX);
-    out.viewY = Get<float>(message, ObjectHeader::kViewY);
-    out.viewDistance = Get<float>(message, ObjectHeader::kViewDistance);
-    out.time = Get<double>(message, ObjectHeader::kTime);
-    out.count = Get<uint32_t>(message, ObjectHeader::kCount);
-    out.bytes = Get<uint32_t>(message, ObjectHeader::kBytes);
+    ObjectHeaderFields(out, FieldReader { message });
     return Status::Ok;
 }
 
 SNetObjectRecord ReadRecordHead(const uint8_t* record)
 {
     SNetObjectRecord head;
-    head.netId = Get<uint32_t>(record, Record::kNetId);
-    head.time = Get<double>(record, Record::kTime);
-    head.kind = record[Record::kKind];
-    for (int i = 0; i < 3; ++i)
-        head.position[i] = Get<float>(record, Record::kPosition + 4 * static_cast<std::size_t>(i));
-    head.type = Get<uint32_t>(record, Record::kType);
-    head.baseState = Get<uint32_t>(record, Record::kBaseState);
-    head.length = Get<uint16_t>(record, Record::kLength);
+    RecordHeadFields(head, FieldReader { record });
     return head;
 }
 
 SHitRecord ReadHitRecord(const uint8_t* record)
 {
     SHitRecord hit;
-    hit.netId = Get<uint32_t>(record, Record::kNetId);
-    hit.time = Get<double>(record, Record::kTime);
-    hit.type = Get<uint32_t>(record, Record::kType);
-    hit.baseState = Get<uint32_t>(record, Record::kBaseState);
-    hit.damage[0] = Get<float>(record, Hit::kDamage0);
-    hit.damage[1] = Get<float>(record, Hit::kDamage1);
-    hit.mergeKey = Get<uint32_t>(record, Hit::kMergeKey);
-    hit.sender = Get<uint32_t>(record, Hit::kSender);
+    HitFields(hit, FieldReader { record });
     return hit;
 }
 
