@@ -2,7 +2,6 @@
 // socket, and the hello handshake that completes a connection.
 #include "platform/net/control.h"
 #include "platform/net/enet/host_loop.h"
-#include "platform/win/clock.h"
 #include "platform/win/debug.h"
 
 #include <random>
@@ -12,7 +11,6 @@ namespace {
 
 constexpr uint32_t kDefaultSearchIntervalMs = 500;
 constexpr uint32_t kDefaultSearchTimeoutMs = 20000;
-constexpr uint32_t kCloseWaitMs = 300;
 constexpr PlayerId kServerPlayer = 1;
 
 class EnetClient final : public Client, private HostLoop {
@@ -276,21 +274,7 @@ Result EnetClient::Close()
     if (m_host != nullptr && m_peer != nullptr) {
         // Tell the server at once, then give the disconnect a moment to be acknowledged.
         enet_peer_disconnect(m_peer, 0);
-        const uint64_t until = NowMs() + kCloseWaitMs;
-        bool gone = false;
-        while (!gone && NowMs() < until) {
-            ENetEvent event;
-            const int serviced = Service(&event);
-            if (serviced > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
-                enet_packet_destroy(event.packet);
-            else if (serviced > 0 && event.type == ENET_EVENT_TYPE_DISCONNECT)
-                gone = true;
-            else if (serviced == 0)
-                plat::win::Sleep(1);
-            else if (serviced < 0)
-                break;
-        }
-        if (!gone)
+        if (AwaitDisconnects(1) != 0)
             enet_peer_reset(m_peer);
     }
     m_peer = nullptr;

@@ -17,6 +17,9 @@ namespace {
 // The transport whose host this thread is servicing; the intercept finds its owner here.
 thread_local HostLoop* t_servicing = nullptr;
 
+// How long a closing transport waits for its peers to acknowledge the disconnect.
+constexpr uint32_t kCloseWaitMs = 300;
+
 } // namespace
 
 bool StartEnet()
@@ -159,6 +162,24 @@ int HostLoop::Service(ENetEvent* event)
     if (result < 0)
         plat::win::DebugOutput("net: enet_host_service failed");
     return result;
+}
+
+std::size_t HostLoop::AwaitDisconnects(std::size_t connected)
+{
+    const uint64_t until = NowMs() + kCloseWaitMs;
+    while (connected > 0 && NowMs() < until) {
+        ENetEvent event;
+        const int serviced = Service(&event);
+        if (serviced > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
+            enet_packet_destroy(event.packet);
+        else if (serviced > 0 && event.type == ENET_EVENT_TYPE_DISCONNECT)
+            --connected;
+        else if (serviced == 0)
+            plat::win::Sleep(1);
+        else if (serviced < 0)
+            break;
+    }
+    return connected;
 }
 
 int HostLoop::InterceptCallback(ENetHost* host, ENetEvent*)

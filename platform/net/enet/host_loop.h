@@ -57,6 +57,9 @@ protected:
     // Everything below runs with m_mutex held.
     // Services the host once; the intercept reaches OnDatagram through it.
     int Service(ENetEvent* event);
+    // Services the host until `connected` peers have disconnected or a short wait has passed,
+    // dropping what arrives meanwhile; returns how many are still connected.
+    std::size_t AwaitDisconnects(std::size_t connected);
     // Creates the host bound to `address`, with the intercept and the packet limit set.
     bool CreateHost(const ENetAddress& address, std::size_t peers, const char* caller);
     // Destroys the host; tickets freed by it report nothing.

@@ -2,7 +2,6 @@
 // off the same socket. A peer becomes a player only after a valid hello.
 #include "platform/net/control.h"
 #include "platform/net/enet/host_loop.h"
-#include "platform/win/clock.h"
 #include "platform/win/debug.h"
 
 #include <atomic>
@@ -13,7 +12,6 @@ namespace plat::net::enet {
 namespace {
 
 constexpr std::size_t kMaxPeers = 256;
-constexpr uint32_t kCloseWaitMs = 300;
 constexpr PlayerId kFirstPlayer = 2; // 1 stands for the server's own player, never reported
 
 class EnetServer final : public Server, private HostLoop {
@@ -171,19 +169,7 @@ Result EnetServer::Close()
             }
         }
         // Let the players hear of the end before the host goes.
-        const uint64_t until = NowMs() + kCloseWaitMs;
-        while (connected > 0 && NowMs() < until) {
-            ENetEvent event;
-            const int serviced = Service(&event);
-            if (serviced > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
-                enet_packet_destroy(event.packet);
-            else if (serviced > 0 && event.type == ENET_EVENT_TYPE_DISCONNECT)
-                --connected;
-            else if (serviced == 0)
-                plat::win::Sleep(1);
-            else if (serviced < 0)
-                break;
-        }
+        AwaitDisconnects(connected);
         for (std::size_t i = 0; i < m_host->peerCount; ++i)
             Forget(&m_host->peers[i]);
     }
