@@ -39,6 +39,11 @@ public:
     }
     std::size_t Size() const { return m_ok ? m_at : 0; }
 
+    void operator()(uint32_t value) { Put(value); }
+    void operator()(Result reason) { Put(static_cast<int32_t>(reason)); }
+    void operator()(const Guid& guid) { PutGuid(guid); }
+    void operator()(const char16_t (&name)[kMaxName + 1]) { PutName(name); }
+
 private:
     uint8_t* m_dest;
     std::size_t m_capacity;
@@ -90,6 +95,11 @@ public:
     // Everything read, nothing left over.
     bool Done() const { return m_ok && m_at == m_size; }
 
+    void operator()(uint32_t& value) { value = Get<uint32_t>(); }
+    void operator()(Result& reason) { reason = static_cast<Result>(Get<int32_t>()); }
+    void operator()(Guid& guid) { guid = GetGuid(); }
+    void operator()(char16_t (&name)[kMaxName + 1]) { GetName(name); }
+
 private:
     const uint8_t* m_data;
     std::size_t m_size;
@@ -103,6 +113,43 @@ bool IsRefusal(Result reason)
     return value < 0 && value >= static_cast<int32_t>(Result::Failed);
 }
 
+// Each kind's fields in wire order, listed once for the writer and the reader: field(member).
+// False for an unknown kind.
+template <class M, class Field> bool KindFields(M& m, Field& field)
+{
+    switch (m.kind) {
+    case Kind::SearchQuery:
+        field(m.searchId);
+        field(m.sentMs);
+        field(m.application);
+        return true;
+    case Kind::SearchAnswer:
+        field(m.searchId);
+        field(m.sentMs);
+        field(m.instance);
+        field(m.application);
+        field(m.maxPlayers);
+        field(m.currentPlayers);
+        field(m.name);
+        return true;
+    case Kind::Hello:
+        field(m.application);
+        field(m.name);
+        return true;
+    case Kind::Accept:
+        field(m.player);
+        field(m.instance);
+        return true;
+    case Kind::Refuse:
+        field(m.reason);
+        return true;
+    case Kind::Info:
+        field(m.name);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::size_t Encode(const Message& message, uint8_t* dest, std::size_t capacity)
@@ -111,40 +158,10 @@ std::size_t Encode(const Message& message, uint8_t* dest, std::size_t capacity)
     w.Put(kMagic);
     w.Put(kVersion);
     w.Put(static_cast<uint16_t>(message.kind));
-    switch (message.kind) {
-    case Kind::SearchQuery:
-        w.Put(message.searchId);
-        w.Put(message.sentMs);
-        w.PutGuid(message.application);
-        break;
-    case Kind::SearchAnswer:
-        w.Put(message.searchId);
-        w.Put(message.sentMs);
-        w.PutGuid(message.instance);
-        w.PutGuid(message.application);
-        w.Put(message.maxPlayers);
-        w.Put(message.currentPlayers);
-        w.PutName(message.name);
-        break;
-    case Kind::Hello:
-        w.PutGuid(message.application);
-        w.PutName(message.name);
-        break;
-    case Kind::Accept:
-        w.Put(message.player);
-        w.PutGuid(message.instance);
-        break;
-    case Kind::Refuse:
-        if (!IsRefusal(message.reason))
-            return 0;
-        w.Put(static_cast<int32_t>(message.reason));
-        break;
-    case Kind::Info:
-        w.PutName(message.name);
-        break;
-    default:
+    if (message.kind == Kind::Refuse && !IsRefusal(message.reason))
         return 0;
-    }
+    if (!KindFields(message, w))
+        return 0;
     return w.Size();
 }
 
@@ -165,42 +182,12 @@ bool Decode(const uint8_t* data, std::size_t size, Message& out)
         return false;
     const uint16_t kind = r.Get<uint16_t>();
     out.kind = static_cast<Kind>(kind);
-    switch (out.kind) {
-    case Kind::SearchQuery:
-        out.searchId = r.Get<uint32_t>();
-        out.sentMs = r.Get<uint32_t>();
-        out.application = r.GetGuid();
-        break;
-    case Kind::SearchAnswer:
-        out.searchId = r.Get<uint32_t>();
-        out.sentMs = r.Get<uint32_t>();
-        out.instance = r.GetGuid();
-        out.application = r.GetGuid();
-        out.maxPlayers = r.Get<uint32_t>();
-        out.currentPlayers = r.Get<uint32_t>();
-        r.GetName(out.name);
-        break;
-    case Kind::Hello:
-        out.application = r.GetGuid();
-        r.GetName(out.name);
-        break;
-    case Kind::Accept:
-        out.player = r.Get<uint32_t>();
-        out.instance = r.GetGuid();
-        if (out.player == 0)
-            return false;
-        break;
-    case Kind::Refuse:
-        out.reason = static_cast<Result>(r.Get<int32_t>());
-        if (!IsRefusal(out.reason))
-            return false;
-        break;
-    case Kind::Info:
-        r.GetName(out.name);
-        break;
-    default:
+    if (!KindFields(out, r))
         return false;
-    }
+    if (out.kind == Kind::Accept && out.player == 0)
+        return false;
+    if (out.kind == Kind::Refuse && !IsRefusal(out.reason))
+        return false;
     return r.Done();
 }
 
