@@ -42,6 +42,18 @@ template <typename T> T Narrow(int32_t value)
     return T(std::clamp<int32_t>(value, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
 }
 
+// Direction, length and envelope, alike in every kind that has an envelope.
+template <class Sdl>
+void SetEnvelope(Sdl& s, const HapticEffect& e, const SDL_HapticDirection& direction, Uint32 length)
+{
+    s.direction = direction;
+    s.length = length;
+    s.attack_length = Narrow<Uint16>(e.attackLength);
+    s.attack_level = Narrow<Uint16>(e.attackLevel);
+    s.fade_length = Narrow<Uint16>(e.fadeLength);
+    s.fade_level = Narrow<Uint16>(e.fadeLevel);
+}
+
 SDL_HapticEffect ToSdl(const HapticEffect& e)
 {
     SDL_HapticEffect s;
@@ -54,38 +66,23 @@ SDL_HapticEffect ToSdl(const HapticEffect& e)
     direction.dir[0] = e.direction;
     switch (e.kind) {
     case HapticKind::Constant:
-        s.constant.direction = direction;
-        s.constant.length = length;
+        SetEnvelope(s.constant, e, direction, length);
         s.constant.level = Narrow<Sint16>(e.level);
-        s.constant.attack_length = Narrow<Uint16>(e.attackLength);
-        s.constant.attack_level = Narrow<Uint16>(e.attackLevel);
-        s.constant.fade_length = Narrow<Uint16>(e.fadeLength);
-        s.constant.fade_level = Narrow<Uint16>(e.fadeLevel);
         break;
     case HapticKind::Sine:
     case HapticKind::Triangle:
     case HapticKind::SawtoothUp:
     case HapticKind::SawtoothDown:
-        s.periodic.direction = direction;
-        s.periodic.length = length;
+        SetEnvelope(s.periodic, e, direction, length);
         s.periodic.period = Narrow<Uint16>(e.period);
         s.periodic.magnitude = Narrow<Sint16>(e.magnitude);
         s.periodic.offset = Narrow<Sint16>(e.offset);
         s.periodic.phase = Narrow<Uint16>(e.phase);
-        s.periodic.attack_length = Narrow<Uint16>(e.attackLength);
-        s.periodic.attack_level = Narrow<Uint16>(e.attackLevel);
-        s.periodic.fade_length = Narrow<Uint16>(e.fadeLength);
-        s.periodic.fade_level = Narrow<Uint16>(e.fadeLevel);
         break;
     case HapticKind::Ramp:
-        s.ramp.direction = direction;
-        s.ramp.length = length;
+        SetEnvelope(s.ramp, e, direction, length);
         s.ramp.start = Narrow<Sint16>(e.start);
         s.ramp.end = Narrow<Sint16>(e.end);
-        s.ramp.attack_length = Narrow<Uint16>(e.attackLength);
-        s.ramp.attack_level = Narrow<Uint16>(e.attackLevel);
-        s.ramp.fade_length = Narrow<Uint16>(e.fadeLength);
-        s.ramp.fade_level = Narrow<Uint16>(e.fadeLevel);
         break;
     case HapticKind::LeftRight:
         s.leftright.length = length;
