@@ -62,5 +62,5 @@ int CAnomalZoneManager::UpdateRowFromText(const char* section, const XStringTabl
         { "TYPE", "TYPE", SPropertyKey::Integer },
         { "FORCE", "FORCE", SPropertyKey::Float },
     };
-    return UpdateRowFromLines(section, lines, keys, std::size(keys));
+    return UpdateRowFromLines(m_tableName, section, lines, keys, std::size(keys));
 }

@@ -45,5 +45,5 @@ std::string CBuildingManager::DescribeRow(int row)
 int CBuildingManager::UpdateRowFromText(const char* section, const XStringTable& lines)
 {
     static const SPropertyKey keys[] = { { "NORADIATE", "NORADIATE", SPropertyKey::NonZeroFlag } };
-    return UpdateRowFromLines(section, lines, keys, std::size(keys));
+    return UpdateRowFromLines(m_tableName, section, lines, keys, std::size(keys));
 }

@@ -54,5 +54,5 @@ std::string CHelperManager::DescribeRow(int row)
 int CHelperManager::UpdateRowFromText(const char* section, const XStringTable& lines)
 {
     static const SPropertyKey keys[] = { { "TYPE", "TYPE", SPropertyKey::Integer } };
-    return UpdateRowFromLines(section, lines, keys, std::size(keys));
+    return UpdateRowFromLines(m_tableName, section, lines, keys, std::size(keys));
 }

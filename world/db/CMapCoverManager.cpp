@@ -56,5 +56,5 @@ int CMapCoverManager::UpdateRowFromText(const char* section, const XStringTable&
         { CP1251("Светящийся"), "TYPE", SPropertyKey::Integer },
         { CP1251("Период"), "PERIOD", SPropertyKey::Float },
     };
-    return UpdateRowFromLines(section, lines, keys, std::size(keys));
+    return UpdateRowFromLines(m_tableName, section, lines, keys, std::size(keys));
 }

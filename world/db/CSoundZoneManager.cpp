@@ -56,5 +56,5 @@ int CSoundZoneManager::UpdateRowFromText(const char* section, const XStringTable
         { CP1251("Период"), "PERIOD", SPropertyKey::Float },
         { CP1251("Продолжительность"), "LENGTH", SPropertyKey::Float },
     };
-    return UpdateRowFromLines(section, lines, keys, std::size(keys));
+    return UpdateRowFromLines(m_tableName, section, lines, keys, std::size(keys));
 }

@@ -50,5 +50,5 @@ int CStoneManager::UpdateRowFromText(const char* section, const XStringTable& li
         { CP1251("Летающий"), "FLY", SPropertyKey::Integer },
         { CP1251("НеМеняетЦвет"), "NOMAPCOLOR", SPropertyKey::Integer },
     };
-    return UpdateRowFromLines(section, lines, keys, std::size(keys));
+    return UpdateRowFromLines(m_tableName, section, lines, keys, std::size(keys));
 }

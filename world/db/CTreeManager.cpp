@@ -53,5 +53,5 @@ int CTreeManager::UpdateRowFromText(const char* section, const XStringTable& lin
         { CP1251("Гибкость"), "FLEXIBILITY", SPropertyKey::Float },
         { CP1251("БезПересечений"), "NOSOLID", SPropertyKey::Integer },
     };
-    return UpdateRowFromLines(section, lines, keys, std::size(keys));
+    return UpdateRowFromLines(m_tableName, section, lines, keys, std::size(keys));
 }

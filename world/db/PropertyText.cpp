@@ -19,7 +19,8 @@ void UpperAsciiLetters(std::string& text)
 
 } // namespace
 
-int UpdateRowFromLines(const char* section, const XStringTable& lines, const SPropertyKey* keys, size_t count)
+int UpdateRowFromLines(const char* table, const char* section, const XStringTable& lines, const SPropertyKey* keys,
+    size_t count)
 {
     for (int i = 0; i < lines.Count(); ++i) {
         const char* line = lines.GetString(i);
@@ -33,7 +34,8 @@ int UpdateRowFromLines(const char* section, const XStringTable& lines, const SPr
         for (size_t k = 0; k < count; ++k) {
             if (key != keys[k].key)
                 continue;
-            // The database writers work on the record selected last.
+            // The writers work on the table, and in a database on the record, selected last.
+            g_ResourceDBManager.SelectSection(table, false);
             if (g_ResourceDBManager.IsDatabaseMode())
                 g_ResourceDBManager.Database().Get(section);
             switch (keys[k].form) {

@@ -14,5 +14,7 @@ struct SPropertyKey {
 
 // For each line that holds "=": split at the first "=", upper-case both halves in a-z, compare the
 // key byte for byte and write the value (atoi "%d", atof "%f", or 1 when atoi is not 0) under the
-// field. Lines without "=" and unknown keys are skipped. Returns the number of lines.
-int UpdateRowFromLines(const char* section, const XStringTable& lines, const SPropertyKey* keys, size_t count);
+// field of the row's section in the table. Lines without "=" and unknown keys are skipped. Returns
+// the number of lines.
+int UpdateRowFromLines(const char* table, const char* section, const XStringTable& lines, const SPropertyKey* keys,
+    size_t count);
