@@ -29,6 +29,22 @@ uint8_t* BeginReply(uint8_t* dest, std::size_t capacity, uint32_t id, std::size_
     return dest;
 }
 
+// A list reply: the id, the count and `count` items of itemSize bytes, each written by write.
+template <class Item>
+uint32_t EncodeList(uint8_t* dest, std::size_t capacity, uint32_t id, const Item* items, uint32_t count,
+    std::size_t itemSize, void (*write)(uint8_t*, const Item&))
+{
+    if (count > (capacity - std::min(capacity, Reply::kListItems)) / itemSize)
+        return 0;
+    const std::size_t size = Reply::kListItems + std::size_t(count) * itemSize;
+    if (!BeginReply(dest, capacity, id, size))
+        return 0;
+    Put<uint32_t>(dest, Reply::kListCount, count);
+    for (uint32_t i = 0; i < count; ++i)
+        write(dest + Reply::kListItems + std::size_t(i) * itemSize, items[i]);
+    return static_cast<uint32_t>(size);
+}
+
 void PutName32(uint8_t* at, const char* name)
 {
     std::size_t n = 0;
@@ -295,15 +311,7 @@ uint32_t EncodeHitRecord(uint8_t* dest, std::size_t capacity, const SHitRecord& 
 
 uint32_t EncodeGameList(uint8_t* dest, std::size_t capacity, const SGameParam* games, uint32_t count)
 {
-    if (count > (capacity - std::min(capacity, Reply::kListItems)) / GameParam::kSize)
-        return 0;
-    const std::size_t size = Reply::kListItems + std::size_t(count) * GameParam::kSize;
-    if (!BeginReply(dest, capacity, NETREPLY_GAMELIST, size))
-        return 0;
-    Put<uint32_t>(dest, Reply::kListCount, count);
-    for (uint32_t i = 0; i < count; ++i)
-        WriteGameParam(dest + Reply::kListItems + std::size_t(i) * GameParam::kSize, games[i]);
-    return static_cast<uint32_t>(size);
+    return EncodeList(dest, capacity, NETREPLY_GAMELIST, games, count, GameParam::kSize, WriteGameParam);
 }
 
 uint32_t EncodeSyncTimeReply(uint8_t* dest, std::size_t capacity, double echo, double difference)
@@ -347,15 +355,8 @@ uint32_t EncodeObjects(
 
 uint32_t EncodePlayerList(uint8_t* dest, std::size_t capacity, const SPlayerInfo* players, uint32_t count)
 {
-    if (count > (capacity - std::min(capacity, Reply::kListItems)) / PlayerInfo::kSize)
-        return 0;
-    const std::size_t size = Reply::kListItems + std::size_t(count) * PlayerInfo::kSize;
-    if (!BeginReply(dest, capacity, NETREPLY_PLAYERLIST, size))
-        return 0;
-    Put<uint32_t>(dest, Reply::kListCount, count);
-    for (uint32_t i = 0; i < count; ++i)
-        WritePlayerInfo(dest + Reply::kListItems + std::size_t(i) * PlayerInfo::kSize, players[i]);
-    return static_cast<uint32_t>(size);
+    return EncodeList(
+        dest, capacity, NETREPLY_PLAYERLIST, players, count, PlayerInfo::kSize, WritePlayerInfo);
 }
 
 uint32_t EncodeKilled(uint8_t* dest, std::size_t capacity, uint32_t killer, uint32_t victim)
