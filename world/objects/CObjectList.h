@@ -1,7 +1,8 @@
 // Stand-in until the world-object classes land: the object list reduced to what the network
 // client and the object factory use: adding with object ids, the network list, the building list
 // of helper points, finding by network id, object id, name and type, and the deferred deletion.
-// Rays never hit unless a test sets rayTest.
+// Rays never hit unless a test sets rayTest; releasing the objects' device objects before a device
+// reset only counts its calls.
 #pragma once
 
 #include "foundation/NameKey32.h"
@@ -43,12 +44,15 @@ public:
     void Pack();
     // Destroys every object and helper point; the id counter restarts at 0.
     void Clear();
+    // Every live object releases its device objects before a device reset.
+    void ReleaseDeviceObjects() { ++releaseDeviceCount; }
 
     const std::vector<CZJObject*>& NetList() const { return m_extra; }
     const std::vector<CZJObject*>& Objects() const { return m_objects; }
     const std::vector<CHelperPoint*>& Buildings() const { return m_buildings; }
 
     uint32_t idCounter = 0; // the last object id given
+    int releaseDeviceCount = 0;
     std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
 
 private:

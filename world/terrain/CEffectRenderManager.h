@@ -1,5 +1,6 @@
 // Stand-in until the effect renderer lands: the camera-facing ray meshes of the shot visuals are
-// never made.
+// never made; the release and re-creation of its device objects around a device reset only count
+// their calls.
 #pragma once
 
 class Mesh;
@@ -16,4 +17,9 @@ public:
     {
         return nullptr;
     }
+    static void InvalidateResources() { ++invalidateCount; }
+    static void ResetResources() { ++resetCount; }
+
+    static inline int invalidateCount = 0;
+    static inline int resetCount = 0;
 };

@@ -1,6 +1,7 @@
 // Stand-in until the terrain lands: the location fields and calls that a location load and the
-// guns use. Purge and ReleaseAllMapMeshes only count their calls; rays never hit unless a test
-// sets rayTest.
+// guns use. Purge, ReleaseAllMapMeshes and the release and re-creation of the terrain meshes'
+// device objects around a device reset only count their calls; rays never hit unless a test sets
+// rayTest.
 #pragma once
 
 #include "foundation/Vector.h"
@@ -13,6 +14,8 @@ class CLocation {
 public:
     void Purge() { ++purgeCount; }
     void ReleaseAllMapMeshes() { ++releaseCount; }
+    void InvalidateResources() { ++invalidateCount; }
+    void RestoreResources() { ++restoreCount; }
     // True when the segment meets the terrain, with the hit point.
     bool GetRayIntersection(const Vec3& start, const Vec3& direction, float length, Vec3& hitPoint) const
     {
@@ -26,6 +29,8 @@ public:
     uint8_t streamOpen = 0;
     int purgeCount = 0;
     int releaseCount = 0;
+    int invalidateCount = 0;
+    int restoreCount = 0;
     std::function<bool(const Vec3&, const Vec3&, float, Vec3&)> rayTest;
 };
 

@@ -1,0 +1,318 @@
+#include "app/CZJApp.h"
+
+#include "app/CInput.h"
+#include "app/CInputConfig.h"
+#include "app/CResourceEngine.h"
+#include "app/GameSettings.h"
+#include "audio/CMusicMng.h"
+#include "audio/CSoundManager.h"
+#include "foundation/CTimer.h"
+#include "foundation/CallTrace.h"
+#include "foundation/ErrorLog.h"
+#include "foundation/PakManager.h"
+#include "foundation/ResourceDBManager.h"
+#include "net/CZJDPClient.h"
+#include "platform/win/instance.h"
+#include "platform/window/cursor.h"
+#include "render/CSurfaceManager.h"
+#include "render/TexShaderManager.h"
+#include "render/TextureManager.h"
+#include "ui/CBaseMenu.h"
+#include "ui/CRadar.h"
+#include "world/db/CZJEngine.h"
+#include "world/objects/CObjectList.h"
+#include "world/terrain/CEffectRenderManager.h"
+#include "world/terrain/CEnvironment.h"
+#include "world/terrain/CLocation.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <new>
+
+using plat::gfx::Format;
+using plat::gfx::MultiSample;
+
+CZJApp* g_pZJApp = nullptr;
+
+namespace {
+
+template <typename T> void ReleaseSurface(T*& surface)
+{
+    if (surface) {
+        surface->Release();
+        surface = nullptr;
+    }
+}
+
+} // namespace
+
+CZJApp::CZJApp()
+{
+    std::snprintf(startLocationFile, sizeof startLocationFile, "%s", "location1.zjp");
+}
+
+CZJApp::~CZJApp()
+{
+    ReleaseSurface(shotSurface);
+    ReleaseSurface(shotTarget);
+    ReleaseSurface(shotDepth);
+    if (g_pZJApp == this)
+        g_pZJApp = nullptr;
+}
+
+void CZJApp::Step(const char* name)
+{
+    if (m_stepLog)
+        m_stepLog->push_back(name);
+}
+
+void CZJApp::ClearAndPresent()
+{
+    plat::gfx::Device* device = g_Graphic.GetDevice();
+    if (!device)
+        return;
+    g_Graphic.Clear(plat::gfx::clear::kTarget, 0xFF000000u);
+    device->Present();
+}
+
+void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
+{
+    ZJ_TRACE("CZJApp::Init");
+    Create(commandLine, spare, title);
+    g_PakManager.Init("Data");
+    g_ResourceDBManager.Init("Data\\DB.dat", 1);
+    SetDefaultSettings();
+
+    std::snprintf(startLocationFile, sizeof startLocationFile, "%s", "location1.zjp");
+    freeCamera = 0;
+    ParseCommandLine(commandLine);
+
+    if (m_window)
+        m_window->SetStyle(m_window->GetStyle() | plat::window::Style::Borderless);
+    if (GameSettings.Video)
+        PlayLogoVideos(true);
+
+    SDisplayParams params;
+    GetDisplayParams(params);
+    if (!InitGraphic(params))
+        throw std::exception();
+    if (!GameSettings.Windowed && m_window)
+        m_window->SetStyle(
+            plat::window::Style::Borderless | plat::window::Style::Topmost | plat::window::Style::FullScreen);
+    ClearAndPresent();
+
+    ResourceEngine.CreateManagers();
+    // MTGamma 1 asks for Windows 5 or later, which this system counts as.
+    if (GameSettings.MTGamma == 0)
+        g_Graphic.MutableCaps().gammaFade = false;
+    ShowWaitScreen();
+    ResourceEngine.GlobalInit(false);
+    BuildBaseGamma(GameSettings.Gamma);
+    ZJEngine.ZJInit();
+
+    FrameTimer.Restart();
+    realFrameTime = FrameTime;
+    g_Input.Init(m_window.get(), GameSettings.Windowed, GameSettings.ForceFeedback);
+    g_InputConfig.LoadEffects();
+    g_InputConfig.LoadBindings("cfg.ini");
+
+    state = 0;
+    startPosition = MakeNameKey32("B_L1_CEH");
+    if (GameSettings.ForceLinearFog)
+        g_Graphic.MutableCaps().fogTable = false;
+
+    if (plat::gfx::Device* device = g_Graphic.GetDevice()) {
+        if (plat::gfx::Failed(
+                device->CreateImageSurface(kShotSize, kShotSize, Format::X8R8G8B8, &shotSurface)))
+            shotSurface = nullptr;
+    }
+    CreateShotTarget();
+    LoadCursorTextures();
+}
+
+void CZJApp::CreateShotTarget()
+{
+    plat::gfx::Device* device = g_Graphic.GetDevice();
+    if (!device)
+        return;
+    if (plat::gfx::Failed(device->CreateRenderTarget(
+            kShotSize, kShotSize, Format::X8R8G8B8, MultiSample::None, true, &shotTarget)))
+        shotTarget = nullptr;
+    if (plat::gfx::Failed(device->CreateDepthStencilSurface(
+            kShotSize, kShotSize, g_Graphic.DepthFormat(), MultiSample::None, &shotDepth)))
+        shotDepth = nullptr;
+}
+
+void CZJApp::LoadCursorTextures()
+{
+    if (!g_pTextureManager)
+        return;
+    m_cursorTexture = g_pTextureManager->GetTexture(g_pTextureManager->FindTexture("TEX_INT_CURSOR"));
+    m_cursorHighlight = g_pTextureManager->GetTexture(g_pTextureManager->FindTexture("TEX_INT_CURSOR_BLUE"));
+}
+
+void CZJApp::ShowWaitScreen()
+{
+    ZJ_TRACE("CZJApp::ShowWaitScreen");
+    ScreenFadeIn();
+    plat::gfx::Device* device = g_Graphic.GetDevice();
+    if (!device)
+        return;
+    g_Graphic.Clear(plat::gfx::clear::kTarget, 0xFF000000u);
+    DrawScreenPicture("SUF_WAITFOR");
+    device->Present();
+}
+
+void CZJApp::DrawScreenPicture(const char* name)
+{
+    if (!g_pSurfaceManager)
+        return;
+    const int index = g_pSurfaceManager->FindSurface(name);
+    if (index < 0)
+        return;
+    int32_t width = 0;
+    int32_t height = 0;
+    g_pSurfaceManager->GetSize(index, width, height);
+    g_pSurfaceManager->DrawTiles(g_pSurfaceManager->GetSurface(index), width, height, 0, 0,
+        g_Graphic.ScreenWidth(), g_Graphic.ScreenHeight(), {});
+}
+
+void CZJApp::ReloadConfig()
+{
+    ZJ_TRACE("CZJApp::ReloadConfig");
+    if (g_pTextureManager)
+        g_pTextureManager->ReleaseTextures();
+    g_InputConfig.LoadBindings("cfg.ini");
+    NetClient.LoadConfig("cfg.ini");
+    SetDefaultSettings();
+    ZJEngine.LoadConfig();
+    g_Graphic.SetScreenSize(GameSettings.ScreenWidth, GameSettings.ScreenHeight);
+    if (g_pMusicMng)
+        g_pMusicMng->SetVolume(MusicVolumeOf(GameSettings.MusicVolume));
+    if (GameSettings.ForceLinearFog)
+        g_Graphic.MutableCaps().fogTable = false;
+}
+
+void CZJApp::Shutdown()
+{
+    ZJ_TRACE("CZJApp::Shutdown");
+    for (int i = 0; i < 2; ++i)
+        ClearAndPresent();
+    ReleaseSurface(shotSurface);
+    ReleaseSurface(shotTarget);
+    ReleaseSurface(shotDepth);
+    g_InputConfig.FreeEffects();
+    // The gamma thread ticks the music manager and sets the device's ramp: it stops first.
+    JoinSecondaryThread();
+    ResourceEngine.DestroyManagers();
+    StopSecondaryThread();
+    g_PakManager.Close();
+}
+
+void CZJApp::InvalidateResources()
+{
+    ZJ_TRACE("CZJApp::InvalidateResources");
+    Step("device objects");
+    CApplication::InvalidateDeviceObjects();
+    Step("effects, terrain, radar");
+    CEffectRenderManager::InvalidateResources();
+    Location.InvalidateResources();
+    Radar.InvalidateResources();
+    Step("menus");
+    if (modalMenu)
+        modalMenu->ReleaseResources(1);
+    if (previousModalMenu)
+        previousModalMenu->ReleaseResources(1);
+    Step("music and sounds");
+    if (g_pMusicMng)
+        g_pMusicMng->StopMusic(false);
+    if (g_pSoundManager)
+        g_pSoundManager->StopAll(0);
+    Step("shot target");
+    ReleaseSurface(shotTarget);
+    ReleaseSurface(shotDepth);
+    Step("world objects");
+    ObjectList.ReleaseDeviceObjects();
+}
+
+void CZJApp::ResetResources()
+{
+    ZJ_TRACE("CZJApp::ResetResources");
+    Step("cursor clip");
+    if (m_window)
+        m_window->SetConfined(true);
+    Step("device objects");
+    CApplication::RestoreDeviceObjects();
+    Step("shot target");
+    CreateShotTarget();
+    Step("effects, terrain, radar");
+    CEffectRenderManager::ResetResources();
+    Location.RestoreResources();
+    Radar.CreateTextures();
+    Step("menus");
+    if (modalMenu)
+        modalMenu->CreateResources();
+    if (previousModalMenu)
+        previousModalMenu->CreateResources();
+    Step("cursor textures");
+    LoadCursorTextures();
+    Step("fade in");
+    FrameTimer.SkipPause();
+    Environment.SetFog(0, 1.0f, 0);
+    ScreenFadeIn();
+}
+
+bool StartApplication()
+{
+    std::srand(unsigned(std::time(nullptr)));
+    g_pZJApp = new (std::nothrow) CZJApp();
+    return g_pZJApp != nullptr;
+}
+
+int GameMain(const char* commandLine)
+{
+    plat::win::SingleInstance instance;
+    if (!instance.Acquire("ZOQWC0"))
+        return 1;
+    plat::window::SetRaiseRequestSource(instance);
+    plat::window::ShowCursor(false);
+    if (!StartApplication())
+        return 1;
+    int code = 0;
+    try {
+        g_pZJApp->Init(commandLine, 0, CZJApp::kTitle);
+        g_pZJApp->ScreenSetDark();
+        if (!g_pZJApp->IsQuitting())
+            g_pZJApp->MainLoop();
+        g_pZJApp->Shutdown();
+        if (plat::window::Window* window = g_pZJApp->GetWindow())
+            window->Show();
+        delete g_pZJApp;
+        g_pZJApp = nullptr;
+    } catch (...) {
+        FlushCallTrace();
+        code = 2;
+        // Nothing may run on the gamma thread while the process ends.
+        try {
+            if (g_pZJApp)
+                g_pZJApp->JoinSecondaryThread();
+            g_Graphic.Release();
+        } catch (...) {
+        }
+    }
+    g_InputConfig.FreeEffects();
+    g_Input.Release();
+    ResourceEngine.DestroyManagers();
+    if (code != 0) {
+        try {
+            delete g_pZJApp;
+        } catch (...) {
+        }
+        g_pZJApp = nullptr;
+    }
+    plat::window::SetRaiseRequestSource(std::function<bool()>());
+    plat::window::ShowCursor(true);
+    return code;
+}

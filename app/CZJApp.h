@@ -1,0 +1,125 @@
+// CZJApp: the game's application object. Init brings every subsystem up in a fixed order,
+// Shutdown takes them down, ReloadConfig re-reads the settings between frames; the device
+// objects it owns are released and re-created around a device reset. One object exists, made by
+// StartApplication and held in g_pZJApp for the life of the process. Main thread only.
+#pragma once
+
+#include "app/CApplication.h"
+#include "app/CommandLine.h"
+#include "foundation/NameKey32.h"
+#include "platform/gfx/types.h"
+#include "platform/win/process.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CBaseMenu;
+class CZJObject;
+
+// The display parameters GetDisplayParams fills and InitGraphic creates the device from.
+struct SDisplayParams {
+    uint32_t adapter = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t bitsPerPixel = 0;
+    plat::gfx::Format format = plat::gfx::Format::X8R8G8B8;
+    uint32_t refresh = 0;
+    uint32_t useInterval = 0;
+    uint32_t windowed = 0;
+    uint32_t multiSample = 0;
+    uint32_t filtering = 0;
+    uint32_t anisotropy = 0;
+    uint32_t interval = 0; // 1 << (Interval - 1)
+    uint8_t forceScreenShots = 0;
+};
+
+class CZJApp : public CApplication {
+public:
+    static constexpr const char* kTitle = "Z.O.Q. v.1.04";
+    static constexpr int kShotSize = 256;
+    static constexpr size_t kMaxLocationName = 127;
+
+    CZJApp();
+    ~CZJApp() override;
+
+    void Init(const char* commandLine, uint32_t spare, const char* title) override;
+    void Shutdown() override;
+    void ReloadConfig();
+    void ShowWaitScreen();
+
+    void InvalidateResources();
+    void ResetResources();
+    void InvalidateDeviceObjects() override { InvalidateResources(); }
+    void RestoreDeviceObjects() override { ResetResources(); }
+
+    void ParseCommandLine(const char* commandLine);
+    void GetDisplayParams(SDisplayParams& params);
+    bool InitGraphic(const SDisplayParams& params);
+    void PlayLogoVideos(bool skippable);
+    void PlayIntroVideo();
+    int RunModalMenu(CBaseMenu* menu, int argument);
+    void ShowCursor(bool show);
+    void ToggleMessageLog();
+    void ShowEndTitles(int ending);
+    // Starts the outside options program in the base directory; an empty Process (one log line)
+    // when it cannot start.
+    plat::win::Process StartOptionsProgram();
+
+    // Fields of the game flow.
+    uint8_t paused = 0;
+    float realFrameTime = 0.0f;
+    int32_t savedCameraMode = 0;
+    uint8_t freeCamera = 0;
+    char locationFile[135] = {};
+    float deathCountdown = 0.0f;
+    NameKey32 startPosition {};
+    char saveName[36] = {};
+    uint8_t deathStarted = 0;
+    CZJObject* lastTargetId = nullptr;
+    float targetHoldTime = 0.0f;
+    char startLocationFile[128] = {};
+    char netLocationFile[128] = {};
+    uint32_t state = 0;
+    uint32_t savedValues[16] = {};
+    uint32_t savedValueCount = 0;
+    plat::gfx::Surface* shotSurface = nullptr;
+    plat::gfx::Surface* shotTarget = nullptr;
+    plat::gfx::Surface* shotDepth = nullptr;
+    CBaseMenu* modalMenu = nullptr;
+    CBaseMenu* previousModalMenu = nullptr;
+
+    CTexture* CursorTexture() const { return m_cursorTexture; }
+    CTexture* CursorBlueTexture() const { return m_cursorHighlight; }
+    bool MessageLogExpanded() const { return m_messageLogExpanded != 0; }
+    bool CursorShown() const { return m_cursorShown != 0; }
+    // Frames the frame hook ran.
+    uint64_t FrameCount() const { return m_frames; }
+    // Where the names of the device-object steps go while set (tests).
+    void SetStepLog(std::vector<std::string>* log) { m_stepLog = log; }
+
+protected:
+    void ProcessFrame() override;
+    void AfterWait() override { ReloadConfig(); }
+
+private:
+    void Step(const char* name);
+    void ClearAndPresent();
+    void CreateShotTarget();
+    void LoadCursorTextures();
+    // Draws the picture named so over the whole screen, when there is one.
+    void DrawScreenPicture(const char* name);
+
+    uint64_t m_frames = 0;
+    std::vector<std::string>* m_stepLog = nullptr;
+};
+
+extern CZJApp* g_pZJApp;
+
+// Seeds the C library's random generator, makes the application object and sets g_pZJApp;
+// false when it could not be made.
+bool StartApplication();
+// The program: one instance, Init, the main loop, Shutdown. Exit codes: 0 normal, 1 another
+// instance runs or the object could not be made, 2 an exception ended the program.
+int GameMain(const char* commandLine);

@@ -1,0 +1,158 @@
+// Test helpers for the application shell: a temporary folder that is the base directory (with
+// error.log), and a Data folder for the game: a record database, cfg.ini, DICode.ini and fonts.
+#pragma once
+
+#include "foundation/CallTrace.h"
+#include "foundation/ErrorLog.h"
+#include "platform/input/key_names.h"
+#include "platform/win/text.h"
+#include "tools/data/db_writer.h"
+#include "tools/data/table_source.h"
+#include "tools/texture/font_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace apptest {
+
+inline void WriteText(const std::filesystem::path& path, const std::string& text)
+{
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+inline std::string ReadText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// DICode.ini as the settings program writes it: every name the input layer knows.
+inline std::string DICodeText()
+{
+    std::string rows;
+    int count = 0;
+    char line[64];
+    for (const plat::input::KeyCodeName& row : plat::input::KeyCodeNames()) {
+        std::snprintf(
+            line, sizeof line, "%d 0x%X %.*s\n", count, row.code, int(row.name.size()), row.name.data());
+        rows += line;
+        ++count;
+    }
+    return std::to_string(count) + "\n" + rows;
+}
+
+inline std::string DefaultCfg(bool windowed)
+{
+    return std::string("[CONFIG]\r\nWindowed=") + (windowed ? "1" : "0")
+        + "\r\nVideo=0\r\nScreenWidth=640\r\nScreenHeight=480\r\n";
+}
+
+// Table sources (UTF-8) of the tables the start-up reads.
+inline std::vector<std::pair<std::string, std::string>> DefaultTables()
+{
+    return {
+        { "textures.txt", "@table Текстуры\n@field Filename text\n@field Type int\n" },
+        { "pictures.txt",
+            "@table Изображения\n@field Filename text\n@field WIDTH int\n@field HEIGHT int\n"
+            "[SUF_WAITFOR]\nFilename = Data\\Pictures\\wait.png\nWIDTH = 64\nHEIGHT = 64\n" },
+        { "sounds.txt", "@table Звуки\n@field Filename text\n" },
+        { "music.txt", "@table Музыка\n@field Filename text\n" },
+        { "orgs.txt", "@table Организации\n@field ICON int\n[ORG_PLAYER]\nICON = 1\n" },
+    };
+}
+
+inline bool WriteDatabase(const std::filesystem::path& data,
+    const std::vector<std::pair<std::string, std::string>>& sources, std::string& error)
+{
+    std::vector<zoq::tools::data::TableSource> tables;
+    for (const auto& [file, text] : sources) {
+        zoq::tools::data::TableSource table;
+        if (!zoq::tools::data::ParseTableSource(
+                text, file, std::filesystem::path(file).stem().string(), table, error))
+            return false;
+        tables.push_back(std::move(table));
+    }
+    zoq::tools::data::DbImage image;
+    if (!zoq::tools::data::BuildDatabase(tables, image, error))
+        return false;
+    std::filesystem::create_directories(data.parent_path());
+    return zoq::tools::data::WriteDatabase(data, image, error);
+}
+
+inline bool WriteFonts(const std::filesystem::path& root, std::string& error)
+{
+    namespace tex = zoq::tools::texture;
+    tex::FontFile font;
+    font.metrics[0] = 14;
+    font.metrics[2] = 4;
+    font.glyphs = { { 'A', 0, 0, 10, 0, 9, 13 }, { ' ', 10, 0, 15, 0, 1, 1 } };
+    font.texture = { 32, 16, std::vector<uint32_t>(32 * 16, 0xFFFFFFFF) };
+    std::filesystem::create_directories(root / "Data" / "fonts");
+    return tex::WriteFont(root / "Data" / "fonts" / "font1", font, error)
+        && tex::WriteFont(root / "Data" / "fonts" / "font2", font, error);
+}
+
+// A Data folder the game starts with: database (unless withoutDatabase), cfg.ini, DICode.ini,
+// fonts.
+inline bool WriteDataFolder(const std::filesystem::path& root, const std::string& cfg, std::string& error,
+    bool withoutDatabase = false)
+{
+    if (!withoutDatabase && !WriteDatabase(root / "Data" / "DB.dat", DefaultTables(), error))
+        return false;
+    WriteText(root / "Data" / "CONFIG" / "cfg.ini", cfg);
+    WriteText(root / "Data" / "CONFIG" / "DICode.ini", DICodeText());
+    std::filesystem::create_directories(root / "Data" / "Pictures");
+    if (!zoq::tools::texture::WritePng(root / "Data" / "Pictures" / "wait.png", 64, 64,
+            zoq::tools::texture::Bytes(64 * 64 * 4, 0x80), error))
+        return false;
+    return WriteFonts(root, error);
+}
+
+// A temporary folder that is the current directory and holds error.log.
+class TempDirTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-app-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        m_oldDir = std::filesystem::current_path();
+        std::filesystem::current_path(m_dir);
+        SetErrorLogDirectory(m_dir.string() + "/");
+        ResetCallTrace();
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(m_oldDir);
+        SetErrorLogDirectory({});
+        ResetCallTrace();
+        std::filesystem::remove_all(m_dir);
+    }
+    std::string LogText() const { return ReadText(m_dir / "error.log"); }
+    int LogLineCount(const std::string& needle) const
+    {
+        std::stringstream text(LogText());
+        int n = 0;
+        for (std::string line; std::getline(text, line);)
+            n += line.find(needle) != std::string::npos ? 1 : 0;
+        return n;
+    }
+
+    std::filesystem::path m_dir;
+    std::filesystem::path m_oldDir;
+};
+
+} // namespace apptest

@@ -1,0 +1,422 @@
+#include "app/CInputConfig.h"
+#include "app/CResourceEngine.h"
+#include "app/CZJApp.h"
+#include "app/EndTitles.h"
+#include "app/GameSettings.h"
+#include "audio/CMusicMng.h"
+#include "platform/gfx/null/null_backend.h"
+#include "platform/win/clock.h"
+#include "platform/window/cursor.h"
+#include "platform/window/message.h"
+#include "render/CModelManager.h"
+#include "render/TexShaderManager.h"
+#include "render/TextureManager.h"
+#include "tests/app/app_fixture.h"
+#include "tests/platform/window/sdl_events.h"
+#include "ui/CBaseMenu.h"
+#include "ui/CMessager.h"
+#include "ui/CRadar.h"
+#include "world/objects/CObjectList.h"
+#include "world/terrain/CEffectRenderManager.h"
+#include "world/terrain/CEnvironment.h"
+#include "world/terrain/CLocation.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using plat::gfx::Result;
+
+// The application with hooks a test scripts: something to do after each frame, and a record of
+// the device-object steps and of the frames they happened at.
+class ScriptedApp : public CZJApp {
+public:
+    void ProcessFrame() override
+    {
+        CZJApp::ProcessFrame();
+        if (onFrame)
+            onFrame(*this);
+    }
+    void InvalidateDeviceObjects() override
+    {
+        invalidatedAt.push_back(FrameCount());
+        CZJApp::InvalidateDeviceObjects();
+    }
+    void RestoreDeviceObjects() override
+    {
+        CZJApp::RestoreDeviceObjects();
+        restoredAt.push_back(FrameCount());
+        fadeAfterRestore = g_FadeMode;
+    }
+    void AfterWait() override
+    {
+        ++afterWaits;
+        CZJApp::AfterWait();
+    }
+
+    std::function<void(ScriptedApp&)> onFrame;
+    std::vector<uint64_t> invalidatedAt;
+    std::vector<uint64_t> restoredAt;
+    uint32_t fadeAfterRestore = 0;
+    int afterWaits = 0;
+};
+
+void PostClose(plat::window::Window* window)
+{
+    plat::window::Message m;
+    m.window = window;
+    m.kind = plat::window::MessageKind::SysCommand;
+    m.wParam = uint32_t(plat::window::SysCommand::Close);
+    plat::window::PostMessage(m);
+}
+
+// Pushes window events from another thread after a delay, as the window manager would.
+class LaterEvents {
+public:
+    LaterEvents(plat::window::Window& window, std::vector<SDL_WindowEventID> events, uint32_t delayMs)
+        : m_thread([&window, events, delayMs] {
+            plat::win::Sleep(delayMs);
+            for (SDL_WindowEventID e : events)
+                test::PushWindowEvent(window, e);
+        })
+    {
+    }
+    ~LaterEvents() { m_thread.join(); }
+
+private:
+    std::thread m_thread;
+};
+
+class AppTest : public apptest::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        apptest::TempDirTest::SetUp();
+        setenv("ZOQ_GFX", "null", 1);
+        plat::gfx::null::ResetConfig();
+        plat::window::ClearMessages();
+    }
+    void TearDown() override
+    {
+        if (started)
+            app.Shutdown();
+        g_InputConfig.FreeEffects();
+        g_Input.Release();
+        plat::window::ClearMessages();
+        apptest::TempDirTest::TearDown();
+    }
+    void Start(bool windowed, const std::string& extraCfg = "")
+    {
+        std::string error;
+        ASSERT_TRUE(apptest::WriteDataFolder(m_dir, apptest::DefaultCfg(windowed) + extraCfg, error))
+            << error;
+        started = true;
+        try {
+            app.Init("", 0, CZJApp::kTitle);
+        } catch (...) {
+            FAIL() << "Init threw: " << CallTraceText();
+        }
+        ASSERT_NE(app.GetWindow(), nullptr);
+        ASSERT_NE(g_Graphic.GetDevice(), nullptr);
+        test::Focus(*app.GetWindow());
+        // A full-screen device that was not yet focused comes back once.
+        app.CheckDevice(nullptr);
+        ASSERT_EQ(DeviceCooperativeLevel(), Result::Ok);
+        app.invalidatedAt.clear();
+        app.restoredAt.clear();
+        app.SetStepLog(&steps);
+        counts = Counts();
+    }
+    uint32_t Resets() const
+    {
+        return plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->GetCounters().resets;
+    }
+
+    ScriptedApp app;
+    bool started = false;
+    std::vector<std::string> steps;
+    // The calls of the placeholders the device-object steps reach.
+    static std::vector<int> Counts()
+    {
+        return { CEffectRenderManager::invalidateCount, Location.invalidateCount, Radar.invalidateCount,
+            ObjectList.releaseDeviceCount, CEffectRenderManager::resetCount, Location.restoreCount,
+            Radar.createCount, Environment.setFogCount };
+    }
+    std::vector<int> counts;
+};
+
+TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
+{
+    Start(true);
+    EXPECT_EQ(app.state, 0u);
+    EXPECT_STREQ(app.startLocationFile, "location1.zjp");
+    EXPECT_STREQ(app.startPosition.text, "B_L1_CEH");
+    EXPECT_NE(g_pTextureManager, nullptr);
+    EXPECT_NE(g_TexShaderManager, nullptr);
+    EXPECT_NE(g_pMusicMng, nullptr);
+    EXPECT_NE(app.shotSurface, nullptr);
+    EXPECT_NE(app.shotTarget, nullptr);
+    EXPECT_NE(app.shotDepth, nullptr);
+    EXPECT_TRUE(app.SecondaryThreadRunning());
+    EXPECT_FALSE(plat::window::HasStyle(app.GetWindow()->GetStyle(), plat::window::Style::Topmost));
+
+    app.onFrame = [](ScriptedApp& a) {
+        if (a.FrameCount() == 3)
+            PostClose(a.GetWindow());
+    };
+    EXPECT_EQ(app.MainLoop(), 1u);
+    EXPECT_EQ(app.FrameCount(), 3u);
+    app.Shutdown();
+    started = false;
+    EXPECT_EQ(g_Graphic.GetDevice(), nullptr);
+    EXPECT_EQ(g_pTextureManager, nullptr);
+    EXPECT_EQ(g_pMusicMng, nullptr);
+    EXPECT_EQ(app.shotSurface, nullptr);
+    EXPECT_FALSE(app.SecondaryThreadRunning());
+    EXPECT_EQ(LogText(), "");
+}
+
+TEST_F(AppTest, fullScreenMakesTheWindowATopmostPopUp)
+{
+    Start(false, "MTGamma=0\r\n");
+    const plat::window::Style style = app.GetWindow()->GetStyle();
+    EXPECT_TRUE(plat::window::HasStyle(style, plat::window::Style::Topmost));
+    EXPECT_TRUE(plat::window::HasStyle(style, plat::window::Style::FullScreen));
+    EXPECT_FALSE(g_Graphic.Caps().gammaFade) << "MTGamma 0 fades on the main thread";
+}
+
+TEST_F(AppTest, aLostDeviceIsResetAndEveryStepRunsInOrder)
+{
+    Start(false);
+    const uint32_t resetsBefore = Resets();
+    const int screenSlot = g_pModelManager->FindBuffer("SCREEN");
+    ASSERT_GE(screenSlot, 0);
+    std::unique_ptr<LaterEvents> restore;
+    app.onFrame = [&](ScriptedApp& a) {
+        if (a.FrameCount() == 1) {
+            test::PushWindowEvent(*a.GetWindow(), SDL_WINDOWEVENT_MINIMIZED);
+            restore = std::make_unique<LaterEvents>(*a.GetWindow(),
+                std::vector<SDL_WindowEventID> { SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_FOCUS_GAINED },
+                100);
+        }
+        if (a.FrameCount() == 3)
+            PostClose(a.GetWindow());
+    };
+    app.MainLoop();
+    restore.reset();
+    ASSERT_EQ(app.invalidatedAt.size(), 1u);
+    ASSERT_EQ(app.restoredAt.size(), 1u);
+    EXPECT_EQ(app.invalidatedAt[0], app.restoredAt[0]) << "no frame while the device is lost";
+    EXPECT_EQ(Resets(), resetsBefore + 1);
+    const std::vector<std::string> expected = {
+        "device objects",
+        "effects, terrain, radar",
+        "menus",
+        "music and sounds",
+        "shot target",
+        "world objects",
+        "cursor clip",
+        "device objects",
+        "shot target",
+        "effects, terrain, radar",
+        "menus",
+        "cursor textures",
+        "fade in",
+    };
+    EXPECT_EQ(steps, expected);
+    std::vector<int> once = counts;
+    for (int& n : once)
+        ++n;
+    EXPECT_EQ(Counts(), once);
+    EXPECT_EQ(g_pModelManager->FindBuffer("SCREEN"), screenSlot) << "render buffers keep their slots";
+    EXPECT_EQ(app.fadeAfterRestore, kFadeIn);
+    EXPECT_NE(app.shotTarget, nullptr);
+    EXPECT_NE(app.shotDepth, nullptr);
+    EXPECT_NE(g_pTextureManager->GetCacheTexture1(), nullptr);
+    EXPECT_NE(g_Graphic.RenderTarget(), nullptr);
+    EXPECT_EQ(LogLineCount("can`t restore"), 0);
+}
+
+TEST_F(AppTest, aFailedResetIsLoggedAndQuits)
+{
+    Start(false);
+    plat::gfx::Surface* held = nullptr;
+    ASSERT_EQ(g_Graphic.GetDevice()->CreateRenderTarget(
+                  16, 16, plat::gfx::Format::X8R8G8B8, plat::gfx::MultiSample::None, false, &held),
+        Result::Ok);
+    std::unique_ptr<LaterEvents> restore;
+    app.onFrame = [&](ScriptedApp& a) {
+        if (a.FrameCount() == 1) {
+            test::PushWindowEvent(*a.GetWindow(), SDL_WINDOWEVENT_MINIMIZED);
+            restore = std::make_unique<LaterEvents>(
+                *a.GetWindow(), std::vector<SDL_WindowEventID> { SDL_WINDOWEVENT_RESTORED }, 50);
+        }
+    };
+    app.MainLoop();
+    restore.reset();
+    EXPECT_TRUE(app.IsQuitting());
+    EXPECT_EQ(app.FrameCount(), 1u);
+    EXPECT_EQ(LogLineCount("Application can`t restore to fullscreen mode"), 1);
+    EXPECT_EQ(LogLineCount("ERROR="), 1);
+    EXPECT_TRUE(app.restoredAt.empty());
+    app.Shutdown();
+    started = false;
+    held->Release();
+}
+
+TEST_F(AppTest, anEndlessLossPumpsUntilClose)
+{
+    Start(false);
+    std::unique_ptr<LaterEvents> close;
+    app.onFrame = [&](ScriptedApp& a) {
+        if (a.FrameCount() == 1) {
+            test::PushWindowEvent(*a.GetWindow(), SDL_WINDOWEVENT_MINIMIZED);
+            close = std::make_unique<LaterEvents>(
+                *a.GetWindow(), std::vector<SDL_WindowEventID> { SDL_WINDOWEVENT_CLOSE }, 150);
+        }
+    };
+    const int64_t start = plat::win::CounterNow();
+    app.MainLoop();
+    close.reset();
+    EXPECT_GE(plat::win::CounterNow() - start, 150 * plat::win::kCounterFrequency / 1000);
+    EXPECT_EQ(app.FrameCount(), 1u);
+    EXPECT_EQ(app.invalidatedAt.size(), 1u);
+    EXPECT_TRUE(app.restoredAt.empty());
+    EXPECT_EQ(LogLineCount("can`t restore"), 0);
+}
+
+TEST_F(AppTest, checkDeviceWaitsForAProcessThenReloadsAndResets)
+{
+    Start(true);
+    plat::win::Process child = plat::win::StartProcess("zoqappchild.exe sleep 200", "");
+    ASSERT_TRUE(child.Valid());
+    const int64_t start = plat::win::CounterNow();
+    EXPECT_TRUE(app.CheckDevice(&child));
+    EXPECT_GE(plat::win::CounterNow() - start, 150 * plat::win::kCounterFrequency / 1000);
+    EXPECT_EQ(app.afterWaits, 1);
+    EXPECT_EQ(app.invalidatedAt.size(), 1u);
+    EXPECT_EQ(app.restoredAt.size(), 1u);
+    EXPECT_FALSE(app.CheckDevice(nullptr)) << "a usable device without a process";
+}
+
+TEST_F(AppTest, aMissingOptionsProgramLogsOneLine)
+{
+    plat::win::Process options = app.StartOptionsProgram();
+    EXPECT_FALSE(options.Valid());
+    EXPECT_EQ(LogLineCount("Kelvane"), 1);
+}
+
+TEST_F(AppTest, reloadConfigReadsTheSettingsAgain)
+{
+    Start(true);
+    apptest::WriteText(
+        "Data/CONFIG/cfg.ini", "[CONFIG]\r\nWindowed=1\r\nMusicVolume=3\r\nScreenWidth=800\r\n");
+    app.ReloadConfig();
+    EXPECT_FLOAT_EQ(g_pMusicMng->GetVolume(), 0.25f);
+    EXPECT_EQ(g_Graphic.ScreenWidth(), 800);
+}
+
+TEST_F(AppTest, nestedModalMenusReturnToTheirCallers)
+{
+    CBaseMenu outer;
+    CBaseMenu inner;
+    inner.onModal = [&](int argument) {
+        EXPECT_EQ(app.modalMenu, &inner);
+        EXPECT_EQ(app.previousModalMenu, &outer);
+        return argument * 10;
+    };
+    outer.onModal = [&](int) {
+        EXPECT_EQ(app.modalMenu, &outer);
+        const int result = app.RunModalMenu(&inner, 4);
+        EXPECT_EQ(app.modalMenu, &outer);
+        EXPECT_EQ(app.previousModalMenu, nullptr);
+        return result + 1;
+    };
+    EXPECT_EQ(app.RunModalMenu(&outer, 1), 41);
+    EXPECT_EQ(app.modalMenu, nullptr);
+    EXPECT_EQ(inner.lastArgument, 4);
+}
+
+TEST_F(AppTest, cursorAndMessageLogFollowTheSystemCursorSetting)
+{
+    plat::window::ResetCursor();
+    plat::window::ShowCursor(false);
+    GameSettings.UseSystemCursor = true;
+    app.ShowCursor(true);
+    EXPECT_TRUE(plat::window::IsCursorVisible());
+    EXPECT_TRUE(app.CursorShown());
+    app.ShowCursor(true); // unchanged: nothing happens
+    EXPECT_EQ(plat::window::CursorDisplayCount(), 0);
+    app.ShowCursor(false);
+    EXPECT_FALSE(plat::window::IsCursorVisible());
+
+    const int updates = Messager.updateStateCount;
+    app.ToggleMessageLog();
+    EXPECT_TRUE(app.MessageLogExpanded());
+    EXPECT_TRUE(Messager.expanded);
+    EXPECT_TRUE(plat::window::IsCursorVisible());
+    GameSettings.UseSystemCursor = false;
+    app.ToggleMessageLog();
+    EXPECT_FALSE(Messager.expanded);
+    EXPECT_EQ(Messager.updateStateCount, updates + 2);
+    EXPECT_FALSE(plat::window::IsCursorVisible());
+    plat::window::ResetCursor();
+}
+
+TEST(EndTitlesClockTest, pressesJumpBetweenPartsAndLeaveOnlyAtTheEnd)
+{
+    struct {
+        float t;
+        float after;
+        bool leave;
+    } const cases[] = {
+        { 0.5f, 2.0f, false },
+        { 2.5f, 2.5f, false },
+        { 10.0f, 20.0f, false },
+        { 30.0f, 40.0f, false },
+        { 50.0f, 60.0f, false },
+        { 62.0f, 62.0f, false }, // between 60 and 65: ignored
+        { 70.0f, 70.0f, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.t);
+        SEndTitlesClock clock;
+        clock.t = c.t;
+        clock.Press();
+        EXPECT_FLOAT_EQ(clock.t, c.after);
+        EXPECT_EQ(clock.leaveRequested, c.leave);
+    }
+    SEndTitlesClock clock;
+    clock.Advance(361.0f);
+    EXPECT_TRUE(clock.Done());
+}
+
+TEST(EndTitlesClockTest, alphasAndScroll)
+{
+    SEndTitlesClock clock;
+    EXPECT_FLOAT_EQ(clock.BackgroundAlpha(), 1.0f);
+    clock.t = 2.5f;
+    EXPECT_FLOAT_EQ(clock.BackgroundAlpha(), 0.75f);
+    EXPECT_FLOAT_EQ(clock.PageAlpha(), 0.5f);
+    clock.t = 100.0f;
+    EXPECT_FLOAT_EQ(clock.BackgroundAlpha(), 0.5f);
+    clock.t = 151.0f;
+    EXPECT_FLOAT_EQ(clock.BackgroundAlpha(), 1.0f);
+    clock.t = 41.5f;
+    EXPECT_EQ(clock.Page(), 1);
+    EXPECT_FLOAT_EQ(clock.PageAlpha(), 0.5f);
+    EXPECT_EQ(SEndTitlesClock::PageRow(1, 1), 128);
+    EXPECT_EQ(SEndTitlesClock::PageRow(1, 2), 512);
+    clock.t = 63.0f;
+    EXPECT_FLOAT_EQ(clock.Scroll(), 100.0f);
+    clock.CheckTitles(480, 1000);
+    EXPECT_FALSE(clock.titlesFinished);
+    clock.t = 90.0f;
+    clock.CheckTitles(480, 1000);
+    EXPECT_TRUE(clock.titlesFinished);
+    EXPECT_FALSE(clock.ShowsTitles());
+}
+
+} // namespace

@@ -1,0 +1,4 @@
+// Stand-in until the radar lands.
+#include "ui/CRadar.h"
+
+CRadar Radar;
