@@ -1,5 +1,6 @@
 #include "paths.h"
 
+#include "read_all.h"
 #include "text.h"
 
 #include <algorithm>
@@ -117,23 +118,12 @@ int TextClose(void* cookie)
 
 std::FILE* OpenTextReader(int fd)
 {
-    auto* cookie = new TextCookie;
     std::string raw;
-    char chunk[8192];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            delete cookie;
-            return nullptr;
-        }
-        if (n == 0)
-            break;
-        raw.append(chunk, std::size_t(n));
-    }
+    const bool read = ReadAll(fd, raw);
     ::close(fd);
+    if (!read)
+        return nullptr;
+    auto* cookie = new TextCookie;
     cookie->text.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
@@ -147,6 +137,21 @@ std::FILE* OpenTextReader(int fd)
 }
 
 } // namespace
+
+bool ReadAll(int fd, std::string& out)
+{
+    char chunk[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        out.append(chunk, std::size_t(n));
+    }
+}
 
 std::optional<std::string> ResolvePath(std::string_view path)
 {

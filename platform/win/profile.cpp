@@ -3,6 +3,7 @@
 #include "debug.h"
 #include "paths.h"
 #include "profile_text.h"
+#include "read_all.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,21 +31,9 @@ bool ReadWhole(const std::string& path, std::string& out)
         ::close(fd);
         return false;
     }
-    char chunk[8192];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        out.append(chunk, std::size_t(n));
-    }
+    const bool read = ReadAll(fd, out);
     ::close(fd);
-    return true;
+    return read;
 }
 
 ProfileText Load(std::string_view file)
