@@ -1,0 +1,75 @@
+// One whole generation of the demo data into a temporary folder on two threads (as on a two-core
+// machine), against the ten seconds it may take; and the folder's size against 30 MB.
+#include "requirements.h"
+
+#include "tools/mkdata/mkdata.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kSecondsAllowed = 10.0;
+constexpr double kBytesAllowed = 30.0 * 1024 * 1024;
+
+uint64_t FolderBytes(const fs::path& root)
+{
+    uint64_t bytes = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file())
+            bytes += entry.file_size();
+    }
+    return bytes;
+}
+
+void BM_Generate(benchmark::State& state)
+{
+    std::string pattern = (fs::temp_directory_path() / "zoq-bench-mkdata-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const fs::path root = pattern;
+    zoq::tools::mkdata::Options options;
+    options.src = ZOQ_DATA_DIR;
+    options.threads = 2;
+    options.force = true;
+    uint64_t bytes = 0;
+    int run = 0;
+    for (auto _ : state) {
+        options.out = root / std::to_string(run++);
+        const zoq::tools::mkdata::RunResult result = zoq::tools::mkdata::Run(options);
+        if (result.exitCode != 0) {
+            state.SkipWithError(result.err.c_str());
+            break;
+        }
+        state.PauseTiming();
+        bytes = FolderBytes(options.out);
+        fs::remove_all(options.out);
+        state.ResumeTiming();
+    }
+    state.counters["bytes"] = double(bytes);
+    std::error_code ec;
+    fs::remove_all(root, ec);
+}
+BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+const bool kTimeRequired = zoq::bench::Require({ "one generation of the demo data on 2 threads <= 10 s",
+    [](const zoq::bench::Results& r) {
+        return zoq::bench::TimeOf(r, "BM_Generate/iterations:2") * 1e-9 / kSecondsAllowed;
+    },
+    1.0, true });
+
+const bool kSizeRequired = zoq::bench::Require({ "the demo data folder <= 30 MB",
+    [](const zoq::bench::Results& r) {
+        return r.at("BM_Generate/iterations:2").counters.at("bytes") / kBytesAllowed;
+    },
+    1.0, true });
+
+} // namespace

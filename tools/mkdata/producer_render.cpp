@@ -1,0 +1,341 @@
+// The render producer: the tables "Текстуры", "Модели", "Изображения" and "Поверхности"
+// (tables/textures.txt, models.txt, images.txt, surfaces.txt), the textures, pictures, models
+// and the two fonts.
+//
+// Recipes (recipes/render.txt):
+//   <path> argb|xrgb|dxt5  a TM texture of format 21, 22 or DXT5; sides are powers of two
+//   <path> png|tga|jpeg|dds an image file; tga: rle=0|1 bits=24|32; jpeg: quality=1..100; dds is
+//                          the uncompressed 32-bit kind
+//       pictures take pattern=<solid|gradient|noise|checker|stripes|bricks|glow|ring|cursor|bump>
+//       size=WxH color=0x[AA]RRGGBB color2=... seed=<n> (default: from the path), and
+//       text=<words joined by _> textsize=<pixels> drawn in color2 over the middle
+//   <path> model kind=<glider|building|tree|stone|missile|thing|gun|flash|billboard>
+//          texture=<row of "Текстуры"> [channels=FIRE,OPEN (morph channels added to the first
+//          part)] [type=2|3 (the billboard's part type)]
+//   <path> font pixels=<n>  a ".kwd" glyph file and its ".dds" texture beside it: every printable
+//                           Windows-1251 character of DejaVu Sans
+#include "platform/win/text.h"
+#include "tests/platform/gfx/image_files.h"
+#include "tools/mkdata/pictures.h"
+#include "tools/mkdata/producers.h"
+#include "tools/model/model_writer.h"
+#include "tools/texture/font_file.h"
+#include "tools/texture/tm_file.h"
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <unistd.h>
+
+namespace zoq::tools::mkdata {
+namespace {
+
+// Field sizes of the readers' records (terminator included).
+constexpr size_t kTextureNameBytes = 256;
+constexpr size_t kModelNameBytes = 68;
+constexpr size_t kPictureNameBytes = 64;
+
+Access TextureAccess(std::string_view path)
+{
+    // TM files go through the file layer; other images through the platform loader.
+    return Extension(path) == "tm" ? Access::FileLayer : Access::Disk;
+}
+
+bool IsPowerOfTwo(uint32_t v)
+{
+    return v && (v & (v - 1)) == 0;
+}
+
+std::vector<uint32_t> Argb(const Picture& picture)
+{
+    return picture.argb;
+}
+
+// PNG through the texture tools' writer, which writes a file.
+bool EncodePng(const Picture& picture, Bytes& out, std::string& error)
+{
+    static std::atomic<unsigned> counter { 0 };
+    const std::filesystem::path temp = std::filesystem::temp_directory_path()
+        / ("zoq-mkdata-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".png");
+    texture::Bytes rgba(size_t(picture.width) * picture.height * 4);
+    for (size_t i = 0; i < picture.argb.size(); ++i) {
+        const uint32_t p = picture.argb[i];
+        rgba[4 * i + 0] = uint8_t(p >> 16);
+        rgba[4 * i + 1] = uint8_t(p >> 8);
+        rgba[4 * i + 2] = uint8_t(p);
+        rgba[4 * i + 3] = uint8_t(p >> 24);
+    }
+    const bool written = texture::WritePng(temp, picture.width, picture.height, rgba, error);
+    if (written) {
+        std::ifstream in(temp, std::ios::binary);
+        out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::error_code ec;
+    std::filesystem::remove(temp, ec);
+    return written;
+}
+
+struct PictureRecipe {
+    PictureSpec spec;
+    std::string text;
+    uint32_t textSize = 0;
+};
+
+bool ReadPictureParams(
+    RecipeParams& params, const Recipe& recipe, uint32_t minSide, bool powerOfTwo, PictureRecipe& out)
+{
+    std::string pattern;
+    if (!params.Choice("pattern", PatternNames(), "noise", pattern))
+        return false;
+    out.spec.pattern = pattern;
+    if (!params.Size("size", 64, 64, minSide, 2048, out.spec.width, out.spec.height))
+        return false;
+    if (powerOfTwo && (!IsPowerOfTwo(out.spec.width) || !IsPowerOfTwo(out.spec.height)))
+        return params.Fail("a TM texture needs sides that are powers of two");
+    if (!params.Color("color", 0xFF808080u, out.spec.color)
+        || !params.Color("color2", 0xFF202020u, out.spec.color2))
+        return false;
+    int64_t seed = 0;
+    if (!params.Int("seed", SerialFor(recipe.path), 0, 0x7FFFFFFF, seed))
+        return false;
+    out.spec.seed = uint32_t(seed);
+    out.text = params.Text("text", "");
+    for (char& c : out.text) {
+        if (c == '_')
+            c = ' ';
+    }
+    int64_t textSize = 0;
+    if (!params.Int("textsize", int64_t(out.spec.height / 6), 6, 256, textSize))
+        return false;
+    out.textSize = uint32_t(textSize);
+    return true;
+}
+
+bool RenderPicture(const PictureRecipe& recipe, Picture& picture, std::string& error)
+{
+    picture = MakePicture(recipe.spec);
+    return recipe.text.empty() || DrawText(picture, recipe.text, recipe.textSize, recipe.spec.color2, error);
+}
+
+bool AddTexture(ProducerContext& context, const Recipe& recipe, RecipeParams& params, std::string& error)
+{
+    const texture::TmFormat format = recipe.name == "argb" ? texture::TmFormat::Argb
+        : recipe.name == "xrgb"                            ? texture::TmFormat::Xrgb
+                                                           : texture::TmFormat::Dxt5;
+    PictureRecipe picture;
+    if (!ReadPictureParams(params, recipe, format == texture::TmFormat::Dxt5 ? 4 : 1, true, picture)
+        || !params.Finish()) {
+        error = params.Error();
+        return false;
+    }
+    DataFile& file = context.set.AddFile(recipe.path, recipe.origin, true);
+    file.make = [picture, format](Bytes& out, std::string& why) {
+        Picture pixels;
+        return RenderPicture(picture, pixels, why) && texture::EncodeTm(pixels, format, out, why);
+    };
+    return true;
+}
+
+bool AddImage(ProducerContext& context, const Recipe& recipe, RecipeParams& params, std::string& error)
+{
+    PictureRecipe picture;
+    int64_t quality = 85;
+    int64_t rle = 0;
+    int64_t bits = 32;
+    bool ok = ReadPictureParams(params, recipe, 1, false, picture);
+    if (ok && recipe.name == "jpeg")
+        ok = params.Int("quality", 85, 1, 100, quality);
+    if (ok && recipe.name == "tga")
+        ok = params.Int("rle", 0, 0, 1, rle) && params.Int("bits", 32, 24, 32, bits);
+    if (!ok || !params.Finish() || (bits != 24 && bits != 32)) {
+        error = params.Error().empty() ? recipe.origin.Where() + ": bits must be 24 or 32" : params.Error();
+        return false;
+    }
+    DataFile& file = context.set.AddFile(recipe.path, recipe.origin, true);
+    const std::string kind = recipe.name;
+    file.make = [picture, kind, quality, rle, bits](Bytes& out, std::string& why) {
+        Picture pixels;
+        if (!RenderPicture(picture, pixels, why))
+            return false;
+        if (kind == "png")
+            return EncodePng(pixels, out, why);
+        if (kind == "tga")
+            out = plat::gfx::test::MakeTga(
+                Argb(pixels), pixels.width, pixels.height, rle ? 10 : 2, uint32_t(bits), true);
+        else if (kind == "jpeg")
+            out = plat::gfx::test::MakeJpeg(Argb(pixels), pixels.width, pixels.height, int(quality));
+        else
+            out = texture::EncodeDds32(pixels);
+        return !out.empty() || (why = "the encoder gave nothing", false);
+    };
+    return true;
+}
+
+template <size_t N> void SetName(char (&field)[N], std::string_view text)
+{
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+}
+
+// A morph channel of type 3 (one delta block) that lifts every vertex of the mesh.
+SMorphChannelBlock LiftChannel(std::string_view name, const SMeshBlock& mesh)
+{
+    SMorphChannelBlock channel;
+    channel.type = 3;
+    SetName(channel.name, name);
+    channel.blockCount = modelfile::ChannelBlockCount(channel.type);
+    SDeltaBlock& block = channel.blocks[0];
+    block.hasIndices = true;
+    for (uint32_t v = 0; v < mesh.vertexCount; ++v) {
+        block.indices.push_back(uint16_t(v));
+        block.deltas.push_back(SMorphDelta { { 0, 0.1f, 0 }, { 0, 0, 0 } });
+    }
+    return channel;
+}
+
+bool AddModel(ProducerContext& context, const Recipe& recipe, RecipeParams& params, std::string& error)
+{
+    std::vector<std::string_view> kinds(model::ModelKinds().begin(), model::ModelKinds().end());
+    kinds.push_back("billboard");
+    std::string kind;
+    std::string textureUtf8 = params.Text("texture", "");
+    std::vector<std::string> channels;
+    int64_t type = 2;
+    const bool ok = params.Choice("kind", kinds, "stone", kind) && params.List("channels", channels)
+        && params.Int("type", 2, 2, 3, type) && params.Finish();
+    if (!ok) {
+        error = params.Error();
+        return false;
+    }
+    std::string texture;
+    if (textureUtf8.empty() || !ToCp1251(textureUtf8, texture) || texture.size() > 31) {
+        error = recipe.origin.Where() + ": texture=<row of the texture table, at most 31 bytes> is required";
+        return false;
+    }
+    for (const std::string& channel : channels) {
+        if (channel.size() > 11) {
+            error = recipe.origin.Where() + ": channel name '" + channel + "' is longer than 11 bytes";
+            return false;
+        }
+    }
+    context.set.NeedRow(CP1251("Текстуры"), texture, "a part texture of " + ToUtf8(recipe.path));
+    DataFile& file = context.set.AddFile(recipe.path, recipe.origin, true);
+    file.make = [kind, texture, channels, type](Bytes& out, std::string& why) {
+        SModelFile model;
+        if (kind == "billboard") {
+            SModelPartBlock part;
+            part.record.type = uint32_t(type);
+            SetName(part.record.name, "BILLBOARD");
+            SetName(part.record.textures[0], texture);
+            part.record.groupMask = 0xF;
+            part.record.flags = modelfile::kFacesCamera;
+            model.parts.push_back(std::move(part));
+        } else if (!model::MakeModel(kind, texture, model)) {
+            why = "the model writer has no kind '" + kind + "'";
+            return false;
+        }
+        if (!channels.empty()) {
+            SModelPartBlock& first = model.parts.front();
+            if (!first.model || first.model->channels.size() + channels.size() > modelfile::kMaxChannels) {
+                why = "the first part has no room for " + std::to_string(channels.size()) + " channels";
+                return false;
+            }
+            for (const std::string& name : channels)
+                first.model->channels.push_back(LiftChannel(name, first.model->mesh));
+            first.model->channelCount = uint32_t(first.model->channels.size());
+        }
+        out = model::EncodeModelFile(model);
+        return true;
+    };
+    return true;
+}
+
+bool AddFont(ProducerContext& context, const Recipe& recipe, RecipeParams& params, std::string& error)
+{
+    int64_t pixels = 0;
+    if (!params.Int("pixels", 14, 6, 48, pixels) || !params.Finish()) {
+        error = params.Error();
+        return false;
+    }
+    if (Extension(recipe.path) != "kwd") {
+        error = recipe.origin.Where() + ": a font is made from its \".kwd\" path";
+        return false;
+    }
+    // Both files come from one layout; each is made on its own so that they can be made in parallel.
+    DataFile& glyphs = context.set.AddFile(recipe.path, recipe.origin, true);
+    glyphs.make = [pixels](Bytes& out, std::string& why) {
+        texture::FontFile font;
+        if (!MakeFont(uint32_t(pixels), font, why))
+            return false;
+        out = texture::EncodeKwd(font);
+        return true;
+    };
+    DataFile& dds
+        = context.set.AddFile(recipe.path.substr(0, recipe.path.size() - 3) + "dds", recipe.origin, true);
+    dds.make = [pixels](Bytes& out, std::string& why) {
+        texture::FontFile font;
+        if (!MakeFont(uint32_t(pixels), font, why))
+            return false;
+        out = texture::EncodeDds32(font.texture);
+        return true;
+    };
+    return true;
+}
+
+} // namespace
+
+bool ProduceRender(ProducerContext& context, std::string& error)
+{
+    if (!LoadTables(context, { "textures.txt", "models.txt", "images.txt", "surfaces.txt" }, error))
+        return false;
+    const char* textures = CP1251("Текстуры");
+    const char* models = CP1251("Модели");
+    const char* pictures = CP1251("Изображения");
+    const char* surfaces = CP1251("Поверхности");
+    ReferFileField(context, textures, "Filename", kTextureNameBytes, TextureAccess);
+    ReferFileField(context, models, "Filename", kModelNameBytes, nullptr, Access::FileLayer);
+    ReferFileField(context, pictures, "Filename", kPictureNameBytes, nullptr, Access::Disk);
+    for (const char* field : { "Texture", "TextureFull", "TextureDetail", "TextureBump" })
+        context.set.AddNameRule(surfaces, field, textures);
+    context.set.AddNameRule(surfaces, "MODEL?", models);
+    NeedRows(context, textures, { "TEX_SAMPLECOLOR" }, "the texture manager's fallback");
+    NeedRows(context, textures, { "TEX_INT_CURSOR", "TEX_INT_CURSOR_BLUE" }, "the drawn mouse cursor");
+    NeedRows(context, pictures, { "SUF_WAITFOR" }, "the wait screen");
+
+    // The font manager opens "data\fonts\<name>.kwd" through the file layer and its texture from disk.
+    const Origin fontOrigin = context.sources.At("recipes/render.txt", 1);
+    for (const char* name : { "font1", "font2" }) {
+        context.set.AddReference(
+            { std::string("data\\fonts\\") + name + ".kwd", fontOrigin, Access::FileLayer, 0 });
+        context.set.AddReference(
+            { std::string("data\\fonts\\") + name + ".dds", fontOrigin, Access::Disk, 0 });
+    }
+
+    std::vector<Recipe> recipes;
+    if (!ReadRecipes(context.sources, "render", recipes, error))
+        return false;
+    for (const Recipe& recipe : recipes) {
+        RecipeParams params(recipe);
+        const std::string& name = recipe.name;
+        bool ok = false;
+        if (name == "argb" || name == "xrgb" || name == "dxt5")
+            ok = AddTexture(context, recipe, params, error);
+        else if (name == "png" || name == "tga" || name == "jpeg" || name == "dds")
+            ok = AddImage(context, recipe, params, error);
+        else if (name == "model")
+            ok = AddModel(context, recipe, params, error);
+        else if (name == "font")
+            ok = AddFont(context, recipe, params, error);
+        else
+            error = recipe.origin.Where() + ": unknown recipe '" + name
+                + "' (render makes: argb, xrgb, dxt5, png, tga, jpeg, dds, model, font)";
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+} // namespace zoq::tools::mkdata
