@@ -42,6 +42,22 @@ public:
     // only when asked.
     void StopFireSound(bool playEndSound);
 
+    // Drawing, from the owner's draw and effect passes. The part group selects the owner's parts
+    // (-1 all). Draw sets the barrel matrices; DrawEffect draws the muzzle flash and, while the
+    // gun fires, the shot.
+    void Draw(const Matrix4& frame, Matrix4 mount, int partGroup);
+    void DrawEffect(bool withoutFlash, int partGroup);
+    // The shot visuals from the effect point matrices of the two barrels; nothing when the last
+    // shot has no length.
+    void DrawShoot(int kind, const Matrix4& point1, const Matrix4& point2);
+    // Lights 10 and 11 at the muzzles, coloured by the weapon.
+    void SetShotLights(const Matrix4& frame, Matrix4 mount);
+
+    static constexpr int kArcPoints = 100;
+    Vec3 arcPoints[kArcPoints] {}; // the last electric arc, points 0 .. n
+    int32_t arcSegments = 0;
+    int32_t lastFlashFrame = -1; // the effect model's frame at the last flash
+
     Matrix4 barrelMatrix {};
     Matrix4 mirroredMatrix {};
     float shotLength = 0.0f;
@@ -75,4 +91,16 @@ private:
     void PlayFireSound(const Vec3& muzzle, const Matrix4& frame);
     // A projectile of this gun's type along a direction; null when the type is -1.
     CZJObject* Launch(const Vec3& muzzle, const Vec3& direction, float velocityFactor);
+    int Index() const { return int32_t(item.words[0]); }
+    // The effect point's matrix (with the "FIRE" weight) of part i of the gun model; false when
+    // the part is missing.
+    bool EffectPoint(int i, Matrix4& out);
+    void DrawArc(const Matrix4& point1, const Matrix4& point2, const Vec3& camera);
 };
+
+// Switches lights 10 and 11 off after the owner has drawn.
+void DisableShotLights();
+// Frame n of a columns x rows atlas through the stage-0 texture transform, and switching that
+// transform off again.
+void SetTextureFrame(int columns, int rows, int n);
+void ResetTextureFrame();

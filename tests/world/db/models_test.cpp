@@ -2,7 +2,11 @@
 // damage points, building doors, effect points of lanterns and towers, weapon runtime fields.
 #include "tests/render/model_fixture.h"
 
+#include "foundation/CTimer.h"
+#include "foundation/XRandom.h"
 #include "render/CModel.h"
+#include "world/db/CGun.h"
+#include "world/db/CZJEngine.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CGliderManager.h"
 #include "world/db/CGunManager.h"
@@ -48,14 +52,19 @@ protected:
         tiny.AddTriangle(0, 1, 2);
         broken.parts.push_back(ModelPart(modelfile::kPartModel, "FIRE", "TEX_SAMPLECOLOR", tiny.Build()));
         WriteModel("broken.mdl", broken);
+        WriteModel("flash.mdl", Kind("flash"));
         Models({ { "MOD_GLIDER", "glider.mdl", "1" }, { "MOD_BUILDING", "building.mdl", "1" },
-            { "MOD_STONE", "stone.mdl", "1" }, { "MOD_GUN", "gun.mdl", "1" }, { "MOD_BROKEN", "broken.mdl", "1" } });
+            { "MOD_STONE", "stone.mdl", "1" }, { "MOD_GUN", "gun.mdl", "1" }, { "MOD_BROKEN", "broken.mdl", "1" },
+            { "MOD_FLASH", "flash.mdl", "1" } });
         AddTable(CP1251("Глайдеры"),
             { { "GL_FULL", { { "MODEL", "MOD_GLIDER" } } }, { "GL_PLAIN", { { "MODEL", "MOD_STONE" } } },
                 { "GL_BROKEN", { { "MODEL", "MOD_BROKEN" } } }, { "GL_NONE", {} } });
         AddTable(CP1251("Здания"), { { "BLD_DOORS", { { "Model", "MOD_BUILDING" } } }, { "BLD_PLAIN", { { "Model", "MOD_STONE" } } } });
         AddTable(CP1251("Оружие"),
-            { { "GUN_FULL", { { "Model", "MOD_GUN" } } }, { "GUN_PLAIN", { { "Model", "MOD_STONE" } } }, { "GUN_NONE", {} } });
+            { { "GUN_FULL", { { "Model", "MOD_GUN" } } }, { "GUN_PLAIN", { { "Model", "MOD_STONE" } } }, { "GUN_NONE", {} },
+                { "GUN_LIGHT", { { "Model", "MOD_GUN" }, { "FXMODEL", "MOD_FLASH" }, { "TYPE", "0" }, { "RColor", "1" } } },
+                { "GUN_BEAM", { { "Model", "MOD_GUN" }, { "FXMODEL", "MOD_FLASH" }, { "TYPE", "2" }, { "VTYPE", "1" },
+                                 { "ShootType", "6" }, { "XSTATE", "3" } } } });
         AddTable(CP1251("Фонари"), { { "LAMP", { { "Model", "MOD_GUN" } } } });
         AddTable("Tower", { { "TOWER", { { "Model", "MOD_GUN" } } }, { "TOWER_PLAIN", { { "Model", "MOD_STONE" } } } });
         g_GliderManager.Init(CP1251("Глайдеры"));
@@ -173,7 +182,7 @@ TEST_F(ModelPreparationTest, AWeaponTakesItsEffectPointsMuzzleAndAnimations)
     EXPECT_EQ(none.effectPoints[0], -1);
     EXPECT_EQ(none.openAnimation, 0);
     EXPECT_EQ(none.fireAnimation, 0);
-    EXPECT_THROW(g_GunManager.InitGun(3), XRangeError);
+    EXPECT_THROW(g_GunManager.InitGun(5), XRangeError);
 }
 
 TEST_F(ModelPreparationTest, LanternsAndTowersTakeTheirEffectPoint)
@@ -188,6 +197,107 @@ TEST_F(ModelPreparationTest, LanternsAndTowersTakeTheirEffectPoint)
     EXPECT_EQ(g_TowerManager.GetDesc(1).prepared, 1);
     EXPECT_EQ(g_TowerManager.GetDesc(1).fxPart, -1);
     EXPECT_FALSE(LogExists());
+}
+
+TEST_F(ModelPreparationTest, AGunDrawsAtItsBarrelsAndChoosesItsFlashFrame)
+{
+    enum { kLight = 3, kBeam = 4 };
+    CGun gun;
+    gun.Reset();
+    gun.Assign(SItemRecord { { kLight } });
+    const Matrix4 frame { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 0, 0, 1 } };
+    const Matrix4 mount { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 2, 3, 0, 1 } };
+    ZJEngine.ids2[CZJEngine::kModGunCorbel] = 2;
+    gun.Draw(frame, mount, -1);
+    ZJEngine.ids2[CZJEngine::kModGunCorbel] = -1;
+    EXPECT_FLOAT_EQ(gun.barrelMatrix.m[12], 12.0f);
+    EXPECT_FLOAT_EQ(gun.mirroredMatrix.m[12], 8.0f);
+    EXPECT_EQ(g_GunManager.GetGun(kLight).prepared, 1);
+
+    // A plain weapon runs its atlas of 4 x 4 frames once in the half second of the flash.
+    gun.timeSinceShot = 0.1f;
+    gun.DrawEffect(false, -1);
+    EXPECT_EQ(gun.lastFlashFrame, 3);
+    gun.lastFlashFrame = -1;
+    gun.timeSinceShot = 0.6f;
+    gun.DrawEffect(false, -1);
+    EXPECT_EQ(gun.lastFlashFrame, -1);
+
+    // A beam starts, burns and dies through its frames.
+    gun.Assign(SItemRecord { { kBeam } });
+    gun.Draw(frame, mount, -1);
+    struct Case {
+        float envelope;
+        int fireCounter;
+        int frame;
+    };
+    GameClock = 1.0;
+    for (const Case& c : { Case { 0.1f, 2, 1 }, Case { 0.1f, 0, 14 }, Case { 0.25f, 2, 4 + 64 % 8 } }) {
+        gun.trigger = c.envelope;
+        gun.fireCounter = c.fireCounter;
+        gun.DrawEffect(false, -1);
+        EXPECT_EQ(gun.lastFlashFrame, c.frame) << c.envelope << " " << c.fireCounter;
+    }
+}
+
+TEST_F(ModelPreparationTest, AnElectricArcRunsFromTheMuzzleToTheShotEndAndKeepsTheGenerator)
+{
+    CGun gun;
+    gun.Reset();
+    gun.Assign(SItemRecord { { 4 } });
+    const Matrix4 frame { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 } };
+    gun.Draw(frame, frame, -1);
+    gun.aim = Vec3 { 0, 1, 0 };
+    gun.shotLength = 50.0f;
+    gun.shotEnds[0] = Vec3 { 0, 50, 0 };
+    gun.timeSinceShot = 0.1f;
+    const uint32_t seed = SharedRandom.seed;
+    const Matrix4 point { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 1, 0, 1 } };
+    gun.DrawShoot(6, point, point);
+    EXPECT_EQ(SharedRandom.seed, seed);
+    ASSERT_EQ(gun.arcSegments, 6);
+    EXPECT_FLOAT_EQ(gun.arcPoints[0].y, 1.0f);
+    EXPECT_FLOAT_EQ(gun.arcPoints[6].y, 53.0f);
+    EXPECT_FLOAT_EQ(gun.arcPoints[5].x, 0.0f); // the last inner point has no jitter
+    uint32_t zWrite = 0;
+    ASSERT_EQ(Device().GetRenderState(plat::gfx::RenderState::ZWriteEnable, zWrite), plat::gfx::Result::Ok);
+    EXPECT_EQ(zWrite, 1u);
+}
+
+TEST_F(ModelPreparationTest, ShotLightsFollowTheWeaponClassAndBarrel)
+{
+    CGun gun;
+    gun.Reset();
+    const Matrix4 frame { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 } };
+    const Matrix4 mount { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 2, 0, 0, 1 } };
+    struct Case {
+        int gun;
+        int barrel;
+        bool first, second;
+        float range;
+    };
+    for (const Case& c : { Case { 3, 0, true, true, 5.0f }, Case { 4, 0, true, false, 30.0f } }) {
+        gun.Assign(SItemRecord { { uint32_t(c.gun) } });
+        gun.currentBarrel = c.barrel;
+        gun.trigger = 0.1f;
+        g_GunManager.InitGun(c.gun);
+        gun.SetShotLights(frame, mount);
+        bool on = false;
+        Device().GetLightEnable(10, on);
+        EXPECT_EQ(on, c.first) << c.gun;
+        Device().GetLightEnable(11, on);
+        EXPECT_EQ(on, c.second) << c.gun;
+        plat::gfx::Light light;
+        Device().GetLight(10, light);
+        EXPECT_FLOAT_EQ(light.range, c.range);
+        EXPECT_NEAR(light.position.x, 2.0f + g_GunManager.GetGun(c.gun).muzzleOffset.x, 1e-4f);
+        Device().GetLight(11, light);
+        EXPECT_NEAR(light.position.x, -2.0f + g_GunManager.GetGun(c.gun).muzzleOffset.x, 1e-4f);
+    }
+    DisableShotLights();
+    bool on = true;
+    Device().GetLightEnable(10, on);
+    EXPECT_FALSE(on);
 }
 
 } // namespace

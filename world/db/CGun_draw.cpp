@@ -1,0 +1,344 @@
+// CGun's drawing: the gun model at its barrels, the muzzle flash, the shot visuals and the two
+// shot lights.
+#include "world/db/CGun.h"
+
+#include "foundation/CTimer.h"
+#include "foundation/CallTrace.h"
+#include "foundation/ErrorLog.h"
+#include "foundation/Rand.h"
+#include "foundation/XRandom.h"
+#include "platform/gfx/device.h"
+#include "render/CComplexObject.h"
+#include "render/CModel.h"
+#include "render/CModelManager.h"
+#include "render/Graphic.h"
+#include "render/TexShaderManager.h"
+#include "render/TextureManager.h"
+#include "world/db/CGunManager.h"
+#include "world/db/CZJEngine.h"
+#include "world/objects/CZJObject.h"
+#include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CEffectRenderManager.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+using plat::gfx::RenderState;
+using plat::gfx::StageState;
+
+constexpr uint32_t kShotLight1 = 10;
+constexpr uint32_t kShotLight2 = 11;
+constexpr int kSlotAlphaEffect = 11;
+constexpr int kSlotAlphaEffectFactor = 19;
+constexpr int kSlotArc = 38;
+
+CComplexObject* ModelOf(int32_t index)
+{
+    return index >= 0 && g_pModelManager ? g_pModelManager->GetModel(index) : nullptr;
+}
+
+CTexture* TextureOf(int32_t index)
+{
+    return index >= 0 && g_pTextureManager ? g_pTextureManager->GetTexture(index) : nullptr;
+}
+
+Vec3 Translation(const Matrix4& m)
+{
+    return Vec3 { m.m[12], m.m[13], m.m[14] };
+}
+
+// The camera position: the view matrix is the inverse of the camera's frame.
+Vec3 CameraPosition(plat::gfx::Device& device)
+{
+    plat::gfx::Matrix view;
+    if (device.GetTransform(plat::gfx::Transform::View, view) != plat::gfx::Result::Ok)
+        return Vec3 {};
+    const float* t = view.m[3];
+    return Vec3 { -(t[0] * view.m[0][0] + t[1] * view.m[0][1] + t[2] * view.m[0][2]),
+        -(t[0] * view.m[1][0] + t[1] * view.m[1][1] + t[2] * view.m[1][2]),
+        -(t[0] * view.m[2][0] + t[1] * view.m[2][1] + t[2] * view.m[2][2]) };
+}
+
+// The frames of an effect model's atlas.
+int FrameCount(const CModel* model)
+{
+    const int32_t grid = model ? model->frameGrid : 0;
+    return grid < 256 ? grid * grid : (grid & 0xFF) * (grid >> 8);
+}
+
+} // namespace
+
+void SetTextureFrame(int columns, int rows, int n)
+{
+    plat::gfx::Device* device = g_Graphic.GetDevice();
+    if (!device || columns <= 0 || rows <= 0)
+        return;
+    plat::gfx::Matrix m = plat::gfx::Matrix::Identity();
+    m.m[0][0] = 1.0f / float(columns);
+    m.m[1][1] = 1.0f / float(rows);
+    m.m[2][0] = float(n % columns) / float(columns);
+    m.m[2][1] = float(n / columns) / float(rows);
+    device->SetTransform(plat::gfx::TextureTransformOf(0), m);
+    device->SetTextureStageState(0, StageState::TextureTransformFlags, uint32_t(plat::gfx::TextureTransform::Count2));
+}
+
+void ResetTextureFrame()
+{
+    if (plat::gfx::Device* device = g_Graphic.GetDevice())
+        device->SetTextureStageState(0, StageState::TextureTransformFlags, uint32_t(plat::gfx::TextureTransform::Disable));
+}
+
+void DisableShotLights()
+{
+    if (plat::gfx::Device* device = g_Graphic.GetDevice()) {
+        device->LightEnable(kShotLight1, false);
+        device->LightEnable(kShotLight2, false);
+    }
+}
+
+bool CGun::EffectPoint(int i, Matrix4& out)
+{
+    CComplexObject* model = desc ? ModelOf(desc->model.Index()) : nullptr;
+    const int part = desc ? desc->effectPoints[i] : -1;
+    if (!model || part < 0)
+        return false;
+    Matrix4Identity(out);
+    CModel* point = model->GetPartObject(part);
+    int corners[4] = { 0, 1, 2, 3 };
+    float weights[4] = {};
+    if (desc->fireAnimation >= 0 && desc->fireAnimation < 4)
+        weights[desc->fireAnimation] = 4.0f * trigger;
+    if (point && point->FindFrameCorners(corners) && !point->GetBoxFrame(corners, weights, out))
+        Matrix4Identity(out);
+    return true;
+}
+
+void CGun::Draw(const Matrix4& frame, Matrix4 mount, int partGroup)
+{
+    ZJ_TRACE("CGun::Draw");
+    if (!desc)
+        return;
+    if (!desc->prepared)
+        g_GunManager.InitGun(Index());
+    float weights[4] = {};
+    if (desc->fireAnimation >= 0 && desc->fireAnimation < 4)
+        weights[desc->fireAnimation] = 4.0f * trigger;
+    if (desc->openAnimation >= 0 && desc->openAnimation < 4 && desc->openTime != 0.0f)
+        weights[desc->openAnimation] = openTimer / desc->openTime;
+    CComplexObject* model = ModelOf(desc->model.Index());
+    Matrix4Multiply(barrelMatrix, mount, frame);
+    if (model) {
+        g_Graphic.SetWorldMatrix(barrelMatrix);
+        model->Render(weights, 0, partGroup);
+    }
+    if (!desc->doubleGun)
+        return;
+    mount.m[12] = -mount.m[12];
+    Matrix4Multiply(mirroredMatrix, mount, frame);
+    if (model) {
+        g_Graphic.SetWorldMatrix(mirroredMatrix);
+        model->Render(weights, 0, partGroup);
+    }
+    if (desc->weaponClass == 0 && partGroup < 2) {
+        if (CComplexObject* corbel = ModelOf(ZJEngine.ids2[CZJEngine::kModGunCorbel])) {
+            const float none[4] = {};
+            g_Graphic.SetWorldMatrix(barrelMatrix);
+            corbel->Render(none, 0, partGroup);
+            g_Graphic.SetWorldMatrix(mirroredMatrix);
+            corbel->Render(none, 0, partGroup);
+        }
+    }
+}
+
+void CGun::DrawEffect(bool withoutFlash, int partGroup)
+{
+    ZJ_TRACE("CGun::DrawEffect");
+    try {
+        if (!desc)
+            return;
+        if (!desc->prepared)
+            g_GunManager.InitGun(Index());
+        Matrix4 points[3];
+        int count = 1;
+        if (!EffectPoint(0, points[0]))
+            Matrix4Identity(points[0]);
+        while (count < 3 && EffectPoint(count, points[count]))
+            ++count;
+
+        bool flashed = false;
+        CComplexObject* effect = ModelOf(desc->effectModel.Index());
+        const bool shows = desc->continuous ? trigger > 0.0f : timeSinceShot < 0.5f;
+        if (!withoutFlash && effect && shows) {
+            int frame;
+            if (desc->continuous && trigger < 0.25f && fireCounter != 0)
+                frame = int(trigger * 16.0f);
+            else if (desc->continuous && trigger < 0.25f)
+                frame = int(16.0f - trigger * 16.0f);
+            else if (desc->continuous)
+                frame = 4 + int(GameClock * 64.0) % 8;
+            else
+                frame = int(2.0f * float(FrameCount(effect->GetPartObject(0))) * timeSinceShot);
+            effect->SetFrame(frame);
+            lastFlashFrame = frame;
+            const bool first = !(desc->doubleGun && desc->weaponClass == 1 && currentBarrel == 1);
+            const bool second = desc->doubleGun && (desc->weaponClass != 1 || currentBarrel == 1);
+            const float none[4] = {};
+            for (int p = 0; p < count; ++p) {
+                Matrix4 world;
+                if (first) {
+                    Matrix4Multiply(world, points[p], barrelMatrix);
+                    g_Graphic.SetWorldMatrix(world);
+                    effect->Render(none, 0, partGroup);
+                }
+                if (second) {
+                    Matrix4Multiply(world, points[p], mirroredMatrix);
+                    g_Graphic.SetWorldMatrix(world);
+                    effect->Render(none, 0, partGroup);
+                }
+            }
+            flashed = true;
+        }
+        const int chosen = flashed && count >= 2 ? SharedRandom.GetInt(count) : 0;
+        Matrix4 point1, point2;
+        Matrix4Multiply(point1, points[chosen], barrelMatrix);
+        Matrix4Multiply(point2, points[chosen], mirroredMatrix);
+        if (IsFiring())
+            DrawShoot(desc->shotKind, point1, point2);
+    } catch (...) {
+        char line[96];
+        std::snprintf(line, sizeof line, "ERROR in gun %s id",
+            Index() == -1 ? "None" : g_GunManager.GetRowNames().GetStringOrDefault(Index()));
+        WriteErrorLog(line);
+        throw;
+    }
+}
+
+void CGun::DrawShoot(int kind, const Matrix4& point1, const Matrix4& point2)
+{
+    ZJ_TRACE("CGun::DrawShoot");
+    plat::gfx::Device* device = g_Graphic.GetDevice();
+    if (!desc || shotLength == 0.0f || !device)
+        return;
+    device->SetRenderState(RenderState::ZWriteEnable, 0);
+    const Vec3 camera = CameraPosition(*device);
+    CTexture* t0 = TextureOf(desc->shotTextures[0].Index());
+    CTexture* t1 = TextureOf(desc->shotTextures[1].Index());
+    const float time = timeSinceShot;
+    switch (kind) {
+    case 3:
+        for (int p = 0; p < 2; ++p) {
+            const Vec3 start = Translation(p == 0 ? point1 : point2);
+            const float scroll = float(int(350.0f * float(p) + float(GameClock) * 3000.0f) % 1000);
+            Mesh* mesh = CEffectRenderManager::GetRayMesh2(start.x, start.y, start.z, start.x + aim.x * shotLength,
+                start.y + aim.y * shotLength, start.z + aim.z * shotLength, desc->shotScale * 0.15f, camera.x, camera.y,
+                camera.z, 700.0f, scroll);
+            if (mesh && g_TexShaderManager)
+                g_TexShaderManager->Apply(kSlotAlphaEffect, mesh, t0, t1);
+        }
+        break;
+    case 6:
+        if (time <= 0.7f)
+            DrawArc(point1, point2, camera);
+        break;
+    case 8:
+        if (time <= 0.75f) {
+            const Vec3 start = Translation(point1);
+            const Vec3 end = shotEnds[currentBarrel];
+            const float width = time > 0.5f ? 2.0f * time * desc->shotScale : desc->shotScale;
+            const float brightness = time < 0.5f ? 1.0f : (0.75f - time) * 4.0f;
+            SetTextureFrame(1, 16, std::min(14, int(time * 28.0f)));
+            Mesh* mesh = CEffectRenderManager::GetRayMesh(start.x, start.y, start.z, end.x, end.y, end.z, width,
+                camera.x, camera.y, camera.z, brightness, 0.0f, width * 0.1f, 0.0f);
+            if (mesh && g_TexShaderManager)
+                g_TexShaderManager->Apply(kSlotAlphaEffectFactor, mesh, t0, t1);
+            ResetTextureFrame();
+        }
+        break;
+    default:
+        break;
+    }
+    device->SetRenderState(RenderState::ZWriteEnable, 1);
+}
+
+void CGun::DrawArc(const Matrix4& point1, const Matrix4& point2, const Vec3& camera)
+{
+    const int n = std::clamp(1 + int(shotLength / 10.0f), 1, kArcPoints - 1);
+    arcSegments = n;
+    const float time = timeSinceShot;
+    CTexture* t0 = TextureOf(desc->shotTextures[0].Index());
+    CTexture* t1 = TextureOf(desc->shotTextures[1].Index());
+    const int barrels = desc->doubleGun ? 2 : 1;
+    for (int b = 0; b < barrels; ++b) {
+        const Vec3 start = Translation(b == 0 ? point1 : point2);
+        Vec3 end;
+        if (desc->doubleGun)
+            end = Vec3 { (shotEnds[0].x + shotEnds[1].x) * 0.5f, (shotEnds[0].y + shotEnds[1].y) * 0.5f,
+                (shotEnds[0].z + shotEnds[1].z) * 0.5f };
+        else
+            end = Vec3 { shotEnds[currentBarrel].x + aim.x * 3.0f, shotEnds[currentBarrel].y + aim.y * 3.0f,
+                shotEnds[currentBarrel].z + aim.z * 3.0f };
+        PushRandomState();
+        if (b == 1)
+            SharedRandom.Get(1.0f);
+        arcPoints[0] = start;
+        arcPoints[n] = end;
+        for (int k = 1; k < n; ++k) {
+            const float along = float(k + 1) / float(n);
+            const float scale = float(n - k - 1) * desc->shotScale * 0.75f / float(n - 1);
+            const float dx = RandRange(10.0f) - 5.0f;
+            const float dy = RandRange(10.0f) - 5.0f;
+            const float dz = RandRange(10.0f) - 5.0f;
+            arcPoints[k] = Vec3 { start.x + (end.x - start.x) * along + dx * scale,
+                start.y + (end.y - start.y) * along + dy * scale, start.z + (end.z - start.z) * along + dz * scale };
+        }
+        const int strands = int(std::max(1.0f, float(desc->fanSize) - float(desc->fanSize + 1) * time));
+        for (int k = 0; k < n; ++k) {
+            const int base = int(float(Rand()) + float(GameClock) * 32.0f) % 8;
+            for (int j = 0; j < strands; ++j) {
+                const Vec3& a = arcPoints[k];
+                const Vec3& c = arcPoints[k + 1];
+                Mesh* mesh = CEffectRenderManager::GetRayMesh2(
+                    a.x, a.y, a.z, c.x, c.y, c.z, 2.0f, camera.x, camera.y, camera.z, 0.0f, 0.0f);
+                if (!mesh || !g_TexShaderManager)
+                    continue;
+                SetTextureFrame(1, 8, (j + base) % 8);
+                g_TexShaderManager->Apply(kSlotArc, mesh, t0, t1);
+            }
+        }
+        ResetTextureFrame();
+        PopRandomState();
+    }
+}
+
+void CGun::SetShotLights(const Matrix4& frame, Matrix4 mount)
+{
+    plat::gfx::Device* device = g_Graphic.GetDevice();
+    if (!desc || !device)
+        return;
+    const bool light = desc->weaponClass == 0;
+    const float intensity = light ? float(4 + Rand() % 4) * trigger : (0.5f - trigger) * 8.0f;
+    plat::gfx::Light shot;
+    shot.type = plat::gfx::LightType::Point;
+    const plat::gfx::ColorValue colour { desc->color[0] * intensity, desc->color[1] * intensity,
+        desc->color[2] * intensity, desc->color[3] };
+    shot.diffuse = shot.specular = shot.ambient = colour;
+    shot.range = light ? 5.0f : 30.0f;
+    shot.attenuation0 = 0.001f;
+    shot.attenuation1 = light ? 1.0f : 0.2f;
+    shot.attenuation2 = 0.0f;
+    Matrix4 world;
+    Vec3 at;
+    Matrix4Multiply(world, mount, frame);
+    TransformCoord(at, desc->muzzleOffset, world);
+    shot.position = plat::gfx::Vector3 { at.x, at.y, at.z };
+    device->SetLight(kShotLight1, shot);
+    device->LightEnable(kShotLight1, !desc->doubleGun || light || currentBarrel == 0);
+    mount.m[12] = -mount.m[12];
+    Matrix4Multiply(world, mount, frame);
+    TransformCoord(at, desc->muzzleOffset, world);
+    shot.position = plat::gfx::Vector3 { at.x, at.y, at.z };
+    device->SetLight(kShotLight2, shot);
+    device->LightEnable(kShotLight2, light || (desc->doubleGun && currentBarrel == 1));
+}
