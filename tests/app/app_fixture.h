@@ -64,7 +64,9 @@ inline std::string DefaultCfg(bool windowed)
 inline std::vector<std::pair<std::string, std::string>> DefaultTables()
 {
     return {
-        { "textures.txt", "@table Текстуры\n@field Filename text\n@field Type int\n" },
+        { "textures.txt",
+            "@table Текстуры\n@field Filename text\n[TEX_INT_CURSOR]\nFilename = Data\\Pictures\\wait.png\n"
+            "[TEX_INT_CURSOR_BLUE]\nFilename = Data\\Pictures\\wait.png\n" },
         { "pictures.txt",
             "@table Изображения\n@field Filename text\n@field WIDTH int\n@field HEIGHT int\n"
             "[SUF_WAITFOR]\nFilename = Data\\Pictures\\wait.png\nWIDTH = 64\nHEIGHT = 64\n" },

@@ -159,6 +159,7 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     EXPECT_NE(app.shotSurface, nullptr);
     EXPECT_NE(app.shotTarget, nullptr);
     EXPECT_NE(app.shotDepth, nullptr);
+    EXPECT_NE(app.CursorTexture(), nullptr);
     EXPECT_TRUE(app.SecondaryThreadRunning());
     EXPECT_FALSE(plat::window::HasStyle(app.GetWindow()->GetStyle(), plat::window::Style::Topmost));
 
@@ -168,6 +169,11 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     };
     EXPECT_EQ(app.MainLoop(), 1u);
     EXPECT_EQ(app.FrameCount(), 3u);
+    // The drawn cursor: 32 pixels square from 2 above and left of the pointer, pulsing highlight.
+    const plat::window::Point at = app.CursorClient();
+    EXPECT_EQ(app.CursorRect(), (plat::gfx::Rect { at.x - 2, at.y - 2, at.x + 30, at.y + 30 }));
+    EXPECT_GE(app.CursorHighlightAlpha(), 0.33f);
+    EXPECT_LE(app.CursorHighlightAlpha(), 0.99f);
     app.Shutdown();
     started = false;
     EXPECT_EQ(g_Graphic.GetDevice(), nullptr);
@@ -235,6 +241,8 @@ TEST_F(AppTest, aLostDeviceIsResetAndEveryStepRunsInOrder)
     EXPECT_NE(app.shotTarget, nullptr);
     EXPECT_NE(app.shotDepth, nullptr);
     EXPECT_NE(g_pTextureManager->GetCacheTexture1(), nullptr);
+    EXPECT_NE(app.CursorTexture(), nullptr);
+    EXPECT_NE(app.CursorBlueTexture(), nullptr);
     EXPECT_NE(g_Graphic.RenderTarget(), nullptr);
     EXPECT_EQ(LogLineCount("can`t restore"), 0);
 }
