@@ -161,22 +161,22 @@ void CZJApp::ShowWaitScreen()
     if (!device)
         return;
     g_Graphic.Clear(plat::gfx::clear::kTarget, 0xFF000000u);
+    device->BeginScene();
     DrawScreenPicture("SUF_WAITFOR");
+    device->EndScene();
     device->Present();
 }
 
 void CZJApp::DrawScreenPicture(const char* name)
 {
-    if (!g_pSurfaceManager)
+    if (!g_pSurfaceManager || !g_TexShaderManager)
         return;
     const int index = g_pSurfaceManager->FindSurface(name);
     if (index < 0)
         return;
-    int32_t width = 0;
-    int32_t height = 0;
-    g_pSurfaceManager->GetSize(index, width, height);
-    g_pSurfaceManager->DrawTiles(g_pSurfaceManager->GetSurface(index), width, height, 0, 0,
-        g_Graphic.ScreenWidth(), g_Graphic.ScreenHeight(), {});
+    g_TexShaderManager->SetFactorColor(0xFFFFFFFFu);
+    g_pSurfaceManager->CopyToTexture(
+        index, kPictureSlot, 0, 0, g_Graphic.ScreenWidth(), g_Graphic.ScreenHeight(), nullptr);
 }
 
 void CZJApp::ReloadConfig()

@@ -40,6 +40,8 @@ public:
     static constexpr const char* kTitle = "Z.O.Q. v.1.04";
     static constexpr int kShotSize = 256;
     static constexpr size_t kMaxLocationName = 127;
+    static constexpr int kPictureSlot = 18; // texture times the texture factor
+    static constexpr int kFadingPictureSlot = 19; // the same with the factor's alpha
 
     CZJApp();
     ~CZJApp() override;
@@ -108,7 +110,8 @@ private:
     void ClearAndPresent();
     void CreateShotTarget();
     void LoadCursorTextures();
-    // Draws the picture named so over the whole screen, when there is one.
+    // Draws the picture named so over the whole screen with the texture factor white, when there
+    // is one.
     void DrawScreenPicture(const char* name);
 
     uint64_t m_frames = 0;

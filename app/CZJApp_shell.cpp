@@ -18,9 +18,11 @@
 #include "platform/window/cursor.h"
 #include "platform/window/keys.h"
 #include "render/CSurfaceManager.h"
+#include "render/TexShaderManager.h"
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -173,26 +175,59 @@ void CZJApp::ShowEndTitles(int ending)
     ZJ_TRACE("CZJApp::ShowEndTitles");
     ScreenFadeIn();
     const int variant = 3 - ending;
-    int titlesHeight = 0;
+    int background = -1;
+    int pages = -1;
+    int titles = -1;
+    int32_t titlesWidth = 0;
+    int32_t titlesHeight = 0;
     if (g_pSurfaceManager) {
-        const int titles = g_pSurfaceManager->FindSurface("SUF_TITLES");
-        int32_t width = 0;
-        g_pSurfaceManager->GetSize(titles, width, titlesHeight);
+        background = g_pSurfaceManager->FindSurface(variant == 1 ? "SUF_WIN1" : "SUF_WIN2");
+        pages = g_pSurfaceManager->FindSurface("SUF_ENDTEXT");
+        titles = g_pSurfaceManager->FindSurface("SUF_TITLES");
+        g_pSurfaceManager->GetSize(titles, titlesWidth, titlesHeight);
     }
-    (void)variant;
     FrameTimer.Restart();
     SEndTitlesClock clock;
     // A close request ends the screen too.
     while (!clock.Done() && !m_quit) {
         ProcessMessages();
-        if (plat::gfx::Device* device = g_Graphic.GetDevice()) {
+        plat::gfx::Device* device = g_Graphic.GetDevice();
+        if (device) {
             g_Graphic.Clear(plat::gfx::clear::kTarget, 0xFF000000u);
             device->BeginScene();
+        }
+        const int32_t width = g_Graphic.ScreenWidth();
+        const int32_t height = g_Graphic.ScreenHeight();
+        if (g_pSurfaceManager && g_TexShaderManager) {
+            if (background >= 0) {
+                g_TexShaderManager->SetFactorAlpha(clock.BackgroundAlpha());
+                g_pSurfaceManager->CopyToTexture(
+                    background, kFadingPictureSlot, 0, 0, width, height, nullptr);
+            }
+            if (pages >= 0 && clock.ShowsPage()) {
+                const int32_t row = SEndTitlesClock::PageRow(clock.Page(), variant);
+                g_TexShaderManager->SetFactorAlpha(clock.PageAlpha());
+                g_pSurfaceManager->UpdateTexture(pages, kFadingPictureSlot, 0, 0, width, (height / 6) & ~3, 0,
+                    row, 1024, row + 128, false);
+            }
+            if (titles >= 0 && clock.ShowsTitles()) {
+                const int32_t scroll = int32_t(clock.Scroll());
+                const int32_t top = scroll & ~3;
+                const int32_t rows = std::min(height + 4, titlesHeight - top);
+                if (rows > 0) {
+                    const int32_t left = (width - 512) / 2;
+                    const int32_t y = -(scroll % 4);
+                    g_TexShaderManager->SetFactorAlpha(clock.TitlesAlpha());
+                    g_pSurfaceManager->UpdateTexture(titles, kFadingPictureSlot, left, y, left + 512,
+                        y + rows, 0, top, 512, top + rows, false);
+                }
+                clock.CheckTitles(height, titlesHeight);
+            }
+        }
+        if (device) {
             device->EndScene();
             device->Present();
         }
-        if (clock.ShowsTitles())
-            clock.CheckTitles(g_Graphic.ScreenHeight(), titlesHeight);
         g_Graphic.ResetFrameCounters();
         FrameTimer.Update();
         clock.Advance(FrameTime);

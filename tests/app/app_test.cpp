@@ -174,6 +174,8 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     EXPECT_EQ(app.CursorRect(), (plat::gfx::Rect { at.x - 2, at.y - 2, at.x + 30, at.y + 30 }));
     EXPECT_GE(app.CursorHighlightAlpha(), 0.33f);
     EXPECT_LE(app.CursorHighlightAlpha(), 0.99f);
+    // Each frame draws the wait picture and the cursor twice (with its highlight).
+    EXPECT_GE(plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->Draws().size(), 9u);
     app.Shutdown();
     started = false;
     EXPECT_EQ(g_Graphic.GetDevice(), nullptr);
@@ -307,6 +309,15 @@ TEST_F(AppTest, checkDeviceWaitsForAProcessThenReloadsAndResets)
     EXPECT_EQ(app.invalidatedAt.size(), 1u);
     EXPECT_EQ(app.restoredAt.size(), 1u);
     EXPECT_FALSE(app.CheckDevice(nullptr)) << "a usable device without a process";
+}
+
+TEST_F(AppTest, endTitlesEndOnACloseRequest)
+{
+    Start(true);
+    PostClose(app.GetWindow());
+    app.ShowEndTitles(1);
+    EXPECT_TRUE(app.IsQuitting());
+    EXPECT_EQ(LogText(), "");
 }
 
 TEST_F(AppTest, aMissingOptionsProgramLogsOneLine)
