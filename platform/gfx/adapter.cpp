@@ -2,6 +2,7 @@
 
 #include "platform/gfx/device.h"
 #include "platform/gfx/format.h"
+#include "platform/gfx/picture.h"
 #include "platform/win/debug.h"
 
 #include <algorithm>
@@ -245,6 +246,8 @@ Result Adapter::CreateDevice(uint32_t adapter, DeviceType type, DeviceWindow* fo
         Log("CreateDevice: presentation parameters refused");
         return r;
     }
+    // The device shows pictures from now on; a device-less context on its window goes first.
+    ReleasePictureOutput();
     auto* device = new Device(*this, type, caps, params);
     std::unique_ptr<DeviceBackend> backend;
     Result result = m_backend->CreateDevice(type, *device, params, backend);
@@ -259,6 +262,33 @@ Result Adapter::CreateDevice(uint32_t adapter, DeviceType type, DeviceWindow* fo
     return Result::Ok;
 }
 
+std::string DefaultBackendName()
+{
+    const char* name = std::getenv("ZOQ_GFX");
+    if (name && *name)
+        return name;
+    std::span<const BackendEntry> built = BuiltBackends();
+    if (built.empty())
+        return "";
+    if (std::string_view(built[0].name) != "gl")
+        Log(std::string("backend 'gl' is not built; using '") + built[0].name + "'");
+    return built[0].name;
+}
+
+std::unique_ptr<AdapterBackend> CreateBackend(std::string_view name)
+{
+    for (const BackendEntry& entry : BuiltBackends()) {
+        if (name == entry.name) {
+            std::unique_ptr<AdapterBackend> backend = entry.create();
+            if (!backend)
+                Log(std::string("backend '") + entry.name + "' has no adapter");
+            return backend;
+        }
+    }
+    Log(std::string("backend '") + std::string(name) + "' is not built into this program");
+    return nullptr;
+}
+
 Adapter* CreateAdapter(std::string_view name, std::optional<CapsProfile> profile)
 {
     if (!profile) {
@@ -271,31 +301,18 @@ Adapter* CreateAdapter(std::string_view name, std::optional<CapsProfile> profile
         }
         profile = fromEnv;
     }
-    for (const BackendEntry& entry : BuiltBackends()) {
-        if (name == entry.name) {
-            std::unique_ptr<AdapterBackend> backend = entry.create();
-            if (!backend) {
-                Log(std::string("backend '") + entry.name + "' has no adapter");
-                return nullptr;
-            }
-            return new Adapter(std::move(backend), *profile);
-        }
-    }
-    Log(std::string("backend '") + std::string(name) + "' is not built into this program");
-    return nullptr;
+    std::unique_ptr<AdapterBackend> backend = CreateBackend(name);
+    if (!backend)
+        return nullptr;
+    return new Adapter(std::move(backend), *profile);
 }
 
 Adapter* CreateAdapter()
 {
-    const char* name = std::getenv("ZOQ_GFX");
-    if (name && *name)
-        return CreateAdapter(name);
-    std::span<const BackendEntry> built = BuiltBackends();
-    if (built.empty())
+    std::string name = DefaultBackendName();
+    if (name.empty())
         return nullptr;
-    if (std::string_view(built[0].name) != "gl")
-        Log(std::string("backend 'gl' is not built; using '") + built[0].name + "'");
-    return CreateAdapter(built[0].name);
+    return CreateAdapter(name);
 }
 
 } // namespace plat::gfx

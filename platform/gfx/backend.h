@@ -5,12 +5,15 @@
 
 #include "platform/gfx/caps.h"
 #include "platform/gfx/device_state.h"
+#include "platform/gfx/picture.h"
 #include "platform/gfx/resource.h"
 #include "platform/gfx/types.h"
 
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace plat::gfx {
@@ -38,6 +41,9 @@ struct ClearCall {
     float z = 1;
     uint32_t stencil = 0;
 };
+
+// The state-block calls a backend may refuse (test backends only).
+enum class StateBlockCall { End, Apply };
 
 // One rectangle of an UpdateTexture: the level and its dirty region.
 struct LevelRect {
@@ -84,6 +90,11 @@ public:
     virtual bool Validate(const DeviceState& state) = 0;
     // The ramp is the identity when the profile reports no gamma.
     virtual Result Present(Surface& backBuffer, const GammaRamp& ramp) = 0;
+    // A checked picture fitted into the device's window with black bars, through the ramp, then
+    // swapped in; whatever the backend keeps of its own state stays valid.
+    virtual Result PresentPicture(const Picture& picture, const GammaRamp& ramp) = 0;
+    // Asked before a recording ends (handle 0) or a block is applied; false makes the call fail.
+    virtual bool AllowStateBlock(StateBlockCall, uint32_t) { return true; }
 
     // Texture memory of the device in bytes.
     virtual uint64_t TextureMemory() const = 0;
@@ -105,6 +116,8 @@ public:
     // Creates the device's backend for a checked set of parameters.
     virtual Result CreateDevice(DeviceType type, Device& device, const PresentParameters& params,
         std::unique_ptr<DeviceBackend>& out) = 0;
+    // A checked picture on the window without a device (see PresentPicture).
+    virtual Result PresentPicture(DeviceWindow& window, const Picture& picture) = 0;
 };
 
 // The backends built into this program, in order of preference (gl first when built).
@@ -113,5 +126,9 @@ struct BackendEntry {
     std::unique_ptr<AdapterBackend> (*create)();
 };
 std::span<const BackendEntry> BuiltBackends();
+// ZOQ_GFX when set, else the first backend built.
+std::string DefaultBackendName();
+// The named backend's adapter part; null, with a debug line, when it is not built or fails.
+std::unique_ptr<AdapterBackend> CreateBackend(std::string_view name);
 
 } // namespace plat::gfx

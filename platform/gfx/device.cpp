@@ -352,12 +352,25 @@ Result Device::Present()
         return Result::DeviceLost;
     if (m_loss == Loss::NotReset || !m_backBuffer)
         return Result::DeviceLost;
-    GammaRamp ramp = GammaRamp::Identity();
-    if (m_caps.fullscreenGamma) {
-        std::lock_guard<std::mutex> guard(m_gammaLock);
-        ramp = m_gamma;
-    }
-    return m_backend->Present(*m_backBuffer, ramp);
+    return m_backend->Present(*m_backBuffer, ShownRamp());
+}
+
+GammaRamp Device::ShownRamp() const
+{
+    if (!m_caps.fullscreenGamma)
+        return GammaRamp::Identity();
+    std::lock_guard<std::mutex> guard(m_gammaLock);
+    return m_gamma;
+}
+
+Result Device::PresentPicture(const Picture& picture)
+{
+    if (!IsValidPicture(picture))
+        return Result::InvalidCall;
+    UpdateLoss();
+    if (m_loss != Loss::None)
+        return Result::DeviceLost;
+    return m_backend->PresentPicture(picture, ShownRamp());
 }
 
 Result Device::Clear(uint32_t count, const Rect* rects, uint32_t flags, Color color, float z, uint32_t stencil)
@@ -478,6 +491,12 @@ Result Device::EndStateBlock(uint32_t& handle)
 {
     if (!m_recording)
         return Result::InvalidCall;
+    if (!m_backend->AllowStateBlock(StateBlockCall::End, 0)) {
+        // Refused as if the block could not be made: the recording is gone.
+        m_recording->ReleaseBindings();
+        m_recording.reset();
+        return Result::OutOfVideoMemory;
+    }
     handle = NewHandle(m_nextStateBlock, 1);
     m_stateBlocks[handle] = std::move(m_recording);
     return Result::Ok;
@@ -488,7 +507,7 @@ Result Device::ApplyStateBlock(uint32_t handle)
     if (m_recording)
         return Result::InvalidCall;
     auto it = m_stateBlocks.find(handle);
-    if (it == m_stateBlocks.end())
+    if (it == m_stateBlocks.end() || !m_backend->AllowStateBlock(StateBlockCall::Apply, handle))
         return Result::InvalidCall;
     it->second->Apply(*this);
     return Result::Ok;

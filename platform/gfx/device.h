@@ -6,6 +6,7 @@
 #include "platform/gfx/backend.h"
 #include "platform/gfx/caps.h"
 #include "platform/gfx/device_state.h"
+#include "platform/gfx/picture.h"
 #include "platform/gfx/resource.h"
 #include "platform/gfx/shader.h"
 #include "platform/gfx/states.h"
@@ -48,6 +49,8 @@ public:
     Result TestCooperativeLevel();
     Result Reset(PresentParameters& params);
     Result Present();
+    // A picture fitted into the device's window (see PresentPicture in picture.h).
+    Result PresentPicture(const Picture& picture);
     Result BeginScene();
     Result EndScene();
     Result Clear(uint32_t count, const Rect* rects, uint32_t flags, Color color, float z, uint32_t stencil);
@@ -170,6 +173,8 @@ private:
     bool LossCauseActive() const;
     bool Usable() const { return m_loss == Loss::None; }
     bool HeldDefaultResources();
+    // The ramp Present applies: the identity when the profile reports no gamma.
+    GammaRamp ShownRamp() const;
 
     // Registration of resources and the backend's part of their life.
     Result Register(Resource* resource);

@@ -3,7 +3,10 @@
 #include "platform/gfx/gl/context.h"
 #include "platform/gfx/gl/gl_backend.h"
 #include "platform/gfx/gl/gl_device.h"
+#include "platform/gfx/gl/picture_output.h"
+#include "platform/win/debug.h"
 #include "platform/window/display.h"
+#include "platform/window/window.h"
 
 #include <algorithm>
 
@@ -61,6 +64,27 @@ public:
             return Result::NotAvailable;
         return GlDevice::Create(device, params, out);
     }
+
+    Result PresentPicture(DeviceWindow& window, const Picture& picture) override
+    {
+        auto* target = static_cast<plat::window::Window*>(window.NativeHandle());
+        if (!target || !target->IsAlive()) {
+            win::DebugOutput("plat::gfx::gl: PresentPicture: no window to draw on");
+            return Result::NotAvailable;
+        }
+        if (!GetDriverInfo().ok)
+            return Result::NotAvailable;
+        if (!m_pictures || !m_pictures->IsFor(target)) {
+            m_pictures.reset();
+            m_pictures = PictureOutput::Create(*target);
+            if (!m_pictures)
+                return Result::NotAvailable;
+        }
+        return m_pictures->Present(picture);
+    }
+
+private:
+    std::unique_ptr<PictureOutput> m_pictures;
 };
 
 } // namespace

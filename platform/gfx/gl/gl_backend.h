@@ -47,6 +47,9 @@ Stats GetStats(GlDevice& device);
 // scaling): rows top first, 0xAARRGGBB.
 void CaptureWindow(GlDevice& device, bool on);
 std::vector<uint32_t> CapturedWindow(GlDevice& device, int& width, int& height);
+// The same for pictures shown without a device; switching it resets the copy.
+void CaptureWindowPictures(bool on);
+std::vector<uint32_t> CapturedWindowPicture(int& width, int& height);
 // Waits for GL to finish (benchmarks).
 void Finish(GlDevice& device);
 

@@ -132,15 +132,10 @@ GlDevice::~GlDevice()
             glDeleteVertexArrays(1, &array.name);
         for (auto& [key, framebuffer] : m_framebuffers)
             glDeleteFramebuffers(1, &framebuffer);
-        GLuint textures[] = {m_white, m_rampTexture};
-        glDeleteTextures(2, textures);
+        glDeleteTextures(1, &m_white);
         glDeleteBuffers(1, &m_stream);
-        glDeleteVertexArrays(1, &m_emptyArray);
-        GLuint samplers[] = {m_nearest, m_linear};
-        glDeleteSamplers(2, samplers);
-        if (m_finalProgram)
-            glDeleteProgram(m_finalProgram);
     }
+    m_windowPass.Release(current);
 }
 
 bool GlDevice::Current()

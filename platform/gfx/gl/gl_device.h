@@ -13,6 +13,7 @@
 #include "platform/gfx/gl/program_cache.h"
 #include "platform/gfx/gl/program_desc.h"
 #include "platform/gfx/gl/uniforms.h"
+#include "platform/gfx/gl/window_pass.h"
 
 #include <array>
 #include <cstdint>
@@ -88,10 +89,11 @@ public:
     void Draw(const DeviceState& state, uint32_t dirty, const DrawCall& call) override;
     bool Validate(const DeviceState& state) override;
     Result Present(Surface& backBuffer, const GammaRamp& ramp) override;
+    Result PresentPicture(const Picture& picture, const GammaRamp& ramp) override;
     uint64_t TextureMemory() const override;
 
     Stats GetStats() const;
-    void SetCapture(bool on) { m_capture = on; }
+    void SetCapture(bool on) { m_windowPass.SetCapture(on); }
     void SetBreakPrograms(bool on) { m_breakPrograms = on; }
     std::vector<uint32_t> Captured(int& width, int& height) const;
     void Finish();
@@ -123,7 +125,6 @@ private:
     GLuint VertexArrayFor(uint32_t layout, GLuint buffer, uint32_t stride, GLuint elements);
 
     // Present
-    bool PrepareFinalPass();
     void FinalPass(Surface& backBuffer, const GammaRamp& ramp);
 
     Device& m_device;
@@ -165,20 +166,9 @@ private:
     bool m_lastPoints = false;
     bool m_lastValid = false;
 
-    // Final pass
-    GLuint m_finalProgram = 0;
-    GLint m_finalImage = -1;
-    GLuint m_rampTexture = 0;
-    GammaRamp m_ramp;
-    bool m_rampKnown = false;
-    GLuint m_emptyArray = 0;
-    GLuint m_nearest = 0;
-    GLuint m_linear = 0;
+    // Present and pictures
+    WindowPass m_windowPass{m_state};
     int m_swapInterval = -1;
-    bool m_capture = false;
-    std::vector<uint32_t> m_captured;
-    int m_capturedWidth = 0;
-    int m_capturedHeight = 0;
 
     bool m_breakPrograms = false;
     uint64_t m_draws = 0;

@@ -27,6 +27,8 @@ const DeviceTypeConfig& TypeConfig(DeviceType type)
     return type == DeviceType::Ref ? GetConfig().ref : GetConfig().hal;
 }
 
+constexpr size_t kMaxRecords = 8192;   // the newest are kept
+
 template <class T>
 void KeepNewest(std::vector<T>& records, T record, size_t limit)
 {
@@ -52,6 +54,31 @@ void StoreColor(uint8_t* pixel, Format format, Color color)
     }
 }
 
+std::vector<PictureRecord>& WindowPictureRecords()
+{
+    static std::vector<PictureRecord> records;
+    return records;
+}
+
+std::vector<uint32_t>& LastWindowPicturePixels()
+{
+    static std::vector<uint32_t> pixels;
+    return pixels;
+}
+
+void RecordPicture(const Picture& picture, WindowSize window, const DeviceWindow* target,
+    std::vector<PictureRecord>& records, std::vector<uint32_t>& pixels)
+{
+    PictureRecord record{picture.width, picture.height, picture.pitch, window,
+        FitPicture(picture.width, picture.height, window.width, window.height), target};
+    KeepNewest(records, record, kMaxRecords);
+    pixels.resize(size_t(picture.width) * picture.height);
+    const auto* bytes = static_cast<const uint8_t*>(picture.pixels);
+    for (uint32_t y = 0; y < picture.height; ++y)
+        std::memcpy(pixels.data() + size_t(y) * picture.width, bytes + size_t(y) * picture.pitch,
+            size_t(picture.width) * 4);
+}
+
 class NullAdapter final : public AdapterBackend {
 public:
     const char* Name() const override { return "null"; }
@@ -64,12 +91,17 @@ public:
     }
     DisplayMode DesktopMode() const override { return GetConfig().desktop; }
     std::vector<DisplayMode> Modes() const override { return GetConfig().modes; }
-    Result CreateDevice(DeviceType type, Device&, const PresentParameters&,
+    Result CreateDevice(DeviceType type, Device&, const PresentParameters& params,
         std::unique_ptr<DeviceBackend>& out) override
     {
         if (TypeConfig(type).failCreateDevice)
             return Result::NotAvailable;
-        out = std::make_unique<NullDevice>();
+        out = std::make_unique<NullDevice>(params);
+        return Result::Ok;
+    }
+    Result PresentPicture(DeviceWindow& window, const Picture& picture) override
+    {
+        RecordPicture(picture, window.ClientSize(), &window, WindowPictureRecords(), LastWindowPicturePixels());
         return Result::Ok;
     }
 };
@@ -105,11 +137,30 @@ std::unique_ptr<AdapterBackend> CreateAdapterBackend()
     return std::make_unique<NullAdapter>();
 }
 
+const std::vector<PictureRecord>& WindowPictures()
+{
+    return WindowPictureRecords();
+}
+
+const std::vector<uint32_t>& LastWindowPicture()
+{
+    return LastWindowPicturePixels();
+}
+
+void ClearWindowPictures()
+{
+    WindowPictureRecords().clear();
+    LastWindowPicturePixels().clear();
+}
+
 void NullDevice::ClearRecords()
 {
     m_draws.clear();
     m_clears.clear();
     m_presents.clear();
+    m_pictures.clear();
+    m_lastPicture.clear();
+    m_appliedBlocks.clear();
     m_counters = {};
 }
 
@@ -124,8 +175,9 @@ Result NullDevice::Created()
     return Result::Ok;
 }
 
-Result NullDevice::Reset(const PresentParameters&)
+Result NullDevice::Reset(const PresentParameters& params)
 {
+    m_params = params;
     ++m_counters.resets;
     return Result::Ok;
 }
@@ -225,6 +277,28 @@ Result NullDevice::Present(Surface& backBuffer, const GammaRamp& ramp)
 {
     KeepNewest(m_presents, PresentRecord{backBuffer.Id(), ramp}, kMaxRecords);
     return Result::Ok;
+}
+
+Result NullDevice::PresentPicture(const Picture& picture, const GammaRamp&)
+{
+    // The device's window, else a window of the back buffer's size.
+    WindowSize window{m_params.backBufferWidth, m_params.backBufferHeight};
+    if (m_params.window)
+        window = m_params.window->ClientSize();
+    RecordPicture(picture, window, m_params.window, m_pictures, m_lastPicture);
+    return Result::Ok;
+}
+
+bool NullDevice::AllowStateBlock(StateBlockCall call, uint32_t handle)
+{
+    if (m_blockFault && m_blockFault(call, handle))
+        return false;
+    if (call == StateBlockCall::Apply) {
+        ++m_counters.stateBlocksApplied;
+        if (m_blockLog)
+            KeepNewest(m_appliedBlocks, handle, kMaxRecords);
+    }
+    return true;
 }
 
 uint64_t NullDevice::TextureMemory() const

@@ -1,5 +1,6 @@
 // The null backend: resources stay in their system copies (DXT as raw blocks), Clear fills the
-// target's copy, draws are recorded but not rasterised. Its adapter mirrors the gl backend's
+// target's copy, draws are recorded but not rasterised, as are clears, presents, pictures and
+// applied state blocks (the newest 8192 of each are kept). Its adapter mirrors the gl backend's
 // caps and is configurable per device type, with failure injection, for logic tests.
 #pragma once
 
@@ -9,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -65,6 +67,21 @@ struct PresentRecord {
     GammaRamp ramp;
 };
 
+// A picture shown with or without a device: its size, the window size it was fitted into and
+// where it went there.
+struct PictureRecord {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t pitch = 0;
+    WindowSize window;
+    Rect output;
+    const DeviceWindow* target = nullptr;
+};
+
+// Test hook of state blocks: true fails the call as if the device had refused it (End drops the
+// recording; Apply sets nothing). End calls carry handle 0.
+using StateBlockFault = std::function<bool(StateBlockCall call, uint32_t handle)>;
+
 struct Counters {
     uint32_t surfaceUploads = 0;
     uint32_t bufferUploads = 0;
@@ -75,6 +92,7 @@ struct Counters {
     uint32_t creates = 0;
     uint32_t destroys = 0;
     uint32_t resets = 0;
+    uint64_t stateBlocksApplied = 0;
 };
 
 class NullDevice final : public DeviceBackend {
@@ -82,8 +100,19 @@ public:
     const std::vector<DrawRecord>& Draws() const { return m_draws; }
     const std::vector<ClearRecord>& Clears() const { return m_clears; }
     const std::vector<PresentRecord>& Presents() const { return m_presents; }
+    const std::vector<PictureRecord>& Pictures() const { return m_pictures; }
+    // The newest picture's pixels, rows packed.
+    const std::vector<uint32_t>& LastPicture() const { return m_lastPicture; }
+    // Handles of the blocks applied, oldest first, while the log is on (the default; benchmarks
+    // switch it off). Counters::stateBlocksApplied counts them either way.
+    const std::vector<uint32_t>& AppliedStateBlocks() const { return m_appliedBlocks; }
+    void SetStateBlockLog(bool on) { m_blockLog = on; }
+    // Empty: no failures.
+    void SetStateBlockFault(StateBlockFault fault) { m_blockFault = std::move(fault); }
     const Counters& GetCounters() const { return m_counters; }
     void ClearRecords();
+
+    explicit NullDevice(const PresentParameters& params) : m_params(params) {}
 
     Result Reset(const PresentParameters& params) override;
     Result CreateSurface(Surface& surface) override;
@@ -103,17 +132,29 @@ public:
     void Draw(const DeviceState& state, uint32_t dirty, const DrawCall& call) override;
     bool Validate(const DeviceState& state) override;
     Result Present(Surface& backBuffer, const GammaRamp& ramp) override;
+    Result PresentPicture(const Picture& picture, const GammaRamp& ramp) override;
+    bool AllowStateBlock(StateBlockCall call, uint32_t handle) override;
     uint64_t TextureMemory() const override;
 
 private:
     Result Created();
 
-    static constexpr size_t kMaxRecords = 8192;   // the newest are kept
+    PresentParameters m_params;
     std::vector<DrawRecord> m_draws;
     std::vector<ClearRecord> m_clears;
     std::vector<PresentRecord> m_presents;
+    std::vector<PictureRecord> m_pictures;
+    std::vector<uint32_t> m_lastPicture;
+    std::vector<uint32_t> m_appliedBlocks;
+    bool m_blockLog = true;
+    StateBlockFault m_blockFault;
     Counters m_counters;
 };
+
+// Pictures shown without a device on the null backend, oldest first, and the newest one's pixels.
+const std::vector<PictureRecord>& WindowPictures();
+const std::vector<uint32_t>& LastWindowPicture();
+void ClearWindowPictures();
 
 // The null backend of a device created on the null adapter; null for another backend.
 NullDevice* FromDevice(Device& device);

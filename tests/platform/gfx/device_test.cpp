@@ -328,6 +328,59 @@ TEST_F(GfxTest, aTextureReleasedWhileRecordedLivesUntilTheBlockIsDeleted)
     EXPECT_EQ(m_device->Counts().resources[size_t(Pool::Managed)], 0u);
 }
 
+TEST_F(GfxTest, injectedBlockFaultsHitOnlyTheCallsTheyNameAndLeaveNothingBehind)
+{
+    CreateWindowed();
+    Texture* texture = nullptr;
+    ASSERT_EQ(m_device->CreateTexture(8, 8, 1, 0, Format::A8R8G8B8, Pool::Managed, &texture), Result::Ok);
+    // The second End fails: its recording is dropped with the texture it held.
+    int ends = 0;
+    Null().SetStateBlockFault([&](StateBlockCall call, uint32_t) { return call == StateBlockCall::End && ++ends == 2; });
+    uint32_t blocks[3] = {};
+    for (uint32_t& block : blocks) {
+        ASSERT_EQ(m_device->BeginStateBlock(), Result::Ok);
+        m_device->SetRenderState(RenderState::CullMode, StateValue(Cull::None));
+        m_device->SetTexture(0, texture);
+        block = 0;
+        Result ended = m_device->EndStateBlock(block);
+        EXPECT_EQ(ended, &block == &blocks[1] ? Result::OutOfVideoMemory : Result::Ok);
+        EXPECT_FALSE(m_device->IsRecording());
+    }
+    EXPECT_EQ(blocks[1], 0u);
+    EXPECT_NE(blocks[2], 0u);
+    EXPECT_EQ(m_device->Counts().stateBlocks, 2u);
+    m_device->DeleteStateBlock(blocks[0]);
+    m_device->DeleteStateBlock(blocks[2]);
+    EXPECT_EQ(texture->Release(), 0u);
+    EXPECT_EQ(m_device->Counts().resources[size_t(Pool::Managed)], 0u);
+
+    // A refused Apply sets nothing; the others are logged in order.
+    uint32_t cull = 0, fog = 0;
+    for (auto [block, state] : {std::pair{&cull, RenderState::CullMode}, {&fog, RenderState::FogEnable}}) {
+        ASSERT_EQ(m_device->BeginStateBlock(), Result::Ok);
+        m_device->SetRenderState(state, 1);
+        ASSERT_EQ(m_device->EndStateBlock(*block), Result::Ok);
+    }
+    Null().SetStateBlockFault([&](StateBlockCall call, uint32_t handle) {
+        return call == StateBlockCall::Apply && handle == cull;
+    });
+    Null().ClearRecords();
+    EXPECT_EQ(m_device->ApplyStateBlock(fog), Result::Ok);
+    EXPECT_EQ(m_device->ApplyStateBlock(cull), Result::InvalidCall);
+    EXPECT_EQ(RS(*m_device, RenderState::CullMode), StateValue(Cull::Ccw));
+    EXPECT_EQ(RS(*m_device, RenderState::FogEnable), 1u);
+    Null().SetStateBlockFault({});
+    EXPECT_EQ(m_device->ApplyStateBlock(cull), Result::Ok);
+    EXPECT_EQ(Null().AppliedStateBlocks(), (std::vector<uint32_t>{fog, cull}));
+    EXPECT_EQ(Null().GetCounters().stateBlocksApplied, 2u);
+
+    // With the log off (benchmarks) applies are still counted.
+    Null().SetStateBlockLog(false);
+    m_device->ApplyStateBlock(fog);
+    EXPECT_EQ(Null().AppliedStateBlocks().size(), 2u);
+    EXPECT_EQ(Null().GetCounters().stateBlocksApplied, 3u);
+}
+
 // ---- ValidateDevice under both profiles ----
 
 struct ValidateRow {

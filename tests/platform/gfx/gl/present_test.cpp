@@ -1,12 +1,17 @@
 // Present's final pass into a real (offscreen) window: the gamma ramp in a window and in full
 // screen, the picture scaled into the output rectangle with black bars, read-backs unaffected.
+// Pictures shown into the window with and without a device.
 #include "gl_fixture.h"
 
+#include "platform/gfx/picture.h"
 #include "platform/gfx/window.h"
 #include "platform/window/display.h"
 #include "platform/window/window.h"
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace plat::gfx::gltest {
 namespace {
@@ -132,6 +137,139 @@ TEST_F(PresentTest, fullScreenScalesTheBackBufferIntoTheOutputRectangleWithTheRa
         EXPECT_EQ(window[size_t(out.y + out.height / 2) * size_t(w)], 0xFF000000u);
     }
     EXPECT_TRUE(out.x > 0 || out.y > 0) << "a 2:1 picture in a " << w << "x" << h << " window";
+}
+
+// Two rows of two pixels: red, green over blue, white.
+const uint32_t kQuadrants[4] = {0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFFFFu};
+
+uint32_t At(const std::vector<uint32_t>& window, int width, int x, int y)
+{
+    return window.at(size_t(y) * size_t(width) + size_t(x));
+}
+
+TEST_F(PresentTest, aDevicePictureFillsTheWindowsWidthUprightThroughTheRamp)
+{
+    Open(false, 48, 48);
+    m_device->SetGammaRamp(0, Scaled(0.5f));
+    // Two rows of four, red over blue: 48 x 24 in the middle of the window, nearest.
+    uint32_t pixels[8] = {0xFF0000u, 0xFF0000u, 0xFF0000u, 0xFF0000u, 0x0000FFu, 0x0000FFu, 0x0000FFu, 0x0000FFu};
+    ASSERT_EQ(PresentPicture(m_device, nullptr, {pixels, 4, 2, 16}), Result::Ok);
+    int w = 0, h = 0;
+    std::vector<uint32_t> window = gl::CapturedWindow(Gl(), w, h);
+    ASSERT_EQ(w, 48);
+    ASSERT_EQ(h, 48);
+    for (int x : {0, 24, 47}) {
+        EXPECT_EQ(At(window, w, x, 11), 0xFF000000u) << x;
+        EXPECT_PIXEL(At(window, w, x, 12), 0xFF800000u);
+        EXPECT_PIXEL(At(window, w, x, 23), 0xFF800000u);
+        EXPECT_PIXEL(At(window, w, x, 24), 0xFF000080u);
+        EXPECT_PIXEL(At(window, w, x, 35), 0xFF000080u);
+        EXPECT_EQ(At(window, w, x, 36), 0xFF000000u) << x;
+    }
+    m_device->SetForcedLoss(true);
+    EXPECT_EQ(PresentPicture(m_device, nullptr, {pixels, 4, 2, 16}), Result::DeviceLost);
+}
+
+TEST_F(PresentTest, aPictureLeavesWhatTheDeviceKnowsOfGlValid)
+{
+    Open(false, 48, 48);
+    const std::vector<uint32_t> texels = {0x80FF0000u, 0xFF00FF00u, 0xFF0000FFu, 0x40FFFFFFu};
+    // A frame with a viewport, blending, culling and a texture on stage 0.
+    auto frame = [&](Texture* texture) {
+        Begin();
+        ClearTarget(0xFF204060u);
+        Viewport viewport{4, 6, 36, 30, 0, 1};
+        m_device->SetViewport(viewport);
+        m_device->SetRenderState(RenderState::AlphaBlendEnable, 1);
+        m_device->SetRenderState(RenderState::SrcBlend, StateValue(Blend::SrcAlpha));
+        m_device->SetRenderState(RenderState::DestBlend, StateValue(Blend::InvSrcAlpha));
+        m_device->SetTexture(0, texture);
+        m_device->SetTextureStageState(0, StageState::ColorOp, StateValue(TextureOp::Modulate));
+        m_device->SetTextureStageState(0, StageState::AlphaOp, StateValue(TextureOp::SelectArg1));
+        ScreenQuad(0, 0, 48, 48, 0xFFFFFFFFu);
+        End();
+        return Read();
+    };
+    Texture* texture = MakeTexture(2, 2, texels);
+    std::vector<uint32_t> before = frame(texture);
+    // A picture of another size (linear scaling) on the same context, then the same frame: what
+    // the backend thinks is still set must be set.
+    std::vector<uint32_t> picture(5 * 3, 0x123456u);
+    ASSERT_EQ(PresentPicture(m_device, nullptr, {picture.data(), 5, 3, 20}), Result::Ok);
+    std::vector<uint32_t> after = frame(texture);
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); ++i)
+        ASSERT_EQ(before[i], after[i]) << "pixel " << i % 48 << ", " << i / 48;
+    EXPECT_NE(before[20 * 48 + 20], 0xFF204060u) << "the quad was drawn";
+}
+
+// Pictures without a device, on the gl backend whatever ZOQ_GFX says.
+class WindowPictureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+        if (const char* name = std::getenv("ZOQ_GFX"))
+            m_saved = name;
+        ::setenv("ZOQ_GFX", "gl", 1);
+        ReleasePictureOutput();
+        ASSERT_TRUE(gl::GetDriverFacts().ok) << gl::GetDriverFacts().failure;
+        gl::CaptureWindowPictures(true);
+    }
+    void TearDown() override
+    {
+        ReleasePictureOutput();
+        gl::CaptureWindowPictures(false);
+        m_windows.clear();
+        m_layers.clear();
+        if (m_saved)
+            ::setenv("ZOQ_GFX", m_saved->c_str(), 1);
+        else
+            ::unsetenv("ZOQ_GFX");
+    }
+
+    LayerWindow& Open(int width, int height)
+    {
+        plat::window::WindowDesc desc;
+        desc.className = "ZOQTEST";
+        desc.title = "pictures";
+        desc.width = width;
+        desc.height = height;
+        m_windows.push_back(plat::window::Window::Create(desc));
+        EXPECT_NE(m_windows.back(), nullptr);
+        m_layers.push_back(std::make_unique<LayerWindow>(*m_windows.back()));
+        return *m_layers.back();
+    }
+
+    std::optional<std::string> m_saved;
+    std::vector<std::unique_ptr<plat::window::Window>> m_windows;
+    std::vector<std::unique_ptr<LayerWindow>> m_layers;
+};
+
+TEST_F(WindowPictureTest, withoutADeviceThePictureFillsTheWindowsHeightUpright)
+{
+    LayerWindow& window = Open(48, 32);
+    ASSERT_EQ(PresentPicture(nullptr, &window, {kQuadrants, 2, 2, 8}), Result::Ok);
+    int w = 0, h = 0;
+    std::vector<uint32_t> shown = gl::CapturedWindowPicture(w, h);
+    ASSERT_EQ(w, 48);
+    ASSERT_EQ(h, 32);
+    // 32 x 32 from x = 8, whole pixels of 16.
+    EXPECT_EQ(At(shown, w, 12, 4), 0xFFFF0000u);
+    EXPECT_EQ(At(shown, w, 36, 4), 0xFF00FF00u);
+    EXPECT_EQ(At(shown, w, 12, 28), 0xFF0000FFu);
+    EXPECT_EQ(At(shown, w, 36, 28), 0xFFFFFFFFu);
+    EXPECT_EQ(At(shown, w, 7, 16), 0xFF000000u);
+    EXPECT_EQ(At(shown, w, 40, 16), 0xFF000000u);
+
+    // Another window gets the output next; the first one's window gone, nothing to draw on.
+    LayerWindow& other = Open(20, 20);
+    ASSERT_EQ(PresentPicture(nullptr, &other, {kQuadrants, 2, 2, 8}), Result::Ok);
+    shown = gl::CapturedWindowPicture(w, h);
+    ASSERT_EQ(w, 20);
+    EXPECT_EQ(At(shown, w, 15, 15), 0xFFFFFFFFu);
+    m_windows[0]->Destroy();
+    EXPECT_EQ(PresentPicture(nullptr, &window, {kQuadrants, 2, 2, 8}), Result::NotAvailable);
 }
 
 } // namespace
