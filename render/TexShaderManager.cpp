@@ -303,30 +303,12 @@ bool TexShaderManager::EndBlock(uint32_t& handle)
         handle = 0;
         return false;
     }
-    if (m_faults.failEnd && (m_faults.slot == kAnySlot || m_faults.slot == m_building)) {
-        Dev().DeleteStateBlock(recorded);
-        handle = 0;
-        return false;
-    }
     handle = recorded;
     return true;
 }
 
 bool TexShaderManager::ApplyBlock(uint32_t handle)
 {
-    if (m_faults.failApply && (m_faults.slot == kAnySlot || m_faults.slot == m_building))
-        return false;
-    return Succeeded(Dev().ApplyStateBlock(handle));
-}
-
-// The blocks Apply and ApplyEx run; counted, and logged while a test asks.
-bool TexShaderManager::ApplyDrawBlock(uint32_t handle, int slot)
-{
-    ++m_appliedBlocks;
-    if (m_appliedLog)
-        m_appliedLog->push_back(handle);
-    if (m_faults.failApply && (m_faults.slot == kAnySlot || m_faults.slot == slot))
-        return false;
     return Succeeded(Dev().ApplyStateBlock(handle));
 }
 
@@ -376,24 +358,24 @@ void TexShaderManager::Apply(int slot, Mesh* mesh, CTexture* t0, CTexture* t1, C
     if (m_batch && m_currentSlot != slot && m_currentSlot >= 0) {
         const uint32_t restore = m_slots.At(m_currentSlot).restoreBlock;
         if (IsBlock(restore))
-            ApplyDrawBlock(restore, m_currentSlot);
+            ApplyBlock(restore);
     }
     for (int p = 0; p < record.passCount; ++p) {
         if (!m_batch) {
-            if (!ApplyDrawBlock(record.passBlocks[p], slot))
+            if (!ApplyBlock(record.passBlocks[p]))
                 throw std::runtime_error("ApplyStateBlock");
         } else if (slot == m_currentSlot && p == 0) {
             if (IsBlock(record.repeatBlock))
-                ApplyDrawBlock(record.repeatBlock, slot);
+                ApplyBlock(record.repeatBlock);
         } else {
-            ApplyDrawBlock(record.passBlocks[p], slot);
+            ApplyBlock(record.passBlocks[p]);
         }
         BindTextures(record.textures[p], textures);
         DrawMesh(record, mesh);
     }
     m_currentSlot = slot;
     if (!m_batch && IsBlock(record.restoreBlock))
-        ApplyDrawBlock(record.restoreBlock, slot);
+        ApplyBlock(record.restoreBlock);
 }
 
 void TexShaderManager::BindTextures(const int32_t* list, CTexture* const textures[4])
@@ -443,7 +425,7 @@ void TexShaderManager::ApplyEx()
     if (m_currentSlot >= 0) {
         const uint32_t restore = m_slots.At(m_currentSlot).restoreBlock;
         if (IsBlock(restore))
-            ApplyDrawBlock(restore, m_currentSlot);
+            ApplyBlock(restore);
     }
 }
 

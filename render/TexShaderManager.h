@@ -90,19 +90,8 @@ public:
     // The variant letter Init built for the slot, 0 when none.
     char BuiltVariant(int slot) const { return m_built.At(slot); }
 
-    // Test seams. Block calls made while Init builds the named slot (kAnySlot: any call, in Init
-    // or Apply) fail as if the device had refused them.
-    static constexpr int kAnySlot = -2;
-    struct BlockFaults {
-        int slot = -1;
-        bool failEnd = false;
-        bool failApply = false;
-    };
-    void SetBlockFaults(const BlockFaults& faults) { m_faults = faults; }
-    // Every state block applied by Apply and ApplyEx, in order, while set.
-    void SetAppliedBlockLog(std::vector<uint32_t>* log) { m_appliedLog = log; }
-    // State blocks applied by Apply and ApplyEx since construction.
-    uint64_t AppliedBlockCount() const { return m_appliedBlocks; }
+    // The slot Init is building, -1 outside Init (tests aim the layer's block faults with it).
+    int BuildingSlot() const { return m_building; }
 
 private:
     bool BuildVariant(int slot, const SShaderVariant& variant);
@@ -113,7 +102,6 @@ private:
     void CreatePixelShaders();
     bool EndBlock(uint32_t& handle);
     bool ApplyBlock(uint32_t handle);
-    bool ApplyDrawBlock(uint32_t handle, int slot);
     void DeleteBlock(uint32_t handle);
     void BindTextures(const int32_t* list, CTexture* const textures[4]);
     void DrawMesh(const ShaderSlot& record, Mesh* mesh);
@@ -129,9 +117,6 @@ private:
     std::optional<bool> m_fixedProbe;
     XFixedArray<char, kSlotCount> m_built;
     int m_building = -1; // the slot Init is building
-    BlockFaults m_faults;
-    std::vector<uint32_t>* m_appliedLog = nullptr;
-    uint64_t m_appliedBlocks = 0;
 };
 
 // The process-wide manager, created by the resource start-up.

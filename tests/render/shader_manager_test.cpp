@@ -20,6 +20,15 @@ bool IsBlock(uint32_t handle)
     return handle != 0 && handle != ShaderSlot::kNoBlock;
 }
 
+// Block calls of one kind the device refuses while Init builds the slot.
+void FailWhileBuilding(
+    null::NullDevice& device, const TexShaderManager& manager, int slot, StateBlockCall call)
+{
+    device.SetStateBlockFault([&manager, slot, call](StateBlockCall made, uint32_t) {
+        return made == call && manager.BuildingSlot() == slot;
+    });
+}
+
 uint32_t HeldBlocks(TexShaderManager& manager)
 {
     uint32_t blocks = 0;
@@ -155,7 +164,7 @@ TEST_F(ShaderTest, aFailedSlotStopsLogsOrIsIgnoredAsItsStepSays)
         SCOPED_TRACE(c.slot);
         std::filesystem::remove(m_dir / "error.log");
         TexShaderManager& manager = Manager();
-        manager.SetBlockFaults({ c.slot, true, false });
+        FailWhileBuilding(Null(), manager, c.slot, StateBlockCall::End);
         EXPECT_EQ(manager.Init(true), c.result);
         const std::vector<std::string> messages = LogMessages();
         if (c.message) {
@@ -177,7 +186,7 @@ TEST_F(ShaderTest, aVariantThatFailsAfterRecordingGivesBackItsBlocksAndTheNextOn
     // Minimal: slot 4's A and B fail before recording; C records pass 1 and its apply fails.
     CreateGraphic(Profile::Minimal);
     TexShaderManager& manager = Manager();
-    manager.SetBlockFaults({ 4, false, true });
+    FailWhileBuilding(Null(), manager, 4, StateBlockCall::Apply);
     EXPECT_FALSE(manager.Init(true));
     const ShaderSlot& slot = manager.GetSlot(4);
     EXPECT_EQ(slot.passCount, 0);
@@ -193,7 +202,7 @@ TEST_F(ShaderTest, aVariantThatFailsAfterRecordingGivesBackItsBlocksAndTheNextOn
     g_Graphic.Release();
     CreateGraphic(Profile::Full);
     TexShaderManager& water = Manager();
-    water.SetBlockFaults({ 23, true, false });
+    FailWhileBuilding(Null(), water, 23, StateBlockCall::End);
     EXPECT_FALSE(water.Init(true)); // every End of slot 23 fails: no variant survives
     EXPECT_EQ(water.GetSlot(23).passCount, 0);
     EXPECT_EQ(water.VertexShaderHandle(), 0u);
@@ -265,7 +274,7 @@ protected:
         ShaderTest::SetUp();
         CreateGraphic(Profile::Full);
         ASSERT_TRUE(Manager().Init(true));
-        m_manager->SetAppliedBlockLog(&m_applied);
+        Null().ClearRecords(); // the applied-block log starts here
         m_quad = MakeQuad();
         m_texture = MakeTexture();
         m_other = MakeTexture();
@@ -279,8 +288,8 @@ protected:
     }
     const ShaderSlot& Slot(int i) { return m_manager->GetSlot(i); }
     uint32_t TextureId(uint32_t stage) { return Null().Draws().back().textures[stage]; }
-
-    std::vector<uint32_t> m_applied;
+    // The blocks applied since the records were last cleared.
+    const std::vector<uint32_t>& Applied() { return Null().AppliedStateBlocks(); }
     std::unique_ptr<Mesh> m_quad;
     std::unique_ptr<CTexture> m_texture;
     std::unique_ptr<CTexture> m_other;
@@ -304,9 +313,9 @@ TEST_F(ShaderApplyTest, batchSequencesApplyOnlyTheBlocksTheyNeed)
         { Slot(22).passBlocks[0], Slot(22).restoreBlock, Slot(6).passBlocks[0], Slot(6).restoreBlock }, 6 };
 
     const auto check = [&](const Step& step) {
-        EXPECT_EQ(m_applied, step.blocks) << step.what;
+        EXPECT_EQ(Applied(), step.blocks) << step.what;
         EXPECT_EQ(m.CurrentSlot(), step.current) << step.what;
-        m_applied.clear();
+        Null().ClearRecords();
     };
     check(batch);
     EXPECT_FALSE(m.IsBatch());
@@ -319,7 +328,7 @@ TEST_F(ShaderApplyTest, batchSequencesApplyOnlyTheBlocksTheyNeed)
         { Slot(35).passBlocks[0], Slot(35).passBlocks[1], Slot(35).repeatBlock, Slot(35).passBlocks[1] },
         35 });
     m.ApplyEx();
-    m_applied.clear();
+    Null().ClearRecords();
 
     // Outside batch mode: every pass, then the restore.
     m.Apply(1, m_quad.get(), m_texture.get(), m_other.get());
@@ -340,17 +349,17 @@ TEST_F(ShaderApplyTest, theSameSlotTwiceInBatchBindsOnlyChangedTextures)
     m.ResetCurrent();
     m.Apply(7, m_quad.get(), m_texture.get());
     ASSERT_EQ(TextureId(0), m_texture->GetTexture()->Id());
-    m_applied.clear();
+    Null().ClearRecords();
 
     // Someone binds behind the cache's back: the same texture is not bound again.
     Dev().SetTexture(0, m_other->GetTexture());
     m.Apply(7, m_quad.get(), m_texture.get());
-    EXPECT_TRUE(m_applied.empty());
+    EXPECT_TRUE(Applied().empty());
     EXPECT_EQ(TextureId(0), m_other->GetTexture()->Id());
     m.Apply(7, m_quad.get(), m_other.get());
     EXPECT_EQ(TextureId(0), m_other->GetTexture()->Id());
     EXPECT_EQ(StageTextureCache[0], m_other.get());
-    EXPECT_TRUE(m_applied.empty());
+    EXPECT_TRUE(Applied().empty());
 
     // A null texture keeps the stage's binding.
     m.Apply(7, m_quad.get(), nullptr);
@@ -381,7 +390,7 @@ TEST_F(ShaderApplyTest, badSlotsAndFailingBlocksThrowOutsideBatchOnly)
     EXPECT_THROW(m.Apply(50, m_quad.get(), m_texture.get()), XRangeError);
     EXPECT_THROW(m.Apply(-1, m_quad.get(), m_texture.get()), XRangeError);
 
-    m.SetBlockFaults({ TexShaderManager::kAnySlot, false, true });
+    Null().SetStateBlockFault([](StateBlockCall call, uint32_t) { return call == StateBlockCall::Apply; });
     try {
         m.Apply(22, m_quad.get(), m_texture.get());
         ADD_FAILURE() << "no exception";
@@ -392,7 +401,7 @@ TEST_F(ShaderApplyTest, badSlotsAndFailingBlocksThrowOutsideBatchOnly)
     EXPECT_NO_THROW(m.Apply(22, m_quad.get(), m_texture.get()));
     EXPECT_NO_THROW(m.Apply(6, m_quad.get(), m_texture.get()));
     m.ApplyEx();
-    m.SetBlockFaults({});
+    Null().SetStateBlockFault({});
 }
 
 TEST_F(ShaderApplyTest, anUnbuiltSlotDrawsNothing)
@@ -406,7 +415,7 @@ TEST_F(ShaderApplyTest, anUnbuiltSlotDrawsNothing)
     m.Apply(6, m_quad.get(), m_texture.get());
     m.ApplyEx();
     EXPECT_TRUE(Null().Draws().empty());
-    EXPECT_TRUE(m_applied.empty());
+    EXPECT_TRUE(Applied().empty());
 }
 
 TEST_F(ShaderApplyTest, theWaterSlotDrawsThroughItsVertexShader)
