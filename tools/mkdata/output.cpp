@@ -127,7 +127,7 @@ std::string StampText(uint64_t hash, const std::vector<PlacedFile>& placed, uint
     std::string text = head;
     std::vector<std::pair<std::string, uint64_t>> rows;
     for (const PlacedFile& p : placed) {
-        if (!p.archived && UnderData(p.file->path))
+        if (!p.archived)
             rows.emplace_back(ToUtf8(p.file->path), p.file->bytes.size());
     }
     rows.emplace_back(kPakPath, pakSize);

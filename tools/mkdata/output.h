@@ -36,7 +36,7 @@ struct WriteResult {
 };
 
 // The stamp text that a finished folder carries: the hash of sources and generator, then the
-// size of every plain file (the archive included).
+// size of every plain file (the archive included, zjserv.ini too).
 std::string StampText(uint64_t hash, const std::vector<PlacedFile>& placed, uint64_t pakSize);
 // True when out holds a finished folder of that hash whose files are all there.
 bool FolderUpToDate(const std::filesystem::path& out, uint64_t hash);

@@ -184,6 +184,20 @@ TEST_F(CompleteTest, EveryTextureModelAndPictureOpens)
     }
     for (const char* kind : { "tm", "tm+bump", "png", "tga", "jpg", "dds" })
         EXPECT_TRUE(kinds.count(kind)) << kind;
+    // The TM files of the archive hold each stored kind: formats 21 and 22, and DXT5 blocks.
+    std::set<std::string> formats;
+    for (int i = 0; i < m_textures->GetRecordCount(); ++i) {
+        const std::string name = m_textures->GetRecord(i).filename;
+        if (ExtensionOf(name) != "tm")
+            continue;
+        XFile file;
+        ASSERT_TRUE(
+            g_PakManager.OpenXFile((std::string(g_ResourceDBManager.BaseDirectory()) + name).c_str(), file));
+        uint32_t header[5] = {};
+        ASSERT_NE(file.Read(header, sizeof header), 0u);
+        formats.insert(header[4] ? "dxt5" : std::to_string(header[2]));
+    }
+    EXPECT_EQ(formats, (std::set<std::string> { "21", "22", "dxt5" }));
 
     std::set<uint32_t> partTypes;
     for (int i = 0; i < m_models->GetModelCount(); ++i) {
@@ -198,8 +212,13 @@ TEST_F(CompleteTest, EveryTextureModelAndPictureOpens)
     // The first-use preparations read the mounts, doors, effect points and channels.
     for (int i = 0; i < g_GliderManager.RowCount(); ++i) {
         g_GliderManager.InitGlider(i);
-        for (const SGliderMount& mount : g_GliderManager.GetDesc(i).mounts)
+        const SGliderType& glider = g_GliderManager.GetDesc(i);
+        for (const SGliderMount& mount : glider.mounts)
             EXPECT_GE(mount.part, 0);
+        for (int32_t channel :
+            { glider.body.rotate, glider.body.forward, glider.body.jump, glider.body.strafe })
+            EXPECT_GE(channel, 0);
+        EXPECT_GT(glider.pointCount, 0);
     }
     for (int i = 0; i < g_BuildingManager.RowCount(); ++i) {
         g_BuildingManager.InitBuilding(i);
