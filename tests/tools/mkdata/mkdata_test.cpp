@@ -2,6 +2,7 @@
 // whole runs that repeat byte for byte, keep an edited cfg.ini and survive an interrupted swap.
 #include "tools/mkdata/mkdata.h"
 #include "tools/mkdata/output.h"
+#include "tools/mkdata/producers.h"
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,25 @@ TEST_F(MkdataTest, RefusalsNameTheSourceLine)
             found = found
                 || (fault.rfind(expected, 0) == 0 && fault.find(refusal.message) != std::string::npos);
         EXPECT_TRUE(found) << "expected " << expected << "..." << refusal.message << " in\n" << faults;
+    }
+}
+
+TEST_F(MkdataTest, EveryTableHasThreeRowsAndADeletedOne)
+{
+    const SourceTree tree(Src());
+    DataSet set;
+    ProducerContext context { tree, set, {} };
+    for (const Producer& producer : Producers()) {
+        std::string error;
+        ASSERT_TRUE(producer.run(context, error)) << error;
+    }
+    EXPECT_EQ(set.Tables().size(), 25u);
+    for (const TableEntry& entry : set.Tables()) {
+        size_t deleted = 0;
+        for (size_t r = 0; r < entry.table.records.size(); ++r)
+            deleted += entry.Deleted(r) ? 1 : 0;
+        EXPECT_GE(entry.table.records.size() - deleted, 3u) << entry.origin.file;
+        EXPECT_GE(deleted, 1u) << entry.origin.file;
     }
 }
 
