@@ -141,7 +141,9 @@ bool AddSound(ProducerContext& context, const Recipe& recipe, RecipeParams& para
             options.serial = serial;
             out = audio::EncodeVorbis(
                 Synthesise(spec), uint16_t(spec.channels), uint32_t(spec.rate), options);
-            return !out.empty() || (why = "the Vorbis encoder failed", false);
+            if (out.empty())
+                why = "the Vorbis encoder failed";
+            return !out.empty();
         };
     }
     return true;

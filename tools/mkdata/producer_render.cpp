@@ -49,11 +49,6 @@ bool IsPowerOfTwo(uint32_t v)
     return v && (v & (v - 1)) == 0;
 }
 
-std::vector<uint32_t> Argb(const Picture& picture)
-{
-    return picture.argb;
-}
-
 // PNG through the texture tools' writer, which writes a file.
 bool EncodePng(const Picture& picture, Bytes& out, std::string& error)
 {
@@ -164,12 +159,14 @@ bool AddImage(ProducerContext& context, const Recipe& recipe, RecipeParams& para
             return EncodePng(pixels, out, why);
         if (kind == "tga")
             out = plat::gfx::test::MakeTga(
-                Argb(pixels), pixels.width, pixels.height, rle ? 10 : 2, uint32_t(bits), true);
+                pixels.argb, pixels.width, pixels.height, rle ? 10 : 2, uint32_t(bits), true);
         else if (kind == "jpeg")
-            out = plat::gfx::test::MakeJpeg(Argb(pixels), pixels.width, pixels.height, int(quality));
+            out = plat::gfx::test::MakeJpeg(pixels.argb, pixels.width, pixels.height, int(quality));
         else
             out = texture::EncodeDds32(pixels);
-        return !out.empty() || (why = "the encoder gave nothing", false);
+        if (out.empty())
+            why = "the encoder gave nothing";
+        return !out.empty();
     };
     return true;
 }
