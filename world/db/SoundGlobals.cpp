@@ -1,4 +1,4 @@
-// Stand-in until the resource engine lands.
+// The sound and music manager pointers; the resource engine sets them.
 #include "world/db/SoundGlobals.h"
 
 CSoundManager* g_pSoundManager = nullptr;

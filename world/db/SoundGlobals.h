@@ -1,5 +1,6 @@
-// Stand-in until the resource engine lands: the global pointers of the sound and music managers,
-// which the resource engine creates and deletes.
+// The global pointers of the sound and music managers. The resource engine (app/) creates and
+// deletes the managers; they live here so that the tables and the other readers below app/ reach
+// them without linking it. Null while no manager exists.
 #pragma once
 
 class CMusicMng;
