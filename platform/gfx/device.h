@@ -178,6 +178,9 @@ private:
 
     // Registration of resources and the backend's part of their life.
     Result Register(Resource* resource);
+    // Builds a checked resource with make() and registers it; on failure nothing is left and *out stays null.
+    template <class T, class Make>
+    Result Adopt(Make make, T** out);
     void Unregister(Resource* resource);
     void OnSurfaceUnlocked(Surface& surface, const Rect& rect);
     void OnBufferUnlocked(Buffer& buffer, uint32_t offset, uint32_t size, uint32_t flags);

@@ -14,6 +14,8 @@ namespace {
 
 constexpr uint32_t kMaxImageSize = 16384;
 constexpr uint32_t kMaxBufferBytes = 256u << 20;
+constexpr uint32_t kBufferUsage = usage::kWriteOnly | usage::kDynamic | usage::kSoftwareProcessing | usage::kDoNotClip
+    | usage::kPoints;
 
 void Log(const std::string& text)
 {
@@ -26,6 +28,11 @@ uint32_t FullChain(uint32_t width, uint32_t height)
     for (uint32_t size = std::max(width, height); size > 1; size >>= 1)
         ++levels;
     return levels;
+}
+
+bool IsDepth(const Surface& surface)
+{
+    return surface.Role() == SurfaceRole::DepthStencil || surface.Role() == SurfaceRole::AutoDepth;
 }
 
 Device* DeviceOf(const Surface& surface)
@@ -41,6 +48,23 @@ Rect ToBlocks(const Rect& rect, uint32_t width, uint32_t height)
 }
 
 } // namespace
+
+template <class T, class Make>
+Result Device::Adopt(Make make, T** out)
+{
+    T* resource = nullptr;
+    try {
+        resource = make();
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfVideoMemory;
+    }
+    if (Result r = Register(resource); Failed(r)) {
+        delete resource;
+        return r;
+    }
+    *out = resource;
+    return Result::Ok;
+}
 
 Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
     Texture** out)
@@ -70,18 +94,7 @@ Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, u
         levels = full;
     if (levels > full)
         return Result::InvalidCall;
-    Texture* texture = nullptr;
-    try {
-        texture = new Texture(this, width, height, levels, usage, format, pool);
-    } catch (const std::bad_alloc&) {
-        return Result::OutOfVideoMemory;
-    }
-    if (Result r = Register(texture); Failed(r)) {
-        delete texture;
-        return r;
-    }
-    *out = texture;
-    return Result::Ok;
+    return Adopt([&] { return new Texture(this, width, height, levels, usage, format, pool); }, out);
 }
 
 Result Device::CreateVertexBuffer(uint32_t length, uint32_t usageBits, uint32_t fvf, Pool pool, VertexBuffer** out)
@@ -89,26 +102,13 @@ Result Device::CreateVertexBuffer(uint32_t length, uint32_t usageBits, uint32_t 
     if (!out)
         return Result::InvalidCall;
     *out = nullptr;
-    constexpr uint32_t kAllowed = usage::kWriteOnly | usage::kDynamic | usage::kSoftwareProcessing | usage::kDoNotClip
-        | usage::kPoints;
-    if (length == 0 || length > kMaxBufferBytes || (usageBits & ~kAllowed) != 0)
+    if (length == 0 || length > kMaxBufferBytes || (usageBits & ~kBufferUsage) != 0)
         return Result::InvalidCall;
     if (fvf != 0 && (!DecodeFvf(fvf).valid || length < FvfVertexSize(fvf)))
         return Result::InvalidCall;
     if ((usageBits & usage::kDynamic) && pool == Pool::Managed)
         return Result::InvalidCall;
-    VertexBuffer* buffer = nullptr;
-    try {
-        buffer = new VertexBuffer(this, length, usageBits, fvf, pool);
-    } catch (const std::bad_alloc&) {
-        return Result::OutOfVideoMemory;
-    }
-    if (Result r = Register(buffer); Failed(r)) {
-        delete buffer;
-        return r;
-    }
-    *out = buffer;
-    return Result::Ok;
+    return Adopt([&] { return new VertexBuffer(this, length, usageBits, fvf, pool); }, out);
 }
 
 Result Device::CreateIndexBuffer(uint32_t length, uint32_t usageBits, Format format, Pool pool, IndexBuffer** out)
@@ -116,9 +116,7 @@ Result Device::CreateIndexBuffer(uint32_t length, uint32_t usageBits, Format for
     if (!out)
         return Result::InvalidCall;
     *out = nullptr;
-    constexpr uint32_t kAllowed = usage::kWriteOnly | usage::kDynamic | usage::kSoftwareProcessing | usage::kDoNotClip
-        | usage::kPoints;
-    if (length < 2 || length > kMaxBufferBytes || (usageBits & ~kAllowed) != 0)
+    if (length < 2 || length > kMaxBufferBytes || (usageBits & ~kBufferUsage) != 0)
         return Result::InvalidCall;
     if (format != Format::Index16) {
         Log(std::string("CreateIndexBuffer: format ") + FormatName(format) + " is not available");
@@ -126,18 +124,7 @@ Result Device::CreateIndexBuffer(uint32_t length, uint32_t usageBits, Format for
     }
     if ((usageBits & usage::kDynamic) && pool == Pool::Managed)
         return Result::InvalidCall;
-    IndexBuffer* buffer = nullptr;
-    try {
-        buffer = new IndexBuffer(this, length, usageBits, format, pool);
-    } catch (const std::bad_alloc&) {
-        return Result::OutOfVideoMemory;
-    }
-    if (Result r = Register(buffer); Failed(r)) {
-        delete buffer;
-        return r;
-    }
-    *out = buffer;
-    return Result::Ok;
+    return Adopt([&] { return new IndexBuffer(this, length, usageBits, format, pool); }, out);
 }
 
 Result Device::CreateRenderTarget(uint32_t width, uint32_t height, Format format, MultiSample multiSample, bool lockable,
@@ -152,19 +139,10 @@ Result Device::CreateRenderTarget(uint32_t width, uint32_t height, Format format
         return Result::InvalidCall;
     if (uint32_t(multiSample) > m_caps.maxMultiSample || (lockable && multiSample != MultiSample::None))
         return Result::InvalidCall;
-    Surface* surface = nullptr;
-    try {
-        surface = new Surface(this, SurfaceRole::RenderTarget, format, width, height, Pool::Default,
+    return Adopt([&] {
+        return new Surface(this, SurfaceRole::RenderTarget, format, width, height, Pool::Default,
             usage::kRenderTarget, multiSample, lockable);
-    } catch (const std::bad_alloc&) {
-        return Result::OutOfVideoMemory;
-    }
-    if (Result r = Register(surface); Failed(r)) {
-        delete surface;
-        return r;
-    }
-    *out = surface;
-    return Result::Ok;
+    }, out);
 }
 
 Result Device::CreateDepthStencilSurface(uint32_t width, uint32_t height, Format format, MultiSample multiSample,
@@ -177,19 +155,10 @@ Result Device::CreateDepthStencilSurface(uint32_t width, uint32_t height, Format
         return Result::InvalidCall;
     if (!m_adapter.FormatUsable(m_type, format, support::kDepthStencil) || uint32_t(multiSample) > m_caps.maxMultiSample)
         return Result::InvalidCall;
-    Surface* surface = nullptr;
-    try {
-        surface = new Surface(this, SurfaceRole::DepthStencil, format, width, height, Pool::Default,
+    return Adopt([&] {
+        return new Surface(this, SurfaceRole::DepthStencil, format, width, height, Pool::Default,
             usage::kDepthStencil, multiSample, false);
-    } catch (const std::bad_alloc&) {
-        return Result::OutOfVideoMemory;
-    }
-    if (Result r = Register(surface); Failed(r)) {
-        delete surface;
-        return r;
-    }
-    *out = surface;
-    return Result::Ok;
+    }, out);
 }
 
 Result Device::CreateImageSurface(uint32_t width, uint32_t height, Format format, Surface** out)
@@ -201,19 +170,10 @@ Result Device::CreateImageSurface(uint32_t width, uint32_t height, Format format
     if (width == 0 || height == 0 || width > kMaxImageSize || height > kMaxImageSize
         || !(FormatSupport(format) & support::kTexture))
         return Result::InvalidCall;
-    Surface* surface = nullptr;
-    try {
-        surface = new Surface(this, SurfaceRole::Image, format, width, height, Pool::SystemMem, 0, MultiSample::None,
+    return Adopt([&] {
+        return new Surface(this, SurfaceRole::Image, format, width, height, Pool::SystemMem, 0, MultiSample::None,
             true);
-    } catch (const std::bad_alloc&) {
-        return Result::OutOfVideoMemory;
-    }
-    if (Result r = Register(surface); Failed(r)) {
-        delete surface;
-        return r;
-    }
-    *out = surface;
-    return Result::Ok;
+    }, out);
 }
 
 Result Device::CopyRects(Surface* source, const Rect* rects, uint32_t count, Surface* target, const Point* points)
@@ -225,10 +185,7 @@ Result Device::CopyRects(Surface* source, const Rect* rects, uint32_t count, Sur
             + FormatName(target->GetFormat()) + ")");
         return Result::InvalidCall;
     }
-    auto isDepth = [](const Surface* s) {
-        return s->Role() == SurfaceRole::DepthStencil || s->Role() == SurfaceRole::AutoDepth;
-    };
-    if (isDepth(source) || isDepth(target) || source->IsLocked() || target->IsLocked()
+    if (IsDepth(*source) || IsDepth(*target) || source->IsLocked() || target->IsLocked()
         || target->GetMultiSample() != MultiSample::None)
         return Result::InvalidCall;
     if (count > 0 && !rects)
@@ -314,8 +271,7 @@ Result Device::SetRenderTarget(Surface* target, Surface* depth)
         return Result::InvalidCall;
     }
     if (depth) {
-        bool isDepth = depth->Role() == SurfaceRole::DepthStencil || depth->Role() == SurfaceRole::AutoDepth;
-        if (!isDepth || DeviceOf(*depth) != this || depth->Width() < next->Width() || depth->Height() < next->Height())
+        if (!IsDepth(*depth) || DeviceOf(*depth) != this || depth->Width() < next->Width() || depth->Height() < next->Height())
             return Result::InvalidCall;
     }
     next->Bind();
