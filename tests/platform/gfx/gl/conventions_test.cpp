@@ -24,19 +24,6 @@ Matrix Translation(float x, float y, float z)
     return m;
 }
 
-// Left-handed perspective on row vectors: view z = near maps to 0, far to 1.
-Matrix Perspective(float fovY, float aspect, float nearZ, float farZ)
-{
-    float h = 1.0f / std::tan(fovY / 2);
-    Matrix m;
-    m.m[0][0] = h / aspect;
-    m.m[1][1] = h;
-    m.m[2][2] = farZ / (farZ - nearZ);
-    m.m[2][3] = 1;
-    m.m[3][2] = -nearZ * farZ / (farZ - nearZ);
-    return m;
-}
-
 class ConventionsTest : public GlTest {
 protected:
     void SetUp() override

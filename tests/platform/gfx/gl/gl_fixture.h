@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -43,6 +44,19 @@ inline bool Near(uint32_t a, uint32_t b, int tolerance = 2)
         if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance)
             return false;
     return true;
+}
+
+// Left-handed perspective on row vectors: view z = near maps to 0, far to 1.
+inline Matrix Perspective(float fovY, float aspect, float nearZ, float farZ)
+{
+    float h = 1.0f / std::tan(fovY / 2);
+    Matrix m;
+    m.m[0][0] = h / aspect;
+    m.m[1][1] = h;
+    m.m[2][2] = farZ / (farZ - nearZ);
+    m.m[2][3] = 1;
+    m.m[3][2] = -nearZ * farZ / (farZ - nearZ);
+    return m;
 }
 
 ::testing::AssertionResult PixelNear(const char* ae, const char* be, const char*, uint32_t a, uint32_t b, int tolerance);

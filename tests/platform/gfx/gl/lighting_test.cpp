@@ -22,18 +22,6 @@ struct NormalVertex {
 };
 constexpr uint32_t kNormalFvf = fvf::kXyz | fvf::kNormal | fvf::kTex1;
 
-Matrix Perspective(float fovY, float aspect, float nearZ, float farZ)
-{
-    float h = 1.0f / std::tan(fovY / 2);
-    Matrix m;
-    m.m[0][0] = h / aspect;
-    m.m[1][1] = h;
-    m.m[2][2] = farZ / (farZ - nearZ);
-    m.m[2][3] = 1;
-    m.m[3][2] = -nearZ * farZ / (farZ - nearZ);
-    return m;
-}
-
 ColorValue Rgba(float r, float g, float b, float a = 1)
 {
     return {r, g, b, a};

@@ -10,18 +10,6 @@ namespace {
 constexpr Color kRed = 0xFFFF0000u;
 constexpr Color kGreen = 0xFF00FF00u;
 
-Matrix Perspective(float fovY, float aspect, float nearZ, float farZ)
-{
-    float h = 1.0f / std::tan(fovY / 2);
-    Matrix m;
-    m.m[0][0] = h / aspect;
-    m.m[1][1] = h;
-    m.m[2][2] = farZ / (farZ - nearZ);
-    m.m[2][3] = 1;
-    m.m[3][2] = -nearZ * farZ / (farZ - nearZ);
-    return m;
-}
-
 // Green mixed with red fog by factor f.
 Color Fogged(float f)
 {
