@@ -1,43 +1,20 @@
 // Runs zoq-pak and zoq-db: round trips against expected text, and corrupt or wrong input giving
 // one error line and the documented exit code. Arguments: ZOQ_PAK ZOQ_DB FIXTURE_DIR.
-#include <gtest/gtest.h>
+#include "tests/tools/cli_fixture.h"
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace zoq::tools::test;
 
 std::string g_pak;
 std::string g_db;
 fs::path g_fixtures;
-
-struct RunResult {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg)
-{
-    std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void WriteText(const fs::path& path, const std::string& text)
 {
@@ -45,32 +22,8 @@ void WriteText(const fs::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-class CliTest : public ::testing::Test {
+class CliTest : public ToolFolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "zoq-cli-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    RunResult Run(const std::string& program, const std::vector<std::string>& args)
-    {
-        std::string command = Quote(program);
-        for (const std::string& arg : args)
-            command += " " + Quote(arg);
-        command += " > " + Quote((m_dir / "stdout").string()) + " 2> " + Quote((m_dir / "stderr").string());
-        int status = std::system(command.c_str());
-        RunResult result;
-        result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = ReadText(m_dir / "stdout");
-        result.err = ReadText(m_dir / "stderr");
-        fs::remove(m_dir / "stdout");
-        fs::remove(m_dir / "stderr");
-        return result;
-    }
-
     // An error: the exit code and exactly one stderr line beginning with the prefix.
     static void ExpectOneLine(const RunResult& result, int exit, const std::string& prefix)
     {
@@ -89,8 +42,6 @@ protected:
         WriteText(m_dir / "game/Data/Привет.txt", "hello");
         WriteText(m_dir / "game/Data/Sub/empty", "");
     }
-
-    fs::path m_dir;
 };
 
 TEST_F(CliTest, packListAndCatReproduceTheFolderWithEveryCodec)

@@ -1,67 +1,22 @@
 // Runs zoq-model: make and info of every kind, and the errors with their exit codes.
 #include "tools/model/model_writer.h"
 
-#include <gtest/gtest.h>
+#include "tests/tools/cli_fixture.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace zoq::tools::model;
+using namespace zoq::tools::test;
 
-struct RunResult {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg)
-{
-    std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class ModelCli : public ::testing::Test {
+class ModelCli : public ToolFolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "zoq-model-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    RunResult Run(const std::vector<std::string>& args)
-    {
-        std::string command = Quote(ZOQ_MODEL_PROGRAM);
-        for (const std::string& arg : args)
-            command += " " + Quote(arg);
-        command += " > " + Quote((m_dir / "stdout").string()) + " 2> " + Quote((m_dir / "stderr").string());
-        const int status = std::system(command.c_str());
-        RunResult result;
-        result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = ReadText(m_dir / "stdout");
-        result.err = ReadText(m_dir / "stderr");
-        return result;
-    }
+    RunResult Run(const std::vector<std::string>& args) { return ToolFolderTest::Run(ZOQ_MODEL_PROGRAM, args); }
     std::string Path(const char* name) const { return (m_dir / name).string(); }
-
-    fs::path m_dir;
 };
 
 TEST_F(ModelCli, gliderInfoShowsNinePartsPointsAndChannels)
