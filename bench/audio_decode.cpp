@@ -2,13 +2,13 @@
 // generated 30-second stereo file.
 #include "audio/CFileUtil.h"
 #include "requirements.h"
+#include "tools/audio/vorbis_memory.h"
 #include "tools/audio/vorbis_writer.h"
 
 #include <benchmark/benchmark.h>
 #include <vorbis/vorbisfile.h>
 
 #include <cmath>
-#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -27,37 +27,6 @@ const std::vector<uint8_t>& TheFile()
         return zoq::tools::audio::EncodeVorbis(samples, 2, kRate, { 0.4f, 1 });
     }();
     return file;
-}
-
-struct Memory {
-    const std::vector<uint8_t>* bytes;
-    size_t at = 0;
-};
-
-size_t ReadMemory(void* out, size_t size, size_t count, void* source)
-{
-    auto* m = static_cast<Memory*>(source);
-    const size_t n = std::min(size * count, m->bytes->size() - m->at);
-    std::memcpy(out, m->bytes->data() + m->at, n);
-    m->at += n;
-    return size ? n / size : 0;
-}
-
-int SeekMemory(void* source, ogg_int64_t offset, int whence)
-{
-    auto* m = static_cast<Memory*>(source);
-    const int64_t base = whence == SEEK_SET ? 0
-        : whence == SEEK_CUR                ? int64_t(m->at)
-                                            : int64_t(m->bytes->size());
-    if (base + offset < 0 || base + offset > int64_t(m->bytes->size()))
-        return -1;
-    m->at = size_t(base + offset);
-    return 0;
-}
-
-long TellMemory(void* source)
-{
-    return long(static_cast<Memory*>(source)->at);
 }
 
 // Both decoders are timed by the CPU time of their thread, so that other work on a shared
@@ -94,10 +63,9 @@ void BM_OvRead(benchmark::State& state)
     size_t decoded = 0;
     for (auto _ : state) {
         const double start = ThreadSeconds();
-        Memory memory { &file };
+        zoq::tools::audio::MemoryFile memory { &file };
         OggVorbis_File vorbis;
-        if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, { ReadMemory, SeekMemory, nullptr, TellMemory })
-            != 0) {
+        if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, zoq::tools::audio::kMemoryFileCallbacks) != 0) {
             state.SkipWithError("ov_open failed");
             break;
         }

@@ -1,4 +1,5 @@
 #include "tools/audio/theora_writer.h"
+#include "tools/audio/vorbis_memory.h"
 #include "tools/audio/vorbis_writer.h"
 #include "tools/audio/wav_writer.h"
 
@@ -6,7 +7,6 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cmath>
-#include <cstring>
 
 using namespace zoq::tools::audio;
 
@@ -60,37 +60,6 @@ TEST(WavWriter, TheBuilderPadsOddChunksAndCanDeclareFalseSizes)
     EXPECT_EQ(IdAt(RiffBuilder().Build("AVI "), 8), "AVI ");
 }
 
-struct Memory {
-    const Bytes* bytes;
-    size_t at = 0;
-};
-
-size_t ReadMemory(void* out, size_t size, size_t count, void* source)
-{
-    auto* m = static_cast<Memory*>(source);
-    const size_t n = std::min(size * count, m->bytes->size() - m->at);
-    std::memcpy(out, m->bytes->data() + m->at, n);
-    m->at += n;
-    return size ? n / size : 0;
-}
-
-int SeekMemory(void* source, ogg_int64_t offset, int whence)
-{
-    auto* m = static_cast<Memory*>(source);
-    const int64_t base = whence == SEEK_SET ? 0
-        : whence == SEEK_CUR                ? int64_t(m->at)
-                                            : int64_t(m->bytes->size());
-    if (base + offset < 0 || base + offset > int64_t(m->bytes->size()))
-        return -1;
-    m->at = size_t(base + offset);
-    return 0;
-}
-
-long TellMemory(void* source)
-{
-    return long(static_cast<Memory*>(source)->at);
-}
-
 TEST(VorbisWriter, EncodesWhatVorbisfileDecodes)
 {
     std::vector<float> samples(2 * 22050);
@@ -104,10 +73,9 @@ TEST(VorbisWriter, EncodesWhatVorbisfileDecodes)
     Bytes chained = first;
     chained.insert(chained.end(), second.begin(), second.end());
 
-    Memory memory { &chained };
+    MemoryFile memory { &chained };
     OggVorbis_File file;
-    ASSERT_EQ(
-        ov_open_callbacks(&memory, &file, nullptr, 0, { ReadMemory, SeekMemory, nullptr, TellMemory }), 0);
+    ASSERT_EQ(ov_open_callbacks(&memory, &file, nullptr, 0, kMemoryFileCallbacks), 0);
     ASSERT_EQ(ov_streams(&file), 2);
     EXPECT_EQ(ov_info(&file, 0)->channels, 2);
     EXPECT_EQ(ov_info(&file, 0)->rate, 22050);
