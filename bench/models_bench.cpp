@@ -2,15 +2,14 @@
 // against copying its bytes (with the reader alone and the reader with the run-time objects for
 // reference), and blending four channels over 10k vertices of a batched model against one scaled
 // delta per vertex and channel.
+#include "null_graphic.h"
 #include "requirements.h"
 
 #include "foundation/PakManager.h"
 #include "platform/gfx/null/null_backend.h"
-#include "platform/gfx/window.h"
 #include "render/CComplexObject.h"
 #include "render/CModel.h"
 #include "render/CModelManager.h"
-#include "render/Graphic.h"
 #include "tools/model/model_writer.h"
 
 #include <benchmark/benchmark.h>
@@ -26,13 +25,6 @@ namespace {
 
 namespace model = zoq::tools::model;
 
-class Window final : public plat::gfx::DeviceWindow {
-public:
-    bool IsMinimised() const override { return false; }
-    bool IsFocused() const override { return true; }
-    plat::gfx::WindowSize ClientSize() const override { return {640, 480}; }
-};
-
 constexpr uint32_t kChannelTypes[4] = {1, 8, 10, 12};
 constexpr uint32_t kMorphVertices = 10000;
 
@@ -40,10 +32,7 @@ constexpr uint32_t kMorphVertices = 10000;
 struct Scene {
     Scene()
     {
-        if (!g_Graphic.CreateDirect3D("null")
-            || !g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
-                plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &window))
-            std::abort();
+        zoq::bench::CreateNullGraphic(window);
         heavy = model::EncodeModelFile(model::MakeHeavyModel(40000, kChannelTypes, 3000));
         path = (std::filesystem::temp_directory_path() / ("zoq-models-bench-" + std::to_string(getpid()) + ".mdl"))
                    .string();
@@ -62,7 +51,7 @@ struct Scene {
         g_pModelManager = nullptr;
     }
 
-    Window window;
+    zoq::bench::NullWindow window;
     std::unique_ptr<CModelManager> manager;
     model::Bytes heavy;
     std::string path;

@@ -1,10 +1,10 @@
 // The cost of drawing through a shader slot against drawing the mesh alone, on the null backend:
 // batch mode must skip the redundant state blocks, so a run of draws with one slot costs little
 // more than the draws themselves.
+#include "null_graphic.h"
 #include "requirements.h"
 
 #include "platform/gfx/null/null_backend.h"
-#include "platform/gfx/window.h"
 #include "render/CTexture.h"
 #include "render/Graphic.h"
 #include "render/Mesh.h"
@@ -18,21 +18,11 @@
 
 namespace {
 
-class Window final : public plat::gfx::DeviceWindow {
-public:
-    bool IsMinimised() const override { return false; }
-    bool IsFocused() const override { return true; }
-    plat::gfx::WindowSize ClientSize() const override { return { 640, 480 }; }
-};
-
 // A null device with the slots built, a 4-vertex quad and one texture.
 struct Scene {
     Scene()
     {
-        if (!g_Graphic.CreateDirect3D("null")
-            || !g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
-                plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &window))
-            std::abort();
+        zoq::bench::CreateNullGraphic(window);
         // Counted, not logged: the call log is off.
         device = plat::gfx::null::FromDevice(*g_Graphic.GetDevice());
         if (!device)
@@ -54,7 +44,7 @@ struct Scene {
             std::abort();
     }
 
-    Window window;
+    zoq::bench::NullWindow window;
     plat::gfx::null::NullDevice* device = nullptr;
     std::unique_ptr<TexShaderManager> manager;
     std::unique_ptr<Mesh> quad;

@@ -1,0 +1,27 @@
+// The game's graphics on the null backend for a benchmark: g_Graphic's 640x480 device over a
+// window that is always shown and focused. A benchmark that cannot have it aborts.
+#pragma once
+
+#include "platform/gfx/window.h"
+#include "render/Graphic.h"
+
+#include <cstdlib>
+
+namespace zoq::bench {
+
+class NullWindow final : public plat::gfx::DeviceWindow {
+public:
+    bool IsMinimised() const override { return false; }
+    bool IsFocused() const override { return true; }
+    plat::gfx::WindowSize ClientSize() const override { return { 640, 480 }; }
+};
+
+inline void CreateNullGraphic(NullWindow& window)
+{
+    if (!g_Graphic.CreateDirect3D("null")
+        || !g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
+            plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &window))
+        std::abort();
+}
+
+} // namespace zoq::bench
