@@ -311,7 +311,6 @@ void CApplication::RestoreDeviceObjects()
     plat::gfx::Device* device = g_Graphic.GetDevice();
     if (!device)
         return;
-    device->SetRenderTarget(g_Graphic.RenderTarget(), g_Graphic.DepthSurface());
     g_Graphic.RestoreProjection();
     device->SetViewport(g_Graphic.StoredViewport());
     if (g_TexShaderManager)

@@ -459,6 +459,10 @@ void Graphic::SetMaterial(const Material& material)
 
 void Graphic::ReleaseTargetSurfaces()
 {
+    if (m_currentTarget == m_renderTarget)
+        m_currentTarget = nullptr;
+    if (m_currentDepth == m_depthSurface)
+        m_currentDepth = nullptr;
     if (m_renderTarget) {
         m_renderTarget->Release();
         m_renderTarget = nullptr;
@@ -476,6 +480,9 @@ void Graphic::AcquireTargetSurfaces()
         return;
     m_device->GetRenderTarget(&m_renderTarget);
     m_device->GetDepthStencilSurface(&m_depthSurface);
+    m_currentTarget = m_renderTarget;
+    m_currentDepth = m_depthSurface;
+    m_device->SetRenderTarget(m_renderTarget, m_depthSurface);
 }
 
 void Graphic::BuildGammaRamp(GammaRamp& ramp, int32_t level)

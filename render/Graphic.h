@@ -135,7 +135,8 @@ public:
     uint32_t Primitives() const { return m_primitives; }
 
     // Device loss: the back buffer and depth surface references are dropped before the reset and
-    // taken again after it.
+    // taken again after it; Acquire makes the device's pair the current one and sets it on the
+    // device, so that a later PopRenderTarget returns to it.
     void ReleaseTargetSurfaces();
     void AcquireTargetSurfaces();
 

@@ -246,6 +246,8 @@ TEST_F(AppTest, aLostDeviceIsResetAndEveryStepRunsInOrder)
     EXPECT_NE(app.CursorTexture(), nullptr);
     EXPECT_NE(app.CursorBlueTexture(), nullptr);
     EXPECT_NE(g_Graphic.RenderTarget(), nullptr);
+    EXPECT_EQ(g_Graphic.CurrentTarget(), g_Graphic.RenderTarget()) << "the restore adopts the new back buffer";
+    EXPECT_EQ(g_Graphic.CurrentDepth(), g_Graphic.DepthSurface());
     EXPECT_EQ(LogLineCount("can`t restore"), 0);
 }
 

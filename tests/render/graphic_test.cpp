@@ -239,6 +239,33 @@ TEST_F(GraphicTest, renderTargetStackRestoresPairsAndRefusesUnderflow)
     depth->Release();
 }
 
+TEST_F(GraphicTest, afterAResetThePushedPairReturnsToTheNewBackBuffer)
+{
+    ASSERT_TRUE(CreateGraphic());
+    const uint32_t oldBackBuffer = g_Graphic.RenderTarget()->Id();
+    g_Graphic.ReleaseTargetSurfaces();
+    ASSERT_EQ(Device().Reset(g_Graphic.PresentParams()), Result::Ok);
+    g_Graphic.AcquireTargetSurfaces();
+    ASSERT_NE(g_Graphic.RenderTarget(), nullptr);
+    ASSERT_NE(g_Graphic.RenderTarget()->Id(), oldBackBuffer) << "the reset made a new back buffer";
+    EXPECT_EQ(g_Graphic.CurrentTarget(), g_Graphic.RenderTarget());
+    EXPECT_EQ(g_Graphic.CurrentDepth(), g_Graphic.DepthSurface());
+
+    Surface* target = nullptr;
+    ASSERT_EQ(Device().CreateRenderTarget(64, 64, Format::X8R8G8B8, MultiSample::None, false, &target), Result::Ok);
+    EXPECT_EQ(g_Graphic.PushRenderTarget(target, nullptr), 0);
+    g_Graphic.PopRenderTarget();
+    Surface* current = nullptr;
+    ASSERT_EQ(Device().GetRenderTarget(&current), Result::Ok);
+    EXPECT_EQ(current->Id(), g_Graphic.RenderTarget()->Id());
+    current->Release();
+    Surface* depth = nullptr;
+    ASSERT_EQ(Device().GetDepthStencilSurface(&depth), Result::Ok);
+    EXPECT_EQ(depth, g_Graphic.DepthSurface());
+    depth->Release();
+    target->Release();
+}
+
 TEST_F(GraphicTest, worldStackSetsTheWorldTransform)
 {
     ASSERT_TRUE(CreateGraphic());
