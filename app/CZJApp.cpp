@@ -12,6 +12,8 @@
 #include "foundation/PakManager.h"
 #include "foundation/ResourceDBManager.h"
 #include "net/CZJDPClient.h"
+#include "platform/gfx/picture.h"
+#include "platform/video/gfx_presenter.h"
 #include "platform/win/instance.h"
 #include "platform/window/cursor.h"
 #include "render/CSurfaceManager.h"
@@ -55,6 +57,7 @@ CZJApp::CZJApp()
 
 CZJApp::~CZJApp()
 {
+    ReleasePictureOutput();
     ReleaseSurface(shotSurface);
     ReleaseSurface(shotTarget);
     ReleaseSurface(shotDepth);
@@ -91,6 +94,12 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
 
     if (m_window)
         m_window->SetStyle(m_window->GetStyle() | plat::window::Style::Borderless);
+    // Videos show their pictures on the device once there is one, before it on the window.
+    if (m_window) {
+        plat::video::SetDefaultPresenter(
+            plat::video::GfxPresenter(m_deviceWindow, [] { return g_Graphic.GetDevice(); }));
+        m_pictureOutput = true;
+    }
     if (GameSettings.Video)
         PlayLogoVideos(true);
 
@@ -130,6 +139,15 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     }
     CreateShotTarget();
     LoadCursorTextures();
+}
+
+void CZJApp::ReleasePictureOutput()
+{
+    if (!m_pictureOutput)
+        return;
+    plat::video::SetDefaultPresenter({});
+    plat::gfx::ReleasePictureOutput();
+    m_pictureOutput = false;
 }
 
 void CZJApp::CreateShotTarget()
@@ -204,6 +222,7 @@ void CZJApp::Shutdown()
     ReleaseSurface(shotTarget);
     ReleaseSurface(shotDepth);
     g_InputConfig.FreeEffects();
+    ReleasePictureOutput();
     // The gamma thread ticks the music manager and sets the device's ramp: it stops first.
     JoinSecondaryThread();
     ResourceEngine.DestroyManagers();

@@ -109,12 +109,15 @@ private:
     void Step(const char* name);
     void ClearAndPresent();
     void CreateShotTarget();
+    // Takes back the video pictures' way to the window Init gave them (before the window goes).
+    void ReleasePictureOutput();
     void LoadCursorTextures();
     // Draws the picture named so over the whole screen with the texture factor white, when there
     // is one.
     void DrawScreenPicture(const char* name);
 
     uint64_t m_frames = 0;
+    bool m_pictureOutput = false;
     std::vector<std::string>* m_stepLog = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include "app/GameSettings.h"
 #include "audio/CMusicMng.h"
 #include "platform/gfx/null/null_backend.h"
+#include "platform/video/surface.h"
 #include "platform/win/clock.h"
 #include "platform/window/cursor.h"
 #include "platform/window/message.h"
@@ -184,6 +185,24 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     EXPECT_EQ(app.shotSurface, nullptr);
     EXPECT_FALSE(app.SecondaryThreadRunning());
     EXPECT_EQ(LogText(), "");
+}
+
+TEST_F(AppTest, videoPicturesGoToTheDeviceFromInitUntilShutdown)
+{
+    plat::video::SetDefaultPresenter({});
+    Start(true);
+    const plat::video::Presenter& presenter = plat::video::DefaultPresenter();
+    ASSERT_TRUE(presenter);
+    const auto& pictures = plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->Pictures();
+    const size_t before = pictures.size();
+    const std::vector<uint32_t> pixels(32 * 16, 0x00FF8000u);
+    presenter(plat::video::PictureView { pixels.data(), 32, 16, 32 * 4 });
+    ASSERT_EQ(pictures.size(), before + 1);
+    EXPECT_EQ(pictures.back().width, 32u);
+    EXPECT_EQ(pictures.back().height, 16u);
+    app.Shutdown();
+    started = false;
+    EXPECT_FALSE(plat::video::DefaultPresenter()) << "no presenter outlives the window";
 }
 
 TEST_F(AppTest, fullScreenMakesTheWindowATopmostPopUp)
