@@ -42,6 +42,8 @@ public:
     static constexpr size_t kMaxLocationName = 127;
     static constexpr int kPictureSlot = 18; // texture times the texture factor
     static constexpr int kFadingPictureSlot = 19; // the same with the factor's alpha
+    // What the stand-in frame hook says once, on its first frame.
+    static constexpr const char* kStopNotice = "ZOQ: the start menu is not built yet";
 
     CZJApp();
     ~CZJApp() override;
@@ -118,6 +120,7 @@ private:
 
     uint64_t m_frames = 0;
     bool m_pictureOutput = false;
+    bool m_stopNoticeShown = false;
     std::vector<std::string>* m_stepLog = nullptr;
 };
 

@@ -168,7 +168,10 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
         if (a.FrameCount() == 3)
             PostClose(a.GetWindow());
     };
+    testing::internal::CaptureStdout();
     EXPECT_EQ(app.MainLoop(), 1u);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(CZJApp::kStopNotice) + "\n")
+        << "the stand-in says once where the game stops";
     EXPECT_EQ(app.FrameCount(), 3u);
     // The drawn cursor: 32 pixels square from 2 above and left of the pointer, pulsing highlight.
     const plat::window::Point at = app.CursorClient();
@@ -184,7 +187,9 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     EXPECT_EQ(g_pMusicMng, nullptr);
     EXPECT_EQ(app.shotSurface, nullptr);
     EXPECT_FALSE(app.SecondaryThreadRunning());
-    EXPECT_EQ(LogText(), "");
+    // Nothing but the stand-in's one line.
+    EXPECT_EQ(LogLineCount(""), 1) << LogText();
+    EXPECT_EQ(LogLineCount(CZJApp::kStopNotice), 1) << LogText();
 }
 
 TEST_F(AppTest, videoPicturesGoToTheDeviceFromInitUntilShutdown)
