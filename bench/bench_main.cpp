@@ -20,7 +20,12 @@ std::vector<Requirement>& Registry()
 
 class CollectingReporter : public benchmark::ConsoleReporter {
 public:
-    explicit CollectingReporter(Results& results) : m_results(results) {}
+    // No colour codes, so the requirement lines that follow start their lines for scripts/bench.
+    explicit CollectingReporter(Results& results)
+        : ConsoleReporter(OO_Tabular)
+        , m_results(results)
+    {
+    }
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
