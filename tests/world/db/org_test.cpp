@@ -232,7 +232,7 @@ TEST_F(OrgTest, JoiningAndLeavingMoveThePlayersRelations)
     g_OrgManager.SetRelation(kA, kB, -0.6f, false);
     g_OrgManager.SetRelation(kA, kC, 0.4f, false);
     g_OrgManager.SetRelation(kPlayer, kB, 0.2f, false); // target 0.2
-    g_OrgManager.SetCurrentRelation(kPlayer, kB, 0.3f); // current 0.3: the player's own part 0.1
+    g_OrgManager.SetCurrentRelation(kPlayer, kB, 0.3f); // current 0.3: the player's own share 0.1
     g_OrgManager.JoinOrganization(kA);
     EXPECT_EQ(g_OrgManager.playerOrganisation, kA);
     EXPECT_FLOAT_EQ(Pair(kPlayer, kB), -0.6f + 0.1f);
