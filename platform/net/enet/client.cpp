@@ -290,6 +290,7 @@ void EnetClient::OnEvent(ENetEvent& event)
         if (event.peer == m_peer && m_state == State::Connecting) {
             m_state = State::Handshaking;
             m_handshakeStart = NowMs();
+            HoldFullThrottle(m_peer);
             m_infoChanged = false;
             SendHello();
         }

@@ -269,6 +269,12 @@ Result HostLoop::QueuePacket(const std::vector<ENetPeer*>& peers, uint8_t channe
     return notify ? Result::Pending : Result::Ok;
 }
 
+void HostLoop::HoldFullThrottle(ENetPeer* peer)
+{
+    enet_peer_throttle_configure(
+        peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, ENET_PEER_PACKET_THROTTLE_SCALE, 0);
+}
+
 bool HostLoop::SendControl(ENetPeer* peer, const void* data, std::size_t size)
 {
     ENetPacket* packet = enet_packet_create(data, size, ENET_PACKET_FLAG_RELIABLE);

@@ -67,6 +67,10 @@ protected:
     // Queues one message to the peers (one packet shared by all) and flushes.
     Result QueuePacket(const std::vector<ENetPeer*>& peers, uint8_t channel, const void* data, uint32_t size,
         uint32_t timeoutMs, SendFlags flags, AsyncHandle* handle);
+    // Holds a new connection's packet throttle at full, on both sides: ENet would otherwise
+    // drop unreliable packets at random while the round trip rises, and what is dropped under
+    // load is the game's own decision.
+    static void HoldFullThrottle(ENetPeer* peer);
     // Sends a control message reliably on the control channel.
     bool SendControl(ENetPeer* peer, const void* data, std::size_t size);
     // SendComplete with Timeout for every overdue ticket.

@@ -226,6 +226,7 @@ void EnetServer::OnEvent(ENetEvent& event)
         state->connectedAt = NowMs();
         event.peer->data = state;
         enet_peer_timeout(event.peer, 0, m_options.peerTimeoutMinMs, m_options.peerTimeoutMaxMs);
+        HoldFullThrottle(event.peer);
         break;
     }
     case ENET_EVENT_TYPE_DISCONNECT: {

@@ -481,6 +481,48 @@ TEST(TransportStall, SilentPeersAreDroppedOnBothSides)
     client->Close();
 }
 
+// Acknowledgements held up by a busy receiver raise the round trip; the sender must still send
+// every unreliable message rather than thin them out.
+TEST(TransportStall, UnreliableMessagesAreNotThinnedAfterSlowAcknowledgements)
+{
+    Recorder serverLog;
+    auto server = CreateServer();
+    ASSERT_EQ(server->Initialize(serverLog.Handler()), Result::Ok);
+    const Address device = Loopback(0);
+    ASSERT_EQ(server->Host(Desc(kApp), &device), Result::Ok);
+    std::atomic<uint32_t> unreliable { 0 };
+    auto client = CreateClient();
+    Recorder log;
+    ASSERT_EQ(client->Initialize([&](MessageId id, const void* message) {
+        log.Handler()(id, message);
+        if (id != MessageId::Receive || static_cast<const ReceiveMessage*>(message)->dataSize != 3)
+            return;
+        // Every 25th message the client's thread is busy for a while.
+        if (++unreliable % 25 == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }),
+        Result::Ok);
+    ASSERT_EQ(
+        client->Connect(Desc(kApp), Loopback(server->GetLocalPort()), &kLocal, nullptr), Result::Pending);
+    ASSERT_TRUE(log.WaitCount(MessageId::ConnectComplete, 1));
+    ASSERT_TRUE(serverLog.WaitCount(MessageId::CreatePlayer, 1));
+    const PlayerId player = serverLog.Of(MessageId::CreatePlayer)[0].As<CreatePlayerMessage>().player;
+    constexpr uint32_t kCount = 600;
+    for (uint32_t i = 0; i < kCount; ++i) {
+        const uint8_t state[3] = { 1, 2, 3 };
+        const uint8_t order[4] = { 4, 5, 6, 7 };
+        ASSERT_TRUE(Succeeded(server->SendTo(player, state, sizeof state, 0, SendFlags::None, nullptr)));
+        ASSERT_TRUE(Succeeded(server->SendTo(
+            player, order, sizeof order, 0, SendFlags::Guaranteed | SendFlags::NoComplete, nullptr)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    for (int i = 0; i < 500 && unreliable < kCount; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(unreliable.load(), kCount);
+    client->Close();
+    server->Close();
+}
+
 TEST(TransportAddress, ParsesHostsPortsAndTheDefaults)
 {
     Address address;
