@@ -635,9 +635,12 @@ struct PairResult {
 
 constexpr int kRounds = 10;
 
+PairResult g_pair;
+
+// Measures both cases the first time either runs.
 const PairResult& MeasurePair()
 {
-    static PairResult result;
+    PairResult& result = g_pair;
     if (result.done)
         return result;
     result.done = true;
@@ -751,10 +754,11 @@ BENCHMARK(BM_ServerRelayRandomPhase)->Iterations(1)->Unit(benchmark::kMillisecon
 
 const PairResult& Judged()
 {
-    const PairResult& pair = MeasurePair();
-    if (!pair.error.empty())
-        throw std::out_of_range(pair.error);
-    return pair;
+    if (!g_pair.done)
+        throw std::out_of_range("benchmark did not run: BM_ServerRelay");
+    if (!g_pair.error.empty())
+        throw std::out_of_range(g_pair.error);
+    return g_pair;
 }
 
 const bool kRequired = zoq::bench::Require({
