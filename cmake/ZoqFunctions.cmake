@@ -3,14 +3,6 @@ include_guard(GLOBAL)
 
 set(ZOQ_LSAN_SUPPRESSIONS "${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
 
-function(zoq_add_existing_subdirectories)
-    foreach(dir IN LISTS ARGN)
-        if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
-            add_subdirectory(${dir})
-        endif()
-    endforeach()
-endfunction()
-
 # The environment every test runs in: headless video, silent audio, software GL without an on-disk
 # shader cache (tests write only in their own folder), fixed zone and locale.
 set(ZOQ_TEST_ENVIRONMENT
