@@ -3,6 +3,7 @@ find_package(GTest REQUIRED)
 find_package(benchmark REQUIRED)
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # zoq_pkg(NAME module...): imported target zoq::NAME from pkg-config modules.
 function(zoq_pkg name)
