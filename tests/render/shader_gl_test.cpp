@@ -274,8 +274,8 @@ TEST_F(ShaderGlTest, loweredCapsReachTheFallbackVariants)
     // (.71, 0, 0)) = .710, to the fourth .254 = 64.7, alpha 1, added to (10, 20, 30).
     CreateGl([](Caps& caps) { caps.maxTextureBlendStages = 2; });
     ASSERT_EQ(m_manager->BuiltVariant(36), 'B');
-    Mesh* spec = Quad(0xFFFFFFFFu, 0xFFDA8080u);
-    Draw(36, spec, 0x0A141Eu, Solid(0xFFFF8080u));
+    Mesh* quad = Quad(0xFFFFFFFFu, 0xFFDA8080u);
+    Draw(36, quad, 0x0A141Eu, Solid(0xFFFF8080u));
     EXPECT_TRUE(RgbNear(Pixel(16, 16), 0x4B555Fu)) << "36 B";
     EXPECT_FALSE(LogExists()) << LogText();
 }

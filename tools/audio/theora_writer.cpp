@@ -9,7 +9,7 @@
 namespace zoq::tools::audio {
 
 struct TheoraWriter::State {
-    TheoraSpec spec;
+    TheoraParams params;
     th_enc_ctx* encoder = nullptr;
     ogg_stream_state stream {};
     bool streamOpen = false;
@@ -37,34 +37,34 @@ struct TheoraWriter::State {
 TheoraWriter::TheoraWriter() = default;
 TheoraWriter::~TheoraWriter() = default;
 
-bool TheoraWriter::Begin(const TheoraSpec& spec, std::string& error)
+bool TheoraWriter::Begin(const TheoraParams& params, std::string& error)
 {
     m_state = std::make_unique<State>();
     State& s = *m_state;
-    if (spec.width == 0 || spec.height == 0 || spec.width > 4096 || spec.height > 4096
-        || spec.fpsNumerator == 0 || spec.fpsDenominator == 0) {
+    if (params.width == 0 || params.height == 0 || params.width > 4096 || params.height > 4096
+        || params.fpsNumerator == 0 || params.fpsDenominator == 0) {
         error = "bad video size or frame rate";
         return false;
     }
-    s.spec = spec;
-    s.frameWidth = (spec.width + 15) & ~15u;
-    s.frameHeight = (spec.height + 15) & ~15u;
+    s.params = params;
+    s.frameWidth = (params.width + 15) & ~15u;
+    s.frameHeight = (params.height + 15) & ~15u;
 
     th_info info;
     th_info_init(&info);
     info.frame_width = s.frameWidth;
     info.frame_height = s.frameHeight;
-    info.pic_width = spec.width;
-    info.pic_height = spec.height;
+    info.pic_width = params.width;
+    info.pic_height = params.height;
     info.pic_x = 0;
     info.pic_y = 0;
-    info.fps_numerator = spec.fpsNumerator;
-    info.fps_denominator = spec.fpsDenominator;
+    info.fps_numerator = params.fpsNumerator;
+    info.fps_denominator = params.fpsDenominator;
     info.aspect_numerator = 1;
     info.aspect_denominator = 1;
     info.colorspace = TH_CS_ITU_REC_470BG;
     info.pixel_fmt = TH_PF_420;
-    info.quality = std::clamp(spec.quality, 0, 63);
+    info.quality = std::clamp(params.quality, 0, 63);
     info.target_bitrate = 0;
     s.encoder = th_encode_alloc(&info);
     th_info_clear(&info);
@@ -116,8 +116,8 @@ bool TheoraWriter::AddFrame(std::span<const uint32_t> xrgb, std::string& error)
         return false;
     }
     State& s = *m_state;
-    const uint32_t w = s.spec.width;
-    const uint32_t h = s.spec.height;
+    const uint32_t w = s.params.width;
+    const uint32_t h = s.params.height;
     if (xrgb.size() != size_t(w) * h) {
         error = "frame has the wrong number of pixels";
         return false;
@@ -195,13 +195,13 @@ Bytes TheoraWriter::Finish()
     return out;
 }
 
-Bytes EncodeSolidClip(const TheoraSpec& spec, std::span<const uint32_t> colours)
+Bytes EncodeSolidClip(const TheoraParams& params, std::span<const uint32_t> colours)
 {
     TheoraWriter writer;
     std::string error;
-    if (!writer.Begin(spec, error))
+    if (!writer.Begin(params, error))
         return {};
-    std::vector<uint32_t> picture(size_t(spec.width) * spec.height);
+    std::vector<uint32_t> picture(size_t(params.width) * params.height);
     for (uint32_t colour : colours) {
         std::fill(picture.begin(), picture.end(), colour);
         if (!writer.AddFrame(picture, error))

@@ -11,7 +11,7 @@
 
 namespace zoq::tools::audio {
 
-struct TheoraSpec {
+struct TheoraParams {
     uint32_t width = 64; // the picture; the coded frame is rounded up to 16
     uint32_t height = 48;
     uint32_t fpsNumerator = 25;
@@ -26,7 +26,7 @@ public:
     TheoraWriter(const TheoraWriter&) = delete;
     TheoraWriter& operator=(const TheoraWriter&) = delete;
 
-    bool Begin(const TheoraSpec& spec, std::string& error);
+    bool Begin(const TheoraParams& params, std::string& error);
     // One picture of width x height pixels, rows back to back, 0x00RRGGBB.
     bool AddFrame(std::span<const uint32_t> xrgb, std::string& error);
     // The whole file; the writer is then empty again.
@@ -39,6 +39,6 @@ private:
 };
 
 // `frames` pictures of one colour each, the usual test clip.
-Bytes EncodeSolidClip(const TheoraSpec& spec, std::span<const uint32_t> colours);
+Bytes EncodeSolidClip(const TheoraParams& params, std::span<const uint32_t> colours);
 
 } // namespace zoq::tools::audio

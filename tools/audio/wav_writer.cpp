@@ -47,22 +47,22 @@ Bytes RiffBuilder::Build(std::string_view form, std::optional<uint32_t> declared
     return out;
 }
 
-Bytes PcmFmtChunk(const WavSpec& spec)
+Bytes PcmFmtChunk(const WavFormat& format)
 {
-    const auto align = static_cast<uint16_t>(spec.channels * spec.bits / 8);
+    const auto align = static_cast<uint16_t>(format.channels * format.bits / 8);
     Bytes fmt;
     PutU16(fmt, 1); // PCM, as stored in WAV files
-    PutU16(fmt, spec.channels);
-    PutU32(fmt, spec.rate);
-    PutU32(fmt, spec.rate * align);
+    PutU16(fmt, format.channels);
+    PutU32(fmt, format.rate);
+    PutU32(fmt, format.rate * align);
     PutU16(fmt, align);
-    PutU16(fmt, spec.bits);
+    PutU16(fmt, format.bits);
     return fmt;
 }
 
-Bytes MakeWav(const WavSpec& spec, std::span<const uint8_t> pcm)
+Bytes MakeWav(const WavFormat& format, std::span<const uint8_t> pcm)
 {
-    return RiffBuilder().Chunk("fmt ", PcmFmtChunk(spec)).Chunk("data", pcm).Build();
+    return RiffBuilder().Chunk("fmt ", PcmFmtChunk(format)).Chunk("data", pcm).Build();
 }
 
 Bytes PcmBytes(std::span<const int16_t> samples)

@@ -30,16 +30,16 @@ private:
     Bytes m_body;
 };
 
-struct WavSpec {
+struct WavFormat {
     uint16_t channels = 1;
     uint32_t rate = 22050;
     uint16_t bits = 16;
 };
 
 // The 16 bytes of a PCM "fmt " chunk.
-Bytes PcmFmtChunk(const WavSpec& spec);
+Bytes PcmFmtChunk(const WavFormat& format);
 // A whole PCM file: "fmt " then "data".
-Bytes MakeWav(const WavSpec& spec, std::span<const uint8_t> pcm);
+Bytes MakeWav(const WavFormat& format, std::span<const uint8_t> pcm);
 // 16-bit samples stored little-endian.
 Bytes PcmBytes(std::span<const int16_t> samples);
 

@@ -85,19 +85,19 @@ bool InArrow(float x, float y, float size)
     return (d1 <= 0 && d2 <= 0 && d3 <= 0) || (d1 >= 0 && d2 >= 0 && d3 >= 0);
 }
 
-using Painter = uint32_t (*)(const PictureSpec& spec, uint32_t x, uint32_t y);
+using Painter = uint32_t (*)(const PictureParams& params, uint32_t x, uint32_t y);
 
-uint32_t PaintSolid(const PictureSpec& s, uint32_t, uint32_t)
+uint32_t PaintSolid(const PictureParams& s, uint32_t, uint32_t)
 {
     return s.color;
 }
 
-uint32_t PaintGradient(const PictureSpec& s, uint32_t, uint32_t y)
+uint32_t PaintGradient(const PictureParams& s, uint32_t, uint32_t y)
 {
     return Mix(s.color, s.color2, float(y) / float(std::max(s.height - 1, 1u)));
 }
 
-uint32_t PaintNoise(const PictureSpec& s, uint32_t x, uint32_t y)
+uint32_t PaintNoise(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const float px = float(x + uint32_t(s.phase));
     const float n = 0.55f * ValueNoise(s.seed, px, float(y), 16, int(s.width), int(s.height))
@@ -106,19 +106,19 @@ uint32_t PaintNoise(const PictureSpec& s, uint32_t x, uint32_t y)
     return Mix(s.color2, s.color, n);
 }
 
-uint32_t PaintChecker(const PictureSpec& s, uint32_t x, uint32_t y)
+uint32_t PaintChecker(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const uint32_t cell = std::max(s.width / 8, 1u);
     return (((x + uint32_t(s.phase)) / cell + y / cell) & 1) ? s.color : s.color2;
 }
 
-uint32_t PaintStripes(const PictureSpec& s, uint32_t x, uint32_t y)
+uint32_t PaintStripes(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const uint32_t band = std::max(s.height / 8, 1u);
     return (((y + x / 4 + uint32_t(s.phase)) / band) & 1) ? s.color : s.color2;
 }
 
-uint32_t PaintBricks(const PictureSpec& s, uint32_t x, uint32_t y)
+uint32_t PaintBricks(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const uint32_t h = std::max(s.height / 8, 2u);
     const uint32_t w = h * 2;
@@ -130,21 +130,21 @@ uint32_t PaintBricks(const PictureSpec& s, uint32_t x, uint32_t y)
 }
 
 // Distance from the centre, 0 at the centre and 1 at the nearer side.
-float Radius(const PictureSpec& s, uint32_t x, uint32_t y)
+float Radius(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const float dx = (float(x) + 0.5f - float(s.width) * 0.5f) / (float(s.width) * 0.5f);
     const float dy = (float(y) + 0.5f - float(s.height) * 0.5f) / (float(s.height) * 0.5f);
     return std::sqrt(dx * dx + dy * dy);
 }
 
-uint32_t PaintGlow(const PictureSpec& s, uint32_t x, uint32_t y)
+uint32_t PaintGlow(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const float r = Radius(s, x, y);
     const float a = std::pow(std::max(0.0f, 1.0f - r), 1.5f);
     return WithAlpha(Mix(s.color2, s.color, a), a);
 }
 
-uint32_t PaintRing(const PictureSpec& s, uint32_t x, uint32_t y)
+uint32_t PaintRing(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const float r = Radius(s, x, y);
     const float a = std::max(0.0f, 1.0f - std::abs(r - 0.7f) * 6.0f);
@@ -153,7 +153,7 @@ uint32_t PaintRing(const PictureSpec& s, uint32_t x, uint32_t y)
     return WithAlpha(s.color, cross ? 1.0f : a);
 }
 
-uint32_t PaintCursor(const PictureSpec& s, uint32_t x, uint32_t y)
+uint32_t PaintCursor(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const float size = float(std::min(s.width, s.height));
     const float fx = float(x) + 0.5f;
@@ -164,7 +164,7 @@ uint32_t PaintCursor(const PictureSpec& s, uint32_t x, uint32_t y)
     return inner ? s.color : s.color2;
 }
 
-uint32_t PaintBump(const PictureSpec& s, uint32_t x, uint32_t y)
+uint32_t PaintBump(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const float n = ValueNoise(s.seed, float(x), float(y), 8, int(s.width), int(s.height));
     const uint32_t h = uint32_t(std::lround(n * 255.0f));
@@ -263,20 +263,20 @@ const std::vector<std::string_view>& PatternNames()
     return names;
 }
 
-Picture MakePicture(const PictureSpec& spec)
+Picture MakePicture(const PictureParams& params)
 {
     Painter paint = PaintSolid;
     for (const PatternRow& row : kPatterns) {
-        if (row.name == spec.pattern)
+        if (row.name == params.pattern)
             paint = row.paint;
     }
     Picture picture;
-    picture.width = spec.width;
-    picture.height = spec.height;
-    picture.argb.resize(size_t(spec.width) * spec.height);
-    for (uint32_t y = 0; y < spec.height; ++y) {
-        for (uint32_t x = 0; x < spec.width; ++x)
-            picture.argb[size_t(y) * spec.width + x] = paint(spec, x, y);
+    picture.width = params.width;
+    picture.height = params.height;
+    picture.argb.resize(size_t(params.width) * params.height);
+    for (uint32_t y = 0; y < params.height; ++y) {
+        for (uint32_t x = 0; x < params.width; ++x)
+            picture.argb[size_t(y) * params.width + x] = paint(params, x, y);
     }
     return picture;
 }

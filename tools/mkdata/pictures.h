@@ -17,7 +17,7 @@ using texture::Picture;
 // solid, gradient, noise, checker, stripes, bricks, glow, ring, cursor, bump.
 const std::vector<std::string_view>& PatternNames();
 
-struct PictureSpec {
+struct PictureParams {
     std::string pattern = "noise";
     uint32_t width = 64;
     uint32_t height = 64;
@@ -27,7 +27,7 @@ struct PictureSpec {
     int phase = 0; // moves the pattern (video frames)
 };
 
-Picture MakePicture(const PictureSpec& spec);
+Picture MakePicture(const PictureParams& params);
 
 inline constexpr const char* kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 

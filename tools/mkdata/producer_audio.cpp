@@ -32,7 +32,7 @@ Access SoundAccess(std::string_view path)
     return Extension(path) == "ogg" ? Access::FileLayer : Access::Disk;
 }
 
-struct SoundSpec {
+struct SoundParams {
     std::string wave;
     std::string envelope;
     double seconds = 0.5;
@@ -51,8 +51,8 @@ float Noise(uint32_t& state)
     return float(state >> 8) / float(1 << 23) - 1.0f;
 }
 
-// Interleaved samples of the spec.
-std::vector<float> Synthesise(const SoundSpec& s)
+// Interleaved samples of the sound.
+std::vector<float> Synthesise(const SoundParams& s)
 {
     const size_t frames = size_t(s.seconds * double(s.rate));
     const size_t channels = size_t(s.channels);
@@ -104,16 +104,17 @@ std::vector<float> Synthesise(const SoundSpec& s)
 
 bool AddSound(ProducerContext& context, const Recipe& recipe, RecipeParams& params, std::string& error)
 {
-    SoundSpec spec;
-    spec.seed = uint32_t(SerialFor(recipe.path));
+    SoundParams sound;
+    sound.seed = uint32_t(SerialFor(recipe.path));
     const bool ok = params.Choice("wave", { "sine", "square", "saw", "noise", "sweep", "chord", "melody" },
-                        "sine", spec.wave)
-        && params.Choice("envelope", { "flat", "fade", "pluck" }, "fade", spec.envelope)
-        && params.Float("seconds", 0.5, 0.05, 20, spec.seconds)
-        && params.Float("freq", 440, 20, 12000, spec.freq)
-        && params.Float("freq2", 880, 20, 12000, spec.freq2) && params.Float("volume", 0.5, 0, 1, spec.volume)
-        && params.Int("channels", 1, 1, 2, spec.channels) && params.Int("rate", 22050, 8000, 48000, spec.rate)
-        && (recipe.name != "vorbis" || params.Float("quality", 0.3, -0.1, 1, spec.quality))
+                        "sine", sound.wave)
+        && params.Choice("envelope", { "flat", "fade", "pluck" }, "fade", sound.envelope)
+        && params.Float("seconds", 0.5, 0.05, 20, sound.seconds)
+        && params.Float("freq", 440, 20, 12000, sound.freq)
+        && params.Float("freq2", 880, 20, 12000, sound.freq2)
+        && params.Float("volume", 0.5, 0, 1, sound.volume) && params.Int("channels", 1, 1, 2, sound.channels)
+        && params.Int("rate", 22050, 8000, 48000, sound.rate)
+        && (recipe.name != "vorbis" || params.Float("quality", 0.3, -0.1, 1, sound.quality))
         && params.Finish();
     if (!ok) {
         error = params.Error();
@@ -121,26 +122,26 @@ bool AddSound(ProducerContext& context, const Recipe& recipe, RecipeParams& para
     }
     DataFile& file = context.set.AddFile(recipe.path, recipe.origin, true);
     if (recipe.name == "wav") {
-        file.make = [spec](Bytes& out, std::string&) {
-            const std::vector<float> samples = Synthesise(spec);
+        file.make = [sound](Bytes& out, std::string&) {
+            const std::vector<float> samples = Synthesise(sound);
             std::vector<int16_t> pcm(samples.size());
             for (size_t i = 0; i < samples.size(); ++i)
                 pcm[i] = int16_t(std::lround(std::clamp(samples[i], -1.0f, 1.0f) * 32767.0f));
-            audio::WavSpec wav;
-            wav.channels = uint16_t(spec.channels);
-            wav.rate = uint32_t(spec.rate);
+            audio::WavFormat wav;
+            wav.channels = uint16_t(sound.channels);
+            wav.rate = uint32_t(sound.rate);
             wav.bits = 16;
             out = audio::MakeWav(wav, audio::PcmBytes(pcm));
             return true;
         };
     } else {
         const int serial = SerialFor(recipe.path);
-        file.make = [spec, serial](Bytes& out, std::string& why) {
+        file.make = [sound, serial](Bytes& out, std::string& why) {
             audio::VorbisOptions options;
-            options.quality = float(spec.quality);
+            options.quality = float(sound.quality);
             options.serial = serial;
             out = audio::EncodeVorbis(
-                Synthesise(spec), uint16_t(spec.channels), uint32_t(spec.rate), options);
+                Synthesise(sound), uint16_t(sound.channels), uint32_t(sound.rate), options);
             if (out.empty())
                 why = "the Vorbis encoder failed";
             return !out.empty();
@@ -153,33 +154,34 @@ bool AddVideo(ProducerContext& context, const Recipe& recipe, RecipeParams& para
 {
     double seconds = 1;
     int64_t fps = 10;
-    PictureSpec spec;
+    PictureParams image;
     std::string pattern;
     int64_t seed = 0;
     bool ok = params.Float("seconds", 1, 0.1, 10, seconds) && params.Int("fps", 10, 1, 30, fps)
-        && params.Size("size", 160, 96, 16, 1024, spec.width, spec.height)
+        && params.Size("size", 160, 96, 16, 1024, image.width, image.height)
         && params.Choice("pattern", PatternNames(), "gradient", pattern)
-        && params.Color("color", 0xFF203060u, spec.color) && params.Color("color2", 0xFFE0E0FFu, spec.color2)
+        && params.Color("color", 0xFF203060u, image.color)
+        && params.Color("color2", 0xFFE0E0FFu, image.color2)
         && params.Int("seed", SerialFor(recipe.path), 0, 0x7FFFFFFF, seed);
     std::string text = params.Text("text", "");
     std::replace(text.begin(), text.end(), '_', ' ');
     int64_t textSize = 0;
-    ok = ok && params.Int("textsize", int64_t(spec.height / 4), 6, 256, textSize) && params.Finish();
+    ok = ok && params.Int("textsize", int64_t(image.height / 4), 6, 256, textSize) && params.Finish();
     if (!ok) {
         error = params.Error();
         return false;
     }
-    if (spec.width % 16 || spec.height % 16) {
+    if (image.width % 16 || image.height % 16) {
         error = recipe.origin.Where() + ": a video's sides are multiples of 16";
         return false;
     }
-    spec.pattern = pattern;
-    spec.seed = uint32_t(seed);
+    image.pattern = pattern;
+    image.seed = uint32_t(seed);
     DataFile& file = context.set.AddFile(recipe.path, recipe.origin, true);
-    file.make = [spec, seconds, fps, text, textSize](Bytes& out, std::string& why) {
-        audio::TheoraSpec theora;
-        theora.width = spec.width;
-        theora.height = spec.height;
+    file.make = [image, seconds, fps, text, textSize](Bytes& out, std::string& why) {
+        audio::TheoraParams theora;
+        theora.width = image.width;
+        theora.height = image.height;
         theora.fpsNumerator = uint32_t(fps);
         theora.fpsDenominator = 1;
         audio::TheoraWriter writer;
@@ -187,10 +189,10 @@ bool AddVideo(ProducerContext& context, const Recipe& recipe, RecipeParams& para
             return false;
         const int frames = std::max(1, int(std::lround(seconds * double(fps))));
         for (int f = 0; f < frames; ++f) {
-            PictureSpec frameSpec = spec;
-            frameSpec.phase = f * int(spec.width) / (frames * 2);
-            Picture picture = MakePicture(frameSpec);
-            if (!text.empty() && !DrawText(picture, text, uint32_t(textSize), spec.color2, why))
+            PictureParams frameImage = image;
+            frameImage.phase = f * int(image.width) / (frames * 2);
+            Picture picture = MakePicture(frameImage);
+            if (!text.empty() && !DrawText(picture, text, uint32_t(textSize), image.color2, why))
                 return false;
             if (!writer.AddFrame(picture.argb, why))
                 return false;

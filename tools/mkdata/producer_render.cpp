@@ -74,7 +74,7 @@ bool EncodePng(const Picture& picture, Bytes& out, std::string& error)
 }
 
 struct PictureRecipe {
-    PictureSpec spec;
+    PictureParams image;
     std::string text;
     uint32_t textSize = 0;
 };
@@ -85,25 +85,25 @@ bool ReadPictureParams(
     std::string pattern;
     if (!params.Choice("pattern", PatternNames(), "noise", pattern))
         return false;
-    out.spec.pattern = pattern;
-    if (!params.Size("size", 64, 64, minSide, 2048, out.spec.width, out.spec.height))
+    out.image.pattern = pattern;
+    if (!params.Size("size", 64, 64, minSide, 2048, out.image.width, out.image.height))
         return false;
-    if (powerOfTwo && (!IsPowerOfTwo(out.spec.width) || !IsPowerOfTwo(out.spec.height)))
+    if (powerOfTwo && (!IsPowerOfTwo(out.image.width) || !IsPowerOfTwo(out.image.height)))
         return params.Fail("a TM texture needs sides that are powers of two");
-    if (!params.Color("color", 0xFF808080u, out.spec.color)
-        || !params.Color("color2", 0xFF202020u, out.spec.color2))
+    if (!params.Color("color", 0xFF808080u, out.image.color)
+        || !params.Color("color2", 0xFF202020u, out.image.color2))
         return false;
     int64_t seed = 0;
     if (!params.Int("seed", SerialFor(recipe.path), 0, 0x7FFFFFFF, seed))
         return false;
-    out.spec.seed = uint32_t(seed);
+    out.image.seed = uint32_t(seed);
     out.text = params.Text("text", "");
     for (char& c : out.text) {
         if (c == '_')
             c = ' ';
     }
     int64_t textSize = 0;
-    if (!params.Int("textsize", int64_t(out.spec.height / 6), 6, 256, textSize))
+    if (!params.Int("textsize", int64_t(out.image.height / 6), 6, 256, textSize))
         return false;
     out.textSize = uint32_t(textSize);
     return true;
@@ -111,8 +111,8 @@ bool ReadPictureParams(
 
 bool RenderPicture(const PictureRecipe& recipe, Picture& picture, std::string& error)
 {
-    picture = MakePicture(recipe.spec);
-    return recipe.text.empty() || DrawText(picture, recipe.text, recipe.textSize, recipe.spec.color2, error);
+    picture = MakePicture(recipe.image);
+    return recipe.text.empty() || DrawText(picture, recipe.text, recipe.textSize, recipe.image.color2, error);
 }
 
 bool AddTexture(ProducerContext& context, const Recipe& recipe, RecipeParams& params, std::string& error)
