@@ -1,13 +1,13 @@
 // CResourceEngine: creates, loads, ticks and destroys the resource managers, each held in its
-// global pointer (the sound and music managers' in world/db, which reads them), in a fixed order:
+// global pointer (the sound and music managers' beside their classes in audio/), in a fixed order:
 // CreateManagers (the device-bound managers), then GlobalInit (their tables and the remaining managers);
 // DestroyManagers takes them down in its own order. Its clock drives pulsing effects. Main thread, except
 // TickMusicFade (the gamma-fade thread).
 #pragma once
 
-#include "world/db/SoundGlobals.h"
-
 #include <cstdint>
+
+class CMusicMng;
 
 class CResourceEngine {
 public:

@@ -9,6 +9,8 @@ namespace {
 constexpr float kFadeEnd = 0.0001f;
 } // namespace
 
+CMusicMng* g_pMusicMng = nullptr;
+
 CMusicMng::CMusicMng()
     : m_blockSize(CSoundMusic::kBlockSize)
 {

@@ -57,3 +57,7 @@ private:
     bool m_musicEnable = true;
     uint32_t m_blockSize;
 };
+
+// The music manager; the resource engine (app/) creates and deletes it and publishes it to the
+// gamma-fade thread. Null while none exists.
+extern CMusicMng* g_pMusicMng;

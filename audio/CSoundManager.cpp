@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
+CSoundManager* g_pSoundManager = nullptr;
+
 CSoundManager::CSoundManager() = default;
 
 CSoundManager::~CSoundManager()

@@ -117,3 +117,6 @@ private:
     int m_maxSources2 = 10;
     uint8_t m_initialised = 0;
 };
+
+// The sound manager; the resource engine (app/) creates and deletes it. Null while none exists.
+extern CSoundManager* g_pSoundManager;

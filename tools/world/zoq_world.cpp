@@ -16,7 +16,6 @@
 #include "render/TextureManager.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/CZJEngine.h"
-#include "world/db/SoundGlobals.h"
 #include "world/objects/CAnomalZonePoint.h"
 #include "world/objects/CHelperPoint.h"
 #include "world/objects/CObjectList.h"
@@ -83,8 +82,8 @@ void PrintWorld()
     std::map<int, int> points;
     for (const CHelperPoint* point : ObjectList.Buildings()) {
         const int reader = dynamic_cast<const CAnomalZonePoint*>(point) ? 20
-            : dynamic_cast<const CSoundZonePoint*>(point)                ? 24
-                                                                         : 7;
+            : dynamic_cast<const CSoundZonePoint*>(point)               ? 24
+                                                                        : 7;
         ++points[reader];
     }
     for (const auto& [reader, count] : points)
@@ -95,7 +94,8 @@ void PrintWorld()
     std::printf("roads\t%d\t%d\n", g_RoadManager.NodeCount(), links);
     std::printf("groups\t%d\n", FerroGroupList.Count());
     std::printf("trade\t%zu\n", ZJTrade.entries.size());
-    std::printf("music\t%u\t%u\t%u\n", ZJEngine.music.battleCount, ZJEngine.music.calmCount, ZJEngine.music.soundCount);
+    std::printf("music\t%u\t%u\t%u\n", ZJEngine.music.battleCount, ZJEngine.music.calmCount,
+        ZJEngine.music.soundCount);
 }
 
 int Info(const std::string& dir, const std::string& location)

@@ -16,6 +16,19 @@ struct SGunType;
 
 class CGun {
 public:
+    // ShootType of the weapon table: the numbers are stored in the data.
+    enum class ShotKind : int32_t {
+        Laser = 1, // instant hit
+        Rocket = 2, // one slightly scattered projectile a shot
+        Ray = 3, // instant hit of damage flag 0, drawn as a scrolling ray
+        Missile = 4, // as Rocket
+        Bomb = 5, // as Rocket
+        Arc = 6, // instant hit drawn as an electric arc
+        Bolt = 7, // instant hit
+        Pulse = 8, // instant hit drawn as an animated beam
+        Fan = 9, // a fan of XSTATE projectiles a shot
+    };
+
     static constexpr int kOpenClosed = 0, kOpening = 1, kOpen = 2, kClosing = 3;
     static constexpr float kOpenHoldLimit = 10.0f;
     static constexpr float kReadySignal = 0.5f;
@@ -85,12 +98,25 @@ public:
     float heat = 0.0f;
 
 private:
+    struct SBarrelHit;
+    struct SVolley;
+
     bool IsPlayersGun() const;
     bool RunsOpeningCycle() const;
     uint32_t SoundTag() const;
     void PlayFireSound(const Vec3& muzzle, const Matrix4& frame);
     // A projectile of this gun's type along a direction; null when the type is -1.
     CZJObject* Launch(const Vec3& muzzle, const Vec3& direction, float velocityFactor);
+    // What the ray of each barrel meets within range: the nearer of an object and the terrain.
+    void TraceBarrels(const Matrix4& frame, const Matrix4& mount, SVolley& volley) const;
+    // An AI gun fires only at a glider its owner may attack, and never into terrain close by.
+    bool AllowsTarget(const SVolley& volley) const;
+    // The shot families of FIRE, once the frame's shots are paid for.
+    void FireInstantHit(const SVolley& volley, const Matrix4& frame);
+    void FireMissiles(const SVolley& volley, const Matrix4& frame, float velocityFactor);
+    // False when the fan stops early (no projectile type, or no energy for a later shot): FIRE
+    // then leaves the ammunition, the reload timer and the shot clock as they were.
+    bool FireFan(const SVolley& volley, const Matrix4& frame, float velocityFactor);
     int Index() const { return int32_t(item.words[0]); }
     // The effect point's matrix (with the "FIRE" weight) of part i of the gun model; false when
     // the part is missing.

@@ -81,13 +81,15 @@ void SetTextureFrame(int columns, int rows, int n)
     m.m[2][0] = float(n % columns) / float(columns);
     m.m[2][1] = float(n / columns) / float(rows);
     device->SetTransform(plat::gfx::TextureTransformOf(0), m);
-    device->SetTextureStageState(0, StageState::TextureTransformFlags, uint32_t(plat::gfx::TextureTransform::Count2));
+    device->SetTextureStageState(
+        0, StageState::TextureTransformFlags, uint32_t(plat::gfx::TextureTransform::Count2));
 }
 
 void ResetTextureFrame()
 {
     if (plat::gfx::Device* device = g_Graphic.GetDevice())
-        device->SetTextureStageState(0, StageState::TextureTransformFlags, uint32_t(plat::gfx::TextureTransform::Disable));
+        device->SetTextureStageState(
+            0, StageState::TextureTransformFlags, uint32_t(plat::gfx::TextureTransform::Disable));
 }
 
 void DisableShotLights()
@@ -226,31 +228,31 @@ void CGun::DrawShoot(int kind, const Matrix4& point1, const Matrix4& point2)
     CTexture* t0 = TextureOf(desc->shotTextures[0].Index());
     CTexture* t1 = TextureOf(desc->shotTextures[1].Index());
     const float time = timeSinceShot;
-    switch (kind) {
-    case 3:
+    switch (ShotKind(kind)) {
+    case ShotKind::Ray:
         for (int p = 0; p < 2; ++p) {
             const Vec3 start = Translation(p == 0 ? point1 : point2);
             const float scroll = float(int(350.0f * float(p) + float(GameClock) * 3000.0f) % 1000);
-            Mesh* mesh = CEffectRenderManager::GetRayMesh2(start.x, start.y, start.z, start.x + aim.x * shotLength,
-                start.y + aim.y * shotLength, start.z + aim.z * shotLength, desc->shotScale * 0.15f, camera.x, camera.y,
-                camera.z, 700.0f, scroll);
+            Mesh* mesh = CEffectRenderManager::GetRayMesh2(start.x, start.y, start.z,
+                start.x + aim.x * shotLength, start.y + aim.y * shotLength, start.z + aim.z * shotLength,
+                desc->shotScale * 0.15f, camera.x, camera.y, camera.z, 700.0f, scroll);
             if (mesh && g_TexShaderManager)
                 g_TexShaderManager->Apply(kSlotAlphaEffect, mesh, t0, t1);
         }
         break;
-    case 6:
+    case ShotKind::Arc:
         if (time <= 0.7f)
             DrawArc(point1, point2, camera);
         break;
-    case 8:
+    case ShotKind::Pulse:
         if (time <= 0.75f) {
             const Vec3 start = Translation(point1);
             const Vec3 end = shotEnds[currentBarrel];
             const float width = time > 0.5f ? 2.0f * time * desc->shotScale : desc->shotScale;
             const float brightness = time < 0.5f ? 1.0f : (0.75f - time) * 4.0f;
             SetTextureFrame(1, 16, std::min(14, int(time * 28.0f)));
-            Mesh* mesh = CEffectRenderManager::GetRayMesh(start.x, start.y, start.z, end.x, end.y, end.z, width,
-                camera.x, camera.y, camera.z, brightness, 0.0f, width * 0.1f, 0.0f);
+            Mesh* mesh = CEffectRenderManager::GetRayMesh(start.x, start.y, start.z, end.x, end.y, end.z,
+                width, camera.x, camera.y, camera.z, brightness, 0.0f, width * 0.1f, 0.0f);
             if (mesh && g_TexShaderManager)
                 g_TexShaderManager->Apply(kSlotAlphaEffectFactor, mesh, t0, t1);
             ResetTextureFrame();
@@ -291,7 +293,8 @@ void CGun::DrawArc(const Matrix4& point1, const Matrix4& point2, const Vec3& cam
             const float dy = RandRange(10.0f) - 5.0f;
             const float dz = RandRange(10.0f) - 5.0f;
             arcPoints[k] = Vec3 { start.x + (end.x - start.x) * along + dx * scale,
-                start.y + (end.y - start.y) * along + dy * scale, start.z + (end.z - start.z) * along + dz * scale };
+                start.y + (end.y - start.y) * along + dy * scale,
+                start.z + (end.z - start.z) * along + dz * scale };
         }
         const int strands = int(std::max(1.0f, float(desc->fanSize) - float(desc->fanSize + 1) * time));
         for (int k = 0; k < n; ++k) {

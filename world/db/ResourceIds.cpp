@@ -4,7 +4,6 @@
 #include "audio/CSoundManager.h"
 #include "render/CModelManager.h"
 #include "render/TextureManager.h"
-#include "world/db/SoundGlobals.h"
 
 namespace {
 

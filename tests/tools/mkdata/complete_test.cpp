@@ -33,7 +33,6 @@
 #include "world/db/CTowerManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/db/ResourceIds.h"
-#include "world/db/SoundGlobals.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
 

@@ -14,7 +14,6 @@
 #include "world/db/CSoundZoneManager.h"
 #include "world/db/CStoneManager.h"
 #include "world/db/CTowerManager.h"
-#include "world/db/SoundGlobals.h"
 
 #include <cmath>
 #include <numbers>
