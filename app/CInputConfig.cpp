@@ -3,6 +3,7 @@
 #include "app/KeyCodeTable.h"
 #include "foundation/BaseDirectory.h"
 #include "foundation/CallTrace.h"
+#include "foundation/ConfigKeys.h"
 #include "platform/input/key_names.h"
 #include "platform/win/profile.h"
 #include "world/db/CZJEngine.h"
@@ -15,75 +16,73 @@ CInputConfig g_InputConfig;
 
 namespace {
 
-// Key codes the defaults name (DirectInput numbering, which cfg.ini and DICode.ini store).
-namespace dik {
-constexpr uint16_t k1 = 0x02, k2 = 0x03, k3 = 0x04, k4 = 0x05, k5 = 0x06;
-constexpr uint16_t Tab = 0x0F, Q = 0x10, W = 0x11, U = 0x16, I = 0x17, LeftCtrl = 0x1D, A = 0x1E, S = 0x1F;
-constexpr uint16_t D = 0x20, H = 0x23, J = 0x24, Grave = 0x29, LeftShift = 0x2A, X = 0x2D, B = 0x30, M = 0x32;
-constexpr uint16_t RightShift = 0x36, Space = 0x39, CapsLock = 0x3A;
-constexpr uint16_t Up = 0xC8, Left = 0xCB, Right = 0xCD, Down = 0xD0;
-} // namespace dik
-
-constexpr uint16_t Mouse(int n)
-{
-    return uint16_t(plat::input::kMouseCodeBase + n);
-}
-constexpr uint16_t Joy(int n)
-{
-    return uint16_t(plat::input::kJoystickCodeBase + n);
-}
-
 struct BindingRow {
-    const char* name;
+    const SConfigKey* key;
     EAction action;
-    uint16_t def;
 };
+
+// The section of cfg.ini that holds the bindings.
+constexpr std::string_view kInputSection = "INPUT";
+
+consteval const SConfigKey* Input(std::string_view key)
+{
+    return &ConfigKey(kInputSection, key);
+}
 
 // In the order the bindings are read.
 constexpr BindingRow kBindings[] = {
-    { "FORWARD", EAction::FORWARD, dik::W },
-    { "FORWARD2", EAction::FORWARD2, dik::Up },
-    { "BACKWARD", EAction::BACKWARD, dik::S },
-    { "BACKWARD2", EAction::BACKWARD2, dik::Down },
-    { "RIGHT2", EAction::RIGHT2, 0 },
-    { "RIGHT", EAction::RIGHT, dik::Right },
-    { "LEFT", EAction::LEFT, dik::Left },
-    { "LEFT2", EAction::LEFT2, 0 },
-    { "STRAFERIGHT", EAction::STRAFERIGHT, dik::D },
-    { "STRAFELEFT", EAction::STRAFELEFT, dik::A },
-    { "STRAFERIGHT2", EAction::STRAFERIGHT2, dik::D },
-    { "STRAFELEFT2", EAction::STRAFELEFT2, dik::A },
-    { "FIRE", EAction::FIRE, dik::LeftCtrl },
-    { "FIRE2", EAction::FIRE2, Mouse(1) },
-    { "FIRE3", EAction::FIRE3, Joy(1) },
-    { "FIREALT", EAction::FIREALT, dik::RightShift },
-    { "FIREALT2", EAction::FIREALT2, Mouse(2) },
-    { "FIREALT3", EAction::FIREALT3, Joy(2) },
-    { "ROCKET", EAction::ROCKET, dik::CapsLock },
-    { "ROCKET2", EAction::ROCKET2, Mouse(3) },
-    { "ROCKET3", EAction::ROCKET3, Joy(3) },
-    { "BOMB", EAction::BOMB, dik::B },
-    { "JUMP", EAction::JUMP, dik::Space },
-    { "JUMP2", EAction::JUMP2, Joy(4) },
-    { "BRAKE", EAction::BRAKE, dik::X },
-    { "BRAKE2", EAction::BRAKE2, Joy(5) },
-    { "NIGHTLIGHTTOGGLE", EAction::NIGHTLIGHTTOGGLE, dik::U },
-    { "SHOWHOLD", EAction::SHOWHOLD, dik::H },
-    { "SHOWMAP", EAction::SHOWMAP, dik::M },
-    { "SHOWJOURNAL", EAction::SHOWJOURNAL, dik::J },
-    { "BOOSTER", EAction::BOOSTER, dik::k1 },
-    { "ANTIROCKET", EAction::ANTIROCKET, dik::k2 },
-    { "INVISIVILITY", EAction::INVISIVILITY, dik::k3 },
-    { "SHIELD", EAction::SHIELD, dik::k4 },
-    { "STASIS", EAction::STASIS, dik::k5 },
-    { "RUN", EAction::RUN, dik::LeftShift },
-    { "ALWAYSRUN", EAction::ALWAYSRUN, dik::CapsLock },
-    { "SHOWINFO", EAction::SHOWINFO, dik::I },
-    { "SELECT", EAction::SELECT, dik::Tab },
-    { "CHANGEAMMO", EAction::CHANGEAMMO, dik::Q },
-    { "CRUISE", EAction::CRUISE, dik::Grave },
+    { Input("FORWARD"), EAction::FORWARD },
+    { Input("FORWARD2"), EAction::FORWARD2 },
+    { Input("BACKWARD"), EAction::BACKWARD },
+    { Input("BACKWARD2"), EAction::BACKWARD2 },
+    { Input("RIGHT2"), EAction::RIGHT2 },
+    { Input("RIGHT"), EAction::RIGHT },
+    { Input("LEFT"), EAction::LEFT },
+    { Input("LEFT2"), EAction::LEFT2 },
+    { Input("STRAFERIGHT"), EAction::STRAFERIGHT },
+    { Input("STRAFELEFT"), EAction::STRAFELEFT },
+    { Input("STRAFERIGHT2"), EAction::STRAFERIGHT2 },
+    { Input("STRAFELEFT2"), EAction::STRAFELEFT2 },
+    { Input("FIRE"), EAction::FIRE },
+    { Input("FIRE2"), EAction::FIRE2 },
+    { Input("FIRE3"), EAction::FIRE3 },
+    { Input("FIREALT"), EAction::FIREALT },
+    { Input("FIREALT2"), EAction::FIREALT2 },
+    { Input("FIREALT3"), EAction::FIREALT3 },
+    { Input("ROCKET"), EAction::ROCKET },
+    { Input("ROCKET2"), EAction::ROCKET2 },
+    { Input("ROCKET3"), EAction::ROCKET3 },
+    { Input("BOMB"), EAction::BOMB },
+    { Input("JUMP"), EAction::JUMP },
+    { Input("JUMP2"), EAction::JUMP2 },
+    { Input("BRAKE"), EAction::BRAKE },
+    { Input("BRAKE2"), EAction::BRAKE2 },
+    { Input("NIGHTLIGHTTOGGLE"), EAction::NIGHTLIGHTTOGGLE },
+    { Input("SHOWHOLD"), EAction::SHOWHOLD },
+    { Input("SHOWMAP"), EAction::SHOWMAP },
+    { Input("SHOWJOURNAL"), EAction::SHOWJOURNAL },
+    { Input("BOOSTER"), EAction::BOOSTER },
+    { Input("ANTIROCKET"), EAction::ANTIROCKET },
+    { Input("INVISIVILITY"), EAction::INVISIVILITY },
+    { Input("SHIELD"), EAction::SHIELD },
+    { Input("STASIS"), EAction::STASIS },
+    { Input("RUN"), EAction::RUN },
+    { Input("ALWAYSRUN"), EAction::ALWAYSRUN },
+    { Input("SHOWINFO"), EAction::SHOWINFO },
+    { Input("SELECT"), EAction::SELECT },
+    { Input("CHANGEAMMO"), EAction::CHANGEAMMO },
+    { Input("CRUISE"), EAction::CRUISE },
 };
 static_assert(std::size(kBindings) == size_t(CInputConfig::kActions) - 1, "every action but the unused one");
+
+// The code of a binding's default key name, through the input layer's names (DICode.ini may be
+// missing); 0 when it has none.
+uint16_t DefaultCode(const SConfigKey& key)
+{
+    uint16_t code = 0;
+    plat::input::FindKeyCode(key.text, code);
+    return code;
+}
 
 constexpr const char* kEffectFiles[4] = {
     "Data\\FFE\\idle.ffe",
@@ -116,7 +115,7 @@ void CInputConfig::LoadEffects()
 uint16_t CInputConfig::ParseKey(const char* iniPath, const char* action, uint16_t def) const
 {
     char value[1024];
-    plat::win::ReadProfileString(iniPath, "INPUT", action, "", value, sizeof value);
+    plat::win::ReadProfileString(iniPath, kInputSection, action, "", value, sizeof value);
     const int32_t code = g_KeyCodeTable.Find(value);
     return code >= 0 ? uint16_t(code) : def;
 }
@@ -126,13 +125,14 @@ void CInputConfig::LoadBindings(const char* file)
     std::snprintf(
         m_iniPath, sizeof m_iniPath, "%sDATA\\CONFIG\\%s", BaseDirectory().c_str(), file ? file : "");
     for (const BindingRow& row : kBindings)
-        m_bindings[int(row.action)] = ParseKey(m_iniPath, row.name, row.def);
+        m_bindings[int(row.action)] = ParseKey(m_iniPath, row.key->key, DefaultCode(*row.key));
     // Read as unsigned: a negative value counts as absent.
-    int32_t sensitivity = int32_t(plat::win::ReadProfileInt(m_iniPath, "INPUT", "MouseSensitivity", 5));
+    const SConfigKey& sensitivityKey = *Input("MouseSensitivity");
+    int32_t sensitivity = ReadConfigNumber(m_iniPath, sensitivityKey);
     if (sensitivity < 0)
-        sensitivity = 5;
+        sensitivity = sensitivityKey.number;
     m_mouseSensitivity = float(sensitivity) + 1.0f;
-    m_inverseMouse = plat::win::ReadProfileInt(m_iniPath, "INPUT", "InverseMouse", 0) == 1 ? 1 : 0;
+    m_inverseMouse = ReadConfigNumber(m_iniPath, *Input("InverseMouse")) == 1 ? 1 : 0;
 }
 
 bool CInputConfig::IsHeld(uint16_t code) const

@@ -1,6 +1,7 @@
 #include "app/GameSettings.h"
 
 #include "foundation/BaseDirectory.h"
+#include "foundation/ConfigKeys.h"
 #include "foundation/ErrorLog.h"
 #include "platform/win/profile.h"
 #include "render/RenderSettings.h"
@@ -11,8 +12,6 @@
 SGameSettings GameSettings;
 
 namespace {
-
-constexpr const char* kSection = "CONFIG";
 
 enum class Conversion {
     Integer, // the value as read
@@ -26,62 +25,114 @@ enum class Conversion {
 };
 
 struct SettingKey {
-    const char* key;
+    const SConfigKey* key;
     Conversion conversion;
-    int32_t fileDefault;
     int32_t SGameSettings::*integer = nullptr;
     bool SGameSettings::*flag = nullptr;
     float SGameSettings::*seconds = nullptr;
 };
 
-// In the order the keys are read.
-constexpr SettingKey kKeys[] = {
-    { "TextureBPS", Conversion::Integer, 32, &SGameSettings::TextureBPS },
-    { "TextureQuality", Conversion::Integer, 1, &SGameSettings::TextureQuality },
-    { "ModelQuality", Conversion::Integer, 0, &SGameSettings::ModelQuality },
-    { "VisibleRadius", Conversion::Integer, 256, &SGameSettings::VisibleRadius },
-    { "ScreenWidth", Conversion::Integer, 1024, &SGameSettings::ScreenWidth },
-    { "ScreenHeight", Conversion::Integer, 768, &SGameSettings::ScreenHeight },
-    { "ScreenBPS", Conversion::Integer, 32, &SGameSettings::ScreenBPS },
-    { "ScreenRefresh", Conversion::Integer, 0, &SGameSettings::ScreenRefresh },
-    { "Windowed", Conversion::NonZero, 0, nullptr, &SGameSettings::Windowed },
-    { "MapShadows", Conversion::One, 1, nullptr, &SGameSettings::MapShadows },
-    { "ShowFPS", Conversion::One, 0, nullptr, &SGameSettings::ShowFPS },
-    { "MusicEnable", Conversion::One, 1, nullptr, &SGameSettings::MusicEnable },
-    { "MusicVolume", Conversion::Integer, 10, &SGameSettings::MusicVolume },
-    { "SoundVolume", Conversion::Integer, 10, &SGameSettings::SoundVolume },
-    { "MaxSoundSources", Conversion::Integer, 8, &SGameSettings::MaxSoundSources },
-    { "MaxSoundSources2", Conversion::SecondSources, 0, &SGameSettings::MaxSoundSources2 },
-    { "Interval", Conversion::Integer, 4, &SGameSettings::Interval },
-    { "FullReflection", Conversion::Ignored, 0, nullptr, &SGameSettings::FullReflection },
-    { "TextureCompression", Conversion::One, 1, nullptr, &SGameSettings::TextureCompression },
-    { "FixFPS", Conversion::PerSecond, 0, nullptr, nullptr, &SGameSettings::FixFPS },
-    { "UseSystemCursor", Conversion::One, 0, nullptr, &SGameSettings::UseSystemCursor },
-    { "ForceScreenShots", Conversion::One, 0, nullptr, &SGameSettings::ForceScreenShots },
-    { "GliderAnimation", Conversion::One, 1, nullptr, &SGameSettings::GliderAnimation },
-    { "Filtering", Conversion::Integer, 1, &SGameSettings::Filtering },
-    { "Anosotropy", Conversion::Anisotropy, 1, &SGameSettings::Anosotropy },
-    { "Antializing", Conversion::Integer, 0, &SGameSettings::Antializing },
-    { "Video", Conversion::One, 1, nullptr, &SGameSettings::Video },
-    { "ForceLinearFog", Conversion::One, 0, nullptr, &SGameSettings::ForceLinearFog },
-    { "ForceFeedback", Conversion::One, 1, nullptr, &SGameSettings::ForceFeedback },
-    { "Codepage", Conversion::Integer, 0, &SGameSettings::Codepage },
-    { "Gamma", Conversion::Integer, 0, &SGameSettings::Gamma },
-    { "MTGamma", Conversion::Integer, 1, &SGameSettings::MTGamma },
-    { "UseStaticMapBuffer", Conversion::One, 1, nullptr, &SGameSettings::UseStaticMapBuffer },
-    { "SelectTargetTime", Conversion::Milliseconds, 1500, nullptr, nullptr,
-        &SGameSettings::SelectTargetTime },
-};
-
-int32_t ReadInt(const std::string& file, const char* key, int32_t def)
+consteval const SConfigKey* Key(std::string_view key)
 {
-    return int32_t(plat::win::ReadProfileInt(file, kSection, key, def));
+    return &ConfigKey("CONFIG", key);
 }
 
-bool HasValue(const std::string& file, const char* key)
+// In the order the keys are read.
+constexpr SettingKey kKeys[] = {
+    { Key("TextureBPS"), Conversion::Integer, &SGameSettings::TextureBPS },
+    { Key("TextureQuality"), Conversion::Integer, &SGameSettings::TextureQuality },
+    { Key("ModelQuality"), Conversion::Integer, &SGameSettings::ModelQuality },
+    { Key("VisibleRadius"), Conversion::Integer, &SGameSettings::VisibleRadius },
+    { Key("ScreenWidth"), Conversion::Integer, &SGameSettings::ScreenWidth },
+    { Key("ScreenHeight"), Conversion::Integer, &SGameSettings::ScreenHeight },
+    { Key("ScreenBPS"), Conversion::Integer, &SGameSettings::ScreenBPS },
+    { Key("ScreenRefresh"), Conversion::Integer, &SGameSettings::ScreenRefresh },
+    { Key("Windowed"), Conversion::NonZero, nullptr, &SGameSettings::Windowed },
+    { Key("MapShadows"), Conversion::One, nullptr, &SGameSettings::MapShadows },
+    { Key("ShowFPS"), Conversion::One, nullptr, &SGameSettings::ShowFPS },
+    { Key("MusicEnable"), Conversion::One, nullptr, &SGameSettings::MusicEnable },
+    { Key("MusicVolume"), Conversion::Integer, &SGameSettings::MusicVolume },
+    { Key("SoundVolume"), Conversion::Integer, &SGameSettings::SoundVolume },
+    { Key("MaxSoundSources"), Conversion::Integer, &SGameSettings::MaxSoundSources },
+    { Key("MaxSoundSources2"), Conversion::SecondSources, &SGameSettings::MaxSoundSources2 },
+    { Key("Interval"), Conversion::Integer, &SGameSettings::Interval },
+    { Key("FullReflection"), Conversion::Ignored, nullptr, &SGameSettings::FullReflection },
+    { Key("TextureCompression"), Conversion::One, nullptr, &SGameSettings::TextureCompression },
+    { Key("FixFPS"), Conversion::PerSecond, nullptr, nullptr, &SGameSettings::FixFPS },
+    { Key("UseSystemCursor"), Conversion::One, nullptr, &SGameSettings::UseSystemCursor },
+    { Key("ForceScreenShots"), Conversion::One, nullptr, &SGameSettings::ForceScreenShots },
+    { Key("GliderAnimation"), Conversion::One, nullptr, &SGameSettings::GliderAnimation },
+    { Key("Filtering"), Conversion::Integer, &SGameSettings::Filtering },
+    { Key("Anosotropy"), Conversion::Anisotropy, &SGameSettings::Anosotropy },
+    { Key("Antializing"), Conversion::Integer, &SGameSettings::Antializing },
+    { Key("Video"), Conversion::One, nullptr, &SGameSettings::Video },
+    { Key("ForceLinearFog"), Conversion::One, nullptr, &SGameSettings::ForceLinearFog },
+    { Key("ForceFeedback"), Conversion::One, nullptr, &SGameSettings::ForceFeedback },
+    { Key("Codepage"), Conversion::Integer, &SGameSettings::Codepage },
+    { Key("Gamma"), Conversion::Integer, &SGameSettings::Gamma },
+    { Key("MTGamma"), Conversion::Integer, &SGameSettings::MTGamma },
+    { Key("UseStaticMapBuffer"), Conversion::One, nullptr, &SGameSettings::UseStaticMapBuffer },
+    { Key("SelectTargetTime"), Conversion::Milliseconds, nullptr, nullptr, &SGameSettings::SelectTargetTime },
+};
+
+// An empty file name reads every key as absent.
+int32_t ReadInt(std::string_view file, const SConfigKey& key, int32_t def)
+{
+    return file.empty() ? def : int32_t(plat::win::ReadProfileInt(file, key.section, key.key, def));
+}
+
+bool HasValue(std::string_view file, const SConfigKey& key)
 {
     char value[16];
-    return plat::win::ReadProfileString(file, kSection, key, "", value, sizeof value) > 0;
+    return !file.empty()
+        && plat::win::ReadProfileString(file, key.section, key.key, "", value, sizeof value) > 0;
+}
+
+// Every key of the table into s, in its order.
+void Convert(SGameSettings& s, std::string_view file)
+{
+    for (const SettingKey& k : kKeys) {
+        const SConfigKey& key = *k.key;
+        switch (k.conversion) {
+        case Conversion::Integer:
+            s.*k.integer = ReadInt(file, key, key.number);
+            break;
+        case Conversion::NonZero:
+            s.*k.flag = ReadInt(file, key, key.number) != 0;
+            break;
+        case Conversion::One:
+            s.*k.flag = ReadInt(file, key, key.number) == 1;
+            break;
+        case Conversion::Ignored:
+            ReadInt(file, key, key.number);
+            s.*k.flag = false;
+            break;
+        case Conversion::SecondSources:
+            s.*k.integer = ReadInt(file, key, s.MaxSoundSources + 2);
+            break;
+        case Conversion::PerSecond: {
+            // The file's value counts as unsigned: a negative one is taken as absent.
+            int32_t v = ReadInt(file, key, key.number);
+            if (v < 0)
+                v = key.number;
+            s.*k.seconds = v != 0 ? 1.0f / float(v) : 0.0f;
+            break;
+        }
+        case Conversion::Milliseconds: {
+            int32_t v = ReadInt(file, key, key.number);
+            if (v < 0)
+                v = key.number;
+            s.*k.seconds = float(uint32_t(v)) * 0.001f;
+            break;
+        }
+        case Conversion::Anisotropy: {
+            const SConfigKey& other = *Key("Anisotropy");
+            s.*k.integer
+                = HasValue(file, key) ? ReadInt(file, key, key.number) : ReadInt(file, other, other.number);
+            break;
+        }
+        }
+    }
 }
 
 // The rest of the program reads these copies.
@@ -96,6 +147,11 @@ void PublishSettings()
 
 } // namespace
 
+SGameSettings::SGameSettings()
+{
+    Convert(*this, {});
+}
+
 std::string ConfigIniPath()
 {
     return BaseDirectory() + "DATA\\CONFIG\\cfg.ini";
@@ -109,56 +165,14 @@ void SetDefaultSettings()
 
 void ReadConfigIni()
 {
-    const std::string file = ConfigIniPath();
-    SGameSettings& s = GameSettings;
-    for (const SettingKey& k : kKeys) {
-        switch (k.conversion) {
-        case Conversion::Integer:
-            s.*k.integer = ReadInt(file, k.key, k.fileDefault);
-            break;
-        case Conversion::NonZero:
-            s.*k.flag = ReadInt(file, k.key, k.fileDefault) != 0;
-            break;
-        case Conversion::One:
-            s.*k.flag = ReadInt(file, k.key, k.fileDefault) == 1;
-            break;
-        case Conversion::Ignored:
-            ReadInt(file, k.key, k.fileDefault);
-            s.*k.flag = false;
-            break;
-        case Conversion::SecondSources:
-            s.*k.integer = ReadInt(file, k.key, s.MaxSoundSources + 2);
-            break;
-        case Conversion::PerSecond: {
-            // The file's value counts as unsigned: a negative one is taken as absent.
-            int32_t v = ReadInt(file, k.key, k.fileDefault);
-            if (v < 0)
-                v = k.fileDefault;
-            s.*k.seconds = v != 0 ? 1.0f / float(v) : 0.0f;
-            break;
-        }
-        case Conversion::Milliseconds: {
-            int32_t v = ReadInt(file, k.key, k.fileDefault);
-            if (v < 0)
-                v = k.fileDefault;
-            s.*k.seconds = float(uint32_t(v)) * 0.001f;
-            break;
-        }
-        case Conversion::Anisotropy:
-            if (HasValue(file, k.key))
-                s.*k.integer = ReadInt(file, k.key, k.fileDefault);
-            else
-                s.*k.integer = ReadInt(file, "Anisotropy", k.fileDefault);
-            break;
-        }
-    }
-    s.loaded = true;
+    Convert(GameSettings, ConfigIniPath());
+    GameSettings.loaded = true;
     PublishSettings();
 }
 
 bool SaveGammaSetting(int gamma)
 {
-    if (!plat::win::WriteProfileString(ConfigIniPath(), kSection, "Gamma", std::to_string(gamma))) {
+    if (!WriteConfigNumber(ConfigIniPath(), *Key("Gamma"), gamma)) {
         WriteErrorLog("SaveGammaSetting: cfg.ini not written");
         return false;
     }

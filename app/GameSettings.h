@@ -1,47 +1,51 @@
 // GameSettings: section CONFIG of "DATA\CONFIG\cfg.ini", the key set the whole system shares
-// (the settings program writes it, the game reads it). SetDefaultSettings sets every default
-// and reads the file; a missing or unreadable file leaves the defaults. The values the lower
-// layers read are copied into their own records (g_RenderSettings, VisibleRadius). Main thread.
+// (the settings program writes it, the game reads it; its keys and defaults are rows of
+// foundation/ConfigKeys.h). SetDefaultSettings sets every default and reads the file; a missing
+// or unreadable file leaves the defaults. The values the lower layers read are copied into their
+// own records (g_RenderSettings, VisibleRadius). Main thread.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 struct SGameSettings {
-    int32_t TextureBPS = 32;
-    int32_t TextureQuality = 1;
-    int32_t ModelQuality = 0;
-    int32_t VisibleRadius = 256;
-    int32_t ScreenWidth = 1024;
-    int32_t ScreenHeight = 768;
-    int32_t ScreenBPS = 32;
-    int32_t ScreenRefresh = 0;
-    bool Windowed = false;
-    bool MapShadows = true;
-    bool ShowFPS = false;
-    bool MusicEnable = true;
-    int32_t MusicVolume = 10;
-    int32_t SoundVolume = 10;
-    int32_t MaxSoundSources = 8;
-    int32_t MaxSoundSources2 = 10;
-    int32_t Interval = 4;
-    bool FullReflection = false; // read and ignored: always off
-    bool TextureCompression = true;
-    float FixFPS = 0.0f; // seconds a frame, 0 when not fixed
-    bool UseSystemCursor = false;
-    bool ForceScreenShots = false;
-    bool GliderAnimation = true;
-    int32_t Filtering = 1;
-    int32_t Anosotropy = 1;
-    int32_t Antializing = 0;
-    bool Video = true;
-    bool ForceLinearFog = false;
-    bool ForceFeedback = true;
-    int32_t Codepage = 0;
-    int32_t Gamma = 0;
-    int32_t MTGamma = 1;
-    bool UseStaticMapBuffer = true;
-    float SelectTargetTime = 1.5f; // seconds
+    // The values a missing file gives: the defaults of foundation/ConfigKeys.h, converted.
+    SGameSettings();
+
+    int32_t TextureBPS;
+    int32_t TextureQuality;
+    int32_t ModelQuality;
+    int32_t VisibleRadius;
+    int32_t ScreenWidth;
+    int32_t ScreenHeight;
+    int32_t ScreenBPS;
+    int32_t ScreenRefresh;
+    bool Windowed;
+    bool MapShadows;
+    bool ShowFPS;
+    bool MusicEnable;
+    int32_t MusicVolume;
+    int32_t SoundVolume;
+    int32_t MaxSoundSources;
+    int32_t MaxSoundSources2;
+    int32_t Interval;
+    bool FullReflection; // read and ignored: always off
+    bool TextureCompression;
+    float FixFPS; // seconds a frame, 0 when not fixed
+    bool UseSystemCursor;
+    bool ForceScreenShots;
+    bool GliderAnimation;
+    int32_t Filtering;
+    int32_t Anosotropy;
+    int32_t Antializing;
+    bool Video;
+    bool ForceLinearFog;
+    bool ForceFeedback;
+    int32_t Codepage;
+    int32_t Gamma;
+    int32_t MTGamma;
+    bool UseStaticMapBuffer;
+    float SelectTargetTime; // seconds
     bool loaded = false; // set once the file has been read
 };
 

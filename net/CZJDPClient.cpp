@@ -5,9 +5,9 @@
 #include "foundation/CTimer.h"
 #include "foundation/CViewFrame.h"
 #include "foundation/CallTrace.h"
+#include "foundation/ConfigKeys.h"
 #include "foundation/ErrorLog.h"
 #include "platform/win/clock.h"
-#include "platform/win/profile.h"
 #include "platform/win/text.h"
 #include "script/CZJScriptManager.h"
 #include "ui/CMessager.h"
@@ -82,13 +82,13 @@ void CZJDPClient::LoadConfig(const char* file)
 {
     const std::string path = BaseDirectory() + "DATA\\CONFIG\\" + file;
     char name[64] = {};
-    plat::win::ReadProfileString(path, "NET", "PlayerName", "CLIENT", name, sizeof name);
+    ReadConfigText(path, ConfigKey("NET", "PlayerName"), name, sizeof name);
     const std::u16string wide = plat::win::Cp1251ToUtf16(name);
     std::memset(playerName, 0, sizeof playerName);
     for (std::size_t i = 0; i < wide.size() && i < 63; ++i)
         playerName[i] = wide[i];
-    runServer = plat::win::ReadProfileInt(path, "NET", "RunServer", 0) == 1 ? 1 : 0;
-    enabled = plat::win::ReadProfileInt(path, "NET", "Enable", 0) == 1 ? 1 : 0;
+    runServer = ReadConfigNumber(path, ConfigKey("NET", "RunServer")) == 1 ? 1 : 0;
+    enabled = ReadConfigNumber(path, ConfigKey("NET", "Enable")) == 1 ? 1 : 0;
 }
 
 bool CZJDPClient::PollFor(uint32_t id, uint32_t before, int tries)

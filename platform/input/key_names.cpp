@@ -1,5 +1,6 @@
 #include "platform/input/key_names.h"
 
+#include "platform/win/text.h"
 #include "platform/window/keys.h"
 
 #include <string>
@@ -48,6 +49,17 @@ std::string_view NameOfKeyCode(uint16_t code)
             return row.name;
     }
     return {};
+}
+
+bool FindKeyCode(std::string_view name, uint16_t& code)
+{
+    for (const KeyCodeName& row : TheTable().rows) {
+        if (win::EqualNoCase1251(row.name, name)) {
+            code = row.code;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace plat::input

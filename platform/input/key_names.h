@@ -24,5 +24,7 @@ struct KeyCodeName {
 std::span<const KeyCodeName> KeyCodeNames();
 // Empty when the code has no name.
 std::string_view NameOfKeyCode(uint16_t code);
+// The code of the name, ignoring case as DICode.ini's readers do; false when no key has it.
+bool FindKeyCode(std::string_view name, uint16_t& code);
 
 } // namespace plat::input

@@ -1,5 +1,7 @@
 #include "app/CInputConfig.h"
 #include "app/KeyCodeTable.h"
+#include "foundation/ConfigKeys.h"
+#include "platform/input/key_names.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/fake_input.h"
 
@@ -105,6 +107,16 @@ TEST_F(BindingsTest, missingOrMalformedTablesKeepTheDefaults)
         EXPECT_EQ(config.Binding(EAction::FIRE2), 0x101);
         EXPECT_FLOAT_EQ(config.MouseSensitivity(), 6.0f) << "a negative sensitivity counts as absent";
         EXPECT_FALSE(config.InverseMouse());
+    }
+}
+
+TEST(BindingDefaultsTest, everyDefaultOfCfgIniNamesAKey)
+{
+    for (const SConfigKey& key : kConfigKeys) {
+        uint16_t code = 0;
+        if (key.kind == EConfigKind::KeyName && *key.text) {
+            EXPECT_TRUE(plat::input::FindKeyCode(key.text, code)) << key.section << " " << key.key;
+        }
     }
 }
 

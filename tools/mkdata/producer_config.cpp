@@ -1,10 +1,12 @@
-// The config producer: Data\CONFIG\cfg.ini (from data/config/cfg.ini), Data\CONFIG\DICode.ini,
-// zjserv.ini (from data/config/zjserv.ini) and the force-feedback effect files Data\FFE\*.ffe
-// (from data/config/ffe/, checked with the input layer's reader).
+// The config producer: Data\CONFIG\cfg.ini (from data/config/cfg.ini, which states every key of
+// foundation/ConfigKeys.h), Data\CONFIG\DICode.ini, zjserv.ini (from data/config/zjserv.ini) and
+// the force-feedback effect files Data\FFE\*.ffe (from data/config/ffe/, checked with the input
+// layer's reader).
 //
 // Recipes (recipes/config.txt):
 //   <path> dicode     the key-code table: a row count, then "<device> 0x<code> <name>" for every
 //                     name of the input layer's key-code names (keyboard, Mouse1-6, Joy1-32).
+#include "foundation/ConfigKeys.h"
 #include "platform/input/effect_file.h"
 #include "platform/input/key_names.h"
 #include "platform/win/text.h"
@@ -15,57 +17,6 @@
 
 namespace zoq::tools::mkdata {
 namespace {
-
-struct KeyGroup {
-    const char* section;
-    std::vector<const char*> keys;
-};
-
-// The actions of the key bindings (the game's INPUT section).
-const std::vector<const char*> kActions = { "CRUISE", "FORWARD", "FORWARD2", "BACKWARD", "BACKWARD2", "LEFT",
-    "LEFT2", "RIGHT", "RIGHT2", "STRAFELEFT", "STRAFERIGHT", "STRAFELEFT2", "STRAFERIGHT2", "FIRE", "FIRE2",
-    "FIRE3", "FIREALT", "FIREALT2", "FIREALT3", "ROCKET", "ROCKET2", "ROCKET3", "BOMB", "JUMP", "JUMP2",
-    "BRAKE", "BRAKE2", "NIGHTLIGHTTOGGLE", "SHOWHOLD", "SHOWMAP", "SHOWJOURNAL", "BOOSTER", "ANTIROCKET",
-    "INVISIVILITY", "SHIELD", "STASIS", "ALWAYSRUN", "RUN", "SHOWINFO", "SELECT", "CHANGEAMMO" };
-
-// Every key that the game and the settings program read from cfg.ini.
-const std::vector<KeyGroup>& ConfigKeys()
-{
-    static const std::vector<KeyGroup> groups = [] {
-        std::vector<KeyGroup> g = {
-            { "CONFIG",
-                { "TextureBPS", "TextureQuality", "ModelQuality", "VisibleRadius", "ScreenWidth",
-                    "ScreenHeight", "ScreenBPS", "ScreenRefresh", "Windowed", "MapShadows", "ShowFPS",
-                    "MusicEnable", "MusicVolume", "SoundVolume", "MaxSoundSources", "MaxSoundSources2",
-                    "Interval", "FullReflection", "TextureCompression", "FixFPS", "UseSystemCursor",
-                    "ForceScreenShots", "GliderAnimation", "Filtering", "Anosotropy", "Antializing", "Video",
-                    "ForceLinearFog", "ForceFeedback", "Codepage", "Gamma", "MTGamma", "UseStaticMapBuffer",
-                    "SelectTargetTime",
-                    // the settings program's own name of the anisotropy level
-                    "Anisotropy" } },
-            { "ZJCONFIG", { "FIXCURSOR" } },
-            { "SOUND_GL_SOPLO",
-                { "SOUND1", "SOUND2", "SOUND3", "SOUND4", "MIN_VOLUME", "MID_VOLUME", "MAX_VOLUME",
-                    "PLAYER_FADE", "MOD_FORCE", "MOD_PERIOD" } },
-            { "SOUND_GL_ENGINE",
-                { "SOUND", "MIN_VOLUME", "MAX_VOLUME", "MAX_SPEED", "MIN_FREQ", "MAX_FREQ" } },
-            { "NET", { "PlayerName", "RunServer", "Enable" } },
-            { "PATH", { "TextFile" } },
-        };
-        KeyGroup input { "INPUT", kActions };
-        input.keys.push_back("MouseSensitivity");
-        input.keys.push_back("InverseMouse");
-        g.push_back(input);
-        KeyGroup layout { "DefaultKeyLayout", {} };
-        for (const char* action : kActions) {
-            if (std::string_view(action) != "CRUISE")
-                layout.keys.push_back(action);
-        }
-        g.push_back(layout);
-        return g;
-    }();
-    return groups;
-}
 
 // The keys of a Windows profile file with their lines; names in upper case.
 struct IniFile {
@@ -78,6 +29,10 @@ struct IniFile {
             return nullptr;
         const auto k = s->second.find(plat::win::Upper1251(key));
         return k == s->second.end() ? nullptr : &k->second;
+    }
+    const std::pair<std::string, int>* Find(const SConfigKey& key) const
+    {
+        return Find(key.section, key.key);
     }
 };
 
@@ -127,15 +82,6 @@ bool ConvertIni(
     return true;
 }
 
-bool KnownKeyName(std::string_view name)
-{
-    for (const plat::input::KeyCodeName& row : plat::input::KeyCodeNames()) {
-        if (plat::win::EqualNoCase1251(row.name, name))
-            return true;
-    }
-    return false;
-}
-
 bool ProduceConfigIni(ProducerContext& context, std::string& error)
 {
     const std::string relative = "config/cfg.ini";
@@ -144,41 +90,38 @@ bool ProduceConfigIni(ProducerContext& context, std::string& error)
     if (!ConvertIni(context.sources, relative, text, ini, error))
         return false;
     const Origin origin = context.sources.At(relative, 1);
-    for (const KeyGroup& group : ConfigKeys()) {
-        for (const char* key : group.keys) {
-            if (!ini.Find(group.section, key)) {
-                error = origin.Where() + ": missing key [" + group.section + "] " + key;
-                return false;
-            }
+    for (const SConfigKey& key : kConfigKeys) {
+        if (!ini.Find(key)) {
+            error = origin.Where() + ": missing key [" + key.section + "] " + key.key;
+            return false;
         }
     }
     // Bindings name rows of DICode.ini (an empty value leaves the action's default).
-    for (const char* section : { "INPUT", "DefaultKeyLayout" }) {
-        for (const char* action : kActions) {
-            const auto* value = ini.Find(section, action);
-            if (value && !value->first.empty() && !KnownKeyName(value->first)) {
-                error = context.sources.At(relative, value->second).Where() + ": '" + ToUtf8(value->first)
-                    + "' is no key name of DICode.ini";
-                return false;
-            }
+    for (const SConfigKey& key : kConfigKeys) {
+        const auto* value = ini.Find(key);
+        uint16_t code;
+        if (key.kind == EConfigKind::KeyName && !value->first.empty()
+            && !plat::input::FindKeyCode(value->first, code)) {
+            error = context.sources.At(relative, value->second).Where() + ": '" + ToUtf8(value->first)
+                + "' is no key name of DICode.ini";
+            return false;
         }
     }
-    const long sources = std::strtol(ini.Find("CONFIG", "MaxSoundSources")->first.c_str(), nullptr, 10);
-    const auto* second = ini.Find("CONFIG", "MaxSoundSources2");
+    const long sources
+        = std::strtol(ini.Find(ConfigKey("CONFIG", "MaxSoundSources"))->first.c_str(), nullptr, 10);
+    const auto* second = ini.Find(ConfigKey("CONFIG", "MaxSoundSources2"));
     if (std::strtol(second->first.c_str(), nullptr, 10) != sources * 14 / 10) {
         error = context.sources.At(relative, second->second).Where() + ": MaxSoundSources2 must be "
             + std::to_string(sources * 14 / 10)
             + " (MaxSoundSources x 14 / 10, as the settings program writes it)";
         return false;
     }
-    for (const char* key : { "SOUND1", "SOUND2", "SOUND3", "SOUND4" }) {
-        const auto* value = ini.Find("SOUND_GL_SOPLO", key);
-        if (!value->first.empty())
+    for (const SConfigKey& key : kConfigKeys) {
+        const auto* value = ini.Find(key);
+        if (key.kind == EConfigKind::SoundName && !value->first.empty())
             context.set.NeedRow(
-                CP1251("Звуки"), value->first, std::string("cfg.ini [SOUND_GL_SOPLO] ") + key);
+                CP1251("Звуки"), value->first, std::string("cfg.ini [") + key.section + "] " + key.key);
     }
-    if (const auto* value = ini.Find("SOUND_GL_ENGINE", "SOUND"); !value->first.empty())
-        context.set.NeedRow(CP1251("Звуки"), value->first, "cfg.ini [SOUND_GL_ENGINE] SOUND");
 
     DataFile& file = context.set.AddFile("Data\\CONFIG\\cfg.ini", origin, false);
     file.bytes.assign(text.begin(), text.end());

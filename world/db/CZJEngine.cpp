@@ -4,11 +4,11 @@
 #include "ai/CFerrovantConfigList.h"
 #include "ai/CZJTrade.h"
 #include "foundation/CallTrace.h"
+#include "foundation/ConfigKeys.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
 #include "foundation/ResourceDBManager.h"
 #include "foundation/XMemBuffer.h"
-#include "platform/win/profile.h"
 #include "platform/win/text.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBoundaryManager.h"
@@ -226,32 +226,31 @@ void CZJEngine::LoadConfig()
 {
     ZJ_TRACE("CZJEngine::LoadConfig");
     const std::string file = std::string(g_ResourceDBManager.BaseDirectory()) + "DATA\\CONFIG\\cfg.ini";
-    auto readInt = [&](const char* section, const char* key, int32_t def) {
-        return float(int32_t(plat::win::ReadProfileInt(file, section, key, def)));
-    };
-    auto readSound = [&](const char* section, const char* key) {
+    auto readInt = [&](const SConfigKey& key) { return float(ReadConfigNumber(file, key)); };
+    auto readSound = [&](const SConfigKey& key) {
         char text[256];
-        plat::win::ReadProfileString(file, section, key, "", text, sizeof text);
+        ReadConfigText(file, key, text, sizeof text);
         return FindSoundId(text);
     };
-    g_FixCursor = int32_t(plat::win::ReadProfileInt(file, "ZJCONFIG", "FIXCURSOR", 1)) == 1 ? 1 : 0;
-    const char* soplo = "SOUND_GL_SOPLO";
-    static const char* const kSoploKeys[4] = { "SOUND1", "SOUND2", "SOUND3", "SOUND4" };
+    g_FixCursor = ReadConfigNumber(file, ConfigKey("ZJCONFIG", "FIXCURSOR")) == 1 ? 1 : 0;
+    constexpr std::string_view soplo = "SOUND_GL_SOPLO";
+    static constexpr const SConfigKey* kSoploKeys[4] = { &ConfigKey(soplo, "SOUND1"),
+        &ConfigKey(soplo, "SOUND2"), &ConfigKey(soplo, "SOUND3"), &ConfigKey(soplo, "SOUND4") };
     for (int i = 0; i < 4; ++i)
-        soploSounds[i] = readSound(soplo, kSoploKeys[i]);
-    soploMinVolume = readInt(soplo, "MIN_VOLUME", 0) * 0.01f;
-    soploMidSpan = readInt(soplo, "MID_VOLUME", 50) * 0.01f;
-    soploMaxSpan = readInt(soplo, "MAX_VOLUME", 100) * 0.01f;
-    playerFade = readInt(soplo, "PLAYER_FADE", 50) * 0.01f;
-    modForce = readInt(soplo, "MOD_FORCE", 25) * 0.01f;
-    modPeriod = readInt(soplo, "MOD_PERIOD", 200) * 0.001f;
-    const char* engine = "SOUND_GL_ENGINE";
-    engineSound = readSound(engine, "SOUND");
-    engineMinVolume = readInt(engine, "MIN_VOLUME", 0) * 0.01f;
-    engineMaxVolume = readInt(engine, "MAX_VOLUME", 100) * 0.01f;
-    engineMaxSpeed = readInt(engine, "MAX_SPEED", 300);
-    engineMinFreq = readInt(engine, "MIN_FREQ", 10000);
-    engineMaxFreq = readInt(engine, "MAX_FREQ", 40000);
+        soploSounds[i] = readSound(*kSoploKeys[i]);
+    soploMinVolume = readInt(ConfigKey(soplo, "MIN_VOLUME")) * 0.01f;
+    soploMidSpan = readInt(ConfigKey(soplo, "MID_VOLUME")) * 0.01f;
+    soploMaxSpan = readInt(ConfigKey(soplo, "MAX_VOLUME")) * 0.01f;
+    playerFade = readInt(ConfigKey(soplo, "PLAYER_FADE")) * 0.01f;
+    modForce = readInt(ConfigKey(soplo, "MOD_FORCE")) * 0.01f;
+    modPeriod = readInt(ConfigKey(soplo, "MOD_PERIOD")) * 0.001f;
+    constexpr std::string_view engine = "SOUND_GL_ENGINE";
+    engineSound = readSound(ConfigKey(engine, "SOUND"));
+    engineMinVolume = readInt(ConfigKey(engine, "MIN_VOLUME")) * 0.01f;
+    engineMaxVolume = readInt(ConfigKey(engine, "MAX_VOLUME")) * 0.01f;
+    engineMaxSpeed = readInt(ConfigKey(engine, "MAX_SPEED"));
+    engineMinFreq = readInt(ConfigKey(engine, "MIN_FREQ"));
+    engineMaxFreq = readInt(ConfigKey(engine, "MAX_FREQ"));
     modForce *= 0.5f;
     soploMaxSpan -= soploMidSpan;
     soploMidSpan -= soploMinVolume;

@@ -47,4 +47,17 @@ TEST(KeyNames, mouseAndJoystickButtonsShouldBeNamedByTheirCodes)
         EXPECT_EQ(NameOfKeyCode(code), name) << code;
 }
 
+TEST(KeyNames, findKeyCodeShouldMatchEveryNameIgnoringCase)
+{
+    for (const KeyCodeName& row : KeyCodeNames()) {
+        uint16_t code = 0;
+        EXPECT_TRUE(FindKeyCode(plat::win::Upper1251(row.name), code)) << row.name;
+        EXPECT_EQ(code, row.code) << row.name;
+    }
+    uint16_t code = 7;
+    EXPECT_FALSE(FindKeyCode("", code));
+    EXPECT_FALSE(FindKeyCode("Mouse7", code));
+    EXPECT_EQ(code, 7);
+}
+
 } // namespace
