@@ -52,7 +52,7 @@ template <class Row> struct SField {
         , def(def)
     {
         if (!Fits<T>(form))
-            throw "SField: the form does not fit the member";
+            throw "SField: the form does not fit the member"; // in a constexpr table, a compile error
     }
     // A name, resolved by find once every row is read; missing (when not null) is logged before the
     // name when find gives -1.
@@ -83,12 +83,13 @@ template <class Row> struct SField {
             use(Of<SNameRef32>(row));
     }
 
-    const char* key; // the record-database key; a printf format of the number in numbered tables
+    const char* key; // the record-database key; in a numbered table a printf format of the number
     const char* label = nullptr; // the property-text label (Windows-1251), null when not shown
     Member member;
     EField form;
-    float def = 0.0f; // the value of a row that has none: row -1 in the property text, a 0 of the ...Or forms
-    Find find = nullptr;
+    // The value of a row that has none: row -1 in the property text, and a 0 read with the ...Or forms.
+    float def = 0.0f;
+    Find find = nullptr; // null leaves a name as text
     const char* missing = nullptr;
 
 private:
