@@ -3,7 +3,6 @@
 #include "foundation/CallTrace.h"
 #include "world/db/FactoryHelpers.h"
 #include "world/db/ResourceIds.h"
-#include "world/db/SPlacedObject.h"
 #include "world/objects/CAnomalZoneObject.h"
 #include "world/objects/CAnomalZonePoint.h"
 
@@ -39,12 +38,7 @@ CZJObject* CAnomalZoneManager::CreateObject(NameKey32 typeId, const float* place
 void CAnomalZoneManager::LoadObjects()
 {
     ZJ_TRACE("CAnomalZoneManager::LoadObjects");
-    const uint32_t count = ReadBlockHead(sizeof(SPlacedObject), 0, "anomaly count");
-    for (uint32_t i = 0; i < count; ++i) {
-        SPlacedObject record;
-        ReadPlacedObject(record);
-        if (FindRow(record.typeId) < 0)
-            continue;
+    ReadKnownObjects("anomaly count", [](const SPlacedObject& record, int) {
         ObjectList.AddBuilding(new CAnomalZonePoint(record.TypeKey(), record.placement, record.propertyText));
-    }
+    });
 }

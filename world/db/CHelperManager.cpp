@@ -3,7 +3,6 @@
 #include "foundation/CallTrace.h"
 #include "world/db/FactoryHelpers.h"
 #include "world/db/ResourceIds.h"
-#include "world/db/SPlacedObject.h"
 #include "world/objects/CHelperObject.h"
 #include "world/objects/CHelperPoint.h"
 
@@ -38,13 +37,7 @@ CZJObject* CHelperManager::CreateObject(NameKey32 typeId, const float* placement
 void CHelperManager::LoadObjects()
 {
     ZJ_TRACE("CHelperManager::LoadObjects");
-    const uint32_t count = ReadBlockHead(sizeof(SPlacedObject), 0, "helper count");
-    for (uint32_t i = 0; i < count; ++i) {
-        SPlacedObject record;
-        ReadPlacedObject(record);
-        const int row = FindRow(record.typeId);
-        if (row < 0)
-            continue;
+    ReadKnownObjects("helper count", [this](const SPlacedObject& record, int row) {
         ObjectList.AddBuilding(new CHelperPoint(record.placement, record.propertyText, m_rows.At(row).kind));
-    }
+    });
 }

@@ -10,6 +10,7 @@
 #include "foundation/XDynamicArray.h"
 #include "world/db/FieldTable.h"
 #include "world/db/PropertyText.h"
+#include "world/db/SPlacedObject.h"
 
 #include <cstdint>
 #include <span>
@@ -47,6 +48,21 @@ public:
     int FindRow(const char* name) const { return m_rowNames.Find(name); }
 
     int32_t typeCode;
+
+protected:
+    // Reads a block of placed objects and hands each record whose id the table holds, with its row,
+    // to use; the others are skipped without a message. what names the count in the block's errors.
+    template <class Use> void ReadKnownObjects(const char* what, Use use)
+    {
+        const uint32_t count = ReadBlockHead(sizeof(SPlacedObject), 0, what);
+        for (uint32_t i = 0; i < count; ++i) {
+            SPlacedObject record;
+            ReadPlacedObject(record);
+            const int row = FindRow(record.typeId);
+            if (row >= 0)
+                use(record, row);
+        }
+    }
 };
 
 template <class Row> class CZJTypeManager : public CZJObjectManager {
