@@ -114,8 +114,7 @@ protected:
     }
     void ReadRows(const char* table)
     {
-        BeginRows(table);
-        ReadTable(m_rowNames, m_rows, m_fields);
+        ReadRows(table, [](const char*, Row&) {});
     }
     static Row& DefaultRow()
     {
