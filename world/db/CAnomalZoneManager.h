@@ -1,5 +1,6 @@
 // The anomaly zones: table "Anomal", type code 20. Its block makes anomaly-zone points in the
-// object list's building list.
+// object list's building list. Its property text has no row -1: that row throws like any index
+// outside the rows.
 #pragma once
 
 #include "world/db/CZJObjectManager.h"
@@ -13,18 +14,12 @@ struct SAnomalZoneType {
 
 class CAnomalZoneManager : public CZJTypeManager<SAnomalZoneType> {
 public:
-    CAnomalZoneManager()
-        : CZJTypeManager(20)
-    {
-    }
+    CAnomalZoneManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
     // Each record whose id the table holds becomes a CAnomalZonePoint; others are skipped without
     // a message.
     void LoadObjects() override;
-    // Row -1 throws like any index outside the rows.
-    std::string DescribeRow(int row) override;
-    int UpdateRowFromText(const char* section, const XStringTable& lines) override;
 };
 
 extern CAnomalZoneManager g_AnomalZoneManager;

@@ -10,28 +10,31 @@
 
 #include <cstdio>
 
+namespace {
+
+constexpr SField<SBoundaryType> kFields[] = {
+    { "Model", &SBoundaryType::model, FindModelId },
+    { "PostModel", &SBoundaryType::texture, FindTextureId },
+};
+
+} // namespace
+
 CBoundaryManager g_BoundaryManager;
+
+CBoundaryManager::CBoundaryManager()
+    : CZJTypeManager(23, kFields)
+{
+}
 
 void CBoundaryManager::Init(const char* table)
 {
     ZJ_TRACE("CBoundaryManager::Init");
-    BeginRows(table);
-    for (int i = 0; i < m_rowCount; ++i) {
-        const char* section = m_rowNames.GetString(i);
-        RowRead::Name(section, "Model", m_rows.At(i).model);
-        RowRead::Name(section, "PostModel", m_rows.At(i).texture);
-    }
-    for (SBoundaryType& row : m_rows) {
-        row.model.Resolve(FindModelId);
-        row.texture.Resolve(FindTextureId);
-    }
+    ReadRows(table);
 }
 
 CZJObject* CBoundaryManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
 {
-    auto object = std::make_unique<CBoundObject>();
-    object->Init(placement, typeId, propertyText);
-    return AddToObjectList(std::move(object));
+    return CreateObjectOf<CBoundObject>(typeId, placement, propertyText);
 }
 
 void CBoundaryManager::LoadObjects()

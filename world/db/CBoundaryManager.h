@@ -15,10 +15,7 @@ public:
     static constexpr uint32_t kMaxWords = 100;
     static constexpr float kMaxLinkDistance = 2000.0f;
 
-    CBoundaryManager()
-        : CZJTypeManager(23)
-    {
-    }
+    CBoundaryManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
     // More than three links, or more than kMaxWords words, in an entry fails the load.

@@ -1,5 +1,5 @@
 // The buildings: table "Здания", type code 11. The door boxes and the door animation come from the
-// model on first use (InitBuilding).
+// model on first use (InitBuilding). Its property text shows NORADIATE.
 #pragma once
 
 #include "world/db/CZJObjectManager.h"
@@ -23,17 +23,12 @@ struct SBuildingType {
 
 class CBuildingManager : public CZJTypeManager<SBuildingType> {
 public:
-    CBuildingManager()
-        : CZJTypeManager(11)
-    {
-    }
+    CBuildingManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
     // First-use preparation of a row: the door boxes from the parts' bounds after their placement
     // (a missing part gives a zero box) and the door animation; marks the row prepared.
     void InitBuilding(int row);
-    std::string DescribeRow(int row) override;
-    int UpdateRowFromText(const char* section, const XStringTable& lines) override;
 };
 
 extern CBuildingManager g_BuildingManager;

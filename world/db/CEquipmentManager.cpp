@@ -1,7 +1,28 @@
 #include "world/db/CEquipmentManager.h"
 
 #include "foundation/CallTrace.h"
+#include "world/db/FieldTable.h"
 #include "world/db/ResourceIds.h"
+
+namespace {
+
+constexpr SField<SEquipmentType> kFields[] = {
+    { "MODEL", &SEquipmentType::model, FindModelId },
+    { "STANDARD", &SEquipmentType::standard, EField::Int },
+    { "TYPE", &SEquipmentType::equipmentClass, EField::IntOr, 5 },
+    { "POWER", &SEquipmentType::power, EField::Float },
+    { "DAMAGE", &SEquipmentType::damageCapacity, EField::Float },
+    { "WEIGHT", &SEquipmentType::weight, EField::Float },
+    { "VALUE1", &SEquipmentType::value1, EField::Float },
+    { "VALUE2", &SEquipmentType::value2, EField::Float },
+    { "VALUE3", &SEquipmentType::value3, EField::Float },
+    { "MANUAL", &SEquipmentType::manual, EField::Flag },
+    { "PRICE", &SEquipmentType::price, EField::Float },
+    { "NOTRADE", &SEquipmentType::noTrade, EField::Flag },
+    { "ICON", &SEquipmentType::icon, EField::Int },
+};
+
+} // namespace
 
 CEquipmentManager g_EquipmentManager;
 
@@ -10,25 +31,5 @@ void CEquipmentManager::Init(const char* table)
     ZJ_TRACE("CEquipmentManager::Init");
     DefaultManager::Init(table);
     m_items.SetSize(m_rowCount);
-    for (int i = 0; i < m_rowCount; ++i) {
-        const char* section = m_rowNames.GetString(i);
-        SEquipmentType& item = m_items.At(i);
-        RowRead::Name(section, "MODEL", item.model);
-        item.standard = RowRead::Int(section, "STANDARD");
-        item.equipmentClass = RowRead::Int(section, "TYPE");
-        if (item.equipmentClass == 0)
-            item.equipmentClass = 5;
-        item.power = RowRead::Float(section, "POWER");
-        item.damageCapacity = RowRead::Float(section, "DAMAGE");
-        item.weight = RowRead::Float(section, "WEIGHT");
-        item.value1 = RowRead::Float(section, "VALUE1");
-        item.value2 = RowRead::Float(section, "VALUE2");
-        item.value3 = RowRead::Float(section, "VALUE3");
-        item.manual = RowRead::Flag(section, "MANUAL");
-        item.price = RowRead::Float(section, "PRICE");
-        item.noTrade = RowRead::Flag(section, "NOTRADE");
-        item.icon = RowRead::Int(section, "ICON");
-    }
-    for (SEquipmentType& item : m_items)
-        item.model.Resolve(FindModelId);
+    ReadTable(m_rowNames, m_items, kFields);
 }

@@ -8,9 +8,37 @@
 #include <cstdio>
 #include <cstring>
 
-CExploManager g_ExploManager;
-
 namespace {
+
+constexpr SField<SExploType> kFields[] = {
+    { "NAME", &SExploType::name },
+    { "IDSOUND", &SExploType::sound, FindSoundId },
+    { "DAMAGE", &SExploType::damage, EField::Float },
+    { "RADIUS", &SExploType::radius, EField::FloatOr, 10 },
+    { "IMPULSE", &SExploType::impulse, EField::Float },
+    { "LIGHTRADIUS", &SExploType::lightRadius, EField::Float },
+};
+
+// The keys of layer k; the texture and model lists follow.
+constexpr SField<SExploLayer> kLayerFields[] = {
+    { "NAME%d", &SExploLayer::name },
+    { "TYPE%d", &SExploLayer::kind, EField::Int },
+    { "NTEX%d", &SExploLayer::textureCount, EField::IntOr, 1 },
+    { "DELAY%d", &SExploLayer::delay, EField::Float },
+    { "DURATION%d", &SExploLayer::duration, EField::FloatOr, 1 },
+    { "XSTATE%d", &SExploLayer::xStates, EField::Int },
+    { "YSTATE%d", &SExploLayer::yStates, EField::Int },
+    { "SCALE%d", &SExploLayer::scale, EField::FloatOr, 1 },
+    { "MAPCOLOR%d", &SExploLayer::mapColor, EField::NonZero },
+    { "SPEED%d", &SExploLayer::speed, EField::Float },
+    { "NUM%d", &SExploLayer::count, EField::Int },
+    { "SHIFT%d", &SExploLayer::shift, EField::Float },
+    { "OPACITY%d", &SExploLayer::opacity, EField::Float },
+    { "HIDETIME%d", &SExploLayer::hideTime, EField::Float },
+    { "ID1_%d", &SExploLayer::explosion, FindRowIn<g_ExploManager> },
+    { "NMODEL%d", &SExploLayer::modelCount, EField::IntOr, 1 },
+    { "XTYPE%d", &SExploLayer::extraKind, EField::Int },
+};
 
 // A key with the layer number (and an element number) filled in.
 struct LayerKey {
@@ -25,76 +53,55 @@ bool IsAbsent(const char* text)
     return text[0] == '\0' || std::strcmp(text, "_DEFAULT_") == 0;
 }
 
+// Element 0 under first, element j under more with j.
+template <size_t N>
+void ReadNameList(const char* section, int k, const char* first, const char* more, SNameRef32 (&names)[N])
+{
+    RowRead::Name(section, LayerKey(first, k), names[0]);
+    for (int j = 1; j < int(N); ++j)
+        RowRead::Name(section, LayerKey(more, k, j), names[j]);
+}
+
 void ReadLayer(const char* section, int k, SExploLayer& layer)
 {
-    RowRead::Text(section, LayerKey("NAME%d", k), layer.name, sizeof layer.name);
+    ReadFields(section, layer, kLayerFields, k);
     if (IsAbsent(layer.name))
         std::snprintf(layer.name, sizeof layer.name, "%d", k);
-    layer.kind = RowRead::Int(section, LayerKey("TYPE%d", k));
-    layer.textureCount = RowRead::Int(section, LayerKey("NTEX%d", k));
-    if (layer.textureCount == 0)
-        layer.textureCount = 1;
-    RowRead::Name(section, LayerKey("TEXTURE%d", k), layer.textures[0]);
-    for (int j = 1; j < SExploLayer::kMaxTextures; ++j)
-        RowRead::Name(section, LayerKey("TEXTURE%d_%d", k, j), layer.textures[j]);
-    layer.delay = RowRead::Float(section, LayerKey("DELAY%d", k));
-    layer.duration = RowRead::FloatOr(section, LayerKey("DURATION%d", k), 1.0f);
-    layer.xStates = RowRead::Int(section, LayerKey("XSTATE%d", k));
-    layer.yStates = RowRead::Int(section, LayerKey("YSTATE%d", k));
-    layer.scale = RowRead::FloatOr(section, LayerKey("SCALE%d", k), 1.0f);
-    layer.mapColor = RowRead::Int(section, LayerKey("MAPCOLOR%d", k)) != 0 ? 1 : 0;
-    layer.speed = RowRead::Float(section, LayerKey("SPEED%d", k));
-    layer.count = RowRead::Int(section, LayerKey("NUM%d", k));
-    layer.shift = RowRead::Float(section, LayerKey("SHIFT%d", k));
-    layer.opacity = RowRead::Float(section, LayerKey("OPACITY%d", k));
-    layer.hideTime = RowRead::Float(section, LayerKey("HIDETIME%d", k));
-    RowRead::Name(section, LayerKey("ID1_%d", k), layer.explosion);
-    layer.modelCount = RowRead::Int(section, LayerKey("NMODEL%d", k));
-    if (layer.modelCount == 0)
-        layer.modelCount = 1;
-    RowRead::Name(section, LayerKey("MODEL%d", k), layer.models[0]);
-    for (int j = 1; j < SExploLayer::kMaxModels; ++j)
-        RowRead::Name(section, LayerKey("MODEL%d_%d", k, j), layer.models[j]);
-    layer.extraKind = RowRead::Int(section, LayerKey("XTYPE%d", k));
+    ReadNameList(section, k, "TEXTURE%d", "TEXTURE%d_%d", layer.textures);
+    ReadNameList(section, k, "MODEL%d", "MODEL%d_%d", layer.models);
 }
 
 } // namespace
 
+CExploManager g_ExploManager;
+
+CExploManager::CExploManager()
+    : CZJTypeManager(15, kFields)
+{
+}
+
 void CExploManager::Init(const char* table)
 {
     ZJ_TRACE("CExploManager::Init");
-    BeginRows(table);
-    for (int i = 0; i < m_rowCount; ++i) {
-        const char* section = m_rowNames.GetString(i);
-        SExploType& row = m_rows.At(i);
-        RowRead::Text(section, "NAME", row.name, sizeof row.name);
-        RowRead::Name(section, "IDSOUND", row.sound);
-        row.damage = RowRead::Float(section, "DAMAGE");
-        row.radius = RowRead::FloatOr(section, "RADIUS", 10.0f);
-        row.impulse = RowRead::Float(section, "IMPULSE");
-        row.lightRadius = RowRead::Float(section, "LIGHTRADIUS");
+    ReadRows(table, [](const char* section, SExploType& row) {
         row.hasLight = row.lightRadius != 0.0f ? 1 : 0;
         const uint32_t color = uint32_t(RowRead::Int(section, "LIGHTCOLOR"));
         row.lightColor = (color & 0xFF00FF00u) | ((color >> 16) & 0xFF) | ((color & 0xFF) << 16);
         for (int k = 0; k < SExploType::kLayers; ++k)
             ReadLayer(section, k, row.layers[k]);
-    }
-    auto findExplosion = [this](const char* name) { return FindRow(name); };
+    });
     for (SExploType& row : m_rows) {
-        row.sound.Resolve(FindSoundId);
         for (SExploLayer& layer : row.layers) {
             for (SNameRef32& texture : layer.textures)
                 texture.Resolve(FindTextureId);
             for (SNameRef32& model : layer.models)
                 model.Resolve(FindModelId);
-            layer.explosion.Resolve(findExplosion);
+            ResolveFields(layer, kLayerFields);
         }
     }
 }
 
 CZJObject* CExploManager::CreateObject(NameKey32 typeId, const float* placement, const char*)
 {
-    auto object = std::make_unique<CExploObject>();
-    object->Init(placement, typeId);
-    return AddToObjectList(std::move(object));
+    return CreateObjectOf<CExploObject>(typeId, placement, nullptr);
 }

@@ -46,10 +46,7 @@ struct SExploType {
 
 class CExploManager : public CZJTypeManager<SExploType> {
 public:
-    CExploManager()
-        : CZJTypeManager(15)
-    {
-    }
+    CExploManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
 };

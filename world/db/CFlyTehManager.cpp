@@ -25,7 +25,5 @@ void CFlyTehManager::Init(const char* table)
 
 CZJObject* CFlyTehManager::CreateObject(NameKey32 typeId, const float* placement, const char*)
 {
-    auto object = std::make_unique<CFlyTehObject>();
-    object->Init(placement, typeId);
-    return AddToObjectList(std::move(object));
+    return CreateObjectOf<CFlyTehObject>(typeId, placement, nullptr);
 }

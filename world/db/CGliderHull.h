@@ -2,7 +2,7 @@
 // damage the body has absorbed against the capacity of its glider type.
 #pragma once
 
-#include "ai/CEquipment.h"
+#include "world/db/CEquipment.h"
 
 #include <cstdint>
 

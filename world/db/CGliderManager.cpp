@@ -11,10 +11,32 @@
 
 #include <cstdio>
 
+namespace {
+
+constexpr SField<SGliderType> kFields[] = {
+    { "MODEL", &SGliderType::model, FindModelId },
+    { "WEIGHT", &SGliderType::weight, EField::Float },
+    { "MAXWEIGHT", &SGliderType::maxWeight, EField::Float },
+    { "STANDARD", &SGliderType::standard, EField::Int },
+    { "DAMAGE", &SGliderType::damage, EField::Float },
+    { "RESFRONT", &SGliderType::resFront, EField::Float },
+    { "RESSIDE", &SGliderType::resSide, EField::Float },
+    { "RESTOP", &SGliderType::resTop, EField::Float },
+    { "STABFRONT", &SGliderType::stabFront, EField::Float },
+    { "STABSIDE", &SGliderType::stabSide, EField::Float },
+    { "ROTATESPEED", &SGliderType::rotateSpeed, EField::Float },
+    { "CAREEN", &SGliderType::careen, EField::Float },
+    { "DELTAT", &SGliderType::deltaT, EField::Float },
+    { "PRICE", &SGliderType::price, EField::Float },
+    { "RESTORE", &SGliderType::restore, EField::Float },
+};
+
+} // namespace
+
 CGliderManager g_GliderManager;
 
 CGliderManager::CGliderManager()
-    : CZJTypeManager(14)
+    : CZJTypeManager(14, kFields)
 {
     m_defaultAllowed = false;
 }
@@ -22,18 +44,7 @@ CGliderManager::CGliderManager()
 void CGliderManager::Init(const char* table)
 {
     ZJ_TRACE("CGliderManager::Init");
-    BeginRows(table);
-    for (int i = 0; i < m_rowCount; ++i) {
-        const char* section = m_rowNames.GetString(i);
-        SGliderType& row = m_rows.At(i);
-        RowRead::Name(section, "MODEL", row.model);
-        row.weight = RowRead::Float(section, "WEIGHT");
-        row.maxWeight = RowRead::Float(section, "MAXWEIGHT");
-        row.standard = RowRead::Int(section, "STANDARD");
-        row.damage = RowRead::Float(section, "DAMAGE");
-        row.resFront = RowRead::Float(section, "RESFRONT");
-        row.resSide = RowRead::Float(section, "RESSIDE");
-        row.resTop = RowRead::Float(section, "RESTOP");
+    ReadRows(table, [](const char* section, SGliderType& row) {
         const float turbulence = RowRead::Float(section, "TURBULENCE");
         if (turbulence <= -1.0f) {
             char line[96];
@@ -43,28 +54,18 @@ void CGliderManager::Init(const char* table)
         } else {
             row.turbulence = 1000.0f / (turbulence + 1.0f);
         }
-        row.stabFront = RowRead::Float(section, "STABFRONT");
-        row.stabSide = RowRead::Float(section, "STABSIDE");
-        row.rotateSpeed = RowRead::Float(section, "ROTATESPEED");
-        row.careen = RowRead::Float(section, "CAREEN") * 0.075f;
-        row.deltaT = RowRead::Float(section, "DELTAT") * 0.1f;
+        row.careen *= 0.075f;
+        row.deltaT *= 0.1f;
         row.prepared = 0;
-        row.price = RowRead::Float(section, "PRICE");
-        row.restore = RowRead::Float(section, "RESTORE");
         const int32_t special = RowRead::Int(section, "SPECIAL");
         row.specialB = (special & 2) == 0 ? 1 : 0;
         row.specialA = (special & 1) == 0 && row.standard > 2 ? 1 : 0;
-    }
-    for (SGliderType& row : m_rows)
-        row.model.Resolve(FindModelId);
+    });
 }
 
 CZJObject* CGliderManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
 {
-    auto object = std::make_unique<CGliderObject>();
-    CopyPropertyText(*object, propertyText);
-    object->Init(placement, typeId);
-    return AddToObjectList(std::move(object));
+    return CreateObjectOf<CGliderObject>(typeId, placement, propertyText);
 }
 
 CZJObject* CGliderManager::CreateNetObject(const uint8_t* record)

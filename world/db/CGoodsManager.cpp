@@ -1,7 +1,19 @@
 #include "world/db/CGoodsManager.h"
 
 #include "foundation/CallTrace.h"
+#include "world/db/FieldTable.h"
 #include "world/db/ResourceIds.h"
+
+namespace {
+
+constexpr SField<SGoodsType> kFields[] = {
+    { "Model", &SGoodsType::model, FindModelId },
+    { "MASSA", &SGoodsType::mass, EField::Whole },
+    { "NOTRADE", &SGoodsType::noTrade, EField::Flag },
+    { "PRICE", &SGoodsType::price, EField::Float },
+};
+
+} // namespace
 
 CGoodsManager g_GoodsManager;
 
@@ -11,18 +23,10 @@ void CGoodsManager::Init(const char* table)
     m_rows.Done();
     DefaultManager::Init(table);
     m_rows.SetSize(m_rowCount);
-    for (int i = 0; i < m_rowCount; ++i) {
-        const char* section = m_rowNames.GetString(i);
-        SGoodsType& row = m_rows.At(i);
-        RowRead::Name(section, "Model", row.model);
-        row.mass = float(RowRead::Int(section, "MASSA"));
-        row.noTrade = RowRead::Flag(section, "NOTRADE");
-        row.price = RowRead::Float(section, "PRICE");
+    ReadTable(m_rowNames, m_rows, kFields, [](const char*, SGoodsType& row) {
         if (row.price == 0.0f && !row.noTrade)
             row.price = 100.0f;
-    }
-    for (SGoodsType& row : m_rows)
-        row.model.Resolve(FindModelId);
+    });
 }
 
 SGoodsType& CGoodsManager::GetDesc(int index)

@@ -5,9 +5,9 @@
 // FIRE for every frame its trigger is held. Main thread only.
 #pragma once
 
-#include "ai/CEquipment.h"
 #include "foundation/Matrix.h"
 #include "foundation/Vector.h"
+#include "world/db/CEquipment.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // The helper points: table "Хелперы", type code 7. Its block makes invisible named points in the
-// object list's building list.
+// object list's building list. Its property text shows TYPE.
 #pragma once
 
 #include "world/db/CZJObjectManager.h"
@@ -12,17 +12,12 @@ struct SHelperType {
 
 class CHelperManager : public CZJTypeManager<SHelperType> {
 public:
-    CHelperManager()
-        : CZJTypeManager(7)
-    {
-    }
+    CHelperManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
     // Each record whose id the table holds becomes a CHelperPoint named by its property text;
     // other records are skipped without a message.
     void LoadObjects() override;
-    std::string DescribeRow(int row) override;
-    int UpdateRowFromText(const char* section, const XStringTable& lines) override;
 };
 
 extern CHelperManager g_HelperManager;

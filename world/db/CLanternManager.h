@@ -21,10 +21,7 @@ struct SLanternType {
 
 class CLanternManager : public CZJTypeManager<SLanternType> {
 public:
-    CLanternManager()
-        : CZJTypeManager(13)
-    {
-    }
+    CLanternManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
     // Marks the row prepared and stores the model part "FX" and its placement data.

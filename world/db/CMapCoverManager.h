@@ -1,4 +1,5 @@
-// The map cover: table "Покрытие", type code 12; its rows name a texture.
+// The map cover: table "Покрытие", type code 12; its rows name a texture. Its property text shows
+// TYPE and PERIOD.
 #pragma once
 
 #include "world/db/CZJObjectManager.h"
@@ -12,14 +13,9 @@ struct SMapCoverType {
 
 class CMapCoverManager : public CZJTypeManager<SMapCoverType> {
 public:
-    CMapCoverManager()
-        : CZJTypeManager(12)
-    {
-    }
+    CMapCoverManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
-    std::string DescribeRow(int row) override;
-    int UpdateRowFromText(const char* section, const XStringTable& lines) override;
 };
 
 extern CMapCoverManager g_MapCoverManager;

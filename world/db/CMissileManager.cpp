@@ -9,55 +9,48 @@
 
 #include <cstring>
 
+namespace {
+
+constexpr SField<SMissileType> kFields[] = {
+    { "Model", &SMissileType::model, FindModelId },
+    { "TYPE", &SMissileType::kind, EField::Int },
+    { "Texture", &SMissileType::texture, FindTextureId },
+    { "Texture2", &SMissileType::texture2, FindTextureId },
+    { "SPEED", &SMissileType::speed, EField::Float },
+    { "DAMAGE", &SMissileType::damage, EField::Float },
+    { "NUMSTATE", &SMissileType::numState, EField::IntOr, 1 },
+    { "SCALE", &SMissileType::scale, EField::FloatOr, 1 },
+    { "EXPLO", &SMissileType::explosion, FindRowIn<g_ExploManager> },
+    { "ROTATE", &SMissileType::rotate, EField::Float },
+    { "T", &SMissileType::t, EField::Float },
+    { "WEIGHT", &SMissileType::weight, EField::Float },
+    { "SOUND", &SMissileType::sound, FindSoundId },
+    { "PRICE", &SMissileType::price, EField::Float },
+    { "NOTRADE", &SMissileType::noTrade, EField::Flag },
+    { "ICON", &SMissileType::icon, EField::Int },
+    { "STANDARD", &SMissileType::standard, EField::Int },
+    { "SUBTYPE", &SMissileType::subType, EField::Int },
+    { "SUBMISSILE", &SMissileType::subMissile, FindRowIn<g_MissileManager> },
+};
+
+} // namespace
+
 CMissileManager g_MissileManager;
+
+CMissileManager::CMissileManager()
+    : CZJTypeManager(16, kFields)
+{
+}
 
 void CMissileManager::Init(const char* table)
 {
     ZJ_TRACE("CMissileManager::Init");
-    BeginRows(table);
-    for (int i = 0; i < m_rowCount; ++i) {
-        const char* section = m_rowNames.GetString(i);
-        SMissileType& row = m_rows.At(i);
-        RowRead::Name(section, "Model", row.model);
-        row.kind = RowRead::Int(section, "TYPE");
-        RowRead::Name(section, "Texture", row.texture);
-        RowRead::Name(section, "Texture2", row.texture2);
-        row.speed = RowRead::Float(section, "SPEED");
-        row.damage = RowRead::Float(section, "DAMAGE");
-        row.numState = RowRead::Int(section, "NUMSTATE");
-        if (row.numState == 0)
-            row.numState = 1;
-        row.scale = RowRead::FloatOr(section, "SCALE", 1.0f);
-        RowRead::Name(section, "EXPLO", row.explosion);
-        row.rotate = RowRead::Float(section, "ROTATE");
-        row.t = RowRead::Float(section, "T");
-        row.weight = RowRead::Float(section, "WEIGHT");
-        RowRead::Name(section, "SOUND", row.sound);
-        row.price = RowRead::Float(section, "PRICE");
-        row.noTrade = RowRead::Flag(section, "NOTRADE");
-        row.icon = RowRead::Int(section, "ICON");
-        row.standard = RowRead::Int(section, "STANDARD");
-        row.subType = RowRead::Int(section, "SUBTYPE");
-        RowRead::Name(section, "SUBMISSILE", row.subMissile);
-    }
-    auto findExplosion = [](const char* name) { return g_ExploManager.FindRow(name); };
-    auto findMissile = [this](const char* name) { return FindRow(name); };
-    for (SMissileType& row : m_rows) {
-        row.model.Resolve(FindModelId);
-        row.texture.Resolve(FindTextureId);
-        row.texture2.Resolve(FindTextureId);
-        row.explosion.Resolve(findExplosion);
-        row.sound.Resolve(FindSoundId);
-        row.subMissile.Resolve(findMissile);
-    }
+    ReadRows(table);
 }
 
 CZJObject* CMissileManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
 {
-    auto object = std::make_unique<CMissileObject>();
-    CopyPropertyText(*object, propertyText);
-    object->Init(placement, typeId);
-    return AddToObjectList(std::move(object));
+    return CreateObjectOf<CMissileObject>(typeId, placement, propertyText);
 }
 
 CZJObject* CMissileManager::CreateNetObject(const uint8_t* record)

@@ -29,10 +29,7 @@ struct SMissileType {
 
 class CMissileManager : public CZJTypeManager<SMissileType> {
 public:
-    CMissileManager()
-        : CZJTypeManager(16)
-    {
-    }
+    CMissileManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
     // A remote projectile; nothing for row index -1.

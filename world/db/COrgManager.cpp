@@ -10,6 +10,7 @@
 #include "foundation/XRangeError.h"
 #include "platform/win/paths.h"
 #include "platform/win/text.h"
+#include "world/db/FieldTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +22,21 @@
 COrgManager g_OrgManager;
 
 namespace {
+
+constexpr SField<SOrgParams> kFields[] = {
+    { "ICON", &SOrgParams::icon, EField::Int },
+    { "VOLATILE", &SOrgParams::volatility, EField::FloatOr, 0.1f },
+    { "NOBLIVION", &SOrgParams::oblivion, EField::FloatOr, 0.5f },
+    { "PLAYEREFFECT", &SOrgParams::playerEffect, EField::FloatOr, 0.1f },
+    { "HELPNESS", &SOrgParams::helpness, EField::Percent },
+    { "NOTRADEPENALTY", &SOrgParams::noTradePenalty, EField::Flag },
+    { "BONUSEXP", &SOrgParams::expBonus, EField::Percent },
+    { "BONUSTRADE", &SOrgParams::tradeBonus, EField::Percent },
+    { "BONUSREPAIR", &SOrgParams::repairBonus, EField::Percent },
+    { "BONUSREPAIRIK", &SOrgParams::repairBonusParts, EField::Percent },
+    { "COURAGE", &SOrgParams::courage, EField::FloatOr, 0.5f },
+    { "RATINGFACTOR", &SOrgParams::ratingFactor, EField::FloatOr, 1.0f },
+};
 
 constexpr size_t kMaxPoliticsFile = 16u << 20;
 
@@ -98,31 +114,11 @@ void COrgManager::Init(const char* table)
     ZJ_TRACE("COrgManager::Init");
     DefaultManager::Init(table);
     m_rows.SetSize(m_rowCount);
-    for (int i = 0; i < m_rowCount; ++i) {
-        const char* section = m_rowNames.GetString(i);
-        SOrgParams& row = m_rows.At(i);
-        auto floatOr = [section](const char* key, float def) {
-            const float value = g_ResourceDBManager.GetFloat(section, key);
-            return value == 0.0f ? def : value;
-        };
-        auto percent = [section](const char* key) {
-            return float(g_ResourceDBManager.GetIntegerField(section, key)) * 0.01f;
-        };
-        row.icon = g_ResourceDBManager.GetIntegerField(section, "ICON");
-        row.volatility = floatOr("VOLATILE", 0.1f);
-        row.oblivion = floatOr("NOBLIVION", 0.5f);
-        row.playerEffect = floatOr("PLAYEREFFECT", 0.1f);
-        row.helpness = percent("HELPNESS");
+    ReadTable(m_rowNames, m_rows, kFields, [](const char*, SOrgParams& row) {
         if (row.helpness == 0.0f)
             row.helpness = 0.1f;
-        row.noTradePenalty = g_ResourceDBManager.GetIntegerField(section, "NOTRADEPENALTY") == 1 ? 1 : 0;
-        row.expBonus = percent("BONUSEXP");
-        row.tradeBonus = percent("BONUSTRADE");
-        row.repairBonus = percent("BONUSREPAIR");
-        row.repairBonusParts = std::max(percent("BONUSREPAIRIK"), row.repairBonus);
-        row.courage = floatOr("COURAGE", 0.5f);
-        row.ratingFactor = floatOr("RATINGFACTOR", 1.0f);
-    }
+        row.repairBonusParts = std::max(row.repairBonusParts, row.repairBonus);
+    });
     playerRow = m_rowNames.Find("ORG_PLAYER");
     playerOrganisation = playerRow;
     m_rows.At(playerRow).playerEffect = 1.0f;

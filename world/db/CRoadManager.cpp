@@ -15,6 +15,8 @@ CRoadManager g_RoadManager;
 
 namespace {
 
+constexpr SField<SRoadType> kFields[] = { { "Model", &SRoadType::model, FindModelId } };
+
 constexpr uint64_t kMinEntryBytes = sizeof(SPlacedObject) + 4;
 
 void RemoveLink(SRoadNode& node, int k)
@@ -34,22 +36,20 @@ bool HasLink(const SRoadNode& node, int32_t index)
 
 } // namespace
 
+CRoadManager::CRoadManager()
+    : CZJTypeManager(8, kFields)
+{
+}
+
 void CRoadManager::Init(const char* table)
 {
     ZJ_TRACE("CRoadManager::Init");
-    BeginRows(table);
-    for (int i = 0; i < m_rowCount; ++i)
-        RowRead::Name(m_rowNames.GetString(i), "Model", m_rows.At(i).model);
-    for (SRoadType& row : m_rows)
-        row.model.Resolve(FindModelId);
+    ReadRows(table);
 }
 
 CZJObject* CRoadManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
 {
-    auto object = std::make_unique<CRoadObject>();
-    CopyPropertyText(*object, propertyText);
-    object->Init(placement, typeId);
-    return AddToObjectList(std::move(object));
+    return CreateObjectOf<CRoadObject>(typeId, placement, propertyText);
 }
 
 void CRoadManager::LoadObjects()

@@ -25,10 +25,7 @@ class CRoadManager : public CZJTypeManager<SRoadType> {
 public:
     static constexpr uint32_t kMaxWords = 1000;
 
-    CRoadManager()
-        : CZJTypeManager(8)
-    {
-    }
+    CRoadManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
     // Replaces the node array. More than kMaxLinks links in an entry, or more than kMaxWords

@@ -1,5 +1,6 @@
 // The sound zones: table "SoundZone", type code 24; its rows name a sound. CreateObject lists a
-// sound-zone point in the object list's building list and returns null.
+// sound-zone point in the object list's building list and returns null. Its property text shows
+// LOOP, RANDOM, PERIOD and LENGTH.
 #pragma once
 
 #include "world/db/CZJObjectManager.h"
@@ -15,14 +16,9 @@ struct SSoundZoneType {
 
 class CSoundZoneManager : public CZJTypeManager<SSoundZoneType> {
 public:
-    CSoundZoneManager()
-        : CZJTypeManager(24)
-    {
-    }
+    CSoundZoneManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
-    std::string DescribeRow(int row) override;
-    int UpdateRowFromText(const char* section, const XStringTable& lines) override;
 };
 
 extern CSoundZoneManager g_SoundZoneManager;

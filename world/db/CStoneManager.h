@@ -1,5 +1,5 @@
 // The stones: table "Камни", type code 3. Records whose id a kind's table lacks become stones when
-// this table has it.
+// this table has it. Its property text shows Fly and NOMAPCOLOR.
 #pragma once
 
 #include "world/db/CZJObjectManager.h"
@@ -13,14 +13,9 @@ struct SStoneType {
 
 class CStoneManager : public CZJTypeManager<SStoneType> {
 public:
-    CStoneManager()
-        : CZJTypeManager(3)
-    {
-    }
+    CStoneManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
-    std::string DescribeRow(int row) override;
-    int UpdateRowFromText(const char* section, const XStringTable& lines) override;
 };
 
 extern CStoneManager g_StoneManager;

@@ -19,10 +19,7 @@ struct STowerType {
 
 class CTowerManager : public CZJTypeManager<STowerType> {
 public:
-    CTowerManager()
-        : CZJTypeManager(22)
-    {
-    }
+    CTowerManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
     // Marks the row prepared and stores the model part "FX" and its placement data.

@@ -1,4 +1,5 @@
-// The trees: table "Деревья", type code 4.
+// The trees: table "Деревья", type code 4. Its property text shows Flexibility (1 for row -1) and
+// NOSOLID.
 #pragma once
 
 #include "world/db/CZJObjectManager.h"
@@ -12,14 +13,9 @@ struct STreeType {
 
 class CTreeManager : public CZJTypeManager<STreeType> {
 public:
-    CTreeManager()
-        : CZJTypeManager(4)
-    {
-    }
+    CTreeManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
-    std::string DescribeRow(int row) override;
-    int UpdateRowFromText(const char* section, const XStringTable& lines) override;
 };
 
 extern CTreeManager g_TreeManager;

@@ -27,9 +27,7 @@ void LightManager::Init(const char*)
 
 CZJObject* LightManager::CreateObject(NameKey32 typeId, const float* placement, const char*)
 {
-    auto object = std::make_unique<CLightObject>();
-    object->Init(placement, typeId);
-    return AddToObjectList(std::move(object));
+    return CreateObjectOf<CLightObject>(typeId, placement, nullptr);
 }
 
 void LightManager::LoadObjects()

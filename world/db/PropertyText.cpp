@@ -2,11 +2,10 @@
 
 #include "foundation/DataBase.h"
 #include "foundation/ResourceDBManager.h"
-#include "foundation/XStringTable.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -19,38 +18,59 @@ void UpperAsciiLetters(std::string& text)
 
 } // namespace
 
-int UpdateRowFromLines(const char* table, const char* section, const XStringTable& lines, const SPropertyKey* keys,
-    size_t count)
+std::string PropertyValue(int32_t value)
 {
-    for (int i = 0; i < lines.Count(); ++i) {
-        const char* line = lines.GetString(i);
-        const char* equals = std::strchr(line, '=');
-        if (!equals)
-            continue;
-        std::string key(line, size_t(equals - line));
-        std::string value(equals + 1);
-        UpperAsciiLetters(key);
-        UpperAsciiLetters(value);
-        for (size_t k = 0; k < count; ++k) {
-            if (key != keys[k].key)
-                continue;
-            // The writers work on the table, and in a database on the record, selected last.
-            g_ResourceDBManager.SelectSection(table, false);
-            if (g_ResourceDBManager.IsDatabaseMode())
-                g_ResourceDBManager.Database().Get(section);
-            switch (keys[k].form) {
-            case SPropertyKey::Integer:
-                g_ResourceDBManager.WriteInteger(section, keys[k].field, std::atoi(value.c_str()));
-                break;
-            case SPropertyKey::NonZeroFlag:
-                g_ResourceDBManager.WriteInteger(section, keys[k].field, std::atoi(value.c_str()) != 0 ? 1 : 0);
-                break;
-            case SPropertyKey::Float:
-                g_ResourceDBManager.WriteFloat(section, keys[k].field, float(std::atof(value.c_str())));
-                break;
-            }
-            break;
-        }
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    return text;
+}
+
+std::string PropertyValue(float value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", double(value));
+    return text;
+}
+
+bool SplitPropertyLine(const char* line, std::string& label, std::string& value)
+{
+    const char* equals = std::strchr(line, '=');
+    if (!equals)
+        return false;
+    label.assign(line, size_t(equals - line));
+    value.assign(equals + 1);
+    UpperAsciiLetters(label);
+    UpperAsciiLetters(value);
+    return true;
+}
+
+void WritePropertyValue(
+    const char* table, const char* section, const char* key, EField form, const std::string& value)
+{
+    std::string field(key);
+    UpperAsciiLetters(field);
+    // The writers work on the table, and in a database on the record, selected last.
+    g_ResourceDBManager.SelectSection(table, false);
+    if (g_ResourceDBManager.IsDatabaseMode())
+        g_ResourceDBManager.Database().Get(section);
+    switch (form) {
+    case EField::Float:
+    case EField::FloatOr:
+    case EField::Whole:
+    case EField::Percent:
+        g_ResourceDBManager.WriteFloat(section, field.c_str(), float(std::atof(value.c_str())));
+        break;
+    case EField::Unset:
+        g_ResourceDBManager.WriteInteger(section, field.c_str(), std::atoi(value.c_str()) != 0 ? 1 : 0);
+        break;
+    case EField::Int:
+    case EField::IntOr:
+    case EField::Flag:
+    case EField::NonZero:
+        g_ResourceDBManager.WriteInteger(section, field.c_str(), std::atoi(value.c_str()));
+        break;
+    case EField::Name:
+    case EField::Text:
+        break;
     }
-    return lines.Count();
 }

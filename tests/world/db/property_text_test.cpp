@@ -39,6 +39,21 @@ protected:
         for (const std::string& line : utf8)
             table.Add(plat::win::Utf8ToCp1251(line).c_str());
     }
+
+    // The lines of a described row, without their ends.
+    static void DescribedLines(XStringTable& table, const std::string& text)
+    {
+        std::vector<std::string> lines(1);
+        for (char c : text) {
+            if (c == '\n')
+                lines.emplace_back();
+            else if (c != '\r')
+                lines.back() += c;
+        }
+        table.Init(int(lines.size()), 256);
+        for (const std::string& line : lines)
+            table.Add(line.c_str());
+    }
 };
 
 TEST_F(PropertyTextTest, RowsAreDescribedInTheirForms)
@@ -102,6 +117,38 @@ TEST_F(PropertyTextTest, EditedLinesAreWrittenUnderTheirFields)
     CZJObjectManager& lanterns = static_cast<CZJObjectManager&>(*ZJEngine.InitSteps()[11].manager);
     EXPECT_EQ(lanterns.DescribeRow(-1), "");
     EXPECT_EQ(lanterns.UpdateRowFromText("X", lines), 3);
+}
+
+TEST_F(PropertyTextTest, DescribedRowsWrittenToAnotherSectionDescribeTheSame)
+{
+    struct Case {
+        CZJObjectManager* manager;
+        const char* section;
+    };
+    const Case cases[] = {
+        { &g_StoneManager, "ST_FLY" },
+        { &g_TreeManager, "TR_A" },
+        { &g_HelperManager, "HLP_A" },
+        { &g_BuildingManager, "BLD_QUIET" },
+        { &g_MapCoverManager, "COVER" },
+        { &g_AnomalZoneManager, "AN_A" },
+        { &g_SoundZoneManager, "SZ_A" },
+    };
+    std::vector<std::string> texts;
+    for (const Case& c : cases) {
+        texts.push_back(c.manager->DescribeRow(c.manager->FindRow(c.section)));
+        XStringTable lines;
+        DescribedLines(lines, texts.back());
+        c.manager->UpdateRowFromText("COPY", lines);
+    }
+    ZJEngine.ZJInit();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].section);
+        EXPECT_EQ(cases[i].manager->DescribeRow(cases[i].manager->FindRow("COPY")), texts[i]);
+    }
+    // Keys are written in capitals, whatever their case when read.
+    const Bytes trees = ReadFile(TableFile(1));
+    EXPECT_NE(std::string(trees.begin(), trees.end()).find("FLEXIBILITY=0.250000"), std::string::npos);
 }
 
 } // namespace
