@@ -1,5 +1,6 @@
 #include "render/CFont.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
@@ -48,13 +49,6 @@ int64_t Advance(const FontGlyph& glyph)
     return int64_t(glyph.right) - glyph.left;
 }
 
-int32_t ReadI32(const uint8_t* p)
-{
-    int32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
 } // namespace
 
 CFont::~CFont()
@@ -98,16 +92,16 @@ void CFont::ReadGlyphFile(const uint8_t* data, size_t size, const char* path)
 {
     if (size < kHeaderBytes)
         RefuseFile(path, "is short");
-    const uint32_t textureWidth = uint32_t(ReadI32(data + 60));
-    const uint32_t textureHeight = uint32_t(ReadI32(data + 64));
-    const uint32_t count = uint32_t(ReadI32(data + 68));
+    const uint32_t textureWidth = uint32_t(LoadLE<int32_t>(data + 60));
+    const uint32_t textureHeight = uint32_t(LoadLE<int32_t>(data + 64));
+    const uint32_t count = uint32_t(LoadLE<int32_t>(data + 68));
     if (textureWidth == 0 || textureHeight == 0 || textureWidth > kMaxTextureSide || textureHeight > kMaxTextureSide)
         RefuseFile(path, "names a bad texture size");
     if (uint64_t(count) * kGlyphBytes > size - kHeaderBytes)
         RefuseFile(path, "holds fewer glyphs than it names");
     m_glyphs.Done();
     for (int i = 0; i < kMetrics; ++i)
-        m_metrics[i] = ReadI32(data + 72 + 4 * i);
+        m_metrics[i] = LoadLE<int32_t>(data + 72 + 4 * i);
     m_textureWidth = textureWidth;
     m_textureHeight = textureHeight;
     if (count > 0)
@@ -115,13 +109,13 @@ void CFont::ReadGlyphFile(const uint8_t* data, size_t size, const char* path)
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* bytes = data + kHeaderBytes + size_t(i) * kGlyphBytes;
         FontGlyph& glyph = m_glyphs.At(int(i));
-        glyph.code = uint32_t(ReadI32(bytes));
-        glyph.left = ReadI32(bytes + 4);
-        glyph.top = ReadI32(bytes + 8);
-        glyph.right = ReadI32(bytes + 12);
-        glyph.fourth = ReadI32(bytes + 16);
-        glyph.width = ReadI32(bytes + 20);
-        glyph.height = ReadI32(bytes + 24);
+        glyph.code = uint32_t(LoadLE<int32_t>(bytes));
+        glyph.left = LoadLE<int32_t>(bytes + 4);
+        glyph.top = LoadLE<int32_t>(bytes + 8);
+        glyph.right = LoadLE<int32_t>(bytes + 12);
+        glyph.fourth = LoadLE<int32_t>(bytes + 16);
+        glyph.width = LoadLE<int32_t>(bytes + 20);
+        glyph.height = LoadLE<int32_t>(bytes + 24);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "render/ParticleBlock.h"
 
+#include "foundation/ByteOrder.h"
+
 #include <cstring>
 
 bool ParseParticleBlock(const uint8_t* data, size_t size, SParticleBlock& out, std::string& reason)
@@ -11,8 +13,7 @@ bool ParseParticleBlock(const uint8_t* data, size_t size, SParticleBlock& out, s
         return false;
     }
     std::memcpy(&out.desc, data, sizeof(SEmitterDesc));
-    uint32_t keyCount = 0;
-    std::memcpy(&keyCount, data + sizeof(SEmitterDesc), 4);
+    const uint32_t keyCount = LoadLE<uint32_t>(data + sizeof(SEmitterDesc));
     const uint64_t keyBytes = uint64_t(keyCount) * kKeyBytes;
     if (keyBytes > size - kFixedBytes) {
         reason = "particle block of " + std::to_string(size) + " bytes cannot hold its " +
@@ -36,9 +37,9 @@ void AppendParticleBlock(const SParticleBlock& block, std::vector<uint8_t>& out)
         const auto* p = static_cast<const uint8_t*>(bytes);
         out.insert(out.end(), p, p + n);
     };
-    put(&size, 4);
+    AppendLE(out, size);
     put(&block.desc, sizeof block.desc);
-    put(&keyCount, 4);
+    AppendLE(out, keyCount);
     put(block.desc.keys, size_t(keyCount) * particleblock::kKeyBytes);
     put(&block.viewer, sizeof block.viewer);
 }

@@ -1,5 +1,6 @@
 #include "render/TextureManager.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CLogWriter.h"
 #include "foundation/CTimer.h"
 #include "foundation/CallTrace.h"
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -287,7 +287,7 @@ void TextureManager::FillBumpLevel(const uint8_t* source, int32_t sourcePitch, u
                 break;
             case Format::L6V5U5: {
                 const uint16_t word = uint16_t((du >> 3) | (dv >> 3) << 5 | (h >> 2) << 10);
-                std::memcpy(row + 2 * x, &word, 2);
+                StoreLE(row + 2 * x, word);
                 break;
             }
             case Format::X8L8V8U8:

@@ -22,8 +22,9 @@ public:
         const auto* p = static_cast<const uint8_t*>(data);
         m_bytes.insert(m_bytes.end(), p, p + n);
     }
-    void U32(uint32_t v) { Raw(&v, 4); }
-    void F32(float v) { Raw(&v, 4); }
+    void U16(uint16_t v) { AppendLE(m_bytes, v); }
+    void U32(uint32_t v) { AppendLE(m_bytes, v); }
+    void F32(float v) { AppendLE(m_bytes, v); }
     void Zeros(size_t n) { m_bytes.insert(m_bytes.end(), n, 0); }
     // A fixed text field of n bytes; the text is cut to leave room for the terminator.
     void Name(const char* text, size_t n)
@@ -61,8 +62,7 @@ void PutChannel(Out& out, const SMorphChannelBlock& channel)
         const SDeltaBlock& block = channel.blocks[b];
         if (block.hasIndices) {
             for (size_t k = 0; k < block.deltas.size(); ++k) {
-                const uint16_t index = k < block.indices.size() ? block.indices[k] : 0;
-                out.Raw(&index, 2);
+                out.U16(k < block.indices.size() ? block.indices[k] : 0);
             }
         }
         out.Raw(block.deltas.data(), block.deltas.size() * sizeof(SMorphDelta));

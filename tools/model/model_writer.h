@@ -3,6 +3,7 @@
 // zoq-model info.
 #pragma once
 
+#include "foundation/ByteOrder.h"
 #include "render/ModelFile.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@
 
 namespace zoq::tools::model {
 
-using Bytes = std::vector<uint8_t>;
+using ::Bytes;
 
 Bytes EncodeModelFile(const SModelFile& file);
 bool WriteModelFile(const std::filesystem::path& path, const SModelFile& file, std::string& error);

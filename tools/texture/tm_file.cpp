@@ -26,18 +26,6 @@ bool IsPowerOfTwo(uint32_t n)
     return n != 0 && (n & (n - 1)) == 0;
 }
 
-void PutU16(Bytes& out, uint16_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void PutU32At(Bytes& out, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
-
 uint32_t Widen(uint32_t value, uint32_t bits)
 {
     uint32_t out = value << (8 - bits);
@@ -102,11 +90,11 @@ bool EncodeTm(const Picture& picture, TmFormat format, Bytes& out, std::string& 
         levels = uint32_t(std::max(IntLog2Of(w), IntLog2Of(h))) + 1;
     }
     out.assign(TMReader::kHeaderSize, 0);
-    PutU32At(out, 0, w);
-    PutU32At(out, 4, h);
-    PutU32At(out, 8, TmFormatValue(format));
-    PutU32At(out, 16, compressed ? 1 : 0);
-    PutU32At(out, 20, levels);
+    StoreLE<uint32_t>(&out[0], w);
+    StoreLE<uint32_t>(&out[4], h);
+    StoreLE<uint32_t>(&out[8], TmFormatValue(format));
+    StoreLE<uint32_t>(&out[16], compressed ? 1 : 0);
+    StoreLE<uint32_t>(&out[20], levels);
 
     for (const Picture& level : BuildLevels(picture, levels)) {
         if (compressed) {
@@ -121,10 +109,10 @@ bool EncodeTm(const Picture& picture, TmFormat format, Bytes& out, std::string& 
         for (uint32_t pixel : level.argb) {
             const uint32_t a = pixel >> 24, r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
             if (format == TmFormat::Argb) {
-                PutU16(out, uint16_t((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)));
-                PutU16(planeB, uint16_t((a & 15) << 12 | (r & 15) << 8 | (g & 15) << 4 | (b & 15)));
+                AppendLE<uint16_t>(out, uint16_t((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)));
+                AppendLE<uint16_t>(planeB, uint16_t((a & 15) << 12 | (r & 15) << 8 | (g & 15) << 4 | (b & 15)));
             } else {
-                PutU16(out, uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
+                AppendLE<uint16_t>(out, uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
                 planeB.push_back(uint8_t((r & 7) << 5 | (g & 3) << 3 | (b & 7)));
             }
         }
@@ -223,12 +211,12 @@ bool DecodeTmTop(const std::filesystem::path& path, int32_t reduction, int32_t b
         reader.ReadTopLevel(level.data(), int32_t(width * (wide ? 4 : 2)));
         for (size_t i = 0; i < pixels; ++i) {
             if (wide) {
-                std::memcpy(&argb[i], &level[4 * i], 4);
+                argb[i] = LoadLE<uint32_t>(&level[4 * i]);
                 if (format == TMReader::kFormatXrgb)
                     argb[i] |= 0xFF000000u;
                 continue;
             }
-            const uint32_t v = uint32_t(level[2 * i] | level[2 * i + 1] << 8);
+            const uint32_t v = LoadLE<uint16_t>(&level[2 * i]);
             if (format == TMReader::kFormatRgb565)
                 argb[i] = 0xFF000000u | Widen(v >> 11, 5) << 16 | Widen((v >> 5) & 0x3F, 6) << 8 | Widen(v & 0x1F, 5);
             else

@@ -3,6 +3,8 @@
 // device-free inspection and decoding of the top level as the game's reader sees it.
 #pragma once
 
+#include "foundation/ByteOrder.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -10,7 +12,7 @@
 
 namespace zoq::tools::texture {
 
-using Bytes = std::vector<uint8_t>;
+using ::Bytes;
 
 // A picture of 0xAARRGGBB pixels, rows from the top.
 struct Picture {

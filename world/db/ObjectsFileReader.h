@@ -4,6 +4,7 @@
 // file, the field and the offset, and an XRangeError. Main thread only.
 #pragma once
 
+#include "foundation/ByteOrder.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
 #include "foundation/XRangeError.h"
@@ -50,9 +51,9 @@ public:
     }
     static uint32_t ReadU32(const char* what)
     {
-        uint32_t value;
-        Read(&value, 4, what);
-        return value;
+        uint8_t bytes[4];
+        Read(bytes, 4, what);
+        return LoadLE<uint32_t>(bytes);
     }
     static void Skip(uint64_t n, const char* what)
     {

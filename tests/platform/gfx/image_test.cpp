@@ -1,5 +1,5 @@
 // Image readers: each on a known picture, every truncation and absurd headers.
-#include "image_files.h"
+#include "image_fixture.h"
 
 #include "platform/gfx/d3dx/image.h"
 #include "platform/gfx/format.h"
@@ -147,28 +147,28 @@ TEST(ImageReaders, absurdHeadersFailWithAReason)
         std::function<Bytes()> make;
     };
     const Row rows[] = {
-        {"BMP width past the limit", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 18, 16385); return f; }},
-        {"BMP height of INT_MIN", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 22, 0x80000000u); return f; }},
-        {"BMP zero width", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 18, 0); return f; }},
-        {"BMP 8-bit palette", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put16(f, 28, 8); return f; }},
-        {"BMP pixels past the end", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 10, 0xFFFFFFF0u); return f; }},
-        {"BMP area past the limit", [&] { Bytes f = MakeBmp(picture, 4, 4, 32, false); Put32(f, 18, 16384); Put32(f, 22, 16384); return f; }},
-        {"BMP run-length", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 30, 1); return f; }},
+        {"BMP width past the limit", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); StoreLE<uint32_t>(f.data() + 18, 16385); return f; }},
+        {"BMP height of INT_MIN", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); StoreLE<uint32_t>(f.data() + 22, 0x80000000u); return f; }},
+        {"BMP zero width", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); StoreLE<uint32_t>(f.data() + 18, 0); return f; }},
+        {"BMP 8-bit palette", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); StoreLE<uint16_t>(f.data() + 28, 8); return f; }},
+        {"BMP pixels past the end", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); StoreLE<uint32_t>(f.data() + 10, 0xFFFFFFF0u); return f; }},
+        {"BMP area past the limit", [&] { Bytes f = MakeBmp(picture, 4, 4, 32, false); StoreLE<uint32_t>(f.data() + 18, 16384); StoreLE<uint32_t>(f.data() + 22, 16384); return f; }},
+        {"BMP run-length", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); StoreLE<uint32_t>(f.data() + 30, 1); return f; }},
         {"TGA palette type", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); f[2] = 1; return f; }},
         {"TGA 16-bit", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); f[16] = 16; return f; }},
-        {"TGA zero size", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); Put16(f, 12, 0); return f; }},
+        {"TGA zero size", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); StoreLE<uint16_t>(f.data() + 12, 0); return f; }},
         {"TGA run past the picture", [&] { Bytes f = MakeTga(picture, 4, 4, 10, 32, false); f[21] = 0xFF; return f; }},
-        {"TGA colour map past the end", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); f[1] = 1; Put16(f, 5, 60000); f[7] = 32; return f; }},
-        {"DDS header size", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 4, 100); return f; }},
-        {"DDS zero width", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 16, 0); return f; }},
-        {"DDS huge", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 16, 16384); Put32(f, 12, 16384); return f; }},
-        {"DDS forty levels", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8), Bytes(8)}); Put32(f, 28, 40); return f; }},
-        {"DDS unknown code", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 84, FourCC('D', 'X', 'T', '2')); return f; }},
-        {"DDS cube map", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 112, 0x200); return f; }},
-        {"DDS odd masks", [&] { Bytes f = MakeDds(Format::A8R8G8B8, 1, 1, {Bytes(4)}); Put32(f, 92, 0xFF); return f; }},
+        {"TGA colour map past the end", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); f[1] = 1; StoreLE<uint16_t>(f.data() + 5, 60000); f[7] = 32; return f; }},
+        {"DDS header size", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); StoreLE<uint32_t>(f.data() + 4, 100); return f; }},
+        {"DDS zero width", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); StoreLE<uint32_t>(f.data() + 16, 0); return f; }},
+        {"DDS huge", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); StoreLE<uint32_t>(f.data() + 16, 16384); StoreLE<uint32_t>(f.data() + 12, 16384); return f; }},
+        {"DDS forty levels", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8), Bytes(8)}); StoreLE<uint32_t>(f.data() + 28, 40); return f; }},
+        {"DDS unknown code", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); StoreLE<uint32_t>(f.data() + 84, FourCC('D', 'X', 'T', '2')); return f; }},
+        {"DDS cube map", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); StoreLE<uint32_t>(f.data() + 112, 0x200); return f; }},
+        {"DDS odd masks", [&] { Bytes f = MakeDds(Format::A8R8G8B8, 1, 1, {Bytes(4)}); StoreLE<uint32_t>(f.data() + 92, 0xFF); return f; }},
         {"PNG 20000 wide", [&] {
              Bytes f = MakePng(picture, 4, 4, true);
-             Put32(f, 16, 0x204E0000u);   // big-endian 20000
+             StoreLE<uint32_t>(f.data() + 16, 0x204E0000u);   // big-endian 20000
              uint32_t crc = Crc(f, 12, 17);
              f[29] = uint8_t(crc >> 24); f[30] = uint8_t(crc >> 16); f[31] = uint8_t(crc >> 8); f[32] = uint8_t(crc);
              return f; }},

@@ -1,39 +1,17 @@
-#include "image_files.h"
+#include "tools/texture/image_files.h"
 
 #include <png.h>
 
-#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <random>
 
 #include <jpeglib.h>
-#include <unistd.h>
 
-namespace plat::gfx::test {
+namespace zoq::tools::texture {
 
-std::vector<uint32_t> MakePicture(uint32_t w, uint32_t h, bool alpha)
-{
-    std::vector<uint32_t> out(size_t(w) * h);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            uint32_t a = alpha ? (x * 37 + y * 11 + 5) & 255 : 255;
-            out[y * w + x] = a << 24 | ((x * 40 + 7) & 255) << 16 | ((y * 50 + 3) & 255) << 8 | ((x * 13 + y * 29) & 255);
-        }
-    return out;
-}
-
-void Put32(Bytes& bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = uint8_t(value >> (8 * i));
-}
-
-void Put16(Bytes& bytes, size_t at, uint32_t value)
-{
-    bytes[at] = uint8_t(value);
-    bytes[at + 1] = uint8_t(value >> 8);
-}
+using plat::gfx::FourCC;
+using plat::gfx::Format;
 
 Bytes MakeBmp(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, uint32_t bits, bool topDown)
 {
@@ -41,13 +19,13 @@ Bytes MakeBmp(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, uint32_
     Bytes out(54 + size_t(rowBytes) * h, 0);
     out[0] = 'B';
     out[1] = 'M';
-    Put32(out, 2, uint32_t(out.size()));
-    Put32(out, 10, 54);
-    Put32(out, 14, 40);
-    Put32(out, 18, w);
-    Put32(out, 22, topDown ? uint32_t(-int32_t(h)) : h);
-    Put16(out, 26, 1);
-    Put16(out, 28, bits);
+    StoreLE<uint32_t>(&out[2], uint32_t(out.size()));
+    StoreLE<uint32_t>(&out[10], 54);
+    StoreLE<uint32_t>(&out[14], 40);
+    StoreLE<uint32_t>(&out[18], w);
+    StoreLE<uint32_t>(&out[22], topDown ? uint32_t(-int32_t(h)) : h);
+    StoreLE<uint16_t>(&out[26], 1);
+    StoreLE<uint16_t>(&out[28], bits);
     for (uint32_t y = 0; y < h; ++y) {
         uint8_t* row = out.data() + 54 + size_t(rowBytes) * (topDown ? y : h - 1 - y);
         for (uint32_t x = 0; x < w; ++x) {
@@ -68,8 +46,8 @@ Bytes MakeTga(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, uint32_
     Bytes out(18, 0);
     out[0] = 3;   // a short identification field to skip
     out[2] = uint8_t(type);
-    Put16(out, 12, w);
-    Put16(out, 14, h);
+    StoreLE<uint16_t>(&out[12], w);
+    StoreLE<uint16_t>(&out[14], h);
     out[16] = uint8_t(bits);
     out[17] = uint8_t((bits == 32 ? 8 : 0) | (topOrigin ? 0x20 : 0));
     for (char c : {'i', 'd', '!'})
@@ -113,16 +91,16 @@ Bytes MakeTga(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, uint32_
     return out;
 }
 
-Bytes MakeDds(Format format, uint32_t w, uint32_t h, const std::vector<Bytes>& levels)
+Bytes MakeDds(plat::gfx::Format format, uint32_t w, uint32_t h, const std::vector<Bytes>& levels)
 {
     Bytes out(128, 0);
-    Put32(out, 0, FourCC('D', 'D', 'S', ' '));
-    Put32(out, 4, 124);
-    Put32(out, 8, 0x1 | 0x2 | 0x4 | 0x1000 | (levels.size() > 1 ? 0x20000 : 0));
-    Put32(out, 12, h);
-    Put32(out, 16, w);
-    Put32(out, 28, uint32_t(levels.size()));
-    Put32(out, 76, 32);
+    StoreLE<uint32_t>(&out[0], FourCC('D', 'D', 'S', ' '));
+    StoreLE<uint32_t>(&out[4], 124);
+    StoreLE<uint32_t>(&out[8], 0x1 | 0x2 | 0x4 | 0x1000 | (levels.size() > 1 ? 0x20000 : 0));
+    StoreLE<uint32_t>(&out[12], h);
+    StoreLE<uint32_t>(&out[16], w);
+    StoreLE<uint32_t>(&out[28], uint32_t(levels.size()));
+    StoreLE<uint32_t>(&out[76], 32);
     struct Row {
         Format format;
         uint32_t flags, bits, r, g, b, a;
@@ -135,20 +113,20 @@ Bytes MakeDds(Format format, uint32_t w, uint32_t h, const std::vector<Bytes>& l
         {Format::A1R5G5B5, 0x41, 16, 0x7C00, 0x3E0, 0x1F, 0x8000},
     };
     if (format == Format::Dxt1 || format == Format::Dxt3 || format == Format::Dxt5) {
-        Put32(out, 80, 0x4);
-        Put32(out, 84, uint32_t(format));
+        StoreLE<uint32_t>(&out[80], 0x4);
+        StoreLE<uint32_t>(&out[84], uint32_t(format));
     } else {
         for (const Row& row : rows)
             if (row.format == format) {
-                Put32(out, 80, row.flags);
-                Put32(out, 88, row.bits);
-                Put32(out, 92, row.r);
-                Put32(out, 96, row.g);
-                Put32(out, 100, row.b);
-                Put32(out, 104, row.a);
+                StoreLE<uint32_t>(&out[80], row.flags);
+                StoreLE<uint32_t>(&out[88], row.bits);
+                StoreLE<uint32_t>(&out[92], row.r);
+                StoreLE<uint32_t>(&out[96], row.g);
+                StoreLE<uint32_t>(&out[100], row.b);
+                StoreLE<uint32_t>(&out[104], row.a);
             }
     }
-    Put32(out, 108, 0x1000);
+    StoreLE<uint32_t>(&out[108], 0x1000);
     for (const Bytes& level : levels)
         out.insert(out.end(), level.begin(), level.end());
     return out;
@@ -216,26 +194,4 @@ Bytes MakeJpeg(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, int qu
     return out;
 }
 
-TempFolder::TempFolder()
-{
-    static int counter = 0;
-    m_path = std::filesystem::temp_directory_path()
-        / ("zoq-gfx-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(m_path);
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
-std::string TempFolder::Write(const std::string& name, const Bytes& bytes) const
-{
-    std::filesystem::path path = m_path / name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path.string();
-}
-
-} // namespace plat::gfx::test
+} // namespace zoq::tools::texture
