@@ -36,9 +36,20 @@ bool CopyName(char (&to)[DataBase::kNameSize], const uint8_t* from)
 std::string Key(uint32_t tableId, std::string_view name)
 {
     std::string key(4, '\0');
-    StoreLE<uint32_t>(reinterpret_cast<uint8_t*>(key.data()), tableId);
+    StoreLE(key.data(), tableId);
     key += plat::win::Upper1251(name);
     return key;
+}
+
+// A companion file's bytes; a missing one reads as empty.
+bool ReadCompanion(
+    const std::string& path, const char* what, std::vector<uint8_t>& bytes, std::string& reason)
+{
+    const plat::win::FileResult read = plat::win::ReadWholeFile(path, bytes);
+    if (read == plat::win::FileResult::Ok || read == plat::win::FileResult::Missing)
+        return true;
+    reason = std::string(what) + " file unreadable";
+    return false;
 }
 
 std::string Companion(const std::string& path, const char* extension)
@@ -124,13 +135,8 @@ bool DataBase::OpenFiles(
 bool DataBase::LoadNames(const std::string& path, std::string& reason)
 {
     std::vector<uint8_t> bytes;
-    if (const plat::win::FileResult read = plat::win::ReadWholeFile(path, bytes);
-        read != plat::win::FileResult::Ok) {
-        if (read == plat::win::FileResult::Missing || path.empty())
-            return true;
-        reason = "name file unreadable";
+    if (!ReadCompanion(path, "name", bytes, reason))
         return false;
-    }
     if (bytes.empty())
         return true;
     if (bytes.size() < 8) {
@@ -172,13 +178,8 @@ bool DataBase::LoadNames(const std::string& path, std::string& reason)
 bool DataBase::LoadIndex(const std::string& path, std::string& reason)
 {
     std::vector<uint8_t> bytes;
-    if (const plat::win::FileResult read = plat::win::ReadWholeFile(path, bytes);
-        read != plat::win::FileResult::Ok) {
-        if (read == plat::win::FileResult::Missing || path.empty())
-            return true;
-        reason = "index file unreadable";
+    if (!ReadCompanion(path, "index", bytes, reason))
         return false;
-    }
     if (bytes.empty())
         return true;
     const uint64_t count = bytes.size() >= 4 ? LoadLE<uint32_t>(bytes.data()) : ~0ull;

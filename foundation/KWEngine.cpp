@@ -276,7 +276,8 @@ size_t KWEngine::ReadAvailable(KWCursor& cursor, void* dest, size_t n) const
             uint32_t length = 0;
             if (!ReadAt(word, 4, block.offset))
                 reason = "record unreadable";
-            else if ((length = LoadLE<uint32_t>(word)) > m_blockSize || block.offset + 4ull + length > m_fileSize)
+            else if ((length = LoadLE<uint32_t>(word)) > m_blockSize
+                || block.offset + 4ull + length > m_fileSize)
                 reason = Format("stored length %u does not fit", length);
             else if (offset + piece > length)
                 reason = Format("holds %u bytes, the read needs %zu", length, offset + piece);

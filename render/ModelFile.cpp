@@ -14,7 +14,7 @@ namespace modelfile {
 int ChannelBlockCount(uint32_t type)
 {
     // Delta blocks by channel type 0-15.
-    static constexpr int kBlocks[16] = {0, 4, 2, 1, 2, 1, 2, 2, 3, 4, 2, 2, 3, 3, 3, 4};
+    static constexpr int kBlocks[16] = { 0, 4, 2, 1, 2, 1, 2, 2, 3, 4, 2, 2, 3, 3, 3, 4 };
     return type < 16 ? kBlocks[type] : 0;
 }
 
@@ -143,15 +143,16 @@ void CModelFileReader::ReadIndices(std::vector<uint16_t>& out, size_t count, uin
         std::memcpy(&v, entries + i, sizeof v);
         over |= Lanes(v >= bound);
     }
-    bool failed = limit <= 0xFFFF && (over[0] | over[1] | over[2] | over[3] | over[4] | over[5] | over[6] | over[7]);
+    bool failed
+        = limit <= 0xFFFF && (over[0] | over[1] | over[2] | over[3] | over[4] | over[5] | over[6] | over[7]);
     for (; i < count; ++i)
         failed = failed || entries[i] >= limit;
     if (!failed)
         return;
     for (size_t k = 0; k < count; ++k) {
         if (out[k] >= limit)
-            Fail(std::string(what) + " entry " + std::to_string(k) + " = " + std::to_string(out[k]) +
-                " is not below " + std::to_string(limit));
+            Fail(std::string(what) + " entry " + std::to_string(k) + " = " + std::to_string(out[k])
+                + " is not below " + std::to_string(limit));
     }
 }
 
@@ -169,8 +170,8 @@ void CModelFileReader::ReadMesh(SMeshBlock& mesh, const char* what)
         Fail(name + text);
     }
     if (mesh.vertexCount > kMaxVertices)
-        Fail(name + " has " + std::to_string(mesh.vertexCount) + " vertices, more than " +
-            std::to_string(kMaxVertices));
+        Fail(name + " has " + std::to_string(mesh.vertexCount) + " vertices, more than "
+            + std::to_string(kMaxVertices));
     if (indexCount % 3 != 0)
         Fail(name + " index count " + std::to_string(indexCount) + " is not a multiple of 3");
     const size_t vertexBytes = size_t(stride) * mesh.vertexCount;
@@ -198,9 +199,11 @@ void CModelFileReader::ReadModel(SModelBlock& model)
     model.texParamScale = LoadLE<float>(h + 116);
     const uint32_t pieceCount = LoadLE<uint32_t>(h + 120);
     if (model.channelCount > kMaxChannels)
-        Fail("channel count " + std::to_string(model.channelCount) + " is above " + std::to_string(kMaxChannels));
+        Fail("channel count " + std::to_string(model.channelCount) + " is above "
+            + std::to_string(kMaxChannels));
     if (model.shaderSlot >= kShaderSlots)
-        Fail("shader slot " + std::to_string(model.shaderSlot) + " is not below " + std::to_string(kShaderSlots));
+        Fail("shader slot " + std::to_string(model.shaderSlot) + " is not below "
+            + std::to_string(kShaderSlots));
     if (pieceCount > kMaxPieces)
         Fail("damage piece count " + std::to_string(pieceCount) + " is above " + std::to_string(kMaxPieces));
 
@@ -245,8 +248,8 @@ void CModelFileReader::ReadChannel(SMorphChannelBlock& channel, uint32_t vertexC
         if (block.hasIndices)
             ReadIndices(block.indices, count, vertexCount, "delta vertex index");
         else if (count > vertexCount)
-            Fail("delta block " + std::to_string(b) + " has " + std::to_string(count) + " deltas for " +
-                std::to_string(vertexCount) + " vertices");
+            Fail("delta block " + std::to_string(b) + " has " + std::to_string(count) + " deltas for "
+                + std::to_string(vertexCount) + " vertices");
         const uint8_t* deltas = Take(size_t(count) * kDeltaBytes, "a delta block");
         block.deltas.resize(count);
         if (count)

@@ -32,7 +32,8 @@ void ConvertRow(const uint8_t* row, Format format, uint32_t width, uint8_t* out)
             if (format == Format::R5G6B5)
                 pixel = Widen(v >> 11, 5) << 16 | Widen((v >> 5) & 0x3F, 6) << 8 | Widen(v & 0x1F, 5);
             else
-                pixel = Widen((v >> 10) & 0x1F, 5) << 16 | Widen((v >> 5) & 0x1F, 5) << 8 | Widen(v & 0x1F, 5);
+                pixel
+                    = Widen((v >> 10) & 0x1F, 5) << 16 | Widen((v >> 5) & 0x1F, 5) << 8 | Widen(v & 0x1F, 5);
         } else {
             pixel = LoadLE<uint32_t>(row + 4 * x);
         }
@@ -117,14 +118,14 @@ void WriteBMP(const char* path, int32_t width, int32_t height, const void* pixel
     StoreLE<uint16_t>(info + 12, 1);
     StoreLE<uint16_t>(info + 14, uint16_t(bytesPerPixel * 8));
     StoreLE<uint32_t>(info + 20, imageSize);
-    if (std::fwrite(fileHeader, sizeof fileHeader, 1, file) == 1 && std::fwrite(info, sizeof info, 1, file) == 1
-        && imageSize > 0)
+    if (std::fwrite(fileHeader, sizeof fileHeader, 1, file) == 1
+        && std::fwrite(info, sizeof info, 1, file) == 1 && imageSize > 0)
         std::fwrite(pixels, imageSize, 1, file);
     std::fclose(file);
 }
 
-void CopyPixelRect(void* target, const void* source, uint32_t rowBytes, int32_t targetPitch, int32_t sourcePitch,
-    uint32_t rows)
+void CopyPixelRect(void* target, const void* source, uint32_t rowBytes, int32_t targetPitch,
+    int32_t sourcePitch, uint32_t rows)
 {
     auto* to = static_cast<uint8_t*>(target);
     const auto* from = static_cast<const uint8_t*>(source);

@@ -20,8 +20,8 @@ struct Channel {
     uint32_t shift;
     uint32_t mask;
 };
-constexpr Channel kRgb565[] = {{11, 0x1F}, {5, 0x3F}, {0, 0x1F}};
-constexpr Channel kArgb4444[] = {{12, 0xF}, {8, 0xF}, {4, 0xF}, {0, 0xF}};
+constexpr Channel kRgb565[] = { { 11, 0x1F }, { 5, 0x3F }, { 0, 0x1F } };
+constexpr Channel kArgb4444[] = { { 12, 0xF }, { 8, 0xF }, { 4, 0xF }, { 0, 0xF } };
 
 } // namespace
 
@@ -201,10 +201,12 @@ void TMReader::BuildMipLevel(const uint8_t* source, int32_t sourcePitch, uint32_
             const uint32_t x1 = std::min(2 * tx + 1, sourceWidth - 1) * bytes;
             if (wide) {
                 for (uint32_t b = 0; b < 4; ++b)
-                    out[4 * tx + b] = uint8_t((row0[x0 + b] + row0[x1 + b] + row1[x0 + b] + row1[x1 + b] + 2) >> 2);
+                    out[4 * tx + b]
+                        = uint8_t((row0[x0 + b] + row0[x1 + b] + row1[x0 + b] + row1[x1 + b] + 2) >> 2);
                 continue;
             }
-            const uint16_t s[4] = {LoadLE<uint16_t>(row0 + x0), LoadLE<uint16_t>(row0 + x1), LoadLE<uint16_t>(row1 + x0), LoadLE<uint16_t>(row1 + x1)};
+            const uint16_t s[4] = { LoadLE<uint16_t>(row0 + x0), LoadLE<uint16_t>(row0 + x1),
+                LoadLE<uint16_t>(row1 + x0), LoadLE<uint16_t>(row1 + x1) };
             uint16_t value = 0;
             auto average = [&](const Channel& c) {
                 uint32_t sum = 2;

@@ -14,7 +14,7 @@ namespace plat::win {
 
 enum class FileResult {
     Ok,
-    Missing,    // no file by that name
+    Missing, // no file by that name
     Unreadable, // it does not open, or a read fails or ends early
     NotRegular, // a folder, a device or a pipe
 };

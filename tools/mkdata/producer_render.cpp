@@ -158,7 +158,8 @@ bool AddImage(ProducerContext& context, const Recipe& recipe, RecipeParams& para
         if (kind == "png")
             return EncodePng(pixels, out, why);
         if (kind == "tga")
-            out = texture::MakeTga(pixels.argb, pixels.width, pixels.height, rle ? 10 : 2, uint32_t(bits), true);
+            out = texture::MakeTga(
+                pixels.argb, pixels.width, pixels.height, rle ? 10 : 2, uint32_t(bits), true);
         else if (kind == "jpeg")
             out = texture::MakeJpeg(pixels.argb, pixels.width, pixels.height, int(quality));
         else

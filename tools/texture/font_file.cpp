@@ -28,7 +28,7 @@ Bytes EncodeKwd(const FontFile& font)
         AppendLE<uint32_t>(out, uint32_t(metric));
     for (const FontGlyphEntry& glyph : font.glyphs) {
         AppendLE<uint32_t>(out, glyph.code);
-        for (int32_t value : {glyph.left, glyph.top, glyph.right, glyph.fourth, glyph.width, glyph.height})
+        for (int32_t value : { glyph.left, glyph.top, glyph.right, glyph.fourth, glyph.width, glyph.height })
             AppendLE<uint32_t>(out, uint32_t(value));
     }
     return out;
@@ -40,19 +40,19 @@ Bytes EncodeDds32(const Picture& picture)
     constexpr uint32_t kCaps = 0x1, kHeight = 0x2, kWidth = 0x4, kPitch = 0x8, kPixelFormat = 0x1000;
     constexpr uint32_t kAlphaPixels = 0x1, kRgb = 0x40, kTexture = 0x1000;
     Bytes out;
-    AppendLE<uint32_t>(out, 0x20534444);   // "DDS "
+    AppendLE<uint32_t>(out, 0x20534444); // "DDS "
     AppendLE<uint32_t>(out, 124);
     AppendLE<uint32_t>(out, kCaps | kHeight | kWidth | kPitch | kPixelFormat);
     AppendLE<uint32_t>(out, picture.height);
     AppendLE<uint32_t>(out, picture.width);
     AppendLE<uint32_t>(out, picture.width * 4);
-    AppendLE<uint32_t>(out, 0);            // depth
-    AppendLE<uint32_t>(out, 0);            // mip levels
+    AppendLE<uint32_t>(out, 0); // depth
+    AppendLE<uint32_t>(out, 0); // mip levels
     for (int i = 0; i < 11; ++i)
         AppendLE<uint32_t>(out, 0);
     AppendLE<uint32_t>(out, 32);
     AppendLE<uint32_t>(out, kAlphaPixels | kRgb);
-    AppendLE<uint32_t>(out, 0);            // no four-character code
+    AppendLE<uint32_t>(out, 0); // no four-character code
     AppendLE<uint32_t>(out, 32);
     AppendLE<uint32_t>(out, 0x00FF0000);
     AppendLE<uint32_t>(out, 0x0000FF00);
@@ -60,7 +60,7 @@ Bytes EncodeDds32(const Picture& picture)
     AppendLE<uint32_t>(out, 0xFF000000);
     AppendLE<uint32_t>(out, kTexture);
     for (int i = 0; i < 4; ++i)
-        AppendLE<uint32_t>(out, 0);        // caps 2 to 4, reserved
+        AppendLE<uint32_t>(out, 0); // caps 2 to 4, reserved
     for (uint32_t pixel : picture.argb)
         AppendLE<uint32_t>(out, pixel);
     return out;
@@ -68,7 +68,8 @@ Bytes EncodeDds32(const Picture& picture)
 
 bool WriteFont(const std::filesystem::path& base, const FontFile& font, std::string& error)
 {
-    if (font.texture.argb.size() != size_t(font.texture.width) * font.texture.height || font.texture.width == 0) {
+    if (font.texture.argb.size() != size_t(font.texture.width) * font.texture.height
+        || font.texture.width == 0) {
         error = "font texture size does not match its pixels";
         return false;
     }

@@ -10,8 +10,8 @@
 
 namespace zoq::tools::texture {
 
-using plat::gfx::FourCC;
 using plat::gfx::Format;
+using plat::gfx::FourCC;
 
 Bytes MakeBmp(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, uint32_t bits, bool topDown)
 {
@@ -41,16 +41,17 @@ Bytes MakeBmp(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, uint32_
     return out;
 }
 
-Bytes MakeTga(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, uint32_t type, uint32_t bits, bool topOrigin)
+Bytes MakeTga(
+    const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, uint32_t type, uint32_t bits, bool topOrigin)
 {
     Bytes out(18, 0);
-    out[0] = 3;   // a short identification field to skip
+    out[0] = 3; // a short identification field to skip
     out[2] = uint8_t(type);
     StoreLE<uint16_t>(&out[12], w);
     StoreLE<uint16_t>(&out[14], h);
     out[16] = uint8_t(bits);
     out[17] = uint8_t((bits == 32 ? 8 : 0) | (topOrigin ? 0x20 : 0));
-    for (char c : {'i', 'd', '!'})
+    for (char c : { 'i', 'd', '!' })
         out.push_back(uint8_t(c));
     std::vector<uint32_t> ordered;
     for (uint32_t y = 0; y < h; ++y) {
@@ -106,11 +107,11 @@ Bytes MakeDds(plat::gfx::Format format, uint32_t w, uint32_t h, const std::vecto
         uint32_t flags, bits, r, g, b, a;
     };
     const Row rows[] = {
-        {Format::A8R8G8B8, 0x41, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000},
-        {Format::X8R8G8B8, 0x40, 32, 0xFF0000, 0xFF00, 0xFF, 0},
-        {Format::R5G6B5, 0x40, 16, 0xF800, 0x7E0, 0x1F, 0},
-        {Format::A4R4G4B4, 0x41, 16, 0xF00, 0xF0, 0xF, 0xF000},
-        {Format::A1R5G5B5, 0x41, 16, 0x7C00, 0x3E0, 0x1F, 0x8000},
+        { Format::A8R8G8B8, 0x41, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000 },
+        { Format::X8R8G8B8, 0x40, 32, 0xFF0000, 0xFF00, 0xFF, 0 },
+        { Format::R5G6B5, 0x40, 16, 0xF800, 0x7E0, 0x1F, 0 },
+        { Format::A4R4G4B4, 0x41, 16, 0xF00, 0xF0, 0xF, 0xF000 },
+        { Format::A1R5G5B5, 0x41, 16, 0x7C00, 0x3E0, 0x1F, 0x8000 },
     };
     if (format == Format::Dxt1 || format == Format::Dxt3 || format == Format::Dxt5) {
         StoreLE<uint32_t>(&out[80], 0x4);
@@ -181,10 +182,11 @@ Bytes MakeJpeg(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, int qu
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     for (int i = 0; i < info.num_components; ++i)
-        info.comp_info[i].h_samp_factor = info.comp_info[i].v_samp_factor = 1;   // no chroma subsampling
+        info.comp_info[i].h_samp_factor = info.comp_info[i].v_samp_factor = 1; // no chroma subsampling
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < h) {
-        JSAMPROW row = const_cast<JSAMPROW>(reinterpret_cast<const uint8_t*>(&argb[size_t(info.next_scanline) * w]));
+        JSAMPROW row
+            = const_cast<JSAMPROW>(reinterpret_cast<const uint8_t*>(&argb[size_t(info.next_scanline) * w]));
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);

@@ -50,7 +50,7 @@ uint32_t TmFormatValue(TmFormat format)
 
 std::vector<Picture> BuildLevels(const Picture& top, uint32_t levels)
 {
-    std::vector<Picture> chain {top};
+    std::vector<Picture> chain { top };
     while (chain.size() < levels) {
         const Picture& from = chain.back();
         Picture next;
@@ -58,8 +58,8 @@ std::vector<Picture> BuildLevels(const Picture& top, uint32_t levels)
         next.height = std::max(from.height / 2, 1u);
         next.argb.resize(size_t(next.width) * next.height);
         TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(from.argb.data()), int32_t(from.width * 4),
-            from.width, from.height, reinterpret_cast<uint8_t*>(next.argb.data()), int32_t(next.width * 4), next.width,
-            next.height, TMReader::kFormatArgb);
+            from.width, from.height, reinterpret_cast<uint8_t*>(next.argb.data()), int32_t(next.width * 4),
+            next.width, next.height, TMReader::kFormatArgb);
         chain.push_back(std::move(next));
     }
     return chain;
@@ -98,7 +98,7 @@ bool EncodeTm(const Picture& picture, TmFormat format, Bytes& out, std::string& 
 
     for (const Picture& level : BuildLevels(picture, levels)) {
         if (compressed) {
-            const uint32_t pitch = level.width * 4;   // a row of 4 x 4 blocks, 16 bytes each
+            const uint32_t pitch = level.width * 4; // a row of 4 x 4 blocks, 16 bytes each
             const size_t at = out.size();
             out.resize(at + size_t(pitch) * (level.height / 4));
             plat::gfx::d3dx::EncodeDxt(plat::gfx::Format::Dxt5, level.argb.data(), level.width, level.width,
@@ -107,10 +107,12 @@ bool EncodeTm(const Picture& picture, TmFormat format, Bytes& out, std::string& 
         }
         Bytes planeB;
         for (uint32_t pixel : level.argb) {
-            const uint32_t a = pixel >> 24, r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+            const uint32_t a = pixel >> 24, r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF,
+                           b = pixel & 0xFF;
             if (format == TmFormat::Argb) {
                 AppendLE<uint16_t>(out, uint16_t((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)));
-                AppendLE<uint16_t>(planeB, uint16_t((a & 15) << 12 | (r & 15) << 8 | (g & 15) << 4 | (b & 15)));
+                AppendLE<uint16_t>(
+                    planeB, uint16_t((a & 15) << 12 | (r & 15) << 8 | (g & 15) << 4 | (b & 15)));
             } else {
                 AppendLE<uint16_t>(out, uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
                 planeB.push_back(uint8_t((r & 7) << 5 | (g & 3) << 3 | (b & 7)));
@@ -138,8 +140,8 @@ bool WriteTm(const std::filesystem::path& path, const Picture& picture, TmFormat
 std::string FormatInfoLine(const TmInfo& info)
 {
     return std::to_string(info.width) + " " + std::to_string(info.height) + " "
-        + (info.compressed ? std::string("dxt5") : std::to_string(info.format)) + " " + std::to_string(info.levels)
-        + " " + (info.compressed ? "1" : "0");
+        + (info.compressed ? std::string("dxt5") : std::to_string(info.format)) + " "
+        + std::to_string(info.levels) + " " + (info.compressed ? "1" : "0");
 }
 
 bool ReadTmInfo(const std::filesystem::path& path, TmInfo& info, std::string& error)
@@ -218,10 +220,11 @@ bool DecodeTmTop(const std::filesystem::path& path, int32_t reduction, int32_t b
             }
             const uint32_t v = LoadLE<uint16_t>(&level[2 * i]);
             if (format == TMReader::kFormatRgb565)
-                argb[i] = 0xFF000000u | Widen(v >> 11, 5) << 16 | Widen((v >> 5) & 0x3F, 6) << 8 | Widen(v & 0x1F, 5);
+                argb[i] = 0xFF000000u | Widen(v >> 11, 5) << 16 | Widen((v >> 5) & 0x3F, 6) << 8
+                    | Widen(v & 0x1F, 5);
             else
-                argb[i] = Widen(v >> 12, 4) << 24 | Widen((v >> 8) & 15, 4) << 16 | Widen((v >> 4) & 15, 4) << 8
-                    | Widen(v & 15, 4);
+                argb[i] = Widen(v >> 12, 4) << 24 | Widen((v >> 8) & 15, 4) << 16
+                    | Widen((v >> 4) & 15, 4) << 8 | Widen(v & 15, 4);
         }
     }
     reader.Close();

@@ -21,7 +21,7 @@ struct Picture {
     std::vector<uint32_t> argb;
 };
 
-enum class TmFormat { Argb, Xrgb, Dxt5 };   // stored as 21, 22 and the DXT5 code
+enum class TmFormat { Argb, Xrgb, Dxt5 }; // stored as 21, 22 and the DXT5 code
 
 // Value of the format field.
 uint32_t TmFormatValue(TmFormat format);
@@ -36,7 +36,7 @@ struct TmInfo {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t format = 0;
-    uint32_t levels = 0;      // compressed: the header's; else the whole levels the file holds
+    uint32_t levels = 0; // compressed: the header's; else the whole levels the file holds
     bool compressed = false;
 };
 // "WIDTH HEIGHT FORMAT LEVELS COMPRESSED", FORMAT in decimal or "dxt5".

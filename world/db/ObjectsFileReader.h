@@ -28,8 +28,9 @@ public:
     [[noreturn]] static void Fail(const char* what, uint64_t value)
     {
         char line[384];
-        std::snprintf(line, sizeof line, "Objects file %s: bad %s %" PRIu64 " at offset %" PRIu64 ", %" PRIu64
-            " bytes left", s_path.c_str(), what, value, s_offset, Left());
+        std::snprintf(line, sizeof line,
+            "Objects file %s: bad %s %" PRIu64 " at offset %" PRIu64 ", %" PRIu64 " bytes left",
+            s_path.c_str(), what, value, s_offset, Left());
         WriteErrorLog(line);
         throw XRangeError();
     }
@@ -37,8 +38,9 @@ public:
     [[noreturn]] static void FailRead(const char* what, uint64_t n)
     {
         char line[384];
-        std::snprintf(line, sizeof line, "Objects file %s: %s needs %" PRIu64 " bytes at offset %" PRIu64 ", %" PRIu64
-            " left", s_path.c_str(), what, n, s_offset, Left());
+        std::snprintf(line, sizeof line,
+            "Objects file %s: %s needs %" PRIu64 " bytes at offset %" PRIu64 ", %" PRIu64 " left",
+            s_path.c_str(), what, n, s_offset, Left());
         WriteErrorLog(line);
         throw XRangeError();
     }
