@@ -60,11 +60,9 @@ Bytes MakeTga(
             ordered.push_back(argb[row * w + x]);
     }
     auto pixel = [&](uint32_t p) {
-        out.push_back(uint8_t(p));
-        out.push_back(uint8_t(p >> 8));
-        out.push_back(uint8_t(p >> 16));
-        if (bits == 32)
-            out.push_back(uint8_t(p >> 24));
+        AppendLE(out, p);
+        if (bits != 32)
+            out.pop_back();
     };
     if (type == 2) {
         for (uint32_t p : ordered)
@@ -140,23 +138,13 @@ Bytes MakePng(const std::vector<uint32_t>& argb, uint32_t w, uint32_t h, bool al
     image.version = PNG_IMAGE_VERSION;
     image.width = w;
     image.height = h;
-    image.format = PNG_FORMAT_BGRA;
-    std::vector<uint32_t> pixels = argb;
-    if (!alpha) {
-        // Written as RGB: the reader must report no alpha.
-        image.format = PNG_FORMAT_BGR;
-        Bytes bgr;
-        for (uint32_t p : pixels) {
-            bgr.push_back(uint8_t(p));
-            bgr.push_back(uint8_t(p >> 8));
-            bgr.push_back(uint8_t(p >> 16));
-        }
-        png_alloc_size_t size = 0;
-        png_image_write_to_memory(&image, nullptr, &size, 0, bgr.data(), 0, nullptr);
-        Bytes out(size);
-        png_image_write_to_memory(&image, out.data(), &size, 0, bgr.data(), 0, nullptr);
-        out.resize(size);
-        return out;
+    // Without alpha the file is RGB: the reader must report no alpha.
+    image.format = alpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
+    Bytes pixels;
+    for (uint32_t p : argb) {
+        AppendLE(pixels, p);
+        if (!alpha)
+            pixels.pop_back();
     }
     png_alloc_size_t size = 0;
     png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
