@@ -2,6 +2,7 @@
 #include "ai/CFerroGroupList.h"
 
 #include "ai/CFerroGroup.h"
+#include "foundation/ByteOrder.h"
 #include "foundation/CallTrace.h"
 #include "platform/win/text.h"
 #include "world/db/COrgManager.h"
@@ -24,13 +25,6 @@ void CopyName(char* out, size_t size, const uint8_t* field, size_t fieldSize)
     const size_t length = strnlen(reinterpret_cast<const char*>(field), std::min(fieldSize, size - 1));
     std::memcpy(out, field, length);
     out[length] = '\0';
-}
-
-int32_t GetI32(const uint8_t* p)
-{
-    int32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
 }
 
 } // namespace
@@ -58,9 +52,8 @@ void CFerroGroupList::Load()
     Clear();
     uint8_t header[kHeaderBytes];
     CObjectsFileReader::Read(header, sizeof header, "group section head");
-    uint32_t count, flagPresent;
-    std::memcpy(&count, header, 4);
-    std::memcpy(&flagPresent, header + 8, 4);
+    const uint32_t count = LoadLE<uint32_t>(header);
+    const uint32_t flagPresent = LoadLE<uint32_t>(header + 8);
     CObjectsFileReader::CheckCount(count, kRecordBytes, 0, "group count");
     const int freeOrg = g_OrgManager.GetRowNames().Find("ORG_FREE");
     for (uint32_t g = 0; g < count; ++g) {
@@ -75,10 +68,10 @@ void CFerroGroupList::Load()
             std::strcpy(orgKey, "ORG_TRANSES");
         const int org = g_OrgManager.GetRowNames().Find(orgKey);
         group->organisation = org >= 0 ? org : freeOrg;
-        group->kind = GetI32(record + 64);
-        const int32_t members = GetI32(record + 68);
+        group->kind = LoadLE<int32_t>(record + 64);
+        const int32_t members = LoadLE<int32_t>(record + 68);
         CopyName(group->secondName, sizeof group->secondName, record + 72, 64);
-        group->parameter = GetI32(record + 136);
+        group->parameter = LoadLE<int32_t>(record + 136);
         if (members < 0 || members > CFerroGroup::kMaxMembers)
             CObjectsFileReader::Fail("group member count", uint32_t(members));
         switch (group->kind) {

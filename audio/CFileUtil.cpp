@@ -1,5 +1,6 @@
 #include "audio/CFileUtil.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
@@ -31,15 +32,6 @@ std::string SoundPath(const char* name)
     return std::string(g_ResourceDBManager.BaseDirectory()) + name;
 }
 
-uint32_t U32At(const uint8_t* p)
-{
-    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
-}
-uint16_t U16At(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
 // One chunk of a RIFF file: where its data starts and how long it says it is.
 struct Chunk {
     uint32_t offset = 0;
@@ -53,7 +45,7 @@ Find FindChunk(
 {
     uint32_t at = from;
     while (end - at >= 8) {
-        const uint32_t size = U32At(file.data() + at + 4);
+        const uint32_t size = LoadLE<uint32_t>(file.data() + at + 4);
         const uint32_t data = at + 8;
         if (size > end - data)
             return Find::Broken;
@@ -119,7 +111,7 @@ SoundResult CFileUtil::OpenWaveMemory(std::span<const uint8_t> file)
     if (file.size() < 12 || file.size() > UINT32_MAX || std::memcmp(file.data(), "RIFF", 4) != 0
         || std::memcmp(file.data() + 8, "WAVE", 4) != 0)
         return kSoundFail;
-    const uint32_t riffSize = U32At(file.data() + 4);
+    const uint32_t riffSize = LoadLE<uint32_t>(file.data() + 4);
     if (riffSize < 4 || riffSize > file.size() - 8)
         return kSoundFail;
     const uint32_t end = 8 + riffSize;
@@ -130,17 +122,17 @@ SoundResult CFileUtil::OpenWaveMemory(std::span<const uint8_t> file)
         return kSoundFail;
     auto format = std::make_unique<plat::sound::WaveFormat>();
     const uint8_t* f = file.data() + fmt.offset;
-    format->formatTag = U16At(f);
-    format->channels = U16At(f + 2);
-    format->samplesPerSec = U32At(f + 4);
-    format->avgBytesPerSec = U32At(f + 8);
-    format->blockAlign = U16At(f + 12);
-    format->bitsPerSample = U16At(f + 14);
+    format->formatTag = LoadLE<uint16_t>(f);
+    format->channels = LoadLE<uint16_t>(f + 2);
+    format->samplesPerSec = LoadLE<uint32_t>(f + 4);
+    format->avgBytesPerSec = LoadLE<uint32_t>(f + 8);
+    format->blockAlign = LoadLE<uint16_t>(f + 12);
+    format->bitsPerSample = LoadLE<uint16_t>(f + 14);
     if (format->formatTag != plat::sound::kFormatPcm) {
         // Other formats carry an extra-size word and that many bytes, inside the chunk.
         if (fmt.size < 18)
             return kSoundFail;
-        format->extraSize = U16At(f + 16);
+        format->extraSize = LoadLE<uint16_t>(f + 16);
         if (format->extraSize > fmt.size - 18)
             return kSoundFail;
     }

@@ -14,8 +14,8 @@
 using Bytes = std::vector<uint8_t>;
 
 template <class T>
-concept ByteOrderValue = (std::is_arithmetic_v<T> || std::is_enum_v<T>)
-    && (sizeof(T) == 1 || sizeof(T) == 2 || sizeof(T) == 4 || sizeof(T) == 8);
+concept ByteOrderValue = (std::is_arithmetic_v<T> || std::is_enum_v<T>)&&(
+    sizeof(T) == 1 || sizeof(T) == 2 || sizeof(T) == 4 || sizeof(T) == 8);
 
 template <ByteOrderValue T> T LoadLE(const void* at)
 {

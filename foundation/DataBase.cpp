@@ -1,18 +1,17 @@
 #include "DataBase.h"
 
 #include "BaseDirectory.h"
+#include "ByteOrder.h"
 #include "CallTrace.h"
 #include "ErrorLog.h"
+#include "platform/win/file.h"
 #include "platform/win/paths.h"
 #include "platform/win/text.h"
 
-#include <cerrno>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 DataBase g_DataBase;
 
@@ -23,42 +22,6 @@ constexpr size_t kFieldNameEntrySize = 44;
 constexpr size_t kRecordEntrySize = 44;
 constexpr size_t kFieldHeader = 8;
 constexpr char kDefaultText[] = "_DEFAULT_";
-
-uint32_t GetU32(const uint8_t* at)
-{
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
-
-void PutU32(uint8_t* at, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        at[k] = uint8_t(value >> (8 * k));
-}
-
-bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, bool& missing)
-{
-    missing = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        missing = errno == ENOENT;
-        return false;
-    }
-    struct stat info { };
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (ok) {
-        bytes.resize(size_t(info.st_size));
-        size_t done = 0;
-        while (ok && done < bytes.size()) {
-            ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            ok = got > 0;
-            done += ok ? size_t(got) : 0;
-        }
-    }
-    ::close(fd);
-    return ok;
-}
 
 // A stored name of at most 31 characters; false when no terminator lies within 32 bytes.
 bool CopyName(char (&to)[DataBase::kNameSize], const uint8_t* from)
@@ -73,9 +36,20 @@ bool CopyName(char (&to)[DataBase::kNameSize], const uint8_t* from)
 std::string Key(uint32_t tableId, std::string_view name)
 {
     std::string key(4, '\0');
-    PutU32(reinterpret_cast<uint8_t*>(key.data()), tableId);
+    StoreLE(key.data(), tableId);
     key += plat::win::Upper1251(name);
     return key;
+}
+
+// A companion file's bytes; a missing one reads as empty.
+bool ReadCompanion(
+    const std::string& path, const char* what, std::vector<uint8_t>& bytes, std::string& reason)
+{
+    const plat::win::FileResult read = plat::win::ReadWholeFile(path, bytes);
+    if (read == plat::win::FileResult::Ok || read == plat::win::FileResult::Missing)
+        return true;
+    reason = std::string(what) + " file unreadable";
+    return false;
 }
 
 std::string Companion(const std::string& path, const char* extension)
@@ -106,10 +80,7 @@ void DataBase::Log(const std::string& message) const
 
 void DataBase::CloseFile()
 {
-    if (m_dataFd >= 0)
-        ::close(m_dataFd);
-    m_dataFd = -1;
-    m_dataSize = 0;
+    m_data.Close();
 }
 
 bool DataBase::Open(const char* name, int create)
@@ -154,39 +125,26 @@ bool DataBase::OpenFiles(
         m_fieldIndex.clear();
         return false;
     }
-    int fd = data.empty() ? -1 : ::open(data.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info { };
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(fd);
-        fd = -1;
-    }
-    if (fd < 0) {
+    if (m_data.Open(data) != plat::win::FileResult::Ok) {
         Log("DataBase::Open: cannot open '" + m_name + "'");
         return false;
     }
-    m_dataFd = fd;
-    m_dataSize = uint64_t(info.st_size);
     return true;
 }
 
 bool DataBase::LoadNames(const std::string& path, std::string& reason)
 {
     std::vector<uint8_t> bytes;
-    bool missing = false;
-    if (!ReadWhole(path, bytes, missing)) {
-        if (missing || path.empty())
-            return true;
-        reason = "name file unreadable";
+    if (!ReadCompanion(path, "name", bytes, reason))
         return false;
-    }
     if (bytes.empty())
         return true;
     if (bytes.size() < 8) {
         reason = "name file shorter than its counts";
         return false;
     }
-    const uint64_t tables = GetU32(bytes.data());
-    const uint64_t fields = GetU32(bytes.data() + 4);
+    const uint64_t tables = LoadLE<uint32_t>(bytes.data());
+    const uint64_t fields = LoadLE<uint32_t>(bytes.data() + 4);
     if (8 + kFloorEntrySize * tables + kFieldNameEntrySize * fields > bytes.size()) {
         reason = "name file shorter than its counts";
         return false;
@@ -194,23 +152,23 @@ bool DataBase::LoadNames(const std::string& path, std::string& reason)
     const uint8_t* at = bytes.data() + 8;
     m_floors.resize(size_t(tables));
     for (SFloorEntry& floor : m_floors) {
-        floor.id = GetU32(at);
+        floor.id = LoadLE<uint32_t>(at);
         if (!CopyName(floor.name, at + 4)) {
             reason = "table name not terminated within 32 bytes";
             return false;
         }
-        floor.nameMark = GetU32(at + 36);
+        floor.nameMark = LoadLE<uint32_t>(at + 36);
         at += kFloorEntrySize;
     }
     m_names.resize(size_t(fields));
     for (SFieldNameEntry& entry : m_names) {
-        entry.tableId = GetU32(at);
-        entry.fieldId = GetU32(at + 4);
+        entry.tableId = LoadLE<uint32_t>(at);
+        entry.fieldId = LoadLE<uint32_t>(at + 4);
         if (!CopyName(entry.name, at + 8)) {
             reason = "field name not terminated within 32 bytes";
             return false;
         }
-        entry.type = GetU32(at + 40);
+        entry.type = LoadLE<uint32_t>(at + 40);
         m_fieldIndex.try_emplace(Key(entry.tableId, entry.name), entry.fieldId);
         at += kFieldNameEntrySize;
     }
@@ -220,16 +178,11 @@ bool DataBase::LoadNames(const std::string& path, std::string& reason)
 bool DataBase::LoadIndex(const std::string& path, std::string& reason)
 {
     std::vector<uint8_t> bytes;
-    bool missing = false;
-    if (!ReadWhole(path, bytes, missing)) {
-        if (missing || path.empty())
-            return true;
-        reason = "index file unreadable";
+    if (!ReadCompanion(path, "index", bytes, reason))
         return false;
-    }
     if (bytes.empty())
         return true;
-    const uint64_t count = bytes.size() >= 4 ? GetU32(bytes.data()) : ~0ull;
+    const uint64_t count = bytes.size() >= 4 ? LoadLE<uint32_t>(bytes.data()) : ~0ull;
     if (bytes.size() < 4 || 4 + kRecordEntrySize * count > bytes.size()) {
         reason = "index file shorter than its count";
         return false;
@@ -238,13 +191,13 @@ bool DataBase::LoadIndex(const std::string& path, std::string& reason)
     m_records.resize(size_t(count));
     for (size_t i = 0; i < m_records.size(); ++i) {
         SRecordEntry& record = m_records[i];
-        record.tableId = GetU32(at);
+        record.tableId = LoadLE<uint32_t>(at);
         if (!CopyName(record.name, at + 4)) {
             reason = "record name not terminated within 32 bytes";
             return false;
         }
-        record.offset = GetU32(at + 36);
-        record.size = GetU32(at + 40);
+        record.offset = LoadLE<uint32_t>(at + 36);
+        record.size = LoadLE<uint32_t>(at + 40);
         m_recordIndex.try_emplace(Key(record.tableId, record.name), int(i));
         at += kRecordEntrySize;
     }
@@ -357,23 +310,13 @@ bool DataBase::SelectRecord(int index)
         return index == -1;
     const SRecordEntry& entry = m_records[size_t(index)];
     std::string reason;
-    if (m_dataFd < 0) {
+    if (!m_data.IsOpen()) {
         reason = "no data file";
-    } else if (uint64_t(entry.offset) + entry.size > m_dataSize) {
+    } else if (uint64_t(entry.offset) + entry.size > m_data.Size()) {
         reason = "lies outside the data file";
     } else {
         m_buffer.reset(new uint8_t[entry.size ? entry.size : 1]);
-        size_t done = 0;
-        while (done < entry.size) {
-            ssize_t got
-                = ::pread(m_dataFd, m_buffer.get() + done, entry.size - done, off_t(entry.offset + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += size_t(got);
-        }
-        if (done < entry.size)
+        if (!m_data.ReadAt(m_buffer.get(), entry.size, entry.offset))
             reason = "unreadable";
     }
     size_t pos = 0;
@@ -382,7 +325,7 @@ bool DataBase::SelectRecord(int index)
             reason = "field header cut at byte " + std::to_string(pos);
             break;
         }
-        const uint32_t length = GetU32(m_buffer.get() + pos + 4);
+        const uint32_t length = LoadLE<uint32_t>(m_buffer.get() + pos + 4);
         if (length > entry.size - pos - kFieldHeader) {
             reason = "field at byte " + std::to_string(pos) + " runs past the record";
             break;
@@ -409,7 +352,7 @@ DataBase::Field DataBase::FieldAt(int slot) const
     if (slot < 0 || slot >= m_fieldCount)
         return Field { 0, 0, nullptr };
     const uint8_t* at = m_slots[slot];
-    return Field { GetU32(at), GetU32(at + 4), at + kFieldHeader };
+    return Field { LoadLE<uint32_t>(at), LoadLE<uint32_t>(at + 4), at + kFieldHeader };
 }
 
 const uint8_t* DataBase::FindSlot(uint32_t id) const
@@ -417,7 +360,7 @@ const uint8_t* DataBase::FindSlot(uint32_t id) const
     if (id == 0)
         return nullptr;
     for (int i = 0; i < m_fieldCount; ++i) {
-        if (GetU32(m_slots[i]) == id)
+        if (LoadLE<uint32_t>(m_slots[i]) == id)
             return m_slots[i];
     }
     return nullptr;
@@ -435,7 +378,7 @@ void DataBase::GetStringField(const char* field, char* out, size_t size)
     const uint8_t* slot = FindSlot(RegisterName(m_floorName, field, kTypeText));
     if (!slot)
         return;
-    const uint32_t length = GetU32(slot + 4);
+    const uint32_t length = LoadLE<uint32_t>(slot + 4);
     const void* end = std::memchr(slot + kFieldHeader, 0, length);
     size_t text = end ? size_t(static_cast<const uint8_t*>(end) - (slot + kFieldHeader)) : length;
     text = std::min(text, size - 1);
@@ -449,9 +392,9 @@ int32_t DataBase::GetIntegerField(const char* field)
     if (m_record < 0)
         return 0;
     const uint8_t* slot = FindSlot(RegisterName(m_floorName, field, kTypeInteger));
-    if (!slot || GetU32(slot + 4) < 4)
+    if (!slot || LoadLE<uint32_t>(slot + 4) < 4)
         return 0;
-    return int32_t(GetU32(slot + kFieldHeader));
+    return int32_t(LoadLE<uint32_t>(slot + kFieldHeader));
 }
 
 float DataBase::GetFloatField(const char* field)
@@ -459,14 +402,12 @@ float DataBase::GetFloatField(const char* field)
     if (m_record < 0)
         return 0.0f;
     const uint8_t* slot = FindSlot(RegisterName(m_floorName, field, kTypeFloat));
-    if (!slot || GetU32(slot + 4) < 4)
+    if (!slot || LoadLE<uint32_t>(slot + 4) < 4)
         return 0.0f;
-    float value;
-    std::memcpy(&value, slot + kFieldHeader, 4);
-    return value;
+    return LoadLE<float>(slot + kFieldHeader);
 }
 
-void DataBase::SetValue(const char* field, uint32_t type, const void* value)
+void DataBase::SetValue(const char* field, uint32_t type, uint32_t bits)
 {
     if (m_record < 0)
         return;
@@ -474,31 +415,31 @@ void DataBase::SetValue(const char* field, uint32_t type, const void* value)
     if (id == 0)
         return;
     int slot = 0;
-    while (slot < m_fieldCount && GetU32(m_slots[slot]) != id)
+    while (slot < m_fieldCount && LoadLE<uint32_t>(m_slots[slot]) != id)
         ++slot;
     if (slot == m_fieldCount && m_fieldCount == kMaxFields)
         return;
     uint8_t* at = slot < m_fieldCount ? m_slots[slot] : nullptr;
     // A stored field shorter than 4 bytes cannot take the value in place.
-    if (!at || GetU32(at + 4) < 4) {
+    if (!at || LoadLE<uint32_t>(at + 4) < 4) {
         m_ownBlocks.push_back(std::make_unique<uint8_t[]>(kFieldHeader + 4));
         at = m_ownBlocks.back().get();
         m_slots[slot] = at;
         if (slot == m_fieldCount)
             ++m_fieldCount;
     }
-    PutU32(at, id);
-    PutU32(at + 4, 4);
-    std::memcpy(at + kFieldHeader, value, 4);
+    StoreLE<uint32_t>(at, id);
+    StoreLE<uint32_t>(at + 4, 4);
+    StoreLE(at + kFieldHeader, bits);
 }
 
 void DataBase::SetField(const char* field, int32_t value)
 {
     ZJ_TRACE("DataBase::SetField");
-    SetValue(field, kTypeInteger, &value);
+    SetValue(field, kTypeInteger, uint32_t(value));
 }
 
 void DataBase::SetFloatField(const char* field, float value)
 {
-    SetValue(field, kTypeFloat, &value);
+    SetValue(field, kTypeFloat, std::bit_cast<uint32_t>(value));
 }

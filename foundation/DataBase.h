@@ -5,6 +5,8 @@
 // Table names compare exactly; record and field names as upper-cased copies.
 #pragma once
 
+#include "platform/win/file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -110,7 +112,7 @@ private:
     void Log(const std::string& message) const;
     void ClearSlots();
     const uint8_t* FindSlot(uint32_t id) const;
-    void SetValue(const char* field, uint32_t type, const void* value);
+    void SetValue(const char* field, uint32_t type, uint32_t bits);
     int FindFloor(const char* name) const;
     bool LoadNames(const std::string& path, std::string& reason);
     bool LoadIndex(const std::string& path, std::string& reason);
@@ -122,8 +124,7 @@ private:
     std::unordered_map<std::string, int> m_recordIndex;
     std::unordered_map<std::string, uint32_t> m_fieldIndex;
 
-    int m_dataFd = -1;
-    uint64_t m_dataSize = 0;
+    plat::win::ReadOnlyFile m_data;
     std::string m_name; // for messages
 
     uint8_t* m_slots[kMaxFields] = {};

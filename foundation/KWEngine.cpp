@@ -1,18 +1,14 @@
 #include "KWEngine.h"
 
 #include "BaseDirectory.h"
+#include "ByteOrder.h"
 #include "ErrorLog.h"
 #include "KWUnpack.h"
 #include "platform/win/paths.h"
 #include "platform/win/text.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -25,11 +21,6 @@ constexpr size_t kDirectRead = 16384;
 constexpr const char* kCannotOpen = "cannot open";
 
 std::atomic<uint64_t> g_nextGeneration { 1 };
-
-uint32_t GetU32(const uint8_t* at)
-{
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
 
 bool HasBothStages(uint32_t flags)
 {
@@ -79,12 +70,8 @@ KWEngine::~KWEngine()
 
 void KWEngine::Close() noexcept
 {
-    if (m_map)
-        ::munmap(const_cast<uint8_t*>(m_map), size_t(m_fileSize));
-    m_map = nullptr;
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    m_map.Unmap();
+    m_file.Close();
     m_fileSize = 0;
     m_blockSize = 0;
     m_files.clear();
@@ -119,29 +106,28 @@ bool KWEngine::LoadFile(const std::string& hostPath, std::string& reason, const 
 {
     Close();
     m_path = hostPath;
-    int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        reason = kCannotOpen;
-        return false;
-    }
-    m_fd = fd;
     auto fail = [&](std::string why, const char* text = nullptr) {
         Close();
         reason = std::move(why);
         fixedText = text;
         return false;
     };
-    struct stat info { };
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    switch (m_file.Open(hostPath)) {
+    case plat::win::FileResult::Ok:
+        break;
+    case plat::win::FileResult::NotRegular:
         return fail("not a regular file");
-    m_fileSize = uint64_t(info.st_size);
+    default:
+        return fail(kCannotOpen);
+    }
+    m_fileSize = m_file.Size();
 
     uint8_t header[kHeaderSize];
     if (m_fileSize < kHeaderSize || !ReadAt(header, kHeaderSize, 0))
         return fail("header shorter than 22 bytes", "KWEngine::Init Error read file");
-    const uint32_t fileCount = GetU32(header + 6);
-    const uint32_t blockCount = GetU32(header + 10);
-    const uint32_t blockSize = GetU32(header + 14);
+    const uint32_t fileCount = LoadLE<uint32_t>(header + 6);
+    const uint32_t blockCount = LoadLE<uint32_t>(header + 10);
+    const uint32_t blockSize = LoadLE<uint32_t>(header + 14);
     if (blockSize < 1 || blockSize > kMaxBlockSize)
         return fail(Format("block size %u outside 1..%u", blockSize, kMaxBlockSize));
     const uint64_t fileTableEnd = kHeaderSize + kFileEntrySize * uint64_t(fileCount);
@@ -168,8 +154,8 @@ bool KWEngine::LoadFile(const std::string& hostPath, std::string& reason, const 
         std::memset(file.name, 0, kNameSize);
         std::memcpy(file.name, entry, length);
         plat::win::MakeUpper1251(file.name, length);
-        file.start = GetU32(entry + 80);
-        file.size = GetU32(entry + 84);
+        file.start = LoadLE<uint32_t>(entry + 80);
+        file.size = LoadLE<uint32_t>(entry + 84);
         if (uint64_t(file.start) + file.size > streamSize)
             return fail(Format("file %u ends past the last block", i));
     }
@@ -178,8 +164,8 @@ bool KWEngine::LoadFile(const std::string& hostPath, std::string& reason, const 
     for (uint32_t k = 0; k < blockCount; ++k) {
         const uint8_t* entry = blockTable + kBlockEntrySize * k;
         KWBlockEntry& block = m_blocks[k];
-        block.flags = GetU32(entry + 4);
-        block.offset = GetU32(entry + 8);
+        block.flags = LoadLE<uint32_t>(entry + 4);
+        block.offset = LoadLE<uint32_t>(entry + 8);
         const uint64_t words = HasBothStages(block.flags) ? 8 : 4;
         if (uint64_t(block.offset) + words > m_fileSize)
             return fail(Format("block %u record lies outside the file", k));
@@ -188,8 +174,7 @@ bool KWEngine::LoadFile(const std::string& hostPath, std::string& reason, const 
         m_index.try_emplace(std::string(m_files[i].name), int(i));
     m_blockLogged = std::make_unique<std::atomic<bool>[]>(blockCount);
     // Packed bytes are unpacked where they lie; without a mapping every read is a pread.
-    void* map = ::mmap(nullptr, size_t(m_fileSize), PROT_READ, MAP_SHARED, fd, 0);
-    m_map = map == MAP_FAILED ? nullptr : static_cast<const uint8_t*>(map);
+    m_map.Map(m_file);
     m_blockSize = blockSize;
     m_generation = g_nextGeneration.fetch_add(1);
     return true;
@@ -205,31 +190,20 @@ void KWEngine::Log(const std::string& message) const
 
 const uint8_t* KWEngine::Stored(uint8_t* scratch, size_t n, uint64_t offset) const
 {
-    if (m_map)
-        return offset + n <= m_fileSize ? m_map + offset : nullptr;
+    if (m_map.Data())
+        return offset + n <= m_fileSize ? m_map.Data() + offset : nullptr;
     return ReadAt(scratch, n, offset) ? scratch : nullptr;
 }
 
 bool KWEngine::ReadAt(void* dest, size_t n, uint64_t offset) const
 {
-    if (m_map) {
+    if (m_map.Data()) {
         if (offset + n > m_fileSize)
             return false;
-        std::memcpy(dest, m_map + offset, n);
+        std::memcpy(dest, m_map.Data() + offset, n);
         return true;
     }
-    auto* out = static_cast<uint8_t*>(dest);
-    while (n > 0) {
-        ssize_t got = ::pread(m_fd, out, n, off_t(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        out += got;
-        n -= size_t(got);
-        offset += uint64_t(got);
-    }
-    return true;
+    return m_file.ReadAt(dest, n, offset);
 }
 
 int KWEngine::FindFile(const char* name) const
@@ -302,7 +276,8 @@ size_t KWEngine::ReadAvailable(KWCursor& cursor, void* dest, size_t n) const
             uint32_t length = 0;
             if (!ReadAt(word, 4, block.offset))
                 reason = "record unreadable";
-            else if ((length = GetU32(word)) > m_blockSize || block.offset + 4ull + length > m_fileSize)
+            else if ((length = LoadLE<uint32_t>(word)) > m_blockSize
+                || block.offset + 4ull + length > m_fileSize)
                 reason = Format("stored length %u does not fit", length);
             else if (offset + piece > length)
                 reason = Format("holds %u bytes, the read needs %zu", length, offset + piece);
@@ -387,8 +362,8 @@ bool KWEngine::Unpack(KWCursor& cursor, uint32_t k, uint8_t* out, size_t& writte
         reason = "record unreadable";
         return false;
     }
-    const uint32_t first = GetU32(words);
-    const uint32_t length = both ? GetU32(words + 4) : first;
+    const uint32_t first = LoadLE<uint32_t>(words);
+    const uint32_t length = both ? LoadLE<uint32_t>(words + 4) : first;
     const uint64_t dataAt = uint64_t(block.offset) + wordBytes;
     if (length > (flags == 0 ? m_blockSize : room) || (both && first > room)) {
         reason = Format("stored length %u (middle %u) too large", length, first);

@@ -5,6 +5,8 @@
 // stops at its file's end and never delivers the next file's bytes.
 #pragma once
 
+#include "platform/win/file.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -84,7 +86,7 @@ public:
     bool Load(const std::string& hostPath, std::string& reason);
     void Close() noexcept;
 
-    bool IsMounted() const noexcept { return m_fd >= 0; }
+    bool IsMounted() const noexcept { return m_file.IsOpen(); }
     const std::string& Path() const noexcept { return m_path; }
     uint32_t BlockSize() const noexcept { return m_blockSize; }
     int FileCount() const noexcept { return int(m_files.size()); }
@@ -125,8 +127,8 @@ private:
     void BadBlock(uint32_t k, const std::string& reason) const;
     void Attach(KWCursor& cursor, int index) const;
 
-    int m_fd = -1;
-    const uint8_t* m_map = nullptr; // the whole archive, read-only
+    plat::win::ReadOnlyFile m_file;
+    plat::win::FileMapping m_map; // the whole archive, read-only
     uint64_t m_fileSize = 0;
     uint32_t m_blockSize = 0;
     uint64_t m_generation = 0; // unique per load: cursors tell their cache apart by it

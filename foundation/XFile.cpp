@@ -1,6 +1,7 @@
 #include "XFile.h"
 
-#include <sys/stat.h>
+#include "platform/win/file.h"
+
 #include <utility>
 
 XFile::~XFile()
@@ -78,8 +79,6 @@ int64_t XFile::Size() const
 {
     if (m_opened && m_inArchive)
         return m_cursor.Size();
-    struct stat info { };
-    if (!m_file || ::fstat(fileno(m_file), &info) != 0)
-        return -1;
-    return int64_t(info.st_size);
+    const std::optional<uint64_t> size = plat::win::OpenFileSize(m_file);
+    return size ? int64_t(*size) : -1;
 }

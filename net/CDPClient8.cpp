@@ -138,13 +138,15 @@ int32_t CDPClient8::Send(const void* buffer, uint32_t size, bool unreliable)
                                 SendFlags::Guaranteed | SendFlags::PriorityHigh, &sendHandle);
     }
     if (!plat::net::Succeeded(result)) {
-        uint32_t words[2] = {};
+        uint8_t head[8] = {};
         if (buffer != nullptr)
-            std::memcpy(words, buffer, size < sizeof words ? size : sizeof words);
-        if (words[0] == NETMSG_SYSTEM)
-            LogLine("CDPClient8::Send fail message ID=%d Command=%d", words[0], words[1]);
+            std::memcpy(head, buffer, size < sizeof head ? size : sizeof head);
+        const uint32_t kind = NetWire::Get<uint32_t>(head, NetWire::System::kKind);
+        if (kind == NETMSG_SYSTEM)
+            LogLine("CDPClient8::Send fail message ID=%d Command=%d", kind,
+                NetWire::Get<uint32_t>(head, NetWire::System::kType));
         else
-            LogLine("CDPClient8::Send fail message ID=%d", words[0]);
+            LogLine("CDPClient8::Send fail message ID=%d", kind);
     }
     return static_cast<int32_t>(result);
 }

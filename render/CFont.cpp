@@ -1,5 +1,6 @@
 #include "render/CFont.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
@@ -24,7 +25,7 @@ CFont* g_pFont = nullptr;
 
 namespace {
 
-constexpr uint32_t kHeaderBytes = 128;   // 60 unread, three sizes, the metrics
+constexpr uint32_t kHeaderBytes = 128; // 60 unread, three sizes, the metrics
 constexpr uint32_t kGlyphBytes = 28;
 constexpr uint32_t kMaxTextureSide = 16384;
 
@@ -48,13 +49,6 @@ int64_t Advance(const FontGlyph& glyph)
     return int64_t(glyph.right) - glyph.left;
 }
 
-int32_t ReadI32(const uint8_t* p)
-{
-    int32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
 } // namespace
 
 CFont::~CFont()
@@ -72,7 +66,8 @@ void CFont::Init(const char* name)
 {
     ZJ_TRACE("CFont::Init");
     Release();
-    const std::string path = std::string(g_ResourceDBManager.BaseDirectory()) + "data\\fonts\\" + (name ? name : "");
+    const std::string path
+        = std::string(g_ResourceDBManager.BaseDirectory()) + "data\\fonts\\" + (name ? name : "");
     const std::string glyphPath = path + ".kwd";
     const std::string texturePath = path + ".dds";
 
@@ -86,7 +81,8 @@ void CFont::Init(const char* name)
     ReadGlyphFile(bytes.data(), bytes.size(), glyphPath.c_str());
 
     m_texture = new CTexture();
-    g_Graphic.CreateTexture(m_texture, m_textureWidth, m_textureHeight, 1, Format::A4R4G4B4, Pool::Managed, 0);
+    g_Graphic.CreateTexture(
+        m_texture, m_textureWidth, m_textureHeight, 1, Format::A4R4G4B4, Pool::Managed, 0);
     m_texture->LoadFromFile(texturePath.c_str(), 16, 0, 1, false);
     // Counted once loaded, so that Release takes off the same amount.
     if (g_pTextureManager)
@@ -98,16 +94,17 @@ void CFont::ReadGlyphFile(const uint8_t* data, size_t size, const char* path)
 {
     if (size < kHeaderBytes)
         RefuseFile(path, "is short");
-    const uint32_t textureWidth = uint32_t(ReadI32(data + 60));
-    const uint32_t textureHeight = uint32_t(ReadI32(data + 64));
-    const uint32_t count = uint32_t(ReadI32(data + 68));
-    if (textureWidth == 0 || textureHeight == 0 || textureWidth > kMaxTextureSide || textureHeight > kMaxTextureSide)
+    const uint32_t textureWidth = uint32_t(LoadLE<int32_t>(data + 60));
+    const uint32_t textureHeight = uint32_t(LoadLE<int32_t>(data + 64));
+    const uint32_t count = uint32_t(LoadLE<int32_t>(data + 68));
+    if (textureWidth == 0 || textureHeight == 0 || textureWidth > kMaxTextureSide
+        || textureHeight > kMaxTextureSide)
         RefuseFile(path, "names a bad texture size");
     if (uint64_t(count) * kGlyphBytes > size - kHeaderBytes)
         RefuseFile(path, "holds fewer glyphs than it names");
     m_glyphs.Done();
     for (int i = 0; i < kMetrics; ++i)
-        m_metrics[i] = ReadI32(data + 72 + 4 * i);
+        m_metrics[i] = LoadLE<int32_t>(data + 72 + 4 * i);
     m_textureWidth = textureWidth;
     m_textureHeight = textureHeight;
     if (count > 0)
@@ -115,13 +112,13 @@ void CFont::ReadGlyphFile(const uint8_t* data, size_t size, const char* path)
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* bytes = data + kHeaderBytes + size_t(i) * kGlyphBytes;
         FontGlyph& glyph = m_glyphs.At(int(i));
-        glyph.code = uint32_t(ReadI32(bytes));
-        glyph.left = ReadI32(bytes + 4);
-        glyph.top = ReadI32(bytes + 8);
-        glyph.right = ReadI32(bytes + 12);
-        glyph.fourth = ReadI32(bytes + 16);
-        glyph.width = ReadI32(bytes + 20);
-        glyph.height = ReadI32(bytes + 24);
+        glyph.code = uint32_t(LoadLE<int32_t>(bytes));
+        glyph.left = LoadLE<int32_t>(bytes + 4);
+        glyph.top = LoadLE<int32_t>(bytes + 8);
+        glyph.right = LoadLE<int32_t>(bytes + 12);
+        glyph.fourth = LoadLE<int32_t>(bytes + 16);
+        glyph.width = LoadLE<int32_t>(bytes + 20);
+        glyph.height = LoadLE<int32_t>(bytes + 24);
     }
 }
 
@@ -130,8 +127,8 @@ void CFont::AllocateQuads()
     uint16_t* indices = m_quads.Allocate(kVertexFormat, kVertices, kIndices);
     for (uint32_t q = 0; q < uint32_t(kBatchGlyphs); ++q) {
         const uint16_t base = uint16_t(4 * q);
-        const uint16_t quad[6] = {base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 2), uint16_t(base + 3),
-            base};
+        const uint16_t quad[6]
+            = { base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 2), uint16_t(base + 3), base };
         std::memcpy(indices + 6 * q, quad, sizeof quad);
     }
     m_quads.vertexCount = 0;
@@ -260,10 +257,10 @@ int CFont::Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t w
         const float u1 = float(int64_t(glyph->left) + glyph->width - 1) / textureWidth;
         const float v1 = float(int64_t(glyph->top) + glyph->height - 1) / textureHeight;
         FontVertex* quad = vertices + 4 * inBatch;
-        quad[0] = {penX, penY, 0, 0.1f, u0, v0, 0, 0};
-        quad[1] = {penX + w, penY, 0, 0.1f, u1, v0, 0, 0};
-        quad[2] = {penX + w, penY + h, 0, 0.1f, u1, v1, 0, 0};
-        quad[3] = {penX, penY + h, 0, 0.1f, u0, v1, 0, 0};
+        quad[0] = { penX, penY, 0, 0.1f, u0, v0, 0, 0 };
+        quad[1] = { penX + w, penY, 0, 0.1f, u1, v0, 0, 0 };
+        quad[2] = { penX + w, penY + h, 0, 0.1f, u1, v1, 0, 0 };
+        quad[3] = { penX, penY + h, 0, 0.1f, u0, v1, 0, 0 };
         ++inBatch;
         ++total;
         penX += float(Advance(*glyph));

@@ -1,5 +1,6 @@
 #include "render/ModelFile.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/ErrorLog.h"
 #include "platform/win/text.h"
 #include "render/Mesh.h"
@@ -13,7 +14,7 @@ namespace modelfile {
 int ChannelBlockCount(uint32_t type)
 {
     // Delta blocks by channel type 0-15.
-    static constexpr int kBlocks[16] = {0, 4, 2, 1, 2, 1, 2, 2, 3, 4, 2, 2, 3, 3, 3, 4};
+    static constexpr int kBlocks[16] = { 0, 4, 2, 1, 2, 1, 2, 2, 3, 4, 2, 2, 3, 3, 3, 4 };
     return type < 16 ? kBlocks[type] : 0;
 }
 
@@ -22,13 +23,6 @@ int ChannelBlockCount(uint32_t type)
 namespace {
 
 using namespace modelfile;
-
-template <class T> T Load(const uint8_t* p)
-{
-    T value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
 
 // A fixed text field: its last byte is made a terminator.
 template <size_t N> void CopyName(char (&out)[N], const uint8_t* p)
@@ -71,7 +65,7 @@ const uint8_t* CModelFileReader::Take(size_t bytes, const char* what)
 
 uint32_t CModelFileReader::U32(const char* what)
 {
-    return Load<uint32_t>(Take(4, what));
+    return LoadLE<uint32_t>(Take(4, what));
 }
 
 void CModelFileReader::Log(std::string_view line) const
@@ -86,7 +80,7 @@ uint32_t CModelFileReader::ReadHeader()
 {
     m_part = -1;
     const uint8_t* header = Take(kFileHeaderBytes, "the file header");
-    const uint32_t count = Load<uint32_t>(header);
+    const uint32_t count = LoadLE<uint32_t>(header);
     if (count > (m_size - m_at) / kPartRecordBytes) {
         m_at = 0;
         Fail("part count " + std::to_string(count) + " needs more bytes than the file has");
@@ -100,12 +94,12 @@ void CModelFileReader::ReadPart(SModelPartBlock& part)
     part = SModelPartBlock();
     const uint8_t* record = Take(kPartRecordBytes, "the part record");
     SModelPartRecord& r = part.record;
-    r.type = Load<uint32_t>(record);
+    r.type = LoadLE<uint32_t>(record);
     CopyName(r.name, record + 4);
     for (int i = 0; i < 4; ++i)
         CopyName(r.textures[i], record + 36 + 32 * i);
-    r.groupMask = Load<uint32_t>(record + 164);
-    r.flags = Load<uint32_t>(record + 168);
+    r.groupMask = LoadLE<uint32_t>(record + 164);
+    r.flags = LoadLE<uint32_t>(record + 168);
 
     switch (r.type) {
     case kPartModel:
@@ -149,24 +143,25 @@ void CModelFileReader::ReadIndices(std::vector<uint16_t>& out, size_t count, uin
         std::memcpy(&v, entries + i, sizeof v);
         over |= Lanes(v >= bound);
     }
-    bool failed = limit <= 0xFFFF && (over[0] | over[1] | over[2] | over[3] | over[4] | over[5] | over[6] | over[7]);
+    bool failed
+        = limit <= 0xFFFF && (over[0] | over[1] | over[2] | over[3] | over[4] | over[5] | over[6] | over[7]);
     for (; i < count; ++i)
         failed = failed || entries[i] >= limit;
     if (!failed)
         return;
     for (size_t k = 0; k < count; ++k) {
         if (out[k] >= limit)
-            Fail(std::string(what) + " entry " + std::to_string(k) + " = " + std::to_string(out[k]) +
-                " is not below " + std::to_string(limit));
+            Fail(std::string(what) + " entry " + std::to_string(k) + " = " + std::to_string(out[k])
+                + " is not below " + std::to_string(limit));
     }
 }
 
 void CModelFileReader::ReadMesh(SMeshBlock& mesh, const char* what)
 {
     const uint8_t* header = Take(kMeshHeaderBytes, what);
-    mesh.format = Load<uint32_t>(header);
-    mesh.vertexCount = Load<uint32_t>(header + 4);
-    const uint32_t indexCount = Load<uint32_t>(header + 8);
+    mesh.format = LoadLE<uint32_t>(header);
+    mesh.vertexCount = LoadLE<uint32_t>(header + 4);
+    const uint32_t indexCount = LoadLE<uint32_t>(header + 8);
     const uint32_t stride = Mesh::GetFVFSize(mesh.format);
     const std::string name(what);
     if (!HasPosition(mesh.format)) {
@@ -175,8 +170,8 @@ void CModelFileReader::ReadMesh(SMeshBlock& mesh, const char* what)
         Fail(name + text);
     }
     if (mesh.vertexCount > kMaxVertices)
-        Fail(name + " has " + std::to_string(mesh.vertexCount) + " vertices, more than " +
-            std::to_string(kMaxVertices));
+        Fail(name + " has " + std::to_string(mesh.vertexCount) + " vertices, more than "
+            + std::to_string(kMaxVertices));
     if (indexCount % 3 != 0)
         Fail(name + " index count " + std::to_string(indexCount) + " is not a multiple of 3");
     const size_t vertexBytes = size_t(stride) * mesh.vertexCount;
@@ -190,23 +185,25 @@ void CModelFileReader::ReadMesh(SMeshBlock& mesh, const char* what)
 void CModelFileReader::ReadModel(SModelBlock& model)
 {
     const uint8_t* h = Take(kModelHeaderBytes, "the model header");
-    model.channelCount = Load<uint32_t>(h);
+    model.channelCount = LoadLE<uint32_t>(h);
     std::memcpy(model.material, h + 4, sizeof model.material);
-    model.shaderSlot = Load<uint32_t>(h + 72);
-    model.frameGrid = Load<int32_t>(h + 76);
-    model.frameTime = Load<float>(h + 80);
+    model.shaderSlot = LoadLE<uint32_t>(h + 72);
+    model.frameGrid = LoadLE<int32_t>(h + 76);
+    model.frameTime = LoadLE<float>(h + 80);
     model.autoAnimate = h[88];
-    model.autoPeriod = Load<float>(h + 92);
-    model.autoChannel = Load<uint32_t>(h + 96);
-    model.blendMode = Load<uint32_t>(h + 100);
-    model.orderingsMode = Load<uint32_t>(h + 108);
-    model.texParamKind = Load<uint32_t>(h + 112);
-    model.texParamScale = Load<float>(h + 116);
-    const uint32_t pieceCount = Load<uint32_t>(h + 120);
+    model.autoPeriod = LoadLE<float>(h + 92);
+    model.autoChannel = LoadLE<uint32_t>(h + 96);
+    model.blendMode = LoadLE<uint32_t>(h + 100);
+    model.orderingsMode = LoadLE<uint32_t>(h + 108);
+    model.texParamKind = LoadLE<uint32_t>(h + 112);
+    model.texParamScale = LoadLE<float>(h + 116);
+    const uint32_t pieceCount = LoadLE<uint32_t>(h + 120);
     if (model.channelCount > kMaxChannels)
-        Fail("channel count " + std::to_string(model.channelCount) + " is above " + std::to_string(kMaxChannels));
+        Fail("channel count " + std::to_string(model.channelCount) + " is above "
+            + std::to_string(kMaxChannels));
     if (model.shaderSlot >= kShaderSlots)
-        Fail("shader slot " + std::to_string(model.shaderSlot) + " is not below " + std::to_string(kShaderSlots));
+        Fail("shader slot " + std::to_string(model.shaderSlot) + " is not below "
+            + std::to_string(kShaderSlots));
     if (pieceCount > kMaxPieces)
         Fail("damage piece count " + std::to_string(pieceCount) + " is above " + std::to_string(kMaxPieces));
 
@@ -229,13 +226,13 @@ void CModelFileReader::ReadModel(SModelBlock& model)
 void CModelFileReader::ReadChannel(SMorphChannelBlock& channel, uint32_t vertexCount)
 {
     const uint8_t* h = Take(kChannelHeaderBytes, "a channel header");
-    channel.type = Load<uint32_t>(h);
+    channel.type = LoadLE<uint32_t>(h);
     CopyName(channel.name, h + 4);
     plat::win::MakeUpper1251(channel.name, std::strlen(channel.name));
     channel.blockCount = ChannelBlockCount(channel.type);
     if (channel.blockCount == 0) {
         for (int b = 0; b < 4; ++b) {
-            if (Load<uint32_t>(h + 16 + 12 * b) != 0)
+            if (LoadLE<uint32_t>(h + 16 + 12 * b) != 0)
                 Fail("channel of type " + std::to_string(channel.type) + " with deltas is unknown");
         }
         Log(CP1251("CModel::Load Запись этого типа анимации не реализована"));
@@ -243,16 +240,16 @@ void CModelFileReader::ReadChannel(SMorphChannelBlock& channel, uint32_t vertexC
     }
     for (int b = 0; b < channel.blockCount; ++b) {
         SDeltaBlock& block = channel.blocks[b];
-        const uint32_t count = Load<uint32_t>(h + 16 + 12 * b);
-        block.hasIndices = Load<uint32_t>(h + 20 + 12 * b) != 0;
+        const uint32_t count = LoadLE<uint32_t>(h + 16 + 12 * b);
+        block.hasIndices = LoadLE<uint32_t>(h + 20 + 12 * b) != 0;
         const uint64_t bytes = uint64_t(count) * (kDeltaBytes + (block.hasIndices ? 2 : 0));
         if (bytes > m_size - m_at)
             Fail("file ends inside delta block " + std::to_string(b));
         if (block.hasIndices)
             ReadIndices(block.indices, count, vertexCount, "delta vertex index");
         else if (count > vertexCount)
-            Fail("delta block " + std::to_string(b) + " has " + std::to_string(count) + " deltas for " +
-                std::to_string(vertexCount) + " vertices");
+            Fail("delta block " + std::to_string(b) + " has " + std::to_string(count) + " deltas for "
+                + std::to_string(vertexCount) + " vertices");
         const uint8_t* deltas = Take(size_t(count) * kDeltaBytes, "a delta block");
         block.deltas.resize(count);
         if (count)
@@ -263,7 +260,7 @@ void CModelFileReader::ReadChannel(SMorphChannelBlock& channel, uint32_t vertexC
 void CModelFileReader::ReadPiece(SDamagePieceBlock& piece, uint32_t triangleCount)
 {
     const uint8_t* h = Take(kPieceHeaderBytes, "a damage piece header");
-    const uint32_t count = Load<uint32_t>(h);
+    const uint32_t count = LoadLE<uint32_t>(h);
     CopyName(piece.name, h + 4);
     std::memcpy(piece.position, h + 36, sizeof piece.position);
     if (uint64_t(count) * 2 > m_size - m_at)

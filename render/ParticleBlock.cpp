@@ -1,26 +1,28 @@
 #include "render/ParticleBlock.h"
 
+#include "foundation/ByteOrder.h"
+
 #include <cstring>
 
 bool ParseParticleBlock(const uint8_t* data, size_t size, SParticleBlock& out, std::string& reason)
 {
     using namespace particleblock;
     if (size < kFixedBytes) {
-        reason = "particle block of " + std::to_string(size) + " bytes is smaller than its " +
-            std::to_string(kFixedBytes) + " fixed bytes";
+        reason = "particle block of " + std::to_string(size) + " bytes is smaller than its "
+            + std::to_string(kFixedBytes) + " fixed bytes";
         return false;
     }
     std::memcpy(&out.desc, data, sizeof(SEmitterDesc));
-    uint32_t keyCount = 0;
-    std::memcpy(&keyCount, data + sizeof(SEmitterDesc), 4);
+    const uint32_t keyCount = LoadLE<uint32_t>(data + sizeof(SEmitterDesc));
     const uint64_t keyBytes = uint64_t(keyCount) * kKeyBytes;
     if (keyBytes > size - kFixedBytes) {
-        reason = "particle block of " + std::to_string(size) + " bytes cannot hold its " +
-            std::to_string(keyCount) + " force keys";
+        reason = "particle block of " + std::to_string(size) + " bytes cannot hold its "
+            + std::to_string(keyCount) + " force keys";
         return false;
     }
     const uint8_t* keys = data + sizeof(SEmitterDesc) + 4;
-    out.keyCount = keyCount < uint32_t(SEmitterDesc::kKeyCount) ? keyCount : uint32_t(SEmitterDesc::kKeyCount);
+    out.keyCount
+        = keyCount < uint32_t(SEmitterDesc::kKeyCount) ? keyCount : uint32_t(SEmitterDesc::kKeyCount);
     std::memcpy(out.desc.keys, keys, size_t(out.keyCount) * kKeyBytes);
     std::memcpy(&out.viewer, keys + keyBytes, sizeof(SViewerParams));
     out.viewer.texture[sizeof out.viewer.texture - 1] = 0;
@@ -29,16 +31,17 @@ bool ParseParticleBlock(const uint8_t* data, size_t size, SParticleBlock& out, s
 
 void AppendParticleBlock(const SParticleBlock& block, std::vector<uint8_t>& out)
 {
-    const uint32_t keyCount = block.keyCount < uint32_t(SEmitterDesc::kKeyCount) ? block.keyCount
-                                                                                    : uint32_t(SEmitterDesc::kKeyCount);
+    const uint32_t keyCount = block.keyCount < uint32_t(SEmitterDesc::kKeyCount)
+        ? block.keyCount
+        : uint32_t(SEmitterDesc::kKeyCount);
     const uint32_t size = particleblock::kFixedBytes + keyCount * particleblock::kKeyBytes;
     auto put = [&out](const void* bytes, size_t n) {
         const auto* p = static_cast<const uint8_t*>(bytes);
         out.insert(out.end(), p, p + n);
     };
-    put(&size, 4);
+    AppendLE(out, size);
     put(&block.desc, sizeof block.desc);
-    put(&keyCount, 4);
+    AppendLE(out, keyCount);
     put(block.desc.keys, size_t(keyCount) * particleblock::kKeyBytes);
     put(&block.viewer, sizeof block.viewer);
 }

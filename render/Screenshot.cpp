@@ -1,5 +1,6 @@
 #include "render/Screenshot.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "platform/win/paths.h"
@@ -16,18 +17,6 @@ namespace {
 
 constexpr char kCopyFailed[] = "Can`t copy rects from back buffer";
 
-void PutU16(uint8_t* p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void PutU32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
 uint32_t Widen(uint32_t value, uint32_t bits)
 {
     return (value << (8 - bits)) | (value >> (2 * bits - 8));
@@ -39,16 +28,16 @@ void ConvertRow(const uint8_t* row, Format format, uint32_t width, uint8_t* out)
     for (uint32_t x = 0; x < width; ++x) {
         uint32_t pixel = 0;
         if (format == Format::R5G6B5 || format == Format::X1R5G5B5) {
-            uint16_t v;
-            std::memcpy(&v, row + 2 * x, 2);
+            const uint16_t v = LoadLE<uint16_t>(row + 2 * x);
             if (format == Format::R5G6B5)
                 pixel = Widen(v >> 11, 5) << 16 | Widen((v >> 5) & 0x3F, 6) << 8 | Widen(v & 0x1F, 5);
             else
-                pixel = Widen((v >> 10) & 0x1F, 5) << 16 | Widen((v >> 5) & 0x1F, 5) << 8 | Widen(v & 0x1F, 5);
+                pixel
+                    = Widen((v >> 10) & 0x1F, 5) << 16 | Widen((v >> 5) & 0x1F, 5) << 8 | Widen(v & 0x1F, 5);
         } else {
-            std::memcpy(&pixel, row + 4 * x, 4);
+            pixel = LoadLE<uint32_t>(row + 4 * x);
         }
-        std::memcpy(out + 4 * x, &pixel, 4);
+        StoreLE(out + 4 * x, pixel);
     }
 }
 
@@ -119,24 +108,24 @@ void WriteBMP(const char* path, int32_t width, int32_t height, const void* pixel
     }
     const uint32_t imageSize = uint32_t(width) * uint32_t(height) * uint32_t(bytesPerPixel);
     uint8_t fileHeader[14] = {};
-    PutU16(fileHeader, 0x4D42);
-    PutU32(fileHeader + 2, imageSize + 54);
-    PutU32(fileHeader + 10, 54);
+    StoreLE<uint16_t>(fileHeader, 0x4D42);
+    StoreLE<uint32_t>(fileHeader + 2, imageSize + 54);
+    StoreLE<uint32_t>(fileHeader + 10, 54);
     uint8_t info[40] = {};
-    PutU32(info, 40);
-    PutU32(info + 4, uint32_t(width));
-    PutU32(info + 8, uint32_t(height));
-    PutU16(info + 12, 1);
-    PutU16(info + 14, uint16_t(bytesPerPixel * 8));
-    PutU32(info + 20, imageSize);
-    if (std::fwrite(fileHeader, sizeof fileHeader, 1, file) == 1 && std::fwrite(info, sizeof info, 1, file) == 1
-        && imageSize > 0)
+    StoreLE<uint32_t>(info, 40);
+    StoreLE<uint32_t>(info + 4, uint32_t(width));
+    StoreLE<uint32_t>(info + 8, uint32_t(height));
+    StoreLE<uint16_t>(info + 12, 1);
+    StoreLE<uint16_t>(info + 14, uint16_t(bytesPerPixel * 8));
+    StoreLE<uint32_t>(info + 20, imageSize);
+    if (std::fwrite(fileHeader, sizeof fileHeader, 1, file) == 1
+        && std::fwrite(info, sizeof info, 1, file) == 1 && imageSize > 0)
         std::fwrite(pixels, imageSize, 1, file);
     std::fclose(file);
 }
 
-void CopyPixelRect(void* target, const void* source, uint32_t rowBytes, int32_t targetPitch, int32_t sourcePitch,
-    uint32_t rows)
+void CopyPixelRect(void* target, const void* source, uint32_t rowBytes, int32_t targetPitch,
+    int32_t sourcePitch, uint32_t rows)
 {
     auto* to = static_cast<uint8_t*>(target);
     const auto* from = static_cast<const uint8_t*>(source);

@@ -1,5 +1,6 @@
 #include "render/TMReader.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/PakManager.h"
 #include "render/Graphic.h"
 
@@ -9,31 +10,9 @@
 
 namespace {
 
-uint32_t ReadU32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 bool IsPowerOfTwo(uint32_t n)
 {
     return n != 0 && (n & (n - 1)) == 0;
-}
-
-void StoreU32(uint8_t* p, uint32_t v)
-{
-    std::memcpy(p, &v, 4);
-}
-
-void StoreU16(uint8_t* p, uint16_t v)
-{
-    std::memcpy(p, &v, 2);
-}
-
-uint16_t LoadU16(const uint8_t* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
 }
 
 // Bit positions and widths of the channels of the 16-bit formats, for averaging.
@@ -41,20 +20,20 @@ struct Channel {
     uint32_t shift;
     uint32_t mask;
 };
-constexpr Channel kRgb565[] = {{11, 0x1F}, {5, 0x3F}, {0, 0x1F}};
-constexpr Channel kArgb4444[] = {{12, 0xF}, {8, 0xF}, {4, 0xF}, {0, 0xF}};
+constexpr Channel kRgb565[] = { { 11, 0x1F }, { 5, 0x3F }, { 0, 0x1F } };
+constexpr Channel kArgb4444[] = { { 12, 0xF }, { 8, 0xF }, { 4, 0xF }, { 0, 0xF } };
 
 } // namespace
 
 TMHeader TMReader::ParseHeader(const uint8_t* bytes)
 {
     TMHeader header;
-    header.width = ReadU32(bytes + 0);
-    header.height = ReadU32(bytes + 4);
-    header.format = ReadU32(bytes + 8);
-    header.reserved = ReadU32(bytes + 12);
-    header.compressed = ReadU32(bytes + 16);
-    header.levels = ReadU32(bytes + 20);
+    header.width = LoadLE<uint32_t>(bytes + 0);
+    header.height = LoadLE<uint32_t>(bytes + 4);
+    header.format = LoadLE<uint32_t>(bytes + 8);
+    header.reserved = LoadLE<uint32_t>(bytes + 12);
+    header.compressed = LoadLE<uint32_t>(bytes + 16);
+    header.levels = LoadLE<uint32_t>(bytes + 20);
     return header;
 }
 
@@ -159,16 +138,16 @@ void TMReader::ReadTopLevel(uint8_t* bits, int32_t pitch)
         const uint32_t x = uint32_t(i % m_width);
         const uint32_t y = uint32_t(i / m_width);
         uint8_t* out = bits + size_t(y) * size_t(pitch);
-        const uint16_t a = LoadU16(&planeA[size_t(2 * i)]);
+        const uint16_t a = LoadLE<uint16_t>(&planeA[size_t(2 * i)]);
         switch (m_format) {
         case kFormatArgb: {
-            const uint16_t b = LoadU16(&planeB[size_t(2 * i)]);
+            const uint16_t b = LoadLE<uint16_t>(&planeB[size_t(2 * i)]);
             uint32_t pixel = 0;
             for (uint32_t shift = 0; shift < 16; shift += 4) {
                 const uint32_t channel = ((a >> shift) & 0xF) << 4 | ((b >> shift) & 0xF);
                 pixel |= channel << (shift * 2);
             }
-            StoreU32(out + 4 * x, pixel);
+            StoreLE<uint32_t>(out + 4 * x, pixel);
             break;
         }
         case kFormatXrgb: {
@@ -176,11 +155,11 @@ void TMReader::ReadTopLevel(uint8_t* bits, int32_t pitch)
             const uint32_t red = uint32_t(a >> 11) * 8 + (b >> 5);
             const uint32_t green = uint32_t((a >> 5) & 0x3F) * 4 + ((b >> 3) & 3);
             const uint32_t blue = uint32_t(a & 0x1F) * 8 + (b & 7);
-            StoreU32(out + 4 * x, red << 16 | green << 8 | blue);
+            StoreLE<uint32_t>(out + 4 * x, red << 16 | green << 8 | blue);
             break;
         }
         default:
-            StoreU16(out + 2 * x, a);
+            StoreLE<uint16_t>(out + 2 * x, a);
             break;
         }
     }
@@ -222,10 +201,12 @@ void TMReader::BuildMipLevel(const uint8_t* source, int32_t sourcePitch, uint32_
             const uint32_t x1 = std::min(2 * tx + 1, sourceWidth - 1) * bytes;
             if (wide) {
                 for (uint32_t b = 0; b < 4; ++b)
-                    out[4 * tx + b] = uint8_t((row0[x0 + b] + row0[x1 + b] + row1[x0 + b] + row1[x1 + b] + 2) >> 2);
+                    out[4 * tx + b]
+                        = uint8_t((row0[x0 + b] + row0[x1 + b] + row1[x0 + b] + row1[x1 + b] + 2) >> 2);
                 continue;
             }
-            const uint16_t s[4] = {LoadU16(row0 + x0), LoadU16(row0 + x1), LoadU16(row1 + x0), LoadU16(row1 + x1)};
+            const uint16_t s[4] = { LoadLE<uint16_t>(row0 + x0), LoadLE<uint16_t>(row0 + x1),
+                LoadLE<uint16_t>(row1 + x0), LoadLE<uint16_t>(row1 + x1) };
             uint16_t value = 0;
             auto average = [&](const Channel& c) {
                 uint32_t sum = 2;
@@ -239,7 +220,7 @@ void TMReader::BuildMipLevel(const uint8_t* source, int32_t sourcePitch, uint32_
             else
                 for (const Channel& c : kArgb4444)
                     average(c);
-            StoreU16(out + 2 * tx, value);
+            StoreLE<uint16_t>(out + 2 * tx, value);
         }
     }
 }

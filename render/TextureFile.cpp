@@ -1,5 +1,7 @@
 #include "render/TextureFile.h"
 
+#include "foundation/ByteOrder.h"
+
 #include <cstring>
 
 TextureFile::TextureFile(uint32_t width, uint32_t height)
@@ -30,9 +32,7 @@ void TextureFile::Decode()
 void TextureFile::DecodeBlock(const uint8_t* block, uint32_t* pixels)
 {
     uint32_t colours[4];
-    const uint16_t c0 = uint16_t(block[8] | block[9] << 8);
-    const uint16_t c1 = uint16_t(block[10] | block[11] << 8);
-    DecodeColourEndpoints(c0, c1, colours);
+    DecodeColourEndpoints(LoadLE<uint16_t>(block + 8), LoadLE<uint16_t>(block + 10), colours);
     ExpandColourIndices(block + 12, colours, pixels);
     ApplyAlphaBlock(block, pixels);
 }

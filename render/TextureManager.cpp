@@ -1,5 +1,6 @@
 #include "render/TextureManager.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CLogWriter.h"
 #include "foundation/CTimer.h"
 #include "foundation/CallTrace.h"
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -27,10 +27,10 @@ struct Quality {
 
 // Rows TEXTURETYPE 0-3, columns TextureQuality 0-4.
 constexpr Quality kQuality[4][5] = {
-    {{32, 0}, {16, 0}, {32, 1}, {16, 1}, {16, 2}},
-    {{32, 0}, {32, 0}, {16, 0}, {16, 0}, {16, 1}},
-    {{32, 0}, {32, 0}, {32, 0}, {32, 0}, {32, 0}},
-    {{16, 0}, {16, 0}, {16, 1}, {16, 1}, {16, 2}},
+    { { 32, 0 }, { 16, 0 }, { 32, 1 }, { 16, 1 }, { 16, 2 } },
+    { { 32, 0 }, { 32, 0 }, { 16, 0 }, { 16, 0 }, { 16, 1 } },
+    { { 32, 0 }, { 32, 0 }, { 32, 0 }, { 32, 0 }, { 32, 0 } },
+    { { 16, 0 }, { 16, 0 }, { 16, 1 }, { 16, 1 }, { 16, 2 } },
 };
 
 constexpr uint32_t kBumpType = 3;
@@ -71,13 +71,13 @@ void TextureManager::ProbeFormats()
         return Format::Unknown;
     };
     const bool deep = g_RenderSettings.textureBPS == 32;
-    m_rgbFormat = first({deep ? Format::R8G8B8 : Format::Unknown, deep ? Format::X8R8G8B8 : Format::Unknown,
-                            Format::R5G6B5},
+    m_rgbFormat = first({ deep ? Format::R8G8B8 : Format::Unknown, deep ? Format::X8R8G8B8 : Format::Unknown,
+                            Format::R5G6B5 },
         "RGB texture format is not found");
-    m_rgbaFormat = first({deep ? Format::A8R8G8B8 : Format::Unknown, Format::A4R4G4B4},
-        "RGBA texture format is not found");
-    m_rgba1Format = first({deep ? Format::A8R8G8B8 : Format::Unknown, Format::A1R5G5B5},
-        "RGBA1 texture format is not found");
+    m_rgbaFormat = first(
+        { deep ? Format::A8R8G8B8 : Format::Unknown, Format::A4R4G4B4 }, "RGBA texture format is not found");
+    m_rgba1Format = first(
+        { deep ? Format::A8R8G8B8 : Format::Unknown, Format::A1R5G5B5 }, "RGBA1 texture format is not found");
     m_bumpFormat = offered(Format::V8U8) ? Format::V8U8 : Format::Unknown;
     if (!offered(Format::Dxt3))
         g_RenderSettings.textureCompression = false;
@@ -90,7 +90,8 @@ void TextureManager::Init(const char* table)
     DefaultManager::Init(table);
     if (m_logging) {
         m_logWriter = new CLogWriter();
-        m_logWriter->Init((std::string(g_ResourceDBManager.BaseDirectory()) + "TextureManager_Log.txt").c_str());
+        m_logWriter->Init(
+            (std::string(g_ResourceDBManager.BaseDirectory()) + "TextureManager_Log.txt").c_str());
     }
     m_records.AddEmpty(true, m_rowCount);
     for (int i = 0; i < m_rowCount; ++i) {
@@ -114,7 +115,8 @@ void TextureManager::FreeRecords()
     m_records.Done();
 }
 
-void TextureManager::LoadQuality(uint32_t textureType, int32_t quality, int32_t& bitsPerPixel, int32_t& reduction)
+void TextureManager::LoadQuality(
+    uint32_t textureType, int32_t quality, int32_t& bitsPerPixel, int32_t& reduction)
 {
     if (textureType > 3) {
         bitsPerPixel = 32;
@@ -166,7 +168,8 @@ CTexture* TextureManager::GetTexture(int index)
     if (record.type == kBumpType) {
         if (m_bumpFormat == Format::Unknown) {
             if (!m_loggedNoBump)
-                LogText("TextureManager::GetTexture no bump format, '%s' stays a height texture", record.filename);
+                LogText("TextureManager::GetTexture no bump format, '%s' stays a height texture",
+                    record.filename);
             m_loggedNoBump = true;
         } else {
             CTexture* bump = new CTexture();
@@ -189,14 +192,15 @@ CTexture* TextureManager::GetTexture(int index)
 void TextureManager::CreateCacheTextures()
 {
     ZJ_TRACE("TextureManager::CreateCacheTextures");
-    for (CTexture** cache : {&m_cacheTexture1, &m_cacheTexture2}) {
+    for (CTexture** cache : { &m_cacheTexture1, &m_cacheTexture2 }) {
         if (*cache) {
             m_textureMemory -= int32_t((*cache)->GetMemory());
             --m_textureCount;
             delete *cache;
         }
         *cache = new CTexture();
-        g_Graphic.CreateTexture(*cache, kCacheSize, kCacheSize, 1, Format::Dxt3, Pool::Default, usage::kDynamic);
+        g_Graphic.CreateTexture(
+            *cache, kCacheSize, kCacheSize, 1, Format::Dxt3, Pool::Default, usage::kDynamic);
         m_textureMemory += int32_t((*cache)->GetMemory());
         ++m_textureCount;
     }
@@ -204,7 +208,7 @@ void TextureManager::CreateCacheTextures()
 
 void TextureManager::ReleaseCacheTextures()
 {
-    for (CTexture** cache : {&m_cacheTexture1, &m_cacheTexture2}) {
+    for (CTexture** cache : { &m_cacheTexture1, &m_cacheTexture2 }) {
         if (!*cache)
             continue;
         m_textureMemory -= int32_t((*cache)->GetMemory());
@@ -256,8 +260,8 @@ bool TextureManager::FillTexture(CTexture* target, CTexture* source, Format form
             from->UnlockRect(level);
             return false;
         }
-        FillBumpLevel(static_cast<const uint8_t*>(in.bits), in.pitch, static_cast<uint8_t*>(out.bits), out.pitch,
-            levelDesc.width, levelDesc.height, format);
+        FillBumpLevel(static_cast<const uint8_t*>(in.bits), in.pitch, static_cast<uint8_t*>(out.bits),
+            out.pitch, levelDesc.width, levelDesc.height, format);
         to->UnlockRect(level);
         from->UnlockRect(level);
     }
@@ -267,7 +271,8 @@ bool TextureManager::FillTexture(CTexture* target, CTexture* source, Format form
 void TextureManager::FillBumpLevel(const uint8_t* source, int32_t sourcePitch, uint8_t* target,
     int32_t targetPitch, uint32_t width, uint32_t height, Format format)
 {
-    auto heightAt = [&](uint32_t x, uint32_t y) { return source[size_t(y) * size_t(sourcePitch) + 4 * size_t(x)]; };
+    auto heightAt
+        = [&](uint32_t x, uint32_t y) { return source[size_t(y) * size_t(sourcePitch) + 4 * size_t(x)]; };
     for (uint32_t y = 0; y < height; ++y) {
         const uint32_t above = y == 0 ? y : y - 1;
         const uint32_t below = y + 1 >= height ? y : y + 1;
@@ -287,7 +292,7 @@ void TextureManager::FillBumpLevel(const uint8_t* source, int32_t sourcePitch, u
                 break;
             case Format::L6V5U5: {
                 const uint16_t word = uint16_t((du >> 3) | (dv >> 3) << 5 | (h >> 2) << 10);
-                std::memcpy(row + 2 * x, &word, 2);
+                StoreLE(row + 2 * x, word);
                 break;
             }
             case Format::X8L8V8U8:

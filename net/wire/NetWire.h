@@ -1,16 +1,13 @@
 // The wire protocol shared by the game and the server: every transport payload is one message of
 // this file, little-endian and packed (several record fields stand at odd offsets). Layouts are
-// offset constants read and written with memcpy. Encoders write whole messages; decoders check
-// every size, count and terminator before use and refuse a bad message whole.
+// offset constants read and written through foundation/ByteOrder.h. Encoders write whole messages;
+// decoders check every size, count and terminator before use and refuse a bad message whole.
 #pragma once
 
-#include <bit>
+#include "foundation/ByteOrder.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-
-static_assert(
-    std::endian::native == std::endian::little, "the wire is little-endian, and so is every host built for");
 
 // Message kinds at +0 of everything the game sends (fixed on the wire).
 enum : uint32_t {
@@ -69,16 +66,14 @@ static_assert(sizeof(SPlayerInfo) == 44);
 
 namespace NetWire {
 
-template <class T> inline T Get(const uint8_t* message, std::size_t offset)
+template <ByteOrderValue T> inline T Get(const uint8_t* message, std::size_t offset)
 {
-    T value;
-    std::memcpy(&value, message + offset, sizeof value);
-    return value;
+    return LoadLE<T>(message + offset);
 }
 
-template <class T> inline void Put(uint8_t* message, std::size_t offset, T value)
+template <ByteOrderValue T> inline void Put(uint8_t* message, std::size_t offset, T value)
 {
-    std::memcpy(message + offset, &value, sizeof value);
+    StoreLE(message + offset, value);
 }
 
 // NETMSG_SYSTEM: kind, request type, message size (also the payload length), payload.

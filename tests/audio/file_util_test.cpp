@@ -21,7 +21,7 @@ Bytes Fmt(
     fmt[0] = uint8_t(tag);
     fmt[1] = uint8_t(tag >> 8);
     if (extra) {
-        writer::PutU16(fmt, *extra);
+        AppendLE<uint16_t>(fmt, *extra);
         fmt.insert(fmt.end(), extraBytes, 0xEE);
     }
     return fmt;

@@ -3,19 +3,6 @@
 #include <cstdio>
 
 namespace zoq::tools::audio {
-
-void PutU16(Bytes& out, uint16_t value)
-{
-    out.push_back(static_cast<uint8_t>(value & 0xFF));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void PutU32(Bytes& out, uint32_t value)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>((value >> shift) & 0xFF));
-}
-
 namespace {
 
 void PutId(Bytes& out, std::string_view id)
@@ -30,7 +17,7 @@ RiffBuilder& RiffBuilder::Chunk(
     std::string_view id, std::span<const uint8_t> data, std::optional<uint32_t> declaredSize, bool pad)
 {
     PutId(m_body, id);
-    PutU32(m_body, declaredSize.value_or(static_cast<uint32_t>(data.size())));
+    AppendLE<uint32_t>(m_body, declaredSize.value_or(static_cast<uint32_t>(data.size())));
     m_body.insert(m_body.end(), data.begin(), data.end());
     if (pad && data.size() % 2)
         m_body.push_back(0);
@@ -41,7 +28,7 @@ Bytes RiffBuilder::Build(std::string_view form, std::optional<uint32_t> declared
 {
     Bytes out;
     PutId(out, "RIFF");
-    PutU32(out, declaredSize.value_or(static_cast<uint32_t>(4 + m_body.size())));
+    AppendLE<uint32_t>(out, declaredSize.value_or(static_cast<uint32_t>(4 + m_body.size())));
     PutId(out, form);
     out.insert(out.end(), m_body.begin(), m_body.end());
     return out;
@@ -51,12 +38,12 @@ Bytes PcmFmtChunk(const WavFormat& format)
 {
     const auto align = static_cast<uint16_t>(format.channels * format.bits / 8);
     Bytes fmt;
-    PutU16(fmt, 1); // PCM, as stored in WAV files
-    PutU16(fmt, format.channels);
-    PutU32(fmt, format.rate);
-    PutU32(fmt, format.rate * align);
-    PutU16(fmt, align);
-    PutU16(fmt, format.bits);
+    AppendLE<uint16_t>(fmt, 1); // PCM, as stored in WAV files
+    AppendLE<uint16_t>(fmt, format.channels);
+    AppendLE<uint32_t>(fmt, format.rate);
+    AppendLE<uint32_t>(fmt, format.rate * align);
+    AppendLE<uint16_t>(fmt, align);
+    AppendLE<uint16_t>(fmt, format.bits);
     return fmt;
 }
 
@@ -70,7 +57,7 @@ Bytes PcmBytes(std::span<const int16_t> samples)
     Bytes out;
     out.reserve(samples.size() * 2);
     for (int16_t s : samples)
-        PutU16(out, static_cast<uint16_t>(s));
+        AppendLE<uint16_t>(out, static_cast<uint16_t>(s));
     return out;
 }
 

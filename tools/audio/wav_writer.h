@@ -2,6 +2,8 @@
 // must refuse (sizes that lie, short chunks), so tests describe them in one place.
 #pragma once
 
+#include "foundation/ByteOrder.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -12,10 +14,7 @@
 
 namespace zoq::tools::audio {
 
-using Bytes = std::vector<uint8_t>;
-
-void PutU16(Bytes& out, uint16_t value);
-void PutU32(Bytes& out, uint32_t value);
+using ::Bytes;
 
 class RiffBuilder {
 public:

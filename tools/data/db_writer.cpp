@@ -1,6 +1,7 @@
 #include "db_writer.h"
 
 #include "atomic_file.h"
+#include "foundation/ByteOrder.h"
 
 #include <cstring>
 #include <set>
@@ -10,23 +11,11 @@ namespace {
 
 constexpr size_t kNameSize = 32;
 
-void PutU32(std::vector<uint8_t>& out, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        out.push_back(uint8_t(value >> (8 * k)));
-}
-
 void PutName(std::vector<uint8_t>& out, const std::string& name)
 {
     uint8_t field[kNameSize] = {};
     std::memcpy(field, name.data(), std::min(name.size(), kNameSize - 1));
     out.insert(out.end(), field, field + kNameSize);
-}
-
-void SetU32(std::vector<uint8_t>& out, size_t at, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        out[at + k] = uint8_t(value >> (8 * k));
 }
 
 } // namespace
@@ -46,27 +35,27 @@ bool BuildDatabase(const std::vector<TableSource>& tables, DbImage& image, std::
             return false;
         }
         const uint32_t tableId = uint32_t(t + 1);
-        PutU32(tableEntries, tableId);
+        AppendLE<uint32_t>(tableEntries, tableId);
         PutName(tableEntries, table.name);
-        PutU32(tableEntries, 0);
+        AppendLE<uint32_t>(tableEntries, 0);
         for (const TableField& field : table.fields) {
             ++fieldCount;
             fieldIds[t].push_back(fieldCount);
-            PutU32(fieldEntries, tableId);
-            PutU32(fieldEntries, fieldCount);
+            AppendLE<uint32_t>(fieldEntries, tableId);
+            AppendLE<uint32_t>(fieldEntries, fieldCount);
             PutName(fieldEntries, field.name);
-            PutU32(fieldEntries, uint32_t(field.type));
+            AppendLE<uint32_t>(fieldEntries, uint32_t(field.type));
             // Each new field name marks the last table entry with the new count.
-            SetU32(tableEntries, tableEntries.size() - 4, fieldCount);
+            StoreLE<uint32_t>(&tableEntries[tableEntries.size() - 4], fieldCount);
         }
     }
-    PutU32(image.names, uint32_t(tables.size()));
-    PutU32(image.names, fieldCount);
+    AppendLE<uint32_t>(image.names, uint32_t(tables.size()));
+    AppendLE<uint32_t>(image.names, fieldCount);
     image.names.insert(image.names.end(), tableEntries.begin(), tableEntries.end());
     image.names.insert(image.names.end(), fieldEntries.begin(), fieldEntries.end());
 
     uint32_t recordCount = 0;
-    PutU32(image.index, 0);
+    AppendLE<uint32_t>(image.index, 0);
     for (size_t t = 0; t < tables.size(); ++t) {
         for (const TableRecord& record : tables[t].records) {
             if (record.values.size() > kMaxRecordFields) {
@@ -75,22 +64,22 @@ bool BuildDatabase(const std::vector<TableSource>& tables, DbImage& image, std::
             }
             const size_t offset = image.data.size();
             for (const TableValue& value : record.values) {
-                PutU32(image.data, fieldIds[t][value.field]);
-                PutU32(image.data, uint32_t(value.bytes.size()));
+                AppendLE<uint32_t>(image.data, fieldIds[t][value.field]);
+                AppendLE<uint32_t>(image.data, uint32_t(value.bytes.size()));
                 image.data.insert(image.data.end(), value.bytes.begin(), value.bytes.end());
             }
             if (image.data.size() > 0xFFFFFFFFull) {
                 error = tables[t].file + ": database larger than 4 GiB";
                 return false;
             }
-            PutU32(image.index, uint32_t(t + 1));
+            AppendLE<uint32_t>(image.index, uint32_t(t + 1));
             PutName(image.index, record.name);
-            PutU32(image.index, uint32_t(offset));
-            PutU32(image.index, uint32_t(image.data.size() - offset));
+            AppendLE<uint32_t>(image.index, uint32_t(offset));
+            AppendLE<uint32_t>(image.index, uint32_t(image.data.size() - offset));
             ++recordCount;
         }
     }
-    SetU32(image.index, 0, recordCount);
+    StoreLE<uint32_t>(&image.index[0], recordCount);
     return true;
 }
 

@@ -40,12 +40,6 @@ uint8_t RarestByte(const uint8_t* data, size_t n, size_t stride)
     return uint8_t(std::min_element(counts.begin(), counts.end()) - counts.begin());
 }
 
-void PutU32(Bytes& out, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        out.push_back(uint8_t(value >> (8 * k)));
-}
-
 // Greedy LZ parse over a 4095-byte window with hash chains.
 class Matcher {
 public:
@@ -96,9 +90,7 @@ public:
 private:
     uint32_t Hash(size_t i) const
     {
-        uint32_t v;
-        std::memcpy(&v, m_in.data() + i, 4);
-        return (v * 2654435761u) >> (32 - kHashBits);
+        return (LoadLE<uint32_t>(m_in.data() + i) * 2654435761u) >> (32 - kHashBits);
     }
 
     static constexpr int kHashBits = 15;
@@ -135,7 +127,7 @@ Bytes Stored(ByteSpan block)
 {
     Bytes record;
     record.reserve(block.size() + 4);
-    PutU32(record, uint32_t(block.size()));
+    AppendLE<uint32_t>(record, uint32_t(block.size()));
     record.insert(record.end(), block.begin(), block.end());
     return record;
 }
@@ -185,22 +177,22 @@ std::optional<BlockRecord> TryCodec(ByteSpan block, Codec codec, uint32_t blockS
         if (!middle || middle->size() > room)
             return std::nullopt;
         if (!HasLz(codec)) {
-            PutU32(result.record, uint32_t(middle->size()));
+            AppendLE<uint32_t>(result.record, uint32_t(middle->size()));
             result.record.insert(result.record.end(), middle->begin(), middle->end());
             return result;
         }
         Bytes packed = Lz(codec, *middle);
         if (packed.size() > room)
             return std::nullopt;
-        PutU32(result.record, uint32_t(middle->size()));
-        PutU32(result.record, uint32_t(packed.size()));
+        AppendLE<uint32_t>(result.record, uint32_t(middle->size()));
+        AppendLE<uint32_t>(result.record, uint32_t(packed.size()));
         result.record.insert(result.record.end(), packed.begin(), packed.end());
         return result;
     }
     Bytes packed = Lz(codec, block);
     if (packed.size() > room)
         return std::nullopt;
-    PutU32(result.record, uint32_t(packed.size()));
+    AppendLE<uint32_t>(result.record, uint32_t(packed.size()));
     result.record.insert(result.record.end(), packed.begin(), packed.end());
     return result;
 }
@@ -270,7 +262,7 @@ std::optional<Bytes> PackRle16(ByteSpan in)
         return std::nullopt;
     const size_t words = in.size() / 2;
     const uint8_t escape = RarestByte(in.data() + 1, in.size() > 0 ? in.size() - 1 : 0, 2);
-    auto word = [&](size_t w) { return uint16_t(in[2 * w] | (in[2 * w + 1] << 8)); };
+    auto word = [&](size_t w) { return LoadLE<uint16_t>(&in[2 * w]); };
     Bytes out;
     out.reserve(in.size() + in.size() / 64 + 16);
     out.push_back(escape);
@@ -293,8 +285,7 @@ std::optional<Bytes> PackRle16(ByteSpan in)
             }
             ++w;
         }
-        out.push_back(uint8_t(value));
-        out.push_back(uint8_t(value >> 8));
+        AppendLE(out, value);
     }
     return out;
 }

@@ -2,6 +2,8 @@
 // a block's record (flags and stored bytes) for a codec.
 #pragma once
 
+#include "foundation/ByteOrder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -32,7 +34,6 @@ const char* CodecName(Codec codec);
 // bit 1 = 8-bit), bits 2-3 the LZ stage (bit 2 = flag bytes, bit 3 = escape byte).
 uint32_t CodecFlags(Codec codec);
 
-using Bytes = std::vector<uint8_t>;
 using ByteSpan = std::span<const uint8_t>;
 
 Bytes PackRle8(ByteSpan in);

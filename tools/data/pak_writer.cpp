@@ -1,6 +1,7 @@
 #include "pak_writer.h"
 
 #include "atomic_file.h"
+#include "foundation/ByteOrder.h"
 #include "platform/win/text.h"
 #include "strict_text.h"
 
@@ -16,12 +17,6 @@ constexpr size_t kHeaderSize = 22;
 constexpr size_t kFileEntrySize = 88;
 constexpr size_t kBlockEntrySize = 12;
 constexpr char kSignature[6] = { 'Z', 'O', 'Q', 'P', 'A', 'K' }; // writer-defined header bytes
-
-void SetU32(uint8_t* at, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        at[k] = uint8_t(value >> (8 * k));
-}
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -194,16 +189,16 @@ bool WritePak(const std::filesystem::path& out, std::vector<PakSource> sources, 
     std::vector<uint8_t> tables(
         kHeaderSize + kFileEntrySize * sources.size() + kBlockEntrySize * blockCount, 0);
     std::memcpy(tables.data(), kSignature, sizeof kSignature);
-    SetU32(&tables[6], uint32_t(sources.size()));
-    SetU32(&tables[10], uint32_t(blockCount));
-    SetU32(&tables[14], blockSize);
-    SetU32(&tables[18], uint32_t(total)); // writer-defined: the unpacked stream's length
+    StoreLE<uint32_t>(&tables[6], uint32_t(sources.size()));
+    StoreLE<uint32_t>(&tables[10], uint32_t(blockCount));
+    StoreLE<uint32_t>(&tables[14], blockSize);
+    StoreLE<uint32_t>(&tables[18], uint32_t(total)); // writer-defined: the unpacked stream's length
     uint64_t start = 0;
     for (size_t i = 0; i < sources.size(); ++i) {
         uint8_t* entry = &tables[kHeaderSize + kFileEntrySize * i];
         std::memcpy(entry, sources[i].name.data(), sources[i].name.size());
-        SetU32(entry + 80, uint32_t(start));
-        SetU32(entry + 84, uint32_t(reader.m_sizes[i]));
+        StoreLE<uint32_t>(entry + 80, uint32_t(start));
+        StoreLE<uint32_t>(entry + 84, uint32_t(reader.m_sizes[i]));
         start += reader.m_sizes[i];
     }
 
@@ -229,9 +224,9 @@ bool WritePak(const std::filesystem::path& out, std::vector<PakSource> sources, 
             return false;
         }
         uint8_t* entry = &tables[kHeaderSize + kFileEntrySize * sources.size() + kBlockEntrySize * k];
-        SetU32(entry, uint32_t(got)); // writer-defined: the block's unpacked length
-        SetU32(entry + 4, record.flags);
-        SetU32(entry + 8, uint32_t(offset));
+        StoreLE<uint32_t>(entry, uint32_t(got)); // writer-defined: the block's unpacked length
+        StoreLE<uint32_t>(entry + 4, record.flags);
+        StoreLE<uint32_t>(entry + 8, uint32_t(offset));
         if (!file.Write(record.record.data(), record.record.size(), reason)) {
             error = outName + ": " + reason;
             return false;

@@ -1,6 +1,7 @@
 // zoq-db: builds a record database from table sources and dumps one as text.
 #include "db_writer.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/DataBase.h"
 #include "platform/win/text.h"
 
@@ -111,14 +112,10 @@ int Dump(const std::string& path)
                         where + ": field '" + Escape(entry.name) + "' holds " + std::to_string(field.length)
                             + " bytes, not 4");
                 if (entry.type == DataBase::kTypeInteger) {
-                    int32_t value;
-                    std::memcpy(&value, field.value, 4);
-                    out += "int\t" + std::to_string(value);
+                    out += "int\t" + std::to_string(LoadLE<int32_t>(field.value));
                 } else {
-                    float value;
-                    std::memcpy(&value, field.value, 4);
                     char text[32];
-                    std::snprintf(text, sizeof text, "%.6g", double(value));
+                    std::snprintf(text, sizeof text, "%.6g", double(LoadLE<float>(field.value)));
                     out += std::string("float\t") + text;
                 }
             } else {

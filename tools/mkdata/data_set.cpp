@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <thread>
 
 namespace zoq::tools::mkdata {
@@ -41,9 +40,7 @@ bool TableEntry::Deleted(size_t record) const
     for (const data::TableValue& value : table.records[record].values) {
         const data::TableField& field = table.fields[value.field];
         if (field.type == data::FieldType::Integer && plat::win::EqualNoCase1251(field.name, "Deleted")) {
-            int32_t v = 0;
-            std::memcpy(&v, value.bytes.data(), 4);
-            return v == 1;
+            return LoadLE<int32_t>(value.bytes.data()) == 1;
         }
     }
     return false;

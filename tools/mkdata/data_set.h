@@ -4,6 +4,7 @@
 // it; the checks, the placement and the writer read it. Texts and paths are Windows-1251.
 #pragma once
 
+#include "foundation/ByteOrder.h"
 #include "tools/data/table_source.h"
 
 #include <cstdint>
@@ -15,8 +16,6 @@
 #include <vector>
 
 namespace zoq::tools::mkdata {
-
-using Bytes = std::vector<uint8_t>;
 
 // Where something came from, for messages: a source file as shown to the user and a line.
 struct Origin {

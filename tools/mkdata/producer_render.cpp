@@ -15,11 +15,11 @@
 //   <path> font pixels=<n>  a ".kwd" glyph file and its ".dds" texture beside it: every printable
 //                           Windows-1251 character of DejaVu Sans
 #include "platform/win/text.h"
-#include "tests/platform/gfx/image_files.h"
 #include "tools/mkdata/pictures.h"
 #include "tools/mkdata/producers.h"
 #include "tools/model/model_writer.h"
 #include "tools/texture/font_file.h"
+#include "tools/texture/image_files.h"
 #include "tools/texture/tm_file.h"
 
 #include <atomic>
@@ -158,10 +158,10 @@ bool AddImage(ProducerContext& context, const Recipe& recipe, RecipeParams& para
         if (kind == "png")
             return EncodePng(pixels, out, why);
         if (kind == "tga")
-            out = plat::gfx::test::MakeTga(
+            out = texture::MakeTga(
                 pixels.argb, pixels.width, pixels.height, rle ? 10 : 2, uint32_t(bits), true);
         else if (kind == "jpeg")
-            out = plat::gfx::test::MakeJpeg(pixels.argb, pixels.width, pixels.height, int(quality));
+            out = texture::MakeJpeg(pixels.argb, pixels.width, pixels.height, int(quality));
         else
             out = texture::EncodeDds32(pixels);
         if (out.empty())

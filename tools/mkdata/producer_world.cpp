@@ -18,7 +18,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <map>
 #include <numbers>
 
@@ -548,10 +547,7 @@ bool ProduceWorld(ProducerContext& context, std::string& error)
         for (size_t r = 0; r < configs->table.records.size(); ++r) {
             for (const char* field : kConfigEquipment) {
                 const std::string value = configs->Value(r, field);
-                int32_t v = 0;
-                if (value.size() == 4)
-                    std::memcpy(&v, value.data(), 4);
-                if (v == 1)
+                if (value.size() == 4 && LoadLE<int32_t>(value.data()) == 1)
                     context.set.NeedRow(CP1251("Оборудование"), field,
                         "fitted by the configuration '" + ToUtf8(configs->table.records[r].name) + "'");
             }

@@ -22,8 +22,9 @@ public:
         const auto* p = static_cast<const uint8_t*>(data);
         m_bytes.insert(m_bytes.end(), p, p + n);
     }
-    void U32(uint32_t v) { Raw(&v, 4); }
-    void F32(float v) { Raw(&v, 4); }
+    void U16(uint16_t v) { AppendLE(m_bytes, v); }
+    void U32(uint32_t v) { AppendLE(m_bytes, v); }
+    void F32(float v) { AppendLE(m_bytes, v); }
     void Zeros(size_t n) { m_bytes.insert(m_bytes.end(), n, 0); }
     // A fixed text field of n bytes; the text is cut to leave room for the terminator.
     void Name(const char* text, size_t n)
@@ -61,8 +62,7 @@ void PutChannel(Out& out, const SMorphChannelBlock& channel)
         const SDeltaBlock& block = channel.blocks[b];
         if (block.hasIndices) {
             for (size_t k = 0; k < block.deltas.size(); ++k) {
-                const uint16_t index = k < block.indices.size() ? block.indices[k] : 0;
-                out.Raw(&index, 2);
+                out.U16(k < block.indices.size() ? block.indices[k] : 0);
             }
         }
         out.Raw(block.deltas.data(), block.deltas.size() * sizeof(SMorphDelta));
@@ -170,20 +170,23 @@ std::string FormatModelInfo(const SModelFile& file)
     for (size_t i = 0; i < file.parts.size(); ++i) {
         const SModelPartBlock& part = file.parts[i];
         const SModelPartRecord& r = part.record;
-        std::snprintf(line, sizeof line, "part %zu type=%u name=%s group=0x%08x facing=%d textures=%s,%s,%s,%s\n", i,
-            r.type, Text(r.name).c_str(), r.groupMask, (r.flags & kFacesCamera) ? 1 : 0, Text(r.textures[0]).c_str(),
+        std::snprintf(line, sizeof line,
+            "part %zu type=%u name=%s group=0x%08x facing=%d textures=%s,%s,%s,%s\n", i, r.type,
+            Text(r.name).c_str(), r.groupMask, (r.flags & kFacesCamera) ? 1 : 0, Text(r.textures[0]).c_str(),
             Text(r.textures[1]).c_str(), Text(r.textures[2]).c_str(), Text(r.textures[3]).c_str());
         text += line;
         if (part.model) {
             const SModelBlock& m = *part.model;
             std::snprintf(line, sizeof line,
-                "  model fvf=0x%x vertices=%u triangles=%zu slot=%u grid=%d blend=%u orderings=%d\n", m.mesh.format,
-                m.mesh.vertexCount, m.mesh.indices.size() / 3, m.shaderSlot, m.frameGrid, m.blendMode,
-                m.HasOrderings() ? 1 : 0);
+                "  model fvf=0x%x vertices=%u triangles=%zu slot=%u grid=%d blend=%u orderings=%d\n",
+                m.mesh.format, m.mesh.vertexCount, m.mesh.indices.size() / 3, m.shaderSlot, m.frameGrid,
+                m.blendMode, m.HasOrderings() ? 1 : 0);
             text += line;
-            std::snprintf(line, sizeof line, "  material diffuse=%s ambient=%s specular=%s emissive=%s power=%g\n",
-                Floats(m.material, 4).c_str(), Floats(m.material + 4, 4).c_str(), Floats(m.material + 8, 4).c_str(),
-                Floats(m.material + 12, 4).c_str(), double(m.material[16]));
+            std::snprintf(line, sizeof line,
+                "  material diffuse=%s ambient=%s specular=%s emissive=%s power=%g\n",
+                Floats(m.material, 4).c_str(), Floats(m.material + 4, 4).c_str(),
+                Floats(m.material + 8, 4).c_str(), Floats(m.material + 12, 4).c_str(),
+                double(m.material[16]));
             text += line;
             for (size_t k = 0; k < m.channels.size(); ++k) {
                 const SMorphChannelBlock& c = m.channels[k];
@@ -196,17 +199,19 @@ std::string FormatModelInfo(const SModelFile& file)
             }
             for (size_t k = 0; k < m.pieces.size(); ++k) {
                 const SDamagePieceBlock& p = m.pieces[k];
-                std::snprintf(line, sizeof line, "  point %zu name=%s at=%g,%g,%g triangles=%zu vertices=%u\n", k,
-                    Text(p.name).c_str(), double(p.position[0]), double(p.position[1]), double(p.position[2]),
-                    p.triangles.size(), p.mesh.vertexCount);
+                std::snprintf(line, sizeof line,
+                    "  point %zu name=%s at=%g,%g,%g triangles=%zu vertices=%u\n", k, Text(p.name).c_str(),
+                    double(p.position[0]), double(p.position[1]), double(p.position[2]), p.triangles.size(),
+                    p.mesh.vertexCount);
                 text += line;
             }
         }
         if (part.emitter) {
             const SParticleBlock& e = *part.emitter;
-            std::snprintf(line, sizeof line, "  emitter max=%u kind=%u texture=%s keys=%u lifetime=%g rate=%g\n",
-                e.desc.maxParticles, e.viewer.kind, Text(e.viewer.texture).c_str(), e.keyCount,
-                double(e.desc.lifetime), double(e.desc.rate));
+            std::snprintf(line, sizeof line,
+                "  emitter max=%u kind=%u texture=%s keys=%u lifetime=%g rate=%g\n", e.desc.maxParticles,
+                e.viewer.kind, Text(e.viewer.texture).c_str(), e.keyCount, double(e.desc.lifetime),
+                double(e.desc.rate));
             text += line;
         }
     }

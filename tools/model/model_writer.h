@@ -3,6 +3,7 @@
 // zoq-model info.
 #pragma once
 
+#include "foundation/ByteOrder.h"
 #include "render/ModelFile.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@
 
 namespace zoq::tools::model {
 
-using Bytes = std::vector<uint8_t>;
+using ::Bytes;
 
 Bytes EncodeModelFile(const SModelFile& file);
 bool WriteModelFile(const std::filesystem::path& path, const SModelFile& file, std::string& error);
@@ -27,7 +28,7 @@ struct MeshBuilder {
         float position[3];
         float normal[3];
         float uv[2];
-        float weight = 0;          // the blend weight of formats with one (0x116)
+        float weight = 0; // the blend weight of formats with one (0x116)
     };
     std::vector<Vertex> vertices;
     std::vector<uint16_t> indices;
@@ -50,8 +51,8 @@ SModelPartBlock ModelPart(uint32_t type, std::string_view name, std::string_view
 // frame (GetBoxFrame) has the axes of the model and its origin at position.
 SModelPartBlock MarkerPart(std::string_view name, const float position[3], float size = 0.1f);
 // A type-4 emitter part of a viewer kind with one force key.
-SModelPartBlock EmitterPart(std::string_view name, std::string_view texture, uint32_t kind, uint32_t maxParticles,
-    float lifetime, float rate);
+SModelPartBlock EmitterPart(std::string_view name, std::string_view texture, uint32_t kind,
+    uint32_t maxParticles, float lifetime, float rate);
 // The six triangle orderings of a mesh: triangles sorted by their centres along +X, +Y, -X, -Y,
 // +Z, -Z, farthest first.
 std::vector<uint16_t> BuildOrderings(const SMeshBlock& mesh);

@@ -26,18 +26,6 @@ bool IsPowerOfTwo(uint32_t n)
     return n != 0 && (n & (n - 1)) == 0;
 }
 
-void PutU16(Bytes& out, uint16_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void PutU32At(Bytes& out, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
-
 uint32_t Widen(uint32_t value, uint32_t bits)
 {
     uint32_t out = value << (8 - bits);
@@ -62,7 +50,7 @@ uint32_t TmFormatValue(TmFormat format)
 
 std::vector<Picture> BuildLevels(const Picture& top, uint32_t levels)
 {
-    std::vector<Picture> chain {top};
+    std::vector<Picture> chain { top };
     while (chain.size() < levels) {
         const Picture& from = chain.back();
         Picture next;
@@ -70,8 +58,8 @@ std::vector<Picture> BuildLevels(const Picture& top, uint32_t levels)
         next.height = std::max(from.height / 2, 1u);
         next.argb.resize(size_t(next.width) * next.height);
         TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(from.argb.data()), int32_t(from.width * 4),
-            from.width, from.height, reinterpret_cast<uint8_t*>(next.argb.data()), int32_t(next.width * 4), next.width,
-            next.height, TMReader::kFormatArgb);
+            from.width, from.height, reinterpret_cast<uint8_t*>(next.argb.data()), int32_t(next.width * 4),
+            next.width, next.height, TMReader::kFormatArgb);
         chain.push_back(std::move(next));
     }
     return chain;
@@ -102,15 +90,15 @@ bool EncodeTm(const Picture& picture, TmFormat format, Bytes& out, std::string& 
         levels = uint32_t(std::max(IntLog2Of(w), IntLog2Of(h))) + 1;
     }
     out.assign(TMReader::kHeaderSize, 0);
-    PutU32At(out, 0, w);
-    PutU32At(out, 4, h);
-    PutU32At(out, 8, TmFormatValue(format));
-    PutU32At(out, 16, compressed ? 1 : 0);
-    PutU32At(out, 20, levels);
+    StoreLE<uint32_t>(&out[0], w);
+    StoreLE<uint32_t>(&out[4], h);
+    StoreLE<uint32_t>(&out[8], TmFormatValue(format));
+    StoreLE<uint32_t>(&out[16], compressed ? 1 : 0);
+    StoreLE<uint32_t>(&out[20], levels);
 
     for (const Picture& level : BuildLevels(picture, levels)) {
         if (compressed) {
-            const uint32_t pitch = level.width * 4;   // a row of 4 x 4 blocks, 16 bytes each
+            const uint32_t pitch = level.width * 4; // a row of 4 x 4 blocks, 16 bytes each
             const size_t at = out.size();
             out.resize(at + size_t(pitch) * (level.height / 4));
             plat::gfx::d3dx::EncodeDxt(plat::gfx::Format::Dxt5, level.argb.data(), level.width, level.width,
@@ -119,12 +107,14 @@ bool EncodeTm(const Picture& picture, TmFormat format, Bytes& out, std::string& 
         }
         Bytes planeB;
         for (uint32_t pixel : level.argb) {
-            const uint32_t a = pixel >> 24, r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+            const uint32_t a = pixel >> 24, r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF,
+                           b = pixel & 0xFF;
             if (format == TmFormat::Argb) {
-                PutU16(out, uint16_t((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)));
-                PutU16(planeB, uint16_t((a & 15) << 12 | (r & 15) << 8 | (g & 15) << 4 | (b & 15)));
+                AppendLE<uint16_t>(out, uint16_t((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)));
+                AppendLE<uint16_t>(
+                    planeB, uint16_t((a & 15) << 12 | (r & 15) << 8 | (g & 15) << 4 | (b & 15)));
             } else {
-                PutU16(out, uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
+                AppendLE<uint16_t>(out, uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
                 planeB.push_back(uint8_t((r & 7) << 5 | (g & 3) << 3 | (b & 7)));
             }
         }
@@ -150,8 +140,8 @@ bool WriteTm(const std::filesystem::path& path, const Picture& picture, TmFormat
 std::string FormatInfoLine(const TmInfo& info)
 {
     return std::to_string(info.width) + " " + std::to_string(info.height) + " "
-        + (info.compressed ? std::string("dxt5") : std::to_string(info.format)) + " " + std::to_string(info.levels)
-        + " " + (info.compressed ? "1" : "0");
+        + (info.compressed ? std::string("dxt5") : std::to_string(info.format)) + " "
+        + std::to_string(info.levels) + " " + (info.compressed ? "1" : "0");
 }
 
 bool ReadTmInfo(const std::filesystem::path& path, TmInfo& info, std::string& error)
@@ -223,17 +213,18 @@ bool DecodeTmTop(const std::filesystem::path& path, int32_t reduction, int32_t b
         reader.ReadTopLevel(level.data(), int32_t(width * (wide ? 4 : 2)));
         for (size_t i = 0; i < pixels; ++i) {
             if (wide) {
-                std::memcpy(&argb[i], &level[4 * i], 4);
+                argb[i] = LoadLE<uint32_t>(&level[4 * i]);
                 if (format == TMReader::kFormatXrgb)
                     argb[i] |= 0xFF000000u;
                 continue;
             }
-            const uint32_t v = uint32_t(level[2 * i] | level[2 * i + 1] << 8);
+            const uint32_t v = LoadLE<uint16_t>(&level[2 * i]);
             if (format == TMReader::kFormatRgb565)
-                argb[i] = 0xFF000000u | Widen(v >> 11, 5) << 16 | Widen((v >> 5) & 0x3F, 6) << 8 | Widen(v & 0x1F, 5);
+                argb[i] = 0xFF000000u | Widen(v >> 11, 5) << 16 | Widen((v >> 5) & 0x3F, 6) << 8
+                    | Widen(v & 0x1F, 5);
             else
-                argb[i] = Widen(v >> 12, 4) << 24 | Widen((v >> 8) & 15, 4) << 16 | Widen((v >> 4) & 15, 4) << 8
-                    | Widen(v & 15, 4);
+                argb[i] = Widen(v >> 12, 4) << 24 | Widen((v >> 8) & 15, 4) << 16
+                    | Widen((v >> 4) & 15, 4) << 8 | Widen(v & 15, 4);
         }
     }
     reader.Close();

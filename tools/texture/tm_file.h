@@ -3,6 +3,8 @@
 // device-free inspection and decoding of the top level as the game's reader sees it.
 #pragma once
 
+#include "foundation/ByteOrder.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -10,7 +12,7 @@
 
 namespace zoq::tools::texture {
 
-using Bytes = std::vector<uint8_t>;
+using ::Bytes;
 
 // A picture of 0xAARRGGBB pixels, rows from the top.
 struct Picture {
@@ -19,7 +21,7 @@ struct Picture {
     std::vector<uint32_t> argb;
 };
 
-enum class TmFormat { Argb, Xrgb, Dxt5 };   // stored as 21, 22 and the DXT5 code
+enum class TmFormat { Argb, Xrgb, Dxt5 }; // stored as 21, 22 and the DXT5 code
 
 // Value of the format field.
 uint32_t TmFormatValue(TmFormat format);
@@ -34,7 +36,7 @@ struct TmInfo {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t format = 0;
-    uint32_t levels = 0;      // compressed: the header's; else the whole levels the file holds
+    uint32_t levels = 0; // compressed: the header's; else the whole levels the file holds
     bool compressed = false;
 };
 // "WIDTH HEIGHT FORMAT LEVELS COMPRESSED", FORMAT in decimal or "dxt5".

@@ -1,5 +1,7 @@
 #include "tools/world/objects_writer.h"
 
+#include "foundation/ByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -10,11 +12,11 @@ namespace {
 
 class Out {
 public:
-    void U32(uint32_t v) { Bytes(&v, 4); }
-    void I32(int32_t v) { Bytes(&v, 4); }
-    void F32(float v) { Bytes(&v, 4); }
+    void U32(uint32_t v) { AppendLE(bytes, v); }
+    void I32(int32_t v) { AppendLE(bytes, v); }
+    void F32(float v) { AppendLE(bytes, v); }
     void U8(uint8_t v) { bytes.push_back(v); }
-    void Bytes(const void* data, size_t n)
+    void Raw(const void* data, size_t n)
     {
         const auto* p = static_cast<const uint8_t*>(data);
         bytes.insert(bytes.end(), p, p + n);
@@ -23,12 +25,12 @@ public:
     void Text(const std::string& text, size_t n)
     {
         const size_t used = std::min(text.size(), n - 1);
-        Bytes(text.data(), used);
+        Raw(text.data(), used);
         bytes.insert(bytes.end(), n - used, 0);
     }
     void Zeros(size_t n) { bytes.insert(bytes.end(), n, 0); }
 
-    std::vector<uint8_t> bytes;
+    Bytes bytes;
 };
 
 void WriteRecord(Out& out, const PlacedObject& object)
@@ -120,7 +122,7 @@ std::vector<uint8_t> WriteTradeSection(const TradeSection& trade)
         out.Text(entry.building, 32);
         out.U32(uint32_t(entry.goods.size()));
         for (const auto& goods : entry.goods)
-            out.Bytes(goods.data(), goods.size());
+            out.Raw(goods.data(), goods.size());
     }
     return out.bytes;
 }
@@ -145,7 +147,7 @@ std::vector<uint8_t> WriteMusicSection(const MusicSection& music)
         out.Zeros(3);
         out.I32(sound.firstHour);
         out.I32(sound.endHour);
-        out.Bytes(sound.settings.data(), sound.settings.size());
+        out.Raw(sound.settings.data(), sound.settings.size());
     }
     return out.bytes;
 }
@@ -164,11 +166,11 @@ std::vector<uint8_t> WriteObjectsFile(const ObjectsFile& file, ObjectsFileLayout
     where.trade = out.bytes.size();
     const std::vector<uint8_t> trade = WriteTradeSection(file.trade);
     out.U32(uint32_t(trade.size()));
-    out.Bytes(trade.data(), trade.size());
+    out.Raw(trade.data(), trade.size());
     where.music = out.bytes.size();
     const std::vector<uint8_t> music = WriteMusicSection(file.music);
     out.U32(uint32_t(music.size()));
-    out.Bytes(music.data(), music.size());
+    out.Raw(music.data(), music.size());
     where.end = out.bytes.size();
     if (layout)
         *layout = where;

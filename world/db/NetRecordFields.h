@@ -2,10 +2,10 @@
 // +21 position, +25 kind (type code), +29 row index (-1 none).
 #pragma once
 
+#include "foundation/ByteOrder.h"
 #include "foundation/Matrix.h"
 
 #include <cstdint>
-#include <cstring>
 
 struct SNetRecordFields {
     uint32_t networkId;
@@ -15,12 +15,12 @@ struct SNetRecordFields {
 
     static SNetRecordFields Read(const uint8_t* record)
     {
-        SNetRecordFields fields;
-        std::memcpy(&fields.networkId, record + 0, 4);
-        std::memcpy(fields.position, record + 13, 12);
-        std::memcpy(&fields.kind, record + 25, 4);
-        std::memcpy(&fields.row, record + 29, 4);
-        return fields;
+        return SNetRecordFields {
+            LoadLE<uint32_t>(record + 0),
+            { LoadLE<float>(record + 13), LoadLE<float>(record + 17), LoadLE<float>(record + 21) },
+            LoadLE<uint32_t>(record + 25),
+            LoadLE<int32_t>(record + 29),
+        };
     }
     // Unrotated, at the record's position.
     Matrix4 Placement() const

@@ -4,6 +4,7 @@
 // file, the field and the offset, and an XRangeError. Main thread only.
 #pragma once
 
+#include "foundation/ByteOrder.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
 #include "foundation/XRangeError.h"
@@ -27,8 +28,9 @@ public:
     [[noreturn]] static void Fail(const char* what, uint64_t value)
     {
         char line[384];
-        std::snprintf(line, sizeof line, "Objects file %s: bad %s %" PRIu64 " at offset %" PRIu64 ", %" PRIu64
-            " bytes left", s_path.c_str(), what, value, s_offset, Left());
+        std::snprintf(line, sizeof line,
+            "Objects file %s: bad %s %" PRIu64 " at offset %" PRIu64 ", %" PRIu64 " bytes left",
+            s_path.c_str(), what, value, s_offset, Left());
         WriteErrorLog(line);
         throw XRangeError();
     }
@@ -36,8 +38,9 @@ public:
     [[noreturn]] static void FailRead(const char* what, uint64_t n)
     {
         char line[384];
-        std::snprintf(line, sizeof line, "Objects file %s: %s needs %" PRIu64 " bytes at offset %" PRIu64 ", %" PRIu64
-            " left", s_path.c_str(), what, n, s_offset, Left());
+        std::snprintf(line, sizeof line,
+            "Objects file %s: %s needs %" PRIu64 " bytes at offset %" PRIu64 ", %" PRIu64 " left",
+            s_path.c_str(), what, n, s_offset, Left());
         WriteErrorLog(line);
         throw XRangeError();
     }
@@ -50,9 +53,9 @@ public:
     }
     static uint32_t ReadU32(const char* what)
     {
-        uint32_t value;
-        Read(&value, 4, what);
-        return value;
+        uint8_t bytes[4];
+        Read(bytes, 4, what);
+        return LoadLE<uint32_t>(bytes);
     }
     static void Skip(uint64_t n, const char* what)
     {

@@ -1,6 +1,6 @@
 // D3DX loaders on the null device: levels, conversions, stretching and surface to DXT3.
 #include "gfx_fixture.h"
-#include "image_files.h"
+#include "image_fixture.h"
 
 #include "platform/gfx/d3dx/d3dx.h"
 #include "platform/gfx/d3dx/dxt.h"
@@ -28,7 +28,8 @@ protected:
 std::vector<uint32_t> LevelArgb(const Surface& level)
 {
     std::vector<uint32_t> out(size_t(level.Width()) * level.Height());
-    ToArgb(level.GetFormat(), level.Bits(), level.Pitch(), level.Width(), level.Height(), out.data(), level.Width());
+    ToArgb(level.GetFormat(), level.Bits(), level.Pitch(), level.Width(), level.Height(), out.data(),
+        level.Width());
     return out;
 }
 
@@ -43,24 +44,26 @@ TEST_F(D3dxTest, textureTakesTheFileSizeUnroundedAndAFullChain)
         Format format;
         int tolerance;
     };
-    for (Row row : {Row{Format::A8R8G8B8, 0}, Row{Format::X8R8G8B8, 0}, Row{Format::R5G6B5, 4}, Row{Format::A4R4G4B4, 8},
-             Row{Format::A1R5G5B5, 4}, Row{Format::Dxt3, 20}}) {
+    for (Row row : { Row { Format::A8R8G8B8, 0 }, Row { Format::X8R8G8B8, 0 }, Row { Format::R5G6B5, 4 },
+             Row { Format::A4R4G4B4, 8 }, Row { Format::A1R5G5B5, 4 }, Row { Format::Dxt3, 20 } }) {
         SCOPED_TRACE(FormatName(row.format));
         Held<Texture> texture;
         ImageInfo info;
-        ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, kDefault, kDefault, kDefault, 0, row.format, Pool::Managed,
-                      Filter::Box, Filter::Default, 0, &info, &texture),
+        ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, kDefault, kDefault, kDefault, 0, row.format,
+                      Pool::Managed, Filter::Box, Filter::Default, 0, &info, &texture),
             Result::Ok);
         EXPECT_EQ(info.width, 5u);
         EXPECT_EQ(info.imageFileFormat, ImageFileFormat::Png);
         EXPECT_EQ(texture->Width(), 5u);
         EXPECT_EQ(texture->Height(), 3u);
-        EXPECT_EQ(texture->GetLevelCount(), 3u);   // 5x3, 2x1, 1x1
+        EXPECT_EQ(texture->GetLevelCount(), 3u); // 5x3, 2x1, 1x1
         EXPECT_EQ(texture->GetFormat(), row.format);
         std::vector<uint32_t> level0 = LevelArgb(texture->Level(0));
         for (size_t i = 0; i < picture.size(); ++i)
             for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(int((level0[i] >> (8 * c)) & 255), int((picture[i] >> (8 * c)) & 255), row.tolerance) << i;
+                EXPECT_NEAR(
+                    int((level0[i] >> (8 * c)) & 255), int((picture[i] >> (8 * c)) & 255), row.tolerance)
+                    << i;
         // Level 1 is the box average of level 0 (2x1 from 5x3).
         std::vector<uint32_t> level1 = LevelArgb(texture->Level(1));
         ASSERT_EQ(level1.size(), 2u);
@@ -77,8 +80,8 @@ TEST_F(D3dxTest, sizesLevelsAndFiltersAsGiven)
     std::vector<uint32_t> picture = MakePicture(16, 16, false);
     std::string path = m_folder.Write("sixteen.bmp", MakeBmp(picture, 16, 16, 24, false));
     Held<Texture> texture;
-    ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, 8, 4, 2, 0, Format::Unknown, Pool::Managed, Filter::Point,
-                  Filter::None, 0, nullptr, &texture),
+    ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, 8, 4, 2, 0, Format::Unknown, Pool::Managed,
+                  Filter::Point, Filter::None, 0, nullptr, &texture),
         Result::Ok);
     EXPECT_EQ(texture->Width(), 8u);
     EXPECT_EQ(texture->Height(), 4u);
@@ -94,22 +97,24 @@ TEST_F(D3dxTest, ddsLevelsOfTheSameFormatAreCopiedAsStored)
 {
     std::vector<Bytes> levels;
     for (uint32_t level = 0; level < 4; ++level) {
-        std::vector<uint32_t> pixels = MakePicture(std::max(1u, 8u >> level), std::max(1u, 8u >> level), true);
+        std::vector<uint32_t> pixels
+            = MakePicture(std::max(1u, 8u >> level), std::max(1u, 8u >> level), true);
         Bytes blocks(SurfaceBytes(Format::Dxt5, 8 >> level, 8 >> level));
-        EncodeDxt(Format::Dxt5, pixels.data(), std::max(1u, 8u >> level), 8 >> level, 8 >> level, blocks.data(),
-            RowPitch(Format::Dxt5, 8 >> level));
+        EncodeDxt(Format::Dxt5, pixels.data(), std::max(1u, 8u >> level), 8 >> level, 8 >> level,
+            blocks.data(), RowPitch(Format::Dxt5, 8 >> level));
         levels.push_back(blocks);
     }
     std::string path = m_folder.Write("font.dds", MakeDds(Format::Dxt5, 8, 8, levels));
     Held<Texture> raw, converted;
-    ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, kDefault, kDefault, 0, 0, Format::Unknown, Pool::Managed,
-                  Filter::Box, Filter::Default, 0, nullptr, &raw),
+    ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, kDefault, kDefault, 0, 0, Format::Unknown,
+                  Pool::Managed, Filter::Box, Filter::Default, 0, nullptr, &raw),
         Result::Ok);
     EXPECT_EQ(raw->GetFormat(), Format::Dxt5);
     for (uint32_t level = 0; level < 4; ++level)
-        EXPECT_EQ(std::memcmp(raw->Level(level).Bits(), levels[level].data(), levels[level].size()), 0) << level;
-    ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, kDefault, kDefault, 1, 0, Format::A4R4G4B4, Pool::Managed,
-                  Filter::Box, Filter::Default, 0, nullptr, &converted),
+        EXPECT_EQ(std::memcmp(raw->Level(level).Bits(), levels[level].data(), levels[level].size()), 0)
+            << level;
+    ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, kDefault, kDefault, 1, 0, Format::A4R4G4B4,
+                  Pool::Managed, Filter::Box, Filter::Default, 0, nullptr, &converted),
         Result::Ok);
     EXPECT_EQ(converted->GetLevelCount(), 1u);
     std::vector<uint32_t> decoded(64);
@@ -123,8 +128,8 @@ TEST_F(D3dxTest, aDefaultTextureIsFilledThroughASystemCopy)
 {
     std::string path = m_folder.Write("cache.tga", MakeTga(MakePicture(8, 8, true), 8, 8, 2, 32, false));
     Held<Texture> texture;
-    ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, kDefault, kDefault, 1, 0, Format::A8R8G8B8, Pool::Default,
-                  Filter::None, Filter::None, 0, nullptr, &texture),
+    ASSERT_EQ(CreateTextureFromFileEx(*m_device, path, kDefault, kDefault, 1, 0, Format::A8R8G8B8,
+                  Pool::Default, Filter::None, Filter::None, 0, nullptr, &texture),
         Result::Ok);
     std::vector<uint32_t> level = LevelArgb(texture->Level(0));
     EXPECT_EQ(level, MakePicture(8, 8, true));
@@ -139,14 +144,15 @@ TEST_F(D3dxTest, loaderFailuresAreCodes)
     std::string bad = m_folder.Write("bad.png", broken);
     Held<Texture> texture;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(CreateTextureFromFileEx(*m_device, (m_folder.Path() / "missing.png").string(), kDefault, kDefault, 1, 0,
-                  Format::A8R8G8B8, Pool::Managed, Filter::Box, Filter::Box, 0, nullptr, &texture),
+    EXPECT_EQ(
+        CreateTextureFromFileEx(*m_device, (m_folder.Path() / "missing.png").string(), kDefault, kDefault, 1,
+            0, Format::A8R8G8B8, Pool::Managed, Filter::Box, Filter::Box, 0, nullptr, &texture),
         Result::NotFound);
-    EXPECT_EQ(CreateTextureFromFileEx(*m_device, bad, kDefault, kDefault, 1, 0, Format::A8R8G8B8, Pool::Managed,
-                  Filter::Box, Filter::Box, 0, nullptr, &texture),
+    EXPECT_EQ(CreateTextureFromFileEx(*m_device, bad, kDefault, kDefault, 1, 0, Format::A8R8G8B8,
+                  Pool::Managed, Filter::Box, Filter::Box, 0, nullptr, &texture),
         Result::InvalidData);
-    EXPECT_EQ(CreateTextureFromFileEx(*m_device, good, kDefault, kDefault, 1, 0, Format::A8R8G8B8, Pool::Managed,
-                  Filter::Box, Filter::Box, 0xFF000000, nullptr, &texture),
+    EXPECT_EQ(CreateTextureFromFileEx(*m_device, good, kDefault, kDefault, 1, 0, Format::A8R8G8B8,
+                  Pool::Managed, Filter::Box, Filter::Box, 0xFF000000, nullptr, &texture),
         Result::InvalidCall)
         << "colour key 0 only";
     EXPECT_EQ(CreateTextureFromFileEx(*m_device, good, kDefault, kDefault, 1, 0, Format::V8U8, Pool::Managed,
@@ -172,11 +178,11 @@ TEST_F(D3dxTest, imageInfoOfEachKind)
         Format format;
     };
     const Row rows[] = {
-        {"a.bmp", MakeBmp(picture, 6, 10, 24, false), ImageFileFormat::Bmp, Format::X8R8G8B8},
-        {"a.tga", MakeTga(picture, 6, 10, 10, 32, true), ImageFileFormat::Tga, Format::A8R8G8B8},
-        {"a.png", MakePng(picture, 6, 10, true), ImageFileFormat::Png, Format::A8R8G8B8},
-        {"a.jpg", MakeJpeg(picture, 6, 10, 80), ImageFileFormat::Jpg, Format::X8R8G8B8},
-        {"a.dds", MakeDds(Format::R5G6B5, 6, 10, {Bytes(120)}), ImageFileFormat::Dds, Format::R5G6B5},
+        { "a.bmp", MakeBmp(picture, 6, 10, 24, false), ImageFileFormat::Bmp, Format::X8R8G8B8 },
+        { "a.tga", MakeTga(picture, 6, 10, 10, 32, true), ImageFileFormat::Tga, Format::A8R8G8B8 },
+        { "a.png", MakePng(picture, 6, 10, true), ImageFileFormat::Png, Format::A8R8G8B8 },
+        { "a.jpg", MakeJpeg(picture, 6, 10, 80), ImageFileFormat::Jpg, Format::X8R8G8B8 },
+        { "a.dds", MakeDds(Format::R5G6B5, 6, 10, { Bytes(120) }), ImageFileFormat::Dds, Format::R5G6B5 },
     };
     for (const Row& row : rows) {
         ImageInfo info;
@@ -199,9 +205,11 @@ TEST_F(D3dxTest, aFileIsStretchedIntoASurfaceRoundedUpToAMultipleOfFour)
     ImageInfo info;
     ASSERT_EQ(GetImageInfoFromFile(path, info), Result::Ok);
     Held<Surface> surface;
-    ASSERT_EQ(m_device->CreateImageSurface((info.width + 3) & ~3u, (info.height + 3) & ~3u, Format::Dxt3, &surface),
+    ASSERT_EQ(
+        m_device->CreateImageSurface((info.width + 3) & ~3u, (info.height + 3) & ~3u, Format::Dxt3, &surface),
         Result::Ok);
-    ASSERT_EQ(LoadSurfaceFromFile(*surface, nullptr, path, nullptr, Filter::Triangle, 0, nullptr), Result::Ok);
+    ASSERT_EQ(
+        LoadSurfaceFromFile(*surface, nullptr, path, nullptr, Filter::Triangle, 0, nullptr), Result::Ok);
     std::vector<uint32_t> argb = LevelArgb(*surface);
     auto at = [&](uint32_t x, uint32_t y) { return argb[y * 32 + x]; };
     EXPECT_EQ(at(0, 0), 0xFFFF0000u);
@@ -209,13 +217,15 @@ TEST_F(D3dxTest, aFileIsStretchedIntoASurfaceRoundedUpToAMultipleOfFour)
     EXPECT_EQ(at(12, 10), 0xFFFF0000u);
     EXPECT_EQ(at(19, 10), 0xFF0000FFu);
     // A rectangle off the block grid or outside is refused, nothing touched.
-    Rect unaligned{2, 0, 10, 8};
-    EXPECT_EQ(LoadSurfaceFromFile(*surface, &unaligned, path, nullptr, Filter::Default, 0, nullptr), Result::InvalidCall);
-    Rect beyond{0, 0, 31, 17};
-    EXPECT_EQ(LoadSurfaceFromFile(*surface, nullptr, path, &beyond, Filter::Default, 0, nullptr), Result::InvalidCall);
+    Rect unaligned { 2, 0, 10, 8 };
+    EXPECT_EQ(LoadSurfaceFromFile(*surface, &unaligned, path, nullptr, Filter::Default, 0, nullptr),
+        Result::InvalidCall);
+    Rect beyond { 0, 0, 31, 17 };
+    EXPECT_EQ(LoadSurfaceFromFile(*surface, nullptr, path, &beyond, Filter::Default, 0, nullptr),
+        Result::InvalidCall);
     // Into a rectangle: the first block column only.
-    Rect column{0, 0, 4, 20};
-    Rect blue{16, 0, 30, 17};
+    Rect column { 0, 0, 4, 20 };
+    Rect blue { 16, 0, 30, 17 };
     ASSERT_EQ(LoadSurfaceFromFile(*surface, &column, path, &blue, Filter::Point, 0, nullptr), Result::Ok);
     argb = LevelArgb(*surface);
     EXPECT_EQ(at(0, 0), 0xFF0000FFu);
@@ -230,9 +240,10 @@ TEST_F(D3dxTest, aScreenshotSurfaceBecomesADxt3Level)
     ASSERT_EQ(shot->LockRect(locked, nullptr, 0), Result::Ok);
     for (uint32_t y = 0; y < 256; ++y)
         for (uint32_t x = 0; x < 256; ++x)
-            static_cast<uint32_t*>(locked.bits)[y * uint32_t(locked.pitch) / 4 + x] = 0xFF000000u | x << 16 | y << 8 | 0x40;
+            static_cast<uint32_t*>(locked.bits)[y * uint32_t(locked.pitch) / 4 + x]
+                = 0xFF000000u | x << 16 | y << 8 | 0x40;
     shot->UnlockRect();
-    for (Pool pool : {Pool::Managed, Pool::Default}) {
+    for (Pool pool : { Pool::Managed, Pool::Default }) {
         SCOPED_TRACE(PoolName(pool));
         Held<Texture> preview;
         Held<Surface> level;
@@ -251,7 +262,7 @@ TEST_F(D3dxTest, aScreenshotSurfaceBecomesADxt3Level)
     // Half of it into a smaller surface: resampled.
     Held<Surface> small;
     ASSERT_EQ(m_device->CreateImageSurface(64, 64, Format::X8R8G8B8, &small), Result::Ok);
-    Rect left{0, 0, 128, 256};
+    Rect left { 0, 0, 128, 256 };
     ASSERT_EQ(LoadSurfaceFromSurface(*small, nullptr, *shot, &left, Filter::Box, 0), Result::Ok);
     std::vector<uint32_t> argb = LevelArgb(*small);
     EXPECT_NEAR(int((argb[63] >> 16) & 255), 126, 2);

@@ -1,5 +1,5 @@
 // Image readers: each on a known picture, every truncation and absurd headers.
-#include "image_files.h"
+#include "image_fixture.h"
 
 #include "platform/gfx/d3dx/image.h"
 #include "platform/gfx/format.h"
@@ -29,23 +29,29 @@ struct KnownFile {
     Bytes file;
     ImageFileFormat kind;
     Format format;
-    bool alpha;   // the picture keeps its alpha
+    bool alpha; // the picture keeps its alpha
     int tolerance;
 };
 
-std::vector<KnownFile> KnownFiles(const std::vector<uint32_t>& opaque, const std::vector<uint32_t>& alpha, uint32_t w,
-    uint32_t h)
+std::vector<KnownFile> KnownFiles(
+    const std::vector<uint32_t>& opaque, const std::vector<uint32_t>& alpha, uint32_t w, uint32_t h)
 {
     return {
-        {"BMP 24 bottom-up", MakeBmp(opaque, w, h, 24, false), ImageFileFormat::Bmp, Format::X8R8G8B8, false, 0},
-        {"BMP 32 top-down", MakeBmp(opaque, w, h, 32, true), ImageFileFormat::Bmp, Format::X8R8G8B8, false, 0},
-        {"TGA 2 24 bottom", MakeTga(opaque, w, h, 2, 24, false), ImageFileFormat::Tga, Format::X8R8G8B8, false, 0},
-        {"TGA 2 32 top", MakeTga(alpha, w, h, 2, 32, true), ImageFileFormat::Tga, Format::A8R8G8B8, true, 0},
-        {"TGA 10 32 bottom", MakeTga(alpha, w, h, 10, 32, false), ImageFileFormat::Tga, Format::A8R8G8B8, true, 0},
-        {"TGA 10 24 top", MakeTga(opaque, w, h, 10, 24, true), ImageFileFormat::Tga, Format::X8R8G8B8, false, 0},
-        {"PNG RGBA", MakePng(alpha, w, h, true), ImageFileFormat::Png, Format::A8R8G8B8, true, 0},
-        {"PNG RGB", MakePng(opaque, w, h, false), ImageFileFormat::Png, Format::X8R8G8B8, false, 0},
-        {"JPEG", MakeJpeg(opaque, w, h, 100), ImageFileFormat::Jpg, Format::X8R8G8B8, false, 12},
+        { "BMP 24 bottom-up", MakeBmp(opaque, w, h, 24, false), ImageFileFormat::Bmp, Format::X8R8G8B8, false,
+            0 },
+        { "BMP 32 top-down", MakeBmp(opaque, w, h, 32, true), ImageFileFormat::Bmp, Format::X8R8G8B8, false,
+            0 },
+        { "TGA 2 24 bottom", MakeTga(opaque, w, h, 2, 24, false), ImageFileFormat::Tga, Format::X8R8G8B8,
+            false, 0 },
+        { "TGA 2 32 top", MakeTga(alpha, w, h, 2, 32, true), ImageFileFormat::Tga, Format::A8R8G8B8, true,
+            0 },
+        { "TGA 10 32 bottom", MakeTga(alpha, w, h, 10, 32, false), ImageFileFormat::Tga, Format::A8R8G8B8,
+            true, 0 },
+        { "TGA 10 24 top", MakeTga(opaque, w, h, 10, 24, true), ImageFileFormat::Tga, Format::X8R8G8B8, false,
+            0 },
+        { "PNG RGBA", MakePng(alpha, w, h, true), ImageFileFormat::Png, Format::A8R8G8B8, true, 0 },
+        { "PNG RGB", MakePng(opaque, w, h, false), ImageFileFormat::Png, Format::X8R8G8B8, false, 0 },
+        { "JPEG", MakeJpeg(opaque, w, h, 100), ImageFileFormat::Jpg, Format::X8R8G8B8, false, 12 },
     };
 }
 
@@ -70,9 +76,11 @@ TEST(ImageReaders, eachReaderReadsAKnownPicture)
         int worst = 0;
         for (uint32_t y = 0; y < h; ++y)
             for (uint32_t x = 0; x < w; ++x) {
-                uint32_t got = PixelOf(image, x, y), want = expected[y * w + x] | (known.alpha ? 0 : 0xFF000000u);
+                uint32_t got = PixelOf(image, x, y),
+                         want = expected[y * w + x] | (known.alpha ? 0 : 0xFF000000u);
                 for (int c = 0; c < 4; ++c)
-                    worst = std::max(worst, std::abs(int((got >> (8 * c)) & 255) - int((want >> (8 * c)) & 255)));
+                    worst = std::max(
+                        worst, std::abs(int((got >> (8 * c)) & 255) - int((want >> (8 * c)) & 255)));
             }
         EXPECT_LE(worst, known.tolerance);
         Image header;
@@ -88,8 +96,9 @@ TEST(ImageReaders, ddsKeepsItsFormatAndLevels)
         Format format;
         uint32_t levels;
     };
-    for (Row row : {Row{Format::Dxt1, 4}, Row{Format::Dxt3, 1}, Row{Format::Dxt5, 3}, Row{Format::A8R8G8B8, 4},
-             Row{Format::X8R8G8B8, 1}, Row{Format::R5G6B5, 2}, Row{Format::A4R4G4B4, 4}, Row{Format::A1R5G5B5, 1}}) {
+    for (Row row : { Row { Format::Dxt1, 4 }, Row { Format::Dxt3, 1 }, Row { Format::Dxt5, 3 },
+             Row { Format::A8R8G8B8, 4 }, Row { Format::X8R8G8B8, 1 }, Row { Format::R5G6B5, 2 },
+             Row { Format::A4R4G4B4, 4 }, Row { Format::A1R5G5B5, 1 } }) {
         std::vector<Bytes> levels;
         for (uint32_t level = 0; level < row.levels; ++level) {
             Bytes data(SurfaceBytes(row.format, 8 >> level, 8 >> level));
@@ -100,7 +109,8 @@ TEST(ImageReaders, ddsKeepsItsFormatAndLevels)
         Bytes file = MakeDds(row.format, 8, 8, levels);
         Image image;
         std::string error;
-        ASSERT_EQ(ReadImage(file, image, false, &error), Result::Ok) << FormatName(row.format) << " " << error;
+        ASSERT_EQ(ReadImage(file, image, false, &error), Result::Ok)
+            << FormatName(row.format) << " " << error;
         EXPECT_EQ(image.info.format, row.format);
         EXPECT_EQ(image.info.mipLevels, row.levels);
         ASSERT_EQ(image.levels.size(), row.levels);
@@ -121,8 +131,8 @@ TEST(ImageReaders, truncatedFilesFailAtEveryLength)
     std::vector<uint32_t> alpha = MakePicture(w, h, true);
     std::vector<KnownFile> files = KnownFiles(opaque, alpha, w, h);
     Bytes dxt(SurfaceBytes(Format::Dxt5, 8, 8), 0x5A);
-    files.push_back({"DDS", MakeDds(Format::Dxt5, 8, 8, {dxt, Bytes(SurfaceBytes(Format::Dxt5, 4, 4), 1)}),
-        ImageFileFormat::Dds, Format::Dxt5, true, 0});
+    files.push_back({ "DDS", MakeDds(Format::Dxt5, 8, 8, { dxt, Bytes(SurfaceBytes(Format::Dxt5, 4, 4), 1) }),
+        ImageFileFormat::Dds, Format::Dxt5, true, 0 });
     for (const KnownFile& known : files) {
         Image whole;
         ASSERT_EQ(ReadImage(known.file, whole, false, nullptr), Result::Ok);
@@ -147,34 +157,149 @@ TEST(ImageReaders, absurdHeadersFailWithAReason)
         std::function<Bytes()> make;
     };
     const Row rows[] = {
-        {"BMP width past the limit", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 18, 16385); return f; }},
-        {"BMP height of INT_MIN", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 22, 0x80000000u); return f; }},
-        {"BMP zero width", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 18, 0); return f; }},
-        {"BMP 8-bit palette", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put16(f, 28, 8); return f; }},
-        {"BMP pixels past the end", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 10, 0xFFFFFFF0u); return f; }},
-        {"BMP area past the limit", [&] { Bytes f = MakeBmp(picture, 4, 4, 32, false); Put32(f, 18, 16384); Put32(f, 22, 16384); return f; }},
-        {"BMP run-length", [&] { Bytes f = MakeBmp(picture, 4, 4, 24, false); Put32(f, 30, 1); return f; }},
-        {"TGA palette type", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); f[2] = 1; return f; }},
-        {"TGA 16-bit", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); f[16] = 16; return f; }},
-        {"TGA zero size", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); Put16(f, 12, 0); return f; }},
-        {"TGA run past the picture", [&] { Bytes f = MakeTga(picture, 4, 4, 10, 32, false); f[21] = 0xFF; return f; }},
-        {"TGA colour map past the end", [&] { Bytes f = MakeTga(picture, 4, 4, 2, 32, false); f[1] = 1; Put16(f, 5, 60000); f[7] = 32; return f; }},
-        {"DDS header size", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 4, 100); return f; }},
-        {"DDS zero width", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 16, 0); return f; }},
-        {"DDS huge", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 16, 16384); Put32(f, 12, 16384); return f; }},
-        {"DDS forty levels", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8), Bytes(8)}); Put32(f, 28, 40); return f; }},
-        {"DDS unknown code", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 84, FourCC('D', 'X', 'T', '2')); return f; }},
-        {"DDS cube map", [&] { Bytes f = MakeDds(Format::Dxt1, 4, 4, {Bytes(8)}); Put32(f, 112, 0x200); return f; }},
-        {"DDS odd masks", [&] { Bytes f = MakeDds(Format::A8R8G8B8, 1, 1, {Bytes(4)}); Put32(f, 92, 0xFF); return f; }},
-        {"PNG 20000 wide", [&] {
-             Bytes f = MakePng(picture, 4, 4, true);
-             Put32(f, 16, 0x204E0000u);   // big-endian 20000
-             uint32_t crc = Crc(f, 12, 17);
-             f[29] = uint8_t(crc >> 24); f[30] = uint8_t(crc >> 16); f[31] = uint8_t(crc >> 8); f[32] = uint8_t(crc);
-             return f; }},
-        {"PNG bad header checksum", [&] { Bytes f = MakePng(picture, 4, 4, true); f[29] ^= 0xFF; return f; }},
-        {"JPEG garbage after the marker", [&] { Bytes f = MakeJpeg(picture, 8, 8, 90); for (size_t i = 20; i < f.size() - 2; ++i) f[i] = 0xFF; return f; }},
-        {"nothing", [&] { return Bytes(); }},
+        { "BMP width past the limit",
+            [&] {
+                Bytes f = MakeBmp(picture, 4, 4, 24, false);
+                StoreLE<uint32_t>(f.data() + 18, 16385);
+                return f;
+            } },
+        { "BMP height of INT_MIN",
+            [&] {
+                Bytes f = MakeBmp(picture, 4, 4, 24, false);
+                StoreLE<uint32_t>(f.data() + 22, 0x80000000u);
+                return f;
+            } },
+        { "BMP zero width",
+            [&] {
+                Bytes f = MakeBmp(picture, 4, 4, 24, false);
+                StoreLE<uint32_t>(f.data() + 18, 0);
+                return f;
+            } },
+        { "BMP 8-bit palette",
+            [&] {
+                Bytes f = MakeBmp(picture, 4, 4, 24, false);
+                StoreLE<uint16_t>(f.data() + 28, 8);
+                return f;
+            } },
+        { "BMP pixels past the end",
+            [&] {
+                Bytes f = MakeBmp(picture, 4, 4, 24, false);
+                StoreLE<uint32_t>(f.data() + 10, 0xFFFFFFF0u);
+                return f;
+            } },
+        { "BMP area past the limit",
+            [&] {
+                Bytes f = MakeBmp(picture, 4, 4, 32, false);
+                StoreLE<uint32_t>(f.data() + 18, 16384);
+                StoreLE<uint32_t>(f.data() + 22, 16384);
+                return f;
+            } },
+        { "BMP run-length",
+            [&] {
+                Bytes f = MakeBmp(picture, 4, 4, 24, false);
+                StoreLE<uint32_t>(f.data() + 30, 1);
+                return f;
+            } },
+        { "TGA palette type",
+            [&] {
+                Bytes f = MakeTga(picture, 4, 4, 2, 32, false);
+                f[2] = 1;
+                return f;
+            } },
+        { "TGA 16-bit",
+            [&] {
+                Bytes f = MakeTga(picture, 4, 4, 2, 32, false);
+                f[16] = 16;
+                return f;
+            } },
+        { "TGA zero size",
+            [&] {
+                Bytes f = MakeTga(picture, 4, 4, 2, 32, false);
+                StoreLE<uint16_t>(f.data() + 12, 0);
+                return f;
+            } },
+        { "TGA run past the picture",
+            [&] {
+                Bytes f = MakeTga(picture, 4, 4, 10, 32, false);
+                f[21] = 0xFF;
+                return f;
+            } },
+        { "TGA colour map past the end",
+            [&] {
+                Bytes f = MakeTga(picture, 4, 4, 2, 32, false);
+                f[1] = 1;
+                StoreLE<uint16_t>(f.data() + 5, 60000);
+                f[7] = 32;
+                return f;
+            } },
+        { "DDS header size",
+            [&] {
+                Bytes f = MakeDds(Format::Dxt1, 4, 4, { Bytes(8) });
+                StoreLE<uint32_t>(f.data() + 4, 100);
+                return f;
+            } },
+        { "DDS zero width",
+            [&] {
+                Bytes f = MakeDds(Format::Dxt1, 4, 4, { Bytes(8) });
+                StoreLE<uint32_t>(f.data() + 16, 0);
+                return f;
+            } },
+        { "DDS huge",
+            [&] {
+                Bytes f = MakeDds(Format::Dxt1, 4, 4, { Bytes(8) });
+                StoreLE<uint32_t>(f.data() + 16, 16384);
+                StoreLE<uint32_t>(f.data() + 12, 16384);
+                return f;
+            } },
+        { "DDS forty levels",
+            [&] {
+                Bytes f = MakeDds(Format::Dxt1, 4, 4, { Bytes(8), Bytes(8) });
+                StoreLE<uint32_t>(f.data() + 28, 40);
+                return f;
+            } },
+        { "DDS unknown code",
+            [&] {
+                Bytes f = MakeDds(Format::Dxt1, 4, 4, { Bytes(8) });
+                StoreLE<uint32_t>(f.data() + 84, FourCC('D', 'X', 'T', '2'));
+                return f;
+            } },
+        { "DDS cube map",
+            [&] {
+                Bytes f = MakeDds(Format::Dxt1, 4, 4, { Bytes(8) });
+                StoreLE<uint32_t>(f.data() + 112, 0x200);
+                return f;
+            } },
+        { "DDS odd masks",
+            [&] {
+                Bytes f = MakeDds(Format::A8R8G8B8, 1, 1, { Bytes(4) });
+                StoreLE<uint32_t>(f.data() + 92, 0xFF);
+                return f;
+            } },
+        { "PNG 20000 wide",
+            [&] {
+                Bytes f = MakePng(picture, 4, 4, true);
+                StoreLE<uint32_t>(f.data() + 16, 0x204E0000u); // big-endian 20000
+                uint32_t crc = Crc(f, 12, 17);
+                f[29] = uint8_t(crc >> 24);
+                f[30] = uint8_t(crc >> 16);
+                f[31] = uint8_t(crc >> 8);
+                f[32] = uint8_t(crc);
+                return f;
+            } },
+        { "PNG bad header checksum",
+            [&] {
+                Bytes f = MakePng(picture, 4, 4, true);
+                f[29] ^= 0xFF;
+                return f;
+            } },
+        { "JPEG garbage after the marker",
+            [&] {
+                Bytes f = MakeJpeg(picture, 8, 8, 90);
+                for (size_t i = 20; i < f.size() - 2; ++i)
+                    f[i] = 0xFF;
+                return f;
+            } },
+        { "nothing", [&] { return Bytes(); } },
     };
     for (const Row& row : rows) {
         Image image;

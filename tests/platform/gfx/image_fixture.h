@@ -1,0 +1,35 @@
+// Pictures and a temporary folder for the image reader and loader tests; the image files
+// themselves come from the texture writers of the tools.
+#pragma once
+
+#include "tools/texture/image_files.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace plat::gfx::test {
+
+using zoq::tools::texture::MakeBmp;
+using zoq::tools::texture::MakeDds;
+using zoq::tools::texture::MakeJpeg;
+using zoq::tools::texture::MakePng;
+using zoq::tools::texture::MakeTga;
+
+// A w x h picture of 0xAARRGGBB pixels with distinct values.
+std::vector<uint32_t> MakePicture(uint32_t w, uint32_t h, bool alpha);
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    std::string Write(const std::string& name, const Bytes& bytes) const;
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace plat::gfx::test
