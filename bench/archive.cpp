@@ -2,7 +2,7 @@
 // 64 KiB blocks (thirds of table-like text, 16-bit image-like runs and noise), each block forced
 // through the codec measured; the file layer reading a raw-stored and a packed file; and name
 // lookup in a large archive against a small one.
-#include "requirements.h"
+#include "bench/requirements.h"
 
 #include "foundation/KWUnpack.h"
 #include "foundation/PakManager.h"

@@ -1,7 +1,7 @@
 // Decoding a whole Ogg Vorbis sound: the game's reader against vorbisfile's ov_read on the same
 // generated 30-second stereo file.
 #include "audio/CFileUtil.h"
-#include "requirements.h"
+#include "bench/requirements.h"
 #include "tools/audio/vorbis_memory.h"
 #include "tools/audio/vorbis_writer.h"
 

@@ -1,5 +1,5 @@
 // Main of every benchmark program: runs the benchmarks, then judges the registered requirements.
-#include "requirements.h"
+#include "bench/requirements.h"
 
 #include <benchmark/benchmark.h>
 

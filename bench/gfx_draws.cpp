@@ -10,7 +10,7 @@
 #include "platform/gfx/gl/context.h"
 #include "platform/gfx/gl/gl_api.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "requirements.h"
+#include "bench/requirements.h"
 
 #include <benchmark/benchmark.h>
 

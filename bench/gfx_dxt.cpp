@@ -3,7 +3,7 @@
 #include "platform/gfx/d3dx/dxt.h"
 #include "platform/gfx/d3dx/image.h"
 #include "platform/gfx/format.h"
-#include "requirements.h"
+#include "bench/requirements.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>

@@ -1,6 +1,6 @@
 // One whole generation of the demo data into a temporary folder on two threads (as on a two-core
 // machine), against the ten seconds it may take; and the folder's size against 30 MB.
-#include "requirements.h"
+#include "bench/requirements.h"
 
 #include "tools/mkdata/mkdata.h"
 

@@ -2,8 +2,8 @@
 // against copying its bytes (with the reader alone and the reader with the run-time objects for
 // reference), and blending four channels over 10k vertices of a batched model against one scaled
 // delta per vertex and channel.
-#include "null_graphic.h"
-#include "requirements.h"
+#include "bench/null_graphic.h"
+#include "bench/requirements.h"
 
 #include "foundation/PakManager.h"
 #include "platform/gfx/null/null_backend.h"

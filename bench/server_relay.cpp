@@ -7,7 +7,7 @@
 #include "net/NetSession.h"
 #include "net/wire/NetWire.h"
 #include "platform/net/control.h"
-#include "requirements.h"
+#include "bench/requirements.h"
 
 #include <benchmark/benchmark.h>
 #include <enet/enet.h>

@@ -1,8 +1,8 @@
 // The cost of drawing through a shader slot against drawing the mesh alone, on the null backend:
 // batch mode must skip the redundant state blocks, so a run of draws with one slot costs little
 // more than the draws themselves.
-#include "null_graphic.h"
-#include "requirements.h"
+#include "bench/null_graphic.h"
+#include "bench/requirements.h"
 
 #include "platform/gfx/null/null_backend.h"
 #include "render/CTexture.h"

@@ -1,4 +1,4 @@
-#include "BaseDirectory.h"
+#include "foundation/BaseDirectory.h"
 
 #include "platform/win/paths.h"
 

@@ -1,6 +1,6 @@
-#include "CLogWriter.h"
+#include "foundation/CLogWriter.h"
 
-#include "CallTrace.h"
+#include "foundation/CallTrace.h"
 #include "platform/win/paths.h"
 #include "platform/win/text.h"
 

@@ -2,7 +2,7 @@
 // "ID\tNULL") per ID, each ID once, kept across runs. UTF-8 on disk, Windows-1251 in memory.
 #pragma once
 
-#include "XStringTable.h"
+#include "foundation/XStringTable.h"
 
 #include <cstdint>
 #include <cstdio>

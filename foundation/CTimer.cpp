@@ -1,4 +1,4 @@
-#include "CTimer.h"
+#include "foundation/CTimer.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "CTransform.h"
+#include "foundation/CTransform.h"
 
 #include <cmath>
 

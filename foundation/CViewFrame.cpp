@@ -1,4 +1,4 @@
-#include "CViewFrame.h"
+#include "foundation/CViewFrame.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,8 +1,8 @@
-#include "CXAnsiString.h"
+#include "foundation/CXAnsiString.h"
 
-#include "ErrorLog.h"
-#include "SharedText.h"
-#include "XRangeError.h"
+#include "foundation/ErrorLog.h"
+#include "foundation/SharedText.h"
+#include "foundation/XRangeError.h"
 #include "platform/win/text.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "CallTrace.h"
+#include "foundation/CallTrace.h"
 
-#include "ErrorLog.h"
+#include "foundation/ErrorLog.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "Color.h"
+#include "foundation/Color.h"
 
 #include <initializer_list>
 

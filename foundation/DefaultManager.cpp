@@ -1,8 +1,8 @@
-#include "DefaultManager.h"
+#include "foundation/DefaultManager.h"
 
-#include "CLogWriter.h"
-#include "CallTrace.h"
-#include "ResourceDBManager.h"
+#include "foundation/CLogWriter.h"
+#include "foundation/CallTrace.h"
+#include "foundation/ResourceDBManager.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // of the row names. Derived managers override Init, call it first, then read their columns.
 #pragma once
 
-#include "XStringTable.h"
+#include "foundation/XStringTable.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "ErrorLog.h"
+#include "foundation/ErrorLog.h"
 
-#include "BaseDirectory.h"
+#include "foundation/BaseDirectory.h"
 #include "platform/win/debug.h"
 #include "platform/win/paths.h"
 #include "platform/win/text.h"

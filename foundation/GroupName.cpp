@@ -1,4 +1,4 @@
-#include "GroupName.h"
+#include "foundation/GroupName.h"
 
 #include "platform/win/text.h"
 

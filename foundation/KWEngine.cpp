@@ -1,9 +1,9 @@
-#include "KWEngine.h"
+#include "foundation/KWEngine.h"
 
-#include "BaseDirectory.h"
-#include "ByteOrder.h"
-#include "ErrorLog.h"
-#include "KWUnpack.h"
+#include "foundation/BaseDirectory.h"
+#include "foundation/ByteOrder.h"
+#include "foundation/ErrorLog.h"
+#include "foundation/KWUnpack.h"
 #include "platform/win/paths.h"
 #include "platform/win/text.h"
 

@@ -1,4 +1,4 @@
-#include "KWUnpack.h"
+#include "foundation/KWUnpack.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "Matrix.h"
+#include "foundation/Matrix.h"
 
 #include <cmath>
 

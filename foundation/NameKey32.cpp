@@ -1,4 +1,4 @@
-#include "NameKey32.h"
+#include "foundation/NameKey32.h"
 
 NameKey32 MakeNameKey32(const char* text) noexcept
 {

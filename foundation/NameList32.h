@@ -1,8 +1,8 @@
 // NameList32: an array of 32-byte names with an exact lookup.
 #pragma once
 
-#include "NameKey32.h"
-#include "XDynamicArray.h"
+#include "foundation/NameKey32.h"
+#include "foundation/XDynamicArray.h"
 
 class NameList32 : public XDynamicArray<NameKey32> {
 public:

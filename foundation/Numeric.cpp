@@ -1,4 +1,4 @@
-#include "Numeric.h"
+#include "foundation/Numeric.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
-#include "PakManager.h"
+#include "foundation/PakManager.h"
 
-#include "CallTrace.h"
-#include "XRangeError.h"
+#include "foundation/CallTrace.h"
+#include "foundation/XRangeError.h"
 #include "platform/win/find.h"
 #include "platform/win/paths.h"
 

@@ -4,8 +4,8 @@
 // independent of it and of each other.
 #pragma once
 
-#include "KWEngine.h"
-#include "XFile.h"
+#include "foundation/KWEngine.h"
+#include "foundation/XFile.h"
 
 #include <cstddef>
 #include <cstdint>

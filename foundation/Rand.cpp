@@ -1,4 +1,4 @@
-#include "Rand.h"
+#include "foundation/Rand.h"
 
 namespace {
 

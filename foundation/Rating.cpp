@@ -1,4 +1,4 @@
-#include "Rating.h"
+#include "foundation/Rating.h"
 
 const float RatingThresholds[11] = { 0.0f, 50.0f, 200.0f, 500.0f, 1500.0f, 5000.0f, 15000.0f, 50000.0f,
     200000.0f, 1000000.0f, 10000000.0f };

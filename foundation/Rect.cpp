@@ -1,4 +1,4 @@
-#include "Rect.h"
+#include "foundation/Rect.h"
 
 #include <algorithm>
 

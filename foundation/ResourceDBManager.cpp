@@ -1,8 +1,8 @@
-#include "ResourceDBManager.h"
+#include "foundation/ResourceDBManager.h"
 
-#include "BaseDirectory.h"
-#include "CallTrace.h"
-#include "DataBase.h"
+#include "foundation/BaseDirectory.h"
+#include "foundation/CallTrace.h"
+#include "foundation/DataBase.h"
 #include "platform/win/profile.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "SharedText.h"
+#include "foundation/SharedText.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "SortIndices.h"
+#include "foundation/SortIndices.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "Vector.h"
+#include "foundation/Vector.h"
 
 #include <cmath>
 

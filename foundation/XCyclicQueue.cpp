@@ -1,6 +1,6 @@
-#include "XCyclicQueue.h"
+#include "foundation/XCyclicQueue.h"
 
-#include "XRangeError.h"
+#include "foundation/XRangeError.h"
 
 void XCyclicQueue::Init(int capacity)
 {

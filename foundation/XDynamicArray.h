@@ -4,9 +4,9 @@
 // element access tests its index and throws XRangeError.
 #pragma once
 
-#include "ErrorLog.h"
-#include "XMemBuffer.h"
-#include "XRangeError.h"
+#include "foundation/ErrorLog.h"
+#include "foundation/XMemBuffer.h"
+#include "foundation/XRangeError.h"
 
 #include <concepts>
 #include <cstdint>

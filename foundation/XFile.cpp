@@ -1,4 +1,4 @@
-#include "XFile.h"
+#include "foundation/XFile.h"
 
 #include "platform/win/file.h"
 

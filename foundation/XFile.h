@@ -3,7 +3,7 @@
 // each on its own thread.
 #pragma once
 
-#include "KWEngine.h"
+#include "foundation/KWEngine.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // XFixedArrayList adds a count of used elements (the list form) with Add and RemoveAt.
 #pragma once
 
-#include "XRangeError.h"
+#include "foundation/XRangeError.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 // removes the item that Next() has just returned.
 #pragma once
 
-#include "CallTrace.h"
+#include "foundation/CallTrace.h"
 
 template <class T> class XList {
 public:

@@ -1,6 +1,6 @@
-#include "XMemBuffer.h"
+#include "foundation/XMemBuffer.h"
 
-#include "XRangeError.h"
+#include "foundation/XRangeError.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "XRandom.h"
+#include "foundation/XRandom.h"
 
 #include <bit>
 

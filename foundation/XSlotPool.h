@@ -4,7 +4,7 @@
 // the head) after which the next element goes. Walk: for (int s = First(); s; s = Next(s)).
 #pragma once
 
-#include "XRangeError.h"
+#include "foundation/XRangeError.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,8 +2,8 @@
 // underflow write their message to the error log and throw XRangeError.
 #pragma once
 
-#include "ErrorLog.h"
-#include "XRangeError.h"
+#include "foundation/ErrorLog.h"
+#include "foundation/XRangeError.h"
 
 template <class T, int N> class XStaticFIFO {
     static_assert(N > 0);

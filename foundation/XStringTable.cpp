@@ -1,8 +1,8 @@
-#include "XStringTable.h"
+#include "foundation/XStringTable.h"
 
-#include "ErrorLog.h"
-#include "XMemBuffer.h"
-#include "XRangeError.h"
+#include "foundation/ErrorLog.h"
+#include "foundation/XMemBuffer.h"
+#include "foundation/XRangeError.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // u32 capacity C, C x u32 offsets.
 #pragma once
 
-#include "XDynamicArray.h"
+#include "foundation/XDynamicArray.h"
 
 #include <cstdint>
 

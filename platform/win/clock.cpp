@@ -1,4 +1,4 @@
-#include "clock.h"
+#include "platform/win/clock.h"
 
 #include <ctime>
 #include <thread>

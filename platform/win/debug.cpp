@@ -1,6 +1,6 @@
-#include "debug.h"
+#include "platform/win/debug.h"
 
-#include "text.h"
+#include "platform/win/text.h"
 
 #include <unistd.h>
 

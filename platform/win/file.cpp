@@ -1,6 +1,6 @@
-#include "file.h"
+#include "platform/win/file.h"
 
-#include "debug.h"
+#include "platform/win/debug.h"
 
 #include <cerrno>
 #include <cstring>

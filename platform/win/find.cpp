@@ -1,7 +1,7 @@
-#include "find.h"
+#include "platform/win/find.h"
 
-#include "paths.h"
-#include "text.h"
+#include "platform/win/paths.h"
+#include "platform/win/text.h"
 
 #include <algorithm>
 #include <ctime>

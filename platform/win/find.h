@@ -2,7 +2,7 @@
 // the time zone.
 #pragma once
 
-#include "clock.h"
+#include "platform/win/clock.h"
 
 #include <cstdint>
 #include <string>

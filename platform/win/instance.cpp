@@ -1,6 +1,6 @@
-#include "instance.h"
+#include "platform/win/instance.h"
 
-#include "debug.h"
+#include "platform/win/debug.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
-#include "paths.h"
+#include "platform/win/paths.h"
 
-#include "read_all.h"
-#include "text.h"
+#include "platform/win/read_all.h"
+#include "platform/win/text.h"
 
 #include <algorithm>
 #include <cerrno>

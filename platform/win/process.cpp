@@ -1,8 +1,8 @@
-#include "process.h"
+#include "platform/win/process.h"
 
-#include "debug.h"
-#include "paths.h"
-#include "text.h"
+#include "platform/win/debug.h"
+#include "platform/win/paths.h"
+#include "platform/win/text.h"
 
 #include <cerrno>
 #include <chrono>

@@ -4,7 +4,7 @@
 // inherits only the standard streams, and is reaped when it ends, whether or not anyone waits.
 #pragma once
 
-#include "sync.h"
+#include "platform/win/sync.h"
 
 #include <cstdint>
 #include <memory>

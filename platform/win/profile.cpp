@@ -1,9 +1,9 @@
-#include "profile.h"
+#include "platform/win/profile.h"
 
-#include "debug.h"
-#include "paths.h"
-#include "profile_text.h"
-#include "read_all.h"
+#include "platform/win/debug.h"
+#include "platform/win/paths.h"
+#include "platform/win/profile_text.h"
+#include "platform/win/read_all.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
-#include "profile_text.h"
+#include "platform/win/profile_text.h"
 
-#include "text.h"
+#include "platform/win/text.h"
 
 namespace plat::win {
 namespace {

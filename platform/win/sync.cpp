@@ -1,4 +1,4 @@
-#include "sync.h"
+#include "platform/win/sync.h"
 
 #include <chrono>
 

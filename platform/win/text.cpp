@@ -1,4 +1,4 @@
-#include "text.h"
+#include "platform/win/text.h"
 
 #include <algorithm>
 

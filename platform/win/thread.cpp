@@ -1,6 +1,6 @@
-#include "thread.h"
+#include "platform/win/thread.h"
 
-#include "debug.h"
+#include "platform/win/debug.h"
 
 #include <chrono>
 #include <condition_variable>

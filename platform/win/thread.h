@@ -3,7 +3,7 @@
 // where the system does not permit them.
 #pragma once
 
-#include "sync.h"
+#include "platform/win/sync.h"
 
 #include <cstdint>
 #include <functional>

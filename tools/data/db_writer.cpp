@@ -1,6 +1,6 @@
-#include "db_writer.h"
+#include "tools/data/db_writer.h"
 
-#include "atomic_file.h"
+#include "tools/data/atomic_file.h"
 #include "foundation/ByteOrder.h"
 
 #include <cstring>

@@ -3,7 +3,7 @@
 // 1, 2, ... in order, field ids counting on through the whole name file.
 #pragma once
 
-#include "table_source.h"
+#include "tools/data/table_source.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "pak_codec.h"
+#include "tools/data/pak_codec.h"
 
 #include <algorithm>
 #include <array>

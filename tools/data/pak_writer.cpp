@@ -1,9 +1,9 @@
-#include "pak_writer.h"
+#include "tools/data/pak_writer.h"
 
-#include "atomic_file.h"
+#include "tools/data/atomic_file.h"
 #include "foundation/ByteOrder.h"
 #include "platform/win/text.h"
-#include "strict_text.h"
+#include "tools/data/strict_text.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // over the target only when complete.
 #pragma once
 
-#include "pak_codec.h"
+#include "tools/data/pak_codec.h"
 
 #include <cstdint>
 #include <filesystem>

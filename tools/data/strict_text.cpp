@@ -1,4 +1,4 @@
-#include "strict_text.h"
+#include "tools/data/strict_text.h"
 
 #include "platform/win/text.h"
 

@@ -1,7 +1,7 @@
-#include "table_source.h"
+#include "tools/data/table_source.h"
 
 #include "platform/win/text.h"
-#include "strict_text.h"
+#include "tools/data/strict_text.h"
 
 #include <algorithm>
 #include <charconv>

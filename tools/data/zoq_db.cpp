@@ -1,5 +1,5 @@
 // zoq-db: builds a record database from table sources and dumps one as text.
-#include "db_writer.h"
+#include "tools/data/db_writer.h"
 
 #include "foundation/ByteOrder.h"
 #include "foundation/DataBase.h"

@@ -1,5 +1,5 @@
 // zoq-pak: lists, extracts from and writes archives.
-#include "pak_writer.h"
+#include "tools/data/pak_writer.h"
 
 #include "foundation/KWEngine.h"
 #include "platform/win/text.h"
