@@ -38,12 +38,22 @@ function(zoq_add_test name)
     endif()
 endfunction()
 
+# Test code is compiled for a fast build: it is not what the tests measure, and the product code
+# it calls keeps the tree's own flags. Line tables are enough for sanitizer reports and backtraces.
+set(ZOQ_TEST_COMPILE_OPTIONS -O0 -g1)
+
+# zoq_test_code(TARGET): compiles TARGET's own sources as test code.
+function(zoq_test_code target)
+    target_compile_options(${target} PRIVATE ${ZOQ_TEST_COMPILE_OPTIONS})
+endfunction()
+
 # zoq_add_gtest(NAME SOURCES... LIBS... [LABELS...] [TIMEOUT s]): a GoogleTest program run as one case.
 function(zoq_add_gtest name)
     cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    zoq_test_code(${name})
     set(extra)
     if(ARG_LABELS)
         list(APPEND extra LABELS ${ARG_LABELS})
@@ -78,6 +88,7 @@ function(zoq_add_fuzz_target name)
     add_executable(fuzz_${name}_replay ${ARG_SOURCES} "${PROJECT_SOURCE_DIR}/cmake/fuzz_replay.cpp")
     set_target_properties(fuzz_${name}_replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
     target_link_libraries(fuzz_${name}_replay PRIVATE ${ARG_LIBS})
+    zoq_test_code(fuzz_${name}_replay)
     zoq_add_test(fuzz_${name}_replay COMMAND $<TARGET_FILE:fuzz_${name}_replay> "${ARG_CORPUS}" LABELS fuzz)
     if(ZOQ_FUZZ)
         add_executable(fuzz_${name} ${ARG_SOURCES})
