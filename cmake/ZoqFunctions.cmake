@@ -54,6 +54,10 @@ function(zoq_add_gtest name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
     zoq_test_code(${name})
+    # GoogleTest and GoogleMock are the heaviest headers every test includes. The cache needs
+    # -fpch-preprocess to see through the precompiled header (scripts/test sets its sloppiness).
+    target_precompile_headers(${name} PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
+    target_compile_options(${name} PRIVATE -fpch-preprocess)
     set(extra)
     if(ARG_LABELS)
         list(APPEND extra LABELS ${ARG_LABELS})
