@@ -100,8 +100,6 @@ public:
     bool CursorShown() const { return m_cursorShown != 0; }
     // Frames the frame hook ran.
     uint64_t FrameCount() const { return m_frames; }
-    // Where the names of the device-object steps go while set (tests).
-    void SetStepLog(std::vector<std::string>* log) { m_stepLog = log; }
 
 protected:
     void ProcessFrame() override;
@@ -122,6 +120,10 @@ private:
     bool m_pictureOutput = false;
     bool m_stopNoticeShown = false;
     std::vector<std::string>* m_stepLog = nullptr;
+
+public:
+    // Test access: where the names of the device-object steps go while set.
+    void SetStepLog(std::vector<std::string>* log) { m_stepLog = log; }
 };
 
 extern CZJApp* g_pZJApp;

@@ -7,6 +7,7 @@
 #include "foundation/KWUnpack.h"
 #include "foundation/PakManager.h"
 #include "foundation/XFile.h"
+#include "tests/support/temp_dir.h"
 #include "tools/data/pak_writer.h"
 
 #include <benchmark/benchmark.h>
@@ -197,22 +198,6 @@ BENCHMARK_CAPTURE(BM_Unpack, Rle8LzFlags, Bare::Rle8LzFlags)->Unit(benchmark::kM
 // A temporary folder with Data\*.pak archives; the working directory while benchmarks run.
 class Workspace {
 public:
-    Workspace()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-bench-archive-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        m_root = pattern;
-        m_old = std::filesystem::current_path();
-        std::filesystem::current_path(m_root);
-    }
-    ~Workspace()
-    {
-        std::error_code ignored;
-        std::filesystem::current_path(m_old, ignored);
-        std::filesystem::remove_all(m_root, ignored);
-    }
-
     // Data\<name>\a.pak holding one 32 MiB file "DATA\STREAM" packed by the codec.
     const std::string& StreamFolder(Codec codec)
     {
@@ -250,8 +235,8 @@ public:
     }
 
 private:
-    std::filesystem::path m_root;
-    std::filesystem::path m_old;
+    zoq::test::TempDir m_root { "bench-archive" };
+    zoq::test::ScopedChdir m_inside { m_root.Path() };
     std::map<Codec, std::string> m_streams;
 };
 

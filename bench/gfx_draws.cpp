@@ -11,6 +11,7 @@
 #include "platform/gfx/gl/gl_api.h"
 #include "platform/gfx/gl/gl_backend.h"
 #include "bench/requirements.h"
+#include "tests/support/gl_environment.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,9 +41,10 @@ struct Vertex {
 };
 constexpr uint32_t kFvf = fvf::kXyz | fvf::kDiffuse | fvf::kTex1;
 
-const Vertex kTriangles[6] = {{-0.1f, 0.1f, 0.5f, 0xFFFFFFFFu, 0, 0}, {0.1f, 0.1f, 0.5f, 0xFFFFFFFFu, 1, 0},
-    {-0.1f, -0.1f, 0.5f, 0xFFFFFFFFu, 0, 1}, {-0.1f, -0.1f, 0.5f, 0xFFFFFFFFu, 0, 1},
-    {0.1f, 0.1f, 0.5f, 0xFFFFFFFFu, 1, 0}, {0.1f, -0.1f, 0.5f, 0xFFFFFFFFu, 1, 1}};
+const Vertex kTriangles[6]
+    = { { -0.1f, 0.1f, 0.5f, 0xFFFFFFFFu, 0, 0 }, { 0.1f, 0.1f, 0.5f, 0xFFFFFFFFu, 1, 0 },
+          { -0.1f, -0.1f, 0.5f, 0xFFFFFFFFu, 0, 1 }, { -0.1f, -0.1f, 0.5f, 0xFFFFFFFFu, 0, 1 },
+          { 0.1f, 0.1f, 0.5f, 0xFFFFFFFFu, 1, 0 }, { 0.1f, -0.1f, 0.5f, 0xFFFFFFFFu, 1, 1 } };
 
 uint32_t TextureColour(int i)
 {
@@ -73,9 +75,9 @@ uint32_t FactorOf(int i)
 struct Layer {
     Adapter* adapter = nullptr;
     Device* device = nullptr;
-    std::array<Texture*, kTextures> textures{};
+    std::array<Texture*, kTextures> textures {};
     VertexBuffer* buffer = nullptr;
-    std::array<uint32_t, kBlocks> blocks{};
+    std::array<uint32_t, kBlocks> blocks {};
 
     Layer()
     {
@@ -87,11 +89,13 @@ struct Layer {
         params.backBufferWidth = kSize;
         params.backBufferHeight = kSize;
         params.backBufferFormat = Format::X8R8G8B8;
-        if (adapter->CreateDevice(0, DeviceType::Hal, nullptr, create::kHardwareVertexProcessing, params, &device)
+        if (adapter->CreateDevice(
+                0, DeviceType::Hal, nullptr, create::kHardwareVertexProcessing, params, &device)
             != Result::Ok)
             Die("no gl device");
         for (int t = 0; t < kTextures; ++t) {
-            if (device->CreateTexture(16, 16, 1, 0, Format::A8R8G8B8, Pool::Managed, &textures[t]) != Result::Ok)
+            if (device->CreateTexture(16, 16, 1, 0, Format::A8R8G8B8, Pool::Managed, &textures[t])
+                != Result::Ok)
                 Die("no texture");
             LockedRect locked;
             textures[t]->LockRect(0, locked, nullptr, 0);
@@ -102,7 +106,8 @@ struct Layer {
                 }
             textures[t]->UnlockRect(0);
         }
-        if (device->CreateVertexBuffer(sizeof kTriangles, usage::kWriteOnly, kFvf, Pool::Managed, &buffer) != Result::Ok)
+        if (device->CreateVertexBuffer(sizeof kTriangles, usage::kWriteOnly, kFvf, Pool::Managed, &buffer)
+            != Result::Ok)
             Die("no vertex buffer");
         uint8_t* bytes = nullptr;
         buffer->Lock(0, 0, &bytes, 0);
@@ -113,8 +118,8 @@ struct Layer {
         device->SetRenderState(RenderState::CullMode, uint32_t(Cull::None));
         device->SetRenderState(RenderState::ZEnable, 0);
         // Six blocks: the stage-0 operation on the texture and the factor, and blending.
-        const TextureOp ops[kBlocks] = {TextureOp::Modulate, TextureOp::Add, TextureOp::Modulate2x,
-            TextureOp::Modulate, TextureOp::Subtract, TextureOp::BlendFactorAlpha};
+        const TextureOp ops[kBlocks] = { TextureOp::Modulate, TextureOp::Add, TextureOp::Modulate2x,
+            TextureOp::Modulate, TextureOp::Subtract, TextureOp::BlendFactorAlpha };
         for (int b = 0; b < kBlocks; ++b) {
             device->BeginStateBlock();
             device->SetTextureStageState(0, StageState::ColorOp, uint32_t(ops[b]));
@@ -122,7 +127,8 @@ struct Layer {
             device->SetTextureStageState(0, StageState::ColorArg2, uint32_t(TextureArg::TFactor));
             device->SetRenderState(RenderState::AlphaBlendEnable, b >= 3);
             device->SetRenderState(RenderState::SrcBlend, uint32_t(b >= 3 ? Blend::SrcAlpha : Blend::One));
-            device->SetRenderState(RenderState::DestBlend, uint32_t(b >= 3 ? Blend::InvSrcAlpha : Blend::Zero));
+            device->SetRenderState(
+                RenderState::DestBlend, uint32_t(b >= 3 ? Blend::InvSrcAlpha : Blend::Zero));
             device->EndStateBlock(blocks[b]);
         }
         device->SetVertexShader(kFvf);
@@ -159,15 +165,15 @@ struct Layer {
     }
 };
 
-// Mesa would keep compiled shaders under the home folder.
-void NoShaderCache()
+// The gl backend as the tests have it (no shader cache on disk), for the whole run.
+void UseGl()
 {
-    ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
+    static const zoq::test::GlEnvironment environment;
 }
 
 Layer& TheLayer()
 {
-    NoShaderCache();
+    UseGl();
     static Layer layer;
     return layer;
 }
@@ -189,14 +195,15 @@ void main()
 }
 )";
 
-const char* const kRawCombine[kBlocks] = {"t * f", "t + f", "2.0 * t * f", "t * f", "t - f", "mix(f, t, f.a)"};
+const char* const kRawCombine[kBlocks]
+    = { "t * f", "t + f", "2.0 * t * f", "t * f", "t - f", "mix(f, t, f.a)" };
 
 struct Raw {
     std::unique_ptr<gl::Context> context;
     GLuint framebuffer = 0, colour = 0, buffer = 0, array = 0;
-    std::array<GLuint, kTextures> textures{};
-    std::array<GLuint, kBlocks> programs{};
-    std::array<GLint, kBlocks> worldAt{}, factorAt{};
+    std::array<GLuint, kTextures> textures {};
+    std::array<GLuint, kBlocks> programs {};
+    std::array<GLint, kBlocks> worldAt {}, factorAt {};
 
     Raw()
     {
@@ -218,7 +225,8 @@ struct Raw {
                 texels[size_t(i)] = TextureColour(t) ^ uint32_t(((i % 16) ^ (i / 16)) & 1) * 0x00202020u;
             glGenTextures(1, &textures[size_t(t)]);
             glBindTexture(GL_TEXTURE_2D, textures[size_t(t)]);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 16, 16, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, texels.data());
+            glTexImage2D(
+                GL_TEXTURE_2D, 0, GL_RGBA8, 16, 16, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, texels.data());
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -231,11 +239,13 @@ struct Raw {
         glEnableVertexAttribArray(0);
         glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
         glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex), reinterpret_cast<void*>(12));
+        glVertexAttribPointer(
+            1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex), reinterpret_cast<void*>(12));
         glEnableVertexAttribArray(2);
         glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(16));
         for (int b = 0; b < kBlocks; ++b) {
-            std::string fragment = std::string("#version 330 core\nuniform sampler2D uTexture;\nuniform vec4 uFactor;\n")
+            std::string fragment
+                = std::string("#version 330 core\nuniform sampler2D uTexture;\nuniform vec4 uFactor;\n")
                 + "in vec4 vDiffuse;\nin vec2 vTex;\nout vec4 oColor;\nvoid main()\n{\n"
                 + "    vec4 t = texture(uTexture, vTex);\n    vec4 f = uFactor;\n"
                 + "    oColor = clamp(vec4((" + kRawCombine[b] + ").rgb, t.a), 0.0, 1.0);\n}\n";
@@ -251,7 +261,8 @@ struct Raw {
     {
         using namespace plat::gfx::gl;
         GLuint program = glCreateProgram();
-        for (auto [kind, text] : {std::pair{GLenum(GL_VERTEX_SHADER), vertex}, {GLenum(GL_FRAGMENT_SHADER), fragment}}) {
+        for (auto [kind, text] :
+            { std::pair { GLenum(GL_VERTEX_SHADER), vertex }, { GLenum(GL_FRAGMENT_SHADER), fragment } }) {
             GLuint shader = glCreateShader(kind);
             glShaderSource(shader, 1, &text, nullptr);
             glCompileShader(shader);
@@ -294,7 +305,7 @@ struct Raw {
             Matrix world = WorldOf(i);
             glUniformMatrix4fv(worldAt[program], 1, GL_TRUE, &world.m[0][0]);
             ColorValue f = ToColorValue(FactorOf(i));
-            const float factor[4] = {f.r, f.g, f.b, f.a};
+            const float factor[4] = { f.r, f.g, f.b, f.a };
             glUniform4fv(factorAt[program], 1, factor);
             glDrawArrays(GL_TRIANGLES, 0, 6);
         }
@@ -304,7 +315,7 @@ struct Raw {
 
 Raw& TheRaw()
 {
-    NoShaderCache();
+    UseGl();
     static Raw raw;
     return raw;
 }
@@ -312,7 +323,7 @@ Raw& TheRaw()
 void BM_LayerFrame(benchmark::State& state)
 {
     Layer& layer = TheLayer();
-    layer.Frame();   // programs, samplers and arrays are built in the first frame
+    layer.Frame(); // programs, samplers and arrays are built in the first frame
     gl::Stats before = gl::GetStats(*gl::FromDevice(*layer.device));
     for (auto _ : state)
         layer.Frame();
@@ -330,7 +341,8 @@ void BM_RawFrame(benchmark::State& state)
     uint64_t before = gl::GlCallCount();
     for (auto _ : state)
         raw.Frame();
-    state.counters["gl_calls_per_draw"] = double(gl::GlCallCount() - before) / (double(state.iterations()) * kDraws);
+    state.counters["gl_calls_per_draw"]
+        = double(gl::GlCallCount() - before) / (double(state.iterations()) * kDraws);
 }
 BENCHMARK(BM_RawFrame)->Unit(benchmark::kMillisecond);
 

@@ -2,14 +2,13 @@
 // machine), against the ten seconds it may take; and the folder's size against 30 MB.
 #include "bench/requirements.h"
 
+#include "tests/support/temp_dir.h"
 #include "tools/mkdata/mkdata.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -30,12 +29,8 @@ uint64_t FolderBytes(const fs::path& root)
 
 void BM_Generate(benchmark::State& state)
 {
-    std::string pattern = (fs::temp_directory_path() / "zoq-bench-mkdata-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        state.SkipWithError("no temporary folder");
-        return;
-    }
-    const fs::path root = pattern;
+    const zoq::test::TempDir folder("bench-mkdata");
+    const fs::path& root = folder.Path();
     zoq::tools::mkdata::Options options;
     options.src = ZOQ_DATA_DIR;
     options.threads = 2;
@@ -55,8 +50,6 @@ void BM_Generate(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["bytes"] = double(bytes);
-    std::error_code ec;
-    fs::remove_all(root, ec);
 }
 BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->Iterations(2);
 

@@ -10,22 +10,21 @@
 #include "render/CComplexObject.h"
 #include "render/CModel.h"
 #include "render/CModelManager.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 #include "tools/model/model_writer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
 namespace model = zoq::tools::model;
 
-constexpr uint32_t kChannelTypes[4] = {1, 8, 10, 12};
+constexpr uint32_t kChannelTypes[4] = { 1, 8, 10, 12 };
 constexpr uint32_t kMorphVertices = 10000;
 
 // A null device and the generated files.
@@ -34,10 +33,7 @@ struct Scene {
     {
         zoq::bench::CreateNullGraphic(window);
         heavy = model::EncodeModelFile(model::MakeHeavyModel(40000, kChannelTypes, 3000));
-        path = (std::filesystem::temp_directory_path() / ("zoq-models-bench-" + std::to_string(getpid()) + ".mdl"))
-                   .string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(heavy.data()), std::streamsize(heavy.size()));
+        zoq::test::WriteBytes(path, heavy);
         manager = std::make_unique<CModelManager>();
         manager->Init();
         g_pModelManager = manager.get();
@@ -45,16 +41,13 @@ struct Scene {
         const SModelFile morph = model::MakeHeavyModel(kMorphVertices, kChannelTypes, kMorphVertices);
         morphModel.Load(*morph.parts[0].model, true);
     }
-    ~Scene()
-    {
-        std::filesystem::remove(path);
-        g_pModelManager = nullptr;
-    }
+    ~Scene() { g_pModelManager = nullptr; }
 
-    zoq::bench::NullWindow window;
+    zoq::test::FakeWindow window;
     std::unique_ptr<CModelManager> manager;
     model::Bytes heavy;
-    std::string path;
+    zoq::test::TempDir folder { "models-bench" };
+    std::string path = (folder / "heavy.mdl").string();
     CModel morphModel;
 };
 
@@ -120,7 +113,7 @@ BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 void BM_Morph(benchmark::State& state)
 {
     CModel& model = TheScene().morphModel;
-    float weights[4] = {0.8f, 0.9f, 0.7f, 0.8f};
+    float weights[4] = { 0.8f, 0.9f, 0.7f, 0.8f };
     for (auto _ : state) {
         for (float& w : weights)
             w = w > 0.85f ? w - 0.1f : w + 0.1f;
@@ -134,7 +127,8 @@ void BM_DeltaAxpy(benchmark::State& state)
 {
     // Position and normal of a 32-byte vertex, one 24-byte delta per vertex and channel.
     std::vector<float> vertices(size_t(kMorphVertices) * 8, 1.0f);
-    std::vector<SMorphDelta> deltas(size_t(kMorphVertices) * 4, SMorphDelta {{0.1f, 0.2f, 0.3f}, {0.01f, 0, 0}});
+    std::vector<SMorphDelta> deltas(
+        size_t(kMorphVertices) * 4, SMorphDelta { { 0.1f, 0.2f, 0.3f }, { 0.01f, 0, 0 } });
     float w = 0.5f;
     for (auto _ : state) {
         w = w > 0.55f ? w - 0.1f : w + 0.1f;

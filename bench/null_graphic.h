@@ -2,21 +2,14 @@
 // window that is always shown and focused. A benchmark that cannot have it aborts.
 #pragma once
 
-#include "platform/gfx/window.h"
 #include "render/Graphic.h"
+#include "tests/support/device_windows.h"
 
 #include <cstdlib>
 
 namespace zoq::bench {
 
-class NullWindow final : public plat::gfx::DeviceWindow {
-public:
-    bool IsMinimised() const override { return false; }
-    bool IsFocused() const override { return true; }
-    plat::gfx::WindowSize ClientSize() const override { return { 640, 480 }; }
-};
-
-inline void CreateNullGraphic(NullWindow& window)
+inline void CreateNullGraphic(zoq::test::FakeWindow& window)
 {
     if (!g_Graphic.CreateDirect3D("null")
         || !g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,

@@ -8,17 +8,18 @@
 #include "net/wire/NetWire.h"
 #include "platform/net/control.h"
 #include "bench/requirements.h"
+#include "tests/support/child_process.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <benchmark/benchmark.h>
 #include <enet/enet.h>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,8 +29,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <random>
@@ -37,8 +36,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -81,9 +78,7 @@ int64_t NowNs()
 // Each case runs 10 s; CTest's quick run (--benchmark_min_time below 1) only 1 s.
 double CaseSeconds()
 {
-    std::ifstream in("/proc/self/cmdline", std::ios::binary);
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::stringstream args(all);
+    std::stringstream args(zoq::test::ReadText("/proc/self/cmdline"));
     const std::string flag = "--benchmark_min_time=";
     for (std::string arg; std::getline(args, arg, '\0');)
         if (arg.compare(0, flag.size(), flag) == 0 && std::atof(arg.c_str() + flag.size()) < 1.0)
@@ -174,74 +169,38 @@ class ServerProcess {
 public:
     bool Start()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-relay-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
+        zoq::test::ChildOptions options;
+        options.folder = m_folder.Path().string();
+        options.env = { "ZOQ_NET_PORT=0", "ZOQ_INSTANCE_SCOPE=server-relay-" + std::to_string(getpid()) };
+        options.stderrFile = "/dev/null";
+        if (!m_server.Start(ZJSERV_PROGRAM, {}, options))
             return false;
-        m_folder = pattern;
-        int out[2];
-        if (pipe(out) != 0)
-            return false;
-        std::vector<std::string> environment
-            = { "ZOQ_NET_PORT=0", "ZOQ_INSTANCE_SCOPE=server-relay-" + std::to_string(getpid()) };
-        for (char** e = environ; *e != nullptr; ++e)
-            if (std::strncmp(*e, "ZOQ_NET_PORT=", 13) != 0
-                && std::strncmp(*e, "ZOQ_INSTANCE_SCOPE=", 19) != 0)
-                environment.emplace_back(*e);
-        std::vector<char*> envp;
-        for (std::string& entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        char* argv[] = { const_cast<char*>(ZJSERV_PROGRAM), nullptr };
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDERR_FILENO);
-            close(out[0]);
-            if (chdir(m_folder.c_str()) != 0)
-                _exit(127);
-            execve(ZJSERV_PROGRAM, argv, envp.data());
-            _exit(127);
-        }
-        close(out[1]);
         // The session line names the port.
-        std::string text;
+        const std::string form = "on UDP port ";
         const auto until = Clock::now() + std::chrono::seconds(10);
-        while (m_port == 0 && Clock::now() < until) {
-            pollfd p { out[0], POLLIN, 0 };
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            char buffer[512];
-            const ssize_t n = read(out[0], buffer, sizeof buffer);
-            if (n <= 0)
+        std::string line;
+        while (m_port == 0) {
+            const auto left
+                = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+            if (left <= 0 || !m_server.ReadLine(line, static_cast<int>(left)))
                 break;
-            text.append(buffer, static_cast<std::size_t>(n));
-            const std::size_t at = text.find("on UDP port ");
-            const std::size_t end = at == std::string::npos ? at : text.find('\n', at);
-            if (end != std::string::npos)
-                m_port = static_cast<uint16_t>(std::atoi(text.c_str() + at + 12));
+            const std::size_t at = line.find(form);
+            if (at != std::string::npos)
+                m_port = static_cast<uint16_t>(std::atoi(line.c_str() + at + form.size()));
         }
-        m_out = out[0];
         return m_port != 0;
     }
     ~ServerProcess()
     {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            int status = 0;
-            waitpid(m_pid, &status, 0);
-        }
-        if (m_out >= 0)
-            close(m_out);
-        if (!m_folder.empty())
-            std::filesystem::remove_all(m_folder);
+        m_server.Signal(SIGTERM);
+        int code = 0;
+        m_server.Wait(10000, code);
     }
     uint16_t Port() const { return m_port; }
     // User and system CPU seconds of the process.
     double CpuSeconds() const
     {
-        std::ifstream in("/proc/" + std::to_string(m_pid) + "/stat");
-        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string stat = zoq::test::ReadText("/proc/" + std::to_string(m_server.Pid()) + "/stat");
         std::istringstream fields(stat.substr(stat.rfind(')') + 2));
         std::string field;
         unsigned long long utime = 0, stime = 0;
@@ -255,9 +214,8 @@ public:
     }
 
 private:
-    std::string m_folder;
-    pid_t m_pid = -1;
-    int m_out = -1;
+    zoq::test::TempDir m_folder { "relay" };
+    zoq::test::ChildProcess m_server;
     uint16_t m_port = 0;
 };
 

@@ -44,7 +44,7 @@ struct Scene {
             std::abort();
     }
 
-    zoq::bench::NullWindow window;
+    zoq::test::FakeWindow window;
     plat::gfx::null::NullDevice* device = nullptr;
     std::unique_ptr<TexShaderManager> manager;
     std::unique_ptr<Mesh> quad;

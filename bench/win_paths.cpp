@@ -2,11 +2,11 @@
 // more than looking the file up once.
 #include "platform/win/paths.h"
 #include "bench/requirements.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <string>
 #include <sys/stat.h>
 
 namespace {
@@ -15,22 +15,14 @@ namespace {
 struct Tree {
     Tree()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        root = pattern;
-        std::filesystem::create_directories(root + "/Data/CONFIG/Keys");
-        std::ofstream(root + "/Data/CONFIG/Keys/cfg.ini") << "[CONFIG]\n";
+        zoq::test::WriteText(folder / "Data/CONFIG/Keys/cfg.ini", "[CONFIG]\n");
         posix = root + "/Data/CONFIG/Keys/cfg.ini";
         windows = root + "\\Data\\CONFIG\\Keys\\cfg.ini";
         wrongCase = root + "\\DATA\\config\\KEYS\\CFG.INI";
     }
-    ~Tree()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-    std::string root, posix, windows, wrongCase;
+    zoq::test::TempDir folder { "bench" };
+    std::string root = folder.Path().string();
+    std::string posix, windows, wrongCase;
 };
 
 Tree& TheTree()

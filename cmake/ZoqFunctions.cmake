@@ -47,12 +47,13 @@ function(zoq_test_code target)
     target_compile_options(${target} PRIVATE ${ZOQ_TEST_COMPILE_OPTIONS})
 endfunction()
 
-# zoq_add_gtest(NAME SOURCES... LIBS... [LABELS...] [TIMEOUT s]): a GoogleTest program run as one case.
+# zoq_add_gtest(NAME SOURCES... LIBS... [LABELS...] [TIMEOUT s]): a GoogleTest program run as one case,
+# with the helpers of tests/support.
 function(zoq_add_gtest name)
     cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} zoq_test_support GTest::gmock GTest::gtest_main)
     zoq_test_code(${name})
     # GoogleTest and GoogleMock are the heaviest headers every test includes. The cache needs
     # -fpch-preprocess to see through the precompiled header (scripts/test sets its sloppiness).
@@ -69,6 +70,7 @@ function(zoq_add_gtest name)
 endfunction()
 
 # zoq_add_bench(NAME SOURCES... LIBS...): a Google Benchmark program; CTest runs it once, briefly.
+# Benchmarks are test programs: they have the helpers of tests/support.
 function(zoq_add_bench name)
     if(NOT ZOQ_BENCH)
         return()
@@ -76,14 +78,14 @@ function(zoq_add_bench name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench")
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} zoq_bench_main)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} zoq_test_support zoq_bench_main)
     zoq_add_test(bench_${name} COMMAND $<TARGET_FILE:${name}> --benchmark_min_time=0.01 LABELS bench)
     set_property(GLOBAL APPEND PROPERTY ZOQ_BENCH_PROGRAMS "${CMAKE_BINARY_DIR}/bench/${name}")
 endfunction()
 
 # zoq_add_fuzz_target(NAME SOURCES... CORPUS dir [LIBS...]): the target fuzz_NAME defines
 # LLVMFuzzerTestOneInput. Every tree replays its corpus as a test; with ZOQ_FUZZ (clang) it
-# is also linked against libFuzzer as fuzz_NAME.
+# is also linked against libFuzzer as fuzz_NAME. Both have the helpers of tests/support.
 function(zoq_add_fuzz_target name)
     cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
     if(NOT IS_ABSOLUTE "${ARG_CORPUS}")
@@ -91,14 +93,14 @@ function(zoq_add_fuzz_target name)
     endif()
     add_executable(fuzz_${name}_replay ${ARG_SOURCES} "${PROJECT_SOURCE_DIR}/cmake/fuzz_replay.cpp")
     set_target_properties(fuzz_${name}_replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
-    target_link_libraries(fuzz_${name}_replay PRIVATE ${ARG_LIBS})
+    target_link_libraries(fuzz_${name}_replay PRIVATE ${ARG_LIBS} zoq_test_support)
     zoq_test_code(fuzz_${name}_replay)
     zoq_add_test(fuzz_${name}_replay COMMAND $<TARGET_FILE:fuzz_${name}_replay> "${ARG_CORPUS}" LABELS fuzz)
     if(ZOQ_FUZZ)
         add_executable(fuzz_${name} ${ARG_SOURCES})
         set_target_properties(fuzz_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
         target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
-        target_link_libraries(fuzz_${name} PRIVATE ${ARG_LIBS})
+        target_link_libraries(fuzz_${name} PRIVATE ${ARG_LIBS} zoq_test_support)
     endif()
     set_property(GLOBAL APPEND PROPERTY ZOQ_FUZZ_TARGETS "${name}=${ARG_CORPUS}")
 endfunction()

@@ -1,9 +1,6 @@
-// Stand-in until the menus land: a menu reduced to its modal loop and to the release and
-// re-creation of its device resources around a device reset, which count their calls. The modal
-// loop runs onModal when a test sets it, else it returns modalResult at once.
+// Stand-in until the menus land: a menu reduced to its modal loop, which returns 0 at once, and to
+// the release and re-creation of its device resources around a device reset, which do nothing.
 #pragma once
-
-#include <functional>
 
 class CBaseMenu {
 public:
@@ -11,21 +8,9 @@ public:
 
     virtual int DoModal(int argument)
     {
-        ++modalCount;
-        lastArgument = argument;
-        return onModal ? onModal(argument) : modalResult;
+        (void)argument;
+        return 0;
     }
-    void ReleaseResources(int flag)
-    {
-        (void)flag;
-        ++releaseCount;
-    }
-    void CreateResources() { ++createCount; }
-
-    int modalResult = 0;
-    int lastArgument = 0;
-    int modalCount = 0;
-    int releaseCount = 0;
-    int createCount = 0;
-    std::function<int(int)> onModal;
+    void ReleaseResources(int flag) { (void)flag; }
+    void CreateResources() { }
 };

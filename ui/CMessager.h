@@ -1,5 +1,5 @@
 // Stand-in until the in-game message window lands: AddMessage writes the message to the log;
-// UpdateState keeps the expanded flag and counts its calls.
+// UpdateState keeps the expanded flag.
 #pragma once
 
 class CMessager {
@@ -7,14 +7,9 @@ public:
     // Text (Windows-1251), colour index (-1 none), block name (null: none).
     void AddMessage(const char* text, int colour, const char* name);
     // Switches between the normal and the expanded window.
-    void UpdateState(bool expanded)
-    {
-        this->expanded = expanded;
-        ++updateStateCount;
-    }
+    void UpdateState(bool expanded) { this->expanded = expanded; }
 
     bool expanded = false;
-    int updateStateCount = 0;
 };
 
 extern CMessager Messager;

@@ -1,14 +1,11 @@
 // Stand-in until the radar lands: the release and re-creation of its map textures around a
-// device reset only count their calls.
+// device reset do nothing.
 #pragma once
 
 class CRadar {
 public:
-    void InvalidateResources() { ++invalidateCount; }
-    void CreateTextures() { ++createCount; }
-
-    int invalidateCount = 0;
-    int createCount = 0;
+    void InvalidateResources() { }
+    void CreateTextures() { }
 };
 
 extern CRadar Radar;

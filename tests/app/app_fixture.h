@@ -2,10 +2,10 @@
 // error.log), and a Data folder for the game: a record database, cfg.ini, DICode.ini and fonts.
 #pragma once
 
-#include "foundation/CallTrace.h"
-#include "foundation/ErrorLog.h"
 #include "platform/input/key_names.h"
 #include "platform/win/text.h"
+#include "tests/support/error_log_test.h"
+#include "tests/support/files.h"
 #include "tools/data/db_writer.h"
 #include "tools/data/table_source.h"
 #include "tools/texture/font_file.h"
@@ -13,31 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace apptest {
 
-inline void WriteText(const std::filesystem::path& path, const std::string& text)
-{
-    if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-inline std::string ReadText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using zoq::test::ReadText;
+using zoq::test::WriteText;
 
 // DICode.ini as the settings program writes it: every name the input layer knows.
 inline std::string DICodeText()
@@ -124,37 +107,6 @@ inline bool WriteDataFolder(const std::filesystem::path& root, const std::string
 }
 
 // A temporary folder that is the current directory and holds error.log.
-class TempDirTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-app-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        m_oldDir = std::filesystem::current_path();
-        std::filesystem::current_path(m_dir);
-        SetErrorLogDirectory(m_dir.string() + "/");
-        ResetCallTrace();
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(m_oldDir);
-        SetErrorLogDirectory({});
-        ResetCallTrace();
-        std::filesystem::remove_all(m_dir);
-    }
-    std::string LogText() const { return ReadText(m_dir / "error.log"); }
-    int LogLineCount(const std::string& needle) const
-    {
-        std::stringstream text(LogText());
-        int n = 0;
-        for (std::string line; std::getline(text, line);)
-            n += line.find(needle) != std::string::npos ? 1 : 0;
-        return n;
-    }
-
-    std::filesystem::path m_dir;
-    std::filesystem::path m_oldDir;
-};
+using TempDirTest = zoq::test::WorkingDirLogTest;
 
 } // namespace apptest

@@ -6,6 +6,7 @@
 #include "world/objects/PlayerGlobals.h"
 
 #include "platform/gfx/null/null_backend.h"
+#include "tests/support/device_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -126,13 +127,6 @@ TEST_F(SettingsTest, savingGammaKeepsEveryOtherLine)
     EXPECT_EQ(GameSettings.ScreenWidth, 800);
 }
 
-class FakeWindow final : public plat::gfx::DeviceWindow {
-public:
-    bool IsMinimised() const override { return false; }
-    bool IsFocused() const override { return true; }
-    plat::gfx::WindowSize ClientSize() const override { return { 128, 128 }; }
-};
-
 TEST_F(SettingsTest, smallTexturesLowerTheQuality)
 {
     struct {
@@ -146,7 +140,7 @@ TEST_F(SettingsTest, smallTexturesLowerTheQuality)
         { 512, 3, 3 },
         { 1024, 0, 0 },
     };
-    FakeWindow window;
+    zoq::test::FakeWindow window { 128, 128 };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.maxWidth);
         plat::gfx::null::ResetConfig();

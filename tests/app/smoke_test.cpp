@@ -2,17 +2,15 @@
 #include "tests/app/app_fixture.h"
 
 #include "platform/win/clock.h"
+#include "tests/support/child_process.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fstream>
-#include <spawn.h>
+#include <list>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -26,48 +24,23 @@ protected:
     }
     void TearDown() override
     {
-        for (pid_t pid : m_children) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
+        m_children.clear();
         apptest::TempDirTest::TearDown();
     }
-
-    pid_t Start()
+    // The game in the folder on the null graphics backend; killed at tear-down.
+    zoq::test::ChildProcess& Start()
     {
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            std::string entry = *e;
-            if (entry.rfind("ZOQ_GFX=", 0) != 0 && entry.rfind("ZOQ_INSTANCE_SCOPE=", 0) != 0)
-                env.push_back(entry);
-        }
-        env.push_back("ZOQ_GFX=null");
-        env.push_back("ZOQ_INSTANCE_SCOPE=" + m_scope);
-        std::vector<char*> envp;
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::string exe = ZOQ_EXECUTABLE;
-        char* argv[] = { exe.data(), nullptr };
-        pid_t pid = -1;
-        EXPECT_EQ(::posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()), 0);
-        m_children.push_back(pid);
-        return pid;
+        zoq::test::ChildOptions options;
+        options.env = { "ZOQ_GFX=null", "ZOQ_INSTANCE_SCOPE=" + m_scope };
+        zoq::test::ChildProcess& game = m_children.emplace_back();
+        EXPECT_TRUE(game.Start(ZOQ_EXECUTABLE, {}, options));
+        return game;
     }
-    // Exit code, or -signal; -1000 after the time-out.
-    int Wait(pid_t pid, int seconds)
+    // Exit code (128 + signal after a signal); -1 after the time-out.
+    static int Wait(zoq::test::ChildProcess& game, int seconds)
     {
-        const int64_t until = plat::win::CounterNow() + int64_t(seconds) * plat::win::kCounterFrequency;
-        while (plat::win::CounterNow() < until) {
-            int status = 0;
-            pid_t done = ::waitpid(pid, &status, WNOHANG);
-            if (done == pid) {
-                std::erase(m_children, pid);
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-            }
-            plat::win::Sleep(10);
-        }
-        return -1000;
+        int code = -1;
+        return game.Wait(seconds * 1000, code) ? code : -1;
     }
     // Whether the game holds its single-instance lock (the abstract socket of /proc/net/unix).
     bool HoldsInstance() const
@@ -92,18 +65,18 @@ protected:
     }
 
     std::string m_scope;
-    std::vector<pid_t> m_children;
+    std::list<zoq::test::ChildProcess> m_children;
 };
 
 TEST_F(SmokeTest, runsItsLoopAndExitsCleanlyOnTerminate)
 {
     std::string error;
     ASSERT_TRUE(apptest::WriteDataFolder(m_dir, apptest::DefaultCfg(true), error)) << error;
-    pid_t game = Start();
+    zoq::test::ChildProcess& game = Start();
     ASSERT_TRUE(WaitForInstance(60));
     plat::win::Sleep(300);
-    ASSERT_EQ(::kill(game, SIGTERM), 0);
-    EXPECT_EQ(Wait(game, 60), 0);
+    game.Signal(SIGTERM);
+    EXPECT_EQ(Wait(game, 60), 0) << game.Stderr();
     EXPECT_EQ(LogLineCount("EXCEPTION"), 0) << LogText();
 }
 
@@ -111,20 +84,20 @@ TEST_F(SmokeTest, aSecondInstanceExitsWithOne)
 {
     std::string error;
     ASSERT_TRUE(apptest::WriteDataFolder(m_dir, apptest::DefaultCfg(true), error)) << error;
-    pid_t first = Start();
+    zoq::test::ChildProcess& first = Start();
     ASSERT_TRUE(WaitForInstance(60));
-    pid_t second = Start();
-    EXPECT_EQ(Wait(second, 60), 1);
-    ::kill(first, SIGTERM);
-    EXPECT_EQ(Wait(first, 60), 0);
+    zoq::test::ChildProcess& second = Start();
+    EXPECT_EQ(Wait(second, 60), 1) << second.Stderr();
+    first.Signal(SIGTERM);
+    EXPECT_EQ(Wait(first, 60), 0) << first.Stderr();
 }
 
 TEST_F(SmokeTest, withoutTheDatabaseItExitsWithTwoAndLogsTheTrace)
 {
     std::string error;
     ASSERT_TRUE(apptest::WriteDataFolder(m_dir, apptest::DefaultCfg(true), error, true)) << error;
-    pid_t game = Start();
-    EXPECT_EQ(Wait(game, 60), 2);
+    zoq::test::ChildProcess& game = Start();
+    EXPECT_EQ(Wait(game, 60), 2) << game.Stderr();
     EXPECT_EQ(LogLineCount("EXCEPTION:"), 1) << LogText();
     EXPECT_EQ(LogLineCount("CZJApp::Init"), 1) << LogText();
 }

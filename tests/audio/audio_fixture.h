@@ -2,23 +2,17 @@
 // error.log live there. The sound device is the loopback one, rendered by the test.
 #pragma once
 
-#include "foundation/CallTrace.h"
-#include "foundation/ErrorLog.h"
-#include "foundation/ResourceDBManager.h"
 #include "platform/sound/device.h"
 #include "platform/win/text.h"
+#include "tests/support/error_log_test.h"
+#include "tests/support/files.h"
+#include "tests/support/ini_tables.h"
 #include "tools/audio/vorbis_writer.h"
 #include "tools/audio/wav_writer.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,26 +26,17 @@ struct Row {
     std::vector<std::string> fields;
 };
 
-class AudioTest : public ::testing::Test {
+class AudioTest : public zoq::test::WorkingDirLogTest {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-audio-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        m_oldDir = std::filesystem::current_path();
-        std::filesystem::current_path(m_dir);
-        SetErrorLogDirectory(m_dir.string() + "/");
-        ResetCallTrace();
+        ErrorLogTest::SetUp();
         plat::sound::SetDeviceKind(plat::sound::DeviceKind::Loopback);
     }
     void TearDown() override
     {
         plat::sound::SetDeviceKind(plat::sound::DeviceKind::Default);
-        SetErrorLogDirectory({});
-        ResetCallTrace();
-        std::filesystem::current_path(m_oldDir);
-        std::filesystem::remove_all(m_dir);
+        ErrorLogTest::TearDown();
     }
 
     // A file under the temporary folder; "\" in the name separates folders.
@@ -60,40 +45,25 @@ protected:
         for (char& c : name)
             if (c == '\\')
                 c = '/';
-        const auto path = m_dir / name;
-        std::filesystem::create_directories(path.parent_path());
-        std::string error;
-        ASSERT_TRUE(writer::WriteBytes(path, bytes, error)) << error;
+        zoq::test::WriteBytes(m_dir / name, bytes);
     }
 
-    // Ini-mode tables: a root file naming one file per table.
+    // Adds an ini-mode table of the rows to those the parameter readers use, through "root.ini".
     void WriteTable(const char* table, const std::vector<Row>& rows)
     {
-        const std::string file = "table" + std::to_string(m_tables++) + ".ini";
-        std::ofstream(m_dir / "root.ini", std::ios::app)
-            << "[" << table << "]\r\nfilename=" << file << "\r\n";
-        std::ofstream out(m_dir / file, std::ios::binary);
+        std::string text;
         for (const Row& row : rows) {
-            out << "[" << row.name << "]\r\n";
+            text += "[" + row.name + "]\r\n";
             for (const std::string& field : row.fields)
-                out << field << "\r\n";
+                text += field + "\r\n";
         }
-        out.close();
-        g_ResourceDBManager.Init("root.ini", 0);
+        m_tables.push_back({ table, text });
+        zoq::test::UseIniTables(m_tables, "root.ini");
     }
 
-    std::string LogText() const
-    {
-        std::ifstream in(m_dir / "error.log", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     bool LogHas(const std::string& utf8) const { return LogText().find(utf8) != std::string::npos; }
 
-    std::filesystem::path m_dir;
-    std::filesystem::path m_oldDir;
-    int m_tables = 0;
+    zoq::test::IniTables m_tables;
 };
 
 // A sine of `seconds`, interleaved, the right channel at half the left's level.

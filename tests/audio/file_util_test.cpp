@@ -1,5 +1,6 @@
 #include "audio/CFileUtil.h"
 #include "tests/audio/audio_fixture.h"
+#include "tests/support/le_bytes.h"
 #include "tools/audio/theora_writer.h"
 
 #include <ogg/ogg.h>
@@ -18,8 +19,7 @@ Bytes Fmt(
     uint16_t tag, uint16_t channels, uint16_t bits, std::optional<uint16_t> extra = {}, size_t extraBytes = 0)
 {
     Bytes fmt = writer::PcmFmtChunk({ channels, 22050, bits });
-    fmt[0] = uint8_t(tag);
-    fmt[1] = uint8_t(tag >> 8);
+    zoq::test::PutAt(fmt, 0, tag);
     if (extra) {
         AppendLE<uint16_t>(fmt, *extra);
         fmt.insert(fmt.end(), extraBytes, 0xEE);

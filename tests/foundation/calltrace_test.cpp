@@ -1,10 +1,12 @@
-#include "error_log_fixture.h"
+#include "tests/support/error_log_test.h"
 
 #include "foundation/XRangeError.h"
 #include "platform/win/text.h"
 
 #include <stdexcept>
 #include <thread>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "error_log_fixture.h"
+#include "tests/support/error_log_test.h"
 
 #include "foundation/NameList32.h"
 #include "foundation/XCyclicQueue.h"
@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <vector>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 

@@ -2,8 +2,8 @@
 // with error.log there too, plus helpers that write archives and databases into it.
 #pragma once
 
-#include "error_log_fixture.h"
-
+#include "tests/support/error_log_test.h"
+#include "tests/support/files.h"
 #include "tools/data/db_writer.h"
 #include "tools/data/pak_writer.h"
 
@@ -11,45 +11,15 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
-using Bytes = std::vector<uint8_t>;
+using zoq::test::ReadBytes;
+using zoq::test::WriteBytes;
+using zoq::test::WriteText;
 
-class DataDirTest : public ErrorLogTest {
+class DataDirTest : public zoq::test::WorkingDirLogTest {
 protected:
-    void SetUp() override
-    {
-        ErrorLogTest::SetUp();
-        m_oldDir = std::filesystem::current_path();
-        std::filesystem::current_path(m_dir);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(m_oldDir);
-        ErrorLogTest::TearDown();
-    }
-
-    // Writes bytes to a path relative to the temporary folder, creating folders.
-    static void WriteFile(const std::filesystem::path& path, const Bytes& bytes)
-    {
-        if (path.has_parent_path())
-            std::filesystem::create_directories(path.parent_path());
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    static void WriteText(const std::filesystem::path& path, const std::string& text)
-    {
-        WriteFile(path, Bytes(text.begin(), text.end()));
-    }
-    static Bytes ReadFile(const std::filesystem::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
     // An archive of (stored name, bytes) entries.
     static void WriteArchive(const std::filesystem::path& path,
         const std::vector<std::pair<std::string, Bytes>>& files, uint32_t blockSize = 64,
@@ -82,8 +52,6 @@ protected:
             std::filesystem::create_directories(data.parent_path());
         ASSERT_TRUE(zoq::tools::data::WriteDatabase(data, image, error)) << error;
     }
-
-    std::filesystem::path m_oldDir;
 };
 
 // Deterministic test content: table-like text, 16-bit runs and noise.

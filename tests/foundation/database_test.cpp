@@ -5,11 +5,14 @@
 #include "foundation/CallTrace.h"
 #include "foundation/DataBase.h"
 #include "platform/win/text.h"
+#include "tests/support/le_bytes.h"
 
 #include <cstring>
 #include <functional>
 
 namespace {
+
+using zoq::test::PutU32;
 
 namespace fs = std::filesystem;
 
@@ -84,9 +87,9 @@ TEST_F(DataBaseTest, tableNamesAreCaseSensitive)
 
 TEST_F(DataBaseTest, unknownFieldGivesDefaultAndWritesNoFile)
 {
-    const Bytes names = ReadFile("Data/DB.tab");
-    const Bytes index = ReadFile("Data/DB.ind");
-    const Bytes data = ReadFile("Data/DB.dat");
+    const Bytes names = ReadBytes("Data/DB.tab");
+    const Bytes index = ReadBytes("Data/DB.ind");
+    const Bytes data = ReadBytes("Data/DB.dat");
     for (const char* file : { "Data/DB.dat", "Data/DB.tab", "Data/DB.ind" })
         fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     ASSERT_TRUE(Open());
@@ -102,9 +105,9 @@ TEST_F(DataBaseTest, unknownFieldGivesDefaultAndWritesNoFile)
     EXPECT_STREQ(m_db.FieldNameEntry(5).name, "Missing");
     EXPECT_EQ(m_db.FieldNameEntry(6).type, DataBase::kTypeInteger);
     EXPECT_EQ(m_db.FloorEntry(1).nameMark, 8u); // the last table then was the second
-    EXPECT_EQ(ReadFile("Data/DB.tab"), names);
-    EXPECT_EQ(ReadFile("Data/DB.ind"), index);
-    EXPECT_EQ(ReadFile("Data/DB.dat"), data);
+    EXPECT_EQ(ReadBytes("Data/DB.tab"), names);
+    EXPECT_EQ(ReadBytes("Data/DB.ind"), index);
+    EXPECT_EQ(ReadBytes("Data/DB.dat"), data);
     EXPECT_EQ(std::distance(fs::directory_iterator("Data"), fs::directory_iterator()), 3);
 }
 
@@ -113,9 +116,9 @@ TEST_F(DataBaseTest, getOfTheSelectedRecordReadsNothing)
     ASSERT_TRUE(Open());
     m_db.SelectFloor(CP1251("Текстуры"));
     m_db.Get("TEX_SAMPLECOLOR");
-    Bytes data = ReadFile("Data/DB.dat");
+    Bytes data = ReadBytes("Data/DB.dat");
     std::fill(data.begin(), data.end(), 0);
-    WriteFile("Data/DB.dat", data);
+    WriteBytes("Data/DB.dat", data);
     m_db.Get("tex_samplecolor");
     EXPECT_EQ(m_db.GetIntegerField("Type"), 7);
     m_db.Get("TEX_EMPTY");
@@ -179,7 +182,7 @@ TEST_F(DataBaseTest, defaultTextOnlyWithoutASelectedRecord)
 TEST_F(DataBaseTest, setFieldChangesMemoryOnly)
 {
     ASSERT_TRUE(Open());
-    const Bytes data = ReadFile("Data/DB.dat");
+    const Bytes data = ReadBytes("Data/DB.dat");
     m_db.SelectFloor(CP1251("Текстуры"));
     m_db.Get("TEX_SAMPLECOLOR");
     m_db.SetField("Type", 99);
@@ -193,7 +196,7 @@ TEST_F(DataBaseTest, setFieldChangesMemoryOnly)
     EXPECT_EQ(m_db.GetIntegerField("Type"), 3);
     m_db.Get("TEX_SAMPLECOLOR");
     EXPECT_EQ(m_db.GetIntegerField("Type"), 7);
-    EXPECT_EQ(ReadFile("Data/DB.dat"), data);
+    EXPECT_EQ(ReadBytes("Data/DB.dat"), data);
 }
 
 TEST_F(DataBaseTest, missingDataFileFailsAndCreatesNothing)
@@ -219,12 +222,6 @@ TEST_F(DataBaseTest, missingNameAndIndexFilesGiveEmptyTables)
     EXPECT_FALSE(fs::exists("Data/DB.tab"));
 }
 
-void PutU32(Bytes& bytes, size_t at, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        bytes[at + k] = uint8_t(value >> (8 * k));
-}
-
 struct CorruptRecordCase {
     const char* name;
     std::function<void(Bytes& index, Bytes& data)> spoil;
@@ -236,11 +233,11 @@ class DataBaseCorruptRecordTest : public DataBaseTest,
 
 TEST_P(DataBaseCorruptRecordTest, corruptRecordIsLoggedAndSelectsNothing)
 {
-    Bytes index = ReadFile("Data/DB.ind");
-    Bytes data = ReadFile("Data/DB.dat");
+    Bytes index = ReadBytes("Data/DB.ind");
+    Bytes data = ReadBytes("Data/DB.dat");
     GetParam().spoil(index, data);
-    WriteFile("Data/DB.ind", index);
-    WriteFile("Data/DB.dat", data);
+    WriteBytes("Data/DB.ind", index);
+    WriteBytes("Data/DB.dat", data);
     ASSERT_TRUE(Open());
     m_db.SelectFloor(CP1251("Текстуры"));
     m_db.Get("TEX_SAMPLECOLOR");
@@ -269,11 +266,11 @@ INSTANTIATE_TEST_SUITE_P(Records, DataBaseCorruptRecordTest, ::testing::ValuesIn
 
 TEST_F(DataBaseTest, unterminatedTextIsCutAtItsLength)
 {
-    Bytes data = ReadFile("Data/DB.dat");
+    Bytes data = ReadBytes("Data/DB.dat");
     // Filename's value is "Data\Textures\sample.tm" and its terminator: drop the terminator.
     const size_t length = std::strlen("Data\\Textures\\sample.tm");
     data[8 + length] = 'X';
-    WriteFile("Data/DB.dat", data);
+    WriteBytes("Data/DB.dat", data);
     ASSERT_TRUE(Open());
     m_db.SelectFloor(CP1251("Текстуры"));
     m_db.Get("TEX_SAMPLECOLOR");
@@ -290,11 +287,11 @@ TEST_F(DataBaseTest, moreThan256FieldsAreLoggedAndCut)
         PutU32(field, 8, i);
         data.insert(data.end(), field.begin(), field.end());
     }
-    Bytes index = ReadFile("Data/DB.ind");
+    Bytes index = ReadBytes("Data/DB.ind");
     PutU32(index, 4 + 36, 0);
     PutU32(index, 4 + 40, uint32_t(data.size()));
-    WriteFile("Data/DB.dat", data);
-    WriteFile("Data/DB.ind", index);
+    WriteBytes("Data/DB.dat", data);
+    WriteBytes("Data/DB.ind", index);
     ASSERT_TRUE(Open());
     m_db.SelectFloor(CP1251("Текстуры"));
     m_db.Get("TEX_SAMPLECOLOR");
@@ -315,9 +312,9 @@ class DataBaseCorruptFileTest : public DataBaseTest,
 
 TEST_P(DataBaseCorruptFileTest, corruptNameOrIndexFileFailsTheOpen)
 {
-    Bytes bytes = ReadFile(GetParam().file);
+    Bytes bytes = ReadBytes(GetParam().file);
     GetParam().spoil(bytes);
-    WriteFile(GetParam().file, bytes);
+    WriteBytes(GetParam().file, bytes);
     EXPECT_FALSE(Open());
     ASSERT_EQ(LogLines().size(), 1u);
     EXPECT_NE(LogText().find("DataBase::Open: corrupt"), std::string::npos) << LogText();

@@ -1,19 +1,15 @@
 // Fuzz entry: XStringTable::Read over arbitrary bytes, then every lookup the game makes.
-#include "foundation/ErrorLog.h"
 #include "foundation/XMemBuffer.h"
 #include "foundation/XRangeError.h"
 #include "foundation/XStringTable.h"
+#include "tests/support/error_log_test.h"
 
 #include <cstdint>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Keep error.log out of the working folder.
-    static const bool quiet = [] {
-        SetErrorLogDirectory("/nonexistent-zoq-fuzz/");
-        return true;
-    }();
+    static const bool quiet = (zoq::test::DiscardErrorLog(), true);
     (void)quiet;
     if (size > (1u << 20))
         return 0;

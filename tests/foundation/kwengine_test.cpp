@@ -4,6 +4,7 @@
 
 #include "foundation/KWEngine.h"
 #include "platform/win/text.h"
+#include "tests/support/le_bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +12,9 @@
 #include <thread>
 
 namespace {
+
+using zoq::test::PutU32;
+using zoq::test::U32At;
 
 using zoq::tools::data::Codec;
 
@@ -23,18 +27,6 @@ const std::vector<std::pair<std::string, Bytes>>& SampleFiles()
         { "DATA\\Z\\TEXT.TXT", MixedBytes(1300, 2) },
     };
     return files;
-}
-
-uint32_t U32At(const Bytes& bytes, size_t at)
-{
-    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16
-        | uint32_t(bytes[at + 3]) << 24;
-}
-
-void PutU32(Bytes& bytes, size_t at, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        bytes[at + k] = uint8_t(value >> (8 * k));
 }
 
 class KWEngineTest : public DataDirTest {
@@ -115,10 +107,10 @@ TEST_F(KWEngineTest, readsInsideOneBlockUnpackItOnce)
     ASSERT_EQ(engine.Read(cursor, dest.data(), 10), 10u);
 
     // Spoil every block record on disk: what is already unpacked still serves.
-    Bytes archive = ReadFile("x.pak");
+    Bytes archive = ReadBytes("x.pak");
     const size_t records = 22 + 88 * 1 + 12 * engine.BlockCount();
     std::fill(archive.begin() + long(records), archive.end(), 0xFF);
-    WriteFile("x.pak", archive);
+    WriteBytes("x.pak", archive);
 
     ASSERT_EQ(engine.Read(cursor, dest.data(), 10), 10u);
     EXPECT_TRUE(std::equal(dest.begin(), dest.end(), content.begin() + 10));
@@ -168,9 +160,9 @@ class KWEngineCorruptTest : public KWEngineTest, public ::testing::WithParamInte
 TEST_P(KWEngineCorruptTest, badArchiveIsNotMountedAndLogsItsReason)
 {
     WriteArchive("x.pak", SampleFiles(), 64, Codec::LzFlags);
-    Bytes archive = ReadFile("x.pak");
+    Bytes archive = ReadBytes("x.pak");
     GetParam().spoil(archive);
-    WriteFile("x.pak", archive);
+    WriteBytes("x.pak", archive);
     KWEngine engine;
     EXPECT_FALSE(engine.Init("x.pak"));
     EXPECT_EQ(engine.FileCount(), 0);
@@ -213,11 +205,11 @@ TEST_P(KWEngineBlockTest, badBlockFailsItsReadsOthersStillServe)
 {
     const Bytes content = MixedBytes(64 * 3, 4);
     WriteArchive("x.pak", { { "F", content } }, 64, GetParam().codec);
-    Bytes archive = ReadFile("x.pak");
+    Bytes archive = ReadBytes("x.pak");
     const size_t blockTable = 22 + 88;
     ASSERT_EQ(U32At(archive, blockTable + 12 + 4), zoq::tools::data::CodecFlags(GetParam().codec));
     GetParam().spoil(archive, U32At(archive, blockTable + 12 + 8));
-    WriteFile("x.pak", archive);
+    WriteBytes("x.pak", archive);
 
     KWEngine engine;
     ASSERT_TRUE(engine.Init("x.pak"));

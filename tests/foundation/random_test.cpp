@@ -1,47 +1,30 @@
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
 #include "foundation/ErrorLog.h"
 #include "foundation/Rand.h"
 #include "foundation/XRandom.h"
 #include "foundation/XRangeError.h"
+#include "tests/support/error_log_test.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
-class RandomTest : public testing::Test {
+class RandomTest : public zoq::test::ErrorLogTest {
 protected:
     void SetUp() override
     {
-        m_dir = std::filesystem::path(testing::TempDir())
-            / ("random_test_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-        SetErrorLogDirectory(m_dir.string() + "/");
+        ErrorLogTest::SetUp();
         SharedRandom = XRandom();
         RandomStateStack.Clear();
     }
 
     void TearDown() override
     {
-        SetErrorLogDirectory("");
         RandomStateStack.Clear();
-        std::filesystem::remove_all(m_dir);
+        ErrorLogTest::TearDown();
     }
-
-    std::string ErrorLogText() const
-    {
-        std::ifstream in(m_dir / "error.log");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    std::filesystem::path m_dir;
 };
 
 TEST_F(RandomTest, GetFromSeedZero)
@@ -142,7 +125,7 @@ TEST_F(RandomTest, TheStackHoldsFourStates)
     for (int i = 0; i < 4; ++i)
         PushRandomState();
     EXPECT_THROW(PushRandomState(), XRangeError);
-    EXPECT_NE(ErrorLogText().find("XStaticFIFO::Push index is out of range"), std::string::npos);
+    EXPECT_NE(LogText().find("XStaticFIFO::Push index is out of range"), std::string::npos);
 }
 
 TEST_F(RandomTest, PoppingAnEmptyStackLogsAndThrows)
@@ -150,7 +133,7 @@ TEST_F(RandomTest, PoppingAnEmptyStackLogsAndThrows)
     SharedRandom.Get(1.0f);
     const XRandom before = SharedRandom;
     EXPECT_THROW(PopRandomState(), XRangeError);
-    EXPECT_NE(ErrorLogText().find("XStaticFIFO::Pop index is out of range"), std::string::npos);
+    EXPECT_NE(LogText().find("XStaticFIFO::Pop index is out of range"), std::string::npos);
     EXPECT_EQ(SharedRandom.seed, before.seed);
     EXPECT_EQ(SharedRandom.last, before.last);
 }

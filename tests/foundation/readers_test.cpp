@@ -140,7 +140,7 @@ TEST_F(ReadersTest, idLogKeepsEachIdOnceAcrossRuns)
         EXPECT_EQ(log.WriteToLog(CP1251("ТЕКСТУРА"), "y"), CLogWriter::kFail);
         EXPECT_EQ(log.WriteToLog("TEX_B", "Data\\b.tm"), CLogWriter::kOk);
     }
-    const Bytes text = ReadFile("TextureManager_Log.txt");
+    const Bytes text = ReadBytes("TextureManager_Log.txt");
     EXPECT_EQ(std::string(text.begin(), text.end()),
         "TEX_A\tData\\a.tm\nTEX_NONE\tNULL\n" + longId + "\tx\nТЕКСТУРА\tфайл\nTEX_B\tData\\b.tm\n");
 }

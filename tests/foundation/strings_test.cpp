@@ -1,4 +1,4 @@
-#include "error_log_fixture.h"
+#include "tests/support/error_log_test.h"
 
 #include "foundation/CXAnsiString.h"
 #include "foundation/SharedText.h"
@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <string>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 

@@ -1,4 +1,5 @@
-#include "error_log_fixture.h"
+#include "tests/support/error_log_test.h"
+#include "tests/support/le_bytes.h"
 
 #include "foundation/XList.h"
 #include "foundation/XMemBuffer.h"
@@ -10,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <vector>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 
@@ -95,17 +98,10 @@ std::vector<uint8_t> Stream(const std::function<void(StreamFields&)>& change)
 {
     StreamFields f;
     change(f);
-    std::vector<uint8_t> bytes;
-    auto put = [&bytes](const void* p, std::size_t n) {
-        auto* b = static_cast<const uint8_t*>(p);
-        bytes.insert(bytes.end(), b, b + n);
-    };
-    put(&f.bufferSize, 4);
-    put(&f.used, 4);
-    put(&f.count, 4);
-    put(f.text, 3);
-    put(&f.capacity, 4);
-    put(f.offsets, 8);
+    Bytes bytes = zoq::test::LeBytes(f.bufferSize, f.used, f.count);
+    bytes.insert(bytes.end(), f.text, f.text + 3);
+    const Bytes tail = zoq::test::LeBytes(f.capacity, f.offsets[0], f.offsets[1]);
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
     return bytes;
 }
 

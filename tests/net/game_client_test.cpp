@@ -8,7 +8,9 @@
 #include "foundation/XRangeError.h"
 #include "platform/win/text.h"
 #include "script/CZJScriptManager.h"
-#include "tests/foundation/error_log_fixture.h"
+#include "tests/net/wire_fixture.h"
+#include "tests/support/error_log_test.h"
+#include "tests/support/files.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
 #include "world/objects/PlayerGlobals.h"
@@ -17,10 +19,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
+
+using zoq::test::ErrorLogTest;
 
 using namespace NetWire;
 using Bytes = std::vector<uint8_t>;
@@ -60,21 +63,8 @@ public:
     }
 };
 
-Bytes Reply(std::function<uint32_t(uint8_t*, std::size_t)> encode)
-{
-    Bytes bytes(200000);
-    bytes.resize(encode(bytes.data(), bytes.size()));
-    return bytes;
-}
-
-SGameParam Game(uint32_t id, const char* name, uint32_t players)
-{
-    SGameParam game {};
-    game.id = id;
-    std::snprintf(game.name, sizeof game.name, "%s", name);
-    game.players = players;
-    return game;
-}
+using wiretest::Encoded;
+using wiretest::Game;
 
 SPlayerInfo Player(uint32_t id, const char* name)
 {
@@ -121,29 +111,29 @@ protected:
         ASSERT_EQ(DecodeRequest(request.data(), request.size(), decoded), Status::Ok);
         switch (type) {
         case NETSYS_CREATEGAME:
-            m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) {
+            m_fake->Deliver(Encoded([&](uint8_t* d, std::size_t c) {
                 return EncodeGameCreated(d, c, Game(5, decoded.gameName, 1));
             }));
-            m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) {
+            m_fake->Deliver(Encoded([&](uint8_t* d, std::size_t c) {
                 const SPlayerInfo list[1] = { Player(0x100000, "Anna") };
                 return EncodePlayerList(d, c, list, 1);
             }));
             break;
         case NETSYS_STARTGAME:
         case NETSYS_JOIN:
-            m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) {
+            m_fake->Deliver(Encoded([&](uint8_t* d, std::size_t c) {
                 return EncodePlayerReply(d, c, NETREPLY_STARTED, 0x100000);
             }));
-            m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 1, 2); }));
+            m_fake->Deliver(Encoded([&](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 1, 2); }));
             break;
         case NETSYS_SYNCTIME:
-            m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) {
+            m_fake->Deliver(Encoded([&](uint8_t* d, std::size_t c) {
                 return EncodeSyncTimeReply(
                     d, c, decoded.clock, m_differences[m_syncs++ % m_differences.size()]);
             }));
             break;
         case NETSYS_GETGAMELIST:
-            m_fake->Deliver(Reply([&](uint8_t* d, std::size_t c) {
+            m_fake->Deliver(Encoded([&](uint8_t* d, std::size_t c) {
                 return EncodeGameList(d, c, m_games.data(), static_cast<uint32_t>(m_games.size()));
             }));
             break;
@@ -241,28 +231,28 @@ TEST_F(GameClientTest, MalformedRepliesChangeNothing)
 {
     m_games = { Game(1, "location1.zjp", 2) };
     ASSERT_TRUE(m_client.GetGameList());
-    m_fake->Deliver(
-        Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_WELCOME, 0x300000); }));
-    m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) {
+    m_fake->Deliver(Encoded(
+        [](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_WELCOME, 0x300000); }));
+    m_fake->Deliver(Encoded([](uint8_t* d, std::size_t c) {
         const SPlayerInfo list[2] = { Player(0x100000, "Anna"), Player(0x200000, "Boris") };
         return EncodePlayerList(d, c, list, 2);
     }));
     m_client.GetData();
     std::vector<uint32_t> before(m_client.replyCount, m_client.replyCount + 12);
 
-    Bytes badList = Reply([](uint8_t* d, std::size_t c) {
+    Bytes badList = Encoded([](uint8_t* d, std::size_t c) {
         const SGameParam games[1] = { Game(9, "x.zjp", 1) };
         return EncodeGameList(d, c, games, 1);
     });
     Put<uint32_t>(badList.data(), Reply::kListCount, 0xFFFFFFFF);
     m_fake->Deliver(badList);
-    Bytes badPlayers = Reply([](uint8_t* d, std::size_t c) { return EncodePlayerList(d, c, nullptr, 0); });
+    Bytes badPlayers = Encoded([](uint8_t* d, std::size_t c) { return EncodePlayerList(d, c, nullptr, 0); });
     Put<uint32_t>(badPlayers.data(), Reply::kListCount, 1);
     m_fake->Deliver(badPlayers);
     m_fake->Deliver(
-        Reply([](uint8_t* d, std::size_t c) { return EncodeGameCreated(d, c, Game(7, "../x", 1)); }));
+        Encoded([](uint8_t* d, std::size_t c) { return EncodeGameCreated(d, c, Game(7, "../x", 1)); }));
     Bytes shortWelcome
-        = Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_WELCOME, 7); });
+        = Encoded([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_WELCOME, 7); });
     shortWelcome.resize(47);
     m_fake->Deliver(shortWelcome);
     m_fake->Deliver(Bytes { 2, 0 });
@@ -280,16 +270,18 @@ TEST_F(GameClientTest, MalformedRepliesChangeNothing)
 TEST_F(GameClientTest, JoinLeaveAndKillRepliesReachTheMessageWindow)
 {
     ScriptManager.SetText("INT_NET_PLAYER_WAS_KILLED_BY", "%s %% %d %s");
-    m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) {
+    m_fake->Deliver(Encoded([](uint8_t* d, std::size_t c) {
         const SPlayerInfo list[2] = { Player(0x100000, "Anna"), Player(0x200000, "Boris") };
         return EncodePlayerList(d, c, list, 2);
     }));
-    m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 0x200000, 0x100000); }));
-    m_fake->Deliver(Reply([](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 0x900000, 0x100000); }));
     m_fake->Deliver(
-        Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERJOINED, 3); }));
+        Encoded([](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 0x200000, 0x100000); }));
     m_fake->Deliver(
-        Reply([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERLEFT, 3); }));
+        Encoded([](uint8_t* d, std::size_t c) { return EncodeKilled(d, c, 0x900000, 0x100000); }));
+    m_fake->Deliver(
+        Encoded([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERJOINED, 3); }));
+    m_fake->Deliver(
+        Encoded([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERLEFT, 3); }));
     EXPECT_TRUE(m_client.GetData());
     const auto lines = LogLines();
     ASSERT_EQ(lines.size(), 3u);
@@ -415,7 +407,7 @@ void Load(CZJDPClient& client, const std::vector<Bytes>& records)
     Bytes all;
     for (const Bytes& record : records)
         all.insert(all.end(), record.begin(), record.end());
-    Bytes payload = Reply([&](uint8_t* d, std::size_t c) {
+    Bytes payload = Encoded([&](uint8_t* d, std::size_t c) {
         return EncodeObjects(
             d, c, static_cast<uint32_t>(records.size()), all.data(), static_cast<uint32_t>(all.size()));
     });
@@ -554,16 +546,12 @@ TEST_F(GameClientTest, RecordsAfterABadOneAreIgnoredAndAnExceptionStopsThePayloa
 
 TEST_F(GameClientTest, LoadConfigReadsTheNetSection)
 {
-    std::filesystem::create_directories(m_dir / "DATA" / "CONFIG");
+    zoq::test::WriteText(m_dir / "DATA" / "CONFIG" / "cfg.ini",
+        "[NET]\r\nPlayerName=" + plat::win::Utf8ToCp1251("Пилот") + "\r\nRunServer=1\r\nEnable=2\r\n");
     {
-        std::ofstream ini(m_dir / "DATA" / "CONFIG" / "cfg.ini");
-        ini << "[NET]\r\nPlayerName=" << plat::win::Utf8ToCp1251("Пилот")
-            << "\r\nRunServer=1\r\nEnable=2\r\n";
+        const zoq::test::ScopedChdir inside(m_dir);
+        m_client.LoadConfig("cfg.ini");
     }
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(m_dir);
-    m_client.LoadConfig("cfg.ini");
-    std::filesystem::current_path(previous);
     EXPECT_EQ(std::u16string(m_client.playerName), u"Пилот");
     EXPECT_EQ(m_client.runServer, 1);
     EXPECT_EQ(m_client.enabled, 0);

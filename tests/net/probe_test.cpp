@@ -2,57 +2,31 @@
 #include "net/NetSession.h"
 #include "net/wire/NetWire.h"
 #include "platform/net/net.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-class ProbeTest : public ::testing::Test {
+class ProbeTest : public zoq::test::TempDirTest {
 protected:
-    void SetUp() override
+    // Runs the tool with the arguments (words apart) in the temporary folder, where its error.log
+    // would go.
+    zoq::test::RunResult Probe(const std::string& arguments)
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-net-probe-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
+        std::vector<std::string> words;
+        std::istringstream text(arguments);
+        for (std::string word; text >> word;)
+            words.push_back(word);
+        zoq::test::ChildOptions options;
+        options.folder = m_dir.string();
+        return zoq::test::RunProgram(ZOQ_NET_TOOL, words, options);
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    // Runs the tool in the temporary folder (where its error.log would go).
-    ToolRun Probe(const std::string& arguments)
-    {
-        const std::string command = "cd '" + m_dir.string() + "' && '" ZOQ_NET_TOOL "' " + arguments + " 2>'"
-            + (m_dir / "stderr.txt").string() + "'";
-        ToolRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr)
-            return run;
-        char buffer[512];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            run.out.append(buffer, n);
-        const int status = pclose(pipe);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream err(m_dir / "stderr.txt");
-        std::stringstream text;
-        text << err.rdbuf();
-        run.err = text.str();
-        return run;
-    }
-
-    std::filesystem::path m_dir;
 };
 
 // Welcomes every player as 0x100000 and answers a game-list request with two games.
@@ -107,7 +81,7 @@ TEST_F(ProbeTest, PrintsTheServerThePlayerAndTheGames)
     TestServer server;
     ASSERT_TRUE(server.Hosted());
     const std::string port = std::to_string(server.Port());
-    const ToolRun run = Probe("probe 127.0.0.1:" + port + " --name PLAYER --wait 5");
+    const zoq::test::RunResult run = Probe("probe 127.0.0.1:" + port + " --name PLAYER --wait 5");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
         "server 127.0.0.1:" + port
@@ -126,7 +100,7 @@ TEST_F(ProbeTest, UnservedPortExitsOne)
         ASSERT_TRUE(gone.Hosted());
         port = gone.Port();
     }
-    const ToolRun run = Probe("probe 127.0.0.1:" + std::to_string(port) + " --wait 0.5");
+    const zoq::test::RunResult run = Probe("probe 127.0.0.1:" + std::to_string(port) + " --wait 0.5");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "zoq-net: no server at 127.0.0.1:" + std::to_string(port) + "\n");

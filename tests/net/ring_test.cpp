@@ -1,10 +1,12 @@
 // XRing: wrapping, refusal instead of overtaking the reader, and exact round trips.
 #include "net/XRing.h"
 
-#include "tests/foundation/error_log_fixture.h"
+#include "tests/support/error_log_test.h"
 
 #include <numeric>
 #include <vector>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 

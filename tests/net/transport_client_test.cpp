@@ -4,7 +4,7 @@
 
 #include "fake_transport.h"
 #include "foundation/XRangeError.h"
-#include "tests/foundation/error_log_fixture.h"
+#include "tests/support/error_log_test.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +13,8 @@
 #include <random>
 #include <thread>
 #include <vector>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 
@@ -46,15 +48,7 @@ protected:
     {
         return std::vector<uint8_t>(size, fill);
     }
-    std::size_t OverflowLines() const
-    {
-        std::size_t n = 0;
-        if (!LogExists())
-            return 0;
-        for (const std::string& line : LogLines())
-            n += line.find("XRing переполнение") != std::string::npos ? 1 : 0;
-        return n;
-    }
+    int OverflowLines() const { return LogLineCount("XRing переполнение"); }
 
     FakeTransport* m_fake = nullptr;
     TestClient m_client { FakeFactory(m_fake) };
@@ -107,7 +101,7 @@ TEST_F(TransportClientTest, PayloadAboveThreeQuartersEmptiesTheRingAndIsQueuedAl
     EXPECT_TRUE(m_client.ProcessMessages());
     ASSERT_EQ(m_client.received.size(), 1u);
     EXPECT_EQ(m_client.received[0], Payload(100, 4));
-    EXPECT_EQ(OverflowLines(), 0u);
+    EXPECT_EQ(OverflowLines(), 0);
 }
 
 TEST_F(TransportClientTest, MessageThatStillDoesNotFitEmptiesTheRingAndIsLogged)
@@ -115,7 +109,7 @@ TEST_F(TransportClientTest, MessageThatStillDoesNotFitEmptiesTheRingAndIsLogged)
     m_fake->Deliver(Payload(100000, 1));
     EXPECT_LE(m_client.ring.Used(), CDPClient8::kRingSize / 4 * 3);
     m_fake->Deliver(Payload(60000, 2));
-    EXPECT_EQ(OverflowLines(), 1u);
+    EXPECT_EQ(OverflowLines(), 1);
     EXPECT_TRUE(m_client.ProcessMessages());
     ASSERT_EQ(m_client.received.size(), 1u);
     EXPECT_EQ(m_client.received[0], Payload(60000, 2));
@@ -224,7 +218,7 @@ TEST_F(TransportClientTest, ProducerThreadAgainstTheDrainDeliversOnlyWholeMessag
         }
         expected = sequence + 1;
     }
-    EXPECT_EQ(OverflowLines(), 0u);
+    EXPECT_EQ(OverflowLines(), 0);
     RecordProperty("clears", static_cast<int>(clearPoints.size()));
     RecordProperty("received", static_cast<int>(sequences.size()));
 }

@@ -1,5 +1,6 @@
 // Wire protocol: every request and reply survives encode and decode; every malformed form is refused.
 #include "net/wire/NetWire.h"
+#include "tests/net/wire_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-template <class Encode> Bytes Encoded(Encode&& encode, std::size_t capacity = 4096)
-{
-    Bytes bytes(capacity);
-    const uint32_t size = encode(bytes.data(), bytes.size());
-    bytes.resize(size);
-    return bytes;
-}
-
-SGameParam Game(uint32_t id, const char* name, uint32_t players)
-{
-    SGameParam game {};
-    game.id = id;
-    std::strncpy(game.name, name, sizeof game.name - 1);
-    game.players = players;
-    return game;
-}
+using wiretest::Encoded;
+using wiretest::Game;
 
 SPlayerInfo Player(uint32_t id, int32_t kills, const char* name)
 {

@@ -26,15 +26,12 @@ tex::FontFile TestFont()
     font.metrics[2] = 4;
     // code, left, top, right (advance right - left), fourth, cell width + 1, cell height + 1
     font.glyphs = {
-        {'A', 0, 0, 10, 0, 9, 13},
-        {'B', 10, 0, 22, 0, 11, 13},
-        {' ', 22, 0, 27, 0, 1, 1},
-        {'C', 27, 0, 35, 0, 8, 13},
-        {'.', 35, 0, 38, 0, 3, 3},
-        {0x0416, 0, 16, 11, 0, 11, 13},   // Cyrillic capital zhe
-        {'A', 40, 16, 99, 0, 5, 5},       // a second 'A' is never used
+        { 'A', 0, 0, 10, 0, 9, 13 }, { 'B', 10, 0, 22, 0, 11, 13 }, { ' ', 22, 0, 27, 0, 1, 1 },
+        { 'C', 27, 0, 35, 0, 8, 13 }, { '.', 35, 0, 38, 0, 3, 3 },
+        { 0x0416, 0, 16, 11, 0, 11, 13 }, // Cyrillic capital zhe
+        { 'A', 40, 16, 99, 0, 5, 5 }, // a second 'A' is never used
     };
-    font.texture = {64, 32, std::vector<uint32_t>(64 * 32, 0xFFFFFFFF)};
+    font.texture = { 64, 32, std::vector<uint32_t>(64 * 32, 0xFFFFFFFF) };
     return font;
 }
 
@@ -105,7 +102,7 @@ TEST_F(FontTest, initReadsGlyphsMetricsAndTexture)
     EXPECT_EQ(quads.stride, 32u);
     EXPECT_EQ(quads.vertexCapacity, 4096u);
     ASSERT_EQ(quads.indexCapacity, 6144u);
-    const uint16_t last[6] = {4092, 4093, 4094, 4094, 4095, 4092};
+    const uint16_t last[6] = { 4092, 4093, 4094, 4094, 4095, 4092 };
     EXPECT_TRUE(std::equal(last, last + 6, quads.indices + 6138));
     font.Release();
     EXPECT_EQ(m_textures->GetTextureCount(), 0);
@@ -123,14 +120,14 @@ TEST_F(FontTest, layoutPlacesGlyphsAndLines)
     EXPECT_EQ(a.y, 49.5f);
     EXPECT_EQ(a.rhw, 0.1f);
     EXPECT_EQ(a.z, 0.0f);
-    EXPECT_EQ(quads[2].x, 107.5f);   // cell width 8
-    EXPECT_EQ(quads[2].y, 61.5f);    // cell height 12
+    EXPECT_EQ(quads[2].x, 107.5f); // cell width 8
+    EXPECT_EQ(quads[2].y, 61.5f); // cell height 12
     EXPECT_EQ(quads[2].u0, 8.0f / 64);
     EXPECT_EQ(quads[2].v0, 12.0f / 32);
     EXPECT_EQ(quads[3].u0, 0.0f);
-    EXPECT_EQ(quads[4].x, 109.5f);   // after A's advance of 10
+    EXPECT_EQ(quads[4].x, 109.5f); // after A's advance of 10
     EXPECT_EQ(quads[4].u0, 10.0f / 64);
-    EXPECT_EQ(quads[8].x, 99.5f);    // C: back to x - 0.5, one line lower
+    EXPECT_EQ(quads[8].x, 99.5f); // C: back to x - 0.5, one line lower
     EXPECT_EQ(quads[8].y, 67.5f);
     EXPECT_EQ(Font().GetLastGlyphCount(), 3);
     EXPECT_EQ(Font().GetVertexData().indexCount, 18u);
@@ -155,7 +152,7 @@ TEST_F(FontTest, blanksTakeTheSpareWidth)
     const struct {
         int32_t width;
         float bAt;
-    } rows[] = {{27 + 40, 14.5f}, {27 + 10, 24.5f}, {27 - 3, 11.5f}, {27, 14.5f}};
+    } rows[] = { { 27 + 40, 14.5f }, { 27 + 10, 24.5f }, { 27 - 3, 11.5f }, { 27, 14.5f } };
     for (const auto& row : rows) {
         const std::vector<Vertex> quads = Quads(0, 0, "A B", row.width);
         ASSERT_EQ(quads.size(), 12u);
@@ -170,18 +167,18 @@ TEST_F(FontTest, blanksTakeTheSpareWidth)
 
 TEST_F(FontTest, fitTextKeepsTheTail)
 {
-    const CXAnsiString text("ABABABABABABABABABAB");   // 220 wide, ends "BAB"
+    const CXAnsiString text("ABABABABABABABABABAB"); // 220 wide, ends "BAB"
     const struct {
         int32_t maxWidth;
         int32_t tail;
         bool shortened;
         const char* out;
     } rows[] = {
-        {221, 3, false, "ABABABABABABABABABAB"},
-        {220, 3, true, "ABABABABABABABA..BAB"},   // as wide as the limit: shortened
-        {210, 3, true, "ABABABABABABABA..BAB"},   // the first try, 15 + ".." + 3, fits
-        {190, 3, true, "ABABABABABABA..BAB"},
-        {1, 3, true, "..BAB"},
+        { 221, 3, false, "ABABABABABABABABABAB" },
+        { 220, 3, true, "ABABABABABABABA..BAB" }, // as wide as the limit: shortened
+        { 210, 3, true, "ABABABABABABABA..BAB" }, // the first try, 15 + ".." + 3, fits
+        { 190, 3, true, "ABABABABABABA..BAB" },
+        { 1, 3, true, "..BAB" },
     };
     for (const auto& row : rows) {
         CXAnsiString out;
@@ -204,7 +201,7 @@ TEST_F(FontTest, longTextsGoInBatchesOf1024Glyphs)
         EXPECT_EQ(quads.indexCount, quads.vertexCount / 4 * 6);
     });
     EXPECT_EQ(glyphs, 1500);
-    EXPECT_EQ(batches, (std::vector<uint32_t> {4096, 1904}));
+    EXPECT_EQ(batches, (std::vector<uint32_t> { 4096, 1904 }));
     // The second batch starts where the first left the pen.
     const auto* first = reinterpret_cast<const Vertex*>(Font().GetVertexData().vertices);
     EXPECT_EQ(first[0].x, 1024 * 10 - 0.5f);
@@ -214,13 +211,13 @@ TEST_F(FontTest, badGlyphFilesThrowAfterTheTrace)
 {
     tex::FontFile font = TestFont();
     tex::Bytes kwd = tex::EncodeKwd(font);
-    kwd[68] = 9;   // nine glyphs named, seven held
-    WriteFile("data/fonts/short.kwd", kwd);
-    WriteFile("data/fonts/tiny.kwd", tex::Bytes(100, 0));
+    kwd[68] = 9; // nine glyphs named, seven held
+    WriteBytes("data/fonts/short.kwd", kwd);
+    WriteBytes("data/fonts/tiny.kwd", tex::Bytes(100, 0));
     kwd = tex::EncodeKwd(font);
-    kwd[60] = kwd[61] = 0;   // texture width 0
-    WriteFile("data/fonts/flat.kwd", kwd);
-    for (const char* name : {"short", "tiny", "flat", "missing"}) {
+    kwd[60] = kwd[61] = 0; // texture width 0
+    WriteBytes("data/fonts/flat.kwd", kwd);
+    for (const char* name : { "short", "tiny", "flat", "missing" }) {
         SCOPED_TRACE(name);
         ResetCallTrace();
         CFont bad;
@@ -229,7 +226,8 @@ TEST_F(FontTest, badGlyphFilesThrowAfterTheTrace)
         EXPECT_EQ(bad.GetGlyphCount(), 0);
     }
     EXPECT_EQ(LogMessages().size(), 4u);
-    EXPECT_EQ(LogMessages()[0], "CFont::Init font file '.\\data\\fonts\\short.kwd' holds fewer glyphs than it names");
+    EXPECT_EQ(LogMessages()[0],
+        "CFont::Init font file '.\\data\\fonts\\short.kwd' holds fewer glyphs than it names");
     EXPECT_EQ(m_textures->GetTextureCount(), 0);
 }
 
@@ -241,7 +239,7 @@ TEST_F(FontTest, aMissingTextureIsOnlyLogged)
     ASSERT_NE(font.GetTexture(), nullptr);
     EXPECT_EQ(font.GetTexture()->GetTexture(), nullptr);
     EXPECT_EQ(LogMessages(),
-        std::vector<std::string> {"CTexture::LoadFromFile file '.\\data\\fonts\\test.dds' not loaded"});
+        std::vector<std::string> { "CTexture::LoadFromFile file '.\\data\\fonts\\test.dds' not loaded" });
     EXPECT_EQ(Quads(0, 0, "A").size(), 4u);
     font.Release();
     EXPECT_EQ(m_textures->GetTextureCount(), 0);

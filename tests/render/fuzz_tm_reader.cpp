@@ -4,21 +4,19 @@
 
 #include "foundation/CallTrace.h"
 #include "render/CTexture.h"
+#include "tests/support/files.h"
 
 #include <cstdint>
-#include <fstream>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const std::string path = SetUpFuzzDevice() + "input.TM";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
-    }
-    const uint8_t choice = size > 12 ? data[12] : 0;   // an unread header byte picks the path
+    zoq::test::WriteBytes(path, { data, size });
+    const uint8_t choice = size > 12 ? data[12] : 0; // an unread header byte picks the path
     g_Graphic.MutableCaps().dxt5Textures = (choice & 1) != 0;
     CTexture texture;
-    texture.ReadImageFile(path.c_str(), choice & 2 ? 16 : 32, (choice >> 2) & 3, choice >> 4 & 3, (choice & 0x40) == 0);
+    texture.ReadImageFile(
+        path.c_str(), choice & 2 ? 16 : 32, (choice >> 2) & 3, choice >> 4 & 3, (choice & 0x40) == 0);
     ResetCallTrace();
     return 0;
 }

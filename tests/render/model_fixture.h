@@ -39,7 +39,8 @@ protected:
         WritePng("wide.png", 16, 4);
         m_rows.clear();
         AddTable(CP1251("Текстуры"),
-            {{"TEX_SAMPLECOLOR", {{"Filename", "sample.png"}}}, {"TEX_WIDE", {{"Filename", "wide.png"}}}});
+            { { "TEX_SAMPLECOLOR", { { "Filename", "sample.png" } } },
+                { "TEX_WIDE", { { "Filename", "wide.png" } } } });
         m_textures = std::make_unique<TextureManager>();
         m_textures->Init(CP1251("Текстуры"));
         g_pTextureManager = m_textures.get();
@@ -61,7 +62,7 @@ protected:
     {
         std::vector<Row> table;
         for (const ModelRow& row : rows)
-            table.push_back({row.key, {{"Filename", row.file}, {"Radius", row.radius}}});
+            table.push_back({ row.key, { { "Filename", row.file }, { "Radius", row.radius } } });
         AddTable(CP1251("Модели"), table);
         m_models->Init(CP1251("Модели"));
     }
@@ -90,7 +91,7 @@ protected:
     }
     static void WriteModel(const std::string& path, const SModelFile& file)
     {
-        WriteFile(path, zoq::tools::model::EncodeModelFile(file));
+        WriteBytes(path, zoq::tools::model::EncodeModelFile(file));
     }
 
     std::vector<std::string> Messages() const { return LogMessages(); }

@@ -1,19 +1,15 @@
 // Fuzz target: the model-file reader on any bytes, then the run-time model of every model part
 // (system memory, no device) bent, animated, sorted, damaged and read for its marker frame.
-#include "foundation/ErrorLog.h"
 #include "render/CModel.h"
 #include "render/ModelFile.h"
+#include "tests/support/error_log_test.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 
 namespace {
 
-const bool kLogAside = [] {
-    SetErrorLogDirectory((std::filesystem::temp_directory_path() / "").string());
-    return true;
-}();
+const bool kLogAside = (zoq::test::DiscardErrorLog(), true);
 
 } // namespace
 
@@ -30,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             continue;
         CModel model;
         model.Load(std::move(*part.model), false);
-        const float weights[4] = {0.7f, -0.4f, 0.3f, 0.9f};
+        const float weights[4] = { 0.7f, -0.4f, 0.3f, 0.9f };
         model.GetMorphedMesh(weights);
         model.AdvanceAnimation(0.5f);
         model.SetSorting(3, false);

@@ -73,18 +73,18 @@ TEST_F(ModelManagerTest, exactFillAppendsAndOneMoreVertexWraps)
     const int slot = m_models->CreateRenderBuffer("TEST", 0x112, 10, 12, 2, false);
     ASSERT_EQ(slot, 9);
     CVertexData data;
-    Fill(data, 6, {0, 1, 2, 3, 4, 5});
+    Fill(data, 6, { 0, 1, 2, 3, 4, 5 });
     Mesh* first = m_models->GetRenderSingleBufMesh(slot, data);
     EXPECT_EQ(first, &m_models->GetBuffer(9));
-    Fill(data, 4, {0, 1, 2, 1, 2, 3}, 100);
+    Fill(data, 4, { 0, 1, 2, 1, 2, 3 }, 100);
     Mesh* second = m_models->GetRenderSingleBufMesh(slot, data);
     EXPECT_EQ(second, first);
     EXPECT_EQ(second->startVertex, 6u);
     EXPECT_EQ(second->startIndex, 6u);
-    EXPECT_EQ(Indices(m_models->GetBuffer(9), 6, 6), (std::vector<uint16_t> {6, 7, 8, 7, 8, 9}));
+    EXPECT_EQ(Indices(m_models->GetBuffer(9), 6, 6), (std::vector<uint16_t> { 6, 7, 8, 7, 8, 9 }));
     EXPECT_EQ(VertexX(m_models->GetBuffer(9), 9), 103.0f);
     EXPECT_EQ(m_models->GetBuffer(9).appendCount, 2);
-    Fill(data, 1, {0, 0, 0}, 200);
+    Fill(data, 1, { 0, 0, 0 }, 200);
     Mesh* third = m_models->GetRenderSingleBufMesh(slot, data);
     EXPECT_EQ(third, &m_models->GetBuffer(10));
     EXPECT_EQ(third->startVertex, 0u);
@@ -95,7 +95,7 @@ TEST_F(ModelManagerTest, exactFillAppendsAndOneMoreVertexWraps)
     Fill(data, 10, {});
     EXPECT_EQ(m_models->GetRenderSingleBufMesh(slot, data), &m_models->GetBuffer(9));
     // The draw covers exactly the last submission.
-    Fill(data, 4, {0, 1, 2, 2, 1, 3});
+    Fill(data, 4, { 0, 1, 2, 2, 1, 3 });
     Mesh* quad = m_models->GetRenderSingleBufMesh(slot, data);
     Null().ClearRecords();
     quad->Render(true);
@@ -109,7 +109,7 @@ TEST_F(ModelManagerTest, emptySubmissionAdvancesPastTheLastOne)
 {
     const int slot = m_models->CreateRenderBuffer("TEST", 0x112, 10, 12, 2, false);
     CVertexData data;
-    Fill(data, 3, {0, 1, 2});
+    Fill(data, 3, { 0, 1, 2 });
     m_models->GetRenderSingleBufMesh(slot, data);
     data.vertexCount = 0;
     data.indexCount = 0;
@@ -126,17 +126,17 @@ TEST_F(ModelManagerTest, indicesAreRebasedFromTheFirstVertex)
 {
     const int slot = m_models->CreateRenderBuffer("TEST", 0x112, 100, 100, 1, false);
     CVertexData data;
-    Fill(data, 8, {9, 9, 2, 3, 4, 7, 6, 5, 9});
+    Fill(data, 8, { 9, 9, 2, 3, 4, 7, 6, 5, 9 });
     data.firstVertex = 2;
     data.vertexCount = 6;
     data.firstIndex = 2;
     data.indexCount = 6;
     CVertexData filler;
-    Fill(filler, 5, {0, 1, 2});
+    Fill(filler, 5, { 0, 1, 2 });
     m_models->GetRenderSingleBufMesh(slot, filler);
     Mesh* mesh = m_models->GetRenderSingleBufMesh(slot, data);
     EXPECT_EQ(mesh->startVertex, 5u);
-    EXPECT_EQ(Indices(m_models->GetBuffer(slot), 3, 6), (std::vector<uint16_t> {5, 6, 7, 10, 9, 8}));
+    EXPECT_EQ(Indices(m_models->GetBuffer(slot), 3, 6), (std::vector<uint16_t> { 5, 6, 7, 10, 9, 8 }));
     EXPECT_EQ(VertexX(m_models->GetBuffer(slot), 5), 2.0f);
     // An index outside the submitted vertices draws the first of them.
     data.indices[2] = 1;
@@ -148,14 +148,15 @@ TEST_F(ModelManagerTest, oversizedSubmissionIsRefusedAndLoggedOnce)
 {
     const int slot = m_models->CreateRenderBuffer("SMALL", 0x112, 10, 12, 2, false);
     CVertexData data;
-    Fill(data, 11, {0, 1, 2});
+    Fill(data, 11, { 0, 1, 2 });
     for (int i = 0; i < 3; ++i) {
         Mesh* mesh = m_models->GetRenderSingleBufMesh(slot, data);
         EXPECT_EQ(mesh->vertexCount, 0u);
     }
     Fill(data, 3, std::vector<uint16_t>(15, 0));
     EXPECT_EQ(m_models->GetRenderSingleBufMesh(slot, data)->indexCount, 0u);
-    EXPECT_EQ(Messages(), std::vector<std::string> {"CModelManager::GetRenderSingleBufMesh submission too large for SMALL"});
+    EXPECT_EQ(Messages(),
+        std::vector<std::string> { "CModelManager::GetRenderSingleBufMesh submission too large for SMALL" });
     EXPECT_EQ(m_models->CreateRenderBuffer("HUGE", 0x112, 65537, 3, 1, false), -1);
     EXPECT_EQ(m_models->CreateRenderBuffer("EDGE", 0x112, 65536, 3, 1, false), 11);
     EXPECT_THROW(m_models->GetRenderSingleBufMesh(64, data), XRangeError);
@@ -167,7 +168,7 @@ TEST_F(ModelManagerTest, pointRingsAppendFromTheStartOfTheData)
     CVertexData points;
     points.Allocate(0x42, 20000, 0);
     points.vertexCount = 16000;
-    points.firstVertex = 5;   // points copy from the start whatever firstVertex says
+    points.firstVertex = 5; // points copy from the start whatever firstVertex says
     Mesh* full = m_models->GetRenderSingleBufMesh(slot, points);
     EXPECT_EQ(full->vertexCount, 16000u);
     points.vertexCount = 1;
@@ -186,16 +187,17 @@ TEST_F(ModelManagerTest, ringsKeepTheirSlotsAcrossDeviceLoss)
     ASSERT_EQ(map, 9);
     const int32_t liveBefore = liveObjectCount;
     CVertexData data;
-    Fill(data, 50, {0, 1, 2});
+    Fill(data, 50, { 0, 1, 2 });
     m_models->GetRenderSingleBufMesh(map, data);
     m_models->GetRenderSingleBufMesh(map, data);
-    m_models->GetRenderSingleBufMesh(map, data);   // now on slot 10
+    m_models->GetRenderSingleBufMesh(map, data); // now on slot 10
     m_models->ReleaseBuffers();
     EXPECT_EQ(m_models->GetBuffer(0).vertexBuffer, nullptr);
     EXPECT_EQ(liveObjectCount, liveBefore - 11);
     m_models->RecreateBuffers(false);
     EXPECT_EQ(liveObjectCount, liveBefore);
-    for (auto [slot, name] : {std::pair {0, "EFFECT"}, {2, "EFFECTPOINT"}, {4, "SCREEN"}, {6, "MODELS"}, {9, "MAP1"}}) {
+    for (auto [slot, name] : { std::pair { 0, "EFFECT" }, { 2, "EFFECTPOINT" }, { 4, "SCREEN" },
+             { 6, "MODELS" }, { 9, "MAP1" } }) {
         EXPECT_STREQ(m_models->GetBuffer(slot).name, name);
         EXPECT_NE(m_models->GetBuffer(slot).vertexBuffer, nullptr);
         EXPECT_NE(m_models->GetBuffer(slot + 1).vertexBuffer, nullptr);
@@ -217,10 +219,10 @@ TEST_F(ModelManagerTest, modelTableLoadsOnFirstUseAndRowsOfRadiusZeroAtOnce)
     WriteModel("glider.mdl", Kind("glider"));
     zoq::tools::model::Bytes cut = zoq::tools::model::EncodeModelFile(Kind("glider"));
     cut.resize(cut.size() - 10);
-    WriteFile("cut.mdl", cut);
+    WriteBytes("cut.mdl", cut);
     const int32_t liveBefore = liveObjectCount;
-    Models({{"MOD_STONE", "stone.mdl", "0"}, {"MOD_GLIDER", "glider.mdl", "2.5"}, {"MOD_LOST", "lost.mdl", "1"},
-        {"MOD_CUT", "cut.mdl", "3"}});
+    Models({ { "MOD_STONE", "stone.mdl", "0" }, { "MOD_GLIDER", "glider.mdl", "2.5" },
+        { "MOD_LOST", "lost.mdl", "1" }, { "MOD_CUT", "cut.mdl", "3" } });
     EXPECT_EQ(liveObjectCount, liveBefore + 1);
     EXPECT_FLOAT_EQ(m_models->GetModelRadius(0), std::sqrt(3.0f));
     EXPECT_EQ(m_models->GetRecord(0).object->radius, m_models->GetModelRadius(0));
@@ -267,10 +269,10 @@ TEST_F(ModelManagerTest, screenQuadMapsPixelsOntoTexels)
         for (int i = 0; i < 4; ++i) {
             float v[8];
             std::memcpy(v, quad.vertices + 32 * i, sizeof v);
-            EXPECT_EQ(v[4], v[6]);   // the second set copies the first
+            EXPECT_EQ(v[4], v[6]); // the second set copies the first
             EXPECT_EQ(v[5], v[7]);
             EXPECT_EQ(v[3], 0.00001f);
-            out.push_back({v[0], v[1], v[4], v[5]});
+            out.push_back({ v[0], v[1], v[4], v[5] });
         }
         return out;
     };
@@ -284,13 +286,13 @@ TEST_F(ModelManagerTest, screenQuadMapsPixelsOntoTexels)
     EXPECT_EQ(m_models->ScreenQuad().vertexCount, 4u);
     EXPECT_EQ(m_models->ScreenQuad().indexCount, 6u);
 
-    const Rect piece {64, 32, 128, 64};   // a 64 x 32 texture piece at (64, 32)
+    const Rect piece { 64, 32, 128, 64 }; // a 64 x 32 texture piece at (64, 32)
     c = corners(m_models->DrawScreenQuad(0, 0, 16, 8, &piece, false));
     EXPECT_EQ(c[0].u, 1.0f);
     EXPECT_EQ(c[1].u, 80.0f / 64);
     EXPECT_EQ(c[0].v, 1.0f);
     EXPECT_EQ(c[2].v, 40.0f / 32);
-    const Rect mirrored {64, 0, 0, 32};   // negative width mirrors
+    const Rect mirrored { 64, 0, 0, 32 }; // negative width mirrors
     c = corners(m_models->DrawScreenQuad(0, 0, 16, 8, &mirrored, false));
     EXPECT_EQ(c[0].u, -1.0f);
     EXPECT_EQ(c[1].u, -80.0f / 64);
@@ -299,7 +301,7 @@ TEST_F(ModelManagerTest, screenQuadMapsPixelsOntoTexels)
     EXPECT_EQ(c[1].u, 79.5f / 64);
     EXPECT_EQ(c[0].v, 32.5f / 32);
     EXPECT_EQ(c[2].v, 39.5f / 32);
-    c = corners(m_models->DrawScreenQuad(16, 8, 0, 0, &piece, true));   // negative extent
+    c = corners(m_models->DrawScreenQuad(16, 8, 0, 0, &piece, true)); // negative extent
     EXPECT_EQ(c[0].u, 63.5f / 64);
     EXPECT_EQ(c[1].u, 48.5f / 64);
 }
@@ -316,8 +318,8 @@ TEST_F(ModelManagerTest, billboardQuadIsCentredOrStandsOnItsBase)
         return out;
     };
     using P = std::vector<std::pair<float, float>>;
-    EXPECT_EQ(ys(m_models->AddBillboard(2, 4, true)), (P {{-2, -1}, {2, -1}, {-2, 1}, {2, 1}}));
-    EXPECT_EQ(ys(m_models->AddBillboard(2, 4, false)), (P {{-2, 2}, {2, 2}, {-2, 0}, {2, 0}}));
+    EXPECT_EQ(ys(m_models->AddBillboard(2, 4, true)), (P { { -2, -1 }, { 2, -1 }, { -2, 1 }, { 2, 1 } }));
+    EXPECT_EQ(ys(m_models->AddBillboard(2, 4, false)), (P { { -2, 2 }, { 2, 2 }, { -2, 0 }, { 2, 0 } }));
     Mesh* unit = m_models->AddUnitBillboard();
     EXPECT_EQ(unit, &m_models->GetBuffer(m_models->ModelsSlot()));
     EXPECT_EQ(unit->vertexCount, 4u);

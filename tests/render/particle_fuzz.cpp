@@ -1,19 +1,15 @@
 // Fuzz target: the particle block reader on any bytes (the block without its size word), then a
 // few steps of the emitter it describes and the geometry of its particles.
-#include "foundation/ErrorLog.h"
 #include "render/CParticleViewer.h"
 #include "render/ParticleBlock.h"
+#include "tests/support/error_log_test.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 
 namespace {
 
-const bool kLogAside = [] {
-    SetErrorLogDirectory((std::filesystem::temp_directory_path() / "").string());
-    return true;
-}();
+const bool kLogAside = (zoq::test::DiscardErrorLog(), true);
 
 } // namespace
 

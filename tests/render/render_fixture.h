@@ -2,41 +2,33 @@
 // also holds error.log.
 #pragma once
 
-#include "tests/foundation/error_log_fixture.h"
-
-#include "foundation/ResourceDBManager.h"
 #include "platform/gfx/null/null_backend.h"
 #include "platform/gfx/window.h"
 #include "render/Graphic.h"
 #include "render/RenderSettings.h"
+#include "tests/support/device_windows.h"
+#include "tests/support/error_log_test.h"
+#include "tests/support/files.h"
+#include "tests/support/ini_tables.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <fstream>
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<uint8_t>;
+using zoq::test::ReadBytes;
+using zoq::test::ReadText;
+using zoq::test::WriteBytes;
+using zoq::test::WriteText;
 
-class FakeWindow final : public plat::gfx::DeviceWindow {
-public:
-    bool IsMinimised() const override { return false; }
-    bool IsFocused() const override { return true; }
-    plat::gfx::WindowSize ClientSize() const override { return size; }
-
-    plat::gfx::WindowSize size {640, 480};
-};
-
-class RenderTest : public ErrorLogTest {
+class RenderTest : public zoq::test::WorkingDirLogTest {
 protected:
     void SetUp() override
     {
         ErrorLogTest::SetUp();
-        m_oldDir = std::filesystem::current_path();
-        std::filesystem::current_path(m_dir);
         plat::gfx::null::ResetConfig();
         g_RenderSettings = SRenderSettings();
     }
@@ -45,7 +37,6 @@ protected:
         g_Graphic.Release();
         plat::gfx::null::ResetConfig();
         g_RenderSettings = SRenderSettings();
-        std::filesystem::current_path(m_oldDir);
         ErrorLogTest::TearDown();
     }
 
@@ -54,28 +45,12 @@ protected:
     {
         return g_Graphic.CreateDirect3D("null")
             && g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
-                plat::gfx::MultiSample::None, filterMode, maxAnisotropy, plat::gfx::PresentInterval::Default, false,
-                &m_window);
+                plat::gfx::MultiSample::None, filterMode, maxAnisotropy, plat::gfx::PresentInterval::Default,
+                false, &m_window);
     }
     plat::gfx::Device& Device() { return *g_Graphic.GetDevice(); }
     plat::gfx::null::NullDevice& Null() { return *plat::gfx::null::FromDevice(Device()); }
 
-    static void WriteFile(const std::filesystem::path& path, const Bytes& bytes)
-    {
-        if (path.has_parent_path())
-            std::filesystem::create_directories(path.parent_path());
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    static void WriteText(const std::filesystem::path& path, const std::string& text)
-    {
-        WriteFile(path, Bytes(text.begin(), text.end()));
-    }
-    static Bytes ReadFile(const std::filesystem::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
     // Lines of error.log with the time stamp cut off.
     std::vector<std::string> LogMessages() const
     {
@@ -90,27 +65,20 @@ protected:
         std::string name;
         std::vector<std::pair<std::string, std::string>> keys;
     };
-    // Writes the table (its name in Windows-1251) as an ini file named in "root.ini" and points the
-    // parameter readers at the root.
+    // Adds the table (its name in Windows-1251) to those the parameter readers use, through
+    // "root.ini".
     void WriteTable(const char* table, const std::vector<Row>& rows)
     {
-        const std::string file = "table" + std::to_string(m_tables.size()) + ".ini";
-        m_tables[table] = file;
         std::string text;
         for (const Row& row : rows) {
             text += "[" + row.name + "]\n";
             for (const auto& [key, value] : row.keys)
                 text += key + "=" + value + "\n";
         }
-        WriteText(file, text);
-        std::string root;
-        for (const auto& [name, path] : m_tables)
-            root += "[" + name + "]\nfilename=" + path + "\n";
-        WriteText("root.ini", root);
-        g_ResourceDBManager.Init("root.ini", 0);
+        m_tables[table] = text;
+        zoq::test::UseIniTables(zoq::test::IniTables(m_tables.begin(), m_tables.end()), "root.ini");
     }
 
-    FakeWindow m_window;
+    zoq::test::FakeWindow m_window;
     std::map<std::string, std::string> m_tables;
-    std::filesystem::path m_oldDir;
 };

@@ -2,8 +2,6 @@
 // error.log; the shader-slot and mesh tests share it.
 #pragma once
 
-#include "tests/foundation/error_log_fixture.h"
-
 #include "platform/gfx/adapter.h"
 #include "platform/gfx/null/null_backend.h"
 #include "platform/gfx/window.h"
@@ -11,6 +9,8 @@
 #include "render/Graphic.h"
 #include "render/Mesh.h"
 #include "render/TexShaderManager.h"
+#include "tests/support/device_windows.h"
+#include "tests/support/error_log_test.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +19,6 @@
 #include <vector>
 
 namespace shader_test {
-
-class Window final : public plat::gfx::DeviceWindow {
-public:
-    bool IsMinimised() const override { return false; }
-    bool IsFocused() const override { return true; }
-    plat::gfx::WindowSize ClientSize() const override { return { 640, 480 }; }
-};
 
 // full: what the backend reports; minimal: two stages and textures, no TEMP, bump, projected,
 // border or shaders; minimal+PS: minimal with pixel shaders 1.1.
@@ -43,7 +36,7 @@ inline const char* ProfileName(Profile profile)
     }
 }
 
-class ShaderTest : public ErrorLogTest {
+class ShaderTest : public zoq::test::ErrorLogTest {
 protected:
     void TearDown() override
     {
@@ -128,7 +121,7 @@ protected:
         return value;
     }
 
-    Window m_window;
+    zoq::test::FakeWindow m_window;
     std::unique_ptr<TexShaderManager> m_manager;
 };
 

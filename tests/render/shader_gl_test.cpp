@@ -5,6 +5,7 @@
 
 #include "platform/gfx/device.h"
 #include "platform/gfx/fvf.h"
+#include "tests/support/gl_environment.h"
 
 #include <cmath>
 #include <cstdio>
@@ -37,13 +38,6 @@ struct WaterVertex {
 };
 static_assert(sizeof(WaterVertex) == 48);
 
-class SmallWindow final : public DeviceWindow {
-public:
-    bool IsMinimised() const override { return false; }
-    bool IsFocused() const override { return true; }
-    WindowSize ClientSize() const override { return { int32_t(kSize), int32_t(kSize) }; }
-};
-
 std::string Hex(uint32_t value)
 {
     char text[16];
@@ -68,6 +62,7 @@ protected:
     // the adapter reports, while the backend draws as before.
     void CreateGl(void (*lower)(Caps&) = nullptr)
     {
+        ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
         ASSERT_TRUE(g_Graphic.CreateDirect3D("gl"));
         Adapter* adapter = g_Graphic.GetDirect3D();
         adapter->SetCapsProfile(CapsProfile::Full);
@@ -152,7 +147,8 @@ protected:
         return value;
     }
 
-    SmallWindow m_small;
+    zoq::test::GlEnvironment m_gl;
+    zoq::test::FakeWindow m_small { kSize, kSize };
     std::vector<std::unique_ptr<CTexture>> m_textures;
     std::vector<std::unique_ptr<Mesh>> m_meshes;
 };

@@ -16,7 +16,7 @@ namespace {
 
 tex::Picture Flat(uint32_t side, uint32_t argb)
 {
-    return {side, side, std::vector<uint32_t>(size_t(side) * side, argb)};
+    return { side, side, std::vector<uint32_t>(size_t(side) * side, argb) };
 }
 
 class TextureManagerTest : public RenderTest {
@@ -47,10 +47,10 @@ protected:
     std::vector<Row> StandardRows()
     {
         return {
-            {"TEX_SAMPLECOLOR", {{"Filename", "sample.TM"}, {"TEXTURETYPE", "2"}}},
-            {"TEX_ROCK", {{"Filename", "rock.TM"}, {"Color", "-16711936"}, {"TEXTURETYPE", "2"}}},
-            {"TEX_LOST", {{"Filename", "lost.TM"}}},
-            {"TEX_BUMP", {{"Filename", "height.TM"}, {"Type", "3"}, {"TEXTURETYPE", "3"}}},
+            { "TEX_SAMPLECOLOR", { { "Filename", "sample.TM" }, { "TEXTURETYPE", "2" } } },
+            { "TEX_ROCK", { { "Filename", "rock.TM" }, { "Color", "-16711936" }, { "TEXTURETYPE", "2" } } },
+            { "TEX_LOST", { { "Filename", "lost.TM" } } },
+            { "TEX_BUMP", { { "Filename", "height.TM" }, { "Type", "3" }, { "TEXTURETYPE", "3" } } },
         };
     }
 
@@ -62,10 +62,10 @@ protected:
 TEST(TextureQualityTest, tableOfTypeAndQuality)
 {
     const int32_t expected[4][5][2] = {
-        {{32, 0}, {16, 0}, {32, 1}, {16, 1}, {16, 2}},
-        {{32, 0}, {32, 0}, {16, 0}, {16, 0}, {16, 1}},
-        {{32, 0}, {32, 0}, {32, 0}, {32, 0}, {32, 0}},
-        {{16, 0}, {16, 0}, {16, 1}, {16, 1}, {16, 2}},
+        { { 32, 0 }, { 16, 0 }, { 32, 1 }, { 16, 1 }, { 16, 2 } },
+        { { 32, 0 }, { 32, 0 }, { 16, 0 }, { 16, 0 }, { 16, 1 } },
+        { { 32, 0 }, { 32, 0 }, { 32, 0 }, { 32, 0 }, { 32, 0 } },
+        { { 16, 0 }, { 16, 0 }, { 16, 1 }, { 16, 1 }, { 16, 2 } },
     };
     for (uint32_t type = 0; type < 6; ++type) {
         for (int32_t quality = 0; quality < 5; ++quality) {
@@ -86,8 +86,8 @@ TEST_F(TextureManagerTest, formatsAreProbedFromTheDevice)
         int32_t bps;
         Format rgb, rgba, rgba1;
     } rows[] = {
-        {32, Format::X8R8G8B8, Format::A8R8G8B8, Format::A8R8G8B8},
-        {16, Format::R5G6B5, Format::A4R4G4B4, Format::A1R5G5B5},
+        { 32, Format::X8R8G8B8, Format::A8R8G8B8, Format::A8R8G8B8 },
+        { 16, Format::R5G6B5, Format::A4R4G4B4, Format::A1R5G5B5 },
     };
     for (const auto& row : rows) {
         g_RenderSettings.textureBPS = row.bps;
@@ -101,14 +101,14 @@ TEST_F(TextureManagerTest, formatsAreProbedFromTheDevice)
     EXPECT_FALSE(LogExists());
     g_Graphic.Release();
 
-    null::GetConfig().hal.refusedFormats = {Format::Dxt3, Format::V8U8, Format::A4R4G4B4};
+    null::GetConfig().hal.refusedFormats = { Format::Dxt3, Format::V8U8, Format::A4R4G4B4 };
     ASSERT_TRUE(CreateGraphic());
     g_RenderSettings.textureBPS = 16;
     TextureManager manager;
     EXPECT_FALSE(g_RenderSettings.textureCompression);
     EXPECT_EQ(manager.GetBumpFormat(), Format::Unknown);
     EXPECT_EQ(manager.GetRgbaFormat(), Format::Unknown);
-    EXPECT_EQ(LogMessages(), std::vector<std::string> {"RGBA texture format is not found"});
+    EXPECT_EQ(LogMessages(), std::vector<std::string> { "RGBA texture format is not found" });
 }
 
 TEST_F(TextureManagerTest, recordsLoadOnFirstUse)
@@ -137,8 +137,8 @@ TEST_F(TextureManagerTest, qualityReducesAndDeepensTextures)
     ASSERT_TRUE(CreateGraphic());
     g_RenderSettings.textureQuality = 2;
     std::vector<Row> rows = StandardRows();
-    rows[1].keys[2].second = "0";   // TEX_ROCK: TEXTURETYPE 0 at quality 2: 32 bits, one level dropped
-    rows[0].keys[1].second = "1";   // TEX_SAMPLECOLOR: TEXTURETYPE 1 at quality 2: 16 bits
+    rows[1].keys[2].second = "0"; // TEX_ROCK: TEXTURETYPE 0 at quality 2: 32 bits, one level dropped
+    rows[0].keys[1].second = "1"; // TEX_SAMPLECOLOR: TEXTURETYPE 1 at quality 2: 16 bits
     Load(rows);
     CTexture* rock = m_manager->GetTexture(1);
     ASSERT_NE(rock, nullptr);
@@ -159,7 +159,7 @@ TEST_F(TextureManagerTest, missingFileFallsBackAndLogsOnce)
     EXPECT_EQ(m_manager->GetTexture(2), sample);
     EXPECT_TRUE(m_manager->GetRecord(2).failed);
     EXPECT_EQ(LogMessages(),
-        std::vector<std::string> {"TextureManager::GetTexture error loading texture 'lost.TM'"});
+        std::vector<std::string> { "TextureManager::GetTexture error loading texture 'lost.TM'" });
     EXPECT_EQ(m_manager->GetTextureCount(), 1);
 }
 
@@ -190,7 +190,7 @@ TEST_F(TextureManagerTest, heightTexturesBecomeBumpTextures)
     CTexture* bump = m_manager->GetTexture(3);
     ASSERT_NE(bump, nullptr);
     EXPECT_EQ(bump->GetTexture()->GetFormat(), Format::V8U8);
-    EXPECT_EQ(bump->GetTexture()->GetLevelCount(), 5u);   // the height texture's levels
+    EXPECT_EQ(bump->GetTexture()->GetLevelCount(), 5u); // the height texture's levels
     m_manager->GetTexture(0);
     m_manager->GetTexture(1);
     EXPECT_EQ(m_manager->GetTextureCount(), 5);
@@ -203,16 +203,16 @@ TEST_F(TextureManagerTest, heightTexturesBecomeBumpTextures)
 
 TEST_F(TextureManagerTest, heightTexturesStayWithoutABumpFormat)
 {
-    null::GetConfig().hal.refusedFormats = {Format::V8U8};
+    null::GetConfig().hal.refusedFormats = { Format::V8U8 };
     ASSERT_TRUE(CreateGraphic());
     std::vector<Row> rows = StandardRows();
-    rows.push_back({"TEX_BUMP2", {{"Filename", "height.TM"}, {"Type", "3"}}});
+    rows.push_back({ "TEX_BUMP2", { { "Filename", "height.TM" }, { "Type", "3" } } });
     Load(rows);
     CTexture* first = m_manager->GetTexture(3);
     CTexture* second = m_manager->GetTexture(4);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(first->GetTexture()->GetFormat(), Format::X8R8G8B8);   // always loaded at 32 bits
+    EXPECT_EQ(first->GetTexture()->GetFormat(), Format::X8R8G8B8); // always loaded at 32 bits
     EXPECT_EQ(LogMessages().size(), 1u);
 }
 
@@ -254,7 +254,7 @@ TEST_F(TextureManagerTest, idLogNamesEachLoadedRowOnce)
     m_manager->GetTexture(1);
     m_manager->GetTexture(1);
     m_manager.reset();
-    const Bytes log = ReadFile("TextureManager_Log.txt");
+    const Bytes log = ReadBytes("TextureManager_Log.txt");
     EXPECT_EQ(std::string(log.begin(), log.end()), "TEX_ROCK\trock.TM\n");
 }
 
@@ -275,7 +275,7 @@ TEST_F(TextureManagerTest, memoryEstimateCountsEveryLevel)
     g_Graphic.CreateTexture(&failed, 64, 64, 1, Format::R5G6B5, Pool::Managed, 0);
     EXPECT_EQ(failed.GetTexture(), nullptr);
     EXPECT_EQ(failed.GetMemory(), 0u);
-    EXPECT_EQ(LogMessages(), std::vector<std::string> {"Graphic::CreateTexture fails"});
+    EXPECT_EQ(LogMessages(), std::vector<std::string> { "Graphic::CreateTexture fails" });
 }
 
 TEST_F(TextureManagerTest, setToStageBindsOnlyWhenTheStageHoldsAnother)
@@ -301,7 +301,7 @@ TEST_F(TextureManagerTest, setToStageBindsOnlyWhenTheStageHoldsAnother)
 TEST(FillBumpLevelTest, neighboursAndFormats)
 {
     // Heights in the blue byte of 32-bit pixels; the centre is a pit.
-    const uint8_t heights[3][3] = {{10, 20, 30}, {40, 5, 60}, {70, 80, 90}};
+    const uint8_t heights[3][3] = { { 10, 20, 30 }, { 40, 5, 60 }, { 70, 80, 90 } };
     uint32_t source[9];
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x)
@@ -312,19 +312,20 @@ TEST(FillBumpLevelTest, neighboursAndFormats)
         uint8_t du, dv;
     };
     const Expect cells[] = {
-        {1, 1, 35, uint8_t(20 - 80)},            // pit: l - h
-        {0, 0, uint8_t(10 - 20), uint8_t(10 - 40)}, // left and upper neighbours are the pixel itself
-        {2, 2, uint8_t(80 - 90), uint8_t(60 - 90)}, // right and lower neighbours are the pixel itself
-        {2, 1, uint8_t(5 - 60), uint8_t(30 - 90)},
+        { 1, 1, 35, uint8_t(20 - 80) }, // pit: l - h
+        { 0, 0, uint8_t(10 - 20), uint8_t(10 - 40) }, // left and upper neighbours are the pixel itself
+        { 2, 2, uint8_t(80 - 90), uint8_t(60 - 90) }, // right and lower neighbours are the pixel itself
+        { 2, 1, uint8_t(5 - 60), uint8_t(30 - 90) },
     };
     uint8_t v8u8[3][6] = {};
-    TextureManager::FillBumpLevel(reinterpret_cast<const uint8_t*>(source), 12, &v8u8[0][0], 6, 3, 3, Format::V8U8);
+    TextureManager::FillBumpLevel(
+        reinterpret_cast<const uint8_t*>(source), 12, &v8u8[0][0], 6, 3, 3, Format::V8U8);
     uint16_t l6v5u5[3][3] = {};
-    TextureManager::FillBumpLevel(reinterpret_cast<const uint8_t*>(source), 12, reinterpret_cast<uint8_t*>(l6v5u5), 6,
-        3, 3, Format::L6V5U5);
+    TextureManager::FillBumpLevel(reinterpret_cast<const uint8_t*>(source), 12,
+        reinterpret_cast<uint8_t*>(l6v5u5), 6, 3, 3, Format::L6V5U5);
     uint8_t x8l8v8u8[3][12] = {};
-    TextureManager::FillBumpLevel(reinterpret_cast<const uint8_t*>(source), 12, &x8l8v8u8[0][0], 12, 3, 3,
-        Format::X8L8V8U8);
+    TextureManager::FillBumpLevel(
+        reinterpret_cast<const uint8_t*>(source), 12, &x8l8v8u8[0][0], 12, 3, 3, Format::X8L8V8U8);
     for (const Expect& cell : cells) {
         SCOPED_TRACE(cell.x * 10 + cell.y);
         const uint8_t h = heights[cell.y][cell.x];
@@ -345,19 +346,20 @@ TEST_F(TextureManagerTest, imageFilesLoadThroughThePlatformLoader)
     std::string error;
     Bytes rgba;
     for (uint32_t pixel : picture.argb)
-        rgba.insert(rgba.end(), {uint8_t(pixel >> 16), uint8_t(pixel >> 8), uint8_t(pixel), uint8_t(pixel >> 24)});
+        rgba.insert(
+            rgba.end(), { uint8_t(pixel >> 16), uint8_t(pixel >> 8), uint8_t(pixel), uint8_t(pixel >> 24) });
     ASSERT_TRUE(tex::WritePng("red.png", 16, 16, rgba, error)) << error;
-    WriteFile("red.dds", tex::EncodeDds32(picture));
+    WriteBytes("red.dds", tex::EncodeDds32(picture));
 
     const struct {
         const char* name;
         int32_t bits;
         Format format;
     } rows[] = {
-        {"red.png", 16, Format::R5G6B5},
-        {"red.png", 32, Format::X8R8G8B8},
-        {"red.dds", 16, Format::A4R4G4B4},
-        {"red.dds", 32, Format::A8R8G8B8},
+        { "red.png", 16, Format::R5G6B5 },
+        { "red.png", 32, Format::X8R8G8B8 },
+        { "red.dds", 16, Format::A4R4G4B4 },
+        { "red.dds", 32, Format::A8R8G8B8 },
     };
     for (const auto& row : rows) {
         CTexture texture;
@@ -369,5 +371,6 @@ TEST_F(TextureManagerTest, imageFilesLoadThroughThePlatformLoader)
     }
     CTexture missing;
     EXPECT_FALSE(missing.LoadFromFile("none.png", 32, 0, 0, true));
-    EXPECT_EQ(LogMessages(), std::vector<std::string> {"CTexture::LoadFromFile file 'none.png' not loaded"});
+    EXPECT_EQ(
+        LogMessages(), std::vector<std::string> { "CTexture::LoadFromFile file 'none.png' not loaded" });
 }

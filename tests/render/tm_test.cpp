@@ -4,6 +4,7 @@
 #include "render/CTexture.h"
 #include "render/TMReader.h"
 #include "render/TextureFile.h"
+#include "tests/support/le_bytes.h"
 #include "tools/texture/tm_file.h"
 
 #include <cstring>
@@ -13,10 +14,7 @@ namespace tex = zoq::tools::texture;
 
 namespace {
 
-void PutU32(Bytes& out, size_t at, uint32_t v)
-{
-    std::memcpy(&out[at], &v, 4);
-}
+using zoq::test::PutU32;
 
 Bytes TmHeader(uint32_t width, uint32_t height, uint32_t format, uint32_t compressed, uint32_t levels)
 {
@@ -56,7 +54,7 @@ Bytes LevelBytes(Texture* texture, uint32_t level)
 
 tex::Picture Gradient(uint32_t width, uint32_t height)
 {
-    tex::Picture picture {width, height, {}};
+    tex::Picture picture { width, height, {} };
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x)
             picture.argb.push_back(uint32_t(((x * 255 / std::max(width - 1, 1u)) ^ 0x35) << 24
@@ -74,7 +72,7 @@ protected:
     }
     std::string Write(const std::string& name, const Bytes& bytes)
     {
-        WriteFile(name, bytes);
+        WriteBytes(name, bytes);
         return name;
     }
 };
@@ -146,7 +144,7 @@ TEST_F(TmTest, compressedLevelsStopAtFourByFour)
 
 TEST_F(TmTest, alphaBlockGivesEightAlphas)
 {
-    uint8_t block[16] = {255, 0};
+    uint8_t block[16] = { 255, 0 };
     // Pixels 0-7 take indices 0-7, lowest bits first.
     uint32_t bits = 0;
     for (uint32_t i = 0; i < 8; ++i)
@@ -157,7 +155,7 @@ TEST_F(TmTest, alphaBlockGivesEightAlphas)
     TextureFile decoder(4, 4);
     uint32_t pixels[16];
     decoder.DecodeBlock(block, pixels);
-    const uint32_t expected[8] = {255, 0, 218, 182, 145, 109, 72, 36};
+    const uint32_t expected[8] = { 255, 0, 218, 182, 145, 109, 72, 36 };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(pixels[i] >> 24, expected[i]) << i;
 
@@ -165,7 +163,7 @@ TEST_F(TmTest, alphaBlockGivesEightAlphas)
     block[0] = 10;
     block[1] = 60;
     decoder.DecodeBlock(block, pixels);
-    const uint32_t six[8] = {10, 60, 20, 30, 40, 50, 0, 255};
+    const uint32_t six[8] = { 10, 60, 20, 30, 40, 50, 0, 255 };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(pixels[i] >> 24, six[i]) << i;
 }
@@ -181,15 +179,15 @@ TEST_F(TmTest, colourBlockAlwaysHasFourColours)
     uint32_t pixels[16];
     decoder.DecodeBlock(block, pixels);
     EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x000000u);
-    EXPECT_EQ(pixels[1] & 0xFFFFFF, 0xF8FCF8u);   // no bit replication
-    EXPECT_EQ(pixels[2] & 0xFFFFFF, 0x525452u);   // (2 * c0 + c1) / 3
-    EXPECT_EQ(pixels[3] & 0xFFFFFF, 0xA5A8A5u);   // (c0 + 2 * c1) / 3
+    EXPECT_EQ(pixels[1] & 0xFFFFFF, 0xF8FCF8u); // no bit replication
+    EXPECT_EQ(pixels[2] & 0xFFFFFF, 0x525452u); // (2 * c0 + c1) / 3
+    EXPECT_EQ(pixels[3] & 0xFFFFFF, 0xA5A8A5u); // (c0 + 2 * c1) / 3
 }
 
 TEST_F(TmTest, writerRoundTripsThroughTheReader)
 {
     const tex::Picture picture = Gradient(32, 16);
-    for (tex::TmFormat format : {tex::TmFormat::Argb, tex::TmFormat::Xrgb}) {
+    for (tex::TmFormat format : { tex::TmFormat::Argb, tex::TmFormat::Xrgb }) {
         std::string error;
         ASSERT_TRUE(tex::WriteTm("round.TM", picture, format, error)) << error;
         CTexture texture;
@@ -222,17 +220,17 @@ TEST_F(TmTest, badFilesAreRefusedWithALogLine)
         const char* name;
         Bytes bytes;
     } rows[] = {
-        {"zero.TM", TmHeader(0, 16, 21, 0, 0)},
-        {"huge.TM", TmHeader(1u << 20, 16, 21, 0, 0)},
-        {"format.TM", TmHeader(16, 16, 7, 0, 0)},
-        {"side6.TM", TmHeader(6, 8, uint32_t(Format::Dxt5), 1, 1)},
-        {"levels.TM", TmHeader(64, 64, uint32_t(Format::Dxt5), 1, 40)},
-        {"nolevels.TM", TmHeader(64, 64, uint32_t(Format::Dxt5), 1, 0)},
-        {"short.TM", Bytes(40, 1)},
+        { "zero.TM", TmHeader(0, 16, 21, 0, 0) },
+        { "huge.TM", TmHeader(1u << 20, 16, 21, 0, 0) },
+        { "format.TM", TmHeader(16, 16, 7, 0, 0) },
+        { "side6.TM", TmHeader(6, 8, uint32_t(Format::Dxt5), 1, 1) },
+        { "levels.TM", TmHeader(64, 64, uint32_t(Format::Dxt5), 1, 40) },
+        { "nolevels.TM", TmHeader(64, 64, uint32_t(Format::Dxt5), 1, 0) },
+        { "short.TM", Bytes(40, 1) },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        WriteFile(row.name, row.bytes);
+        WriteBytes(row.name, row.bytes);
         CTexture texture;
         EXPECT_FALSE(texture.ReadImageFile(row.name, 32, 0, 0, true));
         EXPECT_EQ(texture.GetTexture(), nullptr);
@@ -248,7 +246,7 @@ TEST_F(TmTest, badFilesAreRefusedWithALogLine)
 TEST_F(TmTest, shortLevelDataStaysZero)
 {
     Bytes file = TmHeader(8, 8, 21, 0, 0);
-    file.resize(file.size() + 2 * 64, 0xFF);   // plane A only
+    file.resize(file.size() + 2 * 64, 0xFF); // plane A only
     CTexture texture;
     ASSERT_TRUE(texture.ReadImageFile(Write("cut.TM", file).c_str(), 32, 0, 0, true));
     const Bytes top = LevelBytes(texture.GetTexture(), 0);
@@ -269,7 +267,7 @@ TEST_F(TmTest, softwareDecodingBuildsAFullChain)
     ASSERT_TRUE(texture.ReadImageFile("soft.TM", 32, 0, 0, true));
     Texture* t = texture.GetTexture();
     EXPECT_EQ(t->GetFormat(), Format::A8R8G8B8);
-    EXPECT_EQ(t->GetLevelCount(), 3u);   // the header's levels: 16, 8, 4
+    EXPECT_EQ(t->GetLevelCount(), 3u); // the header's levels: 16, 8, 4
 
     uint32_t width = 0, height = 0;
     Bytes rgba;
@@ -287,7 +285,7 @@ TEST_F(TmTest, unmanagedTexturesEndInTheDefaultPool)
 {
     const tex::Picture picture = Gradient(32, 32);
     std::string error;
-    for (tex::TmFormat format : {tex::TmFormat::Argb, tex::TmFormat::Dxt5}) {
+    for (tex::TmFormat format : { tex::TmFormat::Argb, tex::TmFormat::Dxt5 }) {
         ASSERT_TRUE(tex::WriteTm("pool.TM", picture, format, error)) << error;
         CTexture texture;
         ASSERT_TRUE(texture.ReadImageFile("pool.TM", 32, 0, 0, false));
@@ -305,9 +303,9 @@ TEST_F(TmTest, failedCreationLogsAndFails)
         bool dxt5;
         const char* message;
     } rows[] = {
-        {tex::TmFormat::Xrgb, true, "CTexture::ReadImageFile can`t create source texture"},
-        {tex::TmFormat::Dxt5, true, "CTexture::ReadImageFile can`t create DXT5 source texture"},
-        {tex::TmFormat::Dxt5, false, "CTexture::ReadImageFile can`t create source texture"},
+        { tex::TmFormat::Xrgb, true, "CTexture::ReadImageFile can`t create source texture" },
+        { tex::TmFormat::Dxt5, true, "CTexture::ReadImageFile can`t create DXT5 source texture" },
+        { tex::TmFormat::Dxt5, false, "CTexture::ReadImageFile can`t create source texture" },
     };
     for (const auto& row : rows) {
         g_Graphic.MutableCaps().dxt5Textures = row.dxt5;
@@ -323,29 +321,29 @@ TEST_F(TmTest, failedCreationLogsAndFails)
 TEST(TmMipTest, averagesWithRoundingAndStopsAtTheEdges)
 {
     // 32-bit: each byte of a 2 x 2 square, + 2, >> 2.
-    const uint32_t square[4] = {0x00000001, 0x00000002, 0xFF000000, 0x01000001};
+    const uint32_t square[4] = { 0x00000001, 0x00000002, 0xFF000000, 0x01000001 };
     uint32_t out = 0;
-    TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(square), 8, 2, 2, reinterpret_cast<uint8_t*>(&out), 4,
-        1, 1, TMReader::kFormatArgb);
+    TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(square), 8, 2, 2,
+        reinterpret_cast<uint8_t*>(&out), 4, 1, 1, TMReader::kFormatArgb);
     EXPECT_EQ(out, 0x40000001u);
 
     // A 3 x 1 source: the second target pixel reads column 2 twice and no row below.
-    const uint32_t row[3] = {0x10, 0x20, 0x40};
+    const uint32_t row[3] = { 0x10, 0x20, 0x40 };
     uint32_t two[2] = {};
-    TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(row), 12, 3, 1, reinterpret_cast<uint8_t*>(two), 8, 2,
-        1, TMReader::kFormatArgb);
+    TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(row), 12, 3, 1, reinterpret_cast<uint8_t*>(two),
+        8, 2, 1, TMReader::kFormatArgb);
     EXPECT_EQ(two[0], 0x18u);
     EXPECT_EQ(two[1], 0x40u);
 
     // 16-bit formats average each channel at its own width.
-    const uint16_t rgb[4] = {uint16_t(31 << 11 | 63 << 5 | 31), 0, 0, uint16_t(1 << 11 | 1 << 5 | 1)};
+    const uint16_t rgb[4] = { uint16_t(31 << 11 | 63 << 5 | 31), 0, 0, uint16_t(1 << 11 | 1 << 5 | 1) };
     uint16_t rgbOut = 0;
-    TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(rgb), 4, 2, 2, reinterpret_cast<uint8_t*>(&rgbOut), 2,
-        1, 1, TMReader::kFormatRgb565);
+    TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(rgb), 4, 2, 2,
+        reinterpret_cast<uint8_t*>(&rgbOut), 2, 1, 1, TMReader::kFormatRgb565);
     EXPECT_EQ(rgbOut, uint16_t(8 << 11 | 16 << 5 | 8));
-    const uint16_t argb[4] = {0xF000, 0x0F00, 0x00F0, 0x000F};
+    const uint16_t argb[4] = { 0xF000, 0x0F00, 0x00F0, 0x000F };
     uint16_t argbOut = 0;
-    TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(argb), 4, 2, 2, reinterpret_cast<uint8_t*>(&argbOut),
-        2, 1, 1, TMReader::kFormatArgb4444);
+    TMReader::BuildMipLevel(reinterpret_cast<const uint8_t*>(argb), 4, 2, 2,
+        reinterpret_cast<uint8_t*>(&argbOut), 2, 1, 1, TMReader::kFormatArgb4444);
     EXPECT_EQ(argbOut, 0x4444);
 }

@@ -2,10 +2,12 @@
 // list each second while a stranger sends 10,000 junk datagrams a second to the session port
 // and a connected peer sends 2,000 malformed messages a second. The server must stay alive,
 // keep its log small, relay the clients' records, answer in time, answer a probe and close.
-#include "child_process.h"
 #include "net/NetSession.h"
 #include "net/wire/NetWire.h"
 #include "platform/net/control.h"
+#include "tests/net/wire_fixture.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 #include "wire_client.h"
 
 #include <enet/enet.h>
@@ -173,19 +175,16 @@ std::vector<Bytes> Malformed()
     return out;
 }
 
-class FloodTest : public ::testing::Test {
+class FloodTest : public zoq::test::TempDirTest {
 protected:
-    void SetUp() override
+    // In the temporary folder on a free port, with an instance lock of the test's own.
+    zoq::test::ChildOptions Options() const
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-flood-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        m_env = { "ZOQ_NET_PORT=0", "ZOQ_INSTANCE_SCOPE=zjserv-flood-" + std::to_string(getpid()) };
+        zoq::test::ChildOptions options;
+        options.folder = m_dir.string();
+        options.env = { "ZOQ_NET_PORT=0", "ZOQ_INSTANCE_SCOPE=zjserv-flood-" + std::to_string(getpid()) };
+        return options;
     }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
-
-    std::filesystem::path m_folder;
-    std::vector<std::string> m_env;
 };
 
 // 10,000 junk datagrams a second: random bytes, cut ENet headers, searches that are too long
@@ -279,9 +278,10 @@ void SendMalformed(RawPeer& peer, const std::atomic<bool>& stop, std::atomic<uin
 
 TEST_F(FloodTest, zjservStaysAliveSmallAndAnsweringUnderAFlood)
 {
-    ChildProcess server;
-    ASSERT_TRUE(
-        server.Start(ZJSERV_PROGRAM, {}, m_folder.string(), m_env, (m_folder / "stderr.txt").string()));
+    zoq::test::ChildOptions options = Options();
+    options.stderrFile = (m_dir / "stderr.txt").string();
+    zoq::test::ChildProcess server;
+    ASSERT_TRUE(server.Start(ZJSERV_PROGRAM, {}, options));
     std::string line;
     ASSERT_TRUE(server.ReadLine(line, 10000)); // tip
     ASSERT_TRUE(server.ReadLine(line, 10000)); // session
@@ -359,7 +359,7 @@ TEST_F(FloodTest, zjservStaysAliveSmallAndAnsweringUnderAFlood)
     EXPECT_GT(junkSent.load(), uint64_t(kDatagramsPerSecond) * 25);
     EXPECT_GT(malformedSent.load(), uint64_t(kMalformedPerSecond) * 25);
     std::error_code error;
-    const auto logSize = std::filesystem::file_size(m_folder / "error.log", error);
+    const auto logSize = std::filesystem::file_size(m_dir / "error.log", error);
     EXPECT_LT(error ? 0 : logSize, 1u << 20);
 
     const std::size_t heard[2]
@@ -381,9 +381,8 @@ TEST_F(FloodTest, zjservStaysAliveSmallAndAnsweringUnderAFlood)
         static_cast<unsigned long long>(malformedSent.load()), heard[0], sent[1], heard[1], sent[0], slowest,
         unanswered, static_cast<unsigned long long>(error ? 0 : logSize));
 
-    ChildProcess probe;
-    ASSERT_TRUE(probe.Start(
-        ZOQ_NET_TOOL, { "probe", "127.0.0.1:" + std::to_string(port) }, m_folder.string(), m_env));
+    zoq::test::ChildProcess probe;
+    ASSERT_TRUE(probe.Start(ZOQ_NET_TOOL, { "probe", "127.0.0.1:" + std::to_string(port) }, Options()));
     std::vector<std::string> lines;
     for (std::string text; probe.ReadLine(text, 15000);)
         lines.push_back(text);

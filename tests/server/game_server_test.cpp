@@ -4,7 +4,8 @@
 
 #include "fake_server.h"
 #include "net/NetSession.h"
-#include "tests/foundation/error_log_fixture.h"
+#include "tests/net/wire_fixture.h"
+#include "tests/support/error_log_test.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 
@@ -31,46 +34,34 @@ protected:
 constexpr uint32_t A = 2, B = 3, C = 4; // transport ids
 constexpr uint32_t IA = 0x100000, IB = 0x200000, IC = 0x300000; // their server ids
 
-Bytes Message(const std::function<uint32_t(uint8_t*, std::size_t)>& encode)
-{
-    Bytes bytes(200000);
-    bytes.resize(encode(bytes.data(), bytes.size()));
-    return bytes;
-}
+using wiretest::Encoded;
+using wiretest::Game;
 
 Bytes Create(const char* name)
 {
-    return Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodeCreateGame(d, c, name); });
+    return Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodeCreateGame(d, c, name); });
 }
 Bytes GameRequest(uint32_t type, uint32_t id)
 {
-    return Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodeGameRequest(d, c, type, id); });
+    return Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodeGameRequest(d, c, type, id); });
 }
 Bytes Request(uint32_t type)
 {
-    return Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodeRequest(d, c, type); });
+    return Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodeRequest(d, c, type); });
 }
 Bytes Sync(double clock)
 {
-    return Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodeSyncTime(d, c, clock); });
+    return Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodeSyncTime(d, c, clock); });
 }
 Bytes Kill(uint32_t killer)
 {
-    return Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodeKillReport(d, c, killer); });
+    return Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodeKillReport(d, c, killer); });
 }
 Bytes Info(const SPlayerInfo& info)
 {
-    return Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodeSetPlayerInfo(d, c, info); });
+    return Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodeSetPlayerInfo(d, c, info); });
 }
 
-SGameParam Game(uint32_t id, const char* name, uint32_t players)
-{
-    SGameParam game {};
-    game.id = id;
-    std::strncpy(game.name, name, sizeof game.name - 1);
-    game.players = players;
-    return game;
-}
 SPlayerInfo Player(uint32_t id, int32_t kills = 0, uint32_t rating = 0, const char* name = "")
 {
     SPlayerInfo info {};
@@ -83,17 +74,17 @@ SPlayerInfo Player(uint32_t id, int32_t kills = 0, uint32_t rating = 0, const ch
 
 Bytes PlayerReply(uint32_t id, uint32_t playerId)
 {
-    return Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodePlayerReply(d, c, id, playerId); });
+    return Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodePlayerReply(d, c, id, playerId); });
 }
 Bytes GameList(std::vector<SGameParam> games)
 {
-    return Message([&](uint8_t* d, std::size_t c) {
+    return Encoded([&](uint8_t* d, std::size_t c) {
         return NetWire::EncodeGameList(d, c, games.data(), static_cast<uint32_t>(games.size()));
     });
 }
 Bytes PlayerList(std::vector<SPlayerInfo> players)
 {
-    return Message([&](uint8_t* d, std::size_t c) {
+    return Encoded([&](uint8_t* d, std::size_t c) {
         return NetWire::EncodePlayerList(d, c, players.data(), static_cast<uint32_t>(players.size()));
     });
 }
@@ -120,7 +111,7 @@ Bytes HitRecord(uint32_t netId, double time, float d0, float d1, uint32_t mergeK
     hit.damage[1] = d1;
     hit.mergeKey = mergeKey;
     hit.sender = sender;
-    return Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodeHitRecord(d, c, hit); });
+    return Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodeHitRecord(d, c, hit); });
 }
 // An object message carrying the records.
 Bytes Objects(const std::vector<Bytes>& records, uint8_t stateFill = 0)
@@ -190,14 +181,6 @@ protected:
         Connect(C);
         TakeSent();
     }
-    size_t LinesWith(const std::string& text) const
-    {
-        size_t n = 0;
-        if (LogExists())
-            for (const std::string& line : LogLines())
-                n += line.find(text) != std::string::npos ? 1 : 0;
-        return n;
-    }
 
     FakeServer* fake = nullptr;
     TestServer server { FakeServerFactory(fake) };
@@ -226,7 +209,7 @@ std::vector<RequestCase> RequestCases()
     const Bytes create = Create("arena.zjp");
     const Bytes active = Request(NETSYS_SETACTIVE);
     return {
-        { "CreateAnswersTheCreator", {}, A, create, { { A, Message([](uint8_t* d, std::size_t c) {
+        { "CreateAnswersTheCreator", {}, A, create, { { A, Encoded([](uint8_t* d, std::size_t c) {
                                                            return NetWire::EncodeGameCreated(
                                                                d, c, Game(1, "arena.zjp", 1));
                                                        }) } },
@@ -251,7 +234,7 @@ std::vector<RequestCase> RequestCases()
             { { B, PlayerReply(NETREPLY_STARTED, IB) } }, 2, 1 },
         { "StartOfAMissingGameGetsNothing", { { A, create } }, B, GameRequest(NETSYS_STARTGAME, 2), {}, 1,
             0 },
-        { "TimeIsEchoedWithTheDifference", {}, B, Sync(0.25), { { B, Message([](uint8_t* d, std::size_t c) {
+        { "TimeIsEchoedWithTheDifference", {}, B, Sync(0.25), { { B, Encoded([](uint8_t* d, std::size_t c) {
                                                                      return NetWire::EncodeSyncTimeReply(
                                                                          d, c, 0.25, 0.75);
                                                                  }) } },
@@ -269,7 +252,7 @@ std::vector<RequestCase> RequestCases()
             Info(Player(0xDEAD, 99, 7, "Bob")), { { 0, PlayerList({ Player(IB, 1, 7, "Bob") }) } }, -1, 0,
             1 },
         { "KillByAnotherPlayerIsBroadcast", {}, C, Kill(IA),
-            { { 0, Message([](uint8_t* d, std::size_t c) { return NetWire::EncodeKilled(d, c, IA, IC); }) } },
+            { { 0, Encoded([](uint8_t* d, std::size_t c) { return NetWire::EncodeKilled(d, c, IA, IC); }) } },
             -1, 0 },
         { "SelfKillAtZeroGivesMinusOneAndIsSentToNobody", {}, B, Kill(IB), {}, -1, 0, -1 },
         { "SelfKillLowersACountedKill", { { C, Kill(IB) }, { A, Kill(IB) } }, B, Kill(IB), {}, -1, 0, 1 },
@@ -319,7 +302,7 @@ TEST_F(GameServerTest, welcomeGivesEachPlayerItsIdAndNamesComeFromClientInfo)
     EXPECT_EQ(std::u16string(Record(B).name), std::u16string(63, u'x'));
 
     const char16_t renamed[] = u"Boris";
-    Send(B, Message([&](uint8_t* d, std::size_t c) { return NetWire::EncodeSetPlayerName(d, c, renamed); }));
+    Send(B, Encoded([&](uint8_t* d, std::size_t c) { return NetWire::EncodeSetPlayerName(d, c, renamed); }));
     EXPECT_EQ(std::u16string(Record(B).name), u"Boris");
     EXPECT_TRUE(TakeSent().empty());
 }
@@ -336,7 +319,7 @@ TEST_F(GameServerTest, playerWithoutClientInfoGetsNoRecordAndAFailedCopyIsLogged
     fake->failInfoCopy = true;
     Connect(A, u"Anna");
     EXPECT_EQ(Record(A).name[0], u'\0');
-    EXPECT_EQ(LinesWith("CZJDPServer::OnClientInfo Can`t get player value"), 1u);
+    EXPECT_EQ(LogLineCount("CZJDPServer::OnClientInfo Can`t get player value"), 1);
 }
 
 TEST_F(GameServerTest, messagesFromUnknownPlayersAndUnknownDestroysAreDropped)
@@ -345,7 +328,7 @@ TEST_F(GameServerTest, messagesFromUnknownPlayersAndUnknownDestroysAreDropped)
     Send(7, Request(NETSYS_GETGAMELIST));
     EXPECT_TRUE(TakeSent().empty());
     Drop(7);
-    EXPECT_EQ(LinesWith("OnDestroyPlayer Player not found"), 1u);
+    EXPECT_EQ(LogLineCount("OnDestroyPlayer Player not found"), 1);
     EXPECT_EQ(server.players.Count(), 3);
 }
 
@@ -382,11 +365,11 @@ TEST_F(GameServerTest, malformedRequestsAreDroppedWithOneLineASecondPerPlayer)
     }
     EXPECT_TRUE(TakeSent().empty());
     EXPECT_EQ(server.games.Count(), 0);
-    EXPECT_EQ(LinesWith("malformed"), 2u); // one for B, one for C
+    EXPECT_EQ(LogLineCount("malformed"), 2); // one for B, one for C
     server.clock = 11.5;
     Send(B, bad[0]);
-    EXPECT_EQ(LinesWith("malformed"), 3u);
-    EXPECT_EQ(LinesWith("(4 more held back)"), 1u);
+    EXPECT_EQ(LogLineCount("malformed"), 3);
+    EXPECT_EQ(LogLineCount("(4 more held back)"), 1);
 }
 
 // ---- the merge of pending records ----
@@ -529,7 +512,7 @@ TEST_F(GameServerTest, relayFlushesAfterMoreThanOneMillisecondAndAlwaysForTheSen
         EXPECT_TRUE(s.player == B || s.player == C);
         EXPECT_TRUE(plat::net::HasFlag(s.flags, plat::net::SendFlags::NoComplete));
         EXPECT_FALSE(plat::net::HasFlag(s.flags, plat::net::SendFlags::Guaranteed));
-        EXPECT_EQ(s.bytes, Message([&](uint8_t* d, std::size_t c) {
+        EXPECT_EQ(s.bytes, Encoded([&](uint8_t* d, std::size_t c) {
             return NetWire::EncodeObjects(d, c, 1, fromA.data(), 35);
         }));
     }
@@ -546,7 +529,7 @@ TEST_F(GameServerTest, relayFlushesAfterMoreThanOneMillisecondAndAlwaysForTheSen
     sent = TakeSent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].player, C);
-    EXPECT_EQ(sent[0].bytes, Message([&](uint8_t* d, std::size_t c) {
+    EXPECT_EQ(sent[0].bytes, Encoded([&](uint8_t* d, std::size_t c) {
         return NetWire::EncodeObjects(d, c, 1, fromB.data(), 35);
     }));
     EXPECT_EQ(Record(A).pendingCount, 1u);
@@ -560,7 +543,7 @@ TEST_F(GameServerTest, relayFlushesAfterMoreThanOneMillisecondAndAlwaysForTheSen
     EXPECT_EQ(sent[0].player, A);
     EXPECT_EQ(sent[1].player, B);
     for (const auto& s : sent)
-        EXPECT_EQ(s.bytes, Message([&](uint8_t* d, std::size_t c) {
+        EXPECT_EQ(s.bytes, Encoded([&](uint8_t* d, std::size_t c) {
             return NetWire::EncodeObjects(d, c, 1, newerC.data(), 35);
         }));
 }
@@ -615,7 +598,7 @@ TEST_F(GameServerTest, threeJoinsAndOneLeaveFreeTheSlot)
     Send(C, Create("next.zjp"));
     const std::vector<FakeServer::Sent> sent = TakeSent();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].bytes, Message([](uint8_t* d, std::size_t c) {
+    EXPECT_EQ(sent[0].bytes, Encoded([](uint8_t* d, std::size_t c) {
         return NetWire::EncodeGameCreated(d, c, Game(2, "next.zjp", 1));
     }));
 }
@@ -630,7 +613,7 @@ TEST_F(GameServerTest, theLastMembersDestroyFreesTheSlot)
     EXPECT_EQ(server.games.At(0).players, 1u);
     Drop(B);
     EXPECT_EQ(server.games.Count(), 0);
-    EXPECT_EQ(LinesWith("CZJDPServer::OnDestroyPlayer Deleted player has GAMEID"), 2u);
+    EXPECT_EQ(LogLineCount("CZJDPServer::OnDestroyPlayer Deleted player has GAMEID"), 2);
     TakeSent();
     Send(C, Create("arena.zjp"));
     EXPECT_EQ(TakeSent().size(), 1u);

@@ -3,7 +3,7 @@
 // the single game slot free again at the end.
 #include "server/CZJDPServer.h"
 
-#include "tests/foundation/error_log_fixture.h"
+#include "tests/support/error_log_test.h"
 #include "udp_relay.h"
 #include "wire_client.h"
 
@@ -14,6 +14,8 @@
 #include <memory>
 #include <thread>
 #include <vector>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 

@@ -4,18 +4,20 @@
 
 #include "fake_server.h"
 #include "net/NetSession.h"
-#include "tests/foundation/error_log_fixture.h"
+#include "tests/support/error_log_test.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <future>
 #include <string>
 #include <thread>
 #include <vector>
+
+using zoq::test::ErrorLogTest;
 
 namespace {
 
@@ -100,14 +102,6 @@ protected:
         m.dataSize = static_cast<uint32_t>(size);
         return server.HandleMessage(MessageId::Receive, &m);
     }
-    size_t LinesWith(const std::string& text) const
-    {
-        size_t n = 0;
-        if (LogExists())
-            for (const std::string& line : LogLines())
-                n += line.find(text) != std::string::npos ? 1 : 0;
-        return n;
-    }
 
     FakeServer* fake = nullptr;
     TestTransport server { FakeServerFactory(fake) };
@@ -134,8 +128,8 @@ TEST_F(ServerTransportTest, receivesThatDoNotFitAreRefusedAndCountedOnceASecond)
     Receive(5, 60000, 2); // does not fit
     Receive(5, 60000, 3);
     Receive(5, 60000, 4);
-    EXPECT_EQ(LinesWith("XRing переполнение"), 1u);
-    EXPECT_EQ(LinesWith("XRing переполнение: 1 refused"), 1u);
+    EXPECT_EQ(LogLineCount("XRing переполнение"), 1);
+    EXPECT_EQ(LogLineCount("XRing переполнение: 1 refused"), 1);
     server.ProcessMessages();
     EXPECT_EQ(server.calls, (std::vector<std::string> { "receive 5 150000 1" }));
 }
@@ -151,7 +145,7 @@ TEST_F(ServerTransportTest, playerArrivalsAndDeparturesAreNeverRefused)
         EXPECT_TRUE(Destroy(player));
     }
     EXPECT_GT(server.ring.size, before);
-    EXPECT_EQ(LinesWith("XRing переполнение"), 0u);
+    EXPECT_EQ(LogLineCount("XRing переполнение"), 0);
     server.ProcessMessages();
     ASSERT_EQ(server.calls.size(), 2u + 3u * 1990u);
     EXPECT_EQ(server.calls[0], "receive 5 150000 1");
@@ -168,7 +162,7 @@ TEST_F(ServerTransportTest, payloadsAboveTheReceiveBufferAreRefusedAtPush)
     Receive(5, CDPServer8::kReceiveBufferSize + 1, 2);
     EXPECT_FALSE(server.ProcessMessages());
     EXPECT_EQ(server.calls, (std::vector<std::string> { "receive 5 153600 1" }));
-    EXPECT_EQ(LinesWith("a message of 153601 bytes is refused"), 1u);
+    EXPECT_EQ(LogLineCount("a message of 153601 bytes is refused"), 1);
 }
 
 TEST_F(ServerTransportTest, oneDrainTakesOnlyWhatWasQueuedWhenItBegan)
@@ -231,7 +225,7 @@ TEST_F(ServerTransportTest, sendsUseTheFlagsOfTheirKindAndFailuresAreLogged)
     server.Close(); // no transport: every send fails
     server.SendTo(5, bytes, 4, true);
     server.SendTo(5, bytes, 4, true);
-    EXPECT_EQ(LinesWith("CDPServer8::SendTo fail"), 1u);
+    EXPECT_EQ(LogLineCount("CDPServer8::SendTo fail"), 1);
 }
 
 TEST(ServerTransportInitTest, failuresAreLoggedInStepOrder)
@@ -246,9 +240,8 @@ TEST(ServerTransportInitTest, failuresAreLoggedInStepOrder)
         { true, plat::net::Result::Failed, "DPServer8::Init() can`t host server" },
     };
     for (const Row& row : rows) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-server-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        SetErrorLogDirectory(pattern + "/");
+        const zoq::test::TempDir folder("server");
+        SetErrorLogDirectory(folder.Path().string() + "/");
         FakeServer* fake = nullptr;
         CDPServer8 server([&]() -> std::unique_ptr<plat::net::Server> {
             if (!row.make)
@@ -259,11 +252,8 @@ TEST(ServerTransportInitTest, failuresAreLoggedInStepOrder)
             return made;
         });
         EXPECT_FALSE(server.Init(kZJApplicationGuid));
-        std::ifstream in(pattern + "/error.log");
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_NE(text.find(row.line), std::string::npos) << row.line;
+        EXPECT_NE(zoq::test::ReadText(folder / "error.log").find(row.line), std::string::npos) << row.line;
         SetErrorLogDirectory({});
-        std::filesystem::remove_all(pattern);
     }
 }
 

@@ -1,9 +1,11 @@
 // ZJServ run as a program in a temporary folder on a free port: its lines, the single instance,
 // zjserv.ini, a probe, the close signals and the exit codes.
-#include "child_process.h"
 #include "net/NetSession.h"
 #include "platform/net/net.h"
 #include "platform/win/text.h"
+#include "tests/support/child_process.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,45 +13,34 @@
 #include <sys/socket.h>
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-class ShellTest : public ::testing::Test {
+using zoq::test::ChildProcess;
+
+class ShellTest : public zoq::test::TempDirTest {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-zjserv-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
+        TempDirTest::SetUp();
         m_scope = "zjserv-shell-" + std::to_string(getpid()) + "-"
             + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
 
-    std::vector<std::string> Env(const std::string& port = "0") const
+    // In the temporary folder, on the port given (0: a free one), with an instance lock of the
+    // test's own.
+    zoq::test::ChildOptions Options(const std::string& port = "0") const
     {
-        return { "ZOQ_NET_PORT=" + port, "ZOQ_INSTANCE_SCOPE=" + m_scope };
+        zoq::test::ChildOptions options;
+        options.folder = m_dir.string();
+        options.env = { "ZOQ_NET_PORT=" + port, "ZOQ_INSTANCE_SCOPE=" + m_scope };
+        return options;
     }
-    void WriteIni(const std::string& bytes) const
-    {
-        std::ofstream(m_folder / "zjserv.ini", std::ios::binary) << bytes;
-    }
-    std::string ErrorLog() const
-    {
-        std::ifstream in(m_folder / "error.log", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    bool Start(ChildProcess& server) const
-    {
-        return server.Start(ZJSERV_PROGRAM, {}, m_folder.string(), Env());
-    }
+    void WriteIni(const std::string& bytes) const { zoq::test::WriteText(m_dir / "zjserv.ini", bytes); }
+    std::string ErrorLog() const { return zoq::test::ReadText(m_dir / "error.log"); }
+    bool Start(ChildProcess& server) const { return server.Start(ZJSERV_PROGRAM, {}, Options()); }
     // Reads the session line; the port it names, 0 when the line is not there.
     static uint16_t SessionPort(const std::string& line)
     {
@@ -66,7 +57,6 @@ protected:
         return port <= 65535 ? static_cast<uint16_t>(port) : 0;
     }
 
-    std::filesystem::path m_folder;
     std::string m_scope;
 };
 
@@ -82,8 +72,7 @@ TEST_F(ShellTest, printsTheTipAndTheSessionLineAnswersAProbeAndClosesOnCtrlC)
     ASSERT_NE(port, 0) << session;
 
     ChildProcess probe;
-    ASSERT_TRUE(probe.Start(
-        ZOQ_NET_TOOL, { "probe", "127.0.0.1:" + std::to_string(port) }, m_folder.string(), Env()));
+    ASSERT_TRUE(probe.Start(ZOQ_NET_TOOL, { "probe", "127.0.0.1:" + std::to_string(port) }, Options()));
     std::vector<std::string> lines;
     for (std::string line; probe.ReadLine(line, 15000);)
         lines.push_back(line);
@@ -200,8 +189,7 @@ TEST_F(ShellTest, aPortInUseExitsWithTwo)
     getsockname(taken, reinterpret_cast<sockaddr*>(&any), &length);
 
     ChildProcess server;
-    ASSERT_TRUE(
-        server.Start(ZJSERV_PROGRAM, {}, m_folder.string(), Env(std::to_string(ntohs(any.sin_port)))));
+    ASSERT_TRUE(server.Start(ZJSERV_PROGRAM, {}, Options(std::to_string(ntohs(any.sin_port)))));
     int code = -1;
     ASSERT_TRUE(server.Wait(10000, code));
     close(taken);

@@ -23,5 +23,7 @@ public:
     CFerroGroup* netGroup = nullptr; // owned: the group made for a glider from the network
     float energy = 0.0f; // the reactor's current energy
     CZJObject* target = nullptr; // handed to the player's projectiles
+
+    // Test access: what NotAllowTarget answers for every other glider.
     uint8_t refuseTargets = 0;
 };

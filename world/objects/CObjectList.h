@@ -2,7 +2,7 @@
 // client and the object factory use: adding with object ids, the network list, the building list
 // of helper points, finding by network id, object id, name and type, and the deferred deletion.
 // Rays never hit unless a test sets rayTest; releasing the objects' device objects before a device
-// reset only counts its calls.
+// reset does nothing.
 #pragma once
 
 #include "foundation/NameKey32.h"
@@ -45,15 +45,13 @@ public:
     // Destroys every object and helper point; the id counter restarts at 0.
     void Clear();
     // Every live object releases its device objects before a device reset.
-    void ReleaseDeviceObjects() { ++releaseDeviceCount; }
+    void ReleaseDeviceObjects() { }
 
     const std::vector<CZJObject*>& NetList() const { return m_extra; }
     const std::vector<CZJObject*>& Objects() const { return m_objects; }
     const std::vector<CHelperPoint*>& Buildings() const { return m_buildings; }
 
     uint32_t idCounter = 0; // the last object id given
-    int releaseDeviceCount = 0;
-    std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
 
 private:
     static constexpr int kDeleteQueue = 500;
@@ -62,6 +60,10 @@ private:
     std::vector<CZJObject*> m_extra;
     std::vector<CZJObject*> m_deleteQueue;
     std::vector<CHelperPoint*> m_buildings;
+
+public:
+    // Test access: what GetRayIntersection answers (the stand-in has no object geometry).
+    std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
 };
 
 extern CObjectList ObjectList;

@@ -45,5 +45,4 @@ void CZJObject::StoreInit(const float* placement, const NameKey32& typeId)
         position = Vec3 { matrix.m[12], matrix.m[13], matrix.m[14] };
     }
     typeKey = typeId;
-    ++initCalls;
 }

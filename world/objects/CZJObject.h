@@ -49,7 +49,6 @@ public:
     uint8_t hittable = 1;
     Matrix4 matrix { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 } }; // world matrix
     NameKey32 typeKey {}; // the type id given to Init
-    int initCalls = 0;
 
 protected:
     // What the stand-ins' Init do: keep the placement (position = row 3) and the type id.

@@ -1,25 +1,22 @@
 // Stand-in until the effect renderer lands: the camera-facing ray meshes of the shot visuals are
-// never made; the release and re-creation of its device objects around a device reset only count
-// their calls.
+// never made; the release and re-creation of its device objects around a device reset do
+// nothing.
 #pragma once
 
 class Mesh;
 
 class CEffectRenderManager {
 public:
-    static Mesh* GetRayMesh(float, float, float, float, float, float, float, float, float, float, float,
-        float, float, float)
+    static Mesh* GetRayMesh(
+        float, float, float, float, float, float, float, float, float, float, float, float, float, float)
     {
         return nullptr;
     }
-    static Mesh* GetRayMesh2(float, float, float, float, float, float, float, float, float, float, float,
-        float)
+    static Mesh* GetRayMesh2(
+        float, float, float, float, float, float, float, float, float, float, float, float)
     {
         return nullptr;
     }
-    static void InvalidateResources() { ++invalidateCount; }
-    static void ResetResources() { ++resetCount; }
-
-    static inline int invalidateCount = 0;
-    static inline int resetCount = 0;
+    static void InvalidateResources() { }
+    static void ResetResources() { }
 };

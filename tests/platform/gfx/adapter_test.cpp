@@ -1,6 +1,8 @@
 // Adapter: backend choice, profiles, format and device-type checks, device creation.
 #include "gfx_fixture.h"
 
+#include "tests/support/scoped_env.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,29 +11,7 @@
 namespace plat::gfx::test {
 namespace {
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using zoq::test::ScopedEnv;
 
 TEST(Backends, environmentPicksTheBackendAndTheProfile)
 {
@@ -141,61 +121,86 @@ TEST_F(GfxTest, formatProbesFindWhatTheLayerHasAndFallThroughTheRest)
         Result minimal;
     };
     const Row rows[] = {
-        {0, ResourceType::Texture, Format::A8R8G8B8, Result::Ok, Result::Ok},
-        {0, ResourceType::Texture, Format::X8R8G8B8, Result::Ok, Result::Ok},
-        {0, ResourceType::Texture, Format::R5G6B5, Result::Ok, Result::Ok},
-        {0, ResourceType::Texture, Format::A4R4G4B4, Result::Ok, Result::Ok},
-        {0, ResourceType::Texture, Format::A1R5G5B5, Result::Ok, Result::Ok},
-        {0, ResourceType::Texture, Format::Dxt1, Result::Ok, Result::Ok},
-        {0, ResourceType::Texture, Format::Dxt3, Result::Ok, Result::Ok},
-        {0, ResourceType::Texture, Format::Dxt5, Result::Ok, Result::NotAvailable},
-        {0, ResourceType::Texture, Format::V8U8, Result::Ok, Result::Ok},
-        {usage::kDynamic, ResourceType::Texture, Format::Dxt3, Result::Ok, Result::NotAvailable},
-        {usage::kRenderTarget, ResourceType::Texture, Format::A8R8G8B8, Result::Ok, Result::Ok},
-        {usage::kRenderTarget, ResourceType::Texture, Format::A4R4G4B4, Result::NotAvailable, Result::NotAvailable},
-        {usage::kDepthStencil, ResourceType::Surface, Format::D24S8, Result::Ok, Result::Ok},
-        {usage::kDepthStencil, ResourceType::Surface, Format::D24X8, Result::Ok, Result::Ok},
-        {usage::kDepthStencil, ResourceType::Surface, Format::D16, Result::Ok, Result::Ok},
-        {usage::kDepthStencil, ResourceType::Surface, Format::D32, Result::NotAvailable, Result::NotAvailable},
-        {usage::kDepthStencil, ResourceType::Surface, Format::D24X4S4, Result::NotAvailable, Result::NotAvailable},
-        {0, ResourceType::Texture, Format::R8G8B8, Result::NotAvailable, Result::NotAvailable},
-        {0, ResourceType::Texture, Format::X1R5G5B5, Result::NotAvailable, Result::NotAvailable},
-        {0, ResourceType::Texture, Format::A8, Result::NotAvailable, Result::NotAvailable},
-        {0, ResourceType::Texture, Format::P8, Result::NotAvailable, Result::NotAvailable},
-        {0, ResourceType::Texture, Format::L6V5U5, Result::NotAvailable, Result::NotAvailable},
-        {0, ResourceType::Texture, Format::X8L8V8U8, Result::NotAvailable, Result::NotAvailable},
-        {0, ResourceType::IndexBuffer, Format::Index16, Result::Ok, Result::Ok},
-        {0, ResourceType::IndexBuffer, Format::Index32, Result::NotAvailable, Result::NotAvailable},
-        {0, ResourceType::CubeTexture, Format::A8R8G8B8, Result::NotAvailable, Result::NotAvailable},
+        { 0, ResourceType::Texture, Format::A8R8G8B8, Result::Ok, Result::Ok },
+        { 0, ResourceType::Texture, Format::X8R8G8B8, Result::Ok, Result::Ok },
+        { 0, ResourceType::Texture, Format::R5G6B5, Result::Ok, Result::Ok },
+        { 0, ResourceType::Texture, Format::A4R4G4B4, Result::Ok, Result::Ok },
+        { 0, ResourceType::Texture, Format::A1R5G5B5, Result::Ok, Result::Ok },
+        { 0, ResourceType::Texture, Format::Dxt1, Result::Ok, Result::Ok },
+        { 0, ResourceType::Texture, Format::Dxt3, Result::Ok, Result::Ok },
+        { 0, ResourceType::Texture, Format::Dxt5, Result::Ok, Result::NotAvailable },
+        { 0, ResourceType::Texture, Format::V8U8, Result::Ok, Result::Ok },
+        { usage::kDynamic, ResourceType::Texture, Format::Dxt3, Result::Ok, Result::NotAvailable },
+        { usage::kRenderTarget, ResourceType::Texture, Format::A8R8G8B8, Result::Ok, Result::Ok },
+        { usage::kRenderTarget, ResourceType::Texture, Format::A4R4G4B4, Result::NotAvailable,
+            Result::NotAvailable },
+        { usage::kDepthStencil, ResourceType::Surface, Format::D24S8, Result::Ok, Result::Ok },
+        { usage::kDepthStencil, ResourceType::Surface, Format::D24X8, Result::Ok, Result::Ok },
+        { usage::kDepthStencil, ResourceType::Surface, Format::D16, Result::Ok, Result::Ok },
+        { usage::kDepthStencil, ResourceType::Surface, Format::D32, Result::NotAvailable,
+            Result::NotAvailable },
+        { usage::kDepthStencil, ResourceType::Surface, Format::D24X4S4, Result::NotAvailable,
+            Result::NotAvailable },
+        { 0, ResourceType::Texture, Format::R8G8B8, Result::NotAvailable, Result::NotAvailable },
+        { 0, ResourceType::Texture, Format::X1R5G5B5, Result::NotAvailable, Result::NotAvailable },
+        { 0, ResourceType::Texture, Format::A8, Result::NotAvailable, Result::NotAvailable },
+        { 0, ResourceType::Texture, Format::P8, Result::NotAvailable, Result::NotAvailable },
+        { 0, ResourceType::Texture, Format::L6V5U5, Result::NotAvailable, Result::NotAvailable },
+        { 0, ResourceType::Texture, Format::X8L8V8U8, Result::NotAvailable, Result::NotAvailable },
+        { 0, ResourceType::IndexBuffer, Format::Index16, Result::Ok, Result::Ok },
+        { 0, ResourceType::IndexBuffer, Format::Index32, Result::NotAvailable, Result::NotAvailable },
+        { 0, ResourceType::CubeTexture, Format::A8R8G8B8, Result::NotAvailable, Result::NotAvailable },
     };
-    for (CapsProfile profile : {CapsProfile::Full, CapsProfile::Minimal}) {
+    for (CapsProfile profile : { CapsProfile::Full, CapsProfile::Minimal }) {
         m_adapter->SetCapsProfile(profile);
         for (const Row& row : rows)
-            EXPECT_EQ(m_adapter->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, row.usage, row.type, row.format),
+            EXPECT_EQ(m_adapter->CheckDeviceFormat(
+                          0, DeviceType::Hal, Format::X8R8G8B8, row.usage, row.type, row.format),
                 profile == CapsProfile::Full ? row.full : row.minimal)
                 << FormatName(row.format) << (profile == CapsProfile::Full ? " full" : " minimal");
     }
-    EXPECT_EQ(m_adapter->CheckDeviceFormat(0, DeviceType::Ref, Format::X8R8G8B8, 0, ResourceType::Texture, Format::A8R8G8B8),
+    EXPECT_EQ(m_adapter->CheckDeviceFormat(
+                  0, DeviceType::Ref, Format::X8R8G8B8, 0, ResourceType::Texture, Format::A8R8G8B8),
         Result::NotAvailable)
         << "no REF device unless configured";
-    EXPECT_EQ(m_adapter->CheckDeviceFormat(1, DeviceType::Hal, Format::X8R8G8B8, 0, ResourceType::Texture, Format::A8R8G8B8),
+    EXPECT_EQ(m_adapter->CheckDeviceFormat(
+                  1, DeviceType::Hal, Format::X8R8G8B8, 0, ResourceType::Texture, Format::A8R8G8B8),
         Result::InvalidCall);
 }
 
 TEST_F(GfxTest, deviceTypeDepthAndMultisampleChecks)
 {
-    EXPECT_EQ(m_adapter->CheckDeviceType(0, DeviceType::Hal, Format::X8R8G8B8, Format::X8R8G8B8, true), Result::Ok);
-    EXPECT_EQ(m_adapter->CheckDeviceType(0, DeviceType::Hal, Format::R5G6B5, Format::R5G6B5, false), Result::Ok);
-    EXPECT_EQ(m_adapter->CheckDeviceType(0, DeviceType::Hal, Format::A8R8G8B8, Format::A8R8G8B8, true), Result::NotAvailable);
-    EXPECT_EQ(m_adapter->CheckDeviceType(0, DeviceType::Hal, Format::X1R5G5B5, Format::X1R5G5B5, false), Result::NotAvailable);
-    EXPECT_EQ(m_adapter->CheckDeviceType(0, DeviceType::Ref, Format::X8R8G8B8, Format::X8R8G8B8, true), Result::NotAvailable);
-    EXPECT_EQ(m_adapter->CheckDepthStencilMatch(0, DeviceType::Hal, Format::X8R8G8B8, Format::X8R8G8B8, Format::D24S8), Result::Ok);
-    EXPECT_EQ(m_adapter->CheckDepthStencilMatch(0, DeviceType::Hal, Format::R5G6B5, Format::R5G6B5, Format::D16), Result::Ok);
-    EXPECT_EQ(m_adapter->CheckDepthStencilMatch(0, DeviceType::Hal, Format::X8R8G8B8, Format::X8R8G8B8, Format::D32), Result::NotAvailable);
-    EXPECT_EQ(m_adapter->CheckDeviceMultiSampleType(0, DeviceType::Hal, Format::X8R8G8B8, true, MultiSample::None), Result::Ok);
-    EXPECT_EQ(m_adapter->CheckDeviceMultiSampleType(0, DeviceType::Hal, Format::X8R8G8B8, true, MultiSample::Samples4), Result::Ok);
-    EXPECT_EQ(m_adapter->CheckDeviceMultiSampleType(0, DeviceType::Hal, Format::X8R8G8B8, true, MultiSample::Samples8), Result::NotAvailable);
-    EXPECT_EQ(m_adapter->CheckDeviceMultiSampleType(0, DeviceType::Hal, Format::R8G8B8, true, MultiSample::None), Result::NotAvailable);
+    EXPECT_EQ(
+        m_adapter->CheckDeviceType(0, DeviceType::Hal, Format::X8R8G8B8, Format::X8R8G8B8, true), Result::Ok);
+    EXPECT_EQ(
+        m_adapter->CheckDeviceType(0, DeviceType::Hal, Format::R5G6B5, Format::R5G6B5, false), Result::Ok);
+    EXPECT_EQ(m_adapter->CheckDeviceType(0, DeviceType::Hal, Format::A8R8G8B8, Format::A8R8G8B8, true),
+        Result::NotAvailable);
+    EXPECT_EQ(m_adapter->CheckDeviceType(0, DeviceType::Hal, Format::X1R5G5B5, Format::X1R5G5B5, false),
+        Result::NotAvailable);
+    EXPECT_EQ(m_adapter->CheckDeviceType(0, DeviceType::Ref, Format::X8R8G8B8, Format::X8R8G8B8, true),
+        Result::NotAvailable);
+    EXPECT_EQ(m_adapter->CheckDepthStencilMatch(
+                  0, DeviceType::Hal, Format::X8R8G8B8, Format::X8R8G8B8, Format::D24S8),
+        Result::Ok);
+    EXPECT_EQ(
+        m_adapter->CheckDepthStencilMatch(0, DeviceType::Hal, Format::R5G6B5, Format::R5G6B5, Format::D16),
+        Result::Ok);
+    EXPECT_EQ(m_adapter->CheckDepthStencilMatch(
+                  0, DeviceType::Hal, Format::X8R8G8B8, Format::X8R8G8B8, Format::D32),
+        Result::NotAvailable);
+    EXPECT_EQ(
+        m_adapter->CheckDeviceMultiSampleType(0, DeviceType::Hal, Format::X8R8G8B8, true, MultiSample::None),
+        Result::Ok);
+    EXPECT_EQ(m_adapter->CheckDeviceMultiSampleType(
+                  0, DeviceType::Hal, Format::X8R8G8B8, true, MultiSample::Samples4),
+        Result::Ok);
+    EXPECT_EQ(m_adapter->CheckDeviceMultiSampleType(
+                  0, DeviceType::Hal, Format::X8R8G8B8, true, MultiSample::Samples8),
+        Result::NotAvailable);
+    EXPECT_EQ(
+        m_adapter->CheckDeviceMultiSampleType(0, DeviceType::Hal, Format::R8G8B8, true, MultiSample::None),
+        Result::NotAvailable);
     DisplayMode mode;
     ASSERT_EQ(m_adapter->GetAdapterDisplayMode(0, mode), Result::Ok);
     EXPECT_EQ(mode.format, Format::X8R8G8B8);
@@ -207,10 +212,10 @@ TEST_F(GfxTest, theNullAdapterIsConfigurablePerDeviceType)
 {
     null::Config& config = null::GetConfig();
     config.ref.available = true;
-    config.hal.refusedFormats = {Format::D24S8, Format::D24X8, Format::D16};
+    config.hal.refusedFormats = { Format::D24S8, Format::D24X8, Format::D16 };
     config.desktop.format = Format::A8R8G8B8;
     // The depth walk of the device wrapper finds nothing on HAL and something on REF.
-    for (Format depth : {Format::D24S8, Format::D24X4S4, Format::D32, Format::D24X8, Format::D16})
+    for (Format depth : { Format::D24S8, Format::D24X4S4, Format::D32, Format::D24X8, Format::D16 })
         EXPECT_NE(m_adapter->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, usage::kDepthStencil,
                       ResourceType::Surface, depth),
             Result::Ok);
@@ -224,13 +229,15 @@ TEST_F(GfxTest, theNullAdapterIsConfigurablePerDeviceType)
     PresentParameters params = Windowed();
     params.enableAutoDepthStencil = false;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(m_adapter->CreateDevice(0, DeviceType::Hal, &m_window, create::kMixedVertexProcessing, params, &m_device),
+    EXPECT_EQ(m_adapter->CreateDevice(
+                  0, DeviceType::Hal, &m_window, create::kMixedVertexProcessing, params, &m_device),
         Result::NotAvailable);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(m_device, nullptr);
     params = Windowed();
     params.autoDepthStencilFormat = Format::D16;
-    ASSERT_EQ(m_adapter->CreateDevice(0, DeviceType::Ref, &m_window, create::kSoftwareVertexProcessing, params, &m_device),
+    ASSERT_EQ(m_adapter->CreateDevice(
+                  0, DeviceType::Ref, &m_window, create::kSoftwareVertexProcessing, params, &m_device),
         Result::Ok);
     Caps caps;
     m_device->GetDeviceCaps(caps);
@@ -246,19 +253,38 @@ TEST_F(GfxTest, createDeviceChecksItsParameters)
         Result expected;
     };
     const Row rows[] = {
-        {"windowed", [](PresentParameters&) {}, create::kHardwareVertexProcessing, Result::Ok},
-        {"full screen mode", [](PresentParameters& p) { p = GfxTest::FullScreen(); }, create::kHardwareVertexProcessing, Result::Ok},
-        {"full screen size without a mode", [](PresentParameters& p) { p = GfxTest::FullScreen(); p.backBufferWidth = 801; },
-            create::kHardwareVertexProcessing, Result::InvalidCall},
-        {"16-bit full screen", [](PresentParameters& p) { p = GfxTest::FullScreen(); p.backBufferFormat = Format::R5G6B5; p.autoDepthStencilFormat = Format::D16; },
-            create::kHardwareVertexProcessing, Result::Ok},
-        {"A8R8G8B8 back buffer", [](PresentParameters& p) { p.backBufferFormat = Format::A8R8G8B8; }, create::kHardwareVertexProcessing, Result::InvalidCall},
-        {"absent depth format", [](PresentParameters& p) { p.autoDepthStencilFormat = Format::D32; }, create::kHardwareVertexProcessing, Result::InvalidCall},
-        {"two vertex processings", [](PresentParameters&) {}, create::kHardwareVertexProcessing | create::kMixedVertexProcessing, Result::InvalidCall},
-        {"pure device", [](PresentParameters&) {}, create::kHardwareVertexProcessing | create::kPureDevice, Result::InvalidCall},
-        {"multithreaded", [](PresentParameters&) {}, create::kMixedVertexProcessing | create::kMultithreaded, Result::Ok},
-        {"lockable and multisampled", [](PresentParameters& p) { p.flags = present::kLockableBackBuffer; p.multiSample = MultiSample::Samples2; },
-            create::kHardwareVertexProcessing, Result::InvalidCall},
+        { "windowed", [](PresentParameters&) {}, create::kHardwareVertexProcessing, Result::Ok },
+        { "full screen mode", [](PresentParameters& p) { p = GfxTest::FullScreen(); },
+            create::kHardwareVertexProcessing, Result::Ok },
+        { "full screen size without a mode",
+            [](PresentParameters& p) {
+                p = GfxTest::FullScreen();
+                p.backBufferWidth = 801;
+            },
+            create::kHardwareVertexProcessing, Result::InvalidCall },
+        { "16-bit full screen",
+            [](PresentParameters& p) {
+                p = GfxTest::FullScreen();
+                p.backBufferFormat = Format::R5G6B5;
+                p.autoDepthStencilFormat = Format::D16;
+            },
+            create::kHardwareVertexProcessing, Result::Ok },
+        { "A8R8G8B8 back buffer", [](PresentParameters& p) { p.backBufferFormat = Format::A8R8G8B8; },
+            create::kHardwareVertexProcessing, Result::InvalidCall },
+        { "absent depth format", [](PresentParameters& p) { p.autoDepthStencilFormat = Format::D32; },
+            create::kHardwareVertexProcessing, Result::InvalidCall },
+        { "two vertex processings", [](PresentParameters&) {},
+            create::kHardwareVertexProcessing | create::kMixedVertexProcessing, Result::InvalidCall },
+        { "pure device", [](PresentParameters&) {}, create::kHardwareVertexProcessing | create::kPureDevice,
+            Result::InvalidCall },
+        { "multithreaded", [](PresentParameters&) {}, create::kMixedVertexProcessing | create::kMultithreaded,
+            Result::Ok },
+        { "lockable and multisampled",
+            [](PresentParameters& p) {
+                p.flags = present::kLockableBackBuffer;
+                p.multiSample = MultiSample::Samples2;
+            },
+            create::kHardwareVertexProcessing, Result::InvalidCall },
     };
     for (const Row& row : rows) {
         PresentParameters params = Windowed();

@@ -5,21 +5,13 @@
 #include "platform/gfx/device.h"
 #include "platform/gfx/null/null_backend.h"
 #include "platform/gfx/window.h"
+#include "tests/support/device_windows.h"
 
 #include <gtest/gtest.h>
 
 namespace plat::gfx::test {
 
-class FakeWindow final : public DeviceWindow {
-public:
-    bool IsMinimised() const override { return minimised; }
-    bool IsFocused() const override { return focused; }
-    WindowSize ClientSize() const override { return size; }
-
-    bool minimised = false;
-    bool focused = true;
-    WindowSize size{640, 480};
-};
+using zoq::test::FakeWindow;
 
 class GfxTest : public ::testing::Test {
 protected:
@@ -62,13 +54,10 @@ protected:
     Result Create(PresentParameters params)
     {
         m_params = params;
-        return m_adapter->CreateDevice(0, DeviceType::Hal, &m_window, create::kHardwareVertexProcessing, m_params,
-            &m_device);
+        return m_adapter->CreateDevice(
+            0, DeviceType::Hal, &m_window, create::kHardwareVertexProcessing, m_params, &m_device);
     }
-    void CreateWindowed()
-    {
-        ASSERT_EQ(Create(Windowed()), Result::Ok);
-    }
+    void CreateWindowed() { ASSERT_EQ(Create(Windowed()), Result::Ok); }
     null::NullDevice& Null() { return *null::FromDevice(*m_device); }
 
     Adapter* m_adapter = nullptr;
@@ -78,8 +67,7 @@ protected:
 };
 
 // Releases on scope exit; the graphics layer hands out counted pointers.
-template <class T>
-struct Held {
+template <class T> struct Held {
     T* p = nullptr;
     ~Held()
     {

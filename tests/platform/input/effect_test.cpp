@@ -1,13 +1,14 @@
 #include "platform/input/effect.h"
 #include "platform/input/effect_file.h"
 #include "platform/input/recording_haptic.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -18,8 +19,7 @@ using CK = RecordingHaptic::CallKind;
 
 std::string ReadData(const char* name)
 {
-    std::ifstream in(std::string(ZOQ_TEST_DATA_DIR) + "/ffe/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return zoq::test::ReadText(std::string(ZOQ_TEST_DATA_DIR) + "/ffe/" + name);
 }
 
 HapticEffect Only(std::string_view text)
@@ -148,25 +148,15 @@ TEST(Effect, startStopAndReleaseShouldReachTheDevice)
             { CK::Stop, 0, 0 }, { CK::Destroy, 0, 0 } }));
 }
 
-// A folder of the test's own, removed at the end.
-class EffectFileTest : public ::testing::Test {
+// Effect files in a folder of the test's own.
+class EffectFileTest : public zoq::test::TempDirTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-ffe-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     std::string Write(const std::string& name, const std::string& text)
     {
-        std::string path = (folder / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        const std::filesystem::path path = m_dir / name;
+        zoq::test::WriteText(path, text);
+        return path.string();
     }
-
-    std::filesystem::path folder;
 };
 
 std::string Effects(int count)

@@ -4,19 +4,15 @@
 #include "platform/gfx/adapter.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/picture.h"
 #include "platform/video/gfx_presenter.h"
 #include "platform/video/surface.h"
 #include "platform/video/video_file.h"
 #include "platform/window/window.h"
+#include "tests/support/gl_environment.h"
 #include "tools/audio/theora_writer.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 using namespace plat::video;
@@ -26,25 +22,6 @@ namespace writer = zoq::tools::audio;
 namespace {
 
 constexpr uint32_t kColour = 0x2080C0;
-
-class LayerWindow final : public gfx::DeviceWindow {
-public:
-    explicit LayerWindow(plat::window::Window& window)
-        : m_window(window)
-    {
-    }
-    bool IsMinimised() const override { return m_window.IsMinimised(); }
-    bool IsFocused() const override { return true; }
-    gfx::WindowSize ClientSize() const override
-    {
-        plat::window::Size size = m_window.ClientSize();
-        return { uint32_t(size.width), uint32_t(size.height) };
-    }
-    void* NativeHandle() const override { return &m_window; }
-
-private:
-    plat::window::Window& m_window;
-};
 
 void ExpectColour(uint32_t actual, uint32_t expected)
 {
@@ -56,20 +33,15 @@ class GfxPresenterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-        if (const char* name = std::getenv("ZOQ_GFX"))
-            m_saved = name;
-        ::setenv("ZOQ_GFX", "gl", 1);
-        ASSERT_TRUE(gfx::gl::GetDriverFacts().ok) << gfx::gl::GetDriverFacts().failure;
+        ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
         plat::window::WindowDesc desc;
         desc.className = "ZOQWC0";
         desc.title = "video";
         desc.width = 320;
         desc.height = 240;
-        m_window = plat::window::Window::Create(desc);
-        ASSERT_NE(m_window, nullptr);
-        m_layer = std::make_unique<LayerWindow>(*m_window);
-        gfx::gl::CaptureWindowPictures(true);
+        m_layer = m_gl.OpenWindow(desc);
+        ASSERT_NE(m_layer, nullptr);
+        m_gl.CaptureWindowPictures();
     }
     void TearDown() override
     {
@@ -77,14 +49,6 @@ protected:
             m_device->Release();
         if (m_adapter)
             m_adapter->Release();
-        gfx::ReleasePictureOutput();
-        gfx::gl::CaptureWindowPictures(false);
-        m_layer.reset();
-        m_window.reset();
-        if (m_saved)
-            ::setenv("ZOQ_GFX", m_saved->c_str(), 1);
-        else
-            ::unsetenv("ZOQ_GFX");
     }
 
     void CreateDevice()
@@ -94,7 +58,7 @@ protected:
         gfx::PresentParameters params;
         params.windowed = true;
         params.backBufferFormat = gfx::Format::X8R8G8B8;
-        ASSERT_EQ(m_adapter->CreateDevice(0, gfx::DeviceType::Hal, m_layer.get(),
+        ASSERT_EQ(m_adapter->CreateDevice(0, gfx::DeviceType::Hal, m_layer,
                       gfx::create::kHardwareVertexProcessing, params, &m_device),
             gfx::Result::Ok);
         gfx::gl::CaptureWindow(*gfx::gl::FromDevice(*m_device), true);
@@ -126,9 +90,8 @@ protected:
         return gfx::gl::CapturedWindowPicture(width, height);
     }
 
-    std::optional<std::string> m_saved;
-    std::unique_ptr<plat::window::Window> m_window;
-    std::unique_ptr<LayerWindow> m_layer;
+    zoq::test::GlEnvironment m_gl;
+    zoq::test::LayerWindow* m_layer = nullptr;
     gfx::Adapter* m_adapter = nullptr;
     gfx::Device* m_device = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "platform/video/surface.h"
 #include "platform/video/video_file.h"
+#include "tests/support/temp_dir.h"
 #include "tools/audio/theora_writer.h"
 #include "tools/audio/vorbis_writer.h"
 
@@ -153,15 +154,13 @@ TEST(VideoFile, FilesWithoutAVideoDoNotOpen)
 
 TEST(VideoFile, OpensAFileFromDisk)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("zoq-video-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    const zoq::test::TempDir dir("video");
     const auto clip = writer::EncodeSolidClip({ 32, 32, 25, 1, 48 }, Colours(4));
     std::string error;
     ASSERT_TRUE(writer::WriteBytes(dir / "a.ogv", clip, error)) << error;
     VideoFile video;
     EXPECT_TRUE(video.Open((dir / "a.ogv").string()));
     EXPECT_EQ(video.FrameCount(), 4u);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(Surface, UnlockAndFillShowThePicture)

@@ -1,7 +1,8 @@
 #include "platform/win/find.h"
 
 #include "platform/win/text.h"
-#include "test_files.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <ctime>
 #include <fcntl.h>
@@ -39,7 +40,7 @@ protected:
     {
         for (const char* name : { "Data/b.pak", "Data/A.PAK", "Data/a.pak", "Data/ab.pak", "Data/c.Pak",
                  "Data/Я.pak", "Data/x.sav", "Data/pak", "Data/b.pak.old" })
-            zoq::test::WriteBytes(name, "12345");
+            zoq::test::WriteText(name, "12345");
         std::filesystem::create_directory("Data/sub.pak");
     }
 

@@ -1,7 +1,8 @@
 #include "platform/win/paths.h"
 
 #include "platform/win/text.h"
-#include "test_files.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,8 +10,8 @@
 namespace {
 
 using namespace plat::win;
-using zoq::test::ReadBytes;
-using zoq::test::WriteBytes;
+using zoq::test::ReadText;
+using zoq::test::WriteText;
 
 // A data tree made on another system: mixed case, a Cyrillic folder, two case variants.
 class PathsTest : public testing::Test {
@@ -18,11 +19,11 @@ protected:
     PathsTest()
         : m_cwd(m_dir.Path())
     {
-        WriteBytes("Data/CONFIG/cfg.ini", "x");
-        WriteBytes("Текстуры/a.tm", "x");
-        WriteBytes("case/File.txt", "x");
-        WriteBytes("case/FILE.txt", "x");
-        WriteBytes("case/only.TXT", "x");
+        WriteText("Data/CONFIG/cfg.ini", "x");
+        WriteText("Текстуры/a.tm", "x");
+        WriteText("case/File.txt", "x");
+        WriteText("case/FILE.txt", "x");
+        WriteText("case/only.TXT", "x");
     }
 
     zoq::test::TempDir m_dir;
@@ -50,8 +51,8 @@ TEST_F(PathsTest, resolverShouldMatchComponentsIgnoringCase)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ResolvePath(c.windows), c.posix) << c.windows;
-    EXPECT_EQ(ResolvePathIn(m_dir.Path(), "data\\config"), m_dir.Path() + "/Data/CONFIG");
-    EXPECT_EQ(ResolvePath(m_dir.Path() + "\\DATA"), m_dir.Path() + "/Data");
+    EXPECT_EQ(ResolvePathIn(m_dir.Path(), "data\\config"), m_dir.Path().string() + "/Data/CONFIG");
+    EXPECT_EQ(ResolvePath(m_dir.Path().string() + "\\DATA"), m_dir.Path().string() + "/Data");
 }
 
 TEST_F(PathsTest, driveLetterShouldNeverResolve)
@@ -65,7 +66,7 @@ TEST_F(PathsTest, driveLetterShouldNeverResolve)
 TEST_F(PathsTest, textModeShouldReadCrlfAsLf)
 {
     const std::string raw = "a\r\nb\r\n\rc\r";
-    WriteBytes("Data/text.txt", raw);
+    WriteText("Data/text.txt", raw);
     struct Case {
         const char* mode;
         std::string expected;
@@ -100,13 +101,13 @@ TEST_F(PathsTest, writesShouldKeepBytesAndCloseOnExec)
     EXPECT_TRUE(::fcntl(::fileno(f), F_GETFD) & FD_CLOEXEC);
     std::fputs("one\ntwo\r\n", f);
     std::fclose(f);
-    EXPECT_EQ(ReadBytes("Data/CONFIG/Out.txt"), "one\ntwo\r\n");
+    EXPECT_EQ(ReadText("Data/CONFIG/Out.txt"), "one\ntwo\r\n");
 
     f = OpenFile("DATA\\CONFIG\\out.TXT", "a");
     ASSERT_NE(f, nullptr);
     std::fputs("three", f);
     std::fclose(f);
-    EXPECT_EQ(ReadBytes("Data/CONFIG/Out.txt"), "one\ntwo\r\nthree");
+    EXPECT_EQ(ReadText("Data/CONFIG/Out.txt"), "one\ntwo\r\nthree");
 
     f = OpenFile("Data\\CONFIG\\cfg.ini", "rb");
     ASSERT_NE(f, nullptr);

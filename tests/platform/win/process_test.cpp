@@ -3,7 +3,8 @@
 #include "platform/win/clock.h"
 #include "platform/win/instance.h"
 #include "platform/win/text.h"
-#include "test_files.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,7 +14,7 @@
 namespace {
 
 using namespace plat::win;
-using zoq::test::ReadBytes;
+using zoq::test::ReadText;
 
 std::string ExecutableFolder()
 {
@@ -28,7 +29,7 @@ int Children()
     while (dirent* entry = proc ? ::readdir(proc) : nullptr) {
         if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
             continue;
-        std::string stat = ReadBytes(std::string("/proc/") + entry->d_name + "/stat");
+        std::string stat = ReadText(std::string("/proc/") + entry->d_name + "/stat");
         std::size_t close = stat.rfind(')');
         if (close == std::string::npos)
             continue;
@@ -56,7 +57,7 @@ protected:
 TEST_F(ProcessTest, programBesideTheExecutableShouldReportItsExitCode)
 {
     for (uint32_t code : { 0u, 3u, 255u }) {
-        Process p = StartProcess("zoqtesthelper.exe exit " + std::to_string(code), m_dir.Path());
+        Process p = StartProcess("zoqtesthelper.exe exit " + std::to_string(code), m_dir.Path().string());
         ASSERT_TRUE(p.Valid());
         ASSERT_TRUE(p.Wait(10000));
         EXPECT_EQ(p.ExitCode(), code);
@@ -76,12 +77,12 @@ TEST_F(ProcessTest, argumentsAndWorkingDirectoryShouldArrive)
 
     std::string line = std::string("zoqtesthelper.exe report out.txt \"two words\" plain \"\" ")
         + CP1251("Ключ") + " tail\"quoted part\"";
-    Process p = StartProcess(line, m_dir.Path());
+    Process p = StartProcess(line, m_dir.Path().string());
     ASSERT_TRUE(p.Valid());
     ASSERT_TRUE(p.Wait(10000));
     ::close(leaked);
     EXPECT_EQ(p.ExitCode(), 0u);
-    EXPECT_EQ(ReadBytes(m_dir / "out.txt"),
+    EXPECT_EQ(ReadText(m_dir / "out.txt"),
         "cwd=" + std::filesystem::canonical(m_dir.Path()).string()
             + "\narg=two words\narg=plain\narg=\narg=Ключ\narg=tailquoted part\nextra fds:\n");
 }
@@ -89,7 +90,7 @@ TEST_F(ProcessTest, argumentsAndWorkingDirectoryShouldArrive)
 TEST_F(ProcessTest, programInTheWorkingDirectoryShouldStartWhenNoneIsBeside)
 {
     std::filesystem::copy_file(ExecutableFolder() + "/zoqtesthelper", m_dir / "LocalHelper");
-    Process p = StartProcess("localhelper.exe exit 7", m_dir.Path());
+    Process p = StartProcess("localhelper.exe exit 7", m_dir.Path().string());
     ASSERT_TRUE(p.Valid());
     ASSERT_TRUE(p.Wait(10000));
     EXPECT_EQ(p.ExitCode(), 7u);
@@ -97,11 +98,11 @@ TEST_F(ProcessTest, programInTheWorkingDirectoryShouldStartWhenNoneIsBeside)
 
 TEST_F(ProcessTest, programOutsideTheSystemShouldFailToStart)
 {
-    EXPECT_FALSE(StartProcess("Kelvane.exe -norun -project:ZOQ", m_dir.Path()).Valid());
-    EXPECT_FALSE(StartProcess("", m_dir.Path()).Valid());
-    EXPECT_FALSE(StartProcess("zoqtesthelper.exe exit 0", m_dir / "missing").Valid());
-    zoq::test::WriteBytes(m_dir / "notes.txt", "not a program");
-    EXPECT_FALSE(StartProcess("notes.txt", m_dir.Path()).Valid());
+    EXPECT_FALSE(StartProcess("Kelvane.exe -norun -project:ZOQ", m_dir.Path().string()).Valid());
+    EXPECT_FALSE(StartProcess("", m_dir.Path().string()).Valid());
+    EXPECT_FALSE(StartProcess("zoqtesthelper.exe exit 0", (m_dir / "missing").string()).Valid());
+    zoq::test::WriteText(m_dir / "notes.txt", "not a program");
+    EXPECT_FALSE(StartProcess("notes.txt", m_dir.Path().string()).Valid());
     Process none;
     EXPECT_FALSE(none.Wait(0));
     EXPECT_EQ(none.ExitCode(), std::nullopt);
@@ -110,7 +111,8 @@ TEST_F(ProcessTest, programOutsideTheSystemShouldFailToStart)
 TEST_F(ProcessTest, runningProgramShouldHaveNoExitCodeAndTimedWaitsShouldNotEndEarly)
 {
     std::string ready = m_dir / "ready";
-    Process holder = StartProcess("zoqtesthelper.exe hold ZOQTEST_WAIT_CHILD " + ready, m_dir.Path());
+    Process holder
+        = StartProcess("zoqtesthelper.exe hold ZOQTEST_WAIT_CHILD " + ready, m_dir.Path().string());
     ASSERT_TRUE(holder.Valid());
     int64_t start = CounterNow();
     EXPECT_FALSE(holder.Wait(30));
@@ -126,7 +128,7 @@ TEST_F(ProcessTest, runningProgramShouldHaveNoExitCodeAndTimedWaitsShouldNotEndE
 TEST_F(ProcessTest, unwaitedChildrenShouldBeReaped)
 {
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(StartProcess("zoqtesthelper.exe exit 0", m_dir.Path()).Valid());
+        ASSERT_TRUE(StartProcess("zoqtesthelper.exe exit 0", m_dir.Path().string()).Valid());
     // Without a reaper the ended children would stay as zombies.
     for (int tries = 0; tries < 1000 && Children() > 0; ++tries)
         Sleep(10);

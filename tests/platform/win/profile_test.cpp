@@ -1,15 +1,16 @@
 #include "platform/win/profile.h"
 
 #include "platform/win/text.h"
-#include "test_files.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace plat::win;
-using zoq::test::ReadBytes;
-using zoq::test::WriteBytes;
+using zoq::test::ReadText;
+using zoq::test::WriteText;
 
 std::string Fixture()
 {
@@ -36,7 +37,7 @@ std::string Fixture()
 
 class ProfileTest : public testing::Test {
 protected:
-    ProfileTest() { WriteBytes(m_file, Fixture()); }
+    ProfileTest() { WriteText(m_file, Fixture()); }
 
     std::string Read(std::string_view section, std::string_view key, const char* def, uint32_t size,
         uint32_t* result = nullptr)
@@ -91,7 +92,7 @@ TEST_F(ProfileTest, lineEndingsAndBomShouldNotMatter)
     for (std::size_t at; (at = lf.find("\r\n")) != std::string::npos;)
         lf.erase(at, 1);
     for (const std::string& text : { lf, "\xEF\xBB\xBF" + Fixture() }) {
-        WriteBytes(m_file, text);
+        WriteText(m_file, text);
         EXPECT_EQ(Read("CONFIG", "FixCursor", "d", 64), "1");
         EXPECT_EQ(Read("Empty", "Quotes", "d", 64), "");
         EXPECT_EQ(Read(CP1251("Текстуры"), CP1251("Ключ"), "d", 64), CP1251("Значение"));
@@ -151,14 +152,14 @@ TEST_F(ProfileTest, sectionNamesShouldListEachNameOnceAndCutCleanly)
         EXPECT_EQ(buffer.substr(c.size), std::string(8, '~')) << c.size;
     }
     char empty[4] = { 'x', 'x', 'x', 'x' };
-    EXPECT_EQ(ReadProfileSectionNames(m_dir / "missing.ini", empty, 4), 0u);
+    EXPECT_EQ(ReadProfileSectionNames((m_dir / "missing.ini").string(), empty, 4), 0u);
     EXPECT_EQ(empty[0], '\0');
     EXPECT_EQ(empty[1], '\0');
 }
 
 TEST_F(ProfileTest, integersShouldParseLikeWindows)
 {
-    WriteBytes(m_file,
+    WriteText(m_file,
         "[N]\nA=12\nB=-10\nC=+7\nD= 42abc\nE=0x1F\nF=abc\nG=\nI=99999999999\n"
         "J=-99999999999\nK=0x\nL=-0X10\nM=4294967295\nP=\" 5\"\n");
     struct Case {
@@ -183,7 +184,7 @@ TEST_F(ProfileTest, integersShouldParseLikeWindows)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadProfileInt(m_file, "n", c.key, 77), c.expected) << c.key;
-    EXPECT_EQ(int32_t(ReadProfileInt(m_dir / "missing.ini", "N", "A", -4)), -4);
+    EXPECT_EQ(int32_t(ReadProfileInt((m_dir / "missing.ini").string(), "N", "A", -4)), -4);
 }
 
 TEST_F(ProfileTest, writesShouldChangeOnlyTheirLine)
@@ -211,9 +212,9 @@ TEST_F(ProfileTest, writesShouldChangeOnlyTheirLine)
     for (const Case& c : cases) {
         std::filesystem::remove(m_file);
         if (std::string(c.name) != "new file")
-            WriteBytes(m_file, c.before);
+            WriteText(m_file, c.before);
         ASSERT_TRUE(WriteProfileString(m_file, c.section, c.key, c.value)) << c.name;
-        EXPECT_EQ(ReadBytes(m_file), c.after) << c.name;
+        EXPECT_EQ(ReadText(m_file), c.after) << c.name;
     }
     // No temporary file is left beside it.
     int files = 0;
@@ -224,14 +225,14 @@ TEST_F(ProfileTest, writesShouldChangeOnlyTheirLine)
 
 TEST_F(ProfileTest, writeShouldFailWithoutItsFolder)
 {
-    EXPECT_FALSE(WriteProfileString(m_dir / "Missing\\cfg.ini", "A", "k", "v"));
+    EXPECT_FALSE(WriteProfileString((m_dir / "Missing\\cfg.ini").string(), "A", "k", "v"));
     EXPECT_FALSE(std::filesystem::exists(m_dir / "Missing"));
 }
 
 TEST_F(ProfileTest, writeThenReadShouldAgreeThroughAWindowsPath)
 {
-    WriteBytes(m_dir / "Data/CONFIG/cfg.ini", Fixture());
-    const std::string file = m_dir.Path() + "\\DATA\\config\\CFG.INI";
+    WriteText(m_dir / "Data/CONFIG/cfg.ini", Fixture());
+    const std::string file = m_dir.Path().string() + "\\DATA\\config\\CFG.INI";
     ASSERT_TRUE(WriteProfileString(file, "CONFIG", "Gamma", "4"));
     ASSERT_TRUE(WriteProfileString(file, "CONFIG", "Dup", "new"));
     EXPECT_EQ(int32_t(ReadProfileInt(file, "config", "gamma", 0)), 4);
@@ -247,7 +248,7 @@ TEST_F(ProfileTest, fileWithoutFolderShouldLieInTheCurrentDirectory)
 {
     zoq::test::ScopedChdir cwd(m_dir.Path());
     ASSERT_TRUE(WriteProfileString("zjserv.ini", "ZJSERV", "Visible", "0"));
-    EXPECT_EQ(ReadBytes(m_dir / "zjserv.ini"), "[ZJSERV]\r\nVisible=0\r\n");
+    EXPECT_EQ(ReadText(m_dir / "zjserv.ini"), "[ZJSERV]\r\nVisible=0\r\n");
     EXPECT_EQ(ReadProfileInt("ZJSERV.INI", "zjserv", "visible", 1), 0u);
 }
 

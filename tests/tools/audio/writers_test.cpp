@@ -1,3 +1,4 @@
+#include "tests/support/le_bytes.h"
 #include "tools/audio/theora_writer.h"
 #include "tools/audio/vorbis_memory.h"
 #include "tools/audio/vorbis_writer.h"
@@ -12,14 +13,9 @@ using namespace zoq::tools::audio;
 
 namespace {
 
-uint32_t U32At(const Bytes& b, size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
-}
-uint16_t U16At(const Bytes& b, size_t at)
-{
-    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
+using zoq::test::U16At;
+using zoq::test::U32At;
+
 std::string IdAt(const Bytes& b, size_t at)
 {
     return std::string(b.begin() + at, b.begin() + at + 4);

@@ -5,23 +5,21 @@
 
 #include "foundation/KWUnpack.h"
 #include "platform/win/text.h"
+#include "tests/support/files.h"
+#include "tests/support/le_bytes.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 namespace {
 
-using namespace zoq::tools::data;
+using zoq::test::U32At;
 
-uint32_t U32At(const Bytes& bytes, size_t at)
-{
-    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16
-        | uint32_t(bytes[at + 3]) << 24;
-}
+using namespace zoq::tools::data;
 
 // Unpacks one block record the way the reader does; nullopt when it does not decode.
 std::optional<Bytes> UnpackRecord(const BlockRecord& block, uint32_t blockSize)
@@ -172,18 +170,7 @@ TEST(PakNames, storedNamesAreUpperCaseWindows1251WithBackslashes)
     }
 }
 
-class PakWriterTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zoq-pak-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    std::filesystem::path m_dir;
-};
+using PakWriterTest = zoq::test::TempDirTest;
 
 TEST_F(PakWriterTest, archiveHasSortedTableAndFilesBackToBack)
 {
@@ -192,8 +179,7 @@ TEST_F(PakWriterTest, archiveHasSortedTableAndFilesBackToBack)
     ASSERT_TRUE(WritePak(
         out, { { "B", {}, { 1, 2, 3 } }, { "A", {}, { 4, 5 } }, { "C", {}, {} } }, { 64, Codec::Raw }, error))
         << error;
-    std::ifstream in(out, std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bytes bytes = zoq::test::ReadBytes(out);
     ASSERT_GE(bytes.size(), 22u + 3 * 88 + 12);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "ZOQPAK");
     EXPECT_EQ(U32At(bytes, 6), 3u);

@@ -3,23 +3,22 @@
 #include "tools/data/table_source.h"
 
 #include "platform/win/text.h"
+#include "tests/support/files.h"
+#include "tests/support/le_bytes.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
+using zoq::test::LeText;
+using zoq::test::U32At;
+
 using namespace zoq::tools::data;
 using Bytes = std::vector<uint8_t>;
-
-uint32_t U32At(const Bytes& bytes, size_t at)
-{
-    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16
-        | uint32_t(bytes[at + 3]) << 24;
-}
 
 std::string NameAt(const Bytes& bytes, size_t at)
 {
@@ -29,11 +28,6 @@ std::string NameAt(const Bytes& bytes, size_t at)
 std::string Value(const TableValue& value)
 {
     return value.bytes;
-}
-
-std::string Le32(int32_t v)
-{
-    return std::string(reinterpret_cast<const char*>(&v), 4);
 }
 
 TEST(TableSource, parsesTablesFieldsRecordsAndValues)
@@ -61,12 +55,12 @@ TEST(TableSource, parsesTablesFieldsRecordsAndValues)
     ASSERT_EQ(table.records.size(), 3u);
     ASSERT_EQ(table.records[0].values.size(), 3u);
     EXPECT_EQ(Value(table.records[0].values[0]), std::string("Data\\a.tm\0", 10));
-    EXPECT_EQ(Value(table.records[0].values[1]), Le32(-1));
+    EXPECT_EQ(Value(table.records[0].values[1]), LeText(-1));
     float scale;
     std::memcpy(&scale, table.records[0].values[2].bytes.data(), 4);
     EXPECT_EQ(scale, -25.0f);
     EXPECT_EQ(Value(table.records[1].values[0]), std::string(" padded \"x\" \\ \0", 15));
-    EXPECT_EQ(Value(table.records[1].values[1]), Le32(-12));
+    EXPECT_EQ(Value(table.records[1].values[1]), LeText(-12));
     EXPECT_TRUE(table.records[2].values.empty());
 
     ASSERT_TRUE(ParseTableSource("@field A int\n", "Товары.txt", "Товары", table, error)) << error;
@@ -196,17 +190,14 @@ TEST(DatabaseBuilder, companionPathsReplaceTheExtension)
 
 TEST(TableSource, directoryIsReadInFileNameOrderTxtOnly)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zoq-tables-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path dir = pattern;
-    std::ofstream(dir / "b.txt") << "@field X int\n";
-    std::ofstream(dir / "B2.txt") << "@table Upper\n";
-    std::ofstream(dir / "a.txt") << "";
-    std::ofstream(dir / "c.ini") << "[not a table]\n";
+    const zoq::test::TempDir dir("tables");
+    zoq::test::WriteText(dir / "b.txt", "@field X int\n");
+    zoq::test::WriteText(dir / "B2.txt", "@table Upper\n");
+    zoq::test::WriteText(dir / "a.txt", "");
+    zoq::test::WriteText(dir / "c.ini", "[not a table]\n");
     std::vector<TableSource> tables;
     std::string error;
-    EXPECT_TRUE(ParseTableDirectory(dir, tables, error)) << error;
-    std::filesystem::remove_all(dir);
+    EXPECT_TRUE(ParseTableDirectory(dir.Path(), tables, error)) << error;
     ASSERT_EQ(tables.size(), 3u);
     EXPECT_EQ(tables[0].name, "Upper");
     EXPECT_EQ(tables[1].name, "a");

@@ -52,12 +52,6 @@ std::string Lower(std::string text)
     return text;
 }
 
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::string ExtensionOf(const std::string& path)
 {
     const size_t dot = path.rfind('.');
@@ -145,7 +139,7 @@ TEST_F(CompleteTest, TablesLoadQuietlyWithEveryKeyTheReadersAskFor)
     EXPECT_EQ(Logged(), "");
     // A reader asking for a table or a field that the database lacks registers its name beside
     // the ones of the name file: the counts would grow.
-    const Bytes names = ReadFile("Data/DB.tab");
+    const Bytes names = ReadBytes("Data/DB.tab");
     ASSERT_GE(names.size(), 8u);
     const int tables = names[0] | names[1] << 8 | names[2] << 16 | names[3] << 24;
     const int fields = names[4] | names[5] << 8 | names[6] << 16 | names[7] << 24;

@@ -4,17 +4,17 @@
 #include "tools/mkdata/output.h"
 #include "tools/mkdata/producers.h"
 
+#include "tests/support/files.h"
+#include "tests/support/log_lines.h"
+#include "tests/support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -22,43 +22,9 @@ using namespace zoq::tools::mkdata;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "zoq-mkdata-test-XXXXXX").string();
-        const char* made = ::mkdtemp(pattern.data());
-        m_path = made ? fs::path(made) : fs::path();
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        if (!m_path.empty())
-            fs::remove_all(m_path, ec);
-    }
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-void AppendText(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    out << text;
-}
+using zoq::test::AppendText;
+using zoq::test::ReadText;
+using zoq::test::WriteText;
 
 void Replace(const fs::path& path, const std::string& from, const std::string& to)
 {
@@ -72,12 +38,10 @@ void Replace(const fs::path& path, const std::string& from, const std::string& t
 // The 1-based line of the first line holding needle; 0 when none does.
 int LineOf(const fs::path& path, const std::string& needle)
 {
-    std::istringstream in(ReadText(path));
-    std::string line;
-    for (int n = 1; std::getline(in, line); ++n) {
-        if (line.find(needle) != std::string::npos)
-            return n;
-    }
+    const std::vector<std::string> lines = zoq::test::SplitLines(ReadText(path));
+    for (size_t n = 0; n < lines.size(); ++n)
+        if (lines[n].find(needle) != std::string::npos)
+            return int(n) + 1;
     return 0;
 }
 
@@ -94,11 +58,7 @@ std::map<std::string, std::string> Tree(const fs::path& root)
 
 class MkdataTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(m_temp.Path().empty());
-        fs::copy(ZOQ_DATA_DIR, Src(), fs::copy_options::recursive);
-    }
+    void SetUp() override { fs::copy(ZOQ_DATA_DIR, Src(), fs::copy_options::recursive); }
 
     fs::path Src() const { return m_temp.Path() / "data"; }
     fs::path Out(const char* name) const { return m_temp.Path() / name; }
@@ -122,7 +82,7 @@ protected:
         return faults;
     }
 
-    TempDir m_temp;
+    zoq::test::TempDir m_temp { "mkdata-test" };
 };
 
 struct Refusal {
@@ -200,8 +160,7 @@ TEST_F(MkdataTest, RefusalsNameTheSourceLine)
         const std::string expected = std::string("data/") + refusal.file + ":" + std::to_string(line) + ": ";
         const std::string faults = Faults();
         bool found = false;
-        std::istringstream lines(faults);
-        for (std::string fault; std::getline(lines, fault);)
+        for (const std::string& fault : zoq::test::SplitLines(faults))
             found = found
                 || (fault.rfind(expected, 0) == 0 && fault.find(refusal.message) != std::string::npos);
         EXPECT_TRUE(found) << "expected " << expected << "..." << refusal.message << " in\n" << faults;

@@ -1,24 +1,16 @@
 // The model writer and its procedural kinds against the game's reader.
 #include "tools/model/model_writer.h"
 
+#include "tests/support/log_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <sstream>
 
 namespace {
 
 using namespace zoq::tools::model;
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 SModelFile Read(const Bytes& bytes, std::vector<std::string>* log = nullptr)
 {
@@ -28,7 +20,7 @@ SModelFile Read(const Bytes& bytes, std::vector<std::string>* log = nullptr)
     });
 }
 
-class EveryKind : public ::testing::TestWithParam<std::string_view> {};
+class EveryKind : public ::testing::TestWithParam<std::string_view> { };
 
 TEST_P(EveryKind, writesWhatTheReaderReadsBackByteForByte)
 {
@@ -57,16 +49,16 @@ TEST(ModelKinds, partTableOfEachKind)
 {
     const struct {
         std::string_view kind;
-        std::string parts;   // type and name of each part
+        std::string parts; // type and name of each part
     } kRows[] = {
-        {"glider", "0 BODY,1 FIRE,1 FIRE1,1 LIGHTGUN,1 LIGHTGUN1,1 HEAVYGUN,1 HEAVYGUN1,1 ROCKET,1 SHAPE"},
-        {"building", "0 BODY,1 SHAPE,1 SHAPE2,1 INTO,1 INTO1,1 OPEN,1 OPEN1"},
-        {"tree", "0 BODY,2 BILLBOARD,1 SHAPE"},
-        {"stone", "0 BODY,1 SHAPE"},
-        {"missile", "0 BODY,1 FIRE,1 FX,4 SMOKE"},
-        {"thing", "0 BODY,1 FX,4 GLOW"},
-        {"gun", "0 BODY,1 FX,1 FX1,1 FX2"},
-        {"flash", "0 FLASH"},
+        { "glider", "0 BODY,1 FIRE,1 FIRE1,1 LIGHTGUN,1 LIGHTGUN1,1 HEAVYGUN,1 HEAVYGUN1,1 ROCKET,1 SHAPE" },
+        { "building", "0 BODY,1 SHAPE,1 SHAPE2,1 INTO,1 INTO1,1 OPEN,1 OPEN1" },
+        { "tree", "0 BODY,2 BILLBOARD,1 SHAPE" },
+        { "stone", "0 BODY,1 SHAPE" },
+        { "missile", "0 BODY,1 FIRE,1 FX,4 SMOKE" },
+        { "thing", "0 BODY,1 FX,4 GLOW" },
+        { "gun", "0 BODY,1 FX,1 FX1,1 FX2" },
+        { "flash", "0 FLASH" },
     };
     for (const auto& row : kRows) {
         SModelFile file;
@@ -96,36 +88,41 @@ TEST(ModelKinds, specialBodiesCarryTheirSettings)
 
 TEST(ModelKinds, markerIsThreeTrianglesAroundOneCorner)
 {
-    const float at[3] = {1, 2, 3};
+    const float at[3] = { 1, 2, 3 };
     const SModelPartBlock marker = MarkerPart("FX", at);
     const SMeshBlock& mesh = marker.model->mesh;
     ASSERT_EQ(mesh.vertexCount, 9u);
     const auto* v = reinterpret_cast<const float*>(mesh.vertices.data());
-    for (int i : {0, 3, 6}) {
+    for (int i : { 0, 3, 6 }) {
         EXPECT_EQ(v[8 * i + 0], 1.0f);
         EXPECT_EQ(v[8 * i + 1], 2.0f);
         EXPECT_EQ(v[8 * i + 2], 3.0f);
     }
-    EXPECT_EQ(mesh.indices, (std::vector<uint16_t> {0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(mesh.indices, (std::vector<uint16_t> { 0, 1, 2, 3, 4, 5, 6, 7, 8 }));
 }
 
 TEST(ModelInfo, gliderListsPointsAndChannels)
 {
     SModelFile file;
     ASSERT_TRUE(MakeModel("glider", "TEX_SAMPLECOLOR", file));
-    const std::vector<std::string> lines = Lines(FormatModelInfo(Read(EncodeModelFile(file))));
+    const std::vector<std::string> lines
+        = zoq::test::SplitLines(FormatModelInfo(Read(EncodeModelFile(file))));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "parts 9");
     EXPECT_EQ(lines[1], "part 0 type=0 name=BODY group=0x0000000f facing=0 textures=TEX_SAMPLECOLOR,-,-,-");
     EXPECT_EQ(lines[2], "  model fvf=0x112 vertices=48 triangles=24 slot=0 grid=0 blend=0 orderings=0");
     EXPECT_EQ(lines[3],
-        "  material diffuse=0.8,0.8,0.8,1 ambient=0.5,0.5,0.5,1 specular=0.2,0.2,0.2,1 emissive=0,0,0,1 power=10");
+        "  material diffuse=0.8,0.8,0.8,1 ambient=0.5,0.5,0.5,1 specular=0.2,0.2,0.2,1 emissive=0,0,0,1 "
+        "power=10");
     EXPECT_EQ(lines[4], "  channel 0 type=1 name=ROTATE deltas=24,24,24,24");
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("  channel ", 0) == 0; }),
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                  [](const std::string& l) { return l.rfind("  channel ", 0) == 0; }),
         4);
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "  point 0 name=FIRE at=-0.5,-2.1,0 triangles=2 vertices=24"),
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "  point 0 name=FIRE at=-0.5,-2.1,0 triangles=2 vertices=24"),
         lines.end());
-    EXPECT_NE(std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("  point 1 name=FIRE1 ", 0) == 0; }),
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                  [](const std::string& l) { return l.rfind("  point 1 name=FIRE1 ", 0) == 0; }),
         lines.end());
 }
 
@@ -134,7 +131,8 @@ TEST(ModelInfo, emitterLineAndEmptyNames)
     SModelFile file;
     ASSERT_TRUE(MakeModel("missile", "SMOKE_TEX", file));
     const std::string text = FormatModelInfo(Read(EncodeModelFile(file)));
-    EXPECT_NE(text.find("part 1 type=1 name=FIRE group=0x0000000f facing=0 textures=-,-,-,-\n"), std::string::npos);
+    EXPECT_NE(
+        text.find("part 1 type=1 name=FIRE group=0x0000000f facing=0 textures=-,-,-,-\n"), std::string::npos);
     EXPECT_NE(text.find("part 3 type=4 name=SMOKE group=0x0000000f facing=0 textures=-,-,-,-\n"
                         "  emitter max=200 kind=1 texture=SMOKE_TEX keys=1 lifetime=1.5 rate=40\n"),
         std::string::npos);
@@ -142,7 +140,7 @@ TEST(ModelInfo, emitterLineAndEmptyNames)
 
 TEST(HeavyModel, holdsChannelsOrderingsAndPieces)
 {
-    const uint32_t types[4] = {1, 8, 10, 12};
+    const uint32_t types[4] = { 1, 8, 10, 12 };
     const SModelFile file = MakeHeavyModel(10000, types, 10000);
     const SModelBlock& model = *file.parts[0].model;
     EXPECT_EQ(model.mesh.vertexCount, 10000u);

@@ -34,7 +34,8 @@ protected:
     }
 
     // An object network record of 35 bytes.
-    static std::vector<uint8_t> Record(uint32_t networkId, uint32_t kind, int32_t row, float x = 1, float y = 2, float z = 3)
+    static std::vector<uint8_t> Record(
+        uint32_t networkId, uint32_t kind, int32_t row, float x = 1, float y = 2, float z = 3)
     {
         std::vector<uint8_t> record(35, 0);
         std::memcpy(record.data(), &networkId, 4);
@@ -73,7 +74,8 @@ TEST_F(FactoryTest, NetworkGlidersGetTheirRowOrTheDefaultType)
     }
     const auto bad = Record(1, 14, 2);
     EXPECT_THROW(ZJEngine.CreateNetObject(bad.data()), XRangeError);
-    EXPECT_NE(std::string(CallTraceText()).find("CGliderManager::CreateNetObject->CZJEngine::CreateNetObject"),
+    EXPECT_NE(
+        std::string(CallTraceText()).find("CGliderManager::CreateNetObject->CZJEngine::CreateNetObject"),
         std::string::npos);
 }
 
@@ -117,8 +119,10 @@ TEST_F(FactoryTest, CreateObjectCopiesThePropertyTextWhereTheKindKeepsIt)
     EXPECT_STREQ(building->name, "DEPOT");
     EXPECT_STREQ(anomaly->name, "FIELD");
     EXPECT_STREQ(plain->name, "");
+    EXPECT_EQ(ObjectList.FindObjectById(stone->objectId), stone) << "in the object list at its placement";
     EXPECT_FLOAT_EQ(stone->position.x, 4.0f);
-    EXPECT_EQ(stone->initCalls, 1);
+    EXPECT_FLOAT_EQ(stone->position.y, 5.0f);
+    EXPECT_FLOAT_EQ(stone->position.z, 6.0f);
     EXPECT_EQ(building->type, 11);
     EXPECT_EQ(ObjectList.Objects().size(), 5u);
 

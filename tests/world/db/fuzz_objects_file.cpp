@@ -24,11 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n" },
         });
         ZJEngine.ZJInit();
-        WriteFuzzFile("Data/f.zjp", "map");
+        zoq::test::WriteText("Data/f.zjp", "map");
         return true;
     }();
     (void)ready;
-    WriteFuzzFile("Data/f.zjo", std::string(reinterpret_cast<const char*>(data), size));
+    zoq::test::WriteText("Data/f.zjo", std::string(reinterpret_cast<const char*>(data), size));
     try {
         ZJEngine.Load("Data\\f.zjp");
     } catch (const std::exception&) {

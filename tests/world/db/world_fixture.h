@@ -2,12 +2,13 @@
 // "tables.ini" names one ini file per table), and a clean world before and after each test.
 #pragma once
 
-#include "../../foundation/data_dir_fixture.h"
+#include "tests/foundation/data_dir_fixture.h"
 
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "foundation/ResourceDBManager.h"
 #include "platform/win/text.h"
+#include "tests/support/ini_tables.h"
 #include "tools/world/objects_writer.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CObjectList.h"
@@ -36,17 +37,12 @@ protected:
     }
 
     // Tables as (name, ini text), both UTF-8; selects them as the parameter source.
-    void UseTables(const TableList& tables)
+    static void UseTables(const TableList& tables)
     {
-        std::string root;
-        int n = 0;
-        for (const auto& [name, text] : tables) {
-            const std::string file = "table" + std::to_string(n++) + ".ini";
-            root += "[" + name + "]\r\nfilename=" + file + "\r\n";
-            WriteText(file, plat::win::Utf8ToCp1251(text));
-        }
-        WriteText("tables.ini", plat::win::Utf8ToCp1251(root));
-        g_ResourceDBManager.Init("tables.ini", 0);
+        zoq::test::IniTables stored;
+        for (const auto& [name, text] : tables)
+            stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
+        zoq::test::UseIniTables(stored);
     }
 
     // The table list that every type manager reads, each empty unless given; "Организации" holds
@@ -64,14 +60,8 @@ protected:
 
     static void WriteObjects(const std::string& path, const zoq::tools::world::ObjectsFile& file)
     {
-        WriteFile(path, zoq::tools::world::WriteObjectsFile(file));
+        WriteBytes(path, zoq::tools::world::WriteObjectsFile(file));
     }
 
-    int LogCount(const std::string& utf8) const
-    {
-        int count = 0;
-        for (const std::string& line : LogLines())
-            count += line.find(utf8) != std::string::npos ? 1 : 0;
-        return count;
-    }
+    int LogCount(const std::string& utf8) const { return LogLineCount(utf8); }
 };

@@ -2,36 +2,18 @@
 // file and the map file on disk.
 #include "world_fixture.h"
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
+#include "tests/support/child_process.h"
+
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace zoq::tools::world;
 
-struct RunResult {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-RunResult RunTool(const std::string& arguments)
+zoq::test::RunResult RunTool(const std::vector<std::string>& arguments)
 {
-    const std::string command = std::string(ZOQ_WORLD_PROGRAM) + " " + arguments + " 2>tool.err";
-    RunResult result { -1, {}, {} };
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char block[4096];
-    for (size_t got; (got = std::fread(block, 1, sizeof block, pipe)) > 0;)
-        result.out.append(block, got);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in("tool.err", std::ios::binary);
-    result.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return result;
+    return zoq::test::RunProgram(ZOQ_WORLD_PROGRAM, arguments);
 }
 
 class WorldToolTest : public WorldDbTest {
@@ -41,19 +23,26 @@ protected:
         WorldDbTest::SetUp();
         WriteDatabase("world/Data/DB.dat",
             {
-                { "textures.txt", "@table Текстуры\n@field Filename text\n[TEX_SUN_FRONT]\nFilename = a.tm\n"
-                                  "[TEX_KT_ALL]\nFilename = b.tm\n" },
-                { "models.txt", "@table Модели\n@field Filename text\n@field Radius float\n[MOD_ROCK]\nFilename = r.mdl\nRadius = 1\n" },
-                { "sounds.txt", "@table Звуки\n@field Filename text\n[SND_BLD_DOOR_OPEN]\nFilename = d.wav\n" },
+                { "textures.txt",
+                    "@table Текстуры\n@field Filename text\n[TEX_SUN_FRONT]\nFilename = a.tm\n"
+                    "[TEX_KT_ALL]\nFilename = b.tm\n" },
+                { "models.txt",
+                    "@table Модели\n@field Filename text\n@field Radius float\n[MOD_ROCK]\nFilename = "
+                    "r.mdl\nRadius = 1\n" },
+                { "sounds.txt",
+                    "@table Звуки\n@field Filename text\n[SND_BLD_DOOR_OPEN]\nFilename = d.wav\n" },
                 { "music.txt", "@table Музыка\n@field Filename text\n[MUS_OBSERVER]\nFilename = o.ogg\n" },
-                { "stones.txt", "@table Камни\n@field Model text\n[ST_ROCK]\nModel = MOD_ROCK\n[ST_SMALL]\nModel = MOD_ROCK\n" },
+                { "stones.txt",
+                    "@table Камни\n@field Model text\n[ST_ROCK]\nModel = MOD_ROCK\n[ST_SMALL]\nModel = "
+                    "MOD_ROCK\n" },
                 { "trees.txt", "@table Деревья\n@field Flexibility float\n[TR_OAK]\nFlexibility = 0.5\n" },
                 { "gliders.txt", "@table Глайдеры\n@field WEIGHT float\n[GL_A]\nWEIGHT = 10\n" },
                 { "helpers.txt", "@table Хелперы\n@field TYPE int\n[HLP_GATE]\nTYPE = 3\n" },
                 { "roads.txt", "@table Дороги\n@field Model text\n[RD]\nModel = MOD_ROCK\n" },
                 { "weapons.txt", "@table Оружие\n@field TYPE int\n[GUN_BOMB_LAUNCHER]\nTYPE = 1\n" },
                 { "equipment.txt", "@table Оборудование\n@field TYPE int\n[EQP_BOOSTER]\nTYPE = 2\n" },
-                { "orgs.txt", "@table Организации\n@field ICON int\n[ORG_PLAYER]\nICON = 1\n[ORG_FREE]\nICON = 2\n" },
+                { "orgs.txt",
+                    "@table Организации\n@field ICON int\n[ORG_PLAYER]\nICON = 1\n[ORG_FREE]\nICON = 2\n" },
                 { "configs.txt", "@table Конфигурации\n@field GLIDER text\n[CFG_A]\nGLIDER = GL_A\n" },
                 { "anomal.txt", "@table Anomal\n@field TYPE int\n[AN_A]\nTYPE = 1\n" },
                 { "soundzone.txt", "@table SoundZone\n@field PERIOD float\n[SZ_A]\nPERIOD = 3\n" },
@@ -79,12 +68,13 @@ protected:
         ObjectBlock roads;
         roads.code = 8;
         roads.linked = true;
-        roads.entries = { { PlacedObject::At("RD", 0, 0, 0, "a"), { 1, 2 } }, { PlacedObject::At("RD", 0, 0, 0), { 2, 3 } },
-            { PlacedObject::At("RD", 0, 0, 0), { 3 } } };
+        roads.entries = { { PlacedObject::At("RD", 0, 0, 0, "a"), { 1, 2 } },
+            { PlacedObject::At("RD", 0, 0, 0), { 2, 3 } }, { PlacedObject::At("RD", 0, 0, 0), { 3 } } };
         ObjectBlock posts;
         posts.code = 23;
         posts.linked = true;
-        posts.entries = { { PlacedObject::At("BD_A", 0, 0, 0), { 10, 11 } }, { PlacedObject::At("BD_A", 100, 0, 0), { 11, 10 } } };
+        posts.entries = { { PlacedObject::At("BD_A", 0, 0, 0), { 10, 11 } },
+            { PlacedObject::At("BD_A", 100, 0, 0), { 11, 10 } } };
         file.blocks = { stones, trees, helpers, anomalies, zones, roads, posts };
         file.groups.groups = { GroupEntry { "G1", "ORG_FREE", 0, "", 0, {}, { "CFG_A" }, 0 },
             GroupEntry { "G2", "ORG_NONE", 4, "", 0, {}, { "CFG_A", "CFG_A" }, 0 } };
@@ -102,7 +92,7 @@ protected:
 
 TEST_F(WorldToolTest, InfoPrintsTablesIdsAndTheLocation)
 {
-    const RunResult result = RunTool("info world 'Data\\Loc\\test.zjp'");
+    const zoq::test::RunResult result = RunTool({ "info", "world", "Data\\Loc\\test.zjp" });
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const std::string expected = "table\t1\tКамни\t2\n"
                                  "table\t2\tДеревья\t1\n"
@@ -165,22 +155,27 @@ TEST_F(WorldToolTest, InfoPrintsTablesIdsAndTheLocation)
 
 TEST_F(WorldToolTest, ATruncatedObjectsFileFailsWithTheTrace)
 {
-    WriteArchive("world/Data/locs.pak", { { "Data\\Loc\\test.zjo", Bytes(m_objects.begin(), m_objects.begin() + 200) } });
-    const RunResult result = RunTool("info world 'Data\\Loc\\test.zjp'");
+    WriteArchive("world/Data/locs.pak",
+        { { "Data\\Loc\\test.zjo", Bytes(m_objects.begin(), m_objects.begin() + 200) } });
+    const zoq::test::RunResult result = RunTool({ "info", "world", "Data\\Loc\\test.zjp" });
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("zoq-world: cannot load Data\\Loc\\test.zjp\n"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("->CZJEngine::ZJLoadObjects->CZJEngine::Load"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("zoq-world: cannot load Data\\Loc\\test.zjp\n"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("->CZJEngine::ZJLoadObjects->CZJEngine::Load"), std::string::npos)
+        << result.err;
 }
 
 TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
 {
-    for (const char* arguments : { "", "info world", "list world x", "info a b c" }) {
-        const RunResult result = RunTool(arguments);
-        EXPECT_EQ(result.exitCode, 2) << arguments;
+    const std::vector<std::string> usages[]
+        = { {}, { "info", "world" }, { "list", "world", "x" }, { "info", "a", "b", "c" } };
+    for (const std::vector<std::string>& arguments : usages) {
+        const zoq::test::RunResult result = RunTool(arguments);
+        EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
         EXPECT_EQ(result.err, "usage: zoq-world info DIR LOCATION\n");
     }
     std::filesystem::create_directories("empty");
-    const RunResult result = RunTool("info empty x.zjp");
+    const zoq::test::RunResult result = RunTool({ "info", "empty", "x.zjp" });
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("zoq-world: cannot open Data\\DB.dat\n"), std::string::npos) << result.err;
 }

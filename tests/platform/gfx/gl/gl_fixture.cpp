@@ -6,7 +6,8 @@
 
 namespace plat::gfx::gltest {
 
-::testing::AssertionResult PixelNear(const char* ae, const char* be, const char*, uint32_t a, uint32_t b, int tolerance)
+::testing::AssertionResult PixelNear(
+    const char* ae, const char* be, const char*, uint32_t a, uint32_t b, int tolerance)
 {
     if (Near(a, b, tolerance))
         return ::testing::AssertionSuccess();
@@ -17,11 +18,10 @@ namespace plat::gfx::gltest {
 
 void GlTest::SetUp()
 {
-    // Mesa would keep compiled shaders under the home folder; tests write nowhere but their own.
-    ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+    m_gl.emplace();
     m_adapter = CreateAdapter("gl", CapsProfile::Full);
     ASSERT_NE(m_adapter, nullptr);
-    ASSERT_TRUE(gl::GetDriverFacts().ok) << gl::GetDriverFacts().failure;
+    ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
 }
 
 void GlTest::TearDown()
@@ -33,11 +33,12 @@ void GlTest::TearDown()
         m_device->Release();
     if (m_adapter)
         m_adapter->Release();
+    m_gl.reset();
 }
 
 void GlTest::CreateDevice(uint32_t width, uint32_t height, Format format, MultiSample multiSample)
 {
-    m_params = PresentParameters{};
+    m_params = PresentParameters {};
     m_params.windowed = true;
     m_params.backBufferWidth = width;
     m_params.backBufferHeight = height;
@@ -46,7 +47,8 @@ void GlTest::CreateDevice(uint32_t width, uint32_t height, Format format, MultiS
     m_params.autoDepthStencilFormat = Format::D24S8;
     m_params.multiSample = multiSample;
     m_params.flags = multiSample == MultiSample::None ? present::kLockableBackBuffer : 0;
-    ASSERT_EQ(m_adapter->CreateDevice(0, DeviceType::Hal, nullptr, create::kHardwareVertexProcessing, m_params, &m_device),
+    ASSERT_EQ(m_adapter->CreateDevice(
+                  0, DeviceType::Hal, nullptr, create::kHardwareVertexProcessing, m_params, &m_device),
         Result::Ok);
     ASSERT_NE(gl::FromDevice(*m_device), nullptr);
 }
@@ -115,11 +117,12 @@ void GlTest::DrawScreen(const std::vector<ScreenVertex>& vertices, PrimitiveType
 void GlTest::ScreenQuad(float x0, float y0, float x1, float y1, Color color, float z)
 {
     float l = x0 - 0.5f, t = y0 - 0.5f, r = x1 - 0.5f, b = y1 - 0.5f;
-    DrawScreen({{l, t, z, 1, color, 0, 0}, {r, t, z, 1, color, 1, 0}, {l, b, z, 1, color, 0, 1},
-        {r, b, z, 1, color, 1, 1}});
+    DrawScreen({ { l, t, z, 1, color, 0, 0 }, { r, t, z, 1, color, 1, 0 }, { l, b, z, 1, color, 0, 1 },
+        { r, b, z, 1, color, 1, 1 } });
 }
 
-Texture* GlTest::MakeTexture(uint32_t width, uint32_t height, const std::vector<uint32_t>& texels, Format format)
+Texture* GlTest::MakeTexture(
+    uint32_t width, uint32_t height, const std::vector<uint32_t>& texels, Format format)
 {
     Texture* texture = nullptr;
     EXPECT_EQ(m_device->CreateTexture(width, height, 1, 0, format, Pool::Managed, &texture), Result::Ok);
@@ -129,8 +132,8 @@ Texture* GlTest::MakeTexture(uint32_t width, uint32_t height, const std::vector<
     LockedRect locked;
     EXPECT_EQ(texture->LockRect(0, locked, nullptr, 0), Result::Ok);
     for (uint32_t y = 0; y < height; ++y)
-        std::memcpy(static_cast<uint8_t*>(locked.bits) + size_t(y) * size_t(locked.pitch), texels.data() + size_t(y) * width,
-            width * 4);
+        std::memcpy(static_cast<uint8_t*>(locked.bits) + size_t(y) * size_t(locked.pitch),
+            texels.data() + size_t(y) * width, width * 4);
     EXPECT_EQ(texture->UnlockRect(0), Result::Ok);
     return texture;
 }

@@ -6,12 +6,14 @@
 #include "platform/gfx/device.h"
 #include "platform/gfx/fvf.h"
 #include "platform/gfx/gl/gl_backend.h"
+#include "tests/support/gl_environment.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 namespace plat::gfx::gltest {
@@ -40,7 +42,7 @@ inline int Channel(uint32_t argb, int shift)
 // Each channel within `tolerance`.
 inline bool Near(uint32_t a, uint32_t b, int tolerance = 2)
 {
-    for (int shift : {0, 8, 16, 24})
+    for (int shift : { 0, 8, 16, 24 })
         if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance)
             return false;
     return true;
@@ -59,10 +61,12 @@ inline Matrix Perspective(float fovY, float aspect, float nearZ, float farZ)
     return m;
 }
 
-::testing::AssertionResult PixelNear(const char* ae, const char* be, const char*, uint32_t a, uint32_t b, int tolerance);
+::testing::AssertionResult PixelNear(
+    const char* ae, const char* be, const char*, uint32_t a, uint32_t b, int tolerance);
 
-#define EXPECT_PIXEL(actual, expected) EXPECT_PRED_FORMAT3(::plat::gfx::gltest::PixelNear, actual, expected, 2)
-#define EXPECT_RGB(actual, expected) \
+#define EXPECT_PIXEL(actual, expected)                                                                       \
+    EXPECT_PRED_FORMAT3(::plat::gfx::gltest::PixelNear, actual, expected, 2)
+#define EXPECT_RGB(actual, expected)                                                                         \
     EXPECT_PRED_FORMAT3(::plat::gfx::gltest::PixelNear, (actual) | 0xFF000000u, (expected) | 0xFF000000u, 2)
 
 class GlTest : public ::testing::Test {
@@ -81,7 +85,8 @@ protected:
 
     // A screen quad over [x0, x1) x [y0, y1), corners on pixel edges, coordinates 0..1.
     void ScreenQuad(float x0, float y0, float x1, float y1, Color color, float z = 0.5f);
-    void DrawScreen(const std::vector<ScreenVertex>& vertices, PrimitiveType type = PrimitiveType::TriangleStrip);
+    void DrawScreen(
+        const std::vector<ScreenVertex>& vertices, PrimitiveType type = PrimitiveType::TriangleStrip);
 
     // A managed texture filled from 0xAARRGGBB texels (A8R8G8B8, X8R8G8B8) rows top first.
     Texture* MakeTexture(uint32_t width, uint32_t height, const std::vector<uint32_t>& texels,
@@ -95,10 +100,11 @@ protected:
 
     gl::GlDevice& Gl() { return *gl::FromDevice(*m_device); }
 
+    std::optional<zoq::test::GlEnvironment> m_gl;
     Adapter* m_adapter = nullptr;
     Device* m_device = nullptr;
     PresentParameters m_params;
-    std::vector<Resource*> m_owned;   // released at tear-down
+    std::vector<Resource*> m_owned; // released at tear-down
 };
 
 } // namespace plat::gfx::gltest

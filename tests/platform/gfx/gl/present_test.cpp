@@ -8,30 +8,8 @@
 #include "platform/window/display.h"
 #include "platform/window/window.h"
 
-#include <cstdlib>
-#include <memory>
-#include <optional>
-#include <string>
-
 namespace plat::gfx::gltest {
 namespace {
-
-// The device's view of a window-layer window; always focused, so full screen is never lost.
-class LayerWindow final : public DeviceWindow {
-public:
-    explicit LayerWindow(plat::window::Window& window) : m_window(window) {}
-    bool IsMinimised() const override { return m_window.IsMinimised(); }
-    bool IsFocused() const override { return true; }
-    WindowSize ClientSize() const override
-    {
-        plat::window::Size size = m_window.ClientSize();
-        return {uint32_t(size.width), uint32_t(size.height)};
-    }
-    void* NativeHandle() const override { return &m_window; }
-
-private:
-    plat::window::Window& m_window;
-};
 
 GammaRamp Scaled(float scale)
 {
@@ -48,8 +26,6 @@ protected:
     void TearDown() override
     {
         GlTest::TearDown();
-        m_deviceWindow.reset();
-        m_window.reset();
         plat::window::ClearDisplayModeOverride();
     }
 
@@ -61,21 +37,22 @@ protected:
         desc.width = 48;
         desc.height = 48;
         desc.style = fullScreen ? plat::window::Style::FullScreen : plat::window::Style::None;
-        m_window = plat::window::Window::Create(desc);
-        ASSERT_NE(m_window, nullptr);
-        m_deviceWindow = std::make_unique<LayerWindow>(*m_window);
+        m_deviceWindow = m_gl->OpenWindow(desc);
+        ASSERT_NE(m_deviceWindow, nullptr);
+        m_window = &m_deviceWindow->Window();
         if (fullScreen)
-            plat::window::OverrideDisplayModes({{int(width), int(height), 60, plat::window::DisplayFormat::X8R8G8B8}},
-                {int(width), int(height), 60, plat::window::DisplayFormat::X8R8G8B8});
-        m_params = PresentParameters{};
+            plat::window::OverrideDisplayModes(
+                { { int(width), int(height), 60, plat::window::DisplayFormat::X8R8G8B8 } },
+                { int(width), int(height), 60, plat::window::DisplayFormat::X8R8G8B8 });
+        m_params = PresentParameters {};
         m_params.windowed = !fullScreen;
         m_params.backBufferWidth = width;
         m_params.backBufferHeight = height;
         m_params.backBufferFormat = Format::X8R8G8B8;
         m_params.flags = present::kLockableBackBuffer;
-        m_params.window = m_deviceWindow.get();
-        ASSERT_EQ(m_adapter->CreateDevice(0, DeviceType::Hal, m_deviceWindow.get(), create::kHardwareVertexProcessing,
-                      m_params, &m_device),
+        m_params.window = m_deviceWindow;
+        ASSERT_EQ(m_adapter->CreateDevice(0, DeviceType::Hal, m_deviceWindow,
+                      create::kHardwareVertexProcessing, m_params, &m_device),
             Result::Ok);
         gl::CaptureWindow(Gl(), true);
     }
@@ -90,8 +67,8 @@ protected:
         return gl::CapturedWindow(Gl(), width, height);
     }
 
-    std::unique_ptr<plat::window::Window> m_window;
-    std::unique_ptr<LayerWindow> m_deviceWindow;
+    plat::window::Window* m_window = nullptr;
+    zoq::test::LayerWindow* m_deviceWindow = nullptr;
 };
 
 TEST_F(PresentTest, aHalvedRampHalvesTheWindowsPixelsAndTheIdentityLeavesThem)
@@ -117,7 +94,7 @@ TEST_F(PresentTest, fullScreenScalesTheBackBufferIntoTheOutputRectangleWithTheRa
     m_device->SetGammaRamp(0, Scaled(0.5f));
     Begin();
     ClearTarget(0xFF0000FFu);
-    Rect top{0, 0, 32, 8};
+    Rect top { 0, 0, 32, 8 };
     m_device->Clear(1, &top, clear::kTarget, 0xFFFFFFFFu, 1, 0);
     End();
     ASSERT_EQ(m_device->Present(), Result::Ok);
@@ -140,7 +117,7 @@ TEST_F(PresentTest, fullScreenScalesTheBackBufferIntoTheOutputRectangleWithTheRa
 }
 
 // Two rows of two pixels: red, green over blue, white.
-const uint32_t kQuadrants[4] = {0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFFFFu};
+const uint32_t kQuadrants[4] = { 0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFFFFu };
 
 uint32_t At(const std::vector<uint32_t>& window, int width, int x, int y)
 {
@@ -152,13 +129,14 @@ TEST_F(PresentTest, aDevicePictureFillsTheWindowsWidthUprightThroughTheRamp)
     Open(false, 48, 48);
     m_device->SetGammaRamp(0, Scaled(0.5f));
     // Two rows of four, red over blue: 48 x 24 in the middle of the window, nearest.
-    uint32_t pixels[8] = {0xFF0000u, 0xFF0000u, 0xFF0000u, 0xFF0000u, 0x0000FFu, 0x0000FFu, 0x0000FFu, 0x0000FFu};
-    ASSERT_EQ(PresentPicture(m_device, nullptr, {pixels, 4, 2, 16}), Result::Ok);
+    uint32_t pixels[8]
+        = { 0xFF0000u, 0xFF0000u, 0xFF0000u, 0xFF0000u, 0x0000FFu, 0x0000FFu, 0x0000FFu, 0x0000FFu };
+    ASSERT_EQ(PresentPicture(m_device, nullptr, { pixels, 4, 2, 16 }), Result::Ok);
     int w = 0, h = 0;
     std::vector<uint32_t> window = gl::CapturedWindow(Gl(), w, h);
     ASSERT_EQ(w, 48);
     ASSERT_EQ(h, 48);
-    for (int x : {0, 24, 47}) {
+    for (int x : { 0, 24, 47 }) {
         EXPECT_EQ(At(window, w, x, 11), 0xFF000000u) << x;
         EXPECT_PIXEL(At(window, w, x, 12), 0xFF800000u);
         EXPECT_PIXEL(At(window, w, x, 23), 0xFF800000u);
@@ -167,18 +145,18 @@ TEST_F(PresentTest, aDevicePictureFillsTheWindowsWidthUprightThroughTheRamp)
         EXPECT_EQ(At(window, w, x, 36), 0xFF000000u) << x;
     }
     m_device->SetForcedLoss(true);
-    EXPECT_EQ(PresentPicture(m_device, nullptr, {pixels, 4, 2, 16}), Result::DeviceLost);
+    EXPECT_EQ(PresentPicture(m_device, nullptr, { pixels, 4, 2, 16 }), Result::DeviceLost);
 }
 
 TEST_F(PresentTest, aPictureLeavesWhatTheDeviceKnowsOfGlValid)
 {
     Open(false, 48, 48);
-    const std::vector<uint32_t> texels = {0x80FF0000u, 0xFF00FF00u, 0xFF0000FFu, 0x40FFFFFFu};
+    const std::vector<uint32_t> texels = { 0x80FF0000u, 0xFF00FF00u, 0xFF0000FFu, 0x40FFFFFFu };
     // A frame with a viewport, blending, culling and a texture on stage 0.
     auto frame = [&](Texture* texture) {
         Begin();
         ClearTarget(0xFF204060u);
-        Viewport viewport{4, 6, 36, 30, 0, 1};
+        Viewport viewport { 4, 6, 36, 30, 0, 1 };
         m_device->SetViewport(viewport);
         m_device->SetRenderState(RenderState::AlphaBlendEnable, 1);
         m_device->SetRenderState(RenderState::SrcBlend, StateValue(Blend::SrcAlpha));
@@ -195,7 +173,7 @@ TEST_F(PresentTest, aPictureLeavesWhatTheDeviceKnowsOfGlValid)
     // A picture of another size (linear scaling) on the same context, then the same frame: what
     // the backend thinks is still set must be set.
     std::vector<uint32_t> picture(5 * 3, 0x123456u);
-    ASSERT_EQ(PresentPicture(m_device, nullptr, {picture.data(), 5, 3, 20}), Result::Ok);
+    ASSERT_EQ(PresentPicture(m_device, nullptr, { picture.data(), 5, 3, 20 }), Result::Ok);
     std::vector<uint32_t> after = frame(texture);
     ASSERT_EQ(before.size(), after.size());
     for (size_t i = 0; i < before.size(); ++i)
@@ -208,48 +186,29 @@ class WindowPictureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-        if (const char* name = std::getenv("ZOQ_GFX"))
-            m_saved = name;
-        ::setenv("ZOQ_GFX", "gl", 1);
-        ReleasePictureOutput();
-        ASSERT_TRUE(gl::GetDriverFacts().ok) << gl::GetDriverFacts().failure;
-        gl::CaptureWindowPictures(true);
-    }
-    void TearDown() override
-    {
-        ReleasePictureOutput();
-        gl::CaptureWindowPictures(false);
-        m_windows.clear();
-        m_layers.clear();
-        if (m_saved)
-            ::setenv("ZOQ_GFX", m_saved->c_str(), 1);
-        else
-            ::unsetenv("ZOQ_GFX");
+        ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
+        m_gl.CaptureWindowPictures();
     }
 
-    LayerWindow& Open(int width, int height)
+    zoq::test::LayerWindow& Open(int width, int height)
     {
         plat::window::WindowDesc desc;
         desc.className = "ZOQTEST";
         desc.title = "pictures";
         desc.width = width;
         desc.height = height;
-        m_windows.push_back(plat::window::Window::Create(desc));
-        EXPECT_NE(m_windows.back(), nullptr);
-        m_layers.push_back(std::make_unique<LayerWindow>(*m_windows.back()));
-        return *m_layers.back();
+        zoq::test::LayerWindow* window = m_gl.OpenWindow(desc);
+        EXPECT_NE(window, nullptr);
+        return *window;
     }
 
-    std::optional<std::string> m_saved;
-    std::vector<std::unique_ptr<plat::window::Window>> m_windows;
-    std::vector<std::unique_ptr<LayerWindow>> m_layers;
+    zoq::test::GlEnvironment m_gl;
 };
 
 TEST_F(WindowPictureTest, withoutADeviceThePictureFillsTheWindowsHeightUpright)
 {
-    LayerWindow& window = Open(48, 32);
-    ASSERT_EQ(PresentPicture(nullptr, &window, {kQuadrants, 2, 2, 8}), Result::Ok);
+    zoq::test::LayerWindow& window = Open(48, 32);
+    ASSERT_EQ(PresentPicture(nullptr, &window, { kQuadrants, 2, 2, 8 }), Result::Ok);
     int w = 0, h = 0;
     std::vector<uint32_t> shown = gl::CapturedWindowPicture(w, h);
     ASSERT_EQ(w, 48);
@@ -263,13 +222,13 @@ TEST_F(WindowPictureTest, withoutADeviceThePictureFillsTheWindowsHeightUpright)
     EXPECT_EQ(At(shown, w, 40, 16), 0xFF000000u);
 
     // Another window gets the output next; the first one's window gone, nothing to draw on.
-    LayerWindow& other = Open(20, 20);
-    ASSERT_EQ(PresentPicture(nullptr, &other, {kQuadrants, 2, 2, 8}), Result::Ok);
+    zoq::test::LayerWindow& other = Open(20, 20);
+    ASSERT_EQ(PresentPicture(nullptr, &other, { kQuadrants, 2, 2, 8 }), Result::Ok);
     shown = gl::CapturedWindowPicture(w, h);
     ASSERT_EQ(w, 20);
     EXPECT_EQ(At(shown, w, 15, 15), 0xFFFFFFFFu);
-    m_windows[0]->Destroy();
-    EXPECT_EQ(PresentPicture(nullptr, &window, {kQuadrants, 2, 2, 8}), Result::NotAvailable);
+    m_gl.WindowAt(0).Destroy();
+    EXPECT_EQ(PresentPicture(nullptr, &window, { kQuadrants, 2, 2, 8 }), Result::NotAvailable);
 }
 
 } // namespace
