@@ -4,13 +4,13 @@
 // frame with prebuilt programs, one vertex array, per-draw uniforms and texture binds and a
 // program switch every tenth draw. Both are timed to glFinish. The raw frame runs on a
 // context of its own, so it needs the layer's GL loader.
+#include "bench/requirements.h"
 #include "platform/gfx/adapter.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/fvf.h"
 #include "platform/gfx/gl/context.h"
 #include "platform/gfx/gl/gl_api.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "bench/requirements.h"
 #include "tests/support/gl_environment.h"
 
 #include <benchmark/benchmark.h>

@@ -4,10 +4,10 @@
 // second. Each case reports the send-to-receipt latency over all sender/receiver pairs, the
 // records of live clients never received, and the server's CPU use; the latency requirement is
 // judged on the median over the rounds of the relay's p99 against the bare host's.
+#include "bench/requirements.h"
 #include "net/NetSession.h"
 #include "net/wire/NetWire.h"
 #include "platform/net/control.h"
-#include "bench/requirements.h"
 #include "tests/support/child_process.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"

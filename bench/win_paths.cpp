@@ -1,7 +1,7 @@
 // The path resolver against the stat() it wraps: a path spelled as on disk must cost little
 // more than looking the file up once.
-#include "platform/win/paths.h"
 #include "bench/requirements.h"
+#include "platform/win/paths.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 

@@ -68,7 +68,7 @@ TEST_F(ConfigKeysFileTest, writtenNumbersReadBackAndKeepTheOtherLines)
         }
     }
     ExpectEveryKeyReads(-3);
-    const Bytes bytes = ReadFile(kFile);
+    const Bytes bytes = ReadBytes(kFile);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()).rfind(other, 0), 0u);
     EXPECT_FALSE(WriteConfigNumber("no-such-folder/cfg.ini", ConfigKey("CONFIG", "Gamma"), 1));
 }

@@ -1,6 +1,7 @@
 #include "platform/win/file.h"
 
-#include "test_files.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -18,9 +19,9 @@ class FileTest : public testing::Test {
 protected:
     FileTest()
     {
-        zoq::test::WriteBytes(m_dir / "whole.bin", m_content);
-        zoq::test::WriteBytes(m_dir / "empty.bin", "");
-        zoq::test::WriteBytes(m_dir / "folder/inside.txt", "x");
+        zoq::test::WriteText(m_dir / "whole.bin", m_content);
+        zoq::test::WriteText(m_dir / "empty.bin", "");
+        zoq::test::WriteText(m_dir / "folder/inside.txt", "x");
     }
 
     zoq::test::TempDir m_dir;

@@ -76,8 +76,10 @@ TEST_F(PropertyTextTest, RowsAreDescribedInTheirForms)
         { &g_MapCoverManager, 0, CP1251("Светящийся=1\r\nПериод=2.500000") },
         { &g_MapCoverManager, -1, CP1251("Светящийся=0\r\nПериод=0.000000") },
         { &g_AnomalZoneManager, 0, "TYPE=2\nFORCE=0.500000\n" },
-        { &g_SoundZoneManager, 0, CP1251("Зацикленный=1\r\nСлучайный=0\r\nПериод=3.000000\r\nПродолжительность=5.000000\r\n") },
-        { &g_SoundZoneManager, -1, CP1251("Зацикленный=0\r\nСлучайный=0\r\nПериод=10.000000\r\nПродолжительность=5.000000\r\n") },
+        { &g_SoundZoneManager, 0,
+            CP1251("Зацикленный=1\r\nСлучайный=0\r\nПериод=3.000000\r\nПродолжительность=5.000000\r\n") },
+        { &g_SoundZoneManager, -1,
+            CP1251("Зацикленный=0\r\nСлучайный=0\r\nПериод=10.000000\r\nПродолжительность=5.000000\r\n") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(plat::win::Cp1251ToUtf8(c.text));
@@ -147,7 +149,7 @@ TEST_F(PropertyTextTest, DescribedRowsWrittenToAnotherSectionDescribeTheSame)
         EXPECT_EQ(cases[i].manager->DescribeRow(cases[i].manager->FindRow("COPY")), texts[i]);
     }
     // Keys are written in capitals, whatever their case when read.
-    const Bytes trees = ReadFile(TableFile(1));
+    const Bytes trees = ReadBytes(TableFile(1));
     EXPECT_NE(std::string(trees.begin(), trees.end()).find("FLEXIBILITY=0.250000"), std::string::npos);
 }
 
