@@ -1,8 +1,6 @@
-#include "image_fixture.h"
+#include "tests/platform/gfx/image_fixture.h"
 
-#include <fstream>
-
-#include <unistd.h>
+#include "tests/support/files.h"
 
 namespace plat::gfx::test {
 
@@ -18,25 +16,10 @@ std::vector<uint32_t> MakePicture(uint32_t w, uint32_t h, bool alpha)
     return out;
 }
 
-TempFolder::TempFolder()
-{
-    static int counter = 0;
-    m_path = std::filesystem::temp_directory_path()
-        / ("zoq-gfx-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(m_path);
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 std::string TempFolder::Write(const std::string& name, const Bytes& bytes) const
 {
-    std::filesystem::path path = m_path / name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    const std::filesystem::path path = *this / name;
+    zoq::test::WriteBytes(path, bytes);
     return path.string();
 }
 

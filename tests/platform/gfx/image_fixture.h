@@ -2,10 +2,10 @@
 // themselves come from the texture writers of the tools.
 #pragma once
 
+#include "tests/support/temp_dir.h"
 #include "tools/texture/image_files.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,16 +20,11 @@ using zoq::tools::texture::MakeTga;
 // A w x h picture of 0xAARRGGBB pixels with distinct values.
 std::vector<uint32_t> MakePicture(uint32_t w, uint32_t h, bool alpha);
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempFolder {
+// A temporary folder that image files are written to.
+class TempFolder : public zoq::test::TempDir {
 public:
-    TempFolder();
-    ~TempFolder();
+    // The file's path.
     std::string Write(const std::string& name, const Bytes& bytes) const;
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
 };
 
 } // namespace plat::gfx::test
