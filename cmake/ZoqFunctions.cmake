@@ -83,24 +83,23 @@ function(zoq_add_bench name)
     set_property(GLOBAL APPEND PROPERTY ZOQ_BENCH_PROGRAMS "${CMAKE_BINARY_DIR}/bench/${name}")
 endfunction()
 
-# zoq_add_fuzz_target(NAME SOURCES... CORPUS dir [LIBS...]): the target fuzz_NAME defines
-# LLVMFuzzerTestOneInput. Every tree replays its corpus as a test; with ZOQ_FUZZ (clang) it
-# is also linked against libFuzzer as fuzz_NAME. Both have the helpers of tests/support.
+# zoq_add_fuzz_target(NAME LIBS...): fuzz_NAME.cpp beside the call defines LLVMFuzzerTestOneInput
+# for one reader, seeded from corpus/NAME/. Every tree replays the corpus as a test; with ZOQ_FUZZ
+# (clang) it is also linked against libFuzzer as fuzz_NAME. Both have the helpers of tests/support.
 function(zoq_add_fuzz_target name)
-    cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
-    if(NOT IS_ABSOLUTE "${ARG_CORPUS}")
-        set(ARG_CORPUS "${CMAKE_CURRENT_SOURCE_DIR}/${ARG_CORPUS}")
-    endif()
-    add_executable(fuzz_${name}_replay ${ARG_SOURCES} "${PROJECT_SOURCE_DIR}/cmake/fuzz_replay.cpp")
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    set(source "${CMAKE_CURRENT_SOURCE_DIR}/fuzz_${name}.cpp")
+    set(corpus "${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name}")
+    add_executable(fuzz_${name}_replay "${source}" "${PROJECT_SOURCE_DIR}/cmake/fuzz_replay.cpp")
     set_target_properties(fuzz_${name}_replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
     target_link_libraries(fuzz_${name}_replay PRIVATE ${ARG_LIBS} zoq_test_support)
     zoq_test_code(fuzz_${name}_replay)
-    zoq_add_test(fuzz_${name}_replay COMMAND $<TARGET_FILE:fuzz_${name}_replay> "${ARG_CORPUS}" LABELS fuzz)
+    zoq_add_test(fuzz_${name}_replay COMMAND $<TARGET_FILE:fuzz_${name}_replay> "${corpus}" LABELS fuzz)
     if(ZOQ_FUZZ)
-        add_executable(fuzz_${name} ${ARG_SOURCES})
+        add_executable(fuzz_${name} "${source}")
         set_target_properties(fuzz_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
         target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
         target_link_libraries(fuzz_${name} PRIVATE ${ARG_LIBS} zoq_test_support)
     endif()
-    set_property(GLOBAL APPEND PROPERTY ZOQ_FUZZ_TARGETS "${name}=${ARG_CORPUS}")
+    set_property(GLOBAL APPEND PROPERTY ZOQ_FUZZ_TARGETS "${name}=${corpus}")
 endfunction()

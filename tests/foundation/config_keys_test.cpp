@@ -1,5 +1,5 @@
 // The table of cfg.ini's keys and its readers and writer.
-#include "data_dir_fixture.h"
+#include "tests/foundation/data_dir_fixture.h"
 
 #include "foundation/ConfigKeys.h"
 #include "platform/win/text.h"

@@ -1,6 +1,6 @@
 // The record database over files written by the database builder: lookups, defaults, long
 // names, in-memory registration, and corrupt or missing files.
-#include "data_dir_fixture.h"
+#include "tests/foundation/data_dir_fixture.h"
 
 #include "foundation/CallTrace.h"
 #include "foundation/DataBase.h"

@@ -1,5 +1,5 @@
 // Fuzz entry: UnpackLzEscape over arbitrary input and output room.
-#include "fuzz_unpack.h"
+#include "tests/foundation/fuzz_unpack.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,6 +1,6 @@
 // The archive reader: round trips through every codec, block caching, clamped reads, corrupt
 // archives and blocks, lookup and concurrent cursors.
-#include "data_dir_fixture.h"
+#include "tests/foundation/data_dir_fixture.h"
 
 #include "foundation/KWEngine.h"
 #include "platform/win/text.h"

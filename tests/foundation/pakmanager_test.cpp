@@ -1,6 +1,6 @@
 // The file layer: archive precedence, disk fallback, clamped reads, seeks, corrupt archives,
 // independent XFiles on two threads and descriptor hygiene.
-#include "data_dir_fixture.h"
+#include "tests/foundation/data_dir_fixture.h"
 
 #include "foundation/PakManager.h"
 #include "foundation/XFile.h"

@@ -1,6 +1,6 @@
 // The parameter readers in both modes, the table-backed manager base, the ID log, and the whole
 // chain from a packed archive and a built database to a manager's rows.
-#include "data_dir_fixture.h"
+#include "tests/foundation/data_dir_fixture.h"
 
 #include "foundation/CLogWriter.h"
 #include "foundation/CallTrace.h"

@@ -3,7 +3,7 @@
 #include "net/CZJDPClient.h"
 
 #include "ai/CFerrovant.h"
-#include "fake_transport.h"
+#include "tests/net/fake_transport.h"
 #include "foundation/CTimer.h"
 #include "foundation/XRangeError.h"
 #include "platform/win/text.h"

@@ -2,7 +2,7 @@
 // producer thread racing the drain.
 #include "net/CDPClient8.h"
 
-#include "fake_transport.h"
+#include "tests/net/fake_transport.h"
 #include "foundation/XRangeError.h"
 #include "tests/support/error_log_test.h"
 

@@ -1,4 +1,4 @@
-#include "render_fixture.h"
+#include "tests/render/render_fixture.h"
 
 #include "foundation/XRangeError.h"
 #include "platform/win/text.h"

@@ -1,6 +1,6 @@
 // The TM reader on arbitrary bytes: every path (32 and 16 bits, reductions, DXT5 upload and
 // software decoding, managed or not) must fail cleanly or build a texture.
-#include "fuzz_harness.h"
+#include "tests/render/fuzz_harness.h"
 
 #include "foundation/CallTrace.h"
 #include "render/CTexture.h"

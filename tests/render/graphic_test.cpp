@@ -1,4 +1,4 @@
-#include "render_fixture.h"
+#include "tests/render/render_fixture.h"
 
 #include "foundation/CViewFrame.h"
 #include "foundation/XRangeError.h"
@@ -308,6 +308,7 @@ TEST_F(GraphicTest, materialAndFrameCountersAreKept)
     Device().GetMaterial(device);
     EXPECT_EQ(device.diffuse.g, 0.25f);
 
+    g_Graphic.ResetFrameCounters(); // the global counts what earlier tests drew
     g_Graphic.CountDraw(10);
     g_Graphic.CountDraw(5);
     EXPECT_EQ(g_Graphic.DrawCalls(), 2u);

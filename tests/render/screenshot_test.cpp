@@ -1,4 +1,4 @@
-#include "render_fixture.h"
+#include "tests/render/render_fixture.h"
 
 #include "render/Screenshot.h"
 #include "tests/support/le_bytes.h"

@@ -1,4 +1,4 @@
-#include "render_fixture.h"
+#include "tests/render/render_fixture.h"
 
 #include "platform/win/text.h"
 #include "render/CSurfaceManager.h"

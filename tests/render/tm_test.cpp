@@ -1,4 +1,4 @@
-#include "render_fixture.h"
+#include "tests/render/render_fixture.h"
 
 #include "platform/gfx/format.h"
 #include "render/CTexture.h"

@@ -8,7 +8,7 @@
 #include "tests/net/wire_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
-#include "wire_client.h"
+#include "tests/server/wire_client.h"
 
 #include <enet/enet.h>
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "server/CZJDPServer.h"
 
 #include "tests/support/error_log_test.h"
-#include "udp_relay.h"
-#include "wire_client.h"
+#include "tests/server/udp_relay.h"
+#include "tests/server/wire_client.h"
 
 #include <gtest/gtest.h>
 

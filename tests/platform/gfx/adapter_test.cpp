@@ -1,5 +1,5 @@
 // Adapter: backend choice, profiles, format and device-type checks, device creation.
-#include "gfx_fixture.h"
+#include "tests/platform/gfx/gfx_fixture.h"
 
 #include "tests/support/scoped_env.h"
 

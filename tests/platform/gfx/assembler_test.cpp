@@ -1,5 +1,5 @@
 // The shader assembler on the game's programs, and its errors with line numbers.
-#include "gfx_fixture.h"
+#include "tests/platform/gfx/gfx_fixture.h"
 
 #include "platform/gfx/d3dx/d3dx.h"
 #include "platform/gfx/shader.h"

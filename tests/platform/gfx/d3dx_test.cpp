@@ -1,6 +1,6 @@
 // D3DX loaders on the null device: levels, conversions, stretching and surface to DXT3.
-#include "gfx_fixture.h"
-#include "image_fixture.h"
+#include "tests/platform/gfx/gfx_fixture.h"
+#include "tests/platform/gfx/image_fixture.h"
 
 #include "platform/gfx/d3dx/d3dx.h"
 #include "platform/gfx/d3dx/dxt.h"

@@ -1,5 +1,5 @@
 // Device state: defaults, state blocks, validation under both profiles, loss and reset.
-#include "gfx_fixture.h"
+#include "tests/platform/gfx/gfx_fixture.h"
 
 #include "platform/gfx/fvf.h"
 #include "platform/gfx/lighting.h"

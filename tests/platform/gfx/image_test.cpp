@@ -1,5 +1,5 @@
 // Image readers: each on a known picture, every truncation and absurd headers.
-#include "image_fixture.h"
+#include "tests/platform/gfx/image_fixture.h"
 
 #include "platform/gfx/d3dx/image.h"
 #include "platform/gfx/format.h"

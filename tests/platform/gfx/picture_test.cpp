@@ -1,6 +1,6 @@
 // Pictures shown into a window on the null backend: where they go, which pictures are refused,
 // a lost device, and the device-less form.
-#include "gfx_fixture.h"
+#include "tests/platform/gfx/gfx_fixture.h"
 
 #include "platform/gfx/picture.h"
 #include "tests/support/scoped_env.h"

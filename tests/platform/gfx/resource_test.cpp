@@ -1,5 +1,5 @@
 // Resources: locking rules and rectangles, copies and dirty uploads, targets, draw ranges.
-#include "gfx_fixture.h"
+#include "tests/platform/gfx/gfx_fixture.h"
 
 #include "platform/gfx/format.h"
 #include "platform/gfx/fvf.h"

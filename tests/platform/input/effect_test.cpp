@@ -19,7 +19,7 @@ using CK = RecordingHaptic::CallKind;
 
 std::string ReadData(const char* name)
 {
-    return zoq::test::ReadText(std::string(ZOQ_TEST_DATA_DIR) + "/ffe/" + name);
+    return zoq::test::ReadText(std::string(ZOQ_EFFECT_FILES) + "/" + name);
 }
 
 HapticEffect Only(std::string_view text)
@@ -215,7 +215,7 @@ TEST_F(EffectFileTest, theHandMadeFileOfEveryKindShouldLoadWithoutErrors)
 {
     testing::internal::CaptureStderr();
     EffectFile file;
-    EXPECT_TRUE(LoadEffectFile(std::string(ZOQ_TEST_DATA_DIR) + "/ffe/all_kinds.ffe", file));
+    EXPECT_TRUE(LoadEffectFile(std::string(ZOQ_EFFECT_FILES) + "/all_kinds.ffe", file));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     std::vector<EffectKind> kinds;
     for (const EffectDesc& e : file.effects)

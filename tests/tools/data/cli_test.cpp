@@ -19,9 +19,9 @@ using zoq::test::RunProgram;
 using zoq::test::RunResult;
 using zoq::test::WriteText;
 
-std::string g_pak;
-std::string g_db;
-fs::path g_fixtures;
+const std::string g_pak = ZOQ_PAK_PROGRAM;
+const std::string g_db = ZOQ_DB_PROGRAM;
+const fs::path g_fixtures = ZOQ_TOOLS_DATA_FIXTURES;
 
 class CliTest : public zoq::test::TempDirTest {
 protected:
@@ -176,16 +176,3 @@ TEST_F(CliTest, dbErrorsGiveOneLine)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: tools_data_cli_test ZOQ_PAK ZOQ_DB FIXTURE_DIR\n");
-        return 2;
-    }
-    g_pak = argv[1];
-    g_db = argv[2];
-    g_fixtures = argv[3];
-    return RUN_ALL_TESTS();
-}

@@ -1,5 +1,5 @@
 // The object factory: each manager's CreateObject and the network objects.
-#include "world_fixture.h"
+#include "tests/world/db/world_fixture.h"
 
 #include "ai/CFerroGroup.h"
 #include "world/db/CAnomalZoneManager.h"

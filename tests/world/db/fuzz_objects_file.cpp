@@ -1,6 +1,6 @@
 // Fuzz entry: the input is a location's objects file; the location loads it with type tables
 // that know a few ids of every block reader.
-#include "fuzz_setup.h"
+#include "tests/world/db/fuzz_setup.h"
 
 #include "world/db/CZJEngine.h"
 #include "world/objects/CObjectList.h"

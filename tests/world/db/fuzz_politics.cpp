@@ -1,6 +1,6 @@
 // Fuzz entry: the input is the text of a politics file, applied to a table of four
 // organisations; the relations are then drifted, changed and saved.
-#include "fuzz_setup.h"
+#include "tests/world/db/fuzz_setup.h"
 
 #include "foundation/XMemBuffer.h"
 #include "world/db/COrgManager.h"

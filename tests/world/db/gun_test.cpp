@@ -1,8 +1,9 @@
 // The gun runtime: rate of fire, the opening cycle, heat, ammunition, the AI's permission to
 // fire, energy, instant hits and fans of projectiles.
-#include "world_fixture.h"
+#include "tests/world/db/world_fixture.h"
 
 #include "foundation/CTimer.h"
+#include "foundation/XRandom.h"
 #include "world/db/CGun.h"
 #include "world/db/CGunManager.h"
 #include "world/objects/CExploObject.h"
@@ -33,6 +34,7 @@ protected:
     void SetUp() override
     {
         WorldDbTest::SetUp();
+        SharedRandom = XRandom(); // the shots' scatter starts where a new process starts it
         UseTables(AllTables({
             { "Взрывы", "[EXP_HIT]\n" },
             { "Снаряды", "[MIS_ROCKET]\n" },

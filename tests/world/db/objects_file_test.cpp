@@ -1,6 +1,6 @@
 // Location load: the objects file's blocks, groups, trade and music, and every way it can be cut
 // short or be corrupt.
-#include "world_fixture.h"
+#include "tests/world/db/world_fixture.h"
 
 #include "ai/CFerroGroup.h"
 #include "world/db/COrgManager.h"

@@ -1,6 +1,6 @@
 // Organisations: the politics file, drift, relation changes, membership, power and the save
 // section.
-#include "world_fixture.h"
+#include "tests/world/db/world_fixture.h"
 
 #include "ai/CFerroGroup.h"
 #include "foundation/Rating.h"

@@ -1,5 +1,5 @@
 // Descriptor property texts: rows shown as key=value lines and edited lines written back.
-#include "world_fixture.h"
+#include "tests/world/db/world_fixture.h"
 
 #include "foundation/XStringTable.h"
 #include "platform/win/profile.h"

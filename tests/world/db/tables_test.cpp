@@ -1,5 +1,5 @@
 // The type-table load order, the engine settings, the well-known ids and the table defaults.
-#include "world_fixture.h"
+#include "tests/world/db/world_fixture.h"
 
 #include "audio/CMusicMng.h"
 #include "audio/CSoundManager.h"

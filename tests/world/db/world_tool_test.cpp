@@ -1,6 +1,6 @@
 // zoq-world info on a data folder made here: a record database, an archive holding the objects
 // file and the map file on disk.
-#include "world_fixture.h"
+#include "tests/world/db/world_fixture.h"
 
 #include "tests/support/child_process.h"
 

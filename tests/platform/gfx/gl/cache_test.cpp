@@ -1,6 +1,6 @@
 // The caches: shadowed GL state never leaks from one draw into another, programs and samplers
 // are built once per state.
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include <cstring>
 #include <random>

@@ -2,7 +2,7 @@
 //   diffuse D = (a 128, r 64, g 128, b 192), texture T = (192, 128, 64, 255),
 //   factor F = (64, 255, 128, 0), specular S = (16, 32, 64, 32),
 // drawn into an A8R8G8B8 target so alpha is read back too.
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include <functional>
 

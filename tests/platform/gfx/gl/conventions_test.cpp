@@ -1,7 +1,7 @@
 // How D3D's conventions land on GL: pixel centres, row order, winding, depth range, viewport
 // clipping, matrices on row vectors, texture-coordinate transforms and generation, vertex
 // blending, point size and clip planes.
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include <cmath>
 #include <cstring>

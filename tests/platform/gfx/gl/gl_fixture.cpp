@@ -1,4 +1,4 @@
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Per-vertex lighting with the Direct3D 8 formulas, and the specular probe the shader slots
 // run at start-up, set up exactly as they set it up.
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include <cmath>
 #include <cstring>

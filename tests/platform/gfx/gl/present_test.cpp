@@ -1,7 +1,7 @@
 // Present's final pass into a real (offscreen) window: the gamma ramp in a window and in full
 // screen, the picture scaled into the output rectangle with black bars, read-backs unaffected.
 // Pictures shown into the window with and without a device.
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include "platform/gfx/picture.h"
 #include "platform/gfx/window.h"

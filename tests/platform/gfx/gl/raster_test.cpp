@@ -1,6 +1,6 @@
 // Fog (vertex, range, table, from the specular alpha), the alpha test at 8-bit precision and
 // the blend pairs the shader slots use.
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // Resources in GL: texture formats as sampled, DXT with and without the driver's s3tc,
 // dirty-rectangle uploads, copies and texture updates, dynamic vertex buffers, indexed draws
 // with a base vertex, multisampled back buffers read back resolved, failing programs.
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include "platform/gfx/d3dx/dxt.h"
 #include "platform/gfx/format.h"

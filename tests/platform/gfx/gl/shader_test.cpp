@@ -1,6 +1,6 @@
 // Translated shaders: the water vertex shader with constants chosen so its outputs can be
 // worked by hand, and the sky-layer, SpecBump and SpecMap pixel programs.
-#include "gl_fixture.h"
+#include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include "platform/gfx/d3dx/d3dx.h"
 
