@@ -22,8 +22,8 @@ uint32_t ReadCount(XMemBuffer& stream, uint64_t unit, uint64_t limit, const char
     const uint32_t count = stream.ReadU32();
     if ((limit != 0 && count > limit) || uint64_t(count) * unit > uint64_t(stream.Remaining())) {
         char line[160];
-        std::snprintf(line, sizeof line, "CZJTrade::Load bad %s %u at offset %d", what, count,
-            stream.Position() - 4);
+        std::snprintf(
+            line, sizeof line, "CZJTrade::Load bad %s %u at offset %d", what, count, stream.Position() - 4);
         WriteErrorLog(line);
         throw XRangeError();
     }

@@ -1,9 +1,9 @@
 // DXT3 encoding against libpng decoding of the same 1024x768 picture from memory: loading an
 // interface picture into a DXT3 surface must cost at most twice its decoding.
+#include "bench/requirements.h"
 #include "platform/gfx/d3dx/dxt.h"
 #include "platform/gfx/d3dx/image.h"
 #include "platform/gfx/format.h"
-#include "bench/requirements.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -77,8 +77,8 @@ void BM_Dxt3Encode(benchmark::State& state)
     uint32_t pitch = plat::gfx::RowPitch(plat::gfx::Format::Dxt3, kWidth);
     std::vector<uint8_t> blocks(size_t(pitch) * kHeight / 4);
     for (auto _ : state) {
-        plat::gfx::d3dx::EncodeDxt(plat::gfx::Format::Dxt3, picture.argb.data(), kWidth, kWidth, kHeight, blocks.data(),
-            pitch);
+        plat::gfx::d3dx::EncodeDxt(
+            plat::gfx::Format::Dxt3, picture.argb.data(), kWidth, kWidth, kHeight, blocks.data(), pitch);
         benchmark::DoNotOptimize(blocks.data());
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * kWidth * kHeight);

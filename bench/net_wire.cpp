@@ -1,6 +1,6 @@
 // Wire protocol: decoding and walking a full reply 6 against copying the same bytes.
-#include "net/wire/NetWire.h"
 #include "bench/requirements.h"
+#include "net/wire/NetWire.h"
 
 #include <benchmark/benchmark.h>
 

@@ -10,17 +10,17 @@
 namespace zoq::bench {
 
 struct Result {
-    double realNs = 0;                          // real time per iteration
-    std::map<std::string, double> counters;     // user counters as reported (rates applied)
+    double realNs = 0; // real time per iteration
+    std::map<std::string, double> counters; // user counters as reported (rates applied)
 };
 
-using Results = std::map<std::string, Result>;  // by benchmark name
+using Results = std::map<std::string, Result>; // by benchmark name
 
 struct Requirement {
     std::string text;
     std::function<double(const Results&)> ratio;
     double limit = 0;
-    bool atMost = true;                         // ratio <= limit, else ratio >= limit
+    bool atMost = true; // ratio <= limit, else ratio >= limit
 };
 
 // Registers a requirement; call from a static initialiser.

@@ -47,12 +47,14 @@ SCollisionTriangle MakeTriangle(const Vec3& p0, const Vec3& p1, const Vec3& p2)
     Vec3Sub(b, p2, p1);
     Vec3Cross(cross, a, b);
     if (Vec3LengthSq(cross) < 0.0001f)
-        t.normal = {0, 0, 1};
+        t.normal = { 0, 0, 1 };
     else
         Vec3Normalize(t.normal, cross);
-    const Vec3 min {std::min({p0.x, p1.x, p2.x}), std::min({p0.y, p1.y, p2.y}), std::min({p0.z, p1.z, p2.z})};
-    const Vec3 max {std::max({p0.x, p1.x, p2.x}), std::max({p0.y, p1.y, p2.y}), std::max({p0.z, p1.z, p2.z})};
-    t.centre = {(min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f, (min.z + max.z) * 0.5f};
+    const Vec3 min { std::min({ p0.x, p1.x, p2.x }), std::min({ p0.y, p1.y, p2.y }),
+        std::min({ p0.z, p1.z, p2.z }) };
+    const Vec3 max { std::max({ p0.x, p1.x, p2.x }), std::max({ p0.y, p1.y, p2.y }),
+        std::max({ p0.z, p1.z, p2.z }) };
+    t.centre = { (min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f, (min.z + max.z) * 0.5f };
     Vec3 half;
     Vec3Sub(half, max, t.centre);
     t.size = Vec3LengthSq(half);
@@ -99,7 +101,7 @@ void CComplexObject::Load(const uint8_t* data, size_t size)
     ZJ_TRACE("CComplexObject::Load");
     FreeParts();
     hasOrderings = false;
-    boundsCentre = {1e7f, 0, 0};
+    boundsCentre = { 1e7f, 0, 0 };
     CModelFileReader reader(data, size);
     try {
         const uint32_t count = reader.ReadHeader();
@@ -123,12 +125,14 @@ void CComplexObject::AddPart(SModelPartBlock&& block)
     std::memcpy(part.name, r.name, sizeof part.name);
     std::memcpy(part.textureNames, r.textures, sizeof part.textureNames);
     for (int k = 0; k < 4; ++k)
-        part.textures[k] = g_pTextureManager && r.textures[k][0] ? g_pTextureManager->FindTexture(r.textures[k]) : -1;
+        part.textures[k]
+            = g_pTextureManager && r.textures[k][0] ? g_pTextureManager->FindTexture(r.textures[k]) : -1;
     part.groupMask = r.groupMask;
     part.flags = r.flags;
     if (block.model) {
         part.model = std::make_unique<CModel>();
-        const bool system = r.type == modelfile::kPartShape && (!g_pModelManager || g_pModelManager->TypeOneInSystemMemory());
+        const bool system = r.type == modelfile::kPartShape
+            && (!g_pModelManager || g_pModelManager->TypeOneInSystemMemory());
         hasOrderings = hasOrderings || block.model->HasOrderings();
         part.model->Load(std::move(*block.model), !system);
         memoryBytes += part.model->memoryBytes;
@@ -212,8 +216,8 @@ void CComplexObject::RenderBillboard(int i, SComplexPart& part)
     const float larger = float(std::max(width, height));
     if (larger <= 0)
         return;
-    CVertexData& quad = g_pModelManager->AddBillboard(float(height) / larger * radius, float(width) / larger * radius,
-        false);
+    CVertexData& quad = g_pModelManager->AddBillboard(
+        float(height) / larger * radius, float(width) / larger * radius, false);
     Mesh* mesh = g_pModelManager->GetRenderSingleBufMesh(g_pModelManager->ModelsSlot(), quad);
     const Matrix4& top = g_Graphic.WorldTop();
     const float s = RowLength(top, 0);
@@ -248,15 +252,16 @@ void CComplexObject::RenderModel(SComplexPart& part, const float* weights, uint3
         SetDeviceWorld(g_Graphic.WorldTop());
 }
 
-void CComplexObject::BuildFacingMatrix(const Matrix4& top, const Matrix4& billboard, float radius, Matrix4& out)
+void CComplexObject::BuildFacingMatrix(
+    const Matrix4& top, const Matrix4& billboard, float radius, Matrix4& out)
 {
     const float s = RowLength(top, 0);
     const float* b = billboard.m;
     out = Matrix4 {};
     for (int c = 0; c < 3; ++c) {
-        out.m[c] = s * b[c];              // B1
-        out.m[4 + c] = -s * b[8 + c];     // -B3
-        out.m[8 + c] = s * b[4 + c];      // B2
+        out.m[c] = s * b[c]; // B1
+        out.m[4 + c] = -s * b[8 + c]; // -B3
+        out.m[8 + c] = s * b[4 + c]; // B2
         out.m[12 + c] = top.m[12 + c] - 0.25f * s * radius * b[8 + c];
     }
     out.m[15] = 1;
@@ -269,8 +274,8 @@ void CComplexObject::RenderGroup(const float* weights, int group)
         if (part.type != modelfile::kPartModel || !part.model || group < 0 || group > 31
             || !(part.groupMask & (1u << group)))
             continue;
-        part.model->Submit(weights, TextureOf(part.textures[0]), TextureOf(part.textures[1]),
-            TextureOf(part.textures[2]));
+        part.model->Submit(
+            weights, TextureOf(part.textures[0]), TextureOf(part.textures[1]), TextureOf(part.textures[2]));
     }
 }
 
@@ -316,7 +321,7 @@ void CComplexObject::SetSorting(int ordering, bool indexDataOnly)
 
 int CComplexObject::SortByDirection(const Vec3& direction, bool indexDataOnly)
 {
-    const float dots[6] = {direction.x, direction.y, -direction.x, -direction.y, direction.z, -direction.z};
+    const float dots[6] = { direction.x, direction.y, -direction.x, -direction.y, direction.z, -direction.z };
     int best = 0;
     float bestDot = 0;
     for (int i = 0; i < 6; ++i) {
@@ -351,13 +356,13 @@ float CComplexObject::GetRadius()
 
 void CComplexObject::GetMaxExtent(Vec3& extent)
 {
-    extent = {0, 0, 0};
+    extent = { 0, 0, 0 };
     for (SComplexPart& part : m_parts) {
         if (!part.model)
             continue;
         Vec3 size;
         part.model->GetSize(size);
-        extent = {std::max(extent.x, size.x), std::max(extent.y, size.y), std::max(extent.z, size.z)};
+        extent = { std::max(extent.x, size.x), std::max(extent.y, size.y), std::max(extent.z, size.z) };
     }
 }
 
@@ -367,20 +372,20 @@ void CComplexObject::GetBoundsCentre(Vec3& centre)
         centre = boundsCentre;
         return;
     }
-    Vec3 min {1e8f, 1e8f, 1e8f};
-    Vec3 max {-1e8f, -1e8f, -1e8f};
+    Vec3 min { 1e8f, 1e8f, 1e8f };
+    Vec3 max { -1e8f, -1e8f, -1e8f };
     for (SComplexPart& part : m_parts) {
         if (!part.model || part.model->MainMesh().vertexCount == 0)
             continue;
         Vec3 middle, size;
         part.model->MainMesh().GetCenter(middle);
         part.model->GetSize(size);
-        min = {std::min(min.x, middle.x - size.x * 0.5f), std::min(min.y, middle.y - size.y * 0.5f),
-            std::min(min.z, middle.z - size.z * 0.5f)};
-        max = {std::max(max.x, middle.x + size.x * 0.5f), std::max(max.y, middle.y + size.y * 0.5f),
-            std::max(max.z, middle.z + size.z * 0.5f)};
+        min = { std::min(min.x, middle.x - size.x * 0.5f), std::min(min.y, middle.y - size.y * 0.5f),
+            std::min(min.z, middle.z - size.z * 0.5f) };
+        max = { std::max(max.x, middle.x + size.x * 0.5f), std::max(max.y, middle.y + size.y * 0.5f),
+            std::max(max.z, middle.z + size.z * 0.5f) };
     }
-    boundsCentre = {(min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f, (min.z + max.z) * 0.5f};
+    boundsCentre = { (min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f, (min.z + max.z) * 0.5f };
     centre = boundsCentre;
 }
 
@@ -414,7 +419,7 @@ void CComplexObject::BuildShape(bool useShapeOnly)
                 if (v < mesh->vertexCount)
                     std::memcpy(&p[k], mesh->vertexData + size_t(v) * mesh->stride, sizeof(Vec3));
                 else
-                    p[k] = {0, 0, 0};
+                    p[k] = { 0, 0, 0 };
             }
             out.At(int(t)) = MakeTriangle(p[0], p[1], p[2]);
         }

@@ -18,19 +18,19 @@ struct SComplexPart {
     uint32_t type = 0;
     char name[32] = {};
     char textureNames[4][32] = {};
-    int32_t textures[4] = {-1, -1, -1, -1};   // texture-manager indices
+    int32_t textures[4] = { -1, -1, -1, -1 }; // texture-manager indices
     uint32_t groupMask = 0;
     uint32_t flags = 0;
-    std::unique_ptr<CModel> model;             // types 0 and 1
-    std::unique_ptr<CParticleViewer> emitter;  // type 4
+    std::unique_ptr<CModel> model; // types 0 and 1
+    std::unique_ptr<CParticleViewer> emitter; // type 4
 };
 
 // A collision triangle in the model's own frame.
 struct SCollisionTriangle {
     Vec3 p0, p1, p2;
-    Vec3 normal;        // unit; (0, 0, 1) for a degenerate triangle
-    Vec3 centre;        // of the triangle's axis-aligned box
-    float size;         // squared distance from the centre to the box's corner
+    Vec3 normal; // unit; (0, 0, 1) for a degenerate triangle
+    Vec3 centre; // of the triangle's axis-aligned box
+    float size; // squared distance from the centre to the box's corner
 };
 static_assert(sizeof(SCollisionTriangle) == 64);
 
@@ -91,7 +91,7 @@ public:
 
     XDynamicArray<SCollisionTriangle> shape;
     XDynamicArray<SCollisionTriangle> shape2;
-    Vec3 boundsCentre {1e7f, 0, 0};   // x above 1e6: not computed yet
+    Vec3 boundsCentre { 1e7f, 0, 0 }; // x above 1e6: not computed yet
     int32_t memoryBytes = 0;
     bool hasOrderings = false;
     float radius = 1.0f;

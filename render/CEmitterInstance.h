@@ -31,7 +31,7 @@ public:
     // Non-zero while the instance holds an emitter.
     int32_t hasEmitter = 0;
     // The emitter's bounding sphere in world terms, set by UpdateView.
-    Vec3 effectCentre {0, 0, 0};
+    Vec3 effectCentre { 0, 0, 0 };
     float effectRadius = 0;
 
 private:

@@ -17,19 +17,19 @@ class CTexture;
 
 // One glyph of the file, 28 bytes.
 struct FontGlyph {
-    uint32_t code;      // UTF-16 character
-    int32_t left;       // texture x of the cell
-    int32_t top;        // texture y
-    int32_t right;      // right - left is the advance
-    int32_t fourth;     // not read
-    int32_t width;      // cell width + 1
-    int32_t height;     // cell height + 1
+    uint32_t code; // UTF-16 character
+    int32_t left; // texture x of the cell
+    int32_t top; // texture y
+    int32_t right; // right - left is the advance
+    int32_t fourth; // not read
+    int32_t width; // cell width + 1
+    int32_t height; // cell height + 1
 };
 
 class CFont {
 public:
     static constexpr int kMetrics = 14;
-    static constexpr uint32_t kVertexFormat = 0x204;   // XYZRHW | TEX2, 32 bytes a vertex
+    static constexpr uint32_t kVertexFormat = 0x204; // XYZRHW | TEX2, 32 bytes a vertex
     static constexpr int kBatchGlyphs = 1024;
     static constexpr uint32_t kVertices = 4 * kBatchGlyphs;
     static constexpr uint32_t kIndices = 6 * kBatchGlyphs;

@@ -11,9 +11,9 @@
 #include <cstdint>
 
 struct SLandLayer {
-    int32_t model;        // model-table index, -1 for none
+    int32_t model; // model-table index, -1 for none
     float frequency;
-    float scale;          // 0 in the table reads as 1.0
+    float scale; // 0 in the table reads as 1.0
     int32_t unused;
     int32_t type;
 };
@@ -24,18 +24,18 @@ struct SLandMaterial {
     char name[32];
     int32_t gid;
     int32_t vertical;
-    int32_t texture;          // texture indices, -1 when the name is unknown
+    int32_t texture; // texture indices, -1 when the name is unknown
     int32_t textureFull;
     int32_t unused[2];
     bool animated;
-    uint32_t colour;          // opaque black
-    float height;             // at least 0.5
+    uint32_t colour; // opaque black
+    float height; // at least 0.5
     int32_t textureDetail;
     bool specDetail;
     bool diffBump;
     int32_t textureBump;
     SLandLayer layers[kLayers];
-    int32_t horizon;          // index of the material named by IDHORIZONT, -1 for none
+    int32_t horizon; // index of the material named by IDHORIZONT, -1 for none
     bool selfIllum;
     float selfIllumPeriod;
     float selfIllumForce;

@@ -106,7 +106,7 @@ public:
 
     bool batched = true;
     bool hasChannels = false;
-    int32_t materialState = -1;      // -1: draw with the current material
+    int32_t materialState = -1; // -1: draw with the current material
     plat::gfx::Material material {};
     uint32_t shaderSlot = 0;
     float frameClock = 0;
@@ -120,9 +120,9 @@ public:
     uint32_t autoChannel = 0;
     uint32_t blendMode = 0;
     uint32_t orderingsMode = 0;
-    std::vector<uint16_t> orderings;  // six lists of the main index list's length
+    std::vector<uint16_t> orderings; // six lists of the main index list's length
     bool tinted = false;
-    float tint[4] = {1, 1, 1, 1};
+    float tint[4] = { 1, 1, 1, 1 };
     int32_t memoryBytes = 0;
     float lastWeights[4] = {};
     uint32_t texParamKind = 0;
@@ -134,7 +134,7 @@ public:
 
 private:
     struct DeviceVariant {
-        plat::gfx::IndexBuffer* buffer = nullptr;   // one reference held here
+        plat::gfx::IndexBuffer* buffer = nullptr; // one reference held here
         float lastUse = 0;
         uint32_t mask = 0;
         uint32_t indexCount = 0;
@@ -150,7 +150,8 @@ private:
     bool MakeWorkData();
     uint32_t PieceMask(uint32_t mask) const;
     // The variant of a cache holding mask, made (or remade) when missing.
-    template <class Variants, class Make> int FindVariant(Variants& variants, int& count, uint32_t mask, Make make);
+    template <class Variants, class Make>
+    int FindVariant(Variants& variants, int& count, uint32_t mask, Make make);
     // Positions of the morphed mesh's vertices, null when none can be read.
     const uint8_t* MorphedVertices(const float* weights, uint32_t& count, bool& locked, Mesh*& mesh);
     bool ReadCorners(const int corners[4], const float* weights, Vec3 out[4]);
@@ -162,11 +163,11 @@ private:
     int32_t m_batchVariantCount = 0;
     Mesh mainMesh;
     std::unique_ptr<Mesh> m_workMesh;
-    plat::gfx::IndexBuffer* m_workOwnIndices = nullptr;   // the work mesh's own list, one reference
+    plat::gfx::IndexBuffer* m_workOwnIndices = nullptr; // the work mesh's own list, one reference
     std::unique_ptr<CVertexData> m_workData;
     std::vector<uint8_t> m_workVertices;
     std::vector<uint8_t> m_baseVertices;
-    std::vector<uint16_t> m_baseIndices;   // the main index list as loaded
+    std::vector<uint16_t> m_baseIndices; // the main index list as loaded
     uint32_t m_normalOffset = 12;
     SDamagePiece m_pieces[kMaxPieces];
 };

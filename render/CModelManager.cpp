@@ -36,10 +36,10 @@ struct StandardRing {
 
 // The rings every frame shares, in creation order.
 constexpr StandardRing kStandardRings[] = {
-    {"EFFECT", 0x242, 48000, 63356, 2, false},
-    {"EFFECTPOINT", 0x42, 16000, 0, 2, true},
-    {"SCREEN", 0x204, 8192, 12288, 2, false},
-    {"MODELS", 0x112, 40000, 64000, 3, false},
+    { "EFFECT", 0x242, 48000, 63356, 2, false },
+    { "EFFECTPOINT", 0x42, 16000, 0, 2, true },
+    { "SCREEN", 0x204, 8192, 12288, 2, false },
+    { "MODELS", 0x112, 40000, 64000, 3, false },
 };
 
 // Screen-quad vertex: pre-transformed position and two texture sets.
@@ -101,7 +101,8 @@ void CModelManager::Init(const char* table)
     if (m_logging) {
         DeleteLogWriter();
         m_logWriter = new CLogWriter();
-        m_logWriter->Init((std::string(g_ResourceDBManager.BaseDirectory()) + "ModelManager_Log.txt").c_str());
+        m_logWriter->Init(
+            (std::string(g_ResourceDBManager.BaseDirectory()) + "ModelManager_Log.txt").c_str());
     }
     m_models.assign(size_t(m_rowCount), SModelRecord {});
     m_modelCount = m_rowCount;
@@ -130,11 +131,12 @@ void CModelManager::Init(const char* table)
 void CModelManager::Init()
 {
     ZJ_TRACE("CModelManager::Init");
-    int* slots[] = {&m_effectSlot, &m_effectPointSlot, &m_screenSlot, &m_modelsSlot};
+    int* slots[] = { &m_effectSlot, &m_effectPointSlot, &m_screenSlot, &m_modelsSlot };
     bool failed = false;
     for (size_t i = 0; i < std::size(kStandardRings); ++i) {
         const StandardRing& ring = kStandardRings[i];
-        *slots[i] = CreateRenderBuffer(ring.name, ring.format, ring.vertices, ring.indices, ring.ringCount, ring.points);
+        *slots[i] = CreateRenderBuffer(
+            ring.name, ring.format, ring.vertices, ring.indices, ring.ringCount, ring.points);
         failed = failed || *slots[i] == -1;
     }
     if (failed)
@@ -145,22 +147,23 @@ void CModelManager::Init()
 void CModelManager::CreateVideoMeshes()
 {
     uint16_t* indices = m_unitQuad.Allocate(0x112, 4, 6);
-    static constexpr uint16_t kQuad[6] = {0, 1, 2, 2, 1, 3};
+    static constexpr uint16_t kQuad[6] = { 0, 1, 2, 2, 1, 3 };
     std::copy(std::begin(kQuad), std::end(kQuad), indices);
     for (int i = 0; i < 4; ++i) {
         auto* v = reinterpret_cast<ModelVertex*>(m_unitQuad.vertices + size_t(i) * m_unitQuad.stride);
-        *v = {float(i % 2) - 0.5f, float(i / 2), 0, 0, 1, 0, float(i % 2), float(i / 2)};
+        *v = { float(i % 2) - 0.5f, float(i / 2), 0, 0, 1, 0, float(i % 2), float(i / 2) };
     }
     indices = m_screenQuad.Allocate(0x204, 32, 48);
     for (uint16_t k = 0; k < 8; ++k) {
         const uint16_t b = uint16_t(4 * k);
-        const uint16_t quad[6] = {b, uint16_t(b + 1), uint16_t(b + 2), uint16_t(b + 2), uint16_t(b + 1), uint16_t(b + 3)};
+        const uint16_t quad[6]
+            = { b, uint16_t(b + 1), uint16_t(b + 2), uint16_t(b + 2), uint16_t(b + 1), uint16_t(b + 3) };
         std::copy(quad, quad + 6, indices + 6 * k);
     }
     for (int i = 0; i < 4; ++i) {
         auto* v = reinterpret_cast<ScreenVertex*>(m_screenQuad.vertices + size_t(i) * m_screenQuad.stride);
-        *v = {float(i % 2) - 0.5f, float(i / 2) - 0.5f, 0, 0.00001f, float(i % 2), float(i / 2), float(i % 2),
-            float(i / 2)};
+        *v = { float(i % 2) - 0.5f, float(i / 2) - 0.5f, 0, 0.00001f, float(i % 2), float(i / 2),
+            float(i % 2), float(i / 2) };
     }
 }
 
@@ -234,14 +237,15 @@ CRenderBuffer& CModelManager::GetBuffer(int slot)
     return m_buffers[slot];
 }
 
-int CModelManager::CreateRenderBuffer(const char* name, uint32_t format, uint32_t vertexCount, uint32_t indexCount,
-    int ringCount, bool isPointBuffer)
+int CModelManager::CreateRenderBuffer(const char* name, uint32_t format, uint32_t vertexCount,
+    uint32_t indexCount, int ringCount, bool isPointBuffer)
 {
     ZJ_TRACE("CModelManager::CreateRenderBuffer");
     char line[160];
     if (vertexCount > kMaxRingVertices || vertexCount == 0 || ringCount < 1 || ringCount > kSlotCount) {
-        std::snprintf(line, sizeof line, "CModelManager::CreateRenderBuffer %s: %u vertices in %d buffers refused",
-            name, vertexCount, ringCount);
+        std::snprintf(line, sizeof line,
+            "CModelManager::CreateRenderBuffer %s: %u vertices in %d buffers refused", name, vertexCount,
+            ringCount);
         WriteErrorLog(line);
         return -1;
     }
@@ -323,12 +327,13 @@ Mesh* CModelManager::GetRenderSingleBufMesh(int slot, const CVertexData& data)
     CRenderBuffer& first = m_buffers[slot];
     const bool tooLarge = n > uint32_t(b->vertexCapacity) || (!points && m > uint32_t(b->indexCapacity));
     const bool outside = (data.vertexCapacity && data.firstVertex + n > data.vertexCapacity)
-        || (!points && data.indexCapacity && data.firstIndex + m > data.indexCapacity) || (n && !data.vertices)
-        || (!points && m && !data.indices);
+        || (!points && data.indexCapacity && data.firstIndex + m > data.indexCapacity)
+        || (n && !data.vertices) || (!points && m && !data.indices);
     if (n == 0 || tooLarge || outside || !b->vertexBuffer) {
         if (tooLarge && !first.loggedOversize) {
             first.loggedOversize = true;
-            WriteErrorLog(std::string("CModelManager::GetRenderSingleBufMesh submission too large for ") + first.name);
+            WriteErrorLog(
+                std::string("CModelManager::GetRenderSingleBufMesh submission too large for ") + first.name);
         }
         b->startVertex += b->vertexCount;
         b->startIndex += b->indexCount;
@@ -415,13 +420,13 @@ Mesh* CModelManager::AddUnitBillboard()
     return GetRenderSingleBufMesh(m_modelsSlot, quad);
 }
 
-CVertexData& CModelManager::DrawScreenQuad(float x1, float y1, float x2, float y2, const Rect* texture,
-    bool halfTexelInset)
+CVertexData& CModelManager::DrawScreenQuad(
+    float x1, float y1, float x2, float y2, const Rect* texture, bool halfTexelInset)
 {
     if (!m_screenQuad.vertices)
         CreateVideoMeshes();
-    float u[2] = {0, 1};
-    float v[2] = {0, 1};
+    float u[2] = { 0, 1 };
+    float v[2] = { 0, 1 };
     if (texture) {
         const float w = texture->right != texture->left ? float(texture->right - texture->left) : 1.0f;
         const float h = texture->bottom != texture->top ? float(texture->bottom - texture->top) : 1.0f;
@@ -434,10 +439,11 @@ CVertexData& CModelManager::DrawScreenQuad(float x1, float y1, float x2, float y
         v[0] = (float(texture->top) + sy) / h;
         v[1] = (float(texture->top) + dy - sy) / h;
     }
-    const float xs[2] = {x1 - 0.5f, x2 - 0.5f};
-    const float ys[2] = {y1 - 0.5f, y2 - 0.5f};
+    const float xs[2] = { x1 - 0.5f, x2 - 0.5f };
+    const float ys[2] = { y1 - 0.5f, y2 - 0.5f };
     for (int i = 0; i < 4; ++i) {
-        auto* vertex = reinterpret_cast<ScreenVertex*>(m_screenQuad.vertices + size_t(i) * m_screenQuad.stride);
+        auto* vertex
+            = reinterpret_cast<ScreenVertex*>(m_screenQuad.vertices + size_t(i) * m_screenQuad.stride);
         vertex->x = xs[i % 2];
         vertex->y = ys[i / 2];
         vertex->u0 = vertex->u1 = u[i % 2];
@@ -497,8 +503,8 @@ void CModelManager::RecreateBuffers(bool clearSlots)
         char name[32];
         std::memcpy(name, buffer.name, sizeof name);
         const bool points = buffer.vertexCapacity != 0 && buffer.indexCapacity == 0;
-        CreateRenderBuffer(name, buffer.format, uint32_t(buffer.vertexCapacity), uint32_t(buffer.indexCapacity),
-            buffer.ringCount, points);
+        CreateRenderBuffer(name, buffer.format, uint32_t(buffer.vertexCapacity),
+            uint32_t(buffer.indexCapacity), buffer.ringCount, points);
     }
     CreateVideoMeshes();
 }
@@ -519,6 +525,6 @@ void CModelManager::SetBillboardOrientation(const Vec3& viewDirection)
 {
     Matrix4 matrix;
     Matrix4Identity(matrix);
-    BuildLookAtMatrix(matrix, viewDirection, Vec3 {0, 0, 0}, Vec3 {0, 0, 1});
+    BuildLookAtMatrix(matrix, viewDirection, Vec3 { 0, 0, 0 }, Vec3 { 0, 0, 1 });
     m_billboardMatrix = matrix;
 }

@@ -27,10 +27,10 @@ public:
     int32_t wrapCount = 0;
     int32_t peakIndexUse = 0;
     int32_t peakVertexUse = 0;
-    int32_t framesSinceWrap = 0;       // advanced once per frame by the frame cycle
+    int32_t framesSinceWrap = 0; // advanced once per frame by the frame cycle
     int32_t fewestFramesPerCycle = 100;
-    int32_t ringCount = 0;             // in the ring's first slot
-    bool loggedOversize = false;       // the ring's one "too large" line was written
+    int32_t ringCount = 0; // in the ring's first slot
+    bool loggedOversize = false; // the ring's one "too large" line was written
 };
 
 struct SModelRecord {
@@ -46,7 +46,7 @@ extern int32_t liveObjectBytes;
 class CModelManager : public DefaultManager {
 public:
     static constexpr int kSlotCount = 64;
-    static constexpr uint32_t kMaxRingVertices = 65536;   // indices are rebased into 16 bits
+    static constexpr uint32_t kMaxRingVertices = 65536; // indices are rebased into 16 bits
 
     CModelManager();
     ~CModelManager() override;
@@ -78,8 +78,8 @@ public:
     CVertexData& AddBillboard(float height, float width, bool centred);
     Mesh* AddUnitBillboard();
     // A screen quad on pixel centres in the first quad of the screen record, for "SCREEN".
-    CVertexData& DrawScreenQuad(float x1, float y1, float x2, float y2, const plat::gfx::Rect* texture,
-        bool halfTexelInset);
+    CVertexData& DrawScreenQuad(
+        float x1, float y1, float x2, float y2, const plat::gfx::Rect* texture, bool halfTexelInset);
     CVertexData& ScreenQuad() { return m_screenQuad; }
     CVertexData& UnitQuad() { return m_unitQuad; }
 

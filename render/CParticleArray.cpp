@@ -75,7 +75,7 @@ void CParticleArray::SetBlock(const SParticleBlock& block)
 void CParticleArray::InitEmitter()
 {
     m_pool.Init(int(std::min<uint32_t>(m_desc->maxParticles, 0x7FFFFFF)));
-    Vec3 direction {m_desc->direction[0], m_desc->direction[1], m_desc->direction[2]};
+    Vec3 direction { m_desc->direction[0], m_desc->direction[1], m_desc->direction[2] };
     Vec3Normalize(direction, direction);
     m_desc->direction[0] = direction.x;
     m_desc->direction[1] = direction.y;
@@ -92,8 +92,8 @@ void CParticleArray::Generate(float dt)
 {
     const SEmitterDesc& d = *m_desc;
     m_spawnClock += dt;
-    m_boundsMin = {1e10f, 1e10f, 1e10f};
-    m_boundsMax = {-1e10f, -1e10f, -1e10f};
+    m_boundsMin = { 1e10f, 1e10f, 1e10f };
+    m_boundsMax = { -1e10f, -1e10f, -1e10f };
     bool extended = false;
     const float dragFactor = d.drag != 0 ? std::exp2(-d.drag * dt) : 1.0f;
     for (int slot = m_pool.First(); slot;) {
@@ -111,10 +111,10 @@ void CParticleArray::Generate(float dt)
         for (int i = 0; i < 3; ++i)
             p.position[i] += p.velocity[i] * dt;
         if (p.life > 0) {
-            m_boundsMin = {std::min(m_boundsMin.x, p.position[0]), std::min(m_boundsMin.y, p.position[1]),
-                std::min(m_boundsMin.z, p.position[2])};
-            m_boundsMax = {std::max(m_boundsMax.x, p.position[0]), std::max(m_boundsMax.y, p.position[1]),
-                std::max(m_boundsMax.z, p.position[2])};
+            m_boundsMin = { std::min(m_boundsMin.x, p.position[0]), std::min(m_boundsMin.y, p.position[1]),
+                std::min(m_boundsMin.z, p.position[2]) };
+            m_boundsMax = { std::max(m_boundsMax.x, p.position[0]), std::max(m_boundsMax.y, p.position[1]),
+                std::max(m_boundsMax.z, p.position[2]) };
             extended = true;
         } else {
             m_pool.Remove(slot);
@@ -122,7 +122,7 @@ void CParticleArray::Generate(float dt)
         slot = next;
     }
     if (!extended)
-        m_boundsMin = m_boundsMax = {0, 0, 0};
+        m_boundsMin = m_boundsMax = { 0, 0, 0 };
 
     if (m_burstClock >= d.burstDuration) {
         m_burstClock = 0;

@@ -17,10 +17,10 @@ struct SParticle {
     float position[3];
     float unused1[2];
     float velocity[3];
-    float life;        // seconds left x decay
-    float phase;       // random 0-1
+    float life; // seconds left x decay
+    float phase; // random 0-1
     float angle[2];
-    float decay;       // life shrinks by this per second
+    float decay; // life shrinks by this per second
 };
 static_assert(sizeof(SParticle) == 60);
 
@@ -63,7 +63,7 @@ protected:
     float m_spawnClock = 0;
     float m_burstClock = 0;
     float m_pauseClock = 0;
-    Vec3 m_boundsMin {0, 0, 0};
-    Vec3 m_boundsMax {0, 0, 0};
+    Vec3 m_boundsMin { 0, 0, 0 };
+    Vec3 m_boundsMax { 0, 0, 0 };
     XSlotPool<SParticle> m_pool;
 };

@@ -18,8 +18,8 @@ using namespace plat::gfx;
 
 namespace {
 
-constexpr uint32_t kPointFormat = 0x42;    // position, diffuse
-constexpr uint32_t kQuadFormat = 0x242;    // position, diffuse, two texture sets
+constexpr uint32_t kPointFormat = 0x42; // position, diffuse
+constexpr uint32_t kQuadFormat = 0x242; // position, diffuse, two texture sets
 
 struct PointVertex {
     float x, y, z;
@@ -83,8 +83,8 @@ void CParticleViewer::CreateBuffers()
         uint16_t* indices = m_data.Allocate(kQuadFormat, 4 * n, 6 * n);
         for (uint32_t k = 0; k < n; ++k) {
             const uint16_t base = uint16_t(4 * k);
-            const uint16_t quad[6] = {base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 2),
-                uint16_t(base + 3), uint16_t(base + 1)};
+            const uint16_t quad[6] = { base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 2),
+                uint16_t(base + 3), uint16_t(base + 1) };
             std::copy(quad, quad + 6, indices + 6 * k);
         }
     }
@@ -92,8 +92,8 @@ void CParticleViewer::CreateBuffers()
     m_texture = g_pTextureManager ? g_pTextureManager->FindTexture(viewer.texture) : -1;
     if (viewer.grid == 0)
         viewer.grid = 4;
-    right = {0, 0, 1};
-    up = {1, 0, 0};
+    right = { 0, 0, 1 };
+    up = { 1, 0, 0 };
 }
 
 void CParticleViewer::Release()
@@ -119,7 +119,7 @@ bool CParticleViewer::BuildGeometry()
         const uint32_t colour = (alpha << 24) | 0xFFFFFF;
         if (viewer.kind == 0) {
             auto* v = reinterpret_cast<PointVertex*>(m_data.vertices) + count;
-            *v = {p.position[0], p.position[1], p.position[2], colour};
+            *v = { p.position[0], p.position[1], p.position[2], colour };
             ++count;
             continue;
         }
@@ -137,13 +137,13 @@ bool CParticleViewer::BuildGeometry()
             v = float(frame / n) * cell;
             du = dv = cell;
         }
-        const float signs[4][2] = {{1, -1}, {1, 1}, {-1, -1}, {-1, 1}};
-        const float uv[4][2] = {{u, v}, {u + du, v}, {u, v + dv}, {u + du, v + dv}};
+        const float signs[4][2] = { { 1, -1 }, { 1, 1 }, { -1, -1 }, { -1, 1 } };
+        const float uv[4][2] = { { u, v }, { u + du, v }, { u, v + dv }, { u + du, v + dv } };
         auto* quad = reinterpret_cast<QuadVertex*>(m_data.vertices) + 4 * count;
         for (int c = 0; c < 4; ++c) {
             const float sr = signs[c][0] * size, su = signs[c][1] * size;
-            quad[c] = {p.position[0] + right.x * sr + up.x * su, p.position[1] + right.y * sr + up.y * su,
-                p.position[2] + right.z * sr + up.z * su, colour, uv[c][0], uv[c][1], uv[c][0], uv[c][1]};
+            quad[c] = { p.position[0] + right.x * sr + up.x * su, p.position[1] + right.y * sr + up.y * su,
+                p.position[2] + right.z * sr + up.z * su, colour, uv[c][0], uv[c][1], uv[c][0], uv[c][1] };
         }
         ++count;
     }
@@ -165,7 +165,8 @@ void CParticleViewer::Render()
     Mesh* mesh = g_pModelManager->GetRenderSingleBufMesh(slot, m_data);
     if (!mesh)
         return;
-    CTexture* texture = g_pTextureManager && m_texture >= 0 ? g_pTextureManager->GetTexture(m_texture) : nullptr;
+    CTexture* texture
+        = g_pTextureManager && m_texture >= 0 ? g_pTextureManager->GetTexture(m_texture) : nullptr;
     Device* device = g_Graphic.GetDevice();
     if (viewer.kind == 0 && device) {
         device->SetRenderState(RenderState::PointSpriteEnable, 1);
@@ -186,8 +187,8 @@ void CParticleViewer::Render()
 
 void CParticleViewer::GetBoundingSphere(Vec3& centre, float& radius) const
 {
-    centre = {(m_boundsMin.x + m_boundsMax.x) * 0.5f, (m_boundsMin.y + m_boundsMax.y) * 0.5f,
-        (m_boundsMin.z + m_boundsMax.z) * 0.5f};
+    centre = { (m_boundsMin.x + m_boundsMax.x) * 0.5f, (m_boundsMin.y + m_boundsMax.y) * 0.5f,
+        (m_boundsMin.z + m_boundsMax.z) * 0.5f };
     Vec3 half;
     Vec3Sub(half, m_boundsMin, centre);
     radius = Vec3Length(half) + std::max(m_viewer->birthSize, m_viewer->deathSize);

@@ -39,8 +39,8 @@ public:
     CVertexData& Geometry() { return m_data; }
     int TextureIndex() const { return m_texture; }
 
-    Vec3 right {0, 0, 1};
-    Vec3 up {1, 0, 0};
+    Vec3 right { 0, 0, 1 };
+    Vec3 up { 1, 0, 0 };
 
 private:
     std::shared_ptr<SViewerParams> m_viewer;

@@ -92,8 +92,8 @@ Surface* CSurfaceManager::GetSurface(int index)
         return record.surface;
     Device* device = g_Graphic.GetDevice();
     if (!device || record.width <= 0 || record.height <= 0
-        || Failed(device->CreateImageSurface(uint32_t(RoundUp4(record.width)), uint32_t(RoundUp4(record.height)),
-            Format::Dxt3, &record.surface))) {
+        || Failed(device->CreateImageSurface(uint32_t(RoundUp4(record.width)),
+            uint32_t(RoundUp4(record.height)), Format::Dxt3, &record.surface))) {
         WriteErrorLog("CTexture::LoadFromFile Can`t create surface");
         record.surface = nullptr;
         record.failed = 1;
@@ -101,7 +101,8 @@ Surface* CSurfaceManager::GetSurface(int index)
     }
     namespace d3dx = plat::gfx::d3dx;
     const d3dx::Filter filter = record.noFilter ? d3dx::Filter::Triangle : d3dx::Filter::Default;
-    if (Failed(d3dx::LoadSurfaceFromFile(*record.surface, nullptr, record.filename, nullptr, filter, 0, nullptr)))
+    if (Failed(d3dx::LoadSurfaceFromFile(
+            *record.surface, nullptr, record.filename, nullptr, filter, 0, nullptr)))
         WriteErrorLog("CSurfaceManager::GetSurface Can`t load surface");
     return record.surface;
 }
@@ -117,13 +118,13 @@ void CSurfaceManager::GetSize(int index, int32_t& width, int32_t& height) const
     height = record.height;
 }
 
-bool CSurfaceManager::TileRect(const Surface* surface, int32_t left, int32_t top, int32_t width, int32_t height,
-    Rect& out)
+bool CSurfaceManager::TileRect(
+    const Surface* surface, int32_t left, int32_t top, int32_t width, int32_t height, Rect& out)
 {
     out.left = std::max(left, 0) & ~3;
     out.top = std::max(top, 0) & ~3;
-    out.right = std::min({RoundUp4(left + width), int32_t(surface->Width()), out.left + kTile});
-    out.bottom = std::min({RoundUp4(top + height), int32_t(surface->Height()), out.top + kTile});
+    out.right = std::min({ RoundUp4(left + width), int32_t(surface->Width()), out.left + kTile });
+    out.bottom = std::min({ RoundUp4(top + height), int32_t(surface->Height()), out.top + kTile });
     return out.right > out.left && out.bottom > out.top;
 }
 
@@ -150,19 +151,19 @@ void CSurfaceManager::UploadRect(Surface* surface, const Rect& rect, CTexture* c
     Device* device = g_Graphic.GetDevice();
     if (!device || !m_stagingSurface || !m_stagingTexture || !m_stagingTexture->GetTexture())
         return;
-    const Point origin {0, 0};
+    const Point origin { 0, 0 };
     if (Failed(device->CopyRects(surface, &rect, 1, m_stagingSurface, &origin))) {
         WriteErrorLog("Can`t copy rects");
         return;
     }
-    const Rect dirty {0, 0, rect.Width(), rect.Height()};
+    const Rect dirty { 0, 0, rect.Width(), rect.Height() };
     target->AddDirtyRect(&dirty);
     if (Failed(device->UpdateTexture(m_stagingTexture->GetTexture(), target)))
         WriteErrorLog("UpdateTexture fails");
 }
 
-void CSurfaceManager::DrawTiles(Surface* surface, int32_t width, int32_t height, int32_t x0, int32_t y0, int32_t x1,
-    int32_t y1, const TileSink& draw)
+void CSurfaceManager::DrawTiles(Surface* surface, int32_t width, int32_t height, int32_t x0, int32_t y0,
+    int32_t x1, int32_t y1, const TileSink& draw)
 {
     ZJ_TRACE("CSurfaceManager::DrawTiles");
     if (!surface || width <= 0 || height <= 0)
@@ -177,23 +178,25 @@ void CSurfaceManager::DrawTiles(Surface* surface, int32_t width, int32_t height,
             SurfaceTile tile;
             if (!TileRect(surface, kTile * tx, kTile * ty, tileWidth, tileHeight, tile.source))
                 continue;
-            if (m_lastSurface != surface || m_last.left != tile.source.left || m_last.top != tile.source.top) {
+            if (m_lastSurface != surface || m_last.left != tile.source.left
+                || m_last.top != tile.source.top) {
                 UploadRect(surface, tile.source, cache);
                 m_lastSurface = surface;
                 m_last = tile.source;
             }
-            tile.screen = {x0 + Scale(dw, int64_t(kTile) * tx, width), y0 + Scale(dh, int64_t(kTile) * ty, height),
-                x0 + Scale(dw, int64_t(kTile) * tx + tileWidth, width),
-                y0 + Scale(dh, int64_t(kTile) * ty + tileHeight, height)};
-            tile.texture = {0, 0, Scale(dw, kTile, width) + Sign(dw), Scale(dh, kTile, height) + Sign(dh)};
+            tile.screen
+                = { x0 + Scale(dw, int64_t(kTile) * tx, width), y0 + Scale(dh, int64_t(kTile) * ty, height),
+                      x0 + Scale(dw, int64_t(kTile) * tx + tileWidth, width),
+                      y0 + Scale(dh, int64_t(kTile) * ty + tileHeight, height) };
+            tile.texture = { 0, 0, Scale(dw, kTile, width) + Sign(dw), Scale(dh, kTile, height) + Sign(dh) };
             if (draw)
                 draw(tile);
         }
     }
 }
 
-void CSurfaceManager::DrawTilesEx(Surface* surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx0,
-    int32_t sy0, int32_t sx1, int32_t sy1, const TileSink& draw)
+void CSurfaceManager::DrawTilesEx(Surface* surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+    int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1, const TileSink& draw)
 {
     ZJ_TRACE("CSurfaceManager::DrawTilesEx");
     if (!surface)
@@ -215,9 +218,11 @@ void CSurfaceManager::DrawTilesEx(Surface* surface, int32_t x0, int32_t y0, int3
             UploadRect(surface, tile.source, cache);
             m_lastSurface = surface;
             m_last = tile.source;
-            tile.screen = {x0 + Scale(dw, int64_t(kTile) * tx, sw), y0 + Scale(dh, int64_t(kTile) * ty, sh),
-                x0 + Scale(dw, int64_t(kTile) * tx + tileWidth, sw), y0 + Scale(dh, int64_t(kTile) * ty + tileHeight, sh)};
-            tile.texture = {sx & 3, sy & 3, Scale(dw, kTile, sw) + (sx & 3), Scale(dh, kTile, sh) + (sy & 3)};
+            tile.screen = { x0 + Scale(dw, int64_t(kTile) * tx, sw), y0 + Scale(dh, int64_t(kTile) * ty, sh),
+                x0 + Scale(dw, int64_t(kTile) * tx + tileWidth, sw),
+                y0 + Scale(dh, int64_t(kTile) * ty + tileHeight, sh) };
+            tile.texture
+                = { sx & 3, sy & 3, Scale(dw, kTile, sw) + (sx & 3), Scale(dh, kTile, sh) + (sy & 3) };
             if (draw)
                 draw(tile);
         }
@@ -234,7 +239,8 @@ void CSurfaceManager::CopyToCacheTexture(int index, int32_t x0, int32_t y0, int3
     const int32_t height = std::min(y1 - y0, kTile);
     if (width <= 0 || height <= 0)
         return;
-    Rect rect {RoundUp4(std::max(x0, 0)), RoundUp4(std::max(y0, 0)), RoundUp4(x0 + width), RoundUp4(y0 + height)};
+    Rect rect { RoundUp4(std::max(x0, 0)), RoundUp4(std::max(y0, 0)), RoundUp4(x0 + width),
+        RoundUp4(y0 + height) };
     rect.right = std::min(rect.right, int32_t(surface->Width()));
     rect.bottom = std::min(rect.bottom, int32_t(surface->Height()));
     if (rect.right <= rect.left || rect.bottom <= rect.top)

@@ -16,12 +16,12 @@ class CTexture;
 
 struct SurfaceRecord {
     char filename[64];
-    int32_t width;                  // WIDTH; with HEIGHT taken from the file when either is 0
+    int32_t width; // WIDTH; with HEIGHT taken from the file when either is 0
     int32_t height;
-    plat::gfx::Surface* surface;    // null until first use
-    uint8_t noFilter;               // NOFILTER is 1
-    uint8_t noFilterAlpha;          // NOFILTERALPHA is 1
-    uint8_t failed;                 // the surface could not be made; not tried again
+    plat::gfx::Surface* surface; // null until first use
+    uint8_t noFilter; // NOFILTER is 1
+    uint8_t noFilterAlpha; // NOFILTERALPHA is 1
+    uint8_t failed; // the surface could not be made; not tried again
 };
 
 // One tile of a drawing: the picture rectangle in the cache (edges on the 4 x 4 block grid), the
@@ -54,8 +54,8 @@ public:
 
     // The tiles of the whole picture (width x height) drawn into (x0, y0)-(x1, y1); a tile not in the
     // cache is copied there before the sink draws it.
-    void DrawTiles(plat::gfx::Surface* surface, int32_t width, int32_t height, int32_t x0, int32_t y0, int32_t x1,
-        int32_t y1, const TileSink& draw);
+    void DrawTiles(plat::gfx::Surface* surface, int32_t width, int32_t height, int32_t x0, int32_t y0,
+        int32_t x1, int32_t y1, const TileSink& draw);
     // The tiles of the picture rectangle (sx0, sy0)-(sx1, sy1) drawn into (x0, y0)-(x1, y1); every tile
     // is copied. Parts beyond the picture are not copied.
     void DrawTilesEx(plat::gfx::Surface* surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx0,
@@ -64,13 +64,14 @@ public:
     // with the first cache texture and a pattern repeating every 64 screen pixels; RenderSurfaceEx
     // draws a picture rectangle with both cache textures. CopyToTexture and UpdateTexture do the
     // same for a picture of the table.
-    void RenderSurface(plat::gfx::Surface* surface, int32_t width, int32_t height, int slot, int32_t x0, int32_t y0,
-        int32_t x1, int32_t y1, CTexture* pattern);
-    void RenderSurfaceEx(plat::gfx::Surface* surface, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-        int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1, bool inset);
-    void CopyToTexture(int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, CTexture* pattern);
-    void UpdateTexture(int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx0, int32_t sy0,
-        int32_t sx1, int32_t sy1, bool inset);
+    void RenderSurface(plat::gfx::Surface* surface, int32_t width, int32_t height, int slot, int32_t x0,
+        int32_t y0, int32_t x1, int32_t y1, CTexture* pattern);
+    void RenderSurfaceEx(plat::gfx::Surface* surface, int slot, int32_t x0, int32_t y0, int32_t x1,
+        int32_t y1, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1, bool inset);
+    void CopyToTexture(
+        int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, CTexture* pattern);
+    void UpdateTexture(int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx0,
+        int32_t sy0, int32_t sx1, int32_t sy1, bool inset);
 
     // Copies a picture rectangle of at most 256 x 256 into the second cache texture.
     void CopyToCacheTexture(int index, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
@@ -85,8 +86,8 @@ private:
     // Copies rect of the picture to the top left of the cache texture.
     void UploadRect(plat::gfx::Surface* surface, const plat::gfx::Rect& rect, CTexture* cache);
     // A tile's rectangle on the block grid, inside the picture and at most 256 x 256; false when empty.
-    static bool TileRect(const plat::gfx::Surface* surface, int32_t left, int32_t top, int32_t width, int32_t height,
-        plat::gfx::Rect& out);
+    static bool TileRect(const plat::gfx::Surface* surface, int32_t left, int32_t top, int32_t width,
+        int32_t height, plat::gfx::Rect& out);
     void ReleaseStaging();
 
     XDynamicArray<SurfaceRecord> m_records;

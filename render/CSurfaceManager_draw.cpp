@@ -43,8 +43,8 @@ CTexture* CacheTexture(bool second)
 
 } // namespace
 
-void CSurfaceManager::RenderSurface(plat::gfx::Surface* surface, int32_t width, int32_t height, int slot, int32_t x0,
-    int32_t y0, int32_t x1, int32_t y1, CTexture* pattern)
+void CSurfaceManager::RenderSurface(plat::gfx::Surface* surface, int32_t width, int32_t height, int slot,
+    int32_t x0, int32_t y0, int32_t x1, int32_t y1, CTexture* pattern)
 {
     ZJ_TRACE("CSurfaceManager::RenderSurface");
     CTexture* cache = CacheTexture(false);
@@ -52,8 +52,8 @@ void CSurfaceManager::RenderSurface(plat::gfx::Surface* surface, int32_t width, 
         [&](const SurfaceTile& tile) { DrawTile(tile, slot, false, true, cache, pattern); });
 }
 
-void CSurfaceManager::RenderSurfaceEx(plat::gfx::Surface* surface, int slot, int32_t x0, int32_t y0, int32_t x1,
-    int32_t y1, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1, bool inset)
+void CSurfaceManager::RenderSurfaceEx(plat::gfx::Surface* surface, int slot, int32_t x0, int32_t y0,
+    int32_t x1, int32_t y1, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1, bool inset)
 {
     ZJ_TRACE("CSurfaceManager::RenderSurfaceEx");
     CTexture* first = CacheTexture(false);
@@ -62,8 +62,8 @@ void CSurfaceManager::RenderSurfaceEx(plat::gfx::Surface* surface, int slot, int
         [&](const SurfaceTile& tile) { DrawTile(tile, slot, inset, false, first, second); });
 }
 
-void CSurfaceManager::CopyToTexture(int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-    CTexture* pattern)
+void CSurfaceManager::CopyToTexture(
+    int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, CTexture* pattern)
 {
     ZJ_TRACE("CSurfaceManager::CopyToTexture");
     if (plat::gfx::Surface* surface = GetSurface(index)) {
@@ -72,8 +72,8 @@ void CSurfaceManager::CopyToTexture(int index, int slot, int32_t x0, int32_t y0,
     }
 }
 
-void CSurfaceManager::UpdateTexture(int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx0,
-    int32_t sy0, int32_t sx1, int32_t sy1, bool inset)
+void CSurfaceManager::UpdateTexture(int index, int slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+    int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1, bool inset)
 {
     ZJ_TRACE("CSurfaceManager::UpdateTexture");
     RenderSurfaceEx(GetSurface(index), slot, x0, y0, x1, y1, sx0, sy0, sx1, sy1, inset);

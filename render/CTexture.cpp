@@ -97,8 +97,8 @@ void CTexture::SetToStage(uint32_t stage)
     StageTextureCache[stage] = this;
 }
 
-bool CTexture::LoadFromFile(const char* name, int32_t bitsPerPixel, int32_t reduction, uint32_t levels,
-    bool managed)
+bool CTexture::LoadFromFile(
+    const char* name, int32_t bitsPerPixel, int32_t reduction, uint32_t levels, bool managed)
 {
     ZJ_TRACE("CTexture::LoadFromFile");
     ReleaseTexture();
@@ -127,7 +127,8 @@ bool CTexture::LoadFromFile(const char* name, int32_t bitsPerPixel, int32_t redu
     ReadSurfaceSize(width, height);
     if (levels == 0)
         levels = uint32_t(1 + std::min(IntLog2(width), IntLog2(height)));
-    m_memory = EstimateMemory(uint32_t(width), uint32_t(height), levels, uint32_t(std::max(bitsPerPixel, 0) / 8));
+    m_memory
+        = EstimateMemory(uint32_t(width), uint32_t(height), levels, uint32_t(std::max(bitsPerPixel, 0) / 8));
     return true;
 }
 
@@ -138,6 +139,6 @@ bool CTexture::LoadImageTexture(const char* name, uint32_t levels, Format format
     if (!device)
         return false;
     namespace d3dx = plat::gfx::d3dx;
-    return Succeeded(d3dx::CreateTextureFromFileEx(*device, name ? name : "", d3dx::kDefault, d3dx::kDefault, levels,
-        0, format, Pool::Managed, d3dx::Filter::Box, d3dx::Filter::Default, 0, nullptr, &out));
+    return Succeeded(d3dx::CreateTextureFromFileEx(*device, name ? name : "", d3dx::kDefault, d3dx::kDefault,
+        levels, 0, format, Pool::Managed, d3dx::Filter::Box, d3dx::Filter::Default, 0, nullptr, &out));
 }

@@ -19,9 +19,11 @@ public:
     // Replaces the texture with a file's: "TM" files through ReadImageFile, every other extension
     // through the platform loader at the format of bitsPerPixel (16 or 32). levels 0 chooses.
     // A file the loader refuses logs "CTexture::LoadFromFile file '%s' not loaded".
-    bool LoadFromFile(const char* name, int32_t bitsPerPixel, int32_t reduction, uint32_t levels, bool managed);
+    bool LoadFromFile(
+        const char* name, int32_t bitsPerPixel, int32_t reduction, uint32_t levels, bool managed);
     // Reads a TM file (see TMReader.h); reduction 0 to 2 drops the largest levels.
-    bool ReadImageFile(const char* name, int32_t bitsPerPixel, int32_t reduction, uint32_t levels, bool managed);
+    bool ReadImageFile(
+        const char* name, int32_t bitsPerPixel, int32_t reduction, uint32_t levels, bool managed);
     // The size, read from level 0 when not known yet.
     void ReadSurfaceSize(int32_t& width, int32_t& height);
     // Binds the texture to the stage unless the stage holds it already.
@@ -43,8 +45,8 @@ private:
     static uint32_t EstimateMemory(uint32_t width, uint32_t height, uint32_t levels, uint32_t bytesPerPixel);
     void Attach(plat::gfx::Texture* texture, int32_t width, int32_t height);
     // The platform loader: the file's size, a managed texture in that format.
-    static bool LoadImageTexture(const char* name, uint32_t levels, plat::gfx::Format format,
-        plat::gfx::Texture*& out);
+    static bool LoadImageTexture(
+        const char* name, uint32_t levels, plat::gfx::Format format, plat::gfx::Texture*& out);
     bool ReadCompressed(class TMReader& reader, uint32_t levels, bool managed, plat::gfx::Texture*& built);
     bool ReadUncompressed(class TMReader& reader, uint32_t levels, bool managed, plat::gfx::Texture*& built);
 

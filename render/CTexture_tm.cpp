@@ -54,8 +54,8 @@ bool BuildLevels(Texture* texture, uint32_t format)
         SurfaceDesc from, to;
         texture->GetLevelDesc(i - 1, from);
         texture->GetLevelDesc(i, to);
-        TMReader::BuildMipLevel(static_cast<const uint8_t*>(previous.bits), previous.pitch, from.width, from.height,
-            static_cast<uint8_t*>(current.bits), current.pitch, to.width, to.height, format);
+        TMReader::BuildMipLevel(static_cast<const uint8_t*>(previous.bits), previous.pitch, from.width,
+            from.height, static_cast<uint8_t*>(current.bits), current.pitch, to.width, to.height, format);
         texture->UnlockRect(i - 1);
         previous = current;
     }
@@ -65,8 +65,8 @@ bool BuildLevels(Texture* texture, uint32_t format)
 
 } // namespace
 
-bool CTexture::ReadImageFile(const char* name, int32_t bitsPerPixel, int32_t reduction, uint32_t levels,
-    bool managed)
+bool CTexture::ReadImageFile(
+    const char* name, int32_t bitsPerPixel, int32_t reduction, uint32_t levels, bool managed)
 {
     ZJ_TRACE("CTexture::ReadImageFile");
     ReleaseTexture();
@@ -115,8 +115,8 @@ bool CTexture::ReadUncompressed(TMReader& reader, uint32_t levels, bool managed,
     levels = std::min(levels, FullChain(w, h));
     Device* device = g_Graphic.GetDevice();
     if (!device
-        || Failed(device->CreateTexture(w, h, levels, 0, Format(reader.Format()),
-            managed ? Pool::Managed : Pool::SystemMem, &built))) {
+        || Failed(device->CreateTexture(
+            w, h, levels, 0, Format(reader.Format()), managed ? Pool::Managed : Pool::SystemMem, &built))) {
         WriteErrorLog(kCannotCreate);
         return false;
     }

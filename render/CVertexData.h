@@ -19,14 +19,14 @@ public:
     uint16_t* Allocate(uint32_t format, uint32_t vertexCapacity, uint32_t indexCapacity);
     void Free();
 
-    uint8_t* vertices = nullptr;      // vertexCapacity x stride bytes
-    uint16_t* indices = nullptr;      // indexCapacity indices
-    uint32_t indexCount = 0;          // to submit
+    uint8_t* vertices = nullptr; // vertexCapacity x stride bytes
+    uint16_t* indices = nullptr; // indexCapacity indices
+    uint32_t indexCount = 0; // to submit
     uint32_t vertexCount = 0;
     uint32_t vertexCapacity = 0;
     uint32_t indexCapacity = 0;
     uint32_t format = 0;
     uint32_t stride = 0;
-    uint32_t firstIndex = 0;          // where the part to submit begins
+    uint32_t firstIndex = 0; // where the part to submit begins
     uint32_t firstVertex = 0;
 };

@@ -15,8 +15,9 @@ Graphic g_Graphic;
 
 namespace {
 
-constexpr Format kDepthFormats[] = {Format::D24S8, Format::D24X4S4, Format::D32, Format::D24X8, Format::D16};
-constexpr plat::gfx::DeviceType kDeviceTypes[] = {plat::gfx::DeviceType::Hal, plat::gfx::DeviceType::Ref};
+constexpr Format kDepthFormats[]
+    = { Format::D24S8, Format::D24X4S4, Format::D32, Format::D24X8, Format::D16 };
+constexpr plat::gfx::DeviceType kDeviceTypes[] = { plat::gfx::DeviceType::Hal, plat::gfx::DeviceType::Ref };
 
 Format DisplayFormat(int32_t bitsPerPixel, Format format)
 {
@@ -79,8 +80,8 @@ Matrix ToDeviceMatrix(const Matrix4& matrix)
 
 Graphic::Graphic()
 {
-    m_material.diffuse = {1, 1, 1, 1};
-    m_material.ambient = {1, 1, 1, 1};
+    m_material.diffuse = { 1, 1, 1, 1 };
+    m_material.ambient = { 1, 1, 1, 1 };
 }
 
 Graphic::~Graphic()
@@ -97,19 +98,20 @@ bool Graphic::CreateDirect3D(std::string_view backend)
     return m_direct3D != nullptr;
 }
 
-bool Graphic::CheckDisplayMode(int32_t adapter, int32_t, int32_t, int32_t bitsPerPixel, Format format, int32_t,
-    int32_t, bool windowed, MultiSample multiSample, uint32_t, uint32_t, PresentInterval, bool)
+bool Graphic::CheckDisplayMode(int32_t adapter, int32_t, int32_t, int32_t bitsPerPixel, Format format,
+    int32_t, int32_t, bool windowed, MultiSample multiSample, uint32_t, uint32_t, PresentInterval, bool)
 {
     if (!m_direct3D)
         return false;
     Format display = DisplayFormat(bitsPerPixel, format);
-    return Succeeded(m_direct3D->CheckDeviceMultiSampleType(uint32_t(std::max(adapter, 0)),
-        plat::gfx::DeviceType::Hal, display, windowed, multiSample));
+    return Succeeded(m_direct3D->CheckDeviceMultiSampleType(
+        uint32_t(std::max(adapter, 0)), plat::gfx::DeviceType::Hal, display, windowed, multiSample));
 }
 
-bool Graphic::CreateDevice(int32_t adapter, int32_t width, int32_t height, int32_t bitsPerPixel, Format format,
-    int32_t refresh, int32_t vsync, bool windowed, MultiSample multiSample, uint32_t filterMode,
-    uint32_t maxAnisotropy, PresentInterval presentInterval, bool lockable, DeviceWindow* window)
+bool Graphic::CreateDevice(int32_t adapter, int32_t width, int32_t height, int32_t bitsPerPixel,
+    Format format, int32_t refresh, int32_t vsync, bool windowed, MultiSample multiSample,
+    uint32_t filterMode, uint32_t maxAnisotropy, PresentInterval presentInterval, bool lockable,
+    DeviceWindow* window)
 {
     ZJ_TRACE("Graphic::CreateDevice");
     if (!m_direct3D)
@@ -152,9 +154,10 @@ bool Graphic::CreateDevice(int32_t adapter, int32_t width, int32_t height, int32
     for (plat::gfx::DeviceType type : kDeviceTypes) {
         Format found = Format::Unknown;
         auto depthUsable = [&](Format depth) {
-            return Succeeded(m_direct3D->CheckDeviceFormat(m_adapter, type, backBuffer, usage::kDepthStencil,
-                       ResourceType::Surface, depth))
-                && Succeeded(m_direct3D->CheckDepthStencilMatch(m_adapter, type, backBuffer, backBuffer, depth));
+            return Succeeded(m_direct3D->CheckDeviceFormat(
+                       m_adapter, type, backBuffer, usage::kDepthStencil, ResourceType::Surface, depth))
+                && Succeeded(
+                    m_direct3D->CheckDepthStencilMatch(m_adapter, type, backBuffer, backBuffer, depth));
         };
         for (Format depth : kDepthFormats) {
             if (depthUsable(depth)) {
@@ -416,7 +419,8 @@ void Graphic::CreateTexture(CTexture* tex, uint32_t width, uint32_t height, uint
         usageBits &= ~usage::kDynamic;
     tex->m_dynamic = (usageBits & usage::kDynamic) != 0;
     Texture* texture = nullptr;
-    if (!m_device || Failed(m_device->CreateTexture(width, height, levels, usageBits, format, pool, &texture))) {
+    if (!m_device
+        || Failed(m_device->CreateTexture(width, height, levels, usageBits, format, pool, &texture))) {
         WriteErrorLog("Graphic::CreateTexture fails");
         return;
     }
@@ -508,7 +512,7 @@ void Graphic::ScaleGammaRamp(GammaRamp& out, const GammaRamp& in, float factor)
 
 void Graphic::BrightenGammaRamp(GammaRamp& out, const GammaRamp& in, float t)
 {
-    constexpr float kInverse = 1.5259022e-5f;   // 1 / 65535
+    constexpr float kInverse = 1.5259022e-5f; // 1 / 65535
     auto brighten = [t](uint16_t value) {
         return TruncateRampEntry(double((float(value) * kInverse * (1.0f - t) + t) * 65535.0f));
     };

@@ -31,14 +31,14 @@ struct GraphicCaps {
     bool bumpEnvMapLuminance = false;
     bool hasPixelShader = false;
     bool hasVertexShader = false;
-    uint32_t maxBlendStages = 0;       // at most 2 when only two textures can be bound
+    uint32_t maxBlendStages = 0; // at most 2 when only two textures can be bound
     uint32_t maxSimultaneousTextures = 0;
     uint32_t maxTextureWidth = 0;
     bool tssArgTemp = false;
-    bool fogTable = false;             // cleared by the start-up when ForceLinearFog is on
+    bool fogTable = false; // cleared by the start-up when ForceLinearFog is on
     bool fogRange = false;
-    bool fullscreenGamma = false;      // full-screen gamma and not in a window
-    bool gammaFade = false;            // fades run on the gamma-fade thread while set
+    bool fullscreenGamma = false; // full-screen gamma and not in a window
+    bool gammaFade = false; // fades run on the gamma-fade thread while set
     bool wBuffer = false;
     bool borderAddress = false;
     uint32_t maxVertexBlendMatrices = 0;
@@ -59,7 +59,7 @@ int32_t IntLog2(int32_t n);
 
 class Graphic {
 public:
-    static constexpr int kTargetStackSize = 20;   // ten target and depth pairs
+    static constexpr int kTargetStackSize = 20; // ten target and depth pairs
     static constexpr int kWorldStackSize = 16;
     static constexpr int kFilterStages = 4;
 
@@ -72,13 +72,14 @@ public:
     bool CreateDirect3D(std::string_view backend = {});
     // Whether the display format of the colour depth takes that multisampling.
     bool CheckDisplayMode(int32_t adapter, int32_t width, int32_t height, int32_t bitsPerPixel,
-        plat::gfx::Format format, int32_t refresh, int32_t vsync, bool windowed, plat::gfx::MultiSample multiSample,
-        uint32_t filterMode, uint32_t maxAnisotropy, plat::gfx::PresentInterval presentInterval, bool lockable);
+        plat::gfx::Format format, int32_t refresh, int32_t vsync, bool windowed,
+        plat::gfx::MultiSample multiSample, uint32_t filterMode, uint32_t maxAnisotropy,
+        plat::gfx::PresentInterval presentInterval, bool lockable);
     // False when no device type is usable or the device cannot be created; nothing is logged.
-    bool CreateDevice(int32_t adapter, int32_t width, int32_t height, int32_t bitsPerPixel, plat::gfx::Format format,
-        int32_t refresh, int32_t vsync, bool windowed, plat::gfx::MultiSample multiSample, uint32_t filterMode,
-        uint32_t maxAnisotropy, plat::gfx::PresentInterval presentInterval, bool lockable,
-        plat::gfx::DeviceWindow* window);
+    bool CreateDevice(int32_t adapter, int32_t width, int32_t height, int32_t bitsPerPixel,
+        plat::gfx::Format format, int32_t refresh, int32_t vsync, bool windowed,
+        plat::gfx::MultiSample multiSample, uint32_t filterMode, uint32_t maxAnisotropy,
+        plat::gfx::PresentInterval presentInterval, bool lockable, plat::gfx::DeviceWindow* window);
     // Unbinds stages 0-3 and stream 0, then releases the back buffer, its depth surface, the device
     // and the adapter.
     void Release();
@@ -103,8 +104,8 @@ public:
 
     // Creates tex's Direct3D texture and estimates its memory; DYNAMIC is dropped without dynamic
     // textures. A failure logs "Graphic::CreateTexture fails" and leaves the texture null.
-    void CreateTexture(CTexture* tex, uint32_t width, uint32_t height, uint32_t levels, plat::gfx::Format format,
-        plat::gfx::Pool pool, uint32_t usage);
+    void CreateTexture(CTexture* tex, uint32_t width, uint32_t height, uint32_t levels,
+        plat::gfx::Format format, plat::gfx::Pool pool, uint32_t usage);
 
     // World-matrix stack: SetWorldMatrix sets WORLD and replaces the top (pushing onto an empty
     // stack); Push sets WORLD and pushes; Pop returns WORLD to the matrix below, when there is one.

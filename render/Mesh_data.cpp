@@ -42,7 +42,7 @@ int Components(uint32_t format, Component (&out)[6])
     int n = 0;
     uint32_t at = 0;
     auto add = [&](uint32_t generic, uint32_t bytes) {
-        out[n++] = {at, generic, bytes};
+        out[n++] = { at, generic, bytes };
         at += bytes;
     };
     add(0, PositionBytes(format));
@@ -82,11 +82,11 @@ template <class Visit> void ForEachPosition(Mesh& mesh, Visit visit)
 
 void Bounds(Mesh& mesh, Vec3& min, Vec3& max)
 {
-    min = {1e10f, 1e10f, 1e10f};
-    max = {-1e10f, -1e10f, -1e10f};
+    min = { 1e10f, 1e10f, 1e10f };
+    max = { -1e10f, -1e10f, -1e10f };
     ForEachPosition(mesh, [&](const float* p) {
-        min = {std::min(min.x, p[0]), std::min(min.y, p[1]), std::min(min.z, p[2])};
-        max = {std::max(max.x, p[0]), std::max(max.y, p[1]), std::max(max.z, p[2])};
+        min = { std::min(min.x, p[0]), std::min(min.y, p[1]), std::min(min.z, p[2]) };
+        max = { std::max(max.x, p[0]), std::max(max.y, p[1]), std::max(max.z, p[2]) };
     });
 }
 
@@ -111,7 +111,8 @@ void Mesh::Load(uint32_t mode, const SMeshBlock& block)
     Allocate(mode, block.format, block.vertexCount, indexCount > 0, indexCount);
     Lock(true, indexCount > 0);
     if (vertexData)
-        std::memcpy(vertexData, block.vertices.data(), std::min(block.vertices.size(), size_t(stride) * vertexCount));
+        std::memcpy(
+            vertexData, block.vertices.data(), std::min(block.vertices.size(), size_t(stride) * vertexCount));
     if (indexCount > 0 && indexData)
         std::memcpy(indexData, block.indices.data(), size_t(indexCount) * 2);
     Unlock(true, indexCount > 0);
@@ -120,7 +121,8 @@ void Mesh::Load(uint32_t mode, const SMeshBlock& block)
 float Mesh::GetRadius()
 {
     float largest = 0;
-    ForEachPosition(*this, [&](const float* p) { largest = std::max(largest, p[0] * p[0] + p[1] * p[1] + p[2] * p[2]); });
+    ForEachPosition(
+        *this, [&](const float* p) { largest = std::max(largest, p[0] * p[0] + p[1] * p[1] + p[2] * p[2]); });
     return std::sqrt(largest);
 }
 
@@ -128,14 +130,14 @@ void Mesh::GetSize(Vec3& extent)
 {
     Vec3 min, max;
     Bounds(*this, min, max);
-    extent = {max.x - min.x, max.y - min.y, max.z - min.z};
+    extent = { max.x - min.x, max.y - min.y, max.z - min.z };
 }
 
 void Mesh::GetCenter(Vec3& centre)
 {
     Vec3 min, max;
     Bounds(*this, min, max);
-    centre = {(min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f, (min.z + max.z) * 0.5f};
+    centre = { (min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f, (min.z + max.z) * 0.5f };
 }
 
 void Mesh::SetFromGenericVertices(const uint8_t* source)

@@ -33,13 +33,13 @@ constexpr uint32_t kPieceHeaderBytes = 77;
 
 constexpr uint32_t kMaxChannels = 4;
 constexpr uint32_t kMaxPieces = 8;
-constexpr uint32_t kMaxVertices = 65536;   // 16-bit indices
+constexpr uint32_t kMaxVertices = 65536; // 16-bit indices
 constexpr int kOrderingCount = 6;
 constexpr uint32_t kShaderSlots = 50;
 
 // Part types.
 constexpr uint32_t kPartModel = 0;
-constexpr uint32_t kPartShape = 1;         // system-memory model, not drawn
+constexpr uint32_t kPartShape = 1; // system-memory model, not drawn
 constexpr uint32_t kPartBillboard = 2;
 constexpr uint32_t kPartBillboard2 = 3;
 constexpr uint32_t kPartEmitter = 4;
@@ -74,8 +74,8 @@ struct SDeltaBlock {
 
 struct SMorphChannelBlock {
     uint32_t type = 0;
-    char name[12] = {};            // upper case
-    int blockCount = 0;            // 0: a channel of an unknown type, skipped
+    char name[12] = {}; // upper case
+    int blockCount = 0; // 0: a channel of an unknown type, skipped
     SDeltaBlock blocks[4];
 };
 
@@ -89,21 +89,21 @@ struct SDamagePieceBlock {
 };
 
 struct SModelBlock {
-    uint32_t channelCount = 0;     // channel records in the file
-    float material[17] = {};       // diffuse, ambient, specular, emissive (r, g, b, a), power
+    uint32_t channelCount = 0; // channel records in the file
+    float material[17] = {}; // diffuse, ambient, specular, emissive (r, g, b, a), power
     uint32_t shaderSlot = 0;
-    int32_t frameGrid = 0;         // below 256 n x n frames; else low byte columns, high byte rows
-    float frameTime = 0;           // seconds per frame
+    int32_t frameGrid = 0; // below 256 n x n frames; else low byte columns, high byte rows
+    float frameTime = 0; // seconds per frame
     uint8_t autoAnimate = 0;
     float autoPeriod = 0;
     uint32_t autoChannel = 0;
     uint32_t blendMode = 0;
-    uint32_t orderingsMode = 0;    // 1 or 2: orderings follow the channels
+    uint32_t orderingsMode = 0; // 1 or 2: orderings follow the channels
     uint32_t texParamKind = 0;
     float texParamScale = 0;
     SMeshBlock mesh;
     std::vector<SMorphChannelBlock> channels;
-    std::vector<uint16_t> orderings;   // six index lists of the main mesh's length, or none
+    std::vector<uint16_t> orderings; // six index lists of the main mesh's length, or none
     std::vector<SDamagePieceBlock> pieces;
 
     bool HasOrderings() const { return orderingsMode == 1 || orderingsMode == 2; }
@@ -119,8 +119,8 @@ struct SModelPartRecord {
 
 struct SModelPartBlock {
     SModelPartRecord record;
-    std::optional<SModelBlock> model;        // types 0 and 1
-    std::optional<SParticleBlock> emitter;   // type 4
+    std::optional<SModelBlock> model; // types 0 and 1
+    std::optional<SParticleBlock> emitter; // type 4
 };
 
 struct SModelFile {

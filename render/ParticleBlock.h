@@ -10,8 +10,8 @@
 #include <vector>
 
 struct SForceKey {
-    float a, b, c;        // kind 0: acceleration; kind 1: mean; kind 2: turn rates about X, Y, Z
-    float d, e, f;        // kind 1: half spread of the random part
+    float a, b, c; // kind 0: acceleration; kind 1: mean; kind 2: turn rates about X, Y, Z
+    float d, e, f; // kind 1: half spread of the random part
     uint8_t enabled;
     uint8_t pad[3];
     uint32_t kind;
@@ -22,14 +22,14 @@ struct SEmitterDesc {
     static constexpr int kKeyCount = 20;
 
     uint32_t maxParticles;
-    float matrix[16];              // rows right, up, forward, position
-    float direction[3];            // normalised when the buffers are created
-    float spread;                  // radians
-    float lifetime;                // seconds
-    float rate;                    // particles per second
+    float matrix[16]; // rows right, up, forward, position
+    float direction[3]; // normalised when the buffers are created
+    float spread; // radians
+    float lifetime; // seconds
+    float rate; // particles per second
     uint8_t subFramePlacement;
     uint8_t pad[3];
-    float drag;                    // velocities shrink by 2^(-drag x dt)
+    float drag; // velocities shrink by 2^(-drag x dt)
     float speed;
     float speedVariation;
     float burstDuration;
@@ -41,11 +41,11 @@ struct SEmitterDesc {
 static_assert(sizeof(SEmitterDesc) == 880);
 
 struct SViewerParams {
-    uint32_t kind;                 // 0 point sprites, 1 quads, 2 atlas in time, 3 atlas by age
+    uint32_t kind; // 0 point sprites, 1 quads, 2 atlas in time, 3 atlas by age
     char texture[32];
-    float birthSize;               // kind 0: the point size
+    float birthSize; // kind 0: the point size
     float deathSize;
-    int32_t grid;                  // atlas of grid x grid cells; 0 becomes 4
+    int32_t grid; // atlas of grid x grid cells; 0 becomes 4
     uint8_t reserved[80];
 };
 static_assert(sizeof(SViewerParams) == 128);

@@ -5,10 +5,10 @@
 #include <cstdint>
 
 struct SRenderSettings {
-    int32_t textureBPS = 32;          // TextureBPS: colour depth of textures
-    int32_t textureQuality = 1;       // TextureQuality: reduction step, 0 to 4
-    bool textureCompression = true;   // TextureCompression; cleared when DXT3 textures are absent
-    int32_t codepage = 0;             // Codepage: code page of the font's texts
+    int32_t textureBPS = 32; // TextureBPS: colour depth of textures
+    int32_t textureQuality = 1; // TextureQuality: reduction step, 0 to 4
+    bool textureCompression = true; // TextureCompression; cleared when DXT3 textures are absent
+    int32_t codepage = 0; // Codepage: code page of the font's texts
 };
 
 extern SRenderSettings g_RenderSettings;

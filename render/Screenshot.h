@@ -8,6 +8,6 @@
 void SaveScreenshot();
 // An uncompressed BMP of rows in file order (bottom row first); logs "Can`t create file %s".
 void WriteBMP(const char* path, int32_t width, int32_t height, const void* pixels, int32_t bytesPerPixel);
-void CopyPixelRect(void* target, const void* source, uint32_t rowBytes, int32_t targetPitch, int32_t sourcePitch,
-    uint32_t rows);
+void CopyPixelRect(void* target, const void* source, uint32_t rowBytes, int32_t targetPitch,
+    int32_t sourcePitch, uint32_t rows);
 void ClearPixelRect(void* target, uint32_t rowBytes, int32_t pitch, uint32_t rows);

@@ -28,10 +28,10 @@ public:
     static constexpr uint32_t kHeaderSize = 76;
     static constexpr uint32_t kMaxSide = 8192;
     // Format values as TM files store them, and the two 16-bit forms the reader makes of them.
-    static constexpr uint32_t kFormatArgb = 21;      // A8R8G8B8
-    static constexpr uint32_t kFormatXrgb = 22;      // X8R8G8B8
-    static constexpr uint32_t kFormatRgb565 = 23;    // R5G6B5: plane A of format 22
-    static constexpr uint32_t kFormatArgb4444 = 26;  // A4R4G4B4: plane A of format 21
+    static constexpr uint32_t kFormatArgb = 21; // A8R8G8B8
+    static constexpr uint32_t kFormatXrgb = 22; // X8R8G8B8
+    static constexpr uint32_t kFormatRgb565 = 23; // R5G6B5: plane A of format 22
+    static constexpr uint32_t kFormatArgb4444 = 26; // A4R4G4B4: plane A of format 21
 
     // The header fields of 76 bytes.
     static TMHeader ParseHeader(const uint8_t* bytes);
@@ -56,8 +56,8 @@ public:
     // own width) into the next: each target pixel takes the rounded mean of a 2 x 2 source square,
     // whose reads stop at the last row and column.
     static void BuildMipLevel(const uint8_t* source, int32_t sourcePitch, uint32_t sourceWidth,
-        uint32_t sourceHeight, uint8_t* target, int32_t targetPitch, uint32_t targetWidth, uint32_t targetHeight,
-        uint32_t format);
+        uint32_t sourceHeight, uint8_t* target, int32_t targetPitch, uint32_t targetWidth,
+        uint32_t targetHeight, uint32_t format);
 
     bool Refused() const { return m_refused; }
     const std::string& Reason() const { return m_reason; }
@@ -76,13 +76,13 @@ private:
 
     XFile m_file;
     uint64_t m_position = 0;
-    uint64_t m_pixelCount = 0;     // pixels of the level about to be read, as the file lays it out
+    uint64_t m_pixelCount = 0; // pixels of the level about to be read, as the file lays it out
     int32_t m_reduction = 0;
     int32_t m_bitsPerPixel = 32;
     TMHeader m_header;
-    uint32_t m_width = 0;           // reduced
+    uint32_t m_width = 0; // reduced
     uint32_t m_height = 0;
-    uint32_t m_format = 0;          // as read: 21, 22, 23 or 26
+    uint32_t m_format = 0; // as read: 21, 22, 23 or 26
     bool m_refused = false;
     std::string m_reason;
 };

@@ -13,14 +13,14 @@
 #include <cstdint>
 
 struct TextureRecord {
-    char filename[256];       // under the data directory
-    uint32_t type;            // 3: a height texture made into a bump texture
-    uint32_t color;           // average colour, for the record's users
-    uint32_t lod;             // mip levels, 0 = choose
-    float lastUse;            // game clock at the last load
-    uint32_t textureType;     // TEXTURETYPE 0-3: the load quality
+    char filename[256]; // under the data directory
+    uint32_t type; // 3: a height texture made into a bump texture
+    uint32_t color; // average colour, for the record's users
+    uint32_t lod; // mip levels, 0 = choose
+    float lastUse; // game clock at the last load
+    uint32_t textureType; // TEXTURETYPE 0-3: the load quality
     CTexture* texture;
-    uint8_t failed;           // loading failed once
+    uint8_t failed; // loading failed once
 };
 
 class TextureManager : public DefaultManager {
@@ -53,8 +53,8 @@ public:
     bool FillTexture(CTexture* target, CTexture* source, plat::gfx::Format format);
     // One level: du, dv from the left/right and upper/lower neighbours, an edge neighbour being the
     // pixel itself.
-    static void FillBumpLevel(const uint8_t* source, int32_t sourcePitch, uint8_t* target, int32_t targetPitch,
-        uint32_t width, uint32_t height, plat::gfx::Format format);
+    static void FillBumpLevel(const uint8_t* source, int32_t sourcePitch, uint8_t* target,
+        int32_t targetPitch, uint32_t width, uint32_t height, plat::gfx::Format format);
 
     // Colour depth and reduction of a TEXTURETYPE at a TextureQuality.
     static void LoadQuality(uint32_t textureType, int32_t quality, int32_t& bitsPerPixel, int32_t& reduction);

@@ -25,7 +25,8 @@ bool IsModeFormat(Format format)
 } // namespace
 
 Adapter::Adapter(std::unique_ptr<AdapterBackend> backend, CapsProfile profile)
-    : m_backend(std::move(backend)), m_profile(profile)
+    : m_backend(std::move(backend))
+    , m_profile(profile)
 {
 }
 
@@ -90,12 +91,13 @@ bool Adapter::FormatUsable(DeviceType type, Format format, uint32_t supportBits)
     return m_backend->SupportsFormat(type, format, supportBits);
 }
 
-Result Adapter::CheckDeviceType(uint32_t adapter, DeviceType type, Format displayFormat, Format backBufferFormat,
-    bool windowed) const
+Result Adapter::CheckDeviceType(
+    uint32_t adapter, DeviceType type, Format displayFormat, Format backBufferFormat, bool windowed) const
 {
     if (Result r = CheckType(adapter, type); Failed(r))
         return r;
-    bool display = windowed ? FormatUsable(type, displayFormat, support::kDisplay) : IsModeFormat(displayFormat);
+    bool display
+        = windowed ? FormatUsable(type, displayFormat, support::kDisplay) : IsModeFormat(displayFormat);
     if (!display || !FormatUsable(type, backBufferFormat, support::kBackBuffer))
         return Result::NotAvailable;
     if (!windowed && displayFormat != backBufferFormat)
@@ -138,12 +140,13 @@ Result Adapter::CheckDeviceFormat(uint32_t adapter, DeviceType type, Format adap
     return FormatUsable(type, format, bits) ? Result::Ok : Result::NotAvailable;
 }
 
-Result Adapter::CheckDeviceMultiSampleType(uint32_t adapter, DeviceType type, Format format, bool,
-    MultiSample multiSample) const
+Result Adapter::CheckDeviceMultiSampleType(
+    uint32_t adapter, DeviceType type, Format format, bool, MultiSample multiSample) const
 {
     if (Result r = CheckType(adapter, type); Failed(r))
         return r;
-    bool surfaceFormat = FormatUsable(type, format, support::kRenderTarget) || FormatUsable(type, format, support::kDepthStencil);
+    bool surfaceFormat = FormatUsable(type, format, support::kRenderTarget)
+        || FormatUsable(type, format, support::kDepthStencil);
     if (!surfaceFormat)
         return Result::NotAvailable;
     if (multiSample == MultiSample::None)
@@ -151,12 +154,13 @@ Result Adapter::CheckDeviceMultiSampleType(uint32_t adapter, DeviceType type, Fo
     return uint32_t(multiSample) <= CapsOf(type).maxMultiSample ? Result::Ok : Result::NotAvailable;
 }
 
-Result Adapter::CheckDepthStencilMatch(uint32_t adapter, DeviceType type, Format adapterFormat, Format targetFormat,
-    Format depthFormat) const
+Result Adapter::CheckDepthStencilMatch(
+    uint32_t adapter, DeviceType type, Format adapterFormat, Format targetFormat, Format depthFormat) const
 {
     if (Result r = CheckType(adapter, type); Failed(r))
         return r;
-    if (!FormatUsable(type, adapterFormat, support::kDisplay) || !FormatUsable(type, targetFormat, support::kRenderTarget)
+    if (!FormatUsable(type, adapterFormat, support::kDisplay)
+        || !FormatUsable(type, targetFormat, support::kRenderTarget)
         || !FormatUsable(type, depthFormat, support::kDepthStencil))
         return Result::NotAvailable;
     return Result::Ok;
@@ -191,7 +195,8 @@ Result Adapter::CheckPresentParameters(DeviceType type, const PresentParameters&
         return Result::InvalidCall;
     if (!FormatUsable(type, params.backBufferFormat, support::kBackBuffer))
         return Result::InvalidCall;
-    if (params.enableAutoDepthStencil && !FormatUsable(type, params.autoDepthStencilFormat, support::kDepthStencil))
+    if (params.enableAutoDepthStencil
+        && !FormatUsable(type, params.autoDepthStencilFormat, support::kDepthStencil))
         return Result::InvalidCall;
     if (params.multiSample != MultiSample::None && uint32_t(params.multiSample) > caps.maxMultiSample)
         return Result::InvalidCall;
@@ -219,7 +224,8 @@ Result Adapter::CreateDevice(uint32_t adapter, DeviceType type, DeviceWindow* fo
     if (Result r = CheckType(adapter, type); Failed(r))
         return r;
     uint32_t processing = behaviour
-        & (create::kSoftwareVertexProcessing | create::kHardwareVertexProcessing | create::kMixedVertexProcessing);
+        & (create::kSoftwareVertexProcessing | create::kHardwareVertexProcessing
+            | create::kMixedVertexProcessing);
     if (processing == 0 || (processing & (processing - 1)) != 0) {
         Log("CreateDevice: name exactly one kind of vertex processing");
         return Result::InvalidCall;

@@ -36,10 +36,10 @@ public:
         bool windowed) const;
     Result CheckDeviceFormat(uint32_t adapter, DeviceType type, Format adapterFormat, uint32_t usage,
         ResourceType resourceType, Format format) const;
-    Result CheckDeviceMultiSampleType(uint32_t adapter, DeviceType type, Format format, bool windowed,
-        MultiSample multiSample) const;
-    Result CheckDepthStencilMatch(uint32_t adapter, DeviceType type, Format adapterFormat, Format targetFormat,
-        Format depthFormat) const;
+    Result CheckDeviceMultiSampleType(
+        uint32_t adapter, DeviceType type, Format format, bool windowed, MultiSample multiSample) const;
+    Result CheckDepthStencilMatch(uint32_t adapter, DeviceType type, Format adapterFormat,
+        Format targetFormat, Format depthFormat) const;
     Result GetDeviceCaps(uint32_t adapter, DeviceType type, Caps& out) const;
 
     // `params` comes back completed (a windowed 0x0 back buffer takes the client size).

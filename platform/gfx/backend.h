@@ -23,10 +23,10 @@ class Device;
 struct DrawCall {
     PrimitiveType primitive = PrimitiveType::TriangleList;
     uint32_t primitiveCount = 0;
-    uint32_t vertexCount = 0;          // vertices the primitives read (indexed: indices)
+    uint32_t vertexCount = 0; // vertices the primitives read (indexed: indices)
     bool indexed = false;
-    uint32_t startVertex = 0;          // DrawPrimitive, DrawPrimitiveUP
-    uint32_t baseVertex = 0;           // DrawIndexedPrimitive: SetIndices' base
+    uint32_t startVertex = 0; // DrawPrimitive, DrawPrimitiveUP
+    uint32_t baseVertex = 0; // DrawIndexedPrimitive: SetIndices' base
     uint32_t minIndex = 0;
     uint32_t numVertices = 0;
     uint32_t startIndex = 0;
@@ -35,8 +35,8 @@ struct DrawCall {
 };
 
 struct ClearCall {
-    std::vector<Rect> rects;   // already clipped to the viewport; never empty
-    uint32_t flags = 0;        // clear::
+    std::vector<Rect> rects; // already clipped to the viewport; never empty
+    uint32_t flags = 0; // clear::
     Color color = 0;
     float z = 1;
     uint32_t stencil = 0;
@@ -76,8 +76,9 @@ public:
     virtual void ReadBack(Surface& surface, const Rect& rect) = 0;
 
     // Checked copies: equal formats, rectangles inside and block-aligned.
-    virtual Result CopyRects(Surface& source, std::span<const Rect> rects, Surface& target,
-        std::span<const Point> points) = 0;
+    virtual Result CopyRects(
+        Surface& source, std::span<const Rect> rects, Surface& target, std::span<const Point> points)
+        = 0;
     virtual Result UpdateTexture(Texture& source, Texture& target, std::span<const LevelRect> regions) = 0;
 
     virtual Result CreateVertexShader(VertexShader& shader) = 0;
@@ -114,8 +115,9 @@ public:
     virtual DisplayMode DesktopMode() const = 0;
     virtual std::vector<DisplayMode> Modes() const = 0;
     // Creates the device's backend for a checked set of parameters.
-    virtual Result CreateDevice(DeviceType type, Device& device, const PresentParameters& params,
-        std::unique_ptr<DeviceBackend>& out) = 0;
+    virtual Result CreateDevice(
+        DeviceType type, Device& device, const PresentParameters& params, std::unique_ptr<DeviceBackend>& out)
+        = 0;
     // A checked picture on the window without a device (see PresentPicture).
     virtual Result PresentPicture(DeviceWindow& window, const Picture& picture) = 0;
 };

@@ -8,7 +8,8 @@ Caps MinimalCaps(const Caps& full)
     caps.maxTextureBlendStages = 2;
     caps.maxSimultaneousTextures = 2;
     caps.argTemp = false;
-    caps.textureOps &= ~(OpBit(TextureOp::BumpEnvMap) | OpBit(TextureOp::BumpEnvMapLuminance) | OpBit(TextureOp::DotProduct3));
+    caps.textureOps &= ~(
+        OpBit(TextureOp::BumpEnvMap) | OpBit(TextureOp::BumpEnvMapLuminance) | OpBit(TextureOp::DotProduct3));
     caps.vertexShaderVersion = 0;
     caps.maxVertexShaderConst = 0;
     caps.pixelShaderVersion = 0;
@@ -21,7 +22,7 @@ Caps MinimalCaps(const Caps& full)
     caps.fogRange = false;
     caps.dynamicTextures = false;
     caps.dxt5Textures = false;
-    caps.maxVertexBlendMatrices = 1;   // WORLD alone
+    caps.maxVertexBlendMatrices = 1; // WORLD alone
     caps.maxPointSize = 1;
     caps.fullscreenGamma = false;
     return caps;

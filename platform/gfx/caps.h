@@ -11,9 +11,15 @@
 
 namespace plat::gfx {
 
-constexpr uint32_t ShaderVersion(uint32_t major, uint32_t minor) { return major << 8 | minor; }
+constexpr uint32_t ShaderVersion(uint32_t major, uint32_t minor)
+{
+    return major << 8 | minor;
+}
 
-constexpr uint32_t OpBit(TextureOp op) { return 1u << uint32_t(op); }
+constexpr uint32_t OpBit(TextureOp op)
+{
+    return 1u << uint32_t(op);
+}
 
 struct Caps {
     DeviceType deviceType = DeviceType::Hal;
@@ -22,19 +28,19 @@ struct Caps {
     bool hardwareTransformAndLight = true;
     bool pureDevice = false;
     bool canRenderWindowed = true;
-    bool fullscreenGamma = true;       // the ramp is applied at Present, in a window too
+    bool fullscreenGamma = true; // the ramp is applied at Present, in a window too
     bool dynamicTextures = true;
     bool colorCursor = false;
 
     // Raster
-    bool anisotropy = true;            // ANISOTROPY raster cap and both anisotropic filter caps
+    bool anisotropy = true; // ANISOTROPY raster cap and both anisotropic filter caps
     bool fogTable = true;
     bool fogRange = true;
     bool wBuffer = false;
 
     // Texturing
-    uint32_t textureOps = 0;           // OpBit(...) of each supported operation
-    bool argTemp = true;               // TEMP as an argument and a result
+    uint32_t textureOps = 0; // OpBit(...) of each supported operation
+    bool argTemp = true; // TEMP as an argument and a result
     bool borderAddress = true;
     bool projectedTextures = true;
     uint32_t maxTextureBlendStages = 8;
@@ -47,7 +53,7 @@ struct Caps {
     uint32_t maxVertexBlendMatrices = 4;
     uint32_t maxActiveLights = 16;
     uint32_t maxUserClipPlanes = kMaxClipPlanes;
-    float maxPointSize = 64;           // backends clamp POINTSIZE and its limits to it
+    float maxPointSize = 64; // backends clamp POINTSIZE and its limits to it
     bool fvfPointSize = true;
     uint32_t maxPrimitiveCount = 0xFFFFF;
     uint32_t maxVertexIndex = 0xFFFFF;

@@ -28,11 +28,16 @@ const char* KindName(const Resource& resource)
     if (resource.GetType() == ResourceType::IndexBuffer)
         return "index buffer";
     switch (static_cast<const Surface&>(resource).Role()) {
-    case SurfaceRole::BackBuffer: return "back buffer";
-    case SurfaceRole::AutoDepth: return "depth buffer";
-    case SurfaceRole::RenderTarget: return "render target";
-    case SurfaceRole::DepthStencil: return "depth surface";
-    default: return "surface";
+    case SurfaceRole::BackBuffer:
+        return "back buffer";
+    case SurfaceRole::AutoDepth:
+        return "depth buffer";
+    case SurfaceRole::RenderTarget:
+        return "render target";
+    case SurfaceRole::DepthStencil:
+        return "depth surface";
+    default:
+        return "surface";
     }
 }
 
@@ -57,7 +62,10 @@ std::string Describe(const Resource& resource)
 } // namespace
 
 Device::Device(Adapter& adapter, DeviceType type, const Caps& caps, const PresentParameters& params)
-    : m_adapter(adapter), m_type(type), m_caps(caps), m_params(params)
+    : m_adapter(adapter)
+    , m_type(type)
+    , m_caps(caps)
+    , m_params(params)
 {
     m_adapter.AddRef();
 }
@@ -119,9 +127,9 @@ Result Device::Initialise(std::unique_ptr<DeviceBackend> backend)
 Result Device::CreateSwapChainSurfaces()
 {
     try {
-        auto* back = new Surface(this, SurfaceRole::BackBuffer, m_params.backBufferFormat, m_params.backBufferWidth,
-            m_params.backBufferHeight, Pool::Default, usage::kRenderTarget, m_params.multiSample,
-            (m_params.flags & present::kLockableBackBuffer) != 0);
+        auto* back = new Surface(this, SurfaceRole::BackBuffer, m_params.backBufferFormat,
+            m_params.backBufferWidth, m_params.backBufferHeight, Pool::Default, usage::kRenderTarget,
+            m_params.multiSample, (m_params.flags & present::kLockableBackBuffer) != 0);
         back->m_refs = 0;
         back->m_deviceOwned = true;
         if (Result r = Register(back); Failed(r)) {
@@ -179,20 +187,20 @@ void Device::ResetState()
         for (size_t i = 0; i < kStageStateCount; ++i)
             m_state.stage[stage][i] = DefaultStageState(stage, StageState(i));
     m_state.transforms.fill(Matrix::Identity());
-    m_state.material = Material{};
+    m_state.material = Material {};
     m_state.lights.clear();
-    m_state.clipPlanes.fill(Vector4{});
+    m_state.clipPlanes.fill(Vector4 {});
     m_state.baseVertexIndex = 0;
     m_state.vertexShader = 0;
     m_state.pixelShader = 0;
-    m_state.vertexConstants.fill(Vector4{});
-    m_state.pixelConstants.fill(Vector4{});
+    m_state.vertexConstants.fill(Vector4 {});
+    m_state.pixelConstants.fill(Vector4 {});
     m_state.renderTarget = m_backBuffer;
     m_backBuffer->Bind();
     m_state.depthStencil = m_autoDepth;
     if (m_autoDepth)
         m_autoDepth->Bind();
-    m_state.viewport = {0, 0, m_backBuffer->Width(), m_backBuffer->Height(), 0, 1};
+    m_state.viewport = { 0, 0, m_backBuffer->Width(), m_backBuffer->Height(), 0, 1 };
     m_dirty = dirty::kAll;
 }
 
@@ -200,15 +208,25 @@ Result Device::Register(Resource* resource)
 {
     Result result = Result::Ok;
     switch (resource->GetType()) {
-    case ResourceType::Surface: result = m_backend->CreateSurface(*static_cast<Surface*>(resource)); break;
-    case ResourceType::Texture: result = m_backend->CreateTexture(*static_cast<Texture*>(resource)); break;
-    case ResourceType::VertexBuffer: result = m_backend->CreateVertexBuffer(*static_cast<VertexBuffer*>(resource)); break;
-    case ResourceType::IndexBuffer: result = m_backend->CreateIndexBuffer(*static_cast<IndexBuffer*>(resource)); break;
-    default: result = Result::InvalidCall; break;
+    case ResourceType::Surface:
+        result = m_backend->CreateSurface(*static_cast<Surface*>(resource));
+        break;
+    case ResourceType::Texture:
+        result = m_backend->CreateTexture(*static_cast<Texture*>(resource));
+        break;
+    case ResourceType::VertexBuffer:
+        result = m_backend->CreateVertexBuffer(*static_cast<VertexBuffer*>(resource));
+        break;
+    case ResourceType::IndexBuffer:
+        result = m_backend->CreateIndexBuffer(*static_cast<IndexBuffer*>(resource));
+        break;
+    default:
+        result = Result::InvalidCall;
+        break;
     }
     if (Failed(result)) {
         resource->SetBackendData(nullptr);
-        resource->m_device = nullptr;   // never registered: its destructor has nothing to undo
+        resource->m_device = nullptr; // never registered: its destructor has nothing to undo
         return result;
     }
     m_resources.insert(resource);
@@ -261,9 +279,12 @@ Result Device::TestCooperativeLevel()
 {
     UpdateLoss();
     switch (m_loss) {
-    case Loss::None: return Result::Ok;
-    case Loss::Lost: return Result::DeviceLost;
-    case Loss::NotReset: return Result::DeviceNotReset;
+    case Loss::None:
+        return Result::Ok;
+    case Loss::Lost:
+        return Result::DeviceLost;
+    case Loss::NotReset:
+        return Result::DeviceNotReset;
     }
     return Result::Ok;
 }
@@ -306,7 +327,7 @@ Result Device::Reset(PresentParameters& params)
 
     m_inScene = false;
     ReleaseBindings();
-    for (Surface** owned : {&m_backBuffer, &m_autoDepth}) {
+    for (Surface** owned : { &m_backBuffer, &m_autoDepth }) {
         if (*owned) {
             (*owned)->m_deviceOwned = false;
             (*owned)->DeleteIfUnused();
@@ -373,11 +394,13 @@ Result Device::PresentPicture(const Picture& picture)
     return m_backend->PresentPicture(picture, ShownRamp());
 }
 
-Result Device::Clear(uint32_t count, const Rect* rects, uint32_t flags, Color color, float z, uint32_t stencil)
+Result Device::Clear(
+    uint32_t count, const Rect* rects, uint32_t flags, Color color, float z, uint32_t stencil)
 {
     if ((count > 0) != (rects != nullptr))
         return Result::InvalidCall;
-    if (flags == 0 || (flags & ~(clear::kTarget | clear::kZBuffer | clear::kStencil)) != 0 || !(z >= 0 && z <= 1))
+    if (flags == 0 || (flags & ~(clear::kTarget | clear::kZBuffer | clear::kStencil)) != 0
+        || !(z >= 0 && z <= 1))
         return Result::InvalidCall;
     if ((flags & (clear::kZBuffer | clear::kStencil)) && !m_state.depthStencil)
         return Result::InvalidCall;
@@ -386,7 +409,7 @@ Result Device::Clear(uint32_t count, const Rect* rects, uint32_t flags, Color co
     if (!Usable() || !m_state.renderTarget)
         return Result::Ok;
     const Viewport& vp = m_state.viewport;
-    Rect view{int32_t(vp.x), int32_t(vp.y), int32_t(vp.x + vp.width), int32_t(vp.y + vp.height)};
+    Rect view { int32_t(vp.x), int32_t(vp.y), int32_t(vp.x + vp.width), int32_t(vp.y + vp.height) };
     ClearCall call;
     call.flags = flags;
     call.color = color;
@@ -396,8 +419,8 @@ Result Device::Clear(uint32_t count, const Rect* rects, uint32_t flags, Color co
         call.rects.push_back(view);
     } else {
         for (uint32_t i = 0; i < count; ++i) {
-            Rect r{std::max(rects[i].left, view.left), std::max(rects[i].top, view.top),
-                std::min(rects[i].right, view.right), std::min(rects[i].bottom, view.bottom)};
+            Rect r { std::max(rects[i].left, view.left), std::max(rects[i].top, view.top),
+                std::min(rects[i].right, view.right), std::min(rects[i].bottom, view.bottom) };
             if (r.left < r.right && r.top < r.bottom)
                 call.rects.push_back(r);
         }
@@ -415,7 +438,7 @@ uint32_t Device::GetAvailableTextureMem() const
             used += resource->ByteSize();
     uint64_t total = m_backend->TextureMemory();
     uint64_t left = total > used ? total - used : 0;
-    left &= ~uint64_t(0xFFFFF);   // whole megabytes
+    left &= ~uint64_t(0xFFFFF); // whole megabytes
     return uint32_t(std::min<uint64_t>(left, 0xFFF00000u));
 }
 
@@ -434,7 +457,8 @@ Result Device::GetDisplayMode(DisplayMode& out) const
 {
     if (m_params.windowed)
         return m_adapter.GetAdapterDisplayMode(0, out);
-    out = {m_params.backBufferWidth, m_params.backBufferHeight, m_params.refreshRate, m_params.backBufferFormat};
+    out = { m_params.backBufferWidth, m_params.backBufferHeight, m_params.refreshRate,
+        m_params.backBufferFormat };
     return Result::Ok;
 }
 

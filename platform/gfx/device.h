@@ -33,7 +33,7 @@ struct DeviceCounts {
     uint32_t stateBlocks = 0;
     uint32_t vertexShaders = 0;
     uint32_t pixelShaders = 0;
-    uint32_t resources[3] = {};     // by Pool
+    uint32_t resources[3] = {}; // by Pool
     uint64_t bytes[3] = {};
 };
 
@@ -95,17 +95,18 @@ public:
     Result DeleteStateBlock(uint32_t handle);
 
     // Resources
-    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
-        Texture** out);
+    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
+        Pool pool, Texture** out);
     Result CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool, VertexBuffer** out);
     Result CreateIndexBuffer(uint32_t length, uint32_t usage, Format format, Pool pool, IndexBuffer** out);
-    Result CreateRenderTarget(uint32_t width, uint32_t height, Format format, MultiSample multiSample, bool lockable,
-        Surface** out);
-    Result CreateDepthStencilSurface(uint32_t width, uint32_t height, Format format, MultiSample multiSample,
-        Surface** out);
+    Result CreateRenderTarget(uint32_t width, uint32_t height, Format format, MultiSample multiSample,
+        bool lockable, Surface** out);
+    Result CreateDepthStencilSurface(
+        uint32_t width, uint32_t height, Format format, MultiSample multiSample, Surface** out);
     Result CreateImageSurface(uint32_t width, uint32_t height, Format format, Surface** out);
     // count 0 with null rects copies the whole source to (0, 0).
-    Result CopyRects(Surface* source, const Rect* rects, uint32_t count, Surface* target, const Point* points);
+    Result CopyRects(
+        Surface* source, const Rect* rects, uint32_t count, Surface* target, const Point* points);
     Result UpdateTexture(Texture* source, Texture* target);
     Result SetRenderTarget(Surface* target, Surface* depth);
     Result GetRenderTarget(Surface** out);
@@ -121,10 +122,11 @@ public:
 
     // Drawing
     Result DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount);
-    Result DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t numVertices, uint32_t startIndex,
-        uint32_t primitiveCount);
+    Result DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
+        uint32_t startIndex, uint32_t primitiveCount);
     // Unbinds stream 0 afterwards.
-    Result DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride);
+    Result DrawPrimitiveUP(
+        PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride);
 
     // Shaders. Vertex shader handles are odd, so SetVertexShader tells them from FVF codes.
     Result CreateVertexShader(std::span<const VertexElement> declaration, const uint32_t* function,
@@ -179,8 +181,7 @@ private:
     // Registration of resources and the backend's part of their life.
     Result Register(Resource* resource);
     // Builds a checked resource with make() and registers it; on failure nothing is left and *out stays null.
-    template <class T, class Make>
-    Result Adopt(Make make, T** out);
+    template <class T, class Make> Result Adopt(Make make, T** out);
     void Unregister(Resource* resource);
     void OnSurfaceUnlocked(Surface& surface, const Rect& rect);
     void OnBufferUnlocked(Buffer& buffer, uint32_t offset, uint32_t size, uint32_t flags);

@@ -26,12 +26,17 @@ bool ValidPrimitive(PrimitiveType type)
 uint64_t VerticesOf(PrimitiveType type, uint32_t count)
 {
     switch (type) {
-    case PrimitiveType::PointList: return count;
-    case PrimitiveType::LineList: return uint64_t(count) * 2;
-    case PrimitiveType::LineStrip: return uint64_t(count) + 1;
-    case PrimitiveType::TriangleList: return uint64_t(count) * 3;
+    case PrimitiveType::PointList:
+        return count;
+    case PrimitiveType::LineList:
+        return uint64_t(count) * 2;
+    case PrimitiveType::LineStrip:
+        return uint64_t(count) + 1;
+    case PrimitiveType::TriangleList:
+        return uint64_t(count) * 3;
     case PrimitiveType::TriangleStrip:
-    case PrimitiveType::TriangleFan: return uint64_t(count) + 2;
+    case PrimitiveType::TriangleFan:
+        return uint64_t(count) + 2;
     }
     return 0;
 }
@@ -40,14 +45,19 @@ uint64_t VerticesOf(PrimitiveType type, uint32_t count)
 uint32_t ArgumentsOf(TextureOp op)
 {
     switch (op) {
-    case TextureOp::Disable: return 0;
+    case TextureOp::Disable:
+        return 0;
     case TextureOp::SelectArg1:
     case TextureOp::BumpEnvMap:
-    case TextureOp::BumpEnvMapLuminance: return 2;
-    case TextureOp::SelectArg2: return 4;
+    case TextureOp::BumpEnvMapLuminance:
+        return 2;
+    case TextureOp::SelectArg2:
+        return 4;
     case TextureOp::MultiplyAdd:
-    case TextureOp::Lerp: return 7;
-    default: return 6;
+    case TextureOp::Lerp:
+        return 7;
+    default:
+        return 6;
     }
 }
 
@@ -133,8 +143,8 @@ Result Device::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t 
     return IssueDraw(call);
 }
 
-Result Device::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t numVertices, uint32_t startIndex,
-    uint32_t primitiveCount)
+Result Device::DrawIndexedPrimitive(
+    PrimitiveType type, uint32_t minIndex, uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount)
 {
     if (!ValidPrimitive(type) || primitiveCount > m_caps.maxPrimitiveCount)
         return Result::InvalidCall;
@@ -185,7 +195,8 @@ Result Device::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint3
     return IssueDraw(call);
 }
 
-Result Device::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride)
+Result Device::DrawPrimitiveUP(
+    PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride)
 {
     if (!ValidPrimitive(type) || !vertices || stride == 0 || primitiveCount > m_caps.maxPrimitiveCount)
         return Result::InvalidCall;
@@ -222,8 +233,8 @@ const PixelShader* Device::FindPixelShader(uint32_t handle) const
     return it == m_pixelShaders.end() ? nullptr : it->second.get();
 }
 
-Result Device::CreateVertexShader(std::span<const VertexElement> declaration, const uint32_t* function,
-    uint32_t& handle, uint32_t usage)
+Result Device::CreateVertexShader(
+    std::span<const VertexElement> declaration, const uint32_t* function, uint32_t& handle, uint32_t usage)
 {
     if (m_caps.vertexShaderVersion < ShaderVersion(1, 1)) {
         Log("CreateVertexShader: this profile has no vertex shaders");
@@ -233,20 +244,22 @@ Result Device::CreateVertexShader(std::span<const VertexElement> declaration, co
         return Result::InvalidCall;
     std::set<uint32_t> inputs;
     for (const VertexElement& element : declaration) {
-        if (element.reg >= 16 || uint32_t(element.type) > uint32_t(DeclType::D3dColor) || !inputs.insert(element.reg).second)
+        if (element.reg >= 16 || uint32_t(element.type) > uint32_t(DeclType::D3dColor)
+            || !inputs.insert(element.reg).second)
             return Result::InvalidCall;
     }
     size_t count = ShaderTokenCount(function, kMaxShaderTokens);
     auto shader = std::make_unique<VertexShader>();
     std::string error;
     if (count == 0
-        || Failed(LoadShaderTokens({function, count}, ShaderKind::Vertex, shader->program, &error))) {
+        || Failed(LoadShaderTokens({ function, count }, ShaderKind::Vertex, shader->program, &error))) {
         Log("CreateVertexShader: " + (count == 0 ? std::string("no end token") : error));
         return Result::InvalidCall;
     }
     for (const Instruction& instruction : shader->program.instructions)
         for (uint32_t i = 0; i < instruction.sourceCount; ++i)
-            if (instruction.source[i].type == RegisterType::Input && !inputs.count(instruction.source[i].index)) {
+            if (instruction.source[i].type == RegisterType::Input
+                && !inputs.count(instruction.source[i].index)) {
                 Log("CreateVertexShader: the program reads an input the declaration lacks");
                 return Result::InvalidCall;
             }
@@ -283,7 +296,8 @@ Result Device::CreatePixelShader(const uint32_t* function, uint32_t& handle)
     size_t count = ShaderTokenCount(function, kMaxShaderTokens);
     auto shader = std::make_unique<PixelShader>();
     std::string error;
-    if (count == 0 || Failed(LoadShaderTokens({function, count}, ShaderKind::Pixel, shader->program, &error))) {
+    if (count == 0
+        || Failed(LoadShaderTokens({ function, count }, ShaderKind::Pixel, shader->program, &error))) {
         Log("CreatePixelShader: " + (count == 0 ? std::string("no end token") : error));
         return Result::InvalidCall;
     }
@@ -319,7 +333,7 @@ Result Device::ValidateDevice(uint32_t* passes)
     auto opSupported = [&](uint32_t op) { return op < 32 && (caps.textureOps & (1u << op)) != 0; };
     auto usesTemp = [&](uint32_t stage, TextureOp op, StageState arg0, StageState arg1, StageState arg2) {
         uint32_t used = ArgumentsOf(op);
-        const StageState args[3] = {arg0, arg1, arg2};
+        const StageState args[3] = { arg0, arg1, arg2 };
         for (int i = 0; i < 3; ++i)
             if ((used >> i) & 1)
                 if ((s.Get(stage, args[i]) & kArgSelectMask) == uint32_t(TextureArg::Temp))
@@ -345,8 +359,10 @@ Result Device::ValidateDevice(uint32_t* passes)
             else if (alphaOp != uint32_t(TextureOp::Disable) && !opSupported(alphaOp))
                 fault = std::string("operation ") + TextureOpName(TextureOp(alphaOp));
             else if (!caps.argTemp
-                && (usesTemp(stage, TextureOp(colorOp), StageState::ColorArg0, StageState::ColorArg1, StageState::ColorArg2)
-                    || usesTemp(stage, TextureOp(alphaOp), StageState::AlphaArg0, StageState::AlphaArg1, StageState::AlphaArg2)
+                && (usesTemp(stage, TextureOp(colorOp), StageState::ColorArg0, StageState::ColorArg1,
+                        StageState::ColorArg2)
+                    || usesTemp(stage, TextureOp(alphaOp), StageState::AlphaArg0, StageState::AlphaArg1,
+                        StageState::AlphaArg2)
                     || s.Get(stage, StageState::ResultArg) == uint32_t(TextureArg::Temp)))
                 fault = "TEMP";
             else if (s.textures[stage] && stage >= caps.maxSimultaneousTextures)
@@ -355,7 +371,8 @@ Result Device::ValidateDevice(uint32_t* passes)
                 && (s.Get(stage, StageState::AddressU) == uint32_t(TextureAddress::Border)
                     || s.Get(stage, StageState::AddressV) == uint32_t(TextureAddress::Border)))
                 fault = "BORDER";
-            else if (!caps.projectedTextures && (s.Get(stage, StageState::TextureTransformFlags) & kTextureTransformProjected))
+            else if (!caps.projectedTextures
+                && (s.Get(stage, StageState::TextureTransformFlags) & kTextureTransformProjected))
                 fault = "PROJECTED";
             else if (!caps.anisotropy
                 && (s.Get(stage, StageState::MagFilter) == uint32_t(TextureFilter::Anisotropic)

@@ -14,8 +14,8 @@ namespace {
 
 constexpr uint32_t kMaxImageSize = 16384;
 constexpr uint32_t kMaxBufferBytes = 256u << 20;
-constexpr uint32_t kBufferUsage = usage::kWriteOnly | usage::kDynamic | usage::kSoftwareProcessing | usage::kDoNotClip
-    | usage::kPoints;
+constexpr uint32_t kBufferUsage
+    = usage::kWriteOnly | usage::kDynamic | usage::kSoftwareProcessing | usage::kDoNotClip | usage::kPoints;
 
 void Log(const std::string& text)
 {
@@ -43,14 +43,13 @@ Device* DeviceOf(const Surface& surface)
 // Moves a rectangle's edges out to the 4x4 block grid, within the level.
 Rect ToBlocks(const Rect& rect, uint32_t width, uint32_t height)
 {
-    return {rect.left & ~3, rect.top & ~3, std::min(int32_t(width), (rect.right + 3) & ~3),
-        std::min(int32_t(height), (rect.bottom + 3) & ~3)};
+    return { rect.left & ~3, rect.top & ~3, std::min(int32_t(width), (rect.right + 3) & ~3),
+        std::min(int32_t(height), (rect.bottom + 3) & ~3) };
 }
 
 } // namespace
 
-template <class T, class Make>
-Result Device::Adopt(Make make, T** out)
+template <class T, class Make> Result Device::Adopt(Make make, T** out)
 {
     T* resource = nullptr;
     try {
@@ -66,8 +65,8 @@ Result Device::Adopt(Make make, T** out)
     return Result::Ok;
 }
 
-Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
-    Texture** out)
+Result Device::CreateTexture(
+    uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool, Texture** out)
 {
     if (!out)
         return Result::InvalidCall;
@@ -97,7 +96,8 @@ Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, u
     return Adopt([&] { return new Texture(this, width, height, levels, usage, format, pool); }, out);
 }
 
-Result Device::CreateVertexBuffer(uint32_t length, uint32_t usageBits, uint32_t fvf, Pool pool, VertexBuffer** out)
+Result Device::CreateVertexBuffer(
+    uint32_t length, uint32_t usageBits, uint32_t fvf, Pool pool, VertexBuffer** out)
 {
     if (!out)
         return Result::InvalidCall;
@@ -111,7 +111,8 @@ Result Device::CreateVertexBuffer(uint32_t length, uint32_t usageBits, uint32_t 
     return Adopt([&] { return new VertexBuffer(this, length, usageBits, fvf, pool); }, out);
 }
 
-Result Device::CreateIndexBuffer(uint32_t length, uint32_t usageBits, Format format, Pool pool, IndexBuffer** out)
+Result Device::CreateIndexBuffer(
+    uint32_t length, uint32_t usageBits, Format format, Pool pool, IndexBuffer** out)
 {
     if (!out)
         return Result::InvalidCall;
@@ -127,8 +128,8 @@ Result Device::CreateIndexBuffer(uint32_t length, uint32_t usageBits, Format for
     return Adopt([&] { return new IndexBuffer(this, length, usageBits, format, pool); }, out);
 }
 
-Result Device::CreateRenderTarget(uint32_t width, uint32_t height, Format format, MultiSample multiSample, bool lockable,
-    Surface** out)
+Result Device::CreateRenderTarget(
+    uint32_t width, uint32_t height, Format format, MultiSample multiSample, bool lockable, Surface** out)
 {
     if (!out)
         return Result::InvalidCall;
@@ -139,26 +140,31 @@ Result Device::CreateRenderTarget(uint32_t width, uint32_t height, Format format
         return Result::InvalidCall;
     if (uint32_t(multiSample) > m_caps.maxMultiSample || (lockable && multiSample != MultiSample::None))
         return Result::InvalidCall;
-    return Adopt([&] {
-        return new Surface(this, SurfaceRole::RenderTarget, format, width, height, Pool::Default,
-            usage::kRenderTarget, multiSample, lockable);
-    }, out);
+    return Adopt(
+        [&] {
+            return new Surface(this, SurfaceRole::RenderTarget, format, width, height, Pool::Default,
+                usage::kRenderTarget, multiSample, lockable);
+        },
+        out);
 }
 
-Result Device::CreateDepthStencilSurface(uint32_t width, uint32_t height, Format format, MultiSample multiSample,
-    Surface** out)
+Result Device::CreateDepthStencilSurface(
+    uint32_t width, uint32_t height, Format format, MultiSample multiSample, Surface** out)
 {
     if (!out)
         return Result::InvalidCall;
     *out = nullptr;
     if (width == 0 || height == 0 || width > m_caps.maxTextureWidth || height > m_caps.maxTextureHeight)
         return Result::InvalidCall;
-    if (!m_adapter.FormatUsable(m_type, format, support::kDepthStencil) || uint32_t(multiSample) > m_caps.maxMultiSample)
+    if (!m_adapter.FormatUsable(m_type, format, support::kDepthStencil)
+        || uint32_t(multiSample) > m_caps.maxMultiSample)
         return Result::InvalidCall;
-    return Adopt([&] {
-        return new Surface(this, SurfaceRole::DepthStencil, format, width, height, Pool::Default,
-            usage::kDepthStencil, multiSample, false);
-    }, out);
+    return Adopt(
+        [&] {
+            return new Surface(this, SurfaceRole::DepthStencil, format, width, height, Pool::Default,
+                usage::kDepthStencil, multiSample, false);
+        },
+        out);
 }
 
 Result Device::CreateImageSurface(uint32_t width, uint32_t height, Format format, Surface** out)
@@ -170,13 +176,16 @@ Result Device::CreateImageSurface(uint32_t width, uint32_t height, Format format
     if (width == 0 || height == 0 || width > kMaxImageSize || height > kMaxImageSize
         || !(FormatSupport(format) & support::kTexture))
         return Result::InvalidCall;
-    return Adopt([&] {
-        return new Surface(this, SurfaceRole::Image, format, width, height, Pool::SystemMem, 0, MultiSample::None,
-            true);
-    }, out);
+    return Adopt(
+        [&] {
+            return new Surface(
+                this, SurfaceRole::Image, format, width, height, Pool::SystemMem, 0, MultiSample::None, true);
+        },
+        out);
 }
 
-Result Device::CopyRects(Surface* source, const Rect* rects, uint32_t count, Surface* target, const Point* points)
+Result Device::CopyRects(
+    Surface* source, const Rect* rects, uint32_t count, Surface* target, const Point* points)
 {
     if (!source || !target || source == target || DeviceOf(*source) != this || DeviceOf(*target) != this)
         return Result::InvalidCall;
@@ -195,15 +204,15 @@ Result Device::CopyRects(Surface* source, const Rect* rects, uint32_t count, Sur
     std::vector<Point> to;
     if (count == 0) {
         from.push_back(source->FullRect());
-        to.push_back({0, 0});
+        to.push_back({ 0, 0 });
     } else {
         for (uint32_t i = 0; i < count; ++i) {
             from.push_back(rects[i]);
-            to.push_back(points ? points[i] : Point{rects[i].left, rects[i].top});
+            to.push_back(points ? points[i] : Point { rects[i].left, rects[i].top });
         }
     }
     for (size_t i = 0; i < from.size(); ++i) {
-        Rect placed{to[i].x, to[i].y, to[i].x + from[i].Width(), to[i].y + from[i].Height()};
+        Rect placed { to[i].x, to[i].y, to[i].x + from[i].Width(), to[i].y + from[i].Height() };
         if (!source->IsValidRect(from[i]) || !target->IsValidRect(placed)) {
             Log("CopyRects: a rectangle lies outside its surface or off the block grid");
             return Result::InvalidCall;
@@ -216,7 +225,8 @@ Result Device::CopyRects(Surface* source, const Rect* rects, uint32_t count, Sur
         return r;
     if (Texture* container = target->Container())
         for (size_t i = 0; i < from.size(); ++i)
-            container->MarkDirty(target->Level(), {to[i].x, to[i].y, to[i].x + from[i].Width(), to[i].y + from[i].Height()});
+            container->MarkDirty(
+                target->Level(), { to[i].x, to[i].y, to[i].x + from[i].Width(), to[i].y + from[i].Height() });
     return Result::Ok;
 }
 
@@ -242,8 +252,8 @@ Result Device::UpdateTexture(Texture* source, Texture* target)
         Rect rect = a;
         if (b.Width() > 0 && b.Height() > 0) {
             if (a.Width() > 0 && a.Height() > 0)
-                rect = {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                    std::max(a.bottom, b.bottom)};
+                rect = { std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                    std::max(a.bottom, b.bottom) };
             else
                 rect = b;
         }
@@ -251,7 +261,7 @@ Result Device::UpdateTexture(Texture* source, Texture* target)
             continue;
         if (compressed)
             rect = ToBlocks(rect, surface.Width(), surface.Height());
-        regions.push_back({level, rect});
+        regions.push_back({ level, rect });
     }
     if (!regions.empty())
         if (Result r = m_backend->UpdateTexture(*source, *target, regions); Failed(r))
@@ -271,7 +281,8 @@ Result Device::SetRenderTarget(Surface* target, Surface* depth)
         return Result::InvalidCall;
     }
     if (depth) {
-        if (!IsDepth(*depth) || DeviceOf(*depth) != this || depth->Width() < next->Width() || depth->Height() < next->Height())
+        if (!IsDepth(*depth) || DeviceOf(*depth) != this || depth->Width() < next->Width()
+            || depth->Height() < next->Height())
             return Result::InvalidCall;
     }
     next->Bind();
@@ -283,7 +294,7 @@ Result Device::SetRenderTarget(Surface* target, Surface* depth)
     if (m_state.depthStencil)
         m_state.depthStencil->Unbind();
     m_state.depthStencil = depth;
-    m_state.viewport = {0, 0, next->Width(), next->Height(), 0, 1};
+    m_state.viewport = { 0, 0, next->Width(), next->Height(), 0, 1 };
     m_dirty |= dirty::kTargets | dirty::kViewport;
     return Result::Ok;
 }

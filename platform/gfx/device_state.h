@@ -43,22 +43,22 @@ constexpr uint32_t kAll = (1u << 14) - 1;
 } // namespace dirty
 
 struct DeviceState {
-    std::array<uint32_t, kRenderStateCount> render{};
-    std::array<std::array<uint32_t, kStageStateCount>, kStageCount> stage{};
-    std::array<Matrix, kTransformCount> transforms{};
+    std::array<uint32_t, kRenderStateCount> render {};
+    std::array<std::array<uint32_t, kStageStateCount>, kStageCount> stage {};
+    std::array<Matrix, kTransformCount> transforms {};
     Viewport viewport;
     Material material;
     std::map<uint32_t, LightSlot> lights;
-    std::array<Vector4, kMaxClipPlanes> clipPlanes{};
-    std::array<Texture*, kStageCount> textures{};
+    std::array<Vector4, kMaxClipPlanes> clipPlanes {};
+    std::array<Texture*, kStageCount> textures {};
     VertexBuffer* streamSource = nullptr;
     uint32_t streamStride = 0;
     IndexBuffer* indices = nullptr;
     uint32_t baseVertexIndex = 0;
-    uint32_t vertexShader = 0;     // an FVF code (even), a shader handle (odd), or 0
-    uint32_t pixelShader = 0;      // a handle, or 0 for the stage combiner
-    std::array<Vector4, kVertexShaderConstants> vertexConstants{};
-    std::array<Vector4, kPixelShaderConstants> pixelConstants{};
+    uint32_t vertexShader = 0; // an FVF code (even), a shader handle (odd), or 0
+    uint32_t pixelShader = 0; // a handle, or 0 for the stage combiner
+    std::array<Vector4, kVertexShaderConstants> vertexConstants {};
+    std::array<Vector4, kPixelShaderConstants> pixelConstants {};
     Surface* renderTarget = nullptr;
     Surface* depthStencil = nullptr;
 
@@ -68,7 +68,10 @@ struct DeviceState {
     const Matrix& Get(Transform transform) const { return transforms[size_t(transform)]; }
 };
 
-constexpr bool IsShaderHandle(uint32_t vertexShader) { return (vertexShader & 1) != 0; }
+constexpr bool IsShaderHandle(uint32_t vertexShader)
+{
+    return (vertexShader & 1) != 0;
+}
 
 struct VertexShader {
     uint32_t handle = 0;

@@ -169,7 +169,8 @@ Result Device::SetLight(uint32_t index, const Light& light)
     if (light.type != LightType::Point && light.type != LightType::Directional)
         return Result::InvalidCall;
     if (light.type == LightType::Directional
-        && (!Finite(light.direction) || (light.direction.x == 0 && light.direction.y == 0 && light.direction.z == 0)))
+        && (!Finite(light.direction)
+            || (light.direction.x == 0 && light.direction.y == 0 && light.direction.z == 0)))
         return Result::InvalidCall;
     if (light.type == LightType::Point && (!Finite(light.position) || !(light.range >= 0)))
         return Result::InvalidCall;
@@ -214,9 +215,9 @@ Result Device::LiveLightEnable(uint32_t index, bool enable)
         // Enabling a light never set makes the default one: white, pointing along +z.
         Light light;
         light.type = LightType::Directional;
-        light.diffuse = {1, 1, 1, 0};
-        light.direction = {0, 0, 1};
-        it = m_state.lights.emplace(index, LightSlot{light, false}).first;
+        light.diffuse = { 1, 1, 1, 0 };
+        light.direction = { 0, 0, 1 };
+        it = m_state.lights.emplace(index, LightSlot { light, false }).first;
     }
     if (it->second.enabled == enable)
         return Result::Ok;
@@ -247,7 +248,7 @@ Result Device::SetClipPlane(uint32_t index, const float plane[4])
 {
     if (index >= m_caps.maxUserClipPlanes || index >= kMaxClipPlanes || !plane)
         return Result::InvalidCall;
-    Vector4 value{plane[0], plane[1], plane[2], plane[3]};
+    Vector4 value { plane[0], plane[1], plane[2], plane[3] };
     if (m_recording) {
         m_recording->clipSet.set(index);
         m_recording->clipPlanes[index] = value;

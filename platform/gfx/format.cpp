@@ -11,29 +11,31 @@ namespace {
 using namespace support;
 
 constexpr FormatInfo kFormats[] = {
-    {Format::A8R8G8B8, "A8R8G8B8", FormatKind::Color, 4, true, false, kTexture | kRenderTarget | kDisplay},
-    {Format::X8R8G8B8, "X8R8G8B8", FormatKind::Color, 4, false, false, kTexture | kRenderTarget | kBackBuffer | kDisplay},
-    {Format::R5G6B5, "R5G6B5", FormatKind::Color, 2, false, false, kTexture | kRenderTarget | kBackBuffer | kDisplay},
-    {Format::A4R4G4B4, "A4R4G4B4", FormatKind::Color, 2, true, false, kTexture},
-    {Format::A1R5G5B5, "A1R5G5B5", FormatKind::Color, 2, true, false, kTexture},
-    {Format::Dxt1, "DXT1", FormatKind::Compressed, 8, true, false, kTexture},
-    {Format::Dxt3, "DXT3", FormatKind::Compressed, 16, true, false, kTexture},
-    {Format::Dxt5, "DXT5", FormatKind::Compressed, 16, true, false, kTexture},
-    {Format::V8U8, "V8U8", FormatKind::Bump, 2, false, false, kTexture},
-    {Format::D24S8, "D24S8", FormatKind::Depth, 4, false, true, kDepthStencil},
-    {Format::D24X8, "D24X8", FormatKind::Depth, 4, false, false, kDepthStencil},
-    {Format::D16, "D16", FormatKind::Depth, 2, false, false, kDepthStencil},
-    {Format::Index16, "INDEX16", FormatKind::Index, 2, false, false, kIndex},
+    { Format::A8R8G8B8, "A8R8G8B8", FormatKind::Color, 4, true, false, kTexture | kRenderTarget | kDisplay },
+    { Format::X8R8G8B8, "X8R8G8B8", FormatKind::Color, 4, false, false,
+        kTexture | kRenderTarget | kBackBuffer | kDisplay },
+    { Format::R5G6B5, "R5G6B5", FormatKind::Color, 2, false, false,
+        kTexture | kRenderTarget | kBackBuffer | kDisplay },
+    { Format::A4R4G4B4, "A4R4G4B4", FormatKind::Color, 2, true, false, kTexture },
+    { Format::A1R5G5B5, "A1R5G5B5", FormatKind::Color, 2, true, false, kTexture },
+    { Format::Dxt1, "DXT1", FormatKind::Compressed, 8, true, false, kTexture },
+    { Format::Dxt3, "DXT3", FormatKind::Compressed, 16, true, false, kTexture },
+    { Format::Dxt5, "DXT5", FormatKind::Compressed, 16, true, false, kTexture },
+    { Format::V8U8, "V8U8", FormatKind::Bump, 2, false, false, kTexture },
+    { Format::D24S8, "D24S8", FormatKind::Depth, 4, false, true, kDepthStencil },
+    { Format::D24X8, "D24X8", FormatKind::Depth, 4, false, false, kDepthStencil },
+    { Format::D16, "D16", FormatKind::Depth, 2, false, false, kDepthStencil },
+    { Format::Index16, "INDEX16", FormatKind::Index, 2, false, false, kIndex },
     // Reported absent.
-    {Format::R8G8B8, "R8G8B8", FormatKind::Color, 3, false, false, 0},
-    {Format::X1R5G5B5, "X1R5G5B5", FormatKind::Color, 2, false, false, 0},
-    {Format::A8, "A8", FormatKind::Color, 1, true, false, 0},
-    {Format::P8, "P8", FormatKind::Other, 1, false, false, 0},
-    {Format::L6V5U5, "L6V5U5", FormatKind::Bump, 2, false, false, 0},
-    {Format::X8L8V8U8, "X8L8V8U8", FormatKind::Bump, 4, false, false, 0},
-    {Format::D32, "D32", FormatKind::Depth, 4, false, false, 0},
-    {Format::D24X4S4, "D24X4S4", FormatKind::Depth, 4, false, true, 0},
-    {Format::Index32, "INDEX32", FormatKind::Index, 4, false, false, 0},
+    { Format::R8G8B8, "R8G8B8", FormatKind::Color, 3, false, false, 0 },
+    { Format::X1R5G5B5, "X1R5G5B5", FormatKind::Color, 2, false, false, 0 },
+    { Format::A8, "A8", FormatKind::Color, 1, true, false, 0 },
+    { Format::P8, "P8", FormatKind::Other, 1, false, false, 0 },
+    { Format::L6V5U5, "L6V5U5", FormatKind::Bump, 2, false, false, 0 },
+    { Format::X8L8V8U8, "X8L8V8U8", FormatKind::Bump, 4, false, false, 0 },
+    { Format::D32, "D32", FormatKind::Depth, 4, false, false, 0 },
+    { Format::D24X4S4, "D24X4S4", FormatKind::Depth, 4, false, true, 0 },
+    { Format::Index32, "INDEX32", FormatKind::Index, 4, false, false, 0 },
 };
 
 } // namespace
@@ -93,9 +95,12 @@ const char* FormatName(Format format)
 const char* PoolName(Pool pool)
 {
     switch (pool) {
-    case Pool::Default: return "DEFAULT";
-    case Pool::Managed: return "MANAGED";
-    case Pool::SystemMem: return "SYSTEMMEM";
+    case Pool::Default:
+        return "DEFAULT";
+    case Pool::Managed:
+        return "MANAGED";
+    case Pool::SystemMem:
+        return "SYSTEMMEM";
     }
     return "?";
 }
@@ -103,22 +108,30 @@ const char* PoolName(Pool pool)
 const char* ResultName(Result result)
 {
     switch (result) {
-    case Result::Ok: return "OK";
-    case Result::InvalidCall: return "INVALIDCALL";
-    case Result::DeviceLost: return "DEVICELOST";
-    case Result::DeviceNotReset: return "DEVICENOTRESET";
-    case Result::NotAvailable: return "NOTAVAILABLE";
-    case Result::OutOfVideoMemory: return "OUTOFVIDEOMEMORY";
-    case Result::NotFound: return "NOTFOUND";
-    case Result::InvalidData: return "INVALIDDATA";
+    case Result::Ok:
+        return "OK";
+    case Result::InvalidCall:
+        return "INVALIDCALL";
+    case Result::DeviceLost:
+        return "DEVICELOST";
+    case Result::DeviceNotReset:
+        return "DEVICENOTRESET";
+    case Result::NotAvailable:
+        return "NOTAVAILABLE";
+    case Result::OutOfVideoMemory:
+        return "OUTOFVIDEOMEMORY";
+    case Result::NotFound:
+        return "NOTFOUND";
+    case Result::InvalidData:
+        return "INVALIDDATA";
     }
     return "?";
 }
 
 ColorValue ToColorValue(Color color)
 {
-    return {float((color >> 16) & 255) / 255.0f, float((color >> 8) & 255) / 255.0f, float(color & 255) / 255.0f,
-        float(color >> 24) / 255.0f};
+    return { float((color >> 16) & 255) / 255.0f, float((color >> 8) & 255) / 255.0f,
+        float(color & 255) / 255.0f, float(color >> 24) / 255.0f };
 }
 
 Matrix Multiply(const Matrix& a, const Matrix& b)

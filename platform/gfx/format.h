@@ -15,7 +15,7 @@ constexpr uint32_t kTexture = 1u << 0;
 constexpr uint32_t kRenderTarget = 1u << 1;
 constexpr uint32_t kDepthStencil = 1u << 2;
 constexpr uint32_t kBackBuffer = 1u << 3;
-constexpr uint32_t kDisplay = 1u << 4;     // a desktop or full-screen mode format
+constexpr uint32_t kDisplay = 1u << 4; // a desktop or full-screen mode format
 constexpr uint32_t kIndex = 1u << 5;
 } // namespace support
 
@@ -23,17 +23,17 @@ struct FormatInfo {
     Format format;
     const char* name;
     FormatKind kind;
-    uint32_t blockBytes;     // bytes per pixel, or per 4x4 block when compressed
+    uint32_t blockBytes; // bytes per pixel, or per 4x4 block when compressed
     bool hasAlpha;
     bool hasStencil;
-    uint32_t supported;      // support:: bits; 0 = reported absent
+    uint32_t supported; // support:: bits; 0 = reported absent
 };
 
 // Null for a format the table does not know.
 const FormatInfo* FindFormat(Format format);
 
 bool IsCompressed(Format format);
-uint32_t BytesPerPixel(Format format);   // 0 for compressed and unknown formats
+uint32_t BytesPerPixel(Format format); // 0 for compressed and unknown formats
 uint32_t FormatSupport(Format format);
 
 // Row pitch of a level: bytes per row, or per row of 4x4 blocks.

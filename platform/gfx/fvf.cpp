@@ -3,8 +3,8 @@
 namespace plat::gfx {
 namespace {
 
-constexpr uint32_t kKnownBits = fvf::kPositionMask | fvf::kNormal | fvf::kPSize | fvf::kDiffuse | fvf::kSpecular
-    | fvf::kTexCountMask;
+constexpr uint32_t kKnownBits
+    = fvf::kPositionMask | fvf::kNormal | fvf::kPSize | fvf::kDiffuse | fvf::kSpecular | fvf::kTexCountMask;
 
 } // namespace
 
@@ -21,12 +21,27 @@ FvfLayout DecodeFvf(uint32_t code)
 
     uint32_t offset = 0;
     switch (code & fvf::kPositionMask) {
-    case fvf::kXyz: layout.positionFloats = 3; break;
-    case fvf::kXyzRhw: layout.positionFloats = 4; layout.transformed = true; break;
-    case fvf::kXyzB1: layout.positionFloats = 3; layout.blendWeights = 1; break;
-    case fvf::kXyzB2: layout.positionFloats = 3; layout.blendWeights = 2; break;
-    case fvf::kXyzB3: layout.positionFloats = 3; layout.blendWeights = 3; break;
-    default: return layout;
+    case fvf::kXyz:
+        layout.positionFloats = 3;
+        break;
+    case fvf::kXyzRhw:
+        layout.positionFloats = 4;
+        layout.transformed = true;
+        break;
+    case fvf::kXyzB1:
+        layout.positionFloats = 3;
+        layout.blendWeights = 1;
+        break;
+    case fvf::kXyzB2:
+        layout.positionFloats = 3;
+        layout.blendWeights = 2;
+        break;
+    case fvf::kXyzB3:
+        layout.positionFloats = 3;
+        layout.blendWeights = 3;
+        break;
+    default:
+        return layout;
     }
     offset = 4 * (layout.positionFloats + layout.blendWeights);
     if (code & fvf::kNormal) {
@@ -45,7 +60,7 @@ FvfLayout DecodeFvf(uint32_t code)
         layout.specularOffset = int32_t(offset);
         offset += 4;
     }
-    static constexpr uint32_t kFloats[4] = {2, 3, 4, 1};
+    static constexpr uint32_t kFloats[4] = { 2, 3, 4, 1 };
     layout.texCoordCount = texCount;
     for (uint32_t set = 0; set < texCount; ++set) {
         layout.texCoordFloats[set] = kFloats[(sizeBits >> (2 * set)) & 3];

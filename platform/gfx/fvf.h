@@ -30,17 +30,29 @@ constexpr uint32_t kTex6 = 0x600;
 constexpr uint32_t kTex7 = 0x700;
 constexpr uint32_t kTex8 = 0x800;
 // Two bits per coordinate set from bit 16: 0 = two floats, 1 = three, 2 = four, 3 = one.
-constexpr uint32_t TexCoordSize1(uint32_t set) { return 3u << (16 + 2 * set); }
-constexpr uint32_t TexCoordSize2(uint32_t) { return 0; }
-constexpr uint32_t TexCoordSize3(uint32_t set) { return 1u << (16 + 2 * set); }
-constexpr uint32_t TexCoordSize4(uint32_t set) { return 2u << (16 + 2 * set); }
+constexpr uint32_t TexCoordSize1(uint32_t set)
+{
+    return 3u << (16 + 2 * set);
+}
+constexpr uint32_t TexCoordSize2(uint32_t)
+{
+    return 0;
+}
+constexpr uint32_t TexCoordSize3(uint32_t set)
+{
+    return 1u << (16 + 2 * set);
+}
+constexpr uint32_t TexCoordSize4(uint32_t set)
+{
+    return 2u << (16 + 2 * set);
+}
 } // namespace fvf
 
 struct FvfLayout {
     bool valid = false;
-    bool transformed = false;       // XYZRHW
-    uint32_t positionFloats = 0;    // 3, or 4 with RHW
-    uint32_t blendWeights = 0;      // 0 to 3
+    bool transformed = false; // XYZRHW
+    uint32_t positionFloats = 0; // 3, or 4 with RHW
+    uint32_t blendWeights = 0; // 0 to 3
     int32_t normalOffset = -1;
     int32_t pointSizeOffset = -1;
     int32_t diffuseOffset = -1;

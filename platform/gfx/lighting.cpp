@@ -13,14 +13,15 @@ Vector3 TransformPoint(const Vector3& v, const Matrix& m)
     float z = v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2];
     float w = v.x * m.m[0][3] + v.y * m.m[1][3] + v.z * m.m[2][3] + m.m[3][3];
     if (w != 0 && w != 1)
-        return {x / w, y / w, z / w};
-    return {x, y, z};
+        return { x / w, y / w, z / w };
+    return { x, y, z };
 }
 
 Vector3 TransformDirection(const Vector3& v, const Matrix& m)
 {
-    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0], v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1],
-        v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2]};
+    return { v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0],
+        v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1],
+        v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] };
 }
 
 // Normals go through the inverse transpose of the 3x3 part.
@@ -33,12 +34,13 @@ Vector3 TransformNormal(const Vector3& n, const Matrix& m)
     if (std::fabs(det) < 1e-20f)
         return TransformDirection(n, m);
     float inv = 1.0f / det;
-    float cof[3][3] = {{(e * i - f * h), -(d * i - f * g), (d * h - e * g)},
-        {-(b * i - c * h), (a * i - c * g), -(a * h - b * g)}, {(b * f - c * e), -(a * f - c * d), (a * e - b * d)}};
+    float cof[3][3] = { { (e * i - f * h), -(d * i - f * g), (d * h - e * g) },
+        { -(b * i - c * h), (a * i - c * g), -(a * h - b * g) },
+        { (b * f - c * e), -(a * f - c * d), (a * e - b * d) } };
     // (M^-1)^T = cof / det, so component j of n * (M^-1)^T is sum_k n_k cof[k][j] / det.
-    return {(n.x * cof[0][0] + n.y * cof[1][0] + n.z * cof[2][0]) * inv,
+    return { (n.x * cof[0][0] + n.y * cof[1][0] + n.z * cof[2][0]) * inv,
         (n.x * cof[0][1] + n.y * cof[1][1] + n.z * cof[2][1]) * inv,
-        (n.x * cof[0][2] + n.y * cof[1][2] + n.z * cof[2][2]) * inv};
+        (n.x * cof[0][2] + n.y * cof[1][2] + n.z * cof[2][2]) * inv };
 }
 
 float Dot(const Vector3& a, const Vector3& b)
@@ -51,22 +53,22 @@ Vector3 Normalise(const Vector3& v)
     float length = std::sqrt(Dot(v, v));
     if (length <= 0)
         return v;
-    return {v.x / length, v.y / length, v.z / length};
+    return { v.x / length, v.y / length, v.z / length };
 }
 
 Vector3 Sub(const Vector3& a, const Vector3& b)
 {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
+    return { a.x - b.x, a.y - b.y, a.z - b.z };
 }
 
 Vector3 Add(const Vector3& a, const Vector3& b)
 {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
+    return { a.x + b.x, a.y + b.y, a.z + b.z };
 }
 
 ColorValue Mul(const ColorValue& a, const ColorValue& b)
 {
-    return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
+    return { a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a };
 }
 
 void AddScaled(ColorValue& to, const ColorValue& c, float s)
@@ -79,7 +81,7 @@ void AddScaled(ColorValue& to, const ColorValue& c, float s)
 ColorValue Saturate(ColorValue c)
 {
     auto sat = [](float v) { return std::clamp(v, 0.0f, 1.0f); };
-    return {sat(c.r), sat(c.g), sat(c.b), sat(c.a)};
+    return { sat(c.r), sat(c.g), sat(c.b), sat(c.a) };
 }
 
 } // namespace
@@ -108,7 +110,8 @@ LitVertex LightVertex(const DeviceState& state, const Vector3& position, const V
     Vector3 n = TransformNormal(normal, worldView);
     if (state.Get(RenderState::NormalizeNormals))
         n = Normalise(n);
-    Vector3 toEye = state.Get(RenderState::LocalViewer) ? Normalise(Vector3{-p.x, -p.y, -p.z}) : Vector3{0, 0, -1};
+    Vector3 toEye = state.Get(RenderState::LocalViewer) ? Normalise(Vector3 { -p.x, -p.y, -p.z })
+                                                        : Vector3 { 0, 0, -1 };
 
     ColorValue ambient = ToColorValue(state.Get(RenderState::Ambient));
     ColorValue diffuseSum;
@@ -121,7 +124,7 @@ LitVertex LightVertex(const DeviceState& state, const Vector3& position, const V
         float att = 1;
         if (light.type == LightType::Directional) {
             Vector3 dir = TransformDirection(light.direction, view);
-            l = Normalise(Vector3{-dir.x, -dir.y, -dir.z});
+            l = Normalise(Vector3 { -dir.x, -dir.y, -dir.z });
         } else if (light.type == LightType::Point) {
             Vector3 lp = TransformPoint(light.position, view);
             Vector3 d = Sub(lp, p);

@@ -40,7 +40,7 @@ Rect FitPicture(uint32_t pictureWidth, uint32_t pictureHeight, uint32_t windowWi
         width = std::max<uint64_t>(1, (2 * wh * pw + ph) / (2 * ph));
     auto x = int32_t((ww - width) / 2);
     auto y = int32_t((wh - height) / 2);
-    return {x, y, x + int32_t(width), y + int32_t(height)};
+    return { x, y, x + int32_t(width), y + int32_t(height) };
 }
 
 Result PresentPicture(Device* device, DeviceWindow* window, const Picture& picture)

@@ -15,7 +15,7 @@ namespace plat::gfx {
 class Device;
 
 struct Picture {
-    const void* pixels = nullptr;   // rows `pitch` bytes apart; pixels 0x00RRGGBB (bytes B, G, R, X)
+    const void* pixels = nullptr; // rows `pitch` bytes apart; pixels 0x00RRGGBB (bytes B, G, R, X)
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t pitch = 0;

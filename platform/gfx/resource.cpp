@@ -12,7 +12,7 @@
 namespace plat::gfx {
 namespace {
 
-std::atomic<uint32_t> g_nextId{1};
+std::atomic<uint32_t> g_nextId { 1 };
 
 void Log(const char* text)
 {
@@ -37,7 +37,8 @@ Rect Union(const Rect& a, const Rect& b)
 {
     if (a.Width() <= 0 || a.Height() <= 0)
         return b;
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+    return { std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+        std::max(a.bottom, b.bottom) };
 }
 
 } // namespace
@@ -45,7 +46,11 @@ Rect Union(const Rect& a, const Rect& b)
 // ---- Resource ----
 
 Resource::Resource(Device* device, ResourceType type, Pool pool, uint32_t usage)
-    : m_device(device), m_type(type), m_pool(pool), m_usage(usage), m_id(g_nextId++)
+    : m_device(device)
+    , m_type(type)
+    , m_pool(pool)
+    , m_usage(usage)
+    , m_id(g_nextId++)
 {
 }
 
@@ -95,14 +100,14 @@ void Resource::DeleteIfUnused()
 
 Surface::Surface(Device* device, SurfaceRole role, Format format, uint32_t width, uint32_t height, Pool pool,
     uint32_t usage, MultiSample multiSample, bool lockable)
-    : Resource(device, ResourceType::Surface, pool, usage),
-      m_role(role),
-      m_format(format),
-      m_width(width),
-      m_height(height),
-      m_pitch(RowPitch(format, width)),
-      m_multiSample(multiSample),
-      m_lockable(lockable)
+    : Resource(device, ResourceType::Surface, pool, usage)
+    , m_role(role)
+    , m_format(format)
+    , m_width(width)
+    , m_height(height)
+    , m_pitch(RowPitch(format, width))
+    , m_multiSample(multiSample)
+    , m_lockable(lockable)
 {
     m_bits.assign(size_t(SurfaceBytes(format, width, height)), 0);
 }
@@ -110,15 +115,18 @@ Surface::Surface(Device* device, SurfaceRole role, Format format, uint32_t width
 bool Surface::IsLockable() const
 {
     switch (m_role) {
-    case SurfaceRole::Image: return true;
+    case SurfaceRole::Image:
+        return true;
     case SurfaceRole::TextureLevel:
         if (GetUsage() & usage::kRenderTarget)
             return false;
         return GetPool() != Pool::Default || (GetUsage() & usage::kDynamic);
     case SurfaceRole::RenderTarget:
-    case SurfaceRole::BackBuffer: return m_lockable;
+    case SurfaceRole::BackBuffer:
+        return m_lockable;
     case SurfaceRole::DepthStencil:
-    case SurfaceRole::AutoDepth: return false;
+    case SurfaceRole::AutoDepth:
+        return false;
     }
     return false;
 }
@@ -197,13 +205,14 @@ Result Surface::UnlockRect()
 
 // ---- Texture ----
 
-Texture::Texture(Device* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
-    Pool pool)
-    : Resource(device, ResourceType::Texture, pool, usage), m_format(format)
+Texture::Texture(Device* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+    Format format, Pool pool)
+    : Resource(device, ResourceType::Texture, pool, usage)
+    , m_format(format)
 {
     for (uint32_t i = 0; i < levels; ++i) {
-        auto* level = new Surface(nullptr, SurfaceRole::TextureLevel, format, LevelSize(width, i), LevelSize(height, i),
-            pool, usage, MultiSample::None, false);
+        auto* level = new Surface(nullptr, SurfaceRole::TextureLevel, format, LevelSize(width, i),
+            LevelSize(height, i), pool, usage, MultiSample::None, false);
         level->m_container = this;
         level->m_level = i;
         level->m_refs = 0;
@@ -283,8 +292,8 @@ Result Texture::AddDirtyRect(const Rect* rect)
     for (uint32_t i = 0; i < m_levels.size(); ++i) {
         const Surface& level = *m_levels[i];
         int32_t round = (1 << i) - 1;
-        Rect scaled{r.left >> i, r.top >> i, std::min(int32_t(level.Width()), (r.right + round) >> i),
-            std::min(int32_t(level.Height()), (r.bottom + round) >> i)};
+        Rect scaled { r.left >> i, r.top >> i, std::min(int32_t(level.Width()), (r.right + round) >> i),
+            std::min(int32_t(level.Height()), (r.bottom + round) >> i) };
         MarkDirty(i, scaled);
     }
     return Result::Ok;
@@ -292,8 +301,12 @@ Result Texture::AddDirtyRect(const Rect* rect)
 
 // ---- Buffers ----
 
-Buffer::Buffer(Device* device, ResourceType type, uint32_t length, uint32_t usage, Pool pool, Format format, uint32_t fvf)
-    : Resource(device, type, pool, usage), m_format(format), m_fvf(fvf), m_bytes(length, 0)
+Buffer::Buffer(Device* device, ResourceType type, uint32_t length, uint32_t usage, Pool pool, Format format,
+    uint32_t fvf)
+    : Resource(device, type, pool, usage)
+    , m_format(format)
+    , m_fvf(fvf)
+    , m_bytes(length, 0)
 {
 }
 
@@ -356,7 +369,7 @@ void IndexBuffer::OnUnlocked(uint32_t offset, uint32_t size)
     if (count == 0)
         return;
     uint32_t first = offset / 2;
-    uint32_t last = std::min(count, (offset + size + 1) / 2);   // exclusive
+    uint32_t last = std::min(count, (offset + size + 1) / 2); // exclusive
     const uint8_t* bytes = Bytes();
     for (uint32_t block = first / kBlock; block * kBlock < last; ++block) {
         uint32_t end = std::min(count, (block + 1) * kBlock);
@@ -372,7 +385,7 @@ void IndexBuffer::OnUnlocked(uint32_t offset, uint32_t size)
 
 uint32_t IndexBuffer::MaxIndex(uint32_t first, uint32_t count) const
 {
-    uint32_t last = first + count;   // the caller checked it against IndexCount()
+    uint32_t last = first + count; // the caller checked it against IndexCount()
     const uint8_t* bytes = Bytes();
     auto at = [bytes](uint32_t i) {
         uint16_t value;

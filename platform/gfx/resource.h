@@ -64,7 +64,7 @@ private:
     uint32_t m_id;
     uint32_t m_refs = 1;
     uint32_t m_binds = 0;
-    bool m_deviceOwned = false;    // the back buffer and its depth surface live with the device
+    bool m_deviceOwned = false; // the back buffer and its depth surface live with the device
     Resource* m_holder = nullptr;
     std::unique_ptr<BackendObject> m_backend;
 };
@@ -87,7 +87,7 @@ public:
     bool IsTarget() const;
     Texture* Container() const { return m_container; }
     uint32_t Level() const { return m_level; }
-    Rect FullRect() const { return {0, 0, int32_t(m_width), int32_t(m_height)}; }
+    Rect FullRect() const { return { 0, 0, int32_t(m_width), int32_t(m_height) }; }
     bool IsLocked() const { return m_locked; }
 
     // The system copy, row (or block row) by row at Pitch().
@@ -143,11 +143,12 @@ public:
 
 private:
     friend class Device;
-    Texture(Device* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool);
+    Texture(Device* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
+        Pool pool);
     ~Texture() override;
 
     Format m_format;
-    std::vector<Surface*> m_levels;   // owned; counted on the texture
+    std::vector<Surface*> m_levels; // owned; counted on the texture
     std::vector<Rect> m_dirty;
 };
 
@@ -165,15 +166,16 @@ public:
     uint64_t ByteSize() const override { return m_bytes.size(); }
 
 protected:
-    Buffer(Device* device, ResourceType type, uint32_t length, uint32_t usage, Pool pool, Format format, uint32_t fvf);
-    virtual void OnUnlocked(uint32_t, uint32_t) {}
+    Buffer(Device* device, ResourceType type, uint32_t length, uint32_t usage, Pool pool, Format format,
+        uint32_t fvf);
+    virtual void OnUnlocked(uint32_t, uint32_t) { }
 
 private:
     friend class Device;
     Format m_format;
     uint32_t m_fvf;
     bool m_locked = false;
-    bool m_refusalLogged = false;    // one log line per buffer for refused draws
+    bool m_refusalLogged = false; // one log line per buffer for refused draws
     uint32_t m_lockOffset = 0;
     uint32_t m_lockSize = 0;
     uint32_t m_lockFlags = 0;
@@ -199,7 +201,7 @@ private:
     ~IndexBuffer() override = default;
     void OnUnlocked(uint32_t offset, uint32_t size) override;
 
-    static constexpr uint32_t kBlock = 64;   // indices per cached maximum
+    static constexpr uint32_t kBlock = 64; // indices per cached maximum
     std::vector<uint16_t> m_blockMax;
 };
 

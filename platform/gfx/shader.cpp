@@ -12,46 +12,46 @@ namespace {
 // register type 8-11, then the write mask (12-15) of a destination or the swizzle (12-19) and
 // modifier (20-23) of a source. def carries four float tokens after its destination.
 constexpr uint32_t kParamBit = 0x80000000u;
-constexpr uint32_t kVersionVertex = 0x5A560000u;   // "ZV"
-constexpr uint32_t kVersionPixel = 0x5A500000u;    // "ZP"
+constexpr uint32_t kVersionVertex = 0x5A560000u; // "ZV"
+constexpr uint32_t kVersionPixel = 0x5A500000u; // "ZP"
 
 constexpr ShaderOpInfo kOps[] = {
-    {ShaderOp::Nop, "nop", 0, false, true, true, false},
-    {ShaderOp::Mov, "mov", 1, true, true, true, false},
-    {ShaderOp::Add, "add", 2, true, true, true, false},
-    {ShaderOp::Sub, "sub", 2, true, true, true, false},
-    {ShaderOp::Mad, "mad", 3, true, true, true, false},
-    {ShaderOp::Mul, "mul", 2, true, true, true, false},
-    {ShaderOp::Rcp, "rcp", 1, true, true, false, true},
-    {ShaderOp::Rsq, "rsq", 1, true, true, false, true},
-    {ShaderOp::Dp3, "dp3", 2, true, true, true, false},
-    {ShaderOp::Dp4, "dp4", 2, true, true, false, false},
-    {ShaderOp::Min, "min", 2, true, true, false, false},
-    {ShaderOp::Max, "max", 2, true, true, false, false},
-    {ShaderOp::Slt, "slt", 2, true, true, false, false},
-    {ShaderOp::Sge, "sge", 2, true, true, false, false},
-    {ShaderOp::Exp, "exp", 1, true, true, false, true},
-    {ShaderOp::Log, "log", 1, true, true, false, true},
-    {ShaderOp::Lit, "lit", 1, true, true, false, false},
-    {ShaderOp::Dst, "dst", 2, true, true, false, false},
-    {ShaderOp::Frc, "frc", 1, true, true, false, false},
-    {ShaderOp::ExpP, "expp", 1, true, true, false, true},
-    {ShaderOp::LogP, "logp", 1, true, true, false, true},
-    {ShaderOp::M4x4, "m4x4", 2, true, true, false, false},
-    {ShaderOp::M4x3, "m4x3", 2, true, true, false, false},
-    {ShaderOp::M3x4, "m3x4", 2, true, true, false, false},
-    {ShaderOp::M3x3, "m3x3", 2, true, true, false, false},
-    {ShaderOp::M3x2, "m3x2", 2, true, true, false, false},
-    {ShaderOp::Lrp, "lrp", 3, true, false, true, false},
-    {ShaderOp::Cnd, "cnd", 3, true, false, true, false},
-    {ShaderOp::Tex, "tex", 0, true, false, true, false},
-    {ShaderOp::Def, "def", 0, true, true, true, false},
+    { ShaderOp::Nop, "nop", 0, false, true, true, false },
+    { ShaderOp::Mov, "mov", 1, true, true, true, false },
+    { ShaderOp::Add, "add", 2, true, true, true, false },
+    { ShaderOp::Sub, "sub", 2, true, true, true, false },
+    { ShaderOp::Mad, "mad", 3, true, true, true, false },
+    { ShaderOp::Mul, "mul", 2, true, true, true, false },
+    { ShaderOp::Rcp, "rcp", 1, true, true, false, true },
+    { ShaderOp::Rsq, "rsq", 1, true, true, false, true },
+    { ShaderOp::Dp3, "dp3", 2, true, true, true, false },
+    { ShaderOp::Dp4, "dp4", 2, true, true, false, false },
+    { ShaderOp::Min, "min", 2, true, true, false, false },
+    { ShaderOp::Max, "max", 2, true, true, false, false },
+    { ShaderOp::Slt, "slt", 2, true, true, false, false },
+    { ShaderOp::Sge, "sge", 2, true, true, false, false },
+    { ShaderOp::Exp, "exp", 1, true, true, false, true },
+    { ShaderOp::Log, "log", 1, true, true, false, true },
+    { ShaderOp::Lit, "lit", 1, true, true, false, false },
+    { ShaderOp::Dst, "dst", 2, true, true, false, false },
+    { ShaderOp::Frc, "frc", 1, true, true, false, false },
+    { ShaderOp::ExpP, "expp", 1, true, true, false, true },
+    { ShaderOp::LogP, "logp", 1, true, true, false, true },
+    { ShaderOp::M4x4, "m4x4", 2, true, true, false, false },
+    { ShaderOp::M4x3, "m4x3", 2, true, true, false, false },
+    { ShaderOp::M3x4, "m3x4", 2, true, true, false, false },
+    { ShaderOp::M3x3, "m3x3", 2, true, true, false, false },
+    { ShaderOp::M3x2, "m3x2", 2, true, true, false, false },
+    { ShaderOp::Lrp, "lrp", 3, true, false, true, false },
+    { ShaderOp::Cnd, "cnd", 3, true, false, true, false },
+    { ShaderOp::Tex, "tex", 0, true, false, true, false },
+    { ShaderOp::Def, "def", 0, true, true, true, false },
 };
 static_assert(std::size(kOps) == size_t(ShaderOp::Count));
 
 // Limits per kind: registers r, v, c, t, rast out, attr out, texcoord out.
-constexpr uint32_t kVertexLimits[] = {12, 16, 96, 0, 3, 2, 8};
-constexpr uint32_t kPixelLimits[] = {2, 2, 8, 4, 0, 0, 0};
+constexpr uint32_t kVertexLimits[] = { 12, 16, 96, 0, 3, 2, 8 };
+constexpr uint32_t kPixelLimits[] = { 2, 2, 8, 4, 0, 0, 0 };
 static_assert(std::size(kVertexLimits) == size_t(RegisterType::Count));
 
 constexpr uint32_t kMaxVertexInstructions = 128;
@@ -61,10 +61,14 @@ constexpr uint32_t kMaxPixelTex = 4;
 uint32_t ShiftCode(int8_t shift)
 {
     switch (shift) {
-    case 1: return 1;
-    case 2: return 2;
-    case -1: return 3;
-    default: return 0;
+    case 1:
+        return 1;
+    case 2:
+        return 2;
+    case -1:
+        return 3;
+    default:
+        return 0;
     }
 }
 
@@ -76,7 +80,9 @@ uint32_t FloatToken(float value)
 class Reader {
 public:
     Reader(std::span<const uint32_t> stream, std::string* error, size_t* errorToken)
-        : m_stream(stream), m_error(error), m_errorToken(errorToken)
+        : m_stream(stream)
+        , m_error(error)
+        , m_errorToken(errorToken)
     {
     }
 
@@ -140,13 +146,17 @@ bool ReadDest(Reader& reader, ShaderKind kind, const Instruction& instruction, D
     if (dest.writeMask == 0)
         return reader.Fail("empty write mask");
     if (instruction.op == ShaderOp::Def)
-        return dest.type == RegisterType::Const && dest.writeMask == kMaskAll ? true : reader.Fail("def needs a constant");
+        return dest.type == RegisterType::Const && dest.writeMask == kMaskAll
+            ? true
+            : reader.Fail("def needs a constant");
     if (instruction.op == ShaderOp::Tex)
-        return dest.type == RegisterType::Texture && dest.writeMask == kMaskAll ? true : reader.Fail("tex needs a t register");
+        return dest.type == RegisterType::Texture && dest.writeMask == kMaskAll
+            ? true
+            : reader.Fail("tex needs a t register");
     if (!IsWritable(kind, dest.type))
         return reader.Fail("register cannot be written");
-    if (kind == ShaderKind::Pixel && dest.writeMask != kMaskAll && dest.writeMask != (kMaskX | kMaskY | kMaskZ)
-        && dest.writeMask != kMaskW)
+    if (kind == ShaderKind::Pixel && dest.writeMask != kMaskAll
+        && dest.writeMask != (kMaskX | kMaskY | kMaskZ) && dest.writeMask != kMaskW)
         return reader.Fail("pixel write mask must be .rgb, .a or all");
     return true;
 }
@@ -181,7 +191,10 @@ bool ReadSource(Reader& reader, ShaderKind kind, SourceParam& source)
 
 } // namespace
 
-const ShaderOpInfo& ShaderOpRow(ShaderOp op) { return kOps[size_t(op)]; }
+const ShaderOpInfo& ShaderOpRow(ShaderOp op)
+{
+    return kOps[size_t(op)];
+}
 
 const ShaderOpInfo* FindShaderOp(std::string_view name)
 {
@@ -201,11 +214,16 @@ uint32_t RegisterLimit(ShaderKind kind, RegisterType type)
 uint32_t DeclTypeSize(DeclType type)
 {
     switch (type) {
-    case DeclType::Float1: return 4;
-    case DeclType::Float2: return 8;
-    case DeclType::Float3: return 12;
-    case DeclType::Float4: return 16;
-    case DeclType::D3dColor: return 4;
+    case DeclType::Float1:
+        return 4;
+    case DeclType::Float2:
+        return 8;
+    case DeclType::Float3:
+        return 12;
+    case DeclType::Float4:
+        return 16;
+    case DeclType::D3dColor:
+        return 4;
     }
     return 0;
 }
@@ -214,7 +232,8 @@ namespace tokens {
 
 uint32_t Version(ShaderKind kind, uint32_t major, uint32_t minor)
 {
-    return (kind == ShaderKind::Vertex ? kVersionVertex : kVersionPixel) | (major & 0xFF) << 8 | (minor & 0xFF);
+    return (kind == ShaderKind::Vertex ? kVersionVertex : kVersionPixel) | (major & 0xFF) << 8
+        | (minor & 0xFF);
 }
 
 void Append(std::vector<uint32_t>& out, const Instruction& instruction)
@@ -251,8 +270,8 @@ size_t ShaderTokenCount(const uint32_t* stream, size_t maxTokens)
     return 0;
 }
 
-Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, ShaderProgram& out, std::string* error,
-    size_t* errorToken)
+Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, ShaderProgram& out,
+    std::string* error, size_t* errorToken)
 {
     Reader reader(stream, error, errorToken);
     ShaderProgram program;
@@ -297,7 +316,7 @@ Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, S
         instruction.sourceCount = uint8_t((token >> 8) & 3);
         instruction.coissue = (token >> 12) & 1;
         instruction.saturate = (token >> 13) & 1;
-        static constexpr int8_t kShifts[4] = {0, 1, 2, -1};
+        static constexpr int8_t kShifts[4] = { 0, 1, 2, -1 };
         instruction.shift = kShifts[(token >> 14) & 3];
         if (!(expected == ShaderKind::Vertex ? row.vertex : row.pixel)) {
             reader.Fail("instruction not allowed in this shader version");
@@ -307,7 +326,8 @@ Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, S
             reader.Fail("wrong operand count");
             return Result::InvalidData;
         }
-        if (expected == ShaderKind::Vertex && (instruction.coissue || instruction.saturate || instruction.shift != 0)) {
+        if (expected == ShaderKind::Vertex
+            && (instruction.coissue || instruction.saturate || instruction.shift != 0)) {
             reader.Fail("modifiers are for pixel shaders");
             return Result::InvalidData;
         }
@@ -338,7 +358,8 @@ Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, S
                 ++texCount;
             } else if (instruction.op != ShaderOp::Def && instruction.op != ShaderOp::Nop) {
                 if (instruction.coissue) {
-                    const Instruction* prev = program.instructions.empty() ? nullptr : &program.instructions.back();
+                    const Instruction* prev
+                        = program.instructions.empty() ? nullptr : &program.instructions.back();
                     if (!prev || prev->coissue || prev->op == ShaderOp::Tex || prev->op == ShaderOp::Def
                         || (prev->dest.writeMask & instruction.dest.writeMask) != 0) {
                         reader.Fail("co-issue needs a preceding instruction of the other channels");

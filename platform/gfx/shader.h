@@ -51,13 +51,13 @@ enum class ShaderOp : uint8_t {
 };
 
 enum class RegisterType : uint8_t {
-    Temp,       // r
-    Input,      // v
-    Const,      // c
-    Texture,    // t (pixel shaders)
-    RastOut,    // oPos (0), oFog (1), oPts (2)
-    AttrOut,    // oD0, oD1
-    TexCrdOut,  // oT0 - oT7
+    Temp, // r
+    Input, // v
+    Const, // c
+    Texture, // t (pixel shaders)
+    RastOut, // oPos (0), oFog (1), oPts (2)
+    AttrOut, // oD0, oD1
+    TexCrdOut, // oT0 - oT7
     Count
 };
 
@@ -67,18 +67,18 @@ constexpr uint32_t kRastOutPointSize = 2;
 
 enum class SourceModifier : uint8_t {
     None,
-    Negate,      // -r
-    Bias,        // r_bias
-    BiasNegate,  // -r_bias
-    Sign,        // r_bx2
-    SignNegate,  // -r_bx2
-    Complement,  // 1-r
+    Negate, // -r
+    Bias, // r_bias
+    BiasNegate, // -r_bias
+    Sign, // r_bx2
+    SignNegate, // -r_bx2
+    Complement, // 1-r
     Count
 };
 
 // Swizzle: two bits per output component naming the source component (x=0 .. w=3).
-constexpr uint8_t kSwizzleIdentity = 0xE4;   // .xyzw
-constexpr uint8_t kSwizzleAlpha = 0xFF;      // .wwww
+constexpr uint8_t kSwizzleIdentity = 0xE4; // .xyzw
+constexpr uint8_t kSwizzleAlpha = 0xFF; // .wwww
 constexpr uint8_t MakeSwizzle(uint32_t x, uint32_t y, uint32_t z, uint32_t w)
 {
     return uint8_t(x | y << 2 | z << 4 | w << 6);
@@ -101,13 +101,13 @@ struct SourceParam {
 
 struct Instruction {
     ShaderOp op = ShaderOp::Nop;
-    bool coissue = false;     // ps: runs together with the instruction before
-    bool saturate = false;    // ps: _sat
-    int8_t shift = 0;         // ps: 1 = _x2, 2 = _x4, -1 = _d2
+    bool coissue = false; // ps: runs together with the instruction before
+    bool saturate = false; // ps: _sat
+    int8_t shift = 0; // ps: 1 = _x2, 2 = _x4, -1 = _d2
     DestParam dest;
     uint8_t sourceCount = 0;
     SourceParam source[3];
-    float value[4] = {};      // def
+    float value[4] = {}; // def
 };
 
 struct ShaderProgram {
@@ -122,9 +122,9 @@ struct ShaderOpInfo {
     const char* name;
     uint8_t sources;
     bool hasDest;
-    bool vertex;   // allowed in vs.1.1
-    bool pixel;    // allowed in ps.1.0/1.1
-    bool scalar;   // reads one component: the swizzle's fourth selector (.w when none is given)
+    bool vertex; // allowed in vs.1.1
+    bool pixel; // allowed in ps.1.0/1.1
+    bool scalar; // reads one component: the swizzle's fourth selector (.w when none is given)
 };
 
 const ShaderOpInfo& ShaderOpRow(ShaderOp op);
@@ -143,8 +143,8 @@ void Append(std::vector<uint32_t>& out, const Instruction& instruction);
 
 // Reads and checks a token stream; on failure `error` names the token offset and the fault,
 // and `errorToken` holds that offset.
-Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, ShaderProgram& out, std::string* error,
-    size_t* errorToken = nullptr);
+Result LoadShaderTokens(std::span<const uint32_t> stream, ShaderKind expected, ShaderProgram& out,
+    std::string* error, size_t* errorToken = nullptr);
 
 // Byte size of a stream that ends with the end token, or 0 when none is found within maxTokens.
 size_t ShaderTokenCount(const uint32_t* stream, size_t maxTokens);
@@ -153,7 +153,7 @@ size_t ShaderTokenCount(const uint32_t* stream, size_t maxTokens);
 enum class DeclType : uint8_t { Float1, Float2, Float3, Float4, D3dColor };
 
 struct VertexElement {
-    uint8_t reg = 0;       // v0 - v15
+    uint8_t reg = 0; // v0 - v15
     DeclType type = DeclType::Float3;
 };
 

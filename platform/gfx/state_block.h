@@ -22,18 +22,18 @@ struct StateBlock {
     };
 
     std::bitset<kRenderStateCount> renderSet;
-    std::array<uint32_t, kRenderStateCount> render{};
+    std::array<uint32_t, kRenderStateCount> render {};
     std::array<std::bitset<kStageStateCount>, kStageCount> stageSet;
-    std::array<std::array<uint32_t, kStageStateCount>, kStageCount> stage{};
+    std::array<std::array<uint32_t, kStageStateCount>, kStageCount> stage {};
     std::bitset<kTransformCount> transformSet;
-    std::array<Matrix, kTransformCount> transforms{};
+    std::array<Matrix, kTransformCount> transforms {};
     std::optional<Viewport> viewport;
     std::optional<Material> material;
     std::map<uint32_t, LightEntry> lights;
     std::bitset<kMaxClipPlanes> clipSet;
-    std::array<Vector4, kMaxClipPlanes> clipPlanes{};
+    std::array<Vector4, kMaxClipPlanes> clipPlanes {};
     std::bitset<kStageCount> textureSet;
-    std::array<Texture*, kStageCount> textures{};   // each holds a binding
+    std::array<Texture*, kStageCount> textures {}; // each holds a binding
     bool streamSet = false;
     VertexBuffer* stream = nullptr;
     uint32_t streamStride = 0;
@@ -43,9 +43,9 @@ struct StateBlock {
     std::optional<uint32_t> vertexShader;
     std::optional<uint32_t> pixelShader;
     std::bitset<kVertexShaderConstants> vertexConstantSet;
-    std::array<Vector4, kVertexShaderConstants> vertexConstants{};
+    std::array<Vector4, kVertexShaderConstants> vertexConstants {};
     std::bitset<kPixelShaderConstants> pixelConstantSet;
-    std::array<Vector4, kPixelShaderConstants> pixelConstants{};
+    std::array<Vector4, kPixelShaderConstants> pixelConstants {};
 
     void Apply(Device& device) const;
     // Drops the bindings it holds.

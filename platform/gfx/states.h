@@ -52,7 +52,7 @@ enum class RenderState : uint32_t {
     PointScaleA,
     PointScaleB,
     PointScaleC,
-    DitherEnable,     // accepted, no effect
+    DitherEnable, // accepted, no effect
     Count
 };
 constexpr size_t kRenderStateCount = size_t(RenderState::Count);
@@ -128,7 +128,7 @@ enum class TextureOp : uint32_t {
     Lerp,
     DotProduct3,
     BumpEnvMap,
-    BumpEnvMapLuminance,   // never supported; the caps bit exists for the probes
+    BumpEnvMapLuminance, // never supported; the caps bit exists for the probes
     Count
 };
 
@@ -138,7 +138,10 @@ constexpr uint32_t kArgSelectMask = 0x0F;
 constexpr uint32_t kArgComplement = 0x10;
 constexpr uint32_t kArgAlphaReplicate = 0x20;
 
-constexpr uint32_t Arg(TextureArg arg, uint32_t modifiers = 0) { return uint32_t(arg) | modifiers; }
+constexpr uint32_t Arg(TextureArg arg, uint32_t modifiers = 0)
+{
+    return uint32_t(arg) | modifiers;
+}
 
 // TEXCOORDINDEX: the coordinate set in the low 16 bits, a generation mode above.
 constexpr uint32_t kTexCoordSetMask = 0xFFFF;
@@ -155,7 +158,7 @@ enum class TextureAddress : uint32_t { Wrap, Clamp, Border };
 enum class TextureFilter : uint32_t { None, Point, Linear, Anisotropic };
 
 enum class Transform : uint32_t {
-    World,          // WORLDMATRIX(0)
+    World, // WORLDMATRIX(0)
     World1,
     World2,
     World3,
@@ -173,34 +176,39 @@ enum class Transform : uint32_t {
 };
 constexpr size_t kTransformCount = size_t(Transform::Count);
 
-constexpr Transform WorldMatrix(uint32_t index) { return Transform(uint32_t(Transform::World) + index); }
-constexpr Transform TextureTransformOf(uint32_t stage) { return Transform(uint32_t(Transform::Texture0) + stage); }
+constexpr Transform WorldMatrix(uint32_t index)
+{
+    return Transform(uint32_t(Transform::World) + index);
+}
+constexpr Transform TextureTransformOf(uint32_t stage)
+{
+    return Transform(uint32_t(Transform::Texture0) + stage);
+}
 
 constexpr uint32_t kMaxClipPlanes = 6;
 
-template <class E>
-constexpr uint32_t StateValue(E value)
+template <class E> constexpr uint32_t StateValue(E value)
 {
     return static_cast<uint32_t>(value);
 }
 
 // What a state's value may be.
 enum class StateKind {
-    Bool,        // 0 or 1
-    Enum,        // 0 .. limit - 1
-    Float,       // any finite float bits
-    Uint,        // 0 .. limit
-    Any,         // colours, masks
-    Arg,         // a stage argument
-    TexCoord,    // TEXCOORDINDEX
-    Transform,   // TEXTURETRANSFORMFLAGS
+    Bool, // 0 or 1
+    Enum, // 0 .. limit - 1
+    Float, // any finite float bits
+    Uint, // 0 .. limit
+    Any, // colours, masks
+    Arg, // a stage argument
+    TexCoord, // TEXCOORDINDEX
+    Transform, // TEXTURETRANSFORMFLAGS
 };
 
 struct StateRow {
     const char* name;
     StateKind kind;
     uint32_t limit;
-    uint32_t defaultValue;   // stage states: stage 0's where stages differ
+    uint32_t defaultValue; // stage states: stage 0's where stages differ
 };
 
 const StateRow& RenderStateRow(RenderState state);

@@ -16,17 +16,24 @@ enum class Result {
     DeviceNotReset,
     NotAvailable,
     OutOfVideoMemory,
-    NotFound,      // no depth surface, unknown file
-    InvalidData,   // an image file or token stream that does not read
+    NotFound, // no depth surface, unknown file
+    InvalidData, // an image file or token stream that does not read
 };
 
-inline bool Succeeded(Result result) { return result == Result::Ok; }
-inline bool Failed(Result result) { return result != Result::Ok; }
+inline bool Succeeded(Result result)
+{
+    return result == Result::Ok;
+}
+inline bool Failed(Result result)
+{
+    return result != Result::Ok;
+}
 const char* ResultName(Result result);
 
 constexpr uint32_t FourCC(char a, char b, char c, char d)
 {
-    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16
+        | uint32_t(uint8_t(d)) << 24;
 }
 
 // Pixel, depth and index formats. The numbers are those texture and model files store (a TM
@@ -102,7 +109,16 @@ constexpr uint32_t kMultithreaded = 1u << 4;
 constexpr uint32_t kFpuPreserve = 1u << 5;
 } // namespace create
 
-enum class MultiSample : uint32_t { None = 0, Samples2 = 2, Samples3, Samples4, Samples5, Samples6, Samples7, Samples8 };
+enum class MultiSample : uint32_t {
+    None = 0,
+    Samples2 = 2,
+    Samples3,
+    Samples4,
+    Samples5,
+    Samples6,
+    Samples7,
+    Samples8
+};
 
 enum class SwapEffect { Discard, Flip, Copy };
 
@@ -212,7 +228,7 @@ struct DisplayMode {
 class DeviceWindow;
 
 struct PresentParameters {
-    uint32_t backBufferWidth = 0;   // 0 in a window: the client size
+    uint32_t backBufferWidth = 0; // 0 in a window: the client size
     uint32_t backBufferHeight = 0;
     Format backBufferFormat = Format::Unknown;
     uint32_t backBufferCount = 1;
@@ -222,7 +238,7 @@ struct PresentParameters {
     bool windowed = true;
     bool enableAutoDepthStencil = false;
     Format autoDepthStencilFormat = Format::Unknown;
-    uint32_t flags = 0;             // present::
+    uint32_t flags = 0; // present::
     uint32_t refreshRate = 0;
     PresentInterval presentationInterval = PresentInterval::Default;
 };
@@ -248,12 +264,12 @@ struct SurfaceDesc {
 };
 
 struct BufferDesc {
-    Format format = Format::Unknown;   // Index16 for index buffers, Unknown for vertex buffers
+    Format format = Format::Unknown; // Index16 for index buffers, Unknown for vertex buffers
     ResourceType type = ResourceType::VertexBuffer;
     uint32_t usage = 0;
     Pool pool = Pool::Default;
     uint32_t size = 0;
-    uint32_t fvf = 0;                  // vertex buffers
+    uint32_t fvf = 0; // vertex buffers
 };
 
 struct LockedRect {

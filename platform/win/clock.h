@@ -10,10 +10,10 @@ int64_t CounterNow();
 constexpr int64_t kCounterFrequency = 1'000'000'000;
 
 struct LocalTime {
-    int year;         // e.g. 2003
-    int month;        // 1..12
-    int dayOfWeek;    // 0 = Sunday
-    int day;          // 1..31
+    int year; // e.g. 2003
+    int month; // 1..12
+    int dayOfWeek; // 0 = Sunday
+    int day; // 1..31
     int hour;
     int minute;
     int second;

@@ -136,7 +136,7 @@ std::string FoldUtf8(std::string_view text)
         std::size_t start = pos;
         char32_t cp = DecodeUtf8(text, pos);
         if (cp == 0xFFFD && pos == start + 1)
-            out += text[start];   // keep undecodable bytes as they are
+            out += text[start]; // keep undecodable bytes as they are
         else
             AppendUtf8(out, UpperCodePoint(cp));
     }

@@ -3,11 +3,11 @@
 #include "net/CZJDPClient.h"
 
 #include "ai/CFerrovant.h"
-#include "tests/net/fake_transport.h"
 #include "foundation/CTimer.h"
 #include "foundation/XRangeError.h"
 #include "platform/win/text.h"
 #include "script/CZJScriptManager.h"
+#include "tests/net/fake_transport.h"
 #include "tests/net/wire_fixture.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"

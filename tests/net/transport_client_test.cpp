@@ -2,8 +2,8 @@
 // producer thread racing the drain.
 #include "net/CDPClient8.h"
 
-#include "tests/net/fake_transport.h"
 #include "foundation/XRangeError.h"
+#include "tests/net/fake_transport.h"
 #include "tests/support/error_log_test.h"
 
 #include <algorithm>

@@ -35,14 +35,14 @@ TEST_F(ComplexObjectTest, everyKindAnswersItsLookUps)
         const char* channel;
         int channelIndex;
     } kRows[] = {
-        {"glider", "LIGHTGUN1", 4, 8, "FIRE", "FIRE1", "STRAFE", 2},
-        {"building", "OPEN1", 6, 0, nullptr, nullptr, "DOOR", 0},
-        {"tree", "BILLBOARD", 1, 0, nullptr, nullptr, "DOOR", -1},
-        {"stone", "SHAPE", 1, 0, nullptr, nullptr, "X", -1},
-        {"missile", "SMOKE", 3, 0, nullptr, nullptr, "X", -1},
-        {"thing", "FX", 1, 0, nullptr, nullptr, "X", -1},
-        {"gun", "FX2", 3, 0, nullptr, nullptr, "X", -1},
-        {"flash", "FLASH", 0, 0, nullptr, nullptr, "X", -1},
+        { "glider", "LIGHTGUN1", 4, 8, "FIRE", "FIRE1", "STRAFE", 2 },
+        { "building", "OPEN1", 6, 0, nullptr, nullptr, "DOOR", 0 },
+        { "tree", "BILLBOARD", 1, 0, nullptr, nullptr, "DOOR", -1 },
+        { "stone", "SHAPE", 1, 0, nullptr, nullptr, "X", -1 },
+        { "missile", "SMOKE", 3, 0, nullptr, nullptr, "X", -1 },
+        { "thing", "FX", 1, 0, nullptr, nullptr, "X", -1 },
+        { "gun", "FX2", 3, 0, nullptr, nullptr, "X", -1 },
+        { "flash", "FLASH", 0, 0, nullptr, nullptr, "X", -1 },
     };
     for (const auto& row : kRows) {
         auto object = Load(Kind(row.kind));
@@ -63,7 +63,7 @@ TEST_F(ComplexObjectTest, everyKindAnswersItsLookUps)
         EXPECT_THROW(body->GetPoint(row.points), XRangeError);
         EXPECT_EQ(object->GetPartObject(-1), nullptr);
         EXPECT_THROW(object->GetPartObject(object->GetPartCount()), XRangeError);
-        EXPECT_EQ(object->GetPart(0).textures[0], 0) << row.kind;   // TEX_SAMPLECOLOR
+        EXPECT_EQ(object->GetPart(0).textures[0], 0) << row.kind; // TEX_SAMPLECOLOR
     }
     auto missile = Load(Kind("missile"));
     EXPECT_NE(missile->GetPartEmitter(3), nullptr);
@@ -88,13 +88,14 @@ TEST_F(ComplexObjectTest, refusedFileKeepsThePartsReadBefore)
     SModelFile bad = Kind("stone");
     bad.parts[1].record.type = 7;
     EXPECT_THROW(Load(bad), XModelFileError);
-    EXPECT_EQ(plat::win::Utf8ToCp1251(Messages()[1]), CP1251("CComplexObject::Load Загрузка типа не реализована"));
+    EXPECT_EQ(
+        plat::win::Utf8ToCp1251(Messages()[1]), CP1251("CComplexObject::Load Загрузка типа не реализована"));
 }
 
 TEST_F(ComplexObjectTest, groupsSelectWhichPartsDraw)
 {
     SModelFile file;
-    for (uint32_t mask : {0u, 1u << 3, 0xFu, 1u << 2}) {
+    for (uint32_t mask : { 0u, 1u << 3, 0xFu, 1u << 2 }) {
         SModelFile stone = Kind("stone");
         stone.parts[0].record.groupMask = mask;
         file.parts.push_back(stone.parts[0]);
@@ -103,14 +104,14 @@ TEST_F(ComplexObjectTest, groupsSelectWhichPartsDraw)
     const struct {
         int group;
         size_t draws;
-    } kRows[] = {{-1, 4}, {3, 2}, {2, 2}, {0, 1}, {5, 0}, {40, 0}};
+    } kRows[] = { { -1, 4 }, { 3, 2 }, { 2, 2 }, { 0, 1 }, { 5, 0 }, { 40, 0 } };
     for (const auto& row : kRows) {
         Null().ClearRecords();
         object->Render(nullptr, 0, row.group);
         EXPECT_EQ(Draws(), row.draws) << row.group;
     }
     Null().ClearRecords();
-    object->RenderGroup(nullptr, 3);   // models without channels submit nothing
+    object->RenderGroup(nullptr, 3); // models without channels submit nothing
     EXPECT_EQ(Draws(), 0u);
 }
 
@@ -123,11 +124,11 @@ TEST_F(ComplexObjectTest, damagedGliderDrawsItsPieces)
     Null().ClearRecords();
     object->Render(nullptr, 1 | 4 | 0x100, -1);
     ASSERT_EQ(Draws(), 3u);
-    EXPECT_EQ(Null().Draws()[0].call.primitiveCount, 20u);   // pieces 0 and 2 remove two triangles each
+    EXPECT_EQ(Null().Draws()[0].call.primitiveCount, 20u); // pieces 0 and 2 remove two triangles each
     EXPECT_EQ(Null().Draws()[1].call.primitiveCount, 12u);
     // Bent: the geometry goes through "MODELS", damage applied there.
     Null().ClearRecords();
-    const float weights[5] = {0.5f, 0, 0, 0, 99};
+    const float weights[5] = { 0.5f, 0, 0, 0, 99 };
     object->Render(weights, 1, -1);
     ASSERT_EQ(Draws(), 2u);
     EXPECT_EQ(Null().Draws()[0].vertexBuffer, m_models->GetBuffer(m_models->ModelsSlot()).vertexBuffer->Id());
@@ -140,8 +141,8 @@ TEST_F(ComplexObjectTest, sortByDirectionPicksTheNearestAxis)
     const struct {
         Vec3 direction;
         int ordering;
-    } kRows[] = {{{0, 0, -1}, 5}, {{0, 0, 0}, 0}, {{1, 0, 0}, 0}, {{0, -2, 1}, 3}, {{1, 1, 0}, 0}, {{-1, 0.5f, 0.9f}, 2},
-        {{0.1f, 0.2f, 0.3f}, 4}};
+    } kRows[] = { { { 0, 0, -1 }, 5 }, { { 0, 0, 0 }, 0 }, { { 1, 0, 0 }, 0 }, { { 0, -2, 1 }, 3 },
+        { { 1, 1, 0 }, 0 }, { { -1, 0.5f, 0.9f }, 2 }, { { 0.1f, 0.2f, 0.3f }, 4 } };
     for (const auto& row : kRows) {
         EXPECT_EQ(object->SortByDirection(row.direction, false), row.ordering);
         EXPECT_EQ(object->GetPartObject(0)->currentOrdering, row.ordering);
@@ -154,9 +155,9 @@ TEST_F(ComplexObjectTest, boundsAreComputedOnceAndExtentsAreTheLargest)
     Vec3 centre;
     object->GetBoundsCentre(centre);
     EXPECT_FLOAT_EQ(centre.x, 0);
-    EXPECT_FLOAT_EQ(centre.y, -1.5f);    // the markers reach y = -8
-    EXPECT_FLOAT_EQ(centre.z, 1.95f);    // from z = -0.1 to 4
-    object->boundsCentre = {5, 6, 7};
+    EXPECT_FLOAT_EQ(centre.y, -1.5f); // the markers reach y = -8
+    EXPECT_FLOAT_EQ(centre.z, 1.95f); // from z = -0.1 to 4
+    object->boundsCentre = { 5, 6, 7 };
     object->GetBoundingBox(centre);
     EXPECT_EQ(centre.x, 5);
     Vec3 extent;
@@ -167,7 +168,7 @@ TEST_F(ComplexObjectTest, boundsAreComputedOnceAndExtentsAreTheLargest)
     EXPECT_GT(object->GetRadius(), 5.0f);
     CComplexObject empty;
     EXPECT_EQ(empty.GetRadius(), 0.001f);
-    EXPECT_FLOAT_EQ(Load(Kind("thing"))->GetRadius(), 2.0f);   // ten times the emitter's birth size
+    EXPECT_FLOAT_EQ(Load(Kind("thing"))->GetRadius(), 2.0f); // ten times the emitter's birth size
 }
 
 TEST_F(ComplexObjectTest, shapesComeFromTheirPartsOrPartZero)
@@ -175,15 +176,15 @@ TEST_F(ComplexObjectTest, shapesComeFromTheirPartsOrPartZero)
     auto building = Load(Kind("building"));
     EXPECT_EQ(building->GetShape(0).Count(), 12);
     const SCollisionTriangle& open = building->GetShape(1).At(0);
-    EXPECT_EQ(open.p0.y, -4.0f);                     // SHAPE2 starts at y = -4
+    EXPECT_EQ(open.p0.y, -4.0f); // SHAPE2 starts at y = -4
     auto glider = Load(Kind("glider"));
-    EXPECT_EQ(glider->GetShape(1).Count(), 12);       // no SHAPE2: SHAPE
+    EXPECT_EQ(glider->GetShape(1).Count(), 12); // no SHAPE2: SHAPE
     EXPECT_EQ(glider->GetShape(1).At(0).p0.y, -2.0f);
     SModelFile bare = Kind("stone");
     bare.parts.pop_back();
     bare.parts[0].model->mesh.indices.resize(6);
     auto stone = Load(bare);
-    EXPECT_EQ(stone->GetShape(0).Count(), 2);        // part 0's triangles
+    EXPECT_EQ(stone->GetShape(0).Count(), 2); // part 0's triangles
     CComplexObject empty;
     EXPECT_THROW(empty.BuildShape(true), XRangeError);
     SModelFile points = Kind("stone");
@@ -195,19 +196,20 @@ TEST_F(ComplexObjectTest, collisionTrianglesCarryNormalCentreAndSize)
 {
     SModelFile file;
     zoq::tools::model::MeshBuilder builder;
-    for (const auto& p : {std::array<float, 3> {0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 0}, {1, 1, 1}, {2, 2, 2}}) {
+    for (const auto& p : { std::array<float, 3> { 0, 0, 0 }, { 2, 0, 0 }, { 0, 2, 0 }, { 0, 0, 0 },
+             { 1, 1, 1 }, { 2, 2, 2 } }) {
         zoq::tools::model::MeshBuilder::Vertex v {};
         std::copy(p.begin(), p.end(), v.position);
         builder.Add(v);
     }
     builder.AddTriangle(0, 1, 2);
-    builder.AddTriangle(3, 4, 5);   // on one line
+    builder.AddTriangle(3, 4, 5); // on one line
     file.parts.push_back(zoq::tools::model::ModelPart(modelfile::kPartShape, "SHAPE", "", builder.Build()));
     auto object = Load(file);
     const auto& shape = object->GetShape(0);
     ASSERT_EQ(shape.Count(), 2);
     const SCollisionTriangle& flat = shape.At(0);
-    EXPECT_EQ(flat.normal.z, -1.0f);   // (p0 - p1) x (p2 - p1)
+    EXPECT_EQ(flat.normal.z, -1.0f); // (p0 - p1) x (p2 - p1)
     EXPECT_EQ(flat.centre.x, 1.0f);
     EXPECT_EQ(flat.centre.y, 1.0f);
     EXPECT_EQ(flat.size, 2.0f);
@@ -223,7 +225,7 @@ TEST_F(ComplexObjectTest, cameraFacingPartNeedsAWorldMatrix)
     auto object = Load(file);
     g_Graphic.ResetWorldStack();
     EXPECT_THROW(object->Render(nullptr, 0, -1), XRangeError);
-    EXPECT_EQ(Messages(), std::vector<std::string> {"XStaticFIFO::Last stack is empty"});
+    EXPECT_EQ(Messages(), std::vector<std::string> { "XStaticFIFO::Last stack is empty" });
     ResetCallTrace();
 
     Matrix4 world;
@@ -234,13 +236,13 @@ TEST_F(ComplexObjectTest, cameraFacingPartNeedsAWorldMatrix)
     ASSERT_EQ(Draws(), 1u);
     Matrix drawn;
     Device().GetTransform(Transform::World, drawn);
-    EXPECT_EQ(drawn.m[0][0], 2.0f);   // the stack top again after the part
+    EXPECT_EQ(drawn.m[0][0], 2.0f); // the stack top again after the part
     EXPECT_EQ(drawn.m[2][1], 0.0f);
     // Billboard matrix identity: rows B1, -B3, B2 scaled by 2, pulled 0.25 x 2 x 4 along B3.
     Matrix4 billboard, facing;
     Matrix4Identity(billboard);
     CComplexObject::BuildFacingMatrix(world, billboard, 4, facing);
-    const float expected[16] = {2, 0, 0, 0, 0, 0, -2, 0, 0, 2, 0, 0, 10, 0, -2, 1};
+    const float expected[16] = { 2, 0, 0, 0, 0, 0, -2, 0, 0, 2, 0, 0, 10, 0, -2, 1 };
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(facing.m[i], expected[i]) << i;
     g_Graphic.ResetWorldStack();
@@ -258,8 +260,8 @@ TEST_F(ComplexObjectTest, billboardIsSizedByItsTexture)
     const CVertexData& quad = m_models->UnitQuad();
     const float* v0 = reinterpret_cast<const float*>(quad.vertices);
     const float* v3 = reinterpret_cast<const float*>(quad.vertices + 3 * quad.stride);
-    EXPECT_EQ(v0[0], -4.0f);   // width = radius
-    EXPECT_EQ(v0[1], 2.0f);    // height = 4 / 16 x radius, bottom-anchored
+    EXPECT_EQ(v0[0], -4.0f); // width = radius
+    EXPECT_EQ(v0[1], 2.0f); // height = 4 / 16 x radius, bottom-anchored
     EXPECT_EQ(v3[0], 4.0f);
     EXPECT_EQ(v3[1], 0.0f);
     g_Graphic.ResetWorldStack();

@@ -22,25 +22,28 @@ struct CreationCase {
 };
 
 const CreationCase kCreationCases[] = {
-    {"A8R8G8B8 desktop in a window", [](null::Config& c) { c.desktop.format = Format::A8R8G8B8; }, true, 32, true,
-        Format::X8R8G8B8, Format::D24S8, true},
-    {"16-bit full screen", [](null::Config&) {}, false, 16, true, Format::R5G6B5, Format::D16, true},
-    {"only D24X8", [](null::Config& c) { c.hal.refusedFormats = {Format::D24S8, Format::D16}; }, true, 32, true,
-        Format::X8R8G8B8, Format::D24X8, true},
-    {"no depth format on HAL goes to REF",
+    { "A8R8G8B8 desktop in a window", [](null::Config& c) { c.desktop.format = Format::A8R8G8B8; }, true, 32,
+        true, Format::X8R8G8B8, Format::D24S8, true },
+    { "16-bit full screen", [](null::Config&) {}, false, 16, true, Format::R5G6B5, Format::D16, true },
+    { "only D24X8",
         [](null::Config& c) {
-            c.hal.refusedFormats = {Format::D24S8, Format::D24X8, Format::D16};
+            c.hal.refusedFormats = { Format::D24S8, Format::D16 };
+        },
+        true, 32, true, Format::X8R8G8B8, Format::D24X8, true },
+    { "no depth format on HAL goes to REF",
+        [](null::Config& c) {
+            c.hal.refusedFormats = { Format::D24S8, Format::D24X8, Format::D16 };
             c.ref.available = true;
         },
-        true, 32, true, Format::X8R8G8B8, Format::D24S8, false},
-    {"HAL creation fails without trying REF",
+        true, 32, true, Format::X8R8G8B8, Format::D24S8, false },
+    { "HAL creation fails without trying REF",
         [](null::Config& c) {
             c.hal.failCreateDevice = true;
             c.ref.available = true;
         },
-        true, 32, false, Format::Unknown, Format::Unknown, true},
-    {"no device type at all", [](null::Config& c) { c.hal.available = false; }, true, 32, false, Format::Unknown,
-        Format::Unknown, true},
+        true, 32, false, Format::Unknown, Format::Unknown, true },
+    { "no device type at all", [](null::Config& c) { c.hal.available = false; }, true, 32, false,
+        Format::Unknown, Format::Unknown, true },
 };
 
 class GraphicTest : public RenderTest { };
@@ -54,8 +57,8 @@ TEST_F(GraphicTest, deviceCreationChoosesFormatsAndDeviceType)
         null::ResetConfig();
         row.configure(null::GetConfig());
         ASSERT_TRUE(g_Graphic.CreateDirect3D("null"));
-        bool created = g_Graphic.CreateDevice(0, 640, 480, row.bitsPerPixel, Format::Unknown, 60, 1, row.windowed,
-            MultiSample::None, 1, 1, PresentInterval::One, false, &m_window);
+        bool created = g_Graphic.CreateDevice(0, 640, 480, row.bitsPerPixel, Format::Unknown, 60, 1,
+            row.windowed, MultiSample::None, 1, 1, PresentInterval::One, false, &m_window);
         EXPECT_EQ(created, row.created);
         if (created) {
             EXPECT_EQ(g_Graphic.BackBufferFormat(), row.backBuffer);
@@ -75,7 +78,7 @@ TEST_F(GraphicTest, deviceCreationChoosesFormatsAndDeviceType)
 
 TEST_F(GraphicTest, windowedScreenSizeIsTheClientRectangle)
 {
-    m_window.size = {800, 500};
+    m_window.size = { 800, 500 };
     ASSERT_TRUE(CreateGraphic());
     EXPECT_EQ(g_Graphic.ScreenWidth(), 800);
     EXPECT_EQ(g_Graphic.ScreenHeight(), 500);
@@ -110,7 +113,7 @@ TEST_F(GraphicTest, filterModesSetTheirFilters)
     const struct {
         uint32_t mode;
         TextureFilter mip;
-    } rows[] = {{0, TextureFilter::Point}, {1, TextureFilter::Linear}, {7, TextureFilter::Point}};
+    } rows[] = { { 0, TextureFilter::Point }, { 1, TextureFilter::Linear }, { 7, TextureFilter::Point } };
     for (const auto& row : rows) {
         ASSERT_TRUE(CreateGraphic(row.mode));
         for (uint32_t stage = 0; stage < 4; ++stage) {
@@ -150,13 +153,13 @@ TEST_F(GraphicTest, gammaRampsFollowTheirFormulas)
     const struct {
         int32_t level;
         double exponent;
-    } rows[] = {{0, 1.0}, {5, std::pow(2.0, -0.5)}, {-5, 2.0}};
+    } rows[] = { { 0, 1.0 }, { 5, std::pow(2.0, -0.5) }, { -5, 2.0 } };
     for (const auto& row : rows) {
         GammaRamp ramp;
         Graphic::BuildGammaRamp(ramp, row.level);
         EXPECT_EQ(ramp.red[0], 0);
         EXPECT_EQ(ramp.blue[255], 65535);
-        for (int i : {1, 64, 128, 200})
+        for (int i : { 1, 64, 128, 200 })
             EXPECT_EQ(ramp.green[i], uint16_t(65535.0 * std::pow(i / 255.0, row.exponent))) << row.level;
     }
     GammaRamp bright, dark;
@@ -209,7 +212,8 @@ TEST_F(GraphicTest, renderTargetStackRestoresPairsAndRefusesUnderflow)
     ASSERT_TRUE(CreateGraphic());
     Surface* target = nullptr;
     Surface* depth = nullptr;
-    ASSERT_EQ(Device().CreateRenderTarget(64, 64, Format::X8R8G8B8, MultiSample::None, false, &target), Result::Ok);
+    ASSERT_EQ(
+        Device().CreateRenderTarget(64, 64, Format::X8R8G8B8, MultiSample::None, false, &target), Result::Ok);
     ASSERT_EQ(Device().CreateDepthStencilSurface(64, 64, Format::D16, MultiSample::None, &depth), Result::Ok);
 
     EXPECT_EQ(g_Graphic.PushRenderTarget(target, depth), 0);
@@ -252,7 +256,8 @@ TEST_F(GraphicTest, afterAResetThePushedPairReturnsToTheNewBackBuffer)
     EXPECT_EQ(g_Graphic.CurrentDepth(), g_Graphic.DepthSurface());
 
     Surface* target = nullptr;
-    ASSERT_EQ(Device().CreateRenderTarget(64, 64, Format::X8R8G8B8, MultiSample::None, false, &target), Result::Ok);
+    ASSERT_EQ(
+        Device().CreateRenderTarget(64, 64, Format::X8R8G8B8, MultiSample::None, false, &target), Result::Ok);
     EXPECT_EQ(g_Graphic.PushRenderTarget(target, nullptr), 0);
     g_Graphic.PopRenderTarget();
     Surface* current = nullptr;
@@ -300,7 +305,7 @@ TEST_F(GraphicTest, materialAndFrameCountersAreKept)
 {
     ASSERT_TRUE(CreateGraphic());
     Material material;
-    material.diffuse = {0.5f, 0.25f, 1, 1};
+    material.diffuse = { 0.5f, 0.25f, 1, 1 };
     material.power = 7;
     g_Graphic.SetMaterial(material);
     EXPECT_EQ(g_Graphic.GetMaterial().power, 7.0f);
@@ -334,7 +339,8 @@ TEST_F(GraphicTest, releaseUnbindsAndDropsEverything)
 
 TEST(IntLog2Test, countsHalvings)
 {
-    const int32_t rows[][2] = {{-4, 0}, {0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}, {255, 7}, {256, 8}, {8192, 13}};
+    const int32_t rows[][2] = { { -4, 0 }, { 0, 0 }, { 1, 0 }, { 2, 1 }, { 3, 1 }, { 4, 2 }, { 255, 7 },
+        { 256, 8 }, { 8192, 13 } };
     for (const auto& row : rows)
         EXPECT_EQ(IntLog2(row[0]), row[1]) << row[0];
 }
@@ -342,11 +348,11 @@ TEST(IntLog2Test, countsHalvings)
 TEST_F(GraphicTest, theViewFrameSetsTheViewTransformWhileADeviceExists)
 {
     ASSERT_TRUE(CreateGraphic());
-    ViewFrame.SetPosition(Vec3 {1, 2, 3});
+    ViewFrame.SetPosition(Vec3 { 1, 2, 3 });
     ViewFrame.Apply(true);
     Matrix view;
     Device().GetTransform(Transform::View, view);
     EXPECT_EQ(view, ToDeviceMatrix(ViewFrame.matrix));
     g_Graphic.Release();
-    ViewFrame.Apply(true);   // no device: the maths only
+    ViewFrame.Apply(true); // no device: the maths only
 }

@@ -33,14 +33,18 @@ protected:
         m_surfaces.reset();
         ModelTest::TearDown();
     }
-    uint32_t IdOf(CTexture* texture) { return texture && texture->GetTexture() ? texture->GetTexture()->Id() : 0; }
+    uint32_t IdOf(CTexture* texture)
+    {
+        return texture && texture->GetTexture() ? texture->GetTexture()->Id() : 0;
+    }
     uint32_t ScreenBufferId() { return m_models->GetBuffer(m_models->ScreenSlot()).vertexBuffer->Id(); }
     // The quad of the last submission to "SCREEN".
     std::vector<ScreenVertex> LastQuad()
     {
         CRenderBuffer& screen = m_models->GetBuffer(m_models->ScreenSlot());
         uint8_t* bytes = nullptr;
-        EXPECT_EQ(screen.vertexBuffer->Lock(screen.startVertex * 32, 4 * 32, &bytes, lock::kReadOnly), Result::Ok);
+        EXPECT_EQ(
+            screen.vertexBuffer->Lock(screen.startVertex * 32, 4 * 32, &bytes, lock::kReadOnly), Result::Ok);
         std::vector<ScreenVertex> quad(4);
         std::memcpy(quad.data(), bytes, 4 * 32);
         screen.vertexBuffer->Unlock();
@@ -54,13 +58,14 @@ protected:
 TEST_F(ModelDrawTest, pictureDrawsATileQuadPerApplyWithCacheAndPattern)
 {
     WritePng("big.png", 640, 480);
-    AddTable(CP1251("Изображения"), {{"SUF_BIG", {{"Filename", "big.png"}, {"WIDTH", "640"}, {"HEIGHT", "480"}}}});
+    AddTable(CP1251("Изображения"),
+        { { "SUF_BIG", { { "Filename", "big.png" }, { "WIDTH", "640" }, { "HEIGHT", "480" } } } });
     m_surfaces = std::make_unique<CSurfaceManager>();
     m_surfaces->Init(CP1251("Изображения"));
     g_pSurfaceManager = m_surfaces.get();
     CTexture* pattern = m_textures->GetTexture(1);
     ASSERT_NE(pattern, nullptr);
-    constexpr int kSlot = 17;   // binds the caller's first two textures
+    constexpr int kSlot = 17; // binds the caller's first two textures
     Null().ClearRecords();
     m_surfaces->CopyToTexture(0, kSlot, 0, 0, 640, 480, pattern);
     ASSERT_EQ(Null().Draws().size(), 6u);
@@ -79,14 +84,14 @@ TEST_F(ModelDrawTest, pictureDrawsATileQuadPerApplyWithCacheAndPattern)
     EXPECT_EQ(quad[3].u1, 2.0f);
     EXPECT_EQ(quad[3].v1, 3.5f);
     EXPECT_EQ(quad[0].u1, 0.0f);
-    EXPECT_FLOAT_EQ(quad[3].u0, 128.0f / 257);   // texture rectangle (0, 0)-(257, 257)
+    EXPECT_FLOAT_EQ(quad[3].u0, 128.0f / 257); // texture rectangle (0, 0)-(257, 257)
     // A rectangle of the picture draws with both cache textures.
     Null().ClearRecords();
     m_surfaces->UpdateTexture(0, kSlot, 10, 10, 30, 20, 5, 8, 25, 18, true);
     ASSERT_EQ(Null().Draws().size(), 1u);
     EXPECT_EQ(Null().Draws()[0].textures[1], IdOf(m_textures->GetCacheTexture2()));
     const std::vector<ScreenVertex> piece = LastQuad();
-    EXPECT_FLOAT_EQ(piece[0].u0, 1.5f / 256);   // column 5 in the block from column 4, half a texel in
+    EXPECT_FLOAT_EQ(piece[0].u0, 1.5f / 256); // column 5 in the block from column 4, half a texel in
     EXPECT_EQ(piece[0].u1, piece[0].u0);
     Null().ClearRecords();
     m_surfaces->CopyToTexture(-1, kSlot, 0, 0, 10, 10, pattern);
@@ -97,8 +102,8 @@ TEST_F(ModelDrawTest, textDrawsThroughSlot37AfterItsFactorColour)
 {
     tex::FontFile font;
     font.metrics[0] = 14;
-    font.glyphs = {{'A', 0, 0, 10, 0, 9, 13}, {'B', 10, 0, 22, 0, 11, 13}};
-    font.texture = {32, 16, std::vector<uint32_t>(32 * 16, 0xFFFFFFFF)};
+    font.glyphs = { { 'A', 0, 0, 10, 0, 9, 13 }, { 'B', 10, 0, 22, 0, 11, 13 } };
+    font.texture = { 32, 16, std::vector<uint32_t>(32 * 16, 0xFFFFFFFF) };
     std::filesystem::create_directories("data/fonts");
     std::string error;
     ASSERT_TRUE(tex::WriteFont("data/fonts/test", font, error)) << error;

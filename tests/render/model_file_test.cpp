@@ -41,7 +41,7 @@ ReadOutcome ReadBytes(const Bytes& bytes)
 
 TEST(ModelFileReader, truncationAnywhereIsRefused)
 {
-    for (std::string_view kind : {"glider", "missile", "building", "tree"}) {
+    for (std::string_view kind : { "glider", "missile", "building", "tree" }) {
         const Bytes whole = EncodeModelFile(Kind(kind));
         const size_t step = whole.size() > 8000 ? 7 : 1;
         for (size_t size = 0; size < whole.size(); size += step) {
@@ -60,27 +60,30 @@ TEST(ModelFileReader, badFilesAreRefusedWithTheirReason)
         Mutation mutate;
         const char* reason;
     } kRows[] = {
-        {"part type 5", "stone", [](SModelFile& f) { f.parts[1].record.type = 5; }, "part 1: part type 5 is unknown"},
-        {"five channels", "glider",
+        { "part type 5", "stone", [](SModelFile& f) { f.parts[1].record.type = 5; },
+            "part 1: part type 5 is unknown" },
+        { "five channels", "glider",
             [](SModelFile& f) { f.parts[0].model->channels.push_back(f.parts[0].model->channels[3]); },
-            "part 0: channel count 5 is above 4"},
-        {"nine pieces", "glider",
+            "part 0: channel count 5 is above 4" },
+        { "nine pieces", "glider",
             [](SModelFile& f) { f.parts[0].model->pieces.push_back(f.parts[0].model->pieces[0]); },
-            "part 0: damage piece count 9 is above 8"},
-        {"index past the vertices", "stone", [](SModelFile& f) { f.parts[0].model->mesh.indices[4] = 24; },
-            "part 0: the main mesh index entry 4 = 24 is not below 24"},
-        {"index count not a multiple of 3", "stone", [](SModelFile& f) { f.parts[0].model->mesh.indices.pop_back(); },
-            "part 0: the main mesh index count 35 is not a multiple of 3"},
-        {"no position", "stone", [](SModelFile& f) { f.parts[0].model->mesh.format = 0x11C; },
-            "part 0: the main mesh format 0x11c has no position"},
-        {"too many vertices", "stone", [](SModelFile& f) { f.parts[0].model->mesh.vertexCount = 65537; },
-            "part 0: the main mesh has 65537 vertices, more than 65536"},
-        {"bad triangle number", "glider", [](SModelFile& f) { f.parts[0].model->pieces[3].triangles[1] = 24; },
-            "part 0: damage piece triangle entry 1 = 24 is not below 24"},
-        {"delta vertex past the mesh", "glider",
+            "part 0: damage piece count 9 is above 8" },
+        { "index past the vertices", "stone", [](SModelFile& f) { f.parts[0].model->mesh.indices[4] = 24; },
+            "part 0: the main mesh index entry 4 = 24 is not below 24" },
+        { "index count not a multiple of 3", "stone",
+            [](SModelFile& f) { f.parts[0].model->mesh.indices.pop_back(); },
+            "part 0: the main mesh index count 35 is not a multiple of 3" },
+        { "no position", "stone", [](SModelFile& f) { f.parts[0].model->mesh.format = 0x11C; },
+            "part 0: the main mesh format 0x11c has no position" },
+        { "too many vertices", "stone", [](SModelFile& f) { f.parts[0].model->mesh.vertexCount = 65537; },
+            "part 0: the main mesh has 65537 vertices, more than 65536" },
+        { "bad triangle number", "glider",
+            [](SModelFile& f) { f.parts[0].model->pieces[3].triangles[1] = 24; },
+            "part 0: damage piece triangle entry 1 = 24 is not below 24" },
+        { "delta vertex past the mesh", "glider",
             [](SModelFile& f) { f.parts[0].model->channels[2].blocks[1].indices[0] = 48; },
-            "part 0: delta vertex index entry 0 = 48 is not below 48"},
-        {"unindexed deltas past the mesh", "stone",
+            "part 0: delta vertex index entry 0 = 48 is not below 48" },
+        { "unindexed deltas past the mesh", "stone",
             [](SModelFile& f) {
                 SMorphChannelBlock channel;
                 channel.type = 3;
@@ -88,8 +91,8 @@ TEST(ModelFileReader, badFilesAreRefusedWithTheirReason)
                 channel.blocks[0].deltas.resize(25);
                 f.parts[0].model->channels.push_back(channel);
             },
-            "part 0: delta block 0 has 25 deltas for 24 vertices"},
-        {"unknown channel type with deltas", "stone",
+            "part 0: delta block 0 has 25 deltas for 24 vertices" },
+        { "unknown channel type with deltas", "stone",
             [](SModelFile& f) {
                 SMorphChannelBlock channel;
                 channel.type = 16;
@@ -97,17 +100,18 @@ TEST(ModelFileReader, badFilesAreRefusedWithTheirReason)
                 channel.blocks[0].deltas.resize(2);
                 f.parts[0].model->channels.push_back(channel);
             },
-            "part 0: channel of type 16 with deltas is unknown"},
-        {"ordering past the vertices", "building", [](SModelFile& f) { f.parts[0].model->orderings[100] = 48; },
-            "part 0: ordering index entry 100 = 48 is not below 48"},
-        {"part count past the file", "stone", [](SModelFile& f) { f.parts.resize(1); }, nullptr},
+            "part 0: channel of type 16 with deltas is unknown" },
+        { "ordering past the vertices", "building",
+            [](SModelFile& f) { f.parts[0].model->orderings[100] = 48; },
+            "part 0: ordering index entry 100 = 48 is not below 48" },
+        { "part count past the file", "stone", [](SModelFile& f) { f.parts.resize(1); }, nullptr },
     };
     for (const auto& row : kRows) {
         SModelFile file = Kind(row.kind);
         row.mutate(file);
         Bytes bytes = EncodeModelFile(file);
         if (!row.reason)
-            bytes[0] = 200;   // the part count
+            bytes[0] = 200; // the part count
         const ReadOutcome outcome = ReadBytes(bytes);
         ASSERT_TRUE(outcome.refused) << row.what;
         if (row.reason)
@@ -119,7 +123,7 @@ TEST(ModelFileReader, badFilesAreRefusedWithTheirReason)
 
 TEST(ModelFileReader, unknownChannelTypeWithoutDeltasIsSkippedAndLogged)
 {
-    for (uint32_t type : {0u, 16u}) {
+    for (uint32_t type : { 0u, 16u }) {
         SModelFile file = Kind("stone");
         SMorphChannelBlock channel;
         channel.type = type;
@@ -141,7 +145,7 @@ TEST(ModelFileReader, unknownChannelTypeWithoutDeltasIsSkippedAndLogged)
 TEST(ModelFileReader, channelNamesAreUpperCased)
 {
     SModelFile file = Kind("building");
-    std::strcpy(file.parts[0].model->channels[0].name, "door\xe0");   // a, Cyrillic small a
+    std::strcpy(file.parts[0].model->channels[0].name, "door\xe0"); // a, Cyrillic small a
     const ReadOutcome outcome = ReadBytes(EncodeModelFile(file));
     ASSERT_FALSE(outcome.refused);
     EXPECT_STREQ(outcome.file.parts[0].model->channels[0].name, "DOOR\xc0");
@@ -213,7 +217,7 @@ TEST(ParticleBlock, keysPastTwentyAreSkippedByTheBlockSize)
 
 TEST(ParticleBlock, blocksSmallerThanTheirFieldsAreRefused)
 {
-    for (uint32_t keys : {0u, 3u, 21u}) {
+    for (uint32_t keys : { 0u, 3u, 21u }) {
         const Bytes bytes = ParticleBlockBytes(keys, 1);
         SParticleBlock block;
         std::string reason;

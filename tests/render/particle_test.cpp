@@ -51,18 +51,18 @@ TEST(SlotPool, reportsFullOnlyWhenEverySlotIsUsed)
     EXPECT_EQ(pool.Add(20), 2);
     EXPECT_EQ(pool.Add(30), -1);
     pool.Remove(1);
-    EXPECT_EQ(pool.Add(40), 1);   // the mark had reached the capacity, yet a slot is free
+    EXPECT_EQ(pool.Add(40), 1); // the mark had reached the capacity, yet a slot is free
     EXPECT_EQ(pool.At(1), 40);
     std::vector<int> order;
     for (int s = pool.First(); s; s = pool.Next(s))
         order.push_back(pool.At(s));
-    EXPECT_EQ(order, (std::vector<int> {40, 20}));
+    EXPECT_EQ(order, (std::vector<int> { 40, 20 }));
 }
 
 TEST(SlotPool, removingAtTheMarkMovesItBack)
 {
     XSlotPool<int> pool(5);
-    for (int v : {1, 2, 3})
+    for (int v : { 1, 2, 3 })
         pool.Add(v);
     pool.Remove(3);
     EXPECT_EQ(pool.Add(4), 3);
@@ -70,11 +70,11 @@ TEST(SlotPool, removingAtTheMarkMovesItBack)
     pool.Remove(1);
     EXPECT_EQ(pool.Add(5), 4);
     EXPECT_EQ(pool.Add(6), 5);
-    EXPECT_EQ(pool.Add(7), 1);   // the search wraps over the free slots
+    EXPECT_EQ(pool.Add(7), 1); // the search wraps over the free slots
     std::vector<int> order;
     for (int s = pool.First(); s; s = pool.Next(s))
         order.push_back(s);
-    EXPECT_EQ(order, (std::vector<int> {1, 3, 4, 5}));
+    EXPECT_EQ(order, (std::vector<int> { 1, 3, 4, 5 }));
 }
 
 class ParticleTest : public ModelTest {
@@ -105,7 +105,8 @@ TEST_F(ParticleTest, burstsAndPausesAlternate)
     block.desc.burstDuration = 0.5f;
     block.desc.pauseDuration = 0.25f;
     auto emitter = Emitter(block);
-    EXPECT_EQ(CountsOverSteps(*emitter, 10, 0.125f), (std::vector<int> {0, 0, 0, 8, 10, 12, 14, 14, 14, 20}));
+    EXPECT_EQ(
+        CountsOverSteps(*emitter, 10, 0.125f), (std::vector<int> { 0, 0, 0, 8, 10, 12, 14, 14, 14, 20 }));
 }
 
 TEST_F(ParticleTest, nothingSpawnsUntilRateTimesClockPassesOne)
@@ -113,7 +114,7 @@ TEST_F(ParticleTest, nothingSpawnsUntilRateTimesClockPassesOne)
     SParticleBlock block = Block();
     block.desc.rate = 4;
     auto emitter = Emitter(block);
-    EXPECT_EQ(CountsOverSteps(*emitter, 6, 0.125f), (std::vector<int> {0, 0, 1, 1, 1, 2}));
+    EXPECT_EQ(CountsOverSteps(*emitter, 6, 0.125f), (std::vector<int> { 0, 0, 1, 1, 1, 2 }));
     block.desc.lifetime = 0;
     auto dead = Emitter(block);
     EXPECT_EQ(CountsOverSteps(*dead, 6, 0.125f), (std::vector<int>(6, 0)));
@@ -144,7 +145,7 @@ TEST_F(ParticleTest, seededRunsRepeat)
         SParticleBlock block = Block();
         block.desc.spread = 1.2f;
         block.desc.speedVariation = 0.5f;
-        block.desc.keys[0] = SForceKey {0, 0, 0, 1, 1, 1, 1, {}, 1};
+        block.desc.keys[0] = SForceKey { 0, 0, 0, 1, 1, 1, 1, {}, 1 };
         auto emitter = Emitter(block);
         std::vector<float> out;
         for (int i = 0; i < 6; ++i)
@@ -161,16 +162,17 @@ TEST_F(ParticleTest, seededRunsRepeat)
 TEST_F(ParticleTest, newParticlesFollowTheDirectionAndLiveTheirLifetime)
 {
     SParticleBlock block = Block();
-    block.desc.matrix[12] = 5;   // emitter position
+    block.desc.matrix[12] = 5; // emitter position
     auto emitter = Emitter(block);
-    EXPECT_EQ(emitter->Desc().direction[2], 1.0f);   // normalised
+    EXPECT_EQ(emitter->Desc().direction[2], 1.0f); // normalised
     emitter->Build(3);
     ASSERT_EQ(emitter->Pool().Count(), 3);
     for (int s = emitter->Pool().First(); s; s = emitter->Pool().Next(s)) {
         const SParticle& p = emitter->Pool().At(s);
         EXPECT_EQ(p.position[0], 5.0f);
-        EXPECT_NEAR(p.velocity[0] * p.velocity[0] + p.velocity[1] * p.velocity[1] + p.velocity[2] * p.velocity[2], 1.0f,
-            1e-5f);
+        EXPECT_NEAR(
+            p.velocity[0] * p.velocity[0] + p.velocity[1] * p.velocity[1] + p.velocity[2] * p.velocity[2],
+            1.0f, 1e-5f);
         EXPECT_NEAR(p.life / p.decay, 10.0f, 1e-4f);
         EXPECT_GE(p.decay, 0.875f);
         EXPECT_LE(p.decay, 1.0f);
@@ -182,9 +184,9 @@ TEST_F(ParticleTest, forcesAndDragChangeTheVelocity)
     SParticleBlock block = Block();
     block.desc.rate = 0;
     block.desc.drag = 1;
-    block.desc.keys[0] = SForceKey {0, 0, -8, 0, 0, 0, 1, {}, 0};
-    block.desc.keys[1] = SForceKey {0, 0, float(M_PI), 0, 0, 0, 1, {}, 2};
-    block.desc.keys[2] = SForceKey {100, 100, 100, 0, 0, 0, 0, {}, 0};   // not enabled
+    block.desc.keys[0] = SForceKey { 0, 0, -8, 0, 0, 0, 1, {}, 0 };
+    block.desc.keys[1] = SForceKey { 0, 0, float(M_PI), 0, 0, 0, 1, {}, 2 };
+    block.desc.keys[2] = SForceKey { 100, 100, 100, 0, 0, 0, 0, {}, 0 }; // not enabled
     auto emitter = Emitter(block);
     SParticle p {};
     p.life = 5;
@@ -232,7 +234,7 @@ TEST_F(ParticleTest, ageAtlasStepsThroughItsCells)
     ASSERT_TRUE(timed->BuildGeometry());
     float v[8];
     std::memcpy(v, timed->Geometry().vertices, sizeof v);
-    EXPECT_FLOAT_EQ(v[4], 0.0f);          // frame 6: column 0, row 2
+    EXPECT_FLOAT_EQ(v[4], 0.0f); // frame 6: column 0, row 2
     EXPECT_FLOAT_EQ(v[5], 2.0f / 3);
 }
 
@@ -241,11 +243,11 @@ TEST_F(ParticleTest, quadsFadeAndGrowWithAge)
     Start();
     SParticleBlock block = Block(1);
     auto emitter = Emitter(block);
-    emitter->right = {1, 0, 0};
-    emitter->up = {0, 1, 0};
+    emitter->right = { 1, 0, 0 };
+    emitter->up = { 0, 1, 0 };
     SParticle p {};
     p.decay = 1;
-    p.life = 5;   // half of the lifetime: alpha 127, size 2
+    p.life = 5; // half of the lifetime: alpha 127, size 2
     p.position[2] = 7;
     emitter->Pool().Add(p);
     ASSERT_TRUE(emitter->BuildGeometry());
@@ -264,7 +266,7 @@ TEST_F(ParticleTest, quadsFadeAndGrowWithAge)
     EXPECT_EQ(quad[3].u0, 1.0f);
     EXPECT_EQ(quad[3].v1, 1.0f);
     EXPECT_EQ(std::vector<uint16_t>(emitter->Geometry().indices, emitter->Geometry().indices + 6),
-        (std::vector<uint16_t> {0, 1, 2, 2, 3, 1}));
+        (std::vector<uint16_t> { 0, 1, 2, 2, 3, 1 }));
 }
 
 TEST_F(ParticleTest, pointSpritesDrawThroughTheirRing)
@@ -300,8 +302,9 @@ TEST_F(ParticleTest, oversizedPoolsAreClampedToOneSubmission)
     auto quads = Emitter(Block(2, 11000));
     EXPECT_EQ(quads->Desc().maxParticles, 10559u);
     EXPECT_EQ(quads->Geometry().indexCapacity, 63354u);
-    EXPECT_EQ(Messages(), (std::vector<std::string> {"CParticleViewer::CreateBuffers maxParticles 20000 clamped to 16000",
-                              "CParticleViewer::CreateBuffers maxParticles 11000 clamped to 10559"}));
+    EXPECT_EQ(Messages(),
+        (std::vector<std::string> { "CParticleViewer::CreateBuffers maxParticles 20000 clamped to 16000",
+            "CParticleViewer::CreateBuffers maxParticles 11000 clamped to 10559" }));
 }
 
 TEST_F(ParticleTest, instanceClonesTheEmitterAtTheFxMarker)
@@ -314,7 +317,7 @@ TEST_F(ParticleTest, instanceClonesTheEmitterAtTheFxMarker)
     CParticleViewer* emitter = instance.Emitter();
     EXPECT_EQ(&emitter->Desc(), &thing->GetPartEmitter(2)->Desc());
     EXPECT_NE(&emitter->Pool(), &thing->GetPartEmitter(2)->Pool());
-    const float expected[16] = {-1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0.6f, 1};
+    const float expected[16] = { -1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0.6f, 1 };
     for (int i = 0; i < 16; ++i)
         EXPECT_FLOAT_EQ(emitter->Desc().matrix[i], expected[i]) << i;
 
@@ -344,12 +347,12 @@ TEST_F(ParticleTest, updateViewScalesTheSphereAndCarriesTheCameraAxes)
     emitter.Desc().rate = 0;
     emitter.Update(0.01f);
     Matrix4 object;
-    Matrix4Identity(object, 2);   // q = 4
+    Matrix4Identity(object, 2); // q = 4
     object.m[12] = 10;
-    instance.UpdateView(object, {1, 0, 0}, {0, 0, 1});
+    instance.UpdateView(object, { 1, 0, 0 }, { 0, 0, 1 });
     EXPECT_FLOAT_EQ(instance.effectCentre.x, 14);
     EXPECT_FLOAT_EQ(instance.effectRadius, (1 + 0.6f) * 4);
-    EXPECT_FLOAT_EQ(emitter.matrix.m[0], 1);      // the copy is scaled back to unit axes
+    EXPECT_FLOAT_EQ(emitter.matrix.m[0], 1); // the copy is scaled back to unit axes
     EXPECT_FLOAT_EQ(emitter.right.x, 1);
     EXPECT_FLOAT_EQ(emitter.up.z, 1);
 }

@@ -19,7 +19,8 @@ void WritePicture(const std::string& name, uint32_t width, uint32_t height)
     tex::Bytes rgba;
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x)
-            rgba.insert(rgba.end(), {uint8_t(x / 4 * 37), uint8_t(y / 4 * 53), uint8_t((x + y) / 4 * 11), 255});
+            rgba.insert(
+                rgba.end(), { uint8_t(x / 4 * 37), uint8_t(y / 4 * 53), uint8_t((x + y) / 4 * 11), 255 });
     std::string error;
     ASSERT_TRUE(tex::WritePng(name, width, height, rgba, error)) << error;
 }
@@ -51,10 +52,12 @@ protected:
         g_pTextureManager = m_textures.get();
         WriteTable(CP1251("Изображения"),
             {
-                {"SUF_BIG", {{"Filename", "big.png"}, {"WIDTH", "640"}, {"HEIGHT", "480"}, {"NOFILTER", "1"}}},
-                {"SUF_AUTO", {{"Filename", "auto.png"}, {"WIDTH", "0"}, {"HEIGHT", "17"}}},
-                {"SUF_LOST", {{"Filename", "lost.png"}, {"WIDTH", "64"}, {"HEIGHT", "64"}}},
-                {"SUF_NONE", {{"Filename", "none.png"}}},
+                { "SUF_BIG",
+                    { { "Filename", "big.png" }, { "WIDTH", "640" }, { "HEIGHT", "480" },
+                        { "NOFILTER", "1" } } },
+                { "SUF_AUTO", { { "Filename", "auto.png" }, { "WIDTH", "0" }, { "HEIGHT", "17" } } },
+                { "SUF_LOST", { { "Filename", "lost.png" }, { "WIDTH", "64" }, { "HEIGHT", "64" } } },
+                { "SUF_NONE", { { "Filename", "none.png" } } },
             });
         m_surfaces = std::make_unique<CSurfaceManager>();
         m_surfaces->Init(CP1251("Изображения"));
@@ -78,7 +81,8 @@ protected:
     }
     Bytes PictureBlocks(Surface* surface, int32_t column, size_t bytes)
     {
-        return Bytes(surface->Bits() + size_t(column / 4) * 16, surface->Bits() + size_t(column / 4) * 16 + bytes);
+        return Bytes(
+            surface->Bits() + size_t(column / 4) * 16, surface->Bits() + size_t(column / 4) * 16 + bytes);
     }
 
     std::unique_ptr<TextureManager> m_textures;
@@ -96,7 +100,7 @@ TEST_F(SurfaceManagerTest, recordsAndSurfaces)
     m_surfaces->GetSize(-1, w, h);
     EXPECT_EQ(w, 0);
     EXPECT_EQ(h, 0);
-    m_surfaces->GetSize(1, w, h);   // WIDTH 0: both from the file
+    m_surfaces->GetSize(1, w, h); // WIDTH 0: both from the file
     EXPECT_EQ(w, 100);
     EXPECT_EQ(h, 60);
     EXPECT_TRUE(m_surfaces->GetRecord(0).noFilter);
@@ -117,8 +121,9 @@ TEST_F(SurfaceManagerTest, recordsAndSurfaces)
     EXPECT_NE(m_surfaces->GetSurface(2), nullptr);
     EXPECT_EQ(m_surfaces->GetSurface(3), nullptr);
     EXPECT_EQ(m_surfaces->GetSurface(3), nullptr);
-    EXPECT_EQ(LogMessages(), (std::vector<std::string> {"CSurfaceManager::GetSurface Can`t load surface",
-                                 "CTexture::LoadFromFile Can`t create surface"}));
+    EXPECT_EQ(LogMessages(),
+        (std::vector<std::string> { "CSurfaceManager::GetSurface Can`t load surface",
+            "CTexture::LoadFromFile Can`t create surface" }));
     m_surfaces->CopyToCacheTexture(3, 0, 0, 16, 16);
     EXPECT_EQ(LogMessages().size(), 2u);
 }
@@ -127,21 +132,22 @@ TEST_F(SurfaceManagerTest, aBigPictureIsCutIntoTiles)
 {
     Start();
     const std::vector<SurfaceTile> tiles = Tiles(0, 0, 0, 640, 480);
-    const int32_t sizes[6][2] = {{256, 256}, {256, 256}, {128, 256}, {256, 224}, {256, 224}, {128, 224}};
+    const int32_t sizes[6][2]
+        = { { 256, 256 }, { 256, 256 }, { 128, 256 }, { 256, 224 }, { 256, 224 }, { 128, 224 } };
     ASSERT_EQ(tiles.size(), 6u);
     for (size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(tiles[i].screen.Width(), sizes[i][0]) << i;
         EXPECT_EQ(tiles[i].screen.Height(), sizes[i][1]) << i;
         EXPECT_EQ(tiles[i].source.Width(), sizes[i][0]) << i;
-        EXPECT_EQ(tiles[i].texture, (Rect {0, 0, 257, 257})) << i;
+        EXPECT_EQ(tiles[i].texture, (Rect { 0, 0, 257, 257 })) << i;
     }
-    EXPECT_EQ(tiles[4].screen, (Rect {256, 256, 512, 480}));
+    EXPECT_EQ(tiles[4].screen, (Rect { 256, 256, 512, 480 }));
 
     // Drawn at half size into (10, 20)-(330, 260).
     const std::vector<SurfaceTile> half = Tiles(0, 10, 20, 330, 260);
     ASSERT_EQ(half.size(), 6u);
-    EXPECT_EQ(half[2].screen, (Rect {266, 20, 330, 148}));
-    EXPECT_EQ(half[0].texture, (Rect {0, 0, 129, 129}));
+    EXPECT_EQ(half[2].screen, (Rect { 266, 20, 330, 148 }));
+    EXPECT_EQ(half[0].texture, (Rect { 0, 0, 129, 129 }));
     // The last tile is in the cache: it equals the picture's block at column 512, row 256.
     Surface* big = m_surfaces->GetSurface(0);
     EXPECT_EQ(m_surfaces->LastSurface(), big);
@@ -155,7 +161,7 @@ TEST_F(SurfaceManagerTest, theSameTileIsCopiedOnce)
 {
     Start();
     WritePicture("square.png", 256, 256);
-    WriteTable(CP1251("Изображения"), {{"SUF_SQUARE", {{"Filename", "square.png"}}}});
+    WriteTable(CP1251("Изображения"), { { "SUF_SQUARE", { { "Filename", "square.png" } } } });
     m_surfaces->Init(CP1251("Изображения"));
     Surface* square = m_surfaces->GetSurface(0);
     ASSERT_NE(square, nullptr);
@@ -172,25 +178,26 @@ TEST_F(SurfaceManagerTest, theSameTileIsCopiedOnce)
 
 TEST_F(SurfaceManagerTest, pictureRectanglesStartOnTheBlockGrid)
 {
-    for (bool dynamicCache : {true, false}) {
+    for (bool dynamicCache : { true, false }) {
         SCOPED_TRACE(dynamicCache);
         Start(dynamicCache);
         Surface* big = m_surfaces->GetSurface(0);
         std::vector<SurfaceTile> tiles;
-        m_surfaces->DrawTilesEx(big, 0, 0, 100, 50, 5, 2, 105, 52, [&](const SurfaceTile& t) { tiles.push_back(t); });
+        m_surfaces->DrawTilesEx(
+            big, 0, 0, 100, 50, 5, 2, 105, 52, [&](const SurfaceTile& t) { tiles.push_back(t); });
         ASSERT_EQ(tiles.size(), 1u);
-        EXPECT_EQ(tiles[0].source, (Rect {4, 0, 108, 52}));
-        EXPECT_EQ(tiles[0].texture, (Rect {1, 2, 257, 258}));
-        EXPECT_EQ(tiles[0].screen, (Rect {0, 0, 100, 50}));
+        EXPECT_EQ(tiles[0].source, (Rect { 4, 0, 108, 52 }));
+        EXPECT_EQ(tiles[0].texture, (Rect { 1, 2, 257, 258 }));
+        EXPECT_EQ(tiles[0].screen, (Rect { 0, 0, 100, 50 }));
         EXPECT_EQ(CacheBlocks(m_textures->GetCacheTexture1(), 32), PictureBlocks(big, 4, 32));
         EXPECT_FALSE(LogExists());
 
         // A rectangle reaching past the picture copies only what the picture holds.
         tiles.clear();
-        m_surfaces->DrawTilesEx(big, 0, 0, 600, 100, 500, 400, 1100, 500,
-            [&](const SurfaceTile& t) { tiles.push_back(t); });
+        m_surfaces->DrawTilesEx(
+            big, 0, 0, 600, 100, 500, 400, 1100, 500, [&](const SurfaceTile& t) { tiles.push_back(t); });
         ASSERT_EQ(tiles.size(), 1u);
-        EXPECT_EQ(tiles[0].source, (Rect {500, 400, 640, 480}));
+        EXPECT_EQ(tiles[0].source, (Rect { 500, 400, 640, 480 }));
 
         m_surfaces.reset();
         m_textures.reset();
@@ -208,18 +215,18 @@ TEST_F(SurfaceManagerTest, copyFailuresAreLogged)
     null::GetConfig().failCopyRects = false;
     null::GetConfig().failUpdateTexture = true;
     m_surfaces->DrawTilesEx(big, 0, 0, 64, 64, 0, 0, 64, 64, nullptr);
-    EXPECT_EQ(LogMessages(), (std::vector<std::string> {"Can`t copy rects", "UpdateTexture fails"}));
+    EXPECT_EQ(LogMessages(), (std::vector<std::string> { "Can`t copy rects", "UpdateTexture fails" }));
 }
 
 TEST_F(SurfaceManagerTest, copyToCacheTextureFillsTheSecondCache)
 {
-    for (bool dynamicCache : {true, false}) {
+    for (bool dynamicCache : { true, false }) {
         SCOPED_TRACE(dynamicCache);
         Start(dynamicCache);
         Surface* big = m_surfaces->GetSurface(0);
-        m_surfaces->CopyToCacheTexture(0, 6, 0, 600, 100);   // edges brought up: columns 8 to 264
+        m_surfaces->CopyToCacheTexture(0, 6, 0, 600, 100); // edges brought up: columns 8 to 264
         EXPECT_EQ(CacheBlocks(m_textures->GetCacheTexture2(), 64), PictureBlocks(big, 8, 64));
-        m_surfaces->CopyToCacheTexture(0, 600, 400, 900, 700);   // clamped to the picture
+        m_surfaces->CopyToCacheTexture(0, 600, 400, 900, 700); // clamped to the picture
         const uint8_t* corner = big->Bits() + size_t(400 / 4) * big->Pitch() + 600 / 4 * 16;
         EXPECT_EQ(CacheBlocks(m_textures->GetCacheTexture2(), 32), Bytes(corner, corner + 32));
         EXPECT_EQ(m_surfaces->LastSurface(), nullptr);

@@ -6,9 +6,9 @@
 #include "net/wire/NetWire.h"
 #include "platform/net/control.h"
 #include "tests/net/wire_fixture.h"
+#include "tests/server/wire_client.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
-#include "tests/server/wire_client.h"
 
 #include <enet/enet.h>
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // the relay's flush rule, game membership, player ids and malformed input.
 #include "server/CZJDPServer.h"
 
-#include "tests/server/fake_server.h"
 #include "net/NetSession.h"
 #include "tests/net/wire_fixture.h"
+#include "tests/server/fake_server.h"
 #include "tests/support/error_log_test.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // the single game slot free again at the end.
 #include "server/CZJDPServer.h"
 
-#include "tests/support/error_log_test.h"
 #include "tests/server/udp_relay.h"
 #include "tests/server/wire_client.h"
+#include "tests/support/error_log_test.h"
 
 #include <gtest/gtest.h>
 

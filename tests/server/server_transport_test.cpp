@@ -2,8 +2,8 @@
 // bounded drain, a nested handler call and the start-up failures.
 #include "server/CDPServer8.h"
 
-#include "tests/server/fake_server.h"
 #include "net/NetSession.h"
+#include "tests/server/fake_server.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"

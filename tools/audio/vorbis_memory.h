@@ -48,7 +48,7 @@ inline long Tell(void* source)
 
 } // namespace memory_file
 
-inline constexpr ov_callbacks kMemoryFileCallbacks = { memory_file::Read, memory_file::Seek, nullptr,
-    memory_file::Tell };
+inline constexpr ov_callbacks kMemoryFileCallbacks
+    = { memory_file::Read, memory_file::Seek, nullptr, memory_file::Tell };
 
 } // namespace zoq::tools::audio

@@ -1,7 +1,7 @@
 #include "tools/data/db_writer.h"
 
-#include "tools/data/atomic_file.h"
 #include "foundation/ByteOrder.h"
+#include "tools/data/atomic_file.h"
 
 #include <cstring>
 #include <set>

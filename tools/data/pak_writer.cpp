@@ -1,8 +1,8 @@
 #include "tools/data/pak_writer.h"
 
-#include "tools/data/atomic_file.h"
 #include "foundation/ByteOrder.h"
 #include "platform/win/text.h"
+#include "tools/data/atomic_file.h"
 #include "tools/data/strict_text.h"
 
 #include <algorithm>

@@ -27,7 +27,7 @@ const float* VertexPosition(const SMeshBlock& mesh, uint32_t index)
 
 SMorphDelta Delta(float dx, float dy, float dz, float nx = 0, float ny = 0, float nz = 0)
 {
-    return SMorphDelta {{dx, dy, dz}, {nx, ny, nz}};
+    return SMorphDelta { { dx, dy, dz }, { nx, ny, nz } };
 }
 
 // A channel whose every block moves the same vertices by its own rule.
@@ -58,8 +58,8 @@ std::vector<uint16_t> Range(uint16_t first, uint16_t count)
 MeshBuilder Box(float x0, float y0, float z0, float x1, float y1, float z1)
 {
     MeshBuilder builder;
-    const float min[3] = {x0, y0, z0};
-    const float max[3] = {x1, y1, z1};
+    const float min[3] = { x0, y0, z0 };
+    const float max[3] = { x1, y1, z1 };
     builder.AddBox(min, max);
     return builder;
 }
@@ -83,16 +83,16 @@ SDamagePieceBlock Piece(std::string_view name, float x, float y, float z, std::v
 
 void AddMarker(SModelFile& file, std::string_view name, float x, float y, float z)
 {
-    const float at[3] = {x, y, z};
+    const float at[3] = { x, y, z };
     file.parts.push_back(MarkerPart(name, at));
 }
 
 void MakeGlider(std::string_view texture, SModelFile& out)
 {
-    MeshBuilder body = Box(-1, -2, -0.3f, 1, 2, 0.3f);                      // hull: vertices 0-23
-    const float wingMin[3] = {-2.5f, -0.5f, -0.05f};
-    const float wingMax[3] = {2.5f, 0.5f, 0.05f};
-    body.AddBox(wingMin, wingMax);                                          // wings: vertices 24-47
+    MeshBuilder body = Box(-1, -2, -0.3f, 1, 2, 0.3f); // hull: vertices 0-23
+    const float wingMin[3] = { -2.5f, -0.5f, -0.05f };
+    const float wingMax[3] = { 2.5f, 0.5f, 0.05f };
+    body.AddBox(wingMin, wingMax); // wings: vertices 24-47
     SModelPartBlock part = ModelPart(kPartModel, "BODY", texture, body.Build());
     SModelBlock& model = *part.model;
     const std::vector<uint16_t> wings = Range(24, 24);
@@ -114,18 +114,18 @@ void MakeGlider(std::string_view texture, SModelFile& out)
         const char* name;
         float x, y, z;
     } kPoints[8] = {
-        {"FIRE", -0.5f, -2.1f, 0},
-        {"FIRE1", 0.5f, -2.1f, 0},
-        {"DAMAGE2", -0.8f, 1.5f, 0.3f},
-        {"DAMAGE3", 0.8f, 1.5f, 0.3f},
-        {"DAMAGE4", -0.8f, -1.5f, 0.3f},
-        {"DAMAGE5", 0.8f, -1.5f, 0.3f},
-        {"DAMAGE6", -2.0f, 0, 0.05f},
-        {"DAMAGE7", 2.0f, 0, 0.05f},
+        { "FIRE", -0.5f, -2.1f, 0 },
+        { "FIRE1", 0.5f, -2.1f, 0 },
+        { "DAMAGE2", -0.8f, 1.5f, 0.3f },
+        { "DAMAGE3", 0.8f, 1.5f, 0.3f },
+        { "DAMAGE4", -0.8f, -1.5f, 0.3f },
+        { "DAMAGE5", 0.8f, -1.5f, 0.3f },
+        { "DAMAGE6", -2.0f, 0, 0.05f },
+        { "DAMAGE7", 2.0f, 0, 0.05f },
     };
     for (uint16_t i = 0; i < 8; ++i)
         model.pieces.push_back(Piece(kPoints[i].name, kPoints[i].x, kPoints[i].y, kPoints[i].z,
-            {uint16_t(2 * i), uint16_t(2 * i + 1)}));
+            { uint16_t(2 * i), uint16_t(2 * i + 1) }));
     out.parts.push_back(std::move(part));
     AddMarker(out, "FIRE", -0.5f, -2.2f, 0);
     AddMarker(out, "FIRE1", 0.5f, -2.2f, 0);
@@ -139,13 +139,14 @@ void MakeGlider(std::string_view texture, SModelFile& out)
 
 void MakeBuilding(std::string_view texture, SModelFile& out)
 {
-    MeshBuilder body = Box(-5, -5, 0, 5, 5, 4);                             // walls: vertices 0-23
-    const float doorMin[3] = {-1, -5.2f, 0};
-    const float doorMax[3] = {1, -5, 2.5f};
-    body.AddBox(doorMin, doorMax);                                          // door: vertices 24-47
+    MeshBuilder body = Box(-5, -5, 0, 5, 5, 4); // walls: vertices 0-23
+    const float doorMin[3] = { -1, -5.2f, 0 };
+    const float doorMax[3] = { 1, -5, 2.5f };
+    body.AddBox(doorMin, doorMax); // door: vertices 24-47
     SModelPartBlock part = ModelPart(kPartModel, "BODY", texture, body.Build());
     SModelBlock& model = *part.model;
-    model.channels.push_back(Channel(3, "DOOR", Range(24, 24), [](int, uint16_t) { return Delta(0, 0, 2.5f); }));
+    model.channels.push_back(
+        Channel(3, "DOOR", Range(24, 24), [](int, uint16_t) { return Delta(0, 0, 2.5f); }));
     model.channelCount = 1;
     model.orderingsMode = 1;
     model.orderings = BuildOrderings(model.mesh);
@@ -184,7 +185,8 @@ void MakeStone(std::string_view texture, SModelFile& out)
 
 void MakeMissile(std::string_view texture, SModelFile& out)
 {
-    out.parts.push_back(ModelPart(kPartModel, "BODY", texture, Box(-0.1f, -0.5f, -0.1f, 0.1f, 0.5f, 0.1f).Build()));
+    out.parts.push_back(
+        ModelPart(kPartModel, "BODY", texture, Box(-0.1f, -0.5f, -0.1f, 0.1f, 0.5f, 0.1f).Build()));
     AddMarker(out, "FIRE", 0, -0.6f, 0);
     AddMarker(out, "FX", 0, -0.6f, 0);
     out.parts.push_back(EmitterPart("SMOKE", texture, 1, 200, 1.5f, 40));
@@ -192,14 +194,16 @@ void MakeMissile(std::string_view texture, SModelFile& out)
 
 void MakeThing(std::string_view texture, SModelFile& out)
 {
-    out.parts.push_back(ModelPart(kPartModel, "BODY", texture, Box(-0.5f, -0.5f, 0, 0.5f, 0.5f, 0.5f).Build()));
+    out.parts.push_back(
+        ModelPart(kPartModel, "BODY", texture, Box(-0.5f, -0.5f, 0, 0.5f, 0.5f, 0.5f).Build()));
     AddMarker(out, "FX", 0, 0, 0.6f);
     out.parts.push_back(EmitterPart("GLOW", texture, 0, 50, 1, 10));
 }
 
 void MakeGun(std::string_view texture, SModelFile& out)
 {
-    out.parts.push_back(ModelPart(kPartModel, "BODY", texture, Box(-0.1f, 0, -0.1f, 0.1f, 1.2f, 0.1f).Build()));
+    out.parts.push_back(
+        ModelPart(kPartModel, "BODY", texture, Box(-0.1f, 0, -0.1f, 0.1f, 1.2f, 0.1f).Build()));
     AddMarker(out, "FX", 0, 1.25f, 0);
     AddMarker(out, "FX1", -0.05f, 1.25f, 0);
     AddMarker(out, "FX2", 0.05f, 1.25f, 0);
@@ -221,14 +225,14 @@ struct KindRow {
     void (*make)(std::string_view texture, SModelFile& out);
 };
 constexpr KindRow kKinds[] = {
-    {"glider", MakeGlider},
-    {"building", MakeBuilding},
-    {"tree", MakeTree},
-    {"stone", MakeStone},
-    {"missile", MakeMissile},
-    {"thing", MakeThing},
-    {"gun", MakeGun},
-    {"flash", MakeFlash},
+    { "glider", MakeGlider },
+    { "building", MakeBuilding },
+    { "tree", MakeTree },
+    { "stone", MakeStone },
+    { "missile", MakeMissile },
+    { "thing", MakeThing },
+    { "gun", MakeGun },
+    { "flash", MakeFlash },
 };
 
 } // namespace
@@ -241,7 +245,7 @@ uint16_t MeshBuilder::Add(const Vertex& v)
 
 void MeshBuilder::AddTriangle(uint16_t a, uint16_t b, uint16_t c)
 {
-    indices.insert(indices.end(), {a, b, c});
+    indices.insert(indices.end(), { a, b, c });
 }
 
 void MeshBuilder::AddBox(const float min[3], const float max[3])
@@ -288,7 +292,8 @@ void MeshBuilder::AddGrid(uint32_t columns, uint32_t rows, float size)
     }
     for (uint32_t r = 0; r < rows; ++r) {
         for (uint32_t c = 0; c < columns; ++c) {
-            const auto at = [&](uint32_t rr, uint32_t cc) { return uint16_t(first + rr * (columns + 1) + cc); };
+            const auto at
+                = [&](uint32_t rr, uint32_t cc) { return uint16_t(first + rr * (columns + 1) + cc); };
             AddTriangle(at(r, c), at(r + 1, c), at(r, c + 1));
             AddTriangle(at(r, c + 1), at(r + 1, c), at(r + 1, c + 1));
         }
@@ -338,8 +343,8 @@ SModelPartBlock ModelPart(uint32_t type, std::string_view name, std::string_view
     SetName(part.record.textures[0], texture);
     part.record.groupMask = 0xF;
     SModelBlock& model = part.model.emplace();
-    static constexpr float kMaterial[17] = {0.8f, 0.8f, 0.8f, 1, 0.5f, 0.5f, 0.5f, 1, 0.2f, 0.2f, 0.2f, 1, 0, 0, 0, 1,
-        10};
+    static constexpr float kMaterial[17]
+        = { 0.8f, 0.8f, 0.8f, 1, 0.5f, 0.5f, 0.5f, 1, 0.2f, 0.2f, 0.2f, 1, 0, 0, 0, 1, 10 };
     std::copy(std::begin(kMaterial), std::end(kMaterial), model.material);
     model.mesh = std::move(mesh);
     return part;
@@ -347,12 +352,12 @@ SModelPartBlock ModelPart(uint32_t type, std::string_view name, std::string_view
 
 SModelPartBlock MarkerPart(std::string_view name, const float position[3], float size)
 {
-    const float a[3] = {position[0], position[1], position[2]};
-    const float b[3] = {a[0] + size, a[1], a[2]};
-    const float c[3] = {a[0], a[1] + size, a[2]};
-    const float d[3] = {a[0], a[1], a[2] - size};
+    const float a[3] = { position[0], position[1], position[2] };
+    const float b[3] = { a[0] + size, a[1], a[2] };
+    const float c[3] = { a[0], a[1] + size, a[2] };
+    const float d[3] = { a[0], a[1], a[2] - size };
     MeshBuilder marker;
-    const float* corners[9] = {a, b, c, a, c, d, a, d, b};
+    const float* corners[9] = { a, b, c, a, c, d, a, d, b };
     for (int i = 0; i < 9; ++i) {
         MeshBuilder::Vertex v {};
         std::copy(corners[i], corners[i] + 3, v.position);
@@ -366,8 +371,8 @@ SModelPartBlock MarkerPart(std::string_view name, const float position[3], float
     return part;
 }
 
-SModelPartBlock EmitterPart(std::string_view name, std::string_view texture, uint32_t kind, uint32_t maxParticles,
-    float lifetime, float rate)
+SModelPartBlock EmitterPart(std::string_view name, std::string_view texture, uint32_t kind,
+    uint32_t maxParticles, float lifetime, float rate)
 {
     SModelPartBlock part;
     part.record.type = kPartEmitter;
@@ -387,7 +392,7 @@ SModelPartBlock EmitterPart(std::string_view name, std::string_view texture, uin
     d.burstDuration = 1;
     d.pauseDuration = 0;
     d.drag = 0.5f;
-    d.keys[0] = SForceKey {0, 0, 0.5f, 0, 0, 0, 1, {}, 0};
+    d.keys[0] = SForceKey { 0, 0, 0.5f, 0, 0, 0, 1, {}, 0 };
     d.keysInFile = 1;
     block.keyCount = 1;
     block.viewer.kind = kind;
@@ -400,7 +405,8 @@ SModelPartBlock EmitterPart(std::string_view name, std::string_view texture, uin
 
 std::vector<uint16_t> BuildOrderings(const SMeshBlock& mesh)
 {
-    static constexpr float kAxes[6][3] = {{1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    static constexpr float kAxes[6][3]
+        = { { 1, 0, 0 }, { 0, 1, 0 }, { -1, 0, 0 }, { 0, -1, 0 }, { 0, 0, 1 }, { 0, 0, -1 } };
     const size_t triangles = mesh.indices.size() / 3;
     std::vector<uint16_t> out;
     out.reserve(mesh.indices.size() * 6);
@@ -454,14 +460,15 @@ SModelFile MakeHeavyModel(uint32_t vertexCount, const uint32_t channelTypes[4], 
     grid.AddGrid(side - 1, side - 1, 100);
     std::vector<uint16_t> halved;
     for (size_t t = 0; t < grid.indices.size() / 3; t += 2)
-        halved.insert(halved.end(), grid.indices.begin() + long(3 * t), grid.indices.begin() + long(3 * t + 3));
+        halved.insert(
+            halved.end(), grid.indices.begin() + long(3 * t), grid.indices.begin() + long(3 * t + 3));
     grid.indices = std::move(halved);
     SModelFile file;
     file.parts.push_back(ModelPart(kPartModel, "BODY", "TEX_SAMPLECOLOR", grid.Build()));
     SModelBlock& model = *file.parts.back().model;
     const uint32_t vertices = model.mesh.vertexCount;
     const uint16_t moved = uint16_t(std::min(vertices, channelVertices));
-    static const char* kNames[4] = {"ROTATE", "FORWARD", "STRAFE", "JUMP"};
+    static const char* kNames[4] = { "ROTATE", "FORWARD", "STRAFE", "JUMP" };
     for (int c = 0; c < 4; ++c) {
         model.channels.push_back(Channel(channelTypes[c], kNames[c], Range(0, moved), [&](int b, uint16_t v) {
             const float s = 0.001f * float(b + 1) * float(c + 1);

@@ -25,7 +25,8 @@ int Usage()
     std::string kinds;
     for (std::string_view kind : ModelKinds())
         kinds += (kinds.empty() ? "" : "|") + std::string(kind);
-    std::fprintf(stderr, "zoq-model: usage: zoq-model info FILE | make %s OUT [--texture NAME]\n", kinds.c_str());
+    std::fprintf(
+        stderr, "zoq-model: usage: zoq-model info FILE | make %s OUT [--texture NAME]\n", kinds.c_str());
     return 2;
 }
 

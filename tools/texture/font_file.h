@@ -15,19 +15,19 @@
 namespace zoq::tools::texture {
 
 struct FontGlyphEntry {
-    uint32_t code = 0;      // UTF-16 character
-    int32_t left = 0;       // cell in the texture
+    uint32_t code = 0; // UTF-16 character
+    int32_t left = 0; // cell in the texture
     int32_t top = 0;
-    int32_t right = 0;      // right - left is the advance
+    int32_t right = 0; // right - left is the advance
     int32_t fourth = 0;
-    int32_t width = 0;      // cell width + 1
-    int32_t height = 0;     // cell height + 1
+    int32_t width = 0; // cell width + 1
+    int32_t height = 0; // cell height + 1
 };
 
 struct FontFile {
     std::array<int32_t, 14> metrics {};
     std::vector<FontGlyphEntry> glyphs;
-    Picture texture;        // its size is the texture size the .kwd names
+    Picture texture; // its size is the texture size the .kwd names
 };
 
 Bytes EncodeKwd(const FontFile& font);

@@ -37,8 +37,8 @@ bool ReadPng(const std::filesystem::path& path, Picture& picture, std::string& e
     return true;
 }
 
-bool WritePng(const std::filesystem::path& path, uint32_t width, uint32_t height, const Bytes& rgba,
-    std::string& error)
+bool WritePng(
+    const std::filesystem::path& path, uint32_t width, uint32_t height, const Bytes& rgba, std::string& error)
 {
     if (rgba.size() != size_t(width) * height * 4 || width == 0 || height == 0) {
         error = "bad picture size";

@@ -30,7 +30,8 @@ void CAnomalZoneManager::Init(const char* table)
     ReadRows(table);
 }
 
-CZJObject* CAnomalZoneManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
+CZJObject* CAnomalZoneManager::CreateObject(
+    NameKey32 typeId, const float* placement, const char* propertyText)
 {
     return CreateObjectOf<CAnomalZoneObject>(typeId, placement, propertyText);
 }

@@ -54,11 +54,13 @@ void CBoundaryManager::LoadObjects()
         CObjectsFileReader::Read(values, uint64_t(words) * 4, "boundary words");
         if (FindRow(record.typeId) < 0) {
             char line[96];
-            std::snprintf(line, sizeof line, "CBoundaryManager::LoadObjects ID='%s' not found", record.typeId);
+            std::snprintf(
+                line, sizeof line, "CBoundaryManager::LoadObjects ID='%s' not found", record.typeId);
             WriteErrorLog(line);
             continue;
         }
-        auto* post = static_cast<CBoundObject*>(CreateObject(record.TypeKey(), record.placement, record.propertyText));
+        auto* post = static_cast<CBoundObject*>(
+            CreateObject(record.TypeKey(), record.placement, record.propertyText));
         post->objectId = values[0];
         post->linkCount = int32_t(words - 1);
         for (uint32_t k = 1; k < words; ++k)

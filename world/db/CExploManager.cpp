@@ -44,7 +44,10 @@ constexpr SField<SExploLayer> kLayerFields[] = {
 struct LayerKey {
     char text[32];
     LayerKey(const char* format, int layer) { std::snprintf(text, sizeof text, format, layer); }
-    LayerKey(const char* format, int layer, int element) { std::snprintf(text, sizeof text, format, layer, element); }
+    LayerKey(const char* format, int layer, int element)
+    {
+        std::snprintf(text, sizeof text, format, layer, element);
+    }
     operator const char*() const { return text; }
 };
 

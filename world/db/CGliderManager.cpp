@@ -48,7 +48,8 @@ void CGliderManager::Init(const char* table)
         const float turbulence = RowRead::Float(section, "TURBULENCE");
         if (turbulence <= -1.0f) {
             char line[96];
-            std::snprintf(line, sizeof line, "CGliderManager::Init TURBULENCE %g in %s", double(turbulence), section);
+            std::snprintf(
+                line, sizeof line, "CGliderManager::Init TURBULENCE %g in %s", double(turbulence), section);
             WriteErrorLog(line);
             row.turbulence = 1000.0f;
         } else {

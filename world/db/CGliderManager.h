@@ -45,7 +45,8 @@ struct SGliderType {
     float deltaT; // DELTAT x 0.1
     uint8_t prepared;
     SAnimChannels body;
-    SGliderMount mounts[kMountCount]; // "FIRE", "FIRE1", "LIGHTGUN", "LIGHTGUN1", "HEAVYGUN", "HEAVYGUN1", "ROCKET"
+    SGliderMount
+        mounts[kMountCount]; // "FIRE", "FIRE1", "LIGHTGUN", "LIGHTGUN1", "HEAVYGUN", "HEAVYGUN1", "ROCKET"
     int32_t mountCorners[3][4]; // placement data of "FIRE", "FIRE1", "LIGHTGUN"
     int32_t pointCount; // the body's damage pieces, at most kMaxPoints
     uint32_t pointMasks[kMaxPoints];

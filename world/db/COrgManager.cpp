@@ -131,7 +131,8 @@ void COrgManager::Init(const char* table)
 void COrgManager::SetPolitics(const char* fileName)
 {
     ZJ_TRACE("COrgManager::SetPolitics");
-    const std::string path = std::string(g_ResourceDBManager.BaseDirectory()) + "Data\\" + (fileName ? fileName : "");
+    const std::string path
+        = std::string(g_ResourceDBManager.BaseDirectory()) + "Data\\" + (fileName ? fileName : "");
     std::FILE* file = plat::win::OpenFile(path, "rb");
     if (!file) {
         WriteErrorLog("COrgManager::SetPolitics Politics file not found");
@@ -228,7 +229,8 @@ void COrgManager::Run(float dt)
     for (int i = 0; i < tableCount; ++i) {
         for (int j = 0; j < i; ++j) {
             const size_t at = PairIndex(i, j);
-            m_current[at] += (m_target[at] - m_current[at]) * m_rows.At(i).oblivion * m_rows.At(j).oblivion * dt;
+            m_current[at]
+                += (m_target[at] - m_current[at]) * m_rows.At(i).oblivion * m_rows.At(j).oblivion * dt;
         }
     }
 }

@@ -110,8 +110,9 @@ void CRoadManager::LoadObjects()
                 continue;
             if (other.linkCount >= SRoadNode::kMaxLinks) {
                 char line[128];
-                std::snprintf(line, sizeof line, "CRoadManager::LoadObjects road link %d->%d skipped: %d links",
-                    node.links[k], i, other.linkCount);
+                std::snprintf(line, sizeof line,
+                    "CRoadManager::LoadObjects road link %d->%d skipped: %d links", node.links[k], i,
+                    other.linkCount);
                 WriteErrorLog(line);
                 continue;
             }

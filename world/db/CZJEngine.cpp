@@ -106,19 +106,32 @@ const SWellKnown kWellKnown2[CZJEngine::kWellKnown2Count] = {
 CZJObjectManager* BlockReader(uint32_t code)
 {
     switch (code) {
-    case 3: return &g_StoneManager;
-    case 4: return &g_TreeManager;
-    case 7: return &g_HelperManager;
-    case 8: return &g_RoadManager;
-    case 11: return &g_BuildingManager;
-    case 12: return &g_MapCoverManager;
-    case 13: return &g_LanternManager;
-    case 19: return &g_LightManager;
-    case 20: return &g_AnomalZoneManager;
-    case 22: return &g_TowerManager;
-    case 23: return &g_BoundaryManager;
-    case 24: return &g_SoundZoneManager;
-    default: return nullptr;
+    case 3:
+        return &g_StoneManager;
+    case 4:
+        return &g_TreeManager;
+    case 7:
+        return &g_HelperManager;
+    case 8:
+        return &g_RoadManager;
+    case 11:
+        return &g_BuildingManager;
+    case 12:
+        return &g_MapCoverManager;
+    case 13:
+        return &g_LanternManager;
+    case 19:
+        return &g_LightManager;
+    case 20:
+        return &g_AnomalZoneManager;
+    case 22:
+        return &g_TowerManager;
+    case 23:
+        return &g_BoundaryManager;
+    case 24:
+        return &g_SoundZoneManager;
+    default:
+        return nullptr;
     }
 }
 

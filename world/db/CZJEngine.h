@@ -17,13 +17,43 @@ extern uint8_t g_FixCursor;
 class CZJEngine {
 public:
     // The first group of well-known ids.
-    enum WellKnown1 { kGunBombLauncher, kGunRocketLauncher, kSndBldDoorOpen, kSndPickUpThing, kTexSunFront,
-        kTexSunBack, kWellKnown1Count };
+    enum WellKnown1 {
+        kGunBombLauncher,
+        kGunRocketLauncher,
+        kSndBldDoorOpen,
+        kSndPickUpThing,
+        kTexSunFront,
+        kTexSunBack,
+        kWellKnown1Count
+    };
     // The second group.
-    enum WellKnown2 { kEqpAntirocketSystem, kEqpInvisibilityShield, kEqpBooster, kEqpAnalyzer, kTexFxRocketSmoke,
-        kTexFxWaterDust, kModGlFire, kTexGlFireGlow, kTexFireGlow2, kModFxForce3, kModFxRocketFire, kTexLampShadow,
-        kTexLampGlow, kTexLampFlare, kModGunCorbel, kTexFxHaosParticle, kTexFxBorder, kTexExpMask, kModFxPodbor,
-        kTexKptPricel, kTexKptPricelGreen, kTexKtAll, kTexKtIcons, kMusObserver, kWellKnown2Count };
+    enum WellKnown2 {
+        kEqpAntirocketSystem,
+        kEqpInvisibilityShield,
+        kEqpBooster,
+        kEqpAnalyzer,
+        kTexFxRocketSmoke,
+        kTexFxWaterDust,
+        kModGlFire,
+        kTexGlFireGlow,
+        kTexFireGlow2,
+        kModFxForce3,
+        kModFxRocketFire,
+        kTexLampShadow,
+        kTexLampGlow,
+        kTexLampFlare,
+        kModGunCorbel,
+        kTexFxHaosParticle,
+        kTexFxBorder,
+        kTexExpMask,
+        kModFxPodbor,
+        kTexKptPricel,
+        kTexKptPricelGreen,
+        kTexKtAll,
+        kTexKtIcons,
+        kMusObserver,
+        kWellKnown2Count
+    };
 
     // One step of the type-table load: its number, the table name passed and the manager filled.
     struct SInitStep {

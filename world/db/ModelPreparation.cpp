@@ -126,8 +126,9 @@ void CBuildingManager::InitBuilding(int row)
             Vec3 centre, size;
             model->MainMesh().GetCenter(centre);
             model->GetSize(size);
-            desc.doors[d] = SDoorBox { { centre.x - size.x * 0.5f, centre.y - size.y * 0.5f, centre.z - size.z * 0.5f },
-                { centre.x + size.x * 0.5f, centre.y + size.y * 0.5f, centre.z + size.z * 0.5f } };
+            desc.doors[d]
+                = SDoorBox { { centre.x - size.x * 0.5f, centre.y - size.y * 0.5f, centre.z - size.z * 0.5f },
+                      { centre.x + size.x * 0.5f, centre.y + size.y * 0.5f, centre.z + size.z * 0.5f } };
         }
         if (CModel* body = BodyOf(*object))
             desc.doorAnimation = body->FindMorphChannel("OPEN");

@@ -12,7 +12,8 @@ namespace {
 [[noreturn]] void Fail(const XMemBuffer& stream, const char* what, uint32_t value)
 {
     char line[128];
-    std::snprintf(line, sizeof line, "SLocMusic::Load bad %s %u at offset %d", what, value, stream.Position());
+    std::snprintf(
+        line, sizeof line, "SLocMusic::Load bad %s %u at offset %d", what, value, stream.Position());
     WriteErrorLog(line);
     throw XRangeError();
 }

@@ -68,7 +68,7 @@ private:
     int m_line = 0;
     std::string m_error;
     std::vector<uint32_t> m_tokens;
-    std::vector<std::pair<size_t, int>> m_lineOfToken;   // first token of each instruction, its line
+    std::vector<std::pair<size_t, int>> m_lineOfToken; // first token of each instruction, its line
 };
 
 bool Assembler::Version(std::string_view statement)
@@ -83,7 +83,8 @@ bool Assembler::Version(std::string_view statement)
         m_kind = ShaderKind::Pixel;
         minor = text == "ps.1.0" ? 0 : 1;
     } else {
-        return Fail("a version (vs.1.1, ps.1.0, ps.1.1) must come first, not '" + std::string(statement) + "'");
+        return Fail(
+            "a version (vs.1.1, ps.1.0, ps.1.1) must come first, not '" + std::string(statement) + "'");
     }
     m_tokens.push_back(tokens::Version(m_kind, 1, minor));
     m_haveVersion = true;
@@ -98,18 +99,18 @@ bool Assembler::Register(std::string_view text, RegisterType& type, uint8_t& ind
     struct Prefix {
         const char* text;
         RegisterType type;
-        int fixedIndex;   // -1: a number follows
+        int fixedIndex; // -1: a number follows
     };
     static constexpr Prefix kPrefixes[] = {
-        {"opos", RegisterType::RastOut, int(kRastOutPosition)},
-        {"ofog", RegisterType::RastOut, int(kRastOutFog)},
-        {"opts", RegisterType::RastOut, int(kRastOutPointSize)},
-        {"od", RegisterType::AttrOut, -1},
-        {"ot", RegisterType::TexCrdOut, -1},
-        {"r", RegisterType::Temp, -1},
-        {"v", RegisterType::Input, -1},
-        {"c", RegisterType::Const, -1},
-        {"t", RegisterType::Texture, -1},
+        { "opos", RegisterType::RastOut, int(kRastOutPosition) },
+        { "ofog", RegisterType::RastOut, int(kRastOutFog) },
+        { "opts", RegisterType::RastOut, int(kRastOutPointSize) },
+        { "od", RegisterType::AttrOut, -1 },
+        { "ot", RegisterType::TexCrdOut, -1 },
+        { "r", RegisterType::Temp, -1 },
+        { "v", RegisterType::Input, -1 },
+        { "c", RegisterType::Const, -1 },
+        { "t", RegisterType::Texture, -1 },
     };
     for (const Prefix& prefix : kPrefixes) {
         std::string_view p = prefix.text;
@@ -141,14 +142,19 @@ int Component(char c)
 {
     switch (c) {
     case 'x':
-    case 'r': return 0;
+    case 'r':
+        return 0;
     case 'y':
-    case 'g': return 1;
+    case 'g':
+        return 1;
     case 'z':
-    case 'b': return 2;
+    case 'b':
+        return 2;
     case 'w':
-    case 'a': return 3;
-    default: return -1;
+    case 'a':
+        return 3;
+    default:
+        return -1;
     }
 }
 
@@ -193,7 +199,8 @@ bool Assembler::Source(std::string_view text, SourceParam& source)
     }
     std::string lowered = Lower(text);
     enum class Bias { None, Bias, Sign } bias = Bias::None;
-    for (auto [suffix, kind] : {std::pair{std::string_view("_bx2"), Bias::Sign}, std::pair{std::string_view("_bias"), Bias::Bias}}) {
+    for (auto [suffix, kind] : { std::pair { std::string_view("_bx2"), Bias::Sign },
+             std::pair { std::string_view("_bias"), Bias::Bias } }) {
         size_t at = lowered.find(suffix);
         if (at != std::string::npos) {
             bias = kind;
@@ -215,8 +222,8 @@ bool Assembler::Source(std::string_view text, SourceParam& source)
                 return Fail("bad swizzle '" + swizzle + "'");
             selectors[i] = component;
         }
-        source.swizzle = MakeSwizzle(uint32_t(selectors[0]), uint32_t(selectors[1]), uint32_t(selectors[2]),
-            uint32_t(selectors[3]));
+        source.swizzle = MakeSwizzle(
+            uint32_t(selectors[0]), uint32_t(selectors[1]), uint32_t(selectors[2]), uint32_t(selectors[3]));
     }
     if (complement && (negate || bias != Bias::None))
         return Fail("1- takes no other modifier");
@@ -228,7 +235,8 @@ bool Assembler::Source(std::string_view text, SourceParam& source)
         source.modifier = negate ? SourceModifier::BiasNegate : SourceModifier::Bias;
     else
         source.modifier = negate ? SourceModifier::Negate : SourceModifier::None;
-    if (m_kind == ShaderKind::Vertex && source.modifier != SourceModifier::None && source.modifier != SourceModifier::Negate)
+    if (m_kind == ShaderKind::Vertex && source.modifier != SourceModifier::None
+        && source.modifier != SourceModifier::Negate)
         return Fail("vertex shader sources take only negation");
     return true;
 }
@@ -258,13 +266,15 @@ bool Assembler::Statement(std::string_view statement)
     }
     size_t space = statement.find_first_of(" \t");
     std::string mnemonic = Lower(statement.substr(0, space));
-    std::string_view operands = space == std::string_view::npos ? std::string_view() : Trim(statement.substr(space));
+    std::string_view operands
+        = space == std::string_view::npos ? std::string_view() : Trim(statement.substr(space));
 
     // Instruction modifiers: mul_x2_sat, dp3_sat, ...
     std::string name = mnemonic.substr(0, mnemonic.find('_'));
     for (size_t at = mnemonic.find('_'); at != std::string::npos;) {
         size_t next = mnemonic.find('_', at + 1);
-        std::string modifier = mnemonic.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
+        std::string modifier
+            = mnemonic.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
         if (m_kind != ShaderKind::Pixel)
             return Fail("instruction modifiers are for pixel shaders");
         if (modifier == "sat")
@@ -285,10 +295,12 @@ bool Assembler::Statement(std::string_view statement)
     if (!(m_kind == ShaderKind::Vertex ? row->vertex : row->pixel))
         return Fail("'" + name + "' is not an instruction of this shader version");
     instruction.op = row->op;
-    std::vector<std::string_view> parts = operands.empty() ? std::vector<std::string_view>() : SplitOperands(operands);
+    std::vector<std::string_view> parts
+        = operands.empty() ? std::vector<std::string_view>() : SplitOperands(operands);
     size_t expected = (row->hasDest ? 1 : 0) + (row->op == ShaderOp::Def ? 4 : row->sources);
     if (parts.size() != expected)
-        return Fail("'" + name + "' takes " + std::to_string(expected) + " operands, not " + std::to_string(parts.size()));
+        return Fail("'" + name + "' takes " + std::to_string(expected) + " operands, not "
+            + std::to_string(parts.size()));
     if (row->hasDest && !Dest(parts[0], instruction.dest))
         return false;
     if (row->op == ShaderOp::Def) {

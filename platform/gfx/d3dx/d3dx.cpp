@@ -32,7 +32,10 @@ bool IsDepth(const Surface& surface)
 
 class Released {
 public:
-    explicit Released(Resource* resource) : m_resource(resource) {}
+    explicit Released(Resource* resource)
+        : m_resource(resource)
+    {
+    }
     ~Released()
     {
         if (m_resource)
@@ -70,7 +73,7 @@ Result WriteArgb(Surface& target, const Rect& rect, const std::vector<uint32_t>&
     Released release(staging);
     if (Result r = WriteArgb(*staging, staging->FullRect(), argb); Failed(r))
         return r;
-    Point at{rect.left, rect.top};
+    Point at { rect.left, rect.top };
     return device->CopyRects(staging, nullptr, 0, &target, &at);
 }
 
@@ -86,8 +89,8 @@ Result ReadArgb(Surface& source, const Rect& rect, std::vector<uint32_t>& argb)
         if (Result r = source.LockRect(locked, &rect, lock::kReadOnly); Failed(r))
             return r;
         argb.assign(size_t(width) * height, 0);
-        ToArgb(source.GetFormat(), static_cast<const uint8_t*>(locked.bits), uint32_t(locked.pitch), width, height,
-            argb.data(), width);
+        ToArgb(source.GetFormat(), static_cast<const uint8_t*>(locked.bits), uint32_t(locked.pitch), width,
+            height, argb.data(), width);
         return source.UnlockRect();
     }
     Device* device = DeviceOf(source);
@@ -97,7 +100,7 @@ Result ReadArgb(Surface& source, const Rect& rect, std::vector<uint32_t>& argb)
     if (Result r = device->CreateImageSurface(width, height, source.GetFormat(), &staging); Failed(r))
         return r;
     Released release(staging);
-    Point origin{0, 0};
+    Point origin { 0, 0 };
     if (Result r = device->CopyRects(&source, &rect, 1, staging, &origin); Failed(r))
         return r;
     return ReadArgb(*staging, staging->FullRect(), argb);
@@ -234,8 +237,8 @@ Result GetImageInfoFromFile(std::string_view path, ImageInfo& out)
 }
 
 Result CreateTextureFromFileEx(Device& device, std::string_view path, uint32_t width, uint32_t height,
-    uint32_t mipLevels, uint32_t usageBits, Format format, Pool pool, Filter filter, Filter mipFilter, Color colorKey,
-    ImageInfo* sourceInfo, Texture** out)
+    uint32_t mipLevels, uint32_t usageBits, Format format, Pool pool, Filter filter, Filter mipFilter,
+    Color colorKey, ImageInfo* sourceInfo, Texture** out)
 {
     if (!out)
         return Result::InvalidCall;
@@ -263,7 +266,8 @@ Result CreateTextureFromFileEx(Device& device, std::string_view path, uint32_t w
         bool staged = pool == Pool::Default && !(usageBits & usage::kDynamic);
         Texture* fill = texture;
         if (staged) {
-            if (Result r = device.CreateTexture(w, h, texture->GetLevelCount(), 0, f, Pool::SystemMem, &fill); Failed(r)) {
+            if (Result r = device.CreateTexture(w, h, texture->GetLevelCount(), 0, f, Pool::SystemMem, &fill);
+                Failed(r)) {
                 texture->Release();
                 return r;
             }
@@ -287,8 +291,8 @@ Result CreateTextureFromFileEx(Device& device, std::string_view path, uint32_t w
     }
 }
 
-Result LoadSurfaceFromFile(Surface& target, const Rect* targetRect, std::string_view path, const Rect* sourceRect,
-    Filter filter, Color colorKey, ImageInfo* sourceInfo)
+Result LoadSurfaceFromFile(Surface& target, const Rect* targetRect, std::string_view path,
+    const Rect* sourceRect, Filter filter, Color colorKey, ImageInfo* sourceInfo)
 {
     if (colorKey != 0) {
         Log(path, "colour keys are not supported");
@@ -301,7 +305,8 @@ Result LoadSurfaceFromFile(Surface& target, const Rect* targetRect, std::string_
         Image image;
         if (Result r = LoadImage(path, image, false); Failed(r))
             return r;
-        Rect from = sourceRect ? *sourceRect : Rect{0, 0, int32_t(image.info.width), int32_t(image.info.height)};
+        Rect from
+            = sourceRect ? *sourceRect : Rect { 0, 0, int32_t(image.info.width), int32_t(image.info.height) };
         if (!InsideImage(from, image.info))
             return Result::InvalidCall;
         std::vector<uint32_t> whole;
@@ -310,8 +315,10 @@ Result LoadSurfaceFromFile(Surface& target, const Rect* targetRect, std::string_
         auto fw = uint32_t(from.Width()), fh = uint32_t(from.Height());
         std::vector<uint32_t> part(size_t(fw) * fh);
         for (uint32_t y = 0; y < fh; ++y)
-            std::copy_n(&whole[size_t(from.top + int32_t(y)) * image.info.width + size_t(from.left)], fw, &part[size_t(y) * fw]);
-        std::vector<uint32_t> sized = Resample(part.data(), fw, fh, uint32_t(to.Width()), uint32_t(to.Height()), filter);
+            std::copy_n(&whole[size_t(from.top + int32_t(y)) * image.info.width + size_t(from.left)], fw,
+                &part[size_t(y) * fw]);
+        std::vector<uint32_t> sized
+            = Resample(part.data(), fw, fh, uint32_t(to.Width()), uint32_t(to.Height()), filter);
         if (Result r = WriteArgb(target, to, sized); Failed(r))
             return r;
         if (sourceInfo)
@@ -322,8 +329,8 @@ Result LoadSurfaceFromFile(Surface& target, const Rect* targetRect, std::string_
     }
 }
 
-Result LoadSurfaceFromSurface(Surface& target, const Rect* targetRect, Surface& source, const Rect* sourceRect,
-    Filter filter, Color colorKey)
+Result LoadSurfaceFromSurface(Surface& target, const Rect* targetRect, Surface& source,
+    const Rect* sourceRect, Filter filter, Color colorKey)
 {
     if (colorKey != 0)
         return Result::InvalidCall;

@@ -23,15 +23,15 @@ constexpr uint32_t kDefault = 0xFFFFFFFFu;
 // Format Unknown: the file's. Filter Default is Triangle, mip filter Default is Box, mip filter
 // None leaves the smaller levels black. Only colour key 0 (none) is accepted.
 Result CreateTextureFromFileEx(Device& device, std::string_view path, uint32_t width, uint32_t height,
-    uint32_t mipLevels, uint32_t usage, Format format, Pool pool, Filter filter, Filter mipFilter, Color colorKey,
-    ImageInfo* sourceInfo, Texture** out);
+    uint32_t mipLevels, uint32_t usage, Format format, Pool pool, Filter filter, Filter mipFilter,
+    Color colorKey, ImageInfo* sourceInfo, Texture** out);
 
 // Loads the picture (or its rectangle) into the surface (or its rectangle), resampled when the
 // sizes differ and converted to the surface's format (DXT encoded).
-Result LoadSurfaceFromFile(Surface& target, const Rect* targetRect, std::string_view path, const Rect* sourceRect,
-    Filter filter, Color colorKey, ImageInfo* sourceInfo);
-Result LoadSurfaceFromSurface(Surface& target, const Rect* targetRect, Surface& source, const Rect* sourceRect,
-    Filter filter, Color colorKey);
+Result LoadSurfaceFromFile(Surface& target, const Rect* targetRect, std::string_view path,
+    const Rect* sourceRect, Filter filter, Color colorKey, ImageInfo* sourceInfo);
+Result LoadSurfaceFromSurface(Surface& target, const Rect* targetRect, Surface& source,
+    const Rect* sourceRect, Filter filter, Color colorKey);
 
 Result GetImageInfoFromFile(std::string_view path, ImageInfo& out);
 

@@ -9,18 +9,49 @@
 namespace plat::gfx::d3dx {
 namespace {
 
-uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
-uint32_t Expand6(uint32_t v) { return (v << 2) | (v >> 4); }
+uint32_t Expand5(uint32_t v)
+{
+    return (v << 3) | (v >> 2);
+}
+uint32_t Expand6(uint32_t v)
+{
+    return (v << 2) | (v >> 4);
+}
 // Interpolations of the format, rounded to nearest.
-uint32_t Third(uint32_t a, uint32_t b) { return (2 * a + b + 1) / 3; }
-uint32_t Half(uint32_t a, uint32_t b) { return (a + b + 1) / 2; }
+uint32_t Third(uint32_t a, uint32_t b)
+{
+    return (2 * a + b + 1) / 3;
+}
+uint32_t Half(uint32_t a, uint32_t b)
+{
+    return (a + b + 1) / 2;
+}
 
-uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Read32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-void Write16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
-void Write32(uint8_t* p, uint32_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); p[3] = uint8_t(v >> 24); }
+uint16_t Read16(const uint8_t* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+uint32_t Read32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+void Write16(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+void Write32(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
+}
 
-uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
+uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b)
+{
+    return 0xFF000000u | r << 16 | g << 8 | b;
+}
 
 // The four colours of a colour block; `dxt1` allows the three-colour mode.
 void ColorPalette(uint16_t c0, uint16_t c1, bool dxt1, uint32_t palette[4])
@@ -31,7 +62,7 @@ void ColorPalette(uint16_t c0, uint16_t c1, bool dxt1, uint32_t palette[4])
     palette[1] = Rgb(r1, g1, b1);
     if (dxt1 && c0 <= c1) {
         palette[2] = Rgb(Half(r0, r1), Half(g0, g1), Half(b0, b1));
-        palette[3] = 0;   // transparent black
+        palette[3] = 0; // transparent black
     } else {
         palette[2] = Rgb(Third(r0, r1), Third(g0, g1), Third(b0, b1));
         palette[3] = Rgb(Third(r1, r0), Third(g1, g0), Third(b1, b0));
@@ -67,10 +98,9 @@ struct Match {
     uint8_t a, b;
 };
 
-template <int Bits>
-std::array<Match, 256> MakeMatchTable()
+template <int Bits> std::array<Match, 256> MakeMatchTable()
 {
-    std::array<Match, 256> table{};
+    std::array<Match, 256> table {};
     constexpr uint32_t kLevels = 1u << Bits;
     for (uint32_t v = 0; v < 256; ++v) {
         int best = 1 << 30;
@@ -81,7 +111,7 @@ std::array<Match, 256> MakeMatchTable()
                 int error = std::abs(int(Third(ea, eb)) - int(v)) * 1024 + std::abs(int(a) - int(b));
                 if (error < best) {
                     best = error;
-                    table[v] = {uint8_t(a), uint8_t(b)};
+                    table[v] = { uint8_t(a), uint8_t(b) };
                 }
             }
     }
@@ -127,15 +157,15 @@ void EncodeColor(const uint32_t px[16], bool dxt1, uint8_t* out)
     bool transparent[16];
     bool anyTransparent = false;
     int used = 0;
-    int minC[3] = {255, 255, 255}, maxC[3] = {0, 0, 0};
-    float sum[3] = {0, 0, 0};
+    int minC[3] = { 255, 255, 255 }, maxC[3] = { 0, 0, 0 };
+    float sum[3] = { 0, 0, 0 };
     for (int i = 0; i < 16; ++i) {
         transparent[i] = dxt1 && (px[i] >> 24) < 128;
         anyTransparent |= transparent[i];
         if (transparent[i])
             continue;
         ++used;
-        int c[3] = {int((px[i] >> 16) & 255), int((px[i] >> 8) & 255), int(px[i] & 255)};
+        int c[3] = { int((px[i] >> 16) & 255), int((px[i] >> 8) & 255), int(px[i] & 255) };
         for (int k = 0; k < 3; ++k) {
             minC[k] = std::min(minC[k], c[k]);
             maxC[k] = std::max(maxC[k], c[k]);
@@ -174,13 +204,13 @@ void EncodeColor(const uint32_t px[16], bool dxt1, uint8_t* out)
     }
 
     // Principal axis of the colours by power iteration on their covariance.
-    float mean[3] = {sum[0] / float(used), sum[1] / float(used), sum[2] / float(used)};
-    float cov[6] = {0, 0, 0, 0, 0, 0};
+    float mean[3] = { sum[0] / float(used), sum[1] / float(used), sum[2] / float(used) };
+    float cov[6] = { 0, 0, 0, 0, 0, 0 };
     for (int i = 0; i < 16; ++i) {
         if (transparent[i])
             continue;
-        float d[3] = {float((px[i] >> 16) & 255) - mean[0], float((px[i] >> 8) & 255) - mean[1],
-            float(px[i] & 255) - mean[2]};
+        float d[3] = { float((px[i] >> 16) & 255) - mean[0], float((px[i] >> 8) & 255) - mean[1],
+            float(px[i] & 255) - mean[2] };
         cov[0] += d[0] * d[0];
         cov[1] += d[0] * d[1];
         cov[2] += d[0] * d[2];
@@ -188,12 +218,12 @@ void EncodeColor(const uint32_t px[16], bool dxt1, uint8_t* out)
         cov[4] += d[1] * d[2];
         cov[5] += d[2] * d[2];
     }
-    float axis[3] = {float(maxC[0] - minC[0]), float(maxC[1] - minC[1]), float(maxC[2] - minC[2])};
+    float axis[3] = { float(maxC[0] - minC[0]), float(maxC[1] - minC[1]), float(maxC[2] - minC[2]) };
     for (int iteration = 0; iteration < 4; ++iteration) {
         float x = cov[0] * axis[0] + cov[1] * axis[1] + cov[2] * axis[2];
         float y = cov[1] * axis[0] + cov[3] * axis[1] + cov[4] * axis[2];
         float z = cov[2] * axis[0] + cov[4] * axis[1] + cov[5] * axis[2];
-        float largest = std::max({std::fabs(x), std::fabs(y), std::fabs(z)});
+        float largest = std::max({ std::fabs(x), std::fabs(y), std::fabs(z) });
         if (largest <= 0)
             break;
         axis[0] = x / largest;
@@ -209,8 +239,8 @@ void EncodeColor(const uint32_t px[16], bool dxt1, uint8_t* out)
     for (int i = 0; i < 16; ++i) {
         if (transparent[i])
             continue;
-        float t = (float((px[i] >> 16) & 255) - mean[0]) * axis[0] + (float((px[i] >> 8) & 255) - mean[1]) * axis[1]
-            + (float(px[i] & 255) - mean[2]) * axis[2];
+        float t = (float((px[i] >> 16) & 255) - mean[0]) * axis[0]
+            + (float((px[i] >> 8) & 255) - mean[1]) * axis[1] + (float(px[i] & 255) - mean[2]) * axis[2];
         tMin = std::min(tMin, t);
         tMax = std::max(tMax, t);
     }
@@ -292,10 +322,13 @@ void EncodeAlpha5(const uint32_t px[16], uint8_t* out)
 uint32_t DxtBlockBytes(Format format)
 {
     switch (format) {
-    case Format::Dxt1: return 8;
+    case Format::Dxt1:
+        return 8;
     case Format::Dxt3:
-    case Format::Dxt5: return 16;
-    default: return 0;
+    case Format::Dxt5:
+        return 16;
+    default:
+        return 0;
     }
 }
 
@@ -335,8 +368,8 @@ void EncodeDxtBlock(Format format, const uint32_t in[16], uint8_t* block)
     EncodeColor(in, false, block + 8);
 }
 
-void DecodeDxt(Format format, const uint8_t* blocks, uint32_t pitch, uint32_t width, uint32_t height, uint32_t* argb,
-    uint32_t stride)
+void DecodeDxt(Format format, const uint8_t* blocks, uint32_t pitch, uint32_t width, uint32_t height,
+    uint32_t* argb, uint32_t stride)
 {
     uint32_t blockBytes = DxtBlockBytes(format);
     uint32_t decoded[16];
@@ -349,8 +382,8 @@ void DecodeDxt(Format format, const uint8_t* blocks, uint32_t pitch, uint32_t wi
         }
 }
 
-void EncodeDxt(Format format, const uint32_t* argb, uint32_t stride, uint32_t width, uint32_t height, uint8_t* blocks,
-    uint32_t pitch)
+void EncodeDxt(Format format, const uint32_t* argb, uint32_t stride, uint32_t width, uint32_t height,
+    uint8_t* blocks, uint32_t pitch)
 {
     if (width == 0 || height == 0)
         return;

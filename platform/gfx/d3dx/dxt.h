@@ -21,9 +21,9 @@ void EncodeDxtBlock(Format format, const uint32_t in[16], uint8_t* block);
 // Whole levels: block rows `pitch` bytes apart, pixel rows `stride` pixels apart. Encoding pads
 // a level whose sides are not multiples of 4 by repeating its last row and column; decoding
 // writes only the pixels inside width x height.
-void DecodeDxt(Format format, const uint8_t* blocks, uint32_t pitch, uint32_t width, uint32_t height, uint32_t* argb,
-    uint32_t stride);
-void EncodeDxt(Format format, const uint32_t* argb, uint32_t stride, uint32_t width, uint32_t height, uint8_t* blocks,
-    uint32_t pitch);
+void DecodeDxt(Format format, const uint8_t* blocks, uint32_t pitch, uint32_t width, uint32_t height,
+    uint32_t* argb, uint32_t stride);
+void EncodeDxt(Format format, const uint32_t* argb, uint32_t stride, uint32_t width, uint32_t height,
+    uint8_t* blocks, uint32_t pitch);
 
 } // namespace plat::gfx::d3dx

@@ -13,7 +13,10 @@ namespace {
 // Little-endian reads that never pass the end.
 class ByteReader {
 public:
-    explicit ByteReader(std::span<const uint8_t> data) : m_data(data) {}
+    explicit ByteReader(std::span<const uint8_t> data)
+        : m_data(data)
+    {
+    }
 
     bool U8(uint32_t& v)
     {
@@ -99,7 +102,7 @@ Result ReadBmp(std::span<const uint8_t> file, Image& out, bool headerOnly, std::
 {
     ByteReader in(file);
     uint32_t magic, fileSize, reserved, offset, headerSize, width, heightBits, planes, bits, compression;
-    if (!in.U16(magic) || magic != 0x4D42)   // "BM"
+    if (!in.U16(magic) || magic != 0x4D42) // "BM"
         return Fail(error, "BMP", "no BM signature", 0);
     if (!in.U32(fileSize) || !in.U32(reserved) || !in.U32(offset) || !in.U32(headerSize))
         return Fail(error, "BMP", "truncated header", in.Pos());
@@ -151,7 +154,8 @@ Result ReadBmp(std::span<const uint8_t> file, Image& out, bool headerOnly, std::
 Result ReadTga(std::span<const uint8_t> file, Image& out, bool headerOnly, std::string* error)
 {
     ByteReader in(file);
-    uint32_t idLength, mapType, type, mapFirst, mapLength, mapBits, xOrigin, yOrigin, width, height, depth, descriptor;
+    uint32_t idLength, mapType, type, mapFirst, mapLength, mapBits, xOrigin, yOrigin, width, height, depth,
+        descriptor;
     if (!in.U8(idLength) || !in.U8(mapType) || !in.U8(type) || !in.U16(mapFirst) || !in.U16(mapLength)
         || !in.U8(mapBits) || !in.U16(xOrigin) || !in.U16(yOrigin) || !in.U16(width) || !in.U16(height)
         || !in.U8(depth) || !in.U8(descriptor))
@@ -187,9 +191,7 @@ Result ReadTga(std::span<const uint8_t> file, Image& out, bool headerOnly, std::
         return Result::Ok;
 
     std::vector<uint8_t> pixels(count * 4);
-    auto read = [&](const uint8_t* p) {
-        return Pixel(depth == 32 && alpha ? p[3] : 255, p[2], p[1], p[0]);
-    };
+    auto read = [&](const uint8_t* p) { return Pixel(depth == 32 && alpha ? p[3] : 255, p[2], p[1], p[0]); };
     auto put = [&](size_t index, uint32_t argb) {
         size_t y = index / width, x = index % width;
         size_t row = topOrigin ? y : height - 1 - y;
@@ -242,8 +244,9 @@ Result ReadDds(std::span<const uint8_t> file, Image& out, bool headerOnly, std::
         || !in.U32(depth) || !in.U32(mipCount) || !in.Skip(44))
         return Fail(error, "DDS", "truncated or bad header", in.Pos());
     uint32_t pfSize, pfFlags, fourCC, bitCount, rMask, gMask, bMask, aMask, caps1, caps2;
-    if (!in.U32(pfSize) || pfSize != 32 || !in.U32(pfFlags) || !in.U32(fourCC) || !in.U32(bitCount) || !in.U32(rMask)
-        || !in.U32(gMask) || !in.U32(bMask) || !in.U32(aMask) || !in.U32(caps1) || !in.U32(caps2) || !in.Skip(12))
+    if (!in.U32(pfSize) || pfSize != 32 || !in.U32(pfFlags) || !in.U32(fourCC) || !in.U32(bitCount)
+        || !in.U32(rMask) || !in.U32(gMask) || !in.U32(bMask) || !in.U32(aMask) || !in.U32(caps1)
+        || !in.U32(caps2) || !in.Skip(12))
         return Fail(error, "DDS", "truncated or bad pixel format", in.Pos());
     if (caps2 & kCubeOrVolume)
         return Fail(error, "DDS", "cube and volume textures are not read", 112);
@@ -263,16 +266,17 @@ Result ReadDds(std::span<const uint8_t> file, Image& out, bool headerOnly, std::
             Format format;
         };
         static constexpr MaskRow kMasks[] = {
-            {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000, Format::A8R8G8B8},
-            {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0, Format::X8R8G8B8},
-            {16, 0xF800, 0x07E0, 0x001F, 0, Format::R5G6B5},
-            {16, 0x7C00, 0x03E0, 0x001F, 0x8000, Format::A1R5G5B5},
-            {16, 0x7C00, 0x03E0, 0x001F, 0, Format::X1R5G5B5},
-            {16, 0x0F00, 0x00F0, 0x000F, 0xF000, Format::A4R4G4B4},
+            { 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000, Format::A8R8G8B8 },
+            { 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0, Format::X8R8G8B8 },
+            { 16, 0xF800, 0x07E0, 0x001F, 0, Format::R5G6B5 },
+            { 16, 0x7C00, 0x03E0, 0x001F, 0x8000, Format::A1R5G5B5 },
+            { 16, 0x7C00, 0x03E0, 0x001F, 0, Format::X1R5G5B5 },
+            { 16, 0x0F00, 0x00F0, 0x000F, 0xF000, Format::A4R4G4B4 },
         };
-        uint32_t alphaMask = (pfFlags & 0x1) ? aMask : 0;   // DDPF_ALPHAPIXELS
+        uint32_t alphaMask = (pfFlags & 0x1) ? aMask : 0; // DDPF_ALPHAPIXELS
         for (const MaskRow& row : kMasks)
-            if (row.bits == bitCount && row.r == rMask && row.g == gMask && row.b == bMask && row.a == alphaMask)
+            if (row.bits == bitCount && row.r == rMask && row.g == gMask && row.b == bMask
+                && row.a == alphaMask)
                 format = row.format;
     }
     if (format == Format::Unknown)
@@ -298,7 +302,8 @@ Result ReadDds(std::span<const uint8_t> file, Image& out, bool headerOnly, std::
     if (headerOnly)
         return Result::Ok;
     for (uint32_t level = 0; level < levels; ++level) {
-        size_t bytes = size_t(SurfaceBytes(format, std::max(1u, width >> level), std::max(1u, height >> level)));
+        size_t bytes
+            = size_t(SurfaceBytes(format, std::max(1u, width >> level), std::max(1u, height >> level)));
         out.levels.emplace_back(in.Here(), in.Here() + bytes);
         in.Skip(bytes);
     }

@@ -13,7 +13,7 @@
 namespace plat::gfx::d3dx {
 
 constexpr uint32_t kMaxImageDimension = 16384;
-constexpr uint64_t kMaxImagePixels = uint64_t(1) << 24;   // 4096 x 4096, 64 MB as A8R8G8B8
+constexpr uint64_t kMaxImagePixels = uint64_t(1) << 24; // 4096 x 4096, 64 MB as A8R8G8B8
 
 enum class ImageFileFormat { Bmp, Jpg, Tga, Png, Dds };
 
@@ -36,7 +36,8 @@ struct Image {
 
 // Reads any of the five kinds, told apart by content (TGA, which has no signature, last).
 // With headerOnly the levels stay empty.
-Result ReadImage(std::span<const uint8_t> file, Image& out, bool headerOnly = false, std::string* error = nullptr);
+Result ReadImage(
+    std::span<const uint8_t> file, Image& out, bool headerOnly = false, std::string* error = nullptr);
 
 Result ReadPng(std::span<const uint8_t> file, Image& out, bool headerOnly, std::string* error);
 Result ReadJpeg(std::span<const uint8_t> file, Image& out, bool headerOnly, std::string* error);

@@ -27,7 +27,7 @@ void OnError(j_common_ptr info)
 
 void OnMessage(j_common_ptr info, int level)
 {
-    if (level < 0)   // a warning: corrupt or truncated data
+    if (level < 0) // a warning: corrupt or truncated data
         OnError(info);
 }
 
@@ -38,8 +38,8 @@ struct Decoded {
 };
 
 // Pass 1 (pixels null) reads the header; pass 2 decodes into `pixels` of width*height*4 bytes.
-Decoded Decode(const uint8_t* data, size_t size, uint8_t* pixels, uint32_t maxWidth, uint32_t maxHeight,
-    char* message)
+Decoded Decode(
+    const uint8_t* data, size_t size, uint8_t* pixels, uint32_t maxWidth, uint32_t maxHeight, char* message)
 {
     jpeg_decompress_struct info;
     ErrorManager manager;
@@ -50,22 +50,22 @@ Decoded Decode(const uint8_t* data, size_t size, uint8_t* pixels, uint32_t maxWi
     if (setjmp(manager.jump)) {
         std::memcpy(message, manager.message, JMSG_LENGTH_MAX);
         jpeg_destroy_decompress(&info);
-        return Decoded{};
+        return Decoded {};
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     if (!pixels || info.image_width != maxWidth || info.image_height != maxHeight) {
-        Decoded header{info.image_width, info.image_height, pixels == nullptr};
+        Decoded header { info.image_width, info.image_height, pixels == nullptr };
         jpeg_destroy_decompress(&info);
         return header;
     }
-    info.out_color_space = JCS_EXT_BGRA;   // 0xAARRGGBB pixels on a little-endian machine
+    info.out_color_space = JCS_EXT_BGRA; // 0xAARRGGBB pixels on a little-endian machine
     jpeg_start_decompress(&info);
     if (info.output_width != maxWidth || info.output_height != maxHeight || info.output_components != 4) {
         jpeg_destroy_decompress(&info);
         std::snprintf(message, JMSG_LENGTH_MAX, "unexpected output layout");
-        return Decoded{};
+        return Decoded {};
     }
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = pixels + size_t(info.output_scanline) * maxWidth * 4;
@@ -73,7 +73,7 @@ Decoded Decode(const uint8_t* data, size_t size, uint8_t* pixels, uint32_t maxWi
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    return Decoded{maxWidth, maxHeight, true};
+    return Decoded { maxWidth, maxHeight, true };
 }
 
 } // namespace

@@ -13,11 +13,16 @@ uint32_t Widen(uint32_t value, uint32_t bits)
 {
     // Bit replication to 8 bits.
     switch (bits) {
-    case 1: return value ? 255 : 0;
-    case 4: return value * 17;
-    case 5: return (value << 3) | (value >> 2);
-    case 6: return (value << 2) | (value >> 4);
-    default: return value;
+    case 1:
+        return value ? 255 : 0;
+    case 4:
+        return value * 17;
+    case 5:
+        return (value << 3) | (value >> 2);
+    case 6:
+        return (value << 2) | (value >> 4);
+    default:
+        return value;
     }
 }
 
@@ -27,7 +32,10 @@ uint32_t Narrow(uint32_t value, uint32_t bits)
     return (value * levels + 127) / 255;
 }
 
-uint32_t Load16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+uint32_t Load16(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
 
 void Store16(uint8_t* p, uint32_t v)
 {
@@ -48,7 +56,8 @@ uint32_t Decode(Format format, const uint8_t* p)
         std::memcpy(&v, p, 4);
         return v | 0xFF000000u;
     }
-    case Format::R8G8B8: return 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    case Format::R8G8B8:
+        return 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
     case Format::R5G6B5: {
         uint32_t v = Load16(p);
         return 0xFF000000u | Widen(v >> 11, 5) << 16 | Widen((v >> 5) & 63, 6) << 8 | Widen(v & 31, 5);
@@ -61,9 +70,11 @@ uint32_t Decode(Format format, const uint8_t* p)
     }
     case Format::A4R4G4B4: {
         uint32_t v = Load16(p);
-        return Widen(v >> 12, 4) << 24 | Widen((v >> 8) & 15, 4) << 16 | Widen((v >> 4) & 15, 4) << 8 | Widen(v & 15, 4);
+        return Widen(v >> 12, 4) << 24 | Widen((v >> 8) & 15, 4) << 16 | Widen((v >> 4) & 15, 4) << 8
+            | Widen(v & 15, 4);
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -71,18 +82,33 @@ void Encode(Format format, uint32_t argb, uint8_t* p)
 {
     uint32_t a = argb >> 24, r = (argb >> 16) & 255, g = (argb >> 8) & 255, b = argb & 255;
     switch (format) {
-    case Format::A8R8G8B8: std::memcpy(p, &argb, 4); break;
+    case Format::A8R8G8B8:
+        std::memcpy(p, &argb, 4);
+        break;
     case Format::X8R8G8B8: {
         uint32_t v = argb | 0xFF000000u;
         std::memcpy(p, &v, 4);
         break;
     }
-    case Format::R8G8B8: p[0] = uint8_t(b); p[1] = uint8_t(g); p[2] = uint8_t(r); break;
-    case Format::R5G6B5: Store16(p, Narrow(r, 5) << 11 | Narrow(g, 6) << 5 | Narrow(b, 5)); break;
-    case Format::X1R5G5B5: Store16(p, 0x8000 | Narrow(r, 5) << 10 | Narrow(g, 5) << 5 | Narrow(b, 5)); break;
-    case Format::A1R5G5B5: Store16(p, (a >= 128 ? 0x8000 : 0) | Narrow(r, 5) << 10 | Narrow(g, 5) << 5 | Narrow(b, 5)); break;
-    case Format::A4R4G4B4: Store16(p, Narrow(a, 4) << 12 | Narrow(r, 4) << 8 | Narrow(g, 4) << 4 | Narrow(b, 4)); break;
-    default: break;
+    case Format::R8G8B8:
+        p[0] = uint8_t(b);
+        p[1] = uint8_t(g);
+        p[2] = uint8_t(r);
+        break;
+    case Format::R5G6B5:
+        Store16(p, Narrow(r, 5) << 11 | Narrow(g, 6) << 5 | Narrow(b, 5));
+        break;
+    case Format::X1R5G5B5:
+        Store16(p, 0x8000 | Narrow(r, 5) << 10 | Narrow(g, 5) << 5 | Narrow(b, 5));
+        break;
+    case Format::A1R5G5B5:
+        Store16(p, (a >= 128 ? 0x8000 : 0) | Narrow(r, 5) << 10 | Narrow(g, 5) << 5 | Narrow(b, 5));
+        break;
+    case Format::A4R4G4B4:
+        Store16(p, Narrow(a, 4) << 12 | Narrow(r, 4) << 8 | Narrow(g, 4) << 4 | Narrow(b, 4));
+        break;
+    default:
+        break;
     }
 }
 
@@ -90,13 +116,17 @@ uint32_t PixelBytes(Format format)
 {
     switch (format) {
     case Format::A8R8G8B8:
-    case Format::X8R8G8B8: return 4;
-    case Format::R8G8B8: return 3;
+    case Format::X8R8G8B8:
+        return 4;
+    case Format::R8G8B8:
+        return 3;
     case Format::R5G6B5:
     case Format::X1R5G5B5:
     case Format::A1R5G5B5:
-    case Format::A4R4G4B4: return 2;
-    default: return 0;
+    case Format::A4R4G4B4:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -112,10 +142,10 @@ std::vector<Tap> Taps(uint32_t source, uint32_t target, Filter filter)
     double scale = double(source) / double(target);
     for (uint32_t t = 0; t < target; ++t) {
         Tap& tap = taps[t];
-        double centre = (t + 0.5) * scale;   // in source pixel edges
+        double centre = (t + 0.5) * scale; // in source pixel edges
         if (filter == Filter::Point) {
             tap.first = std::min<uint32_t>(source - 1, uint32_t(centre));
-            tap.weights = {1.0f};
+            tap.weights = { 1.0f };
             continue;
         }
         double radius;
@@ -133,7 +163,8 @@ std::vector<Tap> Taps(uint32_t source, uint32_t target, Filter filter)
         for (int64_t i = lo; i < hi; ++i) {
             double w;
             if (box) {
-                w = std::max(0.0, std::min(double(i + 1), centre + radius) - std::max(double(i), centre - radius));
+                w = std::max(
+                    0.0, std::min(double(i + 1), centre + radius) - std::max(double(i), centre - radius));
             } else {
                 double d = std::fabs(i + 0.5 - centre) / radius;
                 w = std::max(0.0, 1.0 - d);
@@ -145,7 +176,7 @@ std::vector<Tap> Taps(uint32_t source, uint32_t target, Filter filter)
         }
         if (raw.empty() || sum <= 0) {
             tap.first = std::min<uint32_t>(source - 1, uint32_t(centre));
-            tap.weights = {1.0f};
+            tap.weights = { 1.0f };
             continue;
         }
         int64_t first = raw.front().first, last = raw.front().first;
@@ -174,8 +205,8 @@ bool CanConvert(Format format)
     return PixelBytes(format) != 0 || DxtBlockBytes(format) != 0;
 }
 
-void ToArgb(Format format, const uint8_t* source, uint32_t pitch, uint32_t width, uint32_t height, uint32_t* argb,
-    uint32_t stride)
+void ToArgb(Format format, const uint8_t* source, uint32_t pitch, uint32_t width, uint32_t height,
+    uint32_t* argb, uint32_t stride)
 {
     if (DxtBlockBytes(format)) {
         DecodeDxt(format, source, pitch, width, height, argb, stride);
@@ -187,8 +218,8 @@ void ToArgb(Format format, const uint8_t* source, uint32_t pitch, uint32_t width
             argb[size_t(y) * stride + x] = Decode(format, source + size_t(y) * pitch + size_t(x) * bytes);
 }
 
-void FromArgb(Format format, const uint32_t* argb, uint32_t stride, uint32_t width, uint32_t height, uint8_t* target,
-    uint32_t pitch)
+void FromArgb(Format format, const uint32_t* argb, uint32_t stride, uint32_t width, uint32_t height,
+    uint8_t* target, uint32_t pitch)
 {
     if (DxtBlockBytes(format)) {
         EncodeDxt(format, argb, stride, width, height, target, pitch);
@@ -208,7 +239,8 @@ std::vector<uint32_t> Resample(const uint32_t* argb, uint32_t width, uint32_t he
         filter = Filter::Triangle;
     if (filter == Filter::None || (width == targetWidth && height == targetHeight)) {
         for (uint32_t y = 0; y < std::min(height, targetHeight); ++y)
-            std::memcpy(&out[size_t(y) * targetWidth], argb + size_t(y) * width, 4 * size_t(std::min(width, targetWidth)));
+            std::memcpy(&out[size_t(y) * targetWidth], argb + size_t(y) * width,
+                4 * size_t(std::min(width, targetWidth)));
         return out;
     }
     std::vector<Tap> across = Taps(width, targetWidth, filter);
@@ -219,7 +251,7 @@ std::vector<uint32_t> Resample(const uint32_t* argb, uint32_t width, uint32_t he
         const uint32_t* row = argb + size_t(y) * width;
         for (uint32_t x = 0; x < targetWidth; ++x) {
             const Tap& tap = across[x];
-            float c[4] = {0, 0, 0, 0};
+            float c[4] = { 0, 0, 0, 0 };
             for (size_t k = 0; k < tap.weights.size(); ++k) {
                 uint32_t p = row[tap.first + k];
                 float w = tap.weights[k];
@@ -234,7 +266,7 @@ std::vector<uint32_t> Resample(const uint32_t* argb, uint32_t width, uint32_t he
     for (uint32_t y = 0; y < targetHeight; ++y) {
         const Tap& tap = down[y];
         for (uint32_t x = 0; x < targetWidth; ++x) {
-            float c[4] = {0, 0, 0, 0};
+            float c[4] = { 0, 0, 0, 0 };
             for (size_t k = 0; k < tap.weights.size(); ++k) {
                 const float* m = &middle[((tap.first + k) * size_t(targetWidth) + x) * 4];
                 float w = tap.weights[k];

@@ -52,7 +52,7 @@ DriverInfo Probe()
             if (context)
                 SDL_GL_MakeCurrent(window, context);
         }
-    } restore{previousWindow, previousContext};
+    } restore { previousWindow, previousContext };
     std::unique_ptr<Context> context = Context::Create(nullptr);
     if (!context) {
         info.failure = "no OpenGL 3.3 core context";
@@ -63,14 +63,15 @@ DriverInfo Probe()
     GLint value = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);
     info.maxTextureSize = uint32_t(std::max(value, 0));
-    info.anisotropy = HasExtension("GL_EXT_texture_filter_anisotropic") || HasExtension("GL_ARB_texture_filter_anisotropic");
+    info.anisotropy = HasExtension("GL_EXT_texture_filter_anisotropic")
+        || HasExtension("GL_ARB_texture_filter_anisotropic");
     if (info.anisotropy) {
         GLfloat max = 1;
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY, &max);
         info.maxAnisotropy = std::max(1.0f, max);
     }
     info.s3tc = HasExtension("GL_EXT_texture_compression_s3tc");
-    GLfloat range[2] = {1, 1};
+    GLfloat range[2] = { 1, 1 };
     glGetFloatv(GL_POINT_SIZE_RANGE, range);
     info.maxPointSize = std::max(1.0f, range[1]);
     value = 0;
@@ -85,8 +86,7 @@ DriverInfo Probe()
     else if (HasExtension("GL_ATI_meminfo"))
         glGetIntegerv(kTextureFreeMemoryAti, kilobytes);
     info.textureMemory = uint64_t(std::max(kilobytes[0], 0)) * 1024;
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) { }
     info.ok = true;
     return info;
 }

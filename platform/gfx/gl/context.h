@@ -35,13 +35,13 @@ private:
     plat::window::Window* m_window = nullptr;
     uint32_t m_windowId = 0;
     std::unique_ptr<plat::window::GlContext> m_context;
-    void* m_raw = nullptr;   // SDL's handle, to tell whether it is current
+    void* m_raw = nullptr; // SDL's handle, to tell whether it is current
 };
 
 // What the driver measures, probed once per process on a hidden window.
 struct DriverInfo {
     bool ok = false;
-    std::string failure;     // why ok is false
+    std::string failure; // why ok is false
     std::string renderer;
     std::string version;
     uint32_t maxTextureSize = 0;
@@ -50,7 +50,7 @@ struct DriverInfo {
     bool s3tc = false;
     float maxPointSize = 1;
     uint32_t maxSamples = 0;
-    uint64_t textureMemory = 0;   // bytes the driver reports, 0 when it does not say
+    uint64_t textureMemory = 0; // bytes the driver reports, 0 when it does not say
 };
 
 const DriverInfo& GetDriverInfo();

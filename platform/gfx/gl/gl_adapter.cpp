@@ -15,15 +15,19 @@ namespace {
 
 DisplayMode FromWindowMode(const plat::window::DisplayMode& mode)
 {
-    return {uint32_t(std::max(mode.width, 0)), uint32_t(std::max(mode.height, 0)), uint32_t(std::max(mode.refresh, 0)),
-        mode.format == plat::window::DisplayFormat::R5G6B5 ? Format::R5G6B5 : Format::X8R8G8B8};
+    return { uint32_t(std::max(mode.width, 0)), uint32_t(std::max(mode.height, 0)),
+        uint32_t(std::max(mode.refresh, 0)),
+        mode.format == plat::window::DisplayFormat::R5G6B5 ? Format::R5G6B5 : Format::X8R8G8B8 };
 }
 
 class GlAdapter final : public AdapterBackend {
 public:
     const char* Name() const override { return "gl"; }
 
-    bool HasDeviceType(DeviceType type) const override { return type == DeviceType::Hal && GetDriverInfo().ok; }
+    bool HasDeviceType(DeviceType type) const override
+    {
+        return type == DeviceType::Hal && GetDriverInfo().ok;
+    }
 
     Caps FullCaps(DeviceType type) const override
     {

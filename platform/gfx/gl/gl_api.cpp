@@ -22,9 +22,9 @@ bool LoadGl()
     if (loaded)
         return true;
     const char* missing = nullptr;
-#define ZOQ_GL_LOAD(type, name)                                                                  \
-    name.fn = reinterpret_cast<type>(plat::window::GlContext::ProcAddress(#name));              \
-    if (!name.fn && !missing)                                                                   \
+#define ZOQ_GL_LOAD(type, name)                                                                              \
+    name.fn = reinterpret_cast<type>(plat::window::GlContext::ProcAddress(#name));                           \
+    if (!name.fn && !missing)                                                                                \
         missing = #name;
     ZOQ_GL_FUNCTIONS(ZOQ_GL_LOAD)
 #undef ZOQ_GL_LOAD

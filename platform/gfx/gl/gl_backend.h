@@ -27,15 +27,15 @@ struct DriverFacts {
 DriverFacts GetDriverFacts();
 
 struct Stats {
-    uint64_t programsCompiled = 0;   // programs built since the device was made
-    uint64_t programs = 0;           // programs in the cache
-    uint64_t draws = 0;              // draws issued to GL
-    uint64_t skippedDraws = 0;       // draws of a program that failed
-    uint64_t glCalls = 0;            // GL calls made by this process
+    uint64_t programsCompiled = 0; // programs built since the device was made
+    uint64_t programs = 0; // programs in the cache
+    uint64_t draws = 0; // draws issued to GL
+    uint64_t skippedDraws = 0; // draws of a program that failed
+    uint64_t glCalls = 0; // GL calls made by this process
     uint64_t samplers = 0;
     uint64_t vertexArrays = 0;
     uint64_t framebuffers = 0;
-    bool softwareDxt = false;        // DXT decoded at upload
+    bool softwareDxt = false; // DXT decoded at upload
 };
 
 class GlDevice;

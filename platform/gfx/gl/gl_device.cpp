@@ -20,27 +20,34 @@ void Log(const std::string& text)
 
 GLenum CompareFunc(uint32_t value)
 {
-    static constexpr GLenum kFuncs[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL,
-        GL_ALWAYS};
+    static constexpr GLenum kFuncs[]
+        = { GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS };
     return value < 8 ? kFuncs[value] : GL_ALWAYS;
 }
 
 GLenum BlendFactor(uint32_t value)
 {
-    static constexpr GLenum kFactors[] = {GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,
-        GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR};
+    static constexpr GLenum kFactors[]
+        = { GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA,
+              GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR };
     return value < 10 ? kFactors[value] : GL_ONE;
 }
 
 GLenum PrimitiveMode(PrimitiveType type)
 {
     switch (type) {
-    case PrimitiveType::PointList: return GL_POINTS;
-    case PrimitiveType::LineList: return GL_LINES;
-    case PrimitiveType::LineStrip: return GL_LINE_STRIP;
-    case PrimitiveType::TriangleList: return GL_TRIANGLES;
-    case PrimitiveType::TriangleStrip: return GL_TRIANGLE_STRIP;
-    case PrimitiveType::TriangleFan: return GL_TRIANGLE_FAN;
+    case PrimitiveType::PointList:
+        return GL_POINTS;
+    case PrimitiveType::LineList:
+        return GL_LINES;
+    case PrimitiveType::LineStrip:
+        return GL_LINE_STRIP;
+    case PrimitiveType::TriangleList:
+        return GL_TRIANGLES;
+    case PrimitiveType::TriangleStrip:
+        return GL_TRIANGLE_STRIP;
+    case PrimitiveType::TriangleFan:
+        return GL_TRIANGLE_FAN;
     }
     return GL_TRIANGLES;
 }
@@ -48,9 +55,12 @@ GLenum PrimitiveMode(PrimitiveType type)
 GLint AddressMode(uint32_t value)
 {
     switch (TextureAddress(value)) {
-    case TextureAddress::Clamp: return GL_CLAMP_TO_EDGE;
-    case TextureAddress::Border: return GL_CLAMP_TO_BORDER;
-    default: return GL_REPEAT;
+    case TextureAddress::Clamp:
+        return GL_CLAMP_TO_EDGE;
+    case TextureAddress::Border:
+        return GL_CLAMP_TO_BORDER;
+    default:
+        return GL_REPEAT;
     }
 }
 
@@ -60,8 +70,12 @@ GLint AddressMode(uint32_t value)
 // the device when the shader goes, so the programs built on it go too.
 class ShaderObject final : public BackendObject {
 public:
-    ShaderObject(GlDevice& owner, uint32_t id, TranslatedShader translated, std::vector<VertexElement> declaration)
-        : m_owner(owner), m_id(id), m_translated(std::move(translated)), m_declaration(std::move(declaration))
+    ShaderObject(
+        GlDevice& owner, uint32_t id, TranslatedShader translated, std::vector<VertexElement> declaration)
+        : m_owner(owner)
+        , m_id(id)
+        , m_translated(std::move(translated))
+        , m_declaration(std::move(declaration))
     {
     }
     ~ShaderObject() override { m_owner.ForgetShader(m_id); }
@@ -95,7 +109,9 @@ bool& SoftwareDxtForced()
 // ---- Life ----
 
 GlDevice::GlDevice(Device& device, std::unique_ptr<Context> context)
-    : m_device(device), m_context(std::move(context)), m_programs(m_state)
+    : m_device(device)
+    , m_context(std::move(context))
+    , m_programs(m_state)
 {
 }
 
@@ -108,7 +124,8 @@ Result GlDevice::Create(Device& device, const PresentParameters& params, std::un
     }
     // The device window's native handle is the window layer's Window; without one the device
     // draws on a hidden window of its own.
-    auto* window = params.window ? static_cast<plat::window::Window*>(params.window->NativeHandle()) : nullptr;
+    auto* window
+        = params.window ? static_cast<plat::window::Window*>(params.window->NativeHandle()) : nullptr;
     std::unique_ptr<Context> context = Context::Create(window);
     if (!context)
         return Result::NotAvailable;
@@ -191,7 +208,7 @@ Result GlDevice::Reset(const PresentParameters& params)
 uint64_t GlDevice::TextureMemory() const
 {
     uint64_t reported = GetDriverInfo().textureMemory;
-    return reported > 0 ? reported : 512ull << 20;   // a software renderer says nothing
+    return reported > 0 ? reported : 512ull << 20; // a software renderer says nothing
 }
 
 Stats GlDevice::GetStats() const
@@ -224,7 +241,8 @@ Result GlDevice::CreateVertexShader(VertexShader& shader)
         Log("CreateVertexShader: " + translated.error);
         return Result::InvalidCall;
     }
-    shader.backend = std::make_unique<ShaderObject>(*this, m_nextShaderId++, std::move(translated), shader.declaration);
+    shader.backend
+        = std::make_unique<ShaderObject>(*this, m_nextShaderId++, std::move(translated), shader.declaration);
     return Result::Ok;
 }
 
@@ -235,8 +253,8 @@ Result GlDevice::CreatePixelShader(PixelShader& shader)
         Log("CreatePixelShader: " + translated.error);
         return Result::InvalidCall;
     }
-    shader.backend = std::make_unique<ShaderObject>(*this, m_nextShaderId++, std::move(translated),
-        std::vector<VertexElement>{});
+    shader.backend = std::make_unique<ShaderObject>(
+        *this, m_nextShaderId++, std::move(translated), std::vector<VertexElement> {});
     return Result::Ok;
 }
 
@@ -342,11 +360,14 @@ void GlDevice::ApplyRasterState(const DeviceState& state)
     bool blend = state.Get(RenderState::AlphaBlendEnable) != 0;
     m_state.SetBlend(blend);
     if (blend)
-        m_state.SetBlendFunc(BlendFactor(state.Get(RenderState::SrcBlend)), BlendFactor(state.Get(RenderState::DestBlend)));
+        m_state.SetBlendFunc(
+            BlendFactor(state.Get(RenderState::SrcBlend)), BlendFactor(state.Get(RenderState::DestBlend)));
     // D3D judges winding on screen with y down; after the y flip its clockwise is GL's
     // counter-clockwise (front), so CULL_CCW culls GL's back faces.
     switch (Cull(state.Get(RenderState::CullMode))) {
-    case Cull::None: m_state.SetCull(false); break;
+    case Cull::None:
+        m_state.SetCull(false);
+        break;
     case Cull::Cw:
         m_state.SetCull(true);
         m_state.SetCullFace(GL_FRONT);
@@ -367,12 +388,13 @@ GLuint GlDevice::SamplerFor(const DeviceState& state, uint32_t stage)
     uint32_t mag = state.Get(stage, StageState::MagFilter);
     uint32_t min = state.Get(stage, StageState::MinFilter);
     uint32_t mip = state.Get(stage, StageState::MipFilter);
-    bool anisotropic = mag == uint32_t(TextureFilter::Anisotropic) || min == uint32_t(TextureFilter::Anisotropic);
+    bool anisotropic
+        = mag == uint32_t(TextureFilter::Anisotropic) || min == uint32_t(TextureFilter::Anisotropic);
     uint32_t anisotropy = anisotropic ? std::clamp(state.Get(stage, StageState::MaxAnisotropy), 1u, 16u) : 1u;
     bool border = u == uint32_t(TextureAddress::Border) || v == uint32_t(TextureAddress::Border);
     uint32_t borderColor = border ? state.Get(stage, StageState::BorderColor) : 0;
     uint32_t bias = state.Get(stage, StageState::MipMapLodBias);
-    SamplerKey key{u | v << 2 | mag << 4 | min << 6 | mip << 8 | anisotropy << 10, borderColor, bias};
+    SamplerKey key { u | v << 2 | mag << 4 | min << 6 | mip << 8 | anisotropy << 10, borderColor, bias };
     auto it = m_samplers.find(key);
     if (it != m_samplers.end())
         return it->second;
@@ -391,11 +413,11 @@ GLuint GlDevice::SamplerFor(const DeviceState& state, uint32_t stage)
         minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
     if (anisotropy > 1 && GetDriverInfo().anisotropy)
-        glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY,
-            std::min(float(anisotropy), GetDriverInfo().maxAnisotropy));
+        glSamplerParameterf(
+            sampler, GL_TEXTURE_MAX_ANISOTROPY, std::min(float(anisotropy), GetDriverInfo().maxAnisotropy));
     if (border) {
         ColorValue c = ToColorValue(borderColor);
-        const float color[4] = {c.r, c.g, c.b, c.a};
+        const float color[4] = { c.r, c.g, c.b, c.a };
         glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, color);
     }
     glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, BitsFloat(bias));
@@ -421,7 +443,7 @@ void GlDevice::BindTextures(const DeviceState& state, uint8_t stages)
 
 GLuint GlDevice::VertexArrayFor(uint32_t layout, GLuint buffer, uint32_t stride, GLuint elements)
 {
-    VertexArrayKey key{layout, buffer, stride};
+    VertexArrayKey key { layout, buffer, stride };
     auto it = m_vertexArrays.find(key);
     if (it == m_vertexArrays.end()) {
         VertexArray array;
@@ -463,7 +485,8 @@ GLuint GlDevice::VertexArrayFor(uint32_t layout, GLuint buffer, uint32_t stride,
             if (f.specularOffset >= 0)
                 color(attribute::kSpecular, uint32_t(f.specularOffset));
             for (uint32_t set = 0; set < f.texCoordCount; ++set)
-                floats(attribute::kTexCoord0 + set, GLint(f.texCoordFloats[set]), uint32_t(f.texCoordOffset[set]));
+                floats(attribute::kTexCoord0 + set, GLint(f.texCoordFloats[set]),
+                    uint32_t(f.texCoordOffset[set]));
         }
         it = m_vertexArrays.emplace(key, array).first;
     }
@@ -475,7 +498,8 @@ GLuint GlDevice::VertexArrayFor(uint32_t layout, GLuint buffer, uint32_t stride,
     return it->second.name;
 }
 
-bool GlDevice::BindVertexInput(const DeviceState& state, const DrawCall& call, GLuint& buffer, uint32_t& first)
+bool GlDevice::BindVertexInput(
+    const DeviceState& state, const DrawCall& call, GLuint& buffer, uint32_t& first)
 {
     uint32_t layout = state.vertexShader;
     GLuint elements = 0;
@@ -498,7 +522,8 @@ bool GlDevice::BindVertexInput(const DeviceState& state, const DrawCall& call, G
         if (offset + bytes > m_streamSize) {
             // Orphan the buffer: the driver keeps the old storage for draws in flight.
             if (bytes > m_streamSize)
-                m_streamSize = uint32_t(std::min<uint64_t>(std::max<uint64_t>(bytes, m_streamSize * 2ull), 1ull << 30));
+                m_streamSize = uint32_t(
+                    std::min<uint64_t>(std::max<uint64_t>(bytes, m_streamSize * 2ull), 1ull << 30));
             if (bytes > m_streamSize)
                 return false;
             glBufferData(GL_ARRAY_BUFFER, m_streamSize, nullptr, GL_STREAM_DRAW);
@@ -511,7 +536,8 @@ bool GlDevice::BindVertexInput(const DeviceState& state, const DrawCall& call, G
         VertexArrayFor(layout, m_stream, stride, elements);
         return true;
     }
-    auto* object = state.streamSource ? static_cast<BufferObject*>(state.streamSource->BackendData()) : nullptr;
+    auto* object
+        = state.streamSource ? static_cast<BufferObject*>(state.streamSource->BackendData()) : nullptr;
     if (!object)
         return false;
     buffer = object->name;

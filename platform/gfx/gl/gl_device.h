@@ -18,8 +18,8 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <tuple>
 #include <memory>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -31,10 +31,10 @@ struct GlFormat {
     GLenum internal = 0;
     GLenum format = 0;
     GLenum type = 0;
-    uint32_t bytes = 0;        // per pixel of the client data (0: compressed)
-    bool compressed = false;   // uploaded as blocks
-    bool decoded = false;      // DXT decoded to BGRA8 at upload
-    bool alphaOne = false;     // X8R8G8B8 textures: alpha reads as 1
+    uint32_t bytes = 0; // per pixel of the client data (0: compressed)
+    bool compressed = false; // uploaded as blocks
+    bool decoded = false; // DXT decoded to BGRA8 at upload
+    bool alphaOne = false; // X8R8G8B8 textures: alpha reads as 1
     bool depth = false;
     bool stencil = false;
 };
@@ -48,15 +48,15 @@ const GlFormat* MapFormat(Format format, bool target, bool s3tc);
 struct TextureObject : BackendObject {
     GLuint name = 0;
     GlFormat format;
-    std::vector<uint32_t> levelIds;   // framebuffers name the levels they hold
+    std::vector<uint32_t> levelIds; // framebuffers name the levels they hold
 };
 
 struct SurfaceObject : BackendObject {
     GlFormat format;
-    GLuint texture = 0;         // single-sampled colour targets
-    GLuint renderbuffer = 0;    // depth surfaces and multisampled colour targets
+    GLuint texture = 0; // single-sampled colour targets
+    GLuint renderbuffer = 0; // depth surfaces and multisampled colour targets
     GLsizei samples = 0;
-    GLuint resolveTexture = 0;  // multisampled: the resolved copy, made on demand
+    GLuint resolveTexture = 0; // multisampled: the resolved copy, made on demand
     GLuint resolveFramebuffer = 0;
 };
 
@@ -68,7 +68,8 @@ class ShaderObject;
 
 class GlDevice final : public DeviceBackend {
 public:
-    static Result Create(Device& device, const PresentParameters& params, std::unique_ptr<DeviceBackend>& out);
+    static Result Create(
+        Device& device, const PresentParameters& params, std::unique_ptr<DeviceBackend>& out);
     ~GlDevice() override;
 
     Result Reset(const PresentParameters& params) override;
@@ -111,7 +112,7 @@ private:
     void UploadTargetRect(Surface& surface, const Rect& rect);
     GLuint ColorTextureOf(Surface& surface, GLint& level);
     GLuint FramebufferFor(Surface* color, Surface* depth);
-    GLuint ReadableFramebuffer(Surface& surface);   // resolves multisampling first
+    GLuint ReadableFramebuffer(Surface& surface); // resolves multisampling first
     void DropFramebuffers(uint32_t surfaceId);
     void DropVertexArrays(GLuint buffer);
 
@@ -137,7 +138,7 @@ private:
     bool m_s3tc = true;
     uint32_t m_nextShaderId = 1;
 
-    using SamplerKey = std::array<uint32_t, 3>;   // modes, border colour, LOD bias bits
+    using SamplerKey = std::array<uint32_t, 3>; // modes, border colour, LOD bias bits
     std::map<SamplerKey, GLuint> m_samplers;
     struct VertexArrayKey {
         uint32_t layout;
@@ -153,21 +154,21 @@ private:
         GLuint elements = 0;
     };
     std::map<VertexArrayKey, VertexArray> m_vertexArrays;
-    std::map<std::pair<uint32_t, uint32_t>, GLuint> m_framebuffers;   // (colour id, depth id)
+    std::map<std::pair<uint32_t, uint32_t>, GLuint> m_framebuffers; // (colour id, depth id)
 
     GLuint m_white = 0;
-    GLuint m_stream = 0;            // DrawPrimitiveUP data
+    GLuint m_stream = 0; // DrawPrimitiveUP data
     uint32_t m_streamSize = 0;
     uint32_t m_streamOffset = 0;
 
     // The last draw's program and key.
-    ProgramKey m_lastKey{};
+    ProgramKey m_lastKey {};
     Program* m_lastProgram = nullptr;
     bool m_lastPoints = false;
     bool m_lastValid = false;
 
     // Present and pictures
-    WindowPass m_windowPass{m_state};
+    WindowPass m_windowPass { m_state };
     int m_swapInterval = -1;
 
     bool m_breakPrograms = false;

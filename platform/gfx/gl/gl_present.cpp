@@ -25,7 +25,7 @@ void GlDevice::FinalPass(Surface& backBuffer, const GammaRamp& ramp)
     }
     plat::window::Rect out = window->OutputRect();
     m_windowPass.Draw(image, backBuffer.Width(), backBuffer.Height(), drawable.width, drawable.height,
-        {out.x, out.y, out.x + out.width, out.y + out.height}, ramp);
+        { out.x, out.y, out.x + out.width, out.y + out.height }, ramp);
 }
 
 Result GlDevice::Present(Surface& backBuffer, const GammaRamp& ramp)

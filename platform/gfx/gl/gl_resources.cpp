@@ -21,8 +21,8 @@ void Log(const std::string& text)
 
 struct FormatRow {
     Format format;
-    GlFormat texture;   // sampled
-    GlFormat target;    // rendered into (internal 0: not renderable)
+    GlFormat texture; // sampled
+    GlFormat target; // rendered into (internal 0: not renderable)
 };
 
 constexpr GlFormat Plain(GLenum internal, GLenum format, GLenum type, uint32_t bytes, bool alphaOne = false)
@@ -53,25 +53,25 @@ constexpr GlFormat Depth(GLenum internal, bool stencil)
     return f;
 }
 
-constexpr GlFormat kNone{};
+constexpr GlFormat kNone {};
 
 const FormatRow kFormats[] = {
-    {Format::A8R8G8B8, Plain(GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 4),
-        Plain(GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 4)},
+    { Format::A8R8G8B8, Plain(GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 4),
+        Plain(GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 4) },
     // X8: alpha swizzled to 1 when sampled; a target has no alpha to blend with either.
-    {Format::X8R8G8B8, Plain(GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 4, true),
-        Plain(GL_RGB8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 4)},
-    {Format::R5G6B5, Plain(GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 2),
-        Plain(GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 2)},
-    {Format::A4R4G4B4, Plain(GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, 2), kNone},
-    {Format::A1R5G5B5, Plain(GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, 2), kNone},
-    {Format::V8U8, Plain(GL_RG8_SNORM, GL_RG, GL_BYTE, 2), kNone},
-    {Format::Dxt1, Compressed(GL_COMPRESSED_RGBA_S3TC_DXT1_EXT), kNone},
-    {Format::Dxt3, Compressed(GL_COMPRESSED_RGBA_S3TC_DXT3_EXT), kNone},
-    {Format::Dxt5, Compressed(GL_COMPRESSED_RGBA_S3TC_DXT5_EXT), kNone},
-    {Format::D24S8, kNone, Depth(GL_DEPTH24_STENCIL8, true)},
-    {Format::D24X8, kNone, Depth(GL_DEPTH_COMPONENT24, false)},
-    {Format::D16, kNone, Depth(GL_DEPTH_COMPONENT16, false)},
+    { Format::X8R8G8B8, Plain(GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 4, true),
+        Plain(GL_RGB8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 4) },
+    { Format::R5G6B5, Plain(GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 2),
+        Plain(GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 2) },
+    { Format::A4R4G4B4, Plain(GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, 2), kNone },
+    { Format::A1R5G5B5, Plain(GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, 2), kNone },
+    { Format::V8U8, Plain(GL_RG8_SNORM, GL_RG, GL_BYTE, 2), kNone },
+    { Format::Dxt1, Compressed(GL_COMPRESSED_RGBA_S3TC_DXT1_EXT), kNone },
+    { Format::Dxt3, Compressed(GL_COMPRESSED_RGBA_S3TC_DXT3_EXT), kNone },
+    { Format::Dxt5, Compressed(GL_COMPRESSED_RGBA_S3TC_DXT5_EXT), kNone },
+    { Format::D24S8, kNone, Depth(GL_DEPTH24_STENCIL8, true) },
+    { Format::D24X8, kNone, Depth(GL_DEPTH_COMPONENT24, false) },
+    { Format::D16, kNone, Depth(GL_DEPTH_COMPONENT16, false) },
 };
 
 // DXT levels decode to this when the driver lacks s3tc.
@@ -84,8 +84,7 @@ constexpr GlFormat kDecoded = [] {
 // GL reports allocation failures as errors; anything else pending is dropped first.
 void DrainErrors()
 {
-    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
-    }
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) { }
 }
 
 Result AllocationResult(const char* what)
@@ -111,8 +110,8 @@ bool IsDepth(const Surface& surface)
 // The block rectangle of a rectangle of a compressed level, in pixels and clipped to it.
 Rect BlockRect(const Rect& rect, uint32_t width, uint32_t height)
 {
-    return {rect.left & ~3, rect.top & ~3, std::min(int32_t(width), (rect.right + 3) & ~3),
-        std::min(int32_t(height), (rect.bottom + 3) & ~3)};
+    return { rect.left & ~3, rect.top & ~3, std::min(int32_t(width), (rect.right + 3) & ~3),
+        std::min(int32_t(height), (rect.bottom + 3) & ~3) };
 }
 
 } // namespace
@@ -158,17 +157,18 @@ Result GlDevice::CreateSurface(Surface& surface)
         glGenRenderbuffers(1, &object->renderbuffer);
         glBindRenderbuffer(GL_RENDERBUFFER, object->renderbuffer);
         if (samples > 0)
-            glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format->internal, GLsizei(surface.Width()),
-                GLsizei(surface.Height()));
+            glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format->internal,
+                GLsizei(surface.Width()), GLsizei(surface.Height()));
         else
-            glRenderbufferStorage(GL_RENDERBUFFER, format->internal, GLsizei(surface.Width()), GLsizei(surface.Height()));
+            glRenderbufferStorage(
+                GL_RENDERBUFFER, format->internal, GLsizei(surface.Width()), GLsizei(surface.Height()));
     } else {
         glGenTextures(1, &object->texture);
         m_state.BindTexture(StateCache::kUploadUnit, object->texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(surface.Pitch() / format->bytes));
-        glTexImage2D(GL_TEXTURE_2D, 0, GLint(format->internal), GLsizei(surface.Width()), GLsizei(surface.Height()), 0,
-            format->format, format->type, surface.Bits());
+        glTexImage2D(GL_TEXTURE_2D, 0, GLint(format->internal), GLsizei(surface.Width()),
+            GLsizei(surface.Height()), 0, format->format, format->type, surface.Bits());
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     }
     Result result = AllocationResult("CreateSurface");
@@ -213,12 +213,13 @@ Result GlDevice::CreateTexture(Texture& texture)
     for (uint32_t level = 0; level < texture.GetLevelCount(); ++level) {
         const Surface& s = texture.Level(level);
         if (format->compressed) {
-            uint32_t size = ((s.Width() + 3) / 4) * ((s.Height() + 3) / 4) * d3dx::DxtBlockBytes(texture.GetFormat());
+            uint32_t size
+                = ((s.Width() + 3) / 4) * ((s.Height() + 3) / 4) * d3dx::DxtBlockBytes(texture.GetFormat());
             glCompressedTexImage2D(GL_TEXTURE_2D, GLint(level), format->internal, GLsizei(s.Width()),
                 GLsizei(s.Height()), 0, GLsizei(size), zeros.data());
         } else {
-            glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(format->internal), GLsizei(s.Width()), GLsizei(s.Height()),
-                0, format->format, format->type, zeros.data());
+            glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(format->internal), GLsizei(s.Width()),
+                GLsizei(s.Height()), 0, format->format, format->type, zeros.data());
         }
     }
     Result result = AllocationResult("CreateTexture");
@@ -228,7 +229,7 @@ Result GlDevice::CreateTexture(Texture& texture)
         return result;
     }
     texture.SetBackendData(std::move(object));
-    if (format->decoded)   // zero blocks decode to opaque black
+    if (format->decoded) // zero blocks decode to opaque black
         for (uint32_t level = 0; level < texture.GetLevelCount(); ++level)
             UploadLevel(texture, level, texture.Level(level).FullRect());
     return Result::Ok;
@@ -242,7 +243,8 @@ Result CreateBuffer(Buffer& buffer, bool dynamic)
     auto object = std::make_unique<BufferObject>();
     glGenBuffers(1, &object->name);
     glBindBuffer(GL_COPY_WRITE_BUFFER, object->name);
-    glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(buffer.Size()), buffer.Bytes(), dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+    glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(buffer.Size()), buffer.Bytes(),
+        dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
     Result result = AllocationResult("CreateBuffer");
     if (Failed(result)) {
         glDeleteBuffers(1, &object->name);
@@ -309,7 +311,8 @@ void GlDevice::DestroyResource(Resource& resource)
             glDeleteBuffers(1, &object->name);
         }
         break;
-    default: break;
+    default:
+        break;
     }
     resource.SetBackendData(nullptr);
 }
@@ -333,21 +336,22 @@ void GlDevice::UploadLevel(Texture& texture, uint32_t level, const Rect& rect)
             uint32_t rows = uint32_t((r.Height() + 3) / 4);
             std::vector<uint8_t> blocks(size_t(rowBytes) * rows);
             for (uint32_t row = 0; row < rows; ++row)
-                std::memcpy(blocks.data() + size_t(row) * rowBytes, first + size_t(row) * s.Pitch(), rowBytes);
-            glCompressedTexSubImage2D(GL_TEXTURE_2D, GLint(level), r.left, r.top, r.Width(), r.Height(), f.internal,
-                GLsizei(blocks.size()), blocks.data());
+                std::memcpy(
+                    blocks.data() + size_t(row) * rowBytes, first + size_t(row) * s.Pitch(), rowBytes);
+            glCompressedTexSubImage2D(GL_TEXTURE_2D, GLint(level), r.left, r.top, r.Width(), r.Height(),
+                f.internal, GLsizei(blocks.size()), blocks.data());
         } else {
             std::vector<uint32_t> pixels(size_t(r.Width()) * size_t(r.Height()));
             d3dx::DecodeDxt(texture.GetFormat(), first, s.Pitch(), uint32_t(r.Width()), uint32_t(r.Height()),
                 pixels.data(), uint32_t(r.Width()));
-            glTexSubImage2D(GL_TEXTURE_2D, GLint(level), r.left, r.top, r.Width(), r.Height(), f.format, f.type,
-                pixels.data());
+            glTexSubImage2D(GL_TEXTURE_2D, GLint(level), r.left, r.top, r.Width(), r.Height(), f.format,
+                f.type, pixels.data());
         }
         return;
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(s.Pitch() / f.bytes));
-    glTexSubImage2D(GL_TEXTURE_2D, GLint(level), rect.left, rect.top, rect.Width(), rect.Height(), f.format, f.type,
-        s.Bits() + size_t(rect.top) * s.Pitch() + size_t(rect.left) * f.bytes);
+    glTexSubImage2D(GL_TEXTURE_2D, GLint(level), rect.left, rect.top, rect.Width(), rect.Height(), f.format,
+        f.type, s.Bits() + size_t(rect.top) * s.Pitch() + size_t(rect.left) * f.bytes);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 
@@ -383,7 +387,8 @@ void GlDevice::UploadBuffer(Buffer& buffer, uint32_t offset, uint32_t size, uint
     if (lockFlags & lock::kDiscard) {
         // Orphan: draws in flight keep the old storage; the rest is undefined, as on the platform.
         bool dynamic = (buffer.GetUsage() & usage::kDynamic) != 0;
-        glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(buffer.Size()), nullptr, dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+        glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(buffer.Size()), nullptr,
+            dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
     }
     glBufferSubData(GL_COPY_WRITE_BUFFER, GLintptr(offset), GLsizeiptr(size), buffer.Bytes() + offset);
 }
@@ -404,7 +409,7 @@ GLuint GlDevice::ColorTextureOf(Surface& surface, GLint& level)
 
 GLuint GlDevice::FramebufferFor(Surface* color, Surface* depth)
 {
-    std::pair<uint32_t, uint32_t> key{color ? color->Id() : 0, depth ? depth->Id() : 0};
+    std::pair<uint32_t, uint32_t> key { color ? color->Id() : 0, depth ? depth->Id() : 0 };
     auto it = m_framebuffers.find(key);
     if (it != m_framebuffers.end())
         return it->second;
@@ -414,7 +419,8 @@ GLuint GlDevice::FramebufferFor(Surface* color, Surface* depth)
     if (color) {
         auto* object = static_cast<SurfaceObject*>(color->BackendData());
         if (object && object->renderbuffer) {
-            glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, object->renderbuffer);
+            glFramebufferRenderbuffer(
+                GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, object->renderbuffer);
         } else {
             GLint level = 0;
             GLuint texture = ColorTextureOf(*color, level);
@@ -474,7 +480,8 @@ GLuint GlDevice::ReadableFramebuffer(Surface& surface)
             GLsizei(surface.Height()), 0, object->format.format, object->format.type, nullptr);
         glGenFramebuffers(1, &object->resolveFramebuffer);
         m_state.BindDrawFramebuffer(object->resolveFramebuffer);
-        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, object->resolveTexture, 0);
+        glFramebufferTexture2D(
+            GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, object->resolveTexture, 0);
     }
     m_state.BindReadFramebuffer(framebuffer);
     m_state.BindDrawFramebuffer(object->resolveFramebuffer);
@@ -494,7 +501,8 @@ void GlDevice::ReadBack(Surface& surface, const Rect& rect)
     if (Texture* container = surface.Container()) {
         auto* object = static_cast<TextureObject*>(container->BackendData());
         format = object ? &object->format : nullptr;
-    } else if (auto* object = static_cast<SurfaceObject*>(surface.BackendData()); object && !object->format.depth) {
+    } else if (auto* object = static_cast<SurfaceObject*>(surface.BackendData());
+               object && !object->format.depth) {
         format = &object->format;
     }
     if (!format || format->compressed || format->decoded)
@@ -506,14 +514,16 @@ void GlDevice::ReadBack(Surface& surface, const Rect& rect)
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
 }
 
-Result GlDevice::CopyRects(Surface& source, std::span<const Rect> rects, Surface& target, std::span<const Point> points)
+Result GlDevice::CopyRects(
+    Surface& source, std::span<const Rect> rects, Surface& target, std::span<const Point> points)
 {
     for (size_t i = 0; i < rects.size(); ++i)
         CopySurfaceRect(source, rects[i], target, points[i]);
     if (!Current())
         return Result::Ok;
     for (size_t i = 0; i < rects.size(); ++i) {
-        Rect placed{points[i].x, points[i].y, points[i].x + rects[i].Width(), points[i].y + rects[i].Height()};
+        Rect placed { points[i].x, points[i].y, points[i].x + rects[i].Width(),
+            points[i].y + rects[i].Height() };
         if (target.GetPool() == Pool::SystemMem)
             continue;
         if (Texture* container = target.Container())
@@ -528,7 +538,7 @@ Result GlDevice::UpdateTexture(Texture& source, Texture& target, std::span<const
 {
     for (const LevelRect& region : regions)
         CopySurfaceRect(source.Level(region.level), region.rect, target.Level(region.level),
-            {region.rect.left, region.rect.top});
+            { region.rect.left, region.rect.top });
     if (!Current())
         return Result::Ok;
     for (const LevelRect& region : regions)

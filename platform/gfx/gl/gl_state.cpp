@@ -24,7 +24,7 @@ bool Changed(int& cached, bool on)
 
 void StateCache::Forget()
 {
-    *this = StateCache{};
+    *this = StateCache {};
 }
 
 void StateCache::UseProgram(GLuint program)
@@ -58,7 +58,7 @@ void StateCache::BindTexture(uint32_t unit, GLuint texture)
         m_textures[unit] = texture;
         glBindTexture(GL_TEXTURE_2D, texture);
     } else if (unit == kUploadUnit) {
-        ActiveUnit(unit);   // uploads act on the active unit
+        ActiveUnit(unit); // uploads act on the active unit
     }
 }
 
@@ -176,7 +176,7 @@ void StateCache::SetPolygonOffset(float units)
 
 void StateCache::SetViewport(int x, int y, int width, int height)
 {
-    std::array<int, 4> v{x, y, width, height};
+    std::array<int, 4> v { x, y, width, height };
     if (m_viewport != v) {
         m_viewport = v;
         glViewport(x, y, width, height);
@@ -185,7 +185,7 @@ void StateCache::SetViewport(int x, int y, int width, int height)
 
 void StateCache::SetScissor(int x, int y, int width, int height)
 {
-    std::array<int, 4> v{x, y, width, height};
+    std::array<int, 4> v { x, y, width, height };
     if (m_scissor != v) {
         m_scissor = v;
         glScissor(x, y, width, height);
@@ -194,7 +194,7 @@ void StateCache::SetScissor(int x, int y, int width, int height)
 
 void StateCache::SetDepthRange(float nearZ, float farZ)
 {
-    std::array<float, 2> v{nearZ, farZ};
+    std::array<float, 2> v { nearZ, farZ };
     if (m_depthRange != v) {
         m_depthRange = v;
         glDepthRange(nearZ, farZ);
@@ -209,7 +209,7 @@ void StateCache::SetColorMask(bool on)
 
 void StateCache::SetClearColor(float r, float g, float b, float a)
 {
-    std::array<float, 4> v{r, g, b, a};
+    std::array<float, 4> v { r, g, b, a };
     if (m_clearColor != v) {
         m_clearColor = v;
         glClearColor(r, g, b, a);

@@ -11,7 +11,7 @@ namespace plat::gfx::gl {
 
 class StateCache {
 public:
-    static constexpr uint32_t kUnits = 9;          // eight stages and one unit for uploads
+    static constexpr uint32_t kUnits = 9; // eight stages and one unit for uploads
     static constexpr uint32_t kUploadUnit = 8;
 
     void Forget();
@@ -34,7 +34,7 @@ public:
     void SetCullFace(GLenum face);
     void SetScissorTest(bool on);
     void SetClipPlanes(uint32_t mask);
-    void SetPolygonOffset(float units);     // 0 disables
+    void SetPolygonOffset(float units); // 0 disables
     void SetViewport(int x, int y, int width, int height);
     void SetScissor(int x, int y, int width, int height);
     void SetDepthRange(float nearZ, float farZ);
@@ -62,7 +62,7 @@ private:
     uint32_t m_activeUnit = kUnknown;
     static constexpr std::array<uint32_t, kUnits> Unknowns()
     {
-        std::array<uint32_t, kUnits> a{};
+        std::array<uint32_t, kUnits> a {};
         a.fill(kUnknown);
         return a;
     }
@@ -76,10 +76,10 @@ private:
     uint32_t m_clipPlanes = kUnknown;
     float m_polygonOffset = -1;
     bool m_polygonOffsetKnown = false;
-    std::array<int, 4> m_viewport{-1, -1, -1, -1};
-    std::array<int, 4> m_scissor{-1, -1, -1, -1};
-    std::array<float, 2> m_depthRange{-1, -1};
-    std::array<float, 4> m_clearColor{-1, -1, -1, -1};
+    std::array<int, 4> m_viewport { -1, -1, -1, -1 };
+    std::array<int, 4> m_scissor { -1, -1, -1, -1 };
+    std::array<float, 2> m_depthRange { -1, -1 };
+    std::array<float, 4> m_clearColor { -1, -1, -1, -1 };
     float m_clearDepth = -1;
     int m_clearStencil = -1;
     uint32_t m_stencilMask = kUnknown;

@@ -9,44 +9,43 @@ namespace plat::gfx::gl {
 namespace {
 
 constexpr UniformRow kUniforms[] = {
-    {Uniform::WorldView, "uWorldView", UniformGroup::Transforms},
-    {Uniform::NormalMatrix, "uNormalMatrix", UniformGroup::Transforms},
-    {Uniform::Projection, "uProjection", UniformGroup::Transforms},
-    {Uniform::WorldViewProjection, "uWorldViewProjection", UniformGroup::Transforms},
-    {Uniform::TextureMatrix, "uTextureMatrix", UniformGroup::Transforms},
-    {Uniform::PixelShift, "uPixelShift", UniformGroup::Viewport},
-    {Uniform::RhwMap, "uRhwMap", UniformGroup::Viewport},
-    {Uniform::DepthMap, "uDepthMap", UniformGroup::Viewport},
-    {Uniform::LightCount, "uLightCount", UniformGroup::Lights},
-    {Uniform::LightDiffuse, "uLightDiffuse", UniformGroup::Lights},
-    {Uniform::LightSpecular, "uLightSpecular", UniformGroup::Lights},
-    {Uniform::LightAmbient, "uLightAmbient", UniformGroup::Lights},
-    {Uniform::LightPosition, "uLightPosition", UniformGroup::Lights},
-    {Uniform::LightDirection, "uLightDirection", UniformGroup::Lights},
-    {Uniform::LightAttenuation, "uLightAttenuation", UniformGroup::Lights},
-    {Uniform::MaterialDiffuse, "uMaterialDiffuse", UniformGroup::Material},
-    {Uniform::MaterialAmbient, "uMaterialAmbient", UniformGroup::Material},
-    {Uniform::MaterialSpecular, "uMaterialSpecular", UniformGroup::Material},
-    {Uniform::MaterialEmissive, "uMaterialEmissive", UniformGroup::Material},
-    {Uniform::MaterialPower, "uMaterialPower", UniformGroup::Material},
-    {Uniform::GlobalAmbient, "uGlobalAmbient", UniformGroup::Values},
-    {Uniform::TextureFactor, "uTextureFactor", UniformGroup::Values},
-    {Uniform::FogColor, "uFogColor", UniformGroup::Values},
-    {Uniform::FogParams, "uFogParams", UniformGroup::Values},
-    {Uniform::AlphaRef, "uAlphaRef", UniformGroup::Values},
-    {Uniform::PointParams, "uPointParams", UniformGroup::Values},
-    {Uniform::PointScale, "uPointScale", UniformGroup::Values},
-    {Uniform::BumpMatrix, "uBumpMatrix", UniformGroup::Stages},
-    {Uniform::ClipPlanes, "uClipPlanes", UniformGroup::ClipPlanes},
-    {Uniform::ClipPlanesClip, "uClipPlanesClip", UniformGroup::ClipPlanes},
-    {Uniform::VsConst, "uVsConst", UniformGroup::VertexConstants},
-    {Uniform::PsConst, "uPsConst", UniformGroup::PixelConstants},
+    { Uniform::WorldView, "uWorldView", UniformGroup::Transforms },
+    { Uniform::NormalMatrix, "uNormalMatrix", UniformGroup::Transforms },
+    { Uniform::Projection, "uProjection", UniformGroup::Transforms },
+    { Uniform::WorldViewProjection, "uWorldViewProjection", UniformGroup::Transforms },
+    { Uniform::TextureMatrix, "uTextureMatrix", UniformGroup::Transforms },
+    { Uniform::PixelShift, "uPixelShift", UniformGroup::Viewport },
+    { Uniform::RhwMap, "uRhwMap", UniformGroup::Viewport },
+    { Uniform::DepthMap, "uDepthMap", UniformGroup::Viewport },
+    { Uniform::LightCount, "uLightCount", UniformGroup::Lights },
+    { Uniform::LightDiffuse, "uLightDiffuse", UniformGroup::Lights },
+    { Uniform::LightSpecular, "uLightSpecular", UniformGroup::Lights },
+    { Uniform::LightAmbient, "uLightAmbient", UniformGroup::Lights },
+    { Uniform::LightPosition, "uLightPosition", UniformGroup::Lights },
+    { Uniform::LightDirection, "uLightDirection", UniformGroup::Lights },
+    { Uniform::LightAttenuation, "uLightAttenuation", UniformGroup::Lights },
+    { Uniform::MaterialDiffuse, "uMaterialDiffuse", UniformGroup::Material },
+    { Uniform::MaterialAmbient, "uMaterialAmbient", UniformGroup::Material },
+    { Uniform::MaterialSpecular, "uMaterialSpecular", UniformGroup::Material },
+    { Uniform::MaterialEmissive, "uMaterialEmissive", UniformGroup::Material },
+    { Uniform::MaterialPower, "uMaterialPower", UniformGroup::Material },
+    { Uniform::GlobalAmbient, "uGlobalAmbient", UniformGroup::Values },
+    { Uniform::TextureFactor, "uTextureFactor", UniformGroup::Values },
+    { Uniform::FogColor, "uFogColor", UniformGroup::Values },
+    { Uniform::FogParams, "uFogParams", UniformGroup::Values },
+    { Uniform::AlphaRef, "uAlphaRef", UniformGroup::Values },
+    { Uniform::PointParams, "uPointParams", UniformGroup::Values },
+    { Uniform::PointScale, "uPointScale", UniformGroup::Values },
+    { Uniform::BumpMatrix, "uBumpMatrix", UniformGroup::Stages },
+    { Uniform::ClipPlanes, "uClipPlanes", UniformGroup::ClipPlanes },
+    { Uniform::ClipPlanesClip, "uClipPlanesClip", UniformGroup::ClipPlanes },
+    { Uniform::VsConst, "uVsConst", UniformGroup::VertexConstants },
+    { Uniform::PsConst, "uPsConst", UniformGroup::PixelConstants },
 };
 static_assert(std::size(kUniforms) == size_t(Uniform::Count));
 
 // printf into a string.
-template <class... A>
-void Put(std::string& out, const char* format, A... args)
+template <class... A> void Put(std::string& out, const char* format, A... args)
 {
     char line[512];
     int n = std::snprintf(line, sizeof line, format, args...);
@@ -56,7 +55,7 @@ void Put(std::string& out, const char* format, A... args)
 
 const char* VecType(uint32_t floats)
 {
-    static constexpr const char* kTypes[] = {"float", "float", "vec2", "vec3", "vec4"};
+    static constexpr const char* kTypes[] = { "float", "float", "vec2", "vec3", "vec4" };
     return floats <= 4 ? kTypes[floats] : "vec4";
 }
 
@@ -64,11 +63,16 @@ const char* VecType(uint32_t floats)
 std::string Padded(const std::string& name, uint32_t floats)
 {
     switch (floats) {
-    case 1: return "vec4(" + name + ", 1.0, 0.0, 0.0)";
-    case 2: return "vec4(" + name + ", 1.0, 0.0)";
-    case 3: return "vec4(" + name + ", 1.0)";
-    case 4: return name;
-    default: return "vec4(0.0, 0.0, 0.0, 1.0)";
+    case 1:
+        return "vec4(" + name + ", 1.0, 0.0, 0.0)";
+    case 2:
+        return "vec4(" + name + ", 1.0, 0.0)";
+    case 3:
+        return "vec4(" + name + ", 1.0)";
+    case 4:
+        return name;
+    default:
+        return "vec4(0.0, 0.0, 0.0, 1.0)";
     }
 }
 
@@ -91,7 +95,8 @@ void DeclareEpilogue(std::string& out)
 {
     out += "uniform vec4 uPixelShift;\n"
            "void Emit(vec4 p)\n{\n"
-           "    gl_Position = vec4(p.x + p.w * uPixelShift.x, -p.y + p.w * uPixelShift.y, 2.0 * p.z - p.w, p.w);\n"
+           "    gl_Position = vec4(p.x + p.w * uPixelShift.x, -p.y + p.w * uPixelShift.y, 2.0 * p.z - p.w, "
+           "p.w);\n"
            "}\n";
 }
 
@@ -101,9 +106,12 @@ void LightingCode(std::string& out, const VertexDesc& v)
 {
     auto source = [](ColorSource s, const char* material) -> std::string {
         switch (s) {
-        case ColorSource::Diffuse: return "diffuseIn";
-        case ColorSource::Specular: return "specularIn";
-        default: return material;
+        case ColorSource::Diffuse:
+            return "diffuseIn";
+        case ColorSource::Specular:
+            return "specularIn";
+        default:
+            return material;
         }
     };
     Put(out, "    vec4 cd = %s;\n", source(v.diffuse, "uMaterialDiffuse").c_str());
@@ -148,18 +156,27 @@ void FogCode(std::string& out, const VertexDesc& v, const char* specularAlpha)
     case VertexFogSource::Computed: {
         out += v.rangeFog ? "    float fogDistance = length(P);\n" : "    float fogDistance = P.z;\n";
         switch (v.fogMode) {
-        case FogMode::Linear: out += "    vFog = clamp((uFogParams.y - fogDistance) * uFogParams.z, 0.0, 1.0);\n"; break;
-        case FogMode::Exp: out += "    vFog = clamp(exp(-fogDistance * uFogParams.w), 0.0, 1.0);\n"; break;
+        case FogMode::Linear:
+            out += "    vFog = clamp((uFogParams.y - fogDistance) * uFogParams.z, 0.0, 1.0);\n";
+            break;
+        case FogMode::Exp:
+            out += "    vFog = clamp(exp(-fogDistance * uFogParams.w), 0.0, 1.0);\n";
+            break;
         case FogMode::Exp2:
             out += "    float fogProduct = fogDistance * uFogParams.w;\n"
                    "    vFog = clamp(exp(-fogProduct * fogProduct), 0.0, 1.0);\n";
             break;
-        default: out += "    vFog = 1.0;\n"; break;
+        default:
+            out += "    vFog = 1.0;\n";
+            break;
         }
         break;
     }
-    case VertexFogSource::SpecularAlpha: Put(out, "    vFog = %s;\n", specularAlpha); break;
-    default: break;
+    case VertexFogSource::SpecularAlpha:
+        Put(out, "    vFog = %s;\n", specularAlpha);
+        break;
+    default:
+        break;
     }
 }
 
@@ -168,9 +185,11 @@ std::string FixedVertex(const ProgramDesc& desc)
     const VertexDesc& v = desc.vertex;
     FvfLayout layout = DecodeFvf(v.fvf);
     std::string out = kHeader;
-    Put(out, "layout(location = %u) in %s aPosition;\n", attribute::kPosition, layout.transformed ? "vec4" : "vec3");
+    Put(out, "layout(location = %u) in %s aPosition;\n", attribute::kPosition,
+        layout.transformed ? "vec4" : "vec3");
     if (layout.blendWeights > 0)
-        Put(out, "layout(location = %u) in %s aWeights;\n", attribute::kWeights, VecType(layout.blendWeights));
+        Put(out, "layout(location = %u) in %s aWeights;\n", attribute::kWeights,
+            VecType(layout.blendWeights));
     bool hasNormal = layout.normalOffset >= 0;
     if (hasNormal)
         Put(out, "layout(location = %u) in vec3 aNormal;\n", attribute::kNormal);
@@ -181,8 +200,8 @@ std::string FixedVertex(const ProgramDesc& desc)
     if (layout.specularOffset >= 0)
         Put(out, "layout(location = %u) in vec4 aSpecular;\n", attribute::kSpecular);
     for (uint32_t set = 0; set < layout.texCoordCount; ++set)
-        Put(out, "layout(location = %u) in %s aTex%u;\n", attribute::kTexCoord0 + set, VecType(layout.texCoordFloats[set]),
-            set);
+        Put(out, "layout(location = %u) in %s aTex%u;\n", attribute::kTexCoord0 + set,
+            VecType(layout.texCoordFloats[set]), set);
     DeclareVaryings(out, desc, "out");
     out += "uniform mat4 uWorldView[4];\n"
            "uniform mat3 uNormalMatrix[4];\n"
@@ -238,10 +257,11 @@ std::string FixedVertex(const ProgramDesc& desc)
         if (v.blendWeights > 0) {
             // n weights mix n + 1 world matrices, the last weight 1 - sum.
             out += "    float weights[4];\n    float weightSum = 0.0;\n";
-            static constexpr const char* kComponent[] = {".x", ".y", ".z"};
+            static constexpr const char* kComponent[] = { ".x", ".y", ".z" };
             for (uint32_t i = 0; i < v.blendWeights; ++i) {
                 if (i < layout.blendWeights)
-                    Put(out, "    weights[%u] = aWeights%s;\n", i, layout.blendWeights == 1 ? "" : kComponent[i]);
+                    Put(out, "    weights[%u] = aWeights%s;\n", i,
+                        layout.blendWeights == 1 ? "" : kComponent[i]);
                 else
                     Put(out, "    weights[%u] = 0.0;\n", i);
                 Put(out, "    weightSum += weights[%u];\n", i);
@@ -283,7 +303,9 @@ std::string FixedVertex(const ProgramDesc& desc)
         case CoordSource::Set:
             value = c.setFloats > 0 ? Padded("aTex" + std::to_string(c.set), c.setFloats) : Padded("", 0);
             break;
-        case CoordSource::CameraPosition: value = "vec4(P, 1.0)"; break;
+        case CoordSource::CameraPosition:
+            value = "vec4(P, 1.0)";
+            break;
         case CoordSource::CameraReflection:
             // The view ray from the eye through the vertex, mirrored by the normal.
             Put(out, "    vec3 incident%u = dot(P, P) > 0.0 ? normalize(P) : vec3(0.0, 0.0, 1.0);\n", k);
@@ -302,7 +324,8 @@ std::string FixedVertex(const ProgramDesc& desc)
             out += "    float pointDistance = length(P);\n"
                    "    float pointDen = uPointScale.x + uPointScale.y * pointDistance\n"
                    "        + uPointScale.z * pointDistance * pointDistance;\n"
-                   "    pointSize = pointDen > 0.0 ? uPointParams.w * pointSize * sqrt(1.0 / pointDen) : uPointParams.z;\n";
+                   "    pointSize = pointDen > 0.0 ? uPointParams.w * pointSize * sqrt(1.0 / pointDen) : "
+                   "uPointParams.z;\n";
         out += "    gl_PointSize = clamp(pointSize, uPointParams.y, uPointParams.z);\n";
     }
     out += "    Emit(clip);\n}\n";
@@ -311,8 +334,8 @@ std::string FixedVertex(const ProgramDesc& desc)
 
 // ---- Vertex part around a translated vs.1.1 program ----
 
-std::string ShaderVertex(const ProgramDesc& desc, const TranslatedShader& shader,
-    std::span<const VertexElement> declaration)
+std::string ShaderVertex(
+    const ProgramDesc& desc, const TranslatedShader& shader, std::span<const VertexElement> declaration)
 {
     const VertexDesc& v = desc.vertex;
     std::string out = kHeader;
@@ -332,13 +355,16 @@ std::string ShaderVertex(const ProgramDesc& desc, const TranslatedShader& shader
            "uniform vec4 uClipPlanesClip[6];\n";
     DeclareEpilogue(out);
     out += "void main()\n{\n"
-           "    vec4 r0 = vec4(0.0), r1 = vec4(0.0), r2 = vec4(0.0), r3 = vec4(0.0), r4 = vec4(0.0), r5 = vec4(0.0);\n"
-           "    vec4 r6 = vec4(0.0), r7 = vec4(0.0), r8 = vec4(0.0), r9 = vec4(0.0), r10 = vec4(0.0), r11 = vec4(0.0);\n"
+           "    vec4 r0 = vec4(0.0), r1 = vec4(0.0), r2 = vec4(0.0), r3 = vec4(0.0), r4 = vec4(0.0), r5 = "
+           "vec4(0.0);\n"
+           "    vec4 r6 = vec4(0.0), r7 = vec4(0.0), r8 = vec4(0.0), r9 = vec4(0.0), r10 = vec4(0.0), r11 = "
+           "vec4(0.0);\n"
            "    vec4 oPos = vec4(0.0, 0.0, 0.0, 1.0);\n"
            "    vec4 oFog = vec4(1.0);\n"
            "    vec4 oPts = uPointParams.xxxx;\n"
            "    vec4 oD0 = vec4(1.0), oD1 = vec4(0.0);\n"
-           "    vec4 oT0 = vec4(0.0, 0.0, 0.0, 1.0), oT1 = oT0, oT2 = oT0, oT3 = oT0, oT4 = oT0, oT5 = oT0, oT6 = oT0,\n"
+           "    vec4 oT0 = vec4(0.0, 0.0, 0.0, 1.0), oT1 = oT0, oT2 = oT0, oT3 = oT0, oT4 = oT0, oT5 = oT0, "
+           "oT6 = oT0,\n"
            "        oT7 = oT0;\n";
     out += shader.body;
     out += "    vDiffuse = clamp(oD0, 0.0, 1.0);\n"
@@ -366,13 +392,27 @@ std::string Argument(uint8_t arg, uint32_t stage)
 {
     std::string value;
     switch (TextureArg(arg & kArgSelectMask)) {
-    case TextureArg::Diffuse: value = "vDiffuse"; break;
-    case TextureArg::Current: value = "current"; break;
-    case TextureArg::Texture: value = "tex" + std::to_string(stage); break;
-    case TextureArg::TFactor: value = "uTextureFactor"; break;
-    case TextureArg::Specular: value = "vSpecular"; break;
-    case TextureArg::Temp: value = "temp"; break;
-    default: value = "vec4(0.0)"; break;
+    case TextureArg::Diffuse:
+        value = "vDiffuse";
+        break;
+    case TextureArg::Current:
+        value = "current";
+        break;
+    case TextureArg::Texture:
+        value = "tex" + std::to_string(stage);
+        break;
+    case TextureArg::TFactor:
+        value = "uTextureFactor";
+        break;
+    case TextureArg::Specular:
+        value = "vSpecular";
+        break;
+    case TextureArg::Temp:
+        value = "temp";
+        break;
+    default:
+        value = "vec4(0.0)";
+        break;
     }
     if (arg & kArgAlphaReplicate)
         value += ".aaaa";
@@ -389,25 +429,38 @@ std::string Operation(TextureOp op, const std::array<uint8_t, 3>& args, uint32_t
     std::string a2 = Argument(args[2], stage) + part;
     std::string tex = "tex" + std::to_string(stage) + ".a";
     switch (op) {
-    case TextureOp::SelectArg1: return a1;
-    case TextureOp::SelectArg2: return a2;
-    case TextureOp::Modulate: return a1 + " * " + a2;
-    case TextureOp::Modulate2x: return "2.0 * " + a1 + " * " + a2;
-    case TextureOp::Modulate4x: return "4.0 * " + a1 + " * " + a2;
-    case TextureOp::Add: return a1 + " + " + a2;
-    case TextureOp::Subtract: return a1 + " - " + a2;
-    case TextureOp::BlendTextureAlpha: return "mix(" + a2 + ", " + a1 + ", " + tex + ")";
-    case TextureOp::BlendFactorAlpha: return "mix(" + a2 + ", " + a1 + ", uTextureFactor.a)";
-    case TextureOp::BlendCurrentAlpha: return "mix(" + a2 + ", " + a1 + ", current.a)";
-    case TextureOp::MultiplyAdd: return a0 + " + " + a1 + " * " + a2;
-    case TextureOp::Lerp: return a0 + " * " + a1 + " + (1.0 - " + a0 + ") * " + a2;
+    case TextureOp::SelectArg1:
+        return a1;
+    case TextureOp::SelectArg2:
+        return a2;
+    case TextureOp::Modulate:
+        return a1 + " * " + a2;
+    case TextureOp::Modulate2x:
+        return "2.0 * " + a1 + " * " + a2;
+    case TextureOp::Modulate4x:
+        return "4.0 * " + a1 + " * " + a2;
+    case TextureOp::Add:
+        return a1 + " + " + a2;
+    case TextureOp::Subtract:
+        return a1 + " - " + a2;
+    case TextureOp::BlendTextureAlpha:
+        return "mix(" + a2 + ", " + a1 + ", " + tex + ")";
+    case TextureOp::BlendFactorAlpha:
+        return "mix(" + a2 + ", " + a1 + ", uTextureFactor.a)";
+    case TextureOp::BlendCurrentAlpha:
+        return "mix(" + a2 + ", " + a1 + ", current.a)";
+    case TextureOp::MultiplyAdd:
+        return a0 + " + " + a1 + " * " + a2;
+    case TextureOp::Lerp:
+        return a0 + " * " + a1 + " + (1.0 - " + a0 + ") * " + a2;
     case TextureOp::DotProduct3: {
         // Over the colour of the arguments, into every channel.
         std::string d = "4.0 * dot(" + Argument(args[1], stage) + ".rgb - 0.5, " + Argument(args[2], stage)
             + ".rgb - 0.5)";
         return std::string(part) == ".a" ? d : "vec3(" + d + ")";
     }
-    default: return std::string("current") + part;
+    default:
+        return std::string("current") + part;
     }
 }
 
@@ -421,7 +474,7 @@ std::string StageCoordinates(const FragmentDesc& f, uint32_t k, bool bumped)
         const StageDesc& s = f.stages[k];
         std::string name = "vTex" + std::to_string(k);
         if (s.projected) {
-            static constexpr const char* kComponent[] = {"x", "x", "y", "z", "w"};
+            static constexpr const char* kComponent[] = { "x", "x", "y", "z", "w" };
             uv = "(" + name + ".xy / " + name + "." + kComponent[s.projectedCount] + ")";
         } else {
             uv = name + ".xy";
@@ -441,11 +494,14 @@ void CombinerCode(std::string& out, const FragmentDesc& f)
     for (uint32_t k = 0; k < f.stageCount; ++k) {
         const StageDesc& s = f.stages[k];
         if ((f.sampledStages >> k) & 1)
-            Put(out, "    vec4 tex%u = texture(uTexture%u, %s);\n", k, k, StageCoordinates(f, k, bumped).c_str());
+            Put(out, "    vec4 tex%u = texture(uTexture%u, %s);\n", k, k,
+                StageCoordinates(f, k, bumped).c_str());
         bumped = false;
         const char* target = s.resultTemp ? "temp" : "current";
         if (s.colorOp == TextureOp::BumpEnvMap) {
-            Put(out, "    bump = vec2(dot(tex%u.rg, uBumpMatrix[%u].xz), dot(tex%u.rg, uBumpMatrix[%u].yw));\n", k, k, k, k);
+            Put(out,
+                "    bump = vec2(dot(tex%u.rg, uBumpMatrix[%u].xz), dot(tex%u.rg, uBumpMatrix[%u].yw));\n", k,
+                k, k, k);
             Put(out, "    %s = current;\n", target);
             bumped = true;
             continue;
@@ -471,7 +527,8 @@ void PixelShaderCode(std::string& out, const FragmentDesc& f, const TranslatedSh
            "    vec4 v0 = vDiffuse, v1 = vSpecular;\n";
     for (uint32_t k = 0; k < 4; ++k)
         if ((f.sampledStages >> k) & 1)
-            Put(out, "    vec4 tex%u = texture(uTexture%u, %s);\n", k, k, StageCoordinates(f, k, false).c_str());
+            Put(out, "    vec4 tex%u = texture(uTexture%u, %s);\n", k, k,
+                StageCoordinates(f, k, false).c_str());
     out += shader.body;
     out += "    vec4 current = r0;\n";
 }
@@ -479,14 +536,22 @@ void PixelShaderCode(std::string& out, const FragmentDesc& f, const TranslatedSh
 const char* CompareCode(Compare func)
 {
     switch (func) {
-    case Compare::Never: return "false";
-    case Compare::Less: return "a8 < uAlphaRef.x";
-    case Compare::Equal: return "a8 == uAlphaRef.x";
-    case Compare::LessEqual: return "a8 <= uAlphaRef.x";
-    case Compare::Greater: return "a8 > uAlphaRef.x";
-    case Compare::NotEqual: return "a8 != uAlphaRef.x";
-    case Compare::GreaterEqual: return "a8 >= uAlphaRef.x";
-    default: return "true";
+    case Compare::Never:
+        return "false";
+    case Compare::Less:
+        return "a8 < uAlphaRef.x";
+    case Compare::Equal:
+        return "a8 == uAlphaRef.x";
+    case Compare::LessEqual:
+        return "a8 <= uAlphaRef.x";
+    case Compare::Greater:
+        return "a8 > uAlphaRef.x";
+    case Compare::NotEqual:
+        return "a8 != uAlphaRef.x";
+    case Compare::GreaterEqual:
+        return "a8 >= uAlphaRef.x";
+    default:
+        return "true";
     }
 }
 
@@ -494,8 +559,12 @@ void FogAndAlphaTest(std::string& out, const FragmentDesc& f)
 {
     if (f.fog == FogKind::Table) {
         switch (f.tableMode) {
-        case FogMode::Linear: out += "    float fog = clamp((uFogParams.y - vEyeDepth) * uFogParams.z, 0.0, 1.0);\n"; break;
-        case FogMode::Exp: out += "    float fog = clamp(exp(-vEyeDepth * uFogParams.w), 0.0, 1.0);\n"; break;
+        case FogMode::Linear:
+            out += "    float fog = clamp((uFogParams.y - vEyeDepth) * uFogParams.z, 0.0, 1.0);\n";
+            break;
+        case FogMode::Exp:
+            out += "    float fog = clamp(exp(-vEyeDepth * uFogParams.w), 0.0, 1.0);\n";
+            break;
         default:
             out += "    float fogProduct = vEyeDepth * uFogParams.w;\n"
                    "    float fog = clamp(exp(-fogProduct * fogProduct), 0.0, 1.0);\n";
@@ -519,8 +588,8 @@ const UniformRow& UniformInfo(Uniform uniform)
     return kUniforms[size_t(uniform)];
 }
 
-std::string VertexSource(const ProgramDesc& desc, const TranslatedShader* shader,
-    std::span<const VertexElement> declaration)
+std::string VertexSource(
+    const ProgramDesc& desc, const TranslatedShader* shader, std::span<const VertexElement> declaration)
 {
     if (desc.vertex.shader && shader)
         return ShaderVertex(desc, *shader, declaration);

@@ -68,7 +68,7 @@ Result PictureOutput::Present(const Picture& picture)
 void CaptureWindowPictures(bool on)
 {
     Capture& capture = TheCapture();
-    capture = Capture{};
+    capture = Capture {};
     capture.on = on;
 }
 

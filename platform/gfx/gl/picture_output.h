@@ -25,11 +25,14 @@ public:
     Result Present(const Picture& picture);
 
 private:
-    explicit PictureOutput(std::unique_ptr<Context> context) : m_context(std::move(context)) {}
+    explicit PictureOutput(std::unique_ptr<Context> context)
+        : m_context(std::move(context))
+    {
+    }
 
     std::unique_ptr<Context> m_context;
     StateCache m_state;
-    WindowPass m_pass{m_state};
+    WindowPass m_pass { m_state };
 };
 
 } // namespace plat::gfx::gl

@@ -64,7 +64,8 @@ void UploadMat4(GLint location, const Mat4* values, GLsizei count)
 
 ProgramCache::~ProgramCache() = default;
 
-Program& ProgramCache::Get(const ProgramKey& key, const ProgramDesc& desc, const std::function<ProgramSources()>& make)
+Program& ProgramCache::Get(
+    const ProgramKey& key, const ProgramDesc& desc, const std::function<ProgramSources()>& make)
 {
     auto it = m_programs.find(key);
     if (it != m_programs.end())

@@ -24,10 +24,10 @@ struct Program {
     bool failed = false;
     uint32_t vertexShaderId = 0;
     uint32_t pixelShaderId = 0;
-    uint8_t samples = 0;        // stages whose textures the program reads
-    uint8_t clipPlanes = 0;     // user clip planes it writes
-    std::array<GLint, size_t(Uniform::Count)> locations{};
-    std::array<uint32_t, kGroupCount> generations{};   // what the program holds; 0 = nothing
+    uint8_t samples = 0; // stages whose textures the program reads
+    uint8_t clipPlanes = 0; // user clip planes it writes
+    std::array<GLint, size_t(Uniform::Count)> locations {};
+    std::array<uint32_t, kGroupCount> generations {}; // what the program holds; 0 = nothing
 };
 
 // The sources of a program, made on a cache miss.
@@ -38,7 +38,10 @@ struct ProgramSources {
 
 class ProgramCache {
 public:
-    explicit ProgramCache(StateCache& state) : m_state(state) {}
+    explicit ProgramCache(StateCache& state)
+        : m_state(state)
+    {
+    }
     ~ProgramCache();
     ProgramCache(const ProgramCache&) = delete;
     ProgramCache& operator=(const ProgramCache&) = delete;

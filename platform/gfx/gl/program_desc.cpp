@@ -10,7 +10,10 @@ namespace {
 // Appends fields to the key's words, low bits first.
 class KeyWriter {
 public:
-    explicit KeyWriter(ProgramKey& key) : m_key(key) {}
+    explicit KeyWriter(ProgramKey& key)
+        : m_key(key)
+    {
+    }
     void Put(uint64_t value, uint32_t bits)
     {
         value &= bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
@@ -48,11 +51,11 @@ bool ReadsTexture(TextureOp op, const std::array<uint8_t, 3>& args)
     return false;
 }
 
-void ReadArguments(const DeviceState& state, uint32_t stage, TextureOp op, StageState a0, StageState a1, StageState a2,
-    std::array<uint8_t, 3>& out)
+void ReadArguments(const DeviceState& state, uint32_t stage, TextureOp op, StageState a0, StageState a1,
+    StageState a2, std::array<uint8_t, 3>& out)
 {
     uint32_t read = ArgumentsRead(op);
-    const StageState args[3] = {a0, a1, a2};
+    const StageState args[3] = { a0, a1, a2 };
     for (uint32_t i = 0; i < 3; ++i)
         out[i] = ((read >> i) & 1) ? uint8_t(state.Get(stage, args[i])) : 0;
 }
@@ -67,7 +70,8 @@ void DescribeStages(const DeviceState& state, FragmentDesc& f)
             colorOp = TextureOp::BumpEnvMap;
         StageDesc& s = f.stages[k];
         s.colorOp = colorOp;
-        ReadArguments(state, k, colorOp, StageState::ColorArg0, StageState::ColorArg1, StageState::ColorArg2, s.colorArg);
+        ReadArguments(state, k, colorOp, StageState::ColorArg0, StageState::ColorArg1, StageState::ColorArg2,
+            s.colorArg);
         auto alphaOp = TextureOp(state.Get(k, StageState::AlphaOp));
         if (alphaOp == TextureOp::BumpEnvMapLuminance)
             alphaOp = TextureOp::BumpEnvMap;
@@ -75,7 +79,8 @@ void DescribeStages(const DeviceState& state, FragmentDesc& f)
         if (colorOp == TextureOp::DotProduct3 || colorOp == TextureOp::BumpEnvMap)
             alphaOp = TextureOp::Disable;
         s.alphaOp = alphaOp;
-        ReadArguments(state, k, alphaOp, StageState::AlphaArg0, StageState::AlphaArg1, StageState::AlphaArg2, s.alphaArg);
+        ReadArguments(state, k, alphaOp, StageState::AlphaArg0, StageState::AlphaArg1, StageState::AlphaArg2,
+            s.alphaArg);
         s.resultTemp = state.Get(k, StageState::ResultArg) == uint32_t(TextureArg::Temp);
         if (colorOp == TextureOp::BumpEnvMap || colorOp == TextureOp::BlendTextureAlpha
             || alphaOp == TextureOp::BlendTextureAlpha || ReadsTexture(colorOp, s.colorArg)
@@ -92,12 +97,17 @@ uint32_t ArgumentsRead(TextureOp op)
     switch (op) {
     case TextureOp::Disable:
     case TextureOp::BumpEnvMap:
-    case TextureOp::BumpEnvMapLuminance: return 0;
-    case TextureOp::SelectArg1: return 2;
-    case TextureOp::SelectArg2: return 4;
+    case TextureOp::BumpEnvMapLuminance:
+        return 0;
+    case TextureOp::SelectArg1:
+        return 2;
+    case TextureOp::SelectArg2:
+        return 4;
     case TextureOp::MultiplyAdd:
-    case TextureOp::Lerp: return 7;
-    default: return 6;
+    case TextureOp::Lerp:
+        return 7;
+    default:
+        return 6;
     }
 }
 
@@ -171,7 +181,7 @@ ProgramKey PackKey(const ProgramDesc& desc)
 
 bool DescribeDraw(const DeviceState& state, bool points, const ShaderIds& shaders, ProgramDesc& out)
 {
-    out = ProgramDesc{};
+    out = ProgramDesc {};
     VertexDesc& v = out.vertex;
     FragmentDesc& f = out.fragment;
 
@@ -213,10 +223,18 @@ bool DescribeDraw(const DeviceState& state, bool points, const ShaderIds& shader
     }
     if (untransformed) {
         switch (VertexBlendMode(state.Get(RenderState::VertexBlend))) {
-        case VertexBlendMode::Weights1: v.blendWeights = 1; break;
-        case VertexBlendMode::Weights2: v.blendWeights = 2; break;
-        case VertexBlendMode::Weights3: v.blendWeights = 3; break;
-        default: v.blendWeights = 0; break;
+        case VertexBlendMode::Weights1:
+            v.blendWeights = 1;
+            break;
+        case VertexBlendMode::Weights2:
+            v.blendWeights = 2;
+            break;
+        case VertexBlendMode::Weights3:
+            v.blendWeights = 3;
+            break;
+        default:
+            v.blendWeights = 0;
+            break;
         }
     }
     if (!v.transformed)
@@ -266,7 +284,7 @@ bool DescribeDraw(const DeviceState& state, bool points, const ShaderIds& shader
             s.projectedCount = uint8_t(count);
         }
         if (f.sprite)
-            continue;   // coordinates come from the point
+            continue; // coordinates come from the point
         StageCoords& c = v.coords[k];
         c.used = true;
         if (v.shader) {

@@ -31,7 +31,11 @@ std::string Float(float value)
 
 class Translator {
 public:
-    explicit Translator(const ShaderProgram& program) : m_program(program), m_pixel(program.kind == ShaderKind::Pixel) {}
+    explicit Translator(const ShaderProgram& program)
+        : m_program(program)
+        , m_pixel(program.kind == ShaderKind::Pixel)
+    {
+    }
 
     TranslatedShader Run()
     {
@@ -41,16 +45,17 @@ public:
         if (m_pixel) {
             // Constants clamp to the pixel shader's range on use.
             for (uint32_t i = 0; i < 8; ++i)
-                Line("    vec4 c" + std::to_string(i) + " = clamp(uPsConst[" + std::to_string(i) + "], -1.0, 1.0);");
+                Line("    vec4 c" + std::to_string(i) + " = clamp(uPsConst[" + std::to_string(i)
+                    + "], -1.0, 1.0);");
         }
         for (const Instruction& in : m_program.instructions)
             if (in.op == ShaderOp::Def) {
-                std::string value = "vec4(" + Float(in.value[0]) + ", " + Float(in.value[1]) + ", " + Float(in.value[2])
-                    + ", " + Float(in.value[3]) + ")";
+                std::string value = "vec4(" + Float(in.value[0]) + ", " + Float(in.value[1]) + ", "
+                    + Float(in.value[2]) + ", " + Float(in.value[3]) + ")";
                 if (m_pixel)
                     value = "clamp(" + value + ", -1.0, 1.0)";
-                Line(std::string("    ") + (m_pixel ? "" : "vec4 ") + "c" + std::to_string(in.dest.index) + " = " + value
-                    + ";");
+                Line(std::string("    ") + (m_pixel ? "" : "vec4 ") + "c" + std::to_string(in.dest.index)
+                    + " = " + value + ";");
             }
 
         const auto& list = m_program.instructions;
@@ -60,7 +65,7 @@ public:
                 continue;
             std::string result = "res" + std::to_string(i);
             Line("    vec4 " + result + " = " + Expression(in) + ";");
-            m_pending.push_back({&in, result});
+            m_pending.push_back({ &in, result });
             bool partnerNext = i + 1 < list.size() && list[i + 1].coissue;
             if (!partnerNext)
                 Flush();
@@ -91,7 +96,8 @@ private:
     {
         std::string n = std::to_string(index);
         switch (type) {
-        case RegisterType::Temp: return "r" + n;
+        case RegisterType::Temp:
+            return "r" + n;
         case RegisterType::Input:
             if (!m_pixel)
                 m_out.inputs |= uint16_t(1u << (index & 15));
@@ -100,7 +106,8 @@ private:
             if (m_pixel || m_defined.count(uint8_t(index)))
                 return "c" + n;
             return "uVsConst[" + n + "]";
-        case RegisterType::Texture: return "t" + n;
+        case RegisterType::Texture:
+            return "t" + n;
         case RegisterType::RastOut:
             if (index == kRastOutFog) {
                 m_out.writesFog = true;
@@ -111,9 +118,13 @@ private:
                 return "oPts";
             }
             return "oPos";
-        case RegisterType::AttrOut: return "oD" + n;
-        case RegisterType::TexCrdOut: return "oT" + n;
-        default: Fail("unknown register type"); return "vec4(0.0)";
+        case RegisterType::AttrOut:
+            return "oD" + n;
+        case RegisterType::TexCrdOut:
+            return "oT" + n;
+        default:
+            Fail("unknown register type");
+            return "vec4(0.0)";
         }
     }
 
@@ -132,14 +143,23 @@ private:
     {
         std::string v = Swizzled(source);
         switch (source.modifier) {
-        case SourceModifier::None: return v;
-        case SourceModifier::Negate: return "(-" + v + ")";
-        case SourceModifier::Bias: return "(" + v + " - 0.5)";
-        case SourceModifier::BiasNegate: return "(0.5 - " + v + ")";
-        case SourceModifier::Sign: return "(2.0 * " + v + " - 1.0)";
-        case SourceModifier::SignNegate: return "(1.0 - 2.0 * " + v + ")";
-        case SourceModifier::Complement: return "(1.0 - " + v + ")";
-        default: Fail("unknown source modifier"); return v;
+        case SourceModifier::None:
+            return v;
+        case SourceModifier::Negate:
+            return "(-" + v + ")";
+        case SourceModifier::Bias:
+            return "(" + v + " - 0.5)";
+        case SourceModifier::BiasNegate:
+            return "(0.5 - " + v + ")";
+        case SourceModifier::Sign:
+            return "(2.0 * " + v + " - 1.0)";
+        case SourceModifier::SignNegate:
+            return "(1.0 - 2.0 * " + v + ")";
+        case SourceModifier::Complement:
+            return "(1.0 - " + v + ")";
+        default:
+            Fail("unknown source modifier");
+            return v;
         }
     }
 
@@ -167,9 +187,10 @@ private:
     std::string MatrixProduct(const Instruction& in, uint32_t rows, bool three)
     {
         std::string v = Source(in.source[0]);
-        std::string parts[4] = {"0.0", "0.0", "0.0", "0.0"};
+        std::string parts[4] = { "0.0", "0.0", "0.0", "0.0" };
         for (uint32_t r = 0; r < rows; ++r)
-            parts[r] = three ? "dot((" + v + ").xyz, " + Row(in, r) + ".xyz)" : "dot(" + v + ", " + Row(in, r) + ")";
+            parts[r] = three ? "dot((" + v + ").xyz, " + Row(in, r) + ".xyz)"
+                             : "dot(" + v + ", " + Row(in, r) + ")";
         return "vec4(" + parts[0] + ", " + parts[1] + ", " + parts[2] + ", " + parts[3] + ")";
     }
 
@@ -177,21 +198,36 @@ private:
     {
         auto s = [&](int i) { return Source(in.source[i]); };
         switch (in.op) {
-        case ShaderOp::Mov: return Result(in, s(0));
-        case ShaderOp::Add: return Result(in, s(0) + " + " + s(1));
-        case ShaderOp::Sub: return Result(in, s(0) + " - " + s(1));
-        case ShaderOp::Mul: return Result(in, s(0) + " * " + s(1));
-        case ShaderOp::Mad: return Result(in, s(0) + " * " + s(1) + " + " + s(2));
-        case ShaderOp::Dp3: return Result(in, "vec4(dot((" + s(0) + ").xyz, (" + s(1) + ").xyz))");
-        case ShaderOp::Dp4: return Result(in, "vec4(dot(" + s(0) + ", " + s(1) + "))");
-        case ShaderOp::Min: return Result(in, "min(" + s(0) + ", " + s(1) + ")");
-        case ShaderOp::Max: return Result(in, "max(" + s(0) + ", " + s(1) + ")");
-        case ShaderOp::Slt: return Result(in, "vec4(lessThan(" + s(0) + ", " + s(1) + "))");
-        case ShaderOp::Sge: return Result(in, "vec4(greaterThanEqual(" + s(0) + ", " + s(1) + "))");
-        case ShaderOp::Frc: return Result(in, "fract(" + s(0) + ")");
-        case ShaderOp::Rcp: return "vec4(1.0 / " + Scalar(in.source[0]) + ")";
-        case ShaderOp::Rsq: return "vec4(inversesqrt(abs(" + Scalar(in.source[0]) + ")))";
-        case ShaderOp::Exp: return "vec4(exp2(" + Scalar(in.source[0]) + "))";
+        case ShaderOp::Mov:
+            return Result(in, s(0));
+        case ShaderOp::Add:
+            return Result(in, s(0) + " + " + s(1));
+        case ShaderOp::Sub:
+            return Result(in, s(0) + " - " + s(1));
+        case ShaderOp::Mul:
+            return Result(in, s(0) + " * " + s(1));
+        case ShaderOp::Mad:
+            return Result(in, s(0) + " * " + s(1) + " + " + s(2));
+        case ShaderOp::Dp3:
+            return Result(in, "vec4(dot((" + s(0) + ").xyz, (" + s(1) + ").xyz))");
+        case ShaderOp::Dp4:
+            return Result(in, "vec4(dot(" + s(0) + ", " + s(1) + "))");
+        case ShaderOp::Min:
+            return Result(in, "min(" + s(0) + ", " + s(1) + ")");
+        case ShaderOp::Max:
+            return Result(in, "max(" + s(0) + ", " + s(1) + ")");
+        case ShaderOp::Slt:
+            return Result(in, "vec4(lessThan(" + s(0) + ", " + s(1) + "))");
+        case ShaderOp::Sge:
+            return Result(in, "vec4(greaterThanEqual(" + s(0) + ", " + s(1) + "))");
+        case ShaderOp::Frc:
+            return Result(in, "fract(" + s(0) + ")");
+        case ShaderOp::Rcp:
+            return "vec4(1.0 / " + Scalar(in.source[0]) + ")";
+        case ShaderOp::Rsq:
+            return "vec4(inversesqrt(abs(" + Scalar(in.source[0]) + ")))";
+        case ShaderOp::Exp:
+            return "vec4(exp2(" + Scalar(in.source[0]) + "))";
         case ShaderOp::Log: {
             std::string x = Scalar(in.source[0]);
             return "vec4(" + x + " == 0.0 ? -3.402823466e38 : log2(abs(" + x + ")))";
@@ -202,22 +238,28 @@ private:
         }
         case ShaderOp::LogP: {
             std::string x = "abs(" + Scalar(in.source[0]) + ")";
-            return "(" + x + " == 0.0 ? vec4(-3.402823466e38, 1.0, -3.402823466e38, 1.0) : vec4(floor(log2(" + x
-                + ")), " + x + " / exp2(floor(log2(" + x + "))), log2(" + x + "), 1.0))";
+            return "(" + x + " == 0.0 ? vec4(-3.402823466e38, 1.0, -3.402823466e38, 1.0) : vec4(floor(log2("
+                + x + ")), " + x + " / exp2(floor(log2(" + x + "))), log2(" + x + "), 1.0))";
         }
         case ShaderOp::Lit: {
             std::string v = s(0);
-            return "vec4(1.0, max((" + v + ").x, 0.0), ((" + v + ").x > 0.0 && (" + v + ").y > 0.0) ? pow((" + v
-                + ").y, clamp((" + v + ").w, -128.0, 128.0)) : 0.0, 1.0)";
+            return "vec4(1.0, max((" + v + ").x, 0.0), ((" + v + ").x > 0.0 && (" + v + ").y > 0.0) ? pow(("
+                + v + ").y, clamp((" + v + ").w, -128.0, 128.0)) : 0.0, 1.0)";
         }
         case ShaderOp::Dst:
             return "vec4(1.0, (" + s(0) + ").y * (" + s(1) + ").y, (" + s(0) + ").z, (" + s(1) + ").w)";
-        case ShaderOp::M4x4: return MatrixProduct(in, 4, false);
-        case ShaderOp::M4x3: return MatrixProduct(in, 3, false);
-        case ShaderOp::M3x4: return MatrixProduct(in, 4, true);
-        case ShaderOp::M3x3: return MatrixProduct(in, 3, true);
-        case ShaderOp::M3x2: return MatrixProduct(in, 2, true);
-        case ShaderOp::Lrp: return Result(in, "mix(" + s(2) + ", " + s(1) + ", " + s(0) + ")");
+        case ShaderOp::M4x4:
+            return MatrixProduct(in, 4, false);
+        case ShaderOp::M4x3:
+            return MatrixProduct(in, 3, false);
+        case ShaderOp::M3x4:
+            return MatrixProduct(in, 4, true);
+        case ShaderOp::M3x3:
+            return MatrixProduct(in, 3, true);
+        case ShaderOp::M3x2:
+            return MatrixProduct(in, 2, true);
+        case ShaderOp::Lrp:
+            return Result(in, "mix(" + s(2) + ", " + s(1) + ", " + s(0) + ")");
         case ShaderOp::Cnd:
             return Result(in, "mix(" + s(2) + ", " + s(1) + ", vec4(greaterThan(" + s(0) + ", vec4(0.5))))");
         case ShaderOp::Tex: {
@@ -228,7 +270,9 @@ private:
             m_out.samples |= uint8_t(1u << in.dest.index);
             return "tex" + std::to_string(in.dest.index);
         }
-        default: Fail(std::string("instruction ") + ShaderOpRow(in.op).name + " is not translated"); return "vec4(0.0)";
+        default:
+            Fail(std::string("instruction ") + ShaderOpRow(in.op).name + " is not translated");
+            return "vec4(0.0)";
         }
     }
 
@@ -239,10 +283,17 @@ private:
             return value;
         std::string v = "(" + value + ")";
         switch (in.shift) {
-        case 1: v = "(2.0 * " + v + ")"; break;
-        case 2: v = "(4.0 * " + v + ")"; break;
-        case -1: v = "(0.5 * " + v + ")"; break;
-        default: break;
+        case 1:
+            v = "(2.0 * " + v + ")";
+            break;
+        case 2:
+            v = "(4.0 * " + v + ")";
+            break;
+        case -1:
+            v = "(0.5 * " + v + ")";
+            break;
+        default:
+            break;
         }
         if (in.saturate)
             return "clamp(" + v + ", 0.0, 1.0)";
@@ -272,7 +323,7 @@ private:
     bool m_pixel;
     std::set<uint8_t> m_defined;
     std::vector<Pending> m_pending;
-    TranslatedShader m_out{true, "", "", 0, 0, false, false};
+    TranslatedShader m_out { true, "", "", 0, 0, false, false };
 };
 
 } // namespace

@@ -16,7 +16,7 @@ Mat4 ToMat4(const Matrix& m)
 
 Vec4 ToVec4(const ColorValue& c)
 {
-    return {{c.r, c.g, c.b, c.a}};
+    return { { c.r, c.g, c.b, c.a } };
 }
 
 Vec4 ToVec4(Color color)
@@ -40,8 +40,8 @@ Mat3 NormalMatrix(const Matrix& matrix)
         return out;
     }
     float inv = 1.0f / det;
-    float cof[9] = {(e * i - f * h), -(d * i - f * g), (d * h - e * g), -(b * i - c * h), (a * i - c * g),
-        -(a * h - b * g), (b * f - c * e), -(a * f - c * d), (a * e - b * d)};
+    float cof[9] = { (e * i - f * h), -(d * i - f * g), (d * h - e * g), -(b * i - c * h), (a * i - c * g),
+        -(a * h - b * g), (b * f - c * e), -(a * f - c * d), (a * e - b * d) };
     for (int k = 0; k < 9; ++k)
         out.m[k] = cof[k] * inv;
     return out;
@@ -49,15 +49,16 @@ Mat3 NormalMatrix(const Matrix& matrix)
 
 Vector3 TransformPoint(const Vector3& v, const Matrix& m)
 {
-    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
+    return { v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
         v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + m.m[3][1],
-        v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2]};
+        v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2] };
 }
 
 Vector3 TransformDirection(const Vector3& v, const Matrix& m)
 {
-    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0], v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1],
-        v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2]};
+    return { v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0],
+        v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1],
+        v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] };
 }
 
 Vector3 Normalise(const Vector3& v)
@@ -65,7 +66,7 @@ Vector3 Normalise(const Vector3& v)
     float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     if (length <= 0)
         return v;
-    return {v.x / length, v.y / length, v.z / length};
+    return { v.x / length, v.y / length, v.z / length };
 }
 
 ViewportValues ComputeViewport(const DeviceState& state)
@@ -74,10 +75,10 @@ ViewportValues ComputeViewport(const DeviceState& state)
     float width = float(std::max(vp.width, 1u));
     float height = float(std::max(vp.height, 1u));
     ViewportValues v;
-    v.pixelShift = {{1.0f / width, 1.0f / height, 0, 0}};
-    v.rhwMap = {{float(vp.x), float(vp.y), 2.0f / width, 2.0f / height}};
+    v.pixelShift = { { 1.0f / width, 1.0f / height, 0, 0 } };
+    v.rhwMap = { { float(vp.x), float(vp.y), 2.0f / width, 2.0f / height } };
     float range = vp.maxZ - vp.minZ;
-    v.depthMap = {{vp.minZ, range != 0 ? 1.0f / range : 0.0f, 0, 0}};
+    v.depthMap = { { vp.minZ, range != 0 ? 1.0f / range : 0.0f, 0, 0 } };
     return v;
 }
 
@@ -97,15 +98,16 @@ LightValues ComputeLights(const DeviceState& state)
         l.ambient[i] = ToVec4(light.ambient);
         if (light.type == LightType::Directional) {
             Vector3 d = TransformDirection(light.direction, view);
-            Vector3 toLight = Normalise(Vector3{-d.x, -d.y, -d.z});
-            l.direction[i] = {{toLight.x, toLight.y, toLight.z, 0}};
-            l.position[i] = {{0, 0, 0, 0}};
-            l.attenuation[i] = {{1, 0, 0, 0}};
+            Vector3 toLight = Normalise(Vector3 { -d.x, -d.y, -d.z });
+            l.direction[i] = { { toLight.x, toLight.y, toLight.z, 0 } };
+            l.position[i] = { { 0, 0, 0, 0 } };
+            l.attenuation[i] = { { 1, 0, 0, 0 } };
         } else {
             Vector3 p = TransformPoint(light.position, view);
-            l.position[i] = {{p.x, p.y, p.z, 1}};
-            l.direction[i] = {{0, 0, 0, 0}};
-            l.attenuation[i] = {{light.attenuation0, light.attenuation1, light.attenuation2, light.range}};
+            l.position[i] = { { p.x, p.y, p.z, 1 } };
+            l.direction[i] = { { 0, 0, 0, 0 } };
+            l.attenuation[i]
+                = { { light.attenuation0, light.attenuation1, light.attenuation2, light.range } };
         }
     }
     return l;
@@ -119,7 +121,7 @@ MaterialValues ComputeMaterial(const DeviceState& state)
     v.ambient = ToVec4(m.ambient);
     v.specular = ToVec4(m.specular);
     v.emissive = ToVec4(m.emissive);
-    v.power = {{m.power, 0, 0, 0}};
+    v.power = { { m.power, 0, 0, 0 } };
     return v;
 }
 
@@ -131,14 +133,16 @@ RenderValues ComputeValues(const DeviceState& state, float maxPointSize)
     v.fogColor = ToVec4(state.Get(RenderState::FogColor));
     float start = state.GetFloat(RenderState::FogStart);
     float end = state.GetFloat(RenderState::FogEnd);
-    v.fogParams = {{start, end, end != start ? 1.0f / (end - start) : 0.0f, state.GetFloat(RenderState::FogDensity)}};
-    v.alphaRef = {{float(state.Get(RenderState::AlphaRef) & 0xFF), 0, 0, 0}};
+    v.fogParams = { { start, end, end != start ? 1.0f / (end - start) : 0.0f,
+        state.GetFloat(RenderState::FogDensity) } };
+    v.alphaRef = { { float(state.Get(RenderState::AlphaRef) & 0xFF), 0, 0, 0 } };
     // The size and its limits stay within the reported maximum.
     float minimum = std::clamp(state.GetFloat(RenderState::PointSizeMin), 0.0f, maxPointSize);
     float maximum = std::clamp(state.GetFloat(RenderState::PointSizeMax), minimum, maxPointSize);
-    v.pointParams = {{state.GetFloat(RenderState::PointSize), minimum, maximum, float(state.viewport.height)}};
-    v.pointScale = {{state.GetFloat(RenderState::PointScaleA), state.GetFloat(RenderState::PointScaleB),
-        state.GetFloat(RenderState::PointScaleC), 0}};
+    v.pointParams
+        = { { state.GetFloat(RenderState::PointSize), minimum, maximum, float(state.viewport.height) } };
+    v.pointScale = { { state.GetFloat(RenderState::PointScaleA), state.GetFloat(RenderState::PointScaleB),
+        state.GetFloat(RenderState::PointScaleC), 0 } };
     return v;
 }
 
@@ -146,8 +150,10 @@ StageValues ComputeStages(const DeviceState& state)
 {
     StageValues v;
     for (uint32_t k = 0; k < kStageCount; ++k)
-        v.bump[k] = {{BitsFloat(state.Get(k, StageState::BumpEnvMat00)), BitsFloat(state.Get(k, StageState::BumpEnvMat01)),
-            BitsFloat(state.Get(k, StageState::BumpEnvMat10)), BitsFloat(state.Get(k, StageState::BumpEnvMat11))}};
+        v.bump[k] = { { BitsFloat(state.Get(k, StageState::BumpEnvMat00)),
+            BitsFloat(state.Get(k, StageState::BumpEnvMat01)),
+            BitsFloat(state.Get(k, StageState::BumpEnvMat10)),
+            BitsFloat(state.Get(k, StageState::BumpEnvMat11)) } };
     return v;
 }
 
@@ -158,11 +164,11 @@ ClipValues ComputeClip(const DeviceState& state)
     Matrix inverse = Inverse(state.Get(Transform::View));
     for (uint32_t i = 0; i < kMaxClipPlanes; ++i) {
         const Vector4& p = state.clipPlanes[i];
-        float plane[4] = {p.x, p.y, p.z, p.w};
+        float plane[4] = { p.x, p.y, p.z, p.w };
         for (int r = 0; r < 4; ++r)
-            v.camera[i].v[r] = inverse.m[r][0] * plane[0] + inverse.m[r][1] * plane[1] + inverse.m[r][2] * plane[2]
-                + inverse.m[r][3] * plane[3];
-        v.clip[i] = {{p.x, p.y, p.z, p.w}};
+            v.camera[i].v[r] = inverse.m[r][0] * plane[0] + inverse.m[r][1] * plane[1]
+                + inverse.m[r][2] * plane[2] + inverse.m[r][3] * plane[3];
+        v.clip[i] = { { p.x, p.y, p.z, p.w } };
     }
     return v;
 }
@@ -211,8 +217,7 @@ Matrix Inverse(const Matrix& matrix, bool* invertible)
     return out;
 }
 
-template <class T>
-void UniformValues::Store(UniformGroup group, T& slot, const T& next)
+template <class T> void UniformValues::Store(UniformGroup group, T& slot, const T& next)
 {
     uint32_t& generation = m_generation[size_t(group)];
     if (generation == 0 || !(slot == next)) {
@@ -277,14 +282,14 @@ void UniformValues::Update(const DeviceState& state, uint32_t dirtyBits, float m
     if (dirtyBits & dirty::kVertexConstants) {
         for (uint32_t i = 0; i < kVertexShaderConstants; ++i) {
             const Vector4& c = state.vertexConstants[i];
-            m_constants.vertex[i] = {{c.x, c.y, c.z, c.w}};
+            m_constants.vertex[i] = { { c.x, c.y, c.z, c.w } };
         }
         ++m_generation[size_t(UniformGroup::VertexConstants)];
     }
     if (dirtyBits & dirty::kPixelConstants) {
         for (uint32_t i = 0; i < kPixelShaderConstants; ++i) {
             const Vector4& c = state.pixelConstants[i];
-            m_constants.pixel[i] = {{c.x, c.y, c.z, c.w}};
+            m_constants.pixel[i] = { { c.x, c.y, c.z, c.w } };
         }
         ++m_generation[size_t(UniformGroup::PixelConstants)];
     }

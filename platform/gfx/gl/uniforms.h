@@ -30,11 +30,11 @@ struct Mat3 {
 };
 
 struct TransformValues {
-    std::array<Mat4, 4> worldView{};
-    std::array<Mat3, 4> normal{};
+    std::array<Mat4, 4> worldView {};
+    std::array<Mat3, 4> normal {};
     Mat4 projection;
     Mat4 worldViewProjection;
-    std::array<Mat4, kStageCount> texture{};
+    std::array<Mat4, kStageCount> texture {};
     bool operator==(const TransformValues&) const = default;
 };
 
@@ -45,7 +45,8 @@ struct ViewportValues {
 
 struct LightValues {
     int32_t count = 0;
-    std::array<Vec4, kMaxLights> diffuse{}, specular{}, ambient{}, position{}, direction{}, attenuation{};
+    std::array<Vec4, kMaxLights> diffuse {}, specular {}, ambient {}, position {}, direction {},
+        attenuation {};
     bool operator==(const LightValues&) const = default;
 };
 
@@ -60,18 +61,18 @@ struct RenderValues {
 };
 
 struct StageValues {
-    std::array<Vec4, kStageCount> bump{};
+    std::array<Vec4, kStageCount> bump {};
     bool operator==(const StageValues&) const = default;
 };
 
 struct ClipValues {
-    std::array<Vec4, kMaxClipPlanes> camera{}, clip{};
+    std::array<Vec4, kMaxClipPlanes> camera {}, clip {};
     bool operator==(const ClipValues&) const = default;
 };
 
 struct ConstantValues {
-    std::array<Vec4, kVertexShaderConstants> vertex{};
-    std::array<Vec4, kPixelShaderConstants> pixel{};
+    std::array<Vec4, kVertexShaderConstants> vertex {};
+    std::array<Vec4, kPixelShaderConstants> pixel {};
 };
 
 class UniformValues {
@@ -91,14 +92,13 @@ public:
     const ConstantValues& Constants() const { return m_constants; }
 
 private:
-    template <class T>
-    void Store(UniformGroup group, T& slot, const T& next);
+    template <class T> void Store(UniformGroup group, T& slot, const T& next);
 
     // Recomputes the transform group from the matrices that changed; true when any did.
     bool UpdateTransforms(const DeviceState& state);
 
-    std::array<uint32_t, kGroupCount> m_generation{};
-    std::array<Matrix, kTransformCount> m_matrices{};   // the inputs of m_transforms
+    std::array<uint32_t, kGroupCount> m_generation {};
+    std::array<Matrix, kTransformCount> m_matrices {}; // the inputs of m_transforms
     bool m_haveMatrices = false;
     bool m_viewChanged = true;
     TransformValues m_transforms;

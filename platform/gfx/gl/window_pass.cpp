@@ -50,10 +50,10 @@ GLuint CompileStage(GLenum kind, const char* source)
 void WindowPass::Release(bool current)
 {
     if (current) {
-        GLuint textures[] = {m_rampTexture, m_picture};
+        GLuint textures[] = { m_rampTexture, m_picture };
         glDeleteTextures(2, textures);
         glDeleteVertexArrays(1, &m_emptyArray);
-        GLuint samplers[] = {m_nearest, m_linear};
+        GLuint samplers[] = { m_nearest, m_linear };
         glDeleteSamplers(2, samplers);
         if (m_program)
             glDeleteProgram(m_program);
@@ -113,7 +113,7 @@ bool WindowPass::Prepare()
     glGenVertexArrays(1, &m_emptyArray);
     glGenSamplers(1, &m_nearest);
     glGenSamplers(1, &m_linear);
-    for (GLuint sampler : {m_nearest, m_linear}) {
+    for (GLuint sampler : { m_nearest, m_linear }) {
         GLint filter = sampler == m_nearest ? GL_NEAREST : GL_LINEAR;
         glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, filter);
         glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, filter);
@@ -151,8 +151,8 @@ GLuint WindowPass::UploadPicture(const Picture& picture)
     return m_picture;
 }
 
-bool WindowPass::Draw(GLuint image, uint32_t imageWidth, uint32_t imageHeight, int drawableWidth, int drawableHeight,
-    const Rect& out, const GammaRamp& ramp)
+bool WindowPass::Draw(GLuint image, uint32_t imageWidth, uint32_t imageHeight, int drawableWidth,
+    int drawableHeight, const Rect& out, const GammaRamp& ramp)
 {
     if (!Prepare())
         return false;

@@ -17,7 +17,10 @@ namespace plat::gfx::gl {
 
 class WindowPass {
 public:
-    explicit WindowPass(StateCache& state) : m_state(state) {}
+    explicit WindowPass(StateCache& state)
+        : m_state(state)
+    {
+    }
     WindowPass(const WindowPass&) = delete;
     WindowPass& operator=(const WindowPass&) = delete;
 

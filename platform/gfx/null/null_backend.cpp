@@ -14,11 +14,11 @@ Config MakeDefaultConfig()
     config.hal.caps = FullCaps(DeviceType::Hal);
     config.ref.available = false;
     config.ref.caps = FullCaps(DeviceType::Ref);
-    config.desktop = {1024, 768, 60, Format::X8R8G8B8};
-    for (Format format : {Format::X8R8G8B8, Format::R5G6B5})
-        for (auto [w, h] : {std::pair{640u, 480u}, {800u, 600u}, {1024u, 768u}, {1280u, 1024u}})
-            for (uint32_t hz : {60u, 75u})
-                config.modes.push_back({w, h, hz, format});
+    config.desktop = { 1024, 768, 60, Format::X8R8G8B8 };
+    for (Format format : { Format::X8R8G8B8, Format::R5G6B5 })
+        for (auto [w, h] : { std::pair { 640u, 480u }, { 800u, 600u }, { 1024u, 768u }, { 1280u, 1024u } })
+            for (uint32_t hz : { 60u, 75u })
+                config.modes.push_back({ w, h, hz, format });
     return config;
 }
 
@@ -27,10 +27,9 @@ const DeviceTypeConfig& TypeConfig(DeviceType type)
     return type == DeviceType::Ref ? GetConfig().ref : GetConfig().hal;
 }
 
-constexpr size_t kMaxRecords = 8192;   // the newest are kept
+constexpr size_t kMaxRecords = 8192; // the newest are kept
 
-template <class T>
-void KeepNewest(std::vector<T>& records, T record, size_t limit)
+template <class T> void KeepNewest(std::vector<T>& records, T record, size_t limit)
 {
     if (records.size() >= limit)
         records.erase(records.begin(), records.begin() + long(limit / 2));
@@ -45,7 +44,8 @@ void StoreColor(uint8_t* pixel, Format format, Color color)
         std::memcpy(pixel, &color, 4);
         break;
     case Format::R5G6B5: {
-        auto value = uint16_t(((color >> 19) & 0x1F) << 11 | ((color >> 10) & 0x3F) << 5 | ((color >> 3) & 0x1F));
+        auto value
+            = uint16_t(((color >> 19) & 0x1F) << 11 | ((color >> 10) & 0x3F) << 5 | ((color >> 3) & 0x1F));
         std::memcpy(pixel, &value, 2);
         break;
     }
@@ -69,8 +69,8 @@ std::vector<uint32_t>& LastWindowPicturePixels()
 void RecordPicture(const Picture& picture, WindowSize window, const DeviceWindow* target,
     std::vector<PictureRecord>& records, std::vector<uint32_t>& pixels)
 {
-    PictureRecord record{picture.width, picture.height, picture.pitch, window,
-        FitPicture(picture.width, picture.height, window.width, window.height), target};
+    PictureRecord record { picture.width, picture.height, picture.pitch, window,
+        FitPicture(picture.width, picture.height, window.width, window.height), target };
     KeepNewest(records, record, kMaxRecords);
     pixels.resize(size_t(picture.width) * picture.height);
     const auto* bytes = static_cast<const uint8_t*>(picture.pixels);
@@ -101,7 +101,8 @@ public:
     }
     Result PresentPicture(DeviceWindow& window, const Picture& picture) override
     {
-        RecordPicture(picture, window.ClientSize(), &window, WindowPictureRecords(), LastWindowPicturePixels());
+        RecordPicture(
+            picture, window.ClientSize(), &window, WindowPictureRecords(), LastWindowPicturePixels());
         return Result::Ok;
     }
 };
@@ -182,12 +183,30 @@ Result NullDevice::Reset(const PresentParameters& params)
     return Result::Ok;
 }
 
-Result NullDevice::CreateSurface(Surface&) { return Created(); }
-Result NullDevice::CreateTexture(Texture&) { return Created(); }
-Result NullDevice::CreateVertexBuffer(VertexBuffer&) { return Created(); }
-Result NullDevice::CreateIndexBuffer(IndexBuffer&) { return Created(); }
-Result NullDevice::CreateVertexShader(VertexShader&) { return Created(); }
-Result NullDevice::CreatePixelShader(PixelShader&) { return Created(); }
+Result NullDevice::CreateSurface(Surface&)
+{
+    return Created();
+}
+Result NullDevice::CreateTexture(Texture&)
+{
+    return Created();
+}
+Result NullDevice::CreateVertexBuffer(VertexBuffer&)
+{
+    return Created();
+}
+Result NullDevice::CreateIndexBuffer(IndexBuffer&)
+{
+    return Created();
+}
+Result NullDevice::CreateVertexShader(VertexShader&)
+{
+    return Created();
+}
+Result NullDevice::CreatePixelShader(PixelShader&)
+{
+    return Created();
+}
 
 void NullDevice::DestroyResource(Resource&)
 {
@@ -197,7 +216,8 @@ void NullDevice::DestroyResource(Resource&)
 void NullDevice::UploadSurface(Surface& surface, const Rect& rect)
 {
     ++m_counters.surfaceUploads;
-    m_counters.uploadedBytes += SurfaceBytes(surface.GetFormat(), uint32_t(rect.Width()), uint32_t(rect.Height()));
+    m_counters.uploadedBytes
+        += SurfaceBytes(surface.GetFormat(), uint32_t(rect.Width()), uint32_t(rect.Height()));
 }
 
 void NullDevice::UploadBuffer(Buffer&, uint32_t, uint32_t size, uint32_t)
@@ -211,7 +231,8 @@ void NullDevice::ReadBack(Surface&, const Rect&)
     ++m_counters.readBacks;
 }
 
-Result NullDevice::CopyRects(Surface& source, std::span<const Rect> rects, Surface& target, std::span<const Point> points)
+Result NullDevice::CopyRects(
+    Surface& source, std::span<const Rect> rects, Surface& target, std::span<const Point> points)
 {
     if (GetConfig().failCopyRects)
         return Result::InvalidCall;
@@ -227,9 +248,9 @@ Result NullDevice::UpdateTexture(Texture& source, Texture& target, std::span<con
         return Result::InvalidCall;
     for (const LevelRect& region : regions) {
         CopySurfaceRect(source.Level(region.level), region.rect, target.Level(region.level),
-            {region.rect.left, region.rect.top});
-        m_counters.uploadedBytes += SurfaceBytes(source.GetFormat(), uint32_t(region.rect.Width()),
-            uint32_t(region.rect.Height()));
+            { region.rect.left, region.rect.top });
+        m_counters.uploadedBytes += SurfaceBytes(
+            source.GetFormat(), uint32_t(region.rect.Width()), uint32_t(region.rect.Height()));
     }
     ++m_counters.textureUpdates;
     return Result::Ok;
@@ -243,10 +264,10 @@ void NullDevice::Clear(const DeviceState& state, const ClearCall& call)
         for (const Rect& rect : call.rects)
             for (int32_t y = rect.top; y < rect.bottom; ++y)
                 for (int32_t x = rect.left; x < rect.right; ++x)
-                    StoreColor(target->Bits() + size_t(y) * target->Pitch() + size_t(x) * bytes, target->GetFormat(),
-                        call.color);
+                    StoreColor(target->Bits() + size_t(y) * target->Pitch() + size_t(x) * bytes,
+                        target->GetFormat(), call.color);
     }
-    KeepNewest(m_clears, ClearRecord{call, target ? target->Id() : 0}, kMaxRecords);
+    KeepNewest(m_clears, ClearRecord { call, target ? target->Id() : 0 }, kMaxRecords);
 }
 
 void NullDevice::Draw(const DeviceState& state, uint32_t dirty, const DrawCall& call)
@@ -275,14 +296,14 @@ bool NullDevice::Validate(const DeviceState&)
 
 Result NullDevice::Present(Surface& backBuffer, const GammaRamp& ramp)
 {
-    KeepNewest(m_presents, PresentRecord{backBuffer.Id(), ramp}, kMaxRecords);
+    KeepNewest(m_presents, PresentRecord { backBuffer.Id(), ramp }, kMaxRecords);
     return Result::Ok;
 }
 
 Result NullDevice::PresentPicture(const Picture& picture, const GammaRamp&)
 {
     // The device's window, else a window of the back buffer's size.
-    WindowSize window{m_params.backBufferWidth, m_params.backBufferHeight};
+    WindowSize window { m_params.backBufferWidth, m_params.backBufferHeight };
     if (m_params.window)
         window = m_params.window->ClientSize();
     RecordPicture(picture, window, m_params.window, m_pictures, m_lastPicture);

@@ -18,14 +18,14 @@ namespace plat::gfx::null {
 
 struct DeviceTypeConfig {
     bool available = true;
-    Caps caps;                          // the full profile of this type
+    Caps caps; // the full profile of this type
     std::vector<Format> refusedFormats; // Check* fail for these on top of the format table
     bool failCreateDevice = false;
 };
 
 struct Config {
     DeviceTypeConfig hal;
-    DeviceTypeConfig ref;               // absent unless a test makes it available, as on gl
+    DeviceTypeConfig ref; // absent unless a test makes it available, as on gl
     DisplayMode desktop;
     std::vector<DisplayMode> modes;
     uint64_t textureMemory = 256ull << 20;
@@ -45,16 +45,16 @@ void ResetConfig();
 
 struct DrawRecord {
     DrawCall call;
-    uint32_t vertexBuffer = 0;          // resource ids, 0 for none
+    uint32_t vertexBuffer = 0; // resource ids, 0 for none
     uint32_t indexBuffer = 0;
-    std::array<uint32_t, kStageCount> textures{};
-    uint32_t vertexShader = 0;          // FVF code or handle
+    std::array<uint32_t, kStageCount> textures {};
+    uint32_t vertexShader = 0; // FVF code or handle
     uint32_t pixelShader = 0;
     uint32_t renderTarget = 0;
     uint32_t depthStencil = 0;
     uint32_t dirty = 0;
-    std::array<uint32_t, kRenderStateCount> render{};
-    std::array<std::array<uint32_t, kStageStateCount>, kStageCount> stage{};
+    std::array<uint32_t, kRenderStateCount> render {};
+    std::array<std::array<uint32_t, kStageStateCount>, kStageCount> stage {};
 };
 
 struct ClearRecord {
@@ -112,7 +112,10 @@ public:
     const Counters& GetCounters() const { return m_counters; }
     void ClearRecords();
 
-    explicit NullDevice(const PresentParameters& params) : m_params(params) {}
+    explicit NullDevice(const PresentParameters& params)
+        : m_params(params)
+    {
+    }
 
     Result Reset(const PresentParameters& params) override;
     Result CreateSurface(Surface& surface) override;

@@ -15,14 +15,14 @@ namespace {
 using d3dx::AssembleShader;
 
 // The water vertex shader, one string with a line feed between lines, trailing blanks kept.
-const char* const kWaterLines[] = {"vs.1.1", "mul r2, v1, c11 ", "mov r1, v0 ", "add r1.z, r2.x, r2.y ",
+const char* const kWaterLines[] = { "vs.1.1", "mul r2, v1, c11 ", "mov r1, v0 ", "add r1.z, r2.x, r2.y ",
     "add r1.z, r1.z, r2.z ", "m4x4 oPos, r1, c3 ", "m4x3 r0, r1, c0 ", "mul r0.x, r0.x, c9.x ",
     "mul r0.y, r0.y, c9.y ", "add r0.z, r0.z, c9.z ", "rcp r0.z, r0.z ", "mad oT1.x, r0.x, r0.z, c8.x ",
     "mad oT1.y, r0.y, r0.z, c8.y ", "mad oT0.x, v7.x, c10.z, c10.x ", "mad oT0.y, v7.y, c10.z, c10.y ",
     "mad oT2.x, v7.x, c10.z, c10.x ", "mad oT2.y, v7.y, c10.z, c10.y ", "mov r1, c13 ", "sub r0, r1, v0 ",
     "dp3 r1, r0, r0 ", "rsq r2.z, r1.z ", "mul r0.z, r0.z, r2.z ", "sub r0.w, c8.w, r0.z ", "mov r2, v5 ",
     "add r2.w, r2.w, r0.w ", "mul r0, r2, c12 ", "mov oD0, r0 ", "mov r2.z, c8.w ", "mul r1.w, r1.z, c10.w ",
-    "exp r2, r1 ", "mov oFog.x, r2.z"};
+    "exp r2, r1 ", "mov oFog.x, r2.z" };
 
 std::string WaterSource()
 {
@@ -36,11 +36,11 @@ std::string WaterSource()
 }
 
 const char* const kSpecMap = "ps.1.0\ntex t0\ntex t1\nmov r0, v1\n";
-const char* const kSkyLayer =
-    "ps.1.0\ntex t0\ntex t1\nmul r0.a, t0.a, v0.a\nmul r1.a, t1.a, r0.a\nmov r1.rgb, t0\nmul r0.a, c0.a, r1.a\n"
-    "mov r0.rgb, r1\n";
-const char* const kSpecBump =
-    "ps.1.1\ntex t0\ndp3_sat r0, t0_bx2, v1_bx2\nmul r1.rgb, r0, r0\nmul r0.rgb, r1, r1\nmul r0.a, v0.a, t0.a\n";
+const char* const kSkyLayer = "ps.1.0\ntex t0\ntex t1\nmul r0.a, t0.a, v0.a\nmul r1.a, t1.a, r0.a\nmov "
+                              "r1.rgb, t0\nmul r0.a, c0.a, r1.a\n"
+                              "mov r0.rgb, r1\n";
+const char* const kSpecBump = "ps.1.1\ntex t0\ndp3_sat r0, t0_bx2, v1_bx2\nmul r1.rgb, r0, r0\nmul r0.rgb, "
+                              "r1, r1\nmul r0.a, v0.a, t0.a\n";
 
 ShaderProgram Load(const std::vector<uint32_t>& tokens, ShaderKind kind)
 {
@@ -90,7 +90,8 @@ TEST(Assembler, theThreePixelProgramsAssemble)
         uint32_t minor;
         size_t instructions;
     };
-    for (Row row : {Row{"SpecMap", kSpecMap, 0, 3}, Row{"sky layer", kSkyLayer, 0, 7}, Row{"SpecBump", kSpecBump, 1, 5}}) {
+    for (Row row : { Row { "SpecMap", kSpecMap, 0, 3 }, Row { "sky layer", kSkyLayer, 0, 7 },
+             Row { "SpecBump", kSpecBump, 1, 5 } }) {
         std::vector<uint32_t> tokens;
         std::string errors;
         ASSERT_EQ(AssembleShader(row.source, tokens, &errors), Result::Ok) << row.name << ": " << errors;
@@ -111,10 +112,12 @@ TEST(Assembler, theThreePixelProgramsAssemble)
 
 TEST(Assembler, everyVertexInstructionAndMacroAssembles)
 {
-    const char* source =
-        "vs_1_1\ndp4 r0, v0, c0\nmin r1, r0, c1\nmax r1, r1, -c2\nslt r2, r1, c3\nsge r3, r1, c3\nlog r4, r1.x\n"
-        "lit r5, r1\ndst r6, r1, r2\nfrc r7, r1\nexpp r8, r1.y\nlogp r9, r1.w\nm3x4 r10, v1, c4\nm3x3 r11, v1, c8\n"
-        "m3x2 oT0, v1, c12\nmov oPts.x, c13.x\nmov oD1, -v2\nnop\nsub r0.xz, r1.xxyy, c95.wzyx\nDEF c94, 1, 2, 3, 4\n";
+    const char* source = "vs_1_1\ndp4 r0, v0, c0\nmin r1, r0, c1\nmax r1, r1, -c2\nslt r2, r1, c3\nsge r3, "
+                         "r1, c3\nlog r4, r1.x\n"
+                         "lit r5, r1\ndst r6, r1, r2\nfrc r7, r1\nexpp r8, r1.y\nlogp r9, r1.w\nm3x4 r10, "
+                         "v1, c4\nm3x3 r11, v1, c8\n"
+                         "m3x2 oT0, v1, c12\nmov oPts.x, c13.x\nmov oD1, -v2\nnop\nsub r0.xz, r1.xxyy, "
+                         "c95.wzyx\nDEF c94, 1, 2, 3, 4\n";
     std::vector<uint32_t> tokens;
     std::string errors;
     ASSERT_EQ(AssembleShader(source, tokens, &errors), Result::Ok) << errors;
@@ -130,14 +133,13 @@ TEST(Assembler, everyVertexInstructionAndMacroAssembles)
 
 TEST(Assembler, modifiersAndCoIssue)
 {
-    const char* source =
-        "ps.1.1\n"
-        "def c7, 0.5, -1, 2.25, 1\n"
-        "tex t0\n"
-        "mul_x2 r0.rgb, t0, 1-v0   ; comment\n"
-        "+add_d2_sat r0.a, -t0_bias, c7.a\n"
-        "lrp r1, c7, t0, r0 // another comment\n"
-        "cnd r0, r0.a, r1, -c7_bx2\n";
+    const char* source = "ps.1.1\n"
+                         "def c7, 0.5, -1, 2.25, 1\n"
+                         "tex t0\n"
+                         "mul_x2 r0.rgb, t0, 1-v0   ; comment\n"
+                         "+add_d2_sat r0.a, -t0_bias, c7.a\n"
+                         "lrp r1, c7, t0, r0 // another comment\n"
+                         "cnd r0, r0.a, r1, -c7_bx2\n";
     std::vector<uint32_t> tokens;
     std::string errors;
     ASSERT_EQ(AssembleShader(source, tokens, &errors), Result::Ok) << errors;
@@ -159,44 +161,45 @@ TEST(Assembler, errorsNameTheirLine)
 {
     struct Row {
         const char* source;
-        const char* expected;   // the start of the error
+        const char* expected; // the start of the error
     };
     const Row rows[] = {
-        {"", "line 1: no version"},
-        {"mov r0, v0", "line 1: a version"},
-        {"vs.1.1\nmov r0, v0\nfoo r0, r1", "line 3: unknown instruction 'foo'"},
-        {"vs.1.1\n\nmov r0, c96", "line 3: register 'c96'"},
-        {"vs.1.1\nmov r0, c[a0.x + 4]", "line 2: relative addressing"},
-        {"vs.1.1\nmov a0.x, c0", "line 2: relative addressing"},
-        {"vs.1.1\nmov r0, v0, v1", "line 2: 'mov' takes 2 operands"},
-        {"vs.1.1\nmov r0.yx, v0", "line 2: write mask components must be in order"},
-        {"vs.1.1\nmov r0.q, v0", "line 2: write mask components must be in order"},
-        {"vs.1.1\nmul_sat r0, v0, c0", "line 2: instruction modifiers are for pixel shaders"},
-        {"vs.1.1\n+mov r0, v0", "line 2: co-issue"},
-        {"vs.1.1\nmov r0, v0_bx2", "line 2: vertex shader sources take only negation"},
-        {"vs.1.1\nmov oPos, oD0", "line 2: register cannot be read"},
-        {"vs.1.1\nmov v0, r0", "line 2: register cannot be written"},
-        {"vs.1.1\nmov r0, q0", "line 2: unknown register"},
-        {"ps.1.1\ntex t0\nrcp r0, t0", "line 3: 'rcp' is not an instruction"},
-        {"ps.1.1\nmov r0, v0\ntex t0", "line 3: tex after arithmetic"},
-        {"ps.1.1\ntex t4", "line 2: register 't4'"},
-        {"ps.1.1\nmov r0.xy, v0", "line 2: pixel write mask"},
-        {"ps.1.1\nmov r0, v0.xyzx", "line 2: pixel sources take only"},
-        {"ps.1.1\nmov r0.rgb, v0\n+mov r0.rgb, v1", "line 3: co-issue needs"},
-        {"ps.1.1\ndef c0, 1, 2, x, 4", "line 2: bad number 'x'"},
-        {"ps.1.1\nmov r0, -1-v0", "line 2: 1- takes no other modifier"},
-        {"ps.1.1\nmul_x3 r0, v0, v1", "line 2: unknown instruction modifier '_x3'"},
-        {"ps.1.1\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\n"
-         "mov r0, v0",
-            "line 10: too many instructions"},
-        {"vs.2.0\nmov r0, v0", "line 1: a version"},
+        { "", "line 1: no version" },
+        { "mov r0, v0", "line 1: a version" },
+        { "vs.1.1\nmov r0, v0\nfoo r0, r1", "line 3: unknown instruction 'foo'" },
+        { "vs.1.1\n\nmov r0, c96", "line 3: register 'c96'" },
+        { "vs.1.1\nmov r0, c[a0.x + 4]", "line 2: relative addressing" },
+        { "vs.1.1\nmov a0.x, c0", "line 2: relative addressing" },
+        { "vs.1.1\nmov r0, v0, v1", "line 2: 'mov' takes 2 operands" },
+        { "vs.1.1\nmov r0.yx, v0", "line 2: write mask components must be in order" },
+        { "vs.1.1\nmov r0.q, v0", "line 2: write mask components must be in order" },
+        { "vs.1.1\nmul_sat r0, v0, c0", "line 2: instruction modifiers are for pixel shaders" },
+        { "vs.1.1\n+mov r0, v0", "line 2: co-issue" },
+        { "vs.1.1\nmov r0, v0_bx2", "line 2: vertex shader sources take only negation" },
+        { "vs.1.1\nmov oPos, oD0", "line 2: register cannot be read" },
+        { "vs.1.1\nmov v0, r0", "line 2: register cannot be written" },
+        { "vs.1.1\nmov r0, q0", "line 2: unknown register" },
+        { "ps.1.1\ntex t0\nrcp r0, t0", "line 3: 'rcp' is not an instruction" },
+        { "ps.1.1\nmov r0, v0\ntex t0", "line 3: tex after arithmetic" },
+        { "ps.1.1\ntex t4", "line 2: register 't4'" },
+        { "ps.1.1\nmov r0.xy, v0", "line 2: pixel write mask" },
+        { "ps.1.1\nmov r0, v0.xyzx", "line 2: pixel sources take only" },
+        { "ps.1.1\nmov r0.rgb, v0\n+mov r0.rgb, v1", "line 3: co-issue needs" },
+        { "ps.1.1\ndef c0, 1, 2, x, 4", "line 2: bad number 'x'" },
+        { "ps.1.1\nmov r0, -1-v0", "line 2: 1- takes no other modifier" },
+        { "ps.1.1\nmul_x3 r0, v0, v1", "line 2: unknown instruction modifier '_x3'" },
+        { "ps.1.1\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov r0, v0\nmov "
+          "r0, v0\n"
+          "mov r0, v0",
+            "line 10: too many instructions" },
+        { "vs.2.0\nmov r0, v0", "line 1: a version" },
     };
     for (const Row& row : rows) {
-        std::vector<uint32_t> tokens{42};
+        std::vector<uint32_t> tokens { 42 };
         std::string errors;
         EXPECT_EQ(AssembleShader(row.source, tokens, &errors), Result::InvalidData) << row.source;
         EXPECT_EQ(errors.rfind(row.expected, 0), 0u) << row.source << "\ngot: " << errors;
-        EXPECT_EQ(tokens, std::vector<uint32_t>{42}) << "a failed assembly leaves the output alone";
+        EXPECT_EQ(tokens, std::vector<uint32_t> { 42 }) << "a failed assembly leaves the output alone";
     }
 }
 
@@ -205,8 +208,8 @@ TEST_F(GfxTest, theDeviceCreatesTheGameShadersFromTheirTokens)
     CreateWindowed();
     std::vector<uint32_t> tokens;
     ASSERT_EQ(AssembleShader(WaterSource(), tokens, nullptr), Result::Ok);
-    const VertexElement declaration[] = {{0, DeclType::Float3}, {1, DeclType::Float3}, {3, DeclType::Float3},
-        {5, DeclType::D3dColor}, {7, DeclType::Float2}};
+    const VertexElement declaration[] = { { 0, DeclType::Float3 }, { 1, DeclType::Float3 },
+        { 3, DeclType::Float3 }, { 5, DeclType::D3dColor }, { 7, DeclType::Float2 } };
     uint32_t handle = 0;
     ASSERT_EQ(m_device->CreateVertexShader(declaration, tokens.data(), handle, 0), Result::Ok);
     EXPECT_EQ(handle & 1, 1u) << "handles are odd, FVF codes even";
@@ -215,13 +218,14 @@ TEST_F(GfxTest, theDeviceCreatesTheGameShadersFromTheirTokens)
     // A declaration without v7 refuses the program that reads it.
     uint32_t other = 0;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(m_device->CreateVertexShader(std::span(declaration, 4), tokens.data(), other, 0), Result::InvalidCall);
+    EXPECT_EQ(m_device->CreateVertexShader(std::span(declaration, 4), tokens.data(), other, 0),
+        Result::InvalidCall);
     // A stream without its end token is refused.
     std::vector<uint32_t> cut(tokens.begin(), tokens.end() - 1);
     cut.insert(cut.end(), 4096, 0x80000000u);
     EXPECT_EQ(m_device->CreateVertexShader(declaration, cut.data(), other, 0), Result::InvalidCall);
     testing::internal::GetCapturedStderr();
-    for (const char* source : {kSpecMap, kSkyLayer, kSpecBump}) {
+    for (const char* source : { kSpecMap, kSkyLayer, kSpecBump }) {
         ASSERT_EQ(AssembleShader(source, tokens, nullptr), Result::Ok);
         uint32_t ps = 0;
         ASSERT_EQ(m_device->CreatePixelShader(tokens.data(), ps), Result::Ok);

@@ -33,26 +33,26 @@ struct DefaultRow {
     uint32_t value;
 };
 const DefaultRow kReliedOn[] = {
-    {RenderState::ZFunc, StateValue(Compare::LessEqual)},
-    {RenderState::LocalViewer, 1},
-    {RenderState::ColorVertex, 1},
-    {RenderState::DiffuseMaterialSource, StateValue(MaterialSource::Color1)},
-    {RenderState::SpecularMaterialSource, StateValue(MaterialSource::Color2)},
-    {RenderState::AmbientMaterialSource, StateValue(MaterialSource::Material)},
-    {RenderState::EmissiveMaterialSource, StateValue(MaterialSource::Material)},
-    {RenderState::ZEnable, 1},   // an automatic depth buffer exists
-    {RenderState::ZWriteEnable, 1},
-    {RenderState::Lighting, 1},
-    {RenderState::CullMode, StateValue(Cull::Ccw)},
-    {RenderState::SrcBlend, StateValue(Blend::One)},
-    {RenderState::DestBlend, StateValue(Blend::Zero)},
-    {RenderState::AlphaFunc, StateValue(Compare::Always)},
-    {RenderState::TextureFactor, 0xFFFFFFFF},
-    {RenderState::Clipping, 1},
-    {RenderState::FogEnd, FloatBits(1.0f)},
-    {RenderState::FogDensity, FloatBits(1.0f)},
-    {RenderState::PointSizeMax, FloatBits(64.0f)},
-    {RenderState::SpecularEnable, 0},
+    { RenderState::ZFunc, StateValue(Compare::LessEqual) },
+    { RenderState::LocalViewer, 1 },
+    { RenderState::ColorVertex, 1 },
+    { RenderState::DiffuseMaterialSource, StateValue(MaterialSource::Color1) },
+    { RenderState::SpecularMaterialSource, StateValue(MaterialSource::Color2) },
+    { RenderState::AmbientMaterialSource, StateValue(MaterialSource::Material) },
+    { RenderState::EmissiveMaterialSource, StateValue(MaterialSource::Material) },
+    { RenderState::ZEnable, 1 }, // an automatic depth buffer exists
+    { RenderState::ZWriteEnable, 1 },
+    { RenderState::Lighting, 1 },
+    { RenderState::CullMode, StateValue(Cull::Ccw) },
+    { RenderState::SrcBlend, StateValue(Blend::One) },
+    { RenderState::DestBlend, StateValue(Blend::Zero) },
+    { RenderState::AlphaFunc, StateValue(Compare::Always) },
+    { RenderState::TextureFactor, 0xFFFFFFFF },
+    { RenderState::Clipping, 1 },
+    { RenderState::FogEnd, FloatBits(1.0f) },
+    { RenderState::FogDensity, FloatBits(1.0f) },
+    { RenderState::PointSizeMax, FloatBits(64.0f) },
+    { RenderState::SpecularEnable, 0 },
 };
 
 void ExpectDefaults(Device& device)
@@ -60,7 +60,8 @@ void ExpectDefaults(Device& device)
     for (const DefaultRow& row : kReliedOn)
         EXPECT_EQ(RS(device, row.state), row.value) << RenderStateRow(row.state).name;
     for (size_t i = 0; i < kRenderStateCount; ++i)
-        EXPECT_EQ(RS(device, RenderState(i)), DefaultRenderState(RenderState(i), true)) << RenderStateRow(RenderState(i)).name;
+        EXPECT_EQ(RS(device, RenderState(i)), DefaultRenderState(RenderState(i), true))
+            << RenderStateRow(RenderState(i)).name;
     for (uint32_t stage = 0; stage < kStageCount; ++stage) {
         EXPECT_EQ(TSS(device, stage, StageState::TexCoordIndex), stage);
         EXPECT_EQ(TSS(device, stage, StageState::ColorOp),
@@ -71,7 +72,8 @@ void ExpectDefaults(Device& device)
         EXPECT_EQ(TSS(device, stage, StageState::ColorArg2), Arg(TextureArg::Current));
         EXPECT_EQ(TSS(device, stage, StageState::AddressU), StateValue(TextureAddress::Wrap));
         EXPECT_EQ(TSS(device, stage, StageState::ResultArg), Arg(TextureArg::Current));
-        EXPECT_EQ(TSS(device, stage, StageState::TextureTransformFlags), StateValue(TextureTransform::Disable));
+        EXPECT_EQ(
+            TSS(device, stage, StageState::TextureTransformFlags), StateValue(TextureTransform::Disable));
     }
     Matrix m;
     for (size_t i = 0; i < kTransformCount; ++i) {
@@ -90,15 +92,15 @@ void ExpectDefaults(Device& device)
 TEST_F(GfxTest, createDeviceAndResetStartFromTheDirect3DDefaults)
 {
     CreateWindowed();
-    EXPECT_EQ(m_params.backBufferWidth, 640u);   // a windowed 0x0 back buffer takes the client size
+    EXPECT_EQ(m_params.backBufferWidth, 640u); // a windowed 0x0 back buffer takes the client size
     EXPECT_EQ(m_params.backBufferHeight, 480u);
     ExpectDefaults(*m_device);
 
     m_device->SetRenderState(RenderState::ZFunc, StateValue(Compare::Always));
     m_device->SetTextureStageState(3, StageState::TexCoordIndex, 0);
-    m_device->SetTransform(Transform::View, Matrix{});
+    m_device->SetTransform(Transform::View, Matrix {});
     Light light;
-    light.direction = {1, 0, 0};
+    light.direction = { 1, 0, 0 };
     ASSERT_EQ(m_device->SetLight(0, light), Result::Ok);
     m_device->LightEnable(0, true);
     PresentParameters params = Windowed();
@@ -125,31 +127,38 @@ TEST_F(GfxTest, setStatesRefuseValuesOutsideTheirRange)
         std::function<Result(Device&)> call;
     };
     const Row rows[] = {
-        {[](Device& d) { return d.SetRenderState(RenderState::ZFunc, 8); }},
-        {[](Device& d) { return d.SetRenderState(RenderState::SrcBlend, 10); }},
-        {[](Device& d) { return d.SetRenderState(RenderState::ZEnable, 2); }},
-        {[](Device& d) { return d.SetRenderState(RenderState::FogStart, FloatBits(std::numeric_limits<float>::quiet_NaN())); }},
-        {[](Device& d) { return d.SetRenderState(RenderState::Count, 0); }},
-        {[](Device& d) { return d.SetTextureStageState(8, StageState::ColorOp, 0); }},
-        {[](Device& d) { return d.SetTextureStageState(0, StageState::ColorOp, 99); }},
-        {[](Device& d) { return d.SetTextureStageState(0, StageState::ColorArg1, 6); }},
-        {[](Device& d) { return d.SetTextureStageState(0, StageState::ColorArg1, 0x40); }},
-        {[](Device& d) { return d.SetTextureStageState(0, StageState::ResultArg, Arg(TextureArg::Texture)); }},
-        {[](Device& d) { return d.SetTextureStageState(0, StageState::TexCoordIndex, 8); }},
-        {[](Device& d) { return d.SetTextureStageState(0, StageState::TexCoordIndex, 3u << 16); }},
-        {[](Device& d) { return d.SetTextureStageState(0, StageState::TextureTransformFlags, 5); }},
-        {[](Device& d) { return d.SetTextureStageState(0, StageState::AddressU, 3); }},
-        {[](Device& d) { return d.SetVertexShader(0x1001); }},   // bit outside the format
-        {[](Device& d) { return d.SetVertexShader(3); }},        // no such shader handle
-        {[](Device& d) { return d.SetPixelShader(5); }},
+        { [](Device& d) { return d.SetRenderState(RenderState::ZFunc, 8); } },
+        { [](Device& d) { return d.SetRenderState(RenderState::SrcBlend, 10); } },
+        { [](Device& d) { return d.SetRenderState(RenderState::ZEnable, 2); } },
+        { [](Device& d) {
+            return d.SetRenderState(
+                RenderState::FogStart, FloatBits(std::numeric_limits<float>::quiet_NaN()));
+        } },
+        { [](Device& d) { return d.SetRenderState(RenderState::Count, 0); } },
+        { [](Device& d) { return d.SetTextureStageState(8, StageState::ColorOp, 0); } },
+        { [](Device& d) { return d.SetTextureStageState(0, StageState::ColorOp, 99); } },
+        { [](Device& d) { return d.SetTextureStageState(0, StageState::ColorArg1, 6); } },
+        { [](Device& d) { return d.SetTextureStageState(0, StageState::ColorArg1, 0x40); } },
+        { [](Device& d) {
+            return d.SetTextureStageState(0, StageState::ResultArg, Arg(TextureArg::Texture));
+        } },
+        { [](Device& d) { return d.SetTextureStageState(0, StageState::TexCoordIndex, 8); } },
+        { [](Device& d) { return d.SetTextureStageState(0, StageState::TexCoordIndex, 3u << 16); } },
+        { [](Device& d) { return d.SetTextureStageState(0, StageState::TextureTransformFlags, 5); } },
+        { [](Device& d) { return d.SetTextureStageState(0, StageState::AddressU, 3); } },
+        { [](Device& d) { return d.SetVertexShader(0x1001); } }, // bit outside the format
+        { [](Device& d) { return d.SetVertexShader(3); } }, // no such shader handle
+        { [](Device& d) { return d.SetPixelShader(5); } },
     };
     for (size_t i = 0; i < std::size(rows); ++i)
         EXPECT_EQ(rows[i].call(*m_device), Result::InvalidCall) << "row " << i;
-    EXPECT_EQ(m_device->SetTextureStageState(0, StageState::TexCoordIndex, kTexCoordCameraSpacePosition | 1), Result::Ok);
+    EXPECT_EQ(m_device->SetTextureStageState(0, StageState::TexCoordIndex, kTexCoordCameraSpacePosition | 1),
+        Result::Ok);
     EXPECT_EQ(m_device->SetTextureStageState(1, StageState::TextureTransformFlags,
                   StateValue(TextureTransform::Count3) | kTextureTransformProjected),
         Result::Ok);
-    EXPECT_EQ(m_device->SetTextureStageState(0, StageState::ColorArg1, Arg(TextureArg::Temp, kArgComplement | kArgAlphaReplicate)),
+    EXPECT_EQ(m_device->SetTextureStageState(
+                  0, StageState::ColorArg1, Arg(TextureArg::Temp, kArgComplement | kArgAlphaReplicate)),
         Result::Ok);
 }
 
@@ -159,66 +168,151 @@ TEST_F(GfxTest, setStatesRefuseValuesOutsideTheirRange)
 // apply the block, check B.
 struct RecordRow {
     const char* name;
-    std::function<void(Device&, int)> set;   // 0 = A, 1 = B
-    std::function<int(Device&)> get;         // which value is live, -1 for neither
+    std::function<void(Device&, int)> set; // 0 = A, 1 = B
+    std::function<int(Device&)> get; // which value is live, -1 for neither
 };
 
-std::vector<RecordRow> RecordRows(Texture* t0, Texture* t1, VertexBuffer* v0, VertexBuffer* v1, IndexBuffer* i0,
-    IndexBuffer* i1, uint32_t ps)
+std::vector<RecordRow> RecordRows(Texture* t0, Texture* t1, VertexBuffer* v0, VertexBuffer* v1,
+    IndexBuffer* i0, IndexBuffer* i1, uint32_t ps)
 {
     auto which = [](bool a, bool b) { return a ? 0 : b ? 1 : -1; };
     return {
-        {"render state", [](Device& d, int v) { d.SetRenderState(RenderState::AlphaRef, v ? 200 : 100); },
-            [=](Device& d) { uint32_t x; d.GetRenderState(RenderState::AlphaRef, x); return which(x == 100, x == 200); }},
-        {"stage state", [](Device& d, int v) { d.SetTextureStageState(5, StageState::ColorOp, v ? 6 : 3); },
-            [=](Device& d) { uint32_t x; d.GetTextureStageState(5, StageState::ColorOp, x); return which(x == 3, x == 6); }},
-        {"transform",
-            [](Device& d, int v) { Matrix m = Matrix::Identity(); m.m[3][0] = v ? 2.f : 1.f; d.SetTransform(Transform::Texture4, m); },
-            [=](Device& d) { Matrix m; d.GetTransform(Transform::Texture4, m); return which(m.m[3][0] == 1, m.m[3][0] == 2); }},
-        {"viewport", [](Device& d, int v) { d.SetViewport({0, 0, v ? 32u : 16u, 16, 0, 1}); },
-            [=](Device& d) { Viewport x; d.GetViewport(x); return which(x.width == 16, x.width == 32); }},
-        {"material", [](Device& d, int v) { Material m; m.power = v ? 20.f : 10.f; d.SetMaterial(m); },
-            [=](Device& d) { Material m; d.GetMaterial(m); return which(m.power == 10, m.power == 20); }},
-        {"light", [](Device& d, int v) { Light l; l.direction = {0, 0, 1}; l.range = v ? 5.f : 4.f; d.SetLight(33, l); d.LightEnable(33, v == 1); },
+        { "render state", [](Device& d, int v) { d.SetRenderState(RenderState::AlphaRef, v ? 200 : 100); },
             [=](Device& d) {
-                Light l; bool on = false;
-                if (d.GetLight(33, l) != Result::Ok) return -1;
+                uint32_t x;
+                d.GetRenderState(RenderState::AlphaRef, x);
+                return which(x == 100, x == 200);
+            } },
+        { "stage state", [](Device& d, int v) { d.SetTextureStageState(5, StageState::ColorOp, v ? 6 : 3); },
+            [=](Device& d) {
+                uint32_t x;
+                d.GetTextureStageState(5, StageState::ColorOp, x);
+                return which(x == 3, x == 6);
+            } },
+        { "transform",
+            [](Device& d, int v) {
+                Matrix m = Matrix::Identity();
+                m.m[3][0] = v ? 2.f : 1.f;
+                d.SetTransform(Transform::Texture4, m);
+            },
+            [=](Device& d) {
+                Matrix m;
+                d.GetTransform(Transform::Texture4, m);
+                return which(m.m[3][0] == 1, m.m[3][0] == 2);
+            } },
+        { "viewport",
+            [](Device& d, int v) {
+                d.SetViewport({ 0, 0, v ? 32u : 16u, 16, 0, 1 });
+            },
+            [=](Device& d) {
+                Viewport x;
+                d.GetViewport(x);
+                return which(x.width == 16, x.width == 32);
+            } },
+        { "material",
+            [](Device& d, int v) {
+                Material m;
+                m.power = v ? 20.f : 10.f;
+                d.SetMaterial(m);
+            },
+            [=](Device& d) {
+                Material m;
+                d.GetMaterial(m);
+                return which(m.power == 10, m.power == 20);
+            } },
+        { "light",
+            [](Device& d, int v) {
+                Light l;
+                l.direction = { 0, 0, 1 };
+                l.range = v ? 5.f : 4.f;
+                d.SetLight(33, l);
+                d.LightEnable(33, v == 1);
+            },
+            [=](Device& d) {
+                Light l;
+                bool on = false;
+                if (d.GetLight(33, l) != Result::Ok)
+                    return -1;
                 d.GetLightEnable(33, on);
                 return which(l.range == 4 && !on, l.range == 5 && on);
-            }},
-        {"clip plane", [](Device& d, int v) { float p[4] = {v ? 2.f : 1.f, 0, 0, 0}; d.SetClipPlane(2, p); },
-            [=](Device& d) { float p[4]; d.GetClipPlane(2, p); return which(p[0] == 1, p[0] == 2); }},
-        {"texture", [=](Device& d, int v) { d.SetTexture(6, v ? t1 : t0); },
-            [=](Device& d) { Held<Texture> t; d.GetTexture(6, &t); return which(t.p == t0, t.p == t1); }},
-        {"stream", [=](Device& d, int v) { d.SetStreamSource(0, v ? v1 : v0, v ? 32 : 16); },
-            [=](Device& d) { Held<VertexBuffer> b; uint32_t s; d.GetStreamSource(0, &b, s);
-                return which(b.p == v0 && s == 16, b.p == v1 && s == 32); }},
-        {"indices", [=](Device& d, int v) { d.SetIndices(v ? i1 : i0, v ? 7 : 3); },
-            [=](Device& d) { Held<IndexBuffer> b; uint32_t base; d.GetIndices(&b, base);
-                return which(b.p == i0 && base == 3, b.p == i1 && base == 7); }},
-        {"vertex shader", [](Device& d, int v) { d.SetVertexShader(v ? 0x242 : 0x112); },
-            [=](Device& d) { uint32_t x; d.GetVertexShader(x); return which(x == 0x112, x == 0x242); }},
-        {"pixel shader", [=](Device& d, int v) { d.SetPixelShader(v ? ps : 0); },
-            [=](Device& d) { uint32_t x; d.GetPixelShader(x); return which(x == 0, x == ps); }},
-        {"vertex constant", [](Device& d, int v) { float c[4] = {v ? 2.f : 1.f, 0, 0, 0}; d.SetVertexShaderConstant(95, c, 1); },
-            [=](Device& d) { float c[4]; d.GetVertexShaderConstant(95, c, 1); return which(c[0] == 1, c[0] == 2); }},
-        {"pixel constant", [](Device& d, int v) { float c[4] = {v ? 2.f : 1.f, 0, 0, 0}; d.SetPixelShaderConstant(7, c, 1); },
-            [=](Device& d) { float c[4]; d.GetPixelShaderConstant(7, c, 1); return which(c[0] == 1, c[0] == 2); }},
+            } },
+        { "clip plane",
+            [](Device& d, int v) {
+                float p[4] = { v ? 2.f : 1.f, 0, 0, 0 };
+                d.SetClipPlane(2, p);
+            },
+            [=](Device& d) {
+                float p[4];
+                d.GetClipPlane(2, p);
+                return which(p[0] == 1, p[0] == 2);
+            } },
+        { "texture", [=](Device& d, int v) { d.SetTexture(6, v ? t1 : t0); },
+            [=](Device& d) {
+                Held<Texture> t;
+                d.GetTexture(6, &t);
+                return which(t.p == t0, t.p == t1);
+            } },
+        { "stream", [=](Device& d, int v) { d.SetStreamSource(0, v ? v1 : v0, v ? 32 : 16); },
+            [=](Device& d) {
+                Held<VertexBuffer> b;
+                uint32_t s;
+                d.GetStreamSource(0, &b, s);
+                return which(b.p == v0 && s == 16, b.p == v1 && s == 32);
+            } },
+        { "indices", [=](Device& d, int v) { d.SetIndices(v ? i1 : i0, v ? 7 : 3); },
+            [=](Device& d) {
+                Held<IndexBuffer> b;
+                uint32_t base;
+                d.GetIndices(&b, base);
+                return which(b.p == i0 && base == 3, b.p == i1 && base == 7);
+            } },
+        { "vertex shader", [](Device& d, int v) { d.SetVertexShader(v ? 0x242 : 0x112); },
+            [=](Device& d) {
+                uint32_t x;
+                d.GetVertexShader(x);
+                return which(x == 0x112, x == 0x242);
+            } },
+        { "pixel shader", [=](Device& d, int v) { d.SetPixelShader(v ? ps : 0); },
+            [=](Device& d) {
+                uint32_t x;
+                d.GetPixelShader(x);
+                return which(x == 0, x == ps);
+            } },
+        { "vertex constant",
+            [](Device& d, int v) {
+                float c[4] = { v ? 2.f : 1.f, 0, 0, 0 };
+                d.SetVertexShaderConstant(95, c, 1);
+            },
+            [=](Device& d) {
+                float c[4];
+                d.GetVertexShaderConstant(95, c, 1);
+                return which(c[0] == 1, c[0] == 2);
+            } },
+        { "pixel constant",
+            [](Device& d, int v) {
+                float c[4] = { v ? 2.f : 1.f, 0, 0, 0 };
+                d.SetPixelShaderConstant(7, c, 1);
+            },
+            [=](Device& d) {
+                float c[4];
+                d.GetPixelShaderConstant(7, c, 1);
+                return which(c[0] == 1, c[0] == 2);
+            } },
     };
 }
 
 std::vector<uint32_t> MinimalPixelShader()
 {
-    std::vector<uint32_t> out{tokens::Version(ShaderKind::Pixel, 1, 1)};
+    std::vector<uint32_t> out { tokens::Version(ShaderKind::Pixel, 1, 1) };
     Instruction tex;
     tex.op = ShaderOp::Tex;
-    tex.dest = {RegisterType::Texture, 0, kMaskAll};
+    tex.dest = { RegisterType::Texture, 0, kMaskAll };
     tokens::Append(out, tex);
     Instruction mov;
     mov.op = ShaderOp::Mov;
-    mov.dest = {RegisterType::Temp, 0, kMaskAll};
+    mov.dest = { RegisterType::Temp, 0, kMaskAll };
     mov.sourceCount = 1;
-    mov.source[0] = {RegisterType::Texture, 0, kSwizzleIdentity, SourceModifier::None};
+    mov.source[0] = { RegisterType::Texture, 0, kSwizzleIdentity, SourceModifier::None };
     tokens::Append(out, mov);
     out.push_back(tokens::kEnd);
     return out;
@@ -245,7 +339,7 @@ TEST_F(GfxTest, stateBlocksRecordEachKindWithoutApplyingItAndApplyExactlyIt)
         row.set(*m_device, 0);
         ASSERT_EQ(row.get(*m_device), 0);
         ASSERT_EQ(m_device->BeginStateBlock(), Result::Ok);
-        row.set(*m_device, 0);   // the last value recorded wins
+        row.set(*m_device, 0); // the last value recorded wins
         row.set(*m_device, 1);
         EXPECT_EQ(row.get(*m_device), 0) << "recording must not change the live state";
         uint32_t block = 0;
@@ -335,7 +429,8 @@ TEST_F(GfxTest, injectedBlockFaultsHitOnlyTheCallsTheyNameAndLeaveNothingBehind)
     ASSERT_EQ(m_device->CreateTexture(8, 8, 1, 0, Format::A8R8G8B8, Pool::Managed, &texture), Result::Ok);
     // The second End fails: its recording is dropped with the texture it held.
     int ends = 0;
-    Null().SetStateBlockFault([&](StateBlockCall call, uint32_t) { return call == StateBlockCall::End && ++ends == 2; });
+    Null().SetStateBlockFault(
+        [&](StateBlockCall call, uint32_t) { return call == StateBlockCall::End && ++ends == 2; });
     uint32_t blocks[3] = {};
     for (uint32_t& block : blocks) {
         ASSERT_EQ(m_device->BeginStateBlock(), Result::Ok);
@@ -356,7 +451,8 @@ TEST_F(GfxTest, injectedBlockFaultsHitOnlyTheCallsTheyNameAndLeaveNothingBehind)
 
     // A refused Apply sets nothing; the others are logged in order.
     uint32_t cull = 0, fog = 0;
-    for (auto [block, state] : {std::pair{&cull, RenderState::CullMode}, {&fog, RenderState::FogEnable}}) {
+    for (auto [block, state] :
+        { std::pair { &cull, RenderState::CullMode }, { &fog, RenderState::FogEnable } }) {
         ASSERT_EQ(m_device->BeginStateBlock(), Result::Ok);
         m_device->SetRenderState(state, 1);
         ASSERT_EQ(m_device->EndStateBlock(*block), Result::Ok);
@@ -371,7 +467,7 @@ TEST_F(GfxTest, injectedBlockFaultsHitOnlyTheCallsTheyNameAndLeaveNothingBehind)
     EXPECT_EQ(RS(*m_device, RenderState::FogEnable), 1u);
     Null().SetStateBlockFault({});
     EXPECT_EQ(m_device->ApplyStateBlock(cull), Result::Ok);
-    EXPECT_EQ(Null().AppliedStateBlocks(), (std::vector<uint32_t>{fog, cull}));
+    EXPECT_EQ(Null().AppliedStateBlocks(), (std::vector<uint32_t> { fog, cull }));
     EXPECT_EQ(Null().GetCounters().stateBlocksApplied, 2u);
 
     // With the log off (benchmarks) applies are still counted.
@@ -390,7 +486,8 @@ struct ValidateRow {
     Result minimal;
 };
 
-void Stage(Device& d, uint32_t s, TextureOp op, uint32_t a1 = Arg(TextureArg::Texture), uint32_t a2 = Arg(TextureArg::Current))
+void Stage(Device& d, uint32_t s, TextureOp op, uint32_t a1 = Arg(TextureArg::Texture),
+    uint32_t a2 = Arg(TextureArg::Current))
 {
     d.SetTextureStageState(s, StageState::ColorOp, StateValue(op));
     d.SetTextureStageState(s, StageState::ColorArg1, a1);
@@ -400,53 +497,103 @@ void Stage(Device& d, uint32_t s, TextureOp op, uint32_t a1 = Arg(TextureArg::Te
 }
 
 const ValidateRow kValidateRows[] = {
-    {"defaults", [](Device&, Texture*) {}, Result::Ok, Result::Ok},
-    {"two stages", [](Device& d, Texture*) { Stage(d, 1, TextureOp::Modulate); }, Result::Ok, Result::Ok},
-    {"three stages", [](Device& d, Texture*) { Stage(d, 1, TextureOp::Modulate); Stage(d, 2, TextureOp::Add); },
-        Result::Ok, Result::InvalidCall},
-    {"stages after a disabled one do not count",
-        [](Device& d, Texture*) { Stage(d, 1, TextureOp::Disable); Stage(d, 2, TextureOp::DotProduct3); }, Result::Ok, Result::Ok},
-    {"dot product", [](Device& d, Texture*) { Stage(d, 0, TextureOp::DotProduct3); }, Result::Ok, Result::InvalidCall},
-    {"temp argument", [](Device& d, Texture*) { Stage(d, 0, TextureOp::Modulate, Arg(TextureArg::Temp)); },
-        Result::Ok, Result::InvalidCall},
-    {"temp result", [](Device& d, Texture*) { d.SetTextureStageState(0, StageState::ResultArg, Arg(TextureArg::Temp)); },
-        Result::Ok, Result::InvalidCall},
-    {"temp in an unread argument", [](Device& d, Texture*) { Stage(d, 0, TextureOp::SelectArg1, Arg(TextureArg::Texture), Arg(TextureArg::Temp)); },
-        Result::Ok, Result::Ok},
-    {"multiply-add reads argument 0",
-        [](Device& d, Texture*) { Stage(d, 0, TextureOp::MultiplyAdd); d.SetTextureStageState(0, StageState::ColorArg0, Arg(TextureArg::Temp)); },
-        Result::Ok, Result::InvalidCall},
-    {"border", [](Device& d, Texture*) { d.SetTextureStageState(0, StageState::AddressU, StateValue(TextureAddress::Border)); },
-        Result::Ok, Result::InvalidCall},
-    {"projected", [](Device& d, Texture*) {
-         d.SetTextureStageState(0, StageState::TextureTransformFlags, StateValue(TextureTransform::Count3) | kTextureTransformProjected); },
-        Result::Ok, Result::InvalidCall},
-    {"anisotropic", [](Device& d, Texture*) { d.SetTextureStageState(0, StageState::MinFilter, StateValue(TextureFilter::Anisotropic)); },
-        Result::Ok, Result::InvalidCall},
-    {"bump followed by a stage", [](Device& d, Texture*) { Stage(d, 0, TextureOp::BumpEnvMap); Stage(d, 1, TextureOp::SelectArg1); },
-        Result::Ok, Result::InvalidCall},
-    {"ends on bump", [](Device& d, Texture*) { Stage(d, 0, TextureOp::BumpEnvMap); }, Result::InvalidCall, Result::InvalidCall},
-    {"luminance bump is never reported", [](Device& d, Texture*) { Stage(d, 0, TextureOp::BumpEnvMapLuminance); Stage(d, 1, TextureOp::SelectArg1); },
-        Result::InvalidCall, Result::InvalidCall},
-    {"texture on the third stage", [](Device& d, Texture* t) {
-         Stage(d, 1, TextureOp::Modulate); Stage(d, 2, TextureOp::Modulate); d.SetTexture(2, t); },
-        Result::Ok, Result::InvalidCall},
-    {"texture on a disabled stage", [](Device& d, Texture* t) { d.SetTexture(3, t); }, Result::Ok, Result::Ok},
-    {"alpha DISABLE under an enabled colour passes the alpha on", [](Device& d, Texture*) {
-         d.SetTextureStageState(0, StageState::ColorOp, StateValue(TextureOp::SelectArg1));
-         d.SetTextureStageState(0, StageState::AlphaOp, StateValue(TextureOp::Disable)); },
-        Result::Ok, Result::Ok},
-    {"table fog", [](Device& d, Texture*) {
-         d.SetRenderState(RenderState::FogEnable, 1); d.SetRenderState(RenderState::FogTableMode, StateValue(FogMode::Linear)); },
-        Result::Ok, Result::InvalidCall},
-    {"range fog", [](Device& d, Texture*) {
-         d.SetRenderState(RenderState::FogEnable, 1); d.SetRenderState(RenderState::RangeFogEnable, 1); },
-        Result::Ok, Result::InvalidCall},
-    {"vertex blending", [](Device& d, Texture*) { d.SetRenderState(RenderState::VertexBlend, StateValue(VertexBlendMode::Weights2)); },
-        Result::Ok, Result::InvalidCall},
+    { "defaults", [](Device&, Texture*) {}, Result::Ok, Result::Ok },
+    { "two stages", [](Device& d, Texture*) { Stage(d, 1, TextureOp::Modulate); }, Result::Ok, Result::Ok },
+    { "three stages",
+        [](Device& d, Texture*) {
+            Stage(d, 1, TextureOp::Modulate);
+            Stage(d, 2, TextureOp::Add);
+        },
+        Result::Ok, Result::InvalidCall },
+    { "stages after a disabled one do not count",
+        [](Device& d, Texture*) {
+            Stage(d, 1, TextureOp::Disable);
+            Stage(d, 2, TextureOp::DotProduct3);
+        },
+        Result::Ok, Result::Ok },
+    { "dot product", [](Device& d, Texture*) { Stage(d, 0, TextureOp::DotProduct3); }, Result::Ok,
+        Result::InvalidCall },
+    { "temp argument", [](Device& d, Texture*) { Stage(d, 0, TextureOp::Modulate, Arg(TextureArg::Temp)); },
+        Result::Ok, Result::InvalidCall },
+    { "temp result",
+        [](Device& d, Texture*) { d.SetTextureStageState(0, StageState::ResultArg, Arg(TextureArg::Temp)); },
+        Result::Ok, Result::InvalidCall },
+    { "temp in an unread argument",
+        [](Device& d, Texture*) {
+            Stage(d, 0, TextureOp::SelectArg1, Arg(TextureArg::Texture), Arg(TextureArg::Temp));
+        },
+        Result::Ok, Result::Ok },
+    { "multiply-add reads argument 0",
+        [](Device& d, Texture*) {
+            Stage(d, 0, TextureOp::MultiplyAdd);
+            d.SetTextureStageState(0, StageState::ColorArg0, Arg(TextureArg::Temp));
+        },
+        Result::Ok, Result::InvalidCall },
+    { "border",
+        [](Device& d, Texture*) {
+            d.SetTextureStageState(0, StageState::AddressU, StateValue(TextureAddress::Border));
+        },
+        Result::Ok, Result::InvalidCall },
+    { "projected",
+        [](Device& d, Texture*) {
+            d.SetTextureStageState(0, StageState::TextureTransformFlags,
+                StateValue(TextureTransform::Count3) | kTextureTransformProjected);
+        },
+        Result::Ok, Result::InvalidCall },
+    { "anisotropic",
+        [](Device& d, Texture*) {
+            d.SetTextureStageState(0, StageState::MinFilter, StateValue(TextureFilter::Anisotropic));
+        },
+        Result::Ok, Result::InvalidCall },
+    { "bump followed by a stage",
+        [](Device& d, Texture*) {
+            Stage(d, 0, TextureOp::BumpEnvMap);
+            Stage(d, 1, TextureOp::SelectArg1);
+        },
+        Result::Ok, Result::InvalidCall },
+    { "ends on bump", [](Device& d, Texture*) { Stage(d, 0, TextureOp::BumpEnvMap); }, Result::InvalidCall,
+        Result::InvalidCall },
+    { "luminance bump is never reported",
+        [](Device& d, Texture*) {
+            Stage(d, 0, TextureOp::BumpEnvMapLuminance);
+            Stage(d, 1, TextureOp::SelectArg1);
+        },
+        Result::InvalidCall, Result::InvalidCall },
+    { "texture on the third stage",
+        [](Device& d, Texture* t) {
+            Stage(d, 1, TextureOp::Modulate);
+            Stage(d, 2, TextureOp::Modulate);
+            d.SetTexture(2, t);
+        },
+        Result::Ok, Result::InvalidCall },
+    { "texture on a disabled stage", [](Device& d, Texture* t) { d.SetTexture(3, t); }, Result::Ok,
+        Result::Ok },
+    { "alpha DISABLE under an enabled colour passes the alpha on",
+        [](Device& d, Texture*) {
+            d.SetTextureStageState(0, StageState::ColorOp, StateValue(TextureOp::SelectArg1));
+            d.SetTextureStageState(0, StageState::AlphaOp, StateValue(TextureOp::Disable));
+        },
+        Result::Ok, Result::Ok },
+    { "table fog",
+        [](Device& d, Texture*) {
+            d.SetRenderState(RenderState::FogEnable, 1);
+            d.SetRenderState(RenderState::FogTableMode, StateValue(FogMode::Linear));
+        },
+        Result::Ok, Result::InvalidCall },
+    { "range fog",
+        [](Device& d, Texture*) {
+            d.SetRenderState(RenderState::FogEnable, 1);
+            d.SetRenderState(RenderState::RangeFogEnable, 1);
+        },
+        Result::Ok, Result::InvalidCall },
+    { "vertex blending",
+        [](Device& d, Texture*) {
+            d.SetRenderState(RenderState::VertexBlend, StateValue(VertexBlendMode::Weights2));
+        },
+        Result::Ok, Result::InvalidCall },
 };
 
-class ValidateTest : public GfxTest, public ::testing::WithParamInterface<CapsProfile> {};
+class ValidateTest : public GfxTest, public ::testing::WithParamInterface<CapsProfile> { };
 
 TEST_P(ValidateTest, eachCauseFailsWhereTheProfileLacksIt)
 {
@@ -468,8 +615,10 @@ TEST_P(ValidateTest, eachCauseFailsWhereTheProfileLacksIt)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Profiles, ValidateTest, ::testing::Values(CapsProfile::Full, CapsProfile::Minimal),
-    [](const auto& info) { return info.param == CapsProfile::Full ? std::string("full") : std::string("minimal"); });
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, ValidateTest, ::testing::Values(CapsProfile::Full, CapsProfile::Minimal), [](const auto& info) {
+        return info.param == CapsProfile::Full ? std::string("full") : std::string("minimal");
+    });
 
 TEST_F(GfxTest, minimalProfileRefusesShadersUnlessATestGrantsThem)
 {
@@ -509,21 +658,21 @@ TEST_F(GfxTest, fullScreenDeviceIsLostWhileItsWindowIsAwayAndNeedsAReset)
         Result whileAway;
     };
     const Row rows[] = {
-        {"full screen minimised", false, true, false, Result::DeviceLost},
-        {"full screen unfocused", false, false, false, Result::DeviceLost},
-        {"window minimised", true, true, false, Result::Ok},
-        {"window unfocused", true, false, false, Result::Ok},
+        { "full screen minimised", false, true, false, Result::DeviceLost },
+        { "full screen unfocused", false, false, false, Result::DeviceLost },
+        { "window minimised", true, true, false, Result::Ok },
+        { "window unfocused", true, false, false, Result::Ok },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        m_window = FakeWindow{};
+        m_window = FakeWindow {};
         ASSERT_EQ(Create(row.windowed ? Windowed() : FullScreen()), Result::Ok);
         EXPECT_EQ(m_device->TestCooperativeLevel(), Result::Ok);
         m_window.minimised = row.minimised;
         m_window.focused = row.focused;
         EXPECT_EQ(m_device->TestCooperativeLevel(), row.whileAway);
         EXPECT_EQ(m_device->Present(), row.whileAway == Result::Ok ? Result::Ok : Result::DeviceLost);
-        m_window = FakeWindow{};
+        m_window = FakeWindow {};
         Result back = m_device->TestCooperativeLevel();
         EXPECT_EQ(back, row.whileAway == Result::Ok ? Result::Ok : Result::DeviceNotReset);
         EXPECT_EQ(m_device->TestCooperativeLevel(), back);
@@ -568,7 +717,8 @@ TEST_F(GfxTest, resetIsRefusedWhileDefaultResourcesAreHeldAndNamesEach)
     CreateWindowed();
     Held<Texture> managed, dynamic;
     ASSERT_EQ(m_device->CreateTexture(16, 16, 1, 0, Format::A8R8G8B8, Pool::Managed, &managed), Result::Ok);
-    ASSERT_EQ(m_device->CreateTexture(256, 256, 1, usage::kDynamic, Format::Dxt3, Pool::Default, &dynamic), Result::Ok);
+    ASSERT_EQ(m_device->CreateTexture(256, 256, 1, usage::kDynamic, Format::Dxt3, Pool::Default, &dynamic),
+        Result::Ok);
     LockedRect locked;
     ASSERT_EQ(managed->LockRect(0, locked, nullptr, 0), Result::Ok);
     static_cast<uint8_t*>(locked.bits)[5] = 0xAB;
@@ -624,7 +774,7 @@ TEST_F(GfxTest, gammaRampIsAppliedAtPresentWhenTheProfileReportsIt)
     GammaRamp half = GammaRamp::Identity();
     for (auto& v : half.red)
         v /= 2;
-    for (CapsProfile profile : {CapsProfile::Full, CapsProfile::Minimal}) {
+    for (CapsProfile profile : { CapsProfile::Full, CapsProfile::Minimal }) {
         m_adapter->SetCapsProfile(profile);
         ASSERT_EQ(Create(Windowed()), Result::Ok);
         m_device->SetGammaRamp(0, half);
@@ -648,12 +798,12 @@ TEST_F(GfxTest, lightsAtSparseIndicesAndTheActiveLimit)
     light.type = LightType::Point;
     light.range = 10;
     light.attenuation0 = 1;
-    for (uint32_t index : {0u, 1u, 10u, 11u, 32u, 231u}) {
+    for (uint32_t index : { 0u, 1u, 10u, 11u, 32u, 231u }) {
         EXPECT_EQ(m_device->SetLight(index, light), Result::Ok);
         EXPECT_EQ(m_device->LightEnable(index, true), Result::Ok);
     }
     for (uint32_t index = 100; index < 110; ++index)
-        EXPECT_EQ(m_device->LightEnable(index, true), Result::Ok);   // a default light is made
+        EXPECT_EQ(m_device->LightEnable(index, true), Result::Ok); // a default light is made
     EXPECT_EQ(m_device->LightEnable(200, true), Result::InvalidCall) << "sixteen lights at most";
     EXPECT_EQ(m_device->LightEnable(231, false), Result::Ok);
     EXPECT_EQ(m_device->LightEnable(200, true), Result::Ok);
@@ -661,7 +811,7 @@ TEST_F(GfxTest, lightsAtSparseIndicesAndTheActiveLimit)
     spot.type = LightType::Spot;
     EXPECT_EQ(m_device->SetLight(2, spot), Result::InvalidCall);
     Light zero;
-    zero.direction = {0, 0, 0};
+    zero.direction = { 0, 0, 0 };
     EXPECT_EQ(m_device->SetLight(2, zero), Result::InvalidCall);
 }
 
@@ -672,16 +822,16 @@ TEST(Lighting, theSpecularProbeReadsAboutPointThirtyOneAtEachVertex)
         state.render[i] = DefaultRenderState(RenderState(i), false);
     state.transforms.fill(Matrix::Identity());
     state.render[size_t(RenderState::Ambient)] = 0;
-    state.material.specular = {1, 1, 1, 1};
+    state.material.specular = { 1, 1, 1, 1 };
     state.material.power = 10;
     Light light;
     light.type = LightType::Directional;
-    light.specular = {0.5f, 0.5f, 0.5f, 0.5f};
-    light.direction = {0, 0, 1};
-    state.lights[0] = {light, true};
+    light.specular = { 0.5f, 0.5f, 0.5f, 0.5f };
+    light.direction = { 0, 0, 1 };
+    state.lights[0] = { light, true };
     for (int i = 0; i < 4; ++i) {
-        Vector3 p{(float(i % 2) - 0.5f) * 10, (float(i / 2) - 0.5f) * 10, 10};
-        LitVertex lit = LightVertex(state, p, {0, 0, -1}, std::nullopt, std::nullopt);
+        Vector3 p { (float(i % 2) - 0.5f) * 10, (float(i / 2) - 0.5f) * 10, 10 };
+        LitVertex lit = LightVertex(state, p, { 0, 0, -1 }, std::nullopt, std::nullopt);
         EXPECT_NEAR(lit.specular.b, 0.309f, 0.005f);
         int blue = int(lit.specular.b * 255 + 0.5f);
         EXPECT_GT(blue, 64);
@@ -697,40 +847,40 @@ TEST(Lighting, formulasForDirectionalAndPointLightsAndSources)
     for (size_t i = 0; i < kRenderStateCount; ++i)
         state.render[i] = DefaultRenderState(RenderState(i), false);
     state.transforms.fill(Matrix::Identity());
-    state.render[size_t(RenderState::Ambient)] = 0xFF202020;   // global ambient 32/255
-    state.material.diffuse = {0.5f, 0.5f, 0.5f, 0.75f};
-    state.material.ambient = {1, 1, 1, 1};
-    state.material.emissive = {0.1f, 0, 0, 0};
+    state.render[size_t(RenderState::Ambient)] = 0xFF202020; // global ambient 32/255
+    state.material.diffuse = { 0.5f, 0.5f, 0.5f, 0.75f };
+    state.material.ambient = { 1, 1, 1, 1 };
+    state.material.emissive = { 0.1f, 0, 0, 0 };
     Light sun;
     sun.type = LightType::Directional;
-    sun.diffuse = {1, 1, 1, 1};
-    sun.direction = {0, -1, 0};   // shining down onto an upward normal
-    state.lights[0] = {sun, true};
+    sun.diffuse = { 1, 1, 1, 1 };
+    sun.direction = { 0, -1, 0 }; // shining down onto an upward normal
+    state.lights[0] = { sun, true };
     // COLOR1 is the default diffuse source; a vertex without colour takes the material's.
-    LitVertex lit = LightVertex(state, {0, 0, 5}, {0, 1, 0}, std::nullopt, std::nullopt);
+    LitVertex lit = LightVertex(state, { 0, 0, 5 }, { 0, 1, 0 }, std::nullopt, std::nullopt);
     EXPECT_NEAR(lit.diffuse.r, 0.1f + 32.0f / 255 + 0.5f, 1e-4);
     EXPECT_NEAR(lit.diffuse.g, 32.0f / 255 + 0.5f, 1e-4);
     EXPECT_NEAR(lit.diffuse.a, 0.75f, 1e-6);
-    lit = LightVertex(state, {0, 0, 5}, {0, 1, 0}, Color(0x80FF0000), std::nullopt);
-    EXPECT_FLOAT_EQ(lit.diffuse.r, 1.0f);   // saturated
+    lit = LightVertex(state, { 0, 0, 5 }, { 0, 1, 0 }, Color(0x80FF0000), std::nullopt);
+    EXPECT_FLOAT_EQ(lit.diffuse.r, 1.0f); // saturated
     EXPECT_NEAR(lit.diffuse.g, 32.0f / 255, 1e-4);
     EXPECT_NEAR(lit.diffuse.a, 128.0f / 255, 1e-4);
 
     Light lamp;
     lamp.type = LightType::Point;
-    lamp.diffuse = {1, 1, 1, 1};
-    lamp.position = {0, 2, 5};
+    lamp.diffuse = { 1, 1, 1, 1 };
+    lamp.position = { 0, 2, 5 };
     lamp.range = 3;
     lamp.attenuation0 = 1;
-    lamp.attenuation2 = 0.25f;   // att at distance 2 = 1 / (1 + 1) = 0.5
+    lamp.attenuation2 = 0.25f; // att at distance 2 = 1 / (1 + 1) = 0.5
     state.lights[0].enabled = false;
-    state.lights[40] = {lamp, true};
+    state.lights[40] = { lamp, true };
     state.render[size_t(RenderState::Ambient)] = 0;
     state.material.emissive = {};
-    lit = LightVertex(state, {0, 0, 5}, {0, 1, 0}, std::nullopt, std::nullopt);
+    lit = LightVertex(state, { 0, 0, 5 }, { 0, 1, 0 }, std::nullopt, std::nullopt);
     EXPECT_NEAR(lit.diffuse.g, 0.5f * 0.5f, 1e-5);
     state.lights[40].light.range = 1.5f;
-    lit = LightVertex(state, {0, 0, 5}, {0, 1, 0}, std::nullopt, std::nullopt);
+    lit = LightVertex(state, { 0, 0, 5 }, { 0, 1, 0 }, std::nullopt, std::nullopt);
     EXPECT_EQ(lit.diffuse.g, 0.0f) << "nothing past the range";
 }
 

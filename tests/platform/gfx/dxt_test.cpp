@@ -22,34 +22,34 @@ struct KnownBlock {
     const char* name;
     Format format;
     std::vector<uint8_t> block;
-    uint32_t expected[4];   // pixels 0 to 3 (the first row)
+    uint32_t expected[4]; // pixels 0 to 3 (the first row)
 };
 
 TEST(Dxt, knownBlocksDecodeBitExactInEveryMode)
 {
     // Indices of the first row 0, 1, 2, 3 (0xE4); the other rows repeat index 0.
     const KnownBlock rows[] = {
-        {"DXT1 four colours", Format::Dxt1, Block({0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0}),
-            {0xFFFF0000, 0xFF0000FF, 0xFFAA0055, 0xFF5500AA}},
-        {"DXT1 three colours", Format::Dxt1, Block({0x1F, 0x00, 0x00, 0xF8, 0xE4, 0, 0, 0}),
-            {0xFF0000FF, 0xFFFF0000, 0xFF800080, 0x00000000}},
-        {"DXT1 equal end points", Format::Dxt1, Block({0x10, 0x84, 0x10, 0x84, 0xE4, 0, 0, 0}),
-            {0xFF848284, 0xFF848284, 0xFF848284, 0x00000000}},
-        {"DXT1 bit replication", Format::Dxt1, Block({0x10, 0x84, 0x00, 0x00, 0xE4, 0, 0, 0}),
-            {0xFF848284, 0xFF000000, 0xFF585758, 0xFF2C2B2C}},
-        {"DXT3 alpha nibbles", Format::Dxt3,
-            Block({0x10, 0xFA, 0, 0, 0, 0, 0, 0, 0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0}),
-            {0x00FF0000, 0x110000FF, 0xAAAA0055, 0xFF5500AA}},
-        {"DXT3 colour block stays four-colour", Format::Dxt3,
-            Block({0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0x1F, 0x00, 0x00, 0xF8, 0xE4, 0, 0, 0}),
-            {0xFF0000FF, 0xFFFF0000, 0xFF5500AA, 0xFFAA0055}},
+        { "DXT1 four colours", Format::Dxt1, Block({ 0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0 }),
+            { 0xFFFF0000, 0xFF0000FF, 0xFFAA0055, 0xFF5500AA } },
+        { "DXT1 three colours", Format::Dxt1, Block({ 0x1F, 0x00, 0x00, 0xF8, 0xE4, 0, 0, 0 }),
+            { 0xFF0000FF, 0xFFFF0000, 0xFF800080, 0x00000000 } },
+        { "DXT1 equal end points", Format::Dxt1, Block({ 0x10, 0x84, 0x10, 0x84, 0xE4, 0, 0, 0 }),
+            { 0xFF848284, 0xFF848284, 0xFF848284, 0x00000000 } },
+        { "DXT1 bit replication", Format::Dxt1, Block({ 0x10, 0x84, 0x00, 0x00, 0xE4, 0, 0, 0 }),
+            { 0xFF848284, 0xFF000000, 0xFF585758, 0xFF2C2B2C } },
+        { "DXT3 alpha nibbles", Format::Dxt3,
+            Block({ 0x10, 0xFA, 0, 0, 0, 0, 0, 0, 0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0 }),
+            { 0x00FF0000, 0x110000FF, 0xAAAA0055, 0xFF5500AA } },
+        { "DXT3 colour block stays four-colour", Format::Dxt3,
+            Block({ 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0x1F, 0x00, 0x00, 0xF8, 0xE4, 0, 0, 0 }),
+            { 0xFF0000FF, 0xFFFF0000, 0xFF5500AA, 0xFFAA0055 } },
         // Alpha 255, 0 with indices 0, 1, 2, 3 on the first row, 7 after.
-        {"DXT5 eight alphas", Format::Dxt5,
-            Block({0xFF, 0x00, 0x88, 0xF6, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0}),
-            {0xFFFF0000, 0x000000FF, 0xDBAA0055, 0xB65500AA}},
-        {"DXT5 six alphas", Format::Dxt5,
-            Block({0x00, 0xFF, 0x88, 0xF6, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0}),
-            {0x00FF0000, 0xFF0000FF, 0x33AA0055, 0x665500AA}},
+        { "DXT5 eight alphas", Format::Dxt5,
+            Block({ 0xFF, 0x00, 0x88, 0xF6, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0 }),
+            { 0xFFFF0000, 0x000000FF, 0xDBAA0055, 0xB65500AA } },
+        { "DXT5 six alphas", Format::Dxt5,
+            Block({ 0x00, 0xFF, 0x88, 0xF6, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0 }),
+            { 0x00FF0000, 0xFF0000FF, 0x33AA0055, 0x665500AA } },
     };
     for (const KnownBlock& row : rows) {
         uint32_t out[16];
@@ -59,20 +59,21 @@ TEST(Dxt, knownBlocksDecodeBitExactInEveryMode)
     }
     // The rest of the DXT5 alpha indices: 4..7 on the second row give 146, 109, 73, 36, then index 7.
     uint32_t out[16];
-    std::vector<uint8_t> eight = Block({0xFF, 0x00, 0x88, 0xF6, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0});
+    std::vector<uint8_t> eight
+        = Block({ 0xFF, 0x00, 0x88, 0xF6, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0 });
     // Indices 4, 5, 6, 7 for pixels 4-7: bits 12..23 = 100 101 110 111.
     uint32_t bits = 0 | 1 << 3 | 2 << 6 | 3 << 9 | 4 << 12 | 5 << 15 | 6 << 18 | 7 << 21;
     eight[2] = uint8_t(bits);
     eight[3] = uint8_t(bits >> 8);
     eight[4] = uint8_t(bits >> 16);
     DecodeDxtBlock(Format::Dxt5, eight.data(), out);
-    const uint32_t alphas[8] = {255, 0, 219, 182, 146, 109, 73, 36};
+    const uint32_t alphas[8] = { 255, 0, 219, 182, 146, 109, 73, 36 };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(out[i] >> 24, alphas[i]) << i;
     eight[0] = 0;
     eight[1] = 255;
     DecodeDxtBlock(Format::Dxt5, eight.data(), out);
-    const uint32_t six[8] = {0, 255, 51, 102, 153, 204, 0, 255};
+    const uint32_t six[8] = { 0, 255, 51, 102, 153, 204, 0, 255 };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(out[i] >> 24, six[i]) << i;
 }
@@ -97,7 +98,7 @@ TEST(Dxt, gradientsRoundTripAboveThirtyDecibels)
             uint32_t r = x * 4, g = y * 4, b = (x + y) * 2, a = 255 - (x * 2 + y * 2);
             picture[y * w + x] = a << 24 | r << 16 | g << 8 | b;
         }
-    for (Format format : {Format::Dxt1, Format::Dxt3, Format::Dxt5}) {
+    for (Format format : { Format::Dxt1, Format::Dxt3, Format::Dxt5 }) {
         std::vector<uint8_t> blocks((w / 4) * (h / 4) * DxtBlockBytes(format));
         uint32_t pitch = (w / 4) * DxtBlockBytes(format);
         std::vector<uint32_t> source = picture;
@@ -108,7 +109,8 @@ TEST(Dxt, gradientsRoundTripAboveThirtyDecibels)
         std::vector<uint32_t> back(w * h);
         DecodeDxt(format, blocks.data(), pitch, w, h, back.data(), w);
         for (int channel = 0; channel < (format == Format::Dxt1 ? 3 : 4); ++channel)
-            EXPECT_GE(Psnr(source, back, channel), 30.0) << "format " << DxtBlockBytes(format) << " channel " << channel;
+            EXPECT_GE(Psnr(source, back, channel), 30.0)
+                << "format " << DxtBlockBytes(format) << " channel " << channel;
     }
 }
 
@@ -131,7 +133,7 @@ TEST(Dxt, flatBlocksAreExactAndUniform)
             ASSERT_EQ(p >> 24, v / 17 * 17);
         // Grey: one colour over the block, within 2 of the input.
         std::fill(in, in + 16, 0xFF000000u | v << 16 | v << 8 | v);
-        for (Format format : {Format::Dxt1, Format::Dxt3, Format::Dxt5}) {
+        for (Format format : { Format::Dxt1, Format::Dxt3, Format::Dxt5 }) {
             EncodeDxtBlock(format, in, block);
             DecodeDxtBlock(format, block, out);
             for (uint32_t p : out) {
@@ -142,9 +144,10 @@ TEST(Dxt, flatBlocksAreExactAndUniform)
         }
     }
     // Colours the 5:6:5 grid holds come back exactly.
-    const uint32_t exact[] = {0xFF000000, 0xFFFFFFFF, 0xFF848284, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF214163};
+    const uint32_t exact[]
+        = { 0xFF000000, 0xFFFFFFFF, 0xFF848284, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF214163 };
     for (uint32_t c : exact)
-        for (Format format : {Format::Dxt1, Format::Dxt3, Format::Dxt5}) {
+        for (Format format : { Format::Dxt1, Format::Dxt3, Format::Dxt5 }) {
             std::fill(in, in + 16, c);
             EncodeDxtBlock(format, in, block);
             DecodeDxtBlock(format, block, out);

@@ -18,8 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     plat::gfx::ShaderProgram program;
     bool vertex = tokens[0] == plat::gfx::tokens::Version(plat::gfx::ShaderKind::Vertex, 1, 1);
-    if (plat::gfx::LoadShaderTokens(tokens, vertex ? plat::gfx::ShaderKind::Vertex : plat::gfx::ShaderKind::Pixel,
-            program, nullptr) != plat::gfx::Result::Ok)
+    if (plat::gfx::LoadShaderTokens(
+            tokens, vertex ? plat::gfx::ShaderKind::Vertex : plat::gfx::ShaderKind::Pixel, program, nullptr)
+        != plat::gfx::Result::Ok)
         std::abort();
     return 0;
 }

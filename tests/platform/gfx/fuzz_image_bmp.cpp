@@ -9,6 +9,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     plat::gfx::d3dx::Image image;
     std::string error;
-    plat::gfx::d3dx::ReadBmp({data, size}, image, false, &error);
+    plat::gfx::d3dx::ReadBmp({ data, size }, image, false, &error);
     return 0;
 }

@@ -21,21 +21,20 @@ TEST(Fvf, vertexSizesOfTheGameFormats)
         uint32_t size;
     };
     const Row rows[] = {
-        {0x112, 32},   // XYZ | NORMAL | TEX1
-        {0x242, 32},   // XYZ | DIFFUSE | TEX2
-        {0x42, 16},    // XYZ | DIFFUSE
-        {0x204, 32},   // XYZRHW | TEX2
-        {0x152, 36},   // XYZ | NORMAL | DIFFUSE | TEX1
-        {0x15A, 48},   // XYZB3 | NORMAL | DIFFUSE | TEX1
-        {0x1D2, 40},   // XYZ | NORMAL | DIFFUSE | SPECULAR | TEX1
-        {0x1C4, 32},   // XYZRHW | DIFFUSE | SPECULAR | TEX1
-        {0x122, 24},   // XYZ | PSIZE | TEX1
-        {fvf::kXyz | fvf::kTex2 | fvf::TexCoordSize1(0) | fvf::TexCoordSize4(1), 12 + 4 + 16},
-        {fvf::kXyz | fvf::kTex8, 12 + 64},
-        {0x000, 0},    // no position
-        {0x00C, 0},    // four weights
-        {0x1002, 0},   // unknown bit
-        {fvf::kXyz | fvf::kTex1 | fvf::TexCoordSize3(1), 0},   // a size for a set it lacks
+        { 0x112, 32 }, // XYZ | NORMAL | TEX1
+        { 0x242, 32 }, // XYZ | DIFFUSE | TEX2
+        { 0x42, 16 }, // XYZ | DIFFUSE
+        { 0x204, 32 }, // XYZRHW | TEX2
+        { 0x152, 36 }, // XYZ | NORMAL | DIFFUSE | TEX1
+        { 0x15A, 48 }, // XYZB3 | NORMAL | DIFFUSE | TEX1
+        { 0x1D2, 40 }, // XYZ | NORMAL | DIFFUSE | SPECULAR | TEX1
+        { 0x1C4, 32 }, // XYZRHW | DIFFUSE | SPECULAR | TEX1
+        { 0x122, 24 }, // XYZ | PSIZE | TEX1
+        { fvf::kXyz | fvf::kTex2 | fvf::TexCoordSize1(0) | fvf::TexCoordSize4(1), 12 + 4 + 16 },
+        { fvf::kXyz | fvf::kTex8, 12 + 64 }, { 0x000, 0 }, // no position
+        { 0x00C, 0 }, // four weights
+        { 0x1002, 0 }, // unknown bit
+        { fvf::kXyz | fvf::kTex1 | fvf::TexCoordSize3(1), 0 }, // a size for a set it lacks
     };
     for (const Row& row : rows)
         EXPECT_EQ(FvfVertexSize(row.code), row.size) << std::hex << row.code;
@@ -50,24 +49,114 @@ TEST_F(GfxTest, newResourcesAreZeroAndSizesAreChecked)
         Result expected;
     };
     const Row rows[] = {
-        {"zero width", [](Device& d) { Held<Texture> t; return d.CreateTexture(0, 4, 1, 0, Format::A8R8G8B8, Pool::Managed, &t); }, Result::InvalidCall},
-        {"too wide", [](Device& d) { Held<Texture> t; return d.CreateTexture(8193, 4, 1, 0, Format::A8R8G8B8, Pool::Managed, &t); }, Result::InvalidCall},
-        {"too many levels", [](Device& d) { Held<Texture> t; return d.CreateTexture(8, 4, 5, 0, Format::A8R8G8B8, Pool::Managed, &t); }, Result::InvalidCall},
-        {"full chain", [](Device& d) { Held<Texture> t; return d.CreateTexture(8, 4, 4, 0, Format::A8R8G8B8, Pool::Managed, &t); }, Result::Ok},
-        {"absent format", [](Device& d) { Held<Texture> t; return d.CreateTexture(8, 8, 1, 0, Format::R8G8B8, Pool::Managed, &t); }, Result::InvalidCall},
-        {"bump format", [](Device& d) { Held<Texture> t; return d.CreateTexture(8, 8, 1, 0, Format::V8U8, Pool::Managed, &t); }, Result::Ok},
-        {"dynamic managed", [](Device& d) { Held<Texture> t; return d.CreateTexture(8, 8, 1, usage::kDynamic, Format::A8R8G8B8, Pool::Managed, &t); }, Result::InvalidCall},
-        {"target not in DEFAULT", [](Device& d) { Held<Texture> t; return d.CreateTexture(8, 8, 1, usage::kRenderTarget, Format::A8R8G8B8, Pool::Managed, &t); }, Result::InvalidCall},
-        {"target of a texture-only format", [](Device& d) { Held<Texture> t; return d.CreateTexture(8, 8, 1, usage::kRenderTarget, Format::Dxt3, Pool::Default, &t); }, Result::InvalidCall},
-        {"empty vertex buffer", [](Device& d) { Held<VertexBuffer> b; return d.CreateVertexBuffer(0, 0, 0, Pool::Managed, &b); }, Result::InvalidCall},
-        {"huge vertex buffer", [](Device& d) { Held<VertexBuffer> b; return d.CreateVertexBuffer(0xFFFFFFF0u, 0, 0, Pool::Managed, &b); }, Result::InvalidCall},
-        {"vertex buffer smaller than its vertex", [](Device& d) { Held<VertexBuffer> b; return d.CreateVertexBuffer(16, 0, 0x112, Pool::Managed, &b); }, Result::InvalidCall},
-        {"32-bit indices", [](Device& d) { Held<IndexBuffer> b; return d.CreateIndexBuffer(64, 0, Format::Index32, Pool::Managed, &b); }, Result::InvalidCall},
-        {"image of zero height", [](Device& d) { Held<Surface> s; return d.CreateImageSurface(4, 0, Format::Dxt3, &s); }, Result::InvalidCall},
-        {"image too large", [](Device& d) { Held<Surface> s; return d.CreateImageSurface(16385, 4, Format::X8R8G8B8, &s); }, Result::InvalidCall},
-        {"depth of a colour format", [](Device& d) { Held<Surface> s; return d.CreateDepthStencilSurface(64, 64, Format::X8R8G8B8, MultiSample::None, &s); }, Result::InvalidCall},
-        {"target of a depth format", [](Device& d) { Held<Surface> s; return d.CreateRenderTarget(64, 64, Format::D16, MultiSample::None, false, &s); }, Result::InvalidCall},
-        {"lockable multisampled target", [](Device& d) { Held<Surface> s; return d.CreateRenderTarget(64, 64, Format::X8R8G8B8, MultiSample::Samples4, true, &s); }, Result::InvalidCall},
+        { "zero width",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(0, 4, 1, 0, Format::A8R8G8B8, Pool::Managed, &t);
+            },
+            Result::InvalidCall },
+        { "too wide",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(8193, 4, 1, 0, Format::A8R8G8B8, Pool::Managed, &t);
+            },
+            Result::InvalidCall },
+        { "too many levels",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(8, 4, 5, 0, Format::A8R8G8B8, Pool::Managed, &t);
+            },
+            Result::InvalidCall },
+        { "full chain",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(8, 4, 4, 0, Format::A8R8G8B8, Pool::Managed, &t);
+            },
+            Result::Ok },
+        { "absent format",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(8, 8, 1, 0, Format::R8G8B8, Pool::Managed, &t);
+            },
+            Result::InvalidCall },
+        { "bump format",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(8, 8, 1, 0, Format::V8U8, Pool::Managed, &t);
+            },
+            Result::Ok },
+        { "dynamic managed",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(8, 8, 1, usage::kDynamic, Format::A8R8G8B8, Pool::Managed, &t);
+            },
+            Result::InvalidCall },
+        { "target not in DEFAULT",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(8, 8, 1, usage::kRenderTarget, Format::A8R8G8B8, Pool::Managed, &t);
+            },
+            Result::InvalidCall },
+        { "target of a texture-only format",
+            [](Device& d) {
+                Held<Texture> t;
+                return d.CreateTexture(8, 8, 1, usage::kRenderTarget, Format::Dxt3, Pool::Default, &t);
+            },
+            Result::InvalidCall },
+        { "empty vertex buffer",
+            [](Device& d) {
+                Held<VertexBuffer> b;
+                return d.CreateVertexBuffer(0, 0, 0, Pool::Managed, &b);
+            },
+            Result::InvalidCall },
+        { "huge vertex buffer",
+            [](Device& d) {
+                Held<VertexBuffer> b;
+                return d.CreateVertexBuffer(0xFFFFFFF0u, 0, 0, Pool::Managed, &b);
+            },
+            Result::InvalidCall },
+        { "vertex buffer smaller than its vertex",
+            [](Device& d) {
+                Held<VertexBuffer> b;
+                return d.CreateVertexBuffer(16, 0, 0x112, Pool::Managed, &b);
+            },
+            Result::InvalidCall },
+        { "32-bit indices",
+            [](Device& d) {
+                Held<IndexBuffer> b;
+                return d.CreateIndexBuffer(64, 0, Format::Index32, Pool::Managed, &b);
+            },
+            Result::InvalidCall },
+        { "image of zero height",
+            [](Device& d) {
+                Held<Surface> s;
+                return d.CreateImageSurface(4, 0, Format::Dxt3, &s);
+            },
+            Result::InvalidCall },
+        { "image too large",
+            [](Device& d) {
+                Held<Surface> s;
+                return d.CreateImageSurface(16385, 4, Format::X8R8G8B8, &s);
+            },
+            Result::InvalidCall },
+        { "depth of a colour format",
+            [](Device& d) {
+                Held<Surface> s;
+                return d.CreateDepthStencilSurface(64, 64, Format::X8R8G8B8, MultiSample::None, &s);
+            },
+            Result::InvalidCall },
+        { "target of a depth format",
+            [](Device& d) {
+                Held<Surface> s;
+                return d.CreateRenderTarget(64, 64, Format::D16, MultiSample::None, false, &s);
+            },
+            Result::InvalidCall },
+        { "lockable multisampled target",
+            [](Device& d) {
+                Held<Surface> s;
+                return d.CreateRenderTarget(64, 64, Format::X8R8G8B8, MultiSample::Samples4, true, &s);
+            },
+            Result::InvalidCall },
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.create(*m_device), row.expected) << row.name;
@@ -83,7 +172,7 @@ TEST_F(GfxTest, newResourcesAreZeroAndSizesAreChecked)
     SurfaceDesc desc;
     texture->GetLevelDesc(4, desc);
     EXPECT_EQ(desc.width, 1u);
-    EXPECT_EQ(desc.size, 16u);   // one block
+    EXPECT_EQ(desc.size, 16u); // one block
 }
 
 TEST_F(GfxTest, getReturningAnObjectAddsAReference)
@@ -93,7 +182,7 @@ TEST_F(GfxTest, getReturningAnObjectAddsAReference)
     ASSERT_EQ(m_device->CreateTexture(8, 8, 2, 0, Format::A8R8G8B8, Pool::Managed, &texture), Result::Ok);
     Surface* level = nullptr;
     ASSERT_EQ(texture->GetSurfaceLevel(1, &level), Result::Ok);
-    EXPECT_EQ(texture->AddRef(), 3u);   // one of its own, one from the level
+    EXPECT_EQ(texture->AddRef(), 3u); // one of its own, one from the level
     EXPECT_EQ(texture->Release(), 2u);
     EXPECT_EQ(level->Release(), 1u);
     m_device->SetTexture(0, texture);
@@ -117,17 +206,19 @@ TEST_F(GfxTest, lockRulesByPoolAndUsage)
         Result expected;
     };
     const Row rows[] = {
-        {"managed", 0, Pool::Managed, 0, Result::Ok},
-        {"system memory", 0, Pool::SystemMem, 0, Result::Ok},
-        {"default", 0, Pool::Default, 0, Result::InvalidCall},
-        {"default dynamic", usage::kDynamic, Pool::Default, lock::kDiscard, Result::Ok},
-        {"discard needs dynamic", 0, Pool::Managed, lock::kDiscard, Result::InvalidCall},
-        {"render-target texture", usage::kRenderTarget, Pool::Default, 0, Result::InvalidCall},
-        {"unknown flag", 0, Pool::Managed, 1u << 20, Result::InvalidCall},
+        { "managed", 0, Pool::Managed, 0, Result::Ok },
+        { "system memory", 0, Pool::SystemMem, 0, Result::Ok },
+        { "default", 0, Pool::Default, 0, Result::InvalidCall },
+        { "default dynamic", usage::kDynamic, Pool::Default, lock::kDiscard, Result::Ok },
+        { "discard needs dynamic", 0, Pool::Managed, lock::kDiscard, Result::InvalidCall },
+        { "render-target texture", usage::kRenderTarget, Pool::Default, 0, Result::InvalidCall },
+        { "unknown flag", 0, Pool::Managed, 1u << 20, Result::InvalidCall },
     };
     for (const Row& row : rows) {
         Held<Texture> texture;
-        ASSERT_EQ(m_device->CreateTexture(8, 8, 1, row.usage, Format::A8R8G8B8, row.pool, &texture), Result::Ok) << row.name;
+        ASSERT_EQ(
+            m_device->CreateTexture(8, 8, 1, row.usage, Format::A8R8G8B8, row.pool, &texture), Result::Ok)
+            << row.name;
         LockedRect locked;
         EXPECT_EQ(texture->LockRect(0, locked, nullptr, row.flags), row.expected) << row.name;
         if (row.expected == Result::Ok) {
@@ -137,9 +228,12 @@ TEST_F(GfxTest, lockRulesByPoolAndUsage)
         EXPECT_EQ(texture->UnlockRect(0), Result::InvalidCall) << row.name;
     }
     Held<Surface> target, lockable, depth;
-    ASSERT_EQ(m_device->CreateRenderTarget(32, 32, Format::X8R8G8B8, MultiSample::None, false, &target), Result::Ok);
-    ASSERT_EQ(m_device->CreateRenderTarget(32, 32, Format::X8R8G8B8, MultiSample::None, true, &lockable), Result::Ok);
-    ASSERT_EQ(m_device->CreateDepthStencilSurface(32, 32, Format::D16, MultiSample::None, &depth), Result::Ok);
+    ASSERT_EQ(m_device->CreateRenderTarget(32, 32, Format::X8R8G8B8, MultiSample::None, false, &target),
+        Result::Ok);
+    ASSERT_EQ(m_device->CreateRenderTarget(32, 32, Format::X8R8G8B8, MultiSample::None, true, &lockable),
+        Result::Ok);
+    ASSERT_EQ(
+        m_device->CreateDepthStencilSurface(32, 32, Format::D16, MultiSample::None, &depth), Result::Ok);
     LockedRect locked;
     EXPECT_EQ(target->LockRect(locked, nullptr, 0), Result::InvalidCall);
     EXPECT_EQ(depth->LockRect(locked, nullptr, 0), Result::InvalidCall);
@@ -162,18 +256,18 @@ TEST_F(GfxTest, rectanglesOutsideOrOffTheBlockGridAreRefused)
         bool ok;
     };
     const Row rows[] = {
-        {dxt, 0, {4, 4, 8, 8}, true},
-        {dxt, 0, {2, 0, 6, 4}, false},
-        {dxt, 0, {0, 0, 4, 6}, false},
-        {dxt, 0, {0, 0, 8, 12}, false},
-        {dxt, 1, {0, 0, 4, 4}, true},
-        {dxt, 2, {0, 0, 2, 2}, true},    // a level below 4x4 locks whole
-        {dxt, 3, {0, 0, 1, 1}, true},
-        {dxt, 2, {0, 0, 1, 2}, false},
-        {plain, 0, {1, 1, 3, 3}, true},
-        {plain, 0, {-1, 0, 3, 3}, false},
-        {plain, 0, {3, 3, 3, 4}, false},  // empty
-        {plain, 0, {0, 0, 9, 1}, false},
+        { dxt, 0, { 4, 4, 8, 8 }, true },
+        { dxt, 0, { 2, 0, 6, 4 }, false },
+        { dxt, 0, { 0, 0, 4, 6 }, false },
+        { dxt, 0, { 0, 0, 8, 12 }, false },
+        { dxt, 1, { 0, 0, 4, 4 }, true },
+        { dxt, 2, { 0, 0, 2, 2 }, true }, // a level below 4x4 locks whole
+        { dxt, 3, { 0, 0, 1, 1 }, true },
+        { dxt, 2, { 0, 0, 1, 2 }, false },
+        { plain, 0, { 1, 1, 3, 3 }, true },
+        { plain, 0, { -1, 0, 3, 3 }, false },
+        { plain, 0, { 3, 3, 3, 4 }, false }, // empty
+        { plain, 0, { 0, 0, 9, 1 }, false },
     };
     for (const Row& row : rows) {
         LockedRect locked;
@@ -185,13 +279,13 @@ TEST_F(GfxTest, rectanglesOutsideOrOffTheBlockGridAreRefused)
     }
     // DXT pitch is one block row: 2 blocks of 16 bytes; a lock at (4, 4) starts at block (1, 1).
     LockedRect locked;
-    Rect rect{4, 4, 8, 8};
+    Rect rect { 4, 4, 8, 8 };
     ASSERT_EQ(dxt->LockRect(0, locked, &rect, 0), Result::Ok);
     EXPECT_EQ(locked.pitch, 32);
     EXPECT_EQ(static_cast<uint8_t*>(locked.bits) - dxt->Level(0).Bits(), 32 + 16);
     dxt->UnlockRect(0);
     EXPECT_EQ(dxt->AddDirtyRect(&rect), Result::Ok);
-    Rect outside{0, 0, 9, 8};
+    Rect outside { 0, 0, 9, 8 };
     EXPECT_EQ(dxt->AddDirtyRect(&outside), Result::InvalidCall);
 }
 
@@ -209,13 +303,13 @@ TEST_F(GfxTest, copyRectsNeedsEqualFormatsAndCopiesOnlyWhatItIsGiven)
     source->UnlockRect();
 
     EXPECT_EQ(m_device->CopyRects(source, nullptr, 0, other, nullptr), Result::InvalidCall);
-    Rect rect{2, 2, 4, 4};
-    Point beyond{7, 7};
+    Rect rect { 2, 2, 4, 4 };
+    Point beyond { 7, 7 };
     EXPECT_EQ(m_device->CopyRects(source, &rect, 1, target, &beyond), Result::InvalidCall);
     const uint32_t* out = reinterpret_cast<const uint32_t*>(target->Bits());
     for (int i = 0; i < 64; ++i)
         ASSERT_EQ(out[i], 0u) << "a refused copy touches nothing";
-    Point at{0, 5};
+    Point at { 0, 5 };
     ASSERT_EQ(m_device->CopyRects(source, &rect, 1, target, &at), Result::Ok);
     EXPECT_EQ(out[5 * 8 + 0], uint32_t(2 * 8 + 2 + 1));
     EXPECT_EQ(out[6 * 8 + 1], uint32_t(3 * 8 + 3 + 1));
@@ -232,7 +326,7 @@ TEST_F(GfxTest, copyRectsFromTheBackBufferReadsItBack)
     PresentParameters params = Windowed();
     params.flags = present::kLockableBackBuffer;
     ASSERT_EQ(Create(params), Result::Ok);
-    Rect area{10, 10, 20, 20};
+    Rect area { 10, 10, 20, 20 };
     ASSERT_EQ(m_device->Clear(1, &area, clear::kTarget, 0xFF336699, 1, 0), Result::Ok);
     Held<Surface> back, image;
     m_device->GetRenderTarget(&back);
@@ -242,7 +336,8 @@ TEST_F(GfxTest, copyRectsFromTheBackBufferReadsItBack)
     EXPECT_EQ(Null().GetCounters().readBacks, readBacks + 1);
     LockedRect locked;
     ASSERT_EQ(image->LockRect(locked, nullptr, lock::kReadOnly), Result::Ok);
-    auto pixel = [&](int x, int y) { return static_cast<const uint32_t*>(locked.bits)[y * locked.pitch / 4 + x]; };
+    auto pixel
+        = [&](int x, int y) { return static_cast<const uint32_t*>(locked.bits)[y * locked.pitch / 4 + x]; };
     EXPECT_EQ(pixel(10, 10), 0xFF336699u);
     EXPECT_EQ(pixel(19, 19), 0xFF336699u);
     EXPECT_EQ(pixel(20, 19), 0u);
@@ -255,13 +350,13 @@ TEST_F(GfxTest, updateTextureCopiesTheDirtyRegionOnlyAndThenClearsIt)
     Held<Texture> staging, cache;
     ASSERT_EQ(m_device->CreateTexture(256, 256, 1, 0, Format::Dxt3, Pool::SystemMem, &staging), Result::Ok);
     ASSERT_EQ(m_device->CreateTexture(256, 256, 1, 0, Format::Dxt3, Pool::Default, &cache), Result::Ok);
-    ASSERT_EQ(m_device->UpdateTexture(staging, cache), Result::Ok);   // a new texture is dirty whole
+    ASSERT_EQ(m_device->UpdateTexture(staging, cache), Result::Ok); // a new texture is dirty whole
     uint64_t bytes = Null().GetCounters().uploadedBytes;
 
     // Write two blocks, but mark only one of them with NO_DIRTY_UPDATE left out.
     LockedRect locked;
-    Rect first{0, 0, 4, 4};
-    Rect second{8, 0, 12, 4};
+    Rect first { 0, 0, 4, 4 };
+    Rect second { 8, 0, 12, 4 };
     staging->LockRect(0, locked, &first, 0);
     std::memset(locked.bits, 0x11, 16);
     staging->UnlockRect(0);
@@ -277,7 +372,7 @@ TEST_F(GfxTest, updateTextureCopiesTheDirtyRegionOnlyAndThenClearsIt)
     ASSERT_EQ(m_device->UpdateTexture(staging, cache), Result::Ok);
     EXPECT_EQ(Null().GetCounters().uploadedBytes, bytes) << "clean after the update";
     // AddDirtyRect on either texture names the region, unaligned rectangles grow to blocks.
-    Rect unaligned{9, 1, 10, 2};
+    Rect unaligned { 9, 1, 10, 2 };
     ASSERT_EQ(cache->AddDirtyRect(&unaligned), Result::Ok);
     ASSERT_EQ(m_device->UpdateTexture(staging, cache), Result::Ok);
     EXPECT_EQ(Null().GetCounters().uploadedBytes - bytes, 16u);
@@ -286,8 +381,8 @@ TEST_F(GfxTest, updateTextureCopiesTheDirtyRegionOnlyAndThenClearsIt)
     Held<Surface> picture, stagingLevel;
     ASSERT_EQ(m_device->CreateImageSurface(16, 16, Format::Dxt3, &picture), Result::Ok);
     staging->GetSurfaceLevel(0, &stagingLevel);
-    Rect tile{0, 0, 16, 16};
-    Point origin{0, 0};
+    Rect tile { 0, 0, 16, 16 };
+    Point origin { 0, 0 };
     bytes = Null().GetCounters().uploadedBytes;
     ASSERT_EQ(m_device->CopyRects(picture, &tile, 1, stagingLevel, &origin), Result::Ok);
     ASSERT_EQ(m_device->UpdateTexture(staging, cache), Result::Ok);
@@ -320,15 +415,21 @@ TEST_F(GfxTest, setRenderTargetRules)
     CreateWindowed();
     Held<Texture> targetTexture;
     Held<Surface> level, depth, smallDepth, image, back, current;
-    ASSERT_EQ(m_device->CreateTexture(512, 512, 1, usage::kRenderTarget, Format::X8R8G8B8, Pool::Default, &targetTexture), Result::Ok);
+    ASSERT_EQ(m_device->CreateTexture(
+                  512, 512, 1, usage::kRenderTarget, Format::X8R8G8B8, Pool::Default, &targetTexture),
+        Result::Ok);
     targetTexture->GetSurfaceLevel(0, &level);
-    ASSERT_EQ(m_device->CreateDepthStencilSurface(512, 512, Format::D24S8, MultiSample::None, &depth), Result::Ok);
-    ASSERT_EQ(m_device->CreateDepthStencilSurface(64, 64, Format::D16, MultiSample::None, &smallDepth), Result::Ok);
+    ASSERT_EQ(
+        m_device->CreateDepthStencilSurface(512, 512, Format::D24S8, MultiSample::None, &depth), Result::Ok);
+    ASSERT_EQ(
+        m_device->CreateDepthStencilSurface(64, 64, Format::D16, MultiSample::None, &smallDepth), Result::Ok);
     ASSERT_EQ(m_device->CreateImageSurface(64, 64, Format::X8R8G8B8, &image), Result::Ok);
     m_device->GetRenderTarget(&back);
 
-    EXPECT_EQ(m_device->SetRenderTarget(image, nullptr), Result::InvalidCall) << "image surfaces are no targets";
-    EXPECT_EQ(m_device->SetRenderTarget(level, smallDepth), Result::InvalidCall) << "depth smaller than the target";
+    EXPECT_EQ(m_device->SetRenderTarget(image, nullptr), Result::InvalidCall)
+        << "image surfaces are no targets";
+    EXPECT_EQ(m_device->SetRenderTarget(level, smallDepth), Result::InvalidCall)
+        << "depth smaller than the target";
     EXPECT_EQ(m_device->SetRenderTarget(level, level), Result::InvalidCall);
     ASSERT_EQ(m_device->SetRenderTarget(level, depth), Result::Ok);
     Viewport vp;
@@ -347,7 +448,7 @@ TEST_F(GfxTest, setRenderTargetRules)
     ASSERT_EQ(m_device->SetRenderTarget(back, nullptr), Result::Ok);
     m_device->GetViewport(vp);
     EXPECT_EQ(vp.width, 640u);
-    Viewport big{0, 0, 641, 480, 0, 1};
+    Viewport big { 0, 0, 641, 480, 0, 1 };
     EXPECT_EQ(m_device->SetViewport(big), Result::InvalidCall);
 }
 
@@ -356,18 +457,19 @@ TEST_F(GfxTest, clearFillsTheTargetWithinTheViewportAndRects)
     PresentParameters params = Windowed();
     params.flags = present::kLockableBackBuffer;
     ASSERT_EQ(Create(params), Result::Ok);
-    m_device->SetViewport({100, 100, 50, 50, 0, 1});
+    m_device->SetViewport({ 100, 100, 50, 50, 0, 1 });
     ASSERT_EQ(m_device->Clear(0, nullptr, clear::kTarget | clear::kZBuffer, 0xFF0000FF, 1, 0), Result::Ok);
-    Rect partly{140, 140, 200, 200};
+    Rect partly { 140, 140, 200, 200 };
     ASSERT_EQ(m_device->Clear(1, &partly, clear::kTarget, 0xFF00FF00, 1, 0), Result::Ok);
     ASSERT_EQ(Null().Clears().size(), 2u);
-    EXPECT_EQ(Null().Clears()[0].call.rects[0], (Rect{100, 100, 150, 150}));
-    EXPECT_EQ(Null().Clears()[1].call.rects[0], (Rect{140, 140, 150, 150}));
+    EXPECT_EQ(Null().Clears()[0].call.rects[0], (Rect { 100, 100, 150, 150 }));
+    EXPECT_EQ(Null().Clears()[1].call.rects[0], (Rect { 140, 140, 150, 150 }));
     Held<Surface> back;
     m_device->GetRenderTarget(&back);
     LockedRect locked;
     ASSERT_EQ(back->LockRect(locked, nullptr, lock::kReadOnly), Result::Ok);
-    auto pixel = [&](int x, int y) { return static_cast<const uint32_t*>(locked.bits)[y * locked.pitch / 4 + x]; };
+    auto pixel
+        = [&](int x, int y) { return static_cast<const uint32_t*>(locked.bits)[y * locked.pitch / 4 + x]; };
     EXPECT_EQ(pixel(99, 100), 0u);
     EXPECT_EQ(pixel(100, 100), 0xFF0000FFu);
     EXPECT_EQ(pixel(145, 145), 0xFF00FF00u);
@@ -386,11 +488,12 @@ protected:
     {
         GfxTest::SetUp();
         CreateWindowed();
-        ASSERT_EQ(m_device->CreateVertexBuffer(10 * 16, usage::kWriteOnly, 0x42, Pool::Managed, &m_vb), Result::Ok);
+        ASSERT_EQ(
+            m_device->CreateVertexBuffer(10 * 16, usage::kWriteOnly, 0x42, Pool::Managed, &m_vb), Result::Ok);
         ASSERT_EQ(m_device->CreateIndexBuffer(2 * 12, 0, Format::Index16, Pool::Managed, &m_ib), Result::Ok);
         uint8_t* data = nullptr;
         ASSERT_EQ(m_ib->Lock(0, 0, &data, 0), Result::Ok);
-        const uint16_t indices[12] = {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 9};
+        const uint16_t indices[12] = { 0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 9 };
         std::memcpy(data, indices, sizeof indices);
         m_ib->Unlock();
         m_device->SetVertexShader(0x42);
@@ -415,19 +518,78 @@ TEST_F(DrawTest, drawsPastTheirBuffersAreRefused)
         Result expected;
     };
     const Row rows[] = {
-        {"whole buffer", [](Device& d, VertexBuffer*, IndexBuffer*) { return d.DrawPrimitive(PrimitiveType::TriangleStrip, 0, 8); }, Result::Ok},
-        {"one vertex past", [](Device& d, VertexBuffer*, IndexBuffer*) { return d.DrawPrimitive(PrimitiveType::TriangleStrip, 1, 8); }, Result::InvalidCall},
-        {"list past", [](Device& d, VertexBuffer*, IndexBuffer*) { return d.DrawPrimitive(PrimitiveType::TriangleList, 0, 4); }, Result::InvalidCall},
-        {"indexed", [](Device& d, VertexBuffer*, IndexBuffer*) { return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 10, 0, 4); }, Result::Ok},
-        {"indices past the index buffer", [](Device& d, VertexBuffer*, IndexBuffer*) { return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 10, 3, 4); }, Result::InvalidCall},
-        {"index 9 plus base 1", [](Device& d, VertexBuffer*, IndexBuffer* ib) { d.SetIndices(ib, 1); return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 9, 0, 4); }, Result::InvalidCall},
-        {"index range short of 9 with base 1", [](Device& d, VertexBuffer*, IndexBuffer* ib) { d.SetIndices(ib, 1); return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2); }, Result::Ok},
-        {"vertex range past", [](Device& d, VertexBuffer*, IndexBuffer*) { return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 5, 6, 0, 1); }, Result::InvalidCall},
-        {"no indices", [](Device& d, VertexBuffer*, IndexBuffer*) { d.SetIndices(nullptr, 0); return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2); }, Result::InvalidCall},
-        {"no vertices", [](Device& d, VertexBuffer*, IndexBuffer*) { d.SetStreamSource(0, nullptr, 0); return d.DrawPrimitive(PrimitiveType::PointList, 0, 1); }, Result::InvalidCall},
-        {"stride below the vertex", [](Device& d, VertexBuffer* vb, IndexBuffer*) { d.SetStreamSource(0, vb, 12); return d.DrawPrimitive(PrimitiveType::PointList, 0, 1); }, Result::InvalidCall},
-        {"no format", [](Device& d, VertexBuffer*, IndexBuffer*) { d.SetVertexShader(0); return d.DrawPrimitive(PrimitiveType::PointList, 0, 1); }, Result::InvalidCall},
-        {"larger format than the stride", [](Device& d, VertexBuffer*, IndexBuffer*) { d.SetVertexShader(0x112); return d.DrawPrimitive(PrimitiveType::PointList, 0, 1); }, Result::InvalidCall},
+        { "whole buffer",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                return d.DrawPrimitive(PrimitiveType::TriangleStrip, 0, 8);
+            },
+            Result::Ok },
+        { "one vertex past",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                return d.DrawPrimitive(PrimitiveType::TriangleStrip, 1, 8);
+            },
+            Result::InvalidCall },
+        { "list past",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                return d.DrawPrimitive(PrimitiveType::TriangleList, 0, 4);
+            },
+            Result::InvalidCall },
+        { "indexed",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 10, 0, 4);
+            },
+            Result::Ok },
+        { "indices past the index buffer",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 10, 3, 4);
+            },
+            Result::InvalidCall },
+        { "index 9 plus base 1",
+            [](Device& d, VertexBuffer*, IndexBuffer* ib) {
+                d.SetIndices(ib, 1);
+                return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 9, 0, 4);
+            },
+            Result::InvalidCall },
+        { "index range short of 9 with base 1",
+            [](Device& d, VertexBuffer*, IndexBuffer* ib) {
+                d.SetIndices(ib, 1);
+                return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2);
+            },
+            Result::Ok },
+        { "vertex range past",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 5, 6, 0, 1);
+            },
+            Result::InvalidCall },
+        { "no indices",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                d.SetIndices(nullptr, 0);
+                return d.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2);
+            },
+            Result::InvalidCall },
+        { "no vertices",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                d.SetStreamSource(0, nullptr, 0);
+                return d.DrawPrimitive(PrimitiveType::PointList, 0, 1);
+            },
+            Result::InvalidCall },
+        { "stride below the vertex",
+            [](Device& d, VertexBuffer* vb, IndexBuffer*) {
+                d.SetStreamSource(0, vb, 12);
+                return d.DrawPrimitive(PrimitiveType::PointList, 0, 1);
+            },
+            Result::InvalidCall },
+        { "no format",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                d.SetVertexShader(0);
+                return d.DrawPrimitive(PrimitiveType::PointList, 0, 1);
+            },
+            Result::InvalidCall },
+        { "larger format than the stride",
+            [](Device& d, VertexBuffer*, IndexBuffer*) {
+                d.SetVertexShader(0x112);
+                return d.DrawPrimitive(PrimitiveType::PointList, 0, 1);
+            },
+            Result::InvalidCall },
     };
     testing::internal::CaptureStderr();
     for (const Row& row : rows) {
@@ -455,7 +617,7 @@ TEST_F(DrawTest, indexMaximaFollowEachUnlockedRange)
     // Rewrite indices 6..11 to small values through a range lock: index 9 is gone.
     uint8_t* data = nullptr;
     ASSERT_EQ(m_ib->Lock(12, 12, &data, lock::kNoOverwrite), Result::Ok);
-    const uint16_t smaller[6] = {0, 1, 2, 2, 1, 3};
+    const uint16_t smaller[6] = { 0, 1, 2, 2, 1, 3 };
     std::memcpy(data, smaller, sizeof smaller);
     m_ib->Unlock();
     EXPECT_EQ(m_ib->MaxIndex(0, 12), 3u);
@@ -475,7 +637,8 @@ TEST_F(DrawTest, indexMaximaFollowEachUnlockedRange)
     struct Row {
         uint32_t first, count, max;
     };
-    const Row rows[] = {{0, 300, 9}, {0, 150, 0}, {151, 149, 0}, {128, 64, 9}, {150, 1, 9}, {64, 128, 9}, {0, 128, 0}};
+    const Row rows[] = { { 0, 300, 9 }, { 0, 150, 0 }, { 151, 149, 0 }, { 128, 64, 9 }, { 150, 1, 9 },
+        { 64, 128, 9 }, { 0, 128, 0 } };
     for (const Row& row : rows)
         EXPECT_EQ(big->MaxIndex(row.first, row.count), row.max) << row.first << "+" << row.count;
 }
@@ -531,7 +694,8 @@ TEST_F(GfxTest, failureInjectionRefusesCreation)
     CreateWindowed();
     null::GetConfig().failCreates = 1;
     Held<Texture> texture;
-    EXPECT_EQ(m_device->CreateTexture(8, 8, 1, 0, Format::A8R8G8B8, Pool::Managed, &texture), Result::OutOfVideoMemory);
+    EXPECT_EQ(m_device->CreateTexture(8, 8, 1, 0, Format::A8R8G8B8, Pool::Managed, &texture),
+        Result::OutOfVideoMemory);
     EXPECT_EQ(texture.p, nullptr);
     EXPECT_EQ(m_device->CreateTexture(8, 8, 1, 0, Format::A8R8G8B8, Pool::Managed, &texture), Result::Ok);
     DeviceCounts counts = m_device->Counts();

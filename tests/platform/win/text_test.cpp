@@ -25,12 +25,12 @@ TEST(Text, invalidOrUnmappedUtf8ShouldBecomeQuestionMarks)
         std::string cp1251;
     };
     const Case cases[] = {
-        { "\xC3", "?" },                         // truncated sequence
-        { "\x80x", "?x" },                       // stray continuation byte
-        { "\xC0\xAF", "??" },                    // overlong form
-        { "\xE4\xB8\xAD", "?" },                 // CJK character, no byte
-        { "\xD0\x96", "\xC6" },                  // Ж
-        { "\xE2\x82\xAC", "\x88" },              // euro sign
+        { "\xC3", "?" }, // truncated sequence
+        { "\x80x", "?x" }, // stray continuation byte
+        { "\xC0\xAF", "??" }, // overlong form
+        { "\xE4\xB8\xAD", "?" }, // CJK character, no byte
+        { "\xD0\x96", "\xC6" }, // Ж
+        { "\xE2\x82\xAC", "\x88" }, // euro sign
     };
     for (const Case& c : cases)
         EXPECT_EQ(Utf8ToCp1251(c.utf8), c.cp1251) << c.utf8;

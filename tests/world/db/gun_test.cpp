@@ -43,7 +43,8 @@ protected:
                 "[GUN_OPENER]\nShootType=2\nMISSILE=MIS_ROCKET\nTYPE=1\nOPENTIME=2\n"
                 "[GUN_OPENER0]\nShootType=2\nMISSILE=MIS_ROCKET\nTYPE=0\n"
                 "[GUN_BEAM]\nShootType=1\nVTYPE=1\nTYPE=2\nPOWER=10\n"
-                "[GUN_AMMO]\nShootType=2\nMISSILE=MIS_ROCKET\nTYPEARMS=1\nSPARE=3\nRECONSTRUCTION=0.5\nTYPE=2\n"
+                "[GUN_AMMO]\nShootType=2\nMISSILE=MIS_ROCKET\nTYPEARMS=1\nSPARE=3\nRECONSTRUCTION=0.5\nTYPE="
+                "2\n"
                 "[GUN_RAY]\nShootType=3\nDAMAGE=7\nEXPLO=EXP_HIT\nTYPE=2\nMAXDISTANCE=300\nPOWER=60\n"
                 "[GUN_FAN0]\nShootType=9\nMISSILE=MIS_ROCKET\nXSTATE=0\nTYPE=2\n"
                 "[GUN_FAN7]\nShootType=9\nMISSILE=MIS_ROCKET\nXSTATE=7\nTYPE=2\n"
@@ -239,7 +240,8 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
 
     CZJObject* onLine = nullptr;
     CZJObject* firing = shooter;
-    ObjectList.rayTest = [&](const Vec3& start, const Vec3& dir, float, Vec3& point, const CZJObject* skip, CZJObject*& hit) {
+    ObjectList.rayTest = [&](const Vec3& start, const Vec3& dir, float, Vec3& point, const CZJObject* skip,
+                             CZJObject*& hit) {
         EXPECT_EQ(skip, firing);
         if (!onLine)
             return false;
@@ -251,7 +253,8 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
     Location.rayTest = [&](const Vec3& start, const Vec3& dir, float, Vec3& point) {
         if (terrainAt < 0)
             return false;
-        point = Vec3 { start.x + dir.x * terrainAt, start.y + dir.y * terrainAt, start.z + dir.z * terrainAt };
+        point
+            = Vec3 { start.x + dir.x * terrainAt, start.y + dir.y * terrainAt, start.z + dir.z * terrainAt };
         return true;
     };
     struct Case {
@@ -297,11 +300,12 @@ TEST_F(GunTest, AnInstantHitDamagesExplodesAndCostsEnergy)
 {
     auto* target = new TargetGlider;
     ObjectList.AddObject(target);
-    ObjectList.rayTest = [&](const Vec3& start, const Vec3&, float, Vec3& point, const CZJObject*, CZJObject*& hit) {
-        point = Vec3 { start.x, start.y + 40, start.z };
-        hit = target;
-        return true;
-    };
+    ObjectList.rayTest
+        = [&](const Vec3& start, const Vec3&, float, Vec3& point, const CZJObject*, CZJObject*& hit) {
+              point = Vec3 { start.x, start.y + 40, start.z };
+              hit = target;
+              return true;
+          };
     m_player->energy = 100.0f;
     Arm(kRay, m_player);
     Frame(0.1f, true);

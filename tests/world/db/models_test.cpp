@@ -5,13 +5,13 @@
 #include "foundation/CTimer.h"
 #include "foundation/XRandom.h"
 #include "render/CModel.h"
-#include "world/db/CGun.h"
-#include "world/db/CZJEngine.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CGliderManager.h"
+#include "world/db/CGun.h"
 #include "world/db/CGunManager.h"
 #include "world/db/CLanternManager.h"
 #include "world/db/CTowerManager.h"
+#include "world/db/CZJEngine.h"
 
 #include <cstring>
 
@@ -38,7 +38,8 @@ protected:
         WriteModel("stone.mdl", Kind("stone"));
         SModelFile gun = Kind("gun");
         SModelFile glider = Kind("glider");
-        gun.parts[0].model->channels = { glider.parts[0].model->channels[1], glider.parts[0].model->channels[2] };
+        gun.parts[0].model->channels
+            = { glider.parts[0].model->channels[1], glider.parts[0].model->channels[2] };
         Rename(gun.parts[0].model->channels[0].name, "FIRE");
         Rename(gun.parts[0].model->channels[1].name, "OPEN");
         gun.parts[0].model->channelCount = 2;
@@ -54,19 +55,26 @@ protected:
         WriteModel("broken.mdl", broken);
         WriteModel("flash.mdl", Kind("flash"));
         Models({ { "MOD_GLIDER", "glider.mdl", "1" }, { "MOD_BUILDING", "building.mdl", "1" },
-            { "MOD_STONE", "stone.mdl", "1" }, { "MOD_GUN", "gun.mdl", "1" }, { "MOD_BROKEN", "broken.mdl", "1" },
-            { "MOD_FLASH", "flash.mdl", "1" } });
+            { "MOD_STONE", "stone.mdl", "1" }, { "MOD_GUN", "gun.mdl", "1" },
+            { "MOD_BROKEN", "broken.mdl", "1" }, { "MOD_FLASH", "flash.mdl", "1" } });
         AddTable(CP1251("Глайдеры"),
             { { "GL_FULL", { { "MODEL", "MOD_GLIDER" } } }, { "GL_PLAIN", { { "MODEL", "MOD_STONE" } } },
                 { "GL_BROKEN", { { "MODEL", "MOD_BROKEN" } } }, { "GL_NONE", {} } });
-        AddTable(CP1251("Здания"), { { "BLD_DOORS", { { "Model", "MOD_BUILDING" } } }, { "BLD_PLAIN", { { "Model", "MOD_STONE" } } } });
+        AddTable(CP1251("Здания"),
+            { { "BLD_DOORS", { { "Model", "MOD_BUILDING" } } },
+                { "BLD_PLAIN", { { "Model", "MOD_STONE" } } } });
         AddTable(CP1251("Оружие"),
-            { { "GUN_FULL", { { "Model", "MOD_GUN" } } }, { "GUN_PLAIN", { { "Model", "MOD_STONE" } } }, { "GUN_NONE", {} },
-                { "GUN_LIGHT", { { "Model", "MOD_GUN" }, { "FXMODEL", "MOD_FLASH" }, { "TYPE", "0" }, { "RColor", "1" } } },
-                { "GUN_BEAM", { { "Model", "MOD_GUN" }, { "FXMODEL", "MOD_FLASH" }, { "TYPE", "2" }, { "VTYPE", "1" },
-                                 { "ShootType", "6" }, { "XSTATE", "3" } } } });
+            { { "GUN_FULL", { { "Model", "MOD_GUN" } } }, { "GUN_PLAIN", { { "Model", "MOD_STONE" } } },
+                { "GUN_NONE", {} },
+                { "GUN_LIGHT",
+                    { { "Model", "MOD_GUN" }, { "FXMODEL", "MOD_FLASH" }, { "TYPE", "0" },
+                        { "RColor", "1" } } },
+                { "GUN_BEAM",
+                    { { "Model", "MOD_GUN" }, { "FXMODEL", "MOD_FLASH" }, { "TYPE", "2" }, { "VTYPE", "1" },
+                        { "ShootType", "6" }, { "XSTATE", "3" } } } });
         AddTable(CP1251("Фонари"), { { "LAMP", { { "Model", "MOD_GUN" } } } });
-        AddTable("Tower", { { "TOWER", { { "Model", "MOD_GUN" } } }, { "TOWER_PLAIN", { { "Model", "MOD_STONE" } } } });
+        AddTable("Tower",
+            { { "TOWER", { { "Model", "MOD_GUN" } } }, { "TOWER_PLAIN", { { "Model", "MOD_STONE" } } } });
         g_GliderManager.Init(CP1251("Глайдеры"));
         g_BuildingManager.Init(CP1251("Здания"));
         g_GunManager.Init(CP1251("Оружие"));

@@ -19,7 +19,8 @@ protected:
     {
         WorldDbTest::SetUp();
         UseTables({ { "Организации",
-            "[ORG_PLAYER]\nICON=3\n[ORG_FREE]\n[ORG_A]\nVOLATILE=0.5\nNOBLIVION=0.8\nPLAYEREFFECT=0.4\nHELPNESS=30\n"
+            "[ORG_PLAYER]\nICON=3\n[ORG_FREE]\n[ORG_A]\nVOLATILE=0.5\nNOBLIVION=0.8\nPLAYEREFFECT=0."
+            "4\nHELPNESS=30\n"
             "BONUSREPAIR=20\nBONUSREPAIRIK=10\nBONUSTRADE=15\nBONUSEXP=25\nNOTRADEPENALTY=1\nCOURAGE=0.9\n"
             "RATINGFACTOR=2\n[ORG_B]\nVOLATILE=0.2\nNOBLIVION=0.6\n[ORG_C]\nVOLATILE=0.3\n" } });
         g_OrgManager.Init(CP1251("Организации"));
@@ -158,8 +159,8 @@ TEST_F(OrgTest, BadPoliticsFilesChangeNothing)
         wide += "ORG_W" + std::to_string(i) + ";";
     wide.pop_back();
     const std::string longKey(300, 'K');
-    for (const std::string& text : { std::string(), std::string(";\n;0\n"), std::string("ORG_A"), wide,
-             ";ORG_A;" + longKey + "\n" }) {
+    for (const std::string& text :
+        { std::string(), std::string(";\n;0\n"), std::string("ORG_A"), wide, ";ORG_A;" + longKey + "\n" }) {
         EXPECT_FALSE(g_OrgManager.ApplyPolitics(text));
     }
     EXPECT_EQ(LogCount("COrgManager::SetPolitics bad header"), 5);
@@ -167,7 +168,8 @@ TEST_F(OrgTest, BadPoliticsFilesChangeNothing)
     EXPECT_FLOAT_EQ(Pair(kA, kB), before);
 
     // A long field drops its line only.
-    ASSERT_TRUE(g_OrgManager.ApplyPolitics(";ORG_A;ORG_B\n;0;0\n;0;0\nORG_A;10;" + longKey + "\nORG_B;30;40\n"));
+    ASSERT_TRUE(
+        g_OrgManager.ApplyPolitics(";ORG_A;ORG_B\n;0;0\n;0;0\nORG_A;10;" + longKey + "\nORG_B;30;40\n"));
     EXPECT_FLOAT_EQ(Pair(kA, kA), 0.0f);
     EXPECT_FLOAT_EQ(Pair(kB, kA), 0.3f);
 }

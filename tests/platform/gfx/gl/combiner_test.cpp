@@ -35,7 +35,8 @@ public:
     {
         GlTest::SetUp();
         CreateDevice(16, 16);
-        ASSERT_EQ(m_device->CreateRenderTarget(16, 16, Format::A8R8G8B8, MultiSample::None, true, &m_target), Result::Ok);
+        ASSERT_EQ(m_device->CreateRenderTarget(16, 16, Format::A8R8G8B8, MultiSample::None, true, &m_target),
+            Result::Ok);
         ASSERT_EQ(m_device->SetRenderTarget(m_target, nullptr), Result::Ok);
         m_texture = SolidTexture(kT);
         m_device->SetRenderState(RenderState::TextureFactor, kF);
@@ -79,12 +80,14 @@ public:
 
     uint32_t DrawAndRead(float u = 0.5f, float v = 0.5f)
     {
-        SpecularVertex q[4] = {{-0.5f, -0.5f, 0.5f, 1, kD, kS, u, v}, {15.5f, -0.5f, 0.5f, 1, kD, kS, u, v},
-            {-0.5f, 15.5f, 0.5f, 1, kD, kS, u, v}, {15.5f, 15.5f, 0.5f, 1, kD, kS, u, v}};
+        SpecularVertex q[4]
+            = { { -0.5f, -0.5f, 0.5f, 1, kD, kS, u, v }, { 15.5f, -0.5f, 0.5f, 1, kD, kS, u, v },
+                  { -0.5f, 15.5f, 0.5f, 1, kD, kS, u, v }, { 15.5f, 15.5f, 0.5f, 1, kD, kS, u, v } };
         EXPECT_EQ(m_device->BeginScene(), Result::Ok);
         m_device->Clear(0, nullptr, clear::kTarget, 0, 1, 0);
         m_device->SetVertexShader(kSpecularFvf);
-        EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, q, sizeof(SpecularVertex)), Result::Ok);
+        EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, q, sizeof(SpecularVertex)),
+            Result::Ok);
         EXPECT_EQ(m_device->EndScene(), Result::Ok);
         return Pixel(8, 8, m_target);
     }
@@ -103,22 +106,24 @@ TEST_F(CombinerTest, eachOperationWithRepresentativeArguments)
 {
     using Op = TextureOp;
     const OpCase cases[] = {
-        {"SELECTARG1 texture", [](CombinerTest& t) { t.Stage(0, Op::SelectArg1, T); }, 0x808040FF},
-        {"SELECTARG2 diffuse", [](CombinerTest& t) { t.Stage(0, Op::SelectArg2, T, D); }, 0x804080C0},
-        {"MODULATE", [](CombinerTest& t) { t.Stage(0, Op::Modulate, T, D); }, 0x802020C0},
-        {"MODULATE2X", [](CombinerTest& t) { t.Stage(0, Op::Modulate2x, T, D); }, 0x804040FF},
-        {"MODULATE4X", [](CombinerTest& t) { t.Stage(0, Op::Modulate4x, T, D); }, 0x808080FF},
-        {"ADD saturates", [](CombinerTest& t) { t.Stage(0, Op::Add, T, D); }, 0x80C0C0FF},
-        {"SUBTRACT clamps at 0", [](CombinerTest& t) { t.Stage(0, Op::Subtract, T, D); }, 0x8040003F},
-        {"BLENDTEXTUREALPHA", [](CombinerTest& t) { t.Stage(0, Op::BlendTextureAlpha, F, D); }, 0x80D0802F},
-        {"BLENDFACTORALPHA", [](CombinerTest& t) { t.Stage(0, Op::BlendFactorAlpha, T, D); }, 0x805070D0},
-        {"BLENDCURRENTALPHA", [](CombinerTest& t) { t.Stage(0, Op::BlendCurrentAlpha, T, F); }, 0x80BF6080},
-        {"MULTIPLYADD", [](CombinerTest& t) { t.Stage(0, Op::MultiplyAdd, T, D, S); }, 0x804060E0},
-        {"LERP", [](CombinerTest& t) { t.Stage(0, Op::Lerp, T, D, F); }, 0x808060C0},
-        {"DOTPRODUCT3 fills alpha too", [](CombinerTest& t) { t.Stage(0, Op::DotProduct3, T, D); }, 0x80808080},
-        {"COMPLEMENT", [](CombinerTest& t) { t.Stage(0, Op::SelectArg1, T | kArgComplement); }, 0x807FBF00},
-        {"ALPHAREPLICATE", [](CombinerTest& t) { t.Stage(0, Op::SelectArg1, T | kArgAlphaReplicate); }, 0x80C0C0C0},
-        {"TEMP chain",
+        { "SELECTARG1 texture", [](CombinerTest& t) { t.Stage(0, Op::SelectArg1, T); }, 0x808040FF },
+        { "SELECTARG2 diffuse", [](CombinerTest& t) { t.Stage(0, Op::SelectArg2, T, D); }, 0x804080C0 },
+        { "MODULATE", [](CombinerTest& t) { t.Stage(0, Op::Modulate, T, D); }, 0x802020C0 },
+        { "MODULATE2X", [](CombinerTest& t) { t.Stage(0, Op::Modulate2x, T, D); }, 0x804040FF },
+        { "MODULATE4X", [](CombinerTest& t) { t.Stage(0, Op::Modulate4x, T, D); }, 0x808080FF },
+        { "ADD saturates", [](CombinerTest& t) { t.Stage(0, Op::Add, T, D); }, 0x80C0C0FF },
+        { "SUBTRACT clamps at 0", [](CombinerTest& t) { t.Stage(0, Op::Subtract, T, D); }, 0x8040003F },
+        { "BLENDTEXTUREALPHA", [](CombinerTest& t) { t.Stage(0, Op::BlendTextureAlpha, F, D); }, 0x80D0802F },
+        { "BLENDFACTORALPHA", [](CombinerTest& t) { t.Stage(0, Op::BlendFactorAlpha, T, D); }, 0x805070D0 },
+        { "BLENDCURRENTALPHA", [](CombinerTest& t) { t.Stage(0, Op::BlendCurrentAlpha, T, F); }, 0x80BF6080 },
+        { "MULTIPLYADD", [](CombinerTest& t) { t.Stage(0, Op::MultiplyAdd, T, D, S); }, 0x804060E0 },
+        { "LERP", [](CombinerTest& t) { t.Stage(0, Op::Lerp, T, D, F); }, 0x808060C0 },
+        { "DOTPRODUCT3 fills alpha too", [](CombinerTest& t) { t.Stage(0, Op::DotProduct3, T, D); },
+            0x80808080 },
+        { "COMPLEMENT", [](CombinerTest& t) { t.Stage(0, Op::SelectArg1, T | kArgComplement); }, 0x807FBF00 },
+        { "ALPHAREPLICATE", [](CombinerTest& t) { t.Stage(0, Op::SelectArg1, T | kArgAlphaReplicate); },
+            0x80C0C0C0 },
+        { "TEMP chain",
             [](CombinerTest& t) {
                 t.Stage(0, Op::Modulate, T, D);
                 t.Dev().SetTextureStageState(0, StageState::ResultArg, M);
@@ -127,33 +132,33 @@ TEST_F(CombinerTest, eachOperationWithRepresentativeArguments)
                 t.Stage(2, Op::Add, M, C);
                 t.Alpha(2, Op::SelectArg1, D);
             },
-            0x8060A0FF},
-        {"stages end at the first DISABLE",
+            0x8060A0FF },
+        { "stages end at the first DISABLE",
             [](CombinerTest& t) {
                 t.Stage(0, Op::SelectArg1, T);
                 t.Stage(2, Op::SelectArg1, D);
                 t.Alpha(2, Op::SelectArg1, F);
             },
-            0x808040FF},
-        {"an unbound stage reads opaque white",
+            0x808040FF },
+        { "an unbound stage reads opaque white",
             [](CombinerTest& t) {
                 t.Dev().SetTexture(0, nullptr);
                 t.Stage(0, Op::SelectArg1, T);
                 t.Alpha(0, Op::SelectArg1, T);
             },
-            0xFFFFFFFF},
-        {"SPECULARENABLE adds after the last stage",
-            [](CombinerTest& t) { t.Dev().SetRenderState(RenderState::SpecularEnable, 1); }, 0x8060C0E0},
-        {"alpha MODULATE", [](CombinerTest& t) { t.Alpha(0, Op::Modulate, T, D); }, 0x604080C0},
-        {"alpha DISABLE under a colour op passes alpha on",
+            0xFFFFFFFF },
+        { "SPECULARENABLE adds after the last stage",
+            [](CombinerTest& t) { t.Dev().SetRenderState(RenderState::SpecularEnable, 1); }, 0x8060C0E0 },
+        { "alpha MODULATE", [](CombinerTest& t) { t.Alpha(0, Op::Modulate, T, D); }, 0x604080C0 },
+        { "alpha DISABLE under a colour op passes alpha on",
             [](CombinerTest& t) {
                 t.Dev().SetTexture(1, t.m_texture);
                 t.Stage(1, Op::SelectArg1, T);
                 t.Alpha(1, Op::Disable, T);
             },
-            0x808040FF},
-        {"alpha DOTPRODUCT3 over the colour", [](CombinerTest& t) { t.Alpha(0, Op::DotProduct3, T, D); },
-            0x804080C0},
+            0x808040FF },
+        { "alpha DOTPRODUCT3 over the colour", [](CombinerTest& t) { t.Alpha(0, Op::DotProduct3, T, D); },
+            0x804080C0 },
     };
     for (const OpCase& c : cases) {
         Baseline();
@@ -173,13 +178,13 @@ TEST_F(CombinerTest, bumpEnvMapMovesTheNextLookupByTheMatrixTimesTheTexel)
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) {
             auto* texel = static_cast<int8_t*>(locked.bits) + y * locked.pitch + x * 2;
-            texel[0] = 64;   // du
-            texel[1] = 0;    // dv
+            texel[0] = 64; // du
+            texel[1] = 0; // dv
         }
     bump->UnlockRect(0);
-    Texture* halves = MakeTexture(2, 1, {0xFFFF0000u, 0xFF0000FFu});
+    Texture* halves = MakeTexture(2, 1, { 0xFFFF0000u, 0xFF0000FFu });
 
-    for (auto [m00, expected] : {std::pair{0.0f, 0xFFFF0000u}, std::pair{1.0f, 0xFF0000FFu}}) {
+    for (auto [m00, expected] : { std::pair { 0.0f, 0xFFFF0000u }, std::pair { 1.0f, 0xFF0000FFu } }) {
         Baseline();
         m_device->SetTexture(0, bump);
         m_device->SetTexture(1, halves);

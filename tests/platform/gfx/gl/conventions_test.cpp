@@ -35,10 +35,11 @@ protected:
     // A quad of untransformed coloured vertices over [x0, x1] x [y0, y1] at depth z.
     void WorldQuad(float x0, float y0, float x1, float y1, float z, Color color)
     {
-        ColorVertex v[4] = {{x0, y1, z, color, 0, 0}, {x1, y1, z, color, 1, 0}, {x0, y0, z, color, 0, 1},
-            {x1, y0, z, color, 1, 1}};
+        ColorVertex v[4] = { { x0, y1, z, color, 0, 0 }, { x1, y1, z, color, 1, 0 },
+            { x0, y0, z, color, 0, 1 }, { x1, y0, z, color, 1, 1 } };
         ASSERT_EQ(m_device->SetVertexShader(kColorFvf), Result::Ok);
-        ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(ColorVertex)), Result::Ok);
+        ASSERT_EQ(
+            m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(ColorVertex)), Result::Ok);
     }
 
     void Unlit()
@@ -55,7 +56,7 @@ TEST_F(ConventionsTest, aScreenQuadAtPixelCornersReproducesAnEightByEightTexture
         texels[i] = 0xFF000000u | (i * 4) << 16 | (255 - i * 3) << 8 | (i * 37 % 256);
     Texture* texture = MakeTexture(8, 8, texels);
     ASSERT_NE(texture, nullptr);
-    for (TextureFilter filter : {TextureFilter::Point, TextureFilter::Linear}) {
+    for (TextureFilter filter : { TextureFilter::Point, TextureFilter::Linear }) {
         m_device->SetTexture(0, texture);
         m_device->SetTextureStageState(0, StageState::MagFilter, uint32_t(filter));
         m_device->SetTextureStageState(0, StageState::MinFilter, uint32_t(filter));
@@ -67,7 +68,8 @@ TEST_F(ConventionsTest, aScreenQuadAtPixelCornersReproducesAnEightByEightTexture
         std::vector<uint32_t> pixels = Read();
         for (uint32_t y = 0; y < 8; ++y)
             for (uint32_t x = 0; x < 8; ++x)
-                ASSERT_EQ(pixels[y * 16 + x], texels[y * 8 + x]) << "filter " << int(filter) << " at " << x << "," << y;
+                ASSERT_EQ(pixels[y * 16 + x], texels[y * 8 + x])
+                    << "filter " << int(filter) << " at " << x << "," << y;
         EXPECT_EQ(pixels[8], kBlack);
         EXPECT_EQ(pixels[8 * 16], kBlack);
     }
@@ -76,7 +78,8 @@ TEST_F(ConventionsTest, aScreenQuadAtPixelCornersReproducesAnEightByEightTexture
 TEST_F(ConventionsTest, lockedRowsComeTopFirstAndATargetDrawnThenSampledIsUpright)
 {
     Texture* target = nullptr;
-    ASSERT_EQ(m_device->CreateTexture(8, 8, 1, usage::kRenderTarget, Format::A8R8G8B8, Pool::Default, &target),
+    ASSERT_EQ(
+        m_device->CreateTexture(8, 8, 1, usage::kRenderTarget, Format::A8R8G8B8, Pool::Default, &target),
         Result::Ok);
     m_owned.push_back(target);
     Surface* level = nullptr;
@@ -87,10 +90,10 @@ TEST_F(ConventionsTest, lockedRowsComeTopFirstAndATargetDrawnThenSampledIsUprigh
     Begin();
     ASSERT_EQ(m_device->SetRenderTarget(level, nullptr), Result::Ok);
     ClearTarget(kBlue);
-    ScreenQuad(0, 0, 8, 2, kRed);   // the top two rows
+    ScreenQuad(0, 0, 8, 2, kRed); // the top two rows
     ASSERT_EQ(m_device->SetRenderTarget(back, nullptr), Result::Ok);
     ClearTarget(kBlack);
-    ScreenQuad(0, 0, 16, 3, kGreen);   // the top three rows of the back buffer
+    ScreenQuad(0, 0, 16, 3, kGreen); // the top three rows of the back buffer
     m_device->SetTexture(0, target);
     m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
     ScreenQuad(8, 8, 16, 16, 0xFFFFFFFFu);
@@ -115,13 +118,14 @@ TEST_F(ConventionsTest, cullModesJudgeWindingOnScreenWithYDown)
         bool clockwiseDrawn;
         bool counterClockwiseDrawn;
     };
-    const Case cases[] = {{Cull::None, true, true}, {Cull::Cw, false, true}, {Cull::Ccw, true, false}};
+    const Case cases[]
+        = { { Cull::None, true, true }, { Cull::Cw, false, true }, { Cull::Ccw, true, false } };
     for (const Case& c : cases) {
         m_device->SetRenderState(RenderState::CullMode, uint32_t(c.cull));
-        for (bool clockwise : {true, false}) {
+        for (bool clockwise : { true, false }) {
             // On screen, y down: top left, top right, bottom left runs clockwise.
-            std::vector<ScreenVertex> v = {{0, 0, 0.5f, 1, kGreen, 0, 0}, {16, 0, 0.5f, 1, kGreen, 0, 0},
-                {0, 16, 0.5f, 1, kGreen, 0, 0}};
+            std::vector<ScreenVertex> v = { { 0, 0, 0.5f, 1, kGreen, 0, 0 }, { 16, 0, 0.5f, 1, kGreen, 0, 0 },
+                { 0, 16, 0.5f, 1, kGreen, 0, 0 } };
             if (!clockwise)
                 std::swap(v[1], v[2]);
             Begin();
@@ -145,7 +149,7 @@ TEST_F(ConventionsTest, depthRunsFromZeroAtTheNearPlaneToOneAtTheFarPlane)
         bool drawn;
     };
     // Just before the near plane is clipped (z' = 2z - w); just inside either plane is drawn.
-    const Case cases[] = {{0.9f, false}, {1.1f, true}, {9.9f, true}, {10.5f, false}};
+    const Case cases[] = { { 0.9f, false }, { 1.1f, true }, { 9.9f, true }, { 10.5f, false } };
     for (const Case& c : cases) {
         Begin();
         ClearTarget(kBlack);
@@ -162,9 +166,9 @@ TEST_F(ConventionsTest, theViewportDepthRangeMapsDepth)
     Begin();
     ClearTarget(kBlack);
     // z 1 into 0..0.25 lands at 0.25; z 0 into 0.5..1 lands at 0.5, behind it.
-    m_device->SetViewport({0, 0, 16, 16, 0.0f, 0.25f});
+    m_device->SetViewport({ 0, 0, 16, 16, 0.0f, 0.25f });
     WorldQuad(-1, -1, 1, 1, 1.0f, kGreen);
-    m_device->SetViewport({0, 0, 16, 16, 0.5f, 1.0f});
+    m_device->SetViewport({ 0, 0, 16, 16, 0.5f, 1.0f });
     WorldQuad(-1, -1, 1, 1, 0.0f, kRed);
     End();
     EXPECT_EQ(Pixel(8, 8), kGreen);
@@ -174,9 +178,9 @@ TEST_F(ConventionsTest, theViewportClipsAScreenQuadAndBoundsClear)
 {
     Begin();
     ClearTarget(kBlack);
-    m_device->SetViewport({4, 4, 8, 8, 0, 1});
+    m_device->SetViewport({ 4, 4, 8, 8, 0, 1 });
     ASSERT_EQ(m_device->Clear(0, nullptr, clear::kTarget, kBlue, 1, 0), Result::Ok);
-    ScreenQuad(0, 0, 16, 8, kGreen);   // absolute coordinates, cut by the viewport
+    ScreenQuad(0, 0, 16, 8, kGreen); // absolute coordinates, cut by the viewport
     End();
     std::vector<uint32_t> p = Read();
     EXPECT_EQ(p[3 * 16 + 3], kBlack);
@@ -195,7 +199,7 @@ TEST_F(ConventionsTest, theWorldMatrixTranslatesThroughItsFourthRow)
     m_device->SetTransform(Transform::World, Translation(1, -1, 0));
     Begin();
     ClearTarget(kBlack);
-    WorldQuad(-1, 0, 0, 1, 0.5f, kGreen);   // the top left quarter, moved to the bottom right
+    WorldQuad(-1, 0, 0, 1, 0.5f, kGreen); // the top left quarter, moved to the bottom right
     End();
     EXPECT_EQ(Pixel(4, 4), kBlack);
     EXPECT_EQ(Pixel(12, 12), kGreen);
@@ -206,7 +210,7 @@ TEST_F(ConventionsTest, textureTransformsAndGeneratedCoordinates)
 {
     Unlit();
     // Left half red, right half blue; wrapping.
-    Texture* texture = MakeTexture(2, 1, {kRed, kBlue});
+    Texture* texture = MakeTexture(2, 1, { kRed, kBlue });
     m_device->SetTexture(0, texture);
     m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
 
@@ -221,11 +225,13 @@ TEST_F(ConventionsTest, textureTransformsAndGeneratedCoordinates)
         Matrix m = Matrix::Identity();
         m.m[2][0] = 0.5f;
         m_device->SetTransform(Transform::Texture0, m);
-        m_device->SetTextureStageState(0, StageState::TextureTransformFlags, uint32_t(TextureTransform::Count2));
+        m_device->SetTextureStageState(
+            0, StageState::TextureTransformFlags, uint32_t(TextureTransform::Count2));
         Begin();
         ClearTarget(kBlack);
-        ColorVertex v[4] = {{-1, 1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f}, {1, 1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f},
-            {-1, -1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f}, {1, -1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f}};
+        ColorVertex v[4]
+            = { { -1, 1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f }, { 1, 1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f },
+                  { -1, -1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f }, { 1, -1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f } };
         m_device->SetVertexShader(kColorFvf);
         m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(ColorVertex));
         End();
@@ -236,9 +242,9 @@ TEST_F(ConventionsTest, textureTransformsAndGeneratedCoordinates)
         m_device->SetTransform(Transform::Texture0, Matrix::Identity());
         m_device->SetTextureStageState(0, StageState::TextureTransformFlags,
             uint32_t(TextureTransform::Count3) | kTextureTransformProjected);
-        for (auto [u, w, expected] : {std::tuple{1.0f, 4.0f, kRed}, std::tuple{3.0f, 4.0f, kBlue}}) {
-            ProjectedVertex v[4] = {{-1, 1, 0.5f, u, 0.5f, w}, {1, 1, 0.5f, u, 0.5f, w}, {-1, -1, 0.5f, u, 0.5f, w},
-                {1, -1, 0.5f, u, 0.5f, w}};
+        for (auto [u, w, expected] : { std::tuple { 1.0f, 4.0f, kRed }, std::tuple { 3.0f, 4.0f, kBlue } }) {
+            ProjectedVertex v[4] = { { -1, 1, 0.5f, u, 0.5f, w }, { 1, 1, 0.5f, u, 0.5f, w },
+                { -1, -1, 0.5f, u, 0.5f, w }, { 1, -1, 0.5f, u, 0.5f, w } };
             Begin();
             ClearTarget(kBlack);
             m_device->SetVertexShader(kProjectedFvf);
@@ -250,10 +256,11 @@ TEST_F(ConventionsTest, textureTransformsAndGeneratedCoordinates)
     // Camera-space position as coordinates: x of the view-space position picks the half.
     {
         Matrix scale = Matrix::Identity();
-        scale.m[0][0] = 0.5f;   // u = x / 2 + 0.5 over x in -1..1
+        scale.m[0][0] = 0.5f; // u = x / 2 + 0.5 over x in -1..1
         scale.m[3][0] = 0.5f;
         m_device->SetTransform(Transform::Texture0, scale);
-        m_device->SetTextureStageState(0, StageState::TextureTransformFlags, uint32_t(TextureTransform::Count2));
+        m_device->SetTextureStageState(
+            0, StageState::TextureTransformFlags, uint32_t(TextureTransform::Count2));
         m_device->SetTextureStageState(0, StageState::TexCoordIndex, kTexCoordCameraSpacePosition);
         Begin();
         ClearTarget(kBlack);
@@ -270,22 +277,25 @@ TEST_F(ConventionsTest, reflectionVectorsMirrorTheViewRayOnTwoStages)
 {
     Unlit();
     // u = R.z / 4 + 0.5: a surface facing the camera sends the ray back (R.z < 0), red.
-    Texture* halves = MakeTexture(2, 1, {kRed, kBlue});
-    Texture* white = MakeTexture(1, 1, {0xFFFFFFFFu});
+    Texture* halves = MakeTexture(2, 1, { kRed, kBlue });
+    Texture* white = MakeTexture(1, 1, { 0xFFFFFFFFu });
     Matrix m;
     m.m[2][0] = 0.25f;
     m.m[3][0] = 0.5f;
     for (uint32_t stage = 0; stage < 2; ++stage) {
         m_device->SetTexture(stage, stage == 0 ? halves : white);
         m_device->SetTransform(TextureTransformOf(stage), m);
-        m_device->SetTextureStageState(stage, StageState::TexCoordIndex, kTexCoordCameraSpaceReflectionVector);
-        m_device->SetTextureStageState(stage, StageState::TextureTransformFlags, uint32_t(TextureTransform::Count2));
+        m_device->SetTextureStageState(
+            stage, StageState::TexCoordIndex, kTexCoordCameraSpaceReflectionVector);
+        m_device->SetTextureStageState(
+            stage, StageState::TextureTransformFlags, uint32_t(TextureTransform::Count2));
     }
     m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
     m_device->SetTextureStageState(1, StageState::ColorOp, uint32_t(TextureOp::Modulate));
     struct Vertex {
         float x, y, z, nx, ny, nz;
-    } v[4] = {{-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1}, {1, -1, 0.5f, 0, 0, -1}};
+    } v[4] = { { -1, 1, 0.5f, 0, 0, -1 }, { 1, 1, 0.5f, 0, 0, -1 }, { -1, -1, 0.5f, 0, 0, -1 },
+        { 1, -1, 0.5f, 0, 0, -1 } };
     Begin();
     ClearTarget(kBlack);
     m_device->SetVertexShader(fvf::kXyz | fvf::kNormal);
@@ -313,23 +323,23 @@ TEST_F(ConventionsTest, blendWeightsMixWorldMatrices)
         uint32_t fvf;
         VertexBlendMode mode;
         float weights[3];
-        float x, y;   // expected centre in NDC
+        float x, y; // expected centre in NDC
     };
     const Case cases[] = {
-        {fvf::kXyzB1, VertexBlendMode::Weights1, {1, 0, 0}, -0.5f, 0.5f},
-        {fvf::kXyzB1, VertexBlendMode::Weights1, {0, 0, 0}, 0.5f, 0.5f},
-        {fvf::kXyzB2, VertexBlendMode::Weights2, {0.5f, 0, 0}, -0.5f, 0.0f},   // half of 0, half of 2
-        {fvf::kXyzB3, VertexBlendMode::Weights3, {0, 0, 0}, 0.5f, -0.5f},
-        {fvf::kXyzB3, VertexBlendMode::Weights3, {0, 1, 0}, 0.5f, 0.5f},
+        { fvf::kXyzB1, VertexBlendMode::Weights1, { 1, 0, 0 }, -0.5f, 0.5f },
+        { fvf::kXyzB1, VertexBlendMode::Weights1, { 0, 0, 0 }, 0.5f, 0.5f },
+        { fvf::kXyzB2, VertexBlendMode::Weights2, { 0.5f, 0, 0 }, -0.5f, 0.0f }, // half of 0, half of 2
+        { fvf::kXyzB3, VertexBlendMode::Weights3, { 0, 0, 0 }, 0.5f, -0.5f },
+        { fvf::kXyzB3, VertexBlendMode::Weights3, { 0, 1, 0 }, 0.5f, 0.5f },
     };
     for (const Case& c : cases) {
         uint32_t weights = (c.fvf - 4) / 2;
         uint32_t size = 12 + 4 * weights;
         std::vector<uint8_t> bytes;
-        const float corners[4][2] = {{-0.2f, 0.2f}, {0.2f, 0.2f}, {-0.2f, -0.2f}, {0.2f, -0.2f}};
+        const float corners[4][2] = { { -0.2f, 0.2f }, { 0.2f, 0.2f }, { -0.2f, -0.2f }, { 0.2f, -0.2f } };
         for (auto& corner : corners) {
             std::vector<uint8_t> v(size + 4);
-            float pos[3] = {corner[0], corner[1], 0.5f};
+            float pos[3] = { corner[0], corner[1], 0.5f };
             std::memcpy(v.data(), pos, 12);
             for (uint32_t i = 0; i < weights && i < 3; ++i)
                 std::memcpy(v.data() + 12 + 4 * i, &c.weights[i], 4);
@@ -344,7 +354,8 @@ TEST_F(ConventionsTest, blendWeightsMixWorldMatrices)
         m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, bytes.data(), size + 4);
         End();
         int px = int((c.x + 1) * 8), py = int((1 - c.y) * 8);
-        EXPECT_EQ(Pixel(px, py), kGreen) << "fvf " << c.fvf << " weights " << c.weights[0] << "," << c.weights[1];
+        EXPECT_EQ(Pixel(px, py), kGreen)
+            << "fvf " << c.fvf << " weights " << c.weights[0] << "," << c.weights[1];
         EXPECT_EQ(Pixel(px < 8 ? 15 : 0, py < 8 ? 15 : 0), kBlack);
     }
     m_device->SetRenderState(RenderState::VertexBlend, 0);
@@ -367,7 +378,7 @@ TEST_F(ConventionsTest, scaledPointSizeAtDistanceTen)
         float x, y, z;
         Color diffuse;
     };
-    PointVertex point{0, 0, 10, kGreen};
+    PointVertex point { 0, 0, 10, kGreen };
     Begin();
     ClearTarget(kBlack);
     m_device->SetVertexShader(fvf::kXyz | fvf::kDiffuse);
@@ -377,21 +388,21 @@ TEST_F(ConventionsTest, scaledPointSizeAtDistanceTen)
     int row = 0;
     for (int x = 0; x < 64; ++x)
         row += p[32 * 64 + x] == kGreen ? 1 : 0;
-    float expected = 64 * size * std::sqrt(1.0f / (0.1f + 100.0f));   // 9.6
+    float expected = 64 * size * std::sqrt(1.0f / (0.1f + 100.0f)); // 9.6
     EXPECT_GE(row, int(std::floor(expected)));
     EXPECT_LE(row, int(std::ceil(expected)));
 }
 
 TEST_F(ConventionsTest, pointSpritesSpanTheTextureFromTheTopLeft)
 {
-    Texture* quadrants = MakeTexture(2, 2, {kRed, kGreen, kBlue, 0xFFFFFFFFu});
+    Texture* quadrants = MakeTexture(2, 2, { kRed, kGreen, kBlue, 0xFFFFFFFFu });
     m_device->SetTexture(0, quadrants);
     m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
     m_device->SetRenderState(RenderState::PointSpriteEnable, 1);
     m_device->SetRenderState(RenderState::PointSize, FloatBits(8.0f));
     Begin();
     ClearTarget(kBlack);
-    DrawScreen({{8, 8, 0.5f, 1, 0xFFFFFFFFu, 0, 0}}, PrimitiveType::PointList);
+    DrawScreen({ { 8, 8, 0.5f, 1, 0xFFFFFFFFu, 0, 0 } }, PrimitiveType::PointList);
     End();
     std::vector<uint32_t> p = Read();
     EXPECT_EQ(p[5 * 16 + 5], kRed);
@@ -404,7 +415,7 @@ TEST_F(ConventionsTest, pointSpritesSpanTheTextureFromTheTopLeft)
 
 TEST_F(ConventionsTest, pointSizesStayWithinTheProfilesMaximum)
 {
-    for (CapsProfile profile : {CapsProfile::Full, CapsProfile::Minimal}) {
+    for (CapsProfile profile : { CapsProfile::Full, CapsProfile::Minimal }) {
         m_device->Release();
         m_device = nullptr;
         m_adapter->SetCapsProfile(profile);
@@ -412,23 +423,24 @@ TEST_F(ConventionsTest, pointSizesStayWithinTheProfilesMaximum)
         m_device->SetRenderState(RenderState::PointSize, FloatBits(4.0f));
         Begin();
         ClearTarget(kBlack);
-        DrawScreen({{8, 8, 0.5f, 1, kGreen, 0, 0}}, PrimitiveType::PointList);
+        DrawScreen({ { 8, 8, 0.5f, 1, kGreen, 0, 0 } }, PrimitiveType::PointList);
         End();
         std::vector<uint32_t> p = Read();
         int lit = 0;
         for (uint32_t c : p)
             lit += c == kGreen ? 1 : 0;
-        EXPECT_EQ(lit, profile == CapsProfile::Full ? 16 : 1) << (profile == CapsProfile::Full ? "full" : "minimal");
+        EXPECT_EQ(lit, profile == CapsProfile::Full ? 16 : 1)
+            << (profile == CapsProfile::Full ? "full" : "minimal");
     }
 }
 
 TEST_F(ConventionsTest, anEnabledClipPlaneCutsInWorldSpace)
 {
     Unlit();
-    const float plane[4] = {1, 0, 0, -0.5f};   // keeps x >= 0.5 in world space
+    const float plane[4] = { 1, 0, 0, -0.5f }; // keeps x >= 0.5 in world space
     m_device->SetClipPlane(0, plane);
     m_device->SetRenderState(RenderState::ClipPlaneEnable, 1);
-    m_device->SetTransform(Transform::View, Translation(-0.5f, 0, 0));   // the cut lands at the centre
+    m_device->SetTransform(Transform::View, Translation(-0.5f, 0, 0)); // the cut lands at the centre
     Begin();
     ClearTarget(kBlack);
     WorldQuad(-2, -1, 2, 1, 0.5f, kGreen);

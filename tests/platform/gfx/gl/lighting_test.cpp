@@ -24,7 +24,7 @@ constexpr uint32_t kNormalFvf = fvf::kXyz | fvf::kNormal | fvf::kTex1;
 
 ColorValue Rgba(float r, float g, float b, float a = 1)
 {
-    return {r, g, b, a};
+    return { r, g, b, a };
 }
 
 class LightingTest : public GlTest {
@@ -42,21 +42,23 @@ protected:
     // A quad facing the camera at distance z, half size h, with or without vertex colours.
     void Quad(float z, float h, bool withColor, Color color = 0xFF00FF00u)
     {
-        LitVertex v[4] = {{-h, h, z, 0, 0, -1, color}, {h, h, z, 0, 0, -1, color}, {-h, -h, z, 0, 0, -1, color},
-            {h, -h, z, 0, 0, -1, color}};
+        LitVertex v[4] = { { -h, h, z, 0, 0, -1, color }, { h, h, z, 0, 0, -1, color },
+            { -h, -h, z, 0, 0, -1, color }, { h, -h, z, 0, 0, -1, color } };
         Begin();
         ClearTarget(0xFF000000u);
         if (withColor) {
             m_device->SetVertexShader(kLitFvf);
-            ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(LitVertex)), Result::Ok);
+            ASSERT_EQ(
+                m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(LitVertex)), Result::Ok);
         } else {
             struct Plain {
                 float x, y, z, nx, ny, nz;
             } p[4];
             for (int i = 0; i < 4; ++i)
-                p[i] = {v[i].x, v[i].y, v[i].z, 0, 0, -1};
+                p[i] = { v[i].x, v[i].y, v[i].z, 0, 0, -1 };
             m_device->SetVertexShader(fvf::kXyz | fvf::kNormal);
-            ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, p, sizeof(Plain)), Result::Ok);
+            ASSERT_EQ(
+                m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, p, sizeof(Plain)), Result::Ok);
         }
         End();
     }
@@ -71,7 +73,7 @@ TEST_F(LightingTest, directionalLightWithGlobalAmbient)
     Light light;
     light.type = LightType::Directional;
     light.diffuse = Rgba(0.5f, 0.25f, 0.0f);
-    light.direction = {0, 0, 1};
+    light.direction = { 0, 0, 1 };
     m_device->SetLight(0, light);
     m_device->LightEnable(0, true);
     m_device->SetRenderState(RenderState::Ambient, 0x00202020u);
@@ -79,7 +81,7 @@ TEST_F(LightingTest, directionalLightWithGlobalAmbient)
     // 0.5 + 32/255, 0.25 + 32/255, 32/255
     EXPECT_RGB(Pixel(8, 8), 0x00A06020u);
     // Lit from behind: ambient only.
-    light.direction = {0, 0, -1};
+    light.direction = { 0, 0, -1 };
     m_device->SetLight(0, light);
     Quad(5, 5, false);
     EXPECT_RGB(Pixel(8, 8), 0x00202020u);
@@ -93,10 +95,10 @@ TEST_F(LightingTest, pointLightAttenuatesAndStopsAtItsRange)
     Light light;
     light.type = LightType::Point;
     light.diffuse = Rgba(1, 1, 1);
-    light.position = {0, 0, 0};
+    light.position = { 0, 0, 0 };
     light.range = 100;
     light.attenuation0 = 0;
-    light.attenuation1 = 0.2f;   // 1 / (0.2 d) = 1 at d = 5, 0.5 at d = 10
+    light.attenuation1 = 0.2f; // 1 / (0.2 d) = 1 at d = 5, 0.5 at d = 10
     m_device->SetLight(1, light);
     m_device->LightEnable(1, true);
     m_device->SetRenderState(RenderState::Ambient, 0);
@@ -119,7 +121,7 @@ TEST_F(LightingTest, materialSourcesTakeVertexColoursWhenTheVertexHasThem)
     Light light;
     light.type = LightType::Directional;
     light.diffuse = Rgba(1, 1, 1);
-    light.direction = {0, 0, 1};
+    light.direction = { 0, 0, 1 };
     m_device->SetLight(0, light);
     m_device->LightEnable(0, true);
     m_device->SetRenderState(RenderState::Ambient, 0);
@@ -130,23 +132,23 @@ TEST_F(LightingTest, materialSourcesTakeVertexColoursWhenTheVertexHasThem)
         Color expected;
     };
     const Case cases[] = {
-        {true, true, MaterialSource::Color1, 0x0000FF00u},
-        {true, false, MaterialSource::Color1, 0x000000FFu},   // the vertex lacks it: the material's
-        {false, true, MaterialSource::Color1, 0x000000FFu},
-        {true, true, MaterialSource::Material, 0x000000FFu},
+        { true, true, MaterialSource::Color1, 0x0000FF00u },
+        { true, false, MaterialSource::Color1, 0x000000FFu }, // the vertex lacks it: the material's
+        { false, true, MaterialSource::Color1, 0x000000FFu },
+        { true, true, MaterialSource::Material, 0x000000FFu },
     };
     for (const Case& c : cases) {
         m_device->SetRenderState(RenderState::ColorVertex, c.colorVertex);
         m_device->SetRenderState(RenderState::DiffuseMaterialSource, uint32_t(c.source));
         Quad(5, 5, c.vertexHasColor);
-        EXPECT_RGB(Pixel(8, 8), c.expected) << "colorvertex " << c.colorVertex << " colour " << c.vertexHasColor;
+        EXPECT_RGB(Pixel(8, 8), c.expected)
+            << "colorvertex " << c.colorVertex << " colour " << c.vertexHasColor;
     }
 }
 
 // The specular probe: a 32x32 target of the back-buffer format, a quad at z 10 facing the
 // camera, specular only, read at (16, 16).
-class SpecularProbeTest : public GlTest, public ::testing::WithParamInterface<Format> {
-};
+class SpecularProbeTest : public GlTest, public ::testing::WithParamInterface<Format> { };
 
 TEST_P(SpecularProbeTest, readsTheBlueThatPassesTheProbe)
 {
@@ -160,21 +162,23 @@ TEST_P(SpecularProbeTest, readsTheBlueThatPassesTheProbe)
     m_device->GetDepthStencilSurface(&oldDepth);
     ASSERT_EQ(m_device->SetRenderTarget(target, nullptr), Result::Ok);
     m_device->SetRenderState(RenderState::ZEnable, 0);
-    m_device->SetViewport({0, 0, 32, 32, 0, 1});
+    m_device->SetViewport({ 0, 0, 32, 32, 0, 1 });
 
     VertexBuffer* vb = nullptr;
     IndexBuffer* ib = nullptr;
-    ASSERT_EQ(m_device->CreateVertexBuffer(4 * sizeof(NormalVertex), usage::kWriteOnly, kNormalFvf, Pool::Managed, &vb),
+    ASSERT_EQ(m_device->CreateVertexBuffer(
+                  4 * sizeof(NormalVertex), usage::kWriteOnly, kNormalFvf, Pool::Managed, &vb),
         Result::Ok);
-    ASSERT_EQ(m_device->CreateIndexBuffer(12, usage::kWriteOnly, Format::Index16, Pool::Managed, &ib), Result::Ok);
+    ASSERT_EQ(
+        m_device->CreateIndexBuffer(12, usage::kWriteOnly, Format::Index16, Pool::Managed, &ib), Result::Ok);
     uint8_t* bytes = nullptr;
     ASSERT_EQ(vb->Lock(0, 0, &bytes, 0), Result::Ok);
     auto* v = reinterpret_cast<NormalVertex*>(bytes);
     for (int i = 0; i < 4; ++i)
-        v[i] = {float((i % 2) - 0.5) * 10, float((i / 2) - 0.5) * 10, 10, 0, 0, -1, 0, 0};
+        v[i] = { float((i % 2) - 0.5) * 10, float((i / 2) - 0.5) * 10, 10, 0, 0, -1, 0, 0 };
     vb->Unlock();
     ASSERT_EQ(ib->Lock(0, 0, &bytes, 0), Result::Ok);
-    const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    const uint16_t indices[6] = { 0, 1, 2, 2, 1, 3 };
     std::memcpy(bytes, indices, sizeof indices);
     ib->Unlock();
 
@@ -188,7 +192,7 @@ TEST_P(SpecularProbeTest, readsTheBlueThatPassesTheProbe)
     Light light;
     light.type = LightType::Directional;
     light.specular = Rgba(0.5f, 0.5f, 0.5f, 0.5f);
-    light.direction = {0, 0, 1};
+    light.direction = { 0, 0, 1 };
     m_device->SetLight(0, light);
     m_device->LightEnable(0, true);
     m_device->SetTransform(Transform::Projection, Perspective(1.5707964f, 1, 0.1f, 1000));
@@ -225,7 +229,8 @@ TEST_P(SpecularProbeTest, readsTheBlueThatPassesTheProbe)
     ib->Release();
 }
 
-INSTANTIATE_TEST_SUITE_P(BackBufferFormats, SpecularProbeTest, ::testing::Values(Format::X8R8G8B8, Format::R5G6B5));
+INSTANTIATE_TEST_SUITE_P(
+    BackBufferFormats, SpecularProbeTest, ::testing::Values(Format::X8R8G8B8, Format::R5G6B5));
 
 } // namespace
 } // namespace plat::gfx::gltest

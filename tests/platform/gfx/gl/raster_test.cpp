@@ -31,12 +31,13 @@ protected:
     // A quad at view depth z filling the screen.
     void DepthQuad(float z)
     {
-        ColorVertex v[4] = {{-z, z, z, kGreen, 0, 0}, {z, z, z, kGreen, 1, 0}, {-z, -z, z, kGreen, 0, 1},
-            {z, -z, z, kGreen, 1, 1}};
+        ColorVertex v[4] = { { -z, z, z, kGreen, 0, 0 }, { z, z, z, kGreen, 1, 0 },
+            { -z, -z, z, kGreen, 0, 1 }, { z, -z, z, kGreen, 1, 1 } };
         Begin();
         ClearTarget(0xFF000000u);
         m_device->SetVertexShader(kColorFvf);
-        ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(ColorVertex)), Result::Ok);
+        ASSERT_EQ(
+            m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(ColorVertex)), Result::Ok);
         End();
     }
 
@@ -62,14 +63,14 @@ TEST_F(RasterTest, fogModes)
         bool range;
         float factor;
     };
-    const float corner = std::sqrt(75.0f);   // a corner of the quad at z 5 lies sqrt(25 + 25 + 25) away
+    const float corner = std::sqrt(75.0f); // a corner of the quad at z 5 lies sqrt(25 + 25 + 25) away
     const Case cases[] = {
-        {"vertex LINEAR", FogMode::Linear, FogMode::None, false, 0.5f},
-        {"vertex EXP", FogMode::Exp, FogMode::None, false, std::exp(-0.5f)},
-        {"vertex EXP2", FogMode::Exp2, FogMode::None, false, std::exp(-0.25f)},
-        {"range LINEAR", FogMode::Linear, FogMode::None, true, (10 - corner) / 10},
-        {"table LINEAR wins over vertex", FogMode::Exp, FogMode::Linear, false, 0.5f},
-        {"table EXP2", FogMode::None, FogMode::Exp2, false, std::exp(-0.25f)},
+        { "vertex LINEAR", FogMode::Linear, FogMode::None, false, 0.5f },
+        { "vertex EXP", FogMode::Exp, FogMode::None, false, std::exp(-0.5f) },
+        { "vertex EXP2", FogMode::Exp2, FogMode::None, false, std::exp(-0.25f) },
+        { "range LINEAR", FogMode::Linear, FogMode::None, true, (10 - corner) / 10 },
+        { "table LINEAR wins over vertex", FogMode::Exp, FogMode::Linear, false, 0.5f },
+        { "table EXP2", FogMode::None, FogMode::Exp2, false, std::exp(-0.25f) },
     };
     for (const Case& c : cases) {
         Fog(c.vertex, c.table, c.range, 0, 10, 0.1f);
@@ -85,9 +86,9 @@ TEST_F(RasterTest, screenVerticesFogByTheirSpecularAlpha)
         float x, y, z, rhw;
         Color diffuse, specular;
     };
-    const Color specular = 0x40000000u;   // factor 64 / 255
-    Vertex v[4] = {{-0.5f, -0.5f, 0.5f, 1, kGreen, specular}, {15.5f, -0.5f, 0.5f, 1, kGreen, specular},
-        {-0.5f, 15.5f, 0.5f, 1, kGreen, specular}, {15.5f, 15.5f, 0.5f, 1, kGreen, specular}};
+    const Color specular = 0x40000000u; // factor 64 / 255
+    Vertex v[4] = { { -0.5f, -0.5f, 0.5f, 1, kGreen, specular }, { 15.5f, -0.5f, 0.5f, 1, kGreen, specular },
+        { -0.5f, 15.5f, 0.5f, 1, kGreen, specular }, { 15.5f, 15.5f, 0.5f, 1, kGreen, specular } };
     Begin();
     ClearTarget(0xFF000000u);
     m_device->SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kSpecular);
@@ -107,7 +108,8 @@ TEST_F(RasterTest, alphaTestComparesEightBitAlpha)
         uint32_t alpha;
         bool kept;
     };
-    const Case cases[] = {{1, 1, false}, {1, 2, true}, {5, 5, false}, {5, 6, true}, {0, 0, false}, {0, 1, true}};
+    const Case cases[] = { { 1, 1, false }, { 1, 2, true }, { 5, 5, false }, { 5, 6, true }, { 0, 0, false },
+        { 0, 1, true } };
     for (const Case& c : cases) {
         m_device->SetRenderState(RenderState::AlphaRef, c.ref);
         Begin();
@@ -127,12 +129,12 @@ TEST_F(RasterTest, blendPairsOfTheShaderSlots)
         Color expected;
     };
     const Case cases[] = {
-        {Blend::One, Blend::Zero, 0x804020u},
-        {Blend::SrcAlpha, Blend::InvSrcAlpha, 0x606070u},
-        {Blend::DestColor, Blend::Zero, 0x202018u},
-        {Blend::One, Blend::One, 0xC0C0E0u},
-        {Blend::Zero, Blend::SrcColor, 0x202018u},
-        {Blend::Zero, Blend::InvSrcAlpha, 0x204060u},
+        { Blend::One, Blend::Zero, 0x804020u },
+        { Blend::SrcAlpha, Blend::InvSrcAlpha, 0x606070u },
+        { Blend::DestColor, Blend::Zero, 0x202018u },
+        { Blend::One, Blend::One, 0xC0C0E0u },
+        { Blend::Zero, Blend::SrcColor, 0x202018u },
+        { Blend::Zero, Blend::InvSrcAlpha, 0x204060u },
     };
     m_device->SetTextureStageState(0, StageState::AlphaOp, uint32_t(TextureOp::SelectArg1));
     m_device->SetTextureStageState(0, StageState::AlphaArg1, uint32_t(TextureArg::Diffuse));

@@ -31,7 +31,8 @@ public:
 
     void MakeTarget()
     {
-        ASSERT_EQ(m_device->CreateRenderTarget(16, 16, Format::A8R8G8B8, MultiSample::None, true, &m_target), Result::Ok);
+        ASSERT_EQ(m_device->CreateRenderTarget(16, 16, Format::A8R8G8B8, MultiSample::None, true, &m_target),
+            Result::Ok);
         ASSERT_EQ(m_device->SetRenderTarget(m_target, nullptr), Result::Ok);
         m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
         m_device->SetTextureStageState(0, StageState::AlphaOp, uint32_t(TextureOp::SelectArg1));
@@ -82,9 +83,9 @@ TEST_F(ResourceTest, packedFormatsSampleAsTheirColours)
         Color expected[2];
     };
     const Case cases[] = {
-        {Format::R5G6B5, {0xF800, 0x8410}, {0xFFFF0000u, 0xFF848284u}},
-        {Format::A4R4G4B4, {0xF00F, 0x8421}, {0xFF0000FFu, 0x88442211u}},
-        {Format::A1R5G5B5, {0xFC00, 0x03E0}, {0xFFFF0000u, 0x0000FF00u}},
+        { Format::R5G6B5, { 0xF800, 0x8410 }, { 0xFFFF0000u, 0xFF848284u } },
+        { Format::A4R4G4B4, { 0xF00F, 0x8421 }, { 0xFF0000FFu, 0x88442211u } },
+        { Format::A1R5G5B5, { 0xFC00, 0x03E0 }, { 0xFFFF0000u, 0x0000FF00u } },
     };
     for (const Case& c : cases) {
         Texture* texture = Make(2, 1, c.format, c.texels, 4);
@@ -93,14 +94,13 @@ TEST_F(ResourceTest, packedFormatsSampleAsTheirColours)
         EXPECT_PIXEL(shown[1], c.expected[1]) << FormatName(c.format);
     }
     // X8R8G8B8 reads alpha as 1 whatever the byte holds.
-    const uint32_t x8[2] = {0x00123456u, 0x7F654321u};
+    const uint32_t x8[2] = { 0x00123456u, 0x7F654321u };
     std::vector<uint32_t> shown = Show(Make(2, 1, Format::X8R8G8B8, x8, 8));
     EXPECT_EQ(shown[0], 0xFF123456u);
     EXPECT_EQ(shown[1], 0xFF654321u);
 }
 
-class DxtTest : public ResourceTest, public ::testing::WithParamInterface<bool> {
-};
+class DxtTest : public ResourceTest, public ::testing::WithParamInterface<bool> { };
 
 TEST_P(DxtTest, blocksDecodeLikeTheSharedCodecAndSubRectanglesUpload)
 {
@@ -114,10 +114,10 @@ TEST_P(DxtTest, blocksDecodeLikeTheSharedCodecAndSubRectanglesUpload)
     MakeTarget();
     EXPECT_EQ(gl::GetStats(Gl()).softwareDxt, software || !gl::GetDriverFacts().s3tc);
 
-    for (Format format : {Format::Dxt1, Format::Dxt3, Format::Dxt5}) {
+    for (Format format : { Format::Dxt1, Format::Dxt3, Format::Dxt5 }) {
         // An 8x8 texture: four blocks, each flat in its own colour; then the top right block
         // rewritten through a locked 4x4 rectangle.
-        const Color colours[4] = {0xFF8040C0u, 0xFF20E060u, 0x80FF0000u, 0xFF0000FFu};
+        const Color colours[4] = { 0xFF8040C0u, 0xFF20E060u, 0x80FF0000u, 0xFF0000FFu };
         uint32_t blockBytes = d3dx::DxtBlockBytes(format);
         std::vector<uint8_t> blocks(4 * blockBytes);
         for (int b = 0; b < 4; ++b) {
@@ -140,7 +140,7 @@ TEST_P(DxtTest, blocksDecodeLikeTheSharedCodecAndSubRectanglesUpload)
             t = 0xFFFFFF00u;
         std::vector<uint8_t> yellow(blockBytes);
         d3dx::EncodeDxtBlock(format, texels, yellow.data());
-        Rect corner{4, 0, 8, 4};
+        Rect corner { 4, 0, 8, 4 };
         LockedRect locked;
         ASSERT_EQ(texture->LockRect(0, locked, &corner, 0), Result::Ok);
         std::memcpy(locked.bits, yellow.data(), blockBytes);
@@ -160,7 +160,7 @@ TEST_F(ResourceTest, aLockedRectangleUploadsOnlyItself)
 {
     std::vector<uint32_t> texels(16, 0xFF000080u);
     Texture* texture = Make(4, 4, Format::A8R8G8B8, texels.data(), 16);
-    Rect middle{1, 1, 3, 3};
+    Rect middle { 1, 1, 3, 3 };
     LockedRect locked;
     ASSERT_EQ(texture->LockRect(0, locked, &middle, 0), Result::Ok);
     for (int y = 0; y < 2; ++y)
@@ -195,8 +195,8 @@ TEST_F(ResourceTest, copiesAndTextureUpdatesReachTheDrawnPicture)
     m_owned.push_back(texture);
     Surface* level = nullptr;
     ASSERT_EQ(texture->GetSurfaceLevel(0, &level), Result::Ok);
-    Rect from{2, 2, 6, 6};
-    Point to{0, 0};
+    Rect from { 2, 2, 6, 6 };
+    Point to { 0, 0 };
     ASSERT_EQ(m_device->CopyRects(image, &from, 1, level, &to), Result::Ok);
     level->Release();
     std::vector<uint32_t> shown = Show(texture);
@@ -228,14 +228,14 @@ TEST_F(ResourceTest, copiesAndTextureUpdatesReachTheDrawnPicture)
 TEST_F(ResourceTest, dynamicBuffersDiscardAndAppendAndIndicesTakeTheBaseVertex)
 {
     VertexBuffer* vb = nullptr;
-    ASSERT_EQ(m_device->CreateVertexBuffer(8 * sizeof(ScreenVertex), usage::kDynamic | usage::kWriteOnly, kScreenFvf,
-                  Pool::Default, &vb),
+    ASSERT_EQ(m_device->CreateVertexBuffer(8 * sizeof(ScreenVertex), usage::kDynamic | usage::kWriteOnly,
+                  kScreenFvf, Pool::Default, &vb),
         Result::Ok);
     auto quad = [](float x0, float y0, float x1, float y1, Color c, ScreenVertex* out) {
-        out[0] = {x0 - 0.5f, y0 - 0.5f, 0.5f, 1, c, 0, 0};
-        out[1] = {x1 - 0.5f, y0 - 0.5f, 0.5f, 1, c, 1, 0};
-        out[2] = {x0 - 0.5f, y1 - 0.5f, 0.5f, 1, c, 0, 1};
-        out[3] = {x1 - 0.5f, y1 - 0.5f, 0.5f, 1, c, 1, 1};
+        out[0] = { x0 - 0.5f, y0 - 0.5f, 0.5f, 1, c, 0, 0 };
+        out[1] = { x1 - 0.5f, y0 - 0.5f, 0.5f, 1, c, 1, 0 };
+        out[2] = { x0 - 0.5f, y1 - 0.5f, 0.5f, 1, c, 0, 1 };
+        out[3] = { x1 - 0.5f, y1 - 0.5f, 0.5f, 1, c, 1, 1 };
     };
     m_device->SetTexture(0, nullptr);
     m_device->SetTextureStageState(0, StageState::ColorArg1, uint32_t(TextureArg::Diffuse));
@@ -249,7 +249,8 @@ TEST_F(ResourceTest, dynamicBuffersDiscardAndAppendAndIndicesTakeTheBaseVertex)
     quad(0, 0, 8, 8, 0xFFFF0000u, reinterpret_cast<ScreenVertex*>(bytes));
     vb->Unlock();
     m_device->DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2);
-    ASSERT_EQ(vb->Lock(4 * sizeof(ScreenVertex), 4 * sizeof(ScreenVertex), &bytes, lock::kNoOverwrite), Result::Ok);
+    ASSERT_EQ(
+        vb->Lock(4 * sizeof(ScreenVertex), 4 * sizeof(ScreenVertex), &bytes, lock::kNoOverwrite), Result::Ok);
     quad(8, 8, 16, 16, 0xFF00FF00u, reinterpret_cast<ScreenVertex*>(bytes));
     vb->Unlock();
     m_device->DrawPrimitive(PrimitiveType::TriangleStrip, 4, 2);
@@ -260,9 +261,10 @@ TEST_F(ResourceTest, dynamicBuffersDiscardAndAppendAndIndicesTakeTheBaseVertex)
 
     // The same two quads by index, the second through the base vertex.
     IndexBuffer* ib = nullptr;
-    ASSERT_EQ(m_device->CreateIndexBuffer(12, usage::kWriteOnly, Format::Index16, Pool::Managed, &ib), Result::Ok);
+    ASSERT_EQ(
+        m_device->CreateIndexBuffer(12, usage::kWriteOnly, Format::Index16, Pool::Managed, &ib), Result::Ok);
     ASSERT_EQ(ib->Lock(0, 0, &bytes, 0), Result::Ok);
-    const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    const uint16_t indices[6] = { 0, 1, 2, 2, 1, 3 };
     std::memcpy(bytes, indices, sizeof indices);
     ib->Unlock();
     Begin();

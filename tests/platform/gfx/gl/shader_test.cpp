@@ -10,13 +10,14 @@
 namespace plat::gfx::gltest {
 namespace {
 
-const char* const kWaterLines[] = {"vs.1.1", "mul r2, v1, c11 ", "mov r1, v0 ", "add r1.z, r2.x, r2.y ",
-    "add r1.z, r1.z, r2.z ", "m4x4 oPos, r1, c3 ", "m4x3 r0, r1, c0 ", "mul r0.x, r0.x, c9.x ", "mul r0.y, r0.y, c9.y ",
-    "add r0.z, r0.z, c9.z ", "rcp r0.z, r0.z ", "mad oT1.x, r0.x, r0.z, c8.x ", "mad oT1.y, r0.y, r0.z, c8.y ",
-    "mad oT0.x, v7.x, c10.z, c10.x ", "mad oT0.y, v7.y, c10.z, c10.y ", "mad oT2.x, v7.x, c10.z, c10.x ",
-    "mad oT2.y, v7.y, c10.z, c10.y ", "mov r1, c13 ", "sub r0, r1, v0 ", "dp3 r1, r0, r0 ", "rsq r2.z, r1.z ",
-    "mul r0.z, r0.z, r2.z ", "sub r0.w, c8.w, r0.z ", "mov r2, v5 ", "add r2.w, r2.w, r0.w ", "mul r0, r2, c12 ",
-    "mov oD0, r0 ", "mov r2.z, c8.w ", "mul r1.w, r1.z, c10.w ", "exp r2, r1 ", "mov oFog.x, r2.z"};
+const char* const kWaterLines[] = { "vs.1.1", "mul r2, v1, c11 ", "mov r1, v0 ", "add r1.z, r2.x, r2.y ",
+    "add r1.z, r1.z, r2.z ", "m4x4 oPos, r1, c3 ", "m4x3 r0, r1, c0 ", "mul r0.x, r0.x, c9.x ",
+    "mul r0.y, r0.y, c9.y ", "add r0.z, r0.z, c9.z ", "rcp r0.z, r0.z ", "mad oT1.x, r0.x, r0.z, c8.x ",
+    "mad oT1.y, r0.y, r0.z, c8.y ", "mad oT0.x, v7.x, c10.z, c10.x ", "mad oT0.y, v7.y, c10.z, c10.y ",
+    "mad oT2.x, v7.x, c10.z, c10.x ", "mad oT2.y, v7.y, c10.z, c10.y ", "mov r1, c13 ", "sub r0, r1, v0 ",
+    "dp3 r1, r0, r0 ", "rsq r2.z, r1.z ", "mul r0.z, r0.z, r2.z ", "sub r0.w, c8.w, r0.z ", "mov r2, v5 ",
+    "add r2.w, r2.w, r0.w ", "mul r0, r2, c12 ", "mov oD0, r0 ", "mov r2.z, c8.w ", "mul r1.w, r1.z, c10.w ",
+    "exp r2, r1 ", "mov oFog.x, r2.z" };
 
 std::vector<uint32_t> Assemble(const std::string& text)
 {
@@ -40,7 +41,8 @@ protected:
     {
         GlTest::SetUp();
         CreateDevice(16, 16);
-        ASSERT_EQ(m_device->CreateRenderTarget(16, 16, Format::A8R8G8B8, MultiSample::None, true, &m_target), Result::Ok);
+        ASSERT_EQ(m_device->CreateRenderTarget(16, 16, Format::A8R8G8B8, MultiSample::None, true, &m_target),
+            Result::Ok);
         ASSERT_EQ(m_device->SetRenderTarget(m_target, nullptr), Result::Ok);
         m_device->SetRenderState(RenderState::CullMode, uint32_t(Cull::None));
     }
@@ -53,7 +55,7 @@ protected:
 
     void SetConstant(uint32_t reg, float x, float y, float z, float w)
     {
-        const float v[4] = {x, y, z, w};
+        const float v[4] = { x, y, z, w };
         ASSERT_EQ(m_device->SetVertexShaderConstant(reg, v, 1), Result::Ok);
     }
 
@@ -66,8 +68,8 @@ TEST_F(ShaderTest, theWaterVertexShaderGivesHandWorkedOutputs)
     for (const char* line : kWaterLines)
         text += std::string(text.empty() ? "" : "\n") + line;
     std::vector<uint32_t> tokens = Assemble(text);
-    const VertexElement declaration[] = {{0, DeclType::Float3}, {1, DeclType::Float3}, {3, DeclType::Float3},
-        {5, DeclType::D3dColor}, {7, DeclType::Float2}};
+    const VertexElement declaration[] = { { 0, DeclType::Float3 }, { 1, DeclType::Float3 },
+        { 3, DeclType::Float3 }, { 5, DeclType::D3dColor }, { 7, DeclType::Float2 } };
     uint32_t handle = 0;
     ASSERT_EQ(m_device->CreateVertexShader(declaration, tokens.data(), handle, 0), Result::Ok);
 
@@ -77,25 +79,26 @@ TEST_F(ShaderTest, theWaterVertexShaderGivesHandWorkedOutputs)
     for (uint32_t i = 0; i < 4; ++i)
         SetConstant(3 + i, i == 0, i == 1, i == 2, i == 3);
     SetConstant(8, 0.5f, 0.5f, -0.25f, 1.0f);
-    SetConstant(9, 0.5f, 0.5f, 1.5f, 0);            // r0 = (x/2, y/2, 2): oT1 = (x/4 + 0.5, y/4 + 0.5)
-    SetConstant(10, 0.25f, 0.25f, 0.5f, -1.0f / 3);  // oT0 = uv/2 + 0.25; fog = 2^(-d^2/3)
+    SetConstant(9, 0.5f, 0.5f, 1.5f, 0); // r0 = (x/2, y/2, 2): oT1 = (x/4 + 0.5, y/4 + 0.5)
+    SetConstant(10, 0.25f, 0.25f, 0.5f, -1.0f / 3); // oT0 = uv/2 + 0.25; fog = 2^(-d^2/3)
     SetConstant(11, 1, 0, 0, 0);
     SetConstant(12, 1, 1, 1, 0.25f);
-    SetConstant(13, 0, 0, -1, 1);                    // every corner lies sqrt(3) from it
+    SetConstant(13, 0, 0, -1, 1); // every corner lies sqrt(3) from it
 
     // Corners (+-1, +-1, 0): to c13 is (-+1, -+1, -1), so r0.z = -1/sqrt 3 and
     // alpha = (0 + 1 + 1/sqrt 3) * 0.25 = 0.394 (100); fog 2^-1 = 0.5.
     WaterVertex quad[4];
-    const float corners[4][2] = {{-1, 1}, {1, 1}, {-1, -1}, {1, -1}};
+    const float corners[4][2] = { { -1, 1 }, { 1, 1 }, { -1, -1 }, { 1, -1 } };
     for (int i = 0; i < 4; ++i)
-        quad[i] = {{corners[i][0], corners[i][1], 0}, {0.5f, 0, 0}, {0, 0, 1}, 0x00204080u,
-            {(corners[i][0] + 1) / 2, (1 - corners[i][1]) / 2}};
+        quad[i] = { { corners[i][0], corners[i][1], 0 }, { 0.5f, 0, 0 }, { 0, 0, 1 }, 0x00204080u,
+            { (corners[i][0] + 1) / 2, (1 - corners[i][1]) / 2 } };
 
     auto draw = [&] {
         EXPECT_EQ(m_device->BeginScene(), Result::Ok);
         m_device->Clear(0, nullptr, clear::kTarget, 0, 1, 0);
         m_device->SetVertexShader(handle);
-        EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(WaterVertex)), Result::Ok);
+        EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(WaterVertex)),
+            Result::Ok);
         EXPECT_EQ(m_device->EndScene(), Result::Ok);
     };
 
@@ -109,7 +112,7 @@ TEST_F(ShaderTest, theWaterVertexShaderGivesHandWorkedOutputs)
     EXPECT_PIXEL(Pixel(1, 14, m_target), 0x64204080u);
 
     // oT0: uv / 2 + 0.25 over a red | blue texture: the left part reads red, the right blue.
-    Texture* halves = MakeTexture(2, 1, {0xFFFF0000u, 0xFF0000FFu});
+    Texture* halves = MakeTexture(2, 1, { 0xFFFF0000u, 0xFF0000FFu });
     m_device->SetTexture(0, halves);
     m_device->SetTextureStageState(0, StageState::ColorArg1, uint32_t(TextureArg::Texture));
     draw();
@@ -117,12 +120,12 @@ TEST_F(ShaderTest, theWaterVertexShaderGivesHandWorkedOutputs)
     EXPECT_RGB(Pixel(12, 8, m_target), 0x0000FFu);
 
     // oT1: (x / 4 + 0.5, y / 4 + 0.5) on stage 1 over quadrants red, green / blue, white.
-    Texture* quadrants = MakeTexture(2, 2, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu});
+    Texture* quadrants = MakeTexture(2, 2, { 0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu });
     m_device->SetTexture(1, quadrants);
     m_device->SetTextureStageState(1, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
     m_device->SetTextureStageState(1, StageState::ColorArg1, uint32_t(TextureArg::Texture));
     draw();
-    EXPECT_RGB(Pixel(4, 4, m_target), 0x0000FFu);    // y up: v past 0.5
+    EXPECT_RGB(Pixel(4, 4, m_target), 0x0000FFu); // y up: v past 0.5
     EXPECT_RGB(Pixel(12, 4, m_target), 0xFFFFFFu);
     EXPECT_RGB(Pixel(4, 12, m_target), 0xFF0000u);
     EXPECT_RGB(Pixel(12, 12, m_target), 0x00FF00u);
@@ -154,37 +157,41 @@ TEST_F(ShaderTest, pixelProgramsOfTheShaderSlots)
 {
     const PixelCase cases[] = {
         // Colour t0; alpha c0.w * t1.a * t0.a * v0.a = 0.5^4.
-        {"sky layer",
-            "ps.1.0\ntex t0\ntex t1\nmul r0.a, t0.a, v0.a\nmul r1.a, t1.a, r0.a\nmov r1.rgb, t0\nmul r0.a, c0.a, r1.a\n"
+        { "sky layer",
+            "ps.1.0\ntex t0\ntex t1\nmul r0.a, t0.a, v0.a\nmul r1.a, t1.a, r0.a\nmov r1.rgb, t0\nmul r0.a, "
+            "c0.a, r1.a\n"
             "mov r0.rgb, r1",
-            0x80336699u, 0x80FFFFFFu, 0.5f, 0x10336699u},
+            0x80336699u, 0x80FFFFFFu, 0.5f, 0x10336699u },
         // sat(dot(2 t0 - 1, 2 v1 - 1))^4 with t0 = (128, 128, 255), v1 = (128, 128, 230): 0.8039^4.
-        {"SpecBump",
-            "ps.1.1\ntex t0\ndp3_sat r0, t0_bx2, v1_bx2\nmul r1.rgb, r0, r0\nmul r0.rgb, r1, r1\nmul r0.a, v0.a, t0.a",
-            0xFF8080FFu, 0xFFFFFFFFu, 0, 0x806A6A6Au},
-        {"SpecMap", "ps.1.0\ntex t0\ntex t1\nmov r0, v1", 0xFF000000u, 0xFF000000u, 0, 0x408080E6u},
+        { "SpecBump",
+            "ps.1.1\ntex t0\ndp3_sat r0, t0_bx2, v1_bx2\nmul r1.rgb, r0, r0\nmul r0.rgb, r1, r1\nmul r0.a, "
+            "v0.a, t0.a",
+            0xFF8080FFu, 0xFFFFFFFFu, 0, 0x806A6A6Au },
+        { "SpecMap", "ps.1.0\ntex t0\ntex t1\nmov r0, v1", 0xFF000000u, 0xFF000000u, 0, 0x408080E6u },
     };
     struct Vertex {
         float x, y, z, rhw;
         Color diffuse, specular;
         float u, v;
     };
-    Vertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0x80204080u, 0x408080E6u, 0, 0},
-        {15.5f, -0.5f, 0.5f, 1, 0x80204080u, 0x408080E6u, 1, 0}, {-0.5f, 15.5f, 0.5f, 1, 0x80204080u, 0x408080E6u, 0, 1},
-        {15.5f, 15.5f, 0.5f, 1, 0x80204080u, 0x408080E6u, 1, 1}};
+    Vertex quad[4] = { { -0.5f, -0.5f, 0.5f, 1, 0x80204080u, 0x408080E6u, 0, 0 },
+        { 15.5f, -0.5f, 0.5f, 1, 0x80204080u, 0x408080E6u, 1, 0 },
+        { -0.5f, 15.5f, 0.5f, 1, 0x80204080u, 0x408080E6u, 0, 1 },
+        { 15.5f, 15.5f, 0.5f, 1, 0x80204080u, 0x408080E6u, 1, 1 } };
     for (const PixelCase& c : cases) {
         std::vector<uint32_t> tokens = Assemble(c.source);
         uint32_t handle = 0;
         ASSERT_EQ(m_device->CreatePixelShader(tokens.data(), handle), Result::Ok) << c.name;
         m_device->SetTexture(0, SolidTexture(c.texture0));
         m_device->SetTexture(1, SolidTexture(c.texture1));
-        const float c0[4] = {c.c0w, 0, 0, c.c0w};
+        const float c0[4] = { c.c0w, 0, 0, c.c0w };
         m_device->SetPixelShaderConstant(0, c0, 1);
         m_device->SetPixelShader(handle);
         Begin();
         m_device->Clear(0, nullptr, clear::kTarget, 0, 1, 0);
         m_device->SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kSpecular | fvf::kTex1);
-        ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(Vertex)), Result::Ok);
+        ASSERT_EQ(
+            m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(Vertex)), Result::Ok);
         End();
         EXPECT_PIXEL(Pixel(8, 8, m_target), c.expected) << c.name;
         m_device->SetPixelShader(0);
