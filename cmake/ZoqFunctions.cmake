@@ -42,9 +42,12 @@ endfunction()
 # it calls keeps the tree's own flags. Line tables are enough for sanitizer reports and backtraces.
 set(ZOQ_TEST_COMPILE_OPTIONS -O0 -g1)
 
-# zoq_test_code(TARGET): compiles TARGET's own sources as test code.
+# zoq_test_code(TARGET): compiles TARGET's own sources as test code. Programs and libraries alike
+# are compiled position-independent (-fPIC), so that every test program can use the one precompiled
+# header of tests/support.
 function(zoq_test_code target)
-    target_compile_options(${target} PRIVATE ${ZOQ_TEST_COMPILE_OPTIONS})
+    set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE OFF)
+    target_compile_options(${target} PRIVATE ${ZOQ_TEST_COMPILE_OPTIONS} -fPIC)
 endfunction()
 
 # zoq_add_gtest(NAME SOURCES... LIBS... [LABELS...] [TIMEOUT s]): a GoogleTest program run as one case,
@@ -55,10 +58,7 @@ function(zoq_add_gtest name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} zoq_test_support GTest::gmock GTest::gtest_main)
     zoq_test_code(${name})
-    # GoogleTest and GoogleMock are the heaviest headers every test includes. The cache needs
-    # -fpch-preprocess to see through the precompiled header (scripts/test sets its sloppiness).
-    target_precompile_headers(${name} PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
-    target_compile_options(${name} PRIVATE -fpch-preprocess)
+    target_precompile_headers(${name} REUSE_FROM zoq_test_support)
     set(extra)
     if(ARG_LABELS)
         list(APPEND extra LABELS ${ARG_LABELS})
