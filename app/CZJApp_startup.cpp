@@ -2,15 +2,22 @@
 // made from them, and the logo videos.
 #include "app/CZJApp.h"
 #include "app/CommandLine.h"
+#include "app/GameData.h"
 #include "app/GameSettings.h"
 #include "audio/CBinkPlayer.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "platform/win/text.h"
 #include "platform/window/cursor.h"
+#include "platform/window/display.h"
 #include "render/Graphic.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 using plat::gfx::Format;
 using plat::gfx::MultiSample;
@@ -28,6 +35,37 @@ constexpr const char* kLogoVideos[] = {
 PresentInterval IntervalOf(uint32_t interval)
 {
     return interval <= 1 ? PresentInterval::One : PresentInterval::Two;
+}
+
+std::string SizeText(uint32_t width, uint32_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+bool FullScreenModeAvailable(uint32_t width, uint32_t height)
+{
+    if (!plat::window::FullScreenAvailable())
+        return false;
+    const std::vector<plat::window::DisplayMode> modes = plat::window::DisplayModes();
+    return std::any_of(modes.begin(), modes.end(), [&](const plat::window::DisplayMode& mode) {
+        return uint32_t(mode.width) == width && uint32_t(mode.height) == height;
+    });
+}
+
+// The display's mode of another size closest to the given one.
+std::optional<plat::window::DisplayMode> NearestMode(uint32_t width, uint32_t height)
+{
+    std::optional<plat::window::DisplayMode> nearest;
+    int64_t best = 0;
+    for (const plat::window::DisplayMode& mode : plat::window::DisplayModes()) {
+        const int64_t distance = std::abs(int64_t(mode.width) - int64_t(width))
+            + std::abs(int64_t(mode.height) - int64_t(height));
+        if (distance == 0 || (nearest && distance >= best))
+            continue;
+        nearest = mode;
+        best = distance;
+    }
+    return nearest;
 }
 
 } // namespace
@@ -75,11 +113,41 @@ void CZJApp::GetDisplayParams(SDisplayParams& params)
     }
 }
 
-bool CZJApp::InitGraphic(const SDisplayParams& p)
+bool CZJApp::InitGraphic(const SDisplayParams& asked)
 {
     ZJ_TRACE("CZJApp::InitGraphic");
     if (!g_Graphic.CreateDirect3D())
         return false;
+    SDisplayParams p = asked;
+    if (!p.windowed && !FullScreenModeAvailable(p.width, p.height)) {
+        WriteErrorLog("ZOQ: full screen " + SizeText(p.width, p.height)
+            + " is not available on this display: a window of that size is used");
+        p.windowed = 1;
+        GameSettings.Windowed = true;
+        if (m_window)
+            m_window->SetClientSize(int(p.width), int(p.height));
+    }
+    if (CreateDevice(p))
+        return true;
+    const std::optional<plat::window::DisplayMode> nearest = NearestMode(p.width, p.height);
+    if (!nearest)
+        throw XStartupFault { "ZOQ: the graphics device refused " + SizeText(p.width, p.height)
+            + " and the display offers no other mode" };
+    WriteErrorLog("ZOQ: the graphics device refused " + SizeText(p.width, p.height) + ": "
+        + SizeText(uint32_t(nearest->width), uint32_t(nearest->height)) + " is used");
+    p.width = uint32_t(nearest->width);
+    p.height = uint32_t(nearest->height);
+    GameSettings.ScreenWidth = nearest->width;
+    GameSettings.ScreenHeight = nearest->height;
+    if (p.windowed && m_window)
+        m_window->SetClientSize(nearest->width, nearest->height);
+    if (!CreateDevice(p))
+        throw XStartupFault { "ZOQ: the graphics device refused every display mode" };
+    return true;
+}
+
+bool CZJApp::CreateDevice(const SDisplayParams& p)
+{
     MultiSample multiSample
         = p.multiSample >= 2 && p.multiSample <= 8 ? MultiSample(p.multiSample) : MultiSample::None;
     if (!g_Graphic.CheckDisplayMode(int32_t(p.adapter), int32_t(p.width), int32_t(p.height),
@@ -96,9 +164,15 @@ void CZJApp::PlayLogoVideos(bool skippable)
 {
     plat::window::CaptureMouse(true);
     CBinkPlayer player;
+    player.SetStopCheck([] { return CApplication::QuitRequestPending(); });
     if (!SoundFailed(player.InitFullscreen(m_window.get(), 800, 600, 32))) {
-        for (const char* video : kLogoVideos)
+        for (const char* video : kLogoVideos) {
             player.Play(video, skippable);
+            if (player.Stopped()) {
+                SetQuit(1);
+                break;
+            }
+        }
     }
     player.Close();
     plat::window::CaptureMouse(false);
