@@ -7,6 +7,7 @@
 #include "audio/CBinkPlayer.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
+#include "platform/gfx/adapter.h"
 #include "platform/win/text.h"
 #include "platform/window/cursor.h"
 #include "platform/window/display.h"
@@ -42,22 +43,38 @@ std::string SizeText(uint32_t width, uint32_t height)
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
+constexpr uint32_t kAdapter = 0; // the display parameters' adapter is always 0
+
+// The device adapter's display modes, as the device checks a full-screen size against them.
+std::vector<plat::gfx::DisplayMode> AdapterModes()
+{
+    std::vector<plat::gfx::DisplayMode> modes;
+    if (plat::gfx::Adapter* adapter = g_Graphic.GetDirect3D()) {
+        const uint32_t count = adapter->GetAdapterModeCount(kAdapter);
+        for (uint32_t i = 0; i < count; ++i) {
+            plat::gfx::DisplayMode mode;
+            if (plat::gfx::Succeeded(adapter->EnumAdapterModes(kAdapter, i, mode)))
+                modes.push_back(mode);
+        }
+    }
+    return modes;
+}
+
 bool FullScreenModeAvailable(uint32_t width, uint32_t height)
 {
     if (!plat::window::FullScreenAvailable())
         return false;
-    const std::vector<plat::window::DisplayMode> modes = plat::window::DisplayModes();
-    return std::any_of(modes.begin(), modes.end(), [&](const plat::window::DisplayMode& mode) {
-        return uint32_t(mode.width) == width && uint32_t(mode.height) == height;
-    });
+    const std::vector<plat::gfx::DisplayMode> modes = AdapterModes();
+    return std::any_of(modes.begin(), modes.end(),
+        [&](const plat::gfx::DisplayMode& mode) { return mode.width == width && mode.height == height; });
 }
 
-// The display's mode of another size closest to the given one.
-std::optional<plat::window::DisplayMode> NearestMode(uint32_t width, uint32_t height)
+// The adapter's mode of another size closest to the given one.
+std::optional<plat::gfx::DisplayMode> NearestMode(uint32_t width, uint32_t height)
 {
-    std::optional<plat::window::DisplayMode> nearest;
+    std::optional<plat::gfx::DisplayMode> nearest;
     int64_t best = 0;
-    for (const plat::window::DisplayMode& mode : plat::window::DisplayModes()) {
+    for (const plat::gfx::DisplayMode& mode : AdapterModes()) {
         const int64_t distance = std::abs(int64_t(mode.width) - int64_t(width))
             + std::abs(int64_t(mode.height) - int64_t(height));
         if (distance == 0 || (nearest && distance >= best))
@@ -129,18 +146,18 @@ bool CZJApp::InitGraphic(const SDisplayParams& asked)
     }
     if (CreateDevice(p))
         return true;
-    const std::optional<plat::window::DisplayMode> nearest = NearestMode(p.width, p.height);
+    const std::optional<plat::gfx::DisplayMode> nearest = NearestMode(p.width, p.height);
     if (!nearest)
         throw XStartupFault { "ZOQ: the graphics device refused " + SizeText(p.width, p.height)
             + " and the display offers no other mode" };
     WriteErrorLog("ZOQ: the graphics device refused " + SizeText(p.width, p.height) + ": "
-        + SizeText(uint32_t(nearest->width), uint32_t(nearest->height)) + " is used");
-    p.width = uint32_t(nearest->width);
-    p.height = uint32_t(nearest->height);
-    GameSettings.ScreenWidth = nearest->width;
-    GameSettings.ScreenHeight = nearest->height;
+        + SizeText(nearest->width, nearest->height) + " is used");
+    p.width = nearest->width;
+    p.height = nearest->height;
+    GameSettings.ScreenWidth = int32_t(nearest->width);
+    GameSettings.ScreenHeight = int32_t(nearest->height);
     if (p.windowed && m_window)
-        m_window->SetClientSize(nearest->width, nearest->height);
+        m_window->SetClientSize(int(nearest->width), int(nearest->height));
     if (!CreateDevice(p))
         throw XStartupFault { "ZOQ: the graphics device refused every display mode" };
     return true;

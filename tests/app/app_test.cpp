@@ -311,6 +311,19 @@ TEST_F(AppTest, aFullScreenTheDisplayCannotShowBecomesAWindowOfTheAskedSize)
         1);
 }
 
+TEST_F(AppTest, aSizeTheDeviceRefusesBecomesTheNearestModeOfTheDisplay)
+{
+    plat::gfx::null::Config& config = plat::gfx::null::GetConfig();
+    config.hal.caps.maxTextureWidth = 512;
+    config.hal.caps.maxTextureHeight = 512;
+    config.modes = { { 640, 480, 60, plat::gfx::Format::X8R8G8B8 },
+        { 320, 240, 60, plat::gfx::Format::X8R8G8B8 }, { 1024, 768, 60, plat::gfx::Format::X8R8G8B8 } };
+    Start(false);
+    EXPECT_EQ(GameSettings.ScreenWidth, 320);
+    EXPECT_EQ(GameSettings.ScreenHeight, 240);
+    EXPECT_EQ(LogLineCount("ZOQ: the graphics device refused 640 x 480: 320 x 240 is used"), 1);
+}
+
 TEST_F(AppTest, aFailedResetIsLoggedAndQuits)
 {
     Start(false);
