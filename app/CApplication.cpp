@@ -162,6 +162,37 @@ void CApplication::SetTextInput(bool on)
         m_window->SetTextInput(on);
 }
 
+bool CApplication::StartupQuit()
+{
+    if (s_quitRequested.exchange(false))
+        m_quit = 1;
+    Message message;
+    while (!m_quit && plat::window::PeekMessage(message, true)) {
+        switch (message.kind) {
+        case MessageKind::Close:
+        case MessageKind::Quit:
+            m_quit = 1;
+            break;
+        case MessageKind::SysCommand:
+            if (message.wParam == uint32_t(plat::window::SysCommand::Close))
+                m_quit = 1;
+            else
+                plat::window::DispatchMessage(message);
+            break;
+        case MessageKind::KeyDown:
+        case MessageKind::KeyUp:
+        case MessageKind::SysKeyDown:
+        case MessageKind::SysKeyUp:
+        case MessageKind::Char:
+            break;
+        default:
+            plat::window::DispatchMessage(message);
+            break;
+        }
+    }
+    return m_quit != 0;
+}
+
 void CApplication::ProcessMessages()
 {
     ZJ_TRACE("CApplication::ProcessMessages");

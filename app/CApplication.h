@@ -116,6 +116,11 @@ public:
 
     // A quit request from outside the message queue (a termination signal): async-signal-safe.
     static void RequestQuit() { s_quitRequested.store(true); }
+    static bool QuitRequestPending() { return s_quitRequested.load(); }
+    // Between start-up steps: takes a termination signal or a close or quit message waiting in
+    // the queue as the quit flag (other messages are handled, key messages dropped). True when
+    // the quit flag is set.
+    bool StartupQuit();
 
 protected:
     // The frame hook.

@@ -3,6 +3,7 @@
 #include "app/CInput.h"
 #include "app/CInputConfig.h"
 #include "app/CResourceEngine.h"
+#include "app/GameData.h"
 #include "app/GameSettings.h"
 #include "audio/CMusicMng.h"
 #include "audio/CSoundManager.h"
@@ -16,6 +17,7 @@
 #include "platform/video/gfx_presenter.h"
 #include "platform/win/instance.h"
 #include "platform/window/cursor.h"
+#include "platform/window/display.h"
 #include "render/CSurfaceManager.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
@@ -32,6 +34,7 @@
 #include <ctime>
 #include <exception>
 #include <new>
+#include <string>
 
 using plat::gfx::Format;
 using plat::gfx::MultiSample;
@@ -39,6 +42,19 @@ using plat::gfx::MultiSample;
 CZJApp* g_pZJApp = nullptr;
 
 namespace {
+
+// A fault the player can mend is its own line; anything else leaves the call trace.
+void ReportStartupFailure(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const XStartupFault& fault) {
+        ResetCallTrace();
+        WriteErrorLog(fault.line);
+    } catch (...) {
+        FlushCallTrace();
+    }
+}
 
 template <typename T> void ReleaseSurface(T*& surface)
 {
@@ -87,6 +103,8 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     g_PakManager.Init("Data");
     g_ResourceDBManager.Init("Data\\DB.dat", 1);
     SetDefaultSettings();
+    if (!ConfigIniExists())
+        WriteErrorLog("ZOQ: Data/CONFIG/cfg.ini not found: default settings are used");
 
     std::snprintf(startLocationFile, sizeof startLocationFile, "%s", "location1.zjp");
     freeCamera = 0;
@@ -100,8 +118,11 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
             plat::video::GfxPresenter(m_deviceWindow, [] { return g_Graphic.GetDevice(); }));
         m_pictureOutput = true;
     }
-    if (GameSettings.Video)
+    // A close or a termination signal ends start-up between its steps.
+    if (GameSettings.Video && !StartupQuit())
         PlayLogoVideos(true);
+    if (StartupQuit())
+        return;
 
     SDisplayParams params;
     GetDisplayParams(params);
@@ -111,15 +132,23 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
         m_window->SetStyle(
             plat::window::Style::Borderless | plat::window::Style::Topmost | plat::window::Style::FullScreen);
     ClearAndPresent();
+    if (StartupQuit())
+        return;
 
     ResourceEngine.CreateManagers();
     // MTGamma 1 asks for Windows 5 or later, which this system counts as.
     if (GameSettings.MTGamma == 0)
         g_Graphic.MutableCaps().gammaFade = false;
     ShowWaitScreen();
+    if (StartupQuit())
+        return;
     ResourceEngine.GlobalInit(false);
+    if (StartupQuit())
+        return;
     BuildBaseGamma(GameSettings.Gamma);
     ZJEngine.ZJInit();
+    if (StartupQuit())
+        return;
 
     FrameTimer.Restart();
     realFrameTime = FrameTime;
@@ -292,9 +321,25 @@ bool StartApplication()
 
 int GameMain(const char* commandLine)
 {
+    if (!plat::window::DisplayPresent()) {
+        std::fputs("ZOQ: no display (neither DISPLAY nor WAYLAND_DISPLAY is set): start ZOQ on a desktop, "
+                   "or name a video driver in SDL_VIDEODRIVER\n",
+            stderr);
+        return 2;
+    }
+    if (const std::string line = MissingGameDataLine(); !line.empty()) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+        return 2;
+    }
     plat::win::SingleInstance instance;
-    if (!instance.Acquire("ZOQWC0"))
+    if (!instance.Acquire("ZOQWC0")) {
+        std::fputs("ZOQ: already running; the running game was asked to come to the front\n", stderr);
         return 1;
+    }
+    if (const std::string fault = FindGameDataFault(); !fault.empty()) {
+        WriteErrorLog(fault);
+        return 2;
+    }
     plat::window::SetRaiseRequestSource(instance);
     plat::window::ShowCursor(false);
     if (!StartApplication())
@@ -311,7 +356,7 @@ int GameMain(const char* commandLine)
         delete g_pZJApp;
         g_pZJApp = nullptr;
     } catch (...) {
-        FlushCallTrace();
+        ReportStartupFailure(std::current_exception());
         code = 2;
         // Nothing may run on the gamma thread while the process ends.
         try {

@@ -60,6 +60,8 @@ public:
 
     void ParseCommandLine(const char* commandLine);
     void GetDisplayParams(SDisplayParams& params);
+    // A full screen the display cannot show becomes a window of the asked size, and a size the
+    // device refuses the display's nearest mode (one log line each); XStartupFault when none works.
     bool InitGraphic(const SDisplayParams& params);
     void PlayLogoVideos(bool skippable);
     void PlayIntroVideo();
@@ -106,6 +108,7 @@ protected:
     void AfterWait() override { ReloadConfig(); }
 
 private:
+    bool CreateDevice(const SDisplayParams& params);
     void Step(const char* name);
     void ClearAndPresent();
     void CreateShotTarget();

@@ -2,15 +2,23 @@
 // made from them, and the logo videos.
 #include "app/CZJApp.h"
 #include "app/CommandLine.h"
+#include "app/GameData.h"
 #include "app/GameSettings.h"
 #include "audio/CBinkPlayer.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
+#include "platform/gfx/adapter.h"
 #include "platform/win/text.h"
 #include "platform/window/cursor.h"
+#include "platform/window/display.h"
 #include "render/Graphic.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 using plat::gfx::Format;
 using plat::gfx::MultiSample;
@@ -28,6 +36,53 @@ constexpr const char* kLogoVideos[] = {
 PresentInterval IntervalOf(uint32_t interval)
 {
     return interval <= 1 ? PresentInterval::One : PresentInterval::Two;
+}
+
+std::string SizeText(uint32_t width, uint32_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+constexpr uint32_t kAdapter = 0; // the display parameters' adapter is always 0
+
+// The device adapter's display modes, as the device checks a full-screen size against them.
+std::vector<plat::gfx::DisplayMode> AdapterModes()
+{
+    std::vector<plat::gfx::DisplayMode> modes;
+    if (plat::gfx::Adapter* adapter = g_Graphic.GetDirect3D()) {
+        const uint32_t count = adapter->GetAdapterModeCount(kAdapter);
+        for (uint32_t i = 0; i < count; ++i) {
+            plat::gfx::DisplayMode mode;
+            if (plat::gfx::Succeeded(adapter->EnumAdapterModes(kAdapter, i, mode)))
+                modes.push_back(mode);
+        }
+    }
+    return modes;
+}
+
+bool FullScreenModeAvailable(uint32_t width, uint32_t height)
+{
+    if (!plat::window::FullScreenAvailable())
+        return false;
+    const std::vector<plat::gfx::DisplayMode> modes = AdapterModes();
+    return std::any_of(modes.begin(), modes.end(),
+        [&](const plat::gfx::DisplayMode& mode) { return mode.width == width && mode.height == height; });
+}
+
+// The adapter's mode of another size closest to the given one.
+std::optional<plat::gfx::DisplayMode> NearestMode(uint32_t width, uint32_t height)
+{
+    std::optional<plat::gfx::DisplayMode> nearest;
+    int64_t best = 0;
+    for (const plat::gfx::DisplayMode& mode : AdapterModes()) {
+        const int64_t distance = std::abs(int64_t(mode.width) - int64_t(width))
+            + std::abs(int64_t(mode.height) - int64_t(height));
+        if (distance == 0 || (nearest && distance >= best))
+            continue;
+        nearest = mode;
+        best = distance;
+    }
+    return nearest;
 }
 
 } // namespace
@@ -75,11 +130,41 @@ void CZJApp::GetDisplayParams(SDisplayParams& params)
     }
 }
 
-bool CZJApp::InitGraphic(const SDisplayParams& p)
+bool CZJApp::InitGraphic(const SDisplayParams& asked)
 {
     ZJ_TRACE("CZJApp::InitGraphic");
     if (!g_Graphic.CreateDirect3D())
         return false;
+    SDisplayParams p = asked;
+    if (!p.windowed && !FullScreenModeAvailable(p.width, p.height)) {
+        WriteErrorLog("ZOQ: full screen " + SizeText(p.width, p.height)
+            + " is not available on this display: a window of that size is used");
+        p.windowed = 1;
+        GameSettings.Windowed = true;
+        if (m_window)
+            m_window->SetClientSize(int(p.width), int(p.height));
+    }
+    if (CreateDevice(p))
+        return true;
+    const std::optional<plat::gfx::DisplayMode> nearest = NearestMode(p.width, p.height);
+    if (!nearest)
+        throw XStartupFault { "ZOQ: the graphics device refused " + SizeText(p.width, p.height)
+            + " and the display offers no other mode" };
+    WriteErrorLog("ZOQ: the graphics device refused " + SizeText(p.width, p.height) + ": "
+        + SizeText(nearest->width, nearest->height) + " is used");
+    p.width = nearest->width;
+    p.height = nearest->height;
+    GameSettings.ScreenWidth = int32_t(nearest->width);
+    GameSettings.ScreenHeight = int32_t(nearest->height);
+    if (p.windowed && m_window)
+        m_window->SetClientSize(int(nearest->width), int(nearest->height));
+    if (!CreateDevice(p))
+        throw XStartupFault { "ZOQ: the graphics device refused every display mode" };
+    return true;
+}
+
+bool CZJApp::CreateDevice(const SDisplayParams& p)
+{
     MultiSample multiSample
         = p.multiSample >= 2 && p.multiSample <= 8 ? MultiSample(p.multiSample) : MultiSample::None;
     if (!g_Graphic.CheckDisplayMode(int32_t(p.adapter), int32_t(p.width), int32_t(p.height),
@@ -96,9 +181,15 @@ void CZJApp::PlayLogoVideos(bool skippable)
 {
     plat::window::CaptureMouse(true);
     CBinkPlayer player;
+    player.SetStopCheck([] { return CApplication::QuitRequestPending(); });
     if (!SoundFailed(player.InitFullscreen(m_window.get(), 800, 600, 32))) {
-        for (const char* video : kLogoVideos)
+        for (const char* video : kLogoVideos) {
             player.Play(video, skippable);
+            if (player.Stopped()) {
+                SetQuit(1);
+                break;
+            }
+        }
     }
     player.Close();
     plat::window::CaptureMouse(false);

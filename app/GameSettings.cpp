@@ -3,10 +3,12 @@
 #include "foundation/BaseDirectory.h"
 #include "foundation/ConfigKeys.h"
 #include "foundation/ErrorLog.h"
+#include "platform/win/paths.h"
 #include "platform/win/profile.h"
 #include "render/RenderSettings.h"
 #include "world/objects/PlayerGlobals.h"
 
+#include <filesystem>
 #include <string>
 
 SGameSettings GameSettings;
@@ -155,6 +157,13 @@ SGameSettings::SGameSettings()
 std::string ConfigIniPath()
 {
     return BaseDirectory() + "DATA\\CONFIG\\cfg.ini";
+}
+
+bool ConfigIniExists()
+{
+    std::error_code error;
+    const auto host = plat::win::ResolvePath(ConfigIniPath());
+    return host && std::filesystem::is_regular_file(*host, error);
 }
 
 void SetDefaultSettings()

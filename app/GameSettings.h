@@ -53,6 +53,8 @@ extern SGameSettings GameSettings;
 
 // The base directory followed by "DATA\CONFIG\cfg.ini".
 std::string ConfigIniPath();
+// Whether that file is there to be read.
+bool ConfigIniExists();
 // Every default, then ReadConfigIni.
 void SetDefaultSettings();
 // Reads the keys of [CONFIG] over the current values, in the order of the key set.

@@ -146,15 +146,25 @@ int64_t CBinkPlayer::Wait(int32_t microseconds)
 
 bool CBinkPlayer::PumpMessage()
 {
+    if (m_stop && m_stop()) {
+        m_stopped = true;
+        return true;
+    }
     plat::window::Message message;
     if (!plat::window::PeekMessage(message, true))
         return false;
+    const bool close = (message.kind == plat::window::MessageKind::SysCommand
+                           && message.wParam == uint32_t(plat::window::SysCommand::Close))
+        || message.kind == plat::window::MessageKind::Close
+        || message.kind == plat::window::MessageKind::Quit;
+    if (close) {
+        m_stopped = true;
+        return true;
+    }
     if (m_skippable) {
-        const bool close = message.kind == plat::window::MessageKind::SysCommand
-            && message.wParam == uint32_t(plat::window::SysCommand::Close);
         const bool escape = message.kind == plat::window::MessageKind::KeyDown
             && message.wParam == plat::window::key::Escape;
-        if (close || escape)
+        if (escape)
             return true;
     }
     plat::window::TranslateMessage(message);

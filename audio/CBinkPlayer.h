@@ -30,8 +30,13 @@ public:
     // Negative on failure.
     SoundResult InitWindowed(plat::window::Window* window);
     SoundResult InitFullscreen(plat::window::Window* window, int width, int height, int bits);
-    // Plays the file to its end (or until skipped); a missing file plays nothing.
+    // Plays the file to its end (or until skipped); a missing file plays nothing. A close or
+    // quit message, or the stop check answering true, ends it whether skippable or not.
     void Play(const char* file, bool skippable);
+    // Polled between frames (a termination signal); none by default.
+    void SetStopCheck(std::function<bool()> stop) { m_stop = std::move(stop); }
+    // True once a close, a quit or the stop check ended a video.
+    bool Stopped() const { return m_stopped; }
     void Close();
 
     // The frame pacer: owes the given microseconds of sleep and pays them in whole
@@ -61,11 +66,13 @@ private:
     SoundResult Open();
     // Shows the current frame; true when it was the last one.
     bool ShowFrame();
-    // Handles one waiting message; true when it skips the video.
+    // Handles one waiting message; true when it skips or stops the video.
     bool PumpMessage();
     void CloseVideo();
 
     uint8_t m_skippable = 0;
+    bool m_stopped = false;
+    std::function<bool()> m_stop;
     uint8_t m_fullscreen = 0;
     std::unique_ptr<plat::video::VideoFile> m_video;
     plat::window::Window* m_window = nullptr;

@@ -114,9 +114,11 @@ bool DataBase::OpenFiles(
     m_floorId = 0;
     m_record = -1;
     m_name = message;
+    m_openFault.clear();
 
     std::string reason;
     if (!LoadNames(names, reason) || !LoadIndex(index, reason)) {
+        m_openFault = reason;
         Log("DataBase::Open: corrupt '" + m_name + "': " + reason);
         m_floors.clear();
         m_names.clear();
@@ -126,6 +128,7 @@ bool DataBase::OpenFiles(
         return false;
     }
     if (m_data.Open(data) != plat::win::FileResult::Ok) {
+        m_openFault = "cannot open";
         Log("DataBase::Open: cannot open '" + m_name + "'");
         return false;
     }
@@ -302,6 +305,35 @@ void DataBase::ClearSlots()
     m_ownBlocks.clear();
 }
 
+std::string DataBase::ReadRecord(const SRecordEntry& entry, std::unique_ptr<uint8_t[]>& buffer,
+    uint8_t* (&fields)[kMaxFields], int& fieldCount, bool& overflow) const
+{
+    fieldCount = 0;
+    overflow = false;
+    if (!m_data.IsOpen())
+        return "no data file";
+    if (uint64_t(entry.offset) + entry.size > m_data.Size())
+        return "lies outside the data file";
+    buffer.reset(new uint8_t[entry.size ? entry.size : 1]);
+    if (!m_data.ReadAt(buffer.get(), entry.size, entry.offset))
+        return "unreadable";
+    size_t pos = 0;
+    while (pos < entry.size) {
+        if (entry.size - pos < kFieldHeader)
+            return "field header cut at byte " + std::to_string(pos);
+        const uint32_t length = LoadLE<uint32_t>(buffer.get() + pos + 4);
+        if (length > entry.size - pos - kFieldHeader)
+            return "field at byte " + std::to_string(pos) + " runs past the record";
+        if (fieldCount == kMaxFields) {
+            overflow = true;
+            break;
+        }
+        fields[fieldCount++] = buffer.get() + pos;
+        pos += kFieldHeader + length;
+    }
+    return {};
+}
+
 bool DataBase::SelectRecord(int index)
 {
     ClearSlots();
@@ -309,42 +341,32 @@ bool DataBase::SelectRecord(int index)
     if (index < 0 || index >= RecordCount())
         return index == -1;
     const SRecordEntry& entry = m_records[size_t(index)];
-    std::string reason;
-    if (!m_data.IsOpen()) {
-        reason = "no data file";
-    } else if (uint64_t(entry.offset) + entry.size > m_data.Size()) {
-        reason = "lies outside the data file";
-    } else {
-        m_buffer.reset(new uint8_t[entry.size ? entry.size : 1]);
-        if (!m_data.ReadAt(m_buffer.get(), entry.size, entry.offset))
-            reason = "unreadable";
-    }
-    size_t pos = 0;
-    while (reason.empty() && pos < entry.size) {
-        if (entry.size - pos < kFieldHeader) {
-            reason = "field header cut at byte " + std::to_string(pos);
-            break;
-        }
-        const uint32_t length = LoadLE<uint32_t>(m_buffer.get() + pos + 4);
-        if (length > entry.size - pos - kFieldHeader) {
-            reason = "field at byte " + std::to_string(pos) + " runs past the record";
-            break;
-        }
-        if (m_fieldCount == kMaxFields) {
-            Log(std::string("DataBase::Get record '") + entry.name
-                + "' has more than 256 fields; the rest are ignored");
-            break;
-        }
-        m_slots[m_fieldCount++] = m_buffer.get() + pos;
-        pos += kFieldHeader + length;
-    }
+    bool overflow = false;
+    const std::string reason = ReadRecord(entry, m_buffer, m_slots, m_fieldCount, overflow);
     if (!reason.empty()) {
         Log(std::string("DataBase::Get corrupt record '") + entry.name + "' of '" + m_name + "': " + reason);
         ClearSlots();
         return false;
     }
+    if (overflow)
+        Log(std::string("DataBase::Get record '") + entry.name
+            + "' has more than 256 fields; the rest are ignored");
     m_record = index;
     return true;
+}
+
+std::string DataBase::CheckRecords() const
+{
+    std::unique_ptr<uint8_t[]> buffer;
+    uint8_t* fields[kMaxFields] = {};
+    for (const SRecordEntry& entry : m_records) {
+        int count = 0;
+        bool overflow = false;
+        const std::string reason = ReadRecord(entry, buffer, fields, count, overflow);
+        if (!reason.empty())
+            return std::string("record '") + entry.name + "' " + reason;
+    }
+    return {};
 }
 
 DataBase::Field DataBase::FieldAt(int slot) const

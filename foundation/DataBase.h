@@ -68,6 +68,11 @@ public:
     // The same on host paths; message names the database in the log lines.
     bool OpenFiles(const std::string& data, const std::string& names, const std::string& index,
         const std::string& message);
+    // Why the last Open failed; empty after a success.
+    const std::string& OpenFault() const noexcept { return m_openFault; }
+    // The first record that lies outside the data file or whose fields do not fill it exactly
+    // (record name and reason), else empty. Reads every record; logs nothing.
+    std::string CheckRecords() const;
     void CloseFile();
 
     void SelectFloor(const char* name);
@@ -116,6 +121,10 @@ private:
     int FindFloor(const char* name) const;
     bool LoadNames(const std::string& path, std::string& reason);
     bool LoadIndex(const std::string& path, std::string& reason);
+    // Reads the record into buffer and points fields at its first 256 fields (more sets
+    // overflow); the reason when it is corrupt, else empty.
+    std::string ReadRecord(const SRecordEntry& entry, std::unique_ptr<uint8_t[]>& buffer,
+        uint8_t* (&fields)[kMaxFields], int& fieldCount, bool& overflow) const;
 
     std::vector<SFloorEntry> m_floors;
     std::vector<SFieldNameEntry> m_names;
@@ -125,6 +134,7 @@ private:
     std::unordered_map<std::string, uint32_t> m_fieldIndex;
 
     plat::win::ReadOnlyFile m_data;
+    std::string m_openFault;
     std::string m_name; // for messages
 
     uint8_t* m_slots[kMaxFields] = {};

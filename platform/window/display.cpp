@@ -2,7 +2,9 @@
 
 #include "platform/window/window_internal.h"
 
+#include <cstdlib>
 #include <optional>
+#include <string_view>
 
 namespace plat::window {
 namespace {
@@ -85,6 +87,30 @@ DisplayMode DesktopMode()
     if (desktop.width <= 0)
         desktop = kFallbackModes[2];
     return desktop;
+}
+
+bool DisplayPresent()
+{
+    for (const char* name : { "SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY" }) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+bool FullScreenAvailable()
+{
+    if (g_override)
+        return true;
+    bool available = false;
+    if (AcquireVideo()) {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const std::string_view name = driver ? driver : "";
+        available = name != "offscreen" && name != "dummy" && SDL_GetNumDisplayModes(0) > 0;
+        ReleaseVideo();
+    }
+    return available;
 }
 
 void OverrideDisplayModes(std::vector<DisplayMode> modes, DisplayMode desktop)

@@ -24,6 +24,13 @@ struct DisplayMode {
 std::vector<DisplayMode> DisplayModes();
 DisplayMode DesktopMode();
 
+// False when nothing can show a window: no X or Wayland display and no video driver named in
+// SDL_VIDEODRIVER (which tests set to the offscreen driver).
+bool DisplayPresent();
+// Whether a full-screen window can be shown and focused: not on the offscreen or dummy driver,
+// nor when the driver reports no display mode of its own.
+bool FullScreenAvailable();
+
 // Replaces what the driver reports (tests); an empty list restores the driver.
 void OverrideDisplayModes(std::vector<DisplayMode> modes, DisplayMode desktop);
 void ClearDisplayModeOverride();

@@ -8,6 +8,7 @@
 #include "platform/video/surface.h"
 #include "platform/win/clock.h"
 #include "platform/window/cursor.h"
+#include "platform/window/display.h"
 #include "platform/window/message.h"
 #include "render/CModelManager.h"
 #include "render/TexShaderManager.h"
@@ -123,9 +124,20 @@ protected:
         g_InputConfig.FreeEffects();
         g_Input.Release();
         plat::window::ClearMessages();
+        plat::window::ClearDisplayModeOverride();
         apptest::TempDirTest::TearDown();
     }
+    // Full screen asks for a display that shows it (the offscreen driver does not): one with the
+    // configured 640 x 480, whose window the test focuses.
     void Start(bool windowed, const std::string& extraCfg = "")
+    {
+        if (!windowed) {
+            const plat::window::DisplayMode mode { 640, 480, 60, plat::window::DisplayFormat::X8R8G8B8 };
+            plat::window::OverrideDisplayModes({ mode }, mode);
+        }
+        StartOnDriver(windowed, extraCfg);
+    }
+    void StartOnDriver(bool windowed, const std::string& extraCfg = "")
     {
         std::string error;
         ASSERT_TRUE(apptest::WriteDataFolder(m_dir, apptest::DefaultCfg(windowed) + extraCfg, error))
@@ -285,6 +297,31 @@ TEST_F(AppTest, aLostDeviceIsResetAndEveryStepRunsInOrder)
         << "the restore adopts the new back buffer";
     EXPECT_EQ(g_Graphic.CurrentDepth(), g_Graphic.DepthSurface());
     EXPECT_EQ(LogLineCount("can`t restore"), 0);
+}
+
+TEST_F(AppTest, aFullScreenTheDisplayCannotShowBecomesAWindowOfTheAskedSize)
+{
+    StartOnDriver(false);
+    EXPECT_TRUE(GameSettings.Windowed);
+    EXPECT_EQ(app.GetWindow()->ClientSize().width, 640);
+    EXPECT_EQ(app.GetWindow()->ClientSize().height, 480);
+    EXPECT_EQ(
+        LogLineCount(
+            "ZOQ: full screen 640 x 480 is not available on this display: a window of that size is used"),
+        1);
+}
+
+TEST_F(AppTest, aSizeTheDeviceRefusesBecomesTheNearestModeOfTheDisplay)
+{
+    plat::gfx::null::Config& config = plat::gfx::null::GetConfig();
+    config.hal.caps.maxTextureWidth = 512;
+    config.hal.caps.maxTextureHeight = 512;
+    config.modes = { { 640, 480, 60, plat::gfx::Format::X8R8G8B8 },
+        { 320, 240, 60, plat::gfx::Format::X8R8G8B8 }, { 1024, 768, 60, plat::gfx::Format::X8R8G8B8 } };
+    Start(false);
+    EXPECT_EQ(GameSettings.ScreenWidth, 320);
+    EXPECT_EQ(GameSettings.ScreenHeight, 240);
+    EXPECT_EQ(LogLineCount("ZOQ: the graphics device refused 640 x 480: 320 x 240 is used"), 1);
 }
 
 TEST_F(AppTest, aFailedResetIsLoggedAndQuits)

@@ -1,10 +1,14 @@
 #include "app/CApplication.h"
 #include "app/CInput.h"
+#include "platform/window/keys.h"
 #include "platform/window/message.h"
 #include "tests/app/app_fixture.h"
 #include "tests/platform/window/sdl_events.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -115,6 +119,26 @@ TEST_F(PumpTest, aQuitRequestFromOutsideBecomesAQuitMessage)
     CApplication::RequestQuit();
     app.ProcessMessages();
     EXPECT_TRUE(app.IsQuitting());
+}
+
+TEST_F(PumpTest, betweenStartUpStepsEveryCloseRequestSetsTheQuitFlag)
+{
+    const std::pair<const char*, std::function<void()>> requests[] = {
+        { "window close", [&] { test::PushWindowEvent(*app.GetWindow(), SDL_WINDOWEVENT_CLOSE); } },
+        { "quit event", [] { test::PushQuit(); } },
+        { "termination signal", [] { CApplication::RequestQuit(); } },
+    };
+    EXPECT_FALSE(app.StartupQuit());
+    for (const auto& [name, request] : requests) {
+        SCOPED_TRACE(name);
+        app.SetQuit(0);
+        Post(MessageKind::KeyDown, plat::window::key::Escape);
+        request();
+        EXPECT_TRUE(app.StartupQuit());
+        EXPECT_TRUE(app.IsQuitting());
+        plat::window::DrainEvents();
+        plat::window::ClearMessages();
+    }
 }
 
 TEST_F(PumpTest, activationAcquiresTheInputDevicesAgain)

@@ -179,6 +179,27 @@ TEST_F(BinkPlayerTest, EscapeSkipsOnlyASkippableClip)
     EXPECT_TRUE(m_window->IsAlive());
 }
 
+TEST_F(BinkPlayerTest, ACloseOrTheStopCheckEndsEvenAnUnskippableClip)
+{
+    ASSERT_EQ(m_player.InitWindowed(m_window.get()), kSoundOk);
+    m_player.Play("Data\\Video\\logo1.bik", false);
+    EXPECT_FALSE(m_player.Stopped());
+    m_presents = 0;
+    plat::window::PostMessage({ m_window.get(), plat::window::MessageKind::Close, 0, 0, 0 });
+    m_player.Play("Data\\Video\\logo1.bik", false);
+    EXPECT_LT(m_presents, 12);
+    EXPECT_TRUE(m_player.Stopped());
+
+    // The stop check (a termination signal) is polled between frames.
+    bool signalled = true;
+    m_player.SetStopCheck([&] { return signalled; });
+    m_presents = 0;
+    m_player.Play("Data\\Video\\logo1.bik", false);
+    EXPECT_LT(m_presents, 12);
+    EXPECT_TRUE(m_player.Stopped());
+    m_player.SetStopCheck({});
+}
+
 TEST_F(BinkPlayerTest, AMissingFilePlaysNothing)
 {
     ASSERT_EQ(m_player.InitFullscreen(m_window.get(), 800, 600, 32), kSoundOk);

@@ -74,6 +74,13 @@ TEST_F(DataBaseTest, recordsAndFieldsAreFoundIgnoringCase)
     EXPECT_EQ(LogText(), "");
 }
 
+TEST_F(DataBaseTest, anIntactDatabasePassesTheRecordCheck)
+{
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(m_db.OpenFault(), "");
+    EXPECT_EQ(m_db.CheckRecords(), "");
+}
+
 TEST_F(DataBaseTest, tableNamesAreCaseSensitive)
 {
     ASSERT_TRUE(Open());
@@ -239,6 +246,10 @@ TEST_P(DataBaseCorruptRecordTest, corruptRecordIsLoggedAndSelectsNothing)
     WriteBytes("Data/DB.ind", index);
     WriteBytes("Data/DB.dat", data);
     ASSERT_TRUE(Open());
+    const std::string fault = m_db.CheckRecords();
+    EXPECT_NE(fault.find("record 'TEX_SAMPLECOLOR'"), std::string::npos) << fault;
+    EXPECT_NE(fault.find(GetParam().logged), std::string::npos) << fault;
+    EXPECT_EQ(LogLines().size(), 0u);
     m_db.SelectFloor(CP1251("Текстуры"));
     m_db.Get("TEX_SAMPLECOLOR");
     EXPECT_EQ(m_db.SelectedRecord(), -1);
@@ -318,6 +329,8 @@ TEST_P(DataBaseCorruptFileTest, corruptNameOrIndexFileFailsTheOpen)
     EXPECT_FALSE(Open());
     ASSERT_EQ(LogLines().size(), 1u);
     EXPECT_NE(LogText().find("DataBase::Open: corrupt"), std::string::npos) << LogText();
+    EXPECT_FALSE(m_db.OpenFault().empty());
+    EXPECT_NE(LogText().find(m_db.OpenFault()), std::string::npos) << LogText();
 }
 
 const CorruptFileCase kCorruptFiles[] = {
