@@ -3,6 +3,7 @@
 #include "platform/win/program_info.h"
 #include "tests/support/child_process.h"
 #include "tests/support/files.h"
+#include "tests/support/log_lines.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +99,14 @@ TEST_F(ProgramsTest, toolsRefuseWithOneLineNamingTheFile)
         EXPECT_NE(("\n" + run.err).find("\n" + c.line), std::string::npos) << shown << ": " << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(m_dir / "build"));
+    // The first line the game code of zoq-world wrote follows the program's start line.
+    const std::vector<std::string> log
+        = zoq::test::SplitLines(zoq::test::ReadText(m_dir / "empty/error.log"));
+    ASSERT_EQ(log.size(), 2u);
+    const std::string start
+        = "zoq-world " + std::string(plat::win::ProgramVersion()) + " started in " + dir + "/empty";
+    EXPECT_EQ(log[0].substr(log[0].size() - start.size()), start);
+    EXPECT_NE(log[1].find("DataBase::Open: cannot open"), std::string::npos) << log[1];
 }
 
 } // namespace

@@ -196,7 +196,11 @@ int Info(const std::string& dir, const std::string& location)
         throw Failure { location, LoggedReason(logPath, logBefore, "cannot load the location") };
     }
     PrintWorld();
-    std::printf("logged\t%zu\n", ReadLines(logPath).size() - logBefore);
+    const std::vector<std::string> log = ReadLines(logPath);
+    const std::string start = ErrorLogStartLine();
+    std::printf("logged\t%td\n",
+        std::count_if(log.begin() + std::ptrdiff_t(std::min(logBefore, log.size())), log.end(),
+            [&](const std::string& line) { return !line.ends_with(start); }));
     models.reset();
     textures.reset();
     g_Graphic.Release();
