@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: ZOQ [-m LOCATION.zjp] [-freecamera WORD]\n"
-                          "Starts the game in the working folder, which holds Data\\ and cfg.ini.\n"
+constexpr char kUsage[] = "usage: ZOQ [-m FILE] [-freecamera WORD]\n"
+                          "Starts the game in the working folder, a game folder made by zoq-mkdata.\n"
                           "  -m FILE            the start location file (location1.zjp)\n"
                           "  -freecamera WORD   free camera; the switch needs a word behind it\n"
                           "  --help, --version  this text, or the version\n";
