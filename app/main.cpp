@@ -1,12 +1,20 @@
 // The ZOQ program: the command line as one Windows-1251 text, termination signals as a quit
 // request, then the game.
 #include "app/CZJApp.h"
+#include "platform/win/program_info.h"
 #include "platform/win/text.h"
 
 #include <csignal>
+#include <optional>
 #include <string>
 
 namespace {
+
+constexpr char kUsage[] = "usage: ZOQ [-m FILE] [-freecamera WORD]\n"
+                          "Starts the game in the working folder, a game folder made by zoq-mkdata.\n"
+                          "  -m FILE            the start location file (location1.zjp)\n"
+                          "  -freecamera WORD   free camera; the switch needs a word behind it\n"
+                          "  --help, --version  this text, or the version\n";
 
 extern "C" void OnTerminate(int)
 {
@@ -17,6 +25,8 @@ extern "C" void OnTerminate(int)
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "ZOQ", kUsage))
+        return *answered;
     struct sigaction action = {};
     action.sa_handler = OnTerminate;
     sigemptyset(&action.sa_mask);

@@ -34,7 +34,7 @@ SoundResult CSound::Initialize(
 {
     ZJ_TRACE("CSound::Initialize");
     if (!Succeeded(plat::sound::Device::Create(m_device))) {
-        WriteErrorLog("CSound::Initialize Can`t create DirectSound");
+        WriteErrorLog("CSound::Initialize Can`t create DirectSound: " + plat::sound::Device::LastFailure());
         return kSoundFail;
     }
     if (!Succeeded(m_device->CreatePrimaryBuffer(m_primary))

@@ -7,11 +7,13 @@
 #include "platform/win/instance.h"
 #include "platform/win/paths.h"
 #include "platform/win/profile.h"
+#include "platform/win/program_info.h"
 #include "platform/win/thread.h"
 #include "server/CZJDPServer.h"
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 // The program's one game server.
@@ -25,6 +27,11 @@ constexpr uint32_t kIconId = 1;
 constexpr uint32_t kTrayCallback = 1025;
 constexpr uint32_t kCloseCommand = 40004;
 constexpr uint32_t kIdleWaitMs = 1;
+
+constexpr char kUsage[]
+    = "usage: ZJServ\n"
+      "Runs the game server in the working folder, set up by zjserv.ini; ends on SIGINT or SIGTERM.\n"
+      "  --help, --version  this text, or the version\n";
 
 enum ExitCode : int { kClosed = 0, kAlreadyRunning = 1, kInitFailed = 2, kException = 3 };
 
@@ -97,8 +104,10 @@ std::string SessionName()
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "ZJServ", kUsage))
+        return *answered;
     plat::tray::CatchCloseSignals();
     plat::win::SingleInstance instance;
     if (!instance.Acquire(kInstanceName)) {

@@ -7,11 +7,13 @@
 #include "net/NetSession.h"
 #include "net/wire/NetWire.h"
 #include "platform/win/clock.h"
+#include "platform/win/program_info.h"
 #include "platform/win/text.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,10 +55,23 @@ protected:
     }
 };
 
+constexpr char kHelp[]
+    = "usage: zoq-net probe HOST[:PORT] [--name NAME] [--wait SECONDS]\n"
+      "Searches for a game server at HOST, connects as NAME (PLAYER), waits for its welcome and\n"
+      "prints its game list. --wait: seconds to search, 0 to 3600 (5).\n"
+      "Exit: 0 done, 1 no server answered, 2 connect failed, no welcome or usage, 3 no game list.\n";
+
 int Usage()
 {
     std::fputs("usage: zoq-net probe HOST[:PORT] [--name NAME] [--wait SECONDS]\n", stderr);
     return kUsage;
+}
+
+// One line naming what was refused and why, then the usage.
+int Refuse(const std::string& what, const std::string& reason)
+{
+    std::fprintf(stderr, "zoq-net: %s: %s\n", what.c_str(), reason.c_str());
+    return Usage();
 }
 
 std::u16string Utf8ToUtf16(const std::string& text)
@@ -97,15 +112,17 @@ int Probe(const std::string& where, const std::string& name, double waitSeconds)
 {
     plat::net::Address target;
     if (!plat::net::ParseAddress(where, target) || !target.hasIp)
-        return Usage();
+        return Refuse(where, "not an address HOST[:PORT] with a numeric or known host");
     if (!target.hasPort) {
         target.port = plat::net::DefaultPort();
         target.hasPort = true;
     }
 
     ProbeClient client;
-    if (!client.Init())
+    if (!client.Init()) {
+        std::fputs("zoq-net: the network transport does not start\n", stderr);
         return kUsage;
+    }
     client.SearchAt(target);
     if (!client.EnumHosts(kZJApplicationGuid)) {
         std::fprintf(stderr, "zoq-net: no server at %s\n", plat::net::FormatAddress(target).c_str());
@@ -122,8 +139,11 @@ int Probe(const std::string& where, const std::string& name, double waitSeconds)
     }
 
     const std::u16string wideName = Utf8ToUtf16(name);
-    if (!client.Connect(0, wideName.c_str()))
+    if (!client.Connect(0, wideName.c_str())) {
+        std::fprintf(
+            stderr, "zoq-net: %s: the connection failed\n", plat::net::FormatAddress(host.host).c_str());
         return 2;
+    }
     const int64_t welcomeEnd = NowMs() + kWelcomeMs;
     while (client.playerId == 0 && NowMs() < welcomeEnd) {
         if (!client.ProcessMessages())
@@ -170,15 +190,19 @@ int Probe(const std::string& where, const std::string& name, double waitSeconds)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || std::string(argv[1]) != "probe")
-        return Usage();
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-net", kHelp))
+        return *answered;
+    if (argc < 2 || std::string(argv[1]) != "probe")
+        return Refuse(argc < 2 ? "zoq-net" : argv[1], argc < 2 ? "no command" : "unknown command");
+    if (argc < 3)
+        return Refuse("probe", "no HOST given");
     const std::string where = argv[2];
     std::string name = "PLAYER";
     double waitSeconds = 5.0;
     for (int i = 3; i < argc; ++i) {
         const std::string option = argv[i];
         if (i + 1 >= argc)
-            return Usage();
+            return Refuse(option, "needs a value");
         const std::string value = argv[++i];
         if (option == "--name") {
             name = value;
@@ -186,9 +210,9 @@ int main(int argc, char** argv)
             char* end = nullptr;
             waitSeconds = std::strtod(value.c_str(), &end);
             if (end == value.c_str() || *end != '\0' || !(waitSeconds >= 0.0) || waitSeconds > 3600.0)
-                return Usage();
+                return Refuse("--wait " + value, "not a number of seconds from 0 to 3600");
         } else {
-            return Usage();
+            return Refuse(option, "unknown option");
         }
     }
     return Probe(where, name, waitSeconds);

@@ -2,6 +2,7 @@
 
 #include "platform/sound/internal.h"
 #include "platform/win/debug.h"
+#include "platform/win/library_output.h"
 
 #include <atomic>
 #include <cmath>
@@ -12,7 +13,8 @@ namespace detail {
 
 namespace {
 std::atomic<DeviceState*> g_openDevice { nullptr };
-}
+std::string g_lastFailure;
+} // namespace
 
 void Report(const std::string& call, const std::string& reason)
 {
@@ -103,17 +105,25 @@ Device::Device(std::shared_ptr<detail::DeviceState> state)
 }
 Device::~Device() = default;
 
+const std::string& Device::LastFailure()
+{
+    return detail::g_lastFailure;
+}
+
 Result Device::Create(std::unique_ptr<Device>& out)
 {
     out.reset();
+    detail::g_lastFailure.clear();
     const DeviceKind kind = g_deviceKind;
     if (kind == DeviceKind::Unavailable) {
         detail::Report("Device::Create", "no device (test setting)");
+        detail::g_lastFailure = "no output device";
         return Result::NoDriver;
     }
     auto state = std::make_shared<detail::DeviceState>();
     if (!detail::ClaimDevice(state.get())) {
         detail::Report("Device::Create", "a device is already open");
+        detail::g_lastFailure = "a sound device is already open";
         return Result::InvalidCall;
     }
     std::vector<ALCint> attrs;
@@ -124,16 +134,21 @@ Result Device::Create(std::unique_ptr<Device>& out)
             = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
         if (!open || !state->render) {
             detail::Report("Device::Create", "ALC_SOFT_loopback is missing");
+            detail::g_lastFailure = "OpenAL has no loopback output";
             return Result::NoDriver;
         }
         state->device = open(nullptr);
         state->loopback = true;
         attrs = { ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT };
     } else {
+        // OpenAL and the sound system below it print why an output is missing, several lines a cause.
+        plat::win::StderrCatch libraryOutput;
         state->device = alcOpenDevice(nullptr);
+        plat::win::LogLibraryOutput("plat::sound::Device::Create", libraryOutput.Take());
     }
     if (!state->device) {
         detail::Report("Device::Create", "alcOpenDevice failed");
+        detail::g_lastFailure = "no output device (OpenAL opened no sound output)";
         return Result::NoDriver;
     }
     // Plain panning: no head-related filters, no limiter that would bend the levels.
@@ -144,10 +159,12 @@ Result Device::Create(std::unique_ptr<Device>& out)
     if (!state->context) {
         detail::Report(
             "Device::Create", "alcCreateContext failed: " + std::to_string(alcGetError(state->device)));
+        detail::g_lastFailure = "the output device does not start";
         return Result::NoDriver;
     }
     if (!alcMakeContextCurrent(state->context)) {
         detail::Report("Device::Create", "alcMakeContextCurrent failed");
+        detail::g_lastFailure = "the output device does not start";
         return Result::NoDriver;
     }
     alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace plat::sound {
 
@@ -31,6 +32,8 @@ inline constexpr uint16_t kOutputChannels = 2;
 class Device {
 public:
     static Result Create(std::unique_ptr<Device>& out);
+    // Why the last Create failed, in words for people ("no output device"); empty after a success.
+    static const std::string& LastFailure();
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;

@@ -1,6 +1,7 @@
 #include "platform/window/window.h"
 
 #include "platform/win/debug.h"
+#include "platform/win/library_output.h"
 #include "platform/win/text.h"
 #include "platform/window/cursor.h"
 #include "platform/window/window_internal.h"
@@ -45,6 +46,12 @@ void SetFramebufferAttributes()
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+}
+
+// SDL's own log lines go to the program's log, not the terminal.
+void LogSdlMessage(void*, int, SDL_LogPriority, const char* message)
+{
+    plat::win::LogLibraryOutput("SDL", message);
 }
 
 } // namespace
@@ -511,6 +518,7 @@ bool AcquireVideo()
     // The first use keeps video and the GL driver up for the process: bringing them down and up again
     // costs a driver load each time, and an unloaded driver hides its own leaks from the leak checker.
     static bool kept = [] {
+        SDL_LogSetOutputFunction(&LogSdlMessage, nullptr);
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return false;

@@ -199,7 +199,7 @@ TEST_F(SoundTest, WithoutADeviceSoundIsOffAndPlaysNothing)
     CSoundManager manager;
     manager.Init(CP1251("Звуки"));
     EXPECT_FALSE(manager.InitSound(nullptr));
-    EXPECT_TRUE(LogHas("CSound::Initialize Can`t create DirectSound"));
+    EXPECT_TRUE(LogHas("CSound::Initialize Can`t create DirectSound: no output device"));
     EXPECT_TRUE(LogHas("Sound card not found"));
     manager.SetVolume(10);
     EXPECT_FALSE(manager.IsSoundOn());

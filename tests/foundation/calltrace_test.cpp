@@ -1,8 +1,11 @@
 #include "tests/support/error_log_test.h"
 
 #include "foundation/XRangeError.h"
+#include "platform/win/library_output.h"
+#include "platform/win/program_info.h"
 #include "platform/win/text.h"
 
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -203,6 +206,40 @@ TEST_F(WriteErrorLogTest, logPrintfShouldReachOnlyTheDebuggerOutput)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err, "Mesh Size=42 Kb\n" + std::string(255, 'z') + "\n");
     EXPECT_FALSE(LogExists());
+}
+
+TEST_F(WriteErrorLogTest, theFirstLineOfAProcessFollowsItsStartLine)
+{
+    SetErrorLogStartLine(true);
+    WriteErrorLog("first");
+    WriteErrorLog("second");
+    SetErrorLogStartLine(false);
+    const std::string start = plat::win::ProgramName() + " " + std::string(plat::win::ProgramVersion())
+        + " started in " + std::filesystem::current_path().string();
+    EXPECT_EQ(ErrorLogStartLine(), start);
+    EXPECT_EQ(LogLines(),
+        (std::vector<std::string> {
+            std::string(kStamp) + start, std::string(kStamp) + "first", std::string(kStamp) + "second" }));
+}
+
+TEST_F(WriteErrorLogTest, libraryOutputReachesOnlyTheFileOneLinePerCause)
+{
+    const std::string alsa
+        = "ALSA lib confmisc.c:855:(parse_card) cannot find card '0'\n"
+          "ALSA lib conf.c:5180:(_snd_config_evaluate) function snd_func_card_inum returned error\n"
+          "ALSA lib pcm.c:2666:(snd_pcm_open_noupdate) Unknown PCM default\n";
+    testing::internal::CaptureStderr();
+    plat::win::StderrCatch caught;
+    std::fputs(alsa.c_str(), stderr);
+    plat::win::LogLibraryOutput("Sound::Open", caught.Take());
+    plat::win::LogLibraryOutput("Sound::Open", alsa); // the same cause again
+    plat::win::LogLibraryOutput("Video::Open", "");
+    plat::win::LogLibraryOutput("Video::Open", "one line\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(LogLines(),
+        (std::vector<std::string> { std::string(kStamp)
+                + "Sound::Open: ALSA lib confmisc.c:855:(parse_card) cannot find card '0' (and 2 more lines)",
+            std::string(kStamp) + "Video::Open: one line" }));
 }
 
 } // namespace

@@ -15,6 +15,7 @@ void ErrorLogTest::SetUp()
     TempDirTest::SetUp();
     SetErrorLogDirectory(m_dir.string() + "/");
     SetErrorLogClock(&FixedLogTime);
+    SetErrorLogStartLine(false);
     ResetCallTrace();
 }
 

@@ -3,10 +3,13 @@
 
 #include "foundation/ByteOrder.h"
 #include "foundation/DataBase.h"
+#include "platform/win/program_info.h"
 #include "platform/win/text.h"
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -27,9 +30,14 @@ int Fail(const std::string& file, const std::string& reason)
     return 1;
 }
 
+constexpr char kCommands[] = "zoq-db build OUT.dat SRCDIR | dump DBFILE";
+const std::string kHelp = std::string("usage: ") + kCommands
+    + "\n  build    a record database (OUT.dat, .tab, .ind) from the table sources in SRCDIR\n"
+      "  dump     every field of every record, one tab-separated line each\n";
+
 int Usage()
 {
-    std::fprintf(stderr, "zoq-db: usage: zoq-db build OUT.dat SRCDIR | dump DBFILE\n");
+    std::fprintf(stderr, "zoq-db: usage: %s\n", kCommands);
     return 2;
 }
 
@@ -70,10 +78,17 @@ std::string Escape(std::string_view text)
 
 int Dump(const std::string& path)
 {
+    const std::string names = DbCompanionPath(path, ".tab").string();
+    const std::string index = DbCompanionPath(path, ".ind").string();
+    // The database reads missing companions as an empty database; here they are a fault.
+    for (const std::string& file : { path, names, index }) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(file, error))
+            return Fail(file, "missing: a database is a .dat file with its .tab and .ind beside it");
+    }
     DataBase db;
     db.SetLog(&Capture);
-    if (!db.OpenFiles(
-            path, DbCompanionPath(path, ".tab").string(), DbCompanionPath(path, ".ind").string(), path))
+    if (!db.OpenFiles(path, names, index, path))
         return Fail(path, g_lastMessage);
     std::unordered_map<uint32_t, int> tables;
     for (int i = 0; i < db.FloorCount(); ++i)
@@ -133,6 +148,8 @@ int Dump(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-db", kHelp))
+        return *answered;
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 3 && args[0] == "build")
         return Build(args[1], args[2]);

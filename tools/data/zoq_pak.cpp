@@ -2,11 +2,13 @@
 #include "tools/data/pak_writer.h"
 
 #include "foundation/KWEngine.h"
+#include "platform/win/program_info.h"
 #include "platform/win/text.h"
 
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,11 +29,15 @@ int Fail(const std::string& file, const std::string& reason)
     return 1;
 }
 
+constexpr char kCommands[] = "zoq-pak list ARCHIVE | cat ARCHIVE NAME | "
+                             "pack OUT.pak DIR [--root ROOT] [--block-size N] [--codec C]";
+const std::string kHelp = std::string("usage: ") + kCommands
+    + "\n  list     the archive's entries\n  cat      one entry's bytes on stdout\n"
+      "  pack     an archive of every file under DIR\n";
+
 int Usage()
 {
-    std::fprintf(stderr,
-        "zoq-pak: usage: zoq-pak list ARCHIVE | cat ARCHIVE NAME | "
-        "pack OUT.pak DIR [--root ROOT] [--block-size N] [--codec C]\n");
+    std::fprintf(stderr, "zoq-pak: usage: %s\n", kCommands);
     return 2;
 }
 
@@ -141,6 +147,8 @@ int Pack(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-pak", kHelp))
+        return *answered;
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return Usage();

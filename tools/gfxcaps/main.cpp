@@ -3,9 +3,11 @@
 #include "platform/gfx/adapter.h"
 #include "platform/gfx/caps.h"
 #include "platform/gfx/gl/gl_backend.h"
+#include "platform/win/program_info.h"
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,6 +96,11 @@ const std::vector<CapRow>& Rows()
     return rows;
 }
 
+constexpr char kHelp[]
+    = "usage: zoq-gfxcaps [--minimal]\n"
+      "The gl adapter's caps, one \"Name value\" line each, then the renderer and the display modes.\n"
+      "  --minimal  the caps of the minimal profile\n";
+
 int Fail(const std::string& reason)
 {
     std::fprintf(stderr, "zoq-gfxcaps: %s\n", reason.c_str());
@@ -104,6 +111,8 @@ int Fail(const std::string& reason)
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-gfxcaps", kHelp))
+        return *answered;
     using namespace plat::gfx;
     CapsProfile profile = CapsProfile::Full;
     for (int i = 1; i < argc; ++i) {

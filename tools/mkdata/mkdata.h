@@ -10,7 +10,7 @@
 namespace zoq::tools::mkdata {
 
 struct Options {
-    std::filesystem::path out = "build/game";
+    std::filesystem::path out; // the game folder
     std::filesystem::path src; // the source tree's data/
     bool force = false; // replace an existing cfg.ini; regenerate even when up to date
     bool list = false; // print the files and their places, write nothing

@@ -1,12 +1,14 @@
 // zoq-model: inspects and writes model files.
 //   zoq-model info FILE
 //   zoq-model make KIND OUT [--texture NAME]
+#include "platform/win/program_info.h"
 #include "platform/win/text.h"
 #include "tools/model/model_writer.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,13 +22,23 @@ int Fail(const std::string& file, const std::string& reason)
     return 1;
 }
 
-int Usage()
+std::string Commands()
 {
     std::string kinds;
     for (std::string_view kind : ModelKinds())
         kinds += (kinds.empty() ? "" : "|") + std::string(kind);
-    std::fprintf(
-        stderr, "zoq-model: usage: zoq-model info FILE | make %s OUT [--texture NAME]\n", kinds.c_str());
+    return "zoq-model info FILE | make " + kinds + " OUT [--texture NAME]";
+}
+
+std::string Help()
+{
+    return "usage: " + Commands()
+        + "\n  info     what the model file holds\n  make     a model file of one of the built-in kinds\n";
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "zoq-model: usage: %s\n", Commands().c_str());
     return 2;
 }
 
@@ -65,6 +77,8 @@ int Make(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-model", Help()))
+        return *answered;
     if (argc < 2)
         return Usage();
     const std::string command = argv[1];

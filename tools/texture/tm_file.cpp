@@ -139,9 +139,9 @@ bool WriteTm(const std::filesystem::path& path, const Picture& picture, TmFormat
 
 std::string FormatInfoLine(const TmInfo& info)
 {
-    return std::to_string(info.width) + " " + std::to_string(info.height) + " "
-        + (info.compressed ? std::string("dxt5") : std::to_string(info.format)) + " "
-        + std::to_string(info.levels) + " " + (info.compressed ? "1" : "0");
+    return "width " + std::to_string(info.width) + " height " + std::to_string(info.height) + " format "
+        + (info.compressed ? std::string("dxt5") : std::to_string(info.format)) + " levels "
+        + std::to_string(info.levels) + " compressed " + (info.compressed ? "1" : "0");
 }
 
 bool ReadTmInfo(const std::filesystem::path& path, TmInfo& info, std::string& error)

@@ -39,7 +39,7 @@ struct TmInfo {
     uint32_t levels = 0; // compressed: the header's; else the whole levels the file holds
     bool compressed = false;
 };
-// "WIDTH HEIGHT FORMAT LEVELS COMPRESSED", FORMAT in decimal or "dxt5".
+// "width W height H format F levels L compressed 0|1", F in decimal or "dxt5".
 std::string FormatInfoLine(const TmInfo& info);
 bool ReadTmInfo(const std::filesystem::path& path, TmInfo& info, std::string& error);
 

@@ -4,8 +4,11 @@
 //   zoq-tex make IN.png OUT.TM --format 21|22|dxt5
 #include "tools/texture/tm_file.h"
 
+#include "platform/win/program_info.h"
+
 #include <charconv>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,11 +23,16 @@ int Fail(const std::string& file, const std::string& reason)
     return 1;
 }
 
+constexpr char kCommands[] = "zoq-tex info FILE.TM | png FILE.TM OUT.png [--reduction N] [--bits 16|32] | "
+                             "make IN.png OUT.TM --format 21|22|dxt5";
+const std::string kHelp = std::string("usage: ") + kCommands
+    + "\n  info     the file's width, height, format, levels and compression\n"
+      "  png      the top level (or a reduced one) as a PNG picture\n"
+      "  make     a TM file from a PNG picture\n";
+
 int Usage()
 {
-    std::fprintf(stderr,
-        "zoq-tex: usage: zoq-tex info FILE.TM | png FILE.TM OUT.png [--reduction N] [--bits 16|32] | "
-        "make IN.png OUT.TM --format 21|22|dxt5\n");
+    std::fprintf(stderr, "zoq-tex: usage: %s\n", kCommands);
     return 2;
 }
 
@@ -100,6 +108,8 @@ int Make(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-tex", kHelp))
+        return *answered;
     if (argc < 3)
         return Usage();
     const std::string command = argv[1];

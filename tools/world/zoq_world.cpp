@@ -10,6 +10,7 @@
 #include "foundation/ResourceDBManager.h"
 #include "platform/gfx/window.h"
 #include "platform/win/paths.h"
+#include "platform/win/program_info.h"
 #include "platform/win/text.h"
 #include "render/CModelManager.h"
 #include "render/Graphic.h"
@@ -22,12 +23,17 @@
 #include "world/objects/CSoundZonePoint.h"
 #include "world/objects/CZJObject.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -38,21 +44,55 @@ public:
     plat::gfx::WindowSize ClientSize() const override { return { 640, 480 }; }
 };
 
-int CountLines(const std::string& path)
+std::vector<std::string> ReadLines(const std::string& path)
 {
+    std::vector<std::string> lines;
     std::FILE* file = plat::win::OpenFile(path, "rb");
     if (!file)
-        return 0;
-    int lines = 0;
-    for (int c; (c = std::fgetc(file)) != EOF;)
-        lines += c == '\n' ? 1 : 0;
+        return lines;
+    std::string line;
+    for (int c; (c = std::fgetc(file)) != EOF;) {
+        if (c != '\n') {
+            line += char(c);
+            continue;
+        }
+        lines.push_back(line);
+        line.clear();
+    }
     std::fclose(file);
     return lines;
 }
 
 struct Failure {
+    std::string file; // as the user named it
     std::string reason;
 };
+
+// The reason of a failure that the game code wrote to error.log: its last line since `before`
+// lines, less the time stamp (already UTF-8).
+std::string LoggedReason(const std::string& logPath, size_t before, const std::string& otherwise)
+{
+    const std::vector<std::string> lines = ReadLines(logPath);
+    if (lines.size() <= before)
+        return otherwise;
+    const std::string& last = lines.back();
+    return otherwise + ": " + last.substr(std::min(last.size(), FormatErrorLogStamp({}).size()));
+}
+
+bool IsLocationName(const std::string& name)
+{
+    constexpr std::string_view kExtension = ".zjp";
+    if (name.size() <= kExtension.size())
+        return false;
+    const std::string extension = name.substr(name.size() - kExtension.size());
+    return std::equal(extension.begin(), extension.end(), kExtension.begin(),
+        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+constexpr char kHelp[]
+    = "usage: zoq-world info DIR LOCATION\n"
+      "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
+      "name inside DIR, as the game names it), and prints what they hold, one line a fact.\n";
 
 int Usage()
 {
@@ -100,25 +140,29 @@ void PrintWorld()
 
 int Info(const std::string& dir, const std::string& location)
 {
+    // The objects file is the location's name with its last letter made 'o'.
+    if (!IsLocationName(location))
+        throw Failure { location, "not a location map: its name ends in .zjp" };
     std::error_code ec;
     std::filesystem::current_path(dir, ec);
     if (ec)
-        throw Failure { "cannot enter " + dir };
+        throw Failure { dir, "cannot enter the folder: " + ec.message() };
     const std::string logPath = ErrorLogPath();
-    const int logBefore = CountLines(logPath);
+    const size_t logBefore = ReadLines(logPath).size();
 
     g_PakManager.Init("Data");
     try {
         g_ResourceDBManager.Init("Data\\DB.dat", 1);
     } catch (...) {
         ResetCallTrace();
-        throw Failure { "cannot open Data\\DB.dat" };
+        throw Failure { (std::filesystem::path(dir) / "Data" / "DB.dat").string(),
+            LoggedReason(logPath, logBefore, "cannot open the record database") };
     }
     HeadlessWindow window;
     if (!g_Graphic.CreateDirect3D("null")
         || !g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
             plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &window))
-        throw Failure { "cannot create the null device" };
+        throw Failure { dir, "cannot create the null device" };
     auto textures = std::make_unique<TextureManager>();
     auto models = std::make_unique<CModelManager>();
     auto sounds = std::make_unique<CSoundManager>();
@@ -144,15 +188,19 @@ int Info(const std::string& dir, const std::string& location)
         music->Init(CP1251("Музыка"));
         ZJEngine.ZJInit();
     } catch (...) {
-        throw Failure { "cannot load the type tables" };
+        throw Failure { dir, LoggedReason(logPath, logBefore, "cannot load the type tables") };
     }
     try {
         ZJEngine.Load(location.c_str());
     } catch (...) {
-        throw Failure { "cannot load " + location };
+        throw Failure { location, LoggedReason(logPath, logBefore, "cannot load the location") };
     }
     PrintWorld();
-    std::printf("logged\t%d\n", CountLines(logPath) - logBefore);
+    const std::vector<std::string> log = ReadLines(logPath);
+    const std::string start = ErrorLogStartLine();
+    std::printf("logged\t%td\n",
+        std::count_if(log.begin() + std::ptrdiff_t(std::min(logBefore, log.size())), log.end(),
+            [&](const std::string& line) { return !line.ends_with(start); }));
     models.reset();
     textures.reset();
     g_Graphic.Release();
@@ -163,16 +211,21 @@ int Info(const std::string& dir, const std::string& location)
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-world", kHelp))
+        return *answered;
     if (argc != 4 || std::string(argv[1]) != "info")
         return Usage();
     try {
         return Info(argv[2], argv[3]);
     } catch (const Failure& failure) {
-        std::fprintf(stderr, "zoq-world: %s\n", failure.reason.c_str());
+        std::fprintf(stderr, "zoq-world: %s: %s\n", failure.file.c_str(), failure.reason.c_str());
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "zoq-world: %s\n", error.what()[0] ? error.what() : "failed");
+        std::fprintf(stderr, "zoq-world: %s: %s\n", argv[3], error.what()[0] ? error.what() : "failed");
     }
-    std::fprintf(stderr, "%s\n", plat::win::Cp1251ToUtf8(CallTraceText()).c_str());
+    // Where the game code failed, when the trace holds more than its empty start.
+    const std::string trace = plat::win::Cp1251ToUtf8(CallTraceText());
+    if (trace.find("->") != std::string::npos)
+        std::fprintf(stderr, "%s\n", trace.c_str());
     std::fflush(stdout);
     return 1;
 }

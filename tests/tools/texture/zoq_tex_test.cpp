@@ -60,8 +60,8 @@ TEST_F(ZoqTexTest, makeInfoAndPngAgree)
     const tex::Picture picture = WriteGradient("a.png", 256);
     zoq::test::RunResult make = Tex("make " + Path("a.png") + " " + Path("a.TM") + " --format 22");
     EXPECT_EQ(make.exitCode, 0) << make.err;
-    EXPECT_EQ(make.out, "256 256 22 9 0\n");
-    EXPECT_EQ(Tex("info " + Path("a.TM")).out, "256 256 22 9 0\n");
+    EXPECT_EQ(make.out, "width 256 height 256 format 22 levels 9 compressed 0\n");
+    EXPECT_EQ(Tex("info " + Path("a.TM")).out, "width 256 height 256 format 22 levels 9 compressed 0\n");
 
     zoq::test::RunResult png = Tex("png " + Path("a.TM") + " " + Path("b.png") + " --reduction 1 --bits 16");
     EXPECT_EQ(png.exitCode, 0) << png.err;
@@ -81,7 +81,7 @@ TEST_F(ZoqTexTest, makeInfoAndPngAgree)
     }
 
     make = Tex("make " + Path("a.png") + " " + Path("c.TM") + " --format 21");
-    EXPECT_EQ(make.out, "256 256 21 9 0\n");
+    EXPECT_EQ(make.out, "width 256 height 256 format 21 levels 9 compressed 0\n");
     png = Tex("png " + Path("c.TM") + " " + Path("c.png"));
     EXPECT_EQ(png.out, "256 256\n");
     tex::Picture exact;
@@ -94,7 +94,7 @@ TEST_F(ZoqTexTest, dxt5KeepsBlockLevelsAndStaysClose)
     const tex::Picture picture = WriteGradient("d.png", 256);
     zoq::test::RunResult make = Tex("make " + Path("d.png") + " " + Path("d.TM") + " --format dxt5");
     EXPECT_EQ(make.exitCode, 0) << make.err;
-    EXPECT_EQ(make.out, "256 256 dxt5 7 1\n");
+    EXPECT_EQ(make.out, "width 256 height 256 format dxt5 levels 7 compressed 1\n");
     zoq::test::RunResult png = Tex("png " + Path("d.TM") + " " + Path("e.png"));
     EXPECT_EQ(png.out, "256 256\n");
     tex::Picture decoded;

@@ -159,7 +159,8 @@ TEST_F(WorldToolTest, ATruncatedObjectsFileFailsWithTheTrace)
         { { "Data\\Loc\\test.zjo", Bytes(m_objects.begin(), m_objects.begin() + 200) } });
     const zoq::test::RunResult result = RunTool({ "info", "world", "Data\\Loc\\test.zjp" });
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("zoq-world: cannot load Data\\Loc\\test.zjp\n"), std::string::npos)
+    EXPECT_NE(
+        result.err.find("zoq-world: Data\\Loc\\test.zjp: cannot load the location: "), std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("->CZJEngine::ZJLoadObjects->CZJEngine::Load"), std::string::npos)
         << result.err;
@@ -177,7 +178,10 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
     std::filesystem::create_directories("empty");
     const zoq::test::RunResult result = RunTool({ "info", "empty", "x.zjp" });
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("zoq-world: cannot open Data\\DB.dat\n"), std::string::npos) << result.err;
+    EXPECT_NE(
+        result.err.find("zoq-world: empty/Data/DB.dat: cannot open the record database: "), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find("EXCEPTION:"), std::string::npos) << result.err;
 }
 
 } // namespace
