@@ -4,6 +4,7 @@
 #include "foundation/CallTrace.h"
 #include "net/NetSession.h"
 #include "platform/tray/tray.h"
+#include "platform/win/environment.h"
 #include "platform/win/instance.h"
 #include "platform/win/paths.h"
 #include "platform/win/profile.h"
@@ -99,6 +100,8 @@ std::string SessionName()
 
 int main()
 {
+    if (plat::win::RefuseBadEnvironment("ZJServ"))
+        return 2;
     plat::tray::CatchCloseSignals();
     plat::win::SingleInstance instance;
     if (!instance.Acquire(kInstanceName)) {

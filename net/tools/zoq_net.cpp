@@ -7,6 +7,7 @@
 #include "net/NetSession.h"
 #include "net/wire/NetWire.h"
 #include "platform/win/clock.h"
+#include "platform/win/environment.h"
 #include "platform/win/text.h"
 
 #include <chrono>
@@ -170,6 +171,8 @@ int Probe(const std::string& where, const std::string& name, double waitSeconds)
 
 int main(int argc, char** argv)
 {
+    if (plat::win::RefuseBadEnvironment("zoq-net"))
+        return 2;
     if (argc < 3 || std::string(argv[1]) != "probe")
         return Usage();
     const std::string where = argv[2];
