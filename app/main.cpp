@@ -1,6 +1,7 @@
 // The ZOQ program: the command line as one Windows-1251 text, termination signals as a quit
 // request, then the game.
 #include "app/CZJApp.h"
+#include "platform/win/environment.h"
 #include "platform/win/program_info.h"
 #include "platform/win/text.h"
 
@@ -27,6 +28,8 @@ int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "ZOQ", kUsage))
         return *answered;
+    if (plat::win::RefuseBadEnvironment("ZOQ"))
+        return 2;
     struct sigaction action = {};
     action.sa_handler = OnTerminate;
     sigemptyset(&action.sa_mask);

@@ -1,9 +1,14 @@
 # The one place that finds outside libraries and makes imported targets of them.
-find_package(GTest REQUIRED)
-find_package(benchmark REQUIRED)
+# The test and benchmark libraries are needed only when those are built (scripts/play builds neither).
+if(ZOQ_TESTS)
+    find_package(GTest REQUIRED)
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    if(ZOQ_BENCH)
+        find_package(benchmark REQUIRED)
+    endif()
+endif()
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # zoq_pkg(NAME module...): imported target zoq::NAME from pkg-config modules.
 function(zoq_pkg name)

@@ -24,18 +24,6 @@ uint32_t FullChain(uint32_t width, uint32_t height)
     return uint32_t(IntLog2(int32_t(std::max(width, height)))) + 1;
 }
 
-// Levels of a DXT5 chain from (width, height) whose sides are both at least 4.
-uint32_t BlockLevels(uint32_t width, uint32_t height)
-{
-    uint32_t levels = 0;
-    while (width >= 4 && height >= 4) {
-        ++levels;
-        width >>= 1;
-        height >>= 1;
-    }
-    return levels;
-}
-
 // Fills levels 1 and up of a texture from level 0 by averaging; level 0 is filled and unlocked.
 bool BuildLevels(Texture* texture, uint32_t format)
 {
@@ -145,8 +133,8 @@ bool CTexture::ReadCompressed(TMReader& reader, uint32_t levels, bool managed, T
     reader.SeekCompressedLevels();
 
     if (g_Graphic.Caps().dxt5Textures) {
-        // Levels below 4 x 4 would hold no whole block.
-        levels = std::min(levels, BlockLevels(w, h));
+        // Levels below 4 pixels, or of partial blocks, are not uploaded.
+        levels = std::min(levels, TMReader::BlockLevels(w, h));
         if (!device || Failed(device->CreateTexture(w, h, levels, 0, Format::Dxt5, pool, &built))) {
             WriteErrorLog(kCannotCreateDxt5);
             return false;

@@ -10,11 +10,6 @@
 
 namespace {
 
-bool IsPowerOfTwo(uint32_t n)
-{
-    return n != 0 && (n & (n - 1)) == 0;
-}
-
 // Bit positions and widths of the channels of the 16-bit formats, for averaging.
 struct Channel {
     uint32_t shift;
@@ -46,12 +41,25 @@ const char* TMReader::CheckHeader(const TMHeader& header)
             return "unknown pixel format";
         return nullptr;
     }
-    if (!IsPowerOfTwo(header.width) || !IsPowerOfTwo(header.height) || header.width < 4 || header.height < 4)
-        return "compressed sides must be powers of two of at least 4";
+    if (!IsWholeBlocks(header.width, header.height))
+        return "compressed sides must be multiples of 4";
     const uint32_t maxLevels = uint32_t(IntLog2(int32_t(std::max(header.width, header.height)))) + 1;
     if (header.levels < 1 || header.levels > maxLevels)
         return "level count out of range";
     return nullptr;
+}
+
+bool TMReader::IsWholeBlocks(uint32_t width, uint32_t height)
+{
+    return width >= 4 && height >= 4 && width % 4 == 0 && height % 4 == 0;
+}
+
+uint32_t TMReader::BlockLevels(uint32_t width, uint32_t height)
+{
+    uint32_t levels = 0;
+    for (; IsWholeBlocks(width, height); width >>= 1, height >>= 1)
+        ++levels;
+    return levels;
 }
 
 uint64_t TMReader::UncompressedLevelBytes(uint32_t format, uint64_t pixels)
@@ -88,9 +96,10 @@ bool TMReader::Open(const char* name, int32_t bitsPerPixel, int32_t reduction)
         m_reduction = 0;
         m_bitsPerPixel = 32;
     }
-    // A compressed file cannot drop levels it does not hold.
+    // A compressed file cannot drop levels it does not hold, nor start at a level of partial blocks.
     if (IsCompressed())
-        m_reduction = std::min(m_reduction, int32_t(m_header.levels) - 1);
+        m_reduction = std::min(m_reduction,
+            int32_t(std::min(m_header.levels, BlockLevels(m_header.width, m_header.height))) - 1);
     m_width = std::max<uint32_t>(m_header.width >> m_reduction, 1);
     m_height = std::max<uint32_t>(m_header.height >> m_reduction, 1);
     m_format = m_header.format;

@@ -4,8 +4,8 @@
 // Uncompressed levels hold two planes so that a 16-bit texture reads only the first: format 21
 // is an A4R4G4B4 plane of high nibbles then one of low nibbles; format 22 an R5G6B5 plane of the
 // high bits then a byte plane of the low bits (red 5-7, green 3-4, blue 0-2). Compressed levels
-// are DXT5 blocks, w * h bytes a level. Only level 0 of an uncompressed file is read; the smaller
-// levels are averaged from it.
+// are DXT5 blocks, w * h bytes a level, sides multiples of 4 (not necessarily powers of two). Only level 0 of
+// an uncompressed file is read; the smaller levels are averaged from it.
 #pragma once
 
 #include "foundation/XFile.h"
@@ -37,6 +37,11 @@ public:
     static TMHeader ParseHeader(const uint8_t* bytes);
     // Null for a header the reader takes, else why it is refused.
     static const char* CheckHeader(const TMHeader& header);
+    // Compressed levels are whole 4 x 4 blocks: both sides multiples of 4. A file stores w * h bytes a
+    // level, so only such levels hold whole blocks.
+    static bool IsWholeBlocks(uint32_t width, uint32_t height);
+    // Levels of whole blocks from (width, height) down: 3 for 16 x 8, 1 for 20 x 12.
+    static uint32_t BlockLevels(uint32_t width, uint32_t height);
     // Bytes of uncompressed level 0 of a file in that format holding p pixels.
     static uint64_t UncompressedLevelBytes(uint32_t format, uint64_t pixels);
 

@@ -4,6 +4,7 @@
 #include "foundation/CallTrace.h"
 #include "net/NetSession.h"
 #include "platform/tray/tray.h"
+#include "platform/win/environment.h"
 #include "platform/win/instance.h"
 #include "platform/win/paths.h"
 #include "platform/win/profile.h"
@@ -108,6 +109,8 @@ int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "ZJServ", kUsage))
         return *answered;
+    if (plat::win::RefuseBadEnvironment("ZJServ"))
+        return 2;
     plat::tray::CatchCloseSignals();
     plat::win::SingleInstance instance;
     if (!instance.Acquire(kInstanceName)) {

@@ -7,6 +7,7 @@
 #include "net/NetSession.h"
 #include "net/wire/NetWire.h"
 #include "platform/win/clock.h"
+#include "platform/win/environment.h"
 #include "platform/win/program_info.h"
 #include "platform/win/text.h"
 
@@ -192,6 +193,8 @@ int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-net", kHelp))
         return *answered;
+    if (plat::win::RefuseBadEnvironment("zoq-net"))
+        return 2;
     if (argc < 2 || std::string(argv[1]) != "probe")
         return Refuse(argc < 2 ? "zoq-net" : argv[1], argc < 2 ? "no command" : "unknown command");
     if (argc < 3)

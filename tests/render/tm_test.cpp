@@ -1,5 +1,6 @@
 #include "tests/render/render_fixture.h"
 
+#include "platform/gfx/d3dx/dxt.h"
 #include "platform/gfx/format.h"
 #include "render/CTexture.h"
 #include "render/TMReader.h"
@@ -142,6 +143,58 @@ TEST_F(TmTest, compressedLevelsStopAtFourByFour)
     EXPECT_EQ(texture.GetTexture()->GetLevelCount(), 2u);
 }
 
+TEST_F(TmTest, compressedSidesNeedOnlyBeMultiplesOfFour)
+{
+    for (const auto& [w, h] : { std::pair { 20u, 12u }, std::pair { 12u, 20u } }) {
+        const tex::Picture picture = Gradient(w, h);
+        std::string error;
+        ASSERT_TRUE(tex::WriteTm("blocks.TM", picture, tex::TmFormat::Dxt5, error)) << error;
+        for (const bool hardware : { true, false }) {
+            SCOPED_TRACE(testing::Message() << w << " x " << h << (hardware ? " uploaded" : " decoded"));
+            g_Graphic.MutableCaps().dxt5Textures = hardware;
+            CTexture texture;
+            ASSERT_TRUE(texture.ReadImageFile("blocks.TM", 32, 0, 0, true));
+            EXPECT_EQ(texture.GetWidth(), int32_t(w));
+            EXPECT_EQ(texture.GetHeight(), int32_t(h));
+            Texture* t = texture.GetTexture();
+            // Half of either side is no longer whole blocks: the file holds one level.
+            EXPECT_EQ(t->GetLevelCount(), 1u);
+            const Bytes file = ReadBytes("blocks.TM");
+            const Bytes top = LevelBytes(t, 0);
+            if (hardware) {
+                ASSERT_EQ(top.size(), size_t(w) * h);
+                EXPECT_TRUE(std::equal(top.begin(), top.end(), file.begin() + TMReader::kHeaderSize));
+                continue;
+            }
+            // The graphics layer's codec widens 5 and 6 bits by repeating their top bits; the
+            // reader does not, so channels may differ by up to 7.
+            std::vector<uint32_t> expected(size_t(w) * h);
+            d3dx::DecodeDxt(
+                Format::Dxt5, file.data() + TMReader::kHeaderSize, 4 * w, w, h, expected.data(), w);
+            ASSERT_EQ(top.size(), 4 * expected.size());
+            for (size_t i = 0; i < expected.size(); ++i) {
+                uint32_t pixel;
+                std::memcpy(&pixel, &top[4 * i], 4);
+                for (uint32_t shift = 0; shift < 32; shift += 8)
+                    ASSERT_NEAR(int(pixel >> shift & 0xFF), int(expected[i] >> shift & 0xFF), 8)
+                        << "pixel " << i << " channel at bit " << shift;
+            }
+        }
+    }
+    EXPECT_FALSE(LogExists());
+}
+
+TEST_F(TmTest, compressedReductionStopsAtTheLastLevelOfWholeBlocks)
+{
+    std::string error;
+    ASSERT_TRUE(tex::WriteTm("reduce.TM", Gradient(136, 72), tex::TmFormat::Dxt5, error)) << error;
+    CTexture texture;
+    ASSERT_TRUE(texture.ReadImageFile("reduce.TM", 32, 2, 0, true));
+    EXPECT_EQ(texture.GetWidth(), 68); // 34 x 18 would split blocks
+    EXPECT_EQ(texture.GetHeight(), 36);
+    EXPECT_EQ(texture.GetTexture()->GetLevelCount(), 1u);
+}
+
 TEST_F(TmTest, alphaBlockGivesEightAlphas)
 {
     uint8_t block[16] = { 255, 0 };
@@ -224,6 +277,7 @@ TEST_F(TmTest, badFilesAreRefusedWithALogLine)
         { "huge.TM", TmHeader(1u << 20, 16, 21, 0, 0) },
         { "format.TM", TmHeader(16, 16, 7, 0, 0) },
         { "side6.TM", TmHeader(6, 8, uint32_t(Format::Dxt5), 1, 1) },
+        { "side18.TM", TmHeader(20, 18, uint32_t(Format::Dxt5), 1, 1) },
         { "levels.TM", TmHeader(64, 64, uint32_t(Format::Dxt5), 1, 40) },
         { "nolevels.TM", TmHeader(64, 64, uint32_t(Format::Dxt5), 1, 0) },
         { "short.TM", Bytes(40, 1) },

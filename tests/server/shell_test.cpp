@@ -199,3 +199,11 @@ TEST_F(ShellTest, aPortInUseExitsWithTwo)
 }
 
 } // namespace
+
+TEST_F(ShellTest, aBadPortVariableIsRefusedInOneLine)
+{
+    const zoq::test::RunResult run = zoq::test::RunProgram(ZJSERV_PROGRAM, {}, Options("28650x"), 10000);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "ZJServ: ZOQ_NET_PORT=28650x: expected a port number from 0 to 65535\n");
+    EXPECT_EQ(run.out, "");
+}

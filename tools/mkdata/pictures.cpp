@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace zoq::tools::mkdata {
@@ -283,32 +284,63 @@ Picture MakePicture(const PictureParams& params)
 
 bool DrawText(Picture& picture, std::string_view utf8, uint32_t pixels, uint32_t color, std::string& error)
 {
-    Face face(pixels, error);
-    if (!face.Ready())
-        return false;
     std::vector<char32_t> text;
     for (size_t pos = 0; pos < utf8.size();)
         text.push_back(plat::win::DecodeUtf8(utf8, pos));
-    long width = 0;
-    for (char32_t cp : text) {
-        if (!face.Render(cp)) {
-            error = "FreeType cannot render a character";
+    const int width = int(picture.width);
+    const int height = int(picture.height);
+    for (uint32_t size = pixels;;) {
+        Face face(size, error);
+        if (!face.Ready())
+            return false;
+        // The inked box, x from the pen's start and y down from the baseline.
+        int advance = 0;
+        int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
+        for (char32_t cp : text) {
+            if (!face.Render(cp)) {
+                error = "FreeType cannot render a character";
+                return false;
+            }
+            const FT_GlyphSlot glyph = face.Get()->glyph;
+            if (glyph->bitmap.width > 0 && glyph->bitmap.rows > 0) {
+                left = std::min(left, advance + glyph->bitmap_left);
+                right = std::max(right, advance + glyph->bitmap_left + int(glyph->bitmap.width));
+                top = std::min(top, -glyph->bitmap_top);
+                bottom = std::max(bottom, int(glyph->bitmap.rows) - glyph->bitmap_top);
+            }
+            advance += int(glyph->advance.x >> 6);
+        }
+        if (left > right)
+            return true; // nothing to ink
+        const int inkWidth = right - left;
+        const int inkHeight = bottom - top;
+        if (inkWidth <= width - 2 * kTextMargin && inkHeight <= height - 2 * kTextMargin) {
+            // Centred on the line's advance and the font's line height, then moved inside the frame.
+            const FT_Size_Metrics& metrics = face.Get()->size->metrics;
+            const int lineHeight = int((metrics.ascender - metrics.descender) >> 6);
+            const int pen
+                = std::clamp((width - advance) / 2, kTextMargin - left, width - kTextMargin - right);
+            const int baseline = std::clamp((height - lineHeight) / 2 + int(metrics.ascender >> 6),
+                kTextMargin - top, height - kTextMargin - bottom);
+            int x = pen;
+            for (char32_t cp : text) {
+                face.Render(cp);
+                const FT_GlyphSlot glyph = face.Get()->glyph;
+                Blit(picture, glyph->bitmap, x + glyph->bitmap_left, baseline - glyph->bitmap_top, color,
+                    false);
+                x += int(glyph->advance.x >> 6);
+            }
+            return true;
+        }
+        if (size <= kMinTextPixels) {
+            error = "the text does not fit a " + std::to_string(width) + " x " + std::to_string(height)
+                + " picture";
             return false;
         }
-        width += face.Get()->glyph->advance.x >> 6;
+        const uint32_t byWidth = uint32_t(int64_t(size) * std::max(width - 2 * kTextMargin, 0) / inkWidth);
+        const uint32_t byHeight = uint32_t(int64_t(size) * std::max(height - 2 * kTextMargin, 0) / inkHeight);
+        size = std::max(kMinTextPixels, std::min({ size - 1, byWidth, byHeight }));
     }
-    const FT_Size_Metrics& metrics = face.Get()->size->metrics;
-    const int ascent = int(metrics.ascender >> 6);
-    const int height = int((metrics.ascender - metrics.descender) >> 6);
-    int pen = (int(picture.width) - int(width)) / 2;
-    const int baseline = (int(picture.height) - height) / 2 + ascent;
-    for (char32_t cp : text) {
-        face.Render(cp);
-        const FT_GlyphSlot glyph = face.Get()->glyph;
-        Blit(picture, glyph->bitmap, pen + glyph->bitmap_left, baseline - glyph->bitmap_top, color, false);
-        pen += int(glyph->advance.x >> 6);
-    }
-    return true;
 }
 
 bool MakeFont(uint32_t pixels, texture::FontFile& out, std::string& error)

@@ -32,6 +32,10 @@ Picture MakePicture(const PictureParams& params);
 inline constexpr const char* kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 // Draws a UTF-8 line centred on the picture at the given pixel size, blending colour by coverage.
+// The ink stays kTextMargin pixels inside every edge: a line placed across an edge moves inside,
+// and one too large for the picture is drawn smaller (down to kMinTextPixels, else an error).
+inline constexpr int kTextMargin = 2;
+inline constexpr uint32_t kMinTextPixels = 6;
 bool DrawText(Picture& picture, std::string_view utf8, uint32_t pixels, uint32_t color, std::string& error);
 
 // A font of every printable Windows-1251 character at the given pixel size: glyph cells in a

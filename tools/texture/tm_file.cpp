@@ -73,22 +73,21 @@ bool EncodeTm(const Picture& picture, TmFormat format, Bytes& out, std::string& 
         error = "pixel count does not match the size";
         return false;
     }
-    if (!IsPowerOfTwo(w) || !IsPowerOfTwo(h) || w > TMReader::kMaxSide || h > TMReader::kMaxSide) {
+    const bool compressed = format == TmFormat::Dxt5;
+    if (w > TMReader::kMaxSide || h > TMReader::kMaxSide) {
+        error = "sides must be at most 8192";
+        return false;
+    }
+    if (compressed && !TMReader::IsWholeBlocks(w, h)) {
+        error = "dxt5 sides must be multiples of 4";
+        return false;
+    }
+    if (!compressed && (!IsPowerOfTwo(w) || !IsPowerOfTwo(h))) {
         error = "sides must be powers of two up to 8192";
         return false;
     }
-    const bool compressed = format == TmFormat::Dxt5;
-    if (compressed && (w < 4 || h < 4)) {
-        error = "dxt5 sides must be at least 4";
-        return false;
-    }
-    uint32_t levels = 0;
-    if (compressed) {
-        for (uint32_t a = w, b = h; a >= 4 && b >= 4; a >>= 1, b >>= 1)
-            ++levels;
-    } else {
-        levels = uint32_t(std::max(IntLog2Of(w), IntLog2Of(h))) + 1;
-    }
+    const uint32_t levels
+        = compressed ? TMReader::BlockLevels(w, h) : uint32_t(std::max(IntLog2Of(w), IntLog2Of(h))) + 1;
     out.assign(TMReader::kHeaderSize, 0);
     StoreLE<uint32_t>(&out[0], w);
     StoreLE<uint32_t>(&out[4], h);

@@ -1,5 +1,5 @@
 // TM texture files for tools and tests: the writer (formats 21 and 22 with levels down to 1 x 1,
-// or DXT5 levels whose sides are both at least 4, encoded by the graphics layer's codec), and
+// or DXT5 levels while both sides are multiples of 4, encoded by the graphics layer's codec), and
 // device-free inspection and decoding of the top level as the game's reader sees it.
 #pragma once
 
