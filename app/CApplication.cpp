@@ -7,6 +7,7 @@
 #include "foundation/ErrorLog.h"
 #include "platform/win/clock.h"
 #include "platform/win/process.h"
+#include "platform/window/display.h"
 #include "platform/window/message.h"
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
@@ -138,6 +139,7 @@ bool CApplication::CreateMainWindow(const char* title)
         return false;
     m_deviceWindow.Attach(m_window.get());
     m_window->Show();
+    m_framePacer.SetRate(plat::window::DesktopMode().refresh);
     return true;
 }
 
@@ -148,6 +150,7 @@ uint32_t CApplication::MainLoop()
         if (DeviceCooperativeLevel() == Result::Ok) {
             ProcessFrame();
             ProcessMessages();
+            PaceFrame();
         } else {
             RestoreFullscreen(nullptr);
         }
