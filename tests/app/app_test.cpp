@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -186,8 +187,10 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     EXPECT_EQ(app.CursorRect(), (plat::gfx::Rect { at.x - 2, at.y - 2, at.x + 30, at.y + 30 }));
     EXPECT_GE(app.CursorHighlightAlpha(), 0.33f);
     EXPECT_LE(app.CursorHighlightAlpha(), 0.99f);
-    // Each frame draws the wait picture and the cursor twice (with its highlight).
-    EXPECT_GE(plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->Draws().size(), 9u);
+    // The first frame draws the wait picture and the cursor twice (with its highlight); the
+    // screen is still, so the next two draw nothing.
+    EXPECT_EQ(app.DrawnFrameCount(), 1u);
+    EXPECT_GE(plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->Draws().size(), 3u);
     app.Shutdown();
     started = false;
     EXPECT_EQ(g_Graphic.GetDevice(), nullptr);
@@ -347,6 +350,42 @@ TEST_F(AppTest, checkDeviceWaitsForAProcessThenReloadsAndResets)
     EXPECT_EQ(app.invalidatedAt.size(), 1u);
     EXPECT_EQ(app.restoredAt.size(), 1u);
     EXPECT_FALSE(app.CheckDevice(nullptr)) << "a usable device without a process";
+}
+
+TEST_F(AppTest, aStillWaitScreenIsDrawnAgainOnlyWhenItChanges)
+{
+    Start(true);
+    struct Row {
+        const char* what;
+        std::function<void(ScriptedApp&)> change; // before the frame; null: nothing changes
+        bool drawn;
+    };
+    const Row rows[] = {
+        { "the first frame", nullptr, true },
+        { "nothing new", nullptr, false },
+        { "the cursor moves", [](ScriptedApp& a) { test::PushMotion(*a.GetWindow(), 40, 30, 5, 5); }, true },
+        { "the cursor rests", nullptr, false },
+        { "the device is reset", [](ScriptedApp& a) { a.ResetResources(); }, true },
+        { "a fade runs", [](ScriptedApp&) { g_FadeMode = kFadeOut; }, true },
+        { "after half a second",
+            [](ScriptedApp&) {
+                g_FadeMode = kFadeIdle;
+                plat::win::Sleep(550);
+            },
+            true },
+    };
+    for (const Row& row : rows) {
+        if (row.change)
+            row.change(app);
+        const uint64_t before = app.DrawnFrameCount();
+        // The pump reads the cursor before it takes the events: the second pass sees the move.
+        app.ProcessMessages();
+        app.ProcessMessages();
+        testing::internal::CaptureStdout();
+        app.ProcessFrame();
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(app.DrawnFrameCount() - before, row.drawn ? 1u : 0u) << row.what;
+    }
 }
 
 TEST_F(AppTest, endTitlesEndOnACloseRequest)
