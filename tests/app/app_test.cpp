@@ -14,6 +14,7 @@
 #include "render/TextureManager.h"
 #include "tests/app/app_fixture.h"
 #include "tests/platform/window/sdl_events.h"
+#include "tools/texture/image_files.h"
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
 
@@ -228,6 +229,40 @@ TEST_F(AppTest, fullScreenMakesTheWindowATopmostPopUp)
     EXPECT_TRUE(plat::window::HasStyle(style, plat::window::Style::Topmost));
     EXPECT_TRUE(plat::window::HasStyle(style, plat::window::Style::FullScreen));
     EXPECT_FALSE(g_Graphic.Caps().gammaFade) << "MTGamma 0 fades on the main thread";
+}
+
+TEST_F(AppTest, theWindowTakesTheProgramIconAndTheSizeOfItsDisplay)
+{
+    // A window is 640 x 480 at the top left whatever size cfg.ini asks; full screen draws the size
+    // asked.
+    struct Row {
+        const char* cfg;
+        bool fullScreen;
+        int32_t screenWidth;
+        int32_t screenHeight;
+    };
+    const Row rows[] = {
+        { "[CONFIG]\r\nWindowed=1\r\nVideo=0\r\nScreenWidth=1024\r\nScreenHeight=768\r\n", false, 640, 480 },
+        { "[CONFIG]\r\nWindowed=0\r\nVideo=0\r\nScreenWidth=800\r\nScreenHeight=600\r\n", true, 800, 600 },
+    };
+    const std::vector<uint32_t> icon(48 * 48, 0xFFE0C040u);
+    for (const Row& row : rows) {
+        std::string error;
+        ASSERT_TRUE(apptest::WriteDataFolder(m_dir, row.cfg, error)) << error;
+        zoq::test::WriteBytes(m_dir / "Data" / "zoq.png", zoq::tools::texture::MakePng(icon, 48, 48, true));
+        CZJApp game;
+        game.Init("", 0, CZJApp::kTitle);
+        ASSERT_NE(game.GetWindow(), nullptr);
+        EXPECT_EQ(game.GetWindow()->IconSize(), (plat::window::Size { 48, 48 })) << row.cfg;
+        EXPECT_EQ(game.GetWindow()->IsFullScreen(), row.fullScreen) << row.cfg;
+        if (!row.fullScreen) {
+            EXPECT_EQ(game.GetWindow()->Position(), (plat::window::Point { 0, 0 }));
+            EXPECT_EQ(game.GetWindow()->ClientSize(), (plat::window::Size { 640, 480 }));
+        }
+        EXPECT_EQ(g_Graphic.ScreenWidth(), row.screenWidth) << row.cfg;
+        EXPECT_EQ(g_Graphic.ScreenHeight(), row.screenHeight) << row.cfg;
+        game.Shutdown();
+    }
 }
 
 TEST_F(AppTest, aLostDeviceIsResetAndEveryStepRunsInOrder)
