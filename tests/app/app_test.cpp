@@ -400,7 +400,12 @@ TEST_F(AppTest, aStillWaitScreenIsDrawnAgainOnlyWhenItChanges)
         { "nothing new", nullptr, false },
         { "the cursor moves", [](ScriptedApp& a) { test::PushMotion(*a.GetWindow(), 40, 30, 5, 5); }, true },
         { "the cursor rests", nullptr, false },
-        { "the device is reset", [](ScriptedApp& a) { a.ResetResources(); }, true },
+        { "the device objects are made again",
+            [](ScriptedApp& a) {
+                a.InvalidateDeviceObjects();
+                a.RestoreDeviceObjects();
+            },
+            true },
         { "a fade runs", [](ScriptedApp&) { g_FadeMode = kFadeOut; }, true },
         { "after half a second",
             [](ScriptedApp&) {
