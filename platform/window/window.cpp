@@ -420,6 +420,11 @@ bool Window::SetSwapInterval(int interval)
     return false;
 }
 
+int Window::SwapInterval() const
+{
+    return SDL_GL_GetSwapInterval();
+}
+
 int64_t Window::CallProcedure(const Message& message)
 {
     if (m_impl->procedure)

@@ -151,6 +151,8 @@ public:
     std::unique_ptr<GlContext> CreateGlContext(int major, int minor);
     void SwapBuffers();
     bool SetSwapInterval(int interval);
+    // The swap interval of the current context: 1 when a swap waits for vertical sync.
+    int SwapInterval() const;
 
     int64_t CallProcedure(const Message& message);
 
