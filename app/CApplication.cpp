@@ -5,8 +5,11 @@
 #include "app/GameSettings.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
+#include "platform/gfx/d3dx/d3dx.h"
+#include "platform/gfx/d3dx/image.h"
 #include "platform/win/clock.h"
 #include "platform/win/process.h"
+#include "platform/window/display.h"
 #include "platform/window/message.h"
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
@@ -16,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 using plat::gfx::Result;
 using plat::window::Message;
@@ -43,6 +47,32 @@ int64_t MainWndProc(plat::window::Window& window, const Message& message)
         return 0;
     }
     return plat::window::DefaultWindowProc(window, message);
+}
+
+// The program's icon, the class record's "IDI_ZOQ": a picture in the game folder. Without it the
+// window keeps the desktop's default icon.
+constexpr const char* kIconFile = "Data\\zoq.png";
+
+void SetProgramIcon(plat::window::Window& window)
+{
+    namespace d3dx = plat::gfx::d3dx;
+    std::vector<uint8_t> file;
+    d3dx::Image image;
+    if (plat::gfx::Failed(d3dx::ReadFileBytes(kIconFile, file))
+        || plat::gfx::Failed(d3dx::ReadImage(file, image)) || image.levels.empty())
+        return;
+    const plat::gfx::Format format = image.info.format;
+    if (format != plat::gfx::Format::A8R8G8B8 && format != plat::gfx::Format::X8R8G8B8)
+        return;
+    std::vector<uint32_t> argb(size_t(image.info.width) * image.info.height);
+    if (image.levels[0].size() < argb.size() * 4)
+        return;
+    std::memcpy(argb.data(), image.levels[0].data(), argb.size() * 4);
+    if (format == plat::gfx::Format::X8R8G8B8) {
+        for (uint32_t& pixel : argb)
+            pixel |= 0xFF000000u;
+    }
+    window.SetIcon(argb.data(), int(image.info.width), int(image.info.height));
 }
 
 bool RampSupported()
@@ -137,7 +167,9 @@ bool CApplication::CreateMainWindow(const char* title)
     if (!m_window)
         return false;
     m_deviceWindow.Attach(m_window.get());
+    SetProgramIcon(*m_window);
     m_window->Show();
+    m_framePacer.SetRate(plat::window::DesktopMode().refresh);
     return true;
 }
 
@@ -148,6 +180,7 @@ uint32_t CApplication::MainLoop()
         if (DeviceCooperativeLevel() == Result::Ok) {
             ProcessFrame();
             ProcessMessages();
+            PaceFrame();
         } else {
             RestoreFullscreen(nullptr);
         }

@@ -5,6 +5,7 @@
 // gamma-fade thread, which only steps the fade, sets the ramp under the lock and ticks music.
 #pragma once
 
+#include "app/CFramePacer.h"
 #include "platform/win/sync.h"
 #include "platform/win/thread.h"
 #include "platform/window/window.h"
@@ -62,9 +63,12 @@ public:
     void Create(const char* commandLine, uint32_t spare, const char* title);
     bool RegisterWindowClass();
     bool CreateMainWindow(const char* title);
-    // Until the quit flag is set: a frame and one pump pass while the device is usable, else
-    // the device restore. Returns the quit flag.
+    // Until the quit flag is set: a frame, one pump pass and the frame pacing while the device is
+    // usable, else the device restore. Returns the quit flag.
     virtual uint32_t MainLoop();
+    // Sleeps the rest of the frame at the display's refresh rate (60 Hz when unknown); every loop
+    // that draws frames (the main loop, modal menus, the end titles) calls it once a frame.
+    void PaceFrame() { m_framePacer.Pace(); }
     // One pass of the pump: at most kMessagesPerPass dispatched messages.
     void ProcessMessages();
     // False when the device is usable and no process is given; otherwise restores the device
@@ -145,6 +149,7 @@ protected:
     uint32_t m_spare = 0;
     plat::gfx::Rect m_cursorRect;
     float m_cursorAlpha = 0.0f;
+    CFramePacer m_framePacer;
 
 private:
     void SecondaryThreadProc();

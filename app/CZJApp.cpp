@@ -307,6 +307,7 @@ void CZJApp::ResetResources()
     Step("cursor textures");
     LoadCursorTextures();
     Step("fade in");
+    m_waitScreenStale = true;
     FrameTimer.SkipPause();
     Environment.SetFog(0, 1.0f, 0);
     ScreenFadeIn();

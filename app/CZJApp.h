@@ -100,8 +100,9 @@ public:
     CTexture* CursorBlueTexture() const { return m_cursorHighlight; }
     bool MessageLogExpanded() const { return m_messageLogExpanded != 0; }
     bool CursorShown() const { return m_cursorShown != 0; }
-    // Frames the frame hook ran.
+    // Frames the frame hook ran, and those of them that drew the screen.
     uint64_t FrameCount() const { return m_frames; }
+    uint64_t DrawnFrameCount() const { return m_drawnFrames; }
 
 protected:
     void ProcessFrame() override;
@@ -118,8 +119,17 @@ private:
     // Draws the picture named so over the whole screen with the texture factor white, when there
     // is one.
     void DrawScreenPicture(const char* name);
+    // Whether the still wait screen shows anything new since it was last drawn.
+    bool WaitScreenChanged() const;
 
     uint64_t m_frames = 0;
+    uint64_t m_drawnFrames = 0;
+    // The wait screen as last drawn; stale after a device reset.
+    bool m_waitScreenStale = true;
+    plat::window::Point m_drawnCursor;
+    int32_t m_drawnWidth = 0;
+    int32_t m_drawnHeight = 0;
+    int64_t m_drawnAt = 0; // counter ticks
     bool m_pictureOutput = false;
     bool m_stopNoticeShown = false;
     std::vector<std::string>* m_stepLog = nullptr;

@@ -132,6 +132,7 @@ void CZJApp::ShowEndTitles(int ending)
             device->EndScene();
             device->Present();
         }
+        PaceFrame();
         g_Graphic.ResetFrameCounters();
         FrameTimer.Update();
         clock.Advance(FrameTime);

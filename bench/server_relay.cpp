@@ -198,20 +198,7 @@ public:
     }
     uint16_t Port() const { return m_port; }
     // User and system CPU seconds of the process.
-    double CpuSeconds() const
-    {
-        const std::string stat = zoq::test::ReadText("/proc/" + std::to_string(m_server.Pid()) + "/stat");
-        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-        std::string field;
-        unsigned long long utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && fields >> field; ++i) {
-            if (i == 14)
-                utime = std::strtoull(field.c_str(), nullptr, 10);
-            if (i == 15)
-                stime = std::strtoull(field.c_str(), nullptr, 10);
-        }
-        return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-    }
+    double CpuSeconds() const { return zoq::test::ProcessCpuSeconds(m_server.Pid()); }
 
 private:
     zoq::test::TempDir m_folder { "relay" };

@@ -164,6 +164,29 @@ void Window::SetTitle(std::string_view title)
         SDL_SetWindowTitle(m_impl->sdl, win::Cp1251ToUtf8(title).c_str());
 }
 
+bool Window::SetIcon(const uint32_t* argb, int width, int height)
+{
+    if (!m_impl->sdl || !argb || width <= 0 || height <= 0) {
+        win::DebugOutput("Window::SetIcon: no window or no pixels");
+        return false;
+    }
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(argb), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) {
+        LogSdlFailure("Window::SetIcon: SDL_CreateRGBSurfaceWithFormatFrom");
+        return false;
+    }
+    SDL_SetWindowIcon(m_impl->sdl, surface);
+    SDL_FreeSurface(surface);
+    m_impl->icon = { width, height };
+    return true;
+}
+
+Size Window::IconSize() const
+{
+    return m_impl->icon;
+}
+
 void Window::Show()
 {
     if (!m_impl->sdl)
@@ -402,6 +425,11 @@ bool Window::SetSwapInterval(int interval)
         return true;
     LogSdlFailure("Window::SetSwapInterval: SDL_GL_SetSwapInterval");
     return false;
+}
+
+int Window::SwapInterval() const
+{
+    return SDL_GL_GetSwapInterval();
 }
 
 int64_t Window::CallProcedure(const Message& message)

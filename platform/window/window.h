@@ -98,6 +98,11 @@ public:
     uint32_t Id() const;
     const std::string& ClassName() const;
     void SetTitle(std::string_view title);
+    // The window's icon from 0xAARRGGBB pixels, rows top first; false with a debug line when the
+    // pixels are missing or SDL refuses them.
+    bool SetIcon(const uint32_t* argb, int width, int height);
+    // The size of the icon last set; 0 x 0 when none is.
+    Size IconSize() const;
 
     void Show();
     void Hide();
@@ -146,6 +151,8 @@ public:
     std::unique_ptr<GlContext> CreateGlContext(int major, int minor);
     void SwapBuffers();
     bool SetSwapInterval(int interval);
+    // The swap interval of the current context: 1 when a swap waits for vertical sync.
+    int SwapInterval() const;
 
     int64_t CallProcedure(const Message& message);
 

@@ -29,6 +29,7 @@ struct Window::Impl {
     bool sdlRelative = false; // what SDL was last asked for
     bool relativeFailureLogged = false;
     Size logical;
+    Size icon; // 0 x 0: none set
     double cursorX = 0.0;
     double cursorY = 0.0;
 

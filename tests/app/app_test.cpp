@@ -15,11 +15,13 @@
 #include "render/TextureManager.h"
 #include "tests/app/app_fixture.h"
 #include "tests/platform/window/sdl_events.h"
+#include "tools/texture/image_files.h"
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -198,8 +200,10 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     EXPECT_EQ(app.CursorRect(), (plat::gfx::Rect { at.x - 2, at.y - 2, at.x + 30, at.y + 30 }));
     EXPECT_GE(app.CursorHighlightAlpha(), 0.33f);
     EXPECT_LE(app.CursorHighlightAlpha(), 0.99f);
-    // Each frame draws the wait picture and the cursor twice (with its highlight).
-    EXPECT_GE(plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->Draws().size(), 9u);
+    // The first frame draws the wait picture and the cursor twice (with its highlight); the
+    // screen is still, so the next two draw nothing.
+    EXPECT_EQ(app.DrawnFrameCount(), 1u);
+    EXPECT_GE(plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->Draws().size(), 3u);
     app.Shutdown();
     started = false;
     EXPECT_EQ(g_Graphic.GetDevice(), nullptr);
@@ -237,6 +241,40 @@ TEST_F(AppTest, fullScreenMakesTheWindowATopmostPopUp)
     EXPECT_TRUE(plat::window::HasStyle(style, plat::window::Style::Topmost));
     EXPECT_TRUE(plat::window::HasStyle(style, plat::window::Style::FullScreen));
     EXPECT_FALSE(g_Graphic.Caps().gammaFade) << "MTGamma 0 fades on the main thread";
+}
+
+TEST_F(AppTest, theWindowTakesTheProgramIconAndTheSizeOfItsDisplay)
+{
+    // A window is 640 x 480 at the top left whatever size cfg.ini asks; full screen draws the size
+    // asked.
+    struct Row {
+        const char* cfg;
+        bool fullScreen;
+        int32_t screenWidth;
+        int32_t screenHeight;
+    };
+    const Row rows[] = {
+        { "[CONFIG]\r\nWindowed=1\r\nVideo=0\r\nScreenWidth=1024\r\nScreenHeight=768\r\n", false, 640, 480 },
+        { "[CONFIG]\r\nWindowed=0\r\nVideo=0\r\nScreenWidth=800\r\nScreenHeight=600\r\n", true, 800, 600 },
+    };
+    const std::vector<uint32_t> icon(48 * 48, 0xFFE0C040u);
+    for (const Row& row : rows) {
+        std::string error;
+        ASSERT_TRUE(apptest::WriteDataFolder(m_dir, row.cfg, error)) << error;
+        zoq::test::WriteBytes(m_dir / "Data" / "zoq.png", zoq::tools::texture::MakePng(icon, 48, 48, true));
+        CZJApp game;
+        game.Init("", 0, CZJApp::kTitle);
+        ASSERT_NE(game.GetWindow(), nullptr);
+        EXPECT_EQ(game.GetWindow()->IconSize(), (plat::window::Size { 48, 48 })) << row.cfg;
+        EXPECT_EQ(game.GetWindow()->IsFullScreen(), row.fullScreen) << row.cfg;
+        if (!row.fullScreen) {
+            EXPECT_EQ(game.GetWindow()->Position(), (plat::window::Point { 0, 0 }));
+            EXPECT_EQ(game.GetWindow()->ClientSize(), (plat::window::Size { 640, 480 }));
+        }
+        EXPECT_EQ(g_Graphic.ScreenWidth(), row.screenWidth) << row.cfg;
+        EXPECT_EQ(g_Graphic.ScreenHeight(), row.screenHeight) << row.cfg;
+        game.Shutdown();
+    }
 }
 
 TEST_F(AppTest, aLostDeviceIsResetAndEveryStepRunsInOrder)
@@ -384,6 +422,47 @@ TEST_F(AppTest, checkDeviceWaitsForAProcessThenReloadsAndResets)
     EXPECT_EQ(app.invalidatedAt.size(), 1u);
     EXPECT_EQ(app.restoredAt.size(), 1u);
     EXPECT_FALSE(app.CheckDevice(nullptr)) << "a usable device without a process";
+}
+
+TEST_F(AppTest, aStillWaitScreenIsDrawnAgainOnlyWhenItChanges)
+{
+    Start(true);
+    struct Row {
+        const char* what;
+        std::function<void(ScriptedApp&)> change; // before the frame; null: nothing changes
+        bool drawn;
+    };
+    const Row rows[] = {
+        { "the first frame", nullptr, true },
+        { "nothing new", nullptr, false },
+        { "the cursor moves", [](ScriptedApp& a) { test::PushMotion(*a.GetWindow(), 40, 30, 5, 5); }, true },
+        { "the cursor rests", nullptr, false },
+        { "the device objects are made again",
+            [](ScriptedApp& a) {
+                a.InvalidateDeviceObjects();
+                a.RestoreDeviceObjects();
+            },
+            true },
+        { "a fade runs", [](ScriptedApp&) { g_FadeMode = kFadeOut; }, true },
+        { "after half a second",
+            [](ScriptedApp&) {
+                g_FadeMode = kFadeIdle;
+                plat::win::Sleep(550);
+            },
+            true },
+    };
+    for (const Row& row : rows) {
+        if (row.change)
+            row.change(app);
+        const uint64_t before = app.DrawnFrameCount();
+        // The pump reads the cursor before it takes the events: the second pass sees the move.
+        app.ProcessMessages();
+        app.ProcessMessages();
+        testing::internal::CaptureStdout();
+        app.ProcessFrame();
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(app.DrawnFrameCount() - before, row.drawn ? 1u : 0u) << row.what;
+    }
 }
 
 TEST_F(AppTest, endTitlesEndOnACloseRequest)

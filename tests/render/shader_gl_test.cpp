@@ -5,7 +5,9 @@
 
 #include "platform/gfx/device.h"
 #include "platform/gfx/fvf.h"
+#include "tests/support/files.h"
 #include "tests/support/gl_environment.h"
+#include "tools/texture/image_files.h"
 
 #include <cmath>
 #include <cstdio>
@@ -309,5 +311,23 @@ TEST_F(ShaderGlTest, theWaterSlotDrawsThroughItsVertexShader)
     CTexture* reflection = Solid(0xFFC86400u);
     Draw(23, mesh.get(), 0x000000u, water, bump, reflection);
     EXPECT_TRUE(RgbNear(Pixel(16, 16), 0x643264u)) << "23 A";
+    EXPECT_FALSE(LogExists()) << LogText();
+}
+
+TEST_F(ShaderGlTest, theDrawnCursorKeepsItsTransparentCorner)
+{
+    // The cursor as the game loads it: a 32-bit TGA through the image loader, drawn with slot 11.
+    CreateGl();
+    std::vector<uint32_t> texels(kSize * kSize, 0x00000000u);
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 8; ++x)
+            texels[y * kSize + x] = 0xFFFFFFFFu;
+    const std::filesystem::path file = m_dir / "cursor.tga";
+    zoq::test::WriteBytes(file, zoq::tools::texture::MakeTga(texels, kSize, kSize, 2, 32, true));
+    CTexture cursor;
+    ASSERT_TRUE(cursor.LoadFromFile(file.string().c_str(), 32, 0, 1, true));
+    Draw(11, Quad(0xFFFFFFFFu), 0x3050A0u, &cursor);
+    EXPECT_TRUE(RgbNear(Pixel(2, 2), 0xFFFFFFu)) << "the arrow";
+    EXPECT_TRUE(RgbNear(Pixel(28, 28), 0x3050A0u)) << "the transparent corner shows what lies below";
     EXPECT_FALSE(LogExists()) << LogText();
 }

@@ -1,5 +1,7 @@
 #include "tests/support/child_process.h"
 
+#include "tests/support/files.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -7,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -212,6 +216,24 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     result.out = child.Stdout();
     result.err = child.Stderr();
     return result;
+}
+
+double ProcessCpuSeconds(pid_t pid)
+{
+    const std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
+    const size_t name = stat.rfind(')');
+    if (name == std::string::npos)
+        return 0.0;
+    std::istringstream fields(stat.substr(name + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14)
+            utime = std::strtoull(field.c_str(), nullptr, 10);
+        if (i == 15)
+            stime = std::strtoull(field.c_str(), nullptr, 10);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
 } // namespace zoq::test

@@ -61,6 +61,10 @@ struct RunResult {
     std::string err;
 };
 
+// User and system CPU seconds a running process has used, all its threads together; 0 when it
+// cannot be read.
+double ProcessCpuSeconds(pid_t pid);
+
 // Runs the program to its end, stdout and stderr captured unless options send them to files.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
     const ChildOptions& options = {}, int timeoutMs = 120000);

@@ -311,6 +311,9 @@ bool ProduceRender(ProducerContext& context, std::string& error)
             { std::string("data\\fonts\\") + name + ".dds", fontOrigin, Access::Disk, 0 });
     }
 
+    // The application reads the window icon from disk.
+    context.set.AddReference({ "Data\\zoq.png", fontOrigin, Access::Disk, 0 });
+
     std::vector<Recipe> recipes;
     if (!ReadRecipes(context.sources, "render", recipes, error))
         return false;

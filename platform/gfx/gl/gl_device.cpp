@@ -191,7 +191,8 @@ void GlDevice::ApplyPresentParameters(const PresentParameters& params)
         return;
     if (!m_context->OwnsWindow())
         window->SetLogicalSize(int(params.backBufferWidth), int(params.backBufferHeight));
-    int interval = (params.windowed || params.presentationInterval == PresentInterval::Immediate) ? 0 : 1;
+    // A window waits for vertical sync as full screen does, unless the caller asks for none.
+    int interval = params.presentationInterval == PresentInterval::Immediate ? 0 : 1;
     if (interval != m_swapInterval && Current()) {
         window->SetSwapInterval(interval);
         m_swapInterval = interval;

@@ -174,6 +174,17 @@ TEST_F(WindowTest, stateShouldFollowFocusAndMinimiseEvents)
     EXPECT_EQ(size.lParam, 640 | (480 << 16));
 }
 
+TEST_F(WindowTest, anIconShouldBeKeptOnlyWhenItHasPixels)
+{
+    EXPECT_EQ(window->IconSize(), (Size { 0, 0 })) << "a new window has none";
+    const std::vector<uint32_t> pixels(32 * 16, 0x80FF8000u);
+    EXPECT_TRUE(window->SetIcon(pixels.data(), 32, 16));
+    EXPECT_EQ(window->IconSize(), (Size { 32, 16 }));
+    EXPECT_FALSE(window->SetIcon(nullptr, 32, 16));
+    EXPECT_FALSE(window->SetIcon(pixels.data(), 0, 16));
+    EXPECT_EQ(window->IconSize(), (Size { 32, 16 })) << "a refused icon leaves the one before";
+}
+
 TEST_F(WindowTest, sdlQuitShouldBecomeQuit)
 {
     test::PushQuit();

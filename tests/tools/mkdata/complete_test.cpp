@@ -308,7 +308,7 @@ TEST_F(CompleteTest, FilesComeFromTheArchiveAndFromDisk)
         (std::string(g_ResourceDBManager.BaseDirectory()) + "Data\\Textures\\sample.tm").c_str(), archived));
     EXPECT_TRUE(archived.IsInArchive());
     EXPECT_FALSE(fs::exists(m_dir / "Data/Textures/sample.tm"));
-    EXPECT_TRUE(fs::exists(m_dir / "Data/Textures/Interface/cursor.png"));
+    EXPECT_TRUE(fs::exists(m_dir / "Data/Textures/Interface/cursor.tga"));
 
     // The politics file is read from disk over every organisation.
     g_OrgManager.SetPolitics("StartPolitics.csv");

@@ -71,6 +71,31 @@ protected:
     zoq::test::LayerWindow* m_deviceWindow = nullptr;
 };
 
+TEST_F(PresentTest, presentWaitsForVerticalSyncUnlessAskedNotTo)
+{
+    struct Row {
+        bool fullScreen;
+        PresentInterval interval;
+        int swapInterval;
+    };
+    const Row rows[] = {
+        { false, PresentInterval::Default, 1 },
+        { false, PresentInterval::Immediate, 0 },
+        { true, PresentInterval::One, 1 },
+        { true, PresentInterval::Immediate, 0 },
+    };
+    Open(false, 16, 16);
+    const plat::window::DisplayMode mode { 16, 16, 60, plat::window::DisplayFormat::X8R8G8B8 };
+    plat::window::OverrideDisplayModes({ mode }, mode);
+    for (const Row& row : rows) {
+        m_params.windowed = !row.fullScreen;
+        m_params.presentationInterval = row.interval;
+        ASSERT_EQ(m_device->Reset(m_params), Result::Ok);
+        EXPECT_EQ(m_window->SwapInterval(), row.swapInterval)
+            << (row.fullScreen ? "full screen, " : "window, ") << int(row.interval);
+    }
+}
+
 TEST_F(PresentTest, aHalvedRampHalvesTheWindowsPixelsAndTheIdentityLeavesThem)
 {
     Open(false, 48, 48);
