@@ -56,12 +56,6 @@ CFont::~CFont()
     Release();
 }
 
-std::u16string CFont::ToWide(const char* text)
-{
-    // Windows-1251 is the one code page the game's data is written in; every Codepage value reads it.
-    return plat::win::Cp1251ToUtf16(text ? text : "");
-}
-
 void CFont::Init(const char* name)
 {
     ZJ_TRACE("CFont::Init");
@@ -102,7 +96,7 @@ void CFont::ReadGlyphFile(const uint8_t* data, size_t size, const char* path)
         RefuseFile(path, "names a bad texture size");
     if (uint64_t(count) * kGlyphBytes > size - kHeaderBytes)
         RefuseFile(path, "holds fewer glyphs than it names");
-    m_glyphs.Done();
+    ClearGlyphs();
     for (int i = 0; i < kMetrics; ++i)
         m_metrics[i] = LoadLE<int32_t>(data + 72 + 4 * i);
     m_textureWidth = textureWidth;
@@ -120,6 +114,35 @@ void CFont::ReadGlyphFile(const uint8_t* data, size_t size, const char* path)
         glyph.width = LoadLE<int32_t>(bytes + 20);
         glyph.height = LoadLE<int32_t>(bytes + 24);
     }
+    IndexGlyphs();
+}
+
+void CFont::IndexGlyphs()
+{
+    m_glyphPages.fill(0);
+    m_glyphSlots.assign(256, 0);
+    for (int i = 0; i < m_glyphs.Count(); ++i) {
+        const uint32_t code = m_glyphs.Data()[i].code;
+        if (code > 0xFFFF)
+            continue;
+        uint16_t& page = m_glyphPages[code >> 8];
+        if (page == 0) {
+            page = uint16_t(m_glyphSlots.size() >> 8);
+            m_glyphSlots.resize(m_glyphSlots.size() + 256, 0);
+        }
+        uint32_t& slot = m_glyphSlots[size_t(page) << 8 | (code & 0xFF)];
+        if (slot == 0) // the first glyph of a code in file order wins
+            slot = uint32_t(i) + 1;
+    }
+    // Windows-1251 is the one code page the game's data is written in; every Codepage value reads it.
+    for (int byte = 0; byte < 256; ++byte)
+        m_byteGlyphs[size_t(byte)] = FindGlyph(uint32_t(plat::win::Cp1251ToCodePoint(uint8_t(byte))));
+}
+
+void CFont::ClearGlyphs()
+{
+    m_glyphs.Done();
+    IndexGlyphs();
 }
 
 void CFont::AllocateQuads()
@@ -144,16 +167,8 @@ void CFont::Release()
         delete m_texture;
         m_texture = nullptr;
     }
-    m_glyphs.Done();
+    ClearGlyphs();
     m_lastGlyphs = 0;
-}
-
-const FontGlyph* CFont::FindGlyph(uint32_t code) const
-{
-    for (const FontGlyph& glyph : m_glyphs)
-        if (glyph.code == code)
-            return &glyph;
-    return nullptr;
 }
 
 int32_t CFont::GetLineHeight() const
@@ -164,8 +179,8 @@ int32_t CFont::GetLineHeight() const
 int32_t CFont::GetTextWidth(const char* text) const
 {
     int64_t width = 0;
-    for (char16_t c : ToWide(text))
-        if (const FontGlyph* glyph = FindGlyph(c))
+    for (const char* c = text ? text : ""; *c; ++c)
+        if (const FontGlyph* glyph = GlyphOf(*c))
             width += Advance(*glyph);
     return int32_t(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
 }
@@ -173,21 +188,36 @@ int32_t CFont::GetTextWidth(const char* text) const
 bool CFont::FitText(const CXAnsiString& text, CXAnsiString& out, int32_t maxWidth, int32_t tail) const
 {
     ZJ_TRACE("CFont::FitText");
-    if (GetTextWidth(text.Text()) < maxWidth) {
+    // The width of first n + ".." + last tail is the head's width plus a fixed part, and the head
+    // loses one character's advance a step: one pass finds the longest head that fits.
+    const char* bytes = text.Text();
+    auto advance = [this](char byte) {
+        const FontGlyph* glyph = GlyphOf(byte);
+        return glyph ? Advance(*glyph) : 0;
+    };
+    auto clamped = [](int64_t width) { return std::clamp<int64_t>(width, INT32_MIN, INT32_MAX); };
+    const long long length = (long long)text.Length();
+    int64_t head = 0;
+    for (long long i = 0; i < length; ++i)
+        head += advance(bytes[i]);
+    if (clamped(head) < maxWidth) {
         out = text;
         return false;
     }
-    const long long length = (long long)text.Length();
     tail = int32_t(std::clamp<long long>(tail, 0, length));
     long long n = std::max<long long>(length - tail - 2, 0);
-    while (true) {
-        out = text.Left(n);
-        out += "..";
-        out += text.Right(tail);
-        if (GetTextWidth(out.Text()) <= maxWidth || n <= 0)
-            break;
+    int64_t rest = 2 * advance('.');
+    for (long long i = length - tail; i < length; ++i)
+        rest += advance(bytes[i]);
+    for (long long i = n; i < length; ++i)
+        head -= advance(bytes[i]);
+    while (clamped(head + rest) > maxWidth && n > 0) {
         --n;
+        head -= advance(bytes[n]);
     }
+    out = text.Left(n);
+    out += "..";
+    out += text.Right(tail);
     return true;
 }
 
@@ -207,14 +237,13 @@ int CFont::Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t w
     m_lastGlyphs = 0;
     if (!text || !*text || !m_quads.vertices)
         return 0;
-    const std::u16string wide = ToWide(text);
 
     float perBlank = 0;
     if (spread) {
         const float extra = float(int64_t(width) - GetTextWidth(text));
         int blanks = 0;
-        for (char16_t c : wide)
-            blanks += c == u' ';
+        for (const char* c = text; *c; ++c)
+            blanks += *c == ' ';
         perBlank = blanks ? extra / float(blanks) : 0.0f;
         if (perBlank > 20.0f)
             perBlank = 0;
@@ -239,13 +268,13 @@ int CFont::Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t w
             sink(m_quads);
         inBatch = 0;
     };
-    for (char16_t c : wide) {
-        if (c == u'\n') {
+    for (const char* c = text; *c; ++c) {
+        if (*c == '\n') {
             penX = originX;
             penY += float(GetLineHeight());
             continue;
         }
-        const FontGlyph* glyph = FindGlyph(c);
+        const FontGlyph* glyph = GlyphOf(*c);
         if (!glyph)
             continue;
         if (inBatch == kBatchGlyphs)
@@ -264,7 +293,7 @@ int CFont::Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t w
         ++inBatch;
         ++total;
         penX += float(Advance(*glyph));
-        if (spread && c == u' ') {
+        if (spread && *c == ' ') {
             accumulated += perBlank;
             const int64_t target = std::llround(accumulated);
             penX += float(target - given);

@@ -1,17 +1,20 @@
 // CFont: the one bitmap font. A glyph file "data\fonts\NAME.kwd" maps UTF-16 characters to cells
 // of a texture "NAME.dds"; CFont measures texts, shortens them to a width and lays them out as
-// screen-space quads, one per glyph, in its vertex data. Texts are Windows-1251 and become UTF-16
-// for the lookup. A layout hands its quads on in batches of at most 1024 glyphs. Main thread only.
+// screen-space quads, one per glyph, in its vertex data. Texts are Windows-1251, one UTF-16
+// character a byte, so they are read through a table of the glyphs of the 256 byte values. A
+// layout hands its quads on in batches of at most 1024 glyphs. Main thread only.
 #pragma once
 
 #include "foundation/CXAnsiString.h"
 #include "foundation/XDynamicArray.h"
 #include "render/CVertexData.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class CTexture;
 
@@ -51,7 +54,7 @@ public:
     // The quads' vertex data and the indices of 1024 quads.
     void AllocateQuads();
     void Release();
-    void ClearGlyphs() { m_glyphs.Done(); }
+    void ClearGlyphs();
 
     int32_t GetLineHeight() const;
     // Sum of the advances of the text's glyphs; characters without a glyph add nothing.
@@ -71,8 +74,15 @@ public:
     void PrintText(int32_t x, int32_t y, const char* text, uint32_t colour, int mask = 3);
     void Print(int32_t x, int32_t y, int32_t width, const char* text, uint32_t colour, int mask = 3);
 
-    // The glyph of a character, first in file order; null when none.
-    const FontGlyph* FindGlyph(uint32_t code) const;
+    // The glyph of a UTF-16 character, first in file order; null when none, and for codes above
+    // 0xFFFF, which no text can hold.
+    const FontGlyph* FindGlyph(uint32_t code) const
+    {
+        if (code > 0xFFFF)
+            return nullptr;
+        const uint32_t slot = m_glyphSlots[size_t(m_glyphPages[code >> 8]) << 8 | (code & 0xFF)];
+        return slot ? m_glyphs.Data() + (slot - 1) : nullptr;
+    }
     int GetGlyphCount() const { return m_glyphs.Count(); }
     const int32_t* GetMetrics() const { return m_metrics; }
     CTexture* GetTexture() const { return m_texture; }
@@ -82,15 +92,20 @@ public:
     // Glyphs of the text last laid out.
     int GetLastGlyphCount() const { return m_lastGlyphs; }
 
-    // The text as UTF-16, in the code page of the Codepage setting.
-    static std::u16string ToWide(const char* text);
-
 private:
     int Layout(int32_t x, int32_t y, const char* text, bool spread, int32_t width, const BatchSink& sink);
+    // Fills the character and byte lookups from the glyph table.
+    void IndexGlyphs();
+    const FontGlyph* GlyphOf(char byte) const { return m_byteGlyphs[uint8_t(byte)]; }
 
     int32_t m_metrics[kMetrics] = {};
     CTexture* m_texture = nullptr;
     XDynamicArray<FontGlyph> m_glyphs;
+    // Character lookup: the high byte picks a page of 256 slots, each slot holds glyph index + 1
+    // or 0. Page 0 stays empty and stands for every page without glyphs.
+    std::array<uint16_t, 256> m_glyphPages = {};
+    std::vector<uint32_t> m_glyphSlots = std::vector<uint32_t>(256);
+    std::array<const FontGlyph*, 256> m_byteGlyphs = {}; // by Windows-1251 byte
     uint32_t m_textureWidth = 0;
     uint32_t m_textureHeight = 0;
     CVertexData m_quads;

@@ -7,6 +7,7 @@
 #include "render/TextureManager.h"
 #include "tools/texture/font_file.h"
 
+#include <algorithm>
 #include <memory>
 
 using namespace plat::gfx;
@@ -190,6 +191,72 @@ TEST_F(FontTest, fitTextKeepsTheTail)
     EXPECT_STREQ(out.Text(), "..ABA");
     EXPECT_TRUE(Font().FitText(CXAnsiString("AB"), out, 5, 7));
     EXPECT_STREQ(out.Text(), "..AB");
+}
+
+// Shortening by measuring each try whole, as the fitting rule reads.
+bool FitByMeasuring(
+    const CFont& font, const CXAnsiString& text, CXAnsiString& out, int32_t maxWidth, int32_t tail)
+{
+    if (font.GetTextWidth(text.Text()) < maxWidth) {
+        out = text;
+        return false;
+    }
+    const long long length = (long long)text.Length();
+    tail = int32_t(std::clamp<long long>(tail, 0, length));
+    for (long long n = std::max<long long>(length - tail - 2, 0);; --n) {
+        out = text.Left(n);
+        out += "..";
+        out += text.Right(tail);
+        if (font.GetTextWidth(out.Text()) <= maxWidth || n <= 0)
+            return true;
+    }
+}
+
+TEST_F(FontTest, fitTextMatchesMeasuringEachTry)
+{
+    // A glyph that steps back makes widths fall as well as rise with the head's length.
+    tex::FontFile file = TestFont();
+    file.glyphs.push_back({ '<', 0, 0, -7, 0, 1, 1 });
+    std::string error;
+    ASSERT_TRUE(tex::WriteFont("data/fonts/back", file, error)) << error;
+    CFont font;
+    font.Init("back");
+    const char* texts[] = { "", "A", "..", "AB<<<<AB", "A<B<C<A<B<C<", "<<<<<<<<AAAA", "AB?C?\n?BA",
+        CP1251("ЖЖAЖЖBЖЖ<<<<"), "ABABABABABABABABABABABABABABABABABAB<<<<<<<<<<<<<<<<<<<<<<<<<<<<" };
+    for (const char* text : texts)
+        for (int32_t maxWidth : { -50, -1, 0, 1, 12, 25, 40, 70, 150, 400 })
+            for (int32_t tail : { -1, 0, 1, 3, 40 }) {
+                CXAnsiString fitted;
+                CXAnsiString measured;
+                const bool shortened = font.FitText(CXAnsiString(text), fitted, maxWidth, tail);
+                EXPECT_EQ(shortened, FitByMeasuring(font, CXAnsiString(text), measured, maxWidth, tail));
+                EXPECT_STREQ(fitted.Text(), measured.Text()) << text << " " << maxWidth << " " << tail;
+            }
+}
+
+TEST_F(FontTest, glyphLookupKeepsCodesApart)
+{
+    tex::FontFile file = TestFont();
+    file.glyphs.push_back({ 0x0141, 50, 0, 51, 0, 1, 1 }); // same low byte as 'A'
+    file.glyphs.push_back({ 0x10041, 52, 0, 53, 0, 1, 1 }); // beyond UTF-16
+    file.glyphs.push_back({ 0x10058, 56, 0, 57, 0, 1, 1 }); // low bits of 'X', which has none
+    file.glyphs.push_back({ 0xFFFF, 54, 0, 55, 0, 1, 1 });
+    std::string error;
+    ASSERT_TRUE(tex::WriteFont("data/fonts/pages", file, error)) << error;
+    CFont font;
+    font.Init("pages");
+    const struct {
+        uint32_t code;
+        int32_t left; // -1: no glyph
+    } rows[] = { { 'A', 0 }, { 0x0141, 50 }, { 0x0416, 0 }, { 0x0441, -1 }, { 0xFFFF, 54 }, { 0x10041, -1 },
+        { 'X', -1 }, { 0x10058, -1 }, { 0xFFFFFFFF, -1 }, { 0, -1 }, { 'Z', -1 } };
+    for (const auto& row : rows) {
+        const FontGlyph* glyph = font.FindGlyph(row.code);
+        EXPECT_EQ(glyph ? glyph->left : -1, row.left) << row.code;
+    }
+    font.ClearGlyphs();
+    EXPECT_EQ(font.FindGlyph('A'), nullptr);
+    EXPECT_EQ(font.GetTextWidth("AB"), 0);
 }
 
 TEST_F(FontTest, longTextsGoInBatchesOf1024Glyphs)
