@@ -485,6 +485,18 @@ void CZJDPServer::ProcessObjectMessage(const uint8_t* payload, uint32_t size, in
     }
 }
 
+void CZJDPServer::FlushIdlePlayers()
+{
+    ZJ_TRACE("CZJDPServer::FlushIdlePlayers");
+    if (std::none_of(
+            players.begin(), players.end(), [](const SPlayerParam& p) { return p.pendingCount != 0; }))
+        return;
+    now = TakeTime();
+    for (int i = 0; i < players.Count(); ++i)
+        if (now - players.At(i).lastFlush > kFlushInterval)
+            SendObjectsToPlayer(i);
+}
+
 void CZJDPServer::SendObjectsToPlayer(int index)
 {
     ZJ_TRACE("CZJDPServer::SendObjectsToPlayer");

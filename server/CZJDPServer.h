@@ -53,6 +53,9 @@ public:
     void RemoveEmptyGame();
     // The pending records of player `index` as one unreliable objects reply; nothing when none.
     void SendObjectsToPlayer(int index);
+    // For the main loop when nothing was queued: sends the pending records of every player whose
+    // last flush is over kFlushInterval old, so that no record waits for a later arrival.
+    void FlushIdlePlayers();
 
     uint32_t lastPlayerId = 0;
     uint32_t gameCounter = 0;

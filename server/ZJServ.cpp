@@ -88,7 +88,9 @@ int MainLoop(const SServerSettings& settings)
                 OnTrayIcon(settings, message.param2);
         }
         if (!ZJServer->ProcessMessages()) {
-            // Nothing was queued: wait for the next arrival rather than a blind sleep.
+            // Nothing was queued: send what is held, then wait for the next arrival rather than
+            // a blind sleep.
+            ZJServer->FlushIdlePlayers();
             ZJServer->WaitForArrival(kIdleWaitMs);
             ZJServer->RemoveEmptyGame();
         }

@@ -1,5 +1,5 @@
 // CZJDPServer over a fake transport: requests and their replies, the merge of pending records,
-// the relay's flush rule, game membership, player ids and malformed input.
+// the relay's flush rules (on arrival and when idle), game membership, player ids and malformed input.
 #include "server/CZJDPServer.h"
 
 #include "net/NetSession.h"
@@ -546,6 +546,42 @@ TEST_F(GameServerTest, relayFlushesAfterMoreThanOneMillisecondAndAlwaysForTheSen
         EXPECT_EQ(s.bytes, Encoded([&](uint8_t* d, std::size_t c) {
             return NetWire::EncodeObjects(d, c, 1, newerC.data(), 35);
         }));
+}
+
+TEST_F(GameServerTest, idleFlushSendsHeldRecordsOnlyOnceTheirMillisecondHasPassed)
+{
+    ConnectThree();
+    for (uint32_t id : { A, B, C })
+        Send(id, Request(NETSYS_SETACTIVE));
+    server.clock = 1.0;
+    Send(A, Objects({ State(IA + 1, 1.0) }));
+    TakeSent();
+    server.clock = 1.0004; // B and C flushed 0.4 ms ago: held, and nobody sends again
+    const Bytes newer = State(IA + 1, 2.0);
+    Send(A, Objects({ newer }));
+    EXPECT_TRUE(TakeSent().empty());
+
+    server.clock = 1.0009;
+    server.FlushIdlePlayers();
+    EXPECT_TRUE(TakeSent().empty());
+
+    server.clock = 1.0011;
+    server.FlushIdlePlayers();
+    const std::vector<FakeServer::Sent> sent = TakeSent();
+    ASSERT_EQ(sent.size(), 2u); // A holds nothing
+    EXPECT_EQ(sent[0].player, B);
+    EXPECT_EQ(sent[1].player, C);
+    for (const auto& s : sent) {
+        EXPECT_TRUE(plat::net::HasFlag(s.flags, plat::net::SendFlags::NoComplete));
+        EXPECT_EQ(s.bytes, Encoded([&](uint8_t* d, std::size_t c) {
+            return NetWire::EncodeObjects(d, c, 1, newer.data(), 35);
+        }));
+    }
+    EXPECT_EQ(Record(B).lastFlush, 1.0011);
+
+    server.clock = 1.01;
+    server.FlushIdlePlayers();
+    EXPECT_TRUE(TakeSent().empty());
 }
 
 TEST_F(GameServerTest, inactivePlayersReceiveNothingAndBadRecordsEndTheWalk)

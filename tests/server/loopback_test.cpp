@@ -1,6 +1,7 @@
 // The game server and its loop on a thread at 127.0.0.1, with eight game client transports:
 // create, start and join, 30 Hz records between all, a close without leave, a silent drop, and
-// the single game slot free again at the end.
+// the single game slot free again at the end; a record held by the 1 ms rule leaves while the
+// game is quiet.
 #include "server/CZJDPServer.h"
 
 #include "tests/server/udp_relay.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -45,6 +47,7 @@ public:
         thread = std::thread([this] {
             while (!stop) {
                 if (!server.ProcessMessages()) {
+                    server.FlushIdlePlayers();
                     server.WaitForArrival(1);
                     server.RemoveEmptyGame();
                 }
@@ -216,6 +219,43 @@ TEST_F(ServerLoopbackTest, eightClientsPlayTogetherAndLeaveTheSlotFree)
     ASSERT_TRUE(second.Poll([&] { return second.created.id != 0; }, 5000));
     EXPECT_EQ(second.created.id, gameId + 1);
     EXPECT_EQ(second.created.players, 1u);
+}
+
+// The second of two records sent back to back reaches the relay within 1 ms of the flush of the
+// first and is held; nothing arrives after it, and it still leaves within the batching window.
+TEST_F(ErrorLogTest, heldRecordReachesAQuietReceiverWithinFiveMilliseconds)
+{
+    ServerLoop loop(plat::net::TransportOptions {});
+    ASSERT_TRUE(loop.Start());
+    WireClient sender, receiver;
+    ASSERT_TRUE(sender.Enter(loop.server.GetLocalPort(), u"SENDER"));
+    ASSERT_TRUE(receiver.Enter(loop.server.GetLocalPort(), u"RECEIVER"));
+    sender.Request(NETSYS_SETACTIVE);
+    receiver.Request(NETSYS_SETACTIVE);
+    ASSERT_TRUE(sender.Poll(
+        [&] {
+            receiver.ProcessMessages();
+            if (sender.players.size() == 2)
+                return true;
+            sender.Request(NETSYS_GETPLAYERLIST);
+            std::this_thread::sleep_for(milliseconds(20));
+            return false;
+        },
+        5000));
+
+    std::vector<double> waitedMs;
+    for (uint32_t trial = 0; trial < 5; ++trial) {
+        const uint32_t last = 2 * trial + 2;
+        const auto sentAt = Clock::now();
+        sender.SendRecord(last - 1);
+        sender.SendRecord(last);
+        const auto& heard = receiver.records[sender.playerId];
+        ASSERT_TRUE(receiver.Poll([&] { return heard.count(last) == 1; }, 1000)) << "trial " << trial;
+        waitedMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sentAt).count());
+        sender.Poll([] { return false; }, 20);
+    }
+    std::sort(waitedMs.begin(), waitedMs.end());
+    EXPECT_LE(waitedMs[waitedMs.size() / 2], 5.0) << "slowest " << waitedMs.back() << " ms";
 }
 
 } // namespace
