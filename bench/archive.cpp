@@ -1,6 +1,7 @@
 // Archive reading against memcpy of the same bytes: the bare unpackers over a 32 MiB stream of
 // 64 KiB blocks (thirds of table-like text, 16-bit image-like runs and noise), each block forced
-// through the codec measured; the file layer reading a raw-stored and a packed file; and name
+// through the codec measured, and again fed as the archive stores them (blocks that would not
+// fit are stored raw and copied); the file layer reading a raw-stored and a packed file; and name
 // lookup in a large archive against a small one.
 #include "bench/requirements.h"
 
@@ -12,12 +13,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -82,51 +85,54 @@ const std::vector<Bytes>& Stream()
 }
 
 struct Stage {
-    Bytes packed;
+    Bytes packed; // the block itself when stored raw
     uint32_t middle = 0; // two stages: the length between them
+    bool raw = false;
 };
 
-enum class Bare { Rle8, Rle16, LzFlags, LzEscape, Rle8LzFlags };
+// Which blocks go through the codec: every one however large the result, or only those the
+// archive writer packs (the others it stores raw).
+enum class Feed { Forced, AsStored };
 
-// Every block packed by the codec, however large the result.
-const std::vector<Stage>& Packed(Bare codec)
+const std::vector<Stage>& Packed(Codec codec, Feed feed)
 {
-    static std::map<Bare, std::vector<Stage>> cache;
-    auto it = cache.find(codec);
+    static std::map<std::pair<Codec, Feed>, std::vector<Stage>> cache;
+    auto it = cache.find({ codec, feed });
     if (it != cache.end())
         return it->second;
     std::vector<Stage> stages;
     for (const Bytes& block : Stream()) {
         Stage stage;
-        switch (codec) {
-        case Bare::Rle8:
-            stage.packed = PackRle8(block);
-            break;
-        case Bare::Rle16:
-            stage.packed = *PackRle16(block);
-            break;
-        case Bare::LzFlags:
-            stage.packed = PackLzFlags(block);
-            break;
-        case Bare::LzEscape:
-            stage.packed = PackLzEscape(block);
-            break;
-        case Bare::Rle8LzFlags: {
+        if (feed == Feed::AsStored && PackBlock(block, codec, uint32_t(kBlockSize)).flags == 0) {
+            stage.packed = block;
+            stage.raw = true;
+        } else if (codec == Codec::Rle8LzFlags) {
             Bytes middle = PackRle8(block);
             stage.middle = uint32_t(middle.size());
             stage.packed = PackLzFlags(middle);
-            break;
-        }
+        } else if (codec == Codec::Rle8) {
+            stage.packed = PackRle8(block);
+        } else if (codec == Codec::Rle16) {
+            stage.packed = *PackRle16(block);
+        } else if (codec == Codec::LzFlags) {
+            stage.packed = PackLzFlags(block);
+        } else {
+            stage.packed = PackLzEscape(block);
         }
         stages.push_back(std::move(stage));
     }
-    return cache.emplace(codec, std::move(stages)).first->second;
+    return cache.emplace(std::pair { codec, feed }, std::move(stages)).first->second;
 }
 
 double g_memcpyBytesPerSecond = 0;
 
-void ReportRatio(benchmark::State& state)
+using Clock = std::chrono::steady_clock;
+
+// Also reports the fastest pass over the stream: the figure least disturbed by other work on the
+// machine, which the like-for-like comparisons use.
+void ReportRatio(benchmark::State& state, Clock::duration fastest)
 {
+    state.counters["fastest_ms"] = std::chrono::duration<double, std::milli>(fastest).count();
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kStreamSize));
     if (g_memcpyBytesPerSecond > 0)
         state.counters["x_memcpy"] = benchmark::Counter(
@@ -151,49 +157,63 @@ void BM_Memcpy(benchmark::State& state)
 // The baseline runs first so that every case can report its ratio.
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 
-void BM_Unpack(benchmark::State& state, Bare codec)
+bool Unpack(Codec codec, const Stage& stage, Bytes& a, Bytes& b, size_t& written)
 {
-    const std::vector<Stage>& stages = Packed(codec);
+    const uint8_t* in = stage.packed.data();
+    const size_t size = stage.packed.size();
+    switch (codec) {
+    case Codec::Rle8:
+        return UnpackRle8(in, size, a.data(), kBlockSize, written);
+    case Codec::Rle16:
+        return UnpackRle16(in, size, a.data(), kBlockSize, written);
+    case Codec::LzFlags:
+        return UnpackLzFlags(in, size, a.data(), kBlockSize, written);
+    case Codec::LzEscape:
+        return UnpackLzEscape(in, size, a.data(), kBlockSize, written);
+    case Codec::Rle8LzFlags: {
+        size_t middle = 0;
+        return UnpackLzFlags(in, size, b.data(), b.size(), middle)
+            && UnpackRle8(b.data(), middle, a.data(), kBlockSize, written);
+    }
+    default:
+        return false;
+    }
+}
+
+void BM_Unpack(benchmark::State& state, Codec codec, Feed feed)
+{
+    const std::vector<Stage>& stages = Packed(codec, feed);
     // Forced blocks may pack larger than the reader's room; the bare figure gives them space.
     Bytes a(kRoom), b(2 * kBlockSize);
+    Clock::duration fastest = Clock::duration::max();
     for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
         for (const Stage& stage : stages) {
-            size_t written = 0;
-            bool ok = false;
-            switch (codec) {
-            case Bare::Rle8:
-                ok = UnpackRle8(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written);
-                break;
-            case Bare::Rle16:
-                ok = UnpackRle16(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written);
-                break;
-            case Bare::LzFlags:
-                ok = UnpackLzFlags(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written);
-                break;
-            case Bare::LzEscape:
-                ok = UnpackLzEscape(stage.packed.data(), stage.packed.size(), a.data(), kBlockSize, written);
-                break;
-            case Bare::Rle8LzFlags: {
-                size_t middle = 0;
-                ok = UnpackLzFlags(stage.packed.data(), stage.packed.size(), b.data(), b.size(), middle)
-                    && UnpackRle8(b.data(), middle, a.data(), kBlockSize, written);
-                break;
-            }
-            }
-            if (!ok || written != kBlockSize) {
+            size_t written = kBlockSize;
+            if (stage.raw)
+                std::memcpy(a.data(), stage.packed.data(), kBlockSize);
+            else if (!Unpack(codec, stage, a, b, written) || written != kBlockSize) {
                 state.SkipWithError("block did not unpack");
                 return;
             }
             benchmark::DoNotOptimize(a.data());
         }
+        fastest = std::min(fastest, Clock::now() - start);
     }
-    ReportRatio(state);
+    ReportRatio(state, fastest);
 }
-BENCHMARK_CAPTURE(BM_Unpack, Rle8, Bare::Rle8)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Unpack, Rle16, Bare::Rle16)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Unpack, LzFlags, Bare::LzFlags)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Unpack, LzEscape, Bare::LzEscape)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Unpack, Rle8LzFlags, Bare::Rle8LzFlags)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, Rle8, Codec::Rle8, Feed::Forced)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, Rle16, Codec::Rle16, Feed::Forced)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, LzFlags, Codec::LzFlags, Feed::Forced)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, LzEscape, Codec::LzEscape, Feed::Forced)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, Rle8LzFlags, Codec::Rle8LzFlags, Feed::Forced)->Unit(benchmark::kMillisecond);
+// The same blocks as the archives below hold: raw-stored ones are copied.
+BENCHMARK_CAPTURE(BM_Unpack, StoredRle8, Codec::Rle8, Feed::AsStored)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, StoredRle16, Codec::Rle16, Feed::AsStored)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, StoredLzFlags, Codec::LzFlags, Feed::AsStored)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, StoredLzEscape, Codec::LzEscape, Feed::AsStored)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Unpack, StoredRle8LzFlags, Codec::Rle8LzFlags, Feed::AsStored)
+    ->Unit(benchmark::kMillisecond);
 
 // A temporary folder with Data\*.pak archives; the working directory while benchmarks run.
 class Workspace {
@@ -250,21 +270,25 @@ void BM_PakManagerReadRaw(benchmark::State& state)
 {
     PakManager pak;
     pak.Init(TheWorkspace().StreamFolder(Codec::Raw).c_str());
-    Bytes piece(kBlockSize);
+    // The whole file lands in a buffer as large as memcpy's destination.
+    Bytes dest(kStreamSize, 1);
+    Clock::duration fastest = Clock::duration::max();
     for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
         if (!pak.Open(".\\Data\\Stream")) {
             state.SkipWithError("not found");
             return;
         }
         for (size_t at = 0; at < kStreamSize; at += kBlockSize) {
-            if (pak.Read(piece.data(), kBlockSize) != kBlockSize) {
+            if (pak.Read(dest.data() + at, kBlockSize) != kBlockSize) {
                 state.SkipWithError("short read");
                 return;
             }
         }
-        benchmark::DoNotOptimize(piece.data());
+        benchmark::DoNotOptimize(dest.data());
+        fastest = std::min(fastest, Clock::now() - start);
     }
-    ReportRatio(state);
+    ReportRatio(state, fastest);
 }
 BENCHMARK(BM_PakManagerReadRaw)->Unit(benchmark::kMillisecond);
 
@@ -273,7 +297,9 @@ void BM_XFileRead(benchmark::State& state, Codec codec)
     PakManager pak;
     pak.Init(TheWorkspace().StreamFolder(codec).c_str());
     Bytes piece(kBlockSize);
+    Clock::duration fastest = Clock::duration::max();
     for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
         XFile file;
         if (!pak.OpenXFile(".\\Data\\Stream", file)) {
             state.SkipWithError("not found");
@@ -286,8 +312,9 @@ void BM_XFileRead(benchmark::State& state, Codec codec)
             }
         }
         benchmark::DoNotOptimize(piece.data());
+        fastest = std::min(fastest, Clock::now() - start);
     }
-    ReportRatio(state);
+    ReportRatio(state, fastest);
 }
 BENCHMARK_CAPTURE(BM_XFileRead, Rle8, Codec::Rle8)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_XFileRead, Rle16, Codec::Rle16)->Unit(benchmark::kMillisecond);
@@ -332,7 +359,7 @@ struct Target {
 };
 
 const Target kBareTargets[] = {
-    { "UnpackRle8 output >= 0.12 x memcpy", "BM_Unpack/Rle8", 0.12 },
+    { "UnpackRle8 output >= 0.5 x memcpy", "BM_Unpack/Rle8", 0.5 },
     { "UnpackRle16 output >= 0.12 x memcpy", "BM_Unpack/Rle16", 0.12 },
     { "UnpackLzFlags output >= 0.05 x memcpy", "BM_Unpack/LzFlags", 0.05 },
     { "UnpackLzEscape output >= 0.05 x memcpy", "BM_Unpack/LzEscape", 0.05 },
@@ -349,17 +376,21 @@ const bool kBareRequired = [] {
     return true;
 }();
 
+double FastestOf(const zoq::bench::Results& r, const std::string& name)
+{
+    return r.at(name).counters.at("fastest_ms");
+}
+
 const char* const kXFileCodecs[] = { "Rle8", "Rle16", "LzFlags", "LzEscape", "Rle8LzFlags" };
 
 const bool kXFileRequired = [] {
     for (const char* codec : kXFileCodecs) {
-        zoq::bench::Require(
-            { std::string("XFile over ") + codec + " archive >= 0.7 x the bare " + codec + " figure",
-                [codec = std::string(codec)](const zoq::bench::Results& r) {
-                    return zoq::bench::TimeOf(r, "BM_Unpack/" + codec)
-                        / zoq::bench::TimeOf(r, "BM_XFileRead/" + codec);
-                },
-                0.7, false });
+        zoq::bench::Require({ std::string("XFile over ") + codec + " archive >= 0.9 x the bare " + codec
+                + " figure on the same stored blocks (fastest passes)",
+            [codec = std::string(codec)](const zoq::bench::Results& r) {
+                return FastestOf(r, "BM_Unpack/Stored" + codec) / FastestOf(r, "BM_XFileRead/" + codec);
+            },
+            0.9, false });
     }
     return true;
 }();
