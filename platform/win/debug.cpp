@@ -2,12 +2,20 @@
 
 #include "platform/win/text.h"
 
+#include <atomic>
 #include <unistd.h>
 
 namespace plat::win {
+namespace {
+
+std::atomic<bool> g_enabled { true };
+
+} // namespace
 
 void DebugOutput(std::string_view text)
 {
+    if (!g_enabled.load(std::memory_order_relaxed))
+        return;
     std::string line = Cp1251ToUtf8(text);
     if (line.empty() || line.back() != '\n')
         line += '\n';
@@ -18,6 +26,11 @@ void DebugOutput(std::string_view text)
             return;
         done += static_cast<std::size_t>(n);
     }
+}
+
+void SetDebugOutputEnabled(bool on)
+{
+    g_enabled.store(on, std::memory_order_relaxed);
 }
 
 } // namespace plat::win

@@ -7,5 +7,7 @@
 namespace plat::win {
 
 void DebugOutput(std::string_view text);
+// Fuzz targets, which run a reader millions of times, turn the output off (on at the start).
+void SetDebugOutputEnabled(bool on);
 
 } // namespace plat::win

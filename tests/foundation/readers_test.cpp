@@ -2,6 +2,7 @@
 // chain from a packed archive and a built database to a manager's rows.
 #include "tests/foundation/data_dir_fixture.h"
 
+#include "foundation/BaseDirectory.h"
 #include "foundation/CLogWriter.h"
 #include "foundation/CallTrace.h"
 #include "foundation/DataBase.h"
@@ -93,6 +94,32 @@ TEST_F(ReadersTest, iniModeSkipsDeletedRowsAndDefaultsAbsentValues)
     EXPECT_EQ(GetString("MOD_THIRD", "Filename"), "_DEFAULT_");
     g_ResourceDBManager.WriteInteger("MOD_THIRD", "Level", 8);
     EXPECT_EQ(g_ResourceDBManager.GetIntegerField("MOD_THIRD", "Level"), 8);
+}
+
+TEST_F(ReadersTest, chosenBaseDirectoryHoldsTheTablesInsteadOfTheWorkingDirectory)
+{
+    struct Restore {
+        ~Restore() { SetBaseDirectory(""); }
+    } restore;
+    const fs::path elsewhere = m_dir / "elsewhere";
+    WriteText("Data/tables.ini", "[Models]\r\nfilename=Data\\models.ini\r\n");
+    WriteText("Data/models.ini", "[MOD_HERE]\n");
+    WriteText(elsewhere / "Data/tables.ini", "[Models]\r\nfilename=Data\\models.ini\r\n");
+    WriteText(elsewhere / "Data/models.ini", "[MOD_ELSEWHERE]\n");
+
+    SetBaseDirectory(elsewhere.string());
+    g_ResourceDBManager.Init("Data\\tables.ini", 0);
+    EXPECT_EQ(std::string(g_ResourceDBManager.BaseDirectory()), elsewhere.string() + "\\");
+    DefaultManager manager;
+    manager.Init("Models");
+    EXPECT_EQ(Rows(manager), (std::vector<std::string> { "MOD_ELSEWHERE" }));
+
+    SetBaseDirectory("");
+    g_ResourceDBManager.Init("Data\\tables.ini", 0);
+    EXPECT_STREQ(g_ResourceDBManager.BaseDirectory(), ".\\");
+    DefaultManager here;
+    here.Init("Models");
+    EXPECT_EQ(Rows(here), (std::vector<std::string> { "MOD_HERE" }));
 }
 
 TEST_F(ReadersTest, iniSectionListIsNotCut)

@@ -1,5 +1,6 @@
 #include "tests/support/error_log_test.h"
 
+#include "platform/win/debug.h"
 #include "tests/support/files.h"
 #include "tests/support/log_lines.h"
 
@@ -50,6 +51,7 @@ int ErrorLogTest::LogLineCount(std::string_view needle) const
 void DiscardErrorLog()
 {
     SetErrorLogDirectory("/nonexistent-zoq-test/");
+    plat::win::SetDebugOutputEnabled(false);
 }
 
 } // namespace zoq::test

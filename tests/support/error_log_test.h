@@ -41,7 +41,8 @@ protected:
     }
 };
 
-// Fuzz targets: error.log goes to a folder that does not exist, so a run writes no file.
+// Fuzz targets: error.log goes to a folder that does not exist, so a run writes no file, and the
+// debugger output is off, so a run prints no line.
 void DiscardErrorLog();
 
 } // namespace zoq::test

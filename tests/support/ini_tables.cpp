@@ -1,20 +1,24 @@
 #include "tests/support/ini_tables.h"
 
+#include "foundation/BaseDirectory.h"
 #include "foundation/ResourceDBManager.h"
+#include "platform/win/paths.h"
 #include "tests/support/files.h"
 
 namespace zoq::test {
 
 void UseIniTables(const IniTables& tables, const std::string& root)
 {
+    const auto inBase
+        = [](const std::string& name) { return *plat::win::ResolvePath(BaseDirectory() + name); };
     std::string names;
     int n = 0;
     for (const auto& [name, text] : tables) {
         const std::string file = "table" + std::to_string(n++) + ".ini";
         names += "[" + name + "]\r\nfilename=" + file + "\r\n";
-        WriteText(file, text);
+        WriteText(inBase(file), text);
     }
-    WriteText(root, names);
+    WriteText(inBase(root), names);
     g_ResourceDBManager.Init(root.c_str(), 0);
 }
 

@@ -1,4 +1,4 @@
-// Parameter tables in ini mode for the tests: a root file in the working directory names one ini
+// Parameter tables in ini mode for the tests: a root file in the base directory names one ini
 // file per table, and the parameter readers are pointed at it.
 #pragma once
 

@@ -10,8 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool ready = [] {
-        EnterFuzzFolder({
+    static const std::filesystem::path folder = [] {
+        const std::filesystem::path base = UseFuzzFolder({
             { "Камни", "[ST_ROCK]\n" },
             { "Деревья", "[TR_OAK]\n" },
             { "Хелперы", "[HLP]\nTYPE=1\n" },
@@ -24,11 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n" },
         });
         ZJEngine.ZJInit();
-        zoq::test::WriteText("Data/f.zjp", "map");
-        return true;
+        zoq::test::WriteText(base / "Data/f.zjp", "map");
+        return base;
     }();
-    (void)ready;
-    zoq::test::WriteText("Data/f.zjo", std::string(reinterpret_cast<const char*>(data), size));
+    zoq::test::WriteText(folder / "Data/f.zjo", std::string(reinterpret_cast<const char*>(data), size));
     try {
         ZJEngine.Load("Data\\f.zjp");
     } catch (const std::exception&) {

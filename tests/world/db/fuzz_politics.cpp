@@ -12,7 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool ready = [] {
-        EnterFuzzFolder({ { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_A]\nVOLATILE=0.5\n[ORG_B]\n" } });
+        UseFuzzFolder({ { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_A]\nVOLATILE=0.5\n[ORG_B]\n" } });
         return true;
     }();
     (void)ready;

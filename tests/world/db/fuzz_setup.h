@@ -1,7 +1,9 @@
-// Shared by the world fuzz targets: a temporary working folder with ini-mode tables, made once,
-// and an error log that goes nowhere.
+// Shared by the world fuzz targets: a temporary base folder with ini-mode tables, made once, and
+// an error log that goes nowhere. The working directory stays where it is: libFuzzer keeps
+// relative paths to its corpus and artifacts.
 #pragma once
 
+#include "foundation/BaseDirectory.h"
 #include "platform/win/text.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
@@ -13,15 +15,16 @@
 #include <utility>
 #include <vector>
 
-// Enters a new temporary folder (left and removed at exit) and selects the tables (name, ini
-// text; both UTF-8).
-inline void EnterFuzzFolder(const std::vector<std::pair<std::string, std::string>>& tables)
+// Makes a new temporary folder (removed at exit) the base directory, selects the tables (name,
+// ini text; both UTF-8) and returns the folder.
+inline std::filesystem::path UseFuzzFolder(const std::vector<std::pair<std::string, std::string>>& tables)
 {
     static zoq::test::TempDir folder("world-fuzz");
-    static zoq::test::ScopedChdir inside(folder.Path());
+    SetBaseDirectory(folder.Path().string());
     zoq::test::DiscardErrorLog();
     zoq::test::IniTables stored;
     for (const auto& [name, text] : tables)
         stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
     zoq::test::UseIniTables(stored);
+    return folder.Path();
 }
