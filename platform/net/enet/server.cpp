@@ -85,6 +85,7 @@ private:
     struct Seen {
         uint32_t connectId = 0;
         uint64_t since = 0; // 0: the slot is free
+        bool oversized = false; // sent a datagram too large for a peer without a hello
     };
     struct Attempts {
         double tokens = kAttemptBurst;
@@ -101,6 +102,7 @@ private:
     bool IsPending(const ENetPeer& peer) const;
     std::optional<Refusal> CheckConnect(const ENetAddress& from, uint32_t connectId, uint64_t now);
     void Refuse(const ENetAddress& from, Refusal why, uint64_t now);
+    bool EvictOldestHandshake();
 
     bool m_initialized = false;
     bool m_closed = false;
@@ -372,11 +374,11 @@ void EnetServer::OnTick(uint64_t now)
             continue;
         }
         if (seen.since == 0 || seen.connectId != peer->connectID)
-            seen = Seen { peer->connectID, now };
+            seen = Seen { peer->connectID, now, seen.oversized };
         const Peer* state = PeerOf(peer);
         // The deadline runs from the handshake, so a peer that never completes it is dropped too.
         if (IsPending(*peer) && (state == nullptr || !state->refused)
-            && now - seen.since > m_options.helloTimeoutMs) {
+            && (seen.oversized || now - seen.since > m_options.helloTimeoutMs)) {
             Forget(peer);
             enet_peer_disconnect_now(peer, 0);
             seen = Seen {};
@@ -397,7 +399,11 @@ bool EnetServer::Admit(const ENetAddress& from, const uint8_t* data, std::size_t
         if (peerId >= m_host->peerCount || size <= kMaxPendingDatagram)
             return true;
         const ENetPeer& peer = m_host->peers[peerId];
-        return !SameAddress(peer.address, from) || !IsPending(peer);
+        if (!SameAddress(peer.address, from) || !IsPending(peer))
+            return true;
+        // Off the protocol: the next tick drops the peer.
+        m_seen[peerId].oversized = true;
+        return false;
     }
     const std::size_t command = (header & kHeaderSentTime) != 0 ? 4 : 2;
     if (size < command + kConnectSize || (data[command] & kCommandMask) != kCommandConnect)
@@ -428,7 +434,7 @@ std::optional<Refusal> EnetServer::CheckConnect(const ENetAddress& from, uint32_
     }
     if (fromAddress >= kMaxPendingPerAddress)
         return Refusal::PendingPerAddress;
-    if (pending >= kMaxPending)
+    if (pending >= kMaxPending && !EvictOldestHandshake())
         return Refusal::PendingTotal;
     if (m_attempts.size() >= kMaxAttemptRecords) {
         std::erase_if(m_attempts, [&](const auto& item) {
@@ -447,6 +453,28 @@ std::optional<Refusal> EnetServer::CheckConnect(const ENetAddress& from, uint32_
         return Refusal::Rate;
     attempts.tokens -= 1;
     return std::nullopt;
+}
+
+// A real client answers the handshake in one round trip, so the oldest unanswered one is most
+// likely forged: making room from these keeps forged connects from shutting players out.
+bool EnetServer::EvictOldestHandshake()
+{
+    ENetPeer* oldest = nullptr;
+    uint64_t since = 0;
+    for (std::size_t i = 0; i < m_host->peerCount; ++i) {
+        ENetPeer* peer = &m_host->peers[i];
+        if (peer->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT && m_seen[i].since != 0
+            && (oldest == nullptr || m_seen[i].since < since)) {
+            oldest = peer;
+            since = m_seen[i].since;
+        }
+    }
+    if (oldest == nullptr)
+        return false;
+    Forget(oldest);
+    enet_peer_reset(oldest);
+    m_seen[oldest - m_host->peers] = Seen {};
+    return true;
 }
 
 void EnetServer::Refuse(const ENetAddress& from, Refusal why, uint64_t now)
