@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -611,10 +612,14 @@ TEST_F(FloodTest, aNewPlayerJoinsInASecondWhileOneAddressFloodsConnections)
     // at most once a second for each address or cause.
     std::ifstream log(m_dir / "stderr.txt");
     int refusals = 0, failures = 0;
+    std::set<std::string> reasons;
     for (std::string text; std::getline(log, text);) {
         if (text.find("net: refused a connection from 127.0.0.1:") != std::string::npos
-            && text.find(" more refused in the last second)") != std::string::npos)
+            && text.find(" more refused in the last second)") != std::string::npos) {
             ++refusals;
+            const std::size_t from = text.find(": ", text.find("127.0.0.1:")) + 2;
+            reasons.insert(text.substr(from, text.find(" (", from) - from));
+        }
         if (text.find(
                 "net: enet_host_service failed: a datagram over 4096 bytes (last datagram from 127.0.0.1:")
             != std::string::npos)
@@ -622,6 +627,9 @@ TEST_F(FloodTest, aNewPlayerJoinsInASecondWhileOneAddressFloodsConnections)
     }
     std::printf("log: %d refusal lines, %d service failure lines\n", refusals, failures);
     EXPECT_GT(refusals, 0);
+    EXPECT_TRUE(reasons.count("too many new connections from this address"));
+    for (const std::string& reason : reasons)
+        EXPECT_NE(reason.find("too many "), std::string::npos) << reason;
     EXPECT_LE(refusals, 101 * 11);
     EXPECT_GT(failures, 0);
     EXPECT_LE(failures, 11);
