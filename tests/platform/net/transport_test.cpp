@@ -1,8 +1,7 @@
 // The ENet transport on 127.0.0.1 with ports chosen by the system: search, handshake, ordering,
-// large messages, the send queue, both ways a session ends, and peers dropped before their hello.
+// large messages, the send queue and both ways a session ends.
 #include "platform/net/net.h"
 
-#include <enet/enet.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -522,67 +521,6 @@ TEST(TransportStall, UnreliableMessagesAreNotThinnedAfterSlowAcknowledgements)
     EXPECT_EQ(unreliable.load(), kCount);
     client->Close();
     server->Close();
-}
-
-// A raw ENet peer that completes the handshake and never says hello: dropped at the hello
-// deadline when silent, and at once when it sends a datagram larger than a hello.
-TEST(TransportHello, PeersWithoutAHelloAreDropped)
-{
-    struct Case {
-        const char* what;
-        std::size_t sendBytes; // 0: stays silent
-        uint32_t helloTimeoutMs;
-        std::chrono::milliseconds within;
-    };
-    const Case cases[] = {
-        { "silent", 0, 500, std::chrono::milliseconds(2000) },
-        { "a large message", 3000, 8000, std::chrono::milliseconds(2000) },
-    };
-    ASSERT_EQ(enet_initialize(), 0);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        TransportOptions options;
-        options.helloTimeoutMs = c.helloTimeoutMs;
-        Recorder serverLog;
-        auto server = CreateServer(options);
-        ASSERT_EQ(server->Initialize(serverLog.Handler()), Result::Ok);
-        ASSERT_EQ(server->Host(Desc(kApp), &kLocal), Result::Ok);
-        ENetAddress local {};
-        enet_address_set_host_ip(&local, "127.0.0.1");
-        ENetHost* host = enet_host_create(&local, 1, 3, 0, 0);
-        ASSERT_NE(host, nullptr);
-        ENetAddress address = local;
-        address.port = server->GetLocalPort();
-        ENetPeer* peer = enet_host_connect(host, &address, 3, 0);
-        bool connected = false, dropped = false;
-        std::chrono::steady_clock::time_point connectedAt;
-        const auto until = std::chrono::steady_clock::now() + kWait;
-        while (!dropped && std::chrono::steady_clock::now() < until) {
-            ENetEvent event;
-            if (enet_host_service(host, &event, 5) <= 0)
-                continue;
-            if (event.type == ENET_EVENT_TYPE_RECEIVE)
-                enet_packet_destroy(event.packet);
-            if (event.type == ENET_EVENT_TYPE_DISCONNECT)
-                dropped = true;
-            if (event.type == ENET_EVENT_TYPE_CONNECT) {
-                connected = true;
-                connectedAt = std::chrono::steady_clock::now();
-                if (c.sendBytes != 0) {
-                    const std::vector<uint8_t> body(c.sendBytes, 0x42);
-                    enet_peer_send(
-                        peer, 0, enet_packet_create(body.data(), body.size(), ENET_PACKET_FLAG_RELIABLE));
-                }
-            }
-        }
-        EXPECT_TRUE(connected);
-        EXPECT_TRUE(dropped);
-        EXPECT_LT(std::chrono::steady_clock::now() - connectedAt, c.within);
-        EXPECT_EQ(serverLog.CountOf(MessageId::CreatePlayer), 0u);
-        enet_host_destroy(host);
-        server->Close();
-    }
-    enet_deinitialize();
 }
 
 TEST(TransportAddress, ParsesHostsPortsAndTheDefaults)
