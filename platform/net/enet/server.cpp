@@ -24,7 +24,8 @@ constexpr PlayerId kFirstPlayer = 2; // 1 stands for the server's own player, ne
 
 constexpr std::size_t kMaxPending = 64;
 constexpr std::size_t kMaxPendingPerAddress = 2;
-constexpr double kAttemptsPerSecond = 4; // new connections of one address, after a burst of
+// One address may start kAttemptBurst connections at once, then kAttemptsPerSecond.
+constexpr double kAttemptsPerSecond = 4;
 constexpr double kAttemptBurst = 8;
 constexpr std::size_t kMaxAttemptRecords = 1024; // addresses whose attempt rate is tracked
 // A pending peer's datagrams carry the handshake and the hello; larger ones are dropped unread,
