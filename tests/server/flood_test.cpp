@@ -2,6 +2,8 @@
 // list each second while a stranger sends 10,000 junk datagrams a second to the session port
 // and a connected peer sends 2,000 malformed messages a second. The server must stay alive,
 // keep its log small, relay the clients' records, answer in time, answer a probe and close.
+// Then one address floods connections for 10 s (connect, request, drop, and forged connects)
+// while a new player joins, plays and leaves.
 #include "net/NetSession.h"
 #include "net/wire/NetWire.h"
 #include "platform/net/control.h"
@@ -20,7 +22,9 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -396,5 +400,248 @@ TEST_F(FloodTest, zjservStaysAliveSmallAndAnsweringUnderAFlood)
     ASSERT_TRUE(server.Wait(10000, code));
     EXPECT_EQ(code, 0);
 }
+
+#ifndef ZOQ_SANITIZED
+
+constexpr auto kConnectionFloodTime = std::chrono::seconds(10);
+constexpr int kForgedPerSecond = 2000;
+
+// A connection to the session port from a fresh local port about ten times a second: the
+// hello, then as many player-list requests as it can send for 100 ms, then a drop.
+void ChurnConnections(uint16_t port, const std::atomic<bool>& stop, std::atomic<uint64_t>& requests)
+{
+    const Bytes request = Encoded(
+        [](uint8_t* d, std::size_t c) { return NetWire::EncodeRequest(d, c, NETSYS_GETPLAYERLIST); });
+    plat::net::control::Message hello;
+    hello.kind = plat::net::control::Kind::Hello;
+    hello.application = kZJApplicationGuid;
+    plat::net::CopyName(hello.name, u"CHURN");
+    uint8_t helloBytes[plat::net::control::kMaxSize];
+    const std::size_t helloSize = plat::net::control::Encode(hello, helloBytes, sizeof helloBytes);
+    ENetAddress local {};
+    enet_address_set_host_ip(&local, "127.0.0.1");
+    ENetAddress server = local;
+    server.port = port;
+    while (!stop) {
+        ENetHost* host = enet_host_create(&local, 1, 3, 0, 0);
+        if (host == nullptr)
+            return;
+        ENetPeer* peer = enet_host_connect(host, &server, 3, 0);
+        const auto until = Clock::now() + milliseconds(100);
+        bool connected = false;
+        while (!stop && Clock::now() < until) {
+            ENetEvent event;
+            while (enet_host_service(host, &event, 0) > 0) {
+                if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                    enet_packet_destroy(event.packet);
+                if (event.type == ENET_EVENT_TYPE_CONNECT) {
+                    connected = true;
+                    enet_peer_send(
+                        peer, 2, enet_packet_create(helloBytes, helloSize, ENET_PACKET_FLAG_RELIABLE));
+                }
+            }
+            for (int i = 0; connected && i < 10; ++i, ++requests)
+                enet_peer_send(peer, 1, enet_packet_create(request.data(), request.size(), 0));
+            enet_host_flush(host);
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+        enet_peer_reset(peer);
+        enet_host_destroy(host);
+    }
+}
+
+// ENet connection requests that never complete the handshake, each with a connection id of its
+// own, round robin from more sockets than the server sets connections up for; and among them
+// datagrams too large for ENet to read.
+void ForgeConnects(uint16_t port, const std::atomic<bool>& stop, std::atomic<uint64_t>& count)
+{
+    int sockets[100];
+    for (int& fd : sockets)
+        fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(port);
+    std::mt19937 random(3);
+    uint8_t datagram[52] = {};
+    const auto put32 = [&](std::size_t at, uint32_t value) { std::memcpy(datagram + at, &value, 4); };
+    const uint16_t header = htons(0x8FFF); // sent time, no peer yet
+    std::memcpy(datagram, &header, 2);
+    datagram[4] = 0x82; // connect, to be acknowledged
+    datagram[7] = 1; // reliable sequence number 1
+    datagram[10] = datagram[11] = 0xFF; // session ids
+    put32(12, htonl(1400)); // MTU
+    put32(16, htonl(32768)); // window
+    put32(20, htonl(3)); // channels
+    put32(32, htonl(5000)); // throttle interval
+    put32(36, htonl(2));
+    put32(40, htonl(2));
+    const Bytes oversized(5000, 0x55);
+    const auto start = Clock::now();
+    uint64_t sent = 0;
+    while (!stop) {
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        while (!stop && sent < static_cast<uint64_t>(elapsed * kForgedPerSecond)) {
+            const int fd = sockets[sent % std::size(sockets)];
+            if (sent % 20 == 19) {
+                sendto(fd, oversized.data(), oversized.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                    sizeof to);
+            } else {
+                const uint16_t time = static_cast<uint16_t>(random());
+                std::memcpy(datagram + 2, &time, 2);
+                put32(44, static_cast<uint32_t>(random())); // connection id
+                sendto(fd, datagram, sizeof datagram, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            }
+            ++sent;
+        }
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    count = sent;
+    for (int fd : sockets)
+        close(fd);
+}
+
+// The flooding threads, stopped and joined however the test ends.
+struct ConnectionFlood {
+    explicit ConnectionFlood(uint16_t port)
+        : churn([this, port] { ChurnConnections(port, stop, requests); })
+        , forge([this, port] { ForgeConnects(port, stop, forged); })
+    {
+    }
+    ~ConnectionFlood() { Stop(); }
+    void Stop()
+    {
+        stop = true;
+        if (churn.joinable())
+            churn.join();
+        if (forge.joinable())
+            forge.join();
+    }
+
+    std::atomic<bool> stop { false };
+    std::atomic<uint64_t> requests { 0 }, forged { 0 };
+    std::thread churn, forge;
+};
+
+// The peak resident memory of a process, in bytes (0 when it cannot be read).
+uint64_t PeakResidentBytes(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stoull(line.substr(6)) * 1024;
+    return 0;
+}
+
+TEST_F(FloodTest, aNewPlayerJoinsInASecondWhileOneAddressFloodsConnections)
+{
+    zoq::test::ChildOptions options = Options();
+    options.stderrFile = (m_dir / "stderr.txt").string();
+    zoq::test::ChildProcess server;
+    ASSERT_TRUE(server.Start(ZJSERV_PROGRAM, {}, options));
+    std::string line;
+    ASSERT_TRUE(server.ReadLine(line, 10000)); // tip
+    ASSERT_TRUE(server.ReadLine(line, 10000)); // session
+    const uint16_t port = static_cast<uint16_t>(std::stoi(line.substr(line.rfind(' ') + 1)));
+    ASSERT_NE(port, 0);
+    ASSERT_EQ(enet_initialize(), 0);
+
+    WireClient host;
+    ASSERT_TRUE(host.Enter(port, u"HOST"));
+    host.CreateGame("arena.zjp");
+    ASSERT_TRUE(host.Poll([&] { return host.created.id != 0; }, 5000));
+    host.Request(NETSYS_SETACTIVE);
+
+    ConnectionFlood flood(port);
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+
+    // The new player joins, plays against the host for 5 s at 30 Hz and leaves.
+    const auto joining = Clock::now();
+    WireClient guest;
+    ASSERT_TRUE(guest.Enter(port, u"GUEST"));
+    const double joinSeconds = std::chrono::duration<double>(Clock::now() - joining).count();
+    guest.GameRequest(NETSYS_JOIN, host.created.id);
+    ASSERT_TRUE(guest.Poll([&] { return guest.Count(NETREPLY_STARTED) == 1; }, 5000));
+    guest.Request(NETSYS_SETACTIVE);
+    ASSERT_TRUE(host.Poll([&] { return host.Count(NETREPLY_PLAYERJOINED) >= 1; }, 5000));
+    uint32_t sent[2] = {};
+    WireClient* players[2] = { &host, &guest };
+    const auto playing = Clock::now();
+    while (Clock::now() - playing < std::chrono::seconds(5)) {
+        for (int i = 0; i < 2; ++i)
+            players[i]->SendRecord(++sent[i]);
+        for (WireClient* player : players)
+            player->ProcessMessages();
+        std::this_thread::sleep_for(milliseconds(33));
+    }
+    const auto heardAll = [&] {
+        return host.records[guest.playerId].size() == sent[1]
+            && guest.records[host.playerId].size() == sent[0];
+    };
+    host.Poll([&] { return guest.Poll(heardAll, 0); }, 2000);
+    const std::size_t heard[2] = { host.records[guest.playerId].size(), guest.records[host.playerId].size() };
+    guest.Close();
+
+    std::this_thread::sleep_until(start + kConnectionFloodTime);
+    flood.Stop();
+    const uint64_t peak = PeakResidentBytes(server.Pid());
+
+    // Still serving: a player joins at once after the flood.
+    WireClient after;
+    const auto late = Clock::now();
+    ASSERT_TRUE(after.Enter(port, u"AFTER"));
+    const double afterSeconds = std::chrono::duration<double>(Clock::now() - late).count();
+    EXPECT_TRUE(server.Running());
+
+    std::printf("connection flood: %llu requests, %llu forged connects; join %.3f s, after %.3f s; records "
+                "heard %zu/%u and %zu/%u; peak memory %.1f MB\n",
+        static_cast<unsigned long long>(flood.requests.load()),
+        static_cast<unsigned long long>(flood.forged.load()), joinSeconds, afterSeconds, heard[0], sent[1],
+        heard[1], sent[0], peak / 1048576.0);
+    EXPECT_GT(flood.requests.load(), 1000u);
+    EXPECT_GT(flood.forged.load(), uint64_t(kForgedPerSecond) * 9);
+    EXPECT_LE(joinSeconds, 1.0);
+    EXPECT_LE(afterSeconds, 1.0);
+    EXPECT_EQ(heard[0], sent[1]);
+    EXPECT_EQ(heard[1], sent[0]);
+    EXPECT_GT(peak, 0u);
+    EXPECT_LE(peak, 64u << 20);
+
+    // Refused attempts and failed services are logged with the address, the reason and a count,
+    // at most once a second for each address or cause.
+    std::ifstream log(m_dir / "stderr.txt");
+    int refusals = 0, failures = 0;
+    std::set<std::string> reasons;
+    for (std::string text; std::getline(log, text);) {
+        if (text.find("net: refused a connection from 127.0.0.1:") != std::string::npos
+            && text.find(" more refused in the last second)") != std::string::npos) {
+            ++refusals;
+            const std::size_t from = text.find(": ", text.find("127.0.0.1:")) + 2;
+            reasons.insert(text.substr(from, text.find(" (", from) - from));
+        }
+        if (text.find(
+                "net: enet_host_service failed: a datagram over 4096 bytes (last datagram from 127.0.0.1:")
+            != std::string::npos)
+            ++failures;
+    }
+    std::printf("log: %d refusal lines, %d service failure lines\n", refusals, failures);
+    EXPECT_GT(refusals, 0);
+    EXPECT_TRUE(reasons.count("too many new connections from this address"));
+    for (const std::string& reason : reasons)
+        EXPECT_NE(reason.find("too many "), std::string::npos) << reason;
+    EXPECT_LE(refusals, 101 * 11);
+    EXPECT_GT(failures, 0);
+    EXPECT_LE(failures, 11);
+
+    after.Close();
+    host.Close();
+    server.Signal(SIGTERM);
+    int code = -1;
+    ASSERT_TRUE(server.Wait(10000, code));
+    EXPECT_EQ(code, 0);
+}
+
+#endif
 
 } // namespace

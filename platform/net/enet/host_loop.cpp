@@ -157,10 +157,21 @@ int HostLoop::Service(ENetEvent* event)
 {
     HostLoop* previous = t_servicing;
     t_servicing = this;
+    errno = 0;
     const int result = enet_host_service(m_host, event, 0);
+    const int error = errno;
     t_servicing = previous;
-    if (result < 0)
-        plat::win::DebugOutput("net: enet_host_service failed");
+    if (result < 0) {
+        // ENet fails without errno only on a datagram too large for its buffer.
+        const std::string reason = error != 0
+            ? std::string(std::strerror(error))
+            : "a datagram over " + std::to_string(ENET_PROTOCOL_MAXIMUM_MTU) + " bytes";
+        uint32_t held = 0;
+        if (m_failureLog.Take(reason, NowMs(), held))
+            plat::win::DebugOutput("net: enet_host_service failed: " + reason + " (last datagram from "
+                + FormatAddress(ToAddress(m_host->receivedAddress)) + "; " + std::to_string(held)
+                + " more failures of this kind in the last second)");
+    }
     return result;
 }
 
@@ -185,9 +196,10 @@ std::size_t HostLoop::AwaitDisconnects(std::size_t connected)
 int HostLoop::InterceptCallback(ENetHost* host, ENetEvent*)
 {
     HostLoop* self = t_servicing;
-    if (self == nullptr || self->m_host != host
-        || !control::HasMagic(host->receivedData, host->receivedDataLength))
+    if (self == nullptr || self->m_host != host)
         return 0;
+    if (!control::HasMagic(host->receivedData, host->receivedDataLength))
+        return self->Admit(host->receivedAddress, host->receivedData, host->receivedDataLength) ? 0 : 1;
     self->OnDatagram(host->receivedAddress, host->receivedData, host->receivedDataLength);
     return 1;
 }

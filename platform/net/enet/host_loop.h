@@ -4,6 +4,7 @@
 // gathered under the lock and handed to the handler after it is released.
 #pragma once
 
+#include "platform/net/enet/log_limit.h"
 #include "platform/net/net.h"
 #include "platform/win/thread.h"
 
@@ -84,6 +85,8 @@ protected:
     // A datagram with the control magic arrived on the socket; it is taken off it.
     virtual void OnDatagram(const ENetAddress& from, const uint8_t* data, std::size_t size) = 0;
     virtual void OnTick(uint64_t now) = 0;
+    // Any other datagram, before ENet reads it; false takes it off the socket unread.
+    virtual bool Admit(const ENetAddress&, const uint8_t*, std::size_t) { return true; }
 
     const TransportOptions m_options;
     mutable std::mutex m_mutex;
@@ -112,6 +115,7 @@ private:
     AsyncHandle m_lastHandle = 0;
     std::unordered_set<Ticket*> m_tickets;
     std::vector<Note> m_notes;
+    LogLimit m_failureLog; // by cause
 };
 
 } // namespace plat::net::enet
