@@ -189,6 +189,17 @@ protected:
         options.env = { "ZOQ_NET_PORT=0", "ZOQ_INSTANCE_SCOPE=zjserv-flood-" + std::to_string(getpid()) };
         return options;
     }
+    // Starts ZJServ with its errors in stderr.txt; the port it serves on, 0 when it did not say.
+    uint16_t StartServer(zoq::test::ChildProcess& server)
+    {
+        zoq::test::ChildOptions options = Options();
+        options.stderrFile = (m_dir / "stderr.txt").string();
+        std::string line;
+        if (!server.Start(ZJSERV_PROGRAM, {}, options) || !server.ReadLine(line, 10000) // tip
+            || !server.ReadLine(line, 10000)) // session
+            return 0;
+        return static_cast<uint16_t>(std::stoi(line.substr(line.rfind(' ') + 1)));
+    }
 };
 
 // 10,000 junk datagrams a second: random bytes, cut ENet headers, searches that are too long
@@ -282,14 +293,8 @@ void SendMalformed(RawPeer& peer, const std::atomic<bool>& stop, std::atomic<uin
 
 TEST_F(FloodTest, zjservStaysAliveSmallAndAnsweringUnderAFlood)
 {
-    zoq::test::ChildOptions options = Options();
-    options.stderrFile = (m_dir / "stderr.txt").string();
     zoq::test::ChildProcess server;
-    ASSERT_TRUE(server.Start(ZJSERV_PROGRAM, {}, options));
-    std::string line;
-    ASSERT_TRUE(server.ReadLine(line, 10000)); // tip
-    ASSERT_TRUE(server.ReadLine(line, 10000)); // session
-    const uint16_t port = static_cast<uint16_t>(std::stoi(line.substr(line.rfind(' ') + 1)));
+    const uint16_t port = StartServer(server);
     ASSERT_NE(port, 0);
 
     WireClient clients[2];
@@ -535,14 +540,8 @@ uint64_t PeakResidentBytes(pid_t pid)
 
 TEST_F(FloodTest, aNewPlayerJoinsInASecondWhileOneAddressFloodsConnections)
 {
-    zoq::test::ChildOptions options = Options();
-    options.stderrFile = (m_dir / "stderr.txt").string();
     zoq::test::ChildProcess server;
-    ASSERT_TRUE(server.Start(ZJSERV_PROGRAM, {}, options));
-    std::string line;
-    ASSERT_TRUE(server.ReadLine(line, 10000)); // tip
-    ASSERT_TRUE(server.ReadLine(line, 10000)); // session
-    const uint16_t port = static_cast<uint16_t>(std::stoi(line.substr(line.rfind(' ') + 1)));
+    const uint16_t port = StartServer(server);
     ASSERT_NE(port, 0);
     ASSERT_EQ(enet_initialize(), 0);
 
