@@ -295,6 +295,8 @@ void CZJTrade::Load(XMemBuffer& stream)
             FailLoad("entry count", count, countAt);
         for (uint32_t i = 0; i < count; ++i) {
             STradeEntry& entry = entries.At(int(i));
+            if (stream.Remaining() < kKeyBytes)
+                FailLoad("building key of entry", i, stream.Position());
             stream.Read(entry.building, kKeyBytes);
             entry.building[kKeyBytes - 1] = '\0';
             const int goodsAt = stream.Position();
