@@ -13,11 +13,13 @@
 //   good <building> <key> max=<f> buy=<f> stock=<f> production=<f> min=<f> normal=<f> [steep]
 // Objects of one code form one block, blocks in the order their code first appears; roads (8) and
 // boundaries (23) need id= and may have links=. Goods of one building form one trade entry, entries
-// in the order their building first appears; a good's key is a row of the table its prefix names.
+// in the order their building first appears; a good's key is a row of the table its prefix names
+// and its building the property text of a building (11) of the location.
 #include "platform/win/text.h"
 #include "tools/mkdata/producers.h"
 #include "tools/world/objects_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -250,6 +252,14 @@ public:
             if (!ok)
                 return false;
         }
+        // Buildings may be placed after their goods.
+        for (size_t i = 0; i < file.trade.entries.size(); ++i) {
+            const std::string& building = file.trade.entries[i].building;
+            if (std::find(m_buildings.begin(), m_buildings.end(), building) == m_buildings.end()) {
+                m_line = m_tradeLines[i];
+                return Fail("'" + ToUtf8(building) + "' is no building of this location", error);
+            }
+        }
         return true;
     }
 
@@ -467,6 +477,7 @@ private:
                 return Fail("at most 100 trading buildings", error);
             entry = &trade.entries.emplace_back();
             entry->building = building;
+            m_tradeLines.push_back(m_line);
         }
         entry->goods.push_back(std::move(good));
         return true;
@@ -475,6 +486,7 @@ private:
     ProducerContext& m_context;
     std::string m_relative;
     int m_line = 0;
+    std::vector<int> m_tradeLines; // where each trade entry's first good is
 
 public:
     std::vector<std::string> m_buildings;
