@@ -110,5 +110,17 @@ void CObjectList::Clear()
     m_extra.clear();
     m_deleteQueue.clear();
     m_buildings.clear();
+    m_sensors.clear();
     idCounter = 0;
+}
+
+CZJObject* CObjectList::AddSensor(const char* name)
+{
+    CZJObject* building = FindObject(MakeNameKey32(name), 11);
+    if (!building)
+        return nullptr;
+    if (m_sensors.size() < kMaxSensors
+        && std::find(m_sensors.begin(), m_sensors.end(), building) == m_sensors.end())
+        m_sensors.push_back(building);
+    return building;
 }
