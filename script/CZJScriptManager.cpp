@@ -129,7 +129,7 @@ XStringTable* CZJScriptManager::ZJLoadScript(const char* name, int32_t kind)
         WriteErrorLog(std::string("CZJScriptManager::ZJLoadScript every entry is in use: ") + name);
         return nullptr;
     }
-    const std::string path = std::string("SCRIPT\\bin\\") + name + kExtensions[kind - 1];
+    const std::string path = BaseDirectory() + "SCRIPT\\bin\\" + name + kExtensions[kind - 1];
     if (!g_PakManager.Open(path.c_str()))
         return nullptr;
     std::vector<uint8_t> bytes;
