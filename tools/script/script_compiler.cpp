@@ -10,6 +10,7 @@
 #include "tools/data/strict_text.h"
 
 #include <cstring>
+#include <map>
 
 namespace zoq::tools::script {
 namespace {
@@ -113,6 +114,7 @@ bool CompileScript(const std::filesystem::path& source, const std::filesystem::p
 {
     const std::string top = source.string();
     std::string notText; // a file that is not UTF-8 of Windows-1251 characters
+    std::map<std::string, std::string> shown; // include name -> its path
     ScriptTextReader reader;
     reader.strict = true;
     reader.read = [&](const std::string& name, std::string& text) {
@@ -122,6 +124,7 @@ bool CompileScript(const std::filesystem::path& source, const std::filesystem::p
             if (!resolved)
                 return false;
             path = *resolved;
+            shown[name] = path;
         }
         std::vector<uint8_t> bytes;
         if (plat::win::ReadWholeFile(path, bytes) != plat::win::FileResult::Ok)
@@ -139,9 +142,14 @@ bool CompileScript(const std::filesystem::path& source, const std::filesystem::p
         const std::size_t cannot = fault.reason.find("cannot be read");
         if (!notText.empty() && cannot != std::string::npos)
             fault.reason.replace(cannot, std::string::npos, "is not UTF-8 text of Windows-1251 characters");
-        error = plat::win::Cp1251ToUtf8(fault.file) + ":" + std::to_string(fault.line) + ": "
-            + plat::win::Cp1251ToUtf8(fault.reason);
+        const auto path = shown.find(fault.file);
+        error = (path == shown.end() ? plat::win::Cp1251ToUtf8(fault.file) : path->second) + ":"
+            + std::to_string(fault.line) + ": " + plat::win::Cp1251ToUtf8(fault.reason);
         return false;
+    }
+    for (ScriptTextLineAt& line : read) {
+        const auto path = shown.find(line.file);
+        line.file = path == shown.end() ? plat::win::Cp1251ToUtf8(line.file) : path->second;
     }
     if (!CheckLines(read, error))
         return false;

@@ -6,6 +6,7 @@
 // the count of error-log lines the run added.
 #include "foundation/ErrorLog.h"
 #include "platform/win/file.h"
+#include "platform/win/paths.h"
 #include "platform/win/program_info.h"
 #include "platform/win/text.h"
 #include "script/CScriptInter.h"
@@ -109,7 +110,7 @@ protected:
 
 int CountLogLines()
 {
-    std::ifstream log(ErrorLogPath());
+    std::ifstream log(plat::win::ResolvePath(ErrorLogPath()).value_or(""));
     int count = 0;
     for (std::string line; std::getline(log, line);)
         ++count;
@@ -137,6 +138,7 @@ int Trace(int argc, char** argv)
     for (const std::string& line : script.lines)
         table.Add(line.c_str());
     const std::string procedure = plat::win::Utf8ToCp1251(argv[3]);
+    SetErrorLogStartLine(false); // only the run's own lines are counted
     const int before = CountLogLines();
     recorder.RunScript(table, procedure == "-" ? nullptr : procedure.c_str());
     std::printf("logged\t%d\n", CountLogLines() - before);
