@@ -6,7 +6,7 @@
 
 ScriptTextLine NormaliseScriptLine(std::string_view line, std::string& out)
 {
-    const std::string upper = plat::win::Upper1251(line);
+    const std::string upper = plat::win::Upper1251(line.substr(0, line.find('\0'))); // a NUL ends the text
     out.clear();
     if (upper.find("INCLUDE") != std::string::npos && (upper.empty() || upper.front() != '/')) {
         std::string_view rest(upper);

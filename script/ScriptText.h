@@ -13,8 +13,8 @@ inline constexpr int kScriptIncludeDepth = 8;
 
 enum class ScriptTextLine { Skip, Include, Statement };
 
-// One line without its end. Statement: out is the script line; Include: out is the file named
-// after the line's last blank.
+// One line without its end; a NUL ends its text. Statement: out is the script line; Include: out is the file
+// named after the line's last blank.
 ScriptTextLine NormaliseScriptLine(std::string_view line, std::string& out);
 
 // The lines of a text: LF ends a line, CR is dropped, a last line without its end is kept.

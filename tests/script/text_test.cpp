@@ -49,6 +49,8 @@ TEST_F(TextTest, linesAreUpperCasedWithoutBlanksAndComments)
     EXPECT_EQ(Load("a.scr"), (std::vector<std::string> { "PROCMAIN", "_INFO(KEY)", "END" }));
     File("b.scr", "_\xfb(\xff)\n"); // Windows-1251 lower case
     EXPECT_EQ(Load("b.scr"), (std::vector<std::string> { "_\xdb(\xdf)" }));
+    File("c.scr", std::string("_A(1\0)X\n\0\0\x03\n_B()", 17)); // a NUL ends a line's text
+    EXPECT_EQ(Load("c.scr"), (std::vector<std::string> { "_A(1", "_B()" }));
 }
 
 TEST_F(TextTest, lineLengthsUpTo79AreKeptAndLongerLinesSkippedWithALogLine)

@@ -14,6 +14,7 @@ constexpr Producer kProducers[] = {
     { "render", ProduceRender },
     { "audio", ProduceAudio },
     { "world", ProduceWorld },
+    { "script", ProduceScript },
 };
 
 } // namespace
