@@ -337,8 +337,6 @@ std::unique_ptr<Dialog> Dialog::Create(const DialogDesc& desc, std::string* why)
     impl->gl = impl->window->CreateGlContext(3, 3);
     if (!impl->gl)
         return fail(std::string("no OpenGL 3.3 context: ") + SDL_GetError());
-    if (!LoadGl())
-        return fail("OpenGL lacks an entry point the dialog draws with");
     impl->window->SetSwapInterval(1);
     window::AddEventListener(*impl, window::ListenerOrder::Other);
     impl->LevelAt(0);

@@ -42,8 +42,6 @@ struct Loop {
     int result = 0;
 };
 
-// Loads the few GL entry points the layer itself calls; false when one is missing.
-bool LoadGl();
 void ClearFrame(int width, int height);
 void ReadFrame(int width, int height, Pixels& out);
 unsigned UploadPicture(unsigned texture, const Image& image);
