@@ -75,6 +75,28 @@ void LoadFont(ImGuiIO& io, bool& warned)
 
 } // namespace
 
+Backdrop::~Backdrop()
+{
+    Clear();
+}
+
+void Backdrop::Clear()
+{
+    for (ImDrawList* list : lists)
+        IM_DELETE(list);
+    lists.clear();
+    data = ImDrawData();
+}
+
+void Backdrop::Keep(const ImDrawData& drawn)
+{
+    Clear();
+    for (int i = 0; i < drawn.CmdListsCount; ++i)
+        lists.push_back(drawn.CmdLists[i]->CloneOutput());
+    data = drawn;
+    data.CmdLists = lists.data();
+}
+
 Dialog::Impl::~Impl()
 {
     window::RemoveEventListener(*this);
@@ -215,6 +237,8 @@ void Dialog::Impl::Frame(Level& level, const DrawFn& draw)
     ImGui_ImplOpenGL3_NewFrame();
     ImGui::NewFrame();
     level.record.controls.clear();
+    if (level.modal && backdrop.data.Valid) // dims the full frame drawn behind the box
+        ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), io.DisplaySize, IM_COL32(0, 0, 0, 85));
     if (level.modal) {
         ImGui::SetNextWindowPos(
             ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
@@ -238,9 +262,13 @@ void Dialog::Impl::Frame(Level& level, const DrawFn& draw)
 
     gl->MakeCurrent();
     ClearFrame(drawable.width, drawable.height);
+    if (level.modal && backdrop.data.Valid)
+        ImGui_ImplOpenGL3_RenderDrawData(&backdrop.data);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     if (keepPixels)
         ReadFrame(drawable.width, drawable.height, lastPixels);
+    if (!level.modal)
+        backdrop.Keep(*ImGui::GetDrawData());
     window->SwapBuffers();
     lastRecord = level.record;
 
@@ -262,6 +290,8 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
         level.pending.clear();
         ImGui::SetCurrentContext(previous);
     }
+    const size_t previousActive = active;
+    active = level.index;
     loops.push_back({});
     const size_t loop = loops.size() - 1;
     const auto interval = std::chrono::milliseconds(timerMs);
@@ -286,6 +316,8 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
         }
         if (timerMs > 0 && Clock::now() >= nextTick) {
             nextTick = Clock::now() + interval;
+            // The tick reads the input devices: give them the events that have come.
+            PumpMessages();
             if (tick)
                 tick();
             framesDue = std::max(framesDue, 1);
@@ -299,6 +331,7 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
         }
     }
     loops.pop_back();
+    active = previousActive;
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/dialog/dialog.h"
 #include "platform/win/text.h"
+#include "platform/window/message.h"
 #include "tests/platform/window/sdl_events.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -40,6 +42,9 @@ protected:
         desc.height = 360;
         std::string why;
         m_dialog.reset();
+        // Events a case left behind must not reach the next one.
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        plat::window::ClearMessages();
         m_dialog = Dialog::Create(desc, &why);
         ASSERT_NE(m_dialog, nullptr) << why;
         m_state.picture.fill(0xFFFF0000);
@@ -255,6 +260,27 @@ TEST_F(DialogTest, messageBoxShowsItsTextAndReturnsOnOkEnterEscapeOrClose)
     }
 }
 
+TEST_F(DialogTest, aModalBoxShowsTheWindowsLastFrameDimmedBehindIt)
+{
+    m_dialog->KeepFramePixels(true);
+    Step();
+    const ControlRecord picture = Control(132, ControlKind::Picture);
+    plat::dialog::Pixels behind;
+    int frames = 0;
+    m_dialog->SetFrameObserver([&] {
+        if (++frames == 2) {
+            behind = m_dialog->LastFramePixels();
+            m_dialog->EndModal(plat::dialog::kIdOk);
+        }
+    });
+    m_dialog->MessageBox(CP1251("Текст"), CP1251("Окно"));
+    ASSERT_EQ(behind.width, 480);
+    const uint32_t red = behind.At(picture.rect.x + 4, picture.rect.y + 4);
+    EXPECT_NEAR(int((red >> 16) & 0xFF), 170, 3);
+    EXPECT_NEAR(int((red >> 8) & 0xFF), 0, 2);
+    EXPECT_NEAR(int(red & 0xFF), 0, 2);
+}
+
 TEST_F(DialogTest, timerDialogTicksWhileOpenAndSleepsBetweenTicks)
 {
     int ticks = 0;
@@ -315,9 +341,12 @@ TEST_F(DialogTest, aCloseRequestEndsEveryRunningLoopWithItsCloseResult)
         SCOPED_TRACE(int(way));
         SetUp();
         int modalResult = 0;
+        bool asked = false;
         const int result = m_dialog->Run(
             [&](Frame&) {
                 modalResult = m_dialog->RunModal({ CP1251("Окно"), 0, 33 }, [&](Frame&) {
+                    if (std::exchange(asked, true))
+                        return;
                     switch (way) {
                     case Way::WindowManager:
                         m_dialog->RequestClose();
