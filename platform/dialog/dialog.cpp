@@ -7,6 +7,7 @@
 
 #include <SDL2/SDL.h>
 #include <imgui_impl_opengl3.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <cfloat>
@@ -253,7 +254,17 @@ void Dialog::Impl::Frame(Level& level, const DrawFn& draw)
                 | ImGuiWindowFlags_NoBringToFrontOnFocus);
     }
     plat::dialog::Frame frame(level);
-    draw(frame);
+    try {
+        draw(frame);
+    } catch (...) {
+        // The caller's exception passes through; the frame is closed so that the level can draw again.
+        ImGui::SetCurrentContext(level.context);
+        ImGui::ErrorCheckEndFrameRecover(nullptr);
+        ImGui::EndFrame();
+        ImGui::SetCurrentContext(previous);
+        active = previousActive;
+        throw;
+    }
     // A nested loop started by the draw function leaves its own context current.
     ImGui::SetCurrentContext(level.context);
     active = level.index;
@@ -290,7 +301,17 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
         level.pending.clear();
         ImGui::SetCurrentContext(previous);
     }
-    const size_t previousActive = active;
+    // Ends this loop's level also when a draw function or tick throws.
+    struct LoopScope {
+        Impl& impl;
+        size_t previousActive;
+        ~LoopScope()
+        {
+            impl.loops.pop_back();
+            impl.active = previousActive;
+        }
+    };
+    const LoopScope scope { *this, active };
     active = level.index;
     loops.push_back({});
     const size_t loop = loops.size() - 1;
@@ -330,8 +351,6 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
                 framesDue = std::max(framesDue, 1);
         }
     }
-    loops.pop_back();
-    active = previousActive;
     return result;
 }
 

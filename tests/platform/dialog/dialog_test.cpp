@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <csignal>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -332,6 +333,25 @@ TEST_F(DialogTest, aModalStartedInsideAFrameReturnsAndTheOuterLoopGoesOn)
     EXPECT_EQ(result, 9);
     EXPECT_EQ(m_dialog->LastFrame().Find(7)->label, "Лист");
     EXPECT_EQ(m_dialog->LastFrame().Find(8), nullptr);
+}
+
+TEST_F(DialogTest, anExceptionFromADrawFunctionPassesThroughAndTheDialogDrawsOnAfterwards)
+{
+    EXPECT_THROW(m_dialog->Run(
+                     [&](Frame& f) {
+                         f.BeginSheet(100);
+                         f.BeginTab(104, CP1251("Графика"));
+                         m_dialog->RunModal(
+                             { CP1251("Окно"), 0, 2 }, [](Frame&) { throw std::runtime_error("page"); });
+                     },
+                     2),
+        std::runtime_error);
+    Step();
+    EXPECT_EQ(Control(104, ControlKind::Tab).value, 1);
+    int ticks = 0;
+    EXPECT_EQ(m_dialog->RunModal(
+                  { CP1251("Окно"), 5, 2 }, [](Frame&) {}, [&] { m_dialog->EndModal(++ticks); }),
+        1);
 }
 
 TEST_F(DialogTest, aCloseRequestEndsEveryRunningLoopWithItsCloseResult)
