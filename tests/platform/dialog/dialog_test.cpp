@@ -224,6 +224,26 @@ TEST_F(DialogTest, readBackShowsTheFrameAndACheckedBoxDiffersFromAnUncheckedOne)
     EXPECT_GT(differing, 4);
 }
 
+TEST_F(DialogTest, cyrillicLettersHaveGlyphsOfTheirOwn)
+{
+    m_dialog->KeepFramePixels(true);
+    auto shown = [&](const char* text) {
+        for (int i = 0; i < 2; ++i)
+            m_dialog->DrawFrame([&](Frame& f) { f.StaticText(1, text); });
+        return m_dialog->LastFramePixels();
+    };
+    // A letter the font lacks is drawn as its fallback, '?'.
+    const plat::dialog::Pixels question = shown("?");
+    const plat::dialog::Pixels letter = shown(CP1251("Ж"));
+    const ControlRecord& text = Control(1, ControlKind::StaticText);
+    int differing = 0;
+    for (int y = text.rect.y; y < text.rect.y + text.rect.height; ++y) {
+        for (int x = text.rect.x; x < text.rect.x + text.rect.width; ++x)
+            differing += question.At(x, y) != letter.At(x, y) ? 1 : 0;
+    }
+    EXPECT_GT(differing, 4);
+}
+
 TEST_F(DialogTest, messageBoxShowsItsTextAndReturnsOnOkEnterEscapeOrClose)
 {
     enum class Way { Click, Enter, Escape, Close };
