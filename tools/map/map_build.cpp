@@ -164,6 +164,9 @@ LocationMap BuildMap(const MapRecipe& recipe)
         if (step.kind == TerrainStep::Kind::Hills)
             seed += 0x10000u; // later hills differ from the first
     }
+    // Heights in steps of 1/32 unit, exact in a float: the planes pack better.
+    for (float& h : map.heights)
+        h = std::round(h * 32.0f) / 32.0f;
     for (const TerrainStep& step : recipe.steps)
         if (step.kind == TerrainStep::Kind::Basin)
             MarkWater(map, recipe, step.basin);
