@@ -42,6 +42,7 @@ TEST(MapWriter, placesHeaderChunksBlockTableAndBlocks)
     map.weather.push_back({ .kind = 1, .weight = 2.5f, .sky1 = "TEX_SKY", .fog2Away = 0xFF102030u });
     map.extraChunks.push_back({ 9, {} });
     map.blockSurfaces[4] = 0; // block (1, 1)
+    map.blockSurfaces[5] = 7; // past the records: written as given
     map.heights[map.PointIndex(100, 69)] = 12.0f;
 
     MapLayout layout;
@@ -91,7 +92,7 @@ TEST(MapWriter, placesHeaderChunksBlockTableAndBlocks)
         EXPECT_EQ(ValueAt<float>(bytes, entry + 4), 640.0f * float(n % 3)) << n;
         EXPECT_EQ(ValueAt<float>(bytes, entry + 8), 640.0f * float(n / 3)) << n;
         EXPECT_EQ(ValueAt<float>(bytes, entry + 16), 640.0f * float(n % 3 + 1)) << n;
-        EXPECT_EQ(ValueAt<int32_t>(bytes, layout.blocks[n]), n == 4 ? 0 : -1) << n;
+        EXPECT_EQ(ValueAt<int32_t>(bytes, layout.blocks[n]), n == 4 ? 0 : n == 5 ? 7 : -1) << n;
     }
     EXPECT_EQ(layout.end, bytes.size());
     EXPECT_EQ(bytes.size(), layout.blocks[5] + kBlockDataSize);
