@@ -20,6 +20,9 @@ public:
     // Takes ownership of a group (tests and the player's team).
     void AddGroup(CFerroGroup* group);
 
+    // The group holding a machine of that name, with its member index; null when none.
+    CFerroGroup* FindGroupOfMember(const char* name, int* member) const;
+
     int Count() const { return groups.Count(); }
     CFerroGroup* Group(int i) const { return groups.At(i); }
 

@@ -43,7 +43,9 @@ protected:
                 { "equipment.txt", "@table Оборудование\n@field TYPE int\n[EQP_BOOSTER]\nTYPE = 2\n" },
                 { "orgs.txt",
                     "@table Организации\n@field ICON int\n[ORG_PLAYER]\nICON = 1\n[ORG_FREE]\nICON = 2\n" },
-                { "configs.txt", "@table Конфигурации\n@field GLIDER text\n[CFG_A]\nGLIDER = GL_A\n" },
+                { "configs.txt",
+                    "@table Конфигурации\n@field GLIDER text\n@field ENGINE text\n@field REACTOR text\n"
+                    "[CFG_A]\nGLIDER = GL_A\nENGINE = EQP_BOOSTER\nREACTOR = EQP_BOOSTER\n" },
                 { "anomal.txt", "@table Anomal\n@field TYPE int\n[AN_A]\nTYPE = 1\n" },
                 { "soundzone.txt", "@table SoundZone\n@field PERIOD float\n[SZ_A]\nPERIOD = 3\n" },
                 { "boundary.txt", "@table Boundary\n@field Model text\n[BD_A]\nModel = MOD_ROCK\n" },
