@@ -1,5 +1,6 @@
 // Stand-in until the machine groups land: the list of a location's groups, read from the group
-// section of the objects file as the file format lays it out (the behaviour data is skipped).
+// section of the objects file as the file format lays it out (the behaviour data is skipped), and
+// the look-up of a member by name.
 #pragma once
 
 #include "foundation/XDynamicArray.h"

@@ -88,7 +88,8 @@ public:
     {
         if (n < 0 || n > m_left)
             throw Refusal { what };
-        std::memcpy(out, m_bytes + m_used, size_t(n));
+        if (n > 0)
+            std::memcpy(out, m_bytes + m_used, size_t(n));
         m_used += n;
         m_left -= n;
     }
