@@ -34,6 +34,7 @@ bool ProduceRender(ProducerContext& context, std::string& error);
 bool ProduceWorld(ProducerContext& context, std::string& error);
 bool ProduceAudio(ProducerContext& context, std::string& error);
 bool ProduceScript(ProducerContext& context, std::string& error);
+bool ProduceTerrain(ProducerContext& context, std::string& error);
 
 // Shared steps of the producers.
 

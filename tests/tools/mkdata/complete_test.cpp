@@ -7,6 +7,8 @@
 
 #include "ai/CFerroGroup.h"
 #include "ai/CFerroGroupList.h"
+#include "ai/CFerrovant.h"
+#include "ai/CFerrovantConfigList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CFileUtil.h"
 #include "audio/CMusicMng.h"
@@ -478,6 +480,59 @@ TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
         }
     }
     g_pScriptManager = nullptr;
+    EXPECT_EQ(Logged(), "");
+}
+
+// Machine configurations: every item and EQP_ field names a row of its table, every configuration
+// applies, and the demo has one with all sixteen devices.
+TEST_F(CompleteTest, EveryConfigurationNamesRowsThatExist)
+{
+    struct Item {
+        const char* field;
+        const XStringTable& table;
+        const char* count; // the ammunition's count field, null for parts and guns
+    };
+    const Item items[] = {
+        { "GLIDER", g_GliderManager.GetRowNames(), nullptr },
+        { "LIGHTGUN1", g_GunManager.GetRowNames(), nullptr },
+        { "HEAVYGUN1", g_GunManager.GetRowNames(), nullptr },
+        { "ROCKETGUN", g_GunManager.GetRowNames(), nullptr },
+        { "REACTOR", g_EquipmentManager.GetRowNames(), nullptr },
+        { "ENGINE", g_EquipmentManager.GetRowNames(), nullptr },
+        { "SHIELD", g_EquipmentManager.GetRowNames(), nullptr },
+        { "ARMOR", g_EquipmentManager.GetRowNames(), nullptr },
+        { "BOMB1", g_MissileManager.GetRowNames(), "NUMBOMB1" },
+        { "BOMB2", g_MissileManager.GetRowNames(), "NUMBOMB2" },
+        { "ROCKET1", g_MissileManager.GetRowNames(), "NUMROCKET1" },
+        { "ROCKET2", g_MissileManager.GetRowNames(), "NUMROCKET2" },
+    };
+    ASSERT_GT(FerrovantConfigList.Count(), 0);
+    g_ResourceDBManager.SelectSection(CP1251("Конфигурации"), false);
+    int allDevices = 0;
+    for (int i = 0; i < FerrovantConfigList.Count(); ++i) {
+        const char* key = FerrovantConfigList.GetRowNames().GetString(i);
+        SCOPED_TRACE(key);
+        for (const Item& item : items) {
+            char name[256];
+            g_ResourceDBManager.GetString(key, item.field, name, sizeof name);
+            const bool used
+                = item.count ? g_ResourceDBManager.GetIntegerField(key, item.count) != 0 : name[0] != '\0';
+            if (used) {
+                EXPECT_NE(item.table.Find(name), -1) << item.field << " " << name;
+            }
+        }
+        for (const char* field : CFerrovantConfigList::kEquipmentFields) {
+            if (g_ResourceDBManager.GetIntegerField(key, field) == 1) {
+                EXPECT_NE(g_EquipmentManager.FindRow(field), -1) << field;
+            }
+        }
+        allDevices
+            += FerrovantConfigList.Get(i).itemCount == CFerrovantConfigList::kEquipmentFieldCount ? 1 : 0;
+        CFerrovant machine;
+        machine.ApplyConfig(i, false, 0);
+        EXPECT_GT(machine.GetEnergyLevel(2), 0.0f);
+    }
+    EXPECT_GE(allDevices, 1);
     EXPECT_EQ(Logged(), "");
 }
 
