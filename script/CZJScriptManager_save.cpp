@@ -3,6 +3,7 @@
 #include "foundation/XMemBuffer.h"
 #include "foundation/XRangeError.h"
 #include "script/CZJScriptManager.h"
+#include "world/objects/PlayerGlobals.h"
 
 #include <cstring>
 #include <string>
@@ -144,6 +145,7 @@ void CZJScriptManager::LoadState(XMemBuffer& stream)
         FindNextTimer();
         markedPoints = std::move(marked);
         difficulty = level;
+        Difficulty = int32_t(level);
     } catch (const XRangeError&) {
         stream.SetPosition(start);
         throw;

@@ -26,4 +26,16 @@ inline float ArgFloat(const XStringTable& arguments, int i)
 // The organisation of that name, -1 when absent.
 int Organisation(const char* name);
 
+// The commands on the player's machine record.
+bool AddBalance(CZJScriptManager& manager, XStringTable& arguments);
+bool AddRating(CZJScriptManager& manager, XStringTable& arguments);
+bool AddObject(CZJScriptManager& manager, XStringTable& arguments);
+bool RemoveObject(CZJScriptManager& manager, XStringTable& arguments);
+bool PlayerHas(CZJScriptManager& manager, XStringTable& arguments);
+bool MoreBalance(CZJScriptManager& manager, XStringTable& arguments);
+bool DamagedHigh(CZJScriptManager& manager, XStringTable& arguments);
+bool DamagedLow(CZJScriptManager& manager, XStringTable& arguments);
+bool IsGlider(CZJScriptManager& manager, XStringTable& arguments);
+bool ShowObjectAtPos(CZJScriptManager& manager, XStringTable& arguments);
+
 } // namespace script_commands
