@@ -272,6 +272,23 @@ TEST_F(CommandsTest, marksSensorsAndTheDieHeight)
     Environment.dieHeight = -1000.0f;
 }
 
+TEST_F(CommandsTest, aScriptedOrganisationIsDescribedByItsAboutProcedure)
+{
+    ASSERT_TRUE(g_OrgManager.ApplyPolitics(";ORG_NEW;ORG_QUIET\n;0;0\n;0;0\n"));
+    const int added = g_OrgManager.FindOrganisation("ORG_NEW");
+    ASSERT_GE(added, g_OrgManager.GetFirstScriptedIndex());
+    Script("ORG_NEW", "scr", "PROC ABOUT\n_INFO(ORG_NEW_ABOUT)\nEND\n");
+    Script("ORG_QUIET", "scr", "PROC ABOUT\nEND\n");
+    EXPECT_EQ(manager->GetAboutText(added), "ORG_NEW_ABOUT");
+    EXPECT_EQ(manager->GetAboutText(g_OrgManager.FindOrganisation("ORG_QUIET")), "ORG_QUIET");
+    EXPECT_EQ(manager->GetAboutText(kA), "ORG_A");
+    EXPECT_EQ(manager->GetAboutText(-1), "_DEFAULT_");
+    g_OrgManager.playerOrganisation = kA;
+    CXAnsiString text("%ORGMEMBER");
+    manager->UpdateXStringWithNames(text);
+    EXPECT_EQ(text, "Member");
+}
+
 TEST_F(CommandsTest, ejectAndRestartRaiseTheirFlagsForTheCaller)
 {
     Script("FLAGS", "scr", "PROC P\n_EJECT()\n_RESTART()\nEND\n");

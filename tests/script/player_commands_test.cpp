@@ -9,6 +9,7 @@
 #include "world/db/CGliderManager.h"
 #include "world/db/CGunManager.h"
 #include "world/db/CMissileManager.h"
+#include "world/db/COrgManager.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CHelperPoint.h"
 #include "world/objects/CTheThing.h"
@@ -147,6 +148,25 @@ TEST_F(PlayerCommandsTest, playerHasCountsGoodsOfBothKindsSeparately)
     EXPECT_TRUE(Run("_PLAYERHAS(EQP_SHIELD)"));
     EXPECT_FALSE(Run("_PLAYERHAS(EQP_ANALYZER)"));
     EXPECT_FALSE(Run("_PLAYERHAS(GUN_L)"));
+}
+
+TEST_F(PlayerCommandsTest, anOrganisationNameCountsItsCapturedMachines)
+{
+    auto group = std::make_unique<CFerroGroup>();
+    std::strcpy(group->name, "G1");
+    group->organisation = g_OrgManager.FindOrganisation("ORG_PLAYER");
+    group->count = 2;
+    std::strcpy(group->members[0].name, "M1");
+    std::strcpy(group->members[1].name, "M2");
+    FerroGroupList.AddGroup(group.release());
+    player.cargo.AddGoods("M1", 1, 0.0f, CargoItem::kCaptured);
+    player.cargo.AddGoods("M2", 1, 0.0f, CargoItem::kCaptured);
+    EXPECT_TRUE(Run("_PLAYERHAS(ORG_PLAYER,2)"));
+    EXPECT_FALSE(Run("_PLAYERHAS(ORG_PLAYER,3)"));
+    EXPECT_TRUE(Run("_REMOVEOBJECT(ORG_PLAYER,1)"));
+    EXPECT_FALSE(Run("_PLAYERHAS(ORG_PLAYER,2)"));
+    EXPECT_TRUE(Run("_PLAYERHAS(ORG_PLAYER)"));
+    EXPECT_EQ(manager.outputCount, 0);
 }
 
 TEST_F(PlayerCommandsTest, removeObjectHandsInCapturedMachinesWithoutAnEntry)
