@@ -12,9 +12,8 @@ constexpr const SConfigKey& kMaxSources = ConfigKey("CONFIG", "MaxSoundSources")
 constexpr const SConfigKey& kMaxSources2 = ConfigKey("CONFIG", "MaxSoundSources2");
 constexpr const SConfigKey& kPlayerFade = ConfigKey("SOUND_GL_SOPLO", "PLAYER_FADE");
 
-void SetRange(SSlider& slider, const SConfigKey& key, int32_t value)
+void SetRange(SSlider& slider, const SSettingKey& range, int32_t value)
 {
-    const SSettingKey& range = SettingKey(key);
     slider.min = range.min;
     slider.max = range.max;
     slider.Set(value);
@@ -34,10 +33,10 @@ void CPrPg_Sound::Load(const std::string& path)
 void CPrPg_Sound::FillControls()
 {
     m_controls.musicEnable = m_musicEnable != 0;
-    SetRange(m_controls.musicVolume, kMusicVolume, m_musicVolume);
-    SetRange(m_controls.soundVolume, kSoundVolume, m_soundVolume);
-    SetRange(m_controls.maxSources, kMaxSources, m_maxSources);
-    SetRange(m_controls.playerFade, kPlayerFade, m_playerFade);
+    SetRange(m_controls.musicVolume, SettingKey(kMusicVolume), m_musicVolume);
+    SetRange(m_controls.soundVolume, SettingKey(kSoundVolume), m_soundVolume);
+    SetRange(m_controls.maxSources, SettingKey(kMaxSources), m_maxSources);
+    SetRange(m_controls.playerFade, SettingKey(kPlayerFade), m_playerFade);
 }
 
 void CPrPg_Sound::OnFirstActivation(const SPageHost&)
