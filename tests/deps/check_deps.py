@@ -46,8 +46,8 @@ MAY_USE = {
     "settings": {"platform", "foundation"},
     "tools": PRODUCT | {"tools"},
     "test support": PRODUCT | {"tools", "test support"},
-    "tests": PRODUCT | {"tools", "server", "test support", "tests"},
-    "bench": PRODUCT | {"tools", "server", "test support", "bench"},
+    "tests": PRODUCT | {"tools", "server", "settings", "test support", "tests"},
+    "bench": PRODUCT | {"tools", "server", "settings", "test support", "bench"},
 }
 
 # Outside libraries whose headers only some folders include: the platform layers wrap them.
