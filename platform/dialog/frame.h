@@ -32,8 +32,9 @@ struct Level;
 class Frame {
 public:
     // A sheet of tabs: BeginSheet, then per page BeginTab, which is true for the selected page (draw its
-    // controls, then EndTab); then EndSheet. The first tab is selected at the start; a click on a tab
-    // selects it. EndSheet only when BeginSheet was true.
+    // controls, then EndTab); then EndSheet. The first tab is selected from the first frame; a click on a
+    // tab selects it from a later frame. EndSheet only when BeginSheet was true. The tabs' rectangles
+    // are laid out from the second frame on (empty in the first).
     bool BeginSheet(int id);
     bool BeginTab(int id, std::string_view label, bool enabled = true);
     void EndTab();
@@ -45,8 +46,9 @@ public:
     bool CheckBox(int id, std::string_view label, bool& checked, bool enabled = true);
     // True when clicked; the caller checks it (and unchecks the others of its group).
     bool RadioButton(int id, std::string_view label, bool checked, bool enabled = true);
-    // A drop-down list; selected -1 shows no selection, and so does an index outside the items. True
-    // when the user chose an item (selected then holds it). An empty label draws the list alone.
+    // A drop-down list; selected -1 shows no selection, and an index outside the items becomes -1. True
+    // when the user chose an item (selected then holds it). An empty label draws the list alone. While
+    // the list is open its items are recorded as ComboItem controls with the combo's id.
     bool Combo(int id, std::string_view label, std::span<const std::string> items, int& selected,
         bool enabled = true);
     // A horizontal track; position is clamped into minimum..maximum first (so the caller sees the
@@ -57,10 +59,11 @@ public:
     // The picture at its own size; nothing for an empty image.
     void Picture(int id, const Image& image);
 
-    // Layout. The next control follows the last on the same line: at x client pixels from the left, or
-    // just after it when x is negative.
+    // Layout, in pixels from the top left of the drawing area: the window in Run and DrawFrame, the box
+    // in a modal dialog. The next control follows the last on the same line: at x, or just after it when
+    // x is negative.
     void SameLine(int x = -1);
-    // The next control at this client position.
+    // The next control at this position.
     void MoveTo(int x, int y);
     // The width of the next combo or slider, in pixels (0: the default).
     void NextWidth(int width);

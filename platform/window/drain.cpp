@@ -294,4 +294,9 @@ int DrainEvents()
     return count;
 }
 
+bool WaitForEvents(int timeoutMs)
+{
+    return SDL_WaitEventTimeout(nullptr, timeoutMs < 0 ? -1 : timeoutMs) == 1;
+}
+
 } // namespace plat::window
