@@ -36,19 +36,24 @@ void CSheetView::Draw(Frame& frame)
 {
     ZJ_TRACE("CPrPg_SheetDlg::Draw");
     if (frame.BeginSheet(kSheetId)) {
-        using DrawPage = void (CSheetView::*)(Frame&);
-        constexpr DrawPage kPages[CPrPg_SheetDlg::kPageCount] = { &CSheetView::DrawTitle, &CSheetView::DrawGraphic,
-            &CSheetView::DrawInput, &CSheetView::DrawSound, &CSheetView::DrawNet };
         for (int i = 0; i < CPrPg_SheetDlg::kPageCount; ++i) {
             if (frame.BeginTab(kPageIds[i], kPageCaptions[i])) {
-                m_sheet.SetActivePage(i);
-                (this->*kPages[i])(frame);
+                DrawPage(frame, i);
                 frame.EndTab();
             }
         }
         frame.EndSheet();
     }
     DrawButtons(frame);
+}
+
+void CSheetView::DrawPage(Frame& frame, int index)
+{
+    using DrawFn = void (CSheetView::*)(Frame&);
+    constexpr DrawFn kPages[CPrPg_SheetDlg::kPageCount] = { &CSheetView::DrawTitle, &CSheetView::DrawGraphic,
+        &CSheetView::DrawInput, &CSheetView::DrawSound, &CSheetView::DrawNet };
+    m_sheet.SetActivePage(index);
+    (this->*kPages[index])(frame);
 }
 
 void CSheetView::DrawButtons(Frame& frame)

@@ -16,6 +16,8 @@ public:
 
     // One frame of the sheet.
     void Draw(plat::dialog::Frame& frame);
+    // The controls of one page (0..4), first showing it.
+    void DrawPage(plat::dialog::Frame& frame, int index);
     // Runs the sheet until OK, Start, Cancel or a close; kIdOk or kIdCancel.
     int Run();
 
