@@ -16,7 +16,8 @@ constexpr double kFrame60HzNs = 1e9 / 60.0;
 void BM_ControlsPageFrame(benchmark::State& state)
 {
     zoq::test::TempDir dir("bench-settings");
-    zoq::test::WriteText(dir / "Data/CONFIG/cfg.ini", "[INPUT]\r\nFORWARD=W\r\n[DefaultKeyLayout]\r\nFORWARD=W\r\n");
+    zoq::test::WriteText(
+        dir / "Data/CONFIG/cfg.ini", "[INPUT]\r\nFORWARD=W\r\n[DefaultKeyLayout]\r\nFORWARD=W\r\n");
     zoq::test::WriteText(dir / "Data/CONFIG/DICode.ini", "2\r\nkey 0x01 Esc\r\nkey 0x11 W\r\n");
     zoq::test::ScopedChdir chdir(dir.Path());
 

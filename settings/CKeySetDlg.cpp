@@ -81,7 +81,8 @@ bool CKeySetDlg::InitInput(plat::window::Window& window)
 void CKeySetDlg::ReleaseInput()
 {
     for (plat::input::Device* device : { static_cast<plat::input::Device*>(m_keyboard.get()),
-             static_cast<plat::input::Device*>(m_mouse.get()), static_cast<plat::input::Device*>(m_joystick.get()) }) {
+             static_cast<plat::input::Device*>(m_mouse.get()),
+             static_cast<plat::input::Device*>(m_joystick.get()) }) {
         if (device)
             device->Unacquire();
     }

@@ -13,7 +13,7 @@ class Input;
 class Keyboard;
 class Mouse;
 class Joystick;
-}
+} // namespace plat::input
 namespace plat::window {
 class Window;
 }

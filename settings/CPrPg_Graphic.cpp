@@ -74,7 +74,8 @@ std::vector<std::string> CPrPg_Graphic::ModeList(const std::vector<plat::gfx::Di
         if (mode.format != plat::gfx::Format::X8R8G8B8 || int32_t(mode.height) < kMinModeHeight)
             continue;
         const std::string size = SizeText(int32_t(mode.width), int32_t(mode.height));
-        if (std::any_of(items.begin(), items.end(), [&](const std::string& item) { return BeginsWith(item, size); }))
+        if (std::any_of(
+                items.begin(), items.end(), [&](const std::string& item) { return BeginsWith(item, size); }))
             continue;
         uint32_t refresh = 0;
         for (const plat::gfx::DisplayMode& other : modes) {
@@ -82,7 +83,8 @@ std::vector<std::string> CPrPg_Graphic::ModeList(const std::vector<plat::gfx::Di
                 && other.height == mode.height)
                 refresh = std::max(refresh, other.refreshRate);
         }
-        items.push_back(Format(IDS_MODE_REFRESH, int32_t(mode.width), int32_t(mode.height), int32_t(refresh)));
+        items.push_back(
+            Format(IDS_MODE_REFRESH, int32_t(mode.width), int32_t(mode.height), int32_t(refresh)));
     }
     return items;
 }

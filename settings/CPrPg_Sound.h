@@ -4,7 +4,6 @@
 
 #include "settings/CPrPg_Page.h"
 
-
 struct SSoundControls {
     bool musicEnable = false; // 1022
     SSlider musicVolume; // 1025

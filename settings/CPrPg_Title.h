@@ -5,9 +5,9 @@
 
 class CPrPg_Title : public CPrPg_Page {
 public:
-    void Load(const std::string&) override {}
+    void Load(const std::string&) override { }
     bool Save(const std::string&) override { return true; }
-    void Defaults() override {}
+    void Defaults() override { }
 
 protected:
     void OnFirstActivation(const SPageHost&) override { m_initialised = true; }

@@ -103,7 +103,8 @@ void CSheetView::DrawGraphic(Frame& frame)
     frame.Spacing();
     if (frame.RadioButton(1031, CP1251("Трилинейная фильтрация "), c.filtering == 1, on))
         page.ChooseFiltering(1);
-    if (frame.RadioButton(1032, CP1251("Анизонтропная фильтрация "), c.filtering == 2, on && c.anisotropicRadio))
+    if (frame.RadioButton(
+            1032, CP1251("Анизонтропная фильтрация "), c.filtering == 2, on && c.anisotropicRadio))
         page.ChooseFiltering(2);
     const bool slider = on && c.anisotropySlider;
     frame.StaticText(1035, CP1251("Значение анизонтропии"), slider);
@@ -142,7 +143,8 @@ void CSheetView::DrawInput(Frame& frame)
     frame.CheckBox(1005, CP1251("Обратная связь"), c.forceFeedback);
     frame.CheckBox(1078, CP1251("Инвертировать мышь"), c.inverseMouse);
     frame.NextWidth(kWideControl);
-    frame.Slider(1009, CP1251("Чувствительность мыши"), c.sensitivity.pos, c.sensitivity.min, c.sensitivity.max);
+    frame.Slider(
+        1009, CP1251("Чувствительность мыши"), c.sensitivity.pos, c.sensitivity.min, c.sensitivity.max);
 }
 
 void CSheetView::Capture(int id)

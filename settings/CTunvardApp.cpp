@@ -50,7 +50,8 @@ void CTunvardApp::RunSheet(plat::dialog::Dialog& dialog, bool startMode)
     dialog.Window().SetIcon(icon.pixels.data(), icon.width, icon.height);
 
     SPageHost host;
-    host.messageBox = [&](const std::string& text, const std::string& caption) { dialog.MessageBox(text, caption); };
+    host.messageBox
+        = [&](const std::string& text, const std::string& caption) { dialog.MessageBox(text, caption); };
     host.createAdapter = [] { return plat::gfx::CreateAdapter(); };
     CPrPg_SheetDlg sheet(startMode, host);
     CSheetView view(dialog, sheet);

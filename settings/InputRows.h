@@ -14,9 +14,14 @@ struct SInputRow {
     const char* group = nullptr; // Windows-1251
 };
 
-#define ZJ_INPUT_ROW(id, action) { id, &ConfigKey("INPUT", action), &ConfigKey("DefaultKeyLayout", action), action }
+#define ZJ_INPUT_ROW(id, action)                                                                             \
+    {                                                                                                        \
+        id, &ConfigKey("INPUT", action), &ConfigKey("DefaultKeyLayout", action), action                      \
+    }
 #define ZJ_INPUT_GROUP(id, action, group)                                                                    \
-    { id, &ConfigKey("INPUT", action), &ConfigKey("DefaultKeyLayout", action), action, CP1251(group) }
+    {                                                                                                        \
+        id, &ConfigKey("INPUT", action), &ConfigKey("DefaultKeyLayout", action), action, CP1251(group)       \
+    }
 
 inline constexpr SInputRow kInputRows[] = {
     ZJ_INPUT_GROUP(1038, "FORWARD", "Вперед"),

@@ -39,7 +39,8 @@ SPicture DrawIcon(int size)
                 pixel = Argb(255, 20 + shade / 4, 40 + shade / 2, 90 + shade);
                 if (d > 0.88f)
                     pixel = Argb(255, 200, 200, 210);
-                if (InGlider(float(x), float(y), centre, float(size) * 0.18f, float(size) * 0.78f, float(size) * 0.3f))
+                if (InGlider(float(x), float(y), centre, float(size) * 0.18f, float(size) * 0.78f,
+                        float(size) * 0.3f))
                     pixel = Argb(255, 240, 150 + int(60.0f * (1.0f - d)), 40);
             }
             icon.pixels[size_t(y) * size_t(size) + size_t(x)] = pixel;
@@ -66,7 +67,8 @@ SPicture DrawTitlePicture()
                 const float u = (float(x) - kWidth / 2.0f) / depth;
                 const bool furrow = int(std::fabs(u) / 24.0f) % 2 == 0;
                 const int shade = int(60.0f + 80.0f * depth);
-                pixel = furrow ? Argb(255, shade, shade * 3 / 4, shade / 3) : Argb(255, shade * 4 / 5, shade * 3 / 5, shade / 4);
+                pixel = furrow ? Argb(255, shade, shade * 3 / 4, shade / 3)
+                               : Argb(255, shade * 4 / 5, shade * 3 / 5, shade / 4);
             }
             // The sun above the horizon.
             const float sx = float(x - 300);

@@ -162,10 +162,9 @@ TEST_F(GraphicTest, modeListFollowsTheWindowLayersModesOnTheGlAdapter)
 {
     using WindowMode = plat::window::DisplayMode;
     using plat::window::DisplayFormat;
-    plat::window::OverrideDisplayModes({ { 1920, 1080, 60, DisplayFormat::X8R8G8B8 },
-                                           { 1920, 1080, 144, DisplayFormat::X8R8G8B8 },
-                                           { 1366, 768, 60, DisplayFormat::R5G6B5 },
-                                           { 800, 480, 60, DisplayFormat::X8R8G8B8 } },
+    plat::window::OverrideDisplayModes(
+        { { 1920, 1080, 60, DisplayFormat::X8R8G8B8 }, { 1920, 1080, 144, DisplayFormat::X8R8G8B8 },
+            { 1366, 768, 60, DisplayFormat::R5G6B5 }, { 800, 480, 60, DisplayFormat::X8R8G8B8 } },
         WindowMode { 1920, 1080, 60, DisplayFormat::X8R8G8B8 });
     host.createAdapter = [] { return plat::gfx::CreateAdapter("gl"); };
     Open(kGraphics);

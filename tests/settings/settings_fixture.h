@@ -24,8 +24,8 @@ inline std::string IniText(std::initializer_list<std::string_view> lines)
     return text;
 }
 
-inline const std::string kDICode = IniText({ "8", "key 0x01 Esc", "key 0x11 W", "key 0x1F S", "key 0x2A LShift",
-    "key 0x39 Space", "mouse 0x101 Mouse1", "mouse 0x102 Mouse2", "mouse 0x103 Mouse3" });
+inline const std::string kDICode = IniText({ "8", "key 0x01 Esc", "key 0x11 W", "key 0x1F S",
+    "key 0x2A LShift", "key 0x39 Space", "mouse 0x101 Mouse1", "mouse 0x102 Mouse2", "mouse 0x103 Mouse3" });
 
 struct SMessage {
     std::string text;

@@ -7,7 +7,7 @@ namespace {
 
 using zoq::test::IniText;
 
-class SoundNetTest : public zoq::test::SettingsTest {};
+class SoundNetTest : public zoq::test::SettingsTest { };
 
 TEST_F(SoundNetTest, soundSourcesWriteTheSecondCountAsFourteenTenths)
 {

@@ -3,8 +3,8 @@
 #include "tests/settings/settings_fixture.h"
 
 #include "platform/dialog/dialog.h"
-#include "settings/CSheetView.h"
 #include "settings/CKeySetDlg.h"
+#include "settings/CSheetView.h"
 #include "settings/CTunvardApp.h"
 #include "tests/platform/window/sdl_events.h"
 
@@ -123,8 +123,8 @@ TEST_F(UiTest, theFiveTabsAppearInOrderWithTheirRussianLabels)
         if (c.kind == ControlKind::Tab)
             tabs.emplace_back(c.id, c.label);
     }
-    const std::vector<std::pair<int, std::string>> expected
-        = { { 104, "Феррованты" }, { 105, "Графика" }, { 108, "Управление" }, { 106, "Звук" }, { 107, "Сеть" } };
+    const std::vector<std::pair<int, std::string>> expected = { { 104, "Феррованты" }, { 105, "Графика" },
+        { 108, "Управление" }, { 106, "Звук" }, { 107, "Сеть" } };
     EXPECT_EQ(tabs, expected);
     ASSERT_NE(Find(132, ControlKind::Picture), nullptr);
     ASSERT_NE(Find(CPrPg_SheetDlg::IDC_DEFAULTS, ControlKind::PushButton), nullptr);
