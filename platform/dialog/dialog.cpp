@@ -373,8 +373,7 @@ void Dialog::MessageBox(std::string_view text, std::string_view caption)
     RunModal(params, [&](plat::dialog::Frame& frame) {
         frame.StaticText(kIdStatic, text);
         frame.Spacing();
-        const Level& level = m_impl->ActiveLevel();
-        if (frame.PushButton(kIdOk, CP1251("ОК")) || level.enterPressed || level.escapePressed)
+        if (frame.PushButton(kIdOk, CP1251("ОК")) || frame.EnterPressed() || frame.EscapePressed())
             EndModal(kIdOk);
     });
 }

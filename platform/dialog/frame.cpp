@@ -207,6 +207,16 @@ window::Size Frame::ClientSize() const
     return m_level.dialog.window->ClientSize();
 }
 
+bool Frame::EnterPressed() const
+{
+    return m_level.enterPressed;
+}
+
+bool Frame::EscapePressed() const
+{
+    return m_level.escapePressed;
+}
+
 int Frame::LineHeight() const
 {
     return int(ImGui::GetFrameHeight());

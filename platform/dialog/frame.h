@@ -70,6 +70,9 @@ public:
     // A small vertical gap.
     void Spacing();
     window::Size ClientSize() const;
+    // Enter or Escape pressed in this frame: a dialog's default and cancel keys.
+    bool EnterPressed() const;
+    bool EscapePressed() const;
     // The height of a one-line control, for layout.
     int LineHeight() const;
 

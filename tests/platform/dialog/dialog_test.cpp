@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -309,17 +310,25 @@ TEST_F(DialogTest, aModalStartedInsideAFrameReturnsAndTheOuterLoopGoesOn)
 
 TEST_F(DialogTest, aCloseRequestEndsEveryRunningLoopWithItsCloseResult)
 {
-    for (bool quit : { false, true }) {
-        SCOPED_TRACE(quit ? "SDL quit" : "window manager close");
+    enum class Way { WindowManager, SdlQuit, Sigterm };
+    for (Way way : { Way::WindowManager, Way::SdlQuit, Way::Sigterm }) {
+        SCOPED_TRACE(int(way));
         SetUp();
         int modalResult = 0;
         const int result = m_dialog->Run(
             [&](Frame&) {
                 modalResult = m_dialog->RunModal({ CP1251("Окно"), 0, 33 }, [&](Frame&) {
-                    if (quit)
-                        test::PushQuit();
-                    else
+                    switch (way) {
+                    case Way::WindowManager:
                         m_dialog->RequestClose();
+                        break;
+                    case Way::SdlQuit:
+                        test::PushQuit();
+                        break;
+                    case Way::Sigterm:
+                        std::raise(SIGTERM); // SDL turns it into its quit event
+                        break;
+                    }
                 });
             },
             44);
