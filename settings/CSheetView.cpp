@@ -49,11 +49,26 @@ void CSheetView::Draw(Frame& frame)
 
 void CSheetView::DrawPage(Frame& frame, int index)
 {
-    using DrawFn = void (CSheetView::*)(Frame&);
-    constexpr DrawFn kPages[CPrPg_SheetDlg::kPageCount] = { &CSheetView::DrawTitle, &CSheetView::DrawGraphic,
-        &CSheetView::DrawInput, &CSheetView::DrawSound, &CSheetView::DrawNet };
     m_sheet.SetActivePage(index);
-    (this->*kPages[index])(frame);
+    switch (index) {
+    case 0:
+        DrawTitle(frame);
+        break;
+    case 1:
+        DrawGraphic(frame);
+        break;
+    case 2:
+        DrawInput(frame);
+        break;
+    case 3:
+        DrawSound(frame);
+        break;
+    case 4:
+        DrawNet(frame);
+        break;
+    default:
+        break;
+    }
 }
 
 void CSheetView::DrawButtons(Frame& frame)
