@@ -26,6 +26,7 @@ zoq_pkg(jpeg libjpeg)
 zoq_pkg(zlib zlib)
 zoq_pkg(freetype freetype2)
 zoq_pkg(imgui imgui)
+zoq_pkg(opengl opengl)
 
 # Dear ImGui's OpenGL 3 renderer comes as source among libimgui-dev's examples; its header sits in the
 # package's backends include folder.

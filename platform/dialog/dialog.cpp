@@ -7,6 +7,7 @@
 
 #include <SDL2/SDL.h>
 #include <imgui_impl_opengl3.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <cfloat>
@@ -74,6 +75,28 @@ void LoadFont(ImGuiIO& io, bool& warned)
 }
 
 } // namespace
+
+Backdrop::~Backdrop()
+{
+    Clear();
+}
+
+void Backdrop::Clear()
+{
+    for (ImDrawList* list : lists)
+        IM_DELETE(list);
+    lists.clear();
+    data = ImDrawData();
+}
+
+void Backdrop::Keep(const ImDrawData& drawn)
+{
+    Clear();
+    for (int i = 0; i < drawn.CmdListsCount; ++i)
+        lists.push_back(drawn.CmdLists[i]->CloneOutput());
+    data = drawn;
+    data.CmdLists = lists.data();
+}
 
 Dialog::Impl::~Impl()
 {
@@ -215,6 +238,8 @@ void Dialog::Impl::Frame(Level& level, const DrawFn& draw)
     ImGui_ImplOpenGL3_NewFrame();
     ImGui::NewFrame();
     level.record.controls.clear();
+    if (level.modal && backdrop.data.Valid) // dims the full frame drawn behind the box
+        ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), io.DisplaySize, IM_COL32(0, 0, 0, 85));
     if (level.modal) {
         ImGui::SetNextWindowPos(
             ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
@@ -229,7 +254,17 @@ void Dialog::Impl::Frame(Level& level, const DrawFn& draw)
                 | ImGuiWindowFlags_NoBringToFrontOnFocus);
     }
     plat::dialog::Frame frame(level);
-    draw(frame);
+    try {
+        draw(frame);
+    } catch (...) {
+        // The caller's exception passes through; the frame is closed so that the level can draw again.
+        ImGui::SetCurrentContext(level.context);
+        ImGui::ErrorCheckEndFrameRecover(nullptr);
+        ImGui::EndFrame();
+        ImGui::SetCurrentContext(previous);
+        active = previousActive;
+        throw;
+    }
     // A nested loop started by the draw function leaves its own context current.
     ImGui::SetCurrentContext(level.context);
     active = level.index;
@@ -238,9 +273,13 @@ void Dialog::Impl::Frame(Level& level, const DrawFn& draw)
 
     gl->MakeCurrent();
     ClearFrame(drawable.width, drawable.height);
+    if (level.modal && backdrop.data.Valid)
+        ImGui_ImplOpenGL3_RenderDrawData(&backdrop.data);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     if (keepPixels)
         ReadFrame(drawable.width, drawable.height, lastPixels);
+    if (!level.modal)
+        backdrop.Keep(*ImGui::GetDrawData());
     window->SwapBuffers();
     lastRecord = level.record;
 
@@ -262,6 +301,18 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
         level.pending.clear();
         ImGui::SetCurrentContext(previous);
     }
+    // Ends this loop's level also when a draw function or tick throws.
+    struct LoopScope {
+        Impl& impl;
+        size_t previousActive;
+        ~LoopScope()
+        {
+            impl.loops.pop_back();
+            impl.active = previousActive;
+        }
+    };
+    const LoopScope scope { *this, active };
+    active = level.index;
     loops.push_back({});
     const size_t loop = loops.size() - 1;
     const auto interval = std::chrono::milliseconds(timerMs);
@@ -286,6 +337,8 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
         }
         if (timerMs > 0 && Clock::now() >= nextTick) {
             nextTick = Clock::now() + interval;
+            // The tick reads the input devices: give them the events that have come.
+            PumpMessages();
             if (tick)
                 tick();
             framesDue = std::max(framesDue, 1);
@@ -298,7 +351,6 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
                 framesDue = std::max(framesDue, 1);
         }
     }
-    loops.pop_back();
     return result;
 }
 
@@ -337,8 +389,6 @@ std::unique_ptr<Dialog> Dialog::Create(const DialogDesc& desc, std::string* why)
     impl->gl = impl->window->CreateGlContext(3, 3);
     if (!impl->gl)
         return fail(std::string("no OpenGL 3.3 context: ") + SDL_GetError());
-    if (!LoadGl())
-        return fail("OpenGL lacks an entry point the dialog draws with");
     impl->window->SetSwapInterval(1);
     window::AddEventListener(*impl, window::ListenerOrder::Other);
     impl->LevelAt(0);

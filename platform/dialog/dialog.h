@@ -4,7 +4,8 @@
 // be started from inside a draw function or a tick: the inner loop draws over the window until it
 // ends, then the outer frame goes on. Closing the window (or SDL's quit, such as SIGTERM) is a close
 // request: it ends every running loop with its close result and stays set. Texts are Windows-1251.
-// Nothing throws; failures return null or false with a debug line.
+// The layer throws nothing itself (failures return null with a debug line); an exception from a draw
+// function or tick passes through every loop, which closes its frame and ends on the way.
 #pragma once
 
 #include "platform/dialog/frame.h"

@@ -42,12 +42,23 @@ struct Loop {
     int result = 0;
 };
 
-// Loads the few GL entry points the layer itself calls; false when one is missing.
-bool LoadGl();
 void ClearFrame(int width, int height);
 void ReadFrame(int width, int height, Pixels& out);
 unsigned UploadPicture(unsigned texture, const Image& image);
 void DeletePicture(unsigned texture);
+// A copy of the last full-window frame's draw lists, drawn again behind modal boxes (the window is
+// cleared every frame, and the outer loop's own lists are being rebuilt while a box is open).
+struct Backdrop {
+    Backdrop() = default;
+    ~Backdrop();
+    Backdrop(const Backdrop&) = delete;
+    Backdrop& operator=(const Backdrop&) = delete;
+    void Clear();
+    void Keep(const ImDrawData& drawn);
+
+    std::vector<ImDrawList*> lists;
+    ImDrawData data;
+};
 
 struct Dialog::Impl final : window::EventListener {
     ~Impl();
@@ -73,6 +84,7 @@ struct Dialog::Impl final : window::EventListener {
     Pixels lastPixels;
     std::function<void()> observer;
     std::map<int, Picture> pictures;
+    Backdrop backdrop;
 };
 
 } // namespace plat::dialog

@@ -1,5 +1,6 @@
 #include "platform/dialog/dialog.h"
 #include "platform/win/text.h"
+#include "platform/window/message.h"
 #include "tests/platform/window/sdl_events.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,9 @@
 #include <array>
 #include <chrono>
 #include <csignal>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -40,6 +43,9 @@ protected:
         desc.height = 360;
         std::string why;
         m_dialog.reset();
+        // Events a case left behind must not reach the next one.
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        plat::window::ClearMessages();
         m_dialog = Dialog::Create(desc, &why);
         ASSERT_NE(m_dialog, nullptr) << why;
         m_state.picture.fill(0xFFFF0000);
@@ -218,6 +224,26 @@ TEST_F(DialogTest, readBackShowsTheFrameAndACheckedBoxDiffersFromAnUncheckedOne)
     EXPECT_GT(differing, 4);
 }
 
+TEST_F(DialogTest, cyrillicLettersHaveGlyphsOfTheirOwn)
+{
+    m_dialog->KeepFramePixels(true);
+    auto shown = [&](const char* text) {
+        for (int i = 0; i < 2; ++i)
+            m_dialog->DrawFrame([&](Frame& f) { f.StaticText(1, text); });
+        return m_dialog->LastFramePixels();
+    };
+    // A letter the font lacks is drawn as its fallback, '?'.
+    const plat::dialog::Pixels question = shown("?");
+    const plat::dialog::Pixels letter = shown(CP1251("Ж"));
+    const ControlRecord& text = Control(1, ControlKind::StaticText);
+    int differing = 0;
+    for (int y = text.rect.y; y < text.rect.y + text.rect.height; ++y) {
+        for (int x = text.rect.x; x < text.rect.x + text.rect.width; ++x)
+            differing += question.At(x, y) != letter.At(x, y) ? 1 : 0;
+    }
+    EXPECT_GT(differing, 4);
+}
+
 TEST_F(DialogTest, messageBoxShowsItsTextAndReturnsOnOkEnterEscapeOrClose)
 {
     enum class Way { Click, Enter, Escape, Close };
@@ -253,6 +279,27 @@ TEST_F(DialogTest, messageBoxShowsItsTextAndReturnsOnOkEnterEscapeOrClose)
         EXPECT_EQ(m_dialog->CloseRequested(), way == Way::Close);
         m_dialog->SetFrameObserver({});
     }
+}
+
+TEST_F(DialogTest, aModalBoxShowsTheWindowsLastFrameDimmedBehindIt)
+{
+    m_dialog->KeepFramePixels(true);
+    Step();
+    const ControlRecord picture = Control(132, ControlKind::Picture);
+    plat::dialog::Pixels behind;
+    int frames = 0;
+    m_dialog->SetFrameObserver([&] {
+        if (++frames == 2) {
+            behind = m_dialog->LastFramePixels();
+            m_dialog->EndModal(plat::dialog::kIdOk);
+        }
+    });
+    m_dialog->MessageBox(CP1251("Текст"), CP1251("Окно"));
+    ASSERT_EQ(behind.width, 480);
+    const uint32_t red = behind.At(picture.rect.x + 4, picture.rect.y + 4);
+    EXPECT_NEAR(int((red >> 16) & 0xFF), 170, 3);
+    EXPECT_NEAR(int((red >> 8) & 0xFF), 0, 2);
+    EXPECT_NEAR(int(red & 0xFF), 0, 2);
 }
 
 TEST_F(DialogTest, timerDialogTicksWhileOpenAndSleepsBetweenTicks)
@@ -308,6 +355,25 @@ TEST_F(DialogTest, aModalStartedInsideAFrameReturnsAndTheOuterLoopGoesOn)
     EXPECT_EQ(m_dialog->LastFrame().Find(8), nullptr);
 }
 
+TEST_F(DialogTest, anExceptionFromADrawFunctionPassesThroughAndTheDialogDrawsOnAfterwards)
+{
+    EXPECT_THROW(m_dialog->Run(
+                     [&](Frame& f) {
+                         f.BeginSheet(100);
+                         f.BeginTab(104, CP1251("Графика"));
+                         m_dialog->RunModal(
+                             { CP1251("Окно"), 0, 2 }, [](Frame&) { throw std::runtime_error("page"); });
+                     },
+                     2),
+        std::runtime_error);
+    Step();
+    EXPECT_EQ(Control(104, ControlKind::Tab).value, 1);
+    int ticks = 0;
+    EXPECT_EQ(m_dialog->RunModal(
+                  { CP1251("Окно"), 5, 2 }, [](Frame&) {}, [&] { m_dialog->EndModal(++ticks); }),
+        1);
+}
+
 TEST_F(DialogTest, aCloseRequestEndsEveryRunningLoopWithItsCloseResult)
 {
     enum class Way { WindowManager, SdlQuit, Sigterm };
@@ -315,9 +381,12 @@ TEST_F(DialogTest, aCloseRequestEndsEveryRunningLoopWithItsCloseResult)
         SCOPED_TRACE(int(way));
         SetUp();
         int modalResult = 0;
+        bool asked = false;
         const int result = m_dialog->Run(
             [&](Frame&) {
                 modalResult = m_dialog->RunModal({ CP1251("Окно"), 0, 33 }, [&](Frame&) {
+                    if (std::exchange(asked, true))
+                        return;
                     switch (way) {
                     case Way::WindowManager:
                         m_dialog->RequestClose();

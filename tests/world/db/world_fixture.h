@@ -26,7 +26,7 @@ protected:
         DataDirTest::SetUp();
         ObjectList.Clear();
         FerroGroupList.Clear();
-        ZJTrade.entries.clear();
+        ZJTrade.Clear();
     }
     void TearDown() override
     {
