@@ -211,7 +211,7 @@ void Dialog::Impl::ApplyEvents(Level& level)
     }
 }
 
-void Dialog::Impl::Frame(Level& level, const DrawFn& draw)
+void Dialog::Impl::DrawLevel(Level& level, const DrawFn& draw)
 {
     ImGuiContext* previous = ImGui::GetCurrentContext();
     const size_t previousActive = active;
@@ -253,7 +253,7 @@ void Dialog::Impl::Frame(Level& level, const DrawFn& draw)
             ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings
                 | ImGuiWindowFlags_NoBringToFrontOnFocus);
     }
-    plat::dialog::Frame frame(level);
+    Frame frame(level);
     try {
         draw(frame);
     } catch (...) {
@@ -345,7 +345,7 @@ int Dialog::Impl::RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, 
             continue;
         }
         if (framesDue > 0) {
-            Frame(level, draw);
+            DrawLevel(level, draw);
             --framesDue;
             if (!level.pending.empty())
                 framesDue = std::max(framesDue, 1);
@@ -443,7 +443,7 @@ void Dialog::DrawFrame(const DrawFn& draw)
 {
     Level& level = m_impl->LevelAt(m_impl->loops.size());
     level.modal = false;
-    m_impl->Frame(level, draw);
+    m_impl->DrawLevel(level, draw);
 }
 
 const FrameRecord& Dialog::LastFrame() const

@@ -67,7 +67,8 @@ struct Dialog::Impl final : window::EventListener {
     Level& ActiveLevel();
     Level& LevelAt(size_t index);
     int RunLoop(Level& level, const DrawFn& draw, const TickFn& tick, int timerMs, int closeResult);
-    void Frame(Level& level, const DrawFn& draw);
+    // One frame of the level: takes the pending events, draws, shows, records.
+    void DrawLevel(Level& level, const DrawFn& draw);
     void PumpMessages();
     void ApplyEvents(Level& level);
     unsigned PictureTexture(int id, const Image& image);
