@@ -2,7 +2,7 @@
 
 #include "foundation/CallTrace.h"
 #include "platform/gfx/adapter.h"
-#include "settings/ConfigWriter.h"
+#include "settings/CConfigWriter.h"
 #include "settings/Resources.h"
 #include "settings/SettingsKeys.h"
 

@@ -2,7 +2,7 @@
 
 #include "foundation/CallTrace.h"
 #include "platform/win/profile.h"
-#include "settings/ConfigWriter.h"
+#include "settings/CConfigWriter.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsPaths.h"
 

@@ -1,6 +1,6 @@
 #include "settings/CPrPg_Net.h"
 
-#include "settings/ConfigWriter.h"
+#include "settings/CConfigWriter.h"
 #include "settings/SettingsKeys.h"
 
 namespace {

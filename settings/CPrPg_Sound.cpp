@@ -1,6 +1,6 @@
 #include "settings/CPrPg_Sound.h"
 
-#include "settings/ConfigWriter.h"
+#include "settings/CConfigWriter.h"
 #include "settings/SettingsKeys.h"
 
 namespace {

@@ -14,7 +14,7 @@ using plat::dialog::kIdStatic;
 constexpr const char* kPageCaptions[CPrPg_SheetDlg::kPageCount]
     = { CP1251("Феррованты"), CP1251("Графика"), CP1251("Управление"), CP1251("Звук"), CP1251("Сеть") };
 constexpr int kMargin = 12;
-constexpr int kWideControl = 260;
+constexpr int kWideControl = 330;
 constexpr int kGroupLabelWidth = 120;
 constexpr int kGroupsPerColumn = 13;
 

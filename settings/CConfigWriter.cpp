@@ -1,4 +1,4 @@
-#include "settings/ConfigWriter.h"
+#include "settings/CConfigWriter.h"
 
 #include "platform/win/profile.h"
 
