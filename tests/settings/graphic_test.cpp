@@ -126,6 +126,16 @@ TEST_F(GraphicTest, modeTextsParseIntoWidthHeightAndRefresh)
     }
 }
 
+TEST_F(GraphicTest, keysAreWrittenInTheProgramsSpelling)
+{
+    Open(IniText({ "[CONFIG]", "FullReflection=1", "ANISOTROPY=2" }));
+    ASSERT_TRUE(page.Save(Path()));
+    const std::string text = ReadConfig();
+    EXPECT_NE(text.find("\r\nFullreflection=1\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nAnisotropy=2\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nAnosotropy=2\r\n"), std::string::npos) << text;
+}
+
 TEST_F(GraphicTest, aChosenModeWritesItsSizeRefreshAnd32Bits)
 {
     Open(IniText({ "[CONFIG]", "ScreenBPS=16" }));
