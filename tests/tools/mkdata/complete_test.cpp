@@ -15,12 +15,14 @@
 #include "audio/CSoundManager.h"
 #include "audio/CSoundMusicOGG.h"
 #include "foundation/DataBase.h"
+#include "foundation/KeyCodeTable.h"
 #include "foundation/PakManager.h"
 #include "foundation/XFile.h"
 #include "platform/input/effect_file.h"
 #include "platform/sound/device.h"
 #include "platform/video/video_file.h"
 #include "platform/win/paths.h"
+#include "platform/win/profile.h"
 #include "platform/win/text.h"
 #include "render/CComplexObject.h"
 #include "render/CFont.h"
@@ -29,6 +31,8 @@
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
 #include "script/CZJScriptManager.h"
+#include "settings/InputRows.h"
+#include "settings/SettingsKeys.h"
 #include "tools/script/script_compiler.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -537,3 +541,52 @@ TEST_F(CompleteTest, EveryConfigurationNamesRowsThatExist)
 }
 
 } // namespace
+
+// The settings program on the generated folder: every key it reads is in cfg.ini with a value its
+// control can hold, every binding is a key-code name, "Joy<n>" or empty, and the key-code table
+// names the six mouse buttons.
+TEST_F(CompleteTest, TunvardFindsEveryKeyItReadsWithinItsRange)
+{
+    const std::string cfg = "Data\\CONFIG\\cfg.ini";
+    const auto value = [&](const SConfigKey& key) {
+        char text[64] = {};
+        plat::win::ReadProfileString(cfg, key.section, key.key, "<absent>", text, sizeof text);
+        return std::string(text);
+    };
+    for (const SSettingKey& row : kSettingKeys) {
+        const std::string text = value(*row.key);
+        const std::string name = std::string("[") + row.key->section + "] " + row.key->key;
+        ASSERT_NE(text, "<absent>") << name;
+        char* end = nullptr;
+        const long number = std::strtol(text.c_str(), &end, 10);
+        EXPECT_TRUE(!text.empty() && *end == '\0') << name << " = " << text;
+        EXPECT_GE(number, row.min) << name;
+        EXPECT_LE(number, row.max) << name;
+        EXPECT_EQ((number - row.min) % row.step, 0) << name;
+    }
+
+    KeyCodeTable keyCodes;
+    keyCodes.Load();
+    const auto isBinding = [&](const std::string& text) {
+        if (text.empty() || keyCodes.Find(text) >= 0)
+            return true;
+        if (text.size() < 4 || text.compare(0, 3, "Joy") != 0
+            || text.find_first_not_of("0123456789", 3) != std::string::npos)
+            return false;
+        const long button = std::strtol(text.c_str() + 3, nullptr, 10);
+        return button >= 1 && button <= 128;
+    };
+    for (const SInputRow& row : kInputRows) {
+        for (const SConfigKey* key : { row.binding, row.layout }) {
+            const std::string text = value(*key);
+            ASSERT_NE(text, "<absent>") << key->section << " " << key->key;
+            EXPECT_TRUE(isBinding(text)) << key->section << " " << key->key << " = " << text;
+        }
+    }
+    for (uint16_t code = 257; code <= 262; ++code) {
+        bool found = false;
+        for (int i = 0; i < keyCodes.Count(); ++i)
+            found = found || keyCodes.Row(i).code == code;
+        EXPECT_TRUE(found) << "DICode.ini lacks code " << code;
+    }
+}
