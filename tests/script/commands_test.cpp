@@ -9,6 +9,7 @@
 #include "world/db/COrgManager.h"
 #include "world/db/CRoadManager.h"
 #include "world/objects/CGliderObject.h"
+#include "world/objects/CHelperPoint.h"
 #include "world/objects/CObjectList.h"
 
 #include <cstring>
@@ -258,14 +259,13 @@ TEST_F(CommandsTest, marksSensorsAndTheDieHeight)
     EXPECT_EQ(manager->markedPoints, std::vector<std::string> { "B2" });
     EXPECT_EQ(host.Count("SND_INT_MAP_PLACE"), 3);
 
-    auto* building = new CZJObject;
-    building->type = 11;
-    std::strcpy(building->name, "B1");
-    ObjectList.AddObject(building);
-    EXPECT_TRUE(Run("_ADDSENSOR(B1)"));
-    EXPECT_TRUE(Run("_ADDSENSOR(B1)"));
-    EXPECT_TRUE(Run("_ADDSENSOR(B9)"));
-    EXPECT_EQ(ObjectList.Sensors(), std::vector<CZJObject*> { building });
+    const float placement[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 };
+    auto* point = new CHelperPoint(placement, "POINT1", 0);
+    ObjectList.AddBuilding(point);
+    EXPECT_TRUE(Run("_ADDSENSOR(POINT1)"));
+    EXPECT_TRUE(Run("_ADDSENSOR(POINT1)"));
+    EXPECT_TRUE(Run("_ADDSENSOR(POINT9)"));
+    EXPECT_EQ(ObjectList.Sensors(), std::vector<CHelperPoint*> { point });
 
     EXPECT_TRUE(Run("_SETDIEHEIGHT(-50.5)"));
     EXPECT_FLOAT_EQ(Environment.dieHeight, -50.5f);

@@ -114,13 +114,16 @@ void CObjectList::Clear()
     idCounter = 0;
 }
 
-CZJObject* CObjectList::AddSensor(const char* name)
+CHelperPoint* CObjectList::AddSensor(const char* name)
 {
-    CZJObject* building = FindObject(MakeNameKey32(name), 11);
-    if (!building)
+    const auto found
+        = std::find_if(m_buildings.begin(), m_buildings.end(), [name](const CHelperPoint* point) {
+              return std::strncmp(point->name, name, sizeof point->name) == 0;
+          });
+    if (found == m_buildings.end())
         return nullptr;
     if (m_sensors.size() < kMaxSensors
-        && std::find(m_sensors.begin(), m_sensors.end(), building) == m_sensors.end())
-        m_sensors.push_back(building);
-    return building;
+        && std::find(m_sensors.begin(), m_sensors.end(), *found) == m_sensors.end())
+        m_sensors.push_back(*found);
+    return *found;
 }

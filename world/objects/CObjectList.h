@@ -47,10 +47,9 @@ public:
     void Clear();
     // Every live object releases its device objects before a device reset.
     void ReleaseDeviceObjects() { }
-    // Registers the named building (type 11) as a sensor, at most 50, each once; the building or
-    // null.
-    CZJObject* AddSensor(const char* name);
-    const std::vector<CZJObject*>& Sensors() const { return m_sensors; }
+    // Registers the named helper point as a sensor, at most 50, each once; the point or null.
+    CHelperPoint* AddSensor(const char* name);
+    const std::vector<CHelperPoint*>& Sensors() const { return m_sensors; }
 
     const std::vector<CZJObject*>& NetList() const { return m_extra; }
     const std::vector<CZJObject*>& Objects() const { return m_objects; }
@@ -66,7 +65,7 @@ private:
     std::vector<CZJObject*> m_extra;
     std::vector<CZJObject*> m_deleteQueue;
     std::vector<CHelperPoint*> m_buildings;
-    std::vector<CZJObject*> m_sensors;
+    std::vector<CHelperPoint*> m_sensors;
 
 public:
     // Test access: what GetRayIntersection answers (the stand-in has no object geometry).

@@ -465,6 +465,7 @@ TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
         ASSERT_NE(table, nullptr) << location;
         EXPECT_GE(table->Find("PROCEACHHOUR"), 0) << location;
         EXPECT_TRUE(manager.ZJRunScript(location, 1, nullptr));
+        EXPECT_FALSE(ObjectList.Sensors().empty()) << location;
         manager.RunEachHour((std::string(location) + ".zjp").c_str());
         EXPECT_TRUE(manager.LastProcedureFound()) << location;
     }
