@@ -28,7 +28,7 @@ namespace {
 using Args = XStringTable;
 using M = CZJScriptManager;
 
-constexpr int32_t kReactor = 1, kShield = 2, kArmour = 3, kEngine = 4; // equipment classes
+constexpr int32_t kShield = 2, kArmour = 3, kEngine = 4; // equipment classes (1 is the reactor)
 
 // The count argument: the second, 1 when there is none.
 int32_t Count(const Args& a)
