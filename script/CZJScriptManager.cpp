@@ -113,12 +113,13 @@ XStringTable* CZJScriptManager::ZJLoadScript(const char* name, int32_t kind)
 {
     ZJ_TRACE("CZJScriptManager::ZJLoadScript");
     for (SCacheEntry& entry : m_cache) {
-        if (entry.kind == kind && entry.name[0] && std::strncmp(entry.name, name, sizeof entry.name) == 0) {
+        if (name && entry.kind == kind && entry.name[0]
+            && std::strncmp(entry.name, name, sizeof entry.name) == 0) {
             entry.lastUse = GameTime();
             return entry.lines.get();
         }
     }
-    if (kind < 1 || kind > 3)
+    if (!name || kind < 1 || kind > 3)
         return nullptr;
     SCacheEntry* victim = nullptr;
     for (SCacheEntry& entry : m_cache) {
