@@ -24,6 +24,7 @@
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
+#include "tools/map/map_writer.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CGliderManager.h"
 #include "world/db/CGunManager.h"
@@ -67,9 +68,10 @@ protected:
             << "run the mkdata_fixture test first (ctest -R mkdata)";
         for (const auto& entry : fs::directory_iterator(ZOQ_MKDATA_FIXTURE))
             fs::copy(entry.path(), m_dir / entry.path().filename(), fs::copy_options::recursive);
-        // The terrain of location1 comes with a later producer; until then an empty map stands in.
+        // The terrain of location1 comes with a later producer; until then a flat map stands in.
         if (!fs::exists(m_dir / "location1.zjp") && !fs::exists(m_dir / "Data/location1.zjp"))
-            WriteText(m_dir / "location1.zjp", "");
+            WriteBytes(m_dir / "location1.zjp",
+                zoq::tools::map::WriteMap(zoq::tools::map::LocationMap::Flat(257, 257, "location1")));
         plat::sound::SetDeviceKind(plat::sound::DeviceKind::Loopback);
 
         g_PakManager.Init("Data");
