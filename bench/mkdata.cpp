@@ -1,6 +1,6 @@
 // One whole generation of the demo data into a temporary folder on two threads (as on a two-core
-// machine), against the 2.2 seconds it may take; and the folder's size against 2.5 MiB. Both
-// limits are twice what the generator achieves.
+// machine), against the 2.2 seconds it may take; and the folder's size against 8 MiB. The generator
+// achieves about 1.5 s and 3.9 MiB, of which location1's map is 2.7 MiB.
 #include "bench/requirements.h"
 
 #include "tests/support/temp_dir.h"
@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kSecondsAllowed = 2.2;
-constexpr double kBytesAllowed = 2.5 * 1024 * 1024;
+constexpr double kBytesAllowed = 8.0 * 1024 * 1024;
 
 uint64_t FolderBytes(const fs::path& root)
 {
@@ -60,7 +60,7 @@ const bool kTimeRequired = zoq::bench::Require({ "one generation of the demo dat
     },
     1.0, true });
 
-const bool kSizeRequired = zoq::bench::Require({ "the demo data folder <= 2.5 MiB",
+const bool kSizeRequired = zoq::bench::Require({ "the demo data folder <= 8 MiB",
     [](const zoq::bench::Results& r) {
         return r.at("BM_Generate/iterations:2").counters.at("bytes") / kBytesAllowed;
     },

@@ -29,6 +29,7 @@ constexpr SProgram kPrograms[] = {
     { "zoq-tex", ZOQ_PROGRAM_TEX },
     { "zoq-model", ZOQ_PROGRAM_MODEL },
     { "zoq-world", ZOQ_PROGRAM_WORLD },
+    { "zoq-map", ZOQ_PROGRAM_MAP },
     { "zoq-mkdata", ZOQ_PROGRAM_MKDATA },
     { "zoq-net", ZOQ_PROGRAM_NET },
     { "zoq-gfxcaps", ZOQ_PROGRAM_GFXCAPS },

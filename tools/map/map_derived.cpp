@@ -13,20 +13,6 @@ size_t ClampedIndex(const LocationMap& map, int gx, int gy)
     return map.PointIndex(std::clamp(gx, 0, map.width - 1), std::clamp(gy, 0, map.height - 1));
 }
 
-// Height at world position (x, y), bilinear between the four surrounding points.
-float HeightBetween(const LocationMap& map, float x, float y)
-{
-    const float fx = x / kStep;
-    const float fy = y / kStep;
-    const int gx = int(std::floor(fx));
-    const int gy = int(std::floor(fy));
-    const float u = fx - float(gx);
-    const float v = fy - float(gy);
-    const float h0 = HeightAt(map, gx, gy) * (1 - u) + HeightAt(map, gx + 1, gy) * u;
-    const float h1 = HeightAt(map, gx, gy + 1) * (1 - u) + HeightAt(map, gx + 1, gy + 1) * u;
-    return h0 * (1 - v) + h1 * v;
-}
-
 // The height a mesh made of the corners of the 2 x 2-step block around a middle point gives at
 // it: the edge's mean for an edge middle, the split diagonal's mean for the centre (the diagonal
 // runs from the first corner when the block's column + row is even).
@@ -87,44 +73,70 @@ uint32_t PackNormal(const Vec3& normal)
     return uint32_t(fraction(normal[0])) | uint32_t(fraction(normal[1])) << 16;
 }
 
-float HighestPoint(const LocationMap& map)
+std::vector<uint8_t> ShadowMasks(const LocationMap& map)
 {
-    return map.heights.empty() ? 0.0f : *std::max_element(map.heights.begin(), map.heights.end());
-}
-
-bool InShadow(const LocationMap& map, int gx, int gy, const Vec3& sun, float top)
-{
-    const float flat = std::hypot(sun[0], sun[1]);
-    if (flat < 1e-6f)
-        return false;
-    const float dx = sun[0] / flat;
-    const float dy = sun[1] / flat;
-    const float rise = sun[2] / flat;
-    const float x0 = float(gx) * kStep;
-    const float y0 = float(gy) * kStep;
-    const float z0 = HeightAt(map, gx, gy);
-    const float xEnd = float(map.width - 1) * kStep;
-    const float yEnd = float(map.height - 1) * kStep;
-    for (float d = kStep;; d += kStep) {
-        const float x = x0 + dx * d;
-        const float y = y0 + dy * d;
-        const float z = z0 + rise * d;
-        if (z > top || x < 0 || y < 0 || x > xEnd || y > yEnd)
-            return false;
-        if (HeightBetween(map, x, y) > z)
-            return true;
+    std::vector<uint8_t> masks(map.heights.size(), 0);
+    // Height of the shadow over each point: the highest line of sight toward the sun it lies under.
+    std::vector<float> shade(map.heights.size());
+    constexpr float kReach = 2.0f; // grid steps to the point upstream
+    for (size_t hour = 0; hour < kLightHours.size(); ++hour) {
+        const Vec3 sun = SunDirection(kLightHours[hour]);
+        const float flat = std::hypot(sun[0], sun[1]);
+        if (flat < 1e-6f)
+            continue;
+        const float dx = sun[0] / flat * kReach;
+        const float dy = sun[1] / flat * kReach;
+        const float drop = sun[2] / flat * kReach * kStep;
+        // Walking the major axis away from the sun, the four points around the upstream sample
+        // (at least 1.41 steps further along that axis) are done before the point itself.
+        const bool alongX = std::fabs(dx) >= std::fabs(dy);
+        const int outer = alongX ? map.width : map.height;
+        const int inner = alongX ? map.height : map.width;
+        const bool forward = (alongX ? dx : dy) < 0;
+        for (int o = 0; o < outer; ++o) {
+            const int major = forward ? o : outer - 1 - o;
+            for (int minor = 0; minor < inner; ++minor) {
+                const int gx = alongX ? major : minor;
+                const int gy = alongX ? minor : major;
+                const size_t at = map.PointIndex(gx, gy);
+                const float h = map.heights[at];
+                const float ux = float(gx) + dx;
+                const float uy = float(gy) + dy;
+                if (ux < 0 || uy < 0 || ux > float(map.width - 1) || uy > float(map.height - 1)) {
+                    shade[at] = h;
+                    continue;
+                }
+                const int x0 = std::min(int(ux), map.width - 2);
+                const int y0 = std::min(int(uy), map.height - 2);
+                const float u = ux - float(x0);
+                const float v = uy - float(y0);
+                const size_t up = map.PointIndex(x0, y0);
+                const size_t w = size_t(map.width);
+                const float upstream = (shade[up] * (1 - u) + shade[up + 1] * u) * (1 - v)
+                    + (shade[up + w] * (1 - u) + shade[up + w + 1] * u) * v - drop;
+                if (upstream > h)
+                    masks[at] |= uint8_t(1u << hour);
+                shade[at] = std::max(h, upstream);
+            }
+        }
     }
+    return masks;
 }
 
-uint32_t LightWord(const LocationMap& map, int gx, int gy, float top)
+uint32_t LightWord(const Vec3& normal, uint8_t shadowMask)
 {
-    const Vec3 normal = PointNormal(map, gx, gy);
+    static const std::array<Vec3, kLightHours.size()> kSuns = [] {
+        std::array<Vec3, kLightHours.size()> suns;
+        for (size_t i = 0; i < suns.size(); ++i)
+            suns[i] = SunDirection(kLightHours[i]);
+        return suns;
+    }();
     uint32_t word = 0;
-    for (size_t i = 0; i < kLightHours.size(); ++i) {
-        const Vec3 sun = SunDirection(kLightHours[i]);
+    for (size_t i = 0; i < kSuns.size(); ++i) {
+        const Vec3& sun = kSuns[i];
         const float facing = normal[0] * sun[0] + normal[1] * sun[1] + normal[2] * sun[2];
         uint32_t dark = 15;
-        if (facing > 0 && !InShadow(map, gx, gy, sun, top))
+        if (facing > 0 && (shadowMask & (1u << i)) == 0)
             dark = uint32_t(std::clamp(15.0f * (1.0f - facing), 0.0f, 15.0f));
         word |= dark << (4 * i);
     }

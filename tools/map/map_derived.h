@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace zoq::tools::map {
 
@@ -31,13 +32,12 @@ Vec3 PointNormal(const LocationMap& map, int gx, int gy);
 // x and y as signed 16-bit fractions of 32766, x low (stored format).
 uint32_t PackNormal(const Vec3& normal);
 
-// The map's greatest height: a ray toward the sun that rises above it meets nothing more.
-float HighestPoint(const LocationMap& map);
-// True when the terrain rises above the ray from the point toward the sun.
-bool InShadow(const LocationMap& map, int gx, int gy, const Vec3& sun, float top);
+// Per point of the map (row-major), bit i set when the terrain hides the sun at kLightHours[i]:
+// the shadow of every point is carried two steps at a time away from the sun.
+std::vector<uint8_t> ShadowMasks(const LocationMap& map);
 // Eight darkness nibbles: 15 when shadowed or facing away from the sun, else
-// trunc(15 x (1 - n.s)). top is HighestPoint(map).
-uint32_t LightWord(const LocationMap& map, int gx, int gy, float top);
+// trunc(15 x (1 - n.s)).
+uint32_t LightWord(const Vec3& normal, uint8_t shadowMask);
 
 // Bits 0-2: the point may be left out of the level-1, level-2, level-3 meshes. Only a middle point
 // of a 2 x 2-step block (an odd coordinate) can be left out.

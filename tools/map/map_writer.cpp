@@ -101,13 +101,14 @@ struct Derived {
         , light(map.heights.size())
         , half(map.heights.size())
     {
-        const float top = HighestPoint(map);
+        const std::vector<uint8_t> shadows = ShadowMasks(map);
         for (int gy = 0; gy < map.height; ++gy)
             for (int gx = 0; gx < map.width; ++gx) {
                 const size_t at = map.PointIndex(gx, gy);
+                const Vec3 n = PointNormal(map, gx, gy);
                 full[at] = FullPointWord(map, gx, gy);
-                normal[at] = PackNormal(PointNormal(map, gx, gy));
-                light[at] = LightWord(map, gx, gy, top);
+                normal[at] = PackNormal(n);
+                light[at] = LightWord(n, shadows[at]);
                 if ((gx & 1) == 0 && (gy & 1) == 0)
                     half[at] = HalfPointWord(map, gx, gy);
             }

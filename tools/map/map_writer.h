@@ -93,7 +93,9 @@ struct LocationMap {
     std::vector<uint8_t> water; // nonzero = the point lies in water
     std::vector<uint16_t> materials; // land material code
     std::vector<uint32_t> colours; // ARGB vertex colour
-    std::vector<int32_t> blockSurfaces; // BlocksX() x BlocksY(), row-major; -1 = none
+    // BlocksX() x BlocksY(), row-major: -1 = none, else a surface index (written as given, even
+    // past the records, so that tests can make such files).
+    std::vector<int32_t> blockSurfaces;
 
     int BlocksX() const { return ((width - 2) >> 6) + 1; }
     int BlocksY() const { return ((height - 2) >> 6) + 1; }

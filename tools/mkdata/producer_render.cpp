@@ -8,7 +8,8 @@
 //                          the uncompressed 32-bit kind
 //       pictures take pattern=<solid|gradient|noise|checker|stripes|bricks|glow|ring|cursor|bump>
 //       size=WxH color=0x[AA]RRGGBB color2=... seed=<n> (default: from the path), and
-//       text=<words joined by _> textsize=<pixels> drawn in color2 over the middle
+//       text=<words joined by _> textsize=<pixels> drawn in color2 over the middle, and
+//       tiles=<N> for an atlas of N x N frames, frame k the pattern moved by k pixels
 //   <path> model kind=<glider|building|tree|stone|missile|thing|gun|flash|billboard>
 //          texture=<row of "Текстуры"> [channels=FIRE,OPEN (morph channels added to the first
 //          part)] [type=2|3 (the billboard's part type)]
@@ -22,6 +23,7 @@
 #include "tools/texture/image_files.h"
 #include "tools/texture/tm_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -77,6 +79,7 @@ struct PictureRecipe {
     PictureParams image;
     std::string text;
     uint32_t textSize = 0;
+    uint32_t tiles = 1;
 };
 
 bool ReadPictureParams(
@@ -106,12 +109,37 @@ bool ReadPictureParams(
     if (!params.Int("textsize", int64_t(out.image.height / 6), 6, 256, textSize))
         return false;
     out.textSize = uint32_t(textSize);
+    int64_t tiles = 1;
+    if (!params.Int("tiles", 1, 1, 16, tiles))
+        return false;
+    out.tiles = uint32_t(tiles);
+    if (out.image.width % out.tiles != 0 || out.image.height % out.tiles != 0)
+        return params.Fail("tiles= must divide both sides");
     return true;
+}
+
+// N x N frames of the pattern, frame k (row-major) moved by k pixels.
+Picture MakeAtlas(const PictureParams& image, uint32_t tiles)
+{
+    PictureParams frame = image;
+    frame.width = image.width / tiles;
+    frame.height = image.height / tiles;
+    Picture atlas { image.width, image.height, std::vector<uint32_t>(size_t(image.width) * image.height) };
+    for (uint32_t k = 0; k < tiles * tiles; ++k) {
+        frame.phase = int(k);
+        const Picture part = MakePicture(frame);
+        const uint32_t x0 = (k % tiles) * frame.width;
+        const uint32_t y0 = (k / tiles) * frame.height;
+        for (uint32_t y = 0; y < frame.height; ++y)
+            std::copy_n(part.argb.begin() + ptrdiff_t(y * frame.width), frame.width,
+                atlas.argb.begin() + ptrdiff_t((y0 + y) * image.width + x0));
+    }
+    return atlas;
 }
 
 bool RenderPicture(const PictureRecipe& recipe, Picture& picture, std::string& error)
 {
-    picture = MakePicture(recipe.image);
+    picture = recipe.tiles > 1 ? MakeAtlas(recipe.image, recipe.tiles) : MakePicture(recipe.image);
     return recipe.text.empty() || DrawText(picture, recipe.text, recipe.textSize, recipe.image.color2, error);
 }
 

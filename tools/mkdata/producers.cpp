@@ -13,6 +13,7 @@ constexpr Producer kProducers[] = {
     { "config", ProduceConfig },
     { "render", ProduceRender },
     { "audio", ProduceAudio },
+    { "terrain", ProduceTerrain },
     { "world", ProduceWorld },
 };
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -41,6 +42,7 @@ TEST(MapWriter, placesHeaderChunksBlockTableAndBlocks)
     map.weather.push_back({ .kind = 1, .weight = 2.5f, .sky1 = "TEX_SKY", .fog2Away = 0xFF102030u });
     map.extraChunks.push_back({ 9, {} });
     map.blockSurfaces[4] = 0; // block (1, 1)
+    map.blockSurfaces[5] = 7; // past the records: written as given
     map.heights[map.PointIndex(100, 69)] = 12.0f;
 
     MapLayout layout;
@@ -90,7 +92,7 @@ TEST(MapWriter, placesHeaderChunksBlockTableAndBlocks)
         EXPECT_EQ(ValueAt<float>(bytes, entry + 4), 640.0f * float(n % 3)) << n;
         EXPECT_EQ(ValueAt<float>(bytes, entry + 8), 640.0f * float(n / 3)) << n;
         EXPECT_EQ(ValueAt<float>(bytes, entry + 16), 640.0f * float(n % 3 + 1)) << n;
-        EXPECT_EQ(ValueAt<int32_t>(bytes, layout.blocks[n]), n == 4 ? 0 : -1) << n;
+        EXPECT_EQ(ValueAt<int32_t>(bytes, layout.blocks[n]), n == 4 ? 0 : n == 5 ? 7 : -1) << n;
     }
     EXPECT_EQ(layout.end, bytes.size());
     EXPECT_EQ(bytes.size(), layout.blocks[5] + kBlockDataSize);
@@ -228,7 +230,9 @@ uint32_t Nibble(uint32_t word, size_t i)
 TEST(MapDerived, hourNibblesOfFlatGroundFollowTheSunsHeight)
 {
     const LocationMap map = LocationMap::Flat(65, 65);
-    const uint32_t word = LightWord(map, 30, 30, HighestPoint(map));
+    const std::vector<uint8_t> shadows = ShadowMasks(map);
+    EXPECT_EQ(std::count(shadows.begin(), shadows.end(), 0), 65 * 65);
+    const uint32_t word = LightWord(PointNormal(map, 30, 30), shadows[map.PointIndex(30, 30)]);
     for (size_t i = 0; i < kLightHours.size(); ++i) {
         const Vec3 sun = SunDirection(kLightHours[i]);
         EXPECT_NEAR(std::hypot(sun[0], sun[1], sun[2]), 1.0f, 1e-6f);
@@ -242,19 +246,27 @@ TEST(MapDerived, hourNibblesOfFlatGroundFollowTheSunsHeight)
 
 TEST(MapDerived, hourNibbleIsDarkInShadowAndFacingAway)
 {
-    const Vec3 morning = SunDirection(kLightHours[0]);
-    LocationMap map = LocationMap::Flat(65, 65);
-    const int wallX = 32 + int(std::lround(morning[0] / std::hypot(morning[0], morning[1]) * 3));
-    const int wallY = 32 + int(std::lround(morning[1] / std::hypot(morning[0], morning[1]) * 3));
-    for (int dy = -2; dy <= 2; ++dy)
-        for (int dx = -2; dx <= 2; ++dx)
-            map.heights[map.PointIndex(wallX + dx, wallY + dy)] = 200.0f;
-    const float top = HighestPoint(map);
-    EXPECT_TRUE(InShadow(map, 32, 32, morning, top));
-    EXPECT_EQ(Nibble(LightWord(map, 32, 32, top), 0), 15u);
-    EXPECT_FALSE(InShadow(map, 32, 32, SunDirection(12.5f), top));
+    for (size_t hour : { size_t(0), size_t(7) }) {
+        const Vec3 sun = SunDirection(kLightHours[hour]);
+        const float flat = std::hypot(sun[0], sun[1]);
+        LocationMap map = LocationMap::Flat(65, 65);
+        const int wallX = 32 + int(std::lround(sun[0] / flat * 4));
+        const int wallY = 32 + int(std::lround(sun[1] / flat * 4));
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                map.heights[map.PointIndex(wallX + dx, wallY + dy)] = 200.0f;
+        const std::vector<uint8_t> shadows = ShadowMasks(map);
+        const uint8_t behind = shadows[map.PointIndex(32, 32)];
+        EXPECT_NE(behind & (1u << hour), 0u);
+        EXPECT_EQ(behind & 0x18u, 0u) << "the noon sun stands over the wall";
+        EXPECT_EQ(Nibble(LightWord(PointNormal(map, 32, 32), behind), hour), 15u);
+        const int frontX = 2 * wallX - 32;
+        const int frontY = 2 * wallY - 32;
+        EXPECT_EQ(shadows[map.PointIndex(frontX, frontY)] & (1u << hour), 0u) << "the sunny side";
+    }
 
     // A steep slope that faces away from the morning sun.
+    const Vec3 morning = SunDirection(kLightHours[0]);
     LocationMap slope = LocationMap::Flat(65, 65);
     for (int gy = 0; gy < 65; ++gy)
         for (int gx = 0; gx < 65; ++gx)
@@ -262,7 +274,8 @@ TEST(MapDerived, hourNibbleIsDarkInShadowAndFacingAway)
                 * (morning[0] * float(gx) + morning[1] * float(gy)) / std::hypot(morning[0], morning[1]);
     const Vec3 n = PointNormal(slope, 32, 32);
     ASSERT_LT(n[0] * morning[0] + n[1] * morning[1] + n[2] * morning[2], 0.0f);
-    EXPECT_EQ(Nibble(LightWord(slope, 32, 32, HighestPoint(slope)), 0), 15u);
+    EXPECT_EQ(Nibble(LightWord(n, 0), 0), 15u);
+    EXPECT_EQ(Nibble(LightWord(n, 0), 7), 0u);
 }
 
 TEST(MapWriter, theSameMapGivesTheSameBytes)

@@ -127,6 +127,12 @@ const Refusal kRefusals[] = {
     { "unknown location type id", "locations/location1.txt",
         [](const fs::path& f) { AppendText(f, "object 3 STN_NOPE 0 0 0\n"); }, "STN_NOPE",
         "'STN_NOPE' is no row of table 'Камни'" },
+    { "map recipe fault", "maps/location1.txt",
+        [](const fs::path& f) { AppendText(f, "basin x=1 y=1 radius=5 depth=1 surface=7\n"); }, "surface=7",
+        "surface 7 is not defined above" },
+    { "map material of no land material", "maps/location1.txt",
+        [](const fs::path& f) { Replace(f, "material 3 colour", "material 9 colour"); }, "material 9",
+        "material 9 is no GID of 'Поверхности'" },
     { "missing required row", "tables/textures.txt",
         [](const fs::path& f) { Replace(f, "[TEX_SAMPLECOLOR]", "[TEX_SAMPLE_COLOUR]"); }, nullptr,
         "missing required row 'TEX_SAMPLECOLOR'" },
@@ -233,6 +239,7 @@ TEST_F(MkdataTest, RunsRepeatAndRegenerationLosesNothing)
     EXPECT_NE(list.out.find("archive "), std::string::npos);
     EXPECT_NE(list.out.find("plain "), std::string::npos);
     EXPECT_NE(list.out.find(" location1.zjo\n"), std::string::npos);
+    EXPECT_NE(list.out.find(" location1.zjp\n"), std::string::npos);
     EXPECT_NE(list.out.find(" Data\\CONFIG\\cfg.ini\n"), std::string::npos);
 
     // An edited cfg.ini survives a regeneration from changed sources, and --force replaces it.
