@@ -210,6 +210,13 @@ int32_t MapFile::ReadFull(uint32_t offset, MapPoint* points)
     return surface;
 }
 
+std::vector<uint8_t> MapFile::ReadBytes(int64_t position, size_t n)
+{
+    std::vector<uint8_t> bytes(n);
+    ReadAt(position, bytes.data(), n, "chunk");
+    return bytes;
+}
+
 std::string MapNameUtf8(const char16_t* name)
 {
     std::string out;

@@ -165,6 +165,9 @@ public:
     // A block's surface index and full-resolution planes, interleaved.
     int32_t ReadFull(uint32_t offset, MapPoint* points);
 
+    // n bytes at a position inside the file.
+    std::vector<uint8_t> ReadBytes(int64_t position, size_t n);
+
     int64_t Size() const { return m_size; }
 
 private:
