@@ -5,9 +5,11 @@
 #include "tools/map/map_tool.h"
 #include "world/terrain/MapFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace zoq::tools::map {
@@ -61,14 +63,14 @@ void Info(MapFile& file)
     }
     const std::vector<MapBlockRecord> blocks = file.ReadBlockTable(header);
     std::vector<int32_t> surfaces(blocks.size());
+    const auto planes = std::make_unique<FullPlanes>();
     for (size_t n = 0; n < blocks.size(); ++n) {
         const int column = int(n % size_t(header.blocksX));
         const int row = int(n / size_t(header.blocksX));
         if (const char* reason = file.CheckBlock(blocks[n], surfaceCount))
             throw MapFileError("block " + std::to_string(column) + "," + std::to_string(row) + ": " + reason);
         const float* b = blocks[n].box;
-        std::vector<MapPoint> points(size_t(MapFile::kFullSide) * MapFile::kFullSide);
-        surfaces[n] = file.ReadFull(blocks[n].offset, points.data());
+        surfaces[n] = file.ReadFull(blocks[n].offset, *planes);
         std::printf("block %d %d offset=%u surface=%d box=%g,%g,%g,%g,%g,%g\n", column, row, blocks[n].offset,
             surfaces[n], double(b[0]), double(b[1]), double(b[2]), double(b[3]), double(b[4]), double(b[5]));
     }
@@ -76,16 +78,14 @@ void Info(MapFile& file)
     float highest = 0.0f;
     size_t water = 0;
     std::map<uint16_t, size_t> materials;
-    std::vector<MapPoint> points(size_t(MapFile::kFullSide) * MapFile::kFullSide);
     for (size_t n = 0; n < blocks.size(); ++n) {
-        file.ReadFull(blocks[n].offset, points.data());
-        for (const MapPoint& point : points) {
-            if ((n == 0 && &point == &points.front()) || point.height < lowest)
-                lowest = point.height;
-            if ((n == 0 && &point == &points.front()) || point.height > highest)
-                highest = point.height;
-            water += ((point.code >> 8) & 0xFFu) != 0 ? 1 : 0;
-            ++materials[uint16_t(point.code >> 16)];
+        file.ReadFull(blocks[n].offset, *planes);
+        for (int i = 0; i < FullPlanes::kPoints; ++i) {
+            const float height = planes->height[i];
+            lowest = n == 0 && i == 0 ? height : std::min(lowest, height);
+            highest = n == 0 && i == 0 ? height : std::max(highest, height);
+            water += ((planes->code[i] >> 8) & 0xFFu) != 0 ? 1 : 0;
+            ++materials[uint16_t(planes->code[i] >> 16)];
         }
     }
     std::printf("heights %g %g\n", double(lowest), double(highest));

@@ -5,11 +5,14 @@
 // Main thread only. Its aspects live in CLocation_<aspect>.cpp.
 #pragma once
 
+#include "foundation/CTimer.h"
 #include "foundation/Matrix.h"
 #include "foundation/Vector.h"
 #include "foundation/XFile.h"
 #include "world/terrain/MapCell.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -96,6 +99,7 @@ public:
     void LoadCell(int column, int row, int level);
     void CycleLoad();
     float GetHeightAt(const Vec3& position, bool water);
+    // Inline: physics and objects ask it many times a frame.
     float GetHeight(const Vec3& position, bool water, bool load);
     MapPointView GetCell(int gx, int gy);
     uint32_t loadStats[kLoadStats] {};
@@ -195,6 +199,7 @@ private:
         bool spread;
     };
 
+    MapCell* LoadNear(int column, int row);
     MapCell& TakeFull();
     HalfCell& TakeHalf();
     void Evict(MapCell& cell);
@@ -220,6 +225,56 @@ private:
 };
 
 extern CLocation Location;
+
+// A water point of a cell with a surface record is lifted to the water level + 3; chosen without
+// branches, since water and land points mix at random along a shore.
+inline float WaterRule(float h, bool isWater, const MapSurface* surface)
+{
+    const float floors[2] = { -FLT_MAX, surface ? surface->waterLevel + 3.0f : -FLT_MAX };
+    return std::max(h, floors[isWater ? 1 : 0]);
+}
+
+inline float CLocation::GetHeight(const Vec3& position, bool water, bool load)
+{
+    const float fx = position.x * 0.1f;
+    const float fy = position.y * 0.1f;
+    const int gx = int(fx);
+    const int gy = int(fy);
+    if (gx < 0 || gx >= width - 1 || gy < 0 || gy >= height - 1)
+        return 0.0f;
+    const int column = gx >> 6;
+    const int row = gy >> 6;
+    const SCellRecord& record = Cell(column, row);
+    MapCell* full = record.full;
+    if (!full) {
+        if (!load)
+            return 0.0f;
+        full = LoadNear(column, row);
+    }
+    full->lastUse = GameClockF32;
+    const int lx = gx & 63;
+    const int ly = gy & 63;
+    const float u = fx - float(gx);
+    const float v = fy - float(gy);
+    const float* row0 = &full->planes.height[ly * MapCell::kSide + lx];
+    const float* row1 = row0 + MapCell::kSide;
+    const float h00 = row0[0];
+    const float h10 = row0[1];
+    const float h01 = row1[0];
+    const float h11 = row1[1];
+    // Both splits, both triangles, picked by index rather than branches: positions fall on either
+    // parity and either side at random.
+    const float triangles[4] = {
+        h00 + (h01 - h00) * (v - u) + (h11 - h00) * u, // even split, u < v
+        h00 + (h10 - h00) * (u - v) + (h11 - h00) * v, // even split, u >= v
+        h11 + (h01 - h11) * (1.0f - u) + (h10 - h11) * (1.0f - v), // odd split, u + v > 1
+        h00 + (h10 - h00) * u + (h01 - h00) * v, // odd split, u + v <= 1
+    };
+    const int odd = (lx + ly) & 1;
+    const int side = odd * int(u + v <= 1.0f) + (1 - odd) * int(u >= v);
+    const float h = triangles[2 * odd + side];
+    return water ? WaterRule(h, FullWater(full->Code(ly & ~1, lx & ~1)), record.surface) : h;
+}
 // The fractional detail level of an object at squared distance d2; -1 when not drawn.
 float GetLodLevel(float d2);
 // cfg.ini [CONFIG] ModelQuality, read by GetLodLevel.

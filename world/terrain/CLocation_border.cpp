@@ -11,19 +11,19 @@ constexpr int kSideDx[4] = { -1, 0, 1, 0 };
 constexpr int kSideDy[4] = { 0, -1, 0, 1 };
 constexpr int kOpposite[4] = { 2, 3, 0, 1 };
 
-// The odd point k (2k + 1) of a full-resolution side.
-MapPoint& SidePoint(MapCell& cell, int side, int k)
+// The height of odd point k (2k + 1) of a full-resolution side.
+float& SideHeight(MapCell& cell, int side, int k)
 {
     const int odd = 2 * k + 1;
     switch (side) {
     case 0:
-        return cell.At(odd, 0);
+        return cell.Height(odd, 0);
     case 1:
-        return cell.At(0, odd);
+        return cell.Height(0, odd);
     case 2:
-        return cell.At(odd, 64);
+        return cell.Height(odd, 64);
     default:
-        return cell.At(64, odd);
+        return cell.Height(64, odd);
     }
 }
 
@@ -49,7 +49,7 @@ void CLocation::StitchSide(MapCell& cell, int side, const HalfCell& far)
     for (int k = 0; k < 32; ++k) {
         const float a = HalfHeight(FarEdgePoint(far, side, k).height);
         const float b = HalfHeight(FarEdgePoint(far, side, k + 1).height);
-        SidePoint(cell, side, k).height = (a + b) * 0.5f;
+        SideHeight(cell, side, k) = (a + b) * 0.5f;
     }
     ReleaseQuadMeshes(cell);
     cell.stitched[side] = 1;
@@ -58,7 +58,7 @@ void CLocation::StitchSide(MapCell& cell, int side, const HalfCell& far)
 void CLocation::RestoreSide(MapCell& cell, int side)
 {
     for (int k = 0; k < 32; ++k)
-        SidePoint(cell, side, k).height = cell.savedEdges[side][k];
+        SideHeight(cell, side, k) = cell.savedEdges[side][k];
     ReleaseQuadMeshes(cell);
     cell.stitched[side] = 0;
 }

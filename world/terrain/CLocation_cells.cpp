@@ -131,7 +131,7 @@ void CLocation::LoadCell(int column, int row, int level)
         return;
     }
     MapCell& cell = TakeFull();
-    const int32_t surface = file.ReadFull(record.offset, cell.points);
+    const int32_t surface = file.ReadFull(record.offset, cell.planes);
     record.surface = surface < 0 ? nullptr : &surfaces.at(size_t(surface));
     cell.column = column;
     cell.row = row;
@@ -151,8 +151,8 @@ void CLocation::LoadCell(int column, int row, int level)
         float high = -1e10f;
         for (int r = r0; r <= r0 + 32; ++r) {
             for (int c = c0; c <= c0 + 32; ++c) {
-                low = std::min(low, cell.At(r, c).height);
-                high = std::max(high, cell.At(r, c).height);
+                low = std::min(low, cell.Height(r, c));
+                high = std::max(high, cell.Height(r, c));
             }
         }
         if (record.surface) {
@@ -173,10 +173,10 @@ void CLocation::LoadCell(int column, int row, int level)
     std::fill(std::begin(cell.stitched), std::end(cell.stitched), uint8_t(0));
     for (int i = 0; i < 32; ++i) {
         const int odd = 2 * i + 1;
-        cell.savedEdges[0][i] = cell.At(odd, 0).height;
-        cell.savedEdges[1][i] = cell.At(0, odd).height;
-        cell.savedEdges[2][i] = cell.At(odd, 64).height;
-        cell.savedEdges[3][i] = cell.At(64, odd).height;
+        cell.savedEdges[0][i] = cell.Height(odd, 0);
+        cell.savedEdges[1][i] = cell.Height(0, odd);
+        cell.savedEdges[2][i] = cell.Height(odd, 64);
+        cell.savedEdges[3][i] = cell.Height(64, odd);
     }
     UpdateBorder(column, row);
 }

@@ -4,6 +4,7 @@
 #include "foundation/CTimer.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 Vec3 UnpackNormal16(uint32_t packed)
@@ -17,7 +18,7 @@ float MapPointView::Height() const
 {
     switch (m_layout) {
     case Layout::Full:
-        return m_full->height;
+        return m_full->height[m_index];
     case Layout::Half:
         return HalfHeight(m_half->height);
     default:
@@ -29,7 +30,7 @@ bool MapPointView::Water() const
 {
     switch (m_layout) {
     case Layout::Full:
-        return FullWater(m_full->code);
+        return FullWater(m_full->code[m_index]);
     case Layout::Half:
         return HalfWater(m_half->height);
     default:
@@ -39,14 +40,14 @@ bool MapPointView::Water() const
 
 uint32_t MapPointView::Code() const
 {
-    return m_layout == Layout::Full ? m_full->code : 0u;
+    return m_layout == Layout::Full ? m_full->code[m_index] : 0u;
 }
 
 uint32_t MapPointView::Colour() const
 {
     switch (m_layout) {
     case Layout::Full:
-        return m_full->colour;
+        return m_full->colour[m_index];
     case Layout::Half:
         return m_half->colour;
     default:
@@ -58,7 +59,7 @@ uint32_t MapPointView::Light() const
 {
     switch (m_layout) {
     case Layout::Full:
-        return m_full->light;
+        return m_full->light[m_index];
     case Layout::Half:
         return m_half->light;
     default:
@@ -70,24 +71,13 @@ Vec3 MapPointView::Normal() const
 {
     switch (m_layout) {
     case Layout::Full:
-        return UnpackNormal16(m_full->normal);
+        return UnpackNormal16(m_full->normal[m_index]);
     case Layout::Half:
         return UnpackNormal16(m_half->normal);
     default:
         return Vec3 {};
     }
 }
-
-namespace {
-
-float WaterRule(float h, bool isWater, const MapSurface* surface)
-{
-    if (isWater && surface && h <= surface->waterLevel + 3.0f)
-        return surface->waterLevel + 3.0f;
-    return h;
-}
-
-} // namespace
 
 float CLocation::GetHeightAt(const Vec3& position, bool water)
 {
@@ -101,8 +91,8 @@ float CLocation::GetHeightAt(const Vec3& position, bool water)
     const int ly = gy & 63;
     SCellRecord& record = Cell(column, row);
     if (MapCell* full = GetFullResCell(column, row)) {
-        const float h = full->At(ly, lx).height;
-        return water ? WaterRule(h, FullWater(full->At(ly & ~1, lx & ~1).code), record.surface) : h;
+        const float h = full->Height(ly, lx);
+        return water ? WaterRule(h, FullWater(full->Code(ly & ~1, lx & ~1)), record.surface) : h;
     }
     if (!record.half)
         LoadCell(column, row, kFarLevel);
@@ -112,43 +102,10 @@ float CLocation::GetHeightAt(const Vec3& position, bool water)
                  : h;
 }
 
-float CLocation::GetHeight(const Vec3& position, bool water, bool load)
+MapCell* CLocation::LoadNear(int column, int row)
 {
-    const float fx = position.x * 0.1f;
-    const float fy = position.y * 0.1f;
-    const int gx = int(fx);
-    const int gy = int(fy);
-    if (gx < 0 || gx >= width - 1 || gy < 0 || gy >= height - 1)
-        return 0.0f;
-    const int column = gx >> 6;
-    const int row = gy >> 6;
-    MapCell* full = GetFullResCell(column, row);
-    if (!full) {
-        if (!load)
-            return 0.0f;
-        LoadCell(column, row, kNearLevel);
-        full = GetFullResCell(column, row);
-    }
-    const int lx = gx & 63;
-    const int ly = gy & 63;
-    const float u = fx - float(gx);
-    const float v = fy - float(gy);
-    const float h00 = full->At(ly, lx).height;
-    const float h10 = full->At(ly, lx + 1).height;
-    const float h01 = full->At(ly + 1, lx).height;
-    const float h11 = full->At(ly + 1, lx + 1).height;
-    float h;
-    if (((lx + ly) & 1) != 0) {
-        if (u + v <= 1.0f)
-            h = h00 + (h10 - h00) * u + (h01 - h00) * v;
-        else
-            h = h11 + (h01 - h11) * (1.0f - u) + (h10 - h11) * (1.0f - v);
-    } else if (u >= v) {
-        h = h00 + (h10 - h00) * (u - v) + (h11 - h00) * v;
-    } else {
-        h = h00 + (h01 - h00) * (v - u) + (h11 - h00) * u;
-    }
-    return water ? WaterRule(h, FullWater(full->At(ly & ~1, lx & ~1).code), Cell(column, row).surface) : h;
+    LoadCell(column, row, kNearLevel);
+    return GetFullResCell(column, row);
 }
 
 MapPointView CLocation::GetCell(int gx, int gy)
@@ -161,7 +118,7 @@ MapPointView CLocation::GetCell(int gx, int gy)
     const int ly = gy - 64 * row;
     const SCellRecord& record = Cell(column, row);
     if (record.full)
-        return MapPointView(&record.full->At(ly, lx));
+        return MapPointView(&record.full->planes, ly * MapCell::kSide + lx);
     if (record.half)
         return MapPointView(&record.half->At(ly >> 1, lx >> 1));
     return MapPointView {};

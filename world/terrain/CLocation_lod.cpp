@@ -139,7 +139,7 @@ void CLocation::BuildLayered(int column, int row, int quad, int level, int bucke
     int codeCount = 0;
     for (int r = r0; r <= r0 + 32; ++r) {
         for (int c = c0; c <= c0 + 32; ++c) {
-            const uint16_t code = uint16_t(cell.At(r, c).code >> 16);
+            const uint16_t code = uint16_t(cell.Code(r, c) >> 16);
             if (std::find(codes, codes + codeCount, code) == codes + codeCount && codeCount < kMaxMaterials)
                 codes[codeCount++] = code;
         }
@@ -166,7 +166,7 @@ void CLocation::BuildLayered(int column, int row, int quad, int level, int bucke
     uint8_t layerOf[33 * 33];
     for (int r = 0; r <= 32; ++r) {
         for (int c = 0; c <= 32; ++c) {
-            const uint16_t code = uint16_t(cell.At(r0 + r, c0 + c).code >> 16);
+            const uint16_t code = uint16_t(cell.Code(r0 + r, c0 + c) >> 16);
             const uint16_t* found = std::lower_bound(codes, codes + codeCount, code);
             layerOf[r * 33 + c] = found != codes + codeCount && *found == code
                 ? groupOfCode[found - codes]
@@ -226,7 +226,7 @@ void CLocation::BuildLayered(int column, int row, int quad, int level, int bucke
                 constexpr int kMiddles[5][2] = { { 1, 1 }, { 3, 2 }, { 4, 4 }, { 5, 8 }, { 7, 16 } };
                 for (const auto& middle : kMiddles) {
                     const int i = middle[0];
-                    if (cell.At(r0 + 2 * br + i / 3, c0 + 2 * bc + i % 3).code & omitBit)
+                    if (cell.Code(r0 + 2 * br + i / 3, c0 + 2 * bc + i % 3) & omitBit)
                         mask |= middle[1];
                 }
                 const SMeshTemplate& t = templates[size_t(TemplateIndex(mask, br, bc))];
@@ -235,7 +235,7 @@ void CLocation::BuildLayered(int column, int row, int quad, int level, int bucke
                     const int gx = 64 * column + c0 + 2 * bc + i % 3;
                     const int gy = 64 * row + r0 + 2 * br + i / 3;
                     position[i] = Vec3 { kStep * float(gx), kStep * float(gy),
-                        cell.At(r0 + 2 * br + i / 3, c0 + 2 * bc + i % 3).height };
+                        cell.Height(r0 + 2 * br + i / 3, c0 + 2 * bc + i % 3) };
                 }
                 for (int k = 0; k < t.count; ++k) {
                     const uint8_t* tri = t.triangles[k];
@@ -247,7 +247,7 @@ void CLocation::BuildLayered(int column, int row, int quad, int level, int bucke
                         const int lc = 2 * bc + i % 3;
                         int16_t& index = vertexOf[lr * 33 + lc];
                         if (index < 0) {
-                            const MapPoint& point = cell.At(r0 + lr, c0 + lc);
+                            const MapPoint point = cell.At(r0 + lr, c0 + lc);
                             const Vec3 normal = UnpackNormal16(point.normal);
                             const uint32_t alpha = layerOf[lr * 33 + lc] < g ? 0u : 0xFF000000u;
                             const uint32_t colour = (Shade(point.colour, point.light) & 0xFFFFFFu) | alpha;
@@ -421,8 +421,8 @@ void CLocation::GenerateQuadWater(int column, int row, int quad, const SWaterPar
         for (int bc = 0; bc < 8; ++bc) {
             const int r = r0 + 4 * br;
             const int c = c0 + 4 * bc;
-            if (!FullWater(cell.At(r, c).code) && !FullWater(cell.At(r, c + 4).code)
-                && !FullWater(cell.At(r + 4, c).code) && !FullWater(cell.At(r + 4, c + 4).code))
+            if (!FullWater(cell.Code(r, c)) && !FullWater(cell.Code(r, c + 4))
+                && !FullWater(cell.Code(r + 4, c)) && !FullWater(cell.Code(r + 4, c + 4)))
                 continue;
             const uint32_t first = mesh.data.vertexCount;
             for (int j = 0; j < 2; ++j) {

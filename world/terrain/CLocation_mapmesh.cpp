@@ -37,7 +37,7 @@ bool CLocation::GetMapMesh(const Vec3& position, float size, CVertexData& out)
                 mask = 0;
                 constexpr int kMiddles[5][2] = { { 1, 1 }, { 3, 2 }, { 4, 4 }, { 5, 8 }, { 7, 16 } };
                 for (const auto& middle : kMiddles) {
-                    if (cell.At(ly + middle[0] / 3, lx + middle[0] % 3).code & (1u << (level - 1)))
+                    if (cell.Code(ly + middle[0] / 3, lx + middle[0] % 3) & (1u << (level - 1)))
                         mask |= middle[1];
                 }
             }
@@ -53,7 +53,7 @@ bool CLocation::GetMapMesh(const Vec3& position, float size, CVertexData& out)
                         const float x = kStep * float(gx + i % 3);
                         const float y = kStep * float(gy + i / 3);
                         const float values[7]
-                            = { x, y, cell.At(ly + i / 3, lx + i % 3).height, (x - originX) / span,
+                            = { x, y, cell.Height(ly + i / 3, lx + i % 3), (x - originX) / span,
                                   (y - originY) / span, (x - originX) / span, (y - originY) / span };
                         std::memcpy(out.vertices + size_t(out.vertexCount) * out.stride, values,
                             std::min<size_t>(sizeof values, out.stride));

@@ -140,7 +140,7 @@ uint32_t CLocation::GetGroundColor(float x, float y)
         return record.half->At(ly >> 1, lx >> 1).colour;
     if (!record.full)
         return 0xFFFFFFu;
-    const MapPoint& point = record.full->At(ly, lx);
+    const MapPoint point = record.full->At(ly, lx);
     const int material = g_pLandMaterials ? g_pLandMaterials->FindByGID(point.code >> 16) : -1;
     if (material < 0 || !g_pTextureManager)
         return point.colour;

@@ -96,14 +96,16 @@ struct MapCell {
     float box[6] {};
     Vec3 centre {};
     float radius = 0.0f;
-    MapPoint points[kSide * kSide];
+    FullPlanes planes;
     int32_t quadSplit = 0;
     MapQuad quads[4];
     uint8_t stitched[4] {}; // left, top, right, bottom
     float savedEdges[4][32] {};
 
-    MapPoint& At(int r, int c) { return points[r * kSide + c]; }
-    const MapPoint& At(int r, int c) const { return points[r * kSide + c]; }
+    MapPoint At(int r, int c) const { return planes.At(r * kSide + c); }
+    float& Height(int r, int c) { return planes.height[r * kSide + c]; }
+    float Height(int r, int c) const { return planes.height[r * kSide + c]; }
+    uint32_t Code(int r, int c) const { return planes.code[r * kSide + c]; }
 };
 
 // Half-resolution buffer of one far cell.
@@ -148,9 +150,10 @@ class MapPointView {
 public:
     enum class Layout { Default, Half, Full };
     MapPointView() = default;
-    explicit MapPointView(const MapPoint* full)
+    MapPointView(const FullPlanes* planes, int index)
         : m_layout(Layout::Full)
-        , m_full(full)
+        , m_full(planes)
+        , m_index(index)
     {
     }
     explicit MapPointView(const HalfPoint* half)
@@ -168,7 +171,8 @@ public:
 
 private:
     Layout m_layout = Layout::Default;
-    const MapPoint* m_full = nullptr;
+    const FullPlanes* m_full = nullptr;
+    int m_index = 0;
     const HalfPoint* m_half = nullptr;
 };
 

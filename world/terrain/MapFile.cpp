@@ -198,15 +198,15 @@ int32_t MapFile::ReadHalf(uint32_t offset, HalfPoint* points)
     return surface;
 }
 
-int32_t MapFile::ReadFull(uint32_t offset, MapPoint* points)
+int32_t MapFile::ReadFull(uint32_t offset, FullPlanes& planes)
 {
     Need(offset, kBlockBytes, "block");
     int32_t surface = 0;
     ReadAt(offset, &surface, sizeof surface, "block");
     if (!m_source.Seek(int64_t(offset) + 4 + kHalfPlanes * kHalfPlaneBytes))
         throw MapFileError("block unreadable");
-    for (int plane = 0; plane < kFullPlanes; ++plane)
-        ReadPlane(reinterpret_cast<uint8_t*>(points), kFullSide, 5, plane, "full plane");
+    if (!m_source.Read(&planes, sizeof planes))
+        throw MapFileError("full planes unreadable");
     return surface;
 }
 

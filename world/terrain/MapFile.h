@@ -109,7 +109,7 @@ struct MapBlockRecord {
     float box[6]; // two opposite corners (x, y, z)
 };
 
-// Interleaved point of a full-resolution block: planes 0 to 4.
+// One point of a full-resolution block: planes 0 to 4.
 struct MapPoint {
     float height;
     uint32_t code; // byte 0: omission bits of levels 1-3; byte 1: water; high 16 bits: material
@@ -117,6 +117,19 @@ struct MapPoint {
     uint32_t light;
     uint32_t normal;
 };
+
+// The five full-resolution planes of a block, as the file stores them.
+struct FullPlanes {
+    static constexpr int kPoints = 65 * 65;
+    float height[kPoints];
+    uint32_t code[kPoints];
+    uint32_t colour[kPoints];
+    uint32_t light[kPoints];
+    uint32_t normal[kPoints];
+
+    MapPoint At(int i) const { return MapPoint { height[i], code[i], colour[i], light[i], normal[i] }; }
+};
+static_assert(sizeof(FullPlanes) == 5 * 65 * 65 * 4);
 
 // Interleaved point of a half-resolution block: planes 0 to 3.
 struct HalfPoint {
@@ -162,8 +175,8 @@ public:
     const char* CheckBlock(const MapBlockRecord& block, size_t surfaceCount);
     // A block's surface index and half-resolution planes, interleaved.
     int32_t ReadHalf(uint32_t offset, HalfPoint* points);
-    // A block's surface index and full-resolution planes, interleaved.
-    int32_t ReadFull(uint32_t offset, MapPoint* points);
+    // A block's surface index and full-resolution planes.
+    int32_t ReadFull(uint32_t offset, FullPlanes& planes);
 
     // n bytes at a position inside the file.
     std::vector<uint8_t> ReadBytes(int64_t position, size_t n);

@@ -382,9 +382,9 @@ TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
     for (int row = 0; row < Location.blocksY; ++row) {
         for (int column = 0; column < Location.blocksX; ++column) {
             Location.LoadCell(column, row, 0);
-            for (const MapPoint& point : Location.Cell(column, row).full->points) {
-                if (g_pLandMaterials->FindByGID(point.code >> 16) < 0)
-                    unknown.insert(point.code >> 16);
+            for (const uint32_t code : Location.Cell(column, row).full->planes.code) {
+                if (g_pLandMaterials->FindByGID(code >> 16) < 0)
+                    unknown.insert(code >> 16);
             }
         }
     }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -30,13 +31,13 @@ void ReadAlone(const uint8_t* data, size_t size)
             file.EndChunk(chunk);
         }
         const std::vector<MapBlockRecord> blocks = file.ReadBlockTable(header);
-        std::vector<MapPoint> full(size_t(MapFile::kFullSide) * MapFile::kFullSide);
+        const auto full = std::make_unique<FullPlanes>();
         std::vector<HalfPoint> half(size_t(MapFile::kHalfSide) * MapFile::kHalfSide);
         for (size_t n = 0; n < blocks.size() && n < 4; ++n) {
             if (file.CheckBlock(blocks[n], surfaces))
                 break;
             file.ReadHalf(blocks[n].offset, half.data());
-            file.ReadFull(blocks[n].offset, full.data());
+            file.ReadFull(blocks[n].offset, *full);
         }
     } catch (const MapFileError&) {
     }

@@ -101,7 +101,7 @@ TEST_F(MeshesTest, StitchingFollowsTheNeighboursAndRestoresExactly)
         129, 65, [](int gx, int gy) { return std::sin(float(gx) * 0.37f) * 40.0f + float(gy % 7) * 0.3f; }));
     Location.LoadCell(0, 0, 0);
     MapCell& near = *Location.Cell(0, 0).full;
-    std::vector<MapPoint> loaded(std::begin(near.points), std::end(near.points));
+    const std::vector<float> loaded(std::begin(near.planes.height), std::end(near.planes.height));
     Location.Cell(1, 0).level = 4;
     Location.LoadCell(1, 0, 4);
     const HalfCell& far = *Location.Cell(1, 0).half;
@@ -109,12 +109,12 @@ TEST_F(MeshesTest, StitchingFollowsTheNeighboursAndRestoresExactly)
     ASSERT_EQ(near.stitched[2], 1);
     for (int k = 0; k < 32; ++k) {
         const float expected = (HalfHeight(far.At(k, 0).height) + HalfHeight(far.At(k + 1, 0).height)) * 0.5f;
-        EXPECT_FLOAT_EQ(near.At(2 * k + 1, 64).height, expected);
+        EXPECT_FLOAT_EQ(near.Height(2 * k + 1, 64), expected);
     }
     Location.Cell(1, 0).level = 0;
     Location.UpdateBorder(1, 0);
     EXPECT_EQ(near.stitched[2], 0);
-    EXPECT_EQ(std::memcmp(near.points, loaded.data(), sizeof near.points), 0);
+    EXPECT_EQ(std::memcmp(near.planes.height, loaded.data(), sizeof near.planes.height), 0);
 }
 
 // Builds quad 0 of cell (0, 0) at a level; the returned mesh stays valid until the next build.
