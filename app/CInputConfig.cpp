@@ -1,9 +1,9 @@
 #include "app/CInputConfig.h"
 
-#include "app/KeyCodeTable.h"
 #include "foundation/BaseDirectory.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ConfigKeys.h"
+#include "foundation/KeyCodeTable.h"
 #include "platform/input/key_names.h"
 #include "platform/win/profile.h"
 #include "world/db/CZJEngine.h"

@@ -9,6 +9,9 @@
 
 namespace zoq::bench {
 
+// The game frame's CPU budget in nanoseconds, the unit of the per-frame requirements.
+inline constexpr double kFrameBudgetNs = 2.0e6;
+
 struct Result {
     double realNs = 0; // real time per iteration
     std::map<std::string, double> counters; // user counters as reported (rates applied)

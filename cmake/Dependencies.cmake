@@ -25,3 +25,15 @@ zoq_pkg(png libpng)
 zoq_pkg(jpeg libjpeg)
 zoq_pkg(zlib zlib)
 zoq_pkg(freetype freetype2)
+zoq_pkg(imgui imgui)
+zoq_pkg(opengl opengl)
+
+# Dear ImGui's OpenGL 3 renderer comes as source among libimgui-dev's examples; its header sits in the
+# package's backends include folder.
+find_file(ZOQ_IMGUI_OPENGL3_SOURCE imgui_impl_opengl3.cpp
+    PATHS /usr/share/doc/libimgui-dev/examples/backends NO_DEFAULT_PATH NO_CACHE)
+find_path(ZOQ_IMGUI_BACKENDS_DIR imgui_impl_opengl3.h PATHS /usr/include/imgui/backends NO_DEFAULT_PATH NO_CACHE)
+if(NOT ZOQ_IMGUI_OPENGL3_SOURCE OR NOT ZOQ_IMGUI_BACKENDS_DIR)
+    message(FATAL_ERROR "Dear ImGui's OpenGL 3 renderer (imgui_impl_opengl3.cpp and .h) is missing: "
+        "install the Debian package libimgui-dev (scripts/setup does)")
+endif()

@@ -294,4 +294,12 @@ int DrainEvents()
     return count;
 }
 
+bool WaitForEvents(int timeoutMs)
+{
+    const bool pending = SDL_WaitEventTimeout(nullptr, timeoutMs < 0 ? -1 : timeoutMs) == 1;
+    // The wait leaves SDL's end-of-poll marker queued, which would end the next drain before the event.
+    SDL_FlushEvent(SDL_POLLSENTINEL);
+    return pending;
+}
+
 } // namespace plat::window

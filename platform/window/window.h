@@ -201,5 +201,8 @@ void SetRaiseRequestSource(win::SingleInstance& instance);
 // The program's only SDL event drain: polls the raise request, then feeds every pending SDL event to
 // the input devices, then to the other listeners, then turns it into messages. Returns the events seen.
 int DrainEvents();
+// Sleeps until an SDL event is pending (left for the drain) or timeoutMs passed (negative: no limit);
+// true when one is pending.
+bool WaitForEvents(int timeoutMs);
 
 } // namespace plat::window

@@ -1,6 +1,6 @@
 #include "app/CInputConfig.h"
-#include "app/KeyCodeTable.h"
 #include "foundation/ConfigKeys.h"
+#include "foundation/KeyCodeTable.h"
 #include "platform/input/key_names.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/fake_input.h"

@@ -1,6 +1,6 @@
 // The DICode.ini reader and the command-line parser on arbitrary text.
 #include "app/CommandLine.h"
-#include "app/KeyCodeTable.h"
+#include "foundation/KeyCodeTable.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -10,6 +10,7 @@ import sys
 # Where a path belongs: the longest matching prefix wins.
 UNITS = {
     "platform/": "platform",
+    "platform/dialog/": "dialog",  # the settings program's dialog window, for it alone
     "foundation/": "foundation",
     "render/": "engine",
     "audio/": "engine",
@@ -38,23 +39,24 @@ PRODUCT = LOWER_THAN_GAME | {"game", "app"}
 # unit.
 MAY_USE = {
     "platform": {"platform"},
+    "dialog": {"platform"},
     "foundation": {"foundation", "platform/win/"},
     "engine": LOWER_THAN_GAME,
     "game": LOWER_THAN_GAME | {"game"},
     "app": PRODUCT,
     "server": LOWER_THAN_GAME,
-    "settings": {"platform", "foundation"},
+    "settings": {"platform", "foundation", "dialog"},
     "tools": PRODUCT | {"tools"},
     "test support": PRODUCT | {"tools", "test support"},
-    "tests": PRODUCT | {"tools", "server", "test support", "tests"},
-    "bench": PRODUCT | {"tools", "server", "test support", "bench"},
+    "tests": PRODUCT | {"dialog", "settings", "tools", "server", "test support", "tests"},
+    "bench": PRODUCT | {"dialog", "settings", "tools", "server", "test support", "bench"},
 }
 
 # Outside libraries whose headers only some folders include: the platform layers wrap them.
 LIBRARY_HEADERS = [
     ("SDL", re.compile(r"SDL2?/|SDL\.h"), ["platform/window/", "platform/input/", "platform/gfx/",
-                                           "tests/platform/"]),
-    ("OpenGL", re.compile(r"GL/|EGL/|KHR/"), ["platform/gfx/"]),
+                                           "platform/dialog/", "tests/platform/"]),
+    ("OpenGL", re.compile(r"GL/|EGL/|KHR/"), ["platform/gfx/", "platform/dialog/"]),
     ("OpenAL", re.compile(r"AL/"), ["platform/sound/"]),
     # Raw ENet: the baselines of the relay benchmark and the hostile client of the flood test.
     ("ENet", re.compile(r"enet/"), ["platform/net/", "bench/", "tests/server/"]),

@@ -17,6 +17,9 @@ PLANTED = [
     ("server/CMakeLists.txt", "target_link_libraries(ZJServ PRIVATE zoq_game)", "ZJServ links zoq_game"),
     ("platform/win/CMakeLists.txt", "target_link_libraries(zoq_platform_win PUBLIC zoq_foundation)",
      "libraries link in a circle"),
+    ("ui/CMessager.cpp", '#include "platform/dialog/dialog.h"', "ui/CMessager.cpp:{line}: includes"),
+    ("platform/gfx/device.cpp", '#include "platform/dialog/frame.h"', "platform/gfx/device.cpp:{line}: includes"),
+    ("render/Graphic.cpp", "#include <imgui.h>", "render/Graphic.cpp:{line}: includes <imgui.h>"),
 ]
 
 

@@ -10,14 +10,19 @@
 //   music main|tower|battle|calm <key>
 //   timed <sound-key> <interval> <length> <held> <first-hour> <end-hour>
 //   trade version=<1|2>
+//   good <building> <key> max=<f> buy=<f> stock=<f> production=<f> min=<f> normal=<f> [steep]
 // Objects of one code form one block, blocks in the order their code first appears; roads (8) and
-// boundaries (23) need id= and may have links=.
+// boundaries (23) need id= and may have links=. Goods of one building form one trade entry, entries
+// in the order their building first appears; a good's key is a row of the table its prefix names
+// and its building the property text of a building (11) of the location.
 #include "platform/win/text.h"
 #include "tools/mkdata/producers.h"
 #include "tools/world/objects_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <numbers>
 
@@ -118,6 +123,22 @@ constexpr Rule kRules[] = {
     { "Конфигурации", "BOMB#", "Снаряды" },
     { "Конфигурации", "ROCKET#", "Снаряды" },
 };
+
+struct GoodTable {
+    const char* prefix;
+    const char* table;
+};
+
+// The tables that hold traded keys, by key prefix.
+constexpr GoodTable kGoodTables[] = {
+    { "TOV", "Товары" },
+    { "GL", "Глайдеры" },
+    { "GUN", "Оружие" },
+    { "EQP", "Оборудование" },
+    { "AMM", "Снаряды" },
+};
+
+constexpr size_t kMaxTradeEntries = 100;
 
 struct Need {
     const char* table;
@@ -223,11 +244,21 @@ public:
                 ok = Timed(words, file.music, error);
             else if (words[0] == "trade")
                 ok = Trade(words, file.trade, error);
+            else if (words[0] == "good")
+                ok = Good(words, file.trade, error);
             else
-                ok = Fail(
-                    "unknown statement '" + ToUtf8(words[0]) + "' (object, music, timed, trade)", error);
+                ok = Fail("unknown statement '" + ToUtf8(words[0]) + "' (object, music, timed, trade, good)",
+                    error);
             if (!ok)
                 return false;
+        }
+        // Buildings may be placed after their goods.
+        for (size_t i = 0; i < file.trade.entries.size(); ++i) {
+            const std::string& building = file.trade.entries[i].building;
+            if (std::find(m_buildings.begin(), m_buildings.end(), building) == m_buildings.end()) {
+                m_line = m_tradeLines[i];
+                return Fail("'" + ToUtf8(building) + "' is no building of this location", error);
+            }
         }
         return true;
     }
@@ -401,9 +432,61 @@ private:
         return true;
     }
 
+    bool Good(const std::vector<std::string_view>& words, world::TradeSection& trade, std::string& error)
+    {
+        constexpr const char* kUsage
+            = "expected 'good <building> <key> max=<f> buy=<f> stock=<f> production=<f> min=<f> normal=<f> "
+              "[steep]'";
+        if (words.size() != 9 && words.size() != 10)
+            return Fail(kUsage, error);
+        std::string building;
+        world::TradeGood good;
+        if (!Name(words[1], "the building", building, error)
+            || !Name(words[2], "the good's key", good.key, error))
+            return false;
+        const GoodTable* table = nullptr;
+        for (const GoodTable& candidate : kGoodTables) {
+            if (good.key.starts_with(candidate.prefix))
+                table = &candidate;
+        }
+        if (!table)
+            return Fail("'" + ToUtf8(good.key) + "' has no goods prefix (TOV, GL, GUN, EQP, AMM)", error);
+        if (!NeedRowOf(table->table, good.key, error))
+            return false;
+        const std::pair<const char*, float*> values[] = { { "max=", &good.maxPrice },
+            { "buy=", &good.buyPrice }, { "stock=", &good.stock }, { "production=", &good.production },
+            { "min=", &good.minPrice }, { "normal=", &good.normalStock } };
+        for (size_t i = 0; i < std::size(values); ++i) {
+            const std::string_view word = words[3 + i];
+            if (!word.starts_with(values[i].first)
+                || !ParseFloat(word.substr(std::strlen(values[i].first)), *values[i].second))
+                return Fail(kUsage, error);
+        }
+        if (words.size() == 10) {
+            if (words[9] != "steep")
+                return Fail(kUsage, error);
+            good.steepCurve = 1;
+        }
+        world::TradeEntry* entry = nullptr;
+        for (world::TradeEntry& existing : trade.entries) {
+            if (existing.building == building)
+                entry = &existing;
+        }
+        if (!entry) {
+            if (trade.entries.size() >= kMaxTradeEntries)
+                return Fail("at most 100 trading buildings", error);
+            entry = &trade.entries.emplace_back();
+            entry->building = building;
+            m_tradeLines.push_back(m_line);
+        }
+        entry->goods.push_back(std::move(good));
+        return true;
+    }
+
     ProducerContext& m_context;
     std::string m_relative;
     int m_line = 0;
+    std::vector<int> m_tradeLines; // where each trade entry's first good is
 
 public:
     std::vector<std::string> m_buildings;

@@ -121,8 +121,17 @@ std::vector<uint8_t> WriteTradeSection(const TradeSection& trade)
     for (const TradeEntry& entry : trade.entries) {
         out.Text(entry.building, 32);
         out.U32(uint32_t(entry.goods.size()));
-        for (const auto& goods : entry.goods)
-            out.Raw(goods.data(), goods.size());
+        for (const TradeGood& good : entry.goods) {
+            out.Text(good.key, 32);
+            out.Zeros(64);
+            for (float value : { good.maxPrice, good.buyPrice, good.stock, good.production, good.minPrice,
+                     good.normalStock })
+                out.F32(value);
+            out.Zeros(16);
+            out.U8(good.soldIn);
+            out.U8(good.steepCurve);
+            out.Zeros(2);
+        }
     }
     return out.bytes;
 }

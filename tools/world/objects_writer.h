@@ -50,9 +50,22 @@ struct GroupSection {
     std::vector<GroupEntry> groups;
 };
 
+// One good of a trading building, written as its 140-byte record (reserved bytes zero).
+struct TradeGood {
+    std::string key;
+    float maxPrice = 0;
+    float buyPrice = 0;
+    float stock = 0;
+    float production = 0;
+    float minPrice = 0;
+    float normalStock = 0;
+    uint8_t soldIn = 0;
+    uint8_t steepCurve = 0;
+};
+
 struct TradeEntry {
     std::string building;
-    std::vector<std::array<uint8_t, 140>> goods;
+    std::vector<TradeGood> goods;
 };
 
 struct TradeSection {

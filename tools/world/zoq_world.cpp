@@ -1,5 +1,7 @@
 // zoq-world info DIR LOCATION: loads the type tables of DIR's record database and the location,
 // and prints what they hold, one tab-separated line a fact.
+// zoq-world trade DIR LOCATION [HOURS]: loads them the same way, runs the hourly trade tick for
+// hours 1..HOURS from the seed 0 and prints every building's goods.
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CMusicMng.h"
@@ -8,6 +10,7 @@
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
 #include "foundation/ResourceDBManager.h"
+#include "foundation/XRandom.h"
 #include "platform/gfx/window.h"
 #include "platform/win/paths.h"
 #include "platform/win/program_info.h"
@@ -25,9 +28,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -89,14 +94,20 @@ bool IsLocationName(const std::string& name)
         [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
+constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
+                          "       zoq-world trade DIR LOCATION [HOURS]\n";
+
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
+      "       zoq-world trade DIR LOCATION [HOURS]\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
-      "name inside DIR, as the game names it), and prints what they hold, one line a fact.\n";
+      "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
+      "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
+      "trading building and its goods.\n";
 
 int Usage()
 {
-    std::fputs("usage: zoq-world info DIR LOCATION\n", stderr);
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -133,12 +144,35 @@ void PrintWorld()
         links += node.linkCount;
     std::printf("roads\t%d\t%d\n", g_RoadManager.NodeCount(), links);
     std::printf("groups\t%d\n", FerroGroupList.Count());
-    std::printf("trade\t%zu\n", ZJTrade.entries.size());
+    std::printf("trade\t%d\n", ZJTrade.entryCount);
     std::printf("music\t%u\t%u\t%u\n", ZJEngine.music.battleCount, ZJEngine.music.calmCount,
         ZJEngine.music.soundCount);
 }
 
-int Info(const std::string& dir, const std::string& location)
+// A name as UTF-8, "-" when empty.
+std::string Shown(const char* name)
+{
+    return name[0] ? plat::win::Cp1251ToUtf8(name) : "-";
+}
+
+void PrintTrade(int hours)
+{
+    SharedRandom.seed = 0;
+    SharedRandom.last = 0.0f;
+    for (int hour = 1; hour <= hours; ++hour)
+        ZJTrade.Run(hour);
+    for (int i = 0; i < ZJTrade.entryCount; ++i) {
+        const STradeEntry& entry = ZJTrade.Entry(i);
+        std::printf("entry\t%s\t%d\n", Shown(entry.building).c_str(), entry.goods.Count());
+        for (const SBuildingTrade& good : entry.goods)
+            std::printf("good\t%s\tcurve=%.3f\tbuy=%.3f\tstock=%.3f\tmax=%.3f\tmin=%.3f\tsold=%d\n",
+                Shown(good.key).c_str(), double(ZJTrade.ComputePrice(good)), double(good.buyPrice),
+                double(good.stock), double(good.maxPrice), double(good.minPrice), good.soldIn ? 1 : 0);
+    }
+}
+
+// Loads DIR's tables and the location as the game does, then prints through print.
+int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print)
 {
     // The objects file is the location's name with its last letter made 'o'.
     if (!IsLocationName(location))
@@ -195,7 +229,7 @@ int Info(const std::string& dir, const std::string& location)
     } catch (...) {
         throw Failure { location, LoggedReason(logPath, logBefore, "cannot load the location") };
     }
-    PrintWorld();
+    print();
     const std::vector<std::string> log = ReadLines(logPath);
     const std::string start = ErrorLogStartLine();
     std::printf("logged\t%td\n",
@@ -213,10 +247,22 @@ int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = plat::win::AnswerInfoOption(argc, argv, "zoq-world", kHelp))
         return *answered;
-    if (argc != 4 || std::string(argv[1]) != "info")
+    const std::string command = argc > 1 ? argv[1] : "";
+    std::function<void()> print;
+    if (command == "info" && argc == 4)
+        print = PrintWorld;
+    int hours = 0;
+    if (command == "trade" && (argc == 4 || argc == 5)) {
+        const std::string_view text = argc == 5 ? argv[4] : "0";
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), hours);
+        if (ec != std::errc() || end != text.data() + text.size() || hours < 0)
+            return Usage();
+        print = [hours] { PrintTrade(hours); };
+    }
+    if (!print)
         return Usage();
     try {
-        return Info(argv[2], argv[3]);
+        return LoadAndPrint(argv[2], argv[3], print);
     } catch (const Failure& failure) {
         std::fprintf(stderr, "zoq-world: %s: %s\n", failure.file.c_str(), failure.reason.c_str());
     } catch (const std::exception& error) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -188,6 +189,18 @@ TEST_F(WindowTest, anIconShouldBeKeptOnlyWhenItHasPixels)
 TEST_F(WindowTest, sdlQuitShouldBecomeQuit)
 {
     test::PushQuit();
+    EXPECT_EQ(TakeAll(), (std::vector<Expected> { { K::Quit, 0 } }));
+}
+
+TEST_F(WindowTest, waitingShouldEndAtAPendingEventWhichStaysForTheDrainOrAtTheTimeout)
+{
+    DrainEvents();
+    ClearMessages();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WaitForEvents(60));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    test::PushQuit();
+    EXPECT_TRUE(WaitForEvents(-1));
     EXPECT_EQ(TakeAll(), (std::vector<Expected> { { K::Quit, 0 } }));
 }
 

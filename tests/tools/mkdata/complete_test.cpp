@@ -6,6 +6,7 @@
 #include "tests/render/render_fixture.h"
 
 #include "ai/CFerroGroupList.h"
+#include "ai/CZJTrade.h"
 #include "audio/CFileUtil.h"
 #include "audio/CMusicMng.h"
 #include "audio/CSoundManager.h"
@@ -25,9 +26,12 @@
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
 #include "world/db/CBuildingManager.h"
+#include "world/db/CEquipmentManager.h"
 #include "world/db/CGliderManager.h"
+#include "world/db/CGoodsManager.h"
 #include "world/db/CGunManager.h"
 #include "world/db/CLanternManager.h"
+#include "world/db/CMissileManager.h"
 #include "world/db/COrgManager.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/CTowerManager.h"
@@ -389,6 +393,45 @@ TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
         }
     }
     EXPECT_TRUE(unknown.empty()) << "material " << (unknown.empty() ? 0u : *unknown.begin());
+    EXPECT_EQ(Logged(), "");
+}
+
+// Every traded key is a row of the table its prefix names, every trading building stands in the
+// location, and location1 trades goods between its two buildings, one on a steep curve.
+TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
+{
+    ZJEngine.Load("location1.zjp");
+    const std::pair<const char*, const DefaultManager*> tables[]
+        = { { "TOV", &g_GoodsManager }, { "GL", &g_GliderManager }, { "GUN", &g_GunManager },
+              { "EQP", &g_EquipmentManager }, { "AMM", &g_MissileManager } };
+    std::map<std::string, std::set<std::string>> offered, bought;
+    bool steep = false;
+    ASSERT_EQ(ZJTrade.entryCount, 2) << "B_L1_CEH and B_L1_TUNNEL";
+    for (int i = 0; i < ZJTrade.entryCount; ++i) {
+        const STradeEntry& entry = ZJTrade.Entry(i);
+        EXPECT_NE(ObjectList.FindObject(MakeNameKey32(entry.building), 11), nullptr) << entry.building;
+        for (const SBuildingTrade& good : entry.goods) {
+            const DefaultManager* table = nullptr;
+            for (const auto& [prefix, manager] : tables)
+                table = std::string_view(good.key).starts_with(prefix) ? manager : table;
+            ASSERT_NE(table, nullptr) << good.key;
+            EXPECT_GE(table->GetRowNames().Find(good.key), 0) << good.key;
+            if (good.maxPrice > 0)
+                offered[good.key].insert(entry.building);
+            if (good.buyPrice > 0)
+                bought[good.key].insert(entry.building);
+            steep = steep || good.steepCurve;
+        }
+    }
+    bool route = false;
+    for (const auto& [key, sellers] : offered) {
+        for (const std::string& seller : sellers) {
+            for (const std::string& buyer : bought[key])
+                route = route || (key.starts_with("TOV") && seller != buyer);
+        }
+    }
+    EXPECT_TRUE(route) << "a good offered at one building and bought at the other";
+    EXPECT_TRUE(steep);
     EXPECT_EQ(Logged(), "");
 }
 

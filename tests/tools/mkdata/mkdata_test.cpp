@@ -133,6 +133,19 @@ const Refusal kRefusals[] = {
     { "map material of no land material", "maps/location1.txt",
         [](const fs::path& f) { Replace(f, "material 3 colour", "material 9 colour"); }, "material 9",
         "material 9 is no GID of 'Поверхности'" },
+    { "unknown trade good", "locations/location1.txt",
+        [](const fs::path& f) {
+            AppendText(f, "good B_L1_CEH TOV_NOPE max=1 buy=0 stock=0 production=0 min=0 normal=0\n");
+        },
+        "TOV_NOPE", "'TOV_NOPE' is no row of table 'Товары'" },
+    { "trade building not placed", "locations/location1.txt",
+        [](const fs::path& f) {
+            AppendText(f, "good B_NOPE TOV_ORE max=1 buy=0 stock=0 production=0 min=0 normal=0\n");
+        },
+        "B_NOPE", "'B_NOPE' is no building of this location" },
+    { "trade good without its prices", "locations/location1.txt",
+        [](const fs::path& f) { AppendText(f, "good B_L1_CEH TOV_ORE steep\n"); }, "TOV_ORE steep",
+        "expected 'good <building> <key> max=<f>" },
     { "missing required row", "tables/textures.txt",
         [](const fs::path& f) { Replace(f, "[TEX_SAMPLECOLOR]", "[TEX_SAMPLE_COLOUR]"); }, nullptr,
         "missing required row 'TEX_SAMPLECOLOR'" },

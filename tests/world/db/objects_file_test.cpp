@@ -101,9 +101,9 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     EXPECT_EQ(caravan.organisation, g_OrgManager.FindOrganisation("ORG_TRANSES"));
     EXPECT_EQ(caravan.count, 2);
     EXPECT_STREQ(caravan.members[1].name, "CFG_B");
-    ASSERT_EQ(ZJTrade.entries.size(), 1u);
-    EXPECT_STREQ(ZJTrade.entries[0].building, "BLD_BASE");
-    EXPECT_EQ(ZJTrade.entries[0].goodsCount, 2u);
+    ASSERT_EQ(ZJTrade.entryCount, 1);
+    EXPECT_STREQ(ZJTrade.Entry(0).building, "BLD_BASE");
+    EXPECT_EQ(ZJTrade.Entry(0).goods.Count(), 2);
     EXPECT_STREQ(ZJEngine.music.mainTrack, "MUS_MAIN");
     EXPECT_EQ(ZJEngine.music.battleCount, 2u);
     EXPECT_STREQ(ZJEngine.music.battleTracks[1], "MUS_B2");

@@ -27,7 +27,7 @@ protected:
         DataDirTest::SetUp();
         ObjectList.Clear();
         FerroGroupList.Clear();
-        ZJTrade.entries.clear();
+        ZJTrade.Clear();
     }
     void TearDown() override
     {

@@ -1,4 +1,4 @@
-// zoq-world info on a data folder made here: a record database, an archive holding the objects
+// zoq-world info and trade on a data folder made here: a record database, an archive holding the objects
 // file and the map file on disk.
 #include "tests/world/db/world_fixture.h"
 
@@ -153,6 +153,28 @@ TEST_F(WorldToolTest, InfoPrintsTablesIdsAndTheLocation)
     EXPECT_EQ(result.out, expected);
 }
 
+// Prices are lowered once after the load; two of the three production rolls from the seed 0 win
+// (5 + 10.69 + 4.63). The goods table is empty, so nothing is consumed and the curve price is the
+// top.
+TEST_F(WorldToolTest, TradeRunsTheHoursAndPrintsEveryBuilding)
+{
+    ObjectsFile file;
+    file.trade.version = 2;
+    file.trade.entries = { TradeEntry { "BLD",
+                               { TradeGood { "TOV_X", 200, 0, 5, 1, 100, 30, 0, 0 },
+                                   TradeGood { "GL_A", 0, 50, 2, 0, 0, 0, 1, 0 } } },
+        TradeEntry { "", {} } };
+    WriteArchive("world/Data/locs.pak", { { "Data\\Loc\\test.zjo", WriteObjectsFile(file) } });
+    const zoq::test::RunResult result = RunTool({ "trade", "world", "Data\\Loc\\test.zjp", "3" });
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+        "entry\tBLD\t2\n"
+        "good\tTOV_X\tcurve=150.000\tbuy=0.000\tstock=20.323\tmax=150.000\tmin=100.000\tsold=0\n"
+        "good\tGL_A\tcurve=0.000\tbuy=50.000\tstock=2.000\tmax=0.000\tmin=0.000\tsold=1\n"
+        "entry\t-\t0\n"
+        "logged\t0\n");
+}
+
 TEST_F(WorldToolTest, ATruncatedObjectsFileFailsWithTheTrace)
 {
     WriteArchive("world/Data/locs.pak",
@@ -169,11 +191,14 @@ TEST_F(WorldToolTest, ATruncatedObjectsFileFailsWithTheTrace)
 TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
 {
     const std::vector<std::string> usages[]
-        = { {}, { "info", "world" }, { "list", "world", "x" }, { "info", "a", "b", "c" } };
+        = { {}, { "info", "world" }, { "list", "world", "x" }, { "info", "a", "b", "c" }, { "trade", "a" },
+              { "trade", "a", "b", "x" }, { "trade", "a", "b", "-1" }, { "trade", "a", "b", "1", "2" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
-        EXPECT_EQ(result.err, "usage: zoq-world info DIR LOCATION\n");
+        EXPECT_EQ(result.err,
+            "usage: zoq-world info DIR LOCATION\n"
+            "       zoq-world trade DIR LOCATION [HOURS]\n");
     }
     std::filesystem::create_directories("empty");
     const zoq::test::RunResult result = RunTool({ "info", "empty", "x.zjp" });

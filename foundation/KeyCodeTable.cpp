@@ -1,4 +1,4 @@
-#include "app/KeyCodeTable.h"
+#include "foundation/KeyCodeTable.h"
 
 #include "foundation/BaseDirectory.h"
 #include "foundation/ErrorLog.h"
