@@ -147,7 +147,7 @@ TEST_F(HeightsTest, PoolsOfTwoEvictTheOldestAndReloadOnQuery)
     Location.SizeBufferPools(200, 100);
 }
 
-TEST_F(HeightsTest, TheQueueLoadsEveryEntryAndCountsTheFrame)
+TEST_F(HeightsTest, TheQueueLoadsNearCellsFirstAndCountsTheFrame)
 {
     Location.SizeBufferPools(1, 1);
     Load(Shaped(129, 65, [](int gx, int) { return float(gx); }));
@@ -163,6 +163,15 @@ TEST_F(HeightsTest, TheQueueLoadsEveryEntryAndCountsTheFrame)
     ASSERT_NE(Location.Cell(0, 0).full, nullptr);
     ASSERT_NE(Location.Cell(1, 0).half, nullptr);
     EXPECT_EQ(Location.Cell(0, 0).full->stitched[2], 1);
+    // Near entries load first: a failing far entry queued before a near one leaves it loaded.
+    Location.Purge();
+    Load(Shaped(129, 65, [](int gx, int) { return float(gx); }));
+    Location.loadQueue[0] = CLocation::SQueuedLoad { 0, 99, 0, 4 };
+    Location.loadQueue[1] = CLocation::SQueuedLoad { 1, 1, 0, 0 };
+    Location.loadQueueCount = 2;
+    EXPECT_THROW(Location.CycleLoad(), XRangeError);
+    EXPECT_NE(Location.Cell(1, 0).full, nullptr);
+    ResetCallTrace();
     Location.loadQueue[0] = CLocation::SQueuedLoad { 200, 0, 0, 0 };
     Location.loadQueueCount = 1;
     EXPECT_THROW(Location.CycleLoad(), XRangeError);

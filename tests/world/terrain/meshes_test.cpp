@@ -230,6 +230,25 @@ TEST_F(MeshesTest, FarMeshesCullSlopesFacingAwayUnlessSeenFromAbove)
     }
 }
 
+TEST_F(MeshesTest, AGroundPatchFollowsTheTerrain)
+{
+    Load(Shaped(65, 65, [](int gx, int gy) { return float((gx * 5 + gy * 3) % 7); }));
+    Location.LoadCell(0, 0, 0);
+    Build(2);
+    CVertexData out(0x202, 400, 2000); // position and two texture coordinates
+    out.vertexCount = 0;
+    out.indexCount = 0;
+    EXPECT_FALSE(Location.GetMapMesh(Vec3 { 2000, 2000, 0 }, 30.0f, out)); // outside the map
+    ASSERT_TRUE(Location.GetMapMesh(Vec3 { 100, 100, 0 }, 30.0f, out));
+    EXPECT_GT(out.indexCount, 0u);
+    for (uint32_t i = 0; i < out.vertexCount; ++i) {
+        const float* v = reinterpret_cast<const float*>(out.vertices + size_t(i) * out.stride);
+        EXPECT_NEAR(v[2], Location.GetHeight(Vec3 { v[0], v[1], 0 }, false, false), 1e-3f);
+        EXPECT_NEAR(v[3], (v[0] - 70.0f) / 60.0f, 1e-5f);
+        EXPECT_FLOAT_EQ(v[5], v[3]);
+    }
+}
+
 TEST_F(MeshesTest, WaterMeshesCoverTheWaterPoints)
 {
     LocationMap map = LocationMap::Flat(65, 65);
