@@ -23,6 +23,22 @@ size_t Utf16Units(std::string_view text)
     return units;
 }
 
+// Text of the recipe as a message quotes it: printable UTF-8, other bytes as '?', at most 40
+// characters.
+std::string Printable(std::string_view text)
+{
+    constexpr size_t kMaxShown = 40;
+    std::string out;
+    size_t shown = 0;
+    for (size_t pos = 0; pos < text.size(); ++shown) {
+        if (shown == kMaxShown)
+            return out + "...";
+        const char32_t cp = plat::win::DecodeUtf8(text, pos);
+        plat::win::AppendUtf8(out, cp < 0x20 || cp == 0x7F || cp == 0xFFFD ? U'?' : cp);
+    }
+    return out;
+}
+
 std::vector<std::string_view> Split(std::string_view text, char separator)
 {
     std::vector<std::string_view> parts;
@@ -67,7 +83,7 @@ public:
             }
             const std::string key(word.substr(0, eq));
             if (!m_keys.emplace(key, Value { word.substr(eq + 1), false }).second)
-                Fail("key '" + key + "' given twice");
+                Fail("key '" + Printable(key) + "' given twice");
         }
     }
 
@@ -109,7 +125,7 @@ public:
     {
         for (const auto& [key, value] : m_keys)
             if (!value.taken)
-                Fail("'" + m_keyword + "' has no key '" + key + "'");
+                Fail("'" + m_keyword + "' has no key '" + Printable(key) + "'");
     }
 
     float Float(std::string_view text, const std::string& what) const
@@ -117,7 +133,7 @@ public:
         float value = 0;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-            Fail(what + ": '" + std::string(text) + "' is not a number");
+            Fail(what + ": '" + Printable(text) + "' is not a number");
         return value;
     }
 
@@ -125,7 +141,7 @@ public:
     {
         const float value = Float(text, what);
         if (value < min || value > max)
-            Fail(what + " " + std::string(text) + " is outside " + Shown(min) + ".." + Shown(max));
+            Fail(what + " " + Printable(text) + " is outside " + ShownNumber(min) + ".." + ShownNumber(max));
         return value;
     }
 
@@ -134,9 +150,9 @@ public:
         int64_t value = 0;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (ec != std::errc() || end != text.data() + text.size())
-            Fail(what + ": '" + std::string(text) + "' is not a whole number");
+            Fail(what + ": '" + Printable(text) + "' is not a whole number");
         if (value < min || value > max)
-            Fail(what + " " + std::string(text) + " is outside " + std::to_string(min) + ".."
+            Fail(what + " " + Printable(text) + " is outside " + std::to_string(min) + ".."
                 + std::to_string(max));
         return value;
     }
@@ -151,7 +167,7 @@ public:
         const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
         if ((digits.size() != 6 && digits.size() != 8) || ec != std::errc()
             || end != digits.data() + digits.size())
-            Fail(what + ": '" + std::string(text) + "' is not a colour 0xAARRGGBB");
+            Fail(what + ": '" + Printable(text) + "' is not a colour 0xAARRGGBB");
         return digits.size() == 6 ? value | 0xFF000000u : value;
     }
 
@@ -161,7 +177,7 @@ public:
         if (text == "-")
             return {};
         if (text.empty() || text.size() > kMaxTexture)
-            Fail(what + " '" + std::string(text) + "' is not a name of 1 to 31 bytes");
+            Fail(what + " '" + Printable(text) + "' is not a name of 1 to 31 bytes");
         return std::string(text);
     }
 
@@ -171,7 +187,7 @@ private:
         bool taken;
     };
 
-    static std::string Shown(float v)
+    static std::string ShownNumber(float v)
     {
         char text[32];
         const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
@@ -202,7 +218,7 @@ public:
             words.erase(words.begin());
             const Handler* handler = Find(keyword);
             if (!handler)
-                throw RecipeError(number, "unknown statement '" + std::string(keyword) + "'");
+                throw RecipeError(number, "unknown statement '" + Printable(keyword) + "'");
             if (keyword == "name") {
                 Once(number, "name");
                 const size_t start = line.find("name") + 4;
@@ -268,7 +284,7 @@ private:
         const auto side = [&](std::string_view text, const char* what) {
             const int64_t n = s.Int(text, what, 65, kMaxPoints);
             if ((n - 1) % kBlockSteps != 0)
-                s.Fail(std::string(what) + " " + std::string(text) + " is not 64k + 1");
+                s.Fail(std::string(what) + " " + Printable(text) + " is not 64k + 1");
             return int32_t(n);
         };
         m_recipe.width = side(words[0], "width");
@@ -386,7 +402,7 @@ private:
         WeatherRecord w;
         const std::string_view kind = s.Take("kind");
         if (kind != "day" && kind != "night")
-            s.Fail("kind= is day or night, not '" + std::string(kind) + "'");
+            s.Fail("kind= is day or night, not '" + Printable(kind) + "'");
         w.kind = kind == "day" ? 0 : 1;
         if (s.Has("weight"))
             w.weight = s.Float(s.Take("weight"), "weight", 0.0f, 1e6f);
@@ -433,7 +449,7 @@ private:
             const auto it = std::find_if(std::begin(kEffects), std::end(kEffects),
                 [&](const auto& entry) { return entry.first == effect[0]; });
             if (it == std::end(kEffects))
-                s.Fail("effect is none, rain, snow or storm, not '" + std::string(effect[0]) + "'");
+                s.Fail("effect is none, rain, snow or storm, not '" + Printable(effect[0]) + "'");
             w.effects = it->second;
             w.effectIntensity = s.Float(effect[1], "effect intensity", 0.0f, 100.0f);
         }

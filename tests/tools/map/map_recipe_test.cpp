@@ -26,6 +26,7 @@ TEST(MapRecipe, refusesWithTheLineAtFault)
 {
     const Refusal cases[] = {
         { "name A\npoints 129 65\nmountain x=1\n", 3, "unknown statement 'mountain'" },
+        { "name A\npoints 129 65\n\x01\xFFzz\n", 3, "unknown statement '??zz'" },
         { "name A\npoints 100 65\n", 2, "not 64k + 1" },
         { "name A\npoints 129 4161\n", 2, "outside 65..4097" },
         { "name A\npoints 129\n", 2, "expected 'points <W> <H>'" },
