@@ -16,6 +16,7 @@
 #include "world/objects/CHelperPoint.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CTheThing.h"
+#include "world/terrain/CLocation.h"
 
 #include <cstring>
 #include <string>
@@ -287,7 +288,7 @@ bool script_commands::ShowObjectAtPos(M&, Args& a)
     float placement[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0 };
     placement[12] = at.x + RandRange(40.0f) - 20.0f;
     placement[13] = at.y + RandRange(40.0f) - 20.0f;
-    placement[14] = at.z + 1.0f;
+    placement[14] = Location.GetHeightAt(Vec3 { placement[12], placement[13], at.z }, false) + 1.0f;
     placement[15] = 1.0f;
     auto* thing = new CTheThing;
     thing->Init(placement, 0);
