@@ -265,7 +265,7 @@ void CZJApp::InvalidateResources()
     Step("device objects");
     CApplication::InvalidateDeviceObjects();
     Step("effects, terrain, radar");
-    CEffectRenderManager::InvalidateResources();
+    EffectRenderManager.InvalidateResources();
     Location.InvalidateResources();
     Radar.InvalidateResources();
     Step("menus");
@@ -296,7 +296,7 @@ void CZJApp::ResetResources()
     Step("shot target");
     CreateShotTarget();
     Step("effects, terrain, radar");
-    CEffectRenderManager::ResetResources();
+    EffectRenderManager.ResetResources();
     Location.RestoreResources();
     Radar.CreateTextures();
     Step("menus");

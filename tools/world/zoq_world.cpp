@@ -2,6 +2,8 @@
 // and prints what they hold, one tab-separated line a fact.
 // zoq-world trade DIR LOCATION [HOURS]: loads them the same way, runs the hourly trade tick for
 // hours 1..HOURS from the seed 0 and prints every building's goods.
+// zoq-world path DIR LOCATION FROM TO: loads them the same way and prints the road path between
+// two nodes, named or given as #index.
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CMusicMng.h"
@@ -29,6 +31,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -95,15 +98,18 @@ bool IsLocationName(const std::string& name)
 }
 
 constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
-                          "       zoq-world trade DIR LOCATION [HOURS]\n";
+                          "       zoq-world trade DIR LOCATION [HOURS]\n"
+                          "       zoq-world path DIR LOCATION FROM TO\n";
 
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
       "       zoq-world trade DIR LOCATION [HOURS]\n"
+      "       zoq-world path DIR LOCATION FROM TO\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
-      "trading building and its goods.\n";
+      "trading building and its goods; path prints the shortest road path from the road\n"
+      "node FROM to TO (names, or #index) and its length.\n";
 
 int Usage()
 {
@@ -169,6 +175,45 @@ void PrintTrade(int hours)
                 Shown(good.key).c_str(), double(ZJTrade.ComputePrice(good)), double(good.buyPrice),
                 double(good.stock), double(good.maxPrice), double(good.minPrice), good.soldIn ? 1 : 0);
     }
+}
+
+// The index of a road node named by its name or "#index", -1 when there is none.
+int RoadNode(const std::string& text)
+{
+    if (text.starts_with("#")) {
+        int index = -1;
+        const auto [end, ec] = std::from_chars(text.data() + 1, text.data() + text.size(), index);
+        const bool whole = ec == std::errc() && end == text.data() + text.size();
+        return whole && index >= 0 && index < g_RoadManager.NodeCount() ? index : -1;
+    }
+    return g_RoadManager.FindNodeByName(plat::win::Utf8ToCp1251(text).c_str());
+}
+
+// 0 after printing the path, 1 after saying there is none.
+int PrintPath(const std::string& from, const std::string& to)
+{
+    const int start = RoadNode(from);
+    const int goal = RoadNode(to);
+    XDynamicArray<int32_t> path;
+    if (start < 0 || goal < 0 || !g_RoadManager.GetNearestPath(start, goal, path)) {
+        std::fprintf(stderr, "zoq-world: no path from %s to %s\n", from.c_str(), to.c_str());
+        return 1;
+    }
+    std::string line = "path";
+    double length = 0.0;
+    for (int i = 0; i < path.Count(); ++i) {
+        const SRoadNode& node = *g_RoadManager.GetNode(path.At(i));
+        line += " " + (node.name[0] ? plat::win::Cp1251ToUtf8(node.name) : "#" + std::to_string(path.At(i)));
+        if (i > 0) {
+            const SRoadNode& before = *g_RoadManager.GetNode(path.At(i - 1));
+            const double dx = node.position[0] - before.position[0];
+            const double dy = node.position[1] - before.position[1];
+            const double dz = node.position[2] - before.position[2];
+            length += std::sqrt(dx * dx + dy * dy + dz * dz);
+        }
+    }
+    std::printf("%s length=%.3f\n", line.c_str(), length);
+    return 0;
 }
 
 // Loads DIR's tables and the location as the game does, then prints through print.
@@ -259,10 +304,17 @@ int main(int argc, char** argv)
             return Usage();
         print = [hours] { PrintTrade(hours); };
     }
+    int status = 0;
+    if (command == "path" && argc == 6) {
+        const std::string from = argv[4];
+        const std::string to = argv[5];
+        print = [&status, from, to] { status = PrintPath(from, to); };
+    }
     if (!print)
         return Usage();
     try {
-        return LoadAndPrint(argv[2], argv[3], print);
+        const int loaded = LoadAndPrint(argv[2], argv[3], print);
+        return loaded != 0 ? loaded : status;
     } catch (const Failure& failure) {
         std::fprintf(stderr, "zoq-world: %s: %s\n", failure.file.c_str(), failure.reason.c_str());
     } catch (const std::exception& error) {

@@ -2,7 +2,7 @@
 // client and the object factory use: adding with object ids, the network list, the building list
 // of helper points, finding by network id, object id, name and type, and the deferred deletion.
 // Rays never hit unless a test sets rayTest; releasing the objects' device objects before a device
-// reset does nothing.
+// reset does nothing; the reflection draw draws nothing (it calls waterTest when a test sets it).
 #pragma once
 
 #include "foundation/NameKey32.h"
@@ -44,6 +44,12 @@ public:
     void Pack();
     // Destroys every object and helper point; the id counter restarts at 0.
     void Clear();
+    // Draws the objects in view into the water reflection.
+    void RenderForWater() const
+    {
+        if (waterTest)
+            waterTest();
+    }
     // Every live object releases its device objects before a device reset.
     void ReleaseDeviceObjects() { }
 
@@ -64,6 +70,8 @@ private:
 public:
     // Test access: what GetRayIntersection answers (the stand-in has no object geometry).
     std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
+    // Test access: what RenderForWater runs.
+    std::function<void()> waterTest;
 };
 
 extern CObjectList ObjectList;
