@@ -96,8 +96,8 @@ private:
         uint32_t stage;
         StageState state;
     };
-    static constexpr RenderState kRenderStates[]
-        = { RenderState::AlphaBlendEnable, RenderState::SrcBlend, RenderState::DestBlend, RenderState::CullMode };
+    static constexpr RenderState kRenderStates[] = { RenderState::AlphaBlendEnable, RenderState::SrcBlend,
+        RenderState::DestBlend, RenderState::CullMode };
     static constexpr Stage kStageStates[] = {
         { 0, StageState::ColorOp },
         { 0, StageState::ColorArg1 },
@@ -319,7 +319,8 @@ void CGun::DrawShoot(int kind, const Matrix4& point1, const Matrix4& point2)
             const float scroll = float(int(350.0f * float(p) + float(GameClock) * 3000.0f) % 1000);
             const Vec3 end { start.x + aim.x * shotLength, start.y + aim.y * shotLength,
                 start.z + aim.z * shotLength };
-            Mesh* mesh = EffectRenderManager.GetRayMesh2(start, end, desc->shotScale * 0.15f, camera, 700.0f, scroll);
+            Mesh* mesh = EffectRenderManager.GetRayMesh2(
+                start, end, desc->shotScale * 0.15f, camera, 700.0f, scroll);
             if (mesh && g_TexShaderManager)
                 g_TexShaderManager->Apply(kSlotAlphaEffect, mesh, t0, t1);
         }
@@ -366,20 +367,23 @@ void CGun::DrawRays(int kind, const Matrix4& point1, const Matrix4& point2, cons
     const int barrels = desc->doubleGun && desc->weaponClass != 1 ? 2 : 1;
     for (int b = 0; b < barrels; ++b) {
         Vec3 start = Translation(b == 0 ? point1 : point2);
-        const Vec3 end { start.x + aim.x * shotLength, start.y + aim.y * shotLength, start.z + aim.z * shotLength };
+        const Vec3 end { start.x + aim.x * shotLength, start.y + aim.y * shotLength,
+            start.z + aim.z * shotLength };
         if (IsPlayersGun() && !PlayerObject->visible) {
             const Matrix4& m = PlayerObject->matrix;
             start = Vec3 { start.x - m.m[2] * 10.0f, start.y - m.m[6] * 10.0f, start.z - m.m[10] * 10.0f };
         }
         device.SetRenderState(RenderState::DestBlend, plat::gfx::StateValue(plat::gfx::Blend::InvSrcAlpha));
         SetTextureFrame(1, bolt ? 8 : 4, step);
-        if (Mesh* mesh = EffectRenderManager.GetRayMesh(start, end, desc->shotScale * 0.1f, camera, brightness, false, 0.0f, repeat))
+        if (Mesh* mesh = EffectRenderManager.GetRayMesh(
+                start, end, desc->shotScale * 0.1f, camera, brightness, false, 0.0f, repeat))
             mesh->Render(true);
         if (!bolt)
             continue;
         device.SetRenderState(RenderState::DestBlend, plat::gfx::StateValue(plat::gfx::Blend::One));
         SetTextureFrame(1, 8, 4 + step);
-        if (Mesh* mesh = EffectRenderManager.GetRayMesh(start, end, desc->shotScale * 0.3f, camera, brightness, false, 0.0f, repeat * 0.5f))
+        if (Mesh* mesh = EffectRenderManager.GetRayMesh(
+                start, end, desc->shotScale * 0.3f, camera, brightness, false, 0.0f, repeat * 0.5f))
             mesh->Render(true);
     }
 }

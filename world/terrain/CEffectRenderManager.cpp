@@ -67,8 +67,8 @@ void CEffectRenderManager::Init(int reflectionTargets)
 std::unique_ptr<CTexture> CEffectRenderManager::MakeTarget(int size)
 {
     auto texture = std::make_unique<CTexture>();
-    g_Graphic.CreateTexture(
-        texture.get(), uint32_t(size), uint32_t(size), 1, Format::A8R8G8B8, Pool::Default, usage::kRenderTarget);
+    g_Graphic.CreateTexture(texture.get(), uint32_t(size), uint32_t(size), 1, Format::A8R8G8B8, Pool::Default,
+        usage::kRenderTarget);
     if (!texture->GetTexture())
         return nullptr;
     if (g_pTextureManager)

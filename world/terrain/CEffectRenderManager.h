@@ -92,10 +92,11 @@ public:
         CVertexData& target, float radius, int n, uint32_t colour, const Vec3& d, bool rim);
     // A camera-facing beam from a to b, half-width w, faded by f (0..2), texture v from offset
     // to offset + repeat (tiled) or by length (not tiled). Null when a equals b or before Init.
-    Mesh* GetRayMesh(const Vec3& a, const Vec3& b, float w, const Vec3& eye, float f, bool tiled, float offset,
-        float repeat);
+    Mesh* GetRayMesh(const Vec3& a, const Vec3& b, float w, const Vec3& eye, float f, bool tiled,
+        float offset, float repeat);
     // A camera-facing band from a to b: u 0..1 along, or (distance - offset) / repeatLength.
-    Mesh* GetRayMesh2(const Vec3& a, const Vec3& b, float w, const Vec3& eye, float repeatLength, float offset);
+    Mesh* GetRayMesh2(
+        const Vec3& a, const Vec3& b, float w, const Vec3& eye, float repeatLength, float offset);
     // The vertices and indices of the last beam or band.
     const CVertexData& BeamData() const { return m_beam; }
 

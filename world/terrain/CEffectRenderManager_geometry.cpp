@@ -33,18 +33,36 @@ struct EffectVertex {
 static_assert(sizeof(EffectVertex) == 32);
 constexpr uint32_t kEffectFormat = plat::gfx::fvf::kXyz | plat::gfx::fvf::kDiffuse | plat::gfx::fvf::kTex2;
 
-Vec3 Add(const Vec3& a, const Vec3& b) { return Vec3 { a.x + b.x, a.y + b.y, a.z + b.z }; }
-Vec3 Sub(const Vec3& a, const Vec3& b) { return Vec3 { a.x - b.x, a.y - b.y, a.z - b.z }; }
-Vec3 Scale(const Vec3& a, float s) { return Vec3 { a.x * s, a.y * s, a.z * s }; }
-float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 Add(const Vec3& a, const Vec3& b)
+{
+    return Vec3 { a.x + b.x, a.y + b.y, a.z + b.z };
+}
+Vec3 Sub(const Vec3& a, const Vec3& b)
+{
+    return Vec3 { a.x - b.x, a.y - b.y, a.z - b.z };
+}
+Vec3 Scale(const Vec3& a, float s)
+{
+    return Vec3 { a.x * s, a.y * s, a.z * s };
+}
+float Dot(const Vec3& a, const Vec3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 Vec3 Cross(const Vec3& a, const Vec3& b)
 {
     return Vec3 { a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x };
 }
-float Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
+float Length(const Vec3& a)
+{
+    return std::sqrt(Dot(a, a));
+}
 
 // A signed direction component as a byte: value x 127, two's complement.
-uint32_t SignedByte(float value) { return uint32_t(int32_t(value)) & 0xFFu; }
+uint32_t SignedByte(float value)
+{
+    return uint32_t(int32_t(value)) & 0xFFu;
+}
 
 uint32_t Encode(float alpha, float x, float y, float z)
 {
@@ -218,12 +236,14 @@ Mesh* CEffectRenderManager::GetRayMesh(
         const Vec3 left = Sub(pairs[p].centre, Scale(side, w));
         const Vec3 right = Add(pairs[p].centre, Scale(side, w));
         out[2 * p] = EffectVertex { left.x, left.y, left.z, colour, 0.0f, pairs[p].v, 0.0f, pairs[p].v };
-        out[2 * p + 1] = EffectVertex { right.x, right.y, right.z, colour, 1.0f, pairs[p].v, 1.0f, pairs[p].v };
+        out[2 * p + 1]
+            = EffectVertex { right.x, right.y, right.z, colour, 1.0f, pairs[p].v, 1.0f, pairs[p].v };
     }
     uint16_t* index = m_beam.indices;
     for (uint16_t p = 0; p < 3; ++p) {
         const auto k = uint16_t(2 * p);
-        for (uint16_t i : { k, uint16_t(k + 1), uint16_t(k + 2), uint16_t(k + 2), uint16_t(k + 1), uint16_t(k + 3) })
+        for (uint16_t i :
+            { k, uint16_t(k + 1), uint16_t(k + 2), uint16_t(k + 2), uint16_t(k + 1), uint16_t(k + 3) })
             *index++ = i;
     }
     m_beam.vertexCount = 8;
@@ -241,8 +261,8 @@ Mesh* CEffectRenderManager::GetRayMesh2(
         return nullptr;
     const float u0 = repeatLength != 0.0f ? -offset / repeatLength : 0.0f;
     const float u1 = repeatLength != 0.0f ? (length - offset) / repeatLength : 1.0f;
-    const Vec3 corners[4] = { Sub(a, Scale(side, w)), Add(a, Scale(side, w)), Sub(b, Scale(side, w)),
-        Add(b, Scale(side, w)) };
+    const Vec3 corners[4]
+        = { Sub(a, Scale(side, w)), Add(a, Scale(side, w)), Sub(b, Scale(side, w)), Add(b, Scale(side, w)) };
     auto* out = reinterpret_cast<EffectVertex*>(m_beam.vertices);
     for (int i = 0; i < 4; ++i) {
         const float u = i < 2 ? u0 : u1;

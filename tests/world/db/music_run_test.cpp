@@ -25,7 +25,8 @@ protected:
         for (size_t i = 0; i < tone.size(); ++i)
             tone[i] = int16_t(12000 * std::sin(double(i) * 0.1));
         WriteFile("Sound\\tone.wav", writer::MakeWav({ 1, 22050, 16 }, writer::PcmBytes(tone)));
-        WriteTable(CP1251("Звуки"), { { "SND_WIND", { "Filename=Sound\\tone.wav", "VOLUME=0", "MAXSOUND=4" } } });
+        WriteTable(
+            CP1251("Звуки"), { { "SND_WIND", { "Filename=Sound\\tone.wav", "VOLUME=0", "MAXSOUND=4" } } });
         m_manager = std::make_unique<CSoundManager>();
         m_manager->Init(CP1251("Звуки"));
         ASSERT_TRUE(m_manager->InitSound(nullptr));
@@ -97,7 +98,8 @@ TEST_F(MusicRunTest, AHeldSoundStartsOnlyWithinItsWholeHours)
         float hour;
         bool plays;
     };
-    for (const Case& c : { Case { 5.95f, false }, Case { 6.02f, true }, Case { 6.98f, true }, Case { 7.02f, false } }) {
+    for (const Case& c :
+        { Case { 5.95f, false }, Case { 6.02f, true }, Case { 6.98f, true }, Case { 7.02f, false } }) {
         Sound(6, 7, true, 20.0f);
         AtHour(c.hour);
         const float start = m_music.soundStates[0].nextStart;

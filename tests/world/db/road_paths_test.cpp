@@ -59,8 +59,8 @@ protected:
         for (size_t i = 1; i < path.size(); ++i) {
             const SRoadNode& a = *g_RoadManager.GetNode(path[i - 1]);
             const SRoadNode& b = *g_RoadManager.GetNode(path[i]);
-            length += std::hypot(b.position[0] - a.position[0], b.position[1] - a.position[1],
-                b.position[2] - a.position[2]);
+            length += std::hypot(
+                b.position[0] - a.position[0], b.position[1] - a.position[1], b.position[2] - a.position[2]);
         }
         return length;
     }
@@ -69,7 +69,8 @@ protected:
 TEST_F(RoadPathsTest, PathsFollowTheBestPredecessorsOverLinksAsStored)
 {
     // start 0, Q 1, P 2, goal 3: P is the nearer neighbour of the start but Q's way is shorter.
-    SetNodes({ { 0, 0, 0, { 1, 2 } }, { 50, 1, 0, { 0, 3 } }, { 0, 50, 0, { 0, 3 } }, { 100, 0, 0, { 1, 2 } } });
+    SetNodes(
+        { { 0, 0, 0, { 1, 2 } }, { 50, 1, 0, { 0, 3 } }, { 0, 50, 0, { 0, 3 } }, { 100, 0, 0, { 1, 2 } } });
     EXPECT_EQ(Path(0, 3), (std::vector<int> { 0, 1, 3 }));
     EXPECT_EQ(Path(3, 0), (std::vector<int> { 3, 1, 0 }));
 
@@ -105,8 +106,10 @@ TEST_F(RoadPathsTest, AGridPathIsAsShortAsDijkstras)
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) {
             Node& node = nodes[size_t(y * kSide + x)];
-            node = Node { float(x) * 10.0f + jitter(random), float(y) * 10.0f + jitter(random), height(random), {} };
-            for (const auto& [dx, dy] : { std::pair { 1, 0 }, std::pair { -1, 0 }, std::pair { 0, 1 }, std::pair { 0, -1 } })
+            node = Node { float(x) * 10.0f + jitter(random), float(y) * 10.0f + jitter(random),
+                height(random), {} };
+            for (const auto& [dx, dy] :
+                { std::pair { 1, 0 }, std::pair { -1, 0 }, std::pair { 0, 1 }, std::pair { 0, -1 } })
                 if (x + dx >= 0 && x + dx < kSide && y + dy >= 0 && y + dy < kSide)
                     node.links.push_back((y + dy) * kSide + x + dx);
         }
@@ -135,8 +138,8 @@ TEST_F(RoadPathsTest, AGridPathIsAsShortAsDijkstras)
         }
         return best[size_t(goal)];
     };
-    for (const auto& [start, goal] : { std::pair { 0, kSide * kSide - 1 }, std::pair { kSide - 1, kSide * (kSide - 1) },
-             std::pair { 45, 312 }, std::pair { 399, 21 } }) {
+    for (const auto& [start, goal] : { std::pair { 0, kSide * kSide - 1 },
+             std::pair { kSide - 1, kSide * (kSide - 1) }, std::pair { 45, 312 }, std::pair { 399, 21 } }) {
         const std::vector<int> path = Path(start, goal);
         ASSERT_GE(path.size(), 2u);
         EXPECT_EQ(path.front(), start);

@@ -196,16 +196,16 @@ TEST_F(WorldToolTest, PathPrintsTheRoadNodesFromOneToTheOther)
     for (const char* goal : { "#3", "nowhere", "#x" }) {
         const zoq::test::RunResult none = RunTool({ "path", "world", "Data\\Loc\\test.zjp", "a", goal });
         EXPECT_EQ(none.exitCode, 1) << goal;
-        EXPECT_TRUE(none.err.ends_with(std::string("zoq-world: no path from a to ") + goal + "\n")) << none.err;
+        EXPECT_TRUE(none.err.ends_with(std::string("zoq-world: no path from a to ") + goal + "\n"))
+            << none.err;
     }
 }
 
 TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
 {
-    const std::vector<std::string> usages[]
-        = { {}, { "info", "world" }, { "list", "world", "x" }, { "info", "a", "b", "c" }, { "trade", "a" },
-              { "trade", "a", "b", "x" }, { "trade", "a", "b", "-1" }, { "trade", "a", "b", "1", "2" },
-              { "path", "a", "b", "c" }, { "path", "a", "b", "c", "d", "e" } };
+    const std::vector<std::string> usages[] = { {}, { "info", "world" }, { "list", "world", "x" },
+        { "info", "a", "b", "c" }, { "trade", "a" }, { "trade", "a", "b", "x" }, { "trade", "a", "b", "-1" },
+        { "trade", "a", "b", "1", "2" }, { "path", "a", "b", "c" }, { "path", "a", "b", "c", "d", "e" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);

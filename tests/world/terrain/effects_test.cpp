@@ -73,8 +73,8 @@ TEST_F(EffectsTest, DeferredEffectsDrawFarthestFirstAndAFullListDropsWithOneLine
     std::vector<uint32_t> drawn;
     Recorder object(drawn);
     EXPECT_TRUE(EffectRenderManager.IsCollecting());
-    for (const auto& [key, argument] : { std::pair { 5.0f, 5u }, std::pair { 1.0f, 1u }, std::pair { 9.0f, 9u },
-             std::pair { 3.0f, 3u }, std::pair { 5.0f, 6u } })
+    for (const auto& [key, argument] : { std::pair { 5.0f, 5u }, std::pair { 1.0f, 1u },
+             std::pair { 9.0f, 9u }, std::pair { 3.0f, 3u }, std::pair { 5.0f, 6u } })
         EffectRenderManager.AddEffect(key, &object, argument);
     EffectRenderManager.AddEffect(7.0f, &object, CEffectRenderManager::kDetailObjectArgument);
     EffectRenderManager.AddDetailObject(8.0f, 0);
@@ -192,8 +192,8 @@ TEST_F(EffectsTest, BeamAlphasFollowTheFadeAndAreClamped)
     };
     for (const Case& c : { Case { 0.2f, 255, 204 }, Case { 0.4f, 255, 255 }, Case { 0.6f, 152, 101 },
              Case { 0.8f, 0, 50 }, Case { 2.0f, 0, 0 } }) {
-        ASSERT_NE(EffectRenderManager.GetRayMesh(
-                      Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 2.0f, Vec3 { 50, 0, 100 }, c.f, false, 0.0f, 1.0f),
+        ASSERT_NE(EffectRenderManager.GetRayMesh(Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 2.0f,
+                      Vec3 { 50, 0, 100 }, c.f, false, 0.0f, 1.0f),
             nullptr);
         const EffectVertex* v = Beam();
         const uint32_t expected[4] = { c.start, c.near, 255, 0 };
@@ -208,11 +208,12 @@ TEST_F(EffectsTest, BeamAlphasFollowTheFadeAndAreClamped)
 TEST_F(EffectsTest, BeamsFaceTheEyeAndRepeatTheirTexture)
 {
     // Seen from above, the sides lie along y.
-    EffectRenderManager.GetRayMesh(Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 2.0f, Vec3 { 50, 0, 100 }, 0.5f, false,
-        0.25f, 3.0f);
+    EffectRenderManager.GetRayMesh(
+        Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 2.0f, Vec3 { 50, 0, 100 }, 0.5f, false, 0.25f, 3.0f);
     const EffectVertex* v = Beam();
     const float centres[4] = { 0.0f, 10.0f, 84.0f, 100.0f };
-    const float untiled[4] = { 0.25f, 100.0f * 0.1f / 4.0f * 3.0f, 100.0f / 4.0f * 3.0f, 100.0f / 4.0f * 3.0f };
+    const float untiled[4]
+        = { 0.25f, 100.0f * 0.1f / 4.0f * 3.0f, 100.0f / 4.0f * 3.0f, 100.0f / 4.0f * 3.0f };
     for (int p = 0; p < 4; ++p) {
         EXPECT_FLOAT_EQ(v[2 * p].x, centres[p]);
         EXPECT_FLOAT_EQ(v[2 * p].y, -2.0f);
@@ -222,15 +223,15 @@ TEST_F(EffectsTest, BeamsFaceTheEyeAndRepeatTheirTexture)
         EXPECT_FLOAT_EQ(v[2 * p + 1].u0, 1.0f);
         EXPECT_FLOAT_EQ(v[2 * p].v0, untiled[p]) << p;
     }
-    EffectRenderManager.GetRayMesh(Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 2.0f, Vec3 { 50, 0, 100 }, 0.5f, true,
-        0.25f, 3.0f);
+    EffectRenderManager.GetRayMesh(
+        Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 2.0f, Vec3 { 50, 0, 100 }, 0.5f, true, 0.25f, 3.0f);
     const float tiled[4] = { 0.25f, 0.25f + 0.3f, 3.25f, 3.25f };
     for (int p = 0; p < 4; ++p)
         EXPECT_FLOAT_EQ(Beam()[2 * p].v0, tiled[p]) << p;
 
     // The eye on the beam's line takes the fixed side; a beam without length makes no mesh.
-    EffectRenderManager.GetRayMesh(Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 1.0f, Vec3 { -50, 0, 0 }, 0.5f, false,
-        0.0f, 1.0f);
+    EffectRenderManager.GetRayMesh(
+        Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 1.0f, Vec3 { -50, 0, 0 }, 0.5f, false, 0.0f, 1.0f);
     EXPECT_FLOAT_EQ(Beam()[0].y, 1.0f);
     EXPECT_EQ(EffectRenderManager.GetRayMesh(
                   Vec3 { 5, 5, 5 }, Vec3 { 5, 5, 5 }, 1.0f, Vec3 { 0, 0, 0 }, 0.5f, false, 0.0f, 1.0f),
@@ -245,14 +246,16 @@ TEST_F(EffectsTest, BandCoordinatesRunAlongOrRepeatByLength)
         float repeat, offset;
         float start, end;
     };
-    for (const Case& c : { Case { 0.0f, 350.0f, 0.0f, 1.0f }, Case { 700.0f, 350.0f, -0.5f, -250.0f / 700.0f } }) {
+    for (const Case& c :
+        { Case { 0.0f, 350.0f, 0.0f, 1.0f }, Case { 700.0f, 350.0f, -0.5f, -250.0f / 700.0f } }) {
         ASSERT_NE(EffectRenderManager.GetRayMesh2(
                       Vec3 { 0, 0, 0 }, Vec3 { 100, 0, 0 }, 3.0f, Vec3 { 50, 0, 100 }, c.repeat, c.offset),
             nullptr);
         const CVertexData& band = EffectRenderManager.BeamData();
         ASSERT_EQ(band.vertexCount, 4u);
         ASSERT_EQ(band.indexCount, 6u);
-        EXPECT_EQ(std::vector<uint16_t>(band.indices, band.indices + 6), (std::vector<uint16_t> { 0, 1, 2, 2, 1, 3 }));
+        EXPECT_EQ(std::vector<uint16_t>(band.indices, band.indices + 6),
+            (std::vector<uint16_t> { 0, 1, 2, 2, 1, 3 }));
         const EffectVertex* v = Beam();
         const float xs[4] = { 0, 0, 100, 100 };
         const float ys[4] = { -3, 3, -3, 3 };
@@ -292,7 +295,8 @@ TEST_F(EffectsTest, AFullScreenGridPatchFitsTheBufferSizedForTheScreen)
     EXPECT_FLOAT_EQ(v[1937].y, 1200.0f);
     EXPECT_FLOAT_EQ(v[1937].u, 1.0f);
     EXPECT_FLOAT_EQ(v[1937].v, 1.0f);
-    EXPECT_EQ(std::vector<uint16_t>(patch.indices, patch.indices + 6), (std::vector<uint16_t> { 0, 1, 51, 51, 1, 52 }));
+    EXPECT_EQ(std::vector<uint16_t>(patch.indices, patch.indices + 6),
+        (std::vector<uint16_t> { 0, 1, 51, 51, 1, 52 }));
 
     // A patch lower than a cell has no triangles; one larger than the screen is refused.
     ASSERT_TRUE(EffectRenderManager.BuildGridPatch(0, 0, 100, 20, 0, 0));
