@@ -1,6 +1,6 @@
 // The effect renderer on the null device: the deferred list, reflections, spheres, beams, bands
 // and the lit grid patch.
-#include "tests/render/render_fixture.h"
+#include "tests/render/model_fixture.h"
 
 #include "platform/gfx/device.h"
 #include "render/CModelManager.h"
@@ -303,6 +303,56 @@ TEST_F(EffectsTest, AFullScreenGridPatchFitsTheBufferSizedForTheScreen)
     EXPECT_EQ(EffectRenderManager.GridPatch().vertexCount, 4u * 2u);
     EXPECT_EQ(EffectRenderManager.GridPatch().indexCount, 0u);
     EXPECT_FALSE(EffectRenderManager.BuildGridPatch(0, 0, 3200, 1200, 0, 0));
+}
+
+class ModelTextureTest : public ModelTest {
+protected:
+    void SetUp() override
+    {
+        ModelTest::SetUp();
+        Start();
+        EffectRenderManager.Init(1);
+    }
+    void TearDown() override
+    {
+        EffectRenderManager.FreeBuffers();
+        ModelTest::TearDown();
+    }
+};
+
+TEST_F(ModelTextureTest, AModelIsDrawnIntoItsTargetAndTheCameraComesBack)
+{
+    const Matrix4 placement { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 5, 5, 1 } };
+    EXPECT_EQ(EffectRenderManager.RenderModelToTexture(nullptr, placement, 2.0f, false), 0);
+    std::unique_ptr<CComplexObject> stone = Load(Kind("stone"));
+    plat::gfx::Matrix view = plat::gfx::Matrix::Identity();
+    view.m[3][0] = 7.0f;
+    Device().SetTransform(plat::gfx::Transform::View, view);
+    plat::gfx::Surface* before = nullptr;
+    Device().GetRenderTarget(&before);
+    for (bool second : { false, true }) {
+        const size_t draws = Null().Draws().size();
+        EXPECT_EQ(EffectRenderManager.RenderModelToTexture(stone.get(), placement, 2.0f, second), 1);
+        ASSERT_GT(Null().Draws().size(), draws);
+        const uint32_t target = Null().Draws()[draws].renderTarget;
+        EXPECT_NE(target, 0u);
+        EXPECT_EQ(Null().Draws().back().renderTarget, target) << "the last pass draws back into the target";
+        EXPECT_EQ(Null().Draws().size() - draws > 2, second);
+
+        plat::gfx::Surface* after = nullptr;
+        Device().GetRenderTarget(&after);
+        EXPECT_EQ(after, before);
+        after->Release();
+        plat::gfx::Matrix restored;
+        Device().GetTransform(plat::gfx::Transform::View, restored);
+        EXPECT_FLOAT_EQ(restored.m[3][0], 7.0f);
+        uint32_t z = 0;
+        Device().GetRenderState(plat::gfx::RenderState::ZEnable, z);
+        EXPECT_EQ(z, 1u);
+    }
+    before->Release();
+    ASSERT_NE(EffectRenderManager.GetModelTexture(), nullptr);
+    EXPECT_EQ(EffectRenderManager.GetModelTexture()->GetWidth(), 256);
 }
 
 } // namespace
