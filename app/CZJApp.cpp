@@ -252,6 +252,7 @@ void CZJApp::Shutdown()
     ReleaseSurface(shotDepth);
     g_InputConfig.FreeEffects();
     ReleasePictureOutput();
+    EffectRenderManager.FreeBuffers();
     // The gamma thread ticks the music manager and sets the device's ramp: it stops first.
     JoinSecondaryThread();
     ResourceEngine.DestroyManagers();

@@ -54,6 +54,7 @@ void CEffectRenderManager::Init(int reflectionTargets)
 {
     ZJ_TRACE("CEffectRenderManager::Init");
     FreeBuffers();
+    m_initialised = true;
     m_targetCount = std::max(0, reflectionTargets);
     m_targets.resize(size_t(m_targetCount));
     m_effects.assign(size_t(kMaxEffects), Effect {});
@@ -89,6 +90,8 @@ void CEffectRenderManager::ResetResources()
 {
     ZJ_TRACE("CEffectRenderManager::ResetResources");
     InvalidateResources();
+    if (!m_initialised)
+        return;
     const uint32_t columns = uint32_t(std::max(0, g_Graphic.ScreenWidth()) >> 5) + 2;
     const uint32_t rows = uint32_t(std::max(0, g_Graphic.ScreenHeight()) >> 5) + 2;
     const uint32_t vertices = std::max(kGridMinVertices, columns * rows);
@@ -130,6 +133,7 @@ void CEffectRenderManager::FreeBuffers()
     m_effectCount = 0;
     m_usedTargets = 0;
     m_screen2 = -1;
+    m_initialised = false;
 }
 
 void CEffectRenderManager::ResetFrame()

@@ -48,8 +48,8 @@ public:
     // Once at start-up: the reflection targets, the device resources, the beam buffer and
     // "SCREEN2".
     void Init(int reflectionTargets);
-    // Create / release every device resource around a device reset. A failure of the device
-    // leaves that resource null.
+    // Create / release every device resource around a device reset (nothing before Init). A
+    // failure of the device leaves that resource null.
     void ResetResources();
     void InvalidateResources();
     // The device resources and the work arrays; Init may run again.
@@ -128,6 +128,7 @@ private:
     std::vector<int> m_order;
     int m_effectCount = 0;
     bool m_loggedFull = false;
+    bool m_initialised = false;
 };
 
 extern CEffectRenderManager EffectRenderManager;
