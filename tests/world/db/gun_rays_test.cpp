@@ -26,7 +26,7 @@ struct EffectVertex {
 
 class GunRaysTest : public ModelTest {
 protected:
-    enum Gun { kLaser, kBolt, kDouble, kDoubleClass1 };
+    enum Gun { kLaser, kBolt, kDouble, kDoubleClass1, kPulse };
 
     void SetUp() override
     {
@@ -41,6 +41,7 @@ protected:
                     { { "ShootType", "7" }, { "ShootScale", "10" }, { "XSTATE", "1" }, { "TYPE", "2" } } },
                 { "GUN_DOUBLE", { { "ShootType", "1" }, { "DoubleGun", "1" }, { "TYPE", "0" } } },
                 { "GUN_DOUBLE_1", { { "ShootType", "1" }, { "DoubleGun", "1" }, { "TYPE", "1" } } },
+                { "GUN_PULSE", { { "ShootType", "8" }, { "ShootScale", "2" }, { "TYPE", "2" } } },
             });
         g_GunManager.Init(CP1251("Оружие"));
         EffectRenderManager.Init(1);
@@ -136,6 +137,22 @@ TEST_F(GunRaysTest, DoubleGunsDrawBothBarrelsUnlessOfClassOne)
     EXPECT_FLOAT_EQ(Beam()[0].y, -1.0f);
     EXPECT_EQ(Shoot(kDoubleClass1, 0.5f, 2), 1u);
     EXPECT_FLOAT_EQ(Beam()[0].y, 1.0f);
+}
+
+TEST_F(GunRaysTest, APulsePassesItsWidthAsTheTextureRepeat)
+{
+    m_gun.Reset();
+    m_gun.Assign(SItemRecord { { uint32_t(kPulse) } });
+    m_gun.shotLength = 100.0f;
+    m_gun.timeSinceShot = 0.1f;
+    m_gun.shotEnds[m_gun.currentBarrel] = Vec3 { 100, 1, 0 };
+    const Matrix4 one { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 1, 0, 1 } };
+    m_gun.DrawShoot(8, one, one);
+    // Half-width 2, repeat 2 x 0.1, untiled from offset 0: v = 100 / 4 x 0.2 at the end.
+    const EffectVertex* v = Beam();
+    EXPECT_FLOAT_EQ(v[0].v0, 0.0f);
+    EXPECT_FLOAT_EQ(v[4].v0, 5.0f);
+    EXPECT_FLOAT_EQ(v[6].v0, 5.0f);
 }
 
 TEST_F(GunRaysTest, ThePlayersRayStartsBehindAnUnseenGlider)
