@@ -1,5 +1,6 @@
 // Stand-in until the environment lands: Reset and SetFog do nothing; Load reads nothing of its
-// map chunk; the light words decode to 0; InitSky makes nothing. The horizon model index is kept.
+// map chunk; the light words decode to 0; InitSky makes nothing; the background, sky and weather
+// draws draw nothing; the day counter stands still. The horizon model index is kept.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,13 @@ public:
         return 0.0f;
     }
     void InitSky() { }
+    void ClearBackground() { }
+    void RenderEnv() { }
+    void RenderFX(bool skipParticles) { (void)skipParticles; }
+    // Whole days plus the fraction of the present day.
+    float GameTimeDays() const { return gameTimeDays; }
+
+    float gameTimeDays = 1.5f;
 
     int32_t horizonModel = -1; // model-table index of the location's horizon
 };
