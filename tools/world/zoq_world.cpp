@@ -158,7 +158,7 @@ void PrintWorld()
     for (const SRoadNode& node : g_RoadManager.Nodes())
         links += node.linkCount;
     std::printf("roads\t%d\t%d\n", g_RoadManager.NodeCount(), links);
-    std::printf("groups\t%d\n", FerroGroupList.Count());
+    std::printf("groups\t%d\n", std::max(FerroGroupList.Count() - 1, 0));
     std::printf("trade\t%d\n", ZJTrade.entryCount);
     std::printf("music\t%u\t%u\t%u\n", ZJEngine.music.battleCount, ZJEngine.music.calmCount,
         ZJEngine.music.soundCount);

@@ -1,5 +1,5 @@
 // Stand-in until the world-object classes land: a thing lying in the world (type code 21) with the
-// one item it carries; Init only stores its arguments.
+// one item it carries; Init only stores its arguments. onGround cleared means taken.
 #pragma once
 
 #include "world/objects/CZJObject.h"
@@ -19,4 +19,5 @@ public:
     uint32_t itemKind = 0;
     char itemName[32] = {};
     int32_t itemCount = 0;
+    uint8_t onGround = 1;
 };

@@ -2,6 +2,7 @@
 #include "world/objects/PlayerGlobals.h"
 
 CZJObject* PlayerObject = nullptr;
+Vec3 PlayerPosition {};
 int32_t VisibleRadius = 256;
 uint32_t NetworkIdCounter = 0;
 int32_t Difficulty = 1;

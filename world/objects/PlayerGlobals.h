@@ -1,13 +1,17 @@
-// Stand-in until the application globals land: the player's own world object, the configured
+// Stand-in until the application globals land: the player's own world object and position, the configured
 // view range that the network client reads, the counter of the player's network ids, the
 // difficulty, the player's control state and the hit indicators of the player's machine.
 #pragma once
+
+#include "foundation/Vector.h"
 
 #include <cstdint>
 
 class CZJObject;
 
 extern CZJObject* PlayerObject;
+// The position of the player's machine, kept by the game flow; machine groups measure from it.
+extern Vec3 PlayerPosition;
 // cfg.ini [CONFIG] view range; the network client sends it x 10.
 extern int32_t VisibleRadius;
 // The last network id given to one of the player's own objects (his projectiles).

@@ -77,7 +77,7 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     GroupEntry group;
     group.name = "caravan";
     group.organisation = "ORG_TRANCES";
-    group.kind = 1;
+    group.kind = 9;
     group.members = { "CFG_A", "CFG_B" };
     file.groups.groups.push_back(group);
     file.trade.version = 2;
@@ -95,12 +95,12 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     EXPECT_NE(std::string(Location.fileName).find("loc.zjp"), std::string::npos);
 
     EXPECT_TRUE(ObjectList.Objects().empty());
-    ASSERT_EQ(FerroGroupList.Count(), 1);
-    const CFerroGroup& caravan = *FerroGroupList.Group(0);
+    ASSERT_EQ(FerroGroupList.Count(), 2);
+    const CFerroGroup& caravan = *FerroGroupList.At(1);
     EXPECT_STREQ(caravan.name, "CARAVAN");
     EXPECT_EQ(caravan.organisation, g_OrgManager.FindOrganisation("ORG_TRANSES"));
-    EXPECT_EQ(caravan.count, 2);
-    EXPECT_STREQ(caravan.members[1].name, "CFG_B");
+    EXPECT_EQ(caravan.configuredCount, 2);
+    EXPECT_STREQ(caravan.memberConfigs[1], "CFG_B");
     ASSERT_EQ(ZJTrade.entryCount, 1);
     EXPECT_STREQ(ZJTrade.Entry(0).building, "BLD_BASE");
     EXPECT_EQ(ZJTrade.Entry(0).goods.Count(), 2);
@@ -111,7 +111,9 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     ASSERT_EQ(ZJEngine.music.soundCount, 1u);
     EXPECT_STREQ(ZJEngine.music.sounds[0].key, "SND_BIRD");
     EXPECT_EQ(ZJEngine.music.sounds[0].endHour, 20);
-    EXPECT_FALSE(LogExists());
+    // The configurations are not in this location's data: each member logs its fallback.
+    EXPECT_EQ(LogLineCount("FerroGroup::Init Config not found"), 2);
+    EXPECT_EQ(LogLineCount(""), 2);
 }
 
 TEST_F(ObjectsFileTest, TheObjectsFileIsTheMapNameWithItsLastCharacterReplaced)
@@ -140,10 +142,10 @@ TEST_F(ObjectsFileTest, GroupsKeepTheirOrganisationOrBecomeFree)
     lost.hunterValues.clear();
     file.groups.groups = { hunters, lost };
     Load(file);
-    ASSERT_EQ(FerroGroupList.Count(), 2);
-    EXPECT_EQ(FerroGroupList.Group(0)->organisation, g_OrgManager.FindOrganisation("ORG_GUARD"));
-    EXPECT_EQ(FerroGroupList.Group(1)->organisation, g_OrgManager.FindOrganisation("ORG_FREE"));
-    EXPECT_STREQ(FerroGroupList.Group(1)->members[0].name, "CFG_H");
+    ASSERT_EQ(FerroGroupList.Count(), 3);
+    EXPECT_EQ(FerroGroupList.At(1)->organisation, g_OrgManager.FindOrganisation("ORG_GUARD"));
+    EXPECT_EQ(FerroGroupList.At(2)->organisation, g_OrgManager.FindOrganisation("ORG_FREE"));
+    EXPECT_STREQ(FerroGroupList.At(2)->memberConfigs[0], "CFG_H");
 }
 
 TEST_F(ObjectsFileTest, GenericBlocksCreateObjectsAndMissingIdsFallBackToStones)
