@@ -72,6 +72,7 @@ CFerroGroupList::~CFerroGroupList()
 
 void CFerroGroupList::DeleteGroups()
 {
+    PlayerFerroGroup.attachedGroup = nullptr;
     for (int i = 1; i < groups.Count(); ++i)
         delete groups.Data()[i];
     groups.Done();

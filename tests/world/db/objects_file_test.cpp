@@ -350,8 +350,10 @@ TEST_F(ObjectsFileTest, CountsBeyondTheirLimitsFailTheLoad)
     const Case cases[] = {
         { "eleven members",
             [](ObjectsFile& f) {
-                f.groups.groups.push_back(
-                    GroupEntry { "G", "", 4, "", 0, {}, std::vector<std::string>(11, "C"), 0 });
+                GroupEntry group;
+                group.name = "G";
+                group.members = std::vector<std::string>(11, "C");
+                f.groups.groups.push_back(group);
             },
             "bad group member count 11" },
         { "a hundred and one trade entries",
