@@ -13,6 +13,7 @@
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
+#include "foundation/Rand.h"
 #include "foundation/ResourceDBManager.h"
 #include "foundation/XRandom.h"
 #include "platform/gfx/window.h"
@@ -22,6 +23,7 @@
 #include "render/CModelManager.h"
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
+#include "tools/world/group_verbs.h"
 #include "tools/world/machine_verbs.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/CZJEngine.h"
@@ -102,6 +104,7 @@ bool IsLocationName(const std::string& name)
 
 constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world trade DIR LOCATION [HOURS]\n"
+                          "       zoq-world groups DIR LOCATION [SECONDS]\n"
                           "       zoq-world configs DIR\n"
                           "       zoq-world machine DIR FILE wire|full\n"
                           "       zoq-world path DIR LOCATION FROM TO\n";
@@ -109,13 +112,16 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
       "       zoq-world trade DIR LOCATION [HOURS]\n"
+      "       zoq-world groups DIR LOCATION [SECONDS]\n"
       "       zoq-world configs DIR\n"
       "       zoq-world machine DIR FILE wire|full\n"
       "       zoq-world path DIR LOCATION FROM TO\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
-      "trading building and its goods. configs and machine load the tables only: configs\n"
+      "trading building and its goods; groups fast-forwards the machine groups by SECONDS\n"
+      "(none when not given) and prints each group and its members. configs and machine load the tables "
+      "only: configs\n"
       "lists the machine configurations, machine reads one machine record in its wire or\n"
       "full save form from FILE and prints it. path prints the shortest road path from the\n"
       "road node FROM to TO (names, or #index) and its length.\n";
@@ -370,6 +376,24 @@ int main(int argc, char** argv)
         if (ec != std::errc() || end != text.data() + text.size() || hours < 0)
             return Usage();
         print = [hours] { PrintTrade(hours); };
+    }
+    if (command == "groups" && (argc == 4 || argc == 5)) {
+        double seconds = -1.0;
+        if (argc == 5) {
+            const std::string_view text = argv[4];
+            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+            if (ec != std::errc() || end != text.data() + text.size()
+                || !(seconds >= 0.0 && seconds <= 1.0e6))
+                return Usage();
+        }
+        SeedRand(0);
+        SharedRandom.seed = 0;
+        SharedRandom.last = 0.0f;
+        print = [seconds] {
+            if (seconds >= 0.0)
+                FerroGroupList.Simulate(float(seconds));
+            zoq::tools::world::PrintGroups();
+        };
     }
     std::function<int()> run;
     if (print)
