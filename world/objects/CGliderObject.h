@@ -1,6 +1,7 @@
 // Stand-in until the world-object classes land: a glider (type code 14) with its pilot record and
 // AI, its energy store, the fields the guns read, and the motion state and control inputs that
-// the machine record and the AI use. Init only stores its arguments; Fire and Jump only count.
+// the machine record and the AI use. Init only stores its arguments; Fire, Jump and SyncEquipment
+// only count.
 #pragma once
 
 #include "world/objects/CZJObject.h"
@@ -27,6 +28,8 @@ public:
     // Writing a turn or climb input marks the controls changed.
     void SetTurnInput(float value);
     void SetClimbInput(float value);
+    // Re-equips the glider from its machine record after a change of parts, guns or ammunition.
+    void SyncEquipment() { ++equipmentSyncs; }
 
     CFerrovant* ferrovant = nullptr;
     CBasicGLAI* ai = nullptr;
@@ -55,4 +58,5 @@ public:
     uint8_t refuseTargets = 0;
     int shots[4] = {};
     int jumps = 0;
+    int equipmentSyncs = 0;
 };
