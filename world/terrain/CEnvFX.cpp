@@ -64,7 +64,7 @@ void CEnvFX::Init(float intensityValue)
         maxParticles = int32_t(wanted);
     }
     halfSize = BoxHalfSize();
-    if (maxParticles > 0)
+    if (maxParticles > 0 && g_Graphic.GetDevice())
         CreateBuffer();
     texture = envlocal::FindTexture(TextureName());
     particles.reset(new uint8_t[size_t(maxParticles) * size_t(GetParticleSize()) + 1]());

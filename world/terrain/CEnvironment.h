@@ -13,6 +13,7 @@
 #include "world/terrain/CEnvFX.h"
 #include "world/terrain/SWeatherState.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -58,6 +59,12 @@ public:
     void UpdateHorizont();
     void FreeSkyMeshes();
     void DrawCloudLayer(int texture, const Matrix4& m, float alpha);
+    // The horizon split angle in degrees for a screen: 85 x 0.75 x width / height, within 83..89.9.
+    static float SplitAngle(int width, int height);
+    // The triangles (index triples) of the horizon that go to the +x, +y, -x and -y meshes: those
+    // with a vertex whose |y| x factor < x (and likewise for the others).
+    static std::array<std::vector<uint16_t>, 4> SplitHorizon(
+        const std::vector<Vec3>& positions, const std::vector<uint16_t>& indices, float factor);
 
     // Settings and save.
     // Reads chunk 2 from the file layer's current file; payloadSize bounds what it may read.

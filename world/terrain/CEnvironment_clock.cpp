@@ -201,7 +201,9 @@ void CEnvironment::UpdateSunAndMoon()
     SetLight(0, sun, sunVector);
     const float red = Red(sun);
     sunBrightness = float(std::max({ (sun >> 16) & 0xFF, (sun >> 8) & 0xFF, sun & 0xFF })) / 255.0f;
-    sunGlareLimit = std::clamp((2.0f * red - 0.5f) * (6.0f - std::fabs(12.0f - hour)) * 0.2f, 0.0f, 1.0f);
+    // The day factor stops at 0 at night, where the sun gives no glare whatever its colour.
+    const float day = std::max(0.0f, 6.0f - std::fabs(12.0f - hour));
+    sunGlareLimit = std::clamp((2.0f * red - 0.5f) * day * 0.2f, 0.0f, 1.0f);
     sunRedLevel = red;
     skyLightLevel = std::min(1.0f, float(current.ambient & 0xFF) / 255.0f + red * 0.5f);
 

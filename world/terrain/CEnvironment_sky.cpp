@@ -386,6 +386,34 @@ void CEnvironment::FreeSkyMeshes()
     cloudDome.reset();
 }
 
+float CEnvironment::SplitAngle(int width, int height)
+{
+    const float aspect = height > 0 && width > 0 ? float(width) / float(height) : 4.0f / 3.0f;
+    return std::clamp(85.0f * 0.75f * aspect, 83.0f, 89.9f);
+}
+
+std::array<std::vector<uint16_t>, 4> CEnvironment::SplitHorizon(
+    const std::vector<Vec3>& positions, const std::vector<uint16_t>& indices, float factor)
+{
+    using Test = bool (*)(const Vec3&, float);
+    static constexpr Test kTests[4] = {
+        [](const Vec3& p, float k) { return std::fabs(p.y) * k < p.x; },
+        [](const Vec3& p, float k) { return std::fabs(p.x) * k < p.y; },
+        [](const Vec3& p, float k) { return std::fabs(p.y) * k < -p.x; },
+        [](const Vec3& p, float k) { return std::fabs(p.x) * k < -p.y; },
+    };
+    std::array<std::vector<uint16_t>, 4> out;
+    for (size_t t = 0; t + 2 < indices.size(); t += 3) {
+        const uint16_t tri[3] = { indices[t], indices[t + 1], indices[t + 2] };
+        if (tri[0] >= positions.size() || tri[1] >= positions.size() || tri[2] >= positions.size())
+            continue;
+        for (size_t side = 0; side < 4; ++side)
+            if (std::any_of(tri, tri + 3, [&](uint16_t i) { return kTests[side](positions[i], factor); }))
+                out[side].insert(out[side].end(), tri, tri + 3);
+    }
+    return out;
+}
+
 void CEnvironment::UpdateHorizont()
 {
     ZJ_TRACE("CEnvironment::UpdateHorizont");
@@ -402,11 +430,8 @@ void CEnvironment::UpdateHorizont()
     if (!part)
         throw std::runtime_error("horizon model's first part has no mesh");
     Mesh& source = part->MainMesh();
-    const float aspect = g_Graphic.ScreenHeight() > 0
-        ? float(g_Graphic.ScreenWidth()) / float(g_Graphic.ScreenHeight())
-        : 4.0f / 3.0f;
-    const float angle = std::clamp(85.0f * 0.75f * aspect, 83.0f, 89.9f);
-    splitFactor = 1.0f / std::tan(angle * kPi / 180.0f);
+    splitFactor
+        = 1.0f / std::tan(SplitAngle(g_Graphic.ScreenWidth(), g_Graphic.ScreenHeight()) * kPi / 180.0f);
     if (!source.Lock(true, true))
         throw std::runtime_error("horizon mesh unreadable");
     const std::unique_ptr<uint8_t[]> generic = source.GetGenericVertices();
@@ -419,34 +444,24 @@ void CEnvironment::UpdateHorizont()
         std::memcpy(&p, vertexAt(i), 12);
         return p;
     };
-    const float f = splitFactor;
-    const auto tests = std::array<bool (*)(const Vec3&, float), 4> {
-        [](const Vec3& p, float k) { return std::fabs(p.y) * k < p.x; },
-        [](const Vec3& p, float k) { return std::fabs(p.x) * k < p.y; },
-        [](const Vec3& p, float k) { return std::fabs(p.y) * k < -p.x; },
-        [](const Vec3& p, float k) { return std::fabs(p.x) * k < -p.y; },
-    };
+    std::vector<Vec3> positions(source.vertexCount);
+    for (uint32_t i = 0; i < source.vertexCount; ++i)
+        positions[i] = position(uint16_t(i));
+    const std::array<std::vector<uint16_t>, 4> split = SplitHorizon(positions, indices, splitFactor);
     for (int side = 0; side < 4; ++side) {
         std::vector<int32_t> remap(source.vertexCount, -1);
         std::vector<SHorizonVertex> vertices;
         std::vector<uint16_t> out;
-        for (size_t t = 0; t + 2 < indices.size(); t += 3) {
-            const uint16_t tri[3] = { indices[t], indices[t + 1], indices[t + 2] };
-            if (tri[0] >= source.vertexCount || tri[1] >= source.vertexCount || tri[2] >= source.vertexCount)
-                continue;
-            if (!std::any_of(tri, tri + 3, [&](uint16_t i) { return tests[size_t(side)](position(i), f); }))
-                continue;
-            for (uint16_t i : tri) {
-                if (remap[i] == -1) {
-                    remap[i] = int32_t(vertices.size());
-                    SHorizonVertex v {};
-                    std::memcpy(&v.position, vertexAt(i), 12);
-                    std::memcpy(&v.normal, vertexAt(i) + 24, 12);
-                    std::memcpy(&v.u, vertexAt(i) + 48, 8);
-                    vertices.push_back(v);
-                }
-                out.push_back(uint16_t(remap[i]));
+        for (uint16_t i : split[size_t(side)]) {
+            if (remap[i] == -1) {
+                remap[i] = int32_t(vertices.size());
+                SHorizonVertex v {};
+                std::memcpy(&v.position, vertexAt(i), 12);
+                std::memcpy(&v.normal, vertexAt(i) + 24, 12);
+                std::memcpy(&v.u, vertexAt(i) + 48, 8);
+                vertices.push_back(v);
             }
+            out.push_back(uint16_t(remap[i]));
         }
         horizonMeshes[side] = std::make_unique<Mesh>(Mesh::kSystemMemory,
             fvf::kXyz | fvf::kNormal | fvf::kTex1, uint32_t(vertices.size()), true, uint32_t(out.size()));
