@@ -58,7 +58,8 @@ void CEnvFX::Init(float intensityValue)
     const float wanted = std::isfinite(intensity) && intensity > 0.0f ? intensity * 8000.0f : 0.0f;
     const int limit = ParticleLimit();
     if (wanted > float(limit)) {
-        LogPrintf("CEnvFX::Init %.0f particles capped at %d", double(wanted), limit);
+        WriteErrorLog("CEnvFX::Init " + std::to_string(int64_t(wanted)) + " particles capped at "
+            + std::to_string(limit));
         maxParticles = limit;
     } else {
         maxParticles = int32_t(wanted);

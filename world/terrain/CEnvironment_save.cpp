@@ -33,7 +33,8 @@ bool CEnvironment::LoadChunk(const uint8_t* bytes, size_t size)
     uint32_t count = 0;
     std::memcpy(&count, bytes, 4);
     if ((size - kChunkHeadSize) / sizeof(SWeatherState) < count) {
-        LogPrintf("CEnvironment::Load %u weather records do not fit %zu bytes", count, size);
+        WriteErrorLog("CEnvironment::Load " + std::to_string(count) + " weather records do not fit "
+            + std::to_string(size) + " bytes");
         return false;
     }
     char horizon[161] {};
@@ -100,7 +101,8 @@ void CEnvironment::WriteState(XMemBuffer& buffer)
 bool CEnvironment::ReadState(XMemBuffer& buffer)
 {
     if (buffer.Remaining() < kStateSize) {
-        LogPrintf("CEnvironment::ReadState %d bytes left, %d needed", buffer.Remaining(), kStateSize);
+        WriteErrorLog("CEnvironment::ReadState " + std::to_string(buffer.Remaining()) + " bytes left, "
+            + std::to_string(kStateSize) + " needed");
         return false;
     }
     const int count = WeatherCount();
@@ -146,8 +148,8 @@ void CEnvironment::SaveGame(XMemBuffer& buffer)
 bool CEnvironment::LoadGame(XMemBuffer& buffer)
 {
     if (buffer.Remaining() < kSaveSize) {
-        LogPrintf(
-            "CEnvironment::LoadGame section of %d bytes refused, %d needed", buffer.Remaining(), kSaveSize);
+        WriteErrorLog("CEnvironment::LoadGame section of " + std::to_string(buffer.Remaining())
+            + " bytes refused, " + std::to_string(kSaveSize) + " needed");
         return false;
     }
     ReadState(buffer);

@@ -3,6 +3,7 @@
 #include "foundation/ErrorLog.h"
 #include "foundation/Rand.h"
 #include "foundation/XRandom.h"
+#include "platform/win/text.h"
 #include "world/terrain/CEnvironment.h"
 
 #include <cmath>
@@ -55,7 +56,7 @@ int CEnvironment::ChooseWeather(int kind)
         }
         r -= record.weight;
     }
-    WriteErrorLog("Ошибка при определении вероятности появления погоды");
+    WriteErrorLog(CP1251("Ошибка при определении вероятности появления погоды"));
     return fail();
 }
 
