@@ -108,7 +108,7 @@ void CEnvironment::Run(float dt)
         if (active >= 0 && next >= 0 && previous >= 0)
             BlendDayPhase();
         skyColour |= 0xFF000000u;
-        if (transition) {
+        if (transition && active >= 0) {
             const float x = (hour - 1.0f) / 2.0f;
             transitionFactor = x - std::floor(x);
             BlendWeather();
