@@ -82,6 +82,8 @@ void CEnvFX::Start()
 
 void CEnvFX::UpdateFade(float dt)
 {
+    if (!std::isfinite(dt))
+        dt = 0.0f;
     if (fadeMode == kFadeIn) {
         level += dt * 0.05f;
         if (level >= 1.0f) {
@@ -101,20 +103,19 @@ void CEnvFX::UpdateFade(float dt)
 void CEnvFX::Check()
 {
     ZJ_TRACE("CEnvFX::Check");
+    for (int i = 0; i < maxParticles; ++i)
+        Wrap(ParticleAt(i));
+}
+
+void CEnvFX::WrapOutside(SParticle& particle) const
+{
     const float r = halfSize;
-    for (int i = 0; i < maxParticles; ++i) {
-        SParticle& particle = ParticleAt(i);
-        bool wrapped = false;
-        const float dx = WrapAxis(particle.position.x - center.x, r, wrapped);
-        const float dy = WrapAxis(particle.position.y - center.y, r, wrapped);
-        const float dz = WrapAxis(particle.position.z - center.z, r * 0.5f, wrapped);
-        if (wrapped) {
-            particle.position = { center.x + dx, center.y + dy, center.z + dz };
-            particle.flags |= kWrapped;
-        } else {
-            particle.flags &= ~kWrapped;
-        }
-    }
+    bool wrapped = false;
+    const float dx = WrapAxis(particle.position.x - center.x, r, wrapped);
+    const float dy = WrapAxis(particle.position.y - center.y, r, wrapped);
+    const float dz = WrapAxis(particle.position.z - center.z, r * 0.5f, wrapped);
+    particle.position = { center.x + dx, center.y + dy, center.z + dz };
+    particle.flags |= kWrapped;
 }
 
 void CEnvFX::SetCenter(float x, float y, float z)

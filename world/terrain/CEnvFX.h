@@ -6,8 +6,10 @@
 
 #include "foundation/Vector.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class Mesh;
 
@@ -51,6 +53,18 @@ public:
     void UpdateFade(float dt);
     // Moves particles that left the box across it by whole box widths and marks them wrapped.
     void Check();
+    // Check for one particle.
+    void Wrap(SParticle& particle) const
+    {
+        const float r = halfSize;
+        const float dx = particle.position.x - center.x;
+        const float dy = particle.position.y - center.y;
+        const float dz = particle.position.z - center.z;
+        if (std::fabs(dx) <= r && std::fabs(dy) <= r && std::fabs(dz) <= r * 0.5f)
+            particle.flags &= ~kWrapped;
+        else
+            WrapOutside(particle);
+    }
     // Moves the box; a jump farther than 1.5 x the half-size (squared distance) re-seeds.
     void SetCenter(float x, float y, float z);
 
@@ -76,6 +90,7 @@ protected:
     virtual const char* TextureName() const = 0;
     virtual float BoxHalfSize() const = 0;
     virtual void CreateBuffer() = 0;
+    void WrapOutside(SParticle& particle) const;
     // A position x, y in [-R, R), z in [-R/2, R/2) around the centre.
     void SeedPosition(SParticle& particle) const;
     // Point sprites (snow, storm): a buffer of maximum-particles points, and the draw of the
@@ -87,6 +102,7 @@ protected:
     std::unique_ptr<Mesh> m_mesh;
 };
 
+// Snow: a flake's flag word holds its speed class (0-9) in the low byte.
 class CEnvFXSnow : public CEnvFX {
 public:
     void Seed() override;
@@ -98,6 +114,13 @@ protected:
     const char* TextureName() const override { return "TEX_FX_ENV_SNOW"; }
     float BoxHalfSize() const override { return 25.0f; }
     void CreateBuffer() override { CreatePointBuffer(); }
+
+private:
+    std::vector<uint16_t> m_draws; // this frame's random draws, one a flake
+    std::vector<float> m_amplitudes; // their swing amplitudes
+    std::vector<uint32_t> m_outside; // flakes that left the box this frame
+    Vec3 m_wind {}; // the wind the velocities were last set for
+    bool m_fresh = true; // seeded since: velocities not yet set for the wind
 };
 
 class CEnvFXStorm : public CEnvFX {

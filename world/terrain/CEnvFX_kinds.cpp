@@ -9,6 +9,7 @@
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CEnvironment_local.h"
 
+#include <algorithm>
 #include <cmath>
 
 void CEnvFXSnow::Seed()
@@ -16,29 +17,83 @@ void CEnvFXSnow::Seed()
     for (int i = 0; i < maxParticles; ++i) {
         SFlake& flake = FlakeAt(i);
         SeedPosition(flake.head);
-        const float s = float(Rand() % 10 + 5) * 0.1f * 0.05f;
+        const int speedClass = Rand() % 10;
+        flake.head.flags = uint32_t(speedClass);
+        const float s = float(speedClass + 5) * 0.1f * 0.05f;
         flake.speed = s;
         flake.velocity = { -2.0f * s, 4.0f * s, -12.0f * s };
     }
+    m_fresh = true;
 }
 
 void CEnvFXSnow::Run(float dt)
 {
     ZJ_TRACE("CEnvFXSnow::Run");
     UpdateFade(dt);
-    const Vec3& w = Environment.wind;
+    // A flake's speed is one of ten; its class (the flag word's low four bits) picks the swing,
+    // the velocity and this frame's move, worked out once a frame. Classes 10-15 do not occur;
+    // they repeat 0-5.
+    struct alignas(32) SClass {
+        float swingX, swingY; // sin and cos of the swing angle, x s x 0.0155
+        Vec3 move; // dt x velocity
+        Vec3 velocity;
+    };
+    SClass classes[16];
+    // A wind or step that is not finite moves nothing (positions stay finite, so the box test
+    // below may take the largest of the distances).
+    const bool finite = std::isfinite(dt) && std::isfinite(Environment.wind.x)
+        && std::isfinite(Environment.wind.y) && std::isfinite(Environment.wind.z);
+    if (!finite)
+        dt = 0.0f;
+    const Vec3 w = finite ? Environment.wind : Vec3 {};
     const float time = GameClockF32;
-    for (int i = 0; i < maxParticles; ++i) {
-        SFlake& flake = FlakeAt(i);
-        const float s = flake.speed;
-        flake.velocity = { 2.0f * w.x * s, 2.0f * w.y * s, (2.0f * w.z - 40.0f) * s };
+    for (int k = 0; k < 16; ++k) {
+        const float s = float(k % 10 + 5) * 0.1f * 0.05f;
         const float angle = time * 0.2f / s;
-        const float amplitude = float(Rand() % 10 + 5) * s * 0.0155f;
-        flake.head.position.x += std::sin(angle) * amplitude + dt * flake.velocity.x;
-        flake.head.position.y += std::cos(angle) * amplitude + dt * flake.velocity.y;
-        flake.head.position.z += dt * flake.velocity.z;
+        const Vec3 v { 2.0f * w.x * s, 2.0f * w.y * s, (2.0f * w.z - 40.0f) * s };
+        classes[k] = { std::sin(angle) * s * 0.0155f, std::cos(angle) * s * 0.0155f,
+            { dt * v.x, dt * v.y, dt * v.z }, v };
     }
-    Check();
+    const size_t n = size_t(maxParticles);
+    // Draws and amplitudes in whole blocks of eight, so that the conversion runs eight wide.
+    const size_t blocks = (n + 7) / 8;
+    m_draws.resize(blocks * 8);
+    m_amplitudes.resize(blocks * 8);
+    m_outside.resize(n + 1);
+    RandFill(m_draws.data(), n);
+    for (size_t b = 0; b < blocks; ++b)
+        for (size_t k = 0; k < 8; ++k)
+            m_amplitudes[b * 8 + k] = float(m_draws[b * 8 + k] % 10 + 5);
+    // The velocities change with the wind only.
+    const bool windChanged = w.x != m_wind.x || w.y != m_wind.y || w.z != m_wind.z || m_fresh;
+    m_wind = w;
+    m_fresh = false;
+    const Vec3 c = center;
+    const float r = halfSize;
+    SFlake* flakes = &FlakeAt(0);
+    uint32_t* outside = m_outside.data();
+    size_t outsideCount = 0;
+    for (size_t i = 0; i < n; ++i) {
+        SFlake& flake = flakes[i];
+        const SClass& k = classes[flake.head.flags & 0xF];
+        const float amplitude = m_amplitudes[i];
+        if (windChanged)
+            flake.velocity = k.velocity;
+        Vec3& p = flake.head.position;
+        p.x += k.swingX * amplitude + k.move.x;
+        p.y += k.swingY * amplitude + k.move.y;
+        p.z += k.move.z;
+        if (flake.head.flags & kWrapped)
+            flake.head.flags &= ~kWrapped;
+        // Outside the box: listed, wrapped below. |dz| <= R/2 is 2|dz| <= R, exactly.
+        const float extent
+            = std::max(std::max(std::fabs(p.x - c.x), std::fabs(p.y - c.y)), 2.0f * std::fabs(p.z - c.z));
+        const bool inside = extent <= r;
+        if (!inside)
+            outside[outsideCount++] = uint32_t(i);
+    }
+    for (size_t j = 0; j < outsideCount; ++j)
+        WrapOutside(flakes[outside[j]].head);
 }
 
 void CEnvFXStorm::Seed()
