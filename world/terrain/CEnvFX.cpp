@@ -10,6 +10,7 @@
 #include "world/terrain/CEnvironment_local.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -58,8 +59,9 @@ void CEnvFX::Init(float intensityValue)
     const float wanted = std::isfinite(intensity) && intensity > 0.0f ? intensity * 8000.0f : 0.0f;
     const int limit = ParticleLimit();
     if (wanted > float(limit)) {
-        WriteErrorLog("CEnvFX::Init " + std::to_string(int64_t(wanted)) + " particles capped at "
-            + std::to_string(limit));
+        char line[96];
+        std::snprintf(line, sizeof line, "CEnvFX::Init %.0f particles capped at %d", double(wanted), limit);
+        WriteErrorLog(line);
         maxParticles = limit;
     } else {
         maxParticles = int32_t(wanted);

@@ -1,6 +1,7 @@
 #include "foundation/CViewFrame.h"
 #include "foundation/CallTrace.h"
 #include "foundation/Color.h"
+#include "platform/gfx/d3dx/dxt.h"
 #include "platform/gfx/fvf.h"
 #include "render/CComplexObject.h"
 #include "render/CModel.h"
@@ -74,6 +75,58 @@ Matrix4 Translation(const Vec3& p)
     return m;
 }
 
+// The average colour of a texture's smallest level with alpha 255: 32-bit and DXT levels are read;
+// for other formats, or without the texture, the fallback.
+uint32_t AverageColour(int32_t index, uint32_t fallback)
+{
+    CTexture* texture = envlocal::TextureAt(index);
+    plat::gfx::Texture* device = texture ? texture->GetTexture() : nullptr;
+    if (!device || device->GetLevelCount() == 0)
+        return fallback;
+    using plat::gfx::Format;
+    const Format format = device->GetFormat();
+    const bool dxt = format == Format::Dxt1 || format == Format::Dxt3 || format == Format::Dxt5;
+    if (!dxt && format != Format::A8R8G8B8 && format != Format::X8R8G8B8)
+        return fallback;
+    const uint32_t level = device->GetLevelCount() - 1;
+    plat::gfx::SurfaceDesc desc;
+    plat::gfx::LockedRect locked;
+    if (!plat::gfx::Succeeded(device->GetLevelDesc(level, desc))
+        || !plat::gfx::Succeeded(device->LockRect(level, locked, nullptr, plat::gfx::lock::kReadOnly)))
+        return fallback;
+    uint64_t sum[3] {};
+    uint64_t count = 0;
+    auto add = [&](uint32_t argb) {
+        sum[0] += (argb >> 16) & 0xFF;
+        sum[1] += (argb >> 8) & 0xFF;
+        sum[2] += argb & 0xFF;
+        ++count;
+    };
+    const auto* bits = static_cast<const uint8_t*>(locked.bits);
+    if (dxt) {
+        const uint32_t blockBytes = format == Format::Dxt1 ? 8 : 16;
+        for (uint32_t y = 0; y < (desc.height + 3) / 4; ++y)
+            for (uint32_t x = 0; x < (desc.width + 3) / 4; ++x) {
+                uint32_t pixels[16];
+                plat::gfx::d3dx::DecodeDxtBlock(
+                    format, bits + size_t(y) * size_t(locked.pitch) + x * blockBytes, pixels);
+                for (uint32_t p : pixels)
+                    add(p);
+            }
+    } else {
+        for (uint32_t y = 0; y < desc.height; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(bits + size_t(y) * size_t(locked.pitch));
+            for (uint32_t x = 0; x < desc.width; ++x)
+                add(row[x]);
+        }
+    }
+    device->UnlockRect(level);
+    if (count == 0)
+        return fallback;
+    return 0xFF000000u | uint32_t(sum[0] / count) << 16 | uint32_t(sum[1] / count) << 8
+        | uint32_t(sum[2] / count);
+}
+
 } // namespace
 
 void CEnvironment::SetFog(bool on, float scale, float offset)
@@ -144,7 +197,8 @@ void CEnvironment::ClearUnderwater()
     const MapSurface* surface = Location.Cell(column, row).surface;
     if (!surface || surface->waterLevel <= camera.z)
         return;
-    g_Graphic.Clear(plat::gfx::clear::kTarget, fogColour | 0xFF000000u);
+    g_Graphic.Clear(
+        plat::gfx::clear::kTarget, AverageColour(surface->texture1Index, fogColour | 0xFF000000u));
 }
 
 void CEnvironment::DrawCloudLayer(int texture, const Matrix4& m, float alpha)

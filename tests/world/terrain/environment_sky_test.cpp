@@ -3,6 +3,7 @@
 #include "tests/world/terrain/environment_fixture.h"
 
 #include "render/Mesh.h"
+#include "world/terrain/CLocation.h"
 
 #include <bit>
 #include <cmath>
@@ -107,6 +108,35 @@ TEST_F(SkyTest, theHorizonSplitsByTheScreensAspect)
         = { { 0, 1, 2, 0, 3, 4 }, { 3, 4, 5, 0, 3, 4 }, { 6, 7, 8 }, { 9, 10, 11 } };
     for (size_t side = 0; side < 4; ++side)
         EXPECT_EQ(split[side], expected[side]) << side;
+}
+
+TEST_F(SkyTest, underwaterTheBackgroundTakesTheWatersColour)
+{
+    ASSERT_TRUE(CreateDevice());
+    MapSurface surface {};
+    surface.waterLevel = 10.0f;
+    Location.blocksX = Location.blocksY = 1;
+    Location.Cell(0, 0).surface = &surface;
+    Environment.fogColour = 0x00405060u;
+    struct Row {
+        Vec3 camera;
+        bool cleared;
+    };
+    const Row rows[] = { { { 100, 100, 5 }, true }, { { 100, 100, 15 }, false }, { { 700, 100, 5 }, false },
+        { { -100, 100, 5 }, false } };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.camera.x + row.camera.z);
+        const size_t before = Null().Clears().size();
+        ViewFrame.SetViewPosition(row.camera);
+        ViewFrame.Apply(true);
+        Environment.ClearUnderwater();
+        ASSERT_EQ(Null().Clears().size(), before + (row.cleared ? 1 : 0));
+        if (row.cleared) { // no texture to average: the fog colour of the moment
+            EXPECT_EQ(Null().Clears().back().call.color, 0xFF405060u);
+        }
+    }
+    Location.Cell(0, 0).surface = nullptr;
+    Location.blocksX = Location.blocksY = 0;
 }
 
 } // namespace
