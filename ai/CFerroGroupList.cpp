@@ -46,6 +46,20 @@ void CFerroGroupList::AddGroup(CFerroGroup* group)
     groups.Add(group);
 }
 
+CFerroGroup* CFerroGroupList::FindGroupOfMember(const char* name, int* member) const
+{
+    for (CFerroGroup* group : groups) {
+        const int members = std::clamp(group->count, 0, CFerroGroup::kMaxMembers);
+        for (int m = 0; m < members; ++m) {
+            if (std::strncmp(group->members[m].name, name, sizeof group->members[m].name) == 0) {
+                *member = m;
+                return group;
+            }
+        }
+    }
+    return nullptr;
+}
+
 void CFerroGroupList::Load()
 {
     ZJ_TRACE("CFerroGroupList::Load");
@@ -98,7 +112,6 @@ void CFerroGroupList::Load()
             CObjectsFileReader::Read(config, sizeof config, "member configuration");
             CFerrovant& member = group->members[m];
             CopyName(member.name, sizeof member.name, config, kNameBytes);
-            member.organisation = group->organisation;
             member.group = group.get();
         }
         group->count = members;

@@ -1,5 +1,6 @@
 // Stand-in until the machine groups land: the list of a location's groups, read from the group
-// section of the objects file as the file format lays it out (the behaviour data is skipped).
+// section of the objects file as the file format lays it out (the behaviour data is skipped), and
+// the look-up of a member by name.
 #pragma once
 
 #include "foundation/XDynamicArray.h"
@@ -19,6 +20,9 @@ public:
     void Clear();
     // Takes ownership of a group (tests and the player's team).
     void AddGroup(CFerroGroup* group);
+
+    // The group holding a machine of that name, with its member index; null when none.
+    CFerroGroup* FindGroupOfMember(const char* name, int* member) const;
 
     int Count() const { return groups.Count(); }
     CFerroGroup* Group(int i) const { return groups.At(i); }

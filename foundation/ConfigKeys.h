@@ -4,6 +4,7 @@
 // so a name that is not in the table does not build. Section and key names match ignoring case.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -42,7 +43,7 @@ inline constexpr SConfigKey kConfigKeys[] = {
     // The game reads MaxSoundSources + 2 when it is absent: 10 with the default above.
     { "CONFIG", "MaxSoundSources2", EConfigKind::Number, 10 },
     { "CONFIG", "Interval", EConfigKind::Number, 4 },
-    { "CONFIG", "FullReflection", EConfigKind::Number, 0 },
+    { "CONFIG", "Fullreflection", EConfigKind::Number, 0 },
     { "CONFIG", "TextureCompression", EConfigKind::Number, 1 },
     { "CONFIG", "FixFPS", EConfigKind::Number, 0 }, // frames a second, 0 when not fixed
     { "CONFIG", "UseSystemCursor", EConfigKind::Number, 0 },
@@ -63,7 +64,7 @@ inline constexpr SConfigKey kConfigKeys[] = {
     // "Anosotropy" is absent.
     { "CONFIG", "Anisotropy", EConfigKind::Number, 1 },
 
-    { "ZJCONFIG", "FIXCURSOR", EConfigKind::Number, 1 },
+    { "ZJCONFIG", "FixCursor", EConfigKind::Number, 1 },
 
     { "SOUND_GL_SOPLO", "SOUND1", EConfigKind::SoundName },
     { "SOUND_GL_SOPLO", "SOUND2", EConfigKind::SoundName },
@@ -177,11 +178,26 @@ inline constexpr SConfigKey kConfigKeys[] = {
     { "DefaultKeyLayout", "CHANGEAMMO", EConfigKind::KeyName },
 };
 
-// The row of the key in the section; a key that is not in the table does not compile.
+// ASCII names equal ignoring case, as the profile functions match them.
+consteval bool ConfigNameEqual(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
+        const char y = b[i] >= 'a' && b[i] <= 'z' ? char(b[i] - 32) : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The row of the key in the section, named in any case; a key that is not in the table does not
+// compile. Rows keep the spelling the settings program writes.
 consteval const SConfigKey& ConfigKey(std::string_view section, std::string_view key)
 {
     for (const SConfigKey& row : kConfigKeys) {
-        if (row.section == section && row.key == key)
+        if (ConfigNameEqual(row.section, section) && ConfigNameEqual(row.key, key))
             return row;
     }
     throw "not a key of cfg.ini";

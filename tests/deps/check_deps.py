@@ -55,7 +55,7 @@ MAY_USE = {
 # Outside libraries whose headers only some folders include: the platform layers wrap them.
 LIBRARY_HEADERS = [
     ("SDL", re.compile(r"SDL2?/|SDL\.h"), ["platform/window/", "platform/input/", "platform/gfx/",
-                                           "platform/dialog/", "tests/platform/"]),
+                                           "platform/dialog/", "tests/platform/", "tests/settings/"]),
     ("OpenGL", re.compile(r"GL/|EGL/|KHR/"), ["platform/gfx/", "platform/dialog/"]),
     ("OpenAL", re.compile(r"AL/"), ["platform/sound/"]),
     # Raw ENet: the baselines of the relay benchmark and the hostile client of the flood test.

@@ -2,6 +2,8 @@
 // and prints what they hold, one tab-separated line a fact.
 // zoq-world trade DIR LOCATION [HOURS]: loads them the same way, runs the hourly trade tick for
 // hours 1..HOURS from the seed 0 and prints every building's goods.
+// zoq-world configs DIR and zoq-world machine DIR FILE wire|full: load the tables the same way and
+// print the machine configurations or one stored machine record (tools/world/machine_verbs.cpp).
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CMusicMng.h"
@@ -18,6 +20,7 @@
 #include "render/CModelManager.h"
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
+#include "tools/world/machine_verbs.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CAnomalZonePoint.h"
@@ -95,15 +98,21 @@ bool IsLocationName(const std::string& name)
 }
 
 constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
-                          "       zoq-world trade DIR LOCATION [HOURS]\n";
+                          "       zoq-world trade DIR LOCATION [HOURS]\n"
+                          "       zoq-world configs DIR\n"
+                          "       zoq-world machine DIR FILE wire|full\n";
 
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
       "       zoq-world trade DIR LOCATION [HOURS]\n"
+      "       zoq-world configs DIR\n"
+      "       zoq-world machine DIR FILE wire|full\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
-      "trading building and its goods.\n";
+      "trading building and its goods. configs and machine load the tables only: configs\n"
+      "lists the machine configurations, machine reads one machine record in its wire or\n"
+      "full save form from FILE and prints it.\n";
 
 int Usage()
 {
@@ -171,73 +180,131 @@ void PrintTrade(int hours)
     }
 }
 
+// The game folder with its type tables loaded as the game loads them, on the null device; the
+// error.log lines it had before.
+class GameFolder {
+public:
+    explicit GameFolder(const std::string& dir)
+    {
+        std::error_code ec;
+        std::filesystem::current_path(dir, ec);
+        if (ec)
+            throw Failure { dir, "cannot enter the folder: " + ec.message() };
+        m_logPath = ErrorLogPath();
+        m_logBefore = ReadLines(m_logPath).size();
+
+        g_PakManager.Init("Data");
+        try {
+            g_ResourceDBManager.Init("Data\\DB.dat", 1);
+        } catch (...) {
+            ResetCallTrace();
+            throw Failure { (std::filesystem::path(dir) / "Data" / "DB.dat").string(),
+                LoggedReason(m_logPath, m_logBefore, "cannot open the record database") };
+        }
+        if (!g_Graphic.CreateDirect3D("null")
+            || !g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
+                plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &m_window))
+            throw Failure { dir, "cannot create the null device" };
+        m_textures = std::make_unique<TextureManager>();
+        m_models = std::make_unique<CModelManager>();
+        m_sounds = std::make_unique<CSoundManager>();
+        m_music = std::make_unique<CMusicMng>();
+        g_pTextureManager = m_textures.get();
+        g_pModelManager = m_models.get();
+        g_pSoundManager = m_sounds.get();
+        g_pMusicMng = m_music.get();
+        try {
+            m_textures->Init(CP1251("Текстуры"));
+            m_models->Init(CP1251("Модели"));
+            m_sounds->Init(CP1251("Звуки"));
+            m_music->Init(CP1251("Музыка"));
+            ZJEngine.ZJInit();
+        } catch (...) {
+            throw Failure { dir, LoggedReason(m_logPath, m_logBefore, "cannot load the type tables") };
+        }
+    }
+    ~GameFolder()
+    {
+        ObjectList.Clear();
+        g_pTextureManager = nullptr;
+        g_pModelManager = nullptr;
+        g_pSoundManager = nullptr;
+        g_pMusicMng = nullptr;
+        m_models.reset();
+        m_textures.reset();
+        g_Graphic.Release();
+    }
+    GameFolder(const GameFolder&) = delete;
+    GameFolder& operator=(const GameFolder&) = delete;
+
+    // The reason of a failure that the game code logged, or otherwise.
+    std::string Reason(const std::string& otherwise) const
+    {
+        return LoggedReason(m_logPath, m_logBefore, otherwise);
+    }
+
+    // The last line: error.log lines added since the folder was entered.
+    void PrintLogged() const
+    {
+        const std::vector<std::string> log = ReadLines(m_logPath);
+        const std::string start = ErrorLogStartLine();
+        std::printf("logged\t%td\n",
+            std::count_if(log.begin() + std::ptrdiff_t(std::min(m_logBefore, log.size())), log.end(),
+                [&](const std::string& line) { return !line.ends_with(start); }));
+    }
+
+private:
+    HeadlessWindow m_window;
+    std::string m_logPath;
+    size_t m_logBefore = 0;
+    std::unique_ptr<TextureManager> m_textures;
+    std::unique_ptr<CModelManager> m_models;
+    std::unique_ptr<CSoundManager> m_sounds;
+    std::unique_ptr<CMusicMng> m_music;
+};
+
 // Loads DIR's tables and the location as the game does, then prints through print.
 int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print)
 {
     // The objects file is the location's name with its last letter made 'o'.
     if (!IsLocationName(location))
         throw Failure { location, "not a location map: its name ends in .zjp" };
-    std::error_code ec;
-    std::filesystem::current_path(dir, ec);
-    if (ec)
-        throw Failure { dir, "cannot enter the folder: " + ec.message() };
-    const std::string logPath = ErrorLogPath();
-    const size_t logBefore = ReadLines(logPath).size();
-
-    g_PakManager.Init("Data");
-    try {
-        g_ResourceDBManager.Init("Data\\DB.dat", 1);
-    } catch (...) {
-        ResetCallTrace();
-        throw Failure { (std::filesystem::path(dir) / "Data" / "DB.dat").string(),
-            LoggedReason(logPath, logBefore, "cannot open the record database") };
-    }
-    HeadlessWindow window;
-    if (!g_Graphic.CreateDirect3D("null")
-        || !g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
-            plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &window))
-        throw Failure { dir, "cannot create the null device" };
-    auto textures = std::make_unique<TextureManager>();
-    auto models = std::make_unique<CModelManager>();
-    auto sounds = std::make_unique<CSoundManager>();
-    auto music = std::make_unique<CMusicMng>();
-    g_pTextureManager = textures.get();
-    g_pModelManager = models.get();
-    g_pSoundManager = sounds.get();
-    g_pMusicMng = music.get();
-    struct Release {
-        ~Release()
-        {
-            ObjectList.Clear();
-            g_pTextureManager = nullptr;
-            g_pModelManager = nullptr;
-            g_pSoundManager = nullptr;
-            g_pMusicMng = nullptr;
-        }
-    } release;
-    try {
-        textures->Init(CP1251("Текстуры"));
-        models->Init(CP1251("Модели"));
-        sounds->Init(CP1251("Звуки"));
-        music->Init(CP1251("Музыка"));
-        ZJEngine.ZJInit();
-    } catch (...) {
-        throw Failure { dir, LoggedReason(logPath, logBefore, "cannot load the type tables") };
-    }
+    GameFolder folder(dir);
     try {
         ZJEngine.Load(location.c_str());
     } catch (...) {
-        throw Failure { location, LoggedReason(logPath, logBefore, "cannot load the location") };
+        throw Failure { location, folder.Reason("cannot load the location") };
     }
     print();
-    const std::vector<std::string> log = ReadLines(logPath);
-    const std::string start = ErrorLogStartLine();
-    std::printf("logged\t%td\n",
-        std::count_if(log.begin() + std::ptrdiff_t(std::min(logBefore, log.size())), log.end(),
-            [&](const std::string& line) { return !line.ends_with(start); }));
-    models.reset();
-    textures.reset();
-    g_Graphic.Release();
+    folder.PrintLogged();
+    return 0;
+}
+
+// Machines: the configurations and one stored record.
+int Configs(const std::string& dir)
+{
+    GameFolder folder(dir);
+    zoq::tools::world::PrintConfigs();
+    folder.PrintLogged();
+    return 0;
+}
+
+int Machine(const std::string& dir, const std::string& file, const std::string& form)
+{
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::absolute(file, ec);
+    std::vector<uint8_t> bytes;
+    if (std::FILE* in = plat::win::OpenFile(path.string(), "rb")) {
+        for (int c; (c = std::fgetc(in)) != EOF;)
+            bytes.push_back(uint8_t(c));
+        std::fclose(in);
+    } else {
+        throw Failure { file, "cannot read the file" };
+    }
+    GameFolder folder(dir);
+    if (!zoq::tools::world::PrintMachine(bytes, form == "full"))
+        throw Failure { file, folder.Reason("refused") };
+    folder.PrintLogged();
     return 0;
 }
 
@@ -259,14 +326,23 @@ int main(int argc, char** argv)
             return Usage();
         print = [hours] { PrintTrade(hours); };
     }
-    if (!print)
+    std::function<int()> run;
+    if (print)
+        run = [&] { return LoadAndPrint(argv[2], argv[3], print); };
+    if (command == "configs" && argc == 3)
+        run = [&] { return Configs(argv[2]); };
+    const std::string form = argc == 5 ? argv[4] : "";
+    if (command == "machine" && (form == "wire" || form == "full"))
+        run = [&] { return Machine(argv[2], argv[3], form); };
+    if (!run)
         return Usage();
     try {
-        return LoadAndPrint(argv[2], argv[3], print);
+        return run();
     } catch (const Failure& failure) {
         std::fprintf(stderr, "zoq-world: %s: %s\n", failure.file.c_str(), failure.reason.c_str());
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "zoq-world: %s: %s\n", argv[3], error.what()[0] ? error.what() : "failed");
+        std::fprintf(stderr, "zoq-world: %s: %s\n", argv[std::min(argc - 1, 3)],
+            error.what()[0] ? error.what() : "failed");
     }
     // Where the game code failed, when the trace holds more than its empty start.
     const std::string trace = plat::win::Cp1251ToUtf8(CallTraceText());

@@ -2,38 +2,44 @@
 
 #include "world/db/CGliderManager.h"
 
-void CGliderHull::Assign(SItemRecord record)
+#include <cstring>
+
+void CGliderHull::Set(int32_t rowIndex, const uint32_t* parameters)
 {
-    item = record;
-    const int32_t index = int32_t(record.words[0]);
-    type = index == -1 ? nullptr : &g_GliderManager.GetDesc(index);
-    absorbed = 0.0f;
+    SGliderType* found = rowIndex == -1 ? nullptr : &g_GliderManager.GetDesc(rowIndex);
+    index = rowIndex;
+    std::memcpy(params, parameters, sizeof params);
+    type = found;
+    row = nullptr;
+    wear = 0.0f;
     destroyed = 0;
-    touched = 0;
+    hit = 0;
     weight = type ? type->weight : 0.0f;
 }
 
-void CGliderHull::AbsorbDamage(float& amount)
+void CGliderHull::Damage(float* amount)
 {
-    touched = 1;
+    hit = 1;
     if (!type)
         return;
-    const float remaining = type->damage - absorbed;
-    if (amount < remaining) {
-        absorbed += amount;
-        amount = 0.0f;
+    const float remaining = type->damage - wear;
+    if (*amount < remaining) {
+        wear += *amount;
+        *amount = 0.0f;
     } else {
-        amount -= remaining;
-        absorbed = type->damage;
+        *amount -= remaining;
+        wear = type->damage;
         destroyed = 1;
     }
 }
 
-float CGliderHull::GetWear()
+float CGliderHull::WearRatio() const
 {
-    if (!type)
-        return 0.0f;
-    if (type->damage <= 0.0f)
-        return destroyed ? 1.0f : 0.0f;
-    return absorbed / type->damage;
+    const float maximum = MaximumWear();
+    return maximum <= 0.0f ? 0.0f : wear / maximum;
+}
+
+float CGliderHull::MaximumWear() const
+{
+    return type ? type->damage : 0.0f;
 }

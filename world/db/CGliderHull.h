@@ -1,27 +1,23 @@
-// CGliderHull: the item that stands for a machine's glider body among its parts. It records the
-// damage the body has absorbed against the capacity of its glider type.
+// CGliderHull: the item that stands for a machine's glider body among its parts. Its row is the
+// glider type; the item's wear is the damage absorbed against the type's capacity and its hit mark
+// is set by every Damage.
 #pragma once
 
 #include "world/db/CEquipment.h"
-
-#include <cstdint>
 
 struct SGliderType;
 
 class CGliderHull : public CEquipment {
 public:
-    // The item's first word is the glider type (-1 none; any other index must be a row). Clears
-    // the damage and takes the type's weight.
-    void Assign(SItemRecord item) override;
+    // The glider type (-1 none; any other index must be a row). Clears the wear and marks and
+    // takes the type's weight.
+    void Set(int32_t row, const uint32_t* params) override;
+    using CEquipment::Set;
     // Absorbs what the capacity left allows; the rest stays in amount for the caller.
-    void AbsorbDamage(float& amount) override;
-    // Absorbed / capacity; 0 without a type; with no capacity, 1 when destroyed, else 0.
-    float GetWear() override;
+    void Damage(float* amount) override;
+    // wear / capacity; 0 without a type or with no capacity.
+    float WearRatio() const override;
+    float MaximumWear() const;
 
-    SItemRecord item {};
-    float absorbed = 0.0f;
-    float weight = 0.0f;
-    uint8_t destroyed = 0;
-    uint8_t touched = 0;
     SGliderType* type = nullptr;
 };

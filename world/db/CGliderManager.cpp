@@ -80,7 +80,6 @@ CZJObject* CGliderManager::CreateNetObject(const uint8_t* record)
     glider->netGroup = group;
     group->stateFlags[0] = group->stateFlags[1] = 1;
     CFerrovant& pilot = group->members[0];
-    pilot.ApplyConfig(0, 0, 0);
     pilot.group = group;
     pilot.glider = glider.get();
     group->count = 1;

@@ -313,7 +313,7 @@ float COrgManager::GetOrgPower(int k)
         for (int m = 0; m < members; ++m) {
             const CFerrovant& member = group->members[m];
             float rating = std::max(member.rating, 0.0f);
-            if (member.destroyed)
+            if (member.dead)
                 rating *= 0.01f;
             sum += rating;
             ++counted;

@@ -225,12 +225,8 @@ int32_t CZJEngine::ZJInit()
 {
     ZJ_TRACE("CZJEngine::ZJInit");
     const SInitStep* steps = InitSteps();
-    for (int i = 0; i < kInitStepCount; ++i) {
-        if (steps[i].manager == &FerrovantConfigList)
-            FerrovantConfigList.Load(steps[i].table);
-        else
-            steps[i].manager->Init(steps[i].table);
-    }
+    for (int i = 0; i < kInitStepCount; ++i)
+        steps[i].manager->Init(steps[i].table);
     LoadConfig();
     return ResolveResourceIds();
 }

@@ -1,9 +1,11 @@
-// Stand-in until the world-object classes land: a glider (type code 14) with its pilot record,
-// its energy store and the fields the guns read; Init only stores its arguments.
+// Stand-in until the world-object classes land: a glider (type code 14) with its pilot record and
+// AI, its energy store, the fields the guns read, and the motion state and control inputs that
+// the machine record and the AI use. Init only stores its arguments; Fire and Jump only count.
 #pragma once
 
 #include "world/objects/CZJObject.h"
 
+class CBasicGLAI;
 class CFerrovant;
 class CFerroGroup;
 
@@ -19,11 +21,38 @@ public:
     // refuseTargets is set.
     bool NotAllowTarget(const CGliderObject* other) const { return other != nullptr && refuseTargets; }
 
+    // Weapon slot 0 light gun, 1 heavy gun, 2 and 3 rocket and bomb launchers.
+    void Fire(int slot, float value);
+    void Jump(float value);
+    // Writing a turn or climb input marks the controls changed.
+    void SetTurnInput(float value);
+    void SetClimbInput(float value);
+
     CFerrovant* ferrovant = nullptr;
+    CBasicGLAI* ai = nullptr;
     CFerroGroup* netGroup = nullptr; // owned: the group made for a glider from the network
     float energy = 0.0f; // the reactor's current energy
     CZJObject* target = nullptr; // handed to the player's projectiles
 
-    // Test access: what NotAllowTarget answers for every other glider.
+    Vec3 forward { 1.0f, 0.0f, 0.0f };
+    Vec3 right { 0.0f, -1.0f, 0.0f };
+    float turnRate = 1.0f;
+    float speed = 0.0f; // signed forward speed
+    float drive = 0.0f; // the absolute throttle last set
+    float hold = 0.0f; // 0..1
+    float throttle = 0.0f;
+    float sideThrust = 0.0f;
+    float turnInput = 0.0f; // -1..+1
+    float climbInput = 0.0f; // -1..+1
+    uint8_t controlsChanged = 0;
+    uint8_t dead = 0;
+    uint8_t active = 1;
+    float deathTime = 0.0f;
+    float deathSpin = 0.0f;
+    uint8_t deathStarted = 0;
+
+    // Test access: what NotAllowTarget answers for every other glider, and the shots and jumps.
     uint8_t refuseTargets = 0;
+    int shots[4] = {};
+    int jumps = 0;
 };

@@ -4,3 +4,8 @@
 CZJObject* PlayerObject = nullptr;
 int32_t VisibleRadius = 256;
 uint32_t NetworkIdCounter = 0;
+int32_t Difficulty = 1;
+SPlayerControl PlayerControl {};
+float ShieldHits = 0.0f;
+float ArmourHits = 0.0f;
+float HullHits = 0.0f;

@@ -1,5 +1,6 @@
 // Stand-in until the application globals land: the player's own world object, the configured
-// view range that the network client reads and the counter of the player's network ids.
+// view range that the network client reads, the counter of the player's network ids, the
+// difficulty, the player's control state and the hit indicators of the player's machine.
 #pragma once
 
 #include <cstdint>
@@ -11,3 +12,17 @@ extern CZJObject* PlayerObject;
 extern int32_t VisibleRadius;
 // The last network id given to one of the player's own objects (his projectiles).
 extern uint32_t NetworkIdCounter;
+
+// The start menu's difficulty: 0, 1 or 2.
+extern int32_t Difficulty;
+
+// The player's control state, kept in save games; byte 0 is the booster switch.
+struct SPlayerControl {
+    uint8_t BoostOn;
+};
+extern SPlayerControl PlayerControl;
+
+// Raised by the player's machine when it is hit, decayed by its per-frame step.
+extern float ShieldHits;
+extern float ArmourHits;
+extern float HullHits;

@@ -6,18 +6,22 @@
 #include "tests/render/render_fixture.h"
 
 #include "ai/CFerroGroupList.h"
+#include "ai/CFerrovant.h"
+#include "ai/CFerrovantConfigList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CFileUtil.h"
 #include "audio/CMusicMng.h"
 #include "audio/CSoundManager.h"
 #include "audio/CSoundMusicOGG.h"
 #include "foundation/DataBase.h"
+#include "foundation/KeyCodeTable.h"
 #include "foundation/PakManager.h"
 #include "foundation/XFile.h"
 #include "platform/input/effect_file.h"
 #include "platform/sound/device.h"
 #include "platform/video/video_file.h"
 #include "platform/win/paths.h"
+#include "platform/win/profile.h"
 #include "platform/win/text.h"
 #include "render/CComplexObject.h"
 #include "render/CFont.h"
@@ -25,6 +29,8 @@
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
+#include "settings/InputRows.h"
+#include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -437,6 +443,59 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
     EXPECT_EQ(Logged(), "");
 }
 
+// Machine configurations: every item and EQP_ field names a row of its table, every configuration
+// applies, and the demo has one with all sixteen devices.
+TEST_F(CompleteTest, EveryConfigurationNamesRowsThatExist)
+{
+    struct Item {
+        const char* field;
+        const XStringTable& table;
+        const char* count; // the ammunition's count field, null for parts and guns
+    };
+    const Item items[] = {
+        { "GLIDER", g_GliderManager.GetRowNames(), nullptr },
+        { "LIGHTGUN1", g_GunManager.GetRowNames(), nullptr },
+        { "HEAVYGUN1", g_GunManager.GetRowNames(), nullptr },
+        { "ROCKETGUN", g_GunManager.GetRowNames(), nullptr },
+        { "REACTOR", g_EquipmentManager.GetRowNames(), nullptr },
+        { "ENGINE", g_EquipmentManager.GetRowNames(), nullptr },
+        { "SHIELD", g_EquipmentManager.GetRowNames(), nullptr },
+        { "ARMOR", g_EquipmentManager.GetRowNames(), nullptr },
+        { "BOMB1", g_MissileManager.GetRowNames(), "NUMBOMB1" },
+        { "BOMB2", g_MissileManager.GetRowNames(), "NUMBOMB2" },
+        { "ROCKET1", g_MissileManager.GetRowNames(), "NUMROCKET1" },
+        { "ROCKET2", g_MissileManager.GetRowNames(), "NUMROCKET2" },
+    };
+    ASSERT_GT(FerrovantConfigList.Count(), 0);
+    g_ResourceDBManager.SelectSection(CP1251("Конфигурации"), false);
+    int allDevices = 0;
+    for (int i = 0; i < FerrovantConfigList.Count(); ++i) {
+        const char* key = FerrovantConfigList.GetRowNames().GetString(i);
+        SCOPED_TRACE(key);
+        for (const Item& item : items) {
+            char name[256];
+            g_ResourceDBManager.GetString(key, item.field, name, sizeof name);
+            const bool used
+                = item.count ? g_ResourceDBManager.GetIntegerField(key, item.count) != 0 : name[0] != '\0';
+            if (used) {
+                EXPECT_NE(item.table.Find(name), -1) << item.field << " " << name;
+            }
+        }
+        for (const char* field : CFerrovantConfigList::kEquipmentFields) {
+            if (g_ResourceDBManager.GetIntegerField(key, field) == 1) {
+                EXPECT_NE(g_EquipmentManager.FindRow(field), -1) << field;
+            }
+        }
+        allDevices
+            += FerrovantConfigList.Get(i).itemCount == CFerrovantConfigList::kEquipmentFieldCount ? 1 : 0;
+        CFerrovant machine;
+        machine.ApplyConfig(i, false, 0);
+        EXPECT_GT(machine.GetEnergyLevel(2), 0.0f);
+    }
+    EXPECT_GE(allDevices, 1);
+    EXPECT_EQ(Logged(), "");
+}
+
 // Location1's environment: every texture its weather records name and its horizon model resolve,
 // and the horizon splits into four non-empty meshes.
 TEST_F(CompleteTest, Location1WeatherAndHorizonResolve)
@@ -499,3 +558,52 @@ TEST_F(CompleteTest, TheMapToolShowsTheNoonTransition)
 }
 
 } // namespace
+
+// The settings program on the generated folder: every key it reads is in cfg.ini with a value its
+// control can hold, every binding is a key-code name, "Joy<n>" or empty, and the key-code table
+// names the six mouse buttons.
+TEST_F(CompleteTest, TunvardFindsEveryKeyItReadsWithinItsRange)
+{
+    const std::string cfg = "Data\\CONFIG\\cfg.ini";
+    const auto value = [&](const SConfigKey& key) {
+        char text[64] = {};
+        plat::win::ReadProfileString(cfg, key.section, key.key, "<absent>", text, sizeof text);
+        return std::string(text);
+    };
+    for (const SSettingKey& row : kSettingKeys) {
+        const std::string text = value(*row.key);
+        const std::string name = std::string("[") + row.key->section + "] " + row.key->key;
+        ASSERT_NE(text, "<absent>") << name;
+        char* end = nullptr;
+        const long number = std::strtol(text.c_str(), &end, 10);
+        EXPECT_TRUE(!text.empty() && *end == '\0') << name << " = " << text;
+        EXPECT_GE(number, row.min) << name;
+        EXPECT_LE(number, row.max) << name;
+        EXPECT_EQ((number - row.min) % row.step, 0) << name;
+    }
+
+    KeyCodeTable keyCodes;
+    keyCodes.Load();
+    const auto isBinding = [&](const std::string& text) {
+        if (text.empty() || keyCodes.Find(text) >= 0)
+            return true;
+        if (text.size() < 4 || text.compare(0, 3, "Joy") != 0
+            || text.find_first_not_of("0123456789", 3) != std::string::npos)
+            return false;
+        const long button = std::strtol(text.c_str() + 3, nullptr, 10);
+        return button >= 1 && button <= 128;
+    };
+    for (const SInputRow& row : kInputRows) {
+        for (const SConfigKey* key : { row.binding, row.layout }) {
+            const std::string text = value(*key);
+            ASSERT_NE(text, "<absent>") << key->section << " " << key->key;
+            EXPECT_TRUE(isBinding(text)) << key->section << " " << key->key << " = " << text;
+        }
+    }
+    for (uint16_t code = 257; code <= 262; ++code) {
+        bool found = false;
+        for (int i = 0; i < keyCodes.Count(); ++i)
+            found = found || keyCodes.Row(i).code == code;
+        EXPECT_TRUE(found) << "DICode.ini lacks code " << code;
+    }
+}

@@ -71,6 +71,10 @@ TEST_F(FactoryTest, NetworkGlidersGetTheirRowOrTheDefaultType)
         ASSERT_NE(glider->ferrovant->group, nullptr);
         EXPECT_EQ(glider->ferrovant->group->stateFlags[0], 1);
         EXPECT_EQ(glider->ferrovant->group->stateFlags[1], 1);
+        // A freshly built record: no configuration applied.
+        EXPECT_EQ(glider->ferrovant->configIndex, -1);
+        EXPECT_FLOAT_EQ(glider->ferrovant->rating, 0.05f);
+        EXPECT_EQ(glider->ferrovant->MountedCount(), 0);
     }
     const auto bad = Record(1, 14, 2);
     EXPECT_THROW(ZJEngine.CreateNetObject(bad.data()), XRangeError);

@@ -259,7 +259,7 @@ TEST_F(OrgTest, OrgPowerAveragesRatingsAndFreesWeakOrganisations)
         g->count = int32_t(ratings.size());
         for (size_t i = 0; i < ratings.size(); ++i) {
             g->members[i].rating = ratings[i];
-            g->members[i].destroyed = i < destroyed.size() ? destroyed[i] : 0;
+            g->members[i].dead = i < destroyed.size() ? destroyed[i] : 0;
         }
         FerroGroupList.AddGroup(g);
         return g;

@@ -256,39 +256,40 @@ TEST_F(TablesTest, EquipmentClassDefaultsAndTheHullAbsorbsDamage)
     EXPECT_EQ(g_EquipmentManager.GetEquipment(1).manual, 0);
 
     CGliderHull hull;
-    EXPECT_FLOAT_EQ(hull.GetWear(), 0.0f); // no type
-    hull.Assign(SItemRecord { { 0 } });
+    EXPECT_FLOAT_EQ(hull.WearRatio(), 0.0f); // no type
+    hull.Set(SItemRecord { { 0 } });
     EXPECT_FLOAT_EQ(hull.weight, 40.0f);
-    EXPECT_FLOAT_EQ(hull.GetWear(), 0.0f);
+    EXPECT_FLOAT_EQ(hull.WearRatio(), 0.0f);
     float hit = 90.0f;
-    hull.AbsorbDamage(hit);
+    hull.Damage(&hit);
     EXPECT_FLOAT_EQ(hit, 0.0f);
     hit = 25.0f;
-    hull.AbsorbDamage(hit);
+    hull.Damage(&hit);
     EXPECT_FLOAT_EQ(hit, 15.0f);
-    EXPECT_FLOAT_EQ(hull.absorbed, 100.0f);
+    EXPECT_FLOAT_EQ(hull.wear, 100.0f);
     EXPECT_EQ(hull.destroyed, 1);
-    EXPECT_FLOAT_EQ(hull.GetWear(), 1.0f);
+    EXPECT_FLOAT_EQ(hull.WearRatio(), 1.0f);
 
-    hull.Assign(SItemRecord { { 0 } });
+    hull.Set(SItemRecord { { 0 } });
     hit = 100.0f;
-    hull.AbsorbDamage(hit);
+    hull.Damage(&hit);
     EXPECT_FLOAT_EQ(hit, 0.0f);
     EXPECT_EQ(hull.destroyed, 1);
 
-    hull.Assign(SItemRecord { { 1 } }); // capacity 0
-    EXPECT_FLOAT_EQ(hull.GetWear(), 0.0f);
+    hull.Set(SItemRecord { { 1 } }); // capacity 0
+    EXPECT_FLOAT_EQ(hull.WearRatio(), 0.0f);
     hit = 1.0f;
-    hull.AbsorbDamage(hit);
-    EXPECT_FLOAT_EQ(hull.GetWear(), 1.0f);
+    hull.Damage(&hit);
+    EXPECT_EQ(hull.destroyed, 1);
+    EXPECT_FLOAT_EQ(hull.WearRatio(), 0.0f);
 
-    hull.Assign(SItemRecord { { 0xFFFFFFFFu } });
+    hull.Set(SItemRecord { { 0xFFFFFFFFu } });
     hit = 5.0f;
-    hull.AbsorbDamage(hit);
+    hull.Damage(&hit);
     EXPECT_FLOAT_EQ(hit, 5.0f);
-    EXPECT_EQ(hull.touched, 1);
+    EXPECT_EQ(hull.hit, 1);
     EXPECT_FLOAT_EQ(hull.weight, 0.0f);
-    EXPECT_THROW(hull.Assign(SItemRecord { { 2 } }), XRangeError);
+    EXPECT_THROW(hull.Set(SItemRecord { { 2 } }), XRangeError);
 }
 
 } // namespace

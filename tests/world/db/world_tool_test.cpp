@@ -4,6 +4,10 @@
 
 #include "tests/support/child_process.h"
 
+#include "ai/CFerrovant.h"
+#include "foundation/XMemBuffer.h"
+
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -43,7 +47,9 @@ protected:
                 { "equipment.txt", "@table Оборудование\n@field TYPE int\n[EQP_BOOSTER]\nTYPE = 2\n" },
                 { "orgs.txt",
                     "@table Организации\n@field ICON int\n[ORG_PLAYER]\nICON = 1\n[ORG_FREE]\nICON = 2\n" },
-                { "configs.txt", "@table Конфигурации\n@field GLIDER text\n[CFG_A]\nGLIDER = GL_A\n" },
+                { "configs.txt",
+                    "@table Конфигурации\n@field GLIDER text\n@field ENGINE text\n@field REACTOR text\n"
+                    "[CFG_A]\nGLIDER = GL_A\nENGINE = EQP_BOOSTER\nREACTOR = EQP_BOOSTER\n" },
                 { "anomal.txt", "@table Anomal\n@field TYPE int\n[AN_A]\nTYPE = 1\n" },
                 { "soundzone.txt", "@table SoundZone\n@field PERIOD float\n[SZ_A]\nPERIOD = 3\n" },
                 { "boundary.txt", "@table Boundary\n@field Model text\n[BD_A]\nModel = MOD_ROCK\n" },
@@ -190,15 +196,18 @@ TEST_F(WorldToolTest, ATruncatedObjectsFileFailsWithTheTrace)
 
 TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
 {
-    const std::vector<std::string> usages[]
-        = { {}, { "info", "world" }, { "list", "world", "x" }, { "info", "a", "b", "c" }, { "trade", "a" },
-              { "trade", "a", "b", "x" }, { "trade", "a", "b", "-1" }, { "trade", "a", "b", "1", "2" } };
+    const std::vector<std::string> usages[] = { {}, { "info", "world" }, { "list", "world", "x" },
+        { "info", "a", "b", "c" }, { "trade", "a" }, { "trade", "a", "b", "x" }, { "trade", "a", "b", "-1" },
+        { "trade", "a", "b", "1", "2" }, { "configs" }, { "configs", "a", "b" }, { "machine", "a", "f" },
+        { "machine", "a", "f", "short" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
         EXPECT_EQ(result.err,
             "usage: zoq-world info DIR LOCATION\n"
-            "       zoq-world trade DIR LOCATION [HOURS]\n");
+            "       zoq-world trade DIR LOCATION [HOURS]\n"
+            "       zoq-world configs DIR\n"
+            "       zoq-world machine DIR FILE wire|full\n");
     }
     std::filesystem::create_directories("empty");
     const zoq::test::RunResult result = RunTool({ "info", "empty", "x.zjp" });
@@ -207,6 +216,82 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
         result.err.find("zoq-world: empty/Data/DB.dat: cannot open the record database: "), std::string::npos)
         << result.err;
     EXPECT_EQ(result.err.find("EXCEPTION:"), std::string::npos) << result.err;
+}
+
+} // namespace
+
+namespace {
+
+// The machine commands: the configurations, and machine records the tool reads back.
+class WorldToolMachineTest : public WorldToolTest {
+protected:
+    // The same gliders, equipment and configurations as the tool's database, here in ini form.
+    static void LoadSameTables()
+    {
+        UseTables(
+            AllTables({ { "Глайдеры", "[GL_A]\nWEIGHT=10\n" }, { "Оборудование", "[EQP_BOOSTER]\nTYPE=2\n" },
+                { "Конфигурации", "[CFG_A]\nGLIDER=GL_A\nENGINE=EQP_BOOSTER\nREACTOR=EQP_BOOSTER\n" } }));
+        ZJEngine.ZJInit();
+    }
+};
+
+TEST_F(WorldToolMachineTest, ConfigsListsEveryConfiguration)
+{
+    const zoq::test::RunResult result = RunTool({ "configs", "world" });
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+        "config\t0\tCFG_A\trating=0\tglider=0\tlight=-1\theavy=-1\trocket=-1\treactor=0\tengine=0\tshield=-"
+        "1\t"
+        "armour=-1\tammo=-:0,-:0,-:0,-:0\teqp=-\n"
+        "logged\t0\n");
+}
+
+TEST_F(WorldToolMachineTest, MachinePrintsAWireOrFullRecordAndRefusesABadOne)
+{
+    LoadSameTables();
+    CFerrovant m;
+    m.ApplyConfig(0, false, 0);
+    std::strcpy(m.name, "M1");
+    m.energy = 0.0f;
+    m.cargo.AddGoods("CAPTIVE", 1, 0.0f, CargoItem::kCaptured);
+    m.cargo.AddGoods("", 50, 0.0f, CargoItem::kBulk);
+    XMemBuffer wire;
+    m.PutNetBuffer(wire);
+    WriteBytes("wire.bin", Bytes(wire.Data(), wire.Data() + wire.Position()));
+    XMemBuffer full;
+    m.SaveGame(full, true);
+    WriteBytes("full.bin", Bytes(full.Data(), full.Data() + full.Position()));
+    WriteBytes("bad.bin", Bytes(wire.Data(), wire.Data() + 100));
+    const std::string parts = "part\treactor\t0\tEQP_BOOSTER\twear=0.000\thit=0\tdestroyed=0\n"
+                              "part\tengine\t0\tEQP_BOOSTER\twear=0.000\thit=0\tdestroyed=0\n"
+                              "part\tshield\t-1\t-\twear=0.000\thit=0\tdestroyed=0\n"
+                              "part\tarmour\t-1\t-\twear=0.000\thit=0\tdestroyed=0\n"
+                              "part\thull\t0\tGL_A\twear=0.000\thit=0\tdestroyed=0\n";
+
+    zoq::test::RunResult result = RunTool({ "machine", "world", "wire.bin", "wire" });
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+        "machine\tM1\tbytes=1730\tlevel=0\trating=0.000\tdead=0\tinBuilding=0\tshield=0.000\tarmour=0.000\t"
+        "energy=0.000\n"
+            + parts + "logged\t0\n");
+
+    result = RunTool({ "machine", "world", "full.bin", "full" });
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+        "machine\t-\tbytes=" + std::to_string(full.Position()) // the full form has no name
+            + "\tlevel=0\trating=0.000\tdead=0\tinBuilding=0\tshield=0.000\tarmour=0.000\tenergy=0.000\n"
+            + parts + "cargo\t0\t2\tCAPTIVE\t1\t0.000\nbulk\t50.000\nlogged\t0\n");
+
+    result = RunTool({ "machine", "world", "bad.bin", "wire" });
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("zoq-world: bad.bin: refused: CFerrovant::GetNetBuffer refused 100 bytes"),
+        std::string::npos)
+        << result.err;
+    result = RunTool({ "machine", "world", "bad.bin", "full" });
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(
+        result.err.find("zoq-world: bad.bin: refused: CFerrovant::LoadGame bad record"), std::string::npos)
+        << result.err;
 }
 
 } // namespace

@@ -1,0 +1,186 @@
+// The basic glider AI on a glider whose state the test sets.
+#include "tests/ai/machine_fixture.h"
+
+#include "ai/CBasicGLAI.h"
+#include "world/objects/CGliderObject.h"
+
+namespace {
+
+class GlaiTest : public MachineTest {
+protected:
+    void SetUp() override
+    {
+        MachineTest::SetUp();
+        FrameTime = 0.02f;
+        machine.level = 5;
+        glider.ferrovant = &machine;
+        glider.forward = { 1.0f, 0.0f, 0.0f };
+        glider.turnRate = 2.0f;
+        ai.glider = &glider;
+        glider.ai = &ai;
+        ai.clock = 1.0f;
+        enemy.position = { 1000.0f, 1000.0f, 0.0f };
+    }
+
+    // Runs one frame with the clock set so that the tick is the given one.
+    void RunAtTick(int tick)
+    {
+        ai.clock = float(tick) - FrameTime * 10.0f + 0.001f;
+        ai.Run();
+        ASSERT_EQ(ai.tick, tick);
+    }
+
+    CFerrovant machine;
+    CGliderObject glider;
+    CGliderObject enemy;
+    CBasicGLAI ai;
+};
+
+TEST_F(GlaiTest, ArrivingAtTheGoPointHoldsAndStops)
+{
+    const SAIReference point { 0, { 10.0f, 0.0f, -12.0f } };
+    ai.Go(&point, { 0.0f, 0.0f, 0.0f });
+    EXPECT_EQ(ai.state, CBasicGLAI::kGo);
+    ai.Run();
+    EXPECT_EQ(ai.state, CBasicGLAI::kIdle);
+    EXPECT_FLOAT_EQ(glider.hold, 1.0f);
+
+    // Exactly on the point, even with no arrival radius.
+    ai.MoveTo({ 0.0f, 0.0f, -24.0f }, 1.0f, 0.0f, true);
+    EXPECT_FLOAT_EQ(ai.movePoint.z, -12.0f);
+    ai.Run();
+    EXPECT_EQ(ai.state, CBasicGLAI::kIdle);
+    EXPECT_FALSE(std::isnan(glider.throttle));
+}
+
+TEST_F(GlaiTest, GoingFarAheadDrivesAtFullSpeed)
+{
+    const SAIReference point { 0, { 5000.0f, 0.0f, -12.0f } };
+    ai.Go(&point, { 0.0f, 0.0f, 0.0f });
+    glider.velocity = { 30.0f, 0.0f, 0.0f };
+    ai.Run();
+    EXPECT_EQ(ai.state, CBasicGLAI::kGo);
+    EXPECT_FLOAT_EQ(glider.throttle, 1.0f);
+    EXPECT_FLOAT_EQ(glider.hold, 0.0f);
+}
+
+TEST_F(GlaiTest, ABlockedGliderJumpsAfterTwoSeconds)
+{
+    ai.MoveTo({ 5000.0f, 0.0f, 0.0f }, 1.0f, 10.0f, false);
+    glider.velocity = { 10.0f, 0.0f, 0.0f }; // closing, yet slow
+    FrameTime = 0.5f;
+    for (int i = 0; i < 4; ++i)
+        ai.Run();
+    EXPECT_EQ(glider.jumps, 0);
+    ai.Run();
+    EXPECT_EQ(glider.jumps, 1);
+    EXPECT_FLOAT_EQ(ai.blockedTime, 1.5f);
+    EXPECT_FLOAT_EQ(glider.throttle, 2.0f);
+}
+
+TEST_F(GlaiTest, AttackPeriodsFollowDifficultyAndLevel)
+{
+    struct Case {
+        int difficulty;
+        int level;
+        int rocketPeriod;
+        int missilePeriod;
+    };
+    const Case cases[] = { { 2, 10, 32, 8 }, { 0, 1, 800, 100 }, { 1, 8, 250, 75 }, { 1, 9, 250, 37 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        Difficulty = c.difficulty;
+        machine.level = c.level;
+        enemy.position = { 1000.0f, 0.0f, 0.0f }; // beyond every gun range, straight ahead
+        ai.Attack(&enemy);
+        glider.shots[2] = glider.shots[3] = 0;
+        for (int tick : { c.rocketPeriod * 3, c.missilePeriod * 5, c.missilePeriod * 5 + 1 })
+            RunAtTick(tick);
+        EXPECT_EQ(glider.shots[3], 1 + (c.missilePeriod * 5 % c.rocketPeriod == 0 ? 1 : 0));
+        EXPECT_EQ(glider.shots[2], 1 + (c.rocketPeriod * 3 % c.missilePeriod == 0 ? 1 : 0));
+    }
+}
+
+TEST_F(GlaiTest, ACloseTargetMakesTheAttackerBackOffFiringItsGuns)
+{
+    enemy.position = { 20.0f, 0.0f, 0.0f };
+    ai.Attack(&enemy);
+    ai.Run();
+    EXPECT_FLOAT_EQ(glider.throttle, -0.5f);
+    EXPECT_EQ(glider.shots[0], 1);
+    EXPECT_EQ(glider.shots[1], 1);
+
+    // Facing away: no shots.
+    glider.forward = { -1.0f, 0.0f, 0.0f };
+    ai.Run();
+    EXPECT_EQ(glider.shots[0], 1);
+
+    enemy.dead = 1;
+    ai.Run();
+    EXPECT_EQ(ai.state, CBasicGLAI::kIdle);
+    ai.Attack(nullptr);
+    ai.Run();
+    EXPECT_EQ(ai.state, CBasicGLAI::kIdle);
+}
+
+TEST_F(GlaiTest, IdleManoeuvresStartOnlyOnMultiplesOfAHundredTicks)
+{
+    ai.Stop();
+    RunAtTick(99);
+    EXPECT_EQ(ai.idleAction, -1);
+    RunAtTick(101);
+    EXPECT_EQ(ai.idleAction, -1);
+    RunAtTick(200);
+    EXPECT_NE(ai.idleAction, -1);
+    EXPECT_FLOAT_EQ(ai.idleTime, 0.5f);
+    EXPECT_FLOAT_EQ(glider.hold, 1.0f);
+    EXPECT_FLOAT_EQ(glider.throttle, 0.0f);
+}
+
+TEST_F(GlaiTest, InputsAreWrittenOnlyWhenTheyChange)
+{
+    enemy.position = { 0.0f, 1000.0f, 0.0f }; // to the side
+    ai.Attack(&enemy);
+    ai.Run();
+    EXPECT_EQ(glider.controlsChanged, 1);
+    EXPECT_NE(glider.turnInput, 0.0f);
+    glider.controlsChanged = 0;
+    ai.Run();
+    EXPECT_EQ(glider.controlsChanged, 0);
+    enemy.position = { 0.0f, -1000.0f, 0.0f };
+    ai.Run();
+    EXPECT_EQ(glider.controlsChanged, 1);
+}
+
+TEST_F(GlaiTest, SteeringClampsItsArcSines)
+{
+    machine.level = 6;
+    glider.forward = { 2.0f, 0.0f, 2.0f }; // not a unit vector
+    ai.SteerTo({ 0.0f, 100.0f, -100.0f }, true);
+    EXPECT_FALSE(std::isnan(glider.turnInput));
+    EXPECT_FALSE(std::isnan(glider.climbInput));
+    EXPECT_FLOAT_EQ(glider.turnInput, -1.0f);
+}
+
+TEST_F(GlaiTest, RetreatStopsNearTheGoalAndDeadGlidersDoNothing)
+{
+    const SAIReference home { 0, { 30.0f, 0.0f, -12.0f } };
+    ai.Retreat(&enemy, &home);
+    ai.Run();
+    EXPECT_EQ(ai.state, CBasicGLAI::kIdle);
+
+    const SAIReference far { 0, { -1000.0f, 0.0f, 0.0f } };
+    enemy.position = { 100.0f, 0.0f, 0.0f };
+    ai.Retreat(&enemy, &far);
+    ai.Run();
+    EXPECT_EQ(ai.state, CBasicGLAI::kRetreat);
+    EXPECT_FLOAT_EQ(glider.throttle, -1.0f); // backing towards the goal behind
+    EXPECT_EQ(glider.shots[0], 1);
+
+    glider.dead = 1;
+    const float clock = ai.clock;
+    ai.Run();
+    EXPECT_FLOAT_EQ(ai.clock, clock);
+}
+
+} // namespace
