@@ -65,6 +65,18 @@ void DrawMesh(int shader, Mesh* mesh, int t0, int t1 = -1, int t2 = -1)
             shader, mesh, envlocal::TextureAt(t0), envlocal::TextureAt(t1), envlocal::TextureAt(t2));
 }
 
+// A mesh of triangles in the device's managed pool, or in system memory without a device (tools
+// and tests read it there); locked for filling.
+std::unique_ptr<Mesh> NewLockedMesh(uint32_t format, uint32_t vertices, uint32_t indices)
+{
+    const uint32_t mode = Device() ? Mesh::kStaticManaged : Mesh::kSystemMemory;
+    auto mesh = std::make_unique<Mesh>(mode, format, vertices, true, indices);
+    mesh->primitive = 1;
+    if (!mesh->Lock(true, true))
+        throw std::runtime_error("sky mesh cannot be locked");
+    return mesh;
+}
+
 Matrix4 Translation(const Vec3& p)
 {
     Matrix4 m;
@@ -388,9 +400,7 @@ void CEnvironment::InitSky()
     Matrix4Identity(cloudMatrix[1]);
     cloudMatrix[1].m[0] = cloudMatrix[1].m[5] = current.cloudScale2;
 
-    cloudDome = std::make_unique<Mesh>(
-        Mesh::kSystemMemory, fvf::kXyz | fvf::kDiffuse | fvf::kTex2, 400, true, 2166);
-    cloudDome->primitive = 1;
+    cloudDome = NewLockedMesh(fvf::kXyz | fvf::kDiffuse | fvf::kTex2, 400, 2166);
     auto* cloud = reinterpret_cast<SCloudVertex*>(cloudDome->vertexData);
     for (int r = 0; r < 20; ++r)
         for (int c = 0; c < 20; ++c) {
@@ -409,9 +419,8 @@ void CEnvironment::InitSky()
                 cloudDome->indexData[n++] = uint16_t(k);
         }
 
-    backdrop
-        = std::make_unique<Mesh>(Mesh::kSystemMemory, fvf::kXyz | fvf::kDiffuse | fvf::kTex1, 44, true, 66);
-    backdrop->primitive = 1;
+    cloudDome->Unlock(true, true);
+    backdrop = NewLockedMesh(fvf::kXyz | fvf::kDiffuse | fvf::kTex1, 44, 66);
     auto* sky = reinterpret_cast<SSkyVertex*>(backdrop->vertexData);
     const float corners[4][2] = { { -40000.0f, -20000.0f }, { 40000.0f, -20000.0f }, { -40000.0f, 20000.0f },
         { 40000.0f, 20000.0f } };
@@ -431,6 +440,7 @@ void CEnvironment::InitSky()
         for (int k : { b, b + 1, b + 2, b + 1, b + 3, b + 2 })
             backdrop->indexData[n++] = uint16_t(k);
     }
+    backdrop->Unlock(true, true);
     UpdateHorizont();
 }
 
@@ -517,13 +527,15 @@ void CEnvironment::UpdateHorizont()
             }
             out.push_back(uint16_t(remap[i]));
         }
-        horizonMeshes[side] = std::make_unique<Mesh>(Mesh::kSystemMemory,
-            fvf::kXyz | fvf::kNormal | fvf::kTex1, uint32_t(vertices.size()), true, uint32_t(out.size()));
-        horizonMeshes[side]->primitive = 1;
-        if (!vertices.empty())
-            std::memcpy(
-                horizonMeshes[side]->vertexData, vertices.data(), vertices.size() * sizeof(SHorizonVertex));
-        if (!out.empty())
-            std::memcpy(horizonMeshes[side]->indexData, out.data(), out.size() * 2);
+        if (vertices.empty()) {
+            horizonMeshes[side].reset();
+            continue;
+        }
+        horizonMeshes[side] = NewLockedMesh(
+            fvf::kXyz | fvf::kNormal | fvf::kTex1, uint32_t(vertices.size()), uint32_t(out.size()));
+        Mesh& mesh = *horizonMeshes[side];
+        std::memcpy(mesh.vertexData, vertices.data(), vertices.size() * sizeof(SHorizonVertex));
+        std::memcpy(mesh.indexData, out.data(), out.size() * 2);
+        mesh.Unlock(true, true);
     }
 }

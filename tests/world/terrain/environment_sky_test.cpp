@@ -3,6 +3,7 @@
 #include "tests/world/terrain/environment_fixture.h"
 
 #include "render/Mesh.h"
+#include "render/TexShaderManager.h"
 #include "world/terrain/CLocation.h"
 
 #include <bit>
@@ -137,6 +138,43 @@ TEST_F(SkyTest, underwaterTheBackgroundTakesTheWatersColour)
     }
     Location.Cell(0, 0).surface = nullptr;
     Location.blocksX = Location.blocksY = 0;
+}
+
+TEST_F(SkyTest, theSkyDrawsWhatTheViewAndTheRecordAllow)
+{
+    ASSERT_TRUE(CreateDevice());
+    TexShaderManager shaders(true);
+    ASSERT_TRUE(shaders.Init(false));
+    g_TexShaderManager = &shaders;
+    Environment.InitSky();
+    Environment.current.cloud1.index = 5;
+    Environment.current.cloud2.index = 6;
+    Environment.sunVector = { 0.0f, 0.6f, 0.8f };
+    Environment.moonVector = { 0.0f, 0.0f, -1.0f };
+    auto draws = [&](const Vec3& forward, int32_t sun) {
+        Environment.current.sun.index = sun;
+        LookAlong(forward);
+        const size_t before = Null().Draws().size();
+        Environment.RenderEnv();
+        return Null().Draws().size() - before;
+    };
+    const size_t upright = draws({ 0.0f, 1.0f, 0.0f }, 7);
+    const size_t up = draws({ 0.0f, 0.0f, 1.0f }, 7);
+    const size_t sunless = draws({ 0.0f, 1.0f, 0.0f }, -1);
+    EXPECT_GT(up, 0u); // clouds and the sun still drawn
+    EXPECT_GT(upright, up); // the backdrop
+    EXPECT_LT(sunless, upright); // no disc
+
+    Environment.sunGlare = 0.5f;
+    auto flare = [&](int32_t sun) {
+        Environment.current.sun.index = sun;
+        const size_t before = Null().Draws().size();
+        Environment.RenderFX(true);
+        return Null().Draws().size() - before;
+    };
+    EXPECT_GT(flare(7), 0u);
+    EXPECT_EQ(flare(-1), 0u);
+    g_TexShaderManager = nullptr;
 }
 
 } // namespace
