@@ -1,6 +1,7 @@
 // Stand-in until the world-object classes land: the base of every world object, reduced to the
 // network members and the slots that the network client uses (pack, unpack, init, damage), the
-// fields that the object factory sets and the ones the terrain's cell grid reads.
+// fields that the object factory sets and the ones the terrain's cell grid reads. Its deferred
+// effect draw draws nothing.
 #pragma once
 
 #include "foundation/Matrix.h"
@@ -24,6 +25,8 @@ public:
     virtual void Init() { }
     // Damage of kind 0 or 1 from an attacker (-1 none); the base takes none.
     virtual void Damage(float amount, Vec3 direction, int kind, int extra, int attacker);
+    // Draws the effect the object added to the effect renderer's deferred list with argument.
+    virtual void DrawEffect(uint32_t argument) { (void)argument; }
 
     int32_t typeIndex = -1; // sent at +29 of every record
     int32_t type = 0; // type code: 14 glider, 16 missile, 21 thing, ...
