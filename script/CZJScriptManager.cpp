@@ -100,7 +100,7 @@ void CZJScriptManager::Reset()
 
 float CZJScriptManager::GameTime() const
 {
-    return Environment.gameTime;
+    return GameTimeDays();
 }
 
 void CZJScriptManager::PlaySound(const char* name) const

@@ -35,12 +35,12 @@ TEST_F(ManagerTest, aTimerRunsTenAndAHalfMinutesLongerAndFiresItsTimeoutOnce)
     EXPECT_EQ(manager->Timers()[0].ownerKind, 2);
     EXPECT_EQ(manager->NextTimer(), 0);
 
-    Environment.gameTime = 1.007f;
+    GameTimeDays() = 1.007f;
     manager->CheckTimers();
     EXPECT_FALSE(manager->IsEventSet("FIRED"));
     EXPECT_TRUE(host.journalNotices.empty());
 
-    Environment.gameTime = 1.0073f;
+    GameTimeDays() = 1.0073f;
     manager->CheckTimers();
     EXPECT_TRUE(manager->IsEventSet("FIRED"));
     EXPECT_EQ(host.journalNotices.size(), 1u);
@@ -48,7 +48,7 @@ TEST_F(ManagerTest, aTimerRunsTenAndAHalfMinutesLongerAndFiresItsTimeoutOnce)
     EXPECT_STREQ(manager->Timers()[0].name, "FAR");
     EXPECT_EQ(manager->NextTimer(), -1); // 10000 days ahead: never next
 
-    Environment.gameTime = 20000.0f;
+    GameTimeDays() = 20000.0f;
     manager->CheckTimers();
     EXPECT_EQ(manager->Timers().size(), 1u);
     EXPECT_EQ(host.journalNotices.size(), 1u);
@@ -59,7 +59,7 @@ TEST_F(ManagerTest, aTimeoutThatStopsItsOwnTimerLeavesTheOtherOfThatName)
     Script("QUESTS", "qst",
         "PROC GO\n_STARTTIMER(T,0)\n_STARTTIMER(T,1)\nEND\nPROC T_TIMEOUT\n_STOPTIMER(T)\n_INFO(KEY)\nEND\n");
     manager->ZJRunScript("QUESTS", 2, "GO");
-    Environment.gameTime = 1.01f;
+    GameTimeDays() = 1.01f;
     manager->CheckTimers();
     ASSERT_EQ(manager->Timers().size(), 1u);
     EXPECT_FLOAT_EQ(manager->Timers()[0].expiry, 1.0f + 0.041666668f + 0.007291666f);
@@ -74,7 +74,7 @@ TEST_F(ManagerTest, questsFollowTheirEventsAndTimers)
     EXPECT_EQ(host.Count("SND_INT_QUEST_GET"), 1);
     manager->StartTimer("Q", "24");
     EXPECT_FLOAT_EQ(manager->Quests()[0].time, manager->Timers()[0].expiry);
-    Environment.gameTime = 1.5f;
+    GameTimeDays() = 1.5f;
     manager->SetEvent("Q.COMPLETE");
     manager->SetEvent("Q.COMPLETE");
     EXPECT_EQ(host.Count("SND_INT_QUEST_SUCCESS"), 1);
@@ -239,10 +239,10 @@ TEST_F(ManagerTest, theSixteenthScriptEvictsTheLeastRecentlyUsedEntryNotInUse)
     for (int i = 0; i < 16; ++i)
         Script("S" + std::to_string(i), "scr", "PROC P\n_INFO(S" + std::to_string(i) + ")\nEND\n");
     for (int i = 0; i < 15; ++i) {
-        Environment.gameTime = float(10 + i);
+        GameTimeDays() = float(10 + i);
         ASSERT_NE(manager->ZJLoadScript(("S" + std::to_string(i)).c_str(), 1), nullptr);
     }
-    Environment.gameTime = 30.0f;
+    GameTimeDays() = 30.0f;
     manager->ZJLoadScript("S0", 1); // S1 is now the oldest
     ASSERT_NE(manager->ZJLoadScript("S15", 1), nullptr);
     int found = 0;

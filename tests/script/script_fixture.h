@@ -60,7 +60,7 @@ protected:
         std::string error;
         ASSERT_TRUE(WriteTextTable(m_dir, Texts(), error)) << error;
         SetBaseDirectory(m_dir.string());
-        Environment.gameTime = 1.0f;
+        GameTimeDays() = 1.0f;
         CZJScriptManager::s_textSeed = 0;
         manager = std::make_unique<CZJScriptManager>();
         manager->Init();
@@ -72,7 +72,7 @@ protected:
         g_pScriptHost = nullptr;
         g_pScriptManager = nullptr;
         manager.reset();
-        Environment.gameTime = 0.0f;
+        GameTimeDays() = 0.0f;
         SetBaseDirectory("");
         ErrorLogTest::TearDown();
     }

@@ -21,7 +21,7 @@ template <typename T, size_t N> T& At(T (&table)[N], uint32_t i)
 
 int CurrentHour()
 {
-    const double days = Environment.GameTimeDays();
+    const double days = GameTimeDays();
     return int((days - std::floor(days)) * 24.0);
 }
 

@@ -34,6 +34,7 @@
 #include "script/CZJScriptManager.h"
 #include "settings/InputRows.h"
 #include "settings/SettingsKeys.h"
+#include "tests/support/child_process.h"
 #include "tools/script/script_compiler.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -49,6 +50,7 @@
 #include "world/db/ResourceIds.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
+#include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
 
 #include <cstring>
@@ -585,6 +587,67 @@ TEST_F(CompleteTest, EveryConfigurationNamesRowsThatExist)
     }
     EXPECT_GE(allDevices, 1);
     EXPECT_EQ(Logged(), "");
+}
+
+// Location1's environment: every texture its weather records name and its horizon model resolve,
+// and the horizon splits into four non-empty meshes.
+TEST_F(CompleteTest, Location1WeatherAndHorizonResolve)
+{
+    Environment.Reset();
+    Environment.horizonModel = -1;
+    ZJEngine.Load("location1.zjp");
+    ASSERT_EQ(Environment.WeatherCount(), 3);
+    for (int i = 0; i < Environment.WeatherCount(); ++i) {
+        const SWeatherState& record = Environment.Weather(i);
+        EXPECT_GE(record.sky1.index, 0) << i;
+        EXPECT_GE(record.sky2.index, 0) << i;
+        EXPECT_GE(record.cloud1.index, 0) << i;
+        EXPECT_GE(record.cloud2.index, 0) << i;
+        EXPECT_GE(record.moon.index, 0) << i;
+        if (record.kind == 0) {
+            EXPECT_GE(record.sun.index, 0) << i;
+        }
+    }
+    for (const char* name : { "TEX_FX_ENV_RAIN", "TEX_FX_ENV_SNOW", "TEX_FX_ENV_STORM" }) {
+        EXPECT_GE(g_pTextureManager->FindTexture(name), 0) << name;
+    }
+    EXPECT_EQ(Environment.Weather(2).weight, 3.0f) << "the clear day comes last";
+    ASSERT_EQ(Environment.horizonModel, g_pModelManager->FindModel("MOD_HOR_LOC1_B"));
+    Environment.UpdateHorizont();
+    for (const auto& mesh : Environment.horizonMeshes) {
+        ASSERT_NE(mesh, nullptr);
+        EXPECT_GT(mesh->indexCount, 0u);
+    }
+    const SComplexPart& part = g_pModelManager->GetModel(Environment.horizonModel)->GetPart(0);
+    for (int t = 0; t < 3; ++t)
+        EXPECT_GE(part.textures[t], 0) << part.textureNames[t];
+    for (auto& mesh : Environment.horizonMeshes)
+        mesh.reset();
+    Environment.Reset();
+    EXPECT_EQ(Logged(), "");
+}
+
+// zoq-map env over the generated folder: from 10 to 14 the noon weather blends in between 11
+// and 13.
+TEST_F(CompleteTest, TheMapToolShowsTheNoonTransition)
+{
+    const zoq::test::RunResult run = zoq::test::RunProgram(
+        ZOQ_MAP_PROGRAM, { "env", "--base", m_dir.string(), "location1.zjp", "10", "11.5", "12", "14" });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::vector<std::string> hours;
+    for (std::string line; std::getline(lines, line);)
+        hours.push_back(line);
+    ASSERT_EQ(hours.size(), 4u) << run.out;
+    auto transition = [](const std::string& line) {
+        const size_t at = line.find("transition=");
+        return at == std::string::npos ? -1.0f : std::stof(line.substr(at + 11));
+    };
+    EXPECT_EQ(transition(hours[0]), 0.0f) << hours[0];
+    EXPECT_GT(transition(hours[1]), 0.0f) << hours[1];
+    EXPECT_GT(transition(hours[2]), transition(hours[1])) << hours[2];
+    EXPECT_EQ(transition(hours[3]), 0.0f) << hours[3];
+    EXPECT_NE(hours[2].find("sky=TEX_SKY_DAY,"), std::string::npos) << hours[2];
 }
 
 TEST_F(CompleteTest, Location1RoadsLeadThroughTheCrossingAndItsTimedSoundsResolve)

@@ -33,7 +33,7 @@ protected:
         m_manager->SetVolume(10);
         m_manager->SetListener({ 0, 0, 0 }, { 0, 1, 0 }, { 0, 0, 1 });
         g_pSoundManager = m_manager.get();
-        m_savedDays = Environment.gameTimeDays;
+        m_savedDays = GameTimeDays();
         m_savedClock = GameClock;
         m_music.Reset();
         GameClock = 100.0;
@@ -42,7 +42,7 @@ protected:
     {
         g_pSoundManager = nullptr;
         m_manager.reset();
-        Environment.gameTimeDays = m_savedDays;
+        GameTimeDays() = m_savedDays;
         GameClock = m_savedClock;
         AudioTest::TearDown();
     }
@@ -62,7 +62,7 @@ protected:
         m_music.soundStates[0].nextStart = float(GameClock) + 0.01f;
         m_music.soundStates[0].remaining = length;
     }
-    static void AtHour(float hour) { Environment.gameTimeDays = 1.0f + hour / 24.0f; }
+    static void AtHour(float hour) { GameTimeDays() = 1.0f + hour / 24.0f; }
     int Controls() const { return m_manager->GetControls().Count(); }
 
     std::unique_ptr<CSoundManager> m_manager;
