@@ -217,9 +217,9 @@ void CFerroGroup::Disassemble()
             continue;
         m.glider = glider;
         glider->AssignFerrovant(&m);
-        auto ai = std::make_unique<CBasicGLAI>();
-        ai->glider = glider;
-        glider->ai = ai.release();
+        m_ais[i] = std::make_unique<CBasicGLAI>();
+        m_ais[i]->glider = glider;
+        glider->ai = m_ais[i].get();
     }
     assembled = 0;
     UpdatePosition();
@@ -235,6 +235,8 @@ bool CFerroGroup::DropGlider(int i)
         glider->alive = 1; // the list is full: keep flying, try again later
         return false;
     }
+    glider->ai = nullptr;
+    m_ais[i].reset();
     members[i].glider = nullptr;
     return true;
 }
@@ -258,6 +260,8 @@ void CFerroGroup::OnObjectDeleted(CZJObject* object)
     for (int i = 0; i < memberCount; ++i) {
         CFerrovant& m = members[i];
         if (m.glider == object) {
+            m.glider->ai = nullptr;
+            m_ais[&m - members].reset();
             m.glider = nullptr;
             if (destroyed) {
                 m.dead = 1;

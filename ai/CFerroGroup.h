@@ -9,6 +9,7 @@
 #include "foundation/Vector.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CBuildingObject;
@@ -142,6 +143,9 @@ protected:
 
 private:
     void ClearTargets();
+    // The AI of each member's glider; it goes with the glider, or with the group when the object
+    // list is cleared first.
+    std::unique_ptr<CBasicGLAI> m_ais[kMaxMembers];
     Vec3 m_offsets[kMaxMembers] = {}; // the last formation offset given to each member
     SAIReference m_goal {}; // the point the members go to or follow
     SAIReference m_retreat {}; // the point they retreat to

@@ -72,7 +72,6 @@ CFerroGroupList::~CFerroGroupList()
 
 void CFerroGroupList::DeleteGroups()
 {
-    PlayerFerroGroup.attachedGroup = nullptr;
     for (int i = 1; i < groups.Count(); ++i)
         delete groups.Data()[i];
     groups.Done();
@@ -80,6 +79,7 @@ void CFerroGroupList::DeleteGroups()
 
 void CFerroGroupList::Clear()
 {
+    PlayerFerroGroup.attachedGroup = nullptr;
     DeleteGroups();
     spyIndex = 0;
 }
@@ -135,6 +135,7 @@ void CFerroGroupList::Load()
     const uint32_t n = LoadLE<uint32_t>(header);
     const uint32_t attachedFlag = LoadLE<uint32_t>(header + 8);
     CObjectsFileReader::CheckCount(n, kRecordBytes, 0, "group count");
+    PlayerFerroGroup.attachedGroup = nullptr;
     DeleteGroups();
     groups.Add(&PlayerFerroGroup);
     const int points = g_RoadManager.NodeCount();
