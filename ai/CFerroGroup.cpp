@@ -36,10 +36,7 @@ float Range()
 
 CFerroGroup::CFerroGroup()
 {
-    spyCounter = int32_t((SharedRandom.seed = (SharedRandom.seed * XRandom::kMultiplier + XRandom::kIncrement)
-                                 % XRandom::kModulus)
-                     >> 8)
-        % 100;
+    spyCounter = SharedRandom.GetInt(100);
     for (CFerrovant& m : members)
         m.group = this;
 }

@@ -25,13 +25,6 @@ Vec3 PointPosition(int point)
     return NodePosition(g_RoadManager.GetNode(point)->position);
 }
 
-// One draw of the shared generator's fields: (seed mod 10000) x 0.0001.
-float SharedDraw()
-{
-    SharedRandom.seed = (SharedRandom.seed * XRandom::kMultiplier + XRandom::kIncrement) % XRandom::kModulus;
-    return float(SharedRandom.seed % 10000) * 0.0001f;
-}
-
 } // namespace
 
 void CPeopleFerroGroup::Init()
@@ -191,7 +184,7 @@ void CPeopleFerroGroup::PackInBuilding(CBuildingObject* where)
                     continue;
                 }
                 const float weight = g_GoodsManager.GetDesc(row).mass;
-                if (SharedDraw() > 0.5f || weight > free)
+                if (SharedRandom.Get(1.0f) > 0.5f || weight > free)
                     continue;
                 free -= weight;
                 const NameKey32 good = MakeNameKey32(a->key);
