@@ -196,7 +196,10 @@ inline constexpr std::size_t kItemSize = 40;
 inline constexpr uint32_t kMaxItems = 10;
 static_assert(kValue == Record::kBaseSize && kItems == kCount + 4);
 // The record length of n items.
-constexpr std::size_t SizeFor(uint32_t n) { return kItems + kItemSize * n; }
+constexpr std::size_t SizeFor(uint32_t n)
+{
+    return kItems + kItemSize * n;
+}
 } // namespace Thing
 
 // Replies: id at +0.

@@ -77,7 +77,8 @@ void CBoundaryManager::LoadObjects()
             CZJObject* other = ObjectList.FindObjectById(post->linkIds[k]);
             if (other == nullptr || other->type != 23)
                 continue;
-            const Vec3 d { other->frame.position.x - post->frame.position.x, other->frame.position.y - post->frame.position.y,
+            const Vec3 d { other->frame.position.x - post->frame.position.x,
+                other->frame.position.y - post->frame.position.y,
                 other->frame.position.z - post->frame.position.z };
             if (Vec3Length(d) > kMaxLinkDistance)
                 continue;

@@ -279,7 +279,8 @@ void CGun::FireInstantHit(const SVolley& volley, const Matrix4& frame)
         shotEnds[1 - b] = Along(volley.hits[1 - b].muzzle, aim, shotLength);
     }
     if (hit.object && !hit.terrain && hit.object->targetable) {
-        const float damage = owner && owner->remote && !owner->owned ? 0.0f : desc->damage; // a copy of another player's
+        // A copy of another player's glider deals no damage here.
+        const float damage = owner && owner->remote && !owner->owned ? 0.0f : desc->damage;
         const int flag = ShotKind(desc->shotKind) != ShotKind::Ray ? 1 : 0;
         for (int k = 0; k < volley.shots; ++k)
             hit.object->Damage(damage, point, flag, owner, -1);

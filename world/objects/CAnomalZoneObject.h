@@ -1,5 +1,5 @@
-// Stand-in until the world-object classes land: an anomaly zone object (type code 20); Init takes the placement
-// into the frame and keeps the type id.
+// Stand-in until the world-object classes land: an anomaly zone object (type code 20); Init takes the
+// placement into the frame and keeps the type id.
 #pragma once
 
 #include "world/objects/CZJObject.h"
@@ -14,7 +14,7 @@ public:
         alive = 1;
         visible = 1;
     }
-    void Init(const float* placement, NameKey32 typeId) 
+    void Init(const float* placement, NameKey32 typeId)
     {
         TakePlacement(*this, placement);
         typeKey = typeId;

@@ -54,7 +54,8 @@ void CAnomalZonePoint::Run(float dt)
         const float distance = Vec3Length(d);
         if (rowData->force * 100.0f == 0.0f || !(distance < radius))
             continue;
-        const float amount = ((1.0f - distance / radius) * 125.0f + 25.0f) * TypeFactor(*glider) * rowData->force * dt;
+        const float amount
+            = ((1.0f - distance / radius) * 125.0f + 25.0f) * TypeFactor(*glider) * rowData->force * dt;
         glider->Damage(amount, Vec3 { 0.0f, 1.0f, 0.0f }, 1, nullptr, level);
     }
 }

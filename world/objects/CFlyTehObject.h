@@ -19,7 +19,7 @@ public:
         visible = 1;
         drawDistanceFactor = 5.0f;
     }
-    void Init(const float* placement, NameKey32 typeId) 
+    void Init(const float* placement, NameKey32 typeId)
     {
         TakePlacement(*this, placement);
         typeKey = typeId;

@@ -1,6 +1,7 @@
 // Stand-in until the world-object classes land: a glider (type code 14) with its pilot record and
 // AI, its energy store, the fields the guns read, and the motion state and control inputs that
-// the machine record and the AI use. Init takes the placement into the frame and keeps the type id; Fire and Jump only count.
+// the machine record and the AI use. Init takes the placement into the frame and keeps the type id; Fire and
+// Jump only count.
 #pragma once
 
 #include "world/objects/CDynamicObject.h"

@@ -18,7 +18,7 @@ public:
         effectInView = 1;
         effectWhenHidden = 1;
     }
-    void Init(const float* placement, NameKey32 typeId) 
+    void Init(const float* placement, NameKey32 typeId)
     {
         TakePlacement(*this, placement);
         typeKey = typeId;

@@ -16,7 +16,7 @@ public:
         effectWhenHidden = 1;
         radius = 10.0f;
     }
-    void Init(const float* placement, NameKey32 typeId) 
+    void Init(const float* placement, NameKey32 typeId)
     {
         TakePlacement(*this, placement);
         typeKey = typeId;

@@ -15,7 +15,7 @@ public:
         solid = 0;
         visible = 1;
     }
-    void Init(const float* placement, NameKey32 typeId) 
+    void Init(const float* placement, NameKey32 typeId)
     {
         TakePlacement(*this, placement);
         typeKey = typeId;

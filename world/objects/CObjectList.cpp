@@ -69,7 +69,8 @@ bool CObjectList::GetRayIntersection2(
     return false;
 }
 
-void CObjectList::GetRealTimeObjectList(const Vec3& centre, float radius, int type, SRealTimeList& result) const
+void CObjectList::GetRealTimeObjectList(
+    const Vec3& centre, float radius, int type, SRealTimeList& result) const
 {
     result.count = 0;
     for (CZJObject* object : m_objects) {

@@ -2,8 +2,7 @@
 // client and the object factory use: adding with object ids, the network list, the building list
 // of helper points, finding by network id, object id, name and type, and the deferred deletion.
 // Rays never hit unless a test sets rayTest (the ground ray never does); the area query scans every
-// object; releasing the objects' device objects before a device
-// reset does nothing.
+// object; releasing the objects' device objects before a device reset does nothing.
 #pragma once
 
 #include "foundation/NameKey32.h"

@@ -16,7 +16,7 @@ public:
         notifyOnDelete = 1;
         deferredDelete = 1;
     }
-    void Init(const float* placement, NameKey32 typeId) 
+    void Init(const float* placement, NameKey32 typeId)
     {
         TakePlacement(*this, placement);
         typeKey = typeId;

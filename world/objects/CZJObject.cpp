@@ -105,7 +105,7 @@ void CZJObject::UnpackNetState(const uint8_t* record, int* size)
     *size = 0;
     const SNetObjectRecord head = ReadRecordHead(record);
     const Vec3 position { head.position[0], head.position[1], head.position[2] };
-    if (head.length < Record::kBaseSize || !IsFinite(position))
+    if (head.length < Record::kBaseSize || head.length > Record::kMaxLength || !IsFinite(position))
         return;
     SetPosition(position);
     lastNetTime = GameClock;
