@@ -194,7 +194,10 @@ inline constexpr std::size_t kCount = 39;
 inline constexpr std::size_t kItems = 43;
 inline constexpr std::size_t kItemSize = 40;
 inline constexpr uint32_t kMaxItems = 10;
-static_assert(kValue == Record::kBaseSize && kItems == kCount + 4);
+inline constexpr std::size_t kItemKind = 0; // within an item
+inline constexpr std::size_t kItemId = 4; // 32 bytes, zero-padded Windows-1251
+inline constexpr std::size_t kItemAmount = 36;
+static_assert(kValue == Record::kBaseSize && kItems == kCount + 4 && kItemSize == kItemAmount + 4);
 // The record length of n items.
 constexpr std::size_t SizeFor(uint32_t n)
 {
