@@ -36,6 +36,7 @@
 #include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
 #include "tools/script/script_compiler.h"
+#include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
 #include "world/db/CGliderManager.h"
@@ -45,10 +46,13 @@
 #include "world/db/CMissileManager.h"
 #include "world/db/COrgManager.h"
 #include "world/db/CRoadManager.h"
+#include "world/db/CSoundZoneManager.h"
 #include "world/db/CTowerManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/db/ResourceIds.h"
+#include "world/objects/CAnomalZonePoint.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CSoundZonePoint.h"
 #include "world/objects/CZJObject.h"
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
@@ -367,6 +371,28 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
     EXPECT_EQ(Logged(), "");
 }
 
+// location1 has start points (helper kind 9), an anomaly zone (20) and sound zones (21), whose
+// rows' sounds and models resolve.
+TEST_F(CompleteTest, Location1HasStartPointsAndZonesWithTheirRows)
+{
+    ZJEngine.Load("location1.zjp");
+    std::set<int> kinds;
+    for (const CHelperPoint* point : ObjectList.Buildings()) {
+        kinds.insert(point->kind);
+        if (const auto* anomaly = dynamic_cast<const CAnomalZonePoint*>(point)) {
+            EXPECT_GE(anomaly->rowData->model.Index(), 0) << point->name;
+            EXPECT_GT(anomaly->radius, 0.0f) << point->name;
+        }
+        if (const auto* zone = dynamic_cast<const CSoundZonePoint*>(point)) {
+            ASSERT_NE(zone->rowData, nullptr) << zone->typeName;
+            EXPECT_GE(zone->rowData->sound.Index(), 0) << zone->typeName;
+        }
+    }
+    for (const int kind : { 9, 20, 21 })
+        EXPECT_TRUE(kinds.count(kind)) << "helper kind " << kind;
+    EXPECT_EQ(Logged(), "");
+}
+
 TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
 {
     Location.SizeBufferPools(8, 8);
@@ -375,7 +401,7 @@ TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
     ASSERT_EQ(Location.blocksY, 8);
     const float extent = 10.0f * float(Location.width - 1);
     for (const CZJObject* object : ObjectList.Objects()) {
-        const Vec3& p = object->position;
+        const Vec3& p = object->frame.position;
         EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x < extent && p.y < extent) << p.x << "," << p.y;
         if (p.z == 0.0f) {
             EXPECT_NEAR(Location.GetHeight(p, false, true), 0.0f, 1.0f) << p.x << "," << p.y;
