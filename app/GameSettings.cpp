@@ -7,7 +7,9 @@
 #include "platform/win/profile.h"
 #include "render/RenderSettings.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CLocation.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -137,6 +139,17 @@ void Convert(SGameSettings& s, std::string_view file)
     }
 }
 
+// The view range the terrain pools and fog are built for: the settings program's 128..512.
+void ClampVisibleRadius(SGameSettings& s)
+{
+    const int32_t clamped = std::clamp(s.VisibleRadius, 128, 512);
+    if (clamped != s.VisibleRadius) {
+        WriteErrorLog("cfg.ini VisibleRadius=" + std::to_string(s.VisibleRadius) + " outside 128..512, "
+            + std::to_string(clamped) + " used");
+        s.VisibleRadius = clamped;
+    }
+}
+
 // The rest of the program reads these copies.
 void PublishSettings()
 {
@@ -145,6 +158,7 @@ void PublishSettings()
     g_RenderSettings.textureCompression = GameSettings.TextureCompression;
     g_RenderSettings.codepage = GameSettings.Codepage;
     VisibleRadius = GameSettings.VisibleRadius;
+    ModelQuality = GameSettings.ModelQuality;
 }
 
 } // namespace
@@ -175,6 +189,7 @@ void SetDefaultSettings()
 void ReadConfigIni()
 {
     Convert(GameSettings, ConfigIniPath());
+    ClampVisibleRadius(GameSettings);
     GameSettings.loaded = true;
     PublishSettings();
 }

@@ -36,3 +36,19 @@ void ColorToFloat4(uint32_t colour, float out[4])
     out[2] = Channel(colour, 0) * kScale;
     out[3] = Channel(colour, 24) * kScale;
 }
+
+uint32_t ColorMul(uint32_t a, uint32_t b)
+{
+    uint32_t result = 0;
+    for (int shift : { 16, 8, 0 })
+        result |= ((((a >> shift) & 0xFFu) * ((b >> shift) & 0xFFu)) >> 8) << shift;
+    return result;
+}
+
+uint32_t ColorScale(uint32_t colour, uint32_t k)
+{
+    uint32_t result = 0;
+    for (int shift : { 16, 8, 0 })
+        result |= ((((colour >> shift) & 0xFFu) * k) >> 8) << shift;
+    return result;
+}

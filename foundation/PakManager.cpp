@@ -2,10 +2,12 @@
 
 #include "foundation/CallTrace.h"
 #include "foundation/XRangeError.h"
+#include "platform/win/file.h"
 #include "platform/win/find.h"
 #include "platform/win/paths.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 PakManager g_PakManager;
@@ -94,6 +96,21 @@ bool PakManager::Seek(long offset, int origin)
         return true;
     }
     return m_file && std::fseek(m_file, offset, origin == 1 ? SEEK_CUR : SEEK_SET) == 0;
+}
+
+int64_t PakManager::Tell() const
+{
+    if (m_current >= 0)
+        return int64_t(m_cursor.Position());
+    return m_file ? int64_t(std::ftell(m_file)) : -1;
+}
+
+int64_t PakManager::Size() const
+{
+    if (m_current >= 0)
+        return m_cursor.Size();
+    const std::optional<uint64_t> size = plat::win::OpenFileSize(m_file);
+    return size ? int64_t(*size) : -1;
 }
 
 void PakManager::CloseFile()

@@ -33,6 +33,9 @@ public:
     // origin 1 moves by offset from the current position, any other value sets it. A position
     // below 0 is refused (false, nothing moves).
     bool Seek(long offset, int origin);
+    // The current file's read position and size in bytes; -1 when none is open.
+    int64_t Tell() const;
+    int64_t Size() const;
     void CloseFile();
     // Closes the disk file and every archive.
     void Close();

@@ -4,6 +4,7 @@
 #include "render/RenderSettings.h"
 #include "tests/app/app_fixture.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CLocation.h"
 
 #include "platform/gfx/null/null_backend.h"
 #include "tests/support/device_windows.h"
@@ -103,6 +104,28 @@ TEST_F(SettingsTest, keysConvertAsTheKeySetSays)
         SetDefaultSettings();
         c.check(GameSettings);
     }
+}
+
+TEST_F(SettingsTest, theViewRangeIsClampedToWhatTheSettingsProgramOffers)
+{
+    const struct {
+        const char* line;
+        int32_t radius;
+        int logged;
+    } cases[] = { { "VisibleRadius=1000", 512, 1 }, { "VisibleRadius=0", 128, 1 },
+        { "VisibleRadius=-7", 128, 1 }, { "VisibleRadius=384", 384, 0 }, { "VisibleRadius=128", 128, 0 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const int before = LogLineCount("VisibleRadius");
+        WriteCfg(std::string(c.line) + "\r\nModelQuality=2\r\n");
+        SetDefaultSettings();
+        EXPECT_EQ(GameSettings.VisibleRadius, c.radius);
+        EXPECT_EQ(VisibleRadius, c.radius);
+        EXPECT_EQ(ModelQuality, 2);
+        EXPECT_EQ(LogLineCount("VisibleRadius") - before, c.logged);
+    }
+    WriteCfg("");
+    SetDefaultSettings();
 }
 
 TEST_F(SettingsTest, musicVolumeIsSquaredAndZeroSilences)

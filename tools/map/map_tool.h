@@ -26,5 +26,7 @@ struct Verb {
 };
 
 int RunMake(const std::vector<std::string>& args);
+int RunInfo(const std::vector<std::string>& args);
+int RunHeight(const std::vector<std::string>& args);
 
 } // namespace zoq::tools::map

@@ -13,6 +13,10 @@ using namespace zoq::tools::map;
 
 constexpr Verb kVerbs[] = {
     { "make", "make RECIPE OUT", "builds the map that the recipe describes and writes it to OUT", RunMake },
+    { "info", "info [--base DIR] MAP", "prints the header, chunks, surfaces, blocks and point totals of MAP",
+        RunInfo },
+    { "height", "height [--base DIR] MAP X Y [X Y ...]",
+        "prints the game's terrain heights at world positions", RunHeight },
 };
 
 std::string UsageLines()

@@ -325,8 +325,8 @@ int CZJEngine::Load(const char* name)
 void CZJEngine::ZJLoadObjects()
 {
     ZJ_TRACE("CZJEngine::ZJLoadObjects");
-    Location.gridWidth = 64;
-    Location.gridHeight = 64;
+    Location.blocksX = 64;
+    Location.blocksY = 64;
     {
         ZJ_TRACE("PURGE");
         ObjectList.Clear();

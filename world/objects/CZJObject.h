@@ -1,6 +1,6 @@
 // Stand-in until the world-object classes land: the base of every world object, reduced to the
-// network members and the slots that the network client uses (pack, unpack, init, damage), and
-// the fields that the object factory sets.
+// network members and the slots that the network client uses (pack, unpack, init, damage), the
+// fields that the object factory sets and the ones the terrain's cell grid reads.
 #pragma once
 
 #include "foundation/Matrix.h"
@@ -29,6 +29,12 @@ public:
     int32_t type = 0; // type code: 14 glider, 16 missile, 21 thing, ...
     uint8_t alive = 0;
     uint8_t visible = 0;
+    uint8_t hitByRays = 0; // takes part in the collision and ray tests
+    uint8_t solid = 1; // collides as a sphere
+    uint8_t classFlag0 = 0;
+    uint8_t targetable = 0;
+    uint8_t collisionNotice = 0; // wants collision calls
+    uint8_t customCollision = 0;
     uint8_t netInit = 0; // Init after creation from a network record
     uint8_t remote = 0; // in the object list's network list
     uint8_t netDirty = 1; // state changed since last packed
@@ -42,6 +48,7 @@ public:
     double lastNetTime = 0.0; // game clock of the last pack or unpack
     double lastRecordTime = -1.0e10; // time stamp of the last record applied
     Vec3 position {};
+    float radius = 0.0f; // bounding sphere
 
     char name[32] = {}; // the property text of the placed object
     uint32_t objectId = 0; // given by the object list

@@ -1,8 +1,8 @@
 // The generated game folder read with the game's own readers, headless on the null graphics
 // backend and the loopback sound device: every table loads without a log line and without a key
 // the tables lack, the well-known ids resolve, every file a row names opens with its reader, and
-// location1 loads with every object of its source. Runs on a copy of the folder that the
-// mkdata_fixture test generates once per build tree.
+// location1 loads with every object of its source on terrain that carries them. Runs on a copy of the folder
+// that the mkdata_fixture test generates once per build tree.
 #include "tests/render/render_fixture.h"
 
 #include "ai/CFerroGroupList.h"
@@ -45,6 +45,7 @@
 #include "world/db/ResourceIds.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
+#include "world/terrain/CLocation.h"
 
 #include <map>
 #include <memory>
@@ -77,9 +78,6 @@ protected:
             << "run the mkdata_fixture test first (ctest -R mkdata)";
         for (const auto& entry : fs::directory_iterator(ZOQ_MKDATA_FIXTURE))
             fs::copy(entry.path(), m_dir / entry.path().filename(), fs::copy_options::recursive);
-        // The terrain of location1 comes with a later producer; until then an empty map stands in.
-        if (!fs::exists(m_dir / "location1.zjp") && !fs::exists(m_dir / "Data/location1.zjp"))
-            WriteText(m_dir / "location1.zjp", "");
         plat::sound::SetDeviceKind(plat::sound::DeviceKind::Loopback);
 
         g_PakManager.Init("Data");
@@ -94,6 +92,7 @@ protected:
         m_models->Init(CP1251("Модели"));
         m_land = std::make_unique<CLandMaterials>();
         m_land->Init(CP1251("Поверхности"));
+        g_pLandMaterials = m_land.get();
         m_surfaces = std::make_unique<CSurfaceManager>();
         m_surfaces->Init(CP1251("Изображения"));
         g_pSurfaceManager = m_surfaces.get();
@@ -111,6 +110,9 @@ protected:
     {
         ObjectList.Clear();
         FerroGroupList.Clear();
+        Location.Purge();
+        Location.streamFile.Close();
+        Location.streamOpen = 0;
         g_pMusicMng = nullptr;
         m_music.reset();
         g_pSoundManager = nullptr;
@@ -355,6 +357,48 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), 11), nullptr);
     EXPECT_EQ(FerroGroupList.Count(), 0);
     EXPECT_GE(ZJEngine.music.battleCount, 1u);
+    EXPECT_EQ(Logged(), "");
+}
+
+TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
+{
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    ASSERT_EQ(Location.blocksX, 8);
+    ASSERT_EQ(Location.blocksY, 8);
+    const float extent = 10.0f * float(Location.width - 1);
+    for (const CZJObject* object : ObjectList.Objects()) {
+        const Vec3& p = object->position;
+        EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x < extent && p.y < extent) << p.x << "," << p.y;
+        if (p.z == 0.0f) {
+            EXPECT_NEAR(Location.GetHeight(p, false, true), 0.0f, 1.0f) << p.x << "," << p.y;
+        }
+    }
+    // The still basin (surface 0) and the waving pond (surface 1) at their middles.
+    const struct {
+        Vec3 middle;
+        int surface;
+    } waters[] = { { { 2000, 1000, 0 }, 0 }, { { 900, 2000, 0 }, 1 } };
+    ASSERT_EQ(Location.surfaces.size(), 2u);
+    for (const auto& water : waters) {
+        const float level = Location.surfaces[size_t(water.surface)].waterLevel;
+        EXPECT_FLOAT_EQ(Location.GetHeight(water.middle, true, true), level + 3.0f) << water.surface;
+    }
+    for (const MapSurface& surface : Location.surfaces) {
+        EXPECT_GE(surface.texture1Index, 0) << surface.texture1;
+        EXPECT_GE(surface.texture2Index, 0) << surface.texture2;
+    }
+    std::set<uint32_t> unknown;
+    for (int row = 0; row < Location.blocksY; ++row) {
+        for (int column = 0; column < Location.blocksX; ++column) {
+            Location.LoadCell(column, row, 0);
+            for (const uint32_t code : Location.Cell(column, row).full->planes.code) {
+                if (g_pLandMaterials->FindByGID(code >> 16) < 0)
+                    unknown.insert(code >> 16);
+            }
+        }
+    }
+    EXPECT_TRUE(unknown.empty()) << "material " << (unknown.empty() ? 0u : *unknown.begin());
     EXPECT_EQ(Logged(), "");
 }
 

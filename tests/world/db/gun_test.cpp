@@ -3,7 +3,10 @@
 #include "tests/world/db/world_fixture.h"
 
 #include "foundation/CTimer.h"
+#include "foundation/PakManager.h"
+#include "foundation/ResourceDBManager.h"
 #include "foundation/XRandom.h"
+#include "tools/map/map_writer.h"
 #include "world/db/CGun.h"
 #include "world/db/CGunManager.h"
 #include "world/objects/CExploObject.h"
@@ -11,6 +14,7 @@
 #include "world/objects/CMissileObject.h"
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CLocation.h"
+#include "world/terrain/Map.h"
 
 #include <cmath>
 #include <vector>
@@ -61,7 +65,9 @@ protected:
     {
         PlayerObject = nullptr;
         FrameTime = m_savedFrameTime;
-        Location.rayTest = nullptr;
+        Location.Purge();
+        Location.streamFile.Close();
+        Location.streamOpen = 0;
         WorldDbTest::TearDown();
     }
 
@@ -86,6 +92,27 @@ protected:
         for (CZJObject* object : ObjectList.Objects())
             n += object->type == type ? 1 : 0;
         return n;
+    }
+
+    // A one-block map whose ground rises along y and meets the aim (from y 20 at height 30)
+    // `distance` ahead; below the aim everywhere when distance < 0.
+    static void UseTerrain(float distance)
+    {
+        zoq::tools::map::LocationMap map = zoq::tools::map::LocationMap::Flat(65, 65);
+        for (int gy = 0; gy < map.height; ++gy) {
+            for (int gx = 0; gx < map.width; ++gx)
+                map.heights[map.PointIndex(gx, gy)]
+                    = distance < 0 ? 0.0f : 10.0f * float(gy) - 20.0f - distance + 30.0f;
+        }
+        WriteBytes("Data/gun.zjp", zoq::tools::map::WriteMap(map));
+        const std::string path = std::string(g_ResourceDBManager.BaseDirectory()) + "Data\\gun.zjp";
+        Location.Purge();
+        ASSERT_TRUE(g_PakManager.Open(path.c_str()));
+        Map::Load(Location);
+        g_PakManager.CloseFile();
+        ASSERT_NE(g_PakManager.OpenXFile(path.c_str(), Location.streamFile), 0);
+        Location.streamOpen = 1;
+        Location.GetHeight(Vec3 { 10, 20, 0 }, false, true); // the near cell, for exact crossings
     }
 
     CGun m_gun;
@@ -249,14 +276,7 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
         hit = onLine;
         return true;
     };
-    float terrainAt = -1;
-    Location.rayTest = [&](const Vec3& start, const Vec3& dir, float, Vec3& point) {
-        if (terrainAt < 0)
-            return false;
-        point
-            = Vec3 { start.x + dir.x * terrainAt, start.y + dir.y * terrainAt, start.z + dir.z * terrainAt };
-        return true;
-    };
+    Location.Init();
     struct Case {
         const char* name;
         CZJObject* object;
@@ -278,7 +298,7 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
         SCOPED_TRACE(c.name);
         target->hits.clear();
         onLine = c.object;
-        terrainAt = c.terrain;
+        UseTerrain(c.terrain);
         shooter->refuseTargets = c.refuse ? 1 : 0;
         Arm(kRay, shooter);
         Frame(0.1f, true);
@@ -289,11 +309,12 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
     firing = m_player;
     target->hits.clear();
     onLine = stone;
-    terrainAt = 50;
+    UseTerrain(50);
     Arm(kRay, m_player);
     Frame(0.1f, true);
     EXPECT_EQ(m_gun.fireCounter, 1);
-    EXPECT_FLOAT_EQ(m_gun.shotLength, 50.0f);
+    // The ray's coarse steps test the nearest grid point: the end lies within a step of the ground.
+    EXPECT_NEAR(m_gun.shotLength, 50.0f, 6.0f);
 }
 
 TEST_F(GunTest, AnInstantHitDamagesExplodesAndCostsEnergy)

@@ -36,7 +36,7 @@ protected:
             { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_TRANSES]\n[ORG_GUARD]\n" },
         }));
         ZJEngine.ZJInit();
-        WriteText("Data/loc.zjp", "map");
+        WriteFlatMap("Data/loc.zjp");
     }
 
     // Loads Data\loc.zjp with the objects file given.
@@ -91,7 +91,7 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     ObjectList.AddObject(new CStoneObject);
     EXPECT_NE(Load(file), 0);
     EXPECT_EQ(Location.streamOpen, 1);
-    EXPECT_EQ(Location.gridWidth, 64);
+    EXPECT_EQ(Location.blocksX, 1); // the one-block map's, after 64 while the objects were read
     EXPECT_NE(std::string(Location.fileName).find("loc.zjp"), std::string::npos);
 
     EXPECT_TRUE(ObjectList.Objects().empty());
@@ -116,7 +116,7 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
 
 TEST_F(ObjectsFileTest, TheObjectsFileIsTheMapNameWithItsLastCharacterReplaced)
 {
-    WriteText("Data/odd.zjx", "map");
+    WriteFlatMap("Data/odd.zjx");
     WriteObjects("Data/odd.zjo", ObjectsFile {});
     EXPECT_NE(ZJEngine.Load("Data\\odd.zjx"), 0);
     EXPECT_NE(std::string(Location.fileName).find("odd.zjx"), std::string::npos);
@@ -330,7 +330,7 @@ TEST_F(ObjectsFileTest, ATruncatedFileFailsCleanlyWhereverItIsCut)
         SCOPED_TRACE(cut);
         ResetCallTrace();
         WriteBytes("Data/cut.zjo", Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(cut)));
-        WriteText("Data/cut.zjp", "map");
+        WriteFlatMap("Data/cut.zjp");
         EXPECT_THROW(ZJEngine.Load("Data\\cut.zjp"), XRangeError);
         EXPECT_NE(std::string(CallTraceText()).find("CZJEngine::Load"), std::string::npos);
     }

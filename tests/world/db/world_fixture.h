@@ -9,6 +9,7 @@
 #include "foundation/ResourceDBManager.h"
 #include "platform/win/text.h"
 #include "tests/support/ini_tables.h"
+#include "tools/map/map_writer.h"
 #include "tools/world/objects_writer.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CObjectList.h"
@@ -61,6 +62,12 @@ protected:
     static void WriteObjects(const std::string& path, const zoq::tools::world::ObjectsFile& file)
     {
         WriteBytes(path, zoq::tools::world::WriteObjectsFile(file));
+    }
+
+    // A one-block flat map file.
+    static void WriteFlatMap(const std::string& path)
+    {
+        WriteBytes(path, zoq::tools::map::WriteMap(zoq::tools::map::LocationMap::Flat(65, 65)));
     }
 
     int LogCount(const std::string& utf8) const { return LogLineCount(utf8); }

@@ -90,7 +90,7 @@ protected:
         file.music.sounds = { TimedSound {} };
         m_objects = WriteObjectsFile(file);
         WriteArchive("world/Data/locs.pak", { { "Data\\Loc\\test.zjo", m_objects } });
-        WriteText("world/Data/Loc/test.zjp", "map");
+        WriteFlatMap("world/Data/Loc/test.zjp");
     }
 
     Bytes m_objects;

@@ -1,0 +1,21 @@
+// Stand-in until the terrain rendering lands: the cell, water and detail-object renderers draw
+// nothing.
+#include "world/terrain/CLocation.h"
+
+void CLocation::Render()
+{
+    CycleRender();
+}
+
+void CLocation::CycleRender() { }
+
+void CLocation::CycleRenderWater() { }
+
+void CLocation::RenderForWater() { }
+
+void CLocation::RenderDetailObjects() { }
+
+void CLocation::DrawDetailObject(int k)
+{
+    (void)k;
+}
