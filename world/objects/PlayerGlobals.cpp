@@ -2,6 +2,9 @@
 #include "world/objects/PlayerGlobals.h"
 
 CZJObject* PlayerObject = nullptr;
+CCamera* CameraObject = nullptr;
+float CameraTimeStep = 0.0f;
+int32_t AnomalyLevel = -1;
 int32_t VisibleRadius = 256;
 uint32_t NetworkIdCounter = 0;
 int32_t Difficulty = 1;
