@@ -32,6 +32,10 @@ public:
     // The nearest object on the segment, never skip; the stand-in asks rayTest, else no hit.
     bool GetRayIntersection(const Vec3& start, const Vec3& direction, float length, Vec3& hitPoint,
         const CZJObject* skip, CZJObject*& hitObject) const;
+    // The nearest non-solid object on the segment, never skip (the ground ray of the physics); the
+    // stand-in has no object geometry: no hit.
+    bool GetRayIntersection2(const Vec3& start, const Vec3& direction, float length, Vec3& hitPoint,
+        const CZJObject* skip, CZJObject*& hitObject) const;
     // Appends to the network list (the caller sets remote and the network id first).
     void AddToExtraList(CZJObject* object);
     // The first network-list object with that id, or null.
