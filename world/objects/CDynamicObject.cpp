@@ -19,8 +19,8 @@ void CDynamicObject::SaveGame(XMemBuffer& stream, int* size, bool shortForm)
         stream.Reserve(kMotionSaveSize);
         return;
     }
-    const float words[kMotionWords] = { thrust, velocity.x, velocity.y, velocity.z, rateSpare, pitchRate, rollRate,
-        controlX, controlY, spareControl };
+    const float words[kMotionWords] = { thrust, velocity.x, velocity.y, velocity.z, rateSpare, pitchRate,
+        rollRate, controlX, controlY, spareControl };
     stream.Write(words, kMotionSaveSize);
 }
 

@@ -58,8 +58,8 @@ bool CObjectList::GetRayIntersection(const Vec3& start, const Vec3& direction, f
     return rayTest && rayTest(start, direction, length, hitPoint, skip, hitObject);
 }
 
-bool CObjectList::GetRayIntersection2(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*,
-    CZJObject*& hitObject) const
+bool CObjectList::GetRayIntersection2(
+    const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*& hitObject) const
 {
     hitObject = nullptr;
     return false;

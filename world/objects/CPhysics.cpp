@@ -75,8 +75,8 @@ float CPhysics::GetGroundHeight(const Vec3& point, const CZJObject* ignore)
     Vec3 hit {};
     CZJObject* hitObject = nullptr;
     if (length > 0.0f
-        && ObjectList.GetRayIntersection2(Vec3 { point.x, point.y, point.z + kRayLift }, Vec3 { 0.0f, 0.0f, -1.0f },
-            length, hit, ignore, hitObject)) {
+        && ObjectList.GetRayIntersection2(Vec3 { point.x, point.y, point.z + kRayLift },
+            Vec3 { 0.0f, 0.0f, -1.0f }, length, hit, ignore, hitObject)) {
         onObject = 1;
         objectGroundHeight = hit.z;
         objectNormal = kFlat;
@@ -112,7 +112,8 @@ Vec3 CPhysics::GetMapLNormal(const Vec3& point, bool steepen)
     Vec3 n;
     if (((lx + ly) & 1) == 0) {
         // Split from the (0, 0) corner to the (1, 1) corner.
-        n = u <= v ? n00 + (n01 - n00) * (v - u) + (n11 - n00) * u : n00 + (n10 - n00) * (u - v) + (n11 - n00) * v;
+        n = u <= v ? n00 + (n01 - n00) * (v - u) + (n11 - n00) * u
+                   : n00 + (n10 - n00) * (u - v) + (n11 - n00) * v;
     } else {
         n = u + v > 1.0f ? n11 + (n01 - n11) * (1.0f - u) + (n10 - n11) * (1.0f - v)
                          : n00 + (n10 - n00) * u + (n01 - n00) * v;
@@ -151,7 +152,8 @@ void CPhysics::Steer(CDynamicObject& object, float dt)
 {
     const float limit = std::fabs(dt) * object.turnRate;
     object.yawRate = Limit(object.yawRate + dt * object.controlX * object.turnRate * 0.75f, limit);
-    object.pitchControlRate = Limit(object.pitchControlRate + dt * object.controlY * object.turnRate * 0.75f, limit);
+    object.pitchControlRate
+        = Limit(object.pitchControlRate + dt * object.controlY * object.turnRate * 0.75f, limit);
     object.frame.RotateZ(object.yawRate);
     object.frame.RotateX(object.pitchControlRate);
     object.frame.UpdateAxes();
@@ -273,7 +275,8 @@ void CPhysics::FollowTerrain(CDynamicObject& o, const Vec3& p, float dt)
     const float d = o.rollProbe * (axis2.z > 0.0f ? 1.0f : -1.0f);
     const Vec3 roll1 = GetProbeForce(p - axis3 * d, &o, o.hoverScale);
     const Vec3 roll2 = GetProbeForce(p + axis3 * d, &o, o.hoverScale);
-    float torque = (o.rollStiffness / o.rollProbe) * -(Dot(roll2 - roll1, axis2) - axis3.z * o.rollProbe * 4.0f);
+    float torque
+        = (o.rollStiffness / o.rollProbe) * -(Dot(roll2 - roll1, axis2) - axis3.z * o.rollProbe * 4.0f);
     const float speed = Length(o.velocity);
     if (speed > 10.0f) {
         const float c = Dot(axis3, o.velocity) / speed;
