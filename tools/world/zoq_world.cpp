@@ -4,6 +4,8 @@
 // hours 1..HOURS from the seed 0 and prints every building's goods.
 // zoq-world configs DIR and zoq-world machine DIR FILE wire|full: load the tables the same way and
 // print the machine configurations or one stored machine record (tools/world/machine_verbs.cpp).
+// zoq-world hover DIR LOCATION X Y Z SECONDS: loads them as info does and steps a hovering object
+// from (X, Y, Z) (tools/world/hover_verb.cpp).
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CMusicMng.h"
@@ -20,6 +22,7 @@
 #include "render/CModelManager.h"
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
+#include "tools/world/hover_verb.h"
 #include "tools/world/machine_verbs.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/CZJEngine.h"
@@ -32,6 +35,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -39,6 +43,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,19 +105,22 @@ bool IsLocationName(const std::string& name)
 constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world trade DIR LOCATION [HOURS]\n"
                           "       zoq-world configs DIR\n"
-                          "       zoq-world machine DIR FILE wire|full\n";
+                          "       zoq-world machine DIR FILE wire|full\n"
+                          "       zoq-world hover DIR LOCATION X Y Z SECONDS\n";
 
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
       "       zoq-world trade DIR LOCATION [HOURS]\n"
       "       zoq-world configs DIR\n"
       "       zoq-world machine DIR FILE wire|full\n"
+      "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
       "trading building and its goods. configs and machine load the tables only: configs\n"
       "lists the machine configurations, machine reads one machine record in its wire or\n"
-      "full save form from FILE and prints it.\n";
+      "full save form from FILE and prints it. hover steps a hovering object from (X, Y, Z)\n"
+      "over the location for SECONDS at 1/60 s, printing it every 0.5 s and whether it settled.\n";
 
 int Usage()
 {
@@ -263,8 +271,10 @@ private:
     std::unique_ptr<CMusicMng> m_music;
 };
 
-// Loads DIR's tables and the location as the game does, then prints through print.
-int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print)
+// Loads DIR's tables and the location as the game does, then prints through print and, when
+// logged, the count of error.log lines added.
+int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print,
+    bool logged = true)
 {
     // The objects file is the location's name with its last letter made 'o'.
     if (!IsLocationName(location))
@@ -275,9 +285,21 @@ int LoadAndPrint(const std::string& dir, const std::string& location, const std:
     } catch (...) {
         throw Failure { location, folder.Reason("cannot load the location") };
     }
-    print();
-    folder.PrintLogged();
+    try {
+        print();
+    } catch (const std::runtime_error& e) {
+        throw Failure { location, e.what() };
+    }
+    if (logged)
+        folder.PrintLogged();
     return 0;
+}
+
+// A finite number that fills the whole text.
+bool ParseNumber(std::string_view text, float& value)
+{
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
 // Machines: the configurations and one stored record.
@@ -329,6 +351,22 @@ int main(int argc, char** argv)
     std::function<int()> run;
     if (print)
         run = [&] { return LoadAndPrint(argv[2], argv[3], print); };
+    if (command == "hover" && argc == 8) {
+        float numbers[4] = {};
+        for (int i = 0; i < 4; ++i)
+            if (!ParseNumber(argv[4 + i], numbers[i]))
+                return Usage();
+        if (numbers[3] <= 0.0f)
+            return Usage();
+        run = [&, numbers] {
+            return LoadAndPrint(
+                argv[2], argv[3],
+                [numbers] {
+                    zoq::tools::world::PrintHover(Vec3 { numbers[0], numbers[1], numbers[2] }, numbers[3]);
+                },
+                false);
+        };
+    }
     if (command == "configs" && argc == 3)
         run = [&] { return Configs(argv[2]); };
     const std::string form = argc == 5 ? argv[4] : "";
