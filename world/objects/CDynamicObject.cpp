@@ -28,11 +28,13 @@ void CDynamicObject::LoadGame(XMemBuffer& stream, int* size, bool shortForm)
 {
     CZJObject::LoadGame(stream, size, shortForm);
     float words[kMotionWords];
+    bool finite = true;
     for (float& word : words) {
         word = stream.ReadF32();
-        if (!std::isfinite(word))
-            return;
+        finite = finite && std::isfinite(word);
     }
+    if (!finite)
+        return;
     thrust = words[0];
     velocity = Vec3 { words[1], words[2], words[3] };
     rateSpare = words[4];

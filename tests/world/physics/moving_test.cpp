@@ -121,11 +121,13 @@ TEST_F(MovingTest, ABadSaveChangesNoMotion)
     XMemBuffer stream;
     int size = 0;
     source.SaveGame(stream, &size, false);
+    stream.WriteValue(uint32_t(0xABCD1234)); // the next record stays in step
     stream.Rewind();
     TestMover loaded;
     loaded.LoadGame(stream, &size, false);
     EXPECT_FLOAT_EQ(loaded.velocity.x, 0.0f);
     EXPECT_FLOAT_EQ(loaded.thrust, 0.0f);
+    EXPECT_EQ(stream.ReadU32(), 0xABCD1234u);
 
     XMemBuffer shortStream;
     source.SaveGame(shortStream, &size, false);
