@@ -90,7 +90,7 @@ void CGun::PlayFireSound(const Vec3& muzzle, const Matrix4& frame)
     const bool players = IsPlayersGun();
     Vec3 position = muzzle;
     if (players) {
-        const Matrix4& m = PlayerObject->matrix;
+        const Matrix4& m = PlayerObject->frame.matrix;
         position = Along(Translation(frame), Vec3 { m.m[2], m.m[6], m.m[10] }, 4.0f);
     }
     if (desc->continuous) {
@@ -123,7 +123,7 @@ CZJObject* CGun::Launch(const Vec3& muzzle, const Vec3& direction, float velocit
         missile->velocity.y += glider->velocity.y * velocityFactor;
         missile->velocity.z += glider->velocity.z * velocityFactor;
     }
-    if (IsPlayersGun() && PlayerObject->networked) {
+    if (IsPlayersGun() && PlayerObject->remote) {
         missile->networked = 1;
         missile->owned = 1;
         missile->networkId = ++NetworkIdCounter;
@@ -278,12 +278,12 @@ void CGun::FireInstantHit(const SVolley& volley, const Matrix4& frame)
         shotStarts[1 - b] = volley.hits[1 - b].muzzle;
         shotEnds[1 - b] = Along(volley.hits[1 - b].muzzle, aim, shotLength);
     }
-    if (hit.object && !hit.terrain && hit.object->hittable) {
-        const float damage = owner && owner->remote ? 0.0f : desc->damage;
-        const int attacker = owner ? int(owner->objectId) : 0;
+    if (hit.object && !hit.terrain && hit.object->targetable) {
+        // A copy of another player's glider deals no damage here.
+        const float damage = owner && owner->remote && !owner->owned ? 0.0f : desc->damage;
         const int flag = ShotKind(desc->shotKind) != ShotKind::Ray ? 1 : 0;
         for (int k = 0; k < volley.shots; ++k)
-            hit.object->Damage(damage, point, flag, attacker, -1);
+            hit.object->Damage(damage, point, flag, owner, -1);
     }
     PlayFireSound(volley.hits[b].muzzle, frame);
 }

@@ -1,19 +1,32 @@
-// Stand-in until the world-object classes land: a building (type code 11); Init only stores its
-// arguments (the property text into name).
+// Stand-in until the world-object classes land: a building (type code 11); Init takes the placement
+// into the frame and keeps the type id (the property text into name).
 #pragma once
 
 #include "world/objects/CZJObject.h"
+#include "world/objects/StandInInit.h"
 
 #include <cstdio>
 
 class CBuildingObject : public CZJObject {
 public:
     using CZJObject::Init;
-    CBuildingObject() { type = 11; }
+    CBuildingObject()
+    {
+        type = 11;
+        alive = 1;
+        runs = 1;
+        hitByRays = 1;
+        solid = 0;
+        visible = 1;
+    }
     void Init(const float* placement, NameKey32 typeId, const char* propertyText)
     {
-        StoreInit(placement, typeId);
+        TakePlacement(*this, placement);
+        typeKey = typeId;
         if (propertyText)
             std::snprintf(name, sizeof name, "%s", propertyText);
     }
+
+    // Read by the world-database tests until the class lands.
+    NameKey32 typeKey {};
 };

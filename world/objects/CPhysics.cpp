@@ -70,13 +70,15 @@ float CPhysics::TerrainHeight(const Vec3& point)
 
 float CPhysics::GetGroundHeight(const Vec3& point, const CZJObject* ignore)
 {
+    // The ground ray meets only non-solid objects (bridges, roofs), so a mover never meets itself.
+    (void)ignore;
     const float h = TerrainHeight(point);
     const float length = point.z - h + kRaySlack;
     Vec3 hit {};
     CZJObject* hitObject = nullptr;
     if (length > 0.0f
         && ObjectList.GetRayIntersection2(Vec3 { point.x, point.y, point.z + kRayLift },
-            Vec3 { 0.0f, 0.0f, -1.0f }, length, hit, ignore, hitObject)) {
+            Vec3 { 0.0f, 0.0f, -1.0f }, length, hit, hitObject)) {
         onObject = 1;
         objectGroundHeight = hit.z;
         objectNormal = kFlat;

@@ -75,7 +75,7 @@ public:
     virtual void PackNetState(uint8_t* record, int* size);
     // Slot 10: applies the base record (SetPosition, lastNetTime, lastRecordTime), size = 35;
     // kind 1 then deletes the object. A record whose length field is under 35 or whose position
-    // is not finite changes nothing (size 0).
+    // is not finite, or a length over 10000, changes nothing (size 0).
     virtual void UnpackNetState(const uint8_t* record, int* size);
     virtual void Init() { } // slot 11
 

@@ -1,19 +1,11 @@
-// Stand-in until the dynamic lights land: the calls that light carriers and drawn things make
-// (adding a light for the frame, enabling the lights that reach a sphere, switching them off)
-// do nothing, and the frame's light count stays 0.
+// Stand-in until the dynamic lights land: enabling the lights that reach a sphere, adding a light
+// and switching off the last object's lights all do nothing.
 #pragma once
 
 #include "platform/gfx/types.h"
 
-#include <cstdint>
-
 class CLightWare {
 public:
-    void AddLight(const plat::gfx::Light* light, float scale)
-    {
-        (void)light;
-        (void)scale;
-    }
     void SetLights(float x, float y, float z, float radius)
     {
         (void)x;
@@ -21,9 +13,12 @@ public:
         (void)z;
         (void)radius;
     }
+    void AddLight(const plat::gfx::Light& light, float scale)
+    {
+        (void)light;
+        (void)scale;
+    }
     void DisableActiveLights() { }
-
-    int32_t count = 0;
 };
 
 extern CLightWare LightWare;

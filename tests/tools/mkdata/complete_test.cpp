@@ -369,7 +369,7 @@ TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
     ASSERT_EQ(Location.blocksY, 8);
     const float extent = 10.0f * float(Location.width - 1);
     for (const CZJObject* object : ObjectList.Objects()) {
-        const Vec3& p = object->position;
+        const Vec3& p = object->frame.position;
         EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x < extent && p.y < extent) << p.x << "," << p.y;
         if (p.z == 0.0f) {
             EXPECT_NEAR(Location.GetHeight(p, false, true), 0.0f, 1.0f) << p.x << "," << p.y;
