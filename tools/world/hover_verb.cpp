@@ -13,6 +13,9 @@ namespace {
 constexpr int kStepsPerSecond = 60;
 constexpr int kStepsPerLine = kStepsPerSecond / 2;
 constexpr float kSettledSpeed = 0.01f;
+// The cell under the object and its neighbours at full resolution, the rest of a map at half.
+constexpr int kFullCells = 9;
+constexpr int kHalfCells = 64;
 
 float Speed(const Vec3& v)
 {
@@ -20,6 +23,11 @@ float Speed(const Vec3& v)
 }
 
 } // namespace
+
+void PrepareHover()
+{
+    Location.SizeBufferPools(kFullCells, kHalfCells);
+}
 
 void PrintHover(const Vec3& start, float seconds)
 {

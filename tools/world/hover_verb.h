@@ -8,6 +8,8 @@
 
 namespace zoq::tools::world {
 
+// Sizes the location's cell buffers for a hover (the map is forgotten): call before the load.
+void PrepareHover();
 // Loads the cell under the start at full resolution and steps the object at 1/60 s for seconds,
 // printing a line every 0.5 s and finally whether it settled (speed under 0.01 through the last
 // second). Throws std::runtime_error when the start lies outside the map.

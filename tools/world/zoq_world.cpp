@@ -359,6 +359,7 @@ int main(int argc, char** argv)
         if (numbers[3] <= 0.0f)
             return Usage();
         run = [&, numbers] {
+            zoq::tools::world::PrepareHover();
             return LoadAndPrint(
                 argv[2], argv[3],
                 [numbers] {

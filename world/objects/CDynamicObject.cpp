@@ -2,6 +2,7 @@
 
 #include "foundation/CTimer.h"
 #include "foundation/XMemBuffer.h"
+#include "net/wire/NetWire.h"
 
 #include <cmath>
 
@@ -9,8 +10,79 @@ namespace {
 
 // thrust, velocity, rates, controlX, controlY, spareControl: ten words.
 constexpr int kMotionWords = CDynamicObject::kMotionSaveSize / 4;
+// The record's words from the first axis to the last motion word: 3 axes and 12 motion words.
+constexpr int kRecordWords = int(NetWire::Moving::kVisible - NetWire::Moving::kAxis0) / 4;
+// Where the record stores each matrix column.
+constexpr struct {
+    std::size_t offset;
+    int column;
+} kAxes[]
+    = { { NetWire::Moving::kAxis0, 2 }, { NetWire::Moving::kAxis1, 0 }, { NetWire::Moving::kAxis2, 1 } };
+
+Vec3 ReadVec3(const uint8_t* record, std::size_t offset)
+{
+    return { NetWire::Get<float>(record, offset), NetWire::Get<float>(record, offset + 4),
+        NetWire::Get<float>(record, offset + 8) };
+}
+
+void PutVec3(uint8_t* record, std::size_t offset, const Vec3& v)
+{
+    NetWire::Put<float>(record, offset, v.x);
+    NetWire::Put<float>(record, offset + 4, v.y);
+    NetWire::Put<float>(record, offset + 8, v.z);
+}
 
 } // namespace
+
+void CDynamicObject::PackNetState(uint8_t* record, int* size)
+{
+    using namespace NetWire;
+    CZJObject::PackNetState(record, size);
+    const Matrix4& m = frame.matrix;
+    for (const auto& axis : kAxes)
+        PutVec3(record, axis.offset, Vec3 { m.m[axis.column], m.m[4 + axis.column], m.m[8 + axis.column] });
+    Put<float>(record, Moving::kThrust, thrust);
+    Put<float>(record, Moving::kSideImpulse, sideImpulse);
+    Put<float>(record, Moving::kBankCoupling, bankCoupling);
+    PutVec3(record, Moving::kVelocity, velocity);
+    PutVec3(record, Moving::kRates, Vec3 { rateSpare, pitchRate, rollRate });
+    Put<float>(record, Moving::kControlX, controlX);
+    Put<float>(record, Moving::kControlY, controlY);
+    Put<float>(record, Moving::kSpare, spareControl);
+    Put<uint8_t>(record, Moving::kVisible, visible);
+    *size += int(Moving::kSize - Record::kBaseSize);
+}
+
+void CDynamicObject::UnpackNetState(const uint8_t* record, int* size)
+{
+    using namespace NetWire;
+    *size = 0;
+    if (Get<uint16_t>(record, Record::kLength) < Moving::kSize)
+        return;
+    for (int i = 0; i < kRecordWords; ++i)
+        if (!std::isfinite(Get<float>(record, Moving::kAxis0 + 4 * std::size_t(i))))
+            return;
+    CZJObject::UnpackNetState(record, size);
+    if (*size == 0)
+        return;
+    frame.forward = ReadVec3(record, Moving::kAxis0);
+    frame.side = ReadVec3(record, Moving::kAxis1);
+    frame.up = ReadVec3(record, Moving::kAxis2);
+    frame.UpdateMatrix();
+    thrust = Get<float>(record, Moving::kThrust);
+    sideImpulse = Get<float>(record, Moving::kSideImpulse);
+    bankCoupling = Get<float>(record, Moving::kBankCoupling);
+    velocity = ReadVec3(record, Moving::kVelocity);
+    const Vec3 rates = ReadVec3(record, Moving::kRates);
+    rateSpare = rates.x;
+    pitchRate = rates.y;
+    rollRate = rates.z;
+    controlX = Get<float>(record, Moving::kControlX);
+    controlY = Get<float>(record, Moving::kControlY);
+    spareControl = Get<float>(record, Moving::kSpare);
+    visible = Get<uint8_t>(record, Moving::kVisible);
+    *size += int(Moving::kSize - Record::kBaseSize);
+}
 
 void CDynamicObject::SaveGame(XMemBuffer& stream, int* size, bool shortForm)
 {

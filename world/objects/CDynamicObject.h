@@ -11,6 +11,14 @@ public:
     // The base constructor's fields; motion, inputs and rates 0, hoverScale 1, lastJumpTime -1e10.
     CDynamicObject() = default;
 
+    // Slot 9: the base record, then the frame's columns 2, 0 and 1, the twelve motion words and
+    // visible (85 bytes more in size).
+    void PackNetState(uint8_t* record, int* size) override;
+    // Slot 10: applies a moving record of at least 120 bytes (its length field): the base record,
+    // the axes (the matrix rebuilt from them), the motion words and visible. A shorter record, or
+    // one with a position, axis or motion word that is not finite, changes nothing (size 0).
+    void UnpackNetState(const uint8_t* record, int* size) override;
+
     // Slot 12: the base record, then thrust, velocity, rates, controlX, controlY, spareControl
     // (40 bytes); the short form skips those 40 bytes.
     void SaveGame(XMemBuffer& stream, int* size, bool shortForm) override;

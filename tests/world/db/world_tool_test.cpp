@@ -251,7 +251,9 @@ TEST_F(WorldToolTest, HoverStepsAnObjectOverTheLocation)
     const zoq::test::RunResult outside
         = RunTool({ "hover", "world", "Data\\Loc\\test.zjp", "-5", "300", "30", "1" });
     EXPECT_EQ(outside.exitCode, 1);
-    EXPECT_EQ(outside.err, "zoq-world: Data\\Loc\\test.zjp: the start lies outside the map\n");
+    EXPECT_NE(outside.err.find("zoq-world: Data\\Loc\\test.zjp: the start lies outside the map\n"),
+        std::string::npos)
+        << outside.err;
 }
 
 } // namespace
