@@ -2,6 +2,7 @@
 
 #include "foundation/CViewFrame.h"
 #include "foundation/XMemBuffer.h"
+#include "world/objects/CGliderObject.h"
 #include "world/objects/ObjectMath.h"
 #include "world/objects/PlayerGlobals.h"
 
@@ -29,7 +30,14 @@ CZJObject* PlayerGlider()
     return PlayerObject && PlayerObject->type == CZJObject::kGlider ? PlayerObject : nullptr;
 }
 
-// The 3x3 part of b, translation and fourth column of an identity.
+// The chase distance unit of a target: a glider's hull radius, any other object's radius.
+float ChaseRadius(const CZJObject& target)
+{
+    const auto* glider = dynamic_cast<const CGliderObject*>(&target);
+    return glider ? glider->bodyRadius : target.radius;
+}
+
+// The 3x3 part of m, translation and fourth column of an identity.
 Matrix4 Rotation(const Matrix4& m)
 {
     return Matrix4 { { m.m[0], m.m[1], m.m[2], 0, m.m[4], m.m[5], m.m[6], 0, m.m[8], m.m[9], m.m[10], 0, 0, 0,
@@ -87,8 +95,9 @@ void CCamera::SetChaseMode(CZJObject* target)
     if (!target)
         return;
     const CTransform& t = target->frame;
-    const float back = 13.0f * target->radius * 0.3f;
-    const float rise = 6.0f * target->radius * 0.3f;
+    const float r = ChaseRadius(*target);
+    const float back = 13.0f * r * 0.3f;
+    const float rise = 6.0f * r * 0.3f;
     frame.SetPosition(Vec3 { t.position.x - t.forward.x * back + t.up.x * rise,
         t.position.y - t.forward.y * back + t.up.y * rise,
         t.position.z - t.forward.z * back + t.up.z * rise });
@@ -190,7 +199,7 @@ void CCamera::Run()
         return;
     const CTransform& t = lookTarget->frame;
     if (CameraMode == kChase) {
-        const float r = lookTarget->radius;
+        const float r = ChaseRadius(*lookTarget);
         Vec3 h { t.forward.x, t.forward.y, 0.0f };
         const float h2 = h.x * h.x + h.y * h.y;
         if (h2 >= 0.0001f) {

@@ -5,6 +5,7 @@
 #include "foundation/CViewFrame.h"
 #include "foundation/XMemBuffer.h"
 #include "world/objects/CCamera.h"
+#include "world/objects/CGliderObject.h"
 #include "world/objects/PlayerGlobals.h"
 
 #include <gtest/gtest.h>
@@ -151,6 +152,17 @@ TEST_F(CameraTest, TheChaseSitsBehindAndAboveEvenBehindATargetPointingUp)
     EXPECT_NEAR(camera.velocity.x, 0.0f, 1e-3f);
     EXPECT_NEAR(camera.velocity.y, 0.0f, 1e-3f);
     EXPECT_NEAR(camera.velocity.z, 0.0f, 1e-3f);
+}
+
+TEST_F(CameraTest, AGliderIsChasedByItsHullRadius)
+{
+    CGliderObject hull;
+    hull.radius = 50.0f;
+    hull.bodyRadius = 4.0f;
+    hull.frame.SetPosition(Vec3 { 0, 0, 100 });
+    camera.SetChaseMode(&hull);
+    EXPECT_NEAR(camera.frame.position.y, -13.0f * 4.0f * 0.3f, 1e-4f); // forward is +y
+    EXPECT_NEAR(camera.frame.position.z, 100.0f + 6.0f * 4.0f * 0.3f, 1e-4f);
 }
 
 TEST_F(CameraTest, AModeOutsideTheTableDoesNothing)
