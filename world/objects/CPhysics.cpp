@@ -54,6 +54,7 @@ constexpr Vec3 kFlat { 0.0f, 0.0f, 1.0f };
 constexpr float kRayLift = 5.0f;
 constexpr float kRaySlack = 10.0f;
 constexpr float kNoDecay = 1.0e10f;
+constexpr float kFarOff = 1.0e6f;
 
 } // namespace
 
@@ -64,6 +65,10 @@ float CPhysics::DampValue(float value, float dt, float k, float s)
 
 float CPhysics::TerrainHeight(const Vec3& point)
 {
+    // Far beyond any map (4097 points of 10 units) the terrain answers 0; the terrain's queries
+    // are not asked, so no far-off coordinate is converted to a grid index.
+    if (!(std::fabs(point.x) < kFarOff && std::fabs(point.y) < kFarOff))
+        return 0.0f;
     const float h = Location.GetHeight(point, true, false);
     return h == 0.0f ? Location.GetHeightAt(point, true) : h;
 }
@@ -94,10 +99,11 @@ Vec3 CPhysics::GetMapLNormal(const Vec3& point, bool steepen)
         return objectNormal;
     const float fx = point.x * gridScale;
     const float fy = point.y * gridScale;
+    // Checked as floats: a far-off point converts nothing out of range.
+    if (!(fx > -1.0f && fy > -1.0f && fx < float(Location.width - 1) && fy < float(Location.height - 1)))
+        return kFlat;
     const int gx = int(fx);
     const int gy = int(fy);
-    if (gx < 0 || gy < 0 || gx >= Location.width - 1 || gy >= Location.height - 1)
-        return kFlat;
     const int column = gx >> 6;
     const int row = gy >> 6;
     const MapCell* cell = Location.Cell(column, row).full;

@@ -52,6 +52,7 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -550,7 +551,7 @@ TEST_F(CompleteTest, TunvardFindsEveryKeyItReadsWithinItsRange)
 // A hovering object let go 10 units above START1 settles 6 to 12 units above the ground.
 TEST_F(CompleteTest, Location1ObjectsStandOnTheGroundAndAHoverAboveStart1Settles)
 {
-    std::map<std::pair<float, float>, float> heights; // source z by (x, y)
+    std::map<std::tuple<int, float, float>, float> heights; // source z by (code, x, y)
     Vec3 start {};
     std::istringstream source(ReadText(fs::path(ZOQ_DATA_DIR) / "locations/location1.txt"));
     for (std::string line; std::getline(source, line);) {
@@ -560,7 +561,7 @@ TEST_F(CompleteTest, Location1ObjectsStandOnTheGroundAndAHoverAboveStart1Settles
         float x = 0, y = 0, z = 0;
         if (!(words >> word && word == "object" && words >> code >> type >> x >> y >> z))
             continue;
-        heights[{ x, y }] = z;
+        heights[{ code, x, y }] = z;
         if (line.find("prop=START1") != std::string::npos)
             start = Vec3 { x, y, z };
     }
@@ -571,7 +572,7 @@ TEST_F(CompleteTest, Location1ObjectsStandOnTheGroundAndAHoverAboveStart1Settles
     int checked = 0;
     for (const CZJObject* object : ObjectList.Objects()) {
         const Vec3 p = object->frame.position;
-        const auto it = heights.find({ p.x, p.y });
+        const auto it = heights.find({ object->type, p.x, p.y });
         if (it == heights.end())
             continue;
         ++checked;

@@ -156,6 +156,7 @@ TEST_F(PhysicsTest, TheNormalIsFlatOffTheMapOverUnloadedCellsAndLowWater)
         { "north of the map", { 300, 1290, 0 } },
         { "unloaded", { 300, 900, 0 } },
         { "water", { 900, 300, 0 } },
+        { "far off", { 1e30f, -1e30f, 0 } },
     };
     for (const auto& flat : flats) {
         SCOPED_TRACE(flat.name);
@@ -166,6 +167,14 @@ TEST_F(PhysicsTest, TheNormalIsFlatOffTheMapOverUnloadedCellsAndLowWater)
             EXPECT_FLOAT_EQ(n.z, 1.0f);
         }
     }
+    // A hovering object far off the map steps on ground 0 and is filed nowhere.
+    TestMover far;
+    far.hovers = far.gravityOn = far.followsTerrain = 1;
+    far.pitchProbe = far.rollProbe = 2.5f;
+    Place(far, Vec3 { 300, 300, 100 });
+    far.SetPosition(Vec3 { 1e30f, 300, 3 });
+    PhysicsTest::Step(far, 0.02f);
+    EXPECT_FLOAT_EQ(far.frame.position.z, 6.0f);
     // Steepening: nz 0.8 becomes normalise(1.5 nx, 1.5 ny, nz).
     const Vec3 steep = Physics.GetMapLNormal(Vec3 { 300, 300, 0 }, true);
     EXPECT_NEAR(steep.z, 0.8f / std::sqrt(0.64f + 2.25f * 0.36f), 3e-3f);
