@@ -40,6 +40,7 @@ void PrintHover(const Vec3& start, float seconds)
 
     CCamera object;
     object.frame.SetPosition(start);
+    Location.AddCellObject(start, &object, false);
     const float dt = 1.0f / float(kStepsPerSecond);
     const int steps = int(std::lround(double(seconds) * kStepsPerSecond));
     int stillSteps = 0;
