@@ -237,6 +237,8 @@ private:
 
     std::string m_validationFault;
     bool m_loggedMissingBuffers = false;
+    uint32_t m_sizedFvf = 0; // the vertex format whose size m_fvfSize holds
+    uint32_t m_fvfSize = 0;
 
     mutable std::mutex m_gammaLock;
     GammaRamp m_gamma = GammaRamp::Identity();

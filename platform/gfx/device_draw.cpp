@@ -97,7 +97,11 @@ Result Device::CheckDrawState(uint32_t& vertexSize)
         for (const VertexElement& element : shader->declaration)
             vertexSize += DeclTypeSize(element.type);
     } else {
-        vertexSize = FvfVertexSize(value);
+        if (value != m_sizedFvf) {
+            m_fvfSize = FvfVertexSize(value);
+            m_sizedFvf = value;
+        }
+        vertexSize = m_fvfSize;
     }
     return vertexSize > 0 ? Result::Ok : Result::InvalidCall;
 }

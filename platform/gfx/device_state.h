@@ -27,19 +27,26 @@ struct LightSlot {
 namespace dirty {
 constexpr uint32_t kRenderStates = 1u << 0;
 constexpr uint32_t kStageStates = 1u << 1;
-constexpr uint32_t kTransforms = 1u << 2;
-constexpr uint32_t kViewport = 1u << 3;
-constexpr uint32_t kMaterial = 1u << 4;
-constexpr uint32_t kLights = 1u << 5;
-constexpr uint32_t kClipPlanes = 1u << 6;
-constexpr uint32_t kTextures = 1u << 7;
-constexpr uint32_t kStream = 1u << 8;
-constexpr uint32_t kIndices = 1u << 9;
-constexpr uint32_t kShaders = 1u << 10;
-constexpr uint32_t kVertexConstants = 1u << 11;
-constexpr uint32_t kPixelConstants = 1u << 12;
-constexpr uint32_t kTargets = 1u << 13;
-constexpr uint32_t kAll = (1u << 14) - 1;
+constexpr uint32_t kViewport = 1u << 2;
+constexpr uint32_t kMaterial = 1u << 3;
+constexpr uint32_t kLights = 1u << 4;
+constexpr uint32_t kClipPlanes = 1u << 5;
+constexpr uint32_t kTextures = 1u << 6;
+constexpr uint32_t kStream = 1u << 7;
+constexpr uint32_t kIndices = 1u << 8;
+constexpr uint32_t kShaders = 1u << 9;
+constexpr uint32_t kVertexConstants = 1u << 10;
+constexpr uint32_t kPixelConstants = 1u << 11;
+constexpr uint32_t kTargets = 1u << 12;
+// One bit per transform from here on, so a backend recomputes only what a changed matrix feeds.
+constexpr uint32_t kFirstTransform = 13;
+static_assert(kFirstTransform + kTransformCount <= 32);
+constexpr uint32_t TransformBit(Transform transform)
+{
+    return 1u << (kFirstTransform + uint32_t(transform));
+}
+constexpr uint32_t kTransforms = ((1u << kTransformCount) - 1) << kFirstTransform;
+constexpr uint32_t kAll = (1u << (kFirstTransform + kTransformCount)) - 1;
 } // namespace dirty
 
 struct DeviceState {

@@ -98,8 +98,11 @@ Result Device::SetTransform(Transform transform, const Matrix& matrix)
 
 void Device::LiveSetTransform(Transform transform, const Matrix& matrix)
 {
-    m_state.transforms[size_t(transform)] = matrix;
-    m_dirty |= dirty::kTransforms;
+    Matrix& slot = m_state.transforms[size_t(transform)];
+    if (!(slot == matrix)) {
+        slot = matrix;
+        m_dirty |= dirty::TransformBit(transform);
+    }
 }
 
 Result Device::GetTransform(Transform transform, Matrix& out) const

@@ -128,22 +128,13 @@ const char* ResultName(Result result)
     return "?";
 }
 
-ColorValue ToColorValue(Color color)
-{
-    return { float((color >> 16) & 255) / 255.0f, float((color >> 8) & 255) / 255.0f,
-        float(color & 255) / 255.0f, float(color >> 24) / 255.0f };
-}
-
 Matrix Multiply(const Matrix& a, const Matrix& b)
 {
     Matrix r;
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k)
-                sum += a.m[i][k] * b.m[k][j];
-            r.m[i][j] = sum;
-        }
+        for (int j = 0; j < 4; ++j)
+            r.m[i][j] = 0.0f + a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j]
+                + a.m[i][3] * b.m[3][j];
     return r;
 }
 

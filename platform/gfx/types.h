@@ -143,7 +143,11 @@ struct ColorValue {
     float r = 0, g = 0, b = 0, a = 0;
 };
 
-ColorValue ToColorValue(Color color);
+constexpr ColorValue ToColorValue(Color color)
+{
+    return { float((color >> 16) & 255) / 255.0f, float((color >> 8) & 255) / 255.0f,
+        float(color & 255) / 255.0f, float(color >> 24) / 255.0f };
+}
 
 struct Vector3 {
     float x = 0, y = 0, z = 0;

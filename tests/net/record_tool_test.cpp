@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -31,9 +32,10 @@ Bytes Head(std::size_t length, uint8_t kind, uint32_t type, int32_t row)
     return r;
 }
 
+// A moving record cut or padded to length (its length field says so).
 Bytes Moving(uint32_t type, std::size_t length)
 {
-    Bytes r = Head(length, Record::kState, type, 2);
+    Bytes r = Head(std::max(length, Moving::kSize), Record::kState, type, 2);
     const float axes[9] = { 0, 1, 0, -1, 0, 0, 0, 0, 1 };
     for (int i = 0; i < 9; ++i)
         Put<float>(r.data(), Moving::kAxis0 + 4 * std::size_t(i), axes[i]);
@@ -42,6 +44,8 @@ Bytes Moving(uint32_t type, std::size_t length)
     Put<float>(r.data(), Moving::kRates + 8, -0.5f);
     Put<float>(r.data(), Moving::kControlX, 1.0f);
     r[Moving::kVisible] = 1;
+    r.resize(length);
+    Put<uint16_t>(r.data(), Record::kLength, uint16_t(length));
     return r;
 }
 

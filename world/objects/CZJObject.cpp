@@ -23,6 +23,7 @@ namespace {
 
 constexpr float kGridScale = 0.1f; // grid steps per world unit
 constexpr float kSampledRadius = 50.0f; // from this radius five brightness samples
+constexpr float kGridLimit = 1.0e6f; // beyond any map
 
 bool IsFinite(const Vec3& v)
 {
@@ -183,9 +184,13 @@ const XDynamicArray<SCollisionTriangle>* CZJObject::GetModel()
 
 float CZJObject::GetObjectBrightness(const Vec3& position)
 {
-    const int gx = static_cast<int>(position.x * kGridScale + 0.5f);
-    const int gy = static_cast<int>(position.y * kGridScale + 0.5f);
-    const float f = Environment.DecodePackedValue(Location.GetCell(gx, gy).Light());
+    // Points off the grid (or not finite) read the default point.
+    const auto gridOf = [](float world) {
+        const float g = world * kGridScale + 0.5f;
+        return g >= 0.0f && g < kGridLimit ? static_cast<int>(g) : -1;
+    };
+    const float f
+        = Environment.DecodePackedValue(Location.GetCell(gridOf(position.x), gridOf(position.y)).Light());
     return ((1.0f - f) * 192.0f + 63.0f) / 255.0f;
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace plat::gfx::gl {
 namespace {
@@ -551,14 +552,22 @@ bool GlDevice::BindVertexInput(
 
 void GlDevice::Draw(const DeviceState& state, uint32_t dirtyBits, const DrawCall& call)
 {
+    // Changes seen while the context was away still count at the next draw.
+    m_pendingDirty |= dirtyBits;
     if (!Current())
         return;
+    dirtyBits = std::exchange(m_pendingDirty, 0);
     m_uniforms.Update(state, dirtyBits, m_maxPointSize);
     bool points = call.primitive == PrimitiveType::PointList;
     Program* program = m_lastProgram;
-    if (!m_lastValid || points != m_lastPoints
-        || (dirtyBits & (dirty::kRenderStates | dirty::kStageStates | dirty::kShaders)) != 0)
+    bool describe
+        = !m_lastValid || points != m_lastPoints || (dirtyBits & (dirty::kStageStates | dirty::kShaders));
+    if (!describe && (dirtyBits & dirty::kRenderStates))
+        describe = ProgramRenderValuesOf(state) != m_lastRenderValues;
+    if (describe) {
         program = ProgramFor(state, points);
+        m_lastRenderValues = ProgramRenderValuesOf(state);
+    }
     if (!program || program->failed) {
         ++m_skippedDraws;
         return;

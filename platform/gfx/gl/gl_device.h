@@ -166,6 +166,8 @@ private:
     Program* m_lastProgram = nullptr;
     bool m_lastPoints = false;
     bool m_lastValid = false;
+    ProgramRenderValues m_lastRenderValues {}; // what the last key read of the render states
+    uint32_t m_pendingDirty = 0; // dirty:: bits not yet applied
 
     // Present and pictures
     WindowPass m_windowPass { m_state };

@@ -176,27 +176,26 @@ void StateCache::SetPolygonOffset(float units)
 
 void StateCache::SetViewport(int x, int y, int width, int height)
 {
-    std::array<int, 4> v { x, y, width, height };
-    if (m_viewport != v) {
-        m_viewport = v;
+    // Field by field: comparing the arrays whole costs a call to memcmp on every draw.
+    if (m_viewport[0] != x || m_viewport[1] != y || m_viewport[2] != width || m_viewport[3] != height) {
+        m_viewport = { x, y, width, height };
         glViewport(x, y, width, height);
     }
 }
 
 void StateCache::SetScissor(int x, int y, int width, int height)
 {
-    std::array<int, 4> v { x, y, width, height };
-    if (m_scissor != v) {
-        m_scissor = v;
+    // Field by field: comparing the arrays whole costs a call to memcmp on every draw.
+    if (m_scissor[0] != x || m_scissor[1] != y || m_scissor[2] != width || m_scissor[3] != height) {
+        m_scissor = { x, y, width, height };
         glScissor(x, y, width, height);
     }
 }
 
 void StateCache::SetDepthRange(float nearZ, float farZ)
 {
-    std::array<float, 2> v { nearZ, farZ };
-    if (m_depthRange != v) {
-        m_depthRange = v;
+    if (m_depthRange[0] != nearZ || m_depthRange[1] != farZ) {
+        m_depthRange = { nearZ, farZ };
         glDepthRange(nearZ, farZ);
     }
 }

@@ -140,7 +140,7 @@ void ProgramCache::Upload(Program& program, const UniformValues& values)
         const TransformValues& t = values.Transforms();
         UploadMat4(at(Uniform::WorldView), t.worldView.data(), 4);
         if (at(Uniform::NormalMatrix) >= 0)
-            glUniformMatrix3fv(at(Uniform::NormalMatrix), 4, GL_TRUE, t.normal[0].m);
+            glUniformMatrix3fv(at(Uniform::NormalMatrix), 4, GL_TRUE, values.Normals()[0].m);
         UploadMat4(at(Uniform::Projection), &t.projection, 1);
         UploadMat4(at(Uniform::WorldViewProjection), &t.worldViewProjection, 1);
         UploadMat4(at(Uniform::TextureMatrix), t.texture.data(), GLsizei(kStageCount));

@@ -111,6 +111,14 @@ uint32_t ArgumentsRead(TextureOp op)
     }
 }
 
+ProgramRenderValues ProgramRenderValuesOf(const DeviceState& state)
+{
+    ProgramRenderValues values;
+    for (size_t i = 0; i < kProgramRenderStates.size(); ++i)
+        values[i] = state.Get(kProgramRenderStates[i]);
+    return values;
+}
+
 size_t ProgramKeyHash::operator()(const ProgramKey& key) const
 {
     uint64_t hash = 0xCBF29CE484222325ull;

@@ -113,6 +113,20 @@ struct ShaderIds {
 // cannot be drawn (an unknown shader handle, an invalid vertex format).
 bool DescribeDraw(const DeviceState& state, bool points, const ShaderIds& shaders, ProgramDesc& out);
 
+// The render states a description reads; a change to any other leaves the program as it is.
+inline constexpr std::array kProgramRenderStates { RenderState::ColorVertex,
+    RenderState::DiffuseMaterialSource, RenderState::SpecularMaterialSource,
+    RenderState::AmbientMaterialSource, RenderState::EmissiveMaterialSource, RenderState::SpecularEnable,
+    RenderState::Lighting, RenderState::NormalizeNormals, RenderState::LocalViewer, RenderState::VertexBlend,
+    RenderState::ClipPlaneEnable, RenderState::FogEnable, RenderState::FogTableMode,
+    RenderState::FogVertexMode, RenderState::RangeFogEnable, RenderState::AlphaTestEnable,
+    RenderState::AlphaFunc, RenderState::PointScaleEnable, RenderState::PointSpriteEnable };
+
+using ProgramRenderValues = std::array<uint32_t, kProgramRenderStates.size()>;
+
+// The values of kProgramRenderStates in `state`.
+ProgramRenderValues ProgramRenderValuesOf(const DeviceState& state);
+
 // Which stage arguments an operation reads: bit 0 = ARG0, bit 1 = ARG1, bit 2 = ARG2.
 uint32_t ArgumentsRead(TextureOp op);
 

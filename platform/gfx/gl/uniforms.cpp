@@ -226,45 +226,44 @@ template <class T> void UniformValues::Store(UniformGroup group, T& slot, const 
     }
 }
 
-bool UniformValues::UpdateTransforms(const DeviceState& state)
+const std::array<Mat3, 4>& UniformValues::Normals() const
 {
-    auto changed = [&](Transform t) { return !m_haveMatrices || !(m_matrices[size_t(t)] == state.Get(t)); };
-    bool view = changed(Transform::View);
-    bool projection = changed(Transform::Projection);
-    bool any = false;
+    if (m_normalsStale) {
+        for (uint32_t i = 0; i < 4; ++i)
+            m_normals[i] = NormalMatrix(m_worldView[i]);
+        m_normalsStale = false;
+    }
+    return m_normals;
+}
+
+void UniformValues::UpdateTransforms(const DeviceState& state, uint32_t changed)
+{
+    auto dirty = [&](Transform t) { return (changed & dirty::TransformBit(t)) != 0; };
+    bool view = dirty(Transform::View);
+    bool projection = dirty(Transform::Projection);
     const Matrix& viewMatrix = state.Get(Transform::View);
     for (uint32_t i = 0; i < 4; ++i) {
-        if (!view && !changed(WorldMatrix(i)))
+        if (!view && !dirty(WorldMatrix(i)))
             continue;
-        Matrix worldView = Multiply(state.Get(WorldMatrix(i)), viewMatrix);
-        m_transforms.worldView[i] = ToMat4(worldView);
-        m_transforms.normal[i] = NormalMatrix(worldView);
-        any = true;
+        m_worldView[i] = Multiply(state.Get(WorldMatrix(i)), viewMatrix);
+        m_transforms.worldView[i] = ToMat4(m_worldView[i]);
+        m_normalsStale = true;
     }
-    if (view || projection || changed(Transform::World)) {
+    if (view || projection || dirty(Transform::World)) {
         m_transforms.projection = ToMat4(state.Get(Transform::Projection));
-        m_transforms.worldViewProjection = ToMat4(
-            Multiply(Multiply(state.Get(Transform::World), viewMatrix), state.Get(Transform::Projection)));
-        any = true;
+        m_transforms.worldViewProjection = ToMat4(Multiply(m_worldView[0], state.Get(Transform::Projection)));
     }
     for (uint32_t k = 0; k < kStageCount; ++k)
-        if (changed(TextureTransformOf(k))) {
+        if (dirty(TextureTransformOf(k)))
             m_transforms.texture[k] = ToMat4(state.Get(TextureTransformOf(k)));
-            any = true;
-        }
-    m_viewChanged = view;
-    m_matrices = state.transforms;
-    m_haveMatrices = true;
-    return any;
 }
 
 void UniformValues::Update(const DeviceState& state, uint32_t dirtyBits, float maxPointSize)
 {
-    bool viewChanged = false;
+    bool viewChanged = (dirtyBits & dirty::TransformBit(Transform::View)) != 0;
     if (dirtyBits & dirty::kTransforms) {
-        if (UpdateTransforms(state))
-            ++m_generation[size_t(UniformGroup::Transforms)];
-        viewChanged = m_viewChanged;
+        UpdateTransforms(state, dirtyBits & dirty::kTransforms);
+        ++m_generation[size_t(UniformGroup::Transforms)];
     }
     if (dirtyBits & (dirty::kViewport | dirty::kTargets))
         Store(UniformGroup::Viewport, m_viewport, ComputeViewport(state));

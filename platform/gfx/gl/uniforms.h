@@ -31,7 +31,6 @@ struct Mat3 {
 
 struct TransformValues {
     std::array<Mat4, 4> worldView {};
-    std::array<Mat3, 4> normal {};
     Mat4 projection;
     Mat4 worldViewProjection;
     std::array<Mat4, kStageCount> texture {};
@@ -83,6 +82,8 @@ public:
     uint32_t Generation(UniformGroup group) const { return m_generation[size_t(group)]; }
 
     const TransformValues& Transforms() const { return m_transforms; }
+    // The normal matrices of the four world-view matrices, made when first asked for.
+    const std::array<Mat3, 4>& Normals() const;
     const ViewportValues& ViewportGroup() const { return m_viewport; }
     const LightValues& Lights() const { return m_lights; }
     const MaterialValues& MaterialGroup() const { return m_material; }
@@ -94,13 +95,13 @@ public:
 private:
     template <class T> void Store(UniformGroup group, T& slot, const T& next);
 
-    // Recomputes the transform group from the matrices that changed; true when any did.
-    bool UpdateTransforms(const DeviceState& state);
+    // Recomputes the transform group from the matrices `changed` (dirty:: transform bits) names.
+    void UpdateTransforms(const DeviceState& state, uint32_t changed);
 
     std::array<uint32_t, kGroupCount> m_generation {};
-    std::array<Matrix, kTransformCount> m_matrices {}; // the inputs of m_transforms
-    bool m_haveMatrices = false;
-    bool m_viewChanged = true;
+    std::array<Matrix, 4> m_worldView {}; // WORLDMATRIX(i) x VIEW
+    mutable std::array<Mat3, 4> m_normals {};
+    mutable bool m_normalsStale = true;
     TransformValues m_transforms;
     ViewportValues m_viewport;
     LightValues m_lights;

@@ -661,6 +661,18 @@ TEST_F(DrawTest, drawRecordsCarryTheResolvedStateAndUserDrawsUnbindTheStream)
     ASSERT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), Result::Ok);
     EXPECT_EQ(Null().Draws().back().dirty, 0u) << "nothing changed between the draws";
 
+    // A transform marks its own bit, and only when its value changes.
+    Matrix moved = Matrix::Identity();
+    moved.m[3][0] = 2;
+    m_device->SetTransform(Transform::World, Matrix::Identity());
+    ASSERT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), Result::Ok);
+    EXPECT_EQ(Null().Draws().back().dirty, 0u) << "the same world matrix again";
+    m_device->SetTransform(Transform::World, moved);
+    m_device->SetTransform(Transform::Texture3, moved);
+    ASSERT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), Result::Ok);
+    EXPECT_EQ(Null().Draws().back().dirty,
+        dirty::TransformBit(Transform::World) | dirty::TransformBit(Transform::Texture3));
+
     float quad[4][4] = {};
     ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, 16), Result::Ok);
     EXPECT_EQ(Null().Draws().back().vertexBuffer, 0u);

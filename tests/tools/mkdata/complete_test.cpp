@@ -32,6 +32,7 @@
 #include "settings/InputRows.h"
 #include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
+#include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
 #include "world/db/CGliderManager.h"
@@ -41,10 +42,13 @@
 #include "world/db/CMissileManager.h"
 #include "world/db/COrgManager.h"
 #include "world/db/CRoadManager.h"
+#include "world/db/CSoundZoneManager.h"
 #include "world/db/CTowerManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/db/ResourceIds.h"
+#include "world/objects/CAnomalZonePoint.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CSoundZonePoint.h"
 #include "world/objects/CZJObject.h"
 #include "world/terrain/CLocation.h"
 
@@ -359,6 +363,28 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), 11), nullptr);
     EXPECT_EQ(FerroGroupList.Count(), 0);
     EXPECT_GE(ZJEngine.music.battleCount, 1u);
+    EXPECT_EQ(Logged(), "");
+}
+
+// location1 has start points (helper kind 9), an anomaly zone (20) and sound zones (21), whose
+// rows' sounds and models resolve.
+TEST_F(CompleteTest, Location1HasStartPointsAndZonesWithTheirRows)
+{
+    ZJEngine.Load("location1.zjp");
+    std::set<int> kinds;
+    for (const CHelperPoint* point : ObjectList.Buildings()) {
+        kinds.insert(point->kind);
+        if (const auto* anomaly = dynamic_cast<const CAnomalZonePoint*>(point)) {
+            EXPECT_GE(anomaly->rowData->model.Index(), 0) << point->name;
+            EXPECT_GT(anomaly->radius, 0.0f) << point->name;
+        }
+        if (const auto* zone = dynamic_cast<const CSoundZonePoint*>(point)) {
+            ASSERT_NE(zone->rowData, nullptr) << zone->typeName;
+            EXPECT_GE(zone->rowData->sound.Index(), 0) << zone->typeName;
+        }
+    }
+    for (const int kind : { 9, 20, 21 })
+        EXPECT_TRUE(kinds.count(kind)) << "helper kind " << kind;
     EXPECT_EQ(Logged(), "");
 }
 

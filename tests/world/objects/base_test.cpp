@@ -62,6 +62,8 @@ TEST_F(ObjectBaseTest, ANewObjectHasTheConstructorDefaults)
     EXPECT_FLOAT_EQ(object.drawDistanceFactor, 1.0f);
     EXPECT_EQ(object.GetModel(), nullptr);
     object.Draw(); // no model: nothing drawn, no fault
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_FLOAT_EQ(CZJObject::GetObjectBrightness(Vec3 { nan, 1e30f, 0 }), 1.0f) << "off the grid";
     EXPECT_NO_THROW(object.EffectSphere(7));
     EXPECT_THROW(object.EffectSphere(8), XRangeError);
     EXPECT_THROW(object.EffectSphere(-1), XRangeError);
