@@ -60,6 +60,29 @@ CFerroGroup* CFerroGroupList::FindGroupOfMember(const char* name, int* member) c
     return nullptr;
 }
 
+CFerroGroup* CFerroGroupList::FindGroupByName(const char* name) const
+{
+    for (CFerroGroup* group : groups) {
+        if (std::strncmp(group->name, name, sizeof group->name) == 0)
+            return group;
+    }
+    return nullptr;
+}
+
+void CFerroGroupList::AttachGroup(CFerroGroup* group)
+{
+    group->followsPlayer = 1;
+    if (messageSink)
+        messageSink(*group, "TEAMADD");
+}
+
+void CFerroGroupList::ReleaseGroup(CFerroGroup* group)
+{
+    group->followsPlayer = 0;
+    if (messageSink)
+        messageSink(*group, "TEAMREMOVE");
+}
+
 void CFerroGroupList::Load()
 {
     ZJ_TRACE("CFerroGroupList::Load");

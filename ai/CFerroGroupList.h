@@ -1,6 +1,7 @@
 // Stand-in until the machine groups land: the list of a location's groups, read from the group
 // section of the objects file as the file format lays it out (the behaviour data is skipped), and
-// the look-up of a member by name.
+// the look-up of a member by name. The player's team is reduced to a flag on the group and the
+// report of the change.
 #pragma once
 
 #include "foundation/XDynamicArray.h"
@@ -26,6 +27,15 @@ public:
 
     int Count() const { return groups.Count(); }
     CFerroGroup* Group(int i) const { return groups.At(i); }
+
+    // The group of that name, or null.
+    CFerroGroup* FindGroupByName(const char* name) const;
+    // The player's team: a group starts or stops following the player and reports it through
+    // messageSink ("TEAMADD", "TEAMREMOVE").
+    void AttachGroup(CFerroGroup* group);
+    void ReleaseGroup(CFerroGroup* group);
+    // Where groups report what happens to them; the application's game-event sink installs it.
+    void (*messageSink)(CFerroGroup& group, const char* message) = nullptr;
 
     XDynamicArray<CFerroGroup*> groups;
 };

@@ -3,6 +3,7 @@
 #include "app/CInput.h"
 #include "app/CInputConfig.h"
 #include "app/CResourceEngine.h"
+#include "app/CZJAppScriptHost.h"
 #include "app/GameData.h"
 #include "app/GameSettings.h"
 #include "audio/CMusicMng.h"
@@ -77,8 +78,10 @@ CZJApp::~CZJApp()
     ReleaseSurface(shotSurface);
     ReleaseSurface(shotTarget);
     ReleaseSurface(shotDepth);
-    if (g_pZJApp == this)
+    if (g_pZJApp == this) {
         g_pZJApp = nullptr;
+        g_pScriptHost = nullptr;
+    }
 }
 
 void CZJApp::Step(const char* name)
@@ -102,6 +105,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     Create(commandLine, spare, title);
     g_PakManager.Init("Data");
     g_ResourceDBManager.Init("Data\\DB.dat", 1);
+    g_pScriptHost = &AppScriptHost;
     SetDefaultSettings();
     if (!ConfigIniExists())
         WriteErrorLog("ZOQ: Data/CONFIG/cfg.ini not found: default settings are used");

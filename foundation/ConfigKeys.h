@@ -88,7 +88,7 @@ inline constexpr SConfigKey kConfigKeys[] = {
     { "NET", "RunServer", EConfigKind::Number, 0 },
     { "NET", "Enable", EConfigKind::Number, 0 },
 
-    { "PATH", "TextFile", EConfigKind::Text },
+    { "PATH", "TextFile", EConfigKind::Text, 0, "SCRIPT\\Quest.dat" },
 
     // The player's bindings.
     { "INPUT", "CRUISE", EConfigKind::KeyName, 0, "Grave" },

@@ -385,8 +385,9 @@ void CZJDPClient::OnPlayerKilled(const SReply& reply)
     }
     if (killer == nullptr || victim == nullptr)
         return;
-    CXAnsiString text;
-    ScriptManager.GetText("INT_NET_PLAYER_WAS_KILLED_BY", text);
+    CXAnsiString text("INT_NET_PLAYER_WAS_KILLED_BY");
+    if (g_pScriptManager)
+        g_pScriptManager->GetText("INT_NET_PLAYER_WAS_KILLED_BY", text);
     Messager.AddMessage(FormatTwoNames(text.Text(), killer->name, victim->name).c_str(), 1, nullptr);
 }
 

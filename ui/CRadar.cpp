@@ -1,4 +1,32 @@
 // Stand-in until the radar lands.
 #include "ui/CRadar.h"
 
+#include "script/CZJScriptManager.h"
+
+#include <algorithm>
+
 CRadar Radar;
+
+void CRadar::MarkObject(const char* name, int show)
+{
+    markName = name;
+    markShown = show != 0;
+    tracking = false;
+}
+
+void CRadar::SetTrackedGroup(const char* name)
+{
+    trackedGroupName = name;
+    tracking = true;
+    markShown = true;
+}
+
+void CRadar::UnmarkObject(const char* name)
+{
+    tracking = false;
+    markShown = false;
+    if (!g_pScriptManager)
+        return;
+    auto& points = g_pScriptManager->markedPoints;
+    points.erase(std::remove(points.begin(), points.end(), std::string(name)), points.end());
+}

@@ -21,6 +21,8 @@ UNITS = {
     "world/": "game",
     "ai/": "game",
     "script/": "game",
+    "script/CScriptInter": "engine",  # the interpreter and the text form: the compiler's leaf
+    "script/ScriptText": "engine",
     "ui/": "game",
     "app/": "app",
     "server/": "server",

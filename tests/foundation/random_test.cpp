@@ -139,3 +139,18 @@ TEST_F(RandomTest, PoppingAnEmptyStackLogsAndThrows)
 }
 
 } // namespace
+
+TEST_F(RandomTest, aFilledBlockIsTheSequenceOfSingleDraws)
+{
+    for (const size_t n : { size_t(0), size_t(3), size_t(32), size_t(100) }) {
+        SCOPED_TRACE(n);
+        SeedRand(77);
+        std::vector<uint16_t> block(n);
+        RandFill(block.data(), n);
+        const int after = Rand();
+        SeedRand(77);
+        for (size_t i = 0; i < n; ++i)
+            EXPECT_EQ(block[i], Rand());
+        EXPECT_EQ(Rand(), after);
+    }
+}

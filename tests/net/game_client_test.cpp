@@ -3,6 +3,7 @@
 #include "net/CZJDPClient.h"
 
 #include "ai/CFerrovant.h"
+#include "foundation/BaseDirectory.h"
 #include "foundation/CTimer.h"
 #include "foundation/XRangeError.h"
 #include "platform/win/text.h"
@@ -11,6 +12,7 @@
 #include "tests/net/wire_fixture.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
+#include "tests/support/text_table.h"
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
@@ -271,7 +273,15 @@ TEST_F(GameClientTest, MalformedRepliesChangeNothing)
 
 TEST_F(GameClientTest, JoinLeaveAndKillRepliesReachTheMessageWindow)
 {
-    ScriptManager.SetText("INT_NET_PLAYER_WAS_KILLED_BY", "%s %% %d %s");
+    std::string error;
+    ASSERT_TRUE(
+        zoq::test::WriteTextTable(m_dir, "[INT_NET_PLAYER_WAS_KILLED_BY]\nTEXT = %s %% %d %s\n", error))
+        << error;
+    SetBaseDirectory(m_dir.string());
+    CZJScriptManager manager;
+    manager.Init();
+    SetBaseDirectory("");
+    g_pScriptManager = &manager;
     m_fake->Deliver(Encoded([](uint8_t* d, std::size_t c) {
         const SPlayerInfo list[2] = { Player(0x100000, "Anna"), Player(0x200000, "Boris") };
         return EncodePlayerList(d, c, list, 2);
@@ -291,6 +301,7 @@ TEST_F(GameClientTest, JoinLeaveAndKillRepliesReachTheMessageWindow)
     EXPECT_NE(lines[1].find("К игре присоединился новый игрок"), std::string::npos);
     EXPECT_NE(lines[2].find("Игрок отсоединился от игры"), std::string::npos);
     EXPECT_EQ(Requests(NETSYS_GETPLAYERLIST), 2u);
+    g_pScriptManager = nullptr;
 }
 
 TEST_F(GameClientTest, SendHelloReturnsTheTransportResult)

@@ -8,7 +8,7 @@ endif()
 
 set(expected
     bin/ZOQ bin/ZJServ bin/zoq-mkdata bin/zoq-pak bin/zoq-db bin/zoq-tex bin/zoq-model bin/zoq-world
-    bin/zoq-net bin/zoq-gfxcaps
+    bin/zoq-net bin/zoq-gfxcaps bin/zoq-script
     share/applications/zoq.desktop
     share/icons/hicolor/scalable/apps/zoq.svg
     share/zoq/game/zjserv.ini share/zoq/game/Data/data01.pak share/zoq/game/Data/DB.dat

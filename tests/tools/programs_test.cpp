@@ -33,6 +33,7 @@ constexpr SProgram kPrograms[] = {
     { "zoq-mkdata", ZOQ_PROGRAM_MKDATA },
     { "zoq-net", ZOQ_PROGRAM_NET },
     { "zoq-gfxcaps", ZOQ_PROGRAM_GFXCAPS },
+    { "zoq-script", ZOQ_PROGRAM_SCRIPT },
 };
 
 const char* PathOf(const std::string& name)

@@ -28,5 +28,6 @@ struct Verb {
 int RunMake(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunHeight(const std::vector<std::string>& args);
+int RunEnv(const std::vector<std::string>& args);
 
 } // namespace zoq::tools::map

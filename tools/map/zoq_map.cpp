@@ -17,6 +17,8 @@ constexpr Verb kVerbs[] = {
         RunInfo },
     { "height", "height [--base DIR] MAP X Y [X Y ...]",
         "prints the game's terrain heights at world positions", RunHeight },
+    { "env", "env [--base DIR] [--seed N] [--start H] [--save FILE] MAP HOUR...",
+        "runs the day clock and weather of MAP from hour H and prints the environment at each HOUR", RunEnv },
 };
 
 std::string UsageLines()

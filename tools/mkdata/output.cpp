@@ -93,7 +93,9 @@ fs::path HostPath(const fs::path& out, const std::string& windowsPath)
 {
     if (UnderData(windowsPath))
         return DataHostPath(out, "Data", windowsPath);
-    return out / fs::path(ToUtf8(windowsPath));
+    const auto [first, rest] = SplitFirst(windowsPath);
+    return rest.empty() ? out / fs::path(ToUtf8(first))
+                        : DataHostPath(out, ToUtf8(first).c_str(), windowsPath);
 }
 
 std::vector<PlacedFile> PlaceFiles(const DataSet& set)
@@ -250,8 +252,10 @@ bool WriteFolder(const fs::path& out, const std::vector<PlacedFile>& placed, uin
 
     for (const DataFile* file : rootFiles) {
         data::AtomicFile atomic;
-        if (!atomic.Open(HostPath(out, file->path), error)
-            || !atomic.Write(file->bytes.data(), file->bytes.size(), error) || !atomic.Commit(error))
+        const fs::path host = HostPath(out, file->path);
+        fs::create_directories(host.parent_path(), ec);
+        if (!atomic.Open(host, error) || !atomic.Write(file->bytes.data(), file->bytes.size(), error)
+            || !atomic.Commit(error))
             return false;
         result.bytes += file->bytes.size();
     }

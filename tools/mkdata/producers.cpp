@@ -15,6 +15,7 @@ constexpr Producer kProducers[] = {
     { "audio", ProduceAudio },
     { "terrain", ProduceTerrain },
     { "world", ProduceWorld },
+    { "script", ProduceScript },
 };
 
 } // namespace

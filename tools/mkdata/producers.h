@@ -33,6 +33,7 @@ bool ProduceConfig(ProducerContext& context, std::string& error);
 bool ProduceRender(ProducerContext& context, std::string& error);
 bool ProduceWorld(ProducerContext& context, std::string& error);
 bool ProduceAudio(ProducerContext& context, std::string& error);
+bool ProduceScript(ProducerContext& context, std::string& error);
 bool ProduceTerrain(ProducerContext& context, std::string& error);
 
 // Shared steps of the producers.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <numeric>
+#include <string>
 
 namespace zoq::tools::model {
 namespace {
@@ -220,6 +221,44 @@ void MakeFlash(std::string_view texture, SModelFile& out)
     out.parts.push_back(std::move(part));
 }
 
+// A ring of hills around the origin, seen from inside: 96 columns of three rows rising from
+// below the ground to a crest of two overlaid waves. Its one part carries three textures (the
+// hills, texture + "_DETAIL" and texture + "_CLOUDS") and the detail stage's scale.
+void MakeHorizon(std::string_view texture, SModelFile& out)
+{
+    constexpr int kColumns = 96;
+    constexpr float kPi = 3.14159265f;
+    MeshBuilder ring;
+    for (int c = 0; c <= kColumns; ++c) {
+        const float a = 2.0f * kPi * float(c) / float(kColumns);
+        const float crest = 500.0f + 250.0f * std::sin(3.0f * a) + 150.0f * std::sin(7.0f * a + 1.0f);
+        const float rows[3][2] = { { 9000.0f, -300.0f }, { 8600.0f, crest * 0.6f }, { 8200.0f, crest } };
+        for (int r = 0; r < 3; ++r) {
+            MeshBuilder::Vertex v {};
+            v.position[0] = rows[r][0] * std::cos(a);
+            v.position[1] = rows[r][0] * std::sin(a);
+            v.position[2] = rows[r][1];
+            v.normal[0] = -std::cos(a);
+            v.normal[1] = -std::sin(a);
+            v.normal[2] = 0.5f;
+            v.uv[0] = float(c) / 8.0f;
+            v.uv[1] = 1.0f - float(r) / 2.0f;
+            ring.Add(v);
+        }
+    }
+    for (int c = 0; c < kColumns; ++c)
+        for (int r = 0; r < 2; ++r) {
+            const auto i = uint16_t(c * 3 + r);
+            ring.AddTriangle(i, uint16_t(i + 1), uint16_t(i + 3));
+            ring.AddTriangle(uint16_t(i + 1), uint16_t(i + 4), uint16_t(i + 3));
+        }
+    SModelPartBlock part = ModelPart(kPartModel, "HORIZON", texture, ring.Build());
+    SetName(part.record.textures[1], std::string(texture) + "_DETAIL");
+    SetName(part.record.textures[2], std::string(texture) + "_CLOUDS");
+    part.model->texParamScale = 6.0f;
+    out.parts.push_back(std::move(part));
+}
+
 struct KindRow {
     std::string_view name;
     void (*make)(std::string_view texture, SModelFile& out);
@@ -233,6 +272,7 @@ constexpr KindRow kKinds[] = {
     { "thing", MakeThing },
     { "gun", MakeGun },
     { "flash", MakeFlash },
+    { "horizon", MakeHorizon },
 };
 
 } // namespace

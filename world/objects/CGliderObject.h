@@ -1,7 +1,7 @@
 // Stand-in until the world-object classes land: a glider (type code 14) with its pilot record and
 // AI, its energy store, the fields the guns read, and the motion state and control inputs that
-// the machine record and the AI use. Init takes the placement into the frame and keeps the type id; Fire and
-// Jump only count.
+// the machine record and the AI use. Init takes the placement into the frame and keeps the type
+// id; Fire, Jump and SyncEquipment only count.
 #pragma once
 
 #include "world/objects/CDynamicObject.h"
@@ -50,6 +50,8 @@ public:
     // Writing a turn or climb input marks the controls changed.
     void SetTurnInput(float value);
     void SetClimbInput(float value);
+    // Re-equips the glider from its machine record after a change of parts, guns or ammunition.
+    void SyncEquipment() { ++equipmentSyncs; }
 
     // Read by the world database, the AI and their tests until the class lands.
     NameKey32 typeKey {};
@@ -81,4 +83,5 @@ public:
     uint8_t refuseTargets = 0;
     int shots[4] = {};
     int jumps = 0;
+    int equipmentSyncs = 0;
 };

@@ -135,5 +135,20 @@ void CObjectList::Clear()
     m_extra.clear();
     m_deleteQueue.clear();
     m_buildings.clear();
+    m_sensors.clear();
     idCounter = 0;
+}
+
+CHelperPoint* CObjectList::AddSensor(const char* name)
+{
+    const auto found
+        = std::find_if(m_buildings.begin(), m_buildings.end(), [name](const CHelperPoint* point) {
+              return std::strncmp(point->name, name, sizeof point->name) == 0;
+          });
+    if (found == m_buildings.end())
+        return nullptr;
+    if (m_sensors.size() < kMaxSensors
+        && std::find(m_sensors.begin(), m_sensors.end(), *found) == m_sensors.end())
+        m_sensors.push_back(*found);
+    return *found;
 }

@@ -1,8 +1,9 @@
 // Stand-in until the world-object classes land: the object list reduced to what the network
 // client and the object factory use: adding with object ids, the network list, the building list
-// of helper points, finding by network id, object id, name and type, and the deferred deletion.
-// Rays never hit unless a test sets rayTest (the ground ray never does); the area query scans every
-// object; releasing the objects' device objects before a device reset does nothing.
+// of helper points, finding by network id, object id, name and type, the deferred deletion and
+// the sensor list. Rays never hit unless a test sets rayTest (the ground ray never does); the
+// area query scans every object; releasing the objects' device objects before a device reset
+// does nothing.
 #pragma once
 
 #include "foundation/NameKey32.h"
@@ -58,6 +59,9 @@ public:
     void Clear();
     // Every live object releases its device objects before a device reset.
     void ReleaseDeviceObjects() { }
+    // Registers the named helper point as a sensor, at most 50, each once; the point or null.
+    CHelperPoint* AddSensor(const char* name);
+    const std::vector<CHelperPoint*>& Sensors() const { return m_sensors; }
 
     const std::vector<CZJObject*>& NetList() const { return m_extra; }
     const std::vector<CZJObject*>& Objects() const { return m_objects; }
@@ -67,11 +71,13 @@ public:
 
 private:
     static constexpr int kDeleteQueue = 500;
+    static constexpr size_t kMaxSensors = 50;
 
     std::vector<CZJObject*> m_objects;
     std::vector<CZJObject*> m_extra;
     std::vector<CZJObject*> m_deleteQueue;
     std::vector<CHelperPoint*> m_buildings;
+    std::vector<CHelperPoint*> m_sensors;
 
 public:
     // Test access: what GetRayIntersection answers (the stand-in has no object geometry).

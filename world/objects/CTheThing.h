@@ -1,5 +1,5 @@
-// Stand-in until the world-object classes land: a thing lying in the world (type code 21); Init
-// takes the placement into the frame and keeps the kind.
+// Stand-in until the world-object classes land: a thing lying in the world (type code 21) with the
+// one item it carries; Init takes the placement into the frame and keeps the kind.
 #pragma once
 
 #include "world/objects/CZJObject.h"
@@ -26,4 +26,8 @@ public:
 
     // Read by the world-database tests until the class lands.
     int32_t kind = 0; // 257 for a thing made from a network record
+    // The item: kind 0 goods or projectile, 1 no-merge goods, 2 other, 3 money.
+    uint32_t itemKind = 0;
+    char itemName[32] = {};
+    int32_t itemCount = 0;
 };

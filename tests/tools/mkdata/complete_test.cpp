@@ -1,10 +1,12 @@
 // The generated game folder read with the game's own readers, headless on the null graphics
 // backend and the loopback sound device: every table loads without a log line and without a key
 // the tables lack, the well-known ids resolve, every file a row names opens with its reader, and
-// location1 loads with every object of its source on terrain that carries them. Runs on a copy of the folder
-// that the mkdata_fixture test generates once per build tree.
+// location1 loads with every object of its source on terrain that carries them, and every mission
+// script loads and runs. Runs on a copy of the folder that the mkdata_fixture test generates once
+// per build tree.
 #include "tests/render/render_fixture.h"
 
+#include "ai/CFerroGroup.h"
 #include "ai/CFerroGroupList.h"
 #include "ai/CFerrovant.h"
 #include "ai/CFerrovantConfigList.h"
@@ -29,9 +31,11 @@
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
+#include "script/CZJScriptManager.h"
 #include "settings/InputRows.h"
 #include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
+#include "tools/script/script_compiler.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -50,8 +54,10 @@
 #include "world/objects/CObjectList.h"
 #include "world/objects/CSoundZonePoint.h"
 #include "world/objects/CZJObject.h"
+#include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
 
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
@@ -469,6 +475,93 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
     EXPECT_EQ(Logged(), "");
 }
 
+// Every mission script compiles and loads through the script manager with the lines it compiled
+// to; each location has its EACHHOUR and runs it and its first lines without an unknown command;
+// each group's organisation has the group-message procedures; every key a script shows has a text.
+TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
+{
+    ZJEngine.Load("location1.zjp");
+    CZJScriptManager manager;
+    manager.Init();
+    g_pScriptManager = &manager;
+    const fs::path root = fs::path(ZOQ_DATA_DIR) / "scripts";
+    const std::pair<const char*, int> kinds[] = { { ".scr", 1 }, { ".qst", 2 }, { ".inf", 3 } };
+    std::set<std::string> keys;
+    int scripts = 0;
+    for (const auto& entry : fs::directory_iterator(root)) {
+        const std::string ext = "." + ExtensionOf(entry.path().string());
+        for (const auto& [extension, kind] : kinds) {
+            if (ext != extension)
+                continue;
+            std::vector<std::string> lines;
+            std::string error;
+            ASSERT_TRUE(zoq::tools::script::CompileScript(entry.path(), root, lines, error)) << error;
+            const std::string name = entry.path().stem().string();
+            const XStringTable* table = manager.ZJLoadScript(name.c_str(), kind);
+            ASSERT_NE(table, nullptr) << name << extension;
+            ASSERT_EQ(table->Count(), int(lines.size())) << name;
+            for (int i = 0; i < table->Count(); ++i) {
+                const std::string line = table->GetString(i);
+                EXPECT_EQ(line, lines[size_t(i)]) << name << " line " << i;
+                for (const char* command : { "_INFO(", "_JOURNAL(", "_QUEST(", "_KNOW(", "_ADDQUEST(" }) {
+                    const size_t at = line.find(command);
+                    if (at != std::string::npos) {
+                        const size_t start = at + std::strlen(command);
+                        keys.insert(line.substr(start, line.find_first_of(",)", start) - start));
+                    }
+                }
+            }
+            ++scripts;
+        }
+    }
+    EXPECT_GE(scripts, 4);
+    for (const std::string& key : keys) {
+        CXAnsiString text;
+        EXPECT_TRUE(manager.GetText(key.c_str(), text)) << key;
+    }
+    for (const char* key : { "DEF_PLAYERNAME", "INT_JOURNAL_UPDATED", "INT_FERRO_KILLED", "INT_PICKUP_MONEY",
+             "INT_PICKUP_FERRO", "INT_PICKUP_CONT", "INT_NET_PLAYER_WAS_KILLED_BY" }) {
+        CXAnsiString text;
+        EXPECT_TRUE(manager.GetText(key, text)) << key;
+    }
+    for (int level = 1; level <= 10; ++level) {
+        CXAnsiString name;
+        EXPECT_TRUE(manager.GetTextName(("RATING." + std::to_string(level)).c_str(), name)) << level;
+    }
+    for (int org = 0; org < g_OrgManager.GetRowNames().Count(); ++org) {
+        CXAnsiString name;
+        const std::string key = std::string(g_OrgManager.GetRowNames().GetString(org)) + "_MEMBER";
+        EXPECT_TRUE(manager.GetTextName(key.c_str(), name)) << key;
+    }
+
+    for (const char* location : { "LOCATION1" }) {
+        const XStringTable* table = manager.ZJLoadScript(location, 1);
+        ASSERT_NE(table, nullptr) << location;
+        EXPECT_GE(table->Find("PROCEACHHOUR"), 0) << location;
+        EXPECT_TRUE(manager.ZJRunScript(location, 1, nullptr));
+        EXPECT_FALSE(ObjectList.Sensors().empty()) << location;
+        manager.RunEachHour((std::string(location) + ".zjp").c_str());
+        EXPECT_TRUE(manager.LastProcedureFound()) << location;
+    }
+    const int npc = g_OrgManager.FindOrganisation("ORG_NPC");
+    for (const CFerroGroup* group : FerroGroupList.groups) {
+        const std::string owner = group->organisation == npc
+            ? group->name
+            : g_OrgManager.GetRowNames().GetString(group->organisation);
+        const XStringTable* table = manager.ZJLoadScript(owner.c_str(), 1);
+        ASSERT_NE(table, nullptr) << owner;
+        for (const char* message :
+            { "DEFINEGROUP", "ATTACK", "ESCAPE", "TALK", "ATTACKED", "TEAMADD", "TEAMREMOVE", "TEAMFAR",
+                "TEAMAWAY", "POINT", "HELPME", "PACKED", "KILLED", "ABOUT", "LEAVE" }) {
+            const std::string header = std::string("PROC") + message;
+            EXPECT_TRUE(table->Find(header.c_str()) >= 0 || table->Find((header + "()").c_str()) >= 0)
+                << owner << " " << message;
+        }
+    }
+    g_pScriptManager = nullptr;
+    EXPECT_EQ(Logged(), "");
+}
+
 // Machine configurations: every item and EQP_ field names a row of its table, every configuration
 // applies, and the demo has one with all sixteen devices.
 TEST_F(CompleteTest, EveryConfigurationNamesRowsThatExist)
@@ -520,6 +613,67 @@ TEST_F(CompleteTest, EveryConfigurationNamesRowsThatExist)
     }
     EXPECT_GE(allDevices, 1);
     EXPECT_EQ(Logged(), "");
+}
+
+// Location1's environment: every texture its weather records name and its horizon model resolve,
+// and the horizon splits into four non-empty meshes.
+TEST_F(CompleteTest, Location1WeatherAndHorizonResolve)
+{
+    Environment.Reset();
+    Environment.horizonModel = -1;
+    ZJEngine.Load("location1.zjp");
+    ASSERT_EQ(Environment.WeatherCount(), 3);
+    for (int i = 0; i < Environment.WeatherCount(); ++i) {
+        const SWeatherState& record = Environment.Weather(i);
+        EXPECT_GE(record.sky1.index, 0) << i;
+        EXPECT_GE(record.sky2.index, 0) << i;
+        EXPECT_GE(record.cloud1.index, 0) << i;
+        EXPECT_GE(record.cloud2.index, 0) << i;
+        EXPECT_GE(record.moon.index, 0) << i;
+        if (record.kind == 0) {
+            EXPECT_GE(record.sun.index, 0) << i;
+        }
+    }
+    for (const char* name : { "TEX_FX_ENV_RAIN", "TEX_FX_ENV_SNOW", "TEX_FX_ENV_STORM" }) {
+        EXPECT_GE(g_pTextureManager->FindTexture(name), 0) << name;
+    }
+    EXPECT_EQ(Environment.Weather(2).weight, 3.0f) << "the clear day comes last";
+    ASSERT_EQ(Environment.horizonModel, g_pModelManager->FindModel("MOD_HOR_LOC1_B"));
+    Environment.UpdateHorizont();
+    for (const auto& mesh : Environment.horizonMeshes) {
+        ASSERT_NE(mesh, nullptr);
+        EXPECT_GT(mesh->indexCount, 0u);
+    }
+    const SComplexPart& part = g_pModelManager->GetModel(Environment.horizonModel)->GetPart(0);
+    for (int t = 0; t < 3; ++t)
+        EXPECT_GE(part.textures[t], 0) << part.textureNames[t];
+    for (auto& mesh : Environment.horizonMeshes)
+        mesh.reset();
+    Environment.Reset();
+    EXPECT_EQ(Logged(), "");
+}
+
+// zoq-map env over the generated folder: from 10 to 14 the noon weather blends in between 11
+// and 13.
+TEST_F(CompleteTest, TheMapToolShowsTheNoonTransition)
+{
+    const zoq::test::RunResult run = zoq::test::RunProgram(
+        ZOQ_MAP_PROGRAM, { "env", "--base", m_dir.string(), "location1.zjp", "10", "11.5", "12", "14" });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::vector<std::string> hours;
+    for (std::string line; std::getline(lines, line);)
+        hours.push_back(line);
+    ASSERT_EQ(hours.size(), 4u) << run.out;
+    auto transition = [](const std::string& line) {
+        const size_t at = line.find("transition=");
+        return at == std::string::npos ? -1.0f : std::stof(line.substr(at + 11));
+    };
+    EXPECT_EQ(transition(hours[0]), 0.0f) << hours[0];
+    EXPECT_GT(transition(hours[1]), 0.0f) << hours[1];
+    EXPECT_GT(transition(hours[2]), transition(hours[1])) << hours[2];
+    EXPECT_EQ(transition(hours[3]), 0.0f) << hours[3];
+    EXPECT_NE(hours[2].find("sky=TEX_SKY_DAY,"), std::string::npos) << hours[2];
 }
 
 } // namespace

@@ -1,0 +1,42 @@
+#include "app/CZJAppScriptHost.h"
+
+#include "app/CZJApp.h"
+#include "audio/CSoundManager.h"
+#include "world/db/ResourceIds.h"
+
+CZJAppScriptHost AppScriptHost;
+
+void CZJAppScriptHost::PlaySound(const char* name)
+{
+    const int32_t id = FindSoundId(name);
+    if (g_pSoundManager && id >= 0)
+        g_pSoundManager->PlaySound(id, 0);
+}
+
+bool CZJAppScriptHost::IsMessageLogExpanded()
+{
+    return g_pZJApp && g_pZJApp->MessageLogExpanded();
+}
+
+void CZJAppScriptHost::ToggleMessageLog()
+{
+    if (g_pZJApp)
+        g_pZJApp->ToggleMessageLog();
+}
+
+void CZJAppScriptHost::UpdateJournal(int colour)
+{
+    (void)colour;
+}
+
+bool CZJAppScriptHost::RunProcess(int code)
+{
+    (void)code;
+    return false;
+}
+
+void CZJAppScriptHost::SetBonus(float a, float b)
+{
+    bonus[0] = a;
+    bonus[1] = b;
+}
