@@ -19,9 +19,9 @@ namespace {
 // A glider that records the damage it takes.
 class HitGlider : public CGliderObject {
 public:
-    void Damage(float amount, const Vec3& point, int heavy, CZJObject* attacker, int damageClass) override
+    void Damage(float amount, const Vec3& direction, int kind, CZJObject* attacker, int damageClass) override
     {
-        hits.push_back({ amount, point.z, float(heavy), attacker ? 1.0f : 0.0f, float(damageClass) });
+        hits.push_back({ amount, direction.z, float(kind), attacker ? 1.0f : 0.0f, float(damageClass) });
     }
     std::vector<std::vector<float>> hits;
 };

@@ -1,9 +1,9 @@
 // Stand-in until the world-object classes land: the object list reduced to what the network
 // client and the object factory use: adding with object ids, the network list, the building list
 // of helper points, finding by network id, object id, name and type, the deferred deletion and
-// the sensor list. Rays never hit unless a test sets rayTest (the ground ray never does); the
-// area query scans every object; releasing the objects' device objects before a device reset
-// does nothing.
+// the sensor list. Rays never hit unless a test sets rayTest (the ground ray never does); the area
+// query scans every object; releasing the objects' device objects before a device reset does
+// nothing.
 #pragma once
 
 #include "foundation/NameKey32.h"
