@@ -256,6 +256,7 @@ void CZJApp::Shutdown()
     ReleaseSurface(shotDepth);
     g_InputConfig.FreeEffects();
     ReleasePictureOutput();
+    EffectRenderManager.FreeBuffers();
     // The gamma thread ticks the music manager and sets the device's ramp: it stops first.
     JoinSecondaryThread();
     ResourceEngine.DestroyManagers();
@@ -269,7 +270,7 @@ void CZJApp::InvalidateResources()
     Step("device objects");
     CApplication::InvalidateDeviceObjects();
     Step("effects, terrain, radar");
-    CEffectRenderManager::InvalidateResources();
+    EffectRenderManager.InvalidateResources();
     Location.InvalidateResources();
     Radar.InvalidateResources();
     Step("menus");
@@ -300,7 +301,7 @@ void CZJApp::ResetResources()
     Step("shot target");
     CreateShotTarget();
     Step("effects, terrain, radar");
-    CEffectRenderManager::ResetResources();
+    EffectRenderManager.ResetResources();
     Location.RestoreResources();
     Radar.CreateTextures();
     Step("menus");

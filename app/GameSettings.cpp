@@ -7,6 +7,7 @@
 #include "platform/win/profile.h"
 #include "render/RenderSettings.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CLocation.h"
 
 #include <algorithm>
@@ -158,6 +159,7 @@ void PublishSettings()
     g_RenderSettings.textureCompression = GameSettings.TextureCompression;
     g_RenderSettings.codepage = GameSettings.Codepage;
     VisibleRadius = GameSettings.VisibleRadius;
+    FullReflection = GameSettings.FullReflection ? 1 : 0;
     ModelQuality = GameSettings.ModelQuality;
 }
 

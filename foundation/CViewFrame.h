@@ -37,6 +37,9 @@ public:
 
     // Set by its owner (the camera's view parameters); Apply only multiplies by it.
     Matrix4 adjustment;
+    // The near and far planes of the view's projection.
+    float nearPlane = 1.0f;
+    float farPlane = 14000.0f;
     // matrix x adjustment: the combined view-projection matrix.
     Matrix4 combined;
     // 3x3 cofactors (other elements 0) of the combined matrix and of the frame matrix.

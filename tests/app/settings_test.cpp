@@ -4,6 +4,7 @@
 #include "render/RenderSettings.h"
 #include "tests/app/app_fixture.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CLocation.h"
 
 #include "platform/gfx/null/null_backend.h"
@@ -72,7 +73,11 @@ TEST_F(SettingsTest, keysConvertAsTheKeySetSays)
         { "SelectTargetTime=-5\r\n",
             [](const SGameSettings& s) { EXPECT_FLOAT_EQ(s.SelectTargetTime, 1.5f); },
             "negative target time" },
-        { "FullReflection=1\r\n", [](const SGameSettings& s) { EXPECT_FALSE(s.FullReflection); },
+        { "FullReflection=1\r\n",
+            [](const SGameSettings& s) {
+                EXPECT_FALSE(s.FullReflection);
+                EXPECT_EQ(FullReflection, 0);
+            },
             "reflections stay off" },
         { "Windowed=2\r\nMapShadows=2\r\n",
             [](const SGameSettings& s) {

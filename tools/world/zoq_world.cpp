@@ -4,6 +4,8 @@
 // hours 1..HOURS from the seed 0 and prints every building's goods.
 // zoq-world configs DIR and zoq-world machine DIR FILE wire|full: load the tables the same way and
 // print the machine configurations or one stored machine record (tools/world/machine_verbs.cpp).
+// zoq-world path DIR LOCATION FROM TO: loads the tables and the location and prints the road path
+// between two nodes, named or given as #index.
 // zoq-world hover DIR LOCATION X Y Z SECONDS: loads them as info does and steps a hovering object
 // from (X, Y, Z) (tools/world/hover_verb.cpp).
 #include "ai/CFerroGroupList.h"
@@ -106,6 +108,7 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world trade DIR LOCATION [HOURS]\n"
                           "       zoq-world configs DIR\n"
                           "       zoq-world machine DIR FILE wire|full\n"
+                          "       zoq-world path DIR LOCATION FROM TO\n"
                           "       zoq-world hover DIR LOCATION X Y Z SECONDS\n";
 
 constexpr char kHelp[]
@@ -113,14 +116,17 @@ constexpr char kHelp[]
       "       zoq-world trade DIR LOCATION [HOURS]\n"
       "       zoq-world configs DIR\n"
       "       zoq-world machine DIR FILE wire|full\n"
+      "       zoq-world path DIR LOCATION FROM TO\n"
       "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
       "trading building and its goods. configs and machine load the tables only: configs\n"
       "lists the machine configurations, machine reads one machine record in its wire or\n"
-      "full save form from FILE and prints it. hover steps a hovering object from (X, Y, Z)\n"
-      "over the location for SECONDS at 1/60 s, printing it every 0.5 s and whether it settled.\n";
+      "full save form from FILE and prints it. path prints the shortest road path from the\n"
+      "road node FROM to TO (names, or #index) and its length. hover steps a hovering object\n"
+      "from (X, Y, Z) over the location for SECONDS at 1/60 s, printing it every 0.5 s and\n"
+      "whether it settled.\n";
 
 int Usage()
 {
@@ -271,6 +277,45 @@ private:
     std::unique_ptr<CMusicMng> m_music;
 };
 
+// The index of a road node named by its name or "#index", -1 when there is none.
+int RoadNode(const std::string& text)
+{
+    if (text.starts_with("#")) {
+        int index = -1;
+        const auto [end, ec] = std::from_chars(text.data() + 1, text.data() + text.size(), index);
+        const bool whole = ec == std::errc() && end == text.data() + text.size();
+        return whole && index >= 0 && index < g_RoadManager.NodeCount() ? index : -1;
+    }
+    return g_RoadManager.FindNodeByName(plat::win::Utf8ToCp1251(text).c_str());
+}
+
+// 0 after printing the path, 1 after saying there is none.
+int PrintPath(const std::string& from, const std::string& to)
+{
+    const int start = RoadNode(from);
+    const int goal = RoadNode(to);
+    XDynamicArray<int32_t> path;
+    if (start < 0 || goal < 0 || !g_RoadManager.GetNearestPath(start, goal, path)) {
+        std::fprintf(stderr, "zoq-world: no path from %s to %s\n", from.c_str(), to.c_str());
+        return 1;
+    }
+    std::string line = "path";
+    double length = 0.0;
+    for (int i = 0; i < path.Count(); ++i) {
+        const SRoadNode& node = *g_RoadManager.GetNode(path.At(i));
+        line += " " + (node.name[0] ? plat::win::Cp1251ToUtf8(node.name) : "#" + std::to_string(path.At(i)));
+        if (i > 0) {
+            const SRoadNode& before = *g_RoadManager.GetNode(path.At(i - 1));
+            const double dx = node.position[0] - before.position[0];
+            const double dy = node.position[1] - before.position[1];
+            const double dz = node.position[2] - before.position[2];
+            length += std::sqrt(dx * dx + dy * dy + dz * dz);
+        }
+    }
+    std::printf("%s length=%.3f\n", line.c_str(), length);
+    return 0;
+}
+
 // Loads DIR's tables and the location as the game does, then prints through print and, when
 // logged, the count of error.log lines added.
 int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print,
@@ -373,6 +418,13 @@ int main(int argc, char** argv)
     const std::string form = argc == 5 ? argv[4] : "";
     if (command == "machine" && (form == "wire" || form == "full"))
         run = [&] { return Machine(argv[2], argv[3], form); };
+    if (command == "path" && argc == 6) {
+        run = [&] {
+            int status = 0;
+            const int loaded = LoadAndPrint(argv[2], argv[3], [&] { status = PrintPath(argv[4], argv[5]); });
+            return loaded != 0 ? loaded : status;
+        };
+    }
     if (!run)
         return Usage();
     try {

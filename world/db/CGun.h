@@ -122,6 +122,8 @@ private:
     // the part is missing.
     bool EffectPoint(int i, Matrix4& out);
     void DrawArc(const Matrix4& point1, const Matrix4& point2, const Vec3& camera);
+    // Shot kinds 1 and 7: the fading ray of each barrel, kind 7 with an additive glow over it.
+    void DrawRays(int kind, const Matrix4& point1, const Matrix4& point2, const Vec3& camera);
 };
 
 // Switches lights 10 and 11 off after the owner has drawn.

@@ -68,6 +68,85 @@ int FrameCount(const CModel* model)
     return grid < 256 ? grid * grid : (grid & 0xFF) * (grid >> 8);
 }
 
+// The device states the rays of kinds 1 and 7 set, saved first and restored after.
+class SavedStates {
+public:
+    explicit SavedStates(plat::gfx::Device& device)
+        : m_device(device)
+    {
+        for (size_t i = 0; i < std::size(kRenderStates); ++i)
+            m_device.GetRenderState(kRenderStates[i], m_render[i]);
+        for (size_t i = 0; i < std::size(kStageStates); ++i)
+            m_device.GetTextureStageState(kStageStates[i].stage, kStageStates[i].state, m_stage[i]);
+        m_device.GetTransform(plat::gfx::TextureTransformOf(1), m_transform);
+    }
+    ~SavedStates()
+    {
+        for (size_t i = 0; i < std::size(kRenderStates); ++i)
+            m_device.SetRenderState(kRenderStates[i], m_render[i]);
+        for (size_t i = 0; i < std::size(kStageStates); ++i)
+            m_device.SetTextureStageState(kStageStates[i].stage, kStageStates[i].state, m_stage[i]);
+        m_device.SetTransform(plat::gfx::TextureTransformOf(1), m_transform);
+    }
+    SavedStates(const SavedStates&) = delete;
+    SavedStates& operator=(const SavedStates&) = delete;
+
+private:
+    struct Stage {
+        uint32_t stage;
+        StageState state;
+    };
+    static constexpr RenderState kRenderStates[] = { RenderState::AlphaBlendEnable, RenderState::SrcBlend,
+        RenderState::DestBlend, RenderState::CullMode };
+    static constexpr Stage kStageStates[] = {
+        { 0, StageState::ColorOp },
+        { 0, StageState::ColorArg1 },
+        { 0, StageState::ColorArg2 },
+        { 0, StageState::AlphaOp },
+        { 0, StageState::AlphaArg1 },
+        { 0, StageState::AlphaArg2 },
+        { 0, StageState::TextureTransformFlags },
+        { 1, StageState::ColorOp },
+        { 1, StageState::ColorArg1 },
+        { 1, StageState::ColorArg2 },
+        { 1, StageState::AlphaOp },
+        { 1, StageState::TextureTransformFlags },
+    };
+
+    plat::gfx::Device& m_device;
+    uint32_t m_render[std::size(kRenderStates)] = {};
+    uint32_t m_stage[std::size(kStageStates)] = {};
+    plat::gfx::Matrix m_transform;
+};
+
+// Stage 0 texture times diffuse, stage 1 adds its texture scrolled by v; blended, not culled.
+void SetRayStates(plat::gfx::Device& device, float scroll)
+{
+    using plat::gfx::Blend;
+    using plat::gfx::StateValue;
+    using plat::gfx::TextureArg;
+    using plat::gfx::TextureOp;
+    device.SetRenderState(RenderState::AlphaBlendEnable, 1);
+    device.SetRenderState(RenderState::SrcBlend, StateValue(Blend::SrcAlpha));
+    device.SetRenderState(RenderState::DestBlend, StateValue(Blend::InvSrcAlpha));
+    device.SetRenderState(RenderState::CullMode, StateValue(plat::gfx::Cull::None));
+    device.SetTextureStageState(0, StageState::ColorOp, StateValue(TextureOp::Modulate));
+    device.SetTextureStageState(0, StageState::ColorArg1, StateValue(TextureArg::Texture));
+    device.SetTextureStageState(0, StageState::ColorArg2, StateValue(TextureArg::Diffuse));
+    device.SetTextureStageState(0, StageState::AlphaOp, StateValue(TextureOp::Modulate));
+    device.SetTextureStageState(0, StageState::AlphaArg1, StateValue(TextureArg::Texture));
+    device.SetTextureStageState(0, StageState::AlphaArg2, StateValue(TextureArg::Diffuse));
+    device.SetTextureStageState(1, StageState::ColorOp, StateValue(TextureOp::Add));
+    device.SetTextureStageState(1, StageState::ColorArg1, StateValue(TextureArg::Texture));
+    device.SetTextureStageState(1, StageState::ColorArg2, StateValue(TextureArg::Current));
+    device.SetTextureStageState(1, StageState::AlphaOp, StateValue(TextureOp::SelectArg2));
+    plat::gfx::Matrix shift = plat::gfx::Matrix::Identity();
+    shift.m[2][1] = scroll;
+    device.SetTransform(plat::gfx::TextureTransformOf(1), shift);
+    device.SetTextureStageState(
+        1, StageState::TextureTransformFlags, uint32_t(plat::gfx::TextureTransform::Count2));
+}
+
 } // namespace
 
 void SetTextureFrame(int columns, int rows, int n)
@@ -229,13 +308,19 @@ void CGun::DrawShoot(int kind, const Matrix4& point1, const Matrix4& point2)
     CTexture* t1 = TextureOf(desc->shotTextures[1].Index());
     const float time = timeSinceShot;
     switch (ShotKind(kind)) {
+    case ShotKind::Laser:
+    case ShotKind::Bolt:
+        if (shotVisibility > 0.0f)
+            DrawRays(kind, point1, point2, camera);
+        break;
     case ShotKind::Ray:
         for (int p = 0; p < 2; ++p) {
             const Vec3 start = Translation(p == 0 ? point1 : point2);
             const float scroll = float(int(350.0f * float(p) + float(GameClock) * 3000.0f) % 1000);
-            Mesh* mesh = CEffectRenderManager::GetRayMesh2(start.x, start.y, start.z,
-                start.x + aim.x * shotLength, start.y + aim.y * shotLength, start.z + aim.z * shotLength,
-                desc->shotScale * 0.15f, camera.x, camera.y, camera.z, 700.0f, scroll);
+            const Vec3 end { start.x + aim.x * shotLength, start.y + aim.y * shotLength,
+                start.z + aim.z * shotLength };
+            Mesh* mesh = EffectRenderManager.GetRayMesh2(
+                start, end, desc->shotScale * 0.15f, camera, 700.0f, scroll);
             if (mesh && g_TexShaderManager)
                 g_TexShaderManager->Apply(kSlotAlphaEffect, mesh, t0, t1);
         }
@@ -251,8 +336,8 @@ void CGun::DrawShoot(int kind, const Matrix4& point1, const Matrix4& point2)
             const float width = time > 0.5f ? 2.0f * time * desc->shotScale : desc->shotScale;
             const float brightness = time < 0.5f ? 1.0f : (0.75f - time) * 4.0f;
             SetTextureFrame(1, 16, std::min(14, int(time * 28.0f)));
-            Mesh* mesh = CEffectRenderManager::GetRayMesh(start.x, start.y, start.z, end.x, end.y, end.z,
-                width, camera.x, camera.y, camera.z, brightness, 0.0f, width * 0.1f, 0.0f);
+            Mesh* mesh = EffectRenderManager.GetRayMesh(
+                start, end, width, camera, brightness, false, 0.0f, width * 0.1f);
             if (mesh && g_TexShaderManager)
                 g_TexShaderManager->Apply(kSlotAlphaEffectFactor, mesh, t0, t1);
             ResetTextureFrame();
@@ -262,6 +347,45 @@ void CGun::DrawShoot(int kind, const Matrix4& point1, const Matrix4& point2)
         break;
     }
     device->SetRenderState(RenderState::ZWriteEnable, 1);
+}
+
+void CGun::DrawRays(int kind, const Matrix4& point1, const Matrix4& point2, const Vec3& camera)
+{
+    plat::gfx::Device& device = *g_Graphic.GetDevice();
+    CTexture* t0 = TextureOf(desc->shotTextures[0].Index());
+    CTexture* t1 = TextureOf(desc->shotTextures[1].Index());
+    const bool bolt = ShotKind(kind) == ShotKind::Bolt;
+    const float brightness = fireCounter == 0 ? 0.5f : 2.0f * trigger;
+    const float repeat = 1.0f / float(desc->fanSize + 1);
+    const int step = int(GameClock * 16.0) % 4;
+    const SavedStates saved(device);
+    SetRayStates(device, -float(int(GameClock * 1000.0) % 100) * 0.01f);
+    if (t0)
+        t0->SetToStage(0);
+    if (t1)
+        t1->SetToStage(1);
+    const int barrels = desc->doubleGun && desc->weaponClass != 1 ? 2 : 1;
+    for (int b = 0; b < barrels; ++b) {
+        Vec3 start = Translation(b == 0 ? point1 : point2);
+        const Vec3 end { start.x + aim.x * shotLength, start.y + aim.y * shotLength,
+            start.z + aim.z * shotLength };
+        if (IsPlayersGun() && !PlayerObject->visible) {
+            const Matrix4& m = PlayerObject->matrix;
+            start = Vec3 { start.x - m.m[2] * 10.0f, start.y - m.m[6] * 10.0f, start.z - m.m[10] * 10.0f };
+        }
+        device.SetRenderState(RenderState::DestBlend, plat::gfx::StateValue(plat::gfx::Blend::InvSrcAlpha));
+        SetTextureFrame(1, bolt ? 8 : 4, step);
+        if (Mesh* mesh = EffectRenderManager.GetRayMesh(
+                start, end, desc->shotScale * 0.1f, camera, brightness, false, 0.0f, repeat))
+            mesh->Render(true);
+        if (!bolt)
+            continue;
+        device.SetRenderState(RenderState::DestBlend, plat::gfx::StateValue(plat::gfx::Blend::One));
+        SetTextureFrame(1, 8, 4 + step);
+        if (Mesh* mesh = EffectRenderManager.GetRayMesh(
+                start, end, desc->shotScale * 0.3f, camera, brightness, false, 0.0f, repeat * 0.5f))
+            mesh->Render(true);
+    }
 }
 
 void CGun::DrawArc(const Matrix4& point1, const Matrix4& point2, const Vec3& camera)
@@ -302,8 +426,7 @@ void CGun::DrawArc(const Matrix4& point1, const Matrix4& point2, const Vec3& cam
             for (int j = 0; j < strands; ++j) {
                 const Vec3& a = arcPoints[k];
                 const Vec3& c = arcPoints[k + 1];
-                Mesh* mesh = CEffectRenderManager::GetRayMesh2(
-                    a.x, a.y, a.z, c.x, c.y, c.z, 2.0f, camera.x, camera.y, camera.z, 0.0f, 0.0f);
+                Mesh* mesh = EffectRenderManager.GetRayMesh2(a, c, 2.0f, camera, 0.0f, 0.0f);
                 if (!mesh || !g_TexShaderManager)
                     continue;
                 SetTextureFrame(1, 8, (j + base) % 8);

@@ -20,8 +20,8 @@ struct STimedSound {
 static_assert(sizeof(STimedSound) == 68);
 
 struct STimedSoundState {
-    float nextStart;
-    float remaining;
+    float nextStart; // seconds of game time
+    float remaining; // seconds the sound lasts from its start
     int32_t handle;
 };
 
@@ -29,12 +29,21 @@ struct SLocMusic {
     static constexpr uint32_t kMaxBattle = 10;
     static constexpr uint32_t kMaxCalm = 10;
     static constexpr uint32_t kMaxSounds = 20;
+    static constexpr uint32_t kSoundTag = 0x4D555349; // owner of the held sounds' controls
 
     // Counts 0, track names empty, the alternation flag 1, the timed-sound state cleared.
     void Reset();
     // Reads the music section at the stream's position, advancing it. A count above its limit or
     // beyond the bytes left logs and throws XRangeError, leaving the record as it was.
     void Load(XMemBuffer& stream);
+    // At game start: every timed sound without a handle, its first start drawn within one
+    // interval and its length within 0.5..1.5 lengths.
+    void InitTimers();
+    // Once a frame, before the environment's clock: starts the timed sounds whose start falls in
+    // this frame within their hour window (a plain range that does not wrap past midnight; else
+    // looks again half an interval later), stops held ones whose time is over and schedules the
+    // next start 0.5..1.5 intervals on. An entry index outside the tables throws XRangeError.
+    void Run(float dt);
 
     char mainTrack[32];
     char towerTrack[32];

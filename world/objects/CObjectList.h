@@ -3,7 +3,7 @@
 // of helper points, finding by network id, object id, name and type, the deferred deletion and
 // the sensor list. Rays never hit unless a test sets rayTest (the ground ray never does); the area
 // query scans every object; releasing the objects' device objects before a device reset does
-// nothing.
+// nothing; the reflection draw draws nothing (it calls waterTest when a test sets it).
 #pragma once
 
 #include "foundation/NameKey32.h"
@@ -57,6 +57,12 @@ public:
     void Pack();
     // Destroys every object and helper point; the id counter restarts at 0.
     void Clear();
+    // Draws the objects in view into the water reflection.
+    void RenderForWater() const
+    {
+        if (waterTest)
+            waterTest();
+    }
     // Every live object releases its device objects before a device reset.
     void ReleaseDeviceObjects() { }
     // Registers the named helper point as a sensor, at most 50, each once; the point or null.
@@ -82,6 +88,8 @@ private:
 public:
     // Test access: what GetRayIntersection answers (the stand-in has no object geometry).
     std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
+    // Test access: what RenderForWater runs.
+    std::function<void()> waterTest;
 };
 
 extern CObjectList ObjectList;

@@ -186,7 +186,7 @@ void CLocation::CycleMakeWater()
         ViewFrame.matrix = mirrored;
         ViewFrame.SetViewPosition(Vec3 { camera.x, camera.y, 2.0f * surface->waterLevel - camera.z });
         ViewFrame.Apply(true);
-        surface->reflection = CEffectRenderManager::CreateReflection(surface->waterLevel);
+        surface->reflection = EffectRenderManager.CreateReflection(surface->waterLevel);
         ViewFrame = saved;
         ViewFrame.Apply(true);
     }

@@ -73,8 +73,10 @@ TEST(Event, manualResetShouldWakeAllAndStaySet)
 TEST(Event, timedWaitsShouldNeverEndEarly)
 {
     Event event(true, false);
+    Event release(true, false);
     Thread thread;
-    thread.Start([] { Sleep(300); });
+    // The thread runs until the waits are over, however slowly they run.
+    thread.Start([&] { release.Wait(); });
     for (uint32_t ms : { 1u, 7u, 20u, 45u }) {
         int64_t start = CounterNow();
         EXPECT_FALSE(event.Wait(ms));
@@ -84,6 +86,7 @@ TEST(Event, timedWaitsShouldNeverEndEarly)
         EXPECT_FALSE(thread.Wait(ms));
         EXPECT_GE(CounterNow() - start, int64_t(ms) * 1'000'000) << ms;
     }
+    release.Set();
     thread.Join();
 }
 

@@ -676,6 +676,30 @@ TEST_F(CompleteTest, TheMapToolShowsTheNoonTransition)
     EXPECT_NE(hours[2].find("sky=TEX_SKY_DAY,"), std::string::npos) << hours[2];
 }
 
+TEST_F(CompleteTest, Location1RoadsLeadThroughTheCrossingAndItsTimedSoundsResolve)
+{
+    ZJEngine.Load("location1.zjp");
+    const int start = g_RoadManager.FindNodeByName("B_L1_CEH");
+    const int goal = g_RoadManager.FindNodeByName("B_L1_TUNNEL");
+    ASSERT_GE(start, 0);
+    ASSERT_GE(goal, 0);
+    XDynamicArray<int32_t> path;
+    ASSERT_EQ(g_RoadManager.GetNearestPath(start, goal, path), 1);
+    std::vector<std::string> names;
+    for (int32_t node : path)
+        names.emplace_back(g_RoadManager.GetNode(node)->name);
+    EXPECT_EQ(names, (std::vector<std::string> { "B_L1_CEH", "CROSSING", "B_L1_TUNNEL" }));
+
+    const SLocMusic& music = ZJEngine.music;
+    bool wind = false;
+    for (uint32_t i = 0; i < music.soundCount; ++i) {
+        EXPECT_GE(m_sounds->GetRowNames().Find(music.sounds[i].key), 0) << music.sounds[i].key;
+        wind = wind || std::string_view(music.sounds[i].key) == "SND_WIND";
+    }
+    EXPECT_TRUE(wind);
+    EXPECT_EQ(Logged(), "");
+}
+
 } // namespace
 
 // The settings program on the generated folder: every key it reads is in cfg.ini with a value its

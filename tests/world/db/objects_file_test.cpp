@@ -218,13 +218,13 @@ TEST_F(ObjectsFileTest, RoadLinksBecomeTwoWayNodeIndices)
         8, { node("north", { 10 }), node("", { 20, 10 }), node("south", { 30, 10, 0xFFFFFFFFu, 99 }) }));
     Load(file);
     ASSERT_EQ(g_RoadManager.NodeCount(), 3);
-    const SRoadNode& north = g_RoadManager.GetNode(0);
+    const SRoadNode& north = *g_RoadManager.GetNode(0);
     EXPECT_EQ(north.linkCount, 2);
     EXPECT_EQ(north.links[0], 1);
     EXPECT_EQ(north.links[1], 2);
-    EXPECT_EQ(g_RoadManager.GetNode(2).linkCount, 1);
-    EXPECT_EQ(g_RoadManager.GetNode(2).links[0], 0);
-    EXPECT_FLOAT_EQ(g_RoadManager.GetNode(2).position[0], 30.0f);
+    EXPECT_EQ(g_RoadManager.GetNode(2)->linkCount, 1);
+    EXPECT_EQ(g_RoadManager.GetNode(2)->links[0], 0);
+    EXPECT_FLOAT_EQ(g_RoadManager.GetNode(2)->position[0], 30.0f);
     EXPECT_EQ(LogCount("Found unlinked road link"), 1);
     EXPECT_EQ(LogCount("Error while converting road links"), 1);
     EXPECT_EQ(g_RoadManager.FindNodeByName("south"), 2);
@@ -245,8 +245,8 @@ TEST_F(ObjectsFileTest, ALinkBeyondTenWhileMakingLinksTwoWayIsSkipped)
     entries.push_back(LinkedEntry { PlacedObject::At("RD_ROAD", 0, 0, 0), { 11, 0 } });
     file.blocks.push_back(Linked(8, entries));
     Load(file);
-    EXPECT_EQ(g_RoadManager.GetNode(0).linkCount, 10);
-    EXPECT_EQ(g_RoadManager.GetNode(11).linkCount, 1);
+    EXPECT_EQ(g_RoadManager.GetNode(0)->linkCount, 10);
+    EXPECT_EQ(g_RoadManager.GetNode(11)->linkCount, 1);
     EXPECT_EQ(LogCount("CRoadManager::LoadObjects road link 0->11 skipped"), 1);
 }
 

@@ -196,14 +196,27 @@ TEST_F(WorldToolTest, ATruncatedObjectsFileFailsWithTheTrace)
         << result.err;
 }
 
+TEST_F(WorldToolTest, PathPrintsTheRoadNodesFromOneToTheOther)
+{
+    const zoq::test::RunResult found = RunTool({ "path", "world", "Data\\Loc\\test.zjp", "a", "#2" });
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(found.out.substr(0, found.out.find('\n') + 1), "path a #1 #2 length=0.000\n");
+    for (const char* goal : { "#3", "nowhere", "#x" }) {
+        const zoq::test::RunResult none = RunTool({ "path", "world", "Data\\Loc\\test.zjp", "a", goal });
+        EXPECT_EQ(none.exitCode, 1) << goal;
+        EXPECT_TRUE(none.err.ends_with(std::string("zoq-world: no path from a to ") + goal + "\n"))
+            << none.err;
+    }
+}
+
 TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
 {
     const std::vector<std::string> usages[] = { {}, { "info", "world" }, { "list", "world", "x" },
         { "info", "a", "b", "c" }, { "trade", "a" }, { "trade", "a", "b", "x" }, { "trade", "a", "b", "-1" },
         { "trade", "a", "b", "1", "2" }, { "configs" }, { "configs", "a", "b" }, { "machine", "a", "f" },
-        { "machine", "a", "f", "short" }, { "hover", "a", "b", "1", "2", "3" },
-        { "hover", "a", "b", "1", "2", "3", "0" }, { "hover", "a", "b", "1", "y", "3", "1" },
-        { "hover", "a", "b", "1", "2", "nan", "1" } };
+        { "machine", "a", "f", "short" }, { "path", "a", "b", "c" }, { "path", "a", "b", "c", "d", "e" },
+        { "hover", "a", "b", "1", "2", "3" }, { "hover", "a", "b", "1", "2", "3", "0" },
+        { "hover", "a", "b", "1", "y", "3", "1" }, { "hover", "a", "b", "1", "2", "nan", "1" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
@@ -212,6 +225,7 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
             "       zoq-world trade DIR LOCATION [HOURS]\n"
             "       zoq-world configs DIR\n"
             "       zoq-world machine DIR FILE wire|full\n"
+            "       zoq-world path DIR LOCATION FROM TO\n"
             "       zoq-world hover DIR LOCATION X Y Z SECONDS\n");
     }
     std::filesystem::create_directories("empty");

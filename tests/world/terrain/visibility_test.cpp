@@ -2,6 +2,9 @@
 // reflections made after it.
 #include "tests/world/terrain/terrain_fixture.h"
 
+#include "render/Graphic.h"
+#include "tests/support/device_windows.h"
+#include "world/objects/CObjectList.h"
 #include "world/terrain/CEffectRenderManager.h"
 
 #include <cstring>
@@ -116,11 +119,25 @@ TEST_F(VisibilityTest, AFarCellTurningNearIsReStitchedWithoutALoad)
 
 class WaterTest : public TerrainTest {
 protected:
+    void SetUp() override
+    {
+        TerrainTest::SetUp();
+        ASSERT_TRUE(g_Graphic.CreateDirect3D("null"));
+        ASSERT_TRUE(g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
+            plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &m_window));
+        EffectRenderManager.Init(1);
+        FullReflection = 1;
+    }
     void TearDown() override
     {
-        CEffectRenderManager::reflectionTest = nullptr;
+        ObjectList.waterTest = nullptr;
+        FullReflection = 0;
+        EffectRenderManager.FreeBuffers();
+        g_Graphic.Release();
         TerrainTest::TearDown();
     }
+
+    zoq::test::FakeWindow m_window;
 };
 
 TEST_F(WaterTest, OnlyReflectingWaterBelowTheCameraAndNeverTheFarthestCell)
@@ -144,17 +161,18 @@ TEST_F(WaterTest, OnlyReflectingWaterBelowTheCameraAndNeverTheFarthestCell)
     LookFrom(Vec3 { 300, 300, 100 }, Vec3 { 0.6f, 0.0f, -0.8f });
     const CViewFrame before = ViewFrame;
     int calls = 0;
-    CEffectRenderManager::reflectionTest = [&](float level) {
+    ObjectList.waterTest = [&] {
         ++calls;
-        EXPECT_FLOAT_EQ(level, 10.0f);
+        float plane[4] = {};
+        g_Graphic.GetDevice()->GetClipPlane(0, plane);
+        EXPECT_FLOAT_EQ(plane[3], -10.0f);
         EXPECT_FLOAT_EQ(ViewFrame.position.z, 2.0f * 10.0f - 100.0f);
         EXPECT_FLOAT_EQ(ViewFrame.matrix.m[10], -before.matrix.m[10]);
         EXPECT_FLOAT_EQ(ViewFrame.matrix.m[0], before.matrix.m[0]);
-        return 3;
     };
     Location.CycleMakeWater();
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(Location.surfaces[0].reflection, 3);
+    EXPECT_EQ(Location.surfaces[0].reflection, 1);
     EXPECT_EQ(Location.surfaces[1].reflection, -1);
     EXPECT_EQ(Location.surfaces[2].reflection, -1);
     EXPECT_EQ(Location.surfaces[3].reflection, -1);
