@@ -304,8 +304,8 @@ void CGun::FireMissiles(const SVolley& volley, const Matrix4& frame, float veloc
         const SBarrelHit& barrel = volley.hits[desc->doubleGun ? currentBarrel : 0];
         if (CZJObject* missile = Launch(barrel.muzzle, direction, velocityFactor)) {
             auto* moving = static_cast<CMissileObject*>(missile);
-            CPhysics::PreMove(moving, offset * 0.25f);
-            CPhysics::Move(moving, offset * 0.25f);
+            Physics.PreMove(moving, offset * 0.25f);
+            Physics.Move(moving, offset * 0.25f);
         }
     }
     PlayFireSound(volley.hits[desc->doubleGun ? currentBarrel : 0].muzzle, frame);
@@ -331,8 +331,8 @@ bool CGun::FireFan(const SVolley& volley, const Matrix4& frame, float velocityFa
             const Vec3 direction { aim.x * c - aim.y * s, aim.x * s + aim.y * c, aim.z };
             auto* missile = static_cast<CMissileObject*>(Launch(muzzle, direction, velocityFactor));
             if (missile && offset != 0.0f) {
-                CPhysics::PreMove(missile, offset);
-                CPhysics::Move(missile, offset);
+                Physics.PreMove(missile, offset);
+                Physics.Move(missile, offset);
             }
         }
         if (k == 0)

@@ -46,7 +46,7 @@ public:
 
     // Weapon slot 0 light gun, 1 heavy gun, 2 and 3 rocket and bomb launchers.
     void Fire(int slot, float value);
-    void Jump(float value);
+    void Jump(float value) override;
     // Writing a turn or climb input marks the controls changed.
     void SetTurnInput(float value);
     void SetClimbInput(float value);

@@ -24,6 +24,7 @@ public:
         notifyOnDelete = 1;
         radius = 1.0f;
         drawDistanceFactor = 10.0f;
+        mass = 0.0001f;
     }
     void Init(const float* placement, NameKey32 typeId)
     {

@@ -1,7 +1,10 @@
 // Fuzz entry: the save readers of world objects over the same bytes: the base object's full and
-// short records and its object-list record, named and unnamed.
+// short records and its object-list record, named and unnamed; the moving object's and the
+// camera's records in both forms.
 #include "foundation/XMemBuffer.h"
 #include "foundation/XRangeError.h"
+#include "world/objects/CCamera.h"
+#include "world/objects/CDynamicObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
 
@@ -38,6 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Read(data, size, [&](XMemBuffer& s) { object->LoadFromStream2(s); });
     std::strcpy(object->name, "NAMED");
     Read(data, size, [&](XMemBuffer& s) { object->LoadFromStream2(s); });
+
+    auto* moving = new CDynamicObject;
+    auto* camera = new CCamera;
+    ObjectList.AddObject(moving);
+    ObjectList.AddObject(camera);
+    for (const bool shortForm : { false, true }) {
+        Read(data, size, [&](XMemBuffer& s) { moving->LoadGame(s, &recordSize, shortForm); });
+        Read(data, size, [&](XMemBuffer& s) { camera->LoadGame(s, &recordSize, shortForm); });
+    }
     ObjectList.Clear();
     return 0;
 }
