@@ -236,8 +236,8 @@ void CBasicGLAI::ProcessGo()
 void CBasicGLAI::ProcessFollow()
 {
     const Vec3& at = object->position;
-    const float dx = at.x - glider->position.x;
-    const float dy = at.y - glider->position.y;
+    const float dx = at.x - glider->frame.position.x;
+    const float dy = at.y - glider->frame.position.y;
     const float length = std::sqrt(dx * dx + dy * dy);
     const Vec3 side
         = length > 0.0f ? Vec3 { -dy / length * 15.0f, dx / length * 15.0f, 0.0f } : DefaultAIOffset;
@@ -256,7 +256,7 @@ void CBasicGLAI::GoTo(Vec3 point, float radius2, float speed, bool raise)
     if (raise)
         point.z += 12.0f;
     float dist2 = 0.0f;
-    const Vec3 n = Direction(glider->position, point, dist2);
+    const Vec3 n = Direction(glider->frame.position, point, dist2);
     if (dist2 < radius2 || dist2 == 0.0f) {
         glider->hold = 1.0f;
         Stop();
@@ -303,7 +303,7 @@ void CBasicGLAI::SteerTo(const Vec3& p, bool precise)
 {
     const Vec3& f = glider->forward;
     float dist2 = 0.0f;
-    const Vec3 n = Direction(glider->position, p, dist2);
+    const Vec3 n = Direction(glider->frame.position, p, dist2);
     if (dist2 == 0.0f)
         return;
     const float length = std::sqrt(dist2);
@@ -356,7 +356,7 @@ void CBasicGLAI::ProcessAttack()
         params.gunRange = 350.0f;
     }
     float dist2 = 0.0f;
-    const Vec3 n = Direction(glider->position, target->position, dist2);
+    const Vec3 n = Direction(glider->frame.position, target->frame.position, dist2);
     const float facing = dist2 < 1.0f ? 1.0f : Dot(glider->forward, n);
     const Vec3& v = glider->velocity;
     if (dist2 < 625.0f) {
@@ -369,7 +369,7 @@ void CBasicGLAI::ProcessAttack()
     } else {
         SetThrottle(facing < 0.5f ? 0.5f : params.closingThrottle);
     }
-    Vec3 aim = target->position;
+    Vec3 aim = target->frame.position;
     if (level > params.lead1) {
         const Vec3 tv = VelocityOf(target);
         const float lead = level > params.lead2 ? 2.0f * t : t;
@@ -396,18 +396,18 @@ void CBasicGLAI::ProcessRetreat()
     ZJ_TRACE("CBasicGLAI::ProcessRetreat");
     const Vec3 goal { object->position.x, object->position.y, object->position.z + 12.0f };
     float goal2 = 0.0f;
-    const Vec3 toGoal = Direction(glider->position, goal, goal2);
+    const Vec3 toGoal = Direction(glider->frame.position, goal, goal2);
     if (goal2 < 2500.0f || TargetLost()) {
         Stop();
         return;
     }
-    SteerTo(target->position, true);
+    SteerTo(target->frame.position, true);
     const float ahead = Dot(glider->forward, toGoal);
     SetThrottle(ahead > 0.5f ? 1.0f : ahead == 0.5f ? 0.0f : -1.0f);
     if (Multiple(tick, 100))
         glider->sideThrust = RandomSide();
     float dist2 = 0.0f;
-    const Vec3 n = Direction(glider->position, target->position, dist2);
+    const Vec3 n = Direction(glider->frame.position, target->frame.position, dist2);
     const float facing = dist2 < 1.0f ? 1.0f : Dot(glider->forward, n);
     if (facing <= 0.9f)
         return;

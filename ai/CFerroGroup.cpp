@@ -184,7 +184,7 @@ void CFerroGroup::UpdatePosition()
     for (int i = 0; i < memberCount; ++i) {
         if (!IsLive(i))
             continue;
-        sum = sum + members[i].glider->position;
+        sum = sum + members[i].glider->frame.position;
         ++n;
     }
     if (n > 0)

@@ -41,7 +41,7 @@ int Nearby(const Vec3& centre, float radius, int type, CZJObject** out)
     for (CZJObject* object : all) {
         if (n == kMaxNearby)
             break;
-        if (Vec3LengthSq(object->position - centre) <= radius * radius)
+        if (Vec3LengthSq(object->frame.position - centre) <= radius * radius)
             out[n++] = object;
     }
     return n;
@@ -80,7 +80,7 @@ void CFerroGroup::SpyGroups()
         const int n = Nearby(position, 1000.0f, kTower, towers);
         for (int t = 0; t < n; ++t) {
             const float reach = towers[t]->radius + 50.0f;
-            if (Vec3LengthSq(towers[t]->position - position) >= reach * reach)
+            if (Vec3LengthSq(towers[t]->frame.position - position) >= reach * reach)
                 continue;
             if (state == kAttacking)
                 Stop();
@@ -124,9 +124,9 @@ void CFerroGroup::SpyGroups()
         float best = 0.0f;
         for (int t = 0; t < n; ++t) {
             const auto* thing = static_cast<CTheThing*>(things[t]);
-            if (!thing->onGround || std::fabs(thing->position.z - position.z) > 24.0f)
+            if (!thing->onGround || std::fabs(thing->frame.position.z - position.z) > 24.0f)
                 continue;
-            const float d2 = Vec3LengthSq(thing->position - position);
+            const float d2 = Vec3LengthSq(thing->frame.position - position);
             if (!knownThing || d2 < best) {
                 knownThing = things[t];
                 best = d2;
@@ -232,7 +232,7 @@ void CFerroGroup::OnGroupAttacked(int attacker, float damage, bool relayed)
             const int n = Nearby(position, 1000.0f, kTower, towers);
             for (int t = 0; t < n; ++t) {
                 const float reach = towers[t]->radius - 200.0f;
-                if (reach * reach > Vec3LengthSq(towers[t]->position - position))
+                if (reach * reach > Vec3LengthSq(towers[t]->frame.position - position))
                     static_cast<CTowerObject*>(towers[t])->Alert(glider);
             }
         }
@@ -335,7 +335,7 @@ void CFerroGroup::GroupGetThing()
     if (GetVoidFerro() >= 0 && timeInState < 10.0f && knownThing) {
         for (int i = 0; i < memberCount; ++i)
             if (IsLive(i) && members[i].glider->ai)
-                members[i].glider->ai->MoveTo(knownThing->position, 0.5f, 5.0f, true);
+                members[i].glider->ai->MoveTo(knownThing->frame.position, 0.5f, 5.0f, true);
         return;
     }
     SetState(kNormal);
@@ -365,7 +365,7 @@ CGliderObject* CFerroGroup::GetNearestMember(const Vec3& point)
     for (int i = 0; i < memberCount; ++i) {
         if (!IsLive(i))
             continue;
-        const float d2 = Vec3LengthSq(members[i].glider->position - point);
+        const float d2 = Vec3LengthSq(members[i].glider->frame.position - point);
         if (d2 < bestSq) {
             bestSq = d2;
             best = members[i].glider;

@@ -25,7 +25,7 @@ void CPlayerFerroGroup::Run(float dt)
     const CGliderObject* glider = members[0].glider;
     active = glider && !glider->dead;
     if (glider)
-        position = glider->position;
+        position = glider->frame.position;
     timeInState += dt;
     if (!attachedGroup)
         return;
@@ -33,7 +33,7 @@ void CPlayerFerroGroup::Run(float dt)
         CFerrovant& m = attachedGroup->members[i];
         if (m.dead || !m.glider || !m.glider->alive || m.glider->dead || !m.glider->ai)
             continue;
-        const float d2 = Vec3LengthSq(m.glider->position - position);
+        const float d2 = Vec3LengthSq(m.glider->frame.position - position);
         if (d2 > 10000.0f)
             m.glider->ai->MoveTo(position, 1.0f, 50.0f, true);
         else if (d2 > 2500.0f)

@@ -139,7 +139,7 @@ void BM_MachinesFrame(benchmark::State& state)
     FrameTime = 0.016f;
     std::vector<std::unique_ptr<SMachine>> machines;
     CGliderObject enemy;
-    enemy.position = { 300.0f, 200.0f, 10.0f };
+    enemy.frame.SetPosition({ 300.0f, 200.0f, 10.0f });
     const SAIReference far { 0, { 1.0e6f, 1.0e6f, 0.0f } };
     for (int i = 0; i < kMachines; ++i) {
         auto m = std::make_unique<SMachine>();
@@ -147,7 +147,7 @@ void BM_MachinesFrame(benchmark::State& state)
         m->record.glider = &m->glider;
         m->glider.ferrovant = &m->record;
         m->glider.ai = &m->ai;
-        m->glider.position = { float(i * 10), float(i % 7) * 20.0f, 0.0f };
+        m->glider.frame.SetPosition({ float(i * 10), float(i % 7) * 20.0f, 0.0f });
         m->glider.velocity = { 5.0f, 1.0f, 0.0f };
         m->glider.speed = 5.0f;
         m->glider.drive = 0.5f;

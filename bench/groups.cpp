@@ -96,7 +96,7 @@ std::vector<std::unique_ptr<SGliders>> MakeGroups(bool withGliders)
             for (int m = 0; m < kMembers; ++m) {
                 auto flying = std::make_unique<SGliders>();
                 flying->glider.alive = 1;
-                flying->glider.position = { 1000.0f + 50.0f * float(g), 10.0f * float(m), 0.0f };
+                flying->glider.frame.position = { 1000.0f + 50.0f * float(g), 10.0f * float(m), 0.0f };
                 flying->glider.ai = &flying->ai;
                 flying->ai.glider = &flying->glider;
                 group->members[m].glider = &flying->glider;

@@ -1,5 +1,5 @@
 // XFixedArray: N elements stored inline, every access tested against the capacity N.
-// XFixedArrayList adds a count of used elements (the list form) with Add and RemoveAt.
+// XFixedArrayList adds a count of used elements (the list form) with Add, InsertAt and RemoveAt.
 #pragma once
 
 #include "foundation/XRangeError.h"
@@ -39,6 +39,19 @@ public:
         if (m_count >= N)
             throw XRangeError();
         this->m_items[m_count++] = value;
+    }
+    // Moves the elements from i on up by one and stores value at i; a full list drops its last
+    // element and keeps its count. i outside 0..count (0..N-1 when full) throws XRangeError.
+    void InsertAt(const T& value, int i)
+    {
+        const int last = m_count < N ? m_count : N - 1;
+        if (i < 0 || i > last)
+            throw XRangeError();
+        for (int k = last; k > i; --k)
+            this->m_items[k] = this->m_items[k - 1];
+        this->m_items[i] = value;
+        if (m_count < N)
+            ++m_count;
     }
     // Moves the elements after i down by one; i outside 0..count-1 throws XRangeError.
     void RemoveAt(int i)

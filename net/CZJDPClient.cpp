@@ -12,6 +12,7 @@
 #include "script/CZJScriptManager.h"
 #include "ui/CMessager.h"
 #include "world/db/CZJEngine.h"
+#include "world/objects/CDynamicObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
 #include "world/objects/PlayerGlobals.h"
@@ -431,9 +432,9 @@ void CZJDPClient::ApplyRecord(uint8_t* record, uint32_t)
         const float damage1 = Get<float>(record, Hit::kDamage1);
         const Vec3 zero { 0.0f, 0.0f, 0.0f };
         if (damage0 != 0.0f)
-            object->Damage(damage0, zero, 0, 0, -1);
+            object->Damage(damage0, zero, 0, nullptr, -1);
         if (damage1 != 0.0f)
-            object->Damage(damage1, zero, 1, 0, -1);
+            object->Damage(damage1, zero, 1, nullptr, -1);
         const bool outNow = mine && PlayerFerrovant != nullptr && PlayerFerrovant->dead;
         if (mine && !wasOut && outNow && (damage0 != 0.0f || damage1 != 0.0f))
             SendKillReport(Get<uint32_t>(record, Hit::kSender) & kObjectOwnerMask);

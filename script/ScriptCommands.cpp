@@ -324,7 +324,7 @@ bool RestoreOrgAuthority(M&, Args& a)
 bool Die(M&, Args&)
 {
     if (PlayerFerrovant && PlayerFerrovant->glider)
-        PlayerFerrovant->glider->Damage(1.0e10f, Vec3 { 0.0f, 0.0f, 1.0f }, 1, 0, -1);
+        PlayerFerrovant->glider->Damage(1.0e10f, Vec3 { 0.0f, 0.0f, 1.0f }, 1, nullptr, -1);
     return true;
 }
 

@@ -3,8 +3,12 @@
 // searches at that address, connects to the first server that answers, waits for WELCOME,
 // asks for the game list as the game does and prints what it found.
 // Exit: 0 done, 1 no server answered, 2 connect failed, no WELCOME or usage, 3 no game list.
+//   zoq-net record FILE
+// prints the object records laid back to back in FILE. Exit: 0 done, 1 a bad record or an
+// unreadable file, 2 usage.
 #include "net/CDPClient8.h"
 #include "net/NetSession.h"
+#include "net/tools/record_dump.h"
 #include "net/wire/NetWire.h"
 #include "platform/win/clock.h"
 #include "platform/win/environment.h"
@@ -58,13 +62,18 @@ protected:
 
 constexpr char kHelp[]
     = "usage: zoq-net probe HOST[:PORT] [--name NAME] [--wait SECONDS]\n"
-      "Searches for a game server at HOST, connects as NAME (PLAYER), waits for its welcome and\n"
-      "prints its game list. --wait: seconds to search, 0 to 3600 (5).\n"
-      "Exit: 0 done, 1 no server answered, 2 connect failed, no welcome or usage, 3 no game list.\n";
+      "       zoq-net record FILE\n"
+      "probe: searches for a game server at HOST, connects as NAME (PLAYER), waits for its welcome\n"
+      "and prints its game list. --wait: seconds to search, 0 to 3600 (5).\n"
+      "Exit: 0 done, 1 no server answered, 2 connect failed, no welcome or usage, 3 no game list.\n"
+      "record: prints the object records laid back to back in FILE.\n"
+      "Exit: 0 done, 1 a bad record or an unreadable file, 2 usage.\n";
 
 int Usage()
 {
-    std::fputs("usage: zoq-net probe HOST[:PORT] [--name NAME] [--wait SECONDS]\n", stderr);
+    std::fputs("usage: zoq-net probe HOST[:PORT] [--name NAME] [--wait SECONDS]\n"
+               "       zoq-net record FILE\n",
+        stderr);
     return kUsage;
 }
 
@@ -187,6 +196,34 @@ int Probe(const std::string& where, const std::string& name, double waitSeconds)
     return 0;
 }
 
+int DumpFile(const char* path)
+{
+    std::vector<uint8_t> bytes;
+    std::FILE* file = std::fopen(path, "rb");
+    if (file) {
+        uint8_t block[4096];
+        for (std::size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;)
+            bytes.insert(bytes.end(), block, block + n);
+        const bool failed = std::ferror(file) != 0;
+        std::fclose(file);
+        if (failed)
+            file = nullptr;
+    }
+    if (!file) {
+        std::fprintf(stderr, "zoq-net: %s: cannot be read\n", path);
+        return 1;
+    }
+    std::string text;
+    std::string error;
+    const bool ok = zoq::net::DumpRecords(bytes.data(), bytes.size(), text, error);
+    std::fputs(text.c_str(), stdout);
+    if (!ok) {
+        std::fprintf(stderr, "zoq-net: %s: %s\n", path, error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -195,6 +232,11 @@ int main(int argc, char** argv)
         return *answered;
     if (plat::win::RefuseBadEnvironment("zoq-net"))
         return 2;
+    if (argc >= 2 && std::string(argv[1]) == "record") {
+        if (argc != 3)
+            return Refuse("record", argc < 3 ? "no FILE given" : "more than one FILE");
+        return DumpFile(argv[2]);
+    }
     if (argc < 2 || std::string(argv[1]) != "probe")
         return Refuse(argc < 2 ? "zoq-net" : argv[1], argc < 2 ? "no command" : "unknown command");
     if (argc < 3)

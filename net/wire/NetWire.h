@@ -144,6 +144,67 @@ inline constexpr std::size_t kSender = 51;
 inline constexpr std::size_t kSize = 55;
 } // namespace Hit
 
+// The moving-object record: the head, then the frame's columns 2, 0 and 1 and the twelve motion
+// words.
+namespace Moving {
+inline constexpr std::size_t kAxis0 = 35; // column 2 (forward)
+inline constexpr std::size_t kAxis1 = 47; // column 0 (side)
+inline constexpr std::size_t kAxis2 = 59; // column 1 (up)
+inline constexpr std::size_t kThrust = 71;
+inline constexpr std::size_t kSideImpulse = 75;
+inline constexpr std::size_t kBankCoupling = 79;
+inline constexpr std::size_t kVelocity = 83;
+inline constexpr std::size_t kRates = 95;
+inline constexpr std::size_t kControlX = 107;
+inline constexpr std::size_t kControlY = 111;
+inline constexpr std::size_t kSpare = 115;
+inline constexpr std::size_t kVisible = 119;
+inline constexpr std::size_t kSize = 120;
+static_assert(kAxis0 == Record::kBaseSize && kAxis1 == kAxis0 + 12 && kAxis2 == kAxis1 + 12);
+static_assert(kThrust == kAxis2 + 12 && kVelocity == kBankCoupling + 4 && kRates == kVelocity + 12);
+static_assert(kControlX == kRates + 12 && kSpare == kControlY + 4 && kSize == kVisible + 1);
+} // namespace Moving
+
+// The glider record: the moving record, state bits, aim and mass; with bit 28 the Ferrovant
+// record follows (kind 3).
+namespace Glider {
+inline constexpr std::size_t kBits = 120;
+inline constexpr std::size_t kAim = 124;
+inline constexpr std::size_t kMass = 136;
+inline constexpr std::size_t kSize = 140;
+inline constexpr uint32_t kGun0 = 1u << 0;
+inline constexpr uint32_t kGun1 = 1u << 1;
+inline constexpr uint32_t kDead = 1u << 27;
+inline constexpr uint32_t kFerrovant = 1u << 28;
+static_assert(kBits == Moving::kSize && kAim == kBits + 4 && kMass == kAim + 12 && kSize == kMass + 4);
+} // namespace Glider
+
+// The missile record: the moving record, the owner's network id and a state byte.
+namespace Missile {
+inline constexpr std::size_t kOwner = 120;
+inline constexpr std::size_t kState = 124;
+inline constexpr std::size_t kSize = 125;
+static_assert(kOwner == Moving::kSize && kSize == kState + 1);
+} // namespace Missile
+
+// The thing record: the head, a value, the item count and the 40-byte items.
+namespace Thing {
+inline constexpr std::size_t kValue = 35;
+inline constexpr std::size_t kCount = 39;
+inline constexpr std::size_t kItems = 43;
+inline constexpr std::size_t kItemSize = 40;
+inline constexpr uint32_t kMaxItems = 10;
+inline constexpr std::size_t kItemKind = 0; // within an item
+inline constexpr std::size_t kItemId = 4; // 32 bytes, zero-padded Windows-1251
+inline constexpr std::size_t kItemAmount = 36;
+static_assert(kValue == Record::kBaseSize && kItems == kCount + 4 && kItemSize == kItemAmount + 4);
+// The record length of n items.
+constexpr std::size_t SizeFor(uint32_t n)
+{
+    return kItems + kItemSize * n;
+}
+} // namespace Thing
+
 // Replies: id at +0.
 namespace Reply {
 inline constexpr std::size_t kId = 0;

@@ -19,7 +19,7 @@ protected:
         ai.glider = &glider;
         glider.ai = &ai;
         ai.clock = 1.0f;
-        enemy.position = { 1000.0f, 1000.0f, 0.0f };
+        enemy.frame.SetPosition({ 1000.0f, 1000.0f, 0.0f });
     }
 
     // Runs one frame with the clock set so that the tick is the given one.
@@ -91,7 +91,7 @@ TEST_F(GlaiTest, AttackPeriodsFollowDifficultyAndLevel)
         SCOPED_TRACE(c.level);
         Difficulty = c.difficulty;
         machine.level = c.level;
-        enemy.position = { 1000.0f, 0.0f, 0.0f }; // beyond every gun range, straight ahead
+        enemy.frame.SetPosition({ 1000.0f, 0.0f, 0.0f }); // beyond every gun range, straight ahead
         ai.Attack(&enemy);
         glider.shots[2] = glider.shots[3] = 0;
         for (int tick : { c.rocketPeriod * 3, c.missilePeriod * 5, c.missilePeriod * 5 + 1 })
@@ -103,7 +103,7 @@ TEST_F(GlaiTest, AttackPeriodsFollowDifficultyAndLevel)
 
 TEST_F(GlaiTest, ACloseTargetMakesTheAttackerBackOffFiringItsGuns)
 {
-    enemy.position = { 20.0f, 0.0f, 0.0f };
+    enemy.frame.SetPosition({ 20.0f, 0.0f, 0.0f });
     ai.Attack(&enemy);
     ai.Run();
     EXPECT_FLOAT_EQ(glider.throttle, -0.5f);
@@ -139,7 +139,7 @@ TEST_F(GlaiTest, IdleManoeuvresStartOnlyOnMultiplesOfAHundredTicks)
 
 TEST_F(GlaiTest, InputsAreWrittenOnlyWhenTheyChange)
 {
-    enemy.position = { 0.0f, 1000.0f, 0.0f }; // to the side
+    enemy.frame.SetPosition({ 0.0f, 1000.0f, 0.0f }); // to the side
     ai.Attack(&enemy);
     ai.Run();
     EXPECT_EQ(glider.controlsChanged, 1);
@@ -147,7 +147,7 @@ TEST_F(GlaiTest, InputsAreWrittenOnlyWhenTheyChange)
     glider.controlsChanged = 0;
     ai.Run();
     EXPECT_EQ(glider.controlsChanged, 0);
-    enemy.position = { 0.0f, -1000.0f, 0.0f };
+    enemy.frame.SetPosition({ 0.0f, -1000.0f, 0.0f });
     ai.Run();
     EXPECT_EQ(glider.controlsChanged, 1);
 }
@@ -170,7 +170,7 @@ TEST_F(GlaiTest, RetreatStopsNearTheGoalAndDeadGlidersDoNothing)
     EXPECT_EQ(ai.state, CBasicGLAI::kIdle);
 
     const SAIReference far { 0, { -1000.0f, 0.0f, 0.0f } };
-    enemy.position = { 100.0f, 0.0f, 0.0f };
+    enemy.frame.SetPosition({ 100.0f, 0.0f, 0.0f });
     ai.Retreat(&enemy, &far);
     ai.Run();
     EXPECT_EQ(ai.state, CBasicGLAI::kRetreat);

@@ -71,7 +71,7 @@ TEST_F(GroupTest, GroupsMaterialiseAndFoldBackByDistance)
         ObjectList.Pack();
         for (CFerrovant& m : group.members)
             if (m.glider)
-                m.glider->position = { c.distance, 0, 0 };
+                m.glider->frame.position = { c.distance, 0, 0 };
         group.position = { c.distance, 0, 0 };
         group.Run(0.01f);
         EXPECT_EQ(group.assembled, c.assembled) << c.distance;
@@ -135,7 +135,7 @@ TEST_F(GroupTest, AFullBuildingTurnsACaravanBackAndAPackedGroupLeavesAfterFiftee
     const int b = Node(1000, 0, "BLD_B", { a });
     auto* building = new CBuildingObject;
     std::strcpy(building->name, "BLD_B");
-    building->position = { 1000, 0, 0 };
+    building->frame.position = { 1000, 0, 0 };
     ObjectList.AddObject(building);
     auto& caravan = Group<CTransFerroGroup>(
         "CARAVAN", 1, CFerroGroup::kCaravan, "ORG_TRANSES", [](CTransFerroGroup& g) {
@@ -345,19 +345,19 @@ TEST_F(GroupTest, TheTeamReleasesBeforeAttachingAndCallsItsGroupBack)
     EXPECT_EQ(second.active, 0);
 
     CBasicGLAI* ai = second.members[0].glider->ai;
-    second.members[0].glider->position = { 120, 0, 0 };
+    second.members[0].glider->frame.position = { 120, 0, 0 };
     PlayerFerroGroup.Run(0.1f);
     EXPECT_FLOAT_EQ(ai->moveSpeed, 1.0f);
-    second.members[0].glider->position = { 70, 0, 0 };
+    second.members[0].glider->frame.position = { 70, 0, 0 };
     ai->moveSpeed = 0.0f;
     PlayerFerroGroup.Run(0.1f);
     EXPECT_FLOAT_EQ(ai->moveSpeed, 0.5f);
 
     sink.messages.clear();
-    second.members[0].glider->position = { 1000, 0, 0 };
+    second.members[0].glider->frame.position = { 1000, 0, 0 };
     PlayerFerroGroup.timeInState = 6.0f;
     PlayerFerroGroup.SpyGroups();
-    second.members[0].glider->position = { 2000, 0, 0 };
+    second.members[0].glider->frame.position = { 2000, 0, 0 };
     PlayerFerroGroup.timeInState = 2.0f;
     PlayerFerroGroup.SpyGroups();
     EXPECT_EQ((std::vector<std::string> { "TEAMFAR SECOND", "TEAMAWAY SECOND" }), sink.messages);

@@ -13,6 +13,7 @@
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
 #include "tests/support/text_table.h"
+#include "world/objects/CDynamicObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
 #include "world/objects/PlayerGlobals.h"
@@ -56,9 +57,10 @@ public:
         CZJObject::UnpackNetState(record, size);
     }
     void Init() override { ++inits; }
-    void Damage(float amount, Vec3, int kind, int, int attacker) override
+    void Damage(float amount, const Vec3&, int kind, CZJObject* attacker, int damageClass) override
     {
-        EXPECT_EQ(attacker, -1);
+        EXPECT_EQ(attacker, nullptr);
+        EXPECT_EQ(damageClass, -1);
         damage.emplace_back(amount, kind);
         if (diesOnDamage && PlayerFerrovant != nullptr)
             PlayerFerrovant->dead = 1;

@@ -19,9 +19,9 @@ namespace {
 // A glider that records the damage it takes.
 class HitGlider : public CGliderObject {
 public:
-    void Damage(float amount, Vec3 direction, int kind, int extra, int attacker) override
+    void Damage(float amount, const Vec3& direction, int kind, CZJObject* attacker, int damageClass) override
     {
-        hits.push_back({ amount, direction.z, float(kind), float(extra), float(attacker) });
+        hits.push_back({ amount, direction.z, float(kind), attacker ? 1.0f : 0.0f, float(damageClass) });
     }
     std::vector<std::vector<float>> hits;
 };
@@ -290,11 +290,11 @@ TEST_F(PlayerCommandsTest, showObjectAtPosPlacesAThingByItsItem)
         EXPECT_EQ(thing->itemKind, itemKind);
         EXPECT_EQ(thing->itemCount, count);
         EXPECT_EQ(thing->visible, 1);
-        EXPECT_GE(thing->position.x, 80.0f);
-        EXPECT_LT(thing->position.x, 120.0f);
-        EXPECT_GE(thing->position.y, 180.0f);
-        EXPECT_LT(thing->position.y, 220.0f);
-        EXPECT_FLOAT_EQ(thing->position.z, 1.0f); // above the ground: no map is loaded
+        EXPECT_GE(thing->frame.position.x, 80.0f);
+        EXPECT_LT(thing->frame.position.x, 120.0f);
+        EXPECT_GE(thing->frame.position.y, 180.0f);
+        EXPECT_LT(thing->frame.position.y, 220.0f);
+        EXPECT_FLOAT_EQ(thing->frame.position.z, 1.0f); // above the ground: no map is loaded
     }
 }
 

@@ -3,7 +3,9 @@
 // buildings, cover, lanterns, goods, configurations, organisations, anomalies, towers,
 // boundaries, sound zones), the politics file Data\StartPolitics.csv (from
 // data/politics/StartPolitics.csv) and the objects file of every location
-// (data/locations/<name>.txt gives "<name>.zjo" at the base directory's root).
+// (data/locations/<name>.txt gives "<name>.zjo" at the base directory's root). A location with a
+// map (data/maps/<name>.txt) stands on its ground: each object's z is raised by the ground height
+// under it.
 //
 // A location source has one statement a line ('#' starts a comment):
 //   object <code> <type-id> <x> <y> <z> [yaw=<deg>] [scale=<s>] [prop=<text>] [id=<n> links=<n>,...]
@@ -16,6 +18,8 @@
 // in the order their building first appears; a good's key is a row of the table its prefix names
 // and its building the property text of a building (11) of the location.
 #include "platform/win/text.h"
+#include "tools/map/map_ground.h"
+#include "tools/map/map_recipe.h"
 #include "tools/mkdata/producers.h"
 #include "tools/world/objects_writer.h"
 
@@ -580,13 +584,43 @@ bool ProducePolitics(ProducerContext& context, std::string& error)
     return true;
 }
 
+// Raises every object by the ground height of the location's map under it; no map, no change.
+bool StandOnGround(
+    ProducerContext& context, const std::string& name, world::ObjectsFile& objects, std::string& error)
+{
+    const std::vector<std::string> maps = context.sources.List("maps", ".txt");
+    if (std::find(maps.begin(), maps.end(), name) == maps.end())
+        return true;
+    const std::string relative = "maps/" + name;
+    std::string text;
+    if (!context.sources.ReadFile(relative, text, error))
+        return false;
+    map::LocationMap ground;
+    try {
+        ground = map::BuildMap(map::ParseRecipe(text));
+    } catch (const map::RecipeError& e) {
+        error = context.sources.At(relative, e.line).Where() + ": " + e.what();
+        return false;
+    }
+    auto raise = [&](world::PlacedObject& object) {
+        object.placement[14] += map::GroundHeight(ground, object.placement[12], object.placement[13]);
+    };
+    for (world::ObjectBlock& block : objects.blocks) {
+        for (world::PlacedObject& object : block.records)
+            raise(object);
+        for (world::LinkedEntry& entry : block.entries)
+            raise(entry.object);
+    }
+    return true;
+}
+
 bool ProduceLocations(ProducerContext& context, std::string& error)
 {
     for (const std::string& name : context.sources.List("locations", ".txt")) {
         const std::string relative = "locations/" + name;
         LocationParser parser(context, relative);
         world::ObjectsFile objects;
-        if (!parser.Parse(objects, error))
+        if (!parser.Parse(objects, error) || !StandOnGround(context, name, objects, error))
             return false;
         const Origin origin = context.sources.At(relative, 1);
         std::string stem;

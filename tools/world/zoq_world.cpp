@@ -6,6 +6,8 @@
 // print the machine configurations or one stored machine record (tools/world/machine_verbs.cpp).
 // zoq-world path DIR LOCATION FROM TO: loads the tables and the location and prints the road path
 // between two nodes, named or given as #index.
+// zoq-world hover DIR LOCATION X Y Z SECONDS: loads them as info does and steps a hovering object
+// from (X, Y, Z) (tools/world/hover_verb.cpp).
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CMusicMng.h"
@@ -24,6 +26,7 @@
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
 #include "tools/world/group_verbs.h"
+#include "tools/world/hover_verb.h"
 #include "tools/world/machine_verbs.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/CZJEngine.h"
@@ -44,6 +47,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,7 +111,8 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world groups DIR LOCATION [SECONDS]\n"
                           "       zoq-world configs DIR\n"
                           "       zoq-world machine DIR FILE wire|full\n"
-                          "       zoq-world path DIR LOCATION FROM TO\n";
+                          "       zoq-world path DIR LOCATION FROM TO\n"
+                          "       zoq-world hover DIR LOCATION X Y Z SECONDS\n";
 
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
@@ -116,15 +121,18 @@ constexpr char kHelp[]
       "       zoq-world configs DIR\n"
       "       zoq-world machine DIR FILE wire|full\n"
       "       zoq-world path DIR LOCATION FROM TO\n"
+      "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
       "trading building and its goods; groups fast-forwards the machine groups by SECONDS\n"
-      "(none when not given) and prints each group and its members. configs and machine load the tables "
-      "only: configs\n"
-      "lists the machine configurations, machine reads one machine record in its wire or\n"
-      "full save form from FILE and prints it. path prints the shortest road path from the\n"
-      "road node FROM to TO (names, or #index) and its length.\n";
+      "(none when not given) and prints each group and its members. configs and machine load\n"
+      "the tables only: configs lists the machine configurations, machine reads one machine\n"
+      "record in its wire or full save form from FILE and prints it. path prints the shortest road path from "
+      "the\n"
+      "road node FROM to TO (names, or #index) and its length. hover steps a hovering object\n"
+      "from (X, Y, Z) over the location for SECONDS at 1/60 s, printing it every 0.5 s and\n"
+      "whether it settled.\n";
 
 int Usage()
 {
@@ -314,8 +322,10 @@ int PrintPath(const std::string& from, const std::string& to)
     return 0;
 }
 
-// Loads DIR's tables and the location as the game does, then prints through print.
-int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print)
+// Loads DIR's tables and the location as the game does, then prints through print and, when
+// logged, the count of error.log lines added.
+int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print,
+    bool logged = true)
 {
     // The objects file is the location's name with its last letter made 'o'.
     if (!IsLocationName(location))
@@ -326,9 +336,21 @@ int LoadAndPrint(const std::string& dir, const std::string& location, const std:
     } catch (...) {
         throw Failure { location, folder.Reason("cannot load the location") };
     }
-    print();
-    folder.PrintLogged();
+    try {
+        print();
+    } catch (const std::runtime_error& e) {
+        throw Failure { location, e.what() };
+    }
+    if (logged)
+        folder.PrintLogged();
     return 0;
+}
+
+// A finite number that fills the whole text.
+bool ParseNumber(std::string_view text, float& value)
+{
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
 // Machines: the configurations and one stored record.
@@ -398,6 +420,23 @@ int main(int argc, char** argv)
     std::function<int()> run;
     if (print)
         run = [&] { return LoadAndPrint(argv[2], argv[3], print); };
+    if (command == "hover" && argc == 8) {
+        float numbers[4] = {};
+        for (int i = 0; i < 4; ++i)
+            if (!ParseNumber(argv[4 + i], numbers[i]))
+                return Usage();
+        if (numbers[3] <= 0.0f)
+            return Usage();
+        run = [&, numbers] {
+            zoq::tools::world::PrepareHover();
+            return LoadAndPrint(
+                argv[2], argv[3],
+                [numbers] {
+                    zoq::tools::world::PrintHover(Vec3 { numbers[0], numbers[1], numbers[2] }, numbers[3]);
+                },
+                false);
+        };
+    }
     if (command == "configs" && argc == 3)
         run = [&] { return Configs(argv[2]); };
     const std::string form = argc == 5 ? argv[4] : "";

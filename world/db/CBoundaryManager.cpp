@@ -61,7 +61,7 @@ void CBoundaryManager::LoadObjects()
         }
         auto* post = static_cast<CBoundObject*>(
             CreateObject(record.TypeKey(), record.placement, record.propertyText));
-        post->objectId = values[0];
+        post->id = int32_t(values[0]);
         post->linkCount = int32_t(words - 1);
         for (uint32_t k = 1; k < words; ++k)
             post->linkIds[k - 1] = values[k];
@@ -77,8 +77,9 @@ void CBoundaryManager::LoadObjects()
             CZJObject* other = ObjectList.FindObjectById(post->linkIds[k]);
             if (other == nullptr || other->type != 23)
                 continue;
-            const Vec3 d { other->position.x - post->position.x, other->position.y - post->position.y,
-                other->position.z - post->position.z };
+            const Vec3 d { other->frame.position.x - post->frame.position.x,
+                other->frame.position.y - post->frame.position.y,
+                other->frame.position.z - post->frame.position.z };
             if (Vec3Length(d) > kMaxLinkDistance)
                 continue;
             post->linkIds[kept] = post->linkIds[k];

@@ -90,7 +90,7 @@ CZJObject* CGliderManager::CreateNetObject(const uint8_t* record)
     glider->Init(placement.m, typeId);
     glider->networkId = fields.networkId;
     glider->remote = 1;
-    glider->localHit = 0;
+    glider->owned = 0;
     glider->AssignFerrovant(&pilot);
     CGliderObject* added = AddToObjectList(std::move(glider));
     ObjectList.AddToExtraList(added);

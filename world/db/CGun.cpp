@@ -157,7 +157,7 @@ void CGun::StopFireSound(bool playEndSound)
     if (!(looping || playEndSound) || !desc || desc->endSound.Index() == -1 || !g_pSoundManager)
         return;
     if (IsPlayersGun())
-        g_pSoundManager->Play3DSound2D(desc->endSound.Index(), PlayerObject->position);
+        g_pSoundManager->Play3DSound2D(desc->endSound.Index(), PlayerObject->frame.position);
     else
         g_pSoundManager->Play3DSound(desc->endSound.Index(), shotStarts[currentBarrel]);
 }

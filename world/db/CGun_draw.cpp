@@ -370,7 +370,7 @@ void CGun::DrawRays(int kind, const Matrix4& point1, const Matrix4& point2, cons
         const Vec3 end { start.x + aim.x * shotLength, start.y + aim.y * shotLength,
             start.z + aim.z * shotLength };
         if (IsPlayersGun() && !PlayerObject->visible) {
-            const Matrix4& m = PlayerObject->matrix;
+            const Matrix4& m = PlayerObject->frame.matrix;
             start = Vec3 { start.x - m.m[2] * 10.0f, start.y - m.m[6] * 10.0f, start.z - m.m[10] * 10.0f };
         }
         device.SetRenderState(RenderState::DestBlend, plat::gfx::StateValue(plat::gfx::Blend::InvSrcAlpha));

@@ -90,7 +90,7 @@ void CGun::PlayFireSound(const Vec3& muzzle, const Matrix4& frame)
     const bool players = IsPlayersGun();
     Vec3 position = muzzle;
     if (players) {
-        const Matrix4& m = PlayerObject->matrix;
+        const Matrix4& m = PlayerObject->frame.matrix;
         position = Along(Translation(frame), Vec3 { m.m[2], m.m[6], m.m[10] }, 4.0f);
     }
     if (desc->continuous) {
@@ -123,7 +123,7 @@ CZJObject* CGun::Launch(const Vec3& muzzle, const Vec3& direction, float velocit
         missile->velocity.y += glider->velocity.y * velocityFactor;
         missile->velocity.z += glider->velocity.z * velocityFactor;
     }
-    if (IsPlayersGun() && PlayerObject->networked) {
+    if (IsPlayersGun() && PlayerObject->remote) {
         missile->networked = 1;
         missile->owned = 1;
         missile->networkId = ++NetworkIdCounter;
@@ -278,12 +278,12 @@ void CGun::FireInstantHit(const SVolley& volley, const Matrix4& frame)
         shotStarts[1 - b] = volley.hits[1 - b].muzzle;
         shotEnds[1 - b] = Along(volley.hits[1 - b].muzzle, aim, shotLength);
     }
-    if (hit.object && !hit.terrain && hit.object->hittable) {
-        const float damage = owner && owner->remote ? 0.0f : desc->damage;
-        const int attacker = owner ? int(owner->objectId) : 0;
+    if (hit.object && !hit.terrain && hit.object->targetable) {
+        // A copy of another player's glider deals no damage here.
+        const float damage = owner && owner->remote && !owner->owned ? 0.0f : desc->damage;
         const int flag = ShotKind(desc->shotKind) != ShotKind::Ray ? 1 : 0;
         for (int k = 0; k < volley.shots; ++k)
-            hit.object->Damage(damage, point, flag, attacker, -1);
+            hit.object->Damage(damage, point, flag, owner, -1);
     }
     PlayFireSound(volley.hits[b].muzzle, frame);
 }
@@ -304,8 +304,8 @@ void CGun::FireMissiles(const SVolley& volley, const Matrix4& frame, float veloc
         const SBarrelHit& barrel = volley.hits[desc->doubleGun ? currentBarrel : 0];
         if (CZJObject* missile = Launch(barrel.muzzle, direction, velocityFactor)) {
             auto* moving = static_cast<CMissileObject*>(missile);
-            CPhysics::PreMove(moving, offset * 0.25f);
-            CPhysics::Move(moving, offset * 0.25f);
+            Physics.PreMove(moving, offset * 0.25f);
+            Physics.Move(moving, offset * 0.25f);
         }
     }
     PlayFireSound(volley.hits[desc->doubleGun ? currentBarrel : 0].muzzle, frame);
@@ -331,8 +331,8 @@ bool CGun::FireFan(const SVolley& volley, const Matrix4& frame, float velocityFa
             const Vec3 direction { aim.x * c - aim.y * s, aim.x * s + aim.y * c, aim.z };
             auto* missile = static_cast<CMissileObject*>(Launch(muzzle, direction, velocityFactor));
             if (missile && offset != 0.0f) {
-                CPhysics::PreMove(missile, offset);
-                CPhysics::Move(missile, offset);
+                Physics.PreMove(missile, offset);
+                Physics.Move(missile, offset);
             }
         }
         if (k == 0)

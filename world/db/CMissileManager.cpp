@@ -66,7 +66,7 @@ CZJObject* CMissileManager::CreateNetObject(const uint8_t* record)
     missile->Init(placement.m, typeId);
     missile->networkId = fields.networkId;
     missile->remote = 1;
-    missile->localHit = 0;
+    missile->owned = 0;
     CMissileObject* added = AddToObjectList(std::move(missile));
     ObjectList.AddToExtraList(added);
     return added;

@@ -361,7 +361,7 @@ CZJObject* CZJEngine::CreateNetObject(const uint8_t* record)
         thing->Init(placement.m, 257);
         thing->networkId = fields.networkId;
         thing->remote = 1;
-        thing->localHit = 0;
+        thing->owned = 0;
         CTheThing* added = thing.get();
         ObjectList.AddObject(thing.release());
         ObjectList.AddToExtraList(added);

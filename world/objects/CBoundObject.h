@@ -4,6 +4,7 @@
 #pragma once
 
 #include "world/objects/CZJObject.h"
+#include "world/objects/StandInInit.h"
 
 #include <cstdio>
 
@@ -12,10 +13,19 @@ public:
     static constexpr int kMaxLinks = 3;
 
     using CZJObject::Init;
-    CBoundObject() { type = 23; }
+    CBoundObject()
+    {
+        type = 23;
+        alive = 1;
+        hitByRays = 1;
+        solid = 0;
+        visible = 1;
+        customCollision = 1;
+    }
     void Init(const float* placement, NameKey32 typeId, const char* propertyText)
     {
-        StoreInit(placement, typeId);
+        TakePlacement(*this, placement);
+        typeKey = typeId;
         if (propertyText)
             std::snprintf(name, sizeof name, "%s", propertyText);
     }
@@ -25,4 +35,7 @@ public:
     CBoundObject* links[kMaxLinks] = {};
     int32_t linkCount = 0;
     int boundsUpdates = 0;
+
+    // Read by the world-database tests until the class lands.
+    NameKey32 typeKey {};
 };

@@ -26,7 +26,7 @@ void CBuildingObject::TrackGliders()
         group->inBuilding = 0;
         group->active = 1;
         group->OnExitFromBuilding();
-        group->position = position;
+        group->position = frame.position;
     } else {
         group->PackInBuilding(this);
     }

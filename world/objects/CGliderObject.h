@@ -1,10 +1,11 @@
 // Stand-in until the world-object classes land: a glider (type code 14) with its pilot record and
 // AI, its energy store, the fields the guns read, and the motion state and control inputs that
-// the machine record and the AI use. Init only stores its arguments; Fire, Jump and SyncEquipment
-// only count.
+// the machine record and the AI use. Init takes the placement into the frame and keeps the type
+// id; Fire, Jump and SyncEquipment only count.
 #pragma once
 
-#include "world/objects/CZJObject.h"
+#include "world/objects/CDynamicObject.h"
+#include "world/objects/StandInInit.h"
 
 class CBasicGLAI;
 class CFerrovant;
@@ -13,9 +14,30 @@ class CFerroGroup;
 class CGliderObject : public CDynamicObject {
 public:
     using CZJObject::Init;
-    CGliderObject() { type = 14; }
+    CGliderObject()
+    {
+        type = 14;
+        alive = 1;
+        runs = 1;
+        moves = 1;
+        hitByRays = 1;
+        solid = 1;
+        visible = 1;
+        effectInView = 1;
+        drawWhenHidden = 1;
+        targetable = 1;
+        collisionNotice = 1;
+        netForce = 1;
+        networked = 1;
+        notifyOnDelete = 1;
+        deferredDelete = 1;
+    }
     ~CGliderObject() override;
-    void Init(const float* placement, NameKey32 typeId) { StoreInit(placement, typeId); }
+    void Init(const float* placement, NameKey32 typeId)
+    {
+        TakePlacement(*this, placement);
+        typeKey = typeId;
+    }
 
     void AssignFerrovant(CFerrovant* record) { ferrovant = record; }
     // True when this glider may not attack the other; the stand-in allows every target unless
@@ -24,13 +46,16 @@ public:
 
     // Weapon slot 0 light gun, 1 heavy gun, 2 and 3 rocket and bomb launchers.
     void Fire(int slot, float value);
-    void Jump(float value);
+    void Jump(float value) override;
     // Writing a turn or climb input marks the controls changed.
     void SetTurnInput(float value);
     void SetClimbInput(float value);
     // Re-equips the glider from its machine record after a change of parts, guns or ammunition.
     void SyncEquipment() { ++equipmentSyncs; }
 
+    // Read by the world database, the AI and their tests until the class lands.
+    NameKey32 typeKey {};
+    float bodyRadius = 0.0f; // the hull's radius (the camera's chase distance)
     CFerrovant* ferrovant = nullptr;
     CBasicGLAI* ai = nullptr;
     CFerroGroup* netGroup = nullptr; // owned: the group made for a glider from the network

@@ -1,12 +1,25 @@
-// Stand-in until the world-object classes land: a helper object (type code 7); Init only stores its
-// arguments.
+// Stand-in until the world-object classes land: a helper object (type code 7); Init takes the placement
+// into the frame and keeps the type id.
 #pragma once
 
 #include "world/objects/CZJObject.h"
+#include "world/objects/StandInInit.h"
 
 class CHelperObject : public CZJObject {
 public:
     using CZJObject::Init;
-    CHelperObject() { type = 7; }
-    void Init(const float* placement, NameKey32 typeId) { StoreInit(placement, typeId); }
+    CHelperObject()
+    {
+        type = 7;
+        alive = 1;
+        visible = 1;
+    }
+    void Init(const float* placement, NameKey32 typeId)
+    {
+        TakePlacement(*this, placement);
+        typeKey = typeId;
+    }
+
+    // Read by the world-database tests until the class lands.
+    NameKey32 typeKey {};
 };

@@ -20,7 +20,7 @@ CObjectList::~CObjectList()
 void CObjectList::AddObject(CZJObject* object)
 {
     object->alive = 1;
-    object->objectId = ++idCounter;
+    object->id = ++idCounter;
     m_objects.push_back(object);
 }
 
@@ -40,7 +40,7 @@ CZJObject* CObjectList::FindObject(const NameKey32& name, int type) const
 CZJObject* CObjectList::FindObjectById(uint32_t id) const
 {
     for (CZJObject* object : m_objects)
-        if (object->objectId == id)
+        if (uint32_t(object->id) == id)
             return object;
     return nullptr;
 }
@@ -58,6 +58,31 @@ bool CObjectList::GetRayIntersection(const Vec3& start, const Vec3& direction, f
 {
     hitObject = nullptr;
     return rayTest && rayTest(start, direction, length, hitPoint, skip, hitObject);
+}
+
+bool CObjectList::GetRayIntersection2(
+    const Vec3& origin, const Vec3& direction, float length, Vec3& end, CZJObject*& hitObject) const
+{
+    (void)origin;
+    (void)direction;
+    (void)length;
+    (void)end;
+    hitObject = nullptr;
+    return false;
+}
+
+void CObjectList::GetRealTimeObjectList(
+    const Vec3& centre, float radius, int type, SRealTimeList& result) const
+{
+    result.count = 0;
+    for (CZJObject* object : m_objects) {
+        if (result.count >= kRealTimeLimit)
+            return;
+        Vec3 d;
+        Vec3Sub(d, object->frame.position, centre);
+        if (object->type == type && object->alive && Vec3LengthSq(d) <= radius * radius)
+            result.objects[result.count++] = object;
+    }
 }
 
 void CObjectList::AddToExtraList(CZJObject* object)

@@ -1,9 +1,9 @@
 // Stand-in until the world-object classes land: the object list reduced to what the network
 // client and the object factory use: adding with object ids, the network list, the building list
 // of helper points, finding by network id, object id, name and type, the deferred deletion and
-// the sensor list.
-// Rays never hit unless a test sets rayTest; releasing the objects' device objects before a device
-// reset does nothing; the reflection draw draws nothing (it calls waterTest when a test sets it).
+// the sensor list. Rays never hit unless a test sets rayTest (the ground ray never does); the area
+// query scans every object; releasing the objects' device objects before a device reset does
+// nothing; the reflection draw draws nothing (it calls waterTest when a test sets it).
 #pragma once
 
 #include "foundation/NameKey32.h"
@@ -33,6 +33,18 @@ public:
     // The nearest object on the segment, never skip; the stand-in asks rayTest, else no hit.
     bool GetRayIntersection(const Vec3& start, const Vec3& direction, float length, Vec3& hitPoint,
         const CZJObject* skip, CZJObject*& hitObject) const;
+    // The ground ray of the physics: only non-solid objects of the origin's cell; the stand-in
+    // has no object geometry and never hits.
+    bool GetRayIntersection2(
+        const Vec3& origin, const Vec3& direction, float length, Vec3& end, CZJObject*& hitObject) const;
+    // Up to kRealTimeLimit live objects of exactly that type within radius of the centre (a scan
+    // of the whole list).
+    static constexpr int kRealTimeLimit = 50;
+    struct SRealTimeList {
+        CZJObject* objects[kRealTimeLimit];
+        int32_t count;
+    };
+    void GetRealTimeObjectList(const Vec3& centre, float radius, int type, SRealTimeList& result) const;
     // Appends to the network list (the caller sets remote and the network id first).
     void AddToExtraList(CZJObject* object);
     // The first network-list object with that id, or null.

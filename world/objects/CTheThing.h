@@ -1,19 +1,31 @@
 // Stand-in until the world-object classes land: a thing lying in the world (type code 21) with the
-// one item it carries; Init only stores its arguments. onGround cleared means taken.
+// one item it carries; Init takes the placement into the frame and keeps the kind. onGround
+// cleared means taken.
 #pragma once
 
 #include "world/objects/CZJObject.h"
+#include "world/objects/StandInInit.h"
 
 class CTheThing : public CZJObject {
 public:
     using CZJObject::Init;
-    CTheThing() { type = 21; }
+    CTheThing()
+    {
+        type = 21;
+        alive = 1;
+        runs = 1;
+        visible = 1;
+        netInit = 1;
+        deferredDelete = 1;
+        drawDistanceFactor = 3.0f;
+    }
     void Init(const float* placement, int32_t thingKind)
     {
-        StoreInit(placement, NameKey32 {});
+        TakePlacement(*this, placement);
         kind = thingKind;
     }
 
+    // Read by the world-database tests until the class lands.
     int32_t kind = 0; // 257 for a thing made from a network record
     // The item: kind 0 goods or projectile, 1 no-merge goods, 2 other, 3 money.
     uint32_t itemKind = 0;

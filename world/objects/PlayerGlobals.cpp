@@ -3,6 +3,9 @@
 
 CZJObject* PlayerObject = nullptr;
 Vec3 PlayerPosition {};
+CCamera* CameraObject = nullptr;
+float CameraTimeStep = 0.0f;
+int32_t AnomalyLevel = -1;
 int32_t VisibleRadius = 256;
 uint32_t NetworkIdCounter = 0;
 int32_t Difficulty = 1;

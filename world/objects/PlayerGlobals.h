@@ -9,9 +9,17 @@
 
 class CZJObject;
 
+// The player's own world object; the free camera modes put the camera here.
 extern CZJObject* PlayerObject;
 // The position of the player's machine, kept by the game flow; machine groups measure from it.
 extern Vec3 PlayerPosition;
+class CCamera;
+// The view's camera: it runs and steps only through this pointer.
+extern CCamera* CameraObject;
+// The time step the camera was last moved by.
+extern float CameraTimeStep;
+// The level of the anomaly zone the player's glider is in; -1 none (reset every frame).
+extern int32_t AnomalyLevel;
 // cfg.ini [CONFIG] view range; the network client sends it x 10.
 extern int32_t VisibleRadius;
 // The last network id given to one of the player's own objects (his projectiles).

@@ -99,6 +99,9 @@ public:
     void LoadCell(int column, int row, int level);
     void CycleLoad();
     float GetHeightAt(const Vec3& position, bool water);
+    // The surface record of the cell under a point that lies in water; null otherwise. Loads the
+    // cell at half resolution when neither resolution is loaded.
+    const MapSurface* GetWaterSurface(const Vec3& point);
     // Inline: physics and objects ask it many times a frame.
     float GetHeight(const Vec3& position, bool water, bool load);
     MapPointView GetCell(int gx, int gy);

@@ -8,10 +8,26 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+// The cell index of a world coordinate: -1 below the grid (and for NaN), kGridCells beyond it. The
+// range is checked before the conversion, so far-off positions convert nothing out of range.
+int CellIndex(float world)
+{
+    const float step = world * 0.1f;
+    if (!(step > -1.0f))
+        return -1;
+    if (step >= float(kGridCells * kCellSteps))
+        return kGridCells;
+    return int(step) >> 6;
+}
+
+} // namespace
+
 bool CLocation::CellOfPosition(const Vec3& position, int& column, int& row, int bx, int by)
 {
-    column = int(position.x * 0.1f) >> 6;
-    row = int(position.y * 0.1f) >> 6;
+    column = CellIndex(position.x);
+    row = CellIndex(position.y);
     return column >= 0 && row >= 0 && column < bx && row < by;
 }
 
@@ -39,8 +55,7 @@ void CLocation::File(const Vec3& position, CZJObject* object, bool spread)
     SFiled filed { column, row, column, row, spread };
     if (spread && object->hitByRays && !object->solid && !object->classFlag0 && !object->collisionNotice) {
         const float r = object->radius;
-        auto cellOf
-            = [](float world, int blocks) { return std::clamp(int(world * 0.1f) >> 6, 0, blocks - 1); };
+        auto cellOf = [](float world, int blocks) { return std::clamp(CellIndex(world), 0, blocks - 1); };
         filed.x0 = cellOf(position.x - r, blocksX);
         filed.x1 = cellOf(position.x + r, blocksX);
         filed.y0 = cellOf(position.y - r, blocksY);
@@ -67,8 +82,8 @@ void CLocation::AddCellObject(const Vec3& position, CZJObject* object, bool spre
 
 void CLocation::MoveCellObject(const Vec3& oldPosition, const Vec3& newPosition, CZJObject* object)
 {
-    if ((int(oldPosition.x * 0.1f) >> 6) == (int(newPosition.x * 0.1f) >> 6)
-        && (int(oldPosition.y * 0.1f) >> 6) == (int(newPosition.y * 0.1f) >> 6))
+    if (CellIndex(oldPosition.x) == CellIndex(newPosition.x)
+        && CellIndex(oldPosition.y) == CellIndex(newPosition.y))
         return;
     bool spread = false;
     if (auto it = m_filed.find(object); it != m_filed.end()) {

@@ -36,6 +36,7 @@
 #include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
 #include "tools/script/script_compiler.h"
+#include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
 #include "world/db/CGliderManager.h"
@@ -45,10 +46,13 @@
 #include "world/db/CMissileManager.h"
 #include "world/db/COrgManager.h"
 #include "world/db/CRoadManager.h"
+#include "world/db/CSoundZoneManager.h"
 #include "world/db/CTowerManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/db/ResourceIds.h"
+#include "world/objects/CAnomalZonePoint.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CSoundZonePoint.h"
 #include "world/objects/CZJObject.h"
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
@@ -58,6 +62,7 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -367,6 +372,28 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
     EXPECT_EQ(Logged(), "");
 }
 
+// location1 has start points (helper kind 9), an anomaly zone (20) and sound zones (21), whose
+// rows' sounds and models resolve.
+TEST_F(CompleteTest, Location1HasStartPointsAndZonesWithTheirRows)
+{
+    ZJEngine.Load("location1.zjp");
+    std::set<int> kinds;
+    for (const CHelperPoint* point : ObjectList.Buildings()) {
+        kinds.insert(point->kind);
+        if (const auto* anomaly = dynamic_cast<const CAnomalZonePoint*>(point)) {
+            EXPECT_GE(anomaly->rowData->model.Index(), 0) << point->name;
+            EXPECT_GT(anomaly->radius, 0.0f) << point->name;
+        }
+        if (const auto* zone = dynamic_cast<const CSoundZonePoint*>(point)) {
+            ASSERT_NE(zone->rowData, nullptr) << zone->typeName;
+            EXPECT_GE(zone->rowData->sound.Index(), 0) << zone->typeName;
+        }
+    }
+    for (const int kind : { 9, 20, 21 })
+        EXPECT_TRUE(kinds.count(kind)) << "helper kind " << kind;
+    EXPECT_EQ(Logged(), "");
+}
+
 TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
 {
     Location.SizeBufferPools(8, 8);
@@ -375,7 +402,7 @@ TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
     ASSERT_EQ(Location.blocksY, 8);
     const float extent = 10.0f * float(Location.width - 1);
     for (const CZJObject* object : ObjectList.Objects()) {
-        const Vec3& p = object->position;
+        const Vec3& p = object->frame.position;
         EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x < extent && p.y < extent) << p.x << "," << p.y;
         if (p.z == 0.0f) {
             EXPECT_NEAR(Location.GetHeight(p, false, true), 0.0f, 1.0f) << p.x << "," << p.y;
@@ -723,4 +750,57 @@ TEST_F(CompleteTest, TunvardFindsEveryKeyItReadsWithinItsRange)
             found = found || keyCodes.Row(i).code == code;
         EXPECT_TRUE(found) << "DICode.ini lacks code " << code;
     }
+}
+
+// Every object of location1 stands on its ground: its source height above the terrain under it.
+// A hovering object let go 10 units above START1 settles 6 to 12 units above the ground.
+TEST_F(CompleteTest, Location1ObjectsStandOnTheGroundAndAHoverAboveStart1Settles)
+{
+    std::map<std::tuple<int, float, float>, float> heights; // source z by (code, x, y)
+    Vec3 start {};
+    std::istringstream source(ReadText(fs::path(ZOQ_DATA_DIR) / "locations/location1.txt"));
+    for (std::string line; std::getline(source, line);) {
+        std::istringstream words(line);
+        std::string word, type;
+        int code = 0;
+        float x = 0, y = 0, z = 0;
+        if (!(words >> word && word == "object" && words >> code >> type >> x >> y >> z))
+            continue;
+        heights[{ code, x, y }] = z;
+        if (line.find("prop=START1") != std::string::npos)
+            start = Vec3 { x, y, z };
+    }
+    ASSERT_NE(start.x, 0.0f) << "START1 is in the source";
+
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    int checked = 0;
+    for (const CZJObject* object : ObjectList.Objects()) {
+        const Vec3 p = object->frame.position;
+        const auto it = heights.find({ object->type, p.x, p.y });
+        if (it == heights.end())
+            continue;
+        ++checked;
+        EXPECT_NEAR(p.z, it->second + Location.GetHeight(p, true, true), 0.01f) << p.x << "," << p.y;
+    }
+    EXPECT_GT(checked, 10);
+    const float ground = Location.GetHeight(start, true, true);
+
+    const zoq::test::RunResult run = zoq::test::RunProgram(ZOQ_WORLD_PROGRAM,
+        { "hover", m_dir.string(), "location1.zjp", std::to_string(start.x), std::to_string(start.y),
+            std::to_string(start.z + ground + 10.0f), "10" });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::istringstream out(run.out);
+    std::string last;
+    std::string settled;
+    for (std::string line; std::getline(out, line);)
+        (line.starts_with("t ") ? last : settled) = line;
+    EXPECT_EQ(settled, "settled 1") << run.out;
+    std::istringstream words(last);
+    std::string word;
+    float t = 0, x = 0, y = 0, z = 0, g = 0;
+    ASSERT_TRUE(words >> word >> t >> word >> x >> y >> z >> word >> g) << last;
+    EXPECT_FLOAT_EQ(t, 10.0f);
+    EXPECT_GE(z - g, 6.0f) << last;
+    EXPECT_LE(z - g, 12.0f) << last;
 }

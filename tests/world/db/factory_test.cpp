@@ -61,10 +61,10 @@ TEST_F(FactoryTest, NetworkGlidersGetTheirRowOrTheDefaultType)
         EXPECT_STREQ(glider->typeKey.text, c.type);
         EXPECT_EQ(glider->networkId, 0x00500007u + uint32_t(c.row + 1));
         EXPECT_EQ(glider->remote, 1);
-        EXPECT_EQ(glider->localHit, 0);
+        EXPECT_EQ(glider->owned, 0);
         EXPECT_EQ(glider->alive, 1);
-        EXPECT_FLOAT_EQ(glider->position.y, 2.0f);
-        EXPECT_FLOAT_EQ(glider->matrix.m[0], 1.0f);
+        EXPECT_FLOAT_EQ(glider->frame.position.y, 2.0f);
+        EXPECT_FLOAT_EQ(glider->frame.matrix.m[0], 1.0f);
         EXPECT_EQ(ObjectList.FindNetObject(glider->networkId), glider);
         ASSERT_NE(glider->ferrovant, nullptr);
         EXPECT_EQ(glider->ferrovant->glider, glider);
@@ -100,7 +100,7 @@ TEST_F(FactoryTest, NetworkMissilesNeedARowAndThingsAreKind257)
     auto* thing = dynamic_cast<CTheThing*>(ZJEngine.CreateNetObject(thingRecord.data()));
     ASSERT_NE(thing, nullptr);
     EXPECT_EQ(thing->kind, 257);
-    EXPECT_FLOAT_EQ(thing->position.z, 9.0f);
+    EXPECT_FLOAT_EQ(thing->frame.position.z, 9.0f);
     EXPECT_EQ(ObjectList.FindNetObject(11), thing);
 
     for (uint32_t kind : { 3u, 15u, 22u, 99u }) {
@@ -123,10 +123,10 @@ TEST_F(FactoryTest, CreateObjectCopiesThePropertyTextWhereTheKindKeepsIt)
     EXPECT_STREQ(building->name, "DEPOT");
     EXPECT_STREQ(anomaly->name, "FIELD");
     EXPECT_STREQ(plain->name, "");
-    EXPECT_EQ(ObjectList.FindObjectById(stone->objectId), stone) << "in the object list at its placement";
-    EXPECT_FLOAT_EQ(stone->position.x, 4.0f);
-    EXPECT_FLOAT_EQ(stone->position.y, 5.0f);
-    EXPECT_FLOAT_EQ(stone->position.z, 6.0f);
+    EXPECT_EQ(ObjectList.FindObjectById(uint32_t(stone->id)), stone) << "in the object list at its placement";
+    EXPECT_FLOAT_EQ(stone->frame.position.x, 4.0f);
+    EXPECT_FLOAT_EQ(stone->frame.position.y, 5.0f);
+    EXPECT_FLOAT_EQ(stone->frame.position.z, 6.0f);
     EXPECT_EQ(building->type, 11);
     EXPECT_EQ(ObjectList.Objects().size(), 5u);
 
@@ -134,7 +134,7 @@ TEST_F(FactoryTest, CreateObjectCopiesThePropertyTextWhereTheKindKeepsIt)
     ASSERT_EQ(ObjectList.Buildings().size(), 1u);
     auto* zone = dynamic_cast<CSoundZonePoint*>(ObjectList.Buildings()[0]);
     ASSERT_NE(zone, nullptr);
-    EXPECT_STREQ(zone->typeKey.text, "SZ_WIND");
+    EXPECT_STREQ(zone->typeName, "SZ_WIND");
     EXPECT_STREQ(zone->name, "WIND");
     EXPECT_EQ(ObjectList.Objects().size(), 5u);
 }

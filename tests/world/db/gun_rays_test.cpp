@@ -159,7 +159,7 @@ TEST_F(GunRaysTest, ThePlayersRayStartsBehindAnUnseenGlider)
 {
     CZJObject glider;
     glider.visible = 0;
-    glider.matrix = Matrix4 { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 } };
+    glider.frame.matrix = Matrix4 { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 } };
     PlayerObject = &glider;
     ASSERT_EQ(Shoot(kLaser, 0.5f, 2, &glider), 1u);
     const EffectVertex* v = Beam();

@@ -26,8 +26,12 @@ public:
     struct Hit {
         float damage;
         int flag;
+        CZJObject* attacker;
     };
-    void Damage(float amount, Vec3, int flag, int, int) override { hits.push_back({ amount, flag }); }
+    void Damage(float amount, const Vec3&, int flag, CZJObject* attacker, int) override
+    {
+        hits.push_back({ amount, flag, attacker });
+    }
     std::vector<Hit> hits;
 };
 
@@ -148,11 +152,12 @@ TEST_F(GunTest, ShotsLeaveTheMuzzleAlongTheAim)
     Frame(0.01f, true);
     ASSERT_EQ(Count(16), 1);
     auto* missile = static_cast<CMissileObject*>(ObjectList.Objects().back());
-    EXPECT_FLOAT_EQ(missile->position.x, 12.0f);
-    EXPECT_FLOAT_EQ(missile->position.y, 20.0f);
-    EXPECT_NEAR(missile->matrix.m[6], 1.0f, 0.001f); // forward axis (column 2) along +y
+    // The physics steps the new shot by its share of the frame: a little further along +y.
+    EXPECT_FLOAT_EQ(missile->frame.position.x, 12.0f);
+    EXPECT_NEAR(missile->frame.position.y, 20.0f, 0.01f);
+    EXPECT_NEAR(missile->frame.matrix.m[6], 1.0f, 0.001f); // forward axis (column 2) along +y
     EXPECT_EQ(missile->owner, m_player);
-    EXPECT_FLOAT_EQ(missile->velocity.y, 5.0f);
+    EXPECT_NEAR(missile->velocity.y, 5.0f, 0.01f);
     EXPECT_EQ(missile->typeIndex, 0);
     EXPECT_EQ(missile->networked, 0);
     EXPECT_TRUE(m_gun.IsFiring());
@@ -333,6 +338,7 @@ TEST_F(GunTest, AnInstantHitDamagesExplodesAndCostsEnergy)
     ASSERT_EQ(target->hits.size(), 1u);
     EXPECT_FLOAT_EQ(target->hits[0].damage, 7.0f);
     EXPECT_EQ(target->hits[0].flag, 0); // shot kind 3
+    EXPECT_EQ(target->hits[0].attacker, m_player);
     EXPECT_FLOAT_EQ(m_gun.shotLength, 40.0f);
     EXPECT_FLOAT_EQ(m_gun.shotEnds[0].y, 60.0f);
     EXPECT_EQ(Count(15), 1);
@@ -370,7 +376,7 @@ TEST_F(GunTest, AFanFiresOneToFiveProjectiles)
         for (CZJObject* object : ObjectList.Objects()) {
             if (object->type != 16)
                 continue;
-            lastX = object->matrix.m[2];
+            lastX = object->frame.matrix.m[2];
             if (firstX == 0)
                 firstX = lastX;
         }
@@ -383,7 +389,8 @@ TEST_F(GunTest, AFanFiresOneToFiveProjectiles)
 
 TEST_F(GunTest, ThePlayersProjectilesJoinTheNetworkInANetworkGame)
 {
-    m_player->networked = 1;
+    m_player->remote = 1; // in a network game the player's glider is on the network list
+    m_player->owned = 1;
     auto* marked = new CGliderObject;
     ObjectList.AddObject(marked);
     m_player->target = marked;

@@ -213,14 +213,14 @@ TEST_F(ObjectsFileTest, GenericBlocksCreateObjectsAndMissingIdsFallBackToStones)
     EXPECT_EQ(CountOfType(11), 1);
     const CZJObject* rock = ObjectList.FindObject(MakeNameKey32("BIG ROCK"), 3);
     ASSERT_NE(rock, nullptr);
-    EXPECT_EQ(rock->position.z, 3.0f);
-    EXPECT_STREQ(rock->typeKey.text, "ST_ROCK");
+    EXPECT_EQ(rock->frame.position.z, 3.0f);
+    EXPECT_STREQ(static_cast<const CStoneObject*>(rock)->typeKey.text, "ST_ROCK");
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("PEBBLE"), 3), nullptr);
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("DEPOT"), 11), nullptr);
     EXPECT_EQ(LogCount("Не найден идентификатор 'ST_PEBBLE'"), 1);
     EXPECT_EQ(LogCount("Не найден идентификатор 'NOTHING'"), 1);
     // Ids count up from 1 in creation order.
-    EXPECT_EQ(rock->objectId, 1u);
+    EXPECT_EQ(rock->id, 1);
 }
 
 TEST_F(ObjectsFileTest, AnUnlistedBlockIsLoggedOnceAndItsStoneIdsBecomeStones)
@@ -337,7 +337,7 @@ TEST_F(ObjectsFileTest, BoundaryLinksWithinTwoThousandAreKeptAndIdsRaiseTheCount
     EXPECT_EQ(first->boundsUpdates, 1);
     EXPECT_EQ(static_cast<CBoundObject*>(ObjectList.FindObjectById(102))->linkCount, 0);
     EXPECT_EQ(LogCount("CBoundaryManager::LoadObjects ID='BD_UNKNOWN' not found"), 1);
-    EXPECT_GT(ObjectList.FindObject(MakeNameKey32("AFTER"), 3)->objectId, 102u);
+    EXPECT_GT(ObjectList.FindObject(MakeNameKey32("AFTER"), 3)->id, 102);
 }
 
 TEST_F(ObjectsFileTest, MissingFilesFailTheLoad)

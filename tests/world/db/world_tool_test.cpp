@@ -7,7 +7,9 @@
 #include "ai/CFerrovant.h"
 #include "foundation/XMemBuffer.h"
 
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -232,7 +234,9 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
         { "trade", "a", "b", "1", "2" }, { "configs" }, { "configs", "a", "b" }, { "machine", "a", "f" },
         { "machine", "a", "f", "short" }, { "path", "a", "b", "c" }, { "path", "a", "b", "c", "d", "e" },
         { "groups", "a" }, { "groups", "a", "b", "-1" }, { "groups", "a", "b", "x" },
-        { "groups", "a", "b", "1", "2" } };
+        { "groups", "a", "b", "1", "2" }, { "hover", "a", "b", "1", "2", "3" },
+        { "hover", "a", "b", "1", "2", "3", "0" }, { "hover", "a", "b", "1", "y", "3", "1" },
+        { "hover", "a", "b", "1", "2", "nan", "1" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
@@ -242,7 +246,8 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
             "       zoq-world groups DIR LOCATION [SECONDS]\n"
             "       zoq-world configs DIR\n"
             "       zoq-world machine DIR FILE wire|full\n"
-            "       zoq-world path DIR LOCATION FROM TO\n");
+            "       zoq-world path DIR LOCATION FROM TO\n"
+            "       zoq-world hover DIR LOCATION X Y Z SECONDS\n");
     }
     std::filesystem::create_directories("empty");
     const zoq::test::RunResult result = RunTool({ "info", "empty", "x.zjp" });
@@ -251,6 +256,39 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
         result.err.find("zoq-world: empty/Data/DB.dat: cannot open the record database: "), std::string::npos)
         << result.err;
     EXPECT_EQ(result.err.find("EXCEPTION:"), std::string::npos) << result.err;
+}
+
+// An object let go over the flat map falls to its hover height and slows; a start off the map
+// fails.
+TEST_F(WorldToolTest, HoverStepsAnObjectOverTheLocation)
+{
+    const zoq::test::RunResult result
+        = RunTool({ "hover", "world", "Data\\Loc\\test.zjp", "300", "300", "30", "2" });
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::vector<std::string> lines;
+    std::istringstream out(result.out);
+    for (std::string line; std::getline(out, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 5u) << result.out;
+    EXPECT_EQ(lines[0].rfind("t 0.50 pos 300.000 300.000 ", 0), 0u) << lines[0];
+    float t = 0, x = 0, y = 0, z = 0, ground = 0, nx = 0, ny = 0, nz = 0, speed = 0;
+    ASSERT_EQ(std::sscanf(lines[3].c_str(), "t %f pos %f %f %f ground %f normal %f %f %f speed %f", &t, &x,
+                  &y, &z, &ground, &nx, &ny, &nz, &speed),
+        9)
+        << lines[3];
+    EXPECT_FLOAT_EQ(t, 2.0f);
+    EXPECT_FLOAT_EQ(ground, 0.0f);
+    EXPECT_FLOAT_EQ(nz, 1.0f);
+    EXPECT_LT(z, 30.0f);
+    EXPECT_GE(z, 6.0f);
+    EXPECT_TRUE(lines[4] == "settled 0" || lines[4] == "settled 1") << lines[4];
+
+    const zoq::test::RunResult outside
+        = RunTool({ "hover", "world", "Data\\Loc\\test.zjp", "-5", "300", "30", "1" });
+    EXPECT_EQ(outside.exitCode, 1);
+    EXPECT_NE(outside.err.find("zoq-world: Data\\Loc\\test.zjp: the start lies outside the map\n"),
+        std::string::npos)
+        << outside.err;
 }
 
 } // namespace

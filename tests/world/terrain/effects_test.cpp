@@ -27,7 +27,7 @@ public:
         : m_drawn(drawn)
     {
     }
-    void DrawEffect(uint32_t argument) override { m_drawn.push_back(argument); }
+    void DrawEffect(int argument) override { m_drawn.push_back(uint32_t(argument)); }
 
 private:
     std::vector<uint32_t>& m_drawn;

@@ -1,0 +1,55 @@
+// Fuzz entry: the save readers of world objects over the same bytes: the base object's full and
+// short records and its object-list record, named and unnamed; the moving object's and the
+// camera's records in both forms.
+#include "foundation/XMemBuffer.h"
+#include "foundation/XRangeError.h"
+#include "world/objects/CCamera.h"
+#include "world/objects/CDynamicObject.h"
+#include "world/objects/CObjectList.h"
+#include "world/objects/CZJObject.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Reads from the bytes until the reader is done or the stream runs out (XRangeError, which the
+// section reader of a save catches).
+void Read(const uint8_t* data, size_t size, const std::function<void(XMemBuffer&)>& reader)
+{
+    std::vector<uint8_t> bytes(data, data + size);
+    XMemBuffer stream;
+    stream.Attach(bytes.data(), int(bytes.size()));
+    try {
+        reader(stream);
+    } catch (const XRangeError&) {
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    auto* object = new CZJObject;
+    ObjectList.AddObject(object);
+    int recordSize = 0;
+    for (const bool shortForm : { false, true })
+        Read(data, size, [&](XMemBuffer& s) { object->LoadGame(s, &recordSize, shortForm); });
+    Read(data, size, [&](XMemBuffer& s) { object->LoadFromStream2(s); });
+    std::strcpy(object->name, "NAMED");
+    Read(data, size, [&](XMemBuffer& s) { object->LoadFromStream2(s); });
+
+    auto* moving = new CDynamicObject;
+    auto* camera = new CCamera;
+    ObjectList.AddObject(moving);
+    ObjectList.AddObject(camera);
+    for (const bool shortForm : { false, true }) {
+        Read(data, size, [&](XMemBuffer& s) { moving->LoadGame(s, &recordSize, shortForm); });
+        Read(data, size, [&](XMemBuffer& s) { camera->LoadGame(s, &recordSize, shortForm); });
+    }
+    ObjectList.Clear();
+    return 0;
+}
