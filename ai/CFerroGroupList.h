@@ -1,7 +1,6 @@
-// Stand-in until the machine groups land: the list of a location's groups, read from the group
-// section of the objects file as the file format lays it out (the behaviour data is skipped), and
-// the look-up of a member by name. The player's team is reduced to a flag on the group and the
-// report of the change.
+// CFerroGroupList: the machine groups of the current location. Entry 0 is always the player's
+// team; entries 1.. are made from the location's groups block and owned by the list. It runs them
+// every frame with a time-sliced scan, fast-forwards them and keeps them in save games.
 #pragma once
 
 #include "foundation/XDynamicArray.h"
@@ -9,35 +8,47 @@
 #include <cstdint>
 
 class CFerroGroup;
+class CFerrovant;
+class CZJObject;
+class XMemBuffer;
 
 class CFerroGroupList {
 public:
     ~CFerroGroupList();
 
-    // Reads the group section from the objects file that the engine has open, replacing the old
-    // groups. Every count is checked against the bytes left; a bad section throws.
+    // Reads the groups block from the objects file that the engine has open, replacing groups
+    // 1..: every count is checked against the bytes left, more than 10 members fail the load.
     void Load();
-    // Deletes every group.
+    void Run(float dt, bool runPlayer, bool spy);
+    // Fast-forward: every group runs as if far from the player in steps of 5 s.
+    void Simulate(float seconds);
+    // Deletes groups 1.. and empties the list.
     void Clear();
-    // Takes ownership of a group (tests and the player's team).
+    // Takes ownership of a group; an empty list first gets the player's team (tests).
     void AddGroup(CFerroGroup* group);
 
-    // The group holding a machine of that name, with its member index; null when none.
-    CFerroGroup* FindGroupOfMember(const char* name, int* member) const;
+    // Groups 1.., exact comparison with the stored upper-case name; null when none.
+    CFerroGroup* FindGroupByName(const char* name) const;
+    CFerrovant* FindGroupOfMember(const char* name) const;
+    void OnObjectDeleted(CZJObject* object);
+    // The index in the list, -1 when absent.
+    int IndexOf(const CFerroGroup* group) const;
+
+    // Save-game section 2.
+    bool SaveGame(XMemBuffer& stream, bool withConfig);
+    // False, with a log line, when a group is unknown or a record is malformed or runs past the
+    // section.
+    bool LoadGame(XMemBuffer& stream);
 
     int Count() const { return groups.Count(); }
-    CFerroGroup* Group(int i) const { return groups.At(i); }
+    // Null for an index outside the list.
+    CFerroGroup* At(int i) const { return i >= 0 && i < groups.Count() ? groups.Data()[i] : nullptr; }
 
-    // The group of that name, or null.
-    CFerroGroup* FindGroupByName(const char* name) const;
-    // The player's team: a group starts or stops following the player and reports it through
-    // messageSink ("TEAMADD", "TEAMREMOVE").
-    void AttachGroup(CFerroGroup* group);
-    void ReleaseGroup(CFerroGroup* group);
-    // Where groups report what happens to them; the application's game-event sink installs it.
-    void (*messageSink)(CFerroGroup& group, const char* message) = nullptr;
-
+    int32_t spyIndex = 0;
     XDynamicArray<CFerroGroup*> groups;
+
+private:
+    void DeleteGroups();
 };
 
 extern CFerroGroupList FerroGroupList;

@@ -423,10 +423,8 @@ void CFerrovant::DeliverCapturedMachines()
             ++i;
             continue;
         }
-        int member = -1;
-        CFerroGroup* owner = FerroGroupList.FindGroupOfMember(item.name, &member);
-        if (owner != nullptr) {
-            CFerrovant& machine = owner->members[member];
+        if (CFerrovant* found = FerroGroupList.FindGroupOfMember(item.name)) {
+            CFerrovant& machine = *found;
             machine.respawnTime -= kNeverRespawn;
             const float lv = float(ClampLevel(machine.level));
             sum += float(int(lv * lv * lv * 0.2f + 1.0f));
@@ -455,9 +453,8 @@ bool CapturedOf(const CargoItem& item, int32_t organisation)
 {
     if (item.kind != CargoItem::kCaptured)
         return false;
-    int member = -1;
-    const CFerroGroup* owner = FerroGroupList.FindGroupOfMember(item.name, &member);
-    return owner != nullptr && owner->organisation == organisation;
+    const CFerrovant* machine = FerroGroupList.FindGroupOfMember(item.name);
+    return machine != nullptr && machine->group != nullptr && machine->group->organisation == organisation;
 }
 
 } // namespace

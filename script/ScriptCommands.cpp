@@ -3,6 +3,7 @@
 #include "ai/CFerroGroup.h"
 #include "ai/CFerroGroupList.h"
 #include "ai/CFerrovant.h"
+#include "ai/CPlayerFerroGroup.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/Rating.h"
 #include "script/CScriptHost.h"
@@ -181,7 +182,7 @@ bool AddSensor(M&, Args& a)
 bool ShowObject(bool show, const char* name)
 {
     if (CFerroGroup* group = FerroGroupList.FindGroupByName(name)) {
-        if (group->count == 0)
+        if (group->memberCount == 0)
             WriteErrorLog("CZJScriptManager::ShowObject group is empty");
         if (!group->assembled)
             group->Assemble();
@@ -243,14 +244,14 @@ bool StopTimer(M& m, Args& a)
 bool AddGroupToPlayer(M&, Args& a)
 {
     if (CFerroGroup* group = FerroGroupList.FindGroupByName(Arg(a, 0)))
-        FerroGroupList.AttachGroup(group);
+        PlayerFerroGroup.AttachGroup(group, true);
     return true;
 }
 
 bool RemoveGroupFromPlayer(M&, Args& a)
 {
     if (CFerroGroup* group = FerroGroupList.FindGroupByName(Arg(a, 0)))
-        FerroGroupList.ReleaseGroup(group);
+        PlayerFerroGroup.ReleaseGroup(group);
     else
         WriteErrorLog(
             std::string("CZJScriptManager::RemoveGroupFromPlayer group '") + Arg(a, 0) + "' not found");
@@ -295,7 +296,7 @@ bool SetGroupAt(M&, Args& a)
     const int point = g_RoadManager.FindNodeByName(Arg(a, 1));
     if (!group || point < 0)
         return true;
-    group->SetNextTarget(point, a.Count() > 2 ? g_RoadManager.FindNodeByName(Arg(a, 2)) : -1);
+    group->SetGroupAt(point, a.Count() > 2 ? g_RoadManager.FindNodeByName(Arg(a, 2)) : -1);
     return false;
 }
 
@@ -304,7 +305,7 @@ bool StopGroup(M&, Args& a)
     CFerroGroup* group = FerroGroupList.FindGroupByName(Arg(a, 0));
     if (!group)
         return true;
-    group->stop = Arg(a, 1)[0] == '1' ? 1 : 0;
+    group->halted = Arg(a, 1)[0] == '1' ? 1 : 0;
     return false;
 }
 

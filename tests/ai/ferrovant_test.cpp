@@ -39,6 +39,7 @@ protected:
 class RatingSink : public CZJAppEvent {
 public:
     void OnAddRating(float reward, int flag) override { calls.push_back({ reward, flag }); }
+    void OnGroupMessage(const char*, CFerroGroup*) override { }
     std::vector<std::pair<float, int>> calls;
 };
 
@@ -353,7 +354,7 @@ TEST_F(FerrovantTest, DeliveredCapturedMachinesReward)
 {
     auto* group = new CFerroGroup;
     group->organisation = 2;
-    group->count = 1;
+    group->memberCount = 1;
     std::strcpy(group->members[0].name, "CAPTIVE");
     group->members[0].level = 3;
     group->members[0].respawnTime = 3.0f * CFerrovant::kNeverRespawn;

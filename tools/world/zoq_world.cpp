@@ -15,6 +15,7 @@
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/PakManager.h"
+#include "foundation/Rand.h"
 #include "foundation/ResourceDBManager.h"
 #include "foundation/XRandom.h"
 #include "platform/gfx/window.h"
@@ -24,6 +25,7 @@
 #include "render/CModelManager.h"
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
+#include "tools/world/group_verbs.h"
 #include "tools/world/hover_verb.h"
 #include "tools/world/machine_verbs.h"
 #include "world/db/CRoadManager.h"
@@ -106,6 +108,7 @@ bool IsLocationName(const std::string& name)
 
 constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world trade DIR LOCATION [HOURS]\n"
+                          "       zoq-world groups DIR LOCATION [SECONDS]\n"
                           "       zoq-world configs DIR\n"
                           "       zoq-world machine DIR FILE wire|full\n"
                           "       zoq-world path DIR LOCATION FROM TO\n"
@@ -114,6 +117,7 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
       "       zoq-world trade DIR LOCATION [HOURS]\n"
+      "       zoq-world groups DIR LOCATION [SECONDS]\n"
       "       zoq-world configs DIR\n"
       "       zoq-world machine DIR FILE wire|full\n"
       "       zoq-world path DIR LOCATION FROM TO\n"
@@ -121,9 +125,11 @@ constexpr char kHelp[]
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
-      "trading building and its goods. configs and machine load the tables only: configs\n"
-      "lists the machine configurations, machine reads one machine record in its wire or\n"
-      "full save form from FILE and prints it. path prints the shortest road path from the\n"
+      "trading building and its goods; groups fast-forwards the machine groups by SECONDS\n"
+      "(none when not given) and prints each group and its members. configs and machine load\n"
+      "the tables only: configs lists the machine configurations, machine reads one machine\n"
+      "record in its wire or full save form from FILE and prints it. path prints the shortest road path from "
+      "the\n"
       "road node FROM to TO (names, or #index) and its length. hover steps a hovering object\n"
       "from (X, Y, Z) over the location for SECONDS at 1/60 s, printing it every 0.5 s and\n"
       "whether it settled.\n";
@@ -166,7 +172,7 @@ void PrintWorld()
     for (const SRoadNode& node : g_RoadManager.Nodes())
         links += node.linkCount;
     std::printf("roads\t%d\t%d\n", g_RoadManager.NodeCount(), links);
-    std::printf("groups\t%d\n", FerroGroupList.Count());
+    std::printf("groups\t%d\n", std::max(FerroGroupList.Count() - 1, 0));
     std::printf("trade\t%d\n", ZJTrade.entryCount);
     std::printf("music\t%u\t%u\t%u\n", ZJEngine.music.battleCount, ZJEngine.music.calmCount,
         ZJEngine.music.soundCount);
@@ -392,6 +398,24 @@ int main(int argc, char** argv)
         if (ec != std::errc() || end != text.data() + text.size() || hours < 0)
             return Usage();
         print = [hours] { PrintTrade(hours); };
+    }
+    if (command == "groups" && (argc == 4 || argc == 5)) {
+        double seconds = -1.0;
+        if (argc == 5) {
+            const std::string_view text = argv[4];
+            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+            if (ec != std::errc() || end != text.data() + text.size()
+                || !(seconds >= 0.0 && seconds <= 1.0e6))
+                return Usage();
+        }
+        SeedRand(0);
+        SharedRandom.seed = 0;
+        SharedRandom.last = 0.0f;
+        print = [seconds] {
+            if (seconds >= 0.0)
+                FerroGroupList.Simulate(float(seconds));
+            zoq::tools::world::PrintGroups();
+        };
     }
     std::function<int()> run;
     if (print)

@@ -78,11 +78,13 @@ CZJObject* CGliderManager::CreateNetObject(const uint8_t* record)
     auto glider = std::make_unique<CGliderObject>();
     auto* group = new CFerroGroup;
     glider->netGroup = group;
-    group->stateFlags[0] = group->stateFlags[1] = 1;
+    // A network glider's group follows its owner's state: it never runs or materialises here.
+    group->attachedToPlayer = 1;
+    group->assembled = 1;
     CFerrovant& pilot = group->members[0];
     pilot.group = group;
     pilot.glider = glider.get();
-    group->count = 1;
+    group->memberCount = group->configuredCount = 1;
     const NameKey32 typeId = MakeNameKey32(m_rowNames.GetStringOrDefault(fields.row));
     const Matrix4 placement = fields.Placement();
     glider->Init(placement.m, typeId);

@@ -309,8 +309,7 @@ float COrgManager::GetOrgPower(int k)
     for (CFerroGroup* group : FerroGroupList.groups) {
         if (group->organisation != k)
             continue;
-        const int members = std::clamp(group->count, 0, CFerroGroup::kMaxMembers);
-        for (int m = 0; m < members; ++m) {
+        for (int m = 0; m < group->memberCount; ++m) {
             const CFerrovant& member = group->members[m];
             float rating = std::max(member.rating, 0.0f);
             if (member.dead)

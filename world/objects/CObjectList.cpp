@@ -1,6 +1,8 @@
 // Stand-in until the world-object classes land.
 #include "world/objects/CObjectList.h"
 
+#include "ai/CFerroGroupList.h"
+
 #include "foundation/ErrorLog.h"
 #include "world/objects/CHelperPoint.h"
 #include "world/objects/CZJObject.h"
@@ -115,6 +117,8 @@ bool CObjectList::IsDeletePending(const CZJObject* object) const
 void CObjectList::Pack()
 {
     for (CZJObject* object : m_deleteQueue) {
+        if (object->type == 14 || object->type == 21)
+            FerroGroupList.OnObjectDeleted(object);
         std::erase(m_extra, object);
         std::erase(m_objects, object);
         delete object;

@@ -1,5 +1,6 @@
 // Stand-in until the world-object classes land: a thing lying in the world (type code 21) with the
-// one item it carries; Init takes the placement into the frame and keeps the kind.
+// one item it carries; Init takes the placement into the frame and keeps the kind. onGround
+// cleared means taken.
 #pragma once
 
 #include "world/objects/CZJObject.h"
@@ -30,4 +31,5 @@ public:
     uint32_t itemKind = 0;
     char itemName[32] = {};
     int32_t itemCount = 0;
+    uint8_t onGround = 1;
 };

@@ -1,5 +1,6 @@
 // Stand-in until the world-object classes land: a gun tower (type code 22); Init takes the placement
-// into the frame and keeps the type id (the property text into name).
+// into the frame and keeps the type id (the property text into name); Alert only records the target
+// and the timer.
 #pragma once
 
 #include "world/objects/CZJObject.h"
@@ -28,6 +29,15 @@ public:
         if (propertyText)
             std::snprintf(name, sizeof name, "%s", propertyText);
     }
+    // Sets the target and a 5 s alert timer.
+    void Alert(CZJObject* glider)
+    {
+        alertTarget = glider;
+        alertTime = 5.0f;
+    }
+
+    CZJObject* alertTarget = nullptr;
+    float alertTime = 0.0f;
 
     // Read by the world-database tests until the class lands.
     NameKey32 typeKey {};

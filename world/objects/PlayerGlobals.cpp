@@ -2,6 +2,7 @@
 #include "world/objects/PlayerGlobals.h"
 
 CZJObject* PlayerObject = nullptr;
+Vec3 PlayerPosition {};
 CCamera* CameraObject = nullptr;
 float CameraTimeStep = 0.0f;
 int32_t AnomalyLevel = -1;

@@ -1,7 +1,9 @@
-// Stand-in until the application globals land: the player's own world object, the configured
+// Stand-in until the application globals land: the player's own world object and position, the configured
 // view range that the network client reads, the counter of the player's network ids, the
 // difficulty, the player's control state and the hit indicators of the player's machine.
 #pragma once
+
+#include "foundation/Vector.h"
 
 #include <cstdint>
 
@@ -9,6 +11,8 @@ class CZJObject;
 
 // The player's own world object; the free camera modes put the camera here.
 extern CZJObject* PlayerObject;
+// The position of the player's machine, kept by the game flow; machine groups measure from it.
+extern Vec3 PlayerPosition;
 class CCamera;
 // The view's camera: it runs and steps only through this pointer.
 extern CCamera* CameraObject;

@@ -367,7 +367,7 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
     for (int code : { 3, 4, 11, 12, 13, 19, 22, 23 })
         EXPECT_EQ(objects[code], expected[code]) << "code " << code;
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), 11), nullptr);
-    EXPECT_EQ(FerroGroupList.Count(), 0);
+    EXPECT_EQ(FerroGroupList.Count(), 1); // the player's team
     EXPECT_GE(ZJEngine.music.battleCount, 1u);
     EXPECT_EQ(Logged(), "");
 }
@@ -544,7 +544,8 @@ TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
         EXPECT_TRUE(manager.LastProcedureFound()) << location;
     }
     const int npc = g_OrgManager.FindOrganisation("ORG_NPC");
-    for (const CFerroGroup* group : FerroGroupList.groups) {
+    for (int i = 1; i < FerroGroupList.Count(); ++i) {
+        const CFerroGroup* group = FerroGroupList.At(i);
         const std::string owner = group->organisation == npc
             ? group->name
             : g_OrgManager.GetRowNames().GetString(group->organisation);

@@ -69,8 +69,8 @@ TEST_F(FactoryTest, NetworkGlidersGetTheirRowOrTheDefaultType)
         ASSERT_NE(glider->ferrovant, nullptr);
         EXPECT_EQ(glider->ferrovant->glider, glider);
         ASSERT_NE(glider->ferrovant->group, nullptr);
-        EXPECT_EQ(glider->ferrovant->group->stateFlags[0], 1);
-        EXPECT_EQ(glider->ferrovant->group->stateFlags[1], 1);
+        EXPECT_EQ(glider->ferrovant->group->attachedToPlayer, 1);
+        EXPECT_EQ(glider->ferrovant->group->assembled, 1);
         // A freshly built record: no configuration applied.
         EXPECT_EQ(glider->ferrovant->configIndex, -1);
         EXPECT_FLOAT_EQ(glider->ferrovant->rating, 0.05f);

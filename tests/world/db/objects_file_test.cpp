@@ -33,7 +33,7 @@ protected:
             { "Anomal", "[AN_FIELD]\n" },
             { "Boundary", "[BD_POST]\n" },
             { "SoundZone", "[SZ_WIND]\n" },
-            { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_TRANSES]\n[ORG_GUARD]\n" },
+            { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_TRANSES]\n[ORG_GUARD]\n[ORG_NPC]\n" },
         }));
         ZJEngine.ZJInit();
         WriteFlatMap("Data/loc.zjp");
@@ -77,7 +77,7 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     GroupEntry group;
     group.name = "caravan";
     group.organisation = "ORG_TRANCES";
-    group.kind = 1;
+    group.kind = 9;
     group.members = { "CFG_A", "CFG_B" };
     file.groups.groups.push_back(group);
     file.trade.version = 2;
@@ -95,12 +95,12 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     EXPECT_NE(std::string(Location.fileName).find("loc.zjp"), std::string::npos);
 
     EXPECT_TRUE(ObjectList.Objects().empty());
-    ASSERT_EQ(FerroGroupList.Count(), 1);
-    const CFerroGroup& caravan = *FerroGroupList.Group(0);
+    ASSERT_EQ(FerroGroupList.Count(), 2);
+    const CFerroGroup& caravan = *FerroGroupList.At(1);
     EXPECT_STREQ(caravan.name, "CARAVAN");
     EXPECT_EQ(caravan.organisation, g_OrgManager.FindOrganisation("ORG_TRANSES"));
-    EXPECT_EQ(caravan.count, 2);
-    EXPECT_STREQ(caravan.members[1].name, "CFG_B");
+    EXPECT_EQ(caravan.configuredCount, 2);
+    EXPECT_STREQ(caravan.memberConfigs[1], "CFG_B");
     ASSERT_EQ(ZJTrade.entryCount, 1);
     EXPECT_STREQ(ZJTrade.Entry(0).building, "BLD_BASE");
     EXPECT_EQ(ZJTrade.Entry(0).goods.Count(), 2);
@@ -111,7 +111,9 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     ASSERT_EQ(ZJEngine.music.soundCount, 1u);
     EXPECT_STREQ(ZJEngine.music.sounds[0].key, "SND_BIRD");
     EXPECT_EQ(ZJEngine.music.sounds[0].endHour, 20);
-    EXPECT_FALSE(LogExists());
+    // The configurations are not in this location's data: each member logs its fallback.
+    EXPECT_EQ(LogLineCount("FerroGroup::Init Config not found"), 2);
+    EXPECT_EQ(LogLineCount(""), 2);
 }
 
 TEST_F(ObjectsFileTest, TheObjectsFileIsTheMapNameWithItsLastCharacterReplaced)
@@ -140,10 +142,61 @@ TEST_F(ObjectsFileTest, GroupsKeepTheirOrganisationOrBecomeFree)
     lost.hunterValues.clear();
     file.groups.groups = { hunters, lost };
     Load(file);
-    ASSERT_EQ(FerroGroupList.Count(), 2);
-    EXPECT_EQ(FerroGroupList.Group(0)->organisation, g_OrgManager.FindOrganisation("ORG_GUARD"));
-    EXPECT_EQ(FerroGroupList.Group(1)->organisation, g_OrgManager.FindOrganisation("ORG_FREE"));
-    EXPECT_STREQ(FerroGroupList.Group(1)->members[0].name, "CFG_H");
+    ASSERT_EQ(FerroGroupList.Count(), 3);
+    EXPECT_EQ(FerroGroupList.At(1)->organisation, g_OrgManager.FindOrganisation("ORG_GUARD"));
+    EXPECT_EQ(FerroGroupList.At(2)->organisation, g_OrgManager.FindOrganisation("ORG_FREE"));
+    EXPECT_STREQ(FerroGroupList.At(2)->memberConfigs[0], "CFG_H");
+}
+
+TEST_F(ObjectsFileTest, TheGroupsBlockCarriesEachKindsPointsAndTheAttachedByte)
+{
+    ObjectsFile file;
+    const auto node = [](const char* name, std::vector<uint32_t> words) {
+        return LinkedEntry { PlacedObject::At("RD_ROAD", float(words[0]), 0, 0, name), std::move(words) };
+    };
+    file.blocks.push_back(Linked(8, { node("P0", { 10, 20 }), node("P1", { 20, 10 }) }));
+    file.groups.flagPresent = true;
+    const auto entry = [](const char* name, const char* org, int32_t kind) {
+        GroupEntry group;
+        group.name = name;
+        group.organisation = org;
+        group.kind = kind;
+        group.members = { "CFG_X" };
+        return group;
+    };
+    GroupEntry guard = entry("guard", "ORG_TRANCES", 0);
+    guard.homePoint = 1;
+    guard.radius = 450.0f;
+    guard.flagByte = 1;
+    GroupEntry caravan = entry("CARAVAN", "ORG_NOWHERE", 1);
+    caravan.routeStart = 0;
+    caravan.routeEnd = 1;
+    GroupEntry hunter = entry("HUNTER", "ORG_GUARD", 2);
+    hunter.hunterValues = { 1, 7, 0 };
+    GroupEntry people = entry("PEOPLE", "ORG_GUARD", 3);
+    people.point = 1;
+    GroupEntry stand = entry("ORG_GUARD", "ORG_NPC", 4);
+    stand.point = 0;
+    file.groups.groups = { guard, caravan, hunter, people, stand, entry("PLAIN", "ORG_GUARD", 9) };
+    Load(file);
+    ASSERT_EQ(FerroGroupList.Count(), 7);
+    EXPECT_EQ(FerroGroupList.FindGroupByName("guard"), nullptr);
+    const CFerroGroup& g = *FerroGroupList.FindGroupByName("GUARD");
+    EXPECT_EQ(g.homePoint, 1);
+    EXPECT_FLOAT_EQ(g.guardRadius, 450.0f);
+    EXPECT_EQ(g.attachedToPlayer, 1);
+    EXPECT_EQ(g.active, 0);
+    EXPECT_EQ(g.organisation, g_OrgManager.FindOrganisation("ORG_TRANSES"));
+    const CFerroGroup& c = *FerroGroupList.At(2);
+    EXPECT_EQ(c.routeStart, 0);
+    EXPECT_EQ(c.routeEnd, 1);
+    EXPECT_EQ(c.attachedToPlayer, 0);
+    EXPECT_EQ(c.organisation, g_OrgManager.FindOrganisation("ORG_FREE"));
+    EXPECT_EQ(FerroGroupList.At(3)->huntPoints, (std::vector<int32_t> { 1, 0 })); // 7 is no point
+    EXPECT_EQ(FerroGroupList.At(4)->peoplePoint, 1);
+    EXPECT_EQ(FerroGroupList.At(5)->standPoint, 0);
+    EXPECT_EQ(FerroGroupList.At(5)->organisation, g_OrgManager.FindOrganisation("ORG_GUARD"));
+    EXPECT_EQ(LogLineCount("NPC ORG: ORG_GUARD"), 1);
 }
 
 TEST_F(ObjectsFileTest, GenericBlocksCreateObjectsAndMissingIdsFallBackToStones)
@@ -348,8 +401,10 @@ TEST_F(ObjectsFileTest, CountsBeyondTheirLimitsFailTheLoad)
     const Case cases[] = {
         { "eleven members",
             [](ObjectsFile& f) {
-                f.groups.groups.push_back(
-                    GroupEntry { "G", "", 4, "", 0, {}, std::vector<std::string>(11, "C"), 0 });
+                GroupEntry group;
+                group.name = "G";
+                group.members = std::vector<std::string>(11, "C");
+                f.groups.groups.push_back(group);
             },
             "bad group member count 11" },
         { "a hundred and one trade entries",

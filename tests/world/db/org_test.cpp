@@ -256,7 +256,7 @@ TEST_F(OrgTest, OrgPowerAveragesRatingsAndFreesWeakOrganisations)
     auto group = [](int org, std::vector<float> ratings, std::vector<uint8_t> destroyed = {}) {
         auto* g = new CFerroGroup;
         g->organisation = org;
-        g->count = int32_t(ratings.size());
+        g->memberCount = int32_t(ratings.size());
         for (size_t i = 0; i < ratings.size(); ++i) {
             g->members[i].rating = ratings[i];
             g->members[i].dead = i < destroyed.size() ? destroyed[i] : 0;

@@ -209,20 +209,41 @@ TEST_F(WorldToolTest, PathPrintsTheRoadNodesFromOneToTheOther)
     }
 }
 
+TEST_F(WorldToolTest, GroupsPrintsEveryGroupWithItsKindData)
+{
+    for (const char* seconds : { "", "150" }) {
+        std::vector<std::string> arguments { "groups", "world", "Data\\Loc\\test.zjp" };
+        if (seconds[0])
+            arguments.push_back(seconds);
+        const zoq::test::RunResult result = RunTool(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.out,
+            "group\t1\tG1\tkind=0\torg=ORG_FREE\tmembers=0\tactive=0\tassembled=1\tinBuilding=0\tstate=0\t"
+            "pos=0.0,0.0,0.0\thome=-1 radius=0.0\n"
+            "group\t2\tG2\tkind=4\torg=ORG_FREE\tmembers=0\tactive=0\tassembled=1\tinBuilding=0\tstate=0\t"
+            "pos=0.0,0.0,0.0\tstand=-1\n"
+            "logged\t1\n") // the location's own line, as info shows; the fast-forward adds none
+            << seconds;
+    }
+}
+
 TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
 {
     const std::vector<std::string> usages[] = { {}, { "info", "world" }, { "list", "world", "x" },
         { "info", "a", "b", "c" }, { "trade", "a" }, { "trade", "a", "b", "x" }, { "trade", "a", "b", "-1" },
         { "trade", "a", "b", "1", "2" }, { "configs" }, { "configs", "a", "b" }, { "machine", "a", "f" },
         { "machine", "a", "f", "short" }, { "path", "a", "b", "c" }, { "path", "a", "b", "c", "d", "e" },
-        { "hover", "a", "b", "1", "2", "3" }, { "hover", "a", "b", "1", "2", "3", "0" },
-        { "hover", "a", "b", "1", "y", "3", "1" }, { "hover", "a", "b", "1", "2", "nan", "1" } };
+        { "groups", "a" }, { "groups", "a", "b", "-1" }, { "groups", "a", "b", "x" },
+        { "groups", "a", "b", "1", "2" }, { "hover", "a", "b", "1", "2", "3" },
+        { "hover", "a", "b", "1", "2", "3", "0" }, { "hover", "a", "b", "1", "y", "3", "1" },
+        { "hover", "a", "b", "1", "2", "nan", "1" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
         EXPECT_EQ(result.err,
             "usage: zoq-world info DIR LOCATION\n"
             "       zoq-world trade DIR LOCATION [HOURS]\n"
+            "       zoq-world groups DIR LOCATION [SECONDS]\n"
             "       zoq-world configs DIR\n"
             "       zoq-world machine DIR FILE wire|full\n"
             "       zoq-world path DIR LOCATION FROM TO\n"
