@@ -13,10 +13,16 @@
 //   timed <sound-key> <interval> <length> <held> <first-hour> <end-hour>
 //   trade version=<1|2>
 //   good <building> <key> max=<f> buy=<f> stock=<f> production=<f> min=<f> normal=<f> [steep]
+//   group <name> <org> guard|caravan|hunters|people|stand [home=<node> radius=<r>|route=<node>,<node>|
+//         points=<node>,...|point=<node>|stand=<node>] members=<cfg>,... [caption=<text>] [param=<n>]
+//         [attached]
 // Objects of one code form one block, blocks in the order their code first appears; roads (8) and
 // boundaries (23) need id= and may have links=. Goods of one building form one trade entry, entries
 // in the order their building first appears; a good's key is a row of the table its prefix names
-// and its building the property text of a building (11) of the location.
+// and its building the property text of a building (11) of the location. A group's nodes are the
+// property texts of road nodes, written as their indices in the road block; its organisation and
+// member configurations are rows of their tables; one attached group writes every group's attached
+// byte.
 #include "platform/win/text.h"
 #include "tools/map/map_ground.h"
 #include "tools/map/map_recipe.h"
@@ -143,6 +149,22 @@ constexpr GoodTable kGoodTables[] = {
 };
 
 constexpr size_t kMaxTradeEntries = 100;
+constexpr size_t kMaxGroupMembers = 10;
+constexpr size_t kMaxCaption = 63; // the 64-byte caption field
+
+struct GroupKind {
+    const char* word;
+    int32_t code;
+    const char* key; // the key of its points; the guard's home also takes radius=
+};
+
+constexpr GroupKind kGroupKinds[] = {
+    { "guard", 0, "home" },
+    { "caravan", 1, "route" },
+    { "hunters", 2, "points" },
+    { "people", 3, "point" },
+    { "stand", 4, "stand" },
+};
 
 struct Need {
     const char* table;
@@ -250,8 +272,11 @@ public:
                 ok = Trade(words, file.trade, error);
             else if (words[0] == "good")
                 ok = Good(words, file.trade, error);
+            else if (words[0] == "group")
+                ok = Group(words, file.groups, error);
             else
-                ok = Fail("unknown statement '" + ToUtf8(words[0]) + "' (object, music, timed, trade, good)",
+                ok = Fail(
+                    "unknown statement '" + ToUtf8(words[0]) + "' (object, music, timed, trade, good, group)",
                     error);
             if (!ok)
                 return false;
@@ -263,6 +288,20 @@ public:
                 m_line = m_tradeLines[i];
                 return Fail("'" + ToUtf8(building) + "' is no building of this location", error);
             }
+        }
+        // Road nodes may be placed after their groups.
+        for (const NodeUse& use : m_nodeUses) {
+            const auto node = std::find(m_roadNodes.begin(), m_roadNodes.end(), use.name);
+            if (node == m_roadNodes.end()) {
+                m_line = use.line;
+                return Fail("'" + ToUtf8(use.name) + "' is no road node of this location", error);
+            }
+            world::GroupEntry& group = file.groups.groups[use.group];
+            const int32_t index = int32_t(node - m_roadNodes.begin());
+            if (use.field)
+                group.*use.field = index;
+            else
+                group.hunterValues.push_back(uint32_t(index));
         }
         return true;
     }
@@ -383,6 +422,8 @@ private:
         }
         if (code == 11 && !prop.empty())
             m_buildings.push_back(prop);
+        if (code == 8)
+            m_roadNodes.push_back(prop);
         return true;
     }
 
@@ -487,10 +528,123 @@ private:
         return true;
     }
 
+    // Splits a comma list; false when an item is empty.
+    static bool List(std::string_view value, std::vector<std::string_view>& items)
+    {
+        items.clear();
+        for (size_t start = 0;;) {
+            const size_t comma = value.find(',', start);
+            items.push_back(
+                value.substr(start, comma == std::string_view::npos ? value.npos : comma - start));
+            if (items.back().empty())
+                return false;
+            if (comma == std::string_view::npos)
+                return true;
+            start = comma + 1;
+        }
+    }
+
+    bool Group(const std::vector<std::string_view>& words, world::GroupSection& section, std::string& error)
+    {
+        if (words.size() < 5)
+            return Fail("expected 'group <name> <org> guard|caravan|hunters|people|stand [<points>] "
+                        "members=<cfg>,... [caption=<text>] [param=<n>] [attached]'",
+                error);
+        world::GroupEntry group;
+        if (!Name(words[1], "the group name", group.name, error)
+            || !Name(words[2], "the organisation", group.organisation, error)
+            || !NeedRowOf("Организации", group.organisation, error))
+            return false;
+        const GroupKind* kind = nullptr;
+        for (const GroupKind& candidate : kGroupKinds) {
+            if (words[3] == candidate.word)
+                kind = &candidate;
+        }
+        if (!kind)
+            return Fail(
+                "'" + ToUtf8(words[3]) + "' is no group kind (guard, caravan, hunters, people, stand)",
+                error);
+        group.kind = kind->code;
+        const size_t index = section.groups.size();
+        std::vector<NodeUse> uses;
+        bool radius = false;
+        std::vector<std::string_view> items;
+        for (size_t w = 4; w < words.size(); ++w) {
+            const size_t eq = words[w].find('=');
+            const std::string_view key = words[w].substr(0, eq);
+            const std::string_view value
+                = eq == std::string_view::npos ? std::string_view() : words[w].substr(eq + 1);
+            const bool bad = eq == std::string_view::npos ? key != "attached" : value.empty();
+            if (bad)
+                return Fail("bad value in '" + ToUtf8(words[w]) + "'", error);
+            if (key == "attached") {
+                group.flagByte = 1;
+                section.flagPresent = true;
+            } else if (key == "members") {
+                if (!List(value, items) || items.size() > kMaxGroupMembers)
+                    return Fail("a group has 1 to 10 members", error);
+                for (std::string_view item : items) {
+                    std::string config;
+                    if (!Name(item, "the configuration", config, error)
+                        || !NeedRowOf("Конфигурации", config, error))
+                        return false;
+                    group.members.push_back(std::move(config));
+                }
+            } else if (key == "caption") {
+                if (value.size() > kMaxCaption)
+                    return Fail("the caption is longer than 63 bytes", error);
+                group.secondName = value;
+            } else if (key == "param") {
+                if (!ParseInt(value, group.parameter))
+                    return Fail("bad value in '" + ToUtf8(words[w]) + "'", error);
+            } else if (key == "radius" && group.kind == 0) {
+                if (!ParseFloat(value, group.radius) || group.radius < 0)
+                    return Fail("bad value in '" + ToUtf8(words[w]) + "'", error);
+                radius = true;
+            } else if (key == kind->key && uses.empty()) {
+                if (!List(value, items))
+                    return Fail("bad value in '" + ToUtf8(words[w]) + "'", error);
+                int32_t world::GroupEntry::*const fields[]
+                    = { &world::GroupEntry::homePoint, &world::GroupEntry::routeStart, nullptr,
+                          &world::GroupEntry::point, &world::GroupEntry::point };
+                const bool counted = group.kind == 2 || items.size() == (group.kind == 1 ? 2u : 1u);
+                if (!counted)
+                    return Fail("'" + std::string(kind->key) + "=' takes "
+                            + (group.kind == 1 ? "two nodes" : "one node"),
+                        error);
+                for (size_t i = 0; i < items.size(); ++i) {
+                    int32_t world::GroupEntry::*field = fields[group.kind];
+                    if (group.kind == 1 && i == 1)
+                        field = &world::GroupEntry::routeEnd;
+                    uses.push_back({ std::string(items[i]), m_line, index, field });
+                }
+            } else
+                return Fail("unknown key '" + ToUtf8(key) + "' for a " + kind->word + " group (" + kind->key
+                        + (group.kind == 0 ? ", radius" : "") + ", members, caption, param, attached)",
+                    error);
+        }
+        if (group.members.empty())
+            return Fail("a group needs members=<cfg>,...", error);
+        if (group.kind == 0 && uses.empty() != !radius)
+            return Fail("a guard's home= and radius= go together", error);
+        m_nodeUses.insert(m_nodeUses.end(), uses.begin(), uses.end());
+        section.groups.push_back(std::move(group));
+        return true;
+    }
+
+    struct NodeUse {
+        std::string name;
+        int line;
+        size_t group;
+        int32_t world::GroupEntry::*field; // null: a hunt point
+    };
+
     ProducerContext& m_context;
     std::string m_relative;
     int m_line = 0;
     std::vector<int> m_tradeLines; // where each trade entry's first good is
+    std::vector<std::string> m_roadNodes; // the property text of each road node, in block order
+    std::vector<NodeUse> m_nodeUses;
 
 public:
     std::vector<std::string> m_buildings;

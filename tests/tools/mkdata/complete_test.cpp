@@ -10,6 +10,7 @@
 #include "ai/CFerroGroupList.h"
 #include "ai/CFerrovant.h"
 #include "ai/CFerrovantConfigList.h"
+#include "ai/CTransFerroGroup.h"
 #include "ai/CZJTrade.h"
 #include "audio/CFileUtil.h"
 #include "audio/CMusicMng.h"
@@ -348,6 +349,7 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
 {
     // The object lines of the source, counted by block code.
     std::map<int, int> expected;
+    int groups = 0;
     std::istringstream source(ReadText(fs::path(ZOQ_DATA_DIR) / "locations/location1.txt"));
     for (std::string line; std::getline(source, line);) {
         std::istringstream words(line);
@@ -355,6 +357,7 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
         int code = 0;
         if (words >> word && word == "object" && words >> code)
             ++expected[code];
+        groups += word == "group";
     }
     ASSERT_EQ(expected.size(), 12u) << "a block of every code";
 
@@ -367,7 +370,7 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
     for (int code : { 3, 4, 11, 12, 13, 19, 22, 23 })
         EXPECT_EQ(objects[code], expected[code]) << "code " << code;
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), 11), nullptr);
-    EXPECT_EQ(FerroGroupList.Count(), 1); // the player's team
+    EXPECT_EQ(FerroGroupList.Count(), 1 + groups); // the player's team first
     EXPECT_GE(ZJEngine.music.battleCount, 1u);
     EXPECT_EQ(Logged(), "");
 }
@@ -675,6 +678,60 @@ TEST_F(CompleteTest, TheMapToolShowsTheNoonTransition)
     EXPECT_GT(transition(hours[2]), transition(hours[1])) << hours[2];
     EXPECT_EQ(transition(hours[3]), 0.0f) << hours[3];
     EXPECT_NE(hours[2].find("sky=TEX_SKY_DAY,"), std::string::npos) << hours[2];
+}
+
+// location1's groups, one of each kind, load without a log line from the organisations and
+// configurations they name; every caravan's route builds, and 150 s of simulation log nothing.
+TEST_F(CompleteTest, Location1GroupsLoadBuildTheirRoutesAndSimulate)
+{
+    struct Source {
+        std::string name;
+        std::string organisation;
+        std::vector<std::string> members;
+    };
+    std::vector<Source> sources;
+    std::istringstream text(ReadText(fs::path(ZOQ_DATA_DIR) / "locations/location1.txt"));
+    for (std::string line; std::getline(text, line);) {
+        std::istringstream words(line);
+        std::string word;
+        Source source;
+        if (!(words >> word) || word != "group" || !(words >> source.name >> source.organisation >> word))
+            continue;
+        while (words >> word) {
+            if (!word.starts_with("members="))
+                continue;
+            std::istringstream list(word.substr(8));
+            for (std::string member; std::getline(list, member, ',');)
+                source.members.push_back(member);
+        }
+        sources.push_back(std::move(source));
+    }
+
+    ZJEngine.Load("location1.zjp");
+    EXPECT_EQ(Logged(), "");
+    std::set<uint32_t> kinds;
+    int caravans = 0;
+    for (const Source& source : sources) {
+        CFerroGroup* group = FerroGroupList.FindGroupByName(source.name.c_str());
+        ASSERT_NE(group, nullptr) << source.name;
+        kinds.insert(group->kind);
+        ASSERT_GE(group->organisation, 0) << source.name;
+        EXPECT_EQ(std::string(g_OrgManager.GetRowNames().GetString(group->organisation)), source.organisation)
+            << source.name;
+        EXPECT_EQ(group->configuredCount, int(source.members.size())) << source.name;
+        for (const std::string& member : source.members)
+            EXPECT_GE(FerrovantConfigList.Find(member.c_str()), 0) << source.name << " " << member;
+        if (group->kind == CFerroGroup::kCaravan) {
+            auto& caravan = static_cast<CTransFerroGroup&>(*group);
+            EXPECT_TRUE(caravan.BuildRoute()) << source.name;
+            EXPECT_GE(caravan.routeCount, 2) << source.name;
+            ++caravans;
+        }
+    }
+    EXPECT_EQ(kinds.size(), 5u) << "one group of each kind";
+    EXPECT_GE(caravans, 1);
+    FerroGroupList.Simulate(150);
+    EXPECT_EQ(Logged(), "");
 }
 
 TEST_F(CompleteTest, Location1RoadsLeadThroughTheCrossingAndItsTimedSoundsResolve)

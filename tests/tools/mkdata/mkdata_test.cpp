@@ -146,6 +146,19 @@ const Refusal kRefusals[] = {
     { "trade good without its prices", "locations/location1.txt",
         [](const fs::path& f) { AppendText(f, "good B_L1_CEH TOV_ORE steep\n"); }, "TOV_ORE steep",
         "expected 'good <building> <key> max=<f>" },
+    { "group at no road node", "locations/location1.txt",
+        [](const fs::path& f) {
+            AppendText(f, "group G ORG_GUARDS stand stand=NOWHERE members=CFG_GUARD\n");
+        },
+        "stand=NOWHERE", "'NOWHERE' is no road node of this location" },
+    { "group of an unknown configuration", "locations/location1.txt",
+        [](const fs::path& f) { AppendText(f, "group G ORG_GUARDS people point=FIELD members=CFG_NOPE\n"); },
+        "CFG_NOPE", "'CFG_NOPE' is no row of table 'Конфигурации'" },
+    { "caravan with one route node", "locations/location1.txt",
+        [](const fs::path& f) {
+            AppendText(f, "group G ORG_TRADERS caravan route=FIELD members=CFG_TRADER\n");
+        },
+        "route=FIELD", "'route=' takes two nodes" },
     { "missing required row", "tables/textures.txt",
         [](const fs::path& f) { Replace(f, "[TEX_SAMPLECOLOR]", "[TEX_SAMPLE_COLOUR]"); }, nullptr,
         "missing required row 'TEX_SAMPLECOLOR'" },
