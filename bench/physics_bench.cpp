@@ -1,22 +1,18 @@
 // Terrain physics: a PreMove and Move of 1,000 hovering objects (camera coefficients) on a
 // generated hilly map, against one CLocation::GetHeight at the same points.
+#include "bench/bench_map.h"
 #include "bench/requirements.h"
 
 #include "foundation/ErrorLog.h"
-#include "foundation/PakManager.h"
-#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 #include "tools/map/map_writer.h"
 #include "world/objects/CCamera.h"
 #include "world/objects/CPhysics.h"
-#include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CLocation.h"
-#include "world/terrain/Map.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -34,18 +30,7 @@ struct Scene {
             for (int gx = 0; gx < kSide; ++gx)
                 map.heights[map.PointIndex(gx, gy)]
                     = 20.0f * std::sin(float(gx) * 0.21f) * std::cos(float(gy) * 0.17f);
-        const std::string path = (folder.Path() / "bench.zjp").string();
-        zoq::test::WriteBytes(path, zoq::tools::map::WriteMap(map));
-        VisibleRadius = 256;
-        Location.Init();
-        if (!g_PakManager.Open(path.c_str()))
-            std::abort();
-        Map::Load(Location);
-        g_PakManager.CloseFile();
-        Location.streamOpen = g_PakManager.OpenXFile(path.c_str(), Location.streamFile) != 0 ? 1 : 0;
-        for (int row = 0; row < 2; ++row)
-            for (int column = 0; column < 2; ++column)
-                Location.LoadCell(column, row, 0);
+        zoq::bench::LoadBenchMap(map, folder.Path());
         uint32_t x = 12345;
         for (int i = 0; i < kObjects; ++i) {
             x = x * 1103515245u + 12345u;

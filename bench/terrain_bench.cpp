@@ -1,21 +1,17 @@
 // Terrain: height queries over four loaded near cells (water rule on) against a plain bilinear
 // lookup on a float grid at the same positions, and level-2 quad rebuilds against a loop writing
 // the same 36-byte vertices from the same points.
+#include "bench/bench_map.h"
 #include "bench/requirements.h"
 
 #include "foundation/ErrorLog.h"
-#include "foundation/PakManager.h"
-#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 #include "tools/map/map_writer.h"
-#include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CLocation.h"
-#include "world/terrain/Map.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -44,18 +40,7 @@ struct Scene {
                 grid[i] = map.heights[i];
             }
         }
-        const std::string path = (folder.Path() / "bench.zjp").string();
-        zoq::test::WriteBytes(path, zoq::tools::map::WriteMap(map));
-        VisibleRadius = 256;
-        Location.Init();
-        if (!g_PakManager.Open(path.c_str()))
-            std::abort();
-        Map::Load(Location);
-        g_PakManager.CloseFile();
-        Location.streamOpen = g_PakManager.OpenXFile(path.c_str(), Location.streamFile) != 0 ? 1 : 0;
-        for (int row = 0; row < 2; ++row)
-            for (int column = 0; column < 2; ++column)
-                Location.LoadCell(column, row, 0);
+        zoq::bench::LoadBenchMap(map, folder.Path());
         uint32_t x = 12345;
         for (int i = 0; i < kPositions; ++i) {
             x = x * 1103515245u + 12345u;
