@@ -62,7 +62,7 @@ struct Scene {
         }
         ViewFrame.matrix = Matrix4 { { 1, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1 } };
         ViewFrame.SetViewPosition(kEye);
-        CObjectList::SetViewParams(ViewFrame, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
+        ObjectList.SetViewParams(ViewFrame, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
         ViewFrame.Apply(true);
         Location.visibleCount = 0;
         for (int row = 0; row < kCells; ++row)
@@ -86,7 +86,7 @@ void BM_CheckVisibility(benchmark::State& state)
     TheScene();
     for (auto _ : state)
         ObjectList.CheckVisibility(false);
-    state.counters["listed"] = ObjectList.visibleCount + ObjectList.notVisibleCount;
+    state.counters["listed"] = ObjectList.visibleList.Count() + ObjectList.notVisibleList.Count();
 }
 BENCHMARK(BM_CheckVisibility)->Unit(benchmark::kMicrosecond);
 

@@ -69,7 +69,7 @@ void PrintFrames(const Vec3& eye, float heading, int frames)
     const float a = heading * std::numbers::pi_v<float> / 180.0f;
     camera.frame.SetDirection(Vec3 { std::sin(a), std::cos(a), 0.0f });
     CameraObject = &camera;
-    CObjectList::SetViewParams(ViewFrame, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
+    ObjectList.SetViewParams(ViewFrame, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
     FrameTime = kFrameTime;
     CameraTimeStep = kFrameTime;
     for (int i = 0; i < frames; ++i) {
@@ -87,16 +87,17 @@ void PrintFrames(const Vec3& eye, float heading, int frames)
         ObjectList.Move();
         ObjectList.Pack(false);
         ObjectList.CheckNetDead();
-        std::printf("frame %d visible %d hidden %d predraw %d\n", i, ObjectList.visibleCount,
-            ObjectList.notVisibleCount, ObjectList.preDrawCount);
+        std::printf("frame %d visible %d hidden %d predraw %d\n", i, ObjectList.visibleList.Count(),
+            ObjectList.notVisibleList.Count(), ObjectList.preDrawList.Count());
     }
     CameraObject = nullptr;
 }
 
 void PrintListSizes(long logged)
 {
-    std::printf("objects %d moving %d extra %d helpers %d logged %ld\n", ObjectList.MainCount(),
-        ObjectList.MovingCount(), ObjectList.ExtraCount(), ObjectList.HelperCount(), logged);
+    std::printf("objects %d moving %d extra %d helpers %d logged %ld\n", ObjectList.Objects().Count(),
+        ObjectList.MovingObjects().Count(), ObjectList.ExtraList().Count(), ObjectList.HelperPoints().Count(),
+        logged);
 }
 
 } // namespace zoq::tools::world

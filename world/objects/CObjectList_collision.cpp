@@ -76,7 +76,7 @@ void CObjectList::CheckCollision()
     ZJ_TRACE("CObjectList::CheckCollision");
     const float dt = FrameTime;
     CZJObject* handled[kHandled];
-    for (CZJObject* moving : MovingSnapshot()) {
+    for (CZJObject* moving : m_moving) {
         if (!moving->moves || !moving->alive)
             continue;
         auto* a = static_cast<CDynamicObject*>(moving);
@@ -123,7 +123,7 @@ void CObjectList::CheckCollision()
                     else if (b->solid && !b->moves)
                         CheckSphereCollisionStatic(a, b, dt);
                     else if (b->solid)
-                        CheckSphereCollisionMove(a, static_cast<CDynamicObject*>(b), dt);
+                        CheckSphereCollisionMove(a, b, dt);
                     else if (!a->pointSized) {
                         if (CheckPolygonCollision(a, b, dt))
                             CheckPolygonCollision(a, b, dt * 0.33f);
@@ -135,9 +135,10 @@ void CObjectList::CheckCollision()
     }
 }
 
-bool CObjectList::CheckSphereCollisionStatic(CDynamicObject* a, CZJObject* b, float dt)
+bool CObjectList::CheckSphereCollisionStatic(CZJObject* mover, CZJObject* b, float dt)
 {
     ZJ_TRACE("CObjectList::CheckSphereCollisionStatic");
+    auto* a = static_cast<CDynamicObject*>(mover);
     if (!IsFinite(a->velocity) || !IsFinite(a->frame.position))
         return false;
     const Vec3 u = Scale(a->velocity, -1.0f);
@@ -158,9 +159,11 @@ bool CObjectList::CheckSphereCollisionStatic(CDynamicObject* a, CZJObject* b, fl
     return true;
 }
 
-bool CObjectList::CheckSphereCollisionMove(CDynamicObject* a, CDynamicObject* b, float dt)
+bool CObjectList::CheckSphereCollisionMove(CZJObject* mover, CZJObject* other, float dt)
 {
     ZJ_TRACE("CObjectList::CheckSphereCollisionMove");
+    auto* a = static_cast<CDynamicObject*>(mover);
+    auto* b = static_cast<CDynamicObject*>(other);
     if (!IsFinite(a->velocity) || !IsFinite(a->frame.position))
         return false;
     const Vec3 w = Sub(b->velocity, a->velocity);
@@ -201,9 +204,10 @@ bool CObjectList::CheckSphereCollisionMove(CDynamicObject* a, CDynamicObject* b,
     return true;
 }
 
-bool CObjectList::CheckPolygonCollision(CDynamicObject* a, CZJObject* b, float dt)
+bool CObjectList::CheckPolygonCollision(CZJObject* mover, CZJObject* b, float dt)
 {
     ZJ_TRACE("CObjectList::CheckPolygonCollision");
+    auto* a = static_cast<CDynamicObject*>(mover);
     const XDynamicArray<SCollisionTriangle>* shape = b->GetModel();
     const float ra = a->radius;
     if (!shape
@@ -246,9 +250,10 @@ bool CObjectList::CheckPolygonCollision(CDynamicObject* a, CZJObject* b, float d
     return hit;
 }
 
-bool CObjectList::CheckCollisionPoint(CDynamicObject* a, CZJObject* b, float dt)
+bool CObjectList::CheckCollisionPoint(CZJObject* mover, CZJObject* b, float dt)
 {
     ZJ_TRACE("CObjectList::CheckCollisionPoint");
+    auto* a = static_cast<CDynamicObject*>(mover);
     const XDynamicArray<SCollisionTriangle>* shape = b->GetModel();
     if (!shape || Length(Sub(b->frame.position, a->frame.position)) > Length(a->velocity) * dt + b->radius)
         return false;

@@ -42,11 +42,10 @@ inline bool IsFinite(const Vec3& v)
 // this walk's position. No object is destroyed during a pass, so the copies stay valid.
 class CellWalk {
 public:
-    explicit CellWalk(XList<CZJObject>& list)
+    explicit CellWalk(const XList<CZJObject>& list)
         : m_base(Stack().size())
     {
-        list.First();
-        while (CZJObject* object = list.Next())
+        for (CZJObject* object : list)
             Stack().push_back(object);
         m_end = Stack().size();
     }

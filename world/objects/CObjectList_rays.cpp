@@ -35,8 +35,7 @@ void EndOfRay(const Vec3& origin, const Vec3& dir, float length, float best, Vec
 
 } // namespace
 
-float CObjectList::RaySphere(
-    const Vec3& origin, const Vec3& dir, float length, const CZJObject* object, bool flag)
+float CObjectList::RaySphere(const Vec3& origin, const Vec3& dir, float length, CZJObject* object, bool flag)
 {
     const Vec3 w = Sub(origin, object->frame.position);
     const float tc = -Dot(w, dir);
@@ -114,9 +113,9 @@ bool CObjectList::GetRayIntersection(
             cells[count++] = SCell { column, row };
             return;
         }
-        if (!overflowLogged[kRayCellsOverflow])
+        if (!overflowLogged[kOverflowRayCells])
             WriteErrorLog("CObjectList::GetRayIntersection cell list is full");
-        overflowLogged[kRayCellsOverflow] = 1;
+        overflowLogged[kOverflowRayCells] = 1;
     };
     if (!IsFinite(origin) || !IsFinite(dir) || !(length >= 0.0f)) {
         end = origin;
@@ -198,7 +197,8 @@ bool CObjectList::GetRayIntersection2(
     return hit != nullptr;
 }
 
-void CObjectList::GetRealTimeObjectList(const Vec3& centre, float radius, int type, SObjectQuery& result)
+void CObjectList::GetRealTimeObjectList(
+    const Vec3& centre, float radius, int type, SObjectQuery& result) const
 {
     ZJ_TRACE("CObjectList::GetRealTimeObjectList");
     result.count = 0;
@@ -230,7 +230,7 @@ void CObjectList::GetRealTimeObjectList(const Vec3& centre, float radius, int ty
                         != result.objects + result.count)
                     continue;
                 result.objects[result.count++] = object;
-                if (result.count >= SObjectQuery::kCapacity)
+                if (result.count >= SObjectQuery::kLimit)
                     return;
             }
         }

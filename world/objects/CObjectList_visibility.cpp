@@ -18,9 +18,6 @@
 #include <cstdint>
 #include <vector>
 
-SPreDrawKey PreDrawKeys[CObjectList::kPreDrawCapacity];
-int32_t PreDrawOrder[CObjectList::kPreDrawCapacity];
-
 namespace {
 
 using ObjectGrid::IsFinite;
@@ -145,40 +142,40 @@ SeenSet& Seen()
 }
 
 // Appends to a draw list; a full list takes nothing more this pass, logged once per list.
-bool Append(CZJObject** entries, int32_t& count, int32_t capacity, CZJObject* object, uint8_t& logged,
-    const char* overflow)
+template <int N>
+bool Append(XFixedArrayList<CZJObject*, N>& list, CZJObject* object, uint8_t& logged, const char* overflow)
 {
-    if (count >= capacity) {
+    if (list.IsFull()) {
         if (!logged)
             WriteErrorLog(overflow);
         logged = 1;
         return false;
     }
-    entries[count++] = object;
+    list.Add(object);
     return true;
 }
 
 // The pre-draw keys sorted ascending (shell sort of the index table, gaps n/2, n/4, ..., 1);
 // the player's vehicle first, then every entry in key order but the player's vehicle.
-void RunPreDraw(CZJObject* const* entries, int n)
+void RunPreDraw(CZJObject* const* entries, int n, const CObjectList::SPreDrawKey* keys, int32_t* order)
 {
     ZJ_TRACE("PreDraw");
     for (int i = 0; i < n; ++i)
-        PreDrawOrder[i] = i;
+        order[i] = i;
     for (int gap = n / 2; gap > 0; gap /= 2) {
         for (int i = gap; i < n; ++i) {
-            const int32_t index = PreDrawOrder[i];
-            const float key = PreDrawKeys[index].key;
+            const int32_t index = order[i];
+            const float key = keys[index].key;
             int j = i;
-            for (; j >= gap && PreDrawKeys[PreDrawOrder[j - gap]].key > key; j -= gap)
-                PreDrawOrder[j] = PreDrawOrder[j - gap];
-            PreDrawOrder[j] = index;
+            for (; j >= gap && keys[order[j - gap]].key > key; j -= gap)
+                order[j] = order[j - gap];
+            order[j] = index;
         }
     }
     if (PlayerObject)
         PlayerObject->PreDraw();
     for (int i = 0; i < n; ++i) {
-        CZJObject* object = entries[PreDrawOrder[i]];
+        CZJObject* object = entries[order[i]];
         if (object != PlayerObject)
             object->PreDraw();
     }
@@ -195,9 +192,9 @@ int32_t LodIndex(float level)
 void CObjectList::CheckVisibility(bool preDraw)
 {
     ZJ_TRACE("CObjectList::CheckVisibility");
-    visibleCount = 0;
-    notVisibleCount = 0;
-    preDrawCount = 0;
+    visibleList.Clear();
+    notVisibleList.Clear();
+    preDrawList.Clear();
     SeenSet& seen = Seen();
     seen.Clear();
     const float range = float(VisibleRadius) * 10.0f;
@@ -205,22 +202,22 @@ void CObjectList::CheckVisibility(bool preDraw)
     const float cellLimit = 0.75f * range * range;
     const float k = viewRangeFactor;
     const auto toVisible = [&](CZJObject* object) {
-        return Append(visibleList, visibleCount, kVisibleCapacity, object, overflowLogged[kVisibleOverflow],
+        return Append(visibleList, object, overflowLogged[kOverflowVisible],
             "CObjectList::CheckVisibility visible list is full");
     };
     const auto toNotVisible = [&](CZJObject* object) {
-        return Append(notVisibleList, notVisibleCount, kNotVisibleCapacity, object,
-            overflowLogged[kNotVisibleOverflow], "CObjectList::CheckVisibility not-visible list is full");
+        return Append(notVisibleList, object, overflowLogged[kOverflowNotVisible],
+            "CObjectList::CheckVisibility not-visible list is full");
     };
     const auto toPreDraw = [&](CZJObject* object, float key) {
-        const int32_t at = preDrawCount;
-        if (Append(preDrawList, preDrawCount, kPreDrawCapacity, object, overflowLogged[kPreDrawOverflow],
+        const int at = preDrawList.Count();
+        if (Append(preDrawList, object, overflowLogged[kOverflowPreDraw],
                 "CObjectList::CheckVisibility pre-draw list is full"))
-            PreDrawKeys[at].key = key;
+            preDrawKeys.At(at).key = key;
     };
 
-    for (int i = 0; i < watchedCount; ++i) {
-        CZJObject* object = watched[i];
+    for (int i = 0; i < m_watched.Count(); ++i) {
+        CZJObject* object = m_watched.At(i);
         if (!object || !IsFinite(object->frame.position))
             continue;
         const float q2 = NormalisedDistanceSq(*object, k);
@@ -283,11 +280,11 @@ void CObjectList::CheckVisibility(bool preDraw)
     }
 
     if (preDraw)
-        RunPreDraw(preDrawList, preDrawCount);
+        RunPreDraw(preDrawList.Data(), preDrawList.Count(), preDrawKeys.Data(), preDrawOrder.Data());
 
     // Farthest first; equal distances keep their order (what passes of swaps until none is left
     // give, in n log n).
-    std::stable_sort(visibleList, visibleList + visibleCount,
+    std::stable_sort(visibleList.Data(), visibleList.Data() + visibleList.Count(),
         [](const CZJObject* a, const CZJObject* b) { return a->viewDistance > b->viewDistance; });
 }
 
@@ -297,17 +294,19 @@ void CObjectList::Render()
     if (plat::gfx::Device* device = g_Graphic.GetDevice())
         device->SetRenderState(plat::gfx::RenderState::NormalizeNormals, 1);
     Environment.SetFog(true, 1.0f, 0.0f);
-    for (int i = 0; i < visibleCount; ++i)
-        visibleList[i]->Draw();
-    for (int i = 0; i < notVisibleCount; ++i)
-        if (notVisibleList[i]->drawWhenHidden)
-            notVisibleList[i]->DrawNVisible();
-    for (int i = 0; i < visibleCount; ++i)
-        if (visibleList[i]->postDrawInView)
-            visibleList[i]->PostDraw();
-    for (int i = 0; i < notVisibleCount; ++i)
-        if (notVisibleList[i]->postDrawHidden)
-            notVisibleList[i]->PostDraw();
+    CZJObject* const* visible = visibleList.Data();
+    CZJObject* const* hidden = notVisibleList.Data();
+    for (int i = 0; i < visibleList.Count(); ++i)
+        visible[i]->Draw();
+    for (int i = 0; i < notVisibleList.Count(); ++i)
+        if (hidden[i]->drawWhenHidden)
+            hidden[i]->DrawNVisible();
+    for (int i = 0; i < visibleList.Count(); ++i)
+        if (visible[i]->postDrawInView)
+            visible[i]->PostDraw();
+    for (int i = 0; i < notVisibleList.Count(); ++i)
+        if (hidden[i]->postDrawHidden)
+            hidden[i]->PostDraw();
 }
 
 void CObjectList::RenderForWater()

@@ -366,7 +366,7 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
     for (const CZJObject* object : ObjectList.Objects())
         ++objects[object->type];
     EXPECT_EQ(g_RoadManager.NodeCount(), expected[8]);
-    EXPECT_EQ(int(ObjectList.Buildings().size()), expected[7] + expected[20] + expected[24]);
+    EXPECT_EQ(ObjectList.HelperPoints().Count(), expected[7] + expected[20] + expected[24]);
     for (int code : { 3, 4, 11, 12, 13, 19, 22, 23 })
         EXPECT_EQ(objects[code], expected[code]) << "code " << code;
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), 11), nullptr);
@@ -381,7 +381,7 @@ TEST_F(CompleteTest, Location1HasStartPointsAndZonesWithTheirRows)
 {
     ZJEngine.Load("location1.zjp");
     std::set<int> kinds;
-    for (const CHelperPoint* point : ObjectList.Buildings()) {
+    for (const CHelperPoint* point : ObjectList.HelperPoints()) {
         kinds.insert(point->kind);
         if (const auto* anomaly = dynamic_cast<const CAnomalZonePoint*>(point)) {
             EXPECT_GE(anomaly->rowData->model.Index(), 0) << point->name;
@@ -542,7 +542,7 @@ TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
         ASSERT_NE(table, nullptr) << location;
         EXPECT_GE(table->Find("PROCEACHHOUR"), 0) << location;
         EXPECT_TRUE(manager.ZJRunScript(location, 1, nullptr));
-        EXPECT_FALSE(ObjectList.Sensors().empty()) << location;
+        EXPECT_FALSE(ObjectList.Sensors().IsEmpty()) << location;
         manager.RunEachHour((std::string(location) + ".zjp").c_str());
         EXPECT_TRUE(manager.LastProcedureFound()) << location;
     }
@@ -897,11 +897,13 @@ TEST_F(CompleteTest, Location1QueriesMeetItsObjectsAndFramesSeeThem)
     };
     const auto text = [](float value) { return std::to_string(value); };
 
+    // Aimed at the building's body (2 up, 1 aside: off the vertical edges that a line from START1
+    // meets exactly) and on through it.
     const Vec3 eye { start.x, start.y, start.z + 5.0f };
-    const Vec3 to { building.x - eye.x, building.y - eye.y, building.z - eye.z };
+    const Vec3 to { building.x + 1.0f - eye.x, building.y - eye.y, building.z + 2.0f - eye.z };
     const float length = std::sqrt(to.x * to.x + to.y * to.y + to.z * to.z);
     const zoq::test::RunResult ray = run({ "query", "ray", text(eye.x), text(eye.y), text(eye.z),
-        text(to.x / length), text(to.y / length), text(to.z / length), text(length) });
+        text(to.x / length), text(to.y / length), text(to.z / length), text(length + 20.0f) });
     ASSERT_EQ(ray.exitCode, 0) << ray.err;
     std::istringstream hit(ray.out);
     std::string word;

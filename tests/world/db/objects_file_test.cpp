@@ -94,7 +94,7 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     EXPECT_EQ(Location.blocksX, 1); // the one-block map's, after 64 while the objects were read
     EXPECT_NE(std::string(Location.fileName).find("loc.zjp"), std::string::npos);
 
-    EXPECT_TRUE(ObjectList.Objects().empty());
+    EXPECT_TRUE(ObjectList.Objects().IsEmpty());
     ASSERT_EQ(FerroGroupList.Count(), 2);
     const CFerroGroup& caravan = *FerroGroupList.At(1);
     EXPECT_STREQ(caravan.name, "CARAVAN");
@@ -247,7 +247,9 @@ TEST_F(ObjectsFileTest, PointBlocksFillTheBuildingList)
     file.blocks.push_back(Block(24, { PlacedObject::At("SZ_WIND", 0, 0, 0, "wind") }));
     file.blocks.push_back(Block(19, { PlacedObject::At("anything", 0, 0, 0, "lamp") }));
     Load(file);
-    const auto& points = ObjectList.Buildings();
+    std::vector<CHelperPoint*> points;
+    for (CHelperPoint* point : ObjectList.HelperPoints())
+        points.push_back(point);
     ASSERT_EQ(points.size(), 3u);
     EXPECT_STREQ(points[0]->name, "Gate A");
     EXPECT_EQ(points[0]->kind, 5);

@@ -176,6 +176,8 @@ TEST_F(CollisionTest, aPointMeetsOnlyTheFirstPolygonItCrosses)
 class CollisionEvents : public CZJAppEvent {
 public:
     void OnCollision() override { ++collisions; }
+    void OnAddRating(float, int) override { }
+    void OnGroupMessage(const char*, CFerroGroup*) override { }
     int collisions = 0;
 };
 

@@ -1,4 +1,4 @@
-// A fixture for the object list's grid passes: a flat map of 4 x 4 cells made by the map writer and
+// A fixture for the object list's grid passes: a flat map of 8 x 8 cells made by the map writer and
 // loaded as the engine does, an object list of the test's own, probe objects that record their
 // draw and collision calls, box shapes for the polygon tests, and the camera set by hand.
 #pragma once
@@ -58,7 +58,16 @@ public:
     }
     const XDynamicArray<SCollisionTriangle>* GetModel() override { return shape; }
 
-    void Place(const Vec3& p) { frame.SetPosition(p); }
+    // Unrotated at p: model space is world space moved to p.
+    void Place(const Vec3& p)
+    {
+        Matrix4 m {};
+        Matrix4Identity(m);
+        m.m[12] = p.x;
+        m.m[13] = p.y;
+        m.m[14] = p.z;
+        frame.SetMatrix(m);
+    }
 
     const XDynamicArray<SCollisionTriangle>* shape = nullptr;
     std::vector<SContact> contacts;
@@ -76,7 +85,7 @@ private:
 
 class GridTest : public zoq::test::WorkingDirLogTest {
 protected:
-    static constexpr int kCells = 4;
+    static constexpr int kCells = 8;
     static constexpr float kCell = 640.0f;
 
     static void SetUpTestSuite()
@@ -100,6 +109,8 @@ protected:
         ASSERT_TRUE(g_PakManager.Open("map.zjp"));
         Map::Load(Location);
         g_PakManager.CloseFile();
+        ASSERT_NE(g_PakManager.OpenXFile("map.zjp", Location.streamFile), 0);
+        Location.streamOpen = 1;
         list = std::make_unique<CObjectList>();
     }
     void TearDown() override
@@ -108,6 +119,8 @@ protected:
         list.reset();
         Location.ClearCellObjects();
         Location.Purge();
+        Location.streamFile.Close();
+        Location.streamOpen = 0;
         Location.visibleCount = 0;
         PlayerObject = nullptr;
         ViewFrame = m_savedView;
@@ -143,7 +156,7 @@ protected:
         ViewFrame.matrix = Matrix4 { { right.x, up.x, forward.x, 0, right.y, up.y, forward.y, 0, right.z,
             up.z, forward.z, 0, 0, 0, 0, 1 } };
         ViewFrame.SetViewPosition(eye);
-        CObjectList::SetViewParams(ViewFrame, 14000.0f, 1.0f, 90.0f, 90.0f);
+        ObjectList.SetViewParams(ViewFrame, 14000.0f, 1.0f, 90.0f, 90.0f);
         ViewFrame.Apply(true);
     }
 

@@ -27,6 +27,12 @@ protected:
         GridTest::TearDown();
     }
 
+    // Detail levels reach 300 radii: a probe of radius 10 is drawn to 3000.
+    Probe* Add(const Vec3& p, std::string tag = {}, float radius = 10.0f)
+    {
+        return GridTest::Add(p, std::move(tag), radius);
+    }
+
     // A point at distance ahead of the eye along +x, offset sideways by side (+y).
     static Vec3 Ahead(float distance, float side = 0.0f)
     {
@@ -38,14 +44,14 @@ protected:
     }
     bool InVisible(const CZJObject* object) const
     {
-        return Listed(object, list->visibleList, list->visibleCount);
+        return Listed(object, list->visibleList.Data(), list->visibleList.Count());
     }
     bool InNotVisible(const CZJObject* object) const
     {
-        return Listed(object, list->notVisibleList, list->notVisibleCount);
+        return Listed(object, list->notVisibleList.Data(), list->notVisibleList.Count());
     }
 
-    static constexpr Vec3 kEye { 10.0f, 1280.0f, 50.0f };
+    static constexpr Vec3 kEye { 1000.0f, 2560.0f, 50.0f };
 };
 
 TEST_F(VisibilityTest, rangeFollowsTheViewRangeTheObjectsScaleAndTheWatchedList)
@@ -125,16 +131,16 @@ TEST_F(VisibilityTest, anObjectNotVisibleIsListedUntestedAndNonFinitePositionsAr
 TEST_F(VisibilityTest, theVisibleListRunsFarthestFirstAndEqualDistancesKeepTheirOrder)
 {
     // a and b share a cell and a distance of 500; a was filed first.
-    Probe* a = Add(Ahead(400, 300), "a");
-    Probe* b = Add(Ahead(300, 400), "b");
+    Probe* a = Add(Ahead(480, 140), "a");
+    Probe* b = Add(Ahead(400, 300), "b");
     Probe* near = Add(Ahead(200), "near");
     Probe* far = Add(Ahead(700), "far");
     list->CheckVisibility(true);
-    ASSERT_EQ(list->visibleCount, 4);
-    EXPECT_EQ(list->visibleList[0], far);
-    EXPECT_EQ(list->visibleList[1], a);
-    EXPECT_EQ(list->visibleList[2], b);
-    EXPECT_EQ(list->visibleList[3], near);
+    ASSERT_EQ(list->visibleList.Count(), 4);
+    EXPECT_EQ(list->visibleList.At(0), far);
+    EXPECT_EQ(list->visibleList.At(1), a);
+    EXPECT_EQ(list->visibleList.At(2), b);
+    EXPECT_EQ(list->visibleList.At(3), near);
 }
 
 TEST_F(VisibilityTest, thePlayersPreDrawComesFirstThenKeysAscending)
@@ -149,7 +155,7 @@ TEST_F(VisibilityTest, thePlayersPreDrawComesFirstThenKeysAscending)
     PlayerObject = player;
     list->CheckVisibility(false);
     EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(list->preDrawCount, 5);
+    EXPECT_EQ(list->preDrawList.Count(), 5);
     list->CheckVisibility(true);
     const std::vector<std::string> expected
         = { "player:predraw", "near:predraw", "behind:predraw", "mid:predraw", "far:predraw" };
@@ -175,11 +181,11 @@ TEST_F(VisibilityTest, renderDrawsTheListsInItsSlotOrder)
 
 TEST_F(VisibilityTest, aFullListTakesNothingMoreAndIsLoggedOncePerRun)
 {
-    for (int i = 0; i < CObjectList::kVisibleCapacity + 1; ++i)
+    for (int i = 0; i < CObjectList::kVisible + 1; ++i)
         Add(Ahead(500, float(i % 50)));
     list->CheckVisibility(false);
     list->CheckVisibility(false);
-    EXPECT_EQ(list->visibleCount, CObjectList::kVisibleCapacity);
+    EXPECT_EQ(list->visibleList.Count(), CObjectList::kVisible);
     EXPECT_EQ(LogLineCount("visible list is full"), 1);
 }
 
@@ -206,7 +212,7 @@ TEST_F(VisibilityTest, theReflectionDrawsWithinHalfTheRangeAtThreeTimesTheDistan
 TEST_F(VisibilityTest, setViewParamsStoresThePlanesAndTheProjection)
 {
     CViewFrame view;
-    CObjectList::SetViewParams(view, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
+    list->SetViewParams(view, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
     EXPECT_FLOAT_EQ(view.farPlane, 14000.0f);
     EXPECT_FLOAT_EQ(view.nearPlane, 1.0f);
     const Matrix4& p = g_Graphic.GetProjection();
