@@ -2,12 +2,16 @@
 // does to the mover's velocity.
 #include "tests/world/objects/grid_fixture.h"
 
+#include "audio/CSoundManager.h"
+#include "tests/audio/audio_fixture.h"
 #include "world/objects/CZJAppEvent.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
+
+using namespace audiotest;
 
 namespace {
 
@@ -172,7 +176,7 @@ TEST_F(CollisionTest, aPointMeetsOnlyTheFirstPolygonItCrosses)
     EXPECT_NEAR(point->velocity.x, -3.0f, 1e-3f);
 }
 
-// Raises OnCollision only; every other event is ignored.
+// Counts OnCollision; every other event is ignored.
 class CollisionEvents : public CZJAppEvent {
 public:
     void OnCollision() override { ++collisions; }
@@ -181,24 +185,53 @@ public:
     int collisions = 0;
 };
 
-TEST_F(CollisionTest, aHardKnockOfThePlayersVehicleRaisesTheCollisionEvent)
+// The moving-sphere responder on the loopback sound device, outside any grid.
+class CollisionSoundTest : public AudioTest {
+protected:
+    void SetUp() override
+    {
+        AudioTest::SetUp();
+        WriteFile("Sound\\knock.wav",
+            writer::MakeWav({ 1, 22050, 16 }, writer::PcmBytes(std::vector<int16_t>(2205))));
+        WriteTable(CP1251("Звуки"), { { "SND_COLLISION", { "Filename=Sound\\knock.wav", "3DSound=1" } } });
+        m_manager = std::make_unique<CSoundManager>();
+        m_manager->Init(CP1251("Звуки"));
+        ASSERT_TRUE(m_manager->InitSound(nullptr));
+        g_pSoundManager = m_manager.get();
+        AppEvents = &m_events;
+    }
+    void TearDown() override
+    {
+        AppEvents = nullptr;
+        PlayerObject = nullptr;
+        g_pSoundManager = nullptr;
+        m_manager.reset();
+        AudioTest::TearDown();
+    }
+
+    std::unique_ptr<CSoundManager> m_manager;
+    CollisionEvents m_events;
+};
+
+TEST_F(CollisionSoundTest, aHardKnockOfThePlayersVehicleQueuesTheSoundAndRaisesTheEvent)
 {
-    CollisionEvents events;
-    AppEvents = &events;
+    CObjectList list;
     for (const float w2 : { 300.0f, 200.0f }) {
         SCOPED_TRACE(w2);
-        events.collisions = 0;
-        Probe* other = Mover(Vec3 { 1000, 1000, 10 }, Vec3 {}, "other");
-        Probe* player = Mover(Vec3 { 998.1f, 1000, 10 }, Vec3 { std::sqrt(w2), 0, 0 }, "player");
-        PlayerObject = player;
-        list->CheckCollision();
-        EXPECT_EQ(events.collisions, w2 > 250.0f ? 1 : 0);
-        other->alive = 0;
-        player->alive = 0;
-        list->Pack(true);
-        PlayerObject = nullptr;
+        m_events.collisions = 0;
+        const int queued = m_manager->GetQueuedCount();
+        Probe other;
+        other.Place(Vec3 { 1000, 1000, 10 });
+        other.moves = 1;
+        Probe player;
+        player.Place(Vec3 { 998.1f, 1000, 10 });
+        player.velocity = Vec3 { std::sqrt(w2), 0, 0 };
+        PlayerObject = &player;
+        EXPECT_TRUE(list.CheckSphereCollisionMove(&player, &other, 0.1f));
+        const int expected = w2 > 250.0f ? 1 : 0;
+        EXPECT_EQ(m_manager->GetQueuedCount() - queued, expected);
+        EXPECT_EQ(m_events.collisions, expected);
     }
-    AppEvents = nullptr;
 }
 
 } // namespace
