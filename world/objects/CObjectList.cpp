@@ -51,9 +51,13 @@ float StepOf(const CDynamicObject* object)
 
 CObjectList::CObjectList() = default;
 
+// At exit the location may be gone already: the objects are destroyed without unfiling.
 CObjectList::~CObjectList()
 {
-    Clear();
+    for (CZJObject* object : m_objects) {
+        m_objects.Remove(object);
+        delete object;
+    }
 }
 
 void CObjectList::AddObject(CZJObject* object)

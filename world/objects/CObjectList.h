@@ -52,7 +52,7 @@ public:
     };
 
     CObjectList();
-    // Destroys what is left, as Clear does.
+    // Destroys the objects that are left.
     ~CObjectList();
     CObjectList(const CObjectList&) = delete;
     CObjectList& operator=(const CObjectList&) = delete;
