@@ -51,9 +51,9 @@ float StepOf(const CDynamicObject* object)
 
 CObjectList::CObjectList() = default;
 
-// At exit the location may be gone already: the objects are destroyed without unfiling.
 CObjectList::~CObjectList()
 {
+    // At exit the location may be destroyed already: the objects go without unfiling.
     for (CZJObject* object : m_objects) {
         m_objects.Remove(object);
         delete object;

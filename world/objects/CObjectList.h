@@ -52,7 +52,7 @@ public:
     };
 
     CObjectList();
-    // Destroys the objects that are left.
+    // Destroys the objects left, leaving the cell grid alone (the location may be gone at exit).
     ~CObjectList();
     CObjectList(const CObjectList&) = delete;
     CObjectList& operator=(const CObjectList&) = delete;
