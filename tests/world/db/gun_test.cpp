@@ -110,7 +110,7 @@ protected:
         }
         WriteBytes("Data/gun.zjp", zoq::tools::map::WriteMap(map));
         const std::string path = std::string(g_ResourceDBManager.BaseDirectory()) + "Data\\gun.zjp";
-        Location.Purge();
+        Location.SizeBufferPools(4, 4);
         ASSERT_TRUE(g_PakManager.Open(path.c_str()));
         Map::Load(Location);
         g_PakManager.CloseFile();
