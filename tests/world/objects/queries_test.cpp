@@ -91,6 +91,25 @@ TEST_F(QueriesTest, anOriginOffTheGridIsHarmless)
     EXPECT_FLOAT_EQ(end.x, 7.0f);
 }
 
+TEST_F(QueriesTest, aFullCellListStopsAddingAndIsLoggedOncePerRun)
+{
+    // The full 64 x 64 grid: the diagonal's cells and their neighbours pass 100. The far sphere
+    // reaches the diagonal from the cell beside it, (58, 59), a neighbour listed too late.
+    Location.blocksX = Location.blocksY = 64;
+    Probe* near = Add(Vec3 { 1000, 1000, 10 }, "near", 5.0f);
+    Add(Vec3 { 58.5f * kCell, 59.5f * kCell, 10 }, "far", 700.0f);
+    const Vec3 diagonal { 0.70710678f, 0.70710678f, 0 };
+    Vec3 end {};
+    CZJObject* hit = nullptr;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(
+            list->GetRayIntersection(Vec3 { 2000, 2000, 10 }, diagonal, 52000.0f, end, nullptr, hit));
+        EXPECT_TRUE(list->GetRayIntersection(Vec3 { 700, 700, 10 }, diagonal, 52000.0f, end, nullptr, hit));
+        EXPECT_EQ(hit, near);
+    }
+    EXPECT_EQ(LogLineCount("CObjectList::GetRayIntersection cell list is full"), 1);
+}
+
 TEST_F(QueriesTest, theGroundRaySeesOnlyTheOriginCellsNonSolidObjects)
 {
     const Vec3 down { 0, 0, -1 };
