@@ -10,8 +10,7 @@
 #include "render/CComplexObject.h"
 #include "world/db/ResourceIds.h"
 #include "world/objects/CDynamicObject.h"
-#include "world/objects/CObjectList_geometry.h"
-#include "world/objects/CObjectList_grid.h"
+#include "world/objects/CObjectList_local.h"
 #include "world/objects/CZJAppEvent.h"
 #include "world/objects/PlayerGlobals.h"
 

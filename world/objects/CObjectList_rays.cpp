@@ -4,8 +4,7 @@
 
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
-#include "world/objects/CObjectList_geometry.h"
-#include "world/objects/CObjectList_grid.h"
+#include "world/objects/CObjectList_local.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,7 +8,7 @@
 #include "foundation/ErrorLog.h"
 #include "platform/gfx/device.h"
 #include "render/Graphic.h"
-#include "world/objects/CObjectList_grid.h"
+#include "world/objects/CObjectList_local.h"
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
