@@ -3,7 +3,10 @@
 
 #include "ai/CGuardFerroGroup.h"
 #include "ai/CHunterFerroGroup.h"
+#include "ai/CTransFerroGroup.h"
 #include "foundation/XMemBuffer.h"
+
+#include <limits>
 
 namespace {
 
@@ -97,6 +100,27 @@ TEST_F(GroupTest, SectionTwoRoundTripsTheFieldsOfEveryKind)
     EXPECT_EQ(stand.inBuilding, 1);
     EXPECT_FLOAT_EQ(stand.buildingWait, 9.0f);
     EXPECT_FALSE(LogExists());
+}
+
+TEST_F(GroupTest, ACaravanLoadedOffItsRouteStartsAtTheNearestEnd)
+{
+    Node(0, 0);
+    Node(100, 0, "", { 0 });
+    auto& caravan = Group<CTransFerroGroup>(
+        "CARAVAN", 1, CFerroGroup::kCaravan, "ORG_TRANSES", [](CTransFerroGroup& g) {
+            g.routeStart = 0;
+            g.routeEnd = 1;
+        });
+    for (const auto& [saved, loaded] : { std::pair { 1e30f, 100.0f }, std::pair { -5.0f, 0.0f },
+             std::pair { std::numeric_limits<float>::quiet_NaN(), 0.0f }, std::pair { 42.0f, 42.0f } }) {
+        caravan.distance = saved;
+        XMemBuffer stream(1 << 16);
+        FerroGroupList.SaveGame(stream, false);
+        XMemBuffer in;
+        in.Attach(stream.Data(), stream.Position());
+        ASSERT_TRUE(FerroGroupList.LoadGame(in));
+        EXPECT_FLOAT_EQ(caravan.distance, loaded) << saved;
+    }
 }
 
 } // namespace

@@ -212,17 +212,50 @@ TEST_F(GroupTravelTest, AFastForwardOnAShortRouteKeepsTheCaravanOnIt)
             g.routeStart = 0;
             g.routeEnd = 1;
         });
+    Node(1000, 0);
+    Node(1010, 0, "", { 2 });
+    auto& shuttle = Group<CTransFerroGroup>(
+        "SHUTTLE", 1, CFerroGroup::kCaravan, "ORG_TRANSES", [](CTransFerroGroup& g) {
+            g.routeStart = 2;
+            g.routeEnd = 3;
+        });
     caravan.distance = 30.0f;
     caravan.forward = 1;
+    shuttle.distance = 3.0f;
+    shuttle.forward = 1;
     PlayerPosition = { 50, 0, 0 };
     FerroGroupList.Simulate(150.0f);
-    // 31 steps of 5 s at 250/3 units a second: 12,946.7 units from the start, 146.7 into the
-    // 200-unit round trip, so on the way back.
+    // 31 steps of 5 s at 250/3 units a second: 12,916.7 units. The caravan is 146.7 into its
+    // 200-unit round trip, the shuttle 19.7 into its 20-unit one: both on the way back.
     EXPECT_EQ(caravan.assembled, 1);
     EXPECT_EQ(caravan.forward, 0);
     EXPECT_NEAR(caravan.distance, 53.33f, 0.05f);
     EXPECT_NEAR(caravan.position.x, 53.33f, 0.05f);
+    EXPECT_EQ(shuttle.forward, 0);
+    EXPECT_NEAR(shuttle.distance, 0.33f, 0.05f);
+    EXPECT_NEAR(shuttle.position.x, 1000.33f, 0.05f);
     EXPECT_FLOAT_EQ(PlayerPosition.x, 50.0f);
+}
+
+TEST_F(GroupTravelTest, ACaravanOnARouteOfCoincidentPointsTurnsOnceAStep)
+{
+    Node(40, 0);
+    Node(40, 0, "", { 0 });
+    auto& caravan = Group<CTransFerroGroup>(
+        "CARAVAN", 1, CFerroGroup::kCaravan, "ORG_TRANSES", [](CTransFerroGroup& g) {
+            g.routeStart = 0;
+            g.routeEnd = 1;
+        });
+    ASSERT_EQ(caravan.routeCount, 2);
+    ASSERT_FLOAT_EQ(caravan.routeLength, 0.0f);
+    PlayerPosition = { -100000, 0, 0 };
+    for (int step = 0; step < 4; ++step) {
+        const uint8_t before = caravan.forward;
+        caravan.Run(5.0f);
+        EXPECT_NE(caravan.forward, before) << step;
+        EXPECT_FLOAT_EQ(caravan.distance, 0.0f);
+        EXPECT_FLOAT_EQ(caravan.position.x, 40.0f);
+    }
 }
 
 TEST_F(GroupTravelTest, ACaravanLeavesABuildingAwayFromTheRouteEnd)
