@@ -76,9 +76,8 @@ TEST_F(GroupTravelTest, APeopleGroupTurnsBackAtADeadEndAndJumpsFromAnIsolatedPoi
 {
     const int a = Node(0, 0);
     const int b = Node(100, 0, "", { a });
-    const int far = Node(-400, 0);
+    Node(-400, 0); // farther from the isolated point than b
     const int isolated = Node(400, 0);
-    (void)far;
     auto& people = Group<CPeopleFerroGroup>("PEOPLE", 1, CFerroGroup::kPeople);
     EXPECT_EQ(Next(people, a, b), a);
     EXPECT_FLOAT_EQ(people.legLength, 100.0f);
