@@ -3,6 +3,7 @@
 #include "foundation/XMemBuffer.h"
 #include "tests/support/error_log_test.h"
 #include "tests/world/objects/object_list_fixture.h"
+#include "world/objects/CCamera.h"
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJAppEvent.h"
@@ -367,6 +368,22 @@ TEST_F(ObjectListTest, RunVisitsRunningAliveObjectsAndResetsTheZoneLevel)
     ObjectList.Run();
     EXPECT_EQ(order, (std::vector<int> { a->id, b->id }));
     EXPECT_EQ(AnomalyLevel, -1);
+}
+
+TEST_F(ObjectListTest, TheCameraStepsOnceWithItsOwnTimeStepEvenWhenListed)
+{
+    FrameTime = 0.1f;
+    CameraTimeStep = 0.05f;
+    auto* camera = Add(new CCamera, [](CCamera& c) {
+        c.moves = 1;
+        c.hovers = 0;
+        c.followsTerrain = 0;
+    });
+    CameraObject = camera;
+    camera->velocity = Vec3 { 10.0f, 0.0f, 0.0f };
+    ObjectList.Move();
+    CameraObject = nullptr;
+    EXPECT_NEAR(camera->frame.position.x, 0.5f, 1e-5f);
 }
 
 // A sink that records the journal notices.
