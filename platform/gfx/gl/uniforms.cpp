@@ -272,7 +272,7 @@ void UniformValues::Update(const DeviceState& state, uint32_t dirtyBits, float m
         Store(UniformGroup::Lights, m_lights, ComputeLights(state));
     if (dirtyBits & dirty::kMaterial)
         Store(UniformGroup::Material, m_material, ComputeMaterial(state));
-    if (dirtyBits & (dirty::kRenderStates | dirty::kViewport | dirty::kTargets))
+    if (dirtyBits & (dirty::kRenderValues | dirty::kViewport | dirty::kTargets))
         Store(UniformGroup::Values, m_values, ComputeValues(state, maxPointSize));
     if (dirtyBits & dirty::kStageStates)
         Store(UniformGroup::Stages, m_stages, ComputeStages(state));
