@@ -249,10 +249,10 @@ void UniformValues::UpdateTransforms(const DeviceState& state, uint32_t changed)
         m_transforms.worldView[i] = ToMat4(m_worldView[i]);
         m_normalsStale = true;
     }
-    if (view || projection || dirty(Transform::World)) {
+    if (projection)
         m_transforms.projection = ToMat4(state.Get(Transform::Projection));
+    if (view || projection || dirty(Transform::World))
         m_transforms.worldViewProjection = ToMat4(Multiply(m_worldView[0], state.Get(Transform::Projection)));
-    }
     for (uint32_t k = 0; k < kStageCount; ++k)
         if (dirty(TextureTransformOf(k)))
             m_transforms.texture[k] = ToMat4(state.Get(TextureTransformOf(k)));
