@@ -501,7 +501,7 @@ GLuint GlDevice::VertexArrayFor(uint32_t layout, GLuint buffer, uint32_t stride,
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elements);
         it->second.elements = elements;
     }
-    m_drawnArray = &it->second;
+    m_drawnArrayKnown = true;
     return it->second.name;
 }
 
@@ -509,7 +509,7 @@ void GlDevice::BindVertexArray(
     uint32_t layout, GLuint buffer, uint32_t stride, GLuint elements, bool disturbed)
 {
     const VertexArrayKey key { layout, buffer, stride };
-    if (!disturbed && m_drawnArray && key == m_drawnArrayKey && elements == m_drawnElements)
+    if (!disturbed && m_drawnArrayKnown && key == m_drawnArrayKey && elements == m_drawnElements)
         return;
     VertexArrayFor(layout, buffer, stride, elements);
     m_drawnArrayKey = key;

@@ -180,7 +180,7 @@ private:
     const Program* m_drawnProgram = nullptr;
     VertexArrayKey m_drawnArrayKey {};
     GLuint m_drawnElements = 0;
-    const VertexArray* m_drawnArray = nullptr;
+    bool m_drawnArrayKnown = false; // false once arrays were dropped
     std::array<GLuint, kStageCount> m_stageSamplers {}; // 0: look up at the next bind
 
     // Present and pictures

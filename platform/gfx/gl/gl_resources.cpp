@@ -457,7 +457,7 @@ void GlDevice::DropFramebuffers(uint32_t surfaceId)
 
 void GlDevice::DropVertexArrays(GLuint buffer)
 {
-    m_drawnArray = nullptr;
+    m_drawnArrayKnown = false;
     for (auto it = m_vertexArrays.begin(); it != m_vertexArrays.end();) {
         if (it->first.buffer == buffer || it->second.elements == buffer) {
             m_state.ForgetVertexArray(it->second.name);
