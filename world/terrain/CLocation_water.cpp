@@ -23,3 +23,8 @@ const MapSurface* CLocation::GetWaterSurface(const Vec3& point)
     }
     return water ? record.surface : nullptr;
 }
+
+// Stand-in until water rendering lands: the water pass and the reflection's terrain draw nothing.
+void CLocation::CycleRenderWater() { }
+
+void CLocation::RenderForWater() { }
