@@ -9,13 +9,4 @@ void CLocation::Render()
 
 void CLocation::CycleRender() { }
 
-void CLocation::CycleRenderWater() { }
-
 void CLocation::RenderForWater() { }
-
-void CLocation::RenderDetailObjects() { }
-
-void CLocation::DrawDetailObject(int k)
-{
-    (void)k;
-}
