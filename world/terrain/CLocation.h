@@ -19,6 +19,7 @@
 #include <vector>
 
 class CComplexObject;
+class CTexture;
 class CZJObject;
 
 // The water renderer's parameters of a water mesh.
@@ -185,10 +186,23 @@ public:
     // Rendering (drawn by the terrain renderers).
     void Render();
     void CycleRender();
+    void RenderCell(int column, int row);
+    void RenderCell4(int column, int row);
     void CycleRenderWater();
     void RenderForWater();
+    void RenderDetails();
     void RenderDetailObjects();
     void DrawDetailObject(int k);
+    // The terrain state set applied last (0 near, 4 far) and the bend mode (0 off, 1 on); -1
+    // unknown at the start of a pass.
+    int32_t terrainStateCache = -1;
+    int32_t bendCache = -1;
+    // Binds the texture to stage 0 unless the pass has bound it there already.
+    void SetStage0Texture(CTexture* texture);
+    // Forgets the pass's stage-0 texture; each terrain pass starts with it.
+    void ForgetStage0Texture() { m_stage0Known = false; }
+    // Mesh slots: pools 0-3 serve levels 1-4.
+    SDeviceBuffer& deviceBuffer(int kind, int i) { return m_deviceBuffers[kind].at(size_t(i)); }
 
     // Water (CLocation_water.cpp).
     void RenderWater(int column, int row, int far, const MapSurface& surface);
@@ -224,7 +238,6 @@ public:
     static constexpr int kDetailLayers = 20;
     static constexpr int kDetailMaterials = 64;
     void GenerateDetailMesh(const Vec3& centre, float radius);
-    void RenderDetails();
     SDetailLayer detailLayers[kDetailLayers] {};
     CVertexData& DetailLayerData(int i) { return m_detailVertexData.at(size_t(i)); }
     int32_t detailLayersDrawn = 0; // by the last RenderDetails
@@ -254,6 +267,11 @@ private:
     void StitchSide(MapCell& cell, int side, const HalfCell& far);
     void RestoreSide(MapCell& cell, int side);
     void UpdateNearBorder(int column, int row);
+    static void UnlinkSlot(MapMesh& mesh);
+    SDeviceBuffer* TakeSlot(MapMesh& mesh, int pool, bool fromLast);
+    void ApplyTerrainStates(int set);
+    void ApplyBend(bool on, float x0, float y0, float side);
+    void DrawLayers(MapMesh& mesh, int level, int ring);
     void BuildLayered(int column, int row, int quad, int level, int bucket);
     static bool CellOfPosition(const Vec3& position, int& column, int& row, int blocksX, int blocksY);
 
@@ -262,6 +280,9 @@ private:
     std::vector<std::unique_ptr<HalfCell>> m_half;
     std::vector<std::unique_ptr<MapMesh>> m_meshes[kMeshKinds];
     std::vector<SDeviceBuffer> m_deviceBuffers[kMeshKinds];
+    int32_t m_lastSlot[kMeshKinds] {};
+    CTexture* m_stage0Texture = nullptr;
+    bool m_stage0Known = false;
     std::vector<std::unique_ptr<SDetailStore>> m_detail;
     std::vector<CVertexData> m_detailVertexData;
     std::unordered_map<const CZJObject*, SFiled> m_filed;

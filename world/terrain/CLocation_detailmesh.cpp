@@ -23,10 +23,6 @@
 #include <cmath>
 #include <cstring>
 
-uint8_t DetailsSwitch = 1;
-uint8_t ModelLevelSwitch = 1;
-uint8_t DetailQualitySwitch = 1;
-
 namespace {
 
 using plat::gfx::RenderState;
@@ -153,7 +149,7 @@ void CLocation::GenerateDetailMesh(const Vec3& centre, float radius)
         mask[ar][ac] = 1;
     });
 
-    const uint32_t flag = DetailQualitySwitch ? 1u : 2u;
+    const uint32_t flag = DetailQualityOn ? 1u : 2u;
     const Vec3 sun = Environment.sunVector;
     const float brightness = Environment.sunBrightness;
     const Vec3 camera = ViewFrame.position;
@@ -263,6 +259,7 @@ void CLocation::RenderDetails()
 {
     ZJ_TRACE("CLocation::RenderDetails");
     detailLayersDrawn = 0;
+    ForgetStage0Texture();
     const Vec3 camera = ViewFrame.position;
     GenerateDetailMesh(camera, 200.0f);
     LightWare.SetLights(camera.x, camera.y, camera.z, 200.0f);

@@ -296,7 +296,7 @@ void CLocation::RenderDetailObjects()
 void CLocation::DrawDetailObject(int k)
 {
     ZJ_TRACE("CLocation::DrawDetailObject");
-    if (k < 0 || k >= detailDrawCount)
+    if (k < 0 || k >= kDetailDraws)
         throw XRangeError();
     const SDetailDraw& draw = detailDraws[k];
     if ((draw.blended != 0 && draw.blended != 1) || !draw.model)
@@ -327,7 +327,7 @@ void CLocation::DrawDetailObject(int k)
         draw.model->SortByDirection(direction, false);
     }
     SetObjectMatrix(w);
-    if (ModelLevelSwitch)
+    if (ModelLevelOn)
         draw.model->SetGroupParameter(nullptr, draw.lod);
     else
         draw.model->Render(nullptr, 0, draw.lod);

@@ -53,6 +53,15 @@ int CLocation::BucketDistance(int stored, int bucket)
     return 16;
 }
 
+void CLocation::UnlinkSlot(MapMesh& mesh)
+{
+    if (!mesh.buffer)
+        return;
+    mesh.buffer->inUse = 0;
+    mesh.buffer->mesh = nullptr;
+    mesh.buffer = nullptr;
+}
+
 MapMesh* CLocation::GetFreeMapMesh(int kind)
 {
     ZJ_TRACE("CLocation::GetFreeMapMesh");
@@ -73,10 +82,7 @@ MapMesh* CLocation::GetFreeMapMesh(int kind)
     }
     if (!taken)
         taken = pool.front().get();
-    if (taken->buffer) {
-        taken->buffer->inUse = 0;
-        taken->buffer = nullptr;
-    }
+    UnlinkSlot(*taken);
     if (taken->owner)
         *taken->owner = nullptr;
     taken->owner = nullptr;
@@ -119,10 +125,7 @@ void CLocation::ReleaseMesh(MapMesh*& slot)
     if (!slot)
         return;
     slot->inUse = 0;
-    if (slot->buffer) {
-        slot->buffer->inUse = 0;
-        slot->buffer = nullptr;
-    }
+    UnlinkSlot(*slot);
     slot->owner = nullptr;
     slot = nullptr;
 }
@@ -245,8 +248,10 @@ void CLocation::ReleaseAllMapMeshes()
         }
     }
     for (auto& buffers : m_deviceBuffers) {
-        for (SDeviceBuffer& buffer : buffers)
+        for (SDeviceBuffer& buffer : buffers) {
             buffer.inUse = 0;
+            buffer.mesh = nullptr;
+        }
     }
 }
 
@@ -274,8 +279,11 @@ void CLocation::InvalidateResources()
             mesh->buffer = nullptr;
     }
     for (auto& buffers : m_deviceBuffers) {
-        for (SDeviceBuffer& buffer : buffers)
-            buffer = SDeviceBuffer {};
+        for (SDeviceBuffer& buffer : buffers) {
+            buffer.inUse = buffer.created = buffer.usedThisFrame = 0;
+            buffer.mesh = nullptr;
+            buffer.device.reset();
+        }
     }
 }
 

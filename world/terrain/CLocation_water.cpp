@@ -14,6 +14,7 @@
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CEnvironment.h"
+#include "world/terrain/TerrainStates.h"
 
 #include <cmath>
 
@@ -28,6 +29,44 @@ using plat::gfx::Transform;
 constexpr float kWaterPeriod = 8.0f;
 constexpr float kWaterOpacity = 0.75f;
 constexpr float kWaterAlternate = 1.0f;
+
+using terrain_states::Render;
+using terrain_states::Stage;
+
+// The reflection pass's terrain states: before the cells (as the terrain pass), and after them.
+constexpr STerrainState kReflectionStart[] = {
+    Render(RenderState::AmbientMaterialSource, uint32_t(plat::gfx::MaterialSource::Color1)),
+    Render(RenderState::DiffuseMaterialSource, uint32_t(plat::gfx::MaterialSource::Color1)),
+    Render(RenderState::SrcBlend, uint32_t(plat::gfx::Blend::SrcAlpha)),
+    Render(RenderState::DestBlend, uint32_t(plat::gfx::Blend::InvSrcAlpha)),
+    Render(RenderState::SpecularEnable, 0),
+    Stage(0, StageState::ColorArg2, uint32_t(plat::gfx::TextureArg::Current)),
+    Stage(0, StageState::AlphaArg2, uint32_t(plat::gfx::TextureArg::Current)),
+    Stage(1, StageState::ColorArg2, uint32_t(plat::gfx::TextureArg::Current)),
+    Stage(1, StageState::AlphaArg2, uint32_t(plat::gfx::TextureArg::Current)),
+};
+constexpr STerrainState kReflectionEnd[] = {
+    Stage(1, StageState::AlphaOp, uint32_t(plat::gfx::TextureOp::Disable)),
+    Stage(1, StageState::ColorOp, uint32_t(plat::gfx::TextureOp::Disable)),
+    Render(RenderState::SpecularEnable, 1),
+    Render(RenderState::SrcBlend, uint32_t(plat::gfx::Blend::One)),
+    Render(RenderState::DestBlend, uint32_t(plat::gfx::Blend::Zero)),
+    Render(RenderState::AmbientMaterialSource, uint32_t(plat::gfx::MaterialSource::Material)),
+    Render(RenderState::DiffuseMaterialSource, uint32_t(plat::gfx::MaterialSource::Material)),
+    Render(RenderState::NormalizeNormals, 0),
+    Render(RenderState::VertexBlend, uint32_t(plat::gfx::VertexBlendMode::Disable)),
+    Render(RenderState::AlphaBlendEnable, 1),
+};
+
+template <size_t N> void SetStates(plat::gfx::Device& device, const STerrainState (&states)[N])
+{
+    for (const STerrainState& s : states) {
+        if (s.stage < 0)
+            device.SetRenderState(RenderState(s.state), s.value);
+        else
+            device.SetTextureStageState(uint32_t(s.stage), StageState(s.state), s.value);
+    }
+}
 
 plat::gfx::Matrix Identity()
 {
@@ -271,4 +310,43 @@ void CLocation::RenderWater(int column, int row, int far, const MapSurface& surf
     }
     if (drawn)
         ++waterCellsDrawn;
+}
+
+void CLocation::RenderForWater()
+{
+    ZJ_TRACE("CLocation::RenderForWater");
+    plat::gfx::Device* device = g_Graphic.GetDevice();
+    if (!device)
+        return;
+    ForgetStage0Texture();
+    Environment.SetFog(true, 1.0f, 0.0f);
+    g_Graphic.SetMaterial(kTerrainMaterial);
+    SetStates(*device, kReflectionStart);
+    const Vec3& camera = ViewFrame.position;
+    const float cx = camera.x * 0.1f / 64.0f;
+    const float cy = camera.y * 0.1f / 64.0f;
+    const float r = float(VisibleRadius + 32) / 64.0f;
+    const int rowFrom = std::max(0, int(std::round(cy - r)));
+    const int rowTo = std::min(blocksY, int(std::round(cy + r)));
+    const int columnFrom = std::max(0, int(std::round(cx - r)));
+    const int columnTo = std::min(blocksX, int(std::round(cx + r)));
+    terrainStateCache = -1;
+    bendCache = -1;
+    // Far cells begin at the near radius of the visibility pass.
+    const float far2 = nearRadius * nearRadius;
+    for (int row = rowFrom; row < rowTo; ++row) {
+        for (int column = columnFrom; column < columnTo; ++column) {
+            const float dx = cx - float(column) - 0.5f;
+            const float dy = cy - float(row) - 0.5f;
+            const float q = dx * dx + dy * dy;
+            const SCellRecord& cell = Cell(column, row);
+            if (q > r * r * 0.25f || !IsSphereVisible(cell.centre, cell.radius))
+                continue;
+            if (q >= far2)
+                RenderCell4(column, row);
+            else
+                RenderCell(column, row);
+        }
+    }
+    SetStates(*device, kReflectionEnd);
 }

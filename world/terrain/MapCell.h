@@ -7,10 +7,12 @@
 #include "foundation/XList.h"
 #include "foundation/XRandom.h"
 #include "render/CVertexData.h"
+#include "render/Mesh.h"
 #include "world/objects/CZJObject.h"
 #include "world/terrain/MapFile.h"
 
 #include <cstdint>
+#include <memory>
 
 struct MapMesh;
 struct SDetailStore;
@@ -48,10 +50,14 @@ struct SMeshLayer {
     uint8_t flag; // the material code's bit 15
 };
 
-// A device buffer of a kind's pool (the device-buffer mode is not built: they only count memory).
+// A mesh slot of a kind's pool: device buffers that keep one mesh's geometry while the mesh is
+// drawn every frame. The buffers are made on the slot's first use.
 struct SDeviceBuffer {
-    uint8_t inUse = 0;
+    uint8_t inUse = 0; // taken by a mesh
     uint8_t created = 0;
+    uint8_t usedThisFrame = 0;
+    MapMesh* mesh = nullptr; // the mesh it holds
+    std::unique_ptr<Mesh> device;
 };
 
 struct MapMesh {

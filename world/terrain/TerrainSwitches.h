@@ -1,8 +1,10 @@
-// The terrain renderers' switches; nothing in the game changes them.
+// The terrain renderers' global switches. The defaults hold for the whole run: nothing in the game
+// changes them (tests and tools may).
 #pragma once
 
 #include <cstdint>
 
-extern uint8_t DetailsSwitch; // detail layers and detail objects, on
-extern uint8_t ModelLevelSwitch; // detail objects draw their level's parts only, on
-extern uint8_t DetailQualitySwitch; // the finer of the two detail-mesh simplifications, on
+extern uint8_t DetailsOn; // detail mesh and detail objects
+extern uint8_t ModelLevelOn; // detail objects draw by their level-group masks
+extern uint8_t DetailQualityOn;
+extern uint8_t StripsOn; // strips are not built: the cells always draw as lists

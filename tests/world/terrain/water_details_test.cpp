@@ -314,6 +314,33 @@ TEST_F(WaterDetailsTest, theWaterShaderGetsItsConstantsUnderFullCaps)
     GameClock = 0.0;
 }
 
+TEST_F(WaterDetailsTest, theReflectionsTerrainStaysInsideHalfTheViewRadius)
+{
+    Start(true);
+    Frame(LocationMap::Flat(513, 513), Vec3 { 2560.0f, 2560.0f, 3000.0f }, kDown);
+    GameClockF32 = 50.0f;
+    Location.RenderForWater();
+    const float half = (float(VisibleRadius + 32) / 64.0f) * 0.5f;
+    int drawn = 0;
+    for (int row = 0; row < Location.blocksY; ++row) {
+        for (int column = 0; column < Location.blocksX; ++column) {
+            const SCellRecord& cell = Location.Cell(column, row);
+            const bool stamped
+                = (cell.full && cell.full->lastUse == 50.0f) || (cell.half && cell.half->lastUse == 50.0f);
+            if (!stamped)
+                continue;
+            ++drawn;
+            const float dx = 4.0f - float(column) - 0.5f;
+            const float dy = 4.0f - float(row) - 0.5f;
+            EXPECT_LE(dx * dx + dy * dy, half * half) << column << " " << row;
+        }
+    }
+    EXPECT_GT(drawn, 4);
+    uint32_t blend = 1;
+    g_Graphic.GetDevice()->GetRenderState(plat::gfx::RenderState::SrcBlend, blend);
+    EXPECT_EQ(blend, uint32_t(plat::gfx::Blend::One));
+}
+
 TEST_F(WaterDetailsTest, detailObjectsRegenerateIdenticallyWithoutDisturbingTheGenerator)
 {
     Start(true);
