@@ -51,8 +51,9 @@ void CLightWare::SetLights(float x, float y, float z, float radius)
     }
     XFixedArray<SCandidate, kCandidates> list;
     int listCount = 0;
+    const SEntry* entries = lights.Data();
     for (int i = 0; i < count; ++i) {
-        const SEntry& entry = lights.At(i);
+        const SEntry& entry = entries[i];
         // A light of no scale reaches nothing; one of no range ranks last. Comparisons with NaN
         // fail, so a light with a non-finite position or range is never a candidate.
         if (!(entry.scale > 0.0f))
@@ -62,7 +63,13 @@ void CLightWare::SetLights(float x, float y, float z, float radius)
         const float dx = x - p.x;
         const float dy = y - p.y;
         const float dz = z - p.z;
-        const float d = std::sqrt(dx * dx + dy * dy + dz * dz) / entry.scale;
+        const float d2 = dx * dx + dy * dy + dz * dz;
+        // Most lights are far: rejected on the squared distance, with a margin so that the exact
+        // test below alone decides lights at the edge.
+        const float limit = (radius + range) * entry.scale;
+        if (!(limit > 0.0f) || d2 > limit * limit * 1.001f)
+            continue;
+        const float d = std::sqrt(d2) / entry.scale;
         if (!(d < radius + range))
             continue;
         const float w = range > 0.0f ? d / range : std::numeric_limits<float>::infinity();

@@ -201,8 +201,10 @@ public:
     void SetStage0Texture(CTexture* texture);
     // Forgets the pass's stage-0 texture; each terrain pass starts with it.
     void ForgetStage0Texture() { m_stage0Known = false; }
-    // Mesh slots: pools 0-3 serve levels 1-4.
+    // Mesh slots: pools 0-3 serve levels 1-4. SizeSlotPool replaces a pool (Init sizes them from
+    // the view range); every mesh loses its slot.
     SDeviceBuffer& deviceBuffer(int kind, int i) { return m_deviceBuffers[kind].at(size_t(i)); }
+    void SizeSlotPool(int kind, int count);
 
     // Water (CLocation_water.cpp).
     void RenderWater(int column, int row, int far, const MapSurface& surface);

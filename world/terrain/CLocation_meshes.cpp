@@ -255,6 +255,16 @@ void CLocation::ReleaseAllMapMeshes()
     }
 }
 
+void CLocation::SizeSlotPool(int kind, int count)
+{
+    for (auto& pool : m_meshes) {
+        for (auto& mesh : pool)
+            UnlinkSlot(*mesh);
+    }
+    m_deviceBuffers[kind] = std::vector<SDeviceBuffer>(size_t(count));
+    m_lastSlot[kind] = 0;
+}
+
 void CLocation::FlushMeshCache()
 {
     for (auto& full : m_full) {

@@ -113,6 +113,36 @@ TEST_F(LightingTest, pointLightAttenuatesAndStopsAtItsRange)
     EXPECT_RGB(Pixel(8, 8), 0x00000000u);
 }
 
+TEST_F(LightingTest, lightsAtHighIndicesUpTo231Light)
+{
+    Material material;
+    material.diffuse = Rgba(1, 1, 1);
+    m_device->SetMaterial(material);
+    m_device->SetRenderState(RenderState::Ambient, 0);
+    struct Case {
+        uint32_t index;
+        ColorValue diffuse;
+    };
+    const Case cases[] = { { 32, Rgba(0.5f, 0, 0) }, { 200, Rgba(0, 0.5f, 0) }, { 231, Rgba(0, 0, 0.5f) } };
+    for (const Case& c : cases) {
+        Light light;
+        light.type = LightType::Point;
+        light.diffuse = c.diffuse;
+        light.position = { 0, 0, 0 };
+        light.range = 100;
+        light.attenuation0 = 1;
+        ASSERT_EQ(m_device->SetLight(c.index, light), Result::Ok);
+        ASSERT_EQ(m_device->LightEnable(c.index, true), Result::Ok);
+    }
+    Quad(5, 0.3f, false);
+    EXPECT_RGB(Pixel(8, 8), 0x00808080u) << "the three lights add up";
+    ASSERT_EQ(m_device->LightEnable(231, false), Result::Ok);
+    Quad(5, 0.3f, false);
+    EXPECT_RGB(Pixel(8, 8), 0x00808000u);
+    for (uint32_t index : { 32u, 200u })
+        m_device->LightEnable(index, false);
+}
+
 TEST_F(LightingTest, materialSourcesTakeVertexColoursWhenTheVertexHasThem)
 {
     Material material;
