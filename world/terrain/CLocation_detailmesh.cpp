@@ -33,7 +33,6 @@ constexpr int kMapSide = 64;
 // fits the cull mask.
 constexpr float kMaxRadius = 210.0f;
 constexpr float kAlwaysBuilt2 = 1600.0f;
-constexpr uint32_t kDetailFormat = 0x1d2;
 
 struct SDetailVertex {
     float x, y, z;

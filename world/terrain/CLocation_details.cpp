@@ -298,6 +298,9 @@ void CLocation::DrawDetailObject(int k)
     ZJ_TRACE("CLocation::DrawDetailObject");
     if (k < 0 || k >= kDetailDraws)
         throw XRangeError();
+    // A record past this frame's list is left from an earlier frame.
+    if (k >= detailDrawCount)
+        return;
     const SDetailDraw& draw = detailDraws[k];
     if ((draw.blended != 0 && draw.blended != 1) || !draw.model)
         return;
