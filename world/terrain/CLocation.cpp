@@ -213,4 +213,5 @@ void CLocation::Purge()
     width = height = blocksX = blocksY = 0;
     loadQueueCount = 0;
     candidateCount = visibleCount = renderListCount = 0;
+    detailDrawCount = 0;
 }

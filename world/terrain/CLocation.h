@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+class CComplexObject;
 class CTexture;
 class CZJObject;
 
@@ -205,6 +206,44 @@ public:
     SDeviceBuffer& deviceBuffer(int kind, int i) { return m_deviceBuffers[kind].at(size_t(i)); }
     void SizeSlotPool(int kind, int count);
 
+    // Water (CLocation_water.cpp).
+    void RenderWater(int column, int row, int far, const MapSurface& surface);
+    // Frame f of an N x N atlas run through in period seconds, at t; 0 when N <= 0 or the period
+    // is not a positive number.
+    static int AtlasFrame(int side, float period, double t);
+    int32_t waterCellsDrawn = 0; // by the last water pass
+
+    // Detail objects (CLocation_details.cpp).
+    struct SDetailDraw {
+        float d2;
+        CComplexObject* model;
+        const SDetailObject* object;
+        float alpha;
+        uint32_t colour;
+        int32_t blended; // 0: the object's colour, may be opaque; 1: always deferred
+        int32_t lod;
+    };
+    static constexpr int kDetailDraws = 4000;
+    void GenerateNoiseObjects(int column, int row, int quad);
+    SDetailDraw detailDraws[kDetailDraws] {};
+    int32_t detailDrawCount = 0;
+    int32_t detailObjectsDrawn = 0; // opaque objects of the last pass
+    int32_t detailObjectsDeferred = 0; // handed to the effect renderer in the last pass
+
+    // Detail mesh (CLocation_detailmesh.cpp).
+    struct SDetailLayer {
+        int32_t materialTexture; // the material's Texture; -1 ends the list
+        int32_t material;
+        int32_t texture; // TextureDetail or TextureBump
+        uint8_t bump;
+    };
+    static constexpr int kDetailLayers = 20;
+    static constexpr int kDetailMaterials = 64;
+    void GenerateDetailMesh(const Vec3& centre, float radius);
+    SDetailLayer detailLayers[kDetailLayers] {};
+    CVertexData& DetailLayerData(int i) { return m_detailVertexData.at(size_t(i)); }
+    int32_t detailLayersDrawn = 0; // by the last RenderDetails
+
     // Pool access for the renderers and tests.
     int fullPoolSize() const { return int(m_full.size()); }
     int halfPoolSize() const { return int(m_half.size()); }
@@ -249,6 +288,11 @@ private:
     std::vector<std::unique_ptr<SDetailStore>> m_detail;
     std::vector<CVertexData> m_detailVertexData;
     std::unordered_map<const CZJObject*, SFiled> m_filed;
+    // Water pass: the slot and surface set up last, and whether the reflection's projective
+    // matrix is in place for the current slot.
+    int32_t m_waterSlot = -1;
+    const MapSurface* m_waterRecord = nullptr;
+    bool m_waterProjected = false;
 };
 
 extern CLocation Location;

@@ -88,6 +88,13 @@ struct MapQuad {
     MapMesh* water = nullptr;
     SDetailStore* detail = nullptr;
     uint8_t generated = 0; // the detail store holds this quad's objects
+    int32_t column = 0; // the cell and the quad's number in it
+    int32_t row = 0;
+    int32_t number = 0;
+
+    // Adds the quad's detail objects in view to the location's frame list, generating them first
+    // when its store does not hold them.
+    void RenderDetails();
 };
 
 // Full-resolution buffer of one near cell.

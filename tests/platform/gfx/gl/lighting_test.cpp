@@ -176,6 +176,42 @@ TEST_F(LightingTest, materialSourcesTakeVertexColoursWhenTheVertexHasThem)
     }
 }
 
+TEST_F(LightingTest, colorTwoTakesTheVertexSpecularAsTheMaterialColour)
+{
+    struct SpecularVertex {
+        float x, y, z, nx, ny, nz;
+        Color diffuse;
+        Color specular;
+    };
+    Material material;
+    material.diffuse = Rgba(0, 0, 1);
+    m_device->SetMaterial(material);
+    Light light;
+    light.type = LightType::Directional;
+    light.diffuse = Rgba(1, 1, 1);
+    light.direction = { 0, 0, 1 };
+    m_device->SetLight(0, light);
+    m_device->LightEnable(0, true);
+    m_device->SetRenderState(RenderState::Ambient, 0);
+    m_device->SetRenderState(RenderState::ColorVertex, 1);
+    m_device->SetRenderState(RenderState::SpecularEnable, 0);
+    const Color diffuse = 0xFF00FF00u;
+    const Color specular = 0xFFC04020u;
+    const SpecularVertex v[4]
+        = { { -5, 5, 5, 0, 0, -1, diffuse, specular }, { 5, 5, 5, 0, 0, -1, diffuse, specular },
+              { -5, -5, 5, 0, 0, -1, diffuse, specular }, { 5, -5, 5, 0, 0, -1, diffuse, specular } };
+    for (MaterialSource source : { MaterialSource::Color2, MaterialSource::Color1 }) {
+        m_device->SetRenderState(RenderState::DiffuseMaterialSource, uint32_t(source));
+        Begin();
+        ClearTarget(0xFF000000u);
+        m_device->SetVertexShader(fvf::kXyz | fvf::kNormal | fvf::kDiffuse | fvf::kSpecular);
+        ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(SpecularVertex)),
+            Result::Ok);
+        End();
+        EXPECT_RGB(Pixel(8, 8), source == MaterialSource::Color2 ? 0x00C04020u : 0x0000FF00u);
+    }
+}
+
 // The specular probe: a 32x32 target of the back-buffer format, a quad at z 10 facing the
 // camera, specular only, read at (16, 16).
 class SpecularProbeTest : public GlTest, public ::testing::WithParamInterface<Format> { };
