@@ -71,7 +71,7 @@ struct Scene {
         }
         zoq::bench::LoadBenchMap(map, folder.Path());
         for (int kind = 0; kind < 4; ++kind)
-            Location.SizeSlotPool(kind, 400);
+            Location.SizeSlotPool(kind, 100);
         const Vec3 eye { 5120, 5120, 200 };
         const Vec3 forward { 0, 0.96f, -0.28f };
         Vec3 right;
