@@ -63,6 +63,9 @@ protected:
     // rows after GRASS (GID 1, tufts and pebbles, detail texture) and SAND (GID 2, bump flags).
     void Start(bool minimal = false, const std::string& extraMaterials = {})
     {
+        // The detail objects come from the shared generator.
+        SharedRandom.seed = 1;
+        SharedRandom.last = 0.0f;
         if (minimal) {
             auto& caps = plat::gfx::null::GetConfig().hal.caps;
             caps = plat::gfx::MinimalCaps(caps);
