@@ -1,7 +1,8 @@
-// The terrain pass on the null device: a still-camera frame of the cell renderers over a 16 x 16
-// block writer map at view range 256, every mesh in a slot, against replaying the same Mesh::Render
-// calls with the same textures and no caches or bookkeeping; and the light selection over 200
-// lights against a loop computing the same distances.
+// The terrain pass on the null device: a still-camera frame of the cell renderers and the water
+// pass over a 16 x 16 block writer map with a lake at view range 256, every mesh in a slot, against
+// replaying the same Mesh::Render calls with the same textures and no caches or bookkeeping (the
+// water meshes streamed through their ring, as the water pass streams them every frame); and the
+// light selection over 200 lights against a loop computing the same distances.
 #include "bench/bench_map.h"
 #include "bench/null_graphic.h"
 #include "bench/requirements.h"
@@ -12,6 +13,7 @@
 #include "render/CLandMaterials.h"
 #include "render/CModelManager.h"
 #include "render/CTexture.h"
+#include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
 #include "tests/support/ini_tables.h"
 #include "tests/support/temp_dir.h"
@@ -30,10 +32,13 @@ namespace {
 
 constexpr int kSide = 16 * 64 + 1;
 
+// A slot's draw, or (stream set) a water mesh streamed through its ring as the water pass must.
 struct SReplayedDraw {
     Mesh* mesh;
     uint32_t startVertex, vertexCount, startIndex, indexCount;
     CTexture* texture;
+    const CVertexData* stream = nullptr;
+    int ring = -1;
 };
 
 // A hilly two-material map, the camera in its middle looking along +y and slightly down, the
@@ -56,6 +61,9 @@ struct Scene {
                     "B\nTextureFull=TEX_A\n" } });
         textures.Init(CP1251("Текстуры"));
         g_pTextureManager = &textures;
+        if (!shaders.Init(false))
+            std::abort();
+        g_TexShaderManager = &shaders;
         models.Init();
         g_pModelManager = &models;
         land.Init(CP1251("Поверхности"));
@@ -67,11 +75,26 @@ struct Scene {
                 const size_t i = map.PointIndex(gx, gy);
                 map.heights[i] = 30.0f * std::sin(float(gx) * 0.05f) * std::cos(float(gy) * 0.04f);
                 map.materials[i] = uint16_t((gx / 12 + gy / 9) % 2 == 0 ? 1 : 2);
+                map.water[i] = map.heights[i] < 5.0f ? 1 : 0;
             }
         }
+        // A lake in front of the camera over 3 x 3 blocks, whose water meshes all fit their pool.
+        zoq::tools::map::SurfaceRecord lake;
+        lake.level = 5.0f;
+        lake.kind = 1;
+        lake.waveAmplitude = 1.0f;
+        lake.waveSpeed = 1.0f;
+        lake.texture1 = lake.texture2 = "TEX_A";
+        map.surfaces = { lake };
+        map.blockSurfaces.assign(16 * 16, -1);
+        for (int row = 8; row < 11; ++row)
+            for (int column = 7; column < 10; ++column)
+                map.blockSurfaces[size_t(row * 16 + column)] = 0;
         zoq::bench::LoadBenchMap(map, folder.Path());
+        for (MapSurface& surface : Location.surfaces)
+            surface.texture1Index = surface.texture2Index = textures.FindTexture("TEX_A");
         for (int kind = 0; kind < 4; ++kind)
-            Location.SizeSlotPool(kind, 400);
+            Location.SizeSlotPool(kind, 100);
         const Vec3 eye { 5120, 5120, 200 };
         const Vec3 forward { 0, 0.96f, -0.28f };
         Vec3 right;
@@ -91,8 +114,10 @@ struct Scene {
                 break;
             Location.CycleLoad();
         }
-        Location.CycleRender();
-        Location.CycleRender();
+        for (int i = 0; i < 2; ++i) {
+            Location.CycleRender();
+            Location.CycleRenderWater();
+        }
         CollectReplay();
     }
 
@@ -112,6 +137,28 @@ struct Scene {
             for (const MapQuad& quad : record.full->quads) {
                 if (quad.visible && quad.meshes[quad.level - 1])
                     Add(*quad.meshes[quad.level - 1], quad.level);
+            }
+        }
+        // The water pass's draws: each water mesh streamed through "MAP3", then its buffer's draw.
+        const int ring = models.FindBuffer("MAP3");
+        CTexture* water = textures.GetTexture(textures.FindTexture("TEX_A"));
+        for (int i = 0; i < Location.visibleCount; ++i) {
+            const CLocation::SVisibleCell& v = Location.visibleCells[i];
+            const SCellRecord& record = Location.Cell(v.column, v.row);
+            if (!record.surface)
+                continue;
+            std::vector<const MapMesh*> meshes;
+            if (record.level == kFarLevel && record.half) {
+                meshes.push_back(record.half->waterMesh);
+            } else if (record.level != kFarLevel && record.full) {
+                for (const MapQuad& quad : record.full->quads)
+                    meshes.push_back(quad.visible ? quad.water : nullptr);
+            }
+            for (const MapMesh* mesh : meshes) {
+                if (!mesh || mesh->data.vertexCount == 0)
+                    continue;
+                replay.push_back({ nullptr, 0, 0, 0, 0, water, &mesh->data, ring });
+                ++waterDraws;
             }
         }
     }
@@ -136,9 +183,11 @@ struct Scene {
     zoq::test::TempDir folder { "terrain-render-bench" };
     zoq::test::FakeWindow window;
     TextureManager textures;
+    TexShaderManager shaders { true };
     CModelManager models;
     CLandMaterials land;
     std::vector<SReplayedDraw> replay;
+    int waterDraws = 0;
 };
 
 Scene& TheScene()
@@ -156,6 +205,7 @@ void BM_TerrainFrame(benchmark::State& state)
     }
     state.counters["draws"] = double(scene.replay.size());
     state.counters["cells"] = Location.visibleCount;
+    state.counters["water"] = scene.waterDraws;
 }
 BENCHMARK(BM_TerrainFrame)->Unit(benchmark::kMicrosecond);
 
@@ -166,6 +216,10 @@ void BM_ReplayedRenders(benchmark::State& state)
     for (auto _ : state) {
         for (const SReplayedDraw& d : scene.replay) {
             device.SetTexture(0, d.texture ? d.texture->GetTexture() : nullptr);
+            if (d.stream) {
+                scene.models.GetRenderSingleBufMesh(d.ring, *d.stream)->Render(true);
+                continue;
+            }
             d.mesh->startVertex = d.startVertex;
             d.mesh->vertexCount = d.vertexCount;
             d.mesh->startIndex = d.startIndex;

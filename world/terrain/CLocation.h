@@ -275,6 +275,7 @@ private:
     void ApplyTerrainStates(int set);
     void ApplyBend(bool on, float x0, float y0, float side);
     void DrawLayers(MapMesh& mesh, int level, int ring);
+    int Ring(int which);
     void BuildLayered(int column, int row, int quad, int level, int bucket);
     static bool CellOfPosition(const Vec3& position, int& column, int& row, int blocksX, int blocksY);
 
@@ -284,6 +285,7 @@ private:
     std::vector<std::unique_ptr<MapMesh>> m_meshes[kMeshKinds];
     std::vector<SDeviceBuffer> m_deviceBuffers[kMeshKinds];
     int32_t m_lastSlot[kMeshKinds] {};
+    int32_t m_rings[3] { -1, -1, -1 }; // "MAP1", "MAP3" and "MAP4", as last found
     CTexture* m_stage0Texture = nullptr;
     bool m_stage0Known = false;
     std::vector<std::unique_ptr<SDetailStore>> m_detail;

@@ -117,19 +117,39 @@ void CLocation::GenerateDetailMesh(const Vec3& centre, float radius)
         }
     };
 
-    uint8_t mask[kMaskSide][kMaskSide] = {};
     uint32_t materials[kDetailMaterials];
     int materialCount = 0;
-    const float cull2 = 1.44f * R * R;
+    uint32_t last = ~0u; // neighbouring points mostly share their material
+    // A block shares its top row and left column with the blocks before it in the cell, which
+    // listed their materials already: the list comes out in the same order.
     eachBlock([&](MapCell& cell, int r, int c, int ar, int ac) {
-        for (int j = 0; j < 3; ++j) {
-            for (int i = 0; i < 3; ++i) {
+        for (int j = r == 0 || ar == 0 ? 0 : 1; j < 3; ++j) {
+            for (int i = c == 0 || ac == 0 ? 0 : 1; i < 3; ++i) {
                 const uint32_t id = cell.Code(r + j, c + i) >> 16;
+                if (id == last)
+                    continue;
+                last = id;
                 if (materialCount < kDetailMaterials
                     && std::find(materials, materials + materialCount, id) == materials + materialCount)
                     materials[materialCount++] = id;
             }
         }
+    });
+    // The cull mask costs projections: only made when some material has a layer to build.
+    bool anyLayer = false;
+    for (int m = 0; m < materialCount && !anyLayer && g_pLandMaterials; ++m) {
+        const int index = g_pLandMaterials->FindByGID(materials[m]);
+        if (index < 0)
+            continue;
+        const SLandMaterial& material = g_pLandMaterials->GetMaterial(index);
+        anyLayer = material.textureDetail >= 0
+            || ((material.specDetail || material.diffBump) && material.textureBump >= 0);
+    }
+    if (!anyLayer)
+        return;
+    uint8_t mask[kMaskSide][kMaskSide] = {};
+    const float cull2 = 1.44f * R * R;
+    eachBlock([&](MapCell& cell, int r, int c, int ar, int ac) {
         const float bx = kStep * float(64 * cell.column + c + 1) - centre.x;
         const float by = kStep * float(64 * cell.row + r + 1) - centre.y;
         const float d2 = bx * bx + by * by;

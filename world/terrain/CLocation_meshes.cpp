@@ -181,10 +181,12 @@ MapMesh* CLocation::GetQuadObject(int column, int row, int quad)
         const int level = q.level;
         if (level < 1 || level > 3)
             return nullptr;
-        const int bucket
-            = ViewBucket(Vec3 { q.centre.x - camera.x, q.centre.y - camera.y, q.centre.z - camera.z });
         MapMesh*& slot = q.meshes[level - 1];
-        const int distance = BucketDistance(q.buckets[level - 1], bucket);
+        // Only level 3 is built for a view direction.
+        const int bucket = level == 3
+            ? ViewBucket(Vec3 { q.centre.x - camera.x, q.centre.y - camera.y, q.centre.z - camera.z })
+            : -1;
+        const int distance = level == 3 ? BucketDistance(q.buckets[level - 1], bucket) : 0;
         if (!slot || (level == 3 && distance >= 2 && distance <= 30)) {
             ++meshMisses[level - 1];
             if (level == 1)

@@ -174,6 +174,18 @@ SDeviceBuffer* CLocation::TakeSlot(MapMesh& mesh, int pool, bool fromLast)
     return nullptr;
 }
 
+int CLocation::Ring(int which)
+{
+    static constexpr const char* kNames[3] = { "MAP1", "MAP3", "MAP4" };
+    if (!g_pModelManager)
+        return -1;
+    int32_t& ring = m_rings[which];
+    if (ring < 0 || !g_pModelManager->GetBuffer(ring).vertexBuffer
+        || std::strncmp(g_pModelManager->GetBuffer(ring).name, kNames[which], 32) != 0)
+        ring = g_pModelManager->FindBuffer(kNames[which]);
+    return ring;
+}
+
 void CLocation::DrawLayers(MapMesh& mesh, int level, int ring)
 {
     CVertexData& data = mesh.data;
@@ -228,6 +240,7 @@ void CLocation::RenderCell(int column, int row)
     SetQuadLevels(column, row);
     cell->lastUse = GameClockF32;
     ApplyTerrainStates(kNearLevel);
+    const int rings[2] = { Ring(0), Ring(1) };
     const int split = cell->quadSplit;
     for (int q = 0; q < split * split; ++q) {
         MapQuad& quad = cell->quads[q];
@@ -250,8 +263,7 @@ void CLocation::RenderCell(int column, int row)
         } else if (!TakeSlot(*mesh, pool, true)) {
             ++bufferMisses[pool];
         }
-        const int ring = g_pModelManager ? g_pModelManager->FindBuffer(level == 3 ? "MAP3" : "MAP1") : -1;
-        DrawLayers(*mesh, level, ring);
+        DrawLayers(*mesh, level, rings[level == 3 ? 1 : 0]);
     }
 }
 
@@ -278,8 +290,7 @@ void CLocation::RenderCell4(int column, int row)
         && CellDistance(cameraCell, float(column) + 0.5f, float(row) + 0.5f) > attenuationStart - 1.0f;
     ApplyBend(bend, float(column), float(row), 1.0f);
     LightWare.SetLights(half->centre.x, half->centre.y, half->centre.z, half->radius);
-    const int ring = g_pModelManager ? g_pModelManager->FindBuffer("MAP4") : -1;
-    DrawLayers(*mesh, kFarLevel, ring);
+    DrawLayers(*mesh, kFarLevel, Ring(2));
 }
 
 void CLocation::CycleRender()

@@ -15,9 +15,11 @@
 #include "tests/support/device_windows.h"
 #include "tests/support/ini_tables.h"
 #include "tools/texture/tm_file.h"
+#include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLightWare.h"
 
 #include <memory>
+#include <new>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -79,6 +81,9 @@ protected:
         m_land->Init(CP1251("Поверхности"));
         g_pLandMaterials = m_land.get();
         VisibleRadius = 256;
+        // The environment as constructed: other tests leave models and weather in it.
+        Environment.~CEnvironment();
+        new (&Environment) CEnvironment();
         Location.Init();
     }
 
