@@ -28,6 +28,7 @@
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
+#include "world/terrain/TerrainSwitches.h"
 
 #include <cmath>
 #include <cstdio>
@@ -236,7 +237,8 @@ void RunFrame()
     Location.Render();
     Environment.RenderEnv();
     Location.CycleRenderWater();
-    Location.RenderDetailObjects();
+    if (DetailsOn)
+        Location.RenderDetailObjects();
     EffectRenderManager.RenderEffects();
     Environment.RenderFX(false);
     device.EndScene();

@@ -232,7 +232,7 @@ public:
 
     // Detail mesh (CLocation_detailmesh.cpp).
     struct SDetailLayer {
-        int32_t materialTexture; // the material's Texture; -1 ends the list
+        int32_t materialTexture; // the material's Texture, -1 when it has none
         int32_t material;
         int32_t texture; // TextureDetail or TextureBump
         uint8_t bump;
@@ -241,6 +241,7 @@ public:
     static constexpr int kDetailMaterials = 64;
     void GenerateDetailMesh(const Vec3& centre, float radius);
     SDetailLayer detailLayers[kDetailLayers] {};
+    int32_t detailLayerCount = 0; // layers filled by the last GenerateDetailMesh
     CVertexData& DetailLayerData(int i) { return m_detailVertexData.at(size_t(i)); }
     int32_t detailLayersDrawn = 0; // by the last RenderDetails
 

@@ -84,6 +84,8 @@ int PatternOf(const MapCell& cell, int r, int c, uint32_t flag)
 void CLocation::GenerateDetailMesh(const Vec3& centre, float radius)
 {
     ZJ_TRACE("CLocation::GenerateDetailMesh");
+    // The layers are counted: a material without a texture of its own must not end the list.
+    detailLayerCount = 0;
     for (SDetailLayer& layer : detailLayers)
         layer = SDetailLayer { -1, -1, -1, 0 };
     const float R = std::min(radius, kMaxRadius);
@@ -269,7 +271,7 @@ void CLocation::GenerateDetailMesh(const Vec3& centre, float radius)
             data.firstVertex = 0;
             data.firstIndex = 0;
             detailLayers[n] = SDetailLayer { material.texture, index, texture, uint8_t(bump) };
-            ++n;
+            detailLayerCount = ++n;
         }
     }
 }
@@ -295,7 +297,7 @@ void CLocation::RenderDetails()
     device->SetTransform(plat::gfx::Transform::World, plat::gfx::Matrix::Identity());
     device->SetMaterial(kTerrainMaterial);
     g_TexShaderManager->ResetCurrent();
-    for (int i = 0; i < kDetailLayers && detailLayers[i].materialTexture != -1; ++i) {
+    for (int i = 0; i < detailLayerCount; ++i) {
         const SDetailLayer& layer = detailLayers[i];
         CVertexData& data = m_detailVertexData[size_t(i)];
         if (data.vertexCount == 0 || ring < 0)

@@ -63,6 +63,9 @@ protected:
     // rows after GRASS (GID 1, tufts and pebbles, detail texture) and SAND (GID 2, bump flags).
     void Start(bool minimal = false, const std::string& extraMaterials = {})
     {
+        // The detail objects come from the shared generator.
+        SharedRandom.seed = 1;
+        SharedRandom.last = 0.0f;
         if (minimal) {
             auto& caps = plat::gfx::null::GetConfig().hal.caps;
             caps = plat::gfx::MinimalCaps(caps);
@@ -490,7 +493,7 @@ TEST_F(WaterDetailsTest, theDetailMeshBuildsNearBlocksOutOfViewAndFadesForeignPo
     EXPECT_TRUE(behind);
     // Sand has a plain and a bump layer; the grass layer's sand points have alpha 0.
     int sandLayers[2] = {};
-    for (int i = 0; i < CLocation::kDetailLayers && Location.detailLayers[i].materialTexture != -1; ++i) {
+    for (int i = 0; i < Location.detailLayerCount; ++i) {
         if (Location.detailLayers[i].material == m_materials->FindByGID(kSand))
             ++sandLayers[Location.detailLayers[i].bump];
     }
@@ -509,7 +512,8 @@ TEST_F(WaterDetailsTest, theDetailMeshBuildsNearBlocksOutOfViewAndFadesForeignPo
 
 TEST_F(WaterDetailsTest, bumpLayersEncodeTheSunAndAMaterialWithoutBumpTextureGetsOnlyItsPlainLayer)
 {
-    Start(true, "[ROCK]\nGID=4\nTexture=TEX_A\nTextureDetail=TEX_DET\nSPECDETAIL=1\nDIFFBUMP=1\n");
+    // Rock has no texture of its own; its layer comes first and must not end the list.
+    Start(true, "[ROCK]\nGID=4\nTextureDetail=TEX_DET\nSPECDETAIL=1\nDIFFBUMP=1\n");
     Environment.sunVector = Vec3 { 0.0f, 0.0f, 1.0f };
     Environment.sunBrightness = 1.0f;
     LocationMap map = Pond(4, Water(1, 0.0f, 0, 0.0f));
@@ -520,7 +524,7 @@ TEST_F(WaterDetailsTest, bumpLayersEncodeTheSunAndAMaterialWithoutBumpTextureGet
     Location.GenerateDetailMesh(ViewFrame.position, 200.0f);
     int rockLayers = 0;
     int bump = -1;
-    for (int i = 0; i < CLocation::kDetailLayers && Location.detailLayers[i].materialTexture != -1; ++i) {
+    for (int i = 0; i < Location.detailLayerCount; ++i) {
         if (Location.detailLayers[i].material == m_materials->FindByGID(4))
             ++rockLayers;
         if (Location.detailLayers[i].bump)
