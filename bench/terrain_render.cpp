@@ -49,6 +49,14 @@ struct Scene {
         SetErrorLogDirectory(folder.Path().string() + "/");
         std::filesystem::current_path(folder.Path());
         zoq::bench::CreateNullGraphic(window);
+        texturesOwned = std::make_unique<TextureManager>();
+        shadersOwned = std::make_unique<TexShaderManager>(true);
+        modelsOwned = std::make_unique<CModelManager>();
+        landOwned = std::make_unique<CLandMaterials>();
+        TextureManager& textures = *texturesOwned;
+        TexShaderManager& shaders = *shadersOwned;
+        CModelManager& models = *modelsOwned;
+        CLandMaterials& land = *landOwned;
         for (const char* name : { "a.png", "b.png" }) {
             std::string error;
             if (!zoq::tools::texture::WritePng(name, 4, 4, zoq::tools::texture::Bytes(64, 200), error))
@@ -124,6 +132,8 @@ struct Scene {
     // The draws of one pass, read from the meshes the pass drew, as Mesh::Render calls.
     void CollectReplay()
     {
+        TextureManager& textures = *texturesOwned;
+        CModelManager& models = *modelsOwned;
         for (int i = 0; i < Location.visibleCount; ++i) {
             const CLocation::SVisibleCell& v = Location.visibleCells[i];
             const SCellRecord& record = Location.Cell(v.column, v.row);
@@ -164,6 +174,8 @@ struct Scene {
     }
     void Add(const MapMesh& mesh, int level)
     {
+        TextureManager& textures = *texturesOwned;
+        CLandMaterials& land = *landOwned;
         if (!mesh.buffer)
             std::abort(); // every mesh must hold a slot
         for (int k = 0; k < mesh.layerCount && mesh.layers[k].material != -2; ++k) {
@@ -182,10 +194,11 @@ struct Scene {
 
     zoq::test::TempDir folder { "terrain-render-bench" };
     zoq::test::FakeWindow window;
-    TextureManager textures;
-    TexShaderManager shaders { true };
-    CModelManager models;
-    CLandMaterials land;
+    // Made once the device exists: the texture manager probes its formats.
+    std::unique_ptr<TextureManager> texturesOwned;
+    std::unique_ptr<TexShaderManager> shadersOwned;
+    std::unique_ptr<CModelManager> modelsOwned;
+    std::unique_ptr<CLandMaterials> landOwned;
     std::vector<SReplayedDraw> replay;
     int waterDraws = 0;
 };
@@ -217,7 +230,7 @@ void BM_ReplayedRenders(benchmark::State& state)
         for (const SReplayedDraw& d : scene.replay) {
             device.SetTexture(0, d.texture ? d.texture->GetTexture() : nullptr);
             if (d.stream) {
-                scene.models.GetRenderSingleBufMesh(d.ring, *d.stream)->Render(true);
+                scene.modelsOwned->GetRenderSingleBufMesh(d.ring, *d.stream)->Render(true);
                 continue;
             }
             d.mesh->startVertex = d.startVertex;
