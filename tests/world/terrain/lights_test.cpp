@@ -6,7 +6,9 @@
 #include "platform/gfx/fvf.h"
 #include "world/terrain/CLightWare.h"
 
+#include <cmath>
 #include <deque>
+#include <limits>
 #include <set>
 #include <string>
 
@@ -96,6 +98,11 @@ TEST_F(LightWareTest, SelectionTable)
         { "a light of scale 0 or less is no candidate", { { 1, 100, 0.0f }, { 1, 100, -1.0f }, { 2, 100 } },
             5.0f, { 2 } },
         { "a scale divides the distance", { { 30, 10, 2.0f }, { 30, 10 } }, 10.0f, { 0 } },
+        { "a NaN position, range or scale is never taken",
+            { { std::nanf(""), 10 }, { 1, std::nanf("") }, { 1, 10, std::nanf("") }, { 2, 10 } }, 5.0f,
+            { 3 } },
+        { "an infinite range ranks first", { { 2, 10 }, { 50, std::numeric_limits<float>::infinity() } },
+            5.0f, { 0, 1 } },
         { "no light", {}, 5.0f, {} },
     };
     for (const Case& c : cases) {
