@@ -43,23 +43,23 @@ void ConvertRow(const uint8_t* row, Format format, uint32_t width, uint8_t* out)
 
 } // namespace
 
-void SaveScreenshot()
+bool SaveBackBuffer(const char* path)
 {
-    ZJ_TRACE("SaveScreenshot");
+    ZJ_TRACE("SaveBackBuffer");
     Device* device = g_Graphic.GetDevice();
     Surface* backBuffer = g_Graphic.RenderTarget();
     if (!device || !backBuffer)
-        return;
+        return false;
     SurfaceDesc desc;
     if (Failed(backBuffer->GetDesc(desc)))
-        return;
+        return false;
     const uint32_t width = desc.width;
     const uint32_t height = desc.height;
     const Format format = desc.format;
     if (format != Format::X8R8G8B8 && format != Format::A8R8G8B8 && format != Format::R5G6B5
         && format != Format::X1R5G5B5) {
         WriteErrorLog(kCopyFailed);
-        return;
+        return false;
     }
     std::vector<uint8_t> buffer(size_t(width) * height * 4);
 
@@ -67,18 +67,18 @@ void SaveScreenshot()
     Surface* image = nullptr;
     if (Failed(device->CreateImageSurface(width, height, format, &image))) {
         WriteErrorLog(kCopyFailed);
-        return;
+        return false;
     }
     if (Failed(device->CopyRects(backBuffer, nullptr, 0, image, nullptr))) {
         WriteErrorLog(kCopyFailed);
         image->Release();
-        return;
+        return false;
     }
     LockedRect locked;
     if (Failed(image->LockRect(locked, nullptr, lock::kReadOnly))) {
         WriteErrorLog(kCopyFailed);
         image->Release();
-        return;
+        return false;
     }
     for (uint32_t y = 0; y < height; ++y)
         ConvertRow(static_cast<const uint8_t*>(locked.bits) + size_t(y) * size_t(locked.pitch), format, width,
@@ -86,6 +86,17 @@ void SaveScreenshot()
     image->UnlockRect();
     image->Release();
 
+    WriteBMP(path, int32_t(width), int32_t(height), buffer.data(), 4);
+    std::FILE* written = plat::win::OpenFile(path, "rb");
+    if (!written)
+        return false;
+    std::fclose(written);
+    return true;
+}
+
+void SaveScreenshot()
+{
+    ZJ_TRACE("SaveScreenshot");
     char name[64];
     for (int number = 1;; ++number) {
         std::snprintf(name, sizeof name, "screen%d.bmp", number);
@@ -94,7 +105,7 @@ void SaveScreenshot()
             break;
         std::fclose(existing);
     }
-    WriteBMP(name, int32_t(width), int32_t(height), buffer.data(), 4);
+    SaveBackBuffer(name);
 }
 
 void WriteBMP(const char* path, int32_t width, int32_t height, const void* pixels, int32_t bytesPerPixel)

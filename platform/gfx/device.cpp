@@ -189,6 +189,7 @@ void Device::ResetState()
     m_state.transforms.fill(Matrix::Identity());
     m_state.material = Material {};
     m_state.lights.clear();
+    m_enabledLights = 0;
     m_state.clipPlanes.fill(Vector4 {});
     m_state.baseVertexIndex = 0;
     m_state.vertexShader = 0;

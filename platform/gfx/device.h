@@ -219,6 +219,7 @@ private:
 
     DeviceState m_state;
     uint32_t m_dirty = dirty::kAll;
+    uint32_t m_enabledLights = 0; // lights whose enabled flag is set, against MaxActiveLights
     Surface* m_backBuffer = nullptr;
     Surface* m_autoDepth = nullptr;
     std::unordered_set<Resource*> m_resources;

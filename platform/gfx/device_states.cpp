@@ -232,15 +232,13 @@ Result Device::LiveLightEnable(uint32_t index, bool enable)
     if (it->second.enabled == enable)
         return Result::Ok;
     if (enable) {
-        uint32_t active = 0;
-        for (const auto& [i, slot] : m_state.lights)
-            active += slot.enabled ? 1 : 0;
-        if (active >= m_caps.maxActiveLights) {
+        if (m_enabledLights >= m_caps.maxActiveLights) {
             win::DebugOutput("plat::gfx: LightEnable: more lights than MaxActiveLights");
             return Result::InvalidCall;
         }
     }
     it->second.enabled = enable;
+    m_enabledLights = enable ? m_enabledLights + 1 : m_enabledLights - 1;
     m_dirty |= dirty::kLights;
     return Result::Ok;
 }

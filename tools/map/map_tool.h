@@ -29,5 +29,6 @@ int RunMake(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunHeight(const std::vector<std::string>& args);
 int RunEnv(const std::vector<std::string>& args);
+int RunView(const std::vector<std::string>& args);
 
 } // namespace zoq::tools::map

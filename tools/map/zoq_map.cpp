@@ -19,6 +19,10 @@ constexpr Verb kVerbs[] = {
         "prints the game's terrain heights at world positions", RunHeight },
     { "env", "env [--base DIR] [--seed N] [--start H] [--save FILE] MAP HOUR...",
         "runs the day clock and weather of MAP from hour H and prints the environment at each HOUR", RunEnv },
+    { "view", "view [--null] DIR LOCATION X Y Z HEADING PITCH [OUT.bmp]",
+        "draws two frames of the location in game folder DIR from a camera pose, prints the terrain "
+        "counts and writes the second frame to OUT.bmp",
+        RunView },
 };
 
 std::string UsageLines()

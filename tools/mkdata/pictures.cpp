@@ -172,6 +172,20 @@ uint32_t PaintBump(const PictureParams& s, uint32_t x, uint32_t y)
     return 0xFF000000u | h << 16 | h << 8 | h;
 }
 
+// The normals of the bump heights as a normal map: 128 + 127 n per channel, x red, y green, z blue.
+uint32_t PaintNormals(const PictureParams& s, uint32_t x, uint32_t y)
+{
+    auto h = [&](int dx, int dy) {
+        return ValueNoise(s.seed, float(int(x) + dx), float(int(y) + dy), 8, int(s.width), int(s.height));
+    };
+    constexpr float kRelief = 4.0f;
+    const float nx = (h(-1, 0) - h(1, 0)) * kRelief;
+    const float ny = (h(0, -1) - h(0, 1)) * kRelief;
+    const float length = std::sqrt(nx * nx + ny * ny + 1.0f);
+    auto part = [](float v) { return uint32_t(std::lround(128.0f + 127.0f * v)); };
+    return 0xFF000000u | part(nx / length) << 16 | part(ny / length) << 8 | part(1.0f / length);
+}
+
 struct PatternRow {
     std::string_view name;
     Painter paint;
@@ -188,6 +202,7 @@ constexpr PatternRow kPatterns[] = {
     { "ring", PaintRing },
     { "cursor", PaintCursor },
     { "bump", PaintBump },
+    { "normals", PaintNormals },
 };
 
 // One FreeType face for the time of a call.

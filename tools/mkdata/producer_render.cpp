@@ -6,11 +6,11 @@
 //   <path> argb|xrgb|dxt5  a TM texture of format 21, 22 or DXT5; sides are powers of two
 //   <path> png|tga|jpeg|dds an image file; tga: rle=0|1 bits=24|32; jpeg: quality=1..100; dds is
 //                          the uncompressed 32-bit kind
-//       pictures take pattern=<solid|gradient|noise|checker|stripes|bricks|glow|ring|cursor|bump>
+//       pictures take pattern=<solid|gradient|noise|checker|stripes|bricks|glow|ring|cursor|bump|normals>
 //       size=WxH color=0x[AA]RRGGBB color2=... seed=<n> (default: from the path), and
 //       text=<words joined by _> textsize=<pixels> drawn in color2 over the middle, and
 //       tiles=<N> for an atlas of N x N frames, frame k the pattern moved by k pixels
-//   <path> model kind=<glider|building|tree|stone|missile|thing|gun|flash|billboard>
+//   <path> model kind=<glider|building|tree|stone|missile|thing|gun|flash|horizon|tuft|pebble|billboard>
 //          texture=<row of "Текстуры"> [channels=FIRE,OPEN (morph channels added to the first
 //          part)] [type=2|3 (the billboard's part type)]
 //   <path> font pixels=<n>  a ".kwd" glyph file and its ".dds" texture beside it: every printable

@@ -259,6 +259,28 @@ void MakeHorizon(std::string_view texture, SModelFile& out)
     out.parts.push_back(std::move(part));
 }
 
+// A ground tuft: two crossed upright quads drawn through slot 31, opaque in the object's colour.
+void MakeTuft(std::string_view texture, SModelFile& out)
+{
+    MeshBuilder blades;
+    const float a[3] = { -0.5f, -0.02f, 0.0f };
+    const float b[3] = { 0.5f, 0.02f, 0.8f };
+    const float c[3] = { -0.02f, -0.5f, 0.0f };
+    const float d[3] = { 0.02f, 0.5f, 0.8f };
+    blades.AddBox(a, b);
+    blades.AddBox(c, d);
+    SModelPartBlock part = ModelPart(kPartModel, "TUFT", texture, blades.Build());
+    part.model->shaderSlot = 31;
+    out.parts.push_back(std::move(part));
+}
+
+// A pebble: a low box that fades in and out with the deferred effects.
+void MakePebble(std::string_view texture, SModelFile& out)
+{
+    out.parts.push_back(
+        ModelPart(kPartModel, "PEBBLE", texture, Box(-0.3f, -0.2f, 0, 0.3f, 0.2f, 0.15f).Build()));
+}
+
 struct KindRow {
     std::string_view name;
     void (*make)(std::string_view texture, SModelFile& out);
@@ -273,6 +295,8 @@ constexpr KindRow kKinds[] = {
     { "gun", MakeGun },
     { "flash", MakeFlash },
     { "horizon", MakeHorizon },
+    { "tuft", MakeTuft },
+    { "pebble", MakePebble },
 };
 
 } // namespace

@@ -219,10 +219,13 @@ void CEffectRenderManager::RenderEffects()
         g_TexShaderManager->ResetCurrent();
     for (size_t i = count; i-- > 0;) {
         const Effect& effect = m_effects.at(size_t(m_order.at(i)));
-        if (effect.argument == kDetailObjectArgument)
-            Location.DrawDetailObject(effect.record);
-        else
+        if (effect.argument == kDetailObjectArgument) {
+            // Only AddDetailObject names a frame record; the marker alone draws nothing.
+            if (effect.record >= 0)
+                Location.DrawDetailObject(effect.record);
+        } else {
             InvokeDrawEffect(effect.object, effect.argument);
+        }
     }
     if (g_TexShaderManager)
         g_TexShaderManager->ApplyEx();

@@ -134,7 +134,8 @@ void CLocation::Init()
             bytes += size_t(mesh->data.stride) * kKinds[kind].vertices + 2u * kKinds[kind].indices;
             m_meshes[kind].push_back(std::move(mesh));
         }
-        m_deviceBuffers[kind].assign(size_t(sizes.deviceBuffers[kind]), SDeviceBuffer {});
+        m_deviceBuffers[kind] = std::vector<SDeviceBuffer>(size_t(sizes.deviceBuffers[kind]));
+        m_lastSlot[kind] = 0;
     }
     char line[64];
     std::snprintf(line, sizeof line, "Mesh Size=%d Kb", int(bytes / 1024));
@@ -212,4 +213,5 @@ void CLocation::Purge()
     width = height = blocksX = blocksY = 0;
     loadQueueCount = 0;
     candidateCount = visibleCount = renderListCount = 0;
+    detailDrawCount = 0;
 }

@@ -18,6 +18,8 @@
 #include <unordered_map>
 #include <vector>
 
+class CComplexObject;
+class CTexture;
 class CZJObject;
 
 // The water renderer's parameters of a water mesh.
@@ -184,10 +186,64 @@ public:
     // Rendering (drawn by the terrain renderers).
     void Render();
     void CycleRender();
+    void RenderCell(int column, int row);
+    void RenderCell4(int column, int row);
     void CycleRenderWater();
     void RenderForWater();
+    void RenderDetails();
     void RenderDetailObjects();
     void DrawDetailObject(int k);
+    // The terrain state set applied last (0 near, 4 far) and the bend mode (0 off, 1 on); -1
+    // unknown at the start of a pass.
+    int32_t terrainStateCache = -1;
+    int32_t bendCache = -1;
+    // Binds the texture to stage 0 unless the pass has bound it there already.
+    void SetStage0Texture(CTexture* texture);
+    // Forgets the pass's stage-0 texture; each terrain pass starts with it.
+    void ForgetStage0Texture() { m_stage0Known = false; }
+    // Mesh slots: pools 0-3 serve levels 1-4. SizeSlotPool replaces a pool (Init sizes them from
+    // the view range); every mesh loses its slot.
+    SDeviceBuffer& deviceBuffer(int kind, int i) { return m_deviceBuffers[kind].at(size_t(i)); }
+    void SizeSlotPool(int kind, int count);
+
+    // Water (CLocation_water.cpp).
+    void RenderWater(int column, int row, int far, const MapSurface& surface);
+    // Frame f of an N x N atlas run through in period seconds, at t; 0 when N <= 0 or the period
+    // is not a positive number.
+    static int AtlasFrame(int side, float period, double t);
+    int32_t waterCellsDrawn = 0; // by the last water pass
+
+    // Detail objects (CLocation_details.cpp).
+    struct SDetailDraw {
+        float d2;
+        CComplexObject* model;
+        const SDetailObject* object;
+        float alpha;
+        uint32_t colour;
+        int32_t blended; // 0: the object's colour, may be opaque; 1: always deferred
+        int32_t lod;
+    };
+    static constexpr int kDetailDraws = 4000;
+    void GenerateNoiseObjects(int column, int row, int quad);
+    SDetailDraw detailDraws[kDetailDraws] {};
+    int32_t detailDrawCount = 0;
+    int32_t detailObjectsDrawn = 0; // opaque objects of the last pass
+    int32_t detailObjectsDeferred = 0; // handed to the effect renderer in the last pass
+
+    // Detail mesh (CLocation_detailmesh.cpp).
+    struct SDetailLayer {
+        int32_t materialTexture; // the material's Texture, -1 when it has none
+        int32_t material;
+        int32_t texture; // TextureDetail or TextureBump
+        uint8_t bump;
+    };
+    static constexpr int kDetailLayers = 20;
+    static constexpr int kDetailMaterials = 64;
+    void GenerateDetailMesh(const Vec3& centre, float radius);
+    SDetailLayer detailLayers[kDetailLayers] {};
+    int32_t detailLayerCount = 0; // layers filled by the last GenerateDetailMesh
+    CVertexData& DetailLayerData(int i) { return m_detailVertexData.at(size_t(i)); }
+    int32_t detailLayersDrawn = 0; // by the last RenderDetails
 
     // Pool access for the renderers and tests.
     int fullPoolSize() const { return int(m_full.size()); }
@@ -214,6 +270,12 @@ private:
     void StitchSide(MapCell& cell, int side, const HalfCell& far);
     void RestoreSide(MapCell& cell, int side);
     void UpdateNearBorder(int column, int row);
+    static void UnlinkSlot(MapMesh& mesh);
+    SDeviceBuffer* TakeSlot(MapMesh& mesh, int pool, bool fromLast);
+    void ApplyTerrainStates(int set);
+    void ApplyBend(bool on, float x0, float y0, float side);
+    void DrawLayers(MapMesh& mesh, int level, int ring);
+    int Ring(int which);
     void BuildLayered(int column, int row, int quad, int level, int bucket);
     static bool CellOfPosition(const Vec3& position, int& column, int& row, int blocksX, int blocksY);
 
@@ -222,9 +284,18 @@ private:
     std::vector<std::unique_ptr<HalfCell>> m_half;
     std::vector<std::unique_ptr<MapMesh>> m_meshes[kMeshKinds];
     std::vector<SDeviceBuffer> m_deviceBuffers[kMeshKinds];
+    int32_t m_lastSlot[kMeshKinds] {};
+    int32_t m_rings[3] { -1, -1, -1 }; // "MAP1", "MAP3" and "MAP4", as last found
+    CTexture* m_stage0Texture = nullptr;
+    bool m_stage0Known = false;
     std::vector<std::unique_ptr<SDetailStore>> m_detail;
     std::vector<CVertexData> m_detailVertexData;
     std::unordered_map<const CZJObject*, SFiled> m_filed;
+    // Water pass: the slot and surface set up last, and whether the reflection's projective
+    // matrix is in place for the current slot.
+    int32_t m_waterSlot = -1;
+    const MapSurface* m_waterRecord = nullptr;
+    bool m_waterProjected = false;
 };
 
 extern CLocation Location;

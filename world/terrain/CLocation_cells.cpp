@@ -145,6 +145,9 @@ void CLocation::LoadCell(int column, int row, int level)
     for (int q = 0; q < 4; ++q) {
         MapQuad& quad = cell.quads[q];
         quad = MapQuad {};
+        quad.column = column;
+        quad.row = row;
+        quad.number = q;
         const int r0 = 32 * (q / 2);
         const int c0 = 32 * (q % 2);
         float low = 1e10f;

@@ -53,6 +53,15 @@ int CLocation::BucketDistance(int stored, int bucket)
     return 16;
 }
 
+void CLocation::UnlinkSlot(MapMesh& mesh)
+{
+    if (!mesh.buffer)
+        return;
+    mesh.buffer->inUse = 0;
+    mesh.buffer->mesh = nullptr;
+    mesh.buffer = nullptr;
+}
+
 MapMesh* CLocation::GetFreeMapMesh(int kind)
 {
     ZJ_TRACE("CLocation::GetFreeMapMesh");
@@ -73,10 +82,7 @@ MapMesh* CLocation::GetFreeMapMesh(int kind)
     }
     if (!taken)
         taken = pool.front().get();
-    if (taken->buffer) {
-        taken->buffer->inUse = 0;
-        taken->buffer = nullptr;
-    }
+    UnlinkSlot(*taken);
     if (taken->owner)
         *taken->owner = nullptr;
     taken->owner = nullptr;
@@ -119,10 +125,7 @@ void CLocation::ReleaseMesh(MapMesh*& slot)
     if (!slot)
         return;
     slot->inUse = 0;
-    if (slot->buffer) {
-        slot->buffer->inUse = 0;
-        slot->buffer = nullptr;
-    }
+    UnlinkSlot(*slot);
     slot->owner = nullptr;
     slot = nullptr;
 }
@@ -178,10 +181,12 @@ MapMesh* CLocation::GetQuadObject(int column, int row, int quad)
         const int level = q.level;
         if (level < 1 || level > 3)
             return nullptr;
-        const int bucket
-            = ViewBucket(Vec3 { q.centre.x - camera.x, q.centre.y - camera.y, q.centre.z - camera.z });
         MapMesh*& slot = q.meshes[level - 1];
-        const int distance = BucketDistance(q.buckets[level - 1], bucket);
+        // Only level 3 is built for a view direction.
+        const int bucket = level == 3
+            ? ViewBucket(Vec3 { q.centre.x - camera.x, q.centre.y - camera.y, q.centre.z - camera.z })
+            : -1;
+        const int distance = level == 3 ? BucketDistance(q.buckets[level - 1], bucket) : 0;
         if (!slot || (level == 3 && distance >= 2 && distance <= 30)) {
             ++meshMisses[level - 1];
             if (level == 1)
@@ -245,9 +250,21 @@ void CLocation::ReleaseAllMapMeshes()
         }
     }
     for (auto& buffers : m_deviceBuffers) {
-        for (SDeviceBuffer& buffer : buffers)
+        for (SDeviceBuffer& buffer : buffers) {
             buffer.inUse = 0;
+            buffer.mesh = nullptr;
+        }
     }
+}
+
+void CLocation::SizeSlotPool(int kind, int count)
+{
+    for (auto& pool : m_meshes) {
+        for (auto& mesh : pool)
+            UnlinkSlot(*mesh);
+    }
+    m_deviceBuffers[kind] = std::vector<SDeviceBuffer>(size_t(count));
+    m_lastSlot[kind] = 0;
 }
 
 void CLocation::FlushMeshCache()
@@ -274,8 +291,11 @@ void CLocation::InvalidateResources()
             mesh->buffer = nullptr;
     }
     for (auto& buffers : m_deviceBuffers) {
-        for (SDeviceBuffer& buffer : buffers)
-            buffer = SDeviceBuffer {};
+        for (SDeviceBuffer& buffer : buffers) {
+            buffer.inUse = buffer.created = buffer.usedThisFrame = 0;
+            buffer.mesh = nullptr;
+            buffer.device.reset();
+        }
     }
 }
 

@@ -7,10 +7,12 @@
 #include "foundation/XList.h"
 #include "foundation/XRandom.h"
 #include "render/CVertexData.h"
+#include "render/Mesh.h"
 #include "world/objects/CZJObject.h"
 #include "world/terrain/MapFile.h"
 
 #include <cstdint>
+#include <memory>
 
 struct MapMesh;
 struct SDetailStore;
@@ -48,10 +50,14 @@ struct SMeshLayer {
     uint8_t flag; // the material code's bit 15
 };
 
-// A device buffer of a kind's pool (the device-buffer mode is not built: they only count memory).
+// A mesh slot of a kind's pool: device buffers that keep one mesh's geometry while the mesh is
+// drawn every frame. The buffers are made on the slot's first use.
 struct SDeviceBuffer {
-    uint8_t inUse = 0;
+    uint8_t inUse = 0; // taken by a mesh
     uint8_t created = 0;
+    uint8_t usedThisFrame = 0;
+    MapMesh* mesh = nullptr; // the mesh it holds
+    std::unique_ptr<Mesh> device;
 };
 
 struct MapMesh {
@@ -82,6 +88,13 @@ struct MapQuad {
     MapMesh* water = nullptr;
     SDetailStore* detail = nullptr;
     uint8_t generated = 0; // the detail store holds this quad's objects
+    int32_t column = 0; // the cell and the quad's number in it
+    int32_t row = 0;
+    int32_t number = 0;
+
+    // Adds the quad's detail objects in view to the location's frame list, generating them first
+    // when its store does not hold them.
+    void RenderDetails();
 };
 
 // Full-resolution buffer of one near cell.

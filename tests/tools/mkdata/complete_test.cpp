@@ -19,6 +19,7 @@
 #include "foundation/DataBase.h"
 #include "foundation/KeyCodeTable.h"
 #include "foundation/PakManager.h"
+#include "foundation/ResourceDBManager.h"
 #include "foundation/XFile.h"
 #include "platform/input/effect_file.h"
 #include "platform/sound/device.h"
@@ -58,6 +59,7 @@
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -936,4 +938,66 @@ TEST_F(CompleteTest, Location1QueriesMeetItsObjectsAndFramesSeeThem)
     }
     EXPECT_EQ(counted, 60);
     EXPECT_TRUE(last.starts_with("objects ") && last.ends_with(" logged 0")) << frames.out;
+}
+
+// Every land material's detail models and its detail and bump textures resolve; grass and sand
+// carry the tufts and pebbles.
+TEST_F(CompleteTest, EveryMaterialsDetailModelsAndTexturesResolve)
+{
+    g_ResourceDBManager.SelectSection(CP1251("Поверхности"), false);
+    for (int i = 0; i < m_land->GetRowCount(); ++i) {
+        const char* section = m_land->GetRowNames().GetString(i);
+        for (int l = 0; l < SLandMaterial::kLayers; ++l) {
+            const std::string key = "MODEL" + std::string(1, char('1' + l));
+            char model[64] = {};
+            g_ResourceDBManager.GetString(section, key.c_str(), model, sizeof model);
+            if (model[0]) {
+                EXPECT_GE(m_models->FindModel(model), 0) << section << " " << key;
+            }
+        }
+        for (const char* key : { "TextureDetail", "TextureBump" }) {
+            char texture[64] = {};
+            g_ResourceDBManager.GetString(section, key, texture, sizeof texture);
+            if (texture[0]) {
+                EXPECT_GE(m_textures->FindTexture(texture), 0) << section << " " << key;
+            }
+        }
+    }
+    for (const char* name : { "LAND_GRASS", "LAND_SAND" }) {
+        bool pebbles = false;
+        for (int i = 0; i < m_land->GetMaterialCount(); ++i) {
+            const SLandMaterial& material = m_land->GetMaterial(i);
+            if (std::strcmp(material.name, name) != 0)
+                continue;
+            for (const SLandLayer& layer : material.layers)
+                pebbles |= layer.model == m_models->FindModel("MOD_DETAIL_PEBBLE") && layer.frequency >= 0.5f;
+        }
+        EXPECT_TRUE(pebbles) << name;
+    }
+    EXPECT_EQ(Logged(), "");
+}
+
+// zoq-map view on the null device, looking north over the pond from its southern shore: near and
+// far cells, quads at levels 2 and 3, the pond's water, detail layers and detail objects.
+TEST_F(CompleteTest, TheMapViewOverThePondShowsTerrainWaterAndDetails)
+{
+    const zoq::test::RunResult run = zoq::test::RunProgram(ZOQ_MAP_PROGRAM,
+        { "view", "--null", m_dir.string(), "location1.zjp", "880", "1790", "4", "10", "-8" });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    int visible = 0, near = 0, far = 0, quads[3] = {}, water = 0, layers = 0, objects = 0, deferred = 0,
+        draws = 0;
+    const int read = std::sscanf(run.out.c_str(),
+        "cells %d near=%d far=%d\nquads %d %d %d\nwater %d\ndetails layers=%d objects=%d deferred=%d\ndraws "
+        "%d",
+        &visible, &near, &far, &quads[0], &quads[1], &quads[2], &water, &layers, &objects, &deferred, &draws);
+    ASSERT_EQ(read, 11) << run.out;
+    EXPECT_EQ(visible, near + far);
+    EXPECT_GE(near, 1);
+    EXPECT_GE(far, 1);
+    EXPECT_GE(quads[1], 1);
+    EXPECT_GE(quads[2], 1);
+    EXPECT_GE(water, 1);
+    EXPECT_GE(layers, 1);
+    EXPECT_GE(objects + deferred, 1);
+    EXPECT_GT(draws, 0);
 }

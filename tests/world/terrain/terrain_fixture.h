@@ -10,6 +10,7 @@
 #include "tests/support/files.h"
 #include "tools/map/map_writer.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
 #include "world/terrain/Map.h"
 
@@ -48,6 +49,9 @@ protected:
         Location.streamFile.Close();
         Location.streamOpen = 0;
         Location.bendHorizon = 1;
+        // A loaded environment chunk names a horizon model of its test's model table.
+        Environment.Reset();
+        Environment.horizonModel = -1;
         g_PakManager.CloseFile();
         WorkingDirLogTest::TearDown();
     }

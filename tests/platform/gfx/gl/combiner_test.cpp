@@ -159,6 +159,16 @@ TEST_F(CombinerTest, eachOperationWithRepresentativeArguments)
             0x808040FF },
         { "alpha DOTPRODUCT3 over the colour", [](CombinerTest& t) { t.Alpha(0, Op::DotProduct3, T, D); },
             0x804080C0 },
+        // The near terrain: T x D under a complemented texture alpha (.247), blended over D by it:
+        // .247 D + .753 T x D = (40, 55.8, 192), alpha D's.
+        { "BLENDCURRENTALPHA by a complemented texture alpha",
+            [](CombinerTest& t) {
+                t.Stage(0, Op::Modulate, T, D);
+                t.Alpha(0, Op::SelectArg1, T | kArgComplement);
+                t.Stage(1, Op::BlendCurrentAlpha, D, C);
+                t.Alpha(1, Op::SelectArg1, D);
+            },
+            0x802838C0 },
     };
     for (const OpCase& c : cases) {
         Baseline();

@@ -457,3 +457,91 @@ TEST_F(ConventionsTest, anEnabledClipPlaneCutsInWorldSpace)
 
 } // namespace
 } // namespace plat::gfx::gltest
+
+namespace plat::gfx::gltest {
+namespace {
+
+class StageConventionsTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        CreateDevice(16, 16);
+        m_device->SetRenderState(RenderState::Lighting, 0);
+        m_device->SetRenderState(RenderState::CullMode, uint32_t(Cull::None));
+    }
+};
+
+TEST_F(StageConventionsTest, count2TextureTransformsWorkOnStagesZeroToTwo)
+{
+    // The stage under test samples red | blue at u 0.25 and is moved to the blue half by its
+    // matrix; the other stages multiply by white.
+    Texture* halves = MakeTexture(2, 1, { kRed, kBlue });
+    Texture* white = SolidTexture(0xFFFFFFFFu);
+    Matrix shift = Matrix::Identity();
+    shift.m[2][0] = 0.5f;
+    for (uint32_t tested = 0; tested < 3; ++tested) {
+        SCOPED_TRACE(tested);
+        for (uint32_t stage = 0; stage < 3; ++stage) {
+            m_device->SetTexture(stage, stage == tested ? halves : white);
+            m_device->SetTextureStageState(stage, StageState::MagFilter, uint32_t(TextureFilter::Point));
+            m_device->SetTextureStageState(stage, StageState::MinFilter, uint32_t(TextureFilter::Point));
+            m_device->SetTextureStageState(stage, StageState::TexCoordIndex, 0);
+            m_device->SetTextureStageState(stage, StageState::ColorArg1, uint32_t(TextureArg::Texture));
+            m_device->SetTextureStageState(stage, StageState::ColorArg2, uint32_t(TextureArg::Current));
+            m_device->SetTextureStageState(stage, StageState::ColorOp,
+                uint32_t(stage == 0 ? TextureOp::SelectArg1 : TextureOp::Modulate));
+            m_device->SetTransform(TextureTransformOf(stage), stage == tested ? shift : Matrix::Identity());
+            m_device->SetTextureStageState(stage, StageState::TextureTransformFlags,
+                uint32_t(stage == tested ? TextureTransform::Count2 : TextureTransform::Disable));
+        }
+        Begin();
+        ClearTarget(kBlack);
+        ColorVertex v[4]
+            = { { -1, 1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f }, { 1, 1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f },
+                  { -1, -1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f }, { 1, -1, 0.5f, 0xFFFFFFFF, 0.25f, 0.5f } };
+        m_device->SetVertexShader(kColorFvf);
+        ASSERT_EQ(
+            m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(ColorVertex)), Result::Ok);
+        End();
+        EXPECT_EQ(Pixel(8, 8), kBlue);
+    }
+}
+
+TEST_F(StageConventionsTest, mipMapLodBiasMovesSamplingToACoarserLevel)
+{
+    // Level 0 red, level 1 green, level 2 blue; drawn one texel a pixel, so level 0 unless biased.
+    Texture* texture = nullptr;
+    ASSERT_EQ(m_device->CreateTexture(4, 4, 3, 0, Format::A8R8G8B8, Pool::Managed, &texture), Result::Ok);
+    m_owned.push_back(texture);
+    const Color levels[3] = { kRed, kGreen, kBlue };
+    for (uint32_t level = 0; level < 3; ++level) {
+        LockedRect locked;
+        ASSERT_EQ(texture->LockRect(level, locked, nullptr, 0), Result::Ok);
+        const uint32_t side = 4u >> level;
+        for (uint32_t y = 0; y < side; ++y)
+            for (uint32_t x = 0; x < side; ++x)
+                std::memcpy(static_cast<uint8_t*>(locked.bits) + size_t(y) * size_t(locked.pitch) + 4 * x,
+                    &levels[level], 4);
+        ASSERT_EQ(texture->UnlockRect(level), Result::Ok);
+    }
+    m_device->SetTexture(0, texture);
+    m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
+    m_device->SetTextureStageState(0, StageState::MagFilter, uint32_t(TextureFilter::Point));
+    m_device->SetTextureStageState(0, StageState::MinFilter, uint32_t(TextureFilter::Point));
+    m_device->SetTextureStageState(0, StageState::MipFilter, uint32_t(TextureFilter::Point));
+    for (const auto& [bias, expected] : { std::pair { 0.0f, kRed }, std::pair { 1.0f, kGreen },
+             std::pair { 2.0f, kBlue }, std::pair { -1.0f, kRed } }) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &bias, 4);
+        m_device->SetTextureStageState(0, StageState::MipMapLodBias, bits);
+        Begin();
+        ClearTarget(kBlack);
+        ScreenQuad(0, 0, 4, 4, 0xFFFFFFFFu);
+        End();
+        EXPECT_EQ(Pixel(1, 1), expected) << "bias " << bias;
+    }
+}
+
+} // namespace
+} // namespace plat::gfx::gltest

@@ -113,6 +113,36 @@ TEST_F(LightingTest, pointLightAttenuatesAndStopsAtItsRange)
     EXPECT_RGB(Pixel(8, 8), 0x00000000u);
 }
 
+TEST_F(LightingTest, lightsAtHighIndicesUpTo231Light)
+{
+    Material material;
+    material.diffuse = Rgba(1, 1, 1);
+    m_device->SetMaterial(material);
+    m_device->SetRenderState(RenderState::Ambient, 0);
+    struct Case {
+        uint32_t index;
+        ColorValue diffuse;
+    };
+    const Case cases[] = { { 32, Rgba(0.5f, 0, 0) }, { 200, Rgba(0, 0.5f, 0) }, { 231, Rgba(0, 0, 0.5f) } };
+    for (const Case& c : cases) {
+        Light light;
+        light.type = LightType::Point;
+        light.diffuse = c.diffuse;
+        light.position = { 0, 0, 0 };
+        light.range = 100;
+        light.attenuation0 = 1;
+        ASSERT_EQ(m_device->SetLight(c.index, light), Result::Ok);
+        ASSERT_EQ(m_device->LightEnable(c.index, true), Result::Ok);
+    }
+    Quad(5, 0.3f, false);
+    EXPECT_RGB(Pixel(8, 8), 0x00808080u) << "the three lights add up";
+    ASSERT_EQ(m_device->LightEnable(231, false), Result::Ok);
+    Quad(5, 0.3f, false);
+    EXPECT_RGB(Pixel(8, 8), 0x00808000u);
+    for (uint32_t index : { 32u, 200u })
+        m_device->LightEnable(index, false);
+}
+
 TEST_F(LightingTest, materialSourcesTakeVertexColoursWhenTheVertexHasThem)
 {
     Material material;
@@ -143,6 +173,42 @@ TEST_F(LightingTest, materialSourcesTakeVertexColoursWhenTheVertexHasThem)
         Quad(5, 5, c.vertexHasColor);
         EXPECT_RGB(Pixel(8, 8), c.expected)
             << "colorvertex " << c.colorVertex << " colour " << c.vertexHasColor;
+    }
+}
+
+TEST_F(LightingTest, colorTwoTakesTheVertexSpecularAsTheMaterialColour)
+{
+    struct SpecularVertex {
+        float x, y, z, nx, ny, nz;
+        Color diffuse;
+        Color specular;
+    };
+    Material material;
+    material.diffuse = Rgba(0, 0, 1);
+    m_device->SetMaterial(material);
+    Light light;
+    light.type = LightType::Directional;
+    light.diffuse = Rgba(1, 1, 1);
+    light.direction = { 0, 0, 1 };
+    m_device->SetLight(0, light);
+    m_device->LightEnable(0, true);
+    m_device->SetRenderState(RenderState::Ambient, 0);
+    m_device->SetRenderState(RenderState::ColorVertex, 1);
+    m_device->SetRenderState(RenderState::SpecularEnable, 0);
+    const Color diffuse = 0xFF00FF00u;
+    const Color specular = 0xFFC04020u;
+    const SpecularVertex v[4]
+        = { { -5, 5, 5, 0, 0, -1, diffuse, specular }, { 5, 5, 5, 0, 0, -1, diffuse, specular },
+              { -5, -5, 5, 0, 0, -1, diffuse, specular }, { 5, -5, 5, 0, 0, -1, diffuse, specular } };
+    for (MaterialSource source : { MaterialSource::Color2, MaterialSource::Color1 }) {
+        m_device->SetRenderState(RenderState::DiffuseMaterialSource, uint32_t(source));
+        Begin();
+        ClearTarget(0xFF000000u);
+        m_device->SetVertexShader(fvf::kXyz | fvf::kNormal | fvf::kDiffuse | fvf::kSpecular);
+        ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(SpecularVertex)),
+            Result::Ok);
+        End();
+        EXPECT_RGB(Pixel(8, 8), source == MaterialSource::Color2 ? 0x00C04020u : 0x0000FF00u);
     }
 }
 
