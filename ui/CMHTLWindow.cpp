@@ -293,7 +293,9 @@ void CMHTLWindow::WrapLine()
         MHTLLine& line = lines.At(lineCount);
         const int32_t width = GetTextWidth(line.font, line.text.Text());
         const int32_t n = int32_t(line.text.Length());
-        const int32_t room = rightLimit - line.x1;
+        // The row being cut keeps its own limit; the next row's may be wider.
+        const int32_t limit = rightLimit;
+        const int32_t room = limit - line.x1;
         int32_t fit = width > 0 ? int32_t(double(room) / double(width) * double(n)) : n;
         fit = fit < 0 ? 0 : (fit > n ? n : fit);
         int32_t cut = -1;
@@ -317,12 +319,12 @@ void CMHTLWindow::WrapLine()
         floatBottom = lines.At(0).y2;
         for (int32_t i = 0; i < lineCount; ++i) {
             const MHTLLine& other = lines.At(i);
-            if (other.y2 > floatBottom && other.kind == "image")
+            if (other.kind == "image" && other.y2 + 8 > floatBottom)
                 floatBottom = other.y2 + 8;
         }
         if (cursorY >= floatBottom)
             rightLimit = right;
-        line.x2 = rightLimit;
+        line.x2 = limit;
         line.keepRagged = 0;
 
         MHTLLine* current = &line;
