@@ -387,20 +387,18 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
         if (pieces < 2 || lines.At(end - 1).keepRagged)
             continue;
 
+        // The pieces start after a leading icon or picture and may reach the right edge, or the
+        // margin of a floating picture beside the row.
         const MHTLLine& head = lines.At(first);
-        double available = right - head.x1;
-        if (mhtl::KindIs(head.kind, "image")) {
-            available = head.x1 - left;
-        } else {
-            if (mhtl::KindIs(head.kind, "icon"))
-                available -= head.x2 - head.x1;
-            // Text beside a floating picture stretches only up to its margin.
-            for (const int32_t p : pictures) {
-                const MHTLLine& picture = lines.At(p);
-                if (p != first && picture.y1 <= y && y < picture.y2 && picture.x1 > head.x1)
-                    available = std::min(available, double(picture.x1 - 6 - head.x1));
-            }
+        const int32_t from = IsPicture(head) && first + 1 < end ? first + 1 : first;
+        const int32_t start = lines.At(from).x1;
+        int32_t limit = right;
+        for (const int32_t p : pictures) {
+            const MHTLLine& picture = lines.At(p);
+            if (picture.y1 <= y && y < picture.y2 && picture.x1 > start)
+                limit = std::min(limit, picture.x1 - 6);
         }
+        const double available = limit - start;
         double summed = 0;
         int32_t blanks = 0;
         widths.clear();
@@ -417,8 +415,7 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
         const double gap = (available - summed) / double(pieces + blanks - 1);
         if (gap >= GetTextWidth(head.font, " ") + 20.0)
             continue;
-        const int32_t from = IsPicture(head) && first + 1 < end ? first + 1 : first;
-        double position = lines.At(from).x1;
+        double position = start;
         for (int32_t i = first; i < end; ++i) {
             MHTLLine& line = lines.At(i);
             if (IsPicture(line))
