@@ -5,7 +5,6 @@
 #include "ui/CMHTLWindow_local.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -73,6 +72,13 @@ Tag Classify(std::string_view token, bool bracketed, std::string_view& attribute
 bool IsPicture(const MHTLLine& line)
 {
     return mhtl::KindIs(line.kind, "image") || mhtl::KindIs(line.kind, "icon");
+}
+
+// The largest integer not above value; std::floor is a library call without SSE4.1.
+int32_t Floor(double value)
+{
+    const int32_t whole = int32_t(value);
+    return value < whole ? whole - 1 : whole;
 }
 
 } // namespace
@@ -158,7 +164,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     line.x2 = left + h;
                     line.y1 = cursorY;
                     line.y2 = cursorY + h;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     cursorX = left + h;
                     ++lineCount;
                     break;
@@ -181,7 +187,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     line.x1 = cursorX;
                     line.x2 = cursorX + 1;
                     line.y1 = cursorY;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     if (lineCount > 0)
                         lines.At(lineCount - 1).keepRagged = 0;
                     cursorY += GetFontHeight(font);
@@ -217,7 +223,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     line.width = GetTextWidth(font, line.text.Text());
                     line.x2 = line.x1 + line.width;
                     line.visible = 1;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     if (line.x2 < rightLimit)
                         cursorX = line.x2;
                     else
@@ -240,7 +246,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     line.width = -1;
                     line.font = font;
                     line.visible = 1;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     if (w < floatMaxWidth) {
                         line.x1 = right - w;
                         line.x2 = right;
@@ -264,7 +270,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                 case Tag::Text: {
                     MHTLLine& line = lines.At(lineCount);
                     line.kind.Clear();
-                    line.text.Assign(token.size(), token.data());
+                    mhtl::SetText(line.text, token.data(), token.size());
                     line.width = GetTextWidth(font, line.text.Text());
                     line.colour = currentColour;
                     line.font = font;
@@ -273,7 +279,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     line.y2 = cursorY + GetFontHeight(font);
                     line.x2 = cursorX + line.width + LetterGap(font);
                     line.visible = 1;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     if (rightLimit < line.x2)
                         WrapLine();
                     else
@@ -334,11 +340,11 @@ void CMHTLWindow::WrapLine()
         MHTLLine* current = &line;
         if (cut >= 0) {
             MHTLLine& next = lines.At(lineCount + 1);
-            next.text = line.text.Text() + cut + 1;
-            next.kind = line.kind;
+            mhtl::SetText(next.text, line.text.Text() + cut + 1, size_t(n - cut - 1));
+            mhtl::SetName(next.kind, line.kind.Text());
             next.colour = line.colour;
             next.font = line.font;
-            next.block = line.block;
+            mhtl::SetName(next.block, line.block.Text());
             line.text.SetLength(size_t(cut));
             if (line.x1 == left && line.text.Text()[0] == ' ')
                 line.text = CXAnsiString(line.text.Text() + 1);
@@ -369,7 +375,7 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
         if (mhtl::KindIs(lines.At(i).kind, "image"))
             pictures.push_back(i);
     }
-    std::vector<int32_t> widths;
+    std::vector<int32_t> blanksOf;
     int32_t row = firstRecord < 0 ? 0 : firstRecord;
     while (row < lineCount) {
         const int32_t y = lines.At(row).y1;
@@ -401,15 +407,15 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
         const double available = limit - start;
         double summed = 0;
         int32_t blanks = 0;
-        widths.clear();
+        blanksOf.clear();
         for (int32_t i = first; i < end; ++i) {
             MHTLLine& line = lines.At(i);
             if (!IsPicture(line) && line.width < 0)
                 line.width = GetTextWidth(line.font, line.text.Text());
-            widths.push_back(IsPicture(line) ? 0 : line.width);
+            blanksOf.push_back(IsPicture(line) ? 0 : line.text.CountSpaces());
             if (!IsPicture(line)) {
-                summed += widths.back();
-                blanks += line.text.CountSpaces();
+                summed += line.width;
+                blanks += blanksOf.back();
             }
         }
         const double gap = (available - summed) / double(pieces + blanks - 1);
@@ -421,8 +427,7 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
             if (IsPicture(line))
                 continue;
             line.x1 = int32_t(position);
-            line.x2
-                = int32_t(std::floor(line.x1 + widths[size_t(i - first)] + line.text.CountSpaces() * gap));
+            line.x2 = Floor(line.x1 + line.width + blanksOf[size_t(i - first)] * gap);
             position = line.x2 + gap;
         }
     }

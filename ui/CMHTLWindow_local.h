@@ -44,4 +44,20 @@ inline bool KindIs(const CXAnsiString& kind, const char* word)
     return kind.Text()[0] == word[0] && std::strcmp(kind.Text(), word) == 0;
 }
 
+// Sets a record's name field; a record that already holds the name (a table slot reused for the
+// same block) keeps its buffer.
+inline void SetName(CXAnsiString& field, const char* name)
+{
+    if (std::strcmp(field.Text(), name) != 0)
+        field = name;
+}
+
+// Sets a record's text to n bytes, resizing its buffer in place where the allocator can.
+inline void SetText(CXAnsiString& field, const char* bytes, size_t n)
+{
+    field.Clear();
+    field.SetLength(n);
+    std::memcpy(field.Buffer(), bytes, n);
+}
+
 } // namespace mhtl
