@@ -38,8 +38,11 @@ constexpr uint32_t kShaders = 1u << 9;
 constexpr uint32_t kVertexConstants = 1u << 10;
 constexpr uint32_t kPixelConstants = 1u << 11;
 constexpr uint32_t kTargets = 1u << 12;
+// Render states that only feed values (colours, fog range, point sizes), never which program
+// or which fixed GL state a draw needs; kRenderStates names every other render state.
+constexpr uint32_t kRenderValues = 1u << 13;
 // One bit per transform from here on, so a backend recomputes only what a changed matrix feeds.
-constexpr uint32_t kFirstTransform = 13;
+constexpr uint32_t kFirstTransform = 14;
 static_assert(kFirstTransform + kTransformCount <= 32);
 constexpr uint32_t TransformBit(Transform transform)
 {
@@ -47,6 +50,19 @@ constexpr uint32_t TransformBit(Transform transform)
 }
 constexpr uint32_t kTransforms = ((1u << kTransformCount) - 1) << kFirstTransform;
 constexpr uint32_t kAll = (1u << (kFirstTransform + kTransformCount)) - 1;
+
+// The bit a change of `state` sets.
+constexpr uint32_t RenderStateBit(RenderState state)
+{
+    constexpr RenderState kValues[] = { RenderState::AlphaRef, RenderState::Ambient,
+        RenderState::TextureFactor, RenderState::FogColor, RenderState::FogStart, RenderState::FogEnd,
+        RenderState::FogDensity, RenderState::PointSize, RenderState::PointSizeMin, RenderState::PointSizeMax,
+        RenderState::PointScaleA, RenderState::PointScaleB, RenderState::PointScaleC };
+    for (RenderState value : kValues)
+        if (state == value)
+            return kRenderValues;
+    return kRenderStates;
+}
 } // namespace dirty
 
 struct DeviceState {

@@ -6,6 +6,7 @@
 #include "platform/gfx/state_block.h"
 #include "platform/win/debug.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -36,10 +37,16 @@ Result Device::SetRenderState(RenderState state, uint32_t value)
 
 void Device::LiveSetRenderState(RenderState state, uint32_t value)
 {
+    static constexpr auto kBits = [] {
+        std::array<uint32_t, kRenderStateCount> bits {};
+        for (size_t i = 0; i < kRenderStateCount; ++i)
+            bits[i] = dirty::RenderStateBit(RenderState(i));
+        return bits;
+    }();
     uint32_t& slot = m_state.render[size_t(state)];
     if (slot != value) {
         slot = value;
-        m_dirty |= dirty::kRenderStates;
+        m_dirty |= kBits[size_t(state)];
     }
 }
 

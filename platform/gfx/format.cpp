@@ -3,6 +3,7 @@
 #include "platform/gfx/types.h"
 
 #include <cmath>
+#include <cstring>
 #include <iterator>
 
 namespace plat::gfx {
@@ -130,11 +131,16 @@ const char* ResultName(Result result)
 
 Matrix Multiply(const Matrix& a, const Matrix& b)
 {
-    Matrix r;
-    for (int i = 0; i < 4; ++i)
+    // Into a local first: the result may not alias the operands, so each row is worked out four
+    // lanes at a time. Each element adds its products in the order k = 0 to 3.
+    float out[4][4];
+    for (int i = 0; i < 4; ++i) {
+        const float a0 = a.m[i][0], a1 = a.m[i][1], a2 = a.m[i][2], a3 = a.m[i][3];
         for (int j = 0; j < 4; ++j)
-            r.m[i][j] = 0.0f + a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j]
-                + a.m[i][3] * b.m[3][j];
+            out[i][j] = 0.0f + a0 * b.m[0][j] + a1 * b.m[1][j] + a2 * b.m[2][j] + a3 * b.m[3][j];
+    }
+    Matrix r;
+    std::memcpy(r.m, out, sizeof out);
     return r;
 }
 

@@ -78,18 +78,6 @@ uint32_t Resource::Release()
     return left;
 }
 
-void Resource::Bind()
-{
-    ++Holder().m_binds;
-}
-
-void Resource::Unbind()
-{
-    Resource& holder = Holder();
-    if (holder.m_binds > 0 && --holder.m_binds == 0)
-        holder.DeleteIfUnused();
-}
-
 void Resource::DeleteIfUnused()
 {
     if (m_refs == 0 && m_binds == 0 && !m_deviceOwned)

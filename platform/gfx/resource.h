@@ -53,8 +53,14 @@ private:
     friend class Texture;
     friend struct StateBlock;
     Resource& Holder() { return m_holder ? *m_holder : *this; }
-    void Bind();
-    void Unbind();
+    // A binding holds the resource like a reference; inline, as every SetTexture makes two.
+    void Bind() { ++Holder().m_binds; }
+    void Unbind()
+    {
+        Resource& holder = Holder();
+        if (holder.m_binds > 0 && --holder.m_binds == 0 && holder.m_refs == 0)
+            holder.DeleteIfUnused();
+    }
     void DeleteIfUnused();
 
     Device* m_device;

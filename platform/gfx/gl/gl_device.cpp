@@ -204,6 +204,7 @@ Result GlDevice::Reset(const PresentParameters& params)
 {
     ApplyPresentParameters(params);
     m_lastValid = false;
+    m_drawnChanges = kNoDraw;
     return Result::Ok;
 }
 
@@ -262,6 +263,7 @@ Result GlDevice::CreatePixelShader(PixelShader& shader)
 
 void GlDevice::ForgetShader(uint32_t id)
 {
+    m_drawnChanges = kNoDraw;
     m_lastValid = false;
     m_lastProgram = nullptr;
     m_programs.ForgetShader(id, Current());
@@ -437,7 +439,9 @@ void GlDevice::BindTextures(const DeviceState& state, uint8_t stages)
             if (auto* object = static_cast<TextureObject*>(texture->BackendData()))
                 name = object->name;
         m_state.BindTexture(k, name);
-        m_state.BindSampler(k, SamplerFor(state, k));
+        if (m_stageSamplers[k] == 0)
+            m_stageSamplers[k] = SamplerFor(state, k);
+        m_state.BindSampler(k, m_stageSamplers[k]);
     }
 }
 
@@ -497,11 +501,23 @@ GLuint GlDevice::VertexArrayFor(uint32_t layout, GLuint buffer, uint32_t stride,
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elements);
         it->second.elements = elements;
     }
+    m_drawnArrayKnown = true;
     return it->second.name;
 }
 
+void GlDevice::BindVertexArray(
+    uint32_t layout, GLuint buffer, uint32_t stride, GLuint elements, bool disturbed)
+{
+    const VertexArrayKey key { layout, buffer, stride };
+    if (!disturbed && m_drawnArrayKnown && key == m_drawnArrayKey && elements == m_drawnElements)
+        return;
+    VertexArrayFor(layout, buffer, stride, elements);
+    m_drawnArrayKey = key;
+    m_drawnElements = elements;
+}
+
 bool GlDevice::BindVertexInput(
-    const DeviceState& state, const DrawCall& call, GLuint& buffer, uint32_t& first)
+    const DeviceState& state, const DrawCall& call, bool disturbed, GLuint& buffer, uint32_t& first)
 {
     uint32_t layout = state.vertexShader;
     GLuint elements = 0;
@@ -535,7 +551,7 @@ bool GlDevice::BindVertexInput(
         m_streamOffset = uint32_t(offset + bytes);
         buffer = m_stream;
         first = uint32_t(offset / stride);
-        VertexArrayFor(layout, m_stream, stride, elements);
+        BindVertexArray(layout, m_stream, stride, elements, disturbed);
         return true;
     }
     auto* object
@@ -544,11 +560,18 @@ bool GlDevice::BindVertexInput(
         return false;
     buffer = object->name;
     first = call.startVertex;
-    VertexArrayFor(layout, buffer, state.streamStride, elements);
+    BindVertexArray(layout, buffer, state.streamStride, elements, disturbed);
     return true;
 }
 
 // ---- Draw, clear ----
+
+void GlDevice::SkipDraw(uint32_t dirtyBits)
+{
+    // Groups this draw did not get to apply are still to be applied.
+    m_pendingDirty |= dirtyBits;
+    ++m_skippedDraws;
+}
 
 void GlDevice::Draw(const DeviceState& state, uint32_t dirtyBits, const DrawCall& call)
 {
@@ -558,6 +581,8 @@ void GlDevice::Draw(const DeviceState& state, uint32_t dirtyBits, const DrawCall
         return;
     dirtyBits = std::exchange(m_pendingDirty, 0);
     m_uniforms.Update(state, dirtyBits, m_maxPointSize);
+    if (dirtyBits & dirty::kStageStates)
+        m_stageSamplers.fill(0);
     bool points = call.primitive == PrimitiveType::PointList;
     Program* program = m_lastProgram;
     bool describe
@@ -568,33 +593,38 @@ void GlDevice::Draw(const DeviceState& state, uint32_t dirtyBits, const DrawCall
         program = ProgramFor(state, points);
         m_lastRenderValues = ProgramRenderValuesOf(state);
     }
-    if (!program || program->failed) {
-        ++m_skippedDraws;
-        return;
+    if (!program || program->failed)
+        return SkipDraw(dirtyBits);
+    // Unless something else changed GL since the last completed draw, only the changed groups
+    // are set again.
+    const bool disturbed = m_state.Changes() != m_drawnChanges;
+    const bool newProgram = disturbed || program != m_drawnProgram;
+    if (disturbed || (dirtyBits & dirty::kTargets))
+        BindTargets(state);
+    if (disturbed || (dirtyBits & (dirty::kRenderStates | dirty::kViewport | dirty::kTargets)))
+        ApplyRasterState(state);
+    if (newProgram) {
+        m_state.SetClipPlanes(program->clipPlanes);
+        m_state.UseProgram(program->name);
     }
-    BindTargets(state);
-    ApplyRasterState(state);
-    m_state.SetClipPlanes(program->clipPlanes);
-    m_state.UseProgram(program->name);
     m_programs.Upload(*program, m_uniforms);
-    BindTextures(state, program->samples);
+    if (newProgram || (dirtyBits & (dirty::kTextures | dirty::kStageStates)))
+        BindTextures(state, program->samples);
     GLuint buffer = 0;
     uint32_t first = 0;
-    if (!BindVertexInput(state, call, buffer, first)) {
-        ++m_skippedDraws;
-        return;
-    }
+    if (!BindVertexInput(state, call, disturbed, buffer, first))
+        return SkipDraw(dirtyBits);
     GLenum mode = PrimitiveMode(call.primitive);
     if (call.indexed) {
-        if (!state.indices || !state.indices->BackendData()) {
-            ++m_skippedDraws;
-            return;
-        }
+        if (!state.indices || !state.indices->BackendData())
+            return SkipDraw(dirtyBits);
         glDrawElementsBaseVertex(mode, GLsizei(call.vertexCount), GL_UNSIGNED_SHORT,
             reinterpret_cast<const void*>(uintptr_t(call.startIndex) * 2), GLint(call.baseVertex));
     } else {
         glDrawArrays(mode, GLint(first), GLsizei(call.vertexCount));
     }
+    m_drawnChanges = m_state.Changes();
+    m_drawnProgram = program;
     ++m_draws;
 }
 

@@ -122,8 +122,11 @@ private:
     void BindTargets(const DeviceState& state);
     void BindTextures(const DeviceState& state, uint8_t stages);
     GLuint SamplerFor(const DeviceState& state, uint32_t stage);
-    bool BindVertexInput(const DeviceState& state, const DrawCall& call, GLuint& buffer, uint32_t& first);
+    bool BindVertexInput(
+        const DeviceState& state, const DrawCall& call, bool disturbed, GLuint& buffer, uint32_t& first);
+    void BindVertexArray(uint32_t layout, GLuint buffer, uint32_t stride, GLuint elements, bool disturbed);
     GLuint VertexArrayFor(uint32_t layout, GLuint buffer, uint32_t stride, GLuint elements);
+    void SkipDraw(uint32_t dirtyBits);
 
     // Present
     void FinalPass(Surface& backBuffer, const GammaRamp& ramp);
@@ -148,6 +151,7 @@ private:
         {
             return std::tie(layout, buffer, stride) < std::tie(o.layout, o.buffer, o.stride);
         }
+        bool operator==(const VertexArrayKey&) const = default;
     };
     struct VertexArray {
         GLuint name = 0;
@@ -168,6 +172,16 @@ private:
     bool m_lastValid = false;
     ProgramRenderValues m_lastRenderValues {}; // what the last key read of the render states
     uint32_t m_pendingDirty = 0; // dirty:: bits not yet applied
+
+    // What the last completed draw left bound. While the state cache has seen no change since
+    // (m_drawnChanges), a draw sets again only the groups whose dirty bits say they changed.
+    static constexpr uint64_t kNoDraw = ~0ull;
+    uint64_t m_drawnChanges = kNoDraw;
+    const Program* m_drawnProgram = nullptr;
+    VertexArrayKey m_drawnArrayKey {};
+    GLuint m_drawnElements = 0;
+    bool m_drawnArrayKnown = false; // false once arrays were dropped
+    std::array<GLuint, kStageCount> m_stageSamplers {}; // 0: look up at the next bind
 
     // Present and pictures
     WindowPass m_windowPass { m_state };

@@ -273,6 +273,8 @@ Result GlDevice::CreateIndexBuffer(IndexBuffer& buffer)
 // Called from the resource's destructor: only its id, type and backend object are still there.
 void GlDevice::DestroyResource(Resource& resource)
 {
+    // A name the last draw bound may come back for a new object.
+    m_drawnChanges = kNoDraw;
     if (!Current())
         return;
     switch (resource.GetType()) {
@@ -455,6 +457,7 @@ void GlDevice::DropFramebuffers(uint32_t surfaceId)
 
 void GlDevice::DropVertexArrays(GLuint buffer)
 {
+    m_drawnArrayKnown = false;
     for (auto it = m_vertexArrays.begin(); it != m_vertexArrays.end();) {
         if (it->first.buffer == buffer || it->second.elements == buffer) {
             m_state.ForgetVertexArray(it->second.name);

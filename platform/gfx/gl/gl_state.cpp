@@ -24,13 +24,16 @@ bool Changed(int& cached, bool on)
 
 void StateCache::Forget()
 {
+    const uint64_t changes = m_changes;
     *this = StateCache {};
+    m_changes = changes + 1;
 }
 
 void StateCache::UseProgram(GLuint program)
 {
     if (m_program != program) {
         m_program = program;
+        ++m_changes;
         glUseProgram(program);
     }
 }
@@ -39,6 +42,7 @@ void StateCache::BindVertexArray(GLuint array)
 {
     if (m_vertexArray != array) {
         m_vertexArray = array;
+        ++m_changes;
         glBindVertexArray(array);
     }
 }
@@ -56,6 +60,7 @@ void StateCache::BindTexture(uint32_t unit, GLuint texture)
     if (m_textures[unit] != texture) {
         ActiveUnit(unit);
         m_textures[unit] = texture;
+        ++m_changes;
         glBindTexture(GL_TEXTURE_2D, texture);
     } else if (unit == kUploadUnit) {
         ActiveUnit(unit); // uploads act on the active unit
@@ -66,6 +71,7 @@ void StateCache::BindSampler(uint32_t unit, GLuint sampler)
 {
     if (m_samplers[unit] != sampler) {
         m_samplers[unit] = sampler;
+        ++m_changes;
         glBindSampler(unit, sampler);
     }
 }
@@ -74,6 +80,7 @@ void StateCache::BindDrawFramebuffer(GLuint framebuffer)
 {
     if (m_drawFramebuffer != framebuffer) {
         m_drawFramebuffer = framebuffer;
+        ++m_changes;
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
     }
 }
@@ -82,6 +89,7 @@ void StateCache::BindReadFramebuffer(GLuint framebuffer)
 {
     if (m_readFramebuffer != framebuffer) {
         m_readFramebuffer = framebuffer;
+        ++m_changes;
         glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     }
 }
@@ -90,34 +98,42 @@ void StateCache::BindArrayBuffer(GLuint buffer)
 {
     if (m_arrayBuffer != buffer) {
         m_arrayBuffer = buffer;
+        ++m_changes;
         glBindBuffer(GL_ARRAY_BUFFER, buffer);
     }
 }
 
 void StateCache::SetDepthTest(bool on)
 {
-    if (Changed(m_depthTest, on))
+    if (Changed(m_depthTest, on)) {
+        ++m_changes;
         Toggle(GL_DEPTH_TEST, on);
+    }
 }
 
 void StateCache::SetDepthFunc(GLenum func)
 {
     if (m_depthFunc != func) {
         m_depthFunc = func;
+        ++m_changes;
         glDepthFunc(func);
     }
 }
 
 void StateCache::SetDepthMask(bool on)
 {
-    if (Changed(m_depthMask, on))
+    if (Changed(m_depthMask, on)) {
+        ++m_changes;
         glDepthMask(on ? GL_TRUE : GL_FALSE);
+    }
 }
 
 void StateCache::SetBlend(bool on)
 {
-    if (Changed(m_blend, on))
+    if (Changed(m_blend, on)) {
+        ++m_changes;
         Toggle(GL_BLEND, on);
+    }
 }
 
 void StateCache::SetBlendFunc(GLenum source, GLenum dest)
@@ -125,28 +141,34 @@ void StateCache::SetBlendFunc(GLenum source, GLenum dest)
     if (m_blendSource != source || m_blendDest != dest) {
         m_blendSource = source;
         m_blendDest = dest;
+        ++m_changes;
         glBlendFunc(source, dest);
     }
 }
 
 void StateCache::SetCull(bool on)
 {
-    if (Changed(m_cull, on))
+    if (Changed(m_cull, on)) {
+        ++m_changes;
         Toggle(GL_CULL_FACE, on);
+    }
 }
 
 void StateCache::SetCullFace(GLenum face)
 {
     if (m_cullFace != face) {
         m_cullFace = face;
+        ++m_changes;
         glCullFace(face);
     }
 }
 
 void StateCache::SetScissorTest(bool on)
 {
-    if (Changed(m_scissorTest, on))
+    if (Changed(m_scissorTest, on)) {
+        ++m_changes;
         Toggle(GL_SCISSOR_TEST, on);
+    }
 }
 
 void StateCache::SetClipPlanes(uint32_t mask)
@@ -155,8 +177,10 @@ void StateCache::SetClipPlanes(uint32_t mask)
         return;
     for (uint32_t i = 0; i < 6; ++i) {
         bool on = (mask >> i) & 1;
-        if (m_clipPlanes == kUnknown || ((m_clipPlanes >> i) & 1) != uint32_t(on))
+        if (m_clipPlanes == kUnknown || ((m_clipPlanes >> i) & 1) != uint32_t(on)) {
+            ++m_changes;
             Toggle(GL_CLIP_DISTANCE0 + i, on);
+        }
     }
     m_clipPlanes = mask;
 }
@@ -166,10 +190,14 @@ void StateCache::SetPolygonOffset(float units)
     if (m_polygonOffsetKnown && m_polygonOffset == units)
         return;
     bool wasOn = m_polygonOffsetKnown && m_polygonOffset != 0;
-    if (!m_polygonOffsetKnown || wasOn != (units != 0))
+    if (!m_polygonOffsetKnown || wasOn != (units != 0)) {
+        ++m_changes;
         Toggle(GL_POLYGON_OFFSET_FILL, units != 0);
-    if (units != 0)
+    }
+    if (units != 0) {
+        ++m_changes;
         glPolygonOffset(0.0f, units);
+    }
     m_polygonOffset = units;
     m_polygonOffsetKnown = true;
 }
@@ -179,6 +207,7 @@ void StateCache::SetViewport(int x, int y, int width, int height)
     // Field by field: comparing the arrays whole costs a call to memcmp on every draw.
     if (m_viewport[0] != x || m_viewport[1] != y || m_viewport[2] != width || m_viewport[3] != height) {
         m_viewport = { x, y, width, height };
+        ++m_changes;
         glViewport(x, y, width, height);
     }
 }
@@ -188,6 +217,7 @@ void StateCache::SetScissor(int x, int y, int width, int height)
     // Field by field: comparing the arrays whole costs a call to memcmp on every draw.
     if (m_scissor[0] != x || m_scissor[1] != y || m_scissor[2] != width || m_scissor[3] != height) {
         m_scissor = { x, y, width, height };
+        ++m_changes;
         glScissor(x, y, width, height);
     }
 }
@@ -196,14 +226,17 @@ void StateCache::SetDepthRange(float nearZ, float farZ)
 {
     if (m_depthRange[0] != nearZ || m_depthRange[1] != farZ) {
         m_depthRange = { nearZ, farZ };
+        ++m_changes;
         glDepthRange(nearZ, farZ);
     }
 }
 
 void StateCache::SetColorMask(bool on)
 {
-    if (Changed(m_colorMask, on))
+    if (Changed(m_colorMask, on)) {
+        ++m_changes;
         glColorMask(on, on, on, on);
+    }
 }
 
 void StateCache::SetClearColor(float r, float g, float b, float a)
@@ -211,6 +244,7 @@ void StateCache::SetClearColor(float r, float g, float b, float a)
     std::array<float, 4> v { r, g, b, a };
     if (m_clearColor != v) {
         m_clearColor = v;
+        ++m_changes;
         glClearColor(r, g, b, a);
     }
 }
@@ -219,6 +253,7 @@ void StateCache::SetClearDepth(float depth)
 {
     if (m_clearDepth != depth) {
         m_clearDepth = depth;
+        ++m_changes;
         glClearDepth(depth);
     }
 }
@@ -227,6 +262,7 @@ void StateCache::SetClearStencil(int stencil)
 {
     if (m_clearStencil != stencil) {
         m_clearStencil = stencil;
+        ++m_changes;
         glClearStencil(stencil);
     }
 }
@@ -235,18 +271,21 @@ void StateCache::SetStencilMask(GLuint mask)
 {
     if (m_stencilMask != mask) {
         m_stencilMask = mask;
+        ++m_changes;
         glStencilMask(mask);
     }
 }
 
 void StateCache::ForgetProgram(GLuint program)
 {
+    ++m_changes;
     if (m_program == program)
         m_program = kUnknown;
 }
 
 void StateCache::ForgetTexture(GLuint texture)
 {
+    ++m_changes;
     for (uint32_t& bound : m_textures)
         if (bound == texture)
             bound = kUnknown;
@@ -254,12 +293,14 @@ void StateCache::ForgetTexture(GLuint texture)
 
 void StateCache::ForgetVertexArray(GLuint array)
 {
+    ++m_changes;
     if (m_vertexArray == array)
         m_vertexArray = kUnknown;
 }
 
 void StateCache::ForgetFramebuffer(GLuint framebuffer)
 {
+    ++m_changes;
     if (m_drawFramebuffer == framebuffer)
         m_drawFramebuffer = kUnknown;
     if (m_readFramebuffer == framebuffer)
@@ -268,6 +309,7 @@ void StateCache::ForgetFramebuffer(GLuint framebuffer)
 
 void StateCache::ForgetBuffer(GLuint buffer)
 {
+    ++m_changes;
     if (m_arrayBuffer == buffer)
         m_arrayBuffer = kUnknown;
 }

@@ -45,6 +45,9 @@ public:
     void SetStencilMask(GLuint mask);
 
     GLuint Program() const { return m_program; }
+    // Counts every change made through the cache and every Forget: equal counts at two moments
+    // mean GL holds what it held at the first.
+    uint64_t Changes() const { return m_changes; }
     // A deleted object may no longer be thought bound.
     void ForgetProgram(GLuint program);
     void ForgetTexture(GLuint texture);
@@ -57,6 +60,7 @@ private:
 
     // ~0 = unknown
     static constexpr uint32_t kUnknown = 0xFFFFFFFFu;
+    uint64_t m_changes = 0;
     uint32_t m_program = kUnknown;
     uint32_t m_vertexArray = kUnknown;
     uint32_t m_activeUnit = kUnknown;

@@ -8,6 +8,7 @@ namespace plat::gfx::gl {
 namespace {
 
 // Appends fields to the key's words, low bits first.
+// Packs fields into the key's words, filling one word in a register before storing it.
 class KeyWriter {
 public:
     explicit KeyWriter(ProgramKey& key)
@@ -17,17 +18,37 @@ public:
     void Put(uint64_t value, uint32_t bits)
     {
         value &= bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
-        uint32_t word = m_position / 64, shift = m_position % 64;
-        m_key.bits[word] |= value << shift;
-        if (shift + bits > 64)
-            m_key.bits[word + 1] |= value >> (64 - shift);
-        m_position += bits;
+        m_word |= value << m_shift;
+        if (m_shift + bits >= 64) {
+            const uint32_t spilled = m_shift + bits - 64;
+            Flush();
+            m_word = spilled > 0 ? value >> (bits - spilled) : 0;
+            m_shift = spilled;
+        } else {
+            m_shift += bits;
+        }
     }
-    uint32_t Position() const { return m_position; }
+    uint32_t Position() const { return m_index * 64 + m_shift; }
+    // Stores the last, partly filled word.
+    void Finish()
+    {
+        if (m_shift > 0)
+            Flush();
+    }
 
 private:
+    void Flush()
+    {
+        if (m_index < m_key.bits.size())
+            m_key.bits[m_index] = m_word;
+        ++m_index;
+        m_word = 0;
+    }
+
     ProgramKey& m_key;
-    uint32_t m_position = 0;
+    uint64_t m_word = 0;
+    uint32_t m_index = 0;
+    uint32_t m_shift = 0;
 };
 
 ColorSource ResolveSource(const DeviceState& state, RenderState which, const FvfLayout& layout)
@@ -184,6 +205,7 @@ ProgramKey PackKey(const ProgramDesc& desc)
     w.Put(uint32_t(f.alphaFunc), 3);
     w.Put(f.sprite, 1);
     assert(w.Position() <= key.bits.size() * 64);
+    w.Finish();
     return key;
 }
 

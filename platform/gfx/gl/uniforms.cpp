@@ -249,10 +249,10 @@ void UniformValues::UpdateTransforms(const DeviceState& state, uint32_t changed)
         m_transforms.worldView[i] = ToMat4(m_worldView[i]);
         m_normalsStale = true;
     }
-    if (view || projection || dirty(Transform::World)) {
+    if (projection)
         m_transforms.projection = ToMat4(state.Get(Transform::Projection));
+    if (view || projection || dirty(Transform::World))
         m_transforms.worldViewProjection = ToMat4(Multiply(m_worldView[0], state.Get(Transform::Projection)));
-    }
     for (uint32_t k = 0; k < kStageCount; ++k)
         if (dirty(TextureTransformOf(k)))
             m_transforms.texture[k] = ToMat4(state.Get(TextureTransformOf(k)));
@@ -272,7 +272,7 @@ void UniformValues::Update(const DeviceState& state, uint32_t dirtyBits, float m
         Store(UniformGroup::Lights, m_lights, ComputeLights(state));
     if (dirtyBits & dirty::kMaterial)
         Store(UniformGroup::Material, m_material, ComputeMaterial(state));
-    if (dirtyBits & (dirty::kRenderStates | dirty::kViewport | dirty::kTargets))
+    if (dirtyBits & (dirty::kRenderValues | dirty::kViewport | dirty::kTargets))
         Store(UniformGroup::Values, m_values, ComputeValues(state, maxPointSize));
     if (dirtyBits & dirty::kStageStates)
         Store(UniformGroup::Stages, m_stages, ComputeStages(state));

@@ -673,6 +673,15 @@ TEST_F(DrawTest, drawRecordsCarryTheResolvedStateAndUserDrawsUnbindTheStream)
     EXPECT_EQ(Null().Draws().back().dirty,
         dirty::TransformBit(Transform::World) | dirty::TransformBit(Transform::Texture3));
 
+    // Render states that only feed values mark their own group.
+    m_device->SetRenderState(RenderState::TextureFactor, 0xFF102030u);
+    m_device->SetRenderState(RenderState::FogStart, FloatBits(2.0f));
+    ASSERT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), Result::Ok);
+    EXPECT_EQ(Null().Draws().back().dirty, dirty::kRenderValues);
+    m_device->SetRenderState(RenderState::AlphaBlendEnable, 1);
+    ASSERT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), Result::Ok);
+    EXPECT_EQ(Null().Draws().back().dirty, dirty::kRenderStates);
+
     float quad[4][4] = {};
     ASSERT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, 16), Result::Ok);
     EXPECT_EQ(Null().Draws().back().vertexBuffer, 0u);

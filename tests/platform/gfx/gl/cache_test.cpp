@@ -3,6 +3,7 @@
 #include "tests/platform/gfx/gl/gl_fixture.h"
 
 #include <cstring>
+#include <functional>
 #include <random>
 
 namespace plat::gfx::gltest {
@@ -279,6 +280,48 @@ TEST_F(CacheTest, aFrameDrawnTwiceCompilesNoProgramTheSecondTime)
     EXPECT_EQ(second.skippedDraws, 0u);
     for (Texture* t : textures)
         t->Release();
+}
+
+// A draw whose groups did not change sets nothing again, unless GL was changed in between:
+// each of these leaves GL otherwise than the first draw did.
+TEST_F(CacheTest, aDrawAfterGlWasUsedForSomethingElseSetsItsStateAgain)
+{
+    struct Between {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Between cases[] = {
+        { "a clear of one pixel",
+            [this] {
+                const Rect corner { 0, 0, 1, 1 };
+                m_device->Clear(1, &corner, clear::kTarget, 0xFF0000FFu, 1, 0);
+            } },
+        { "a present",
+            [this] {
+                End();
+                m_device->Present();
+                Begin();
+            } },
+        { "a texture upload", [this] { SolidTexture(0xFF00FFFFu); } },
+        { "a read of the target", [this] { Read(); } },
+    };
+    for (const Between& between : cases) {
+        SCOPED_TRACE(between.name);
+        m_device->SetTextureStageState(0, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
+        m_device->SetTextureStageState(0, StageState::ColorArg1, uint32_t(TextureArg::TFactor));
+        Begin();
+        ClearTarget(0xFF000000u);
+        m_device->SetRenderState(RenderState::TextureFactor, 0xFFFF0000u);
+        ScreenQuad(0, 0, 16, 16, 0xFFFFFFFFu);
+        between.act();
+        // Only a value changes: no group the raster state, program or bindings come from.
+        m_device->SetRenderState(RenderState::TextureFactor, 0xFF00FF00u);
+        ScreenQuad(0, 0, 16, 16, 0xFFFFFFFFu);
+        End();
+        for (int y : { 0, 7, 15 })
+            for (int x : { 0, 8, 15 })
+                EXPECT_PIXEL(Pixel(x, y), 0xFF00FF00u) << x << "," << y;
+    }
 }
 
 } // namespace

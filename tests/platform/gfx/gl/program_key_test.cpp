@@ -109,5 +109,12 @@ TEST(ProgramKey, ProgramRenderStatesAreReadByTheDescription)
     }
 }
 
+TEST(ProgramKey, ProgramRenderStatesMarkTheRenderStateGroup)
+{
+    // A state that only marks the value group would leave the program as it was.
+    for (RenderState state : kProgramRenderStates)
+        EXPECT_EQ(dirty::RenderStateBit(state), dirty::kRenderStates) << "render state " << size_t(state);
+}
+
 } // namespace
 } // namespace plat::gfx::gl
