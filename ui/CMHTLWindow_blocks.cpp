@@ -65,8 +65,11 @@ void CMHTLWindow::AddText(const CXAnsiString& text, const char* name, bool newRo
     try {
         if (text.IsEmpty() || !WouldAccept())
             return;
+        // The name may be one of the block list's own, which growing the list moves.
+        char key[MHTLBlock::kNameSize] = {};
+        std::strncpy(key, name ? name : "", sizeof key - 1);
         MHTLBlock& block = *blocks.AddEmpty(true);
-        std::strncpy(block.name, name ? name : "", sizeof block.name - 1);
+        std::memcpy(block.name, key, sizeof key);
         block.firstLine = lineCount;
         std::memcpy(currentBlock, block.name, sizeof currentBlock);
         const int32_t index = blocks.Count() - 1;
@@ -169,7 +172,10 @@ void CMHTLWindow::DelBlock(const char* name, bool withFollowing)
             return;
         selectedLine = -1;
         hoverLine = -1;
-        for (int32_t index = FindBlock(name); index >= 0; index = FindBlock(name)) {
+        // The name may be one of the block list's own, which each deletion moves.
+        char key[MHTLBlock::kNameSize] = {};
+        std::strncpy(key, name, sizeof key - 1);
+        for (int32_t index = FindBlock(key); index >= 0; index = FindBlock(key)) {
             const int32_t firstLine = blocks.At(index).firstLine;
             if (withFollowing) {
                 lineCount = std::min(lineCount, firstLine);

@@ -66,6 +66,19 @@ TEST_F(MarkupBlocksTest, deletingANameRemovesEveryBlockOfItAndClosesTheGaps)
     EXPECT_EQ(LogLineCount(""), 0);
 }
 
+TEST_F(MarkupBlocksTest, theListsOwnNamesMayBeGivenToAddAndDelete)
+{
+    RecordingWindow window(0, 0, 400, 1000);
+    window.AddText("one", "A", true);
+    window.AddText("two", "B", true);
+    for (int i = 0; i < 5; ++i)
+        window.AddText("again", window.GetFirstBlockName(), true);
+    EXPECT_EQ(Blocks(window), "A:0-0 B:1-1 A:2-2 A:3-3 A:4-4 A:5-5 A:6-6");
+    window.DelBlock(window.GetFirstBlockName(), false);
+    EXPECT_EQ(Blocks(window), "B:0-0");
+    EXPECT_EQ(Rows(window), "two@0");
+}
+
 TEST_F(MarkupBlocksTest, deletingWithFollowersCutsTheTextAtTheBlock)
 {
     RecordingWindow window(0, 0, 400, 1000);
