@@ -1,0 +1,420 @@
+// CMHTLWindow: construction, the parser and the layout (wrapping, justification).
+#include "ui/CMHTLWindow.h"
+
+#include "foundation/CallTrace.h"
+#include "ui/CMHTLWindow_local.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+struct NamedColour {
+    const char* name;
+    uint32_t value;
+};
+
+// "cyan" is navy: the window's own table says so.
+constexpr NamedColour kColourNames[8] = {
+    { "red", 0xC5635A },
+    { "green", 0x4AC64A },
+    { "blue", 0x0000FF },
+    { "white", 0xFFFFFF },
+    { "cyan", 0x000080 },
+    { "yellow", 0xFFFF00 },
+    { "orange", 0xFF8000 },
+    { "violet", 0x800080 },
+};
+
+enum class Tag { Icon, Br, P, Color, Font, Reference, Link, Image, Object, Text };
+
+struct TagWord {
+    std::string_view word;
+    Tag tag;
+};
+
+constexpr TagWord kTags[] = {
+    { "icon", Tag::Icon },
+    { "br", Tag::Br },
+    { "p", Tag::P },
+    { "color", Tag::Color },
+    { "font", Tag::Font },
+    { "reference", Tag::Reference },
+    { "link", Tag::Link },
+    { "image", Tag::Image },
+    { "object", Tag::Object },
+};
+
+// A bracketed token names a tag when it is the tag word alone or the word, a colon and the
+// attribute; anything else is text.
+Tag Classify(std::string_view token, bool bracketed, std::string_view& attribute)
+{
+    if (bracketed) {
+        for (const TagWord& row : kTags) {
+            if (token.substr(0, row.word.size()) != row.word)
+                continue;
+            if (token.size() == row.word.size()) {
+                attribute = {};
+                return row.tag;
+            }
+            if (token[row.word.size()] == ':') {
+                attribute = token.substr(row.word.size() + 1);
+                return row.tag;
+            }
+        }
+    }
+    return Tag::Text;
+}
+
+bool IsPicture(const MHTLLine& line)
+{
+    return line.kind == "image" || line.kind == "icon";
+}
+
+} // namespace
+
+namespace mhtl {
+
+bool IsTagWord(std::string_view token)
+{
+    std::string_view attribute;
+    return Classify(token, true, attribute) != Tag::Text;
+}
+
+void ForEachToken(std::string_view text, const std::function<void(std::string_view, bool)>& visit)
+{
+    if (text.size() == 1) {
+        visit(text, false);
+        return;
+    }
+    size_t at = 0;
+    while (text.size() - at >= 2) {
+        bool bracketed = false;
+        while (at < text.size() && (text[at] == '<' || text[at] == '>'))
+            bracketed = text[at++] == '<';
+        const size_t start = at;
+        while (at < text.size() && text[at] != '<' && text[at] != '>')
+            ++at;
+        if (at == start)
+            return;
+        visit(text.substr(start, at - start), bracketed);
+    }
+}
+
+uint32_t ReadColour(std::string_view value, uint32_t fallback)
+{
+    for (const NamedColour& row : kColourNames) {
+        if (value == row.name)
+            return row.value;
+    }
+    const std::string digits(value);
+    const long number = std::strtol(digits.c_str(), nullptr, 16);
+    const uint32_t colour = uint32_t(number) & 0xFFFFFF;
+    return number != 0 && colour != 0 ? colour : fallback;
+}
+
+} // namespace mhtl
+
+CMHTLWindow::CMHTLWindow(int32_t left, int32_t top, int32_t right, int32_t bottom)
+    : left(left)
+    , top(top)
+    , right(right)
+    , bottom(bottom)
+    , rightLimit(right)
+    , floatMaxWidth((3 * (right - left)) / 5)
+    , cursorX(left)
+    , cursorY(top)
+{
+    for (int i = 0; i < 8; ++i)
+        namedColours[i] = kColourNames[i].value;
+}
+
+CMHTLWindow::~CMHTLWindow() = default;
+
+void CMHTLWindow::Parser(const CXAnsiString& text)
+{
+    try {
+        currentColour = defaultColour;
+        int32_t font = 0;
+        mhtl::ForEachToken(
+            std::string_view(text.Text(), text.Length()), [&](std::string_view token, bool bracketed) {
+                lines.At(lineCount).keepRagged = 1;
+                std::string_view attribute;
+                const Tag tag = Classify(token, bracketed, attribute);
+                const CXAnsiString attr(std::string(attribute).c_str());
+                switch (tag) {
+                case Tag::Icon: {
+                    MHTLLine& line = lines.At(lineCount);
+                    const int32_t h = GetFontHeight(font);
+                    line.kind = "icon";
+                    line.text = attr;
+                    line.font = font;
+                    line.visible = 1;
+                    line.x1 = left;
+                    line.x2 = left + h;
+                    line.y1 = cursorY;
+                    line.y2 = cursorY + h;
+                    line.block = currentBlock;
+                    cursorX = left + h;
+                    ++lineCount;
+                    break;
+                }
+                case Tag::Br:
+                    lines.At(lineCount).font = font;
+                    if (lineCount > 0)
+                        lines.At(lineCount - 1).keepRagged = 1;
+                    cursorY += GetFontHeight(font);
+                    cursorX = left;
+                    break;
+                case Tag::P: {
+                    MHTLLine& line = lines.At(lineCount);
+                    line.kind = "";
+                    line.text = " ";
+                    line.colour = defaultColour;
+                    line.font = font;
+                    line.visible = 1;
+                    line.x1 = cursorX;
+                    line.x2 = cursorX + 1;
+                    line.y1 = cursorY;
+                    line.block = currentBlock;
+                    if (lineCount > 0)
+                        lines.At(lineCount - 1).keepRagged = 0;
+                    cursorY += GetFontHeight(font);
+                    cursorX = left + GetTextWidth(font, "    ");
+                    line.y2 = cursorY;
+                    ++lineCount;
+                    break;
+                }
+                case Tag::Color:
+                    currentColour
+                        = attribute.empty() ? defaultColour : mhtl::ReadColour(attribute, defaultColour);
+                    break;
+                case Tag::Font: {
+                    const std::string digits(attribute);
+                    font = attribute.empty() ? 0 : int32_t(std::strtol(digits.c_str(), nullptr, 10));
+                    break;
+                }
+                case Tag::Reference:
+                case Tag::Link: {
+                    MHTLLine& line = lines.At(lineCount);
+                    const size_t eq = attribute.find('=');
+                    const std::string_view shown
+                        = eq == std::string_view::npos ? std::string_view() : attribute.substr(0, eq);
+                    const std::string_view target
+                        = eq == std::string_view::npos ? attribute : attribute.substr(eq + 1);
+                    line.kind = std::string(target).c_str();
+                    line.text = std::string(shown).c_str();
+                    line.colour = tag == Tag::Link ? linkColour : referenceColour;
+                    line.font = font;
+                    line.x1 = cursorX;
+                    line.y1 = cursorY;
+                    line.y2 = cursorY + GetFontHeight(font);
+                    line.x2 = line.x1 + GetTextWidth(font, line.text.Text());
+                    line.visible = 1;
+                    line.block = currentBlock;
+                    if (line.x2 < rightLimit)
+                        cursorX = line.x2;
+                    else
+                        WrapLine();
+                    ++lineCount;
+                    break;
+                }
+                case Tag::Image:
+                case Tag::Object: {
+                    int32_t w = 0;
+                    int32_t h = 0;
+                    if (tag == Tag::Image)
+                        GetImageSize(w, h, attr.Text());
+                    else
+                        GetObjectSize(w, h, attr.Text());
+                    rightLimit = right - w - 6;
+                    MHTLLine& line = lines.At(lineCount);
+                    line.kind = tag == Tag::Image ? "image" : "object";
+                    line.text = attr;
+                    line.font = font;
+                    line.visible = 1;
+                    line.block = currentBlock;
+                    if (w < floatMaxWidth) {
+                        line.x1 = right - w;
+                        line.x2 = right;
+                        line.y1 = cursorY;
+                        floatBottom = cursorY + h;
+                        line.y2 = floatBottom;
+                    } else {
+                        const int32_t lineHeight = GetFontHeight(font);
+                        line.x1 = left + (right - left) / 2 - w / 2;
+                        line.x2 = line.x1 + w;
+                        line.y1 = cursorY + lineHeight;
+                        cursorY = cursorY + h + lineHeight;
+                        floatBottom = cursorY;
+                        line.y2 = cursorY;
+                        rightLimit = right;
+                        cursorX = left;
+                    }
+                    ++lineCount;
+                    break;
+                }
+                case Tag::Text: {
+                    MHTLLine& line = lines.At(lineCount);
+                    line.kind = "";
+                    line.text = std::string(token).c_str();
+                    line.colour = currentColour;
+                    line.font = font;
+                    line.x1 = cursorX;
+                    line.y1 = cursorY;
+                    line.y2 = cursorY + GetFontHeight(font);
+                    line.x2 = cursorX + GetTextWidth(font, line.text.Text()) + GetTextWidth(font, "A");
+                    line.visible = 1;
+                    line.block = currentBlock;
+                    if (rightLimit < line.x2)
+                        WrapLine();
+                    else
+                        cursorX = line.x2;
+                    ++lineCount;
+                    break;
+                }
+                }
+            });
+        cursorY += GetFontHeight(lines.At(lineCount).font);
+    } catch (...) {
+        AppendCallTrace("CMHTLWindow::Parser");
+        FlushCallTrace();
+    }
+}
+
+void CMHTLWindow::WrapLine()
+{
+    bool moved = false;
+    for (;;) {
+        MHTLLine& line = lines.At(lineCount);
+        const int32_t width = GetTextWidth(line.font, line.text.Text());
+        const int32_t n = int32_t(line.text.Length());
+        // The row being cut keeps its own limit; the next row's may be wider.
+        const int32_t limit = rightLimit;
+        const int32_t room = limit - line.x1;
+        int32_t fit = width > 0 ? int32_t(double(room) / double(width) * double(n)) : n;
+        fit = fit < 0 ? 0 : (fit > n ? n : fit);
+        int32_t cut = -1;
+        for (int32_t i = fit - 1; i > 0; --i) {
+            if (line.text.Text()[i] == ' ') {
+                cut = i;
+                break;
+            }
+        }
+        // A run that cannot be cut moves to a new row once; at a row's start it stays and
+        // reaches past the edge.
+        if (cut < 0 && (moved || line.x1 <= left)) {
+            line.x2 = line.x1 + width;
+            cursorX = line.x2;
+            line.keepRagged = 0;
+            return;
+        }
+
+        cursorX = left;
+        cursorY = line.y2;
+        floatBottom = lines.At(0).y2;
+        for (int32_t i = 0; i < lineCount; ++i) {
+            const MHTLLine& other = lines.At(i);
+            if (other.kind == "image" && other.y2 + 8 > floatBottom)
+                floatBottom = other.y2 + 8;
+        }
+        if (cursorY >= floatBottom)
+            rightLimit = right;
+        line.x2 = limit;
+        line.keepRagged = 0;
+
+        MHTLLine* current = &line;
+        if (cut >= 0) {
+            MHTLLine& next = lines.At(lineCount + 1);
+            next.text = line.text.Text() + cut + 1;
+            next.kind = line.kind;
+            next.colour = line.colour;
+            next.font = line.font;
+            next.block = line.block;
+            CXAnsiString head = line.text.Left(cut);
+            if (line.x1 == left && head.Length() > 0 && head.Text()[0] == ' ')
+                head = head.Text() + 1;
+            line.text = head;
+            ++lineCount;
+            current = &next;
+        } else {
+            moved = true;
+        }
+        current->y1 = cursorY;
+        current->x1 = cursorX;
+        current->x2 = current->x1 + GetTextWidth(current->font, current->text.Text());
+        current->y2 = current->y1 + GetFontHeight(current->font);
+        current->visible = 1;
+        cursorX = current->x2;
+        if (current->x2 <= rightLimit) {
+            current->keepRagged = 0;
+            return;
+        }
+    }
+}
+
+void CMHTLWindow::JustifyRows(int32_t firstRecord)
+{
+    std::vector<int32_t> pictures;
+    for (int32_t i = 0; i < lineCount; ++i) {
+        if (lines.At(i).kind == "image")
+            pictures.push_back(i);
+    }
+    int32_t row = firstRecord < 0 ? 0 : firstRecord;
+    while (row < lineCount) {
+        const int32_t y = lines.At(row).y1;
+        int32_t end = row;
+        while (end < lineCount && lines.At(end).y1 == y)
+            ++end;
+
+        MHTLLine& first = lines.At(row);
+        double available = right - first.x1;
+        if (first.kind == "image") {
+            available = first.x1 - left;
+        } else {
+            if (first.kind == "icon")
+                available -= first.x2 - first.x1;
+            // Text beside a floating picture stretches only up to its margin.
+            for (const int32_t p : pictures) {
+                const MHTLLine& picture = lines.At(p);
+                if (p != row && picture.y1 <= y && y < picture.y2 && picture.x1 > first.x1)
+                    available = std::min(available, double(picture.x1 - 6 - first.x1));
+            }
+        }
+        double summed = 0;
+        int32_t blanks = 0;
+        int32_t pieces = 0;
+        for (int32_t i = row; i < end; ++i) {
+            MHTLLine& line = lines.At(i);
+            if (line.font < 0)
+                line.font = 0;
+            if (IsPicture(line))
+                continue;
+            summed += GetTextWidth(line.font, line.text.Text());
+            blanks += line.text.CountSpaces();
+            ++pieces;
+        }
+        const bool ragged = lines.At(end - 1).keepRagged != 0;
+        if (pieces > 1 && !ragged) {
+            const double gap = (available - summed) / double(pieces + blanks - 1);
+            if (gap < GetTextWidth(first.font, " ") + 20.0) {
+                const int32_t from = IsPicture(first) && row + 1 < end ? row + 1 : row;
+                double position = lines.At(from).x1;
+                for (int32_t i = row; i < end; ++i) {
+                    MHTLLine& line = lines.At(i);
+                    if (IsPicture(line))
+                        continue;
+                    line.x1 = int32_t(position);
+                    line.x2 = int32_t(std::floor(
+                        line.x1 + GetTextWidth(line.font, line.text.Text()) + line.text.CountSpaces() * gap));
+                    position = line.x2 + gap;
+                }
+            }
+        }
+        row = end;
+    }
+}
