@@ -13,6 +13,7 @@
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/Graphic.h"
+#include "ui/CRenderer.h"
 #include "render/RenderSettings.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
@@ -178,7 +179,7 @@ void CResourceEngine::TickMusicFade(float seconds)
 
 void ResetFrameCounters()
 {
-    g_Graphic.ResetFrameCounters();
+    CRenderer::ResetFrameCounters();
     if (g_pModelManager)
         g_pModelManager->AdvanceFrame();
 }

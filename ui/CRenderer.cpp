@@ -12,6 +12,7 @@
 #include "render/Graphic.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
+#include "ui/CRadar.h"
 #include "ui/ScannerTexture.h"
 #include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CEnvironment.h"
@@ -152,15 +153,15 @@ void CRenderer::Done()
 void CRenderer::ResetFrameCounters()
 {
     g_Graphic.ResetFrameCounters();
-    m_pieces = 0;
+    s_pieces = 0;
 }
 
-uint32_t CRenderer::DrawCalls() const
+uint32_t CRenderer::DrawCalls()
 {
     return g_Graphic.DrawCalls();
 }
 
-uint32_t CRenderer::Primitives() const
+uint32_t CRenderer::Primitives()
 {
     return g_Graphic.Primitives();
 }
@@ -180,7 +181,7 @@ void CRenderer::AddPiece(float x1, float y1, float x2, float y2, float u, float 
     }
     m_largeBatch.vertexCount += 4;
     m_largeBatch.indexCount += 6;
-    ++m_pieces;
+    ++s_pieces;
 }
 
 void CRenderer::FlushPieces(int slot, CTexture* texture)
@@ -207,4 +208,19 @@ void CRenderer::DrawTinted(CTexture* texture, uint32_t colour, float x1, float y
     if (g_TexShaderManager)
         g_TexShaderManager->SetFactorColor(colour);
     DrawPiece(kTintSlot, texture, x1, y1, x2, y2, u, v, texW, texH);
+}
+
+void CRenderer::AddNumber(float x, float y, int32_t value, bool clock)
+{
+    if (!m_smallBatch.vertices || !m_largeBatch.vertices)
+        return;
+    DrawDigitStrip(m_smallBatch, x, y, value, clock);
+    const uint32_t room = m_largeBatch.vertexCapacity - m_largeBatch.vertexCount;
+    const uint32_t count = std::min(m_smallBatch.vertexCount, room) / 4 * 4;
+    std::copy_n(m_smallBatch.vertices, size_t(count) * m_smallBatch.stride,
+        m_largeBatch.vertices + size_t(m_largeBatch.vertexCount) * m_largeBatch.stride);
+    m_largeBatch.vertexCount += count;
+    m_largeBatch.indexCount += count / 4 * 6;
+    s_pieces += count / 4;
+    m_smallBatch.vertexCount = m_smallBatch.indexCount = 0;
 }

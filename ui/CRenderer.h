@@ -72,11 +72,11 @@ public:
     void DrawScreenMasks();
 
     // The three per-frame counters: the device wrapper's draw calls and primitives and the
-    // pieces this layer drew.
-    void ResetFrameCounters();
-    uint32_t DrawCalls() const;
-    uint32_t Primitives() const;
-    uint32_t PiecesDrawn() const { return m_pieces; }
+    // pieces this layer drew. They exist before the layer does.
+    static void ResetFrameCounters();
+    static uint32_t DrawCalls();
+    static uint32_t Primitives();
+    static uint32_t PiecesDrawn() { return s_pieces; }
 
     // The lists DrawKokpit draws for the player's glider and machine.
     static std::vector<SWeaponPanel> WeaponPanels(const CGliderObject& glider);
@@ -122,13 +122,13 @@ private:
         float v, float texW, float texH);
     void DrawWeaponPanels(const std::vector<SWeaponPanel>& panels, int32_t base, CTexture* atlas);
     void DrawBrackets(CTexture* atlas);
-    void DrawAimingMark(const CGliderObject& glider);
-    void DrawOrganisation(const CGliderObject& target);
+    // A number built by DrawDigitStrip in the small batch, appended to the pieces.
+    void AddNumber(float x, float y, int32_t value, bool clock);
     CTexture* Texture(int32_t index) const;
 
     CVertexData m_smallBatch;
     CVertexData m_largeBatch;
-    uint32_t m_pieces = 0;
+    static inline uint32_t s_pieces = 0;
 };
 
 extern CRenderer* g_pRenderer;

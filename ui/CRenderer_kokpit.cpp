@@ -16,6 +16,7 @@
 #include "world/objects/CCamera.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CEnvironment.h"
 
 #include <algorithm>
 #include <cmath>
@@ -198,7 +199,24 @@ void CRenderer::DrawKokpit()
                 float(warning.u), float(warning.v), kAtlas, kAtlas);
     }
 
+    // Speed, time of day and the distance to the mark.
+    AddNumber(55, H - 84, int32_t(float(int32_t(Vec3Length(glider.velocity))) * 3.6f), false);
+    const float hours = TimeOfDay();
+    AddNumber(W - 27, H - 84, int32_t(hours) * 100 + int32_t((hours - float(int32_t(hours))) * 60.0f), true);
+    if (Radar.markShown) {
+        Vec3 offset;
+        Vec3Sub(offset, Radar.markPosition, glider.frame.position);
+        AddNumber(W - 107, 165, int32_t(Vec3Length(offset)), false);
+    }
+    if (g_TexShaderManager)
+        g_TexShaderManager->SetFactorColor(kGreen);
+    FlushPieces(kTintSlot, atlas);
+
     DrawWeaponPanels(weapons, base, atlas);
+    for (size_t i = 0; i < weapons.size(); ++i)
+        if (weapons[i].ammoFed)
+            AddNumber(85, row(i) + 33, weapons[i].ammo, false);
+    FlushPieces(kPlainSlot, atlas);
 
     const SKokpitPiece& glow = Piece("lamp glow");
     for (size_t i = 0; i < lamps.size(); ++i) {

@@ -33,7 +33,7 @@ void CRenderer::DrawScreenMasks()
     g_TexShaderManager->SetFactorColor(0xFFC0C0FFu);
     if (Mesh* mesh = g_pModelManager->GetRenderSingleBufMesh(g_pModelManager->ScreenSlot(), quad))
         g_TexShaderManager->Apply(kMaskSlot, mesh, mask, interlace);
-    ++m_pieces;
+    ++s_pieces;
     device->SetRenderState(RenderState::ZWriteEnable, 1);
     device->SetRenderState(RenderState::SrcBlend, uint32_t(Blend::One));
     device->SetRenderState(RenderState::DestBlend, uint32_t(Blend::Zero));
