@@ -44,6 +44,21 @@ void CopyName(char (&out)[32], const char* name)
 
 } // namespace
 
+uint32_t MessageColour(uint32_t colour, float age, bool expanded, float alpha)
+{
+    if (!expanded && age > kDrawnFor)
+        return 0;
+    float a = 255.0f * alpha;
+    if (!expanded && age > kFadeFrom)
+        a = 255.0f * alpha * (kDrawnFor - age) * 0.5f;
+    uint32_t shown = colour & 0xFFFFFFu;
+    if (!expanded && age < 0.5f)
+        shown = Mix(0xFFFFFF, 0x000000, 2.0f * age);
+    else if (!expanded && age < 1.0f)
+        shown = Mix(colour, 0xFFFFFF, 2.0f * age - 1.0f);
+    return uint32_t(std::clamp(a, 0.0f, 255.0f)) << 24 | shown;
+}
+
 std::string StripMarkup(const std::string& text)
 {
     std::string out;
@@ -62,22 +77,13 @@ void CMessageWindow::DrawText(int32_t x1, int32_t y1, int32_t x2, int32_t, int32
     lastDrawnY = y1;
     const CMessager::SSlot* slot = m_owner.SlotOf(currentBlock);
     const float age = slot ? float(m_owner.Now() - slot->time) : 0.0f;
-    const bool expanded = m_owner.m_expanded;
-    if (!expanded && age > kDrawnFor) {
+    if (!m_owner.m_expanded && age > kDrawnFor) {
         ++skipped;
         return;
     }
-    float a = 255.0f * alpha;
-    if (!expanded && age > kFadeFrom)
-        a = 255.0f * alpha * (kDrawnFor - age) * 0.5f;
-    uint32_t shown = colour & 0xFFFFFFu;
-    if (!expanded && age < 0.5f)
-        shown = Mix(0xFFFFFF, 0x000000, 2.0f * age);
-    else if (!expanded && age < 1.0f)
-        shown = Mix(colour, 0xFFFFFF, 2.0f * age - 1.0f);
-    const uint32_t alphaBits = uint32_t(std::clamp(a, 0.0f, 255.0f)) << 24;
-    PrintClipped(x1 + 1, y1 + 1, x2 - x1, text, alphaBits);
-    PrintClipped(x1, y1, x2 - x1, text, alphaBits | shown);
+    const uint32_t shown = MessageColour(colour, age, m_owner.m_expanded, alpha);
+    PrintClipped(x1 + 1, y1 + 1, x2 - x1, text, shown & 0xFF000000u);
+    PrintClipped(x1, y1, x2 - x1, text, shown);
 }
 
 CMessager::CMessager() = default;

@@ -95,6 +95,10 @@ private:
     friend class CMessageWindow;
 };
 
+// The ARGB colour a message's record is drawn in at that age (seconds), from its record colour
+// and the window's alpha; 0 alpha once the strip no longer draws it.
+uint32_t MessageColour(uint32_t colour, float age, bool expanded, float alpha);
+
 // A player name as plain text inside a message: "<" and ">" removed.
 std::string StripMarkup(const std::string& text);
 
