@@ -13,10 +13,10 @@
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/Graphic.h"
-#include "ui/CRenderer.h"
 #include "render/RenderSettings.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
+#include "ui/CRenderer.h"
 
 #include <mutex>
 

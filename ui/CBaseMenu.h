@@ -59,7 +59,8 @@ public:
     // Deletes the control when the menu holds it.
     void RemoveControl(CMenuControl* control)
     {
-        std::erase_if(m_controls, [&](const std::unique_ptr<CMenuControl>& held) { return held.get() == control; });
+        std::erase_if(
+            m_controls, [&](const std::unique_ptr<CMenuControl>& held) { return held.get() == control; });
     }
     const std::vector<std::unique_ptr<CMenuControl>>& Controls() const { return m_controls; }
 

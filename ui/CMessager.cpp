@@ -62,7 +62,8 @@ uint32_t MessageColour(uint32_t colour, float age, bool expanded, float alpha)
 std::string StripMarkup(const std::string& text)
 {
     std::string out;
-    std::copy_if(text.begin(), text.end(), std::back_inserter(out), [](char c) { return c != '<' && c != '>'; });
+    std::copy_if(
+        text.begin(), text.end(), std::back_inserter(out), [](char c) { return c != '<' && c != '>'; });
     return out;
 }
 
@@ -72,7 +73,8 @@ CMessageWindow::CMessageWindow(CMessager& owner, int32_t left, int32_t top, int3
 {
 }
 
-void CMessageWindow::DrawText(int32_t x1, int32_t y1, int32_t x2, int32_t, int32_t, const char* text, uint32_t colour)
+void CMessageWindow::DrawText(
+    int32_t x1, int32_t y1, int32_t x2, int32_t, int32_t, const char* text, uint32_t colour)
 {
     lastDrawnY = y1;
     const CMessager::SSlot* slot = m_owner.SlotOf(currentBlock);

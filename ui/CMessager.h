@@ -22,8 +22,8 @@ class CMessageWindow : public CZJHtmlWindow {
 public:
     CMessageWindow(CMessager& owner, int32_t left, int32_t top, int32_t right, int32_t bottom);
 
-    void DrawText(
-        int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t font, const char* text, uint32_t colour) override;
+    void DrawText(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t font, const char* text,
+        uint32_t colour) override;
 
     float alpha = 1.0f;
     int32_t skipped = 0; // records not drawn this frame because they are too old

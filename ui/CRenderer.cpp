@@ -40,8 +40,8 @@ void FillQuadIndices(CVertexData& batch, uint32_t quads)
     uint16_t* indices = batch.Allocate(kScreenFormat, 4 * quads, 6 * quads);
     for (uint32_t k = 0; k < quads; ++k) {
         const auto b = uint16_t(4 * k);
-        const uint16_t quad[6] = { b, uint16_t(b + 1), uint16_t(b + 2), uint16_t(b + 2), uint16_t(b + 1),
-            uint16_t(b + 3) };
+        const uint16_t quad[6]
+            = { b, uint16_t(b + 1), uint16_t(b + 2), uint16_t(b + 2), uint16_t(b + 1), uint16_t(b + 3) };
         std::copy(quad, quad + 6, indices + 6 * k);
     }
     batch.vertexCount = batch.indexCount = 0;
@@ -195,15 +195,15 @@ void CRenderer::FlushPieces(int slot, CTexture* texture)
     m_largeBatch.vertexCount = m_largeBatch.indexCount = 0;
 }
 
-void CRenderer::DrawPiece(int slot, CTexture* texture, float x1, float y1, float x2, float y2, float u, float v,
-    float texW, float texH)
+void CRenderer::DrawPiece(int slot, CTexture* texture, float x1, float y1, float x2, float y2, float u,
+    float v, float texW, float texH)
 {
     AddPiece(x1, y1, x2, y2, u, v, texW, texH);
     FlushPieces(slot, texture);
 }
 
-void CRenderer::DrawTinted(CTexture* texture, uint32_t colour, float x1, float y1, float x2, float y2, float u,
-    float v, float texW, float texH)
+void CRenderer::DrawTinted(CTexture* texture, uint32_t colour, float x1, float y1, float x2, float y2,
+    float u, float v, float texW, float texH)
 {
     if (g_TexShaderManager)
         g_TexShaderManager->SetFactorColor(colour);
@@ -223,4 +223,11 @@ void CRenderer::AddNumber(float x, float y, int32_t value, bool clock)
     m_largeBatch.indexCount += count / 4 * 6;
     s_pieces += count / 4;
     m_smallBatch.vertexCount = m_smallBatch.indexCount = 0;
+}
+
+void CRenderer::DrawBar(uint32_t colour, float x1, float y1, float x2, float y2)
+{
+    if (g_TexShaderManager)
+        g_TexShaderManager->SetFactorColor(colour);
+    DrawPiece(kBarSlot, nullptr, x1, y1, x2, y2, 0.0f, 0.0f, 1.0f, 1.0f);
 }

@@ -49,6 +49,23 @@ public:
         float ratio;
     };
 
+    // What the cockpit shows of the player's glider and machine in one frame.
+    struct SKokpitFrame {
+        std::vector<SWeaponPanel> weapons;
+        std::vector<SLamp> lamps;
+        std::vector<SDamaged> damaged;
+        float energy = 0.0f; // ratios 0..1
+        float armour = 0.0f;
+        float shield = 0.0f;
+        float armourHits = 0.0f;
+        float shieldHits = 0.0f;
+        float hullHits = 0.0f;
+        int32_t speed = 0; // km/h
+        float hours = 0.0f; // time of day
+        bool markShown = false;
+        int32_t markDistance = 0;
+    };
+
     CRenderer();
     ~CRenderer();
     CRenderer(const CRenderer&) = delete;
@@ -65,6 +82,9 @@ public:
     void Done();
 
     void DrawKokpit();
+    // The cockpit's panels, gauges, numbers, weapons, lamps, damaged parts, scanner and damage
+    // brackets for that frame.
+    void DrawPanels(const SKokpitFrame& frame);
     void DrawTarget();
     void DrawQuest();
     void DrawInfoPanel();
@@ -104,15 +124,15 @@ public:
     int32_t frameRate = 0;
 
 private:
-    // Shader slots: plain pieces, the factor colour alone, two textures, tinted pieces, pips, bars.
+    // Shader slots: plain pieces, two textures, a picture, tinted pieces, the factor colour alone.
     static constexpr int kPlainSlot = 6;
-    static constexpr int kPipSlot = 11;
-    static constexpr int kFactorSlot = 15;
     static constexpr int kMaskSlot = 17;
     static constexpr int kPictureSlot = 18;
     static constexpr int kTintSlot = 19;
     static constexpr int kBarSlot = 29;
 
+    // A quad of the factor colour alone, blended.
+    void DrawBar(uint32_t colour, float x1, float y1, float x2, float y2);
     // Screen pieces: a quad of (x1, y1)-(x2, y2) showing the texture from texel (u, v) one to one.
     void AddPiece(float x1, float y1, float x2, float y2, float u, float v, float texW, float texH);
     void FlushPieces(int slot, CTexture* texture);
@@ -121,7 +141,7 @@ private:
     void DrawTinted(CTexture* texture, uint32_t colour, float x1, float y1, float x2, float y2, float u,
         float v, float texW, float texH);
     void DrawWeaponPanels(const std::vector<SWeaponPanel>& panels, int32_t base, CTexture* atlas);
-    void DrawBrackets(CTexture* atlas);
+    void DrawBrackets(const SKokpitFrame& frame, CTexture* atlas);
     // A number built by DrawDigitStrip in the small batch, appended to the pieces.
     void AddNumber(float x, float y, int32_t value, bool clock);
     CTexture* Texture(int32_t index) const;

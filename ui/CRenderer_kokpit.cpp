@@ -53,8 +53,8 @@ const std::vector<SKokpitPiece> kPieces = {
 
 const SKokpitPiece& Piece(const char* name)
 {
-    return *std::find_if(
-        kPieces.begin(), kPieces.end(), [&](const SKokpitPiece& piece) { return std::string_view(piece.name) == name; });
+    return *std::find_if(kPieces.begin(), kPieces.end(),
+        [&](const SKokpitPiece& piece) { return std::string_view(piece.name) == name; });
 }
 
 // The alpha byte of a blink at k half-turns a second, over the colour's low 24 bits.
@@ -124,8 +124,8 @@ std::vector<CRenderer::SLamp> CRenderer::Lamps(const CGliderObject& glider, cons
 std::vector<CRenderer::SDamaged> CRenderer::DamagedParts(const CFerrovant& machine)
 {
     std::vector<SDamaged> parts;
-    const std::pair<const CEquipment*, int32_t> candidates[] = { { &machine.hull, 4 }, { &machine.reactor, 6 },
-        { &machine.engine, 5 } };
+    const std::pair<const CEquipment*, int32_t> candidates[]
+        = { { &machine.hull, 4 }, { &machine.reactor, 6 }, { &machine.engine, 5 } };
     for (const auto& [part, icon] : candidates) {
         const float ratio = part->WearRatio();
         if (ratio != 0.0f)
@@ -143,18 +143,38 @@ void CRenderer::DrawKokpit()
     const CFerrovant& machine = *PlayerFerrovant;
     if (glider.target && glider.target->type == 14)
         DrawTarget();
-
-    std::vector<SWeaponPanel> weapons;
-    std::vector<SLamp> lamps;
-    std::vector<SDamaged> damaged;
+    SKokpitFrame frame;
     {
         ZJ_TRACE("EQP");
-        weapons = WeaponPanels(glider);
-        lamps = Lamps(glider, machine);
-        damaged = DamagedParts(machine);
+        frame.weapons = WeaponPanels(glider);
+        frame.lamps = Lamps(glider, machine);
+        frame.damaged = DamagedParts(machine);
     }
-    CTexture* atlas = g_pTextureManager ? g_pTextureManager->GetTexture(g_pTextureManager->FindTexture("TEX_KT_ALL")) : nullptr;
-    CTexture* icons = g_pTextureManager ? g_pTextureManager->GetTexture(g_pTextureManager->FindTexture("TEX_KT_ICONS")) : nullptr;
+    frame.energy = machine.GetEnergyLevel(0);
+    frame.armour = machine.GetArmorLevel(0);
+    frame.shield = machine.GetShieldLevel(0);
+    frame.armourHits = ArmourHits;
+    frame.shieldHits = ShieldHits;
+    frame.hullHits = HullHits;
+    frame.speed = int32_t(float(int32_t(Vec3Length(glider.velocity))) * 3.6f);
+    frame.hours = TimeOfDay();
+    frame.markShown = Radar.markShown;
+    if (frame.markShown) {
+        Vec3 offset;
+        Vec3Sub(offset, Radar.markPosition, glider.frame.position);
+        frame.markDistance = int32_t(Vec3Length(offset));
+    }
+    DrawPanels(frame);
+    DrawQuest();
+}
+
+void CRenderer::DrawPanels(const SKokpitFrame& frame)
+{
+    const std::vector<SWeaponPanel>& weapons = frame.weapons;
+    const std::vector<SLamp>& lamps = frame.lamps;
+    const std::vector<SDamaged>& damaged = frame.damaged;
+    CTexture* atlas = g_pTextureManager ? Texture(g_pTextureManager->FindTexture("TEX_KT_ALL")) : nullptr;
+    CTexture* icons = g_pTextureManager ? Texture(g_pTextureManager->FindTexture("TEX_KT_ICONS")) : nullptr;
     const float W = float(g_Graphic.ScreenWidth());
     const float H = float(g_Graphic.ScreenHeight());
     const int32_t base = (g_Graphic.ScreenHeight() - 256) / 2;
@@ -171,7 +191,7 @@ void CRenderer::DrawKokpit()
     add("lower right frame", W - 192, H - 68, W - 10, H - 10);
     add("number box", 11, H - 88, 82, H - 68);
     add("number box", W - 82, H - 88, W - 11, H - 68);
-    if (Radar.markShown)
+    if (frame.markShown)
         add("number box", W - 160, 161, W - 89, 181);
     for (size_t i = 0; i < weapons.size(); ++i)
         add("weapon panel", 12, row(i), 105, row(i) + 51);
@@ -187,27 +207,24 @@ void CRenderer::DrawKokpit()
         float ratio;
         float hits;
     };
-    const SGauge gauges[] = { { 29, machine.GetEnergyLevel(0), 0.0f }, { 71, machine.GetArmorLevel(0), ArmourHits },
-        { 113, machine.GetShieldLevel(0), ShieldHits } };
+    const SGauge gauges[] = { { 29, frame.energy, 0.0f }, { 71, frame.armour, frame.armourHits },
+        { 113, frame.shield, frame.shieldHits } };
     const SKokpitPiece& gauge = Piece("gauge bar");
     const SKokpitPiece& warning = Piece("gauge warning");
     for (const SGauge& g : gauges) {
-        DrawTinted(atlas, g.ratio > kLowRatio ? kGreen : kOrange, 38, g.top, 38 + BarLength(133, g.ratio), g.top + 19,
-            float(gauge.u), float(gauge.v), kAtlas, kAtlas);
+        DrawTinted(atlas, g.ratio > kLowRatio ? kGreen : kOrange, 38, g.top, 38 + BarLength(133, g.ratio),
+            g.top + 19, float(gauge.u), float(gauge.v), kAtlas, kAtlas);
         if (g.ratio < kLowRatio || g.hits != 0.0f)
             DrawTinted(atlas, Blink(0xFF6C00, g.hits != 0.0f ? 8.0f : 4.0f), 4, g.top - 25, 180, g.top + 26,
                 float(warning.u), float(warning.v), kAtlas, kAtlas);
     }
 
     // Speed, time of day and the distance to the mark.
-    AddNumber(55, H - 84, int32_t(float(int32_t(Vec3Length(glider.velocity))) * 3.6f), false);
-    const float hours = TimeOfDay();
+    AddNumber(55, H - 84, frame.speed, false);
+    const float hours = frame.hours;
     AddNumber(W - 27, H - 84, int32_t(hours) * 100 + int32_t((hours - float(int32_t(hours))) * 60.0f), true);
-    if (Radar.markShown) {
-        Vec3 offset;
-        Vec3Sub(offset, Radar.markPosition, glider.frame.position);
-        AddNumber(W - 107, 165, int32_t(Vec3Length(offset)), false);
-    }
+    if (frame.markShown)
+        AddNumber(W - 107, 165, frame.markDistance, false);
     if (g_TexShaderManager)
         g_TexShaderManager->SetFactorColor(kGreen);
     FlushPieces(kTintSlot, atlas);
@@ -222,25 +239,31 @@ void CRenderer::DrawKokpit()
     for (size_t i = 0; i < lamps.size(); ++i) {
         if (!lamps[i].lit)
             continue;
-        if (g_TexShaderManager)
+        if (g_TexShaderManager) {
+            g_TexShaderManager->SetFactorColor(kWhite);
             g_TexShaderManager->SetFactorAlpha(float((std::sin(4.0 * kPi * GameClock) + 1.0) / 2.0));
-        DrawPiece(kTintSlot, atlas, W - 77, row(i) - 8, W - 1, row(i) + 48, float(glow.u), float(glow.v), kAtlas, kAtlas);
+        }
+        DrawPiece(kTintSlot, atlas, W - 77, row(i) - 8, W - 1, row(i) + 48, float(glow.u), float(glow.v),
+            kAtlas, kAtlas);
     }
     const SKokpitPiece& bar = Piece("weapon bar");
     const SKokpitPiece& status = Piece("status frame");
     for (size_t j = 0; j < damaged.size(); ++j) {
         const float x = 98 * float(j);
-        DrawTinted(atlas, kOrange, 43 + x, H - 131, 43 + x + BarLength(60, damaged[j].ratio), H - 112, float(bar.u),
-            float(bar.v), kAtlas, kAtlas);
-        DrawTinted(atlas, Blink(0xFF6C00, 4.0f), 8 + x, H - 165, 112 + x, H - 99, float(status.u), float(status.v),
-            kAtlas, kAtlas);
+        DrawTinted(atlas, kOrange, 43 + x, H - 131, 43 + x + BarLength(60, damaged[j].ratio), H - 112,
+            float(bar.u), float(bar.v), kAtlas, kAtlas);
+        DrawTinted(atlas, Blink(0xFF6C00, 4.0f), 8 + x, H - 165, 112 + x, H - 99, float(status.u),
+            float(status.v), kAtlas, kAtlas);
     }
 
     // Icons, 64 x 32 cells of "TEX_KT_ICONS".
     const auto icon = [&](int slot, int32_t n, float x, float y, float alpha) {
-        if (g_TexShaderManager && slot == kTintSlot)
-            g_TexShaderManager->SetFactorColor(kWhite), g_TexShaderManager->SetFactorAlpha(alpha);
-        DrawPiece(slot, icons, x, y, x + 64, y + 32, float(64 * (n / 16)), float(32 * (n % 16)), 256.0f, 512.0f);
+        if (g_TexShaderManager && slot == kTintSlot) {
+            g_TexShaderManager->SetFactorColor(kWhite);
+            g_TexShaderManager->SetFactorAlpha(alpha);
+        }
+        DrawPiece(
+            slot, icons, x, y, x + 64, y + 32, float(64 * (n / 16)), float(32 * (n % 16)), 256.0f, 512.0f);
     };
     for (size_t i = 0; i < weapons.size(); ++i) {
         const SWeaponPanel& w = weapons[i];
@@ -263,8 +286,7 @@ void CRenderer::DrawKokpit()
     }
     DrawPiece(kPlainSlot, ScannerTexture(), 38, H - 70, 166, H - 6, 0.0f, 0.0f, float(kScannerWidth),
         float(kScannerHeight));
-    DrawBrackets(atlas);
-    DrawQuest();
+    DrawBrackets(frame, atlas);
 }
 
 void CRenderer::DrawWeaponPanels(const std::vector<SWeaponPanel>& panels, int32_t base, CTexture* atlas)
@@ -272,8 +294,8 @@ void CRenderer::DrawWeaponPanels(const std::vector<SWeaponPanel>& panels, int32_
     const SKokpitPiece& bar = Piece("weapon bar");
     const SKokpitPiece& status = Piece("status frame");
     const auto drawBar = [&](uint32_t colour, float y, float start, float length) {
-        DrawTinted(atlas, colour, 42 + start, y, 42 + start + length, y + 19, float(bar.u) + start, float(bar.v),
-            kAtlas, kAtlas);
+        DrawTinted(atlas, colour, 42 + start, y, 42 + start + length, y + 19, float(bar.u) + start,
+            float(bar.v), kAtlas, kAtlas);
     };
     for (size_t i = 0; i < panels.size(); ++i) {
         const SWeaponPanel& w = panels[i];
@@ -292,27 +314,29 @@ void CRenderer::DrawWeaponPanels(const std::vector<SWeaponPanel>& panels, int32_
                 drawBar(kWhite, barY, start, float(int(std::min(60.0f - start, 120.0f * q))));
             }
         } else if (!w.ammoFed) {
-            drawBar(w.overheated ? kOrange : BlendColour(kGreen, 0xFFFFFF00u, std::clamp(w.q, 0.0f, 1.0f)), barY, 0,
-                BarLength(60, w.q));
+            drawBar(w.overheated ? kOrange : BlendColour(kGreen, 0xFFFFFF00u, std::clamp(w.q, 0.0f, 1.0f)),
+                barY, 0, BarLength(60, w.q));
         }
         if (w.firing || w.lowAmmo || w.readyFlash) {
             uint32_t colour;
             if (w.lowAmmo && !w.readyFlash)
                 colour = Blink(0xFF6C00, 4.0f);
             else {
-                const double a = 255.0 * (std::sin(4.0 * kPi * GameClock) + 1.0) / 2.0 * (w.fireFlash + 1.0) / 2.0;
+                const double a
+                    = 255.0 * (std::sin(4.0 * kPi * GameClock) + 1.0) / 2.0 * (w.fireFlash + 1.0) / 2.0;
                 colour = uint32_t(std::clamp(a, 0.0, 255.0)) << 24 | 0xFFFFFFu;
             }
-            DrawTinted(atlas, colour, 7, y - 5, 111, y + 61, float(status.u), float(status.v), kAtlas, kAtlas);
+            DrawTinted(
+                atlas, colour, 7, y - 5, 111, y + 61, float(status.u), float(status.v), kAtlas, kAtlas);
         }
     }
 }
 
-void CRenderer::DrawBrackets(CTexture* atlas)
+void CRenderer::DrawBrackets(const SKokpitFrame& frame, CTexture* atlas)
 {
-    const float m = std::min(1.0f, std::max({ ArmourHits, HullHits, ShieldHits }));
-    if (ArmourHits == 0.0f && HullHits == 0.0f && ShieldHits == 0.0f)
+    if (frame.armourHits == 0.0f && frame.hullHits == 0.0f && frame.shieldHits == 0.0f)
         return;
+    const float m = std::min(1.0f, std::max({ frame.armourHits, frame.hullHits, frame.shieldHits }));
     const float f = float((std::sin(4.0 * kPi * GameClock) * m + 1.0 - m) * 0.25 + 0.75);
     const int32_t w = g_Graphic.ScreenWidth();
     const int32_t h = g_Graphic.ScreenHeight();
@@ -320,7 +344,8 @@ void CRenderer::DrawBrackets(CTexture* atlas)
     const SKokpitPiece& right = Piece("bracket right");
     const uint32_t colour = uint32_t(f * 255.0f) << 24 | 0xFFFFFFu;
     const auto draw = [&](const SKokpitPiece& p, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-        DrawTinted(atlas, colour, float(x1), float(y1), float(x2), float(y2), float(p.u), float(p.v), kAtlas, kAtlas);
+        DrawTinted(atlas, colour, float(x1), float(y1), float(x2), float(y2), float(p.u), float(p.v), kAtlas,
+            kAtlas);
     };
     draw(lower, w / 2 - 96, 3 * h / 4 - 32, w / 2 + 97, 3 * h / 4 + 34);
     draw(lower, w / 2 - 96, h / 4 + 32, w / 2 + 97, h / 4 - 34);

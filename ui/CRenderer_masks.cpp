@@ -30,7 +30,7 @@ void CRenderer::DrawScreenMasks()
     device->SetRenderState(RenderState::ZWriteEnable, 0);
     device->SetRenderState(RenderState::SrcBlend, uint32_t(Blend::Zero));
     device->SetRenderState(RenderState::DestBlend, uint32_t(Blend::SrcColor));
-    g_TexShaderManager->SetFactorColor(0xFFC0C0FFu);
+    g_TexShaderManager->SetFactorColor(0x00C0C0FFu);
     if (Mesh* mesh = g_pModelManager->GetRenderSingleBufMesh(g_pModelManager->ScreenSlot(), quad))
         g_TexShaderManager->Apply(kMaskSlot, mesh, mask, interlace);
     ++s_pieces;

@@ -125,7 +125,8 @@ void CRenderer::DrawTarget()
         for (const auto& [dx, dy] : corners) {
             const float x = float(int(cx + float(dx) * s));
             const float y = float(int(cy + float(dy) * (s + 31)));
-            DrawTinted(corner, tint, x, y, x + 32.0f * float(dx), y - 32.0f * float(dy), 0.0f, 0.0f, 32.0f, 32.0f);
+            DrawTinted(
+                corner, tint, x, y, x + 32.0f * float(dx), y - 32.0f * float(dy), 0.0f, 0.0f, 32.0f, 32.0f);
         }
         const CFerrovant* machine = member->ferrovant;
         if (!machine)
@@ -133,16 +134,15 @@ void CRenderer::DrawTarget()
         const float x0 = float(int(cx - s - 16));
         const float length = 2 * s + 32;
         const float top = float(int(cy - s - 33));
-        DrawTinted(nullptr, 0xA0404040u, x0, top, x0 + float(int(length)), top + 6, 0, 0, 1, 1);
-        DrawTinted(nullptr, 0xA04040FFu, x0, top, x0 + float(int(length * machine->GetShieldLevel(0))), top + 3, 0, 0,
-            1, 1);
+        DrawBar(0xA0404040u, x0, top, x0 + float(int(length)), top + 6);
+        DrawBar(0xA04040FFu, x0, top, x0 + float(int(length * machine->GetShieldLevel(0))), top + 3);
         const float hullMax = machine->hull.MaximumWear();
         const float armour = TargetArmourRatio(
             hullMax, machine->hull.wear, machine->GetArmorLevel(1), machine->GetArmorLevel(2));
         const bool sound = hullMax > 0.0f && machine->hull.wear / hullMax < 0.25f;
         const float armourTop = float(int(cy - s - 30));
-        DrawTinted(nullptr, sound ? 0xA000FF00u : 0xA0FF0000u, x0, armourTop, x0 + float(int(length * armour)),
-            armourTop + 3, 0, 0, 1, 1);
+        DrawBar(sound ? 0xA000FF00u : 0xA0FF0000u, x0, armourTop, x0 + float(int(length * armour)),
+            armourTop + 3);
     }
 }
 
@@ -175,13 +175,15 @@ void CRenderer::DrawInfoPanel()
 {
     if (!PlayerObject || PlayerObject->type != 14 || !g_pFont)
         return;
-    const auto* target = static_cast<const CGliderObject*>(static_cast<const CGliderObject*>(PlayerObject)->target);
+    const auto* target
+        = static_cast<const CGliderObject*>(static_cast<const CGliderObject*>(PlayerObject)->target);
     if (!target || target->type != 14 || !target->ferrovant)
         return;
     const CFerrovant& machine = *target->ferrovant;
     // A line is the key's text, a blank and the value; a part's value is its key's NAME.
     std::vector<std::string> lines;
-    const auto add = [&](const char* key, const std::string& value) { lines.push_back(KeyText(key) + " " + value); };
+    const auto add
+        = [&](const char* key, const std::string& value) { lines.push_back(KeyText(key) + " " + value); };
     add("INT_INF_GLIDERS_IS", machine.name);
     const float damage = machine.hull.WearRatio();
     if (damage == 0.0f)
@@ -196,8 +198,8 @@ void CRenderer::DrawInfoPanel()
     const int32_t lineHeight = g_pFont->GetLineHeight();
     int32_t y = g_Graphic.ScreenHeight() - 20 - lineHeight * int32_t(lines.size());
     for (const std::string& line : lines) {
-        g_pFont->PrintText((g_Graphic.ScreenWidth() - g_pFont->GetTextWidth(line.c_str())) / 2, y, line.c_str(),
-            0xFFFFFFFFu);
+        g_pFont->PrintText((g_Graphic.ScreenWidth() - g_pFont->GetTextWidth(line.c_str())) / 2, y,
+            line.c_str(), 0xFFFFFFFFu);
         y += lineHeight;
     }
 }

@@ -49,16 +49,10 @@ void CRenderer::DrawVeil()
     plat::gfx::Device* device = g_Graphic.GetDevice();
     if (!device)
         return;
-    using plat::gfx::Blend;
-    using plat::gfx::RenderState;
-    device->SetRenderState(RenderState::ZEnable, 0);
-    device->SetRenderState(RenderState::SrcBlend, uint32_t(Blend::SrcAlpha));
-    device->SetRenderState(RenderState::DestBlend, uint32_t(Blend::InvSrcAlpha));
+    device->SetRenderState(plat::gfx::RenderState::ZEnable, 0);
     if (g_TexShaderManager)
         g_TexShaderManager->SetFactorColor(VeilColour(transitionState, transitionTimer));
-    DrawPiece(kFactorSlot, nullptr, 0.0f, 0.0f, float(g_Graphic.ScreenWidth()), float(g_Graphic.ScreenHeight()),
+    DrawPiece(kBarSlot, nullptr, 0.0f, 0.0f, float(g_Graphic.ScreenWidth()), float(g_Graphic.ScreenHeight()),
         0.0f, 0.0f, 1.0f, 1.0f);
-    device->SetRenderState(RenderState::SrcBlend, uint32_t(Blend::One));
-    device->SetRenderState(RenderState::DestBlend, uint32_t(Blend::Zero));
-    device->SetRenderState(RenderState::ZEnable, 1);
+    device->SetRenderState(plat::gfx::RenderState::ZEnable, 1);
 }

@@ -18,7 +18,8 @@ int32_t CZJHtmlWindow::GetTextWidth(int32_t, const char* text)
     return g_pFont ? g_pFont->GetTextWidth(text) : 8 * int32_t(std::strlen(text));
 }
 
-void CZJHtmlWindow::DrawText(int32_t x1, int32_t y1, int32_t x2, int32_t, int32_t, const char* text, uint32_t colour)
+void CZJHtmlWindow::DrawText(
+    int32_t x1, int32_t y1, int32_t x2, int32_t, int32_t, const char* text, uint32_t colour)
 {
     PrintClipped(x1, y1, x2 - x1, text, 0xFF000000u | colour);
 }

@@ -11,11 +11,17 @@ public:
 
     int32_t GetFontHeight(int32_t font) override;
     int32_t GetTextWidth(int32_t font, const char* text) override;
-    void DrawText(
-        int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t font, const char* text, uint32_t colour) override;
+    void DrawText(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t font, const char* text,
+        uint32_t colour) override;
     void RenderIcon(int32_t, int32_t, int32_t, int32_t, const char*) override { }
-    void RenderImage(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, const char*) override { }
-    void DrawObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, const char*) override { }
+    void RenderImage(
+        int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, const char*) override
+    {
+    }
+    void DrawObject(
+        int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, const char*) override
+    {
+    }
     void GetImageSize(int32_t& width, int32_t& height, const char*) override { width = height = 0; }
     void GetObjectSize(int32_t& width, int32_t& height, const char*) override { width = height = 0; }
 

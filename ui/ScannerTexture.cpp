@@ -104,8 +104,8 @@ void FillBuildings(const SScannerView& view, float* channel)
                 continue;
         }
         const float d = Distance(building->frame.position, view.centre);
-        AddThing(channel, view, building->frame.position, std::min(20.0f, 1.0f + 64.0f * building->radius / (d + 500.0f)),
-            0.5f);
+        AddThing(channel, view, building->frame.position,
+            std::min(20.0f, 1.0f + 64.0f * building->radius / (d + 500.0f)), 0.5f);
     }
 }
 
