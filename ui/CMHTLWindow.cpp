@@ -5,7 +5,6 @@
 #include "ui/CMHTLWindow_local.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -72,7 +71,14 @@ Tag Classify(std::string_view token, bool bracketed, std::string_view& attribute
 
 bool IsPicture(const MHTLLine& line)
 {
-    return line.kind == "image" || line.kind == "icon";
+    return mhtl::KindIs(line.kind, "image") || mhtl::KindIs(line.kind, "icon");
+}
+
+// The largest integer not above value; std::floor is a library call without SSE4.1.
+int32_t Floor(double value)
+{
+    const int32_t whole = int32_t(value);
+    return value < whole ? whole - 1 : whole;
 }
 
 } // namespace
@@ -83,26 +89,6 @@ bool IsTagWord(std::string_view token)
 {
     std::string_view attribute;
     return Classify(token, true, attribute) != Tag::Text;
-}
-
-void ForEachToken(std::string_view text, const std::function<void(std::string_view, bool)>& visit)
-{
-    if (text.size() == 1) {
-        visit(text, false);
-        return;
-    }
-    size_t at = 0;
-    while (text.size() - at >= 2) {
-        bool bracketed = false;
-        while (at < text.size() && (text[at] == '<' || text[at] == '>'))
-            bracketed = text[at++] == '<';
-        const size_t start = at;
-        while (at < text.size() && text[at] != '<' && text[at] != '>')
-            ++at;
-        if (at == start)
-            return;
-        visit(text.substr(start, at - start), bracketed);
-    }
 }
 
 uint32_t ReadColour(std::string_view value, uint32_t fallback)
@@ -140,25 +126,45 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
     try {
         currentColour = defaultColour;
         int32_t font = 0;
+        // Every text run is followed by a gap one letter "A" wide, measured once per font.
+        int32_t gapFont = 0;
+        int32_t gapWidth = -1;
+        const auto LetterGap = [&](int32_t of) {
+            if (gapWidth < 0 || gapFont != of) {
+                gapFont = of;
+                gapWidth = GetTextWidth(of, "A");
+            }
+            return gapWidth;
+        };
+        imageRecords.clear();
+        for (int32_t i = 0; i < lineCount; ++i) {
+            if (mhtl::KindIs(lines.At(i).kind, "image"))
+                imageRecords.push_back(i);
+        }
         mhtl::ForEachToken(
             std::string_view(text.Text(), text.Length()), [&](std::string_view token, bool bracketed) {
                 lines.At(lineCount).keepRagged = 1;
                 std::string_view attribute;
                 const Tag tag = Classify(token, bracketed, attribute);
-                const CXAnsiString attr(std::string(attribute).c_str());
+                const auto attr = [attribute] {
+                    CXAnsiString value;
+                    value.Assign(attribute.size(), attribute.data());
+                    return value;
+                };
                 switch (tag) {
                 case Tag::Icon: {
                     MHTLLine& line = lines.At(lineCount);
                     const int32_t h = GetFontHeight(font);
                     line.kind = "icon";
-                    line.text = attr;
+                    line.text = attr();
+                    line.width = -1;
                     line.font = font;
                     line.visible = 1;
                     line.x1 = left;
                     line.x2 = left + h;
                     line.y1 = cursorY;
                     line.y2 = cursorY + h;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     cursorX = left + h;
                     ++lineCount;
                     break;
@@ -172,15 +178,16 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     break;
                 case Tag::P: {
                     MHTLLine& line = lines.At(lineCount);
-                    line.kind = "";
+                    line.kind.Clear();
                     line.text = " ";
+                    line.width = -1;
                     line.colour = defaultColour;
                     line.font = font;
                     line.visible = 1;
                     line.x1 = cursorX;
                     line.x2 = cursorX + 1;
                     line.y1 = cursorY;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     if (lineCount > 0)
                         lines.At(lineCount - 1).keepRagged = 0;
                     cursorY += GetFontHeight(font);
@@ -213,9 +220,10 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     line.x1 = cursorX;
                     line.y1 = cursorY;
                     line.y2 = cursorY + GetFontHeight(font);
-                    line.x2 = line.x1 + GetTextWidth(font, line.text.Text());
+                    line.width = GetTextWidth(font, line.text.Text());
+                    line.x2 = line.x1 + line.width;
                     line.visible = 1;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     if (line.x2 < rightLimit)
                         cursorX = line.x2;
                     else
@@ -228,16 +236,17 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     int32_t w = 0;
                     int32_t h = 0;
                     if (tag == Tag::Image)
-                        GetImageSize(w, h, attr.Text());
+                        GetImageSize(w, h, std::string(attribute).c_str());
                     else
-                        GetObjectSize(w, h, attr.Text());
+                        GetObjectSize(w, h, std::string(attribute).c_str());
                     rightLimit = right - w - 6;
                     MHTLLine& line = lines.At(lineCount);
                     line.kind = tag == Tag::Image ? "image" : "object";
-                    line.text = attr;
+                    line.text = attr();
+                    line.width = -1;
                     line.font = font;
                     line.visible = 1;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     if (w < floatMaxWidth) {
                         line.x1 = right - w;
                         line.x2 = right;
@@ -260,16 +269,17 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                 }
                 case Tag::Text: {
                     MHTLLine& line = lines.At(lineCount);
-                    line.kind = "";
-                    line.text = std::string(token).c_str();
+                    line.kind.Clear();
+                    mhtl::SetText(line.text, token.data(), token.size());
+                    line.width = GetTextWidth(font, line.text.Text());
                     line.colour = currentColour;
                     line.font = font;
                     line.x1 = cursorX;
                     line.y1 = cursorY;
                     line.y2 = cursorY + GetFontHeight(font);
-                    line.x2 = cursorX + GetTextWidth(font, line.text.Text()) + GetTextWidth(font, "A");
+                    line.x2 = cursorX + line.width + LetterGap(font);
                     line.visible = 1;
-                    line.block = currentBlock;
+                    mhtl::SetName(line.block, currentBlock);
                     if (rightLimit < line.x2)
                         WrapLine();
                     else
@@ -291,7 +301,7 @@ void CMHTLWindow::WrapLine()
     bool moved = false;
     for (;;) {
         MHTLLine& line = lines.At(lineCount);
-        const int32_t width = GetTextWidth(line.font, line.text.Text());
+        const int32_t width = line.width >= 0 ? line.width : GetTextWidth(line.font, line.text.Text());
         const int32_t n = int32_t(line.text.Length());
         // The row being cut keeps its own limit; the next row's may be wider.
         const int32_t limit = rightLimit;
@@ -317,10 +327,10 @@ void CMHTLWindow::WrapLine()
         cursorX = left;
         cursorY = line.y2;
         floatBottom = lines.At(0).y2;
-        for (int32_t i = 0; i < lineCount; ++i) {
-            const MHTLLine& other = lines.At(i);
-            if (other.kind == "image" && other.y2 + 8 > floatBottom)
-                floatBottom = other.y2 + 8;
+        for (const int32_t i : imageRecords) {
+            const int32_t below = lines.At(i).y2 + 8;
+            if (i < lineCount && below > floatBottom)
+                floatBottom = below;
         }
         if (cursorY >= floatBottom)
             rightLimit = right;
@@ -330,15 +340,15 @@ void CMHTLWindow::WrapLine()
         MHTLLine* current = &line;
         if (cut >= 0) {
             MHTLLine& next = lines.At(lineCount + 1);
-            next.text = line.text.Text() + cut + 1;
-            next.kind = line.kind;
+            mhtl::SetText(next.text, line.text.Text() + cut + 1, size_t(n - cut - 1));
+            mhtl::SetName(next.kind, line.kind.Text());
             next.colour = line.colour;
             next.font = line.font;
-            next.block = line.block;
-            CXAnsiString head = line.text.Left(cut);
-            if (line.x1 == left && head.Length() > 0 && head.Text()[0] == ' ')
-                head = head.Text() + 1;
-            line.text = head;
+            mhtl::SetName(next.block, line.block.Text());
+            line.text.SetLength(size_t(cut));
+            if (line.x1 == left && line.text.Text()[0] == ' ')
+                line.text = CXAnsiString(line.text.Text() + 1);
+            line.width = -1;
             ++lineCount;
             current = &next;
         } else {
@@ -346,7 +356,8 @@ void CMHTLWindow::WrapLine()
         }
         current->y1 = cursorY;
         current->x1 = cursorX;
-        current->x2 = current->x1 + GetTextWidth(current->font, current->text.Text());
+        current->width = GetTextWidth(current->font, current->text.Text());
+        current->x2 = current->x1 + current->width;
         current->y2 = current->y1 + GetFontHeight(current->font);
         current->visible = 1;
         cursorX = current->x2;
@@ -361,60 +372,63 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
 {
     std::vector<int32_t> pictures;
     for (int32_t i = 0; i < lineCount; ++i) {
-        if (lines.At(i).kind == "image")
+        if (mhtl::KindIs(lines.At(i).kind, "image"))
             pictures.push_back(i);
     }
+    std::vector<int32_t> blanksOf;
     int32_t row = firstRecord < 0 ? 0 : firstRecord;
     while (row < lineCount) {
         const int32_t y = lines.At(row).y1;
         int32_t end = row;
-        while (end < lineCount && lines.At(end).y1 == y)
-            ++end;
-
-        MHTLLine& first = lines.At(row);
-        double available = right - first.x1;
-        if (first.kind == "image") {
-            available = first.x1 - left;
-        } else {
-            if (first.kind == "icon")
-                available -= first.x2 - first.x1;
-            // Text beside a floating picture stretches only up to its margin.
-            for (const int32_t p : pictures) {
-                const MHTLLine& picture = lines.At(p);
-                if (p != row && picture.y1 <= y && y < picture.y2 && picture.x1 > first.x1)
-                    available = std::min(available, double(picture.x1 - 6 - first.x1));
-            }
-        }
-        double summed = 0;
-        int32_t blanks = 0;
         int32_t pieces = 0;
-        for (int32_t i = row; i < end; ++i) {
-            MHTLLine& line = lines.At(i);
+        for (; end < lineCount && lines.At(end).y1 == y; ++end) {
+            MHTLLine& line = lines.At(end);
             if (line.font < 0)
                 line.font = 0;
-            if (IsPicture(line))
-                continue;
-            summed += GetTextWidth(line.font, line.text.Text());
-            blanks += line.text.CountSpaces();
-            ++pieces;
+            pieces += IsPicture(line) ? 0 : 1;
         }
-        const bool ragged = lines.At(end - 1).keepRagged != 0;
-        if (pieces > 1 && !ragged) {
-            const double gap = (available - summed) / double(pieces + blanks - 1);
-            if (gap < GetTextWidth(first.font, " ") + 20.0) {
-                const int32_t from = IsPicture(first) && row + 1 < end ? row + 1 : row;
-                double position = lines.At(from).x1;
-                for (int32_t i = row; i < end; ++i) {
-                    MHTLLine& line = lines.At(i);
-                    if (IsPicture(line))
-                        continue;
-                    line.x1 = int32_t(position);
-                    line.x2 = int32_t(std::floor(
-                        line.x1 + GetTextWidth(line.font, line.text.Text()) + line.text.CountSpaces() * gap));
-                    position = line.x2 + gap;
-                }
+        const int32_t first = row;
+        row = end;
+        // A row of one piece, or one that ends with a ragged record, keeps its positions.
+        if (pieces < 2 || lines.At(end - 1).keepRagged)
+            continue;
+
+        // The pieces start after a leading icon or picture and may reach the right edge, or the
+        // margin of a floating picture beside the row.
+        const MHTLLine& head = lines.At(first);
+        const int32_t from = IsPicture(head) && first + 1 < end ? first + 1 : first;
+        const int32_t start = lines.At(from).x1;
+        int32_t limit = right;
+        for (const int32_t p : pictures) {
+            const MHTLLine& picture = lines.At(p);
+            if (picture.y1 <= y && y < picture.y2 && picture.x1 > start)
+                limit = std::min(limit, picture.x1 - 6);
+        }
+        const double available = limit - start;
+        double summed = 0;
+        int32_t blanks = 0;
+        blanksOf.clear();
+        for (int32_t i = first; i < end; ++i) {
+            MHTLLine& line = lines.At(i);
+            if (!IsPicture(line) && line.width < 0)
+                line.width = GetTextWidth(line.font, line.text.Text());
+            blanksOf.push_back(IsPicture(line) ? 0 : line.text.CountSpaces());
+            if (!IsPicture(line)) {
+                summed += line.width;
+                blanks += blanksOf.back();
             }
         }
-        row = end;
+        const double gap = (available - summed) / double(pieces + blanks - 1);
+        if (gap >= GetTextWidth(head.font, " ") + 20.0)
+            continue;
+        double position = start;
+        for (int32_t i = first; i < end; ++i) {
+            MHTLLine& line = lines.At(i);
+            if (IsPicture(line))
+                continue;
+            line.x1 = int32_t(position);
+            line.x2 = Floor(line.x1 + line.width + blanksOf[size_t(i - first)] * gap);
+            position = line.x2 + gap;
+        }
     }
 }

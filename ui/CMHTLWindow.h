@@ -10,6 +10,7 @@
 #include "foundation/XFixedArray.h"
 
 #include <cstdint>
+#include <vector>
 
 // One record of the line table.
 struct MHTLLine {
@@ -24,6 +25,7 @@ struct MHTLLine {
     int32_t font = 0;
     uint8_t visible = 0; // 0 while its block is collapsed
     uint8_t keepRagged = 0; // a row that ends with this record is never justified
+    int32_t width = -1; // the text's width as last measured, -1 when not known
 };
 
 // One entry of the block list: records firstLine..lastLine (inclusive).
@@ -141,4 +143,7 @@ protected:
     int32_t cursorX;
     int32_t cursorY;
     XDynamicArray<MHTLBlock> blocks;
+
+private:
+    std::vector<int32_t> imageRecords; // indices of the image records, kept while parsing
 };

@@ -2,6 +2,7 @@
 #include "ui/CMHTLWindow.h"
 
 #include "foundation/CallTrace.h"
+#include "ui/CMHTLWindow_local.h"
 
 #include <cstring>
 
@@ -244,7 +245,7 @@ bool CMHTLWindow::ReplaceTextInBlock(const char* name, const CXAnsiString& text)
             return true;
         int32_t first = block.firstLine;
         int32_t start = left;
-        if (lines.At(first).kind == "icon") {
+        if (mhtl::KindIs(lines.At(first).kind, "icon")) {
             start = lines.At(first).x2;
             ++first;
         }
@@ -264,6 +265,7 @@ bool CMHTLWindow::ReplaceTextInBlock(const char* name, const CXAnsiString& text)
             line.kind = kind;
             line.text = shown;
             line.keepRagged = 1;
+            line.width = -1;
             line.x1 = start;
             line.x2 = right;
         }

@@ -2,6 +2,7 @@
 #include "ui/CMHTLWindow.h"
 
 #include "foundation/CallTrace.h"
+#include "ui/CMHTLWindow_local.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,7 +11,7 @@ namespace {
 
 bool IsLink(const MHTLLine& line)
 {
-    return !line.kind.IsEmpty() && line.kind != "image" && line.kind != "icon";
+    return !line.kind.IsEmpty() && !mhtl::KindIs(line.kind, "image") && !mhtl::KindIs(line.kind, "icon");
 }
 
 // Hidden records keep their boxes under the text that moved up over them, so only visible ones
@@ -40,10 +41,10 @@ void CMHTLWindow::Render()
             const bool inView
                 = wholeLinesOnly ? line.y2 <= bottom && line.y1 >= top : line.y1 <= bottom && line.y2 >= top;
             const bool overlaps = line.y2 >= top && line.y1 <= bottom;
-            if (line.kind == "icon") {
+            if (mhtl::KindIs(line.kind, "icon")) {
                 if (inView)
                     RenderIcon(line.x1, line.y1, line.x2, line.y2, line.text.Text());
-            } else if (line.kind == "image") {
+            } else if (mhtl::KindIs(line.kind, "image")) {
                 if (overlaps)
                     RenderImage(line.x1, line.y1, line.x2, line.y2, line.x1, std::max(line.y1, top), line.x2,
                         std::min(line.y2, bottom), line.text.Text());
@@ -53,7 +54,7 @@ void CMHTLWindow::Render()
                         || ((i == hoverLine - 1 || i == hoverLine + 1) && line.kind == hover->kind));
                 DrawText(line.x1, line.y1, line.x2, line.y2, line.font, line.text.Text(),
                     hovered ? hoverColour : line.colour);
-            } else if (line.kind == "object" && overlaps) {
+            } else if (mhtl::KindIs(line.kind, "object") && overlaps) {
                 DrawObject(line.x1, line.y1, line.x2, line.y2, line.x1, std::max(line.y1, top), line.x2,
                     std::min(line.y2, bottom), line.text.Text());
             }
@@ -91,7 +92,7 @@ int CMHTLWindow::MouseClick(int32_t x, int32_t y, CXAnsiString& target)
             MHTLLine& line = lines.At(i);
             if (!Holds(line, x, y))
                 continue;
-            if (line.kind == "icon" && topDown) {
+            if (mhtl::KindIs(line.kind, "icon") && topDown) {
                 if (line.text == "MINUS") {
                     line.text = "PLUS";
                     Collapse(i, true);

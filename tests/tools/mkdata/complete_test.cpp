@@ -20,6 +20,7 @@
 #include "foundation/KeyCodeTable.h"
 #include "foundation/PakManager.h"
 #include "foundation/XFile.h"
+#include "platform/gfx/d3dx/d3dx.h"
 #include "platform/input/effect_file.h"
 #include "platform/sound/device.h"
 #include "platform/video/video_file.h"
@@ -36,7 +37,10 @@
 #include "settings/InputRows.h"
 #include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
+#include "tools/data/table_source.h"
 #include "tools/script/script_compiler.h"
+#include "tools/ui/markup_host.h"
+#include "ui/CMHTLWindow_local.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -263,6 +267,45 @@ TEST_F(CompleteTest, EveryTextureModelAndPictureOpens)
     EXPECT_EQ(height, 600);
     m_surfaces->GetSize(m_surfaces->FindSurface("SUF_LOGO"), width, height);
     EXPECT_EQ(width, 256) << "a row of size 0 takes the file's";
+    EXPECT_EQ(Logged(), "");
+}
+
+// Every text of the table lays out whole in a mark-up window as wide as the message strip, every
+// word in brackets names a tag, and every picture a text shows opens from Data\Images\.
+TEST_F(CompleteTest, EveryTextLaysOutWithKnownTagsAndPicturesThatOpen)
+{
+    zoq::tools::data::TableSource table;
+    std::string error;
+    ASSERT_TRUE(zoq::tools::data::ParseTableSource(
+        ReadText(fs::path(ZOQ_DATA_DIR) / "scripts/texts.txt"), "texts.txt", "INFORMATION", table, error))
+        << error;
+    CZJScriptManager manager;
+    manager.Init();
+    zoq::tools::ui::MarkupHost window(0, 0, 400, 100000);
+    int pictures = 0;
+    for (const zoq::tools::data::TableRecord& record : table.records) {
+        CXAnsiString text;
+        ASSERT_TRUE(manager.GetText(record.name.c_str(), text)) << record.name;
+        mhtl::ForEachToken(std::string_view(text.Text()), [&](std::string_view token, bool bracketed) {
+            if (!bracketed)
+                return;
+            EXPECT_TRUE(mhtl::IsTagWord(token)) << record.name << ": <" << token << ">";
+            if (token.substr(0, 6) != "image:")
+                return;
+            const std::string name(token.substr(6));
+            plat::gfx::d3dx::ImageInfo info;
+            ASSERT_TRUE(Succeeded(plat::gfx::d3dx::GetImageInfoFromFile("Data\\Images\\" + name, info)))
+                << record.name << ": " << name;
+            EXPECT_GT(info.width * info.height, 0u) << name;
+            window.images[name] = { int32_t(info.width), int32_t(info.height) };
+            ++pictures;
+        });
+        window.Clear();
+        window.AddText(text, record.name.c_str(), true);
+        EXPECT_EQ(window.BlockCount(), text.IsEmpty() ? 0 : 1) << record.name;
+        EXPECT_LT(window.LineCount(), CMHTLWindow::kMaxLines) << record.name;
+    }
+    EXPECT_GE(pictures, 1);
     EXPECT_EQ(Logged(), "");
 }
 
