@@ -23,28 +23,10 @@ namespace {
 
 constexpr float kScanSq = 1300.0f * 1300.0f;
 constexpr float kEngageSq = 975.0f * 975.0f;
-constexpr int kTower = 22;
-constexpr int kThing = 21;
-constexpr int kMaxNearby = 50;
 
 bool IsTableOrganisation(int org)
 {
     return org >= 0 && org < g_OrgManager.GetFixedCount();
-}
-
-// Live objects of a type within radius of the centre, at most kMaxNearby.
-int Nearby(const Vec3& centre, float radius, int type, CZJObject** out)
-{
-    XDynamicArray<CZJObject*> all;
-    ObjectList.GetObjectList(type, all);
-    int n = 0;
-    for (CZJObject* object : all) {
-        if (n == kMaxNearby)
-            break;
-        if (Vec3LengthSq(object->frame.position - centre) <= radius * radius)
-            out[n++] = object;
-    }
-    return n;
 }
 
 } // namespace
@@ -76,11 +58,12 @@ void CFerroGroup::SpyGroups()
             if (targetCount < kMaxTargets - 1 || (g == 0 && targetCount < kMaxTargets))
                 Target(targetCount++) = TargetRecord { g, 0, 0.0f, 1.0f, 0.0f, 0.0f, 0 };
         }
-        CZJObject* towers[kMaxNearby];
-        const int n = Nearby(position, 1000.0f, kTower, towers);
-        for (int t = 0; t < n; ++t) {
-            const float reach = towers[t]->radius + 50.0f;
-            if (Vec3LengthSq(towers[t]->frame.position - position) >= reach * reach)
+        CObjectList::SRealTimeList towers;
+        ObjectList.GetRealTimeObjectList(position, 1000.0f, CZJObject::kTower, towers);
+        for (int t = 0; t < towers.count; ++t) {
+            const CZJObject* tower = towers.objects[t];
+            const float reach = tower->radius + 50.0f;
+            if (Vec3LengthSq(tower->frame.position - position) >= reach * reach)
                 continue;
             if (state == kAttacking)
                 Stop();
@@ -119,16 +102,16 @@ void CFerroGroup::SpyGroups()
     }
     if (!assembled) {
         knownThing = nullptr;
-        CZJObject* things[kMaxNearby];
-        const int n = Nearby(position, 200.0f, kThing, things);
+        CObjectList::SRealTimeList things;
+        ObjectList.GetRealTimeObjectList(position, 200.0f, CZJObject::kThing, things);
         float best = 0.0f;
-        for (int t = 0; t < n; ++t) {
-            const auto* thing = static_cast<CTheThing*>(things[t]);
+        for (int t = 0; t < things.count; ++t) {
+            const auto* thing = static_cast<CTheThing*>(things.objects[t]);
             if (!thing->onGround || std::fabs(thing->frame.position.z - position.z) > 24.0f)
                 continue;
             const float d2 = Vec3LengthSq(thing->frame.position - position);
             if (!knownThing || d2 < best) {
-                knownThing = things[t];
+                knownThing = things.objects[t];
                 best = d2;
             }
         }
@@ -228,12 +211,12 @@ void CFerroGroup::OnGroupAttacked(int attacker, float damage, bool relayed)
             if (enemy->members[i].glider && !enemy->members[i].glider->dead)
                 glider = enemy->members[i].glider;
         if (glider) {
-            CZJObject* towers[kMaxNearby];
-            const int n = Nearby(position, 1000.0f, kTower, towers);
-            for (int t = 0; t < n; ++t) {
-                const float reach = towers[t]->radius - 200.0f;
-                if (reach * reach > Vec3LengthSq(towers[t]->frame.position - position))
-                    static_cast<CTowerObject*>(towers[t])->Alert(glider);
+            CObjectList::SRealTimeList towers;
+            ObjectList.GetRealTimeObjectList(position, 1000.0f, CZJObject::kTower, towers);
+            for (int t = 0; t < towers.count; ++t) {
+                const float reach = towers.objects[t]->radius - 200.0f;
+                if (reach * reach > Vec3LengthSq(towers.objects[t]->frame.position - position))
+                    static_cast<CTowerObject*>(towers.objects[t])->Alert(glider);
             }
         }
     }
@@ -311,8 +294,12 @@ void CFerroGroup::EscapeFromGroup(CFerroGroup* group)
 {
     SetState(kEscaping);
     followed = group;
-    if (group && group == FerroGroupList.At(0) && timeInState < 1.0f && timeInState + FrameTime >= 1.0f)
+    // Several orders may come in one frame (a hit orders the escape twice): the clock moves to 1 s
+    // so that ESCAPE goes once, as ATTACK does.
+    if (group && group == FerroGroupList.At(0) && timeInState < 1.0f && timeInState + FrameTime >= 1.0f) {
+        timeInState = 1.0f;
         SendMessage("ESCAPE");
+    }
 }
 
 void CFerroGroup::SetState(int32_t s)

@@ -13,6 +13,8 @@
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -207,19 +209,32 @@ void CTransFerroGroup::Run(float dt)
         return;
     }
     distance += (forward ? 1.0f : -1.0f) * kCaravanSpeed * dt;
-    // A long step may pass both ends: reflect until the distance lies on the route.
+    // A long step may pass both ends: reflect until the distance lies on the route. Once both
+    // ends have turned the caravan back, whole round trips change nothing and are folded away. A
+    // route of coincident points turns once a step.
+    bool turnedAtEnd = false;
+    bool turnedAtStart = false;
     while (distance > routeLength || distance < 0.0f) {
+        if (turnedAtEnd && turnedAtStart) {
+            const float trip = 2.0f * routeLength;
+            distance = distance > routeLength ? routeLength + std::fmod(distance - routeLength, trip)
+                                              : -std::fmod(-distance, trip);
+        }
         if (distance > routeLength) {
             forward = 0;
             distance = 2.0f * routeLength - distance;
+            turnedAtEnd = true;
             if (ArriveAt(routeCount - 1))
                 return;
         } else {
             forward = 1;
             distance = -distance;
+            turnedAtStart = true;
             if (ArriveAt(0))
                 return;
         }
+        if (routeLength <= 0.0f)
+            distance = 0.0f;
     }
     position = PositionAt(distance);
 }
@@ -340,7 +355,10 @@ void CTransFerroGroup::SaveGame(XMemBuffer& stream, bool withConfig)
 void CTransFerroGroup::LoadGame(XMemBuffer& stream, bool withConfig)
 {
     CFerroGroup::LoadGame(stream, withConfig);
-    distance = stream.ReadF32();
+    // A damaged distance is brought back onto the route: to the nearest end, or to the start when
+    // it is not a number.
+    const float saved = stream.ReadF32();
+    distance = std::isnan(saved) ? 0.0f : std::clamp(saved, 0.0f, routeLength);
     stream.Read(&forward, 1);
     legIndex = std::max(0, std::min(stream.ReadI32(), std::max(routeCount - 1, 0)));
 }

@@ -50,7 +50,7 @@ protected:
             { "Оборудование", EquipmentTable() },
             { "Оружие", "[GUN_L]\n[GUN_H]\n" },
             { "Снаряды", "[MIS_BOMB]\nWEIGHT=2\n" },
-            { "Товары", "[TOV_A]\nMASSA=2\n" },
+            { "Товары", "[TOV_A]\nMASSA=2\n[TOV_B]\nMASSA=2\n[TOV_C]\nMASSA=4\n" },
             { "Конфигурации", FullRow("CFG_STARTUP") + FullRow("CFG_GUARD") },
             { "Организации",
                 "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_GUARDS]\n[ORG_TRANSES]\n[ORG_NPC]\n[BANDITS]\n" },
