@@ -2,7 +2,6 @@
 #include "ui/CRenderer.h"
 
 #include "ai/CFerrovant.h"
-#include "app/GameSettings.h"
 #include "foundation/CViewFrame.h"
 #include "foundation/CallTrace.h"
 #include "platform/gfx/device.h"
@@ -121,7 +120,7 @@ void CRenderer::Render()
         DrawKokpit();
     if (showInfoPanel)
         DrawInfoPanel();
-    if (GameSettings.ShowFPS && g_pFont) {
+    if (showFps && g_pFont) {
         char text[32];
         std::snprintf(text, sizeof text, "FPS=%d", frameRate);
         g_pFont->PrintText(172, 1, text, 0x80FFFF00u);

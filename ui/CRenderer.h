@@ -115,12 +115,13 @@ public:
     uint8_t hideTerrain = 0;
     plat::gfx::Viewport viewport {};
 
-    // Set by the game flow each frame: the transition state and its timer, the cockpit switch,
-    // aiming along the glider's forward axis, and the frame rate shown with "ShowFPS".
+    // Set by the game flow: the transition state and its timer, the cockpit switch, aiming along
+    // the glider's forward axis, and the "ShowFPS" setting with the frame rate it shows.
     int32_t transitionState = 0;
     float transitionTimer = 0.0f;
     uint8_t kokpitOn = 1;
     uint8_t aimForward = 0;
+    uint8_t showFps = 0;
     int32_t frameRate = 0;
 
 private:
