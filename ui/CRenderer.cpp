@@ -183,6 +183,22 @@ void CRenderer::AddPiece(float x1, float y1, float x2, float y2, float u, float 
     ++s_pieces;
 }
 
+void CRenderer::AddQuad(const float (&xs)[4], const float (&ys)[4], float u1, float v1, float u2, float v2)
+{
+    if (!m_largeBatch.vertices || m_largeBatch.vertexCount + 4 > m_largeBatch.vertexCapacity)
+        return;
+    for (int i = 0; i < 4; ++i) {
+        const float u = i % 2 ? u2 : u1;
+        const float v = i / 2 ? v2 : v1;
+        auto* vertex = reinterpret_cast<SScreenVertex*>(
+            m_largeBatch.vertices + size_t(m_largeBatch.vertexCount + uint32_t(i)) * m_largeBatch.stride);
+        *vertex = { xs[i] - 0.5f, ys[i] - 0.5f, 0.0f, 0.00001f, u, v, u, v };
+    }
+    m_largeBatch.vertexCount += 4;
+    m_largeBatch.indexCount += 6;
+    ++s_pieces;
+}
+
 void CRenderer::FlushPieces(int slot, CTexture* texture)
 {
     if (m_largeBatch.vertexCount != 0 && g_pModelManager && g_pModelManager->ScreenSlot() >= 0

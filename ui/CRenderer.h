@@ -11,6 +11,7 @@
 #include "ui/WeaponPanel.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CFerrovant;
@@ -66,6 +67,11 @@ public:
         int32_t markDistance = 0;
     };
 
+    // A point projected by the view-projection matrix.
+    struct SClip {
+        float x, y, w;
+    };
+
     CRenderer();
     ~CRenderer();
     CRenderer(const CRenderer&) = delete;
@@ -87,6 +93,10 @@ public:
     void DrawPanels(const SKokpitFrame& frame);
     void DrawTarget();
     void DrawQuest();
+    // The target's organisation icon, its group's rating pips and its name.
+    void DrawTargetBadge(const CGliderObject& target);
+    // The aiming mark where the glider's weapons point.
+    void DrawAimingMark(const CGliderObject& glider);
     void DrawInfoPanel();
     void DrawVeil();
     void DrawScreenMasks();
@@ -102,6 +112,8 @@ public:
     static std::vector<SWeaponPanel> WeaponPanels(const CGliderObject& glider);
     static std::vector<SLamp> Lamps(const CGliderObject& glider, const CFerrovant& machine);
     static std::vector<SDamaged> DamagedParts(const CFerrovant& machine);
+    // The information panel's lines about a target.
+    static std::vector<std::string> InfoPanelLines(const CGliderObject& target);
 
     int32_t texAll = -1;
     int32_t texIcons = -1;
@@ -127,11 +139,17 @@ public:
 private:
     // Shader slots: plain pieces, two textures, a picture, tinted pieces, the factor colour alone.
     static constexpr int kPlainSlot = 6;
+    static constexpr int kPipSlot = 11;
     static constexpr int kMaskSlot = 17;
     static constexpr int kPictureSlot = 18;
     static constexpr int kTintSlot = 19;
     static constexpr int kBarSlot = 29;
 
+    // The arrow toward a group member out of view.
+    void DrawArrow(const SClip& clip, uint32_t colour);
+    // A quad of any four corners (top left, top right, bottom left, bottom right) showing the whole
+    // texture from (u1, v1) to (u2, v2), added to the pieces.
+    void AddQuad(const float (&xs)[4], const float (&ys)[4], float u1, float v1, float u2, float v2);
     // A quad of the factor colour alone, blended.
     void DrawBar(uint32_t colour, float x1, float y1, float x2, float y2);
     // Screen pieces: a quad of (x1, y1)-(x2, y2) showing the texture from texel (u, v) one to one.

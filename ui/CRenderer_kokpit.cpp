@@ -165,6 +165,9 @@ void CRenderer::DrawKokpit()
         frame.markDistance = int32_t(Vec3Length(offset));
     }
     DrawPanels(frame);
+    DrawAimingMark(glider);
+    if (glider.target && glider.target->type == 14)
+        DrawTargetBadge(*static_cast<const CGliderObject*>(glider.target));
     DrawQuest();
 }
 

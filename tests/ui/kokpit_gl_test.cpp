@@ -1,7 +1,9 @@
 // The cockpit drawn by the OpenGL backend on the offscreen driver at 800 x 600, from an atlas the
 // test paints (a solid colour per piece, white where a piece is tinted), read back pixel by pixel
 // (±2 a channel). A failed check leaves a screenshot "kokpit.bmp" in the test's folder.
+#include "ai/CFerroGroup.h"
 #include "foundation/CTimer.h"
+#include "foundation/CViewFrame.h"
 #include "platform/gfx/device.h"
 #include "platform/win/text.h"
 #include "render/CModelManager.h"
@@ -13,6 +15,8 @@
 #include "tools/texture/image_files.h"
 #include "ui/CRenderer.h"
 #include "ui/ScannerTexture.h"
+#include "world/objects/CGliderObject.h"
+#include "world/objects/PlayerGlobals.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +36,7 @@ constexpr uint32_t kClear = 0xFF102030u;
 constexpr uint32_t kIconColour = 0xFF00C0C0u;
 constexpr uint32_t kGreen = 0x93EE6Bu;
 constexpr uint32_t kOrange = 0xFF6C00u;
+constexpr uint32_t kPipColour = 0xFFFFD040u;
 
 // Plain pieces have their own colour; tinted ones are white.
 const std::map<std::string, uint32_t> kPieceColours = {
@@ -91,11 +96,21 @@ protected:
         WriteBytes("kt_icons.dds", tex::EncodeDds32(Painted(256, 512, kIconColour)));
         WriteBytes("interlace.dds", tex::EncodeDds32(Painted(16, 16, 0xFFFFFFFFu)));
         WriteBytes("mask.dds", tex::EncodeDds32(Painted(64, 64, 0xFF808080u)));
+        tex::Picture icons = Painted(256, 256, 0);
+        for (uint32_t y = 184; y < 208; ++y)
+            for (uint32_t x = 1; x < 25; ++x)
+                icons.argb[size_t(y) * 256 + x] = kPipColour;
+        WriteBytes("int_icons.dds", tex::EncodeDds32(icons));
+        WriteBytes("corner.dds", tex::EncodeDds32(Painted(32, 32, 0xFFFFFFFFu)));
+        WriteBytes("arrow.dds", tex::EncodeDds32(Painted(32, 32, 0xFFFFFFFFu)));
         WriteTable(CP1251("Текстуры"),
             { { "TEX_KT_ALL", { { "Filename", "kt_all.dds" }, { "TEXTURETYPE", "2" } } },
                 { "TEX_KT_ICONS", { { "Filename", "kt_icons.dds" }, { "TEXTURETYPE", "2" } } },
                 { "TEX_INT_INTERLACE", { { "Filename", "interlace.dds" }, { "TEXTURETYPE", "2" } } },
-                { "TEX_INT_SCREEN_MASK", { { "Filename", "mask.dds" }, { "TEXTURETYPE", "2" } } } });
+                { "TEX_INT_SCREEN_MASK", { { "Filename", "mask.dds" }, { "TEXTURETYPE", "2" } } },
+                { "TEX_INT_ICONS", { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } },
+                { "TEX_KT_TARGET_CORNER", { { "Filename", "corner.dds" }, { "TEXTURETYPE", "2" } } },
+                { "TEX_KT_TARGET_ARROW", { { "Filename", "arrow.dds" }, { "TEXTURETYPE", "2" } } } });
         m_textures = std::make_unique<TextureManager>();
         m_textures->Init(CP1251("Текстуры"));
         g_pTextureManager = m_textures.get();
@@ -247,4 +262,49 @@ TEST_F(KokpitGlTest, damageBracketsShowOnlyWhileHitsDecay)
     EXPECT_FALSE(At(400, 460, kClear & 0xFFFFFF));
 }
 
+TEST_F(KokpitGlTest, aTargetAloneShowsItsLevelAsOverlappingPips)
+{
+    CFerroGroup group;
+    group.memberCount = 1;
+    group.members[0].level = 3;
+    group.members[0].group = &group;
+    CGliderObject target;
+    target.ferrovant = &group.members[0];
+    Frame([&] { renderer.DrawTargetBadge(target); });
+    // Pips from x = W - 135 + 3 (level - i): 800 - 135 + 3 .. 800 - 135 + 9, 24 wide, at y = H - 36.
+    EXPECT_TRUE(At(800 - 135 + 3 + 1, 600 - 36 + 12, kPipColour & 0xFFFFFF));
+    EXPECT_TRUE(At(800 - 135 + 9 + 23, 600 - 36 + 12, kPipColour & 0xFFFFFF));
+    EXPECT_TRUE(At(800 - 135 + 9 + 25, 600 - 36 + 12, kClear & 0xFFFFFF));
+}
+
+TEST_F(KokpitGlTest, membersInViewGetBracketsAndOneBehindAnArrow)
+{
+    const CViewFrame saved = ViewFrame;
+    Matrix4Identity(ViewFrame.combined);
+    ViewFrame.position = { 0.0f, 0.0f, -1.0f };
+    ViewFrame.forward = { 0.0f, 0.0f, 1.0f };
+    CFerroGroup group;
+    group.memberCount = 2;
+    CGliderObject gliders[2];
+    for (int i = 0; i < 2; ++i) {
+        gliders[i].ferrovant = &group.members[i];
+        gliders[i].radius = 0.01f;
+        group.members[i].glider = &gliders[i];
+        group.members[i].group = &group;
+    }
+    gliders[0].frame.position = { 0.0f, 0.0f, 0.0f }; // the centre of the screen
+    gliders[1].frame.position = { 5.0f, 0.0f, 0.0f }; // far right: out of view
+    CGliderObject player;
+    player.target = &gliders[0];
+    CZJObject* savedPlayer = PlayerObject;
+    PlayerObject = &player;
+    Frame([&] { renderer.DrawTarget(); });
+    PlayerObject = savedPlayer;
+    ViewFrame = saved;
+    // s = -8 + 800 x 0.01 x 0.5 = -4: the first corner spans x 372..404 and y 273..305.
+    EXPECT_TRUE(At(380, 280, 0x808080)); // grey: no target record of the player's team
+    // The arrow at the right edge: a = 5 / 50 = 0.1, g = 1.3 sqrt(0.11), anchor x = 400 (1 + a / g).
+    const float a = 0.1f / (1.3f * std::sqrt(0.11f));
+    EXPECT_FALSE(At(uint32_t(400.0f * (1.0f + a)) - 8, 300, kClear & 0xFFFFFF));
+}
 } // namespace
