@@ -4,7 +4,11 @@
 #include "ai/CFerrovant.h"
 #include "foundation/CTimer.h"
 #include "foundation/CallTrace.h"
+#include "platform/gfx/device.h"
+#include "platform/gfx/states.h"
+#include "render/CModelManager.h"
 #include "render/Graphic.h"
+#include "render/Mesh.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
 #include "ui/CMessager.h"
@@ -339,19 +343,60 @@ void CRenderer::DrawBrackets(const SKokpitFrame& frame, CTexture* atlas)
 {
     if (frame.armourHits == 0.0f && frame.hullHits == 0.0f && frame.shieldHits == 0.0f)
         return;
+    plat::gfx::Device* device = g_Graphic.GetDevice();
+    if (!device || !g_pModelManager || g_pModelManager->ScreenSlot() < 0)
+        return;
     const float m = std::min(1.0f, std::max({ frame.armourHits, frame.hullHits, frame.shieldHits }));
     const float f = float((std::sin(4.0 * kPi * GameClock) * m + 1.0 - m) * 0.25 + 0.75);
     const int32_t w = g_Graphic.ScreenWidth();
     const int32_t h = g_Graphic.ScreenHeight();
     const SKokpitPiece& lower = Piece("bracket lower");
     const SKokpitPiece& right = Piece("bracket right");
-    const uint32_t colour = uint32_t(f * 255.0f) << 24 | 0xFFFFFFu;
-    const auto draw = [&](const SKokpitPiece& p, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-        DrawTinted(atlas, colour, float(x1), float(y1), float(x2), float(y2), float(p.u), float(p.v), kAtlas,
-            kAtlas);
+    const auto add = [&](const SKokpitPiece& p, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+        AddPiece(float(x1), float(y1), float(x2), float(y2), float(p.u), float(p.v), kAtlas, kAtlas);
     };
-    draw(lower, w / 2 - 96, 3 * h / 4 - 32, w / 2 + 97, 3 * h / 4 + 34);
-    draw(lower, w / 2 - 96, h / 4 + 32, w / 2 + 97, h / 4 - 34);
-    draw(right, 3 * w / 4 - 32, h / 2 - 96, 3 * w / 4 + 34, h / 2 + 97);
-    draw(right, w / 4 + 32, h / 2 - 96, w / 4 - 34, h / 2 + 97);
+    add(lower, w / 2 - 96, 3 * h / 4 - 32, w / 2 + 97, 3 * h / 4 + 34);
+    add(lower, w / 2 - 96, h / 4 + 32, w / 2 + 97, h / 4 - 34);
+    add(right, 3 * w / 4 - 32, h / 2 - 96, 3 * w / 4 + 34, h / 2 + 97);
+    add(right, w / 4 + 32, h / 2 - 96, w / 4 - 34, h / 2 + 97);
+    m_largeBatch.firstVertex = m_largeBatch.firstIndex = 0;
+    Mesh* mesh = g_pModelManager->GetRenderSingleBufMesh(g_pModelManager->ScreenSlot(), m_largeBatch);
+    m_largeBatch.vertexCount = m_largeBatch.indexCount = 0;
+    if (!mesh)
+        return;
+    // Colour = atlas x factor; alpha = atlas alpha - f, then squared and times four.
+    using plat::gfx::Arg;
+    using plat::gfx::RenderState;
+    using plat::gfx::StageState;
+    using plat::gfx::TextureArg;
+    using plat::gfx::TextureOp;
+    const auto stage = [&](uint32_t i, StageState state, uint32_t value) {
+        device->SetTextureStageState(i, state, value);
+    };
+    device->SetRenderState(RenderState::TextureFactor, uint32_t(f * 255.0f) << 24 | 0xFFFFFFu);
+    stage(0, StageState::ColorOp, uint32_t(TextureOp::Modulate));
+    stage(0, StageState::ColorArg1, Arg(TextureArg::Texture));
+    stage(0, StageState::ColorArg2, Arg(TextureArg::TFactor));
+    stage(0, StageState::AlphaOp, uint32_t(TextureOp::Subtract));
+    stage(0, StageState::AlphaArg1, Arg(TextureArg::Texture));
+    stage(0, StageState::AlphaArg2, Arg(TextureArg::TFactor));
+    stage(1, StageState::ColorOp, uint32_t(TextureOp::SelectArg1));
+    stage(1, StageState::ColorArg1, Arg(TextureArg::Current));
+    stage(1, StageState::AlphaOp, uint32_t(TextureOp::Modulate4x));
+    stage(1, StageState::AlphaArg1, Arg(TextureArg::Current));
+    stage(1, StageState::AlphaArg2, Arg(TextureArg::Current));
+    device->SetRenderState(RenderState::AlphaBlendEnable, 1);
+    device->SetRenderState(RenderState::SrcBlend, uint32_t(plat::gfx::Blend::SrcAlpha));
+    device->SetRenderState(RenderState::DestBlend, uint32_t(plat::gfx::Blend::InvSrcAlpha));
+    device->SetRenderState(RenderState::CullMode, uint32_t(plat::gfx::Cull::None));
+    if (atlas)
+        atlas->SetToStage(0);
+    mesh->Render(true);
+    stage(1, StageState::ColorOp, uint32_t(TextureOp::Disable));
+    stage(1, StageState::AlphaOp, uint32_t(TextureOp::Disable));
+    device->SetRenderState(RenderState::SrcBlend, uint32_t(plat::gfx::Blend::One));
+    device->SetRenderState(RenderState::DestBlend, uint32_t(plat::gfx::Blend::Zero));
+    device->SetRenderState(RenderState::CullMode, uint32_t(plat::gfx::Cull::Ccw));
+    if (g_TexShaderManager)
+        g_TexShaderManager->ResetCurrent();
 }

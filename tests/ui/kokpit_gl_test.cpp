@@ -251,15 +251,25 @@ TEST_F(KokpitGlTest, veilAndScreenMasksBlendOverTheFrame)
     EXPECT_TRUE(At(400, 300, 0x081018)); // the frame times the mask's 0.5
 }
 
-TEST_F(KokpitGlTest, damageBracketsShowOnlyWhileHitsDecay)
+TEST_F(KokpitGlTest, damageBracketsPulseThroughTheirStageStates)
 {
-    GameClock = 0.125;
     CRenderer::SKokpitFrame frame = Healthy();
+    GameClock = 0.375; // sin(4 pi t) = -1
     Frame([&] { renderer.DrawPanels(frame); });
-    EXPECT_TRUE(At(400, 460, kClear & 0xFFFFFF));
+    EXPECT_TRUE(At(400, 460, kClear & 0xFFFFFF)); // no hits: no brackets
+    // Hits 1: f = 0.5, alpha (1 - 0.5)^2 x 4 = 1: the lower bracket in its own colour.
     frame.armourHits = 1.0f;
     Frame([&] { renderer.DrawPanels(frame); });
-    EXPECT_FALSE(At(400, 460, kClear & 0xFFFFFF));
+    EXPECT_TRUE(At(400, 460, 0xC000C0));
+    // Hits 0.5: f = 0.75, alpha 0.25^2 x 4 = 0.25 over the clear colour.
+    frame.armourHits = 0.5f;
+    Frame([&] { renderer.DrawPanels(frame); });
+    EXPECT_TRUE(At(400, 460, 0x3C1854));
+    // At the pulse's top f = 1: alpha 0, nothing shows.
+    GameClock = 0.125;
+    frame.armourHits = 1.0f;
+    Frame([&] { renderer.DrawPanels(frame); });
+    EXPECT_TRUE(At(400, 460, kClear & 0xFFFFFF));
 }
 
 TEST_F(KokpitGlTest, aTargetAloneShowsItsLevelAsOverlappingPips)
