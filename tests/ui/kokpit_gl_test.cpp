@@ -318,3 +318,22 @@ TEST_F(KokpitGlTest, membersInViewGetBracketsAndOneBehindAnArrow)
     EXPECT_FALSE(At(uint32_t(400.0f * (1.0f + a)) - 8, 300, kClear & 0xFFFFFF));
 }
 } // namespace
+
+namespace {
+
+// A whole frame without a location: the world passes draw nothing, the frame ends and the three
+// counters start again.
+TEST_F(KokpitGlTest, aFrameWithoutALocationEndsAndClearsTheCounters)
+{
+    renderer.Render();
+    renderer.DrawPanels(Healthy());
+    EXPECT_GT(CRenderer::PiecesDrawn(), 0u);
+    EXPECT_GT(CRenderer::DrawCalls(), 0u);
+    EXPECT_GT(CRenderer::Primitives(), 0u);
+    renderer.EndFrame();
+    EXPECT_EQ(CRenderer::PiecesDrawn(), 0u);
+    EXPECT_EQ(CRenderer::DrawCalls(), 0u);
+    EXPECT_EQ(CRenderer::Primitives(), 0u);
+}
+
+} // namespace
