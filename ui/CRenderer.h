@@ -17,7 +17,6 @@
 class CFerrovant;
 class CGliderObject;
 class CTexture;
-class Mesh;
 
 // A texel rectangle of a cockpit piece: its origin in the atlas and its size in pixels.
 struct SKokpitPiece {
@@ -37,9 +36,7 @@ uint32_t WarningSignColour(int sign, double clock);
 
 class CRenderer {
 public:
-    static constexpr int kMaxWeapons = 4;
     static constexpr int kMaxLamps = 20;
-    static constexpr int kMaxDamaged = 3;
 
     struct SLamp {
         int32_t icon;

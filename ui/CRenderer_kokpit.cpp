@@ -180,7 +180,7 @@ void CRenderer::DrawPanels(const SKokpitFrame& frame)
     const std::vector<SWeaponPanel>& weapons = frame.weapons;
     const std::vector<SLamp>& lamps = frame.lamps;
     const std::vector<SDamaged>& damaged = frame.damaged;
-    CTexture* atlas = g_pTextureManager ? Texture(g_pTextureManager->FindTexture("TEX_KT_ALL")) : nullptr;
+    CTexture* atlas = Texture(texAll);
     CTexture* icons = g_pTextureManager ? Texture(g_pTextureManager->FindTexture("TEX_KT_ICONS")) : nullptr;
     const float W = float(g_Graphic.ScreenWidth());
     const float H = float(g_Graphic.ScreenHeight());
