@@ -130,6 +130,13 @@ bool CMessager::Init()
     return true;
 }
 
+std::string CMessager::FirstBlockName() const
+{
+    // A copy: deleting the block moves the block list under the window's own name.
+    const char* name = m_window->GetFirstBlockName();
+    return name ? name : "";
+}
+
 const CMessager::SSlot* CMessager::SlotOf(const char* block) const
 {
     if (!m_window || !m_ring || !m_window->SetBlock(block, true))
@@ -168,7 +175,7 @@ void CMessager::AddMessage(const char* text, int colour, const char* name)
         m_head = (m_head + 1) % kCapacity;
     // A full window gives up its oldest messages rather than the new one.
     while (!m_window->WouldAccept() && m_window->BlockCount() > 0)
-        m_window->DelBlock(m_window->GetFirstBlockName(), false);
+        m_window->DelBlock(FirstBlockName().c_str(), false);
     m_window->AddText(markup, slot.name, true);
     m_window->SetBlockValue(slot.name, index);
     m_window->SetFlags(0, 1, 1);
@@ -203,11 +210,11 @@ void CMessager::Run()
             }
         }
         if (m_window->BlockCount() > 0) {
-            const char* first = m_window->GetFirstBlockName();
-            const SSlot* slot = SlotOf(first);
+            const std::string first = FirstBlockName();
+            const SSlot* slot = SlotOf(first.c_str());
             if (slot && Now() - slot->time > kKeptFor) {
                 try {
-                    m_window->DelBlock(first, false);
+                    m_window->DelBlock(first.c_str(), false);
                 } catch (...) {
                     WriteErrorLog("KokpitDelBlock");
                 }

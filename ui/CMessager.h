@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class CHtmlControl;
 class CMessager;
@@ -81,6 +82,8 @@ private:
     static double DefaultClock();
     float FrameStep() const;
     void DrawWarningSign();
+    // The window's first block name, copied.
+    std::string FirstBlockName() const;
     // The slot of a block name, or null.
     const SSlot* SlotOf(const char* block) const;
 
