@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -91,16 +93,15 @@ bool IsTagWord(std::string_view token)
     return Classify(token, true, attribute) != Tag::Text;
 }
 
-uint32_t ReadColour(std::string_view value, uint32_t fallback)
+int ColourName(std::string_view value, long& number)
 {
-    for (const NamedColour& row : kColourNames) {
-        if (value == row.name)
-            return row.value;
+    number = 0;
+    for (int i = 0; i < int(std::size(kColourNames)); ++i) {
+        if (value == kColourNames[i].name)
+            return i;
     }
-    const std::string digits(value);
-    const long number = std::strtol(digits.c_str(), nullptr, 16);
-    const uint32_t colour = uint32_t(number) & 0xFFFFFF;
-    return number != 0 && colour != 0 ? colour : fallback;
+    number = std::strtol(std::string(value).c_str(), nullptr, 16);
+    return -1;
 }
 
 } // namespace mhtl
@@ -196,10 +197,14 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                     ++lineCount;
                     break;
                 }
-                case Tag::Color:
-                    currentColour
-                        = attribute.empty() ? defaultColour : mhtl::ReadColour(attribute, defaultColour);
+                case Tag::Color: {
+                    // A name counts before any hex reading; zero, black included, is the default.
+                    long number = 0;
+                    const int name = mhtl::ColourName(attribute, number);
+                    const uint32_t colour = uint32_t(number) & 0xFFFFFF;
+                    currentColour = name >= 0 ? namedColours[name] : (colour != 0 ? colour : defaultColour);
                     break;
+                }
                 case Tag::Font: {
                     const std::string digits(attribute);
                     font = attribute.empty() ? 0 : int32_t(std::strtol(digits.c_str(), nullptr, 10));

@@ -34,9 +34,9 @@ template <class Visit> void ForEachToken(std::string_view text, Visit&& visit)
 }
 // Whether a bracketed token names a tag (the word alone, or the word, ":" and an attribute).
 bool IsTagWord(std::string_view token);
-// A colour tag's value: one of the eight names (whole, case-sensitive), else hexadecimal; zero
-// gives the fallback.
-uint32_t ReadColour(std::string_view value, uint32_t fallback);
+// A colour tag's value: the index (0..7) of the named colour it names whole and case-sensitive,
+// else -1 with number set to its hexadecimal reading (0 when none).
+int ColourName(std::string_view value, long& number);
 
 // Whether a record's kind is the word; the first byte decides most cases without a comparison.
 inline bool KindIs(const CXAnsiString& kind, const char* word)
