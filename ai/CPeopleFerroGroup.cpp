@@ -224,12 +224,14 @@ void CPeopleFerroGroup::LoadGame(XMemBuffer& stream, bool withConfig)
 
 void CHunterFerroGroup::Init()
 {
-    if (huntPoints.empty() || g_RoadManager.NodeCount() == 0) {
+    const int points = g_RoadManager.NodeCount();
+    const bool anyValid = std::any_of(
+        huntPoints.begin(), huntPoints.end(), [points](int32_t p) { return p >= 0 && p < points; });
+    if (!anyValid) {
         active = 0;
         return;
     }
     CPeopleFerroGroup::Init();
-    const int points = g_RoadManager.NodeCount();
     do
         targetPoint = Rand() % points;
     while (std::find(huntPoints.begin(), huntPoints.end(), targetPoint) == huntPoints.end());

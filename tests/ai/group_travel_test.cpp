@@ -129,6 +129,16 @@ TEST_F(GroupTravelTest, AHunterBetweenTwoCandidatesTakesTheOther)
     }
 }
 
+TEST_F(GroupTravelTest, AHunterWhosePointsAreAllOffTheRoadStaysInactive)
+{
+    Node(0, 0);
+    auto& hunter
+        = Group<CHunterFerroGroup>("HUNTER", 1, CFerroGroup::kHunter, "BANDITS", [](CHunterFerroGroup& g) {
+              g.huntPoints = { -1, 7 };
+          });
+    EXPECT_EQ(hunter.active, 0);
+}
+
 TEST_F(GroupTravelTest, HuntersAndPeopleWithoutPointsStayInactiveWithoutMembers)
 {
     zoq::tools::world::ObjectsFile file;
