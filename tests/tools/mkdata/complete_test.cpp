@@ -42,6 +42,7 @@
 #include "tools/script/script_compiler.h"
 #include "tools/ui/markup_host.h"
 #include "ui/CMHTLWindow_local.h"
+#include "ui/CRenderer.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -967,4 +968,48 @@ TEST_F(CompleteTest, TheMapViewOverThePondShowsTerrainWaterAndDetails)
     EXPECT_GE(layers, 1);
     EXPECT_GE(objects + deferred, 1);
     EXPECT_GT(draws, 0);
+}
+
+// The cockpit atlas paints every texel the cockpit cuts from it (clipped to the atlas), keeps
+// columns 0 and 1 of rows 174-367 clear for the bracket that wraps onto them, and the warning
+// words have eight rows of 30 pixels; every equipment lamp has an icon cell.
+TEST_F(CompleteTest, CockpitAtlasPaintsEveryPieceAndWarningsHaveEightRows)
+{
+    CTexture* atlas = m_textures->GetTexture(m_textures->FindTexture("TEX_KT_ALL"));
+    ASSERT_NE(atlas, nullptr);
+    ASSERT_NE(atlas->GetTexture(), nullptr);
+    plat::gfx::Texture& texture = *atlas->GetTexture();
+    ASSERT_EQ(texture.Width(), 512u);
+    ASSERT_EQ(texture.Height(), 512u);
+    plat::gfx::LockedRect locked;
+    ASSERT_EQ(texture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
+    const auto alpha = [&](int x, int y) {
+        uint32_t texel = 0;
+        std::memcpy(&texel, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
+        return texel >> 24;
+    };
+    const auto keptClear = [](int x, int y) { return x < 2 && y >= 174 && y < 368; };
+    for (const SKokpitPiece& piece : KokpitPieces()) {
+        int unpainted = 0;
+        for (int y = piece.v; y < std::min(piece.v + piece.height, 512); ++y)
+            for (int x = piece.u; x < std::min(piece.u + piece.width, 512); ++x)
+                unpainted += alpha(x, y) == 0 && !keptClear(x, y);
+        EXPECT_EQ(unpainted, 0) << piece.name;
+    }
+    for (int y = 174; y < 368; ++y) {
+        for (int x = 0; x < 2; ++x)
+            ASSERT_EQ(alpha(x, y), 0u) << x << "," << y;
+    }
+    texture.UnlockRect(0);
+
+    int32_t width = 0;
+    int32_t height = 0;
+    m_surfaces->GetSize(m_surfaces->FindSurface("SUF_INT_TEXT"), width, height);
+    EXPECT_EQ(width, 256);
+    EXPECT_EQ(height, 8 * 30);
+
+    for (int i = 0; i < g_EquipmentManager.EquipmentCount(); ++i) {
+        const SEquipmentType& row = g_EquipmentManager.GetEquipment(i);
+        EXPECT_TRUE(!row.lamp || (row.icon >= 0 && row.icon < 64)) << i;
+    }
 }
