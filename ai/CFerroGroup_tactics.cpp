@@ -58,7 +58,7 @@ void CFerroGroup::SpyGroups()
             if (targetCount < kMaxTargets - 1 || (g == 0 && targetCount < kMaxTargets))
                 Target(targetCount++) = TargetRecord { g, 0, 0.0f, 1.0f, 0.0f, 0.0f, 0 };
         }
-        CObjectList::SRealTimeList towers;
+        SObjectQuery towers;
         ObjectList.GetRealTimeObjectList(position, 1000.0f, CZJObject::kTower, towers);
         for (int t = 0; t < towers.count; ++t) {
             const CZJObject* tower = towers.objects[t];
@@ -102,7 +102,7 @@ void CFerroGroup::SpyGroups()
     }
     if (!assembled) {
         knownThing = nullptr;
-        CObjectList::SRealTimeList things;
+        SObjectQuery things;
         ObjectList.GetRealTimeObjectList(position, 200.0f, CZJObject::kThing, things);
         float best = 0.0f;
         for (int t = 0; t < things.count; ++t) {
@@ -211,7 +211,7 @@ void CFerroGroup::OnGroupAttacked(int attacker, float damage, bool relayed)
             if (enemy->members[i].glider && !enemy->members[i].glider->dead)
                 glider = enemy->members[i].glider;
         if (glider) {
-            CObjectList::SRealTimeList towers;
+            SObjectQuery towers;
             ObjectList.GetRealTimeObjectList(position, 1000.0f, CZJObject::kTower, towers);
             for (int t = 0; t < towers.count; ++t) {
                 const float reach = towers.objects[t]->radius - 200.0f;

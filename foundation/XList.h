@@ -1,7 +1,9 @@
 // XList: a doubly linked list of item pointers with one walk cursor. When it owns its items,
 // removing a node deletes the item through DeleteItem (plain delete unless overridden).
 // A walk: First(), then Next() returns each item and moves the cursor past it, so DeleteCurrent
-// removes the item that Next() has just returned.
+// removes the item that Next() has just returned. A range-for walk keeps a position of its own,
+// already past the visited item, so the visit may remove that item (but not its successor) and
+// other walks, nested or not, leave it alone.
 #pragma once
 
 #include "foundation/CallTrace.h"
@@ -113,6 +115,31 @@ private:
         Node* prev;
     };
 
+public:
+    class Walk {
+    public:
+        explicit Walk(const Node* node) noexcept
+            : m_node(node)
+            , m_next(node ? node->next : nullptr)
+        {
+        }
+        T* operator*() const noexcept { return m_node->item; }
+        Walk& operator++() noexcept
+        {
+            m_node = m_next;
+            m_next = m_node ? m_node->next : nullptr;
+            return *this;
+        }
+        bool operator!=(const Walk& other) const noexcept { return m_node != other.m_node; }
+
+    private:
+        const Node* m_node;
+        const Node* m_next;
+    };
+    Walk begin() const noexcept { return Walk(m_head); }
+    Walk end() const noexcept { return Walk(nullptr); }
+
+private:
     // Unlinks and frees the node before deleting an owned item, so a failing item destructor
     // leaves the list consistent.
     void DeleteNode(Node* node)

@@ -237,7 +237,7 @@ void CZJDPClient::SendData()
     std::size_t at = ObjectHeader::kSize;
     uint32_t count = 0;
     const double now = GameClock + clockOffset;
-    for (CZJObject* object : ObjectList.NetList()) {
+    for (CZJObject* object : ObjectList.ExtraList()) {
         const std::size_t room = kSendBuffer - at;
         if (room < kSendReserve)
             break;

@@ -175,7 +175,7 @@ bool SetDieHeight(M&, Args& a)
 
 bool AddSensor(M&, Args& a)
 {
-    ObjectList.AddSensor(Arg(a, 0));
+    ObjectList.AddSensor(MakeNameKey32(Arg(a, 0)));
     return true;
 }
 

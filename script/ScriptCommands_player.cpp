@@ -276,10 +276,7 @@ bool script_commands::IsGlider(M&, Args& a)
 bool script_commands::ShowObjectAtPos(M&, Args& a)
 {
     const char* point = Arg(a, 1);
-    const CHelperPoint* pointer = nullptr;
-    for (const CHelperPoint* candidate : ObjectList.Buildings())
-        pointer = !pointer && std::strncmp(candidate->name, point, sizeof candidate->name) == 0 ? candidate
-                                                                                                : pointer;
+    const CHelperPoint* pointer = ObjectList.FindHelperPoint(MakeNameKey32(point));
     if (!pointer) {
         WriteErrorLog(std::string("Pointer '") + point + "' not found");
         return true;

@@ -115,6 +115,7 @@ TEST_F(GroupTest, AFullDeletionListKeepsTheGlidersAndRetries)
     group.Disassemble();
     for (int i = 0; i < 499; ++i) {
         auto* stone = new CStoneObject;
+        stone->deferredDelete = 1;
         ObjectList.AddObject(stone);
         ObjectList.DeleteObject(stone);
     }

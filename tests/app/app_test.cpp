@@ -18,6 +18,8 @@
 #include "tools/texture/image_files.h"
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
+#include "world/objects/CObjectList.h"
+#include "world/objects/CZJObject.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +36,13 @@ uint32_t DefaultPoolObjects()
 {
     return g_Graphic.GetDevice()->Counts().resources[size_t(plat::gfx::Pool::Default)];
 }
+
+// A world object that counts its device-object releases.
+class DeviceObject : public CZJObject {
+public:
+    void ReleaseDeviceObjects() override { ++releases; }
+    int releases = 0;
+};
 
 // The application with hooks a test scripts: something to do after each frame, and a record of
 // the device-object steps, of the frames they happened at, of the default-pool objects when the
@@ -289,6 +298,8 @@ TEST_F(AppTest, aLostDeviceIsResetAndEveryStepRunsInOrder)
     ASSERT_EQ(g_Graphic.GetDevice()->SetRenderState(plat::gfx::RenderState::FogEnable, 1), Result::Ok);
     const int screenSlot = g_pModelManager->FindBuffer("SCREEN");
     ASSERT_GE(screenSlot, 0);
+    auto* worldObject = new DeviceObject;
+    ObjectList.AddObject(worldObject);
     std::unique_ptr<LaterEvents> restore;
     app.onFrame = [&](ScriptedApp& a) {
         if (a.FrameCount() == 1) {
@@ -338,6 +349,8 @@ TEST_F(AppTest, aLostDeviceIsResetAndEveryStepRunsInOrder)
         << "the restore adopts the new back buffer";
     EXPECT_EQ(g_Graphic.CurrentDepth(), g_Graphic.DepthSurface());
     EXPECT_EQ(LogLineCount("can`t restore"), 0);
+    EXPECT_EQ(worldObject->releases, 1) << "the world objects release theirs";
+    ObjectList.Clear();
 }
 
 TEST_F(AppTest, aFullScreenTheDisplayCannotShowBecomesAWindowOfTheAskedSize)

@@ -338,6 +338,7 @@ TestObject* AddObject(uint32_t networkId, bool owned, int type = 14)
     object->owned = owned ? 1 : 0;
     object->type = type;
     object->remote = 1;
+    object->runs = 1; // in the moving list: the frame's Pack destroys it
     ObjectList.AddObject(object);
     ObjectList.AddToExtraList(object);
     return object;

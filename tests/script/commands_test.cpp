@@ -259,11 +259,12 @@ TEST_F(CommandsTest, marksSensorsAndTheDieHeight)
 
     const float placement[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 };
     auto* point = new CHelperPoint(placement, "POINT1", 0);
-    ObjectList.AddBuilding(point);
+    ObjectList.AddHelperPoint(point);
     EXPECT_TRUE(Run("_ADDSENSOR(POINT1)"));
     EXPECT_TRUE(Run("_ADDSENSOR(POINT1)"));
     EXPECT_TRUE(Run("_ADDSENSOR(POINT9)"));
-    EXPECT_EQ(ObjectList.Sensors(), std::vector<CHelperPoint*> { point });
+    ASSERT_EQ(ObjectList.Sensors().Count(), 1);
+    EXPECT_EQ(ObjectList.Sensors().At(0), point);
 
     EXPECT_TRUE(Run("_SETDIEHEIGHT(-50.5)"));
     EXPECT_FLOAT_EQ(Environment.dieHeight, -50.5f);

@@ -271,7 +271,7 @@ TEST_F(PlayerCommandsTest, damageCommandsAskTheMachineAndDieDestroysTheGlider)
 TEST_F(PlayerCommandsTest, showObjectAtPosPlacesAThingByItsItem)
 {
     float placement[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 100, 200, 30, 1 };
-    ObjectList.AddBuilding(new CHelperPoint(placement, "PTR", 0));
+    ObjectList.AddHelperPoint(new CHelperPoint(placement, "PTR", 0));
     EXPECT_TRUE(Run("_SHOWOBJECTATPOS(TOV_A,NOWHERE)"));
     EXPECT_EQ(LogCount("Pointer 'NOWHERE' not found"), 1);
     const std::tuple<const char*, int, uint32_t, int> cases[] = {
@@ -284,7 +284,7 @@ TEST_F(PlayerCommandsTest, showObjectAtPosPlacesAThingByItsItem)
     for (const auto& [call, kind, itemKind, count] : cases) {
         SCOPED_TRACE(call);
         EXPECT_TRUE(Run(call));
-        auto* thing = dynamic_cast<CTheThing*>(ObjectList.Objects().back());
+        auto* thing = dynamic_cast<CTheThing*>(ObjectList.Objects().Tail());
         ASSERT_NE(thing, nullptr);
         EXPECT_EQ(thing->kind, kind);
         EXPECT_EQ(thing->itemKind, itemKind);

@@ -160,7 +160,7 @@ void PrintWorld()
     for (const auto& [type, count] : objects)
         std::printf("objects\t%d\t%d\n", type, count);
     std::map<int, int> points;
-    for (const CHelperPoint* point : ObjectList.Buildings()) {
+    for (const CHelperPoint* point : ObjectList.HelperPoints()) {
         const int reader = dynamic_cast<const CAnomalZonePoint*>(point) ? 20
             : dynamic_cast<const CSoundZonePoint*>(point)               ? 24
                                                                         : 7;

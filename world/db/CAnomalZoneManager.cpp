@@ -40,6 +40,7 @@ void CAnomalZoneManager::LoadObjects()
 {
     ZJ_TRACE("CAnomalZoneManager::LoadObjects");
     ReadKnownObjects("anomaly count", [](const SPlacedObject& record, int) {
-        ObjectList.AddBuilding(new CAnomalZonePoint(record.TypeKey(), record.placement, record.propertyText));
+        ObjectList.AddHelperPoint(
+            new CAnomalZonePoint(record.TypeKey(), record.placement, record.propertyText));
     });
 }

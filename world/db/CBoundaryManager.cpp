@@ -8,6 +8,7 @@
 #include "world/db/SPlacedObject.h"
 #include "world/objects/CBoundObject.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -65,8 +66,7 @@ void CBoundaryManager::LoadObjects()
         post->linkCount = int32_t(words - 1);
         for (uint32_t k = 1; k < words; ++k)
             post->linkIds[k - 1] = values[k];
-        if (ObjectList.idCounter <= values[0])
-            ObjectList.idCounter = values[0];
+        ObjectList.lastObjectId = std::max(ObjectList.lastObjectId, post->id);
     }
     XDynamicArray<CZJObject*> posts;
     ObjectList.GetObjectList(23, posts);

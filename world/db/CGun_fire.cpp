@@ -126,7 +126,7 @@ CZJObject* CGun::Launch(const Vec3& muzzle, const Vec3& direction, float velocit
     if (IsPlayersGun() && PlayerObject->remote) {
         missile->networked = 1;
         missile->owned = 1;
-        missile->networkId = ++NetworkIdCounter;
+        missile->networkId = ObjectList.NextNetworkId();
         ObjectList.AddToExtraList(missile);
     }
     if (IsPlayersGun()) {

@@ -38,6 +38,7 @@ void CHelperManager::LoadObjects()
 {
     ZJ_TRACE("CHelperManager::LoadObjects");
     ReadKnownObjects("helper count", [this](const SPlacedObject& record, int row) {
-        ObjectList.AddBuilding(new CHelperPoint(record.placement, record.propertyText, m_rows.At(row).kind));
+        ObjectList.AddHelperPoint(
+            new CHelperPoint(record.placement, record.propertyText, m_rows.At(row).kind));
     });
 }

@@ -34,6 +34,6 @@ void CSoundZoneManager::Init(const char* table)
 
 CZJObject* CSoundZoneManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
 {
-    ObjectList.AddBuilding(new CSoundZonePoint(typeId, placement, propertyText));
+    ObjectList.AddHelperPoint(new CSoundZonePoint(typeId, placement, propertyText));
     return nullptr;
 }

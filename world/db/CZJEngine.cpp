@@ -327,6 +327,11 @@ void CZJEngine::ZJLoadObjects()
     ZJ_TRACE("CZJEngine::ZJLoadObjects");
     Location.blocksX = 64;
     Location.blocksY = 64;
+    // The file's ids stay as they are while it is read, also when reading fails.
+    struct SLoadingScope {
+        SLoadingScope() { ObjectList.loading = 1; }
+        ~SLoadingScope() { ObjectList.loading = 0; }
+    } const loadingScope;
     {
         ZJ_TRACE("PURGE");
         ObjectList.Clear();

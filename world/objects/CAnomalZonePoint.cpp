@@ -43,7 +43,7 @@ void CAnomalZonePoint::Run(float dt)
     Vec3Sub(d, ViewFrame.position, transform.position);
     if (!(Vec3Length(d) < std::sqrt(1.2f) * (float(VisibleRadius) * 10.0f - radius)))
         return;
-    CObjectList::SRealTimeList gliders;
+    SObjectQuery gliders;
     ObjectList.GetRealTimeObjectList(transform.position, radius + kReach, CZJObject::kGlider, gliders);
     const int level = std::min(rowData->kind, kMaxLevel);
     for (int i = 0; i < gliders.count; ++i) {

@@ -1,95 +1,187 @@
-// Stand-in until the world-object classes land: the object list reduced to what the network
-// client and the object factory use: adding with object ids, the network list, the building list
-// of helper points, finding by network id, object id, name and type, the deferred deletion and
-// the sensor list. Rays never hit unless a test sets rayTest (the ground ray never does); the area
-// query scans every object; releasing the objects' device objects before a device reset does
-// nothing; the reflection draw draws nothing (it calls waterTest when a test sets it).
+// CObjectList: the one container of every world object of the current location. It gives the
+// objects their ids, keeps them in lists by role (all, moving, network, helper points, watched,
+// sensors), runs the per-frame passes, deletes objects in a deferred way so that no pass meets a
+// freed object, finds them, draws them, collides them, answers ray and radius queries over the
+// cell grid and writes the object section of a save game. One global, ObjectList; main thread.
+// Its aspects live in CObjectList_<aspect>.cpp.
 #pragma once
 
 #include "foundation/NameKey32.h"
 #include "foundation/Vector.h"
 #include "foundation/XDynamicArray.h"
+#include "foundation/XFixedArray.h"
+#include "foundation/XList.h"
+#include "world/objects/CHelperPoint.h"
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
-class CHelperPoint;
+class CViewFrame;
 class CZJObject;
+class XMemBuffer;
+
+// The answer of a radius query: at most 50 objects.
+struct SObjectQuery {
+    static constexpr int kLimit = 50;
+    CZJObject* objects[kLimit];
+    int32_t count;
+};
 
 class CObjectList {
 public:
-    ~CObjectList();
+    static constexpr int kSensors = 50;
+    static constexpr int kWatched = 100;
+    static constexpr int kVisible = 3000;
+    static constexpr int kNotVisible = 5000;
+    static constexpr int kPreDraw = 1000;
+    static constexpr int kDeleteQueue = 500;
+    static constexpr int kRayCells = 100;
 
-    // Takes ownership; the object becomes alive and gets the next object id.
-    void AddObject(CZJObject* object);
-    // Takes ownership of a helper point.
-    void AddBuilding(CHelperPoint* point);
-    // The live object of that type whose name equals the key, or null.
-    CZJObject* FindObject(const NameKey32& name, int type) const;
-    CZJObject* FindObjectById(uint32_t id) const;
-    // Every live object of that type.
-    void GetObjectList(int type, XDynamicArray<CZJObject*>& out) const;
-    // The nearest object on the segment, never skip; the stand-in asks rayTest, else no hit.
-    bool GetRayIntersection(const Vec3& start, const Vec3& direction, float length, Vec3& hitPoint,
-        const CZJObject* skip, CZJObject*& hitObject) const;
-    // The ground ray of the physics: only non-solid objects of the origin's cell; the stand-in
-    // has no object geometry and never hits.
-    bool GetRayIntersection2(
-        const Vec3& origin, const Vec3& direction, float length, Vec3& end, CZJObject*& hitObject) const;
-    // Up to kRealTimeLimit live objects of exactly that type within radius of the centre (a scan
-    // of the whole list).
-    static constexpr int kRealTimeLimit = 50;
-    struct SRealTimeList {
-        CZJObject* objects[kRealTimeLimit];
-        int32_t count;
+    // A pre-draw entry's sort key (the second value is never read).
+    struct SPreDrawKey {
+        float key;
+        float spare;
     };
-    void GetRealTimeObjectList(const Vec3& centre, float radius, int type, SRealTimeList& result) const;
-    // Appends to the network list (the caller sets remote and the network id first).
+    // The lists whose overflow is logged once per run.
+    enum EOverflow {
+        kOverflowVisible,
+        kOverflowNotVisible,
+        kOverflowPreDraw,
+        kOverflowRayCells,
+        kOverflowKinds
+    };
+
+    CObjectList();
+    // Destroys the objects left, leaving the cell grid alone (the location may be gone at exit).
+    ~CObjectList();
+    CObjectList(const CObjectList&) = delete;
+    CObjectList& operator=(const CObjectList&) = delete;
+
+    // Takes ownership: main list, alive, object id (outside loading an id-less object gets last + 1;
+    // otherwise the last id rises to the object's), a net number when networked, the moving list
+    // when it runs or moves, filed in the cell grid with the spread flag.
+    void AddObject(CZJObject* object);
+    // Appends to the network list (once) and sets remote; the caller gives the network id.
     void AddToExtraList(CZJObject* object);
-    // The first network-list object with that id, or null.
-    CZJObject* FindNetObject(uint32_t networkId) const;
-    // Queues the object for deletion at the next Pack (at most 499 pending, each once) and
-    // marks it dead; a full queue logs "COBjectList::DeleteObject count overflow".
+    // Takes ownership of a helper point.
+    void AddHelperPoint(CHelperPoint* point);
+    // Registers a watched object (long view range); its index, or 100 when full.
+    int AddWatched(CZJObject* object);
+    // Marks the object dead; a deferredDelete object is queued (once) for Pack's announcement
+    // while fewer than 499 are queued, else "COBjectList::DeleteObject count overflow" is logged.
     void DeleteObject(CZJObject* object);
     bool IsDeletePending(const CZJObject* object) const;
-    // Destroys the queued objects.
-    void Pack();
-    // Destroys every object and helper point; the id counter restarts at 0.
+    // ProcessDelete to every notifyOnDelete object of the main list in order, then the machine
+    // groups for gliders and things.
+    void NotifyDelete(CZJObject* object);
+    // Destroys every object without notices, releases the helper points, empties the cell lists
+    // and every list, and zeroes the counters.
     void Clear();
-    // Draws the objects in view into the water reflection.
-    void RenderForWater() const
-    {
-        if (waterTest)
-            waterTest();
-    }
-    // Every live object releases its device objects before a device reset.
-    void ReleaseDeviceObjects() { }
-    // Registers the named helper point as a sensor, at most 50, each once; the point or null.
-    CHelperPoint* AddSensor(const char* name);
-    const std::vector<CHelperPoint*>& Sensors() const { return m_sensors; }
+    // The next network id of an object this machine publishes.
+    uint32_t NextNetworkId() { return ++networkIdCounter; }
 
-    const std::vector<CZJObject*>& NetList() const { return m_extra; }
-    const std::vector<CZJObject*>& Objects() const { return m_objects; }
-    const std::vector<CHelperPoint*>& Buildings() const { return m_buildings; }
+    // Finds (dead objects not yet destroyed are found too).
+    CZJObject* FindObjectById(int32_t id) const;
+    CZJObject* FindObjectByNetId(int32_t netNumber) const;
+    // Exact name; type 0 matches any type.
+    CZJObject* FindObject(const NameKey32& name, int type) const;
+    CHelperPoint* FindHelperPoint(const NameKey32& name) const;
+    CZJObject* FindNetObject(uint32_t networkId) const;
+    // A random helper point of that kind (9: start points), null when none.
+    CHelperPoint* GetRandomSysObj(int kind) const;
+    // Every alive object of that type (0: every alive object), in list order.
+    void GetObjectList(int type, XDynamicArray<CZJObject*>& out) const;
+    // Up to 50 alive objects of exactly that type within radius of centre, from the cell grid.
+    void GetRealTimeObjectList(const Vec3& centre, float radius, int type, SObjectQuery& result) const;
 
-    uint32_t idCounter = 0; // the last object id given
+    // Per-frame passes, in the game's order.
+    void CheckSysObjectSensors();
+    void Run();
+    void CheckVisibility(bool preDraw);
+    void Render();
+    void RenderForWater();
+    void PreMove();
+    void CheckCollision();
+    void Move();
+    // Announces the queued deletions and destroys the dead objects of the moving list (full: of
+    // the main list).
+    void Pack(bool full = false);
+    // Retires at most one silent or dead network copy.
+    void CheckNetDead();
+    void ReleaseDeviceObjects();
+    // Stores far and near in the frame, sets the renderer's projection from the fields of view
+    // (degrees) and keeps a copy of it in the frame.
+    void SetViewParams(CViewFrame& frame, float farPlane, float nearPlane, float fovX, float fovY);
+
+    // Registers the named helper point as a sensor (at most 50, each once); the point or null.
+    CHelperPoint* AddSensor(const NameKey32& name);
+
+    // Save-game section 4.
+    void SaveGame(XMemBuffer& stream) const;
+    // Reads section 4 into the loaded location's objects; a short or unmatched record ends it.
+    void LoadGame(XMemBuffer& stream);
+
+    // Collision responders: true on a hit.
+    bool CheckSphereCollisionStatic(CZJObject* mover, CZJObject* other, float dt);
+    bool CheckSphereCollisionMove(CZJObject* mover, CZJObject* other, float dt);
+    bool CheckPolygonCollision(CZJObject* mover, CZJObject* other, float dt);
+    bool CheckCollisionPoint(CZJObject* mover, CZJObject* other, float dt);
+
+    // Rays. The nearest object on the segment, never ignore; end is the hit point or the full end.
+    bool GetRayIntersection(const Vec3& origin, const Vec3& direction, float length, Vec3& end,
+        const CZJObject* ignore, CZJObject*& hit);
+    // Only the origin's cell and its objects without solid (the physics' ground ray).
+    bool GetRayIntersection2(
+        const Vec3& origin, const Vec3& direction, float length, Vec3& end, CZJObject*& hit);
+    // Distance along the ray to the object's front-facing triangles, or -1.
+    float GetRayIntersectionPolygon(
+        const Vec3& origin, const Vec3& direction, float length, CZJObject* object, bool flag);
+    // Distance along the ray to the object's sphere (0 with flag when it passes through), or -1.
+    float RaySphere(const Vec3& origin, const Vec3& direction, float length, CZJObject* object, bool flag);
+
+    // The lists; each walk keeps its own position.
+    const XList<CZJObject>& Objects() const { return m_objects; }
+    const XList<CZJObject>& MovingObjects() const { return m_moving; }
+    const XList<CZJObject>& ExtraList() const { return m_extra; }
+    const XList<CHelperPoint>& HelperPoints() const { return m_helperPoints; }
+    const XFixedArrayList<CHelperPoint*, kSensors>& Sensors() const { return m_sensors; }
+    const XFixedArrayList<CZJObject*, kWatched>& Watched() const { return m_watched; }
+    int DeleteQueueCount() const { return m_deleteQueue.Count(); }
+
+    // Draw lists, rebuilt by CheckVisibility.
+    XFixedArrayList<CZJObject*, kVisible> visibleList;
+    XFixedArrayList<CZJObject*, kNotVisible> notVisibleList;
+    XFixedArrayList<CZJObject*, kPreDraw> preDrawList;
+    XFixedArray<SPreDrawKey, kPreDraw> preDrawKeys;
+    XFixedArray<int32_t, kPreDraw> preDrawOrder;
+    // Set when a list's overflow was logged; Clear resets them.
+    uint8_t overflowLogged[kOverflowKinds] = {};
+
+    int32_t lastObjectId = 0;
+    int32_t netNumberCounter = 0;
+    uint32_t networkIdCounter = 0;
+    uint8_t loading = 0; // reading the objects file: ids stay as given
+    uint8_t reflection = 0; // set while the reflection is drawn
+    float viewRangeFactor = 1.0f;
+
+    // Test access until the ray and reflection passes land: what GetRayIntersection answers and
+    // what RenderForWater runs.
+    std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
+    std::function<void()> waterTest;
 
 private:
-    static constexpr int kDeleteQueue = 500;
-    static constexpr size_t kMaxSensors = 50;
+    // Destroys a dead object of the scanned list: unfiled, unlinked everywhere, announced when it
+    // was not, deleted.
+    void Destroy(CZJObject* object, bool announce);
+    bool IsSensor(const CHelperPoint* point) const;
 
-    std::vector<CZJObject*> m_objects;
-    std::vector<CZJObject*> m_extra;
-    std::vector<CZJObject*> m_deleteQueue;
-    std::vector<CHelperPoint*> m_buildings;
-    std::vector<CHelperPoint*> m_sensors;
-
-public:
-    // Test access: what GetRayIntersection answers (the stand-in has no object geometry).
-    std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
-    // Test access: what RenderForWater runs.
-    std::function<void()> waterTest;
+    XFixedArrayList<CHelperPoint*, kSensors> m_sensors;
+    XList<CHelperPoint> m_helperPoints { true };
+    XList<CZJObject> m_objects;
+    XFixedArrayList<CZJObject*, kWatched> m_watched;
+    XFixedArrayList<CZJObject*, kDeleteQueue> m_deleteQueue;
+    XList<CZJObject> m_moving;
+    XList<CZJObject> m_extra;
 };
 
 extern CObjectList ObjectList;

@@ -7,7 +7,6 @@ CCamera* CameraObject = nullptr;
 float CameraTimeStep = 0.0f;
 int32_t AnomalyLevel = -1;
 int32_t VisibleRadius = 256;
-uint32_t NetworkIdCounter = 0;
 int32_t Difficulty = 1;
 SPlayerControl PlayerControl {};
 float ShieldHits = 0.0f;

@@ -1,6 +1,6 @@
 // Stand-in until the application globals land: the player's own world object and position, the configured
-// view range that the network client reads, the counter of the player's network ids, the
-// difficulty, the player's control state and the hit indicators of the player's machine.
+// view range that the network client reads, the difficulty, the player's control state and the hit indicators
+// of the player's machine.
 #pragma once
 
 #include "foundation/Vector.h"
@@ -22,8 +22,6 @@ extern float CameraTimeStep;
 extern int32_t AnomalyLevel;
 // cfg.ini [CONFIG] view range; the network client sends it x 10.
 extern int32_t VisibleRadius;
-// The last network id given to one of the player's own objects (his projectiles).
-extern uint32_t NetworkIdCounter;
 
 // The start menu's difficulty: 0, 1 or 2.
 extern int32_t Difficulty;

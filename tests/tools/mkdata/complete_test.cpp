@@ -412,7 +412,7 @@ TEST_F(CompleteTest, Location1LoadsWithEveryObjectOfItsSource)
     for (const CZJObject* object : ObjectList.Objects())
         ++objects[object->type];
     EXPECT_EQ(g_RoadManager.NodeCount(), expected[8]);
-    EXPECT_EQ(int(ObjectList.Buildings().size()), expected[7] + expected[20] + expected[24]);
+    EXPECT_EQ(ObjectList.HelperPoints().Count(), expected[7] + expected[20] + expected[24]);
     for (int code : { 3, 4, 11, 12, 13, 19, 22, 23 })
         EXPECT_EQ(objects[code], expected[code]) << "code " << code;
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), 11), nullptr);
@@ -427,7 +427,7 @@ TEST_F(CompleteTest, Location1HasStartPointsAndZonesWithTheirRows)
 {
     ZJEngine.Load("location1.zjp");
     std::set<int> kinds;
-    for (const CHelperPoint* point : ObjectList.Buildings()) {
+    for (const CHelperPoint* point : ObjectList.HelperPoints()) {
         kinds.insert(point->kind);
         if (const auto* anomaly = dynamic_cast<const CAnomalZonePoint*>(point)) {
             EXPECT_GE(anomaly->rowData->model.Index(), 0) << point->name;
@@ -588,7 +588,7 @@ TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
         ASSERT_NE(table, nullptr) << location;
         EXPECT_GE(table->Find("PROCEACHHOUR"), 0) << location;
         EXPECT_TRUE(manager.ZJRunScript(location, 1, nullptr));
-        EXPECT_FALSE(ObjectList.Sensors().empty()) << location;
+        EXPECT_FALSE(ObjectList.Sensors().IsEmpty()) << location;
         manager.RunEachHour((std::string(location) + ".zjp").c_str());
         EXPECT_TRUE(manager.LastProcedureFound()) << location;
     }

@@ -87,7 +87,7 @@ TEST_F(FactoryTest, NetworkMissilesNeedARowAndThingsAreKind257)
 {
     const auto none = Record(9, 16, -1);
     EXPECT_EQ(ZJEngine.CreateNetObject(none.data()), nullptr);
-    EXPECT_TRUE(ObjectList.Objects().empty());
+    EXPECT_TRUE(ObjectList.Objects().IsEmpty());
 
     const auto missileRecord = Record(10, 16, 2);
     auto* missile = dynamic_cast<CMissileObject*>(ZJEngine.CreateNetObject(missileRecord.data()));
@@ -107,7 +107,7 @@ TEST_F(FactoryTest, NetworkMissilesNeedARowAndThingsAreKind257)
         const auto other = Record(12, kind, 0);
         EXPECT_EQ(ZJEngine.CreateNetObject(other.data()), nullptr) << kind;
     }
-    EXPECT_EQ(ObjectList.Objects().size(), 2u);
+    EXPECT_EQ(ObjectList.Objects().Count(), 2);
 }
 
 TEST_F(FactoryTest, CreateObjectCopiesThePropertyTextWhereTheKindKeepsIt)
@@ -128,15 +128,15 @@ TEST_F(FactoryTest, CreateObjectCopiesThePropertyTextWhereTheKindKeepsIt)
     EXPECT_FLOAT_EQ(stone->frame.position.y, 5.0f);
     EXPECT_FLOAT_EQ(stone->frame.position.z, 6.0f);
     EXPECT_EQ(building->type, 11);
-    EXPECT_EQ(ObjectList.Objects().size(), 5u);
+    EXPECT_EQ(ObjectList.Objects().Count(), 5);
 
     EXPECT_EQ(g_SoundZoneManager.CreateObject(MakeNameKey32("SZ_WIND"), placement, "WIND"), nullptr);
-    ASSERT_EQ(ObjectList.Buildings().size(), 1u);
-    auto* zone = dynamic_cast<CSoundZonePoint*>(ObjectList.Buildings()[0]);
+    ASSERT_EQ(ObjectList.HelperPoints().Count(), 1);
+    auto* zone = dynamic_cast<CSoundZonePoint*>(ObjectList.HelperPoints().Head());
     ASSERT_NE(zone, nullptr);
     EXPECT_STREQ(zone->typeName, "SZ_WIND");
     EXPECT_STREQ(zone->name, "WIND");
-    EXPECT_EQ(ObjectList.Objects().size(), 5u);
+    EXPECT_EQ(ObjectList.Objects().Count(), 5);
 }
 
 } // namespace

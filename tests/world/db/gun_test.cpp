@@ -151,7 +151,7 @@ TEST_F(GunTest, ShotsLeaveTheMuzzleAlongTheAim)
     m_player->velocity = Vec3 { 0, 5, 0 };
     Frame(0.01f, true);
     ASSERT_EQ(Count(16), 1);
-    auto* missile = static_cast<CMissileObject*>(ObjectList.Objects().back());
+    auto* missile = static_cast<CMissileObject*>(ObjectList.Objects().Tail());
     // The physics steps the new shot by its share of the frame: a little further along +y.
     EXPECT_FLOAT_EQ(missile->frame.position.x, 12.0f);
     EXPECT_NEAR(missile->frame.position.y, 20.0f, 0.01f);
@@ -395,9 +395,9 @@ TEST_F(GunTest, ThePlayersProjectilesJoinTheNetworkInANetworkGame)
     ObjectList.AddObject(marked);
     m_player->target = marked;
     Arm(kRocket, m_player);
-    const uint32_t before = NetworkIdCounter;
+    const uint32_t before = ObjectList.networkIdCounter;
     Frame(0.01f, true);
-    auto* missile = static_cast<CMissileObject*>(ObjectList.Objects().back());
+    auto* missile = static_cast<CMissileObject*>(ObjectList.Objects().Tail());
     EXPECT_EQ(missile->networked, 1);
     EXPECT_EQ(missile->owned, 1);
     EXPECT_EQ(missile->networkId, before + 1);

@@ -94,7 +94,7 @@ TEST_F(ObjectsFileTest, NoBlocksStillReadsGroupsTradeAndMusic)
     EXPECT_EQ(Location.blocksX, 1); // the one-block map's, after 64 while the objects were read
     EXPECT_NE(std::string(Location.fileName).find("loc.zjp"), std::string::npos);
 
-    EXPECT_TRUE(ObjectList.Objects().empty());
+    EXPECT_TRUE(ObjectList.Objects().IsEmpty());
     ASSERT_EQ(FerroGroupList.Count(), 2);
     const CFerroGroup& caravan = *FerroGroupList.At(1);
     EXPECT_STREQ(caravan.name, "CARAVAN");
@@ -219,8 +219,9 @@ TEST_F(ObjectsFileTest, GenericBlocksCreateObjectsAndMissingIdsFallBackToStones)
     EXPECT_NE(ObjectList.FindObject(MakeNameKey32("DEPOT"), 11), nullptr);
     EXPECT_EQ(LogCount("Не найден идентификатор 'ST_PEBBLE'"), 1);
     EXPECT_EQ(LogCount("Не найден идентификатор 'NOTHING'"), 1);
-    // Ids count up from 1 in creation order.
-    EXPECT_EQ(rock->id, 1);
+    // The file's objects keep the id they bring: none.
+    EXPECT_EQ(rock->id, 0);
+    EXPECT_EQ(ObjectList.lastObjectId, 0);
 }
 
 TEST_F(ObjectsFileTest, AnUnlistedBlockIsLoggedOnceAndItsStoneIdsBecomeStones)
@@ -247,7 +248,9 @@ TEST_F(ObjectsFileTest, PointBlocksFillTheBuildingList)
     file.blocks.push_back(Block(24, { PlacedObject::At("SZ_WIND", 0, 0, 0, "wind") }));
     file.blocks.push_back(Block(19, { PlacedObject::At("anything", 0, 0, 0, "lamp") }));
     Load(file);
-    const auto& points = ObjectList.Buildings();
+    std::vector<CHelperPoint*> points;
+    for (CHelperPoint* point : ObjectList.HelperPoints())
+        points.push_back(point);
     ASSERT_EQ(points.size(), 3u);
     EXPECT_STREQ(points[0]->name, "Gate A");
     EXPECT_EQ(points[0]->kind, 5);
@@ -320,7 +323,7 @@ TEST_F(ObjectsFileTest, BoundaryLinksWithinTwoThousandAreKeptAndIdsRaiseTheCount
         return LinkedEntry { PlacedObject::At(id, x, 0, 0), std::move(words) };
     };
     ObjectsFile file;
-    file.blocks.push_back(Block(3, { PlacedObject::At("ST_ROCK", 0, 0, 0) })); // object id 1
+    file.blocks.push_back(Block(3, { PlacedObject::At("ST_ROCK", 0, 0, 0) })); // object id 0
     file.blocks.push_back(Linked(23,
         { post(0.0f, { 100, 101, 102, 1 }), post(2000.0f, { 101, 100 }), post(-2000.5f, { 102, 100 }),
             post(0.0f, { 500 }, "BD_UNKNOWN") }));
@@ -331,13 +334,14 @@ TEST_F(ObjectsFileTest, BoundaryLinksWithinTwoThousandAreKeptAndIdsRaiseTheCount
     ASSERT_EQ(posts.Count(), 3);
     auto* first = static_cast<CBoundObject*>(ObjectList.FindObjectById(100));
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->linkCount, 1); // 101 kept; 102 too far; 1 is a stone
+    EXPECT_EQ(first->linkCount, 1); // 101 kept; 102 too far; 1 names no object
     EXPECT_EQ(first->links[0], ObjectList.FindObjectById(101));
     EXPECT_EQ(first->links[1], nullptr);
     EXPECT_EQ(first->boundsUpdates, 1);
     EXPECT_EQ(static_cast<CBoundObject*>(ObjectList.FindObjectById(102))->linkCount, 0);
     EXPECT_EQ(LogCount("CBoundaryManager::LoadObjects ID='BD_UNKNOWN' not found"), 1);
-    EXPECT_GT(ObjectList.FindObject(MakeNameKey32("AFTER"), 3)->id, 102);
+    EXPECT_EQ(ObjectList.FindObject(MakeNameKey32("AFTER"), 3)->id, 0);
+    EXPECT_EQ(ObjectList.lastObjectId, 102);
 }
 
 TEST_F(ObjectsFileTest, MissingFilesFailTheLoad)

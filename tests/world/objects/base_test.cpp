@@ -197,6 +197,7 @@ TEST_F(ObjectBaseTest, TheBaseRecordRoundTripsAtItsOffsets)
         EXPECT_EQ(Get<uint16_t>(record, Record::kLength), 35);
 
         CZJObject* copy = NewObject();
+        copy->deferredDelete = 1; // queued, so the deletion is visible
         Put<double>(record, Record::kTime, 99.5);
         GameClock = 101.0;
         copy->UnpackNetState(record, &size);
