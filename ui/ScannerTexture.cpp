@@ -93,7 +93,7 @@ float Distance(const Vec3& a, const Vec3& b)
 
 void FillBuildings(const SScannerView& view, float* channel)
 {
-    CObjectList::SRealTimeList list {};
+    SObjectQuery list {};
     ObjectList.GetRealTimeObjectList(view.centre, 3000.0f, kBuildingType, list);
     for (int i = 0; i < list.count; ++i) {
         const CZJObject* building = list.objects[i];
@@ -111,7 +111,7 @@ void FillBuildings(const SScannerView& view, float* channel)
 
 void FillGliders(const SScannerView& view, float* channel)
 {
-    CObjectList::SRealTimeList list {};
+    SObjectQuery list {};
     ObjectList.GetRealTimeObjectList(view.centre, 2000.0f, kGliderType, list);
     const int playerLevel = PlayerFerrovant ? PlayerFerrovant->level : 0;
     for (int i = 0; i < list.count; ++i) {
@@ -128,7 +128,7 @@ void FillGliders(const SScannerView& view, float* channel)
 
 void FillHelpers(const SScannerView& view, float* channel)
 {
-    for (const CHelperPoint* point : ObjectList.Buildings()) {
+    for (const CHelperPoint* point : ObjectList.HelperPoints()) {
         Vec3 offset;
         Vec3Sub(offset, point->transform.position, view.centre);
         if (Vec3LengthSq(offset) >= 1000000.0f)
@@ -140,7 +140,7 @@ void FillHelpers(const SScannerView& view, float* channel)
 
 void FillThings(const SScannerView& view, float* channel)
 {
-    CObjectList::SRealTimeList list {};
+    SObjectQuery list {};
     ObjectList.GetRealTimeObjectList(view.centre, 1000.0f, kThingType, list);
     for (int i = 0; i < list.count; ++i) {
         const auto* thing = static_cast<const CTheThing*>(list.objects[i]);
