@@ -16,6 +16,7 @@
 #include "render/RenderSettings.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
+#include "ui/CRenderer.h"
 
 #include <mutex>
 
@@ -178,7 +179,7 @@ void CResourceEngine::TickMusicFade(float seconds)
 
 void ResetFrameCounters()
 {
-    g_Graphic.ResetFrameCounters();
+    CRenderer::ResetFrameCounters();
     if (g_pModelManager)
         g_pModelManager->AdvanceFrame();
 }

@@ -23,7 +23,10 @@
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
 #include "ui/CBaseMenu.h"
+#include "ui/CMessager.h"
 #include "ui/CRadar.h"
+#include "ui/CRenderer.h"
+#include "ui/ScannerTexture.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CObjectList.h"
 #include "world/terrain/CEffectRenderManager.h"
@@ -97,6 +100,7 @@ void CZJApp::ClearAndPresent()
         return;
     g_Graphic.Clear(plat::gfx::clear::kTarget, 0xFF000000u);
     device->Present();
+    CRenderer::ResetFrameCounters();
 }
 
 void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
@@ -150,6 +154,8 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     if (StartupQuit())
         return;
     BuildBaseGamma(GameSettings.Gamma);
+    g_pMessager = new CMessager();
+    g_pRenderer = new CRenderer();
     ZJEngine.ZJInit();
     if (StartupQuit())
         return;
@@ -159,6 +165,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     g_Input.Init(m_window.get(), GameSettings.Windowed, GameSettings.ForceFeedback);
     g_InputConfig.LoadEffects();
     g_InputConfig.LoadBindings("cfg.ini");
+    g_pRenderer->LoadTextures();
 
     state = 0;
     startPosition = MakeNameKey32("B_L1_CEH");
@@ -216,6 +223,7 @@ void CZJApp::ShowWaitScreen()
     DrawScreenPicture("SUF_WAITFOR");
     device->EndScene();
     device->Present();
+    CRenderer::ResetFrameCounters();
 }
 
 void CZJApp::DrawScreenPicture(const char* name)
@@ -254,6 +262,16 @@ void CZJApp::Shutdown()
     ReleaseSurface(shotSurface);
     ReleaseSurface(shotTarget);
     ReleaseSurface(shotDepth);
+    if (g_pMessager)
+        g_pMessager->Done();
+    if (g_pRenderer) {
+        g_pRenderer->Done();
+        g_pRenderer->ReleaseBuffers();
+        delete g_pRenderer;
+        g_pRenderer = nullptr;
+    }
+    delete g_pMessager;
+    g_pMessager = nullptr;
     g_InputConfig.FreeEffects();
     ReleasePictureOutput();
     EffectRenderManager.FreeBuffers();
@@ -273,6 +291,7 @@ void CZJApp::InvalidateResources()
     EffectRenderManager.InvalidateResources();
     Location.InvalidateResources();
     Radar.InvalidateResources();
+    ReleaseScannerTextures();
     Step("menus");
     if (modalMenu)
         modalMenu->ReleaseResources(1);
@@ -304,6 +323,8 @@ void CZJApp::ResetResources()
     EffectRenderManager.ResetResources();
     Location.RestoreResources();
     Radar.CreateTextures();
+    if (g_pRenderer)
+        g_pRenderer->LoadTextures();
     Step("menus");
     if (modalMenu)
         modalMenu->CreateResources();

@@ -18,6 +18,7 @@
 #include "render/TexShaderManager.h"
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
+#include "ui/CRenderer.h"
 
 #include <algorithm>
 #include <string>
@@ -71,7 +72,8 @@ void CZJApp::ToggleMessageLog()
     plat::window::ShowCursor(GameSettings.UseSystemCursor && m_messageLogExpanded);
     if (!GameSettings.UseSystemCursor)
         plat::window::SetCursorShape(plat::window::CursorShape::None);
-    Messager.UpdateState(m_messageLogExpanded != 0);
+    if (g_pMessager)
+        g_pMessager->UpdateState(m_messageLogExpanded != 0);
 }
 
 void CZJApp::ShowEndTitles(int ending)
@@ -133,7 +135,7 @@ void CZJApp::ShowEndTitles(int ending)
             device->Present();
         }
         PaceFrame();
-        g_Graphic.ResetFrameCounters();
+        CRenderer::ResetFrameCounters();
         FrameTimer.Update();
         clock.Advance(FrameTime);
         g_InputConfig.ProcessInput();

@@ -321,11 +321,13 @@ void CZJDPClient::OnProcessMessage(uint8_t* payload, uint32_t size)
         gameId = reply.game.id;
         break;
     case NETREPLY_PLAYERJOINED:
-        Messager.AddMessage(CP1251("К игре присоединился новый игрок"), 1, nullptr);
+        if (g_pMessager)
+            g_pMessager->AddMessage(CP1251("К игре присоединился новый игрок"), 1, nullptr);
         RequestPlayerList();
         break;
     case NETREPLY_PLAYERLEFT:
-        Messager.AddMessage(CP1251("Игрок отсоединился от игры"), 1, nullptr);
+        if (g_pMessager)
+            g_pMessager->AddMessage(CP1251("Игрок отсоединился от игры"), 1, nullptr);
         RequestPlayerList();
         break;
     case NETREPLY_STARTED:
@@ -388,7 +390,12 @@ void CZJDPClient::OnPlayerKilled(const SReply& reply)
     CXAnsiString text("INT_NET_PLAYER_WAS_KILLED_BY");
     if (g_pScriptManager)
         g_pScriptManager->GetText("INT_NET_PLAYER_WAS_KILLED_BY", text);
-    Messager.AddMessage(FormatTwoNames(text.Text(), killer->name, victim->name).c_str(), 1, nullptr);
+    // Player names are text in the message, never mark-up.
+    if (g_pMessager)
+        g_pMessager->AddMessage(
+            FormatTwoNames(text.Text(), StripMarkup(killer->name).c_str(), StripMarkup(victim->name).c_str())
+                .c_str(),
+            1, nullptr);
 }
 
 void CZJDPClient::LoadObjects(uint8_t* payload, uint32_t size)

@@ -1,6 +1,7 @@
-// Stand-in until the radar lands.
+// Stand-in until the radar lands (the radar and maps issue replaces it).
 #include "ui/CRadar.h"
 
+#include "render/CVertexData.h"
 #include "script/CZJScriptManager.h"
 
 #include <algorithm>
@@ -29,4 +30,10 @@ void CRadar::UnmarkObject(const char* name)
         return;
     auto& points = g_pScriptManager->markedPoints;
     points.erase(std::remove(points.begin(), points.end(), std::string(name)), points.end());
+}
+
+void DrawDigitStrip(CVertexData& quads, float, float, int32_t, bool)
+{
+    quads.vertexCount = 0;
+    quads.indexCount = 0;
 }

@@ -543,13 +543,15 @@ TEST_F(AppTest, cursorAndMessageLogFollowTheSystemCursorSetting)
     app.ShowCursor(false);
     EXPECT_FALSE(plat::window::IsCursorVisible());
 
+    CMessager messager;
+    g_pMessager = &messager;
     app.ToggleMessageLog();
     EXPECT_TRUE(app.MessageLogExpanded());
-    EXPECT_TRUE(Messager.expanded);
+    EXPECT_TRUE(messager.Expanded());
     EXPECT_TRUE(plat::window::IsCursorVisible());
     GameSettings.UseSystemCursor = false;
     app.ToggleMessageLog();
-    EXPECT_FALSE(Messager.expanded);
+    EXPECT_FALSE(messager.Expanded());
     EXPECT_FALSE(plat::window::IsCursorVisible());
     plat::window::ResetCursor();
 }

@@ -13,6 +13,7 @@
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
 #include "tests/support/text_table.h"
+#include "ui/CMessager.h"
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
@@ -282,8 +283,12 @@ TEST_F(GameClientTest, JoinLeaveAndKillRepliesReachTheMessageWindow)
     manager.Init();
     SetBaseDirectory("");
     g_pScriptManager = &manager;
+    // A message window without its window writes each message to the log.
+    CMessager messager;
+    g_pMessager = &messager;
     m_fake->Deliver(Encoded([](uint8_t* d, std::size_t c) {
-        const SPlayerInfo list[2] = { Player(0x100000, "Anna"), Player(0x200000, "Boris") };
+        // A name is never mark-up in a message.
+        const SPlayerInfo list[2] = { Player(0x100000, "Anna"), Player(0x200000, "<Boris>") };
         return EncodePlayerList(d, c, list, 2);
     }));
     m_fake->Deliver(
@@ -301,6 +306,12 @@ TEST_F(GameClientTest, JoinLeaveAndKillRepliesReachTheMessageWindow)
     EXPECT_NE(lines[1].find("К игре присоединился новый игрок"), std::string::npos);
     EXPECT_NE(lines[2].find("Игрок отсоединился от игры"), std::string::npos);
     EXPECT_EQ(Requests(NETSYS_GETPLAYERLIST), 2u);
+    // Without a message window the replies are taken and shown nowhere.
+    g_pMessager = nullptr;
+    m_fake->Deliver(
+        Encoded([](uint8_t* d, std::size_t c) { return EncodePlayerReply(d, c, NETREPLY_PLAYERJOINED, 3); }));
+    EXPECT_TRUE(m_client.GetData());
+    EXPECT_EQ(LogLines().size(), 3u);
     g_pScriptManager = nullptr;
 }
 

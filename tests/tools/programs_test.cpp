@@ -34,6 +34,7 @@ constexpr SProgram kPrograms[] = {
     { "zoq-net", ZOQ_PROGRAM_NET },
     { "zoq-gfxcaps", ZOQ_PROGRAM_GFXCAPS },
     { "zoq-script", ZOQ_PROGRAM_SCRIPT },
+    { "zoq-ui", ZOQ_PROGRAM_UI },
 };
 
 const char* PathOf(const std::string& name)

@@ -312,6 +312,17 @@ bool AddFont(ProducerContext& context, const Recipe& recipe, RecipeParams& param
 
 } // namespace
 
+bool AddPictureRecipe(ProducerContext& context, const Recipe& recipe, std::string& error)
+{
+    RecipeParams params(recipe);
+    const std::string& name = recipe.name;
+    if (name == "argb" || name == "xrgb" || name == "dxt5")
+        return AddTexture(context, recipe, params, error);
+    if (name == "png" || name == "tga" || name == "jpeg" || name == "dds")
+        return AddImage(context, recipe, params, error);
+    return false;
+}
+
 bool ProduceRender(ProducerContext& context, std::string& error)
 {
     if (!LoadTables(context, { "textures.txt", "models.txt", "images.txt", "surfaces.txt" }, error))

@@ -16,6 +16,7 @@ constexpr Producer kProducers[] = {
     { "terrain", ProduceTerrain },
     { "world", ProduceWorld },
     { "script", ProduceScript },
+    { "interface", ProduceInterface },
 };
 
 } // namespace

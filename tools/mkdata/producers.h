@@ -35,6 +35,7 @@ bool ProduceWorld(ProducerContext& context, std::string& error);
 bool ProduceAudio(ProducerContext& context, std::string& error);
 bool ProduceScript(ProducerContext& context, std::string& error);
 bool ProduceTerrain(ProducerContext& context, std::string& error);
+bool ProduceInterface(ProducerContext& context, std::string& error);
 
 // Shared steps of the producers.
 
@@ -47,6 +48,9 @@ void ReferFileField(ProducerContext& context, std::string_view table, std::strin
 // Needs each row of the list in the table.
 void NeedRows(ProducerContext& context, std::string_view table, std::initializer_list<const char*> rows,
     std::string_view why);
+// A texture (argb, xrgb, dxt5) or image (png, tga, jpeg, dds) recipe of the render producer's
+// kinds; false with an empty error for any other recipe.
+bool AddPictureRecipe(ProducerContext& context, const Recipe& recipe, std::string& error);
 // The extension of a Windows path in lower case ("tm"), empty without one.
 std::string Extension(std::string_view path);
 // The serial of a stream that a file holds: derived from its path, so the output repeats.

@@ -20,6 +20,7 @@ constexpr SField<SEquipmentType> kFields[] = {
     { "PRICE", &SEquipmentType::price, EField::Float },
     { "NOTRADE", &SEquipmentType::noTrade, EField::Flag },
     { "ICON", &SEquipmentType::icon, EField::Int },
+    { "LAMP", &SEquipmentType::lamp, EField::Flag },
 };
 
 } // namespace

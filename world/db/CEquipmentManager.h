@@ -20,6 +20,7 @@ struct SEquipmentType {
     float price; // PRICE
     uint8_t noTrade; // NOTRADE = 1
     int32_t icon; // ICON
+    uint8_t lamp; // LAMP = 1: a cockpit lamp shows the item's icon while it is active
 };
 
 class CEquipmentManager : public DefaultManager {

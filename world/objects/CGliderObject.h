@@ -4,6 +4,7 @@
 // id; Fire, Jump and SyncEquipment only count.
 #pragma once
 
+#include "world/db/CGun.h"
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/StandInInit.h"
 
@@ -60,7 +61,9 @@ public:
     CBasicGLAI* ai = nullptr;
     CFerroGroup* netGroup = nullptr; // owned: the group made for a glider from the network
     float energy = 0.0f; // the reactor's current energy
-    CZJObject* target = nullptr; // handed to the player's projectiles
+    CZJObject* target = nullptr; // the current target, handed to the player's projectiles
+    CGun guns[4]; // light gun, heavy gun, rocket and bomb launchers
+    Vec3 aim { 1.0f, 0.0f, 0.0f }; // the weapons' aim direction
 
     Vec3 forward { 1.0f, 0.0f, 0.0f };
     Vec3 right { 0.0f, -1.0f, 0.0f };

@@ -21,6 +21,7 @@
 #include "foundation/PakManager.h"
 #include "foundation/ResourceDBManager.h"
 #include "foundation/XFile.h"
+#include "platform/gfx/d3dx/d3dx.h"
 #include "platform/input/effect_file.h"
 #include "platform/sound/device.h"
 #include "platform/video/video_file.h"
@@ -37,7 +38,11 @@
 #include "settings/InputRows.h"
 #include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
+#include "tools/data/table_source.h"
 #include "tools/script/script_compiler.h"
+#include "tools/ui/markup_host.h"
+#include "ui/CMHTLWindow_local.h"
+#include "ui/CRenderer.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -265,6 +270,45 @@ TEST_F(CompleteTest, EveryTextureModelAndPictureOpens)
     EXPECT_EQ(height, 600);
     m_surfaces->GetSize(m_surfaces->FindSurface("SUF_LOGO"), width, height);
     EXPECT_EQ(width, 256) << "a row of size 0 takes the file's";
+    EXPECT_EQ(Logged(), "");
+}
+
+// Every text of the table lays out whole in a mark-up window as wide as the message strip, every
+// word in brackets names a tag, and every picture a text shows opens from Data\Images\.
+TEST_F(CompleteTest, EveryTextLaysOutWithKnownTagsAndPicturesThatOpen)
+{
+    zoq::tools::data::TableSource table;
+    std::string error;
+    ASSERT_TRUE(zoq::tools::data::ParseTableSource(
+        ReadText(fs::path(ZOQ_DATA_DIR) / "scripts/texts.txt"), "texts.txt", "INFORMATION", table, error))
+        << error;
+    CZJScriptManager manager;
+    manager.Init();
+    zoq::tools::ui::MarkupHost window(0, 0, 400, 100000);
+    int pictures = 0;
+    for (const zoq::tools::data::TableRecord& record : table.records) {
+        CXAnsiString text;
+        ASSERT_TRUE(manager.GetText(record.name.c_str(), text)) << record.name;
+        mhtl::ForEachToken(std::string_view(text.Text()), [&](std::string_view token, bool bracketed) {
+            if (!bracketed)
+                return;
+            EXPECT_TRUE(mhtl::IsTagWord(token)) << record.name << ": <" << token << ">";
+            if (token.substr(0, 6) != "image:")
+                return;
+            const std::string name(token.substr(6));
+            plat::gfx::d3dx::ImageInfo info;
+            ASSERT_TRUE(Succeeded(plat::gfx::d3dx::GetImageInfoFromFile("Data\\Images\\" + name, info)))
+                << record.name << ": " << name;
+            EXPECT_GT(info.width * info.height, 0u) << name;
+            window.images[name] = { int32_t(info.width), int32_t(info.height) };
+            ++pictures;
+        });
+        window.Clear();
+        window.AddText(text, record.name.c_str(), true);
+        EXPECT_EQ(window.BlockCount(), text.IsEmpty() ? 0 : 1) << record.name;
+        EXPECT_LT(window.LineCount(), CMHTLWindow::kMaxLines) << record.name;
+    }
+    EXPECT_GE(pictures, 1);
     EXPECT_EQ(Logged(), "");
 }
 
@@ -1000,4 +1044,48 @@ TEST_F(CompleteTest, TheMapViewOverThePondShowsTerrainWaterAndDetails)
     EXPECT_GE(layers, 1);
     EXPECT_GE(objects + deferred, 1);
     EXPECT_GT(draws, 0);
+}
+
+// The cockpit atlas paints every texel the cockpit cuts from it (clipped to the atlas), keeps
+// columns 0 and 1 of rows 174-367 clear for the bracket that wraps onto them, and the warning
+// words have eight rows of 30 pixels; every equipment lamp has an icon cell.
+TEST_F(CompleteTest, CockpitAtlasPaintsEveryPieceAndWarningsHaveEightRows)
+{
+    CTexture* atlas = m_textures->GetTexture(m_textures->FindTexture("TEX_KT_ALL"));
+    ASSERT_NE(atlas, nullptr);
+    ASSERT_NE(atlas->GetTexture(), nullptr);
+    plat::gfx::Texture& texture = *atlas->GetTexture();
+    ASSERT_EQ(texture.Width(), 512u);
+    ASSERT_EQ(texture.Height(), 512u);
+    plat::gfx::LockedRect locked;
+    ASSERT_EQ(texture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
+    const auto alpha = [&](int x, int y) {
+        uint32_t texel = 0;
+        std::memcpy(&texel, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
+        return texel >> 24;
+    };
+    const auto keptClear = [](int x, int y) { return x < 2 && y >= 174 && y < 368; };
+    for (const SKokpitPiece& piece : KokpitPieces()) {
+        int unpainted = 0;
+        for (int y = piece.v; y < std::min(piece.v + piece.height, 512); ++y)
+            for (int x = piece.u; x < std::min(piece.u + piece.width, 512); ++x)
+                unpainted += alpha(x, y) == 0 && !keptClear(x, y);
+        EXPECT_EQ(unpainted, 0) << piece.name;
+    }
+    for (int y = 174; y < 368; ++y) {
+        for (int x = 0; x < 2; ++x)
+            ASSERT_EQ(alpha(x, y), 0u) << x << "," << y;
+    }
+    texture.UnlockRect(0);
+
+    int32_t width = 0;
+    int32_t height = 0;
+    m_surfaces->GetSize(m_surfaces->FindSurface("SUF_INT_TEXT"), width, height);
+    EXPECT_EQ(width, 256);
+    EXPECT_EQ(height, 8 * 30);
+
+    for (int i = 0; i < g_EquipmentManager.EquipmentCount(); ++i) {
+        const SEquipmentType& row = g_EquipmentManager.GetEquipment(i);
+        EXPECT_TRUE(!row.lamp || (row.icon >= 0 && row.icon < 64)) << i;
+    }
 }

@@ -1,0 +1,439 @@
+// CMHTLWindow: construction, the parser and the layout (wrapping, justification).
+#include "ui/CMHTLWindow.h"
+
+#include "foundation/CallTrace.h"
+#include "ui/CMHTLWindow_local.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+struct NamedColour {
+    const char* name;
+    uint32_t value;
+};
+
+// "cyan" is navy: the window's own table says so.
+constexpr NamedColour kColourNames[8] = {
+    { "red", 0xC5635A },
+    { "green", 0x4AC64A },
+    { "blue", 0x0000FF },
+    { "white", 0xFFFFFF },
+    { "cyan", 0x000080 },
+    { "yellow", 0xFFFF00 },
+    { "orange", 0xFF8000 },
+    { "violet", 0x800080 },
+};
+
+enum class Tag { Icon, Br, P, Color, Font, Reference, Link, Image, Object, Text };
+
+struct TagWord {
+    std::string_view word;
+    Tag tag;
+};
+
+constexpr TagWord kTags[] = {
+    { "icon", Tag::Icon },
+    { "br", Tag::Br },
+    { "p", Tag::P },
+    { "color", Tag::Color },
+    { "font", Tag::Font },
+    { "reference", Tag::Reference },
+    { "link", Tag::Link },
+    { "image", Tag::Image },
+    { "object", Tag::Object },
+};
+
+// A bracketed token names a tag when it is the tag word alone or the word, a colon and the
+// attribute; anything else is text.
+Tag Classify(std::string_view token, bool bracketed, std::string_view& attribute)
+{
+    if (bracketed) {
+        for (const TagWord& row : kTags) {
+            if (token.substr(0, row.word.size()) != row.word)
+                continue;
+            if (token.size() == row.word.size()) {
+                attribute = {};
+                return row.tag;
+            }
+            if (token[row.word.size()] == ':') {
+                attribute = token.substr(row.word.size() + 1);
+                return row.tag;
+            }
+        }
+    }
+    return Tag::Text;
+}
+
+bool IsPicture(const MHTLLine& line)
+{
+    return mhtl::KindIs(line.kind, "image") || mhtl::KindIs(line.kind, "icon");
+}
+
+// The largest integer not above value; std::floor is a library call without SSE4.1.
+int32_t Floor(double value)
+{
+    const int32_t whole = int32_t(value);
+    return value < whole ? whole - 1 : whole;
+}
+
+} // namespace
+
+namespace mhtl {
+
+bool IsTagWord(std::string_view token)
+{
+    std::string_view attribute;
+    return Classify(token, true, attribute) != Tag::Text;
+}
+
+int ColourName(std::string_view value, long& number)
+{
+    number = 0;
+    for (int i = 0; i < int(std::size(kColourNames)); ++i) {
+        if (value == kColourNames[i].name)
+            return i;
+    }
+    number = std::strtol(std::string(value).c_str(), nullptr, 16);
+    return -1;
+}
+
+} // namespace mhtl
+
+CMHTLWindow::CMHTLWindow(int32_t left, int32_t top, int32_t right, int32_t bottom)
+    : left(left)
+    , top(top)
+    , right(right)
+    , bottom(bottom)
+    , rightLimit(right)
+    , floatMaxWidth((3 * (right - left)) / 5)
+    , cursorX(left)
+    , cursorY(top)
+{
+    for (int i = 0; i < 8; ++i)
+        namedColours[i] = kColourNames[i].value;
+}
+
+CMHTLWindow::~CMHTLWindow() = default;
+
+void CMHTLWindow::Parser(const CXAnsiString& text)
+{
+    try {
+        currentColour = defaultColour;
+        int32_t font = 0;
+        // Every text run is followed by a gap one letter "A" wide, measured once per font.
+        int32_t gapFont = 0;
+        int32_t gapWidth = -1;
+        const auto LetterGap = [&](int32_t of) {
+            if (gapWidth < 0 || gapFont != of) {
+                gapFont = of;
+                gapWidth = GetTextWidth(of, "A");
+            }
+            return gapWidth;
+        };
+        imageRecords.clear();
+        for (int32_t i = 0; i < lineCount; ++i) {
+            if (mhtl::KindIs(lines.At(i).kind, "image"))
+                imageRecords.push_back(i);
+        }
+        mhtl::ForEachToken(
+            std::string_view(text.Text(), text.Length()), [&](std::string_view token, bool bracketed) {
+                lines.At(lineCount).keepRagged = 1;
+                std::string_view attribute;
+                const Tag tag = Classify(token, bracketed, attribute);
+                const auto attr = [attribute] {
+                    CXAnsiString value;
+                    value.Assign(attribute.size(), attribute.data());
+                    return value;
+                };
+                switch (tag) {
+                case Tag::Icon: {
+                    MHTLLine& line = lines.At(lineCount);
+                    const int32_t h = GetFontHeight(font);
+                    line.kind = "icon";
+                    line.text = attr();
+                    line.width = -1;
+                    line.font = font;
+                    line.visible = 1;
+                    line.x1 = left;
+                    line.x2 = left + h;
+                    line.y1 = cursorY;
+                    line.y2 = cursorY + h;
+                    mhtl::SetName(line.block, currentBlock);
+                    cursorX = left + h;
+                    ++lineCount;
+                    break;
+                }
+                case Tag::Br:
+                    lines.At(lineCount).font = font;
+                    if (lineCount > 0)
+                        lines.At(lineCount - 1).keepRagged = 1;
+                    cursorY += GetFontHeight(font);
+                    cursorX = left;
+                    break;
+                case Tag::P: {
+                    MHTLLine& line = lines.At(lineCount);
+                    line.kind.Clear();
+                    line.text = " ";
+                    line.width = -1;
+                    line.colour = defaultColour;
+                    line.font = font;
+                    line.visible = 1;
+                    line.x1 = cursorX;
+                    line.x2 = cursorX + 1;
+                    line.y1 = cursorY;
+                    mhtl::SetName(line.block, currentBlock);
+                    if (lineCount > 0)
+                        lines.At(lineCount - 1).keepRagged = 0;
+                    cursorY += GetFontHeight(font);
+                    cursorX = left + GetTextWidth(font, "    ");
+                    line.y2 = cursorY;
+                    ++lineCount;
+                    break;
+                }
+                case Tag::Color: {
+                    // A name counts before any hex reading; zero, black included, is the default.
+                    long number = 0;
+                    const int name = mhtl::ColourName(attribute, number);
+                    const uint32_t colour = uint32_t(number) & 0xFFFFFF;
+                    currentColour = name >= 0 ? namedColours[name] : (colour != 0 ? colour : defaultColour);
+                    break;
+                }
+                case Tag::Font: {
+                    const std::string digits(attribute);
+                    font = attribute.empty() ? 0 : int32_t(std::strtol(digits.c_str(), nullptr, 10));
+                    break;
+                }
+                case Tag::Reference:
+                case Tag::Link: {
+                    MHTLLine& line = lines.At(lineCount);
+                    const size_t eq = attribute.find('=');
+                    const std::string_view shown
+                        = eq == std::string_view::npos ? std::string_view() : attribute.substr(0, eq);
+                    const std::string_view target
+                        = eq == std::string_view::npos ? attribute : attribute.substr(eq + 1);
+                    line.kind = std::string(target).c_str();
+                    line.text = std::string(shown).c_str();
+                    line.colour = tag == Tag::Link ? linkColour : referenceColour;
+                    line.font = font;
+                    line.x1 = cursorX;
+                    line.y1 = cursorY;
+                    line.y2 = cursorY + GetFontHeight(font);
+                    line.width = GetTextWidth(font, line.text.Text());
+                    line.x2 = line.x1 + line.width;
+                    line.visible = 1;
+                    mhtl::SetName(line.block, currentBlock);
+                    if (line.x2 < rightLimit)
+                        cursorX = line.x2;
+                    else
+                        WrapLine();
+                    ++lineCount;
+                    break;
+                }
+                case Tag::Image:
+                case Tag::Object: {
+                    int32_t w = 0;
+                    int32_t h = 0;
+                    if (tag == Tag::Image)
+                        GetImageSize(w, h, std::string(attribute).c_str());
+                    else
+                        GetObjectSize(w, h, std::string(attribute).c_str());
+                    rightLimit = right - w - 6;
+                    MHTLLine& line = lines.At(lineCount);
+                    line.kind = tag == Tag::Image ? "image" : "object";
+                    line.text = attr();
+                    line.width = -1;
+                    line.font = font;
+                    line.visible = 1;
+                    mhtl::SetName(line.block, currentBlock);
+                    if (w < floatMaxWidth) {
+                        line.x1 = right - w;
+                        line.x2 = right;
+                        line.y1 = cursorY;
+                        floatBottom = cursorY + h;
+                        line.y2 = floatBottom;
+                    } else {
+                        const int32_t lineHeight = GetFontHeight(font);
+                        line.x1 = left + (right - left) / 2 - w / 2;
+                        line.x2 = line.x1 + w;
+                        line.y1 = cursorY + lineHeight;
+                        cursorY = cursorY + h + lineHeight;
+                        floatBottom = cursorY;
+                        line.y2 = cursorY;
+                        rightLimit = right;
+                        cursorX = left;
+                    }
+                    ++lineCount;
+                    break;
+                }
+                case Tag::Text: {
+                    MHTLLine& line = lines.At(lineCount);
+                    line.kind.Clear();
+                    mhtl::SetText(line.text, token.data(), token.size());
+                    line.width = GetTextWidth(font, line.text.Text());
+                    line.colour = currentColour;
+                    line.font = font;
+                    line.x1 = cursorX;
+                    line.y1 = cursorY;
+                    line.y2 = cursorY + GetFontHeight(font);
+                    line.x2 = cursorX + line.width + LetterGap(font);
+                    line.visible = 1;
+                    mhtl::SetName(line.block, currentBlock);
+                    if (rightLimit < line.x2)
+                        WrapLine();
+                    else
+                        cursorX = line.x2;
+                    ++lineCount;
+                    break;
+                }
+                }
+            });
+        cursorY += GetFontHeight(lines.At(lineCount).font);
+    } catch (...) {
+        AppendCallTrace("CMHTLWindow::Parser");
+        FlushCallTrace();
+    }
+}
+
+void CMHTLWindow::WrapLine()
+{
+    bool moved = false;
+    for (;;) {
+        MHTLLine& line = lines.At(lineCount);
+        const int32_t width = line.width >= 0 ? line.width : GetTextWidth(line.font, line.text.Text());
+        const int32_t n = int32_t(line.text.Length());
+        // The row being cut keeps its own limit; the next row's may be wider.
+        const int32_t limit = rightLimit;
+        const int32_t room = limit - line.x1;
+        int32_t fit = width > 0 ? int32_t(double(room) / double(width) * double(n)) : n;
+        fit = fit < 0 ? 0 : (fit > n ? n : fit);
+        int32_t cut = -1;
+        for (int32_t i = fit - 1; i > 0; --i) {
+            if (line.text.Text()[i] == ' ') {
+                cut = i;
+                break;
+            }
+        }
+        // A run that cannot be cut moves to a new row once; at a row's start it stays and
+        // reaches past the edge.
+        if (cut < 0 && (moved || line.x1 <= left)) {
+            line.x2 = line.x1 + width;
+            cursorX = line.x2;
+            line.keepRagged = 0;
+            return;
+        }
+
+        cursorX = left;
+        cursorY = line.y2;
+        floatBottom = lines.At(0).y2;
+        for (const int32_t i : imageRecords) {
+            const int32_t below = lines.At(i).y2 + 8;
+            if (i < lineCount && below > floatBottom)
+                floatBottom = below;
+        }
+        if (cursorY >= floatBottom)
+            rightLimit = right;
+        line.x2 = limit;
+        line.keepRagged = 0;
+
+        MHTLLine* current = &line;
+        if (cut >= 0) {
+            MHTLLine& next = lines.At(lineCount + 1);
+            mhtl::SetText(next.text, line.text.Text() + cut + 1, size_t(n - cut - 1));
+            mhtl::SetName(next.kind, line.kind.Text());
+            next.colour = line.colour;
+            next.font = line.font;
+            mhtl::SetName(next.block, line.block.Text());
+            line.text.SetLength(size_t(cut));
+            if (line.x1 == left && line.text.Text()[0] == ' ')
+                line.text = CXAnsiString(line.text.Text() + 1);
+            line.width = -1;
+            ++lineCount;
+            current = &next;
+        } else {
+            moved = true;
+        }
+        current->y1 = cursorY;
+        current->x1 = cursorX;
+        current->width = GetTextWidth(current->font, current->text.Text());
+        current->x2 = current->x1 + current->width;
+        current->y2 = current->y1 + GetFontHeight(current->font);
+        current->visible = 1;
+        cursorX = current->x2;
+        if (current->x2 <= rightLimit) {
+            current->keepRagged = 0;
+            return;
+        }
+    }
+}
+
+void CMHTLWindow::JustifyRows(int32_t firstRecord)
+{
+    std::vector<int32_t> pictures;
+    for (int32_t i = 0; i < lineCount; ++i) {
+        if (mhtl::KindIs(lines.At(i).kind, "image"))
+            pictures.push_back(i);
+    }
+    std::vector<int32_t> blanksOf;
+    int32_t row = firstRecord < 0 ? 0 : firstRecord;
+    while (row < lineCount) {
+        const int32_t y = lines.At(row).y1;
+        int32_t end = row;
+        int32_t pieces = 0;
+        for (; end < lineCount && lines.At(end).y1 == y; ++end) {
+            MHTLLine& line = lines.At(end);
+            if (line.font < 0)
+                line.font = 0;
+            pieces += IsPicture(line) ? 0 : 1;
+        }
+        const int32_t first = row;
+        row = end;
+        // A row of one piece, or one that ends with a ragged record, keeps its positions.
+        if (pieces < 2 || lines.At(end - 1).keepRagged)
+            continue;
+
+        // The pieces start after a leading icon or picture and may reach the right edge, or the
+        // margin of a floating picture beside the row.
+        const MHTLLine& head = lines.At(first);
+        const int32_t from = IsPicture(head) && first + 1 < end ? first + 1 : first;
+        const int32_t start = lines.At(from).x1;
+        int32_t limit = right;
+        for (const int32_t p : pictures) {
+            const MHTLLine& picture = lines.At(p);
+            if (picture.y1 <= y && y < picture.y2 && picture.x1 > start)
+                limit = std::min(limit, picture.x1 - 6);
+        }
+        const double available = limit - start;
+        double summed = 0;
+        int32_t blanks = 0;
+        blanksOf.clear();
+        for (int32_t i = first; i < end; ++i) {
+            MHTLLine& line = lines.At(i);
+            if (!IsPicture(line) && line.width < 0)
+                line.width = GetTextWidth(line.font, line.text.Text());
+            blanksOf.push_back(IsPicture(line) ? 0 : line.text.CountSpaces());
+            if (!IsPicture(line)) {
+                summed += line.width;
+                blanks += blanksOf.back();
+            }
+        }
+        const double gap = (available - summed) / double(pieces + blanks - 1);
+        if (gap >= GetTextWidth(head.font, " ") + 20.0)
+            continue;
+        double position = start;
+        for (int32_t i = first; i < end; ++i) {
+            MHTLLine& line = lines.At(i);
+            if (IsPicture(line))
+                continue;
+            line.x1 = int32_t(position);
+            line.x2 = Floor(line.x1 + line.width + blanksOf[size_t(i - first)] * gap);
+            position = line.x2 + gap;
+        }
+    }
+}
