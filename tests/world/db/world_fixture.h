@@ -32,7 +32,6 @@ protected:
     void TearDown() override
     {
         ObjectList.Clear();
-        ObjectList.rayTest = nullptr;
         FerroGroupList.Clear();
         DataDirTest::TearDown();
     }
