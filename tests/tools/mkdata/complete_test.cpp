@@ -64,6 +64,7 @@
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -1019,6 +1020,44 @@ TEST_F(CompleteTest, EveryMaterialsDetailModelsAndTexturesResolve)
         EXPECT_TRUE(pebbles) << name;
     }
     EXPECT_EQ(Logged(), "");
+}
+
+// The dot-product bump layers read their texture as colour: a normal map loaded at 32 bits (not
+// made into a du/dv texture), every texel (n + 1) / 2 of a unit normal pointing up in blue.
+TEST_F(CompleteTest, BumpLayerTexturesAreNormalMapsReadAsColour)
+{
+    int bumped = 0;
+    for (int i = 0; i < m_land->GetMaterialCount(); ++i) {
+        const SLandMaterial& material = m_land->GetMaterial(i);
+        if (!(material.specDetail || material.diffBump) || material.textureBump < 0)
+            continue;
+        ++bumped;
+        const TextureRecord& record = m_textures->GetRecord(material.textureBump);
+        EXPECT_NE(record.type, 3u) << material.name << ": " << record.filename;
+        CTexture* texture = m_textures->GetTexture(material.textureBump);
+        ASSERT_NE(texture, nullptr);
+        plat::gfx::Texture* levels = texture->GetTexture();
+        ASSERT_NE(levels, nullptr);
+        ASSERT_TRUE(levels->GetFormat() == plat::gfx::Format::A8R8G8B8
+            || levels->GetFormat() == plat::gfx::Format::X8R8G8B8)
+            << record.filename;
+        plat::gfx::LockedRect locked;
+        ASSERT_EQ(levels->LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
+        int wrong = 0;
+        for (uint32_t y = 0; y < levels->Height(); ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(
+                static_cast<const uint8_t*>(locked.bits) + size_t(y) * size_t(locked.pitch));
+            for (uint32_t x = 0; x < levels->Width(); ++x) {
+                auto part = [&](int shift) { return (float((row[x] >> shift) & 0xFF) - 128.0f) / 127.0f; };
+                const float nx = part(16), ny = part(8), nz = part(0);
+                const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+                wrong += !(std::fabs(length - 1.0f) < 0.03f && nz > 0.0f);
+            }
+        }
+        levels->UnlockRect(0);
+        EXPECT_EQ(wrong, 0) << material.name << ": " << record.filename;
+    }
+    EXPECT_GE(bumped, 1);
 }
 
 // zoq-map view on the null device, looking north over the pond from its southern shore: near and
