@@ -69,9 +69,6 @@ protected:
     {
         PlayerObject = nullptr;
         FrameTime = m_savedFrameTime;
-        Location.Purge();
-        Location.streamFile.Close();
-        Location.streamOpen = 0;
         WorldDbTest::TearDown();
     }
 
