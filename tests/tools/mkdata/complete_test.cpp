@@ -1060,12 +1060,12 @@ TEST_F(CompleteTest, BumpLayerTexturesAreNormalMapsReadAsColour)
     EXPECT_GE(bumped, 1);
 }
 
-// zoq-map view on the null device, looking north over the pond from its southern shore: near and
-// far cells, quads at levels 2 and 3, the pond's water, detail layers and detail objects.
+// zoq-map view on the null device, looking north over the pond from 12 units up on its southern shore: near
+// and far cells, quads at levels 2 and 3, the pond's water, detail layers and detail objects.
 TEST_F(CompleteTest, TheMapViewOverThePondShowsTerrainWaterAndDetails)
 {
     const zoq::test::RunResult run = zoq::test::RunProgram(ZOQ_MAP_PROGRAM,
-        { "view", "--null", m_dir.string(), "location1.zjp", "880", "1790", "4", "10", "-8" });
+        { "view", "--null", m_dir.string(), "location1.zjp", "880", "1790", "12", "10", "-8" });
     ASSERT_EQ(run.exitCode, 0) << run.err;
     int visible = 0, near = 0, far = 0, quads[3] = {}, water = 0, layers = 0, objects = 0, deferred = 0,
         draws = 0;
