@@ -181,7 +181,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
             bytes[token.size()] = 0;
             lines.At(lineCount).keepRagged = 1;
             std::string_view attribute;
-            const Tag tag = Classify(token, bracketed, attribute);
+            const Tag tag = bracketed ? Classify(token, bracketed, attribute) : Tag::Text;
             char* const value = bytes + (attribute.data() - token.data());
             const MHTLText named(value, attribute.size());
             switch (tag) {
@@ -339,6 +339,8 @@ void CMHTLWindow::WrapLine()
     for (;;) {
         MHTLLine& line = lines.At(lineCount);
         const int32_t width = line.width >= 0 ? line.width : GetTextWidth(line.font, line.text.Text());
+        // Text and link records stand one line of their font high.
+        const int32_t height = line.y2 - line.y1;
         const int32_t n = int32_t(line.text.Length());
         // The row being cut keeps its own limit; the next row's may be wider.
         const int32_t limit = rightLimit;
@@ -394,7 +396,7 @@ void CMHTLWindow::WrapLine()
         current->x1 = cursorX;
         current->width = GetTextWidth(current->font, current->text.Text());
         current->x2 = current->x1 + current->width;
-        current->y2 = current->y1 + GetFontHeight(current->font);
+        current->y2 = current->y1 + height;
         current->visible = 1;
         cursorX = current->x2;
         if (current->x2 <= rightLimit) {
