@@ -1,4 +1,4 @@
-// Stand-in until the radar lands.
+// Stand-in until the radar lands (the radar and maps issue replaces it).
 #include "ui/CRadar.h"
 
 #include "render/CVertexData.h"

@@ -1,6 +1,6 @@
-// Stand-in until the radar lands: the release and re-creation of its map textures around a
-// device reset do nothing; the map mark is reduced to the name marked or tracked, its flags and its
-// position; the minimap and the digit strip draw nothing and every target record is grey.
+// Stand-in until the radar lands (the radar and maps issue replaces it): the release and re-creation of its
+// map textures around a device reset do nothing; the map mark is reduced to the name marked or tracked, its
+// flags and its position; the minimap and the digit strip draw nothing and every target record is grey.
 #pragma once
 
 #include "foundation/Vector.h"
