@@ -59,7 +59,7 @@ Tag Classify(std::string_view token, bool bracketed, std::string_view& attribute
             if (token.empty() || token[0] != row.word[0] || token.substr(0, row.word.size()) != row.word)
                 continue;
             if (token.size() == row.word.size()) {
-                attribute = {};
+                attribute = token.substr(token.size()); // empty, at the token's end
                 return row.tag;
             }
             if (token[row.word.size()] == ':') {

@@ -11,7 +11,8 @@ char* MHTLTextStore::Add(const char* bytes, size_t n)
         m_fill = 0;
     }
     char* const at = m_chunks.back().bytes.get() + m_fill;
-    std::memcpy(at, bytes, n);
+    if (n > 0)
+        std::memcpy(at, bytes, n);
     at[n] = 0;
     m_fill += n + 1;
     m_used += n + 1;
