@@ -180,7 +180,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
             char* const bytes = copy + (token.data() - source.data());
             bytes[token.size()] = 0;
             lines.At(lineCount).keepRagged = 1;
-            std::string_view attribute;
+            std::string_view attribute = token.substr(token.size());
             const Tag tag = bracketed ? Classify(token, bracketed, attribute) : Tag::Text;
             char* const value = bytes + (attribute.data() - token.data());
             const MHTLText named(value, attribute.size());
