@@ -37,9 +37,12 @@ public:
 
     // Set by its owner (the camera's view parameters); Apply only multiplies by it.
     Matrix4 adjustment;
-    // The near and far planes of the view's projection.
+    // What the view parameters set (the object list's SetViewParams): the far and near planes, the
+    // renderer's projection matrix and 1 / determinant of its upper-left 3x3 block.
     float nearPlane = 1.0f;
     float farPlane = 14000.0f;
+    Matrix4 projection {};
+    float invDet3 = 0.0f;
     // matrix x adjustment: the combined view-projection matrix.
     Matrix4 combined;
     // 3x3 cofactors (other elements 0) of the combined matrix and of the frame matrix.

@@ -163,6 +163,8 @@ TEST_F(GroupTacticsTest, TowersAreAlertedOnlyWhenTheGroupKnowsNobody)
         { 300, 600, true }, { 500, 600, false }, // outside radius - 200
         { 900, 1200, true }, { 1100, 2000, false }, // beyond 1000
     };
+    // The radius query finds what the cell grid holds: 2 x 2 cells take the towers beyond the map.
+    Location.blocksX = Location.blocksY = 2;
     std::vector<CTowerObject*> towers;
     for (const Case& c : cases) {
         auto* tower = new CTowerObject;

@@ -8,6 +8,7 @@
 #include "ui/ScannerTexture.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CTheThing.h"
+#include "world/terrain/CLocation.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +30,13 @@ protected:
         m_savedView = ViewFrame;
         m_savedClock = GameClock;
         ScannerRandomState = 12345;
+        // A grid of 2 x 2 cells without terrain: the radius queries find the objects filed in it.
+        Location.blocksX = Location.blocksY = 2;
     }
     void TearDown() override
     {
         ObjectList.Clear();
+        Location.blocksX = Location.blocksY = 0;
         ViewFrame = m_savedView;
         GameClock = m_savedClock;
         ReleaseScannerTextures();

@@ -8,6 +8,9 @@
 // between two nodes, named or given as #index.
 // zoq-world hover DIR LOCATION X Y Z SECONDS: loads them as info does and steps a hovering object
 // from (X, Y, Z) (tools/world/hover_verb.cpp).
+// zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH | near X Y Z RADIUS TYPE and zoq-world
+// frames DIR LOCATION X Y Z HEADING N: one object-list query, or N frames of the object passes
+// from a free camera (tools/world/query_verbs.cpp).
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CMusicMng.h"
@@ -28,6 +31,7 @@
 #include "tools/world/group_verbs.h"
 #include "tools/world/hover_verb.h"
 #include "tools/world/machine_verbs.h"
+#include "tools/world/query_verbs.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CAnomalZonePoint.h"
@@ -112,7 +116,10 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world configs DIR\n"
                           "       zoq-world machine DIR FILE wire|full\n"
                           "       zoq-world path DIR LOCATION FROM TO\n"
-                          "       zoq-world hover DIR LOCATION X Y Z SECONDS\n";
+                          "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
+                          "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
+                          "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
+                          "       zoq-world frames DIR LOCATION X Y Z HEADING N\n";
 
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
@@ -122,6 +129,9 @@ constexpr char kHelp[]
       "       zoq-world machine DIR FILE wire|full\n"
       "       zoq-world path DIR LOCATION FROM TO\n"
       "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
+      "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
+      "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
+      "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
@@ -132,7 +142,9 @@ constexpr char kHelp[]
       "the\n"
       "road node FROM to TO (names, or #index) and its length. hover steps a hovering object\n"
       "from (X, Y, Z) over the location for SECONDS at 1/60 s, printing it every 0.5 s and\n"
-      "whether it settled.\n";
+      "whether it settled. query asks the object list once: the nearest object on a ray, or\n"
+      "the objects of one type within a radius. frames runs N frames of the object passes\n"
+      "from a free camera facing HEADING degrees (0 = +y, 90 = +x) and prints the draw lists.\n";
 
 int Usage()
 {
@@ -263,15 +275,16 @@ public:
         return LoggedReason(m_logPath, m_logBefore, otherwise);
     }
 
-    // The last line: error.log lines added since the folder was entered.
-    void PrintLogged() const
+    // error.log lines added since the folder was entered.
+    std::ptrdiff_t Logged() const
     {
         const std::vector<std::string> log = ReadLines(m_logPath);
         const std::string start = ErrorLogStartLine();
-        std::printf("logged\t%td\n",
-            std::count_if(log.begin() + std::ptrdiff_t(std::min(m_logBefore, log.size())), log.end(),
-                [&](const std::string& line) { return !line.ends_with(start); }));
+        return std::count_if(log.begin() + std::ptrdiff_t(std::min(m_logBefore, log.size())), log.end(),
+            [&](const std::string& line) { return !line.ends_with(start); });
     }
+    // The last line: error.log lines added since the folder was entered.
+    void PrintLogged() const { std::printf("logged\t%td\n", Logged()); }
 
 private:
     HeadlessWindow m_window;
@@ -322,10 +335,9 @@ int PrintPath(const std::string& from, const std::string& to)
     return 0;
 }
 
-// Loads DIR's tables and the location as the game does, then prints through print and, when
-// logged, the count of error.log lines added.
-int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print,
-    bool logged = true)
+// Loads DIR's tables and the location as the game does, then prints through print.
+int LoadAndRun(
+    const std::string& dir, const std::string& location, const std::function<void(const GameFolder&)>& print)
 {
     // The objects file is the location's name with its last letter made 'o'.
     if (!IsLocationName(location))
@@ -337,13 +349,22 @@ int LoadAndPrint(const std::string& dir, const std::string& location, const std:
         throw Failure { location, folder.Reason("cannot load the location") };
     }
     try {
-        print();
+        print(folder);
     } catch (const std::runtime_error& e) {
         throw Failure { location, e.what() };
     }
-    if (logged)
-        folder.PrintLogged();
     return 0;
+}
+
+// LoadAndRun, then, when logged, the count of error.log lines added.
+int LoadAndPrint(const std::string& dir, const std::string& location, const std::function<void()>& print,
+    bool logged = true)
+{
+    return LoadAndRun(dir, location, [&](const GameFolder& folder) {
+        print();
+        if (logged)
+            folder.PrintLogged();
+    });
 }
 
 // A finite number that fills the whole text.
@@ -351,6 +372,72 @@ bool ParseNumber(std::string_view text, float& value)
 {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
+}
+
+// The numbers of argv from first on, each finite; false when one is not.
+bool ParseNumbers(char** argv, int first, float* numbers, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (!ParseNumber(argv[first + i], numbers[i]))
+            return false;
+    return true;
+}
+
+// zoq-world query and frames; 2 for bad usage.
+int QueryOrFrames(int argc, char** argv, std::function<int()>& run)
+{
+    const std::string command = argv[1];
+    const std::string kind = argc > 4 ? argv[4] : "";
+    float n[7] = {};
+    if (command == "query" && kind == "ray" && argc == 12) {
+        if (!ParseNumbers(argv, 5, n, 7))
+            return 2;
+        const float length = std::sqrt(n[3] * n[3] + n[4] * n[4] + n[5] * n[5]);
+        if (!(length > 0.0f) || !std::isfinite(length) || !(n[6] > 0.0f))
+            return 2;
+        const Vec3 origin { n[0], n[1], n[2] };
+        const Vec3 direction { n[3] / length, n[4] / length, n[5] / length };
+        const float reach = n[6];
+        run = [=] {
+            return LoadAndPrint(
+                argv[2], argv[3], [=] { zoq::tools::world::PrintRay(origin, direction, reach); }, false);
+        };
+        return 0;
+    }
+    int type = 0;
+    if (command == "query" && kind == "near" && argc == 10) {
+        const std::string_view text = argv[9];
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), type);
+        if (!ParseNumbers(argv, 5, n, 4) || !(n[3] >= 0.0f) || ec != std::errc()
+            || end != text.data() + text.size())
+            return 2;
+        const Vec3 centre { n[0], n[1], n[2] };
+        const float radius = n[3];
+        run = [=] {
+            return LoadAndPrint(
+                argv[2], argv[3], [=] { zoq::tools::world::PrintNear(centre, radius, type); }, false);
+        };
+        return 0;
+    }
+    int frames = 0;
+    if (command == "frames" && argc == 9) {
+        const std::string_view text = argv[8];
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), frames);
+        if (!ParseNumbers(argv, 4, n, 4) || ec != std::errc() || end != text.data() + text.size()
+            || frames < 1 || frames > 1000000)
+            return 2;
+        const Vec3 eye { n[0], n[1], n[2] };
+        const float heading = n[3];
+        run = [=] {
+            zoq::tools::world::PrepareFrames();
+            return LoadAndRun(argv[2], argv[3], [=](const GameFolder& folder) {
+                zoq::tools::world::PrintFrames(eye, heading, frames);
+                zoq::tools::world::PrintListSizes(long(folder.Logged()));
+            });
+        };
+        return 0;
+    }
+    return 2;
 }
 
 // Machines: the configurations and one stored record.
@@ -437,6 +524,8 @@ int main(int argc, char** argv)
                 false);
         };
     }
+    if ((command == "query" || command == "frames") && QueryOrFrames(argc, argv, run) != 0)
+        return Usage();
     if (command == "configs" && argc == 3)
         run = [&] { return Configs(argv[2]); };
     const std::string form = argc == 5 ? argv[4] : "";

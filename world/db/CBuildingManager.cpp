@@ -36,5 +36,5 @@ void CBuildingManager::Init(const char* table)
 
 CZJObject* CBuildingManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
 {
-    return CreateObjectOf<CBuildingObject>(typeId, placement, propertyText);
+    return CreateObjectOf<CBuildingObject>(typeId, placement, propertyText, this);
 }

@@ -2,8 +2,12 @@
 // it to the object list.
 #pragma once
 
+#include "render/CModelManager.h"
+#include "world/db/CZJObjectManager.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
+
+#include <cmath>
 
 #include <cstdio>
 #include <memory>
@@ -20,10 +24,31 @@ template <class T> T* AddToObjectList(std::unique_ptr<T> object)
     return object.release();
 }
 
+// The type row found by the type id and the radius (the model's radius x the length of the
+// placement's first row), as the classes' Init give them; for the stand-in classes whose Init
+// does not yet. An id the table lacks leaves both.
+inline void TakeTypeRow(CZJObject& object, CZJObjectManager& manager, NameKey32 typeId)
+{
+    const int row = manager.FindRow(typeId.text);
+    if (row < 0)
+        return;
+    object.typeIndex = row;
+    object.typeRecord = manager.GetDescData(row);
+    // The model table's radius: the model itself is not loaded while the objects file is read.
+    const int32_t model = object.ModelIndex();
+    if (!g_pModelManager || model < 0 || model >= g_pModelManager->GetModelCount())
+        return;
+    const float* m = object.frame.matrix.m;
+    object.radius
+        = g_pModelManager->GetModelRadius(model) * std::sqrt(m[0] * m[0] + m[1] * m[1] + m[2] * m[2]);
+}
+
 // A new Object placed by its Init and added to the object list. The property text goes to Init
-// where Init takes one, else it is copied into the name (a null text leaves the name empty).
+// where Init takes one, else it is copied into the name (a null text leaves the name empty). With
+// rows, the type row and radius come from that manager before the object is filed.
 template <class Object>
-CZJObject* CreateObjectOf(NameKey32 typeId, const float* placement, const char* propertyText)
+CZJObject* CreateObjectOf(
+    NameKey32 typeId, const float* placement, const char* propertyText, CZJObjectManager* rows = nullptr)
 {
     auto object = std::make_unique<Object>();
     if constexpr (requires { object->Init(placement, typeId, propertyText); }) {
@@ -32,5 +57,7 @@ CZJObject* CreateObjectOf(NameKey32 typeId, const float* placement, const char* 
         CopyPropertyText(*object, propertyText);
         object->Init(placement, typeId);
     }
+    if (rows)
+        TakeTypeRow(*object, *rows, typeId);
     return AddToObjectList(std::move(object));
 }

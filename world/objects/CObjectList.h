@@ -14,7 +14,6 @@
 #include "world/objects/CHelperPoint.h"
 
 #include <cstdint>
-#include <functional>
 
 class CViewFrame;
 class CZJObject;
@@ -163,11 +162,6 @@ public:
     uint8_t loading = 0; // reading the objects file: ids stay as given
     uint8_t reflection = 0; // set while the reflection is drawn
     float viewRangeFactor = 1.0f;
-
-    // Test access until the ray and reflection passes land: what GetRayIntersection answers and
-    // what RenderForWater runs.
-    std::function<bool(const Vec3&, const Vec3&, float, Vec3&, const CZJObject*, CZJObject*&)> rayTest;
-    std::function<void()> waterTest;
 
 private:
     // Destroys a dead object of the scanned list: unfiled, unlinked everywhere, announced when it

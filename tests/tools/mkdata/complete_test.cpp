@@ -64,6 +64,7 @@
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -908,6 +909,82 @@ TEST_F(CompleteTest, Location1ObjectsStandOnTheGroundAndAHoverAboveStart1Settles
     EXPECT_LE(z - g, 12.0f) << last;
 }
 
+// The object list's queries on location1: a ray from 5 units above START1 towards B_CEH meets the
+// building; a radius query at STN_ROCK finds its three stones; 60 frames from START1 facing 45
+// degrees see objects every frame and log nothing.
+TEST_F(CompleteTest, Location1QueriesMeetItsObjectsAndFramesSeeThem)
+{
+    std::map<std::string, Vec3> placed; // source position by type id or prop
+    std::istringstream source(ReadText(fs::path(ZOQ_DATA_DIR) / "locations/location1.txt"));
+    for (std::string line; std::getline(source, line);) {
+        std::istringstream words(line);
+        std::string word, type;
+        int code = 0;
+        float x = 0, y = 0, z = 0;
+        if (!(words >> word && word == "object" && words >> code >> type >> x >> y >> z))
+            continue;
+        placed[type] = Vec3 { x, y, z };
+        if (const size_t prop = line.find("prop="); prop != std::string::npos)
+            placed[line.substr(prop + 5, line.find(' ', prop) - prop - 5)] = Vec3 { x, y, z };
+    }
+    ASSERT_TRUE(placed.contains("START1") && placed.contains("B_CEH") && placed.contains("STN_ROCK"));
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    const auto onGround = [](Vec3 p) {
+        p.z += Location.GetHeight(p, true, true);
+        return p;
+    };
+    const Vec3 start = onGround(placed["START1"]);
+    const Vec3 building = onGround(placed["B_CEH"]);
+    const Vec3 rock = onGround(placed["STN_ROCK"]);
+    const auto run = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> all { arguments[0], m_dir.string(), "location1.zjp" };
+        all.insert(all.end(), arguments.begin() + 1, arguments.end());
+        return zoq::test::RunProgram(ZOQ_WORLD_PROGRAM, all);
+    };
+    const auto text = [](float value) { return std::to_string(value); };
+
+    // Aimed at the building's body (2 up, 1 aside: off the vertical edges that a line from START1
+    // meets exactly) and on through it.
+    const Vec3 eye { start.x, start.y, start.z + 5.0f };
+    const Vec3 to { building.x + 1.0f - eye.x, building.y - eye.y, building.z + 2.0f - eye.z };
+    const float length = std::sqrt(to.x * to.x + to.y * to.y + to.z * to.z);
+    const zoq::test::RunResult ray = run({ "query", "ray", text(eye.x), text(eye.y), text(eye.z),
+        text(to.x / length), text(to.y / length), text(to.z / length), text(length + 20.0f) });
+    ASSERT_EQ(ray.exitCode, 0) << ray.err;
+    std::istringstream hit(ray.out);
+    std::string word;
+    int id = 0;
+    int type = 0;
+    ASSERT_TRUE(hit >> word >> id >> type) << ray.out;
+    EXPECT_EQ(word, "hit") << ray.out;
+    EXPECT_EQ(type, CZJObject::kBuilding) << ray.out;
+
+    const zoq::test::RunResult near
+        = run({ "query", "near", text(rock.x), text(rock.y), text(rock.z), "100", "3" });
+    ASSERT_EQ(near.exitCode, 0) << near.err;
+    EXPECT_TRUE(near.out.ends_with("count 3\n")) << near.out;
+
+    const zoq::test::RunResult frames
+        = run({ "frames", text(start.x), text(start.y), text(start.z + 5.0f), "45", "60" });
+    ASSERT_EQ(frames.exitCode, 0) << frames.err;
+    std::istringstream lines(frames.out);
+    int counted = 0;
+    std::string last;
+    for (std::string line; std::getline(lines, line); last = line) {
+        if (!line.starts_with("frame "))
+            continue;
+        std::istringstream fields(line);
+        int frame = 0;
+        int visible = 0;
+        ASSERT_TRUE(fields >> word >> frame >> word >> visible) << line;
+        EXPECT_GT(visible, 0) << line;
+        ++counted;
+    }
+    EXPECT_EQ(counted, 60);
+    EXPECT_TRUE(last.starts_with("objects ") && last.ends_with(" logged 0")) << frames.out;
+}
+
 // Every land material's detail models and its detail and bump textures resolve; grass and sand
 // carry the tufts and pebbles.
 TEST_F(CompleteTest, EveryMaterialsDetailModelsAndTexturesResolve)
@@ -943,6 +1020,44 @@ TEST_F(CompleteTest, EveryMaterialsDetailModelsAndTexturesResolve)
         EXPECT_TRUE(pebbles) << name;
     }
     EXPECT_EQ(Logged(), "");
+}
+
+// The dot-product bump layers read their texture as colour: a normal map loaded at 32 bits (not
+// made into a du/dv texture), every texel (n + 1) / 2 of a unit normal pointing up in blue.
+TEST_F(CompleteTest, BumpLayerTexturesAreNormalMapsReadAsColour)
+{
+    int bumped = 0;
+    for (int i = 0; i < m_land->GetMaterialCount(); ++i) {
+        const SLandMaterial& material = m_land->GetMaterial(i);
+        if (!(material.specDetail || material.diffBump) || material.textureBump < 0)
+            continue;
+        ++bumped;
+        const TextureRecord& record = m_textures->GetRecord(material.textureBump);
+        EXPECT_NE(record.type, 3u) << material.name << ": " << record.filename;
+        CTexture* texture = m_textures->GetTexture(material.textureBump);
+        ASSERT_NE(texture, nullptr);
+        plat::gfx::Texture* levels = texture->GetTexture();
+        ASSERT_NE(levels, nullptr);
+        ASSERT_TRUE(levels->GetFormat() == plat::gfx::Format::A8R8G8B8
+            || levels->GetFormat() == plat::gfx::Format::X8R8G8B8)
+            << record.filename;
+        plat::gfx::LockedRect locked;
+        ASSERT_EQ(levels->LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
+        int wrong = 0;
+        for (uint32_t y = 0; y < levels->Height(); ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(
+                static_cast<const uint8_t*>(locked.bits) + size_t(y) * size_t(locked.pitch));
+            for (uint32_t x = 0; x < levels->Width(); ++x) {
+                auto part = [&](int shift) { return (float((row[x] >> shift) & 0xFF) - 128.0f) / 127.0f; };
+                const float nx = part(16), ny = part(8), nz = part(0);
+                const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+                wrong += !(std::fabs(length - 1.0f) < 0.03f && nz > 0.0f);
+            }
+        }
+        levels->UnlockRect(0);
+        EXPECT_EQ(wrong, 0) << material.name << ": " << record.filename;
+    }
+    EXPECT_GE(bumped, 1);
 }
 
 // zoq-map view on the null device, looking north over the pond from its southern shore: near and

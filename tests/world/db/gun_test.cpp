@@ -69,9 +69,6 @@ protected:
     {
         PlayerObject = nullptr;
         FrameTime = m_savedFrameTime;
-        Location.Purge();
-        Location.streamFile.Close();
-        Location.streamOpen = 0;
         WorldDbTest::TearDown();
     }
 
@@ -110,13 +107,24 @@ protected:
         }
         WriteBytes("Data/gun.zjp", zoq::tools::map::WriteMap(map));
         const std::string path = std::string(g_ResourceDBManager.BaseDirectory()) + "Data\\gun.zjp";
-        Location.Purge();
+        Location.SizeBufferPools(4, 4);
         ASSERT_TRUE(g_PakManager.Open(path.c_str()));
         Map::Load(Location);
         g_PakManager.CloseFile();
         ASSERT_NE(g_PakManager.OpenXFile(path.c_str(), Location.streamFile), 0);
         Location.streamOpen = 1;
         Location.GetHeight(Vec3 { 10, 20, 0 }, false, true); // the near cell, for exact crossings
+    }
+    // Makes the object a sphere of radius 5 that the rays meet, `distance` along the aim from the
+    // muzzle (12, 20, 30), or far off the aim when distance < 0; files it in the loaded map.
+    static void PlaceOnAim(CZJObject* object, float distance)
+    {
+        object->hitByRays = 1;
+        object->solid = 1;
+        object->radius = 5.0f;
+        const Vec3 p = distance < 0 ? Vec3 { 300, 300, 30 } : Vec3 { 12, 20 + distance + 5, 30 };
+        object->frame.SetPosition(p);
+        Location.AddCellObject(p, object, false);
     }
 
     CGun m_gun;
@@ -270,17 +278,6 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
     stone->type = 3;
     ObjectList.AddObject(stone);
 
-    CZJObject* onLine = nullptr;
-    CZJObject* firing = shooter;
-    ObjectList.rayTest = [&](const Vec3& start, const Vec3& dir, float, Vec3& point, const CZJObject* skip,
-                             CZJObject*& hit) {
-        EXPECT_EQ(skip, firing);
-        if (!onLine)
-            return false;
-        point = Vec3 { start.x + dir.x * 150, start.y + dir.y * 150, start.z + dir.z * 150 };
-        hit = onLine;
-        return true;
-    };
     Location.Init();
     struct Case {
         const char* name;
@@ -302,8 +299,11 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         target->hits.clear();
-        onLine = c.object;
         UseTerrain(c.terrain);
+        PlaceOnAim(stone, c.object == stone ? 145 : -1);
+        PlaceOnAim(target, c.object == target ? 145 : -1);
+        // The shooter stands on its own aim: its ray passes it by.
+        PlaceOnAim(shooter, 10);
         shooter->refuseTargets = c.refuse ? 1 : 0;
         Arm(kRay, shooter);
         Frame(0.1f, true);
@@ -311,10 +311,9 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
         EXPECT_EQ(m_gun.fireCounter, c.fires ? 1 : 0);
     }
     // The player's gun fires at anything, even with terrain close by.
-    firing = m_player;
     target->hits.clear();
-    onLine = stone;
     UseTerrain(50);
+    PlaceOnAim(stone, 145);
     Arm(kRay, m_player);
     Frame(0.1f, true);
     EXPECT_EQ(m_gun.fireCounter, 1);
@@ -326,12 +325,8 @@ TEST_F(GunTest, AnInstantHitDamagesExplodesAndCostsEnergy)
 {
     auto* target = new TargetGlider;
     ObjectList.AddObject(target);
-    ObjectList.rayTest
-        = [&](const Vec3& start, const Vec3&, float, Vec3& point, const CZJObject*, CZJObject*& hit) {
-              point = Vec3 { start.x, start.y + 40, start.z };
-              hit = target;
-              return true;
-          };
+    UseTerrain(-1);
+    PlaceOnAim(target, 40);
     m_player->energy = 100.0f;
     Arm(kRay, m_player);
     Frame(0.1f, true);

@@ -25,6 +25,11 @@ struct Node {
 
 class RoadPathsTest : public zoq::test::WorkingDirLogTest {
 protected:
+    void SetUp() override
+    {
+        WorkingDirLogTest::SetUp();
+        g_RoadManager.Nodes().SetSize(0);
+    }
     void TearDown() override
     {
         g_RoadManager.Nodes().SetSize(0);

@@ -13,6 +13,7 @@
 #include "tools/world/objects_writer.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CObjectList.h"
+#include "world/terrain/CLocation.h"
 
 #include <string>
 #include <utility>
@@ -25,16 +26,23 @@ protected:
     void SetUp() override
     {
         DataDirTest::SetUp();
-        ObjectList.Clear();
-        FerroGroupList.Clear();
+        ForgetWorld();
         ZJTrade.Clear();
     }
     void TearDown() override
     {
-        ObjectList.Clear();
-        ObjectList.rayTest = nullptr;
-        FerroGroupList.Clear();
+        ForgetWorld();
         DataDirTest::TearDown();
+    }
+
+    // No objects, groups or map: each test starts from an unloaded location.
+    static void ForgetWorld()
+    {
+        ObjectList.Clear();
+        FerroGroupList.Clear();
+        Location.Purge();
+        Location.streamFile.Close();
+        Location.streamOpen = 0;
     }
 
     // Tables as (name, ini text), both UTF-8; selects them as the parameter source.

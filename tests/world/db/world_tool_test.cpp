@@ -236,7 +236,8 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
         { "groups", "a" }, { "groups", "a", "b", "-1" }, { "groups", "a", "b", "x" },
         { "groups", "a", "b", "1", "2" }, { "hover", "a", "b", "1", "2", "3" },
         { "hover", "a", "b", "1", "2", "3", "0" }, { "hover", "a", "b", "1", "y", "3", "1" },
-        { "hover", "a", "b", "1", "2", "nan", "1" } };
+        { "hover", "a", "b", "1", "2", "nan", "1" }, { "frames", "a", "b", "1", "2", "3", "45", "0" },
+        { "frames", "a", "b", "1", "2", "3", "45" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
@@ -247,7 +248,10 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
             "       zoq-world configs DIR\n"
             "       zoq-world machine DIR FILE wire|full\n"
             "       zoq-world path DIR LOCATION FROM TO\n"
-            "       zoq-world hover DIR LOCATION X Y Z SECONDS\n");
+            "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
+            "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
+            "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
+            "       zoq-world frames DIR LOCATION X Y Z HEADING N\n");
     }
     std::filesystem::create_directories("empty");
     const zoq::test::RunResult result = RunTool({ "info", "empty", "x.zjp" });
@@ -289,6 +293,30 @@ TEST_F(WorldToolTest, HoverStepsAnObjectOverTheLocation)
     EXPECT_NE(outside.err.find("zoq-world: Data\\Loc\\test.zjp: the start lies outside the map\n"),
         std::string::npos)
         << outside.err;
+}
+
+// query on the fixture location: a ray down onto the stone at the origin meets it, one that passes
+// everything ends at its length, and a radius query lists the two stones in query order.
+TEST_F(WorldToolTest, QueryPrintsTheRayHitOrItsEndAndTheObjectsNear)
+{
+    const auto query = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), { "query", "world", "Data\\Loc\\test.zjp" });
+        return RunTool(arguments);
+    };
+    const zoq::test::RunResult hit = query({ "ray", "0", "30", "0.5", "0", "-1", "0", "100" });
+    ASSERT_EQ(hit.exitCode, 0) << hit.err;
+    EXPECT_EQ(hit.out, "hit 0 3 - at 0.00 0.87 0.50\ncount 1\n");
+    const zoq::test::RunResult miss = query({ "ray", "300", "300", "10", "3", "0", "0", "50" });
+    ASSERT_EQ(miss.exitCode, 0) << miss.err;
+    EXPECT_EQ(miss.out, "miss end 350.00 300.00 10.00\ncount 0\n");
+    const zoq::test::RunResult near = query({ "near", "0", "0", "0", "5", "3" });
+    ASSERT_EQ(near.exitCode, 0) << near.err;
+    EXPECT_EQ(near.out, "object 0 3 - distance 0.00\nobject 0 3 - distance 1.00\ncount 2\n");
+    for (const auto& bad : { std::vector<std::string> { "ray", "0", "0", "0", "0", "0", "0", "10" },
+             std::vector<std::string> { "ray", "0", "0", "0", "1", "0", "0", "0" },
+             std::vector<std::string> { "near", "0", "0", "0", "5", "x" },
+             std::vector<std::string> { "cone" } })
+        EXPECT_EQ(query(bad).exitCode, 2) << bad[0];
 }
 
 } // namespace

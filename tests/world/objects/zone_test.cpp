@@ -11,6 +11,7 @@
 #include "world/objects/CObjectList.h"
 #include "world/objects/CSoundZonePoint.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CLocation.h"
 
 #include <cmath>
 #include <memory>
@@ -64,6 +65,8 @@ protected:
         g_SoundZoneManager.Init("SoundZone");
         g_AnomalZoneManager.Init("Anomal");
         ObjectList.Clear();
+        // A grid of 2 x 2 cells without terrain: the zones find the gliders filed in it.
+        Location.blocksX = Location.blocksY = 2;
         ViewFrame.position = Vec3 { 0, 0, 0 };
         PlayerObject = nullptr;
         AnomalyLevel = -1;
@@ -71,6 +74,7 @@ protected:
     void TearDown() override
     {
         ObjectList.Clear();
+        Location.blocksX = Location.blocksY = 0;
         PlayerObject = nullptr;
         g_pSoundManager = nullptr;
         m_manager.reset();

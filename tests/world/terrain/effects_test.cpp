@@ -8,8 +8,10 @@
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
 #include "world/terrain/CEffectRenderManager.h"
+#include "world/terrain/CLocation.h"
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +35,21 @@ private:
     std::vector<uint32_t>& m_drawn;
 };
 
+// A visible object of radius 10,000 that runs onDraw when drawn.
+class DrawProbe : public CZJObject {
+public:
+    explicit DrawProbe(std::function<void()> onDraw)
+        : m_onDraw(std::move(onDraw))
+    {
+        visible = 1;
+        radius = 10000.0f;
+    }
+    void Draw() override { m_onDraw(); }
+
+private:
+    std::function<void()> m_onDraw;
+};
+
 class EffectsTest : public RenderTest {
 protected:
     void SetUp() override
@@ -51,7 +68,9 @@ protected:
         EffectRenderManager.FreeBuffers();
         FullReflection = 0;
         TerrainReflection = 1;
-        ObjectList.waterTest = nullptr;
+        ObjectList.Clear();
+        Location.visibleCount = 0;
+        Location.blocksX = Location.blocksY = 0;
         g_pModelManager = nullptr;
         m_models.reset();
         g_pTextureManager = nullptr;
@@ -99,7 +118,11 @@ TEST_F(EffectsTest, AReflectionRendersAboveTheWaterIntoTheNextTarget)
     plat::gfx::Surface* before = nullptr;
     Device().GetRenderTarget(&before);
     int passes = 0;
-    ObjectList.waterTest = [&] {
+    // One visible cell holding an object so large that every view is inside it.
+    Location.blocksX = Location.blocksY = 1;
+    Location.visibleCells[0] = CLocation::SVisibleCell { 0.0f, 0, 0 };
+    Location.visibleCount = 1;
+    auto* probe = new DrawProbe([&] {
         ++passes;
         EXPECT_FALSE(EffectRenderManager.IsCollecting());
         float plane[4] = {};
@@ -112,7 +135,9 @@ TEST_F(EffectsTest, AReflectionRendersAboveTheWaterIntoTheNextTarget)
         Device().GetRenderTarget(&target);
         EXPECT_NE(target, before);
         target->Release();
-    };
+    });
+    probe->frame.SetPosition(Vec3 { 100, 100, 0 });
+    ObjectList.AddObject(probe);
     const int32_t memory = m_textures->GetTextureMemory();
     EXPECT_EQ(EffectRenderManager.CreateReflection(10.0f), 1);
     EXPECT_EQ(passes, 1);

@@ -5,9 +5,11 @@
 #include "render/Graphic.h"
 #include "tests/support/device_windows.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CZJObject.h"
 #include "world/terrain/CEffectRenderManager.h"
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -117,6 +119,21 @@ TEST_F(VisibilityTest, AFarCellTurningNearIsReStitchedWithoutALoad)
     EXPECT_EQ(Location.Cell(3, 1).full->stitched[2], 0);
 }
 
+// A visible object of radius 10,000 that runs onDraw when drawn.
+class DrawProbe : public CZJObject {
+public:
+    explicit DrawProbe(std::function<void()> onDraw)
+        : m_onDraw(std::move(onDraw))
+    {
+        visible = 1;
+        radius = 10000.0f;
+    }
+    void Draw() override { m_onDraw(); }
+
+private:
+    std::function<void()> m_onDraw;
+};
+
 class WaterTest : public TerrainTest {
 protected:
     void SetUp() override
@@ -130,7 +147,7 @@ protected:
     }
     void TearDown() override
     {
-        ObjectList.waterTest = nullptr;
+        ObjectList.Clear();
         FullReflection = 0;
         EffectRenderManager.FreeBuffers();
         g_Graphic.Release();
@@ -161,7 +178,8 @@ TEST_F(WaterTest, OnlyReflectingWaterBelowTheCameraAndNeverTheFarthestCell)
     LookFrom(Vec3 { 300, 300, 100 }, Vec3 { 0.6f, 0.0f, -0.8f });
     const CViewFrame before = ViewFrame;
     int calls = 0;
-    ObjectList.waterTest = [&] {
+    // An object so large that the reflected view is inside it: drawn once per reflection pass.
+    auto* probe = new DrawProbe([&] {
         ++calls;
         float plane[4] = {};
         g_Graphic.GetDevice()->GetClipPlane(0, plane);
@@ -169,7 +187,9 @@ TEST_F(WaterTest, OnlyReflectingWaterBelowTheCameraAndNeverTheFarthestCell)
         EXPECT_FLOAT_EQ(ViewFrame.position.z, 2.0f * 10.0f - 100.0f);
         EXPECT_FLOAT_EQ(ViewFrame.matrix.m[10], -before.matrix.m[10]);
         EXPECT_FLOAT_EQ(ViewFrame.matrix.m[0], before.matrix.m[0]);
-    };
+    });
+    probe->frame.SetPosition(Vec3 { 300, 300, 0 });
+    ObjectList.AddObject(probe);
     Location.CycleMakeWater();
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(Location.surfaces[0].reflection, 1);
