@@ -193,9 +193,19 @@ void CEnvironment::SetFog(bool on, float scale, float offset)
     device->SetRenderState(RenderState::FogColor, fogColour);
 }
 
+// The clear is skipped only when the whole view looks below the horizon: the sky backdrop covers a
+// few degrees above it, so with the forward vector alone a camera pitched down a little showed the
+// upper screen in whatever colour the frame was cleared to. The highest corner of the view is
+// forward + up x tan(fovY / 2) + side x tan(fovX / 2), with the signs that raise it; without a
+// stored projection it is the forward vector.
 void CEnvironment::ClearBackground()
 {
-    if (ViewFrame.forward.z > -0.05f)
+    const Matrix4& projection = g_Graphic.GetProjection();
+    const float tanX = projection.m[0] > 0.0f ? 1.0f / projection.m[0] : 0.0f;
+    const float tanY = projection.m[5] > 0.0f ? 1.0f / projection.m[5] : 0.0f;
+    const float top
+        = ViewFrame.forward.z + std::fabs(ViewFrame.up.z) * tanY + std::fabs(ViewFrame.side.z) * tanX;
+    if (top > -0.05f * std::sqrt(1.0f + tanX * tanX + tanY * tanY))
         g_Graphic.Clear(plat::gfx::clear::kTarget, skyColour);
 }
 

@@ -38,6 +38,7 @@
 #include "settings/InputRows.h"
 #include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
+#include "tests/support/files.h"
 #include "tools/data/table_source.h"
 #include "tools/script/script_compiler.h"
 #include "tools/ui/markup_host.h"
@@ -1083,6 +1084,34 @@ TEST_F(CompleteTest, TheMapViewOverThePondShowsTerrainWaterAndDetails)
     EXPECT_GE(layers, 1);
     EXPECT_GE(objects + deferred, 1);
     EXPECT_GT(draws, 0);
+}
+
+// The same pose on the gl device: looking 8 degrees down, the upper screen above the horizon ring
+// shows the sky's clear colour, one colour across the top row and not the frame's black.
+TEST_F(CompleteTest, TheMapViewPitchedDownShowsTheSkyOnTop)
+{
+    const fs::path picture = m_dir / "view.bmp";
+    const zoq::test::RunResult run = zoq::test::RunProgram(ZOQ_MAP_PROGRAM,
+        { "view", m_dir.string(), "location1.zjp", "880", "1790", "12", "10", "-8", picture.string() });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string bmp = zoq::test::ReadText(picture);
+    ASSERT_GE(bmp.size(), 54u);
+    auto field = [&](size_t offset, size_t bytes) {
+        uint32_t value = 0;
+        std::memcpy(&value, bmp.data() + offset, bytes);
+        return value;
+    };
+    const uint32_t start = field(10, 4), width = field(18, 4), height = field(22, 4), bits = field(28, 2);
+    ASSERT_EQ(bits, 32u);
+    ASSERT_EQ(bmp.size(), start + size_t(width) * height * 4);
+    // Rows are stored bottom-up: the top row is the last.
+    const size_t top = start + size_t(height - 1) * width * 4;
+    const uint32_t sky = field(top, 4) & 0xFFFFFFu;
+    EXPECT_NE(sky, 0u);
+    int other = 0;
+    for (uint32_t x = 0; x < width; ++x)
+        other += (field(top + x * 4, 4) & 0xFFFFFFu) != sky;
+    EXPECT_EQ(other, 0);
 }
 
 // The cockpit atlas paints every texel the cockpit cuts from it (clipped to the atlas), keeps

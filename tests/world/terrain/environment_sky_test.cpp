@@ -1,4 +1,4 @@
-// Sky and fog: the fog states for a record, the background clear by the camera's pitch, the sky
+// Sky and fog: the fog states for a record, the background clear by the camera's view, the sky
 // meshes and the horizon split.
 #include "tests/world/terrain/environment_fixture.h"
 
@@ -63,17 +63,37 @@ TEST_F(SkyTest, fogFollowsTheRecordTheViewRangeAndTheDevice)
     EXPECT_EQ(FloatState(RenderState::FogEnd), 100000.0f);
 }
 
-TEST_F(SkyTest, theBackgroundIsClearedUnlessTheCameraLooksDown)
+TEST_F(SkyTest, theBackgroundIsClearedUnlessTheWholeViewLooksBelowTheHorizon)
 {
     ASSERT_TRUE(CreateDevice());
     Environment.skyColour = 0xFF204060u;
-    const float forwardZ[] = { -0.04f, -0.06f };
-    for (const float z : forwardZ) {
-        LookAlong({ std::sqrt(1.0f - z * z), 0.0f, z });
+    struct Row {
+        float fovY; // degrees, with a 4:3 field across
+        float pitch; // degrees
+        bool cleared;
+    };
+    const Row rows[] = {
+        { 73.74f, -8.0f, true }, // the sky shows above the horizon in the upper third
+        { 73.74f, -45.0f, false },
+        { 73.74f, 90.0f, true },
+        { 73.74f, -90.0f, false },
+        { 50.0f, -20.0f, true },
+        { 50.0f, -30.0f, false },
+        { 0.001f, -2.3f, true }, // a pinhole view keeps the forward vector's limit of -0.05
+        { 0.001f, -3.5f, false },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.fovY << " " << row.pitch);
+        g_Graphic.SetProjection(14000.0f, 1.0f, row.fovY * 4.0f / 3.0f, row.fovY, true);
+        const float p = row.pitch * 3.14159265f / 180.0f;
+        LookAlong({ std::cos(p), 0.0f, std::sin(p) });
+        const size_t before = Null().Clears().size();
         Environment.ClearBackground();
+        ASSERT_EQ(Null().Clears().size(), before + (row.cleared ? 1 : 0));
+        if (row.cleared) {
+            EXPECT_EQ(Null().Clears().back().call.color, 0xFF204060u);
+        }
     }
-    ASSERT_EQ(Null().Clears().size(), 1u);
-    EXPECT_EQ(Null().Clears()[0].call.color, 0xFF204060u);
 }
 
 TEST_F(SkyTest, skyMeshesHaveTheirShapes)
