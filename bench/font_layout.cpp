@@ -1,46 +1,20 @@
 // Font: laying out and shortening a long text against a short one. Each costs the same per
 // character whatever the text's length, so the per-character times of a 16 KiB and a 1 KiB text
 // stay close. The font holds a glyph for every Windows-1251 character, as the game's fonts do.
+#include "bench/bench_font.h"
 #include "bench/requirements.h"
 
-#include "platform/win/text.h"
 #include "render/CFont.h"
-#include "tools/texture/font_file.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <string>
 
-namespace tex = zoq::tools::texture;
-
 namespace {
 
 constexpr int kShort = 1024;
 constexpr int kLong = 16384;
-
-CFont& Font()
-{
-    static CFont font;
-    static const bool ready = [] {
-        tex::FontFile file;
-        file.metrics[0] = 14;
-        file.metrics[2] = 4;
-        file.texture = { 256, 256, {} };
-        for (int byte = 1; byte < 256; ++byte) {
-            const int32_t left = byte % 16 * 16;
-            const int32_t top = byte / 16 * 16;
-            file.glyphs.push_back({ uint32_t(plat::win::Cp1251ToCodePoint(uint8_t(byte))), left, top,
-                left + 6 + byte % 5, 0, 9, 15 });
-        }
-        const tex::Bytes kwd = tex::EncodeKwd(file);
-        font.ReadGlyphFile(kwd.data(), kwd.size(), "bench.kwd");
-        font.AllocateQuads();
-        return true;
-    }();
-    (void)ready;
-    return font;
-}
 
 // Words of Latin and Cyrillic letters, digits and stops, with a line feed about every 80 bytes.
 std::string Text(int length)
@@ -69,7 +43,7 @@ std::string Text(int length)
 
 void BM_FontLayout(benchmark::State& state)
 {
-    CFont& font = Font();
+    CFont& font = zoq::bench::BenchFont();
     const std::string text = Text(int(state.range(0)));
     const CFont::BatchSink sink = [](CVertexData& quads) { benchmark::DoNotOptimize(quads.vertices); };
     for (auto _ : state)
@@ -81,7 +55,7 @@ BENCHMARK(BM_FontLayout)->Arg(kShort)->Arg(kLong);
 // Shortening to half the text's width with an 8-character tail: the head has to shrink by half.
 void BM_FontFit(benchmark::State& state)
 {
-    CFont& font = Font();
+    CFont& font = zoq::bench::BenchFont();
     const CXAnsiString text(Text(int(state.range(0))).c_str());
     const int32_t maxWidth = font.GetTextWidth(text.Text()) / 2;
     CXAnsiString out;

@@ -1,11 +1,10 @@
 // Mark-up window: laying out a 16 KiB text of about 2,000 words with colour tags and links in a
 // 400-pixel window, against measuring each of its tokens once with the font. The layout measures
 // per row and per wrap, not per word, so it stays within a small multiple of that.
+#include "bench/bench_font.h"
 #include "bench/requirements.h"
 
-#include "platform/win/text.h"
 #include "render/CFont.h"
-#include "tools/texture/font_file.h"
 #include "tools/ui/markup_host.h"
 #include "ui/CMHTLWindow_local.h"
 
@@ -16,33 +15,9 @@
 #include <string>
 #include <vector>
 
-namespace tex = zoq::tools::texture;
-
 namespace {
 
 constexpr size_t kTextBytes = 16384;
-
-CFont& Font()
-{
-    static CFont font;
-    static const bool ready = [] {
-        tex::FontFile file;
-        file.metrics[0] = 14;
-        file.metrics[2] = 4;
-        file.texture = { 256, 256, {} };
-        for (int byte = 1; byte < 256; ++byte) {
-            const int32_t left = byte % 16 * 16;
-            const int32_t top = byte / 16 * 16;
-            file.glyphs.push_back({ uint32_t(plat::win::Cp1251ToCodePoint(uint8_t(byte))), left, top,
-                left + 6 + byte % 5, 0, 9, 15 });
-        }
-        const tex::Bytes kwd = tex::EncodeKwd(file);
-        font.ReadGlyphFile(kwd.data(), kwd.size(), "bench.kwd");
-        return true;
-    }();
-    (void)ready;
-    return font;
-}
 
 // Words of 2 to 9 letters; every 10th in a colour, every 25th a link.
 const std::string& Text()
@@ -69,7 +44,7 @@ const std::string& Text()
 
 void BM_MarkupAddText(benchmark::State& state)
 {
-    zoq::tools::ui::MarkupHost window(0, 0, 400, 100000, &Font());
+    zoq::tools::ui::MarkupHost window(0, 0, 400, 100000, &zoq::bench::BenchFont());
     const CXAnsiString text(Text().c_str());
     for (auto _ : state) {
         window.Clear();
@@ -87,7 +62,7 @@ void BM_MarkupMeasureTokens(benchmark::State& state)
 {
     std::vector<std::string> tokens;
     mhtl::ForEachToken(Text(), [&tokens](std::string_view token, bool) { tokens.emplace_back(token); });
-    const CFont& font = Font();
+    const CFont& font = zoq::bench::BenchFont();
     for (auto _ : state) {
         for (const std::string& token : tokens)
             benchmark::DoNotOptimize(font.GetTextWidth(token.c_str()));

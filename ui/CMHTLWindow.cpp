@@ -56,10 +56,10 @@ Tag Classify(std::string_view token, bool bracketed, std::string_view& attribute
 {
     if (bracketed) {
         for (const TagWord& row : kTags) {
-            if (token.substr(0, row.word.size()) != row.word)
+            if (token.empty() || token[0] != row.word[0] || token.substr(0, row.word.size()) != row.word)
                 continue;
             if (token.size() == row.word.size()) {
-                attribute = {};
+                attribute = token.substr(token.size()); // empty, at the token's end
                 return row.tag;
             }
             if (token[row.word.size()] == ':') {
@@ -71,9 +71,9 @@ Tag Classify(std::string_view token, bool bracketed, std::string_view& attribute
     return Tag::Text;
 }
 
-bool IsPicture(const MHTLLine& line)
+inline bool IsPicture(const MHTLLine& line)
 {
-    return mhtl::KindIs(line.kind, "image") || mhtl::KindIs(line.kind, "icon");
+    return mhtl::KindIs(line.kind, mhtl::kImage) || mhtl::KindIs(line.kind, mhtl::kIcon);
 }
 
 // The largest integer not above value; std::floor is a library call without SSE4.1.
@@ -96,9 +96,30 @@ bool IsTagWord(std::string_view token)
 int ColourName(std::string_view value, long& number)
 {
     number = 0;
+    if (value.empty())
+        return -1;
     for (int i = 0; i < int(std::size(kColourNames)); ++i) {
-        if (value == kColourNames[i].name)
+        if (value[0] == kColourNames[i].name[0] && value == kColourNames[i].name)
             return i;
+    }
+    // Up to eight plain hex digits, the usual form, are read here; anything else as strtol reads it.
+    if (value.size() <= 8) {
+        long digits = 0;
+        for (const char c : value) {
+            const int digit = c >= '0' && c <= '9' ? c - '0'
+                : c >= 'a' && c <= 'f'             ? c - 'a' + 10
+                : c >= 'A' && c <= 'F'             ? c - 'A' + 10
+                                                   : -1;
+            if (digit < 0) {
+                digits = -1;
+                break;
+            }
+            digits = digits * 16 + digit;
+        }
+        if (digits >= 0) {
+            number = digits;
+            return -1;
+        }
     }
     number = std::strtol(std::string(value).c_str(), nullptr, 16);
     return -1;
@@ -127,7 +148,16 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
     try {
         currentColour = defaultColour;
         int32_t font = 0;
-        // Every text run is followed by a gap one letter "A" wide, measured once per font.
+        // Heights and the gap one letter "A" wide after each text run, asked once per font.
+        int32_t heightFont = 0;
+        int32_t height = -1;
+        const auto Height = [&](int32_t of) {
+            if (height < 0 || heightFont != of) {
+                heightFont = of;
+                height = GetFontHeight(of);
+            }
+            return height;
+        };
         int32_t gapFont = 0;
         int32_t gapWidth = -1;
         const auto LetterGap = [&](int32_t of) {
@@ -139,162 +169,164 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
         };
         imageRecords.clear();
         for (int32_t i = 0; i < lineCount; ++i) {
-            if (mhtl::KindIs(lines.At(i).kind, "image"))
+            if (mhtl::KindIs(lines.At(i).kind, mhtl::kImage))
                 imageRecords.push_back(i);
         }
-        mhtl::ForEachToken(
-            std::string_view(text.Text(), text.Length()), [&](std::string_view token, bool bracketed) {
-                lines.At(lineCount).keepRagged = 1;
-                std::string_view attribute;
-                const Tag tag = Classify(token, bracketed, attribute);
-                const auto attr = [attribute] {
-                    CXAnsiString value;
-                    value.Assign(attribute.size(), attribute.data());
-                    return value;
-                };
-                switch (tag) {
-                case Tag::Icon: {
-                    MHTLLine& line = lines.At(lineCount);
-                    const int32_t h = GetFontHeight(font);
-                    line.kind = "icon";
-                    line.text = attr();
-                    line.width = -1;
-                    line.font = font;
-                    line.visible = 1;
-                    line.x1 = left;
-                    line.x2 = left + h;
-                    line.y1 = cursorY;
-                    line.y2 = cursorY + h;
-                    mhtl::SetName(line.block, currentBlock);
-                    cursorX = left + h;
-                    ++lineCount;
-                    break;
+        // The records' texts are the tokens of one copy, terminated in place: the byte after a
+        // token is a delimiter of the source or its end.
+        const std::string_view source(text.Text(), text.Length());
+        char* const copy = texts.Add(source.data(), source.size());
+        mhtl::ForEachToken(source, [&](std::string_view token, bool bracketed) {
+            char* const bytes = copy + (token.data() - source.data());
+            bytes[token.size()] = 0;
+            lines.At(lineCount).keepRagged = 1;
+            std::string_view attribute = token.substr(token.size());
+            const Tag tag = bracketed ? Classify(token, bracketed, attribute) : Tag::Text;
+            char* const value = bytes + (attribute.data() - token.data());
+            const MHTLText named(value, attribute.size());
+            switch (tag) {
+            case Tag::Icon: {
+                MHTLLine& line = lines.At(lineCount);
+                const int32_t h = Height(font);
+                line.kind = mhtl::Constant(mhtl::kIcon);
+                line.text = named;
+                line.width = -1;
+                line.font = font;
+                line.visible = 1;
+                line.x1 = left;
+                line.x2 = left + h;
+                line.y1 = cursorY;
+                line.y2 = cursorY + h;
+                line.block = blockName;
+                cursorX = left + h;
+                ++lineCount;
+                break;
+            }
+            case Tag::Br:
+                lines.At(lineCount).font = font;
+                if (lineCount > 0)
+                    lines.At(lineCount - 1).keepRagged = 1;
+                cursorY += Height(font);
+                cursorX = left;
+                break;
+            case Tag::P: {
+                MHTLLine& line = lines.At(lineCount);
+                line.kind = {};
+                line.text = mhtl::Constant(" ");
+                line.width = -1;
+                line.colour = defaultColour;
+                line.font = font;
+                line.visible = 1;
+                line.x1 = cursorX;
+                line.x2 = cursorX + 1;
+                line.y1 = cursorY;
+                line.block = blockName;
+                if (lineCount > 0)
+                    lines.At(lineCount - 1).keepRagged = 0;
+                cursorY += Height(font);
+                cursorX = left + GetTextWidth(font, "    ");
+                line.y2 = cursorY;
+                ++lineCount;
+                break;
+            }
+            case Tag::Color: {
+                // A name counts before any hex reading; zero, black included, is the default.
+                long number = 0;
+                const int name = mhtl::ColourName(attribute, number);
+                const uint32_t colour = uint32_t(number) & 0xFFFFFF;
+                currentColour = name >= 0 ? namedColours[name] : (colour != 0 ? colour : defaultColour);
+                break;
+            }
+            case Tag::Font:
+                font = attribute.empty() ? 0 : int32_t(std::strtol(value, nullptr, 10));
+                break;
+            case Tag::Reference:
+            case Tag::Link: {
+                MHTLLine& line = lines.At(lineCount);
+                const size_t eq = attribute.find('=');
+                if (eq == std::string_view::npos) {
+                    line.kind = named;
+                    line.text = {};
+                } else {
+                    value[eq] = 0;
+                    line.kind = MHTLText(value + eq + 1, attribute.size() - eq - 1);
+                    line.text = MHTLText(value, eq);
                 }
-                case Tag::Br:
-                    lines.At(lineCount).font = font;
-                    if (lineCount > 0)
-                        lines.At(lineCount - 1).keepRagged = 1;
-                    cursorY += GetFontHeight(font);
-                    cursorX = left;
-                    break;
-                case Tag::P: {
-                    MHTLLine& line = lines.At(lineCount);
-                    line.kind.Clear();
-                    line.text = " ";
-                    line.width = -1;
-                    line.colour = defaultColour;
-                    line.font = font;
-                    line.visible = 1;
-                    line.x1 = cursorX;
-                    line.x2 = cursorX + 1;
+                line.colour = tag == Tag::Link ? linkColour : referenceColour;
+                line.font = font;
+                line.x1 = cursorX;
+                line.y1 = cursorY;
+                line.y2 = cursorY + Height(font);
+                line.width = GetTextWidth(font, line.text.Text());
+                line.x2 = line.x1 + line.width;
+                line.visible = 1;
+                line.block = blockName;
+                if (line.x2 < rightLimit)
+                    cursorX = line.x2;
+                else
+                    WrapLine();
+                ++lineCount;
+                break;
+            }
+            case Tag::Image:
+            case Tag::Object: {
+                int32_t w = 0;
+                int32_t h = 0;
+                if (tag == Tag::Image)
+                    GetImageSize(w, h, value);
+                else
+                    GetObjectSize(w, h, value);
+                rightLimit = right - w - 6;
+                MHTLLine& line = lines.At(lineCount);
+                line.kind = mhtl::Constant(tag == Tag::Image ? mhtl::kImage : mhtl::kObject);
+                line.text = named;
+                line.width = -1;
+                line.font = font;
+                line.visible = 1;
+                line.block = blockName;
+                if (w < floatMaxWidth) {
+                    line.x1 = right - w;
+                    line.x2 = right;
                     line.y1 = cursorY;
-                    mhtl::SetName(line.block, currentBlock);
-                    if (lineCount > 0)
-                        lines.At(lineCount - 1).keepRagged = 0;
-                    cursorY += GetFontHeight(font);
-                    cursorX = left + GetTextWidth(font, "    ");
+                    floatBottom = cursorY + h;
+                    line.y2 = floatBottom;
+                } else {
+                    const int32_t lineHeight = Height(font);
+                    line.x1 = left + (right - left) / 2 - w / 2;
+                    line.x2 = line.x1 + w;
+                    line.y1 = cursorY + lineHeight;
+                    cursorY = cursorY + h + lineHeight;
+                    floatBottom = cursorY;
                     line.y2 = cursorY;
-                    ++lineCount;
-                    break;
+                    rightLimit = right;
+                    cursorX = left;
                 }
-                case Tag::Color: {
-                    // A name counts before any hex reading; zero, black included, is the default.
-                    long number = 0;
-                    const int name = mhtl::ColourName(attribute, number);
-                    const uint32_t colour = uint32_t(number) & 0xFFFFFF;
-                    currentColour = name >= 0 ? namedColours[name] : (colour != 0 ? colour : defaultColour);
-                    break;
-                }
-                case Tag::Font: {
-                    const std::string digits(attribute);
-                    font = attribute.empty() ? 0 : int32_t(std::strtol(digits.c_str(), nullptr, 10));
-                    break;
-                }
-                case Tag::Reference:
-                case Tag::Link: {
-                    MHTLLine& line = lines.At(lineCount);
-                    const size_t eq = attribute.find('=');
-                    const std::string_view shown
-                        = eq == std::string_view::npos ? std::string_view() : attribute.substr(0, eq);
-                    const std::string_view target
-                        = eq == std::string_view::npos ? attribute : attribute.substr(eq + 1);
-                    line.kind = std::string(target).c_str();
-                    line.text = std::string(shown).c_str();
-                    line.colour = tag == Tag::Link ? linkColour : referenceColour;
-                    line.font = font;
-                    line.x1 = cursorX;
-                    line.y1 = cursorY;
-                    line.y2 = cursorY + GetFontHeight(font);
-                    line.width = GetTextWidth(font, line.text.Text());
-                    line.x2 = line.x1 + line.width;
-                    line.visible = 1;
-                    mhtl::SetName(line.block, currentBlock);
-                    if (line.x2 < rightLimit)
-                        cursorX = line.x2;
-                    else
-                        WrapLine();
-                    ++lineCount;
-                    break;
-                }
-                case Tag::Image:
-                case Tag::Object: {
-                    int32_t w = 0;
-                    int32_t h = 0;
-                    if (tag == Tag::Image)
-                        GetImageSize(w, h, std::string(attribute).c_str());
-                    else
-                        GetObjectSize(w, h, std::string(attribute).c_str());
-                    rightLimit = right - w - 6;
-                    MHTLLine& line = lines.At(lineCount);
-                    line.kind = tag == Tag::Image ? "image" : "object";
-                    line.text = attr();
-                    line.width = -1;
-                    line.font = font;
-                    line.visible = 1;
-                    mhtl::SetName(line.block, currentBlock);
-                    if (w < floatMaxWidth) {
-                        line.x1 = right - w;
-                        line.x2 = right;
-                        line.y1 = cursorY;
-                        floatBottom = cursorY + h;
-                        line.y2 = floatBottom;
-                    } else {
-                        const int32_t lineHeight = GetFontHeight(font);
-                        line.x1 = left + (right - left) / 2 - w / 2;
-                        line.x2 = line.x1 + w;
-                        line.y1 = cursorY + lineHeight;
-                        cursorY = cursorY + h + lineHeight;
-                        floatBottom = cursorY;
-                        line.y2 = cursorY;
-                        rightLimit = right;
-                        cursorX = left;
-                    }
-                    ++lineCount;
-                    break;
-                }
-                case Tag::Text: {
-                    MHTLLine& line = lines.At(lineCount);
-                    line.kind.Clear();
-                    mhtl::SetText(line.text, token.data(), token.size());
-                    line.width = GetTextWidth(font, line.text.Text());
-                    line.colour = currentColour;
-                    line.font = font;
-                    line.x1 = cursorX;
-                    line.y1 = cursorY;
-                    line.y2 = cursorY + GetFontHeight(font);
-                    line.x2 = cursorX + line.width + LetterGap(font);
-                    line.visible = 1;
-                    mhtl::SetName(line.block, currentBlock);
-                    if (rightLimit < line.x2)
-                        WrapLine();
-                    else
-                        cursorX = line.x2;
-                    ++lineCount;
-                    break;
-                }
-                }
-            });
-        cursorY += GetFontHeight(lines.At(lineCount).font);
+                ++lineCount;
+                break;
+            }
+            case Tag::Text: {
+                MHTLLine& line = lines.At(lineCount);
+                line.kind = {};
+                line.text = MHTLText(bytes, token.size());
+                line.width = GetTextWidth(font, bytes);
+                line.colour = currentColour;
+                line.font = font;
+                line.x1 = cursorX;
+                line.y1 = cursorY;
+                line.y2 = cursorY + Height(font);
+                line.x2 = cursorX + line.width + LetterGap(font);
+                line.visible = 1;
+                line.block = blockName;
+                if (rightLimit < line.x2)
+                    WrapLine();
+                else
+                    cursorX = line.x2;
+                ++lineCount;
+                break;
+            }
+            }
+        });
+        cursorY += Height(lines.At(lineCount).font);
     } catch (...) {
         AppendCallTrace("CMHTLWindow::Parser");
         FlushCallTrace();
@@ -307,19 +339,17 @@ void CMHTLWindow::WrapLine()
     for (;;) {
         MHTLLine& line = lines.At(lineCount);
         const int32_t width = line.width >= 0 ? line.width : GetTextWidth(line.font, line.text.Text());
+        // Text and link records stand one line of their font high.
+        const int32_t height = line.y2 - line.y1;
         const int32_t n = int32_t(line.text.Length());
         // The row being cut keeps its own limit; the next row's may be wider.
         const int32_t limit = rightLimit;
         const int32_t room = limit - line.x1;
         int32_t fit = width > 0 ? int32_t(double(room) / double(width) * double(n)) : n;
         fit = fit < 0 ? 0 : (fit > n ? n : fit);
-        int32_t cut = -1;
-        for (int32_t i = fit - 1; i > 0; --i) {
-            if (line.text.Text()[i] == ' ') {
-                cut = i;
-                break;
-            }
-        }
+        // The last blank of the fitting prefix that is not its first byte.
+        const void* blank = fit > 1 ? memrchr(line.text.Text() + 1, ' ', size_t(fit - 1)) : nullptr;
+        const int32_t cut = blank ? int32_t(static_cast<const char*>(blank) - line.text.Text()) : -1;
         // A run that cannot be cut moves to a new row once; at a row's start it stays and
         // reaches past the edge.
         if (cut < 0 && (moved || line.x1 <= left)) {
@@ -344,15 +374,18 @@ void CMHTLWindow::WrapLine()
 
         MHTLLine* current = &line;
         if (cut >= 0) {
+            // Wrapped texts are the parser's copies in the store: the blank at the cut becomes
+            // the head's terminator and the rest keeps the copy's own.
+            char* const bytes = const_cast<char*>(line.text.Text());
+            bytes[cut] = 0;
             MHTLLine& next = lines.At(lineCount + 1);
-            mhtl::SetText(next.text, line.text.Text() + cut + 1, size_t(n - cut - 1));
-            mhtl::SetName(next.kind, line.kind.Text());
+            next.text = MHTLText(bytes + cut + 1, size_t(n - cut - 1));
+            next.kind = line.kind;
             next.colour = line.colour;
             next.font = line.font;
-            mhtl::SetName(next.block, line.block.Text());
-            line.text.SetLength(size_t(cut));
-            if (line.x1 == left && line.text.Text()[0] == ' ')
-                line.text = CXAnsiString(line.text.Text() + 1);
+            next.block = line.block;
+            const bool dropBlank = line.x1 == left && bytes[0] == ' ';
+            line.text = dropBlank ? MHTLText(bytes + 1, size_t(cut - 1)) : MHTLText(bytes, size_t(cut));
             line.width = -1;
             ++lineCount;
             current = &next;
@@ -363,7 +396,7 @@ void CMHTLWindow::WrapLine()
         current->x1 = cursorX;
         current->width = GetTextWidth(current->font, current->text.Text());
         current->x2 = current->x1 + current->width;
-        current->y2 = current->y1 + GetFontHeight(current->font);
+        current->y2 = current->y1 + height;
         current->visible = 1;
         cursorX = current->x2;
         if (current->x2 <= rightLimit) {
@@ -375,22 +408,34 @@ void CMHTLWindow::WrapLine()
 
 void CMHTLWindow::JustifyRows(int32_t firstRecord)
 {
-    std::vector<int32_t> pictures;
+    std::vector<int32_t>& pictures = imageRecords;
+    pictures.clear();
     for (int32_t i = 0; i < lineCount; ++i) {
-        if (mhtl::KindIs(lines.At(i).kind, "image"))
+        if (mhtl::KindIs(lines.At(i).kind, mhtl::kImage))
             pictures.push_back(i);
     }
-    std::vector<int32_t> blanksOf;
+    // A blank's width, asked once per font.
+    int32_t blankFont = 0;
+    int32_t blankWidth = -1;
     int32_t row = firstRecord < 0 ? 0 : firstRecord;
     while (row < lineCount) {
+        // One pass over the row notes each record's blanks, -1 for an icon or a picture.
         const int32_t y = lines.At(row).y1;
         int32_t end = row;
         int32_t pieces = 0;
+        int32_t blanks = 0;
+        blanksOf.clear();
         for (; end < lineCount && lines.At(end).y1 == y; ++end) {
             MHTLLine& line = lines.At(end);
             if (line.font < 0)
                 line.font = 0;
-            pieces += IsPicture(line) ? 0 : 1;
+            if (IsPicture(line)) {
+                blanksOf.push_back(-1);
+                continue;
+            }
+            ++pieces;
+            blanksOf.push_back(mhtl::CountBlanks(line.text.View()));
+            blanks += blanksOf.back();
         }
         const int32_t first = row;
         row = end;
@@ -401,7 +446,7 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
         // The pieces start after a leading icon or picture and may reach the right edge, or the
         // margin of a floating picture beside the row.
         const MHTLLine& head = lines.At(first);
-        const int32_t from = IsPicture(head) && first + 1 < end ? first + 1 : first;
+        const int32_t from = blanksOf[0] < 0 && first + 1 < end ? first + 1 : first;
         const int32_t start = lines.At(from).x1;
         int32_t limit = right;
         for (const int32_t p : pictures) {
@@ -409,30 +454,30 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
             if (picture.y1 <= y && y < picture.y2 && picture.x1 > start)
                 limit = std::min(limit, picture.x1 - 6);
         }
-        const double available = limit - start;
-        double summed = 0;
-        int32_t blanks = 0;
-        blanksOf.clear();
+        int64_t summed = 0;
         for (int32_t i = first; i < end; ++i) {
             MHTLLine& line = lines.At(i);
-            if (!IsPicture(line) && line.width < 0)
+            if (blanksOf[size_t(i - first)] < 0)
+                continue;
+            if (line.width < 0)
                 line.width = GetTextWidth(line.font, line.text.Text());
-            blanksOf.push_back(IsPicture(line) ? 0 : line.text.CountSpaces());
-            if (!IsPicture(line)) {
-                summed += line.width;
-                blanks += blanksOf.back();
-            }
+            summed += line.width;
         }
-        const double gap = (available - summed) / double(pieces + blanks - 1);
-        if (gap >= GetTextWidth(head.font, " ") + 20.0)
+        const double gap = (double(limit - start) - double(summed)) / double(pieces + blanks - 1);
+        if (blankWidth < 0 || blankFont != head.font) {
+            blankFont = head.font;
+            blankWidth = GetTextWidth(head.font, " ");
+        }
+        if (gap >= blankWidth + 20.0)
             continue;
         double position = start;
         for (int32_t i = first; i < end; ++i) {
             MHTLLine& line = lines.At(i);
-            if (IsPicture(line))
+            const int32_t blanksIn = blanksOf[size_t(i - first)];
+            if (blanksIn < 0)
                 continue;
             line.x1 = int32_t(position);
-            line.x2 = Floor(line.x1 + line.width + blanksOf[size_t(i - first)] * gap);
+            line.x2 = Floor(line.x1 + line.width + blanksIn * gap);
             position = line.x2 + gap;
         }
     }

@@ -8,15 +8,16 @@
 #include "foundation/CXAnsiString.h"
 #include "foundation/XDynamicArray.h"
 #include "foundation/XFixedArray.h"
+#include "ui/MHTLText.h"
 
 #include <cstdint>
 #include <vector>
 
 // One record of the line table.
 struct MHTLLine {
-    CXAnsiString kind; // "icon", "image", "object", a link's target, or empty for plain text
-    CXAnsiString text; // shown text; the name for icons, images and objects
-    CXAnsiString block; // name of the block that holds the record
+    MHTLText kind; // "icon", "image", "object", a link's target, or empty for plain text
+    MHTLText text; // shown text; the name for icons, images and objects
+    MHTLText block; // name of the block that holds the record
     uint32_t colour = 0; // 0x00RRGGBB
     int32_t x1 = 0;
     int32_t y1 = 0;
@@ -133,6 +134,8 @@ protected:
     void ReDirect(int32_t first);
     int32_t BlockOfRecord(int32_t record) const;
     int32_t FindBlock(const char* name) const;
+    // Copies the live records' texts into a fresh store once the store holds much more than them.
+    void CompactTexts();
 
     int32_t lineCount = 0;
     int32_t rightLimit;
@@ -145,5 +148,10 @@ protected:
     XDynamicArray<MHTLBlock> blocks;
 
 private:
+    // Owns the records' texts; the parser copies each text in once and cuts it in place.
+    MHTLTextStore texts;
+    size_t compactAt = 0; // store size at which CompactTexts copies
+    MHTLText blockName; // currentBlock in the store, shared by the block's records
     std::vector<int32_t> imageRecords; // indices of the image records, kept while parsing
+    std::vector<int32_t> blanksOf; // blanks of each piece of the row being justified
 };

@@ -5,6 +5,7 @@
 #include "ui/CMHTLWindow_local.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -73,6 +74,8 @@ void CMHTLWindow::AddText(const CXAnsiString& text, const char* name, bool newRo
         block.firstLine = lineCount;
         std::memcpy(currentBlock, block.name, sizeof currentBlock);
         const int32_t index = blocks.Count() - 1;
+        CompactTexts();
+        blockName = texts.AddText(currentBlock);
 
         if (newRow) {
             currentColour = defaultColour;
@@ -82,8 +85,7 @@ void CMHTLWindow::AddText(const CXAnsiString& text, const char* name, bool newRo
         } else if (lineCount > 0) {
             cursorY = lines.At(lineCount - 1).y1;
         }
-        const CXAnsiString copy(text);
-        Parser(copy);
+        Parser(text);
 
         const int32_t firstLine = blocks.At(index).firstLine;
         if (lineCount > 0)
@@ -135,6 +137,30 @@ void CMHTLWindow::Clear()
     rightLimit = right;
     cursorY = top;
     cursorX = left;
+    texts.Reset();
+}
+
+void CMHTLWindow::CompactTexts()
+{
+    // Deleted blocks and rewritten texts leave their bytes behind until the store is copied.
+    static constexpr size_t kLeastCompact = 256 * 1024;
+    if (texts.Used() < std::max(compactAt, kLeastCompact))
+        return;
+    MHTLTextStore kept;
+    MHTLText oldBlock;
+    MHTLText newBlock;
+    for (int32_t i = 0; i < lineCount; ++i) {
+        MHTLLine& line = lines.At(i);
+        line.kind = kept.AddText(line.kind.View());
+        line.text = kept.AddText(line.text.View());
+        if (i == 0 || line.block.Text() != oldBlock.Text()) {
+            oldBlock = line.block;
+            newBlock = kept.AddText(line.block.View());
+        }
+        line.block = newBlock;
+    }
+    texts = std::move(kept);
+    compactAt = 4 * texts.Used();
 }
 
 bool CMHTLWindow::SetBlock(const char* name, bool testOnly)
@@ -251,25 +277,28 @@ bool CMHTLWindow::ReplaceTextInBlock(const char* name, const CXAnsiString& text)
             return true;
         int32_t first = block.firstLine;
         int32_t start = left;
-        if (mhtl::KindIs(lines.At(first).kind, "icon")) {
+        if (mhtl::KindIs(lines.At(first).kind, mhtl::kIcon)) {
             start = lines.At(first).x2;
             ++first;
         }
-        CXAnsiString kind;
-        CXAnsiString shown = text;
-        static constexpr char kReference[] = "<reference:";
-        constexpr size_t kReferenceLength = sizeof kReference - 1;
-        if (text.CompareText(kReference, kReferenceLength) == 0) {
-            const CXAnsiString attribute = text.Right(text.Length() - kReferenceLength);
-            const int eq = attribute.FindText("=");
-            const CXAnsiString target = eq < 0 ? attribute : attribute.Right(attribute.Length() - eq - 1);
-            kind = target.Left(target.Length() - 1);
-            shown = eq < 0 ? CXAnsiString() : attribute.Left(eq);
+        CompactTexts();
+        std::string_view shown(text.Text(), text.Length());
+        std::string_view kind;
+        static constexpr std::string_view kReference = "<reference:";
+        if (shown.substr(0, kReference.size()) == kReference) {
+            const std::string_view attribute = shown.substr(kReference.size());
+            const size_t eq = attribute.find('=');
+            const std::string_view target
+                = eq == std::string_view::npos ? attribute : attribute.substr(eq + 1);
+            kind = target.substr(0, target.empty() ? 0 : target.size() - 1);
+            shown = eq == std::string_view::npos ? std::string_view() : attribute.substr(0, eq);
         }
+        const MHTLText kindText = texts.AddText(kind);
+        const MHTLText shownText = texts.AddText(shown);
         for (int32_t i = first; i <= block.lastLine; ++i) {
             MHTLLine& line = lines.At(i);
-            line.kind = kind;
-            line.text = shown;
+            line.kind = kindText;
+            line.text = shownText;
             line.keepRagged = 1;
             line.width = -1;
             line.x1 = start;

@@ -11,7 +11,8 @@ namespace {
 
 bool IsLink(const MHTLLine& line)
 {
-    return !line.kind.IsEmpty() && !mhtl::KindIs(line.kind, "image") && !mhtl::KindIs(line.kind, "icon");
+    return !line.kind.IsEmpty() && !mhtl::KindIs(line.kind, mhtl::kImage)
+        && !mhtl::KindIs(line.kind, mhtl::kIcon);
 }
 
 // Hidden records keep their boxes under the text that moved up over them, so only visible ones
@@ -41,10 +42,10 @@ void CMHTLWindow::Render()
             const bool inView
                 = wholeLinesOnly ? line.y2 <= bottom && line.y1 >= top : line.y1 <= bottom && line.y2 >= top;
             const bool overlaps = line.y2 >= top && line.y1 <= bottom;
-            if (mhtl::KindIs(line.kind, "icon")) {
+            if (mhtl::KindIs(line.kind, mhtl::kIcon)) {
                 if (inView)
                     RenderIcon(line.x1, line.y1, line.x2, line.y2, line.text.Text());
-            } else if (mhtl::KindIs(line.kind, "image")) {
+            } else if (mhtl::KindIs(line.kind, mhtl::kImage)) {
                 if (overlaps)
                     RenderImage(line.x1, line.y1, line.x2, line.y2, line.x1, std::max(line.y1, top), line.x2,
                         std::min(line.y2, bottom), line.text.Text());
@@ -54,7 +55,7 @@ void CMHTLWindow::Render()
                         || ((i == hoverLine - 1 || i == hoverLine + 1) && line.kind == hover->kind));
                 DrawText(line.x1, line.y1, line.x2, line.y2, line.font, line.text.Text(),
                     hovered ? hoverColour : line.colour);
-            } else if (mhtl::KindIs(line.kind, "object") && overlaps) {
+            } else if (mhtl::KindIs(line.kind, mhtl::kObject) && overlaps) {
                 DrawObject(line.x1, line.y1, line.x2, line.y2, line.x1, std::max(line.y1, top), line.x2,
                     std::min(line.y2, bottom), line.text.Text());
             }
@@ -82,7 +83,7 @@ int CMHTLWindow::MouseClick(int32_t x, int32_t y, CXAnsiString& target)
     try {
         // Colours record i and its neighbours of the same kind that lie in the table.
         const auto mark = [this](int32_t i, uint32_t colour) {
-            const CXAnsiString kind = lines.At(i).kind;
+            const MHTLText kind = lines.At(i).kind;
             for (int32_t k = std::max(i - 1, 0); k <= std::min(i + 1, lineCount - 1); ++k) {
                 if (lines.At(k).kind == kind)
                     lines.At(k).colour = colour;
@@ -92,21 +93,21 @@ int CMHTLWindow::MouseClick(int32_t x, int32_t y, CXAnsiString& target)
             MHTLLine& line = lines.At(i);
             if (!Holds(line, x, y))
                 continue;
-            if (mhtl::KindIs(line.kind, "icon") && topDown) {
+            if (mhtl::KindIs(line.kind, mhtl::kIcon) && topDown) {
                 if (line.text == "MINUS") {
-                    line.text = "PLUS";
+                    line.text = mhtl::Constant("PLUS");
                     Collapse(i, true);
                     return -1;
                 }
                 if (line.text == "PLUS") {
-                    line.text = "MINUS";
+                    line.text = mhtl::Constant("MINUS");
                     Collapse(i, false);
                     return -1;
                 }
             }
             if (!IsLink(line))
                 continue;
-            target = line.kind;
+            target.Assign(line.kind.Length(), line.kind.Text());
             for (int32_t k = 0; k < lineCount; ++k) {
                 if (lines.At(k).kind == line.kind)
                     lines.At(k).colour = visitedColour;

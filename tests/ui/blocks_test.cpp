@@ -268,6 +268,26 @@ TEST_F(MarkupBlocksTest, replacingTheTextOfABlockAfterAnIconStartsAtTheIcon)
         "icon 0,0,16,16 000000 POINT; - 16,0,400,16 FFFF00 Count 22; MAP 0,16,400,32 FFFF00 Map");
 }
 
+// A message window adds and deletes blocks for ever: the texts of the blocks still shown, their
+// links, rewritten counters and wrapped rows, stay intact however much text went before.
+TEST_F(MarkupBlocksTest, blocksKeepTheirTextsWhileManyMoreComeAndGo)
+{
+    RecordingWindow window(0, 0, 200, 100000);
+    window.AddText("<link:Back=FIRST> and a run that wraps onto a second row", "KEEP", true);
+    window.AddText("Count", "CNT", true);
+    window.ReplaceTextInBlock("CNT", "Count 1");
+    const std::string kept = Records(window);
+    const std::string filler(1000, 'x');
+    for (int i = 0; i < 1000; ++i) {
+        window.AddText(filler.c_str(), "GONE", true);
+        window.DelBlock("GONE", false);
+        window.ReplaceTextInBlock("CNT", ("Count " + std::to_string((i + 1) % 2 + 1)).c_str());
+    }
+    EXPECT_EQ(Records(window), kept);
+    EXPECT_EQ(Blocks(window), "KEEP:0-2 CNT:3-3");
+    EXPECT_STREQ(window.Line(3).block.Text(), "CNT");
+}
+
 TEST_F(MarkupBlocksTest, blockValuesAndTheFirstName)
 {
     RecordingWindow window(0, 0, 400, 1000);

@@ -15,10 +15,10 @@
 namespace zoq::tools::ui {
 namespace {
 
-std::string Field(const CXAnsiString& text)
+std::string Field(std::string_view text)
 {
     std::string out;
-    for (const char c : plat::win::Cp1251ToUtf8(std::string_view(text.Text(), text.Length()))) {
+    for (const char c : plat::win::Cp1251ToUtf8(text)) {
         switch (c) {
         case '\t':
             out += "\\t";
@@ -79,8 +79,9 @@ std::string DescribeTable(const CMHTLWindow& window)
         char box[96];
         std::snprintf(box, sizeof box, "%d,%d,%d,%d\t%06X\t%d\t%d\t%d", record.x1, record.y1, record.x2,
             record.y2, record.colour & 0xFFFFFF, record.font, record.visible, record.keepRagged);
-        out += "record\t" + std::to_string(i) + "\t" + (record.kind.IsEmpty() ? "-" : Field(record.kind))
-            + "\t" + box + "\t" + Field(record.block) + "\t" + Field(record.text) + "\n";
+        out += "record\t" + std::to_string(i) + "\t"
+            + (record.kind.IsEmpty() ? "-" : Field(record.kind.View())) + "\t" + box + "\t"
+            + Field(record.block.View()) + "\t" + Field(record.text.View()) + "\n";
     }
     for (int32_t i = 0; i < window.BlockCount(); ++i) {
         const MHTLBlock& block = window.Block(i);

@@ -77,21 +77,12 @@ Matrix4 ObjectMatrix(const SDetailObject& object)
     return w;
 }
 
-plat::gfx::Matrix ToDevice(const Matrix4& source)
-{
-    plat::gfx::Matrix m;
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            m.m[r][c] = source.m[4 * r + c];
-    return m;
-}
-
 // World matrices 0 and 1 and the model renderer's current matrix.
 void SetObjectMatrix(const Matrix4& w)
 {
     g_Graphic.SetWorldMatrix(w);
     if (plat::gfx::Device* device = g_Graphic.GetDevice())
-        device->SetTransform(plat::gfx::Transform::World1, ToDevice(w));
+        device->SetTransform(plat::gfx::Transform::World1, ToDeviceMatrix(w));
 }
 
 // The first part's material with its model parts drawing through the current material.

@@ -80,15 +80,6 @@ plat::gfx::Matrix Lift(float z)
     return m;
 }
 
-plat::gfx::Matrix ToDevice(const Matrix4& source)
-{
-    plat::gfx::Matrix m;
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            m.m[r][c] = source.m[4 * r + c];
-    return m;
-}
-
 CTexture* TextureAt(int32_t index)
 {
     return g_pTextureManager && index >= 0 && index < g_pTextureManager->GetRecordCount()
@@ -267,8 +258,8 @@ void CLocation::RenderWater(int column, int row, int far, const MapSurface& surf
             SetConstant(device, 10, u, v, scale, 2.25f * d * d / (ln2 * ln2));
             const plat::gfx::Matrix world = Lift(surface.waterLevel);
             const plat::gfx::Matrix worldViewProjection
-                = plat::gfx::Multiply(world, ToDevice(ViewFrame.combined));
-            const plat::gfx::Matrix worldView = plat::gfx::Multiply(world, ToDevice(ViewFrame.matrix));
+                = plat::gfx::Multiply(world, ToDeviceMatrix(ViewFrame.combined));
+            const plat::gfx::Matrix worldView = plat::gfx::Multiply(world, ToDeviceMatrix(ViewFrame.matrix));
             SetVertexShaderMatrices(&worldViewProjection, &worldView);
             SetConstant(device, 11, 4.0f * waves.a, -4.0f * waves.b, waves.lowest, 0.0f);
             const uint32_t ambient = Environment.current.ambient;
