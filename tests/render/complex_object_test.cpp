@@ -5,9 +5,11 @@
 #include "foundation/XRangeError.h"
 #include "platform/gfx/device.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 using namespace plat::gfx;
 
@@ -190,6 +192,32 @@ TEST_F(ComplexObjectTest, shapesComeFromTheirPartsOrPartZero)
     SModelFile points = Kind("stone");
     points.parts[1].model->mesh.indices.clear();
     EXPECT_EQ(Load(points)->GetShape(0).Count(), 0);
+}
+
+// The writer's collision shapes are closed boxes: every triangle's normal points away from the
+// box's middle, as rays and collisions meet them from the front.
+TEST_F(ComplexObjectTest, writtenShapesFaceOutwards)
+{
+    for (const std::string_view kind : { "building", "glider", "tree", "stone" }) {
+        auto object = Load(Kind(kind));
+        for (int variant = 0; variant < 2; ++variant) {
+            const XDynamicArray<SCollisionTriangle>& shape = object->GetShape(variant);
+            ASSERT_EQ(shape.Count(), 12) << kind;
+            Vec3 lo { 1e9f, 1e9f, 1e9f };
+            Vec3 hi { -1e9f, -1e9f, -1e9f };
+            for (const SCollisionTriangle& t : shape) {
+                for (const Vec3& p : { t.p0, t.p1, t.p2 }) {
+                    lo = { std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z) };
+                    hi = { std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z) };
+                }
+            }
+            const Vec3 middle { (lo.x + hi.x) * 0.5f, (lo.y + hi.y) * 0.5f, (lo.z + hi.z) * 0.5f };
+            for (const SCollisionTriangle& t : shape) {
+                const Vec3 out { t.centre.x - middle.x, t.centre.y - middle.y, t.centre.z - middle.z };
+                EXPECT_GT(out.x * t.normal.x + out.y * t.normal.y + out.z * t.normal.z, 0.0f) << kind;
+            }
+        }
+    }
 }
 
 TEST_F(ComplexObjectTest, collisionTrianglesCarryNormalCentreAndSize)

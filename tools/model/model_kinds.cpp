@@ -8,6 +8,7 @@
 #include <functional>
 #include <numeric>
 #include <string>
+#include <utility>
 
 namespace zoq::tools::model {
 namespace {
@@ -65,8 +66,12 @@ MeshBuilder Box(float x0, float y0, float z0, float x1, float y1, float z1)
     return builder;
 }
 
-SModelPartBlock ShapePart(std::string_view name, const MeshBuilder& geometry)
+// Collision triangles take (p0 - p1) x (p2 - p1) as their outward normal: they wind the other
+// way round from drawn faces.
+SModelPartBlock ShapePart(std::string_view name, MeshBuilder geometry)
 {
+    for (size_t i = 0; i + 2 < geometry.indices.size(); i += 3)
+        std::swap(geometry.indices[i + 1], geometry.indices[i + 2]);
     return ModelPart(kPartShape, name, "", geometry.Build());
 }
 

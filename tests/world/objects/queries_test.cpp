@@ -2,6 +2,7 @@
 // physics' ground ray, and the radius query.
 #include "tests/world/objects/grid_fixture.h"
 
+#include "tools/model/model_writer.h"
 #include "world/objects/CPhysics.h"
 
 #include <cmath>
@@ -58,6 +59,49 @@ TEST_F(QueriesTest, polygonsAreMetFromTheFrontOnly)
     EXPECT_FLOAT_EQ(
         list->GetRayIntersectionPolygon(Vec3 { 1000, 1000, 12 }, Vec3 { 1, 0, 0 }, 50.0f, block, false),
         -1.0f);
+}
+
+// The writer's building, read as the game reads it: a ray from outside meets the face nearest to
+// it, from every side; from inside, nothing.
+TEST_F(QueriesTest, aWrittenBuildingIsMetOnItsNearFaces)
+{
+    SModelFile file;
+    ASSERT_TRUE(zoq::tools::model::MakeModel("building", "", file));
+    std::erase_if(
+        file.parts, [](const SModelPartBlock& part) { return part.record.type != modelfile::kPartShape; });
+    const zoq::tools::model::Bytes bytes = zoq::tools::model::EncodeModelFile(file);
+    CComplexObject model;
+    model.Load(bytes.data(), bytes.size());
+    Probe* building = Add(Vec3 { 1100, 1000, 10 }, "building", 9.0f);
+    building->solid = 0;
+    building->shape = &model.GetShape(0);
+
+    struct SCase {
+        Vec3 origin;
+        Vec3 dir;
+        Vec3 end;
+    };
+    // Off the faces' diagonals, where a point on the shared edge belongs to neither triangle.
+    const SCase cases[] = {
+        { { 1000, 1001, 11 }, { 1, 0, 0 }, { 1095, 1001, 11 } },
+        { { 1200, 1001, 11 }, { -1, 0, 0 }, { 1105, 1001, 11 } },
+        { { 1101, 900, 11 }, { 0, 1, 0 }, { 1101, 995, 11 } },
+        { { 1101, 1100, 11 }, { 0, -1, 0 }, { 1101, 1005, 11 } },
+        { { 1101, 1001, 100 }, { 0, 0, -1 }, { 1101, 1001, 14 } },
+    };
+    for (const SCase& c : cases) {
+        Vec3 end {};
+        CZJObject* hit = nullptr;
+        ASSERT_TRUE(list->GetRayIntersection(c.origin, c.dir, 500.0f, end, nullptr, hit));
+        EXPECT_EQ(hit, building);
+        EXPECT_NEAR(end.x, c.end.x, 1e-3f);
+        EXPECT_NEAR(end.y, c.end.y, 1e-3f);
+        EXPECT_NEAR(end.z, c.end.z, 1e-3f);
+    }
+    Vec3 end {};
+    CZJObject* hit = nullptr;
+    EXPECT_FALSE(
+        list->GetRayIntersection(Vec3 { 1101, 1001, 11 }, Vec3 { 1, 0, 0 }, 500.0f, end, nullptr, hit));
 }
 
 TEST_F(QueriesTest, aRayFromColumnOneNeverReportsColumnZero)
