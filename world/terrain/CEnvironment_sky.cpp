@@ -234,6 +234,9 @@ void CEnvironment::DrawCloudLayer(int texture, const Matrix4& m, float alpha)
     slow.m[8] *= 1.0f / 2.2f;
     slow.m[9] *= 0.4f;
     device->SetTransform(plat::gfx::Transform::Texture1, envlocal::ToDevice(slow));
+    // Seen from below, the dome's triangles face away from the camera; the sun and backdrop
+    // shaders turn culling back on when they finish.
+    device->SetRenderState(RenderState::CullMode, uint32_t(plat::gfx::Cull::None));
     DrawMesh(16, cloudDome.get(), texture, texture);
 }
 
@@ -269,8 +272,9 @@ void CEnvironment::RenderEnv()
 {
     ZJ_TRACE("CEnvironment::RenderEnv");
     SetFog(false, 1.0f, 0.0f);
+    // The sky is seen from inside: culling is off until the horizon.
     SetStates({ { RenderState::ZWriteEnable, 0 }, { RenderState::Lighting, 0 },
-        { RenderState::SpecularEnable, 0 } });
+        { RenderState::SpecularEnable, 0 }, { RenderState::CullMode, uint32_t(plat::gfx::Cull::None) } });
     const Vec3& camera = ViewFrame.position;
     const Vec3& forward = ViewFrame.forward;
     const bool upright = std::fabs(forward.z) < 0.9f;

@@ -197,4 +197,37 @@ TEST_F(SkyTest, theSkyDrawsWhatTheViewAndTheRecordAllow)
     g_TexShaderManager = nullptr;
 }
 
+// The dome is seen from below, so its triangles face away from the camera: both layers are drawn
+// without culling even after the backdrop's and the sun's shaders turned it back on, and culling
+// is on again once the sky is done.
+TEST_F(SkyTest, theCloudLayersAreDrawnWithoutCulling)
+{
+    ASSERT_TRUE(CreateDevice());
+    TexShaderManager shaders(true);
+    ASSERT_TRUE(shaders.Init(false));
+    g_TexShaderManager = &shaders;
+    Environment.InitSky();
+    Environment.current.cloud1.index = 5;
+    Environment.current.cloud2.index = 6;
+    Environment.current.sun.index = 7;
+    Environment.sunVector = { 0.0f, 0.6f, 0.8f };
+    Environment.moonVector = { 0.0f, 0.0f, -1.0f };
+    LookAlong({ 0.0f, 1.0f, 0.0f });
+    const size_t before = Null().Draws().size();
+    Environment.RenderEnv();
+    const uint32_t domeTriangles = 19 * 19 * 2;
+    int layers = 0;
+    for (size_t i = before; i < Null().Draws().size(); ++i) {
+        const plat::gfx::null::DrawRecord& draw = Null().Draws()[i];
+        if (draw.call.primitiveCount != domeTriangles)
+            continue;
+        ++layers;
+        EXPECT_EQ(draw.render[size_t(plat::gfx::RenderState::CullMode)], uint32_t(plat::gfx::Cull::None))
+            << "layer " << layers;
+    }
+    EXPECT_EQ(layers, 2);
+    EXPECT_EQ(State(plat::gfx::RenderState::CullMode), uint32_t(plat::gfx::Cull::Ccw));
+    g_TexShaderManager = nullptr;
+}
+
 } // namespace
