@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,15 @@ protected:
             if (c == '\\')
                 c = '/';
         zoq::test::WriteBytes(m_dir / name, bytes);
+    }
+
+    // A one-second mono 16-bit tone at 22,050 Hz, as a WAV file under the temporary folder.
+    void WriteToneWav(const std::string& name)
+    {
+        std::vector<int16_t> tone(22050);
+        for (size_t i = 0; i < tone.size(); ++i)
+            tone[i] = int16_t(12000 * std::sin(double(i) * 0.1));
+        WriteFile(name, writer::MakeWav({ 1, 22050, 16 }, writer::PcmBytes(tone)));
     }
 
     // Adds an ini-mode table of the rows to those the parameter readers use, through "root.ini".

@@ -18,10 +18,7 @@ protected:
     void SetUp() override
     {
         AudioTest::SetUp();
-        std::vector<int16_t> tone(22050);
-        for (size_t i = 0; i < tone.size(); ++i)
-            tone[i] = int16_t(12000 * std::sin(double(i) * 0.1));
-        WriteFile("Sound\\tone.wav", writer::MakeWav({ 1, 22050, 16 }, writer::PcmBytes(tone)));
+        WriteToneWav("Sound\\tone.wav");
         WriteTable(CP1251("Звуки"),
             {
                 { "SND_NEAR",

@@ -44,10 +44,7 @@ protected:
     void SetUp() override
     {
         AudioTest::SetUp();
-        std::vector<int16_t> tone(22050);
-        for (size_t i = 0; i < tone.size(); ++i)
-            tone[i] = int16_t(12000 * std::sin(double(i) * 0.1));
-        WriteFile("Sound\\hum.wav", writer::MakeWav({ 1, 22050, 16 }, writer::PcmBytes(tone)));
+        WriteToneWav("Sound\\hum.wav");
         WriteTable(
             CP1251("Звуки"), { { "SND_HUM", { "Filename=Sound\\hum.wav", "3DSound=1", "MINDIST=100" } } });
         WriteTable("SoundZone",

@@ -1,6 +1,7 @@
 // The effect renderer on the null device: the deferred list, reflections, spheres, beams, bands
 // and the lit grid patch.
 #include "tests/render/model_fixture.h"
+#include "tests/world/terrain/terrain_fixture.h"
 
 #include "platform/gfx/device.h"
 #include "render/CModelManager.h"
@@ -33,21 +34,6 @@ public:
 
 private:
     std::vector<uint32_t>& m_drawn;
-};
-
-// A visible object of radius 10,000 that runs onDraw when drawn.
-class DrawProbe : public CZJObject {
-public:
-    explicit DrawProbe(std::function<void()> onDraw)
-        : m_onDraw(std::move(onDraw))
-    {
-        visible = 1;
-        radius = 10000.0f;
-    }
-    void Draw() override { m_onDraw(); }
-
-private:
-    std::function<void()> m_onDraw;
 };
 
 class EffectsTest : public RenderTest {

@@ -9,6 +9,7 @@
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
 #include "tools/map/map_writer.h"
+#include "world/objects/CZJObject.h"
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
@@ -19,9 +20,25 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using zoq::tools::map::LocationMap;
+
+// A visible object of radius 10,000 that runs onDraw when drawn.
+class DrawProbe : public CZJObject {
+public:
+    explicit DrawProbe(std::function<void()> onDraw)
+        : m_onDraw(std::move(onDraw))
+    {
+        visible = 1;
+        radius = 10000.0f;
+    }
+    void Draw() override { m_onDraw(); }
+
+private:
+    std::function<void()> m_onDraw;
+};
 
 class TerrainTest : public zoq::test::WorkingDirLogTest {
 protected:

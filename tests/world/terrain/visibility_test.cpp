@@ -119,21 +119,6 @@ TEST_F(VisibilityTest, AFarCellTurningNearIsReStitchedWithoutALoad)
     EXPECT_EQ(Location.Cell(3, 1).full->stitched[2], 0);
 }
 
-// A visible object of radius 10,000 that runs onDraw when drawn.
-class DrawProbe : public CZJObject {
-public:
-    explicit DrawProbe(std::function<void()> onDraw)
-        : m_onDraw(std::move(onDraw))
-    {
-        visible = 1;
-        radius = 10000.0f;
-    }
-    void Draw() override { m_onDraw(); }
-
-private:
-    std::function<void()> m_onDraw;
-};
-
 class WaterTest : public TerrainTest {
 protected:
     void SetUp() override
