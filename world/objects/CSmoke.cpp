@@ -16,7 +16,7 @@ constexpr float kJumpSpacings = 1000.0f;
 // 16-bit indices address at most 65536 vertices, four a quad.
 constexpr int32_t kMaxQuadCapacity = 65536 / 4;
 
-constexpr uint32_t kQuadFormat = plat::gfx::fvf::kXyz | plat::gfx::fvf::kDiffuse | plat::gfx::fvf::kTex1;
+constexpr uint32_t kQuadFormat = plat::gfx::fvf::kXyz | plat::gfx::fvf::kDiffuse | plat::gfx::fvf::kTex2;
 constexpr uint32_t kPointFormat = plat::gfx::fvf::kXyz | plat::gfx::fvf::kDiffuse;
 
 Vec3 Along(const Vec3& from, const Vec3& direction, float distance)
@@ -64,9 +64,13 @@ void CSmoke::Init(int32_t newStyle, int32_t newCapacity, const Vec3& emitter, fl
     lastDirection = {};
     boundsCentre = emitter;
     boundsRadius = 0.0f;
-    if (quads)
-        mesh.Allocate(kQuadFormat, uint32_t(capacity) * 4, uint32_t(capacity) * 6);
-    else if (style == kStylePoints)
+    if (quads) {
+        uint16_t* indices = mesh.Allocate(kQuadFormat, uint32_t(capacity) * 4, uint32_t(capacity) * 6);
+        static constexpr uint16_t kQuad[6] = { 0, 1, 2, 2, 1, 3 };
+        for (int32_t q = 0; q < capacity; ++q)
+            for (int c = 0; c < 6; ++c)
+                indices[6 * q + c] = uint16_t(4 * q + kQuad[c]);
+    } else if (style == kStylePoints)
         mesh.Allocate(kPointFormat, uint32_t(capacity), 0);
     else
         mesh.Free();

@@ -23,6 +23,21 @@ struct SSmokePuff {
 };
 static_assert(sizeof(SSmokePuff) == 48);
 
+// Mesh vertices: the quads repeat their texture pair in the second set, as the shared effect
+// buffer they are copied into has two; points carry position and colour only.
+struct SSmokeQuadVertex {
+    float x, y, z;
+    uint32_t colour; // ARGB, the puff's opacity as alpha
+    float u, v;
+    float u2, v2;
+};
+static_assert(sizeof(SSmokeQuadVertex) == 32);
+struct SSmokePointVertex {
+    float x, y, z;
+    uint32_t colour;
+};
+static_assert(sizeof(SSmokePointVertex) == 16);
+
 class CSmoke {
 public:
     enum Style : int32_t {
@@ -55,8 +70,9 @@ public:
     void Drift(const Vec3& offset);
     // Moves every live puff away from the centre by the amount.
     void PushFrom(float amount, const Vec3& centre);
-    // Builds mesh from the live puffs for the camera of ViewFrame; an empty trail gives an empty
-    // mesh.
+    // Builds mesh from the live puffs more than sqrt(3) from the camera of ViewFrame: quads far
+    // to near (styles 0 to 3, six indices each) or points (style 4). An empty trail gives an
+    // empty mesh.
     void MakeMesh();
     // Builds the mesh and draws it with the texture (an index of the texture manager).
     void Render(int texture);
