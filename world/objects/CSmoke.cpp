@@ -85,6 +85,8 @@ void CSmoke::SetSpiralAxes(const Vec3& axisA, const Vec3& axisB)
 
 void CSmoke::AddPuff(const Vec3& point, float strength, uint32_t colour, const Vec3* velocity)
 {
+    if (capacity == 0)
+        return;
     if (count == capacity) {
         tail = (tail + 1) % capacity;
         --count;
@@ -125,6 +127,10 @@ void CSmoke::EmitTo(const Vec3& point, float strength, uint32_t colour)
         sideA = { u.y, -u.x, 0.0f };
     }
 
+    if (!(density > 0.0f)) { // a row without a density leaves no puffs rather than looping
+        emitterPoint = point;
+        return;
+    }
     const float spacing = 1.0f / density;
     const float done = std::floor(travelled / spacing) * spacing; // path length at the last puff
     float left = travelled - done + d;
@@ -138,7 +144,7 @@ void CSmoke::EmitTo(const Vec3& point, float strength, uint32_t colour)
         along += spacing;
         left -= spacing;
         Vec3 at = Along(emitterPoint, u, along - travelled);
-        if (spiral) {
+        if (spiral && spiralPeriod > 0.0f) {
             const float phi = 2.0f * kPi * along / spiralPeriod;
             const float c = std::cos(phi) * spiralRadius;
             const float s = std::sin(phi) * spiralRadius;
@@ -219,8 +225,6 @@ void CSmoke::Update(float dt)
         }
         any = true;
     }
-    if (count == 0)
-        tail = head;
     if (!any) {
         boundsCentre = emitterPoint;
         boundsRadius = 0.0f;

@@ -60,9 +60,10 @@ public:
         float pointSize, float growth);
     void SetSpiralAxes(const Vec3& axisA, const Vec3& axisB);
     // The owner's per-frame feed: puffs one spacing (1 / density) apart from emitterPoint to
-    // the point; a jump longer than 1000 spacings starts a fresh segment at the point.
+    // the point; a jump longer than 1000 spacings starts a fresh segment at the point. A density
+    // of 0 or less leaves no puffs.
     void EmitTo(const Vec3& point, float strength, uint32_t colour);
-    // Appends one puff; a full ring first drops its oldest.
+    // Appends one puff; a full ring first drops its oldest. Nothing before Init.
     void AddPuff(const Vec3& point, float strength, uint32_t colour, const Vec3* velocity = nullptr);
     // Ages every puff, drops dead ones from the old end only, and refreshes the bounds.
     void Update(float dt);

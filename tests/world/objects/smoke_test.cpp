@@ -371,6 +371,24 @@ TEST_F(SmokeTest, styleTwoPoolsFaintPuffsWhenSeenAlongItsLength)
     EXPECT_EQ(QuadAlphas(smoke), std::vector<uint32_t> { 38 });
 }
 
+TEST_F(SmokeTest, aTrailWithoutPuffsToMakeStaysEmpty)
+{
+    CSmoke unset; // owners may feed a trail they never set up
+    unset.EmitTo({ 5, 0, 0 }, 1.0f, 0);
+    unset.AddPuff({ 1, 0, 0 }, 1.0f, 0);
+    unset.Update(0.1f);
+    unset.MakeMesh();
+    EXPECT_TRUE(unset.IsEmpty());
+    EXPECT_EQ(unset.mesh.vertexCount, 0u);
+    for (float density : { 0.0f, -1.0f }) {
+        CSmoke smoke;
+        smoke.Init(CSmoke::kStyleQuads, 10, { 0, 0, 0 }, density, 1.0f, 1.0f, 0.0f);
+        smoke.EmitTo({ 50, 0, 0 }, 1.0f, 0);
+        EXPECT_TRUE(smoke.IsEmpty()) << density;
+        EXPECT_FLOAT_EQ(smoke.emitterPoint.x, 50.0f);
+    }
+}
+
 TEST_F(SmokeTest, initRejectsACapacityTheMeshCannotIndex)
 {
     CSmoke smoke;
