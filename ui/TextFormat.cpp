@@ -11,7 +11,10 @@ constexpr std::string_view kFlags = "-+ #0";
 constexpr std::string_view kIntegerConversions = "diuxXoc";
 constexpr std::size_t kMaxDigits = 2;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Skips up to kMaxDigits digits; false when more follow.
 bool SkipDigits(std::string_view format, std::size_t& at)
@@ -81,7 +84,8 @@ std::optional<std::string> Fill(std::string_view format, std::initializer_list<T
             return std::nullopt;
         const char conversion = format[at++];
         const bool isText = std::holds_alternative<std::string_view>(*next);
-        if (conversion == 's' ? !isText : (isText || kIntegerConversions.find(conversion) == std::string_view::npos))
+        if (conversion == 's' ? !isText
+                              : (isText || kIntegerConversions.find(conversion) == std::string_view::npos))
             return std::nullopt;
         out += Convert(format.substr(start, at - 1 - start), conversion, *next++);
     }

@@ -16,4 +16,5 @@ using TextValue = std::variant<int64_t, std::string_view>;
 // allowed; "%%" is a percent sign. Any other conversion, a "*" or "$", or a count or type that
 // differs from the values writes "FormatText: bad format for <key>" to the error log and gives
 // the format unformatted.
-std::string FormatText(std::string_view key, std::string_view format, std::initializer_list<TextValue> values);
+std::string FormatText(
+    std::string_view key, std::string_view format, std::initializer_list<TextValue> values);

@@ -54,7 +54,9 @@ TEST_F(TextFormatTest, valuesAreMatchedInOrderAndByType)
     EXPECT_EQ(FormatText("K", "%x", { int64_t(0x7FFFFFFFFFFF) }), "7fffffffffff");
     const std::string longText(1000, 'a');
     EXPECT_EQ(FormatText("K", "<%s>", { std::string_view(longText) }), "<" + longText + ">");
-    EXPECT_EQ(FormatText("K", std::string_view("a\0%d", 4), { int64_t(1) }), "a\0"s "1");
+    EXPECT_EQ(FormatText("K", std::string_view("a\0%d", 4), { int64_t(1) }),
+        "a\0"s
+        "1");
     EXPECT_EQ(LogLineCount("FormatText: bad format for K"), 1);
 }
 

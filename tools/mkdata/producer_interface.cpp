@@ -42,7 +42,8 @@ bool ReferTextPictures(ProducerContext& context, std::string& error)
 // 32-bit DDS.
 bool AddCockpitRecipe(ProducerContext& context, const Recipe& recipe, bool& taken, std::string& error)
 {
-    taken = recipe.name == "atlas" || recipe.name == "cells" || recipe.name == "rows" || recipe.name == "labels";
+    taken = recipe.name == "atlas" || recipe.name == "cells" || recipe.name == "rows"
+        || recipe.name == "labels";
     if (!taken)
         return true;
     RecipeParams params(recipe);
