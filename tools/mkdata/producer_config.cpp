@@ -2,7 +2,7 @@
 // foundation/ConfigKeys.h), Data\CONFIG\DICode.ini, zjserv.ini (from data/config/zjserv.ini) and
 // the force-feedback effect files Data\FFE\*.ffe (from data/config/ffe/, checked with the input
 // layer's reader) and the network location descriptions Data\Net\*.ini (from data/net/, each with
-// [LOCATION] Caption and FileName, and its picture Data\Images\<name>.tga).
+// [LOCATION] Caption and FileName; the picture Data\Images\<FileName less its extension>.tga).
 //
 // Recipes (recipes/config.txt):
 //   <path> dicode     the key-code table: a row count, then "<device> 0x<code> <name>" for every
@@ -189,9 +189,10 @@ bool ProduceNetLocations(ProducerContext& context, std::string& error)
         DataFile& file = context.set.AddFile("Data\\Net\\" + name, origin, false);
         file.bytes.assign(text.begin(), text.end());
         context.set.AddReference({ file.path, origin, Access::Disk, 0 });
-        // The chooser shows the description's picture, Data\Images\<description name>.tga.
-        context.set.AddReference(
-            { "Data\\Images\\" + name.substr(0, name.size() - 4) + ".tga", origin, Access::Disk, 0 });
+        // The chooser shows the location's picture: Data\Images\<FileName less its extension>.tga.
+        const auto* location = ini.Find("LOCATION", "FileName");
+        const std::string stem = location->first.substr(0, location->first.rfind('.'));
+        context.set.AddReference({ "Data\\Images\\" + stem + ".tga", origin, Access::Disk, 0 });
     }
     return true;
 }
