@@ -2,14 +2,12 @@
 #include "ui/CHtmlControl.h"
 
 #include "ui/CMHTLWindow.h"
+#include "ui/CMenuHost.h"
 
 CHtmlControl::CHtmlControl(CMHTLWindow* window, int32_t left, int32_t top, int32_t right, int32_t bottom)
-    : window(window)
+    : CMenuControl(left, top, right, bottom)
+    , window(window)
 {
-    this->left = left;
-    this->top = top;
-    this->right = right;
-    this->bottom = bottom;
 }
 
 void CHtmlControl::Render()
@@ -18,18 +16,23 @@ void CHtmlControl::Render()
         window->Render();
 }
 
-void CHtmlControl::ProcessMouse(int32_t x, int32_t y, bool clicked)
+void CHtmlControl::OnHover()
 {
     if (!window)
         return;
-    window->MouseMove(x, y);
-    if (!clicked || x < left || x >= right || y < top || y >= bottom)
+    const plat::window::Point mouse = MenuHost().MousePosition();
+    window->MouseMove(mouse.x, mouse.y);
+}
+
+void CHtmlControl::OnPress()
+{
+    if (!window)
         return;
+    const plat::window::Point mouse = MenuHost().MousePosition();
     CXAnsiString target;
-    if (window->MouseClick(x, y, target) == 1) {
+    if (window->MouseClick(mouse.x, mouse.y, target) == 1) {
         lastTarget = target;
-        if (owner)
-            owner->ProcessCommand(kLinkCommand);
+        SendCommand(kLinkCommand);
     }
 }
 

@@ -1,10 +1,10 @@
 // Stand-in until the mark-up list control lands (the menus issue replaces it): a control that
-// hosts a mark-up window (not owned), draws it, scrolls it with the wheel, lights links under the
-// cursor and reports a clicked link to its owner as command 99, keeping the link's target.
+// hosts a mark-up window (not owned), draws it, lights links under the cursor and reports a link
+// pressed with the left button to its owner as command 99, keeping the link's target.
 #pragma once
 
 #include "foundation/CXAnsiString.h"
-#include "ui/CBaseMenu.h"
+#include "ui/CMenuControl.h"
 
 class CMHTLWindow;
 
@@ -15,7 +15,8 @@ public:
     CHtmlControl(CMHTLWindow* window, int32_t left, int32_t top, int32_t right, int32_t bottom);
 
     void Render() override;
-    void ProcessMouse(int32_t x, int32_t y, bool clicked) override;
+    void OnHover() override;
+    void OnPress() override;
     // Scrolls by whole lines, positive toward the newer text.
     void ScrollLines(int32_t lines);
 
