@@ -43,6 +43,9 @@ public:
     // Closes the open line: its text goes back into its block without the cursor and the input
     // is finished with the typed text.
     void CloseInput();
+    // Drops the open line without finishing it: no command, no console call; its block keeps
+    // what it shows.
+    void CancelInput();
     bool InputActive() const { return inputActive != 0; }
     // Prompt plus typed text.
     const CXAnsiString& InputText() const { return inputText; }
@@ -66,6 +69,8 @@ private:
     // Runs a finished console line: a jump or the script manager's function call.
     void RunConsoleLine(const std::string& line);
     void FinishInput(const std::string& typed);
+    // Text input off and the menu's captured control released.
+    void EndTyping();
     void ShowInput(bool cursor);
     // Scroll arrows and thumb of the scroll bar.
     void RunScrollBar(int32_t x, int32_t y);

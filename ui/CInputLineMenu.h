@@ -25,4 +25,6 @@ public:
 protected:
     // Whether the panel gets the Delete button.
     virtual bool OffersDelete() const { return false; }
+    // The panel picture that places the panel.
+    virtual int32_t PanelPicture() const { return surfaces[kBack]; }
 };

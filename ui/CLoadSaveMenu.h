@@ -9,13 +9,12 @@
 #include "ui/GameList.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace plat::gfx {
-class Texture;
-}
 class CHtmlControl;
+class CTexture;
 class CTextMessageControl;
 
 class CLoadSaveMenu : public CInputLineMenu {
@@ -30,7 +29,6 @@ public:
     bool Init() override;
     void RenderBackGround() override;
     void ProcessCommand(int id) override;
-    void ReleaseResources(bool discard) override;
     // Fills the entries: the save scan here, the location scan in CGameListMenu.
     virtual void GetGamesData(std::vector<SGameEntry>& found);
     // Rebuilds the mark-up list from GetGamesData.
@@ -41,19 +39,23 @@ public:
     const std::vector<SSkippedFile>& Skipped() const { return skipped; }
     CHtmlControl* List() const { return list; }
     int32_t Selected() const { return selected; }
-    plat::gfx::Texture* Preview() const { return preview; }
+    // The preview texture, null while no picture is shown.
+    CTexture* Preview() const { return previewShown ? preview.get() : nullptr; }
     GameListMode Mode() const { return GameListMode(mode); }
 
 protected:
     bool OffersDelete() const override { return mode < 2; }
+    int32_t PanelPicture() const override { return panelSurface; }
     // Loads the selected entry's picture into the preview; false when there is none.
     virtual bool LoadPreview(const SGameEntry& entry);
-    void ClosePreview();
+    // Hides the place, the date and the preview.
+    void ClearSelection();
 
     int32_t mode = -1;
     std::vector<SGameEntry> entries;
     std::vector<SSkippedFile> skipped;
-    plat::gfx::Texture* preview = nullptr;
+    std::unique_ptr<CTexture> preview;
+    uint8_t previewShown = 0;
     int32_t panelSurface = -1;
     int32_t selected = -1;
     CHtmlControl* list = nullptr; // owned through the control list

@@ -1,8 +1,8 @@
 // CZJHtmlWindow: the game's mark-up window. It measures and draws text runs with the game font
 // inside its rectangle (a link under the mouse flashes), draws the three list icons, pictures of
-// Data\Images\ (ten cached, the least recently used evicted) and turning 3-D views of models,
-// and frames pictures wider than 100 pixels. Without a font a byte is 8 pixels wide and a line
-// 16 high.
+// Data\Images\ (ten cached, the least recently used evicted), and frames pictures wider than 100
+// pixels. A model of the model table takes a 200 x 150 place. Without a font a byte is 8 pixels wide and a
+// line 16 high.
 #pragma once
 
 #include "ui/CMHTLWindow.h"
@@ -55,6 +55,8 @@ public:
     float opacity = 1.0f;
 
 protected:
+    // The alpha byte of the window's opacity, in place.
+    uint32_t Alpha() const;
     // Draws the text at (x, y), wide at most width, in an ARGB colour, clipped to the window.
     void PrintClipped(int32_t x, int32_t y, int32_t width, const char* text, uint32_t colour);
 

@@ -16,6 +16,13 @@
 #include <numeric>
 #include <set>
 
+std::string SGameEntry::DateText() const
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d.%02d.%d %02d:%02d", day, month, year, hour, minute);
+    return text;
+}
+
 namespace gamelist {
 namespace {
 
@@ -54,8 +61,8 @@ void SplitGameTime(float time, SGameEntry& entry)
     entry.minutes = std::clamp(int32_t((t - entry.days - entry.hours / 24.0) * 1440.0), 0, 59);
 }
 
-void Skip(std::vector<SSkippedFile>& skipped, const std::string& file, const std::string& reason,
-    const char* list)
+void Skip(
+    std::vector<SSkippedFile>& skipped, const std::string& file, const std::string& reason, const char* list)
 {
     WriteErrorLog(std::string(list) + ": " + file + " left out: " + reason);
     skipped.push_back({ file, reason });
@@ -81,7 +88,8 @@ bool IsPlainLocationName(const std::string& name)
 std::string ListText(const std::string& text)
 {
     std::string shown = Cut(text);
-    std::replace_if(shown.begin(), shown.end(), [](char c) { return c == '=' || c == '<' || c == '>'; }, ' ');
+    std::replace_if(
+        shown.begin(), shown.end(), [](char c) { return c == '=' || c == '<' || c == '>'; }, ' ');
     return shown;
 }
 
@@ -100,13 +108,6 @@ void FillFromHeader(const SaveHeader& header, SGameEntry& entry)
     entry.place = Cut(TextName(header.place.c_str()));
     const size_t dot = header.level.rfind('.');
     entry.location = Cut(TextName(header.level.substr(0, dot).c_str()));
-}
-
-std::string SGameEntry::DateText() const
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%02d.%02d.%d %02d:%02d", day, month, year, hour, minute);
-    return text;
 }
 
 std::vector<SGameEntry> ScanSaves(std::vector<SSkippedFile>& skipped)
