@@ -129,7 +129,7 @@ bool CMessager::Init()
     m_ring = std::make_unique<SSlot[]>(kCapacity);
     m_head = m_write = 0;
     scrollAccumulator = 0.0f;
-    m_control = new CHtmlControl(m_window.get(), 200, 12, width - 184, 8 * lineHeight + 12);
+    m_control = new CHtmlControl(200, 12, width - 184, 8 * lineHeight + 12, m_window.get());
     AddControl(m_control);
     return true;
 }
@@ -289,7 +289,7 @@ void CMessager::ProcessCommand(int id)
 {
     if (id != CHtmlControl::kLinkCommand || !m_window || !m_control)
         return;
-    const CXAnsiString target = m_control->lastTarget;
+    const CXAnsiString target = m_control->linkTarget.c_str();
     if (m_window->SetBlock(target.Text(), true)) {
         m_window->SetBlock(target.Text(), false);
         return;
