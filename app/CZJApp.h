@@ -65,7 +65,9 @@ public:
     bool InitGraphic(const SDisplayParams& params);
     void PlayLogoVideos(bool skippable);
     void PlayIntroVideo();
-    int RunModalMenu(CBaseMenu* menu, int argument);
+    int RunModalMenu(CBaseMenu* menu, bool loop);
+    // The two cursor textures by texture key.
+    void SetCursorTextures(const char* normal, const char* blue);
     void ShowCursor(bool show);
     void ToggleMessageLog();
     void ShowEndTitles(int ending);
