@@ -35,6 +35,17 @@ void CZJAppMenuHost::ScreenFadeIn()
         g_pZJApp->ScreenFadeIn();
 }
 
+void CZJAppMenuHost::ScreenFadeOut()
+{
+    if (g_pZJApp)
+        g_pZJApp->ScreenFadeOut();
+}
+
+bool CZJAppMenuHost::SaveGame(const char* file, const char* title, const char place[32], bool autosave)
+{
+    return g_pZJApp && g_pZJApp->SaveGame(file, title, 1, place, autosave);
+}
+
 void CZJAppMenuHost::SetFrameTime(float seconds)
 {
     if (g_pZJApp)

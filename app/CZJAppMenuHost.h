@@ -12,6 +12,7 @@ public:
     void RenderCursor() override;
     void PaceFrame() override;
     void ScreenFadeIn() override;
+    void ScreenFadeOut() override;
     void SetFrameTime(float seconds) override;
     double RunningTime() override;
 
@@ -27,6 +28,7 @@ public:
     uint8_t TakeChar() override;
 
     bool CheckDevice(const plat::win::Process* process) override;
+    bool SaveGame(const char* file, const char* title, const char place[32], bool autosave) override;
     uint32_t State() override;
     int32_t SoundVolume() override;
 

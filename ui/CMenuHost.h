@@ -24,6 +24,7 @@ public:
     // Sleeps the rest of the frame at the display's rate.
     virtual void PaceFrame() { }
     virtual void ScreenFadeIn() { }
+    virtual void ScreenFadeOut() { }
     // Stores the frame time in the application's frame-time field.
     virtual void SetFrameTime(float seconds) { (void)seconds; }
     // The application's running time in seconds.
@@ -60,6 +61,17 @@ public:
     virtual bool CheckDevice(const plat::win::Process* process)
     {
         (void)process;
+        return false;
+    }
+
+    // Saves the game to SAVES/file with its title and the 32-byte place; autosave marks the
+    // automatic save. False when nothing was written.
+    virtual bool SaveGame(const char* file, const char* title, const char place[32], bool autosave)
+    {
+        (void)file;
+        (void)title;
+        (void)place;
+        (void)autosave;
         return false;
     }
 
