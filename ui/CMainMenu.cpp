@@ -513,13 +513,11 @@ void CMainMenu::DrawPreview()
     previewAngle += 0.1f * FrameTime;
 }
 
-float CMainMenu::LoadFraction(const CFerrovant& machine, bool cargoFlag)
+float CMainMenu::LoadFraction(float carried, float capacity)
 {
-    const float capacity = machine.GetCapacity() * (cargoFlag ? 1.3f : 1.0f);
     if (capacity <= 0.0f)
         return 1.0f;
-    const float load = (machine.GetTotalWeight() + machine.GetGoodsWeight()) / capacity * 0.75f;
-    return std::min(load, 1.0f);
+    return std::min(carried / capacity * 0.75f, 1.0f);
 }
 
 uint32_t CMainMenu::LoadColour(float load)
@@ -575,10 +573,10 @@ void CMainMenu::DrawLoad(CMenuControl* gauge, int32_t x, int32_t y)
     if (!PlayerFerrovant)
         return;
     const bool cargoFlag = PlayerEquipmentFlags[kEqpHiPowerAntigrav] != 0;
-    const float load = LoadFraction(*PlayerFerrovant, cargoFlag);
+    const float carried = PlayerFerrovant->GetTotalWeight() + PlayerFerrovant->GetGoodsWeight();
+    const float capacity = PlayerFerrovant->GetCapacity() * (cargoFlag ? 1.3f : 1.0f);
+    const float load = LoadFraction(carried, capacity);
     if (gauge) {
-        const float carried = PlayerFerrovant->GetTotalWeight() + PlayerFerrovant->GetGoodsWeight();
-        const float capacity = PlayerFerrovant->GetCapacity() * (cargoFlag ? 1.3f : 1.0f);
         char text[64];
         std::snprintf(text, sizeof text, "%d / %d", int(carried), int(capacity));
         gauge->caption = text;

@@ -20,7 +20,6 @@
 #include <vector>
 
 class CComplexObject;
-class CFerrovant;
 class CHtmlControl;
 class CMenuListEntry;
 
@@ -134,9 +133,9 @@ public:
     // The rating gauge bar at (x, y), the icon and the level at (iconX, iconY).
     void DrawRating(CMenuControl* gauge, int32_t x, int32_t y, int32_t iconX, int32_t iconY);
 
-    // The load of a machine: carried weight / capacity x 0.75 (capacity x 1.3 with the cargo
-    // flag), clamped to 1; a capacity of 0 or less counts as full.
-    static float LoadFraction(const CFerrovant& machine, bool cargoFlag);
+    // The load gauge: carried weight / capacity x 0.75, clamped to 1; a capacity of 0 or less
+    // counts as full.
+    static float LoadFraction(float carried, float capacity);
     static uint32_t LoadColour(float load);
 
     // Text panel, script events and link words.
