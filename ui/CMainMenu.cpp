@@ -290,8 +290,7 @@ void CMainMenu::SelectEntry(MenuList& list, int32_t& selected, int32_t index)
             ShowHTMLText(title, body, entry.key, 0, 1);
         }
     } else {
-        if (buttonBar)
-            buttonBar->Update();
+        buttonBarStale = 1;
         SetPreviewModel(-1);
     }
     for (int i = 0; i < list.Count(); ++i)
@@ -337,7 +336,9 @@ float CMainMenu::PreviewRadius(const Vec3& extent)
 
 void CMainMenu::SetPreviewModel(int32_t model)
 {
-    previewModel = model >= 0 && g_pModelManager ? g_pModelManager->GetModel(model) : nullptr;
+    previewModel = model >= 0 && g_pModelManager && model < g_pModelManager->GetModelCount()
+        ? g_pModelManager->GetModel(model)
+        : nullptr;
     if (!previewModel)
         return;
     Vec3 extent {};

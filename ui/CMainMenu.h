@@ -186,6 +186,7 @@ public:
     XCyclicQueue messages;
     CMenuControl* titleControl = nullptr;
     CMenuControl* buttonBar = nullptr;
+    uint8_t buttonBarStale = 0; // set when the selection is cleared; the bar's owner refreshes it
     CMenuControl* frameControls[4] = {};
     MenuList rightList;
     MenuList leftList;
