@@ -530,6 +530,13 @@ uint32_t CMainMenu::LoadColour(float load)
     return 0xFF46CE7F;
 }
 
+uint32_t CMainMenu::CountColour(int32_t count, int32_t required)
+{
+    if (required < 0 || count == required)
+        return kEqualColour;
+    return count < required ? kBelowColour : kAboveColour;
+}
+
 void CMainMenu::DrawCountLabel(int32_t x, int32_t y, int32_t count, int32_t required)
 {
     if (count < -1)
@@ -542,9 +549,7 @@ void CMainMenu::DrawCountLabel(int32_t x, int32_t y, int32_t count, int32_t requ
         return;
     char digits[16];
     std::snprintf(digits, sizeof digits, "%d", int(count));
-    uint32_t colour = kEqualColour;
-    if (required >= 0)
-        colour = count < required ? kBelowColour : count > required ? kAboveColour : kEqualColour;
+    const uint32_t colour = CountColour(count, required);
     const int32_t textY = y + icon.height;
     if (required < 0) {
         g_pFont->PrintText(x + (icon.width - g_pFont->GetTextWidth(digits)) / 2, textY, digits, colour);

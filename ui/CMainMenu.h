@@ -126,6 +126,7 @@ public:
     // under it; with required 0 or more the count is red below it, white at it, green above it,
     // followed by required; count below -1 draws nothing.
     void DrawCountLabel(int32_t x, int32_t y, int32_t count, int32_t required);
+    static uint32_t CountColour(int32_t count, int32_t required);
     // The money icon around (x, y) and the money beside it.
     void DrawMoney(int32_t x, int32_t y);
     // The load gauge bar at (x, y) in interface units; its control's caption gets the weights.

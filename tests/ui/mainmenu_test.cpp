@@ -379,6 +379,41 @@ TEST_F(MainMenuTest, LoadGaugeCountsNoCapacityAsFull)
     EXPECT_EQ(CMainMenu::LoadColour(0.9f), 0xFFFF7349u);
 }
 
+TEST_F(MainMenuTest, CountLabelColourAgainstTheRequiredCount)
+{
+    struct Case {
+        int32_t count;
+        int32_t required;
+        uint32_t colour;
+    };
+    const Case cases[] = {
+        { 3, 5, 0xE0FF0000 },
+        { 5, 5, 0xE0FFFFFF },
+        { 6, 5, 0xE000FF00 },
+        { 3, -1, 0xE0FFFFFF },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CMainMenu::CountColour(c.count, c.required), c.colour) << c.count << " of " << c.required;
+}
+
+TEST_F(MainMenuTest, RatingGaugeStoresTheLevelAndShowsAtLeastOne)
+{
+    CFerrovant machine;
+    CFerrovant* const saved = PlayerFerrovant;
+    PlayerFerrovant = &machine;
+    CMenuControl gauge(0, 0, 10, 10);
+    machine.rating = 0.0f;
+    machine.level = 7;
+    menu->DrawRating(&gauge, 0, 0, 0, 0);
+    EXPECT_EQ(machine.level, 0);
+    EXPECT_EQ(std::string(gauge.caption.Text()).substr(0, 2), "1.");
+    machine.rating = 120.0f;
+    menu->DrawRating(&gauge, 0, 0, 0, 0);
+    EXPECT_EQ(machine.level, 2);
+    EXPECT_EQ(std::string(gauge.caption.Text()).substr(0, 2), "2.");
+    PlayerFerrovant = saved;
+}
+
 TEST_F(MainMenuTest, TypedNameIsCutAndGivenToScriptsAndMachine)
 {
     CFerrovant machine;
