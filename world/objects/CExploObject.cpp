@@ -19,14 +19,15 @@
 
 namespace Explo {
 
-int StageCount(const SExploType& row, const SExploLayer& stage)
+int StageCount(int rowIndex, const SExploLayer& stage)
 {
     if (stage.count <= CExploObject::kMaxParticles)
         return std::max(0, stage.count);
+    const char* name = g_ExploManager.GetRowNames().GetStringOrDefault(rowIndex);
     static std::set<std::string> logged;
-    if (logged.insert(row.name).second) {
+    if (logged.insert(name).second) {
         char line[128];
-        std::snprintf(line, sizeof line, "CExploObject: %s NUM %d cut to %d", row.name, int(stage.count),
+        std::snprintf(line, sizeof line, "CExploObject: %s NUM %d cut to %d", name, int(stage.count),
             CExploObject::kMaxParticles);
         WriteErrorLog(line);
     }
