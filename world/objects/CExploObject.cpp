@@ -14,8 +14,6 @@
 #include "world/terrain/CLocation.h"
 
 #include <cstdio>
-#include <set>
-#include <string>
 
 namespace Explo {
 
@@ -23,11 +21,10 @@ int StageCount(int rowIndex, const SExploLayer& stage)
 {
     if (stage.count <= CExploObject::kMaxParticles)
         return std::max(0, stage.count);
-    const char* name = g_ExploManager.GetRowNames().GetStringOrDefault(rowIndex);
-    static std::set<std::string> logged;
-    if (logged.insert(name).second) {
+    if (g_ExploManager.FirstCountCut(rowIndex)) {
         char line[128];
-        std::snprintf(line, sizeof line, "CExploObject: %s NUM %d cut to %d", name, int(stage.count),
+        std::snprintf(line, sizeof line, "CExploObject: %s NUM %d cut to %d",
+            g_ExploManager.GetRowNames().GetStringOrDefault(rowIndex), int(stage.count),
             CExploObject::kMaxParticles);
         WriteErrorLog(line);
     }
