@@ -95,7 +95,7 @@ void CHtmlControl::ShowInput(bool cursor)
 void CHtmlControl::StartInput(const char* block, const char* prompt, const char* initialText)
 {
     inputText = prompt ? prompt : "";
-    promptLength = inputText.Length();
+    promptLength = int32_t(inputText.Length());
     inputText += initialText ? initialText : "";
     if (block) {
         blockName = block;
@@ -188,7 +188,7 @@ void CHtmlControl::Run()
         const uint8_t c = host.TakeChar();
         if (c != 0 && !IsIgnored(c)) {
             if (c == kBackspace) {
-                if (inputText.Length() > promptLength) {
+                if (int32_t(inputText.Length()) > promptLength) {
                     std::string text = inputText.Text();
                     text.pop_back();
                     inputText = text.c_str();
@@ -328,5 +328,6 @@ void CHtmlControl::Render()
             DrawMenuQuad(kScrollSlot, g_pTextureManager->GetTexture(grid), float(window->left),
                 float(window->top), float(window->right), float(window->bottom));
         }
-        window->Render();
     }
+    window->Render();
+}

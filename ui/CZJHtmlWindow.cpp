@@ -153,7 +153,7 @@ const CZJHtmlWindow::SImage* CZJHtmlWindow::GetImageData(const char* name)
         && device->CreateImageSurface(info.width, info.height, plat::gfx::Format::A8R8G8B8, &surface)
             == plat::gfx::Result::Ok
         && plat::gfx::d3dx::LoadSurfaceFromFile(
-               *surface, nullptr, path, nullptr, plat::gfx::Filter::None, 0, nullptr)
+               *surface, nullptr, path, nullptr, plat::gfx::d3dx::Filter::None, 0, nullptr)
             == plat::gfx::Result::Ok;
     if (!loaded) {
         if (surface)

