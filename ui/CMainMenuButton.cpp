@@ -31,7 +31,8 @@ int32_t CMainMenuButton::Row() const
 {
     switch (state) {
     case kAppearing:
-        return int32_t(phase * kAppearRows);
+        // The product of the two f32 values, truncated before rounding: row 16 at phase 0.75.
+        return int32_t(double(phase) * double(kAppearRows));
     case kHovered:
         return int32_t(phase * kFramesPerSecond) % kHighlightFrames;
     default:
