@@ -89,7 +89,7 @@ public:
     int releases = 0;
 };
 
-// Lets the test give the global network client a transport of its own.
+// Lets the test give the global network client a transport of its own (and the real one back).
 struct NetClientAccess : CZJDPClient {
     static void UseFactory(TransportFactory factory)
     {
@@ -315,7 +315,7 @@ TEST_F(MenuTest, theNetworkClientIsPolledOnceASecondOfMenuTimeOnlyInTheNetworkSt
     EXPECT_GT(t, 3.0);
     EXPECT_EQ(int(transport->sent.size()), seconds);
     NetClient.Close();
-    NetClientAccess::UseFactory({});
+    NetClientAccess::UseFactory([] { return plat::net::CreateClient(); });
 }
 
 } // namespace
