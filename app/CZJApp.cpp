@@ -167,6 +167,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     realFrameTime = FrameTime;
     g_Input.Init(m_window.get(), GameSettings.Windowed, GameSettings.ForceFeedback);
     g_InputConfig.LoadEffects();
+    Location.Init();
     g_InputConfig.LoadBindings("cfg.ini");
     g_pRenderer->LoadTextures();
 
@@ -341,7 +342,6 @@ void CZJApp::ResetResources()
     Step("cursor textures");
     LoadCursorTextures();
     Step("fade in");
-    m_waitScreenStale = true;
     FrameTimer.SkipPause();
     Environment.SetFog(0, 1.0f, 0);
     ScreenFadeIn();

@@ -5,6 +5,8 @@
 #include "app/CZJApp.h"
 #include "app/GameSettings.h"
 
+#include <cstdio>
+
 CZJAppMenuHost AppMenuHost;
 
 void CZJAppMenuHost::TickModels(float)
@@ -105,6 +107,23 @@ uint8_t CZJAppMenuHost::TakeChar()
 bool CZJAppMenuHost::CheckDevice(const plat::win::Process* process)
 {
     return g_pZJApp && g_pZJApp->CheckDevice(process);
+}
+
+uint32_t CZJAppMenuHost::RunModalMenu(CBaseMenu* menu)
+{
+    return g_pZJApp ? uint32_t(g_pZJApp->RunModalMenu(menu, true)) : CMenuHost::RunModalMenu(menu);
+}
+
+void CZJAppMenuHost::SetNetLocation(const char* location)
+{
+    if (g_pZJApp)
+        std::snprintf(g_pZJApp->netLocationFile, sizeof g_pZJApp->netLocationFile, "%s", location);
+}
+
+void CZJAppMenuHost::ScreenFadeOut()
+{
+    if (g_pZJApp)
+        g_pZJApp->ScreenFadeOut();
 }
 
 uint32_t CZJAppMenuHost::State()

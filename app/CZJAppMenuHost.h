@@ -28,6 +28,9 @@ public:
 
     bool CheckDevice(const plat::win::Process* process) override;
     uint32_t State() override;
+    uint32_t RunModalMenu(CBaseMenu* menu) override;
+    void SetNetLocation(const char* location) override;
+    void ScreenFadeOut() override;
     int32_t SoundVolume() override;
 
     bool UseSystemCursor() override;
