@@ -1,8 +1,8 @@
 // The mark-up list control drawn by the OpenGL backend on the offscreen driver at 800 x 600, with
 // a font of solid glyphs and an interface texture the test paints (one colour per scroll-bar
 // piece), read back pixel by pixel (±2 a channel): the scroll bar only for tall text, text only
-// inside the window, a reference in its colour. A failed check leaves "htmlcontrol.bmp" in the
-// test's folder.
+// inside the window, a reference in its colour, and the save list with its lines and the chosen
+// save's screenshot (±8 after DXT3). A failed check leaves "htmlcontrol.bmp" in the test's folder.
 #include "platform/gfx/device.h"
 #include "platform/win/text.h"
 #include "render/CFont.h"
@@ -15,8 +15,10 @@
 #include "tools/texture/font_file.h"
 #include "tools/texture/image_files.h"
 #include "ui/CHtmlControl.h"
+#include "ui/CLoadSaveMenu.h"
 #include "ui/CZJHtmlWindow.h"
 #include "ui/InterfaceAtlas.h"
+#include "ui/SaveHeader.h"
 
 #include <gtest/gtest.h>
 
@@ -111,10 +113,14 @@ protected:
 
     void Frame(CHtmlControl& control)
     {
+        Frame([&] { control.Render(); });
+    }
+    template <class Draw> void Frame(Draw draw)
+    {
         Device().Clear(0, nullptr, clear::kTarget | clear::kZBuffer, 0xFF000000u | kClear, 1.0f, 0);
         ASSERT_EQ(Device().BeginScene(), Result::Ok);
         m_shaders->SetDefaultStages();
-        control.Render();
+        draw();
         ASSERT_EQ(Device().EndScene(), Result::Ok);
     }
     uint32_t Pixel(uint32_t x, uint32_t y)
@@ -218,6 +224,42 @@ TEST_F(HtmlControlGlTest, aReferenceIsDrawnInItsColour)
     Frame(control);
     EXPECT_TRUE(At(103, 106, 0xA099EA));
     EXPECT_TRUE(At(103, 106 + 20, kClear));
+}
+
+TEST_F(HtmlControlGlTest, theSaveListShowsItsLinesInTheirColourAndTheChosenSavesScreenshot)
+{
+    constexpr uint32_t kShot = 0x3060C0;
+    for (const char* name : { "ZJ_1.sav", "ZJ_2.sav" }) {
+        SaveHeader header;
+        header.title = name;
+        header.version = SaveHeader::kScreenshotVersion;
+        const auto head = header.Encode();
+        std::vector<uint8_t> bytes(head.begin(), head.end());
+        for (size_t i = 0; i < SaveHeader::kScreenshotSize / 4; ++i)
+            bytes.insert(bytes.end(), { uint8_t(kShot), uint8_t(kShot >> 8), uint8_t(kShot >> 16), 0 });
+        WriteBytes(std::filesystem::path("SAVES") / name, bytes);
+    }
+    CLoadSaveMenu menu(false);
+    menu.centred = 1;
+    ASSERT_TRUE(menu.Init());
+    CHtmlControl& list = *menu.List();
+    const MHTLLine& first = list.window->Line(list.window->Block(0).lastLine);
+    const auto draw = [&] {
+        menu.RenderBackGround();
+        list.Render();
+    };
+    Frame(draw);
+    EXPECT_TRUE(At(uint32_t(first.x1 + 2), uint32_t(first.y1 + 6), 0xA099EA));
+    m_host.mouse = { first.x1 + 2, first.y1 + 6 };
+    m_host.leftEvents = 0xC0;
+    menu.ProcessMouse(&list, m_host.mouse.x, m_host.mouse.y);
+    m_host.leftEvents = 0;
+    ASSERT_FALSE(menu.chosenName.empty());
+    ASSERT_NE(menu.Preview(), nullptr);
+    Frame(draw);
+    const uint32_t shown = Pixel(uint32_t(menu.panelLeft + 148), uint32_t(menu.panelTop + 141));
+    for (int shift : { 0, 8, 16 })
+        EXPECT_NEAR(int(shown >> shift & 255), int(kShot >> shift & 255), 8) << Hex(shown);
 }
 
 } // namespace
