@@ -859,31 +859,33 @@ TEST_F(CompleteTest, MenusFindTheirPicturesTexturesSceneAndNetworkLocations)
         EXPECT_GE(m_sounds->GetRowNames().Find(name), 0) << name;
     EXPECT_GE(m_music->GetRowNames().Find("MUS_MENU"), 0);
 
-    // The list icons and the tool-tip frame are painted where the menus cut them.
-    CTexture* icons = m_textures->GetTexture(m_textures->FindTexture(atlas::kTexture));
-    ASSERT_NE(icons, nullptr);
-    ASSERT_NE(icons->GetTexture(), nullptr);
-    plat::gfx::Texture& texture = *icons->GetTexture();
-    ASSERT_EQ(texture.Width(), uint32_t(atlas::kSize));
-    plat::gfx::LockedRect locked;
-    ASSERT_EQ(texture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
-    const auto painted = [&](const SAtlasPiece& piece) {
-        for (int32_t y = piece.v; y < piece.v + piece.height; ++y)
-            for (int32_t x = piece.u; x < piece.u + piece.width; ++x) {
-                uint32_t texel = 0;
-                std::memcpy(&texel, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
-                if ((texel >> 24) == 0)
-                    return false;
-            }
-        return true;
+    // The list icons, the tool-tip frame and the scroll bar are painted where the menus cut them.
+    const auto paintedIn = [&](const char* name, int32_t size, const SAtlasPiece* pieces, int count) {
+        CTexture* atlasTexture = m_textures->GetTexture(m_textures->FindTexture(name));
+        ASSERT_NE(atlasTexture, nullptr) << name;
+        ASSERT_NE(atlasTexture->GetTexture(), nullptr) << name;
+        plat::gfx::Texture& texture = *atlasTexture->GetTexture();
+        ASSERT_EQ(texture.Width(), uint32_t(size)) << name;
+        plat::gfx::LockedRect locked;
+        ASSERT_EQ(texture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
+        for (int i = 0; i < count; ++i) {
+            const SAtlasPiece& piece = pieces[i];
+            int unpainted = 0;
+            for (int32_t y = piece.v; y < piece.v + piece.height; ++y)
+                for (int32_t x = piece.u; x < piece.u + piece.width; ++x) {
+                    uint32_t texel = 0;
+                    std::memcpy(
+                        &texel, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
+                    unpainted += (texel >> 24) == 0;
+                }
+            EXPECT_EQ(unpainted, 0) << name << " " << piece.u << "," << piece.v;
+        }
+        texture.UnlockRect(0);
     };
-    for (int32_t i = 0; i < atlas::kIconCount; ++i)
-        EXPECT_TRUE(painted(atlas::Icon(i))) << "icon " << i;
-    for (const SAtlasPiece& piece : atlas::kToolTip)
-        EXPECT_TRUE(painted(piece)) << piece.u << "," << piece.v;
-    for (const SAtlasPiece& piece : atlas::kScroll)
-        EXPECT_TRUE(painted(piece)) << piece.u << "," << piece.v;
-    texture.UnlockRect(0);
+    const SAtlasPiece icons[atlas::kIconCount] = { atlas::Icon(0), atlas::Icon(1), atlas::Icon(2) };
+    paintedIn(atlas::kTexture, atlas::kSize, icons, atlas::kIconCount);
+    paintedIn(atlas::kTexture, atlas::kSize, atlas::kToolTip, 9);
+    paintedIn(atlas::kScrollTexture, atlas::kScrollSize, atlas::kScroll, 6);
 
     // The start scene loads with two start points.
     ASSERT_EQ(ZJEngine.Load("start.zjp"), 1);
