@@ -65,13 +65,18 @@ public:
     bool InitGraphic(const SDisplayParams& params);
     void PlayLogoVideos(bool skippable);
     void PlayIntroVideo();
-    int RunModalMenu(CBaseMenu* menu, int argument);
+    int RunModalMenu(CBaseMenu* menu, bool loop);
+    // The two cursor textures by texture key.
+    void SetCursorTextures(const char* normal, const char* blue);
     void ShowCursor(bool show);
     void ToggleMessageLog();
     void ShowEndTitles(int ending);
     // Starts the outside options program in the base directory; an empty Process (one log line)
     // when it cannot start.
     plat::win::Process StartOptionsProgram();
+    // Writes a save game SAVES/file with its title and the 32-byte place; autosave marks the
+    // automatic save. True when every write succeeded.
+    bool SaveGame(const char* file, const char* title, int32_t flag, const char place[32], bool autosave);
 
     // Fields of the game flow.
     uint8_t paused = 0;

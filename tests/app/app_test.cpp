@@ -85,12 +85,18 @@ public:
     int afterWaits = 0;
 };
 
-// A menu whose modal loop runs what the test sets.
+// A menu whose Init runs what the test sets and then ends the menu with its answer.
 class ScriptedMenu : public CBaseMenu {
 public:
-    int DoModal(int argument) override { return loop(argument); }
+    bool Init() override
+    {
+        CBaseMenu::Init();
+        result = uint32_t(run());
+        endRequested = 1;
+        return true;
+    }
 
-    std::function<int(int)> loop;
+    std::function<int()> run;
 };
 
 void PostClose(plat::window::Window* window)
@@ -511,23 +517,20 @@ TEST_F(AppTest, nestedModalMenusReturnToTheirCallers)
 {
     ScriptedMenu outer;
     ScriptedMenu inner;
-    int innerArgument = 0;
-    inner.loop = [&](int argument) {
-        innerArgument = argument;
+    inner.run = [&] {
         EXPECT_EQ(app.modalMenu, &inner);
         EXPECT_EQ(app.previousModalMenu, &outer);
-        return argument * 10;
+        return 40;
     };
-    outer.loop = [&](int) {
+    outer.run = [&] {
         EXPECT_EQ(app.modalMenu, &outer);
-        const int result = app.RunModalMenu(&inner, 4);
+        const int result = app.RunModalMenu(&inner, true);
         EXPECT_EQ(app.modalMenu, &outer);
         EXPECT_EQ(app.previousModalMenu, nullptr);
         return result + 1;
     };
-    EXPECT_EQ(app.RunModalMenu(&outer, 1), 41);
+    EXPECT_EQ(app.RunModalMenu(&outer, true), 41);
     EXPECT_EQ(app.modalMenu, nullptr);
-    EXPECT_EQ(innerArgument, 4);
 }
 
 TEST_F(AppTest, cursorAndMessageLogFollowTheSystemCursorSetting)

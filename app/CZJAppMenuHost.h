@@ -1,0 +1,41 @@
+// The application's side of the menus: the frame clock and counters, the message pump and quit
+// flag, the input devices, the device check, the cursor and the game state, all from g_pZJApp and
+// the input and resource globals.
+#pragma once
+
+#include "ui/CMenuHost.h"
+
+class CZJAppMenuHost : public CMenuHost {
+public:
+    void TickModels(float seconds) override;
+    void ResetFrameCounters() override;
+    void RenderCursor() override;
+    void PaceFrame() override;
+    void ScreenFadeIn() override;
+    void ScreenFadeOut() override;
+    void SetFrameTime(float seconds) override;
+    double RunningTime() override;
+
+    void ProcessMessages() override;
+    bool QuitRequested() override;
+    void ReadInput() override;
+    plat::window::Point MousePosition() override;
+    uint8_t MouseEvents(int button) override;
+    int32_t MouseWheel() override;
+    void ClearMouseMotion() override;
+    bool KeyDown(uint8_t key) override;
+    void SetTextInput(bool on) override;
+    uint8_t TakeChar() override;
+
+    bool CheckDevice(const plat::win::Process* process) override;
+    bool SaveGame(const char* file, const char* title, const char place[32], bool autosave) override;
+    uint32_t State() override;
+    int32_t SoundVolume() override;
+
+    bool UseSystemCursor() override;
+    void SetCursorTextures(const char* normal, const char* blue) override;
+    bool CursorShown() override;
+    void ShowCursor(bool show) override;
+};
+
+extern CZJAppMenuHost AppMenuHost;
