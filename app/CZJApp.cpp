@@ -85,8 +85,9 @@ CZJApp::~CZJApp()
     if (g_pZJApp == this) {
         g_pZJApp = nullptr;
         g_pScriptHost = nullptr;
-        SetMenuHost(nullptr);
     }
+    if (AppMenuHost.App() == this)
+        AppMenuHost.Attach(nullptr);
 }
 
 void CZJApp::Step(const char* name)
@@ -112,7 +113,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     g_PakManager.Init("Data");
     g_ResourceDBManager.Init("Data\\DB.dat", 1);
     g_pScriptHost = &AppScriptHost;
-    SetMenuHost(&AppMenuHost);
+    AppMenuHost.Attach(this);
     SetDefaultSettings();
     if (!ConfigIniExists())
         WriteErrorLog("ZOQ: Data/CONFIG/cfg.ini not found: default settings are used");
@@ -167,6 +168,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     realFrameTime = FrameTime;
     g_Input.Init(m_window.get(), GameSettings.Windowed, GameSettings.ForceFeedback);
     g_InputConfig.LoadEffects();
+    Location.Init();
     g_InputConfig.LoadBindings("cfg.ini");
     g_pRenderer->LoadTextures();
 
@@ -341,7 +343,6 @@ void CZJApp::ResetResources()
     Step("cursor textures");
     LoadCursorTextures();
     Step("fade in");
-    m_waitScreenStale = true;
     FrameTimer.SkipPause();
     Environment.SetFog(0, 1.0f, 0);
     ScreenFadeIn();

@@ -5,7 +5,15 @@
 #include "app/CZJApp.h"
 #include "app/GameSettings.h"
 
+#include <cstdio>
+
 CZJAppMenuHost AppMenuHost;
+
+void CZJAppMenuHost::Attach(CZJApp* app)
+{
+    m_app = app;
+    SetMenuHost(app ? this : nullptr);
+}
 
 void CZJAppMenuHost::TickModels(float)
 {
@@ -19,20 +27,20 @@ void CZJAppMenuHost::ResetFrameCounters()
 
 void CZJAppMenuHost::RenderCursor()
 {
-    if (g_pZJApp)
-        g_pZJApp->RenderCursor();
+    if (m_app)
+        m_app->RenderCursor();
 }
 
 void CZJAppMenuHost::PaceFrame()
 {
-    if (g_pZJApp)
-        g_pZJApp->PaceFrame();
+    if (m_app)
+        m_app->PaceFrame();
 }
 
 void CZJAppMenuHost::ScreenFadeIn()
 {
-    if (g_pZJApp)
-        g_pZJApp->ScreenFadeIn();
+    if (m_app)
+        m_app->ScreenFadeIn();
 }
 
 void CZJAppMenuHost::ScreenFadeOut()
@@ -48,8 +56,8 @@ bool CZJAppMenuHost::SaveGame(const char* file, const char* title, const char pl
 
 void CZJAppMenuHost::SetFrameTime(float seconds)
 {
-    if (g_pZJApp)
-        g_pZJApp->realFrameTime = seconds;
+    if (m_app)
+        m_app->realFrameTime = seconds;
 }
 
 double CZJAppMenuHost::RunningTime()
@@ -59,13 +67,13 @@ double CZJAppMenuHost::RunningTime()
 
 void CZJAppMenuHost::ProcessMessages()
 {
-    if (g_pZJApp)
-        g_pZJApp->ProcessMessages();
+    if (m_app)
+        m_app->ProcessMessages();
 }
 
 bool CZJAppMenuHost::QuitRequested()
 {
-    return CApplication::QuitRequestPending() || (g_pZJApp && g_pZJApp->IsQuitting());
+    return CApplication::QuitRequestPending() || (m_app && m_app->IsQuitting());
 }
 
 void CZJAppMenuHost::ReadInput()
@@ -75,7 +83,7 @@ void CZJAppMenuHost::ReadInput()
 
 plat::window::Point CZJAppMenuHost::MousePosition()
 {
-    return g_pZJApp ? g_pZJApp->CursorClient() : plat::window::Point {};
+    return m_app ? m_app->CursorClient() : plat::window::Point {};
 }
 
 uint8_t CZJAppMenuHost::MouseEvents(int button)
@@ -100,27 +108,44 @@ bool CZJAppMenuHost::KeyDown(uint8_t key)
 
 void CZJAppMenuHost::SetTextInput(bool on)
 {
-    if (g_pZJApp)
-        g_pZJApp->SetTextInput(on);
+    if (m_app)
+        m_app->SetTextInput(on);
 }
 
 uint8_t CZJAppMenuHost::TakeChar()
 {
-    if (!g_pZJApp)
+    if (!m_app)
         return 0;
-    const uint8_t c = g_pZJApp->LastChar();
-    g_pZJApp->ClearLastChar();
+    const uint8_t c = m_app->LastChar();
+    m_app->ClearLastChar();
     return c;
 }
 
 bool CZJAppMenuHost::CheckDevice(const plat::win::Process* process)
 {
-    return g_pZJApp && g_pZJApp->CheckDevice(process);
+    return m_app && m_app->CheckDevice(process);
+}
+
+uint32_t CZJAppMenuHost::RunModalMenu(CBaseMenu* menu)
+{
+    return g_pZJApp ? uint32_t(g_pZJApp->RunModalMenu(menu, true)) : CMenuHost::RunModalMenu(menu);
+}
+
+void CZJAppMenuHost::SetNetLocation(const char* location)
+{
+    if (g_pZJApp)
+        std::snprintf(g_pZJApp->netLocationFile, sizeof g_pZJApp->netLocationFile, "%s", location);
+}
+
+void CZJAppMenuHost::ScreenFadeOut()
+{
+    if (g_pZJApp)
+        g_pZJApp->ScreenFadeOut();
 }
 
 uint32_t CZJAppMenuHost::State()
 {
-    return g_pZJApp ? g_pZJApp->state : 0;
+    return m_app ? m_app->state : 0;
 }
 
 int32_t CZJAppMenuHost::SoundVolume()
@@ -135,17 +160,17 @@ bool CZJAppMenuHost::UseSystemCursor()
 
 void CZJAppMenuHost::SetCursorTextures(const char* normal, const char* blue)
 {
-    if (g_pZJApp)
-        g_pZJApp->SetCursorTextures(normal, blue);
+    if (m_app)
+        m_app->SetCursorTextures(normal, blue);
 }
 
 bool CZJAppMenuHost::CursorShown()
 {
-    return g_pZJApp && g_pZJApp->CursorShown();
+    return m_app && m_app->CursorShown();
 }
 
 void CZJAppMenuHost::ShowCursor(bool show)
 {
-    if (g_pZJApp)
-        g_pZJApp->ShowCursor(show);
+    if (m_app)
+        m_app->ShowCursor(show);
 }

@@ -132,10 +132,9 @@ void CBaseMenu::Render()
     const double s = std::sin(host.RunningTime() * 8.0) * 0.2 + 0.8;
     highlightColour = 0x500000u | uint32_t(int32_t(128.0 * s)) << 8 | uint32_t(int32_t(255.0 * s));
     plat::gfx::Device* device = g_Graphic.GetDevice();
-    if (device) {
-        g_Graphic.Clear(plat::gfx::clear::kTarget | plat::gfx::clear::kZBuffer, 0xFF000000u);
+    // The background covers the screen: no clear.
+    if (device)
         device->BeginScene();
-    }
     Environment.SetFog(false, 1.0f, 0.0f);
     {
         ZJ_TRACE("RenderBackGround");

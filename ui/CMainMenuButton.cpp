@@ -78,7 +78,7 @@ void CMainMenuButton::OnPress()
 {
     pressed = 1;
     if (group)
-        FadeOutOthers(group, index);
+        FadeOutOthers(group, GroupPosition());
     PlaySound("SND_MAINMENU_DOWNBUTTON");
 }
 
@@ -94,7 +94,7 @@ void CMainMenuButton::OnRelease()
 void CMainMenuButton::OnReleaseOutside()
 {
     if (pressed && group)
-        FadeInOthers(group, index);
+        FadeInOthers(group, GroupPosition());
     pressed = 0;
 }
 
@@ -113,6 +113,15 @@ void CMainMenuButton::Run()
 {
     if (hoverFrames == 0 && state == kHovered)
         state = kIdle;
+}
+
+int32_t CMainMenuButton::GroupPosition() const
+{
+    for (int i = 0; group && i < kGroup; ++i) {
+        if (group[i] == this)
+            return i;
+    }
+    return -1;
 }
 
 void CMainMenuButton::FadeOutOthers(CMainMenuButton* const group[kGroup], int32_t except)

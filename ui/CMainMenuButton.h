@@ -29,7 +29,9 @@ public:
     int32_t Row() const;
     int32_t FadeFrame() const;
 
-    // Over the group of five, every button but the one of index `except`.
+    // This button's place in its group (not its column), or -1.
+    int32_t GroupPosition() const;
+    // Over the group of five, every button but the one at place `except`.
     static void FadeOutOthers(CMainMenuButton* const group[kGroup], int32_t except);
     static void FadeInOthers(CMainMenuButton* const group[kGroup], int32_t except);
 

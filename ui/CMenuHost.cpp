@@ -1,5 +1,7 @@
 #include "ui/CMenuHost.h"
 
+#include "ui/CBaseMenu.h"
+
 namespace {
 
 CMenuHost NullHost;
@@ -15,4 +17,9 @@ CMenuHost& MenuHost()
 void SetMenuHost(CMenuHost* host)
 {
     Installed = host;
+}
+
+uint32_t CMenuHost::RunModalMenu(CBaseMenu* menu)
+{
+    return menu ? menu->DoModal(true) : 0;
 }

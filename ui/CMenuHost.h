@@ -1,5 +1,6 @@
 // What the menus ask of the application: the frame's clock and counters, the message pump and
-// quit flag, the input devices, the device check, the cursor and the game state. The application
+// quit flag, the input devices, the device check, the cursor, the game state, nested menus, the
+// screen fade-out and the network location. The application
 // installs its own with SetMenuHost; with none installed MenuHost() answers a host whose calls do
 // nothing (no quit, no input, a usable device, state 0).
 #pragma once
@@ -7,6 +8,8 @@
 #include "platform/window/window.h"
 
 #include <cstdint>
+
+class CBaseMenu;
 
 namespace plat::win {
 class Process;
@@ -77,6 +80,12 @@ public:
 
     // The game state word (3: network game).
     virtual uint32_t State() { return 0; }
+    // Runs a menu inside the current one through the application (looping); its result. With no
+    // application the menu runs its own loop.
+    virtual uint32_t RunModalMenu(CBaseMenu* menu);
+    // Stores the location file of the network game the player is in.
+    virtual void SetNetLocation(const char* location) { (void)location; }
+    virtual void ScreenFadeOut() { }
     // The SoundVolume setting.
     virtual int32_t SoundVolume() { return 10; }
 

@@ -216,20 +216,20 @@ std::vector<SGameListLine> Lines(const std::vector<SGameEntry>& entries, GameLis
     std::vector<SGameListLine> lines;
     if (mode == GameListMode::Save) {
         const std::string name = NewSaveName(entries);
-        lines.push_back({ name, "<icon=POINT>" + LinkLine(TextName("INT_NEWSAVE"), name) });
+        lines.push_back({ name, "<icon:POINT>" + LinkLine(TextName("INT_NEWSAVE"), name) });
     }
     if (mode != GameListMode::Save) {
         for (auto it = order.rbegin(); it != order.rend(); ++it) {
             if (entries[*it].IsAutoSave())
                 lines.push_back({ entries[*it].name,
-                    "<icon=POINT>" + LinkLine(TextName("INT_AUTOSAVE"), entries[*it].name) });
+                    "<icon:POINT>" + LinkLine(TextName("INT_AUTOSAVE"), entries[*it].name) });
         }
     }
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const SGameEntry& entry = entries[*it];
         if (entry.IsAutoSave())
             continue;
-        lines.push_back({ entry.name, "<icon=POINT>" + LinkLine(entry.title, entry.name) });
+        lines.push_back({ entry.name, "<icon:POINT>" + LinkLine(entry.title, entry.name) });
     }
     return lines;
 }

@@ -1,5 +1,6 @@
-// Where the menus' pieces lie in the interface texture "TEX_INT_ICONS" (256 x 256): the list
-// icons, the tool-tip frame and the scroll bar. Every drawing of these pieces reads this table.
+// Where the menus' pieces lie: the list icons and the tool-tip frame in the interface texture
+// "TEX_INT_ICONS" (256 x 256), the scroll bar in "TEX_INT_PROK" (64 x 64). Every drawing of these
+// pieces, and the demo data that paints them, reads this table.
 #pragma once
 
 #include <cstdint>
@@ -36,13 +37,18 @@ constexpr SAtlasPiece kToolTip[9] = {
     { 68, 4, 2, 2 },
 };
 
-// The scroll bar: the two arrows, the track and the thumb, 12 x 12 each.
-enum ScrollPiece { kScrollUp, kScrollDown, kScrollTrack, kScrollThumb };
-constexpr SAtlasPiece kScroll[4] = {
-    { 96, 0, 12, 12 },
-    { 108, 0, 12, 12 },
-    { 120, 0, 12, 12 },
-    { 132, 0, 12, 12 },
+// The scroll bar of a mark-up control: the two 11 x 14 arrows, each also lit, and the track and
+// thumb, 11 pixels wide, stretched to the bar's length.
+constexpr const char* kScrollTexture = "TEX_INT_PROK";
+constexpr int32_t kScrollSize = 64;
+enum ScrollPiece { kScrollUp, kScrollUpLit, kScrollDown, kScrollDownLit, kScrollTrack, kScrollThumb };
+constexpr SAtlasPiece kScroll[6] = {
+    { 0, 0, 11, 14 },
+    { 11, 0, 11, 14 },
+    { 22, 0, 11, 14 },
+    { 33, 0, 11, 14 },
+    { 0, 16, 11, 32 },
+    { 16, 16, 11, 32 },
 };
 
 } // namespace atlas

@@ -5,6 +5,8 @@
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
 
+#include <cmath>
+
 namespace {
 
 // The layout of "SCREEN": x, y, z, rhw, then two coordinate sets.
@@ -35,8 +37,13 @@ bool DrawTexturePiece(
 {
     const float w = texture && texture->GetWidth() > 0 ? float(texture->GetWidth()) : float(atlas::kSize);
     const float h = texture && texture->GetHeight() > 0 ? float(texture->GetHeight()) : float(atlas::kSize);
-    return DrawMenuQuad(slot, texture, x1, y1, x2, y2, float(piece.u) / w, float(piece.v) / h,
-        float(piece.u + piece.width) / w, float(piece.v + piece.height) / h);
+    // A stretched piece samples between its outer texel centres, so filtering never reaches its
+    // neighbours in the texture.
+    const float insetU = std::fabs(x2 - x1) != float(piece.width) ? 0.5f : 0.0f;
+    const float insetV = std::fabs(y2 - y1) != float(piece.height) ? 0.5f : 0.0f;
+    return DrawMenuQuad(slot, texture, x1, y1, x2, y2, (float(piece.u) + insetU) / w,
+        (float(piece.v) + insetV) / h, (float(piece.u + piece.width) - insetU) / w,
+        (float(piece.v + piece.height) - insetV) / h);
 }
 
 CTexture* InterfaceTexture()

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::string tail = "=" + line.block + ">";
             const bool endsWithTarget = line.markup.size() > tail.size()
                 && line.markup.compare(line.markup.size() - tail.size(), tail.size(), tail) == 0;
-            if (!endsWithTarget || std::count(line.markup.begin(), line.markup.end(), '=') != 2
+            if (!endsWithTarget || std::count(line.markup.begin(), line.markup.end(), '=') != 1
                 || std::count(line.markup.begin(), line.markup.end(), '>') != 2)
                 __builtin_trap();
         }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -91,10 +92,11 @@ public:
 
 // Lets the test give the global network client a transport of its own.
 struct NetClientAccess : CZJDPClient {
-    static void UseFactory(TransportFactory factory)
+    // Returns the factory it replaces.
+    static TransportFactory UseFactory(TransportFactory factory)
     {
         constexpr auto member = &NetClientAccess::factory;
-        NetClient.*member = std::move(factory);
+        return std::exchange(NetClient.*member, std::move(factory));
     }
 };
 
@@ -286,7 +288,7 @@ TEST_F(MenuTest, aLostDeviceSkipsFramesUntilItIsBack)
 TEST_F(MenuTest, theNetworkClientIsPolledOnceASecondOfMenuTimeOnlyInTheNetworkState)
 {
     FakeTransport* transport = nullptr;
-    NetClientAccess::UseFactory([&] {
+    auto previous = NetClientAccess::UseFactory([&] {
         auto made = std::make_unique<FakeTransport>();
         transport = made.get();
         return made;
@@ -315,7 +317,7 @@ TEST_F(MenuTest, theNetworkClientIsPolledOnceASecondOfMenuTimeOnlyInTheNetworkSt
     EXPECT_GT(t, 3.0);
     EXPECT_EQ(int(transport->sent.size()), seconds);
     NetClient.Close();
-    NetClientAccess::UseFactory({});
+    NetClientAccess::UseFactory(std::move(previous));
 }
 
 } // namespace

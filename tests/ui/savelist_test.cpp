@@ -139,8 +139,8 @@ TEST_F(SaveListTest, theFirstFreeNumberIsProposedAndTheAutomaticSaveListedFirstO
         std::vector<std::string>({ "autosave.sav", "ZJ_3.sav", "ZJ_1.sav" }));
     const std::vector<SGameListLine> saving = gamelist::Lines(entries, GameListMode::Save);
     EXPECT_EQ(Blocks(saving), std::vector<std::string>({ "ZJ_2.sav", "ZJ_3.sav", "ZJ_1.sav" }));
-    EXPECT_EQ(saving[0].markup, "<icon=POINT><reference:INT_NEWSAVE=ZJ_2.sav>");
-    EXPECT_EQ(saving[1].markup, "<icon=POINT><reference:three=ZJ_3.sav>");
+    EXPECT_EQ(saving[0].markup, "<icon:POINT><reference:INT_NEWSAVE=ZJ_2.sav>");
+    EXPECT_EQ(saving[1].markup, "<icon:POINT><reference:three=ZJ_3.sav>");
 }
 
 TEST_F(SaveListTest, faultyFilesAreLeftOutAndAnOldVersionIsListed)
@@ -178,7 +178,7 @@ TEST_F(SaveListTest, titlesShowMarkupBytesAsBlanksAndNamesComeFromTheTextTable)
     EXPECT_EQ(entries[0].place, "Key name");
     EXPECT_EQ(entries[0].location, "Key name");
     EXPECT_EQ(
-        gamelist::Lines(entries, GameListMode::Load)[0].markup, "<icon=POINT><reference:a b c d=ZJ_1.sav>");
+        gamelist::Lines(entries, GameListMode::Load)[0].markup, "<icon:POINT><reference:a b c d=ZJ_1.sav>");
 }
 
 TEST_F(SaveListTest, namesThatAreNoPlainSaveFileAreRefused)

@@ -54,17 +54,17 @@ TEST_F(ListToolTest, loadListsTheAutomaticSaveFirstThenNewestFirstAndSavingPropo
     const RunResult load = Run({ "list", m_dir.string(), "load" });
     EXPECT_EQ(load.exitCode, 0) << load.err;
     EXPECT_EQ(load.out,
-        "autosave.sav\t<icon=POINT><reference:INT_AUTOSAVE=autosave.sav>\n"
-        "ZJ_3.sav\t<icon=POINT><reference:Third=ZJ_3.sav>\n"
-        "ZJ_1.sav\t<icon=POINT><reference:First=ZJ_1.sav>\n"
+        "autosave.sav\t<icon:POINT><reference:INT_AUTOSAVE=autosave.sav>\n"
+        "ZJ_3.sav\t<icon:POINT><reference:Third=ZJ_3.sav>\n"
+        "ZJ_1.sav\t<icon:POINT><reference:First=ZJ_1.sav>\n"
         "skipped\tbad.sav\tshorter than its header\n");
 
     const RunResult saves = Run({ "list", m_dir.string(), "saves" });
     EXPECT_EQ(saves.exitCode, 0) << saves.err;
     EXPECT_EQ(saves.out,
-        "ZJ_2.sav\t<icon=POINT><reference:INT_NEWSAVE=ZJ_2.sav>\n"
-        "ZJ_3.sav\t<icon=POINT><reference:Third=ZJ_3.sav>\n"
-        "ZJ_1.sav\t<icon=POINT><reference:First=ZJ_1.sav>\n"
+        "ZJ_2.sav\t<icon:POINT><reference:INT_NEWSAVE=ZJ_2.sav>\n"
+        "ZJ_3.sav\t<icon:POINT><reference:Third=ZJ_3.sav>\n"
+        "ZJ_1.sav\t<icon:POINT><reference:First=ZJ_1.sav>\n"
         "skipped\tbad.sav\tshorter than its header\n");
 }
 
@@ -80,8 +80,8 @@ TEST_F(ListToolTest, netListsTheEnabledLocationsByCaption)
     const RunResult run = Run({ "list", m_dir.string(), "net" });
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
-        "location1.zjo\t<icon=POINT><reference:Alpha=location1.zjo>\n"
-        "location2.zjo\t<icon=POINT><reference:Beta=location2.zjo>\n");
+        "location1.zjo\t<icon:POINT><reference:Alpha=location1.zjo>\n"
+        "location2.zjo\t<icon:POINT><reference:Beta=location2.zjo>\n");
 }
 
 TEST_F(ListToolTest, aMissingFolderFailsAndBadArgumentsShowTheUsage)
