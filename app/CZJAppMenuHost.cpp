@@ -137,10 +137,9 @@ void CZJAppMenuHost::SetNetLocation(const char* location)
         std::snprintf(g_pZJApp->netLocationFile, sizeof g_pZJApp->netLocationFile, "%s", location);
 }
 
-void CZJAppMenuHost::ScreenFadeOut()
+const char* CZJAppMenuHost::LocationFile()
 {
-    if (g_pZJApp)
-        g_pZJApp->ScreenFadeOut();
+    return g_pZJApp ? g_pZJApp->locationFile : "";
 }
 
 uint32_t CZJAppMenuHost::State()

@@ -83,9 +83,10 @@ public:
     // Runs a menu inside the current one through the application (looping); its result. With no
     // application the menu runs its own loop.
     virtual uint32_t RunModalMenu(CBaseMenu* menu);
+    // The current location's file name.
+    virtual const char* LocationFile() { return ""; }
     // Stores the location file of the network game the player is in.
     virtual void SetNetLocation(const char* location) { (void)location; }
-    virtual void ScreenFadeOut() { }
     // The SoundVolume setting.
     virtual int32_t SoundVolume() { return 10; }
 
