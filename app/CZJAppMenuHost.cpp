@@ -43,15 +43,9 @@ void CZJAppMenuHost::ScreenFadeIn()
         m_app->ScreenFadeIn();
 }
 
-void CZJAppMenuHost::ScreenFadeOut()
-{
-    if (g_pZJApp)
-        g_pZJApp->ScreenFadeOut();
-}
-
 bool CZJAppMenuHost::SaveGame(const char* file, const char* title, const char place[32], bool autosave)
 {
-    return g_pZJApp && g_pZJApp->SaveGame(file, title, 1, place, autosave);
+    return m_app && m_app->SaveGame(file, title, 1, place, autosave);
 }
 
 void CZJAppMenuHost::SetFrameTime(float seconds)

@@ -18,7 +18,6 @@ public:
     void RenderCursor() override;
     void PaceFrame() override;
     void ScreenFadeIn() override;
-    void ScreenFadeOut() override;
     void SetFrameTime(float seconds) override;
     double RunningTime() override;
 

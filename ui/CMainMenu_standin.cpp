@@ -2,20 +2,41 @@
 // layout, background, tool bar and base command dispatch, the fit test of the vehicle and the
 // journal entry page, each in its least form.
 #include "foundation/CallTrace.h"
+#include "render/CFont.h"
 #include "render/CSurfaceManager.h"
 #include "render/Graphic.h"
 #include "script/CZJScriptManager.h"
 #include "ui/CHtmlControl.h"
 #include "ui/CMainMenu.h"
 #include "ui/CMenuListEntry.h"
-#include "ui/CTextMessageControl.h"
 
 #include <algorithm>
 
 namespace {
 
 constexpr int kBackgroundSlot = 6;
-constexpr uint32_t kTitleTextColour = 0xFFD1D153;
+constexpr uint32_t kTitleTextColour = 0xFF000000 | CMainMenu::kTitleColour;
+
+// The building's display name, centred in the rectangle, as the menu holds it now.
+class CTitleControl : public CMenuControl {
+public:
+    CTitleControl(int32_t left, int32_t top, int32_t right, int32_t bottom, const CXAnsiString& title)
+        : CMenuControl(left, top, right, bottom)
+        , m_title(title)
+    {
+    }
+    void Render() override
+    {
+        if (!g_pFont)
+            return;
+        const int32_t x = (left + right - g_pFont->GetTextWidth(m_title.Text())) / 2;
+        const int32_t y = (top + bottom - g_pFont->GetLineHeight()) / 2;
+        g_pFont->PrintText(x, y, m_title.Text(), kTitleTextColour);
+    }
+
+private:
+    const CXAnsiString& m_title;
+};
 
 } // namespace
 
@@ -35,11 +56,8 @@ bool CMainMenu::Init()
     rightStripWidth = w * 220 / 800;
     textPanel = new CHtmlControl(w * 230 / 800, h * 104 / 600, w * 570 / 800, h * 500 / 600);
     AddControl(textPanel);
-    auto* title = new CTextMessageControl(w * 230 / 800, h * 60 / 600, w * 570 / 800, h * 90 / 600,
-        buildingTitle.Text(), kTitleTextColour, false);
-    title->alignment = CTextMessageControl::kCentred;
-    titleControl = title;
-    AddControl(title);
+    titleControl = new CTitleControl(w * 230 / 800, h * 60 / 600, w * 570 / 800, h * 90 / 600, buildingTitle);
+    AddControl(titleControl);
     PostMessage(kMsgRightPanel);
     PostMessage(kMsgIntro);
     return true;

@@ -27,7 +27,6 @@ public:
     // Sleeps the rest of the frame at the display's rate.
     virtual void PaceFrame() { }
     virtual void ScreenFadeIn() { }
-    virtual void ScreenFadeOut() { }
     // Stores the frame time in the application's frame-time field.
     virtual void SetFrameTime(float seconds) { (void)seconds; }
     // The application's running time in seconds.

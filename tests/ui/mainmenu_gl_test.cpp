@@ -201,10 +201,10 @@ protected:
     {
         m_menu = std::make_unique<PreviewMenu>();
         m_menu->model = m_models->FindModel("MOD_STONE");
-        m_menu->buildingTitle = "AAAAAA";
         m_menu->running = 1;
         m_menu->PreProcess();
         m_menu->Init();
+        m_menu->buildingTitle = "AAAAAA";
         for (int i = 0; i < 40; ++i)
             Frame();
     }
