@@ -131,6 +131,12 @@ void CZJAppMenuHost::SetNetLocation(const char* location)
         std::snprintf(g_pZJApp->netLocationFile, sizeof g_pZJApp->netLocationFile, "%s", location);
 }
 
+void CZJAppMenuHost::ScreenFadeOut()
+{
+    if (g_pZJApp)
+        g_pZJApp->ScreenFadeOut();
+}
+
 const char* CZJAppMenuHost::LocationFile()
 {
     return g_pZJApp ? g_pZJApp->locationFile : "";

@@ -38,6 +38,7 @@ public:
     uint32_t RunModalMenu(CBaseMenu* menu) override;
     const char* LocationFile() override;
     void SetNetLocation(const char* location) override;
+    void ScreenFadeOut() override;
     int32_t SoundVolume() override;
 
     bool UseSystemCursor() override;

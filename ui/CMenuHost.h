@@ -86,6 +86,7 @@ public:
     virtual const char* LocationFile() { return ""; }
     // Stores the location file of the network game the player is in.
     virtual void SetNetLocation(const char* location) { (void)location; }
+    virtual void ScreenFadeOut() { }
     // The SoundVolume setting.
     virtual int32_t SoundVolume() { return 10; }
 
