@@ -137,6 +137,11 @@ void CZJAppMenuHost::ScreenFadeOut()
         g_pZJApp->ScreenFadeOut();
 }
 
+const char* CZJAppMenuHost::LocationFile()
+{
+    return g_pZJApp ? g_pZJApp->locationFile : "";
+}
+
 uint32_t CZJAppMenuHost::State()
 {
     return m_app ? m_app->state : 0;

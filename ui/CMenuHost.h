@@ -82,6 +82,8 @@ public:
     // Runs a menu inside the current one through the application (looping); its result. With no
     // application the menu runs its own loop.
     virtual uint32_t RunModalMenu(CBaseMenu* menu);
+    // The current location's file name.
+    virtual const char* LocationFile() { return ""; }
     // Stores the location file of the network game the player is in.
     virtual void SetNetLocation(const char* location) { (void)location; }
     virtual void ScreenFadeOut() { }
