@@ -64,7 +64,7 @@ protected:
     {
         return "[LINKSOLD]\nNAME = Sold\nTEXT = What was sold\n"
                "[INT_NO_TASK]\nTEXT = Nothing to do\n"
-               "[INT_ACCEPTTASK_QUESTION]\nTEXT = Take it? <link:LINKACCEPTQUEST>Yes<link>\n"
+               "[INT_ACCEPTTASK_QUESTION]\nTEXT = Take it? <link:Yes=LINKACCEPTQUEST>\n"
                "[INT_PLAYER_GOT_TASK]\nTEXT = Task taken\n"
                "[INT_TIMELEFT]\nNAME = Left %d h %d min\n"
                "[INT_PLAYER_ADD_BALANCE]\nTEXT = Got %COUNT\n"

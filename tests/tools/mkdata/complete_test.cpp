@@ -50,6 +50,7 @@
 #include "ui/CMenu1.h"
 #include "ui/CRenderer.h"
 #include "ui/InterfaceAtlas.h"
+#include "ui/MenuLinks.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -1390,6 +1391,78 @@ TEST_F(CompleteTest, BuildingMenuFindsItsTextsSoundsBackgroundsBuildingsAndSecto
         const std::string script = "LOCATION" + std::to_string(sector);
         EXPECT_NE(manager.ZJLoadScript(script.c_str(), 1), nullptr) << script;
         EXPECT_NE(manager.ZJLoadScript(tunnel.c_str(), 1), nullptr) << tunnel;
+    }
+    EXPECT_EQ(Logged(), "");
+}
+
+// The in-base menu's text panel: every text it formats exists with the conversions it passes,
+// every link of the text table leads to a text, a link word of the menu or a procedure of a
+// script, and every building of location1 has a script.
+TEST_F(CompleteTest, MenuTextsLinksAndBuildingScriptsAreComplete)
+{
+    CZJScriptManager manager;
+    manager.Init();
+    for (const SMenuText& text : kMenuTexts) {
+        CXAnsiString format;
+        const bool found
+            = text.inName ? manager.GetTextName(text.key, format) : manager.GetText(text.key, format);
+        ASSERT_TRUE(found) << text.key;
+        if (text.values[0] == '\0')
+            continue;
+        std::string conversions;
+        const std::string value = format.Text();
+        for (size_t i = 0; i + 1 < value.size(); ++i) {
+            if (value[i] != '%')
+                continue;
+            if (value[i + 1] != '%')
+                conversions += value[i + 1] == 's' ? 's' : 'd';
+            ++i;
+        }
+        EXPECT_EQ(conversions, text.values) << text.key;
+    }
+
+    std::set<std::string> procedures;
+    for (const auto& file : fs::recursive_directory_iterator(fs::path(ZOQ_DATA_DIR) / "scripts")) {
+        if (!file.is_regular_file())
+            continue;
+        const std::string source = ReadText(file.path());
+        for (size_t at = source.find("PROC "); at != std::string::npos; at = source.find("PROC ", at + 5)) {
+            const size_t end = source.find_first_of(" \r\n", at + 5);
+            procedures.insert(source.substr(at + 5, end - at - 5));
+        }
+    }
+    zoq::tools::data::TableSource table;
+    std::string error;
+    ASSERT_TRUE(zoq::tools::data::ParseTableSource(
+        ReadText(fs::path(ZOQ_DATA_DIR) / "scripts/texts.txt"), "texts.txt", "INFORMATION", table, error))
+        << error;
+    int links = 0;
+    for (const zoq::tools::data::TableRecord& record : table.records) {
+        CXAnsiString text;
+        manager.GetText(record.name.c_str(), text);
+        const std::string body = text.Text();
+        for (size_t at = body.find("<link:"); at != std::string::npos; at = body.find("<link:", at + 6)) {
+            const std::string tag = body.substr(at + 6, body.find('>', at) - at - 6);
+            const size_t equals = tag.find('=');
+            if (equals == std::string::npos)
+                continue;
+            const std::string target = tag.substr(equals + 1);
+            CXAnsiString name;
+            EXPECT_TRUE(manager.GetTextName(target.c_str(), name) || IsMenuLinkWord(target)
+                || procedures.count(target) > 0)
+                << record.name << " links to " << target;
+            ++links;
+        }
+    }
+    EXPECT_GT(links, 0);
+
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    XDynamicArray<CZJObject*> buildings;
+    ObjectList.GetObjectList(11, buildings);
+    EXPECT_GE(buildings.Count(), 5);
+    for (int32_t i = 0; i < buildings.Count(); ++i) {
+        const char* name = buildings.At(i)->name;
+        EXPECT_NE(manager.ZJLoadScript(name, 1), nullptr) << "building " << i << " '" << name << "'";
     }
     EXPECT_EQ(Logged(), "");
 }
