@@ -1160,8 +1160,8 @@ TEST_F(CompleteTest, CockpitAtlasPaintsEveryPieceAndWarningsHaveEightRows)
 }
 
 // Every projectile row fired from 40 units above a flat spot of location1, 30 degrees below the
-// horizon, runs at 0.02 s until it and its sub-missiles are gone (at most 60 s): no position goes
-// NaN, rockets and bombs leave their explosion, and nothing is logged.
+// horizon, runs (and draws) at 0.02 s until it and its sub-missiles are gone (at most 60 s): no
+// position goes NaN, rockets and bombs leave their explosion, and nothing is logged.
 TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
 {
     Location.SizeBufferPools(8, 8);
@@ -1206,10 +1206,11 @@ TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
             ObjectList.Pack();
             GameClock += 0.02;
             flying = false;
-            for (const CZJObject* object : ObjectList.Objects()) {
+            for (CZJObject* object : ObjectList.Objects()) {
                 const Vec3& p = object->frame.position;
                 if (object->type == CZJObject::kMissile) {
                     flying = true;
+                    object->DrawEffect(0);
                     ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << name;
                 }
                 exploded = exploded
