@@ -16,7 +16,7 @@ constexpr float kJumpSpacings = 1000.0f;
 // 16-bit indices address at most 65536 vertices, four a quad.
 constexpr int32_t kMaxQuadCapacity = 65536 / 4;
 
-constexpr uint32_t kQuadFormat = plat::gfx::fvf::kXyz | plat::gfx::fvf::kDiffuse | plat::gfx::fvf::kTex1;
+constexpr uint32_t kQuadFormat = plat::gfx::fvf::kXyz | plat::gfx::fvf::kDiffuse | plat::gfx::fvf::kTex2;
 constexpr uint32_t kPointFormat = plat::gfx::fvf::kXyz | plat::gfx::fvf::kDiffuse;
 
 Vec3 Along(const Vec3& from, const Vec3& direction, float distance)
@@ -64,9 +64,13 @@ void CSmoke::Init(int32_t newStyle, int32_t newCapacity, const Vec3& emitter, fl
     lastDirection = {};
     boundsCentre = emitter;
     boundsRadius = 0.0f;
-    if (quads)
-        mesh.Allocate(kQuadFormat, uint32_t(capacity) * 4, uint32_t(capacity) * 6);
-    else if (style == kStylePoints)
+    if (quads) {
+        uint16_t* indices = mesh.Allocate(kQuadFormat, uint32_t(capacity) * 4, uint32_t(capacity) * 6);
+        static constexpr uint16_t kQuad[6] = { 0, 1, 2, 2, 1, 3 };
+        for (int32_t q = 0; q < capacity; ++q)
+            for (int c = 0; c < 6; ++c)
+                indices[6 * q + c] = uint16_t(4 * q + kQuad[c]);
+    } else if (style == kStylePoints)
         mesh.Allocate(kPointFormat, uint32_t(capacity), 0);
     else
         mesh.Free();
@@ -81,6 +85,8 @@ void CSmoke::SetSpiralAxes(const Vec3& axisA, const Vec3& axisB)
 
 void CSmoke::AddPuff(const Vec3& point, float strength, uint32_t colour, const Vec3* velocity)
 {
+    if (capacity == 0)
+        return;
     if (count == capacity) {
         tail = (tail + 1) % capacity;
         --count;
@@ -121,6 +127,10 @@ void CSmoke::EmitTo(const Vec3& point, float strength, uint32_t colour)
         sideA = { u.y, -u.x, 0.0f };
     }
 
+    if (!(density > 0.0f)) { // a row without a density leaves no puffs rather than looping
+        emitterPoint = point;
+        return;
+    }
     const float spacing = 1.0f / density;
     const float done = std::floor(travelled / spacing) * spacing; // path length at the last puff
     float left = travelled - done + d;
@@ -134,7 +144,7 @@ void CSmoke::EmitTo(const Vec3& point, float strength, uint32_t colour)
         along += spacing;
         left -= spacing;
         Vec3 at = Along(emitterPoint, u, along - travelled);
-        if (spiral) {
+        if (spiral && spiralPeriod > 0.0f) {
             const float phi = 2.0f * kPi * along / spiralPeriod;
             const float c = std::cos(phi) * spiralRadius;
             const float s = std::sin(phi) * spiralRadius;
@@ -215,8 +225,6 @@ void CSmoke::Update(float dt)
         }
         any = true;
     }
-    if (count == 0)
-        tail = head;
     if (!any) {
         boundsCentre = emitterPoint;
         boundsRadius = 0.0f;

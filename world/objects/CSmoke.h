@@ -23,6 +23,21 @@ struct SSmokePuff {
 };
 static_assert(sizeof(SSmokePuff) == 48);
 
+// Mesh vertices: the quads repeat their texture pair in the second set, as the shared effect
+// buffer they are copied into has two; points carry position and colour only.
+struct SSmokeQuadVertex {
+    float x, y, z;
+    uint32_t colour; // ARGB, the puff's opacity as alpha
+    float u, v;
+    float u2, v2;
+};
+static_assert(sizeof(SSmokeQuadVertex) == 32);
+struct SSmokePointVertex {
+    float x, y, z;
+    uint32_t colour;
+};
+static_assert(sizeof(SSmokePointVertex) == 16);
+
 class CSmoke {
 public:
     enum Style : int32_t {
@@ -45,9 +60,10 @@ public:
         float pointSize, float growth);
     void SetSpiralAxes(const Vec3& axisA, const Vec3& axisB);
     // The owner's per-frame feed: puffs one spacing (1 / density) apart from emitterPoint to
-    // the point; a jump longer than 1000 spacings starts a fresh segment at the point.
+    // the point; a jump longer than 1000 spacings starts a fresh segment at the point. A density
+    // of 0 or less leaves no puffs.
     void EmitTo(const Vec3& point, float strength, uint32_t colour);
-    // Appends one puff; a full ring first drops its oldest.
+    // Appends one puff; a full ring first drops its oldest. Nothing before Init.
     void AddPuff(const Vec3& point, float strength, uint32_t colour, const Vec3* velocity = nullptr);
     // Ages every puff, drops dead ones from the old end only, and refreshes the bounds.
     void Update(float dt);
@@ -55,8 +71,9 @@ public:
     void Drift(const Vec3& offset);
     // Moves every live puff away from the centre by the amount.
     void PushFrom(float amount, const Vec3& centre);
-    // Builds mesh from the live puffs for the camera of ViewFrame; an empty trail gives an empty
-    // mesh.
+    // Builds mesh from the live puffs more than sqrt(3) from the camera of ViewFrame: quads far
+    // to near (styles 0 to 3, six indices each) or points (style 4). An empty trail gives an
+    // empty mesh.
     void MakeMesh();
     // Builds the mesh and draws it with the texture (an index of the texture manager).
     void Render(int texture);
