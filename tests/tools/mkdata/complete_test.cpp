@@ -1228,7 +1228,6 @@ TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
     EXPECT_EQ(Logged(), "");
 }
 
-
 // Every explosion row made on the ground of location1 (its objects cleared) runs at 0.02 s until
 // it has removed itself and its splinters have landed and gone (at most 70 s): no position goes
 // NaN and nothing is logged.
