@@ -111,8 +111,10 @@ void CGliderObject::Run()
         bank = s * std::min(Decay(std::fabs(e), 40.0f, dt), 1.0f);
     }
 
-    if (!dead && ferrovant && ferrovant->IsEffectActive()) {
-        Die();
+    // The death plays once; a destroyed glider's frame ends here.
+    if (ferrovant && ferrovant->IsEffectActive()) {
+        if (!dead)
+            Die();
         return;
     }
     for (CGun& gun : guns)
