@@ -7,6 +7,7 @@ CCamera* CameraObject = nullptr;
 float CameraTimeStep = 0.0f;
 int32_t AnomalyLevel = -1;
 int32_t VisibleRadius = 256;
+uint8_t GliderAnimation = 1;
 int32_t Difficulty = 1;
 SPlayerControl PlayerControl {};
 float ShieldHits = 0.0f;

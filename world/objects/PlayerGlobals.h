@@ -22,6 +22,8 @@ extern float CameraTimeStep;
 extern int32_t AnomalyLevel;
 // cfg.ini [CONFIG] view range; the network client sends it x 10.
 extern int32_t VisibleRadius;
+// cfg.ini [CONFIG] GliderAnimation: gliders lean, bank and idle in their drawing.
+extern uint8_t GliderAnimation;
 
 // The start menu's difficulty: 0, 1 or 2.
 extern int32_t Difficulty;
