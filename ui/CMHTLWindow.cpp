@@ -167,6 +167,15 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
             }
             return gapWidth;
         };
+        int32_t blankFont = 0;
+        int32_t blankWidth = -1;
+        const auto Blank = [&](int32_t of) {
+            if (blankWidth < 0 || blankFont != of) {
+                blankFont = of;
+                blankWidth = GetTextWidth(of, " ");
+            }
+            return blankWidth;
+        };
         imageRecords.clear();
         for (int32_t i = 0; i < lineCount; ++i) {
             if (mhtl::KindIs(lines.At(i).kind, mhtl::kImage))
@@ -264,7 +273,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                 if (line.x2 < rightLimit)
                     cursorX = line.x2;
                 else
-                    WrapLine();
+                    WrapLine(Blank(font));
                 ++lineCount;
                 break;
             }
@@ -318,7 +327,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                 line.visible = 1;
                 line.block = blockName;
                 if (rightLimit < line.x2)
-                    WrapLine();
+                    WrapLine(Blank(font));
                 else
                     cursorX = line.x2;
                 ++lineCount;
@@ -333,12 +342,13 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
     }
 }
 
-void CMHTLWindow::WrapLine()
+void CMHTLWindow::WrapLine(int32_t blankWidth)
 {
     bool moved = false;
     for (;;) {
         MHTLLine& line = lines.At(lineCount);
         const int32_t width = line.width >= 0 ? line.width : GetTextWidth(line.font, line.text.Text());
+        line.width = width;
         // Text and link records stand one line of their font high.
         const int32_t height = line.y2 - line.y1;
         const int32_t n = int32_t(line.text.Length());
@@ -386,7 +396,16 @@ void CMHTLWindow::WrapLine()
             next.block = line.block;
             const bool dropBlank = line.x1 == left && bytes[0] == ' ';
             line.text = dropBlank ? MHTLText(bytes + 1, size_t(cut - 1)) : MHTLText(bytes, size_t(cut));
-            line.width = -1;
+            // Widths are sums of advances: the shorter side is measured, the other is the run
+            // less it and the blanks cut.
+            const int32_t blanksCut = blankWidth * (dropBlank ? 2 : 1);
+            if (next.text.Length() < line.text.Length()) {
+                next.width = GetTextWidth(next.font, next.text.Text());
+                line.width = width - next.width - blanksCut;
+            } else {
+                line.width = GetTextWidth(line.font, line.text.Text());
+                next.width = width - line.width - blanksCut;
+            }
             ++lineCount;
             current = &next;
         } else {
@@ -394,7 +413,8 @@ void CMHTLWindow::WrapLine()
         }
         current->y1 = cursorY;
         current->x1 = cursorX;
-        current->width = GetTextWidth(current->font, current->text.Text());
+        if (current->width < 0)
+            current->width = GetTextWidth(current->font, current->text.Text());
         current->x2 = current->x1 + current->width;
         current->y2 = current->y1 + height;
         current->visible = 1;
@@ -470,15 +490,22 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
         }
         if (gap >= blankWidth + 20.0)
             continue;
-        double position = start;
+        // Each piece starts at int(previous x2 + gap) and ends at floor(x1 + width + blanks x gap).
+        // The gap is a quotient of small integers, so both roundings split into whole steps that
+        // keep the positions in integers.
+        const int32_t step = Floor(gap);
+        const bool wholeGap = step == gap;
+        int32_t x = start;
         for (int32_t i = first; i < end; ++i) {
             MHTLLine& line = lines.At(i);
             const int32_t blanksIn = blanksOf[size_t(i - first)];
             if (blanksIn < 0)
                 continue;
-            line.x1 = int32_t(position);
-            line.x2 = Floor(line.x1 + line.width + blanksIn * gap);
-            position = line.x2 + gap;
+            line.x1 = x;
+            line.x2 = x + line.width + Floor(blanksIn * gap);
+            x = line.x2 + step;
+            if (x < 0 && !wholeGap)
+                ++x; // int() truncates towards zero
         }
     }
 }

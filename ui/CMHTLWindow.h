@@ -128,8 +128,9 @@ public:
 protected:
     // Appends the records of one tagged text at the pen.
     void Parser(const CXAnsiString& text);
-    // Breaks the record at lineCount when it passes rightLimit.
-    void WrapLine();
+    // Breaks the record at lineCount, a blank blankWidth wide in its font, when it passes
+    // rightLimit.
+    void WrapLine(int32_t blankWidth);
     void JustifyRows(int32_t firstRecord);
     void ReDirect(int32_t first);
     int32_t BlockOfRecord(int32_t record) const;

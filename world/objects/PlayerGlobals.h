@@ -5,6 +5,7 @@
 
 #include "foundation/Vector.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class CZJObject;
@@ -28,10 +29,15 @@ extern uint8_t GliderAnimation;
 // The start menu's difficulty: 0, 1 or 2.
 extern int32_t Difficulty;
 
-// The player's control state, kept in save games; byte 0 is the booster switch.
+// The player's control state, kept in save games; byte 0 is the booster switch, byte 9 the
+// anti-rocket system's switch (homing missiles skip the player while it is on and fitted). The
+// bytes between belong to switches not built yet.
 struct SPlayerControl {
     uint8_t BoostOn;
+    uint8_t unbuilt[8];
+    uint8_t AntirocketOn;
 };
+static_assert(offsetof(SPlayerControl, AntirocketOn) == 9);
 extern SPlayerControl PlayerControl;
 
 // Raised by the player's machine when it is hit, decayed by its per-frame step.

@@ -1,0 +1,3 @@
+#include "world/db/PlayerRemains.h"
+
+CTheThing* PlayerRemains = nullptr;
