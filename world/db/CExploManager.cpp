@@ -106,5 +106,14 @@ void CExploManager::Init(const char* table)
 
 CZJObject* CExploManager::CreateObject(NameKey32 typeId, const float* placement, const char*)
 {
-    return CreateObjectOf<CExploObject>(typeId, placement, nullptr);
+    Matrix4 frame;
+    if (placement)
+        std::memcpy(frame.m, placement, sizeof frame.m);
+    else
+        Matrix4Identity(frame);
+    int32_t row;
+    std::memcpy(&row, typeId.text, 4);
+    auto object = std::make_unique<CExploObject>();
+    object->Init(frame, row);
+    return AddToObjectList(std::move(object));
 }
