@@ -251,7 +251,8 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
             "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
             "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
             "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
-            "       zoq-world frames DIR LOCATION X Y Z HEADING N\n");
+            "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+            "       zoq-world effects DIR [NAME...]\n");
     }
     std::filesystem::create_directories("empty");
     const zoq::test::RunResult result = RunTool({ "info", "empty", "x.zjp" });
