@@ -102,6 +102,15 @@ void CExploManager::Init(const char* table)
             ResolveFields(layer, kLayerFields);
         }
     }
+    m_countCut.assign(size_t(RowCount()), 0);
+}
+
+bool CExploManager::FirstCountCut(int row)
+{
+    if (row < 0 || row >= int(m_countCut.size()) || m_countCut[size_t(row)])
+        return false;
+    m_countCut[size_t(row)] = 1;
+    return true;
 }
 
 CZJObject* CExploManager::CreateObject(NameKey32 typeId, const float* placement, const char*)

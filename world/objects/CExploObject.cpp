@@ -14,19 +14,17 @@
 #include "world/terrain/CLocation.h"
 
 #include <cstdio>
-#include <set>
-#include <string>
 
 namespace Explo {
 
-int StageCount(const SExploType& row, const SExploLayer& stage)
+int StageCount(int rowIndex, const SExploLayer& stage)
 {
     if (stage.count <= CExploObject::kMaxParticles)
         return std::max(0, stage.count);
-    static std::set<std::string> logged;
-    if (logged.insert(row.name).second) {
+    if (g_ExploManager.FirstCountCut(rowIndex)) {
         char line[128];
-        std::snprintf(line, sizeof line, "CExploObject: %s NUM %d cut to %d", row.name, int(stage.count),
+        std::snprintf(line, sizeof line, "CExploObject: %s NUM %d cut to %d",
+            g_ExploManager.GetRowNames().GetStringOrDefault(rowIndex), int(stage.count),
             CExploObject::kMaxParticles);
         WriteErrorLog(line);
     }

@@ -85,7 +85,8 @@ public:
     uint8_t attached = 0; // follows owner
     Vec3 attachOffset {}; // own position minus the owner's
     uint8_t damageDone = 0;
-    int32_t stageFrame[kStages] = {}; // sheet frame, or the spark count of stage kind 5
+    // Sheet frame; the spark count of kind 5; the sub-explosions or splinters made of kinds 10, 11.
+    int32_t stageFrame[kStages] = {};
     int32_t stageTexture[kStages] = {}; // picked from the stage's texture list
     int32_t stageModel[kStages] = {}; // picked from the stage's model list
     int32_t stageBlend[kStages] = {}; // stage kind 1: 1 additive glow, 0 alpha blend
@@ -97,7 +98,7 @@ private:
     void InitStage(int i, const SExploLayer& stage);
     void RunStage(int i, const SExploLayer& stage, float dt);
     void DealAreaDamage();
-    void SpawnSubExplosions(const SExploLayer& stage, float dt);
+    void SpawnSubExplosions(int i, const SExploLayer& stage, float dt);
     void SpawnSplinters(int i, const SExploLayer& stage, float dt);
     void DrawStage(int i, const SExploLayer& stage, float dt);
     void BuildGroundMark(int i, float markRadius);

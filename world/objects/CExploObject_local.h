@@ -58,7 +58,7 @@ inline int ModelChoices(const SExploLayer& stage)
 {
     return std::clamp(stage.modelCount, 1, SExploLayer::kMaxModels);
 }
-// The stage's NUM within 0..kMaxParticles; a larger NUM is logged once per row.
-int StageCount(const SExploType& row, const SExploLayer& stage);
+// The stage's NUM within 0..kMaxParticles; a larger NUM is logged once per row (by row index).
+int StageCount(int rowIndex, const SExploLayer& stage);
 
 } // namespace Explo

@@ -42,11 +42,10 @@ Vec3 CameraPosition(const Vec3& fallback)
 
 void CExploObject::InitStage(int i, const SExploLayer& stage)
 {
-    const SExploType& row = Row();
     const Vec3& p = frame.position;
     const Matrix4& m = frame.matrix;
     XDynamicArray<SParticle>& pool = particles[i];
-    const int count = Explo::StageCount(row, stage);
+    const int count = Explo::StageCount(typeIndex, stage);
     switch (stage.kind) {
     case kSprite:
         stageBlend[i] = stage.extraKind == 2 ? Rand() % 2 : stage.extraKind;
@@ -173,29 +172,30 @@ void CExploObject::RunStage(int i, const SExploLayer& stage, float dt)
         }
         break;
     case kSubExplosions:
-        SpawnSubExplosions(stage, dt);
+        SpawnSubExplosions(i, stage, dt);
         break;
     case kSplinters:
-        if (t >= 0.0f)
-            SpawnSplinters(i, stage, dt);
+        SpawnSplinters(i, stage, dt);
         break;
     default:
         break;
     }
 }
 
-void CExploObject::SpawnSubExplosions(const SExploLayer& stage, float dt)
+void CExploObject::SpawnSubExplosions(int i, const SExploLayer& stage, float dt)
 {
-    const int count = Explo::StageCount(Row(), stage);
-    if (stage.explosion.Index() < 0 || count == 0)
+    const int count = Explo::StageCount(typeIndex, stage);
+    if (stage.explosion.Index() < 0)
         return;
-    const float q = (elapsed - stage.delay) / stage.duration * timeRate;
-    const float q2 = (elapsed + dt - stage.delay) / stage.duration * timeRate;
-    if (!(q2 > 0.0f) || !(q < 1.0f))
+    // q2: the stage's share at the end of this frame's step of the explosion clock. stageFrame
+    // counts those made, so that none is repeated or lost however the steps fall.
+    const float q2 = (elapsed + dt * timeRate - stage.delay) / stage.duration * timeRate;
+    if (!(q2 > 0.0f))
         return;
-    const int n = q > 0.0f ? int(float(count) * std::sqrt(q)) : 0;
-    const int n2 = std::min(int(float(count) * std::sqrt(q2)), count);
-    for (int k = std::max(n + 1, 0); k <= n2; ++k) {
+    const int n = stageFrame[i];
+    const int n2 = q2 >= 1.0f ? count : std::min(int(float(count) * std::sqrt(q2)), count);
+    stageFrame[i] = std::max(n, n2);
+    for (int k = n + 1; k <= n2; ++k) {
         Vec3 v { float(Rand() % 100 - 50) * 0.02f, float(Rand() % 100 - 50) * 0.02f,
             float(Rand() % 100 - 50) * 0.02f };
         if (Vec3Length(v) > 1.0f)
@@ -217,11 +217,15 @@ void CExploObject::SpawnSubExplosions(const SExploLayer& stage, float dt)
 
 void CExploObject::SpawnSplinters(int i, const SExploLayer& stage, float dt)
 {
-    const int count = Explo::StageCount(Row(), stage);
-    const float t = elapsed - stage.delay;
-    const float rate = float(count) / stage.duration;
-    const int n = int(rate * std::max(t - dt, 0.0f));
-    const int n2 = std::min(int(rate * t), count);
+    const int count = Explo::StageCount(typeIndex, stage);
+    // Those due by the end of this frame's step of the explosion clock; stageFrame counts those
+    // made, so that exactly NUM come however the steps fall.
+    const float t = elapsed + dt * timeRate - stage.delay;
+    if (!(t > 0.0f))
+        return;
+    const int n = stageFrame[i];
+    const int n2 = t >= stage.duration ? count : std::min(int(float(count) / stage.duration * t), count);
+    stageFrame[i] = std::max(n, n2);
     for (int k = n; k < n2; ++k) {
         const float s = (0.75f + SharedRandom.Get(0.5f)) * stage.scale;
         Matrix4 placement;

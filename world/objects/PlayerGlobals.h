@@ -23,8 +23,6 @@ extern float CameraTimeStep;
 extern int32_t AnomalyLevel;
 // cfg.ini [CONFIG] view range; the network client sends it x 10.
 extern int32_t VisibleRadius;
-// cfg.ini [CONFIG] GliderAnimation: gliders lean, bank and idle in their drawing.
-extern uint8_t GliderAnimation;
 
 // The start menu's difficulty: 0, 1 or 2.
 extern int32_t Difficulty;
@@ -44,3 +42,13 @@ extern SPlayerControl PlayerControl;
 extern float ShieldHits;
 extern float ArmourHits;
 extern float HullHits;
+
+class CTheThing;
+// The glider's game-flow flags, until the game flow owns them: the player's night light, the
+// situation state (1: the player's glider is in deadly water), the replay recorder's mode (4 compact),
+// cfg.ini GliderAnimation, and the core thrown out when the player's glider died.
+extern uint8_t NightLight;
+extern int32_t SituationState;
+extern int32_t ReplayMode;
+extern uint8_t GliderAnimation;
+extern CTheThing* PlayerCore;

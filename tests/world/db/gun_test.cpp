@@ -315,7 +315,6 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
         // The shooter stands on its own aim: its ray passes it by.
         PlaceOnAim(shooter, 10);
         target->ferrovant = c.refuse ? &team.members[1] : &stranger;
-        shooter->refuseTargets = c.refuse ? 1 : 0;
         Arm(kRay, shooter);
         Frame(0.1f, true);
         EXPECT_EQ(target->hits.size(), c.damages ? 1u : 0u);
