@@ -32,6 +32,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -94,6 +95,8 @@ struct Scene {
         }
         runner = Make(*machines[0], Vec3 { 640.0f, 640.0f, 0.0f });
         runner->SetThrottle(1.0f);
+        runner->Run();
+        std::fprintf(stderr, "DBG dead=%d type=%d guns=%d%d%d%d dust=%p snd=%d thrust=%g z=%g ground=%g alive=%d mass=%g\n", runner->dead, runner->typeIndex, runner->guns[0].assigned, runner->guns[1].assigned, runner->guns[2].assigned, runner->guns[3].assigned, (void*)runner->dust, runner->engineSoundHandle, runner->thrust, runner->frame.position.z, Location.GetHeight(runner->frame.position, true, false), runner->alive, runner->mass);
     }
 
     // A glider of the machine's hull hovering 6 units above the ground at p.

@@ -10,7 +10,8 @@
 //       size=WxH color=0x[AA]RRGGBB color2=... seed=<n> (default: from the path), and
 //       text=<words joined by _> textsize=<pixels> drawn in color2 over the middle, and
 //       tiles=<N> for an atlas of N x N frames, frame k the pattern moved by k pixels
-//   <path> model kind=<glider|building|tree|stone|missile|thing|gun|flash|horizon|tuft|pebble|billboard>
+//   <path> model
+//   kind=<glider|building|tree|stone|missile|thing|gun|flash|flame|horizon|tuft|pebble|billboard>
 //          texture=<row of "Текстуры"> [channels=FIRE,OPEN (morph channels added to the first
 //          part)] [type=2|3 (the billboard's part type)] [grid=<n> frametime=<seconds> (the first
 //          part's n x n frame atlas and the seconds a frame shows)] [glow=<row of "Текстуры"> (a
