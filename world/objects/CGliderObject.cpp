@@ -168,6 +168,9 @@ void CGliderObject::InitPlacement(const float* placement, int32_t row)
     radius = bodyRadius = ModelRadius(desc) * RowScale(placement) * 4.0f;
     drawDistanceFactor = 2.0f;
     hitMarksOwner = this;
+    dust.Init(CSmoke::kStyleScatter, 300, Vec3 { placement[0], placement[1], placement[2] }, 1.0f, 0.5f, 7.5f,
+        3.0f);
+    dust.gap = 1;
     hoverScale = radius * 0.05f + 0.75f;
     aimDirection = Vec3 { placement[2], placement[6], placement[10] };
     effectWhenHidden = IsPlayer() ? 1 : 0;

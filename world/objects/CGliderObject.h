@@ -10,6 +10,7 @@
 #include "platform/gfx/types.h"
 #include "world/db/CGun.h"
 #include "world/objects/CDynamicObject.h"
+#include "world/objects/CSmoke.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,7 +19,7 @@ class CBasicGLAI;
 class CComplexObject;
 class CFerroGroup;
 class CFerrovant;
-class CSmoke;
+class CExploObject;
 class CTheThing;
 struct SGliderType;
 
@@ -44,8 +45,8 @@ public:
     // The moving object, four reset guns and the dust emitter; every field cleared, the engine
     // sound none, the physics defaults and the flags of a glider.
     CGliderObject();
-    // Stops the engine and gun sounds; frees the dust emitter and the network group (the AI
-    // belongs to the machine group that made it).
+    // Stops the engine and gun sounds; deletes the network group (the AI belongs to the machine
+    // group that made it).
     ~CGliderObject() override;
 
     using CZJObject::Init;
@@ -126,7 +127,7 @@ public:
     CGliderObject* hitMarksOwner = nullptr;
     uint8_t hitMarksActive = 0;
     uint8_t overLiquid = 0; // above water of kind 0 this frame
-    CSmoke* dust = nullptr; // the dust emitter under the glider, owned
+    CSmoke dust; // the dust emitter under the glider
     float morphWeights[kMorphWeights] = {};
     uint8_t ferroChanged = 0; // the machine record travels with the next network record
     float bodyRadius = 0.0f; // the hull's radius for effect placement
@@ -152,7 +153,10 @@ private:
     void RunGround(float dt);
     // Damage point i as a world direction: the row's point turned by the drawn frame.
     Vec3 PointDirection(int i) const;
-    CZJObject* AttachExplosion(const char* name, const Vec3& at);
+    // The explosion row of that name at the matrix, owned by this glider; null without the row.
+    CExploObject* MakeExplosion(const char* name, const Matrix4& placement);
+    void AttachExplosion(const char* name, const Vec3& at);
+    void RunDust(float ground, float dt);
     void Die();
     CTheThing* MakeThing(int32_t kind);
     void ThrowOut(CTheThing* thing, const Vec3& velocity);

@@ -18,7 +18,9 @@
 #include "world/db/CGliderManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/db/PlayerEquipmentFlags.h"
+#include "world/objects/CExploObject.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CSplinterObject.h"
 #include "world/objects/CTheThing.h"
 #include "world/objects/CZJAppEvent.h"
 #include "world/objects/PlayerGlobals.h"
@@ -202,8 +204,45 @@ void CGliderObject::RunGround(float dt)
         }
     }
 
+    RunDust(g, dt);
+    dust.Update(dt);
+
     if (p.z < Environment.dieHeight && !remote)
         Damage(dt * 1.0e8f, Vec3 {}, 0, nullptr, -1);
+}
+
+void CGliderObject::RunDust(float ground, float dt)
+{
+    (void)dt;
+    const Vec3& p = frame.position;
+    if (!(p.z < ground + 24.0f)) {
+        dust.gap = 1;
+        return;
+    }
+    float k = std::min(1.0f, 2.0f * (ground + 24.0f - p.z) / 24.0f);
+    if (lod >= 3 || lod == -1) {
+        if (lod == 3) {
+            Rand();
+            Rand();
+        }
+        k = 0.0f;
+    }
+    uint32_t colour = 0xFFFFFFFFu;
+    if (!overLiquid) {
+        const uint32_t ground32 = Location.width > 0 ? Location.GetGroundColor(p.x, p.y) : 0u;
+        const float light = 1.5f * Environment.skyLightLevel;
+        colour = 0;
+        for (int shift : { 16, 8, 0 }) {
+            const float c = std::min(float((ground32 >> shift) & 0xFFu) * light, 255.0f);
+            colour |= uint32_t(c) << shift;
+        }
+    }
+    const Vec3 at { p.x, p.y, ground + 1.5f };
+    if (dust.gap) {
+        dust.emitterPoint = at;
+        dust.gap = 0;
+    }
+    dust.EmitTo(at, k, colour);
 }
 
 void CGliderObject::AgeHitMarks()
@@ -339,12 +378,23 @@ Vec3 CGliderObject::PointDirection(int i) const
     return Unit(w);
 }
 
-CZJObject* CGliderObject::AttachExplosion(const char* name, const Vec3& at)
+CExploObject* CGliderObject::MakeExplosion(const char* name, const Matrix4& placement)
 {
-    CZJObject* explosion = g_ExploManager.CreateObject(MakeNameKey32(name), Placed(1.0f, at).m, nullptr);
-    if (explosion)
-        explosion->owner = this;
+    const int32_t row = g_ExploManager.FindRow(name);
+    if (row < 0)
+        return nullptr;
+    NameKey32 reference {};
+    std::memcpy(reference.text, &row, sizeof row);
+    auto* explosion
+        = static_cast<CExploObject*>(g_ExploManager.CreateObject(reference, placement.m, nullptr));
+    explosion->owner = this;
     return explosion;
+}
+
+void CGliderObject::AttachExplosion(const char* name, const Vec3& at)
+{
+    if (CExploObject* explosion = MakeExplosion(name, Placed(1.0f, at)))
+        explosion->AttachTo(this);
 }
 
 void CGliderObject::Die()
@@ -359,10 +409,10 @@ void CGliderObject::Die()
     if (!IsPlayer())
         ObjectList.DeleteObject(this);
     const bool hullOnly = !ferrovant->reactor.destroyed && !ferrovant->engine.destroyed;
-    CZJObject* explosion = g_ExploManager.CreateObject(
-        MakeNameKey32(hullOnly ? "EXP_GLIDER_2" : "EXP_GLIDER"), Placed(radius, frame.position).m, nullptr);
-    if (explosion)
-        explosion->owner = this;
+    CExploObject* explosion
+        = MakeExplosion(hullOnly ? "EXP_GLIDER_2" : "EXP_GLIDER", Placed(radius, frame.position));
+    if (explosion && !hullOnly)
+        explosion->baseVelocity = Scaled(velocity, 0.5f);
     if (owned || !remote) {
         CTheThing* core = MakeThing(257);
         core->AddItem(2, ferrovant->name, 1);
@@ -391,9 +441,14 @@ CTheThing* CGliderObject::MakeThing(int32_t kind)
 
 void CGliderObject::ThrowOut(CTheThing* thing, const Vec3& v)
 {
-    thing->owner = this;
-    (void)v;
-    ObjectList.AddObject(thing);
+    auto* splinter = new CSplinterObject;
+    NameKey32 noModel {};
+    const int32_t none = -1;
+    std::memcpy(noModel.text, &none, sizeof none);
+    splinter->Spawn(Placed(1.0f, frame.position), noModel, CSplinterObject::kCarrier, thing);
+    ObjectList.AddObject(splinter);
+    splinter->owner = this;
+    splinter->velocity = v;
 }
 
 void CGliderObject::DropMoney()
