@@ -622,7 +622,7 @@ void CGliderObject::DrawEffect(int argument)
     }
     if (argument != 1)
         return;
-    if (dust && float(lod) < 3.05f)
-        dust->Render(ZJEngine.ids2[overLiquid ? CZJEngine::kTexFxWaterDust : CZJEngine::kTexFxRocketSmoke]);
+    if (float(lod) < 3.05f)
+        dust.Render(ZJEngine.ids2[overLiquid ? CZJEngine::kTexFxWaterDust : CZJEngine::kTexFxRocketSmoke]);
     DrawNozzles(*this);
 }
