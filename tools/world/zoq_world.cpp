@@ -31,6 +31,7 @@
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
 #include "tools/world/effects_verb.h"
+#include "tools/world/glider_verb.h"
 #include "tools/world/group_verbs.h"
 #include "tools/world/hover_verb.h"
 #include "tools/world/machine_verbs.h"
@@ -123,7 +124,8 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
                           "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
                           "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
-                          "       zoq-world effects DIR [NAME...]\n";
+                          "       zoq-world effects DIR [NAME...]\n"
+                          "       zoq-world glider DIR TYPE\n";
 
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
@@ -137,6 +139,7 @@ constexpr char kHelp[]
       "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
       "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
       "       zoq-world effects DIR [NAME...]\n"
+      "       zoq-world glider DIR TYPE\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
@@ -151,7 +154,9 @@ constexpr char kHelp[]
       "the objects of one type within a radius. frames runs N frames of the object passes\n"
       "from a free camera facing HEADING degrees (0 = +y, 90 = +x) and prints the draw lists.\n"
       "effects loads the tables only and prints every projectile and explosion row (or the\n"
-      "rows NAME) as its missile or explosion comes out of Init.\n";
+      "rows NAME) as its missile or explosion comes out of Init.\n"
+      "glider loads the tables only and prints what the glider type TYPE gives a glider: its\n"
+      "radius and hover scale before and after the hull is set, damping, steering and mounts.\n";
 
 int Usage()
 {
@@ -456,6 +461,16 @@ int Configs(const std::string& dir)
     return 0;
 }
 
+int Glider(const std::string& dir, const std::string& type)
+{
+    GameFolder folder(dir);
+    if (!zoq::tools::world::PrintGlider(type.c_str())) {
+        std::fprintf(stderr, "zoq-world: unknown glider %s\n", type.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 int Machine(const std::string& dir, const std::string& file, const std::string& form)
 {
     std::error_code ec;
@@ -535,6 +550,8 @@ int main(int argc, char** argv)
         return Usage();
     if (command == "configs" && argc == 3)
         run = [&] { return Configs(argv[2]); };
+    if (command == "glider" && argc == 4)
+        run = [&] { return Glider(argv[2], argv[3]); };
     const std::string form = argc == 5 ? argv[4] : "";
     if (command == "machine" && (form == "wire" || form == "full"))
         run = [&] { return Machine(argv[2], argv[3], form); };

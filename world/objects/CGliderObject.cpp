@@ -123,6 +123,20 @@ SGliderType* CGliderObject::Type() const
     return static_cast<SGliderType*>(const_cast<void*>(typeRecord));
 }
 
+bool CGliderObject::PreparePoints()
+{
+    SGliderType* desc = Type();
+    if (!desc)
+        return false;
+    if (!desc->prepared) {
+        const CComplexObject* model = GetComplexModel();
+        if (!model || model->GetPartCount() == 0)
+            return false;
+        g_GliderManager.InitGlider(typeIndex);
+    }
+    return desc->prepared != 0;
+}
+
 const char* CGliderObject::TypeName() const
 {
     if (!typeRecord)

@@ -71,6 +71,9 @@ public:
     bool IsPlayer() const;
     // The hull's type row, null before a type is set.
     SGliderType* Type() const;
+    // Makes the hull row's model points ready (CGliderManager::InitGlider) unless done; a hull
+    // without a loaded model stays unprepared. True when the points are ready.
+    bool PreparePoints();
     // The hull row's name, "None" without one.
     const char* TypeName() const;
 

@@ -111,8 +111,10 @@ void CGliderObject::Run()
         bank = s * std::min(Decay(std::fabs(e), 40.0f, dt), 1.0f);
     }
 
-    if (!dead && ferrovant && ferrovant->IsEffectActive()) {
-        Die();
+    // The death plays once; a destroyed glider's frame ends here.
+    if (ferrovant && ferrovant->IsEffectActive()) {
+        if (!dead)
+            Die();
         return;
     }
     for (CGun& gun : guns)
@@ -319,10 +321,8 @@ void CGliderObject::Damage(float amount, const Vec3& point, int heavy, CZJObject
     if (damageClass == -1) {
         if (armourAmount != 0.0f)
             AttachExplosion("EXP_GL_MINI", Add(frame.position, Scaled(u, bodyRadius * 0.8f)));
-        if (partAmount != 0.0f && Type()) {
-            SGliderType& desc = *Type();
-            if (!desc.prepared)
-                g_GliderManager.InitGlider(typeIndex);
+        if (partAmount != 0.0f && PreparePoints()) {
+            const SGliderType& desc = *Type();
             for (int i = 0; i < std::min(desc.pointCount, kPoints); ++i) {
                 if (Vec3Dot(PointDirection(i), u) <= 0.5f)
                     continue;
