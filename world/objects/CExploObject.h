@@ -66,6 +66,8 @@ public:
     // Slot 8: the owner's deletion clears owner.
     void ProcessDelete(CZJObject* deleted) override;
 
+    // Slot 11 stays empty: explosions are set up only by the Init below.
+    using CZJObject::Init;
     // Takes the frame and the row (a row outside the explosion table throws XRangeError), picks
     // the stages' textures, models and particles, plays the sound and notes the light.
     void Init(const Matrix4& frameMatrix, int32_t rowIndex);

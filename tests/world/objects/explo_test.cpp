@@ -4,10 +4,19 @@
 #include "tests/world/objects/explo_fixture.h"
 
 #include "foundation/XRangeError.h"
+#include "platform/gfx/null/null_backend.h"
+#include "render/CModelManager.h"
+#include "render/CTexture.h"
+#include "render/Graphic.h"
+#include "render/Mesh.h"
+#include "render/TexShaderManager.h"
+#include "tests/support/device_windows.h"
 #include "world/objects/CCamera.h"
 #include "world/terrain/CLightWare.h"
 
 #include <cmath>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -293,6 +302,66 @@ TEST_F(ExplosionTest, ShellsGrowAndFadeAndTheSmokeRingLiesOnItsCircle)
         const float r = std::hypot(p.x - 300.0f, p.y - 300.0f);
         EXPECT_GT(r, 9.8f); // on the chords of the circle of radius 10, pushed out by 0.1
         EXPECT_LT(r, 10.2f);
+    }
+}
+
+// On the null device with the shader and model managers: every stage kind that draws itself
+// submits geometry while it plays, and nothing before its delay.
+class ExplosionDrawTest : public ExplosionTest {
+protected:
+    void SetUp() override
+    {
+        ExplosionTest::SetUp();
+        plat::gfx::null::ResetConfig();
+        ASSERT_TRUE(g_Graphic.CreateDirect3D("null"));
+        ASSERT_TRUE(g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
+            plat::gfx::MultiSample::None, 0, 1, plat::gfx::PresentInterval::Default, true, &m_window));
+        m_shaders = std::make_unique<TexShaderManager>(false);
+        ASSERT_TRUE(m_shaders->Init(false));
+        g_TexShaderManager = m_shaders.get();
+        m_models = std::make_unique<CModelManager>();
+        m_models->Init();
+        g_pModelManager = m_models.get();
+    }
+    void TearDown() override
+    {
+        g_pModelManager = nullptr;
+        m_models.reset();
+        g_TexShaderManager = nullptr;
+        m_shaders.reset();
+        Mesh::ResetStreamCache();
+        ClearStageTextureCache();
+        g_Graphic.Release();
+        plat::gfx::null::ResetConfig();
+        ExplosionTest::TearDown();
+    }
+    size_t Draws() { return plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->Draws().size(); }
+
+private:
+    zoq::test::FakeWindow m_window { 640, 480 };
+    std::unique_ptr<TexShaderManager> m_shaders;
+    std::unique_ptr<CModelManager> m_models;
+};
+
+TEST_F(ExplosionDrawTest, EveryDrawnStageKindSubmitsWhilePlaying)
+{
+    std::string rows;
+    for (int kind = 1; kind <= 8; ++kind)
+        rows += "[EXP_K" + std::to_string(kind) + "]\nTYPE0=" + std::to_string(kind)
+            + "\nDELAY0=0.5\nDURATION0=1\nSCALE0=4\nNUM0=6\nSPEED0=5\nXSTATE0=2\nYSTATE0=2\nMAPCOLOR0="
+            + std::to_string(kind % 2) + "\n";
+    UseExplosions(rows);
+    for (int kind = 1; kind <= 8; ++kind) {
+        SCOPED_TRACE(kind);
+        CExploObject* explosion = Make(("EXP_K" + std::to_string(kind)).c_str(), Vec3 { 300, 300, 0 });
+        FrameTime = 0.02f;
+        const size_t before = Draws();
+        explosion->DrawEffect(0);
+        EXPECT_EQ(Draws(), before); // not yet begun
+        explosion->elapsed = 0.9f;
+        explosion->Run();
+        explosion->DrawEffect(0);
+        EXPECT_GT(Draws(), before);
     }
 }
 

@@ -3,6 +3,8 @@
 #include "tests/ai/machine_fixture.h"
 
 #include "ai/CFerroGroup.h"
+#include "foundation/PakManager.h"
+#include "foundation/ResourceDBManager.h"
 #include "foundation/XMemBuffer.h"
 #include "net/wire/NetWire.h"
 #include "world/db/CGliderManager.h"
@@ -14,6 +16,8 @@
 #include "world/objects/CTheThing.h"
 #include "world/objects/CZJAppEvent.h"
 #include "world/terrain/CEnvironment.h"
+#include "world/terrain/CLocation.h"
+#include "world/terrain/Map.h"
 
 #include <cmath>
 #include <vector>
@@ -31,6 +35,21 @@ public:
     void FerroWasKilledByPlayer(CFerrovant* record) override { byPlayer.push_back(record); }
     std::vector<CFerrovant*> killed;
     std::vector<CFerrovant*> byPlayer;
+};
+
+// Records the hits that Run deals instead of applying them.
+class HitGlider : public CGliderObject {
+public:
+    struct Hit {
+        float amount;
+        int heavy;
+        int damageClass;
+    };
+    void Damage(float amount, const Vec3&, int heavy, CZJObject*, int damageClass) override
+    {
+        hits.push_back({ amount, heavy, damageClass });
+    }
+    std::vector<Hit> hits;
 };
 
 class GliderTest : public MachineTest {
@@ -80,6 +99,25 @@ protected:
         Matrix4 m;
         Matrix4Identity(m);
         return m;
+    }
+    // A flat 65 x 65 map under water of that kind at level 0, loaded as the location.
+    static void UseWaterMap(int32_t kind)
+    {
+        zoq::tools::map::LocationMap map = zoq::tools::map::LocationMap::Flat(65, 65);
+        zoq::tools::map::SurfaceRecord surface;
+        surface.kind = kind;
+        map.surfaces = { surface };
+        map.blockSurfaces = { 0 };
+        map.water.assign(map.heights.size(), 1);
+        WriteBytes("Data/water.zjp", zoq::tools::map::WriteMap(map));
+        const std::string path = std::string(g_ResourceDBManager.BaseDirectory()) + "Data\\water.zjp";
+        Location.SizeBufferPools(4, 4);
+        ASSERT_TRUE(g_PakManager.Open(path.c_str()));
+        Map::Load(Location);
+        g_PakManager.CloseFile();
+        ASSERT_NE(g_PakManager.OpenXFile(path.c_str(), Location.streamFile), 0);
+        Location.streamOpen = 1;
+        Location.GetHeight(Vec3 { 320, 320, 0 }, false, true);
     }
     static int Row(CZJTypeManager<SMissileType>& table, const char* name) { return table.FindRow(name); }
 
@@ -415,6 +453,54 @@ TEST_F(GliderTest, RunCutsThrustWithoutEnergyAndDiesBelowTheDieHeight)
     bare.Run();
     EXPECT_FLOAT_EQ(bare.thrust, 10.0f);
     EXPECT_EQ(bare.dead, 0);
+}
+
+// The player's glider one cell outside the 5-cell margin; water of kind 2 at 0, 57 and 60 units up.
+TEST_F(GliderTest, RunDamagesAtTheBorderAndInDeadlyWater)
+{
+    UseWaterMap(2);
+    FrameTime = 0.02f;
+    HitGlider player;
+    PlayerObject = &player;
+    player.frame.SetPosition({ 40.0f, 320.0f, 100.0f });
+    player.Run();
+    ASSERT_EQ(player.hits.size(), 1u);
+    EXPECT_FLOAT_EQ(player.hits[0].amount, 200.0f * 0.02f);
+    EXPECT_EQ(player.hits[0].heavy, 1);
+    EXPECT_EQ(player.hits[0].damageClass, 0);
+    player.hits.clear();
+    player.frame.SetPosition({ 50.0f, 320.0f, 100.0f }); // on the margin
+    player.Run();
+    EXPECT_TRUE(player.hits.empty());
+    SituationState = 0;
+    player.frame.SetPosition({ 320.0f, 320.0f, 0.0f });
+    player.Run();
+    EXPECT_EQ(SituationState, 1);
+    PlayerObject = nullptr;
+    SituationState = 0;
+
+    struct Case {
+        float z;
+        float perSecond; // 0: untouched
+    };
+    for (const Case& c : { Case { 0.0f, 12000.0f }, Case { 57.0f, 600.0f }, Case { 60.0f, 0.0f } }) {
+        SCOPED_TRACE(c.z);
+        HitGlider g;
+        g.frame.SetPosition({ 320.0f, 320.0f, c.z });
+        g.Run();
+        if (c.perSecond == 0.0f) {
+            EXPECT_TRUE(g.hits.empty());
+            continue;
+        }
+        ASSERT_EQ(g.hits.size(), 1u);
+        EXPECT_NEAR(g.hits[0].amount, c.perSecond * 0.02f, 1e-3f);
+        EXPECT_EQ(g.hits[0].damageClass, 1);
+    }
+    HitGlider remote; // a copy of another player's glider is not hurt here
+    remote.remote = 1;
+    remote.frame.SetPosition({ 320.0f, 320.0f, 0.0f });
+    remote.Run();
+    EXPECT_TRUE(remote.hits.empty());
 }
 
 // Death by kind of glider: what it throws out on carrier splinters, and whether it is deleted.
