@@ -6,10 +6,10 @@
 #include "platform/win/text.h"
 #include "world/db/CExploManager.h"
 #include "world/db/CMissileManager.h"
+#include "world/objects/CExploObject.h"
 #include "world/objects/CMissileObject.h"
 #include "world/objects/CObjectList.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -60,10 +60,10 @@ void PrintExplosion(int row)
 {
     Matrix4 identity;
     Matrix4Identity(identity);
-    g_ExploManager.CreateObject(RowKey(row), identity.m, nullptr);
+    auto* explosion
+        = static_cast<CExploObject*>(g_ExploManager.CreateObject(RowKey(row), identity.m, nullptr));
     const SExploType& desc = g_ExploManager.GetDesc(row);
     std::string stages;
-    float life = 0.5f;
     for (const SExploLayer& layer : desc.layers) {
         if (layer.kind == 0)
             continue;
@@ -71,12 +71,12 @@ void PrintExplosion(int row)
         std::snprintf(stage, sizeof stage, "%s%d:%g-%g", stages.empty() ? "" : ",", int(layer.kind),
             double(layer.delay), double(layer.delay + layer.duration));
         stages += stage;
-        life = std::max(life, layer.delay + layer.duration);
     }
     const std::string sound = g_pSoundManager ? RowName(*g_pSoundManager, desc.sound.Index()) : "-";
     std::printf("explosion %s radius=%g life=%g damage=%g impulse=%g light=%g sound=%s stages=%s\n",
-        RowName(g_ExploManager, row).c_str(), double(desc.radius), double(life), double(desc.damage),
-        double(desc.impulse), double(desc.lightRadius), sound.c_str(), stages.empty() ? "-" : stages.c_str());
+        RowName(g_ExploManager, row).c_str(), double(explosion->radius), double(explosion->remaining),
+        double(desc.damage), double(desc.impulse), double(desc.lightRadius), sound.c_str(),
+        stages.empty() ? "-" : stages.c_str());
 }
 
 } // namespace

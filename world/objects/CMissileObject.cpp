@@ -478,8 +478,12 @@ void CMissileObject::SearchTarget(const Vec3& h)
 bool CMissileObject::FindTerrainImpact(float dt, float h, Vec3& impact) const
 {
     const Vec3 p = frame.position;
-    if (p.z < h)
-        return Location.FindTerrainCrossing(Sub(p, Scaled(velocity, prevFrameTime)), p, impact);
+    // Under the ground the crossing is the impact; a segment that starts on or under the ground
+    // gives its start as the crossing, so a missile never flies on below the terrain.
+    if (p.z < h) {
+        Location.FindTerrainCrossing(Sub(p, Scaled(velocity, prevFrameTime)), p, impact);
+        return true;
+    }
     if (h > p.z - (dt * 100.0f + 5.0f)) {
         const Vec3 back = Scaled(Heading(), -1.0f);
         return Location.GetRayIntersection(p, back, Vec3Length(velocity) * dt, impact);
@@ -559,17 +563,17 @@ void CMissileObject::Stop()
     flying = 0;
 }
 
-void CMissileObject::Explode(const Matrix4& placement)
+CZJObject* CMissileObject::Explode(const Matrix4& placement)
 {
     const SMissileType& row = Row();
     if (row.explosion.Index() == -1)
-        return;
+        return nullptr;
     CZJObject* explosion = g_ExploManager.CreateObject(row.explosion.Key(), placement.m, nullptr);
-    if (!explosion)
-        return;
-    explosion->owner = owner;
-    explosion->remote = remote;
-    explosion->owned = owned;
+    if (explosion) {
+        explosion->remote = remote;
+        explosion->owned = owned;
+    }
+    return explosion;
 }
 
 void CMissileObject::SplitMissile(int count, float spread, NameKey32 subType)
@@ -623,7 +627,8 @@ void CMissileObject::SetColissionObject(CZJObject* other, const Vec3& normal, co
                                : ObjectList.GetRayIntersectionPolygon(from, u, reach, other, false);
         if (t >= 0.0f)
             SetPosition(Add(from, Scaled(u, t)));
-        Explode(FrameAlong(normal, frame.position));
+        if (CZJObject* explosion = Explode(FrameAlong(normal, frame.position)))
+            explosion->owner = owner;
     }
     Stop();
 }

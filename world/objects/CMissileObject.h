@@ -79,7 +79,8 @@ private:
     bool FindTerrainImpact(float dt, float h, Vec3& impact) const;
     void EndOfLife(float dt);
     void Stop();
-    void Explode(const Matrix4& placement);
+    // The row's explosion at the placement with remote and owned copied; null without one.
+    CZJObject* Explode(const Matrix4& placement);
     Vec3 Heading() const;
     void UpdateTrailSphere();
 

@@ -1165,8 +1165,8 @@ TEST_F(CompleteTest, CockpitAtlasPaintsEveryPieceAndWarningsHaveEightRows)
 }
 
 // Every projectile row fired from 40 units above a flat spot of location1, 30 degrees below the
-// horizon, runs at 0.02 s until it and its sub-missiles are gone (at most 60 s): no position goes
-// NaN, rockets and bombs leave their explosion, and nothing is logged.
+// horizon, runs (and draws) at 0.02 s until it and its sub-missiles are gone (at most 60 s): no
+// position goes NaN, rockets and bombs leave their explosion, and nothing is logged.
 TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
 {
     Location.SizeBufferPools(8, 8);
@@ -1211,10 +1211,11 @@ TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
             ObjectList.Pack();
             GameClock += 0.02;
             flying = false;
-            for (const CZJObject* object : ObjectList.Objects()) {
+            for (CZJObject* object : ObjectList.Objects()) {
                 const Vec3& p = object->frame.position;
                 if (object->type == CZJObject::kMissile) {
                     flying = true;
+                    object->DrawEffect(0);
                     ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << name;
                 }
                 exploded = exploded
@@ -1228,6 +1229,67 @@ TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
     FrameTime = savedFrameTime;
     prevFrameTime = savedPrevFrameTime;
     GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
+}
+
+// Every explosion row made on the ground of location1 (its objects cleared) runs at 0.02 s until
+// it has removed itself and its splinters have landed and gone (at most 70 s): no position goes
+// NaN and nothing is logged.
+TEST_F(CompleteTest, EveryExplosionPlaysOutOnTheGroundOfLocation1)
+{
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    ObjectList.Clear();
+    Vec3 spot {};
+    bool found = false;
+    for (float y = 600; y < 4000 && !found; y += 160) {
+        for (float x = 600; x < 4000 && !found; x += 160) {
+            const float h = Location.GetHeight(Vec3 { x, y, 0 }, false, true);
+            found = Location.GetHeight(Vec3 { x, y, 0 }, true, true) == h;
+            spot = Vec3 { x, y, h };
+        }
+    }
+    ASSERT_TRUE(found);
+    const float savedFrameTime = FrameTime;
+    FrameTime = 0.02f;
+    for (int row = 0; row < g_ExploManager.RowCount(); ++row) {
+        const char* name = g_ExploManager.GetRowNames().GetString(row);
+        Matrix4 placement;
+        Matrix4Identity(placement);
+        placement.m[12] = spot.x;
+        placement.m[13] = spot.y;
+        placement.m[14] = spot.z;
+        NameKey32 key {};
+        std::memcpy(key.text, &row, 4);
+        g_ExploManager.CreateObject(key, placement.m, nullptr);
+        std::set<int32_t> splinters;
+        std::set<int32_t> landed;
+        bool running = true;
+        for (int step = 0; step < 3500 && running; ++step) {
+            ObjectList.Run();
+            ObjectList.PreMove();
+            ObjectList.CheckCollision();
+            ObjectList.Move();
+            ObjectList.Pack();
+            running = false;
+            for (const CZJObject* object : ObjectList.Objects()) {
+                if (object->type != CZJObject::kExplosion && object->type != CZJObject::kSplinter)
+                    continue;
+                running = true;
+                const Vec3& p = object->frame.position;
+                ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << name;
+                if (object->type == CZJObject::kSplinter) {
+                    splinters.insert(object->id);
+                    if (!object->moves)
+                        landed.insert(object->id);
+                }
+            }
+        }
+        EXPECT_FALSE(running) << name;
+        EXPECT_EQ(landed, splinters) << name;
+        ObjectList.Clear();
+    }
+    FrameTime = savedFrameTime;
     EXPECT_EQ(Logged(), "");
 }
 
@@ -1351,66 +1413,5 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     PlayerObject = nullptr;
     FrameTime = savedFrameTime;
     GameClock = savedClock;
-    EXPECT_EQ(Logged(), "");
-}
-
-// Every explosion row made on the ground of location1 (its objects cleared) runs at 0.02 s until
-// it has removed itself and its splinters have landed and gone (at most 70 s): no position goes
-// NaN and nothing is logged.
-TEST_F(CompleteTest, EveryExplosionPlaysOutOnTheGroundOfLocation1)
-{
-    Location.SizeBufferPools(8, 8);
-    ZJEngine.Load("location1.zjp");
-    ObjectList.Clear();
-    Vec3 spot {};
-    bool found = false;
-    for (float y = 600; y < 4000 && !found; y += 160) {
-        for (float x = 600; x < 4000 && !found; x += 160) {
-            const float h = Location.GetHeight(Vec3 { x, y, 0 }, false, true);
-            found = Location.GetHeight(Vec3 { x, y, 0 }, true, true) == h;
-            spot = Vec3 { x, y, h };
-        }
-    }
-    ASSERT_TRUE(found);
-    const float savedFrameTime = FrameTime;
-    FrameTime = 0.02f;
-    for (int row = 0; row < g_ExploManager.RowCount(); ++row) {
-        const char* name = g_ExploManager.GetRowNames().GetString(row);
-        Matrix4 placement;
-        Matrix4Identity(placement);
-        placement.m[12] = spot.x;
-        placement.m[13] = spot.y;
-        placement.m[14] = spot.z;
-        NameKey32 key {};
-        std::memcpy(key.text, &row, 4);
-        g_ExploManager.CreateObject(key, placement.m, nullptr);
-        std::set<int32_t> splinters;
-        std::set<int32_t> landed;
-        bool running = true;
-        for (int step = 0; step < 3500 && running; ++step) {
-            ObjectList.Run();
-            ObjectList.PreMove();
-            ObjectList.CheckCollision();
-            ObjectList.Move();
-            ObjectList.Pack();
-            running = false;
-            for (const CZJObject* object : ObjectList.Objects()) {
-                if (object->type != CZJObject::kExplosion && object->type != CZJObject::kSplinter)
-                    continue;
-                running = true;
-                const Vec3& p = object->frame.position;
-                ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << name;
-                if (object->type == CZJObject::kSplinter) {
-                    splinters.insert(object->id);
-                    if (!object->moves)
-                        landed.insert(object->id);
-                }
-            }
-        }
-        EXPECT_FALSE(running) << name;
-        EXPECT_EQ(landed, splinters) << name;
-        ObjectList.Clear();
-    }
-    FrameTime = savedFrameTime;
     EXPECT_EQ(Logged(), "");
 }

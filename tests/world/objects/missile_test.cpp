@@ -414,6 +414,7 @@ TEST_F(MissileTest, HitsDamageWithTheKindsWeightAndThePiercerFliesOn)
 TEST_F(MissileTest, AnObjectHitMovesTheMissileToTheSphereAndExplodesThere)
 {
     CMissileObject* m = Fire("MIS_ROCKET", Vec3 { 100, 104, 100 }, Vec3 { 0, 1, 0 });
+    m->owner = AddGlider(Vec3 {});
     CZJObject* wall = new CZJObject;
     wall->solid = 1;
     wall->radius = 5.0f;
@@ -425,6 +426,7 @@ TEST_F(MissileTest, AnObjectHitMovesTheMissileToTheSphereAndExplodesThere)
     ASSERT_EQ(Count(CZJObject::kExplosion), 1);
     const CZJObject* explosion = ObjectList.Objects().Tail();
     EXPECT_NEAR(explosion->frame.matrix.m[6], -1.0f, 1e-5f); // heading along the normal
+    EXPECT_EQ(explosion->owner, m->owner);
 }
 
 TEST_F(MissileTest, TheTerrainStopsMissilesOnFlatGroundAndSlopes)
@@ -437,6 +439,7 @@ TEST_F(MissileTest, TheTerrainStopsMissilesOnFlatGroundAndSlopes)
         { { 100, 100, -1 }, { 0, 100, -100 }, 0.0f }, // below flat ground: the crossing
         { { 500, 100, 80 }, { 0, 100, -1000 }, 90.0f }, // below the slope
         { { 100, 100, 3 }, { 0, 0, 300 }, 0.0f }, // above, rising: the ray back along the heading
+        { { 100, 100, -4 }, { 0, 400, -200 }, 0.0f }, // the frame before it sat on the ground
     };
     for (const auto& c : cases) {
         ObjectList.Clear();
