@@ -101,7 +101,7 @@ void CExploObject::Draw()
 void CExploObject::PreDraw()
 {
     const SExploType& row = Row();
-    if (elapsed > kLightTime) {
+    if (!row.hasLight || elapsed > kLightTime) {
         effectInView = 0;
         effectWhenHidden = 0;
         return;
