@@ -1,8 +1,11 @@
 // The glider: its type, equipment and ammunition from the machine record, controls, damage, the
 // frame step, death, and its network and snapshot records.
 #include "tests/ai/machine_fixture.h"
+#include "tests/audio/audio_fixture.h"
 
 #include "ai/CFerroGroup.h"
+#include "audio/CSoundManager.h"
+#include "audio/CSoundObject.h"
 #include "foundation/PakManager.h"
 #include "foundation/ResourceDBManager.h"
 #include "foundation/XMemBuffer.h"
@@ -681,6 +684,82 @@ TEST_F(GliderTest, SnapshotRoundTripsFullAndCompact)
         EXPECT_FLOAT_EQ(m.hull.wear, mode == 4 ? 0.0f : 12.0f);
     }
     ReplayMode = 0;
+}
+
+// The engine sound on the loopback device: one control per glider, its frequency from the speed
+// and its volume from the nozzle level, faded for the player.
+class GliderSoundTest : public audiotest::AudioTest {
+protected:
+    void SetUp() override
+    {
+        audiotest::AudioTest::SetUp();
+        WriteToneWav("Sound\\hum.wav");
+        WriteTable(
+            CP1251("Звуки"), { { "SND_HUM", { "Filename=Sound\\hum.wav", "3DSound=1", "MINDIST=100" } } });
+        m_manager = std::make_unique<CSoundManager>();
+        m_manager->Init(CP1251("Звуки"));
+        ASSERT_TRUE(m_manager->InitSound(nullptr));
+        m_manager->SetListener({ 0, 0, 0 }, { 0, 1, 0 }, { 0, 0, 1 });
+        g_pSoundManager = m_manager.get();
+        ZJEngine.soploSounds[0] = 0;
+        ZJEngine.soploMinVolume = 0.2f;
+        ZJEngine.soploMidSpan = 0.3f;
+        ZJEngine.soploMaxSpan = 0.4f;
+        ZJEngine.playerFade = 0.5f;
+        ZJEngine.engineMinFreq = 10000.0f;
+        ZJEngine.engineMaxFreq = 40000.0f;
+        ZJEngine.engineMaxSpeed = 300.0f;
+        m_type.standard = 1;
+        FrameTime = 0.02f;
+        PlayerObject = nullptr;
+    }
+    void TearDown() override
+    {
+        PlayerObject = nullptr;
+        g_pSoundManager = nullptr;
+        m_manager.reset();
+        ZJEngine.soploSounds[0] = -1;
+        audiotest::AudioTest::TearDown();
+    }
+
+    std::unique_ptr<CSoundManager> m_manager;
+    SGliderType m_type {};
+};
+
+TEST_F(GliderSoundTest, EngineFrequencyAndVolumeFollowSpeedAndNozzleLevel)
+{
+    struct Case {
+        float speed;
+        float thrustSound;
+        bool player;
+        float frequency;
+    };
+    for (const Case& c : { Case { 150.0f, 0.5f, false, 25000.0f }, Case { 400.0f, 1.5f, false, 40000.0f },
+             Case { 0.0f, 3.0f, true, 10000.0f } }) {
+        SCOPED_TRACE(c.speed);
+        CGliderObject glider;
+        glider.typeRecord = &m_type;
+        PlayerObject = c.player ? &glider : nullptr;
+        glider.velocity = { c.speed, 0.0f, 0.0f };
+        glider.thrustSound = c.thrustSound;
+        glider.Run();
+        const int handle = glider.engineSoundHandle;
+        ASSERT_NE(handle, -1);
+        glider.Run(); // the same control, updated in place
+        EXPECT_EQ(glider.engineSoundHandle, handle);
+        const float v = glider.thrustSound;
+        EXPECT_LE(v, 2.0f);
+        float volume = v <= 1.0f ? 0.2f + v * 0.3f : 0.5f + (v - 1.0f) * 0.4f;
+        if (c.player)
+            volume *= 0.5f;
+        const SSoundControl* control = m_manager->GetControl(handle);
+        ASSERT_NE(control, nullptr);
+        ASSERT_NE(control->slot, nullptr);
+        EXPECT_FLOAT_EQ(control->slot->GetVolumeFactor(), volume);
+        uint32_t hertz = 0;
+        ASSERT_TRUE(control->slot->GetBuffer()->GetFrequency(hertz) == plat::sound::Result::Ok);
+        EXPECT_EQ(hertz, uint32_t(c.frequency));
+    }
 }
 
 } // namespace
