@@ -881,9 +881,17 @@ TEST_F(CompleteTest, MenusFindTheirPicturesTexturesSceneAndNetworkLocations)
         EXPECT_TRUE(painted(atlas::Icon(i))) << "icon " << i;
     for (const SAtlasPiece& piece : atlas::kToolTip)
         EXPECT_TRUE(painted(piece)) << piece.u << "," << piece.v;
+    texture.UnlockRect(0);
+    // The scroll bar's pieces lie inside its own painted texture.
+    CTexture* bar = m_textures->GetTexture(m_textures->FindTexture(atlas::kScrollTexture));
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(bar->GetTexture(), nullptr);
+    plat::gfx::Texture& barTexture = *bar->GetTexture();
+    ASSERT_EQ(barTexture.Width(), uint32_t(atlas::kScrollSize));
+    ASSERT_EQ(barTexture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
     for (const SAtlasPiece& piece : atlas::kScroll)
         EXPECT_TRUE(painted(piece)) << piece.u << "," << piece.v;
-    texture.UnlockRect(0);
+    barTexture.UnlockRect(0);
 
     // The start scene loads with two start points.
     ASSERT_EQ(ZJEngine.Load("start.zjp"), 1);
