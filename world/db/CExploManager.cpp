@@ -102,9 +102,27 @@ void CExploManager::Init(const char* table)
             ResolveFields(layer, kLayerFields);
         }
     }
+    m_countCut.assign(size_t(RowCount()), 0);
+}
+
+bool CExploManager::FirstCountCut(int row)
+{
+    if (row < 0 || row >= int(m_countCut.size()) || m_countCut[size_t(row)])
+        return false;
+    m_countCut[size_t(row)] = 1;
+    return true;
 }
 
 CZJObject* CExploManager::CreateObject(NameKey32 typeId, const float* placement, const char*)
 {
-    return CreateObjectOf<CExploObject>(typeId, placement, nullptr);
+    Matrix4 frame;
+    if (placement)
+        std::memcpy(frame.m, placement, sizeof frame.m);
+    else
+        Matrix4Identity(frame);
+    int32_t row;
+    std::memcpy(&row, typeId.text, 4);
+    auto object = std::make_unique<CExploObject>();
+    object->Init(frame, row);
+    return AddToObjectList(std::move(object));
 }

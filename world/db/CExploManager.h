@@ -5,6 +5,9 @@
 #include "world/db/CZJObjectManager.h"
 #include "world/db/TypeRow.h"
 
+#include <cstdint>
+#include <vector>
+
 struct SExploLayer {
     static constexpr int kMaxTextures = 10;
     static constexpr int kMaxModels = 10;
@@ -49,6 +52,12 @@ public:
     CExploManager();
     void Init(const char* table) override;
     CZJObject* CreateObject(NameKey32 typeId, const float* placement, const char* propertyText) override;
+    // True the first time since the table was read that the row's stage count is cut: the cut is
+    // logged once per row.
+    bool FirstCountCut(int row);
+
+private:
+    std::vector<uint8_t> m_countCut;
 };
 
 extern CExploManager g_ExploManager;

@@ -16,6 +16,7 @@
 #include "audio/CMusicMng.h"
 #include "audio/CSoundManager.h"
 #include "audio/CSoundMusicOGG.h"
+#include "foundation/CTimer.h"
 #include "foundation/DataBase.h"
 #include "foundation/KeyCodeTable.h"
 #include "foundation/PakManager.h"
@@ -51,6 +52,7 @@
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
+#include "world/db/CExploManager.h"
 #include "world/db/CGliderManager.h"
 #include "world/db/CGoodsManager.h"
 #include "world/db/CGunManager.h"
@@ -74,6 +76,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -859,39 +862,33 @@ TEST_F(CompleteTest, MenusFindTheirPicturesTexturesSceneAndNetworkLocations)
         EXPECT_GE(m_sounds->GetRowNames().Find(name), 0) << name;
     EXPECT_GE(m_music->GetRowNames().Find("MUS_MENU"), 0);
 
-    // The list icons and the tool-tip frame are painted where the menus cut them.
-    CTexture* icons = m_textures->GetTexture(m_textures->FindTexture(atlas::kTexture));
-    ASSERT_NE(icons, nullptr);
-    ASSERT_NE(icons->GetTexture(), nullptr);
-    plat::gfx::Texture& texture = *icons->GetTexture();
-    ASSERT_EQ(texture.Width(), uint32_t(atlas::kSize));
-    plat::gfx::LockedRect locked;
-    ASSERT_EQ(texture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
-    const auto painted = [&](const SAtlasPiece& piece) {
-        for (int32_t y = piece.v; y < piece.v + piece.height; ++y)
-            for (int32_t x = piece.u; x < piece.u + piece.width; ++x) {
-                uint32_t texel = 0;
-                std::memcpy(&texel, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
-                if ((texel >> 24) == 0)
-                    return false;
-            }
-        return true;
+    // The list icons, the tool-tip frame and the scroll bar are painted where the menus cut them.
+    const auto paintedIn = [&](const char* name, int32_t size, const SAtlasPiece* pieces, int count) {
+        CTexture* atlasTexture = m_textures->GetTexture(m_textures->FindTexture(name));
+        ASSERT_NE(atlasTexture, nullptr) << name;
+        ASSERT_NE(atlasTexture->GetTexture(), nullptr) << name;
+        plat::gfx::Texture& texture = *atlasTexture->GetTexture();
+        ASSERT_EQ(texture.Width(), uint32_t(size)) << name;
+        plat::gfx::LockedRect locked;
+        ASSERT_EQ(texture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
+        for (int i = 0; i < count; ++i) {
+            const SAtlasPiece& piece = pieces[i];
+            int unpainted = 0;
+            for (int32_t y = piece.v; y < piece.v + piece.height; ++y)
+                for (int32_t x = piece.u; x < piece.u + piece.width; ++x) {
+                    uint32_t texel = 0;
+                    std::memcpy(
+                        &texel, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
+                    unpainted += (texel >> 24) == 0;
+                }
+            EXPECT_EQ(unpainted, 0) << name << " " << piece.u << "," << piece.v;
+        }
+        texture.UnlockRect(0);
     };
-    for (int32_t i = 0; i < atlas::kIconCount; ++i)
-        EXPECT_TRUE(painted(atlas::Icon(i))) << "icon " << i;
-    for (const SAtlasPiece& piece : atlas::kToolTip)
-        EXPECT_TRUE(painted(piece)) << piece.u << "," << piece.v;
-    texture.UnlockRect(0);
-    // The scroll bar's pieces lie inside its own painted texture.
-    CTexture* bar = m_textures->GetTexture(m_textures->FindTexture(atlas::kScrollTexture));
-    ASSERT_NE(bar, nullptr);
-    ASSERT_NE(bar->GetTexture(), nullptr);
-    plat::gfx::Texture& barTexture = *bar->GetTexture();
-    ASSERT_EQ(barTexture.Width(), uint32_t(atlas::kScrollSize));
-    ASSERT_EQ(barTexture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
-    for (const SAtlasPiece& piece : atlas::kScroll)
-        EXPECT_TRUE(painted(piece)) << piece.u << "," << piece.v;
-    barTexture.UnlockRect(0);
+    const SAtlasPiece icons[atlas::kIconCount] = { atlas::Icon(0), atlas::Icon(1), atlas::Icon(2) };
+    paintedIn(atlas::kTexture, atlas::kSize, icons, atlas::kIconCount);
+    paintedIn(atlas::kTexture, atlas::kSize, atlas::kToolTip, 9);
+    paintedIn(atlas::kScrollTexture, atlas::kScrollSize, atlas::kScroll, 6);
 
     // The start scene loads with two start points.
     ASSERT_EQ(ZJEngine.Load("start.zjp"), 1);
@@ -1257,4 +1254,133 @@ TEST_F(CompleteTest, CockpitAtlasPaintsEveryPieceAndWarningsHaveEightRows)
         const SEquipmentType& row = g_EquipmentManager.GetEquipment(i);
         EXPECT_TRUE(!row.lamp || (row.icon >= 0 && row.icon < 64)) << i;
     }
+}
+
+// Every projectile row fired from 40 units above a flat spot of location1, 30 degrees below the
+// horizon, runs (and draws) at 0.02 s until it and its sub-missiles are gone (at most 60 s): no
+// position goes NaN, rockets and bombs leave their explosion, and nothing is logged.
+TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
+{
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    Vec3 spot {};
+    bool found = false;
+    for (float y = 600; y < 4000 && !found; y += 160) {
+        for (float x = 600; x < 4000 && !found; x += 160) {
+            const float h = Location.GetHeight(Vec3 { x, y, 0 }, true, true);
+            found = true;
+            for (float dx = -100; dx <= 100; dx += 20)
+                for (float dy = -40; dy <= 40; dy += 20)
+                    found = found && Location.GetHeight(Vec3 { x + dx, y + dy, 0 }, true, true) == h
+                        && Location.GetHeight(Vec3 { x + dx, y + dy, 0 }, false, true) == h;
+            spot = Vec3 { x, y, h };
+        }
+    }
+    ASSERT_TRUE(found);
+    const float savedFrameTime = FrameTime;
+    const float savedPrevFrameTime = prevFrameTime;
+    const double savedClock = GameClock;
+    FrameTime = prevFrameTime = 0.02f;
+    const float pitch = std::numbers::pi_v<float> / 6.0f;
+    const Vec3 heading { std::cos(pitch), 0.0f, -std::sin(pitch) };
+    for (int row = 0; row < g_MissileManager.GetRowCount(); ++row) {
+        const SMissileType& desc = g_MissileManager.GetDesc(row);
+        const char* name = g_MissileManager.GetRowNames().GetString(row);
+        CTransform frame;
+        frame.SetDirection(heading);
+        frame.SetPosition(Vec3 { spot.x - 60.0f, spot.y, spot.z + 40.0f });
+        NameKey32 key {};
+        std::memcpy(key.text, &row, 4);
+        const int32_t before = ObjectList.lastObjectId;
+        g_MissileManager.CreateObject(key, frame.matrix.m, nullptr);
+        bool exploded = false;
+        bool flying = true;
+        for (int step = 0; step < 3000 && flying; ++step) {
+            ObjectList.Run();
+            ObjectList.PreMove();
+            ObjectList.CheckCollision();
+            ObjectList.Move();
+            ObjectList.Pack();
+            GameClock += 0.02;
+            flying = false;
+            for (CZJObject* object : ObjectList.Objects()) {
+                const Vec3& p = object->frame.position;
+                if (object->type == CZJObject::kMissile) {
+                    flying = true;
+                    object->DrawEffect(0);
+                    ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << name;
+                }
+                exploded = exploded
+                    || (object->type == CZJObject::kExplosion && object->id > before
+                        && object->typeIndex == desc.explosion.Index());
+            }
+        }
+        EXPECT_FALSE(flying) << name;
+        EXPECT_TRUE(exploded || (desc.kind != 2 && desc.kind != 4)) << name;
+    }
+    FrameTime = savedFrameTime;
+    prevFrameTime = savedPrevFrameTime;
+    GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
+}
+
+// Every explosion row made on the ground of location1 (its objects cleared) runs at 0.02 s until
+// it has removed itself and its splinters have landed and gone (at most 70 s): no position goes
+// NaN and nothing is logged.
+TEST_F(CompleteTest, EveryExplosionPlaysOutOnTheGroundOfLocation1)
+{
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    ObjectList.Clear();
+    Vec3 spot {};
+    bool found = false;
+    for (float y = 600; y < 4000 && !found; y += 160) {
+        for (float x = 600; x < 4000 && !found; x += 160) {
+            const float h = Location.GetHeight(Vec3 { x, y, 0 }, false, true);
+            found = Location.GetHeight(Vec3 { x, y, 0 }, true, true) == h;
+            spot = Vec3 { x, y, h };
+        }
+    }
+    ASSERT_TRUE(found);
+    const float savedFrameTime = FrameTime;
+    FrameTime = 0.02f;
+    for (int row = 0; row < g_ExploManager.RowCount(); ++row) {
+        const char* name = g_ExploManager.GetRowNames().GetString(row);
+        Matrix4 placement;
+        Matrix4Identity(placement);
+        placement.m[12] = spot.x;
+        placement.m[13] = spot.y;
+        placement.m[14] = spot.z;
+        NameKey32 key {};
+        std::memcpy(key.text, &row, 4);
+        g_ExploManager.CreateObject(key, placement.m, nullptr);
+        std::set<int32_t> splinters;
+        std::set<int32_t> landed;
+        bool running = true;
+        for (int step = 0; step < 3500 && running; ++step) {
+            ObjectList.Run();
+            ObjectList.PreMove();
+            ObjectList.CheckCollision();
+            ObjectList.Move();
+            ObjectList.Pack();
+            running = false;
+            for (const CZJObject* object : ObjectList.Objects()) {
+                if (object->type != CZJObject::kExplosion && object->type != CZJObject::kSplinter)
+                    continue;
+                running = true;
+                const Vec3& p = object->frame.position;
+                ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << name;
+                if (object->type == CZJObject::kSplinter) {
+                    splinters.insert(object->id);
+                    if (!object->moves)
+                        landed.insert(object->id);
+                }
+            }
+        }
+        EXPECT_FALSE(running) << name;
+        EXPECT_EQ(landed, splinters) << name;
+        ObjectList.Clear();
+    }
+    FrameTime = savedFrameTime;
+    EXPECT_EQ(Logged(), "");
 }
