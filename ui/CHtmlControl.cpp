@@ -26,7 +26,6 @@ constexpr int32_t kArrowSize = 14;
 constexpr int32_t kArrowStep = 1;
 constexpr int32_t kPressedArrowStep = 10;
 constexpr int kScrollSlot = 11;
-constexpr float kUnlitArrow = 0.6f;
 constexpr std::string_view kJumpTo = "JUMP TO ";
 
 bool IsIgnored(uint8_t c)
@@ -289,12 +288,14 @@ void CHtmlControl::Render()
 {
     ZJ_TRACE("CHtmlControl::Render");
     if (showScrollBar && ScrollBarShown()) {
-        CTexture* texture = InterfaceTexture();
+        const int scrollTexture
+            = g_pTextureManager ? g_pTextureManager->FindTexture(atlas::kScrollTexture) : -1;
+        CTexture* texture = scrollTexture >= 0 ? g_pTextureManager->GetTexture(scrollTexture) : nullptr;
         int32_t total = 0;
         int32_t page = 0;
         int32_t position = 0;
         window->GetScrollInfo(total, page, position);
-        const float x1 = float(right - 12);
+        const float x1 = float(right - 11);
         const float x2 = float(right);
         const float trackTop = float(top + kArrowSize);
         const float trackBottom = float(bottom - kArrowSize);
@@ -307,19 +308,17 @@ void CHtmlControl::Render()
         const struct {
             float top, bottom;
             atlas::ScrollPiece piece;
-            bool lit;
         } pieces[] = {
-            { trackTop, trackBottom, atlas::kScrollTrack, true },
-            { thumbTop, std::min(thumbBottom, trackBottom), atlas::kScrollThumb, true },
-            { float(top), trackTop, atlas::kScrollUp, overUp },
-            { trackBottom, float(bottom), atlas::kScrollDown, overDown },
+            { trackTop, trackBottom, atlas::kScrollTrack },
+            { thumbTop, std::min(thumbBottom, trackBottom), atlas::kScrollThumb },
+            { float(top), trackTop, overUp ? atlas::kScrollUpLit : atlas::kScrollUp },
+            { trackBottom, float(bottom), overDown ? atlas::kScrollDownLit : atlas::kScrollDown },
         };
-        for (const auto& piece : pieces) {
-            if (g_TexShaderManager)
-                g_TexShaderManager->SetFactorAlpha(piece.lit ? 1.0f : kUnlitArrow);
+        if (g_TexShaderManager)
+            g_TexShaderManager->SetFactorAlpha(1.0f);
+        for (const auto& piece : pieces)
             DrawTexturePiece(
                 kScrollSlot, texture, x1, piece.top, x2, piece.bottom, atlas::kScroll[piece.piece]);
-        }
     }
     if (g_pTextureManager && g_TexShaderManager) {
         const int grid = g_pTextureManager->FindTexture("TEX_KT_SETKA");

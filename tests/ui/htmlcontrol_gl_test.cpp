@@ -1,6 +1,6 @@
 // The mark-up list control drawn by the OpenGL backend on the offscreen driver at 800 x 600, with
-// a font of solid glyphs and an interface texture the test paints (one colour per scroll-bar
-// piece), read back pixel by pixel (±2 a channel): the scroll bar only for tall text, text only
+// a font of solid glyphs and a scroll-bar texture the test paints (its pieces in one colour), read
+// back pixel by pixel (±2 a channel): the scroll bar only for tall text, text only
 // inside the window, a reference in its colour, and the save list with its lines and the chosen
 // save's screenshot (±8 after DXT3). A failed check leaves "htmlcontrol.bmp" in the test's folder.
 #include "platform/gfx/device.h"
@@ -75,14 +75,14 @@ protected:
         m_models = std::make_unique<CModelManager>();
         m_models->Init();
         g_pModelManager = m_models.get();
-        tex::Picture icons = Painted(atlas::kSize, atlas::kSize, 0);
+        tex::Picture bar = Painted(atlas::kScrollSize, atlas::kScrollSize, 0);
         for (const SAtlasPiece& piece : atlas::kScroll)
             for (int32_t y = piece.v; y < piece.v + piece.height; ++y)
                 for (int32_t x = piece.u; x < piece.u + piece.width; ++x)
-                    icons.argb[size_t(y) * atlas::kSize + size_t(x)] = 0xFF000000u | kTrack;
-        WriteBytes("int_icons.dds", tex::EncodeDds32(icons));
+                    bar.argb[size_t(y) * atlas::kScrollSize + size_t(x)] = 0xFF000000u | kTrack;
+        WriteBytes("prok.dds", tex::EncodeDds32(bar));
         WriteTable(CP1251("Текстуры"),
-            { { atlas::kTexture, { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } } });
+            { { atlas::kScrollTexture, { { "Filename", "prok.dds" }, { "TEXTURETYPE", "2" } } } });
         m_textures = std::make_unique<TextureManager>();
         m_textures->Init(CP1251("Текстуры"));
         g_pTextureManager = m_textures.get();
