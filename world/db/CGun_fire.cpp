@@ -132,7 +132,7 @@ CZJObject* CGun::Launch(const Vec3& muzzle, const Vec3& direction, float velocit
     if (IsPlayersGun()) {
         if (CGliderObject* player = AsGlider(PlayerObject); player && player->target) {
             missile->target = player->target;
-            missile->hasTarget = 1;
+            missile->targetLocked = 1;
         }
     }
     return missile;

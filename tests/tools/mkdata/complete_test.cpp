@@ -77,6 +77,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -1254,6 +1255,74 @@ TEST_F(CompleteTest, CockpitAtlasPaintsEveryPieceAndWarningsHaveEightRows)
         const SEquipmentType& row = g_EquipmentManager.GetEquipment(i);
         EXPECT_TRUE(!row.lamp || (row.icon >= 0 && row.icon < 64)) << i;
     }
+}
+
+// Every projectile row fired from 40 units above a flat spot of location1, 30 degrees below the
+// horizon, runs (and draws) at 0.02 s until it and its sub-missiles are gone (at most 60 s): no
+// position goes NaN, rockets and bombs leave their explosion, and nothing is logged.
+TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
+{
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    Vec3 spot {};
+    bool found = false;
+    for (float y = 600; y < 4000 && !found; y += 160) {
+        for (float x = 600; x < 4000 && !found; x += 160) {
+            const float h = Location.GetHeight(Vec3 { x, y, 0 }, true, true);
+            found = true;
+            for (float dx = -100; dx <= 100; dx += 20)
+                for (float dy = -40; dy <= 40; dy += 20)
+                    found = found && Location.GetHeight(Vec3 { x + dx, y + dy, 0 }, true, true) == h
+                        && Location.GetHeight(Vec3 { x + dx, y + dy, 0 }, false, true) == h;
+            spot = Vec3 { x, y, h };
+        }
+    }
+    ASSERT_TRUE(found);
+    const float savedFrameTime = FrameTime;
+    const float savedPrevFrameTime = prevFrameTime;
+    const double savedClock = GameClock;
+    FrameTime = prevFrameTime = 0.02f;
+    const float pitch = std::numbers::pi_v<float> / 6.0f;
+    const Vec3 heading { std::cos(pitch), 0.0f, -std::sin(pitch) };
+    for (int row = 0; row < g_MissileManager.GetRowCount(); ++row) {
+        const SMissileType& desc = g_MissileManager.GetDesc(row);
+        const char* name = g_MissileManager.GetRowNames().GetString(row);
+        CTransform frame;
+        frame.SetDirection(heading);
+        frame.SetPosition(Vec3 { spot.x - 60.0f, spot.y, spot.z + 40.0f });
+        NameKey32 key {};
+        std::memcpy(key.text, &row, 4);
+        const int32_t before = ObjectList.lastObjectId;
+        g_MissileManager.CreateObject(key, frame.matrix.m, nullptr);
+        bool exploded = false;
+        bool flying = true;
+        for (int step = 0; step < 3000 && flying; ++step) {
+            ObjectList.Run();
+            ObjectList.PreMove();
+            ObjectList.CheckCollision();
+            ObjectList.Move();
+            ObjectList.Pack();
+            GameClock += 0.02;
+            flying = false;
+            for (CZJObject* object : ObjectList.Objects()) {
+                const Vec3& p = object->frame.position;
+                if (object->type == CZJObject::kMissile) {
+                    flying = true;
+                    object->DrawEffect(0);
+                    ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << name;
+                }
+                exploded = exploded
+                    || (object->type == CZJObject::kExplosion && object->id > before
+                        && object->typeIndex == desc.explosion.Index());
+            }
+        }
+        EXPECT_FALSE(flying) << name;
+        EXPECT_TRUE(exploded || (desc.kind != 2 && desc.kind != 4)) << name;
+    }
+    FrameTime = savedFrameTime;
+    prevFrameTime = savedPrevFrameTime;
+    GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
 }
 
 // Every explosion row made on the ground of location1 (its objects cleared) runs at 0.02 s until
