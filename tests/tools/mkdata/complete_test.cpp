@@ -1390,81 +1390,6 @@ TEST_F(CompleteTest, EveryExplosionPlaysOutOnTheGroundOfLocation1)
     EXPECT_EQ(Logged(), "");
 }
 
-// The building menu: every text it names exists with the conversions it formats, its sounds and
-// backgrounds have rows, location1 has a building of every kind the menu treats apart, the
-// workshop offers an item of every kind, and the sectors a tunnel jump leads to load with their
-// tunnel buildings and scripts.
-TEST_F(CompleteTest, BuildingMenuFindsItsTextsSoundsBackgroundsBuildingsAndSectors)
-{
-    CZJScriptManager manager;
-    manager.Init();
-    const auto conversions = [](const std::string& format) {
-        std::string found;
-        for (size_t i = 0; i < format.size(); ++i) {
-            if (format[i] != '%')
-                continue;
-            size_t j = i + 1;
-            while (j < format.size() && std::strchr("-+ #0123456789.", format[j]))
-                ++j;
-            if (j < format.size() && format[j] != '%')
-                found += format[j] == 's' ? 's' : 'd';
-            i = j;
-        }
-        return found;
-    };
-    for (const CBuildingMenu::STextUse& text : CBuildingMenu::kTexts) {
-        CXAnsiString name;
-        ASSERT_TRUE(manager.GetTextName(text.key, name)) << text.key;
-        EXPECT_EQ(conversions(name.Text()), text.values) << text.key;
-    }
-    for (int sector = 1; sector <= 3; ++sector) {
-        CXAnsiString name;
-        EXPECT_TRUE(manager.GetTextName(("INFO_SECTOR" + std::to_string(sector)).c_str(), name)) << sector;
-    }
-    for (const char* sound : CBuildingMenu::kSounds)
-        EXPECT_GE(m_sounds->GetRowNames().Find(sound), 0) << sound;
-    for (const char* picture : CBuildingMenu::kBackgrounds)
-        EXPECT_GE(m_surfaces->FindSurface(picture), 0) << picture;
-    EXPECT_GE(g_pModelManager->FindModel("MOD_TOV_DEFAULT"), 0);
-
-    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
-    std::set<int32_t> kinds;
-    for (const auto& [building, type] :
-        std::initializer_list<std::pair<const char*, const char*>> { { "B_L1_CEH", "B_CEH" },
-            { "B_L1_TRANSFER", "B_TRANSFER" }, { "B_L1_PLANT", "B_PLANT" }, { "B_L1_TUNNEL", "B_TUNNEL" } }) {
-        EXPECT_NE(ObjectList.FindObject(MakeNameKey32(building), 11), nullptr) << building;
-        CXAnsiString name;
-        EXPECT_TRUE(manager.GetTextName(building, name)) << building;
-        const int row = g_BuildingManager.FindRow(type);
-        ASSERT_GE(row, 0) << type;
-        kinds.insert(g_BuildingManager.GetDesc(row).kind);
-    }
-    kinds.insert(g_BuildingManager.GetDesc(g_BuildingManager.FindRow("B_STORE")).kind);
-    EXPECT_EQ(kinds, (std::set<int32_t> { 1, 3, 4, 6, 9 }));
-    for (int org = 0; org < g_OrgManager.GetRowNames().Count(); ++org) {
-        const char* key = g_OrgManager.GetRowNames().GetString(org);
-        CXAnsiString text;
-        if (std::string_view(key) != "ORG_NPC" && std::string_view(key) != "ORG_OLD") {
-            EXPECT_TRUE(manager.GetText(key, text)) << key;
-        }
-    }
-    for (int32_t kind = CZJTrade::kGliders; kind <= CZJTrade::kAmmunition; ++kind) {
-        XDynamicArray<SBuildingTrade*> offers;
-        ZJTrade.GetGoodInfo(MakeNameKey32("B_L1_CEH"), kind, offers, false);
-        EXPECT_GT(offers.Count(), 0) << "offers of kind " << kind;
-    }
-
-    for (int sector = 2; sector <= 3; ++sector) {
-        char target[64];
-        ASSERT_TRUE(CBuildingMenu::JumpFileName("location1.zjp", sector, target));
-        ASSERT_EQ(ZJEngine.Load(target), 1) << target;
-        const std::string tunnel = "B_L" + std::to_string(sector) + "_TUNNEL";
-        EXPECT_NE(ObjectList.FindObject(MakeNameKey32(tunnel.c_str()), 11), nullptr) << tunnel;
-        const std::string script = "LOCATION" + std::to_string(sector);
-        EXPECT_NE(manager.ZJLoadScript(script.c_str(), 1), nullptr) << script;
-        EXPECT_NE(manager.ZJLoadScript(tunnel.c_str(), 1), nullptr) << tunnel;
-    }
-
 // Gliders on location1: the player's CFG_STARTUP glider runs 600 frames of throttle and turns
 // above START1, staying 6 or more above the ground with its dust and engine sound, and fires its
 // light gun and a bomb; a CFG_GUARD glider 60 units ahead fires a rocket and is hit until it dies:
@@ -1585,5 +1510,82 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     PlayerObject = nullptr;
     FrameTime = savedFrameTime;
     GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
+}
+
+// The building menu: every text it names exists with the conversions it formats, its sounds and
+// backgrounds have rows, location1 has a building of every kind the menu treats apart, the
+// workshop offers an item of every kind, and the sectors a tunnel jump leads to load with their
+// tunnel buildings and scripts.
+TEST_F(CompleteTest, BuildingMenuFindsItsTextsSoundsBackgroundsBuildingsAndSectors)
+{
+    CZJScriptManager manager;
+    manager.Init();
+    const auto conversions = [](const std::string& format) {
+        std::string found;
+        for (size_t i = 0; i < format.size(); ++i) {
+            if (format[i] != '%')
+                continue;
+            size_t j = i + 1;
+            while (j < format.size() && std::strchr("-+ #0123456789.", format[j]))
+                ++j;
+            if (j < format.size() && format[j] != '%')
+                found += format[j] == 's' ? 's' : 'd';
+            i = j;
+        }
+        return found;
+    };
+    for (const CBuildingMenu::STextUse& text : CBuildingMenu::kTexts) {
+        CXAnsiString name;
+        ASSERT_TRUE(manager.GetTextName(text.key, name)) << text.key;
+        EXPECT_EQ(conversions(name.Text()), text.values) << text.key;
+    }
+    for (int sector = 1; sector <= 3; ++sector) {
+        CXAnsiString name;
+        EXPECT_TRUE(manager.GetTextName(("INFO_SECTOR" + std::to_string(sector)).c_str(), name)) << sector;
+    }
+    for (const char* sound : CBuildingMenu::kSounds)
+        EXPECT_GE(m_sounds->GetRowNames().Find(sound), 0) << sound;
+    for (const char* picture : CBuildingMenu::kBackgrounds)
+        EXPECT_GE(m_surfaces->FindSurface(picture), 0) << picture;
+    EXPECT_GE(g_pModelManager->FindModel("MOD_TOV_DEFAULT"), 0);
+
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    std::set<int32_t> kinds;
+    for (const auto& [building, type] :
+        std::initializer_list<std::pair<const char*, const char*>> { { "B_L1_CEH", "B_CEH" },
+            { "B_L1_TRANSFER", "B_TRANSFER" }, { "B_L1_PLANT", "B_PLANT" }, { "B_L1_TUNNEL", "B_TUNNEL" } }) {
+        EXPECT_NE(ObjectList.FindObject(MakeNameKey32(building), 11), nullptr) << building;
+        CXAnsiString name;
+        EXPECT_TRUE(manager.GetTextName(building, name)) << building;
+        const int row = g_BuildingManager.FindRow(type);
+        ASSERT_GE(row, 0) << type;
+        kinds.insert(g_BuildingManager.GetDesc(row).kind);
+    }
+    kinds.insert(g_BuildingManager.GetDesc(g_BuildingManager.FindRow("B_STORE")).kind);
+    EXPECT_EQ(kinds, (std::set<int32_t> { 1, 3, 4, 6, 9 }));
+    for (int org = 0; org < g_OrgManager.GetRowNames().Count(); ++org) {
+        const char* key = g_OrgManager.GetRowNames().GetString(org);
+        CXAnsiString text;
+        if (std::string_view(key) != "ORG_NPC" && std::string_view(key) != "ORG_OLD") {
+            EXPECT_TRUE(manager.GetText(key, text)) << key;
+        }
+    }
+    for (int32_t kind = CZJTrade::kGliders; kind <= CZJTrade::kAmmunition; ++kind) {
+        XDynamicArray<SBuildingTrade*> offers;
+        ZJTrade.GetGoodInfo(MakeNameKey32("B_L1_CEH"), kind, offers, false);
+        EXPECT_GT(offers.Count(), 0) << "offers of kind " << kind;
+    }
+
+    for (int sector = 2; sector <= 3; ++sector) {
+        char target[64];
+        ASSERT_TRUE(CBuildingMenu::JumpFileName("location1.zjp", sector, target));
+        ASSERT_EQ(ZJEngine.Load(target), 1) << target;
+        const std::string tunnel = "B_L" + std::to_string(sector) + "_TUNNEL";
+        EXPECT_NE(ObjectList.FindObject(MakeNameKey32(tunnel.c_str()), 11), nullptr) << tunnel;
+        const std::string script = "LOCATION" + std::to_string(sector);
+        EXPECT_NE(manager.ZJLoadScript(script.c_str(), 1), nullptr) << script;
+        EXPECT_NE(manager.ZJLoadScript(tunnel.c_str(), 1), nullptr) << tunnel;
+    }
     EXPECT_EQ(Logged(), "");
 }
