@@ -11,6 +11,8 @@
 // zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH | near X Y Z RADIUS TYPE and zoq-world
 // frames DIR LOCATION X Y Z HEADING N: one object-list query, or N frames of the object passes
 // from a free camera (tools/world/query_verbs.cpp).
+// zoq-world effects DIR [NAME...]: loads the tables with no location and prints each projectile
+// and explosion row as its object comes out of Init (tools/world/effects_verb.cpp).
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CMusicMng.h"
@@ -28,6 +30,8 @@
 #include "render/CModelManager.h"
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
+#include "tools/world/effects_verb.h"
+#include "tools/world/glider_verb.h"
 #include "tools/world/group_verbs.h"
 #include "tools/world/hover_verb.h"
 #include "tools/world/machine_verbs.h"
@@ -119,7 +123,9 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
                           "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
                           "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
-                          "       zoq-world frames DIR LOCATION X Y Z HEADING N\n";
+                          "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+                          "       zoq-world effects DIR [NAME...]\n"
+                          "       zoq-world glider DIR TYPE\n";
 
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
@@ -132,6 +138,8 @@ constexpr char kHelp[]
       "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
       "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
       "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+      "       zoq-world effects DIR [NAME...]\n"
+      "       zoq-world glider DIR TYPE\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
@@ -144,7 +152,11 @@ constexpr char kHelp[]
       "from (X, Y, Z) over the location for SECONDS at 1/60 s, printing it every 0.5 s and\n"
       "whether it settled. query asks the object list once: the nearest object on a ray, or\n"
       "the objects of one type within a radius. frames runs N frames of the object passes\n"
-      "from a free camera facing HEADING degrees (0 = +y, 90 = +x) and prints the draw lists.\n";
+      "from a free camera facing HEADING degrees (0 = +y, 90 = +x) and prints the draw lists.\n"
+      "effects loads the tables only and prints every projectile and explosion row (or the\n"
+      "rows NAME) as its missile or explosion comes out of Init.\n"
+      "glider loads the tables only and prints what the glider type TYPE gives a glider: its\n"
+      "radius and hover scale before and after the hull is set, damping, steering and mounts.\n";
 
 int Usage()
 {
@@ -449,6 +461,16 @@ int Configs(const std::string& dir)
     return 0;
 }
 
+int Glider(const std::string& dir, const std::string& type)
+{
+    GameFolder folder(dir);
+    if (!zoq::tools::world::PrintGlider(type.c_str())) {
+        std::fprintf(stderr, "zoq-world: unknown glider %s\n", type.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 int Machine(const std::string& dir, const std::string& file, const std::string& form)
 {
     std::error_code ec;
@@ -528,9 +550,17 @@ int main(int argc, char** argv)
         return Usage();
     if (command == "configs" && argc == 3)
         run = [&] { return Configs(argv[2]); };
+    if (command == "glider" && argc == 4)
+        run = [&] { return Glider(argv[2], argv[3]); };
     const std::string form = argc == 5 ? argv[4] : "";
     if (command == "machine" && (form == "wire" || form == "full"))
         run = [&] { return Machine(argv[2], argv[3], form); };
+    if (command == "effects" && argc >= 3) {
+        run = [&] {
+            const GameFolder folder(argv[2]);
+            return zoq::tools::world::PrintEffects(std::vector<std::string>(argv + 3, argv + argc));
+        };
+    }
     if (command == "path" && argc == 6) {
         run = [&] {
             int status = 0;
