@@ -41,6 +41,9 @@ struct BuildingScene {
         g_pFont = &zoq::bench::BenchFont();
         menu = std::make_unique<CBuildingMenu>("B_BENCH", "B_BENCH", false, false);
         menu->Init();
+        // The intro, the slides and the building's page are over: a frame of the open menu.
+        for (int i = 0; i < 200; ++i)
+            menu->ProcessMessages();
         std::vector<SListEntry> right(kRight);
         std::vector<SListEntry> left(kLeft);
         for (int i = 0; i < kRight + kLeft; ++i) {
@@ -56,9 +59,6 @@ struct BuildingScene {
             texts.push_back("Record " + std::to_string(i) + " of the building's page text");
             menu->textPanel->window->AddText(CXAnsiString(texts.back().c_str()), "EMPTY", true);
         }
-        // The intro and the slides are over: a frame of the open menu.
-        for (int i = 0; i < 200; ++i)
-            menu->ProcessMessages();
     }
 
     zoq::test::FakeWindow window;
@@ -83,6 +83,8 @@ void BM_BuildingMenuFrame(benchmark::State& state)
         scene.menu->RunControl();
     }
     state.counters["texts"] = double(scene.texts.size());
+    state.counters["right"] = double(scene.menu->rightList.Count());
+    state.counters["records"] = double(scene.menu->textPanel->window->LineCount());
 }
 BENCHMARK(BM_BuildingMenuFrame);
 

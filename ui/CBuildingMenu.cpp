@@ -159,7 +159,6 @@ void CBuildingMenu::ProcessCommand(int id)
 {
     ZJ_TRACE("CBuildingMenu::ProcessCommand");
     jumpAllowed = 0;
-    linkFlag = 0;
     const bool shift = MenuHost().KeyDown(0x2A) || MenuHost().KeyDown(0x36); // DIK_LSHIFT, DIK_RSHIFT
     switch (id) {
     case kCmdLeave:
@@ -260,8 +259,7 @@ void CBuildingMenu::ProcessCommand(int id)
     case kCmdJump:
         if (page == kPageBuilding) {
             for (int32_t i = 0; i < rightList.Count(); ++i)
-                if (rightList.At(i)->key[0] && !rightList.At(i)->IsHeader()
-                    && std::strcmp(rightList.At(i)->key, "INT_TUNNEL_ACCESS") == 0) {
+                if ((rightList.At(i)->value & kJumpMark) != 0) {
                     SelectRightList(i);
                     break;
                 }

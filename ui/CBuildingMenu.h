@@ -46,10 +46,10 @@ public:
     static constexpr uint32_t kSold = 1; // the building sells the good
     static constexpr uint32_t kBought = 2; // the building buys it
     static constexpr uint32_t kEnterList = 0x100; // an organisation the player may join
+    static constexpr uint32_t kJumpMark = 0x200; // the building page's entry that command 256 selects
     static constexpr int kMaxSector = 9;
     static constexpr int kJumpBasePrice = 100;
     static constexpr int kMaxBuy = 10;
-    static constexpr uint32_t kMaxEntryPoint = 31; // longer entry points do not jump
 
     // The texts the menu shows by key, with the values it formats into each: 'd' a whole number,
     // 's' a text (FormatText checks the data's conversions against them).
@@ -136,8 +136,7 @@ public:
 
     uint8_t startIntro = 1;
     uint8_t startAutosave = 1;
-    uint8_t jumpAllowed = 0;
-    uint8_t linkFlag = 0;
+    uint8_t jumpAllowed = 0; // the selected jump entry may be taken; cleared by every command
     int32_t maxBuyAmount = kMaxBuy;
     char typeKey[32] = {};
 

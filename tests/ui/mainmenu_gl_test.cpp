@@ -1,8 +1,11 @@
-// The in-base menu drawn by the OpenGL backend on the offscreen driver at 800 x 600 and driven
-// by SDL events: the title in its colour, a list entry clicked with the mouse drawn in its
-// selected colour, the preview model in the middle of the screen and the exit command ending the
-// menu with result 1 after the closing slide. A failed check leaves "mainmenu.bmp" in the test's
-// folder.
+// The building menu and a plain in-base menu drawn by the OpenGL backend on the offscreen driver
+// at 800 x 600 and driven by SDL events: the title in its colour, a list entry clicked with the
+// mouse drawn in its selected colour, the preview model in the middle of the screen and the exit
+// command ending the menu with result 1 after the closing slide. A failed check leaves "mainmenu.bmp" in the
+// test's folder.
+#include "ai/CFerrovant.h"
+#include "ai/CZJTrade.h"
+#include "foundation/BaseDirectory.h"
 #include "foundation/CTimer.h"
 #include "platform/gfx/device.h"
 #include "platform/input/input.h"
@@ -12,15 +15,21 @@
 #include "render/CModelManager.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
+#include "script/CZJScriptManager.h"
 #include "tests/platform/window/sdl_events.h"
 #include "tests/render/render_fixture.h"
 #include "tests/support/gl_environment.h"
+#include "tests/support/text_table.h"
 #include "tools/model/model_writer.h"
 #include "tools/texture/font_file.h"
 #include "tools/texture/image_files.h"
+#include "ui/CBuildingMenu.h"
 #include "ui/CMainMenu.h"
 #include "ui/CMenuHost.h"
 #include "ui/CMenuListEntry.h"
+#include "world/db/CGliderManager.h"
+#include "world/db/CZJEngine.h"
+#include "world/db/PlayerEquipmentFlags.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +191,12 @@ protected:
             SaveScreen();
         FrameTime = m_savedFrameTime;
         m_menu.reset();
+        PlayerFerrovant = nullptr;
+        m_machine.reset();
+        ZJTrade.Clear();
+        g_pScriptManager = nullptr;
+        m_scripts.reset();
+        SetBaseDirectory("");
         m_host.reset();
         g_pFont = nullptr;
         m_font.reset();
@@ -197,16 +212,93 @@ protected:
     }
 
     // Builds the menu as the modal loop does and runs frames until it is idle.
-    void Open()
+    void Open(std::unique_ptr<CMainMenu> menu)
     {
-        m_menu = std::make_unique<PreviewMenu>();
-        m_menu->model = m_models->FindModel("MOD_STONE");
+        m_menu = std::move(menu);
         m_menu->running = 1;
         m_menu->PreProcess();
         m_menu->Init();
-        m_menu->buildingTitle = "AAAAAA";
         for (int i = 0; i < 40; ++i)
             Frame();
+    }
+    // The world, trade, texts and machine of a base "B_TEST" whose trade page sells TOV_ORE,
+    // without a model, and TOV_GEM, which shows the stone model.
+    void MakeBase()
+    {
+        WriteTable(CP1251("Глайдеры"), { { "GL_A", { { "WEIGHT", "40" }, { "MAXWEIGHT", "200" } } } });
+        WriteTable(CP1251("Товары"),
+            { { "TOV_ORE", { { "MASSA", "5" }, { "PRICE", "40" } } },
+                { "TOV_GEM", { { "MASSA", "1" }, { "PRICE", "30" }, { "Model", "MOD_STONE" } } } });
+        WriteTable(CP1251("Здания"), { { "BLD_BASE", { { "TYPE", "1" } } } });
+        WriteTable(CP1251("Организации"), { { "ORG_PLAYER", { { "ICON", "1" } } } });
+        WriteTable(CP1251("Оборудование"), {});
+        WriteTable(CP1251("Оружие"), {});
+        WriteTable(CP1251("Снаряды"), {});
+        WriteTable(CP1251("Конфигурации"), {});
+        std::string error;
+        ASSERT_TRUE(zoq::test::WriteTextTable(m_dir,
+            "[B_TEST]\nNAME = AAAAAA\n[TOV_ORE]\nNAME = AAAA\nTEXT = A\n[TOV_GEM]\nNAME = AAA\nTEXT = "
+            "A\n[INT_BASE_SOLD]\nNAME = A A\n",
+            error))
+            << error;
+        SetBaseDirectory(m_dir.string());
+        m_scripts = std::make_unique<CZJScriptManager>();
+        m_scripts->Init();
+        g_pScriptManager = m_scripts.get();
+        ZJEngine.ZJInit();
+        ZJTrade.Clear();
+        STradeEntry& entry = ZJTrade.Entry(ZJTrade.entryCount++);
+        std::strncpy(entry.building, "B_TEST", sizeof entry.building - 1);
+        entry.goods.Done();
+        for (const char* key : { "TOV_ORE", "TOV_GEM" }) {
+            SBuildingTrade good;
+            std::memset(&good, 0, sizeof good);
+            std::strncpy(good.key, key, sizeof good.key - 1);
+            good.maxPrice = good.minPrice = 20.0f;
+            entry.goods.Add(good);
+        }
+        std::memset(PlayerEquipmentFlags, 0, sizeof PlayerEquipmentFlags);
+        m_machine = std::make_unique<CFerrovant>();
+        const uint32_t params[7] = {};
+        m_machine->hull.Set(g_GliderManager.FindRow("GL_A"), params);
+        m_machine->cargo.bulkAmount = 100.0f;
+        PlayerFerrovant = m_machine.get();
+    }
+    // Checks the title, clicks the entry, checks its colour and the preview, then exits.
+    void CheckMenu(int32_t index)
+    {
+        ASSERT_NE(m_menu->titleControl, nullptr);
+        EXPECT_GT(CountOf(*m_menu->titleControl, CMainMenu::kTitleColour, 2), 20) << "title in 0xD1D153";
+        ASSERT_GE(index, 0);
+        ASSERT_LT(index, m_menu->rightList.Count());
+        const CMenuListEntry& entry = *m_menu->rightList.At(index);
+        const uint32_t normal = OverBlack(entry.normalColour);
+        EXPECT_GT(CountOf(entry, normal, 6), 20) << "an entry in its normal colour " << Hex(normal);
+
+        const auto middle = [this] {
+            return Count(
+                300, 150, 500, 400, [](uint32_t p) { return (p & 0xFFFFFF) != (kClear & 0xFFFFFF); });
+        };
+        EXPECT_EQ(middle(), 0) << "no preview yet";
+
+        Click(entry);
+        EXPECT_EQ(m_menu->selectedRight, index);
+        EXPECT_EQ(entry.selected, 1);
+        ASSERT_NE(m_menu->previewModel, nullptr);
+        const uint32_t shown = OverBlack(entry.BlendedColour());
+        EXPECT_GT(CountOf(entry, shown, 6), 20) << "the selected colour " << Hex(shown);
+        EXPECT_EQ(CountOf(entry, normal, 6), 0) << "no longer the normal colour";
+        EXPECT_GT(middle(), 400) << "the preview model's pixels in the middle";
+
+        m_menu->ProcessCommand(CMainMenu::kCmdExit);
+        float elapsed = 0.0f;
+        while (!m_menu->endRequested && elapsed < 5.0f) {
+            Frame();
+            elapsed += kFrame;
+        }
+        EXPECT_EQ(m_menu->endRequested, 1);
+        EXPECT_EQ(m_menu->result, CMainMenu::kResultStay);
+        EXPECT_GE(elapsed, 0.2f) << "the closing slide plays first";
     }
     // One frame of the modal loop, drawn without presenting so that the target can be read.
     void Frame()
@@ -291,43 +383,34 @@ protected:
     std::unique_ptr<CModelManager> m_models;
     std::unique_ptr<CFont> m_font;
     std::unique_ptr<SdlMenuHost> m_host;
-    std::unique_ptr<PreviewMenu> m_menu;
+    std::unique_ptr<CZJScriptManager> m_scripts;
+    std::unique_ptr<CFerrovant> m_machine;
+    std::unique_ptr<CMainMenu> m_menu;
     float m_savedFrameTime = 0.0f;
 };
 
-TEST_F(MainMenuGlTest, TitleEntryPreviewAndExitOnScreen)
+TEST_F(MainMenuGlTest, BuildingMenuTitleTradeEntryPreviewAndExit)
 {
-    Open();
-    ASSERT_NE(m_menu->titleControl, nullptr);
-    EXPECT_GT(CountOf(*m_menu->titleControl, CMainMenu::kTitleColour, 2), 20) << "title in 0xD1D153";
-    ASSERT_EQ(m_menu->rightList.Count(), 3);
-    const CMenuListEntry& entry = *m_menu->rightList.At(1);
-    const uint32_t normal = OverBlack(entry.normalColour);
-    EXPECT_GT(CountOf(entry, normal, 6), 20) << "an entry in its normal colour " << Hex(normal);
-
-    const auto middle = [this] {
-        return Count(300, 150, 500, 400, [](uint32_t p) { return (p & 0xFFFFFF) != (kClear & 0xFFFFFF); });
-    };
-    EXPECT_EQ(middle(), 0) << "no preview yet";
-
-    Click(entry);
-    EXPECT_EQ(m_menu->selectedRight, 1);
-    EXPECT_EQ(entry.selected, 1);
-    ASSERT_NE(m_menu->previewModel, nullptr);
-    const uint32_t shown = OverBlack(entry.BlendedColour());
-    EXPECT_GT(CountOf(entry, shown, 6), 20) << "the selected colour " << Hex(shown);
-    EXPECT_EQ(CountOf(entry, normal, 6), 0) << "no longer the normal colour";
-    EXPECT_GT(middle(), 400) << "the preview model's pixels in the middle";
-
-    m_menu->ProcessCommand(CMainMenu::kCmdExit);
-    float elapsed = 0.0f;
-    while (!m_menu->endRequested && elapsed < 5.0f) {
+    MakeBase();
+    Open(std::make_unique<CBuildingMenu>("B_TEST", "BLD_BASE", true, false));
+    m_menu->ProcessCommand(CBuildingMenu::kCmdTrade);
+    for (int i = 0; i < 40; ++i)
         Frame();
-        elapsed += kFrame;
-    }
-    EXPECT_EQ(m_menu->endRequested, 1);
-    EXPECT_EQ(m_menu->result, CMainMenu::kResultStay);
-    EXPECT_GE(elapsed, 0.2f) << "the closing slide plays first";
+    EXPECT_EQ(m_menu->page, CBuildingMenu::kPageTrade);
+    int32_t index = -1;
+    for (int32_t i = 0; i < m_menu->rightList.Count(); ++i)
+        if (std::strcmp(m_menu->rightList.At(i)->key, "TOV_GEM") == 0)
+            index = i;
+    CheckMenu(index);
+}
+
+TEST_F(MainMenuGlTest, InBaseMenuTitleEntryPreviewAndExit)
+{
+    auto menu = std::make_unique<PreviewMenu>();
+    menu->model = m_models->FindModel("MOD_STONE");
+    menu->buildingTitle = "AAAAAA";
+    Open(std::move(menu));
+    CheckMenu(1);
 }
 
 } // namespace
