@@ -358,4 +358,34 @@ TEST_F(BuildingMenuTest, organisationsAreJoinedLeftAndChangedThroughTheirScripts
     EXPECT_STREQ(manager->Output(0).name, "ORG_B_LEFT");
 }
 
+// Goods a building does not buy: a feedstock building that is not a base pays 0.67 of the base
+// price, any other building 0.5, or 0.25 when the player's organisation lacks the trade flag.
+TEST_F(BuildingMenuTest, goodsSalePageOffersAShareOfTheBasePriceWhereTheGoodsAreNotBought)
+{
+    struct Case {
+        const char* building;
+        const char* type;
+        uint8_t poorTrade;
+        float price;
+    };
+    const Case cases[] = {
+        { "B_FEEDSTOCK_1", "BLD_NOSAVE", 0, 40.0f * 0.67f },
+        { "B_FEEDSTOCK_1", "BLD_NOSAVE", 1, 40.0f * 0.67f },
+        { "B_FEEDSTOCK_2", "BLD_BASE", 0, 20.0f },
+        { "B_SHOP", "BLD_NOSAVE", 0, 20.0f },
+        { "B_SHOP", "BLD_NOSAVE", 1, 10.0f },
+    };
+    machine->cargo.AddGoods("TOV_ORE", 1, 30.0f, CargoItem::kGoods);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.building) + " " + c.type + " " + std::to_string(c.poorTrade));
+        Open(c.building, c.type, CBuildingMenu::kPageTrade);
+        menu->poorTrade = c.poorTrade;
+        ASSERT_EQ(menu->leftList.Count(), 1);
+        menu->SelectLeftList(0);
+        EXPECT_FLOAT_EQ(menu->offerPrice, c.price);
+        EXPECT_FLOAT_EQ(menu->offerWeight, 50.0f);
+        EXPECT_EQ(menu->offerState, 1u);
+    }
+}
+
 } // namespace

@@ -51,6 +51,7 @@
 #include "ui/CRenderer.h"
 #include "ui/InterfaceAtlas.h"
 #include "ui/MenuLinks.h"
+#include "ui/ItemPage.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -1661,4 +1662,54 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     FrameTime = savedFrameTime;
     GameClock = savedClock;
     EXPECT_EQ(Logged(), "");
+}
+
+// The item pages: every text they format exists with the conversions they pass, every offer of
+// the workshop has its name and text, and zoq-ui item shows the workshop's second light gun as a
+// change for the starting configuration's laser.
+TEST_F(CompleteTest, ItemPagesFindTheirTextsAndTheWorkshopOffersAGunInExchange)
+{
+    CZJScriptManager manager;
+    manager.Init();
+    const auto conversions = [](const std::string& format) {
+        std::string found;
+        for (size_t i = 0; i < format.size(); ++i) {
+            if (format[i] != '%')
+                continue;
+            size_t j = i + 1;
+            while (j < format.size() && std::strchr("-+ #0123456789.", format[j]))
+                ++j;
+            if (j < format.size() && format[j] != '%')
+                found += format[j] == 's' ? 's' : 'd';
+            i = j;
+        }
+        return found;
+    };
+    for (const SItemTextUse& text : kItemPageTexts) {
+        CXAnsiString name;
+        CXAnsiString body;
+        EXPECT_TRUE(manager.GetTextName(text.key, name)) << text.key;
+        ASSERT_TRUE(manager.GetText(text.key, body)) << text.key;
+        EXPECT_EQ(conversions(body.Text()), text.values) << text.key;
+    }
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    for (int32_t kind = CZJTrade::kGoods; kind <= CZJTrade::kAmmunition; ++kind) {
+        XDynamicArray<SBuildingTrade*> offers;
+        ZJTrade.GetGoodInfo(MakeNameKey32("B_L1_CEH"), kind, offers, false);
+        for (int32_t i = 0; i < offers.Count(); ++i) {
+            CXAnsiString name;
+            CXAnsiString body;
+            EXPECT_TRUE(manager.GetTextName(offers.At(i)->key, name)) << offers.At(i)->key;
+            EXPECT_TRUE(manager.GetText(offers.At(i)->key, body)) << offers.At(i)->key;
+        }
+    }
+
+    // 3000 in exchange for the laser of 2000: 3000 - whole(0.9 x 2000).
+    const zoq::test::RunResult run = zoq::test::RunProgram(
+        ZOQ_UI_PROGRAM, { "item", m_dir.string(), "CFG_STARTUP", "GUN_PULSE", "--shop" });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = zoq::test::SplitLines(run.out);
+    ASSERT_GE(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines.front(), "line\tINT_UPGRADE_CHANGE\t3000\t1200");
+    EXPECT_EQ(lines.back(), "offer\t1200\t1\t45");
 }
