@@ -187,8 +187,7 @@ void CMainMenu::ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8
         const std::string text = FormatKeyText(key, values);
         ShowHTMLText(title, CXAnsiString(text.c_str()), "", 0, 1);
     };
-    show(kInfoKey,
-        { Whole(TopSpeed(machine)), Whole(machine.GetCapacity()), Whole(machine.GetSumWeight()) });
+    show(kInfoKey, { Whole(TopSpeed(machine)), Whole(machine.GetCapacity()), Whole(machine.GetSumWeight()) });
     show("INT_PMENU_GLIDER_INFO2",
         { Whole(ArmourValue(machine)), Whole(machine.GetEnergyLevel(1)), Whole(machine.GetEnergyLevel(2)) });
     show("INT_PMENU_GLIDER_INFO3",

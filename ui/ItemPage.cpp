@@ -51,7 +51,8 @@ constexpr float kNetworkAmmoFactor = 5.0f;
 constexpr struct {
     char letter;
     const char* key;
-} kClasses[] = { { 'A', "INT_GL_TYPE_A" }, { 'B', "INT_GL_TYPE_B" }, { 'C', "INT_GL_TYPE_C" }, { 'S', "INT_GL_TYPE_S" } };
+} kClasses[] = { { 'A', "INT_GL_TYPE_A" }, { 'B', "INT_GL_TYPE_B" }, { 'C', "INT_GL_TYPE_C" },
+    { 'S', "INT_GL_TYPE_S" } };
 
 float Whole(float x)
 {
@@ -222,8 +223,10 @@ void FillWeapon(SItem& item, bool own, bool inShop, const CFerrovant& machine)
 void FillEquipment(SItem& item, bool own, bool inShop, const CFerrovant& machine)
 {
     const SEquipmentType& row = g_EquipmentManager.GetEquipment(item.row);
-    static constexpr Kind kBySlot[] = { Kind::Device, Kind::Reactor, Kind::Shield, Kind::Armour, Kind::Engine };
-    item.kind = row.equipmentClass >= 1 && row.equipmentClass <= 4 ? kBySlot[row.equipmentClass] : Kind::Device;
+    static constexpr Kind kBySlot[]
+        = { Kind::Device, Kind::Reactor, Kind::Shield, Kind::Armour, Kind::Engine };
+    item.kind
+        = row.equipmentClass >= 1 && row.equipmentClass <= 4 ? kBySlot[row.equipmentClass] : Kind::Device;
     item.v.standard = row.standard;
     item.v.weight = row.weight;
     item.v.power = row.power;
@@ -322,16 +325,19 @@ void SetPrices(SItem& item, bool own, bool inShop, const SItemPricing& pricing, 
         item.sell = Whole(std::sqrt(kNetworkAmmoFactor * item.sell) * item.sell);
         item.price = Whole(std::sqrt(kNetworkAmmoFactor * item.price) * item.price);
     }
-    const bool workChange = rule.changeShare > 0.0f && item.changeWorkedOut && (!rule.changeInShopOnly || (inShop && !own));
+    const bool workChange
+        = rule.changeShare > 0.0f && item.changeWorkedOut && (!rule.changeInShopOnly || (inShop && !own));
     if (workChange)
         item.change = rule.wholeDifference ? Whole(item.price - rule.changeShare * item.fittedPrice)
                                            : item.price - Whole(rule.changeShare * item.fittedPrice);
     switch (rule.repair) {
     case Repair::Wear: {
-        const float maximumWear = item.kind == Kind::Glider ? g_GliderManager.GetDesc(item.row).damage
-                                                            : g_EquipmentManager.GetEquipment(item.row).damageCapacity;
+        const float maximumWear = item.kind == Kind::Glider
+            ? g_GliderManager.GetDesc(item.row).damage
+            : g_EquipmentManager.GetEquipment(item.row).damageCapacity;
         if (own && inShop && maximumWear != 0.0f)
-            item.repair = pricing.orgRepairFactor / maximumWear * pricing.repairFactor * item.price * item.v.wear;
+            item.repair
+                = pricing.orgRepairFactor / maximumWear * pricing.repairFactor * item.price * item.v.wear;
         break;
     }
     case Repair::Armour:
@@ -421,14 +427,15 @@ void BuildLines(SItemPage& page, SItem& item, bool own, bool inShop, const SItem
         if (v.exploRadius != 0.0f)
             Add(page, Text("INT_EXP_RADIUS", v.exploRadius));
         Add(page,
-            v.exploDamage > 0.0f ? Text("INT_GUN_DAMAGE2", v.damage, v.exploDamage) : Text("INT_GUN_DAMAGE", v.damage));
+            v.exploDamage > 0.0f ? Text("INT_GUN_DAMAGE2", v.damage, v.exploDamage)
+                                 : Text("INT_GUN_DAMAGE", v.damage));
         if (v.fireRate > 0.0f)
             Add(page, Text("INT_FIRERATE_IS", v.fireRate));
         if (v.gunType > 0)
             Add(page, Text(v.gunType == 1 ? "INT_GUNTYPE_1" : "INT_GUNTYPE_2"));
         if (v.shells > 0.0f) {
-            const SItemText first
-                = v.shells2 > 0.0f ? Text("INT_GUN_SHELL2", v.shells, v.shells2) : Text("INT_GUN_SHELL", v.shells);
+            const SItemText first = v.shells2 > 0.0f ? Text("INT_GUN_SHELL2", v.shells, v.shells2)
+                                                     : Text("INT_GUN_SHELL", v.shells);
             const bool reload = own && inShop && v.currentShells < v.shells;
             const float reloadCost = item.price * pricing.ammoFactor * kReloadShare + 1.0f;
             AddLine(page, first, reload, Text("INT_GUN_SHELL_RESTORE", v.currentShells, reloadCost));
@@ -453,7 +460,8 @@ void BuildLines(SItemPage& page, SItem& item, bool own, bool inShop, const SItem
 
 } // namespace
 
-SItemPage BuildItemPage(const char* key, bool own, bool inShop, const SItemPricing& pricing, const CFerrovant& machine)
+SItemPage BuildItemPage(
+    const char* key, bool own, bool inShop, const SItemPricing& pricing, const CFerrovant& machine)
 {
     SItemPage page;
     SItem item;

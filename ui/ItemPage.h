@@ -39,7 +39,8 @@ struct SItemPage {
 
 // The page of the item named key; own: the player's own item, inShop: offered for trade here.
 // machine is the player's; its glider type gates standards and change prices.
-SItemPage BuildItemPage(const char* key, bool own, bool inShop, const SItemPricing& pricing, const CFerrovant& machine);
+SItemPage BuildItemPage(
+    const char* key, bool own, bool inShop, const SItemPricing& pricing, const CFerrovant& machine);
 
 // The texts the item page, the vehicle list and its information page show, with the values each
 // takes ('d' a whole number per conversion); FormatText checks the data against them.
