@@ -1430,11 +1430,12 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
             n += object->type == type ? 1 : 0;
         return n;
     };
-    const auto frame = [] {
+    const auto frame = [this] {
         ObjectList.Run();
         ObjectList.PreMove();
         ObjectList.CheckCollision();
         ObjectList.Move();
+        m_sounds->ApplySettings(); // plays the frame's queued sounds
         GameClock += FrameTime;
     };
 
