@@ -76,6 +76,9 @@ public:
     // Starts the outside options program in the base directory; an empty Process (one log line)
     // when it cannot start.
     plat::win::Process StartOptionsProgram();
+    // Writes a save game SAVES/file with its title and the 32-byte place; autosave marks the
+    // automatic save. True when every write succeeded.
+    bool SaveGame(const char* file, const char* title, int32_t flag, const char place[32], bool autosave);
 
     // Fields of the game flow.
     uint8_t paused = 0;

@@ -43,6 +43,11 @@ void CZJAppMenuHost::ScreenFadeIn()
         m_app->ScreenFadeIn();
 }
 
+bool CZJAppMenuHost::SaveGame(const char* file, const char* title, const char place[32], bool autosave)
+{
+    return m_app && m_app->SaveGame(file, title, 1, place, autosave);
+}
+
 void CZJAppMenuHost::SetFrameTime(float seconds)
 {
     if (m_app)
@@ -130,6 +135,11 @@ void CZJAppMenuHost::ScreenFadeOut()
 {
     if (g_pZJApp)
         g_pZJApp->ScreenFadeOut();
+}
+
+const char* CZJAppMenuHost::LocationFile()
+{
+    return g_pZJApp ? g_pZJApp->locationFile : "";
 }
 
 uint32_t CZJAppMenuHost::State()

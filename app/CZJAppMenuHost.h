@@ -33,8 +33,10 @@ public:
     uint8_t TakeChar() override;
 
     bool CheckDevice(const plat::win::Process* process) override;
+    bool SaveGame(const char* file, const char* title, const char place[32], bool autosave) override;
     uint32_t State() override;
     uint32_t RunModalMenu(CBaseMenu* menu) override;
+    const char* LocationFile() override;
     void SetNetLocation(const char* location) override;
     void ScreenFadeOut() override;
     int32_t SoundVolume() override;

@@ -2,7 +2,14 @@
 
 #include "app/CZJApp.h"
 #include "audio/CSoundManager.h"
+#include "ui/CMainMenu.h"
 #include "world/db/ResourceIds.h"
+
+namespace {
+
+constexpr int kAskPlayerName = 1;
+
+} // namespace
 
 CZJAppScriptHost AppScriptHost;
 
@@ -31,8 +38,12 @@ void CZJAppScriptHost::UpdateJournal(int colour)
 
 bool CZJAppScriptHost::RunProcess(int code)
 {
-    (void)code;
-    return false;
+    if (code != kAskPlayerName)
+        return false;
+    // The name comes back as the in-base menu's command 98; with no such menu nothing is asked.
+    if (auto* menu = dynamic_cast<CMainMenu*>(g_pZJApp ? g_pZJApp->modalMenu : nullptr))
+        menu->AskPlayerName();
+    return true;
 }
 
 void CZJAppScriptHost::SetBonus(float a, float b)

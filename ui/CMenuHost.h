@@ -66,11 +66,24 @@ public:
         return false;
     }
 
+    // Saves the game to SAVES/file with its title and the 32-byte place; autosave marks the
+    // automatic save. False when nothing was written.
+    virtual bool SaveGame(const char* file, const char* title, const char place[32], bool autosave)
+    {
+        (void)file;
+        (void)title;
+        (void)place;
+        (void)autosave;
+        return false;
+    }
+
     // The game state word (3: network game).
     virtual uint32_t State() { return 0; }
     // Runs a menu inside the current one through the application (looping); its result. With no
     // application the menu runs its own loop.
     virtual uint32_t RunModalMenu(CBaseMenu* menu);
+    // The current location's file name.
+    virtual const char* LocationFile() { return ""; }
     // Stores the location file of the network game the player is in.
     virtual void SetNetLocation(const char* location) { (void)location; }
     virtual void ScreenFadeOut() { }

@@ -4,12 +4,14 @@
 // 16 high; with it the game font of that base folder measures.
 // zoq-ui list DIR saves|load|net: the lines that the save list (saving or loading) or the network
 // location list shows for the base folder DIR, in display order, then the files left out.
+// zoq-ui item: see tools/ui/item_verb.h.
 #include "foundation/PakManager.h"
 #include "platform/win/file.h"
 #include "platform/win/program_info.h"
 #include "platform/win/text.h"
 #include "render/CFont.h"
 #include "script/CZJScriptManager.h"
+#include "tools/ui/item_verb.h"
 #include "tools/ui/markup_host.h"
 #include "ui/GameList.h"
 
@@ -24,7 +26,8 @@ namespace zoq::tools::ui {
 namespace {
 
 constexpr const char* kHelp = "usage: zoq-ui markup [--width W] [--font DATADIR] [--image NAME=WxH]... FILE\n"
-                              "       zoq-ui list DIR saves|load|net\n";
+                              "       zoq-ui list DIR saves|load|net\n"
+                              "       zoq-ui item DIR CONFIG KEY [--own] [--shop] [--network] [--kind K]\n";
 constexpr int32_t kWindowBottom = 100000;
 
 int Usage()
@@ -159,5 +162,9 @@ int main(int argc, char** argv)
         return Markup(argc, argv);
     if (command == "list")
         return List(argc, argv);
+    if (command == "item") {
+        const int status = ItemVerb(argc, argv);
+        return status == 2 ? Usage() : status;
+    }
     return Usage();
 }

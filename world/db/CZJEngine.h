@@ -4,6 +4,8 @@
 // objects that arrive from the network. One global object, ZJEngine. Main thread only.
 #pragma once
 
+#include "foundation/NameKey32.h"
+
 #include "world/db/SLocMusic.h"
 
 #include <cstdint>
@@ -68,6 +70,15 @@ public:
     static const char* WellKnownName2(int i);
 
     CZJEngine();
+
+    // The pending location action that the game flow carries out, and where a travel goes: the
+    // destination location file (set by the building menu) and, in actionBuilding, the building
+    // the player arrives in (empty: the location's tunnel building).
+    uint8_t actionPending = 0;
+    uint32_t actionCode = 0;
+    NameKey32 actionBuilding {};
+    NameKey32 actionBuildingType {};
+    char destinationFile[64] = {};
 
     // Every type table in its order, then LoadConfig, then ResolveResourceIds; returns the last
     // id resolved ("MUS_OBSERVER").

@@ -44,11 +44,14 @@
 #include "tools/data/table_source.h"
 #include "tools/script/script_compiler.h"
 #include "tools/ui/markup_host.h"
+#include "ui/CBuildingMenu.h"
 #include "ui/CMHTLWindow_local.h"
 #include "ui/CMainMenuButton.h"
 #include "ui/CMenu1.h"
 #include "ui/CRenderer.h"
 #include "ui/InterfaceAtlas.h"
+#include "ui/MenuLinks.h"
+#include "ui/ItemPage.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -1389,6 +1392,155 @@ TEST_F(CompleteTest, EveryExplosionPlaysOutOnTheGroundOfLocation1)
     EXPECT_EQ(Logged(), "");
 }
 
+// The building menu: every text it names exists with the conversions it formats, its sounds and
+// backgrounds have rows, location1 has a building of every kind the menu treats apart, the
+// workshop offers an item of every kind, and the sectors a tunnel jump leads to load with their
+// tunnel buildings and scripts.
+TEST_F(CompleteTest, BuildingMenuFindsItsTextsSoundsBackgroundsBuildingsAndSectors)
+{
+    CZJScriptManager manager;
+    manager.Init();
+    const auto conversions = [](const std::string& format) {
+        std::string found;
+        for (size_t i = 0; i < format.size(); ++i) {
+            if (format[i] != '%')
+                continue;
+            size_t j = i + 1;
+            while (j < format.size() && std::strchr("-+ #0123456789.", format[j]))
+                ++j;
+            if (j < format.size() && format[j] != '%')
+                found += format[j] == 's' ? 's' : 'd';
+            i = j;
+        }
+        return found;
+    };
+    for (const CBuildingMenu::STextUse& text : CBuildingMenu::kTexts) {
+        CXAnsiString name;
+        ASSERT_TRUE(manager.GetTextName(text.key, name)) << text.key;
+        EXPECT_EQ(conversions(name.Text()), text.values) << text.key;
+    }
+    for (int sector = 1; sector <= 3; ++sector) {
+        CXAnsiString name;
+        EXPECT_TRUE(manager.GetTextName(("INFO_SECTOR" + std::to_string(sector)).c_str(), name)) << sector;
+    }
+    for (const char* sound : CBuildingMenu::kSounds)
+        EXPECT_GE(m_sounds->GetRowNames().Find(sound), 0) << sound;
+    for (const char* picture : CBuildingMenu::kBackgrounds)
+        EXPECT_GE(m_surfaces->FindSurface(picture), 0) << picture;
+    EXPECT_GE(g_pModelManager->FindModel("MOD_TOV_DEFAULT"), 0);
+
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    std::set<int32_t> kinds;
+    for (const auto& [building, type] :
+        std::initializer_list<std::pair<const char*, const char*>> { { "B_L1_CEH", "B_CEH" },
+            { "B_L1_TRANSFER", "B_TRANSFER" }, { "B_L1_PLANT", "B_PLANT" }, { "B_L1_TUNNEL", "B_TUNNEL" } }) {
+        EXPECT_NE(ObjectList.FindObject(MakeNameKey32(building), 11), nullptr) << building;
+        CXAnsiString name;
+        EXPECT_TRUE(manager.GetTextName(building, name)) << building;
+        const int row = g_BuildingManager.FindRow(type);
+        ASSERT_GE(row, 0) << type;
+        kinds.insert(g_BuildingManager.GetDesc(row).kind);
+    }
+    kinds.insert(g_BuildingManager.GetDesc(g_BuildingManager.FindRow("B_STORE")).kind);
+    EXPECT_EQ(kinds, (std::set<int32_t> { 1, 3, 4, 6, 9 }));
+    for (int org = 0; org < g_OrgManager.GetRowNames().Count(); ++org) {
+        const char* key = g_OrgManager.GetRowNames().GetString(org);
+        CXAnsiString text;
+        if (std::string_view(key) != "ORG_NPC" && std::string_view(key) != "ORG_OLD") {
+            EXPECT_TRUE(manager.GetText(key, text)) << key;
+        }
+    }
+    for (int32_t kind = CZJTrade::kGliders; kind <= CZJTrade::kAmmunition; ++kind) {
+        XDynamicArray<SBuildingTrade*> offers;
+        ZJTrade.GetGoodInfo(MakeNameKey32("B_L1_CEH"), kind, offers, false);
+        EXPECT_GT(offers.Count(), 0) << "offers of kind " << kind;
+    }
+
+    for (int sector = 2; sector <= 3; ++sector) {
+        char target[64];
+        ASSERT_TRUE(CBuildingMenu::JumpFileName("location1.zjp", sector, target));
+        ASSERT_EQ(ZJEngine.Load(target), 1) << target;
+        const std::string tunnel = "B_L" + std::to_string(sector) + "_TUNNEL";
+        EXPECT_NE(ObjectList.FindObject(MakeNameKey32(tunnel.c_str()), 11), nullptr) << tunnel;
+        const std::string script = "LOCATION" + std::to_string(sector);
+        EXPECT_NE(manager.ZJLoadScript(script.c_str(), 1), nullptr) << script;
+        EXPECT_NE(manager.ZJLoadScript(tunnel.c_str(), 1), nullptr) << tunnel;
+    }
+    EXPECT_EQ(Logged(), "");
+}
+
+// The in-base menu's text panel: every text it formats exists with the conversions it passes,
+// every link of the text table leads to a text, a link word of the menu or a procedure of a
+// script, and every building of location1 has a script.
+TEST_F(CompleteTest, MenuTextsLinksAndBuildingScriptsAreComplete)
+{
+    CZJScriptManager manager;
+    manager.Init();
+    for (const SMenuText& text : kMenuTexts) {
+        CXAnsiString format;
+        const bool found
+            = text.inName ? manager.GetTextName(text.key, format) : manager.GetText(text.key, format);
+        ASSERT_TRUE(found) << text.key;
+        if (text.values[0] == '\0')
+            continue;
+        std::string conversions;
+        const std::string value = format.Text();
+        for (size_t i = 0; i + 1 < value.size(); ++i) {
+            if (value[i] != '%')
+                continue;
+            if (value[i + 1] != '%')
+                conversions += value[i + 1] == 's' ? 's' : 'd';
+            ++i;
+        }
+        EXPECT_EQ(conversions, text.values) << text.key;
+    }
+
+    std::set<std::string> procedures;
+    for (const auto& file : fs::recursive_directory_iterator(fs::path(ZOQ_DATA_DIR) / "scripts")) {
+        if (!file.is_regular_file())
+            continue;
+        const std::string source = ReadText(file.path());
+        for (size_t at = source.find("PROC "); at != std::string::npos; at = source.find("PROC ", at + 5)) {
+            const size_t end = source.find_first_of(" \r\n", at + 5);
+            procedures.insert(source.substr(at + 5, end - at - 5));
+        }
+    }
+    zoq::tools::data::TableSource table;
+    std::string error;
+    ASSERT_TRUE(zoq::tools::data::ParseTableSource(
+        ReadText(fs::path(ZOQ_DATA_DIR) / "scripts/texts.txt"), "texts.txt", "INFORMATION", table, error))
+        << error;
+    int links = 0;
+    for (const zoq::tools::data::TableRecord& record : table.records) {
+        CXAnsiString text;
+        manager.GetText(record.name.c_str(), text);
+        const std::string body = text.Text();
+        for (size_t at = body.find("<link:"); at != std::string::npos; at = body.find("<link:", at + 6)) {
+            const std::string tag = body.substr(at + 6, body.find('>', at) - at - 6);
+            const size_t equals = tag.find('=');
+            if (equals == std::string::npos)
+                continue;
+            const std::string target = tag.substr(equals + 1);
+            CXAnsiString name;
+            EXPECT_TRUE(manager.GetTextName(target.c_str(), name) || IsMenuLinkWord(target)
+                || procedures.count(target) > 0)
+                << record.name << " links to " << target;
+            ++links;
+        }
+    }
+    EXPECT_GT(links, 0);
+
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    XDynamicArray<CZJObject*> buildings;
+    ObjectList.GetObjectList(11, buildings);
+    EXPECT_GE(buildings.Count(), 5);
+    for (int32_t i = 0; i < buildings.Count(); ++i) {
+        const char* name = buildings.At(i)->name;
+        EXPECT_NE(manager.ZJLoadScript(name, 1), nullptr) << "building " << i << " '" << name << "'";
+    }
+    EXPECT_EQ(Logged(), "");
+}
+
 // Gliders on location1: the player's CFG_STARTUP glider runs 600 frames of throttle and turns
 // above START1, staying 6 or more above the ground with its dust and engine sound, and fires its
 // light gun and a bomb; a CFG_GUARD glider 60 units ahead fires a rocket and is hit until it dies:
@@ -1516,4 +1668,54 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     FrameTime = savedFrameTime;
     GameClock = savedClock;
     EXPECT_EQ(Logged(), "");
+}
+
+// The item pages: every text they format exists with the conversions they pass, every offer of
+// the workshop has its name and text, and zoq-ui item shows the workshop's second light gun as a
+// change for the starting configuration's laser.
+TEST_F(CompleteTest, ItemPagesFindTheirTextsAndTheWorkshopOffersAGunInExchange)
+{
+    CZJScriptManager manager;
+    manager.Init();
+    const auto conversions = [](const std::string& format) {
+        std::string found;
+        for (size_t i = 0; i < format.size(); ++i) {
+            if (format[i] != '%')
+                continue;
+            size_t j = i + 1;
+            while (j < format.size() && std::strchr("-+ #0123456789.", format[j]))
+                ++j;
+            if (j < format.size() && format[j] != '%')
+                found += format[j] == 's' ? 's' : 'd';
+            i = j;
+        }
+        return found;
+    };
+    for (const SItemTextUse& text : kItemPageTexts) {
+        CXAnsiString name;
+        CXAnsiString body;
+        EXPECT_TRUE(manager.GetTextName(text.key, name)) << text.key;
+        ASSERT_TRUE(manager.GetText(text.key, body)) << text.key;
+        EXPECT_EQ(conversions(body.Text()), text.values) << text.key;
+    }
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    for (int32_t kind = CZJTrade::kGoods; kind <= CZJTrade::kAmmunition; ++kind) {
+        XDynamicArray<SBuildingTrade*> offers;
+        ZJTrade.GetGoodInfo(MakeNameKey32("B_L1_CEH"), kind, offers, false);
+        for (int32_t i = 0; i < offers.Count(); ++i) {
+            CXAnsiString name;
+            CXAnsiString body;
+            EXPECT_TRUE(manager.GetTextName(offers.At(i)->key, name)) << offers.At(i)->key;
+            EXPECT_TRUE(manager.GetText(offers.At(i)->key, body)) << offers.At(i)->key;
+        }
+    }
+
+    // 3000 in exchange for the laser of 2000: 3000 - whole(0.9 x 2000).
+    const zoq::test::RunResult run = zoq::test::RunProgram(
+        ZOQ_UI_PROGRAM, { "item", m_dir.string(), "CFG_STARTUP", "GUN_PULSE", "--shop" });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = zoq::test::SplitLines(run.out);
+    ASSERT_GE(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines.front(), "line\tINT_UPGRADE_CHANGE\t3000\t1200");
+    EXPECT_EQ(lines.back(), "offer\t1200\t1\t45");
 }

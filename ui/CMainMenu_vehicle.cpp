@@ -1,0 +1,244 @@
+// The vehicle list with the repair-all and reload-all costs, the vehicle's information page and
+// the item data page.
+#include "ai/CFerrovant.h"
+#include "foundation/CallTrace.h"
+#include "render/CModelManager.h"
+#include "script/CZJScriptManager.h"
+#include "ui/CHtmlControl.h"
+#include "ui/CMainMenu.h"
+#include "ui/CMenuHost.h"
+#include "ui/CMenuListEntry.h"
+#include "ui/CZJHtmlWindow.h"
+#include "ui/ItemPage.h"
+#include "ui/TextFormat.h"
+#include "world/db/CEquipmentManager.h"
+#include "world/db/CGliderManager.h"
+#include "world/db/CGunManager.h"
+#include "world/db/CMissileManager.h"
+#include "world/objects/CGliderObject.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int kMaxListEntries = 100;
+constexpr const char* kInfoKey = "INT_PMENU_GLIDER_INFO";
+constexpr float kArmourRepairShare = 0.125f;
+constexpr float kReloadShare = 0.01f;
+constexpr int kSpeedSteps = 100;
+constexpr float kSpeedStep = 0.1f;
+constexpr float kStartSpeed = 100.0f;
+
+// The table text of key formatted with the values; empty when the key is missing.
+std::string FormatKeyText(const char* key, std::initializer_list<TextValue> values)
+{
+    CXAnsiString format;
+    if (!g_pScriptManager || !g_pScriptManager->GetText(key, format))
+        return {};
+    return FormatText(key, format.Text(), values);
+}
+
+// The top speed the hull's thrust reaches against the glider type's drag.
+float TopSpeed(const CFerrovant& machine)
+{
+    const SGliderType* type = machine.hull.type;
+    const float weight = machine.GetSumWeight();
+    if (!type || weight <= 0.0f)
+        return 0.0f;
+    const float f = machine.engine.Maximum() / weight;
+    const float c = type->resFront;
+    const float d = type->turbulence;
+    float v = kStartSpeed;
+    for (int i = 0; i < kSpeedSteps; ++i)
+        v = kSpeedStep * 2.0f * f + v / std::exp(kSpeedStep * c * ((d != 0.0f ? v / d : 0.0f) + 1.0f));
+    return v;
+}
+
+// The armour of the armour part and of the mounted armour items that are not switched off.
+float ArmourValue(const CFerrovant& machine)
+{
+    float armour = machine.armour.Maximum();
+    for (int i = 0; i < machine.MountedCount(); ++i) {
+        const CEquipment& item = machine.Mounted(i);
+        if (item.row && item.row->equipmentClass == 3 && (!item.row->manual || item.active))
+            armour += item.Maximum();
+    }
+    return armour;
+}
+
+int64_t Whole(float x)
+{
+    return int64_t(std::trunc(x));
+}
+
+// The current shells of the gun on a mount, full without a glider object.
+bool GunNeedsShells(const CFerrovant& machine, int mount)
+{
+    const int32_t row = int32_t((mount == 0 ? machine.config.lightGun : machine.config.heavyGun).words[0]);
+    if (row < 0 || row >= g_GunManager.GunCount())
+        return false;
+    const SGunType& gun = g_GunManager.GetGun(row);
+    const CGliderObject* glider = machine.glider;
+    return gun.usesAmmo && glider && glider->guns[mount].desc && glider->guns[mount].ammo < gun.ammoCapacity;
+}
+
+} // namespace
+
+std::vector<SListEntry> CMainMenu::CreateGliderList(bool font)
+{
+    ZJ_TRACE("CMainMenu::CreateGliderList");
+    std::vector<SListEntry> entries(kMaxListEntries);
+    int32_t count = 0;
+    repairAllCost = 0.0f;
+    reloadAllCost = 0.0f;
+    const auto add = [&](const char* key, uint32_t kind, int32_t number) {
+        if (count < kMaxListEntries)
+            AddListEntry(font, entries.data(), key, count, kind, 0, number);
+    };
+    add(kInfoKey, kEntryOrdinary, 0);
+    if (!PlayerFerrovant) {
+        entries.resize(size_t(count));
+        return entries;
+    }
+    const CFerrovant& machine = *PlayerFerrovant;
+
+    add("INT_PMENU_GLIDER_GLIDER", kEntryOpenHeader, 0);
+    add(g_GliderManager.GetRowNames().GetStringOrDefault(machine.hull.index), kEntryOrdinary, 0);
+    const auto addWorn = [&](const CEquipment& part, float price) {
+        const float maximum = part.MaximumWear();
+        if (part.wear > 0.0f && maximum != 0.0f)
+            repairAllCost += price / maximum * orgRepairFactor * repairFactor * part.wear;
+    };
+    addWorn(machine.hull, machine.hull.type ? machine.hull.type->price : 0.0f);
+    for (const CEquipment* part : { &machine.reactor, &machine.engine }) {
+        add(part->Name(), kEntryOrdinary, 0);
+        addWorn(*part, part->row ? part->row->price : 0.0f);
+    }
+
+    add("INT_PMENU_GLIDER_SHIELD", kEntryOpenHeader, 0);
+    add(machine.armour.index == -1 ? "INT_EMPTY_ARMOR" : machine.armour.Name(), kEntryOrdinary, 0);
+    const float armourMaximum = machine.armour.Maximum();
+    if (machine.armour.row && armourMaximum > 0.0f && machine.armourLevel < armourMaximum)
+        repairAllCost += (armourMaximum - machine.armourLevel) * (repairFactor / armourMaximum)
+            * machine.armour.row->price * orgRepairFactor * kArmourRepairShare;
+    add(machine.shield.index == -1 ? "INT_EMPTY_SHIELD" : machine.shield.Name(), kEntryOrdinary, 0);
+
+    add("INT_PMENU_GLIDER_GUN", kEntryOpenHeader, 0);
+    static constexpr struct {
+        const char* empty;
+        bool light;
+    } kMounts[] = { { "INT_EMPTY_LIGHT_GUN", true }, { "INT_EMPTY_HEAVY_GUN", false } };
+    for (int mount = 0; mount < 2; ++mount) {
+        const SItemRecord& gun = kMounts[mount].light ? machine.config.lightGun : machine.config.heavyGun;
+        const int32_t row = int32_t(gun.words[0]);
+        const SGliderType* type = machine.hull.type;
+        if (row >= 0 && row < g_GunManager.GunCount()) {
+            add(g_GunManager.GetRowNames().GetString(row), kEntryOrdinary, 0);
+            if (GunNeedsShells(machine, mount))
+                reloadAllCost += g_GunManager.GetGun(row).price * ammoFactor * kReloadShare;
+        } else if (type && (kMounts[mount].light ? type->specialB : type->specialA)) {
+            add(kMounts[mount].empty, kEntryOrdinary, 0);
+        }
+    }
+
+    add("INT_PMENU_GLIDER_EQUIPMENT", kEntryOpenHeader, 0);
+    for (int i = 0; i < std::min(machine.MountedCount(), CFerrovant::kMaxMounted); ++i)
+        add(machine.Mounted(i).Name(), kEntryOrdinary, 0);
+
+    add("INT_PMENU_GLIDER_AMMO", kEntryOpenHeader, 0);
+    for (int i = 0; i < std::clamp(machine.ammoCount, 0, CFerrovant::kMaxAmmo); ++i)
+        add(g_MissileManager.GetRowNames().GetStringOrDefault(machine.ammo[i].index), kEntryOrdinary,
+            machine.ammo[i].count);
+    entries.resize(size_t(count));
+    return entries;
+}
+
+void CMainMenu::ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8_t allowTrade)
+{
+    ZJ_TRACE("CMainMenu::ProcessBaseGliderItem");
+    // The own vehicle is the left list, a building's offers the right one.
+    MenuList& list = showAllCosts ? leftList : rightList;
+    const CMenuListEntry& item = *list.At(entry);
+    if (textPanel && textPanel->window)
+        textPanel->window->SetFlags(0, 0, 0);
+    if (std::strcmp(item.key, kInfoKey) != 0) {
+        noAccess = 0;
+        SetEqpData(item.key, showAllCosts || !allowTrade ? 1 : 0, allowTrade);
+        CXAnsiString title;
+        CXAnsiString body;
+        if (g_pScriptManager) {
+            g_pScriptManager->GetTextName(item.key, title);
+            g_pScriptManager->GetText(item.key, body);
+        }
+        ShowHTMLText(title, body, "", 0, 1);
+        return;
+    }
+    SetPreviewModel(-1);
+    if (!PlayerFerrovant)
+        return;
+    const CFerrovant& machine = *PlayerFerrovant;
+    const auto show = [&](const char* key, std::initializer_list<TextValue> values) {
+        CXAnsiString title;
+        if (g_pScriptManager)
+            g_pScriptManager->GetTextName(key, title);
+        const std::string text = FormatKeyText(key, values);
+        ShowHTMLText(title, CXAnsiString(text.c_str()), "", 0, 1);
+    };
+    show(kInfoKey, { Whole(TopSpeed(machine)), Whole(machine.GetCapacity()), Whole(machine.GetSumWeight()) });
+    show("INT_PMENU_GLIDER_INFO2",
+        { Whole(ArmourValue(machine)), Whole(machine.GetEnergyLevel(1)), Whole(machine.GetEnergyLevel(2)) });
+    show("INT_PMENU_GLIDER_INFO3",
+        { Whole(machine.GetShieldLevel(1)), Whole(machine.GetShieldLevel(2)), Whole(machine.GetArmorLevel(1)),
+            Whole(machine.GetArmorLevel(2)) });
+    if (!showAllCosts)
+        return;
+    // The amounts the commands charge: the cost rounded up to the next whole number.
+    if (repairAllCost > 0.0f)
+        show("INT_REPAIR_ALL", { Whole(repairAllCost + 1.0f) });
+    if (reloadAllCost > 0.0f)
+        show("INT_REAMMO_ALL", { Whole(reloadAllCost + 1.0f) });
+}
+
+void CMainMenu::SetEqpData(const char* key, uint8_t own, uint8_t inShop)
+{
+    ZJ_TRACE("CMainMenu::SetEqpData");
+    if (!PlayerFerrovant) {
+        SetPreviewModel(-1);
+        return;
+    }
+    SItemPricing pricing;
+    pricing.ammoFactor = ammoFactor;
+    pricing.repairFactor = repairFactor;
+    pricing.orgRepairFactor = orgRepairFactor;
+    pricing.network = MenuHost().State() == 3;
+    const SItemPage page = BuildItemPage(key, own != 0, inShop != 0, pricing, *PlayerFerrovant);
+    if (!page.found) {
+        SetPreviewModel(-1);
+        return;
+    }
+    for (const SItemLine& line : page.lines) {
+        std::string text;
+        for (int32_t p = 0; p < line.partCount; ++p) {
+            const SItemText& part = line.parts[p];
+            if (p > 0)
+                text += ' ';
+            if (part.count == 2)
+                text += FormatKeyText(part.key, { part.values[0], part.values[1] });
+            else if (part.count == 1)
+                text += FormatKeyText(part.key, { part.values[0] });
+            else
+                text += FormatKeyText(part.key, {});
+        }
+        ShowHTMLText(CXAnsiString(), CXAnsiString(text.c_str()), "", 0, 1);
+    }
+    offerCost = page.offerCost;
+    offerPrice = page.offerPrice;
+    offerWeight = page.offerWeight;
+    int32_t model = page.model;
+    if (model < 0 && g_pModelManager)
+        model = g_pModelManager->FindModel("MOD_TOV_DEFAULT");
+    SetPreviewModel(model);
+}
