@@ -1582,11 +1582,12 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
             n += object->type == type ? 1 : 0;
         return n;
     };
-    const auto frame = [] {
+    const auto frame = [this] {
         ObjectList.Run();
         ObjectList.PreMove();
         ObjectList.CheckCollision();
         ObjectList.Move();
+        m_sounds->ApplySettings(); // plays the frame's queued sounds
         GameClock += FrameTime;
     };
 
@@ -1612,33 +1613,33 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     EXPECT_GT(sounding, 0);
 
     ASSERT_GE(player->guns[CGliderObject::kBombLauncher].ammo, 1.0f) << "CFG_STARTUP carries bombs";
+    ASSERT_EQ(player->guns[CGliderObject::kRocketLauncher].assigned, 1) << "CFG_STARTUP's hull takes rockets";
     const int missilesBefore = count(CZJObject::kMissile);
     for (int i = 0; i < 10; ++i) {
         player->Fire(CGliderObject::kLightGun, 1.0f);
         frame();
     }
-    player->Fire(CGliderObject::kBombLauncher, 1.0f);
-    EXPECT_GT(count(CZJObject::kMissile), missilesBefore) << "shots and the bomb fly";
+    player->Fire(CGliderObject::kRocketLauncher, 1.0f);
+    frame();
+    EXPECT_GT(count(CZJObject::kMissile), missilesBefore) << "the rocket flies";
 
+    // A guard ahead is shot at, aimed at its centre, until it dies.
     CFerrovant guardMachine;
     const Vec3 ahead { player->frame.position.x + 60.0f * player->frame.matrix.m[2],
         player->frame.position.y + 60.0f * player->frame.matrix.m[6], 0.0f };
     CGliderObject* guard = make(guardMachine, "CFG_GUARD", ahead);
-    ASSERT_EQ(guard->guns[CGliderObject::kRocketLauncher].assigned, 1);
-    guard->aimDirection = Vec3 { player->frame.position.x - guard->frame.position.x,
-        player->frame.position.y - guard->frame.position.y, 0.0f };
-    Vec3Normalize(guard->aimDirection, guard->aimDirection);
-    const int rocketsBefore = count(CZJObject::kMissile);
-    PlayerObject = guard; // fired as its pilot would from the player's seat: no permission needed
-    guard->Fire(CGliderObject::kRocketLauncher, 1.0f);
-    PlayerObject = player;
-    EXPECT_GT(count(CZJObject::kMissile), rocketsBefore) << "the guard's rocket";
-
-    for (int i = 0; i < 200 && !guard->dead; ++i) {
-        guard->Damage(100.0f, guard->frame.position, 1, player, -1);
+    player->SetThrottle(0.0f);
+    player->controlX = 0.0f;
+    for (int i = 0; i < 6000 && !guard->dead; ++i) {
+        Vec3 aim { guard->frame.position.x - player->frame.position.x,
+            guard->frame.position.y - player->frame.position.y,
+            guard->frame.position.z - player->frame.position.z };
+        Vec3Normalize(player->aimDirection, aim);
+        player->Fire(i % 50 == 0 ? CGliderObject::kRocketLauncher : CGliderObject::kLightGun, 1.0f);
         frame();
     }
     ASSERT_EQ(guard->dead, 1);
+    EXPECT_EQ(player->dead, 0);
     bool blast = false;
     bool core = false;
     for (const CZJObject* object : ObjectList.Objects()) {
@@ -1656,6 +1657,11 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     EXPECT_TRUE(blast);
     EXPECT_TRUE(core);
     EXPECT_TRUE(ObjectList.IsDeletePending(guard));
+
+    // The bomb last: it falls close enough to hurt its thrower.
+    const int bombsBefore = count(CZJObject::kMissile);
+    player->Fire(CGliderObject::kBombLauncher, 1.0f);
+    EXPECT_GT(count(CZJObject::kMissile), bombsBefore) << "the bomb falls";
 
     ObjectList.Clear();
     PlayerObject = nullptr;

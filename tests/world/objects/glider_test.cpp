@@ -10,6 +10,7 @@
 #include "foundation/ResourceDBManager.h"
 #include "foundation/XMemBuffer.h"
 #include "net/wire/NetWire.h"
+#include "platform/sound/device.h"
 #include "world/db/CGliderManager.h"
 #include "world/db/CGoodsManager.h"
 #include "world/db/CGunManager.h"
@@ -22,6 +23,7 @@
 #include "world/terrain/CLocation.h"
 #include "world/terrain/Map.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -72,6 +74,7 @@ protected:
                 "[MIS_BOMB]\nTYPE=4\nWEIGHT=2\n[MIS_ROCKET]\nTYPE=2\nWEIGHT=3\n[MIS_BOMB2]\nTYPE=4\n"
                 "[MIS_SHELL]\nTYPE=1\n" },
             { "Товары", "[TOV_A]\nMASSA=2\n[TOV_B]\nMASSA=1\n" },
+            { "Звуки", "[SND_JUMP1]\n3DSound=1\n" },
             { "Конфигурации",
                 std::string("[CFG_ONE]\nNAME=CFG_ONE\nGLIDER=GL_ONE\nBOMB1=MIS_BOMB\nNUMBOMB1=4") + kMachine
                     + "[CFG_TWO]\nNAME=CFG_TWO\nGLIDER=GL_TWO\nBOMB1=MIS_BOMB\nNUMBOMB1=4\n"
@@ -282,8 +285,28 @@ TEST_F(GliderTest, GivingBackToAFullListKeepsTheLaunchersStock)
     }
 }
 
+// Records the attacks reported to the group.
+class AttackLog : public CFerroGroup {
+public:
+    void OnGroupAttacked(int attacker, float damage, bool relayed) override
+    {
+        attacks.push_back({ attacker, damage, relayed });
+    }
+    struct Attack {
+        int attacker;
+        float damage;
+        bool relayed;
+    };
+    std::vector<Attack> attacks;
+};
+
 TEST_F(GliderTest, JumpNeedsTwoSecondsAndEnergyAboveAHundred)
 {
+    plat::sound::SetDeviceKind(plat::sound::DeviceKind::Loopback);
+    CSoundManager sounds;
+    sounds.Init(CP1251("Звуки"));
+    ASSERT_TRUE(sounds.InitSound(nullptr));
+    g_pSoundManager = &sounds;
     Equip(machine, "CFG_ONE");
     struct Case {
         double later;
@@ -301,8 +324,10 @@ TEST_F(GliderTest, JumpNeedsTwoSecondsAndEnergyAboveAHundred)
         glider.velocity = {};
         GameClock = 10.0 + c.later;
         machine.energy = c.energy;
+        const int queued = sounds.GetQueuedCount();
         glider.Jump(1.0f);
         EXPECT_EQ(glider.velocity.z > 0.0f, c.jumps);
+        EXPECT_EQ(sounds.GetQueuedCount() - queued, c.jumps ? 1 : 0); // "SND_JUMP1"
         EXPECT_FLOAT_EQ(machine.energy, c.jumps ? c.energy - 100.0f : c.energy);
     }
     EXPECT_FLOAT_EQ(glider.velocity.z, 29.4f * 1.5f); // impulse / mass
@@ -312,6 +337,8 @@ TEST_F(GliderTest, JumpNeedsTwoSecondsAndEnergyAboveAHundred)
     bare.SetStrafe(1.0f);
     EXPECT_FLOAT_EQ(bare.velocity.z, 0.0f);
     EXPECT_FLOAT_EQ(bare.sideImpulse, 0.0f);
+    g_pSoundManager = nullptr;
+    plat::sound::SetDeviceKind(plat::sound::DeviceKind::Default);
 }
 
 TEST_F(GliderTest, ThrottleScalesByTheEngineAndTheAccelerator)
@@ -422,6 +449,47 @@ TEST_F(GliderTest, TheKillerOfThePlayerAndOfAMachineIsKnown)
         ASSERT_TRUE(machine.IsEffectActive());
         EXPECT_EQ(ZJEngine.killerId, playerDies ? 42 : 0);
         EXPECT_EQ(events.byPlayer.size(), 1u); // only the hunter's kill as the player
+    }
+}
+
+// Hits by a local glider are reported to the group of the one hit; remote copies report their own.
+TEST_F(GliderTest, AGroupHearsOfHitsOnItsMembersByLocalGliders)
+{
+    AttackLog group;
+    Equip(group.Member(0), "CFG_ONE");
+    CGliderObject hunter;
+    CZJObject thing;
+    glider.Damage(5.0f, glider.frame.position, 0, &hunter, -1);
+    ASSERT_EQ(group.attacks.size(), 1u);
+    EXPECT_EQ(group.attacks[0].attacker, -1); // the hunter belongs to no listed group
+    EXPECT_FLOAT_EQ(group.attacks[0].damage, 5.0f);
+    EXPECT_FALSE(group.attacks[0].relayed);
+    hunter.remote = 1;
+    glider.Damage(5.0f, glider.frame.position, 0, &hunter, -1);
+    glider.Damage(5.0f, glider.frame.position, 0, &thing, -1);
+    glider.Damage(5.0f, glider.frame.position, 0, nullptr, -1);
+    EXPECT_EQ(group.attacks.size(), 1u);
+}
+
+// Dust under a hovering glider is fed at full strength near the ground, and at none at the third
+// level of detail.
+TEST_F(GliderTest, DustHasNoStrengthAtTheThirdLevelOfDetail)
+{
+    Equip(machine, "CFG_ONE");
+    Environment.dieHeight = -1000.0f;
+    for (int lod : { 0, 3 }) {
+        SCOPED_TRACE(lod);
+        glider.lod = lod;
+        glider.dust.gap = 1;
+        glider.frame.SetPosition({ 100.0f, 100.0f, 2.0f });
+        glider.Run();
+        const int before = glider.dust.Count();
+        glider.frame.SetPosition({ 110.0f, 100.0f, 2.0f });
+        glider.Run();
+        float strongest = 0.0f;
+        for (int i = before; i < glider.dust.Count(); ++i)
+            strongest = std::max(strongest, glider.dust.Puff(i).strength);
+        EXPECT_EQ(strongest > 0.0f, lod == 0);
     }
 }
 
