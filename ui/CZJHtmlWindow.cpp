@@ -1,9 +1,6 @@
 #include "ui/CZJHtmlWindow.h"
 
-#include "foundation/BaseDirectory.h"
 #include "foundation/CallTrace.h"
-#include "foundation/ErrorLog.h"
-#include "platform/gfx/d3dx/d3dx.h"
 #include "platform/gfx/device.h"
 #include "render/CFont.h"
 #include "render/CModelManager.h"
@@ -15,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -49,14 +45,6 @@ CZJHtmlWindow::CZJHtmlWindow(int32_t left, int32_t top, int32_t right, int32_t b
 {
     if (g_pSurfaceManager)
         frameSurface = g_pSurfaceManager->FindSurface("SUF_HTML_RAMKA");
-}
-
-CZJHtmlWindow::~CZJHtmlWindow()
-{
-    for (SImage& image : images) {
-        if (image.surface)
-            image.surface->Release();
-    }
 }
 
 uint32_t CZJHtmlWindow::Alpha() const
@@ -128,49 +116,10 @@ void CZJHtmlWindow::GetImageSize(int32_t& width, int32_t& height, const char* na
     if (IsModel(name)) {
         width = kObjectWidth;
         height = kObjectHeight;
-    } else if (const SImage* image = GetImageData(name)) {
+    } else if (const CImageCache::SImage* image = GetImageData(name)) {
         width = image->width;
         height = image->height;
     }
-}
-
-const CZJHtmlWindow::SImage* CZJHtmlWindow::GetImageData(const char* name)
-{
-    ZJ_TRACE("CZJHtmlWindow::GetImageData");
-    if (!name || !name[0])
-        return nullptr;
-    for (int i = 0; i < imageCount; ++i) {
-        if (images[i].name == name) {
-            images[i].lastUse = ++useClock;
-            return &images[i];
-        }
-    }
-    plat::gfx::Device* device = g_Graphic.GetDevice();
-    const std::string path = BaseDirectory() + "Data\\Images\\" + name;
-    plat::gfx::d3dx::ImageInfo info {};
-    plat::gfx::Surface* surface = nullptr;
-    const bool loaded = device && plat::gfx::d3dx::GetImageInfoFromFile(path, info) == plat::gfx::Result::Ok
-        && device->CreateImageSurface(info.width, info.height, plat::gfx::Format::A8R8G8B8, &surface)
-            == plat::gfx::Result::Ok
-        && plat::gfx::d3dx::LoadSurfaceFromFile(
-               *surface, nullptr, path, nullptr, plat::gfx::d3dx::Filter::None, 0, nullptr)
-            == plat::gfx::Result::Ok;
-    if (!loaded) {
-        if (surface)
-            surface->Release();
-        char line[400];
-        std::snprintf(line, sizeof line, "CZJHtmlWindow::GetImageData can`t load image file='%s'", name);
-        WriteErrorLog(line);
-        return nullptr;
-    }
-    SImage* slot = imageCount < kCachedImages
-        ? &images[imageCount++]
-        : std::min_element(std::begin(images), std::end(images),
-            [](const SImage& a, const SImage& b) { return a.lastUse < b.lastUse; });
-    if (slot->surface)
-        slot->surface->Release();
-    *slot = { name, surface, int32_t(info.width), int32_t(info.height), ++useClock };
-    return slot;
 }
 
 void CZJHtmlWindow::RenderImage(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t clipX1,
@@ -183,7 +132,7 @@ void CZJHtmlWindow::RenderImage(int32_t x1, int32_t y1, int32_t x2, int32_t y2, 
     (void)clipY2;
     if (IsModel(name) || !g_pSurfaceManager)
         return;
-    const SImage* image = GetImageData(name);
+    const CImageCache::SImage* image = GetImageData(name);
     if (!image)
         return;
     g_pSurfaceManager->RenderSurfaceEx(

@@ -5,34 +5,19 @@
 // line 16 high.
 #pragma once
 
+#include "ui/CImageCache.h"
 #include "ui/CMHTLWindow.h"
 
 #include <cstdint>
-#include <memory>
-#include <string>
-
-namespace plat::gfx {
-class Surface;
-}
 
 class CZJHtmlWindow : public CMHTLWindow {
 public:
-    static constexpr int kCachedImages = 10;
     static constexpr int32_t kIconSize = 15;
     static constexpr int32_t kObjectWidth = 200;
     static constexpr int32_t kObjectHeight = 150;
     static constexpr int32_t kFramedWidth = 100;
 
-    struct SImage {
-        std::string name;
-        plat::gfx::Surface* surface = nullptr;
-        int32_t width = 0;
-        int32_t height = 0;
-        uint64_t lastUse = 0;
-    };
-
     CZJHtmlWindow(int32_t left, int32_t top, int32_t right, int32_t bottom);
-    ~CZJHtmlWindow() override;
 
     int32_t GetFontHeight(int32_t font) override;
     int32_t GetTextWidth(int32_t font, const char* text) override;
@@ -49,8 +34,8 @@ public:
     void DrawPlainText(int32_t x, int32_t y, const char* text, uint32_t colour);
 
     // The cached picture of that name, loading it when absent; null when it cannot be loaded.
-    const SImage* GetImageData(const char* name);
-    int CachedImages() const { return imageCount; }
+    const CImageCache::SImage* GetImageData(const char* name) { return images.Get(name); }
+    int CachedImages() const { return images.Count(); }
 
     float opacity = 1.0f;
 
@@ -61,8 +46,6 @@ protected:
     void PrintClipped(int32_t x, int32_t y, int32_t width, const char* text, uint32_t colour);
 
 private:
-    SImage images[kCachedImages];
-    int imageCount = 0;
-    uint64_t useClock = 0;
+    CImageCache images;
     int32_t frameSurface = -1;
 };
