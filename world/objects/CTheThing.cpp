@@ -109,7 +109,8 @@ void CTheThing::Init(const float* placement, int32_t thingKind)
     age = 0.0f;
     float scale = 1.0f;
     if (placement)
-        scale = std::sqrt(placement[0] * placement[0] + placement[1] * placement[1] + placement[2] * placement[2]);
+        scale = std::sqrt(
+            placement[0] * placement[0] + placement[1] * placement[1] + placement[2] * placement[2]);
     radius = 0.0f;
     if (modelIndex >= 0 && g_pModelManager && modelIndex < g_pModelManager->GetModelCount())
         radius = g_pModelManager->GetModelRadius(modelIndex) * scale;
@@ -117,7 +118,8 @@ void CTheThing::Init(const float* placement, int32_t thingKind)
 
 void CTheThing::Init()
 {
-    const auto row = std::find_if(std::begin(kKinds), std::end(kKinds), [&](const SKindRow& r) { return r.kind == kind; });
+    const auto row = std::find_if(
+        std::begin(kKinds), std::end(kKinds), [&](const SKindRow& r) { return r.kind == kind; });
     if (row == std::end(kKinds)) {
         WriteErrorLog("CTheThing::Init unknown type");
         modelIndex = -1;
@@ -203,7 +205,8 @@ bool CTheThing::Qualifies(const CGliderObject& glider) const
     const float dx = glider.frame.position.x - frame.position.x;
     const float dy = glider.frame.position.y - frame.position.y;
     const float horizontalSq = dx * dx + dy * dy;
-    return speedSq < kMaxSpeedSq && horizontalSq <= kReachSq && (horizontalSq <= kCloseSq || speedSq <= kSlowSq);
+    return speedSq < kMaxSpeedSq && horizontalSq <= kReachSq
+        && (horizontalSq <= kCloseSq || speedSq <= kSlowSq);
 }
 
 void CTheThing::LookForTakers()
@@ -257,7 +260,8 @@ bool CTheThing::GiveItem(CGliderObject& glider, const SThingItem& item)
     const int32_t amount = int32_t(std::min<uint32_t>(item.amount, INT32_MAX));
     if (row >= 0) {
         const int stocks = std::clamp(record.ammoCount, 0, CFerrovant::kMaxAmmo);
-        AmmoStock* stock = std::find_if(record.ammo, record.ammo + stocks, [&](const AmmoStock& s) { return s.index == row; });
+        AmmoStock* stock = std::find_if(
+            record.ammo, record.ammo + stocks, [&](const AmmoStock& s) { return s.index == row; });
         if (stock == record.ammo + stocks) {
             if (stocks == CFerrovant::kMaxAmmo)
                 return false;

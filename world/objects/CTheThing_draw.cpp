@@ -60,7 +60,10 @@ void CTheThing::Draw()
     if (onGround)
         return;
     if (EffectRenderManager.IsCollecting())
-        EffectRenderManager.AddEffect(Vec3LengthSq(Vec3 { frame.position.x - ViewFrame.position.x, frame.position.y - ViewFrame.position.y, frame.position.z - ViewFrame.position.z }), this, 0);
+        EffectRenderManager.AddEffect(
+            Vec3LengthSq(Vec3 { frame.position.x - ViewFrame.position.x,
+                frame.position.y - ViewFrame.position.y, frame.position.z - ViewFrame.position.z }),
+            this, 0);
     else
         DrawEffect(0);
 }
