@@ -177,11 +177,11 @@ TEST_F(GroupTacticsTest, TowersAreAlertedOnlyWhenTheGroupKnowsNobody)
     group.targets[0] = TargetRecord { 2, 2, 1.0f, 1.0f, 0.5f, 0.0f, 0 };
     group.OnGroupAttacked(2, 1.0f, false);
     for (const CTowerObject* tower : towers)
-        EXPECT_EQ(tower->alertTarget, nullptr);
+        EXPECT_EQ(tower->target, nullptr);
     group.targetCount = 0;
     group.OnGroupAttacked(2, 1.0f, false);
     for (size_t i = 0; i < towers.size(); ++i)
-        EXPECT_EQ(towers[i]->alertTarget, cases[i].alerted ? attacker : nullptr) << cases[i].distance;
+        EXPECT_EQ(towers[i]->target, cases[i].alerted ? attacker : nullptr) << cases[i].distance;
 }
 
 TEST_F(GroupTacticsTest, TheTeamCallsItsGroupBackAndReportsItFarOrAway)

@@ -404,10 +404,14 @@ TEST_F(GameClientTest, SendDataStopsPackingBeforeTheBufferRunsShort)
     EXPECT_EQ(Get<uint32_t>(m_fake->sent[1].bytes.data(), ObjectHeader::kCount), 5u);
 }
 
-// One record of a kind for an object, stamped `age` seconds before the game clock.
+// One record of a kind for an object, stamped `age` seconds before the game clock; a thing's
+// carries no items.
 Bytes Record(uint32_t networkId, uint8_t kind, double time, int type = 14, uint32_t sender = 0)
 {
-    Bytes bytes(kind == Record::kHit ? Hit::kSize : Record::kBaseSize);
+    const std::size_t size = kind == Record::kHit ? Hit::kSize
+        : type == CZJObject::kThing               ? Thing::SizeFor(0)
+                                                  : Record::kBaseSize;
+    Bytes bytes(size);
     if (kind == Record::kHit) {
         SHitRecord hit;
         hit.netId = networkId;
@@ -424,6 +428,7 @@ Bytes Record(uint32_t networkId, uint8_t kind, double time, int type = 14, uint3
         head.kind = kind;
         head.type = static_cast<uint32_t>(type);
         head.position[0] = 1.0f;
+        head.length = static_cast<uint16_t>(size);
         EncodeRecordHead(bytes.data(), bytes.size(), head);
     }
     return bytes;

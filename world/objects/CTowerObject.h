@@ -1,44 +1,61 @@
-// Stand-in until the world-object classes land: a gun tower (type code 22); Init takes the placement
-// into the frame and keeps the type id (the property text into name); Alert only records the target
-// and the timer.
+// CTowerObject (type 22): a fixed gun emplacement. Each frame it keeps or seeks a glider within its
+// range, turns its turret (yaw) and gun (pitch) towards it with rate-limited, damped motion and
+// fires when both are on the aim, the aggression allows and nothing else stands on the ray.
 #pragma once
 
+#include "foundation/NameKey32.h"
+#include "world/db/CGun.h"
 #include "world/objects/CZJObject.h"
-#include "world/objects/StandInInit.h"
 
-#include <cstdio>
+struct STowerType;
 
 class CTowerObject : public CZJObject {
 public:
     using CZJObject::Init;
-    CTowerObject()
-    {
-        type = 22;
-        alive = 1;
-        runs = 1;
-        hitByRays = 1;
-        solid = 0;
-        visible = 1;
-        targetable = 1;
-        notifyOnDelete = 1;
-    }
-    void Init(const float* placement, NameKey32 typeId, const char* propertyText)
-    {
-        TakePlacement(*this, placement);
-        typeKey = typeId;
-        if (propertyText)
-            std::snprintf(name, sizeof name, "%s", propertyText);
-    }
-    // Sets the target and a 5 s alert timer.
-    void Alert(CZJObject* glider)
-    {
-        alertTarget = glider;
-        alertTime = 5.0f;
-    }
+    static constexpr float kMinRange = 500.0f;
+    static constexpr float kAlertedRange = 1000.0f;
+    static constexpr float kMaxYawRate = 5.0f;
 
-    CZJObject* alertTarget = nullptr;
-    float alertTime = 0.0f;
+    CTowerObject();
+    ~CTowerObject() override;
 
-    // Read by the world-database tests until the class lands.
+    // Places the tower and takes its row (a missing id throws XRangeError with a log line), its
+    // radius, gun and range; the property text is the name.
+    void Init(const float* placement, NameKey32 typeId, const char* propertyText);
+    // Targets the glider at once and keeps it up to 1000 away.
+    void Alert(CZJObject* glider);
+
+    void Run() override;
+    void Draw() override;
+    void DrawEffect(int argument) override;
+    void ProcessDelete(CZJObject* deleted) override;
+    // A glider's hit alerts the tower; it takes no damage.
+    void Damage(float amount, const Vec3& point, int heavy, CZJObject* attacker, int damageClass) override;
+    const XDynamicArray<SCollisionTriangle>* GetModel() override;
+    // Fires the gun at the target when the terrain leaves the ray free and the nearest object on it
+    // is the target.
+    void Fire();
+
+    // Picks the target among the gliders within range: smallest squared distance, x 1e-5 when
+    // armed, strictly below range squared; the earlier wins a tie.
+    CZJObject* Seek() const;
+
+    uint8_t alerted = 0;
+    CZJObject* target = nullptr;
+    float aggression = 0.0f;
+    float yaw = 0.0f;
+    float pitch = 0.0f;
+    float pitchRate = 0.0f;
+    float yawRate = 0.0f;
+    CGun gun;
+    uint8_t burstReady = 0;
+    float range = 0.0f;
     NameKey32 typeKey {};
+
+private:
+    STowerType* Row() const;
+    void Aim(float dt);
+    Matrix4 TurretMatrix() const;
+    // The muzzle frame under the turret matrix; false without a gun or muzzle part.
+    bool MuzzleFrame(const Matrix4& turret, Matrix4& out) const;
 };

@@ -1,6 +1,7 @@
 // Fuzz entry: the save readers of world objects over the same bytes: the base object's full and
 // short records and its object-list record, named and unnamed; the moving object's and the
-// camera's records in both forms; the glider's, with and without a machine record.
+// camera's records in both forms; the glider's, with and without a machine record; the thing's,
+// named and unnamed.
 #include "tests/ai/fuzz_machine.h"
 
 #include "foundation/XMemBuffer.h"
@@ -9,6 +10,7 @@
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CTheThing.h"
 #include "world/objects/CZJObject.h"
 
 #include <cstddef>
@@ -65,6 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const bool shortForm : { false, true }) {
         Read(data, size, [&](XMemBuffer& s) { bare->LoadGame(s, &recordSize, shortForm); });
         Read(data, size, [&](XMemBuffer& s) { ridden->LoadGame(s, &recordSize, shortForm); });
+    }
+    for (const char* name : { "", "THING" }) {
+        auto* thing = new CTheThing;
+        std::strcpy(thing->name, name);
+        ObjectList.AddObject(thing);
+        Read(data, size, [&](XMemBuffer& s) { thing->LoadFromStream2(s); });
     }
     ObjectList.Clear();
     return 0;
