@@ -59,7 +59,7 @@ void CTrajectoryObject::Trace(const Vec3& start, const Vec3& velocity, float dam
     ZJ_TRACE("CTrajectoryObject::Trace");
     radius = traceRadius;
     SetPosition(start);
-    trail.Init(CSmoke::kStylePoints, 4000, Vec3 {}, 0.25f, 0.5f, 4.0f, 0.1f);
+    trail.tail = trail.head = trail.count = 0;
     impact = 0;
 
     Vec3 p = start;
@@ -68,9 +68,10 @@ void CTrajectoryObject::Trace(const Vec3& start, const Vec3& velocity, float dam
     bool hit = false;
     for (int step = 0; step < kMaxSteps && !hit; ++step) {
         v.z -= kGravity * kTraceStep;
-        const float speed = Vec3Length(v);
-        const float divisor = std::pow((speed * 0.001f + 1.0f) * damping, kTraceStep);
-        v = Vec3 { v.x / divisor, v.y / divisor, v.z / divisor };
+        // v / a^0.01 as v x exp(-0.01 ln a) to second order: 0.01 ln a stays far below 0.1 here.
+        const float x = kTraceStep * std::log((Vec3Length(v) * 0.001f + 1.0f) * damping);
+        const float factor = 1.0f - x + 0.5f * x * x;
+        v = Vec3 { v.x * factor, v.y * factor, v.z * factor };
         before = p;
         p = Vec3 { p.x + v.x * kTraceStep, p.y + v.y * kTraceStep, p.z + v.z * kTraceStep };
         trail.AddPuff(p, 1.0f, kDotColour);
