@@ -53,7 +53,7 @@ protected:
                 "[CFG_A]\nGLIDER = GL_A\nENGINE = EQP_BOOSTER\nREACTOR = EQP_BOOSTER\n" },
             { "anomal.txt", "@table Anomal\n@field TYPE int\n[AN_A]\nTYPE = 1\n" },
             { "soundzone.txt", "@table SoundZone\n@field PERIOD float\n[SZ_A]\nPERIOD = 3\n" },
-            { "boundary.txt", "@table Boundary\n@field Model text\n[BD_A]\nModel = MOD_ROCK\n" } };
+            { "boundary.txt", "@table Boundary\n@field Model text\n[BD_A]\n" } };
     }
 
     void SetUp() override
