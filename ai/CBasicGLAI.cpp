@@ -95,8 +95,7 @@ int CBasicGLAI::Level() const
 
 void CBasicGLAI::SetThrottle(float value)
 {
-    glider->throttle = value;
-    glider->drive = std::fabs(value);
+    glider->SetThrottle(value);
 }
 
 bool CBasicGLAI::TargetLost() const
@@ -106,7 +105,7 @@ bool CBasicGLAI::TargetLost() const
     if (target->type != 14)
         return false;
     const auto* other = static_cast<const CGliderObject*>(target);
-    return other->dead || !other->active;
+    return other->dead || !other->alive;
 }
 
 void CBasicGLAI::Run()
@@ -114,7 +113,7 @@ void CBasicGLAI::Run()
     ZJ_TRACE("CBasicGLAI::Run");
     if (glider->dead)
         return;
-    glider->hold = 0.0f;
+    glider->bankCoupling = 0.0f;
     clock += FrameTime * 10.0f;
     tick = int32_t(clock);
     switch (state) {
@@ -193,17 +192,17 @@ void CBasicGLAI::MoveTo(const Vec3& point, float speed, float radius, bool raise
 void CBasicGLAI::ProcessIdle()
 {
     const float t = FrameTime;
-    glider->hold = 1.0f;
+    glider->bankCoupling = 1.0f;
     SetThrottle(0.0f);
-    glider->sideThrust = 0.0f;
+    glider->SetStrafe(0.0f);
     float turn = 0.0f;
     if (idleTime > 0.0f) {
         switch (idleAction) {
         case 0:
-            glider->sideThrust = 0.25f;
+            glider->SetStrafe(0.25f);
             break;
         case 1:
-            glider->sideThrust = -0.25f;
+            glider->SetStrafe(-0.25f);
             break;
         case 2:
             turn = 0.5f;
@@ -216,10 +215,10 @@ void CBasicGLAI::ProcessIdle()
         }
         idleTime -= t;
     }
-    if (glider->turnInput != turn)
-        glider->SetTurnInput(turn);
-    if (glider->climbInput != 0.0f)
-        glider->SetClimbInput(0.0f);
+    if (glider->controlX != turn)
+        glider->SetControlX(turn);
+    if (glider->controlY != 0.0f)
+        glider->SetControlY(0.0f);
     if (Multiple(tick, 100)) {
         idleAction = Rand() % 4;
         idleTime = 0.5f;
@@ -258,14 +257,14 @@ void CBasicGLAI::GoTo(Vec3 point, float radius2, float speed, bool raise)
     float dist2 = 0.0f;
     const Vec3 n = Direction(glider->frame.position, point, dist2);
     if (dist2 < radius2 || dist2 == 0.0f) {
-        glider->hold = 1.0f;
+        glider->bankCoupling = 1.0f;
         Stop();
         return;
     }
     const Vec3& v = glider->velocity;
     const float speed2 = v.x * v.x + v.y * v.y + 1.0f;
     const float closing = Dot(n, v) / std::sqrt(speed2);
-    const float facing = speed > 1.0f ? 1.0f : Dot(n, glider->forward);
+    const float facing = speed > 1.0f ? 1.0f : Dot(n, glider->frame.forward);
     if (closing > 0.75f && speed2 < 625.0f) {
         blockedTime += t;
         if (blockedTime > 2.0f) {
@@ -279,7 +278,7 @@ void CBasicGLAI::GoTo(Vec3 point, float radius2, float speed, bool raise)
     if (facing > 0.75f && speed2 < 225.0f && stuckTime < 7.5f) {
         stuckTime += t;
         if (stuckTime > 3.0f) {
-            glider->sideThrust = stuckTime - std::floor(stuckTime) <= 0.5f ? 1.0f : -1.0f;
+            glider->SetStrafe(stuckTime - std::floor(stuckTime) <= 0.5f ? 1.0f : -1.0f);
             speed = -0.5f;
         }
     } else if (stuckTime < 3.0f || stuckTime > 7.5f) {
@@ -287,7 +286,7 @@ void CBasicGLAI::GoTo(Vec3 point, float radius2, float speed, bool raise)
     }
     const float near = speed * 3000.0f + 2.0f * radius2;
     if (closing < 0.0f && speed2 > 100.0f && dist2 < near && stuckTime < 3.0f) {
-        glider->hold = 1.0f;
+        glider->bankCoupling = 1.0f;
         SetThrottle(0.0f);
     } else if (dist2 > near) {
         SetThrottle(facing <= (speed >= 1.0f ? 0.5f : 0.9f) ? facing * speed * 0.15f : speed);
@@ -301,7 +300,7 @@ void CBasicGLAI::GoTo(Vec3 point, float radius2, float speed, bool raise)
 
 void CBasicGLAI::SteerTo(const Vec3& p, bool precise)
 {
-    const Vec3& f = glider->forward;
+    const Vec3& f = glider->frame.forward;
     float dist2 = 0.0f;
     const Vec3 n = Direction(glider->frame.position, p, dist2);
     if (dist2 == 0.0f)
@@ -325,10 +324,10 @@ void CBasicGLAI::SteerTo(const Vec3& p, bool precise)
         turn = std::clamp(c, -1.0f, 1.0f) * k;
         climb = std::clamp((f.z * h - n.z * fh) * g, -1.0f, 1.0f);
     }
-    if (glider->turnInput != turn)
-        glider->SetTurnInput(turn);
-    if (glider->climbInput != climb)
-        glider->SetClimbInput(climb);
+    if (glider->controlX != turn)
+        glider->SetControlX(turn);
+    if (glider->controlY != climb)
+        glider->SetControlY(climb);
 }
 
 void CBasicGLAI::ProcessAttack()
@@ -357,14 +356,14 @@ void CBasicGLAI::ProcessAttack()
     }
     float dist2 = 0.0f;
     const Vec3 n = Direction(glider->frame.position, target->frame.position, dist2);
-    const float facing = dist2 < 1.0f ? 1.0f : Dot(glider->forward, n);
+    const float facing = dist2 < 1.0f ? 1.0f : Dot(glider->frame.forward, n);
     const Vec3& v = glider->velocity;
     if (dist2 < 625.0f) {
         SetThrottle(-0.5f);
     } else if (dist2 <= 36100.0f) {
         SetThrottle(0.0f);
     } else if (Dot(v, n) < 0.0f && Dot(v, v) < 100.0f) {
-        glider->hold = 1.0f;
+        glider->bankCoupling = 1.0f;
         SetThrottle(0.0f);
     } else {
         SetThrottle(facing < 0.5f ? 0.5f : params.closingThrottle);
@@ -377,7 +376,7 @@ void CBasicGLAI::ProcessAttack()
     }
     SteerTo(aim, true);
     if (Multiple(tick, params.sidePeriod))
-        glider->sideThrust = RandomSide();
+        glider->SetStrafe(RandomSide());
     if (facing <= 0.9f)
         return;
     if (dist2 >= params.gunRange * params.gunRange) {
@@ -402,13 +401,13 @@ void CBasicGLAI::ProcessRetreat()
         return;
     }
     SteerTo(target->frame.position, true);
-    const float ahead = Dot(glider->forward, toGoal);
+    const float ahead = Dot(glider->frame.forward, toGoal);
     SetThrottle(ahead > 0.5f ? 1.0f : ahead == 0.5f ? 0.0f : -1.0f);
     if (Multiple(tick, 100))
-        glider->sideThrust = RandomSide();
+        glider->SetStrafe(RandomSide());
     float dist2 = 0.0f;
     const Vec3 n = Direction(glider->frame.position, target->frame.position, dist2);
-    const float facing = dist2 < 1.0f ? 1.0f : Dot(glider->forward, n);
+    const float facing = dist2 < 1.0f ? 1.0f : Dot(glider->frame.forward, n);
     if (facing <= 0.9f)
         return;
     if (dist2 >= 62500.0f) {

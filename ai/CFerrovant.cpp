@@ -205,10 +205,10 @@ void CFerrovant::Run(float dt)
         power *= 1.2f;
     energy += t * power;
     energy -= t * shield.Power();
-    if (glider->speed != 0.0f) {
-        const float d = glider->drive;
+    if (glider->thrust != 0.0f) {
+        const float d = glider->throttle;
         float cost = d * d * t * engine.Power();
-        if (glider->speed <= 0.0f)
+        if (glider->thrust <= 0.0f)
             cost *= 1.5f;
         if (player && Flag(kEqpFuelExpander))
             cost *= 0.8f;
@@ -345,11 +345,8 @@ bool CFerrovant::IsEffectActive() const
 void CFerrovant::Reset()
 {
     dead = 0;
-    if (glider != nullptr) {
-        glider->deathTime = 0.0f;
-        glider->deathSpin = 0.0f;
-        glider->deathStarted = 0;
-    }
+    if (glider != nullptr)
+        glider->dead = 0;
     Restore();
     UpdateRatingLevel(rating, level);
 }

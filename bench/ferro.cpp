@@ -146,11 +146,10 @@ void BM_MachinesFrame(benchmark::State& state)
         m->record.ApplyConfig(0, false, 0);
         m->record.glider = &m->glider;
         m->glider.ferrovant = &m->record;
-        m->glider.ai = &m->ai;
         m->glider.frame.SetPosition({ float(i * 10), float(i % 7) * 20.0f, 0.0f });
         m->glider.velocity = { 5.0f, 1.0f, 0.0f };
-        m->glider.speed = 5.0f;
-        m->glider.drive = 0.5f;
+        m->glider.thrust = 5.0f;
+        m->glider.throttle = 0.5f;
         m->ai.glider = &m->glider;
         if (i % 2 == 0)
             m->ai.Attack(&enemy);

@@ -63,6 +63,8 @@ public:
     CComplexObject* GetModel(int index);
     float GetModelRadius(int index);
     int FindModel(const char* name) const { return m_rowNames.Find(name); }
+    // The row's name; a bad index throws XRangeError.
+    const char* GetModelName(int index) const { return m_rowNames.GetString(index); }
     int GetModelCount() const { return m_modelCount; }
     const SModelRecord& GetRecord(int index) const;
 

@@ -270,7 +270,7 @@ void CRenderer::DrawAimingMark(const CGliderObject& glider)
 {
     if (!g_pTextureManager)
         return;
-    const Vec3 direction = aimForward ? glider.forward : glider.aim;
+    const Vec3 direction = aimForward ? glider.frame.forward : glider.aimDirection;
     float distance = 10000.0f;
     if (CameraMode == 1) {
         Vec3 hit;
@@ -380,7 +380,7 @@ std::vector<std::string> CRenderer::InfoPanelLines(const CGliderObject& target)
             return std::string(key ? key : "");
         return std::string(name.Text());
     };
-    add("INT_INF_GLIDERS_IS", nameOf(target.typeKey.text));
+    add("INT_INF_GLIDERS_IS", nameOf(target.TypeName()));
     const char* guns[2] = { "INT_INF_LIGHTGUN_IS", "INT_INF_HEAVYGUN_IS" };
     for (int mount = 0; mount < 2; ++mount) {
         const int32_t row = int32_t(target.guns[mount].item.words[0]);

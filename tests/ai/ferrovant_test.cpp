@@ -301,8 +301,8 @@ TEST_F(FerrovantTest, RunBalancesEnergyWithinTheReactorsRange)
     other.ApplyConfig(Config("CFG_ALL"), false, 0);
     other.energy = 100.0f;
     other.shieldLevel = 100.0f;
-    glider.speed = -1.0f;
-    glider.drive = 0.5f;
+    glider.thrust = -1.0f;
+    glider.throttle = 0.5f;
     other.Mounted(0).active = 1;
     other.Run(1.0f);
     const float step = -1.0f - 0.5f + 10.0f - 1.0f - 0.25f * 2.0f * 1.5f - 2.5f;

@@ -28,6 +28,7 @@
 #include "render/CModelManager.h"
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
+#include "tools/world/glider_verb.h"
 #include "tools/world/group_verbs.h"
 #include "tools/world/hover_verb.h"
 #include "tools/world/machine_verbs.h"
@@ -119,7 +120,8 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
                           "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
                           "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
-                          "       zoq-world frames DIR LOCATION X Y Z HEADING N\n";
+                          "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+                          "       zoq-world glider DIR TYPE\n";
 
 constexpr char kHelp[]
     = "usage: zoq-world info DIR LOCATION\n"
@@ -132,6 +134,7 @@ constexpr char kHelp[]
       "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
       "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
       "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+      "       zoq-world glider DIR TYPE\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
       "trade runs the hourly trade tick HOURS times (0 when not given) and prints every\n"
@@ -144,7 +147,9 @@ constexpr char kHelp[]
       "from (X, Y, Z) over the location for SECONDS at 1/60 s, printing it every 0.5 s and\n"
       "whether it settled. query asks the object list once: the nearest object on a ray, or\n"
       "the objects of one type within a radius. frames runs N frames of the object passes\n"
-      "from a free camera facing HEADING degrees (0 = +y, 90 = +x) and prints the draw lists.\n";
+      "from a free camera facing HEADING degrees (0 = +y, 90 = +x) and prints the draw lists.\n"
+      "glider loads the tables only and prints what the glider type TYPE gives a glider: its\n"
+      "radius and hover scale before and after the hull is set, damping, steering and mounts.\n";
 
 int Usage()
 {
@@ -449,6 +454,16 @@ int Configs(const std::string& dir)
     return 0;
 }
 
+int Glider(const std::string& dir, const std::string& type)
+{
+    GameFolder folder(dir);
+    if (!zoq::tools::world::PrintGlider(type.c_str())) {
+        std::fprintf(stderr, "zoq-world: unknown glider %s\n", type.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 int Machine(const std::string& dir, const std::string& file, const std::string& form)
 {
     std::error_code ec;
@@ -528,6 +543,8 @@ int main(int argc, char** argv)
         return Usage();
     if (command == "configs" && argc == 3)
         run = [&] { return Configs(argv[2]); };
+    if (command == "glider" && argc == 4)
+        run = [&] { return Glider(argv[2], argv[3]); };
     const std::string form = argc == 5 ? argv[4] : "";
     if (command == "machine" && (form == "wire" || form == "full"))
         run = [&] { return Machine(argv[2], argv[3], form); };

@@ -91,6 +91,11 @@ CZJObject* CGliderManager::CreateNetObject(const uint8_t* record)
     glider->networkId = fields.networkId;
     glider->remote = 1;
     glider->owned = 0;
+    // The pilot rides the record's hull with empty mounts until its machine block arrives.
+    pilot.config.glider.words[0] = uint32_t(glider->typeIndex);
+    for (SItemRecord* gun : { &pilot.config.lightGun, &pilot.config.heavyGun, &pilot.config.rocketGun })
+        gun->words[0] = uint32_t(-1);
+    pilot.hull.Set(pilot.config.glider);
     glider->AssignFerrovant(&pilot);
     CGliderObject* added = AddToObjectList(std::move(glider));
     ObjectList.AddToExtraList(added);

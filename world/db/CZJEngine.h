@@ -103,6 +103,8 @@ public:
     float engineMaxSpeed;
     int32_t ids2[kWellKnown2Count];
     SLocMusic music;
+    // The object that destroyed the player's machine; 0 none. The game flow clears it at respawn.
+    int32_t killerId = 0;
 };
 
 extern CZJEngine ZJEngine;

@@ -12,3 +12,8 @@ SPlayerControl PlayerControl {};
 float ShieldHits = 0.0f;
 float ArmourHits = 0.0f;
 float HullHits = 0.0f;
+uint8_t NightLight = 0;
+int32_t SituationState = 0;
+int32_t ReplayMode = 0;
+uint8_t GliderAnimation = 1;
+CTheThing* PlayerCore = nullptr;

@@ -42,3 +42,13 @@ extern SPlayerControl PlayerControl;
 extern float ShieldHits;
 extern float ArmourHits;
 extern float HullHits;
+
+class CTheThing;
+// The glider's game-flow flags, until the game flow owns them: the player's night light, the
+// situation state (1: the player's glider is in deadly water), the replay recorder's mode (4 compact),
+// cfg.ini GliderAnimation, and the core thrown out when the player's glider died.
+extern uint8_t NightLight;
+extern int32_t SituationState;
+extern int32_t ReplayMode;
+extern uint8_t GliderAnimation;
+extern CTheThing* PlayerCore;

@@ -53,12 +53,12 @@ TEST_F(FactoryTest, NetworkGlidersGetTheirRowOrTheDefaultType)
         int32_t row;
         const char* type;
     };
-    for (const Case& c : { Case { -1, "_DEFAULT_" }, Case { 1, "GL_HEAVY" } }) {
+    for (const Case& c : { Case { -1, "GL_LIGHT" }, Case { 1, "GL_HEAVY" } }) {
         SCOPED_TRACE(c.row);
         const auto record = Record(0x00500007u + uint32_t(c.row + 1), 14, c.row);
         auto* glider = dynamic_cast<CGliderObject*>(ZJEngine.CreateNetObject(record.data()));
         ASSERT_NE(glider, nullptr);
-        EXPECT_STREQ(glider->typeKey.text, c.type);
+        EXPECT_STREQ(glider->TypeName(), c.type);
         EXPECT_EQ(glider->networkId, 0x00500007u + uint32_t(c.row + 1));
         EXPECT_EQ(glider->remote, 1);
         EXPECT_EQ(glider->owned, 0);

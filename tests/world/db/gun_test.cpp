@@ -2,6 +2,9 @@
 // fire, energy, instant hits and fans of projectiles.
 #include "tests/world/db/world_fixture.h"
 
+#include "ai/CFerroGroup.h"
+#include "ai/CFerrovant.h"
+
 #include "foundation/CTimer.h"
 #include "foundation/PakManager.h"
 #include "foundation/ResourceDBManager.h"
@@ -277,6 +280,11 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
     auto* stone = new CZJObject;
     stone->type = 3;
     ObjectList.AddObject(stone);
+    // The shooter's group; a target riding with it is refused.
+    CFerroGroup group;
+    group.memberCount = 2;
+    group.members[0].group = &group;
+    shooter->ferrovant = &group.members[0];
 
     Location.Init();
     struct Case {
@@ -304,7 +312,7 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
         PlaceOnAim(target, c.object == target ? 145 : -1);
         // The shooter stands on its own aim: its ray passes it by.
         PlaceOnAim(shooter, 10);
-        shooter->refuseTargets = c.refuse ? 1 : 0;
+        target->ferrovant = c.refuse ? &group.members[1] : nullptr;
         Arm(kRay, shooter);
         Frame(0.1f, true);
         EXPECT_EQ(target->hits.size(), c.damages ? 1u : 0u);

@@ -24,38 +24,42 @@ zoq::test::RunResult RunTool(const std::vector<std::string>& arguments)
 
 class WorldToolTest : public WorldDbTest {
 protected:
+    static constexpr const char* kGliders = "@table Глайдеры\n@field WEIGHT float\n[GL_A]\nWEIGHT = 10\n";
+
+    // The record database of the game folder "world", with that glider table.
+    static std::vector<std::pair<std::string, std::string>> Tables(const std::string& gliders)
+    {
+        return { { "textures.txt",
+                     "@table Текстуры\n@field Filename text\n[TEX_SUN_FRONT]\nFilename = a.tm\n"
+                     "[TEX_KT_ALL]\nFilename = b.tm\n" },
+            { "models.txt",
+                "@table Модели\n@field Filename text\n@field Radius float\n[MOD_ROCK]\nFilename = "
+                "r.mdl\nRadius = 1\n" },
+            { "sounds.txt", "@table Звуки\n@field Filename text\n[SND_BLD_DOOR_OPEN]\nFilename = d.wav\n" },
+            { "music.txt", "@table Музыка\n@field Filename text\n[MUS_OBSERVER]\nFilename = o.ogg\n" },
+            { "stones.txt",
+                "@table Камни\n@field Model text\n[ST_ROCK]\nModel = MOD_ROCK\n[ST_SMALL]\nModel = "
+                "MOD_ROCK\n" },
+            { "trees.txt", "@table Деревья\n@field Flexibility float\n[TR_OAK]\nFlexibility = 0.5\n" },
+            { "gliders.txt", gliders },
+            { "helpers.txt", "@table Хелперы\n@field TYPE int\n[HLP_GATE]\nTYPE = 3\n" },
+            { "roads.txt", "@table Дороги\n@field Model text\n[RD]\nModel = MOD_ROCK\n" },
+            { "weapons.txt", "@table Оружие\n@field TYPE int\n[GUN_BOMB_LAUNCHER]\nTYPE = 1\n" },
+            { "equipment.txt", "@table Оборудование\n@field TYPE int\n[EQP_BOOSTER]\nTYPE = 2\n" },
+            { "orgs.txt",
+                "@table Организации\n@field ICON int\n[ORG_PLAYER]\nICON = 1\n[ORG_FREE]\nICON = 2\n" },
+            { "configs.txt",
+                "@table Конфигурации\n@field GLIDER text\n@field ENGINE text\n@field REACTOR text\n"
+                "[CFG_A]\nGLIDER = GL_A\nENGINE = EQP_BOOSTER\nREACTOR = EQP_BOOSTER\n" },
+            { "anomal.txt", "@table Anomal\n@field TYPE int\n[AN_A]\nTYPE = 1\n" },
+            { "soundzone.txt", "@table SoundZone\n@field PERIOD float\n[SZ_A]\nPERIOD = 3\n" },
+            { "boundary.txt", "@table Boundary\n@field Model text\n[BD_A]\nModel = MOD_ROCK\n" } };
+    }
+
     void SetUp() override
     {
         WorldDbTest::SetUp();
-        WriteDatabase("world/Data/DB.dat",
-            {
-                { "textures.txt",
-                    "@table Текстуры\n@field Filename text\n[TEX_SUN_FRONT]\nFilename = a.tm\n"
-                    "[TEX_KT_ALL]\nFilename = b.tm\n" },
-                { "models.txt",
-                    "@table Модели\n@field Filename text\n@field Radius float\n[MOD_ROCK]\nFilename = "
-                    "r.mdl\nRadius = 1\n" },
-                { "sounds.txt",
-                    "@table Звуки\n@field Filename text\n[SND_BLD_DOOR_OPEN]\nFilename = d.wav\n" },
-                { "music.txt", "@table Музыка\n@field Filename text\n[MUS_OBSERVER]\nFilename = o.ogg\n" },
-                { "stones.txt",
-                    "@table Камни\n@field Model text\n[ST_ROCK]\nModel = MOD_ROCK\n[ST_SMALL]\nModel = "
-                    "MOD_ROCK\n" },
-                { "trees.txt", "@table Деревья\n@field Flexibility float\n[TR_OAK]\nFlexibility = 0.5\n" },
-                { "gliders.txt", "@table Глайдеры\n@field WEIGHT float\n[GL_A]\nWEIGHT = 10\n" },
-                { "helpers.txt", "@table Хелперы\n@field TYPE int\n[HLP_GATE]\nTYPE = 3\n" },
-                { "roads.txt", "@table Дороги\n@field Model text\n[RD]\nModel = MOD_ROCK\n" },
-                { "weapons.txt", "@table Оружие\n@field TYPE int\n[GUN_BOMB_LAUNCHER]\nTYPE = 1\n" },
-                { "equipment.txt", "@table Оборудование\n@field TYPE int\n[EQP_BOOSTER]\nTYPE = 2\n" },
-                { "orgs.txt",
-                    "@table Организации\n@field ICON int\n[ORG_PLAYER]\nICON = 1\n[ORG_FREE]\nICON = 2\n" },
-                { "configs.txt",
-                    "@table Конфигурации\n@field GLIDER text\n@field ENGINE text\n@field REACTOR text\n"
-                    "[CFG_A]\nGLIDER = GL_A\nENGINE = EQP_BOOSTER\nREACTOR = EQP_BOOSTER\n" },
-                { "anomal.txt", "@table Anomal\n@field TYPE int\n[AN_A]\nTYPE = 1\n" },
-                { "soundzone.txt", "@table SoundZone\n@field PERIOD float\n[SZ_A]\nPERIOD = 3\n" },
-                { "boundary.txt", "@table Boundary\n@field Model text\n[BD_A]\nModel = MOD_ROCK\n" },
-            });
+        WriteDatabase("world/Data/DB.dat", Tables(kGliders));
         ObjectsFile file;
         ObjectBlock stones;
         stones.code = 3;
@@ -237,7 +241,7 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
         { "groups", "a", "b", "1", "2" }, { "hover", "a", "b", "1", "2", "3" },
         { "hover", "a", "b", "1", "2", "3", "0" }, { "hover", "a", "b", "1", "y", "3", "1" },
         { "hover", "a", "b", "1", "2", "nan", "1" }, { "frames", "a", "b", "1", "2", "3", "45", "0" },
-        { "frames", "a", "b", "1", "2", "3", "45" } };
+        { "frames", "a", "b", "1", "2", "3", "45" }, { "glider", "a" }, { "glider", "a", "b", "c" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
@@ -251,7 +255,8 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
             "       zoq-world hover DIR LOCATION X Y Z SECONDS\n"
             "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
             "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
-            "       zoq-world frames DIR LOCATION X Y Z HEADING N\n");
+            "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+            "       zoq-world glider DIR TYPE\n");
     }
     std::filesystem::create_directories("empty");
     const zoq::test::RunResult result = RunTool({ "info", "empty", "x.zjp" });
@@ -322,6 +327,37 @@ TEST_F(WorldToolTest, QueryPrintsTheRayHitOrItsEndAndTheObjectsNear)
 } // namespace
 
 namespace {
+
+// glider on a row with every value set: the radius and hover scale of Init (x 4) and of the hull
+// (x 3), the coefficients from the row, no points on a model without a file; an unknown type fails.
+TEST_F(WorldToolTest, GliderPrintsWhatItsTypeGivesAGlider)
+{
+    WriteDatabase("world/Data/DB.dat",
+        Tables(
+            "@table Глайдеры\n@field MODEL text\n@field STANDARD int\n@field RESFRONT float\n"
+            "@field RESSIDE float\n@field RESTOP float\n@field TURBULENCE float\n@field STABFRONT float\n"
+            "@field STABSIDE float\n@field ROTATESPEED float\n@field CAREEN float\n@field DELTAT float\n"
+            "[GL_A]\nSTANDARD = 1\n"
+            "[GL_SCOUT]\nMODEL = MOD_ROCK\nSTANDARD = 2\nRESFRONT = 1.5\nRESSIDE = 2.5\nRESTOP = 0.75\n"
+            "TURBULENCE = 9\nSTABFRONT = 0.5\nSTABSIDE = 0.25\nROTATESPEED = 90\nCAREEN = 2\nDELTAT = 3\n"));
+    const zoq::test::RunResult result = RunTool({ "glider", "world", "GL_SCOUT" });
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    char steer[160];
+    std::snprintf(steer, sizeof steer, "steer pitch=%g roll=%g turn=%g drift=%g spare=%g\n",
+        double(1.0f / (0.5f + 0.0001f)), double(1.0f / (0.25f + 0.0001f)),
+        double(3.1415927f * 90.0f * 0.0055555557f), double(2.0f * 0.075f), double(3.0f * 0.1f));
+    EXPECT_EQ(result.out,
+        std::string("glider GL_SCOUT row=1 model=MOD_ROCK standard=2\n"
+                    "init radius=4 hover_scale=0.95\n"
+                    "hull radius=3 hover_scale=1.05 probes=0,0,0\n"
+                    "damping travel=1.5 scale=100 lift=0.75 side=2.5\n")
+            + steer + "mounts light=-1 heavy=-1 fire=-1 fire1=-1 rocket_launcher=1 points=0\n");
+
+    const zoq::test::RunResult unknown = RunTool({ "glider", "world", "NOPE" });
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, "zoq-world: unknown glider NOPE\n");
+    EXPECT_EQ(unknown.out, "");
+}
 
 // The machine commands: the configurations, and machine records the tool reads back.
 class WorldToolMachineTest : public WorldToolTest {

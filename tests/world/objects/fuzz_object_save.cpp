@@ -1,10 +1,13 @@
 // Fuzz entry: the save readers of world objects over the same bytes: the base object's full and
 // short records and its object-list record, named and unnamed; the moving object's and the
-// camera's records in both forms.
+// camera's records in both forms; the glider's, with and without a machine record.
+#include "tests/ai/fuzz_machine.h"
+
 #include "foundation/XMemBuffer.h"
 #include "foundation/XRangeError.h"
 #include "world/objects/CCamera.h"
 #include "world/objects/CDynamicObject.h"
+#include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
 
@@ -49,6 +52,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const bool shortForm : { false, true }) {
         Read(data, size, [&](XMemBuffer& s) { moving->LoadGame(s, &recordSize, shortForm); });
         Read(data, size, [&](XMemBuffer& s) { camera->LoadGame(s, &recordSize, shortForm); });
+    }
+
+    UseMachineTables();
+    CFerrovant machine;
+    machine.ApplyConfig(0, false, 0);
+    auto* bare = new CGliderObject;
+    auto* ridden = new CGliderObject;
+    ridden->AssignFerrovant(&machine);
+    ObjectList.AddObject(bare);
+    ObjectList.AddObject(ridden);
+    for (const bool shortForm : { false, true }) {
+        Read(data, size, [&](XMemBuffer& s) { bare->LoadGame(s, &recordSize, shortForm); });
+        Read(data, size, [&](XMemBuffer& s) { ridden->LoadGame(s, &recordSize, shortForm); });
     }
     ObjectList.Clear();
     return 0;
