@@ -159,6 +159,7 @@ void PublishSettings()
     g_RenderSettings.textureCompression = GameSettings.TextureCompression;
     g_RenderSettings.codepage = GameSettings.Codepage;
     VisibleRadius = GameSettings.VisibleRadius;
+    GliderAnimation = GameSettings.GliderAnimation ? 1 : 0;
     FullReflection = GameSettings.FullReflection ? 1 : 0;
     ModelQuality = GameSettings.ModelQuality;
 }

@@ -96,10 +96,11 @@ TEST_F(SettingsTest, keysConvertAsTheKeySetSays)
                 EXPECT_FALSE(s.Video);
             },
             "signed values" },
-        { "VisibleRadius=300\r\nTextureBPS=16\r\n",
+        { "VisibleRadius=300\r\nTextureBPS=16\r\nGliderAnimation=0\r\n",
             [](const SGameSettings&) {
                 EXPECT_EQ(VisibleRadius, 300);
                 EXPECT_EQ(g_RenderSettings.textureBPS, 16);
+                EXPECT_EQ(GliderAnimation, 0);
             },
             "published to the lower layers" },
     };

@@ -12,8 +12,10 @@
 #include "tests/net/wire_fixture.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
+#include "tests/support/ini_tables.h"
 #include "tests/support/text_table.h"
 #include "ui/CMessager.h"
+#include "world/db/CMissileManager.h"
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJObject.h"
@@ -471,7 +473,12 @@ TEST_F(GameClientTest, LoadObjectsAppliesRecordsByKindAgeAndTime)
     }
     EXPECT_EQ(known->netLag, 1.0e-8f);
 
-    // Unknown objects: a thing is created (and initialised), an unknown type is not.
+    // Unknown objects: a thing and a missile of a projectile row are created (and initialised),
+    // an unknown type is not.
+    SetBaseDirectory(m_dir.string());
+    zoq::test::UseIniTables({ { plat::win::Utf8ToCp1251("Снаряды"), "[MIS_A]\nTYPE=2\n" } });
+    g_MissileManager.Init(plat::win::Utf8ToCp1251("Снаряды").c_str());
+    SetBaseDirectory("");
     Load(m_client,
         { Record(0x300001, Record::kState, 99.0, 21), Record(0x300002, Record::kState, 99.0, 99),
             Record(0x300003, Record::kForced, 99.0, 16), Record(0x300004, Record::kFinal, 99.0, 14) });

@@ -10,9 +10,12 @@
 //       size=WxH color=0x[AA]RRGGBB color2=... seed=<n> (default: from the path), and
 //       text=<words joined by _> textsize=<pixels> drawn in color2 over the middle, and
 //       tiles=<N> for an atlas of N x N frames, frame k the pattern moved by k pixels
-//   <path> model kind=<glider|building|tree|stone|missile|thing|gun|flash|horizon|tuft|pebble|billboard>
+//   <path> model
+//   kind=<glider|building|tree|stone|missile|thing|gun|flash|flame|horizon|tuft|pebble|billboard>
 //          texture=<row of "Текстуры"> [channels=FIRE,OPEN (morph channels added to the first
-//          part)] [type=2|3 (the billboard's part type)]
+//          part)] [type=2|3 (the billboard's part type)] [grid=<n> frametime=<seconds> (the first
+//          part's n x n frame atlas and the seconds a frame shows)] [glow=<row of "Текстуры"> (a
+//          camera-facing billboard of type 3 after the model's parts)]
 //   <path> font pixels=<n>  a ".kwd" glyph file and its ".dds" texture beside it: every printable
 //                           Windows-1251 character of DejaVu Sans
 #include "platform/win/text.h"
@@ -227,10 +230,14 @@ bool AddModel(ProducerContext& context, const Recipe& recipe, RecipeParams& para
     kinds.push_back("billboard");
     std::string kind;
     std::string textureUtf8 = params.Text("texture", "");
+    std::string glowUtf8 = params.Text("glow", "");
     std::vector<std::string> channels;
     int64_t type = 2;
+    int64_t grid = 0;
+    double frameTime = 0.0;
     const bool ok = params.Choice("kind", kinds, "stone", kind) && params.List("channels", channels)
-        && params.Int("type", 2, 2, 3, type) && params.Finish();
+        && params.Int("type", 2, 2, 3, type) && params.Int("grid", 0, 0, 16, grid)
+        && params.Float("frametime", 0.0, 0.0, 10.0, frameTime) && params.Finish();
     if (!ok) {
         error = params.Error();
         return false;
@@ -247,20 +254,40 @@ bool AddModel(ProducerContext& context, const Recipe& recipe, RecipeParams& para
         }
     }
     context.set.NeedRow(CP1251("Текстуры"), texture, "a part texture of " + ToUtf8(recipe.path));
+    std::string glow;
+    if (!glowUtf8.empty()) {
+        if (!ToCp1251(glowUtf8, glow) || glow.size() > 31) {
+            error = recipe.origin.Where() + ": glow=<row of the texture table, at most 31 bytes>";
+            return false;
+        }
+        context.set.NeedRow(CP1251("Текстуры"), glow, "a glow texture of " + ToUtf8(recipe.path));
+    }
     DataFile& file = context.set.AddFile(recipe.path, recipe.origin, true);
-    file.make = [kind, texture, channels, type](Bytes& out, std::string& why) {
+    file.make = [kind, texture, channels, type, grid, frameTime, glow](Bytes& out, std::string& why) {
         SModelFile model;
-        if (kind == "billboard") {
+        const auto billboard = [](uint32_t partType, const std::string& name) {
             SModelPartBlock part;
-            part.record.type = uint32_t(type);
+            part.record.type = partType;
             SetName(part.record.name, "BILLBOARD");
-            SetName(part.record.textures[0], texture);
+            SetName(part.record.textures[0], name);
             part.record.groupMask = 0xF;
             part.record.flags = modelfile::kFacesCamera;
-            model.parts.push_back(std::move(part));
+            return part;
+        };
+        if (kind == "billboard") {
+            model.parts.push_back(billboard(uint32_t(type), texture));
         } else if (!model::MakeModel(kind, texture, model)) {
             why = "the model writer has no kind '" + kind + "'";
             return false;
+        }
+        if (grid != 0 || frameTime != 0.0) {
+            SModelPartBlock& first = model.parts.front();
+            if (!first.model) {
+                why = "the first part has no mesh to animate";
+                return false;
+            }
+            first.model->frameGrid = int32_t(grid);
+            first.model->frameTime = float(frameTime);
         }
         if (!channels.empty()) {
             SModelPartBlock& first = model.parts.front();
@@ -272,6 +299,8 @@ bool AddModel(ProducerContext& context, const Recipe& recipe, RecipeParams& para
                 first.model->channels.push_back(LiftChannel(name, first.model->mesh));
             first.model->channelCount = uint32_t(first.model->channels.size());
         }
+        if (!glow.empty())
+            model.parts.push_back(billboard(modelfile::kPartBillboard2, glow));
         out = model::EncodeModelFile(model);
         return true;
     };

@@ -226,6 +226,30 @@ void MakeFlash(std::string_view texture, SModelFile& out)
     out.parts.push_back(std::move(part));
 }
 
+// A nozzle flame: three animated quads crossed about the Y axis, 60 degrees apart, each a part
+// of its own ("FLAME", "FLAME1", "FLAME2") with the flash's atlas, timing and slot.
+void MakeFlame(std::string_view texture, SModelFile& out)
+{
+    static constexpr const char* kNames[3] = { "FLAME", "FLAME1", "FLAME2" };
+    for (int k = 0; k < 3; ++k) {
+        MeshBuilder quad;
+        quad.AddQuad(1);
+        const float a = float(k) * 3.14159265f / 3.0f;
+        for (MeshBuilder::Vertex& v : quad.vertices) {
+            const float x = v.position[0];
+            v.position[0] = x * std::cos(a);
+            v.position[2] = x * std::sin(a);
+            v.normal[0] = std::sin(a);
+            v.normal[2] = -std::cos(a);
+        }
+        SModelPartBlock part = ModelPart(kPartModel, kNames[k], texture, quad.Build());
+        part.model->frameGrid = 4;
+        part.model->frameTime = 0.05f;
+        part.model->shaderSlot = 38;
+        out.parts.push_back(std::move(part));
+    }
+}
+
 // A ring of hills around the origin, seen from inside: 96 columns of three rows rising from
 // below the ground to a crest of two overlaid waves. Its one part carries three textures (the
 // hills, texture + "_DETAIL" and texture + "_CLOUDS") and the detail stage's scale.
@@ -299,6 +323,7 @@ constexpr KindRow kKinds[] = {
     { "thing", MakeThing },
     { "gun", MakeGun },
     { "flash", MakeFlash },
+    { "flame", MakeFlame },
     { "horizon", MakeHorizon },
     { "tuft", MakeTuft },
     { "pebble", MakePebble },

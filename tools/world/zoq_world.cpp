@@ -11,6 +11,8 @@
 // zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH | near X Y Z RADIUS TYPE and zoq-world
 // frames DIR LOCATION X Y Z HEADING N: one object-list query, or N frames of the object passes
 // from a free camera (tools/world/query_verbs.cpp).
+// zoq-world effects DIR [NAME...]: loads the tables with no location and prints each projectile
+// and explosion row as its object comes out of Init (tools/world/effects_verb.cpp).
 #include "ai/CFerroGroupList.h"
 #include "ai/CZJTrade.h"
 #include "audio/CMusicMng.h"
@@ -28,6 +30,7 @@
 #include "render/CModelManager.h"
 #include "render/Graphic.h"
 #include "render/TextureManager.h"
+#include "tools/world/effects_verb.h"
 #include "tools/world/glider_verb.h"
 #include "tools/world/group_verbs.h"
 #include "tools/world/hover_verb.h"
@@ -121,6 +124,7 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
                           "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
                           "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+                          "       zoq-world effects DIR [NAME...]\n"
                           "       zoq-world glider DIR TYPE\n";
 
 constexpr char kHelp[]
@@ -134,6 +138,7 @@ constexpr char kHelp[]
       "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
       "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
       "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+      "       zoq-world effects DIR [NAME...]\n"
       "       zoq-world glider DIR TYPE\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
       "name inside DIR, as the game names it). info prints what they hold, one line a fact;\n"
@@ -148,6 +153,8 @@ constexpr char kHelp[]
       "whether it settled. query asks the object list once: the nearest object on a ray, or\n"
       "the objects of one type within a radius. frames runs N frames of the object passes\n"
       "from a free camera facing HEADING degrees (0 = +y, 90 = +x) and prints the draw lists.\n"
+      "effects loads the tables only and prints every projectile and explosion row (or the\n"
+      "rows NAME) as its missile or explosion comes out of Init.\n"
       "glider loads the tables only and prints what the glider type TYPE gives a glider: its\n"
       "radius and hover scale before and after the hull is set, damping, steering and mounts.\n";
 
@@ -548,6 +555,12 @@ int main(int argc, char** argv)
     const std::string form = argc == 5 ? argv[4] : "";
     if (command == "machine" && (form == "wire" || form == "full"))
         run = [&] { return Machine(argv[2], argv[3], form); };
+    if (command == "effects" && argc >= 3) {
+        run = [&] {
+            const GameFolder folder(argv[2]);
+            return zoq::tools::world::PrintEffects(std::vector<std::string>(argv + 3, argv + argc));
+        };
+    }
     if (command == "path" && argc == 6) {
         run = [&] {
             int status = 0;

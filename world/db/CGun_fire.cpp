@@ -3,6 +3,7 @@
 // missiles or fans of projectiles.
 #include "world/db/CGun.h"
 
+#include "ai/CFerrovant.h"
 #include "audio/CSoundManager.h"
 #include "foundation/CTimer.h"
 #include "foundation/CTransform.h"
@@ -69,16 +70,17 @@ struct CGun::SVolley {
     int shots = 0; // at most 2
     float interval = 0.0f; // seconds between shots
     float cost = 0.0f; // energy a shot, or a second of a continuous weapon
-    CGliderObject* payer = nullptr; // the glider owner, which pays in energy
+    CGliderObject* payer = nullptr; // the glider owner, which pays from its machine's reactor
 
-    // A later shot of this frame is paid on its own.
-    bool PayAgain() const
+    // Takes the cost from the payer's reactor; a glider without a machine holds no energy.
+    bool Pay() const
     {
         if (!payer)
             return true;
-        if (!(payer->energy > cost))
+        CFerrovant* machine = payer->ferrovant;
+        if (!machine || !(machine->energy > cost))
             return false;
-        payer->energy -= cost;
+        machine->energy -= cost;
         return true;
     }
 };
@@ -132,7 +134,7 @@ CZJObject* CGun::Launch(const Vec3& muzzle, const Vec3& direction, float velocit
     if (IsPlayersGun()) {
         if (CGliderObject* player = AsGlider(PlayerObject); player && player->target) {
             missile->target = player->target;
-            missile->hasTarget = 1;
+            missile->targetLocked = 1;
         }
     }
     return missile;
@@ -214,12 +216,9 @@ void CGun::FIRE(const Matrix4& frame, Matrix4 mount, Vec3 aimDirection, float ve
             return;
         }
     }
-    if (volley.payer && reloadTimer <= 0.0f) {
-        if (!(volley.payer->energy > volley.cost)) {
-            StopFireSound(false);
-            return;
-        }
-        volley.payer->energy -= volley.cost;
+    if (reloadTimer <= 0.0f && !volley.Pay()) {
+        StopFireSound(false);
+        return;
     }
 
     fireCounter = 2;
@@ -292,7 +291,7 @@ void CGun::FireInstantHit(const SVolley& volley, const Matrix4& frame)
 void CGun::FireMissiles(const SVolley& volley, const Matrix4& frame, float velocityFactor)
 {
     for (int k = 0; k < volley.shots; ++k) {
-        if (k > 0 && !volley.PayAgain())
+        if (k > 0 && !volley.Pay())
             continue;
         const float offset = float(k) * volley.interval - reloadTimer;
         if (desc->doubleGun)
@@ -319,7 +318,7 @@ bool CGun::FireFan(const SVolley& volley, const Matrix4& frame, float velocityFa
         return false;
     const int fan = std::clamp(desc->fanSize, 1, 5);
     for (int k = 0; k < volley.shots; ++k) {
-        if (k > 0 && !volley.PayAgain())
+        if (k > 0 && !volley.Pay())
             return false;
         const float offset = float(k) * volley.interval - reloadTimer;
         if (desc->doubleGun)

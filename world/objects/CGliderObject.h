@@ -147,8 +147,6 @@ public:
     CFerroGroup* netGroup = nullptr; // owned: the group made for a glider from the network
     plat::gfx::Light headlight {};
     plat::gfx::Light headGlow {};
-    // The reactor's energy that the guns spend until they pay from the machine record.
-    float energy = 0.0f;
 
 private:
     void InitPlacement(const float* placement, int32_t row);

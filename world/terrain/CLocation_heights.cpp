@@ -110,7 +110,8 @@ MapCell* CLocation::LoadNear(int column, int row)
 
 MapPointView CLocation::GetCell(int gx, int gy)
 {
-    if (gx < 0 || gy < 0 || gx > 64 * blocksX || gy > 64 * blocksY)
+    // No map loaded: every point reads the default.
+    if (blocksX <= 0 || blocksY <= 0 || gx < 0 || gy < 0 || gx > 64 * blocksX || gy > 64 * blocksY)
         return MapPointView {};
     const int column = std::min(blocksX - 1, gx >> 6);
     const int row = std::min(blocksY - 1, gy >> 6);

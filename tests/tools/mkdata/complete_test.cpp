@@ -61,9 +61,13 @@
 #include "world/db/CZJEngine.h"
 #include "world/db/ResourceIds.h"
 #include "world/objects/CAnomalZonePoint.h"
+#include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CSoundZonePoint.h"
+#include "world/objects/CSplinterObject.h"
+#include "world/objects/CTheThing.h"
 #include "world/objects/CZJObject.h"
+#include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
 
@@ -72,6 +76,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -1159,6 +1164,74 @@ TEST_F(CompleteTest, CockpitAtlasPaintsEveryPieceAndWarningsHaveEightRows)
     }
 }
 
+// Every projectile row fired from 40 units above a flat spot of location1, 30 degrees below the
+// horizon, runs (and draws) at 0.02 s until it and its sub-missiles are gone (at most 60 s): no
+// position goes NaN, rockets and bombs leave their explosion, and nothing is logged.
+TEST_F(CompleteTest, EveryProjectileFliesAndEndsOverLocation1)
+{
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    Vec3 spot {};
+    bool found = false;
+    for (float y = 600; y < 4000 && !found; y += 160) {
+        for (float x = 600; x < 4000 && !found; x += 160) {
+            const float h = Location.GetHeight(Vec3 { x, y, 0 }, true, true);
+            found = true;
+            for (float dx = -100; dx <= 100; dx += 20)
+                for (float dy = -40; dy <= 40; dy += 20)
+                    found = found && Location.GetHeight(Vec3 { x + dx, y + dy, 0 }, true, true) == h
+                        && Location.GetHeight(Vec3 { x + dx, y + dy, 0 }, false, true) == h;
+            spot = Vec3 { x, y, h };
+        }
+    }
+    ASSERT_TRUE(found);
+    const float savedFrameTime = FrameTime;
+    const float savedPrevFrameTime = prevFrameTime;
+    const double savedClock = GameClock;
+    FrameTime = prevFrameTime = 0.02f;
+    const float pitch = std::numbers::pi_v<float> / 6.0f;
+    const Vec3 heading { std::cos(pitch), 0.0f, -std::sin(pitch) };
+    for (int row = 0; row < g_MissileManager.GetRowCount(); ++row) {
+        const SMissileType& desc = g_MissileManager.GetDesc(row);
+        const char* name = g_MissileManager.GetRowNames().GetString(row);
+        CTransform frame;
+        frame.SetDirection(heading);
+        frame.SetPosition(Vec3 { spot.x - 60.0f, spot.y, spot.z + 40.0f });
+        NameKey32 key {};
+        std::memcpy(key.text, &row, 4);
+        const int32_t before = ObjectList.lastObjectId;
+        g_MissileManager.CreateObject(key, frame.matrix.m, nullptr);
+        bool exploded = false;
+        bool flying = true;
+        for (int step = 0; step < 3000 && flying; ++step) {
+            ObjectList.Run();
+            ObjectList.PreMove();
+            ObjectList.CheckCollision();
+            ObjectList.Move();
+            ObjectList.Pack();
+            GameClock += 0.02;
+            flying = false;
+            for (CZJObject* object : ObjectList.Objects()) {
+                const Vec3& p = object->frame.position;
+                if (object->type == CZJObject::kMissile) {
+                    flying = true;
+                    object->DrawEffect(0);
+                    ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << name;
+                }
+                exploded = exploded
+                    || (object->type == CZJObject::kExplosion && object->id > before
+                        && object->typeIndex == desc.explosion.Index());
+            }
+        }
+        EXPECT_FALSE(flying) << name;
+        EXPECT_TRUE(exploded || (desc.kind != 2 && desc.kind != 4)) << name;
+    }
+    FrameTime = savedFrameTime;
+    prevFrameTime = savedPrevFrameTime;
+    GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
+}
+
 // Every explosion row made on the ground of location1 (its objects cleared) runs at 0.02 s until
 // it has removed itself and its splinters have landed and gone (at most 70 s): no position goes
 // NaN and nothing is logged.
@@ -1217,5 +1290,128 @@ TEST_F(CompleteTest, EveryExplosionPlaysOutOnTheGroundOfLocation1)
         ObjectList.Clear();
     }
     FrameTime = savedFrameTime;
+    EXPECT_EQ(Logged(), "");
+}
+
+// Gliders on location1: the player's CFG_STARTUP glider runs 600 frames of throttle and turns
+// above START1, staying 6 or more above the ground with its dust and engine sound, and fires its
+// light gun and a bomb; a CFG_GUARD glider 60 units ahead fires a rocket and is hit until it dies:
+// its death blast, the machine's core carried off on a splinter, and its deletion. Nothing is
+// logged.
+TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
+{
+    Vec3 start {};
+    std::istringstream source(ReadText(fs::path(ZOQ_DATA_DIR) / "locations/location1.txt"));
+    for (std::string line; std::getline(source, line);) {
+        std::istringstream words(line);
+        std::string word, type;
+        int code = 0;
+        float x = 0, y = 0, z = 0;
+        if (words >> word && word == "object" && words >> code >> type >> x >> y >> z
+            && line.find("prop=START1") != std::string::npos)
+            start = Vec3 { x, y, 0.0f };
+    }
+    ASSERT_NE(start.x, 0.0f) << "START1 is in the source";
+    Location.SizeBufferPools(8, 8);
+    ZJEngine.Load("location1.zjp");
+    const float savedFrameTime = FrameTime;
+    const double savedClock = GameClock;
+    FrameTime = 0.02f;
+
+    const auto make = [](CFerrovant& machine, const char* config, const Vec3& at) {
+        machine.ApplyConfig(FerrovantConfigList.Find(config), true, 0);
+        auto* glider = new CGliderObject;
+        const float z = Location.GetHeight(at, true, true) + 10.0f;
+        const float placement[16] = { 1, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, at.x, at.y, z, 1 };
+        glider->Init(placement, MakeNameKey32(g_GliderManager.GetRowNames().GetString(machine.hull.index)));
+        glider->AssignFerrovant(&machine);
+        ObjectList.AddObject(glider);
+        return glider;
+    };
+    const auto count = [](int type) {
+        int n = 0;
+        for (const CZJObject* object : ObjectList.Objects())
+            n += object->type == type ? 1 : 0;
+        return n;
+    };
+    const auto frame = [] {
+        ObjectList.Run();
+        ObjectList.PreMove();
+        ObjectList.CheckCollision();
+        ObjectList.Move();
+        GameClock += FrameTime;
+    };
+
+    CFerrovant playerMachine;
+    CGliderObject* player = make(playerMachine, "CFG_STARTUP", start);
+    PlayerObject = player;
+    int lowest = 1000;
+    int dusty = 0;
+    int sounding = 0;
+    for (int i = 0; i < 600; ++i) {
+        m_sounds->SetListener(player->frame.position, Vec3 { 0, 1, 0 }, Vec3 { 0, 0, 1 });
+        player->SetThrottle(0.5f);
+        player->controlX = (i / 100) % 2 ? 0.5f : -0.5f;
+        frame();
+        const Vec3 p = player->frame.position;
+        ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << i;
+        lowest = std::min(lowest, int(p.z - Location.GetHeight(p, true, true)));
+        dusty += player->dust.Count() > 0 ? 1 : 0;
+        sounding += player->engineSoundHandle != -1 ? 1 : 0;
+    }
+    EXPECT_GE(lowest, 6);
+    EXPECT_GT(dusty, 0);
+    EXPECT_GT(sounding, 0);
+
+    ASSERT_GE(player->guns[CGliderObject::kBombLauncher].ammo, 1.0f) << "CFG_STARTUP carries bombs";
+    const int missilesBefore = count(CZJObject::kMissile);
+    for (int i = 0; i < 10; ++i) {
+        player->Fire(CGliderObject::kLightGun, 1.0f);
+        frame();
+    }
+    player->Fire(CGliderObject::kBombLauncher, 1.0f);
+    EXPECT_GT(count(CZJObject::kMissile), missilesBefore) << "shots and the bomb fly";
+
+    CFerrovant guardMachine;
+    const Vec3 ahead { player->frame.position.x + 60.0f * player->frame.matrix.m[2],
+        player->frame.position.y + 60.0f * player->frame.matrix.m[6], 0.0f };
+    CGliderObject* guard = make(guardMachine, "CFG_GUARD", ahead);
+    ASSERT_EQ(guard->guns[CGliderObject::kRocketLauncher].assigned, 1);
+    guard->aimDirection = Vec3 { player->frame.position.x - guard->frame.position.x,
+        player->frame.position.y - guard->frame.position.y, 0.0f };
+    Vec3Normalize(guard->aimDirection, guard->aimDirection);
+    const int rocketsBefore = count(CZJObject::kMissile);
+    PlayerObject = guard; // fired as its pilot would from the player's seat: no permission needed
+    guard->Fire(CGliderObject::kRocketLauncher, 1.0f);
+    PlayerObject = player;
+    EXPECT_GT(count(CZJObject::kMissile), rocketsBefore) << "the guard's rocket";
+
+    for (int i = 0; i < 200 && !guard->dead; ++i) {
+        guard->Damage(100.0f, guard->frame.position, 1, player, -1);
+        frame();
+    }
+    ASSERT_EQ(guard->dead, 1);
+    bool blast = false;
+    bool core = false;
+    for (const CZJObject* object : ObjectList.Objects()) {
+        if (object->type == CZJObject::kExplosion) {
+            const char* name = g_ExploManager.GetRowNames().GetStringOrDefault(object->typeIndex);
+            blast = blast || std::string(name) == "EXP_GLIDER" || std::string(name) == "EXP_GLIDER_2";
+        }
+        if (object->type == CZJObject::kSplinter) {
+            const auto* carried = static_cast<const CSplinterObject*>(object)->source;
+            core = core
+                || (carried && carried->type == CZJObject::kThing
+                    && static_cast<const CTheThing*>(carried)->kind == 257);
+        }
+    }
+    EXPECT_TRUE(blast);
+    EXPECT_TRUE(core);
+    EXPECT_TRUE(ObjectList.IsDeletePending(guard));
+
+    ObjectList.Clear();
+    PlayerObject = nullptr;
+    FrameTime = savedFrameTime;
+    GameClock = savedClock;
     EXPECT_EQ(Logged(), "");
 }

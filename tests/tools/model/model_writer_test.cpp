@@ -59,6 +59,7 @@ TEST(ModelKinds, partTableOfEachKind)
         { "thing", "0 BODY,1 FX,4 GLOW" },
         { "gun", "0 BODY,1 FX,1 FX1,1 FX2" },
         { "flash", "0 FLASH" },
+        { "flame", "0 FLAME,0 FLAME1,0 FLAME2" },
     };
     for (const auto& row : kRows) {
         SModelFile file;

@@ -65,7 +65,8 @@ protected:
         m_savedFrameTime = FrameTime;
         m_player = new CGliderObject;
         ObjectList.AddObject(m_player);
-        m_player->energy = 1.0e6f;
+        m_player->ferrovant = &m_machine;
+        m_machine.energy = 1.0e6f;
         PlayerObject = m_player;
     }
     void TearDown() override
@@ -131,6 +132,7 @@ protected:
     }
 
     CGun m_gun;
+    CFerrovant m_machine; // the player's: its reactor pays the shots
     CGliderObject* m_player = nullptr;
     Matrix4 m_frame { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 20, 30, 1 } };
     Matrix4 m_mount { { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 2, 0, 0, 1 } };
@@ -230,9 +232,9 @@ TEST_F(GunTest, AContinuousWeaponOverheatsAfterTwentySecondsAndRecoversBelowHalf
         held += 0.1f;
     }
     EXPECT_NEAR(held, 20.0f, 0.15f);
-    const float energy = m_player->energy;
+    const float energy = m_machine.energy;
     Frame(0.1f, true);
-    EXPECT_FLOAT_EQ(m_player->energy, energy); // refused
+    EXPECT_FLOAT_EQ(m_machine.energy, energy); // refused
     float rest = 0;
     while (m_gun.overheated && rest < 30.0f) {
         Frame(0.1f, false);
@@ -272,19 +274,19 @@ TEST_F(GunTest, AnAmmunitionWeaponRefusesBelowOneAndReloads)
 
 TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
 {
+    // The shooter rides member 0 of a group; a target riding member 1 is a friend.
+    CFerroGroup team;
+    team.memberCount = 2;
     auto* shooter = new CGliderObject;
     ObjectList.AddObject(shooter);
-    shooter->energy = 1000.0f;
+    shooter->ferrovant = &team.members[0];
+    team.members[0].energy = 1000.0f;
+    CFerrovant stranger;
     auto* target = new TargetGlider;
     ObjectList.AddObject(target);
     auto* stone = new CZJObject;
     stone->type = 3;
     ObjectList.AddObject(stone);
-    // The shooter's group; a target riding with it is refused.
-    CFerroGroup group;
-    group.memberCount = 2;
-    group.members[0].group = &group;
-    shooter->ferrovant = &group.members[0];
 
     Location.Init();
     struct Case {
@@ -312,7 +314,7 @@ TEST_F(GunTest, AnAIGunFiresOnlyAtAnAllowedGliderInClearSight)
         PlaceOnAim(target, c.object == target ? 145 : -1);
         // The shooter stands on its own aim: its ray passes it by.
         PlaceOnAim(shooter, 10);
-        target->ferrovant = c.refuse ? &group.members[1] : nullptr;
+        target->ferrovant = c.refuse ? &team.members[1] : &stranger;
         Arm(kRay, shooter);
         Frame(0.1f, true);
         EXPECT_EQ(target->hits.size(), c.damages ? 1u : 0u);
@@ -335,7 +337,7 @@ TEST_F(GunTest, AnInstantHitDamagesExplodesAndCostsEnergy)
     ObjectList.AddObject(target);
     UseTerrain(-1);
     PlaceOnAim(target, 40);
-    m_player->energy = 100.0f;
+    m_machine.energy = 100.0f;
     Arm(kRay, m_player);
     Frame(0.1f, true);
     ASSERT_EQ(target->hits.size(), 1u);
@@ -345,14 +347,14 @@ TEST_F(GunTest, AnInstantHitDamagesExplodesAndCostsEnergy)
     EXPECT_FLOAT_EQ(m_gun.shotLength, 40.0f);
     EXPECT_FLOAT_EQ(m_gun.shotEnds[0].y, 60.0f);
     EXPECT_EQ(Count(15), 1);
-    EXPECT_FLOAT_EQ(m_player->energy, 40.0f); // 60 a shot at one shot a second
+    EXPECT_FLOAT_EQ(m_machine.energy, 40.0f); // 60 a shot at one shot a second
     // Not enough energy: refused.
     for (int i = 0; i < 20; ++i)
         Frame(0.1f, true);
     EXPECT_EQ(target->hits.size(), 1u);
-    EXPECT_FLOAT_EQ(m_player->energy, 40.0f);
+    EXPECT_FLOAT_EQ(m_machine.energy, 40.0f);
     // A network copy of another player's glider deals no damage.
-    m_player->energy = 1000.0f;
+    m_machine.energy = 1000.0f;
     m_player->remote = 1;
     Frame(1.0f, true);
     ASSERT_EQ(target->hits.size(), 2u);
@@ -369,7 +371,7 @@ TEST_F(GunTest, AFanFiresOneToFiveProjectiles)
         SCOPED_TRACE(c.projectiles);
         ObjectList.Clear();
         m_player = new CGliderObject;
-        m_player->energy = 1.0e6f;
+        m_player->ferrovant = &m_machine;
         ObjectList.AddObject(m_player);
         PlayerObject = m_player;
         Arm(c.gun, m_player);

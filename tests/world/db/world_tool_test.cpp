@@ -256,6 +256,7 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
             "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
             "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
             "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+            "       zoq-world effects DIR [NAME...]\n"
             "       zoq-world glider DIR TYPE\n");
     }
     std::filesystem::create_directories("empty");
