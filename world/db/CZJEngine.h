@@ -4,12 +4,23 @@
 // objects that arrive from the network. One global object, ZJEngine. Main thread only.
 #pragma once
 
+#include "foundation/NameKey32.h"
 #include "world/db/SLocMusic.h"
 
 #include <cstdint>
 
+class CBuildingObject;
 class CZJObject;
 class DefaultManager;
+
+// The location action a building publishes when the player's glider stands in its entrance; the
+// game flow and the building menu read and clear it.
+struct SPendingAction {
+    uint8_t actionPending = 0; // the entrance flag
+    uint32_t actionCode = 0; // 1: enter the building
+    NameKey32 actionBuilding {}; // the building's name
+    NameKey32 actionBuildingType {}; // its type id
+};
 
 // Set by CZJEngine::LoadConfig: cfg.ini [ZJCONFIG] FIXCURSOR is 1.
 extern uint8_t g_FixCursor;
@@ -86,6 +97,9 @@ public:
     // A glider (14), a projectile (16) or a thing (21) from an object network record; null for
     // any other kind.
     CZJObject* CreateNetObject(const uint8_t* record);
+
+    SPendingAction pendingAction;
+    CBuildingObject* currentBuilding = nullptr; // the building of the pending action
 
     int32_t ids1[kWellKnown1Count];
     int32_t soploSounds[4]; // nozzle sound ids
