@@ -10,6 +10,7 @@
 #include "foundation/ErrorLog.h"
 #include "foundation/Numeric.h"
 #include "foundation/Rand.h"
+#include "foundation/SharedText.h"
 #include "foundation/XMemBuffer.h"
 #include "foundation/XRangeError.h"
 #include "render/CComplexObject.h"
@@ -94,7 +95,7 @@ void CBuildingObject::Init(const float* placement, NameKey32 typeId, const char*
         std::snprintf(name, sizeof name, "%s", propertyText);
     const int row = g_BuildingManager.FindRow(typeId.text);
     if (row < 0) {
-        LogPrintf("CBuildingObject::Init unknown building type '%s'", typeId.text);
+        WriteErrorLog(FormatSharedText("CBuildingObject::Init unknown building type '%s'", typeId.text));
         throw XRangeError();
     }
     typeIndex = row;
@@ -179,7 +180,8 @@ void CBuildingObject::FirstRun()
     Vec3 d;
     Vec3Sub(d, doorPoint, roadPoint);
     if (node && Vec3LengthSq(d) > kRoadReachSq)
-        LogPrintf("CBuildingObject::Run road item and building is too far gameid='%s'", name);
+        WriteErrorLog(
+            FormatSharedText("CBuildingObject::Run road item and building is too far gameid='%s'", name));
 }
 
 void CBuildingObject::Run()
@@ -411,7 +413,7 @@ void CBuildingObject::LoadFromStream2(XMemBuffer& stream)
     CZJObject::LoadFromStream2(stream);
     const uint32_t count = stream.ReadU32();
     if (count > uint32_t(kMaxGroups)) {
-        LogPrintf("CBuildingObject::LoadFromStream2 group count %u", count);
+        WriteErrorLog(FormatSharedText("CBuildingObject::LoadFromStream2 group count %u", count));
         throw XRangeError();
     }
     groupCount = 0;
@@ -420,7 +422,8 @@ void CBuildingObject::LoadFromStream2(XMemBuffer& stream)
         stream.Read(groupName, 32);
         CFerroGroup* group = FerroGroupList.FindGroupByName(groupName);
         if (!group) {
-            LogPrintf("CBuildingObject::LoadFromStream2 group not found '%s'", groupName);
+            WriteErrorLog(
+                FormatSharedText("CBuildingObject::LoadFromStream2 group not found '%s'", groupName));
             continue;
         }
         groups[groupCount++] = group;

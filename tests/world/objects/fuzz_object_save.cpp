@@ -1,10 +1,12 @@
 // Fuzz entry: the save readers of world objects over the same bytes: the base object's full and
 // short records and its object-list record, named and unnamed; the moving object's and the
-// camera's records in both forms; the glider's, with and without a machine record.
+// camera's records in both forms; the glider's, with and without a machine record; the building's
+// object-list record, named and unnamed.
 #include "tests/ai/fuzz_machine.h"
 
 #include "foundation/XMemBuffer.h"
 #include "foundation/XRangeError.h"
+#include "world/objects/CBuildingObject.h"
 #include "world/objects/CCamera.h"
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/CGliderObject.h"
@@ -66,6 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Read(data, size, [&](XMemBuffer& s) { bare->LoadGame(s, &recordSize, shortForm); });
         Read(data, size, [&](XMemBuffer& s) { ridden->LoadGame(s, &recordSize, shortForm); });
     }
+    auto* building = new CBuildingObject;
+    ObjectList.AddObject(building);
+    Read(data, size, [&](XMemBuffer& s) { building->LoadFromStream2(s); });
+    std::strcpy(building->name, "NAMED");
+    Read(data, size, [&](XMemBuffer& s) { building->LoadFromStream2(s); });
     ObjectList.Clear();
     return 0;
 }
