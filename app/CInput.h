@@ -65,6 +65,8 @@ public:
     int32_t MouseDY() const { return m_mouseDY; }
     int32_t MouseDZ() const { return m_mouseDZ; }
     void SetMouseDY(int32_t dy) { m_mouseDY = dy; }
+    // The menus clear the frame's mouse movement after each frame.
+    void ClearMouseMotion() { m_mouseDX = m_mouseDY = m_mouseDZ = 0; }
     // 0x80 went down during the frame, 0x40 went up.
     uint8_t MouseEvents(int button) const { return m_mouseEvents[button & 7]; }
     uint8_t MouseButton(int button) const { return m_mouseButtons[button & 7]; }

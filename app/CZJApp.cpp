@@ -3,6 +3,7 @@
 #include "app/CInput.h"
 #include "app/CInputConfig.h"
 #include "app/CResourceEngine.h"
+#include "app/CZJAppMenuHost.h"
 #include "app/CZJAppScriptHost.h"
 #include "app/GameData.h"
 #include "app/GameSettings.h"
@@ -85,6 +86,8 @@ CZJApp::~CZJApp()
         g_pZJApp = nullptr;
         g_pScriptHost = nullptr;
     }
+    if (AppMenuHost.App() == this)
+        AppMenuHost.Attach(nullptr);
 }
 
 void CZJApp::Step(const char* name)
@@ -110,6 +113,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     g_PakManager.Init("Data");
     g_ResourceDBManager.Init("Data\\DB.dat", 1);
     g_pScriptHost = &AppScriptHost;
+    AppMenuHost.Attach(this);
     SetDefaultSettings();
     if (!ConfigIniExists())
         WriteErrorLog("ZOQ: Data/CONFIG/cfg.ini not found: default settings are used");
@@ -164,6 +168,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     realFrameTime = FrameTime;
     g_Input.Init(m_window.get(), GameSettings.Windowed, GameSettings.ForceFeedback);
     g_InputConfig.LoadEffects();
+    Location.Init();
     g_InputConfig.LoadBindings("cfg.ini");
     g_pRenderer->LoadTextures();
 
@@ -205,10 +210,15 @@ void CZJApp::CreateShotTarget()
 
 void CZJApp::LoadCursorTextures()
 {
+    SetCursorTextures("TEX_INT_CURSOR", "TEX_INT_CURSOR_BLUE");
+}
+
+void CZJApp::SetCursorTextures(const char* normal, const char* blue)
+{
     if (!g_pTextureManager)
         return;
-    m_cursorTexture = g_pTextureManager->GetTexture(g_pTextureManager->FindTexture("TEX_INT_CURSOR"));
-    m_cursorHighlight = g_pTextureManager->GetTexture(g_pTextureManager->FindTexture("TEX_INT_CURSOR_BLUE"));
+    m_cursorTexture = g_pTextureManager->GetTexture(g_pTextureManager->FindTexture(normal));
+    m_cursorHighlight = g_pTextureManager->GetTexture(g_pTextureManager->FindTexture(blue));
 }
 
 void CZJApp::ShowWaitScreen()
@@ -294,9 +304,9 @@ void CZJApp::InvalidateResources()
     ReleaseScannerTextures();
     Step("menus");
     if (modalMenu)
-        modalMenu->ReleaseResources(1);
+        modalMenu->ReleaseResources(true);
     if (previousModalMenu)
-        previousModalMenu->ReleaseResources(1);
+        previousModalMenu->ReleaseResources(true);
     Step("music and sounds");
     if (g_pMusicMng)
         g_pMusicMng->StopMusic(false);
@@ -327,13 +337,12 @@ void CZJApp::ResetResources()
         g_pRenderer->LoadTextures();
     Step("menus");
     if (modalMenu)
-        modalMenu->CreateResources();
+        modalMenu->PreProcess();
     if (previousModalMenu)
-        previousModalMenu->CreateResources();
+        previousModalMenu->PreProcess();
     Step("cursor textures");
     LoadCursorTextures();
     Step("fade in");
-    m_waitScreenStale = true;
     FrameTimer.SkipPause();
     Environment.SetFog(0, 1.0f, 0);
     ScreenFadeIn();

@@ -42,8 +42,10 @@ public:
     static constexpr size_t kMaxLocationName = 127;
     static constexpr int kPictureSlot = 18; // texture times the texture factor
     static constexpr int kFadingPictureSlot = 19; // the same with the factor's alpha
-    // What the stand-in frame hook says once, on its first frame.
-    static constexpr const char* kStopNotice = "ZOQ: the start menu is not built yet";
+    // What the stand-in frame hook says once on stdout when it first opens the start menu, and
+    // once (also in error.log) when the menu chose something that is not built yet.
+    static constexpr const char* kMenuNotice = "ZOQ: the start menu is open";
+    static constexpr const char* kStopNotice = "ZOQ: the game is not built yet";
 
     CZJApp();
     ~CZJApp() override;
@@ -65,7 +67,9 @@ public:
     bool InitGraphic(const SDisplayParams& params);
     void PlayLogoVideos(bool skippable);
     void PlayIntroVideo();
-    int RunModalMenu(CBaseMenu* menu, int argument);
+    int RunModalMenu(CBaseMenu* menu, bool loop);
+    // The two cursor textures by texture key.
+    void SetCursorTextures(const char* normal, const char* blue);
     void ShowCursor(bool show);
     void ToggleMessageLog();
     void ShowEndTitles(int ending);
@@ -100,13 +104,14 @@ public:
     CTexture* CursorBlueTexture() const { return m_cursorHighlight; }
     bool MessageLogExpanded() const { return m_messageLogExpanded != 0; }
     bool CursorShown() const { return m_cursorShown != 0; }
-    // Frames the frame hook ran, and those of them that drew the screen.
+    // Frames the frame hook ran: start menus it opened.
     uint64_t FrameCount() const { return m_frames; }
-    uint64_t DrawnFrameCount() const { return m_drawnFrames; }
 
 protected:
     void ProcessFrame() override;
     void AfterWait() override { ReloadConfig(); }
+    // Runs the start menu once; its result.
+    virtual uint32_t RunStartMenu();
 
 private:
     bool CreateDevice(const SDisplayParams& params);
@@ -119,18 +124,10 @@ private:
     // Draws the picture named so over the whole screen with the texture factor white, when there
     // is one.
     void DrawScreenPicture(const char* name);
-    // Whether the still wait screen shows anything new since it was last drawn.
-    bool WaitScreenChanged() const;
 
     uint64_t m_frames = 0;
-    uint64_t m_drawnFrames = 0;
-    // The wait screen as last drawn; stale after a device reset.
-    bool m_waitScreenStale = true;
-    plat::window::Point m_drawnCursor;
-    int32_t m_drawnWidth = 0;
-    int32_t m_drawnHeight = 0;
-    int64_t m_drawnAt = 0; // counter ticks
     bool m_pictureOutput = false;
+    bool m_menuNoticeShown = false;
     bool m_stopNoticeShown = false;
     std::vector<std::string>* m_stepLog = nullptr;
 

@@ -1,66 +1,37 @@
-// Stand-in until the game-state machine lands: the frame hook shows the wait picture with the
-// cursor and reads the input, one frame a call, and counts its frames. Its first frame says, on
-// stdout and in error.log, where the game stops: the start menu it would open next. The screen is
-// still: a frame draws it only when it changes (the cursor moves, the screen fades or is reset or
-// resized), and otherwise twice a second, so that an idle screen costs next to nothing.
-#include "app/CInputConfig.h"
-#include "app/CResourceEngine.h"
+// Stand-in until the game-state machine lands: the frame hook runs the start menu. Leaving it
+// (result 1) or a quit request ends the game; any other choice says once, on stdout and in
+// error.log, that the game behind the menu is not built yet, and the start menu opens again.
 #include "app/CZJApp.h"
-#include "foundation/CTimer.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
-#include "platform/win/clock.h"
+#include "ui/CZJStartMenu.h"
 
 #include <cstdio>
 
-namespace {
-
-constexpr int64_t kStillRedrawTicks = plat::win::kCounterFrequency / 2;
-
-} // namespace
-
-bool CZJApp::WaitScreenChanged() const
+uint32_t CZJApp::RunStartMenu()
 {
-    return m_waitScreenStale || g_FadeMode != kFadeIdle || !(m_cursorClient == m_drawnCursor)
-        || g_Graphic.ScreenWidth() != m_drawnWidth || g_Graphic.ScreenHeight() != m_drawnHeight
-        || plat::win::CounterNow() - m_drawnAt >= kStillRedrawTicks;
+    CZJStartMenu menu;
+    return uint32_t(RunModalMenu(&menu, 1));
 }
 
 void CZJApp::ProcessFrame()
 {
     ZJ_TRACE("CZJApp::ProcessFrame");
+    ++m_frames;
+    if (!m_menuNoticeShown) {
+        m_menuNoticeShown = true;
+        std::puts(kMenuNotice);
+        std::fflush(stdout);
+    }
+    const uint32_t result = RunStartMenu();
+    if (result == CZJStartMenu::kLeave || IsQuitting() || QuitRequestPending()) {
+        SetQuit(1);
+        return;
+    }
     if (!m_stopNoticeShown) {
         m_stopNoticeShown = true;
-        std::fputs(kStopNotice, stdout);
-        std::fputc('\n', stdout);
+        std::puts(kStopNotice);
         std::fflush(stdout);
         WriteErrorLog(kStopNotice);
     }
-    ++m_frames;
-    FrameTimer.Update();
-    ResourceEngine.GlobalRun();
-    if (!WaitScreenChanged()) {
-        g_InputConfig.ProcessInput();
-        ResetFrameCounters();
-        return;
-    }
-    ++m_drawnFrames;
-    m_waitScreenStale = false;
-    m_drawnCursor = m_cursorClient;
-    m_drawnWidth = g_Graphic.ScreenWidth();
-    m_drawnHeight = g_Graphic.ScreenHeight();
-    m_drawnAt = plat::win::CounterNow();
-    plat::gfx::Device* device = g_Graphic.GetDevice();
-    if (device) {
-        g_Graphic.Clear(plat::gfx::clear::kTarget, 0xFF000000u);
-        device->BeginScene();
-    }
-    DrawScreenPicture("SUF_WAITFOR");
-    g_InputConfig.ProcessInput();
-    RenderCursor();
-    if (device) {
-        device->EndScene();
-        device->Present();
-    }
-    ResetFrameCounters();
 }

@@ -43,14 +43,14 @@ void CZJApp::PlayIntroVideo()
     plat::window::CaptureMouse(false);
 }
 
-int CZJApp::RunModalMenu(CBaseMenu* menu, int argument)
+int CZJApp::RunModalMenu(CBaseMenu* menu, bool loop)
 {
     g_InputConfig.StopFFEffects();
     // Each level keeps the one below it, so nested menus return in turn to their callers.
     CBaseMenu* const outerPrevious = previousModalMenu;
     previousModalMenu = modalMenu;
     modalMenu = menu;
-    const int result = menu ? menu->DoModal(argument) : 0;
+    const int result = menu ? int(menu->DoModal(loop)) : 0;
     modalMenu = previousModalMenu;
     previousModalMenu = outerPrevious;
     return result;

@@ -1,69 +1,72 @@
-// Stand-in until the menu framework lands (the menus issue replaces it): a menu reduced to its
-// modal loop, which returns 0 at once; the release and re-creation of its device resources around
-// a device reset, which do nothing; its owned control list; and the Init and ProcessCommand slots.
-// A control is reduced to its owner, its rectangle, drawing, the mouse and its run step.
+// CBaseMenu: the base of every full-screen 2-D screen. It owns a list of controls in drawing
+// order and runs them in its modal loop DoModal, which renders whole frames itself, pumps the
+// window messages and the input, gives each control its mouse and run steps and ends when the
+// end flag is set or the application is quitting. Derived menus add their virtual operations
+// after ProcessCommand. Main thread only.
 #pragma once
 
-#include <algorithm>
+#include "foundation/XList.h"
+#include "ui/CMenuControl.h"
+
 #include <cstdint>
-#include <memory>
-#include <vector>
 
-class CBaseMenu;
-
-class CMenuControl {
-public:
-    virtual ~CMenuControl() = default;
-
-    virtual void Render() { }
-    // The cursor in screen pixels and whether the left button went down since the last call.
-    virtual void ProcessMouse(int32_t x, int32_t y, bool clicked)
-    {
-        (void)x;
-        (void)y;
-        (void)clicked;
-    }
-    virtual void Run() { }
-
-    CBaseMenu* owner = nullptr;
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-};
+namespace plat::gfx {
+class Surface;
+class Texture;
+} // namespace plat::gfx
 
 class CBaseMenu {
 public:
-    virtual ~CBaseMenu() = default;
+    static constexpr int32_t kTargetSize = 512;
+    static constexpr float kToolTipDelay = 0.5f;
 
-    virtual int DoModal(int argument)
-    {
-        (void)argument;
-        return 0;
-    }
-    // Builds the menu's controls; false when it cannot.
-    virtual bool Init() { return true; }
-    // A control reports a command.
+    CBaseMenu();
+    virtual ~CBaseMenu();
+    CBaseMenu(const CBaseMenu&) = delete;
+    CBaseMenu& operator=(const CBaseMenu&) = delete;
+
+    // One whole frame: background, controls, tool-tip, cursor, present.
+    virtual void Render();
+    virtual void RenderToolTip();
+    virtual void RenderBackGround() { }
+    virtual void RenderControl();
+    // Reads input, pumps messages and runs the mouse protocol over the controls.
+    virtual void ProcessMessages();
+    // Restarts the frame timer; menus build their controls here.
+    virtual bool Init();
+    virtual void RunControl();
+    // Appends the control (the list owns it) and makes this menu its owner; the new index.
+    virtual int AddControl(CMenuControl* control);
+    // With remove false the control is taken out alive; false when it is not in the list.
+    virtual bool RemoveControl(CMenuControl* control, bool destroy);
+    // Creates the menu's resources before each run and after a device reset.
+    virtual void PreProcess();
+    virtual void ReleaseResources(bool discard);
     virtual void ProcessCommand(int id) { (void)id; }
 
-    void ReleaseResources(int flag) { (void)flag; }
-    void CreateResources() { }
+    // Runs the modal loop (loop false: exactly one frame) and returns result.
+    uint32_t DoModal(bool loop);
+    // The mouse protocol of one control for this frame.
+    void ProcessMouse(CMenuControl* control, int32_t x, int32_t y);
+    // Deletes every control.
+    void ClearControls();
 
-    // Takes ownership; the control's owner becomes this menu.
-    CMenuControl* AddControl(std::unique_ptr<CMenuControl> control)
-    {
-        control->owner = this;
-        m_controls.push_back(std::move(control));
-        return m_controls.back().get();
-    }
-    // Deletes the control when the menu holds it.
-    void RemoveControl(CMenuControl* control)
-    {
-        std::erase_if(
-            m_controls, [&](const std::unique_ptr<CMenuControl>& held) { return held.get() == control; });
-    }
-    const std::vector<std::unique_ptr<CMenuControl>>& Controls() const { return m_controls; }
+    const XList<CMenuControl>& Controls() const { return controls; }
 
-private:
-    std::vector<std::unique_ptr<CMenuControl>> m_controls;
+protected:
+    XList<CMenuControl> controls { true };
+
+public:
+    plat::gfx::Surface* depthSurface = nullptr;
+    plat::gfx::Surface* targetSurface = nullptr;
+    plat::gfx::Texture* targetTexture = nullptr;
+    CMenuControl* capturedControl = nullptr;
+    CMenuControl* toolTipControl = nullptr;
+    uint32_t highlightColour = 0;
+    uint8_t ownsRenderTarget = 0;
+    uint8_t running = 0;
+    uint8_t endRequested = 0;
+    uint8_t rebuildRequested = 0;
+    uint32_t result = 0;
+    uint8_t showsCursor = 0;
 };

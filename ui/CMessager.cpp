@@ -88,7 +88,11 @@ void CMessageWindow::DrawText(
     PrintClipped(x1, y1, x2 - x1, text, shown);
 }
 
-CMessager::CMessager() = default;
+CMessager::CMessager()
+{
+    ownsRenderTarget = 0;
+    showsCursor = 1;
+}
 
 CMessager::~CMessager()
 {
@@ -112,7 +116,7 @@ bool CMessager::Init()
     const int32_t lineHeight = g_pFont ? g_pFont->GetLineHeight() : 16;
     const int32_t width = g_Graphic.ScreenWidth();
     if (m_control)
-        RemoveControl(m_control);
+        RemoveControl(m_control, true);
     m_window = std::make_unique<CMessageWindow>(*this, 200, 12, width - 200, 8 * lineHeight + 12);
     m_window->hoverColour = 0xFFFFFF;
     m_window->defaultColour = m_window->currentColour = 0xD0D0D0;
@@ -125,8 +129,8 @@ bool CMessager::Init()
     m_ring = std::make_unique<SSlot[]>(kCapacity);
     m_head = m_write = 0;
     scrollAccumulator = 0.0f;
-    m_control = static_cast<CHtmlControl*>(AddControl(
-        std::make_unique<CHtmlControl>(m_window.get(), 200, 12, width - 184, 8 * lineHeight + 12)));
+    m_control = new CHtmlControl(200, 12, width - 184, 8 * lineHeight + 12, m_window.get());
+    AddControl(m_control);
     return true;
 }
 
@@ -285,7 +289,7 @@ void CMessager::ProcessCommand(int id)
 {
     if (id != CHtmlControl::kLinkCommand || !m_window || !m_control)
         return;
-    const CXAnsiString target = m_control->lastTarget;
+    const CXAnsiString target = m_control->linkTarget.c_str();
     if (m_window->SetBlock(target.Text(), true)) {
         m_window->SetBlock(target.Text(), false);
         return;

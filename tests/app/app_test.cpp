@@ -44,9 +44,10 @@ public:
     int releases = 0;
 };
 
-// The application with hooks a test scripts: something to do after each frame, and a record of
-// the device-object steps, of the frames they happened at, of the default-pool objects when the
-// restore begins (just after the reset) and when it ends, and of the fade and the fog after it.
+// The application with hooks a test scripts: the start menu's result each frame (the menu
+// itself is not run), something to do after each frame, and a record of the device-object steps,
+// of the frames they happened at, of the default-pool objects when the restore begins (just after
+// the reset) and when it ends, and of the fade and the fog after it.
 class ScriptedApp : public CZJApp {
 public:
     void ProcessFrame() override
@@ -55,6 +56,7 @@ public:
         if (onFrame)
             onFrame(*this);
     }
+    uint32_t RunStartMenu() override { return menu ? menu() : 2; }
     void InvalidateDeviceObjects() override
     {
         invalidatedAt.push_back(FrameCount());
@@ -75,6 +77,7 @@ public:
         CZJApp::AfterWait();
     }
 
+    std::function<uint32_t()> menu;
     std::function<void(ScriptedApp&)> onFrame;
     std::vector<uint64_t> invalidatedAt;
     std::vector<uint64_t> restoredAt;
@@ -85,12 +88,18 @@ public:
     int afterWaits = 0;
 };
 
-// A menu whose modal loop runs what the test sets.
+// A menu whose Init runs what the test sets and then ends the menu with its answer.
 class ScriptedMenu : public CBaseMenu {
 public:
-    int DoModal(int argument) override { return loop(argument); }
+    bool Init() override
+    {
+        CBaseMenu::Init();
+        result = uint32_t(run());
+        endRequested = 1;
+        return true;
+    }
 
-    std::function<int(int)> loop;
+    std::function<int()> run;
 };
 
 void PostClose(plat::window::Window* window)
@@ -201,18 +210,10 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     };
     testing::internal::CaptureStdout();
     EXPECT_EQ(app.MainLoop(), 1u);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(CZJApp::kStopNotice) + "\n")
-        << "the stand-in says once where the game stops";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+        std::string(CZJApp::kMenuNotice) + "\n" + CZJApp::kStopNotice + "\n")
+        << "the stand-in says once that the menu opened and once that the game is not built";
     EXPECT_EQ(app.FrameCount(), 3u);
-    // The drawn cursor: 32 pixels square from 2 above and left of the pointer, pulsing highlight.
-    const plat::window::Point at = app.CursorClient();
-    EXPECT_EQ(app.CursorRect(), (plat::gfx::Rect { at.x - 2, at.y - 2, at.x + 30, at.y + 30 }));
-    EXPECT_GE(app.CursorHighlightAlpha(), 0.33f);
-    EXPECT_LE(app.CursorHighlightAlpha(), 0.99f);
-    // The first frame draws the wait picture and the cursor twice (with its highlight); the
-    // screen is still, so the next two draw nothing.
-    EXPECT_EQ(app.DrawnFrameCount(), 1u);
-    EXPECT_GE(plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->Draws().size(), 3u);
     app.Shutdown();
     started = false;
     EXPECT_EQ(g_Graphic.GetDevice(), nullptr);
@@ -220,9 +221,37 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     EXPECT_EQ(g_pMusicMng, nullptr);
     EXPECT_EQ(app.shotSurface, nullptr);
     EXPECT_FALSE(app.SecondaryThreadRunning());
-    // Nothing but the stand-in's one line.
-    EXPECT_EQ(LogLineCount(""), 1) << LogText();
+    // Nothing but the map buffers' size and the stand-in's one line.
+    EXPECT_EQ(LogLineCount(""), 2) << LogText();
+    EXPECT_EQ(LogLineCount("Mesh Size="), 1) << LogText();
     EXPECT_EQ(LogLineCount(CZJApp::kStopNotice), 1) << LogText();
+}
+
+TEST_F(AppTest, leavingTheStartMenuEndsTheGameAtOnce)
+{
+    Start(true);
+    app.menu = [] { return 1u; };
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(app.MainLoop(), 1u);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(CZJApp::kMenuNotice) + "\n");
+    EXPECT_EQ(app.FrameCount(), 1u);
+    EXPECT_EQ(LogLineCount(CZJApp::kStopNotice), 0) << LogText();
+}
+
+TEST_F(AppTest, aQuitRequestWhileTheStartMenuRunsEndsTheGame)
+{
+    Start(true);
+    // The menu's loop ends with 0 when the window is closed.
+    app.menu = [this] {
+        PostClose(app.GetWindow());
+        app.ProcessMessages();
+        return 0u;
+    };
+    testing::internal::CaptureStdout();
+    app.MainLoop();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(CZJApp::kMenuNotice) + "\n");
+    EXPECT_TRUE(app.IsQuitting());
+    EXPECT_EQ(app.FrameCount(), 1u);
 }
 
 TEST_F(AppTest, videoPicturesGoToTheDeviceFromInitUntilShutdown)
@@ -440,54 +469,14 @@ TEST_F(AppTest, checkDeviceWaitsForAProcessThenReloadsAndResets)
     EXPECT_FALSE(app.CheckDevice(nullptr)) << "a usable device without a process";
 }
 
-TEST_F(AppTest, aStillWaitScreenIsDrawnAgainOnlyWhenItChanges)
-{
-    Start(true);
-    struct Row {
-        const char* what;
-        std::function<void(ScriptedApp&)> change; // before the frame; null: nothing changes
-        bool drawn;
-    };
-    const Row rows[] = {
-        { "the first frame", nullptr, true },
-        { "nothing new", nullptr, false },
-        { "the cursor moves", [](ScriptedApp& a) { test::PushMotion(*a.GetWindow(), 40, 30, 5, 5); }, true },
-        { "the cursor rests", nullptr, false },
-        { "the device objects are made again",
-            [](ScriptedApp& a) {
-                a.InvalidateDeviceObjects();
-                a.RestoreDeviceObjects();
-            },
-            true },
-        { "a fade runs", [](ScriptedApp&) { g_FadeMode = kFadeOut; }, true },
-        { "after half a second",
-            [](ScriptedApp&) {
-                g_FadeMode = kFadeIdle;
-                plat::win::Sleep(550);
-            },
-            true },
-    };
-    for (const Row& row : rows) {
-        if (row.change)
-            row.change(app);
-        const uint64_t before = app.DrawnFrameCount();
-        // The pump reads the cursor before it takes the events: the second pass sees the move.
-        app.ProcessMessages();
-        app.ProcessMessages();
-        testing::internal::CaptureStdout();
-        app.ProcessFrame();
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(app.DrawnFrameCount() - before, row.drawn ? 1u : 0u) << row.what;
-    }
-}
-
 TEST_F(AppTest, endTitlesEndOnACloseRequest)
 {
     Start(true);
+    const std::string before = LogText();
     PostClose(app.GetWindow());
     app.ShowEndTitles(1);
     EXPECT_TRUE(app.IsQuitting());
-    EXPECT_EQ(LogText(), "");
+    EXPECT_EQ(LogText(), before) << "the titles log nothing";
 }
 
 TEST_F(AppTest, aMissingOptionsProgramLogsOneLine)
@@ -511,23 +500,20 @@ TEST_F(AppTest, nestedModalMenusReturnToTheirCallers)
 {
     ScriptedMenu outer;
     ScriptedMenu inner;
-    int innerArgument = 0;
-    inner.loop = [&](int argument) {
-        innerArgument = argument;
+    inner.run = [&] {
         EXPECT_EQ(app.modalMenu, &inner);
         EXPECT_EQ(app.previousModalMenu, &outer);
-        return argument * 10;
+        return 40;
     };
-    outer.loop = [&](int) {
+    outer.run = [&] {
         EXPECT_EQ(app.modalMenu, &outer);
-        const int result = app.RunModalMenu(&inner, 4);
+        const int result = app.RunModalMenu(&inner, true);
         EXPECT_EQ(app.modalMenu, &outer);
         EXPECT_EQ(app.previousModalMenu, nullptr);
         return result + 1;
     };
-    EXPECT_EQ(app.RunModalMenu(&outer, 1), 41);
+    EXPECT_EQ(app.RunModalMenu(&outer, true), 41);
     EXPECT_EQ(app.modalMenu, nullptr);
-    EXPECT_EQ(innerArgument, 4);
 }
 
 TEST_F(AppTest, cursorAndMessageLogFollowTheSystemCursorSetting)

@@ -3,6 +3,7 @@
 // key's text or run a script procedure.
 #include "tests/render/render_fixture.h"
 #include "tests/script/script_fixture.h"
+#include "tests/ui/fake_menu_host.h"
 #include "ui/CHtmlControl.h"
 #include "ui/CMessager.h"
 
@@ -37,6 +38,14 @@ protected:
         messager.Run();
     }
     bool Shows(const char* block) { return messager.Window()->SetBlock(block, true); }
+    // The left button pressed and released at (x, y) over the window's control.
+    void Click(int32_t x, int32_t y)
+    {
+        menuHost.mouse = { x, y };
+        menuHost.leftEvents = 0xC0;
+        messager.ProcessMouse(messager.Control(), x, y);
+        menuHost.leftEvents = 0;
+    }
     // The first record of a block.
     const MHTLLine* FirstLine(const char* block)
     {
@@ -48,6 +57,7 @@ protected:
     }
 
     zoq::test::FakeWindow m_window { 640, 480 };
+    uitest::FakeMenuHost menuHost;
     CMessager messager;
     double now = 100.0;
 };
@@ -161,8 +171,8 @@ TEST_F(MessagerTest, aLinkToAShownBlockScrollsToIt)
     messager.Window()->SetBlock("LINK", false);
     const MHTLLine* link = FirstLine("LINK");
     ASSERT_NE(link, nullptr);
-    messager.Control()->ProcessMouse(link->x1 + 1, link->y1 + 1, true);
-    EXPECT_STREQ(messager.Control()->lastTarget.Text(), "FIRST");
+    Click(link->x1 + 1, link->y1 + 1);
+    EXPECT_EQ(messager.Control()->linkTarget, "FIRST");
     const MHTLLine* target = FirstLine("FIRST");
     EXPECT_GE(target->y1, messager.Window()->top);
     EXPECT_LT(target->y1, messager.Window()->bottom);
@@ -174,7 +184,7 @@ TEST_F(MessagerTest, aLinkToAKeyAddsItsTextUnderTheKeysName)
     messager.AddMessage("<link:Read=KEY>", -1, "LINK");
     messager.UpdateState(true);
     const MHTLLine* link = FirstLine("LINK");
-    messager.Control()->ProcessMouse(link->x1 + 1, link->y1 + 1, true);
+    Click(link->x1 + 1, link->y1 + 1);
     ASSERT_TRUE(Shows("KEY"));
     std::string text;
     uint32_t nameColour = 0;
@@ -201,7 +211,7 @@ TEST_F(MessagerTest, aLinkToAProcedureRunsItAndMarksOpenQuests)
     messager.AddMessage("<link:Open=OPEN>", -1, "LINK");
     messager.UpdateState(true);
     const MHTLLine* link = FirstLine("LINK");
-    messager.Control()->ProcessMouse(link->x1 + 1, link->y1 + 1, true);
+    Click(link->x1 + 1, link->y1 + 1);
     EXPECT_FALSE(Shows("INT_NEXT_PAGE"));
     EXPECT_TRUE(manager->IsEventSet("Q1", ".GET"));
     EXPECT_EQ(host.journalNotices, std::vector<int>({ 1 }));

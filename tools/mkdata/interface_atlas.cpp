@@ -115,6 +115,28 @@ bool PaintCells(uint32_t width, uint32_t height, uint32_t cellW, uint32_t cellH,
     return true;
 }
 
+bool PaintLabels(uint32_t cellW, uint32_t cellH, uint32_t rows, const std::vector<std::string>& words,
+    uint32_t fill, uint32_t ink, Picture& out, std::string& error)
+{
+    const uint32_t width = cellW * uint32_t(words.size());
+    out = { width, cellH * rows, std::vector<uint32_t>(size_t(width) * cellH * rows, 0) };
+    for (uint32_t column = 0; column < words.size(); ++column) {
+        for (uint32_t row = 0; row < rows; ++row) {
+            uint32_t shade = fill & 0xFF000000u;
+            for (int shift = 0; shift < 24; shift += 8)
+                shade |= (((fill >> shift) & 0xFFu) * (row + 1) / rows) << shift;
+            Picture cell { cellW, cellH, std::vector<uint32_t>(size_t(cellW) * cellH, shade) };
+            Outline(cell, 0, 0, int(cellW), int(cellH), ink);
+            if (!words[column].empty() && !DrawText(cell, words[column], cellH / 2, ink, error))
+                return false;
+            for (uint32_t y = 0; y < cellH; ++y)
+                std::copy_n(&cell.argb[size_t(y) * cellW], cellW,
+                    &out.argb[size_t(row * cellH + y) * width + column * cellW]);
+        }
+    }
+    return true;
+}
+
 bool PaintRows(uint32_t width, uint32_t rowHeight, const std::vector<std::string>& words, Picture& out,
     std::string& error)
 {

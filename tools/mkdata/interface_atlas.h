@@ -1,6 +1,6 @@
 // Atlas pictures of the interface producer: pieces listed by name with their texel rectangle,
-// fill and outline (an atlas source under data/interface/), grids of numbered cells, and pictures
-// of one word a row.
+// fill and outline (an atlas source under data/interface/), grids of numbered cells, sheets of
+// labelled animation rows, and pictures of one word a row.
 #pragma once
 
 #include "tools/mkdata/pictures.h"
@@ -39,6 +39,10 @@ Picture PaintAtlas(const AtlasSource& source);
 // columns (n = column x rows + row) or, with byRow, every cell of row r shows r.
 bool PaintCells(uint32_t width, uint32_t height, uint32_t cellW, uint32_t cellH, bool byRow, uint32_t fill,
     uint32_t ink, Picture& out, std::string& error);
+// A sheet of animation rows: one column of cellW x cellH per word, `rows` rows; the cell of
+// row r is filled with fill scaled by (r + 1) / rows, outlined and labelled with its word in ink.
+bool PaintLabels(uint32_t cellW, uint32_t cellH, uint32_t rows, const std::vector<std::string>& words,
+    uint32_t fill, uint32_t ink, Picture& out, std::string& error);
 // One word a row of rowHeight pixels, white on transparent.
 bool PaintRows(uint32_t width, uint32_t rowHeight, const std::vector<std::string>& words, Picture& out,
     std::string& error);

@@ -1,7 +1,8 @@
 // The config producer: Data\CONFIG\cfg.ini (from data/config/cfg.ini, which states every key of
 // foundation/ConfigKeys.h), Data\CONFIG\DICode.ini, zjserv.ini (from data/config/zjserv.ini) and
 // the force-feedback effect files Data\FFE\*.ffe (from data/config/ffe/, checked with the input
-// layer's reader).
+// layer's reader) and the network location descriptions Data\Net\*.ini (from data/net/, each with
+// [LOCATION] Caption and FileName; the picture Data\Images\<FileName less its extension>.tga).
 //
 // Recipes (recipes/config.txt):
 //   <path> dicode     the key-code table: a row count, then "<device> 0x<code> <name>" for every
@@ -170,6 +171,32 @@ bool ProduceEffects(ProducerContext& context, std::string& error)
     return true;
 }
 
+bool ProduceNetLocations(ProducerContext& context, std::string& error)
+{
+    for (const std::string& name : context.sources.List("net", ".ini")) {
+        const std::string relative = "net/" + name;
+        std::string text;
+        IniFile ini;
+        if (!ConvertIni(context.sources, relative, text, ini, error))
+            return false;
+        const Origin origin = context.sources.At(relative, 1);
+        for (const char* key : { "Caption", "FileName" }) {
+            if (!ini.Find("LOCATION", key)) {
+                error = origin.Where() + ": missing key [LOCATION] " + key;
+                return false;
+            }
+        }
+        DataFile& file = context.set.AddFile("Data\\Net\\" + name, origin, false);
+        file.bytes.assign(text.begin(), text.end());
+        context.set.AddReference({ file.path, origin, Access::Disk, 0 });
+        // The chooser shows the location's picture: Data\Images\<FileName less its extension>.tga.
+        const auto* location = ini.Find("LOCATION", "FileName");
+        const std::string stem = location->first.substr(0, location->first.rfind('.'));
+        context.set.AddReference({ "Data\\Images\\" + stem + ".tga", origin, Access::Disk, 0 });
+    }
+    return true;
+}
+
 std::string KeyCodeTableText()
 {
     std::string text = std::to_string(plat::input::KeyCodeNames().size()) + "\r\n";
@@ -189,7 +216,7 @@ std::string KeyCodeTableText()
 bool ProduceConfig(ProducerContext& context, std::string& error)
 {
     if (!ProduceConfigIni(context, error) || !ProduceServerIni(context, error)
-        || !ProduceEffects(context, error))
+        || !ProduceEffects(context, error) || !ProduceNetLocations(context, error))
         return false;
     std::vector<Recipe> recipes;
     if (!ReadRecipes(context.sources, "config", recipes, error))

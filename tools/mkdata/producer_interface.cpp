@@ -37,10 +37,13 @@ bool ReferTextPictures(ProducerContext& context, std::string& error)
 
 // The cockpit's pictures: "atlas" paints the pieces of an atlas source (pieces=<file under
 // data/>), "cells" a grid of numbered cells (size, cell, numbering=column|row, color, color2),
-// "rows" one word a row (size=<width>x<row height>, words=<w1,w2,...>); all three as 32-bit DDS.
+// "rows" one word a row (size=<width>x<row height>, words=<w1,w2,...>), "labels" a sheet of
+// animation rows with one labelled column a word (cell, rows, words, color, color2); all as
+// 32-bit DDS.
 bool AddCockpitRecipe(ProducerContext& context, const Recipe& recipe, bool& taken, std::string& error)
 {
-    taken = recipe.name == "atlas" || recipe.name == "cells" || recipe.name == "rows";
+    taken = recipe.name == "atlas" || recipe.name == "cells" || recipe.name == "rows"
+        || recipe.name == "labels";
     if (!taken)
         return true;
     RecipeParams params(recipe);
@@ -72,6 +75,19 @@ bool AddCockpitRecipe(ProducerContext& context, const Recipe& recipe, bool& take
         }
         paint = [=](Picture& out, std::string& why) {
             return PaintCells(w, h, cellW, cellH, numbering == "row", fill, ink, out, why);
+        };
+    } else if (recipe.name == "labels") {
+        uint32_t cellW = 0, cellH = 0, fill = 0, ink = 0;
+        int64_t rows = 0;
+        std::vector<std::string> words;
+        if (!params.Size("cell", 180, 50, 8, 512, cellW, cellH) || !params.Int("rows", 1, 1, 64, rows)
+            || !params.List("words", words) || words.empty() || !params.Color("color", 0xFF405060u, fill)
+            || !params.Color("color2", 0xFFFFFFFFu, ink) || !params.Finish()) {
+            error = params.Error().empty() ? recipe.origin.Where() + ": labels needs words" : params.Error();
+            return false;
+        }
+        paint = [=](Picture& out, std::string& why) {
+            return PaintLabels(cellW, cellH, uint32_t(rows), words, fill, ink, out, why);
         };
     } else {
         uint32_t w = 0, rowHeight = 0;

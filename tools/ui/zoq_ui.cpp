@@ -2,13 +2,20 @@
 // mark-up text of FILE in a window from (0, 0) to (W, 100000) with one AddText (block "TEXT", new
 // row) and prints its records and blocks. Without --font every byte is 8 pixels wide and a line
 // 16 high; with it the game font of that base folder measures.
+// zoq-ui list DIR saves|load|net: the lines that the save list (saving or loading) or the network
+// location list shows for the base folder DIR, in display order, then the files left out.
+#include "foundation/PakManager.h"
 #include "platform/win/file.h"
 #include "platform/win/program_info.h"
+#include "platform/win/text.h"
 #include "render/CFont.h"
+#include "script/CZJScriptManager.h"
 #include "tools/ui/markup_host.h"
+#include "ui/GameList.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,8 +23,8 @@
 namespace zoq::tools::ui {
 namespace {
 
-constexpr const char* kHelp
-    = "usage: zoq-ui markup [--width W] [--font DATADIR] [--image NAME=WxH]... FILE\n";
+constexpr const char* kHelp = "usage: zoq-ui markup [--width W] [--font DATADIR] [--image NAME=WxH]... FILE\n"
+                              "       zoq-ui list DIR saves|load|net\n";
 constexpr int32_t kWindowBottom = 100000;
 
 int Usage()
@@ -106,6 +113,39 @@ int Markup(int argc, char** argv)
     return 0;
 }
 
+int List(int argc, char** argv)
+{
+    if (argc != 4)
+        return Usage();
+    const std::string kind = argv[3];
+    const GameListMode mode = kind == "saves" ? GameListMode::Save
+        : kind == "load"                      ? GameListMode::Load
+        : kind == "net"                       ? GameListMode::Net
+                                              : GameListMode(-1);
+    if (int32_t(mode) < 0)
+        return Usage();
+    std::error_code ec;
+    std::filesystem::current_path(argv[2], ec);
+    if (ec) {
+        std::fprintf(stderr, "zoq-ui: %s: %s\n", argv[2], ec.message().c_str());
+        return 1;
+    }
+    g_PakManager.Init("Data");
+    CZJScriptManager texts;
+    texts.Init();
+    g_pScriptManager = &texts;
+    std::vector<SSkippedFile> skipped;
+    const std::vector<SGameEntry> entries
+        = mode == GameListMode::Net ? gamelist::ScanLocations(skipped) : gamelist::ScanSaves(skipped);
+    for (const SGameListLine& line : gamelist::Lines(entries, mode))
+        std::printf("%s\t%s\n", plat::win::Cp1251ToUtf8(line.block).c_str(),
+            plat::win::Cp1251ToUtf8(line.markup).c_str());
+    for (const SSkippedFile& file : skipped)
+        std::printf("skipped\t%s\t%s\n", plat::win::Cp1251ToUtf8(file.file).c_str(), file.reason.c_str());
+    g_pScriptManager = nullptr;
+    return 0;
+}
+
 } // namespace
 } // namespace zoq::tools::ui
 
@@ -117,5 +157,7 @@ int main(int argc, char** argv)
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "markup")
         return Markup(argc, argv);
+    if (command == "list")
+        return List(argc, argv);
     return Usage();
 }

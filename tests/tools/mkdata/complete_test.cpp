@@ -40,11 +40,15 @@
 #include "settings/SettingsKeys.h"
 #include "tests/support/child_process.h"
 #include "tests/support/files.h"
+#include "tests/support/log_lines.h"
 #include "tools/data/table_source.h"
 #include "tools/script/script_compiler.h"
 #include "tools/ui/markup_host.h"
 #include "ui/CMHTLWindow_local.h"
+#include "ui/CMainMenuButton.h"
+#include "ui/CMenu1.h"
 #include "ui/CRenderer.h"
+#include "ui/InterfaceAtlas.h"
 #include "world/db/CAnomalZoneManager.h"
 #include "world/db/CBuildingManager.h"
 #include "world/db/CEquipmentManager.h"
@@ -810,6 +814,98 @@ TEST_F(CompleteTest, Location1RoadsLeadThroughTheCrossingAndItsTimedSoundsResolv
         wind = wind || std::string_view(music.sounds[i].key) == "SND_WIND";
     }
     EXPECT_TRUE(wind);
+    EXPECT_EQ(Logged(), "");
+}
+
+// The start screen and the list windows: every picture and texture the menus ask for, with the
+// sizes their layouts rely on, the start scene with its start points, the list icons and tool-tip
+// pieces painted in the interface atlas, and the network locations zoq-ui lists.
+TEST_F(CompleteTest, MenusFindTheirPicturesTexturesSceneAndNetworkLocations)
+{
+    struct Size {
+        const char* name;
+        int32_t width;
+        int32_t height;
+    };
+    const int32_t sheetWidth = 10 * CMainMenuButton::kColumn;
+    for (const Size& row : std::initializer_list<Size> {
+             { "SUF_MAINMENU_BUTTONS", sheetWidth, (CMainMenuButton::kIdleRow + 1) * CMainMenuButton::kRow },
+             { "SUF_MAINMENU_BUTSHL", sheetWidth, 10 * CMainMenuButton::kRow },
+             { "SUF_MAINMENU_FADE", CMainMenuButton::kColumn, 8 * CMainMenuButton::kRow },
+             { "SUF_MAINMENU_BUTTON", 224, 48 }, { "SUF_MAINMENU_BUTTON2", 200, 36 },
+             { "SUF_MAINMENU_GAMES", 608, 340 } }) {
+        const int index = m_surfaces->FindSurface(row.name);
+        ASSERT_GE(index, 0) << row.name;
+        int32_t width = 0, height = 0;
+        m_surfaces->GetSize(index, width, height);
+        EXPECT_EQ(width, row.width) << row.name;
+        EXPECT_EQ(height, row.height) << row.name;
+    }
+    // The five buttons fit the panel; the front covers the back.
+    int32_t backWidth = 0, backHeight = 0, frontWidth = 0, frontHeight = 0;
+    m_surfaces->GetSize(m_surfaces->FindSurface("SUF_MAINMENU_BACK"), backWidth, backHeight);
+    m_surfaces->GetSize(m_surfaces->FindSurface("SUF_MAINMENU_FRONT"), frontWidth, frontHeight);
+    EXPECT_GE(backWidth, CMenu1::kButtonInset + CMainMenuButton::kColumn);
+    EXPECT_GE(backHeight, int32_t(4 * CMenu1::kButtonPitch) + 3 + CMainMenuButton::kRow);
+    EXPECT_EQ(frontWidth, backWidth);
+    EXPECT_EQ(frontHeight, backHeight);
+    for (const char* name : CMenu1::kSurfaceNames)
+        EXPECT_GE(m_surfaces->FindSurface(name), 0) << name;
+    for (const char* name : { "SUF_LOGO_LEFT", "SUF_LOGO_RIGHT", "SUF_CAPTIONS", "SUF_HTML_RAMKA" })
+        EXPECT_GE(m_surfaces->FindSurface(name), 0) << name;
+    for (const char* name :
+        { "TEX_INT_ZJ_B_BUMP", "TEX_INT_ZJ_L_BUMP", "TEX_INT_ZJ_R_BUMP", "TEX_INT_ZJ_A_BUMP",
+            "TEX_INT_ZJ_EL_BUMP", "TEX_INT_ZJ_ER_BUMP", "TEX_INT_ZJ_F_BUMP", "TEX_INT_ZJ_GAMES_BUMP",
+            "TEX_INT_NOISE", "TEX_INT_INTERLACE", "TEX_INT_PROK", "TEX_INT_CURSOR", "TEX_INT_CURSOR_BLUE" }) {
+        const int index = m_textures->FindTexture(name);
+        ASSERT_GE(index, 0) << name;
+        EXPECT_NE(m_textures->GetTexture(index), nullptr) << name;
+    }
+    for (const char* name :
+        { "SND_INT_ONLINK", "SND_MAINMENU_DOWNBUTTON", "SND_MAINMENU_UPBUTTON", "SND_INT_LIST_ITEM" })
+        EXPECT_GE(m_sounds->GetRowNames().Find(name), 0) << name;
+    EXPECT_GE(m_music->GetRowNames().Find("MUS_MENU"), 0);
+
+    // The list icons, the tool-tip frame and the scroll bar are painted where the menus cut them.
+    const auto paintedIn = [&](const char* name, int32_t size, const SAtlasPiece* pieces, int count) {
+        CTexture* atlasTexture = m_textures->GetTexture(m_textures->FindTexture(name));
+        ASSERT_NE(atlasTexture, nullptr) << name;
+        ASSERT_NE(atlasTexture->GetTexture(), nullptr) << name;
+        plat::gfx::Texture& texture = *atlasTexture->GetTexture();
+        ASSERT_EQ(texture.Width(), uint32_t(size)) << name;
+        plat::gfx::LockedRect locked;
+        ASSERT_EQ(texture.LockRect(0, locked, nullptr, plat::gfx::lock::kReadOnly), plat::gfx::Result::Ok);
+        for (int i = 0; i < count; ++i) {
+            const SAtlasPiece& piece = pieces[i];
+            int unpainted = 0;
+            for (int32_t y = piece.v; y < piece.v + piece.height; ++y)
+                for (int32_t x = piece.u; x < piece.u + piece.width; ++x) {
+                    uint32_t texel = 0;
+                    std::memcpy(
+                        &texel, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
+                    unpainted += (texel >> 24) == 0;
+                }
+            EXPECT_EQ(unpainted, 0) << name << " " << piece.u << "," << piece.v;
+        }
+        texture.UnlockRect(0);
+    };
+    const SAtlasPiece icons[atlas::kIconCount] = { atlas::Icon(0), atlas::Icon(1), atlas::Icon(2) };
+    paintedIn(atlas::kTexture, atlas::kSize, icons, atlas::kIconCount);
+    paintedIn(atlas::kTexture, atlas::kSize, atlas::kToolTip, 9);
+    paintedIn(atlas::kScrollTexture, atlas::kScrollSize, atlas::kScroll, 6);
+
+    // The start scene loads with two start points.
+    ASSERT_EQ(ZJEngine.Load("start.zjp"), 1);
+    EXPECT_NE(ObjectList.GetRandomSysObj(9), nullptr);
+    int startPoints = 0;
+    for (const char* name : { "START1", "START2" })
+        startPoints += ObjectList.FindHelperPoint(MakeNameKey32(name)) != nullptr;
+    EXPECT_EQ(startPoints, 2);
+
+    const zoq::test::RunResult run = zoq::test::RunProgram(ZOQ_UI_PROGRAM, { "list", m_dir.string(), "net" });
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(zoq::test::SplitLines(run.out).size(), 2u) << run.out;
+    EXPECT_EQ(run.out.find("skipped"), std::string::npos) << run.out;
     EXPECT_EQ(Logged(), "");
 }
 

@@ -1,0 +1,290 @@
+// The start-screen panel drawn by the OpenGL backend on the offscreen driver at 800 x 600 from
+// sheets the test paints (one colour per column and row), read back pixel by pixel (±2 a
+// channel): the panel with its five idle buttons, a hovered button's highlight frame and the
+// tool-tip of a caption hovered for 0.6 s. A failed check leaves "startmenu.bmp" in the test's
+// folder.
+#include "foundation/CTimer.h"
+#include "platform/gfx/device.h"
+#include "platform/win/text.h"
+#include "render/CFont.h"
+#include "render/CModelManager.h"
+#include "render/CSurfaceManager.h"
+#include "render/TexShaderManager.h"
+#include "render/TextureManager.h"
+#include "tests/render/render_fixture.h"
+#include "tests/support/gl_environment.h"
+#include "tests/ui/fake_menu_host.h"
+#include "tools/texture/font_file.h"
+#include "tools/texture/image_files.h"
+#include "ui/CMenu1.h"
+#include "ui/CZJStartMenu.h"
+#include "ui/InterfaceAtlas.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace tex = zoq::tools::texture;
+using namespace plat::gfx;
+
+namespace {
+
+constexpr uint32_t kWidth = 800;
+constexpr uint32_t kHeight = 600;
+constexpr uint32_t kClear = 0xFF102030u;
+constexpr uint32_t kPanel = 0xFF605040u;
+constexpr uint32_t kTipFrame = 0xFF40C040u;
+constexpr uint32_t kTipCentre = 0xFF204060u;
+constexpr int32_t kColumns = 10;
+constexpr int32_t kButtonRows = 18;
+constexpr int32_t kHighlightRows = 10;
+
+// The colour of a cell of a sheet: red by column, green by row, blue by sheet.
+uint32_t CellColour(int32_t column, int32_t row, uint32_t sheet)
+{
+    return 0xFF000000u | uint32_t(column * 24 + 8) << 16 | uint32_t(row * 12 + 8) << 8 | sheet;
+}
+
+tex::Picture Painted(uint32_t width, uint32_t height, uint32_t fill)
+{
+    return { width, height, std::vector<uint32_t>(size_t(width) * height, fill) };
+}
+
+tex::Picture Sheet(int32_t rows, uint32_t sheet)
+{
+    const uint32_t width = kColumns * CMainMenuButton::kColumn;
+    tex::Picture picture = Painted(width, uint32_t(rows * CMainMenuButton::kRow), 0);
+    for (uint32_t y = 0; y < picture.height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            picture.argb[size_t(y) * width + x] = CellColour(
+                int32_t(x) / CMainMenuButton::kColumn, int32_t(y) / CMainMenuButton::kRow, sheet);
+    return picture;
+}
+
+std::string Hex(uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%06X", value & 0xFFFFFF);
+    return text;
+}
+
+class StartMenuGlTest : public RenderTest {
+protected:
+    void SetUp() override
+    {
+        RenderTest::SetUp();
+        ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
+        ASSERT_TRUE(g_Graphic.CreateDirect3D("gl"));
+        ASSERT_TRUE(g_Graphic.CreateDevice(0, kWidth, kHeight, 32, Format::X8R8G8B8, 0, 0, true,
+            MultiSample::None, 0, 1, PresentInterval::Default, true, &m_screen));
+        m_shaders = std::make_unique<TexShaderManager>();
+        ASSERT_TRUE(m_shaders->Init(true));
+        g_TexShaderManager = m_shaders.get();
+        m_models = std::make_unique<CModelManager>();
+        m_models->Init();
+        g_pModelManager = m_models.get();
+
+        tex::Picture icons = Painted(atlas::kSize, atlas::kSize, 0);
+        for (int i = 0; i < 9; ++i) {
+            const SAtlasPiece& piece = atlas::kToolTip[i];
+            for (int32_t y = piece.v; y < piece.v + piece.height; ++y)
+                for (int32_t x = piece.u; x < piece.u + piece.width; ++x)
+                    icons.argb[size_t(y) * atlas::kSize + size_t(x)]
+                        = i == atlas::kCentre ? kTipCentre : kTipFrame;
+        }
+        WriteBytes("int_icons.dds", tex::EncodeDds32(icons));
+        WriteTable(CP1251("Текстуры"),
+            { { "TEX_INT_ICONS", { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } } });
+        m_textures = std::make_unique<TextureManager>();
+        m_textures->Init(CP1251("Текстуры"));
+        m_textures->CreateCacheTextures();
+        g_pTextureManager = m_textures.get();
+
+        WriteBytes("back.dds", tex::EncodeDds32(Painted(232, 320, kPanel)));
+        WriteBytes("buttons.dds", tex::EncodeDds32(Sheet(kButtonRows, 0x40)));
+        WriteBytes("highlight.dds", tex::EncodeDds32(Sheet(kHighlightRows, 0xC0)));
+        WriteBytes("fade.dds", tex::EncodeDds32(Painted(180, 400, 0xFFFFFFFFu)));
+        const auto row = [](const char* file, uint32_t width, uint32_t height) {
+            return std::vector<std::pair<std::string, std::string>> { { "Filename", file },
+                { "WIDTH", std::to_string(width) }, { "HEIGHT", std::to_string(height) },
+                { "NOFILTER", "1" } };
+        };
+        WriteTable(CP1251("Изображения"),
+            { { "SUF_MAINMENU_BACK", row("back.dds", 232, 320) },
+                { "SUF_MAINMENU_BUTTONS", row("buttons.dds", 1800, 900) },
+                { "SUF_MAINMENU_BUTSHL", row("highlight.dds", 1800, 500) },
+                { "SUF_MAINMENU_FADE", row("fade.dds", 180, 400) } });
+        m_surfaces = std::make_unique<CSurfaceManager>();
+        m_surfaces->Init(CP1251("Изображения"));
+        g_pSurfaceManager = m_surfaces.get();
+
+        tex::FontFile font;
+        font.metrics[0] = 14;
+        font.metrics[2] = 4;
+        font.glyphs = { { 'A', 0, 0, 10, 0, 9, 13 }, { 'B', 10, 0, 22, 0, 11, 13 } };
+        font.texture = { 64, 32, std::vector<uint32_t>(64 * 32, 0xFFFFFFFF) };
+        std::filesystem::create_directories("data/fonts");
+        std::string error;
+        ASSERT_TRUE(tex::WriteFont("data/fonts/test", font, error)) << error;
+        m_font = std::make_unique<CFont>();
+        m_font->Init("test");
+        g_pFont = m_font.get();
+
+        m_savedFrameTime = FrameTime;
+        menu.renderScene = 0;
+        menu.Init();
+        menu.AddButtons(CZJStartMenu::kMainLayout);
+        for (CMainMenuButton* button : menu.buttons)
+            button->state = CMainMenuButton::kIdle;
+    }
+    void TearDown() override
+    {
+        if (HasFailure())
+            SaveScreen();
+        FrameTime = m_savedFrameTime;
+        menu.ClearControls();
+        g_pFont = nullptr;
+        m_font.reset();
+        g_pSurfaceManager = nullptr;
+        m_surfaces.reset();
+        g_pTextureManager = nullptr;
+        m_textures.reset();
+        g_pModelManager = nullptr;
+        m_models.reset();
+        g_TexShaderManager = nullptr;
+        m_shaders.reset();
+        Mesh::ResetStreamCache();
+        ClearStageTextureCache();
+        RenderTest::TearDown();
+    }
+
+    // The menu's frame without presenting it: background, controls, tool-tip.
+    void Frame()
+    {
+        Device().Clear(0, nullptr, clear::kTarget | clear::kZBuffer, kClear, 1.0f, 0);
+        ASSERT_EQ(Device().BeginScene(), Result::Ok);
+        m_shaders->SetDefaultStages();
+        menu.RenderBackGround();
+        menu.RenderControl();
+        if (menu.toolTipControl)
+            menu.RenderToolTip();
+        ASSERT_EQ(Device().EndScene(), Result::Ok);
+    }
+    uint32_t Pixel(int32_t x, int32_t y)
+    {
+        Surface* target = g_Graphic.RenderTarget();
+        LockedRect locked;
+        EXPECT_EQ(target->LockRect(locked, nullptr, lock::kReadOnly), Result::Ok);
+        uint32_t value = 0;
+        std::memcpy(&value, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + 4 * x, 4);
+        target->UnlockRect();
+        return value & 0xFFFFFF;
+    }
+    ::testing::AssertionResult At(int32_t x, int32_t y, uint32_t expected)
+    {
+        const uint32_t actual = Pixel(x, y);
+        for (int shift : { 0, 8, 16 })
+            if (std::abs(int((actual >> shift) & 255) - int((expected >> shift) & 255)) > 2)
+                return ::testing::AssertionFailure()
+                    << "(" << x << ", " << y << ") is " << Hex(actual) << ", not " << Hex(expected);
+        return ::testing::AssertionSuccess();
+    }
+    void SaveScreen()
+    {
+        Surface* target = g_Graphic.RenderTarget();
+        LockedRect locked;
+        if (target->LockRect(locked, nullptr, lock::kReadOnly) != Result::Ok)
+            return;
+        std::vector<uint32_t> argb(size_t(kWidth) * kHeight);
+        for (uint32_t y = 0; y < kHeight; ++y)
+            std::memcpy(&argb[size_t(y) * kWidth],
+                static_cast<const uint8_t*>(locked.bits) + y * locked.pitch, 4 * kWidth);
+        target->UnlockRect();
+        for (uint32_t& pixel : argb)
+            pixel |= 0xFF000000u;
+        WriteBytes(m_dir / "startmenu.bmp", tex::MakeBmp(argb, kWidth, kHeight, 32, true));
+    }
+    // The centre of button i.
+    plat::window::Point Centre(int i) const
+    {
+        const CMainMenuButton& button = *menu.buttons[i];
+        return { (button.left + button.right) / 2, (button.top + button.bottom) / 2 };
+    }
+    // Frames of the mouse protocol with the mouse at the point, each of `seconds`.
+    void Hover(plat::window::Point at, int frames, float seconds)
+    {
+        host.mouse = at;
+        FrameTime = seconds;
+        for (int i = 0; i < frames; ++i)
+            menu.ProcessMessages();
+    }
+
+    zoq::test::GlEnvironment m_gl;
+    zoq::test::FakeWindow m_screen { kWidth, kHeight };
+    std::unique_ptr<TexShaderManager> m_shaders;
+    std::unique_ptr<CModelManager> m_models;
+    std::unique_ptr<TextureManager> m_textures;
+    std::unique_ptr<CSurfaceManager> m_surfaces;
+    std::unique_ptr<CFont> m_font;
+    uitest::FakeMenuHost host;
+    CMenu1 menu;
+    float m_savedFrameTime = 0.0f;
+};
+
+TEST_F(StartMenuGlTest, thePanelShowsItsFiveIdleButtonsFromRowSeventeenOfTheirColumns)
+{
+    Frame();
+    // The panel: 232 x 320, centred, on the bottom edge.
+    EXPECT_EQ(menu.panelLeft, 284);
+    EXPECT_EQ(menu.panelTop, 280);
+    EXPECT_TRUE(At(290, 300, kPanel & 0xFFFFFF));
+    EXPECT_TRUE(At(500, 590, kPanel & 0xFFFFFF));
+    EXPECT_TRUE(At(280, 300, 0x000000)) << "without the scene the background is black";
+    for (int i = 0; i < CMenu1::kButtons; ++i) {
+        const CMainMenuButton& button = *menu.buttons[i];
+        EXPECT_EQ(button.left, 309) << i;
+        EXPECT_EQ(button.top, int32_t(i * 61.5f + 283.0f)) << i;
+        const uint32_t colour
+            = CellColour(CZJStartMenu::kMainLayout[i].column, CMainMenuButton::kIdleRow, 0x40);
+        EXPECT_TRUE(At(Centre(i).x, Centre(i).y, colour)) << "button " << i;
+        EXPECT_TRUE(At(button.left + 3, button.top + 3, colour)) << "button " << i;
+        EXPECT_TRUE(At(button.right - 4, button.bottom - 4, colour)) << "button " << i;
+    }
+}
+
+TEST_F(StartMenuGlTest, aHoveredButtonShowsItsHighlightFrame)
+{
+    Hover(Centre(2), 1, 0.04f);
+    ASSERT_EQ(menu.buttons[2]->state, CMainMenuButton::kHovered);
+    menu.buttons[2]->phase = 0.13f; // frame 3 of the 25-a-second loop
+    Frame();
+    EXPECT_TRUE(At(Centre(2).x, Centre(2).y, CellColour(CZJStartMenu::kMainLayout[2].column, 3, 0xC0)));
+    EXPECT_TRUE(At(Centre(1).x, Centre(1).y,
+        CellColour(CZJStartMenu::kMainLayout[1].column, CMainMenuButton::kIdleRow, 0x40)));
+}
+
+TEST_F(StartMenuGlTest, aCaptionHoveredForMoreThanHalfASecondShowsItsToolTip)
+{
+    menu.buttons[0]->caption = "AB";
+    const plat::window::Point at = Centre(0);
+    Hover(at, 5, 0.1f);
+    EXPECT_EQ(menu.toolTipControl, nullptr) << "0.5 s is not yet more than half a second";
+    Hover(at, 1, 0.1f);
+    ASSERT_EQ(menu.toolTipControl, menu.buttons[0]);
+    Frame();
+    // "AB" is 22 pixels wide and the line 14 high: the box is 26 x 18, from 2 left of the text.
+    const int32_t right = at.x + 26 - 2;
+    const int32_t left = right - 26 - 2;
+    const int32_t top = at.y - 18 + 2 + 2;
+    EXPECT_TRUE(At(left, top + 9, kTipFrame & 0xFFFFFF));
+    EXPECT_TRUE(At(right - 1, top + 9, kTipFrame & 0xFFFFFF));
+    EXPECT_TRUE(At(left + 10, top + 17, kTipFrame & 0xFFFFFF));
+    EXPECT_TRUE(At(left + 2, top + 2, 0xFFFF80)) << "the text in 0xFFFFFF80";
+    EXPECT_TRUE(At(left + 10, top + 5, 0x000000)) << "the shadow right of the A";
+    EXPECT_TRUE(At(left + 12, top + 11, kTipCentre & 0xFFFFFF)) << "the centre piece below the text";
+    EXPECT_TRUE(At(right + 1, top + 9, CellColour(0, 0, 0xC0))) << "the hovered button right of the box";
+}
+
+} // namespace
