@@ -157,20 +157,17 @@ void ThingItem(CTheThing& thing, const char* name, int32_t count)
 {
     const int amount = std::atoi(name);
     if (amount > 0) {
-        thing.itemKind = 3;
-        thing.itemCount = amount;
         thing.kind = 515;
+        thing.AddItem(3, "", uint32_t(amount));
         return;
     }
-    thing.itemCount = count;
-    if (g_MissileManager.GetRowNames().Find(name) >= 0) {
-        thing.itemKind = 0;
-    } else if (const int good = g_GoodsManager.GetRowNames().Find(name); good >= 0) {
-        thing.itemKind = g_GoodsManager.GetDesc(good).noTrade ? 1 : 0;
-    } else {
-        thing.itemKind = 2;
-    }
-    thing.kind = thing.itemKind == 2 ? 257 : thing.itemKind == 1 ? 514 : 513;
+    uint32_t itemKind = 2;
+    if (g_MissileManager.GetRowNames().Find(name) >= 0)
+        itemKind = 0;
+    else if (const int good = g_GoodsManager.GetRowNames().Find(name); good >= 0)
+        itemKind = g_GoodsManager.GetDesc(good).noTrade ? 1 : 0;
+    thing.kind = itemKind == 2 ? 257 : itemKind == 1 ? 514 : 513;
+    thing.AddItem(itemKind, name, uint32_t(std::max(count, 0)));
 }
 
 } // namespace
@@ -288,9 +285,8 @@ bool script_commands::ShowObjectAtPos(M&, Args& a)
     placement[14] = Location.GetHeightAt(Vec3 { placement[12], placement[13], at.z }, false) + 1.0f;
     placement[15] = 1.0f;
     auto* thing = new CTheThing;
-    thing->Init(placement, 0);
     ThingItem(*thing, Arg(a, 0), a.Count() > 2 ? ArgInt(a, 2) : 1);
-    std::snprintf(thing->itemName, sizeof thing->itemName, "%s", Arg(a, 0));
+    thing->Init(placement, thing->kind);
     ObjectList.AddObject(thing);
     thing->visible = 1;
     return true;

@@ -287,8 +287,9 @@ TEST_F(PlayerCommandsTest, showObjectAtPosPlacesAThingByItsItem)
         auto* thing = dynamic_cast<CTheThing*>(ObjectList.Objects().Tail());
         ASSERT_NE(thing, nullptr);
         EXPECT_EQ(thing->kind, kind);
-        EXPECT_EQ(thing->itemKind, itemKind);
-        EXPECT_EQ(thing->itemCount, count);
+        ASSERT_EQ(thing->contentCount, 1);
+        EXPECT_EQ(thing->contents[0].kind, itemKind);
+        EXPECT_EQ(thing->contents[0].amount, uint32_t(count));
         EXPECT_EQ(thing->visible, 1);
         EXPECT_GE(thing->frame.position.x, 80.0f);
         EXPECT_LT(thing->frame.position.x, 120.0f);

@@ -1,7 +1,7 @@
 // Fuzz entry: the save readers of world objects over the same bytes: the base object's full and
 // short records and its object-list record, named and unnamed; the moving object's and the
-// camera's records in both forms; the glider's, with and without a machine record; the building's
-// object-list record, named and unnamed.
+// camera's records in both forms; the glider's, with and without a machine record; the thing's
+// and the building's, named and unnamed.
 #include "tests/ai/fuzz_machine.h"
 
 #include "foundation/XMemBuffer.h"
@@ -11,6 +11,7 @@
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CTheThing.h"
 #include "world/objects/CZJObject.h"
 
 #include <cstddef>
@@ -68,11 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Read(data, size, [&](XMemBuffer& s) { bare->LoadGame(s, &recordSize, shortForm); });
         Read(data, size, [&](XMemBuffer& s) { ridden->LoadGame(s, &recordSize, shortForm); });
     }
-    auto* building = new CBuildingObject;
-    ObjectList.AddObject(building);
-    Read(data, size, [&](XMemBuffer& s) { building->LoadFromStream2(s); });
-    std::strcpy(building->name, "NAMED");
-    Read(data, size, [&](XMemBuffer& s) { building->LoadFromStream2(s); });
+    for (const char* name : { "", "THING" }) {
+        auto* thing = new CTheThing;
+        std::strcpy(thing->name, name);
+        ObjectList.AddObject(thing);
+        Read(data, size, [&](XMemBuffer& s) { thing->LoadFromStream2(s); });
+    }
+    for (const char* name : { "", "BUILDING" }) {
+        auto* building = new CBuildingObject;
+        std::strcpy(building->name, name);
+        ObjectList.AddObject(building);
+        Read(data, size, [&](XMemBuffer& s) { building->LoadFromStream2(s); });
+    }
     ObjectList.Clear();
     return 0;
 }

@@ -84,15 +84,17 @@ TEST_F(ObjectListSaveTest, NamedObjectsADroppedThingAndSensorsRoundTrip)
     rock->visible = 1;
     house->visible = 0;
     auto* thing = new CTheThing;
+    const float placement[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 123, 45, 6, 1 };
+    thing->Init(placement, 513);
+    thing->AddItem(0, "TOV_A", 2);
     thing->saved = 1;
     thing->visible = 1;
-    thing->frame.SetPosition(Vec3 { 123.0f, 45.0f, 6.0f });
     ObjectList.AddObject(thing);
     ObjectList.AddSensor(MakeNameKey32("P3"));
     ObjectList.AddSensor(MakeNameKey32("P1"));
     XMemBuffer stream(16);
     ObjectList.SaveGame(stream);
-    EXPECT_EQ(stream.Position(), 4 + 2 * 37 + (36 + 13) + 4 + 2 * 32);
+    EXPECT_EQ(stream.Position(), 4 + 2 * 37 + (36 + 13 + 9 + 40) + 4 + 2 * 32);
 
     MakeLocation();
     Load(stream);
@@ -104,6 +106,9 @@ TEST_F(ObjectListSaveTest, NamedObjectsADroppedThingAndSensorsRoundTrip)
             loaded = t;
     ASSERT_NE(loaded, nullptr) << "an unnamed thing is made again";
     EXPECT_EQ(loaded->frame.position.x, 123.0f);
+    EXPECT_EQ(loaded->kind, 513);
+    ASSERT_EQ(loaded->contentCount, 1);
+    EXPECT_STREQ(loaded->contents[0].id, "TOV_A");
     EXPECT_EQ(loaded->alive, 1);
     EXPECT_GT(loaded->id, 0);
     EXPECT_EQ(FiledCells(loaded), 1);
@@ -172,6 +177,9 @@ TEST_F(ObjectListSaveTest, APayloadCutAtAnyByteKeepsWhatWasRead)
     stream.WriteValue(uint8_t(1));
     const float at[3] = { 10.0f, 20.0f, 0.0f };
     stream.Write(at, sizeof at);
+    stream.WriteValue(uint32_t(513));
+    stream.WriteValue(uint8_t(0));
+    stream.WriteValue(uint32_t(0));
     Record(stream, "HOUSE", 11, 0);
     Names(stream, { "P1", "P2" });
     for (int cut = 0; cut <= stream.Position(); ++cut) {
@@ -181,7 +189,8 @@ TEST_F(ObjectListSaveTest, APayloadCutAtAnyByteKeepsWhatWasRead)
         part.Attach(stream.Data(), cut);
         ObjectList.LoadGame(part);
         EXPECT_EQ(rock->visible, cut >= 4 + 37 ? 1 : 0);
-        EXPECT_EQ(ObjectList.Objects().Count(), cut >= 4 + 37 + 49 ? 4 : 3) << "a short thing is not added";
+        EXPECT_EQ(ObjectList.Objects().Count(), cut >= 4 + 37 + 49 + 9 ? 4 : 3)
+            << "a short thing is not added";
     }
     EXPECT_EQ(house->visible, 0);
     EXPECT_EQ(ObjectList.Sensors().Count(), 2);
