@@ -1,26 +1,21 @@
-// Stand-in until the world-object classes land: a map cover patch (type code 12); Init takes the placement
-// into the frame and keeps the type id.
+// Stand-in until the world-object classes land: a map cover decal (type code 12). Init places it,
+// takes its texture and the radius (20 x the placement's scale, at most 150) and the texture
+// matrix; the ground mesh and its draw are not built.
 #pragma once
 
+#include "foundation/NameKey32.h"
 #include "world/objects/CZJObject.h"
-#include "world/objects/StandInInit.h"
 
 class CMapCoverObject : public CZJObject {
 public:
     using CZJObject::Init;
-    CMapCoverObject()
-    {
-        type = 12;
-        alive = 1;
-        solid = 0;
-        visible = 1;
-    }
-    void Init(const float* placement, NameKey32 typeId)
-    {
-        TakePlacement(*this, placement);
-        typeKey = typeId;
-    }
+    CMapCoverObject();
+    // An id the cover table lacks throws.
+    void Init(const float* placement, NameKey32 typeId);
+    void SetPosition(const Vec3& position) override;
 
-    // Read by the world-database tests until the class lands.
+    int32_t texture = -1;
+    Matrix4 textureMatrix {};
+    uint8_t meshBuilt = 0;
     NameKey32 typeKey {};
 };

@@ -1,27 +1,18 @@
-// Stand-in until the world-object classes land: a stone (type code 3); Init takes the placement
-// into the frame and keeps the type id.
+// Stand-in until the world-object classes land: a stone (type code 3). Init places it, takes its
+// row and radius, and only a stone of radius below 2 is solid; the model instance and its effects
+// are not built.
 #pragma once
 
+#include "foundation/NameKey32.h"
 #include "world/objects/CDynamicObject.h"
-#include "world/objects/StandInInit.h"
 
 class CStoneObject : public CDynamicObject {
 public:
     using CZJObject::Init;
-    CStoneObject()
-    {
-        type = 3;
-        alive = 1;
-        hitByRays = 1;
-        solid = 1;
-        visible = 1;
-    }
-    void Init(const float* placement, NameKey32 typeId)
-    {
-        TakePlacement(*this, placement);
-        typeKey = typeId;
-    }
+    CStoneObject();
+    // An id the stone table lacks throws.
+    void Init(const float* placement, NameKey32 typeId);
 
-    // Read by the world-database tests until the class lands.
+    uint8_t instancePending = 0;
     NameKey32 typeKey {};
 };

@@ -1,26 +1,16 @@
-// Stand-in until the world-object classes land: a tree (type code 4); Init takes the placement
-// into the frame and keeps the type id.
+// Stand-in until the world-object classes land: a tree (type code 4). Init places it, takes its
+// row and radius and sets the collision flags from the radius; the swaying draw is not built.
 #pragma once
 
+#include "foundation/NameKey32.h"
 #include "world/objects/CZJObject.h"
-#include "world/objects/StandInInit.h"
 
 class CTreeObject : public CZJObject {
 public:
     using CZJObject::Init;
-    CTreeObject()
-    {
-        type = 4;
-        alive = 1;
-        solid = 1;
-        visible = 1;
-    }
-    void Init(const float* placement, NameKey32 typeId)
-    {
-        TakePlacement(*this, placement);
-        typeKey = typeId;
-    }
+    CTreeObject();
+    // An id the tree table lacks throws.
+    void Init(const float* placement, NameKey32 typeId);
 
-    // Read by the world-database tests until the class lands.
     NameKey32 typeKey {};
 };

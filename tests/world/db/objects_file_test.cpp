@@ -337,7 +337,7 @@ TEST_F(ObjectsFileTest, BoundaryLinksWithinTwoThousandAreKeptAndIdsRaiseTheCount
     EXPECT_EQ(first->linkCount, 1); // 101 kept; 102 too far; 1 names no object
     EXPECT_EQ(first->links[0], ObjectList.FindObjectById(101));
     EXPECT_EQ(first->links[1], nullptr);
-    EXPECT_EQ(first->boundsUpdates, 1);
+    EXPECT_EQ(first->segmentCount, 1);
     EXPECT_EQ(static_cast<CBoundObject*>(ObjectList.FindObjectById(102))->linkCount, 0);
     EXPECT_EQ(LogCount("CBoundaryManager::LoadObjects ID='BD_UNKNOWN' not found"), 1);
     EXPECT_EQ(ObjectList.FindObject(MakeNameKey32("AFTER"), 3)->id, 0);
