@@ -19,6 +19,7 @@ public:
         float length; // horizontal
     };
 
+    using CZJObject::Init;
     CBoundObject();
 
     // Places the post and takes its "Boundary" row; an unknown id throws.
