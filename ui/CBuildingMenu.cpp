@@ -340,7 +340,7 @@ bool CBuildingMenu::Jump()
     }
     g_pScriptManager->AddBalance(-std::min(money, price), -1);
     std::memcpy(ZJEngine.destinationFile, target, sizeof target);
-    ZJEngine.actionBuilding = MakeNameKey32("");
+    ZJEngine.pendingAction.actionBuilding = MakeNameKey32("");
     CloseMenu(kResultTunnel);
     return true;
 }

@@ -114,7 +114,7 @@ void JumpTo(CMainMenu& menu, const std::string& word)
     menu.CloseMenu(CMainMenu::kResultLinkJump);
     std::memset(ZJEngine.destinationFile, 0, sizeof ZJEngine.destinationFile);
     std::memcpy(ZJEngine.destinationFile, location.data(), location.size());
-    ZJEngine.actionBuilding = MakeNameKey32(entry.c_str());
+    ZJEngine.pendingAction.actionBuilding = MakeNameKey32(entry.c_str());
     WriteErrorLog("JUMP to '" + location + "'");
 }
 

@@ -138,6 +138,7 @@ TEST_F(GroupTest, AFullBuildingTurnsACaravanBackAndAPackedGroupLeavesAfterFiftee
     std::strcpy(building->name, "BLD_B");
     building->frame.position = { 1000, 0, 0 };
     ObjectList.AddObject(building);
+    building->Run(); // finds its road node
     auto& caravan = Group<CTransFerroGroup>(
         "CARAVAN", 1, CFerroGroup::kCaravan, "ORG_TRANSES", [](CTransFerroGroup& g) {
             g.routeStart = 0;
@@ -153,7 +154,7 @@ TEST_F(GroupTest, AFullBuildingTurnsACaravanBackAndAPackedGroupLeavesAfterFiftee
     caravan.Run(1.0f);
     EXPECT_EQ(caravan.forward, 0);
     EXPECT_NEAR(caravan.distance, 1000.0f - 73.3333f, 0.01f);
-    building->groups.clear();
+    building->groupCount = 0;
     caravan.distance = 990.0f;
     caravan.forward = 1;
     caravan.Run(1.0f);

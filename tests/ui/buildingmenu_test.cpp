@@ -282,7 +282,7 @@ TEST_F(BuildingMenuTest, jumpPageEntriesKeepTheirSectorAcrossAHiddenOne)
     EXPECT_EQ(menu->jumpAllowed, 1);
     ASSERT_TRUE(menu->Jump());
     EXPECT_STREQ(ZJEngine.destinationFile, "location2.zjp");
-    EXPECT_STREQ(ZJEngine.actionBuilding.text, "");
+    EXPECT_STREQ(ZJEngine.pendingAction.actionBuilding.text, "");
     EXPECT_EQ(menu->result, CMainMenu::kResultTunnel);
     EXPECT_LE(machine->cargo.bulkAmount, 4900.0f);
     EXPECT_GE(machine->cargo.bulkAmount, 4001.0f);

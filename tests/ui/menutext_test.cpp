@@ -50,7 +50,7 @@ protected:
         menu->buildingTitle = "Test base";
         menu->Init();
         std::memset(ZJEngine.destinationFile, 0, sizeof ZJEngine.destinationFile);
-        ZJEngine.actionBuilding = {};
+        ZJEngine.pendingAction.actionBuilding = {};
     }
     void TearDown() override
     {
@@ -148,7 +148,7 @@ TEST_F(MenuTextTest, jumpLinksSetTheTargetOrAreRefused)
         if (c.file) {
             EXPECT_EQ(menu->result, CMainMenu::kResultLinkJump);
             EXPECT_STREQ(ZJEngine.destinationFile, c.file);
-            EXPECT_STREQ(ZJEngine.actionBuilding.text, c.entry);
+            EXPECT_STREQ(ZJEngine.pendingAction.actionBuilding.text, c.entry);
             EXPECT_EQ(LogLineCount(std::string("JUMP to '") + c.file + "'"), 1);
         } else {
             EXPECT_EQ(menu->result, 0u);

@@ -10,8 +10,18 @@
 
 #include <cstdint>
 
+class CBuildingObject;
 class CZJObject;
 class DefaultManager;
+
+// The location action a building publishes when the player's glider stands in its entrance; the
+// game flow and the building menu read and clear it.
+struct SPendingAction {
+    uint8_t actionPending = 0; // the entrance flag
+    uint32_t actionCode = 0; // 1: enter the building
+    NameKey32 actionBuilding {}; // the building's name
+    NameKey32 actionBuildingType {}; // its type id
+};
 
 // Set by CZJEngine::LoadConfig: cfg.ini [ZJCONFIG] FIXCURSOR is 1.
 extern uint8_t g_FixCursor;
@@ -71,13 +81,8 @@ public:
 
     CZJEngine();
 
-    // The pending location action that the game flow carries out, and where a travel goes: the
-    // destination location file (set by the building menu) and, in actionBuilding, the building
-    // the player arrives in (empty: the location's tunnel building).
-    uint8_t actionPending = 0;
-    uint32_t actionCode = 0;
-    NameKey32 actionBuilding {};
-    NameKey32 actionBuildingType {};
+    // Where a travel goes: the destination location file, set by the building menu; the building
+    // the player arrives in is pendingAction.actionBuilding (empty: the location's tunnel building).
     char destinationFile[64] = {};
 
     // Every type table in its order, then LoadConfig, then ResolveResourceIds; returns the last
@@ -97,6 +102,9 @@ public:
     // A glider (14), a projectile (16) or a thing (21) from an object network record; null for
     // any other kind.
     CZJObject* CreateNetObject(const uint8_t* record);
+
+    SPendingAction pendingAction;
+    CBuildingObject* currentBuilding = nullptr; // the building of the pending action
 
     int32_t ids1[kWellKnown1Count];
     int32_t soploSounds[4]; // nozzle sound ids

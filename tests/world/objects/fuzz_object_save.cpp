@@ -1,11 +1,12 @@
 // Fuzz entry: the save readers of world objects over the same bytes: the base object's full and
 // short records and its object-list record, named and unnamed; the moving object's and the
-// camera's records in both forms; the glider's, with and without a machine record; the thing's,
-// named and unnamed.
+// camera's records in both forms; the glider's, with and without a machine record; the thing's
+// and the building's, named and unnamed.
 #include "tests/ai/fuzz_machine.h"
 
 #include "foundation/XMemBuffer.h"
 #include "foundation/XRangeError.h"
+#include "world/objects/CBuildingObject.h"
 #include "world/objects/CCamera.h"
 #include "world/objects/CDynamicObject.h"
 #include "world/objects/CGliderObject.h"
@@ -73,6 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::strcpy(thing->name, name);
         ObjectList.AddObject(thing);
         Read(data, size, [&](XMemBuffer& s) { thing->LoadFromStream2(s); });
+    }
+    for (const char* name : { "", "BUILDING" }) {
+        auto* building = new CBuildingObject;
+        std::strcpy(building->name, name);
+        ObjectList.AddObject(building);
+        Read(data, size, [&](XMemBuffer& s) { building->LoadFromStream2(s); });
     }
     ObjectList.Clear();
     return 0;
