@@ -18,6 +18,7 @@
 #include "world/terrain/CLocation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -30,6 +31,14 @@ constexpr float kOnAim = kPi / 32.0f;
 constexpr float kArmedKey = 1.0e-5f;
 constexpr float kAimLift = 30.0f;
 constexpr float kRayMargin = 10.0f;
+
+// The model reads a weight per channel; the turret's pitch drives the first.
+std::array<float, CModel::kMaxChannels> TurretWeights(float pitch)
+{
+    std::array<float, CModel::kMaxChannels> weights {};
+    weights[0] = std::clamp(pitch / (2.0f * kPi / 3.0f) + 0.5f, 0.0f, 1.0f);
+    return weights;
+}
 
 CComplexObject* ModelAt(int32_t index)
 {
@@ -278,8 +287,8 @@ bool CTowerObject::MuzzleFrame(const Matrix4& turret, Matrix4& out) const
     if (!model || desc->fxPart >= model->GetPartCount())
         return false;
     CModel* part = model->GetPartObject(desc->fxPart);
-    const float weights[1] = { std::clamp(pitch / (2.0f * kPi / 3.0f) + 0.5f, 0.0f, 1.0f) };
-    return part && part->GetBoxCenterFrame(desc->fxCorners, weights, out);
+    const auto weights = TurretWeights(pitch);
+    return part && part->GetBoxCenterFrame(desc->fxCorners, weights.data(), out);
 }
 
 void CTowerObject::Fire()
@@ -333,10 +342,10 @@ void CTowerObject::Draw()
     }
     const Matrix4 turret = TurretMatrix();
     if (CComplexObject* model = ModelAt(desc->model.Index())) {
-        const float weights[1] = { std::clamp(pitch / (2.0f * kPi / 3.0f) + 0.5f, 0.0f, 1.0f) };
+        const auto weights = TurretWeights(pitch);
         g_Graphic.SetWorldMatrix(turret);
         model->SetColor(brightness, brightness, brightness, brightness);
-        model->Render(weights, 0, CComplexObject::kAllGroups);
+        model->Render(weights.data(), 0, CComplexObject::kAllGroups);
         model->ResetColor();
     }
     Matrix4 muzzle;
