@@ -3,15 +3,9 @@
 // back pixel by pixel (±2 a channel): the scroll bar only for tall text, text only
 // inside the window, a reference in its colour, and the save list with its lines and the chosen
 // save's screenshot (±8 after DXT3). A failed check leaves "htmlcontrol.bmp" in the test's folder.
-#include "platform/gfx/device.h"
-#include "platform/win/text.h"
 #include "render/CFont.h"
-#include "render/CModelManager.h"
-#include "render/TexShaderManager.h"
-#include "render/TextureManager.h"
-#include "tests/render/render_fixture.h"
-#include "tests/support/gl_environment.h"
 #include "tests/ui/fake_menu_host.h"
+#include "tests/ui/ui_gl_fixture.h"
 #include "tools/texture/font_file.h"
 #include "tools/texture/image_files.h"
 #include "ui/CHtmlControl.h"
@@ -22,32 +16,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace tex = zoq::tools::texture;
 using namespace plat::gfx;
+using uitest::Hex;
+using uitest::Painted;
 
 namespace {
 
-constexpr uint32_t kWidth = 800;
-constexpr uint32_t kHeight = 600;
 constexpr uint32_t kClear = 0x102030u;
 constexpr uint32_t kTrack = 0x40C040u;
 constexpr uint32_t kText = 0xFFFFFFu;
-
-std::string Hex(uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%06X", value & 0xFFFFFF);
-    return text;
-}
-
-tex::Picture Painted(uint32_t width, uint32_t height, uint32_t fill)
-{
-    return { width, height, std::vector<uint32_t>(size_t(width) * height, fill) };
-}
 
 // Glyphs of solid white, one line 16 pixels high.
 tex::FontFile SolidFont()
@@ -60,21 +41,15 @@ tex::FontFile SolidFont()
     return font;
 }
 
-class HtmlControlGlTest : public RenderTest {
+class HtmlControlGlTest : public uitest::UiGlTest {
 protected:
+    HtmlControlGlTest()
+        : UiGlTest("htmlcontrol")
+    {
+    }
     void SetUp() override
     {
-        RenderTest::SetUp();
-        ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
-        ASSERT_TRUE(g_Graphic.CreateDirect3D("gl"));
-        ASSERT_TRUE(g_Graphic.CreateDevice(0, kWidth, kHeight, 32, Format::X8R8G8B8, 0, 0, true,
-            MultiSample::None, 0, 1, PresentInterval::Default, true, &m_screen));
-        m_shaders = std::make_unique<TexShaderManager>();
-        ASSERT_TRUE(m_shaders->Init(true));
-        g_TexShaderManager = m_shaders.get();
-        m_models = std::make_unique<CModelManager>();
-        m_models->Init();
-        g_pModelManager = m_models.get();
+        ASSERT_NO_FATAL_FAILURE(UiGlTest::SetUp());
         tex::Picture bar = Painted(atlas::kScrollSize, atlas::kScrollSize, 0);
         for (const SAtlasPiece& piece : atlas::kScroll)
             for (int32_t y = piece.v; y < piece.v + piece.height; ++y)
@@ -83,9 +58,7 @@ protected:
         WriteBytes("prok.dds", tex::EncodeDds32(bar));
         WriteTable(CP1251("Текстуры"),
             { { atlas::kScrollTexture, { { "Filename", "prok.dds" }, { "TEXTURETYPE", "2" } } } });
-        m_textures = std::make_unique<TextureManager>();
-        m_textures->Init(CP1251("Текстуры"));
-        g_pTextureManager = m_textures.get();
+        InitTextures();
         std::filesystem::create_directories("data/fonts");
         std::string error;
         ASSERT_TRUE(tex::WriteFont("data/fonts/solid", SolidFont(), error)) << error;
@@ -94,54 +67,17 @@ protected:
         g_pFont = m_font.get();
         m_host.runningTime = 0.5; // links are past their flash
     }
-    void TearDown() override
+    void ReleaseScene() override
     {
-        if (HasFailure())
-            SaveScreen();
         g_pFont = nullptr;
         m_font.reset();
-        g_pTextureManager = nullptr;
-        m_textures.reset();
-        g_pModelManager = nullptr;
-        m_models.reset();
-        g_TexShaderManager = nullptr;
-        m_shaders.reset();
-        Mesh::ResetStreamCache();
-        ClearStageTextureCache();
-        RenderTest::TearDown();
     }
 
     void Frame(CHtmlControl& control)
     {
         Frame([&] { control.Render(); });
     }
-    template <class Draw> void Frame(Draw draw)
-    {
-        Device().Clear(0, nullptr, clear::kTarget | clear::kZBuffer, 0xFF000000u | kClear, 1.0f, 0);
-        ASSERT_EQ(Device().BeginScene(), Result::Ok);
-        m_shaders->SetDefaultStages();
-        draw();
-        ASSERT_EQ(Device().EndScene(), Result::Ok);
-    }
-    uint32_t Pixel(uint32_t x, uint32_t y)
-    {
-        Surface* target = g_Graphic.RenderTarget();
-        LockedRect locked;
-        EXPECT_EQ(target->LockRect(locked, nullptr, lock::kReadOnly), Result::Ok);
-        uint32_t value = 0;
-        std::memcpy(&value, static_cast<const uint8_t*>(locked.bits) + y * uint32_t(locked.pitch) + 4 * x, 4);
-        target->UnlockRect();
-        return value & 0xFFFFFF;
-    }
-    ::testing::AssertionResult At(uint32_t x, uint32_t y, uint32_t expected)
-    {
-        const uint32_t actual = Pixel(x, y);
-        for (int shift : { 0, 8, 16 })
-            if (std::abs(int((actual >> shift) & 255) - int((expected >> shift) & 255)) > 2)
-                return ::testing::AssertionFailure()
-                    << "(" << x << ", " << y << ") is " << Hex(actual) << ", not " << Hex(expected);
-        return ::testing::AssertionSuccess();
-    }
+    template <class Draw> void Frame(Draw draw) { DrawFrame(0xFF000000u | kClear, draw); }
     // Pixels of the rectangle that are not the clear colour, from one read of the target.
     int PaintedPixels(int32_t left, int32_t top, int32_t right, int32_t bottom)
     {
@@ -160,28 +96,8 @@ protected:
         target->UnlockRect();
         return count;
     }
-    void SaveScreen()
-    {
-        Surface* target = g_Graphic.RenderTarget();
-        LockedRect locked;
-        if (target->LockRect(locked, nullptr, lock::kReadOnly) != Result::Ok)
-            return;
-        std::vector<uint32_t> argb(size_t(kWidth) * kHeight);
-        for (uint32_t y = 0; y < kHeight; ++y)
-            std::memcpy(&argb[size_t(y) * kWidth],
-                static_cast<const uint8_t*>(locked.bits) + y * uint32_t(locked.pitch), 4 * kWidth);
-        target->UnlockRect();
-        for (uint32_t& pixel : argb)
-            pixel |= 0xFF000000u;
-        WriteBytes(m_dir / "htmlcontrol.bmp", tex::MakeBmp(argb, kWidth, kHeight, 32, true));
-    }
 
-    zoq::test::GlEnvironment m_gl;
-    zoq::test::FakeWindow m_screen { kWidth, kHeight };
     uitest::FakeMenuHost m_host;
-    std::unique_ptr<TexShaderManager> m_shaders;
-    std::unique_ptr<CModelManager> m_models;
-    std::unique_ptr<TextureManager> m_textures;
     std::unique_ptr<CFont> m_font;
 };
 

@@ -4,13 +4,7 @@
 #include "ai/CFerroGroup.h"
 #include "foundation/CTimer.h"
 #include "foundation/CViewFrame.h"
-#include "platform/gfx/device.h"
-#include "platform/win/text.h"
-#include "render/CModelManager.h"
-#include "render/TexShaderManager.h"
-#include "render/TextureManager.h"
-#include "tests/render/render_fixture.h"
-#include "tests/support/gl_environment.h"
+#include "tests/ui/ui_gl_fixture.h"
 #include "tools/texture/font_file.h"
 #include "tools/texture/image_files.h"
 #include "ui/CRenderer.h"
@@ -20,18 +14,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <map>
 #include <string>
 
 namespace tex = zoq::tools::texture;
 using namespace plat::gfx;
+using uitest::Hex;
+using uitest::Painted;
 
 namespace {
 
-constexpr uint32_t kWidth = 800;
-constexpr uint32_t kHeight = 600;
 constexpr uint32_t kClear = 0xFF102030u;
 constexpr uint32_t kIconColour = 0xFF00C0C0u;
 constexpr uint32_t kGreen = 0x93EE6Bu;
@@ -52,11 +44,6 @@ const std::map<std::string, uint32_t> kPieceColours = {
     { "bracket right", 0xFFC000C0u },
 };
 
-tex::Picture Painted(uint32_t width, uint32_t height, uint32_t fill)
-{
-    return { width, height, std::vector<uint32_t>(size_t(width) * height, fill) };
-}
-
 tex::Picture PaintedAtlas()
 {
     tex::Picture atlas = Painted(512, 512, 0);
@@ -70,28 +57,15 @@ tex::Picture PaintedAtlas()
     return atlas;
 }
 
-std::string Hex(uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%06X", value & 0xFFFFFF);
-    return text;
-}
-
-class KokpitGlTest : public RenderTest {
+class KokpitGlTest : public uitest::UiGlTest {
 protected:
+    KokpitGlTest()
+        : UiGlTest("kokpit")
+    {
+    }
     void SetUp() override
     {
-        RenderTest::SetUp();
-        ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
-        ASSERT_TRUE(g_Graphic.CreateDirect3D("gl"));
-        ASSERT_TRUE(g_Graphic.CreateDevice(0, kWidth, kHeight, 32, Format::X8R8G8B8, 0, 0, true,
-            MultiSample::None, 0, 1, PresentInterval::Default, true, &m_screen));
-        m_shaders = std::make_unique<TexShaderManager>();
-        ASSERT_TRUE(m_shaders->Init(true));
-        g_TexShaderManager = m_shaders.get();
-        m_models = std::make_unique<CModelManager>();
-        m_models->Init();
-        g_pModelManager = m_models.get();
+        ASSERT_NO_FATAL_FAILURE(UiGlTest::SetUp());
         WriteBytes("kt_all.dds", tex::EncodeDds32(PaintedAtlas()));
         WriteBytes("kt_icons.dds", tex::EncodeDds32(Painted(256, 512, kIconColour)));
         WriteBytes("interlace.dds", tex::EncodeDds32(Painted(16, 16, 0xFFFFFFFFu)));
@@ -111,74 +85,20 @@ protected:
                 { "TEX_INT_ICONS", { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } },
                 { "TEX_KT_TARGET_CORNER", { { "Filename", "corner.dds" }, { "TEXTURETYPE", "2" } } },
                 { "TEX_KT_TARGET_ARROW", { { "Filename", "arrow.dds" }, { "TEXTURETYPE", "2" } } } });
-        m_textures = std::make_unique<TextureManager>();
-        m_textures->Init(CP1251("Текстуры"));
-        g_pTextureManager = m_textures.get();
+        InitTextures();
         m_savedClock = GameClock;
         renderer.showMessagesAndRadar = 0;
         renderer.LoadTextures();
         ClearScannerTexture();
     }
-    void TearDown() override
+    void ReleaseScene() override
     {
-        if (HasFailure())
-            SaveScreen();
         GameClock = m_savedClock;
         renderer.Done();
-        g_pTextureManager = nullptr;
-        m_textures.reset();
-        g_pModelManager = nullptr;
-        m_models.reset();
-        g_TexShaderManager = nullptr;
-        m_shaders.reset();
-        Mesh::ResetStreamCache();
-        ClearStageTextureCache();
-        RenderTest::TearDown();
     }
 
     // Clears to kClear and draws what draw does.
-    template <class Draw> void Frame(Draw draw)
-    {
-        Device().Clear(0, nullptr, clear::kTarget | clear::kZBuffer, kClear, 1.0f, 0);
-        ASSERT_EQ(Device().BeginScene(), Result::Ok);
-        m_shaders->SetDefaultStages();
-        draw();
-        ASSERT_EQ(Device().EndScene(), Result::Ok);
-    }
-    uint32_t Pixel(uint32_t x, uint32_t y)
-    {
-        Surface* target = g_Graphic.RenderTarget();
-        LockedRect locked;
-        EXPECT_EQ(target->LockRect(locked, nullptr, lock::kReadOnly), Result::Ok);
-        uint32_t value = 0;
-        std::memcpy(&value, static_cast<const uint8_t*>(locked.bits) + y * uint32_t(locked.pitch) + 4 * x, 4);
-        target->UnlockRect();
-        return value & 0xFFFFFF;
-    }
-    ::testing::AssertionResult At(uint32_t x, uint32_t y, uint32_t expected)
-    {
-        const uint32_t actual = Pixel(x, y);
-        for (int shift : { 0, 8, 16 })
-            if (std::abs(int((actual >> shift) & 255) - int((expected >> shift) & 255)) > 2)
-                return ::testing::AssertionFailure()
-                    << "(" << x << ", " << y << ") is " << Hex(actual) << ", not " << Hex(expected);
-        return ::testing::AssertionSuccess();
-    }
-    void SaveScreen()
-    {
-        Surface* target = g_Graphic.RenderTarget();
-        LockedRect locked;
-        if (target->LockRect(locked, nullptr, lock::kReadOnly) != Result::Ok)
-            return;
-        std::vector<uint32_t> argb(size_t(kWidth) * kHeight);
-        for (uint32_t y = 0; y < kHeight; ++y)
-            std::memcpy(&argb[size_t(y) * kWidth],
-                static_cast<const uint8_t*>(locked.bits) + y * uint32_t(locked.pitch), 4 * kWidth);
-        target->UnlockRect();
-        for (uint32_t& pixel : argb)
-            pixel |= 0xFF000000u;
-        WriteBytes(m_dir / "kokpit.bmp", tex::MakeBmp(argb, kWidth, kHeight, 32, true));
-    }
+    template <class Draw> void Frame(Draw draw) { DrawFrame(kClear, draw); }
 
     static CRenderer::SKokpitFrame Healthy()
     {
@@ -189,11 +109,6 @@ protected:
         return frame;
     }
 
-    zoq::test::GlEnvironment m_gl;
-    zoq::test::FakeWindow m_screen { kWidth, kHeight };
-    std::unique_ptr<TexShaderManager> m_shaders;
-    std::unique_ptr<CModelManager> m_models;
-    std::unique_ptr<TextureManager> m_textures;
     CRenderer renderer;
     double m_savedClock = 0.0;
 };

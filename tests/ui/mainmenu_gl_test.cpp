@@ -7,19 +7,13 @@
 #include "ai/CZJTrade.h"
 #include "foundation/BaseDirectory.h"
 #include "foundation/CTimer.h"
-#include "platform/gfx/device.h"
 #include "platform/input/input.h"
 #include "platform/input/mouse.h"
-#include "platform/win/text.h"
 #include "render/CFont.h"
-#include "render/CModelManager.h"
-#include "render/TexShaderManager.h"
-#include "render/TextureManager.h"
 #include "script/CZJScriptManager.h"
 #include "tests/platform/window/sdl_events.h"
-#include "tests/render/render_fixture.h"
-#include "tests/support/gl_environment.h"
 #include "tests/support/text_table.h"
+#include "tests/ui/ui_gl_fixture.h"
 #include "tools/model/model_writer.h"
 #include "tools/texture/font_file.h"
 #include "tools/texture/image_files.h"
@@ -42,11 +36,10 @@
 
 namespace tex = zoq::tools::texture;
 using namespace plat::gfx;
+using uitest::Hex;
 
 namespace {
 
-constexpr uint32_t kWidth = 800;
-constexpr uint32_t kHeight = 600;
 constexpr uint32_t kClear = 0xFF000000u;
 constexpr float kFrame = 0.05f;
 
@@ -58,13 +51,6 @@ uint32_t OverBlack(uint32_t argb)
     for (int shift : { 0, 8, 16 })
         shown |= (((argb >> shift) & 255) * alpha / 255) << shift;
     return shown;
-}
-
-std::string Hex(uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%06X", value & 0xFFFFFF);
-    return text;
 }
 
 // The mouse of the window layer: the cursor position its drain keeps and the left button's
@@ -133,12 +119,14 @@ public:
     int32_t model = -1;
 };
 
-class MainMenuGlTest : public RenderTest {
+class MainMenuGlTest : public uitest::UiGlTest {
 protected:
-    void SetUp() override
+    MainMenuGlTest()
+        : UiGlTest("mainmenu")
     {
-        RenderTest::SetUp();
-        ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
+    }
+    void BeforeDevice() override
+    {
         plat::window::ClearMessages();
         plat::window::WindowDesc desc;
         desc.className = "ZOQWC0";
@@ -147,28 +135,21 @@ protected:
         m_view = m_gl.OpenWindow(desc);
         ASSERT_NE(m_view, nullptr);
         test::Focus(m_view->Window());
-        ASSERT_TRUE(g_Graphic.CreateDirect3D("gl"));
-        ASSERT_TRUE(g_Graphic.CreateDevice(0, kWidth, kHeight, 32, Format::X8R8G8B8, 0, 0, true,
-            MultiSample::None, 0, 1, PresentInterval::Default, true, &m_screen));
-        m_shaders = std::make_unique<TexShaderManager>();
-        ASSERT_TRUE(m_shaders->Init(true));
-        g_TexShaderManager = m_shaders.get();
+    }
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(UiGlTest::SetUp());
 
         WriteBytes("white.dds", tex::EncodeDds32({ 8, 8, std::vector<uint32_t>(64, 0xFFFFFFFFu) }));
         WriteTable(
             CP1251("Текстуры"), { { "TEX_WHITE", { { "Filename", "white.dds" }, { "TEXTURETYPE", "2" } } } });
-        m_textures = std::make_unique<TextureManager>();
-        m_textures->Init(CP1251("Текстуры"));
-        g_pTextureManager = m_textures.get();
+        InitTextures();
 
         SModelFile model;
         ASSERT_TRUE(zoq::tools::model::MakeModel("stone", "TEX_WHITE", model));
         WriteBytes("stone.mdl", zoq::tools::model::EncodeModelFile(model));
         WriteTable(CP1251("Модели"), { { "MOD_STONE", { { "Filename", "stone.mdl" }, { "Radius", "1" } } } });
-        m_models = std::make_unique<CModelManager>();
-        m_models->Init();
         m_models->Init(CP1251("Модели"));
-        g_pModelManager = m_models.get();
 
         tex::FontFile font;
         font.metrics[0] = 14;
@@ -185,10 +166,8 @@ protected:
         m_host = std::make_unique<SdlMenuHost>(m_view->Window());
         m_savedFrameTime = FrameTime;
     }
-    void TearDown() override
+    void ReleaseScene() override
     {
-        if (HasFailure())
-            SaveScreen();
         FrameTime = m_savedFrameTime;
         m_menu.reset();
         PlayerFerrovant = nullptr;
@@ -200,15 +179,6 @@ protected:
         m_host.reset();
         g_pFont = nullptr;
         m_font.reset();
-        g_pModelManager = nullptr;
-        m_models.reset();
-        g_pTextureManager = nullptr;
-        m_textures.reset();
-        g_TexShaderManager = nullptr;
-        m_shaders.reset();
-        Mesh::ResetStreamCache();
-        ClearStageTextureCache();
-        RenderTest::TearDown();
     }
 
     // Builds the menu as the modal loop does and runs frames until it is idle.
@@ -305,30 +275,14 @@ protected:
     {
         FrameTime = kFrame;
         m_host->time += kFrame;
-        Device().Clear(0, nullptr, clear::kTarget | clear::kZBuffer, kClear, 1.0f, 0);
-        ASSERT_EQ(Device().BeginScene(), Result::Ok);
-        m_shaders->SetDefaultStages();
-        m_menu->RenderBackGround();
-        m_menu->RenderControl();
-        ASSERT_EQ(Device().EndScene(), Result::Ok);
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(kClear, [this] {
+            m_menu->RenderBackGround();
+            m_menu->RenderControl();
+        }));
         m_menu->ProcessMessages();
         m_menu->RunControl();
     }
 
-    std::vector<uint32_t> Screen()
-    {
-        std::vector<uint32_t> argb(size_t(kWidth) * kHeight);
-        Surface* target = g_Graphic.RenderTarget();
-        LockedRect locked;
-        EXPECT_EQ(target->LockRect(locked, nullptr, lock::kReadOnly), Result::Ok);
-        for (uint32_t y = 0; y < kHeight; ++y)
-            std::memcpy(&argb[size_t(y) * kWidth],
-                static_cast<const uint8_t*>(locked.bits) + y * uint32_t(locked.pitch), 4 * kWidth);
-        target->UnlockRect();
-        for (uint32_t& pixel : argb)
-            pixel &= 0xFFFFFF;
-        return argb;
-    }
     static bool Near(uint32_t a, uint32_t b, int tolerance)
     {
         for (int shift : { 0, 8, 16 })
@@ -352,13 +306,6 @@ protected:
         return Count(control.left, control.top, control.right, control.bottom,
             [&](uint32_t p) { return Near(p, colour, tolerance); });
     }
-    void SaveScreen()
-    {
-        std::vector<uint32_t> argb = Screen();
-        for (uint32_t& pixel : argb)
-            pixel |= 0xFF000000u;
-        WriteBytes(m_dir / "mainmenu.bmp", tex::MakeBmp(argb, kWidth, kHeight, 32, true));
-    }
     // Clicks the middle of the control through SDL, then moves the mouse away.
     void Click(const CMenuControl& control)
     {
@@ -375,12 +322,7 @@ protected:
             Frame();
     }
 
-    zoq::test::GlEnvironment m_gl;
     zoq::test::LayerWindow* m_view = nullptr;
-    zoq::test::FakeWindow m_screen { kWidth, kHeight };
-    std::unique_ptr<TexShaderManager> m_shaders;
-    std::unique_ptr<TextureManager> m_textures;
-    std::unique_ptr<CModelManager> m_models;
     std::unique_ptr<CFont> m_font;
     std::unique_ptr<SdlMenuHost> m_host;
     std::unique_ptr<CZJScriptManager> m_scripts;

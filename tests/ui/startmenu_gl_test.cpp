@@ -4,16 +4,10 @@
 // tool-tip of a caption hovered for 0.6 s. A failed check leaves "startmenu.bmp" in the test's
 // folder.
 #include "foundation/CTimer.h"
-#include "platform/gfx/device.h"
-#include "platform/win/text.h"
 #include "render/CFont.h"
-#include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
-#include "render/TexShaderManager.h"
-#include "render/TextureManager.h"
-#include "tests/render/render_fixture.h"
-#include "tests/support/gl_environment.h"
 #include "tests/ui/fake_menu_host.h"
+#include "tests/ui/ui_gl_fixture.h"
 #include "tools/texture/font_file.h"
 #include "tools/texture/image_files.h"
 #include "ui/CMenu1.h"
@@ -22,17 +16,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace tex = zoq::tools::texture;
 using namespace plat::gfx;
+using uitest::Painted;
 
 namespace {
 
-constexpr uint32_t kWidth = 800;
-constexpr uint32_t kHeight = 600;
 constexpr uint32_t kClear = 0xFF102030u;
 constexpr uint32_t kPanel = 0xFF605040u;
 constexpr uint32_t kTipFrame = 0xFF40C040u;
@@ -47,11 +38,6 @@ uint32_t CellColour(int32_t column, int32_t row, uint32_t sheet)
     return 0xFF000000u | uint32_t(column * 24 + 8) << 16 | uint32_t(row * 12 + 8) << 8 | sheet;
 }
 
-tex::Picture Painted(uint32_t width, uint32_t height, uint32_t fill)
-{
-    return { width, height, std::vector<uint32_t>(size_t(width) * height, fill) };
-}
-
 tex::Picture Sheet(int32_t rows, uint32_t sheet)
 {
     const uint32_t width = kColumns * CMainMenuButton::kColumn;
@@ -63,28 +49,15 @@ tex::Picture Sheet(int32_t rows, uint32_t sheet)
     return picture;
 }
 
-std::string Hex(uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%06X", value & 0xFFFFFF);
-    return text;
-}
-
-class StartMenuGlTest : public RenderTest {
+class StartMenuGlTest : public uitest::UiGlTest {
 protected:
+    StartMenuGlTest()
+        : UiGlTest("startmenu")
+    {
+    }
     void SetUp() override
     {
-        RenderTest::SetUp();
-        ASSERT_TRUE(zoq::test::GlEnvironment::DriverReady());
-        ASSERT_TRUE(g_Graphic.CreateDirect3D("gl"));
-        ASSERT_TRUE(g_Graphic.CreateDevice(0, kWidth, kHeight, 32, Format::X8R8G8B8, 0, 0, true,
-            MultiSample::None, 0, 1, PresentInterval::Default, true, &m_screen));
-        m_shaders = std::make_unique<TexShaderManager>();
-        ASSERT_TRUE(m_shaders->Init(true));
-        g_TexShaderManager = m_shaders.get();
-        m_models = std::make_unique<CModelManager>();
-        m_models->Init();
-        g_pModelManager = m_models.get();
+        ASSERT_NO_FATAL_FAILURE(UiGlTest::SetUp());
 
         tex::Picture icons = Painted(atlas::kSize, atlas::kSize, 0);
         for (int i = 0; i < 9; ++i) {
@@ -97,10 +70,8 @@ protected:
         WriteBytes("int_icons.dds", tex::EncodeDds32(icons));
         WriteTable(CP1251("Текстуры"),
             { { "TEX_INT_ICONS", { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } } });
-        m_textures = std::make_unique<TextureManager>();
-        m_textures->Init(CP1251("Текстуры"));
+        InitTextures();
         m_textures->CreateCacheTextures();
-        g_pTextureManager = m_textures.get();
 
         WriteBytes("back.dds", tex::EncodeDds32(Painted(232, 320, kPanel)));
         WriteBytes("buttons.dds", tex::EncodeDds32(Sheet(kButtonRows, 0x40)));
@@ -139,72 +110,25 @@ protected:
         for (CMainMenuButton* button : menu.buttons)
             button->state = CMainMenuButton::kIdle;
     }
-    void TearDown() override
+    void ReleaseScene() override
     {
-        if (HasFailure())
-            SaveScreen();
         FrameTime = m_savedFrameTime;
         menu.ClearControls();
         g_pFont = nullptr;
         m_font.reset();
         g_pSurfaceManager = nullptr;
         m_surfaces.reset();
-        g_pTextureManager = nullptr;
-        m_textures.reset();
-        g_pModelManager = nullptr;
-        m_models.reset();
-        g_TexShaderManager = nullptr;
-        m_shaders.reset();
-        Mesh::ResetStreamCache();
-        ClearStageTextureCache();
-        RenderTest::TearDown();
     }
 
     // The menu's frame without presenting it: background, controls, tool-tip.
     void Frame()
     {
-        Device().Clear(0, nullptr, clear::kTarget | clear::kZBuffer, kClear, 1.0f, 0);
-        ASSERT_EQ(Device().BeginScene(), Result::Ok);
-        m_shaders->SetDefaultStages();
-        menu.RenderBackGround();
-        menu.RenderControl();
-        if (menu.toolTipControl)
-            menu.RenderToolTip();
-        ASSERT_EQ(Device().EndScene(), Result::Ok);
-    }
-    uint32_t Pixel(int32_t x, int32_t y)
-    {
-        Surface* target = g_Graphic.RenderTarget();
-        LockedRect locked;
-        EXPECT_EQ(target->LockRect(locked, nullptr, lock::kReadOnly), Result::Ok);
-        uint32_t value = 0;
-        std::memcpy(&value, static_cast<const uint8_t*>(locked.bits) + y * locked.pitch + 4 * x, 4);
-        target->UnlockRect();
-        return value & 0xFFFFFF;
-    }
-    ::testing::AssertionResult At(int32_t x, int32_t y, uint32_t expected)
-    {
-        const uint32_t actual = Pixel(x, y);
-        for (int shift : { 0, 8, 16 })
-            if (std::abs(int((actual >> shift) & 255) - int((expected >> shift) & 255)) > 2)
-                return ::testing::AssertionFailure()
-                    << "(" << x << ", " << y << ") is " << Hex(actual) << ", not " << Hex(expected);
-        return ::testing::AssertionSuccess();
-    }
-    void SaveScreen()
-    {
-        Surface* target = g_Graphic.RenderTarget();
-        LockedRect locked;
-        if (target->LockRect(locked, nullptr, lock::kReadOnly) != Result::Ok)
-            return;
-        std::vector<uint32_t> argb(size_t(kWidth) * kHeight);
-        for (uint32_t y = 0; y < kHeight; ++y)
-            std::memcpy(&argb[size_t(y) * kWidth],
-                static_cast<const uint8_t*>(locked.bits) + y * locked.pitch, 4 * kWidth);
-        target->UnlockRect();
-        for (uint32_t& pixel : argb)
-            pixel |= 0xFF000000u;
-        WriteBytes(m_dir / "startmenu.bmp", tex::MakeBmp(argb, kWidth, kHeight, 32, true));
+        DrawFrame(kClear, [this] {
+            menu.RenderBackGround();
+            menu.RenderControl();
+            if (menu.toolTipControl)
+                menu.RenderToolTip();
+        });
     }
     // The centre of button i.
     plat::window::Point Centre(int i) const
@@ -221,11 +145,6 @@ protected:
             menu.ProcessMessages();
     }
 
-    zoq::test::GlEnvironment m_gl;
-    zoq::test::FakeWindow m_screen { kWidth, kHeight };
-    std::unique_ptr<TexShaderManager> m_shaders;
-    std::unique_ptr<CModelManager> m_models;
-    std::unique_ptr<TextureManager> m_textures;
     std::unique_ptr<CSurfaceManager> m_surfaces;
     std::unique_ptr<CFont> m_font;
     uitest::FakeMenuHost host;
