@@ -2,7 +2,7 @@
 // right and 40 left list entries and a text panel of 300 records, against printing the same
 // texts with the font: the menu keeps the frame within twice that.
 #include "bench/bench_font.h"
-#include "bench/null_graphic.h"
+#include "bench/null_scene.h"
 #include "bench/requirements.h"
 #include "platform/gfx/null/null_backend.h"
 #include "render/CFont.h"
@@ -29,15 +29,6 @@ constexpr int kRecords = 300;
 struct BuildingScene {
     BuildingScene()
     {
-        zoq::bench::CreateNullGraphic(window);
-        plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->SetStateBlockLog(false);
-        shaders = std::make_unique<TexShaderManager>(true);
-        if (!shaders->Init(true))
-            std::abort();
-        g_TexShaderManager = shaders.get();
-        models = std::make_unique<CModelManager>();
-        models->Init();
-        g_pModelManager = models.get();
         g_pFont = &zoq::bench::BenchFont();
         menu = std::make_unique<CBuildingMenu>("B_BENCH", "B_BENCH", false, false);
         menu->Init();
@@ -61,9 +52,7 @@ struct BuildingScene {
         }
     }
 
-    zoq::test::FakeWindow window;
-    std::unique_ptr<TexShaderManager> shaders;
-    std::unique_ptr<CModelManager> models;
+    zoq::bench::NullScene null;
     std::unique_ptr<CBuildingMenu> menu;
     std::vector<std::string> texts;
 };

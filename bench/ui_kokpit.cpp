@@ -2,7 +2,7 @@
 // of 10), against drawing as many screen quads one by one through DrawScreenQuad with one Apply
 // each: collecting the frame pieces in batches keeps it within twice that.
 #include "ai/CFerroGroup.h"
-#include "bench/null_graphic.h"
+#include "bench/null_scene.h"
 #include "bench/requirements.h"
 #include "foundation/CViewFrame.h"
 #include "platform/gfx/null/null_backend.h"
@@ -22,15 +22,6 @@ namespace {
 struct KokpitScene {
     KokpitScene()
     {
-        zoq::bench::CreateNullGraphic(window);
-        plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->SetStateBlockLog(false);
-        shaders = std::make_unique<TexShaderManager>(true);
-        if (!shaders->Init(true))
-            std::abort();
-        g_TexShaderManager = shaders.get();
-        models = std::make_unique<CModelManager>();
-        models->Init();
-        g_pModelManager = models.get();
         renderer.showMessagesAndRadar = 0;
         renderer.LoadTextures();
         SWeaponPanel firing;
@@ -76,9 +67,7 @@ struct KokpitScene {
         renderer.DrawTarget();
     }
 
-    zoq::test::FakeWindow window;
-    std::unique_ptr<TexShaderManager> shaders;
-    std::unique_ptr<CModelManager> models;
+    zoq::bench::NullScene null;
     CRenderer renderer;
     CRenderer::SKokpitFrame frame;
     std::unique_ptr<CFerroGroup> group;

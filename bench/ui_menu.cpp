@@ -2,7 +2,7 @@
 // RunControl) against printing the same 100 texts with the font: the framework around the texts
 // keeps the frame within twice that.
 #include "bench/bench_font.h"
-#include "bench/null_graphic.h"
+#include "bench/null_scene.h"
 #include "bench/requirements.h"
 #include "platform/gfx/null/null_backend.h"
 #include "render/CFont.h"
@@ -25,15 +25,6 @@ constexpr int kItems = 100;
 struct MenuScene {
     MenuScene()
     {
-        zoq::bench::CreateNullGraphic(window);
-        plat::gfx::null::FromDevice(*g_Graphic.GetDevice())->SetStateBlockLog(false);
-        shaders = std::make_unique<TexShaderManager>(true);
-        if (!shaders->Init(true))
-            std::abort();
-        g_TexShaderManager = shaders.get();
-        models = std::make_unique<CModelManager>();
-        models->Init();
-        g_pModelManager = models.get();
         g_pFont = &zoq::bench::BenchFont();
         for (int i = 0; i < kItems; ++i) {
             texts.push_back("Entry " + std::to_string(i) + " of the list");
@@ -44,9 +35,7 @@ struct MenuScene {
         }
     }
 
-    zoq::test::FakeWindow window;
-    std::unique_ptr<TexShaderManager> shaders;
-    std::unique_ptr<CModelManager> models;
+    zoq::bench::NullScene null;
     CBaseMenu menu;
     std::vector<std::string> texts;
 };

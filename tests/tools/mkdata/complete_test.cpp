@@ -912,6 +912,24 @@ TEST_F(CompleteTest, MenusFindTheirPicturesTexturesSceneAndNetworkLocations)
     EXPECT_EQ(Logged(), "");
 }
 
+// The conversions of a printf format as the menus' text tables spell them: "s" for a text, "d"
+// for any other value; "%%" counts none.
+std::string Conversions(const std::string& format)
+{
+    std::string found;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%')
+            continue;
+        size_t j = i + 1;
+        while (j < format.size() && std::strchr("-+ #0123456789.", format[j]))
+            ++j;
+        if (j < format.size() && format[j] != '%')
+            found += format[j] == 's' ? 's' : 'd';
+        i = j;
+    }
+    return found;
+}
+
 } // namespace
 
 // The settings program on the generated folder: every key it reads is in cfg.ini with a value its
@@ -1400,24 +1418,10 @@ TEST_F(CompleteTest, BuildingMenuFindsItsTextsSoundsBackgroundsBuildingsAndSecto
 {
     CZJScriptManager manager;
     manager.Init();
-    const auto conversions = [](const std::string& format) {
-        std::string found;
-        for (size_t i = 0; i < format.size(); ++i) {
-            if (format[i] != '%')
-                continue;
-            size_t j = i + 1;
-            while (j < format.size() && std::strchr("-+ #0123456789.", format[j]))
-                ++j;
-            if (j < format.size() && format[j] != '%')
-                found += format[j] == 's' ? 's' : 'd';
-            i = j;
-        }
-        return found;
-    };
     for (const CBuildingMenu::STextUse& text : CBuildingMenu::kTexts) {
         CXAnsiString name;
         ASSERT_TRUE(manager.GetTextName(text.key, name)) << text.key;
-        EXPECT_EQ(conversions(name.Text()), text.values) << text.key;
+        EXPECT_EQ(Conversions(name.Text()), text.values) << text.key;
     }
     for (int sector = 1; sector <= 3; ++sector) {
         CXAnsiString name;
@@ -1483,16 +1487,7 @@ TEST_F(CompleteTest, MenuTextsLinksAndBuildingScriptsAreComplete)
         ASSERT_TRUE(found) << text.key;
         if (text.values[0] == '\0')
             continue;
-        std::string conversions;
-        const std::string value = format.Text();
-        for (size_t i = 0; i + 1 < value.size(); ++i) {
-            if (value[i] != '%')
-                continue;
-            if (value[i + 1] != '%')
-                conversions += value[i + 1] == 's' ? 's' : 'd';
-            ++i;
-        }
-        EXPECT_EQ(conversions, text.values) << text.key;
+        EXPECT_EQ(Conversions(format.Text()), text.values) << text.key;
     }
 
     std::set<std::string> procedures;
@@ -1677,26 +1672,12 @@ TEST_F(CompleteTest, ItemPagesFindTheirTextsAndTheWorkshopOffersAGunInExchange)
 {
     CZJScriptManager manager;
     manager.Init();
-    const auto conversions = [](const std::string& format) {
-        std::string found;
-        for (size_t i = 0; i < format.size(); ++i) {
-            if (format[i] != '%')
-                continue;
-            size_t j = i + 1;
-            while (j < format.size() && std::strchr("-+ #0123456789.", format[j]))
-                ++j;
-            if (j < format.size() && format[j] != '%')
-                found += format[j] == 's' ? 's' : 'd';
-            i = j;
-        }
-        return found;
-    };
     for (const SItemTextUse& text : kItemPageTexts) {
         CXAnsiString name;
         CXAnsiString body;
         EXPECT_TRUE(manager.GetTextName(text.key, name)) << text.key;
         ASSERT_TRUE(manager.GetText(text.key, body)) << text.key;
-        EXPECT_EQ(conversions(body.Text()), text.values) << text.key;
+        EXPECT_EQ(Conversions(body.Text()), text.values) << text.key;
     }
     ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
     for (int32_t kind = CZJTrade::kGoods; kind <= CZJTrade::kAmmunition; ++kind) {
