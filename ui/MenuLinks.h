@@ -92,5 +92,6 @@ inline constexpr SMenuText kMenuTexts[] = {
     { "INT_NET_PLAYER_STAT", "sddd", false },
 };
 
-// Whole minutes left before a quest's deadline (game days), shown 10 minutes short; never below 0.
-int32_t QuestMinutesLeft(float deadline, float now);
+// Whole minutes left before a quest's deadline (game days), 10 minutes short when shortened; never
+// below 0.
+int32_t QuestMinutesLeft(float deadline, float now, bool shortened);

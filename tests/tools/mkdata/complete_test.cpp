@@ -895,6 +895,8 @@ TEST_F(CompleteTest, MenusFindTheirPicturesTexturesSceneAndNetworkLocations)
     const SAtlasPiece icons[atlas::kIconCount] = { atlas::Icon(0), atlas::Icon(1), atlas::Icon(2) };
     paintedIn(atlas::kTexture, atlas::kSize, icons, atlas::kIconCount);
     paintedIn(atlas::kTexture, atlas::kSize, atlas::kToolTip, 9);
+    const SAtlasPiece counts[2] = { atlas::kNoCountIcon, atlas::kCountIcon };
+    paintedIn(atlas::kTexture, atlas::kSize, counts, 2);
     paintedIn(atlas::kScrollTexture, atlas::kScrollSize, atlas::kScroll, 6);
 
     // The start scene loads with two start points.
