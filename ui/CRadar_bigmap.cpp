@@ -8,6 +8,7 @@
 #include "platform/gfx/device.h"
 #include "render/CTexture.h"
 #include "render/Graphic.h"
+#include "render/TexShaderManager.h"
 #include "ui/CRadarMap.h"
 #include "ui/CRadar_local.h"
 #include "world/objects/CZJObject.h"
@@ -145,6 +146,9 @@ Vec3 CRadar::ViewPointToWorld(int32_t x, int32_t y) const
 void CRadar::DrawBigMap(int32_t left, int32_t top)
 {
     ZJ_TRACE("CRadar::DrawBigMap");
+    // The fog's seen cells take their opacity from the factor.
+    if (g_TexShaderManager)
+        g_TexShaderManager->SetFactorColor(0xFFFFFFFFu);
     for (int32_t r = 0; r < bigRows; ++r)
         for (int32_t c = 0; c < bigColumns; ++c)
             DrawBigTile(left, top, c, r);

@@ -8,11 +8,12 @@ class CTexture;
 namespace radar {
 
 // Shader slots: one texture with alpha; one texture tinted by the factor colour; the factor
-// colour alone; two textures multiplied; the big map's picture, fog and back picture.
+// colour alone; the second texture's colour (second coordinate set) inside the first's alpha; the
+// big map's picture, fog and back picture.
 constexpr int kPlainSlot = 6;
 constexpr int kTintSlot = 19;
 constexpr int kColourSlot = 29;
-constexpr int kTwoTextureSlot = 30;
+constexpr int kWindowSlot = 48;
 constexpr int kBigMapSlot = 44;
 
 // One corner: screen position and the two texture-coordinate sets.

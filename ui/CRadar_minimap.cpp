@@ -172,7 +172,7 @@ void CRadar::DrawMinimap(CTexture* atlas, int32_t top)
             (185.0f + (i % 2 ? kSquare : 0.0f)) / kAtlas, (2.0f + (i / 2 ? kSquare : 0.0f)) / kAtlas,
             playerU + mx / side, playerV + my / side };
     }
-    radar::DrawQuad(radar::kTwoTextureSlot, corners, atlas, mapTexture);
+    radar::DrawQuad(radar::kWindowSlot, corners, atlas, mapTexture);
 
     const float centreX = W - 84.0f;
     const float centreY = float(top) + 84.0f;
