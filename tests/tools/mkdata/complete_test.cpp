@@ -49,6 +49,7 @@
 #include "ui/CMainMenuButton.h"
 #include "ui/CMenu1.h"
 #include "ui/CRTMenu.h"
+#include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
 #include "ui/InterfaceAtlas.h"
 #include "ui/ItemPage.h"
@@ -1764,4 +1765,34 @@ TEST_F(CompleteTest, ItemPagesFindTheirTextsAndTheWorkshopOffersAGunInExchange)
     ASSERT_GE(lines.size(), 2u) << run.out;
     EXPECT_EQ(lines.front(), "line\tINT_UPGRADE_CHANGE\t3000\t1200");
     EXPECT_EQ(lines.back(), "offer\t1200\t1\t45");
+}
+
+TEST_F(CompleteTest, EveryLocationsRadarMapOpensCoversItsCellsAndReadsInTheTool)
+{
+    for (const auto& entry : fs::directory_iterator(fs::path(ZOQ_DATA_DIR) / "maps")) {
+        const std::string stem = entry.path().stem().string();
+        SCOPED_TRACE(stem);
+        ASSERT_EQ(ZJEngine.Load((stem + ".zjp").c_str()), 1);
+        const std::string name = RadarMapName((stem + ".zjp").c_str());
+        EXPECT_EQ(name, stem + ".mmm");
+        CRadarMap map;
+        ASSERT_TRUE(map.Open(name.c_str()));
+        EXPECT_GE(map.columns, Location.blocksX);
+        EXPECT_GE(map.rows, Location.blocksY);
+
+        // The same bytes on disk for the tool.
+        XFile file;
+        ASSERT_NE(g_PakManager.OpenXFile(name.c_str(), file), 0);
+        Bytes bytes(size_t(file.Size()));
+        ASSERT_EQ(file.ReadAvailable(bytes.data(), bytes.size()), bytes.size());
+        const fs::path copy = m_dir / ("copy_" + name);
+        zoq::test::WriteBytes(copy, bytes);
+        const auto info = zoq::test::RunProgram(ZOQ_RADAR_PROGRAM, { "info", copy.string() });
+        EXPECT_EQ(info.exitCode, 0) << info.err;
+        EXPECT_NE(
+            info.out.find("tiles\t" + std::to_string(map.columns) + "\t" + std::to_string(map.rows) + "\n"),
+            std::string::npos)
+            << info.out;
+    }
+    EXPECT_EQ(Logged(), "");
 }
