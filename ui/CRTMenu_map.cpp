@@ -8,6 +8,7 @@
 #include "foundation/NameKey32.h"
 #include "render/CFont.h"
 #include "render/Graphic.h"
+#include "render/TextureManager.h"
 #include "script/CZJScriptManager.h"
 #include "ui/CHtmlControl.h"
 #include "ui/CMenuControl.h"
@@ -15,6 +16,7 @@
 #include "ui/CMenuListEntry.h"
 #include "ui/CRTMenu.h"
 #include "ui/CRadar.h"
+#include "ui/MenuDraw.h"
 #include "world/db/COrgManager.h"
 #include "world/objects/CCamera.h"
 #include "world/objects/CObjectList.h"
@@ -45,6 +47,12 @@ constexpr uint8_t kDown = 208;
 constexpr uint8_t kPressed = 0x80;
 constexpr uint8_t kReleased = 0x40;
 constexpr uint32_t kHintColour = 0xFFFFFFFF;
+constexpr int kPictureSlot = 6;
+// The cockpit atlas's 75 x 75 piece shown in the view's top right corner.
+constexpr float kCutU = 259.0f;
+constexpr float kCutV = 436.0f;
+constexpr float kCut = 75.0f;
+constexpr float kAtlasExtent = 512.0f;
 
 std::string Name(const char* key)
 {
@@ -76,14 +84,16 @@ bool Within(const Vec3& a, const Vec3& b, float reach)
 // building, of the first organisation.
 bool ShownGroup(const CFerroGroup& group)
 {
-    if (!g_OrgManager.IsInUse() || group.inBuilding || group.organisation < 0)
-        return false;
-    if (group.organisation != g_OrgManager.FindOrganisation("ORG_FIRST"))
-        return false;
-    for (int i = 0; i < group.memberCount; ++i)
-        if (!group.members[i].dead)
-            return true;
-    return false;
+    return g_OrgManager.IsInUse() && !group.inBuilding && group.organisation >= 0
+        && group.organisation == g_OrgManager.FindOrganisation("ORG_FIRST") && !CRadar::GroupDestroyed(group);
+}
+
+CTexture* TextureOf(const char* name)
+{
+    if (!g_pTextureManager)
+        return nullptr;
+    const int index = g_pTextureManager->FindTexture(name);
+    return index >= 0 ? g_pTextureManager->GetTexture(index) : nullptr;
 }
 
 } // namespace
@@ -107,9 +117,15 @@ void CRTMenu::OpenMap()
     mapHeight = int32_t(ScaleY() * float(kViewHeight));
     if (CameraObject)
         viewPosition = CameraObject->frame.position;
+    if (g_pRadar)
+        g_pRadar->InitBigMap(mapWidth, mapHeight);
 }
 
-void CRTMenu::CloseMap() { }
+void CRTMenu::CloseMap()
+{
+    if (g_pRadar)
+        g_pRadar->DoneBigMap();
+}
 
 void CRTMenu::FillMapLists()
 {
@@ -144,7 +160,7 @@ void CRTMenu::FillMapLists()
     if (g_pScriptManager)
         player = g_pScriptManager->playerName;
     add("PLAYER", player.Text(), kEntryOrdinary);
-    if (Radar.markShown)
+    if (g_pRadar && g_pRadar->markShown)
         add("PELENG", Name("INT_CRT_PELENG"), kEntryOrdinary);
     if (g_pScriptManager) {
         for (const std::string& name : g_pScriptManager->markedPoints) {
@@ -166,7 +182,9 @@ void CRTMenu::AimAt(const char* key)
     if (std::strcmp(key, "PLAYER") == 0) {
         target = PlayerObject;
     } else if (std::strcmp(key, "PELENG") == 0) {
-        scrollTarget = Radar.markPosition;
+        if (!g_pRadar)
+            return;
+        scrollTarget = g_pRadar->markPosition;
         scrolling = 1;
         scrollDistance = 1.0f;
         return;
@@ -230,6 +248,10 @@ void CRTMenu::MapInput()
             viewPosition.y += dy / length * step;
         }
     }
+    if ((host.KeyDown(kNumpadMinus) || host.MouseWheel() > 0) && g_pRadar) {
+        g_pRadar->zoomShift = 0;
+        g_pRadar->ResetBigMapCache();
+    }
     if (host.KeyDown(kLeft))
         viewPosition.x -= kArrowStep;
     if (host.KeyDown(kRight))
@@ -266,11 +288,11 @@ void CRTMenu::MapInput()
     const float viewTop = 0.1f * viewPosition.y - float(mapHeight >> 1);
     Vec3 point { 10.0f * (viewLeft + float(cursor.x - left)), 10.0f * (viewTop + float(cursor.y - top)),
         0.0f };
-    if ((host.MouseEvents(1) & kPressed) && inside) {
+    if ((host.MouseEvents(1) & kPressed) && inside && g_pRadar) {
         point.z = Location.GetHeightAt(point, false);
-        Radar.markPosition = point;
-        Radar.markShown = true;
-        Radar.tracking = false;
+        g_pRadar->markPosition = point;
+        g_pRadar->markShown = 1;
+        g_pRadar->tracking = 0;
         CMenuControl::PlaySound("SND_INT_MAP_PLACE");
     }
     if (inside)
@@ -293,6 +315,25 @@ void CRTMenu::DrawMap()
     int32_t right = 0;
     int32_t bottom = 0;
     MapArea(left, top, right, bottom);
+    if (g_pRadar) {
+        g_pRadar->SetBMVector(viewPosition);
+        g_pRadar->DrawBigMap(left, top);
+        for (const CZJObject* building : buildings)
+            g_pRadar->DrawBuildingMark(left, top, building->frame.position);
+        for (const CZJObject* bearing : bearings)
+            g_pRadar->DrawBearingMark(left, top, bearing->frame.position);
+    }
+    const float gridRight = float(left) + float(kGridColumns) * ScaleX();
+    DrawMenuQuad(kPictureSlot, TextureOf("TEX_KT_ALL"), gridRight - 120.0f, float(top + 5), gridRight - 45.0f,
+        float(top + 80), kCutU / kAtlasExtent, kCutV / kAtlasExtent, (kCutU + kCut) / kAtlasExtent,
+        (kCutV + kCut) / kAtlasExtent);
+    if (g_pRadar) {
+        for (int i = 1; i < FerroGroupList.Count(); ++i) {
+            const CFerroGroup* group = FerroGroupList.At(i);
+            if (group && ShownGroup(*group))
+                g_pRadar->DrawGroupMark(left, top, group->position);
+        }
+    }
     if (!g_pFont || hint.empty())
         return;
     std::vector<std::string> lines(1);
