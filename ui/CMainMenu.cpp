@@ -425,8 +425,9 @@ void CMainMenu::FillList(MenuList& list, bool left, const SListEntry* entries, i
     (left ? selectedLeft : selectedRight) = -1;
     if (entries && count > 0) {
         const int32_t lineHeight = LineHeight();
-        const int32_t x0 = left ? leftListLeft : rightListLeft;
-        const int32_t x1 = left ? leftListRight : rightListRight;
+        const int32_t shift = left ? leftListShift : rightListShift;
+        const int32_t x0 = (left ? leftListLeft : rightListLeft) + shift;
+        const int32_t x1 = (left ? leftListRight : rightListRight) + shift;
         list.SetSize(count);
         for (int32_t i = 0; i < count; ++i) {
             const int32_t indent = kIndent * int32_t(entries[i].level);

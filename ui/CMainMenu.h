@@ -255,6 +255,9 @@ public:
     int32_t rightListRight = 0;
     int32_t leftListLeft = 0;
     int32_t leftListRight = 0;
+    // How far each list's entries stand moved with their panel's slide (negative: left).
+    int32_t leftListShift = 0;
+    int32_t rightListShift = 0;
     CMenuControl* rightUp = nullptr;
     CMenuControl* rightDown = nullptr;
     CMenuControl* leftUp = nullptr;
@@ -296,6 +299,8 @@ protected:
     void DrawPanel(int32_t mask, int32_t surface, int32_t bump, int32_t left, int32_t top, int32_t right,
         int32_t bottom);
     void LookUpBackground();
+    // Moves a list's entries by the change from its applied shift to the wanted one.
+    static void ShiftList(MenuList& list, int32_t& applied, int32_t wanted);
     // The player's money, load and rating on the information plate at (left, top).
     void DrawInfoValues(int32_t left, int32_t top);
 };

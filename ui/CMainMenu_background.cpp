@@ -12,6 +12,7 @@
 #include "ui/CHtmlControl.h"
 #include "ui/CMainMenu.h"
 #include "ui/CMenuHost.h"
+#include "ui/CMenuListEntry.h"
 #include "ui/CTextMessageControl.h"
 #include "world/terrain/CEffectRenderManager.h"
 
@@ -320,6 +321,29 @@ void CMainMenu::RenderBackGround()
         DrawPanel(panelMasks[panel], panelSurfaces[panel], panelBumps[panel], left, top, right, bottom);
         if (panel == kPanelInfo)
             DrawInfoValues(left, top);
+    }
+    // The lists' pieces slide with the left and right panels.
+    int32_t width = 0;
+    int32_t height = 0;
+    SurfaceSize(panelSurfaces[toggle ? kPanelLeftAlt : kPanelLeft], width, height);
+    ShiftList(leftList, leftListShift,
+        -int32_t((1.0f - std::clamp(firstPanelPos, 0.0f, 1.0f)) * float(width) * ScaleX()));
+    SurfaceSize(panelSurfaces[wideLists ? kPanelRightAlt : kPanelRight], width, height);
+    ShiftList(rightList, rightListShift,
+        int32_t((1.0f - std::clamp(secondPanelPos, 0.0f, 1.0f)) * float(width) * ScaleX()));
+}
+
+void CMainMenu::ShiftList(MenuList& list, int32_t& applied, int32_t wanted)
+{
+    const int32_t delta = wanted - applied;
+    applied = wanted;
+    if (delta == 0)
+        return;
+    for (CMenuListEntry* entry : list) {
+        entry->left += delta;
+        entry->right += delta;
+        entry->rect[0] += delta;
+        entry->rect[2] += delta;
     }
 }
 

@@ -280,7 +280,8 @@ void CMainMenu::AddRightLink(const char* block, const char* title)
     record.kind = header ? kEntryOpenHeader : kEntryOrdinary;
     std::snprintf(record.key, sizeof record.key, "%s", block);
     std::snprintf(record.name, sizeof record.name, "%s", LinkCaption(block).Text());
-    auto* entry = new CMenuListEntry(rightListLeft, 0, rightListRight, LineHeight(), record);
+    auto* entry = new CMenuListEntry(
+        rightListLeft + rightListShift, 0, rightListRight + rightListShift, LineHeight(), record);
     entry->command = record.id;
     rightList.Add(entry);
     AddControl(entry);

@@ -9,11 +9,13 @@
 #include "tests/ui/ui_gl_fixture.h"
 #include "tools/texture/font_file.h"
 #include "ui/CMainMenu.h"
+#include "ui/CMenuListEntry.h"
 #include "ui/CRTMenu.h"
 #include "ui/ToolBar.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -107,8 +109,12 @@ protected:
 TEST_F(ToolBarGlTest, TheLeftPanelSlidesWithTheFirstPanelPosition)
 {
     const int32_t width = int32_t(128.0f * 800.0f / 1024.0f);
+    SListEntry entry {};
+    std::snprintf(entry.key, sizeof entry.key, "E");
+    m_menu->FillLeftList(&entry, 1);
     m_menu->firstPanelPos = 1.0f;
     ASSERT_NO_FATAL_FAILURE(Frame());
+    EXPECT_EQ(m_menu->leftList.At(0)->left, m_menu->leftListLeft);
     EXPECT_TRUE(At(5, 300, kPanel));
     EXPECT_TRUE(At(uint32_t(width - 3), 20, kPanel));
     EXPECT_TRUE(At(uint32_t(width + 3), 20, kClear));
@@ -116,6 +122,7 @@ TEST_F(ToolBarGlTest, TheLeftPanelSlidesWithTheFirstPanelPosition)
     m_menu->firstPanelPos = 0.0f;
     ASSERT_NO_FATAL_FAILURE(Frame());
     EXPECT_TRUE(At(5, 300, kClear)) << "gone past the left edge";
+    EXPECT_EQ(m_menu->leftList.At(0)->left, m_menu->leftListLeft - width) << "the list goes with it";
 
     m_menu->firstPanelPos = 0.5f;
     ASSERT_NO_FATAL_FAILURE(Frame());
