@@ -4,11 +4,17 @@
 // smooth scroll, mark and hover names; the building menu's bars by kind, theme links, list
 // indentation and scrolling.
 #include "ai/CFerrovant.h"
+#include "audio/CSoundContainer.h"
+#include "audio/CSoundManager.h"
+#include "audio/CSoundObject.h"
 #include "foundation/CTimer.h"
 #include "foundation/XRandom.h"
+#include "platform/sound/device.h"
 #include "platform/win/text.h"
+#include "tests/support/files.h"
 #include "tests/support/ini_tables.h"
 #include "tests/ui/menu_fixture.h"
+#include "tools/audio/wav_writer.h"
 #include "ui/CMainMenu.h"
 #include "ui/CMenuListEntry.h"
 #include "ui/CPictureControl.h"
@@ -76,9 +82,15 @@ protected:
             { "Здания", "" },
             { "Организации", "[ORG_PLAYER]\nICON=1\n" },
             { "Конфигурации", "" },
+            { "Звуки", "" },
         };
+        std::vector<int16_t> tone(2205, 4000);
+        zoq::test::WriteBytes(m_dir / "place.wav",
+            zoq::tools::audio::MakeWav({ 1, 22050, 16 }, zoq::tools::audio::PcmBytes(tone)));
+        const std::string sounds = std::string("[SND_INT_MAP_PLACE]\nFilename=place.wav\n3DSound=0\n");
         for (const auto& [name, text] : given)
-            tables.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
+            tables.push_back({ plat::win::Utf8ToCp1251(name),
+                plat::win::Utf8ToCp1251(std::string(name) == "Звуки" ? sounds : std::string(text)) });
         zoq::test::UseIniTables(tables);
         ZJEngine.ZJInit();
         ObjectList.Clear();
@@ -142,6 +154,18 @@ protected:
         int32_t left = 0, top = 0, right = 0, bottom = 0;
         menu->MapArea(left, top, right, bottom);
         return { (left + right) / 2, (top + bottom) / 2 };
+    }
+
+    // Whether the sound of that name plays, through a sound manager on the loopback device.
+    static bool Plays(CSoundManager& sounds, const char* name)
+    {
+        CSoundContainer* container = sounds.GetSound(sounds.GetRowNames().Find(name));
+        if (!container)
+            return false;
+        for (int i = 0; i < container->GetSlotCount(); ++i)
+            if (container->GetSlot(i).IsPlaying())
+                return true;
+        return false;
     }
 
     FlightHost flightHost;
@@ -355,12 +379,22 @@ TEST_F(RTMenuTest, TheMapIsDraggedScrolledAndMarkedByTheMouse)
     EXPECT_EQ(framesTo(1.0f), 1) << "a step of a second jumps";
     FrameTime = kFrame;
 
+    plat::sound::SetDeviceKind(plat::sound::DeviceKind::Loopback);
+    CSoundManager sounds;
+    sounds.Init(plat::win::Utf8ToCp1251("Звуки").c_str());
+    ASSERT_TRUE(sounds.InitSound(nullptr));
+    sounds.SetVolume(10);
+    g_pSoundManager = &sounds;
+    EXPECT_FALSE(Plays(sounds, "SND_INT_MAP_PLACE"));
     menu->viewPosition = { 3000.0f, 3000.0f, 0.0f };
     flightHost.mouse = { at.x + 5, at.y - 7 };
     flightHost.rightEvents = 0x80;
     radar.tracking = 1;
     menu->MapInput();
     flightHost.rightEvents = 0;
+    EXPECT_TRUE(Plays(sounds, "SND_INT_MAP_PLACE"));
+    g_pSoundManager = nullptr;
+    plat::sound::SetDeviceKind(plat::sound::DeviceKind::Default);
     EXPECT_EQ(radar.markShown, 1);
     EXPECT_EQ(radar.tracking, 0);
     EXPECT_FLOAT_EQ(radar.markPosition.x, 3050.0f) << "the map point under the cursor";
