@@ -34,7 +34,7 @@ protected:
     std::string Texts() const override
     {
         return "[INT_NO_ACCESS]\nNAME = Closed\nTEXT = Members only.\n"
-               "[INT_UPGRADE_BUY]\nNAME = Buy\nTEXT = Buy for %d\n"
+               "[INT_UPGRADE_BUY]\nNAME = Buy\nTEXT = Buy for %d <link:Buy=LINKBUYITEM>\n"
                "[INT_PMENU_GLIDER_INFO]\nNAME = Glider\nTEXT = Speed %d%s Load %d%s Weight %d Power %d%s\n"
                "[INT_PMENU_GLIDER_INFO2]\nNAME = Energy\nTEXT = Armour %d Energy %d of %d%s\n"
                "[INT_PMENU_GLIDER_INFO3]\nNAME = Shield\nTEXT = Shield %d of %d Armour %d of %d%s\n";
@@ -197,6 +197,24 @@ TEST_F(WorkshopTest, offersFollowTheirConditionTheVehicleStandardAndTheirLock)
     ASSERT_EQ(machine->MountedCount(), 1);
     EXPECT_STREQ(machine->Mounted(0).Name(), "EQP_LOCK");
     EXPECT_FLOAT_EQ(Money(), 930.0f);
+}
+
+TEST_F(WorkshopTest, theItemPagesBuyLinkBuysTheOffer)
+{
+    Open();
+    SelectOffer("AMM_A");
+    CMHTLWindow& window = *menu->textPanel->window;
+    const MHTLLine* link = nullptr;
+    for (int i = 0; i < window.LineCount(); ++i)
+        if (std::strcmp(window.Line(i).kind.Text(), "LINKBUYITEM") == 0)
+            link = &window.Line(i);
+    ASSERT_NE(link, nullptr);
+    menu->textPanel->linkTarget = link->kind.Text();
+    menu->textPanel->linkClicked = 1;
+    menu->RunControl();
+    ASSERT_EQ(machine->ammoCount, 1);
+    EXPECT_EQ(machine->ammo[0].count, 1);
+    EXPECT_FLOAT_EQ(Money(), 980.0f);
 }
 
 TEST_F(WorkshopTest, changeReplacesTheOwnPartForTheChangePrice)

@@ -13,6 +13,7 @@
 //   timed <sound-key> <interval> <length> <held> <first-hour> <end-hour>
 //   trade version=<1|2>
 //   good <building> <key> max=<f> buy=<f> stock=<f> production=<f> min=<f> normal=<f> [steep]
+//        [if=<event> (offered only while the event is set) | lock=<event> (sold only while it is set)]
 //   group <name> <org> guard|caravan|hunters|people|stand [home=<node> radius=<r>|route=<node>,<node>|
 //         points=<node>,...|point=<node>|stand=<node>] members=<cfg>,... [caption=<text>] [param=<n>]
 //         [attached]
