@@ -6,6 +6,7 @@
 #include "script/CZJScriptManager.h"
 #include "ui/CBuildingMenu.h"
 #include "ui/CMenuListEntry.h"
+#include "ui/ItemPage.h"
 #include "world/db/CEquipmentManager.h"
 #include "world/db/CGliderManager.h"
 #include "world/db/CGunManager.h"

@@ -131,6 +131,7 @@ void CBuildingMenu::ShowWorkshopOffers()
         total += size_t(offers[g].Count()) + 1;
     }
     std::vector<SListEntry> entries(total + 1);
+    std::vector<int32_t> locked;
     int32_t count = 0;
     for (size_t g = 0; g < std::size(kGroups); ++g) {
         int32_t heading = -1;
@@ -147,10 +148,12 @@ void CBuildingMenu::ShowWorkshopOffers()
             AddListEntry(
                 false, entries.data(), offer.key, count, kEntryOrdinary, uint32_t(kGroups[g].kind), 0);
             if (offer.access == SBuildingTrade::kLocked && !opened)
-                entries[size_t(count - 1)].flag = kLockedEntry;
+                locked.push_back(count - 1);
         }
     }
     FillRightList(entries.data(), count);
+    for (const int32_t index : locked)
+        rightList.At(index)->flag = kLockedEntry;
     MarkNewEntries(rightList);
 }
 

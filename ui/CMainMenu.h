@@ -15,7 +15,6 @@
 #include "foundation/XDynamicArray.h"
 #include "ui/AddListEntry.h"
 #include "ui/CBaseMenu.h"
-#include "ui/ItemPage.h"
 
 #include <cstdint>
 #include <string>
@@ -24,6 +23,7 @@
 class CComplexObject;
 class CHtmlControl;
 class CMenuListEntry;
+struct SItemPage;
 
 using MenuList = XDynamicArray<CMenuListEntry*>;
 

@@ -15,7 +15,6 @@ public:
         , kind(entry.kind)
         , value(entry.data)
     {
-        flag = entry.flag;
         for (int i = 0; i < 31 && entry.key[i] != 0; ++i)
             key[i] = entry.key[i];
     }
