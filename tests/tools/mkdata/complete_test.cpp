@@ -32,6 +32,7 @@
 #include "render/CComplexObject.h"
 #include "render/CFont.h"
 #include "render/CLandMaterials.h"
+#include "render/CModel.h"
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
@@ -1709,7 +1710,8 @@ TEST_F(CompleteTest, ItemPagesFindTheirTextsAndTheWorkshopOffersAGunInExchange)
 // The buildings, towers and boundary posts of location1: every placed object is made and runs
 // quietly with no player; each enterable building has its four boxes and a road node of its name
 // within 300 of its door, the turning building (kind 7) is watched, at least two towers with a
-// muzzle part stand within 150 of a start point, and four or more posts close a ring.
+// muzzle part stand within 150 of a start point, and four or more posts close a ring. Things of
+// every kind find their model and glow texture, and the pick-up flash has its frame grid.
 TEST_F(CompleteTest, Location1BuildingsTowersAndPostsAreMadeAndRunQuietly)
 {
     Location.SizeBufferPools(8, 8);
@@ -1790,6 +1792,19 @@ TEST_F(CompleteTest, Location1BuildingsTowersAndPostsAreMadeAndRunQuietly)
             ring = std::max(ring, length);
     }
     EXPECT_GE(ring, 4) << "posts linked in a ring";
+
+    // Things of every kind find their model and glow; the pick-up flash has a frame grid.
+    for (const int32_t kind : { 257, 513, 514, 515 }) {
+        CTheThing thing;
+        const float at[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1100, 1100, 0, 1 };
+        thing.Init(at, kind);
+        EXPECT_GE(thing.modelIndex, 0) << kind;
+        EXPECT_GE(thing.glowTexture, 0) << kind;
+    }
+    CComplexObject* flash = g_pModelManager->GetModel(ZJEngine.ids2[CZJEngine::kModFxPodbor]);
+    ASSERT_NE(flash, nullptr);
+    ASSERT_NE(flash->GetPartObject(0), nullptr);
+    EXPECT_GT(flash->GetPartObject(0)->frameGrid, 1);
     EXPECT_EQ(Logged(), "");
 }
 
