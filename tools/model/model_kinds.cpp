@@ -190,8 +190,9 @@ void MakeHall(std::string_view texture, SModelFile& out)
         { 8.5f, -12, 0, 9.5f, 12, 28 }, // right wall
         { -8.5f, 11, 0, 8.5f, 12, 28 }, // back wall
         { -8.5f, -12, 27, 8.5f, 11, 28 }, // roof
-        { -8.5f, -12, 0, -8, -11, 27 }, // beside the doorway
-        { 8, -12, 0, 8.5f, -11, 27 }, { -8, -12, 24, 8, -11, 27 }, // above the doorway
+        { -8.5f, -12, 0, -8, -11, 27 }, // left of the doorway
+        { 8, -12, 0, 8.5f, -11, 27 }, // right of the doorway
+        { -8, -12, 24, 8, -11, 27 }, // above the doorway
     };
     MeshBuilder open;
     for (const auto& slab : kSlabs) {
