@@ -133,7 +133,8 @@ void CRadar::EmptyMinimapSlots()
 
 void CRadar::RevealArea(float x, float y, float, float radius)
 {
-    if (!(radius > 0.0f) || explored.empty())
+    if (!(radius > 0.0f) || explored.empty() || !std::isfinite(x) || !std::isfinite(y)
+        || !std::isfinite(radius))
         return;
     constexpr float s = kMapScale / float(kCellsPerTile);
     const int32_t firstRow = std::max(RoundToInt((y - radius) * s), 0);

@@ -23,6 +23,8 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kIconMargin = 12.0f;
+// Far outside any map the view stops, where the tile arithmetic still holds (map pixels).
+constexpr float kFar = 1.0e8f;
 
 int32_t Wrap(int32_t value, int32_t n)
 {
@@ -97,8 +99,9 @@ void CRadar::DoneBigMap()
 void CRadar::SetBMVector(const Vec3& position)
 {
     ZJ_TRACE("CRadar::SetBMVector");
-    const float left = position.x * kMapScale - float(viewWidth >> 1);
-    const float top = position.y * kMapScale - float(viewHeight >> 1);
+    const auto inRange = [](float v) { return std::isfinite(v) ? std::clamp(v, -kFar, kFar) : 0.0f; };
+    const float left = inRange(position.x * kMapScale) - float(viewWidth >> 1);
+    const float top = inRange(position.y * kMapScale) - float(viewHeight >> 1);
     bigTileX = int32_t(left) >> 6;
     bigTileY = int32_t(top) >> 6;
     bigOffset
