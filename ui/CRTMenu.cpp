@@ -34,7 +34,6 @@
 namespace {
 
 constexpr uint32_t kNetworkState = 3;
-constexpr int32_t kResultLeave = 4;
 constexpr const char* kPoint = "<icon:POINT>";
 constexpr uint32_t kEscape = 1;
 constexpr int kMaxListEntries = 256;
