@@ -110,7 +110,7 @@ constexpr SPlacedKind kKinds[] = {
     { CZJObject::kRoad, TypeIdOf<CRoadObject>, NoFields },
     { CZJObject::kBuilding, TypeIdOf<CBuildingObject>, FieldsOf<CBuildingObject, BuildingFields> },
     { CZJObject::kMapCover, TypeIdOf<CMapCoverObject>, NoFields },
-    { CZJObject::kLamp, TypeIdOf<CLampObject>, NoFields },
+    { CZJObject::kLamp, TypeIdOf<CLampObject>, FieldsOf<CLampObject, RangeField<CLampObject>> },
     { CZJObject::kLight, TypeIdOf<CLightObject>, FieldsOf<CLightObject, RangeField<CLightObject>> },
     { CZJObject::kAnomalZone, TypeIdOf<CAnomalZoneObject>, NoFields },
     { CZJObject::kTower, TypeIdOf<CTowerObject>, FieldsOf<CTowerObject, RangeField<CTowerObject>> },

@@ -27,11 +27,7 @@ namespace {
 
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
 constexpr int kSlotGlow = 19; // factor alpha
-// GetMapMesh fills a position and two texture coordinates per vertex.
-constexpr uint32_t kGroundFormat = 0x202;
-constexpr char kGlowRing[] = "THINGGLOW";
-constexpr uint32_t kRingVertices = 2048;
-constexpr uint32_t kRingIndices = 4608;
+constexpr uint32_t kGroundFormat = 0x242; // position, diffuse, two texture sets
 // The pulse light: below the centre by 1.5 x radius, reaching 5 x radius, violet.
 constexpr float kLightDepth = 1.5f;
 constexpr float kLightReach = 5.0f;
@@ -43,15 +39,6 @@ CComplexObject* ModelAt(int32_t index)
     if (index < 0 || !g_pModelManager || index >= g_pModelManager->GetModelCount())
         return nullptr;
     return g_pModelManager->GetModel(index);
-}
-
-// The ring the glow patches are drawn from, made on first use.
-int GlowRing()
-{
-    const int slot = g_pModelManager->FindBuffer(kGlowRing);
-    return slot >= 0 ? slot
-                     : g_pModelManager->CreateRenderBuffer(
-                         kGlowRing, kGroundFormat, kRingVertices, kRingIndices, 2, false);
 }
 
 } // namespace
@@ -148,10 +135,9 @@ void CTheThing::DrawGlow()
     const Vec3& p = frame.position;
     if (!FillGround(Vec3 { p.x, p.y, p.z - riseTimer / kRiseTime * 5.0f }, kGlowReach * radius))
         return;
-    const int ring = GlowRing();
-    if (ring < 0)
+    if (g_pModelManager->EffectSlot() < 0)
         return;
-    Mesh* mesh = g_pModelManager->GetRenderSingleBufMesh(ring, ground);
+    Mesh* mesh = g_pModelManager->GetRenderSingleBufMesh(g_pModelManager->EffectSlot(), ground);
     if (!mesh)
         return;
     Matrix4 identity;

@@ -103,7 +103,7 @@ TEST_F(PlacedToolTest, PrintsEveryPlacedObjectOnceInListOrder)
         "11 WHEEL B_WHEEL radius=8 solid=0 rays=1 boxes=- door=- road=- kind=7 watched=1\n"
         "11 - B_SHOP radius=8 solid=0 rays=1 boxes=ABCD door=- road=- kind=1 watched=0\n"
         "12 - MC_A radius=150 solid=0 rays=0\n"
-        "13 - LMP radius=0 solid=1 rays=1\n"
+        "13 - LMP radius=3 solid=1 rays=1 range=90\n"
         "19 - Источник radius=10 solid=1 rays=0 range=100\n"
         "22 - TWR radius=3 solid=0 rays=1 range=500\n"
         "23 - BND radius=21 solid=0 rays=1 neighbours=1 reach=20 segments=1\n"
