@@ -21,6 +21,9 @@ namespace {
 constexpr int kSlotLit = 12;
 constexpr int kSlotGlow = 19;
 constexpr int32_t kGlowing = 1;
+// The lit cover takes the light's full colour; its texture and alpha come from the vertices' white.
+constexpr plat::gfx::Material kLitMaterial { { 1, 1, 1, 1 }, { 1, 1, 1, 1 }, { 0, 0, 0, 0 }, { 0, 0, 0, 0 },
+    0.0f };
 
 } // namespace
 
@@ -111,6 +114,7 @@ void CMapCoverObject::Draw()
         g_TexShaderManager->Apply(kSlotGlow, mesh, image);
     } else {
         LightWare.SetLights(frame.position.x, frame.position.y, frame.position.z, radius);
+        g_Graphic.SetMaterial(kLitMaterial);
         g_TexShaderManager->Apply(kSlotLit, mesh, image);
     }
     if (device)

@@ -70,11 +70,6 @@ CRoadObject::CRoadObject()
     effectInView = 0;
 }
 
-CRoadObject::~CRoadObject()
-{
-    links.Done();
-}
-
 void CRoadObject::Init(const float* placement, NameKey32 typeId)
 {
     ZJ_TRACE("CRoadObject::Init");

@@ -13,7 +13,6 @@ public:
 
     using CZJObject::Init;
     CRoadObject();
-    ~CRoadObject() override;
     // Places the piece on row 0 of the road table with its radius; an id found at a row above 0
     // is logged; an empty table throws XRangeError.
     void Init(const float* placement, NameKey32 typeId);

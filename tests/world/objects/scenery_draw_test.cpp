@@ -23,7 +23,9 @@
 #include "world/terrain/CLocation.h"
 #include "world/terrain/Map.h"
 
+#include <cmath>
 #include <cstring>
+#include <numbers>
 
 namespace {
 
@@ -165,6 +167,25 @@ TEST_F(SceneryDrawTest, TreesAndBrightLanternsGoThroughTheEffectList)
     lamp.PreDraw();
     lamp.Draw();
     EXPECT_EQ(EffectRenderManager.EffectCount(), before + 2) << "no halo in daylight";
+}
+
+TEST_F(SceneryDrawTest, ATreeSwaysItsCrownThroughTheSecondBlendMatrix)
+{
+    CTreeObject tree;
+    tree.Init(kAt, MakeNameKey32("TR_OAK"));
+    ASSERT_GT(tree.radius, 0.0f);
+    // A quarter period of sin(3 / sqrt(radius) x t): the full angle, flexibility x sqrt(200) x 0.01.
+    const float t = std::numbers::pi_v<float> * 0.5f * std::sqrt(tree.radius) / 3.0f;
+    EXPECT_NEAR(tree.SwayAngle(t), 0.5f * std::sqrt(200.0f) * 0.01f, 1e-5f);
+    GameClockF32 = t;
+    tree.DrawEffect(0);
+    plat::gfx::Matrix blend {};
+    ASSERT_EQ(Device().GetTransform(plat::gfx::WorldMatrix(1), blend), plat::gfx::Result::Ok);
+    const Matrix4 sway = tree.SwayMatrix(t);
+    EXPECT_NEAR(blend.m[0][0], sway.m[0], 1e-4f);
+    EXPECT_NEAR(blend.m[0][2], sway.m[2], 1e-4f);
+    EXPECT_NEAR(blend.m[2][0], sway.m[8], 1e-4f);
+    EXPECT_LT(sway.m[0], 1.0f) << "turned about the model's second axis";
 }
 
 TEST_F(SceneryDrawTest, AMapCoverWaitsForItsGroundAndMapsItsSquareOntoTheTexture)
