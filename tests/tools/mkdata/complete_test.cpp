@@ -50,6 +50,7 @@
 #include "ui/CMHTLWindow_local.h"
 #include "ui/CMainMenuButton.h"
 #include "ui/CMenu1.h"
+#include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
 #include "ui/InterfaceAtlas.h"
 #include "ui/ItemPage.h"
@@ -1968,5 +1969,35 @@ TEST_F(CompleteTest, APlayersGliderPicksUpAThingDrawsTowerFireAndIsPulledIntoThe
     PlayerPosition = savedPlayerPosition;
     FrameTime = savedFrameTime;
     GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
+}
+
+TEST_F(CompleteTest, EveryLocationsRadarMapOpensCoversItsCellsAndReadsInTheTool)
+{
+    for (const auto& entry : fs::directory_iterator(fs::path(ZOQ_DATA_DIR) / "maps")) {
+        const std::string stem = entry.path().stem().string();
+        SCOPED_TRACE(stem);
+        ASSERT_EQ(ZJEngine.Load((stem + ".zjp").c_str()), 1);
+        const std::string name = RadarMapName((stem + ".zjp").c_str());
+        EXPECT_EQ(name, stem + ".mmm");
+        CRadarMap map;
+        ASSERT_TRUE(map.Open(name.c_str()));
+        EXPECT_GE(map.columns, Location.blocksX);
+        EXPECT_GE(map.rows, Location.blocksY);
+
+        // The same bytes on disk for the tool.
+        XFile file;
+        ASSERT_NE(g_PakManager.OpenXFile(name.c_str(), file), 0);
+        Bytes bytes(size_t(file.Size()));
+        ASSERT_EQ(file.ReadAvailable(bytes.data(), bytes.size()), bytes.size());
+        const fs::path copy = m_dir / ("copy_" + name);
+        zoq::test::WriteBytes(copy, bytes);
+        const auto info = zoq::test::RunProgram(ZOQ_RADAR_PROGRAM, { "info", copy.string() });
+        EXPECT_EQ(info.exitCode, 0) << info.err;
+        EXPECT_NE(
+            info.out.find("tiles\t" + std::to_string(map.columns) + "\t" + std::to_string(map.rows) + "\n"),
+            std::string::npos)
+            << info.out;
+    }
     EXPECT_EQ(Logged(), "");
 }
