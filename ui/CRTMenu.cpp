@@ -18,7 +18,6 @@
 #include "world/db/CGliderManager.h"
 #include "world/db/CGoodsManager.h"
 #include "world/db/CGunManager.h"
-#include "world/db/CMissileManager.h"
 #include "world/db/COrgManager.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
@@ -255,48 +254,12 @@ void CRTMenu::FillEquipmentList()
     FillRightList(entries.data(), int32_t(entries.size()));
     if (!PlayerFerrovant)
         return;
-    const CFerrovant& machine = *PlayerFerrovant;
-    const int32_t body = machine.hull.type ? machine.hull.type->standard : 0;
     for (CMenuListEntry* entry : rightList) {
         if (entry->IsHeader())
             continue;
-        const int32_t gun = g_GunManager.FindRow(entry->key);
-        if (gun >= 0) {
-            const SGunType& row = g_GunManager.GetGun(gun);
-            if (row.weaponClass <= 2 && row.usesAmmo && machine.glider) {
-                for (int mount = 0; mount < 2; ++mount) {
-                    const SItemRecord& fitted
-                        = mount == 0 ? machine.config.lightGun : machine.config.heavyGun;
-                    if (int32_t(fitted.words[0]) != gun)
-                        continue;
-                    const float ammo = machine.glider->guns[mount].ammo;
-                    if (ammo < row.ammoCapacity * 0.25f)
-                        SetColours(*entry, kRed);
-                    else if (ammo < row.ammoCapacity)
-                        SetColours(*entry, kYellow);
-                }
-            }
-            if (body < row.standard)
-                SetColours(*entry, kRed);
-            continue;
-        }
-        if (g_MissileManager.FindRow(entry->key) >= 0)
-            continue;
-        const CEquipment* part = nullptr;
-        for (const CEquipment* p : machine.Parts())
-            if (p->index != -1 && std::strcmp(p->Name(), entry->key) == 0)
-                part = p;
-        for (int i = 0; !part && i < machine.MountedCount(); ++i)
-            if (std::strcmp(machine.Mounted(i).Name(), entry->key) == 0)
-                part = &machine.Mounted(i);
-        if (!part)
-            continue;
-        const bool armourDown = part == &machine.armour && machine.armourLevel < machine.armour.Maximum();
-        if (armourDown || part->wear != 0.0f)
-            SetColours(*entry, kRed);
-        const bool exempt = part == &machine.hull || (part->row && part->row->equipmentClass == 5);
-        if (!exempt && PartLevel(*part) != body)
-            SetColours(*entry, kRed);
+        const PartWarning warning = WarningOf(*PlayerFerrovant, entry->value);
+        if (warning != PartWarning::None)
+            SetColours(*entry, warning == PartWarning::Red ? kRed : kYellow);
     }
 }
 
