@@ -14,6 +14,7 @@
 #include "tests/support/gl_environment.h"
 #include "tests/support/text_table.h"
 #include "tools/script/script_compiler.h"
+#include "tools/texture/font_file.h"
 #include "tools/texture/image_files.h"
 #include "ui/CHtmlControl.h"
 #include "ui/CMessager.h"
