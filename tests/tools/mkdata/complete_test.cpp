@@ -32,6 +32,7 @@
 #include "render/CComplexObject.h"
 #include "render/CFont.h"
 #include "render/CLandMaterials.h"
+#include "render/CModel.h"
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
@@ -68,11 +69,14 @@
 #include "world/db/CZJEngine.h"
 #include "world/db/ResourceIds.h"
 #include "world/objects/CAnomalZonePoint.h"
+#include "world/objects/CBoundObject.h"
+#include "world/objects/CBuildingObject.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CSoundZonePoint.h"
 #include "world/objects/CSplinterObject.h"
 #include "world/objects/CTheThing.h"
+#include "world/objects/CTowerObject.h"
 #include "world/objects/CZJObject.h"
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEnvironment.h"
@@ -502,7 +506,8 @@ TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
 }
 
 // Every traded key is a row of the table its prefix names, every trading building stands in the
-// location, and location1 trades goods between its two buildings, one on a steep curve.
+// location, and location1 trades goods between its two buildings, one on a steep curve; the
+// workshop lists one offer only after an event and shows one locked until then.
 TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
 {
     ZJEngine.Load("location1.zjp");
@@ -511,6 +516,7 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
               { "EQP", &g_EquipmentManager }, { "AMM", &g_MissileManager } };
     std::map<std::string, std::set<std::string>> offered, bought;
     bool steep = false;
+    std::set<uint8_t> access;
     ASSERT_EQ(ZJTrade.entryCount, 2) << "B_L1_CEH and B_L1_TUNNEL";
     for (int i = 0; i < ZJTrade.entryCount; ++i) {
         const STradeEntry& entry = ZJTrade.Entry(i);
@@ -526,6 +532,8 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
             if (good.buyPrice > 0)
                 bought[good.key].insert(entry.building);
             steep = steep || good.steepCurve;
+            if (good.access != SBuildingTrade::kOpen && good.condition[0] != 0)
+                access.insert(good.access);
         }
     }
     bool route = false;
@@ -537,6 +545,7 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
     }
     EXPECT_TRUE(route) << "a good offered at one building and bought at the other";
     EXPECT_TRUE(steep);
+    EXPECT_EQ(access, (std::set<uint8_t> { SBuildingTrade::kConditional, SBuildingTrade::kLocked }));
     EXPECT_EQ(Logged(), "");
 }
 
@@ -1530,6 +1539,8 @@ TEST_F(CompleteTest, MenuTextsLinksAndBuildingScriptsAreComplete)
     ObjectList.GetObjectList(11, buildings);
     EXPECT_GE(buildings.Count(), 5);
     for (int32_t i = 0; i < buildings.Count(); ++i) {
+        if (static_cast<const CBuildingObject*>(buildings.At(i))->IsTurning())
+            continue; // never entered
         const char* name = buildings.At(i)->name;
         EXPECT_NE(manager.ZJLoadScript(name, 1), nullptr) << "building " << i << " '" << name << "'";
     }
@@ -1699,4 +1710,213 @@ TEST_F(CompleteTest, ItemPagesFindTheirTextsAndTheWorkshopOffersAGunInExchange)
     ASSERT_GE(lines.size(), 2u) << run.out;
     EXPECT_EQ(lines.front(), "line\tINT_UPGRADE_CHANGE\t3000\t1200");
     EXPECT_EQ(lines.back(), "offer\t1200\t1\t45");
+}
+
+// The buildings, towers and boundary posts of location1: every placed object is made and runs
+// quietly with no player; each enterable building has its four boxes and a road node of its name
+// within 300 of its door, the turning building (kind 7) is watched, at least two towers with a
+// muzzle part stand within 150 of a start point, and four or more posts close a ring. Things of
+// every kind find their model and glow texture, and the pick-up flash has its frame grid.
+TEST_F(CompleteTest, Location1BuildingsTowersAndPostsAreMadeAndRunQuietly)
+{
+    Location.SizeBufferPools(8, 8);
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    const float savedFrameTime = FrameTime;
+    FrameTime = 0.02f;
+    for (int i = 0; i < 10; ++i)
+        ObjectList.Run();
+    FrameTime = savedFrameTime;
+    EXPECT_EQ(Logged(), "");
+    std::set<int> types;
+    for (const CZJObject* object : ObjectList.Objects())
+        types.insert(object->type);
+    for (const int type : { CZJObject::kStone, CZJObject::kTree, CZJObject::kBuilding, CZJObject::kMapCover,
+             CZJObject::kLamp, CZJObject::kLight, CZJObject::kTower, CZJObject::kBoundary })
+        EXPECT_TRUE(types.count(type)) << "type " << type;
+
+    std::vector<Vec3> starts;
+    for (const CHelperPoint* point : ObjectList.HelperPoints()) {
+        if (point->kind == 9 && std::string_view(point->name).starts_with("START"))
+            starts.push_back(point->transform.position);
+    }
+    ASSERT_FALSE(starts.empty());
+    int turning = 0;
+    int entered = 0;
+    int nearStart = 0;
+    std::vector<const CBoundObject*> posts;
+    for (CZJObject* object : ObjectList.Objects()) {
+        if (object->type == CZJObject::kBuilding) {
+            const auto* building = static_cast<const CBuildingObject*>(object);
+            if (building->IsTurning()) {
+                ++turning;
+                EXPECT_EQ(building->notDrawn, 1) << "watched, drawn from afar";
+                continue;
+            }
+            for (int box = CBuildingObject::kBoxA; box <= CBuildingObject::kBoxD; ++box)
+                EXPECT_NE(building->DoorBox(box), nullptr) << building->name << " box " << box;
+            if (building->name[0] == '\0')
+                continue;
+            ++entered;
+            EXPECT_GE(building->pointIndex, 0) << building->name;
+            Vec3 d;
+            Vec3Sub(d, building->doorPoint, building->roadPoint);
+            EXPECT_LE(Vec3Length(d), 300.0f) << building->name;
+        } else if (object->type == CZJObject::kTower) {
+            auto* tower = static_cast<CTowerObject*>(object);
+            g_TowerManager.InitTower(tower->typeIndex);
+            EXPECT_GE(g_TowerManager.GetDesc(tower->typeIndex).fxPart, 0) << "a muzzle part";
+            for (const Vec3& start : starts) {
+                Vec3 d;
+                Vec3Sub(d, tower->frame.position, start);
+                if (d.x * d.x + d.y * d.y < 150.0f * 150.0f) {
+                    ++nearStart;
+                    break;
+                }
+            }
+        } else if (object->type == CZJObject::kBoundary) {
+            posts.push_back(static_cast<const CBoundObject*>(object));
+        }
+    }
+    EXPECT_EQ(turning, 1);
+    EXPECT_GE(entered, 5);
+    EXPECT_GE(nearStart, 2);
+    int ring = 0;
+    for (const CBoundObject* first : posts) {
+        if (first->linkCount != 2)
+            continue;
+        const CBoundObject* previous = first;
+        const CBoundObject* at = first->links[0];
+        int length = 1;
+        while (at && at != first && at->linkCount == 2 && length <= int(posts.size())) {
+            const CBoundObject* next = at->links[0] == previous ? at->links[1] : at->links[0];
+            previous = at;
+            at = next;
+            ++length;
+        }
+        if (at == first)
+            ring = std::max(ring, length);
+    }
+    EXPECT_GE(ring, 4) << "posts linked in a ring";
+
+    // Things of every kind find their model and glow; the pick-up flash has a frame grid.
+    for (const int32_t kind : { 257, 513, 514, 515 }) {
+        CTheThing thing;
+        const float at[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1100, 1100, 0, 1 };
+        thing.Init(at, kind);
+        EXPECT_GE(thing.modelIndex, 0) << kind;
+        EXPECT_GE(thing.glowTexture, 0) << kind;
+    }
+    CComplexObject* flash = g_pModelManager->GetModel(ZJEngine.ids2[CZJEngine::kModFxPodbor]);
+    ASSERT_NE(flash, nullptr);
+    ASSERT_NE(flash->GetPartObject(0), nullptr);
+    EXPECT_GT(flash->GetPartObject(0)->frameGrid, 1);
+    EXPECT_EQ(Logged(), "");
+}
+
+// A player's CFG_STARTUP glider flies from 150 units before B_L1_CEH's door towards it, firing
+// upwards until a tower fires back: it picks up a container lying on its way, and once it slows in
+// the approach box the door opens and the pull brings it into the entrance box within 20 s, which
+// names the building as the pending action.
+TEST_F(CompleteTest, APlayersGliderPicksUpAThingDrawsTowerFireAndIsPulledIntoTheWorkshop)
+{
+    Location.SizeBufferPools(8, 8);
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    auto* building = static_cast<CBuildingObject*>(
+        ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), CZJObject::kBuilding));
+    ASSERT_NE(building, nullptr);
+    g_BuildingManager.InitBuilding(building->typeIndex);
+    const SDoorBox* boxA = building->DoorBox(CBuildingObject::kBoxA);
+    const SDoorBox* boxC = building->DoorBox(CBuildingObject::kBoxC);
+    ASSERT_TRUE(boxA && boxC);
+    const auto centre = [&](const SDoorBox& box) {
+        Vec3 world;
+        TransformCoord(world,
+            Vec3 { (box.min[0] + box.max[0]) * 0.5f, (box.min[1] + box.max[1]) * 0.5f,
+                (box.min[2] + box.max[2]) * 0.5f },
+            building->frame.matrix);
+        return world;
+    };
+    const Vec3 door = centre(*boxA);
+    Vec3 outward { centre(*boxC).x - door.x, centre(*boxC).y - door.y, 0.0f };
+    Vec3Normalize(outward, outward);
+    const auto along = [&](float distance) {
+        Vec3 p { door.x + outward.x * distance, door.y + outward.y * distance, 0.0f };
+        p.z = Location.GetHeight(p, true, true);
+        return p;
+    };
+    std::vector<CTowerObject*> towers;
+    for (CZJObject* object : ObjectList.Objects()) {
+        if (object->type == CZJObject::kTower)
+            towers.push_back(static_cast<CTowerObject*>(object));
+    }
+    const float savedFrameTime = FrameTime;
+    const double savedClock = GameClock;
+    const Vec3 savedPlayerPosition = PlayerPosition;
+    FrameTime = 0.02f;
+    ZJEngine.pendingAction = SPendingAction {};
+
+    CFerrovant machine;
+    machine.ApplyConfig(FerrovantConfigList.Find("CFG_STARTUP"), true, 0);
+    // Facing the door: the columns are the side, up and forward axes.
+    const Vec3 start = along(150.0f);
+    const float placement[16] = { -outward.y, 0, -outward.x, 0, outward.x, 0, -outward.y, 0, 0, 1, 0, 0,
+        start.x, start.y, start.z + 10.0f, 1 };
+    auto* player = new CGliderObject;
+    player->Init(placement, MakeNameKey32(g_GliderManager.GetRowNames().GetString(machine.hull.index)));
+    player->AssignFerrovant(&machine);
+    ObjectList.AddObject(player);
+    PlayerObject = player;
+
+    auto* thing = new CTheThing;
+    const Vec3 lies = along(110.0f);
+    const float at[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, lies.x, lies.y, lies.z, 1 };
+    thing->Init(at, 513);
+    thing->AddItem(CargoItem::kGoods, "TOV_FOOD", 1);
+    ObjectList.AddObject(thing);
+
+    bool picked = false;
+    bool towerFired = false;
+    bool doorOpened = false;
+    int frames = 0;
+    for (; frames < 1000 && !ZJEngine.pendingAction.actionPending; ++frames) {
+        PlayerPosition = player->frame.position; // the camera, for the thing's reach
+        m_sounds->SetListener(player->frame.position, Vec3 { 0, 1, 0 }, Vec3 { 0, 0, 1 });
+        Vec3 towards { door.x - player->frame.position.x, door.y - player->frame.position.y, 0.0f };
+        Vec3Normalize(towards, towards);
+        const Vec3& forward = player->frame.forward;
+        const float turn = forward.x * towards.y - forward.y * towards.x;
+        player->controlX = std::clamp(-4.0f * turn, -1.0f, 1.0f);
+        player->SetThrottle(building->approachTimer > 0.0f ? 0.0f : 0.5f);
+        if (!towerFired) {
+            player->aimDirection = Vec3 { 0.0f, 0.0f, 1.0f };
+            player->Fire(CGliderObject::kLightGun, 1.0f);
+        }
+        ObjectList.Run();
+        ObjectList.PreMove();
+        ObjectList.CheckCollision();
+        ObjectList.Move();
+        m_sounds->ApplySettings();
+        GameClock += FrameTime;
+        picked = picked || !thing->onGround;
+        for (const CTowerObject* tower : towers)
+            towerFired = towerFired || (tower->target == player && tower->gun.timeSinceShot < 1.0f);
+        doorOpened = doorOpened || building->doorState == CBuildingObject::kOpen;
+        ASSERT_EQ(player->dead, 0) << frames;
+    }
+    EXPECT_TRUE(picked);
+    EXPECT_TRUE(machine.cargo.HasGoods("TOV_FOOD", CargoItem::kGoods, 1));
+    EXPECT_TRUE(towerFired);
+    EXPECT_TRUE(doorOpened);
+    EXPECT_LT(frames, 1000) << "in the entrance box within 20 s";
+    EXPECT_EQ(ZJEngine.pendingAction.actionBuilding, MakeNameKey32("B_L1_CEH"));
+    EXPECT_EQ(ZJEngine.currentBuilding, building);
+
+    ObjectList.Clear();
+    PlayerObject = nullptr;
+    ZJEngine.pendingAction = SPendingAction {};
+    ZJEngine.currentBuilding = nullptr;
+    PlayerPosition = savedPlayerPosition;
+    FrameTime = savedFrameTime;
+    GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
 }
