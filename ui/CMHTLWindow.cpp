@@ -39,14 +39,15 @@ struct TagWord {
     Tag tag;
 };
 
+// No word is another followed by ":", so the order only puts the most used first.
 constexpr TagWord kTags[] = {
-    { "icon", Tag::Icon },
+    { "color", Tag::Color },
+    { "link", Tag::Link },
+    { "reference", Tag::Reference },
     { "br", Tag::Br },
     { "p", Tag::P },
-    { "color", Tag::Color },
+    { "icon", Tag::Icon },
     { "font", Tag::Font },
-    { "reference", Tag::Reference },
-    { "link", Tag::Link },
     { "image", Tag::Image },
     { "object", Tag::Object },
 };
@@ -113,11 +114,8 @@ int ColourName(std::string_view value, long& number)
     number = 0;
     if (value.empty())
         return -1;
-    for (int i = 0; i < int(std::size(kColourNames)); ++i) {
-        if (value[0] == kColourNames[i].name[0] && value == kColourNames[i].name)
-            return i;
-    }
-    // Up to eight plain hex digits, the usual form, are read here; anything else as strtol reads it.
+    // Up to eight plain hex digits, the usual form, are read here; no colour's name is all hex
+    // digits, so such a value names none.
     if (value.size() <= 8) {
         long digits = 0;
         for (const char c : value) {
@@ -136,6 +134,11 @@ int ColourName(std::string_view value, long& number)
             return -1;
         }
     }
+    for (int i = 0; i < int(std::size(kColourNames)); ++i) {
+        if (value[0] == kColourNames[i].name[0] && value == kColourNames[i].name)
+            return i;
+    }
+    // Anything else as strtol reads it.
     number = std::strtol(std::string(value).c_str(), nullptr, 16);
     return -1;
 }
