@@ -17,6 +17,7 @@
 #include "audio/CSoundManager.h"
 #include "audio/CSoundMusicOGG.h"
 #include "foundation/CTimer.h"
+#include "foundation/CViewFrame.h"
 #include "foundation/DataBase.h"
 #include "foundation/KeyCodeTable.h"
 #include "foundation/PakManager.h"
@@ -49,6 +50,7 @@
 #include "ui/CMHTLWindow_local.h"
 #include "ui/CMainMenuButton.h"
 #include "ui/CMenu1.h"
+#include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
 #include "ui/InterfaceAtlas.h"
 #include "ui/ItemPage.h"
@@ -72,6 +74,7 @@
 #include "world/objects/CBoundObject.h"
 #include "world/objects/CBuildingObject.h"
 #include "world/objects/CGliderObject.h"
+#include "world/objects/CHelperPoint.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CSoundZonePoint.h"
 #include "world/objects/CSplinterObject.h"
@@ -80,6 +83,7 @@
 #include "world/objects/CZJObject.h"
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEnvironment.h"
+#include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
 
 #include <cmath>
@@ -460,6 +464,53 @@ TEST_F(CompleteTest, Location1HasStartPointsAndZonesWithTheirRows)
     }
     for (const int kind : { 9, 20, 21 })
         EXPECT_TRUE(kinds.count(kind)) << "helper kind " << kind;
+    EXPECT_EQ(Logged(), "");
+}
+
+// location1's scenery: a tree below radius 20 that rays pass and one above 30 that is not solid, a
+// map cover of radius 150, and lanterns and a light object by START1 that light up in a dark hour.
+TEST_F(CompleteTest, Location1SceneryStandsByTheStartAndLightsUpInTheDark)
+{
+    ZJEngine.Load("location1.zjp");
+    const CHelperPoint* start = nullptr;
+    for (const CHelperPoint* point : ObjectList.HelperPoints())
+        start = std::strcmp(point->name, "START1") == 0 ? point : start;
+    ASSERT_NE(start, nullptr);
+    const Vec3 at = start->transform.position;
+    const auto byTheStart = [&](const CZJObject* o) {
+        return std::hypot(o->frame.position.x - at.x, o->frame.position.y - at.y) < 100.0f;
+    };
+    const SWeatherState savedHour = Environment.current;
+    const CViewFrame savedView = ViewFrame;
+    Environment.current.ambient = 0xFF000000u;
+    Environment.current.sunColour = 0xFF000000u;
+    ViewFrame.position = at;
+    LightWare.ClearLights();
+    bool smallTree = false;
+    bool bigTree = false;
+    bool wideCover = false;
+    int lights = 0;
+    int lanterns = 0;
+    for (CZJObject* object : ObjectList.Objects()) {
+        if (object->type == CZJObject::kTree) {
+            smallTree = smallTree || (object->radius < 20.0f && object->solid && !object->hitByRays);
+            bigTree = bigTree || (object->radius > 30.0f && !object->solid && object->hitByRays);
+        }
+        wideCover = wideCover || (object->type == CZJObject::kMapCover && object->radius == 150.0f);
+        if ((object->type == CZJObject::kLamp || object->type == CZJObject::kLight) && byTheStart(object)) {
+            ++(object->type == CZJObject::kLamp ? lanterns : lights);
+            object->PreDraw();
+        }
+    }
+    EXPECT_TRUE(smallTree);
+    EXPECT_TRUE(bigTree);
+    EXPECT_TRUE(wideCover);
+    EXPECT_GE(lanterns, 2);
+    EXPECT_GE(lights, 1);
+    EXPECT_EQ(LightWare.Count(), lanterns + lights) << "every one lit";
+    LightWare.ClearLights();
+    ViewFrame = savedView;
+    Environment.current = savedHour;
     EXPECT_EQ(Logged(), "");
 }
 
@@ -1918,5 +1969,35 @@ TEST_F(CompleteTest, APlayersGliderPicksUpAThingDrawsTowerFireAndIsPulledIntoThe
     PlayerPosition = savedPlayerPosition;
     FrameTime = savedFrameTime;
     GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
+}
+
+TEST_F(CompleteTest, EveryLocationsRadarMapOpensCoversItsCellsAndReadsInTheTool)
+{
+    for (const auto& entry : fs::directory_iterator(fs::path(ZOQ_DATA_DIR) / "maps")) {
+        const std::string stem = entry.path().stem().string();
+        SCOPED_TRACE(stem);
+        ASSERT_EQ(ZJEngine.Load((stem + ".zjp").c_str()), 1);
+        const std::string name = RadarMapName((stem + ".zjp").c_str());
+        EXPECT_EQ(name, stem + ".mmm");
+        CRadarMap map;
+        ASSERT_TRUE(map.Open(name.c_str()));
+        EXPECT_GE(map.columns, Location.blocksX);
+        EXPECT_GE(map.rows, Location.blocksY);
+
+        // The same bytes on disk for the tool.
+        XFile file;
+        ASSERT_NE(g_PakManager.OpenXFile(name.c_str(), file), 0);
+        Bytes bytes(size_t(file.Size()));
+        ASSERT_EQ(file.ReadAvailable(bytes.data(), bytes.size()), bytes.size());
+        const fs::path copy = m_dir / ("copy_" + name);
+        zoq::test::WriteBytes(copy, bytes);
+        const auto info = zoq::test::RunProgram(ZOQ_RADAR_PROGRAM, { "info", copy.string() });
+        EXPECT_EQ(info.exitCode, 0) << info.err;
+        EXPECT_NE(
+            info.out.find("tiles\t" + std::to_string(map.columns) + "\t" + std::to_string(map.rows) + "\n"),
+            std::string::npos)
+            << info.out;
+    }
     EXPECT_EQ(Logged(), "");
 }
