@@ -221,6 +221,7 @@ void CMenu1::RenderScene(bool run)
         ObjectList.PreMove();
         ObjectList.CheckCollision();
         ObjectList.Move();
+        ObjectList.Pack(false);
     }
     if (CameraObject)
         CameraObject->UpdateView();

@@ -54,6 +54,15 @@ Vec3 Ahead(const CTransform& frame)
                          : Vec3 { 0.0f, 1.0f, 0.0f };
 }
 
+// Whether the object is still in the object list (the list deletes what dies or leaves the world).
+bool Listed(const CZJObject* object)
+{
+    for (const CZJObject* listed : ObjectList.Objects())
+        if (listed == object)
+            return true;
+    return false;
+}
+
 float GroundDistanceSq(const Vec3& a, const float* b)
 {
     const float dx = a.x - b[0];
@@ -104,11 +113,9 @@ void CZJStartMenu::ReleaseScene()
         return;
     if (CameraObject && CameraObject == m_flight->camera)
         CameraObject = nullptr;
-    for (CZJObject* object : ObjectList.Objects()) {
-        if (object == m_flight->glider) {
-            m_flight->glider->ai = nullptr;
-            m_flight->glider->AssignFerrovant(nullptr);
-        }
+    if (m_flight->glider && Listed(m_flight->glider)) {
+        m_flight->glider->ai = nullptr;
+        m_flight->glider->AssignFerrovant(nullptr);
     }
     m_flight.reset();
 }
@@ -240,6 +247,8 @@ void CZJStartMenu::Steer()
 void CZJStartMenu::RenderScene(bool run)
 {
     ZJ_TRACE("CZJStartMenu::RenderScene");
+    if (m_flight && m_flight->glider && !Listed(m_flight->glider))
+        m_flight->glider = nullptr;
     if (run && m_flight && m_flight->glider) {
         Steer();
         m_flight->machine.Run(FrameTime);

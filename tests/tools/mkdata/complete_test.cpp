@@ -1672,7 +1672,8 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
 
 // The start scene: the start menu's glider of CFG_STARTUP, chased by the camera, flies start.zjp's
 // road loop for 40 s of frames drawn into the menu's target, leg after leg along the ground track
-// of the trajectory traced for each leg, and goes round the loop. Nothing is logged.
+// of the trajectory traced for each leg, and goes round the loop; deleted, it is let go. Nothing is
+// logged.
 TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
 {
     const float savedFrameTime = FrameTime;
@@ -1726,6 +1727,12 @@ TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
         EXPECT_EQ(nodesPassed.size(), 4u) << "round the loop";
         EXPECT_GT(travelled, 800.0f);
         EXPECT_LT(farthestOff, 45.0f) << "the glider keeps to its trajectory's ground track";
+
+        // A glider the list deletes is let go; the scene runs on without it.
+        ObjectList.DeleteObject(const_cast<CGliderObject*>(glider));
+        for (int i = 0; i < 5; ++i)
+            menu.RenderBackGround();
+        EXPECT_EQ(menu.SceneGlider(), nullptr);
         menu.ReleaseResources(false);
     }
     EXPECT_EQ(CameraObject, nullptr);
