@@ -6,8 +6,14 @@
 #include <cstdint>
 
 struct SBuildingTrade {
+    // How the building menu offers the record: always; listed only while the condition event is
+    // set; listed but sold only while the condition event is set.
+    enum : uint8_t { kOpen = 0, kConditional = 1, kLocked = 2 };
+
     char key[32]; // the good's table key, zero-terminated
-    uint8_t reserved1[64]; // carried as stored
+    char condition[32]; // the script event a conditional or locked offer waits for
+    uint8_t access; // kOpen, kConditional or kLocked
+    uint8_t reserved1[31]; // carried as stored
     float maxPrice; // top of the selling-price curve; above 0 when the building offers the good
     float buyPrice; // the fixed price the building pays; above 0 when it buys the good
     float stock;
@@ -21,6 +27,7 @@ struct SBuildingTrade {
 };
 
 static_assert(sizeof(SBuildingTrade) == 140);
+static_assert(offsetof(SBuildingTrade, access) == 64);
 static_assert(offsetof(SBuildingTrade, maxPrice) == 96);
 static_assert(offsetof(SBuildingTrade, buyPrice) == 100);
 static_assert(offsetof(SBuildingTrade, stock) == 104);

@@ -250,6 +250,21 @@ void CBuildingMenu::ProcessCommand(int id)
         JoinSelected();
         break;
     }
+    case kCmdRepairItem:
+        RepairItem();
+        break;
+    case kCmdChangeItem:
+        ChangeItem();
+        break;
+    case kCmdBuyItem:
+        BuyItem(MenuHost().KeyDown(0x2A)); // DIK_LSHIFT
+        break;
+    case kCmdSellItem:
+        SellItem();
+        break;
+    case kCmdReloadItem:
+        ReloadItem();
+        break;
     case kCmdRepairAll:
         RepairAll();
         break;

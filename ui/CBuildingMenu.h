@@ -10,6 +10,8 @@
 #include <initializer_list>
 #include <string>
 
+class CMenuListEntry;
+
 class CBuildingMenu : public CMainMenu {
 public:
     // Pages.
@@ -32,11 +34,16 @@ public:
         kCmdWorkshop = 13,
         kCmdBack = 18,
         kCmdJumpPage = 26,
+        kCmdRepairItem = 28,
         kCmdBuyGoods = 29,
         kCmdSellGoods = 30,
         kCmdOrganisations = 31,
         kCmdJoin = 32,
+        kCmdChangeItem = 33,
         kCmdLeaveOrganisation = 35,
+        kCmdBuyItem = 36,
+        kCmdSellItem = 37,
+        kCmdReloadItem = 38,
         kCmdRepairAll = 39,
         kCmdReloadAll = 40,
         kCmdChangeOrganisation = 41,
@@ -114,6 +121,17 @@ public:
     // Commands 39 and 40.
     void RepairAll();
     void ReloadAll();
+    // The workshop's item commands, each only where the item page of the selected entry offers
+    // it: 28 repairs the own part, 38 reloads the own gun, 37 sells the own item; 33 exchanges
+    // the own part for the selected offer, 36 buys the offer (ten units of ammunition with
+    // tenUnits). Every change re-equips the vehicle.
+    void RepairItem();
+    void ReloadItem();
+    void SellItem();
+    void ChangeItem();
+    void BuyItem(bool tenUnits);
+    // The player's load capacity, x 1.3 with the cargo equipment flag.
+    static float LoadCapacity();
     // Command 256 on the jump page: pays and closes with 5; false when nothing happened.
     bool Jump();
 
@@ -160,4 +178,12 @@ private:
     static std::string FormatKey(const char* key, std::initializer_list<TextValue> values);
     void ResetTextPanel();
     void PostAll(std::initializer_list<uint32_t> messages);
+    // The selected ordinary entry of the workshop's vehicle list (left) or offers; null elsewhere.
+    const CMenuListEntry* WorkshopEntry(bool left) const;
+    // The vehicle after a change of its parts: the machine's equipment, then the glider's.
+    void Reequip();
+    // Selects the entry again after its list was refilled, else the list's first entry.
+    void Reselect(bool left, int32_t index);
+    // Clears the damage the glider's hull shows: part damage, burning points and nozzles.
+    static void ClearDamageState();
 };

@@ -10,6 +10,8 @@
 #include "ui/CMenuListEntry.h"
 #include "ui/TextFormat.h"
 #include "world/db/CBuildingManager.h"
+#include "world/db/CEquipmentManager.h"
+#include "world/db/CGliderManager.h"
 #include "world/db/CGoodsManager.h"
 #include "world/db/CGunManager.h"
 #include "world/db/COrgManager.h"
@@ -34,13 +36,31 @@ int GoodsRow(const char* key)
     return g_GoodsManager.GetRowNames().Find(key);
 }
 
-float CargoCapacity()
+// Whether the event a conditional or locked offer waits for is set (never without one).
+bool ConditionMet(const SBuildingTrade& offer)
+{
+    const char* end = std::find(std::begin(offer.condition), std::end(offer.condition), '\0');
+    const std::string event(offer.condition, end);
+    return !event.empty() && g_pScriptManager && g_pScriptManager->IsEventSet(event.c_str());
+}
+
+// Equipment whose STANDARD is not above the player's glider type's.
+bool FitsVehicleStandard(const char* key)
+{
+    const int row = g_EquipmentManager.FindRow(key);
+    if (row < 0 || !PlayerFerrovant)
+        return true;
+    const SGliderType* type = PlayerFerrovant->hull.type;
+    return g_EquipmentManager.GetEquipment(row).standard <= (type ? type->standard : 0);
+}
+
+} // namespace
+
+float CBuildingMenu::LoadCapacity()
 {
     const bool cargoFlag = PlayerEquipmentFlags[kEqpHiPowerAntigrav] != 0;
     return PlayerFerrovant->GetCapacity() * (cargoFlag ? kCargoFlagFactor : 1.0f);
 }
-
-} // namespace
 
 float CBuildingMenu::TradeExperienceFactor(uint32_t difficulty)
 {
@@ -111,16 +131,29 @@ void CBuildingMenu::ShowWorkshopOffers()
         total += size_t(offers[g].Count()) + 1;
     }
     std::vector<SListEntry> entries(total + 1);
+    std::vector<int32_t> locked;
     int32_t count = 0;
     for (size_t g = 0; g < std::size(kGroups); ++g) {
-        if (offers[g].Count() == 0)
-            continue;
-        AddListEntry(false, entries.data(), kGroups[g].heading, count, kEntryOpenHeader, 0, 0);
-        for (int32_t i = 0; i < offers[g].Count(); ++i)
-            AddListEntry(false, entries.data(), offers[g].At(i)->key, count, kEntryOrdinary,
-                uint32_t(kGroups[g].kind), 0);
+        int32_t heading = -1;
+        for (int32_t i = 0; i < offers[g].Count(); ++i) {
+            const SBuildingTrade& offer = *offers[g].At(i);
+            const bool opened = ConditionMet(offer);
+            if ((offer.access == SBuildingTrade::kConditional && !opened)
+                || (kGroups[g].kind == CZJTrade::kEquipment && !FitsVehicleStandard(offer.key)))
+                continue;
+            if (heading < 0) {
+                heading = count;
+                AddListEntry(false, entries.data(), kGroups[g].heading, count, kEntryOpenHeader, 0, 0);
+            }
+            AddListEntry(
+                false, entries.data(), offer.key, count, kEntryOrdinary, uint32_t(kGroups[g].kind), 0);
+            if (offer.access == SBuildingTrade::kLocked && !opened)
+                locked.push_back(count - 1);
+        }
     }
     FillRightList(entries.data(), count);
+    for (const int32_t index : locked)
+        rightList.At(index)->flag = kLockedEntry;
     MarkNewEntries(rightList);
 }
 
@@ -186,7 +219,7 @@ void CBuildingMenu::BuyGoods(bool allAtOnce)
     const float carried = PlayerFerrovant->GetTotalWeight() + PlayerFerrovant->GetGoodsWeight();
     const float cost = float(amount) * offerPrice;
     if (amount < 1 || (keepsStock && record->stock < float(amount))
-        || !LoadAllows(float(amount) * offerWeight, carried, CargoCapacity())
+        || !LoadAllows(float(amount) * offerWeight, carried, LoadCapacity())
         || cost > PlayerFerrovant->cargo.bulkAmount) {
         CMenuControl::PlaySound("SND_INT_NO_MONEY");
         return;
@@ -307,6 +340,7 @@ void CBuildingMenu::RepairAll()
         machine.Mounted(i).destroyed = 0;
     }
     machine.armourLevel = machine.armour.Maximum();
+    ClearDamageState();
     OnChangeLeftPanel();
 }
 

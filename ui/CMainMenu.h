@@ -17,11 +17,13 @@
 #include "ui/CBaseMenu.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CComplexObject;
 class CHtmlControl;
 class CMenuListEntry;
+struct SItemPage;
 
 using MenuList = XDynamicArray<CMenuListEntry*>;
 
@@ -155,10 +157,34 @@ public:
     bool ProcessNameCommand(int id);
 
     // Vehicle, equipment and goods pages.
+    // The vehicle list's entry values: the part of the player's machine an entry shows.
+    enum : uint32_t {
+        kPartNone = 0,
+        kPartHull,
+        kPartReactor,
+        kPartEngine,
+        kPartArmour,
+        kPartShield,
+        kPartLightGun,
+        kPartHeavyGun,
+        kPartMounted = 0x100, // + the mounted item's index
+        kPartAmmo = 0x200, // + the stock's index
+    };
+    // The entry flag of an offer that may be seen but not bought.
+    static constexpr uint32_t kLockedEntry = 2;
+    // The green marks the vehicle's information texts add for the player's equipment flags:
+    // after the top speed, the load capacity, the reactor power, the energy and the armour.
+    struct SBonusText {
+        std::string speed, capacity, power, energy, armour;
+    };
+    SBonusText BonusTexts() const;
     std::vector<SListEntry> CreateGliderList(bool font);
     void ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8_t allowTrade);
     // The item data page of the item named key; sets offerCost, offerPrice and offerWeight.
     void SetEqpData(const char* key, uint8_t own, uint8_t inShop);
+    // The item data page SetEqpData shows, with this menu's price factors; nothing is found
+    // without the player's machine.
+    SItemPage ItemPageOf(const char* key, bool own, bool inShop) const;
 
     // Journal, statistics and player list pages.
     std::vector<SListEntry> BuildJournalList();

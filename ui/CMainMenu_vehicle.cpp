@@ -15,16 +15,19 @@
 #include "world/db/CGliderManager.h"
 #include "world/db/CGunManager.h"
 #include "world/db/CMissileManager.h"
+#include "world/db/PlayerEquipmentFlags.h"
 #include "world/objects/CGliderObject.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
 
 constexpr int kMaxListEntries = 100;
+constexpr uint32_t kNetworkState = 3;
 constexpr const char* kInfoKey = "INT_PMENU_GLIDER_INFO";
 constexpr float kArmourRepairShare = 0.125f;
 constexpr float kReloadShare = 0.01f;
@@ -41,14 +44,14 @@ std::string FormatKeyText(const char* key, std::initializer_list<TextValue> valu
     return FormatText(key, format.Text(), values);
 }
 
-// The top speed the hull's thrust reaches against the glider type's drag.
-float TopSpeed(const CFerrovant& machine)
+// The top speed the hull's thrust, times thrustFactor, reaches against the glider type's drag.
+float TopSpeed(const CFerrovant& machine, float thrustFactor = 1.0f)
 {
     const SGliderType* type = machine.hull.type;
     const float weight = machine.GetSumWeight();
     if (!type || weight <= 0.0f)
         return 0.0f;
-    const float f = machine.engine.Maximum() / weight;
+    const float f = machine.engine.Maximum() * thrustFactor / weight;
     const float c = type->resFront;
     const float d = type->turbulence;
     float v = kStartSpeed;
@@ -74,6 +77,30 @@ int64_t Whole(float x)
     return int64_t(std::trunc(x));
 }
 
+// The equipment bonuses of the information texts: which flag adds what to which text. A mark
+// with a fixed text ignores the value.
+enum class BonusSlot : uint8_t { Speed, Capacity, Power, Energy, Armour };
+enum class BonusValue : uint8_t { SpeedGain, TurnSaving, CapacityShare, PowerShare, Fixed };
+struct SBonusRow {
+    EquipmentFlag flag;
+    BonusSlot slot;
+    BonusValue value;
+    float share;
+    const char* fixed;
+};
+constexpr SBonusRow kBonusRows[] = {
+    { kEqpAccelerator, BonusSlot::Speed, BonusValue::SpeedGain, 1.2f, nullptr },
+    { kEqpControlBooster, BonusSlot::Speed, BonusValue::TurnSaving, 1.0f - 2.0f / 3.0f, nullptr },
+    { kEqpHiPowerAntigrav, BonusSlot::Capacity, BonusValue::CapacityShare, 0.3f, nullptr },
+    { kEqpBooster, BonusSlot::Power, BonusValue::PowerShare, 0.5f, nullptr },
+    { kEqpMobilizer, BonusSlot::Power, BonusValue::PowerShare, 0.2f, nullptr },
+    { kEqpFuelExpander, BonusSlot::Energy, BonusValue::Fixed, 0.0f, "<color:green> (-20%)<color>" },
+    { kEqpDisperseShield, BonusSlot::Armour, BonusValue::Fixed, 0.0f, "<color:green> (+1)<color>" },
+    { kEqpDisperseShield, BonusSlot::Armour, BonusValue::Fixed, 0.0f, "<color:green> (+500)<color>" },
+};
+constexpr const char* kBonusWhole = "<color:green> (+%d)<color>";
+constexpr const char* kBonusSeconds = "<color:green> (-%5.2f)<color>";
+
 // The current shells of the gun on a mount, full without a glider object.
 bool GunNeedsShells(const CFerrovant& machine, int mount)
 {
@@ -94,9 +121,9 @@ std::vector<SListEntry> CMainMenu::CreateGliderList(bool font)
     int32_t count = 0;
     repairAllCost = 0.0f;
     reloadAllCost = 0.0f;
-    const auto add = [&](const char* key, uint32_t kind, int32_t number) {
+    const auto add = [&](const char* key, uint32_t kind, int32_t number, uint32_t part = kPartNone) {
         if (count < kMaxListEntries)
-            AddListEntry(font, entries.data(), key, count, kind, 0, number);
+            AddListEntry(font, entries.data(), key, count, kind, part, number);
     };
     add(kInfoKey, kEntryOrdinary, 0);
     if (!PlayerFerrovant) {
@@ -106,25 +133,33 @@ std::vector<SListEntry> CMainMenu::CreateGliderList(bool font)
     const CFerrovant& machine = *PlayerFerrovant;
 
     add("INT_PMENU_GLIDER_GLIDER", kEntryOpenHeader, 0);
-    add(g_GliderManager.GetRowNames().GetStringOrDefault(machine.hull.index), kEntryOrdinary, 0);
+    add(g_GliderManager.GetRowNames().GetStringOrDefault(machine.hull.index), kEntryOrdinary, 0, kPartHull);
     const auto addWorn = [&](const CEquipment& part, float price) {
         const float maximum = part.MaximumWear();
         if (part.wear > 0.0f && maximum != 0.0f)
             repairAllCost += price / maximum * orgRepairFactor * repairFactor * part.wear;
     };
     addWorn(machine.hull, machine.hull.type ? machine.hull.type->price : 0.0f);
-    for (const CEquipment* part : { &machine.reactor, &machine.engine }) {
-        add(part->Name(), kEntryOrdinary, 0);
+    const std::pair<const CEquipment*, uint32_t> drives[]
+        = { { &machine.reactor, kPartReactor }, { &machine.engine, kPartEngine } };
+    for (const auto& [part, code] : drives) {
+        add(part->Name(), kEntryOrdinary, 0, code);
         addWorn(*part, part->row ? part->row->price : 0.0f);
     }
 
     add("INT_PMENU_GLIDER_SHIELD", kEntryOpenHeader, 0);
-    add(machine.armour.index == -1 ? "INT_EMPTY_ARMOR" : machine.armour.Name(), kEntryOrdinary, 0);
+    if (machine.armour.index == -1)
+        add("INT_EMPTY_ARMOR", kEntryOrdinary, 0);
+    else
+        add(machine.armour.Name(), kEntryOrdinary, 0, kPartArmour);
     const float armourMaximum = machine.armour.Maximum();
     if (machine.armour.row && armourMaximum > 0.0f && machine.armourLevel < armourMaximum)
         repairAllCost += (armourMaximum - machine.armourLevel) * (repairFactor / armourMaximum)
             * machine.armour.row->price * orgRepairFactor * kArmourRepairShare;
-    add(machine.shield.index == -1 ? "INT_EMPTY_SHIELD" : machine.shield.Name(), kEntryOrdinary, 0);
+    if (machine.shield.index == -1)
+        add("INT_EMPTY_SHIELD", kEntryOrdinary, 0);
+    else
+        add(machine.shield.Name(), kEntryOrdinary, 0, kPartShield);
 
     add("INT_PMENU_GLIDER_GUN", kEntryOpenHeader, 0);
     static constexpr struct {
@@ -136,7 +171,8 @@ std::vector<SListEntry> CMainMenu::CreateGliderList(bool font)
         const int32_t row = int32_t(gun.words[0]);
         const SGliderType* type = machine.hull.type;
         if (row >= 0 && row < g_GunManager.GunCount()) {
-            add(g_GunManager.GetRowNames().GetString(row), kEntryOrdinary, 0);
+            add(g_GunManager.GetRowNames().GetString(row), kEntryOrdinary, 0,
+                kMounts[mount].light ? kPartLightGun : kPartHeavyGun);
             if (GunNeedsShells(machine, mount))
                 reloadAllCost += g_GunManager.GetGun(row).price * ammoFactor * kReloadShare;
         } else if (type && (kMounts[mount].light ? type->specialB : type->specialA)) {
@@ -146,14 +182,54 @@ std::vector<SListEntry> CMainMenu::CreateGliderList(bool font)
 
     add("INT_PMENU_GLIDER_EQUIPMENT", kEntryOpenHeader, 0);
     for (int i = 0; i < std::min(machine.MountedCount(), CFerrovant::kMaxMounted); ++i)
-        add(machine.Mounted(i).Name(), kEntryOrdinary, 0);
+        add(machine.Mounted(i).Name(), kEntryOrdinary, 0, kPartMounted + uint32_t(i));
 
     add("INT_PMENU_GLIDER_AMMO", kEntryOpenHeader, 0);
     for (int i = 0; i < std::clamp(machine.ammoCount, 0, CFerrovant::kMaxAmmo); ++i)
         add(g_MissileManager.GetRowNames().GetStringOrDefault(machine.ammo[i].index), kEntryOrdinary,
-            machine.ammo[i].count);
+            machine.ammo[i].count, kPartAmmo + uint32_t(i));
     entries.resize(size_t(count));
     return entries;
+}
+
+CMainMenu::SBonusText CMainMenu::BonusTexts() const
+{
+    SBonusText texts;
+    if (!PlayerFerrovant)
+        return texts;
+    const CFerrovant& machine = *PlayerFerrovant;
+    for (const SBonusRow& row : kBonusRows) {
+        if (PlayerEquipmentFlags[row.flag] == 0)
+            continue;
+        char mark[64] = {};
+        switch (row.value) {
+        case BonusValue::SpeedGain:
+            std::snprintf(mark, sizeof mark, kBonusWhole,
+                int(Whole(TopSpeed(machine, row.share)) - Whole(TopSpeed(machine))));
+            break;
+        case BonusValue::TurnSaving: {
+            // The time of a half turn, pi / turn rate, is shortened by the booster's share.
+            const float degrees = machine.hull.type ? machine.hull.type->rotateSpeed : 0.0f;
+            if (degrees <= 0.0f)
+                continue;
+            std::snprintf(mark, sizeof mark, kBonusSeconds, double(180.0f / degrees * row.share));
+            break;
+        }
+        case BonusValue::CapacityShare:
+            std::snprintf(mark, sizeof mark, kBonusWhole, int(Whole(machine.GetCapacity() * row.share)));
+            break;
+        case BonusValue::PowerShare:
+            std::snprintf(mark, sizeof mark, kBonusWhole, int(Whole(machine.reactor.Maximum() * row.share)));
+            break;
+        case BonusValue::Fixed:
+            std::snprintf(mark, sizeof mark, "%s", row.fixed);
+            break;
+        }
+        std::string* const slots[]
+            = { &texts.speed, &texts.capacity, &texts.power, &texts.energy, &texts.armour };
+        *slots[size_t(row.slot)] += mark;
+    }
+    return texts;
 }
 
 void CMainMenu::ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8_t allowTrade)
@@ -166,14 +242,22 @@ void CMainMenu::ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8
         textPanel->window->SetFlags(0, 0, 0);
     if (std::strcmp(item.key, kInfoKey) != 0) {
         noAccess = 0;
-        SetEqpData(item.key, showAllCosts || !allowTrade ? 1 : 0, allowTrade);
+        const uint8_t own = showAllCosts || !allowTrade ? 1 : 0;
+        SetEqpData(item.key, own, allowTrade);
+        const bool locked = item.flag == kLockedEntry && !own && allowTrade;
+        if (locked) {
+            if (textPanel && textPanel->window)
+                textPanel->window->Clear();
+            noAccess = 1;
+        }
+        const char* key = locked ? "INT_NO_ACCESS" : item.key;
         CXAnsiString title;
         CXAnsiString body;
         if (g_pScriptManager) {
-            g_pScriptManager->GetTextName(item.key, title);
-            g_pScriptManager->GetText(item.key, body);
+            g_pScriptManager->GetTextName(key, title);
+            g_pScriptManager->GetText(key, body);
         }
-        ShowHTMLText(title, body, "", 0, 1);
+        ShowHTMLText(title, body, key, 0, locked ? 0 : 1);
         return;
     }
     SetPreviewModel(-1);
@@ -185,14 +269,19 @@ void CMainMenu::ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8
         if (g_pScriptManager)
             g_pScriptManager->GetTextName(key, title);
         const std::string text = FormatKeyText(key, values);
-        ShowHTMLText(title, CXAnsiString(text.c_str()), "", 0, 1);
+        ShowHTMLText(title, CXAnsiString(text.c_str()), nullptr, 0, 1);
     };
-    show(kInfoKey, { Whole(TopSpeed(machine)), Whole(machine.GetCapacity()), Whole(machine.GetSumWeight()) });
+    const SBonusText bonus = BonusTexts();
+    show(kInfoKey,
+        { Whole(TopSpeed(machine)), std::string_view(bonus.speed), Whole(machine.GetCapacity()),
+            std::string_view(bonus.capacity), Whole(machine.GetSumWeight()), Whole(machine.reactor.Maximum()),
+            std::string_view(bonus.power) });
     show("INT_PMENU_GLIDER_INFO2",
-        { Whole(ArmourValue(machine)), Whole(machine.GetEnergyLevel(1)), Whole(machine.GetEnergyLevel(2)) });
+        { Whole(ArmourValue(machine)), Whole(machine.GetEnergyLevel(1)), Whole(machine.GetEnergyLevel(2)),
+            std::string_view(bonus.energy) });
     show("INT_PMENU_GLIDER_INFO3",
         { Whole(machine.GetShieldLevel(1)), Whole(machine.GetShieldLevel(2)), Whole(machine.GetArmorLevel(1)),
-            Whole(machine.GetArmorLevel(2)) });
+            Whole(machine.GetArmorLevel(2)), std::string_view(bonus.armour) });
     if (!showAllCosts)
         return;
     // The amounts the commands charge: the cost rounded up to the next whole number.
@@ -202,19 +291,22 @@ void CMainMenu::ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8
         show("INT_REAMMO_ALL", { Whole(reloadAllCost + 1.0f) });
 }
 
-void CMainMenu::SetEqpData(const char* key, uint8_t own, uint8_t inShop)
+SItemPage CMainMenu::ItemPageOf(const char* key, bool own, bool inShop) const
 {
-    ZJ_TRACE("CMainMenu::SetEqpData");
-    if (!PlayerFerrovant) {
-        SetPreviewModel(-1);
-        return;
-    }
+    if (!PlayerFerrovant)
+        return {};
     SItemPricing pricing;
     pricing.ammoFactor = ammoFactor;
     pricing.repairFactor = repairFactor;
     pricing.orgRepairFactor = orgRepairFactor;
-    pricing.network = MenuHost().State() == 3;
-    const SItemPage page = BuildItemPage(key, own != 0, inShop != 0, pricing, *PlayerFerrovant);
+    pricing.network = MenuHost().State() == kNetworkState;
+    return BuildItemPage(key, own, inShop, pricing, *PlayerFerrovant);
+}
+
+void CMainMenu::SetEqpData(const char* key, uint8_t own, uint8_t inShop)
+{
+    ZJ_TRACE("CMainMenu::SetEqpData");
+    const SItemPage page = ItemPageOf(key, own != 0, inShop != 0);
     if (!page.found) {
         SetPreviewModel(-1);
         return;
@@ -232,7 +324,7 @@ void CMainMenu::SetEqpData(const char* key, uint8_t own, uint8_t inShop)
             else
                 text += FormatKeyText(part.key, {});
         }
-        ShowHTMLText(CXAnsiString(), CXAnsiString(text.c_str()), "", 0, 1);
+        ShowHTMLText(CXAnsiString(), CXAnsiString(text.c_str()), nullptr, 0, 1);
     }
     offerCost = page.offerCost;
     offerPrice = page.offerPrice;

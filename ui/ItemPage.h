@@ -80,11 +80,12 @@ inline constexpr SItemTextUse kItemPageTexts[] = {
     { "INT_GL_TYPE_B", "" },
     { "INT_GL_TYPE_C", "" },
     { "INT_GL_TYPE_S", "" },
-    // The vehicle list: top speed, load capacity, sum weight; armour, energy and its maximum;
-    // shield and its maximum, armour and its maximum; the costs of repairing and reloading all.
-    { "INT_PMENU_GLIDER_INFO", "ddd" },
-    { "INT_PMENU_GLIDER_INFO2", "ddd" },
-    { "INT_PMENU_GLIDER_INFO3", "dddd" },
+    // The vehicle list: top speed, load capacity, sum weight and reactor power; armour, energy
+    // and its maximum; shield and its maximum, armour and its maximum; each 's' the equipment
+    // bonus marks of the value before it. Then the costs of repairing and reloading all.
+    { "INT_PMENU_GLIDER_INFO", "dsdsdds" },
+    { "INT_PMENU_GLIDER_INFO2", "ddds" },
+    { "INT_PMENU_GLIDER_INFO3", "dddds" },
     { "INT_PMENU_GLIDER_GLIDER", "" },
     { "INT_PMENU_GLIDER_SHIELD", "" },
     { "INT_PMENU_GLIDER_GUN", "" },

@@ -13,6 +13,7 @@
 //   timed <sound-key> <interval> <length> <held> <first-hour> <end-hour>
 //   trade version=<1|2>
 //   good <building> <key> max=<f> buy=<f> stock=<f> production=<f> min=<f> normal=<f> [steep]
+//        [if=<event> (offered only while the event is set) | lock=<event> (sold only while it is set)]
 //   group <name> <org> guard|caravan|hunters|people|stand [home=<node> radius=<r>|route=<node>,<node>|
 //         points=<node>,...|point=<node>|stand=<node>] members=<cfg>,... [caption=<text>] [param=<n>]
 //         [attached]
@@ -33,6 +34,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <numbers>
 
@@ -481,8 +483,8 @@ private:
     {
         constexpr const char* kUsage
             = "expected 'good <building> <key> max=<f> buy=<f> stock=<f> production=<f> min=<f> normal=<f> "
-              "[steep]'";
-        if (words.size() != 9 && words.size() != 10)
+              "[steep] [if=<event> | lock=<event>]'";
+        if (words.size() < 9 || words.size() > 11)
             return Fail(kUsage, error);
         std::string building;
         world::TradeGood good;
@@ -507,10 +509,24 @@ private:
                 || !ParseFloat(word.substr(std::strlen(values[i].first)), *values[i].second))
                 return Fail(kUsage, error);
         }
-        if (words.size() == 10) {
-            if (words[9] != "steep")
+        // The offer's access: listed only while the event is set, or sold only while it is set.
+        static constexpr std::pair<const char*, uint8_t> kAccess[] = { { "if=", 1 }, { "lock=", 2 } };
+        for (size_t i = 9; i < words.size(); ++i) {
+            const std::string_view word = words[i];
+            const auto access = std::find_if(std::begin(kAccess), std::end(kAccess),
+                [&](const auto& row) { return word.starts_with(row.first); });
+            if (word == "steep" && !good.steepCurve) {
+                good.steepCurve = 1;
+            } else if (access != std::end(kAccess) && good.access == 0) {
+                if (!Name(
+                        word.substr(std::strlen(access->first)), "the offer's event", good.condition, error))
+                    return false;
+                if (good.condition.empty())
+                    return Fail(kUsage, error);
+                good.access = access->second;
+            } else {
                 return Fail(kUsage, error);
-            good.steepCurve = 1;
+            }
         }
         world::TradeEntry* entry = nullptr;
         for (world::TradeEntry& existing : trade.entries) {

@@ -127,7 +127,9 @@ std::vector<uint8_t> WriteTradeSection(const TradeSection& trade)
         out.U32(uint32_t(entry.goods.size()));
         for (const TradeGood& good : entry.goods) {
             out.Text(good.key, 32);
-            out.Zeros(64);
+            out.Text(good.condition, 32);
+            out.U8(good.access);
+            out.Zeros(31);
             for (float value : { good.maxPrice, good.buyPrice, good.stock, good.production, good.minPrice,
                      good.normalStock })
                 out.F32(value);

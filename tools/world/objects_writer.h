@@ -66,6 +66,8 @@ struct TradeGood {
     float normalStock = 0;
     uint8_t soldIn = 0;
     uint8_t steepCurve = 0;
+    std::string condition = {}; // the script event a conditional or locked offer waits for
+    uint8_t access = 0; // 0 open, 1 conditional, 2 locked
 };
 
 struct TradeEntry {

@@ -507,7 +507,8 @@ TEST_F(CompleteTest, Location1TerrainCarriesItsObjectsAndWaters)
 }
 
 // Every traded key is a row of the table its prefix names, every trading building stands in the
-// location, and location1 trades goods between its two buildings, one on a steep curve.
+// location, and location1 trades goods between its two buildings, one on a steep curve; the
+// workshop lists one offer only after an event and shows one locked until then.
 TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
 {
     ZJEngine.Load("location1.zjp");
@@ -516,6 +517,7 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
               { "EQP", &g_EquipmentManager }, { "AMM", &g_MissileManager } };
     std::map<std::string, std::set<std::string>> offered, bought;
     bool steep = false;
+    std::set<uint8_t> access;
     ASSERT_EQ(ZJTrade.entryCount, 2) << "B_L1_CEH and B_L1_TUNNEL";
     for (int i = 0; i < ZJTrade.entryCount; ++i) {
         const STradeEntry& entry = ZJTrade.Entry(i);
@@ -531,6 +533,8 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
             if (good.buyPrice > 0)
                 bought[good.key].insert(entry.building);
             steep = steep || good.steepCurve;
+            if (good.access != SBuildingTrade::kOpen && good.condition[0] != 0)
+                access.insert(good.access);
         }
     }
     bool route = false;
@@ -542,6 +546,7 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
     }
     EXPECT_TRUE(route) << "a good offered at one building and bought at the other";
     EXPECT_TRUE(steep);
+    EXPECT_EQ(access, (std::set<uint8_t> { SBuildingTrade::kConditional, SBuildingTrade::kLocked }));
     EXPECT_EQ(Logged(), "");
 }
 

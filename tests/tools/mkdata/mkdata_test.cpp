@@ -143,6 +143,12 @@ const Refusal kRefusals[] = {
             AppendText(f, "good B_NOPE TOV_ORE max=1 buy=0 stock=0 production=0 min=0 normal=0\n");
         },
         "B_NOPE", "'B_NOPE' is no building of this location" },
+    { "trade offer with two conditions", "locations/location1.txt",
+        [](const fs::path& f) {
+            AppendText(
+                f, "good B_L1_CEH GUN_LASER max=1 buy=0 stock=0 production=0 min=0 normal=0 if=A lock=B\n");
+        },
+        "if=A lock=B", "expected 'good <building> <key> max=<f>" },
     { "trade good without its prices", "locations/location1.txt",
         [](const fs::path& f) { AppendText(f, "good B_L1_CEH TOV_ORE steep\n"); }, "TOV_ORE steep",
         "expected 'good <building> <key> max=<f>" },
