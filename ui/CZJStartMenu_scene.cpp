@@ -124,7 +124,9 @@ bool CZJStartMenu::LoadScene()
 {
     ZJ_TRACE("CZJStartMenu::LoadScene");
     ReleaseScene();
+    // The list's objects go, the camera the view followed among them.
     ObjectList.Clear();
+    CameraObject = nullptr;
     try {
         ZJEngine.Load(kSceneFile);
     } catch (...) {

@@ -17,6 +17,7 @@
 #include "audio/CSoundManager.h"
 #include "audio/CSoundMusicOGG.h"
 #include "foundation/CTimer.h"
+#include "foundation/CViewFrame.h"
 #include "foundation/DataBase.h"
 #include "foundation/KeyCodeTable.h"
 #include "foundation/PakManager.h"
@@ -1683,9 +1684,10 @@ TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
 {
     const float savedFrameTime = FrameTime;
     const double savedClock = GameClock;
-    // The application's start-up: the terrain's mesh pools and the effect renderer.
+    // The application's start-up: the terrain's mesh pools, the effect renderer and the view.
     Location.Init();
     EffectRenderManager.Init(1);
+    ObjectList.SetViewParams(ViewFrame, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
     const std::string startUp = Logged();
     {
         CZJStartMenu menu;
@@ -1732,6 +1734,10 @@ TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
         EXPECT_EQ(nodesPassed.size(), 4u) << "round the loop";
         EXPECT_GT(travelled, 800.0f);
         EXPECT_LT(farthestOff, 45.0f) << "the glider keeps to its trajectory's ground track";
+        bool seen = false;
+        for (int v = 0; v < ObjectList.visibleList.Count(); ++v)
+            seen = seen || ObjectList.visibleList.At(v) == glider;
+        EXPECT_TRUE(seen) << "the chasing camera sees the glider";
 
         // A glider the list deletes is let go; the scene runs on without it.
         ObjectList.DeleteObject(const_cast<CGliderObject*>(glider));
