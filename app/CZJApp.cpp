@@ -26,6 +26,7 @@
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
 #include "ui/CRadar.h"
+#include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
 #include "ui/ScannerTexture.h"
 #include "world/db/CZJEngine.h"
@@ -160,6 +161,8 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     BuildBaseGamma(GameSettings.Gamma);
     g_pMessager = new CMessager();
     g_pRenderer = new CRenderer();
+    g_pRadar = new CRadar();
+    g_pRadarMap = new CRadarMap();
     ZJEngine.ZJInit();
     if (StartupQuit())
         return;
@@ -172,6 +175,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     g_InputConfig.LoadBindings("cfg.ini");
     EffectRenderManager.Init(1);
     g_pRenderer->LoadTextures();
+    g_pRadar->LoadTextures();
 
     state = 0;
     startPosition = MakeNameKey32("B_L1_CEH");
@@ -273,10 +277,17 @@ void CZJApp::Shutdown()
     ReleaseSurface(shotSurface);
     ReleaseSurface(shotTarget);
     ReleaseSurface(shotDepth);
+    if (g_pRadar)
+        g_pRadar->Done();
     if (g_pMessager)
         g_pMessager->Done();
-    if (g_pRenderer) {
+    if (g_pRenderer)
         g_pRenderer->Done();
+    delete g_pRadar;
+    g_pRadar = nullptr;
+    delete g_pRadarMap;
+    g_pRadarMap = nullptr;
+    if (g_pRenderer) {
         g_pRenderer->ReleaseBuffers();
         delete g_pRenderer;
         g_pRenderer = nullptr;
@@ -301,7 +312,8 @@ void CZJApp::InvalidateResources()
     Step("effects, terrain, radar");
     EffectRenderManager.InvalidateResources();
     Location.InvalidateResources();
-    Radar.InvalidateResources();
+    if (g_pRadar)
+        g_pRadar->InvalidateResources();
     ReleaseScannerTextures();
     Step("menus");
     if (modalMenu)
@@ -333,7 +345,8 @@ void CZJApp::ResetResources()
     Step("effects, terrain, radar");
     EffectRenderManager.ResetResources();
     Location.RestoreResources();
-    Radar.CreateTextures();
+    if (g_pRadar)
+        g_pRadar->CreateTextures();
     if (g_pRenderer)
         g_pRenderer->LoadTextures();
     Step("menus");

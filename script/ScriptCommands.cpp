@@ -139,17 +139,20 @@ void PlayMapSound()
 bool Mark(M&, Args& a)
 {
     PlayMapSound();
+    if (!g_pRadar)
+        return true;
     if (FerroGroupList.FindGroupByName(Arg(a, 0)))
-        Radar.SetTrackedGroup(Arg(a, 0));
+        g_pRadar->SetTrackedGroup(Arg(a, 0));
     else
-        Radar.MarkObject(Arg(a, 0), 1);
+        g_pRadar->MarkObject(Arg(a, 0), 1);
     return true;
 }
 
 bool Unmark(M&, Args& a)
 {
     PlayMapSound();
-    Radar.UnmarkObject(Arg(a, 0));
+    if (g_pRadar)
+        g_pRadar->UnmarkObject(Arg(a, 0));
     return true;
 }
 

@@ -162,10 +162,10 @@ void CRenderer::DrawKokpit()
     frame.hullHits = HullHits;
     frame.speed = int32_t(float(int32_t(Vec3Length(glider.velocity))) * 3.6f);
     frame.hours = TimeOfDay();
-    frame.markShown = Radar.markShown;
+    frame.markShown = g_pRadar && g_pRadar->markShown;
     if (frame.markShown) {
         Vec3 offset;
-        Vec3Sub(offset, Radar.markPosition, glider.frame.position);
+        Vec3Sub(offset, g_pRadar->markPosition, glider.frame.position);
         frame.markDistance = int32_t(Vec3Length(offset));
     }
     DrawPanels(frame);
@@ -289,7 +289,8 @@ void CRenderer::DrawPanels(const SKokpitFrame& frame)
     if (showMessagesAndRadar) {
         if (g_pMessager)
             g_pMessager->Draw();
-        Radar.DrawMinimap(atlas, 0);
+        if (g_pRadar)
+            g_pRadar->DrawMinimap(atlas, 0);
     }
     DrawPiece(kPlainSlot, ScannerTexture(), 38, H - 70, 166, H - 6, 0.0f, 0.0f, float(kScannerWidth),
         float(kScannerHeight));

@@ -29,14 +29,14 @@ protected:
         g_OrgManager.Init(plat::win::Utf8ToCp1251("Организации").c_str());
         ObjectList.Clear();
         FerroGroupList.Clear();
-        Radar = CRadar();
+        g_pRadar = new CRadar();
     }
     void TearDown() override
     {
         ObjectList.Clear();
         FerroGroupList.Clear();
         g_RoadManager.Nodes().Done();
-        Radar = CRadar();
+        delete g_pRadar;
         ScriptTest::TearDown();
     }
 
@@ -247,11 +247,11 @@ TEST_F(CommandsTest, marksSensorsAndTheDieHeight)
 {
     Group("G1");
     EXPECT_TRUE(Run("_MARK(G1)"));
-    EXPECT_TRUE(Radar.tracking);
-    EXPECT_EQ(Radar.trackedGroupName, "G1");
+    EXPECT_TRUE(g_pRadar->tracking);
+    EXPECT_STREQ(g_pRadar->trackedGroupName, "G1");
     EXPECT_TRUE(Run("_MARK(B1)"));
-    EXPECT_FALSE(Radar.tracking);
-    EXPECT_EQ(Radar.markName, "B1");
+    EXPECT_FALSE(g_pRadar->tracking);
+    EXPECT_EQ(LogLineCount("CRadar::MarkObject object 'B1' not found"), 1);
     manager->markedPoints = { "B1", "B2" };
     EXPECT_TRUE(Run("_UNMARK(B1)"));
     EXPECT_EQ(manager->markedPoints, std::vector<std::string> { "B2" });

@@ -35,6 +35,7 @@ constexpr SProgram kPrograms[] = {
     { "zoq-gfxcaps", ZOQ_PROGRAM_GFXCAPS },
     { "zoq-script", ZOQ_PROGRAM_SCRIPT },
     { "zoq-ui", ZOQ_PROGRAM_UI },
+    { "zoq-radar", ZOQ_PROGRAM_RADAR },
 };
 
 const char* PathOf(const std::string& name)

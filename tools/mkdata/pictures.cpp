@@ -165,6 +165,20 @@ uint32_t PaintCursor(const PictureParams& s, uint32_t x, uint32_t y)
     return inner ? s.color : s.color2;
 }
 
+// An arrow pointing up, outlined in color2.
+uint32_t PaintArrow(const PictureParams& s, uint32_t x, uint32_t y)
+{
+    const float u = (float(x) + 0.5f) / float(s.width) - 0.5f;
+    const float v = (float(y) + 0.5f) / float(s.height);
+    const auto inside = [&](float margin) {
+        const float half = 0.45f * v - margin;
+        return v > 0.05f + margin && v < 0.95f - margin && std::abs(u) < half;
+    };
+    if (!inside(0.0f))
+        return 0;
+    return inside(0.08f) ? s.color : s.color2;
+}
+
 uint32_t PaintBump(const PictureParams& s, uint32_t x, uint32_t y)
 {
     const float n = ValueNoise(s.seed, float(x), float(y), 8, int(s.width), int(s.height));
@@ -201,6 +215,7 @@ constexpr PatternRow kPatterns[] = {
     { "glow", PaintGlow },
     { "ring", PaintRing },
     { "cursor", PaintCursor },
+    { "arrow", PaintArrow },
     { "bump", PaintBump },
     { "normals", PaintNormals },
 };

@@ -11,7 +11,7 @@
 //       text=<words joined by _> textsize=<pixels> drawn in color2 over the middle, and
 //       tiles=<N> for an atlas of N x N frames, frame k the pattern moved by k pixels
 //   <path> model
-//   kind=<glider|building|tree|stone|missile|thing|gun|flash|flame|horizon|tuft|pebble|billboard>
+//   kind=<glider|building|hall|tree|stone|missile|thing|gun|flash|flame|horizon|tuft|pebble|billboard>
 //          texture=<row of "Текстуры"> [channels=FIRE,OPEN (morph channels added to the first
 //          part)] [type=2|3 (the billboard's part type)] [grid=<n> frametime=<seconds> (the first
 //          part's n x n frame atlas and the seconds a frame shows)] [glow=<row of "Текстуры"> (a

@@ -212,6 +212,12 @@ constexpr Need kNeeds[] = {
     { "Товары", "TOV_FERROVANT", "the weight of a captured machine" },
     { "Модели", "MOD_TEH_OBSERVER", "the observer flyer" },
     { "Звуки", "SND_FLY_OBSERVER", "the observer flyer" },
+    { "Модели", "MOD_TOV_CORTEXEL", "the model of a machine's core on the ground" },
+    { "Модели", "MOD_CONT_001", "the model of a container on the ground" },
+    { "Текстуры", "TEX_FX_THING_GLOW_FERRO", "the glow under a machine's core" },
+    { "Текстуры", "TEX_FX_THING_GLOW_WHITE", "the glow under a container" },
+    { "Текстуры", "TEX_FX_THING_GLOW_YELLOW", "the glow under a container of goods" },
+    { "Звуки", "SND_INT_NO_MONEY", "a thing too heavy to take" },
 };
 
 // The sixteen equipment fields of a configuration: a value of 1 fits the equipment of that name.

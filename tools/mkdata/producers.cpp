@@ -14,6 +14,7 @@ constexpr Producer kProducers[] = {
     { "render", ProduceRender },
     { "audio", ProduceAudio },
     { "terrain", ProduceTerrain },
+    { "radar", ProduceRadar },
     { "world", ProduceWorld },
     { "script", ProduceScript },
     { "interface", ProduceInterface },

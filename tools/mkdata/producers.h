@@ -35,6 +35,7 @@ bool ProduceWorld(ProducerContext& context, std::string& error);
 bool ProduceAudio(ProducerContext& context, std::string& error);
 bool ProduceScript(ProducerContext& context, std::string& error);
 bool ProduceTerrain(ProducerContext& context, std::string& error);
+bool ProduceRadar(ProducerContext& context, std::string& error);
 bool ProduceInterface(ProducerContext& context, std::string& error);
 
 // Shared steps of the producers.

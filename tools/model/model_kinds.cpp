@@ -165,6 +165,48 @@ void MakeBuilding(std::string_view texture, SModelFile& out)
     AddMarker(out, "OPEN1", 0, -7, 0);
 }
 
+// An enterable hall of 19 x 24 x 28 facing -Y, wide enough for a hovering glider: its door
+// (16 wide, 24 high) is lifted by the "OPEN" channel; the closed shape is the whole block, the
+// open one leaves the doorway free into the room. Entrance boxes "INTO" (the yard before the door
+// and the front of the room) and "INTO1" (the back of the room); approach boxes "OPEN" beyond the
+// yard and "OPEN1" above it.
+void MakeHall(std::string_view texture, SModelFile& out)
+{
+    MeshBuilder body = Box(-9.5f, -12, 0, 9.5f, 12, 28); // walls: vertices 0-23
+    const float doorMin[3] = { -8, -12.3f, 0 };
+    const float doorMax[3] = { 8, -12, 24 };
+    body.AddBox(doorMin, doorMax); // door: vertices 24-47
+    SModelPartBlock part = ModelPart(kPartModel, "BODY", texture, body.Build());
+    SModelBlock& model = *part.model;
+    model.channels.push_back(
+        Channel(3, "OPEN", Range(24, 24), [](int, uint16_t) { return Delta(0, 0, 24.0f); }));
+    model.channelCount = 1;
+    model.orderingsMode = 1;
+    model.orderings = BuildOrderings(model.mesh);
+    out.parts.push_back(std::move(part));
+    out.parts.push_back(ShapePart("SHAPE", Box(-9.5f, -12, 0, 9.5f, 12, 28)));
+    static constexpr float kSlabs[7][6] = {
+        { -9.5f, -12, 0, -8.5f, 12, 28 }, // left wall
+        { 8.5f, -12, 0, 9.5f, 12, 28 }, // right wall
+        { -8.5f, 11, 0, 8.5f, 12, 28 }, // back wall
+        { -8.5f, -12, 27, 8.5f, 11, 28 }, // roof
+        { -8.5f, -12, 0, -8, -11, 27 }, // left of the doorway
+        { 8, -12, 0, 8.5f, -11, 27 }, // right of the doorway
+        { -8, -12, 24, 8, -11, 27 }, // above the doorway
+    };
+    MeshBuilder open;
+    for (const auto& slab : kSlabs) {
+        const float min[3] = { slab[0], slab[1], slab[2] };
+        const float max[3] = { slab[3], slab[4], slab[5] };
+        open.AddBox(min, max);
+    }
+    out.parts.push_back(ShapePart("SHAPE2", open));
+    out.parts.push_back(ShapePart("INTO", Box(-8, -40, 0, 8, 0, 32)));
+    out.parts.push_back(ShapePart("INTO1", Box(-8, 0, 0, 8, 11, 28)));
+    out.parts.push_back(ShapePart("OPEN", Box(-30, -100, -8, 30, -40, 48)));
+    out.parts.push_back(ShapePart("OPEN1", Box(-30, -100, 48, 30, -40, 96)));
+}
+
 void MakeTree(std::string_view texture, SModelFile& out)
 {
     MeshBuilder trunk = Box(-0.2f, -0.2f, 0, 0.2f, 0.2f, 3);
@@ -317,6 +359,7 @@ struct KindRow {
 constexpr KindRow kKinds[] = {
     { "glider", MakeGlider },
     { "building", MakeBuilding },
+    { "hall", MakeHall },
     { "tree", MakeTree },
     { "stone", MakeStone },
     { "missile", MakeMissile },

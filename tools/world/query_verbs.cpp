@@ -6,6 +6,8 @@
 #include "world/objects/CCamera.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CEffectRenderManager.h"
+#include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
 
 #include <cmath>
@@ -72,16 +74,20 @@ void PrintFrames(const Vec3& eye, float heading, int frames)
     ObjectList.SetViewParams(ViewFrame, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
     FrameTime = kFrameTime;
     CameraTimeStep = kFrameTime;
+    EffectRenderManager.Init(0);
     for (int i = 0; i < frames; ++i) {
         GameClock += double(kFrameTime);
         GameClockF32 = float(GameClock);
-        // The object passes of the game's frame, in its order.
+        // The object passes of the game's frame, in its order, with its light and effect lists.
+        LightWare.ClearLights();
+        EffectRenderManager.ResetFrame();
         ObjectList.CheckSysObjectSensors();
         ObjectList.Run();
         camera.UpdateView();
         Location.PreRender();
         ObjectList.CheckVisibility(true);
         ObjectList.Render();
+        EffectRenderManager.RenderEffects();
         ObjectList.PreMove();
         ObjectList.CheckCollision();
         ObjectList.Move();
@@ -90,6 +96,7 @@ void PrintFrames(const Vec3& eye, float heading, int frames)
         std::printf("frame %d visible %d hidden %d predraw %d\n", i, ObjectList.visibleList.Count(),
             ObjectList.notVisibleList.Count(), ObjectList.preDrawList.Count());
     }
+    EffectRenderManager.FreeBuffers();
     CameraObject = nullptr;
 }
 

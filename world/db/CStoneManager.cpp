@@ -32,5 +32,5 @@ void CStoneManager::Init(const char* table)
 
 CZJObject* CStoneManager::CreateObject(NameKey32 typeId, const float* placement, const char* propertyText)
 {
-    return CreateObjectOf<CStoneObject>(typeId, placement, propertyText, this);
+    return CreateObjectOf<CStoneObject>(typeId, placement, propertyText);
 }

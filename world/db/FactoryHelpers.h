@@ -24,14 +24,10 @@ template <class T> T* AddToObjectList(std::unique_ptr<T> object)
     return object.release();
 }
 
-// The type row found by the type id and the radius (the model's radius x the length of the
-// placement's first row), as the classes' Init give them; for the stand-in classes whose Init
-// does not yet. An id the table lacks leaves both.
-inline void TakeTypeRow(CZJObject& object, CZJObjectManager& manager, NameKey32 typeId)
+// Row row of the manager as the object's type row, and the radius it gives: the model's radius x
+// the length of the placement's first row.
+inline void TakeTypeRowAt(CZJObject& object, CZJObjectManager& manager, int row)
 {
-    const int row = manager.FindRow(typeId.text);
-    if (row < 0)
-        return;
     object.typeIndex = row;
     object.typeRecord = manager.GetDescData(row);
     // The model table's radius: the model itself is not loaded while the objects file is read.
@@ -41,6 +37,15 @@ inline void TakeTypeRow(CZJObject& object, CZJObjectManager& manager, NameKey32 
     const float* m = object.frame.matrix.m;
     object.radius
         = g_pModelManager->GetModelRadius(model) * std::sqrt(m[0] * m[0] + m[1] * m[1] + m[2] * m[2]);
+}
+
+// The type row found by the type id and its radius, as the classes' Init take them. An id the
+// table lacks leaves both.
+inline void TakeTypeRow(CZJObject& object, CZJObjectManager& manager, NameKey32 typeId)
+{
+    const int row = manager.FindRow(typeId.text);
+    if (row >= 0)
+        TakeTypeRowAt(object, manager, row);
 }
 
 // A new Object placed by its Init and added to the object list. The property text goes to Init

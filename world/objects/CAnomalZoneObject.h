@@ -1,25 +1,16 @@
-// Stand-in until the world-object classes land: an anomaly zone object (type code 20); Init takes the
-// placement into the frame and keeps the type id.
+// CAnomalZoneObject (type code 20): the visible body of an anomaly zone, made from the "Anomal"
+// table. It takes its model and radius; the zone's effect lives in the anomaly-zone points.
 #pragma once
 
+#include "foundation/NameKey32.h"
 #include "world/objects/CZJObject.h"
-#include "world/objects/StandInInit.h"
 
 class CAnomalZoneObject : public CZJObject {
 public:
     using CZJObject::Init;
-    CAnomalZoneObject()
-    {
-        type = 20;
-        alive = 1;
-        visible = 1;
-    }
-    void Init(const float* placement, NameKey32 typeId)
-    {
-        TakePlacement(*this, placement);
-        typeKey = typeId;
-    }
+    CAnomalZoneObject();
+    // Places the zone and takes its row and radius; an unknown id throws XRangeError.
+    void Init(const float* placement, NameKey32 typeId);
 
-    // Read by the world-database tests until the class lands.
     NameKey32 typeKey {};
 };

@@ -1,16 +1,21 @@
 #include "world/objects/CFlyTehObject.h"
 
+#include "audio/CSoundManager.h"
 #include "foundation/CTimer.h"
 #include "foundation/CViewFrame.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
 #include "foundation/Rand.h"
 #include "foundation/XRangeError.h"
+#include "render/CComplexObject.h"
+#include "render/Graphic.h"
 #include "world/db/CFlyTehManager.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/FactoryHelpers.h"
 #include "world/objects/CObjectList.h"
-#include "world/objects/StandInInit.h"
+#include "world/objects/PlacedInit.h"
+#include "world/terrain/CLightWare.h"
+#include "world/terrain/CLocation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -87,10 +92,17 @@ CFlyTehObject::CFlyTehObject()
     hoverScale = 1.0f;
 }
 
+CFlyTehObject::~CFlyTehObject()
+{
+    if (g_pSoundManager)
+        g_pSoundManager->StopSoundControl(engineSound, uint32_t(uintptr_t(this)));
+}
+
 void CFlyTehObject::Init(const float* placement, NameKey32 typeId)
 {
     ZJ_TRACE("CFlyTehObject::Init");
     TakePlacement(*this, placement);
+    frame2 = frame;
     typeKey = typeId;
     if (g_FlyTehManager.FindRow(typeId.text) < 0) {
         char line[96];
@@ -131,9 +143,11 @@ void CFlyTehObject::Run()
     moves = near;
     hitByRays = near;
     if (!typeRecord || currentNode < 0) {
+        RunEngineSound(false);
         ObjectList.DeleteObject(this);
         return;
     }
+    RunEngineSound(near);
     if (currentNode >= g_RoadManager.NodeCount())
         throw XRangeError();
     Vec3 target = NodePosition(*g_RoadManager.GetNode(currentNode));
@@ -160,4 +174,52 @@ void CFlyTehObject::Run()
     const float pace = distance > 200.0f ? 25.0f : distance > 100.0f ? 5.0f : 2.5f;
     const float facing = Vec3Dot(dir, frame.forward) > 0.8f ? 1.0f : 0.1f;
     SetThrottle(pace * facing * 1.5f);
+}
+
+void CFlyTehObject::RunEngineSound(bool near)
+{
+    if (!g_pSoundManager)
+        return;
+    const uint32_t tag = uint32_t(uintptr_t(this));
+    const int sound = typeRecord ? static_cast<const SFlyTehType*>(typeRecord)->sound.Index() : -1;
+    if (!near || sound < 0) {
+        if (engineSound != -1)
+            g_pSoundManager->StopSoundControl(engineSound, tag);
+        return;
+    }
+    engineSound = g_pSoundManager->GetSoundControl(sound, engineSound, tag, frame.position, true);
+    if (engineSound == -1)
+        return;
+    g_pSoundManager->SetSoundControlVelocity(
+        engineSound, Vec3 { velocity.x * 3.0f, velocity.y * 3.0f, velocity.z * 3.0f });
+    g_pSoundManager->PlaySoundControl(engineSound, frame.position, true, true);
+}
+
+void CFlyTehObject::Draw()
+{
+    ZJ_TRACE("CFlyTehObject::Draw");
+    // The placement in the model's axes: x negated, y and z exchanged, scaled by 4.
+    Matrix4 swap;
+    AxisSwapMatrix(swap);
+    Matrix4 model;
+    Matrix4Multiply(model, swap, frame.matrix);
+    for (int i = 0; i < 12; ++i)
+        model.m[i] *= kModelScale;
+    model.m[12] = frame.position.x;
+    model.m[13] = frame.position.y;
+    model.m[14] = frame.position.z;
+    model.m[15] = 1.0f;
+    frame2.matrix = model;
+    CComplexObject* object = GetComplexModel();
+    if (!object)
+        return;
+    Matrix4 world = model;
+    Location.BendToHorizon(world, false);
+    g_Graphic.SetWorldMatrix(world);
+    const Vec3& p = frame.position;
+    LightWare.SetLights(p.x, p.y, p.z, radius);
+    const float brightness = GetObjectBrightness(p);
+    object->SetColor(brightness, brightness, brightness, brightness);
+    object->Render(nullptr, 0, CComplexObject::kAllGroups);
+    object->ResetColor();
 }

@@ -1,25 +1,16 @@
-// Stand-in until the world-object classes land: a helper object (type code 7); Init takes the placement
-// into the frame and keeps the type id.
+// CHelperObject (type code 7): a helper marker made from the helper table. It takes its row and
+// radius and otherwise draws and behaves like the base object.
 #pragma once
 
+#include "foundation/NameKey32.h"
 #include "world/objects/CZJObject.h"
-#include "world/objects/StandInInit.h"
 
 class CHelperObject : public CZJObject {
 public:
     using CZJObject::Init;
-    CHelperObject()
-    {
-        type = 7;
-        alive = 1;
-        visible = 1;
-    }
-    void Init(const float* placement, NameKey32 typeId)
-    {
-        TakePlacement(*this, placement);
-        typeKey = typeId;
-    }
+    CHelperObject();
+    // Places the marker and takes its row and radius; an unknown id throws XRangeError.
+    void Init(const float* placement, NameKey32 typeId);
 
-    // Read by the world-database tests until the class lands.
     NameKey32 typeKey {};
 };

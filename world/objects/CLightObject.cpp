@@ -1,7 +1,9 @@
 #include "world/objects/CLightObject.h"
 
 #include "foundation/CTimer.h"
-#include "world/objects/StandInInit.h"
+#include "foundation/CallTrace.h"
+#include "world/db/LightManager.h"
+#include "world/objects/PlacedInit.h"
 #include "world/terrain/CLightWare.h"
 
 #include <algorithm>
@@ -30,8 +32,12 @@ CLightObject::CLightObject()
 
 void CLightObject::Init(const float* placement, NameKey32 typeId)
 {
+    ZJ_TRACE("CLightObject::Init");
     TakePlacement(*this, placement);
     typeKey = typeId;
+    // An id the table lacks takes the default row, which is the table's one row.
+    typeIndex = std::max(g_LightManager.FindRow(typeId.text), 0);
+    typeRecord = g_LightManager.GetDescData(typeIndex);
     light = plat::gfx::Light {};
     light.type = plat::gfx::LightType::Point;
     light.ambient = Scaled(colour, ambientFactor * 0.4f);

@@ -1,17 +1,26 @@
-// The ground-conforming patch of objects that lie on the ground.
+// The ground-conforming patch of objects that lie on the ground: position, a white diffuse when the
+// format has one, and the patch's texture coordinate twice.
 #include "world/terrain/CLocation.h"
 
 #include "foundation/CallTrace.h"
+#include "platform/gfx/fvf.h"
 #include "world/terrain/MeshTemplates.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
+} // namespace
+
 bool CLocation::GetMapMesh(const Vec3& position, float size, CVertexData& out)
 {
     ZJ_TRACE("CLocation::GetMapMesh");
-    if (out.stride < 20)
+    const bool diffuse = (out.format & plat::gfx::fvf::kDiffuse) != 0;
+    if (out.stride < (diffuse ? 24u : 20u))
         throw std::runtime_error("patch vertices need a position and a texture coordinate");
     const int gx0 = std::max(0, int((position.x - size) * 0.1f)) & ~1;
     const int gy0 = std::max(0, int((position.y - size) * 0.1f)) & ~1;
@@ -52,11 +61,17 @@ bool CLocation::GetMapMesh(const Vec3& position, float size, CVertexData& out)
                     if (vertexOf[i] < 0) {
                         const float x = kStep * float(gx + i % 3);
                         const float y = kStep * float(gy + i / 3);
-                        const float values[7]
-                            = { x, y, cell.Height(ly + i / 3, lx + i % 3), (x - originX) / span,
-                                  (y - originY) / span, (x - originX) / span, (y - originY) / span };
-                        std::memcpy(out.vertices + size_t(out.vertexCount) * out.stride, values,
-                            std::min<size_t>(sizeof values, out.stride));
+                        const float position[3] = { x, y, cell.Height(ly + i / 3, lx + i % 3) };
+                        const float uv[4] = { (x - originX) / span, (y - originY) / span,
+                            (x - originX) / span, (y - originY) / span };
+                        uint8_t* vertex = out.vertices + size_t(out.vertexCount) * out.stride;
+                        std::memcpy(vertex, position, sizeof position);
+                        size_t at = sizeof position;
+                        if (diffuse) {
+                            std::memcpy(vertex + at, &kWhite, sizeof kWhite);
+                            at += sizeof kWhite;
+                        }
+                        std::memcpy(vertex + at, uv, std::min<size_t>(sizeof uv, out.stride - at));
                         vertexOf[i] = int16_t(out.vertexCount++ - out.firstVertex);
                     }
                     out.indices[out.indexCount++] = uint16_t(vertexOf[i]);

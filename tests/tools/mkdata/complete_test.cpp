@@ -33,6 +33,7 @@
 #include "render/CComplexObject.h"
 #include "render/CFont.h"
 #include "render/CLandMaterials.h"
+#include "render/CModel.h"
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
@@ -49,6 +50,7 @@
 #include "ui/CMHTLWindow_local.h"
 #include "ui/CMainMenuButton.h"
 #include "ui/CMenu1.h"
+#include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
 #include "ui/CZJStartMenu.h"
 #include "ui/InterfaceAtlas.h"
@@ -70,17 +72,22 @@
 #include "world/db/CZJEngine.h"
 #include "world/db/ResourceIds.h"
 #include "world/objects/CAnomalZonePoint.h"
+#include "world/objects/CBoundObject.h"
+#include "world/objects/CBuildingObject.h"
 #include "world/objects/CCamera.h"
 #include "world/objects/CGliderObject.h"
+#include "world/objects/CHelperPoint.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CSoundZonePoint.h"
 #include "world/objects/CSplinterObject.h"
 #include "world/objects/CTheThing.h"
+#include "world/objects/CTowerObject.h"
 #include "world/objects/CTrajectoryObject.h"
 #include "world/objects/CZJObject.h"
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CEnvironment.h"
+#include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
 
 #include <algorithm>
@@ -462,6 +469,53 @@ TEST_F(CompleteTest, Location1HasStartPointsAndZonesWithTheirRows)
     }
     for (const int kind : { 9, 20, 21 })
         EXPECT_TRUE(kinds.count(kind)) << "helper kind " << kind;
+    EXPECT_EQ(Logged(), "");
+}
+
+// location1's scenery: a tree below radius 20 that rays pass and one above 30 that is not solid, a
+// map cover of radius 150, and lanterns and a light object by START1 that light up in a dark hour.
+TEST_F(CompleteTest, Location1SceneryStandsByTheStartAndLightsUpInTheDark)
+{
+    ZJEngine.Load("location1.zjp");
+    const CHelperPoint* start = nullptr;
+    for (const CHelperPoint* point : ObjectList.HelperPoints())
+        start = std::strcmp(point->name, "START1") == 0 ? point : start;
+    ASSERT_NE(start, nullptr);
+    const Vec3 at = start->transform.position;
+    const auto byTheStart = [&](const CZJObject* o) {
+        return std::hypot(o->frame.position.x - at.x, o->frame.position.y - at.y) < 100.0f;
+    };
+    const SWeatherState savedHour = Environment.current;
+    const CViewFrame savedView = ViewFrame;
+    Environment.current.ambient = 0xFF000000u;
+    Environment.current.sunColour = 0xFF000000u;
+    ViewFrame.position = at;
+    LightWare.ClearLights();
+    bool smallTree = false;
+    bool bigTree = false;
+    bool wideCover = false;
+    int lights = 0;
+    int lanterns = 0;
+    for (CZJObject* object : ObjectList.Objects()) {
+        if (object->type == CZJObject::kTree) {
+            smallTree = smallTree || (object->radius < 20.0f && object->solid && !object->hitByRays);
+            bigTree = bigTree || (object->radius > 30.0f && !object->solid && object->hitByRays);
+        }
+        wideCover = wideCover || (object->type == CZJObject::kMapCover && object->radius == 150.0f);
+        if ((object->type == CZJObject::kLamp || object->type == CZJObject::kLight) && byTheStart(object)) {
+            ++(object->type == CZJObject::kLamp ? lanterns : lights);
+            object->PreDraw();
+        }
+    }
+    EXPECT_TRUE(smallTree);
+    EXPECT_TRUE(bigTree);
+    EXPECT_TRUE(wideCover);
+    EXPECT_GE(lanterns, 2);
+    EXPECT_GE(lights, 1);
+    EXPECT_EQ(LightWare.Count(), lanterns + lights) << "every one lit";
+    LightWare.ClearLights();
+    ViewFrame = savedView;
+    Environment.current = savedHour;
     EXPECT_EQ(Logged(), "");
 }
 
@@ -1541,6 +1595,8 @@ TEST_F(CompleteTest, MenuTextsLinksAndBuildingScriptsAreComplete)
     ObjectList.GetObjectList(11, buildings);
     EXPECT_GE(buildings.Count(), 5);
     for (int32_t i = 0; i < buildings.Count(); ++i) {
+        if (static_cast<const CBuildingObject*>(buildings.At(i))->IsTurning())
+            continue; // never entered
         const char* name = buildings.At(i)->name;
         EXPECT_NE(manager.ZJLoadScript(name, 1), nullptr) << "building " << i << " '" << name << "'";
     }
@@ -1787,4 +1843,243 @@ TEST_F(CompleteTest, ItemPagesFindTheirTextsAndTheWorkshopOffersAGunInExchange)
     ASSERT_GE(lines.size(), 2u) << run.out;
     EXPECT_EQ(lines.front(), "line\tINT_UPGRADE_CHANGE\t3000\t1200");
     EXPECT_EQ(lines.back(), "offer\t1200\t1\t45");
+}
+
+// The buildings, towers and boundary posts of location1: every placed object is made and runs
+// quietly with no player; each enterable building has its four boxes and a road node of its name
+// within 300 of its door, the turning building (kind 7) is watched, at least two towers with a
+// muzzle part stand within 150 of a start point, and four or more posts close a ring. Things of
+// every kind find their model and glow texture, and the pick-up flash has its frame grid.
+TEST_F(CompleteTest, Location1BuildingsTowersAndPostsAreMadeAndRunQuietly)
+{
+    Location.SizeBufferPools(8, 8);
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    const float savedFrameTime = FrameTime;
+    FrameTime = 0.02f;
+    for (int i = 0; i < 10; ++i)
+        ObjectList.Run();
+    FrameTime = savedFrameTime;
+    EXPECT_EQ(Logged(), "");
+    std::set<int> types;
+    for (const CZJObject* object : ObjectList.Objects())
+        types.insert(object->type);
+    for (const int type : { CZJObject::kStone, CZJObject::kTree, CZJObject::kBuilding, CZJObject::kMapCover,
+             CZJObject::kLamp, CZJObject::kLight, CZJObject::kTower, CZJObject::kBoundary })
+        EXPECT_TRUE(types.count(type)) << "type " << type;
+
+    std::vector<Vec3> starts;
+    for (const CHelperPoint* point : ObjectList.HelperPoints()) {
+        if (point->kind == 9 && std::string_view(point->name).starts_with("START"))
+            starts.push_back(point->transform.position);
+    }
+    ASSERT_FALSE(starts.empty());
+    int turning = 0;
+    int entered = 0;
+    int nearStart = 0;
+    std::vector<const CBoundObject*> posts;
+    for (CZJObject* object : ObjectList.Objects()) {
+        if (object->type == CZJObject::kBuilding) {
+            const auto* building = static_cast<const CBuildingObject*>(object);
+            if (building->IsTurning()) {
+                ++turning;
+                EXPECT_EQ(building->notDrawn, 1) << "watched, drawn from afar";
+                continue;
+            }
+            for (int box = CBuildingObject::kBoxA; box <= CBuildingObject::kBoxD; ++box)
+                EXPECT_NE(building->DoorBox(box), nullptr) << building->name << " box " << box;
+            if (building->name[0] == '\0')
+                continue;
+            ++entered;
+            EXPECT_GE(building->pointIndex, 0) << building->name;
+            Vec3 d;
+            Vec3Sub(d, building->doorPoint, building->roadPoint);
+            EXPECT_LE(Vec3Length(d), 300.0f) << building->name;
+        } else if (object->type == CZJObject::kTower) {
+            auto* tower = static_cast<CTowerObject*>(object);
+            g_TowerManager.InitTower(tower->typeIndex);
+            EXPECT_GE(g_TowerManager.GetDesc(tower->typeIndex).fxPart, 0) << "a muzzle part";
+            for (const Vec3& start : starts) {
+                Vec3 d;
+                Vec3Sub(d, tower->frame.position, start);
+                if (d.x * d.x + d.y * d.y < 150.0f * 150.0f) {
+                    ++nearStart;
+                    break;
+                }
+            }
+        } else if (object->type == CZJObject::kBoundary) {
+            posts.push_back(static_cast<const CBoundObject*>(object));
+        }
+    }
+    EXPECT_EQ(turning, 1);
+    EXPECT_GE(entered, 5);
+    EXPECT_GE(nearStart, 2);
+    int ring = 0;
+    for (const CBoundObject* first : posts) {
+        if (first->linkCount != 2)
+            continue;
+        const CBoundObject* previous = first;
+        const CBoundObject* at = first->links[0];
+        int length = 1;
+        while (at && at != first && at->linkCount == 2 && length <= int(posts.size())) {
+            const CBoundObject* next = at->links[0] == previous ? at->links[1] : at->links[0];
+            previous = at;
+            at = next;
+            ++length;
+        }
+        if (at == first)
+            ring = std::max(ring, length);
+    }
+    EXPECT_GE(ring, 4) << "posts linked in a ring";
+
+    // Things of every kind find their model and glow; the pick-up flash has a frame grid.
+    for (const int32_t kind : { 257, 513, 514, 515 }) {
+        CTheThing thing;
+        const float at[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1100, 1100, 0, 1 };
+        thing.Init(at, kind);
+        EXPECT_GE(thing.modelIndex, 0) << kind;
+        EXPECT_GE(thing.glowTexture, 0) << kind;
+    }
+    CComplexObject* flash = g_pModelManager->GetModel(ZJEngine.ids2[CZJEngine::kModFxPodbor]);
+    ASSERT_NE(flash, nullptr);
+    ASSERT_NE(flash->GetPartObject(0), nullptr);
+    EXPECT_GT(flash->GetPartObject(0)->frameGrid, 1);
+    EXPECT_EQ(Logged(), "");
+}
+
+// A player's CFG_STARTUP glider flies from 150 units before B_L1_CEH's door towards it, firing
+// upwards until a tower fires back: it picks up a container lying on its way, and once it slows in
+// the approach box the door opens and the pull brings it into the entrance box within 20 s, which
+// names the building as the pending action.
+TEST_F(CompleteTest, APlayersGliderPicksUpAThingDrawsTowerFireAndIsPulledIntoTheWorkshop)
+{
+    Location.SizeBufferPools(8, 8);
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    auto* building = static_cast<CBuildingObject*>(
+        ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), CZJObject::kBuilding));
+    ASSERT_NE(building, nullptr);
+    g_BuildingManager.InitBuilding(building->typeIndex);
+    const SDoorBox* boxA = building->DoorBox(CBuildingObject::kBoxA);
+    const SDoorBox* boxC = building->DoorBox(CBuildingObject::kBoxC);
+    ASSERT_TRUE(boxA && boxC);
+    const auto centre = [&](const SDoorBox& box) {
+        Vec3 world;
+        TransformCoord(world,
+            Vec3 { (box.min[0] + box.max[0]) * 0.5f, (box.min[1] + box.max[1]) * 0.5f,
+                (box.min[2] + box.max[2]) * 0.5f },
+            building->frame.matrix);
+        return world;
+    };
+    const Vec3 door = centre(*boxA);
+    Vec3 outward { centre(*boxC).x - door.x, centre(*boxC).y - door.y, 0.0f };
+    Vec3Normalize(outward, outward);
+    const auto along = [&](float distance) {
+        Vec3 p { door.x + outward.x * distance, door.y + outward.y * distance, 0.0f };
+        p.z = Location.GetHeight(p, true, true);
+        return p;
+    };
+    std::vector<CTowerObject*> towers;
+    for (CZJObject* object : ObjectList.Objects()) {
+        if (object->type == CZJObject::kTower)
+            towers.push_back(static_cast<CTowerObject*>(object));
+    }
+    const float savedFrameTime = FrameTime;
+    const double savedClock = GameClock;
+    const Vec3 savedPlayerPosition = PlayerPosition;
+    FrameTime = 0.02f;
+    ZJEngine.pendingAction = SPendingAction {};
+
+    CFerrovant machine;
+    machine.ApplyConfig(FerrovantConfigList.Find("CFG_STARTUP"), true, 0);
+    // Facing the door: the columns are the side, up and forward axes.
+    const Vec3 start = along(150.0f);
+    const float placement[16] = { -outward.y, 0, -outward.x, 0, outward.x, 0, -outward.y, 0, 0, 1, 0, 0,
+        start.x, start.y, start.z + 10.0f, 1 };
+    auto* player = new CGliderObject;
+    player->Init(placement, MakeNameKey32(g_GliderManager.GetRowNames().GetString(machine.hull.index)));
+    player->AssignFerrovant(&machine);
+    ObjectList.AddObject(player);
+    PlayerObject = player;
+
+    auto* thing = new CTheThing;
+    const Vec3 lies = along(110.0f);
+    const float at[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, lies.x, lies.y, lies.z, 1 };
+    thing->Init(at, 513);
+    thing->AddItem(CargoItem::kGoods, "TOV_FOOD", 1);
+    ObjectList.AddObject(thing);
+
+    bool picked = false;
+    bool towerFired = false;
+    bool doorOpened = false;
+    int frames = 0;
+    for (; frames < 1000 && !ZJEngine.pendingAction.actionPending; ++frames) {
+        PlayerPosition = player->frame.position; // the camera, for the thing's reach
+        m_sounds->SetListener(player->frame.position, Vec3 { 0, 1, 0 }, Vec3 { 0, 0, 1 });
+        Vec3 towards { door.x - player->frame.position.x, door.y - player->frame.position.y, 0.0f };
+        Vec3Normalize(towards, towards);
+        const Vec3& forward = player->frame.forward;
+        const float turn = forward.x * towards.y - forward.y * towards.x;
+        player->controlX = std::clamp(-4.0f * turn, -1.0f, 1.0f);
+        player->SetThrottle(building->approachTimer > 0.0f ? 0.0f : 0.5f);
+        if (!towerFired) {
+            player->aimDirection = Vec3 { 0.0f, 0.0f, 1.0f };
+            player->Fire(CGliderObject::kLightGun, 1.0f);
+        }
+        ObjectList.Run();
+        ObjectList.PreMove();
+        ObjectList.CheckCollision();
+        ObjectList.Move();
+        m_sounds->ApplySettings();
+        GameClock += FrameTime;
+        picked = picked || !thing->onGround;
+        for (const CTowerObject* tower : towers)
+            towerFired = towerFired || (tower->target == player && tower->gun.timeSinceShot < 1.0f);
+        doorOpened = doorOpened || building->doorState == CBuildingObject::kOpen;
+        ASSERT_EQ(player->dead, 0) << frames;
+    }
+    EXPECT_TRUE(picked);
+    EXPECT_TRUE(machine.cargo.HasGoods("TOV_FOOD", CargoItem::kGoods, 1));
+    EXPECT_TRUE(towerFired);
+    EXPECT_TRUE(doorOpened);
+    EXPECT_LT(frames, 1000) << "in the entrance box within 20 s";
+    EXPECT_EQ(ZJEngine.pendingAction.actionBuilding, MakeNameKey32("B_L1_CEH"));
+    EXPECT_EQ(ZJEngine.currentBuilding, building);
+
+    ObjectList.Clear();
+    PlayerObject = nullptr;
+    ZJEngine.pendingAction = SPendingAction {};
+    ZJEngine.currentBuilding = nullptr;
+    PlayerPosition = savedPlayerPosition;
+    FrameTime = savedFrameTime;
+    GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
+}
+
+TEST_F(CompleteTest, EveryLocationsRadarMapOpensCoversItsCellsAndReadsInTheTool)
+{
+    for (const auto& entry : fs::directory_iterator(fs::path(ZOQ_DATA_DIR) / "maps")) {
+        const std::string stem = entry.path().stem().string();
+        SCOPED_TRACE(stem);
+        ASSERT_EQ(ZJEngine.Load((stem + ".zjp").c_str()), 1);
+        const std::string name = RadarMapName((stem + ".zjp").c_str());
+        EXPECT_EQ(name, stem + ".mmm");
+        CRadarMap map;
+        ASSERT_TRUE(map.Open(name.c_str()));
+        EXPECT_GE(map.columns, Location.blocksX);
+        EXPECT_GE(map.rows, Location.blocksY);
+
+        // The same bytes on disk for the tool.
+        XFile file;
+        ASSERT_NE(g_PakManager.OpenXFile(name.c_str(), file), 0);
+        Bytes bytes(size_t(file.Size()));
+        ASSERT_EQ(file.ReadAvailable(bytes.data(), bytes.size()), bytes.size());
+        const fs::path copy = m_dir / ("copy_" + name);
+        zoq::test::WriteBytes(copy, bytes);
+        const auto info = zoq::test::RunProgram(ZOQ_RADAR_PROGRAM, { "info", copy.string() });
+        EXPECT_EQ(info.exitCode, 0) << info.err;
+        EXPECT_NE(
+            info.out.find("tiles\t" + std::to_string(map.columns) + "\t" + std::to_string(map.rows) + "\n"),
+            std::string::npos)
+            << info.out;
+    }
+    EXPECT_EQ(Logged(), "");
 }

@@ -53,6 +53,7 @@ TEST(ModelKinds, partTableOfEachKind)
     } kRows[] = {
         { "glider", "0 BODY,1 FIRE,1 FIRE1,1 LIGHTGUN,1 LIGHTGUN1,1 HEAVYGUN,1 HEAVYGUN1,1 ROCKET,1 SHAPE" },
         { "building", "0 BODY,1 SHAPE,1 SHAPE2,1 INTO,1 INTO1,1 OPEN,1 OPEN1" },
+        { "hall", "0 BODY,1 SHAPE,1 SHAPE2,1 INTO,1 INTO1,1 OPEN,1 OPEN1" },
         { "tree", "0 BODY,2 BILLBOARD,1 SHAPE" },
         { "stone", "0 BODY,1 SHAPE" },
         { "missile", "0 BODY,1 FIRE,1 FX,4 SMOKE" },

@@ -5,8 +5,11 @@
 #include "foundation/XRangeError.h"
 #include "tests/audio/audio_fixture.h"
 #include "world/db/CAnomalZoneManager.h"
+#include "world/db/CFlyTehManager.h"
+#include "world/db/CRoadManager.h"
 #include "world/db/CSoundZoneManager.h"
 #include "world/objects/CAnomalZonePoint.h"
+#include "world/objects/CFlyTehObject.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CSoundZonePoint.h"
@@ -45,8 +48,9 @@ protected:
     {
         AudioTest::SetUp();
         WriteToneWav("Sound\\hum.wav");
-        WriteTable(
-            CP1251("Звуки"), { { "SND_HUM", { "Filename=Sound\\hum.wav", "3DSound=1", "MINDIST=100" } } });
+        WriteTable(CP1251("Звуки"),
+            { { "SND_HUM", { "Filename=Sound\\hum.wav", "3DSound=1", "MINDIST=100" } },
+                { "SND_FLY_OBSERVER", { "Filename=Sound\\hum.wav", "3DSound=1", "MINDIST=100" } } });
         WriteTable("SoundZone",
             {
                 { "SZ_ONCE", { "Model=SND_HUM", "PERIOD=2" } },
@@ -205,6 +209,33 @@ TEST_F(ZoneTest, ASoundZoneWithoutARowStaysSilent)
         zone->Run(1.0f);
     EXPECT_EQ(zone->soundHandle, -1);
     EXPECT_EQ(m_manager->GetControls().Count(), 0);
+}
+
+// The observer keeps its engine hum looping while it is near the camera and stops it far away.
+TEST_F(ZoneTest, AnObserverHumsOnlyNearTheCamera)
+{
+    g_FlyTehManager.Init(nullptr);
+    XDynamicArray<SRoadNode>& nodes = g_RoadManager.Nodes();
+    nodes.SetSize(0);
+    SRoadNode node {};
+    node.position[0] = 500.0f;
+    nodes.Add(node);
+    auto* observer = new CFlyTehObject;
+    ObjectList.AddObject(observer);
+    observer->Init(kIdentity, MakeNameKey32("FTO_OBSERVER"));
+    ASSERT_EQ(observer->currentNode, 0);
+    observer->velocity = Vec3 { 10, 0, 0 };
+    observer->Run();
+    SSoundControl* control = m_manager->GetControl(observer->engineSound);
+    ASSERT_NE(control, nullptr);
+    EXPECT_TRUE(control->slot->IsPlaying());
+    EXPECT_EQ(control->countsAsLoop, 1);
+
+    ViewFrame.position = Vec3 { 5000, 0, 0 };
+    observer->Run();
+    EXPECT_EQ(observer->engineSound, -1);
+    EXPECT_EQ(m_manager->GetControls().Count(), 0);
+    nodes.SetSize(0);
 }
 
 } // namespace
