@@ -215,6 +215,7 @@ void CMenu1::RenderScene(bool run)
 {
     ZJ_TRACE("CMenu1::RenderScene");
     if (run) {
+        CameraTimeStep = FrameTime;
         Environment.Run(FrameTime);
         FerroGroupList.Run(FrameTime, false, true);
         ObjectList.Run();

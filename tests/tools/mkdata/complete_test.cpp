@@ -1732,10 +1732,10 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     EXPECT_EQ(Logged(), "");
 }
 
-// The start scene: the start menu's glider of CFG_STARTUP, chased by the camera, flies start.zjp's
-// road loop for 40 s of frames drawn into the menu's target, leg after leg along the ground track
-// of the trajectory traced for each leg, and goes round the loop; deleted, it is let go. Nothing is
-// logged.
+// The start scene: the start menu's glider of CFG_STARTUP flies start.zjp's road loop for 40 s of
+// frames drawn into the menu's target, leg after leg along the ground track of the trajectory
+// traced for each leg, with the camera close behind, and goes round the loop; deleted, it is let
+// go. Nothing is logged.
 TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
 {
     const float savedFrameTime = FrameTime;
@@ -1761,6 +1761,7 @@ TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
         std::set<int> nodesPassed;
         float farthestOff = 0.0f;
         float travelled = 0.0f;
+        float cameraGap = 0.0f;
         Vec3 last = first;
         for (int i = 0; i < 2000; ++i) {
             menu.RenderBackGround();
@@ -1768,6 +1769,10 @@ TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
             const Vec3 p = glider->frame.position;
             ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << i;
             travelled += std::hypot(p.x - last.x, p.y - last.y);
+            ASSERT_NE(CameraObject, nullptr);
+            const Vec3& eye = CameraObject->frame.position;
+            if (i >= 100)
+                cameraGap = std::max(cameraGap, std::hypot(p.x - eye.x, p.y - eye.y));
             last = p;
             // The ground track of the present leg: from its launch to the trajectory's last point.
             const CTrajectoryObject& path = *menu.SceneTrajectory();
@@ -1790,6 +1795,7 @@ TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
         EXPECT_EQ(nodesPassed.size(), 4u) << "round the loop";
         EXPECT_GT(travelled, 800.0f);
         EXPECT_LT(farthestOff, 45.0f) << "the glider keeps to its trajectory's ground track";
+        EXPECT_LT(cameraGap, 50.0f) << "the camera keeps behind the glider";
         bool seen = false;
         for (int v = 0; v < ObjectList.visibleList.Count(); ++v)
             seen = seen || ObjectList.visibleList.At(v) == glider;
