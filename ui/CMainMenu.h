@@ -21,6 +21,7 @@
 #include <vector>
 
 class CComplexObject;
+class CFerrovant;
 class CHtmlControl;
 class CMenuListEntry;
 struct SItemPage;
@@ -179,6 +180,11 @@ public:
     };
     SBonusText BonusTexts() const;
     std::vector<SListEntry> CreateGliderList(bool font);
+    // Whether a vehicle list entry's part needs attention: red for a worn part, armour below its
+    // maximum, a gun short of a quarter of its shells or of a class the hull cannot carry, and an
+    // item above the vehicle's standard; yellow for a gun with fewer shells than it holds.
+    enum class PartWarning : uint8_t { None, Red, Yellow };
+    static PartWarning WarningOf(const CFerrovant& machine, uint32_t part);
     void ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8_t allowTrade);
     // The item data page of the item named key; sets offerCost, offerPrice and offerWeight.
     void SetEqpData(const char* key, uint8_t own, uint8_t inShop);

@@ -192,6 +192,60 @@ std::vector<SListEntry> CMainMenu::CreateGliderList(bool font)
     return entries;
 }
 
+CMainMenu::PartWarning CMainMenu::WarningOf(const CFerrovant& machine, uint32_t part)
+{
+    const SGliderType* type = machine.hull.type;
+    const int32_t standard = type ? type->standard : 0;
+    const auto aboveStandard = [&](int32_t required) { return type && required > standard; };
+    if (part == kPartLightGun || part == kPartHeavyGun) {
+        const int mount = part == kPartLightGun ? 0 : 1;
+        const int32_t row
+            = int32_t((mount == 0 ? machine.config.lightGun : machine.config.heavyGun).words[0]);
+        if (row < 0 || row >= g_GunManager.GunCount())
+            return PartWarning::None;
+        const SGunType& gun = g_GunManager.GetGun(row);
+        const bool carried = !type || (mount == 0 ? type->specialB : type->specialA);
+        if (!carried || aboveStandard(gun.standard))
+            return PartWarning::Red;
+        const CGliderObject* glider = machine.glider;
+        if (!gun.usesAmmo || !glider || !glider->guns[mount].desc
+            || glider->guns[mount].ammo >= gun.ammoCapacity)
+            return PartWarning::None;
+        return glider->guns[mount].ammo < gun.ammoCapacity * 0.25f ? PartWarning::Red : PartWarning::Yellow;
+    }
+    if (part >= kPartAmmo) {
+        const uint32_t stock = part - kPartAmmo;
+        if (stock >= uint32_t(std::clamp(machine.ammoCount, 0, CFerrovant::kMaxAmmo)))
+            return PartWarning::None;
+        const int32_t row = machine.ammo[stock].index;
+        const bool known = row >= 0 && row < g_MissileManager.RowCount();
+        return known && aboveStandard(g_MissileManager.GetDesc(row).standard) ? PartWarning::Red
+                                                                              : PartWarning::None;
+    }
+    const CEquipment* item = nullptr;
+    if (part == kPartHull)
+        item = &machine.hull;
+    else if (part == kPartReactor)
+        item = &machine.reactor;
+    else if (part == kPartEngine)
+        item = &machine.engine;
+    else if (part == kPartShield)
+        item = &machine.shield;
+    else if (part == kPartArmour)
+        item = &machine.armour;
+    else if (part >= kPartMounted && part < kPartMounted + uint32_t(machine.MountedCount()))
+        item = &machine.Mounted(int(part - kPartMounted));
+    if (!item || item->index < 0)
+        return PartWarning::None;
+    if (item->wear > 0.0f)
+        return PartWarning::Red;
+    if (part == kPartArmour && machine.armourLevel < item->Maximum())
+        return PartWarning::Red;
+    if (part != kPartHull && item->row && aboveStandard(item->row->standard))
+        return PartWarning::Red;
+    return PartWarning::None;
+}
+
 CMainMenu::SBonusText CMainMenu::BonusTexts() const
 {
     SBonusText texts;

@@ -390,6 +390,54 @@ TEST_F(WorkshopTest, repairingClearsTheWearTheGlidersDamageAndFillsTheArmour)
     EXPECT_EQ(machine->reactor.wear, 0.0f);
 }
 
+TEST_F(WorkshopTest, theVehicleListColoursPartsThatNeedAttention)
+{
+    using Warning = CMainMenu::PartWarning;
+    machine->config.lightGun.words[0] = uint32_t(g_GunManager.FindRow("GUN_LIGHT"));
+    glider->guns[CGliderObject::kLightGun].Assign(machine->config.lightGun);
+    auto high = std::make_unique<CEquipment>();
+    high->Set(g_EquipmentManager.FindRow("EQP_HIGH"), kParams);
+    machine->mounted[machine->mountedCount++] = std::move(high);
+    const struct {
+        const char* what;
+        uint32_t part;
+        float wear, armour, shells;
+        Warning expected;
+    } cases[] = {
+        { "sound hull", CMainMenu::kPartHull, 0, 200, 50, Warning::None },
+        { "worn hull", CMainMenu::kPartHull, 1, 200, 50, Warning::Red },
+        { "armour below its maximum", CMainMenu::kPartArmour, 0, 199, 50, Warning::Red },
+        { "full armour", CMainMenu::kPartArmour, 0, 200, 50, Warning::None },
+        { "full gun", CMainMenu::kPartLightGun, 0, 200, 50, Warning::None },
+        { "gun below its maximum", CMainMenu::kPartLightGun, 0, 200, 12.5f, Warning::Yellow },
+        { "gun below a quarter", CMainMenu::kPartLightGun, 0, 200, 12.4f, Warning::Red },
+        { "item above the standard", CMainMenu::kPartMounted, 0, 200, 50, Warning::Red },
+        { "empty heavy mount", CMainMenu::kPartHeavyGun, 0, 200, 50, Warning::None },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        machine->hull.wear = c.wear;
+        machine->armourLevel = c.armour;
+        glider->guns[CGliderObject::kLightGun].ammo = c.shells;
+        EXPECT_EQ(CMainMenu::WarningOf(*machine, c.part), c.expected);
+    }
+
+    // The list shows them: a worn reactor red, a gun short of shells yellow, the rest plain.
+    machine->hull.wear = 0.0f;
+    machine->reactor.wear = 5.0f;
+    glider->guns[CGliderObject::kLightGun].ammo = 30.0f;
+    Open();
+    const CMenuListEntry& reactor = *menu->leftList.At(Find(menu->leftList, "EQP_REACT"));
+    EXPECT_EQ(reactor.normalColour, 0xFFFF4A10u);
+    EXPECT_EQ(reactor.selectedColour, 0xFFFF9354u);
+    const CMenuListEntry& gun = *menu->leftList.At(Find(menu->leftList, "GUN_LIGHT"));
+    EXPECT_EQ(gun.normalColour, 0x80FFFF00u);
+    EXPECT_EQ(gun.pressColour, 0xFF8080FFu);
+    EXPECT_EQ(gun.selectedColour, 0xFFFFFF80u);
+    const CMenuListEntry& hull = *menu->leftList.At(Find(menu->leftList, "GL_OWN"));
+    EXPECT_NE(hull.normalColour, 0xFFFF4A10u);
+}
+
 TEST_F(WorkshopTest, reloadingFillsTheGunForOneMoreThanTheShownCost)
 {
     machine->config.lightGun.words[0] = uint32_t(g_GunManager.FindRow("GUN_LIGHT"));

@@ -11,6 +11,8 @@
 // zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH | near X Y Z RADIUS TYPE and zoq-world
 // frames DIR LOCATION X Y Z HEADING N: one object-list query, or N frames of the object passes
 // from a free camera (tools/world/query_verbs.cpp).
+// zoq-world placed DIR LOCATION: loads them as info does, runs the object list once and prints
+// every placed building, tower, boundary post and piece of scenery (tools/world/placed_verb.cpp).
 // zoq-world effects DIR [NAME...]: loads the tables with no location and prints each projectile
 // and explosion row as its object comes out of Init (tools/world/effects_verb.cpp).
 #include "ai/CFerroGroupList.h"
@@ -35,6 +37,7 @@
 #include "tools/world/group_verbs.h"
 #include "tools/world/hover_verb.h"
 #include "tools/world/machine_verbs.h"
+#include "tools/world/placed_verb.h"
 #include "tools/world/query_verbs.h"
 #include "world/db/CRoadManager.h"
 #include "world/db/CZJEngine.h"
@@ -124,6 +127,7 @@ constexpr char kUsage[] = "usage: zoq-world info DIR LOCATION\n"
                           "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
                           "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
                           "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+                          "       zoq-world placed DIR LOCATION\n"
                           "       zoq-world effects DIR [NAME...]\n"
                           "       zoq-world glider DIR TYPE\n";
 
@@ -138,6 +142,7 @@ constexpr char kHelp[]
       "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
       "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
       "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+      "       zoq-world placed DIR LOCATION\n"
       "       zoq-world effects DIR [NAME...]\n"
       "       zoq-world glider DIR TYPE\n"
       "Loads the type tables of the game folder DIR and the location map LOCATION (a .zjp\n"
@@ -153,6 +158,10 @@ constexpr char kHelp[]
       "whether it settled. query asks the object list once: the nearest object on a ray, or\n"
       "the objects of one type within a radius. frames runs N frames of the object passes\n"
       "from a free camera facing HEADING degrees (0 = +y, 90 = +x) and prints the draw lists.\n"
+      "placed runs the object list once with no player's glider and prints a line for every\n"
+      "placed stone, tree, helper, road piece, building, map cover, lantern, light, anomaly\n"
+      "zone, tower and boundary post, in list order: type code, name, type id, radius, solid,\n"
+      "hit by rays and the kind's own fields.\n"
       "effects loads the tables only and prints every projectile and explosion row (or the\n"
       "rows NAME) as its missile or explosion comes out of Init.\n"
       "glider loads the tables only and prints what the glider type TYPE gives a glider: its\n"
@@ -561,6 +570,8 @@ int main(int argc, char** argv)
             return zoq::tools::world::PrintEffects(std::vector<std::string>(argv + 3, argv + argc));
         };
     }
+    if (command == "placed" && argc == 4)
+        run = [&] { return LoadAndPrint(argv[2], argv[3], zoq::tools::world::PrintPlaced, false); };
     if (command == "path" && argc == 6) {
         run = [&] {
             int status = 0;

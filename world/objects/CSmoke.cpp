@@ -6,6 +6,8 @@
 #include "platform/gfx/fvf.h"
 
 #include "foundation/XRangeError.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -83,6 +85,18 @@ void CSmoke::SetSpiralAxes(const Vec3& axisA, const Vec3& axisB)
     spiralAxes[1] = axisB;
 }
 
+namespace {
+
+// A new puff from its two draws: the size draw gives s in 0.75 .. 1.25.
+SSmokePuff NewPuff(
+    const Vec3& point, float strength, uint32_t colour, const Vec3& velocity, int sizeDraw, int frame)
+{
+    const float s = float(sizeDraw % 1000) * 0.0005f + 0.75f;
+    return SSmokePuff { 0.0f, s * s, 1.0f, frame, point, strength, colour & 0xFFFFFFu, velocity };
+}
+
+} // namespace
+
 void CSmoke::AddPuff(const Vec3& point, float strength, uint32_t colour, const Vec3* velocity)
 {
     if (capacity == 0)
@@ -91,18 +105,40 @@ void CSmoke::AddPuff(const Vec3& point, float strength, uint32_t colour, const V
         tail = (tail + 1) % capacity;
         --count;
     }
-    const float s = float(Rand() % 1000) * 0.0005f + 0.75f;
-    SSmokePuff& puff = puffs[head];
-    puff.age = 0.0f;
-    puff.ageRate = s * s;
-    puff.size = 1.0f;
-    puff.frame = velocity ? 0 : Rand() % 16;
-    puff.position = point;
-    puff.strength = strength;
-    puff.colour = colour & 0xFFFFFFu;
-    puff.velocity = velocity ? *velocity : Vec3 {};
+    const int sizeDraw = Rand();
+    const int frame = velocity ? 0 : Rand() % 16;
+    puffs[head] = NewPuff(point, strength, colour, velocity ? *velocity : Vec3 {}, sizeDraw, frame);
     head = (head + 1) % capacity;
     ++count;
+}
+
+void CSmoke::AddPuffs(const Vec3* points, int32_t n, float strength, uint32_t colour)
+{
+    if (capacity == 0)
+        return;
+    // The draws come in blocks; the ring's indices stay in registers.
+    constexpr int32_t kBlock = 256;
+    uint16_t draws[2 * kBlock];
+    int32_t first = tail;
+    int32_t next = head;
+    int32_t live = count;
+    for (int32_t done = 0; done < n; done += kBlock) {
+        const int32_t m = std::min(kBlock, n - done);
+        RandFill(draws, size_t(2 * m));
+        for (int32_t i = 0; i < m; ++i) {
+            if (live == capacity) {
+                first = first + 1 == capacity ? 0 : first + 1;
+                --live;
+            }
+            puffs[next]
+                = NewPuff(points[done + i], strength, colour, Vec3 {}, draws[2 * i], draws[2 * i + 1] % 16);
+            next = next + 1 == capacity ? 0 : next + 1;
+            ++live;
+        }
+    }
+    tail = first;
+    head = next;
+    count = live;
 }
 
 void CSmoke::EmitTo(const Vec3& point, float strength, uint32_t colour)

@@ -65,6 +65,8 @@ public:
     void EmitTo(const Vec3& point, float strength, uint32_t colour);
     // Appends one puff; a full ring first drops its oldest. Nothing before Init.
     void AddPuff(const Vec3& point, float strength, uint32_t colour, const Vec3* velocity = nullptr);
+    // Appends a puff at each point, as AddPuff without velocity would one after the other.
+    void AddPuffs(const Vec3* points, int32_t n, float strength, uint32_t colour);
     // Ages every puff, drops dead ones from the old end only, and refreshes the bounds.
     void Update(float dt);
     // Moves emitterPoint and every live puff by the offset.

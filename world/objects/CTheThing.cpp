@@ -94,7 +94,7 @@ CTheThing::~CTheThing()
         PlayerCore = nullptr;
 }
 
-void CTheThing::Init(const float* placement, int32_t thingKind)
+bool CTheThing::Init(const float* placement, int32_t thingKind)
 {
     ZJ_TRACE("CTheThing::Init");
     if (placement) {
@@ -114,6 +114,7 @@ void CTheThing::Init(const float* placement, int32_t thingKind)
     radius = 0.0f;
     if (modelIndex >= 0 && g_pModelManager && modelIndex < g_pModelManager->GetModelCount())
         radius = g_pModelManager->GetModelRadius(modelIndex) * scale;
+    return FillGround(frame.position, 6.0f * radius);
 }
 
 void CTheThing::Init()

@@ -4,6 +4,7 @@
 // machine's core, 513 a container, 514 a yellow container, 515 money.
 #pragma once
 
+#include "render/CVertexData.h"
 #include "world/objects/CZJObject.h"
 #include "world/objects/SThingItem.h"
 
@@ -15,13 +16,17 @@ public:
     static constexpr int kMaxContents = 10;
     static constexpr float kRiseTime = 0.5f;
     static constexpr float kExpiryAge = 1200.0f;
+    static constexpr uint32_t kGlowLight = 10; // device light of the pulse
+    static constexpr int kGroundVertices = 128;
+    static constexpr int kGroundIndices = 288;
 
     CTheThing();
     ~CTheThing() override;
 
     // Places the thing, chooses model and glow by kind (an unknown kind is logged and leaves no
-    // model), radius = model radius x the placement's scale.
-    void Init(const float* placement, int32_t thingKind);
+    // model), radius = model radius x the placement's scale, and lays the ground patch for the
+    // glow around it; false when no terrain lies there.
+    bool Init(const float* placement, int32_t thingKind);
     // Re-derives model and glow from the stored kind.
     void Init() override;
     // Appends a content item; nothing when all 10 are used.
@@ -47,6 +52,12 @@ public:
     // The flash frame shown at that rise time for a frame grid value (below 256: value x value
     // frames, else (value & 255) x (value >> 8)).
     static int FlashFrame(uint32_t grid, float riseTime);
+    // The pulse of the glow and its light at an age: the light's colour factor (sin(2 pi age) +
+    // 1) x 0.5 and the decal's intensity sin(2 pi age) x 0.15 + 0.4.
+    static float LightPulse(float age);
+    static float GlowIntensity(float age);
+    // Refills the ground patch from the terrain around the point; false when nothing was added.
+    bool FillGround(const Vec3& centre, float size);
 
     uint8_t onGround = 1; // cleared when taken
     float riseTimer = 0.0f;
@@ -57,6 +68,7 @@ public:
     int32_t contentCount = 0;
     uint8_t playerOnly = 0;
     int32_t modelIndex = -1;
+    CVertexData ground; // the terrain patch under the thing, for the glow
 
 private:
     void Expire();
@@ -68,6 +80,8 @@ private:
     void PickedUp(CGliderObject& glider, const SThingItem* taken, int takenCount);
     void RemoveItem(int index);
     CComplexObject* Model() const;
+    void SetGlowLight() const;
+    void DrawGlow();
 
     uint32_t refusedLogged = 0; // bit per item already logged as refused
 };

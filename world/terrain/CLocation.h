@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -106,6 +107,11 @@ public:
     const MapSurface* GetWaterSurface(const Vec3& point);
     // Inline: physics and objects ask it many times a frame.
     float GetHeight(const Vec3& position, bool water, bool load);
+    // Inline too. A height that GetHeight(p, false, false) never exceeds for any p whose grid coordinates
+    // (x 0.1, cut toward zero) are (gx, gy): the highest of the square's four corners with room for
+    // rounding, 0 where GetHeight answers 0, FLT_MAX in the first row and column. A walk in short
+    // steps asks once a square.
+    float GetSquareTop(int gx, int gy);
     MapPointView GetCell(int gx, int gy);
     uint32_t loadStats[kLoadStats] {};
     SQueuedLoad loadQueue[kQueue] {};
@@ -349,6 +355,32 @@ inline float CLocation::GetHeight(const Vec3& position, bool water, bool load)
     const float h = triangles[2 * odd + side];
     return water ? WaterRule(h, FullWater(full->Code(ly & ~1, lx & ~1)), record.surface) : h;
 }
+
+inline float CLocation::GetSquareTop(int gx, int gy)
+{
+    // Cut toward zero, the first row and column also hold points a little below 0, where
+    // GetHeight extrapolates: no bound there.
+    if (gx <= 0 || gy <= 0)
+        return FLT_MAX;
+    if (gx >= width - 1 || gy >= height - 1)
+        return 0.0f;
+    MapCell* full = Cell(gx >> 6, gy >> 6).full;
+    if (!full)
+        return 0.0f;
+    full->lastUse = GameClockF32;
+    const float* row0 = &full->planes.height[(gy & 63) * MapCell::kSide + (gx & 63)];
+    const float* row1 = row0 + MapCell::kSide;
+    const float corners[4] = { row0[0], row0[1], row1[0], row1[1] };
+    float top = corners[0];
+    float size = 0.0f;
+    for (const float h : corners) {
+        top = std::max(top, h);
+        size = std::max(size, std::fabs(h));
+    }
+    // The interpolation rounds within a few units in the last place of the largest corner.
+    return top + size * 1.0e-5f + 1.0e-3f;
+}
+
 // The fractional detail level of an object at squared distance d2; -1 when not drawn.
 float GetLodLevel(float d2);
 // cfg.ini [CONFIG] ModelQuality, read by GetLodLevel.

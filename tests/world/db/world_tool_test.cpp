@@ -241,7 +241,8 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
         { "groups", "a", "b", "1", "2" }, { "hover", "a", "b", "1", "2", "3" },
         { "hover", "a", "b", "1", "2", "3", "0" }, { "hover", "a", "b", "1", "y", "3", "1" },
         { "hover", "a", "b", "1", "2", "nan", "1" }, { "frames", "a", "b", "1", "2", "3", "45", "0" },
-        { "frames", "a", "b", "1", "2", "3", "45" }, { "glider", "a" }, { "glider", "a", "b", "c" } };
+        { "frames", "a", "b", "1", "2", "3", "45" }, { "glider", "a" }, { "glider", "a", "b", "c" },
+        { "placed", "a" }, { "placed", "a", "b", "c" } };
     for (const std::vector<std::string>& arguments : usages) {
         const zoq::test::RunResult result = RunTool(arguments);
         EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(arguments);
@@ -256,6 +257,7 @@ TEST_F(WorldToolTest, BadUsageAndAMissingDatabase)
             "       zoq-world query DIR LOCATION ray X Y Z DX DY DZ LENGTH\n"
             "       zoq-world query DIR LOCATION near X Y Z RADIUS TYPE\n"
             "       zoq-world frames DIR LOCATION X Y Z HEADING N\n"
+            "       zoq-world placed DIR LOCATION\n"
             "       zoq-world effects DIR [NAME...]\n"
             "       zoq-world glider DIR TYPE\n");
     }

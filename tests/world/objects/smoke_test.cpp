@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -109,6 +110,36 @@ TEST_F(SmokeTest, aFullRingKeepsTheNewestPuffsInEveryStyle)
         if (style != CSmoke::kStyleRamp) { // the ramp recolours
             EXPECT_EQ(full.Puff(299).colour, 250u) << style;
         }
+    }
+}
+
+// A batch of puffs is the same as adding them one by one: the same draws, the same ring wrapping
+// round past its capacity, the generator left at the same place.
+TEST_F(SmokeTest, aBatchOfPuffsEqualsThemAddedOneByOne)
+{
+    std::vector<Vec3> points;
+    for (int i = 0; i < 700; ++i)
+        points.push_back(Vec3 { float(i), 0.5f * float(i), 2.0f });
+    CSmoke single;
+    CSmoke batch;
+    for (CSmoke* smoke : { &single, &batch })
+        smoke->Init(CSmoke::kStylePoints, 300, { 0, 0, 0 }, 1.0f, 1.0f, 1.0f, 0.0f);
+    SeedRand(11);
+    single.AddPuff(points[0], 0.5f, 0x123456);
+    for (size_t i = 1; i < points.size(); ++i)
+        single.AddPuff(points[i], 0.5f, 0xFF123456);
+    const int after = Rand();
+    SeedRand(11);
+    batch.AddPuffs(points.data(), 1, 0.5f, 0x123456);
+    batch.AddPuffs(points.data() + 1, int32_t(points.size()) - 1, 0.5f, 0xFF123456);
+    EXPECT_EQ(Rand(), after);
+    ASSERT_EQ(batch.Count(), single.Count());
+    EXPECT_EQ(batch.head, single.head);
+    EXPECT_EQ(batch.tail, single.tail);
+    for (int32_t i = 0; i < single.Count(); ++i) {
+        const SSmokePuff& a = single.Puff(i);
+        const SSmokePuff& b = batch.Puff(i);
+        ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << "puff " << i;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "world/objects/CTrajectoryObject.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -50,6 +51,42 @@ TEST_F(TrajectoryTest, TheRingHasOneHundredDotsAroundTheImpactPoint)
     marker.Trace(Vec3 { 2000, 2000, ground + 10000.0f }, Vec3 { 0, 0, 0 }, 1.05f, 40.0f);
     EXPECT_EQ(marker.trail.Count(), CTrajectoryObject::kMaxSteps);
     EXPECT_EQ(marker.impact, 0);
+}
+
+// The arc follows the step of the trace's definition (gravity, then v / ((|v| 0.001 + 1) x
+// damping)^0.01, then the move), here in double precision, to float precision: slow, ordinary,
+// straight up through a standstill, fast and very fast launches.
+TEST_F(TrajectoryTest, TheArcFollowsTheDampedStepToFloatPrecision)
+{
+    const float ground = Location.GetHeight(Vec3 { 2000, 2000, 0 }, false, true);
+    const Vec3 launches[] = { { 0.5f, 0.0f, 3.0f }, { 80.0f, 70.0f, 0.0f }, { 0.0f, 0.0f, 300.0f },
+        { 1000.0f, 0.0f, 500.0f }, { 3000.0f, 2000.0f, 4000.0f }, { 0.0f, 0.0f, -500.0f } };
+    for (const Vec3& launch : launches) {
+        SCOPED_TRACE(testing::Message() << launch.x << "," << launch.y << "," << launch.z);
+        const Vec3 start { 2000.0f, 2000.0f, ground + 5000.0f };
+        CTrajectoryObject marker;
+        marker.Trace(start, launch, 1.05f, 10.0f);
+        ASSERT_EQ(marker.trail.Count(), CTrajectoryObject::kMaxSteps);
+        double p[3] = { start.x, start.y, start.z };
+        double v[3] = { launch.x, launch.y, launch.z };
+        double worst = 0.0;
+        double extent = 0.0;
+        for (int i = 0; i < CTrajectoryObject::kMaxSteps; ++i) {
+            v[2] -= 29.4 * 0.01;
+            const double divisor
+                = std::pow((std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) * 0.001 + 1.0) * 1.05, 0.01);
+            const Vec3& dot = marker.trail.Puff(i).position;
+            const double got[3] = { dot.x, dot.y, dot.z };
+            for (int k = 0; k < 3; ++k) {
+                v[k] /= divisor;
+                p[k] += v[k] * 0.01;
+                worst = std::max(worst, std::fabs(got[k] - p[k]));
+                extent = std::max(extent, std::fabs(p[k] - double((&start.x)[k])));
+            }
+        }
+        // Float rounding of positions some thousands of units from the origin, over 1000 steps.
+        EXPECT_LT(worst, 0.01 + 5.0e-5 * extent) << "extent " << extent;
+    }
 }
 
 TEST_F(TrajectoryTest, TheDiscHasSixteenSegments)

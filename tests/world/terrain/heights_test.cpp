@@ -4,6 +4,9 @@
 
 #include "foundation/XRangeError.h"
 
+#include <cfloat>
+#include <cmath>
+
 namespace {
 
 using zoq::tools::map::SurfaceRecord;
@@ -56,6 +59,32 @@ TEST_F(HeightsTest, TheEdgesOfTheMap)
         EXPECT_NEAR(Location.GetHeight(Vec3 { c.x, 300, 0 }, false, true), c.height, 1e-4f);
         EXPECT_NEAR(Location.GetHeightAt(Vec3 { c.x, 300, 0 }, false), c.nearest, 1e-4f);
     }
+}
+
+// The square top bounds every height of its square on rough ground and large heights; the first
+// row and column, where GetHeight extrapolates, have no bound, and outside the map it is 0.
+TEST_F(HeightsTest, TheSquareTopBoundsEveryHeightOfItsSquare)
+{
+    Load(Shaped(65, 65, [](int gx, int gy) {
+        return 9000.0f * std::sin(float(gx) * 1.7f) * std::cos(float(gy) * 2.3f)
+            + float((gx * 7 + gy * 13) % 5);
+    }));
+    Location.GetHeight(Vec3 { 300, 300, 0 }, false, true);
+    for (int gy = 1; gy < 63; gy += 3) {
+        for (int gx = 1; gx < 63; gx += 3) {
+            const float top = Location.GetSquareTop(gx, gy);
+            for (float v = 0.0f; v < 1.0f; v += 0.0625f)
+                for (float u = 0.0f; u < 1.0f; u += 0.0625f) {
+                    const Vec3 p { 10.0f * (float(gx) + u), 10.0f * (float(gy) + v), 0.0f };
+                    ASSERT_LE(Location.GetHeight(p, false, false), top)
+                        << gx << "," << gy << " " << u << "," << v;
+                }
+        }
+    }
+    EXPECT_EQ(Location.GetSquareTop(0, 5), FLT_MAX);
+    EXPECT_EQ(Location.GetSquareTop(5, 0), FLT_MAX);
+    EXPECT_EQ(Location.GetSquareTop(64, 5), 0.0f);
+    EXPECT_EQ(Location.GetSquareTop(5, 70), 0.0f);
 }
 
 TEST_F(HeightsTest, HalfBuffersGiveWholeHeightsAndFullBuffersFloats)
