@@ -8,6 +8,7 @@
 #include "platform/win/process.h"
 #include "render/CSurfaceManager.h"
 #include "render/Graphic.h"
+#include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
 #include "ui/CMenuHost.h"
 #include "ui/MenuDraw.h"
@@ -19,6 +20,7 @@
 #include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -196,8 +198,10 @@ void CMenu1::DrawLitSurface(int32_t surface, int32_t bump, int32_t x, int32_t y)
 
 void CMenu1::RenderNoise(uint32_t colour, float strength)
 {
-    (void)colour;
-    (void)strength;
+    if (!g_TexShaderManager)
+        return;
+    const uint32_t alpha = uint32_t(std::clamp(strength, 0.0f, 1.0f) * 255.0f);
+    g_TexShaderManager->SetFactorColor(alpha << 24 | (colour & 0xFFFFFFu));
     const float width = float(g_Graphic.ScreenWidth());
     const float height = float(g_Graphic.ScreenHeight());
     if (CTexture* noise = FindTexture("TEX_INT_NOISE")) {
@@ -209,6 +213,7 @@ void CMenu1::RenderNoise(uint32_t colour, float strength)
     if (CTexture* lines = FindTexture("TEX_INT_INTERLACE"))
         DrawMenuQuad(
             kFadingPictureSlot, lines, 0.0f, 0.0f, width, height, 0.0f, 0.0f, width / 16.0f, height / 16.0f);
+    g_TexShaderManager->SetFactorColor(0xFFFFFFFFu);
 }
 
 void CMenu1::RenderScene(bool run)

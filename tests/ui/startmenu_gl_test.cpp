@@ -52,6 +52,7 @@ public:
         g_Graphic.GetDevice()->Clear(1, &halves[0], clear::kTarget, kSceneTop, 1.0f, 0);
         g_Graphic.GetDevice()->Clear(1, &halves[1], clear::kTarget, kSceneBottom, 1.0f, 0);
     }
+    using CMenu1::RenderNoise;
     plat::gfx::Surface* sceneTarget = nullptr;
 };
 
@@ -92,9 +93,14 @@ protected:
         }
         WriteBytes("int_icons.dds", tex::EncodeDds32(icons));
         WriteBytes("back_bump.dds", tex::EncodeDds32(Painted(64, 64, kLeaningNormal)));
-        WriteTable(CP1251("Текстуры"),
-            { { "TEX_INT_ICONS", { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } },
-                { "TEX_INT_ZJ_B_BUMP", { { "Filename", "back_bump.dds" }, { "TEXTURETYPE", "2" } } } });
+        std::vector<Row> textures
+            = { { "TEX_INT_ICONS", { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } },
+                  { "TEX_INT_ZJ_B_BUMP", { { "Filename", "back_bump.dds" }, { "TEXTURETYPE", "2" } } } };
+        if (m_whiteNoise) {
+            WriteBytes("noise.dds", tex::EncodeDds32(Painted(128, 128, 0xFFFFFFFFu)));
+            textures.push_back({ "TEX_INT_NOISE", { { "Filename", "noise.dds" }, { "TEXTURETYPE", "2" } } });
+        }
+        WriteTable(CP1251("Текстуры"), textures);
         InitTextures();
         EffectRenderManager.Init(0);
         m_textures->CreateCacheTextures();
@@ -174,6 +180,7 @@ protected:
             menu.ProcessMessages();
     }
 
+    bool m_whiteNoise = false; // a white, opaque "TEX_INT_NOISE"
     std::unique_ptr<CSurfaceManager> m_surfaces;
     std::unique_ptr<CFont> m_font;
     uitest::FakeMenuHost host;
@@ -258,6 +265,20 @@ TEST_F(StartMenuGlTest, withoutItsTargetTheSceneIsNotDrawnAndTheScreenIsCleared)
     Frame();
     EXPECT_EQ(menu.sceneTarget, nullptr);
     EXPECT_TRUE(At(20, 20, 0x000000));
+}
+
+class NoiseGlTest : public StartMenuGlTest {
+protected:
+    NoiseGlTest() { m_whiteNoise = true; }
+};
+
+TEST_F(NoiseGlTest, theNoiseOverlayTakesItsColourAndStrength)
+{
+    // A white noise picture shows the overlay's colour at full strength, half of it at half.
+    DrawFrame(kClear, [this] { menu.RenderNoise(0x8040C0, 1.0f); });
+    EXPECT_TRUE(At(400, 300, 0x8040C0));
+    DrawFrame(0xFF000000u, [this] { menu.RenderNoise(0x8040C0, 0.5f); });
+    EXPECT_TRUE(At(400, 300, 0x402060));
 }
 
 TEST_F(StartMenuGlTest, theBackPanelIsLitFromTheMouseThroughItsBumpPicture)
