@@ -173,6 +173,7 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     g_InputConfig.LoadEffects();
     Location.Init();
     g_InputConfig.LoadBindings("cfg.ini");
+    EffectRenderManager.Init(1);
     g_pRenderer->LoadTextures();
     g_pRadar->LoadTextures();
 

@@ -10,6 +10,7 @@
 #include "platform/gfx/device.h"
 #include "platform/gfx/resource.h"
 #include "render/CFont.h"
+#include "render/CTexture.h"
 #include "render/Graphic.h"
 #include "render/TexShaderManager.h"
 #include "ui/CMenuHost.h"
@@ -301,9 +302,12 @@ void CBaseMenu::PreProcess()
     plat::gfx::Device* device = g_Graphic.GetDevice();
     if (ownsRenderTarget && device && !targetTexture) {
         using namespace plat::gfx;
-        if (Succeeded(device->CreateTexture(kTargetSize, kTargetSize, 1, usage::kRenderTarget,
-                Format::X8R8G8B8, Pool::Default, &targetTexture)))
-            targetTexture->GetSurfaceLevel(0, &targetSurface);
+        targetTexture = std::make_unique<CTexture>();
+        g_Graphic.CreateTexture(targetTexture.get(), kTargetSize, kTargetSize, 1, Format::X8R8G8B8,
+            Pool::Default, usage::kRenderTarget);
+        if (!targetTexture->GetTexture()
+            || Failed(targetTexture->GetTexture()->GetSurfaceLevel(0, &targetSurface)))
+            targetTexture.reset();
         device->CreateDepthStencilSurface(
             kTargetSize, kTargetSize, g_Graphic.DepthFormat(), MultiSample::None, &depthSurface);
         if (!targetTexture || !depthSurface)
@@ -319,7 +323,7 @@ void CBaseMenu::ReleaseResources(bool discard)
 {
     if (ownsRenderTarget) {
         ReleaseResource(targetSurface);
-        ReleaseResource(targetTexture);
+        targetTexture.reset();
         ReleaseResource(depthSurface);
     }
     CMenuHost& host = MenuHost();

@@ -9,10 +9,11 @@
 #include "ui/CMenuControl.h"
 
 #include <cstdint>
+#include <memory>
 
+class CTexture;
 namespace plat::gfx {
 class Surface;
-class Texture;
 } // namespace plat::gfx
 
 class CBaseMenu {
@@ -57,9 +58,10 @@ protected:
     XList<CMenuControl> controls { true };
 
 public:
+    // The background's render target: depth, level 0 and the texture that shows it.
     plat::gfx::Surface* depthSurface = nullptr;
     plat::gfx::Surface* targetSurface = nullptr;
-    plat::gfx::Texture* targetTexture = nullptr;
+    std::unique_ptr<CTexture> targetTexture;
     CMenuControl* capturedControl = nullptr;
     CMenuControl* toolTipControl = nullptr;
     uint32_t highlightColour = 0;

@@ -282,7 +282,7 @@ void CLoadSaveMenu::RenderBackGround()
     if (previewShown)
         DrawMenuQuad(kPictureSlot, preview.get(), float(panelLeft + 20), float(panelTop + 45),
             float(panelLeft + 20 + kPreviewSide), float(panelTop + 45 + kPreviewHeight));
-    DrawSurface(panelSurface, panelLeft, panelTop);
+    DrawLitSurface(panelSurface, bumpTexture, panelLeft, panelTop);
     if (g_pFont)
         g_pFont->Print(
             panelLeft + 234, panelTop + 14, panelRight - panelLeft - 234, windowCaption.Text(), 0xFFFFFFFF);

@@ -5,6 +5,7 @@
 #include "ui/CMHTLWindow_local.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -38,14 +39,15 @@ struct TagWord {
     Tag tag;
 };
 
+// No word is another followed by ":", so the order only puts the most used first.
 constexpr TagWord kTags[] = {
-    { "icon", Tag::Icon },
+    { "color", Tag::Color },
+    { "link", Tag::Link },
+    { "reference", Tag::Reference },
     { "br", Tag::Br },
     { "p", Tag::P },
-    { "color", Tag::Color },
+    { "icon", Tag::Icon },
     { "font", Tag::Font },
-    { "reference", Tag::Reference },
-    { "link", Tag::Link },
     { "image", Tag::Image },
     { "object", Tag::Object },
 };
@@ -83,6 +85,20 @@ int32_t Floor(double value)
     return value < whole ? whole - 1 : whole;
 }
 
+// trunc(room / width x n) as doubles compute it, width > 0. When room x n is no multiple of width,
+// the quotient lies at least 1 / width from a whole number while the doubles' rounding moves it
+// far less, so one integer division gives the same; only an exact quotient takes the doubles.
+int32_t FitEstimate(int32_t room, int32_t width, int32_t n)
+{
+    const int64_t product = int64_t(room) * n;
+    if (product >= 0 && product <= INT32_MAX) {
+        const auto whole = uint32_t(product) / uint32_t(width);
+        if (uint32_t(product) != whole * uint32_t(width))
+            return int32_t(whole);
+    }
+    return int32_t(double(room) / double(width) * double(n));
+}
+
 } // namespace
 
 namespace mhtl {
@@ -98,11 +114,8 @@ int ColourName(std::string_view value, long& number)
     number = 0;
     if (value.empty())
         return -1;
-    for (int i = 0; i < int(std::size(kColourNames)); ++i) {
-        if (value[0] == kColourNames[i].name[0] && value == kColourNames[i].name)
-            return i;
-    }
-    // Up to eight plain hex digits, the usual form, are read here; anything else as strtol reads it.
+    // Up to eight plain hex digits, the usual form, are read here; no colour's name is all hex
+    // digits, so such a value names none.
     if (value.size() <= 8) {
         long digits = 0;
         for (const char c : value) {
@@ -121,6 +134,11 @@ int ColourName(std::string_view value, long& number)
             return -1;
         }
     }
+    for (int i = 0; i < int(std::size(kColourNames)); ++i) {
+        if (value[0] == kColourNames[i].name[0] && value == kColourNames[i].name)
+            return i;
+    }
+    // Anything else as strtol reads it.
     number = std::strtol(std::string(value).c_str(), nullptr, 16);
     return -1;
 }
@@ -176,11 +194,7 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
             }
             return blankWidth;
         };
-        imageRecords.clear();
-        for (int32_t i = 0; i < lineCount; ++i) {
-            if (mhtl::KindIs(lines.At(i).kind, mhtl::kImage))
-                imageRecords.push_back(i);
-        }
+        CollectImages();
         // The records' texts are the tokens of one copy, terminated in place: the byte after a
         // token is a delimiter of the source or its end.
         const std::string_view source(text.Text(), text.Length());
@@ -288,6 +302,8 @@ void CMHTLWindow::Parser(const CXAnsiString& text)
                 rightLimit = right - w - 6;
                 MHTLLine& line = lines.At(lineCount);
                 line.kind = mhtl::Constant(tag == Tag::Image ? mhtl::kImage : mhtl::kObject);
+                if (tag == Tag::Image)
+                    imageRecords.push_back(lineCount);
                 line.text = named;
                 line.width = -1;
                 line.font = font;
@@ -355,7 +371,7 @@ void CMHTLWindow::WrapLine(int32_t blankWidth)
         // The row being cut keeps its own limit; the next row's may be wider.
         const int32_t limit = rightLimit;
         const int32_t room = limit - line.x1;
-        int32_t fit = width > 0 ? int32_t(double(room) / double(width) * double(n)) : n;
+        int32_t fit = width > 0 ? FitEstimate(room, width, n) : n;
         fit = fit < 0 ? 0 : (fit > n ? n : fit);
         // The last blank of the fitting prefix that is not its first byte.
         const void* blank = fit > 1 ? memrchr(line.text.Text() + 1, ' ', size_t(fit - 1)) : nullptr;
@@ -426,14 +442,18 @@ void CMHTLWindow::WrapLine(int32_t blankWidth)
     }
 }
 
-void CMHTLWindow::JustifyRows(int32_t firstRecord)
+void CMHTLWindow::CollectImages()
 {
-    std::vector<int32_t>& pictures = imageRecords;
-    pictures.clear();
+    imageRecords.clear();
     for (int32_t i = 0; i < lineCount; ++i) {
         if (mhtl::KindIs(lines.At(i).kind, mhtl::kImage))
-            pictures.push_back(i);
+            imageRecords.push_back(i);
     }
+}
+
+void CMHTLWindow::JustifyRows(int32_t firstRecord)
+{
+    const std::vector<int32_t>& pictures = imageRecords;
     // A blank's width, asked once per font.
     int32_t blankFont = 0;
     int32_t blankWidth = -1;
@@ -443,25 +463,33 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
         const int32_t y = lines.At(row).y1;
         int32_t end = row;
         int32_t pieces = 0;
-        int32_t blanks = 0;
         blanksOf.clear();
         for (; end < lineCount && lines.At(end).y1 == y; ++end) {
             MHTLLine& line = lines.At(end);
             if (line.font < 0)
                 line.font = 0;
-            if (IsPicture(line)) {
-                blanksOf.push_back(-1);
-                continue;
-            }
-            ++pieces;
-            blanksOf.push_back(mhtl::CountBlanks(line.text.View()));
-            blanks += blanksOf.back();
+            const bool picture = IsPicture(line);
+            blanksOf.push_back(picture ? -1 : 0);
+            pieces += picture ? 0 : 1;
         }
         const int32_t first = row;
         row = end;
         // A row of one piece, or one that ends with a ragged record, keeps its positions.
         if (pieces < 2 || lines.At(end - 1).keepRagged)
             continue;
+        int32_t blanks = 0;
+        int64_t summed = 0;
+        for (int32_t i = first; i < end; ++i) {
+            int32_t& count = blanksOf[size_t(i - first)];
+            if (count < 0)
+                continue;
+            MHTLLine& line = lines.At(i);
+            count = mhtl::CountBlanks(line.text.View());
+            blanks += count;
+            if (line.width < 0)
+                line.width = GetTextWidth(line.font, line.text.Text());
+            summed += line.width;
+        }
 
         // The pieces start after a leading icon or picture and may reach the right edge, or the
         // margin of a floating picture beside the row.
@@ -474,22 +502,17 @@ void CMHTLWindow::JustifyRows(int32_t firstRecord)
             if (picture.y1 <= y && y < picture.y2 && picture.x1 > start)
                 limit = std::min(limit, picture.x1 - 6);
         }
-        int64_t summed = 0;
-        for (int32_t i = first; i < end; ++i) {
-            MHTLLine& line = lines.At(i);
-            if (blanksOf[size_t(i - first)] < 0)
-                continue;
-            if (line.width < 0)
-                line.width = GetTextWidth(line.font, line.text.Text());
-            summed += line.width;
-        }
-        const double gap = (double(limit - start) - double(summed)) / double(pieces + blanks - 1);
         if (blankWidth < 0 || blankFont != head.font) {
             blankFont = head.font;
             blankWidth = GetTextWidth(head.font, " ");
         }
-        if (gap >= blankWidth + 20.0)
+        // The gap per space is a quotient of integers: it reaches blankWidth + 20 exactly when the
+        // spare width reaches that many spaces' worth, so a row that stays ragged needs no division.
+        const int64_t spare = int64_t(limit - start) - summed;
+        const int64_t spaces = int64_t(pieces) + blanks - 1;
+        if (spare >= (int64_t(blankWidth) + 20) * spaces)
             continue;
+        const double gap = double(spare) / double(spaces);
         // Each piece starts at int(previous x2 + gap) and ends at floor(x1 + width + blanks x gap).
         // The gap is a quotient of small integers, so both roundings split into whole steps that
         // keep the positions in integers.

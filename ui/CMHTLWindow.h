@@ -131,7 +131,11 @@ protected:
     // Breaks the record at lineCount, a blank blankWidth wide in its font, when it passes
     // rightLimit.
     void WrapLine(int32_t blankWidth);
+    // Justifies the rows from a record on; the image records must be collected (the parser keeps
+    // them).
     void JustifyRows(int32_t firstRecord);
+    // Notes the image records of the table.
+    void CollectImages();
     void ReDirect(int32_t first);
     int32_t BlockOfRecord(int32_t record) const;
     int32_t FindBlock(const char* name) const;
@@ -153,6 +157,6 @@ private:
     MHTLTextStore texts;
     size_t compactAt = 0; // store size at which CompactTexts copies
     MHTLText blockName; // currentBlock in the store, shared by the block's records
-    std::vector<int32_t> imageRecords; // indices of the image records, kept while parsing
+    std::vector<int32_t> imageRecords; // indices of the image records, kept while parsing and justifying
     std::vector<int32_t> blanksOf; // blanks of each piece of the row being justified
 };

@@ -304,6 +304,7 @@ bool CMHTLWindow::ReplaceTextInBlock(const char* name, const CXAnsiString& text)
             line.x1 = start;
             line.x2 = right;
         }
+        CollectImages();
         JustifyRows(first);
         return true;
     } catch (...) {

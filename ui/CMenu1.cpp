@@ -1,5 +1,6 @@
 #include "ui/CMenu1.h"
 
+#include "ai/CFerroGroupList.h"
 #include "foundation/BaseDirectory.h"
 #include "foundation/CTimer.h"
 #include "foundation/CallTrace.h"
@@ -7,10 +8,19 @@
 #include "platform/win/process.h"
 #include "render/CSurfaceManager.h"
 #include "render/Graphic.h"
+#include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
 #include "ui/CMenuHost.h"
 #include "ui/MenuDraw.h"
+#include "world/objects/CCamera.h"
+#include "world/objects/CObjectList.h"
+#include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CEffectRenderManager.h"
+#include "world/terrain/CEnvironment.h"
+#include "world/terrain/CLightWare.h"
+#include "world/terrain/CLocation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -35,6 +45,10 @@ const char* const CMenu1::kSurfaceNames[kSurfaceCount] = { "SUF_MAINMENU_BACK", 
     "SUF_ZOQ", "SUF_MAINMENU_EFFECT", "SUF_MAINMENU_ANGLE", "SUF_MAINMENU_TUBELEFT", "SUF_MAINMENU_TUBERIGHT",
     "SUF_MAINMENU_ELLEFT", "SUF_MAINMENU_ELRIGHT", "SUF_CORTEXELS_SYMB", "SUF_CORTEXELS_FERRO" };
 
+const char* const CMenu1::kBumpNames[kSurfaceCount]
+    = { "TEX_INT_ZJ_B_BUMP", "TEX_INT_ZJ_F_BUMP", nullptr, nullptr, "TEX_INT_ZJ_A_BUMP", "TEX_INT_ZJ_L_BUMP",
+          "TEX_INT_ZJ_R_BUMP", "TEX_INT_ZJ_EL_BUMP", "TEX_INT_ZJ_ER_BUMP", nullptr, nullptr };
+
 int32_t CMenu1::FindSurface(const char* name)
 {
     return g_pSurfaceManager ? g_pSurfaceManager->FindSurface(name) : -1;
@@ -57,9 +71,12 @@ bool CMenu1::Init()
 {
     ZJ_TRACE("CMenu1::Init");
     CBaseMenu::Init();
-    for (int i = 0; i < kSurfaceCount; ++i)
+    for (int i = 0; i < kSurfaceCount; ++i) {
         surfaces[i] = FindSurface(kSurfaceNames[i]);
-    bumpTexture = g_pTextureManager ? g_pTextureManager->FindTexture("TEX_INT_ZJ_B_BUMP") : -1;
+        pieceBumps[i]
+            = g_pTextureManager && kBumpNames[i] ? g_pTextureManager->FindTexture(kBumpNames[i]) : -1;
+    }
+    bumpTexture = pieceBumps[kBack];
     int32_t width = 0, height = 0;
     if (g_pSurfaceManager && surfaces[kBack] >= 0)
         g_pSurfaceManager->GetSize(surfaces[kBack], width, height);
@@ -167,10 +184,24 @@ void CMenu1::DrawSurfaceFrame(int32_t surface, int32_t x, int32_t y, int32_t fra
         surface, kPictureSlot, x, y, x + width, y + width, 0, top, width, top + width, false);
 }
 
+void CMenu1::DrawLitSurface(int32_t surface, int32_t bump, int32_t x, int32_t y)
+{
+    DrawSurface(surface, x, y);
+    if (!g_pTextureManager || surface < 0 || bump < 0 || bump >= g_pTextureManager->GetRecordCount())
+        return;
+    int32_t width = 0, height = 0;
+    SurfaceSize(surface, width, height);
+    const plat::window::Point mouse = MenuHost().MousePosition();
+    DrawBumpPatch(g_pTextureManager->GetTexture(bump), float(x), float(y), float(x + width),
+        float(y + height), float(mouse.x), float(mouse.y), highlightColour);
+}
+
 void CMenu1::RenderNoise(uint32_t colour, float strength)
 {
-    (void)colour;
-    (void)strength;
+    if (!g_TexShaderManager)
+        return;
+    const uint32_t alpha = uint32_t(std::clamp(strength, 0.0f, 1.0f) * 255.0f);
+    g_TexShaderManager->SetFactorColor(alpha << 24 | (colour & 0xFFFFFFu));
     const float width = float(g_Graphic.ScreenWidth());
     const float height = float(g_Graphic.ScreenHeight());
     if (CTexture* noise = FindTexture("TEX_INT_NOISE")) {
@@ -182,18 +213,58 @@ void CMenu1::RenderNoise(uint32_t colour, float strength)
     if (CTexture* lines = FindTexture("TEX_INT_INTERLACE"))
         DrawMenuQuad(
             kFadingPictureSlot, lines, 0.0f, 0.0f, width, height, 0.0f, 0.0f, width / 16.0f, height / 16.0f);
+    g_TexShaderManager->SetFactorColor(0xFFFFFFFFu);
 }
 
 void CMenu1::RenderScene(bool run)
 {
-    (void)run;
+    ZJ_TRACE("CMenu1::RenderScene");
+    if (run) {
+        CameraTimeStep = FrameTime;
+        Environment.Run(FrameTime);
+        FerroGroupList.Run(FrameTime, false, true);
+        ObjectList.Run();
+        ObjectList.PreMove();
+        ObjectList.CheckCollision();
+        ObjectList.Move();
+        ObjectList.Pack(false);
+    }
+    if (CameraObject)
+        CameraObject->UpdateView();
+    Location.PreRender();
+    ObjectList.CheckVisibility(true);
+    Environment.ClearBackground();
+    Location.Render();
+    Environment.RenderEnv();
+    Location.RenderDetailObjects();
+    ObjectList.Render();
+    Location.CycleRenderWater();
+    EffectRenderManager.RenderEffects();
+    Environment.RenderFX(false);
 }
 
 void CMenu1::RenderMap(bool run)
 {
     ZJ_TRACE("CMenu1::RenderMap");
+    using namespace plat::gfx;
+    if (!targetSurface) {
+        g_Graphic.Clear(clear::kTarget | clear::kZBuffer, 0xFF000000u);
+        return;
+    }
+    if (g_Graphic.PushRenderTarget(targetSurface, depthSurface) != 0) {
+        g_Graphic.Clear(clear::kTarget | clear::kZBuffer, 0xFF000000u);
+        g_Graphic.PopRenderTarget();
+        return;
+    }
+    g_Graphic.Clear(clear::kTarget | clear::kZBuffer, 0xFF000000u);
+    LightWare.DisableActiveLights();
+    LightWare.ClearLights();
     MenuHost().ResetFrameCounters();
+    EffectRenderManager.ResetFrame();
     RenderScene(run);
+    g_Graphic.PopRenderTarget();
+    DrawMenuQuad(kPictureSlot, targetTexture.get(), 0.0f, 0.0f, float(g_Graphic.ScreenWidth()),
+        float(g_Graphic.ScreenHeight()));
     RenderNoise(kNoiseColour, 1.0f);
 }
 
@@ -225,13 +296,16 @@ void CMenu1::RenderBackGround()
         if (surfaces[kElementLeft] >= 0)
             g_pSurfaceManager->GetSize(surfaces[kElementLeft], elementWidth, elementHeight);
     }
-    DrawSurface(surfaces[kTubeLeft], panelLeft - tubeWidth, panelBottom - tubeHeight);
-    DrawSurface(surfaces[kTubeRight], panelRight, panelBottom - tubeHeight);
-    DrawSurface(surfaces[kElementLeft], panelLeft - tubeWidth - elementWidth, panelBottom - elementHeight);
-    DrawSurface(surfaces[kElementRight], panelRight + tubeWidth, panelBottom - elementHeight);
-    DrawSurface(surfaces[kBack], panelLeft, panelTop);
-    DrawSurface(surfaces[kAngle], panelLeft - angleWidth / 2, panelTop - angleHeight / 2);
-    DrawSurface(surfaces[kAngle], panelRight - angleWidth / 2, panelTop - angleHeight / 2);
+    const auto lit = [this](int piece, int32_t x, int32_t y) {
+        DrawLitSurface(surfaces[piece], pieceBumps[piece], x, y);
+    };
+    lit(kTubeLeft, panelLeft - tubeWidth, panelBottom - tubeHeight);
+    lit(kTubeRight, panelRight, panelBottom - tubeHeight);
+    lit(kElementLeft, panelLeft - tubeWidth - elementWidth, panelBottom - elementHeight);
+    lit(kElementRight, panelRight + tubeWidth, panelBottom - elementHeight);
+    DrawLitSurface(surfaces[kBack], bumpTexture, panelLeft, panelTop);
+    lit(kAngle, panelLeft - angleWidth / 2, panelTop - angleHeight / 2);
+    lit(kAngle, panelRight - angleWidth / 2, panelTop - angleHeight / 2);
     DrawSurfaceFrame(
         surfaces[kSymbol], panelLeft - tubeWidth - elementWidth, panelBottom - elementHeight - 64, frame);
     DrawSurfaceFrame(surfaces[kMachine], panelRight + tubeWidth + elementWidth - 64,
@@ -243,5 +317,5 @@ void CMenu1::RenderControl()
     ZJ_TRACE("CMenu1::RenderControl");
     CBaseMenu::RenderControl();
     if (drawFront)
-        DrawSurface(surfaces[kFront], panelLeft, panelTop);
+        DrawLitSurface(surfaces[kFront], pieceBumps[kFront], panelLeft, panelTop);
 }

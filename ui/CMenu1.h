@@ -39,6 +39,8 @@ public:
     static constexpr float kButtonSpeedStep = 0.9f;
     // The names of the surfaces, in Surface order.
     static const char* const kSurfaceNames[kSurfaceCount];
+    // The bump pictures that light them, in Surface order; null for the unlit ones.
+    static const char* const kBumpNames[kSurfaceCount];
 
     CMenu1();
 
@@ -60,6 +62,8 @@ public:
     void RunOptionsProgram();
 
     int32_t surfaces[kSurfaceCount] = {};
+    // The texture ids of kBumpNames (-1 absent); the back picture takes bumpTexture.
+    int32_t pieceBumps[kSurfaceCount] = {};
     int32_t bumpTexture = -1;
     int32_t panelLeft = 0;
     int32_t panelTop = 0;
@@ -75,7 +79,8 @@ public:
     std::string chosenName;
 
 protected:
-    // The start scene into the menu's render target, shown through the noise filter.
+    // The scene into the menu's render target, shown over the screen through the noise filter;
+    // without a target, the screen cleared and nothing drawn.
     void RenderMap(bool run);
     // The noise and scan lines over the whole screen.
     void RenderNoise(uint32_t colour, float strength);
@@ -87,6 +92,10 @@ protected:
     void DrawSurface(int32_t surface, int32_t x, int32_t y);
     // One frame of an animated picture whose frames lie square down the picture.
     void DrawSurfaceFrame(int32_t surface, int32_t x, int32_t y, int32_t frame);
-    // The scene's frame: the camera and the world runs.
+    // A surface at (x, y) as a bump-lit patch: the picture, then the bump texture over it lit from
+    // the mouse in the pulsing highlight colour.
+    void DrawLitSurface(int32_t surface, int32_t bump, int32_t x, int32_t y);
+    // The scene's frame into the current target: with run, the environment, the machine groups
+    // and the objects advance by the frame time; then the camera and the world drawn.
     virtual void RenderScene(bool run);
 };

@@ -13,6 +13,7 @@
 #include "render/TextureManager.h"
 #include "ui/CRadar.h"
 #include "ui/ScannerTexture.h"
+#include "world/objects/CObjectList.h"
 #include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
@@ -69,11 +70,8 @@ void CRenderer::LoadTextures()
     ZJ_TRACE("CRenderer::LoadTextures");
     const int32_t width = g_Graphic.ScreenWidth();
     const int32_t height = g_Graphic.ScreenHeight();
-    if (height > 0) {
-        ViewFrame.farPlane = 14000.0f;
-        ViewFrame.nearPlane = 1.0f;
-        g_Graphic.SetProjection(14000.0f, 1.0f, float(width) * 50.0f / float(height), 50.0f, true);
-    }
+    if (height > 0)
+        ObjectList.SetViewParams(ViewFrame, 14000.0f, 1.0f, float(width) * 50.0f / float(height), 50.0f);
     viewport = { 0, 0, uint32_t(width), uint32_t(height), 0.0f, 1.0f };
     g_Graphic.StoredViewport() = viewport;
     if (plat::gfx::Device* device = g_Graphic.GetDevice()) {

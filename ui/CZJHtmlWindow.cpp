@@ -2,6 +2,7 @@
 
 #include "foundation/CallTrace.h"
 #include "platform/gfx/device.h"
+#include "render/CComplexObject.h"
 #include "render/CFont.h"
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
@@ -9,10 +10,13 @@
 #include "render/TexShaderManager.h"
 #include "ui/CMenuHost.h"
 #include "ui/MenuDraw.h"
+#include "ui/ModelView.h"
+#include "world/terrain/CEnvironment.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <string_view>
 
 namespace {
@@ -31,6 +35,41 @@ uint32_t Flash(uint32_t colour, double time)
         out |= uint32_t(std::min(255, c + int((v - 0.8) * 5.0 * (255 - c)))) << shift;
     }
     return out;
+}
+
+Vec3 Unit(const Vec3& v)
+{
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return length > 0.0f ? Vec3 { v.x / length, v.y / length, v.z / length } : Vec3 { 0.0f, 0.0f, 1.0f };
+}
+
+Vec3 Cross(const Vec3& a, const Vec3& b)
+{
+    return { a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x };
+}
+
+float Dot(const Vec3& a, const Vec3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+// The camera's view matrix (left-handed, looking along +z).
+plat::gfx::Matrix ViewFrom(const SModelView& view)
+{
+    const Vec3 z
+        = Unit({ view.target.x - view.eye.x, view.target.y - view.eye.y, view.target.z - view.eye.z });
+    const Vec3 x = Unit(Cross(view.up, z));
+    const Vec3 y = Cross(z, x);
+    plat::gfx::Matrix m;
+    const Vec3 axes[3] = { x, y, z };
+    for (int c = 0; c < 3; ++c) {
+        m.m[0][c] = axes[c].x;
+        m.m[1][c] = axes[c].y;
+        m.m[2][c] = axes[c].z;
+        m.m[3][c] = -Dot(axes[c], view.eye);
+    }
+    m.m[3][3] = 1.0f;
+    return m;
 }
 
 bool IsModel(const char* name)
@@ -126,11 +165,11 @@ void CZJHtmlWindow::RenderImage(int32_t x1, int32_t y1, int32_t x2, int32_t y2, 
     int32_t clipY1, int32_t clipX2, int32_t clipY2, const char* name)
 {
     ZJ_TRACE("CZJHtmlWindow::RenderImage");
-    (void)clipX1;
-    (void)clipY1;
-    (void)clipX2;
-    (void)clipY2;
-    if (IsModel(name) || !g_pSurfaceManager)
+    if (IsModel(name)) {
+        DrawModelView(x1, y1, x2, y2, clipX1, clipY1, clipX2, clipY2, name);
+        return;
+    }
+    if (!g_pSurfaceManager)
         return;
     const CImageCache::SImage* image = GetImageData(name);
     if (!image)
@@ -150,4 +189,76 @@ void CZJHtmlWindow::DrawObject(int32_t x1, int32_t y1, int32_t x2, int32_t y2, i
     int32_t clipX2, int32_t clipY2, const char* name)
 {
     RenderImage(x1, y1, x2, y2, clipX1, clipY1, clipX2, clipY2, name);
+}
+
+void CZJHtmlWindow::DrawModelView(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t clipX1,
+    int32_t clipY1, int32_t clipX2, int32_t clipY2, const char* name)
+{
+    using namespace plat::gfx;
+    Device* device = g_Graphic.GetDevice();
+    const int index = g_pModelManager->FindModel(name);
+    CComplexObject* model = g_pModelManager->GetModel(index);
+    // The part of the box inside the clip rectangle and the screen is the viewport.
+    const Rect clip { std::max({ clipX1, x1, 0 }), std::max({ clipY1, y1, 0 }),
+        std::min({ clipX2, x2, g_Graphic.ScreenWidth() }),
+        std::min({ clipY2, y2, g_Graphic.ScreenHeight() }) };
+    if (!device || !model || clip.Width() <= 0 || clip.Height() <= 0 || x2 <= x1 || y2 <= y1)
+        return;
+    Vec3 centre {};
+    model->GetBoundsCentre(centre);
+    const float radius = g_pModelManager->GetModelRadius(index);
+    const SModelView view = ModelViewAt(centre, centre, radius, MenuHost().RunningTime());
+    const float r = radius > 0.0f ? radius : 1.0f;
+
+    Matrix savedView;
+    Matrix savedProjection;
+    Viewport savedViewport;
+    bool lightWasOn = false;
+    device->GetTransform(Transform::View, savedView);
+    device->GetTransform(Transform::Projection, savedProjection);
+    device->GetViewport(savedViewport);
+    device->GetLightEnable(0, lightWasOn);
+
+    device->SetTransform(Transform::View, ViewFrom(view));
+    device->SetTransform(Transform::Projection, ModelViewProjection(x1, y1, x2, y2, clip, r));
+    device->SetViewport({ uint32_t(clip.left), uint32_t(clip.top), uint32_t(clip.Width()),
+        uint32_t(clip.Height()), 0.0f, 1.0f });
+    device->Clear(1, &clip, clear::kZBuffer, 0, 1.0f, 0);
+    device->SetLight(0, ModelViewLight(view));
+    device->LightEnable(0, true);
+    Matrix4 world;
+    Matrix4Identity(world);
+    g_Graphic.SetWorldMatrix(world);
+    model->Render(nullptr, 0, CComplexObject::kAllGroups);
+
+    device->LightEnable(0, lightWasOn);
+    device->SetViewport(savedViewport);
+    device->SetTransform(Transform::Projection, savedProjection);
+    device->SetTransform(Transform::View, savedView);
+    Environment.SetFog(false, 1.0f, 0.0f);
+}
+
+plat::gfx::Matrix ModelViewProjection(
+    int32_t x1, int32_t y1, int32_t x2, int32_t y2, const plat::gfx::Rect& clip, float radius)
+{
+    // The box's own perspective, 54 degrees high with square pixels, seen through the part of it that
+    // the viewport shows: the box's device range is scaled and moved onto the viewport's.
+    const float boxW = float(x2 - x1);
+    const float boxH = float(y2 - y1);
+    const float clipW = float(clip.Width());
+    const float clipH = float(clip.Height());
+    const float sy = 1.0f / std::tan(27.0f * float(std::numbers::pi) / 180.0f);
+    const float sx = sy * boxH / boxW;
+    const float nearPlane = 0.5f * radius;
+    const float farPlane = 5.0f * radius;
+    const float q = farPlane / (farPlane - nearPlane);
+    plat::gfx::Matrix m;
+    m.m[0][0] = sx * boxW / clipW;
+    m.m[1][1] = sy * boxH / clipH;
+    m.m[2][0] = (2.0f * float(x1 - clip.left) + boxW) / clipW - 1.0f;
+    m.m[2][1] = 1.0f - (2.0f * float(y1 - clip.top) + boxH) / clipH;
+    m.m[2][2] = q;
+    m.m[2][3] = 1.0f;
+    m.m[3][2] = -q * nearPlane;
+    return m;
 }

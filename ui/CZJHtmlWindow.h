@@ -1,10 +1,11 @@
 // CZJHtmlWindow: the game's mark-up window. It measures and draws text runs with the game font
 // inside its rectangle (a link under the mouse flashes), draws the three list icons, pictures of
 // Data\Images\ (ten cached, the least recently used evicted), and frames pictures wider than 100
-// pixels. A model of the model table takes a 200 x 150 place. Without a font a byte is 8 pixels wide and a
-// line 16 high.
+// pixels. A model of the model table takes a 200 x 150 place and shows its turning 3-D view there. Without a
+// font a byte is 8 pixels wide and a line 16 high.
 #pragma once
 
+#include "platform/gfx/types.h"
 #include "ui/CImageCache.h"
 #include "ui/CMHTLWindow.h"
 
@@ -46,6 +47,15 @@ protected:
     void PrintClipped(int32_t x, int32_t y, int32_t width, const char* text, uint32_t colour);
 
 private:
+    // The turning 3-D view of a model of the model table in the box, drawn inside the clip.
+    void DrawModelView(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t clipX1, int32_t clipY1,
+        int32_t clipX2, int32_t clipY2, const char* name);
+
     CImageCache images;
     int32_t frameSurface = -1;
 };
+
+// The projection of a model view in the box (x1, y1) .. (x2, y2) for a viewport on the part `clip`
+// of it: the box keeps its perspective and the viewport shows the clip's part of the picture.
+plat::gfx::Matrix ModelViewProjection(
+    int32_t x1, int32_t y1, int32_t x2, int32_t y2, const plat::gfx::Rect& clip, float radius);

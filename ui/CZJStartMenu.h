@@ -3,13 +3,15 @@
 // created, 7 load the save named in chosenName.
 #pragma once
 
-#include "foundation/Vector.h"
 #include "ui/CMenu1.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+class CGliderObject;
 class CHtmlControl;
+class CTrajectoryObject;
 
 class CZJStartMenu : public CMenu1 {
 public:
@@ -29,6 +31,9 @@ public:
     static const SMenuButtonDesc kMainLayout[kButtons];
     static const SMenuButtonDesc kDifficultyLayout[kButtons];
 
+    CZJStartMenu();
+    ~CZJStartMenu() override;
+
     void RenderBackGround() override;
     bool Init() override;
     void PreProcess() override;
@@ -39,10 +44,27 @@ public:
     bool RunNetGame();
     // The search's status window while it shows.
     const CHtmlControl* Status() const { return m_status; }
+    // The scene's glider flying the start scene's road loop, leg by leg along a traced
+    // trajectory; null when the scene has none.
+    const CGliderObject* SceneGlider() const;
+    // The trajectory of the present leg, and how many legs were begun.
+    const CTrajectoryObject* SceneTrajectory() const;
+    int32_t SceneLegs() const;
 
 private:
-    // Loads the start scene and places the camera; false leaves the background black.
+    struct SFlight;
+
+    // Loads the start scene, places the camera and launches the glider; false leaves the
+    // background black.
     bool LoadScene();
+    // The glider of CFG_STARTUP at a start point, the camera chasing it; false without one.
+    bool LaunchGlider();
+    // Traces the next leg of the loop from where the glider is.
+    void NextLeg();
+    // Gives the pilot the next point of the leg once it has reached the last.
+    void Steer();
+    // Lets go of the scene's objects that outlive the menu in the object list.
+    void ReleaseScene();
     void RenderScene(bool run) override;
     // Renders, pumps the window and drains the network client until `seconds` have passed;
     // false when the application is quitting.
@@ -57,7 +79,6 @@ private:
     void RemoveStatus();
 
     int32_t m_logos[2] = { -1, -1 };
-    Vec3 m_eye {};
-    float m_heading = 0.0f;
     CHtmlControl* m_status = nullptr;
+    std::unique_ptr<SFlight> m_flight;
 };

@@ -4,6 +4,7 @@
 #include "render/CTexture.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
+#include "world/terrain/CEffectRenderManager.h"
 
 #include <cmath>
 
@@ -11,6 +12,7 @@ namespace {
 
 // The layout of "SCREEN": x, y, z, rhw, then two coordinate sets.
 constexpr int kU0 = 4;
+constexpr int kBumpSlot = 43;
 
 } // namespace
 
@@ -44,6 +46,22 @@ bool DrawTexturePiece(
     return DrawMenuQuad(slot, texture, x1, y1, x2, y2, (float(piece.u) + insetU) / w,
         (float(piece.v) + insetV) / h, (float(piece.u + piece.width) - insetU) / w,
         (float(piece.v + piece.height) - insetV) / h);
+}
+
+bool DrawBumpPatch(
+    CTexture* bump, float x1, float y1, float x2, float y2, float lightX, float lightY, uint32_t factor)
+{
+    if (!bump || !g_pModelManager || !g_TexShaderManager)
+        return false;
+    const int buffer = g_pModelManager->FindBuffer("SCREEN2");
+    if (buffer < 0 || !EffectRenderManager.BuildGridPatch(x1, y1, x2, y2, lightX, lightY))
+        return false;
+    Mesh* mesh = g_pModelManager->GetRenderSingleBufMesh(buffer, EffectRenderManager.GridPatch());
+    if (!mesh)
+        return false;
+    g_TexShaderManager->SetFactorColor(factor);
+    g_TexShaderManager->Apply(kBumpSlot, mesh, bump);
+    return true;
 }
 
 CTexture* InterfaceTexture()

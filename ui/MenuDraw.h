@@ -14,5 +14,9 @@ bool DrawMenuQuad(int slot, CTexture* texture, float x1, float y1, float x2, flo
 // A texel rectangle of the texture stretched over the quad.
 bool DrawTexturePiece(
     int slot, CTexture* texture, float x1, float y1, float x2, float y2, const SAtlasPiece& piece);
+// The bump picture over the rectangle as a grid patch lit from (lightX, lightY), added to what lies
+// there and tinted by the factor colour. False when nothing can be drawn.
+bool DrawBumpPatch(
+    CTexture* bump, float x1, float y1, float x2, float y2, float lightX, float lightY, uint32_t factor);
 // The interface texture of the pieces, or null.
 CTexture* InterfaceTexture();

@@ -141,7 +141,7 @@ TEST_F(MenuLoopTest, aLostDeviceSkipsFramesAndReleasesAndRemakesTheMenusResource
     menu.frames[2] = [this] {
         EXPECT_EQ(menu.releases, 1) << "released while the device was lost";
         EXPECT_EQ(menu.preProcesses, 2) << "and made again after the reset";
-        EXPECT_NE(menu.targetTexture, nullptr);
+        EXPECT_NE(menu.targetTexture.get(), nullptr);
         menu.endRequested = 1;
     };
     std::thread restore([this] {
@@ -153,7 +153,7 @@ TEST_F(MenuLoopTest, aLostDeviceSkipsFramesAndReleasesAndRemakesTheMenusResource
     restore.join();
     EXPECT_EQ(menu.pumps, 3);
     EXPECT_EQ(menu.releases, 2);
-    EXPECT_EQ(menu.targetTexture, nullptr);
+    EXPECT_EQ(menu.targetTexture.get(), nullptr);
 }
 
 } // namespace

@@ -30,17 +30,22 @@ protected:
         RenderTest::TearDown();
     }
 
-    // The device, a texture table (TEX_SAMPLECOLOR 8 x 8, TEX_WIDE 16 x 4), the slots and the
-    // standard rings. Model rows are added by Models().
-    void Start()
+    // The device, a texture table (TEX_SAMPLECOLOR 8 x 8, TEX_WIDE 16 x 4, and extra rows of
+    // {key, file} as 8 x 8 pictures), the slots and the standard rings. Model rows are added by
+    // Models().
+    void Start(const std::vector<std::pair<std::string, std::string>>& extra = {})
     {
         ASSERT_TRUE(CreateGraphic());
         WritePng("sample.png", 8, 8);
         WritePng("wide.png", 16, 4);
         m_rows.clear();
-        AddTable(CP1251("Текстуры"),
-            { { "TEX_SAMPLECOLOR", { { "Filename", "sample.png" } } },
-                { "TEX_WIDE", { { "Filename", "wide.png" } } } });
+        std::vector<Row> rows = { { "TEX_SAMPLECOLOR", { { "Filename", "sample.png" } } },
+            { "TEX_WIDE", { { "Filename", "wide.png" } } } };
+        for (const auto& [key, file] : extra) {
+            WritePng(file.c_str(), 8, 8);
+            rows.push_back({ key, { { "Filename", file } } });
+        }
+        AddTable(CP1251("Текстуры"), rows);
         m_textures = std::make_unique<TextureManager>();
         m_textures->Init(CP1251("Текстуры"));
         g_pTextureManager = m_textures.get();

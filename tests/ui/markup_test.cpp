@@ -67,25 +67,29 @@ TEST(MarkupLayoutTest, textsLayOutAsTheTableSays)
 
 TEST(MarkupLayoutTest, aNarrowPictureFloatsAndNarrowsTheTextUntilARowStartsBelowIt)
 {
-    RecordingWindow window(0, 0, 400, 100000);
-    window.images["pic"] = { 100, 50 };
     std::string words;
     for (int i = 0; i < 60; ++i)
         words += "word ";
-    window.AddText(("<image:pic>" + words).c_str(), "T", true);
+    // The picture first, or after a run of the same text.
+    for (const std::string lead : { "", "abc " }) {
+        RecordingWindow window(0, 0, 400, 100000);
+        window.images["pic"] = { 100, 50 };
+        window.AddText((lead + "<image:pic>" + words).c_str(), "T", true);
 
-    ASSERT_GT(window.LineCount(), 5);
-    EXPECT_EQ(Records(window).substr(0, 29), "image 300,0,400,50 000000 pic");
-    bool widerBelow = false;
-    for (int32_t i = 1; i < window.LineCount(); ++i) {
-        const MHTLLine& line = window.Line(i);
-        if (line.y1 < 58)
-            EXPECT_LE(line.x2, 294) << i << ": " << line.text.Text();
-        else
-            widerBelow = widerBelow || line.x2 > 294;
+        const int32_t picture = lead.empty() ? 0 : 1;
+        ASSERT_GT(window.LineCount(), 5 + picture);
+        EXPECT_EQ(Records(window, picture).substr(0, 29), "image 300,0,400,50 000000 pic");
+        bool widerBelow = false;
+        for (int32_t i = picture + 1; i < window.LineCount(); ++i) {
+            const MHTLLine& line = window.Line(i);
+            if (line.y1 < 58)
+                EXPECT_LE(line.x2, 294) << lead << i << ": " << line.text.Text();
+            else
+                widerBelow = widerBelow || line.x2 > 294;
+        }
+        EXPECT_TRUE(widerBelow) << Records(window);
+        EXPECT_EQ(window.Line(5 + picture).y1, 64) << Records(window);
     }
-    EXPECT_TRUE(widerBelow) << Records(window);
-    EXPECT_EQ(window.Line(5).y1, 64) << Records(window);
 }
 
 TEST(MarkupLayoutTest, aPictureJustUnderThreeFifthsFloats)

@@ -1,8 +1,9 @@
 // The start-screen panel drawn by the OpenGL backend on the offscreen driver at 800 x 600 from
 // sheets the test paints (one colour per column and row), read back pixel by pixel (±2 a
-// channel): the panel with its five idle buttons, a hovered button's highlight frame and the
-// tool-tip of a caption hovered for 0.6 s. A failed check leaves "startmenu.bmp" in the test's
-// folder.
+// channel): the panel with its five idle buttons, a hovered button's highlight frame, the
+// tool-tip of a caption hovered for 0.6 s, the scene drawn into the menu's 512 x 512 target and
+// stretched over the screen, and the back panel lit through its bump picture from the mouse. A
+// failed check leaves "startmenu.bmp" in the test's folder.
 #include "foundation/CTimer.h"
 #include "render/CFont.h"
 #include "render/CSurfaceManager.h"
@@ -13,6 +14,7 @@
 #include "ui/CMenu1.h"
 #include "ui/CZJStartMenu.h"
 #include "ui/InterfaceAtlas.h"
+#include "world/terrain/CEffectRenderManager.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,7 @@
 
 namespace tex = zoq::tools::texture;
 using namespace plat::gfx;
+using uitest::Hex;
 using uitest::Painted;
 
 namespace {
@@ -31,6 +34,27 @@ constexpr uint32_t kTipCentre = 0xFF204060u;
 constexpr int32_t kColumns = 10;
 constexpr int32_t kButtonRows = 18;
 constexpr int32_t kHighlightRows = 10;
+constexpr uint32_t kSceneTop = 0xFFC03020u;
+constexpr uint32_t kSceneBottom = 0xFF20A040u;
+// A bump picture whose normals all lean towards the screen's top left.
+constexpr uint32_t kLeaningNormal = 0xFF000080u;
+
+// A start-screen menu whose scene clears the top half of the current target to one colour and
+// the bottom half to another, noting the target it drew into.
+class SceneMenu : public CMenu1 {
+public:
+    void RenderScene(bool run) override
+    {
+        (void)run;
+        sceneTarget = g_Graphic.CurrentTarget();
+        const Rect halves[2]
+            = { { 0, 0, kTargetSize, kTargetSize / 2 }, { 0, kTargetSize / 2, kTargetSize, kTargetSize } };
+        g_Graphic.GetDevice()->Clear(1, &halves[0], clear::kTarget, kSceneTop, 1.0f, 0);
+        g_Graphic.GetDevice()->Clear(1, &halves[1], clear::kTarget, kSceneBottom, 1.0f, 0);
+    }
+    using CMenu1::RenderNoise;
+    plat::gfx::Surface* sceneTarget = nullptr;
+};
 
 // The colour of a cell of a sheet: red by column, green by row, blue by sheet.
 uint32_t CellColour(int32_t column, int32_t row, uint32_t sheet)
@@ -68,9 +92,17 @@ protected:
                         = i == atlas::kCentre ? kTipCentre : kTipFrame;
         }
         WriteBytes("int_icons.dds", tex::EncodeDds32(icons));
-        WriteTable(CP1251("Текстуры"),
-            { { "TEX_INT_ICONS", { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } } });
+        WriteBytes("back_bump.dds", tex::EncodeDds32(Painted(64, 64, kLeaningNormal)));
+        std::vector<Row> textures
+            = { { "TEX_INT_ICONS", { { "Filename", "int_icons.dds" }, { "TEXTURETYPE", "2" } } },
+                  { "TEX_INT_ZJ_B_BUMP", { { "Filename", "back_bump.dds" }, { "TEXTURETYPE", "2" } } } };
+        if (m_whiteNoise) {
+            WriteBytes("noise.dds", tex::EncodeDds32(Painted(128, 128, 0xFFFFFFFFu)));
+            textures.push_back({ "TEX_INT_NOISE", { { "Filename", "noise.dds" }, { "TEXTURETYPE", "2" } } });
+        }
+        WriteTable(CP1251("Текстуры"), textures);
         InitTextures();
+        EffectRenderManager.Init(0);
         m_textures->CreateCacheTextures();
 
         WriteBytes("back.dds", tex::EncodeDds32(Painted(232, 320, kPanel)));
@@ -105,6 +137,7 @@ protected:
 
         m_savedFrameTime = FrameTime;
         menu.renderScene = 0;
+        menu.highlightColour = 0;
         menu.Init();
         menu.AddButtons(CZJStartMenu::kMainLayout);
         for (CMainMenuButton* button : menu.buttons)
@@ -113,7 +146,9 @@ protected:
     void ReleaseScene() override
     {
         FrameTime = m_savedFrameTime;
+        menu.ReleaseResources(false);
         menu.ClearControls();
+        EffectRenderManager.FreeBuffers();
         g_pFont = nullptr;
         m_font.reset();
         g_pSurfaceManager = nullptr;
@@ -145,10 +180,11 @@ protected:
             menu.ProcessMessages();
     }
 
+    bool m_whiteNoise = false; // a white, opaque "TEX_INT_NOISE"
     std::unique_ptr<CSurfaceManager> m_surfaces;
     std::unique_ptr<CFont> m_font;
     uitest::FakeMenuHost host;
-    CMenu1 menu;
+    SceneMenu menu;
     float m_savedFrameTime = 0.0f;
 };
 
@@ -204,6 +240,67 @@ TEST_F(StartMenuGlTest, aCaptionHoveredForMoreThanHalfASecondShowsItsToolTip)
     EXPECT_TRUE(At(left + 10, top + 5, 0x000000)) << "the shadow right of the A";
     EXPECT_TRUE(At(left + 12, top + 11, kTipCentre & 0xFFFFFF)) << "the centre piece below the text";
     EXPECT_TRUE(At(right + 1, top + 9, CellColour(0, 0, 0xC0))) << "the hovered button right of the box";
+}
+
+TEST_F(StartMenuGlTest, theSceneIsDrawnIntoTheMenusTargetAndStretchedOverTheScreen)
+{
+    menu.PreProcess();
+    ASSERT_NE(menu.targetSurface, nullptr);
+    menu.renderScene = 1;
+    Frame();
+    EXPECT_EQ(menu.sceneTarget, menu.targetSurface);
+    EXPECT_EQ(g_Graphic.CurrentTarget(), g_Graphic.RenderTarget()) << "the screen is the target again";
+    // 512 x 512 over 800 x 600: the top half of the target covers the screen's top 300 rows.
+    EXPECT_TRUE(At(20, 20, kSceneTop & 0xFFFFFF));
+    EXPECT_TRUE(At(780, 280, kSceneTop & 0xFFFFFF)) << "right of the target's own 512 columns";
+    EXPECT_TRUE(At(780, 320, kSceneBottom & 0xFFFFFF));
+    EXPECT_TRUE(At(20, 580, kSceneBottom & 0xFFFFFF));
+    EXPECT_TRUE(At(505, 450, kPanel & 0xFFFFFF)) << "the panel over the scene";
+}
+
+TEST_F(StartMenuGlTest, withoutItsTargetTheSceneIsNotDrawnAndTheScreenIsCleared)
+{
+    menu.renderScene = 1;
+    menu.drawPanel = 0;
+    Frame();
+    EXPECT_EQ(menu.sceneTarget, nullptr);
+    EXPECT_TRUE(At(20, 20, 0x000000));
+}
+
+class NoiseGlTest : public StartMenuGlTest {
+protected:
+    NoiseGlTest() { m_whiteNoise = true; }
+};
+
+TEST_F(NoiseGlTest, theNoiseOverlayTakesItsColourAndStrength)
+{
+    // A white noise picture shows the overlay's colour at full strength, half of it at half.
+    DrawFrame(kClear, [this] { menu.RenderNoise(0x8040C0, 1.0f); });
+    EXPECT_TRUE(At(400, 300, 0x8040C0));
+    DrawFrame(0xFF000000u, [this] { menu.RenderNoise(0x8040C0, 0.5f); });
+    EXPECT_TRUE(At(400, 300, 0x402060));
+}
+
+TEST_F(StartMenuGlTest, theBackPanelIsLitFromTheMouseThroughItsBumpPicture)
+{
+    ASSERT_GE(menu.bumpTexture, 0);
+    menu.highlightColour = 0x5080FF;
+    const uint32_t x = 505, y = 450; // on the back panel, right of the buttons
+    const auto lit = [&](plat::window::Point mouse) {
+        host.mouse = mouse;
+        Frame();
+        return Pixel(x, y);
+    };
+    // Normals leaning towards the light add the factor colour; turned away from it, nothing.
+    const uint32_t towards = lit({ 0, 0 });
+    const uint32_t away = lit({ 799, 599 });
+    const auto blue = [](uint32_t rgb) { return int(rgb & 255); };
+    EXPECT_GT(blue(towards), blue(kPanel) + 40) << Hex(towards);
+    EXPECT_GT(blue(towards), blue(away) + 40) << Hex(towards) << " " << Hex(away);
+    EXPECT_TRUE(At(x, y, kPanel & 0xFFFFFF)) << "lit from the bottom right";
+    menu.highlightColour = 0;
+    lit({ 0, 0 });
+    EXPECT_TRUE(At(x, y, kPanel & 0xFFFFFF)) << "a black factor adds nothing";
 }
 
 } // namespace

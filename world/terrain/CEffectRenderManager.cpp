@@ -31,7 +31,6 @@ using namespace plat::gfx;
 
 constexpr uint32_t kBeamFormat = fvf::kXyz | fvf::kDiffuse | fvf::kTex2;
 constexpr uint32_t kGridFormat = fvf::kXyzRhw | fvf::kDiffuse | fvf::kSpecular | fvf::kTex1;
-constexpr uint32_t kScreen2Format = fvf::kXyzRhw | fvf::kTex2;
 constexpr int kBlurSize = 512;
 constexpr int kSlotScreenCopy = 11;
 
@@ -62,7 +61,7 @@ void CEffectRenderManager::Init(int reflectionTargets)
     ResetResources();
     m_beam.Allocate(kBeamFormat, kBeamVertices, kBeamIndices);
     if (g_pModelManager && m_screen2 < 0)
-        m_screen2 = g_pModelManager->CreateRenderBuffer("SCREEN2", kScreen2Format, 4800, 24000, 1, false);
+        m_screen2 = g_pModelManager->CreateRenderBuffer("SCREEN2", kGridFormat, 4800, 24000, 1, false);
 }
 
 std::unique_ptr<CTexture> CEffectRenderManager::MakeTarget(int size)

@@ -46,7 +46,7 @@ public:
     CEffectRenderManager& operator=(const CEffectRenderManager&) = delete;
 
     // Once at start-up: the reflection targets, the device resources, the beam buffer and
-    // "SCREEN2".
+    // "SCREEN2", the screen buffer the grid patches are drawn from (in their format).
     void Init(int reflectionTargets);
     // Create / release every device resource around a device reset (nothing before Init). A
     // failure of the device leaves that resource null.

@@ -53,6 +53,7 @@
 #include "ui/CRTMenu.h"
 #include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
+#include "ui/CZJStartMenu.h"
 #include "ui/InterfaceAtlas.h"
 #include "ui/ItemPage.h"
 #include "ui/MenuLinks.h"
@@ -74,6 +75,7 @@
 #include "world/objects/CAnomalZonePoint.h"
 #include "world/objects/CBoundObject.h"
 #include "world/objects/CBuildingObject.h"
+#include "world/objects/CCamera.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CHelperPoint.h"
 #include "world/objects/CObjectList.h"
@@ -81,12 +83,15 @@
 #include "world/objects/CSplinterObject.h"
 #include "world/objects/CTheThing.h"
 #include "world/objects/CTowerObject.h"
+#include "world/objects/CTrajectoryObject.h"
 #include "world/objects/CZJObject.h"
 #include "world/objects/PlayerGlobals.h"
+#include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -1790,6 +1795,89 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     FrameTime = savedFrameTime;
     GameClock = savedClock;
     EXPECT_EQ(Logged(), "");
+}
+
+// The start scene: the start menu's glider of CFG_STARTUP flies start.zjp's road loop for 40 s of
+// frames drawn into the menu's target, leg after leg along the ground track of the trajectory
+// traced for each leg, with the camera close behind, and goes round the loop; deleted, it is let
+// go. Nothing is logged.
+TEST_F(CompleteTest, TheStartScenesGliderFliesItsTrajectoriesRoundTheLoop)
+{
+    const float savedFrameTime = FrameTime;
+    const double savedClock = GameClock;
+    // The application's start-up: the terrain's mesh pools, the effect renderer and the view.
+    Location.Init();
+    EffectRenderManager.Init(1);
+    ObjectList.SetViewParams(ViewFrame, 14000.0f, 1.0f, 640.0f * 50.0f / 480.0f, 50.0f);
+    const std::string startUp = Logged();
+    {
+        CZJStartMenu menu;
+        ASSERT_TRUE(menu.Init());
+        ASSERT_EQ(menu.renderScene, 1);
+        const CGliderObject* glider = menu.SceneGlider();
+        ASSERT_NE(glider, nullptr);
+        EXPECT_EQ(CameraMode, CCamera::kChase);
+        ASSERT_EQ(menu.SceneLegs(), 1);
+        menu.PreProcess();
+        ASSERT_NE(menu.targetSurface, nullptr);
+
+        FrameTime = 0.02f;
+        const Vec3 first = glider->frame.position;
+        std::set<int> nodesPassed;
+        float farthestOff = 0.0f;
+        float travelled = 0.0f;
+        float cameraGap = 0.0f;
+        Vec3 last = first;
+        for (int i = 0; i < 2000; ++i) {
+            menu.RenderBackGround();
+            GameClock += FrameTime;
+            const Vec3 p = glider->frame.position;
+            ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << i;
+            travelled += std::hypot(p.x - last.x, p.y - last.y);
+            ASSERT_NE(CameraObject, nullptr);
+            const Vec3& eye = CameraObject->frame.position;
+            if (i >= 100)
+                cameraGap = std::max(cameraGap, std::hypot(p.x - eye.x, p.y - eye.y));
+            last = p;
+            // The ground track of the present leg: from its launch to the trajectory's last point.
+            const CTrajectoryObject& path = *menu.SceneTrajectory();
+            const int arc = path.trail.Count() - (path.impact ? CTrajectoryObject::kRingDots : 0);
+            const Vec3 a = path.frame.position;
+            const Vec3 b = path.trail.Puff(arc - 1).position;
+            const float dx = b.x - a.x, dy = b.y - a.y;
+            const float length2 = dx * dx + dy * dy;
+            const float t = length2 > 0.0f
+                ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0f, 1.0f)
+                : 0.0f;
+            farthestOff = std::max(farthestOff, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+            for (int n = 0; n < g_RoadManager.NodeCount(); ++n) {
+                const float* node = g_RoadManager.GetNode(n)->position;
+                if (std::hypot(p.x - node[0], p.y - node[1]) < 40.0f)
+                    nodesPassed.insert(n);
+            }
+        }
+        EXPECT_GE(menu.SceneLegs(), 5) << "legs flown in 40 s";
+        EXPECT_EQ(nodesPassed.size(), 4u) << "round the loop";
+        EXPECT_GT(travelled, 800.0f);
+        EXPECT_LT(farthestOff, 45.0f) << "the glider keeps to its trajectory's ground track";
+        EXPECT_LT(cameraGap, 50.0f) << "the camera keeps behind the glider";
+        bool seen = false;
+        for (int v = 0; v < ObjectList.visibleList.Count(); ++v)
+            seen = seen || ObjectList.visibleList.At(v) == glider;
+        EXPECT_TRUE(seen) << "the chasing camera sees the glider";
+
+        // A glider the list deletes is let go; the scene runs on without it.
+        ObjectList.DeleteObject(const_cast<CGliderObject*>(glider));
+        for (int i = 0; i < 5; ++i)
+            menu.RenderBackGround();
+        EXPECT_EQ(menu.SceneGlider(), nullptr);
+        menu.ReleaseResources(false);
+    }
+    EXPECT_EQ(CameraObject, nullptr);
+    EffectRenderManager.FreeBuffers();
+    FrameTime = savedFrameTime;
+    GameClock = savedClock;
+    EXPECT_EQ(Logged(), startUp);
 }
 
 // The item pages: every text they format exists with the conversions they pass, every offer of

@@ -25,23 +25,8 @@ protected:
     void SetUp() override
     {
         ModelTest::SetUp();
-        ASSERT_TRUE(CreateGraphic());
-        for (const char* png : { "sample.png", "glow.png", "flame.png", "force.png" })
-            WritePng(png, 8, 8);
-        AddTable(CP1251("Текстуры"),
-            { { "TEX_SAMPLECOLOR", { { "Filename", "sample.png" } } },
-                { "TEX_FIRE_GLOW2", { { "Filename", "glow.png" } } },
-                { "TEX_FLAME", { { "Filename", "flame.png" } } },
-                { "TEX_FORCE", { { "Filename", "force.png" } } } });
-        m_textures = std::make_unique<TextureManager>();
-        m_textures->Init(CP1251("Текстуры"));
-        g_pTextureManager = m_textures.get();
-        m_shaders = std::make_unique<TexShaderManager>(true);
-        ASSERT_TRUE(m_shaders->Init(false));
-        g_TexShaderManager = m_shaders.get();
-        m_models = std::make_unique<CModelManager>();
-        m_models->Init();
-        g_pModelManager = m_models.get();
+        Start(
+            { { "TEX_FIRE_GLOW2", "glow.png" }, { "TEX_FLAME", "flame.png" }, { "TEX_FORCE", "force.png" } });
 
         SModelFile hull = Kind("glider");
         WriteModel("glider.mdl", hull);

@@ -22,23 +22,8 @@ protected:
     void SetUp() override
     {
         ModelTest::SetUp();
-        ASSERT_TRUE(CreateGraphic());
-        for (const char* png : { "sample.png", "ferro.png", "white.png", "yellow.png" })
-            WritePng(png, 8, 8);
-        AddTable(CP1251("Текстуры"),
-            { { "TEX_SAMPLECOLOR", { { "Filename", "sample.png" } } },
-                { "TEX_FX_THING_GLOW_FERRO", { { "Filename", "ferro.png" } } },
-                { "TEX_FX_THING_GLOW_WHITE", { { "Filename", "white.png" } } },
-                { "TEX_FX_THING_GLOW_YELLOW", { { "Filename", "yellow.png" } } } });
-        m_textures = std::make_unique<TextureManager>();
-        m_textures->Init(CP1251("Текстуры"));
-        g_pTextureManager = m_textures.get();
-        m_shaders = std::make_unique<TexShaderManager>(true);
-        ASSERT_TRUE(m_shaders->Init(false));
-        g_TexShaderManager = m_shaders.get();
-        m_models = std::make_unique<CModelManager>();
-        m_models->Init();
-        g_pModelManager = m_models.get();
+        Start({ { "TEX_FX_THING_GLOW_FERRO", "ferro.png" }, { "TEX_FX_THING_GLOW_WHITE", "white.png" },
+            { "TEX_FX_THING_GLOW_YELLOW", "yellow.png" } });
         WriteModel("thing.mdl", Kind("thing"));
         Models({ { "MOD_CONT_001", "thing.mdl", "1" }, { "MOD_TOV_CORTEXEL", "thing.mdl", "2" } });
 
