@@ -5,7 +5,7 @@
 
 struct SListEntry {
     uint32_t id; // 4096 + index (right list), 8192 + index (left list)
-    uint32_t spare;
+    uint32_t level; // indentation step: 8 pixels each
     uint32_t data;
     char key[32];
     uint32_t collapsed; // 1 when kind is 1

@@ -10,6 +10,7 @@
 #include "ui/CLoadSaveMenu.h"
 #include "ui/CMenuHost.h"
 #include "ui/CMenuListEntry.h"
+#include "ui/CRTMenu.h"
 #include "ui/CTextMessageControl.h"
 #include "ui/CZJHtmlWindow.h"
 #include "ui/TextFormat.h"
@@ -192,7 +193,7 @@ void CBuildingMenu::ProcessCommand(int id)
     case kCmdBack: {
         if (page == kPageBuilding)
             break;
-        if (page == kPageWorkshop && !EquipmentFitsBody()) {
+        if (page == kPageWorkshop && PlayerFerrovant && !EquipmentFitsBody(*PlayerFerrovant)) {
             CMenuControl::PlaySound("SND_INT_NO_MONEY");
             return;
         }
@@ -454,7 +455,7 @@ void CBuildingMenu::SelectRightList(int32_t index)
         offerState = 2;
         break;
     case kPageJournal:
-        ShowJournalEntry(selectedRight);
+        ShowJournalEntry(selectedRight, true);
         break;
     case kPageTrade:
         SelectTradeEntry(selectedRight);

@@ -9,6 +9,7 @@
 #include "render/CComplexObject.h"
 #include "render/CFont.h"
 #include "render/CModelManager.h"
+#include "render/CSurfaceManager.h"
 #include "render/Graphic.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
@@ -30,9 +31,10 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr int kPreviewLights = 100;
+constexpr int32_t kIndent = 8; // pixels per list level
 constexpr int kQuadSlot = 19;
 constexpr int kPictureSlot = 6;
-constexpr const char* kInterfacePicture = "TEX_INT_MENU";
+constexpr const char* kBarPicture = "SUF_INT_BS"; // the money and rating icons
 constexpr float kInterfaceWidth = 1024.0f;
 constexpr float kInterfaceHeight = 768.0f;
 
@@ -43,8 +45,6 @@ constexpr uint32_t kNewColours[4] = { 0x80FFFF00, 0xFFFFFF00, 0xFFFFFFFF, 0xFFFF
 constexpr uint32_t kBelowColour = 0xE0FF0000;
 constexpr uint32_t kEqualColour = 0xE0FFFFFF;
 constexpr uint32_t kAboveColour = 0xE000FF00;
-constexpr SAtlasPiece kNoCountIcon { 73, 51, 32, 32 };
-constexpr SAtlasPiece kCountIcon { 112, 51, 32, 32 };
 constexpr SAtlasPiece kMoneyIcon { 110, 211, 256, 256 };
 constexpr SAtlasPiece kRatingIcon { 366, 211, 256, 256 };
 constexpr uint32_t kMoneyColour = 0xE0FFFFFF;
@@ -80,12 +80,15 @@ int32_t LineHeight()
     return h > 0 ? h : 16;
 }
 
-CTexture* InterfacePicture()
+// A piece of the bar picture stretched over the screen rectangle.
+void DrawBarPiece(int32_t x0, int32_t y0, int32_t x1, int32_t y1, const SAtlasPiece& piece)
 {
-    if (!g_pTextureManager)
-        return nullptr;
-    const int index = g_pTextureManager->FindTexture(kInterfacePicture);
-    return index >= 0 ? g_pTextureManager->GetTexture(index) : nullptr;
+    if (!g_pSurfaceManager)
+        return;
+    const int picture = g_pSurfaceManager->FindSurface(kBarPicture);
+    if (picture >= 0)
+        g_pSurfaceManager->UpdateTexture(picture, kPictureSlot, x0, y0, x1, y1, piece.u, piece.v,
+            piece.u + piece.width, piece.v + piece.height, false);
 }
 
 plat::gfx::Light DirectionalLight(plat::gfx::ColorValue diffuse, plat::gfx::ColorValue specular,
@@ -422,11 +425,13 @@ void CMainMenu::FillList(MenuList& list, bool left, const SListEntry* entries, i
     (left ? selectedLeft : selectedRight) = -1;
     if (entries && count > 0) {
         const int32_t lineHeight = LineHeight();
-        const int32_t x0 = left ? leftListLeft : rightListLeft;
-        const int32_t x1 = left ? leftListRight : rightListRight;
+        const int32_t shift = left ? leftListShift : rightListShift;
+        const int32_t x0 = (left ? leftListLeft : rightListLeft) + shift;
+        const int32_t x1 = (left ? leftListRight : rightListRight) + shift;
         list.SetSize(count);
         for (int32_t i = 0; i < count; ++i) {
-            auto* entry = new CMenuListEntry(x0, 0, x1, lineHeight, entries[i]);
+            const int32_t indent = kIndent * int32_t(entries[i].level);
+            auto* entry = new CMenuListEntry(x0 + indent, 0, x1, lineHeight, entries[i]);
             entry->command = (left ? kLeftListBase : kRightListBase) + uint32_t(i);
             list.At(i) = entry;
             AddControl(entry);
@@ -541,8 +546,8 @@ void CMainMenu::DrawCountLabel(int32_t x, int32_t y, int32_t count, int32_t requ
 {
     if (count < -1)
         return;
-    const SAtlasPiece& icon = count < 0 ? kNoCountIcon : kCountIcon;
-    CTexture* picture = InterfacePicture();
+    const SAtlasPiece& icon = count < 0 ? atlas::kNoCountIcon : atlas::kCountIcon;
+    CTexture* picture = InterfaceTexture();
     DrawTexturePiece(
         kPictureSlot, picture, float(x), float(y), float(x + icon.width), float(y + icon.height), icon);
     if (count < 0 || !g_pFont)
@@ -565,8 +570,7 @@ void CMainMenu::DrawCountLabel(int32_t x, int32_t y, int32_t count, int32_t requ
 
 void CMainMenu::DrawMoney(int32_t x, int32_t y)
 {
-    DrawTexturePiece(kPictureSlot, InterfacePicture(), float(x - 16), float(y - 16), float(x + 20),
-        float(y + 20), kMoneyIcon);
+    DrawBarPiece(x - 16, y - 16, x + 20, y + 20, kMoneyIcon);
     if (!g_pFont || !PlayerFerrovant)
         return;
     char text[32];
@@ -605,8 +609,7 @@ void CMainMenu::DrawRating(CMenuControl* gauge, int32_t x, int32_t y, int32_t ic
         gauge->caption = text;
     }
     DrawBar(float(x), float(y), (fraction * 0.975f + 0.025f) * kRatingBar, kLevelColour);
-    DrawTexturePiece(kPictureSlot, InterfacePicture(), float(iconX - 16), float(iconY - 16),
-        float(iconX + 20), float(iconY + 20), kRatingIcon);
+    DrawBarPiece(iconX - 16, iconY - 16, iconX + 20, iconY + 20, kRatingIcon);
     if (!g_pFont)
         return;
     char digits[16];

@@ -6,7 +6,8 @@
 // One file per aspect: CMainMenu.cpp the queue, selection, list layout, preview and the player's
 // gauges; CMainMenu_text.cpp the text panel, script events and link words; CMainMenu_vehicle.cpp
 // the vehicle list and the item pages; CMainMenu_journal.cpp the journal, statistics and player
-// pages; CMainMenu_standin.cpp the layout, background, tool bar and base command dispatch.
+// pages; CMainMenu_background.cpp the layout and the panels; CMainMenu_toolbar.cpp the tool bar,
+// the base command dispatch and the right panel's theme links.
 #pragma once
 
 #include "foundation/CXAnsiString.h"
@@ -15,6 +16,7 @@
 #include "foundation/XDynamicArray.h"
 #include "ui/AddListEntry.h"
 #include "ui/CBaseMenu.h"
+#include "ui/ToolBar.h"
 
 #include <cstdint>
 #include <string>
@@ -196,13 +198,39 @@ public:
     std::vector<SListEntry> BuildJournalList();
     void ShowStatistics();
     void ShowPlayerList();
-    // The journal entry of the list's index: its text in the panel.
-    void ShowJournalEntry(int32_t index);
+    // The journal entry of the list's index: its text, its quest's steps and state or time left
+    // (10 minutes short when shortened).
+    void ShowJournalEntry(int32_t index, bool shortened);
 
     // Tool bar of a building's kind (-1 none): the two price factors and the buttons.
     void BuildToolBar(int32_t buildingKind);
-    // Whether the vehicle's parts and guns fit its glider type.
-    bool EquipmentFitsBody();
+    // Replaces the six bar controls and the back button by those of the table.
+    void BuildToolBar(const ToolBarTable& slots);
+
+    // Background and layout. The layout grid: the centre's size in design pixels (1024 x 768) and
+    // the scale factors to the screen.
+    static constexpr int32_t kGridColumns = 523;
+    static constexpr int32_t kGridRows = 570;
+    float ScaleX() const;
+    float ScaleY() const;
+    // The centre's rectangle on the screen.
+    void GridRect(int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) const;
+    // A piece of the frame: its surfaces, its bump picture and where it stands when open.
+    enum Panel : int32_t {
+        kPanelTop,
+        kPanelBottom,
+        kPanelLeft,
+        kPanelLeftAlt,
+        kPanelInfo,
+        kPanelCornerTop,
+        kPanelCornerBottom,
+        kPanelRight,
+        kPanelRightAlt,
+        kPanelCount,
+    };
+    // The panel's rectangle at its slide position (1 open, 0 gone past the edge).
+    void PanelRect(
+        int32_t panel, float position, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) const;
 
     // Data of the menu.
     uint8_t fadeOnClose = 0;
@@ -259,6 +287,9 @@ public:
     int32_t rightListRight = 0;
     int32_t leftListLeft = 0;
     int32_t leftListRight = 0;
+    // How far each list's entries stand moved with their panel's slide (negative: left).
+    int32_t leftListShift = 0;
+    int32_t rightListShift = 0;
     CMenuControl* rightUp = nullptr;
     CMenuControl* rightDown = nullptr;
     CMenuControl* leftUp = nullptr;
@@ -266,6 +297,27 @@ public:
     CXAnsiString background = "SUF_FON_BASE";
     uint8_t previewHighlighted = 0;
     float previewAngle = 0.0f;
+
+    // Rows of the information plate that carry the tool-tips of money, load and rating.
+    static constexpr int kInfoValues = 3;
+    CMenuControl* infoControls[kInfoValues] = {};
+
+    // The tool bar's six controls (button or plug) and the back button.
+    CMenuControl* toolBar[kToolBarSlots] = {};
+    CMenuControl* backButton = nullptr;
+
+    // Background ids, looked up by Init (-1 absent).
+    int32_t crystalTexture = -1;
+    int32_t gridTexture = -1;
+    int32_t backgroundSurface = -1;
+    int32_t barSurface = -1;
+    int32_t centreMask = -1;
+    int32_t centreBump = -1;
+    int32_t buttonSurface = -1;
+    int32_t buttonMask = -1;
+    int32_t panelSurfaces[kPanelCount] = {};
+    int32_t panelMasks[kPanelCount] = {};
+    int32_t panelBumps[kPanelCount] = {};
 
 protected:
     // Removes a list's entry controls from the menu and empties it.
@@ -275,4 +327,12 @@ protected:
     void SelectEntry(MenuList& list, int32_t& selected, int32_t index);
     // Carries out the current message; true when it has ended.
     bool StepMessage(float dt);
+    // The panel recipe: mask with the grid material, the panel, the bump highlight.
+    void DrawPanel(int32_t mask, int32_t surface, int32_t bump, int32_t left, int32_t top, int32_t right,
+        int32_t bottom);
+    void LookUpBackground();
+    // Moves a list's entries by the change from its applied shift to the wanted one.
+    static void ShiftList(MenuList& list, int32_t& applied, int32_t wanted);
+    // The player's money, load and rating on the information plate at (left, top).
+    void DrawInfoValues(int32_t left, int32_t top);
 };

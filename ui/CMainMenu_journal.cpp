@@ -8,10 +8,13 @@
 #include "ui/CHtmlControl.h"
 #include "ui/CMainMenu.h"
 #include "ui/CMenuHost.h"
+#include "ui/CMenuListEntry.h"
 #include "ui/CMessager.h"
 #include "ui/CZJHtmlWindow.h"
+#include "ui/MenuLinks.h"
 #include "ui/TextFormat.h"
 #include "world/db/COrgManager.h"
+#include "world/terrain/CEnvironment.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -239,4 +242,48 @@ void CMainMenu::ShowPlayerList()
     }
     ShowHTMLText(
         CXAnsiString(Name("INT_NET_PLAYER_LIST").c_str()), CXAnsiString(body.c_str()), nullptr, 0, 1);
+}
+
+void CMainMenu::ShowJournalEntry(int32_t index, bool shortened)
+{
+    ZJ_TRACE("CMainMenu::ShowJournalEntry");
+    if (index < 0 || index >= rightList.Count() || !g_pScriptManager || !textPanel || !textPanel->window)
+        return;
+    const CMenuListEntry& entry = *rightList.At(index);
+    if (entry.IsHeader() || entry.hidden)
+        return;
+    CZJScriptManager& scripts = *g_pScriptManager;
+    textPanel->window->Clear();
+    const auto show = [&](const char* key) {
+        CXAnsiString body;
+        if (!scripts.GetText(key, body))
+            return;
+        CXAnsiString title;
+        scripts.GetTextName(key, title);
+        ShowHTMLText(title, body, nullptr, 0, 0);
+    };
+    show(entry.key);
+    const std::string key = entry.key;
+    const std::string quest = key.size() > 6 ? key.substr(0, key.size() - 6) : key;
+    for (int n = 1; n <= 9; ++n) {
+        const std::string step = quest + ".X" + std::to_string(n);
+        if (scripts.IsEventSet(step.c_str()))
+            show(step.c_str());
+    }
+    if (scripts.IsEventSet(quest.c_str(), ".COMPLETE")) {
+        ShowHTMLText(CXAnsiString(), CXAnsiString(Line("INT_QUEST_COMPLETE", {}).c_str()), nullptr, 0, 0);
+        return;
+    }
+    if (scripts.IsEventSet(quest.c_str(), ".FAIL")) {
+        ShowHTMLText(CXAnsiString(), CXAnsiString(Line("INT_QUEST_FAIL", {}).c_str()), nullptr, 0, 0);
+        return;
+    }
+    const SScriptTimer* timer = scripts.FindTimer(quest.c_str());
+    if (!timer)
+        return;
+    const int32_t minutes = QuestMinutesLeft(timer->expiry, GameTimeDays(), shortened);
+    CXAnsiString format;
+    scripts.GetTextName("INT_TIMELEFT", format);
+    const std::string line = FormatText("INT_TIMELEFT", format.Text(), { minutes / 60, minutes % 60 });
+    ShowHTMLText(CXAnsiString(), CXAnsiString(line.c_str()), nullptr, 0, 0);
 }

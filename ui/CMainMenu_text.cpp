@@ -150,7 +150,7 @@ void AcceptQuest(CMainMenu& menu)
             continue;
         if (q.time <= now)
             return;
-        const int32_t minutes = QuestMinutesLeft(q.time, now);
+        const int32_t minutes = QuestMinutesLeft(q.time, now, true);
         CXAnsiString format;
         scripts.GetTextName("INT_TIMELEFT", format);
         const std::string line = FormatText("INT_TIMELEFT", format.Text(), { minutes / 60, minutes % 60 });

@@ -1,5 +1,5 @@
-// Where the menus' pieces lie: the list icons and the tool-tip frame in the interface texture
-// "TEX_INT_ICONS" (256 x 256), the scroll bar in "TEX_INT_PROK" (64 x 64). Every drawing of these
+// Where the menus' pieces lie: the list icons, the tool-tip frame and the count labels in the interface
+// texture "TEX_INT_ICONS" (256 x 256), the scroll bar in "TEX_INT_PROK" (64 x 64). Every drawing of these
 // pieces, and the demo data that paints them, reads this table.
 #pragma once
 
@@ -36,6 +36,10 @@ constexpr SAtlasPiece kToolTip[9] = {
     { 66, 4, 2, 2 },
     { 68, 4, 2, 2 },
 };
+
+// The count labels of the in-base menus: the icon without a count and the one above a count.
+constexpr SAtlasPiece kNoCountIcon { 73, 51, 32, 32 };
+constexpr SAtlasPiece kCountIcon { 112, 51, 32, 32 };
 
 // The scroll bar of a mark-up control: the two 11 x 14 arrows, each also lit, and the track and
 // thumb, 11 pixels wide, stretched to the bar's length.

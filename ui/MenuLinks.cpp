@@ -17,8 +17,8 @@ bool IsMenuLinkWord(std::string_view word)
         || word == kLinkQuest || word == kLinkAcceptQuest;
 }
 
-int32_t QuestMinutesLeft(float deadline, float now)
+int32_t QuestMinutesLeft(float deadline, float now, bool shortened)
 {
-    const double minutes = std::round((double(deadline) - double(now)) * 1440.0) - 10.0;
+    const double minutes = std::round((double(deadline) - double(now)) * 1440.0) - (shortened ? 10.0 : 0.0);
     return int32_t(std::max(minutes, 0.0));
 }

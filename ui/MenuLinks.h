@@ -90,7 +90,15 @@ inline constexpr SMenuText kMenuTexts[] = {
     { "INT_STAT_KILLED_BY_ORG", "", false },
     { "INT_NET_PLAYER_LIST", "", true },
     { "INT_NET_PLAYER_STAT", "sddd", false },
+    { "INT_FERRO_IS", "s", false },
+    { "INT_ORG_IS", "s", false },
+    { "INT_RATING_IS", "d", false },
+    { "INT_UNKNOWN_FERRO", "", false },
+    { "INT_QUEST_COMPLETE", "", false },
+    { "INT_QUEST_FAIL", "", false },
+    { "INT_DROP_ITEM", "", false },
 };
 
-// Whole minutes left before a quest's deadline (game days), shown 10 minutes short; never below 0.
-int32_t QuestMinutesLeft(float deadline, float now);
+// Whole minutes left before a quest's deadline (game days), 10 minutes short when shortened; never
+// below 0.
+int32_t QuestMinutesLeft(float deadline, float now, bool shortened);

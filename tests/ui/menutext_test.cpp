@@ -173,7 +173,7 @@ TEST_F(MenuTextTest, questOfferedOnceAcceptedWithItsTimeLeft)
     ASSERT_EQ(manager->Quests().size(), 1u);
     panel = Panel();
     EXPECT_NE(panel.find("Task taken"), std::string::npos) << panel;
-    const int32_t minutes = QuestMinutesLeft(manager->Quests()[0].time, GameTimeDays());
+    const int32_t minutes = QuestMinutesLeft(manager->Quests()[0].time, GameTimeDays(), true);
     EXPECT_NE(
         panel.find("Left " + std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min"),
         std::string::npos)
@@ -197,10 +197,10 @@ TEST_F(MenuTextTest, questWithoutARunningTimerShowsNoTimeLeft)
 TEST(MenuTextRules, timeLeftIsTenMinutesShortInWholeMinutes)
 {
     const float now = 3.0f;
-    EXPECT_EQ(QuestMinutesLeft(now + 1.5f / 24.0f, now), 80) << "1:20";
-    EXPECT_EQ(QuestMinutesLeft(now + 6.0f / 24.0f, now), 350) << "5:50";
-    EXPECT_EQ(QuestMinutesLeft(now + 5.0f / 1440.0f, now), 0);
-    EXPECT_EQ(QuestMinutesLeft(now - 1.0f, now), 0);
+    EXPECT_EQ(QuestMinutesLeft(now + 1.5f / 24.0f, now, true), 80) << "1:20";
+    EXPECT_EQ(QuestMinutesLeft(now + 6.0f / 24.0f, now, true), 350) << "5:50";
+    EXPECT_EQ(QuestMinutesLeft(now + 5.0f / 1440.0f, now, true), 0);
+    EXPECT_EQ(QuestMinutesLeft(now - 1.0f, now, true), 0);
 }
 
 TEST_F(MenuTextTest, runAgainStopsAfterThreePassesWithOneLogLine)

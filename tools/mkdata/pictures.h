@@ -38,6 +38,9 @@ inline constexpr int kTextMargin = 2;
 inline constexpr uint32_t kMinTextPixels = 6;
 bool DrawText(Picture& picture, std::string_view utf8, uint32_t pixels, uint32_t color, std::string& error);
 
+// The picture as a PNG file's bytes.
+bool EncodePng(const Picture& picture, Bytes& out, std::string& error);
+
 // A font of every printable Windows-1251 character at the given pixel size: glyph cells in a
 // texture 256 pixels wide (white, coverage in alpha).
 bool MakeFont(uint32_t pixels, texture::FontFile& out, std::string& error);

@@ -5,6 +5,7 @@
 // The texts of the text table (scripts/texts.txt) name pictures with <image:NAME>: each is the
 // file "Data\Images\NAME", which the mark-up window opens from disk.
 #include "tools/mkdata/interface_atlas.h"
+#include "tools/mkdata/pictures.h"
 #include "tools/mkdata/producers.h"
 #include "tools/texture/font_file.h"
 #include "ui/CMHTLWindow_local.h"
@@ -39,7 +40,7 @@ bool ReferTextPictures(ProducerContext& context, std::string& error)
 // data/>), "cells" a grid of numbered cells (size, cell, numbering=column|row, color, color2),
 // "rows" one word a row (size=<width>x<row height>, words=<w1,w2,...>), "labels" a sheet of
 // animation rows with one labelled column a word (cell, rows, words, color, color2); all as
-// 32-bit DDS.
+// 32-bit DDS, or PNG for a path ending in ".png".
 bool AddCockpitRecipe(ProducerContext& context, const Recipe& recipe, bool& taken, std::string& error)
 {
     taken = recipe.name == "atlas" || recipe.name == "cells" || recipe.name == "rows"
@@ -100,10 +101,13 @@ bool AddCockpitRecipe(ProducerContext& context, const Recipe& recipe, bool& take
         paint = [=](Picture& out, std::string& why) { return PaintRows(w, rowHeight, words, out, why); };
     }
     DataFile& file = context.set.AddFile(recipe.path, recipe.origin, true);
-    file.make = [paint](Bytes& out, std::string& why) {
+    const bool png = recipe.path.ends_with(".png");
+    file.make = [paint, png](Bytes& out, std::string& why) {
         Picture picture;
         if (!paint(picture, why))
             return false;
+        if (png)
+            return EncodePng(picture, out, why);
         out = texture::EncodeDds32(picture);
         return !out.empty();
     };

@@ -27,13 +27,7 @@
 #include "tools/texture/tm_file.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
-#include <unistd.h>
 
 namespace zoq::tools::mkdata {
 namespace {
@@ -52,30 +46,6 @@ Access TextureAccess(std::string_view path)
 bool IsPowerOfTwo(uint32_t v)
 {
     return v && (v & (v - 1)) == 0;
-}
-
-// PNG through the texture tools' writer, which writes a file.
-bool EncodePng(const Picture& picture, Bytes& out, std::string& error)
-{
-    static std::atomic<unsigned> counter { 0 };
-    const std::filesystem::path temp = std::filesystem::temp_directory_path()
-        / ("zoq-mkdata-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".png");
-    texture::Bytes rgba(size_t(picture.width) * picture.height * 4);
-    for (size_t i = 0; i < picture.argb.size(); ++i) {
-        const uint32_t p = picture.argb[i];
-        rgba[4 * i + 0] = uint8_t(p >> 16);
-        rgba[4 * i + 1] = uint8_t(p >> 8);
-        rgba[4 * i + 2] = uint8_t(p);
-        rgba[4 * i + 3] = uint8_t(p >> 24);
-    }
-    const bool written = texture::WritePng(temp, picture.width, picture.height, rgba, error);
-    if (written) {
-        std::ifstream in(temp, std::ios::binary);
-        out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::error_code ec;
-    std::filesystem::remove(temp, ec);
-    return written;
 }
 
 struct PictureRecipe {

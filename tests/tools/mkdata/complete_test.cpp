@@ -50,6 +50,7 @@
 #include "ui/CMHTLWindow_local.h"
 #include "ui/CMainMenuButton.h"
 #include "ui/CMenu1.h"
+#include "ui/CRTMenu.h"
 #include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
 #include "ui/CZJStartMenu.h"
@@ -960,6 +961,8 @@ TEST_F(CompleteTest, MenusFindTheirPicturesTexturesSceneAndNetworkLocations)
     const SAtlasPiece icons[atlas::kIconCount] = { atlas::Icon(0), atlas::Icon(1), atlas::Icon(2) };
     paintedIn(atlas::kTexture, atlas::kSize, icons, atlas::kIconCount);
     paintedIn(atlas::kTexture, atlas::kSize, atlas::kToolTip, 9);
+    const SAtlasPiece counts[2] = { atlas::kNoCountIcon, atlas::kCountIcon };
+    paintedIn(atlas::kTexture, atlas::kSize, counts, 2);
     paintedIn(atlas::kScrollTexture, atlas::kScrollSize, atlas::kScroll, 6);
 
     // The start scene loads with two start points.
@@ -1535,6 +1538,68 @@ TEST_F(CompleteTest, BuildingMenuFindsItsTextsSoundsBackgroundsBuildingsAndSecto
         EXPECT_NE(manager.ZJLoadScript(script.c_str(), 1), nullptr) << script;
         EXPECT_NE(manager.ZJLoadScript(tunnel.c_str(), 1), nullptr) << tunnel;
     }
+    EXPECT_EQ(Logged(), "");
+}
+
+// The in-base and in-flight menus' frame: every picture and texture their background looks up,
+// the bar picture's size, the tool-tips of every tool bar, the texts, model and sound of the
+// in-flight pages, and the first organisation with its politics and group script.
+TEST_F(CompleteTest, InBaseFrameToolBarsAndFlightMenuFindTheirData)
+{
+    for (const char* name :
+        { "SUF_INT_PANEL_L", "SUF_INT_MASK_L", "SUF_INT_PANEL_R", "SUF_INT_MASK_R", "SUF_INT_PANEL_R2",
+            "SUF_INT_MASK_R2", "SUF_INT_CORNER_U", "SUF_INT_CORNER_D", "SUF_FON_BASE", "SUF_FON_FERRO",
+            "SUF_INT_PANEL_U", "SUF_INT_MASK_U", "SUF_INT_PANEL_D", "SUF_INT_MASK_D", "SUF_INT_MASK_S",
+            "SUF_INT_BS", "SUF_INT_INFO", "SUF_INT_MASK_I", "SUF_INT_BUTTON", "SUF_INT_MASK_BUTTON" }) {
+        const int index = m_surfaces->FindSurface(name);
+        ASSERT_GE(index, 0) << name;
+        EXPECT_NE(m_surfaces->GetSurface(index), nullptr) << name;
+    }
+    int32_t width = 0, height = 0;
+    m_surfaces->GetSize(m_surfaces->FindSurface("SUF_INT_BS"), width, height);
+    EXPECT_EQ(width, 1024);
+    EXPECT_EQ(height, 512);
+    for (const char* name : { "TEX_INT_CRIST", "TEX_INT_GRID", "TEX_INT_ZAGLUSHKA", "TEX_INT_BM_S_BUMP",
+             "TEX_INT_BM_UP_BUMP", "TEX_INT_BM_DP_BUMP", "TEX_INT_BM_L_BUMP", "TEX_INT_BM_R_BUMP",
+             "TEX_INT_BM_R2_BUMP", "TEX_INT_BM_UC_BUMP", "TEX_INT_BM_DC_BUMP", "TEX_INT_BM_Z_BUMP" }) {
+        const int index = m_textures->FindTexture(name);
+        ASSERT_GE(index, 0) << name;
+        EXPECT_NE(m_textures->GetTexture(index), nullptr) << name;
+    }
+
+    CZJScriptManager manager;
+    manager.Init();
+    std::set<std::string> tips;
+    const auto addTips = [&](const ToolBarTable& bar) {
+        for (const SToolBarSlot& slot : bar)
+            if (slot.tip)
+                tips.insert(slot.tip);
+    };
+    for (int32_t kind = -1; kind <= 12; ++kind)
+        addTips(BuildingToolBar(kind, false));
+    addTips(BackToolBar());
+    addTips(CRTMenu::FlightToolBar(0, 0, 0));
+    tips.insert("INT_TT_BACK");
+    EXPECT_EQ(tips.size(), 13u);
+    for (const std::string& key : tips) {
+        CXAnsiString name;
+        EXPECT_TRUE(manager.GetTextName(key.c_str(), name)) << key;
+    }
+    for (const char* key : { "INT_THEMES", "INT_BUILDINGS", "INT_POINTERS", "INT_CRT_PELENG", "INT_THINGS",
+             "INT_GOODS", "INT_FERROS", "INT_CRYSTALS_TIP", "INT_MASSA_TIP", "INT_RATING_TIP" }) {
+        CXAnsiString name;
+        EXPECT_TRUE(manager.GetTextName(key, name)) << key;
+    }
+    CXAnsiString drop;
+    ASSERT_TRUE(manager.GetText("INT_DROP_ITEM", drop));
+    EXPECT_NE(std::string(drop.Text()).find("=LINKDROPITEM>"), std::string::npos);
+    EXPECT_GE(m_models->FindModel("TOV_FERROVANT"), 0);
+    EXPECT_GE(m_sounds->GetRowNames().Find("SND_INT_MAP_PLACE"), 0);
+
+    EXPECT_GE(g_OrgManager.FindOrganisation("ORG_FIRST"), 0);
+    const std::string politics = ReadText(fs::path(ZOQ_DATA_DIR) / "politics/StartPolitics.csv");
+    EXPECT_TRUE(g_OrgManager.ApplyPolitics(politics));
+    EXPECT_NE(manager.ZJLoadScript("ORG_FIRST", 1), nullptr);
     EXPECT_EQ(Logged(), "");
 }
 
