@@ -477,7 +477,7 @@ void CBuildingMenu::OnChangeLeftPanel()
     if (page == kPageWorkshop) {
         const std::vector<SListEntry> entries = CreateGliderList(false);
         FillLeftList(entries.data(), int32_t(entries.size()));
-        ColourWorkshopWarnings();
+        ColourPartWarnings(leftList, WarningRules::Workshop);
     } else if (page == kPageTrade && PlayerFerrovant) {
         std::vector<SListEntry> entries(size_t(std::max(PlayerFerrovant->cargo.items.Count(), 1)));
         int32_t count = 0;
@@ -489,30 +489,6 @@ void CBuildingMenu::OnChangeLeftPanel()
         FillLeftList(entries.data(), count);
     } else {
         FillLeftList(nullptr, 0);
-    }
-}
-
-void CBuildingMenu::ColourWorkshopWarnings()
-{
-    struct SColours {
-        uint32_t normal, hover, press, selected;
-    };
-    static constexpr SColours kRed { 0xFFFF4A10, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFF9354 };
-    static constexpr SColours kYellow { 0x80FFFF00, 0xFFFFFFFF, 0xFF8080FF, 0xFFFFFF80 };
-    if (!PlayerFerrovant)
-        return;
-    for (int32_t i = 0; i < leftList.Count(); ++i) {
-        CMenuListEntry* entry = leftList.At(i);
-        if (!entry || entry->IsHeader())
-            continue;
-        const PartWarning warning = WarningOf(*PlayerFerrovant, entry->value);
-        if (warning == PartWarning::None)
-            continue;
-        const SColours& colours = warning == PartWarning::Red ? kRed : kYellow;
-        entry->normalColour = colours.normal;
-        entry->hoverColour = colours.hover;
-        entry->pressColour = colours.press;
-        entry->selectedColour = colours.selected;
     }
 }
 

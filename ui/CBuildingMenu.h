@@ -165,8 +165,6 @@ private:
     void ShowTradeList();
     // The workshop's offers from the trade record: gliders, equipment, guns, ammunition.
     void ShowWorkshopOffers();
-    // The workshop's vehicle list: parts that need attention in red or yellow.
-    void ColourWorkshopWarnings();
     void ShowJumpList();
     void ShowOrganisationList();
     void SelectTradeEntry(int32_t index);

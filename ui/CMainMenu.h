@@ -182,11 +182,19 @@ public:
     };
     SBonusText BonusTexts() const;
     std::vector<SListEntry> CreateGliderList(bool font);
-    // Whether a vehicle list entry's part needs attention: red for a worn part, armour below its
-    // maximum, a gun short of a quarter of its shells or of a class the hull cannot carry, and an
-    // item above the vehicle's standard; yellow for a gun with fewer shells than it holds.
+    // Whether a vehicle list entry's part needs attention, red or yellow. The workshop marks worn
+    // parts, armour below its maximum, guns short of shells or of a class the hull cannot carry and
+    // items above the vehicle's standard; the in-flight equipment page marks worn parts, armour
+    // below its maximum, guns short of shells or above the vehicle's standard, and parts of another
+    // standard than the vehicle's (not the hull, not devices of slot kind 5, not ammunition).
     enum class PartWarning : uint8_t { None, Red, Yellow };
-    static PartWarning WarningOf(const CFerrovant& machine, uint32_t part);
+    enum class WarningRules : uint8_t { Workshop, InFlight };
+    static PartWarning WarningOf(const CFerrovant& machine, uint32_t part, WarningRules rules);
+    // The red and yellow colours of marked entries: normal, hover, pressed, selected.
+    static constexpr uint32_t kRed[4] = { 0xFFFF4A10, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFF9354 };
+    static constexpr uint32_t kYellow[4] = { 0x80FFFF00, 0xFFFFFFFF, 0xFF8080FF, 0xFFFFFF80 };
+    // Colours the list's entries that show parts of the player's machine by WarningOf.
+    static void ColourPartWarnings(MenuList& list, WarningRules rules);
     void ProcessBaseGliderItem(int32_t entry, uint8_t showAllCosts, uint8_t allowTrade);
     // The item data page of the item named key; sets offerCost, offerPrice and offerWeight.
     void SetEqpData(const char* key, uint8_t own, uint8_t inShop);

@@ -192,8 +192,9 @@ std::vector<SListEntry> CMainMenu::CreateGliderList(bool font)
     return entries;
 }
 
-CMainMenu::PartWarning CMainMenu::WarningOf(const CFerrovant& machine, uint32_t part)
+CMainMenu::PartWarning CMainMenu::WarningOf(const CFerrovant& machine, uint32_t part, WarningRules rules)
 {
+    const bool inFlight = rules == WarningRules::InFlight;
     const SGliderType* type = machine.hull.type;
     const int32_t standard = type ? type->standard : 0;
     const auto aboveStandard = [&](int32_t required) { return type && required > standard; };
@@ -204,18 +205,18 @@ CMainMenu::PartWarning CMainMenu::WarningOf(const CFerrovant& machine, uint32_t 
         if (row < 0 || row >= g_GunManager.GunCount())
             return PartWarning::None;
         const SGunType& gun = g_GunManager.GetGun(row);
-        const bool carried = !type || (mount == 0 ? type->specialB : type->specialA);
+        const bool carried = inFlight || !type || (mount == 0 ? type->specialB : type->specialA);
         if (!carried || aboveStandard(gun.standard))
             return PartWarning::Red;
         const CGliderObject* glider = machine.glider;
-        if (!gun.usesAmmo || !glider || !glider->guns[mount].desc
+        if (!gun.usesAmmo || (inFlight && gun.weaponClass > 2) || !glider || !glider->guns[mount].desc
             || glider->guns[mount].ammo >= gun.ammoCapacity)
             return PartWarning::None;
         return glider->guns[mount].ammo < gun.ammoCapacity * 0.25f ? PartWarning::Red : PartWarning::Yellow;
     }
     if (part >= kPartAmmo) {
         const uint32_t stock = part - kPartAmmo;
-        if (stock >= uint32_t(std::clamp(machine.ammoCount, 0, CFerrovant::kMaxAmmo)))
+        if (inFlight || stock >= uint32_t(std::clamp(machine.ammoCount, 0, CFerrovant::kMaxAmmo)))
             return PartWarning::None;
         const int32_t row = machine.ammo[stock].index;
         const bool known = row >= 0 && row < g_MissileManager.RowCount();
@@ -237,13 +238,33 @@ CMainMenu::PartWarning CMainMenu::WarningOf(const CFerrovant& machine, uint32_t 
         item = &machine.Mounted(int(part - kPartMounted));
     if (!item || item->index < 0)
         return PartWarning::None;
-    if (item->wear > 0.0f)
+    if (item->wear > 0.0f || (part == kPartArmour && machine.armourLevel < item->Maximum()))
         return PartWarning::Red;
-    if (part == kPartArmour && machine.armourLevel < item->Maximum())
-        return PartWarning::Red;
-    if (part != kPartHull && item->row && aboveStandard(item->row->standard))
-        return PartWarning::Red;
-    return PartWarning::None;
+    if (part == kPartHull || !item->row || !type)
+        return PartWarning::None;
+    if (!inFlight)
+        return aboveStandard(item->row->standard) ? PartWarning::Red : PartWarning::None;
+    return item->row->equipmentClass != 5 && item->row->standard != standard ? PartWarning::Red
+                                                                             : PartWarning::None;
+}
+
+void CMainMenu::ColourPartWarnings(MenuList& list, WarningRules rules)
+{
+    if (!PlayerFerrovant)
+        return;
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        CMenuListEntry* entry = list.At(i);
+        if (!entry || entry->IsHeader())
+            continue;
+        const PartWarning warning = WarningOf(*PlayerFerrovant, entry->value, rules);
+        if (warning == PartWarning::None)
+            continue;
+        const uint32_t(&colours)[4] = warning == PartWarning::Red ? kRed : kYellow;
+        entry->normalColour = colours[0];
+        entry->hoverColour = colours[1];
+        entry->pressColour = colours[2];
+        entry->selectedColour = colours[3];
+    }
 }
 
 CMainMenu::SBonusText CMainMenu::BonusTexts() const

@@ -63,14 +63,6 @@ std::string Line(const char* key, std::initializer_list<TextValue> values)
     return kPoint + FormatText(key, Text(key), values);
 }
 
-void SetColours(CMenuListEntry& entry, const uint32_t (&colours)[4])
-{
-    entry.normalColour = colours[0];
-    entry.hoverColour = colours[1];
-    entry.pressColour = colours[2];
-    entry.selectedColour = colours[3];
-}
-
 // The kind of thing a cargo kind drops as.
 int32_t ThingKind(uint32_t cargoKind)
 {
@@ -252,15 +244,7 @@ void CRTMenu::FillEquipmentList()
 {
     const std::vector<SListEntry> entries = CreateGliderList(false);
     FillRightList(entries.data(), int32_t(entries.size()));
-    if (!PlayerFerrovant)
-        return;
-    for (CMenuListEntry* entry : rightList) {
-        if (entry->IsHeader())
-            continue;
-        const PartWarning warning = WarningOf(*PlayerFerrovant, entry->value);
-        if (warning != PartWarning::None)
-            SetColours(*entry, warning == PartWarning::Red ? kRed : kYellow);
-    }
+    ColourPartWarnings(rightList, WarningRules::InFlight);
 }
 
 void CRTMenu::FillHoldLists()

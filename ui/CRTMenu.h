@@ -33,10 +33,6 @@ public:
     static constexpr int kMaxMarks = 50;
     static constexpr uint8_t kLeftShift = 0x2A;
 
-    // The red and yellow colours of the equipment list: normal, hover, pressed, selected.
-    static constexpr uint32_t kRed[4] = { 0xFFFF4A10, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFF9354 };
-    static constexpr uint32_t kYellow[4] = { 0x80FFFF00, 0xFFFFFFFF, 0xFF8080FF, 0xFFFFFF80 };
-
     // 1 journal, 2 map, anything else the hold.
     explicit CRTMenu(int32_t openMode);
     ~CRTMenu() override;

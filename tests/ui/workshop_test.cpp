@@ -63,7 +63,8 @@ protected:
                 "[EQP_DEV]\nTYPE=7\nPRICE=50\nSTANDARD=1\nWEIGHT=5\n"
                 "[EQP_HIGH]\nTYPE=7\nPRICE=60\nSTANDARD=4\n"
                 "[EQP_LOCK]\nTYPE=7\nPRICE=70\nSTANDARD=1\n"
-                "[EQP_NOSALE]\nTYPE=7\nPRICE=50\nNOTRADE=1\n" },
+                "[EQP_NOSALE]\nTYPE=7\nPRICE=50\nNOTRADE=1\n"
+                "[EQP_PLAIN]\nTYPE=5\nPRICE=10\n" },
             { "Снаряды", "[AMM_A]\nPRICE=20\nWEIGHT=2\n" },
             { "Товары", "[TOV_ORE]\nMASSA=50\nPRICE=40\n" },
             { "Здания", "[BLD_BASE]\nTYPE=1\n" },
@@ -395,31 +396,38 @@ TEST_F(WorkshopTest, theVehicleListColoursPartsThatNeedAttention)
     using Warning = CMainMenu::PartWarning;
     machine->config.lightGun.words[0] = uint32_t(g_GunManager.FindRow("GUN_LIGHT"));
     glider->guns[CGliderObject::kLightGun].Assign(machine->config.lightGun);
-    auto high = std::make_unique<CEquipment>();
-    high->Set(g_EquipmentManager.FindRow("EQP_HIGH"), kParams);
-    machine->mounted[machine->mountedCount++] = std::move(high);
+    for (const char* key : { "EQP_HIGH", "EQP_PLAIN" }) {
+        auto item = std::make_unique<CEquipment>();
+        item->Set(g_EquipmentManager.FindRow(key), kParams);
+        machine->mounted[machine->mountedCount++] = std::move(item);
+    }
+    // The glider's standard is 3; the armour's 1, the plain device's 0.
     const struct {
         const char* what;
         uint32_t part;
         float wear, armour, shells;
-        Warning expected;
+        Warning workshop, inFlight;
     } cases[] = {
-        { "sound hull", CMainMenu::kPartHull, 0, 200, 50, Warning::None },
-        { "worn hull", CMainMenu::kPartHull, 1, 200, 50, Warning::Red },
-        { "armour below its maximum", CMainMenu::kPartArmour, 0, 199, 50, Warning::Red },
-        { "full armour", CMainMenu::kPartArmour, 0, 200, 50, Warning::None },
-        { "full gun", CMainMenu::kPartLightGun, 0, 200, 50, Warning::None },
-        { "gun below its maximum", CMainMenu::kPartLightGun, 0, 200, 12.5f, Warning::Yellow },
-        { "gun below a quarter", CMainMenu::kPartLightGun, 0, 200, 12.4f, Warning::Red },
-        { "item above the standard", CMainMenu::kPartMounted, 0, 200, 50, Warning::Red },
-        { "empty heavy mount", CMainMenu::kPartHeavyGun, 0, 200, 50, Warning::None },
+        { "sound hull", CMainMenu::kPartHull, 0, 200, 50, Warning::None, Warning::None },
+        { "worn hull", CMainMenu::kPartHull, 1, 200, 50, Warning::Red, Warning::Red },
+        { "armour below its maximum", CMainMenu::kPartArmour, 0, 199, 50, Warning::Red, Warning::Red },
+        { "full armour of a lower standard", CMainMenu::kPartArmour, 0, 200, 50, Warning::None,
+            Warning::Red },
+        { "full gun", CMainMenu::kPartLightGun, 0, 200, 50, Warning::None, Warning::None },
+        { "gun below its maximum", CMainMenu::kPartLightGun, 0, 200, 12.5f, Warning::Yellow,
+            Warning::Yellow },
+        { "gun below a quarter", CMainMenu::kPartLightGun, 0, 200, 12.4f, Warning::Red, Warning::Red },
+        { "item above the standard", CMainMenu::kPartMounted, 0, 200, 50, Warning::Red, Warning::Red },
+        { "device of slot kind 5", CMainMenu::kPartMounted + 1, 0, 200, 50, Warning::None, Warning::None },
+        { "empty heavy mount", CMainMenu::kPartHeavyGun, 0, 200, 50, Warning::None, Warning::None },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         machine->hull.wear = c.wear;
         machine->armourLevel = c.armour;
         glider->guns[CGliderObject::kLightGun].ammo = c.shells;
-        EXPECT_EQ(CMainMenu::WarningOf(*machine, c.part), c.expected);
+        EXPECT_EQ(CMainMenu::WarningOf(*machine, c.part, CMainMenu::WarningRules::Workshop), c.workshop);
+        EXPECT_EQ(CMainMenu::WarningOf(*machine, c.part, CMainMenu::WarningRules::InFlight), c.inFlight);
     }
 
     // The list shows them: a worn reactor red, a gun short of shells yellow, the rest plain.
