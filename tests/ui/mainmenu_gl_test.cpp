@@ -151,16 +151,7 @@ protected:
         WriteTable(CP1251("Модели"), { { "MOD_STONE", { { "Filename", "stone.mdl" }, { "Radius", "1" } } } });
         m_models->Init(CP1251("Модели"));
 
-        tex::FontFile font;
-        font.metrics[0] = 14;
-        font.metrics[2] = 4;
-        font.glyphs = { { 'A', 0, 0, 10, 0, 9, 13 }, { ' ', 10, 0, 15, 0, 1, 1 } };
-        font.texture = { 32, 16, std::vector<uint32_t>(32 * 16, 0xFFFFFFFF) };
-        std::filesystem::create_directories("data/fonts");
-        std::string error;
-        ASSERT_TRUE(tex::WriteFont("data/fonts/menu", font, error)) << error;
-        m_font = std::make_unique<CFont>();
-        m_font->Init("menu");
+        m_font = uitest::LoadMenuFont();
         g_pFont = m_font.get();
 
         m_host = std::make_unique<SdlMenuHost>(m_view->Window());

@@ -61,16 +61,7 @@ protected:
         m_surfaces->Init(CP1251("Изображения"));
         g_pSurfaceManager = m_surfaces.get();
 
-        tex::FontFile font;
-        font.metrics[0] = 14;
-        font.metrics[2] = 4;
-        font.glyphs = { { 'A', 0, 0, 10, 0, 9, 13 }, { ' ', 10, 0, 15, 0, 1, 1 } };
-        font.texture = { 32, 16, std::vector<uint32_t>(32 * 16, 0xFFFFFFFF) };
-        std::filesystem::create_directories("data/fonts");
-        std::string error;
-        ASSERT_TRUE(tex::WriteFont("data/fonts/menu", font, error)) << error;
-        m_font = std::make_unique<CFont>();
-        m_font->Init("menu");
+        m_font = uitest::LoadMenuFont();
         g_pFont = m_font.get();
         m_savedFrameTime = FrameTime;
         m_menu = std::make_unique<CMainMenu>();

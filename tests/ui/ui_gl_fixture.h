@@ -6,11 +6,13 @@
 
 #include "platform/gfx/device.h"
 #include "platform/win/text.h"
+#include "render/CFont.h"
 #include "render/CModelManager.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
 #include "tests/render/render_fixture.h"
 #include "tests/support/gl_environment.h"
+#include "tools/texture/font_file.h"
 #include "tools/texture/image_files.h"
 #include "tools/texture/tm_file.h"
 
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +41,23 @@ inline std::string Hex(uint32_t value)
 inline zoq::tools::texture::Picture Painted(uint32_t width, uint32_t height, uint32_t fill)
 {
     return { width, height, std::vector<uint32_t>(size_t(width) * height, fill) };
+}
+
+// The font "menu", an 'A' of 10 x 13 and a blank on a white texture, written under data/fonts in
+// the current folder and loaded.
+inline std::unique_ptr<CFont> LoadMenuFont()
+{
+    zoq::tools::texture::FontFile font;
+    font.metrics[0] = 14;
+    font.metrics[2] = 4;
+    font.glyphs = { { 'A', 0, 0, 10, 0, 9, 13 }, { ' ', 10, 0, 15, 0, 1, 1 } };
+    font.texture = { 32, 16, std::vector<uint32_t>(32 * 16, 0xFFFFFFFF) };
+    std::filesystem::create_directories("data/fonts");
+    std::string error;
+    EXPECT_TRUE(zoq::tools::texture::WriteFont("data/fonts/menu", font, error)) << error;
+    auto loaded = std::make_unique<CFont>();
+    loaded->Init("menu");
+    return loaded;
 }
 
 class UiGlTest : public RenderTest {
