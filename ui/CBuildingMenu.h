@@ -182,8 +182,8 @@ private:
     const CMenuListEntry* WorkshopEntry(bool left) const;
     // The vehicle after a change of its parts: the machine's equipment, then the glider's.
     void Reequip();
-    // Selects the entry again after its list was refilled, else the list's first entry.
-    void Reselect(bool left, int32_t index);
+    // Refills the left list and selects the list's selected entry again, else its first entry.
+    void RefreshAndReselect(bool left);
     // Clears the damage the glider's hull shows: part damage, burning points and nozzles.
     static void ClearDamageState();
 };

@@ -142,8 +142,10 @@ void CBuildingMenu::Reequip()
         glider->SyncEquipment();
 }
 
-void CBuildingMenu::Reselect(bool left, int32_t index)
+void CBuildingMenu::RefreshAndReselect(bool left)
 {
+    const int32_t index = left ? selectedLeft : selectedRight;
+    OnChangeLeftPanel();
     ResetTextPanel();
     const MenuList& list = left ? leftList : rightList;
     if (index >= 0 && index < list.Count() && !list.At(index)->IsHeader()) {
@@ -190,15 +192,9 @@ void CBuildingMenu::RepairItem()
     if (part == &machine.armour)
         machine.armourLevel = machine.armour.Maximum();
     const int32_t index = selectedLeft;
-    OnChangeLeftPanel();
-    Reselect(true, index);
-    if (index >= 0 && index < leftList.Count()) {
-        CMenuListEntry& repaired = *leftList.At(index);
-        repaired.normalColour = kRepairedColours[0];
-        repaired.hoverColour = kRepairedColours[1];
-        repaired.pressColour = kRepairedColours[2];
-        repaired.selectedColour = kRepairedColours[3];
-    }
+    RefreshAndReselect(true);
+    if (index >= 0 && index < leftList.Count())
+        leftList.At(index)->SetColours(kRepairedColours);
 }
 
 void CBuildingMenu::ReloadItem()
@@ -223,9 +219,7 @@ void CBuildingMenu::ReloadItem()
         if (gun.desc)
             gun.ammo = gun.desc->ammoCapacity;
     }
-    const int32_t index = selectedLeft;
-    OnChangeLeftPanel();
-    Reselect(true, index);
+    RefreshAndReselect(true);
 }
 
 void CBuildingMenu::SellItem()
@@ -271,9 +265,7 @@ void CBuildingMenu::SellItem()
         SetGun(machine, code == kPartLightGun, -1);
     }
     Reequip();
-    const int32_t index = selectedLeft;
-    OnChangeLeftPanel();
-    Reselect(true, index);
+    RefreshAndReselect(true);
 }
 
 void CBuildingMenu::ChangeItem()
@@ -402,7 +394,5 @@ void CBuildingMenu::BuyItem(bool tenUnits)
     }
     }
     Reequip();
-    const int32_t index = selectedRight;
-    OnChangeLeftPanel();
-    Reselect(false, index);
+    RefreshAndReselect(false);
 }

@@ -324,10 +324,7 @@ void CMainMenu::MarkNewEntries(MenuList& list)
     for (CMenuListEntry* entry : list) {
         if (entry->IsHeader() || !g_pScriptManager->IsEventSet(entry->key, ".NC"))
             continue;
-        entry->normalColour = kNewColours[0];
-        entry->hoverColour = kNewColours[1];
-        entry->pressColour = kNewColours[2];
-        entry->selectedColour = kNewColours[3];
+        entry->SetColours(kNewColours);
     }
 }
 

@@ -259,11 +259,7 @@ void CMainMenu::ColourPartWarnings(MenuList& list, WarningRules rules)
         const PartWarning warning = WarningOf(*PlayerFerrovant, entry->value, rules);
         if (warning == PartWarning::None)
             continue;
-        const uint32_t(&colours)[4] = warning == PartWarning::Red ? kRed : kYellow;
-        entry->normalColour = colours[0];
-        entry->hoverColour = colours[1];
-        entry->pressColour = colours[2];
-        entry->selectedColour = colours[3];
+        entry->SetColours(warning == PartWarning::Red ? kRed : kYellow);
     }
 }
 

@@ -26,6 +26,14 @@ public:
     void Update() override;
     void Run() override;
 
+    // Normal, hover, pressed and selected colours.
+    void SetColours(const uint32_t (&colours)[4])
+    {
+        normalColour = colours[0];
+        hoverColour = colours[1];
+        pressColour = colours[2];
+        selectedColour = colours[3];
+    }
     // The text colour of this frame before the pulse: the four colours blended per byte.
     uint32_t BlendedColour() const;
 

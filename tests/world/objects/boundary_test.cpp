@@ -1,6 +1,7 @@
 // Boundary posts on a flat writer-made map: the wall segments and their upkeep, the push, the
 // damping of an approach and the damage to gliders.
 #include "tests/world/objects/grid_fixture.h"
+#include "tests/world/objects/translation.h"
 
 #include "foundation/Numeric.h"
 #include "world/objects/CBoundObject.h"
@@ -37,12 +38,7 @@ protected:
         const Vec3 at[3] = { { 1000, 1000, 0 }, { 1200, 1000, 0 }, { 1000, 1300, 0 } };
         for (int i = 0; i < 3; ++i) {
             posts[i] = new CBoundObject;
-            Matrix4 m;
-            Matrix4Identity(m);
-            m.m[12] = at[i].x;
-            m.m[13] = at[i].y;
-            m.m[14] = at[i].z;
-            posts[i]->frame.SetMatrix(m);
+            posts[i]->frame.SetMatrix(TranslationAt(at[i]));
             list->AddObject(posts[i]);
         }
         posts[0]->links[0] = posts[1];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tests/world/db/world_fixture.h"
+#include "tests/world/objects/translation.h"
 
 #include "foundation/CTimer.h"
 #include "foundation/PakManager.h"
@@ -95,19 +96,10 @@ protected:
         std::memcpy(key.text, &row, 4);
         return key;
     }
-    static Matrix4 At(const Vec3& p, float scale = 1.0f)
-    {
-        Matrix4 m;
-        Matrix4Identity(m, scale);
-        m.m[12] = p.x;
-        m.m[13] = p.y;
-        m.m[14] = p.z;
-        return m;
-    }
     // The row's explosion made by its manager at p (added to the object list).
     static CExploObject* Make(const char* row, const Vec3& p)
     {
-        const Matrix4 m = At(p);
+        const Matrix4 m = TranslationAt(p);
         return static_cast<CExploObject*>(g_ExploManager.CreateObject(RowKey(row), m.m, nullptr));
     }
     static DamageGlider* AddGlider(const Vec3& p, float radius)

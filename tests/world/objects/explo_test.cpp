@@ -107,7 +107,7 @@ TEST_F(ExplosionTest, ABadRowThrowsAndLeavesNothingBehind)
     NameKey32 key {};
     const int32_t row = g_ExploManager.RowCount();
     std::memcpy(key.text, &row, 4);
-    const Matrix4 m = At(Vec3 { 10, 10, 0 });
+    const Matrix4 m = TranslationAt(Vec3 { 10, 10, 0 });
     EXPECT_THROW(g_ExploManager.CreateObject(key, m.m, nullptr), XRangeError);
     const int32_t none = -1;
     std::memcpy(key.text, &none, 4);

@@ -50,7 +50,7 @@ protected:
     static CSplinterObject* Spawn(int variant, const Vec3& p, CZJObject* cargo = nullptr, float scale = 1.0f)
     {
         auto* splinter = new CSplinterObject;
-        splinter->Spawn(At(p, scale), NameKey32 { { -1, -1, -1, -1 } }, variant, cargo);
+        splinter->Spawn(TranslationAt(p, scale), NameKey32 { { -1, -1, -1, -1 } }, variant, cargo);
         ObjectList.AddObject(splinter);
         return splinter;
     }

@@ -1,6 +1,7 @@
 // A thing's drawing on the null device: the glow decal on the terrain under it with the texture its
 // kind picks and an intensity that pulses with its age, and the pulsing light under the model.
 #include "tests/render/model_fixture.h"
+#include "tests/world/objects/translation.h"
 
 #include "foundation/PakManager.h"
 #include "tools/map/map_writer.h"
@@ -51,11 +52,7 @@ protected:
     // A thing of the kind lying at the spot, not in the object list.
     static std::unique_ptr<CTheThing> Thing(int32_t kind, const Vec3& at = kSpot)
     {
-        Matrix4 m;
-        Matrix4Identity(m);
-        m.m[12] = at.x;
-        m.m[13] = at.y;
-        m.m[14] = at.z;
+        const Matrix4 m = TranslationAt(at);
         auto thing = std::make_unique<CTheThing>();
         thing->Init(m.m, kind);
         return thing;

@@ -1,6 +1,7 @@
 // Things: who may take one, the transfer into the machine record with its refusals and load
 // check, expiry, the network record and the save form.
 #include "tests/ai/machine_fixture.h"
+#include "tests/world/objects/translation.h"
 
 #include "foundation/PakManager.h"
 #include "foundation/ResourceDBManager.h"
@@ -36,16 +37,6 @@ public:
     std::vector<std::string> ids;
 };
 
-Matrix4 At(const Vec3& p)
-{
-    Matrix4 m;
-    Matrix4Identity(m);
-    m.m[12] = p.x;
-    m.m[13] = p.y;
-    m.m[14] = p.z;
-    return m;
-}
-
 class ThingTest : public MachineTest {
 protected:
     void SetUp() override
@@ -65,7 +56,7 @@ protected:
         g_PakManager.CloseFile();
         machine.ApplyConfig(FerrovantConfigList.Find("CFG_ONE"), false, 0);
         glider = new CGliderObject;
-        glider->Init(At(kSpot).m, MakeNameKey32("GL_A"));
+        glider->Init(TranslationAt(kSpot).m, MakeNameKey32("GL_A"));
         glider->AssignFerrovant(&machine);
         ObjectList.AddObject(glider);
     }
@@ -82,7 +73,7 @@ protected:
     CTheThing* Thing(int32_t kind, const Vec3& at = kSpot)
     {
         auto* thing = new CTheThing;
-        thing->Init(At(at).m, kind);
+        thing->Init(TranslationAt(at).m, kind);
         ObjectList.AddObject(thing);
         return thing;
     }
@@ -231,7 +222,7 @@ TEST_F(ThingTest, TheNetworkRecordCarriesKindAndItemsAndRefusesBadCounts)
 {
     using namespace NetWire;
     CTheThing thing;
-    thing.Init(At(kSpot).m, 514);
+    thing.Init(TranslationAt(kSpot).m, 514);
     thing.AddItem(1, "TOV_NOMERGE", 2);
     thing.AddItem(0, "TOV_A", 7);
     uint8_t record[600] = {};
@@ -277,7 +268,7 @@ TEST_F(ThingTest, ARemoteCopyTakenSendsAHitOnceItHasRisen)
 TEST_F(ThingTest, TheSaveFormRoundTripsAndABadCountFailsTheLoad)
 {
     CTheThing thing;
-    thing.Init(At(kSpot).m, 515);
+    thing.Init(TranslationAt(kSpot).m, 515);
     thing.playerOnly = 1;
     thing.AddItem(3, "", 99);
     XMemBuffer stream(16);
@@ -320,7 +311,7 @@ TEST_F(ThingTest, TheFlashFrameGridBelowAndAbove256)
 TEST_F(ThingTest, AnUnknownKindIsLoggedAndHasNoModel)
 {
     CTheThing thing;
-    thing.Init(At(kSpot).m, 7);
+    thing.Init(TranslationAt(kSpot).m, 7);
     EXPECT_EQ(thing.modelIndex, -1);
     EXPECT_EQ(LogLineCount("CTheThing::Init unknown type"), 1);
 }

@@ -2,6 +2,7 @@
 // shots through the turret model's muzzle.
 #include "tests/ai/machine_fixture.h"
 #include "tests/render/model_fixture.h"
+#include "tests/world/objects/translation.h"
 
 #include "foundation/PakManager.h"
 #include "foundation/ResourceDBManager.h"
@@ -21,16 +22,6 @@
 #include <string>
 
 namespace {
-
-Matrix4 At(const Vec3& p)
-{
-    Matrix4 m;
-    Matrix4Identity(m);
-    m.m[12] = p.x;
-    m.m[13] = p.y;
-    m.m[14] = p.z;
-    return m;
-}
 
 class TowerTest : public MachineTest {
 protected:
@@ -56,7 +47,7 @@ protected:
         g_PakManager.CloseFile();
         machine.ApplyConfig(FerrovantConfigList.Find("CFG_ONE"), false, 0);
         tower = new CTowerObject;
-        tower->Init(At(kTower).m, MakeNameKey32("TWR_A"), "");
+        tower->Init(TranslationAt(kTower).m, MakeNameKey32("TWR_A"), "");
         ObjectList.AddObject(tower);
     }
     void TearDown() override
@@ -70,7 +61,7 @@ protected:
     CGliderObject* Glider(float away, bool armed = false)
     {
         auto* glider = new CGliderObject;
-        glider->Init(At(Vec3 { kTower.x + away, kTower.y, kTower.z }).m, MakeNameKey32("GL_A"));
+        glider->Init(TranslationAt(Vec3 { kTower.x + away, kTower.y, kTower.z }).m, MakeNameKey32("GL_A"));
         glider->AssignFerrovant(&machine);
         if (armed) {
             glider->guns[CGliderObject::kLightGun].assigned = 1;
@@ -90,7 +81,7 @@ TEST_F(TowerTest, RangeIsAtLeast500AndAMissingRowThrows)
     EXPECT_FLOAT_EQ(tower->range, 500.0f);
     EXPECT_EQ(tower->gun.owner, tower);
     CTowerObject missing;
-    EXPECT_THROW(missing.Init(At(kTower).m, MakeNameKey32("TWR_NONE"), ""), XRangeError);
+    EXPECT_THROW(missing.Init(TranslationAt(kTower).m, MakeNameKey32("TWR_NONE"), ""), XRangeError);
 }
 
 TEST_F(TowerTest, SeekPrefersAnArmedGliderTenTimesFartherAndNeverOneAtTheRange)
@@ -217,7 +208,7 @@ protected:
         ASSERT_NE(g_PakManager.OpenXFile("wall.zjp", Location.streamFile), 0);
         Location.streamOpen = 1;
         tower = new CTowerObject;
-        tower->Init(At(kTower).m, MakeNameKey32("TWR_T"), "");
+        tower->Init(TranslationAt(kTower).m, MakeNameKey32("TWR_T"), "");
         ObjectList.AddObject(tower);
     }
     void TearDown() override
@@ -234,7 +225,7 @@ protected:
     CGliderObject* Glider(const Vec3& offset)
     {
         auto* glider = new CGliderObject;
-        glider->Init(At(Vec3 { kTower.x + offset.x, kTower.y + offset.y, kTower.z + offset.z }).m,
+        glider->Init(TranslationAt(Vec3 { kTower.x + offset.x, kTower.y + offset.y, kTower.z + offset.z }).m,
             MakeNameKey32("GL_A"));
         glider->guns[CGliderObject::kLightGun].assigned = 1;
         glider->guns[CGliderObject::kLightGun].reloadTimer = 1.0f;
