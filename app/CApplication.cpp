@@ -226,9 +226,13 @@ bool CApplication::StartupQuit()
     return m_quit != 0;
 }
 
+std::function<void()> CApplication::PumpHook;
+
 void CApplication::ProcessMessages()
 {
     ZJ_TRACE("CApplication::ProcessMessages");
+    if (PumpHook)
+        PumpHook();
     if (s_quitRequested.exchange(false))
         plat::window::PostQuitMessage(0);
     if (m_window) {

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace plat::win {
@@ -71,6 +72,8 @@ public:
     void PaceFrame() { m_framePacer.Pace(); }
     // One pass of the pump: at most kMessagesPerPass dispatched messages.
     void ProcessMessages();
+    // Test seam, empty in the program: called at the start of every pump pass.
+    static std::function<void()> PumpHook;
     // False when the device is usable and no process is given; otherwise restores the device
     // (waiting for the process first) and answers true.
     bool CheckDevice(const plat::win::Process* process);

@@ -11,6 +11,7 @@
 #include "platform/win/process.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,8 @@ public:
     // once (also in error.log) when the menu chose something that is not built yet.
     static constexpr const char* kMenuNotice = "ZOQ: the start menu is open";
     static constexpr const char* kStopNotice = "ZOQ: the game is not built yet";
+    // The states of the game-state machine.
+    enum State : uint32_t { kStartMenu, kNewGame, kLoadGame, kNetGame, kExit };
 
     CZJApp();
     ~CZJApp() override;
@@ -79,6 +82,35 @@ public:
     // Writes a save game SAVES/file with its title and the 32-byte place; autosave marks the
     // automatic save. True when every write succeeded.
     bool SaveGame(const char* file, const char* title, int32_t flag, const char place[32], bool autosave);
+    // Reads the save game SAVES/name: with headerOnly only its header (remembering the name as
+    // saveName, the location as locationFile); else in full. False on any failure.
+    bool LoadGame(const char* name, bool headerOnly);
+    // Hands the loaded player control state to the player's glider and equipment.
+    void ApplyPlayerControlState();
+
+    // The game-state machine and its game runs.
+    void OpenStartMenu();
+    // The game loop: mode 1 a new game, 2 a loaded game, 0 resuming after a respawn or a visit.
+    void Cycle(int mode);
+    // Game preparation.
+    void InitMap(const char* fileName, int flag);
+    void ApplyStartConfig(bool keep);
+    void InitMainFerro(bool newGame, bool tunnelStart);
+    void InitGliderOnStartPos(bool tunnelStart);
+    // The numbered application actions scripts request; false only for code 0.
+    bool DoScriptAction(int code);
+    // One frame of a running game; first is set for the first frame of a game run.
+    void Render(bool first);
+    // Chooses the music and the warning indicator at the end of every drawn frame.
+    void AnalizeSituation();
+    // The player's input of one frame.
+    void ProcessInput();
+    // The visit of a building the player's glider entered, and travel out of it.
+    void ChangeLocation(NameKey32 building, NameKey32 buildingType);
+    // Draws the save picture into destination.
+    void MakeScreenShot(plat::gfx::Surface* destination);
+    // The journal-updated notice (1: the hourly or sensor notice).
+    void UpdateJournal(int colour);
 
     // Fields of the game flow.
     uint8_t paused = 0;
@@ -102,6 +134,12 @@ public:
     plat::gfx::Surface* shotDepth = nullptr;
     CBaseMenu* modalMenu = nullptr;
     CBaseMenu* previousModalMenu = nullptr;
+    // SETBONUS's two factors.
+    float bonusFactors[2] = { 1.0f, 1.0f };
+
+    // Test seam, empty in the program: when set, RunModalMenu asks it first; answering true with
+    // a result stands for the menu's own run.
+    std::function<bool(CBaseMenu* menu, int& result)> modalHook;
 
     CTexture* CursorTexture() const { return m_cursorTexture; }
     CTexture* CursorBlueTexture() const { return m_cursorHighlight; }

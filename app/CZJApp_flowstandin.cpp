@@ -1,6 +1,13 @@
-// Stand-in until the save games land (the save-games issue replaces this file): the game flow's
-// operations that the menus reach through the application.
+// Stand-ins until the player's input, the building visits and the save games land (the issue that
+// builds them replaces this file): the game flow's operations that the menus and the frame reach.
+#include "app/CInput.h"
+#include "app/CInputConfig.h"
 #include "app/CZJApp.h"
+#include "app/CZJAppEventSink.h"
+#include "platform/window/keys.h"
+#include "world/db/CZJEngine.h"
+#include "world/objects/CBuildingObject.h"
+#include "world/objects/PlayerGlobals.h"
 
 bool CZJApp::SaveGame(const char* file, const char* title, int32_t flag, const char place[32], bool autosave)
 {
@@ -10,4 +17,54 @@ bool CZJApp::SaveGame(const char* file, const char* title, int32_t flag, const c
     (void)place;
     (void)autosave;
     return false;
+}
+
+bool CZJApp::LoadGame(const char* name, bool headerOnly)
+{
+    (void)name;
+    (void)headerOnly;
+    return false;
+}
+
+void CZJApp::ApplyPlayerControlState() { }
+
+void CZJApp::MakeScreenShot(plat::gfx::Surface* destination)
+{
+    (void)destination;
+}
+
+void CZJApp::UpdateJournal(int colour)
+{
+    (void)colour;
+}
+
+// The control block only; Escape ends the game to the start menu.
+void CZJApp::ProcessInput()
+{
+    g_InputConfig.ProcessInput();
+    if (g_Input.KeyEvents(plat::window::key::Escape) & 0x80) {
+        ZJEngine.pendingAction.actionPending = 1;
+        ZJEngine.pendingAction.actionCode = 2;
+    }
+}
+
+// Lets the glider out at once.
+void CZJApp::ChangeLocation(NameKey32 building, NameKey32 buildingType)
+{
+    (void)building;
+    (void)buildingType;
+    if (ZJEngine.currentBuilding && PlayerObject)
+        ZJEngine.currentBuilding->PlaceAtExit(PlayerObject);
+}
+
+void CZJAppEventSink::OnAddRating(float reward, int flag)
+{
+    (void)reward;
+    (void)flag;
+}
+
+void CZJAppEventSink::OnGroupMessage(const char* keyword, CFerroGroup* group)
+{
+    (void)keyword;
+    (void)group;
 }

@@ -50,7 +50,9 @@ int CZJApp::RunModalMenu(CBaseMenu* menu, bool loop)
     CBaseMenu* const outerPrevious = previousModalMenu;
     previousModalMenu = modalMenu;
     modalMenu = menu;
-    const int result = menu ? int(menu->DoModal(loop)) : 0;
+    int result = 0;
+    if (!(modalHook && modalHook(menu, result)))
+        result = menu ? int(menu->DoModal(loop)) : 0;
     modalMenu = previousModalMenu;
     previousModalMenu = outerPrevious;
     return result;

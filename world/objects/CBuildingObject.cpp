@@ -56,7 +56,7 @@ bool Contains(const SDoorBox& b, const Vec3& p)
 }
 
 // The player's glider; null in menus and the start scene.
-CGliderObject* PlayerGlider()
+CGliderObject* DrivenGlider()
 {
     return PlayerObject && PlayerObject->type == CZJObject::kGlider
         ? static_cast<CGliderObject*>(PlayerObject)
@@ -214,7 +214,7 @@ void CBuildingObject::Run()
     if (groupCount != 0)
         TrackGliders();
 
-    CGliderObject* player = PlayerGlider();
+    CGliderObject* player = DrivenGlider();
     bool playerNear = false;
     if (player) {
         const Vec3 local = ToLocal(player->frame.position);

@@ -25,7 +25,7 @@ float Dot(const Vec3& a, const Vec3& b)
 }
 
 // The player's glider, or null.
-CZJObject* PlayerGlider()
+CZJObject* DrivenGlider()
 {
     return PlayerObject && PlayerObject->type == CZJObject::kGlider ? PlayerObject : nullptr;
 }
@@ -164,7 +164,7 @@ void CCamera::AttachFixed(CZJObject* target)
 
 void CCamera::ApplyViewMode()
 {
-    CZJObject* glider = PlayerGlider();
+    CZJObject* glider = DrivenGlider();
     if (CameraMode < kAttached || CameraMode > kFixedOffset)
         return;
     if (!glider) {
@@ -309,7 +309,7 @@ void CCamera::LoadGame(XMemBuffer& stream, int* size, bool shortForm)
 
 void CCamera::SetStrafe(float value)
 {
-    const CZJObject* glider = PlayerGlider();
+    const CZJObject* glider = DrivenGlider();
     if (!glider)
         return;
     const float k = -value * 3.0f / mass;

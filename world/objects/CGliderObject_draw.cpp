@@ -506,7 +506,7 @@ void CGliderObject::GetLaunchParams(Vec3& point, Vec3& velocity, float& blastRad
 void CGliderObject::PreDraw()
 {
     ZJ_TRACE("CGliderObject::PreDraw");
-    if (!IsPlayer() || !NightLight)
+    if (!IsPlayer() || !PlayerControl.NightLight)
         return;
     static constexpr plat::gfx::ColorValue kColour { 224.0f / 255.0f, 224.0f / 255.0f, 1.0f, 1.0f };
     const Vec3& p = frame.position;

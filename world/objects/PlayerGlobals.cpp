@@ -1,6 +1,6 @@
-// Stand-in until the world-object classes land.
 #include "world/objects/PlayerGlobals.h"
 
+CGliderObject* PlayerGlider = nullptr;
 CZJObject* PlayerObject = nullptr;
 Vec3 PlayerPosition {};
 CCamera* CameraObject = nullptr;
@@ -12,7 +12,8 @@ SPlayerControl PlayerControl {};
 float ShieldHits = 0.0f;
 float ArmourHits = 0.0f;
 float HullHits = 0.0f;
-uint8_t NightLight = 0;
+int32_t TransitionState = 0;
+float TransitionTimer = 0.0f;
 int32_t SituationState = 0;
 int32_t ReplayMode = 0;
 uint8_t GliderAnimation = 1;
