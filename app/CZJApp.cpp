@@ -484,10 +484,10 @@ int GameMain(const char* commandLine)
         // Nothing may run on the gamma thread while the process ends, and no object Init made
         // outlives it.
         try {
-            if (g_pZJApp)
+            if (g_pZJApp) {
                 g_pZJApp->JoinSecondaryThread();
-            if (g_pZJApp)
                 g_pZJApp->DeleteInterfaceObjects();
+            }
             g_Graphic.Release();
         } catch (...) {
         }
