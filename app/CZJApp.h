@@ -150,7 +150,7 @@ public:
     // Loads the current location's latest location save; false when there is none or it is refused.
     bool LoadLoc();
     // A location save's bytes into the owners of its sections 2, 4, 6 and 7; false with the reason.
-    bool ReadLocationSave(const uint8_t* data, size_t size, std::string& reason);
+    bool ReadLocationSave(std::vector<uint8_t> bytes, std::string& reason);
     static void SavePlayerControlState(XMemBuffer& stream);
     // False, with the record untouched, when the payload is shorter than its version's record.
     static bool LoadPlayerControlState(XMemBuffer& stream);

@@ -34,6 +34,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -256,12 +257,12 @@ bool WriteSave(CZJApp& app, savefile::CReplacingFile& file, const SaveHeader& he
     return file.Commit();
 }
 
-// Hands each section of a checked file whose id the filter takes to its reader; ids without a
+// Hands each section the filter takes to its reader, exactly its payload in place; ids without a
 // reader are skipped. False with the reason on a cut file or a refused section.
-bool ReadSections(CZJApp& app, const uint8_t* data, size_t size, const SaveHeader& header,
-    bool (*take)(uint32_t), std::string& reason)
+bool ReadSections(
+    CZJApp& app, uint8_t* sections, size_t size, uint32_t count, bool (*take)(uint32_t), std::string& reason)
 {
-    savefile::CSectionWalk walk(data, size, header);
+    savefile::CSectionWalk walk(sections, size, count);
     XMemBuffer stream;
     uint32_t id = 0;
     const uint8_t* payload = nullptr;
@@ -274,8 +275,7 @@ bool ReadSections(CZJApp& app, const uint8_t* data, size_t size, const SaveHeade
             reason = "section " + std::to_string(id) + " too large";
             return false;
         }
-        stream.Reset(int(length));
-        std::memcpy(stream.Data(), payload, length);
+        stream.Attach(sections + (payload - sections), int(length));
         bool read = false;
         try {
             read = section->read(app, stream);
@@ -291,11 +291,43 @@ bool ReadSections(CZJApp& app, const uint8_t* data, size_t size, const SaveHeade
     return !walk.Failed();
 }
 
-// The file mapped for reading; false when it cannot be opened.
-bool MapFile(const std::string& path, plat::win::ReadOnlyFile& file, plat::win::FileMapping& mapping)
+bool TakeAll(uint32_t)
 {
+    return true;
+}
+
+// Reads and checks a save file's header; with sections also the bytes behind the header and the
+// picture. False with the reason.
+bool ReadSaveFile(
+    const std::string& path, SaveHeader& header, std::vector<uint8_t>* sections, std::string& reason)
+{
+    plat::win::ReadOnlyFile file;
     const std::optional<std::string> resolved = plat::win::ResolvePath(path);
-    return resolved && file.Open(*resolved) == plat::win::FileResult::Ok && mapping.Map(file);
+    if (!resolved || file.Open(*resolved) != plat::win::FileResult::Ok) {
+        reason = "cannot be read";
+        return false;
+    }
+    uint8_t head[SaveHeader::kSize];
+    const size_t headSize = size_t(std::min<uint64_t>(file.Size(), sizeof head));
+    if (!file.ReadAt(head, headSize, 0)) {
+        reason = "cannot be read";
+        return false;
+    }
+    if (!savefile::ReadHeader(head, headSize, header, reason))
+        return false;
+    if (!sections)
+        return true;
+    const size_t start = savefile::SectionsStart(header);
+    if (file.Size() < start) {
+        reason = "the picture ends early";
+        return false;
+    }
+    sections->resize(size_t(file.Size() - start));
+    if (!file.ReadAt(sections->data(), sections->size(), start)) {
+        reason = "cannot be read";
+        return false;
+    }
+    return true;
 }
 
 bool Refuse(const char* operation, const std::string& file, const std::string& reason)
@@ -341,15 +373,11 @@ bool CZJApp::LoadGame(const char* name, bool headerOnly)
             return Refuse("CZJApp::LoadGame", name, "name too long");
         std::snprintf(saveName, sizeof saveName, "%s", name);
     }
-    plat::win::ReadOnlyFile file;
-    plat::win::FileMapping mapping;
-    if (!MapFile(SavesFolder() + "\\" + name, file, mapping))
-        return Refuse("CZJApp::LoadGame", name, "cannot be read");
-    const uint8_t* data = mapping.Data();
-    const size_t size = size_t(mapping.Size());
+    const std::string path = BaseDirectory() + kSaves + "\\" + name;
     SaveHeader header;
     std::string reason;
-    if (!savefile::ReadHeader(data, size, header, reason))
+    std::vector<uint8_t> sections;
+    if (!ReadSaveFile(path, header, headerOnly ? nullptr : &sections, reason))
         return Refuse("CZJApp::LoadGame", name, reason);
 
     std::snprintf(locationFile, sizeof locationFile, "%s", header.level.c_str());
@@ -363,8 +391,7 @@ bool CZJApp::LoadGame(const char* name, bool headerOnly)
     if (headerOnly)
         return true;
 
-    if (!ReadSections(
-            *this, data, size, header, [](uint32_t) { return true; }, reason))
+    if (!ReadSections(*this, sections.data(), sections.size(), header.sectionCount, TakeAll, reason))
         return Refuse("CZJApp::LoadGame", name, reason);
     ResetCallTrace();
     return true;
@@ -413,21 +440,28 @@ bool CZJApp::LoadLoc()
         || savedValues[number - 1] == 0)
         return false;
     const std::string path = LocationSavePath(savedValues[number - 1]);
-    plat::win::ReadOnlyFile file;
-    plat::win::FileMapping mapping;
-    if (!MapFile(path, file, mapping))
+    std::vector<uint8_t> bytes;
+    const std::optional<std::string> resolved = plat::win::ResolvePath(path);
+    if (!resolved || plat::win::ReadWholeFile(*resolved, bytes) != plat::win::FileResult::Ok)
         return Refuse("CZJApp::LoadLoc", path, "cannot be read");
     std::string reason;
-    if (!ReadLocationSave(mapping.Data(), size_t(mapping.Size()), reason))
+    if (!ReadLocationSave(std::move(bytes), reason))
         return Refuse("CZJApp::LoadLoc", path, reason);
     return true;
 }
 
-bool CZJApp::ReadLocationSave(const uint8_t* data, size_t size, std::string& reason)
+bool CZJApp::ReadLocationSave(std::vector<uint8_t> bytes, std::string& reason)
 {
     SaveHeader header;
-    return savefile::ReadHeader(data, size, header, reason)
-        && ReadSections(*this, data, size, header, IsLocationSection, reason);
+    if (!savefile::ReadHeader(bytes.data(), bytes.size(), header, reason))
+        return false;
+    const size_t start = savefile::SectionsStart(header);
+    if (bytes.size() < start) {
+        reason = "the picture ends early";
+        return false;
+    }
+    return ReadSections(
+        *this, bytes.data() + start, bytes.size() - start, header.sectionCount, IsLocationSection, reason);
 }
 
 void CZJApp::SavePlayerControlState(XMemBuffer& stream)

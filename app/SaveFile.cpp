@@ -71,26 +71,30 @@ bool ReadHeader(const uint8_t* data, size_t size, SaveHeader& header, std::strin
     return true;
 }
 
-CSectionWalk::CSectionWalk(const uint8_t* data, size_t size, const SaveHeader& header)
-    : m_data(data)
-    , m_size(size)
-    , m_at(SaveHeader::kSize)
-    , m_left(header.sectionCount)
+size_t SectionsStart(const SaveHeader& header)
 {
-    if (m_size < m_at) {
-        m_reason = "shorter than its header";
+    return SaveHeader::kSize + (header.version > 256 ? SaveHeader::kScreenshotSize : 0);
+}
+
+CSectionWalk::CSectionWalk(const uint8_t* data, size_t size, const SaveHeader& header)
+    : CSectionWalk(data, size, header.sectionCount)
+{
+    const size_t start = SectionsStart(header);
+    if (m_size < start) {
+        m_reason = m_size < SaveHeader::kSize ? "shorter than its header" : "the picture ends early";
         m_left = 0;
         return;
     }
-    if (header.version > 256) {
-        if (m_size - m_at < SaveHeader::kScreenshotSize) {
-            m_reason = "the picture ends early";
-            m_left = 0;
-            return;
-        }
-        m_picture = m_at;
-        m_at += SaveHeader::kScreenshotSize;
-    }
+    m_picture = start > SaveHeader::kSize ? SaveHeader::kSize : 0;
+    m_at = start;
+}
+
+CSectionWalk::CSectionWalk(const uint8_t* sections, size_t size, uint32_t count)
+    : m_data(sections)
+    , m_size(size)
+    , m_at(0)
+    , m_left(count)
+{
 }
 
 bool CSectionWalk::Next(uint32_t& id, const uint8_t*& payload, uint32_t& size)

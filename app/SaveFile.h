@@ -39,12 +39,17 @@ void EncodeSectionHeader(uint32_t id, uint32_t size, uint8_t out[kSectionHeaderS
 // the game time is no finite number of days at or above 0.
 bool ReadHeader(const uint8_t* data, size_t size, SaveHeader& header, std::string& reason);
 
+// Where the sections start: behind the header, and behind the picture for versions above 256.
+size_t SectionsStart(const SaveHeader& header);
+
 // The sections of a file, in file order, as many as its header counts. Each payload is a view of
 // exactly the bytes its header gives.
 class CSectionWalk {
 public:
     // data and size are the whole file, header included; header is what ReadHeader read from it.
     CSectionWalk(const uint8_t* data, size_t size, const SaveHeader& header);
+    // The file's bytes from SectionsStart on, and the header's section count.
+    CSectionWalk(const uint8_t* sections, size_t size, uint32_t count);
 
     // The next section: true with its id and payload. False at the end of the count, or with
     // Failed() when the file ends inside a section header or payload (or inside the picture).

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return new CZJApp();
     }();
     std::string reason;
-    if (!app->ReadLocationSave(data, size, reason) && reason.empty())
+    if (!app->ReadLocationSave(std::vector<uint8_t>(data, data + size), reason) && reason.empty())
         __builtin_trap();
     ObjectList.Clear();
     ResetCallTrace();
