@@ -18,6 +18,7 @@
 
 class CBaseMenu;
 class CZJObject;
+class XMemBuffer;
 
 // The display parameters GetDisplayParams fills and InitGraphic creates the device from.
 struct SDisplayParams {
@@ -144,6 +145,19 @@ public:
     // Test seam, empty in the program: when set, RunModalMenu asks it first; answering true with
     // a result stands for the menu's own run.
     std::function<bool(CBaseMenu* menu, int& result)> modalHook;
+
+    // Save games: the state of each visited location in SAVES\LOCS, and the player's control
+    // state in section 11.
+    // Saves the current location's state as the next "data%d.loc"; false when the location file
+    // name gives no location number 1 to 8 or a write failed.
+    bool SaveLoc();
+    // Loads the current location's latest location save; false when there is none or it is refused.
+    bool LoadLoc();
+    // A location save's bytes into the owners of its sections 2, 4, 6 and 7; false with the reason.
+    bool ReadLocationSave(std::vector<uint8_t> bytes, std::string& reason);
+    static void SavePlayerControlState(XMemBuffer& stream);
+    // False, with the record untouched, when the payload is shorter than its version's record.
+    static bool LoadPlayerControlState(XMemBuffer& stream);
 
     CTexture* CursorTexture() const { return m_cursorTexture; }
     CTexture* CursorBlueTexture() const { return m_cursorHighlight; }

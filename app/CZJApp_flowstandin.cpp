@@ -9,25 +9,6 @@
 #include "world/objects/CBuildingObject.h"
 #include "world/objects/PlayerGlobals.h"
 
-bool CZJApp::SaveGame(const char* file, const char* title, int32_t flag, const char place[32], bool autosave)
-{
-    (void)file;
-    (void)title;
-    (void)flag;
-    (void)place;
-    (void)autosave;
-    return false;
-}
-
-bool CZJApp::LoadGame(const char* name, bool headerOnly)
-{
-    (void)name;
-    (void)headerOnly;
-    return false;
-}
-
-void CZJApp::ApplyPlayerControlState() { }
-
 void CZJApp::MakeScreenShot(plat::gfx::Surface* destination)
 {
     (void)destination;

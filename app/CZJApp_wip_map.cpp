@@ -7,7 +7,10 @@ void CZJApp::InitMap(const char* fileName, int flag)
     (void)flag;
 }
 
-void CZJApp::ApplyStartConfig(bool keep) { (void)keep; }
+void CZJApp::ApplyStartConfig(bool keep)
+{
+    (void)keep;
+}
 
 void CZJApp::InitMainFerro(bool newGame, bool tunnelStart)
 {
@@ -15,6 +18,12 @@ void CZJApp::InitMainFerro(bool newGame, bool tunnelStart)
     (void)tunnelStart;
 }
 
-void CZJApp::InitGliderOnStartPos(bool tunnelStart) { (void)tunnelStart; }
+void CZJApp::InitGliderOnStartPos(bool tunnelStart)
+{
+    (void)tunnelStart;
+}
 
-bool CZJApp::DoScriptAction(int code) { return code != 0; }
+bool CZJApp::DoScriptAction(int code)
+{
+    return code != 0;
+}

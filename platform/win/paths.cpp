@@ -286,6 +286,13 @@ bool RemoveFile(std::string_view path)
     return resolved && ::unlink(resolved->c_str()) == 0;
 }
 
+bool RenameFile(std::string_view from, std::string_view to)
+{
+    auto source = ResolvePath(from);
+    auto target = ResolvePath(to);
+    return source && target && ::rename(source->c_str(), target->c_str()) == 0;
+}
+
 std::string CurrentDirectory()
 {
     return ".";

@@ -30,6 +30,8 @@ std::FILE* OpenFile(std::string_view path, std::string_view mode);
 bool MakeDirectory(std::string_view path);
 // Removes a file (not a folder); false when there was none.
 bool RemoveFile(std::string_view path);
+// Renames a file, replacing the file of the new name at once; false on failure.
+bool RenameFile(std::string_view from, std::string_view to);
 
 // The working directory as the program's paths use it: always ".", so paths built on it stay
 // relative and short.

@@ -36,6 +36,7 @@ constexpr SProgram kPrograms[] = {
     { "zoq-script", ZOQ_PROGRAM_SCRIPT },
     { "zoq-ui", ZOQ_PROGRAM_UI },
     { "zoq-radar", ZOQ_PROGRAM_RADAR },
+    { "zoq-save", ZOQ_PROGRAM_SAVE },
 };
 
 const char* PathOf(const std::string& name)
@@ -92,6 +93,8 @@ TEST_F(ProgramsTest, toolsRefuseWithOneLineNamingTheFile)
         { "zoq-net", { "probe", "127.0.0.1", "--wait", "x" }, 2, "zoq-net: --wait x: not a number" },
         { "zoq-mkdata", {}, 2, "usage: zoq-mkdata --out DIR" },
         { "zoq-mkdata", { "--force" }, 2, "usage: zoq-mkdata --out DIR" },
+        { "zoq-save", { "info", dir + "/junk.TM" }, 1,
+            "zoq-save: " + dir + "/junk.TM: shorter than its header" },
     };
     for (const SCase& c : cases) {
         zoq::test::ChildOptions options;
