@@ -3,6 +3,7 @@
 #include "app/CInput.h"
 #include "app/CInputConfig.h"
 #include "app/CResourceEngine.h"
+#include "app/CZJAppEventSink.h"
 #include "app/CZJAppMenuHost.h"
 #include "app/CZJAppScriptHost.h"
 #include "app/GameData.h"
@@ -23,6 +24,7 @@
 #include "render/CSurfaceManager.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
+#include "script/CZJScriptManager.h"
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
 #include "ui/CRadar.h"
@@ -31,6 +33,7 @@
 #include "ui/ScannerTexture.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CZJAppEvent.h"
 #include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CEnvironment.h"
 #include "world/terrain/CLocation.h"
@@ -110,15 +113,29 @@ void CZJApp::ClearAndPresent()
 void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
 {
     ZJ_TRACE("CZJApp::Init");
+    try {
+        InitSteps(commandLine, spare, title);
+    } catch (...) {
+        DeleteInterfaceObjects();
+        throw;
+    }
+}
+
+void CZJApp::InitSteps(const char* commandLine, uint32_t spare, const char* title)
+{
+    Step("window");
     Create(commandLine, spare, title);
+    Step("archives and database");
     g_PakManager.Init("Data");
     g_ResourceDBManager.Init("Data\\DB.dat", 1);
     g_pScriptHost = &AppScriptHost;
     AppMenuHost.Attach(this);
+    Step("settings");
     SetDefaultSettings();
     if (!ConfigIniExists())
         WriteErrorLog("ZOQ: Data/CONFIG/cfg.ini not found: default settings are used");
 
+    Step("command line");
     std::snprintf(startLocationFile, sizeof startLocationFile, "%s", "location1.zjp");
     freeCamera = 0;
     ParseCommandLine(commandLine);
@@ -132,11 +149,13 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
         m_pictureOutput = true;
     }
     // A close or a termination signal ends start-up between its steps.
+    Step("logo videos");
     if (GameSettings.Video && !StartupQuit())
         PlayLogoVideos(true);
     if (StartupQuit())
         return;
 
+    Step("device");
     SDisplayParams params;
     GetDisplayParams(params);
     if (!InitGraphic(params))
@@ -144,50 +163,78 @@ void CZJApp::Init(const char* commandLine, uint32_t spare, const char* title)
     if (!GameSettings.Windowed && m_window)
         m_window->SetStyle(
             plat::window::Style::Borderless | plat::window::Style::Topmost | plat::window::Style::FullScreen);
+    Step("black screen");
     ClearAndPresent();
     if (StartupQuit())
         return;
 
+    Step("managers");
     ResourceEngine.CreateManagers();
+    Step("gamma fade");
     // MTGamma 1 asks for Windows 5 or later, which this system counts as.
     if (GameSettings.MTGamma == 0)
         g_Graphic.MutableCaps().gammaFade = false;
+    Step("wait screen");
     ShowWaitScreen();
     if (StartupQuit())
         return;
+    Step("manager tables");
     ResourceEngine.GlobalInit(false);
     if (StartupQuit())
         return;
+    Step("gamma ramp");
     BuildBaseGamma(GameSettings.Gamma);
+    Step("scripts, messages, events");
+    m_interfaceObjects = true;
+    g_pScriptManager = new CZJScriptManager();
     g_pMessager = new CMessager();
+    AppEvents = new CZJAppEventSink();
+    Step("screen layer and radar");
     g_pRenderer = new CRenderer();
     g_pRadar = new CRadar();
     g_pRadarMap = new CRadarMap();
+    Step("type tables");
     ZJEngine.ZJInit();
     if (StartupQuit())
         return;
 
+    Step("frame timer");
     FrameTimer.Restart();
     realFrameTime = FrameTime;
+    Step("input devices");
     g_Input.Init(m_window.get(), GameSettings.Windowed, GameSettings.ForceFeedback);
+    Step("force feedback");
     g_InputConfig.LoadEffects();
+    Step("map buffers and effects");
     Location.Init();
-    g_InputConfig.LoadBindings("cfg.ini");
     EffectRenderManager.Init(1);
+    Step("key bindings");
+    g_InputConfig.LoadBindings("cfg.ini");
+    Step("network settings");
+    NetClient.LoadConfig("cfg.ini");
+    Step("script texts");
+    g_pScriptManager->Init();
+    Step("interface textures");
     g_pRenderer->LoadTextures();
     g_pRadar->LoadTextures();
+    Step("message window");
+    g_pMessager->Init();
 
-    state = 0;
+    Step("start menu");
+    state = kStartMenu;
     startPosition = MakeNameKey32("B_L1_CEH");
+    Step("fog");
     if (GameSettings.ForceLinearFog)
         g_Graphic.MutableCaps().fogTable = false;
 
+    Step("save picture surfaces");
     if (plat::gfx::Device* device = g_Graphic.GetDevice()) {
         if (plat::gfx::Failed(
                 device->CreateImageSurface(kShotSize, kShotSize, Format::X8R8G8B8, &shotSurface)))
             shotSurface = nullptr;
     }
     CreateShotTarget();
+    Step("cursor textures");
     LoadCursorTextures();
 }
 
@@ -272,17 +319,49 @@ void CZJApp::ReloadConfig()
 void CZJApp::Shutdown()
 {
     ZJ_TRACE("CZJApp::Shutdown");
+    Step("black screen");
     for (int i = 0; i < 2; ++i)
         ClearAndPresent();
+    Step("save picture surfaces");
     ReleaseSurface(shotSurface);
     ReleaseSurface(shotTarget);
     ReleaseSurface(shotDepth);
+    Step("radar, messages, world");
     if (g_pRadar)
         g_pRadar->Done();
     if (g_pMessager)
         g_pMessager->Done();
+    Location.ReportCacheStats();
+    ObjectList.Clear();
+    Step("network client");
+    NetClient.ProcessMessages();
+    NetClient.Close();
+    Step("interface objects");
+    DeleteInterfaceObjects();
+    Step("force feedback");
+    g_InputConfig.FreeEffects();
+    ReleasePictureOutput();
+    EffectRenderManager.FreeBuffers();
+    // The gamma thread ticks the music manager and sets the device's ramp: it stops first.
+    Step("gamma thread wait");
+    JoinSecondaryThread();
+    Step("managers");
+    ResourceEngine.DestroyManagers();
+    Step("gamma thread");
+    StopSecondaryThread();
+    Step("archives");
+    g_PakManager.Close();
+}
+
+void CZJApp::DeleteInterfaceObjects()
+{
+    if (!m_interfaceObjects)
+        return;
+    m_interfaceObjects = false;
     if (g_pRenderer)
         g_pRenderer->Done();
+    delete AppEvents;
+    AppEvents = nullptr;
     delete g_pRadar;
     g_pRadar = nullptr;
     delete g_pRadarMap;
@@ -294,14 +373,8 @@ void CZJApp::Shutdown()
     }
     delete g_pMessager;
     g_pMessager = nullptr;
-    g_InputConfig.FreeEffects();
-    ReleasePictureOutput();
-    EffectRenderManager.FreeBuffers();
-    // The gamma thread ticks the music manager and sets the device's ramp: it stops first.
-    JoinSecondaryThread();
-    ResourceEngine.DestroyManagers();
-    StopSecondaryThread();
-    g_PakManager.Close();
+    delete g_pScriptManager;
+    g_pScriptManager = nullptr;
 }
 
 void CZJApp::InvalidateResources()
@@ -408,10 +481,13 @@ int GameMain(const char* commandLine)
     } catch (...) {
         ReportStartupFailure(std::current_exception());
         code = 2;
-        // Nothing may run on the gamma thread while the process ends.
+        // Nothing may run on the gamma thread while the process ends, and no object Init made
+        // outlives it.
         try {
-            if (g_pZJApp)
+            if (g_pZJApp) {
                 g_pZJApp->JoinSecondaryThread();
+                g_pZJApp->DeleteInterfaceObjects();
+            }
             g_Graphic.Release();
         } catch (...) {
         }

@@ -54,8 +54,12 @@ public:
     CZJApp();
     ~CZJApp() override;
 
+    // An exception leaves no object of Init's behind (DeleteInterfaceObjects).
     void Init(const char* commandLine, uint32_t spare, const char* title) override;
     void Shutdown() override;
+    // Deletes the script manager, message window, event sink, screen layer, radar and radar map
+    // that Init made and clears their pointers; nothing when it made none.
+    void DeleteInterfaceObjects();
     void ReloadConfig();
     void ShowWaitScreen();
 
@@ -169,6 +173,7 @@ protected:
     virtual uint32_t RunStartMenu();
 
 private:
+    void InitSteps(const char* commandLine, uint32_t spare, const char* title);
     bool CreateDevice(const SDisplayParams& params);
     void Step(const char* name);
     void ClearAndPresent();
@@ -184,10 +189,11 @@ private:
     bool m_pictureOutput = false;
     bool m_menuNoticeShown = false;
     bool m_stopNoticeShown = false;
+    bool m_interfaceObjects = false; // Init made the objects DeleteInterfaceObjects deletes
     std::vector<std::string>* m_stepLog = nullptr;
 
 public:
-    // Test access: where the names of the device-object steps go while set.
+    // Test access: where the names of the start-up, shut-down and device-object steps go while set.
     void SetStepLog(std::vector<std::string>* log) { m_stepLog = log; }
 };
 

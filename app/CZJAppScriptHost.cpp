@@ -2,14 +2,7 @@
 
 #include "app/CZJApp.h"
 #include "audio/CSoundManager.h"
-#include "ui/CMainMenu.h"
 #include "world/db/ResourceIds.h"
-
-namespace {
-
-constexpr int kAskPlayerName = 1;
-
-} // namespace
 
 CZJAppScriptHost AppScriptHost;
 
@@ -33,21 +26,19 @@ void CZJAppScriptHost::ToggleMessageLog()
 
 void CZJAppScriptHost::UpdateJournal(int colour)
 {
-    (void)colour;
+    if (g_pZJApp)
+        g_pZJApp->UpdateJournal(colour);
 }
 
 bool CZJAppScriptHost::RunProcess(int code)
 {
-    if (code != kAskPlayerName)
-        return false;
-    // The name comes back as the in-base menu's command 98; with no such menu nothing is asked.
-    if (auto* menu = dynamic_cast<CMainMenu*>(g_pZJApp ? g_pZJApp->modalMenu : nullptr))
-        menu->AskPlayerName();
-    return true;
+    return g_pZJApp && g_pZJApp->DoScriptAction(code);
 }
 
 void CZJAppScriptHost::SetBonus(float a, float b)
 {
-    bonus[0] = a;
-    bonus[1] = b;
+    if (!g_pZJApp)
+        return;
+    g_pZJApp->bonusFactors[0] = a;
+    g_pZJApp->bonusFactors[1] = b;
 }

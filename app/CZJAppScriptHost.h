@@ -1,6 +1,6 @@
-// The application's side of the script manager: sounds by name, the message window, and the
-// journal notice, numbered processes and bonus factors, which wait for the game flow: until it
-// lands the notice shows nothing, every process answers false and the factors are only kept.
+// The application's side of the script manager: sounds by name, the message window, the journal
+// notice, the numbered processes and the bonus factors, each handed to the application object
+// (nothing happens, and processes answer false, while there is none).
 #pragma once
 
 #include "script/CScriptHost.h"
@@ -13,8 +13,6 @@ public:
     void UpdateJournal(int colour) override;
     bool RunProcess(int code) override;
     void SetBonus(float a, float b) override;
-
-    float bonus[2] = { 1.0f, 1.0f };
 };
 
 extern CZJAppScriptHost AppScriptHost;

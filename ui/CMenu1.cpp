@@ -17,8 +17,8 @@
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CEnvironment.h"
-#include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
+#include "world/terrain/FrameReset.h"
 
 #include <algorithm>
 #include <cmath>
@@ -257,10 +257,8 @@ void CMenu1::RenderMap(bool run)
         return;
     }
     g_Graphic.Clear(clear::kTarget | clear::kZBuffer, 0xFF000000u);
-    LightWare.DisableActiveLights();
-    LightWare.ClearLights();
+    ResetFrame();
     MenuHost().ResetFrameCounters();
-    EffectRenderManager.ResetFrame();
     RenderScene(run);
     g_Graphic.PopRenderTarget();
     DrawMenuQuad(kPictureSlot, targetTexture.get(), 0.0f, 0.0f, float(g_Graphic.ScreenWidth()),

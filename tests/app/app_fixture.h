@@ -6,6 +6,7 @@
 #include "platform/win/text.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
+#include "tests/support/text_table.h"
 #include "tools/data/db_writer.h"
 #include "tools/data/table_source.h"
 #include "tools/texture/font_file.h"
@@ -91,7 +92,7 @@ inline bool WriteFonts(const std::filesystem::path& root, std::string& error)
 }
 
 // A Data folder the game starts with: database (unless withoutDatabase), cfg.ini, DICode.ini,
-// fonts.
+// fonts, and the script manager's text table.
 inline bool WriteDataFolder(const std::filesystem::path& root, const std::string& cfg, std::string& error,
     bool withoutDatabase = false)
 {
@@ -103,7 +104,7 @@ inline bool WriteDataFolder(const std::filesystem::path& root, const std::string
     if (!zoq::tools::texture::WritePng(root / "Data" / "Pictures" / "wait.png", 64, 64,
             zoq::tools::texture::Bytes(64 * 64 * 4, 0x80), error))
         return false;
-    return WriteFonts(root, error);
+    return WriteFonts(root, error) && zoq::test::WriteTextTable(root, "", error);
 }
 
 // A temporary folder that is the current directory and holds error.log.

@@ -1,6 +1,7 @@
 #include "app/CInputConfig.h"
 #include "app/CResourceEngine.h"
 #include "app/CZJApp.h"
+#include "app/CZJAppScriptHost.h"
 #include "app/EndTitles.h"
 #include "app/GameSettings.h"
 #include "audio/CMusicMng.h"
@@ -13,13 +14,19 @@
 #include "render/CModelManager.h"
 #include "render/TexShaderManager.h"
 #include "render/TextureManager.h"
+#include "script/CZJScriptManager.h"
 #include "tests/app/app_fixture.h"
 #include "tests/platform/window/sdl_events.h"
 #include "tools/texture/image_files.h"
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
+#include "ui/CRadar.h"
+#include "ui/CRadarMap.h"
+#include "ui/CRenderer.h"
 #include "world/objects/CObjectList.h"
+#include "world/objects/CZJAppEvent.h"
 #include "world/objects/CZJObject.h"
+#include "world/terrain/CLocation.h"
 
 #include <gtest/gtest.h>
 
@@ -221,8 +228,8 @@ TEST_F(AppTest, startsRunsThreeFramesAndShutsDownOnClose)
     EXPECT_EQ(g_pMusicMng, nullptr);
     EXPECT_EQ(app.shotSurface, nullptr);
     EXPECT_FALSE(app.SecondaryThreadRunning());
-    // Nothing but the map buffers' size and the stand-in's one line.
-    EXPECT_EQ(LogLineCount(""), 2) << LogText();
+    // Nothing but the map buffers' size and cache statistics and the stand-in's one line.
+    EXPECT_EQ(LogLineCount(""), 2 + 2 * CLocation::kMeshKinds) << LogText();
     EXPECT_EQ(LogLineCount("Mesh Size="), 1) << LogText();
     EXPECT_EQ(LogLineCount(CZJApp::kStopNotice), 1) << LogText();
 }
@@ -540,6 +547,129 @@ TEST_F(AppTest, cursorAndMessageLogFollowTheSystemCursorSetting)
     EXPECT_FALSE(messager.Expanded());
     EXPECT_FALSE(plat::window::IsCursorVisible());
     plat::window::ResetCursor();
+    g_pMessager = nullptr;
+}
+
+// The global objects Init makes, by name.
+std::vector<std::pair<const char*, const void*>> InterfaceObjects()
+{
+    return {
+        { "script manager", g_pScriptManager },
+        { "message window", g_pMessager },
+        { "event sink", AppEvents },
+        { "screen layer", g_pRenderer },
+        { "radar", g_pRadar },
+        { "radar map", g_pRadarMap },
+    };
+}
+
+TEST_F(AppTest, startUpAndShutDownRunEveryStepInOrderAndLeaveNoObjectBehind)
+{
+    std::string error;
+    ASSERT_TRUE(apptest::WriteDataFolder(m_dir, apptest::DefaultCfg(true), error)) << error;
+    app.SetStepLog(&steps);
+    started = true;
+    app.Init("", 0, CZJApp::kTitle);
+    const std::vector<std::string> startUp = {
+        "window",
+        "archives and database",
+        "settings",
+        "command line",
+        "logo videos",
+        "device",
+        "black screen",
+        "managers",
+        "gamma fade",
+        "wait screen",
+        "manager tables",
+        "gamma ramp",
+        "scripts, messages, events",
+        "screen layer and radar",
+        "type tables",
+        "frame timer",
+        "input devices",
+        "force feedback",
+        "map buffers and effects",
+        "key bindings",
+        "network settings",
+        "script texts",
+        "interface textures",
+        "message window",
+        "start menu",
+        "fog",
+        "save picture surfaces",
+        "cursor textures",
+    };
+    EXPECT_EQ(steps, startUp);
+    for (const auto& [name, object] : InterfaceObjects())
+        EXPECT_NE(object, nullptr) << name;
+    EXPECT_EQ(g_pScriptHost, &AppScriptHost);
+    EXPECT_NE(g_pModelManager->FindBuffer("MAP1"), -1) << "the map buffers";
+
+    steps.clear();
+    app.Shutdown();
+    started = false;
+    const std::vector<std::string> shutDown = {
+        "black screen",
+        "save picture surfaces",
+        "radar, messages, world",
+        "network client",
+        "interface objects",
+        "force feedback",
+        "gamma thread wait",
+        "managers",
+        "gamma thread",
+        "archives",
+    };
+    EXPECT_EQ(steps, shutDown);
+    for (const auto& [name, object] : InterfaceObjects())
+        EXPECT_EQ(object, nullptr) << name;
+    EXPECT_EQ(LogLineCount("CASH Success"), 2 * CLocation::kMeshKinds) << "the map cache statistics";
+}
+
+TEST_F(AppTest, anExceptionInInitLeavesNoObjectBehind)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        const char* lastStep;
+    };
+    const Case cases[] = {
+        { "a device that refuses every mode",
+            [] {
+                plat::gfx::null::Config& config = plat::gfx::null::GetConfig();
+                config.hal.caps.maxTextureWidth = 512;
+                config.hal.caps.maxTextureHeight = 512;
+                config.modes = { { 640, 480, 60, plat::gfx::Format::X8R8G8B8 } };
+            },
+            "device" },
+        { "type tables without the player's organisation",
+            [this] {
+                auto tables = apptest::DefaultTables();
+                tables.back()
+                    = { "orgs.txt", "@table Организации\n@field ICON int\n[ORG_OTHER]\nICON = 1\n" };
+                std::string error;
+                ASSERT_TRUE(apptest::WriteDatabase(m_dir / "Data" / "DB.dat", tables, error)) << error;
+            },
+            "type tables" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        plat::gfx::null::ResetConfig();
+        std::string error;
+        ASSERT_TRUE(apptest::WriteDataFolder(m_dir, apptest::DefaultCfg(true), error)) << error;
+        c.arrange();
+        ScriptedApp game;
+        std::vector<std::string> gameSteps;
+        game.SetStepLog(&gameSteps);
+        EXPECT_ANY_THROW(game.Init("", 0, CZJApp::kTitle));
+        ResetCallTrace();
+        ASSERT_FALSE(gameSteps.empty());
+        EXPECT_EQ(gameSteps.back(), c.lastStep);
+        for (const auto& [name, object] : InterfaceObjects())
+            EXPECT_EQ(object, nullptr) << name;
+        game.Shutdown();
+    }
 }
 
 TEST(EndTitlesClockTest, pressesJumpBetweenPartsAndLeaveOnlyAtTheEnd)

@@ -24,7 +24,6 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,8 +68,6 @@ protected:
     }
     void TearDown() override
     {
-        g_pScriptManager = nullptr;
-        m_scripts.reset();
         FrameTimer = CTimer();
         app.Shutdown();
         plat::window::ClearMessages();
@@ -92,12 +89,12 @@ protected:
         test::PushMotion(
             w, x, y, int(std::lround((x - now.x + 0.5) / sx)), int(std::lround((y - now.y + 0.5) / sy)));
     }
-    // A script manager over the test's text table and compiled scripts.
+    // The application's script manager, started again over the test's text table and compiled
+    // scripts.
     void StartScripts()
     {
-        m_scripts = std::make_unique<CZJScriptManager>();
+        m_scripts = g_pScriptManager;
         m_scripts->Init();
-        g_pScriptManager = m_scripts.get();
     }
     void Script(const std::string& name, const std::string& source)
     {
@@ -143,7 +140,7 @@ protected:
 
     zoq::test::GlEnvironment m_gl;
     CZJApp app;
-    std::unique_ptr<CZJScriptManager> m_scripts;
+    CZJScriptManager* m_scripts = nullptr;
     int64_t m_ticks = 0;
 };
 

@@ -1,9 +1,8 @@
-// The application's side of the scripts: process 1 asks the running in-base menu for the
-// player's name.
+// The application's side of the scripts hands every request to the application object, and does
+// nothing without one.
 #include "app/CZJApp.h"
 #include "app/CZJAppScriptHost.h"
-#include "ui/CHtmlControl.h"
-#include "ui/CMainMenu.h"
+#include "ui/CMessager.h"
 
 #include <gtest/gtest.h>
 
@@ -14,36 +13,48 @@ protected:
     void SetUp() override
     {
         m_saved = g_pZJApp;
-        g_pZJApp = &app;
+        m_savedMessager = g_pMessager;
+        g_pMessager = nullptr;
     }
     void TearDown() override
     {
-        app.modalMenu = nullptr;
         g_pZJApp = m_saved;
+        g_pMessager = m_savedMessager;
     }
 
     CZJApp app;
 
 private:
     CZJApp* m_saved = nullptr;
+    CMessager* m_savedMessager = nullptr;
 };
 
-TEST_F(ScriptHostTest, processOneOpensTheNameLineOfTheRunningInBaseMenuOnly)
+TEST_F(ScriptHostTest, requestsReachTheApplication)
 {
-    CMainMenu menu;
-    menu.textPanel = new CHtmlControl(0, 0, 400, 300);
-    menu.AddControl(menu.textPanel);
-    CBaseMenu other;
+    g_pZJApp = &app;
+    EXPECT_TRUE(AppScriptHost.RunProcess(3)) << "a process is the application's numbered action";
+    EXPECT_FALSE(AppScriptHost.RunProcess(0)) << "which answers false only for 0";
 
-    app.modalMenu = &other;
-    EXPECT_TRUE(AppScriptHost.RunProcess(1));
-    app.modalMenu = nullptr;
-    EXPECT_TRUE(AppScriptHost.RunProcess(1));
-    EXPECT_FALSE(menu.textPanel->InputActive());
+    AppScriptHost.SetBonus(1.5f, 2.0f);
+    EXPECT_FLOAT_EQ(app.bonusFactors[0], 1.5f);
+    EXPECT_FLOAT_EQ(app.bonusFactors[1], 2.0f);
 
-    app.modalMenu = &menu;
-    EXPECT_TRUE(AppScriptHost.RunProcess(1));
-    EXPECT_TRUE(menu.textPanel->InputActive());
+    EXPECT_FALSE(AppScriptHost.IsMessageLogExpanded());
+    AppScriptHost.ToggleMessageLog();
+    EXPECT_TRUE(AppScriptHost.IsMessageLogExpanded());
+    EXPECT_TRUE(app.MessageLogExpanded());
+    AppScriptHost.ToggleMessageLog();
+}
+
+TEST_F(ScriptHostTest, withoutAnApplicationNothingHappens)
+{
+    g_pZJApp = nullptr;
+    EXPECT_FALSE(AppScriptHost.RunProcess(3));
+    AppScriptHost.SetBonus(1.5f, 2.0f);
+    AppScriptHost.ToggleMessageLog();
+    AppScriptHost.UpdateJournal(1);
+    EXPECT_FALSE(AppScriptHost.IsMessageLogExpanded());
+    EXPECT_FLOAT_EQ(app.bonusFactors[0], 1.0f);
 }
 
 } // namespace

@@ -26,8 +26,8 @@
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEffectRenderManager.h"
 #include "world/terrain/CEnvironment.h"
-#include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
+#include "world/terrain/FrameReset.h"
 #include "world/terrain/TerrainSwitches.h"
 
 #include <cmath>
@@ -225,9 +225,7 @@ private:
 void RunFrame()
 {
     plat::gfx::Device& device = *g_Graphic.GetDevice();
-    LightWare.DisableActiveLights();
-    LightWare.ClearLights();
-    EffectRenderManager.ResetFrame();
+    ResetFrame();
     g_Graphic.ResetFrameCounters();
     Environment.Run(0.0f);
     Location.PreRender();

@@ -7,8 +7,8 @@
 #include "world/objects/CObjectList.h"
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEffectRenderManager.h"
-#include "world/terrain/CLightWare.h"
 #include "world/terrain/CLocation.h"
+#include "world/terrain/FrameReset.h"
 
 #include <cmath>
 #include <cstdio>
@@ -79,8 +79,7 @@ void PrintFrames(const Vec3& eye, float heading, int frames)
         GameClock += double(kFrameTime);
         GameClockF32 = float(GameClock);
         // The object passes of the game's frame, in its order, with its light and effect lists.
-        LightWare.ClearLights();
-        EffectRenderManager.ResetFrame();
+        ResetFrame();
         ObjectList.CheckSysObjectSensors();
         ObjectList.Run();
         camera.UpdateView();

@@ -55,14 +55,6 @@ bool Contains(const SDoorBox& b, const Vec3& p)
         && p.z <= b.max[2];
 }
 
-// The player's glider; null in menus and the start scene.
-CGliderObject* DrivenGlider()
-{
-    return PlayerObject && PlayerObject->type == CZJObject::kGlider
-        ? static_cast<CGliderObject*>(PlayerObject)
-        : nullptr;
-}
-
 } // namespace
 
 CBuildingObject::CBuildingObject()
@@ -214,7 +206,7 @@ void CBuildingObject::Run()
     if (groupCount != 0)
         TrackGliders();
 
-    CGliderObject* player = DrivenGlider();
+    CGliderObject* player = PlayerGlider;
     bool playerNear = false;
     if (player) {
         const Vec3 local = ToLocal(player->frame.position);
@@ -386,11 +378,10 @@ void CBuildingObject::PlaceAtExit(CZJObject* object)
     }
     if (object->moves)
         static_cast<CDynamicObject*>(object)->velocity = Vec3 {};
-    if (object == PlayerObject && object->type == kGlider) {
+    if (object == PlayerGlider) {
         approachTimer = 0.0f;
-        auto* glider = static_cast<CGliderObject*>(object);
-        glider->thrustSound = 0.0f;
-        glider->hoverSound = 0.0f;
+        PlayerGlider->thrustSound = 0.0f;
+        PlayerGlider->hoverSound = 0.0f;
     }
 }
 

@@ -24,12 +24,6 @@ float Dot(const Vec3& a, const Vec3& b)
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
-// The player's glider, or null.
-CZJObject* DrivenGlider()
-{
-    return PlayerObject && PlayerObject->type == CZJObject::kGlider ? PlayerObject : nullptr;
-}
-
 // The chase distance unit of a target: a glider's hull radius, any other object's radius.
 float ChaseRadius(const CZJObject& target)
 {
@@ -164,7 +158,7 @@ void CCamera::AttachFixed(CZJObject* target)
 
 void CCamera::ApplyViewMode()
 {
-    CZJObject* glider = DrivenGlider();
+    CZJObject* glider = PlayerGlider;
     if (CameraMode < kAttached || CameraMode > kFixedOffset)
         return;
     if (!glider) {
@@ -309,7 +303,7 @@ void CCamera::LoadGame(XMemBuffer& stream, int* size, bool shortForm)
 
 void CCamera::SetStrafe(float value)
 {
-    const CZJObject* glider = DrivenGlider();
+    const CZJObject* glider = PlayerGlider;
     if (!glider)
         return;
     const float k = -value * 3.0f / mass;

@@ -1720,7 +1720,7 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
 
     CFerrovant playerMachine;
     CGliderObject* player = make(playerMachine, "CFG_STARTUP", start);
-    PlayerObject = player;
+    PlayerObject = PlayerGlider = player;
     int lowest = 1000;
     int dusty = 0;
     int sounding = 0;
@@ -1792,6 +1792,7 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
 
     ObjectList.Clear();
     PlayerObject = nullptr;
+    PlayerGlider = nullptr;
     FrameTime = savedFrameTime;
     GameClock = savedClock;
     EXPECT_EQ(Logged(), "");
@@ -2069,7 +2070,7 @@ TEST_F(CompleteTest, APlayersGliderPicksUpAThingDrawsTowerFireAndIsPulledIntoThe
     player->Init(placement, MakeNameKey32(g_GliderManager.GetRowNames().GetString(machine.hull.index)));
     player->AssignFerrovant(&machine);
     ObjectList.AddObject(player);
-    PlayerObject = player;
+    PlayerObject = PlayerGlider = player;
 
     auto* thing = new CTheThing;
     const Vec3 lies = along(110.0f);
@@ -2117,6 +2118,7 @@ TEST_F(CompleteTest, APlayersGliderPicksUpAThingDrawsTowerFireAndIsPulledIntoThe
 
     ObjectList.Clear();
     PlayerObject = nullptr;
+    PlayerGlider = nullptr;
     ZJEngine.pendingAction = SPendingAction {};
     ZJEngine.currentBuilding = nullptr;
     PlayerPosition = savedPlayerPosition;

@@ -85,7 +85,7 @@ TEST_F(BuildingTest, TheDoorOpensInASecondClosesFiveSecondsLaterAndReopensWhileC
     const SBuildingType row = DoorRow();
     CBuildingObject& b = *Building(row);
     CGliderObject* player = Glider({ 0, 300, 5 });
-    PlayerObject = player;
+    PlayerObject = PlayerGlider = player;
     b.Run();
     EXPECT_EQ(b.doorState, CBuildingObject::kClosed);
 
@@ -119,7 +119,7 @@ TEST_F(BuildingTest, TheEntranceIsPublishedAndWithoutAPlayerNothingHappens)
     EXPECT_EQ(ZJEngine.pendingAction.actionPending, 0);
     EXPECT_EQ(b.doorState, CBuildingObject::kClosed);
 
-    PlayerObject = Glider({ 1, 1, 5 });
+    PlayerObject = PlayerGlider = Glider({ 1, 1, 5 });
     b.Run();
     EXPECT_EQ(ZJEngine.pendingAction.actionPending, 1);
     EXPECT_EQ(ZJEngine.pendingAction.actionCode, 1u);
@@ -143,7 +143,7 @@ TEST_F(BuildingTest, ThePullStartsAfterASecondOnlyWhenFacingTheDoorAndNear)
             Vec3Normalize(f, c.forward);
             return f;
         }());
-        PlayerObject = player;
+        PlayerObject = PlayerGlider = player;
         Frames(b, 0.9f);
         EXPECT_FLOAT_EQ(player->velocity.y, 0.0f);
         Frames(b, 0.3f);
@@ -259,7 +259,7 @@ TEST_F(BuildingTest, PlaceAtExitWithAndWithoutBoxes)
 
     const SBuildingType row = DoorRow();
     CBuildingObject& b = *Building(row);
-    PlayerObject = g;
+    PlayerObject = PlayerGlider = g;
     g->thrustSound = 1.0f;
     g->hoverSound = 1.0f;
     b.approachTimer = 3.0f;
@@ -279,7 +279,7 @@ TEST_F(BuildingTest, ATurningBuildingTurnsAndBobsWithNoDoorAndNoGroups)
     SBuildingType row = DoorRow();
     row.kind = CBuildingObject::kTurningKind;
     CBuildingObject& b = *Building(row);
-    PlayerObject = Glider({ 0, 30, 5 });
+    PlayerObject = PlayerGlider = Glider({ 0, 30, 5 });
     CFerroGroup group;
     b.AddGroup(&group);
     b.Run();

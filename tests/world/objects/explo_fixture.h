@@ -53,11 +53,13 @@ protected:
         SeedRand(1);
         SharedRandom = XRandom();
         PlayerObject = nullptr;
+        PlayerGlider = nullptr;
         CameraObject = nullptr;
     }
     void TearDown() override
     {
         PlayerObject = nullptr;
+        PlayerGlider = nullptr;
         CameraObject = nullptr;
         FrameTime = m_savedFrameTime;
         WorldDbTest::TearDown();

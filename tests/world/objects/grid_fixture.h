@@ -102,6 +102,7 @@ protected:
         VisibleRadius = 256;
         FrameTime = 0.1f;
         PlayerObject = nullptr;
+        PlayerGlider = nullptr;
         m_savedView = ViewFrame;
         zoq::test::WriteBytes("map.zjp",
             zoq::tools::map::WriteMap(zoq::tools::map::LocationMap::Flat(kCells * 64 + 1, kCells * 64 + 1)));
@@ -123,6 +124,7 @@ protected:
         Location.streamOpen = 0;
         Location.visibleCount = 0;
         PlayerObject = nullptr;
+        PlayerGlider = nullptr;
         ViewFrame = m_savedView;
         WorkingDirLogTest::TearDown();
     }

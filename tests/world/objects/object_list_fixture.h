@@ -55,6 +55,7 @@ protected:
         Location.blocksX = Location.blocksY = kGrid;
         GameClock = 100.0;
         PlayerObject = nullptr;
+        PlayerGlider = nullptr;
         AppEvents = nullptr;
     }
     void TearDown() override
@@ -62,6 +63,7 @@ protected:
         ObjectList.Clear();
         Location.Purge();
         PlayerObject = nullptr;
+        PlayerGlider = nullptr;
         AppEvents = nullptr;
         ErrorLogTest::TearDown();
     }

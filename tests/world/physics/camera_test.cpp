@@ -17,13 +17,14 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 
-class Glider : public TestMover {
+// The player's glider, chased by its radius of 5.
+class Glider : public CGliderObject {
 public:
     Glider()
     {
-        type = kGlider;
         visible = 1;
         radius = 5.0f;
+        bodyRadius = 5.0f;
     }
 };
 
@@ -32,15 +33,15 @@ protected:
     void SetUp() override
     {
         m_mode = CameraMode;
-        m_player = PlayerObject;
+        m_player = PlayerGlider;
         m_view = ViewFrame;
         glider.frame.SetPosition(Vec3 { 100, 200, 50 });
-        PlayerObject = &glider;
+        PlayerGlider = &glider;
     }
     void TearDown() override
     {
         CameraMode = m_mode;
-        PlayerObject = m_player;
+        PlayerGlider = m_player;
         ViewFrame = m_view;
     }
 
@@ -49,7 +50,7 @@ protected:
 
 private:
     int32_t m_mode = 0;
-    CZJObject* m_player = nullptr;
+    CGliderObject* m_player = nullptr;
     CViewFrame m_view;
 };
 
@@ -176,7 +177,7 @@ TEST_F(CameraTest, AModeOutsideTheTableDoesNothing)
     EXPECT_EQ(camera.lookTarget, &glider);
 
     CameraMode = 1; // without a player glider every mode flies free
-    PlayerObject = nullptr;
+    PlayerGlider = nullptr;
     camera.ApplyViewMode();
     EXPECT_EQ(CameraMode, 2);
 }
@@ -223,7 +224,7 @@ TEST_F(CameraTest, ADeletedTargetLeavesNoReferenceAndTheCameraStill)
     const Matrix4 view = ViewFrame.matrix;
     camera.Run();
     camera.UpdateView();
-    PlayerObject = nullptr;
+    PlayerGlider = nullptr;
     camera.SetStrafe(1.0f);
     EXPECT_FLOAT_EQ(camera.velocity.y, 2.0f);
     for (int i = 0; i < 16; ++i)
