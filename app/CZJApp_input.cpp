@@ -307,41 +307,68 @@ void ChooseTarget(CZJApp& app, bool selectPressed)
         candidate->ferrovant->group->SendMessage("POINT");
 }
 
+// The in-game menu and what its result asks of the game.
+void RunInGameMenu(CZJApp& app, CGliderObject& glider)
+{
+    if (g_pSoundManager)
+        g_pSoundManager->StopAll(0);
+    if (app.state == CZJApp::kNetGame) {
+        glider.alive = 0;
+        glider.netDirty = 1;
+        NetClient.SendData();
+        glider.alive = 1;
+    }
+    CInGameMenu menu;
+    const int result = app.RunModalMenu(&menu, true);
+    if (result == CInGameMenu::kExitGame || result == CInGameMenu::kLoadGame
+        || result == CInGameMenu::kLeaveGame) {
+        app.SetQuit(1);
+        ZJEngine.pendingAction.actionPending = 1;
+    }
+    if (result == CInGameMenu::kExitGame)
+        app.state = CZJApp::kExit;
+    else if (result == CInGameMenu::kLoadGame) {
+        app.state = CZJApp::kLoadGame;
+        app.LoadGame(menu.chosenName.c_str(), true);
+    } else if (result == CInGameMenu::kLeaveGame)
+        app.state = CZJApp::kStartMenu;
+}
+
+// The four mounts and, while a bomb is aimed, its trajectory.
+void RunWeapons(CGliderObject& glider, const SControlState& c)
+{
+    if (c.fire)
+        glider.Fire(CGliderObject::kLightGun, 1.0f);
+    if (c.altFire)
+        glider.Fire(CGliderObject::kHeavyGun, 1.0f);
+    if (c.rocket)
+        glider.Fire(CGliderObject::kRocketLauncher, 1.0f);
+    if (c.bomb == 2)
+        glider.Fire(CGliderObject::kBombLauncher, 1.0f);
+    if (CTrajectoryObject* marker = TrajectoryMarker()) {
+        if (c.bomb == 1 && glider.guns[CGliderObject::kBombLauncher].ammo >= 1.0f) {
+            Vec3 point {}, velocity {};
+            float blast = 100.0f;
+            glider.GetLaunchParams(point, velocity, blast, 1.0f);
+            marker->SetPosition(point);
+            marker->Trace(point, velocity, 1.05f, blast);
+        } else
+            marker->visible = 0;
+    }
+}
+
 } // namespace
 
 void CZJApp::ProcessInput()
 {
     ZJ_TRACE("CZJApp::ProcessInput");
     g_InputConfig.ProcessInput();
-    SControlState c = g_InputConfig.Control();
+    const SControlState& c = g_InputConfig.Control();
     CGliderObject* const glider = PlayerGlider;
     if (!glider)
         return;
-    const bool netGame = state == kNetGame;
-
     if (Pressed(plat::window::key::Escape) && !MachineDestroyed()) {
-        if (g_pSoundManager)
-            g_pSoundManager->StopAll(0);
-        if (netGame) {
-            glider->alive = 0;
-            glider->netDirty = 1;
-            NetClient.SendData();
-            glider->alive = 1;
-        }
-        CInGameMenu menu;
-        const int result = RunModalMenu(&menu, true);
-        if (result == CInGameMenu::kExitGame || result == CInGameMenu::kLoadGame
-            || result == CInGameMenu::kLeaveGame) {
-            SetQuit(1);
-            ZJEngine.pendingAction.actionPending = 1;
-        }
-        if (result == CInGameMenu::kExitGame)
-            state = kExit;
-        else if (result == CInGameMenu::kLoadGame) {
-            state = kLoadGame;
-            LoadGame(menu.chosenName.c_str(), true);
-        } else if (result == CInGameMenu::kLeaveGame)
-            state = kStartMenu;
+        RunInGameMenu(*this, *glider);
         RequestFullUpdate(*glider);
         return;
     }
@@ -366,7 +393,7 @@ void CZJApp::ProcessInput()
         glider->UpdateAmmo(true, true);
     }
 
-    if (RunStasis(c.stasis && !netGame))
+    if (RunStasis(c.stasis && state != kNetGame))
         return;
 
     RunGammaKeys(*this);
@@ -440,25 +467,7 @@ void CZJApp::ProcessInput()
         PlayerControl.NightLight ^= 1;
     if (c.jump)
         glider->Jump(1.0f);
-    if (c.fire)
-        glider->Fire(CGliderObject::kLightGun, 1.0f);
-    if (c.altFire)
-        glider->Fire(CGliderObject::kHeavyGun, 1.0f);
-    if (c.rocket)
-        glider->Fire(CGliderObject::kRocketLauncher, 1.0f);
-    if (c.bomb == 2)
-        glider->Fire(CGliderObject::kBombLauncher, 1.0f);
-    if (CTrajectoryObject* marker = TrajectoryMarker()) {
-        if (c.bomb == 1 && glider->guns[CGliderObject::kBombLauncher].ammo >= 1.0f) {
-            Vec3 point {}, velocity {};
-            float blast = 100.0f;
-            glider->GetLaunchParams(point, velocity, blast, 1.0f);
-            marker->SetPosition(point);
-            marker->Trace(point, velocity, 1.05f, blast);
-        } else
-            marker->visible = 0;
-    }
-
+    RunWeapons(*glider, c);
     if (PlayerFerrovant)
         RunEquipment(c);
 }

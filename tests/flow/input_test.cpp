@@ -416,6 +416,15 @@ TEST_F(InputTest, aCandidateHeld15SecondsBecomesTheTargetAndHearsPoint)
     EXPECT_EQ(std::count(sink.messages.begin(), sink.messages.end(), "POINT GRP_AHEAD"), 1);
 }
 
+TEST_F(InputTest, aCandidateWithoutAMachineIsChosenWithoutPoint)
+{
+    CGliderObject* drone = MakeGlider({ 300.0f, 320.0f, 0.0f }, nullptr);
+    const size_t before = sink.messages.size();
+    Frame(Tap(Key(EAction::SELECT)));
+    EXPECT_EQ(player->target, drone);
+    EXPECT_EQ(sink.messages.size(), before);
+}
+
 TEST_F(InputTest, aLongFrameHoldsTheCandidateByAtMostATenth)
 {
     Enemy("GRP_AHEAD", { 300.0f, 320.0f, 0.0f });
