@@ -3,7 +3,6 @@
 #include "app/CInput.h"
 #include "app/CInputConfig.h"
 #include "app/CZJApp.h"
-#include "app/CZJAppEventSink.h"
 #include "platform/window/keys.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CBuildingObject.h"
@@ -12,11 +11,6 @@
 void CZJApp::MakeScreenShot(plat::gfx::Surface* destination)
 {
     (void)destination;
-}
-
-void CZJApp::UpdateJournal(int colour)
-{
-    (void)colour;
 }
 
 // The control block only; Escape ends the game to the start menu.
@@ -36,16 +30,4 @@ void CZJApp::ChangeLocation(NameKey32 building, NameKey32 buildingType)
     (void)buildingType;
     if (ZJEngine.currentBuilding && PlayerObject)
         ZJEngine.currentBuilding->PlaceAtExit(PlayerObject);
-}
-
-void CZJAppEventSink::OnAddRating(float reward, int flag)
-{
-    (void)reward;
-    (void)flag;
-}
-
-void CZJAppEventSink::OnGroupMessage(const char* keyword, CFerroGroup* group)
-{
-    (void)keyword;
-    (void)group;
 }
