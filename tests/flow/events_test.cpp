@@ -10,10 +10,13 @@
 #include "foundation/ErrorLog.h"
 #include "foundation/Rating.h"
 #include "foundation/XRangeError.h"
+#include "render/Graphic.h"
 #include "script/CZJScriptManager.h"
+#include "tests/support/device_windows.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/text_table.h"
 #include "tools/script/script_compiler.h"
+#include "ui/CMHTLWindow.h"
 #include "ui/CMessager.h"
 #include "world/objects/SThingItem.h"
 
@@ -286,6 +289,39 @@ TEST_F(EventsTest, theJournalShowsPendingEntriesUnlessLocked)
             "SPEAKER: Leave our road", "Journal updated", "Avenge us, Unnamed", "SPEAKER" }));
     app.AddJournalLine(2, "SPEAKER", false);
     EXPECT_EQ(Shown().size(), 3u) << "without the line itself";
+}
+
+// Pickups are green; kill lines and the fallback organisation's group lines grey; another
+// organisation's group lines white.
+TEST_F(EventsTest, eachLineTakesItsColour)
+{
+    ASSERT_TRUE(g_Graphic.CreateDirect3D("null"));
+    zoq::test::FakeWindow window { 640, 480 };
+    struct Release {
+        ~Release() { g_Graphic.Release(); }
+    } release;
+    ASSERT_TRUE(g_Graphic.CreateDevice(0, 640, 480, 32, plat::gfx::Format::X8R8G8B8, 0, 0, true,
+        plat::gfx::MultiSample::None, 1, 1, plat::gfx::PresentInterval::Default, false, &window));
+    CMessager shown;
+    shown.clock = [] { return 100.0; };
+    ASSERT_TRUE(shown.Init());
+    g_pMessager = &shown;
+
+    const SThingItem money[] = { Item("", 5) };
+    events.OnPickup(CZJAppEventSink::kPickupMoney, money, 1);
+    events.FerroWasKilledByPlayer(&Machine("GRP_ROAD", "BANDITS", 100.0f));
+    events.OnGroupMessage("TALK", &Group("GRP_HERD", 1, 9, "ORG_NPC"));
+    events.OnGroupMessage("TALK", &Group("GRP_HILL", 1, 9, "BANDITS"));
+    g_pMessager = &messager;
+
+    std::vector<uint32_t> colours;
+    const CMHTLWindow& lines = *shown.Window();
+    for (int i = 0; i < lines.BlockCount(); ++i)
+        colours.push_back(lines.Line(lines.Block(i).lastLine).colour);
+    const uint32_t green = CMessager::kColours[1];
+    const uint32_t grey = CMessager::kColours[0];
+    const uint32_t white = CMessager::kColours[4];
+    EXPECT_EQ(colours, (std::vector<uint32_t> { green, grey, grey, grey, white, white }));
 }
 
 TEST_F(EventsTest, aRatingRewardReachesTheScriptManager)
