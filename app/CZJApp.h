@@ -114,8 +114,12 @@ public:
     void ChangeLocation(NameKey32 building, NameKey32 buildingType);
     // Draws the save picture into destination.
     void MakeScreenShot(plat::gfx::Surface* destination);
-    // The journal-updated notice (1: the hourly or sensor notice).
+    // Shows the script manager's pending journal entries in the message window in that colour;
+    // nothing while the journal is locked.
     void UpdateJournal(int colour);
+    // The same, the first entry prefixed with the speaker line and ": "; with showLine the line
+    // itself follows.
+    void AddJournalLine(int colour, const char* line, bool showLine);
 
     // Fields of the game flow.
     uint8_t paused = 0;

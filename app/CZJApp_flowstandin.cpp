@@ -1,7 +1,6 @@
 // Stand-ins until the player's input, the building visits and the save games land (the issue that
 // builds them replaces this file): the game flow's operations that the menus and the frame reach.
 #include "app/CZJApp.h"
-#include "app/CZJAppEventSink.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CBuildingObject.h"
 #include "world/objects/PlayerGlobals.h"
@@ -11,11 +10,6 @@ void CZJApp::MakeScreenShot(plat::gfx::Surface* destination)
     (void)destination;
 }
 
-void CZJApp::UpdateJournal(int colour)
-{
-    (void)colour;
-}
-
 // Lets the glider out at once.
 void CZJApp::ChangeLocation(NameKey32 building, NameKey32 buildingType)
 {
@@ -23,16 +17,4 @@ void CZJApp::ChangeLocation(NameKey32 building, NameKey32 buildingType)
     (void)buildingType;
     if (ZJEngine.currentBuilding && PlayerObject)
         ZJEngine.currentBuilding->PlaceAtExit(PlayerObject);
-}
-
-void CZJAppEventSink::OnAddRating(float reward, int flag)
-{
-    (void)reward;
-    (void)flag;
-}
-
-void CZJAppEventSink::OnGroupMessage(const char* keyword, CFerroGroup* group)
-{
-    (void)keyword;
-    (void)group;
 }

@@ -12,6 +12,7 @@
 #include "ai/CFerrovantConfigList.h"
 #include "ai/CTransFerroGroup.h"
 #include "ai/CZJTrade.h"
+#include "app/CZJAppEventSink.h"
 #include "audio/CFileUtil.h"
 #include "audio/CMusicMng.h"
 #include "audio/CSoundManager.h"
@@ -650,8 +651,7 @@ TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
         CXAnsiString text;
         EXPECT_TRUE(manager.GetText(key.c_str(), text)) << key;
     }
-    for (const char* key : { "DEF_PLAYERNAME", "INT_JOURNAL_UPDATED", "INT_FERRO_KILLED", "INT_PICKUP_MONEY",
-             "INT_PICKUP_FERRO", "INT_PICKUP_CONT", "INT_NET_PLAYER_WAS_KILLED_BY" }) {
+    for (const char* key : { "DEF_PLAYERNAME", "INT_NET_PLAYER_WAS_KILLED_BY" }) {
         CXAnsiString text;
         EXPECT_TRUE(manager.GetText(key, text)) << key;
     }
@@ -1476,6 +1476,18 @@ TEST_F(CompleteTest, EveryExplosionPlaysOutOnTheGroundOfLocation1)
     }
     FrameTime = savedFrameTime;
     EXPECT_EQ(Logged(), "");
+}
+
+// The event sink's pickup, kill and journal texts exist with the conversions it formats.
+TEST_F(CompleteTest, EventTextsTakeTheValuesTheSinkFormats)
+{
+    CZJScriptManager manager;
+    manager.Init();
+    for (const CZJAppEventSink::STextUse& text : CZJAppEventSink::kTexts) {
+        CXAnsiString format;
+        ASSERT_TRUE(manager.GetText(text.key, format)) << text.key;
+        EXPECT_EQ(Conversions(format.Text()), text.values) << text.key;
+    }
 }
 
 // The building menu: every text it names exists with the conversions it formats, its sounds and
