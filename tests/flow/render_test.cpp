@@ -122,13 +122,14 @@ TEST_F(RenderTest, pausedTheWorldStandsButTheFrameIsDrawn)
 {
     RunClock();
     app.paused = 1;
+    const CFerroGroup& group = Group("RUNNING", 1);
     const double models = ResourceEngine.Clock();
-    const float groupClock = FerroGroupList.At(1)->groupClock;
+    const float groupClock = group.groupClock;
     glider.velocity = { 1000.0f, 0.0f, 0.0f };
     const std::vector<std::string> steps = Frames(3, 0.5f);
     EXPECT_FLOAT_EQ(Environment.hour, 10.0f);
     EXPECT_EQ(ResourceEngine.Clock(), models);
-    EXPECT_FLOAT_EQ(FerroGroupList.At(1)->groupClock, groupClock);
+    EXPECT_FLOAT_EQ(group.groupClock, groupClock);
     EXPECT_FLOAT_EQ(app.realFrameTime, 0.5f);
     EXPECT_GT(app.zoom, 0.0f) << "the view still follows the glider";
     EXPECT_EQ(CountOf(steps, "draw"), 3);
@@ -139,7 +140,7 @@ TEST_F(RenderTest, pausedTheWorldStandsButTheFrameIsDrawn)
     Frames(1, 0.5f);
     EXPECT_GT(Environment.hour, 10.0f);
     EXPECT_GT(ResourceEngine.Clock(), models);
-    EXPECT_GT(FerroGroupList.At(1)->groupClock, groupClock);
+    EXPECT_GT(group.groupClock, groupClock);
 }
 
 TEST_F(RenderTest, heldStasisRunsTheWorldFiveTimesAsFast)
@@ -162,6 +163,7 @@ TEST_F(RenderTest, aJumpOfHoursRunsTheHourlyStepsOnce)
     EXPECT_EQ(CountOf(jump, "shadows"), 1);
 
     // A tenth of an hour is 15 s: 30 s in frames of 0.5 s crosses two tenths and no hour.
+    RunClock();
     Environment.hour = 11.01f;
     const std::vector<std::string> tenths = Frames(60, 0.5f);
     EXPECT_EQ(CountOf(tenths, "hour"), 0);
