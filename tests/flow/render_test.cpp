@@ -2,8 +2,8 @@
 // hourly and tenth-hour steps over a clock jump, and the network pass of a network game.
 #include "tests/flow/frame_fixture.h"
 
-#include "app/FrameMath.h"
 #include "app/CResourceEngine.h"
+#include "app/FrameMath.h"
 
 #include <gtest/gtest.h>
 
@@ -61,8 +61,7 @@ TEST(FrameMathTest, theStasisModeScalesTime)
     const Case cases[] = {
         { 0, 5.0f, 1.0f }, // off
         { 1, 10.0f, 1.0f }, // rising from 1 ...
-        { 1, 5.0f, 3.0f },
-        { 1, 0.0f, 5.0f }, // ... to 5
+        { 1, 5.0f, 3.0f }, { 1, 0.0f, 5.0f }, // ... to 5
         { 2, 7.0f, 5.0f }, // held: five times as fast
         { 3, 10.0f, 5.0f }, // falling from 5 ...
         { 3, 0.0f, 1.0f }, // ... to 1
