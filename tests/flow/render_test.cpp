@@ -4,10 +4,12 @@
 
 #include "app/CResourceEngine.h"
 #include "app/FrameMath.h"
+#include "foundation/CallTrace.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -170,6 +172,9 @@ TEST_F(RenderTest, aJumpOfHoursRunsTheHourlyStepsOnce)
 
     GameSettings.MapShadows = false;
     EXPECT_EQ(CountOf(Frames(60, 0.5f), "shadows"), 0);
+
+    Environment.hour = 15.5f; // a loaded game's clock
+    EXPECT_EQ(CountOf(Frames(1, 0.5f), "hour"), 0) << "a load is no hour change";
 }
 
 TEST_F(RenderTest, aNetworkGameSendsAHelloEveryFiveSecondsAndTheFullGliderEverySecond)
@@ -191,6 +196,21 @@ TEST_F(RenderTest, aNetworkGameSendsAHelloEveryFiveSecondsAndTheFullGliderEveryS
     EXPECT_EQ(CountOf(steps, "hello"), 2) << "at 5 s and 10 s";
     EXPECT_EQ(fullUpdates, 12);
     EXPECT_EQ(CountOf(Frames(3, 0.02f), "net"), 0) << "not in a single-player game";
+}
+
+class ThrowingGroup : public CFerroGroup {
+public:
+    void Run(float) override { throw std::runtime_error("group"); }
+};
+
+TEST_F(RenderTest, anExceptionNamesItsStepAndTheFrame)
+{
+    Group<ThrowingGroup>("THROWS", 1);
+    ResetCallTrace();
+    EXPECT_THROW(app.Render(false), std::runtime_error);
+    const std::string trace = CallTraceText();
+    ResetCallTrace();
+    EXPECT_NE(trace.find("->RUNS->CZJApp::Render"), std::string::npos) << trace;
 }
 
 TEST_F(RenderTest, theFrameCopiesTheGlidersPositionFirst)
