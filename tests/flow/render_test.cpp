@@ -5,6 +5,7 @@
 #include "app/CResourceEngine.h"
 #include "app/FrameMath.h"
 #include "foundation/CallTrace.h"
+#include "ui/CMessager.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +197,22 @@ TEST_F(RenderTest, aNetworkGameSendsAHelloEveryFiveSecondsAndTheFullGliderEveryS
     EXPECT_EQ(CountOf(steps, "hello"), 2) << "at 5 s and 10 s";
     EXPECT_EQ(fullUpdates, 12);
     EXPECT_EQ(CountOf(Frames(3, 0.02f), "net"), 0) << "not in a single-player game";
+}
+
+TEST_F(RenderTest, aFailedHelloSaysSoInTheMessageWindow)
+{
+    CMessager messager;
+    ASSERT_TRUE(messager.Init());
+    g_pMessager = &messager;
+    app.state = CZJApp::kNetGame;
+    GameClock = 4.9;
+    app.Render(false);
+    const int32_t written = messager.Write();
+    GameClock = 5.1;
+    app.Render(false);
+    app.state = CZJApp::kStartMenu;
+    g_pMessager = nullptr;
+    EXPECT_EQ(messager.Write(), written + 1) << "the keep-alive failed without a connection";
 }
 
 class ThrowingGroup : public CFerroGroup {
