@@ -9,11 +9,6 @@
 #include "world/objects/CBuildingObject.h"
 #include "world/objects/PlayerGlobals.h"
 
-void CZJApp::MakeScreenShot(plat::gfx::Surface* destination)
-{
-    (void)destination;
-}
-
 void CZJApp::UpdateJournal(int colour)
 {
     (void)colour;
@@ -27,15 +22,6 @@ void CZJApp::ProcessInput()
         ZJEngine.pendingAction.actionPending = 1;
         ZJEngine.pendingAction.actionCode = 2;
     }
-}
-
-// Lets the glider out at once.
-void CZJApp::ChangeLocation(NameKey32 building, NameKey32 buildingType)
-{
-    (void)building;
-    (void)buildingType;
-    if (ZJEngine.currentBuilding && PlayerObject)
-        ZJEngine.currentBuilding->PlaceAtExit(PlayerObject);
 }
 
 void CZJAppEventSink::OnAddRating(float reward, int flag)
