@@ -216,6 +216,8 @@ void CZJApp::Travel(bool tunnel)
     char destination[sizeof ZJEngine.destinationFile + 1] = {};
     std::snprintf(destination, sizeof destination, "%.*s", int(sizeof ZJEngine.destinationFile),
         ZJEngine.destinationFile);
+    // The location's objects go with the load: the building left with them.
+    ZJEngine.currentBuilding = nullptr;
     InitMap(destination, 0);
     ApplyStartConfig(true);
     InitMainFerro(false, tunnel);

@@ -294,6 +294,23 @@ TEST_F(LocationTest, aClockThatDoesNotRunEndsTheTravelAllTheSame)
     EXPECT_EQ(ZJEngine.pendingAction.actionCode, 5u);
 }
 
+TEST_F(LocationTest, aDestinationWithoutATunnelBuildingRequestsNoArrival)
+{
+    zw::ObjectsFile bare;
+    WriteBytes("location2.zjp", zm::WriteMap(zm::LocationMap::Flat(65, 65)));
+    WriteObjects("location2.zjo", bare);
+    ObjectList.Clear();
+    PlayerGlider = nullptr;
+    PlayerObject = nullptr;
+    ASSERT_NE(ZJEngine.Load("location2.zjp"), 0) << "what the preparation leaves of the destination";
+    std::snprintf(app.locationFile, sizeof app.locationFile, "location1.zjp");
+    Answer({ 10 });
+    app.ChangeLocation(MakeNameKey32("B_L1_CEH"), MakeNameKey32("B_HALL"));
+    EXPECT_EQ(ZJEngine.pendingAction.actionPending, 0);
+    EXPECT_EQ(ZJEngine.currentBuilding, nullptr) << "the building left is gone with its location";
+    EXPECT_TRUE(std::filesystem::exists(LocationSave(1)));
+}
+
 TEST_F(LocationTest, theRideEndsAfterTenSecondsOnEscapeOrOnAClose)
 {
     CountedTimer();
