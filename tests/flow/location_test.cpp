@@ -70,6 +70,7 @@ protected:
         ZJEngine.currentBuilding = nullptr;
         PlayerGlider = nullptr;
         PlayerObject = nullptr;
+        CameraObject = nullptr;
         g_pRadar = nullptr;
         g_pRadarMap = nullptr;
         g_pScriptManager = nullptr;
