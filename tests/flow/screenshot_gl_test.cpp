@@ -1,14 +1,19 @@
-// The save picture on the OpenGL backend (offscreen driver): the picture copied out matches a
-// read-back of the 256 x 256 target it was drawn into, the camera returns to the chase mode or
-// into the glider, and a copy that fails twice leaves the old picture with one log line.
+// The save picture and the tunnel ride on the OpenGL backend (offscreen driver): the picture
+// copied out matches a read-back of the 256 x 256 target it was drawn into, the camera returns to
+// the chase mode or into the glider, a copy that fails twice leaves the old picture with one log
+// line, and the ride draws its frames and switches its fog off at the end.
+#include "app/CInputConfig.h"
 #include "app/CZJApp.h"
+#include "foundation/CTimer.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/resource.h"
 #include "platform/sound/device.h"
 #include "platform/window/display.h"
+#include "platform/window/keys.h"
 #include "platform/window/message.h"
 #include "render/Graphic.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/fake_input.h"
 #include "tests/support/gl_environment.h"
 #include "tests/support/log_lines.h"
 #include "world/objects/CCamera.h"
@@ -140,6 +145,29 @@ TEST_F(ScreenShotGlTest, aPictureThatCannotTakeTheCopyKeepsItsContents)
     EXPECT_EQ(Pixels(small, 64), std::vector<uint32_t>(64 * 64, kOldPicture & 0xFFFFFF));
     EXPECT_EQ(LogLineCount("Can`t copt save screenshot from texture"), 1);
     small->Release();
+}
+
+// The ride on a device: frames drawn and presented with the tunnel's fog, which is off again after
+// Escape ends it.
+TEST_F(ScreenShotGlTest, theRideDrawsItsFramesAndLeavesTheFogOff)
+{
+    FakeInput input;
+    g_InputConfig.SetInput(input);
+    int64_t ticks = 0;
+    FrameTimer = CTimer([&] { return ticks += 20; }, 1000);
+    for (int i = 0; i < 4; ++i)
+        input.frames.push_back([](FakeInput&) {});
+    input.frames.push_back([](FakeInput& i) { i.Key(plat::window::key::Escape, true); });
+    app.TunnelTransition();
+    FrameTimer = CTimer();
+    g_InputConfig.SetInput(g_Input);
+    EXPECT_EQ(input.reads, 5);
+    uint32_t fog = 1;
+    ASSERT_EQ(g_Graphic.GetDevice()->GetRenderState(RenderState::FogEnable, fog), Result::Ok);
+    EXPECT_EQ(fog, 0u);
+    uint32_t fogColour = 0;
+    ASSERT_EQ(g_Graphic.GetDevice()->GetRenderState(RenderState::FogColor, fogColour), Result::Ok);
+    EXPECT_EQ(fogColour, 0xFFFFFFFFu);
 }
 
 } // namespace
