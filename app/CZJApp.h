@@ -112,8 +112,10 @@ public:
     void ProcessInput();
     // The visit of a building the player's glider entered, and travel out of it.
     void ChangeLocation(NameKey32 building, NameKey32 buildingType);
-    // Draws the save picture into destination.
+    // Draws the save picture into destination; when the copy fails twice the old picture stays.
     void MakeScreenShot(plat::gfx::Surface* destination);
+    // The animated ride between locations: ends after 10 s, on Escape or on a close request.
+    void TunnelTransition();
     // Shows the script manager's pending journal entries in the message window in that colour;
     // nothing while the journal is locked.
     void UpdateJournal(int colour);
@@ -190,6 +192,11 @@ private:
     // Draws the picture named so over the whole screen with the texture factor white, when there
     // is one.
     void DrawScreenPicture(const char* name);
+    // The building visit's results: out of the building, and travel to ZJEngine.destinationFile.
+    void LeaveBuilding();
+    void Travel(bool tunnel);
+    // "Data\Images\tunnel.tga" into shotSurface, the picture of a save made after a travel.
+    void LoadTunnelPicture();
 
     uint64_t m_frames = 0;
     bool m_pictureOutput = false;
