@@ -185,6 +185,9 @@ private:
     // is one.
     void DrawScreenPicture(const char* name);
 
+    // Game preparation: DoScriptAction 3 lays goods and money things over the map.
+    void ScatterThings();
+
     uint64_t m_frames = 0;
     bool m_pictureOutput = false;
     bool m_menuNoticeShown = false;
