@@ -3,6 +3,7 @@
 #include "tests/flow/map_fixture.h"
 
 #include "app/MapPreparation.h"
+#include "foundation/CViewFrame.h"
 #include "foundation/Rand.h"
 #include "foundation/XRandom.h"
 #include "ui/CBaseMenu.h"
@@ -250,7 +251,7 @@ TEST_F(MapPreparationTest, keepCopiesTheCurrentRecordIntoTheSlotAndResetsIt)
 
     CFerrovant& slot = PlayerFerroGroup.members[0];
     ASSERT_EQ(PlayerFerrovant, &slot);
-    EXPECT_EQ(slot.configIndex, FerrovantConfigList.Find("CFG_GUARD"));
+    EXPECT_STREQ(slot.config.name, "CFG_GUARD");
     EXPECT_STREQ(slot.name, "SMT5001");
     EXPECT_EQ(slot.cargo.items.Count(), 0);
     EXPECT_EQ(slot.dead, 0);
