@@ -41,7 +41,7 @@ Vec3 Up(const CTransform& frame)
 
 TEST(MapPreparationHelpers, startPointChoiceTakesAtMost101PicksAndKeepsTheLast)
 {
-    CHelperPoint plain, tunnel, none;
+    CHelperPoint plain, tunnel;
     std::snprintf(plain.name, sizeof plain.name, "START_A");
     std::snprintf(tunnel.name, sizeof tunnel.name, "TUNNEL_IN");
     struct SCase {
@@ -67,7 +67,6 @@ TEST(MapPreparationHelpers, startPointChoiceTakesAtMost101PicksAndKeepsTheLast)
         EXPECT_EQ(picks, c.picks) << c.tunnelStart << " " << c.sequence.size();
         EXPECT_EQ(chosen, c.chosen);
     }
-    (void)none;
 }
 
 TEST(MapPreparationHelpers, countsAndTheScriptName)
