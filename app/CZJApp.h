@@ -198,6 +198,9 @@ private:
     // "Data\Images\tunnel.tga" into shotSurface, the picture of a save made after a travel.
     void LoadTunnelPicture();
 
+    // Game preparation: DoScriptAction 3 lays goods and money things over the map.
+    void ScatterThings();
+
     uint64_t m_frames = 0;
     bool m_pictureOutput = false;
     bool m_menuNoticeShown = false;
