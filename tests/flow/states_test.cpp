@@ -395,9 +395,15 @@ TEST_F(StatesTest, aNetworkGameRespawnsInTheOpenAndLeavesTheServer)
 
     std::snprintf(app.netLocationFile, sizeof app.netLocationFile, "%s", "location1.zjp");
     startResults = { 3 };
+    g_OrgManager.SetPolitics("StartPolitics.csv");
+    const int player = g_OrgManager.FindOrganisation("ORG_PLAYER");
+    const float authority = g_OrgManager.GetAuthority(player);
+    g_pScriptManager->difficulty = 2;
     uint32_t seededOwner = 0;
     std::string respawnStart;
     events[2] = [&] {
+        EXPECT_FLOAT_EQ(g_OrgManager.GetAuthority(player), authority) << "a network game scales nothing";
+        EXPECT_EQ(g_pScriptManager->difficulty, 1u);
         seededOwner = ObjectList.networkIdCounter & kOwnerBits;
         if (PlayerGlider) {
             EXPECT_EQ(PlayerGlider->networkId & kOwnerBits, NetClient.playerId);
