@@ -170,9 +170,10 @@ protected:
         WorkingDirLogTest::TearDown();
     }
 
-    // A save of the freshly started game, as the save menu would write it.
+    // A save in location1, as the save menu would write it.
     void WriteSave()
     {
+        std::snprintf(app.locationFile, sizeof app.locationFile, "%s", "location1.zjp");
         const char place[32] = "B_L1_CEH";
         ASSERT_TRUE(app.SaveGame(kSave, "states", 1, place, false));
     }
