@@ -164,7 +164,6 @@ void CZJApp::OpenStartMenu()
 
 void CZJApp::RunGame()
 {
-    ZJ_TRACE("CZJApp::RunGame");
     const bool loaded = state == kLoadGame;
     if (!loaded && GameSettings.Video) {
         InvalidateResources();
@@ -203,7 +202,6 @@ void CZJApp::RunGame()
 
 void CZJApp::RunNetGame()
 {
-    ZJ_TRACE("CZJApp::RunNetGame");
     GameSettings.MapShadows = true;
     Difficulty = 1;
     if (g_pScriptManager)
