@@ -297,7 +297,7 @@ void CZJApp::Cycle(int mode)
 {
     ZJ_TRACE("CZJApp::Cycle");
     SPendingAction& action = ZJEngine.pendingAction;
-    lastTargetId = nullptr;
+    lastTargetId = 0;
     targetHoldTime = 0.0f;
     action.actionPending = 0;
     action.actionCode = 0;
