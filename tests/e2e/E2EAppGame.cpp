@@ -58,6 +58,11 @@ bool E2EAppGame::Ready()
     return g_pZJApp && g_pZJApp->GetWindow();
 }
 
+void E2EAppGame::Focus()
+{
+    test::PushWindowEvent(AppWindow(), SDL_WINDOWEVENT_FOCUS_GAINED);
+}
+
 uint32_t E2EAppGame::State() const
 {
     return g_pZJApp->state;

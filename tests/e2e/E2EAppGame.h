@@ -10,6 +10,8 @@ class E2EAppGame final : public E2EGame {
 public:
     // True once the game has its window, before which no step runs.
     static bool Ready();
+    // The window gains the focus, as a desktop gives it to a new window: the input devices need it.
+    static void Focus();
 
     uint32_t State() const override;
     std::string Menu() const override;

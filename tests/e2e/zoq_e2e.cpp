@@ -57,9 +57,15 @@ int main(int argc, char** argv)
     e2e::E2EAppGame game;
     e2e::StepRunner runner(std::move(steps), game, std::cout);
     uint32_t endPasses = 0;
+    bool focused = false;
     CApplication::PumpHook = [&] {
         if (!e2e::E2EAppGame::Ready())
             return;
+        if (!focused) {
+            focused = true;
+            e2e::E2EAppGame::Focus();
+            return;
+        }
         if (!runner.Failed() && !runner.Finished()) {
             runner.Pass();
             return;
