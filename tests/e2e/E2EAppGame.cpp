@@ -49,7 +49,8 @@ uint32_t CommandOf(const CMenuControl& control)
 }
 
 // SDL's buttons for Mouse1 to Mouse5 of DICode.ini: left, right, middle, X1, X2.
-constexpr Uint8 kSdlButtons[] = { SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1, SDL_BUTTON_X2 };
+constexpr Uint8 kSdlButtons[]
+    = { SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1, SDL_BUTTON_X2 };
 
 } // namespace
 

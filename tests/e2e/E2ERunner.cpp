@@ -47,7 +47,8 @@ bool Holds(const E2EGame& game, const Condition& condition, std::string& reason)
         break;
     case ConditionKind::Location: {
         const std::string location = game.Location();
-        holds = SameIgnoringCase(location, condition.text) || SameIgnoringCase(FileName(location), condition.text);
+        holds = SameIgnoringCase(location, condition.text)
+            || SameIgnoringCase(FileName(location), condition.text);
         found = "location=" + location;
         break;
     }
@@ -95,8 +96,8 @@ void StepRunner::Fail(const std::string& reason)
         return;
     m_failed = true;
     const Step* step = !m_steps.empty() ? &m_steps[Finished() ? m_steps.size() - 1 : m_next] : nullptr;
-    m_out << "fail " << (step ? step->line : 0) << " " << (step ? step->source : std::string()) << ": " << reason
-          << std::endl;
+    m_out << "fail " << (step ? step->line : 0) << " " << (step ? step->source : std::string()) << ": "
+          << reason << std::endl;
 }
 
 bool StepRunner::Run(const Step& step)
@@ -132,7 +133,8 @@ bool StepRunner::Run(const Step& step)
         if (m_clickPhase == 0) {
             if (!m_game.FindControl(step.command, m_clickX, m_clickY)) {
                 if (++m_passes >= kClickWaitPasses)
-                    Fail("no control with command " + std::to_string(step.command) + " in menu=" + m_game.Menu());
+                    Fail("no control with command " + std::to_string(step.command)
+                        + " in menu=" + m_game.Menu());
                 return false;
             }
             m_game.MoveMouse(m_clickX, m_clickY);

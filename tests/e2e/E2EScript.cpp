@@ -130,10 +130,12 @@ bool ParseCondition(std::string_view word, Condition& condition, std::string& er
     }
     const size_t equals = word.find('=');
     const std::string_view name = word.substr(0, equals);
-    const std::string_view value = equals == std::string_view::npos ? std::string_view {} : word.substr(equals + 1);
+    const std::string_view value
+        = equals == std::string_view::npos ? std::string_view {} : word.substr(equals + 1);
     const auto row = std::ranges::find(kConditionNames, name, &ConditionName::name);
     if (row == std::end(kConditionNames) || equals == std::string_view::npos || value.empty()) {
-        error = "'" + std::string(word) + "' is no condition (state=N, menu=NAME, action=N, location=FILE, flying)";
+        error = "'" + std::string(word)
+            + "' is no condition (state=N, menu=NAME, action=N, location=FILE, flying)";
         return false;
     }
     condition = { row->kind, 0, std::string(value) };

@@ -31,7 +31,10 @@ public:
         Note("button " + std::to_string(keyCode - plat::input::kMouseCodeBase) + (down ? " down " : " up ")
             + std::to_string(x) + "," + std::to_string(y));
     }
-    void Key(uint16_t keyCode, bool down) override { Note("key " + std::to_string(keyCode) + (down ? " down" : " up")); }
+    void Key(uint16_t keyCode, bool down) override
+    {
+        Note("key " + std::to_string(keyCode) + (down ? " down" : " up"));
+    }
     void Text(const std::string& utf8) override { Note("text " + utf8); }
     void Close() override { Note("close"); }
 
@@ -81,7 +84,8 @@ TEST_F(StepRunnerTest, inputStepsTakeTheirPassesAndChecksNone)
     EXPECT_FALSE(runner->Failed());
     EXPECT_EQ(game.events,
         (std::vector<std::string> { "3: key 1 down", "6: key 1 up", "7: move 40,60", "8: button 1 down 40,60",
-            "9: button 1 up 40,60", "10: text ab", "11: button 1 down 0,0", "12: button 1 up 0,0", "13: close" }));
+            "9: button 1 up 40,60", "10: text ab", "11: button 1 down 0,0", "12: button 1 up 0,0",
+            "13: close" }));
 }
 
 TEST_F(StepRunnerTest, printsOkPerStepInOrder)
@@ -125,7 +129,8 @@ TEST_F(StepRunnerTest, aFailedCheckNamesWhatItFound)
         { "expect state=3", "fail 1 expect state=3: state=0\n" },
         { "expect menu=start", "fail 1 expect menu=start: menu=none\n" },
         { "expect action=0", "fail 1 expect action=0: action=1\n" },
-        { "expect location=location1.zjp", "fail 1 expect location=location1.zjp: location=Data\\Maps\\location2.zjp\n" },
+        { "expect location=location1.zjp",
+            "fail 1 expect location=location1.zjp: location=Data\\Maps\\location2.zjp\n" },
         { "expect flying", "fail 1 expect flying: not flying: state=0 menu=none\n" },
     };
     for (const auto& c : cases) {
