@@ -130,6 +130,7 @@ void CApplication::Create(const char*, uint32_t spare, const char* title)
     if (!CreateMainWindow(title))
         return;
     m_quit = 0;
+    m_closeRequested = false;
     m_messageLogExpanded = 0;
     m_cursorShown = 0;
     m_textInput = 0;
@@ -198,17 +199,17 @@ void CApplication::SetTextInput(bool on)
 bool CApplication::StartupQuit()
 {
     if (s_quitRequested.exchange(false))
-        m_quit = 1;
+        Close();
     Message message;
     while (!m_quit && plat::window::PeekMessage(message, true)) {
         switch (message.kind) {
         case MessageKind::Close:
         case MessageKind::Quit:
-            m_quit = 1;
+            Close();
             break;
         case MessageKind::SysCommand:
             if (message.wParam == uint32_t(plat::window::SysCommand::Close))
-                m_quit = 1;
+                Close();
             else
                 plat::window::DispatchMessage(message);
             break;
@@ -255,7 +256,7 @@ void CApplication::ProcessMessages()
             return;
         case MessageKind::SysCommand:
             if (message.wParam == uint32_t(plat::window::SysCommand::Close)) {
-                m_quit = 1;
+                Close();
                 return;
             }
             break;
@@ -269,7 +270,7 @@ void CApplication::ProcessMessages()
             break;
         case MessageKind::Close:
         case MessageKind::Quit:
-            m_quit = 1;
+            Close();
             break;
         default:
             break;
@@ -332,7 +333,7 @@ void CApplication::RestoreFullscreen(const plat::win::Process* process)
     char line[32];
     std::snprintf(line, sizeof line, "ERROR=%x", unsigned(reset));
     WriteErrorLog(line);
-    m_quit = 1;
+    Close();
 }
 
 void CApplication::JoinSecondaryThread()

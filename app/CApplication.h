@@ -109,6 +109,11 @@ public:
     bool IsQuitting() const { return m_quit != 0; }
     uint32_t QuitFlag() const { return m_quit; }
     void SetQuit(uint32_t quit) { m_quit = quit; }
+    // Clears the quit flag; a close request stays remembered.
+    void ClearQuit() { m_quit = 0; }
+    // Whether the program was asked to end from outside (window close, quit message, termination
+    // signal) or its device could not come back: the game must not start again.
+    bool CloseRequested() const { return m_closeRequested; }
     void SetTextInput(bool on);
     bool TextInput() const { return m_textInput != 0; }
     uint8_t LastChar() const { return m_lastChar; }
@@ -143,6 +148,7 @@ protected:
     std::unique_ptr<plat::window::Window> m_window;
     CAppDeviceWindow m_deviceWindow;
     uint32_t m_quit = 0;
+    bool m_closeRequested = false;
     uint8_t m_messageLogExpanded = 0;
     uint8_t m_cursorShown = 0;
     CTexture* m_cursorTexture = nullptr;
@@ -155,6 +161,12 @@ protected:
     CFramePacer m_framePacer;
 
 private:
+    // Sets the quit flag for a request the game must not survive.
+    void Close()
+    {
+        m_quit = 1;
+        m_closeRequested = true;
+    }
     void SecondaryThreadProc();
     void SetRamp(const plat::gfx::GammaRamp& ramp);
 

@@ -44,10 +44,6 @@ public:
     static constexpr size_t kMaxLocationName = 127;
     static constexpr int kPictureSlot = 18; // texture times the texture factor
     static constexpr int kFadingPictureSlot = 19; // the same with the factor's alpha
-    // What the stand-in frame hook says once on stdout when it first opens the start menu, and
-    // once (also in error.log) when the menu chose something that is not built yet.
-    static constexpr const char* kMenuNotice = "ZOQ: the start menu is open";
-    static constexpr const char* kStopNotice = "ZOQ: the game is not built yet";
     // The states of the game-state machine.
     enum State : uint32_t { kStartMenu, kNewGame, kLoadGame, kNetGame, kExit };
 
@@ -145,6 +141,9 @@ public:
     // Test seam, empty in the program: when set, RunModalMenu asks it first; answering true with
     // a result stands for the menu's own run.
     std::function<bool(CBaseMenu* menu, int& result)> modalHook;
+    // Test seam, empty in the program: when set, ShowEndTitles tells it the ending first; answering
+    // true stands for the screen's own run.
+    std::function<bool(int ending)> endTitlesHook;
 
     // Save games: the state of each visited location in SAVES\LOCS, and the player's control
     // state in section 11.
@@ -163,14 +162,12 @@ public:
     CTexture* CursorBlueTexture() const { return m_cursorHighlight; }
     bool MessageLogExpanded() const { return m_messageLogExpanded != 0; }
     bool CursorShown() const { return m_cursorShown != 0; }
-    // Frames the frame hook ran: start menus it opened.
+    // Passes of the state machine.
     uint64_t FrameCount() const { return m_frames; }
 
 protected:
     void ProcessFrame() override;
     void AfterWait() override { ReloadConfig(); }
-    // Runs the start menu once; its result.
-    virtual uint32_t RunStartMenu();
 
 private:
     void InitSteps(const char* commandLine, uint32_t spare, const char* title);
@@ -184,11 +181,24 @@ private:
     // Draws the picture named so over the whole screen with the texture factor white, when there
     // is one.
     void DrawScreenPicture(const char* name);
+    // The game runs of the state machine: a new or loaded game (states 1 and 2), a network game.
+    void RunGame();
+    void RunNetGame();
+    // Chooses the network game's start building: a random building of kind 1, 4, 6 or 9.
+    void ChooseNetStartBuilding();
+    // Puts the player's glider back at a start point after a network game cycle.
+    void Respawn();
+    // The cycle's parts: the frames until an action is pending (false: the quit flag ended them
+    // with no end titles due), the building visit and the end of the game.
+    bool RunFrames();
+    void VisitBuilding();
+    // Shows the end titles for a pending action 6 or 7 and sets the quit flag; false when none
+    // is pending.
+    bool TakeEndTitles();
+    void EndGame();
 
     uint64_t m_frames = 0;
     bool m_pictureOutput = false;
-    bool m_menuNoticeShown = false;
-    bool m_stopNoticeShown = false;
     bool m_interfaceObjects = false; // Init made the objects DeleteInterfaceObjects deletes
     std::vector<std::string>* m_stepLog = nullptr;
 

@@ -19,6 +19,7 @@
 #include "ui/CBaseMenu.h"
 #include "ui/CMessager.h"
 #include "ui/CRenderer.h"
+#include "world/db/CZJEngine.h"
 
 #include <algorithm>
 #include <string>
@@ -81,6 +82,11 @@ void CZJApp::ToggleMessageLog()
 void CZJApp::ShowEndTitles(int ending)
 {
     ZJ_TRACE("CZJApp::ShowEndTitles");
+    if (endTitlesHook && endTitlesHook(ending))
+        return;
+    const int32_t music = ZJEngine.ids2[CZJEngine::kMusObserver];
+    if (g_pMusicMng && music >= 0)
+        g_pMusicMng->PlayMusic(music, false, true);
     ScreenFadeIn();
     const int variant = 3 - ending;
     int background = -1;
@@ -96,8 +102,8 @@ void CZJApp::ShowEndTitles(int ending)
     }
     FrameTimer.Restart();
     SEndTitlesClock clock;
-    // A close request ends the screen too.
-    while (!clock.Done() && !m_quit) {
+    // Only a close request ends the screen early: the quit flag that ended the game is set.
+    while (!clock.Done() && !CloseRequested()) {
         ProcessMessages();
         plat::gfx::Device* device = g_Graphic.GetDevice();
         if (device) {
