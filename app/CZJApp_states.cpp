@@ -38,7 +38,6 @@ constexpr const char* kPlayerOrganisation = "ORG_PLAYER";
 constexpr const char* kNewGameStart = "B_L1_CEH";
 constexpr const char* kNoStart = "NOID";
 constexpr int kBuildingType = 11;
-constexpr int kNetworkIdShift = 20; // the owner's player id in the top 12 bits
 // The player's authority by difficulty.
 constexpr float kAuthorityScale[] = { 1.33f, 0.8f, 0.5f };
 // The kinds of building a network game may start in.
@@ -224,7 +223,8 @@ void CZJApp::RunNetGame()
         return;
 
     ObjectList.netNumberCounter = 0;
-    ObjectList.networkIdCounter = NetClient.playerId << kNetworkIdShift;
+    // The server's player id holds the owner bits of every network id this game gives.
+    ObjectList.networkIdCounter = NetClient.playerId;
     if (PlayerGlider) {
         ObjectList.AddToExtraList(PlayerGlider);
         PlayerGlider->networked = 1;

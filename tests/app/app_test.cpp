@@ -23,6 +23,7 @@
 #include "ui/CRadar.h"
 #include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
+#include "ui/CZJStartMenu.h"
 #include "world/objects/CObjectList.h"
 #include "world/objects/CZJAppEvent.h"
 #include "world/objects/CZJObject.h"
@@ -59,7 +60,9 @@ class ScriptedApp : public CZJApp {
 public:
     ScriptedApp()
     {
-        modalHook = [this](CBaseMenu*, int& result) {
+        modalHook = [this](CBaseMenu* running, int& result) {
+            if (!dynamic_cast<CZJStartMenu*>(running))
+                return false;
             result = menu ? int(menu()) : 0;
             return true;
         };

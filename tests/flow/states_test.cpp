@@ -44,6 +44,7 @@ namespace {
 
 constexpr const char* kSave = "states.sav";
 constexpr int kPassLimit = 3000;
+constexpr uint32_t kOwnerBits = 0xFFF00000u; // a network id's owning player
 
 // The application with a record of its passes: whether the state machine runs, and the state
 // each game pass saw.
@@ -365,6 +366,7 @@ TEST_F(StatesTest, aNetworkGameRespawnsInTheOpenAndLeavesTheServer)
     CZJDPClient other;
     ASSERT_TRUE(Connect(other));
     ASSERT_TRUE(other.Join(NetClient.gameId));
+    other.SendPlayState(true);
     const uint32_t leftBefore = other.replyCount[NETREPLY_PLAYERLEFT];
 
     std::snprintf(app.netLocationFile, sizeof app.netLocationFile, "%s", "location1.zjp");
@@ -372,9 +374,9 @@ TEST_F(StatesTest, aNetworkGameRespawnsInTheOpenAndLeavesTheServer)
     uint32_t seededOwner = 0;
     std::string respawnStart;
     events[2] = [&] {
-        seededOwner = ObjectList.networkIdCounter >> 20;
+        seededOwner = ObjectList.networkIdCounter & kOwnerBits;
         if (PlayerGlider) {
-            EXPECT_EQ(PlayerGlider->networkId >> 20, NetClient.playerId);
+            EXPECT_EQ(PlayerGlider->networkId & kOwnerBits, NetClient.playerId);
             EXPECT_EQ(PlayerGlider->netNumber, 1);
         }
         RequestAction(2);
@@ -385,6 +387,7 @@ TEST_F(StatesTest, aNetworkGameRespawnsInTheOpenAndLeavesTheServer)
         app.SetQuit(1);
     };
     Run();
+    EXPECT_NE(NetClient.playerId, 0u);
     EXPECT_EQ(seededOwner, NetClient.playerId);
     EXPECT_EQ(respawnStart, "NOID") << "the second cycle starts in the open";
     EXPECT_GE(passes, 5);
