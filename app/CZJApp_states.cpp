@@ -219,8 +219,10 @@ void CZJApp::RunNetGame()
         RunLocationScript(locationFile);
         return true;
     });
-    if (!prepared)
+    if (!prepared) {
+        NetClient.LeaveGame();
         return;
+    }
 
     ObjectList.netNumberCounter = 0;
     // The server's player id holds the owner bits of every network id this game gives.

@@ -53,9 +53,9 @@ public:
 };
 
 // The application with hooks a test scripts: the start menu's result each frame (the menu
-// itself is not run; 0 keeps the start menu open), something to do after each frame, and a record of the device-object steps,
-// of the frames they happened at, of the default-pool objects when the restore begins (just after
-// the reset) and when it ends, and of the fade and the fog after it.
+// itself is not run; 0 keeps the start menu open), something to do after each frame, and a record of the
+// device-object steps, of the frames they happened at, of the default-pool objects when the restore begins
+// (just after the reset) and when it ends, and of the fade and the fog after it.
 class ScriptedApp : public CZJApp {
 public:
     ScriptedApp()

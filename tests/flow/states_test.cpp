@@ -11,12 +11,14 @@
 #include "platform/gfx/null/null_backend.h"
 #include "platform/sound/device.h"
 #include "platform/window/message.h"
+#include "script/CZJScriptManager.h"
 #include "tests/platform/window/sdl_events.h"
 #include "tests/support/child_process.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
 #include "tests/support/scoped_env.h"
 #include "ui/CZJStartMenu.h"
+#include "world/db/COrgManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/CObjectList.h"
@@ -215,8 +217,8 @@ TEST_F(StatesTest, startResultsInGameResultsAndActions)
     const auto action = [](uint32_t code) { return [code](GameApp&) { RequestAction(code); }; };
     const Case cases[] = {
         { "leave", {}, {}, {}, 1, CZJApp::kStartMenu, {}, false, false },
-        { "results 0, 4, 5 and 6 open the start menu again", { 0, 4, 5, 6 }, {}, {}, 5, CZJApp::kStartMenu, {},
-            false, false },
+        { "results 0, 4, 5 and 6 open the start menu again", { 0, 4, 5, 6 }, {}, {}, 5, CZJApp::kStartMenu,
+            {}, false, false },
         { "a new game over", { 2 }, { { 3, action(2) } }, { CZJApp::kNewGame }, 2, CZJApp::kStartMenu },
         { "a loaded game over", { 7 }, { { 3, action(2) } }, { CZJApp::kLoadGame }, 2, CZJApp::kStartMenu, {},
             true },
@@ -224,8 +226,7 @@ TEST_F(StatesTest, startResultsInGameResultsAndActions)
             false, false },
         { "in-game leave", { 2 }, { { 3, ingame(CZJApp::kStartMenu) } }, { CZJApp::kNewGame }, 2,
             CZJApp::kStartMenu, {}, false, false },
-        { "in-game load",
-            { 2 },
+        { "in-game load", { 2 },
             { { 3,
                   [](GameApp& a) {
                       ASSERT_TRUE(a.LoadGame(kSave, true));
@@ -235,20 +236,19 @@ TEST_F(StatesTest, startResultsInGameResultsAndActions)
                 { 6, action(2) } },
             { CZJApp::kNewGame, CZJApp::kLoadGame }, 2, CZJApp::kStartMenu, {}, true },
         { "actions 5, 1 and an unknown code play on", { 2 },
-            { { 3, action(5) }, { 5, action(1) }, { 7, action(9) }, { 9, action(2) } }, { CZJApp::kNewGame }, 2,
-            CZJApp::kStartMenu },
+            { { 3, action(5) }, { 5, action(1) }, { 7, action(9) }, { 9, action(2) } }, { CZJApp::kNewGame },
+            2, CZJApp::kStartMenu },
         { "action 6: end titles 1", { 2 }, { { 3, action(6) } }, { CZJApp::kNewGame }, 2, CZJApp::kStartMenu,
             { 1 } },
         { "action 7: end titles 2", { 2 }, { { 3, action(7) } }, { CZJApp::kNewGame }, 2, CZJApp::kStartMenu,
             { 2 } },
         // What a sensor's script calling PROCESS(5) leaves: action 6 pending and the quit flag.
-        { "PROCESS(5) in flight",
-            { 2 },
+        { "PROCESS(5) in flight", { 2 },
             { { 3,
-                  [](GameApp& a) {
-                      RequestAction(6);
-                      a.SetQuit(1);
-                  } } },
+                [](GameApp& a) {
+                    RequestAction(6);
+                    a.SetQuit(1);
+                } } },
             { CZJApp::kNewGame }, 2, CZJApp::kStartMenu, { 1 } },
     };
     for (const Case& c : cases) {
@@ -315,6 +315,30 @@ TEST_F(StatesTest, aSaveThatCannotBeLoadedReturnsToTheStartMenu)
     }
 }
 
+TEST_F(StatesTest, theDifficultyScalesThePlayersAuthorityInEveryNewGame)
+{
+    g_OrgManager.SetPolitics("StartPolitics.csv");
+    const int player = g_OrgManager.FindOrganisation("ORG_PLAYER");
+    const float base = g_OrgManager.GetAuthority(player);
+    ASSERT_GT(base, 0.0f);
+    const std::pair<uint32_t, float> levels[] = { { 2, 0.5f }, { 0, 1.33f }, { 2, 0.5f }, { 1, 0.8f } };
+    for (const auto& [level, scale] : levels) {
+        SCOPED_TRACE(level);
+        startResults = { 2 };
+        app.state = CZJApp::kStartMenu;
+        app.ClearQuit();
+        passes = 0;
+        g_pScriptManager->difficulty = level;
+        float seen = -1.0f;
+        events[1] = [&] {
+            seen = g_OrgManager.GetAuthority(player);
+            RequestAction(2);
+        };
+        Run();
+        EXPECT_FLOAT_EQ(seen, base * scale) << "scaled once from the start politics";
+    }
+}
+
 TEST_F(StatesTest, aCloseRequestDuringAGameEndsTheProgram)
 {
     startResults = { 2 };
@@ -371,9 +395,15 @@ TEST_F(StatesTest, aNetworkGameRespawnsInTheOpenAndLeavesTheServer)
 
     std::snprintf(app.netLocationFile, sizeof app.netLocationFile, "%s", "location1.zjp");
     startResults = { 3 };
+    g_OrgManager.SetPolitics("StartPolitics.csv");
+    const int player = g_OrgManager.FindOrganisation("ORG_PLAYER");
+    const float authority = g_OrgManager.GetAuthority(player);
+    g_pScriptManager->difficulty = 2;
     uint32_t seededOwner = 0;
     std::string respawnStart;
     events[2] = [&] {
+        EXPECT_FLOAT_EQ(g_OrgManager.GetAuthority(player), authority) << "a network game scales nothing";
+        EXPECT_EQ(g_pScriptManager->difficulty, 1u);
         seededOwner = ObjectList.networkIdCounter & kOwnerBits;
         if (PlayerGlider) {
             EXPECT_EQ(PlayerGlider->networkId & kOwnerBits, NetClient.playerId);
