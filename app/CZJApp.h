@@ -197,6 +197,9 @@ private:
     bool TakeEndTitles();
     void EndGame();
 
+    // Game preparation: DoScriptAction 3 lays goods and money things over the map.
+    void ScatterThings();
+
     uint64_t m_frames = 0;
     bool m_pictureOutput = false;
     bool m_interfaceObjects = false; // Init made the objects DeleteInterfaceObjects deletes

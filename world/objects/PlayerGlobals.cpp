@@ -4,6 +4,7 @@ CGliderObject* PlayerGlider = nullptr;
 CZJObject* PlayerObject = nullptr;
 Vec3 PlayerPosition {};
 CCamera* CameraObject = nullptr;
+CTrajectoryObject* TrajectoryMarker = nullptr;
 float CameraTimeStep = 0.0f;
 int32_t AnomalyLevel = -1;
 int32_t VisibleRadius = 256;

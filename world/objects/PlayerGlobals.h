@@ -11,6 +11,7 @@
 class CCamera;
 class CGliderObject;
 class CTheThing;
+class CTrajectoryObject;
 class CZJObject;
 
 // The glider the player drives; set by the game flow when it creates it, never the camera.
@@ -22,6 +23,8 @@ extern CZJObject* PlayerObject;
 extern Vec3 PlayerPosition;
 // The view's camera, made by the game flow: it runs and steps only through this pointer.
 extern CCamera* CameraObject;
+// The bomb-trajectory marker, made by the game flow with the player's glider.
+extern CTrajectoryObject* TrajectoryMarker;
 // The time step the camera was last moved by.
 extern float CameraTimeStep;
 // The level of the anomaly zone the player's glider is in; -1 none (reset every frame and when
