@@ -135,6 +135,8 @@ public:
     plat::gfx::Surface* shotDepth = nullptr;
     CBaseMenu* modalMenu = nullptr;
     CBaseMenu* previousModalMenu = nullptr;
+    // The view's zoom: grows with the glider's speed, decays towards 0; kept between frames.
+    float zoom = 0.0f;
     // SETBONUS's two factors.
     float bonusFactors[2] = { 1.0f, 1.0f };
 
@@ -204,9 +206,11 @@ private:
     bool m_pictureOutput = false;
     bool m_interfaceObjects = false; // Init made the objects DeleteInterfaceObjects deletes
     std::vector<std::string>* m_stepLog = nullptr;
+    double m_netClock = 0.0; // the game clock at the last network pass of Render
 
 public:
-    // Test access: where the names of the start-up, shut-down and device-object steps go while set.
+    // Test access: where the names of the start-up, shut-down, device-object and frame steps go
+    // while set.
     void SetStepLog(std::vector<std::string>* log) { m_stepLog = log; }
 };
 

@@ -258,7 +258,6 @@ void CMenu1::RenderMap(bool run)
     }
     g_Graphic.Clear(clear::kTarget | clear::kZBuffer, 0xFF000000u);
     ResetFrame();
-    MenuHost().ResetFrameCounters();
     RenderScene(run);
     g_Graphic.PopRenderTarget();
     DrawMenuQuad(kPictureSlot, targetTexture.get(), 0.0f, 0.0f, float(g_Graphic.ScreenWidth()),

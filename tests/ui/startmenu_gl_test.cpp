@@ -247,7 +247,9 @@ TEST_F(StartMenuGlTest, theSceneIsDrawnIntoTheMenusTargetAndStretchedOverTheScre
     menu.PreProcess();
     ASSERT_NE(menu.targetSurface, nullptr);
     menu.renderScene = 1;
+    const int framesBefore = host.frames;
     Frame();
+    EXPECT_EQ(host.frames, framesBefore) << "only the presented frame counts a frame";
     EXPECT_EQ(menu.sceneTarget, menu.targetSurface);
     EXPECT_EQ(g_Graphic.CurrentTarget(), g_Graphic.RenderTarget()) << "the screen is the target again";
     // 512 x 512 over 800 x 600: the top half of the target covers the screen's top 300 rows.
