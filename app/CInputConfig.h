@@ -134,6 +134,7 @@ public:
     const char* IniPath() const { return m_iniPath; }
     CForceEffect* EffectAt(int i) const { return i >= 0 && i < 4 ? m_effects[i].get() : nullptr; }
     void SetInput(CInput& input) { m_input = &input; }
+    CInput& Device() const { return *m_input; }
 
 private:
     bool Held(EAction a) const { return IsHeld(Binding(a)); }

@@ -123,7 +123,7 @@ public:
     NameKey32 startPosition {};
     char saveName[36] = {};
     uint8_t deathStarted = 0;
-    CZJObject* lastTargetId = nullptr;
+    int32_t lastTargetId = 0; // object id, 0 none
     float targetHoldTime = 0.0f;
     char startLocationFile[128] = {};
     char netLocationFile[128] = {};
