@@ -197,6 +197,9 @@ void CZJApp::RunGame()
     });
     if (prepared)
         Cycle(loaded ? 2 : 1);
+    // A game left through the in-game menu returns with its world standing: the start scene
+    // replaces the objects, and no pointer may outlive them.
+    ClearWorld();
     ScreenFadeOut();
     ClearQuit();
 }
@@ -299,7 +302,7 @@ void CZJApp::Cycle(int mode)
 {
     ZJ_TRACE("CZJApp::Cycle");
     SPendingAction& action = ZJEngine.pendingAction;
-    lastTargetId = nullptr;
+    lastTargetId = 0;
     targetHoldTime = 0.0f;
     action.actionPending = 0;
     action.actionCode = 0;

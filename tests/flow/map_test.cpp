@@ -3,6 +3,7 @@
 #include "tests/flow/map_fixture.h"
 
 #include "app/MapPreparation.h"
+#include "foundation/CViewFrame.h"
 #include "foundation/Rand.h"
 #include "foundation/XRandom.h"
 #include "ui/CBaseMenu.h"
