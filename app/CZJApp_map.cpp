@@ -289,10 +289,7 @@ void CZJApp::ScatterThings()
         const Matrix4 placement = preparation::GroundFrame(Physics.GetMapLNormal(at, false), at);
         const int32_t kind = SharedRandom.Get(1.0f) < kMoneyChance ? kThingMoney : kThingGoods;
         auto* thing = new CTheThing;
-        if (!thing->Init(placement.m, kind)) {
-            delete thing;
-            continue;
-        }
+        thing->Init(placement.m, kind); // false only when its glow found no ground yet
         NameKey32 good;
         ZJTrade.GetRandomGood(good);
         int32_t none = -1;

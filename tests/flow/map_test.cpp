@@ -251,7 +251,7 @@ TEST_F(MapPreparationTest, keepCopiesTheCurrentRecordIntoTheSlotAndResetsIt)
 
     CFerrovant& slot = PlayerFerroGroup.members[0];
     ASSERT_EQ(PlayerFerrovant, &slot);
-    EXPECT_EQ(slot.configIndex, FerrovantConfigList.Find("CFG_GUARD"));
+    EXPECT_STREQ(slot.config.name, "CFG_GUARD");
     EXPECT_STREQ(slot.name, "SMT5001");
     EXPECT_EQ(slot.cargo.items.Count(), 0);
     EXPECT_EQ(slot.dead, 0);

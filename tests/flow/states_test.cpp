@@ -11,6 +11,7 @@
 #include "platform/gfx/null/null_backend.h"
 #include "platform/sound/device.h"
 #include "platform/window/message.h"
+#include "script/CScriptHost.h"
 #include "script/CZJScriptManager.h"
 #include "tests/platform/window/sdl_events.h"
 #include "tests/support/child_process.h"
@@ -126,6 +127,7 @@ protected:
         plat::gfx::null::ResetConfig();
         plat::sound::SetDeviceKind(plat::sound::DeviceKind::Loopback);
         plat::window::ClearMessages();
+        g_pZJApp = &app;
         app.Init("", 0, CZJApp::kTitle);
         ASSERT_NE(app.GetWindow(), nullptr);
         test::Focus(*app.GetWindow());
@@ -164,15 +166,17 @@ protected:
     {
         CApplication::PumpHook = {};
         app.Shutdown();
+        g_pZJApp = nullptr;
         g_InputConfig.FreeEffects();
         g_Input.Release();
         plat::window::ClearMessages();
         WorkingDirLogTest::TearDown();
     }
 
-    // A save of the freshly started game, as the save menu would write it.
+    // A save in location1, as the save menu would write it.
     void WriteSave()
     {
+        std::snprintf(app.locationFile, sizeof app.locationFile, "%s", "location1.zjp");
         const char place[32] = "B_L1_CEH";
         ASSERT_TRUE(app.SaveGame(kSave, "states", 1, place, false));
     }
@@ -242,13 +246,8 @@ TEST_F(StatesTest, startResultsInGameResultsAndActions)
             { 1 } },
         { "action 7: end titles 2", { 2 }, { { 3, action(7) } }, { CZJApp::kNewGame }, 2, CZJApp::kStartMenu,
             { 2 } },
-        // What a sensor's script calling PROCESS(5) leaves: action 6 pending and the quit flag.
-        { "PROCESS(5) in flight", { 2 },
-            { { 3,
-                [](GameApp& a) {
-                    RequestAction(6);
-                    a.SetQuit(1);
-                } } },
+        // A sensor's script calling PROCESS(5) in flight.
+        { "PROCESS(5) in flight", { 2 }, { { 3, [](GameApp&) { g_pScriptHost->RunProcess(5); } } },
             { CZJApp::kNewGame }, 2, CZJApp::kStartMenu, { 1 } },
     };
     for (const Case& c : cases) {
@@ -313,6 +312,19 @@ TEST_F(StatesTest, aSaveThatCannotBeLoadedReturnsToTheStartMenu)
         EXPECT_EQ(LogLineCount(std::string("CZJApp::LoadGame failed: ") + name), 1) << LogText();
         EXPECT_EQ(ObjectList.Objects().Count(), 0);
     }
+}
+
+TEST_F(StatesTest, aGameThatCannotBePreparedReturnsToTheStartMenu)
+{
+    std::snprintf(app.startLocationFile, sizeof app.startLocationFile, "%s", "missing.zjp");
+    startResults = { 2 };
+    Run();
+    EXPECT_EQ(passes, 0) << "no game runs";
+    EXPECT_EQ(startMenus, 2);
+    EXPECT_EQ(app.state, uint32_t(CZJApp::kStartMenu));
+    EXPECT_EQ(LogLineCount("->CZJApp::InitMap"), 1) << "the trace is logged\n" << LogText();
+    EXPECT_EQ(ObjectList.Objects().Count(), 0);
+    EXPECT_EQ(PlayerGlider, nullptr);
 }
 
 TEST_F(StatesTest, theDifficultyScalesThePlayersAuthorityInEveryNewGame)
