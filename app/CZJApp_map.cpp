@@ -171,7 +171,8 @@ void CZJApp::InitMainFerro(bool newGame, bool tunnelStart)
     const Matrix4 placement = preparation::StandardFrame(Vec3 {});
     CGliderObject* glider = nullptr;
     if (!type.empty())
-        glider = static_cast<CGliderObject*>(g_GliderManager.CreateObject(MakeNameKey32(type.c_str()), placement.m, nullptr));
+        glider = static_cast<CGliderObject*>(
+            g_GliderManager.CreateObject(MakeNameKey32(type.c_str()), placement.m, nullptr));
     if (!glider)
         Refuse("CZJApp::InitMainFerro: no glider " + (type.empty() ? std::to_string(row) : type));
     PlayerGlider = glider;
@@ -221,7 +222,8 @@ void CZJApp::InitGliderOnStartPos(bool tunnelStart)
     if (point) {
         const Matrix4& p = point->transform.matrix;
         const Vec3 at = point->transform.position;
-        m = preparation::LevelFrame(Vec3 { p.m[2], p.m[6], p.m[10] }, Vec3 { at.x, at.y, at.z + kStartPointLift });
+        m = preparation::LevelFrame(
+            Vec3 { p.m[2], p.m[6], p.m[10] }, Vec3 { at.x, at.y, at.z + kStartPointLift });
     } else {
         m = preparation::StandardFrame(Vec3 { float(Location.width) * kFallbackFraction,
             float(Location.height) * kFallbackFraction, kFallbackHeight });

@@ -68,7 +68,8 @@ int ObserverCount(int32_t width, int32_t height, int groups)
 
 Matrix4 StandardFrame(const Vec3& position)
 {
-    return FrameOf(Vec3 { -1.0f, 0.0f, 0.0f }, Vec3 { 0.0f, 0.0f, 1.0f }, Vec3 { 0.0f, 1.0f, 0.0f }, position);
+    return FrameOf(
+        Vec3 { -1.0f, 0.0f, 0.0f }, Vec3 { 0.0f, 0.0f, 1.0f }, Vec3 { 0.0f, 1.0f, 0.0f }, position);
 }
 
 Matrix4 LevelFrame(const Vec3& forward, const Vec3& position)

@@ -110,18 +110,19 @@ protected:
             map.weather.push_back(record);
         }
         WriteBytes("Data/location1.zjp", zoq::tools::map::WriteMap(map));
-        WriteBytes("Data/location1.mmm", zoq::tools::radar::WriteRadarMap(zoq::tools::radar::PaintLocation(map)));
+        WriteBytes(
+            "Data/location1.mmm", zoq::tools::radar::WriteRadarMap(zoq::tools::radar::PaintLocation(map)));
 
         zw::ObjectsFile file;
         zw::ObjectBlock helpers;
         helpers.code = 7;
         for (const SStartPoint& start : layout.starts) {
-            zw::PlacedObject point
-                = zw::PlacedObject::At("HLP_START", start.position.x, start.position.y, start.position.z, start.name);
+            zw::PlacedObject point = zw::PlacedObject::At(
+                "HLP_START", start.position.x, start.position.y, start.position.z, start.name);
             // Forward is column 2 of the frame; side = up x forward.
             const Vec3 f = start.forward;
-            point.placement = { -f.y, 0, f.x, 0, f.x, 0, f.y, 0, 0, 1, 0, 0, start.position.x, start.position.y,
-                start.position.z, 1 };
+            point.placement = { -f.y, 0, f.x, 0, f.x, 0, f.y, 0, 0, 1, 0, 0, start.position.x,
+                start.position.y, start.position.z, 1 };
             helpers.records.push_back(point);
         }
         helpers.records.push_back(zw::PlacedObject::At("HLP_OTHER", 50, 50, 0, "NOT_A_START"));
