@@ -92,7 +92,8 @@ void CZJApp::Render(bool first)
     zoom = framemath::NextZoom(zoom, speedSq, FrameTime);
     const framemath::SViewFields fields
         = framemath::ViewFields(zoom, float(g_Graphic.ScreenWidth()), float(g_Graphic.ScreenHeight()));
-    ObjectList.SetViewParams(ViewFrame, framemath::kFarPlane, framemath::kNearPlane, fields.fovX, fields.fovY);
+    ObjectList.SetViewParams(
+        ViewFrame, framemath::kFarPlane, framemath::kNearPlane, fields.fovX, fields.fovY);
 
     Step("realFrameTime");
     realFrameTime = FrameTime;
@@ -269,7 +270,8 @@ void CZJApp::AnalizeSituation()
         situation.towerTrack = FindMusicId(music.towerTrack);
         situation.mainTrack = FindMusicId(music.mainTrack);
         situation.battle = battle;
-        situation.battleCount = TrackIds(music.battleTracks, music.battleCount, SLocMusic::kMaxBattle, battle);
+        situation.battleCount
+            = TrackIds(music.battleTracks, music.battleCount, SLocMusic::kMaxBattle, battle);
         situation.calmTracks = calmTracks;
         situation.calmCount = TrackIds(music.calmTracks, music.calmCount, SLocMusic::kMaxCalm, calmTracks);
         situation.alternate = music.alternate != 0;

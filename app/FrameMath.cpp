@@ -41,7 +41,8 @@ bool CrossesStep(double before, double after, double step)
     return std::floor(after / step) != std::floor(before / step);
 }
 
-int32_t MachineWarning(float energyLevel, float armourLevel, float hullWear, float reactorWear, float engineWear)
+int32_t MachineWarning(
+    float energyLevel, float armourLevel, float hullWear, float reactorWear, float engineWear)
 {
     int32_t indicator = -1;
     if (energyLevel < kLowEnergy)

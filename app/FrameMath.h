@@ -41,7 +41,8 @@ bool CrossesStep(double before, double after, double step);
 
 // The machine warning: 6 low energy, 3 armour gone with a damaged part (hull above 0.25, reactor
 // above 0.25, engine above 0.5), else -1.
-int32_t MachineWarning(float energyLevel, float armourLevel, float hullWear, float reactorWear, float engineWear);
+int32_t MachineWarning(
+    float energyLevel, float armourLevel, float hullWear, float reactorWear, float engineWear);
 // The indicator with the zone state over it (3 shown as 4); -1 leaves it.
 int32_t WithZoneState(int32_t indicator, int32_t zoneState);
 

@@ -58,7 +58,8 @@ struct Scene {
                 "[EQP_REACTOR]\nTYPE=1\nVALUE1=10\nDAMAGE=50\n[EQP_ARMOR]\nTYPE=3\nVALUE1=500\nDAMAGE=500\n"
                 "[EQP_SHIELD]\nTYPE=2\nVALUE1=200\nDAMAGE=200\n" },
             { "Конфигурации",
-                "[CFG_BENCH]\nRATING=5\nGLIDER=GL_A\nREACTOR=EQP_REACTOR\nSHIELD=EQP_SHIELD\nARMOR=EQP_ARMOR\n" },
+                "[CFG_BENCH]\nRATING=5\nGLIDER=GL_A\nREACTOR=EQP_REACTOR\nSHIELD=EQP_SHIELD\nARMOR=EQP_"
+                "ARMOR\n" },
             { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_A]\n[ORG_B]\n" },
         };
         zoq::test::IniTables stored;
@@ -147,8 +148,8 @@ void BM_Steps(benchmark::State& state)
         PlayerPosition = scene.glider.frame.position;
         const Vec3& v = scene.glider.velocity;
         app.zoom = framemath::NextZoom(app.zoom, v.x * v.x + v.y * v.y + v.z * v.z, FrameTime);
-        const framemath::SViewFields fields
-            = framemath::ViewFields(app.zoom, float(g_Graphic.ScreenWidth()), float(g_Graphic.ScreenHeight()));
+        const framemath::SViewFields fields = framemath::ViewFields(
+            app.zoom, float(g_Graphic.ScreenWidth()), float(g_Graphic.ScreenHeight()));
         ObjectList.SetViewParams(
             ViewFrame, framemath::kFarPlane, framemath::kNearPlane, fields.fovX, fields.fovY);
         app.ProcessInput();

@@ -76,7 +76,8 @@ TEST(MusicChoiceTest, everyBranchWithASeededGenerator)
         { "nothing plays: a calm track", [](auto& s) { s.alternate = false; }, true, 20, false, true },
         { "the main track plays on", [](auto& s) { s.current = 4; }, false, -1, false, false },
         { "a calm track plays on", [](auto& s) { s.current = 21; }, false, -1, false, false },
-        { "no calm tracks: nothing", [](auto& s) { s.calmCount = 0, s.current = 7; }, false, -1, false, false },
+        { "no calm tracks: nothing", [](auto& s) { s.calmCount = 0, s.current = 7; }, false, -1, false,
+            false },
         { "a missing track plays nothing", [](auto& s) { s.destroyed = true, s.deathTrack = -1; }, false, -1,
             false, false },
         { "no battle tracks: nothing", [](auto& s) { s.fight = true, s.battleCount = 0; }, false, -1, false,
@@ -135,8 +136,8 @@ TEST(WarningTest, theMachineAndTheZone)
         { 1.0f, 1.0f, 0, 0, 0, 5, 5 },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(framemath::WithZoneState(framemath::MachineWarning(c.energy, c.armour, c.hull, c.reactor, c.engine),
-                      c.zone),
+        EXPECT_EQ(framemath::WithZoneState(
+                      framemath::MachineWarning(c.energy, c.armour, c.hull, c.reactor, c.engine), c.zone),
             c.indicator)
             << c.energy << " " << c.armour << " " << c.zone;
 }

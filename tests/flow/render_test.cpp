@@ -2,12 +2,15 @@
 // hourly and tenth-hour steps over a clock jump, and the network pass of a network game.
 #include "tests/flow/frame_fixture.h"
 
-#include "app/FrameMath.h"
 #include "app/CResourceEngine.h"
+#include "app/FrameMath.h"
+#include "foundation/CallTrace.h"
+#include "ui/CMessager.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -61,8 +64,7 @@ TEST(FrameMathTest, theStasisModeScalesTime)
     const Case cases[] = {
         { 0, 5.0f, 1.0f }, // off
         { 1, 10.0f, 1.0f }, // rising from 1 ...
-        { 1, 5.0f, 3.0f },
-        { 1, 0.0f, 5.0f }, // ... to 5
+        { 1, 5.0f, 3.0f }, { 1, 0.0f, 5.0f }, // ... to 5
         { 2, 7.0f, 5.0f }, // held: five times as fast
         { 3, 10.0f, 5.0f }, // falling from 5 ...
         { 3, 0.0f, 1.0f }, // ... to 1
@@ -171,6 +173,9 @@ TEST_F(RenderTest, aJumpOfHoursRunsTheHourlyStepsOnce)
 
     GameSettings.MapShadows = false;
     EXPECT_EQ(CountOf(Frames(60, 0.5f), "shadows"), 0);
+
+    Environment.hour = 15.5f; // a loaded game's clock
+    EXPECT_EQ(CountOf(Frames(1, 0.5f), "hour"), 0) << "a load is no hour change";
 }
 
 TEST_F(RenderTest, aNetworkGameSendsAHelloEveryFiveSecondsAndTheFullGliderEverySecond)
@@ -192,6 +197,37 @@ TEST_F(RenderTest, aNetworkGameSendsAHelloEveryFiveSecondsAndTheFullGliderEveryS
     EXPECT_EQ(CountOf(steps, "hello"), 2) << "at 5 s and 10 s";
     EXPECT_EQ(fullUpdates, 12);
     EXPECT_EQ(CountOf(Frames(3, 0.02f), "net"), 0) << "not in a single-player game";
+}
+
+TEST_F(RenderTest, aFailedHelloSaysSoInTheMessageWindow)
+{
+    CMessager messager;
+    ASSERT_TRUE(messager.Init());
+    g_pMessager = &messager;
+    app.state = CZJApp::kNetGame;
+    GameClock = 4.9;
+    app.Render(false);
+    const int32_t written = messager.Write();
+    GameClock = 5.1;
+    app.Render(false);
+    app.state = CZJApp::kStartMenu;
+    g_pMessager = nullptr;
+    EXPECT_EQ(messager.Write(), written + 1) << "the keep-alive failed without a connection";
+}
+
+class ThrowingGroup : public CFerroGroup {
+public:
+    void Run(float) override { throw std::runtime_error("group"); }
+};
+
+TEST_F(RenderTest, anExceptionNamesItsStepAndTheFrame)
+{
+    Group<ThrowingGroup>("THROWS", 1);
+    ResetCallTrace();
+    EXPECT_THROW(app.Render(false), std::runtime_error);
+    const std::string trace = CallTraceText();
+    ResetCallTrace();
+    EXPECT_NE(trace.find("->RUNS->CZJApp::Render"), std::string::npos) << trace;
 }
 
 TEST_F(RenderTest, theFrameCopiesTheGlidersPositionFirst)
