@@ -108,8 +108,10 @@ public:
     void ProcessInput();
     // The visit of a building the player's glider entered, and travel out of it.
     void ChangeLocation(NameKey32 building, NameKey32 buildingType);
-    // Draws the save picture into destination.
+    // Draws the save picture into destination; when the copy fails twice the old picture stays.
     void MakeScreenShot(plat::gfx::Surface* destination);
+    // The animated ride between locations: ends after 10 s, on Escape or on a close request.
+    void TunnelTransition();
     // The journal-updated notice (1: the hourly or sensor notice).
     void UpdateJournal(int colour);
 
@@ -201,6 +203,12 @@ private:
 
     // Game preparation: DoScriptAction 3 lays goods and money things over the map.
     void ScatterThings();
+
+    // The building visit's results: out of the building, and travel to ZJEngine.destinationFile.
+    void LeaveBuilding();
+    void Travel(bool tunnel);
+    // "Data\Images\tunnel.tga" into shotSurface, the picture of a save made after a travel.
+    void LoadTunnelPicture();
 
     uint64_t m_frames = 0;
     bool m_pictureOutput = false;

@@ -6,23 +6,9 @@
 #include "world/objects/CBuildingObject.h"
 #include "world/objects/PlayerGlobals.h"
 
-void CZJApp::MakeScreenShot(plat::gfx::Surface* destination)
-{
-    (void)destination;
-}
-
 void CZJApp::UpdateJournal(int colour)
 {
     (void)colour;
-}
-
-// Lets the glider out at once.
-void CZJApp::ChangeLocation(NameKey32 building, NameKey32 buildingType)
-{
-    (void)building;
-    (void)buildingType;
-    if (ZJEngine.currentBuilding && PlayerObject)
-        ZJEngine.currentBuilding->PlaceAtExit(PlayerObject);
 }
 
 void CZJAppEventSink::OnAddRating(float reward, int flag)

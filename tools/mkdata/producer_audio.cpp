@@ -214,6 +214,7 @@ bool ProduceAudio(ProducerContext& context, std::string& error)
     ReferFileField(context, sounds, "Filename", kSoundNameBytes, SoundAccess);
     ReferFileField(context, music, "Filename", kMusicNameBytes, nullptr, Access::Disk);
     NeedRows(context, music, { "MUS_LOC1", "MUS_FIGHT", "MUS_CALM", "MUS_DEATH", "MUS_OBSERVER" }, "the game flow's music");
+    NeedRows(context, sounds, { "SND_FX_TUNNEL" }, "the tunnel ride");
 
     // The video player opens "Data\Video\<name>.bik" as "<name>.ogv", from disk.
     const Origin videoOrigin = context.sources.At("recipes/audio.txt", 1);

@@ -352,6 +352,10 @@ bool ProduceRender(ProducerContext& context, std::string& error)
 
     // The application reads the window icon from disk.
     context.set.AddReference({ "Data\\zoq.png", fontOrigin, Access::Disk, 0 });
+    // The tunnel ride draws its two models; a travel copies the tunnel picture from disk into the
+    // save picture.
+    NeedRows(context, models, { "MOD_FX_TUNEL_BACKGROUND", "MOD_FX_TUNEL_PEREHOD" }, "the tunnel ride");
+    context.set.AddReference({ "Data\\Images\\tunnel.tga", fontOrigin, Access::Disk, 0 });
 
     std::vector<Recipe> recipes;
     if (!ReadRecipes(context.sources, "render", recipes, error))

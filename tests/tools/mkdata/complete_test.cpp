@@ -2182,3 +2182,46 @@ TEST_F(CompleteTest, EveryLocationsRadarMapOpensCoversItsCellsAndReadsInTheTool)
     }
     EXPECT_EQ(Logged(), "");
 }
+
+// The tunnel ride's models (the passage with a morph channel to run through), its sound and the
+// plain picture a travel copies; every sector a jump reaches has its tunnel building, found first
+// by the arrival's numbered search, and a start point for the ride.
+TEST_F(CompleteTest, TheTunnelRideAndEveryTravelTargetFindTheirData)
+{
+    const int background = m_models->FindModel("MOD_FX_TUNEL_BACKGROUND");
+    const int passage = m_models->FindModel("MOD_FX_TUNEL_PEREHOD");
+    ASSERT_GE(background, 0);
+    ASSERT_GE(passage, 0);
+    EXPECT_GT(m_models->GetModel(background)->GetPartCount(), 0);
+    CComplexObject* tunnel = m_models->GetModel(passage);
+    ASSERT_GT(tunnel->GetPartCount(), 0);
+    ASSERT_NE(tunnel->GetPartObject(0), nullptr);
+    EXPECT_GT(tunnel->GetPartObject(0)->channelCount, 0) << "the passage's frames";
+    EXPECT_GE(tunnel->GetPart(0).textures[0], 0);
+    EXPECT_GE(FindSoundId("SND_FX_TUNNEL"), 0);
+    plat::gfx::d3dx::ImageInfo info;
+    ASSERT_TRUE(Succeeded(plat::gfx::d3dx::GetImageInfoFromFile("Data\\Images\\tunnel.tga", info)));
+    EXPECT_EQ(info.width, 256u);
+    EXPECT_EQ(info.height, 256u);
+    EXPECT_TRUE(fs::is_regular_file(m_dir / "Data" / "Images" / "tunnel.tga")) << "read from disk";
+
+    for (int sector = 1; sector <= 3; ++sector) {
+        SCOPED_TRACE(sector);
+        char target[64];
+        ASSERT_TRUE(CBuildingMenu::JumpFileName("location1.zjp", sector, target));
+        ObjectList.Clear();
+        ASSERT_EQ(ZJEngine.Load(target), 1) << target;
+        std::string arrival;
+        for (int number = 1; number <= 9 && arrival.empty(); ++number) {
+            const std::string name = "B_L" + std::to_string(number) + "_TUNNEL";
+            if (ObjectList.FindObject(MakeNameKey32(name.c_str()), 11))
+                arrival = name;
+        }
+        EXPECT_EQ(arrival, "B_L" + std::to_string(sector) + "_TUNNEL");
+        bool tunnelStart = false;
+        for (const CHelperPoint* point : ObjectList.HelperPoints())
+            tunnelStart = tunnelStart || (point->kind == 9 && std::strstr(point->name, "TUNNEL"));
+        EXPECT_TRUE(tunnelStart);
+    }
+    EXPECT_EQ(Logged(), "");
+}
