@@ -107,6 +107,11 @@ bool E2EAppGame::FindControl(uint32_t command, int& x, int& y) const
     const CBaseMenu* menu = RunningMenu();
     if (!menu)
         return false;
+    // A full-screen menu takes no mouse input while its panels slide or its pages change.
+    if (const auto* full = dynamic_cast<const CMainMenu*>(menu)) {
+        if (full->currentMessage != CMainMenu::kMsgIdle || !full->messages.IsEmpty())
+            return false;
+    }
     for (const CMenuControl* control : menu->Controls()) {
         if (control->visible && control->enabled && CommandOf(*control) == command) {
             x = (control->left + control->right) / 2;
