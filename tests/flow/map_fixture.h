@@ -148,9 +148,9 @@ protected:
     }
 
     // A location and a game prepared on it: InitMap, ApplyStartConfig, InitMainFerro.
-    void Prepare(const SLocationLayout& layout, bool tunnelStart = false)
+    void Prepare(const SLocationLayout& layout, bool tunnelStart = false, const std::string& good = "TOV_A")
     {
-        WriteLocation(layout);
+        WriteLocation(layout, good);
         app.InitMap(kLocation, 0);
         app.ApplyStartConfig(false);
         app.InitMainFerro(true, tunnelStart);

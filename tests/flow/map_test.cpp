@@ -41,7 +41,7 @@ Vec3 Up(const CTransform& frame)
 
 TEST(MapPreparationHelpers, startPointChoiceTakesAtMost101PicksAndKeepsTheLast)
 {
-    CHelperPoint plain, tunnel, none;
+    CHelperPoint plain, tunnel;
     std::snprintf(plain.name, sizeof plain.name, "START_A");
     std::snprintf(tunnel.name, sizeof tunnel.name, "TUNNEL_IN");
     struct SCase {
@@ -67,7 +67,6 @@ TEST(MapPreparationHelpers, startPointChoiceTakesAtMost101PicksAndKeepsTheLast)
         EXPECT_EQ(picks, c.picks) << c.tunnelStart << " " << c.sequence.size();
         EXPECT_EQ(chosen, c.chosen);
     }
-    (void)none;
 }
 
 TEST(MapPreparationHelpers, countsAndTheScriptName)
@@ -463,5 +462,27 @@ TEST_F(MapPreparationTest, theScatterLaysGoodsAndMoneyWithinTheMap)
         }
     }
     EXPECT_GT(goods, 0);
+    EXPECT_GT(money, 0);
+}
+
+TEST_F(MapPreparationTest, moneyNeedsAGoodBeyondTheFirstRowOfTheGoodsTable)
+{
+    SLocationLayout layout;
+    layout.width = 2049;
+    layout.height = 513;
+    Prepare(layout, false, "TOV_Z");
+    int money = 0;
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        SharedRandom.seed = seed * 7;
+        EXPECT_TRUE(app.DoScriptAction(3));
+        const auto* thing = static_cast<const CTheThing*>(ObjectsOfType(CZJObject::kThing).back());
+        if (thing->kind == 515) {
+            ++money;
+            EXPECT_EQ(thing->contentCount, 0) << seed;
+        } else {
+            ASSERT_EQ(thing->contentCount, 1) << seed;
+            EXPECT_STREQ(thing->contents[0].id, "TOV_Z");
+        }
+    }
     EXPECT_GT(money, 0);
 }

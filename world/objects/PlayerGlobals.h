@@ -1,6 +1,7 @@
 // The application globals the game folders read: the player's glider, object and position, the
-// camera, the view range, the difficulty, the player's control state, the hit indicators, the
-// transition veil and the glider's game-flow flags. Each says who writes it.
+// camera, the bomb-trajectory marker, the view range, the difficulty, the player's control state,
+// the hit indicators, the transition veil and the glider's game-flow flags. Each says who writes
+// it.
 #pragma once
 
 #include "foundation/Vector.h"
