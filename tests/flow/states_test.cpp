@@ -18,6 +18,7 @@
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
 #include "tests/support/scoped_env.h"
+#include "ui/CBuildingMenu.h"
 #include "ui/CZJStartMenu.h"
 #include "world/db/COrgManager.h"
 #include "world/db/CZJEngine.h"
@@ -134,6 +135,11 @@ protected:
         app.CheckDevice(nullptr);
 
         app.modalHook = [this](CBaseMenu* menu, int& result) {
+            // A building the game starts in lets the glider out at once.
+            if (dynamic_cast<CBuildingMenu*>(menu)) {
+                result = CBuildingMenu::kResultStay;
+                return true;
+            }
             auto* start = dynamic_cast<CZJStartMenu*>(menu);
             if (!start)
                 return false;
