@@ -124,7 +124,6 @@ protected:
         zoq::test::WriteText(cfg,
             "[CONFIG]\r\nWindowed=1\r\nVideo=0\r\nScreenWidth=640\r\nScreenHeight=480\r\n"
                 + zoq::test::ReadText(cfg));
-        setenv("ZOQ_GFX", "null", 1);
         plat::gfx::null::ResetConfig();
         plat::sound::SetDeviceKind(plat::sound::DeviceKind::Loopback);
         plat::window::ClearMessages();
@@ -193,6 +192,8 @@ protected:
         EXPECT_LT(passes, kPassLimit) << "the game never ended by itself";
     }
 
+    // The null backend for this fixture only: later suites of the program find the variable as it was.
+    zoq::test::ScopedEnv m_backend { "ZOQ_GFX", "null" };
     GameApp app;
     std::deque<int> startResults;
     std::string chosenSave;
