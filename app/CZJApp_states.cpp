@@ -196,6 +196,9 @@ void CZJApp::RunGame()
     });
     if (prepared)
         Cycle(loaded ? 2 : 1);
+    // A game left through the in-game menu returns with its world standing: the start scene
+    // replaces the objects, and no pointer may outlive them.
+    ClearWorld();
     ScreenFadeOut();
     ClearQuit();
 }

@@ -21,6 +21,7 @@ bool CInGameMenu::Init()
 {
     ZJ_TRACE("CInGameMenu::Init");
     CMenu1::Init();
+    escapeReleased = 0;
     AddButtons(kLayout);
     return true;
 }
@@ -28,7 +29,9 @@ bool CInGameMenu::Init()
 void CInGameMenu::ProcessMessages()
 {
     CMenu1::ProcessMessages();
-    if (MenuHost().KeyDown(kEscapeKey))
+    if (!MenuHost().KeyDown(kEscapeKey))
+        escapeReleased = 1;
+    else if (escapeReleased)
         ProcessCommand(kResume);
 }
 

@@ -1,6 +1,6 @@
 // CInGameMenu: the pause menu of a running game on the start-screen panel: resume, load, options,
 // leave to the start menu and exit. DoModal returns 1 exit and 9 leave (both after a screen
-// fade-out), 4 resume, 7 load the save named in chosenName. Escape resumes.
+// fade-out), 4 resume, 7 load the save named in chosenName. A new press of Escape resumes.
 #pragma once
 
 #include "ui/CMenu1.h"
@@ -19,4 +19,8 @@ public:
     void ProcessMessages() override;
     bool Init() override;
     void ProcessCommand(int id) override;
+
+    // The Escape that opened the menu is still down on its first frames: only a press after a
+    // release resumes.
+    uint8_t escapeReleased = 0;
 };

@@ -8,6 +8,7 @@
 #include "render/CSurfaceManager.h"
 #include "render/Graphic.h"
 #include "render/TexShaderManager.h"
+#include "world/terrain/FrameReset.h"
 
 void CRenderer::DrawWaitScreen()
 {
@@ -15,6 +16,8 @@ void CRenderer::DrawWaitScreen()
     plat::gfx::Device* device = g_Graphic.GetDevice();
     if (!device)
         return;
+    // The effects a menu or the last frame queued may belong to objects gone since.
+    ResetFrame();
     ViewFrame.Apply(true);
     Render();
     g_Graphic.Clear(plat::gfx::clear::kZBuffer, 0);

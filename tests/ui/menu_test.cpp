@@ -7,6 +7,7 @@
 #include "tests/render/render_fixture.h"
 #include "tests/ui/fake_menu_host.h"
 #include "ui/CBaseMenu.h"
+#include "ui/CInGameMenu.h"
 
 #include <gtest/gtest.h>
 
@@ -231,6 +232,22 @@ TEST_F(MenuTest, doModalWithoutLoopRunsOneFrameAndReturnsTheCurrentResult)
     EXPECT_EQ(host.frames, 2) << "the first picture and the one frame of the loop";
     EXPECT_EQ(menu.preProcesses, 1);
     EXPECT_EQ(menu.releases, 1);
+}
+
+TEST_F(MenuTest, theInGameMenuResumesOnANewEscapeNotOnTheOneThatOpenedIt)
+{
+    CInGameMenu inGame;
+    inGame.Init();
+    host.keys = { CInGameMenu::kEscapeKey };
+    inGame.ProcessMessages();
+    inGame.ProcessMessages();
+    EXPECT_EQ(inGame.result, 0u) << "the opening press, held";
+    host.keys.clear();
+    inGame.ProcessMessages();
+    EXPECT_EQ(inGame.result, 0u);
+    host.keys = { CInGameMenu::kEscapeKey };
+    inGame.ProcessMessages();
+    EXPECT_EQ(inGame.result, uint32_t(CInGameMenu::kResumeGame));
 }
 
 TEST_F(MenuTest, aControlsCommandEndsTheLoopAndARebuildRunsItAgain)

@@ -213,7 +213,8 @@ bool ProduceAudio(ProducerContext& context, std::string& error)
     const char* music = CP1251("Музыка");
     ReferFileField(context, sounds, "Filename", kSoundNameBytes, SoundAccess);
     ReferFileField(context, music, "Filename", kMusicNameBytes, nullptr, Access::Disk);
-    NeedRows(context, music, { "MUS_LOC1", "MUS_FIGHT", "MUS_DEATH" }, "the game flow's music");
+    NeedRows(context, music, { "MUS_LOC1", "MUS_FIGHT", "MUS_CALM", "MUS_DEATH", "MUS_OBSERVER" },
+        "the game flow's music");
     NeedRows(context, sounds, { "SND_FX_TUNNEL" }, "the tunnel ride");
 
     // The video player opens "Data\Video\<name>.bik" as "<name>.ogv", from disk.

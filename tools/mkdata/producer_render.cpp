@@ -339,6 +339,7 @@ bool ProduceRender(ProducerContext& context, std::string& error)
     NeedRows(context, textures, { "TEX_SAMPLECOLOR" }, "the texture manager's fallback");
     NeedRows(context, textures, { "TEX_INT_CURSOR", "TEX_INT_CURSOR_BLUE" }, "the drawn mouse cursor");
     NeedRows(context, pictures, { "SUF_WAITFOR" }, "the wait screen");
+    NeedRows(context, pictures, { "SUF_WIN1", "SUF_WIN2", "SUF_ENDTEXT", "SUF_TITLES" }, "the end titles");
 
     // The font manager opens "data\fonts\<name>.kwd" through the file layer and its texture from disk.
     const Origin fontOrigin = context.sources.At("recipes/render.txt", 1);

@@ -1003,6 +1003,32 @@ std::string Conversions(const std::string& format)
 // The settings program on the generated folder: every key it reads is in cfg.ini with a value its
 // control can hold, every binding is a key-code name, "Joy<n>" or empty, and the key-code table
 // names the six mouse buttons.
+TEST_F(CompleteTest, EndTitlesMusicAndTheNetworkFailureResolve)
+{
+    struct Size {
+        const char* name;
+        int32_t width;
+        int32_t height;
+    };
+    // The pages are cut 1024 x 128 from the page row, the titles 512 wide down to their height.
+    for (const Size& row : std::initializer_list<Size> { { "SUF_WIN1", 800, 600 }, { "SUF_WIN2", 800, 600 },
+             { "SUF_ENDTEXT", 1024, 6 * 128 }, { "SUF_TITLES", 512, 2000 } }) {
+        const int index = m_surfaces->FindSurface(row.name);
+        ASSERT_GE(index, 0) << row.name;
+        int32_t width = 0, height = 0;
+        m_surfaces->GetSize(index, width, height);
+        EXPECT_EQ(width, row.width) << row.name;
+        EXPECT_EQ(height, row.height) << row.name;
+    }
+    for (const char* name : { "MUS_LOC1", "MUS_FIGHT", "MUS_CALM", "MUS_DEATH", "MUS_OBSERVER" })
+        EXPECT_GE(m_music->GetRowNames().Find(name), 0) << name;
+    CZJScriptManager manager;
+    manager.Init();
+    CXAnsiString text;
+    EXPECT_TRUE(manager.GetText("INT_NET_FAIL", text));
+    EXPECT_NE(text.Length(), 0u);
+}
+
 TEST_F(CompleteTest, TunvardFindsEveryKeyItReadsWithinItsRange)
 {
     const std::string cfg = "Data\\CONFIG\\cfg.ini";
