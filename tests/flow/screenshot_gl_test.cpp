@@ -19,7 +19,6 @@
 #include "world/objects/CCamera.h"
 #include "world/objects/CGliderObject.h"
 #include "world/objects/PlayerGlobals.h"
-#include "world/terrain/CEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -45,9 +44,6 @@ protected:
         plat::window::OverrideDisplayModes({ mode }, mode);
         std::string error;
         ASSERT_TRUE(apptest::WriteDataFolder(m_dir, apptest::DefaultCfg(true), error)) << error;
-        // A game run earlier in the program leaves its location's horizon, a model this folder lacks.
-        Environment.Reset();
-        Environment.horizonModel = -1;
         app.Init("", 0, CZJApp::kTitle);
         ASSERT_NE(g_Graphic.GetDevice(), nullptr);
         ASSERT_NE(app.shotTarget, nullptr);
