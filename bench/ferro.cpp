@@ -119,10 +119,7 @@ void UseMachineTables(const zoq::test::TempDir& folder)
         { "Конфигурации", configs },
         { "Организации", "[ORG_PLAYER]\n" },
     };
-    zoq::test::IniTables stored;
-    for (const auto& [name, text] : tables)
-        stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
-    zoq::test::UseIniTables(stored);
+    zoq::test::UseUtf8IniTables(tables);
     ZJEngine.ZJInit();
 }
 

@@ -14,7 +14,6 @@
 #include "foundation/BaseDirectory.h"
 #include "foundation/CTimer.h"
 #include "foundation/CViewFrame.h"
-#include "platform/win/text.h"
 #include "script/CZJScriptManager.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
@@ -62,10 +61,7 @@ struct Scene {
                 "ARMOR\n" },
             { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_A]\n[ORG_B]\n" },
         };
-        zoq::test::IniTables stored;
-        for (const auto& [name, text] : tables)
-            stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
-        zoq::test::UseIniTables(stored);
+        zoq::test::UseUtf8IniTables(tables);
         ZJEngine.ZJInit();
         VisibleRadius = 256;
         Location.Init();

@@ -10,7 +10,6 @@
 #include "foundation/BaseDirectory.h"
 #include "foundation/CTimer.h"
 #include "foundation/XRandom.h"
-#include "platform/win/text.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/ini_tables.h"
 #include "tests/support/temp_dir.h"
@@ -43,10 +42,7 @@ void UseTables(const zoq::test::TempDir& folder)
         { "Конфигурации", "[CFG_BENCH]\nRATING=5\nGLIDER=GL_A\nSHIELD=EQP_SHIELD\nARMOR=EQP_ARMOR\n" },
         { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_A]\n[ORG_B]\n" },
     };
-    zoq::test::IniTables stored;
-    for (const auto& [name, text] : tables)
-        stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
-    zoq::test::UseIniTables(stored);
+    zoq::test::UseUtf8IniTables(tables);
     ZJEngine.ZJInit();
 }
 

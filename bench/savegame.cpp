@@ -13,7 +13,6 @@
 #include "app/SaveFile.h"
 #include "foundation/BaseDirectory.h"
 #include "foundation/XMemBuffer.h"
-#include "platform/win/text.h"
 #include "script/CZJScriptManager.h"
 #include "tests/support/error_log_test.h"
 #include "tests/support/files.h"
@@ -63,10 +62,7 @@ struct Scene {
             { "Конфигурации", "[CFG_BENCH]\nRATING=5\nGLIDER=GL_A\nSHIELD=EQP_SHIELD\nARMOR=EQP_ARMOR\n" },
             { "Организации", "[ORG_PLAYER]\n[ORG_FREE]\n[ORG_A]\n[ORG_B]\n" },
         };
-        zoq::test::IniTables stored;
-        for (const auto& [name, text] : tables)
-            stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
-        zoq::test::UseIniTables(stored);
+        zoq::test::UseUtf8IniTables(tables);
         ZJEngine.ZJInit();
         VisibleRadius = 256;
         Location.Init();

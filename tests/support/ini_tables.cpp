@@ -3,6 +3,7 @@
 #include "foundation/BaseDirectory.h"
 #include "foundation/ResourceDBManager.h"
 #include "platform/win/paths.h"
+#include "platform/win/text.h"
 #include "tests/support/files.h"
 
 namespace zoq::test {
@@ -20,6 +21,14 @@ void UseIniTables(const IniTables& tables, const std::string& root)
     }
     WriteText(inBase(root), names);
     g_ResourceDBManager.Init(root.c_str(), 0);
+}
+
+void UseUtf8IniTables(const IniTables& tables)
+{
+    IniTables stored;
+    for (const auto& [name, text] : tables)
+        stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
+    UseIniTables(stored);
 }
 
 } // namespace zoq::test

@@ -22,9 +22,6 @@ inline std::filesystem::path UseFuzzFolder(const std::vector<std::pair<std::stri
     static zoq::test::TempDir folder("world-fuzz");
     SetBaseDirectory(folder.Path().string());
     zoq::test::DiscardErrorLog();
-    zoq::test::IniTables stored;
-    for (const auto& [name, text] : tables)
-        stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
-    zoq::test::UseIniTables(stored);
+    zoq::test::UseUtf8IniTables(tables);
     return folder.Path();
 }

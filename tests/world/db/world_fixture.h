@@ -46,13 +46,7 @@ protected:
     }
 
     // Tables as (name, ini text), both UTF-8; selects them as the parameter source.
-    static void UseTables(const TableList& tables)
-    {
-        zoq::test::IniTables stored;
-        for (const auto& [name, text] : tables)
-            stored.push_back({ plat::win::Utf8ToCp1251(name), plat::win::Utf8ToCp1251(text) });
-        zoq::test::UseIniTables(stored);
-    }
+    static void UseTables(const TableList& tables) { zoq::test::UseUtf8IniTables(tables); }
 
     // The table list that every type manager reads, each empty unless given; "Организации" holds
     // ORG_PLAYER unless given.
