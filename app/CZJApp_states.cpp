@@ -3,6 +3,7 @@
 // location actions.
 #include "ai/CFerroGroupList.h"
 #include "ai/CFerrovant.h"
+#include "ai/CPlayerFerroGroup.h"
 #include "ai/CZJTrade.h"
 #include "app/CInput.h"
 #include "app/CZJApp.h"
@@ -64,10 +65,12 @@ bool NetStartKind(const CZJObject* object)
     return false;
 }
 
-// The world objects are gone: so are the pointers into them.
+// The world objects are gone: so are the groups and pointers that name them.
 void ClearWorld()
 {
     ObjectList.Clear();
+    PlayerFerroGroup.members[0].glider = nullptr;
+    FerroGroupList.Clear();
     PlayerGlider = nullptr;
     PlayerObject = nullptr;
     CameraObject = nullptr;

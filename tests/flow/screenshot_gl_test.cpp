@@ -2,6 +2,7 @@
 // copied out matches a read-back of the 256 x 256 target it was drawn into, the camera returns to
 // the chase mode or into the glider, a copy that fails twice leaves the old picture with one log
 // line, and the ride draws its frames and switches its fog off at the end.
+#include "app/CInput.h"
 #include "app/CInputConfig.h"
 #include "app/CZJApp.h"
 #include "foundation/CTimer.h"
@@ -61,6 +62,7 @@ protected:
         camera.reset();
         glider.reset();
         app.Shutdown();
+        g_Input.Release();
         plat::window::ClearMessages();
         plat::window::ClearDisplayModeOverride();
         plat::sound::SetDeviceKind(plat::sound::DeviceKind::Default);

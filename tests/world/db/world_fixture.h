@@ -5,6 +5,7 @@
 #include "tests/foundation/data_dir_fixture.h"
 
 #include "ai/CFerroGroupList.h"
+#include "ai/CPlayerFerroGroup.h"
 #include "ai/CZJTrade.h"
 #include "foundation/ResourceDBManager.h"
 #include "platform/win/text.h"
@@ -39,6 +40,8 @@ protected:
     static void ForgetWorld()
     {
         ObjectList.Clear();
+        // The player's record outlives the objects; its glider went with them.
+        PlayerFerroGroup.members[0].glider = nullptr;
         FerroGroupList.Clear();
         Location.Purge();
         Location.streamFile.Close();
