@@ -1,6 +1,7 @@
 // The game frame on a writer-made location1 with 40 machine groups of 10: one CZJApp::Render
 // against the same subsystem calls in the same order made directly. The frame's own work (its
 // steps, the time scaling, the clock checks) may add at most a tenth.
+#include "bench/bench_location.h"
 #include "bench/null_scene.h"
 #include "bench/requirements.h"
 
@@ -16,10 +17,8 @@
 #include "foundation/CViewFrame.h"
 #include "script/CZJScriptManager.h"
 #include "tests/support/error_log_test.h"
-#include "tests/support/files.h"
 #include "tests/support/ini_tables.h"
 #include "tests/support/temp_dir.h"
-#include "tools/map/map_writer.h"
 #include "tools/world/objects_writer.h"
 #include "ui/CRadar.h"
 #include "ui/ScannerTexture.h"
@@ -76,11 +75,7 @@ struct Scene {
             group.members.assign(kMembers, "CFG_BENCH");
             file.groups.groups.push_back(group);
         }
-        zoq::test::WriteBytes(folder.Path() / "Data/location1.zjo", zw::WriteObjectsFile(file));
-        zoq::test::WriteBytes(folder.Path() / "Data/location1.zjp",
-            zoq::tools::map::WriteMap(zoq::tools::map::LocationMap::Flat(129, 129)));
-        if (!ZJEngine.Load("Data\\location1.zjp"))
-            std::abort();
+        zoq::bench::LoadBenchLocation1(folder.Path(), file);
 
         g_pScriptManager = &scripts;
         radar.InitLocation("none.mmm");

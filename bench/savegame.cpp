@@ -2,6 +2,7 @@
 // owners writing into one buffer and one write of those bytes, and the whole load against the
 // owners reading the same payloads from memory. The frame (a temporary file renamed over the
 // save, the header and section checks, a copy of each payload) may cost as much again.
+#include "bench/bench_location.h"
 #include "bench/requirements.h"
 
 #include "ai/CFerroGroupList.h"
@@ -18,7 +19,6 @@
 #include "tests/support/files.h"
 #include "tests/support/ini_tables.h"
 #include "tests/support/temp_dir.h"
-#include "tools/map/map_writer.h"
 #include "tools/world/objects_writer.h"
 #include "ui/CRadar.h"
 #include "world/db/COrgManager.h"
@@ -90,11 +90,7 @@ struct Scene {
             }
             file.trade.entries.push_back(entry);
         }
-        zoq::test::WriteBytes(folder.Path() / "Data/location1.zjo", zw::WriteObjectsFile(file));
-        zoq::test::WriteBytes(folder.Path() / "Data/location1.zjp",
-            zoq::tools::map::WriteMap(zoq::tools::map::LocationMap::Flat(129, 129)));
-        if (!ZJEngine.Load("Data\\location1.zjp"))
-            std::abort();
+        zoq::bench::LoadBenchLocation1(folder.Path(), file);
 
         g_pScriptManager = &scripts;
         for (int q = 0; q < 20; ++q)

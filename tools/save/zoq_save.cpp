@@ -42,6 +42,19 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes)
     return !in.bad();
 }
 
+// The whole file and its header; false with the exit code's message written.
+bool ReadSave(const std::string& file, std::vector<uint8_t>& bytes, SaveHeader& header, int& code)
+{
+    std::string reason;
+    if (!ReadWhole(file, bytes))
+        code = Fail(file, "cannot be read");
+    else if (!savefile::ReadHeader(bytes.data(), bytes.size(), header, reason))
+        code = Fail(file, reason);
+    else
+        return true;
+    return false;
+}
+
 // A header text as UTF-8; "-" for an empty one where the field may be empty.
 std::string Text(const std::string& text, bool dashWhenEmpty)
 {
@@ -96,12 +109,10 @@ bool PrintPayload(uint32_t id, const uint8_t* payload, uint32_t size, std::strin
 int Info(const std::string& file)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWhole(file, bytes))
-        return Fail(file, "cannot be read");
     SaveHeader header;
-    std::string reason;
-    if (!savefile::ReadHeader(bytes.data(), bytes.size(), header, reason))
-        return Fail(file, reason);
+    int code = 0;
+    if (!ReadSave(file, bytes, header, code))
+        return code;
     savefile::CSectionWalk walk(bytes.data(), bytes.size(), header);
     if (walk.Failed())
         return Fail(file, walk.Reason());
@@ -109,6 +120,7 @@ int Info(const std::string& file)
     uint32_t id = 0;
     const uint8_t* payload = nullptr;
     uint32_t size = 0;
+    std::string reason;
     while (walk.Next(id, payload, size)) {
         std::printf("section\t%u\t%u\n", id, size);
         if (!PrintPayload(id, payload, size, reason))
@@ -122,12 +134,10 @@ int Info(const std::string& file)
 int Shot(const std::string& file, const std::string& out)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWhole(file, bytes))
-        return Fail(file, "cannot be read");
     SaveHeader header;
-    std::string reason;
-    if (!savefile::ReadHeader(bytes.data(), bytes.size(), header, reason))
-        return Fail(file, reason);
+    int code = 0;
+    if (!ReadSave(file, bytes, header, code))
+        return code;
     const savefile::CSectionWalk walk(bytes.data(), bytes.size(), header);
     if (walk.Failed())
         return Fail(file, walk.Reason());
