@@ -8,6 +8,7 @@
 #include "app/CInput.h"
 #include "app/CZJApp.h"
 #include "app/GameSettings.h"
+#include "app/LocationTravel.h"
 #include "foundation/CTimer.h"
 #include "foundation/CallTrace.h"
 #include "foundation/ErrorLog.h"
@@ -80,12 +81,8 @@ void ClearWorld()
 // Runs the location's script: the location file up to its last ".".
 void RunLocationScript(const char* locationFile)
 {
-    char name[2048] = {};
-    const char* dot = std::strrchr(locationFile, '.');
-    const size_t length = dot ? size_t(dot - locationFile) : std::strlen(locationFile);
-    std::memcpy(name, locationFile, std::min(length, sizeof name - 1));
     if (g_pScriptManager)
-        g_pScriptManager->ZJRunScript(name, 1, nullptr);
+        g_pScriptManager->ZJRunScript(travel::LocationScriptName(locationFile).c_str(), 1, nullptr);
 }
 
 void ScaleAuthority()

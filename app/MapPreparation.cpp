@@ -104,15 +104,4 @@ void HalfTurn(Matrix4& m)
     }
 }
 
-bool LocationScriptName(const char* locationFile, char (&name)[kScriptNameSize])
-{
-    std::memset(name, 0, sizeof name);
-    const char* dot = std::strrchr(locationFile, '.');
-    const size_t length = dot ? size_t(dot - locationFile) : std::strlen(locationFile);
-    if (length >= sizeof name)
-        return false;
-    std::memcpy(name, locationFile, length);
-    return true;
-}
-
 } // namespace preparation

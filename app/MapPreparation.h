@@ -15,8 +15,6 @@ namespace preparation {
 
 // The kind of the start points among the helper points.
 inline constexpr int kStartPointKind = 9;
-// The size of the buffer the location script's name is built in.
-inline constexpr size_t kScriptNameSize = 2048;
 
 // Picks start points until one lies in a tunnel (tunnelStart) or outside every tunnel (a name
 // without "TUNNEL"): at most 101 picks, the last one standing. Null when pick gives none.
@@ -39,9 +37,5 @@ Matrix4 LevelFrame(const Vec3& forward, const Vec3& position);
 Matrix4 GroundFrame(const Vec3& normal, const Vec3& position);
 // Half a turn about the frame's up axis: side and forward reversed.
 void HalfTurn(Matrix4& m);
-
-// The location script's name: the location file cut at its last "." (whole without one), in a
-// zeroed buffer of kScriptNameSize bytes. False, with the buffer empty, when it does not fit.
-bool LocationScriptName(const char* locationFile, char (&name)[kScriptNameSize]);
 
 } // namespace preparation

@@ -69,7 +69,7 @@ TEST(MapPreparationHelpers, startPointChoiceTakesAtMost101PicksAndKeepsTheLast)
     }
 }
 
-TEST(MapPreparationHelpers, countsAndTheScriptName)
+TEST(MapPreparationHelpers, scatterAndObserverCounts)
 {
     EXPECT_EQ(preparation::ScatterCount(999, 1000), 0);
     EXPECT_EQ(preparation::ScatterCount(1000, 1000), 1);
@@ -78,18 +78,6 @@ TEST(MapPreparationHelpers, countsAndTheScriptName)
     EXPECT_EQ(preparation::ObserverCount(1025, 1025, 5), 0);
     EXPECT_EQ(preparation::ObserverCount(1025, 1025, 6), 20); // 5.25 + 15
     EXPECT_EQ(preparation::ObserverCount(4097, 4097, 6), 98); // 83.9 + 15
-
-    char name[preparation::kScriptNameSize];
-    EXPECT_TRUE(preparation::LocationScriptName("Data\\loc.v2.zjp", name));
-    EXPECT_STREQ(name, "Data\\loc.v2");
-    EXPECT_TRUE(preparation::LocationScriptName("Data\\plain", name));
-    EXPECT_STREQ(name, "Data\\plain");
-    const std::string tooLong(preparation::kScriptNameSize, 'a');
-    EXPECT_FALSE(preparation::LocationScriptName(tooLong.c_str(), name));
-    EXPECT_STREQ(name, "");
-    const std::string fits = std::string(preparation::kScriptNameSize - 1, 'b') + ".zjp";
-    EXPECT_TRUE(preparation::LocationScriptName(fits.c_str(), name));
-    EXPECT_EQ(std::strlen(name), preparation::kScriptNameSize - 1);
 }
 
 TEST(MapPreparationHelpers, scatterCellTakesYBeforeX)
