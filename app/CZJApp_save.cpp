@@ -31,6 +31,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -296,10 +297,15 @@ bool TakeAll(uint32_t)
     return true;
 }
 
+// The bytes behind a save's header and picture, left uninitialised until read.
+struct SectionBytes {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+};
+
 // Reads and checks a save file's header; with sections also the bytes behind the header and the
 // picture. False with the reason.
-bool ReadSaveFile(
-    const std::string& path, SaveHeader& header, std::vector<uint8_t>* sections, std::string& reason)
+bool ReadSaveFile(const std::string& path, SaveHeader& header, SectionBytes* sections, std::string& reason)
 {
     plat::win::ReadOnlyFile file;
     const std::optional<std::string> resolved = plat::win::ResolvePath(path);
@@ -322,8 +328,9 @@ bool ReadSaveFile(
         reason = "the picture ends early";
         return false;
     }
-    sections->resize(size_t(file.Size() - start));
-    if (!file.ReadAt(sections->data(), sections->size(), start)) {
+    sections->size = size_t(file.Size() - start);
+    sections->bytes = std::make_unique_for_overwrite<uint8_t[]>(sections->size);
+    if (!file.ReadAt(sections->bytes.get(), sections->size, start)) {
         reason = "cannot be read";
         return false;
     }
@@ -376,7 +383,7 @@ bool CZJApp::LoadGame(const char* name, bool headerOnly)
     const std::string path = BaseDirectory() + kSaves + "\\" + name;
     SaveHeader header;
     std::string reason;
-    std::vector<uint8_t> sections;
+    SectionBytes sections;
     if (!ReadSaveFile(path, header, headerOnly ? nullptr : &sections, reason))
         return Refuse("CZJApp::LoadGame", name, reason);
 
@@ -391,7 +398,7 @@ bool CZJApp::LoadGame(const char* name, bool headerOnly)
     if (headerOnly)
         return true;
 
-    if (!ReadSections(*this, sections.data(), sections.size(), header.sectionCount, TakeAll, reason))
+    if (!ReadSections(*this, sections.bytes.get(), sections.size, header.sectionCount, TakeAll, reason))
         return Refuse("CZJApp::LoadGame", name, reason);
     ResetCallTrace();
     return true;

@@ -28,7 +28,6 @@
 #include "world/objects/PlayerGlobals.h"
 #include "world/terrain/CEnvironment.h"
 
-#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <string>

@@ -73,6 +73,7 @@ struct Scene {
             zw::GroupEntry group;
             group.name = "G" + std::to_string(g);
             group.organisation = g % 2 ? "ORG_A" : "ORG_B";
+            group.kind = 2;
             group.members.assign(kMembers, "CFG_BENCH");
             file.groups.groups.push_back(group);
         }
