@@ -90,8 +90,8 @@ public:
     static constexpr uint32_t kAimPasses = 600;
     // Horizontal distance at which fly arrives.
     static constexpr float kArrivalDistance = 40.0f;
-    // Angle (radians) between the aim and the target at which aim is done.
-    static constexpr float kAimTolerance = 0.03f;
+    // How close beside the target (horizontally) the aim passes when aim is done.
+    static constexpr float kAimMiss = 3.0f;
     static constexpr int64_t kReportPeriodMs = 1000;
 
     StepRunner(std::vector<Step> steps, E2EGame& game, std::ostream& out);

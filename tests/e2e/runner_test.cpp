@@ -280,6 +280,7 @@ TEST_F(StepRunnerTest, setStepsWriteTheSettingsBeforeTheGame)
 
 TEST_F(StepRunnerTest, flyHoldsForwardAndSteersUntilWithinReach)
 {
+    game.flying = true;
     game.objects["B_L1_CEH"] = { 100.0f, 0.0f, 50.0f };
     Load("fly B_L1_CEH\nfly 100,-100 20\n");
     EXPECT_EQ(Run(), 16);
@@ -310,6 +311,7 @@ TEST_F(StepRunnerTest, flyFailsWhenItCannotArrive)
     };
     for (const auto& c : cases) {
         game = FakeGame();
+        game.flying = true;
         c.set(game);
         out.str("");
         Load(c.script);
@@ -319,15 +321,40 @@ TEST_F(StepRunnerTest, flyFailsWhenItCannotArrive)
     // The forward key held by the failed fly goes up.
     EXPECT_EQ(game.events.size(), 0u);
     game = FakeGame();
+    game.flying = true;
     Load("fly 1000,0 2\n");
     Run();
     EXPECT_EQ(game.events.back(), "3: key 17 up");
+}
+
+TEST_F(StepRunnerTest, flyEndsWhenABuildingTakesTheGliderIn)
+{
+    game.flying = true;
+    Load("fly 1000,0\n");
+    Run(3);
+    game.flying = false;
+    game.menu = "ingame";
+    runner->Pass();
+    EXPECT_EQ(out.str(), "fail 1 fly 1000,0: not flying: state=0 menu=ingame\n");
+    EXPECT_EQ(game.events.back(), "4: key 17 up");
+
+    game = FakeGame();
+    game.flying = true;
+    out.str("");
+    Load("fly 1000,0\n");
+    Run(3);
+    game.flying = false;
+    game.action = 1;
+    runner->Pass();
+    EXPECT_EQ(out.str(), "ok 1 fly 1000,0\n");
+    EXPECT_EQ(game.events.back(), "4: key 17 up");
 }
 
 TEST_F(StepRunnerTest, aimTurnsTowardsTheMachineThenFireHoldsTheBinding)
 {
     game.objects["GRP_BANDITS_1"] = { 0.0f, 400.0f, 20.0f };
     game.speed = 0.0f;
+    game.flying = true;
     Load("aim GRP_BANDITS_1\nfire 3\naim GRP_BANDITS_1\n");
     EXPECT_EQ(Run(), 7);
     EXPECT_FALSE(runner->Failed()) << out.str();
@@ -338,6 +365,13 @@ TEST_F(StepRunnerTest, aimTurnsTowardsTheMachineThenFireHoldsTheBinding)
     Load("aim GRP_BANDITS_2\n");
     EXPECT_EQ(Run(), int(e2e::StepRunner::kAimPasses) + 1);
     EXPECT_EQ(out.str(), "fail 1 aim GRP_BANDITS_2: no glider of machine GRP_BANDITS_2\n");
+
+    game.flying = false;
+    game.menu = "building";
+    out.str("");
+    Load("aim GRP_BANDITS_1\n");
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(out.str(), "fail 1 aim GRP_BANDITS_1: not flying: state=0 menu=building\n");
 }
 
 TEST_F(StepRunnerTest, linkClicksTheLinkOnceItShows)
