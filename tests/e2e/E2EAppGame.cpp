@@ -348,25 +348,28 @@ void E2EAppGame::Steer(const Point3& target)
     test::PushMotion(AppWindow(), from.x + dx, from.y + dy, dx, dy);
 }
 
-bool E2EAppGame::FindLink(const std::string& target, int& x, int& y) const
+bool E2EAppGame::FindLink(const std::string& target, int& x, int& y)
 {
-    const CBaseMenu* menu = RunningMenu();
+    CBaseMenu* menu = RunningMenu();
     if (!menu || !TakesMouse(*menu))
         return false;
-    for (const CMenuControl* control : menu->Controls()) {
-        const auto* html = dynamic_cast<const CHtmlControl*>(control);
+    for (CMenuControl* control : menu->Controls()) {
+        auto* html = dynamic_cast<CHtmlControl*>(control);
         if (!html || !html->visible || !html->enabled || !html->window)
             continue;
-        const CMHTLWindow& window = *html->window;
+        CMHTLWindow& window = *html->window;
         for (int32_t i = 0; i < window.LineCount(); ++i) {
             const MHTLLine& line = window.Line(i);
-            // Only a link wholly in view can be clicked.
-            if (line.visible && line.kind == target && line.y1 >= window.top && line.y2 <= window.bottom
-                && line.x2 > line.x1) {
-                x = (line.x1 + line.x2 - 1) / 2;
-                y = (line.y1 + line.y2 - 1) / 2;
-                return true;
+            if (!line.visible || !(line.kind == target) || line.x2 <= line.x1)
+                continue;
+            // A link out of view is scrolled into it, as a player would, and clicked on a later pass.
+            if (line.y1 < window.top || line.y2 > window.bottom) {
+                window.Scroll(line.y1 < window.top ? line.y1 - window.top : line.y2 - window.bottom);
+                return false;
             }
+            x = (line.x1 + line.x2 - 1) / 2;
+            y = (line.y1 + line.y2 - 1) / 2;
+            return true;
         }
     }
     return false;

@@ -39,7 +39,7 @@ public:
     bool Self(GliderState& self, Point3& aim) const override;
     bool Find(const std::string& name, Point3& where) const override;
     void Steer(const Point3& target) override;
-    bool FindLink(const std::string& target, int& x, int& y) const override;
+    bool FindLink(const std::string& target, int& x, int& y) override;
     std::vector<std::string> Screenshots() const override;
     bool RenameFile(const std::string& from, const std::string& to) override;
     bool HasFile(const std::string& path) const override;

@@ -57,8 +57,9 @@ public:
     virtual bool Find(const std::string& name, Point3& where) const = 0;
     // Mouse motion that turns the aim towards the point.
     virtual void Steer(const Point3& target) = 0;
-    // The centre of the first link to the target shown in the running menu's mark-up window.
-    virtual bool FindLink(const std::string& target, int& x, int& y) const = 0;
+    // The centre of the first link to the target in the running menu's mark-up window; a link out
+    // of view is scrolled towards it and found on a later call.
+    virtual bool FindLink(const std::string& target, int& x, int& y) = 0;
     // The names of the screenshots "screen%d.bmp" in the game folder.
     virtual std::vector<std::string> Screenshots() const = 0;
     virtual bool RenameFile(const std::string& from, const std::string& to) = 0;

@@ -79,7 +79,7 @@ public:
         self.position.x += aim.x * speed;
         self.position.y += aim.y * speed;
     }
-    bool FindLink(const std::string& target, int& x, int& y) const override
+    bool FindLink(const std::string& target, int& x, int& y) override
     {
         if (target != link)
             return false;
