@@ -235,10 +235,9 @@ bool StepRunner::Fly(const Step& step)
     GliderState self;
     Point3 aim;
     Point3 target { step.x, step.y, 0.0f };
-    // A building that takes the glider in ends the flight as an arrival.
-    if (!m_game.Flying() && (m_game.Action() != 0 || m_game.Menu() == "building")) {
-        if (m_passes > 0)
-            Press(forward, false);
+    // A building that takes the glider in on the way ends the flight as an arrival.
+    if (m_passes > 0 && !m_game.Flying() && (m_game.Action() != 0 || m_game.Menu() == "building")) {
+        Press(forward, false);
         return true;
     }
     std::string problem;

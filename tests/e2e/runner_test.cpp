@@ -348,6 +348,13 @@ TEST_F(StepRunnerTest, flyEndsWhenABuildingTakesTheGliderIn)
     runner->Pass();
     EXPECT_EQ(out.str(), "ok 1 fly 1000,0\n");
     EXPECT_EQ(game.events.back(), "4: key 17 up");
+
+    // A fly that starts inside a building goes nowhere.
+    out.str("");
+    game.menu = "building";
+    Load("fly 1000,0\n");
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(out.str(), "fail 1 fly 1000,0: not flying: state=0 menu=building\n");
 }
 
 TEST_F(StepRunnerTest, aimTurnsTowardsTheMachineThenFireHoldsTheBinding)
