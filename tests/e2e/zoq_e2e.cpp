@@ -4,6 +4,7 @@
 #include "app/CZJApp.h"
 #include "platform/win/text.h"
 #include "tests/e2e/E2EAppGame.h"
+#include "tests/e2e/E2EMeasure.h"
 #include "tests/e2e/E2ERunner.h"
 
 #include <cstdio>
@@ -18,9 +19,11 @@ namespace {
 
 constexpr uint32_t kEndPasses = 3000;
 
-constexpr char kUsage[] = "usage: zoq-e2e run SCRIPT DIR [ARGS...]\n"
-                          "Runs the game with DIR as its base folder and ARGS as its command line, on the\n"
-                          "graphics backend ZOQ_GFX names, through the steps of SCRIPT.\n";
+constexpr char kUsage[]
+    = "usage: zoq-e2e run SCRIPT DIR [ARGS...]\n"
+      "   or: zoq-e2e measure DIR [--objects N] [--frames N] (a timed flight over location1)\n"
+      "Runs the game with DIR as its base folder and ARGS as its command line, on the\n"
+      "graphics backend ZOQ_GFX names, through the steps of SCRIPT.\n";
 
 int Usage(const std::string& problem)
 {
@@ -34,6 +37,8 @@ int Usage(const std::string& problem)
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::string(argv[1]) == "measure")
+        return e2e::Measure(argc, argv);
     if (argc < 4 || std::string(argv[1]) != "run")
         return Usage("");
     std::ifstream file(argv[2], std::ios::binary);
