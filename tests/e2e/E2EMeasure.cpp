@@ -46,7 +46,8 @@ constexpr char kNewGameSteps[] = "wait menu=start\n"
 // stones. They stand beside the path, never on it, so the glider neither hits nor takes them.
 constexpr int32_t kThingKind = 513;
 constexpr uint32_t kThingEvery = 10;
-constexpr float kPathLength = 2000.0f;
+// About the stretch a default flight covers, and the view ahead of its end.
+constexpr float kPathLength = 600.0f;
 constexpr float kNearestSide = 30.0f;
 constexpr float kSideSpread = 60.0f;
 constexpr float kMapMargin = 20.0f;
