@@ -11,6 +11,10 @@ namespace zoq::bench {
 
 // The game frame's CPU budget in nanoseconds, the unit of the per-frame requirements.
 inline constexpr double kFrameBudgetNs = 2.0e6;
+// The game's time from its start to the start menu's first frame, in seconds.
+inline constexpr double kFirstFrameBudgetS = 1.0;
+// The game's peak resident memory in MiB.
+inline constexpr double kPeakRssBudgetMiB = 256.0;
 
 struct Result {
     double realNs = 0; // real time per iteration
