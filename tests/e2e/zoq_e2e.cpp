@@ -30,16 +30,11 @@ constexpr uint32_t kDefaultStepMs = 20;
 constexpr uint32_t kRandomSeed = 1;
 
 constexpr char kUsage[]
-    = "usage: zoq-e2e run [--step MS] SCRIPT DIR [ARGS...]
-"
-      "   or: zoq-e2e measure DIR [--objects N] [--frames N] (a timed flight over location1)
-"
-      "Runs the game with DIR as its base folder and ARGS as its command line, on the
-"
-      "graphics backend ZOQ_GFX names, through the steps of SCRIPT. The frame timer advances
-"
-      "MS milliseconds a pump pass (default 20); --step 0 runs it on the real clock.
-";
+    = "usage: zoq-e2e run [--step MS] SCRIPT DIR [ARGS...]\n"
+      "   or: zoq-e2e measure DIR [--objects N] [--frames N] (a timed flight over location1)\n"
+      "Runs the game with DIR as its base folder and ARGS as its command line, on the\n"
+      "graphics backend ZOQ_GFX names, through the steps of SCRIPT. The frame timer advances\n"
+      "MS milliseconds a pump pass (default 20); --step 0 runs it on the real clock.\n";
 
 int Usage(const std::string& problem)
 {
