@@ -184,6 +184,7 @@ void StepRunner::Finish(const Step& step)
     ++m_next;
     m_passes = 0;
     m_clickPhase = 0;
+    m_waypoint = 0;
 }
 
 void StepRunner::Fail(const std::string& reason)
@@ -234,7 +235,7 @@ bool StepRunner::Fly(const Step& step)
     const uint16_t forward = m_game.BindingCode(Binding::Forward);
     GliderState self;
     Point3 aim;
-    Point3 target { step.x, step.y, 0.0f };
+    std::vector<Point3> route { { step.x, step.y, 0.0f } };
     // A building that takes the glider in on the way ends the flight as an arrival.
     if (m_passes > 0 && !m_game.Flying() && (m_game.Action() != 0 || m_game.Menu() == "building")) {
         Press(forward, false);
@@ -247,12 +248,18 @@ bool StepRunner::Fly(const Step& step)
         problem = NotFlying(m_game);
     else if (!m_game.Self(self, aim))
         problem = "no glider of the player";
-    else if (!step.atPoint && !m_game.Find(step.text, target))
+    else if (!step.atPoint && (!m_game.Find(step.text, route) || route.empty()))
         problem = "no object " + step.text;
-    else if (m_passes >= step.count)
+    // Each point of the route but the last is passed within reach.
+    while (problem.empty() && m_waypoint + 1 < route.size()
+        && HorizontalDistance(self.position, route[m_waypoint]) < kArrivalDistance)
+        ++m_waypoint;
+    Point3 target = route[std::min(m_waypoint, route.size() - 1)];
+    if (problem.empty() && m_passes >= step.count)
         problem = "not within " + Number(kArrivalDistance) + " units in " + std::to_string(step.count)
             + " passes (" + Number(HorizontalDistance(self.position, target)) + " away)";
-    const bool arrived = problem.empty() && HorizontalDistance(self.position, target) < kArrivalDistance;
+    const bool arrived = problem.empty() && m_waypoint + 1 >= route.size()
+        && HorizontalDistance(self.position, target) < kArrivalDistance;
     if (!problem.empty() || arrived) {
         if (m_passes > 0)
             Press(forward, false);
@@ -277,7 +284,10 @@ bool StepRunner::Aim(const Step& step)
         Fail(m_game.Flying() ? "no glider of the player" : NotFlying(m_game));
         return false;
     }
-    const bool found = m_game.Find(step.text, target);
+    std::vector<Point3> route;
+    const bool found = m_game.Find(step.text, route) && !route.empty();
+    if (found)
+        target = route.back();
     const float miss = found ? HorizontalMiss(aim, self.position, target) : 0.0f;
     if (found && miss < kAimMiss)
         return true;

@@ -53,8 +53,10 @@ public:
     virtual uint16_t BindingCode(Binding action) const = 0;
     // The player's glider and its aim (a unit vector); false without a glider.
     virtual bool Self(GliderState& self, Point3& aim) const = 0;
-    // Where a named object is: a building's door, a machine's glider, a group, a helper point.
-    virtual bool Find(const std::string& name, Point3& where) const = 0;
+    // The way to a named object: for a building a point straight before its door, then the door
+    // (so the glider ends in the approach box facing the door, where the building pulls it in);
+    // else a machine's glider, a group or a helper point alone.
+    virtual bool Find(const std::string& name, std::vector<Point3>& route) const = 0;
     // Mouse motion that turns the aim towards the point.
     virtual void Steer(const Point3& target) = 0;
     // The centre of the first link to the target in the running menu's mark-up window; a link out
@@ -129,6 +131,7 @@ private:
     int m_clickX = 0;
     int m_clickY = 0;
     uint32_t m_clickPhase = 0;
+    size_t m_waypoint = 0; // of the route fly follows
     std::vector<std::string> m_shotsBefore;
     std::ofstream m_report;
     int64_t m_nextReportMs = 0;

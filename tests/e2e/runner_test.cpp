@@ -59,12 +59,12 @@ public:
         aimed = aim;
         return hasGlider;
     }
-    bool Find(const std::string& name, e2e::Point3& where) const override
+    bool Find(const std::string& name, std::vector<e2e::Point3>& route) const override
     {
         const auto it = objects.find(name);
         if (it == objects.end())
             return false;
-        where = it->second;
+        route = it->second;
         return true;
     }
     // The aim turns straight at the target; the glider moves along it speed units a pass.
@@ -127,7 +127,7 @@ public:
     e2e::GliderState self { 0x00100001, { 0.0f, 0.0f, 5.0f } };
     e2e::Point3 aim { 1.0f, 0.0f, 0.0f };
     float speed = 10.0f;
-    std::map<std::string, e2e::Point3> objects;
+    std::map<std::string, std::vector<e2e::Point3>> objects;
     std::string link;
     std::vector<std::string> screenshots;
     std::string file;
@@ -281,7 +281,7 @@ TEST_F(StepRunnerTest, setStepsWriteTheSettingsBeforeTheGame)
 TEST_F(StepRunnerTest, flyHoldsForwardAndSteersUntilWithinReach)
 {
     game.flying = true;
-    game.objects["B_L1_CEH"] = { 100.0f, 0.0f, 50.0f };
+    game.objects["B_L1_CEH"] = { { 100.0f, 0.0f, 50.0f } };
     Load("fly B_L1_CEH\nfly 100,-100 20\n");
     EXPECT_EQ(Run(), 16);
     EXPECT_FALSE(runner->Failed()) << out.str();
@@ -293,6 +293,20 @@ TEST_F(StepRunnerTest, flyHoldsForwardAndSteersUntilWithinReach)
     EXPECT_EQ(game.events[10], "9: steer 100,-100,5");
     EXPECT_EQ(game.events.back(), "16: key 17 up");
     EXPECT_LT(std::hypot(game.self.position.x - 100.0f, game.self.position.y + 100.0f), 40.0f);
+}
+
+TEST_F(StepRunnerTest, flyPassesEachPointOfTheRouteThenArrivesAtTheLast)
+{
+    game.flying = true;
+    game.objects["B_L1_CEH"] = { { 0.0f, 100.0f, 0.0f }, { 100.0f, 100.0f, 0.0f } };
+    Load("fly B_L1_CEH\n");
+    EXPECT_EQ(Run(), 15);
+    EXPECT_FALSE(runner->Failed()) << out.str();
+    // Seven passes to within 40 units of the approach, seven more to the door.
+    EXPECT_EQ(game.events[1], "1: steer 0,100,5");
+    EXPECT_EQ(game.events[7], "7: steer 0,100,5");
+    EXPECT_EQ(game.events[8], "8: steer 100,100,5");
+    EXPECT_LT(std::hypot(game.self.position.x - 100.0f, game.self.position.y - 100.0f), 40.0f);
 }
 
 TEST_F(StepRunnerTest, flyFailsWhenItCannotArrive)
@@ -359,7 +373,7 @@ TEST_F(StepRunnerTest, flyEndsWhenABuildingTakesTheGliderIn)
 
 TEST_F(StepRunnerTest, aimTurnsTowardsTheMachineThenFireHoldsTheBinding)
 {
-    game.objects["GRP_BANDITS_1"] = { 0.0f, 400.0f, 20.0f };
+    game.objects["GRP_BANDITS_1"] = { { 0.0f, 400.0f, 20.0f } };
     game.speed = 0.0f;
     game.flying = true;
     Load("aim GRP_BANDITS_1\nfire 3\naim GRP_BANDITS_1\n");
