@@ -314,8 +314,9 @@ void CZJApp::TunnelTransition()
         instance.Init(backgroundIndex, background);
 
     bool escape = false;
-    // An outside close request ends the ride as well.
+    // The pass reads the window's messages, so the keys stay current and a close ends the ride.
     while (!ride.Over(escape) && !m_quit && !QuitRequestPending()) {
+        ProcessMessages();
         if (device) {
             g_Graphic.Clear(plat::gfx::clear::kTarget | plat::gfx::clear::kZBuffer, 0xFF000000u);
             device->BeginScene();

@@ -9,6 +9,7 @@
 #include "app/CZJApp.h"
 #include "foundation/CTimer.h"
 #include "platform/window/keys.h"
+#include "platform/window/message.h"
 #include "script/CZJScriptManager.h"
 #include "tests/app/fake_input.h"
 #include "tools/script/script_compiler.h"
@@ -331,6 +332,14 @@ TEST_F(LocationTest, theRideEndsAfterTenSecondsOnEscapeOrOnAClose)
     app.TunnelTransition();
     app.SetQuit(0);
     EXPECT_EQ(input.reads, 0);
+
+    input.reads = 0;
+    input.frames = { [](FakeInput& i) { i.Key(plat::window::key::Escape, false); },
+        [](FakeInput&) { plat::window::PostQuitMessage(0); } };
+    app.TunnelTransition();
+    EXPECT_LE(input.reads, 3) << "a window's close is read during the ride";
+    EXPECT_TRUE(app.IsQuitting());
+    app.SetQuit(0);
 }
 
 } // namespace
