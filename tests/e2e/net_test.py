@@ -36,10 +36,14 @@ def read_report(path):
                 continue
             at = words.index("self")
             own = (int(words[at + 1], 16), tuple(float(v) for v in words[at + 2:at + 5]))
+            if own[0] == 0:  # not in the game yet
+                continue
             remotes = {}
             rest = words[at + 5:]
             while len(rest) >= 5 and rest[0] == "remote":
-                remotes[int(rest[1], 16)] = tuple(float(v) for v in rest[2:5])
+                # The client's own glider is networked too: only the others' count.
+                if int(rest[1], 16) != own[0]:
+                    remotes[int(rest[1], 16)] = tuple(float(v) for v in rest[2:5])
                 rest = rest[5:]
             samples.append((int(words[1]) / 1000.0, own[0], own[1], remotes))
     if not samples:

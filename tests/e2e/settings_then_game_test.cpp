@@ -116,7 +116,7 @@ TEST_F(SettingsThenGameTest, okRewritesTheCopysConfigAndTheGameReachesItsStartMe
     EXPECT_EQ(Number("TextureQuality"), 2);
     EXPECT_FALSE(std::filesystem::exists(m_dir / "error.log")) << zoq::test::ReadText(m_dir / "error.log");
 
-    zoq::test::WriteText(m_dir / "start.e2e", "wait menu=start\nclick 1\n");
+    zoq::test::WriteText(m_dir / "start.e2e", "wait menu=start\nexpect log-clean\nclick 1\n");
     zoq::test::ChildOptions options;
     options.env = { "ZOQ_GFX=null", "ZOQ_INSTANCE_SCOPE=e2e-settings-" + std::to_string(getpid()) };
     const zoq::test::RunResult run = zoq::test::RunProgram(
