@@ -1,7 +1,8 @@
 """The game's soundness under faults, each case on its own copy of the generated folder:
   signal  SIGTERM in flight (robust_signal.txt): exit 0 within 5 s, no .tmp in SAVES\\;
-  saves   two saves (robust_save.txt), then a copy cut inside its header beside them: the load
-          list leaves it out with one error.log line, and loading ZJ_1.sav works (robust_load.txt);
+  saves   two saves (robust_save.txt), then copies cut inside the header and inside the body
+          beside them: the list leaves out the first, loading the second fails back to the start
+          menu, each with its error.log line, and loading ZJ_1.sav works (robust_load.txt);
   loss    the null device lost in flight through ZOQ_GFX_NULL_LOSS (robust_loss.txt): it is reset
           and the flight goes on."""
 
@@ -13,6 +14,7 @@ from e2e_harness import Child, Failure, check_scenario, error_log, exit_with, fr
 
 SIGNAL_EXIT = 5.0  # seconds from SIGTERM to the end of the game
 RUN = 300  # seconds a scenario may take
+HEADER = 728  # bytes of a save's header
 
 
 def scenario(arguments, children, name, folder, env=None):
@@ -51,14 +53,16 @@ def run_saves(arguments, children, folder):
     check_scenario(first, first.finish(RUN))
     saves = saves_folder(folder)
     with open(os.path.join(saves, "ZJ_1.sav"), "rb") as good:
-        head = good.read(500)
-    with open(os.path.join(saves, "ZJ_3.sav"), "wb") as cut:
-        cut.write(head)
+        whole = good.read()
+    for name, size in (("ZJ_3.sav", HEADER // 2), ("ZJ_4.sav", len(whole) // 2)):
+        with open(os.path.join(saves, name), "wb") as cut:
+            cut.write(whole[:size])
     second = scenario(arguments, children, "robust_load", folder)
     check_scenario(second, second.finish(RUN))
-    skipped = "CLoadSaveMenu::GetGamesData: ZJ_3.sav left out: shorter than its header"
-    if not any(line.endswith(skipped) for line in error_log(folder)):
-        raise Failure(f"error.log does not say '{skipped}'")
+    for said in ("CLoadSaveMenu::GetGamesData: ZJ_3.sav left out: shorter than its header",
+                 "CZJApp::LoadGame failed: ZJ_4.sav"):
+        if not any(line.endswith(said) for line in error_log(folder)):
+            raise Failure(f"error.log does not say '{said}'")
 
 
 def run_loss(arguments, children, folder):
