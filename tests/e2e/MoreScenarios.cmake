@@ -6,7 +6,7 @@ set(ZOQ_E2E_SCENARIOS "${CMAKE_CURRENT_SOURCE_DIR}/scenarios")
 function(zoq_e2e_case name)
     set_tests_properties(${name} PROPERTIES
         LABELS "e2e;slow" RUN_SERIAL ON FIXTURES_REQUIRED mkdata_folder)
-    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ZOQ_GFX=null)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ZOQ_GFX=null ZOQ_INSTANCE_SCOPE=${name})
 endfunction()
 
 foreach(case signal saves loss)
@@ -33,3 +33,8 @@ target_compile_definitions(e2e_settings_test PRIVATE
     ZOQ_MKDATA_FIXTURE="${ZOQ_E2E_FIXTURE}" ZOQ_E2E_PROGRAM="$<TARGET_FILE:zoq_e2e>")
 add_dependencies(e2e_settings_test zoq_e2e)
 zoq_e2e_case(e2e_settings_test)
+
+zoq_add_gtest(e2e_device_loss_test SOURCES device_loss_test.cpp E2EAppGame.cpp
+    LIBS zoq_e2e_driver zoq_game zoq::sdl2 TIMEOUT 600)
+target_compile_definitions(e2e_device_loss_test PRIVATE ZOQ_MKDATA_FIXTURE="${ZOQ_E2E_FIXTURE}")
+zoq_e2e_case(e2e_device_loss_test)
