@@ -76,6 +76,7 @@ def check_view(viewer, owner, name):
     if moved < LEAST_SEEN_MOVE:
         raise Failure(f"{name}: the glider was seen moving {moved:.1f} units, not {LEAST_SEEN_MOVE}")
     compared = 0
+    worst = 0.0
     for when, position in seen:
         found = owner_at(track, when)
         if found is None:
@@ -87,9 +88,11 @@ def check_view(viewer, owner, name):
             raise Failure(f"{name}: at {when:.3f} s the glider was seen {off:.1f} units from its "
                           f"owner's position (allowed {allowed:.1f})")
         compared += 1
+        worst = max(worst, off / allowed)
     if compared < LEAST_COMPARED:
         raise Failure(f"{name}: only {compared} remote positions fell inside the owner's report")
-    print(f"{name}: seen moving {moved:.1f} units, {compared} positions within bounds", flush=True)
+    print(f"{name}: seen moving {moved:.1f} units, {compared} positions within bounds "
+          f"(the farthest at {worst:.0%} of its bound)", flush=True)
 
 
 def client(name, arguments, folder, port, scope):
