@@ -250,6 +250,8 @@ void CZJApp::RunNetGame()
     state = kStartMenu;
     NetClient.LeaveGame();
     NetClient.SendPlayState(false);
+    // As after a local game: the start scene replaces the objects, and no pointer may outlive them.
+    ClearWorld();
     ClearQuit();
 }
 

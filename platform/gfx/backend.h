@@ -96,6 +96,8 @@ public:
     virtual Result PresentPicture(const Picture& picture, const GammaRamp& ramp) = 0;
     // Asked before a recording ends (handle 0) or a block is applied; false makes the call fail.
     virtual bool AllowStateBlock(StateBlockCall, uint32_t) { return true; }
+    // A test backend's injected loss: while true the device reads as lost.
+    virtual bool InjectedLoss() { return false; }
 
     // Texture memory of the device in bytes.
     virtual uint64_t TextureMemory() const = 0;

@@ -260,7 +260,7 @@ void Device::ReadBackSurface(Surface& surface, const Rect& rect)
 
 bool Device::LossCauseActive() const
 {
-    if (m_forcedLoss)
+    if (m_forcedLoss || m_backend->InjectedLoss())
         return true;
     if (m_params.windowed || !m_params.window)
         return false;

@@ -444,6 +444,8 @@ TEST_F(StatesTest, aNetworkGameRespawnsInTheOpenAndLeavesTheServer)
     EXPECT_EQ(app.state, uint32_t(CZJApp::kStartMenu));
     EXPECT_EQ(Difficulty, 1);
     EXPECT_EQ(ZJEngine.killerId, 0);
+    EXPECT_EQ(PlayerObject, nullptr) << "leaving clears the world: no pointer outlives its glider";
+    EXPECT_EQ(ObjectList.Objects().Count(), 0);
     const auto start = std::chrono::steady_clock::now();
     while (other.replyCount[NETREPLY_PLAYERLEFT] == leftBefore
         && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {

@@ -1,9 +1,12 @@
 #include "platform/gfx/null/null_backend.h"
 
 #include "platform/gfx/format.h"
+#include "platform/win/debug.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace plat::gfx::null {
 namespace {
@@ -19,6 +22,8 @@ Config MakeDefaultConfig()
         for (auto [w, h] : { std::pair { 640u, 480u }, { 800u, 600u }, { 1024u, 768u }, { 1280u, 1024u } })
             for (uint32_t hz : { 60u, 75u })
                 config.modes.push_back({ w, h, hz, format });
+    if (const char* file = std::getenv("ZOQ_GFX_NULL_LOSS"))
+        config.lossFile = file;
     return config;
 }
 
@@ -320,6 +325,18 @@ bool NullDevice::AllowStateBlock(StateBlockCall call, uint32_t handle)
             KeepNewest(m_appliedBlocks, handle, kMaxRecords);
     }
     return true;
+}
+
+bool NullDevice::InjectedLoss()
+{
+    const std::string& file = GetConfig().lossFile;
+    std::error_code error;
+    const bool lost = !file.empty() && std::filesystem::exists(file, error);
+    if (lost != m_injectedLoss)
+        win::DebugOutput(
+            lost ? "plat::gfx::null: injected loss begins" : "plat::gfx::null: injected loss ends");
+    m_injectedLoss = lost;
+    return lost;
 }
 
 uint64_t NullDevice::TextureMemory() const

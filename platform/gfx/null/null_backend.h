@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace plat::gfx::null {
@@ -33,6 +34,8 @@ struct Config {
     uint32_t failCreates = 0;
     bool failCopyRects = false;
     bool failUpdateTexture = false;
+    // Devices read as lost while this file exists; the defaults take it from ZOQ_GFX_NULL_LOSS.
+    std::string lossFile;
 };
 
 // The gl backend's full caps, which the null adapter reports.
@@ -137,6 +140,7 @@ public:
     Result Present(Surface& backBuffer, const GammaRamp& ramp) override;
     Result PresentPicture(const Picture& picture, const GammaRamp& ramp) override;
     bool AllowStateBlock(StateBlockCall call, uint32_t handle) override;
+    bool InjectedLoss() override;
     uint64_t TextureMemory() const override;
 
 private:
@@ -150,6 +154,7 @@ private:
     std::vector<uint32_t> m_lastPicture;
     std::vector<uint32_t> m_appliedBlocks;
     bool m_blockLog = true;
+    bool m_injectedLoss = false;
     StateBlockFault m_blockFault;
     Counters m_counters;
 };

@@ -3,9 +3,13 @@
 
 #include "platform/gfx/fvf.h"
 #include "platform/gfx/lighting.h"
+#include "tests/support/files.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -707,6 +711,27 @@ TEST_F(GfxTest, aLostDeviceDrawsAndClearsNothingButLocksAndCreates)
     m_device->SetForcedLoss(false);
     EXPECT_EQ(m_device->TestCooperativeLevel(), Result::DeviceNotReset);
     vb.Reset();
+    PresentParameters params = Windowed();
+    ASSERT_EQ(m_device->Reset(params), Result::Ok);
+    EXPECT_EQ(m_device->Present(), Result::Ok);
+}
+
+// ZOQ_GFX_NULL_LOSS names a file whose presence loses every null device, for runs of whole programs.
+TEST_F(GfxTest, theNullLossFileOfTheEnvironmentLosesTheDeviceWhileItExists)
+{
+    zoq::test::TempDir dir("null-loss");
+    const std::filesystem::path file = dir.Path() / "lost";
+    {
+        zoq::test::ScopedEnv env("ZOQ_GFX_NULL_LOSS", file.string().c_str());
+        null::ResetConfig();
+    }
+    CreateWindowed();
+    EXPECT_EQ(m_device->Present(), Result::Ok);
+    zoq::test::WriteText(file, "");
+    EXPECT_EQ(m_device->TestCooperativeLevel(), Result::DeviceLost);
+    EXPECT_EQ(m_device->Present(), Result::DeviceLost);
+    std::filesystem::remove(file);
+    EXPECT_EQ(m_device->TestCooperativeLevel(), Result::DeviceNotReset);
     PresentParameters params = Windowed();
     ASSERT_EQ(m_device->Reset(params), Result::Ok);
     EXPECT_EQ(m_device->Present(), Result::Ok);
