@@ -2361,16 +2361,20 @@ TEST_F(CompleteTest, EveryReachableLocationHasItsFilesMusicAndArrival)
 }
 
 // The demo's bandits: CFG_BANDIT carries no gun, and the light gun of CFG_STARTUP alone destroys
-// one hovering 60 units ahead within 10 s of fire.
+// one at GRP_BANDITS' stand point from 60 units away within 10 s of fire, the location's towers
+// standing by.
 TEST_F(CompleteTest, TheStartingLaserBringsDownABanditInAShortFight)
 {
     Location.SizeBufferPools(8, 8);
     ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    const SRoadNode* stand = g_RoadManager.GetNode(g_RoadManager.FindNodeByName("BANDITS"));
+    ASSERT_NE(stand, nullptr);
     const float savedFrameTime = FrameTime;
     const double savedClock = GameClock;
     FrameTime = 0.02f;
     CFerrovant playerMachine;
-    CGliderObject* player = PlaceGlider(playerMachine, "CFG_STARTUP", Vec3 { 1100.0f, 1100.0f, 0.0f });
+    CGliderObject* player = PlaceGlider(
+        playerMachine, "CFG_STARTUP", Vec3 { stand->position[0], stand->position[1] - 60.0f, 0.0f });
     PlayerObject = PlayerGlider = player;
     CFerrovant banditMachine;
     const Vec3 ahead { player->frame.position.x + 60.0f * player->frame.matrix.m[2],
