@@ -2477,9 +2477,20 @@ TEST_F(CompleteTest, TheDemoQuestRunsFromTheWorkshopToTheEndTitles)
 
     CZJScriptManager manager;
     manager.Init();
-    g_pScriptManager = &manager;
     ProcessLog host;
-    g_pScriptHost = &host;
+    struct Installed {
+        Installed(CZJScriptManager& manager, CScriptHost& host)
+        {
+            g_pScriptManager = &manager;
+            g_pScriptHost = &host;
+        }
+        ~Installed()
+        {
+            g_pScriptHost = nullptr;
+            g_pScriptManager = nullptr;
+            PlayerFerrovant = nullptr;
+        }
+    } installed(manager, host);
     PlayerFerroGroup.Start();
     CGarbage& cargo = PlayerFerrovant->cargo;
     PlayerFerrovant->ApplyConfig(FerrovantConfigList.Find("CFG_STARTUP"), true, 0);
@@ -2542,9 +2553,5 @@ TEST_F(CompleteTest, TheDemoQuestRunsFromTheWorkshopToTheEndTitles)
     ASSERT_TRUE(manager.ZJRunScript("B_L2_TUNNEL", 1, "INT_DEMO_FINISH"));
     EXPECT_TRUE(manager.LastProcedureFound());
     EXPECT_EQ(host.codes, std::vector<int> { 5 });
-
-    g_pScriptHost = nullptr;
-    g_pScriptManager = nullptr;
-    PlayerFerrovant = nullptr;
     EXPECT_EQ(Logged(), "");
 }
