@@ -2361,16 +2361,20 @@ TEST_F(CompleteTest, EveryReachableLocationHasItsFilesMusicAndArrival)
 }
 
 // The demo's bandits: CFG_BANDIT carries no gun, and the light gun of CFG_STARTUP alone destroys
-// one hovering 60 units ahead within 10 s of fire.
+// one at GRP_BANDITS' stand point from 60 units away within 10 s of fire, the location's towers
+// standing by.
 TEST_F(CompleteTest, TheStartingLaserBringsDownABanditInAShortFight)
 {
     Location.SizeBufferPools(8, 8);
     ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    const SRoadNode* stand = g_RoadManager.GetNode(g_RoadManager.FindNodeByName("BANDITS"));
+    ASSERT_NE(stand, nullptr);
     const float savedFrameTime = FrameTime;
     const double savedClock = GameClock;
     FrameTime = 0.02f;
     CFerrovant playerMachine;
-    CGliderObject* player = PlaceGlider(playerMachine, "CFG_STARTUP", Vec3 { 1100.0f, 1100.0f, 0.0f });
+    CGliderObject* player = PlaceGlider(
+        playerMachine, "CFG_STARTUP", Vec3 { stand->position[0], stand->position[1] - 60.0f, 0.0f });
     PlayerObject = PlayerGlider = player;
     CFerrovant banditMachine;
     const Vec3 ahead { player->frame.position.x + 60.0f * player->frame.matrix.m[2],
@@ -2419,11 +2423,11 @@ public:
 } // namespace
 
 // The demo quest on the generated folder: ORG_BANDITS at war with the player; GRP_BANDITS, two
-// CFG_BANDIT of it, standing about 400 units from the workshop's door; the workshop selling the
-// crystal within the purse the start location gives and offering Q_DEMO first; the bandits'
-// death writing the journal and opening the plain; location2's gate, a transfer station that buys
-// crystals, completing the quest for one, paying and showing the link whose procedure runs the
-// end titles.
+// CFG_BANDIT of it, standing in sight of the workshop's door and out of the towers' reach; the
+// workshop selling the crystal within the purse the start location gives and offering Q_DEMO
+// first; the bandits' death writing the journal and opening the plain; location2's gate, a
+// transfer station that buys crystals, completing the quest for one, paying and showing the link
+// whose procedure runs the end titles.
 TEST_F(CompleteTest, TheDemoQuestRunsFromTheWorkshopToTheEndTitles)
 {
     ASSERT_TRUE(g_OrgManager.ApplyPolitics(ReadText(fs::path(ZOQ_DATA_DIR) / "politics/StartPolitics.csv")));
@@ -2453,15 +2457,40 @@ TEST_F(CompleteTest, TheDemoQuestRunsFromTheWorkshopToTheEndTitles)
         workshop->frame.matrix);
     const SRoadNode* stand = g_RoadManager.GetNode(g_RoadManager.FindNodeByName("BANDITS"));
     ASSERT_NE(stand, nullptr);
+    // In sight of a pilot leaving the door: beyond the quarter view range (in tens of units)
+    // within which a group never appears, yet close; out of every tower's reach.
+    const float nearest
+        = float(plat::win::ReadProfileInt("Data\\CONFIG\\cfg.ini", "CONFIG", "VisibleRadius", 0) / 4 * 10);
+    ASSERT_GT(nearest, 0.0f);
     const float distance = std::hypot(stand->position[0] - door.x, stand->position[1] - door.y);
-    EXPECT_GT(distance, 350.0f);
-    EXPECT_LT(distance, 450.0f);
+    EXPECT_GT(distance, nearest + 50.0f);
+    EXPECT_LT(distance, nearest + 250.0f);
+    for (const CZJObject* object : ObjectList.Objects()) {
+        if (object->type != CZJObject::kTower)
+            continue;
+        const auto* tower = static_cast<const CTowerObject*>(object);
+        EXPECT_GT(std::hypot(stand->position[0] - tower->frame.position.x,
+                      stand->position[1] - tower->frame.position.y),
+            tower->range)
+            << "a tower at " << tower->frame.position.x << "," << tower->frame.position.y;
+    }
 
     CZJScriptManager manager;
     manager.Init();
-    g_pScriptManager = &manager;
     ProcessLog host;
-    g_pScriptHost = &host;
+    struct Installed {
+        Installed(CZJScriptManager& manager, CScriptHost& host)
+        {
+            g_pScriptManager = &manager;
+            g_pScriptHost = &host;
+        }
+        ~Installed()
+        {
+            g_pScriptHost = nullptr;
+            g_pScriptManager = nullptr;
+            PlayerFerrovant = nullptr;
+        }
+    } installed(manager, host);
     PlayerFerroGroup.Start();
     CGarbage& cargo = PlayerFerrovant->cargo;
     PlayerFerrovant->ApplyConfig(FerrovantConfigList.Find("CFG_STARTUP"), true, 0);
@@ -2524,9 +2553,5 @@ TEST_F(CompleteTest, TheDemoQuestRunsFromTheWorkshopToTheEndTitles)
     ASSERT_TRUE(manager.ZJRunScript("B_L2_TUNNEL", 1, "INT_DEMO_FINISH"));
     EXPECT_TRUE(manager.LastProcedureFound());
     EXPECT_EQ(host.codes, std::vector<int> { 5 });
-
-    g_pScriptHost = nullptr;
-    g_pScriptManager = nullptr;
-    PlayerFerrovant = nullptr;
     EXPECT_EQ(Logged(), "");
 }
