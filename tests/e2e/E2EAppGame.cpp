@@ -470,7 +470,8 @@ std::vector<GliderState> E2EAppGame::RemoteGliders() const
     std::vector<GliderState> remotes;
     for (int i = 0; i < gliders.Count(); ++i) {
         const CZJObject* glider = gliders.At(i);
-        if (glider->remote)
+        // The player's own glider carries the remote flag too in a network game; it is owned.
+        if (glider->remote && !glider->owned)
             remotes.push_back({ glider->networkId, PointOf(glider->frame.position) });
     }
     return remotes;
