@@ -3,7 +3,7 @@
 #include "platform/dialog/dialog.h"
 #include "platform/win/profile.h"
 #include "settings/CTunvardApp.h"
-#include "tests/platform/window/sdl_events.h"
+#include "tests/settings/dialog_script.h"
 #include "tests/support/child_process.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
@@ -37,62 +37,30 @@ protected:
     {
         TempDirTest::SetUp();
         std::filesystem::copy(ZOQ_MKDATA_FIXTURE, m_dir, std::filesystem::copy_options::recursive);
-    }
-
-    static int Number(const char* key) { return int32_t(plat::win::ReadProfileInt(kCfg, "CONFIG", key, -1)); }
-
-    // Clicks the control once it is in the dialog's last frame.
-    std::function<bool()> ClickOn(int id, ControlKind kind, int value = -2)
-    {
-        return [this, id, kind, value] {
-            for (const ControlRecord& c : m_dialog->LastFrame().controls) {
-                if (c.id == id && c.kind == kind && (value == -2 || c.value == value)) {
-                    const int x = c.rect.x + c.rect.width / 2;
-                    const int y = c.rect.y + c.rect.height / 2;
-                    test::PushMotion(m_dialog->Window(), x, y, 0, 0);
-                    test::PushButton(m_dialog->Window(), SDL_BUTTON_LEFT, true, x, y);
-                    test::PushButton(m_dialog->Window(), SDL_BUTTON_LEFT, false, x, y);
-                    return true;
-                }
-            }
-            return false;
-        };
-    }
-
-    // Runs the program's sheet while the actions run in turn, a few frames apart; a script that
-    // stalls closes the window.
-    void RunSheet(std::vector<std::function<bool()>> actions)
-    {
         plat::dialog::DialogDesc desc;
         desc.width = CTunvardApp::kWidth;
         desc.height = CTunvardApp::kHeight;
         std::string why;
         m_dialog = plat::dialog::Dialog::Create(desc, &why);
         ASSERT_NE(m_dialog, nullptr) << why;
-        size_t next = 0;
-        int wait = 2;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        m_dialog->SetFrameObserver([&] {
-            if (std::chrono::steady_clock::now() > deadline) {
-                ADD_FAILURE() << "the script stalled at action " << next;
-                m_dialog->RequestClose();
-                return;
-            }
-            if (wait > 0) {
-                --wait;
-            } else if (next < actions.size() && actions[next]()) {
-                ++next;
-                wait = 3;
-                return;
-            }
-            test::PushWindowEvent(m_dialog->Window(), SDL_WINDOWEVENT_EXPOSED);
-        });
+    }
+
+    static int Number(const char* key) { return int32_t(plat::win::ReadProfileInt(kCfg, "CONFIG", key, -1)); }
+
+    std::function<bool()> ClickOn(int id, ControlKind kind, int value = -2)
+    {
+        return zoq::test::ClickOn(*m_dialog, id, kind, value);
+    }
+
+    // Runs the program's sheet while the actions run in turn; a script that stalls closes it.
+    void RunSheet(std::vector<std::function<bool()>> actions)
+    {
         bool started = false;
         CTunvardApp app([&](std::string_view) { return started = true; });
-        app.RunSheet(*m_dialog, false);
-        m_dialog->SetFrameObserver({});
+        const size_t ran = zoq::test::ScriptDialog(
+            *m_dialog, [&] { app.RunSheet(*m_dialog, false); }, actions, std::chrono::seconds(30));
         m_dialog.reset();
-        EXPECT_EQ(next, actions.size());
+        EXPECT_EQ(ran, actions.size());
         EXPECT_FALSE(started);
     }
 

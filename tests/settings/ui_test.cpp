@@ -6,7 +6,7 @@
 #include "settings/CKeySetDlg.h"
 #include "settings/CSheetView.h"
 #include "settings/CTunvardApp.h"
-#include "tests/platform/window/sdl_events.h"
+#include "tests/settings/dialog_script.h"
 
 #include <chrono>
 #include <functional>
@@ -51,57 +51,18 @@ protected:
 
     const ControlRecord* Find(int id, ControlKind kind) const { return dialog->LastFrame().Find(id, kind); }
 
-    void Click(const ControlRecord& c)
-    {
-        const int x = c.rect.x + c.rect.width / 2;
-        const int y = c.rect.y + c.rect.height / 2;
-        test::PushMotion(dialog->Window(), x, y, 0, 0);
-        test::PushButton(dialog->Window(), SDL_BUTTON_LEFT, true, x, y);
-        test::PushButton(dialog->Window(), SDL_BUTTON_LEFT, false, x, y);
-    }
+    void Click(const ControlRecord& c) { zoq::test::ClickControl(*dialog, c); }
 
-    // An action of a script: true once it has done its part.
-    using Action = std::function<bool()>;
+    using Action = zoq::test::DialogAction;
 
-    // Clicks the control once it is in the last frame.
     Action ClickOn(int id, ControlKind kind, int value = -2)
     {
-        return [this, id, kind, value] {
-            for (const ControlRecord& c : dialog->LastFrame().controls) {
-                if (c.id == id && c.kind == kind && (value == -2 || c.value == value)) {
-                    Click(c);
-                    return true;
-                }
-            }
-            return false;
-        };
+        return zoq::test::ClickOn(*dialog, id, kind, value);
     }
 
-    // Runs a loop while the actions run in turn, a few frames apart; frames keep coming, and a
-    // script that stalls is closed after a while.
     void Script(const std::function<void()>& loop, std::vector<Action> actions)
     {
-        size_t next = 0;
-        int wait = 2; // the first frames lay the window out
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        dialog->SetFrameObserver([&] {
-            if (std::chrono::steady_clock::now() > deadline) {
-                ADD_FAILURE() << "the script stalled at action " << next;
-                dialog->RequestClose();
-                return;
-            }
-            if (wait > 0) {
-                --wait;
-            } else if (next < actions.size() && actions[next]()) {
-                ++next;
-                wait = 3;
-                return;
-            }
-            test::PushWindowEvent(dialog->Window(), SDL_WINDOWEVENT_EXPOSED);
-        });
-        loop();
-        dialog->SetFrameObserver({});
-        EXPECT_EQ(next, actions.size());
+        EXPECT_EQ(zoq::test::ScriptDialog(*dialog, loop, actions, std::chrono::seconds(20)), actions.size());
     }
 
     void Step(CSheetView& view, int frames = 4)
