@@ -1,22 +1,39 @@
 #include "tests/e2e/E2EAppGame.h"
 
+#include "ai/CFerroGroupList.h"
+#include "ai/CFerrovant.h"
+#include "app/CInputConfig.h"
 #include "app/CZJApp.h"
+#include "app/GameSettings.h"
+#include "app/Steering.h"
 #include "platform/input/key_names.h"
+#include "platform/win/paths.h"
+#include "platform/win/profile.h"
+#include "platform/win/text.h"
 #include "platform/window/keys.h"
+#include "script/CZJScriptManager.h"
 #include "tests/platform/window/sdl_events.h"
 #include "ui/CBuildingMenu.h"
 #include "ui/CGlowButton.h"
+#include "ui/CHtmlControl.h"
 #include "ui/CInGameMenu.h"
 #include "ui/CLoadSaveMenu.h"
 #include "ui/CMainMenuButton.h"
 #include "ui/CMenuLinkItem.h"
 #include "ui/CTextButton.h"
+#include "ui/CZJHtmlWindow.h"
 #include "ui/CZJStartMenu.h"
 #include "world/db/CZJEngine.h"
+#include "world/objects/CBuildingObject.h"
 #include "world/objects/CGliderObject.h"
+#include "world/objects/CObjectList.h"
 #include "world/objects/PlayerGlobals.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <string_view>
 
@@ -48,11 +65,87 @@ uint32_t CommandOf(const CMenuControl& control)
     return 0;
 }
 
+// Whether the menu takes mouse input: a full-screen menu takes none while its panels slide or its
+// pages change.
+bool TakesMouse(const CBaseMenu& menu)
+{
+    const auto* full = dynamic_cast<const CMainMenu*>(&menu);
+    return !full || (full->currentMessage == CMainMenu::kMsgIdle && full->messages.IsEmpty());
+}
+
+Point3 PointOf(const Vec3& v)
+{
+    return { v.x, v.y, v.z };
+}
+
+// The game folder's file, found ignoring case; the path as given when it is missing.
+std::filesystem::path HostPath(const std::string& path)
+{
+    const auto host = plat::win::ResolvePath(plat::win::Utf8ToCp1251(path));
+    return host ? std::filesystem::path(*host) : std::filesystem::path(path);
+}
+
+constexpr std::string_view kErrorLog = "error.log";
+// The resource managers' ID logs end so; a "NULL" line names an ID they could not resolve.
+constexpr std::string_view kIdLogEnd = "_log.txt";
+constexpr std::string_view kNullLineEnd = "\tNULL";
+
+bool IsIdLog(const std::filesystem::path& path)
+{
+    std::string name = path.filename().string();
+    std::ranges::transform(name, name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return name.ends_with(kIdLogEnd);
+}
+
+// Every ID log of the game folder and its subfolders.
+std::vector<std::string> IdLogs()
+{
+    std::vector<std::string> logs;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(".", error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_regular_file(error) && IsIdLog(it->path()))
+            logs.push_back(it->path().string());
+    }
+    return logs;
+}
+
+uintmax_t SizeOf(const std::string& path)
+{
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+// The lines the file gained past start (all of them when it shrank).
+std::vector<std::string> AddedLines(const std::string& path, uintmax_t start)
+{
+    std::vector<std::string> lines;
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return lines;
+    if (SizeOf(path) >= start)
+        file.seekg(std::streamoff(start));
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 // SDL's buttons for Mouse1 to Mouse5 of DICode.ini: left, right, middle, X1, X2.
 constexpr Uint8 kSdlButtons[]
     = { SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1, SDL_BUTTON_X2 };
 
 } // namespace
+
+E2EAppGame::E2EAppGame()
+{
+    m_logs.push_back({ std::string(kErrorLog), SizeOf(std::string(kErrorLog)) });
+    for (const std::string& log : IdLogs())
+        m_logs.push_back({ log, SizeOf(log) });
+}
 
 bool E2EAppGame::Ready()
 {
@@ -105,13 +198,8 @@ bool E2EAppGame::Flying() const
 bool E2EAppGame::FindControl(uint32_t command, int& x, int& y) const
 {
     const CBaseMenu* menu = RunningMenu();
-    if (!menu)
+    if (!menu || !TakesMouse(*menu))
         return false;
-    // A full-screen menu takes no mouse input while its panels slide or its pages change.
-    if (const auto* full = dynamic_cast<const CMainMenu*>(menu)) {
-        if (full->currentMessage != CMainMenu::kMsgIdle || !full->messages.IsEmpty())
-            return false;
-    }
     for (const CMenuControl* control : menu->Controls()) {
         if (control->visible && control->enabled && CommandOf(*control) == command) {
             x = (control->left + control->right) / 2;
@@ -159,6 +247,211 @@ void E2EAppGame::Text(const std::string& utf8)
 void E2EAppGame::Close()
 {
     test::PushWindowEvent(AppWindow(), SDL_WINDOWEVENT_CLOSE);
+}
+
+bool E2EAppGame::SetConfig(const std::string& section, const std::string& key, const std::string& value)
+{
+    using plat::win::Utf8ToCp1251;
+    return plat::win::WriteProfileString(
+        ConfigIniPath(), Utf8ToCp1251(section), Utf8ToCp1251(key), Utf8ToCp1251(value));
+}
+
+uint16_t E2EAppGame::BindingCode(Binding action) const
+{
+    return g_InputConfig.Binding(action == Binding::Forward ? EAction::FORWARD : EAction::FIRE);
+}
+
+bool E2EAppGame::Self(GliderState& self, Point3& aim) const
+{
+    if (!PlayerGlider)
+        return false;
+    self = { PlayerGlider->networkId, PointOf(PlayerGlider->frame.position) };
+    aim = PointOf(PlayerGlider->aimDirection);
+    return true;
+}
+
+bool E2EAppGame::Find(const std::string& name, Point3& where) const
+{
+    const NameKey32 key = MakeNameKey32(name.c_str());
+    if (auto* building = dynamic_cast<CBuildingObject*>(ObjectList.FindObject(key, 11))) {
+        // The door point is known once the building has run.
+        const bool door = building->runFlag && building->DoorBox(CBuildingObject::kBoxA);
+        where = PointOf(door ? building->doorPoint : building->frame.position);
+        return true;
+    }
+    if (const CFerrovant* machine = FerroGroupList.FindGroupOfMember(name.c_str())) {
+        if (!machine->glider)
+            return false;
+        where = PointOf(machine->glider->frame.position);
+        return true;
+    }
+    if (const CHelperPoint* point = ObjectList.FindHelperPoint(key)) {
+        where = PointOf(point->transform.position);
+        return true;
+    }
+    return false;
+}
+
+void E2EAppGame::Steer(const Point3& target)
+{
+    if (!PlayerGlider)
+        return;
+    const CGliderObject& glider = *PlayerGlider;
+    const steering::SAxes axes = steering::AxesOf(glider.frame.matrix);
+    Vec3 way { target.x - glider.frame.position.x, target.y - glider.frame.position.y,
+        target.z - glider.frame.position.z };
+    const float length = std::sqrt(Vec3Dot(way, way));
+    if (length < 1e-3f)
+        return;
+    way = { way.x / length, way.y / length, way.z / length };
+    // The aim wanted in the glider's axes, kept inside the free cursor's cone (a target behind
+    // puts it at the cone's side).
+    float x = Vec3Dot(way, axes.side);
+    float y = Vec3Dot(way, axes.up);
+    const float cone = std::sqrt(steering::FreeCursorConeSq()) * 0.95f;
+    const float offset = std::hypot(x, y * 1.5f);
+    if (Vec3Dot(way, axes.forward) < 0.0f || offset > cone) {
+        const float scale = offset > 1e-3f ? cone / offset : 0.0f;
+        x = offset > 1e-3f ? x * scale : cone;
+        y *= scale;
+    }
+    // A pixel of motion moves the aim's side part by sensitivity x 0.0005, its up part against it.
+    const float perPixel = g_InputConfig.MouseSensitivity() * 0.0005f;
+    const int dx = int(std::lround((x - Vec3Dot(glider.aimDirection, axes.side)) / perPixel));
+    int dy = int(std::lround((Vec3Dot(glider.aimDirection, axes.up) - y) / perPixel));
+    if (g_InputConfig.InverseMouse())
+        dy = -dy;
+    if (dx == 0 && dy == 0)
+        return;
+    const plat::window::Point from = AppWindow().CursorClientPos();
+    test::PushMotion(AppWindow(), from.x + dx, from.y + dy, dx, dy);
+}
+
+bool E2EAppGame::FindLink(const std::string& target, int& x, int& y) const
+{
+    const CBaseMenu* menu = RunningMenu();
+    if (!menu || !TakesMouse(*menu))
+        return false;
+    for (const CMenuControl* control : menu->Controls()) {
+        const auto* html = dynamic_cast<const CHtmlControl*>(control);
+        if (!html || !html->visible || !html->enabled || !html->window)
+            continue;
+        const CMHTLWindow& window = *html->window;
+        for (int32_t i = 0; i < window.LineCount(); ++i) {
+            const MHTLLine& line = window.Line(i);
+            // Only a link wholly in view can be clicked.
+            if (line.visible && line.kind == target && line.y1 >= window.top && line.y2 <= window.bottom
+                && line.x2 > line.x1) {
+                x = (line.x1 + line.x2 - 1) / 2;
+                y = (line.y1 + line.y2 - 1) / 2;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> E2EAppGame::Screenshots() const
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(".", error)) {
+        const std::string name = entry.path().filename().string();
+        const std::string_view number = std::string_view(name).substr(std::min<size_t>(name.size(), 6));
+        if (name.starts_with("screen") && name.ends_with(".bmp") && number.size() > 4
+            && std::all_of(number.begin(), number.end() - 4, [](char c) { return c >= '0' && c <= '9'; }))
+            names.push_back(name);
+    }
+    return names;
+}
+
+bool E2EAppGame::RenameFile(const std::string& from, const std::string& to)
+{
+    std::error_code error;
+    std::filesystem::rename(HostPath(from), HostPath(to), error);
+    return !error;
+}
+
+bool E2EAppGame::HasFile(const std::string& path) const
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(HostPath(path), error);
+}
+
+bool E2EAppGame::MachineDead(const std::string& name, bool& dead) const
+{
+    const CFerrovant* machine = FerroGroupList.FindGroupOfMember(name.c_str());
+    if (!machine)
+        return false;
+    dead = machine->dead || (machine->glider && machine->glider->dead);
+    return true;
+}
+
+uint32_t E2EAppGame::Kills() const
+{
+    return g_pScriptManager ? uint32_t(g_pScriptManager->statistics.killed) : 0;
+}
+
+uint32_t E2EAppGame::Goods(const std::string& good) const
+{
+    if (!PlayerFerrovant)
+        return 0;
+    int64_t count = 0;
+    const XDynamicArray<CargoItem>& items = PlayerFerrovant->cargo.items;
+    for (int i = 0; i < items.Count(); ++i) {
+        const CargoItem& item = items.At(i);
+        if ((item.kind == CargoItem::kGoods || item.kind == CargoItem::kUnmerged)
+            && std::string_view(item.name, strnlen(item.name, sizeof item.name)) == good)
+            count += item.count;
+    }
+    return uint32_t(std::max<int64_t>(count, 0));
+}
+
+double E2EAppGame::Money() const
+{
+    return PlayerFerrovant ? double(PlayerFerrovant->cargo.bulkAmount) : 0.0;
+}
+
+bool E2EAppGame::QuestDone(const std::string& key) const
+{
+    return g_pScriptManager && g_pScriptManager->IsEventSet(key.c_str(), ".COMPLETE");
+}
+
+std::vector<GliderState> E2EAppGame::RemoteGliders() const
+{
+    XDynamicArray<CZJObject*> gliders;
+    ObjectList.GetObjectList(14, gliders);
+    std::vector<GliderState> remotes;
+    for (int i = 0; i < gliders.Count(); ++i) {
+        const CZJObject* glider = gliders.At(i);
+        if (glider->remote)
+            remotes.push_back({ glider->networkId, PointOf(glider->frame.position) });
+    }
+    return remotes;
+}
+
+std::string E2EAppGame::LogProblems() const
+{
+    std::string problems;
+    const auto note = [&](const std::string& log, const std::string& line) {
+        problems += (problems.empty() ? "" : "; ") + log + ": " + line;
+    };
+    for (const std::string& line : AddedLines(std::string(kErrorLog), m_logs.front().size))
+        note(std::string(kErrorLog), line);
+    for (const std::string& log : IdLogs()) {
+        const auto known = std::ranges::find(m_logs, log, &LogStart::path);
+        for (const std::string& line : AddedLines(log, known == m_logs.end() ? 0 : known->size)) {
+            if (line.ends_with(kNullLineEnd))
+                note(log, line);
+        }
+    }
+    return problems;
+}
+
+int64_t E2EAppGame::WallClockMs() const
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 } // namespace e2e
