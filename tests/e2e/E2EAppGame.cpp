@@ -1,11 +1,13 @@
 #include "tests/e2e/E2EAppGame.h"
 
+#include "ai/CFerroGroup.h"
 #include "ai/CFerroGroupList.h"
 #include "ai/CFerrovant.h"
 #include "app/CInputConfig.h"
 #include "app/CZJApp.h"
 #include "app/GameSettings.h"
 #include "app/Steering.h"
+#include "foundation/ErrorLog.h"
 #include "platform/input/key_names.h"
 #include "platform/win/paths.h"
 #include "platform/win/profile.h"
@@ -86,6 +88,21 @@ std::filesystem::path HostPath(const std::string& path)
 }
 
 constexpr std::string_view kErrorLog = "error.log";
+// The stamp before each message of error.log: "dd-mm-yyyy hh:mm:ss:mmm ".
+constexpr size_t kStampLength = 24;
+// What the game writes to error.log as information in a sound run: the map's memory figures and
+// cache rates, and the jump a link starts. The start line is information too.
+constexpr std::string_view kInformation[]
+    = { "Mesh Size=", "Map Mesh Memory==", "CASH Success ", "V CASH Success ", "JUMP to '" };
+
+bool IsInformation(std::string_view line)
+{
+    const std::string_view message = line.substr(std::min(line.size(), kStampLength));
+    return message == ErrorLogStartLine() || std::ranges::any_of(kInformation, [&](std::string_view start) {
+        return message.starts_with(start);
+    });
+}
+
 // The resource managers' ID logs end so; a "NULL" line names an ID they could not resolve.
 constexpr std::string_view kIdLogEnd = "_log.txt";
 constexpr std::string_view kNullLineEnd = "\tNULL";
@@ -285,6 +302,10 @@ bool E2EAppGame::Find(const std::string& name, Point3& where) const
         where = PointOf(machine->glider->frame.position);
         return true;
     }
+    if (const CFerroGroup* group = FerroGroupList.FindGroupByName(name.c_str())) {
+        where = PointOf(group->position);
+        return true;
+    }
     if (const CHelperPoint* point = ObjectList.FindHelperPoint(key)) {
         where = PointOf(point->transform.position);
         return true;
@@ -436,8 +457,10 @@ std::string E2EAppGame::LogProblems() const
     const auto note = [&](const std::string& log, const std::string& line) {
         problems += (problems.empty() ? "" : "; ") + log + ": " + line;
     };
-    for (const std::string& line : AddedLines(std::string(kErrorLog), m_logs.front().size))
-        note(std::string(kErrorLog), line);
+    for (const std::string& line : AddedLines(std::string(kErrorLog), m_logs.front().size)) {
+        if (!IsInformation(line))
+            note(std::string(kErrorLog), line);
+    }
     for (const std::string& log : IdLogs()) {
         const auto known = std::ranges::find(m_logs, log, &LogStart::path);
         for (const std::string& line : AddedLines(log, known == m_logs.end() ? 0 : known->size)) {

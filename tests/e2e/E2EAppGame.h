@@ -13,7 +13,8 @@ namespace e2e {
 
 class E2EAppGame final : public E2EGame {
 public:
-    // Notes the sizes of the logs in the game folder, the start of what this run adds.
+    // Notes the sizes of the logs in the game folder, the start of what this run adds. The game's
+    // information lines of error.log do not count as added.
     E2EAppGame();
 
     // True once the game has its window, before which no step runs.

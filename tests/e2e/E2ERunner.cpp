@@ -263,18 +263,17 @@ bool StepRunner::Aim(const Step& step)
         Fail("no glider of the player");
         return false;
     }
-    if (!m_game.Find(step.text, target)) {
-        Fail("no glider of machine " + step.text);
-        return false;
-    }
-    const float miss = HorizontalMiss(aim, self.position, target);
-    if (miss < kAimTolerance)
+    const bool found = m_game.Find(step.text, target);
+    const float miss = found ? HorizontalMiss(aim, self.position, target) : 0.0f;
+    if (found && miss < kAimTolerance)
         return true;
     if (++m_passes > kAimPasses) {
-        Fail("still " + Number(miss) + " radians off after " + std::to_string(kAimPasses) + " passes");
+        Fail(found ? "still " + Number(miss) + " radians off after " + std::to_string(kAimPasses) + " passes"
+                   : "no glider of machine " + step.text);
         return false;
     }
-    m_game.Steer(target);
+    if (found)
+        m_game.Steer(target);
     return false;
 }
 
@@ -308,7 +307,10 @@ void StepRunner::Report()
     const int64_t now = m_game.WallClockMs();
     if (now < m_nextReportMs)
         return;
-    m_nextReportMs = std::max(m_nextReportMs + kReportPeriodMs, now + 1);
+    // After a pause (a location loading) the next line is a period after this one.
+    m_nextReportMs += kReportPeriodMs;
+    if (m_nextReportMs <= now)
+        m_nextReportMs = now + kReportPeriodMs;
     GliderState self;
     Point3 aim;
     m_game.Self(self, aim);

@@ -53,7 +53,7 @@ public:
     virtual uint16_t BindingCode(Binding action) const = 0;
     // The player's glider and its aim (a unit vector); false without a glider.
     virtual bool Self(GliderState& self, Point3& aim) const = 0;
-    // Where a named object is: a building's door, a machine's glider, a helper point.
+    // Where a named object is: a building's door, a machine's glider, a group, a helper point.
     virtual bool Find(const std::string& name, Point3& where) const = 0;
     // Mouse motion that turns the aim towards the point.
     virtual void Steer(const Point3& target) = 0;
@@ -86,7 +86,7 @@ public:
     static constexpr uint32_t kClickWaitPasses = 600;
     // Passes shot waits for its screenshot.
     static constexpr uint32_t kShotWaitPasses = 100;
-    // Passes aim turns before it gives up.
+    // Passes aim waits for the machine's glider and turns before it gives up.
     static constexpr uint32_t kAimPasses = 600;
     // Horizontal distance at which fly arrives.
     static constexpr float kArrivalDistance = 40.0f;

@@ -336,7 +336,7 @@ TEST_F(StepRunnerTest, aimTurnsTowardsTheMachineThenFireHoldsTheBinding)
 
     out.str("");
     Load("aim GRP_BANDITS_2\n");
-    Run();
+    EXPECT_EQ(Run(), int(e2e::StepRunner::kAimPasses) + 1);
     EXPECT_EQ(out.str(), "fail 1 aim GRP_BANDITS_2: no glider of machine GRP_BANDITS_2\n");
 }
 
