@@ -140,7 +140,7 @@ void CBuildingMenu::SaveFromList()
 std::string CBuildingMenu::FormatKey(const char* key, std::initializer_list<TextValue> values)
 {
     CXAnsiString format;
-    if (!g_pScriptManager || !g_pScriptManager->GetTextName(key, format))
+    if (!g_pScriptManager || !g_pScriptManager->GetText(key, format))
         return {};
     return FormatText(key, format.Text(), values);
 }

@@ -115,6 +115,21 @@ protected:
                 return i;
         return -1;
     }
+    // The trade page's offers: a name without the link, the text with it.
+    std::string Texts() const override
+    {
+        return "[INT_SELL_FORMAT]\nNAME = Price: %d\nTEXT = Price: %d <link:Buy=LINKBUY>\n"
+               "[INT_SELL_GOODS_PROFIT]\nNAME = Sell for %d\nTEXT = Sell for %d <link:Sell=LINKSOLD>\n";
+    }
+    // Whether the text panel shows a link to the target.
+    bool ShowsLink(const char* target) const
+    {
+        const CMHTLWindow& window = *menu->textPanel->window;
+        for (int i = 0; i < window.LineCount(); ++i)
+            if (std::strcmp(window.Line(i).kind.Text(), target) == 0)
+                return true;
+        return false;
+    }
     int32_t CargoCount(const char* name) const
     {
         int32_t n = 0;
@@ -181,6 +196,7 @@ TEST_F(BuildingMenuTest, buyingChecksStockMoneyAndFourThirdsOfTheCapacity)
 
     menu->SelectRightList(RightIndex("TOV_GEM"));
     EXPECT_EQ(menu->maxBuyAmount, 3);
+    EXPECT_TRUE(ShowsLink("LINKBUY")) << "the offer's text holds the buy link";
     menu->BuyGoods(true);
     EXPECT_EQ(CargoCount("TOV_GEM"), 3) << "Shift buys at most the stock";
     const float afterStock = 100.0f - 3.0f * menu->offerPrice;
@@ -223,6 +239,7 @@ TEST_F(BuildingMenuTest, sellingBooksGainAndExperienceByDifficulty)
         ASSERT_EQ(menu->leftList.Count(), 1);
         menu->SelectLeftList(0);
         EXPECT_FLOAT_EQ(menu->offerPrice, 15.0f);
+        EXPECT_TRUE(ShowsLink("LINKSOLD")) << "the sale page's text holds the sell link";
         menu->SellGoods(false);
         EXPECT_FLOAT_EQ(machine->cargo.bulkAmount, 15.0f);
         EXPECT_NEAR(machine->rating, 0.05f + experience, 1e-5f);
