@@ -127,6 +127,8 @@ void CBuildingMenu::ResetTextPanel()
 void CBuildingMenu::SaveFromList()
 {
     CLoadSaveMenu list(true);
+    // The world stays still under the list: the glider parked in the door would enter again.
+    list.runWorld = 0;
     if (MenuHost().RunModalMenu(&list) != kSaveChosen || !list.List())
         return;
     if (!MenuHost().SaveGame(list.chosenName.c_str(), list.List()->resultText.Text(), buildingKey, false))

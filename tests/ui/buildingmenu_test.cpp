@@ -9,6 +9,7 @@
 #include "tests/support/ini_tables.h"
 #include "tests/ui/menu_fixture.h"
 #include "ui/CBuildingMenu.h"
+#include "ui/CMenu1.h"
 #include "ui/CMenuListEntry.h"
 #include "world/db/CGliderManager.h"
 #include "world/db/COrgManager.h"
@@ -34,8 +35,16 @@ public:
         saves.push_back(std::string(file) + "|" + place + (autosave ? "|auto" : ""));
         return true;
     }
+    // Records whether the world runs under each menu shown over the building's; cancels it.
+    uint32_t RunModalMenu(CBaseMenu* menu) override
+    {
+        const auto* list = dynamic_cast<const CMenu1*>(menu);
+        worldRuns.push_back(list && list->runWorld);
+        return 0;
+    }
     std::string location = "Data\\MAPS\\location3.zjp";
     std::vector<std::string> saves;
+    std::vector<bool> worldRuns;
 };
 
 class BuildingMenuTest : public uitest::MenuTest {
@@ -315,6 +324,16 @@ TEST_F(BuildingMenuTest, jumpPageEntriesKeepTheirSectorAcrossAHiddenOne)
     menu->SelectRightList(0);
     EXPECT_FALSE(menu->Jump());
     EXPECT_FLOAT_EQ(machine->cargo.bulkAmount, 99.0f);
+}
+
+// The glider waits in the door while the save list is up: a world run under it would enter the
+// building again at once when the player leaves.
+TEST_F(BuildingMenuTest, theSaveListKeepsTheWorldStill)
+{
+    Open("B_SHOP", "BLD_BASE", CBuildingMenu::kPageBuilding);
+    menu->ProcessCommand(CBuildingMenu::kCmdSave);
+    EXPECT_EQ(buildingHost.worldRuns, std::vector<bool> { false });
+    EXPECT_TRUE(buildingHost.saves.empty());
 }
 
 TEST_F(BuildingMenuTest, visitedOnceAndAutosaveOnlyWhereAllowed)
