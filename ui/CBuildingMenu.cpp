@@ -155,7 +155,8 @@ void CBuildingMenu::ShowKey(const char* key)
     CXAnsiString body;
     g_pScriptManager->GetTextName(key, title);
     g_pScriptManager->GetText(key, body);
-    ShowHTMLText(title, body, "EMPTY", 0, 0);
+    // Each key its own block: a text is shown once per block.
+    ShowHTMLText(title, body, key, 0, 0);
 }
 
 void CBuildingMenu::ProcessCommand(int id)

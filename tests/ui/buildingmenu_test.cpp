@@ -124,11 +124,13 @@ protected:
                 return i;
         return -1;
     }
-    // The trade page's offers: a name without the link, the text with it.
+    // The trade and jump pages' offers: a name without the link, the text with it.
     std::string Texts() const override
     {
         return "[INT_SELL_FORMAT]\nNAME = Price: %d\nTEXT = Price: %d <link:Buy=LINKBUY>\n"
-               "[INT_SELL_GOODS_PROFIT]\nNAME = Sell for %d\nTEXT = Sell for %d <link:Sell=LINKSOLD>\n";
+               "[INT_SELL_GOODS_PROFIT]\nNAME = Sell for %d\nTEXT = Sell for %d <link:Sell=LINKSOLD>\n"
+               "[INFO_SECTOR2]\nNAME = The plain\nTEXT = A wide plain.\n"
+               "[INT_TUNNEL_ACCESS]\nNAME = Open\nTEXT = The way is open. <link:Travel=LINKJUMP>\n";
     }
     // Whether the text panel shows a link to the target.
     bool ShowsLink(const char* target) const
@@ -306,6 +308,7 @@ TEST_F(BuildingMenuTest, jumpPageEntriesKeepTheirSectorAcrossAHiddenOne)
 
     menu->SelectRightList(1);
     EXPECT_EQ(menu->jumpAllowed, 1);
+    EXPECT_TRUE(ShowsLink("LINKJUMP")) << "the answer shows below the sector's text";
     ASSERT_TRUE(menu->Jump());
     EXPECT_STREQ(ZJEngine.destinationFile, "location2.zjp");
     EXPECT_STREQ(ZJEngine.pendingAction.actionBuilding.text, "");
