@@ -8,6 +8,7 @@
 #include "app/GameSettings.h"
 #include "app/Steering.h"
 #include "foundation/ErrorLog.h"
+#include "foundation/Matrix.h"
 #include "platform/input/key_names.h"
 #include "platform/win/paths.h"
 #include "platform/win/profile.h"
@@ -25,6 +26,7 @@
 #include "ui/CTextButton.h"
 #include "ui/CZJHtmlWindow.h"
 #include "ui/CZJStartMenu.h"
+#include "world/db/CBuildingManager.h"
 #include "world/db/CZJEngine.h"
 #include "world/objects/CBuildingObject.h"
 #include "world/objects/CGliderObject.h"
@@ -78,6 +80,16 @@ bool TakesMouse(const CBaseMenu& menu)
 Point3 PointOf(const Vec3& v)
 {
     return { v.x, v.y, v.z };
+}
+
+// The middle of one of a building's boxes, in the world.
+Point3 BoxMiddle(const CBuildingObject& building, const SDoorBox& box)
+{
+    const Vec3 middle { (box.min[0] + box.max[0]) * 0.5f, (box.min[1] + box.max[1]) * 0.5f,
+        (box.min[2] + box.max[2]) * 0.5f };
+    Vec3 at;
+    TransformCoord(at, middle, building.frame.matrix);
+    return PointOf(at);
 }
 
 // The game folder's file, found ignoring case; the path as given when it is missing.
@@ -287,27 +299,37 @@ bool E2EAppGame::Self(GliderState& self, Point3& aim) const
     return true;
 }
 
-bool E2EAppGame::Find(const std::string& name, Point3& where) const
+bool E2EAppGame::Find(const std::string& name, std::vector<Point3>& route) const
 {
+    route.clear();
     const NameKey32 key = MakeNameKey32(name.c_str());
-    if (auto* building = dynamic_cast<CBuildingObject*>(ObjectList.FindObject(key, 11))) {
-        // The door point is known once the building has run.
-        const bool door = building->runFlag && building->DoorBox(CBuildingObject::kBoxA);
-        where = PointOf(door ? building->doorPoint : building->frame.position);
+    if (const auto* building = dynamic_cast<const CBuildingObject*>(ObjectList.FindObject(key, 11))) {
+        const SDoorBox* approach = building->DoorBox(CBuildingObject::kBoxC);
+        const SDoorBox* door = building->DoorBox(CBuildingObject::kBoxA);
+        if (!approach || !door) {
+            route.push_back(PointOf(building->frame.position));
+            return true;
+        }
+        const Point3 inFront = BoxMiddle(*building, *approach);
+        const Point3 atDoor = BoxMiddle(*building, *door);
+        // Far enough in front that the last leg ends in the approach box facing the door.
+        constexpr float kLeadIn = 3.0f;
+        route.push_back({ atDoor.x + (inFront.x - atDoor.x) * kLeadIn,
+            atDoor.y + (inFront.y - atDoor.y) * kLeadIn, inFront.z });
+        route.push_back(atDoor);
         return true;
     }
     if (const CFerrovant* machine = FerroGroupList.FindGroupOfMember(name.c_str())) {
-        if (!machine->glider)
-            return false;
-        where = PointOf(machine->glider->frame.position);
-        return true;
+        if (machine->glider)
+            route.push_back(PointOf(machine->glider->frame.position));
+        return machine->glider != nullptr;
     }
     if (const CFerroGroup* group = FerroGroupList.FindGroupByName(name.c_str())) {
-        where = PointOf(group->position);
+        route.push_back(PointOf(group->position));
         return true;
     }
     if (const CHelperPoint* point = ObjectList.FindHelperPoint(key)) {
-        where = PointOf(point->transform.position);
+        route.push_back(PointOf(point->transform.position));
         return true;
     }
     return false;
@@ -348,25 +370,28 @@ void E2EAppGame::Steer(const Point3& target)
     test::PushMotion(AppWindow(), from.x + dx, from.y + dy, dx, dy);
 }
 
-bool E2EAppGame::FindLink(const std::string& target, int& x, int& y) const
+bool E2EAppGame::FindLink(const std::string& target, int& x, int& y)
 {
-    const CBaseMenu* menu = RunningMenu();
+    CBaseMenu* menu = RunningMenu();
     if (!menu || !TakesMouse(*menu))
         return false;
-    for (const CMenuControl* control : menu->Controls()) {
-        const auto* html = dynamic_cast<const CHtmlControl*>(control);
+    for (CMenuControl* control : menu->Controls()) {
+        auto* html = dynamic_cast<CHtmlControl*>(control);
         if (!html || !html->visible || !html->enabled || !html->window)
             continue;
-        const CMHTLWindow& window = *html->window;
+        CMHTLWindow& window = *html->window;
         for (int32_t i = 0; i < window.LineCount(); ++i) {
             const MHTLLine& line = window.Line(i);
-            // Only a link wholly in view can be clicked.
-            if (line.visible && line.kind == target && line.y1 >= window.top && line.y2 <= window.bottom
-                && line.x2 > line.x1) {
-                x = (line.x1 + line.x2 - 1) / 2;
-                y = (line.y1 + line.y2 - 1) / 2;
-                return true;
+            if (!line.visible || !(line.kind == target) || line.x2 <= line.x1)
+                continue;
+            // A link out of view is scrolled into it, as a player would, and clicked on a later pass.
+            if (line.y1 < window.top || line.y2 > window.bottom) {
+                window.Scroll(line.y1 < window.top ? line.y1 - window.top : line.y2 - window.bottom);
+                return false;
             }
+            x = (line.x1 + line.x2 - 1) / 2;
+            y = (line.y1 + line.y2 - 1) / 2;
+            return true;
         }
     }
     return false;

@@ -37,9 +37,9 @@ public:
     bool SetConfig(const std::string& section, const std::string& key, const std::string& value) override;
     uint16_t BindingCode(Binding action) const override;
     bool Self(GliderState& self, Point3& aim) const override;
-    bool Find(const std::string& name, Point3& where) const override;
+    bool Find(const std::string& name, std::vector<Point3>& route) const override;
     void Steer(const Point3& target) override;
-    bool FindLink(const std::string& target, int& x, int& y) const override;
+    bool FindLink(const std::string& target, int& x, int& y) override;
     std::vector<std::string> Screenshots() const override;
     bool RenameFile(const std::string& from, const std::string& to) override;
     bool HasFile(const std::string& path) const override;

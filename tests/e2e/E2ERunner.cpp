@@ -36,13 +36,15 @@ float HorizontalDistance(const Point3& a, const Point3& b)
     return std::hypot(b.x - a.x, b.y - a.y);
 }
 
-// The angle (radians, 0..pi) between the horizontal parts of the aim and the way to the target.
+// How far beside the target the aim's ray passes, seen from above; the whole distance when the
+// target is behind.
 float HorizontalMiss(const Point3& aim, const Point3& from, const Point3& to)
 {
     const float wanted = std::atan2(to.y - from.y, to.x - from.x);
-    const float miss
+    const float angle
         = std::fabs(std::remainder(wanted - std::atan2(aim.y, aim.x), 2.0f * std::numbers::pi_v<float>));
-    return miss;
+    const float distance = HorizontalDistance(from, to);
+    return angle < std::numbers::pi_v<float> / 2.0f ? distance * std::sin(angle) : distance;
 }
 
 bool HasRemoteGlider(const E2EGame& game, std::string& found)
@@ -58,6 +60,11 @@ bool HasRemoteGlider(const E2EGame& game, std::string& found)
         remotes, [&](const GliderState& remote) { return remote.id >> 20 != self.id >> 20; });
     found = std::to_string(remotes.size()) + " remote gliders, none of another player";
     return holds;
+}
+
+std::string NotFlying(const E2EGame& game)
+{
+    return "not flying: state=" + std::to_string(game.State()) + " menu=" + game.Menu();
 }
 
 std::string Number(double value)
@@ -95,7 +102,7 @@ bool Holds(const E2EGame& game, const Condition& condition, std::string& reason)
     }
     case ConditionKind::Flying:
         holds = game.Flying();
-        found = "not flying: state=" + std::to_string(game.State()) + " menu=" + game.Menu();
+        found = NotFlying(game);
         break;
     case ConditionKind::Dead: {
         bool dead = false;
@@ -177,6 +184,7 @@ void StepRunner::Finish(const Step& step)
     ++m_next;
     m_passes = 0;
     m_clickPhase = 0;
+    m_waypoint = 0;
 }
 
 void StepRunner::Fail(const std::string& reason)
@@ -227,18 +235,31 @@ bool StepRunner::Fly(const Step& step)
     const uint16_t forward = m_game.BindingCode(Binding::Forward);
     GliderState self;
     Point3 aim;
-    Point3 target { step.x, step.y, 0.0f };
+    std::vector<Point3> route { { step.x, step.y, 0.0f } };
+    // A building that takes the glider in on the way ends the flight as an arrival.
+    if (m_passes > 0 && !m_game.Flying() && (m_game.Action() != 0 || m_game.Menu() == "building")) {
+        Press(forward, false);
+        return true;
+    }
     std::string problem;
     if (forward == 0)
         problem = "FORWARD is not bound";
+    else if (!m_game.Flying())
+        problem = NotFlying(m_game);
     else if (!m_game.Self(self, aim))
         problem = "no glider of the player";
-    else if (!step.atPoint && !m_game.Find(step.text, target))
+    else if (!step.atPoint && (!m_game.Find(step.text, route) || route.empty()))
         problem = "no object " + step.text;
-    else if (m_passes >= step.count)
+    // Each point of the route but the last is passed within reach.
+    while (problem.empty() && m_waypoint + 1 < route.size()
+        && HorizontalDistance(self.position, route[m_waypoint]) < kArrivalDistance)
+        ++m_waypoint;
+    Point3 target = route[std::min(m_waypoint, route.size() - 1)];
+    if (problem.empty() && m_passes >= step.count)
         problem = "not within " + Number(kArrivalDistance) + " units in " + std::to_string(step.count)
             + " passes (" + Number(HorizontalDistance(self.position, target)) + " away)";
-    const bool arrived = problem.empty() && HorizontalDistance(self.position, target) < kArrivalDistance;
+    const bool arrived = problem.empty() && m_waypoint + 1 >= route.size()
+        && HorizontalDistance(self.position, target) < kArrivalDistance;
     if (!problem.empty() || arrived) {
         if (m_passes > 0)
             Press(forward, false);
@@ -259,17 +280,21 @@ bool StepRunner::Aim(const Step& step)
     GliderState self;
     Point3 aim;
     Point3 target;
-    if (!m_game.Self(self, aim)) {
-        Fail("no glider of the player");
+    if (!m_game.Flying() || !m_game.Self(self, aim)) {
+        Fail(m_game.Flying() ? "no glider of the player" : NotFlying(m_game));
         return false;
     }
-    const bool found = m_game.Find(step.text, target);
+    std::vector<Point3> route;
+    const bool found = m_game.Find(step.text, route) && !route.empty();
+    if (found)
+        target = route.back();
     const float miss = found ? HorizontalMiss(aim, self.position, target) : 0.0f;
-    if (found && miss < kAimTolerance)
+    if (found && miss < kAimMiss)
         return true;
     if (++m_passes > kAimPasses) {
-        Fail(found ? "still " + Number(miss) + " radians off after " + std::to_string(kAimPasses) + " passes"
-                   : "no glider of machine " + step.text);
+        Fail(found
+                ? "still " + Number(miss) + " units beside it after " + std::to_string(kAimPasses) + " passes"
+                : "no glider of machine " + step.text);
         return false;
     }
     if (found)

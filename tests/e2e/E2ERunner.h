@@ -53,12 +53,15 @@ public:
     virtual uint16_t BindingCode(Binding action) const = 0;
     // The player's glider and its aim (a unit vector); false without a glider.
     virtual bool Self(GliderState& self, Point3& aim) const = 0;
-    // Where a named object is: a building's door, a machine's glider, a group, a helper point.
-    virtual bool Find(const std::string& name, Point3& where) const = 0;
+    // The way to a named object: for a building a point straight before its door, then the door
+    // (so the glider ends in the approach box facing the door, where the building pulls it in);
+    // else a machine's glider, a group or a helper point alone.
+    virtual bool Find(const std::string& name, std::vector<Point3>& route) const = 0;
     // Mouse motion that turns the aim towards the point.
     virtual void Steer(const Point3& target) = 0;
-    // The centre of the first link to the target shown in the running menu's mark-up window.
-    virtual bool FindLink(const std::string& target, int& x, int& y) const = 0;
+    // The centre of the first link to the target in the running menu's mark-up window; a link out
+    // of view is scrolled towards it and found on a later call.
+    virtual bool FindLink(const std::string& target, int& x, int& y) = 0;
     // The names of the screenshots "screen%d.bmp" in the game folder.
     virtual std::vector<std::string> Screenshots() const = 0;
     virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
@@ -90,8 +93,8 @@ public:
     static constexpr uint32_t kAimPasses = 600;
     // Horizontal distance at which fly arrives.
     static constexpr float kArrivalDistance = 40.0f;
-    // Angle (radians) between the aim and the target at which aim is done.
-    static constexpr float kAimTolerance = 0.03f;
+    // How close beside the target (horizontally) the aim passes when aim is done.
+    static constexpr float kAimMiss = 3.0f;
     static constexpr int64_t kReportPeriodMs = 1000;
 
     StepRunner(std::vector<Step> steps, E2EGame& game, std::ostream& out);
@@ -128,6 +131,7 @@ private:
     int m_clickX = 0;
     int m_clickY = 0;
     uint32_t m_clickPhase = 0;
+    size_t m_waypoint = 0; // of the route fly follows
     std::vector<std::string> m_shotsBefore;
     std::ofstream m_report;
     int64_t m_nextReportMs = 0;

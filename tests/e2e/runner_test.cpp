@@ -59,12 +59,12 @@ public:
         aimed = aim;
         return hasGlider;
     }
-    bool Find(const std::string& name, e2e::Point3& where) const override
+    bool Find(const std::string& name, std::vector<e2e::Point3>& route) const override
     {
         const auto it = objects.find(name);
         if (it == objects.end())
             return false;
-        where = it->second;
+        route = it->second;
         return true;
     }
     // The aim turns straight at the target; the glider moves along it speed units a pass.
@@ -79,7 +79,7 @@ public:
         self.position.x += aim.x * speed;
         self.position.y += aim.y * speed;
     }
-    bool FindLink(const std::string& target, int& x, int& y) const override
+    bool FindLink(const std::string& target, int& x, int& y) override
     {
         if (target != link)
             return false;
@@ -127,7 +127,7 @@ public:
     e2e::GliderState self { 0x00100001, { 0.0f, 0.0f, 5.0f } };
     e2e::Point3 aim { 1.0f, 0.0f, 0.0f };
     float speed = 10.0f;
-    std::map<std::string, e2e::Point3> objects;
+    std::map<std::string, std::vector<e2e::Point3>> objects;
     std::string link;
     std::vector<std::string> screenshots;
     std::string file;
@@ -280,7 +280,8 @@ TEST_F(StepRunnerTest, setStepsWriteTheSettingsBeforeTheGame)
 
 TEST_F(StepRunnerTest, flyHoldsForwardAndSteersUntilWithinReach)
 {
-    game.objects["B_L1_CEH"] = { 100.0f, 0.0f, 50.0f };
+    game.flying = true;
+    game.objects["B_L1_CEH"] = { { 100.0f, 0.0f, 50.0f } };
     Load("fly B_L1_CEH\nfly 100,-100 20\n");
     EXPECT_EQ(Run(), 16);
     EXPECT_FALSE(runner->Failed()) << out.str();
@@ -292,6 +293,20 @@ TEST_F(StepRunnerTest, flyHoldsForwardAndSteersUntilWithinReach)
     EXPECT_EQ(game.events[10], "9: steer 100,-100,5");
     EXPECT_EQ(game.events.back(), "16: key 17 up");
     EXPECT_LT(std::hypot(game.self.position.x - 100.0f, game.self.position.y + 100.0f), 40.0f);
+}
+
+TEST_F(StepRunnerTest, flyPassesEachPointOfTheRouteThenArrivesAtTheLast)
+{
+    game.flying = true;
+    game.objects["B_L1_CEH"] = { { 0.0f, 100.0f, 0.0f }, { 100.0f, 100.0f, 0.0f } };
+    Load("fly B_L1_CEH\n");
+    EXPECT_EQ(Run(), 15);
+    EXPECT_FALSE(runner->Failed()) << out.str();
+    // Seven passes to within 40 units of the approach, seven more to the door.
+    EXPECT_EQ(game.events[1], "1: steer 0,100,5");
+    EXPECT_EQ(game.events[7], "7: steer 0,100,5");
+    EXPECT_EQ(game.events[8], "8: steer 100,100,5");
+    EXPECT_LT(std::hypot(game.self.position.x - 100.0f, game.self.position.y - 100.0f), 40.0f);
 }
 
 TEST_F(StepRunnerTest, flyFailsWhenItCannotArrive)
@@ -310,6 +325,7 @@ TEST_F(StepRunnerTest, flyFailsWhenItCannotArrive)
     };
     for (const auto& c : cases) {
         game = FakeGame();
+        game.flying = true;
         c.set(game);
         out.str("");
         Load(c.script);
@@ -319,15 +335,47 @@ TEST_F(StepRunnerTest, flyFailsWhenItCannotArrive)
     // The forward key held by the failed fly goes up.
     EXPECT_EQ(game.events.size(), 0u);
     game = FakeGame();
+    game.flying = true;
     Load("fly 1000,0 2\n");
     Run();
     EXPECT_EQ(game.events.back(), "3: key 17 up");
 }
 
+TEST_F(StepRunnerTest, flyEndsWhenABuildingTakesTheGliderIn)
+{
+    game.flying = true;
+    Load("fly 1000,0\n");
+    Run(3);
+    game.flying = false;
+    game.menu = "ingame";
+    runner->Pass();
+    EXPECT_EQ(out.str(), "fail 1 fly 1000,0: not flying: state=0 menu=ingame\n");
+    EXPECT_EQ(game.events.back(), "4: key 17 up");
+
+    game = FakeGame();
+    game.flying = true;
+    out.str("");
+    Load("fly 1000,0\n");
+    Run(3);
+    game.flying = false;
+    game.action = 1;
+    runner->Pass();
+    EXPECT_EQ(out.str(), "ok 1 fly 1000,0\n");
+    EXPECT_EQ(game.events.back(), "4: key 17 up");
+
+    // A fly that starts inside a building goes nowhere.
+    out.str("");
+    game.menu = "building";
+    Load("fly 1000,0\n");
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(out.str(), "fail 1 fly 1000,0: not flying: state=0 menu=building\n");
+}
+
 TEST_F(StepRunnerTest, aimTurnsTowardsTheMachineThenFireHoldsTheBinding)
 {
-    game.objects["GRP_BANDITS_1"] = { 0.0f, 400.0f, 20.0f };
+    game.objects["GRP_BANDITS_1"] = { { 0.0f, 400.0f, 20.0f } };
     game.speed = 0.0f;
+    game.flying = true;
     Load("aim GRP_BANDITS_1\nfire 3\naim GRP_BANDITS_1\n");
     EXPECT_EQ(Run(), 7);
     EXPECT_FALSE(runner->Failed()) << out.str();
@@ -338,6 +386,13 @@ TEST_F(StepRunnerTest, aimTurnsTowardsTheMachineThenFireHoldsTheBinding)
     Load("aim GRP_BANDITS_2\n");
     EXPECT_EQ(Run(), int(e2e::StepRunner::kAimPasses) + 1);
     EXPECT_EQ(out.str(), "fail 1 aim GRP_BANDITS_2: no glider of machine GRP_BANDITS_2\n");
+
+    game.flying = false;
+    game.menu = "building";
+    out.str("");
+    Load("aim GRP_BANDITS_1\n");
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(out.str(), "fail 1 aim GRP_BANDITS_1: not flying: state=0 menu=building\n");
 }
 
 TEST_F(StepRunnerTest, linkClicksTheLinkOnceItShows)

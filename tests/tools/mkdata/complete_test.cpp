@@ -10,9 +10,11 @@
 #include "ai/CFerroGroupList.h"
 #include "ai/CFerrovant.h"
 #include "ai/CFerrovantConfigList.h"
+#include "ai/CPlayerFerroGroup.h"
 #include "ai/CTransFerroGroup.h"
 #include "ai/CZJTrade.h"
 #include "app/CZJAppEventSink.h"
+#include "app/LocationTravel.h"
 #include "audio/CFileUtil.h"
 #include "audio/CMusicMng.h"
 #include "audio/CSoundManager.h"
@@ -38,6 +40,7 @@
 #include "render/CModelManager.h"
 #include "render/CSurfaceManager.h"
 #include "render/TextureManager.h"
+#include "script/CScriptHost.h"
 #include "script/CZJScriptManager.h"
 #include "settings/InputRows.h"
 #include "settings/SettingsKeys.h"
@@ -55,6 +58,7 @@
 #include "ui/CRadarMap.h"
 #include "ui/CRenderer.h"
 #include "ui/CZJStartMenu.h"
+#include "ui/GameList.h"
 #include "ui/InterfaceAtlas.h"
 #include "ui/ItemPage.h"
 #include "ui/MenuLinks.h"
@@ -178,6 +182,30 @@ protected:
         g_PakManager.Close();
         plat::sound::SetDeviceKind(plat::sound::DeviceKind::Default);
         RenderTest::TearDown();
+    }
+
+    // A glider of the configuration 10 units above the ground at (x, y), in the object list.
+    static CGliderObject* PlaceGlider(CFerrovant& machine, const char* config, const Vec3& at)
+    {
+        machine.ApplyConfig(FerrovantConfigList.Find(config), true, 0);
+        auto* glider = new CGliderObject;
+        const float z = Location.GetHeight(at, true, true) + 10.0f;
+        const float placement[16] = { 1, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, at.x, at.y, z, 1 };
+        glider->Init(placement, MakeNameKey32(g_GliderManager.GetRowNames().GetString(machine.hull.index)));
+        glider->AssignFerrovant(&machine);
+        ObjectList.AddObject(glider);
+        return glider;
+    }
+
+    // One frame of the object list, its sounds played, the game clock advanced by FrameTime.
+    void RunFrame()
+    {
+        ObjectList.Run();
+        ObjectList.PreMove();
+        ObjectList.CheckCollision();
+        ObjectList.Move();
+        m_sounds->ApplySettings(); // plays the frame's queued sounds
+        GameClock += FrameTime;
     }
 
     // Everything error.log holds, which must be nothing.
@@ -608,8 +636,9 @@ TEST_F(CompleteTest, Location1TradesBetweenItsBuildings)
 }
 
 // Every mission script compiles and loads through the script manager with the lines it compiled
-// to; each location has its EACHHOUR and runs it and its first lines without an unknown command;
-// each group's organisation has the group-message procedures; every key a script shows has a text.
+// to, its first lines ending before its procedures; each location has its EACHHOUR and runs it and
+// its first lines without an unknown command; each group's organisation, in every location, has
+// the group-message procedures; every key a script shows, asks for or hands over has a text.
 TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
 {
     ZJEngine.Load("location1.zjp");
@@ -629,13 +658,20 @@ TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
             std::string error;
             ASSERT_TRUE(zoq::tools::script::CompileScript(entry.path(), root, lines, error)) << error;
             const std::string name = entry.path().stem().string();
+            // The first lines run on into the procedures below them unless they end first.
+            const auto procedure = std::find_if(
+                lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("PROC"); });
+            EXPECT_TRUE(procedure == lines.begin() || procedure == lines.end()
+                || std::find(lines.begin(), procedure, "END") != procedure)
+                << name << extension << " runs from its first lines into " << *procedure;
             const XStringTable* table = manager.ZJLoadScript(name.c_str(), kind);
             ASSERT_NE(table, nullptr) << name << extension;
             ASSERT_EQ(table->Count(), int(lines.size())) << name;
             for (int i = 0; i < table->Count(); ++i) {
                 const std::string line = table->GetString(i);
                 EXPECT_EQ(line, lines[size_t(i)]) << name << " line " << i;
-                for (const char* command : { "_INFO(", "_JOURNAL(", "_QUEST(", "_KNOW(", "_ADDQUEST(" }) {
+                for (const char* command : { "_INFO(", "_JOURNAL(", "_QUEST(", "_KNOW(", "_ADDQUEST(",
+                         "_PLAYERHAS(", "_REMOVEOBJECT(", "_ADDOBJECT(" }) {
                     const size_t at = line.find(command);
                     if (at != std::string::npos) {
                         const size_t start = at + std::strlen(command);
@@ -674,22 +710,30 @@ TEST_F(CompleteTest, ScriptsLoadRunAndShowTextsThatExist)
         manager.RunEachHour((std::string(location) + ".zjp").c_str());
         EXPECT_TRUE(manager.LastProcedureFound()) << location;
     }
+    // The groups of every location.
     const int npc = g_OrgManager.FindOrganisation("ORG_NPC");
-    for (int i = 1; i < FerroGroupList.Count(); ++i) {
-        const CFerroGroup* group = FerroGroupList.At(i);
-        const std::string owner = group->organisation == npc
-            ? group->name
-            : g_OrgManager.GetRowNames().GetString(group->organisation);
-        const XStringTable* table = manager.ZJLoadScript(owner.c_str(), 1);
-        ASSERT_NE(table, nullptr) << owner;
-        for (const char* message :
-            { "DEFINEGROUP", "ATTACK", "ESCAPE", "TALK", "ATTACKED", "TEAMADD", "TEAMREMOVE", "TEAMFAR",
-                "TEAMAWAY", "POINT", "HELPME", "PACKED", "KILLED", "ABOUT", "LEAVE" }) {
-            const std::string header = std::string("PROC") + message;
-            EXPECT_TRUE(table->Find(header.c_str()) >= 0 || table->Find((header + "()").c_str()) >= 0)
-                << owner << " " << message;
+    int groups = 0;
+    for (const auto& map : fs::directory_iterator(fs::path(ZOQ_DATA_DIR) / "maps")) {
+        const std::string location = map.path().stem().string() + ".zjp";
+        ObjectList.Clear();
+        ASSERT_EQ(ZJEngine.Load(location.c_str()), 1) << location;
+        for (int i = 1; i < FerroGroupList.Count(); ++i, ++groups) {
+            const CFerroGroup* group = FerroGroupList.At(i);
+            const std::string owner = group->organisation == npc
+                ? group->name
+                : g_OrgManager.GetRowNames().GetString(group->organisation);
+            const XStringTable* table = manager.ZJLoadScript(owner.c_str(), 1);
+            ASSERT_NE(table, nullptr) << location << " " << owner;
+            for (const char* message :
+                { "DEFINEGROUP", "ATTACK", "ESCAPE", "TALK", "ATTACKED", "TEAMADD", "TEAMREMOVE", "TEAMFAR",
+                    "TEAMAWAY", "POINT", "HELPME", "PACKED", "KILLED", "ABOUT", "LEAVE" }) {
+                const std::string header = std::string("PROC") + message;
+                EXPECT_TRUE(table->Find(header.c_str()) >= 0 || table->Find((header + "()").c_str()) >= 0)
+                    << location << " " << owner << " " << message;
+            }
         }
     }
+    EXPECT_GT(groups, 0);
     g_pScriptManager = nullptr;
     EXPECT_EQ(Logged(), "");
 }
@@ -1731,33 +1775,15 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     const double savedClock = GameClock;
     FrameTime = 0.02f;
 
-    const auto make = [](CFerrovant& machine, const char* config, const Vec3& at) {
-        machine.ApplyConfig(FerrovantConfigList.Find(config), true, 0);
-        auto* glider = new CGliderObject;
-        const float z = Location.GetHeight(at, true, true) + 10.0f;
-        const float placement[16] = { 1, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, at.x, at.y, z, 1 };
-        glider->Init(placement, MakeNameKey32(g_GliderManager.GetRowNames().GetString(machine.hull.index)));
-        glider->AssignFerrovant(&machine);
-        ObjectList.AddObject(glider);
-        return glider;
-    };
     const auto count = [](int type) {
         int n = 0;
         for (const CZJObject* object : ObjectList.Objects())
             n += object->type == type ? 1 : 0;
         return n;
     };
-    const auto frame = [this] {
-        ObjectList.Run();
-        ObjectList.PreMove();
-        ObjectList.CheckCollision();
-        ObjectList.Move();
-        m_sounds->ApplySettings(); // plays the frame's queued sounds
-        GameClock += FrameTime;
-    };
 
     CFerrovant playerMachine;
-    CGliderObject* player = make(playerMachine, "CFG_STARTUP", start);
+    CGliderObject* player = PlaceGlider(playerMachine, "CFG_STARTUP", start);
     PlayerObject = PlayerGlider = player;
     int lowest = 1000;
     int dusty = 0;
@@ -1766,7 +1792,7 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
         m_sounds->SetListener(player->frame.position, Vec3 { 0, 1, 0 }, Vec3 { 0, 0, 1 });
         player->SetThrottle(0.5f);
         player->controlX = (i / 100) % 2 ? 0.5f : -0.5f;
-        frame();
+        RunFrame();
         const Vec3 p = player->frame.position;
         ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << i;
         lowest = std::min(lowest, int(p.z - Location.GetHeight(p, true, true)));
@@ -1782,17 +1808,17 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
     const int missilesBefore = count(CZJObject::kMissile);
     for (int i = 0; i < 10; ++i) {
         player->Fire(CGliderObject::kLightGun, 1.0f);
-        frame();
+        RunFrame();
     }
     player->Fire(CGliderObject::kRocketLauncher, 1.0f);
-    frame();
+    RunFrame();
     EXPECT_GT(count(CZJObject::kMissile), missilesBefore) << "the rocket flies";
 
     // A guard ahead is shot at, aimed at its centre, until it dies.
     CFerrovant guardMachine;
     const Vec3 ahead { player->frame.position.x + 60.0f * player->frame.matrix.m[2],
         player->frame.position.y + 60.0f * player->frame.matrix.m[6], 0.0f };
-    CGliderObject* guard = make(guardMachine, "CFG_GUARD", ahead);
+    CGliderObject* guard = PlaceGlider(guardMachine, "CFG_GUARD", ahead);
     player->SetThrottle(0.0f);
     player->controlX = 0.0f;
     for (int i = 0; i < 6000 && !guard->dead; ++i) {
@@ -1801,7 +1827,7 @@ TEST_F(CompleteTest, APlayersGliderDrivesFiresAndDestroysAGuard)
             guard->frame.position.z - player->frame.position.z };
         Vec3Normalize(player->aimDirection, aim);
         player->Fire(i % 50 == 0 ? CGliderObject::kRocketLauncher : CGliderObject::kLightGun, 1.0f);
-        frame();
+        RunFrame();
     }
     ASSERT_EQ(guard->dead, 1);
     EXPECT_EQ(player->dead, 0);
@@ -2235,5 +2261,297 @@ TEST_F(CompleteTest, TheTunnelRideAndEveryTravelTargetFindTheirData)
             tunnelStart = tunnelStart || (point->kind == 9 && std::strstr(point->name, "TUNNEL"));
         EXPECT_TRUE(tunnelStart);
     }
+    EXPECT_EQ(Logged(), "");
+}
+
+// Every location a game reaches, the enabled ones of Data\Net\ and every jump target from them and
+// from the start location, has its map and objects (it loads), its radar map, its location script
+// with EACHHOUR and its music; a network location has a building a network game may start in, a
+// jump target its tunnel building, and every LINKJUMPTO link of the text table its entry building.
+TEST_F(CompleteTest, EveryReachableLocationHasItsFilesMusicAndArrival)
+{
+    std::vector<SSkippedFile> skipped;
+    const std::vector<SGameEntry> network = gamelist::ScanLocations(skipped);
+    EXPECT_TRUE(skipped.empty());
+    EXPECT_FALSE(network.empty());
+    std::map<std::string, std::string> arrivals; // location -> the building a travel arrives in
+    std::set<std::string> starts { "location1.zjp" }; // the new game's and the network games'
+    for (const SGameEntry& entry : network)
+        starts.insert(entry.name);
+    for (const std::string& location : starts) {
+        for (int sector = 1; sector <= 3; ++sector) {
+            char target[64];
+            ASSERT_TRUE(CBuildingMenu::JumpFileName(location.c_str(), sector, target)) << location;
+            arrivals[target] = "";
+        }
+    }
+    CZJScriptManager manager;
+    manager.Init();
+    zoq::tools::data::TableSource table;
+    std::string error;
+    ASSERT_TRUE(zoq::tools::data::ParseTableSource(
+        ReadText(fs::path(ZOQ_DATA_DIR) / "scripts/texts.txt"), "texts.txt", "INFORMATION", table, error))
+        << error;
+    const std::string jumpTo = std::string(kLinkJumpTo) + " ";
+    for (const zoq::tools::data::TableRecord& record : table.records) {
+        CXAnsiString text;
+        manager.GetText(record.name.c_str(), text);
+        const std::string body = text.Text();
+        for (size_t at = body.find("=" + jumpTo); at != std::string::npos;
+             at = body.find("=" + jumpTo, at + 1)) {
+            std::istringstream words(
+                body.substr(at + jumpTo.size() + 1, body.find('>', at) - at - jumpTo.size() - 1));
+            std::string location, entry;
+            words >> location >> entry;
+            if (location.size() == 1)
+                location = "location" + location + ".zjp";
+            arrivals[location] = entry;
+        }
+    }
+
+    std::set<std::string> all = starts;
+    for (const auto& [location, entry] : arrivals)
+        all.insert(location);
+    for (const std::string& location : all) {
+        SCOPED_TRACE(location);
+        ObjectList.Clear();
+        ZJEngine.music.Reset();
+        ASSERT_EQ(ZJEngine.Load(location.c_str()), 1);
+        CRadarMap radar;
+        EXPECT_TRUE(radar.Open(RadarMapName(location.c_str()).c_str()));
+        const std::string script = travel::LocationScriptName(location.c_str());
+        const XStringTable* lines = manager.ZJLoadScript(script.c_str(), 1);
+        ASSERT_NE(lines, nullptr) << script;
+        EXPECT_GE(lines->Find("PROCEACHHOUR"), 0) << script;
+        const SLocMusic& music = ZJEngine.music;
+        EXPECT_GE(m_music->GetRowNames().Find(music.mainTrack), 0) << "main '" << music.mainTrack << "'";
+        EXPECT_GE(m_music->GetRowNames().Find(music.towerTrack), 0) << "tower '" << music.towerTrack << "'";
+        EXPECT_GT(music.battleCount, 0u);
+        for (uint32_t i = 0; i < std::min(music.battleCount, SLocMusic::kMaxBattle); ++i)
+            EXPECT_GE(m_music->GetRowNames().Find(music.battleTracks[i]), 0) << music.battleTracks[i];
+        for (uint32_t i = 0; i < std::min(music.calmCount, SLocMusic::kMaxCalm); ++i)
+            EXPECT_GE(m_music->GetRowNames().Find(music.calmTracks[i]), 0) << music.calmTracks[i];
+
+        if (starts.count(location) > 0 && location != "location1.zjp") {
+            XDynamicArray<CZJObject*> buildings;
+            ObjectList.GetObjectList(11, buildings);
+            bool start = false;
+            for (int32_t i = 0; i < buildings.Count(); ++i) {
+                const SBuildingType* row = static_cast<const CBuildingObject*>(buildings.At(i))->Row();
+                start = start || (row && std::set<int32_t> { 1, 4, 6, 9 }.count(row->kind) > 0);
+            }
+            EXPECT_TRUE(start) << "a building a network game starts in";
+        }
+        const auto arrival = arrivals.find(location);
+        if (arrival == arrivals.end())
+            continue;
+        std::string found = arrival->second;
+        if (!found.empty()) {
+            EXPECT_NE(ObjectList.FindObject(MakeNameKey32(found.c_str()), 11), nullptr) << found;
+            continue;
+        }
+        for (int number = 1; number <= 9 && found.empty(); ++number) {
+            const std::string name = "B_L" + std::to_string(number) + "_TUNNEL";
+            if (ObjectList.FindObject(MakeNameKey32(name.c_str()), 11))
+                found = name;
+        }
+        EXPECT_FALSE(found.empty()) << "a tunnel building to arrive in";
+    }
+    EXPECT_EQ(Logged(), "");
+}
+
+// The demo's bandits: CFG_BANDIT carries no gun, and the light gun of CFG_STARTUP alone destroys
+// one at GRP_BANDITS' stand point from 60 units away within 10 s of fire, the location's towers
+// standing by.
+TEST_F(CompleteTest, TheStartingLaserBringsDownABanditInAShortFight)
+{
+    Location.SizeBufferPools(8, 8);
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    const SRoadNode* stand = g_RoadManager.GetNode(g_RoadManager.FindNodeByName("BANDITS"));
+    ASSERT_NE(stand, nullptr);
+    const float savedFrameTime = FrameTime;
+    const double savedClock = GameClock;
+    FrameTime = 0.02f;
+    CFerrovant playerMachine;
+    CGliderObject* player = PlaceGlider(
+        playerMachine, "CFG_STARTUP", Vec3 { stand->position[0], stand->position[1] - 60.0f, 0.0f });
+    PlayerObject = PlayerGlider = player;
+    CFerrovant banditMachine;
+    const Vec3 ahead { player->frame.position.x + 60.0f * player->frame.matrix.m[2],
+        player->frame.position.y + 60.0f * player->frame.matrix.m[6], 0.0f };
+    CGliderObject* bandit = PlaceGlider(banditMachine, "CFG_BANDIT", ahead);
+    for (int gun : { CGliderObject::kLightGun, CGliderObject::kHeavyGun, CGliderObject::kRocketLauncher })
+        EXPECT_EQ(bandit->guns[gun].assigned, 0) << gun;
+    int frames = 0;
+    for (; frames < 500 && !bandit->dead; ++frames) {
+        Vec3 aim { bandit->frame.position.x - player->frame.position.x,
+            bandit->frame.position.y - player->frame.position.y,
+            bandit->frame.position.z - player->frame.position.z };
+        Vec3Normalize(player->aimDirection, aim);
+        player->Fire(CGliderObject::kLightGun, 1.0f);
+        RunFrame();
+    }
+    EXPECT_EQ(bandit->dead, 1) << "still flying after " << frames << " frames";
+    EXPECT_EQ(player->dead, 0);
+    ObjectList.Clear();
+    PlayerObject = nullptr;
+    PlayerGlider = nullptr;
+    FrameTime = savedFrameTime;
+    GameClock = savedClock;
+    EXPECT_EQ(Logged(), "");
+}
+
+namespace {
+
+// Records the processes a script asks the application for.
+class ProcessLog : public CScriptHost {
+public:
+    void PlaySound(const char*) override { }
+    bool IsMessageLogExpanded() override { return false; }
+    void ToggleMessageLog() override { }
+    void UpdateJournal(int) override { }
+    bool RunProcess(int code) override
+    {
+        codes.push_back(code);
+        return true;
+    }
+    void SetBonus(float, float) override { }
+
+    std::vector<int> codes;
+};
+
+} // namespace
+
+// The demo quest on the generated folder: ORG_BANDITS at war with the player; GRP_BANDITS, two
+// CFG_BANDIT of it, standing in sight of the workshop's door and out of the towers' reach; the
+// workshop selling the crystal within the purse the start location gives and offering Q_DEMO
+// first; the bandits' death writing the journal and opening the plain; location2's gate, a
+// transfer station that buys crystals, completing the quest for one, paying and showing the link
+// whose procedure runs the end titles.
+TEST_F(CompleteTest, TheDemoQuestRunsFromTheWorkshopToTheEndTitles)
+{
+    ASSERT_TRUE(g_OrgManager.ApplyPolitics(ReadText(fs::path(ZOQ_DATA_DIR) / "politics/StartPolitics.csv")));
+    const int player = g_OrgManager.FindOrganisation("ORG_PLAYER");
+    const int bandits = g_OrgManager.FindOrganisation("ORG_BANDITS");
+    ASSERT_GE(bandits, 0);
+    EXPECT_EQ(g_OrgManager.GetPairValue(player, bandits, true), -1.0f);
+    EXPECT_EQ(g_OrgManager.GetPairValue(bandits, player, true), -1.0f);
+
+    ASSERT_EQ(ZJEngine.Load("location1.zjp"), 1);
+    CFerroGroup* group = FerroGroupList.FindGroupByName("GRP_BANDITS");
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->organisation, bandits);
+    EXPECT_EQ(group->kind, CFerroGroup::kStanding);
+    ASSERT_EQ(group->memberCount, 2);
+    for (int i = 0; i < group->memberCount; ++i)
+        EXPECT_EQ(group->Member(i).configIndex, FerrovantConfigList.Find("CFG_BANDIT")) << i;
+    auto* workshop = static_cast<CBuildingObject*>(ObjectList.FindObject(MakeNameKey32("B_L1_CEH"), 11));
+    ASSERT_NE(workshop, nullptr);
+    g_BuildingManager.InitBuilding(workshop->typeIndex);
+    const SDoorBox* box = workshop->DoorBox(CBuildingObject::kBoxA);
+    ASSERT_NE(box, nullptr);
+    Vec3 door;
+    TransformCoord(door,
+        Vec3 { (box->min[0] + box->max[0]) * 0.5f, (box->min[1] + box->max[1]) * 0.5f,
+            (box->min[2] + box->max[2]) * 0.5f },
+        workshop->frame.matrix);
+    const SRoadNode* stand = g_RoadManager.GetNode(g_RoadManager.FindNodeByName("BANDITS"));
+    ASSERT_NE(stand, nullptr);
+    // In sight of a pilot leaving the door: beyond the quarter view range (in tens of units)
+    // within which a group never appears, yet close; out of every tower's reach.
+    const float nearest
+        = float(plat::win::ReadProfileInt("Data\\CONFIG\\cfg.ini", "CONFIG", "VisibleRadius", 0) / 4 * 10);
+    ASSERT_GT(nearest, 0.0f);
+    const float distance = std::hypot(stand->position[0] - door.x, stand->position[1] - door.y);
+    EXPECT_GT(distance, nearest + 50.0f);
+    EXPECT_LT(distance, nearest + 250.0f);
+    for (const CZJObject* object : ObjectList.Objects()) {
+        if (object->type != CZJObject::kTower)
+            continue;
+        const auto* tower = static_cast<const CTowerObject*>(object);
+        EXPECT_GT(std::hypot(stand->position[0] - tower->frame.position.x,
+                      stand->position[1] - tower->frame.position.y),
+            tower->range)
+            << "a tower at " << tower->frame.position.x << "," << tower->frame.position.y;
+    }
+
+    CZJScriptManager manager;
+    manager.Init();
+    ProcessLog host;
+    struct Installed {
+        Installed(CZJScriptManager& manager, CScriptHost& host)
+        {
+            g_pScriptManager = &manager;
+            g_pScriptHost = &host;
+        }
+        ~Installed()
+        {
+            g_pScriptHost = nullptr;
+            g_pScriptManager = nullptr;
+            PlayerFerrovant = nullptr;
+        }
+    } installed(manager, host);
+    PlayerFerroGroup.Start();
+    CGarbage& cargo = PlayerFerrovant->cargo;
+    PlayerFerrovant->ApplyConfig(FerrovantConfigList.Find("CFG_STARTUP"), true, 0);
+    cargo.Clear();
+    ASSERT_TRUE(manager.ZJRunScript("LOCATION1", 1, nullptr));
+    const float purse = cargo.bulkAmount;
+    float price = 0.0f;
+    int32_t stock = 0;
+    ASSERT_TRUE(
+        ZJTrade.GetPrice(MakeNameKey32("B_L1_CEH"), MakeNameKey32("TOV_CRYSTAL"), false, price, &stock));
+    EXPECT_LT(2.0f * price, purse) << "two crystals within the starting purse";
+    EXPECT_GE(stock, 2);
+
+    manager.outputCount = 0;
+    ASSERT_TRUE(manager.ZJRunScript("B_L1_CEH", 2, nullptr));
+    ASSERT_GT(manager.outputCount, 0);
+    EXPECT_EQ(std::string(manager.Output(0).name), "Q_DEMO") << "the accept link takes the first";
+    manager.AddQuest("Q_DEMO");
+    manager.outputCount = 0;
+    ASSERT_TRUE(manager.ZJRunScript("B_L1_CEH", 2, "Q_DEMO"));
+    EXPECT_TRUE(manager.LastProcedureFound());
+
+    ASSERT_TRUE(manager.ZJRunScript("B_L1_CEH", 1, nullptr));
+    EXPECT_FALSE(manager.IsEventSet("SECTOR2.ACCESS"));
+    manager.AddEvent("GRP_BANDITS", ".KILLED");
+    manager.outputCount = 0;
+    ASSERT_TRUE(manager.ZJRunScript("B_L1_CEH", 1, nullptr));
+    for (const char* event : { "Q_DEMO.BANDITS", "SECTOR1.ACCESS", "SECTOR2.ACCESS" })
+        EXPECT_TRUE(manager.IsEventSet(event)) << event;
+    bool journal = false;
+    for (int i = 0; i < manager.outputCount; ++i)
+        journal = journal || manager.Output(i).kind == SScriptOutput::Journal;
+    EXPECT_TRUE(journal);
+
+    ASSERT_EQ(ZJEngine.Load("location2.zjp"), 1);
+    const auto* gate
+        = static_cast<const CBuildingObject*>(ObjectList.FindObject(MakeNameKey32("B_L2_TUNNEL"), 11));
+    ASSERT_NE(gate, nullptr);
+    ASSERT_NE(gate->Row(), nullptr);
+    EXPECT_EQ(gate->Row()->kind, 3) << "a transfer station";
+    float bought = 0.0f;
+    EXPECT_TRUE(
+        ZJTrade.GetPrice(MakeNameKey32("B_L2_TUNNEL"), MakeNameKey32("TOV_CRYSTAL"), true, bought, nullptr));
+    EXPECT_GT(bought, 0.0f);
+
+    ASSERT_TRUE(manager.ZJRunScript("B_L2_TUNNEL", 1, nullptr));
+    EXPECT_FALSE(manager.IsEventSet("Q_DEMO.COMPLETE")) << "no crystal yet";
+    cargo.AddGoods("TOV_CRYSTAL", 1, price, CargoItem::kGoods);
+    const float before = cargo.bulkAmount;
+    manager.outputCount = 0;
+    ASSERT_TRUE(manager.ZJRunScript("B_L2_TUNNEL", 1, nullptr));
+    EXPECT_TRUE(manager.IsEventSet("Q_DEMO.COMPLETE"));
+    EXPECT_FALSE(cargo.HasGoods("TOV_CRYSTAL", CargoItem::kGoods, 1));
+    EXPECT_GT(cargo.bulkAmount, before);
+    bool finish = false;
+    for (int i = 0; i < manager.outputCount; ++i)
+        finish = finish
+            || std::string(manager.Output(i).text.Text()).find("=INT_DEMO_FINISH>") != std::string::npos;
+    EXPECT_TRUE(finish) << "the link to the end titles";
+    ASSERT_TRUE(manager.ZJRunScript("B_L2_TUNNEL", 1, "INT_DEMO_FINISH"));
+    EXPECT_TRUE(manager.LastProcedureFound());
+    EXPECT_EQ(host.codes, std::vector<int> { 5 });
     EXPECT_EQ(Logged(), "");
 }
