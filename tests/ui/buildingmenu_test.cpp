@@ -309,6 +309,12 @@ TEST_F(BuildingMenuTest, jumpPageEntriesKeepTheirSectorAcrossAHiddenOne)
     menu->SelectRightList(1);
     EXPECT_EQ(menu->jumpAllowed, 1);
     EXPECT_TRUE(ShowsLink("LINKJUMP")) << "the answer shows below the sector's text";
+    menu->textPanel->linkTarget = "LINKJUMP";
+    menu->textPanel->linkClicked = 1;
+    menu->RunControl();
+    EXPECT_EQ(menu->result, CMainMenu::kResultTunnel);
+    menu->ProcessCommand(CMainMenu::kCmdExit);
+    EXPECT_EQ(menu->result, CMainMenu::kResultTunnel) << "Escape during the closing slide keeps the jump";
     ASSERT_TRUE(menu->Jump());
     EXPECT_STREQ(ZJEngine.destinationFile, "location2.zjp");
     EXPECT_STREQ(ZJEngine.pendingAction.actionBuilding.text, "");
