@@ -52,7 +52,8 @@ void CZJScriptManager::AddRating(float amount, int category)
         PlaySound("SND_LEVEL_UP");
     }
     const CGliderObject* glider = PlayerFerrovant->glider;
-    if (glider && glider->networked) {
+    // Only a network game has a server to tell.
+    if (glider && glider->networked && NetClient.started) {
         SPlayerInfo info {};
         info.id = NetClient.playerId;
         info.kills = statistics.killed;

@@ -127,6 +127,8 @@ void CBuildingMenu::ResetTextPanel()
 void CBuildingMenu::SaveFromList()
 {
     CLoadSaveMenu list(true);
+    // The world stays still under the list: the glider parked in the door would enter again.
+    list.runWorld = 0;
     if (MenuHost().RunModalMenu(&list) != kSaveChosen || !list.List())
         return;
     if (!MenuHost().SaveGame(list.chosenName.c_str(), list.List()->resultText.Text(), buildingKey, false))
@@ -140,7 +142,7 @@ void CBuildingMenu::SaveFromList()
 std::string CBuildingMenu::FormatKey(const char* key, std::initializer_list<TextValue> values)
 {
     CXAnsiString format;
-    if (!g_pScriptManager || !g_pScriptManager->GetTextName(key, format))
+    if (!g_pScriptManager || !g_pScriptManager->GetText(key, format))
         return {};
     return FormatText(key, format.Text(), values);
 }
@@ -153,7 +155,8 @@ void CBuildingMenu::ShowKey(const char* key)
     CXAnsiString body;
     g_pScriptManager->GetTextName(key, title);
     g_pScriptManager->GetText(key, body);
-    ShowHTMLText(title, body, "EMPTY", 0, 0);
+    // Each key its own block: a text is shown once per block.
+    ShowHTMLText(title, body, key, 0, 0);
 }
 
 void CBuildingMenu::ProcessCommand(int id)

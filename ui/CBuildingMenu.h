@@ -174,7 +174,8 @@ private:
     // Runs an organisation script event with a context and shows its output records.
     void RunOrgEvent(const char* event, const char* context);
     void ShowKey(const char* key);
-    // The NAME of a text key filled with values; empty when the table lacks the key.
+    // The text of a text key (its links with it) filled with values; empty when the table lacks
+    // the key.
     static std::string FormatKey(const char* key, std::initializer_list<TextValue> values);
     void ResetTextPanel();
     void PostAll(std::initializer_list<uint32_t> messages);

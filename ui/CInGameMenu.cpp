@@ -52,6 +52,7 @@ void CInGameMenu::ProcessCommand(int id)
         break;
     case kLoad: {
         CLoadSaveMenu list(false);
+        list.runWorld = 0; // the game stays paused under the list
         if (MenuHost().RunModalMenu(&list) == CLoadSaveMenu::kChosen) {
             chosenName = list.chosenName;
             result = kLoadGame;

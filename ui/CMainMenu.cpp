@@ -137,6 +137,9 @@ void CMainMenu::PostMessage(uint32_t message)
 
 void CMainMenu::CloseMenu(uint32_t code)
 {
+    if (closing)
+        return;
+    closing = 1;
     if (fadeOnClose)
         MenuHost().ScreenFadeOut();
     result = code;

@@ -99,7 +99,8 @@ public:
 
     // The queue: a full queue drops its oldest message.
     void PostMessage(uint32_t message);
-    // Fade-out when fadeOnClose is set, the result, then the closing slide and the end.
+    // Fade-out when fadeOnClose is set, the result, then the closing slide and the end. The first
+    // close stands: a command during the closing slide (Escape's exit) changes nothing.
     void CloseMenu(uint32_t code);
 
     // Selects the first (fromEnd: the last) entry of a list that is not a header through slot 13
@@ -242,6 +243,7 @@ public:
 
     // Data of the menu.
     uint8_t fadeOnClose = 0;
+    uint8_t closing = 0; // CloseMenu ran in this run of the menu
     uint8_t textOnSelect = 0;
     CHtmlControl* textPanel = nullptr;
     int32_t rightStripWidth = 0;

@@ -239,6 +239,7 @@ bool CMainMenu::Init()
 {
     ZJ_TRACE("CMainMenu::Init");
     CBaseMenu::Init();
+    closing = 0;
     const int32_t w = g_Graphic.ScreenWidth();
     const int32_t h = g_Graphic.ScreenHeight();
     LookUpBackground();

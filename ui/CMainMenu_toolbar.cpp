@@ -133,6 +133,8 @@ CToolBarButton::CToolBarButton(
     : CToolBarButton(rect, slot.command, slot.tip, int32_t(float(slot.icon) * kIconPitch), picture, plate)
 {
     hotKey = uint8_t(slot.key);
+    // A key already held when the bar is built (the Escape that skipped a tunnel ride) presses nothing.
+    keyWasDown = hotKey != 0 && MenuHost().KeyDown(hotKey) ? 1 : 0;
 }
 
 CToolBarButton::CToolBarButton(

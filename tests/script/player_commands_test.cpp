@@ -111,6 +111,14 @@ TEST_F(PlayerCommandsTest, aRiseOfRatingFiresItsEventAndSound)
     EXPECT_EQ(text, "Pilot Ann");
 }
 
+TEST_F(PlayerCommandsTest, aRatingChangeOutsideANetworkGameSendsNothing)
+{
+    glider.networked = 1;
+    const size_t logged = LogLines().size();
+    manager.AddRating(5.0f, 1);
+    EXPECT_EQ(LogLines().size(), logged) << "no failed send to a server";
+}
+
 TEST_F(PlayerCommandsTest, aFullOutputListDropsTheEntryAndStillPays)
 {
     std::string source = "PROC P\n";

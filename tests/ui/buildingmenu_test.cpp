@@ -9,6 +9,7 @@
 #include "tests/support/ini_tables.h"
 #include "tests/ui/menu_fixture.h"
 #include "ui/CBuildingMenu.h"
+#include "ui/CMenu1.h"
 #include "ui/CMenuListEntry.h"
 #include "world/db/CGliderManager.h"
 #include "world/db/COrgManager.h"
@@ -34,8 +35,16 @@ public:
         saves.push_back(std::string(file) + "|" + place + (autosave ? "|auto" : ""));
         return true;
     }
+    // Records whether the world runs under each menu shown over the building's; cancels it.
+    uint32_t RunModalMenu(CBaseMenu* menu) override
+    {
+        const auto* list = dynamic_cast<const CMenu1*>(menu);
+        worldRuns.push_back(list && list->runWorld);
+        return 0;
+    }
     std::string location = "Data\\MAPS\\location3.zjp";
     std::vector<std::string> saves;
+    std::vector<bool> worldRuns;
 };
 
 class BuildingMenuTest : public uitest::MenuTest {
@@ -115,6 +124,23 @@ protected:
                 return i;
         return -1;
     }
+    // The trade and jump pages' offers: a name without the link, the text with it.
+    std::string Texts() const override
+    {
+        return "[INT_SELL_FORMAT]\nNAME = Price: %d\nTEXT = Price: %d <link:Buy=LINKBUY>\n"
+               "[INT_SELL_GOODS_PROFIT]\nNAME = Sell for %d\nTEXT = Sell for %d <link:Sell=LINKSOLD>\n"
+               "[INFO_SECTOR2]\nNAME = The plain\nTEXT = A wide plain.\n"
+               "[INT_TUNNEL_ACCESS]\nNAME = Open\nTEXT = The way is open. <link:Travel=LINKJUMP>\n";
+    }
+    // Whether the text panel shows a link to the target.
+    bool ShowsLink(const char* target) const
+    {
+        const CMHTLWindow& window = *menu->textPanel->window;
+        for (int i = 0; i < window.LineCount(); ++i)
+            if (std::strcmp(window.Line(i).kind.Text(), target) == 0)
+                return true;
+        return false;
+    }
     int32_t CargoCount(const char* name) const
     {
         int32_t n = 0;
@@ -181,6 +207,7 @@ TEST_F(BuildingMenuTest, buyingChecksStockMoneyAndFourThirdsOfTheCapacity)
 
     menu->SelectRightList(RightIndex("TOV_GEM"));
     EXPECT_EQ(menu->maxBuyAmount, 3);
+    EXPECT_TRUE(ShowsLink("LINKBUY")) << "the offer's text holds the buy link";
     menu->BuyGoods(true);
     EXPECT_EQ(CargoCount("TOV_GEM"), 3) << "Shift buys at most the stock";
     const float afterStock = 100.0f - 3.0f * menu->offerPrice;
@@ -223,6 +250,7 @@ TEST_F(BuildingMenuTest, sellingBooksGainAndExperienceByDifficulty)
         ASSERT_EQ(menu->leftList.Count(), 1);
         menu->SelectLeftList(0);
         EXPECT_FLOAT_EQ(menu->offerPrice, 15.0f);
+        EXPECT_TRUE(ShowsLink("LINKSOLD")) << "the sale page's text holds the sell link";
         menu->SellGoods(false);
         EXPECT_FLOAT_EQ(machine->cargo.bulkAmount, 15.0f);
         EXPECT_NEAR(machine->rating, 0.05f + experience, 1e-5f);
@@ -280,6 +308,13 @@ TEST_F(BuildingMenuTest, jumpPageEntriesKeepTheirSectorAcrossAHiddenOne)
 
     menu->SelectRightList(1);
     EXPECT_EQ(menu->jumpAllowed, 1);
+    EXPECT_TRUE(ShowsLink("LINKJUMP")) << "the answer shows below the sector's text";
+    menu->textPanel->linkTarget = "LINKJUMP";
+    menu->textPanel->linkClicked = 1;
+    menu->RunControl();
+    EXPECT_EQ(menu->result, CMainMenu::kResultTunnel);
+    menu->ProcessCommand(CMainMenu::kCmdExit);
+    EXPECT_EQ(menu->result, CMainMenu::kResultTunnel) << "Escape during the closing slide keeps the jump";
     ASSERT_TRUE(menu->Jump());
     EXPECT_STREQ(ZJEngine.destinationFile, "location2.zjp");
     EXPECT_STREQ(ZJEngine.pendingAction.actionBuilding.text, "");
@@ -298,6 +333,16 @@ TEST_F(BuildingMenuTest, jumpPageEntriesKeepTheirSectorAcrossAHiddenOne)
     menu->SelectRightList(0);
     EXPECT_FALSE(menu->Jump());
     EXPECT_FLOAT_EQ(machine->cargo.bulkAmount, 99.0f);
+}
+
+// The glider waits in the door while the save list is up: a world run under it would enter the
+// building again at once when the player leaves.
+TEST_F(BuildingMenuTest, theSaveListKeepsTheWorldStill)
+{
+    Open("B_SHOP", "BLD_BASE", CBuildingMenu::kPageBuilding);
+    menu->ProcessCommand(CBuildingMenu::kCmdSave);
+    EXPECT_EQ(buildingHost.worldRuns, std::vector<bool> { false });
+    EXPECT_TRUE(buildingHost.saves.empty());
 }
 
 TEST_F(BuildingMenuTest, visitedOnceAndAutosaveOnlyWhereAllowed)

@@ -87,6 +87,20 @@ protected:
     std::unique_ptr<TestMainMenu> menu;
 };
 
+TEST_F(MainMenuTest, AKeyHeldWhenTheToolBarIsBuiltPressesNothing)
+{
+    constexpr uint8_t kEscape = 0x01;
+    wheelHost.keys = { kEscape };
+    menu->BuildToolBar(1);
+    menu->RunControl();
+    EXPECT_EQ(menu->result, 0u) << "the Escape held from before the menu";
+    wheelHost.keys.clear();
+    menu->RunControl();
+    wheelHost.keys = { kEscape };
+    menu->RunControl();
+    EXPECT_EQ(menu->result, uint32_t(CMainMenu::kResultStay));
+}
+
 TEST_F(MainMenuTest, FullQueueDropsItsOldestMessage)
 {
     menu->PostMessage(CMainMenu::kMsgEnd);

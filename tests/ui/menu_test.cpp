@@ -250,6 +250,28 @@ TEST_F(MenuTest, theInGameMenuResumesOnANewEscapeNotOnTheOneThatOpenedIt)
     EXPECT_EQ(inGame.result, uint32_t(CInGameMenu::kResumeGame));
 }
 
+TEST_F(MenuTest, theInGameMenusLoadListKeepsTheGamePaused)
+{
+    struct ListHost : uitest::FakeMenuHost {
+        uint32_t RunModalMenu(CBaseMenu* shown) override
+        {
+            const auto* list = dynamic_cast<const CMenu1*>(shown);
+            worldRuns.push_back(list && list->runWorld);
+            return 0;
+        }
+        std::vector<bool> worldRuns;
+    };
+    {
+        ListHost lists;
+        CInGameMenu inGame;
+        inGame.Init();
+        inGame.ProcessCommand(CInGameMenu::kLoad);
+        EXPECT_EQ(lists.worldRuns, std::vector<bool> { false });
+        EXPECT_EQ(inGame.result, 0u);
+    }
+    SetMenuHost(&host);
+}
+
 TEST_F(MenuTest, aControlsCommandEndsTheLoopAndARebuildRunsItAgain)
 {
     struct Sender : CMenuControl {

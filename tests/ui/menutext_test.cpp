@@ -142,6 +142,7 @@ TEST_F(MenuTextTest, jumpLinksSetTheTargetOrAreRefused)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
         menu->result = 0;
+        menu->closing = 0; // each case a fresh run of the menu
         std::memset(ZJEngine.destinationFile, 0, sizeof ZJEngine.destinationFile);
         const int logged = int(LogLines().size());
         ClickWord(c.word);

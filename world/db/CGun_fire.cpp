@@ -268,7 +268,9 @@ void CGun::FireInstantHit(const SVolley& volley, const Matrix4& frame)
         at.m[12] = point.x;
         at.m[13] = point.y;
         at.m[14] = point.z;
-        g_ExploManager.CreateObject(desc->explosion.Key(), at.m, nullptr);
+        // The blast is the shooter's: a kill by it counts as the owner's.
+        if (CZJObject* explosion = g_ExploManager.CreateObject(desc->explosion.Key(), at.m, nullptr))
+            explosion->owner = owner;
     }
     shotLength = hit.Any() ? std::min(volley.range, std::sqrt(DistanceSq(hit.muzzle, point))) : volley.range;
     shotStarts[b] = hit.muzzle;

@@ -346,7 +346,13 @@ TEST_F(GunTest, AnInstantHitDamagesExplodesAndCostsEnergy)
     EXPECT_EQ(target->hits[0].attacker, m_player);
     EXPECT_FLOAT_EQ(m_gun.shotLength, 40.0f);
     EXPECT_FLOAT_EQ(m_gun.shotEnds[0].y, 60.0f);
-    EXPECT_EQ(Count(15), 1);
+    ASSERT_EQ(Count(15), 1);
+    // The blast is the shooter's, so a kill by it counts as the player's.
+    for (CZJObject* object : ObjectList.Objects()) {
+        if (object->type == 15) {
+            EXPECT_EQ(object->owner, m_player);
+        }
+    }
     EXPECT_FLOAT_EQ(m_machine.energy, 40.0f); // 60 a shot at one shot a second
     // Not enough energy: refused.
     for (int i = 0; i < 20; ++i)
