@@ -122,14 +122,6 @@ double PeakRssMiB()
     return -1.0;
 }
 
-// The binding of FORWARD in the folder's cfg.ini.
-bool ForwardKey(uint16_t& code)
-{
-    char name[64] = {};
-    plat::win::ReadProfileString(ConfigIniPath(), "INPUT", "FORWARD", "", name, sizeof name);
-    return plat::input::FindKeyCode(name, code) && code < plat::input::kMouseCodeBase;
-}
-
 // Stands `count` objects beside the glider's path ahead of it, within the map; the number made.
 uint32_t PlaceObjects(uint32_t count)
 {
@@ -182,9 +174,8 @@ uint32_t PlaceObjects(uint32_t count)
 // The flight's frames: each one's CPU time on the game's thread, pump pass to pump pass.
 class Flight {
 public:
-    Flight(uint32_t frames, uint16_t forwardKey)
+    explicit Flight(uint32_t frames)
         : m_frames(frames)
-        , m_forwardKey(forwardKey)
     {
         m_times.reserve(frames);
     }
@@ -194,12 +185,17 @@ public:
     uint32_t Objects() const { return m_objects; }
     const std::vector<double>& Times() const { return m_times; }
 
-    void Start(E2EGame& game, uint32_t objects)
+    // False when the game binds no key to FORWARD.
+    bool Start(E2EGame& game, uint32_t objects)
     {
         m_started = true;
+        m_forwardKey = game.BindingCode(Binding::Forward);
+        if (m_forwardKey == 0 || m_forwardKey >= plat::input::kMouseCodeBase)
+            return false;
         m_objects = PlaceObjects(objects);
         game.Key(m_forwardKey, true);
         m_lastCpu = ThreadCpuMs();
+        return true;
     }
 
     // One pass in flight; false when the glider stopped flying before its last frame.
@@ -217,7 +213,7 @@ public:
 
 private:
     uint32_t m_frames;
-    uint16_t m_forwardKey;
+    uint16_t m_forwardKey = 0;
     uint32_t m_objects = 0;
     bool m_started = false;
     double m_lastCpu = 0;
@@ -259,9 +255,6 @@ int Measure(int argc, char** argv)
         return Refuse("cannot enter " + options.folder);
     if (!plat::win::WriteProfileString(ConfigIniPath(), "CONFIG", "Video", "0"))
         return Fail("cannot write Video=0 into " + ConfigIniPath());
-    uint16_t forwardKey = 0;
-    if (!ForwardKey(forwardKey))
-        return Fail("cfg.ini binds no key to FORWARD");
     std::vector<Step> steps;
     std::string error;
     if (!ParseScript(kNewGameSteps, steps, error))
@@ -270,7 +263,7 @@ int Measure(int argc, char** argv)
     E2EAppGame game;
     std::ostringstream stepLines;
     StepRunner runner(std::move(steps), game, stepLines);
-    Flight flight(options.frames, forwardKey);
+    Flight flight(options.frames);
     double firstFrame = -1;
     std::string failure;
     uint32_t endPasses = 0;
@@ -292,7 +285,8 @@ int Measure(int argc, char** argv)
                 if (runner.Failed())
                     failure = LastLine(stepLines.str());
             } else if (!flight.Started()) {
-                flight.Start(game, options.objects);
+                if (!flight.Start(game, options.objects))
+                    failure = "no key is bound to FORWARD";
             } else if (!flight.Pass(game) && !flight.Done()) {
                 failure = "the flight ended after " + std::to_string(flight.Times().size())
                     + " frames (menu=" + game.Menu() + " state=" + std::to_string(game.State()) + ")";
